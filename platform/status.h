@@ -1,0 +1,24 @@
+// Status codes returned across the whole system. Negative values follow the
+// platform convention the programs were designed around; host callbacks use
+// their own small positive codes (see plugin/).
+#pragma once
+
+#include <cstdint>
+
+using QVStatus = int32_t;
+
+enum : QVStatus {
+  kQVNoErr = 0,
+  kQVErrParam = -50,             // a bad argument
+  kQVErrIO = -36,                // a read or write failed
+  kQVErrEndOfFile = -39,         // read past the end
+  kQVErrFileNotFound = -43,      // no such file or folder
+  kQVErrBusy = -47,              // file busy or locked
+  kQVErrDuplicate = -48,         // name already exists
+  kQVErrMemory = -108,           // out of memory
+  kQVErrCancelled = -128,        // the user cancelled a panel
+  kQVErrUnimplemented = -4,      // not available on this platform
+  kQVErrEventNotHandled = -1708, // an event nobody answered
+  kQVErrTimeout = -29294,        // a wait ran out of time
+  kQVErrNotHandled = -9874,      // a handler passes the event on
+};
