@@ -19,6 +19,6 @@ enum : QVStatus {
   kQVErrCancelled = -128,        // the user cancelled a panel
   kQVErrUnimplemented = -4,      // not available on this platform
   kQVErrEventNotHandled = -1708, // an event nobody answered
-  kQVErrTimeout = -29294,        // a wait ran out of time
+  kQVErrTimeout = -29296,        // a wait ran out of time
   kQVErrNotHandled = -9874,      // a handler passes the event on
 };
