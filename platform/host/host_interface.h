@@ -1,0 +1,570 @@
+// The effect host interface: the records, callbacks and suites through which
+// a host application drives an effect plug-in, and through which the plug-in
+// asks the host for memory, parameter values, pixels and services.
+//
+// The host calls the plug-in's single entry point
+//   HIError EntryPointFunc(HICommand, HIInData*, HIOutData*, HIParamDef* params[],
+//                          HIWorld* output, void* extra)
+// once per command. `extra` depends on the command: the arbitrary-data record
+// for kHICmdArbitraryCallback, the event record for kHICmdEvent, the
+// pre-render and smart-render records for those commands, a settings request
+// for kHICmdCompletelyGeneral.
+//
+// Everything here is plain C layout so that host and plug-in agree across
+// the shared-library boundary; handles are opaque and only touched through
+// the host's handle callbacks (or, when a host gives none, the platform's
+// handle functions in host_handles.h, which are the same kind).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" {
+
+// ---------------------------------------------------------------------------
+// Errors and commands
+
+typedef int32_t HIError;
+enum : HIError {
+  kHINoErr = 0,
+  kHIErrOutOfMemory = 4,
+  kHIErrInternalStructDamaged = 512,
+  kHIErrUnrecognizedParamType = 514,
+  kHIErrInvalidCallback = 515,  // the host does not offer what was asked
+  kHIErrBadCallbackParam = 516, // a callback got an argument it cannot use
+};
+
+typedef int32_t HICommand;
+enum : HICommand {
+  kHICmdAbout = 0,
+  kHICmdGlobalSetup = 1,
+  kHICmdUnused2 = 2,
+  kHICmdGlobalSetdown = 3,
+  kHICmdParamsSetup = 4,
+  kHICmdSequenceSetup = 5,
+  kHICmdSequenceResetup = 6,
+  kHICmdSequenceFlatten = 7,
+  kHICmdSequenceSetdown = 8,
+  kHICmdDoDialog = 9,
+  kHICmdFrameSetup = 10,
+  kHICmdRender = 11,
+  kHICmdFrameSetdown = 12,
+  kHICmdUserChangedParam = 13,
+  kHICmdUpdateParamsUI = 14,
+  kHICmdEvent = 15,
+  kHICmdExternalDependencies = 16,
+  kHICmdCompletelyGeneral = 17,
+  kHICmdQueryDynamicFlags = 18,
+  kHICmdAudioRender = 19,
+  kHICmdAudioSetup = 20,
+  kHICmdAudioSetdown = 21,
+  kHICmdArbitraryCallback = 22,
+  kHICmdSmartPreRender = 23,
+  kHICmdSmartRender = 24,
+  kHICmdCount = 25,
+};
+
+// Output flags the plug-in sets at global setup (HIOutData::out_flags).
+enum : uint32_t {
+  kHIOutFlagKeepResourceOpen = 0x1,
+  kHIOutFlagSequenceDataNeedsFlattening = 0x10,
+  kHIOutFlagIDoDialog = 0x20,
+  kHIOutFlagUseOutputExtent = 0x40,
+  kHIOutFlagPixelIndependent = 0x400,
+  kHIOutFlagCustomUI = 0x8000,
+  kHIOutFlagForceRerender = 0x400000,
+  kHIOutFlagDeepColorAware = 0x2000000,
+};
+// Second output flags (HIOutData::out_flags2).
+enum : uint32_t {
+  kHIOutFlag2GroupStartCollapsedHonoured = 0x8,
+  kHIOutFlag2SmartRender = 0x400,
+  kHIOutFlag2FloatColorAware = 0x1000,
+};
+
+// ---------------------------------------------------------------------------
+// Memory handles: opaque, resizable, lockable blocks owned by the host.
+
+typedef struct HIHandleBlock* HIHandle;
+
+// The plug-in instance as the host knows it; passed back in callbacks.
+typedef struct HIEffectRefOpaque* HIEffectRef;
+
+struct HIRect {
+  int32_t left, top, right, bottom;
+};
+
+// ---------------------------------------------------------------------------
+// Worlds: a rectangle of pixels in one layout.
+
+// Host pixel-format words (what the world and pixel-format suites answer).
+enum : uint32_t {
+  kHIPixelFormatARGB8 = 0x62677261,      // 8-bit A, R, G, B bytes
+  kHIPixelFormatARGB16 = 0x36316561,     // u16 A, R, G, B, full scale 32768
+  kHIPixelFormatARGBFloat = 0x32336561,  // float A, R, G, B
+  kHIPixelFormatBGRA8 = 0x61726762,      // Premiere-style 8-bit B, G, R, A bytes
+  kHIPixelFormatBGRAFloat = 0x61724742,  // Premiere-style float B, G, R, A
+  kHIPixelFormatVUYA8 = 0x61797576,      // Premiere-style 8-bit Cr, Cb, Y, A bytes, video range
+  kHIPixelFormatVUYAFloat = 0x61795556,  // Premiere-style float Cr, Cb, Y, A, chroma centred on 0
+  kHIPixelFormatPProARGBFloat = 0x62675241,  // Premiere's name for float A, R, G, B
+  kHIPixelFormatPProARGB8 = 0x62677261,      // Premiere's name for 8-bit A, R, G, B
+  kHIPixelFormatBad = 0x62616466,        // "badf": what a world suite leaves when it cannot tell
+};
+
+// World flags.
+enum : uint32_t {
+  kHIWorldFlagDeep = 0x1,   // 16 bits per channel
+  kHIWorldFlagFloat = 0x2,  // 32-bit float per channel (hosts with float worlds)
+};
+
+struct HIWorld {
+  uint32_t flags;
+  int32_t width;
+  int32_t height;
+  int32_t row_bytes;
+  void* data;
+  HIRect extent_hint;
+  int32_t pix_aspect_num;
+  int32_t pix_aspect_den;
+  uint32_t pixel_format;  // the host's format word for this world
+  int32_t reserved;
+  void* host_private;
+};
+
+// The 8-bit colour given to the fill callback (null: transparent black).
+struct HIPixel8 {
+  uint8_t alpha, red, green, blue;
+};
+
+// ---------------------------------------------------------------------------
+// Parameters
+
+typedef int32_t HIParamType;
+enum : HIParamType {
+  kHIParamLayer = 0,
+  kHIParamFloatSlider = 1,
+  kHIParamCheckbox = 2,
+  kHIParamPopup = 3,
+  kHIParamArbitraryData = 4,
+  kHIParamGroupStart = 5,
+  kHIParamGroupEnd = 6,
+  kHIParamNoData = 7,
+};
+
+// Parameter flags.
+enum : uint32_t {
+  kHIParamFlagCannotTimeVary = 0x2,
+  kHIParamFlagStartCollapsed = 0x20,
+  kHIParamFlagSupervise = 0x40,
+};
+// Parameter interface flags.
+enum : uint32_t {
+  kHIParamUIFlagControl = 0x2,
+  kHIParamUIFlagDoNotEraseControl = 0x80,
+};
+// Change flags of a parameter, set by the plug-in to tell the host.
+enum : uint32_t {
+  kHIChangeFlagChangedValue = 0x1,
+};
+
+struct HIFloatSliderDef {
+  double value;
+  double dephault;
+  float valid_min, valid_max;
+  float slider_min, slider_max;
+  float curve_tolerance;
+  int16_t precision;
+  int16_t display_flags;
+};
+
+struct HICheckboxDef {
+  int32_t value;
+  int32_t dephault;
+  const char* label;
+};
+
+struct HIPopupDef {
+  int32_t value;  // counts from 1
+  int32_t num_choices;
+  int32_t dephault;
+  int32_t reserved;
+  const char* names;  // the choices joined by '|'
+};
+
+struct HIArbitraryDef {
+  int32_t id;  // the arbitrary id, handed back in HIArbitraryExtra::id
+  int32_t reserved;
+  HIHandle dephault;
+  HIHandle value;
+  void* refcon;
+};
+
+struct HIParamDef {
+  int32_t uu_id;  // the fixed identifier the plug-in gave the parameter
+  uint32_t change_flags;
+  uint32_t ui_flags;
+  int16_t ui_width;
+  int16_t ui_height;
+  HIParamType param_type;
+  char name[32];
+  uint32_t flags;
+  int32_t reserved;
+  union {
+    HIWorld layer;
+    HIFloatSliderDef fs;
+    HICheckboxDef cb;
+    HIPopupDef pd;
+    HIArbitraryDef arb;
+  } u;
+};
+
+// Custom-interface registration (utility callback register_ui).
+enum : uint32_t { kHICustomUIEventsEffectPanel = 0x4 };
+struct HICustomUIInfo {
+  uint32_t events;
+  int32_t reserved[7];
+};
+
+// ---------------------------------------------------------------------------
+// Render requests, smart pre-render and smart render
+
+struct HIRenderRequest {
+  HIRect rect;
+  int32_t field;
+  int32_t channel_mask;
+  uint8_t preserve_rgb_of_zero_alpha;
+  uint8_t unused[3];
+  int32_t reserved[4];
+};
+static_assert(sizeof(HIRenderRequest) == 44, "the render request is 44 bytes");
+
+struct HICheckoutResult {
+  HIRect result_rect;
+  HIRect max_result_rect;
+  int32_t par_num, par_den;
+  uint8_t solid;
+  uint8_t unused[3];
+  int32_t reserved[3];
+};
+
+struct HIPreRenderInput {
+  HIRenderRequest output_request;
+  int32_t bitdepth;  // 8, 16 or 32
+};
+
+struct HIPreRenderOutput {
+  HIRect result_rect;
+  HIRect max_result_rect;
+  uint8_t solid;
+  uint8_t unused[3];
+  uint32_t flags;
+  void* pre_render_data;
+  void (*delete_pre_render_data)(void*);
+};
+
+struct HIPreRenderCallbacks {
+  HIError (*checkout_layer)(HIEffectRef, int32_t param_index, int32_t checkout_id,
+                            const HIRenderRequest* request, int32_t what_time, int32_t time_step,
+                            uint32_t time_scale, HICheckoutResult* result);
+};
+
+struct HIPreRenderExtra {
+  HIPreRenderInput* input;
+  HIPreRenderOutput* output;
+  const HIPreRenderCallbacks* cb;
+};
+
+struct HISmartRenderInput {
+  HIRenderRequest output_request;
+  int32_t bitdepth;
+  void* pre_render_data;
+};
+
+struct HISmartRenderCallbacks {
+  HIError (*checkout_layer_pixels)(HIEffectRef, int32_t checkout_id, HIWorld** pixels);
+  HIError (*checkin_layer_pixels)(HIEffectRef, int32_t checkout_id);
+  HIError (*checkout_output)(HIEffectRef, HIWorld** output);
+};
+
+struct HISmartRenderExtra {
+  HISmartRenderInput* input;
+  const HISmartRenderCallbacks* cb;
+};
+
+// ---------------------------------------------------------------------------
+// Arbitrary-data callbacks (command kHICmdArbitraryCallback)
+
+typedef int32_t HIArbitraryWhich;
+enum : HIArbitraryWhich {
+  kHIArbNew = 0,
+  kHIArbDispose = 1,
+  kHIArbCopy = 2,
+  kHIArbFlatSize = 3,
+  kHIArbFlatten = 4,
+  kHIArbUnflatten = 5,
+  kHIArbInterpolate = 6,
+  kHIArbCompare = 7,
+  kHIArbPrintSize = 8,
+  kHIArbPrint = 9,
+  kHIArbScan = 10,
+};
+
+enum : int32_t {
+  kHIArbCompareEqual = 0,
+  kHIArbCompareLess = 1,
+  kHIArbCompareMore = 2,
+  kHIArbCompareNotEqual = 3,
+};
+
+struct HIArbitraryExtra {
+  HIArbitraryWhich which;
+  int32_t id;  // the parameter's arbitrary id
+  union {
+    struct { HIHandle* result; } new_value;
+    struct { HIHandle value; } dispose;
+    struct { HIHandle source; HIHandle* result; } copy;
+    struct { HIHandle value; uint32_t* size; } flat_size;
+    struct { HIHandle value; uint32_t buffer_size; void* buffer; } flatten;
+    struct { uint32_t buffer_size; const void* buffer; HIHandle* result; } unflatten;
+    struct { HIHandle left; HIHandle right; double fraction; HIHandle* result; } interpolate;
+    struct { HIHandle a; HIHandle b; int32_t* result; } compare;
+    struct { uint32_t print_flags; HIHandle value; uint32_t* size; } print_size;
+    struct { uint32_t print_flags; HIHandle value; uint32_t buffer_size; char* buffer; } print;
+    struct { const char* text; uint32_t byte_count; HIHandle* result; } scan;
+  } u;
+};
+
+// ---------------------------------------------------------------------------
+// Custom-interface events (command kHICmdEvent)
+
+typedef int32_t HIEventKind;
+enum : HIEventKind {
+  kHIEventNone = 0,
+  kHIEventClick = 2,
+  kHIEventDrag = 3,
+  kHIEventDraw = 4,
+  kHIEventAdjustCursor = 9,
+};
+
+enum : uint32_t {
+  kHIEventOutHandled = 0x1,
+  kHIEventOutAlwaysUpdate = 0x2,
+  kHIEventOutUpdateNow = 0x4,
+};
+
+struct HIPoint {
+  int32_t h, v;
+};
+
+struct HIEventContext {
+  int32_t window_type;  // 1: the effect panel
+  int32_t param_index;  // the parameter whose area received the event
+  void* host_context;   // handed back to drawing suites
+};
+
+struct HIEventExtra {
+  HIEventContext* context;
+  HIEventKind kind;
+  uint32_t out_flags;  // kHIEventOut...
+  HIRect area;         // the parameter's area in the panel
+  union {
+    struct {
+      uint32_t when;
+      HIPoint screen_point;
+      uint32_t modifiers;
+      int32_t continue_refcon[4];  // the plug-in's values kept between click and drags
+      uint8_t send_drag;           // the plug-in sets it to be sent drag events
+      uint8_t last_time;           // set on the drag that ends the gesture
+      uint8_t unused[2];
+    } click;
+    struct {
+      HIRect update_rect;
+      int32_t depth;
+    } draw;
+    struct {
+      HIPoint screen_point;
+      uint32_t modifiers;
+      int32_t set_cursor;
+    } adjust_cursor;
+  } u;
+};
+
+// ---------------------------------------------------------------------------
+// User changed a parameter (command kHICmdUserChangedParam)
+
+struct HIUserChangedParamExtra {
+  int32_t param_index;
+};
+
+// ---------------------------------------------------------------------------
+// Settings transfer from outside (command kHICmdCompletelyGeneral)
+
+struct HISettingsRequest {
+  uint32_t selector;
+  int32_t result;
+  uint32_t byte_count;
+  uint32_t reserved;
+  const void* data;
+};
+static_assert(offsetof(HISettingsRequest, result) == 4, "settings request layout");
+static_assert(offsetof(HISettingsRequest, byte_count) == 8, "settings request layout");
+static_assert(offsetof(HISettingsRequest, data) == 16, "settings request layout");
+
+// ---------------------------------------------------------------------------
+// Utility callbacks the host hands the plug-in in every HIInData. Any may be
+// null when a host does not offer it.
+
+struct HIUtilityCallbacks {
+  HIError (*add_param)(HIEffectRef, int32_t index, const HIParamDef* def);
+  HIError (*register_ui)(HIEffectRef, const HICustomUIInfo* info);
+  HIError (*checkout_param)(HIEffectRef, int32_t index, int32_t what_time, int32_t time_step,
+                            uint32_t time_scale, HIParamDef* result);
+  HIError (*checkin_param)(HIEffectRef, HIParamDef* param);
+  HIError (*fill)(HIEffectRef, const HIPixel8* color, const HIRect* rect, HIWorld* world);
+  HIHandle (*new_handle)(uint64_t size);
+  void (*dispose_handle)(HIHandle);
+  void* (*lock_handle)(HIHandle);
+  void (*unlock_handle)(HIHandle);
+  uint64_t (*get_handle_size)(HIHandle);
+  HIError (*set_handle_size)(HIHandle, uint64_t size);
+};
+
+// ---------------------------------------------------------------------------
+// The suite broker: every further host service is a suite acquired by name
+// and version and released after use.
+
+struct HIBasicSuite {
+  HIError (*acquire_suite)(const char* name, int32_t version, const void** suite);
+  HIError (*release_suite)(const char* name, int32_t version);
+};
+
+// Suites the plug-in asks for, by name and version.
+#define kHISuiteAEGPUtility "AEGP Utility Suite"
+#define kHISuiteAEGPUtilityVersionRegister 11
+#define kHISuiteAEGPUtilityVersionSuppress 7
+#define kHISuiteWorld "PF World Suite"
+#define kHISuiteWorldVersion 2
+#define kHISuitePixelFormat "PF Pixel Format Suite"
+#define kHISuitePixelFormatVersion 1
+#define kHISuitePFUtility "PF Utility Suite"
+#define kHISuitePFUtilityVersion 4
+#define kHISuiteAEGPMemory "AEGP Memory Suite"
+#define kHISuiteAEGPMemoryVersion 1
+// Used by the Full Interface exchange.
+#define kHISuiteAEGPPFInterface "AEGP PF Interface Suite"
+#define kHISuiteAEGPPFInterfaceVersion 1
+#define kHISuiteAEGPEffect "AEGP Effect Suite"
+#define kHISuiteAEGPEffectVersion 1
+#define kHISuiteAEGPProject "AEGP Proj Suite"
+#define kHISuiteAEGPProjectVersion 8
+#define kHISuiteAEGPFootage "AEGP Footage Suite"
+#define kHISuiteAEGPFootageVersion 11
+#define kHISuiteAEGPItem "AEGP Item Suite"
+#define kHISuiteAEGPItemVersion 3
+#define kHISuiteAEGPCommand "AEGP Command Suite"
+#define kHISuiteAEGPCommandVersion 1
+#define kHISuiteAdvTime "PF AE Adv Time Suite"
+#define kHISuiteAdvTimeVersion 2
+#define kHISuiteAdvTimeVersionOld 1
+// Used by the effect panel's strips and displays.
+#define kHISuiteApp "PF AE App Suite"
+#define kHISuiteAppVersion 6
+#define kHISuiteEffectCustomUI "PF Effect Custom UI Suite"
+#define kHISuiteDrawbotDraw "DRAWBOT Draw Suite"
+#define kHISuiteDrawbotSupplier "DRAWBOT Supplier Suite"
+#define kHISuiteDrawbotSurface "DRAWBOT Surface Suite"
+#define kHISuiteDrawbotPath "DRAWBOT Path Suite"
+#define kHISuiteDrawbotVersion 1
+
+// "AEGP Utility Suite" version 11: registration and undo groups.
+struct HIUtilitySuite11 {
+  HIError (*register_with_host)(void* refcon, const char* name, int32_t* plugin_id);
+  HIError (*start_undo_group)(const char* name);
+  HIError (*end_undo_group)();
+};
+
+// "AEGP Utility Suite" version 7: whether the host runs without user interaction.
+struct HIUtilitySuite7 {
+  HIError (*get_suppress_interactive_ui)(uint8_t* suppressed);
+};
+
+// "PF World Suite" version 2.
+struct HIWorldSuite2 {
+  HIError (*get_pixel_format)(const HIWorld* world, uint32_t* format);
+};
+
+// "PF Pixel Format Suite" version 1 (Premiere-style hosts).
+struct HIPixelFormatSuite1 {
+  HIError (*clear_supported_pixel_formats)(HIEffectRef);
+  HIError (*add_supported_pixel_format)(HIEffectRef, uint32_t format);
+  HIError (*get_pixel_format)(const HIWorld* world, uint32_t* format);
+};
+
+// "PF Utility Suite" version 4.
+struct HIPFUtilitySuite4 {
+  // Asks the host to hand out checked-out frames in the render pixel format.
+  HIError (*use_render_pixel_format_for_checkouts)(HIEffectRef);
+};
+
+// "AEGP Memory Suite" version 1: named, lockable host memory.
+typedef struct HIMemHandleBlock* HIMemHandle;
+struct HIMemorySuite1 {
+  HIError (*new_mem_handle)(int32_t plugin_id, const char* what, uint64_t size, uint32_t flags,
+                            HIMemHandle* result);
+  HIError (*free_mem_handle)(HIMemHandle);
+  HIError (*lock_mem_handle)(HIMemHandle, void** address);
+  HIError (*unlock_mem_handle)(HIMemHandle);
+  HIError (*get_mem_handle_size)(HIMemHandle, uint64_t* size);
+};
+
+// "PF AE App Suite" version 6: panel colours and redraw requests.
+struct HIAppSuite6 {
+  HIError (*get_background_color)(uint16_t rgb[3]);
+  HIError (*get_text_color)(uint16_t rgb[3]);
+  HIError (*invalidate_custom_ui)(void* host_context, const HIRect* rect);
+};
+
+// ---------------------------------------------------------------------------
+// In and out data
+
+struct HIInData {
+  const HIUtilityCallbacks* utils;
+  HIEffectRef effect_ref;
+  const HIBasicSuite* basic_suite;
+  int32_t version_major;  // interface version of the host
+  int32_t version_minor;
+  uint32_t appl_id;       // the host's creator code ('FXTC', 'PPro', 'ame ', ...)
+  int32_t num_params;
+  int32_t quality;
+  int32_t current_time;
+  int32_t time_step;
+  int32_t total_time;
+  uint32_t time_scale;
+  int32_t field;          // 0 frame, 1 upper field first, 2 lower
+  int32_t width, height;  // the input layer's size
+  HIRect extent_hint;     // the input's extent hint
+  int32_t pixel_aspect_num;
+  int32_t pixel_aspect_den;
+  HIHandle global_data;
+  HIHandle sequence_data;
+  HIHandle frame_data;
+};
+
+struct HIOutData {
+  uint32_t my_version;
+  uint32_t out_flags;
+  uint32_t out_flags2;
+  int32_t num_params;
+  HIHandle global_data;
+  HIHandle sequence_data;
+  HIHandle frame_data;
+  int32_t width, height;
+  char return_msg[256];
+};
+
+// The plug-in's exported entry point.
+typedef HIError (*HIEntryPoint)(HICommand command, HIInData* in_data, HIOutData* out_data,
+                                HIParamDef* params[], HIWorld* output, void* extra);
+#define kHIEntryPointName "EntryPointFunc"
+
+}  // extern "C"

@@ -1,0 +1,138 @@
+#include "tools/standin_host/sh_png.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int32_t kMaxDimension = 16384;
+
+struct FileCloser {
+  void operator()(FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+
+}  // namespace
+
+bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    *error = "cannot open " + path;
+    return false;
+  }
+  uint8_t signature[8];
+  if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
+    *error = path + ": not a PNG file";
+    return false;
+  }
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    *error = "out of memory";
+    return false;
+  }
+  SHImage out;
+  std::vector<uint8_t> pixels;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    *error = path + ": damaged PNG";
+    return false;
+  }
+  png_init_io(png, file.get());
+  png_set_sig_bytes(png, 8);
+  png_read_info(png, info);
+  uint32_t width = png_get_image_width(png, info);
+  uint32_t height = png_get_image_height(png, info);
+  if (width == 0 || height == 0 || width > uint32_t(kMaxDimension) || height > uint32_t(kMaxDimension)) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    *error = path + ": unsupported frame size";
+    return false;
+  }
+  int depth = png_get_bit_depth(png, info);
+  png_set_expand(png);
+  png_set_gray_to_rgb(png);
+  png_set_add_alpha(png, depth == 16 ? 0xFFFF : 0xFF, PNG_FILLER_AFTER);
+  int passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  out.width = int32_t(width);
+  out.height = int32_t(height);
+  out.bits = depth == 16 ? 16 : 8;
+  size_t rowSamples = size_t(width) * 4;
+  size_t rowBytes = rowSamples * size_t(out.bits / 8);
+  if (png_get_rowbytes(png, info) != rowBytes) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    *error = path + ": unexpected row layout";
+    return false;
+  }
+  pixels.resize(rowBytes * height);
+  for (int pass = 0; pass < passes; ++pass) {
+    for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels.data() + rowBytes * y, nullptr);
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  out.samples.resize(rowSamples * height);
+  for (size_t i = 0; i < out.samples.size(); ++i) {
+    out.samples[i] = out.bits == 8 ? pixels[i] : uint16_t((pixels[2 * i] << 8) | pixels[2 * i + 1]);
+  }
+  *image = std::move(out);
+  return true;
+}
+
+bool SHWritePNG(const std::string& path, const SHImage& image, std::string* error) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.samples.size() != size_t(image.width) * size_t(image.height) * 4 ||
+      (image.bits != 8 && image.bits != 16)) {
+    *error = "bad image";
+    return false;
+  }
+  std::string temp = path + ".tmp";
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(temp.c_str(), "wb"));
+  if (!file) {
+    *error = "cannot create " + temp;
+    return false;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info) {
+    png_destroy_write_struct(&png, &info);
+    *error = "out of memory";
+    return false;
+  }
+  size_t rowSamples = size_t(image.width) * 4;
+  std::vector<uint8_t> row(rowSamples * size_t(image.bits / 8));
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    file.reset();
+    std::remove(temp.c_str());
+    *error = "cannot write " + path;
+    return false;
+  }
+  png_init_io(png, file.get());
+  png_set_IHDR(png, info, uint32_t(image.width), uint32_t(image.height), image.bits, PNG_COLOR_TYPE_RGBA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint16_t* src = image.samples.data() + size_t(y) * rowSamples;
+    if (image.bits == 8) {
+      for (size_t i = 0; i < rowSamples; ++i) row[i] = uint8_t(src[i] > 255 ? 255 : src[i]);
+    } else {
+      for (size_t i = 0; i < rowSamples; ++i) {  // PNG stores 16-bit samples big-endian
+        row[2 * i] = uint8_t(src[i] >> 8);
+        row[2 * i + 1] = uint8_t(src[i]);
+      }
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  bool closed = std::fclose(file.release()) == 0;
+  if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
