@@ -211,7 +211,7 @@ void SHMakeTestImage(int32_t width, int32_t height, int32_t bits, int32_t frame_
       float u = width > 1 ? float(x) / float(width - 1) : 0.0f;
       float v = height > 1 ? float(y) / float(height - 1) : 0.0f;
       float r = u, g = 0.5f * (1.0f - v) + 0.25f * u, b = v;
-      if (v > 0.8f) r = g = b = std::floor(u * 8.0f) / 7.0f;  // grey wedge
+      if (v > 0.8f) r = g = b = std::min(std::floor(u * 8.0f), 7.0f) / 7.0f;  // grey wedge
       float dx = float(x) - cx, dy = float(y) - cy;
       if (dx * dx + dy * dy < radius * radius) r = 0.9f, g = 0.55f, b = 0.35f;  // skin-like disc
       float edge = std::min({u, 1.0f - u, v, 1.0f - v});
