@@ -1,0 +1,280 @@
+#include "core/task_pool.h"
+
+#include "core/engine_lock.h"
+#include "core/frame_buffer.h"
+#include "core/pixel_transfer.h"
+#include "platform/mp_task.h"
+
+#include <atomic>
+#include <type_traits>
+#include <cstdlib>
+#include <cstring>
+
+VLMPMaster gVLMPMaster = {};
+uint32_t gNumProcessors = 1;
+
+namespace {
+
+constexpr size_t kTaskStackBytes = 65536;
+std::atomic<uint32_t> sProcessorOverride{0};
+
+using JobWork = void (*)(VLMPTaskRecord& r);
+
+void runNothing(VLMPTaskRecord&) {}
+
+void runFrameToPix(VLMPTaskRecord& r) {
+  FBTransferFBFrameToPixSSE(&r.toPixSource, nullptr, r.toPixDestination, r.toPixRowBytes, r.toPixFormat);
+}
+
+void runPixToFrame(VLMPTaskRecord& r) {
+  FBTransferPixToFBFrameSSE(r.fromPixSource, r.fromPixRowBytes, r.fromPixPlaneStride, r.fromPixFormat,
+                            &r.fromPixDestination);
+}
+
+void runPixToFramePremultiplied(VLMPTaskRecord& r) {
+  FBTransferPixToFBFramePremultipliedSSE(r.fromPixSource, r.fromPixRowBytes, r.fromPixFormat,
+                                         &r.fromPixDestination);
+}
+
+void runAlphaCopy(VLMPTaskRecord& r) {
+  FBTransferPixAlphaToPixAlphaWork(r.alphaSource, r.alphaSourceRowBytes, r.alphaDestination,
+                                   r.alphaDestinationRowBytes, r.alphaWidth, r.alphaRows, r.alphaFormat);
+}
+
+void runLUTTransform(VLMPTaskRecord& r) {
+  FBTransformWithLUTPixWork(r.lutPixels, r.lutWidth, r.lutRows, r.lutRowBytes, r.lutTable, r.lutFormat);
+}
+
+// Work by job code; null entries end the task.
+const JobWork kJobWork[] = {
+    nullptr,                     // 0
+    runNothing,                  // 1 test
+    nullptr,                     // 2 image pass (not carried by this build yet)
+    nullptr,                     // 3 tonal preview (not carried by this build yet)
+    runFrameToPix,               // 4
+    runPixToFrame,               // 5
+    runPixToFramePremultiplied,  // 6
+    runAlphaCopy,                // 7
+    runLUTTransform,             // 8
+    nullptr,                     // 9 media request, posted only by the grading application
+    runNothing,                  // 10
+};
+
+// How many tasks a job over `rows` rows uses; 0 when it should run inline.
+uint32_t bandCount(const VLMPMaster* master, uint32_t processorCount, uint32_t rows) {
+  if (!master || !master->tasks) return 0;
+  uint32_t n = processorCount < master->taskCount ? processorCount : master->taskCount;
+  if (n < 2 || rows <= n || rows < 8) return 0;
+  return n;
+}
+
+// The frame record of rows [firstRow, firstRow + rows) of a frame; the plane
+// size stays the whole frame's so every plane of the band lines up.
+FBFrameStruct bandFrame(const FBFrameStruct& frame, uint32_t firstRow, uint32_t rows) {
+  FBFrameStruct band = frame;
+  band.baseAddr = frame.baseAddr ? frame.baseAddr + size_t(firstRow) * frame.rowBytes : nullptr;
+  band.height = rows;
+  return band;
+}
+
+template <class T>
+T* advanceRows(T* pixels, uint32_t firstRow, uint32_t rowBytes) {
+  using Byte = std::conditional_t<std::is_const_v<T>, const uint8_t, uint8_t>;
+  return pixels ? reinterpret_cast<T*>(reinterpret_cast<Byte*>(pixels) + size_t(firstRow) * rowBytes) : nullptr;
+}
+
+// Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
+// then waits for every answer in task order.
+template <class Fill>
+void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fill fill) {
+  uint32_t r = height / n;
+  for (uint32_t i = 0; i < n; ++i) {
+    VLMPTaskRecord& rec = master->tasks[i];
+    rec.taskIndex = i;
+    uint32_t rows = i + 1 < n ? r : height - (n - 1) * r;
+    fill(rec, i * r, rows);
+    MPNotifyQueue(rec.requestQueue, code, 0, 0);
+  }
+  for (uint32_t i = 0; i < n; ++i) MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr,
+                                                 kMPWaitForever);
+}
+
+}  // namespace
+
+void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }
+
+uint32_t VLMPGetProcCount() {
+  uint32_t forced = sProcessorOverride.load();
+  return forced ? forced : MPProcessorsScheduled();
+}
+
+uint32_t VLMPInitialize(VLMPMaster* master, uint32_t enable) {
+  if (!master) return 1;
+  std::memset(master, 0, sizeof *master);
+  if ((enable & 0xFF) == 0) return 1;
+  uint32_t n = VLMPGetProcCount();
+  if (n < 2) return n;
+  master->tasks = static_cast<VLMPTaskRecord*>(std::calloc(n, sizeof(VLMPTaskRecord)));
+  if (!master->tasks) return 1;
+  master->taskCount = n;
+  if (MPCreateQueue(&master->notificationQueue) != kQVNoErr) {
+    VLMPStopAllTasks(n, master);
+    return 1;
+  }
+  for (uint32_t i = 0; i < n; ++i) {
+    VLMPTaskRecord& rec = master->tasks[i];
+    rec.taskIndex = i;
+    if (MPCreateQueue(&rec.requestQueue) != kQVNoErr || MPCreateQueue(&rec.resultQueue) != kQVNoErr ||
+        MPCreateTask(VLMPProcessTask, &rec, kTaskStackBytes, master->notificationQueue, intptr_t(i),
+                     &rec.taskID) != kQVNoErr) {
+      VLMPStopAllTasks(n, master);
+      return 1;
+    }
+  }
+  return n;
+}
+
+void VLMPStopAllTasks(uint32_t taskCount, VLMPMaster* master) {
+  if (!master || !master->tasks) return;
+  if (taskCount > master->taskCount) taskCount = master->taskCount;
+  for (uint32_t i = 0; i < taskCount; ++i) {
+    VLMPTaskRecord& rec = master->tasks[i];
+    if (rec.taskID) {
+      MPTerminateTask(rec.taskID);  // returns once the task's thread has ended
+      rec.taskID = nullptr;
+      // Every task posts its end exactly once, whether terminated here or
+      // ended earlier by an unknown job code.
+      MPWaitOnQueue(master->notificationQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+    }
+    MPDeleteQueue(rec.requestQueue);
+    MPDeleteQueue(rec.resultQueue);
+    rec.requestQueue = rec.resultQueue = nullptr;
+  }
+  MPDeleteQueue(master->notificationQueue);
+  master->notificationQueue = nullptr;
+  std::free(master->tasks);
+  master->tasks = nullptr;
+  master->taskCount = 0;
+}
+
+int32_t VLMPProcessTask(void* parameter) {
+  VLMPTaskRecord& rec = *static_cast<VLMPTaskRecord*>(parameter);
+  constexpr intptr_t kJobCount = intptr_t(sizeof kJobWork / sizeof kJobWork[0]);
+  for (;;) {
+    intptr_t code = 0;
+    QVStatus status = MPWaitOnQueue(rec.requestQueue, &code, nullptr, nullptr, kMPWaitForever);
+    if (status != kQVNoErr) return status;
+    JobWork work = code >= 0 && code < kJobCount ? kJobWork[code] : nullptr;
+    if (!work) {
+      MPNotifyQueue(rec.resultQueue, -1, 0, 0);
+      return -1;
+    }
+    work(rec);
+    MPNotifyQueue(rec.resultQueue, 0, 0, 0);
+  }
+}
+
+void VLMPStartProcessPool() {
+  VL_EngineLockGuard hold;
+  if (gVLMPMaster.tasks) return;
+  uint32_t n = VLMPInitialize(&gVLMPMaster, 1);
+  gNumProcessors = gVLMPMaster.tasks ? n : 1;
+}
+
+void VLMPStopProcessPool() {
+  VL_EngineLockGuard hold;
+  VLMPStopAllTasks(gVLMPMaster.taskCount, &gVLMPMaster);
+  gNumProcessors = 1;
+}
+
+void VLMPTest(uint32_t processorCount, VLMPMaster* master) {
+  VL_EngineLockGuard hold;
+  if (!master || !master->tasks) return;
+  uint32_t n = processorCount < master->taskCount ? processorCount : master->taskCount;
+  for (uint32_t i = 0; i < n; ++i) MPNotifyQueue(master->tasks[i].requestQueue, kVLMPJobTest, 0, 0);
+  for (uint32_t i = 0; i < n; ++i)
+    MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+}
+
+void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels, uint32_t rowBytes,
+                                      FBPixFormat format, uint32_t processorCount, VLMPMaster* master) {
+  if (!source) return;
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, source->height);
+  if (!n) return FBTransferFBFrameToPixSSE(source, nullptr, pixels, rowBytes, format);
+  runBands(master, n, kVLMPJobFrameToPix, source->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+    rec.toPixSource = bandFrame(*source, first, rows);
+    rec.toPixDestination = advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes);
+    rec.toPixRowBytes = rowBytes;
+    rec.toPixFormat = format;
+  });
+}
+
+void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,
+                                      FBPixFormat format, FBFrameStruct* destination, uint32_t processorCount,
+                                      VLMPMaster* master) {
+  if (!destination) return;
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, destination->height);
+  if (!n) return FBTransferPixToFBFrameSSE(pixels, rowBytes, planeStride, format, destination);
+  runBands(master, n, kVLMPJobPixToFrame, destination->height,
+           [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+             rec.fromPixSource = advanceRows(static_cast<const uint8_t*>(pixels), first, rowBytes);
+             rec.fromPixRowBytes = rowBytes;
+             rec.fromPixPlaneStride = planeStride;
+             rec.fromPixFormat = format;
+             rec.fromPixDestination = bandFrame(*destination, first, rows);
+           });
+}
+
+void VLMPFBTransferPixToFBFramePremultipliedVector(const void* pixels, uint32_t rowBytes, FBPixFormat format,
+                                                   FBFrameStruct* destination, uint32_t processorCount,
+                                                   VLMPMaster* master) {
+  if (!destination) return;
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, destination->height);
+  if (!n) return FBTransferPixToFBFramePremultipliedSSE(pixels, rowBytes, format, destination);
+  runBands(master, n, kVLMPJobPixToFramePremultiplied, destination->height,
+           [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+             rec.fromPixSource = advanceRows(static_cast<const uint8_t*>(pixels), first, rowBytes);
+             rec.fromPixRowBytes = rowBytes;
+             rec.fromPixPlaneStride = 0;
+             rec.fromPixFormat = format;
+             rec.fromPixDestination = bandFrame(*destination, first, rows);
+           });
+}
+
+void VLMPFBTransferPixAlphaToPixAlpha(const void* source, uint32_t sourceRowBytes, void* destination,
+                                      uint32_t destinationRowBytes, uint32_t width, uint32_t height,
+                                      FBPixFormat format, uint32_t processorCount, VLMPMaster* master) {
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, height);
+  if (!n)
+    return FBTransferPixAlphaToPixAlphaWork(source, sourceRowBytes, destination, destinationRowBytes, width,
+                                            height, format);
+  runBands(master, n, kVLMPJobAlphaCopy, height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+    rec.alphaSource = advanceRows(static_cast<const uint8_t*>(source), first, sourceRowBytes);
+    rec.alphaDestination = advanceRows(static_cast<uint8_t*>(destination), first, destinationRowBytes);
+    rec.alphaSourceRowBytes = sourceRowBytes;
+    rec.alphaDestinationRowBytes = destinationRowBytes;
+    rec.alphaWidth = width;
+    rec.alphaRows = rows;
+    rec.alphaFormat = format;
+  });
+}
+
+void VLMPFBTransformWithLUTPix(void* pixels, uint32_t width, uint32_t height, uint32_t rowBytes,
+                               const uint8_t* table, FBPixFormat format, uint32_t processorCount,
+                               VLMPMaster* master) {
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, height);
+  if (!n) return FBTransformWithLUTPixWork(pixels, width, height, rowBytes, table, format);
+  runBands(master, n, kVLMPJobLUTTransform, height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+    rec.lutPixels = advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes);
+    rec.lutWidth = width;
+    rec.lutRows = rows;
+    rec.lutRowBytes = rowBytes;
+    rec.lutTable = table;
+    rec.lutFormat = format;
+  });
+}

@@ -1,0 +1,117 @@
+// The task pool: one worker task per scheduled processor, each with its own
+// request and result queue. A job cuts a frame into bands of whole rows, one
+// per task, posts the job code to every task in order and waits for every
+// answer in the same order. Frames too small to split run on the caller.
+#pragma once
+
+#include "core/frame_buffer.h"
+
+#include <cstdint>
+
+struct MPTask;
+struct MPQueue;
+
+// Job codes posted to a task's request queue.
+enum : int32_t {
+  kVLMPJobTest = 1,
+  kVLMPJobProcessImage = 2,
+  kVLMPJobTonalPreview = 3,
+  kVLMPJobFrameToPix = 4,
+  kVLMPJobPixToFrame = 5,
+  kVLMPJobPixToFramePremultiplied = 6,
+  kVLMPJobAlphaCopy = 7,
+  kVLMPJobLUTTransform = 8,
+  kVLMPJobMedia = 9,
+  kVLMPJobNothing = 10,
+};
+
+struct VLMPTaskRecord {
+  MPTask* taskID;
+  MPQueue* requestQueue;
+  MPQueue* resultQueue;
+  uint32_t taskIndex;
+
+  // Image job: the band's frames and the pass-through words.
+  FBFrameStruct imageSource;
+  FBFrameStruct imageDestination;
+  uint64_t imageWord1;
+  uint64_t imageFirstRow;
+  uint64_t imageWord2;
+
+  // Frame-to-pixels job.
+  FBFrameStruct toPixSource;
+  uint8_t* toPixDestination;
+  uint32_t toPixRowBytes;
+  uint32_t toPixFormat;
+
+  // Pixels-to-frame jobs (plain and premultiplied).
+  const uint8_t* fromPixSource;
+  uint32_t fromPixRowBytes;
+  uint32_t fromPixPlaneStride;
+  uint32_t fromPixFormat;
+  FBFrameStruct fromPixDestination;
+
+  // Alpha-copy job.
+  const uint8_t* alphaSource;
+  uint8_t* alphaDestination;
+  uint32_t alphaSourceRowBytes;
+  uint32_t alphaDestinationRowBytes;
+  uint32_t alphaWidth;
+  uint32_t alphaRows;
+  uint32_t alphaFormat;
+
+  // Table-transform job.
+  uint8_t* lutPixels;
+  uint32_t lutWidth;
+  uint32_t lutRows;
+  uint32_t lutRowBytes;
+  const uint8_t* lutTable;
+  uint32_t lutFormat;
+
+  // Tonal-preview job.
+  FBFrameStruct previewSource;
+  uint8_t* previewDestination;
+  uint32_t previewRowBytes;
+  uint32_t previewFormat;
+};
+
+struct VLMPMaster {
+  VLMPTaskRecord* tasks;      // one record per task, null when stopped
+  uint32_t taskCount;         // records in tasks
+  uint32_t reserved;
+  MPQueue* notificationQueue; // receives each task's end
+};
+
+// The process's pool and its processor count (1 while no pool runs).
+extern VLMPMaster gVLMPMaster;
+extern uint32_t gNumProcessors;
+
+// Starts the pool; returns the processor count (1 when the pool is not started).
+uint32_t VLMPInitialize(VLMPMaster* master, uint32_t enable);
+void VLMPStopAllTasks(uint32_t taskCount, VLMPMaster* master);
+uint32_t VLMPGetProcCount();
+// Tests pretend to have n processors; 0 goes back to the real count.
+void VLMPSetProcessorCountOverride(uint32_t count);
+// The body of every task; parameter is its VLMPTaskRecord.
+int32_t VLMPProcessTask(void* parameter);
+
+// Convenience for programs: start the process pool into gVLMPMaster and
+// gNumProcessors, and stop it again.
+void VLMPStartProcessPool();
+void VLMPStopProcessPool();
+
+void VLMPTest(uint32_t processorCount, VLMPMaster* master);
+void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels, uint32_t rowBytes,
+                                      FBPixFormat format, uint32_t processorCount, VLMPMaster* master);
+void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,
+                                      FBPixFormat format, FBFrameStruct* destination, uint32_t processorCount,
+                                      VLMPMaster* master);
+void VLMPFBTransferPixToFBFramePremultipliedVector(const void* pixels, uint32_t rowBytes, FBPixFormat format,
+                                                   FBFrameStruct* destination, uint32_t processorCount,
+                                                   VLMPMaster* master);
+void VLMPFBTransferPixAlphaToPixAlpha(const void* source, uint32_t sourceRowBytes, void* destination,
+                                      uint32_t destinationRowBytes, uint32_t width, uint32_t height,
+                                      FBPixFormat format, uint32_t processorCount, VLMPMaster* master);
+void VLMPFBTransformWithLUTPix(void* pixels, uint32_t width, uint32_t height, uint32_t rowBytes,
+                               const uint8_t* table, FBPixFormat format, uint32_t processorCount,
+                               VLMPMaster* master);

@@ -1,0 +1,125 @@
+#include "core/task_pool.h"
+
+#include "platform/mp_task.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct PoolFixture : ::testing::Test {
+  VLMPMaster master{};
+  void TearDown() override {
+    VLMPStopAllTasks(master.taskCount, &master);
+    VLMPSetProcessorCountOverride(0);
+  }
+};
+
+TEST_F(PoolFixture, OneProcessorStartsNothing) {
+  VLMPSetProcessorCountOverride(1);
+  EXPECT_EQ(1u, VLMPInitialize(&master, 1));
+  EXPECT_EQ(nullptr, master.tasks);
+}
+
+TEST_F(PoolFixture, DisabledPoolReportsOne) {
+  VLMPSetProcessorCountOverride(4);
+  EXPECT_EQ(1u, VLMPInitialize(&master, 0x100));  // only the low byte counts
+  EXPECT_EQ(nullptr, master.tasks);
+}
+
+TEST_F(PoolFixture, StartsOneTaskPerProcessorAndStopsTwice) {
+  VLMPSetProcessorCountOverride(4);
+  ASSERT_EQ(4u, VLMPInitialize(&master, 1));
+  ASSERT_NE(nullptr, master.tasks);
+  for (uint32_t i = 0; i < 4; ++i) EXPECT_NE(nullptr, master.tasks[i].taskID);
+  VLMPTest(4, &master);
+  VLMPStopAllTasks(4, &master);
+  EXPECT_EQ(nullptr, master.tasks);
+  VLMPStopAllTasks(4, &master);  // harmless: no task array any more
+}
+
+TEST(TaskPool, RealCountComesFromAffinity) {
+  VLMPSetProcessorCountOverride(0);
+  EXPECT_EQ(MPProcessorsScheduled(), VLMPGetProcCount());
+  EXPECT_GE(VLMPGetProcCount(), 1u);
+}
+
+// Band geometry is read back from the task records, which keep the last job's
+// arguments.
+TEST_F(PoolFixture, BandsSplitRowsWithTheRemainderLast) {
+  VLMPSetProcessorCountOverride(8);
+  ASSERT_EQ(8u, VLMPInitialize(&master, 1));
+  const uint32_t width = 3, rowBytes = 16;
+  std::vector<uint8_t> pixels(100 * rowBytes);
+  uint8_t table[768];
+  for (int i = 0; i < 768; ++i) table[i] = uint8_t(255 - (i & 255));
+  VLMPFBTransformWithLUTPix(pixels.data(), width, 100, rowBytes, table, kFBPixFormat32ARGB, 8, &master);
+  for (uint32_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(i < 7 ? 12u : 16u, master.tasks[i].lutRows) << i;
+    EXPECT_EQ(pixels.data() + size_t(i) * 12 * rowBytes, master.tasks[i].lutPixels) << i;
+    EXPECT_EQ(i, master.tasks[i].taskIndex);
+  }
+  // Every pixel was transformed exactly once (alpha kept at 0); padding untouched.
+  for (uint32_t y = 0; y < 100; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint32_t v;
+      memcpy(&v, &pixels[y * rowBytes + x * 4], 4);
+      EXPECT_EQ(0x00FFFFFFu, v);
+    }
+    for (uint32_t b = width * 4; b < rowBytes; ++b) EXPECT_EQ(0, pixels[y * rowBytes + b]);
+  }
+}
+
+TEST_F(PoolFixture, SmallFramesRunInline) {
+  VLMPSetProcessorCountOverride(8);
+  ASSERT_EQ(8u, VLMPInitialize(&master, 1));
+  std::vector<uint8_t> pixels(7 * 4);
+  uint8_t table[768] = {};
+  VLMPFBTransformWithLUTPix(pixels.data(), 1, 7, 4, table, kFBPixFormat32ARGB, 8, &master);
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(nullptr, master.tasks[i].lutPixels);
+  // More rows than tasks but fewer than 8 on two tasks: still inline.
+  VLMPFBTransformWithLUTPix(pixels.data(), 1, 7, 4, table, kFBPixFormat32ARGB, 2, &master);
+  EXPECT_EQ(nullptr, master.tasks[0].lutPixels);
+}
+
+TEST_F(PoolFixture, UnknownJobEndsTheTaskButStopStillWorks) {
+  VLMPSetProcessorCountOverride(2);
+  ASSERT_EQ(2u, VLMPInitialize(&master, 1));
+  for (intptr_t code : {intptr_t(0)}) {
+    MPNotifyQueue(master.tasks[1].requestQueue, code, 0, 0);
+    intptr_t answer = 0;
+    ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[1].resultQueue, &answer, nullptr, nullptr, 5000));
+    EXPECT_EQ(-1, answer);
+  }
+  VLMPStopAllTasks(2, &master);
+  EXPECT_EQ(nullptr, master.tasks);
+}
+
+TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
+  VLMPSetProcessorCountOverride(2);
+  ASSERT_EQ(2u, VLMPInitialize(&master, 1));
+  std::vector<uint8_t> pixels(64 * 4);
+  uint8_t table[768];
+  for (int i = 0; i < 768; ++i) table[i] = 7;
+  VLMPFBTransformWithLUTPix(pixels.data(), 1, 64, 4, table, kFBPixFormat32ARGB, 16, &master);
+  EXPECT_EQ(32u, master.tasks[1].lutRows);
+  for (size_t i = 0; i < 64; ++i) EXPECT_EQ(7, pixels[i * 4]);
+}
+
+TEST(MPQueue, WaitTimesOutAndKeepsOrder) {
+  MPQueue* q = nullptr;
+  ASSERT_EQ(kQVNoErr, MPCreateQueue(&q));
+  EXPECT_EQ(kQVErrTimeout, MPWaitOnQueue(q, nullptr, nullptr, nullptr, 10));
+  MPNotifyQueue(q, 1, 2, 3);
+  MPNotifyQueue(q, 4, 5, 6);
+  intptr_t a, b, c;
+  ASSERT_EQ(kQVNoErr, MPWaitOnQueue(q, &a, &b, &c, 0));
+  EXPECT_EQ(1, a);
+  EXPECT_EQ(3, c);
+  ASSERT_EQ(kQVNoErr, MPWaitOnQueue(q, &a, &b, &c, 0));
+  EXPECT_EQ(4, a);
+  MPDeleteQueue(q);
+}
+
+}  // namespace
