@@ -2,6 +2,8 @@
 
 #include "core/task_pool.h"
 
+#include "tests/core/frame_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,20 +13,7 @@
 
 namespace {
 
-struct FrameDeleter {
-  void operator()(FBFrameStruct* f) const { FBDisposeFrameBuffer(f); }
-};
-using FramePtr = std::unique_ptr<FBFrameStruct, FrameDeleter>;
 
-FramePtr makeFrame(uint32_t w, uint32_t h, FBPixFormat format) {
-  FBFrameStruct* f = nullptr;
-  EXPECT_EQ(kQVNoErr, FBCreateRGBFrameBuffer(w, h, &f, format));
-  return FramePtr(f);
-}
-
-float* planeRow(FBFrameStruct* f, int plane, uint32_t y) {
-  return reinterpret_cast<float*>(f->baseAddr + size_t(plane) * f->planeBytes + size_t(y) * f->rowBytes);
-}
 
 uint32_t word(const FBFrameStruct* f, uint32_t x, uint32_t y) {
   uint32_t v;

@@ -2,6 +2,8 @@
 
 #include "core/task_pool.h"
 
+#include "tests/core/frame_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,16 +14,6 @@
 
 namespace {
 
-struct FrameDeleter {
-  void operator()(FBFrameStruct* f) const { FBDisposeFrameBuffer(f); }
-};
-using FramePtr = std::unique_ptr<FBFrameStruct, FrameDeleter>;
-
-FramePtr makeFrame(uint32_t w, uint32_t h, FBPixFormat format) {
-  FBFrameStruct* f = nullptr;
-  EXPECT_EQ(kQVNoErr, FBCreateRGBFrameBuffer(w, h, &f, format));
-  return FramePtr(f);
-}
 
 float at(const FBFrameStruct* f, int plane, uint32_t x, uint32_t y) {
   float v;
