@@ -1,0 +1,357 @@
+#include "platform/prefs_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "platform/alerts.h"
+#include "platform/file_ref.h"
+#include "platform/folders.h"
+#include "platform/log.h"
+#include "platform/prefs_plist.h"
+
+namespace {
+
+constexpr off_t kMaxFileBytes = 64 << 20;  // far above any real preferences file
+
+struct Domain {
+  bool loaded = false;
+  PLPrefDictionary values;                                 // as last read from the file
+  std::map<std::string, std::optional<PLPrefValue>> pending;  // changes not yet written; nullopt removes
+};
+
+struct Store {
+  std::mutex lock;
+  std::map<std::string, Domain> domains;
+};
+
+Store& TheStore() {
+  static Store store;
+  return store;
+}
+
+std::string FileName(const std::string& domain) {
+  const std::string ext = ".plist";
+  bool has = domain.size() >= ext.size() && domain.compare(domain.size() - ext.size(), ext.size(), ext) == 0;
+  std::string name = has ? domain : domain + ext;
+  for (char& c : name)
+    if (c == '/') c = ':';
+  return name;
+}
+
+std::string FolderPath(bool create) {
+  QVFileRef ref;
+  if (PLFindFolder(kPLFolderPreferences, create, &ref) != kQVNoErr) return "";
+  return ref.path;
+}
+
+// Holds the domain's lock file locked for as long as it lives.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path) {
+    fd_ = open((path + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (fd_ >= 0) {
+      while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~FileLock() {
+    if (fd_ >= 0) close(fd_);  // closing releases the lock
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+enum class ReadResult { kRead, kMissing, kUnreadable };
+
+ReadResult ReadWhole(const std::string& path, std::string* text) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
+  struct stat st;
+  ReadResult result = ReadResult::kRead;
+  if (fstat(fd, &st) != 0 || st.st_size > kMaxFileBytes) {
+    result = ReadResult::kUnreadable;
+  } else {
+    text->resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < text->size()) {
+      ssize_t n = read(fd, text->data() + done, text->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += size_t(n);
+    }
+    text->resize(done);
+  }
+  close(fd);
+  return result;
+}
+
+// Renames a damaged file aside and reports it; the caller reads the domain as empty.
+void KeepAside(const std::string& path, const std::string& why) {
+  std::string aside;
+  for (int n = 1; n < 1000; ++n) {
+    aside = path + ".corrupt" + (n == 1 ? "" : "-" + std::to_string(n));
+    if (access(aside.c_str(), F_OK) != 0) break;
+  }
+  if (rename(path.c_str(), aside.c_str()) != 0) return;  // another process moved it first
+  char message[2048];
+  std::snprintf(message, sizeof message,
+                "The preferences file \"%s\" could not be read (%s). It was kept as \"%s\" and the "
+                "default preferences are used.",
+                path.c_str(), why.c_str(), aside.c_str());
+  PLAlertRequest r{kPLAlertError, 1, "Preferences", message, nullptr, "OK", nullptr};
+  PLShowAlert(r);
+}
+
+// Reads the domain's file under its lock into values.
+void LoadFile(const std::string& path, PLPrefDictionary* values) {
+  values->clear();
+  std::string text;
+  ReadResult r = ReadWhole(path, &text);
+  if (r == ReadResult::kMissing) return;
+  std::string why = "too large or not readable";
+  if (r == ReadResult::kRead && PLPlistParse(text, values, &why)) return;
+  KeepAside(path, why);
+}
+
+QVStatus WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? PLStatusFromErrno(errno) : kQVErrIO;
+    done += size_t(n);
+  }
+  return kQVNoErr;
+}
+
+// Writes the text to a temporary file beside path, then puts it in place.
+QVStatus ReplaceFile(const std::string& folder, const std::string& path, const std::string& text) {
+  std::string temp = path + ".XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return PLStatusFromErrno(errno);
+  QVStatus st = WriteAll(fd, text);
+  if (st == kQVNoErr && fchmod(fd, 0644) != 0) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && fsync(fd) != 0) st = PLStatusFromErrno(errno);
+  if (close(fd) != 0 && st == kQVNoErr) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && rename(temp.c_str(), path.c_str()) != 0) st = PLStatusFromErrno(errno);
+  if (st != kQVNoErr) {
+    unlink(temp.c_str());
+    return st;
+  }
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return kQVNoErr;
+}
+
+Domain& Loaded(Store& s, const std::string& name) {
+  Domain& d = s.domains[name];
+  if (!d.loaded) {
+    std::string folder = FolderPath(false);
+    if (!folder.empty()) {
+      std::string path = folder + "/" + FileName(name);
+      FileLock lock(path);
+      LoadFile(path, &d.values);
+    }
+    d.loaded = true;
+  }
+  return d;
+}
+
+void Set(const char* domain, const char* key, PLPrefValue value) {
+  if (domain == nullptr || key == nullptr) return;
+  Store& s = TheStore();
+  std::lock_guard<std::mutex> g(s.lock);
+  s.domains[domain].pending[key] = std::move(value);
+}
+
+}  // namespace
+
+std::string PLPrefsDomainPath(const char* domain) {
+  std::string folder = FolderPath(false);
+  return folder.empty() || domain == nullptr ? "" : folder + "/" + FileName(domain);
+}
+
+void PLPrefsSetInt32(const char* domain, const char* key, int32_t value) {
+  PLPrefValue v;
+  v.type = kPLPrefInt32;
+  v.i32 = value;
+  Set(domain, key, v);
+}
+
+void PLPrefsSetFloat32(const char* domain, const char* key, float value) {
+  PLPrefValue v;
+  v.type = kPLPrefFloat32;
+  v.f32 = value;
+  Set(domain, key, v);
+}
+
+void PLPrefsSetString(const char* domain, const char* key, const std::string& value) {
+  PLPrefValue v;
+  v.type = kPLPrefString;
+  v.text = PLPlistCleanText(value.substr(0, value.find('\0')));
+  Set(domain, key, v);
+}
+
+void PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length) {
+  PLPrefValue v;
+  v.type = kPLPrefData;
+  const uint8_t* p = static_cast<const uint8_t*>(bytes);
+  if (p != nullptr) v.data.assign(p, p + length);
+  Set(domain, key, v);
+}
+
+void PLPrefsSetBool(const char* domain, const char* key, bool value) {
+  PLPrefValue v;
+  v.type = kPLPrefBool;
+  v.boolean = value;
+  Set(domain, key, v);
+}
+
+void PLPrefsRemove(const char* domain, const char* key) {
+  if (domain == nullptr || key == nullptr) return;
+  Store& s = TheStore();
+  std::lock_guard<std::mutex> g(s.lock);
+  s.domains[domain].pending[key] = std::nullopt;
+}
+
+bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out) {
+  if (domain == nullptr || key == nullptr) return false;
+  Store& s = TheStore();
+  std::lock_guard<std::mutex> g(s.lock);
+  Domain& d = Loaded(s, domain);
+  auto p = d.pending.find(key);
+  if (p != d.pending.end()) {
+    if (!p->second) return false;
+    if (out) *out = *p->second;
+    return true;
+  }
+  auto v = d.values.find(key);
+  if (v == d.values.end()) return false;
+  if (out) *out = v->second;
+  return true;
+}
+
+bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v)) return false;
+  int32_t r;
+  switch (v.type) {
+    case kPLPrefInt32: r = v.i32; break;
+    case kPLPrefBool: r = v.boolean ? 1 : 0; break;
+    case kPLPrefFloat32:
+      if (std::isnan(v.f32)) r = 0;
+      else if (v.f32 >= 2147483647.0f) r = std::numeric_limits<int32_t>::max();
+      else if (v.f32 <= -2147483648.0f) r = std::numeric_limits<int32_t>::min();
+      else r = int32_t(v.f32);
+      break;
+    default: return false;
+  }
+  if (out) *out = r;
+  return true;
+}
+
+bool PLPrefsGetFloat32(const char* domain, const char* key, float* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v)) return false;
+  float r;
+  switch (v.type) {
+    case kPLPrefFloat32: r = v.f32; break;
+    case kPLPrefInt32: r = float(v.i32); break;
+    case kPLPrefBool: r = v.boolean ? 1.0f : 0.0f; break;
+    default: return false;
+  }
+  if (out) *out = r;
+  return true;
+}
+
+bool PLPrefsGetString(const char* domain, const char* key, std::string* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v) || v.type != kPLPrefString) return false;
+  if (out) *out = v.text;
+  return true;
+}
+
+bool PLPrefsGetData(const char* domain, const char* key, std::vector<uint8_t>* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v) || v.type != kPLPrefData) return false;
+  if (out) *out = std::move(v.data);
+  return true;
+}
+
+bool PLPrefsGetBool(const char* domain, const char* key, bool* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v)) return false;
+  bool r;
+  switch (v.type) {
+    case kPLPrefBool: r = v.boolean; break;
+    case kPLPrefInt32: r = v.i32 != 0; break;
+    default: return false;
+  }
+  if (out) *out = r;
+  return true;
+}
+
+QVStatus PLPrefsSynchronize(const char* domain) {
+  if (domain == nullptr) return kQVErrParam;
+  Store& s = TheStore();
+  std::lock_guard<std::mutex> g(s.lock);
+  Domain& d = s.domains[domain];
+  std::string folder = FolderPath(!d.pending.empty());
+  if (folder.empty()) {
+    if (!d.pending.empty()) return kQVErrFileNotFound;
+    d.values.clear();  // no folder, no file: an empty domain
+    d.loaded = true;
+    return kQVNoErr;
+  }
+  std::string path = folder + "/" + FileName(domain);
+  FileLock lock(path);
+  if (!lock.held() && !d.pending.empty()) return PLStatusFromErrno(errno);
+  PLPrefDictionary merged;
+  LoadFile(path, &merged);
+  QVStatus st = kQVNoErr;
+  if (!d.pending.empty()) {
+    for (const auto& [key, change] : d.pending) {
+      if (change)
+        merged[key] = *change;
+      else
+        merged.erase(key);
+    }
+    st = ReplaceFile(folder, path, PLPlistWrite(merged));
+    if (st != kQVNoErr) {
+      PLLogWrite("prefs", ("could not write " + path).c_str());
+      d.values = merged;  // this process still sees its changes; they stay pending
+      d.loaded = true;
+      return st;
+    }
+    d.pending.clear();
+    LoadFile(path, &merged);  // read back what is now on disk
+  }
+  d.values = std::move(merged);
+  d.loaded = true;
+  return st;
+}
+
+void PLPrefsDiscard(const char* domain) {
+  if (domain == nullptr) return;
+  Store& s = TheStore();
+  std::lock_guard<std::mutex> g(s.lock);
+  s.domains.erase(domain);
+}

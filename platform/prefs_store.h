@@ -1,0 +1,87 @@
+// Preference domains: named dictionaries of typed values kept one XML
+// property-list file per domain in the preferences folder (PLFindFolder),
+// "<domain>.plist" (a domain already ending in ".plist" keeps its name).
+//
+// File format (UTF-8):
+//   <?xml version="1.0" encoding="UTF-8"?>
+//   <plist version="1.0">
+//   <dict>
+//     <key>Undo Depth</key>
+//     <integer>20</integer>           32-bit integer
+//     <key>UI Brightness</key>
+//     <real>0.34</real>               32-bit float, shortest text that reads back exactly
+//     <key>Video System</key>
+//     <string>NTSC</string>
+//     <key>Primary LUT</key>
+//     <data>AAECAw==</data>           bytes, base64
+//     <key>Flag</key>
+//     <true/>                         boolean (<false/>)
+//   </dict>
+//   </plist>
+//
+// Changes made in a process are seen at once by its own reads and reach the
+// file at PLPrefsSynchronize: lock the domain (flock on "<file>.lock"), read
+// the file, lay this process's changes over it, write a temporary file beside
+// it, fsync, rename it over the file, then re-read. So two processes that
+// change different keys lose neither's values. Synchronising also brings in
+// what other processes saved.
+//
+// A file that cannot be read as such a list is renamed aside
+// ("<file>.corrupt", "<file>.corrupt-2", ...), reported once through the
+// alert sink, and the domain reads as empty; it is never overwritten.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/status.h"
+
+enum PLPrefType : uint8_t {
+  kPLPrefInt32,
+  kPLPrefFloat32,
+  kPLPrefString,
+  kPLPrefData,
+  kPLPrefBool,
+};
+
+struct PLPrefValue {
+  PLPrefType type = kPLPrefInt32;
+  int32_t i32 = 0;
+  float f32 = 0.0f;
+  bool boolean = false;
+  std::string text;
+  std::vector<uint8_t> data;
+};
+
+void PLPrefsSetInt32(const char* domain, const char* key, int32_t value);
+void PLPrefsSetFloat32(const char* domain, const char* key, float value);
+// The text is stored as UTF-8: bytes that are not UTF-8 are taken as
+// Latin-1, control characters other than tab and line ends are dropped.
+void PLPrefsSetString(const char* domain, const char* key, const std::string& value);
+void PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length);
+void PLPrefsSetBool(const char* domain, const char* key, bool value);
+void PLPrefsRemove(const char* domain, const char* key);
+
+// The value as stored; false when the key is absent.
+bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out);
+// Numbers convert between integer and float (a float truncated towards zero
+// and clamped); a boolean reads as 0 or 1. False when absent or not a number.
+bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out);
+bool PLPrefsGetFloat32(const char* domain, const char* key, float* out);
+// False when absent or of another type.
+bool PLPrefsGetString(const char* domain, const char* key, std::string* out);
+bool PLPrefsGetData(const char* domain, const char* key, std::vector<uint8_t>* out);
+bool PLPrefsGetBool(const char* domain, const char* key, bool* out);
+
+// Writes this process's changes and reads back the merged file; the changes
+// stay pending (and are retried next time) when the write fails.
+QVStatus PLPrefsSynchronize(const char* domain);
+
+// Forgets what this process holds of the domain, unsaved changes included,
+// so that the next read loads the file afresh.
+void PLPrefsDiscard(const char* domain);
+
+// The file that holds the domain.
+std::string PLPrefsDomainPath(const char* domain);

@@ -1,0 +1,267 @@
+#include "platform/prefs_store.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/alert_script.h"
+#include "platform/prefs_plist.h"
+#include "tests/platform/test_folder.h"
+
+namespace {
+
+const char kDomain[] = "Test Domain";
+
+class PrefsStore : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = MakeScratchFolder("prefs");
+    setenv("VELMORA_PREFERENCES", folder_.c_str(), 1);
+    PLPrefsDiscard(kDomain);
+  }
+  void TearDown() override {
+    PLPrefsDiscard(kDomain);
+    unsetenv("VELMORA_PREFERENCES");
+  }
+  std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+  std::string folder_;
+};
+
+}  // namespace
+
+TEST_F(PrefsStore, EveryTypeSurvivesASaveAndAFreshLoad) {
+  const uint8_t bytes[] = {0, 1, 2, 0xFE, 0xFF};
+  PLPrefsSetInt32(kDomain, "int", -123456789);
+  PLPrefsSetFloat32(kDomain, "float", 0.34f);
+  PLPrefsSetFloat32(kDomain, "tiny", 1e-30f);
+  PLPrefsSetString(kDomain, "text", "caf\xC3\xA9 <&> \"q\"");
+  PLPrefsSetData(kDomain, "data", bytes, sizeof bytes);
+  PLPrefsSetData(kDomain, "empty", nullptr, 0);
+  PLPrefsSetBool(kDomain, "yes", true);
+  PLPrefsSetBool(kDomain, "no", false);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  EXPECT_EQ(PLPrefsDomainPath(kDomain), folder_ + "/Test Domain.plist");
+  PLPrefsDiscard(kDomain);  // as a new process would see it
+
+  int32_t i = 0;
+  float f = 0;
+  std::string s;
+  std::vector<uint8_t> d;
+  bool b = false;
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "int", &i));
+  EXPECT_EQ(i, -123456789);
+  ASSERT_TRUE(PLPrefsGetFloat32(kDomain, "float", &f));
+  EXPECT_EQ(f, 0.34f);
+  ASSERT_TRUE(PLPrefsGetFloat32(kDomain, "tiny", &f));
+  EXPECT_EQ(f, 1e-30f);
+  ASSERT_TRUE(PLPrefsGetString(kDomain, "text", &s));
+  EXPECT_EQ(s, "caf\xC3\xA9 <&> \"q\"");
+  ASSERT_TRUE(PLPrefsGetData(kDomain, "data", &d));
+  EXPECT_EQ(d, std::vector<uint8_t>(bytes, bytes + sizeof bytes));
+  ASSERT_TRUE(PLPrefsGetData(kDomain, "empty", &d));
+  EXPECT_TRUE(d.empty());
+  ASSERT_TRUE(PLPrefsGetBool(kDomain, "yes", &b));
+  EXPECT_TRUE(b);
+  ASSERT_TRUE(PLPrefsGetBool(kDomain, "no", &b));
+  EXPECT_FALSE(b);
+  EXPECT_FALSE(PLPrefsGetInt32(kDomain, "missing", &i));
+  EXPECT_FALSE(PLPrefsGetString(kDomain, "int", &s));  // wrong type
+
+  // Numbers convert; removal reaches the file.
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "float", &i));
+  EXPECT_EQ(i, 0);
+  ASSERT_TRUE(PLPrefsGetFloat32(kDomain, "int", &f));
+  EXPECT_EQ(f, -123456789.0f);
+  PLPrefsRemove(kDomain, "int");
+  EXPECT_FALSE(PLPrefsGetInt32(kDomain, "int", &i));
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  PLPrefsDiscard(kDomain);
+  EXPECT_FALSE(PLPrefsGetInt32(kDomain, "int", &i));
+  EXPECT_TRUE(PLPrefsGetBool(kDomain, "yes", &b));
+}
+
+TEST_F(PrefsStore, TextIsKeptValidForTheFile) {
+  PLPrefsSetString(kDomain, "latin", std::string("caf\xE9\x01x"));  // Latin-1 byte and a control character
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  PLPrefsDiscard(kDomain);
+  std::string s;
+  ASSERT_TRUE(PLPrefsGetString(kDomain, "latin", &s));
+  EXPECT_EQ(s, "caf\xC3\xA9x");
+}
+
+TEST_F(PrefsStore, ReadsHandWrittenListsAndBoundsNumbers) {
+  WriteFile(folder_ + "/Test Domain.plist",
+            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict>\n"
+            "<key>big</key><integer>99999999999</integer>\n"
+            "<key>neg</key><integer> -5 </integer>\n"
+            "<key>r</key><real>2.5</real>\n"
+            "<key>d</key><data>\n  AAEC\n  Aw==\n</data>\n"
+            "</dict></plist>\n");
+  int32_t i = 0;
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "big", &i));
+  EXPECT_EQ(i, 2147483647);
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "neg", &i));
+  EXPECT_EQ(i, -5);
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "r", &i));
+  EXPECT_EQ(i, 2);
+  std::vector<uint8_t> d;
+  ASSERT_TRUE(PLPrefsGetData(kDomain, "d", &d));
+  EXPECT_EQ(d, (std::vector<uint8_t>{0, 1, 2, 3}));
+}
+
+TEST_F(PrefsStore, CorruptFilesAreKeptAsideReportedOnceAndReadAsEmpty) {
+  // One line of a good file spoiled at a time.
+  const char* bad[] = {
+      "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer>",   // cut short
+      "<plist version=\"1.0\"><dict><key>a</key><integer>x1</integer></dict></plist>",
+      "<plist version=\"1.0\"><dict><key>a</key></dict></plist>",        // key without value
+      "<plist version=\"1.0\"><dict><key>a</key><data>@@</data></dict></plist>",
+      "<other/>",
+      "",
+  };
+  std::string path = folder_ + "/Test Domain.plist";
+  for (const char* text : bad) {
+    PLPrefsDiscard(kDomain);
+    std::remove((path + ".corrupt").c_str());
+    WriteFile(path, text);
+    PLAlertScriptBegin();
+    int32_t i = 0;
+    EXPECT_FALSE(PLPrefsGetInt32(kDomain, "a", &i)) << text;
+    EXPECT_FALSE(PLPrefsGetInt32(kDomain, "a", &i)) << text;
+    PLPrefsSetInt32(kDomain, "b", 2);
+    ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+    std::vector<PLRecordedAlert> shown = PLAlertScriptRecorded();
+    PLAlertScriptEnd();
+    EXPECT_EQ(shown.size(), 1u) << text;
+    EXPECT_EQ(ReadFile(path + ".corrupt"), text);  // the damaged file is kept as it was
+    PLPrefsDiscard(kDomain);
+    ASSERT_TRUE(PLPrefsGetInt32(kDomain, "b", &i)) << text;
+    EXPECT_EQ(i, 2);
+  }
+  // A second damaged file does not replace the first one kept.
+  PLPrefsDiscard(kDomain);
+  WriteFile(path, "garbage");
+  PLAlertScriptBegin();
+  int32_t i;
+  PLPrefsGetInt32(kDomain, "b", &i);
+  PLAlertScriptEnd();
+  EXPECT_EQ(ReadFile(path + ".corrupt-2"), "garbage");
+}
+
+TEST_F(PrefsStore, SynchroniseBringsInOtherWritersAndKeepsOwnChanges) {
+  PLPrefsSetInt32(kDomain, "mine", 1);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  // Another writer adds a key to the file behind this process's back.
+  PLPrefDictionary other;
+  std::string why;
+  ASSERT_TRUE(PLPlistParse(ReadFile(PLPrefsDomainPath(kDomain)), &other, &why));
+  other["theirs"].i32 = 7;
+  WriteFile(PLPrefsDomainPath(kDomain), PLPlistWrite(other));
+  int32_t v = 0;
+  EXPECT_FALSE(PLPrefsGetInt32(kDomain, "theirs", &v));  // not seen before synchronising
+  PLPrefsSetInt32(kDomain, "mine", 2);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "theirs", &v));
+  EXPECT_EQ(v, 7);
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "mine", &v));
+  EXPECT_EQ(v, 2);
+}
+
+TEST_F(PrefsStore, AFailedWriteKeepsTheOldFileAndTheChanges) {
+  PLPrefsSetInt32(kDomain, "a", 1);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  std::string before = ReadFile(PLPrefsDomainPath(kDomain));
+  // In a child whose files may not grow past a few bytes, every write fails.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small{16, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    PLPrefsSetInt32(kDomain, "a", 2);
+    PLPrefsSetString(kDomain, "b", std::string(100, 'x'));
+    bool failed = PLPrefsSynchronize(kDomain) != kQVNoErr;
+    int32_t v = 0;
+    bool stillSeen = PLPrefsGetInt32(kDomain, "a", &v) && v == 2;
+    bool oldKept = ReadFile(PLPrefsDomainPath(kDomain)) == before;
+    small.rlim_cur = saved.rlim_cur;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool retried = PLPrefsSynchronize(kDomain) == kQVNoErr;
+    _exit((failed ? 0 : 1) | (stillSeen ? 0 : 2) | (oldKept ? 0 : 4) | (retried ? 0 : 8));
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  int32_t v = 0;
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "a", &v));
+  EXPECT_EQ(v, 2);
+}
+
+TEST_F(PrefsStore, TwoProcessesSavingAtOnceLoseNothing) {
+  constexpr int kRounds = 40;
+  pid_t children[2];
+  for (int c = 0; c < 2; ++c) {
+    children[c] = fork();
+    ASSERT_GE(children[c], 0);
+    if (children[c] == 0) {
+      PLPrefsDiscard(kDomain);
+      bool ok = true;
+      for (int n = 0; n < kRounds; ++n) {
+        std::string key = "p" + std::to_string(c) + "." + std::to_string(n);
+        PLPrefsSetInt32(kDomain, key.c_str(), n);
+        PLPrefsSetInt32(kDomain, ("shared" + std::to_string(c)).c_str(), n);
+        ok = ok && PLPrefsSynchronize(kDomain) == kQVNoErr;
+      }
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  for (int c = 0; c < 2; ++c) {
+    for (int n = 0; n < kRounds; ++n) {
+      int32_t v = -1;
+      std::string key = "p" + std::to_string(c) + "." + std::to_string(n);
+      ASSERT_TRUE(PLPrefsGetInt32(kDomain, key.c_str(), &v)) << key;
+      EXPECT_EQ(v, n);
+    }
+    int32_t last = -1;
+    ASSERT_TRUE(PLPrefsGetInt32(kDomain, ("shared" + std::to_string(c)).c_str(), &last));
+    EXPECT_EQ(last, kRounds - 1);
+  }
+}
+
+TEST(Base64, RoundTripsEveryLength) {
+  for (size_t n = 0; n < 10; ++n) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < n; ++i) bytes.push_back(uint8_t(i * 97 + 3));
+    std::vector<uint8_t> back;
+    ASSERT_TRUE(PLBase64Decode(PLBase64Encode(bytes), &back));
+    EXPECT_EQ(back, bytes);
+  }
+  EXPECT_EQ(PLBase64Encode({'M', 'a'}), "TWE=");
+  std::vector<uint8_t> out;
+  EXPECT_FALSE(PLBase64Decode("TW=E", &out));
+}
