@@ -1,0 +1,271 @@
+// The process-wide processing tables and frame-settings block, and the
+// builder that turns one settings record into them.
+//
+// Order of the build: gates from the record passed in; every section whose
+// gate is off is reset to its defaults in a working copy, so that only the
+// copy is read afterwards; then HSL, hue offsets, RGB with CMY folded in,
+// Y'CbCr, RGB curves, HSL curves, luma ranges, levels, secondaries, limiter,
+// highlight recovery, linearization; last the top values and slopes and the
+// bytes that tell the pass whether a stage has work to do.
+#include "core/processing_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "core/curves.h"
+#include "core/engine_alert.h"
+#include "core/processing_tables_internal.h"
+
+VLTableStorage gVLTableStorage;
+VLFrameSettings gVLFrameSettingsStorage;
+
+const VLFrameSettings& gFrameSettings = gVLFrameSettingsStorage;
+
+const VLTable& gHSL_CBG_Lookup = gVLTableStorage.hslCBG[kVLToneMaster];
+const VLTable& gHSL_CBG_S_Lookup = gVLTableStorage.hslCBG[kVLToneShadows];
+const VLTable& gHSL_CBG_M_Lookup = gVLTableStorage.hslCBG[kVLToneMidtones];
+const VLTable& gHSL_CBG_H_Lookup = gVLTableStorage.hslCBG[kVLToneHighlights];
+const VLTable& gRGBGammaLookup = gVLTableStorage.rgbGamma;
+const VLTable& gRGBGammaRLookup = gVLTableStorage.rgbMaster[0];
+const VLTable& gRGBGammaGLookup = gVLTableStorage.rgbMaster[1];
+const VLTable& gRGBGammaBLookup = gVLTableStorage.rgbMaster[2];
+const VLTable& gRGB_Gamma_R_S_Lookup = gVLTableStorage.rgbRange[0][kVLRangeS];
+const VLTable& gRGB_Gamma_R_M_Lookup = gVLTableStorage.rgbRange[0][kVLRangeM];
+const VLTable& gRGB_Gamma_R_H_Lookup = gVLTableStorage.rgbRange[0][kVLRangeH];
+const VLTable& gRGB_Gamma_G_S_Lookup = gVLTableStorage.rgbRange[1][kVLRangeS];
+const VLTable& gRGB_Gamma_G_M_Lookup = gVLTableStorage.rgbRange[1][kVLRangeM];
+const VLTable& gRGB_Gamma_G_H_Lookup = gVLTableStorage.rgbRange[1][kVLRangeH];
+const VLTable& gRGB_Gamma_B_S_Lookup = gVLTableStorage.rgbRange[2][kVLRangeS];
+const VLTable& gRGB_Gamma_B_M_Lookup = gVLTableStorage.rgbRange[2][kVLRangeM];
+const VLTable& gRGB_Gamma_B_H_Lookup = gVLTableStorage.rgbRange[2][kVLRangeH];
+const VLTable& gYCbCrGammaLookup = gVLTableStorage.ycbcrGamma;
+const VLTable& gYCbCrGammaYLookup = gVLTableStorage.ycbcrMaster[0];
+const VLTable& gYCbCrGammaCbLookup = gVLTableStorage.ycbcrMaster[1];
+const VLTable& gYCbCrGammaCrLookup = gVLTableStorage.ycbcrMaster[2];
+const VLTable& gYCbCr_Gamma_Y_S_Lookup = gVLTableStorage.ycbcrRange[0][kVLRangeS];
+const VLTable& gYCbCr_Gamma_Y_M_Lookup = gVLTableStorage.ycbcrRange[0][kVLRangeM];
+const VLTable& gYCbCr_Gamma_Y_H_Lookup = gVLTableStorage.ycbcrRange[0][kVLRangeH];
+const VLTable& gYCbCr_Gamma_Cb_S_Lookup = gVLTableStorage.ycbcrRange[1][kVLRangeS];
+const VLTable& gYCbCr_Gamma_Cb_M_Lookup = gVLTableStorage.ycbcrRange[1][kVLRangeM];
+const VLTable& gYCbCr_Gamma_Cb_H_Lookup = gVLTableStorage.ycbcrRange[1][kVLRangeH];
+const VLTable& gYCbCr_Gamma_Cr_S_Lookup = gVLTableStorage.ycbcrRange[2][kVLRangeS];
+const VLTable& gYCbCr_Gamma_Cr_M_Lookup = gVLTableStorage.ycbcrRange[2][kVLRangeM];
+const VLTable& gYCbCr_Gamma_Cr_H_Lookup = gVLTableStorage.ycbcrRange[2][kVLRangeH];
+const VLTable& gLevelsInGammaRLookup = gVLTableStorage.levelsIn[0];
+const VLTable& gLevelsInGammaGLookup = gVLTableStorage.levelsIn[1];
+const VLTable& gLevelsInGammaBLookup = gVLTableStorage.levelsIn[2];
+const VLTable& gLevelsOutGammaRLookup = gVLTableStorage.levelsOut[0];
+const VLTable& gLevelsOutGammaGLookup = gVLTableStorage.levelsOut[1];
+const VLTable& gLevelsOutGammaBLookup = gVLTableStorage.levelsOut[2];
+const VLTable& gCurve_R_Lookup = gVLTableStorage.curveRGB[0];
+const VLTable& gCurve_G_Lookup = gVLTableStorage.curveRGB[1];
+const VLTable& gCurve_B_Lookup = gVLTableStorage.curveRGB[2];
+const VLTable& gCurve_H_Lookup = gVLTableStorage.curveH;
+const VLTable& gCurve_S_Lookup = gVLTableStorage.curveS;
+const VLTable& gCurve_L_Lookup = gVLTableStorage.curveL;
+const VLTable& gYtoShadow = gVLTableStorage.yToShadow;
+const VLTable& gYtoMidtone = gVLTableStorage.yToMidtone;
+const VLTable& gYtoHighlight = gVLTableStorage.yToHighlight;
+const float (&gSecondaryKeyer_GammaLookup)[6][kVLTableSize] = gVLTableStorage.secondaryGamma;
+const VLTable& gLinGammaLookup = gVLTableStorage.linGamma;
+const VLTable& gLinGammaInverseLookup = gVLTableStorage.linGammaInverse;
+
+namespace {
+
+using Table = std::unique_ptr<float[]>;
+
+Table NewTable() { return Table(new (std::nothrow) float[kVLTableSize]()); }
+
+uint8_t On(bool v) { return v ? 1 : 0; }
+
+VLFrameGates ComputeGates(const VL_SettingsStruct& s) {
+  VLFrameGates g = {};
+  for (int tone = 0; tone < 4; ++tone) {
+    const int r = kVLToneToRecordRange[tone];
+    g.hsl[tone] = On(s.hslEnable && s.hslControlsEnable && s.hsl[r].enable);
+    g.rgb[tone] = On(s.rgbEnable && s.rgb[r].enable);
+    g.cmy[tone] = On(s.cmyEnable && s.cmy[r].enable);
+    g.ycbcr[tone] = On(s.ycbcrEnable && s.ycbcr[r].enable);
+  }
+  g.hueOffsets = On(s.hslEnable && s.hueOffsetEnable);
+  g.levels = On(s.levelsEnable);
+  g.inputHighlightRecovery = On(s.input.inputControls_highlight_recovery != 0.0f);
+  g.outputHighlightRecovery = On(s.input.outputControls_highlight_recovery != 0.0f);
+  g.rgbCurves = On(s.curvesEnable && s.rgbCurvesEnable);
+  g.hslCurves = On(s.curvesEnable && s.hslCurvesEnable);
+  for (int n = 0; n < 6; ++n) {
+    g.secondary[n] = On(s.secondaryEnable && s.secondaryKeyerEnable && s.secondary[n].enable);
+  }
+  g.limiter = On(s.limiter_enable);
+  g.limiterPreview = On(s.limiter_preview);
+  g.inputLinearization = On(s.linearizationOn);
+  return g;
+}
+
+// The mask of every section whose gate is off: those are reset in the copy.
+VLSettingsSectionMask NeutralMask(const VL_SettingsStruct& s, const VLFrameGates& g) {
+  VLSettingsSectionMask mask = 0;
+  for (int tone = 0; tone < 4; ++tone) {
+    const int r = kVLToneToRecordRange[tone];
+    if (!g.hsl[tone]) mask |= VLMaskBit(kVLMaskBitHSL + r);
+    if (!g.rgb[tone]) mask |= VLMaskBit(kVLMaskBitRGB + r);
+    if (!g.cmy[tone]) mask |= VLMaskBit(kVLMaskBitCMY + r);
+    if (!g.ycbcr[tone]) mask |= VLMaskBit(kVLMaskBitYCbCr + r);
+  }
+  if (!g.hueOffsets) mask |= VLMaskBit(kVLMaskBitHueOffsets);
+  if (!g.rgbCurves) mask |= kVLMaskAllRGBCurves;
+  if (!g.hslCurves) mask |= kVLMaskAllHSLCurves;
+  // Levels master, red, green, blue; the luma channel is never reset here.
+  for (int c = kVLLevelsMaster; c <= kVLLevelsBlue; ++c) {
+    if (!g.levels || s.levels[c].enable == 0) mask |= VLMaskBit(kVLMaskBitLevels + c);
+  }
+  if (s.lumaRangesEnable == 0) mask |= VLMaskBit(kVLMaskBitLumaRanges);
+  for (int n = 0; n < 6; ++n) {
+    if (!g.secondary[n]) mask |= VLMaskBit(kVLMaskBitSecondary + n);
+  }
+  if (!g.limiter) mask |= VLMaskBit(kVLMaskBitLimiter);
+  return mask;
+}
+
+void BuildRGBCurves(const VL_SettingsStruct& s) {
+  Table master = NewTable();
+  if (!master) {
+    VL_EngineErrorAlert("Insufficient memory for masterLookup during parameter update");
+    return;
+  }
+  const bool masterOk = VL_CalculateCurve(&s.rgbCurves[kVLCurveMaster], master.get()) == kQVNoErr;
+  for (int c = 0; c < 3; ++c) {
+    float* table = gVLTableStorage.curveRGB[c];
+    if (VL_CalculateCurve(&s.rgbCurves[kVLCurveRed + c], table) != kQVNoErr || !masterOk) continue;
+    // The master curve applies after the colour curve.
+    for (int i = 0; i < kVLTableSize; ++i) {
+      const float v = std::clamp(table[i], 0.0f, 1.0f);
+      table[i] = master[int(v * float(kVLTableLastIndex) + 0.5f)];
+    }
+  }
+}
+
+void BuildHSLCurves(const VL_SettingsStruct& s) {
+  // Hue is an offset around 0, saturation and luma factors around 1, so that
+  // the flat default curve at 0.5 changes nothing.
+  if (VL_CalculateCurve(&s.hslCurves[kVLCurveHue], gVLTableStorage.curveH) == kQVNoErr) {
+    for (float& v : gVLTableStorage.curveH) v -= 0.5f;
+  }
+  if (VL_CalculateCurve(&s.hslCurves[kVLCurveSaturation], gVLTableStorage.curveS) == kQVNoErr) {
+    for (float& v : gVLTableStorage.curveS) v *= 2.0f;
+  }
+  if (VL_CalculateCurve(&s.hslCurves[kVLCurveLuma], gVLTableStorage.curveL) == kQVNoErr) {
+    for (float& v : gVLTableStorage.curveL) v *= 2.0f;
+  }
+}
+
+void SetTablePointers(VLTablePointers* p) {
+  VLTableStorage& t = gVLTableStorage;
+  for (int tone = 0; tone < 4; ++tone) p->hslCBG[tone] = t.hslCBG[tone];
+  p->rgbGamma = t.rgbGamma;
+  p->ycbcrGamma = t.ycbcrGamma;
+  for (int c = 0; c < 3; ++c) {
+    p->rgbMaster[c] = t.rgbMaster[c];
+    p->ycbcrMaster[c] = t.ycbcrMaster[c];
+    for (int r = 0; r < 3; ++r) {
+      p->rgbRange[c][r] = t.rgbRange[c][r];
+      p->ycbcrRange[c][r] = t.ycbcrRange[c][r];
+    }
+    p->levelsIn[c] = t.levelsIn[c];
+    p->levelsOut[c] = t.levelsOut[c];
+    p->curveRGB[c] = t.curveRGB[c];
+  }
+  p->curveH = t.curveH;
+  p->curveS = t.curveS;
+  p->curveL = t.curveL;
+  p->yToShadow = t.yToShadow;
+  p->yToMidtone = t.yToMidtone;
+  p->yToHighlight = t.yToHighlight;
+  for (int n = 0; n < 6; ++n) p->secondaryGamma[n] = t.secondaryGamma[n];
+  p->linGamma = t.linGamma;
+  p->linGammaInverse = t.linGammaInverse;
+}
+
+bool AnyNotOne(std::initializer_list<float> values) {
+  return std::any_of(values.begin(), values.end(), [](float v) { return v != 1.0f; });
+}
+
+// Whether any gamma feeding the RGB (with the CMY channel gammas) or the CMY
+// side of a range's tables differs from 1.
+bool RGBGammaOn(const VLPrimaryFrameSettings& p) {
+  return AnyNotOne({p.invGamma, p.channelInvGamma[0], p.channelInvGamma[1], p.channelInvGamma[2]});
+}
+bool CMYGammaOn(const VLPrimaryFrameSettings& p) {
+  return AnyNotOne({p.cmyInvGamma[0], p.cmyInvGamma[1], p.cmyInvGamma[2], p.cmyInvGamma[3]});
+}
+
+VLFrameDerived ComputeDerived(const VL_SettingsStruct& s, const VLFrameSettings& fs) {
+  VLFrameDerived d = {};
+  const VLFrameGates& g = fs.gates;
+  for (int tone = kVLToneShadows; tone <= kVLToneHighlights; ++tone) {
+    d.rgbRangesOn |= g.rgb[tone];
+    d.cmyRangesOn |= g.cmy[tone];
+    d.ycbcrRangesOn |= g.ycbcr[tone];
+    d.rgbRangeGamma |= On(RGBGammaOn(fs.rgb[tone]));
+    d.cmyRangeGamma |= On(CMYGammaOn(fs.rgb[tone]));
+    d.ycbcrRangeGamma |= On(RGBGammaOn(fs.ycbcr[tone]));
+  }
+  d.rgbMasterGamma = On(RGBGammaOn(fs.rgb[kVLToneMaster]));
+  d.cmyMasterGamma = On(CMYGammaOn(fs.rgb[kVLToneMaster]));
+  d.ycbcrMasterGamma = On(RGBGammaOn(fs.ycbcr[kVLToneMaster]));
+  for (int c = kVLLevelsMaster; c <= kVLLevelsBlue; ++c) {
+    d.levelsInGrey |= On(s.levels[c].ingraypt != 0.5f);
+    d.levelsOutGrey |= On(s.levels[c].outgraypt != 0.5f);
+  }
+  return d;
+}
+
+}  // namespace
+
+void VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
+  if (settings == nullptr) return;
+  VLFrameSettings& fs = gVLFrameSettingsStorage;
+
+  // Gates come from the record as passed in; from here on only the copy, with
+  // every switched-off section at its defaults, is read.
+  auto copy = std::unique_ptr<VL_SettingsStruct>(new (std::nothrow) VL_SettingsStruct(*settings));
+  fs.gates = ComputeGates(*settings);
+  Table work = NewTable();
+  if (!copy || !work) {
+    VL_EngineErrorAlert("Insufficient memory for calcArray during parameter update");
+    return;
+  }
+  VL_SettingsStruct& s = *copy;
+  VL_SetDefaultControlValues(&s, NeutralMask(*settings, fs.gates));
+
+  VLBuildHSLTables(s, work.get(), &fs);
+  VLBuildHueOffsets(s, &fs);
+  bool anyRGB = false, anyYCbCr = false;
+  for (int tone = 0; tone < 4; ++tone) {
+    anyRGB = anyRGB || fs.gates.rgb[tone] || fs.gates.cmy[tone];
+    anyYCbCr = anyYCbCr || fs.gates.ycbcr[tone];
+  }
+  VLBuildRGBTables(s, anyRGB, &fs);
+  VLBuildYCbCrTables(s, anyYCbCr, &fs);
+  if (fs.gates.rgbCurves) BuildRGBCurves(s);
+  if (fs.gates.hslCurves) BuildHSLCurves(s);
+  VL_CalculateLumaRanges(&s.lumaRanges, gVLTableStorage.yToShadow, gVLTableStorage.yToMidtone,
+                         gVLTableStorage.yToHighlight);
+  VLBuildLevels(s, &fs);
+  VLBuildSecondaries(s, &fs);
+  VLBuildLimiter(s, &fs);
+  fs.inputHighlightFactor =
+      fs.gates.inputHighlightRecovery ? 1.0f - 0.4f * VLFiniteOr(s.input.inputControls_highlight_recovery, 0.0f) : 1.0f;
+  fs.outputHighlightFactor =
+      fs.gates.outputHighlightRecovery ? 1.0f - 0.4f * VLFiniteOr(s.input.outputControls_highlight_recovery, 0.0f) : 1.0f;
+  VLBuildLinearization(s, &fs);
+
+  for (int c = 0; c < 3; ++c) {
+    const float* curve = gVLTableStorage.curveRGB[c];
+    fs.curveTop[c] = {curve[16383], (curve[16383] - curve[16255]) * 128.0f};
+  }
+  SetTablePointers(&fs.tables);
+  fs.derived = ComputeDerived(s, fs);
+}

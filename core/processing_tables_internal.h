@@ -1,0 +1,56 @@
+// Internals of the table builder: the writable storage behind the read-only
+// views of processing_tables.h and the per-section builders.
+#pragma once
+
+#include "core/processing_tables.h"
+#include "core/settings_record.h"
+
+struct VLTableStorage {
+  VLTable hslCBG[4];  // tonal order
+  VLTable rgbGamma;
+  VLTable rgbMaster[3];
+  VLTable rgbRange[3][3];  // [channel][range S, M, H]
+  VLTable ycbcrGamma;
+  VLTable ycbcrMaster[3];
+  VLTable ycbcrRange[3][3];
+  VLTable levelsIn[3];
+  VLTable levelsOut[3];
+  VLTable curveRGB[3];
+  VLTable curveH;
+  VLTable curveS;
+  VLTable curveL;
+  VLTable yToShadow;
+  VLTable yToMidtone;
+  VLTable yToHighlight;
+  float secondaryGamma[6][kVLTableSize];
+  VLTable linGamma;
+  VLTable linGammaInverse;
+};
+
+extern VLTableStorage gVLTableStorage;
+extern VLFrameSettings gVLFrameSettingsStorage;
+
+// Record index of each tonal-order range.
+constexpr int kVLToneToRecordRange[4] = {kVLRangeMaster, kVLRangeShadows, kVLRangeMidtones,
+                                         kVLRangeHighlights};
+
+// 1 / gamma for a gamma from the record: a gamma at or below 0 (or NaN) gives
+// 1, the identity; the result is kept within 1e-6 .. 1e6.
+float VLSafeInvGamma(float gamma);
+
+// The record value when finite, else the fallback.
+float VLFiniteOr(float value, float fallback);
+
+// Target chroma (U, V) of a hue-offset wheel at the given tint angle, and strength / 3.
+VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength);
+
+// Section builders; each reads the neutralised working copy of the record and
+// writes its tables and block values. work is a scratch table of kVLTableSize.
+void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* fs);
+void VLBuildHueOffsets(const VL_SettingsStruct& s, VLFrameSettings* fs);
+void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs);
+void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs);
+void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs);
+void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs);
+void VLBuildLimiter(const VL_SettingsStruct& s, VLFrameSettings* fs);
+void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs);
