@@ -6,6 +6,7 @@
 // entry written is finite whatever the record holds.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/processing_tables_internal.h"
 
@@ -54,6 +55,13 @@ float LevelsExponent(const VL_LevelControls& lv) {
     return divisor == 0.0f ? 1000000.0f : 1.0f / divisor;
   }
   return 1.0f;
+}
+
+// Products and sums of record values kept finite: overflow stops at the
+// largest float.
+float Bounded(float v) {
+  if (std::isnan(v)) return 0.0f;
+  return Clamp(v, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
 }
 
 VLTableTop GammaTop(const float* table) {
@@ -146,8 +154,8 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
     VLPrimaryFrameSettings& out = fs->rgb[tone];
     // The CMY range folds into the RGB range: gains multiply, pedestals add.
     // Cyan acts on green and blue, magenta on red and blue, yellow on red and green.
-    out.gain = VLFiniteOr(rgb.gain, 1.0f) * VLFiniteOr(cmy.gain, 1.0f);
-    out.pedestal = VLFiniteOr(rgb.pedestal, 0.0f) + VLFiniteOr(cmy.pedestal, 0.0f);
+    out.gain = Bounded(VLFiniteOr(rgb.gain, 1.0f) * VLFiniteOr(cmy.gain, 1.0f));
+    out.pedestal = Bounded(VLFiniteOr(rgb.pedestal, 0.0f) + VLFiniteOr(cmy.pedestal, 0.0f));
     out.invGamma = VLSafeInvGamma(rgb.gamma);
     out.cmyInvGamma[0] = VLSafeInvGamma(cmy.gamma);
     for (int k = 0; k < 3; ++k) out.cmyInvGamma[k + 1] = VLSafeInvGamma(cmy.channel[k].gamma);
@@ -157,8 +165,8 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
       float inv = VLSafeInvGamma(rgb.channel[c].gamma);
       for (int k = 0; k < 3; ++k) {
         if (k == c) continue;
-        gain *= VLFiniteOr(cmy.channel[k].gain, 1.0f);
-        ped += VLFiniteOr(cmy.channel[k].ped, 0.0f);
+        gain = Bounded(gain * VLFiniteOr(cmy.channel[k].gain, 1.0f));
+        ped = Bounded(ped + VLFiniteOr(cmy.channel[k].ped, 0.0f));
         inv *= out.cmyInvGamma[k + 1];
       }
       out.channelGain[c] = gain;
@@ -209,8 +217,8 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       // gain and pedestal go into Y, as its own gamma goes into the Y table.
       out.gain = 1.0f;
       out.pedestal = 0.0f;
-      out.channelGain[0] *= rangeGain;
-      out.channelPedestal[0] += rangePed;
+      out.channelGain[0] = Bounded(out.channelGain[0] * rangeGain);
+      out.channelPedestal[0] = Bounded(out.channelPedestal[0] + rangePed);
     }
     for (int c = 0; c < 3; ++c) {
       float* table = tone == kVLToneMaster ? gVLTableStorage.ycbcrMaster[c] : gVLTableStorage.ycbcrRange[c][tone - 1];
@@ -241,12 +249,12 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     const float black = VLFiniteOr(lv.inblackpt, 0.0f);
     const float sc = LevelsReciprocal(VLFiniteOr(lv.inwhitept, 1.0f) - black);
     out.inScale[c] = sm * sc;
-    out.inOffset[c] = -mBlack * sm - black * sc;
+    out.inOffset[c] = Bounded(-mBlack * sm - black * sc);
     const float outBlack = VLFiniteOr(lv.outblackpt, 0.0f);
     float outRange = VLFiniteOr(lv.outwhitept, 1.0f) - outBlack;
     if (outRange == 0.0f) outRange = 1e-9f;
-    out.outScale[c] = Clamp(mOutRange * outRange, -3e38f, 3e38f);
-    out.outOffset[c] = Clamp(mOutBlack + outBlack, -3e38f, 3e38f);
+    out.outScale[c] = Bounded(mOutRange * outRange);
+    out.outOffset[c] = Bounded(mOutBlack + outBlack);
     const float fc = on && lv.enable != 0 ? LevelsExponent(lv) : 1.0f;
     out.inExponent[c] = fc * fm;
     float* table = gVLTableStorage.levelsIn[c];
@@ -277,7 +285,7 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       const float r = VLFiniteOr(sample.red, 0.0f);
       const float g = VLFiniteOr(sample.green, 0.0f);
       const float b = VLFiniteOr(sample.blue, 0.0f);
-      out.key[k] = {LumaOf(r, g, b), UOf(r, g, b), VOf(r, g, b), sample.inUse};
+      out.key[k] = {Bounded(LumaOf(r, g, b)), Bounded(UOf(r, g, b)), Bounded(VOf(r, g, b)), sample.inUse};
     }
     float* table = gVLTableStorage.secondaryGamma[n];
     if (fs->gates.secondary[n]) {
