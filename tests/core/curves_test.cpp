@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/curves_internal.h"
+#include "tests/core/reference_curves.h"
 
 namespace {
 
@@ -76,23 +77,6 @@ double ReferenceCurve(const std::vector<double>& xs, const std::vector<double>& 
   return std::clamp(at(py, lo), 0.0, 1.0);
 }
 
-// The luma-range curve value at luma x: Hermite from (0, 1) to (1, 0).
-double ReferenceRange(double tangentX, double slope, double x) {
-  auto h = [](double t, double w[4]) {
-    w[0] = 2 * t * t * t - 3 * t * t + 1;
-    w[1] = -2 * t * t * t + 3 * t * t;
-    w[2] = t * t * t - 2 * t * t + t;
-    w[3] = t * t * t - t * t;
-  };
-  double lo = 0, hi = 1, w[4];
-  for (int k = 0; k < 60; ++k) {
-    const double mid = (lo + hi) / 2;
-    h(mid, w);
-    (w[1] + w[3] + 2 * tangentX * w[2] < x ? lo : hi) = mid;
-  }
-  h(lo, w);
-  return std::clamp(w[0] + slope * w[2], 0.0, 1.0);
-}
 
 }  // namespace
 
@@ -207,10 +191,10 @@ TEST(LumaRanges, DefaultsSplitLumaIntoThreeWeights) {
   }
   // Shadow: x tangent 2 x 0.3, y tangent 5 x 0.3831 - 4; highlight mirrored.
   for (int i : {0, 500, 1638, 4000, 8192}) {
-    EXPECT_NEAR(ReferenceRange(0.3, 5 * 0.3831 - 4, i / 16384.0), s[i], 1e-4) << i;
+    EXPECT_NEAR(ReferenceRangeCurve(0.3, 5 * 0.3831 - 4, i / 16384.0), s[i], 1e-4) << i;
   }
   for (int i : {16384, 15000, 12000, 9000}) {
-    EXPECT_NEAR(ReferenceRange(0.3, 5 * 0.3831 - 4, (16384 - i) / 16384.0), h[i], 1e-4) << i;
+    EXPECT_NEAR(ReferenceRangeCurve(0.3, 5 * 0.3831 - 4, (16384 - i) / 16384.0), h[i], 1e-4) << i;
   }
 }
 
@@ -218,7 +202,7 @@ TEST(LumaRanges, OverlapLowersTheShadowWeight) {
   VL_LumaRangeControls r = {0, 0, 1.0f, 1.0f, 0.0f, 1.0f};
   std::vector<float> s(kVLTableSize), m(kVLTableSize), h(kVLTableSize);
   ASSERT_EQ(kQVNoErr, VL_CalculateLumaRanges(&r, s.data(), m.data(), h.data()));
-  const double sx = ReferenceRange(1.0, 1.0, 0.5), hx = ReferenceRange(1.0, 1.0, 0.5);
+  const double sx = ReferenceRangeCurve(1.0, 1.0, 0.5), hx = ReferenceRangeCurve(1.0, 1.0, 0.5);
   ASSERT_GT(sx + hx, 1.0);
   EXPECT_NEAR(hx, h[8192], 1e-4);
   EXPECT_NEAR(1.0 - hx, s[8192], 1e-4);

@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+#include "tests/core/reference_curves.h"
+
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -89,22 +91,6 @@ void HueTarget(double angle, double* u, double* v) {
   *v = 0.614777 * r - 0.5147996 * g - 0.099978 * b;
 }
 
-double RangeCurve(double tangentX, double slope, double x) {
-  auto h = [](double t, double w[4]) {
-    w[0] = 2 * t * t * t - 3 * t * t + 1;
-    w[1] = -2 * t * t * t + 3 * t * t;
-    w[2] = t * t * t - 2 * t * t + t;
-    w[3] = t * t * t - t * t;
-  };
-  double lo = 0, hi = 1, w[4];
-  for (int k = 0; k < 60; ++k) {
-    const double mid = (lo + hi) / 2;
-    h(mid, w);
-    (w[1] + w[3] + 2 * tangentX * w[2] < x ? lo : hi) = mid;
-  }
-  h(lo, w);
-  return std::clamp(w[0] + slope * w[2], 0.0, 1.0);
-}
 
 const VLTable* const kAllTables[] = {
     &gHSL_CBG_Lookup, &gHSL_CBG_S_Lookup, &gHSL_CBG_M_Lookup, &gHSL_CBG_H_Lookup, &gRGBGammaLookup,
@@ -375,14 +361,14 @@ TEST_F(Tables, LumaRangesFollowTheirEnable) {
   r.lumarange_shadowx = 0.2f, r.lumarange_shadowy = 0.5f;
   r.lumarange_highlightx = 0.6f, r.lumarange_highlighty = 0.3f;
   Build();  // enable off: the defaults stand
-  EXPECT_NEAR(RangeCurve(0.3, 5 * 0.3831 - 4, 0.25), gYtoShadow[4096], kCurveTol);
+  EXPECT_NEAR(ReferenceRangeCurve(0.3, 5 * 0.3831 - 4, 0.25), gYtoShadow[4096], kCurveTol);
   s_->lumaRangesEnable = 1;
   Build();
   for (int i : {0, 1000, 4096, 9000}) {
-    EXPECT_NEAR(RangeCurve(0.2, 5 * 0.5 - 4, X(i)), gYtoShadow[i], kCurveTol) << i;
+    EXPECT_NEAR(ReferenceRangeCurve(0.2, 5 * 0.5 - 4, X(i)), gYtoShadow[i], kCurveTol) << i;
   }
   for (int i : {16384, 14000, 10000}) {
-    EXPECT_NEAR(RangeCurve(0.4, 5 * 0.3 - 4, 1 - X(i)), gYtoHighlight[i], kCurveTol) << i;
+    EXPECT_NEAR(ReferenceRangeCurve(0.4, 5 * 0.3 - 4, 1 - X(i)), gYtoHighlight[i], kCurveTol) << i;
   }
 }
 
