@@ -1,0 +1,164 @@
+// The headless backend: no display. Input comes from the test hooks in
+// ui_headless.h, stamped with the clock time it becomes ready.
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "platform/ui/ui_headless.h"
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_loop.h"
+
+namespace {
+
+struct Scripted {
+  double at = 0;
+  uint64_t order = 0;
+  UIEvent event;
+};
+
+std::vector<Scripted> gScript;
+uint64_t gScriptOrder = 0;
+std::vector<UIRect> gDisplays{UIMakeRect(0, 0, 1600, 1000)};
+int32_t gBeeps = 0;
+std::string gClipboardText;
+bool gHasClipboardText = false;
+
+class HeadlessBackend final : public UIBackend {
+ public:
+  UIBackendKind Kind() const override { return kUIBackendHeadless; }
+  void OpenWindow(UIWindow*) override {}
+  void CloseWindow(UIWindow*) override {}
+  void ShowWindow(UIWindow*, bool) override {}
+  void UpdateWindowFrame(UIWindow*) override {}
+  void RaiseWindow(UIWindow*) override {}
+  bool NeedsPresent() const override { return false; }
+  void Present(UIWindow*) override {}
+  void Pump(std::deque<UIEvent>& out) override {
+    double now = UINow();
+    std::stable_sort(gScript.begin(), gScript.end(), [](const Scripted& a, const Scripted& b) {
+      return a.at < b.at || (a.at == b.at && a.order < b.order);
+    });
+    size_t n = 0;
+    while (n < gScript.size() && gScript[n].at <= now) {
+      UIEvent e = gScript[n].event;
+      e.time = gScript[n].at;
+      out.push_back(e);
+      ++n;
+    }
+    gScript.erase(gScript.begin(), gScript.begin() + n);
+  }
+  double NextInputTime() const override {
+    double next = std::numeric_limits<double>::infinity();
+    for (const Scripted& s : gScript) next = std::min(next, s.at);
+    return next;
+  }
+  double MaxBlock() const override { return 0.05; }
+  std::vector<UIRect> Displays() override { return gDisplays; }
+  void SetCursor(int32_t) override {}
+  void Beep() override { ++gBeeps; }
+  bool PutClipboardText(const std::string& text) override {
+    gClipboardText = text;
+    gHasClipboardText = true;
+    return true;
+  }
+  bool GetClipboardText(std::string* text) override {
+    if (!gHasClipboardText) return false;
+    *text = gClipboardText;
+    return true;
+  }
+};
+
+void Inject(UIEventKind kind, UIWindow* w, UIPoint where, uint32_t mods, double at) {
+  UIEvent e;
+  e.kind = kind;
+  e.window = w;
+  e.where = where;
+  e.modifiers = mods;
+  UIInjectEvent(e, at);
+}
+
+}  // namespace
+
+std::unique_ptr<UIBackend> UIMakeHeadlessBackend() {
+  gScript.clear();
+  gBeeps = 0;
+  gHasClipboardText = false;
+  gClipboardText.clear();
+  gDisplays = {UIMakeRect(0, 0, 1600, 1000)};
+  return std::make_unique<HeadlessBackend>();
+}
+
+void UIInjectEvent(const UIEvent& e, double at) {
+  gScript.push_back(Scripted{at < 0 ? UINow() : at, ++gScriptOrder, e});
+}
+
+void UIInjectMouseDown(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
+  Inject(kUIEventMouseDown, w, where, modifiers, at);
+}
+void UIInjectMouseUp(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
+  Inject(kUIEventMouseUp, w, where, modifiers, at);
+}
+void UIInjectMouseDrag(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
+  Inject(kUIEventMouseDragged, w, where, modifiers, at);
+}
+void UIInjectMouseMove(UIWindow* w, UIPoint where, double at) { Inject(kUIEventMouseMoved, w, where, 0, at); }
+
+void UIInjectClick(UIWindow* w, UIPoint where, uint32_t modifiers, int32_t clickCount) {
+  UIEvent e;
+  e.window = w;
+  e.where = where;
+  e.modifiers = modifiers;
+  e.clickCount = clickCount;
+  e.kind = kUIEventMouseDown;
+  UIInjectEvent(e);
+  e.kind = kUIEventMouseUp;
+  UIInjectEvent(e);
+}
+
+void UIInjectRightClick(UIWindow* w, UIPoint where) {
+  UIEvent e;
+  e.window = w;
+  e.where = where;
+  e.button = kUIButtonRight;
+  e.kind = kUIEventMouseDown;
+  UIInjectEvent(e);
+  e.kind = kUIEventMouseUp;
+  UIInjectEvent(e);
+}
+
+void UIInjectWheel(UIWindow* w, UIPoint where, double dy) {
+  UIEvent e;
+  e.kind = kUIEventMouseWheel;
+  e.window = w;
+  e.where = where;
+  e.wheelY = dy;
+  UIInjectEvent(e);
+}
+
+void UIInjectKey(uint32_t charCode, uint32_t modifiers, double at) {
+  UIEvent e;
+  e.kind = kUIEventKeyDown;
+  e.charCode = charCode;
+  e.modifiers = modifiers;
+  if (charCode >= 32 && charCode < 127) e.text[0] = char(charCode);
+  UIInjectEvent(e, at);
+}
+
+void UIInjectText(const char* utf8) {
+  if (!utf8) return;
+  for (const char* p = utf8; *p;) {
+    UIEvent e;
+    e.kind = kUIEventKeyDown;
+    unsigned char c = static_cast<unsigned char>(*p);
+    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    size_t i = 0;
+    for (; i < len && p[i]; ++i) e.text[i] = p[i];
+    e.charCode = c < 0x80 ? c : 0;
+    p += i;
+    UIInjectEvent(e);
+  }
+}
+
+size_t UIPendingInputCount() { return gScript.size() + UIState().input.size(); }
+void UISetHeadlessDisplays(const std::vector<UIRect>& displays) { gDisplays = displays; }
+int32_t UIHeadlessBeepCount() { return gBeeps; }

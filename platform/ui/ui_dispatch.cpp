@@ -1,0 +1,255 @@
+// Input dispatch: mouse and keys to the handler chains, then the standard
+// behaviour (control tracking, focus, default and cancel buttons, menu keys).
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_loop.h"
+#include "platform/ui/ui_services.h"
+
+namespace {
+
+constexpr double kDoubleClickTime = 0.4;
+
+uint32_t ButtonBit(uint32_t button) { return button == kUIButtonRight ? 2u : button == kUIButtonLeft ? 1u : 4u; }
+
+bool WindowExists(UIWindow* w) {
+  auto& ws = UIState().windows;
+  return w && std::find(ws.begin(), ws.end(), w) != ws.end();
+}
+
+UIWindow* TargetWindowForKeys() {
+  UIToolkitState& st = UIState();
+  if (!st.modalStack.empty()) return st.modalStack.back();
+  return st.keyWindow;
+}
+
+void MouseDown(UIEvent& e) {
+  UIToolkitState& st = UIState();
+  UIWindow* w = e.window;
+  st.buttons |= ButtonBit(e.button);
+  st.modifiers = e.modifiers;
+  st.lastMouse = e.where;
+  if (!WindowExists(w)) return;
+  if (e.clickCount <= 1) {
+    bool near = std::abs(e.where.x - st.lastClickWhere.x) < 4 && std::abs(e.where.y - st.lastClickWhere.y) < 4;
+    st.clickCount = (e.time - st.lastClickTime < kDoubleClickTime && near && st.mouseWindow == w) ? st.clickCount + 1 : 1;
+    e.clickCount = st.clickCount;
+  } else {
+    st.clickCount = e.clickCount;
+  }
+  st.lastClickTime = e.time;
+  st.lastClickWhere = e.where;
+  st.mouseWindow = w;
+  if (!st.modalStack.empty() && w != st.modalStack.back() && w->kind != kUIWindowPopup) {
+    UIBeep();
+    return;
+  }
+  if (w != st.keyWindow && w->kind != kUIWindowFloating && w->kind != kUIWindowPopup) UISelectWindow(w);
+  if (w->showsMenuBar && e.where.y < UIMenuBarHeight() && e.button == kUIButtonLeft) {
+    UIMenuBarClick(w, e.where);
+    return;
+  }
+  UIControl* c = UIFindControlAt(w, e.where);
+  e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
+  if (e.button == kUIButtonRight || (e.modifiers & kUIModControl)) {
+    e.kind = kUIEventContextClick;
+    UISendEvent(e);
+    return;
+  }
+  if (UISendEvent(e) != kQVErrNotHandled) return;
+  if (e.control && UIIsControlEnabled(e.control) && UIIsControlActive(e.control))
+    UITrackControlDefault(e.control, e);
+}
+
+void MouseMoved(UIEvent& e) {
+  UIToolkitState& st = UIState();
+  st.modifiers = e.modifiers ? e.modifiers : st.modifiers;
+  st.lastMouse = e.where;
+  if (!WindowExists(e.window)) return;
+  UIUpdateTrackingRegions(e.window, e.where);
+  UIControl* c = UIFindControlAt(e.window, e.where);
+  if (c && c->kind == kUIControlRoot) c = nullptr;
+  if (c != st.hoverControl) {
+    st.hoverControl = c;
+    st.hoverSince = UINow();
+  }
+  e.control = c;
+  UISendEvent(e);
+}
+
+void Wheel(UIEvent& e) {
+  if (!WindowExists(e.window)) return;
+  UIControl* c = UIFindControlAt(e.window, e.where);
+  e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
+  if (UISendEvent(e) != kQVErrNotHandled) return;
+  for (UIControl* p = e.control; p; p = p->parent) {
+    if (p->kind == kUIControlList) {
+      UIListData& L = *p->list;
+      int32_t visible = std::max(1, (UIRectHeight(p->bounds) - kUIListHeaderHeight) / kUIListRowHeight);
+      int32_t maxScroll = std::max(0, int32_t(L.rows.size()) - visible);
+      L.scroll = std::clamp(L.scroll - int32_t(std::lround(e.wheelY * 3)), 0, maxScroll);
+      UIInvalidateWindow(p->window);
+      return;
+    }
+  }
+}
+
+void KeyDown(UIEvent& e) {
+  UIToolkitState& st = UIState();
+  st.modifiers = e.modifiers;
+  UIWindow* w = TargetWindowForKeys();
+  e.window = w;
+  if (e.modifiers & kUIModCommand) {
+    UIMenuChoice choice = UIMatchMenuKey(e.charCode, e.modifiers);
+    if (choice.item) {
+      UIEvent cmd;
+      cmd.kind = kUIEventCommand;
+      cmd.command = choice.command;
+      cmd.menu = choice.menu;
+      cmd.menuItem = choice.item;
+      cmd.modifiers = e.modifiers;
+      cmd.window = w;
+      cmd.control = w ? w->focus : nullptr;
+      UISendEvent(cmd);
+      return;
+    }
+  }
+  e.control = w ? w->focus : nullptr;
+  if (UISendEvent(e) != kQVErrNotHandled) return;
+  if (!w || !WindowExists(w)) return;
+  if (w->focus && UIControlKeyDefault(w->focus, e) != kQVErrNotHandled) return;
+  switch (e.charCode) {
+    case kUIKeyTab: UIAdvanceKeyboardFocus(w, (e.modifiers & kUIModShift) != 0); return;
+    case kUIKeyReturn:
+    case kUIKeyEnter:
+      if (w->defaultButton && UIIsControlVisible(w->defaultButton) && UIIsControlEnabled(w->defaultButton))
+        UIPressButton(w->defaultButton);
+      return;
+    case kUIKeyEscape:
+      if (w->cancelButton && UIIsControlVisible(w->cancelButton) && UIIsControlEnabled(w->cancelButton))
+        UIPressButton(w->cancelButton);
+      return;
+    case '.':
+      if ((e.modifiers & kUIModCommand) && w->cancelButton) UIPressButton(w->cancelButton);
+      return;
+    default: return;
+  }
+}
+
+}  // namespace
+
+void UIDispatchInput(UIEvent& e) {
+  if (e.time == 0) e.time = UINow();
+  switch (e.kind) {
+    case kUIEventMouseDown: MouseDown(e); break;
+    case kUIEventMouseUp:
+      UIState().buttons &= ~ButtonBit(e.button);
+      if (WindowExists(e.window)) {
+        UIControl* c = UIFindControlAt(e.window, e.where);
+        e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
+        UISendEvent(e);
+      }
+      break;
+    case kUIEventMouseMoved:
+    case kUIEventMouseDragged: MouseMoved(e); break;
+    case kUIEventMouseWheel: Wheel(e); break;
+    case kUIEventKeyDown: KeyDown(e); break;
+    case kUIEventWindowClose:
+      if (WindowExists(e.window) && UISendEvent(e) == kQVErrNotHandled) UIHideWindow(e.window);
+      break;
+    case kUIEventQuit:
+      if (UISendEvent(e) == kQVErrNotHandled) UIRequestQuit();
+      break;
+    default:
+      if (!e.window || WindowExists(e.window)) UISendEvent(e);
+      break;
+  }
+}
+
+void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers) {
+  if (!c) return;
+  UIWindow* w = c->window;
+  UIEvent e;
+  e.kind = kUIEventControlHit;
+  e.control = c;
+  e.window = w;
+  e.part = part;
+  e.modifiers = modifiers;
+  if (UISendEvent(e) != kQVErrNotHandled) return;
+  if (c->command) {
+    UIEvent cmd;
+    cmd.kind = kUIEventCommand;
+    cmd.command = c->command;
+    cmd.window = w;
+    cmd.modifiers = modifiers;
+    UISendEvent(cmd);
+  }
+}
+
+void UIPressButton(UIControl* control) {
+  if (!control) return;
+  UIHiliteControl(control, kUIPartButton);
+  UIHiliteControl(control, kUIPartNone);
+  if (control->kind == kUIControlBevelButton && control->sticky) UISetControlValue(control, control->value ? 0 : 1);
+  if (control->kind == kUIControlCheckBox) UISetControlValue(control, control->value == 1 ? 0 : 1);
+  UIControlHit(control, control->kind == kUIControlCheckBox ? kUIPartCheckBox : kUIPartButton, 0);
+}
+
+UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+  UIToolkitState& st = UIState();
+  double deadline = UINow() + std::max(0.0, timeout);
+  std::deque<UIEvent> deferred;
+  UITrackResult result = kUITrackTimedOut;
+  for (;;) {
+    bool found = false;
+    while (!st.input.empty()) {
+      UIEvent e = st.input.front();
+      st.input.pop_front();
+      if (e.kind != kUIEventMouseDragged && e.kind != kUIEventMouseMoved && e.kind != kUIEventMouseUp) {
+        deferred.push_back(e);
+        continue;
+      }
+      UIPoint p = e.where;
+      if (e.window && window && e.window != window) {
+        p.x += e.window->bounds.left - window->bounds.left;
+        p.y += e.window->bounds.top - window->bounds.top;
+      }
+      st.lastMouse = p;
+      if (e.modifiers) st.modifiers = e.modifiers;
+      if (e.kind == kUIEventMouseUp) {
+        st.buttons &= ~ButtonBit(e.button);
+        result = kUITrackMouseUp;
+      } else {
+        result = kUITrackMouseDragged;
+      }
+      found = true;
+      break;
+    }
+    if (found) break;
+    // With scripted input, a script that has run out has let go of the button.
+    UIBackend* backend = UIBackendPtr();
+    if (backend && backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime())) {
+      st.buttons = 0;
+      result = kUITrackMouseUp;
+      break;
+    }
+    if (UIQuitRequested()) {
+      result = kUITrackMouseUp;
+      break;
+    }
+    if (UINow() >= deadline) {
+      result = kUITrackTimedOut;
+      break;
+    }
+    UIWaitAndService(deadline);
+  }
+  while (!deferred.empty()) {
+    st.input.push_front(deferred.back());
+    deferred.pop_back();
+  }
+  if (where) *where = st.lastMouse;
+  if (modifiers) *modifiers = st.modifiers;
+  return result;
+}

@@ -1,0 +1,487 @@
+// Off-screen images and drawing over cairo; text over pango.
+#include "platform/ui/ui_draw.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+struct UIImage {
+  cairo_surface_t* surface = nullptr;
+};
+
+struct UIContext {
+  UIImage* image = nullptr;
+  cairo_t* cr = nullptr;
+  UIColor fill{0, 0, 0, 1};
+  UIColor stroke{0, 0, 0, 1};
+};
+
+UIRect UIRectIntersect(const UIRect& a, const UIRect& b) {
+  UIRect r{std::max(a.top, b.top), std::max(a.left, b.left), std::min(a.bottom, b.bottom),
+           std::min(a.right, b.right)};
+  if (UIRectEmpty(r)) return UIRect{};
+  return r;
+}
+
+namespace {
+
+// Largest side we agree to allocate: keeps a bad size from asking for gigabytes.
+constexpr int32_t kMaxSide = 16384;
+
+void SetColor(cairo_t* cr, UIColor c) { cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha); }
+
+void RectPath(cairo_t* cr, const UIRect& r) {
+  cairo_rectangle(cr, r.left, r.top, UIRectWidth(r), UIRectHeight(r));
+}
+
+void RoundRectPath(cairo_t* cr, const UIRect& r, double radius) {
+  double x = r.left, y = r.top, w = UIRectWidth(r), h = UIRectHeight(r);
+  radius = std::min(radius, std::min(w, h) / 2.0);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
+  cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
+  cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
+  cairo_arc(cr, x + radius, y + radius, radius, M_PI, 1.5 * M_PI);
+  cairo_close_path(cr);
+}
+
+void OvalPath(cairo_t* cr, const UIRect& r) {
+  double w = UIRectWidth(r), h = UIRectHeight(r);
+  if (w <= 0 || h <= 0) return;
+  cairo_save(cr);
+  cairo_translate(cr, r.left + w / 2.0, r.top + h / 2.0);
+  cairo_scale(cr, w / 2.0, h / 2.0);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+}
+
+PangoLayout* MakeLayout(cairo_t* cr, const UIFont& font, const char* utf8) {
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  PangoFontDescription* desc = pango_font_description_new();
+  // Fontconfig resolves the list in order, so a missing family falls back.
+  std::string families = font.family + ",DejaVu Sans,sans-serif";
+  pango_font_description_set_family(desc, families.c_str());
+  pango_font_description_set_absolute_size(desc, font.size * PANGO_SCALE);
+  pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_style(desc, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  pango_layout_set_font_description(layout, desc);
+  pango_font_description_free(desc);
+  pango_layout_set_text(layout, utf8 ? utf8 : "", -1);
+  return layout;
+}
+
+// A scratch context for measuring text outside a drawing pass.
+cairo_t* MeasureContext() {
+  static std::mutex lock;
+  static cairo_t* cr = nullptr;
+  std::lock_guard<std::mutex> guard(lock);
+  if (!cr) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cr = cairo_create(s);
+    cairo_surface_destroy(s);
+  }
+  return cr;
+}
+
+std::mutex gPictureLock;
+struct PictureEntry {
+  std::string path;
+  UIImage* image = nullptr;
+};
+std::map<int32_t, PictureEntry>& Pictures() {
+  static std::map<int32_t, PictureEntry> pictures;
+  return pictures;
+}
+
+}  // namespace
+
+UIImage* UIImageCreate(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
+  return new UIImage{s};
+}
+
+UIImage* UIImageWrap(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes) {
+  if (!pixels || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  if (rowBytes < width * 4 || rowBytes % 4 != 0) return nullptr;
+  cairo_surface_t* s = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, rowBytes);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
+  return new UIImage{s};
+}
+
+void UIImageDispose(UIImage* image) {
+  if (!image) return;
+  cairo_surface_destroy(image->surface);
+  delete image;
+}
+
+int32_t UIImageWidth(const UIImage* image) { return image ? cairo_image_surface_get_width(image->surface) : 0; }
+int32_t UIImageHeight(const UIImage* image) { return image ? cairo_image_surface_get_height(image->surface) : 0; }
+int32_t UIImageRowBytes(const UIImage* image) { return image ? cairo_image_surface_get_stride(image->surface) : 0; }
+uint8_t* UIImagePixels(UIImage* image) {
+  if (!image) return nullptr;
+  cairo_surface_flush(image->surface);
+  return cairo_image_surface_get_data(image->surface);
+}
+
+uint32_t UIImageGetPixel(UIImage* image, int32_t x, int32_t y) {
+  if (!image || x < 0 || y < 0 || x >= UIImageWidth(image) || y >= UIImageHeight(image)) return 0;
+  const uint8_t* row = UIImagePixels(image) + size_t(y) * UIImageRowBytes(image);
+  uint32_t v;
+  std::memcpy(&v, row + size_t(x) * 4, 4);
+  return v;
+}
+
+QVStatus UIImageImport(UIImage* image, const uint8_t* src, int32_t rowBytes, uint32_t format) {
+  if (!image || !src) return kQVErrParam;
+  int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+  if (rowBytes < w * 4) return kQVErrParam;
+  if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
+  uint8_t* dst = UIImagePixels(image);
+  int32_t stride = UIImageRowBytes(image);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* s = src + size_t(y) * rowBytes;
+    uint8_t* d = dst + size_t(y) * stride;
+    if (format == kUIPixelFormatBGRA) {
+      std::memcpy(d, s, size_t(w) * 4);
+    } else {
+      for (int32_t x = 0; x < w; ++x) {
+        d[4 * x + 0] = s[4 * x + 3];
+        d[4 * x + 1] = s[4 * x + 2];
+        d[4 * x + 2] = s[4 * x + 1];
+        d[4 * x + 3] = s[4 * x + 0];
+      }
+    }
+  }
+  cairo_surface_mark_dirty(image->surface);
+  return kQVNoErr;
+}
+
+QVStatus UIImageExport(UIImage* image, uint8_t* dst, int32_t rowBytes, uint32_t format) {
+  if (!image || !dst) return kQVErrParam;
+  int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+  if (rowBytes < w * 4) return kQVErrParam;
+  if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
+  const uint8_t* src = UIImagePixels(image);
+  int32_t stride = UIImageRowBytes(image);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* s = src + size_t(y) * stride;
+    uint8_t* d = dst + size_t(y) * rowBytes;
+    if (format == kUIPixelFormatBGRA) {
+      std::memcpy(d, s, size_t(w) * 4);
+    } else {
+      for (int32_t x = 0; x < w; ++x) {
+        d[4 * x + 0] = s[4 * x + 3];
+        d[4 * x + 1] = s[4 * x + 2];
+        d[4 * x + 2] = s[4 * x + 1];
+        d[4 * x + 3] = s[4 * x + 0];
+      }
+    }
+  }
+  return kQVNoErr;
+}
+
+QVStatus UIImageWritePNG(UIImage* image, const char* path) {
+  if (!image || !path) return kQVErrParam;
+  cairo_surface_flush(image->surface);
+  return cairo_surface_write_to_png(image->surface, path) == CAIRO_STATUS_SUCCESS ? kQVNoErr : kQVErrIO;
+}
+
+UIImage* UIImageReadPNG(const char* path) {
+  if (!path) return nullptr;
+  cairo_surface_t* s = cairo_image_surface_create_from_png(path);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
+  // Copy into an ARGB32 surface so every image has one layout.
+  int32_t w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  UIImage* image = UIImageCreate(w, h);
+  if (image) {
+    cairo_t* cr = cairo_create(image->surface);
+    cairo_set_source_surface(cr, s, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+  }
+  cairo_surface_destroy(s);
+  return image;
+}
+
+QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath) {
+  if (!pngPath) return kQVErrParam;
+  std::lock_guard<std::mutex> guard(gPictureLock);
+  PictureEntry& e = Pictures()[pictureID];
+  UIImageDispose(e.image);
+  e.image = nullptr;
+  e.path = pngPath;
+  return kQVNoErr;
+}
+
+UIImage* UIGetPicture(int32_t pictureID) {
+  std::lock_guard<std::mutex> guard(gPictureLock);
+  auto it = Pictures().find(pictureID);
+  if (it == Pictures().end()) return nullptr;
+  if (!it->second.image) it->second.image = UIImageReadPNG(it->second.path.c_str());
+  return it->second.image;
+}
+
+void UIForgetPictures() {
+  std::lock_guard<std::mutex> guard(gPictureLock);
+  for (auto& [id, e] : Pictures()) UIImageDispose(e.image);
+  Pictures().clear();
+}
+
+UIContext* UIBeginDrawing(UIImage* image) {
+  if (!image) return nullptr;
+  UIContext* ctx = new UIContext;
+  ctx->image = image;
+  ctx->cr = cairo_create(image->surface);
+  cairo_set_line_width(ctx->cr, 1.0);
+  return ctx;
+}
+
+void UIEndDrawing(UIContext* ctx) {
+  if (!ctx) return;
+  cairo_destroy(ctx->cr);
+  cairo_surface_flush(ctx->image->surface);
+  delete ctx;
+}
+
+UIImage* UIContextImage(UIContext* ctx) { return ctx ? ctx->image : nullptr; }
+void UISave(UIContext* ctx) { cairo_save(ctx->cr); }
+void UIRestore(UIContext* ctx) { cairo_restore(ctx->cr); }
+void UITranslate(UIContext* ctx, double dx, double dy) { cairo_translate(ctx->cr, dx, dy); }
+void UIScale(UIContext* ctx, double sx, double sy) { cairo_scale(ctx->cr, sx, sy); }
+void UIFlipVertical(UIContext* ctx, double height) {
+  cairo_translate(ctx->cr, 0, height);
+  cairo_scale(ctx->cr, 1, -1);
+}
+void UISetFillColor(UIContext* ctx, UIColor c) { ctx->fill = c; }
+void UISetStrokeColor(UIContext* ctx, UIColor c) { ctx->stroke = c; }
+void UISetLineWidth(UIContext* ctx, double width) { cairo_set_line_width(ctx->cr, width); }
+void UISetAntialias(UIContext* ctx, bool on) {
+  cairo_set_antialias(ctx->cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+}
+
+void UIFillRect(UIContext* ctx, const UIRect& r) {
+  cairo_new_path(ctx->cr);
+  RectPath(ctx->cr, r);
+  SetColor(ctx->cr, ctx->fill);
+  cairo_fill(ctx->cr);
+}
+
+void UIFrameRect(UIContext* ctx, const UIRect& r) {
+  double lw = cairo_get_line_width(ctx->cr);
+  cairo_new_path(ctx->cr);
+  cairo_rectangle(ctx->cr, r.left + lw / 2, r.top + lw / 2, UIRectWidth(r) - lw, UIRectHeight(r) - lw);
+  SetColor(ctx->cr, ctx->stroke);
+  cairo_stroke(ctx->cr);
+}
+
+void UIFillRoundRect(UIContext* ctx, const UIRect& r, double radius) {
+  cairo_new_path(ctx->cr);
+  RoundRectPath(ctx->cr, r, radius);
+  SetColor(ctx->cr, ctx->fill);
+  cairo_fill(ctx->cr);
+}
+
+void UIFrameRoundRect(UIContext* ctx, const UIRect& r, double radius) {
+  double lw = cairo_get_line_width(ctx->cr);
+  UIRect inner = r;
+  cairo_new_path(ctx->cr);
+  cairo_save(ctx->cr);
+  cairo_translate(ctx->cr, lw / 2, lw / 2);
+  inner.right -= int32_t(std::lround(lw));
+  inner.bottom -= int32_t(std::lround(lw));
+  RoundRectPath(ctx->cr, inner, radius);
+  cairo_restore(ctx->cr);
+  SetColor(ctx->cr, ctx->stroke);
+  cairo_stroke(ctx->cr);
+}
+
+void UIFillOval(UIContext* ctx, const UIRect& r) {
+  cairo_new_path(ctx->cr);
+  OvalPath(ctx->cr, r);
+  SetColor(ctx->cr, ctx->fill);
+  cairo_fill(ctx->cr);
+}
+
+void UIFrameOval(UIContext* ctx, const UIRect& r) {
+  cairo_new_path(ctx->cr);
+  OvalPath(ctx->cr, UIRectInset(r, 0, 0));
+  SetColor(ctx->cr, ctx->stroke);
+  cairo_stroke(ctx->cr);
+}
+
+void UIDrawLine(UIContext* ctx, double x1, double y1, double x2, double y2) {
+  cairo_new_path(ctx->cr);
+  cairo_move_to(ctx->cr, x1, y1);
+  cairo_line_to(ctx->cr, x2, y2);
+  SetColor(ctx->cr, ctx->stroke);
+  cairo_stroke(ctx->cr);
+}
+
+void UIClear(UIContext* ctx, UIColor c) {
+  cairo_save(ctx->cr);
+  cairo_set_operator(ctx->cr, CAIRO_OPERATOR_SOURCE);
+  SetColor(ctx->cr, c);
+  cairo_paint(ctx->cr);
+  cairo_restore(ctx->cr);
+}
+
+void UIBeginPath(UIContext* ctx) { cairo_new_path(ctx->cr); }
+void UIMoveTo(UIContext* ctx, double x, double y) { cairo_move_to(ctx->cr, x, y); }
+void UILineTo(UIContext* ctx, double x, double y) { cairo_line_to(ctx->cr, x, y); }
+void UICurveTo(UIContext* ctx, double x1, double y1, double x2, double y2, double x3, double y3) {
+  cairo_curve_to(ctx->cr, x1, y1, x2, y2, x3, y3);
+}
+void UIArc(UIContext* ctx, double cx, double cy, double radius, double start, double end, bool clockwise) {
+  if (clockwise)
+    cairo_arc_negative(ctx->cr, cx, cy, radius, start, end);
+  else
+    cairo_arc(ctx->cr, cx, cy, radius, start, end);
+}
+void UIClosePath(UIContext* ctx) { cairo_close_path(ctx->cr); }
+void UIFillPath(UIContext* ctx) {
+  SetColor(ctx->cr, ctx->fill);
+  cairo_fill(ctx->cr);
+}
+void UIStrokePath(UIContext* ctx) {
+  SetColor(ctx->cr, ctx->stroke);
+  cairo_stroke(ctx->cr);
+}
+
+void UIClipRect(UIContext* ctx, const UIRect& r) {
+  cairo_new_path(ctx->cr);
+  RectPath(ctx->cr, r);
+  cairo_clip(ctx->cr);
+}
+void UIClipPath(UIContext* ctx) { cairo_clip(ctx->cr); }
+
+void UIDrawImage(UIContext* ctx, UIImage* src, const UIRect* srcRect, const UIRect& dst, bool smooth) {
+  if (!ctx || !src || UIRectEmpty(dst)) return;
+  UIRect s = srcRect ? *srcRect : UIMakeRect(0, 0, UIImageWidth(src), UIImageHeight(src));
+  if (UIRectEmpty(s)) return;
+  cairo_t* cr = ctx->cr;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  RectPath(cr, dst);
+  cairo_clip(cr);
+  cairo_translate(cr, dst.left, dst.top);
+  cairo_scale(cr, double(UIRectWidth(dst)) / UIRectWidth(s), double(UIRectHeight(dst)) / UIRectHeight(s));
+  cairo_set_source_surface(cr, src->surface, -s.left, -s.top);
+  cairo_pattern_set_filter(cairo_get_source(cr), smooth ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_paint(cr);
+  cairo_restore(cr);
+}
+
+QVStatus UIDrawPicture(UIContext* ctx, int32_t pictureID, const UIRect& dst) {
+  UIImage* picture = UIGetPicture(pictureID);
+  if (!picture) return kQVErrFileNotFound;
+  UIDrawImage(ctx, picture, nullptr, dst, true);
+  return kQVNoErr;
+}
+
+UITextMetrics UIMeasureText(const UIFont& font, const char* utf8) {
+  UITextMetrics m;
+  cairo_t* cr = MeasureContext();
+  PangoLayout* layout = MakeLayout(cr, font, utf8);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  m.width = double(logical.width) / PANGO_SCALE;
+  double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
+  m.ascent = baseline - double(logical.y) / PANGO_SCALE;
+  m.descent = double(logical.y + logical.height) / PANGO_SCALE - baseline;
+  g_object_unref(layout);
+  return m;
+}
+
+void UIDrawText(UIContext* ctx, const UIFont& font, const char* utf8, double x, double y, UITextAlign align) {
+  if (!ctx || !utf8) return;
+  cairo_t* cr = ctx->cr;
+  PangoLayout* layout = MakeLayout(cr, font, utf8);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  double width = double(logical.width) / PANGO_SCALE;
+  double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
+  if (align == kUIAlignRight) x -= width;
+  if (align == kUIAlignCenter) x -= width / 2.0;
+  cairo_save(cr);
+  // Text stays upright even inside a y-up transform.
+  cairo_matrix_t m;
+  cairo_get_matrix(cr, &m);
+  cairo_move_to(cr, x, y);
+  if (m.yy < 0) cairo_scale(cr, 1, -1);
+  cairo_rel_move_to(cr, 0, -baseline);
+  SetColor(cr, ctx->fill);
+  pango_cairo_show_layout(cr, layout);
+  cairo_restore(cr);
+  g_object_unref(layout);
+}
+
+void UIDrawTextInRect(UIContext* ctx, const UIFont& font, const char* utf8, const UIRect& r, UITextAlign align) {
+  if (!ctx || !utf8) return;
+  UITextMetrics m = UIMeasureText(font, utf8);
+  double x = align == kUIAlignLeft ? r.left : align == kUIAlignRight ? r.right : (r.left + r.right) / 2.0;
+  double y = (r.top + r.bottom) / 2.0 + (m.ascent - m.descent) / 2.0;
+  cairo_save(ctx->cr);
+  cairo_new_path(ctx->cr);
+  RectPath(ctx->cr, r);
+  cairo_clip(ctx->cr);
+  UIDrawText(ctx, font, utf8, x, std::round(y), align);
+  cairo_restore(ctx->cr);
+}
+
+void UIDrawTextWrapped(UIContext* ctx, const UIFont& font, const char* utf8, const UIRect& r) {
+  if (!ctx || !utf8) return;
+  cairo_t* cr = ctx->cr;
+  PangoLayout* layout = MakeLayout(cr, font, utf8);
+  pango_layout_set_width(layout, UIRectWidth(r) * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  cairo_save(cr);
+  cairo_new_path(cr);
+  RectPath(cr, r);
+  cairo_clip(cr);
+  cairo_move_to(cr, r.left, r.top);
+  SetColor(cr, ctx->fill);
+  pango_cairo_show_layout(cr, layout);
+  cairo_restore(cr);
+  g_object_unref(layout);
+}
+
+int32_t UIMeasureWrappedHeight(const UIFont& font, const char* utf8, int32_t width) {
+  PangoLayout* layout = MakeLayout(MeasureContext(), font, utf8);
+  pango_layout_set_width(layout, std::max(1, width) * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  int w = 0, h = 0;
+  pango_layout_get_pixel_size(layout, &w, &h);
+  g_object_unref(layout);
+  return h;
+}
+
+int32_t UITextOffsetAtX(const UIFont& font, const char* utf8, double x) {
+  if (!utf8 || !*utf8) return 0;
+  PangoLayout* layout = MakeLayout(MeasureContext(), font, utf8);
+  int index = 0, trailing = 0;
+  pango_layout_xy_to_index(layout, int(x * PANGO_SCALE), 0, &index, &trailing);
+  const char* p = utf8 + index;
+  for (int i = 0; i < trailing && *p; ++i) p = g_utf8_next_char(p);
+  g_object_unref(layout);
+  return int32_t(p - utf8);
+}

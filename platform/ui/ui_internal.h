@@ -1,0 +1,212 @@
+// Internal state of the toolkit shared by its files and its tests.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/ui_control.h"
+#include "platform/ui/ui_draw.h"
+#include "platform/ui/ui_event.h"
+#include "platform/ui/ui_menu.h"
+#include "platform/ui/ui_window.h"
+
+struct UIHandlerEntry {
+  UIHandlerRef ref = 0;
+  UIHandler fn;
+};
+using UIHandlerChain = std::vector<UIHandlerEntry>;  // newest first
+
+struct UIListData {
+  std::vector<UIListColumn> columns;
+  struct Row {
+    int32_t id = 0;
+    std::vector<std::string> cells;
+  };
+  std::vector<Row> rows;
+  int32_t selected = -1;
+  int32_t sortColumn = -1;
+  bool ascending = true;
+  int32_t scroll = 0;  // first visible row
+  int32_t editRow = -1, editColumn = -1;
+  std::string editText;
+};
+
+struct UIControl {
+  UIWindow* window = nullptr;
+  UIControl* parent = nullptr;
+  std::vector<UIControl*> children;
+  UIControlKind kind = kUIControlUserPane;
+  UIRect bounds;
+  UIControlID id;
+  int32_t value = 0, minimum = 0, maximum = 0;
+  int32_t pageSize = 0;
+  intptr_t refCon = 0;
+  uint32_t command = 0;
+  std::string title;
+  std::map<std::pair<uint32_t, uint32_t>, std::vector<uint8_t>> properties;
+  UIColorProc colorProc;
+  std::string helpTag;
+  UIHandlerChain handlers;
+  bool visible = true, enabled = true, active = true;
+  int16_t hilite = 0;
+  int32_t pictureID = 0;
+  bool sticky = false;
+  UIMenu* menu = nullptr;
+  UIFont font;
+  // edit text
+  int32_t selStart = 0, selEnd = 0;
+  std::unique_ptr<UIListData> list;
+  UIUserPaneProcs pane;
+};
+
+struct UITrackingRegion {
+  int32_t id = 0;
+  UIRect rect;
+  bool inside = false;
+};
+
+struct UIWindow {
+  UIWindowKind kind = kUIWindowPlain;
+  UIRect bounds;
+  std::string title;
+  bool visible = false;
+  UIColor contentColor{0.93, 0.93, 0.93, 1.0};
+  UIControl* root = nullptr;
+  UIControl* defaultButton = nullptr;
+  UIControl* cancelButton = nullptr;
+  UIControl* focus = nullptr;
+  UIHandlerChain handlers;
+  UIImage* image = nullptr;
+  bool invalid = true;
+  bool showsMenuBar = false;
+  bool modalDone = false;
+  int32_t modalResult = 0;
+  intptr_t refCon = 0;
+  std::vector<UITrackingRegion> regions;
+  void* backendData = nullptr;
+  // Set by the toolkit's own popups to draw themselves.
+  std::function<void(UIWindow*, UIContext*)> drawOverlay;
+};
+
+struct UIMenuItem {
+  std::string text;
+  uint32_t command = 0;
+  bool enabled = true;
+  bool checked = false;
+  uint32_t keyChar = 0;
+  uint32_t keyModifiers = 0;
+  UIMenu* submenu = nullptr;
+  intptr_t refCon = 0;
+};
+
+struct UIMenu {
+  int32_t id = 0;
+  std::string title;
+  std::vector<UIMenuItem> items;
+};
+
+// What a backend does for the toolkit.
+class UIBackend {
+ public:
+  virtual ~UIBackend() = default;
+  virtual UIBackendKind Kind() const = 0;
+  virtual void OpenWindow(UIWindow* w) = 0;
+  virtual void CloseWindow(UIWindow* w) = 0;
+  virtual void ShowWindow(UIWindow* w, bool show) = 0;
+  virtual void UpdateWindowFrame(UIWindow* w) = 0;  // bounds or title changed
+  virtual void RaiseWindow(UIWindow* w) = 0;
+  // Shows the window's freshly rendered image; backends without a screen skip it.
+  virtual bool NeedsPresent() const = 0;
+  virtual void Present(UIWindow* w) = 0;
+  // Moves input that is ready (by the loop's clock) into out; never blocks.
+  virtual void Pump(std::deque<UIEvent>& out) = 0;
+  // Clock time of the next scripted input, or a huge number.
+  virtual double NextInputTime() const = 0;
+  // Largest slice the loop may block without pumping (seconds).
+  virtual double MaxBlock() const = 0;
+  virtual std::vector<UIRect> Displays() = 0;
+  virtual void SetCursor(int32_t cursor) = 0;
+  virtual void Beep() = 0;
+  // Text flavour shared with other programs; false when the backend has none.
+  virtual bool PutClipboardText(const std::string& text) = 0;
+  virtual bool GetClipboardText(std::string* text) = 0;
+};
+
+std::unique_ptr<UIBackend> UIMakeHeadlessBackend();
+// Null when no display can be opened.
+std::unique_ptr<UIBackend> UIMakeSDLBackend();
+
+struct UIToolkitState {
+  std::unique_ptr<UIBackend> backend;
+  std::vector<UIWindow*> windows;  // front to back
+  UIWindow* keyWindow = nullptr;
+  UIHandlerChain appHandlers;
+  std::deque<UIEvent> input;       // input ready for dispatch
+  std::vector<UIWindow*> modalStack;
+  std::vector<UIMenu*> menuBar;
+  std::vector<UIMenu*> menus;
+  uint32_t modifiers = 0;
+  uint32_t buttons = 0;
+  int32_t cursor = kUICursorArrow;
+  UIWindow* mouseWindow = nullptr;  // window of the last mouse-down
+  UIPoint lastMouse;
+  double lastClickTime = -10;
+  UIPoint lastClickWhere;
+  int32_t clickCount = 0;
+  int32_t helpTagDelayTicks = 0;
+  UIWindow* helpTagWindow = nullptr;
+  UIControl* hoverControl = nullptr;
+  double hoverSince = 0;
+};
+
+UIToolkitState& UIState();
+UIBackend* UIBackendPtr();
+
+// Loop internals.
+// Waits until input is ready, some work was done or `deadline`
+// (clock time); then runs posted calls, timers and watches. Returns true when
+// input is waiting in UIState().input.
+bool UIWaitAndService(double deadline);
+void UIServiceOnce();
+bool UIQuitRequested();
+void UIClearQuitRequest();
+void UIResetLoop();
+
+// Dispatch internals.
+void UIDispatchInput(UIEvent& e);
+void UIRedrawInvalidWindows();
+QVStatus UISendThroughChains(UIEvent& e, bool includeApp);
+void UIRemoveHandlersOf(UIHandlerChain& chain);
+void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers);
+// Window of a control tree visible right now, front to back, for clicks.
+UIWindow* UIWindowAtFront(UIWindow* w);
+
+// Drawing of the standard controls.
+void UIDrawControlTree(UIControl* c, UIContext* ctx);
+void UIDrawMenuBar(UIWindow* w, UIContext* ctx);
+UIColor UIControlTextColor(UIControl* c);
+const UIFont& UISystemFont();
+const UIFont& UISmallFont();
+
+// Standard control behaviour.
+void UITrackControlDefault(UIControl* c, const UIEvent& down);
+QVStatus UIControlKeyDefault(UIControl* c, const UIEvent& key);
+bool UIControlTakesFocus(UIControl* c);
+int16_t UISliderPartAt(UIControl* c, UIPoint p);
+UIRect UISliderThumbRect(UIControl* c);
+int32_t UISliderValueAt(UIControl* c, int32_t x);
+constexpr int32_t kUIListHeaderHeight = 20;
+constexpr int32_t kUIListRowHeight = 18;
+void UIListClick(UIControl* c, const UIEvent& down);
+void UIMenuBarClick(UIWindow* w, UIPoint where);
+
+// Windows.
+void UIWindowInvalidated(UIWindow* w);
+UIWindow* UINewPopupWindow(const UIRect& bounds);
+void UIFreeWindowTree(UIWindow* w);
+void UIUpdateTrackingRegions(UIWindow* w, UIPoint where);
+void UIControlDisposing(UIControl* c);

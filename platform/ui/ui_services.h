@@ -1,0 +1,25 @@
+// Services: clipboard with named flavours, displays, beep.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ui_types.h"
+
+// The text flavour is shared with other programs where the backend can.
+constexpr const char* kUIFlavourText = "public.utf8-plain-text";
+
+void UIClipboardClear();
+QVStatus UIClipboardPut(const char* flavour, const void* data, size_t size);
+// kQVErrFileNotFound when the clipboard has no such flavour.
+QVStatus UIClipboardGet(const char* flavour, std::vector<uint8_t>* data);
+bool UIClipboardHas(const char* flavour);
+
+int32_t UIDisplayCount();
+UIRect UIGetDisplayBounds(int32_t display);  // empty for a bad number
+int32_t UIGetMainDisplay();
+// Display that holds most of the rectangle (the main display when none).
+int32_t UIDisplayForRect(const UIRect& r);
+
+void UIBeep();

@@ -1,0 +1,387 @@
+// Windows: creation, order, bounds, focus, default and cancel buttons,
+// modal loops and rendering.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_loop.h"
+#include "platform/ui/ui_services.h"
+
+namespace {
+
+bool IsOrdinary(const UIWindow* w) { return w->kind != kUIWindowFloating && w->kind != kUIWindowPopup; }
+
+void SendWindowEvent(UIWindow* w, UIEventKind kind) {
+  UIEvent e;
+  e.kind = kind;
+  e.window = w;
+  UISendEvent(e);
+}
+
+void SetKeyWindow(UIWindow* w) {
+  UIToolkitState& st = UIState();
+  if (st.keyWindow == w) return;
+  UIWindow* old = st.keyWindow;
+  st.keyWindow = w;
+  if (old) {
+    SendWindowEvent(old, kUIEventWindowDeactivated);
+    UIInvalidateWindow(old);
+  }
+  if (w) {
+    SendWindowEvent(w, kUIEventWindowActivated);
+    UIInvalidateWindow(w);
+  }
+}
+
+void PickNewKeyWindow() {
+  UIToolkitState& st = UIState();
+  UIWindow* next = nullptr;
+  if (!st.modalStack.empty()) next = st.modalStack.back();
+  for (UIWindow* w : st.windows)
+    if (!next && w->visible && IsOrdinary(w)) next = w;
+  SetKeyWindow(next);
+}
+
+}  // namespace
+
+UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* title) {
+  if (UIRectEmpty(bounds)) return nullptr;
+  UIToolkitState& st = UIState();
+  UIWindow* w = new UIWindow;
+  w->kind = kind;
+  w->bounds = bounds;
+  w->title = title ? title : "";
+  w->root = new UIControl;
+  w->root->kind = kUIControlRoot;
+  w->root->window = w;
+  w->root->bounds = UIGetWindowContentRect(w);
+  st.windows.push_back(w);  // new windows start behind until shown
+  if (kind == kUIWindowModal) UICenterWindow(w, nullptr);
+  if (UIBackendPtr()) UIBackendPtr()->OpenWindow(w);
+  return w;
+}
+
+UIWindow* UICreateFullScreenWindow(int32_t display) {
+  UIRect r = UIGetDisplayBounds(display);
+  if (UIRectEmpty(r)) return nullptr;
+  UIWindow* w = UICreateWindow(kUIWindowFullScreen, r, "");
+  if (w) w->contentColor = UIColor{0, 0, 0, 1};
+  return w;
+}
+
+void UIFreeWindowTree(UIWindow* w) {
+  UIDisposeControl(w->root);
+  w->root = nullptr;
+}
+
+void UIDisposeWindow(UIWindow* window) {
+  if (!window) return;
+  UIToolkitState& st = UIState();
+  auto it = std::find(st.windows.begin(), st.windows.end(), window);
+  if (it == st.windows.end()) return;
+  if (UIBackendPtr()) UIBackendPtr()->CloseWindow(window);
+  st.windows.erase(it);
+  st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
+  for (auto& e : st.input)
+    if (e.window == window) e.window = nullptr;
+  if (st.mouseWindow == window) st.mouseWindow = nullptr;
+  if (st.helpTagWindow == window) st.helpTagWindow = nullptr;
+  // Controls go first, then the window's own handlers.
+  UIControl* root = window->root;
+  window->root = nullptr;
+  window->focus = window->defaultButton = window->cancelButton = nullptr;
+  UIDisposeControl(root);
+  UIImageDispose(window->image);
+  if (st.keyWindow == window) {
+    st.keyWindow = nullptr;
+    PickNewKeyWindow();
+  }
+  delete window;
+}
+
+void UIShowWindow(UIWindow* window) {
+  if (!window || window->visible) return;
+  window->visible = true;
+  window->invalid = true;
+  if (UIBackendPtr()) UIBackendPtr()->ShowWindow(window, true);
+  if (IsOrdinary(window)) UISelectWindow(window);
+}
+
+void UIHideWindow(UIWindow* window) {
+  if (!window || !window->visible) return;
+  window->visible = false;
+  if (UIBackendPtr()) UIBackendPtr()->ShowWindow(window, false);
+  if (UIState().keyWindow == window) {
+    UIState().keyWindow = nullptr;
+    SendWindowEvent(window, kUIEventWindowDeactivated);
+    PickNewKeyWindow();
+  }
+}
+
+bool UIIsWindowVisible(UIWindow* window) { return window && window->visible; }
+UIWindowKind UIGetWindowKind(UIWindow* window) { return window ? window->kind : kUIWindowPlain; }
+
+void UISelectWindow(UIWindow* window) {
+  if (!window) return;
+  UIToolkitState& st = UIState();
+  auto it = std::find(st.windows.begin(), st.windows.end(), window);
+  if (it == st.windows.end()) return;
+  st.windows.erase(it);
+  if (IsOrdinary(window)) {
+    // In front of every ordinary window, behind the floating ones.
+    auto pos = std::find_if(st.windows.begin(), st.windows.end(), [](UIWindow* w) { return IsOrdinary(w); });
+    st.windows.insert(pos, window);
+  } else {
+    st.windows.insert(st.windows.begin(), window);
+  }
+  if (UIBackendPtr()) UIBackendPtr()->RaiseWindow(window);
+  if (IsOrdinary(window) && window->visible && (st.modalStack.empty() || st.modalStack.back() == window))
+    SetKeyWindow(window);
+}
+
+UIWindow* UIFrontWindow() {
+  for (UIWindow* w : UIState().windows)
+    if (w->visible && IsOrdinary(w)) return w;
+  return nullptr;
+}
+
+void UISetWindowTitle(UIWindow* window, const char* title) {
+  if (!window) return;
+  window->title = title ? title : "";
+  if (UIBackendPtr()) UIBackendPtr()->UpdateWindowFrame(window);
+}
+
+std::string UIGetWindowTitle(UIWindow* window) { return window ? window->title : std::string(); }
+
+void UISetWindowBounds(UIWindow* window, const UIRect& bounds) {
+  if (!window || UIRectEmpty(bounds)) return;
+  bool resized = UIRectWidth(bounds) != UIRectWidth(window->bounds) ||
+                 UIRectHeight(bounds) != UIRectHeight(window->bounds);
+  window->bounds = bounds;
+  if (resized) {
+    window->root->bounds = UIGetWindowContentRect(window);
+    UIImageDispose(window->image);
+    window->image = nullptr;
+    window->invalid = true;
+  }
+  if (UIBackendPtr()) UIBackendPtr()->UpdateWindowFrame(window);
+}
+
+UIRect UIGetWindowBounds(UIWindow* window) { return window ? window->bounds : UIRect{}; }
+
+UIRect UIGetWindowContentRect(UIWindow* window) {
+  if (!window) return UIRect{};
+  return UIMakeRect(0, 0, UIRectWidth(window->bounds), UIRectHeight(window->bounds));
+}
+
+void UICenterWindow(UIWindow* window, UIWindow* parent) {
+  if (!window) return;
+  int32_t display = parent ? UIDisplayForRect(parent->bounds) : UIGetMainDisplay();
+  UIRect d = UIGetDisplayBounds(display);
+  if (UIRectEmpty(d)) return;
+  int32_t w = UIRectWidth(window->bounds), h = UIRectHeight(window->bounds);
+  int32_t left = d.left + (UIRectWidth(d) - w) / 2;
+  int32_t top = d.top + std::max(0, (UIRectHeight(d) - h) / 3);
+  UISetWindowBounds(window, UIMakeRect(left, top, w, h));
+}
+
+void UISetWindowRefCon(UIWindow* window, intptr_t refCon) {
+  if (window) window->refCon = refCon;
+}
+intptr_t UIGetWindowRefCon(UIWindow* window) { return window ? window->refCon : 0; }
+
+void UIInvalidateWindow(UIWindow* window) {
+  if (window) window->invalid = true;
+}
+void UIInvalidateRect(UIWindow* window, const UIRect&) { UIInvalidateWindow(window); }
+
+void UISetWindowContentColor(UIWindow* window, UIColor color) {
+  if (!window) return;
+  window->contentColor = color;
+  UIInvalidateWindow(window);
+}
+UIColor UIGetWindowContentColor(UIWindow* window) { return window ? window->contentColor : UIColor{}; }
+
+void UISetWindowShowsMenuBar(UIWindow* window, bool shows) {
+  if (!window) return;
+  window->showsMenuBar = shows;
+  UIInvalidateWindow(window);
+}
+int32_t UIMenuBarHeight() { return 22; }
+
+void UISetDefaultButton(UIWindow* window, UIControl* button) {
+  if (!window) return;
+  window->defaultButton = button;
+  UIInvalidateWindow(window);
+}
+UIControl* UIGetDefaultButton(UIWindow* window) { return window ? window->defaultButton : nullptr; }
+void UISetCancelButton(UIWindow* window, UIControl* button) {
+  if (window) window->cancelButton = button;
+}
+UIControl* UIGetCancelButton(UIWindow* window) { return window ? window->cancelButton : nullptr; }
+
+QVStatus UISetKeyboardFocus(UIWindow* window, UIControl* control) {
+  if (!window) return kQVErrParam;
+  if (control && (control->window != window || !UIControlTakesFocus(control))) return kQVErrParam;
+  if (window->focus == control) return kQVNoErr;
+  UIControl* old = window->focus;
+  window->focus = control;
+  if (old) {
+    if (old->kind == kUIControlUserPane && old->pane.focus) old->pane.focus(old, kUIPartNone);
+    if (old->list) old->list->editRow = -1;
+    UIEvent e;
+    e.kind = kUIEventFocusChanged;
+    e.control = old;
+    e.window = window;
+    e.part = kUIPartNone;
+    UISendEvent(e);
+  }
+  if (control) {
+    if (control->kind == kUIControlEditText) {
+      control->selStart = 0;
+      control->selEnd = int32_t(control->title.size());
+    }
+    if (control->kind == kUIControlUserPane && control->pane.focus) control->pane.focus(control, kUIPartFocusNext);
+    UIEvent e;
+    e.kind = kUIEventFocusChanged;
+    e.control = control;
+    e.window = window;
+    e.part = 1;
+    UISendEvent(e);
+  }
+  UIInvalidateWindow(window);
+  return kQVNoErr;
+}
+
+UIControl* UIGetKeyboardFocus(UIWindow* window) { return window ? window->focus : nullptr; }
+
+namespace {
+void CollectFocusable(UIControl* c, std::vector<UIControl*>& out) {
+  if (!c || !c->visible || !c->enabled) return;
+  if (c->kind != kUIControlRoot && UIControlTakesFocus(c)) out.push_back(c);
+  for (UIControl* child : c->children) CollectFocusable(child, out);
+}
+}  // namespace
+
+void UIAdvanceKeyboardFocus(UIWindow* window, bool backwards) {
+  if (!window) return;
+  std::vector<UIControl*> chain;
+  CollectFocusable(window->root, chain);
+  if (chain.empty()) return;
+  auto it = std::find(chain.begin(), chain.end(), window->focus);
+  size_t n = chain.size();
+  size_t next;
+  if (it == chain.end()) {
+    next = backwards ? n - 1 : 0;
+  } else {
+    size_t i = size_t(it - chain.begin());
+    next = backwards ? (i + n - 1) % n : (i + 1) % n;
+  }
+  UISetKeyboardFocus(window, chain[next]);
+}
+
+int32_t UIRunModal(UIWindow* window) {
+  if (!window) return 0;
+  UIToolkitState& st = UIState();
+  window->modalDone = false;
+  window->modalResult = 0;
+  st.modalStack.push_back(window);
+  UIShowWindow(window);
+  UISelectWindow(window);
+  while (!window->modalDone && !UIQuitRequested()) {
+    UIRunOnce(0.25);
+    if (std::find(st.windows.begin(), st.windows.end(), window) == st.windows.end()) return 0;
+  }
+  st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
+  int32_t result = window->modalResult;
+  UIHideWindow(window);
+  PickNewKeyWindow();
+  return result;
+}
+
+void UIEndModal(UIWindow* window, int32_t result) {
+  if (!window) return;
+  window->modalDone = true;
+  window->modalResult = result;
+  UIWakeLoop();
+}
+
+bool UIIsModalRunning() { return !UIState().modalStack.empty(); }
+
+UIImage* UIRenderWindow(UIWindow* window) {
+  if (!window) return nullptr;
+  int32_t w = UIRectWidth(window->bounds), h = UIRectHeight(window->bounds);
+  if (!window->image || UIImageWidth(window->image) != w || UIImageHeight(window->image) != h) {
+    UIImageDispose(window->image);
+    window->image = UIImageCreate(w, h);
+    if (!window->image) return nullptr;
+  }
+  UIContext* ctx = UIBeginDrawing(window->image);
+  UIClear(ctx, window->contentColor);
+  UIDrawControlTree(window->root, ctx);
+  if (window->showsMenuBar) UIDrawMenuBar(window, ctx);
+  if (window->drawOverlay) window->drawOverlay(window, ctx);
+  UIEndDrawing(ctx);
+  window->invalid = false;
+  return window->image;
+}
+
+QVStatus UIWriteWindowPNG(UIWindow* window, const char* path) {
+  UIImage* image = UIRenderWindow(window);
+  if (!image) return kQVErrParam;
+  return UIImageWritePNG(image, path);
+}
+
+void UIRedrawInvalidWindows() {
+  UIBackend* backend = UIBackendPtr();
+  if (!backend || !backend->NeedsPresent()) return;
+  std::vector<UIWindow*> windows = UIState().windows;
+  for (UIWindow* w : windows) {
+    if (!w->visible || !w->invalid) continue;
+    if (UIRenderWindow(w)) backend->Present(w);
+  }
+}
+
+UIWindow* UINewPopupWindow(const UIRect& bounds) {
+  UIWindow* w = UICreateWindow(kUIWindowPopup, bounds, "");
+  if (w) w->contentColor = UIColor{0.98, 0.98, 0.98, 1};
+  return w;
+}
+
+int32_t UIAddTrackingRegion(UIWindow* window, const UIRect& r, int32_t regionID) {
+  if (!window) return kQVErrParam;
+  UIRemoveTrackingRegion(window, regionID);
+  window->regions.push_back(UITrackingRegion{regionID, r, false});
+  return kQVNoErr;
+}
+
+void UIRemoveTrackingRegion(UIWindow* window, int32_t regionID) {
+  if (!window) return;
+  auto& v = window->regions;
+  v.erase(std::remove_if(v.begin(), v.end(), [&](const UITrackingRegion& t) { return t.id == regionID; }), v.end());
+}
+
+void UIUpdateTrackingRegions(UIWindow* w, UIPoint where) {
+  if (!w) return;
+  std::vector<UITrackingRegion> regions = w->regions;
+  for (UITrackingRegion& r : regions) {
+    bool inside = UIRectContains(r.rect, where);
+    if (inside == r.inside) continue;
+    for (auto& live : w->regions)
+      if (live.id == r.id) live.inside = inside;
+    UIEvent e;
+    e.kind = inside ? kUIEventMouseEntered : kUIEventMouseExited;
+    e.window = w;
+    e.where = where;
+    e.regionID = r.id;
+    UISendEvent(e);
+  }
+}
+
+void UISetCursor(int32_t cursorID) {
+  UIToolkitState& st = UIState();
+  if (st.cursor == cursorID) return;
+  st.cursor = cursorID;
+  if (UIBackendPtr()) UIBackendPtr()->SetCursor(cursorID);
+}
+int32_t UIGetCursor() { return UIState().cursor; }

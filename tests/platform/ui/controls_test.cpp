@@ -1,0 +1,350 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fourcc.h"
+#include "platform/ui/ui_control.h"
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_services.h"
+#include "tests/platform/ui/ui_test_fixture.h"
+
+namespace {
+
+class UIControlTest : public UIHeadlessTest {
+ protected:
+  void SetUp() override {
+    UIHeadlessTest::SetUp();
+    window = UICreateWindow(kUIWindowPlain, UIMakeRect(100, 100, 400, 300), "Test");
+    UIShowWindow(window);
+  }
+  static UIPoint Centre(UIControl* c) {
+    UIRect r = UIGetControlBounds(c);
+    return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  UIWindow* window = nullptr;
+};
+
+TEST_F(UIControlTest, ClickingCheckBoxTogglesItAndRunsItsHandler) {
+  UIControl* box = UINewCheckBox(window, UIMakeRect(10, 10, 120, 20), "Limiter", 0);
+  int hits = 0;
+  int16_t part = 0;
+  UIInstallControlHandler(box, [&](UIEvent& e) {
+    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+    ++hits;
+    part = e.part;
+    return kQVNoErr;
+  });
+  UIInjectClick(window, Centre(box));
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(box), 1);
+  EXPECT_EQ(hits, 1);
+  EXPECT_EQ(part, kUIPartCheckBox);
+  UIInjectClick(window, Centre(box));
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(box), 0);
+  // Released outside: no toggle, no hit.
+  UIInjectMouseDown(window, Centre(box));
+  UIInjectMouseUp(window, UIPoint{300, 250});
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(box), 0);
+  EXPECT_EQ(hits, 2);
+  // Disabled (through its container): nothing happens.
+  UIControl* pane = UINewUserPane(window, UIMakeRect(0, 0, 400, 300), {});
+  ASSERT_EQ(UIEmbedControl(box, pane), kQVNoErr);
+  UISetControlEnabled(pane, false);
+  EXPECT_FALSE(UIIsControlEnabled(box));
+  UIInjectClick(window, Centre(box));
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(box), 0);
+}
+
+TEST_F(UIControlTest, DraggingSliderTracksLiveWithPartCodes) {
+  UIControl* slider = UINewSlider(window, UIMakeRect(20, 50, 216, 20), 0, 0, 200);
+  std::vector<int32_t> live;
+  std::vector<int16_t> hitParts, liveParts;
+  UIInstallControlHandler(slider, [&](UIEvent& e) {
+    if (e.kind == kUIEventValueChanged) {
+      liveParts.push_back(e.part);
+      live.push_back(UIGetControlValue(slider));
+      return kQVNoErr;
+    }
+    if (e.kind == kUIEventControlHit) {
+      hitParts.push_back(e.part);
+      return kQVNoErr;
+    }
+    return kQVErrNotHandled;
+  });
+  // The thumb (16 wide) sits at the left end for value 0.
+  UIPoint thumb{28, 60};
+  EXPECT_EQ(UISliderPartAt(slider, thumb), kUIPartThumb);
+  UIInjectMouseDown(window, thumb);
+  UIInjectMouseDrag(window, UIPoint{78, 60});
+  UIInjectMouseDrag(window, UIPoint{128, 60});
+  UIInjectMouseDrag(window, UIPoint{500, 60});  // past the end clamps
+  UIInjectMouseUp(window, UIPoint{500, 60});
+  UIRunPending();
+  EXPECT_EQ(live, (std::vector<int32_t>{50, 100, 200}));
+  EXPECT_EQ(liveParts, std::vector<int16_t>(3, kUIPartThumb));
+  EXPECT_EQ(hitParts, std::vector<int16_t>{kUIPartThumb});
+  EXPECT_EQ(UIGetControlValue(slider), 200);
+
+  // A click on the track left of the thumb pages down by the page size.
+  UISetSliderPageSize(slider, 30);
+  live.clear();
+  UIInjectClick(window, UIPoint{40, 60});
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(slider), 170);
+  EXPECT_EQ(liveParts.back(), kUIPartPageUp);
+  EXPECT_EQ(hitParts.back(), kUIPartPageUp);
+}
+
+TEST_F(UIControlTest, TypingEditsTheFieldAndTabMovesAlongTheChain) {
+  UIControl* a = UINewEditText(window, UIMakeRect(10, 10, 100, 22), "");
+  UINewStaticText(window, UIMakeRect(10, 40, 100, 20), "Label");
+  UIControl* b = UINewEditText(window, UIMakeRect(10, 70, 100, 22), "1.5");
+  UIControl* hidden = UINewEditText(window, UIMakeRect(10, 100, 100, 22), "");
+  UISetControlVisible(hidden, false);
+  int changes = 0;
+  UIInstallControlHandler(a, [&](UIEvent& e) {
+    if (e.kind == kUIEventValueChanged) ++changes;
+    return kQVErrNotHandled;
+  });
+  UIInjectClick(window, Centre(a));
+  UIInjectText("0.25x");
+  UIInjectKey(kUIKeyBackspace);
+  UIInjectKey(kUIKeyTab);
+  UIRunPending();
+  EXPECT_EQ(UIGetEditText(a), "0.25");
+  EXPECT_EQ(changes, 6);
+  EXPECT_EQ(UIGetKeyboardFocus(window), b);
+  int32_t s, e;
+  UIGetEditSelection(b, &s, &e);
+  EXPECT_EQ(s, 0);  // tabbing in selects everything
+  EXPECT_EQ(e, 3);
+  UIInjectText("2");
+  UIInjectKey(kUIKeyTab);  // skips the hidden field, wraps to a
+  UIRunPending();
+  EXPECT_EQ(UIGetEditText(b), "2");
+  EXPECT_EQ(UIGetKeyboardFocus(window), a);
+  UIInjectKey(kUIKeyTab, kUIModShift);
+  UIRunPending();
+  EXPECT_EQ(UIGetKeyboardFocus(window), b);
+  // Arrows and Delete work on UTF-8 characters.
+  UISetEditText(b, "a\xC3\xA9z");
+  UISetEditSelection(b, 1, 1);
+  UIInjectKey(kUIKeyDelete);
+  UIRunPending();
+  EXPECT_EQ(UIGetEditText(b), "az");
+}
+
+TEST_F(UIControlTest, ReturnPressesDefaultAndEscapeCancelButton) {
+  std::vector<uint32_t> commands;
+  UIControl* ok = UINewPushButton(window, UIMakeRect(300, 260, 80, 24), "OK", QVFourCC("VLok"));
+  UIControl* cancel = UINewPushButton(window, UIMakeRect(210, 260, 80, 24), "Cancel", QVFourCC("VLn!"));
+  UINewEditText(window, UIMakeRect(10, 10, 100, 22), "x");
+  UISetDefaultButton(window, ok);
+  UISetCancelButton(window, cancel);
+  UIAdvanceKeyboardFocus(window, false);
+  UIInstallWindowHandler(window, [&](UIEvent& e) {
+    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+    commands.push_back(e.command);
+    return kQVNoErr;
+  });
+  UIInjectKey(kUIKeyReturn);
+  UIInjectKey(kUIKeyEscape);
+  UIInjectKey(kUIKeyEnter);
+  UIRunPending();
+  EXPECT_EQ(commands, (std::vector<uint32_t>{QVFourCC("VLok"), QVFourCC("VLn!"), QVFourCC("VLok")}));
+  UISetControlEnabled(ok, false);
+  UIInjectKey(kUIKeyReturn);
+  UIRunPending();
+  EXPECT_EQ(commands.size(), 3u);
+}
+
+TEST_F(UIControlTest, HandlerThatPassesLetsTheNextOneRun) {
+  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Go", QVFourCC("go  "));
+  std::vector<std::string> order;
+  UIInstallAppHandler([&](UIEvent& e) {
+    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+    order.push_back("app");
+    return kQVNoErr;
+  });
+  UIInstallWindowHandler(window, [&](UIEvent& e) {
+    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+    order.push_back("window");
+    return kQVErrNotHandled;  // passes on
+  });
+  UIInstallControlHandler(button, [&](UIEvent& e) {
+    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+    order.push_back("older control");
+    return kQVErrNotHandled;
+  });
+  UIHandlerRef newest = UIInstallControlHandler(button, [&](UIEvent& e) {
+    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+    order.push_back("newer control");
+    return kQVErrNotHandled;
+  });
+  UIInjectClick(window, Centre(button));
+  UIRunPending();
+  EXPECT_EQ(order, (std::vector<std::string>{"newer control", "older control", "window", "app"}));
+  // A handler that takes the hit stops the command.
+  UIRemoveHandler(newest);
+  UIInstallControlHandler(button, [&](UIEvent& e) { return e.kind == kUIEventControlHit ? kQVNoErr : kQVErrNotHandled; });
+  order.clear();
+  UIInjectClick(window, Centre(button));
+  UIRunPending();
+  EXPECT_TRUE(order.empty());
+}
+
+TEST_F(UIControlTest, IdsPropertiesValuesAndInheritedStates) {
+  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 200, 200), {});
+  UIControl* slider = UINewSlider(window, UIMakeRect(10, 10, 100, 20), 5, 0, 10);
+  UIControl* label = UINewStaticText(window, UIMakeRect(10, 40, 100, 20), "Gain");
+  ASSERT_EQ(UIEmbedControl(slider, group), kQVNoErr);
+  ASSERT_EQ(UIEmbedControl(label, group), kQVNoErr);
+  EXPECT_EQ(UIEmbedControl(group, slider), kQVErrParam);  // no cycles
+  UISetControlID(slider, UIControlID{QVFourCC("VFsl"), 7});
+  UISetControlID(label, UIControlID{QVFourCC("VFlb"), 7});
+  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFlb"), 7}), label);
+  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFlb"), 8}), nullptr);
+
+  // Values clamp to the range, also when the range moves.
+  UISetControlValue(slider, 50);
+  EXPECT_EQ(UIGetControlValue(slider), 10);
+  UISetControlMaximum(slider, 4);
+  EXPECT_EQ(UIGetControlValue(slider), 4);
+  UISetControlMinimum(slider, 6);
+  EXPECT_EQ(UIGetControlMaximum(slider), 6);
+  EXPECT_EQ(UIGetControlValue(slider), 6);
+
+  float field = 0;
+  uint32_t offset = 52980;
+  ASSERT_EQ(UISetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &offset, 4), kQVNoErr);
+  uint32_t back = 0, size = 0;
+  ASSERT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &back, 4, &size), kQVNoErr);
+  EXPECT_EQ(back, offset);
+  EXPECT_EQ(size, 4u);
+  uint8_t tiny[2];
+  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), tiny, 2, &size), kQVErrParam);
+  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("base"), &field, 4, nullptr), kQVErrParam);
+  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("XXXX"), QVFourCC("ofst"), &back, 4, nullptr), kQVErrParam);
+  EXPECT_EQ(UIRemoveControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")), kQVNoErr);
+  EXPECT_FALSE(UIHasControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")));
+
+  UISetControlVisible(group, false);
+  EXPECT_FALSE(UIIsControlVisible(label));
+  UISetControlVisible(group, true);
+  EXPECT_TRUE(UIIsControlVisible(label));
+  UISetControlActive(group, false);
+  EXPECT_FALSE(UIIsControlActive(slider));
+  EXPECT_TRUE(UIIsControlEnabled(slider));
+
+  // Disposing a container disposes what it holds; lookups no longer find them.
+  UISetKeyboardFocus(window, nullptr);
+  UIDisposeControl(group);
+  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFsl"), 7}), nullptr);
+  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 0);
+}
+
+TEST_F(UIControlTest, UserPaneProceduresDrawHitTrackAndTakeKeys) {
+  int tracked = 0, keys = 0, drawn = 0;
+  UIUserPaneProcs procs;
+  procs.draw = [&](UIControl*, UIContext*) { ++drawn; };
+  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t {
+    return p.x < (UIGetControlBounds(c).left + UIGetControlBounds(c).right) / 2 ? 1 : 2;
+  };
+  procs.track = [&](UIControl* c, UIPoint, uint32_t) -> int16_t {
+    UIPoint p;
+    uint32_t mods;
+    while (UITrackMouse(UIGetControlWindow(c), 0.05, &p, &mods) != kUITrackMouseUp) {
+    }
+    ++tracked;
+    return 2;
+  };
+  procs.key = [&](UIControl*, const UIEvent& e) {
+    if (e.charCode != 'k') return kQVErrNotHandled;
+    ++keys;
+    return kQVNoErr;
+  };
+  procs.focus = [](UIControl*, int16_t part) -> int16_t { return part ? 1 : 0; };
+  UIControl* pane = UINewUserPane(window, UIMakeRect(50, 50, 100, 100), procs);
+  int16_t hitPart = 0;
+  UIInstallControlHandler(pane, [&](UIEvent& e) {
+    if (e.kind == kUIEventControlHit) hitPart = e.part;
+    return kQVErrNotHandled;
+  });
+  UIInjectClick(window, UIPoint{120, 60});
+  UIInjectKey('k');
+  UIRunPending();
+  EXPECT_EQ(tracked, 1);
+  EXPECT_EQ(hitPart, 2);
+  EXPECT_EQ(UIGetKeyboardFocus(window), pane);
+  EXPECT_EQ(keys, 1);
+  UIRenderWindow(window);
+  EXPECT_EQ(drawn, 1);
+}
+
+TEST_F(UIControlTest, ContextClickGoesToTheChainBeforeTracking) {
+  UIControl* box = UINewCheckBox(window, UIMakeRect(10, 10, 120, 20), "Enable", 0);
+  int context = 0;
+  UIInstallControlHandler(box, [&](UIEvent& e) {
+    if (e.kind != kUIEventContextClick) return kQVErrNotHandled;
+    ++context;
+    return kQVNoErr;
+  });
+  UIInjectRightClick(window, Centre(box));
+  UIInjectClick(window, Centre(box), kUIModControl);
+  UIRunPending();
+  EXPECT_EQ(context, 2);
+  EXPECT_EQ(UIGetControlValue(box), 0);
+}
+
+TEST_F(UIControlTest, ClipboardKeepsNamedFlavours) {
+  const char secret[] = "correction";
+  ASSERT_EQ(UIClipboardPut("com.quorvane.scrap.secret", secret, sizeof secret), kQVNoErr);
+  ASSERT_EQ(UIClipboardPut(kUIFlavourText, "hello", 5), kQVNoErr);
+  std::vector<uint8_t> data;
+  ASSERT_EQ(UIClipboardGet("com.quorvane.scrap.secret", &data), kQVNoErr);
+  EXPECT_EQ(data.size(), sizeof secret);
+  ASSERT_EQ(UIClipboardGet(kUIFlavourText, &data), kQVNoErr);
+  EXPECT_EQ(std::string(data.begin(), data.end()), "hello");
+  UIClipboardClear();
+  EXPECT_FALSE(UIClipboardHas("com.quorvane.scrap.secret"));
+  EXPECT_EQ(UIClipboardGet("nothing", &data), kQVErrFileNotFound);
+}
+
+TEST_F(UIControlTest, ModalWindowsCentreOnTheirDisplay) {
+  UISetHeadlessDisplays({UIMakeRect(0, 0, 1000, 900), UIMakeRect(1000, 0, 800, 600)});
+  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 400, 300), "Dialog");
+  EXPECT_EQ(UIGetWindowBounds(dialog).left, 300);
+  EXPECT_EQ(UIGetWindowBounds(dialog).top, 200);  // a third of the free height above
+  UIWindow* other = UICreateWindow(kUIWindowPlain, UIMakeRect(1100, 50, 300, 200), "Other");
+  UICenterWindow(dialog, other);
+  EXPECT_EQ(UIGetWindowBounds(dialog).left, 1200);
+  UIWindow* full = UICreateFullScreenWindow(1);
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(UIGetWindowBounds(full).left, 1000);
+  EXPECT_EQ(UIRectWidth(UIGetWindowBounds(full)), 800);
+  EXPECT_EQ(UICreateFullScreenWindow(5), nullptr);
+}
+
+TEST_F(UIControlTest, ModalLoopEndsFromAButton) {
+  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 300, 120), "Confirm");
+  UIControl* ok = UINewPushButton(dialog, UIMakeRect(200, 80, 80, 24), "OK", QVFourCC("VLok"));
+  UIInstallWindowHandler(dialog, [&](UIEvent& e) {
+    if (e.kind != kUIEventCommand || e.command != QVFourCC("VLok")) return kQVErrNotHandled;
+    UIEndModal(dialog, 7);
+    return kQVNoErr;
+  });
+  int clicksElsewhere = UIHeadlessBeepCount();
+  UIInjectClick(window, UIPoint{5, 5});  // another window: refused with a beep
+  UIInjectClick(dialog, UIPoint{240, 92});
+  EXPECT_EQ(UIRunModal(dialog), 7);
+  (void)ok;
+  EXPECT_EQ(UIHeadlessBeepCount(), clicksElsewhere + 1);
+  EXPECT_FALSE(UIIsWindowVisible(dialog));
+  EXPECT_EQ(UIFrontWindow(), window);
+}
+
+}  // namespace

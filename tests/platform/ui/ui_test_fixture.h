@@ -1,0 +1,29 @@
+// A headless toolkit on the fake clock for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/ui/ui_headless.h"
+#include "platform/ui/ui_loop.h"
+#include "platform/ui/ui_window.h"
+
+class UIHeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UIUseFakeClock(true);
+    ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+  }
+  void TearDown() override {
+    UIShutdownToolkit();
+    UIUseFakeClock(false);
+  }
+  static std::string TempPath(const char* name) {
+    const char* dir = std::getenv("VELMORA_TEST_TMP");
+    std::string base = dir ? dir : "/tmp";
+    std::string cmd = "mkdir -p '" + base + "'";
+    if (std::system(cmd.c_str()) != 0) return "/tmp/" + std::string(name);
+    return base + "/" + name;
+  }
+};
