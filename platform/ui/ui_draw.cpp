@@ -90,6 +90,26 @@ cairo_t* MeasureContext() {
   return cr;
 }
 
+// Copies rows of 32-bit pixels; swap reverses the four bytes of each pixel
+// (format 32 to and from 'BGRA').
+void CopyRows(const uint8_t* src, int32_t srcStride, uint8_t* dst, int32_t dstStride, int32_t w, int32_t h,
+              bool swap) {
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* s = src + size_t(y) * srcStride;
+    uint8_t* d = dst + size_t(y) * dstStride;
+    if (!swap) {
+      std::memcpy(d, s, size_t(w) * 4);
+      continue;
+    }
+    for (int32_t x = 0; x < w; ++x) {
+      d[4 * x + 0] = s[4 * x + 3];
+      d[4 * x + 1] = s[4 * x + 2];
+      d[4 * x + 2] = s[4 * x + 1];
+      d[4 * x + 3] = s[4 * x + 0];
+    }
+  }
+}
+
 std::mutex gPictureLock;
 struct PictureEntry {
   std::string path;
@@ -151,22 +171,7 @@ QVStatus UIImageImport(UIImage* image, const uint8_t* src, int32_t rowBytes, uin
   int32_t w = UIImageWidth(image), h = UIImageHeight(image);
   if (rowBytes < w * 4) return kQVErrParam;
   if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
-  uint8_t* dst = UIImagePixels(image);
-  int32_t stride = UIImageRowBytes(image);
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* s = src + size_t(y) * rowBytes;
-    uint8_t* d = dst + size_t(y) * stride;
-    if (format == kUIPixelFormatBGRA) {
-      std::memcpy(d, s, size_t(w) * 4);
-    } else {
-      for (int32_t x = 0; x < w; ++x) {
-        d[4 * x + 0] = s[4 * x + 3];
-        d[4 * x + 1] = s[4 * x + 2];
-        d[4 * x + 2] = s[4 * x + 1];
-        d[4 * x + 3] = s[4 * x + 0];
-      }
-    }
-  }
+  CopyRows(src, rowBytes, UIImagePixels(image), UIImageRowBytes(image), w, h, format == kUIPixelFormatARGB);
   cairo_surface_mark_dirty(image->surface);
   return kQVNoErr;
 }
@@ -176,22 +181,7 @@ QVStatus UIImageExport(UIImage* image, uint8_t* dst, int32_t rowBytes, uint32_t 
   int32_t w = UIImageWidth(image), h = UIImageHeight(image);
   if (rowBytes < w * 4) return kQVErrParam;
   if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
-  const uint8_t* src = UIImagePixels(image);
-  int32_t stride = UIImageRowBytes(image);
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* s = src + size_t(y) * stride;
-    uint8_t* d = dst + size_t(y) * rowBytes;
-    if (format == kUIPixelFormatBGRA) {
-      std::memcpy(d, s, size_t(w) * 4);
-    } else {
-      for (int32_t x = 0; x < w; ++x) {
-        d[4 * x + 0] = s[4 * x + 3];
-        d[4 * x + 1] = s[4 * x + 2];
-        d[4 * x + 2] = s[4 * x + 1];
-        d[4 * x + 3] = s[4 * x + 0];
-      }
-    }
-  }
+  CopyRows(UIImagePixels(image), UIImageRowBytes(image), dst, rowBytes, w, h, format == kUIPixelFormatARGB);
   return kQVNoErr;
 }
 
