@@ -1,0 +1,79 @@
+// What the preferences tell the rest of the system: video encoding into a
+// settings record, the host's signature, the host list, and the plug-in's
+// reload gate.
+#include <cstring>
+#include <string>
+
+#include "platform/fourcc.h"
+#include "platform/input_state.h"
+#include "platform/prefs_store.h"
+#include "support/prefs.h"
+#include "support/prefs_internal.h"
+
+namespace {
+
+constexpr uint32_t kUnknownSignature = QVFourCC("????");
+uint32_t sCurrentApplication = kUnknownSignature;
+bool sPrefsAreValid = false;
+
+struct SignatureAlias {
+  uint32_t seen, meant;
+};
+const SignatureAlias kSignatureAliases[] = {
+    {QVFourCC("FXTc"), QVFourCC("FXTC")},
+    {QVFourCC("FXsl"), QVFourCC("FXTC")},
+    {QVFourCC("aplt"), QVFourCC("FXTC")},
+    {QVFourCC("PPhl"), QVFourCC("PPro")},
+};
+
+bool CopyIfDifferent(uint32_t* word, int32_t value) {
+  if (*word == uint32_t(value)) return false;
+  *word = uint32_t(value);
+  return true;
+}
+
+}  // namespace
+
+bool PFSetVideoEncoding(const PrefsSettings* prefs, VL_SettingsStruct* settings) {
+  if (prefs == nullptr || settings == nullptr) return false;
+  bool changed = false;
+  changed |= CopyIfDifferent(&settings->videoBlackLevel, prefs->videoBlackLevel);
+  changed |= CopyIfDifferent(&settings->videoWhiteLevel, prefs->videoWhiteLevel);
+  changed |= CopyIfDifferent(&settings->videoMinLevel, prefs->videoMinLevel);
+  changed |= CopyIfDifferent(&settings->videoMaxLevel, prefs->videoMaxLevel);
+  changed |= CopyIfDifferent(&settings->videoBlackSetup, prefs->videoBlackSetup);
+  changed |= CopyIfDifferent(&settings->videoSystem, prefs->videoSystem);
+  return changed;
+}
+
+uint32_t GetCurrentApplication() {
+  if (sCurrentApplication != kUnknownSignature) return sCurrentApplication;
+  uint32_t type = 0, signature = 0;
+  if (PLGetProcessSignature(&type, &signature) != kQVNoErr || type != QVFourCC("APPL")) return kUnknownSignature;
+  for (const SignatureAlias& a : kSignatureAliases)
+    if (signature == a.seen) signature = a.meant;
+  sCurrentApplication = signature;
+  return signature;
+}
+
+void PFForgetCurrentApplication() { sCurrentApplication = kUnknownSignature; }
+
+bool PFHostIsListed(const PrefsSettings* prefs, uint32_t signature) {
+  if (prefs == nullptr) return false;
+  char code[5];
+  QVFourCCToCString(signature, code);
+  size_t len = strnlen(prefs->adjustHostPixels, sizeof prefs->adjustHostPixels);
+  std::string list(prefs->adjustHostPixels, len);
+  return list.find(code, 0, 4) != std::string::npos;
+}
+
+void PFMarkPreferencesStale() { sPrefsAreValid = false; }
+bool PFPreferencesAreValid() { return sPrefsAreValid; }
+
+bool PFReloadPreferencesIfStale(PrefsSettings* prefs) {
+  if (sPrefsAreValid) return false;
+  PLPrefsSynchronize(kPFDomain);
+  PFLoadPreferences(prefs);
+  sPrefsAreValid = true;
+  return true;
+}
