@@ -33,6 +33,7 @@ struct Domain {
 struct Store {
   std::mutex lock;
   std::map<std::string, Domain> domains;
+  std::vector<std::string> reports;  // damaged files found, shown once the lock is released
 };
 
 Store& TheStore() {
@@ -100,7 +101,8 @@ ReadResult ReadWhole(const std::string& path, std::string* text) {
   return result;
 }
 
-// Renames a damaged file aside and reports it; the caller reads the domain as empty.
+// Renames a damaged file aside and queues its report; the caller reads the
+// domain as empty.
 void KeepAside(const std::string& path, const std::string& why) {
   std::string aside;
   for (int n = 1; n < 1000; ++n) {
@@ -113,8 +115,22 @@ void KeepAside(const std::string& path, const std::string& why) {
                 "The preferences file \"%s\" could not be read (%s). It was kept as \"%s\" and the "
                 "default preferences are used.",
                 path.c_str(), why.c_str(), aside.c_str());
-  PLAlertRequest r{kPLAlertError, 1, "Preferences", message, nullptr, "OK", nullptr};
-  PLShowAlert(r);
+  TheStore().reports.push_back(message);
+}
+
+// Shows the queued reports; called without the store's lock held, since an
+// alert may run an event loop that reads preferences again.
+void ShowReports() {
+  std::vector<std::string> reports;
+  {
+    std::lock_guard<std::mutex> g(TheStore().lock);
+    reports.swap(TheStore().reports);
+  }
+  for (const std::string& message : reports) {
+    PLLogWrite("prefs", message.c_str());
+    PLAlertRequest r{kPLAlertError, 1, "Preferences", message.c_str(), nullptr, "OK", nullptr};
+    PLShowAlert(r);
+  }
 }
 
 // Reads the domain's file under its lock into values.
@@ -232,8 +248,9 @@ void PLPrefsRemove(const char* domain, const char* key) {
   s.domains[domain].pending[key] = std::nullopt;
 }
 
-bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out) {
-  if (domain == nullptr || key == nullptr) return false;
+namespace {
+
+bool GetLocked(const char* domain, const char* key, PLPrefValue* out) {
   Store& s = TheStore();
   std::lock_guard<std::mutex> g(s.lock);
   Domain& d = Loaded(s, domain);
@@ -247,6 +264,17 @@ bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out) {
   if (v == d.values.end()) return false;
   if (out) *out = v->second;
   return true;
+}
+
+QVStatus SynchronizeLocked(const char* domain);
+
+}  // namespace
+
+bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out) {
+  if (domain == nullptr || key == nullptr) return false;
+  bool found = GetLocked(domain, key, out);
+  ShowReports();
+  return found;
 }
 
 bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out) {
@@ -311,6 +339,14 @@ bool PLPrefsGetBool(const char* domain, const char* key, bool* out) {
 
 QVStatus PLPrefsSynchronize(const char* domain) {
   if (domain == nullptr) return kQVErrParam;
+  QVStatus st = SynchronizeLocked(domain);
+  ShowReports();
+  return st;
+}
+
+namespace {
+
+QVStatus SynchronizeLocked(const char* domain) {
   Store& s = TheStore();
   std::lock_guard<std::mutex> g(s.lock);
   Domain& d = s.domains[domain];
@@ -348,6 +384,8 @@ QVStatus PLPrefsSynchronize(const char* domain) {
   d.loaded = true;
   return st;
 }
+
+}  // namespace
 
 void PLPrefsDiscard(const char* domain) {
   if (domain == nullptr) return;

@@ -71,6 +71,7 @@ void dbAssertPrintOutput(const char* expression, const char* file, int line) {
 }
 
 void logprintf(const char* tag, const char* format, ...) {
+  if (std::getenv("VELMORA_DEBUG_LOG") == nullptr) return;  // no log kept: nothing to format
   char message[256];
   va_list args;
   va_start(args, format);
@@ -78,7 +79,6 @@ void logprintf(const char* tag, const char* format, ...) {
   va_end(args);
   char when[64];
   QVGetCurrentDateTimeAsCString(when, sizeof when, true, true);
-  if (std::getenv("VELMORA_DEBUG_LOG") == nullptr) return;
   char line[352];
   std::snprintf(line, sizeof line, "%s %s", when, message);
   PLLogWrite(tag ? tag : "log", line);

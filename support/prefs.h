@@ -155,6 +155,10 @@ void SetDefaultGalleryColumns(PrefsSettings* prefs);
 // system into the settings record's video words; true when any changed.
 bool PFSetVideoEncoding(const PrefsSettings* prefs, VL_SettingsStruct* settings);
 
+// The preference values the engine's settings defaults read; each program
+// hands them to VL_SetSettingsPreferenceWords after loading the preferences.
+VLSettingsPreferenceWords PFGetSettingsPreferenceWords(const PrefsSettings* prefs);
+
 // The host application's signature ('FXTc', 'FXsl', 'aplt' read as 'FXTC',
 // 'PPhl' as 'PPro'); '????' while the process is not known as an application.
 uint32_t GetCurrentApplication();

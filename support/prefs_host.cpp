@@ -46,6 +46,19 @@ bool PFSetVideoEncoding(const PrefsSettings* prefs, VL_SettingsStruct* settings)
   return changed;
 }
 
+VLSettingsPreferenceWords PFGetSettingsPreferenceWords(const PrefsSettings* prefs) {
+  VLSettingsPreferenceWords words;
+  if (prefs == nullptr) return words;
+  words.limiterDefault = prefs->limiterDefault;
+  words.videoSystem = prefs->videoSystem;
+  words.videoBlackLevel = prefs->videoBlackLevel;
+  words.videoWhiteLevel = prefs->videoWhiteLevel;
+  words.videoMinLevel = prefs->videoMinLevel;
+  words.videoMaxLevel = prefs->videoMaxLevel;
+  words.videoBlackSetup = prefs->videoBlackSetup;
+  return words;
+}
+
 uint32_t GetCurrentApplication() {
   if (sCurrentApplication != kUnknownSignature) return sCurrentApplication;
   uint32_t type = 0, signature = 0;

@@ -163,6 +163,26 @@ TEST_F(PrefsStore, CorruptFilesAreKeptAsideReportedOnceAndReadAsEmpty) {
   EXPECT_EQ(ReadFile(path + ".corrupt-2"), "garbage");
 }
 
+TEST_F(PrefsStore, TheReportMayReadPreferencesAgain) {
+  // A windowed alert runs an event loop that may read preferences: the
+  // report must come after the store's lock is released.
+  WriteFile(folder_ + "/Test Domain.plist", "not a list");
+  static int reports;
+  reports = 0;
+  PLAlertSink sink{[](const PLAlertRequest&, void*) {
+                     ++reports;
+                     int32_t v;
+                     PLPrefsGetInt32(kDomain, "x", &v);
+                     return kPLAnswerDefault;
+                   },
+                   nullptr};
+  PLSetAlertSink(&sink);
+  int32_t v;
+  EXPECT_FALSE(PLPrefsGetInt32(kDomain, "x", &v));
+  PLSetAlertSink(nullptr);
+  EXPECT_EQ(reports, 1);
+}
+
 TEST_F(PrefsStore, SynchroniseBringsInOtherWritersAndKeepsOwnChanges) {
   PLPrefsSetInt32(kDomain, "mine", 1);
   ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);

@@ -430,6 +430,12 @@ TEST_F(Prefs, VideoEncodingHostSignatureAndReloadGate) {
   EXPECT_EQ(s.videoBlackLevel, 16u);
   EXPECT_EQ(s.videoSystem, 2u);
   EXPECT_FALSE(PFSetVideoEncoding(&p, &s));
+  p.limiterDefault = 1;
+  VLSettingsPreferenceWords words = PFGetSettingsPreferenceWords(&p);
+  EXPECT_EQ(words.limiterDefault, 1);
+  EXPECT_EQ(words.videoSystem, 2);
+  EXPECT_EQ(words.videoBlackLevel, 16);
+  EXPECT_EQ(words.videoMaxLevel, 255);
 
   struct Case {
     const char *seen, *meant;
