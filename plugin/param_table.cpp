@@ -1,0 +1,175 @@
+#include "plugin/param_table.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+
+#include "core/settings_record.h"
+
+namespace {
+
+constexpr uint32_t kSup = kHIParamFlagSupervise;
+constexpr uint32_t kCollapsed = kHIParamFlagStartCollapsed;
+constexpr uint32_t kFixed = kHIParamFlagCannotTimeVary;
+
+struct SliderShape {
+  const char* name;
+  float validMin, validMax, sliderMin, sliderMax;
+  double dephault;
+  int16_t precision;
+};
+
+// The HSL sliders of one range in index order, with their field offsets in
+// VL_HSLControls and the identifier rules id = base + 10 r (vibrance 119 + r).
+const SliderShape kHSLSliders[9] = {
+    {"Hue", -3600, 3600, -360, 360, 0, 2},
+    {"Saturation", 0, 300, 0, 300, 100, 2},
+    {"Vibrance", -100, 100, -100, 100, 0, 2},
+    {"Brightness", -100, 100, -100, 100, 0, 2},
+    {"Contrast", -100, 100, -100, 100, 0, 2},
+    {"Contrast Center", 0, 1, 0, 1, 0.5, 3},
+    {"RGB Gain", 0, 20, 0, 3, 1, 3},
+    {"Gamma", 0.1f, 10, 0.1f, 5, 1, 3},
+    {"Pedestal", -1, 1, -1, 1, 0, 3},
+};
+const int32_t kHSLFieldOffset[9] = {4, 8, 12, 16, 20, 24, 28, 32, 36};
+const int32_t kHSLIdBase[9] = {5, 6, -1, 7, 8, 9, 10, 11, 12};
+
+// The RGB sliders of one channel: listed gamma, pedestal, gain; stored gain,
+// gamma, pedestal.
+const SliderShape kRGBSliders[3] = {
+    {"Gamma", 0.1f, 10, 0.1f, 5, 1, 2},
+    {"Pedestal", -1, 1, -1, 1, 0, 2},
+    {"Gain", 0, 20, 0, 3, 1, 2},
+};
+const int32_t kRGBFieldOffset[3] = {8, 12, 4};
+const char* const kChannelNames[4] = {"Master", "Red", "Green", "Blue"};
+const char* const kRangeNames[4] = {"Master", "Highlights", "Midtones", "Shadows"};
+
+char rgbNames[4][3][32];
+
+struct Builder {
+  std::array<VLParamSpec, kVLParamCount> table{};
+  int32_t next = 0;
+
+  VLParamSpec& add(int32_t id, HIParamType kind, const char* name, uint32_t flags) {
+    VLParamSpec& s = table[size_t(next++)];
+    s = VLParamSpec{};
+    s.id = id;
+    s.kind = kind;
+    s.name = name;
+    s.flags = flags;
+    s.settingsOffset = -1;
+    return s;
+  }
+  void slider(int32_t id, const SliderShape& shape, uint32_t flags, int32_t offset) {
+    VLParamSpec& s = add(id, kHIParamFloatSlider, shape.name, flags);
+    s.validMin = shape.validMin;
+    s.validMax = shape.validMax;
+    s.sliderMin = shape.sliderMin;
+    s.sliderMax = shape.sliderMax;
+    s.dephault = shape.dephault;
+    s.precision = shape.precision;
+    s.settingsOffset = offset;
+  }
+  void limiterSlider(int32_t id, const char* name, float lo, float hi, double dephault, uint32_t flags,
+                     int32_t offset) {
+    slider(id, SliderShape{name, lo, hi, lo, hi, dephault, 2}, flags, offset);
+  }
+  void toggle(int32_t id, const char* name, double dephault, uint32_t flags, int32_t offset) {
+    VLParamSpec& s = add(id, kHIParamCheckbox, name, flags);
+    s.dephault = dephault;
+    s.settingsOffset = offset;
+  }
+  void popup(int32_t id, const char* name, const char* choices, double dephault, int32_t offset) {
+    VLParamSpec& s = add(id, kHIParamPopup, name, kSup | kFixed);
+    s.choices = choices;
+    s.choiceCount = 3;
+    s.dephault = dephault;
+    s.settingsOffset = offset;
+  }
+  void arb(int32_t id, const char* name, uint32_t flags, int16_t w, int16_t h, uint32_t uiFlags) {
+    VLParamSpec& s = add(id, kHIParamArbitraryData, name, flags);
+    s.arbId = id;
+    s.uiWidth = w;
+    s.uiHeight = h;
+    s.uiFlags = uiFlags;
+  }
+};
+
+std::array<VLParamSpec, kVLParamCount> build() {
+  Builder b;
+  b.add(0, kHIParamLayer, "", 0);
+  b.arb(kVLParamIdSettings, "Parameters", kSup, 279, 51,
+        kHIParamUIFlagControl | kHIParamUIFlagDoNotEraseControl);
+  b.add(2, kHIParamGroupStart, "Simplified Interface", kCollapsed);
+  {
+    VLParamSpec& s = b.add(kVLParamIdLevelsAuto, kHIParamNoData, "Levels - Auto Correct", kSup | kFixed);
+    s.uiWidth = 362;
+    s.uiHeight = 24;
+    s.uiFlags = kHIParamUIFlagControl;
+  }
+  b.arb(kVLParamIdHueOffset, "Hue Offset", 0, 362, 362, kHIParamUIFlagControl);
+  b.arb(kVLParamIdCurves, "Curves", 0, 362, 374, kHIParamUIFlagControl);
+
+  b.add(3, kHIParamGroupStart, "HSL", kSup);
+  for (int32_t r = 0; r < 4; ++r) {
+    b.add(4 + 10 * r, kHIParamGroupStart, kRangeNames[r], kSup | kCollapsed);
+    for (int32_t k = 0; k < 9; ++k) {
+      int32_t id = k == 2 ? 119 + r : kHSLIdBase[k] + 10 * r;
+      b.slider(id, kHSLSliders[k], kSup | kCollapsed, int32_t(offsetof(VL_SettingsStruct, hsl)) + 40 * r +
+                                                          kHSLFieldOffset[k]);
+    }
+    b.add(13 + 10 * r, kHIParamGroupEnd, "", 0);
+  }
+  b.add(44, kHIParamGroupEnd, "", 0);
+
+  b.add(46, kHIParamGroupStart, "RGB", 0);
+  for (int32_t r = 0; r < 4; ++r) {
+    b.add(47 + 14 * r, kHIParamGroupStart, kRangeNames[r], r == 0 ? kCollapsed : kSup | kCollapsed);
+    for (int32_t c = 0; c < 4; ++c) {
+      for (int32_t k = 0; k < 3; ++k) {
+        SliderShape shape = kRGBSliders[k];
+        char* name = rgbNames[c][k];
+        std::snprintf(name, 32, "%s %s", kChannelNames[c], kRGBSliders[k].name);
+        shape.name = name;
+        int32_t offset = int32_t(offsetof(VL_SettingsStruct, rgb)) + 52 * r + 12 * c + kRGBFieldOffset[k];
+        b.slider(48 + 14 * r + 3 * c + k, shape, kSup | kCollapsed, offset);
+      }
+    }
+    b.add(60 + 14 * r, kHIParamGroupEnd, "", 0);
+  }
+  b.add(103, kHIParamGroupEnd, "", 0);
+
+  const int32_t lim = int32_t(offsetof(VL_SettingsStruct, limiter));
+  b.add(105, kHIParamGroupStart, "Limiter", 0);
+  b.toggle(106, "Enable Limiter", 0, kSup | kFixed, int32_t(offsetof(VL_SettingsStruct, limiter_enable)));
+  b.limiterSlider(107, "Chroma Max Limit", 70, 130, 110, kSup, lim + 0);
+  b.limiterSlider(108, "Chroma Min Limit", -40, 0, -30, kSup, lim + 4);
+  b.limiterSlider(109, "Luma Hard Clip Level", 70, 130, 120, kSup, lim + 8);
+  b.toggle(110, "Enable Soft Clip", 0, kSup | kFixed, lim + 12);
+  b.limiterSlider(111, "Soft Clip Knee Level", 60, 100, 90, kSup | kFixed, lim + 16);
+  b.limiterSlider(112, "Soft Clip White Level", 80, 120, 100, kSup | kFixed, lim + 20);
+  b.limiterSlider(113, "Soft Clip Max Level", 110, 160, 130, kSup | kFixed, lim + 24);
+  b.popup(114, "Limit Method", "Reduce Chroma|Reduce Luma|Smart Limit", 3, lim + 28);
+  b.popup(115, "Video System", "NTSC|PAL|ATSC", 1, lim + 32);
+  b.toggle(116, "Show Limiter Preview", 0, kSup | kFixed, int32_t(offsetof(VL_SettingsStruct, limiter_preview)));
+  b.add(117, kHIParamGroupEnd, "", 0);
+  b.add(123, kHIParamGroupEnd, "", 0);
+  return b.table;
+}
+
+}  // namespace
+
+const VLParamSpec* VLParamTable() {
+  static const std::array<VLParamSpec, kVLParamCount> table = build();
+  return table.data();
+}
+
+int32_t VLParamIndexOfId(int32_t id) {
+  const VLParamSpec* t = VLParamTable();
+  for (int32_t i = 0; i < kVLParamCount; ++i) {
+    if (t[i].id == id) return i;
+  }
+  return -1;
+}
