@@ -1,5 +1,6 @@
 #include "plugin/params.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/fourcc.h"

@@ -19,7 +19,6 @@ float fx(uint32_t word) { return float(int32_t(word)) * (1.0f / 65536.0f); }
 
 // Stores a float or a word at a byte offset of any record.
 void putFloat(void* record, size_t offset, float f) { std::memcpy(static_cast<uint8_t*>(record) + offset, &f, 4); }
-void putWord(void* record, size_t offset, uint32_t w) { std::memcpy(static_cast<uint8_t*>(record) + offset, &w, 4); }
 
 // V1 and V2 curve: word 0, word 1, point count, x[16], y[16] (35 words).
 // V3 curve: word 0, word 1, mode, point count, x[16], y[16], then the map's remainder.

@@ -377,6 +377,11 @@ bool SHLoadPlugin(SHHost* host, const std::string& path, std::string* error) {
     return false;
   }
   host->library = lib;
+  SHAttachEntryPoint(host, entry);
+  return true;
+}
+
+void SHAttachEntryPoint(SHHost* host, HIEntryPoint entry) {
   host->entry = entry;
   if (host->config.offer_handle_callbacks) {
     host->utils = HIUtilityCallbacks{addParam, registerUI, checkoutParam, checkinParam, fill,
@@ -387,7 +392,6 @@ bool SHLoadPlugin(SHHost* host, const std::string& path, std::string* error) {
                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   }
   activeHost.store(host);
-  return true;
 }
 
 void SHUnloadPlugin(SHHost* host) {
@@ -589,8 +593,14 @@ HIError SHUserSetValue(SHHost* host, int32_t index, double value, int32_t time) 
   std::lock_guard<std::recursive_mutex> lock(host->params_lock);
   for (size_t i = 1; i < call.defs.size() && i < host->params.size(); ++i) {
     HIParamDef& d = call.defs[i];
-    if (!(d.change_flags & kHIChangeFlagChangedValue) || d.param_type == kHIParamArbitraryData) continue;
     SHParam& p = host->params[i];
+    if (d.param_type == kHIParamArbitraryData) {
+      // The effect edits the value in place, or hands back a new handle
+      // (having disposed of the old one).
+      if (d.u.arb.value != p.def.u.arb.value) p.def.u.arb.value = d.u.arb.value;
+      continue;
+    }
+    if (!(d.change_flags & kHIChangeFlagChangedValue)) continue;
     if (p.keys.empty()) {
       storeValue(&p.def, loadValue(d));
     } else {

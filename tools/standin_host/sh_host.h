@@ -65,6 +65,8 @@ struct SHHost {
 // Loading. SHLoadPlugin returns false with a message on failure.
 bool SHLoadPlugin(SHHost* host, const std::string& path, std::string* error);
 void SHUnloadPlugin(SHHost* host);
+// Drives an entry point linked into the program instead of a loaded module.
+void SHAttachEntryPoint(SHHost* host, HIEntryPoint entry);
 
 // One command with the host's current state; the plug-in's result is returned.
 // params may be null (the host's current values are passed).
