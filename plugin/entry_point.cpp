@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/host/host_interface.h"
+#include "plugin/entry_point.h"
 #include "plugin/arb_data.h"
 #include "plugin/global_setup.h"
 #include "plugin/host_calls.h"
