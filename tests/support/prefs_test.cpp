@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -400,10 +402,8 @@ TEST_F(Prefs, RecentListsRenumberAndReadAtMostTenSlots) {
 
 TEST_F(Prefs, ADamagedDomainLoadsDefaultsAndIsReported) {
   std::string folder = root_ + "/VELMORA_PREFERENCES";
-  ASSERT_EQ(system(("mkdir -p '" + folder + "' && printf '<plist><dict><key>Undo Depth' > '" + folder +
-                    "/Velmora 3 UI Preferences.plist'")
-                       .c_str()),
-            0);
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder + "/Velmora 3 UI Preferences.plist") << "<plist><dict><key>Undo Depth";
   PLAlertScriptBegin();
   PrefsSettings p;
   PFLoadPreferences(&p);
