@@ -1,33 +1,31 @@
 #include "plugin/plugin_preferences.h"
 
-#include <atomic>
-#include <cstring>
 #include <mutex>
-#include <string>
 
-#include "platform/fourcc.h"
+#include "core/settings_record.h"
+#include "support/prefs.h"
 
 namespace {
 
-std::atomic<bool> loaded{false};
-std::mutex loadLock;
-std::string adjustHostPixels = "FXTC";  // the preference's default
+// Render threads check the preferences while another command may reload them.
+std::mutex prefsLock;
 
 }  // namespace
 
 void CheckPreferencesValidity() {
-  if (loaded.load()) return;
-  std::lock_guard<std::mutex> lock(loadLock);
-  if (loaded.load()) return;
-  adjustHostPixels = "FXTC";
-  loaded.store(true);
+  std::lock_guard<std::mutex> lock(prefsLock);
+  if (PFPreferencesAreValid()) return;
+  PFSetProgram(kPFProgramPlugin);
+  if (PFReloadPreferencesIfStale(&gPrefsSettings))
+    VL_SetSettingsPreferenceWords(PFGetSettingsPreferenceWords(&gPrefsSettings));
 }
 
-void VLMarkPreferencesStale() { loaded.store(false); }
+void VLMarkPreferencesStale() {
+  std::lock_guard<std::mutex> lock(prefsLock);
+  PFMarkPreferencesStale();
+}
 
 bool VLHostPixelsAdjusted(uint32_t hostCreator) {
-  char code[5];
-  QVFourCCToCString(hostCreator, code);
-  std::lock_guard<std::mutex> lock(loadLock);
-  return adjustHostPixels.find(code) != std::string::npos;
+  std::lock_guard<std::mutex> lock(prefsLock);
+  return PFHostIsListed(&gPrefsSettings, hostCreator);
 }

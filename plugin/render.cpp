@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/engine_lock.h"
-#include "core/image_pipeline.h"
+#include "core/process_image.h"
 #include "core/pixel_transfer.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"
