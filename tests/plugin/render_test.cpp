@@ -237,12 +237,12 @@ TEST(PluginRender, ConcurrentRendersGiveTheSerialPixels) {
 }
 
 TEST(PluginRender, HostPixelWordsFollowTheAdjustHostPixelsPreference) {
-  struct Case {
+  struct Listing {
     const char* host;
     const char* listed;
     uint32_t expected;
   } cases[] = {{"FXTC", "FXTC", 1}, {"PPro", "FXTC PPro", 1}, {"PPro", "", 0}, {"PPro", "FXTC", 0}};
-  for (const Case& c : cases) {
+  for (const Listing& c : cases) {
     PluginTestHost t(code(c.host));
     std::snprintf(gPrefsSettings.adjustHostPixels, sizeof gPrefsSettings.adjustHostPixels, "%s", c.listed);
     SHFrame in = inputFrame(kSHLayoutARGB8), out = outputFrame(kSHLayoutARGB8);
@@ -251,7 +251,9 @@ TEST(PluginRender, HostPixelWordsFollowTheAdjustHostPixelsPreference) {
     auto* copy = static_cast<const VL_SettingsStruct*>(
         HILockHandle(reinterpret_cast<HIHandle>(uintptr_t(seq->settingsCopy))));
     EXPECT_EQ(copy->linearizationOn, c.expected) << c.host << " listed " << c.listed;
-    if (c.expected) EXPECT_EQ(copy->logWhitePoint, 255u);
+    if (c.expected) {
+      EXPECT_EQ(copy->logWhitePoint, 255u);
+    }
     HIUnlockHandle(reinterpret_cast<HIHandle>(uintptr_t(seq->settingsCopy)));
     HIUnlockHandle(t.host.sequence_data);
   }
