@@ -131,6 +131,7 @@ TEST(SettingsFieldNames, AreUniqueInRecordOrderAndInsideTheRecord) {
   for (int i = 0; i < kSettingsFieldNameCount; ++i) {
     const VLSettingsFieldName& f = kSettingsFieldNames[i];
     EXPECT_TRUE(seen.insert(f.name).second) << f.name;
+    EXPECT_EQ(&f, VL_FindSettingsField(f.name)) << f.name;
     if (i > 0) {
       EXPECT_GT(f.offset, last) << f.name;
     }
