@@ -3,6 +3,8 @@
 #include "core/engine_lock.h"
 #include "core/frame_buffer.h"
 #include "core/pixel_transfer.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
 #include "platform/mp_task.h"
 
 #include <atomic>
@@ -21,6 +23,11 @@ std::atomic<uint32_t> sProcessorOverride{0};
 using JobWork = void (*)(VLMPTaskRecord& r);
 
 void runNothing(VLMPTaskRecord&) {}
+
+void runProcessImage(VLMPTaskRecord& r) {
+  ProcessImageSSE(&r.imageSource, &r.imageDestination, r.imageWord1, r.imageFirstRow, r.imageWord2,
+                  &gFrameSettings);
+}
 
 void runFrameToPix(VLMPTaskRecord& r) {
   FBTransferFBFrameToPixSSE(&r.toPixSource, nullptr, r.toPixDestination, r.toPixRowBytes, r.toPixFormat);
@@ -49,7 +56,7 @@ void runLUTTransform(VLMPTaskRecord& r) {
 const JobWork kJobWork[] = {
     nullptr,                     // 0
     runNothing,                  // 1 test
-    nullptr,                     // 2 image pass (not carried by this build yet)
+    runProcessImage,             // 2
     nullptr,                     // 3 tonal preview (not carried by this build yet)
     runFrameToPix,               // 4
     runPixToFrame,               // 5
@@ -83,16 +90,20 @@ T* advanceRows(T* pixels, uint32_t firstRow, uint32_t rowBytes) {
   return pixels ? reinterpret_cast<T*>(reinterpret_cast<Byte*>(pixels) + size_t(firstRow) * rowBytes) : nullptr;
 }
 
+// Rows of band i of n over height rows: the last band takes the remainder.
+uint32_t bandRows(uint32_t height, uint32_t n, uint32_t i) {
+  uint32_t r = height / n;
+  return i + 1 < n ? r : height - (n - 1) * r;
+}
+
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
 // then waits for every answer in task order.
 template <class Fill>
 void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fill fill) {
-  uint32_t r = height / n;
   for (uint32_t i = 0; i < n; ++i) {
     VLMPTaskRecord& rec = master->tasks[i];
     rec.taskIndex = i;
-    uint32_t rows = i + 1 < n ? r : height - (n - 1) * r;
-    fill(rec, i * r, rows);
+    fill(rec, i * (height / n), bandRows(height, n, i));
     MPNotifyQueue(rec.requestQueue, code, 0, 0);
   }
   for (uint32_t i = 0; i < n; ++i) MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr,
@@ -194,6 +205,24 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master) {
   for (uint32_t i = 0; i < n; ++i) MPNotifyQueue(master->tasks[i].requestQueue, kVLMPJobTest, 0, 0);
   for (uint32_t i = 0; i < n; ++i)
     MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+}
+
+void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,
+                            uint64_t word2, uint32_t processorCount, VLMPMaster* master) {
+  if (!source || !destination) return;
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, source->height);
+  if (n && bandCount(master, processorCount, destination->height) != n) n = 0;
+  if (!n) return ProcessImageSSE(source, destination, word1, 0, word2, &gFrameSettings);
+  runBands(master, n, kVLMPJobProcessImage, source->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t) {
+    uint32_t i = rec.taskIndex;
+    uint32_t dstFirst = i * (destination->height / n);
+    rec.imageSource = bandFrame(*source, first, bandRows(source->height, n, i));
+    rec.imageDestination = bandFrame(*destination, dstFirst, bandRows(destination->height, n, i));
+    rec.imageWord1 = word1;
+    rec.imageFirstRow = first;
+    rec.imageWord2 = word2;
+  });
 }
 
 void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels, uint32_t rowBytes,

@@ -101,6 +101,9 @@ void VLMPStartProcessPool();
 void VLMPStopProcessPool();
 
 void VLMPTest(uint32_t processorCount, VLMPMaster* master);
+// The image pass in bands (the frames' bands coincide: same height and row bytes).
+void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,
+                            uint64_t word2, uint32_t processorCount, VLMPMaster* master);
 void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels, uint32_t rowBytes,
                                       FBPixFormat format, uint32_t processorCount, VLMPMaster* master);
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,

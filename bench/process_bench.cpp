@@ -1,0 +1,103 @@
+// The processing pass on HD and UHD frames: every section off, and a full
+// correction with every section on at non-default values.
+#include "bench/bench_pool.h"
+#include "core/engine_lock.h"
+#include "core/frame_buffer.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
+#include "core/settings_record.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+struct Size {
+  uint32_t w, h;
+};
+const Size kSizes[] = {{1920, 1080}, {3840, 2160}};
+
+void curve(VL_CurveControls& c, float y0, float ym, float y1) {
+  c.modeFlags = 0;
+  c.spline.pointCount = 3;
+  c.spline.x[0] = 0, c.spline.x[1] = 0.5f, c.spline.x[2] = 1;
+  c.spline.y[0] = y0, c.spline.y[1] = ym, c.spline.y[2] = y1;
+}
+
+VL_SettingsStruct correction(bool full) {
+  VL_SettingsStruct s;
+  std::memset(&s, 0, sizeof s);
+  VL_SetDefaultControlValues(&s, kVLMaskAll);
+  s.limiter_enable = 0;
+  if (!full) return s;
+  s.hslEnable = s.hslControlsEnable = s.rgbEnable = s.cmyEnable = s.ycbcrEnable = 1;
+  for (int r = 0; r < 4; ++r) {
+    s.hsl[r] = {1, 10.0f + r, 110.0f, 20.0f, 5.0f, 12.0f, 0.45f, 1.03f, 1.1f, 0.01f};
+    for (VL_PrimaryControls* p : {&s.rgb[r], &s.cmy[r], &s.ycbcr[r]})
+      *p = {1, 1.02f, 1.05f, 0.01f, {{1.01f, 0.95f, 0.0f}, {0.99f, 1.02f, 0.01f}, {1.0f, 1.1f, -0.01f}}};
+  }
+  s.hueOffsetEnable = 1;
+  for (VL_HueWheelControls& w : s.hueOffsets.wheel) w.tintangle = 120.0f, w.strength = 0.2f;
+  s.levelsEnable = 1;
+  for (int c = 0; c < 4; ++c) s.levels[c] = {0, 1, 0.02f, 0.45f, 0.97f, 0.01f, 0.5f, 0.98f};
+  s.input.inputControls_highlight_recovery = 0.3f;
+  s.curvesEnable = s.rgbCurvesEnable = s.hslCurvesEnable = 1;
+  for (int c = 0; c < 4; ++c) curve(s.rgbCurves[c], 0.01f, 0.52f, 0.98f);
+  for (int c = 0; c < 3; ++c) curve(s.hslCurves[c], 0.5f, 0.55f, 0.5f);
+  s.lumaRangesEnable = 1;
+  s.secondaryEnable = s.secondaryKeyerEnable = 1;
+  for (int n = 0; n < 6; ++n) {
+    VL_SecondaryControls& k = s.secondary[n];
+    k.enable = 1;
+    k.hue = 20.0f;
+    k.saturation = 110.0f;
+    k.hueoffset_tintangle = 60.0f * n;
+    k.hueoffset_strength = 0.3f;
+    k.gain = 1.05f;
+    k.gamma = 1.1f;
+    k.ped = 0.01f;
+    for (int i = 0; i < 4; ++i) k.sample[i] = {1, 0.2f * i, 0.5f, 0.3f + 0.1f * n};
+  }
+  s.limiter_enable = 1;
+  s.limiter.limiter_softclip_enable = 1;
+  return s;
+}
+
+// Arguments: size index, full correction (0 or 1), thread count (0 = all).
+void BM_ProcessImage(benchmark::State& state) {
+  const Size& size = kSizes[state.range(0)];
+  uint32_t threads = BenchUsePool(state.range(2));
+  FBFrameStruct *in = nullptr, *out = nullptr;
+  FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat);
+  FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
+  std::mt19937 rng(1);
+  std::uniform_real_distribution<float> unit(0.0f, 1.05f);
+  float* all = reinterpret_cast<float*>(in->baseAddr);
+  for (size_t i = 0; i < size_t(in->planeBytes); ++i) all[i] = unit(rng);
+  std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
+  VL_SettingsStruct s = correction(state.range(1) != 0);
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  for (auto _ : state) {
+    ProcessImage(in, out, 0, 0);
+    benchmark::ClobberMemory();
+  }
+  state.counters["threads"] = threads;
+  state.counters["MP/s"] =
+      benchmark::Counter(double(size.w) * size.h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+  FBDisposeFrameBuffer(in);
+  FBDisposeFrameBuffer(out);
+}
+
+void processArgs(benchmark::internal::Benchmark* b) {
+  for (int64_t size = 0; size < 2; ++size)
+    for (int64_t full = 0; full < 2; ++full)
+      for (int64_t threads : {int64_t(1), int64_t(2), int64_t(8), int64_t(0)}) b->Args({size, full, threads});
+  b->ArgNames({"size", "full", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_ProcessImage)->Apply(processArgs);
+
+}  // namespace

@@ -1,0 +1,434 @@
+// The per-pixel stages of the processing pass, four pixels at a time.
+#include "core/process_pass.h"
+
+#include "core/pixel_vector.h"
+#include "core/process_image.h"
+
+namespace {
+
+using V = FBPixelFloatVector;
+
+constexpr float kTableScale = 16384.0f;
+
+struct RGB {
+  V r, g, b;
+};
+struct YUV {
+  V y, u, v;
+};
+
+inline V lumaOf(const RGB& c) { return vSet(0.299f) * c.r + vSet(0.587f) * c.g + vSet(0.114f) * c.b; }
+
+inline YUV toYUV(const RGB& c) {
+  return {lumaOf(c), vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b,
+          vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b};
+}
+inline RGB fromYUV(V y, V u, V v) {
+  return {y + vSet(1.140251f) * v, y - vSet(0.393931f) * u - vSet(0.580809f) * v, y + vSet(2.028398f) * u};
+}
+inline V uOf(const RGB& c) { return vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b; }
+inline V vOf(const RGB& c) { return vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b; }
+
+inline V cbOf(const RGB& c) { return vSet(-0.168736f) * c.r - vSet(0.331264f) * c.g + vSet(0.5f) * c.b; }
+inline V crOf(const RGB& c) { return vSet(0.5f) * c.r - vSet(0.418688f) * c.g - vSet(0.081312f) * c.b; }
+inline RGB fromYCC(V y, V cb, V cr) {
+  return {y + vSet(1.402f) * cr, y - vSet(0.344136f) * cb - vSet(0.714136f) * cr, y + vSet(1.772f) * cb};
+}
+
+// Table value at truncate(clamp(v, 0, 1) x 16384), with no extension.
+inline V tableAt(const float* table, V v) {
+  int32_t i[4];
+  vIndices(v, kTableScale, i);
+  return vSet4(table[i[0]], table[i[1]], table[i[2]], table[i[3]]);
+}
+
+// Table lookup; values above 1.0 follow the line from the table's end.
+inline V lookup(const VLTableRef& t, V v) {
+  V r = tableAt(t.table, v);
+  FBPixelMask above = vGT(v, vSet(1.0f));
+  if (vAny(above)) r = vSelect(above, (v - vSet(1.0f)) * vSet(t.slope) + vSet(t.end), r);
+  return r;
+}
+
+inline V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
+
+// Multiplies the colour by factor in the selected lanes only.
+inline void scaleLanes(RGB& c, FBPixelMask mask, V factor) {
+  c.r = vSelect(mask, c.r * factor, c.r);
+  c.g = vSelect(mask, c.g * factor, c.g);
+  c.b = vSelect(mask, c.b * factor, c.b);
+}
+
+// A factor num / den that is 1 where den is 0 (the lane then keeps its value).
+inline V safeRatio(V num, V den) {
+  FBPixelMask zero = vGE(vAbs(den), vSet(1e-30f));
+  return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
+}
+
+RGB rotateHue(const RGB& c, V y, float cosA, float sinA) {
+  V u = uOf(c), v = vOf(c);
+  return fromYUV(y, u * vSet(cosA) - v * vSet(sinA), u * vSet(sinA) + v * vSet(cosA));
+}
+
+void levelsInput(const VLPassSetup& S, RGB& c) {
+  if (S.inputRecovery) {
+    V t = vSet(S.recoveryThreshold), y = lumaOf(c);
+    // Lanes at or above the threshold, with a luma to divide by.
+    FBPixelMask hit = vGE(y, t) & vGT(vAbs(y), vSet(0.0f));
+    scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
+  }
+  c.r = vSet(S.inGain[0]) * c.r + vSet(S.inOffset[0]);
+  c.g = vSet(S.inGain[1]) * c.g + vSet(S.inOffset[1]);
+  c.b = vSet(S.inGain[2]) * c.b + vSet(S.inOffset[2]);
+  if (S.inGrey) {
+    c.r = lookup(S.inGamma[0], c.r);
+    c.g = lookup(S.inGamma[1], c.g);
+    c.b = lookup(S.inGamma[2], c.b);
+  }
+}
+
+void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  if (S.rangeHue) {
+    V y = lumaOf(c);
+    RGB out[3];
+    for (int k = 0; k < 3; ++k) out[k] = rotateHue(c, y, S.rangeCos[k], S.rangeSin[k]);
+    c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
+         blend(w, out[0].b, out[1].b, out[2].b)};
+  }
+  if (S.rangeGain) {
+    V g = blend(w, vSet(S.rangeGainValue[0]), vSet(S.rangeGainValue[1]), vSet(S.rangeGainValue[2]));
+    c = {c.r * g, c.g * g, c.b * g};
+  }
+  if (S.rangePedestal) {
+    V p = blend(w, vSet(S.rangePedestalValue[0]), vSet(S.rangePedestalValue[1]), vSet(S.rangePedestalValue[2]));
+    c = {c.r + p, c.g + p, c.b + p};
+  }
+  V* ch[3] = {&c.r, &c.g, &c.b};
+  for (V* x : ch)
+    *x = blend(w, lookup(S.rangeCBG[0], *x), lookup(S.rangeCBG[1], *x), lookup(S.rangeCBG[2], *x));
+  if (S.rangeSaturation) {
+    V y = lumaOf(c);
+    for (V* x : ch) {
+      V mix[3];
+      for (int k = 0; k < 3; ++k) {
+        V s = vSet(S.rangeSaturationValue[k]);
+        mix[k] = s * *x + (vSet(1.0f) - s) * y;
+      }
+      *x = blend(w, mix[0], mix[1], mix[2]);
+    }
+  }
+  if (S.rangeVibrance) {
+    RGB out[3];
+    for (int k = 0; k < 3; ++k)
+      vec_vibrance(c.r, c.g, c.b, vSet(S.rangeVibranceValue[k]), vSet(1.0f), &out[k].r, &out[k].g, &out[k].b);
+    c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
+         blend(w, out[0].b, out[1].b, out[2].b)};
+  }
+}
+
+void hslMaster(const VLPassSetup& S, RGB& c) {
+  if (S.masterHue) c = rotateHue(c, lumaOf(c), S.masterCos, S.masterSin);
+  if (S.masterGainPedestal) {
+    V g = vSet(S.masterGain), p = vSet(S.masterPedestal);
+    c = {g * c.r + p, g * c.g + p, g * c.b + p};
+  }
+  if (S.masterCBG)
+    c = {lookup(S.masterCBGTable, c.r), lookup(S.masterCBGTable, c.g), lookup(S.masterCBGTable, c.b)};
+  if (S.masterSaturation) {
+    V y = lumaOf(c), s = vSet(S.masterSaturationValue), rest = vSet(1.0f) - s;
+    c = {s * c.r + rest * y, s * c.g + rest * y, s * c.b + rest * y};
+  }
+  if (S.masterVibrance) vec_vibrance(c.r, c.g, c.b, vSet(S.masterVibranceValue), vSet(1.0f), &c.r, &c.g, &c.b);
+}
+
+void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
+  YUV p = toYUV(c);
+  for (int k = 0; k < 4; ++k) {
+    V strength = k < 3 ? vSet(S.offsetStrength[k]) * w[k] : vSet(S.offsetStrength[3]);
+    p.u = p.u + (vSet(S.offsetU[k]) - p.u) * strength;
+    p.v = p.v + (vSet(S.offsetV[k]) - p.v) * strength;
+  }
+  c = fromYUV(p.y, p.u, p.v);
+}
+
+void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  V* ch[3] = {&c.r, &c.g, &c.b};
+  for (int i = 0; i < 3; ++i) {
+    V gain = blend(w, vSet(S.rgbRangeGain[0][i]), vSet(S.rgbRangeGain[1][i]), vSet(S.rgbRangeGain[2][i]));
+    V offset = blend(w, vSet(S.rgbRangeOffset[0][i]), vSet(S.rgbRangeOffset[1][i]), vSet(S.rgbRangeOffset[2][i]));
+    *ch[i] = *ch[i] * gain + offset;
+  }
+  if (S.rgbRangeGamma)
+    for (int i = 0; i < 3; ++i)
+      *ch[i] = blend(w, lookup(S.rgbRangeTable[i][0], *ch[i]), lookup(S.rgbRangeTable[i][1], *ch[i]),
+                     lookup(S.rgbRangeTable[i][2], *ch[i]));
+}
+
+// Chroma through a gamma table on its doubled magnitude, halved and signed.
+inline V chromaLookup(const VLTableRef& t, V x) {
+  return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
+}
+
+void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
+  for (int i = 0; i < 3; ++i) {
+    V gain = blend(w, vSet(S.yccRangeGain[0][i]), vSet(S.yccRangeGain[1][i]), vSet(S.yccRangeGain[2][i]));
+    V offset = blend(w, vSet(S.yccRangeOffset[0][i]), vSet(S.yccRangeOffset[1][i]), vSet(S.yccRangeOffset[2][i]));
+    x[i] = x[i] * gain + offset;
+  }
+  if (S.yccRangeGamma) {
+    x[0] = blend(w, lookup(S.yccRangeTable[0][0], x[0]), lookup(S.yccRangeTable[0][1], x[0]),
+                 lookup(S.yccRangeTable[0][2], x[0]));
+    for (int i = 1; i < 3; ++i)
+      x[i] = blend(w, chromaLookup(S.yccRangeTable[i][0], x[i]), chromaLookup(S.yccRangeTable[i][1], x[i]),
+                   chromaLookup(S.yccRangeTable[i][2], x[i]));
+  }
+  c = fromYCC(x[0], x[1], x[2]);
+}
+
+void rgbMaster(const VLPassSetup& S, RGB& c) {
+  V* ch[3] = {&c.r, &c.g, &c.b};
+  for (int i = 0; i < 3; ++i) {
+    *ch[i] = vSet(S.rgbMasterGain[i]) * *ch[i] + vSet(S.rgbMasterOffset[i]);
+    if (S.rgbMasterGamma) *ch[i] = lookup(S.rgbMasterTable[i], *ch[i]);
+  }
+}
+
+void yccMaster(const VLPassSetup& S, RGB& c) {
+  V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
+  for (int i = 0; i < 3; ++i) x[i] = vSet(S.yccMasterGain[i]) * x[i] + vSet(S.yccMasterOffset[i]);
+  if (S.yccMasterGamma) {
+    x[0] = lookup(S.yccMasterTable[0], x[0]);
+    x[1] = chromaLookup(S.yccMasterTable[1], x[1]);
+    x[2] = chromaLookup(S.yccMasterTable[2], x[2]);
+  }
+  c = fromYCC(x[0], x[1], x[2]);
+}
+
+// Saturation by the HSL rule; a denominator of zero (a pure super-white at
+// lightness 1, or colours summing to zero) counts as grey instead of dividing.
+inline V hslSaturation(V d, V sum, V lightness) {
+  V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
+  FBPixelMask usable = vGE(vAbs(den), vSet(1e-6f));
+  return vSelect(usable, d / vSelect(usable, den, vSet(1.0f)), vSet(0.0f));
+}
+
+// Wraps a hue into 0..1 (hues here stay within two turns of that range;
+// anything else, NaN included, ends up clamped).
+inline V wrapHue(V t) {
+  const V one = vSet(1.0f), zero = vSet(0.0f);
+  for (int i = 0; i < 2; ++i) {
+    t = vSelect(vGE(t, one), t - one, t);
+    t = vSelect(vLT(t, zero), t + one, t);
+  }
+  return vMin(vMax(t, zero), one);
+}
+
+// One channel of the HSL inverse at hue t (already wrapped).
+inline V hueChannel(V p, V q, V t) {
+  V six = vSet(6.0f), rising = p + (q - p) * six * t, falling = p + (q - p) * (vSet(2.0f / 3.0f) - t) * six;
+  return vSelect(vLT(t, vSet(1.0f / 6.0f)), rising,
+                 vSelect(vLT(t, vSet(0.5f)), q, vSelect(vLT(t, vSet(2.0f / 3.0f)), falling, p)));
+}
+
+void hslCurves(const VLPassSetup& S, RGB& c) {
+  V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
+  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
+  FBPixelMask colour = vGT(d, vSet(0.0f));
+  V safeD = vSelect(colour, d, vSet(1.0f));
+  V hr = (c.g - c.b) / safeD;
+  hr = vSelect(vLT(hr, vSet(0.0f)), hr + vSet(6.0f), hr);
+  V hg = (c.b - c.r) / safeD + vSet(2.0f), hb = (c.r - c.g) / safeD + vSet(4.0f);
+  V h = vSelect(vGE(c.r, mx), hr, vSelect(vGE(c.g, mx), hg, hb)) * vSet(1.0f / 6.0f);
+  h = vSelect(colour, h, vSet(0.0f));
+  V s = vSelect(colour, hslSaturation(d, sum, l), vSet(0.0f));
+
+  V shifted = h + vSet(0.5f);
+  shifted = vSelect(vGT(shifted, vSet(1.0f)), shifted - vSet(1.0f), shifted);
+  h = h + tableAt(S.curveHue, shifted);
+  s = s * tableAt(S.curveSaturation, shifted);
+  l = l * tableAt(S.curveLuma, shifted);
+
+  V q = vSelect(vLE(l, vSet(0.5f)), l * (vSet(1.0f) + s), l + s - l * s);
+  V p = vSet(2.0f) * l - q;
+  c = {hueChannel(p, q, wrapHue(h + vSet(1.0f / 3.0f))), hueChannel(p, q, wrapHue(h)),
+       hueChannel(p, q, wrapHue(h - vSet(1.0f / 3.0f)))};
+}
+
+void secondary(const VLPassSecondary& K, RGB& c) {
+  YUV p = toYUV(c);
+  V key = vSet(0.0f);
+  for (int i = 0; i < K.keyCount; ++i) {
+    V du = vSet(K.keyU[i]) - p.u, dv = vSet(K.keyV[i]) - p.v, dy = vSet(K.keyY[i]) - p.y;
+    V chroma = vSet(1.0f) - (du * du + dv * dv - vSet(K.chromaTolSquared)) * vSet(K.invSoftSquared);
+    V luma = vSet(1.0f) - (vAbs(dy) - vSet(K.lumaTol)) * vSet(K.invSoftSquared);
+    chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
+    luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
+    key = vMax(vMax(chroma * luma, vSet(0.0f)), key);
+  }
+  YUV corrected = p, uncorrected = p;
+  switch (K.previewMode) {
+    case 0: {
+      V u = p.u * vSet(K.cosHue) - p.v * vSet(K.sinHue), v = p.u * vSet(K.sinHue) + p.v * vSet(K.cosHue);
+      V y = K.hasGainPedestal ? vSet(K.gain) * p.y + vSet(K.pedestal) : p.y;
+      if (K.gamma) y = lookup(K.gammaTable, y);
+      V s = vSet(K.saturation), strength = vSet(K.strength);
+      corrected = {y, (vSet(K.targetU) - s * u) * strength + s * u, (vSet(K.targetV) - s * v) * strength + s * v};
+      break;
+    }
+    case 1:
+      uncorrected = {p.y, vSet(0.0f), vSet(0.0f)};
+      break;
+    case 2:
+      uncorrected = toYUV({vMax(c.r, vSet(0.6825f)), vSet(0.6825f) * c.g, vSet(0.6825f) * c.b});
+      break;
+    case 3:
+      corrected = {vSet(1.0f), vSet(0.0f), vSet(0.0f)};
+      uncorrected = {vSet(0.0f), vSet(0.0f), vSet(0.0f)};
+      break;
+    default:
+      return;
+  }
+  if (K.invert) {
+    YUV t = corrected;
+    corrected = uncorrected;
+    uncorrected = t;
+  }
+  V rest = vSet(1.0f) - key;
+  c = fromYUV(uncorrected.y * rest + corrected.y * key, uncorrected.u * rest + corrected.u * key,
+              uncorrected.v * rest + corrected.v * key);
+}
+
+// Composite chroma magnitude in percent units, never below 1.
+inline V compositeChroma(V u, V v) {
+  V hu = vSet(100.0f) * u, hv = vSet(100.0f) * v;
+  return vSqrt(vMax(hu * hu + hv * hv, vSet(1.0f)));
+}
+
+void limiter(const VLPassSetup& S, RGB& c) {
+  const V zero = vSet(0.0f);
+  if (S.softClip) {
+    V y = lumaOf(c), k = vSet(S.knee);
+    FBPixelMask hit = vGE(y, k);
+    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - k) * vSet(S.invMaxMinusKnee) * vSet(S.whiteMinusKnee) + k, y));
+  }
+  {
+    V y = lumaOf(c), m = vSet(S.lumaMax);
+    FBPixelMask hit = vGE(y, m);
+    if (vAny(hit)) scaleLanes(c, hit, safeRatio(m, y));
+  }
+  {
+    YUV p = toYUV(c);
+    V chroma = compositeChroma(p.u, p.v), a = vSet(100.0f) * p.y + chroma, maxV = vSet(S.compositeMax);
+    FBPixelMask hit = vGE(a, maxV);
+    if (vAny(hit)) {
+      RGB out = c;
+      if (S.limiterPreview) {
+        out = {zero, zero, zero};
+      } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+        V over = a - maxV;
+        if (S.clipMethod == 3) over = vSet(0.4f) * over;
+        V f = vMax((chroma - over) / chroma, zero);
+        out = fromYUV(p.y, p.u * f, p.v * f);
+        if (S.clipMethod == 3) scaleLanes(out, hit, safeRatio(maxV, a));
+      } else if (S.clipMethod == 2) {
+        scaleLanes(out, hit, safeRatio(maxV, a));
+      }
+      c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+    }
+  }
+  {
+    YUV p = toYUV(c);
+    V chroma = compositeChroma(p.u, p.v), b = vSet(100.0f) * p.y - chroma, minV = vSet(S.compositeMin);
+    FBPixelMask hit = vLE(b, minV);
+    if (vAny(hit)) {
+      RGB out = c;
+      if (S.limiterPreview) {
+        out = {zero, zero, zero};
+      } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+        V f = (b - minV + chroma) / chroma;
+        out = fromYUV(p.y, p.u * f, p.v * f);
+      } else if (S.clipMethod == 2) {
+        scaleLanes(out, hit, safeRatio(minV, b));
+      }
+      c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+    }
+  }
+}
+
+inline void runVector(const VLPassSetup& S, const float* src[3], float* dst[4]) {
+  RGB c = {vLoad(src[0]), vLoad(src[1]), vLoad(src[2])};
+  V w[3];
+  {
+    V y = lumaOf(c);
+    for (int k = 0; k < 3; ++k) w[k] = tableAt(S.weight[k], y);
+  }
+  if (S.levels) levelsInput(S, c);
+  if (S.hslRanges) hslRanges(S, c, w);
+  if (S.hslMaster) hslMaster(S, c);
+  if (S.hueOffsets) hueOffsets(S, c, w);
+  if (S.rgbRanges) rgbRanges(S, c, w);
+  if (S.yccRanges) yccRanges(S, c, w);
+  if (S.rgbMaster) rgbMaster(S, c);
+  if (S.yccMaster) yccMaster(S, c);
+  if (S.rgbCurves) c = {lookup(S.curve[0], c.r), lookup(S.curve[1], c.g), lookup(S.curve[2], c.b)};
+  if (S.hslCurves) hslCurves(S, c);
+  if (S.levels) {
+    c.r = vSet(S.outGain[0]) * c.r + vSet(S.outOffset[0]);
+    c.g = vSet(S.outGain[1]) * c.g + vSet(S.outOffset[1]);
+    c.b = vSet(S.outGain[2]) * c.b + vSet(S.outOffset[2]);
+  }
+  for (const VLPassSecondary& K : S.secondary)
+    if (K.on) secondary(K, c);
+  if (S.limiter) limiter(S, c);
+  vStore(dst[0], c.r);
+  vStore(dst[1], c.g);
+  vStore(dst[2], c.b);
+  vStore(dst[3], lumaOf(c));
+}
+
+}  // namespace
+
+void vec_vibrance(FBPixelFloatVector r, FBPixelFloatVector g, FBPixelFloatVector b, FBPixelFloatVector amount,
+                  FBPixelFloatVector weight, FBPixelFloatVector* outR, FBPixelFloatVector* outG,
+                  FBPixelFloatVector* outB) {
+  const V zero = vSet(0.0f), one = vSet(1.0f);
+  V mx = vMax(vMax(r, g), b), mn = vMin(vMin(r, g), b);
+  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
+  // Above lightness 0.5 the denominator 2 - max - min reaches zero and turns
+  // negative for super-whites; those count as unsaturated.
+  V den = vSelect(vLE(l, vSet(0.5f)), sum, vSet(2.0f) - sum);
+  FBPixelMask usable = vGT(den, zero);
+  V s = vSelect(usable, d / vSelect(usable, den, one), zero);
+  s = vSelect(vLE(l, zero), zero, s);
+  s = vSelect(vLE(d, zero), d, s);
+  V f = (one - s) * vSet(1.1f) + one;
+  V a = vMin(f, amount * weight);
+  V y = vSet(0.299f) * r + vSet(0.587f) * g + vSet(0.114f) * b;
+  V rest = one - a;
+  *outR = a * r + rest * y;
+  *outG = a * g + rest * y;
+  *outB = a * b + rest * y;
+}
+
+void VL_RunPass(const VLPassSetup& setup, const float* const source[3], float* const destination[4], size_t count) {
+  size_t whole = count / 4 * 4;
+  for (size_t i = 0; i < whole; i += 4) {
+    const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
+    float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
+    runVector(setup, src, dst);
+  }
+  size_t rest = count - whole;
+  if (rest) {
+    // A last partial vector goes through a padded copy so nothing past count
+    // is read or written.
+    float in[3][4] = {}, out[4][4];
+    for (int p = 0; p < 3; ++p)
+      for (size_t k = 0; k < rest; ++k) in[p][k] = source[p][whole + k];
+    const float* src[3] = {in[0], in[1], in[2]};
+    float* dst[4] = {out[0], out[1], out[2], out[3]};
+    runVector(setup, src, dst);
+    for (int p = 0; p < 4; ++p)
+      for (size_t k = 0; k < rest; ++k) destination[p][whole + k] = out[p][k];
+  }
+}

@@ -1,0 +1,84 @@
+// The processing pass's working constants, prepared once per pass from a copy
+// of the frame-settings block, and the kernel that runs every stage over a run
+// of four-pixel vectors. Ranges are indexed shadows 0, midtones 1, highlights 2;
+// channels R, G, B (or Y, Cb, Cr) 0 to 2.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A processing table with its linear extension above 1.0.
+struct VLTableRef {
+  const float* table;
+  float end;    // value at index 16383
+  float slope;  // slope over the last steps, per unit of input
+};
+
+struct VLPassSecondary {
+  bool on;
+  int32_t previewMode;
+  bool invert;
+  float chromaTolSquared, invSoftSquared, lumaTol;
+  float cosHue, sinHue;
+  bool hasGainPedestal;
+  float gain, pedestal;
+  bool gamma;
+  VLTableRef gammaTable;
+  float saturation;
+  float targetU, targetV, strength;
+  int32_t keyCount;
+  float keyY[4], keyU[4], keyV[4];
+};
+
+struct VLPassSetup {
+  const float* weight[3];  // shadow, midtone, highlight weights by luma
+
+  bool levels, inputRecovery, inGrey;
+  float recoveryThreshold;
+  float inGain[3], inOffset[3], outGain[3], outOffset[3];
+  VLTableRef inGamma[3];
+
+  bool hslRanges, rangeHue, rangeGain, rangePedestal, rangeSaturation, rangeVibrance;
+  float rangeCos[3], rangeSin[3], rangeGainValue[3], rangePedestalValue[3], rangeSaturationValue[3],
+      rangeVibranceValue[3];
+  VLTableRef rangeCBG[3];
+
+  bool hslMaster, masterHue, masterGainPedestal, masterCBG, masterSaturation, masterVibrance;
+  float masterCos, masterSin, masterGain, masterPedestal, masterSaturationValue, masterVibranceValue;
+  VLTableRef masterCBGTable;
+
+  bool hueOffsets;
+  float offsetU[4], offsetV[4], offsetStrength[4];  // shadows, midtones, highlights, master
+
+  bool rgbRanges, rgbRangeGamma;
+  float rgbRangeGain[3][3], rgbRangeOffset[3][3];  // [range][channel]
+  VLTableRef rgbRangeTable[3][3];                  // [channel][range]
+
+  bool yccRanges, yccRangeGamma;
+  float yccRangeGain[3][3], yccRangeOffset[3][3];
+  VLTableRef yccRangeTable[3][3];
+
+  bool rgbMaster, rgbMasterGamma;
+  float rgbMasterGain[3], rgbMasterOffset[3];
+  VLTableRef rgbMasterTable[3];
+
+  bool yccMaster, yccMasterGamma;
+  float yccMasterGain[3], yccMasterOffset[3];
+  VLTableRef yccMasterTable[3];
+
+  bool rgbCurves, hslCurves;
+  VLTableRef curve[3];
+  const float* curveHue;
+  const float* curveSaturation;
+  const float* curveLuma;
+
+  VLPassSecondary secondary[6];
+
+  bool limiter, limiterPreview, softClip;
+  float knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
+  int32_t clipMethod;
+};
+
+// Runs the pass over `count` floats of each plane (a multiple of four, or a
+// last partial vector, which is read and written only as far as count).
+void VL_RunPass(const VLPassSetup& setup, const float* const source[3], float* const destination[4], size_t count);

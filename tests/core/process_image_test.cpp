@@ -1,0 +1,421 @@
+#include "core/process_image.h"
+
+#include "core/engine_lock.h"
+#include "core/processing_tables.h"
+#include "core/settings_record.h"
+#include "core/task_pool.h"
+#include "tests/core/frame_test_util.h"
+#include "tests/core/process_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+VL_SettingsStruct defaults() {
+  VL_SettingsStruct s;
+  memset(&s, 0, sizeof s);
+  VL_SetDefaultControlValues(&s, kVLMaskAll);
+  return s;
+}
+
+void setCurve(VL_CurveControls& c, std::initializer_list<std::pair<float, float>> points) {
+  c.modeFlags = 0;
+  c.spline.pointCount = uint32_t(points.size());
+  int i = 0;
+  for (auto [x, y] : points) c.spline.x[i] = x, c.spline.y[i] = y, ++i;
+}
+
+// A correction with every section on and every value away from its default.
+// Gammas stay below 1 so that no table is steep near black, where one table
+// step would exceed the comparison's tolerance.
+VL_SettingsStruct fullCorrection(int clipMethod = 3, bool secondaryPreviews = false) {
+  VL_SettingsStruct s = defaults();
+  s.hslEnable = s.hslControlsEnable = 1;
+  for (int r = 0; r < 4; ++r) {
+    VL_HSLControls& h = s.hsl[r];
+    h.enable = 1;
+    h.hue = 8.0f + 5 * r;
+    h.saturation = 105.0f + 4 * r;
+    h.vibrance = r == 2 ? -20.0f : 15.0f + r;
+    h.brightness = 4.0f - 2 * r;
+    h.contrast = 10.0f + 3 * r;
+    h.contrastCenter = 0.48f;
+    h.gain = 1.02f + 0.01f * r;
+    h.gamma = 0.95f;
+    h.pedestal = 0.01f * (r - 1);
+  }
+  s.rgbEnable = s.cmyEnable = s.ycbcrEnable = 1;
+  for (int r = 0; r < 4; ++r) {
+    for (VL_PrimaryControls* p : {&s.rgb[r], &s.cmy[r], &s.ycbcr[r]}) {
+      p->enable = 1;
+      p->gain = 1.0f + 0.02f * r;
+      p->gamma = 0.97f;
+      p->pedestal = 0.005f * r;
+      for (int c = 0; c < 3; ++c) {
+        p->channel[c].gain = 0.98f + 0.015f * c;
+        p->channel[c].gamma = 0.96f + 0.01f * c;
+        p->channel[c].ped = 0.003f * (c - 1);
+      }
+    }
+  }
+  s.hueOffsetEnable = 1;
+  for (int w = 0; w < 4; ++w) s.hueOffsets.wheel[w].tintangle = 40.0f + 70 * w, s.hueOffsets.wheel[w].strength = 0.2f;
+  s.levelsEnable = 1;
+  for (int c = 0; c < 4; ++c) {
+    VL_LevelControls& l = s.levels[c];
+    l.enable = 1;
+    l.inblackpt = 0.02f + 0.01f * c;
+    l.ingraypt = 0.45f;
+    l.inwhitept = 0.97f;
+    l.outblackpt = 0.01f;
+    l.outwhitept = 0.98f;
+  }
+  s.input.inputControls_highlight_recovery = 0.5f;
+  s.curvesEnable = s.rgbCurvesEnable = s.hslCurvesEnable = 1;
+  setCurve(s.rgbCurves[kVLCurveMaster], {{0, 0.02f}, {0.5f, 0.53f}, {1, 0.97f}});
+  setCurve(s.rgbCurves[kVLCurveRed], {{0, 0}, {0.4f, 0.42f}, {1, 1}});
+  setCurve(s.rgbCurves[kVLCurveGreen], {{0, 0.01f}, {1, 0.99f}});
+  setCurve(s.rgbCurves[kVLCurveBlue], {{0, 0}, {0.6f, 0.58f}, {1, 1}});
+  setCurve(s.hslCurves[kVLCurveHue], {{0, 0.5f}, {0.3f, 0.53f}, {0.7f, 0.48f}, {1, 0.5f}});
+  setCurve(s.hslCurves[kVLCurveSaturation], {{0, 0.5f}, {0.5f, 0.58f}, {1, 0.5f}});
+  setCurve(s.hslCurves[kVLCurveLuma], {{0, 0.5f}, {0.4f, 0.47f}, {1, 0.5f}});
+  s.lumaRangesEnable = 1;
+  s.lumaRanges.lumarange_shadowx = 0.25f;
+  s.lumaRanges.lumarange_highlightx = 0.75f;
+  s.secondaryEnable = s.secondaryKeyerEnable = 1;
+  for (int n = 0; n < 6; ++n) {
+    VL_SecondaryControls& k = s.secondary[n];
+    k.enable = 1;
+    k.lumatol = 0.1f;
+    k.chromatol = 0.05f;
+    k.softness = 0.3f;
+    k.hue = 15.0f * (n + 1);
+    k.saturation = 90.0f + 5 * n;
+    k.hueoffset_tintangle = 60.0f * n;
+    k.hueoffset_strength = 0.3f;
+    k.gain = 1.05f;
+    k.gamma = 0.9f;
+    k.ped = 0.01f;
+    k.invert = n == 1 || n == 4;
+    k.sample[0] = {1, 0.8f, 0.3f, 0.2f};
+    k.sample[1] = {n % 2u, 0.2f, 0.5f, 0.7f};
+    k.sample[3] = {1, 0.3f + 0.1f * n, 0.6f, 0.3f};
+    if (secondaryPreviews && n >= 3) k.preview = 1, k.previewMode = uint32_t(n - 2);  // modes 1, 2, 3
+  }
+  s.limiter_enable = 1;
+  s.limiter.limiter_softclip_enable = 1;
+  s.limiter.limiter_softclip_knee = 85.0f;
+  s.limiter.limiter_chroma_max = 105.0f;
+  s.limiter.limiter_chroma_min = -10.0f;
+  s.limiter.limiter_luma_max = 100.0f;
+  s.limiter.limiter_clip_method = uint32_t(clipMethod);
+  return s;
+}
+
+struct Pool {
+  explicit Pool(uint32_t n) {
+    VLMPSetProcessorCountOverride(n);
+    VLMPStartProcessPool();
+  }
+  ~Pool() {
+    VLMPStopProcessPool();
+    VLMPSetProcessorCountOverride(0);
+  }
+};
+
+FramePtr randomFrame(uint32_t w, uint32_t h, uint32_t seed, float lo = -0.1f, float hi = 1.3f) {
+  FramePtr f = makeFrame(w, h, kFBPixFormatPlanarFloat);
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> any(lo, hi), unit(0.0f, 1.0f);
+  for (int p = 0; p < 3; ++p)
+    for (uint32_t y = 0; y < h; ++y)
+      for (uint32_t x = 0; x < f->rowBytes / 4; ++x) planeRow(f.get(), p, y)[x] = x % 3 ? unit(rng) : any(rng);
+  return f;
+}
+
+FramePtr copyOf(const FBFrameStruct* f) {
+  FramePtr c = makeFrame(f->width, f->height, f->pixelFormat);
+  memcpy(c->baseAddr, f->baseAddr, size_t(f->planeBytes) * 4);
+  return c;
+}
+
+// Compares the pass over `in` with the model, pixel by pixel inside the width.
+void expectMatchesReference(const FBFrameStruct* in, const FBFrameStruct* out, const char* what) {
+  size_t values = 0, close = 0;
+  double worst = 0;
+  for (uint32_t y = 0; y < in->height; ++y)
+    for (uint32_t x = 0; x < in->width; ++x) {
+      float px[3], want[4];
+      for (int p = 0; p < 3; ++p) px[p] = planeRow(const_cast<FBFrameStruct*>(in), p, y)[x];
+      ReferencePixel(gFrameSettings, px, want);
+      for (int p = 0; p < 4; ++p) {
+        float got = planeRow(const_cast<FBFrameStruct*>(out), p, y)[x];
+        ASSERT_TRUE(std::isfinite(got)) << what << " at " << x << "," << y << " plane " << p;
+        double diff = std::fabs(double(got) - want[p]);
+        worst = std::max(worst, diff);
+        ++values;
+        close += diff <= 1e-5;
+        ASSERT_LE(diff, 1e-3) << what << " at " << x << "," << y << " plane " << p << " got " << got << " want "
+                              << want[p] << " from " << px[0] << "," << px[1] << "," << px[2];
+      }
+    }
+  EXPECT_GE(double(close), 0.99 * double(values)) << what << ": worst difference " << worst;
+}
+
+TEST(ProcessImage, MatchesTheReferenceInlineAndInBands) {
+  struct Case {
+    const char* name;
+    VL_SettingsStruct settings;
+  } cases[] = {
+      {"every section, clip method 3", fullCorrection(3)},
+      {"clip method 1, secondary previews", fullCorrection(1, true)},
+      {"clip method 2", fullCorrection(2)},
+      {"defaults", defaults()},
+  };
+  cases[2].settings.limiter_preview = 1;
+  FramePtr in = randomFrame(61, 37, 5);  // width not a multiple of 4, odd height
+  for (const Case& c : cases) {
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&c.settings);
+    std::vector<FramePtr> outs;
+    for (uint32_t n : {1u, 2u, 8u}) {
+      Pool pool(n);
+      FramePtr out = makeFrame(in->width, in->height, kFBPixFormatPlanarFloat);
+      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+      expectMatchesReference(in.get(), out.get(), c.name);
+      outs.push_back(std::move(out));
+    }
+    for (size_t i = 1; i < outs.size(); ++i)
+      EXPECT_EQ(0, memcmp(outs[0]->baseAddr, outs[i]->baseAddr, size_t(outs[0]->planeBytes) * 4))
+          << c.name << ": banded result differs from inline";
+  }
+}
+
+TEST(ProcessImage, EverySectionOffPassesColourAndWritesLuma) {
+  VL_SettingsStruct s = defaults();
+  s.limiter_enable = 0;
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  FramePtr in = randomFrame(9, 8, 2, -1.0f, 4.0f);
+  FramePtr out = makeFrame(9, 8, kFBPixFormatPlanarFloat);
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+  EXPECT_EQ(0, memcmp(in->baseAddr, out->baseAddr, size_t(in->planeBytes) * 3));
+  for (uint32_t y = 0; y < 8; ++y)
+    for (uint32_t x = 0; x < 9; ++x) {
+      float r = planeRow(in.get(), 0, y)[x], g = planeRow(in.get(), 1, y)[x], b = planeRow(in.get(), 2, y)[x];
+      EXPECT_EQ(0.299f * r + 0.587f * g + 0.114f * b, planeRow(out.get(), 3, y)[x]);
+    }
+}
+
+TEST(ProcessImage, InPlaceEqualsSeparateDestination) {
+  VL_SettingsStruct s = fullCorrection();
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  Pool pool(3);
+  FramePtr in = randomFrame(20, 30, 9), out = makeFrame(20, 30, kFBPixFormatPlanarFloat);
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), in.get(), 0, 0));
+  EXPECT_EQ(0, memcmp(in->baseAddr, out->baseAddr, size_t(in->planeBytes) * 4));
+}
+
+TEST(ProcessImage, FramesOfDifferentGeometryAreRefused) {
+  VL_EngineLockGuard hold;
+  VL_SettingsStruct s = defaults();
+  VL_UpdateProcessingTables(&s);
+  FramePtr in = randomFrame(8, 8, 1);
+  struct Case {
+    uint32_t w, h;
+    FBPixFormat format;
+  } cases[] = {{9, 8, kFBPixFormatPlanarFloat}, {8, 7, kFBPixFormatPlanarFloat}, {8, 8, kFBPixFormat32ARGB},
+               {12, 8, kFBPixFormatPlanarFloat}};
+  for (const Case& c : cases) {
+    FramePtr out = makeFrame(c.w, c.h, c.format);
+    std::vector<uint8_t> before(out->baseAddr, out->baseAddr + size_t(out->planeBytes) * out->planeCount);
+    EXPECT_EQ(kQVErrParam, ProcessImage(in.get(), out.get(), 0, 0));
+    EXPECT_EQ(0, memcmp(before.data(), out->baseAddr, before.size()));
+  }
+  EXPECT_EQ(kQVErrParam, ProcessImage(in.get(), nullptr, 0, 0));
+  EXPECT_EQ(kQVErrParam, ProcessImage(nullptr, in.get(), 0, 0));
+}
+
+TEST(ProcessImage, UnalignedWrappedFramesWork) {
+  VL_SettingsStruct s = fullCorrection();
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  FramePtr in = randomFrame(13, 10, 4);
+  FBFrameStruct* wrapped = nullptr;
+  // The same pixels at an address that is 4 bytes off a 16-byte boundary.
+  std::vector<float> block(size_t(in->planeBytes) + 8);
+  float* base = block.data();
+  while (reinterpret_cast<uintptr_t>(base) % 16 != 4) ++base;
+  memcpy(base, in->baseAddr, size_t(in->planeBytes) * 4);
+  ASSERT_EQ(kQVNoErr, FBCreateRGBFrameBufferFromPixelBuffer(base, in->width, in->height, in->rowBytes,
+                                                           kFBPixFormatPlanarFloat, &wrapped));
+  FramePtr expect = makeFrame(13, 10, kFBPixFormatPlanarFloat);
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), expect.get(), 0, 0));
+  ASSERT_EQ(kQVNoErr, ProcessImage(wrapped, wrapped, 0, 0));
+  EXPECT_EQ(0, memcmp(expect->baseAddr, base, size_t(in->planeBytes) * 4));
+  FBDisposeFrameBuffer(wrapped);
+}
+
+// NaN and infinities in a host frame must not index outside any table.
+TEST(ProcessImage, NonFiniteInputsStayInsideTheTables) {
+  VL_SettingsStruct s = fullCorrection();
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  const float odd[] = {NAN, INFINITY, -INFINITY, -NAN, 3e38f, -3e38f, 1.0f, 0.0f};
+  FramePtr in = makeFrame(8, 8, kFBPixFormatPlanarFloat);
+  for (int p = 0; p < 3; ++p)
+    for (uint32_t y = 0; y < 8; ++y)
+      for (uint32_t x = 0; x < 8; ++x) planeRow(in.get(), p, y)[x] = odd[(x + y * 3 + p * 5) % 8];
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), in.get(), 0, 0));  // ASan would catch a stray index
+}
+
+// Settings at their limits that would divide by zero: the results stay finite.
+TEST(ProcessImage, DivisionsByZeroAreAvoided) {
+  struct Case {
+    const char* name;
+    void (*edit)(VL_SettingsStruct&);
+    float r, g, b;
+  } cases[] = {
+      {"secondary softness 0",
+       [](VL_SettingsStruct& s) {
+         s.secondaryEnable = 1;
+         s.secondary[0].enable = 1;
+         s.secondary[0].softness = 0.0f;
+         s.secondary[0].sample[0] = {1, 0.5f, 0.5f, 0.5f};
+       },
+       0.5f, 0.5f, 0.5f},
+      {"highlight recovery at its limit",
+       [](VL_SettingsStruct& s) {
+         s.levelsEnable = 1;
+         s.levels[0].enable = 1;
+         s.input.inputControls_highlight_recovery = 2.5f;
+       },
+       0.0f, 0.0f, 0.0f},
+      {"composite low with zero denominator",
+       [](VL_SettingsStruct& s) {
+         s.limiter_enable = 1;
+         s.limiter.limiter_clip_method = 2;
+         s.limiter.limiter_chroma_min = 5.0f;
+       },
+       0.01f, 0.01f, 0.01f},
+      {"vibrance of a super-white",
+       [](VL_SettingsStruct& s) {
+         s.hslEnable = s.hslControlsEnable = 1;
+         s.hsl[kVLRangeMaster].enable = 1;
+         s.hsl[kVLRangeMaster].vibrance = 50.0f;
+       },
+       1.5f, 0.5f, 0.5f},
+      {"HSL curves on a super-white",
+       [](VL_SettingsStruct& s) {
+         s.curvesEnable = s.hslCurvesEnable = 1;
+         setCurve(s.hslCurves[kVLCurveSaturation], {{0, 0.6f}, {1, 0.6f}});
+       },
+       1.5f, 0.5f, 0.5f},
+  };
+  for (const Case& c : cases) {
+    VL_SettingsStruct s = defaults();
+    s.limiter_enable = 0;
+    c.edit(s);
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&s);
+    FramePtr f = makeFrame(4, 1, kFBPixFormatPlanarFloat);
+    for (uint32_t x = 0; x < 4; ++x)
+      planeRow(f.get(), 0, 0)[x] = c.r, planeRow(f.get(), 1, 0)[x] = c.g, planeRow(f.get(), 2, 0)[x] = c.b;
+    ASSERT_EQ(kQVNoErr, ProcessImage(f.get(), f.get(), 0, 0));
+    for (int p = 0; p < 4; ++p) EXPECT_TRUE(std::isfinite(planeRow(f.get(), p, 0)[0])) << c.name << " plane " << p;
+    float in[3] = {c.r, c.g, c.b}, want[4];
+    ReferencePixel(gFrameSettings, in, want);
+    for (int p = 0; p < 4; ++p) EXPECT_NEAR(want[p], planeRow(f.get(), p, 0)[0], 1e-5) << c.name << " plane " << p;
+  }
+}
+
+TEST(ProcessImage, KnownStageResults) {
+  VL_EngineLockGuard hold;
+  // Recovery 1.0: threshold 0.6, so white comes out at luma 0.8.
+  VL_SettingsStruct s = defaults();
+  s.limiter_enable = 0;
+  s.levelsEnable = 1;
+  s.levels[0].enable = 1;
+  s.input.inputControls_highlight_recovery = 1.0f;
+  VL_UpdateProcessingTables(&s);
+  FramePtr f = makeFrame(1, 1, kFBPixFormatPlanarFloat);
+  for (int p = 0; p < 3; ++p) planeRow(f.get(), p, 0)[0] = 1.0f;
+  ProcessImage(f.get(), f.get(), 0, 0);
+  EXPECT_NEAR(0.8f, planeRow(f.get(), 3, 0)[0], 1e-6);
+
+  // Secondary preview 3 with no matching sample: black; inverted: white.
+  for (uint32_t invert : {0u, 1u}) {
+    s = defaults();
+    s.limiter_enable = 0;
+    s.secondaryEnable = 1;
+    s.secondary[2].enable = 1;
+    s.secondary[2].preview = 1;
+    s.secondary[2].previewMode = 3;
+    s.secondary[2].invert = invert;
+    s.secondary[2].sample[0] = {1, 1.0f, 0.0f, 0.0f};
+    VL_UpdateProcessingTables(&s);
+    FramePtr g = makeFrame(4, 1, kFBPixFormatPlanarFloat);
+    for (uint32_t x = 0; x < 4; ++x) planeRow(g.get(), 2, 0)[x] = 0.9f;  // blue, far from red
+    ProcessImage(g.get(), g.get(), 0, 0);
+    for (int p = 0; p < 3; ++p) EXPECT_NEAR(invert ? 1.0f : 0.0f, planeRow(g.get(), p, 0)[1], 1e-5);
+  }
+
+  // Limiter preview blackens exactly the grey that reaches the composite maximum.
+  s = defaults();
+  s.limiter_enable = 1;
+  s.limiter_preview = 1;
+  s.limiter.limiter_chroma_max = 100.0f;
+  s.limiter.limiter_chroma_min = -50.0f;
+  s.limiter.limiter_luma_max = 200.0f;
+  VL_UpdateProcessingTables(&s);
+  float limit = gFrameSettings.limiter.chromaMax;
+  FramePtr h = makeFrame(2, 1, kFBPixFormatPlanarFloat);
+  float below = (limit - 1.0f) / 100.0f - 0.01f, at = (limit - 1.0f) / 100.0f + 0.001f;
+  for (int p = 0; p < 3; ++p) planeRow(h.get(), p, 0)[0] = below, planeRow(h.get(), p, 0)[1] = at;
+  ProcessImage(h.get(), h.get(), 0, 0);
+  EXPECT_NEAR(below, planeRow(h.get(), 0, 0)[0], 1e-6);
+  EXPECT_EQ(0.0f, planeRow(h.get(), 0, 0)[1]);
+}
+
+// Two host threads each build their own correction and process with it; the
+// engine lock keeps one thread's tables from changing under the other's pass.
+TEST(ProcessImage, EngineLockKeepsCallersApart) {
+  Pool pool(4);
+  VL_SettingsStruct a = fullCorrection(3), b = defaults();
+  b.limiter_enable = 0;
+  FramePtr in = randomFrame(64, 48, 3);
+  FramePtr wantA = makeFrame(64, 48, kFBPixFormatPlanarFloat), wantB = makeFrame(64, 48, kFBPixFormatPlanarFloat);
+  {
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&a);
+    ProcessImage(in.get(), wantA.get(), 0, 0);
+    VL_UpdateProcessingTables(&b);
+    ProcessImage(in.get(), wantB.get(), 0, 0);
+  }
+  auto run = [&](const VL_SettingsStruct* s, const FBFrameStruct* want, bool* ok) {
+    FramePtr out = makeFrame(64, 48, kFBPixFormatPlanarFloat);
+    *ok = true;
+    for (int i = 0; i < 20; ++i) {
+      VL_EngineLockGuard hold;
+      VL_UpdateProcessingTables(s);
+      ProcessImage(in.get(), out.get(), 0, 0);
+      *ok &= memcmp(out->baseAddr, want->baseAddr, size_t(want->planeBytes) * 4) == 0;
+    }
+  };
+  bool okA = false, okB = false;
+  std::thread ta(run, &a, wantA.get(), &okA), tb(run, &b, wantB.get(), &okB);
+  ta.join();
+  tb.join();
+  EXPECT_TRUE(okA);
+  EXPECT_TRUE(okB);
+}
+
+}  // namespace
