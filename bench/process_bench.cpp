@@ -72,10 +72,19 @@ void BM_ProcessImage(benchmark::State& state) {
   FBFrameStruct *in = nullptr, *out = nullptr;
   FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat);
   FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
+  // A picture-like frame: smooth colour gradients with a little grain, so
+  // neighbouring pixels look up neighbouring table entries as in real footage.
   std::mt19937 rng(1);
-  std::uniform_real_distribution<float> unit(0.0f, 1.05f);
-  float* all = reinterpret_cast<float*>(in->baseAddr);
-  for (size_t i = 0; i < size_t(in->planeBytes); ++i) all[i] = unit(rng);
+  std::uniform_real_distribution<float> grain(-0.01f, 0.01f);
+  for (int p = 0; p < 3; ++p)
+    for (uint32_t y = 0; y < size.h; ++y) {
+      float* row = reinterpret_cast<float*>(in->baseAddr + size_t(p) * in->planeBytes + size_t(y) * in->rowBytes);
+      for (uint32_t x = 0; x < in->rowBytes / 4; ++x) {
+        float fx = float(x) / size.w, fy = float(y) / size.h;
+        float v = p == 0 ? fx : (p == 1 ? fy : 0.5f * (fx + fy));
+        row[x] = v * 1.05f + grain(rng);
+      }
+    }
   std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
   VL_SettingsStruct s = correction(state.range(1) != 0);
   VL_EngineLockGuard hold;

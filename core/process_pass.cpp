@@ -65,21 +65,21 @@ inline V safeRatio(V num, V den) {
   return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
 }
 
-RGB rotateHue(const RGB& c, V y, float cosA, float sinA) {
+RGB rotateHue(const RGB& c, V y, V cosA, V sinA) {
   V u = uOf(c), v = vOf(c);
-  return fromYUV(y, u * vSet(cosA) - v * vSet(sinA), u * vSet(sinA) + v * vSet(cosA));
+  return fromYUV(y, u * cosA - v * sinA, u * sinA + v * cosA);
 }
 
 void levelsInput(const VLPassSetup& S, RGB& c) {
   if (S.inputRecovery) {
-    V t = vSet(S.recoveryThreshold), y = lumaOf(c);
+    V t = S.recoveryThreshold.v, y = lumaOf(c);
     // Lanes at or above the threshold, with a luma to divide by.
     FBPixelMask hit = vGE(y, t) & vGT(vAbs(y), vSet(0.0f));
     scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
   }
-  c.r = vSet(S.inGain[0]) * c.r + vSet(S.inOffset[0]);
-  c.g = vSet(S.inGain[1]) * c.g + vSet(S.inOffset[1]);
-  c.b = vSet(S.inGain[2]) * c.b + vSet(S.inOffset[2]);
+  c.r = S.inGain[0].v * c.r + S.inOffset[0].v;
+  c.g = S.inGain[1].v * c.g + S.inOffset[1].v;
+  c.b = S.inGain[2].v * c.b + S.inOffset[2].v;
   if (S.inGrey) {
     c.r = lookup(S.inGamma[0], c.r);
     c.g = lookup(S.inGamma[1], c.g);
@@ -91,16 +91,16 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   if (S.rangeHue) {
     V y = lumaOf(c);
     RGB out[3];
-    for (int k = 0; k < 3; ++k) out[k] = rotateHue(c, y, S.rangeCos[k], S.rangeSin[k]);
+    for (int k = 0; k < 3; ++k) out[k] = rotateHue(c, y, S.rangeCos[k].v, S.rangeSin[k].v);
     c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
          blend(w, out[0].b, out[1].b, out[2].b)};
   }
   if (S.rangeGain) {
-    V g = blend(w, vSet(S.rangeGainValue[0]), vSet(S.rangeGainValue[1]), vSet(S.rangeGainValue[2]));
+    V g = blend(w, S.rangeGainValue[0].v, S.rangeGainValue[1].v, S.rangeGainValue[2].v);
     c = {c.r * g, c.g * g, c.b * g};
   }
   if (S.rangePedestal) {
-    V p = blend(w, vSet(S.rangePedestalValue[0]), vSet(S.rangePedestalValue[1]), vSet(S.rangePedestalValue[2]));
+    V p = blend(w, S.rangePedestalValue[0].v, S.rangePedestalValue[1].v, S.rangePedestalValue[2].v);
     c = {c.r + p, c.g + p, c.b + p};
   }
   V* ch[3] = {&c.r, &c.g, &c.b};
@@ -111,7 +111,7 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
     for (V* x : ch) {
       V mix[3];
       for (int k = 0; k < 3; ++k) {
-        V s = vSet(S.rangeSaturationValue[k]);
+        V s = S.rangeSaturationValue[k].v;
         mix[k] = s * *x + (vSet(1.0f) - s) * y;
       }
       *x = blend(w, mix[0], mix[1], mix[2]);
@@ -120,33 +120,33 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   if (S.rangeVibrance) {
     RGB out[3];
     for (int k = 0; k < 3; ++k)
-      vec_vibrance(c.r, c.g, c.b, vSet(S.rangeVibranceValue[k]), vSet(1.0f), &out[k].r, &out[k].g, &out[k].b);
+      vec_vibrance(c.r, c.g, c.b, S.rangeVibranceValue[k].v, vSet(1.0f), &out[k].r, &out[k].g, &out[k].b);
     c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
          blend(w, out[0].b, out[1].b, out[2].b)};
   }
 }
 
 void hslMaster(const VLPassSetup& S, RGB& c) {
-  if (S.masterHue) c = rotateHue(c, lumaOf(c), S.masterCos, S.masterSin);
+  if (S.masterHue) c = rotateHue(c, lumaOf(c), S.masterCos.v, S.masterSin.v);
   if (S.masterGainPedestal) {
-    V g = vSet(S.masterGain), p = vSet(S.masterPedestal);
+    V g = S.masterGain.v, p = S.masterPedestal.v;
     c = {g * c.r + p, g * c.g + p, g * c.b + p};
   }
   if (S.masterCBG)
     c = {lookup(S.masterCBGTable, c.r), lookup(S.masterCBGTable, c.g), lookup(S.masterCBGTable, c.b)};
   if (S.masterSaturation) {
-    V y = lumaOf(c), s = vSet(S.masterSaturationValue), rest = vSet(1.0f) - s;
+    V y = lumaOf(c), s = S.masterSaturationValue.v, rest = vSet(1.0f) - s;
     c = {s * c.r + rest * y, s * c.g + rest * y, s * c.b + rest * y};
   }
-  if (S.masterVibrance) vec_vibrance(c.r, c.g, c.b, vSet(S.masterVibranceValue), vSet(1.0f), &c.r, &c.g, &c.b);
+  if (S.masterVibrance) vec_vibrance(c.r, c.g, c.b, S.masterVibranceValue.v, vSet(1.0f), &c.r, &c.g, &c.b);
 }
 
 void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
   YUV p = toYUV(c);
   for (int k = 0; k < 4; ++k) {
-    V strength = k < 3 ? vSet(S.offsetStrength[k]) * w[k] : vSet(S.offsetStrength[3]);
-    p.u = p.u + (vSet(S.offsetU[k]) - p.u) * strength;
-    p.v = p.v + (vSet(S.offsetV[k]) - p.v) * strength;
+    V strength = k < 3 ? S.offsetStrength[k].v * w[k] : S.offsetStrength[3].v;
+    p.u = p.u + (S.offsetU[k].v - p.u) * strength;
+    p.v = p.v + (S.offsetV[k].v - p.v) * strength;
   }
   c = fromYUV(p.y, p.u, p.v);
 }
@@ -154,8 +154,8 @@ void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
 void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   V* ch[3] = {&c.r, &c.g, &c.b};
   for (int i = 0; i < 3; ++i) {
-    V gain = blend(w, vSet(S.rgbRangeGain[0][i]), vSet(S.rgbRangeGain[1][i]), vSet(S.rgbRangeGain[2][i]));
-    V offset = blend(w, vSet(S.rgbRangeOffset[0][i]), vSet(S.rgbRangeOffset[1][i]), vSet(S.rgbRangeOffset[2][i]));
+    V gain = blend(w, S.rgbRangeGain[0][i].v, S.rgbRangeGain[1][i].v, S.rgbRangeGain[2][i].v);
+    V offset = blend(w, S.rgbRangeOffset[0][i].v, S.rgbRangeOffset[1][i].v, S.rgbRangeOffset[2][i].v);
     *ch[i] = *ch[i] * gain + offset;
   }
   if (S.rgbRangeGamma)
@@ -172,8 +172,8 @@ inline V chromaLookup(const VLTableRef& t, V x) {
 void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
   for (int i = 0; i < 3; ++i) {
-    V gain = blend(w, vSet(S.yccRangeGain[0][i]), vSet(S.yccRangeGain[1][i]), vSet(S.yccRangeGain[2][i]));
-    V offset = blend(w, vSet(S.yccRangeOffset[0][i]), vSet(S.yccRangeOffset[1][i]), vSet(S.yccRangeOffset[2][i]));
+    V gain = blend(w, S.yccRangeGain[0][i].v, S.yccRangeGain[1][i].v, S.yccRangeGain[2][i].v);
+    V offset = blend(w, S.yccRangeOffset[0][i].v, S.yccRangeOffset[1][i].v, S.yccRangeOffset[2][i].v);
     x[i] = x[i] * gain + offset;
   }
   if (S.yccRangeGamma) {
@@ -189,14 +189,14 @@ void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
 void rgbMaster(const VLPassSetup& S, RGB& c) {
   V* ch[3] = {&c.r, &c.g, &c.b};
   for (int i = 0; i < 3; ++i) {
-    *ch[i] = vSet(S.rgbMasterGain[i]) * *ch[i] + vSet(S.rgbMasterOffset[i]);
+    *ch[i] = S.rgbMasterGain[i].v * *ch[i] + S.rgbMasterOffset[i].v;
     if (S.rgbMasterGamma) *ch[i] = lookup(S.rgbMasterTable[i], *ch[i]);
   }
 }
 
 void yccMaster(const VLPassSetup& S, RGB& c) {
   V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
-  for (int i = 0; i < 3; ++i) x[i] = vSet(S.yccMasterGain[i]) * x[i] + vSet(S.yccMasterOffset[i]);
+  for (int i = 0; i < 3; ++i) x[i] = S.yccMasterGain[i].v * x[i] + S.yccMasterOffset[i].v;
   if (S.yccMasterGamma) {
     x[0] = lookup(S.yccMasterTable[0], x[0]);
     x[1] = chromaLookup(S.yccMasterTable[1], x[1]);
@@ -259,9 +259,9 @@ void secondary(const VLPassSecondary& K, RGB& c) {
   YUV p = toYUV(c);
   V key = vSet(0.0f);
   for (int i = 0; i < K.keyCount; ++i) {
-    V du = vSet(K.keyU[i]) - p.u, dv = vSet(K.keyV[i]) - p.v, dy = vSet(K.keyY[i]) - p.y;
-    V chroma = vSet(1.0f) - (du * du + dv * dv - vSet(K.chromaTolSquared)) * vSet(K.invSoftSquared);
-    V luma = vSet(1.0f) - (vAbs(dy) - vSet(K.lumaTol)) * vSet(K.invSoftSquared);
+    V du = K.keyU[i].v - p.u, dv = K.keyV[i].v - p.v, dy = K.keyY[i].v - p.y;
+    V chroma = vSet(1.0f) - (du * du + dv * dv - K.chromaTolSquared.v) * K.invSoftSquared.v;
+    V luma = vSet(1.0f) - (vAbs(dy) - K.lumaTol.v) * K.invSoftSquared.v;
     chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
     luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
     key = vMax(vMax(chroma * luma, vSet(0.0f)), key);
@@ -269,11 +269,11 @@ void secondary(const VLPassSecondary& K, RGB& c) {
   YUV corrected = p, uncorrected = p;
   switch (K.previewMode) {
     case 0: {
-      V u = p.u * vSet(K.cosHue) - p.v * vSet(K.sinHue), v = p.u * vSet(K.sinHue) + p.v * vSet(K.cosHue);
-      V y = K.hasGainPedestal ? vSet(K.gain) * p.y + vSet(K.pedestal) : p.y;
+      V u = p.u * K.cosHue.v - p.v * K.sinHue.v, v = p.u * K.sinHue.v + p.v * K.cosHue.v;
+      V y = K.hasGainPedestal ? K.gain.v * p.y + K.pedestal.v : p.y;
       if (K.gamma) y = lookup(K.gammaTable, y);
-      V s = vSet(K.saturation), strength = vSet(K.strength);
-      corrected = {y, (vSet(K.targetU) - s * u) * strength + s * u, (vSet(K.targetV) - s * v) * strength + s * v};
+      V s = K.saturation.v, strength = K.strength.v;
+      corrected = {y, (K.targetU.v - s * u) * strength + s * u, (K.targetV.v - s * v) * strength + s * v};
       break;
     }
     case 1:
@@ -308,18 +308,18 @@ inline V compositeChroma(V u, V v) {
 void limiter(const VLPassSetup& S, RGB& c) {
   const V zero = vSet(0.0f);
   if (S.softClip) {
-    V y = lumaOf(c), k = vSet(S.knee);
+    V y = lumaOf(c), k = S.knee.v;
     FBPixelMask hit = vGE(y, k);
-    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - k) * vSet(S.invMaxMinusKnee) * vSet(S.whiteMinusKnee) + k, y));
+    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - k) * S.invMaxMinusKnee.v * S.whiteMinusKnee.v + k, y));
   }
   {
-    V y = lumaOf(c), m = vSet(S.lumaMax);
+    V y = lumaOf(c), m = S.lumaMax.v;
     FBPixelMask hit = vGE(y, m);
     if (vAny(hit)) scaleLanes(c, hit, safeRatio(m, y));
   }
   {
     YUV p = toYUV(c);
-    V chroma = compositeChroma(p.u, p.v), a = vSet(100.0f) * p.y + chroma, maxV = vSet(S.compositeMax);
+    V chroma = compositeChroma(p.u, p.v), a = vSet(100.0f) * p.y + chroma, maxV = S.compositeMax.v;
     FBPixelMask hit = vGE(a, maxV);
     if (vAny(hit)) {
       RGB out = c;
@@ -339,7 +339,7 @@ void limiter(const VLPassSetup& S, RGB& c) {
   }
   {
     YUV p = toYUV(c);
-    V chroma = compositeChroma(p.u, p.v), b = vSet(100.0f) * p.y - chroma, minV = vSet(S.compositeMin);
+    V chroma = compositeChroma(p.u, p.v), b = vSet(100.0f) * p.y - chroma, minV = S.compositeMin.v;
     FBPixelMask hit = vLE(b, minV);
     if (vAny(hit)) {
       RGB out = c;
@@ -356,10 +356,11 @@ void limiter(const VLPassSetup& S, RGB& c) {
   }
 }
 
-inline void runVector(const VLPassSetup& S, const float* src[3], float* dst[4]) {
+__attribute__((always_inline)) inline void runVector(const VLPassSetup& S, bool tonal, const float* src[3],
+                                                     float* dst[4]) {
   RGB c = {vLoad(src[0]), vLoad(src[1]), vLoad(src[2])};
   V w[3];
-  {
+  if (tonal) {
     V y = lumaOf(c);
     for (int k = 0; k < 3; ++k) w[k] = tableAt(S.weight[k], y);
   }
@@ -374,9 +375,9 @@ inline void runVector(const VLPassSetup& S, const float* src[3], float* dst[4]) 
   if (S.rgbCurves) c = {lookup(S.curve[0], c.r), lookup(S.curve[1], c.g), lookup(S.curve[2], c.b)};
   if (S.hslCurves) hslCurves(S, c);
   if (S.levels) {
-    c.r = vSet(S.outGain[0]) * c.r + vSet(S.outOffset[0]);
-    c.g = vSet(S.outGain[1]) * c.g + vSet(S.outOffset[1]);
-    c.b = vSet(S.outGain[2]) * c.b + vSet(S.outOffset[2]);
+    c.r = S.outGain[0].v * c.r + S.outOffset[0].v;
+    c.g = S.outGain[1].v * c.g + S.outOffset[1].v;
+    c.b = S.outGain[2].v * c.b + S.outOffset[2].v;
   }
   for (const VLPassSecondary& K : S.secondary)
     if (K.on) secondary(K, c);
@@ -411,12 +412,17 @@ void vec_vibrance(FBPixelFloatVector r, FBPixelFloatVector g, FBPixelFloatVector
   *outB = a * b + rest * y;
 }
 
-void VL_RunPass(const VLPassSetup& setup, const float* const source[3], float* const destination[4], size_t count) {
+void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* const destination[4], size_t count) {
+  // A private copy: the stores into the planes cannot alias it, so nothing
+  // needs reloading after them.
+  const VLPassSetup setup = shared;
+  // The weights are looked up only when a tonal-range stage will read them.
+  const bool tonal = setup.hslRanges || setup.hueOffsets || setup.rgbRanges || setup.yccRanges;
   size_t whole = count / 4 * 4;
   for (size_t i = 0; i < whole; i += 4) {
     const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
     float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
-    runVector(setup, src, dst);
+    runVector(setup, tonal, src, dst);
   }
   size_t rest = count - whole;
   if (rest) {
@@ -427,7 +433,7 @@ void VL_RunPass(const VLPassSetup& setup, const float* const source[3], float* c
       for (size_t k = 0; k < rest; ++k) in[p][k] = source[p][whole + k];
     const float* src[3] = {in[0], in[1], in[2]};
     float* dst[4] = {out[0], out[1], out[2], out[3]};
-    runVector(setup, src, dst);
+    runVector(setup, tonal, src, dst);
     for (int p = 0; p < 4; ++p)
       for (size_t k = 0; k < rest; ++k) destination[p][whole + k] = out[p][k];
   }

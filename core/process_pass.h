@@ -4,8 +4,19 @@
 // channels R, G, B (or Y, Cb, Cr) 0 to 2.
 #pragma once
 
+#include "core/pixel_vector.h"
+
 #include <cstddef>
 #include <cstdint>
+
+// A per-pass constant, broadcast to all four lanes once when it is set.
+struct VLBroadcast {
+  FBPixelFloatVector v;
+  VLBroadcast& operator=(float x) {
+    v = vSet(x);
+    return *this;
+  }
+};
 
 // A processing table with its linear extension above 1.0.
 struct VLTableRef {
@@ -18,52 +29,52 @@ struct VLPassSecondary {
   bool on;
   int32_t previewMode;
   bool invert;
-  float chromaTolSquared, invSoftSquared, lumaTol;
-  float cosHue, sinHue;
+  VLBroadcast chromaTolSquared, invSoftSquared, lumaTol;
+  VLBroadcast cosHue, sinHue;
   bool hasGainPedestal;
-  float gain, pedestal;
+  VLBroadcast gain, pedestal;
   bool gamma;
   VLTableRef gammaTable;
-  float saturation;
-  float targetU, targetV, strength;
+  VLBroadcast saturation;
+  VLBroadcast targetU, targetV, strength;
   int32_t keyCount;
-  float keyY[4], keyU[4], keyV[4];
+  VLBroadcast keyY[4], keyU[4], keyV[4];
 };
 
 struct VLPassSetup {
   const float* weight[3];  // shadow, midtone, highlight weights by luma
 
   bool levels, inputRecovery, inGrey;
-  float recoveryThreshold;
-  float inGain[3], inOffset[3], outGain[3], outOffset[3];
+  VLBroadcast recoveryThreshold;
+  VLBroadcast inGain[3], inOffset[3], outGain[3], outOffset[3];
   VLTableRef inGamma[3];
 
   bool hslRanges, rangeHue, rangeGain, rangePedestal, rangeSaturation, rangeVibrance;
-  float rangeCos[3], rangeSin[3], rangeGainValue[3], rangePedestalValue[3], rangeSaturationValue[3],
+  VLBroadcast rangeCos[3], rangeSin[3], rangeGainValue[3], rangePedestalValue[3], rangeSaturationValue[3],
       rangeVibranceValue[3];
   VLTableRef rangeCBG[3];
 
   bool hslMaster, masterHue, masterGainPedestal, masterCBG, masterSaturation, masterVibrance;
-  float masterCos, masterSin, masterGain, masterPedestal, masterSaturationValue, masterVibranceValue;
+  VLBroadcast masterCos, masterSin, masterGain, masterPedestal, masterSaturationValue, masterVibranceValue;
   VLTableRef masterCBGTable;
 
   bool hueOffsets;
-  float offsetU[4], offsetV[4], offsetStrength[4];  // shadows, midtones, highlights, master
+  VLBroadcast offsetU[4], offsetV[4], offsetStrength[4];  // shadows, midtones, highlights, master
 
   bool rgbRanges, rgbRangeGamma;
-  float rgbRangeGain[3][3], rgbRangeOffset[3][3];  // [range][channel]
+  VLBroadcast rgbRangeGain[3][3], rgbRangeOffset[3][3];  // [range][channel]
   VLTableRef rgbRangeTable[3][3];                  // [channel][range]
 
   bool yccRanges, yccRangeGamma;
-  float yccRangeGain[3][3], yccRangeOffset[3][3];
+  VLBroadcast yccRangeGain[3][3], yccRangeOffset[3][3];
   VLTableRef yccRangeTable[3][3];
 
   bool rgbMaster, rgbMasterGamma;
-  float rgbMasterGain[3], rgbMasterOffset[3];
+  VLBroadcast rgbMasterGain[3], rgbMasterOffset[3];
   VLTableRef rgbMasterTable[3];
 
   bool yccMaster, yccMasterGamma;
-  float yccMasterGain[3], yccMasterOffset[3];
+  VLBroadcast yccMasterGain[3], yccMasterOffset[3];
   VLTableRef yccMasterTable[3];
 
   bool rgbCurves, hslCurves;
@@ -75,7 +86,7 @@ struct VLPassSetup {
   VLPassSecondary secondary[6];
 
   bool limiter, limiterPreview, softClip;
-  float knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
+  VLBroadcast knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
   int32_t clipMethod;
 };
 
