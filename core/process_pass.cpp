@@ -52,6 +52,22 @@ inline V lookup(const VLTableRef& t, V v) {
 
 inline V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
 
+inline V gather(const float* table, const int32_t i[4]) { return vSet4(table[i[0]], table[i[1]], table[i[2]], table[i[3]]); }
+
+// The three tonal-range tables looked up at the same value (one index
+// computation for all three) and blended by the weights.
+inline V lookupBlend(const VLTableRef t[3], V v, const V w[3]) {
+  int32_t i[4];
+  vIndices(v, kTableScale, i);
+  V r[3] = {gather(t[0].table, i), gather(t[1].table, i), gather(t[2].table, i)};
+  FBPixelMask above = vGT(v, vSet(1.0f));
+  if (vAny(above)) {
+    V over = v - vSet(1.0f);
+    for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t[k].slope) + vSet(t[k].end), r[k]);
+  }
+  return blend(w, r[0], r[1], r[2]);
+}
+
 // Multiplies the colour by factor in the selected lanes only.
 inline void scaleLanes(RGB& c, FBPixelMask mask, V factor) {
   c.r = vSelect(mask, c.r * factor, c.r);
@@ -63,6 +79,27 @@ inline void scaleLanes(RGB& c, FBPixelMask mask, V factor) {
 inline V safeRatio(V num, V den) {
   FBPixelMask zero = vGE(vAbs(den), vSet(1e-30f));
   return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
+}
+
+// The vibrance factor's limit by saturation: (1 - S) x 1.1 + 1. Above
+// lightness 0.5 the denominator 2 - max - min reaches zero and turns negative
+// for super-whites; those count as unsaturated.
+inline V vibranceLimit(const RGB& c) {
+  const V zero = vSet(0.0f), one = vSet(1.0f);
+  V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
+  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
+  V den = vSelect(vLE(l, vSet(0.5f)), sum, vSet(2.0f) - sum);
+  FBPixelMask usable = vGT(den, zero);
+  V s = vSelect(usable, d / vSelect(usable, den, one), zero);
+  s = vSelect(vLE(l, zero), zero, s);
+  s = vSelect(vLE(d, zero), d, s);
+  return (one - s) * vSet(1.1f) + one;
+}
+
+// Vibrance with weight 1: the colour pulled from its luma by min(limit, amount).
+inline RGB vibrance(const RGB& c, V y, V limit, V amount) {
+  V a = vMin(limit, amount), rest = vSet(1.0f) - a;
+  return {a * c.r + rest * y, a * c.g + rest * y, a * c.b + rest * y};
 }
 
 RGB rotateHue(const RGB& c, V y, V cosA, V sinA) {
@@ -89,9 +126,10 @@ void levelsInput(const VLPassSetup& S, RGB& c) {
 
 void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   if (S.rangeHue) {
-    V y = lumaOf(c);
+    V y = lumaOf(c), u = uOf(c), v = vOf(c);
     RGB out[3];
-    for (int k = 0; k < 3; ++k) out[k] = rotateHue(c, y, S.rangeCos[k].v, S.rangeSin[k].v);
+    for (int k = 0; k < 3; ++k)
+      out[k] = fromYUV(y, u * S.rangeCos[k].v - v * S.rangeSin[k].v, u * S.rangeSin[k].v + v * S.rangeCos[k].v);
     c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
          blend(w, out[0].b, out[1].b, out[2].b)};
   }
@@ -105,7 +143,7 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   }
   V* ch[3] = {&c.r, &c.g, &c.b};
   for (V* x : ch)
-    *x = blend(w, lookup(S.rangeCBG[0], *x), lookup(S.rangeCBG[1], *x), lookup(S.rangeCBG[2], *x));
+    *x = lookupBlend(S.rangeCBG, *x, w);
   if (S.rangeSaturation) {
     V y = lumaOf(c);
     for (V* x : ch) {
@@ -118,9 +156,10 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
     }
   }
   if (S.rangeVibrance) {
+    // The saturation limit depends only on the colour: once for all three ranges.
+    V y = lumaOf(c), limit = vibranceLimit(c);
     RGB out[3];
-    for (int k = 0; k < 3; ++k)
-      vec_vibrance(c.r, c.g, c.b, S.rangeVibranceValue[k].v, vSet(1.0f), &out[k].r, &out[k].g, &out[k].b);
+    for (int k = 0; k < 3; ++k) out[k] = vibrance(c, y, limit, S.rangeVibranceValue[k].v);
     c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
          blend(w, out[0].b, out[1].b, out[2].b)};
   }
@@ -138,7 +177,7 @@ void hslMaster(const VLPassSetup& S, RGB& c) {
     V y = lumaOf(c), s = S.masterSaturationValue.v, rest = vSet(1.0f) - s;
     c = {s * c.r + rest * y, s * c.g + rest * y, s * c.b + rest * y};
   }
-  if (S.masterVibrance) vec_vibrance(c.r, c.g, c.b, S.masterVibranceValue.v, vSet(1.0f), &c.r, &c.g, &c.b);
+  if (S.masterVibrance) c = vibrance(c, lumaOf(c), vibranceLimit(c), S.masterVibranceValue.v);
 }
 
 void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
@@ -160,8 +199,7 @@ void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   }
   if (S.rgbRangeGamma)
     for (int i = 0; i < 3; ++i)
-      *ch[i] = blend(w, lookup(S.rgbRangeTable[i][0], *ch[i]), lookup(S.rgbRangeTable[i][1], *ch[i]),
-                     lookup(S.rgbRangeTable[i][2], *ch[i]));
+      *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w);
 }
 
 // Chroma through a gamma table on its doubled magnitude, halved and signed.
@@ -177,11 +215,9 @@ void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
     x[i] = x[i] * gain + offset;
   }
   if (S.yccRangeGamma) {
-    x[0] = blend(w, lookup(S.yccRangeTable[0][0], x[0]), lookup(S.yccRangeTable[0][1], x[0]),
-                 lookup(S.yccRangeTable[0][2], x[0]));
+    x[0] = lookupBlend(S.yccRangeTable[0], x[0], w);
     for (int i = 1; i < 3; ++i)
-      x[i] = blend(w, chromaLookup(S.yccRangeTable[i][0], x[i]), chromaLookup(S.yccRangeTable[i][1], x[i]),
-                   chromaLookup(S.yccRangeTable[i][2], x[i]));
+      x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w) * vSet(0.5f), x[i]);
   }
   c = fromYCC(x[0], x[1], x[2]);
 }
@@ -265,6 +301,12 @@ void secondary(const VLPassSecondary& K, RGB& c) {
     chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
     luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
     key = vMax(vMax(chroma * luma, vSet(0.0f)), key);
+  }
+  // With no lane keyed the plain correction leaves every lane uncorrected:
+  // unkeyed x 1 + corrected x 0 is exactly unkeyed for finite values.
+  if (K.previewMode == 0 && !K.invert && !vAny(vGT(key, vSet(0.0f)))) {
+    c = fromYUV(p.y, p.u, p.v);
+    return;
   }
   YUV corrected = p, uncorrected = p;
   switch (K.previewMode) {
@@ -361,8 +403,9 @@ __attribute__((always_inline)) inline void runVector(const VLPassSetup& S, bool 
   RGB c = {vLoad(src[0]), vLoad(src[1]), vLoad(src[2])};
   V w[3];
   if (tonal) {
-    V y = lumaOf(c);
-    for (int k = 0; k < 3; ++k) w[k] = tableAt(S.weight[k], y);
+    int32_t i[4];
+    vIndices(lumaOf(c), kTableScale, i);
+    for (int k = 0; k < 3; ++k) w[k] = gather(S.weight[k], i);
   }
   if (S.levels) levelsInput(S, c);
   if (S.hslRanges) hslRanges(S, c, w);
@@ -393,20 +436,8 @@ __attribute__((always_inline)) inline void runVector(const VLPassSetup& S, bool 
 void vec_vibrance(FBPixelFloatVector r, FBPixelFloatVector g, FBPixelFloatVector b, FBPixelFloatVector amount,
                   FBPixelFloatVector weight, FBPixelFloatVector* outR, FBPixelFloatVector* outG,
                   FBPixelFloatVector* outB) {
-  const V zero = vSet(0.0f), one = vSet(1.0f);
-  V mx = vMax(vMax(r, g), b), mn = vMin(vMin(r, g), b);
-  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
-  // Above lightness 0.5 the denominator 2 - max - min reaches zero and turns
-  // negative for super-whites; those count as unsaturated.
-  V den = vSelect(vLE(l, vSet(0.5f)), sum, vSet(2.0f) - sum);
-  FBPixelMask usable = vGT(den, zero);
-  V s = vSelect(usable, d / vSelect(usable, den, one), zero);
-  s = vSelect(vLE(l, zero), zero, s);
-  s = vSelect(vLE(d, zero), d, s);
-  V f = (one - s) * vSet(1.1f) + one;
-  V a = vMin(f, amount * weight);
-  V y = vSet(0.299f) * r + vSet(0.587f) * g + vSet(0.114f) * b;
-  V rest = one - a;
+  RGB c = {r, g, b};
+  V y = lumaOf(c), a = vMin(vibranceLimit(c), amount * weight), rest = vSet(1.0f) - a;
   *outR = a * r + rest * y;
   *outG = a * g + rest * y;
   *outB = a * b + rest * y;
