@@ -62,11 +62,13 @@ QVStatus UIInitToolkit(UIBackendKind kind) {
   }
   st.backend = std::move(backend);
   gRunning = true;
+  UIConnectPlatform();
   return kQVNoErr;
 }
 
 void UIShutdownToolkit() {
   if (!gState) return;
+  UIDisconnectPlatform();
   UIToolkitState& st = UIState();
   while (!st.windows.empty()) UIDisposeWindow(st.windows.front());
   while (!st.menus.empty()) UIDisposeMenu(st.menus.front());

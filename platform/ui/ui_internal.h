@@ -166,6 +166,10 @@ struct UIToolkitState {
 UIToolkitState& UIState();
 UIBackend* UIBackendPtr();
 
+// Platform base: main-thread calls, input hooks and the alert sink.
+void UIConnectPlatform();
+void UIDisconnectPlatform();
+
 // Loop internals.
 // Waits until input is ready, some work was done or `deadline`
 // (clock time); then runs posted calls, timers and watches. Returns true when
@@ -203,6 +207,16 @@ constexpr int32_t kUIListHeaderHeight = 20;
 constexpr int32_t kUIListRowHeight = 18;
 void UIListClick(UIControl* c, const UIEvent& down);
 void UIMenuBarClick(UIWindow* w, UIPoint where);
+
+// Dialogs: a queued answer, when there is one, takes the place of the window.
+struct UIDialogAnswer;
+struct UIDialogRequest;
+bool UITakeScriptedAnswer(const UIDialogRequest& request, UIDialogAnswer* answer);
+// True when no input can ever arrive: a headless run whose script is empty.
+bool UINoInputCanArrive();
+// Lays out a row of dialog buttons right to left from the bottom-right
+// corner; returns the buttons in the order given.
+std::vector<UIControl*> UIAddDialogButtons(UIWindow* w, const std::vector<std::pair<std::string, uint32_t>>& buttons);
 
 // Windows.
 void UIWindowInvalidated(UIWindow* w);

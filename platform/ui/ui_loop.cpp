@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/main_thread.h"
 #include "platform/ui/ui_internal.h"
 
 struct UITimer {
@@ -268,6 +269,7 @@ bool UIQuitRequested() { return gQuitRequested; }
 void UIClearQuitRequest() { gQuitRequested = false; }
 
 void UIServiceOnce() {
+  if (PLDrainMainThreadCalls() > 0) gDidWork = true;
   RunPosted();
   FireTimers();
   PollFDs(0);

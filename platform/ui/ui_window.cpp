@@ -289,6 +289,8 @@ int32_t UIRunModal(UIWindow* window) {
   UIShowWindow(window);
   UISelectWindow(window);
   while (!window->modalDone && !UIQuitRequested()) {
+    // A headless run whose script has run out would wait for ever.
+    if (UINoInputCanArrive()) break;
     UIRunOnce(0.25);
     if (std::find(st.windows.begin(), st.windows.end(), window) == st.windows.end()) return 0;
   }

@@ -1,0 +1,49 @@
+// Scripted answers for the toolkit's dialogs, and what the dialogs share.
+#include <cmath>
+#include <deque>
+
+#include "platform/ui/ui_dialogs.h"
+#include "platform/ui/ui_internal.h"
+
+namespace {
+
+std::deque<UIDialogAnswer> gAnswers;
+std::vector<UIDialogRequest> gRequests;
+
+}  // namespace
+
+void UIQueueDialogAnswer(const UIDialogAnswer& answer) { gAnswers.push_back(answer); }
+
+void UIClearDialogScript() {
+  gAnswers.clear();
+  gRequests.clear();
+}
+
+std::vector<UIDialogRequest> UIScriptedDialogRequests() { return gRequests; }
+
+bool UITakeScriptedAnswer(const UIDialogRequest& request, UIDialogAnswer* answer) {
+  if (gAnswers.empty()) return false;
+  *answer = gAnswers.front();
+  gAnswers.pop_front();
+  gRequests.push_back(request);
+  return true;
+}
+
+bool UINoInputCanArrive() {
+  UIBackend* backend = UIBackendPtr();
+  return !backend || (backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime()) &&
+                      UIState().input.empty());
+}
+
+std::vector<UIControl*> UIAddDialogButtons(UIWindow* w, const std::vector<std::pair<std::string, uint32_t>>& buttons) {
+  std::vector<UIControl*> made;
+  UIRect content = UIGetWindowContentRect(w);
+  int32_t right = content.right - 16;
+  int32_t top = content.bottom - 16 - 26;
+  for (const auto& [title, command] : buttons) {
+    int32_t width = std::max(84, int32_t(UIMeasureText(UISystemFont(), title.c_str()).width) + 28);
+    made.push_back(UINewPushButton(w, UIMakeRect(right - width, top, width, 26), title.c_str(), command));
+    right -= width + 10;
+  }
+  return made;
+}

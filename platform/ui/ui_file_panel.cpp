@@ -1,0 +1,261 @@
+// Open, save and folder panels drawn by the toolkit: the current folder's
+// path and an Up button, a list of its folders and matching files, a type
+// popup, a name field for saving, and Cancel and Open, Save or Choose.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/fourcc.h"
+#include "platform/ui/ui_dialogs.h"
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_services.h"
+#include "platform/ui/ui_loop.h"
+
+namespace {
+
+constexpr uint32_t kCmdChoose = QVFourCC("chse");
+constexpr uint32_t kCmdCancel = QVFourCC("cncl");
+constexpr uint32_t kCmdUp = QVFourCC("up  ");
+constexpr size_t kMaxEntries = 10000;
+
+struct Entry {
+  std::string name;
+  bool folder = false;
+  off_t size = 0;
+};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool Matches(const std::string& name, const std::vector<UIFileType>& types, int32_t typeIndex) {
+  if (types.empty()) return true;
+  auto one = [&](const UIFileType& t) {
+    if (t.extension.empty() || t.extension == "*") return true;
+    std::string ext = "." + Lower(t.extension);
+    std::string low = Lower(name);
+    return low.size() > ext.size() && low.compare(low.size() - ext.size(), ext.size(), ext) == 0;
+  };
+  if (typeIndex >= 0 && typeIndex < int32_t(types.size())) return one(types[size_t(typeIndex)]);
+  return std::any_of(types.begin(), types.end(), one);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string Parent(const std::string& folder) {
+  size_t slash = folder.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return folder.substr(0, slash);
+}
+
+std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelSpec& spec, int32_t typeIndex) {
+  std::vector<Entry> entries;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return entries;
+  while (dirent* d = readdir(dir)) {
+    if (d->d_name[0] == '.') continue;
+    if (entries.size() >= kMaxEntries) break;
+    Entry e;
+    e.name = d->d_name;
+    struct stat st;
+    if (stat(Join(folder, e.name).c_str(), &st) != 0) continue;
+    e.folder = S_ISDIR(st.st_mode);
+    e.size = st.st_size;
+    if (!e.folder && (spec.kind == kUIPanelFolder || !Matches(e.name, spec.types, typeIndex))) continue;
+    entries.push_back(e);
+  }
+  closedir(dir);
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    if (a.folder != b.folder) return a.folder;
+    return Lower(a.name) < Lower(b.name);
+  });
+  return entries;
+}
+
+std::string SizeText(const Entry& e) {
+  if (e.folder) return "Folder";
+  char buf[32];
+  if (e.size < 1024) std::snprintf(buf, sizeof buf, "%lld bytes", static_cast<long long>(e.size));
+  else if (e.size < 1024 * 1024) std::snprintf(buf, sizeof buf, "%.1f KB", double(e.size) / 1024);
+  else std::snprintf(buf, sizeof buf, "%.1f MB", double(e.size) / (1024 * 1024));
+  return buf;
+}
+
+struct Panel {
+  const UIPanelSpec* spec = nullptr;
+  UIWindow* window = nullptr;
+  UIControl* path = nullptr;
+  UIControl* list = nullptr;
+  UIControl* name = nullptr;
+  UIControl* types = nullptr;
+  UIMenu* typeMenu = nullptr;
+  std::string folder;
+  std::vector<Entry> entries;
+  std::string chosen;
+
+  void Fill() {
+    int32_t typeIndex = types ? UIGetControlValue(types) - 1 : -1;
+    entries = ReadFolder(folder, *spec, typeIndex);
+    UIListRemoveAll(list);
+    for (size_t i = 0; i < entries.size(); ++i)
+      UIListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
+    UISetControlTitle(path, folder.c_str());
+  }
+
+  void Enter(const std::string& to) {
+    folder = to;
+    Fill();
+  }
+
+  const Entry* Selected() {
+    int32_t row = UIListSelectedRow(list);
+    if (row < 0) return nullptr;
+    int32_t id = UIListRowID(list, row);
+    return id >= 0 && id < int32_t(entries.size()) ? &entries[size_t(id)] : nullptr;
+  }
+
+  // Choose: returns true when the panel is done.
+  bool Choose() {
+    const Entry* sel = Selected();
+    switch (spec->kind) {
+      case kUIPanelOpen:
+        if (!sel) return false;
+        if (sel->folder) {
+          Enter(Join(folder, sel->name));
+          return false;
+        }
+        chosen = Join(folder, sel->name);
+        return true;
+      case kUIPanelFolder:
+        chosen = sel && sel->folder ? Join(folder, sel->name) : folder;
+        return true;
+      case kUIPanelSave: {
+        std::string file = UIGetEditText(name);
+        if (file.empty() || file.find('/') != std::string::npos) {
+          UIBeep();
+          return false;
+        }
+        int32_t typeIndex = types ? UIGetControlValue(types) - 1 : 0;
+        if (!spec->types.empty() && !Matches(file, spec->types, typeIndex)) {
+          const UIFileType& t = spec->types[size_t(std::clamp(typeIndex, 0, int32_t(spec->types.size()) - 1))];
+          if (!t.extension.empty() && t.extension != "*") file += "." + t.extension;
+        }
+        std::string full = Join(folder, file);
+        struct stat st;
+        if (stat(full.c_str(), &st) == 0) {
+          UIAlertSpec ask;
+          ask.kind = kUIAlertCaution;
+          ask.message = "\xE2\x80\x9C" + file + "\xE2\x80\x9D already exists. Do you want to replace it?";
+          ask.detail = "A file with the same name already exists in this folder. Replacing it will overwrite its contents.";
+          ask.defaultButton = "Replace";
+          ask.cancelButton = "Cancel";
+          if (UIRunAlert(ask) != kUIAlertDefault) return false;
+        }
+        chosen = full;
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
+  if (!path) return kQVErrParam;
+  UIDialogRequest request;
+  request.kind = UIDialogRequest::kPanel;
+  request.panel = spec;
+  UIDialogAnswer answer;
+  if (UITakeScriptedAnswer(request, &answer)) {
+    if (answer.status == kQVNoErr) *path = answer.path;
+    return answer.status;
+  }
+  if (UINoInputCanArrive()) return kQVErrCancelled;
+
+  Panel p;
+  p.spec = &spec;
+  const char* home = std::getenv("HOME");
+  p.folder = !spec.folder.empty() && IsFolder(spec.folder) ? spec.folder : (home ? home : "/");
+  const char* fallbackTitle = spec.kind == kUIPanelSave ? "Save" : spec.kind == kUIPanelFolder ? "Choose a Folder" : "Open";
+  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 580, 440), spec.title.empty() ? fallbackTitle : spec.title.c_str());
+  if (!w) return kQVErrMemory;
+  p.window = w;
+  int32_t y = 16;
+  if (!spec.message.empty()) {
+    UINewStaticText(w, UIMakeRect(16, y, 548, 20), spec.message.c_str());
+    y += 28;
+  }
+  if (spec.kind == kUIPanelSave) {
+    UINewStaticText(w, UIMakeRect(16, y + 2, 70, 20), "Save As:");
+    p.name = UINewEditText(w, UIMakeRect(90, y, 300, 24), spec.fileName.c_str());
+    y += 36;
+  }
+  UIControl* up = UINewBevelButton(w, UIMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
+  UISetControlCommand(up, kCmdUp);
+  UISetHelpTag(up, "Enclosing folder");
+  p.path = UINewStaticText(w, UIMakeRect(60, y, 504, 24), "");
+  y += 32;
+  int32_t listBottom = 440 - 16 - 26 - 16 - (spec.types.size() > 1 ? 34 : 0);
+  p.list = UINewList(w, UIRect{y, 16, listBottom, 564});
+  UIListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});
+  if (spec.types.size() > 1) {
+    p.typeMenu = UICreateMenu(-1, "");
+    for (const UIFileType& t : spec.types) UIAppendMenuItem(p.typeMenu, t.name.c_str(), 0);
+    UINewStaticText(w, UIMakeRect(16, listBottom + 10, 60, 22), "Format:");
+    p.types = UINewPopupButton(w, UIMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, 1);
+    UIInstallControlHandler(p.types, [&p](UIEvent& e) {
+      if (e.kind == kUIEventControlHit) p.Fill();
+      return kQVErrNotHandled;
+    });
+  }
+  const char* chooseTitle = spec.kind == kUIPanelSave ? "Save" : spec.kind == kUIPanelFolder ? "Choose" : "Open";
+  std::vector<UIControl*> buttons = UIAddDialogButtons(w, {{chooseTitle, kCmdChoose}, {"Cancel", kCmdCancel}});
+  UISetDefaultButton(w, buttons[0]);
+  UISetCancelButton(w, buttons[1]);
+  UIInstallControlHandler(p.list, [&p](UIEvent& e) {
+    if (e.kind != kUIEventControlHit || e.clickCount < 2) return kQVErrNotHandled;
+    const Entry* sel = p.Selected();
+    if (sel && sel->folder) {
+      p.Enter(Join(p.folder, sel->name));
+    } else if (sel && p.spec->kind == kUIPanelSave) {
+      UISetEditText(p.name, sel->name.c_str());
+    } else if (p.Choose()) {
+      UIEndModal(p.window, 1);
+    }
+    return kQVNoErr;
+  });
+  UIInstallWindowHandler(w, [&p](UIEvent& e) {
+    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+    if (e.command == kCmdCancel) UIEndModal(p.window, 2);
+    else if (e.command == kCmdUp) p.Enter(Parent(p.folder));
+    else if (e.command == kCmdChoose) {
+      if (p.Choose()) UIEndModal(p.window, 1);
+    } else {
+      return kQVErrNotHandled;
+    }
+    return kQVNoErr;
+  });
+  p.Fill();
+  UISetKeyboardFocus(w, p.name ? p.name : p.list);
+  int32_t result = UIRunModal(w);
+  UIDisposeWindow(w);
+  if (p.typeMenu) UIDisposeMenu(p.typeMenu);
+  if (result != 1) return kQVErrCancelled;
+  *path = p.chosen;
+  return kQVNoErr;
+}

@@ -1,0 +1,78 @@
+// Connects the toolkit to the platform base: main-thread calls drain on the
+// event loop, input state and displays come from the toolkit, and alerts
+// show as toolkit windows.
+#include <string>
+
+#include "platform/alerts.h"
+#include "platform/input_state.h"
+#include "platform/main_thread.h"
+#include "platform/ui/ui_dialogs.h"
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_loop.h"
+#include "platform/ui/ui_services.h"
+
+namespace {
+
+void WakeHook(void*) { UIWakeLoop(); }
+
+uint32_t MouseButtons() { return UIGetMouseButtons(); }
+uint32_t Modifiers() { return UIGetModifiers(); }
+bool IsFront() { return UIState().keyWindow != nullptr || UIGetBackendKind() == kUIBackendHeadless; }
+int Displays(PLDisplayInfo* out, int max) {
+  int n = UIDisplayCount();
+  for (int i = 0; i < n && i < max; ++i) {
+    UIRect r = UIGetDisplayBounds(i);
+    out[i] = PLDisplayInfo{r.left, r.top, UIRectWidth(r), UIRectHeight(r), i == UIGetMainDisplay()};
+  }
+  return n;
+}
+
+const PLInputHooks kInputHooks{MouseButtons, Modifiers, IsFront, Displays};
+
+struct AlertCall {
+  const PLAlertRequest* request;
+  PLAlertAnswer answer;
+};
+
+void* ShowOnMain(void* parameter) {
+  AlertCall* call = static_cast<AlertCall*>(parameter);
+  const PLAlertRequest& r = *call->request;
+  bool fatal = r.level == kPLAlertLevelFatal;
+  UIAlertSpec spec;
+  spec.kind = fatal ? kUIAlertStop : r.kind == kPLAlertError ? kUIAlertNote : kUIAlertCaution;
+  spec.title = r.title ? r.title : "";
+  spec.message = r.message ? r.message : "";
+  spec.detail = r.detail ? r.detail : "";
+  spec.defaultButton = r.defaultButton ? r.defaultButton : (fatal ? "Quit" : "OK");
+  if (r.kind == kPLAlertConfirm) spec.cancelButton = r.otherButton ? r.otherButton : (fatal ? "Quit" : "Cancel");
+  if (r.kind == kPLAlertAlternatives && r.otherButton) spec.cancelButton = r.otherButton;
+  call->answer = UIRunAlert(spec) == kUIAlertDefault ? kPLAnswerDefault : kPLAnswerOther;
+  return nullptr;
+}
+
+// Alerts may be raised on any thread; the windows live on the main thread.
+PLAlertAnswer ShowAlert(const PLAlertRequest& request, void*) {
+  AlertCall call{&request, kPLAnswerDefault};
+  if (PLIsMainThread())
+    ShowOnMain(&call);
+  else
+    PLCallOnMainThread(ShowOnMain, &call);
+  return call.answer;
+}
+
+const PLAlertSink kAlertSink{ShowAlert, nullptr};
+
+}  // namespace
+
+void UIConnectPlatform() {
+  PLSetMainThread();
+  PLSetMainThreadWakeHook(WakeHook, nullptr);
+  PLSetInputHooks(&kInputHooks);
+  PLSetAlertSink(&kAlertSink);
+}
+
+void UIDisconnectPlatform() {
+  PLSetAlertSink(nullptr);
+  PLSetInputHooks(nullptr);
+  PLSetMainThreadWakeHook(nullptr, nullptr);
+}

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/alerts.h"
+#include "platform/main_thread.h"
+#include "platform/ui/ui_dialogs.h"
+#include "tests/platform/ui/ui_test_fixture.h"
+
+namespace {
+
+class UIDialogTest : public UIHeadlessTest {
+ protected:
+  void TearDown() override {
+    UIClearDialogScript();
+    UIHeadlessTest::TearDown();
+  }
+  std::string MakeFolder() {
+    std::string dir = TempPath("panel_folder");
+    std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "/Sub'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    for (const char* name : {"b.cube", "a.CUBE", "notes.txt", ".hidden.cube"}) std::ofstream(dir + "/" + name) << "x";
+    return dir;
+  }
+};
+
+TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
+  UIQueueDialogAnswer({kUIAlertOther, kQVNoErr, "", {}});
+  UIQueueDialogAnswer({0, kQVNoErr, "/tmp/out.cdl", {}});
+  UIQueueDialogAnswer({0, kQVErrCancelled, "", {}});
+  UIQueueDialogAnswer({0, kQVNoErr, "", UIColor{0.5, 0.25, 1, 1}});
+  UIAlertSpec spec;
+  spec.message = "Save changes?";
+  spec.cancelButton = "Cancel";
+  spec.otherButton = "Don't Save";
+  EXPECT_EQ(UIRunAlert(spec), kUIAlertOther);
+  UIPanelSpec save;
+  save.kind = kUIPanelSave;
+  save.types = {{"ASC CDL", "cdl"}};
+  std::string path;
+  EXPECT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  EXPECT_EQ(path, "/tmp/out.cdl");
+  path.clear();
+  EXPECT_EQ(UIRunFilePanel(UIPanelSpec{}, &path), kQVErrCancelled);
+  EXPECT_TRUE(path.empty());
+  UIColor c;
+  EXPECT_EQ(UIRunColorPicker("Background", UIColor{}, &c), kQVNoErr);
+  EXPECT_DOUBLE_EQ(c.green, 0.25);
+  auto requests = UIScriptedDialogRequests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].alert.message, "Save changes?");
+  EXPECT_EQ(requests[1].panel.types[0].extension, "cdl");
+  EXPECT_EQ(requests[3].prompt, "Background");
+}
+
+TEST_F(UIDialogTest, DrawnAlertAnswersReturnAndEscape) {
+  UIAlertSpec spec;
+  spec.kind = kUIAlertCaution;
+  spec.message = "Replace the preset?";
+  spec.cancelButton = "Cancel";
+  UIInjectKey(kUIKeyReturn);
+  EXPECT_EQ(UIRunAlert(spec), kUIAlertDefault);
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(UIRunAlert(spec), kUIAlertCancel);
+  // Nothing scripted and no input to come: the default, without hanging.
+  EXPECT_EQ(UIRunAlert(spec), kUIAlertDefault);
+}
+
+TEST_F(UIDialogTest, PlatformAlertsShowAsToolkitWindowsFromAnyThread) {
+  PLAlertRequest confirm{kPLAlertConfirm, 1, "Title", "Overwrite?", nullptr, "Overwrite", nullptr};
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(PLShowAlert(confirm), kPLAnswerOther);
+
+  // From a worker thread: the alert waits for the main thread's loop, on
+  // the real clock; Return arrives once its window is up.
+  UIUseFakeClock(false);
+  std::atomic<int> answer{0};
+  std::string shownTitle;
+  UIInstallAppHandler([&](UIEvent& e) {
+    if (e.kind == kUIEventWindowActivated) {
+      shownTitle = UIGetWindowTitle(e.window);
+      UIInjectKey(kUIKeyReturn);
+    }
+    return kQVErrNotHandled;
+  });
+  // Something still to come keeps the headless backend from answering at once.
+  UIInjectMouseMove(nullptr, UIPoint{}, UINow() + 60);
+  std::thread worker([&] {
+    PLAlertRequest error{kPLAlertError, 1, "", "Insufficient memory for the frame", nullptr, nullptr, nullptr};
+    answer = PLShowAlert(error);
+  });
+  EXPECT_TRUE(UIRunUntil([&] { return answer.load() != 0; }, 5.0));
+  worker.join();
+  EXPECT_EQ(answer.load(), kPLAnswerDefault);
+  EXPECT_EQ(shownTitle, "Alert");
+}
+
+TEST_F(UIDialogTest, CallOnMainThreadRunsOnTheLoop) {
+  UIUseFakeClock(false);
+  std::atomic<bool> done{false};
+  void* result = nullptr;
+  std::thread worker([&] {
+    static int value = 42;
+    result = PLCallOnMainThread([](void* p) -> void* { return PLIsMainThread() ? p : nullptr; }, &value);
+    done = true;
+  });
+  EXPECT_TRUE(UIRunUntil([&] { return done.load(); }, 5.0));
+  worker.join();
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(*static_cast<int*>(result), 42);
+}
+
+TEST_F(UIDialogTest, OpenPanelListsMatchingFilesAndChoosesOne) {
+  std::string dir = MakeFolder();
+  UIPanelSpec open;
+  open.kind = kUIPanelOpen;
+  open.folder = dir;
+  open.types = {{"Cube LUTs", "cube"}};
+  // Rows: Sub, a.CUBE, b.cube (folders first, names without case).
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);
+  std::string path;
+  ASSERT_EQ(UIRunFilePanel(open, &path), kQVNoErr);
+  EXPECT_EQ(path, dir + "/b.cube");
+  // Return on a folder enters it; Escape cancels.
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(UIRunFilePanel(open, &path), kQVErrCancelled);
+}
+
+TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
+  std::string dir = MakeFolder();
+  UIPanelSpec save;
+  save.kind = kUIPanelSave;
+  save.folder = dir;
+  save.fileName = "";
+  save.types = {{"Cube LUTs", "cube"}};
+  UIInjectText("graded");
+  UIInjectKey(kUIKeyReturn);
+  std::string path;
+  ASSERT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  EXPECT_EQ(path, dir + "/graded.cube");
+
+  // "b" becomes b.cube, which exists: the replace question comes first.
+  UIInjectText("b");
+  UIInjectKey(kUIKeyReturn);
+  UIInjectKey(kUIKeyEscape);  // do not replace
+  UIInjectKey(kUIKeyEscape);  // cancel the panel
+  EXPECT_EQ(UIRunFilePanel(save, &path), kQVErrCancelled);
+  UIInjectText("b");
+  UIInjectKey(kUIKeyReturn);
+  UIInjectKey(kUIKeyReturn);  // replace
+  ASSERT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  EXPECT_EQ(path, dir + "/b.cube");
+}
+
+TEST_F(UIDialogTest, FolderPanelChoosesTheCurrentFolder) {
+  std::string dir = MakeFolder();
+  UIPanelSpec folder;
+  folder.kind = kUIPanelFolder;
+  folder.folder = dir;
+  UIInjectKey(kUIKeyReturn);
+  std::string path;
+  ASSERT_EQ(UIRunFilePanel(folder, &path), kQVNoErr);
+  EXPECT_EQ(path, dir);
+}
+
+TEST_F(UIDialogTest, ColorPickerKeepsTheColourOnOKAndNothingOnCancel) {
+  UIColor initial{0.2, 0.4, 0.6, 1};
+  UIColor out{};
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(UIRunColorPicker("Swatch", initial, &out), kQVErrCancelled);
+  EXPECT_DOUBLE_EQ(out.red, 0);
+  UIInjectKey(kUIKeyReturn);
+  ASSERT_EQ(UIRunColorPicker("Swatch", initial, &out), kQVNoErr);
+  EXPECT_NEAR(out.red, 0.2, 1.0 / 255);
+  EXPECT_NEAR(out.blue, 0.6, 1.0 / 255);
+}
+
+}  // namespace
