@@ -19,8 +19,9 @@ class UIDialogTest : public UIHeadlessTest {
     UIClearDialogScript();
     UIHeadlessTest::TearDown();
   }
+  // One folder per test: ctest runs the tests in parallel processes.
   std::string MakeFolder() {
-    std::string dir = TempPath("panel_folder");
+    std::string dir = TempPath(::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "/Sub'";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     for (const char* name : {"b.cube", "a.CUBE", "notes.txt", ".hidden.cube"}) std::ofstream(dir + "/" + name) << "x";
