@@ -1,4 +1,307 @@
-// The SDL2 backend: real windows, input, displays and clipboard.
-#include "platform/ui/ui_internal.h"
+// The SDL2 backend: real windows, mouse and keyboard, displays, cursors and
+// the clipboard. The toolkit draws each window into its cairo image; the
+// backend copies that image into the window's surface.
+//
+// Keys: Ctrl stands for the command modifier (the shortcut key on this
+// platform), Alt for option and the Super key for control.
+#include <SDL.h>
 
-std::unique_ptr<UIBackend> UIMakeSDLBackend() { return nullptr; }
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+
+#include "platform/ui/ui_internal.h"
+#include "platform/ui/ui_loop.h"
+
+namespace {
+
+SDL_Window* Win(UIWindow* w) { return static_cast<SDL_Window*>(w->backendData); }
+
+uint32_t Modifiers(uint16_t mod) {
+  uint32_t m = 0;
+  if (mod & KMOD_CTRL) m |= kUIModCommand;
+  if (mod & KMOD_SHIFT) m |= kUIModShift;
+  if (mod & KMOD_CAPS) m |= kUIModCapsLock;
+  if (mod & KMOD_ALT) m |= kUIModOption;
+  if (mod & KMOD_GUI) m |= kUIModControl;
+  return m;
+}
+
+struct KeyMap {
+  SDL_Keycode sym;
+  uint32_t code;
+};
+const KeyMap kKeys[] = {
+    {SDLK_TAB, kUIKeyTab},         {SDLK_RETURN, kUIKeyReturn},   {SDLK_KP_ENTER, kUIKeyEnter},
+    {SDLK_ESCAPE, kUIKeyEscape},   {SDLK_BACKSPACE, kUIKeyBackspace}, {SDLK_DELETE, kUIKeyDelete},
+    {SDLK_LEFT, kUIKeyLeft},       {SDLK_RIGHT, kUIKeyRight},     {SDLK_UP, kUIKeyUp},
+    {SDLK_DOWN, kUIKeyDown},
+};
+
+const SDL_SystemCursor kCursors[] = {
+    SDL_SYSTEM_CURSOR_ARROW, SDL_SYSTEM_CURSOR_IBEAM,  SDL_SYSTEM_CURSOR_CROSSHAIR, SDL_SYSTEM_CURSOR_HAND,
+    SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_SIZENS, SDL_SYSTEM_CURSOR_WAIT,
+};
+
+class SDLBackend;
+SDLBackend* gSDL = nullptr;
+
+class SDLBackend final : public UIBackend {
+ public:
+  ~SDLBackend() override {
+    gSDL = nullptr;
+    for (auto& [id, c] : cursors_) SDL_FreeCursor(c);
+    for (auto& [id, w] : windows_) SDL_DestroyWindow(Win(w));
+    SDL_StopTextInput();
+    // SDL stays initialised for the life of the process: SDL_Quit unloads the
+    // display libraries, and a later toolkit start loads them again anyway.
+  }
+  UIBackendKind Kind() const override { return kUIBackendSDL; }
+
+  void OpenWindow(UIWindow* w) override {
+    uint32_t flags = SDL_WINDOW_HIDDEN;
+    switch (w->kind) {
+      case kUIWindowBorderless: flags |= SDL_WINDOW_BORDERLESS; break;
+      case kUIWindowFloating: flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY; break;
+      case kUIWindowPopup: flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP; break;
+      case kUIWindowFullScreen: flags |= SDL_WINDOW_BORDERLESS; break;
+      default: break;
+    }
+    SDL_Window* win = SDL_CreateWindow(w->title.c_str(), w->bounds.left, w->bounds.top, UIRectWidth(w->bounds),
+                                       UIRectHeight(w->bounds), flags);
+    if (!win) return;
+    w->backendData = win;
+    windows_[SDL_GetWindowID(win)] = w;
+  }
+
+  void CloseWindow(UIWindow* w) override {
+    if (!Win(w)) return;
+    windows_.erase(SDL_GetWindowID(Win(w)));
+    SDL_DestroyWindow(Win(w));
+    w->backendData = nullptr;
+  }
+
+  void ShowWindow(UIWindow* w, bool show) override {
+    if (!Win(w)) return;
+    if (!show) {
+      SDL_HideWindow(Win(w));
+      return;
+    }
+    SDL_ShowWindow(Win(w));
+    if (w->kind == kUIWindowFullScreen) SDL_SetWindowFullscreen(Win(w), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (w->kind == kUIWindowModal) SDL_SetWindowModalFor(Win(w), nullptr);
+  }
+
+  void UpdateWindowFrame(UIWindow* w) override {
+    if (!Win(w)) return;
+    SDL_SetWindowTitle(Win(w), w->title.c_str());
+    SDL_SetWindowPosition(Win(w), w->bounds.left, w->bounds.top);
+    SDL_SetWindowSize(Win(w), UIRectWidth(w->bounds), UIRectHeight(w->bounds));
+  }
+
+  void RaiseWindow(UIWindow* w) override {
+    if (Win(w) && w->visible) SDL_RaiseWindow(Win(w));
+  }
+
+  bool NeedsPresent() const override { return true; }
+
+  void Present(UIWindow* w) override {
+    if (!Win(w) || !w->image) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(Win(w));
+    if (!surface) return;
+    int width = std::min(surface->w, UIImageWidth(w->image));
+    int height = std::min(surface->h, UIImageHeight(w->image));
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, UIImagePixels(w->image), UIImageRowBytes(w->image),
+                      surface->format->format, surface->pixels, surface->pitch);
+    SDL_UpdateWindowSurface(Win(w));
+  }
+
+  void Pump(std::deque<UIEvent>& out) override {
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) Translate(ev, out);
+  }
+
+  double NextInputTime() const override { return std::numeric_limits<double>::infinity(); }
+  double MaxBlock() const override { return 0.01; }
+
+  std::vector<UIRect> Displays() override {
+    std::vector<UIRect> out;
+    int n = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < n; ++i) {
+      SDL_Rect r;
+      if (SDL_GetDisplayBounds(i, &r) == 0) out.push_back(UIMakeRect(r.x, r.y, r.w, r.h));
+    }
+    return out;
+  }
+
+  void SetCursor(int32_t cursor) override {
+    if (cursor < 0 || cursor >= int32_t(sizeof kCursors / sizeof kCursors[0])) cursor = kUICursorArrow;
+    SDL_Cursor*& c = cursors_[cursor];
+    if (!c) c = SDL_CreateSystemCursor(kCursors[cursor]);
+    if (c) SDL_SetCursor(c);
+  }
+
+  void Beep() override {}
+
+  bool PutClipboardText(const std::string& text) override { return SDL_SetClipboardText(text.c_str()) == 0; }
+
+  bool GetClipboardText(std::string* text) override {
+    if (!SDL_HasClipboardText()) return false;
+    char* t = SDL_GetClipboardText();
+    if (!t) return false;
+    *text = t;
+    SDL_free(t);
+    return true;
+  }
+
+  UIWindow* Find(uint32_t windowID) {
+    auto it = windows_.find(windowID);
+    return it == windows_.end() ? nullptr : it->second;
+  }
+
+ private:
+  void Translate(const SDL_Event& ev, std::deque<UIEvent>& out) {
+    UIEvent e;
+    e.time = UINow();
+    e.modifiers = Modifiers(uint16_t(SDL_GetModState()));
+    switch (ev.type) {
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? kUIEventMouseDown : kUIEventMouseUp;
+        e.window = Find(ev.button.windowID);
+        e.where = UIPoint{ev.button.x, ev.button.y};
+        e.button = ev.button.button == SDL_BUTTON_RIGHT ? kUIButtonRight
+                   : ev.button.button == SDL_BUTTON_MIDDLE ? kUIButtonMiddle : kUIButtonLeft;
+        e.clickCount = ev.button.clicks;
+        break;
+      case SDL_MOUSEMOTION:
+        e.kind = ev.motion.state ? kUIEventMouseDragged : kUIEventMouseMoved;
+        e.window = Find(ev.motion.windowID);
+        e.where = UIPoint{ev.motion.x, ev.motion.y};
+        break;
+      case SDL_MOUSEWHEEL: {
+        e.kind = kUIEventMouseWheel;
+        e.window = Find(ev.wheel.windowID);
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        e.where = UIPoint{x, y};
+        e.wheelX = ev.wheel.preciseX;
+        e.wheelY = ev.wheel.preciseY;
+        break;
+      }
+      case SDL_KEYDOWN: {
+        SDL_Keycode sym = ev.key.keysym.sym;
+        e.kind = kUIEventKeyDown;
+        e.modifiers = Modifiers(ev.key.keysym.mod);
+        for (const KeyMap& k : kKeys)
+          if (k.sym == sym) e.charCode = k.code;
+        if (!e.charCode) {
+          // Printable keys arrive as text input, except with a shortcut modifier.
+          if (!(e.modifiers & (kUIModCommand | kUIModControl | kUIModOption)) || sym >= 128 || sym < 32) return;
+          e.charCode = uint32_t(sym);
+          if (e.modifiers & kUIModShift) e.charCode = uint32_t(std::toupper(int(sym)));
+        }
+        break;
+      }
+      case SDL_TEXTINPUT: {
+        if (SDL_GetModState() & (KMOD_CTRL | KMOD_GUI)) return;
+        // One key event per character.
+        const char* p = ev.text.text;
+        while (*p) {
+          UIEvent k;
+          k.kind = kUIEventKeyDown;
+          k.time = e.time;
+          k.modifiers = e.modifiers;
+          unsigned char c = static_cast<unsigned char>(*p);
+          size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+          size_t i = 0;
+          for (; i < len && p[i]; ++i) k.text[i] = p[i];
+          k.charCode = c < 0x80 ? c : 0;
+          p += i;
+          out.push_back(k);
+        }
+        return;
+      }
+      case SDL_WINDOWEVENT: {
+        UIWindow* w = Find(ev.window.windowID);
+        if (!w) return;
+        switch (ev.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            e.kind = kUIEventWindowClose;
+            e.window = w;
+            break;
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            w->invalid = true;
+            return;
+          case SDL_WINDOWEVENT_MOVED: {
+            int32_t width = UIRectWidth(w->bounds), height = UIRectHeight(w->bounds);
+            w->bounds = UIMakeRect(ev.window.data1, ev.window.data2, width, height);
+            return;
+          }
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (w->kind != kUIWindowPopup && w->kind != kUIWindowFloating && UIState().keyWindow != w &&
+                UIState().modalStack.empty())
+              UISelectWindow(w);
+            return;
+          default: return;
+        }
+        break;
+      }
+      case SDL_QUIT: e.kind = kUIEventQuit; break;
+      default: return;
+    }
+    if (e.kind == kUIEventNone) return;
+    out.push_back(e);
+  }
+
+  std::map<uint32_t, UIWindow*> windows_;
+  std::map<int32_t, SDL_Cursor*> cursors_;
+};
+
+}  // namespace
+
+std::unique_ptr<UIBackend> UIMakeSDLBackend() {
+  // Without a display to talk to, do not let SDL try other video drivers.
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER")) return nullptr;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
+  SDL_StartTextInput();
+  auto backend = std::make_unique<SDLBackend>();
+  gSDL = backend.get();
+  return backend;
+}
+
+bool UISDLPushClick(UIWindow* window, UIPoint where) {
+  if (!gSDL || UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return false;
+  SDL_Event ev;
+  std::memset(&ev, 0, sizeof ev);
+  ev.type = SDL_MOUSEBUTTONDOWN;
+  ev.button.windowID = SDL_GetWindowID(Win(window));
+  ev.button.button = SDL_BUTTON_LEFT;
+  ev.button.state = SDL_PRESSED;
+  ev.button.clicks = 1;
+  ev.button.x = where.x;
+  ev.button.y = where.y;
+  if (SDL_PushEvent(&ev) < 0) return false;
+  ev.type = SDL_MOUSEBUTTONUP;
+  ev.button.state = SDL_RELEASED;
+  return SDL_PushEvent(&ev) >= 0;
+}
+
+UIImage* UISDLCaptureWindow(UIWindow* window) {
+  if (!gSDL || UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return nullptr;
+  SDL_Surface* surface = SDL_GetWindowSurface(Win(window));
+  if (!surface) return nullptr;
+  UIImage* image = UIImageCreate(surface->w, surface->h);
+  if (!image) return nullptr;
+  SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
+                    SDL_PIXELFORMAT_ARGB8888, UIImagePixels(image), UIImageRowBytes(image));
+  return image;
+}

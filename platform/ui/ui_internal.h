@@ -139,6 +139,10 @@ class UIBackend {
 std::unique_ptr<UIBackend> UIMakeHeadlessBackend();
 // Null when no display can be opened.
 std::unique_ptr<UIBackend> UIMakeSDLBackend();
+// SDL test hooks: a synthetic click through SDL's own event queue, and the
+// pixels of the window's on-screen surface. False or null without SDL.
+bool UISDLPushClick(UIWindow* window, UIPoint where);
+UIImage* UISDLCaptureWindow(UIWindow* window);
 
 struct UIToolkitState {
   std::unique_ptr<UIBackend> backend;
