@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/engine_lock.h"
 #include "core/task_pool.h"
 #include "platform/fourcc.h"
 #include "plugin/host_calls.h"
@@ -57,8 +58,11 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
   g->basicSuite = in->basic_suite;
   new (g->master) VLMPMaster{};
   g->processorCount = VLMPInitialize(masterOf(g), 1);
-  gNumProcessors = g->processorCount;
-  gVLMPMaster = *masterOf(g);
+  {
+    VL_EngineLockGuard engine;
+    gNumProcessors = g->processorCount;
+    gVLMPMaster = *masterOf(g);
+  }
   g->lastBuildSequence = 0;
   g->lastBuildCode = 0;
 
@@ -115,8 +119,16 @@ HIError VLGlobalSetdown(const HIInData* in, HIOutData* out) {
     VLUnlockHandle(in, handle);
     return kHINoErr;
   }
-  // The pool of a 'BRed' host is never stopped.
-  if (g->hostCreator != QVFourCC("BRed")) VLMPStopAllTasks(masterOf(g)->taskCount, masterOf(g));
+  // The pool of a 'BRed' host is never stopped. The engine's own copy of the
+  // master must not outlive the tasks it names.
+  if (g->hostCreator != QVFourCC("BRed")) {
+    VL_EngineLockGuard engine;
+    if (gVLMPMaster.tasks && gVLMPMaster.tasks == masterOf(g)->tasks) {
+      gVLMPMaster = VLMPMaster{};
+      gNumProcessors = 1;
+    }
+    VLMPStopAllTasks(masterOf(g)->taskCount, masterOf(g));
+  }
   QVDeinitializeCriticalSection(&g->renderRegion);
   QVDeinitializeCriticalSection(&g->commandRegion);
   QVDeinitializeCriticalSection(&g->eventRegion);
