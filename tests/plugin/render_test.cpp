@@ -260,6 +260,20 @@ TEST(PluginRender, HostPixelWordsFollowTheAdjustHostPixelsPreference) {
   PFLoadDefaultPreferences(&gPrefsSettings);
 }
 
+TEST(PluginRender, AFrameThatCannotBeMadeIsAnErrorAndTheOutputStaysAsItWas) {
+  for (const char* host : {"FXTC", "PPro"}) {
+    PluginTestHost t(code(host));
+    t.host.config.max_allocation = 4096;  // the settings and sequence data fit, a working frame does not
+    SHLayout layout = std::strcmp(host, "FXTC") == 0 ? kSHLayoutARGB8 : kSHLayoutBGRA8;
+    SHFrame in = inputFrame(layout), out = outputFrame(layout), untouched = outputFrame(layout);
+    for (bool smart : {false, true}) {
+      EXPECT_EQ(SHRender(&t.host, in, &out, 0, smart), kHIErrOutOfMemory) << host << smart;
+      EXPECT_TRUE(samePixels(out, untouched));
+    }
+    t.host.config.max_allocation = UINT64_MAX;
+  }
+}
+
 TEST(PluginRender, HostMemoryRefusesASizeThatWouldWrap) {
   VLGlobalData g{};
   g.hostCreator = QVFourCC("PPro");

@@ -35,7 +35,12 @@ Call* callOf(HIEffectRef ref) { return reinterpret_cast<Call*>(ref); }
 
 // ---- handles
 
-HIHandle newHandle(uint64_t size) { return HINewHandle(size); }
+bool allocationAllowed(uint64_t size) {
+  SHHost* host = activeHost.load();
+  return !host || size <= host->config.max_allocation;
+}
+
+HIHandle newHandle(uint64_t size) { return allocationAllowed(size) ? HINewHandle(size) : nullptr; }
 void disposeHandle(HIHandle h) { HIDisposeHandle(h); }
 void* lockHandle(HIHandle h) { return HILockHandle(h); }
 void unlockHandle(HIHandle h) { HIUnlockHandle(h); }
@@ -172,7 +177,7 @@ HIError useRenderFormat(HIEffectRef) {
 }
 HIError newMem(int32_t, const char*, uint64_t size, uint32_t, HIMemHandle* result) {
   if (!result) return kHIErrBadCallbackParam;
-  HIHandle h = HINewHandle(size);
+  HIHandle h = allocationAllowed(size) ? HINewHandle(size) : nullptr;
   *result = reinterpret_cast<HIMemHandle>(h);
   return h ? kHINoErr : kHIErrOutOfMemory;
 }
