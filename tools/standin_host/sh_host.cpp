@@ -326,13 +326,15 @@ HIError dispatch(SHHost* host, Call* call, HICommand command, void* extra, HIWor
   in.height = call->input.height;
   in.extent_hint = call->input.extent_hint;
   in.pixel_aspect_num = in.pixel_aspect_den = 1;
-  in.global_data = host->global_data;
-  in.sequence_data = host->sequence_data;
   HIOutData out{};
-  out.global_data = host->global_data;
-  out.sequence_data = host->sequence_data;
+  {
+    std::lock_guard<std::mutex> lock(host->state_lock);
+    in.global_data = out.global_data = host->global_data;
+    in.sequence_data = out.sequence_data = host->sequence_data;
+  }
   HIError err = host->entry(command, &in, &out, call->pointers.empty() ? nullptr : call->pointers.data(),
                             output, extra);
+  std::lock_guard<std::mutex> lock(host->state_lock);
   switch (command) {
     case kHICmdGlobalSetup:
       host->global_data = out.global_data;

@@ -60,6 +60,7 @@ struct SHHost {
   bool custom_ui_registered = false;
   bool renders_checkouts_in_render_format = false;
   std::string return_message;
+  std::mutex state_lock;  // guards the fields above that commands update
   std::recursive_mutex params_lock;  // guards params against concurrent renders and edits
 };
 
