@@ -1,7 +1,5 @@
 // Render and smart render through the stand-in host, against the engine's
 // own processing of the same frame.
-#if __has_include("core/process_image.h")
-
 #include <cstring>
 #include <thread>
 
@@ -282,5 +280,3 @@ TEST(PluginRender, HostMemoryRefusesASizeThatWouldWrap) {
 }
 
 }  // namespace
-
-#endif
