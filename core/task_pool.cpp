@@ -5,6 +5,7 @@
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
+#include "core/tonal_preview.h"
 #include "platform/mp_task.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr size_t kTaskStackBytes = 65536;
 std::atomic<uint32_t> sProcessorOverride{0};
+std::atomic<VLMPMediaWork> sMediaWork{nullptr};
 
 using JobWork = void (*)(VLMPTaskRecord& r);
 
@@ -27,6 +29,10 @@ void runNothing(VLMPTaskRecord&) {}
 void runProcessImage(VLMPTaskRecord& r) {
   ProcessImageSSE(&r.imageSource, &r.imageDestination, r.imageWord1, r.imageFirstRow, r.imageWord2,
                   &gFrameSettings);
+}
+
+void runTonalPreview(VLMPTaskRecord& r) {
+  ProcessHMSPreviewWork(&r.previewSource, r.previewDestination, r.previewRowBytes, r.previewFormat);
 }
 
 void runFrameToPix(VLMPTaskRecord& r) {
@@ -57,7 +63,7 @@ const JobWork kJobWork[] = {
     nullptr,                     // 0
     runNothing,                  // 1 test
     runProcessImage,             // 2
-    nullptr,                     // 3 tonal preview (not carried by this build yet)
+    runTonalPreview,             // 3
     runFrameToPix,               // 4
     runPixToFrame,               // 5
     runPixToFramePremultiplied,  // 6
@@ -111,6 +117,8 @@ void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fil
 }
 
 }  // namespace
+
+void VLMPSetMediaWork(VLMPMediaWork work) { sMediaWork.store(work); }
 
 void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }
 
@@ -176,6 +184,7 @@ int32_t VLMPProcessTask(void* parameter) {
     QVStatus status = MPWaitOnQueue(rec.requestQueue, &code, nullptr, nullptr, kMPWaitForever);
     if (status != kQVNoErr) return status;
     JobWork work = code >= 0 && code < kJobCount ? kJobWork[code] : nullptr;
+    if (code == kVLMPJobMedia) work = sMediaWork.load();
     if (!work) {
       MPNotifyQueue(rec.resultQueue, -1, 0, 0);
       return -1;
@@ -222,6 +231,20 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
     rec.imageWord1 = word1;
     rec.imageFirstRow = first;
     rec.imageWord2 = word2;
+  });
+}
+
+void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
+                           uint32_t processorCount, VLMPMaster* master) {
+  if (!frame) return;
+  VL_EngineLockGuard hold;
+  uint32_t n = bandCount(master, processorCount, frame->height);
+  if (!n) return ProcessHMSPreviewWork(frame, pixels, rowBytes, format);
+  runBands(master, n, kVLMPJobTonalPreview, frame->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
+    rec.previewSource = bandFrame(*frame, first, rows);
+    rec.previewDestination = advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes);
+    rec.previewRowBytes = rowBytes;
+    rec.previewFormat = format;
   });
 }
 

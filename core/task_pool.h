@@ -73,6 +73,12 @@ struct VLMPTaskRecord {
   uint8_t* previewDestination;
   uint32_t previewRowBytes;
   uint32_t previewFormat;
+
+  // Media job of the grading application: request code, its arguments and
+  // the result the request leaves.
+  int32_t mediaRequest;
+  intptr_t mediaArguments[4];
+  int32_t mediaResult;
 };
 
 struct VLMPMaster {
@@ -85,6 +91,12 @@ struct VLMPMaster {
 // The process's pool and its processor count (1 while no pool runs).
 extern VLMPMaster gVLMPMaster;
 extern uint32_t gNumProcessors;
+
+// The grading application installs the work of job 9 (media requests) before
+// posting it; without it a task answers job 9 with -1 and ends, like any
+// unknown code.
+using VLMPMediaWork = void (*)(VLMPTaskRecord& record);
+void VLMPSetMediaWork(VLMPMediaWork work);
 
 // Starts the pool; returns the processor count (1 when the pool is not started).
 uint32_t VLMPInitialize(VLMPMaster* master, uint32_t enable);
@@ -104,6 +116,8 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master);
 // The image pass in bands (the frames' bands coincide: same height and row bytes).
 void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,
                             uint64_t word2, uint32_t processorCount, VLMPMaster* master);
+void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
+                           uint32_t processorCount, VLMPMaster* master);
 void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels, uint32_t rowBytes,
                                       FBPixFormat format, uint32_t processorCount, VLMPMaster* master);
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,

@@ -96,6 +96,22 @@ TEST_F(PoolFixture, UnknownJobEndsTheTaskButStopStillWorks) {
   EXPECT_EQ(nullptr, master.tasks);
 }
 
+TEST_F(PoolFixture, MediaJobRunsOnlyWhenInstalled) {
+  VLMPSetProcessorCountOverride(2);
+  ASSERT_EQ(2u, VLMPInitialize(&master, 1));
+  VLMPSetMediaWork([](VLMPTaskRecord& r) { r.mediaResult = r.mediaRequest + 1000; });
+  master.tasks[0].mediaRequest = 4;
+  MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0);
+  intptr_t answer = -5;
+  ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, &answer, nullptr, nullptr, 5000));
+  EXPECT_EQ(0, answer);
+  EXPECT_EQ(1004, master.tasks[0].mediaResult);
+  VLMPSetMediaWork(nullptr);
+  MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0);
+  ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, &answer, nullptr, nullptr, 5000));
+  EXPECT_EQ(-1, answer);
+}
+
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
   VLMPSetProcessorCountOverride(2);
   ASSERT_EQ(2u, VLMPInitialize(&master, 1));
