@@ -3,6 +3,7 @@
 #include <cstring>
 #include <set>
 
+#include "plugin/params.h"
 #include "plugin/plugin_data.h"
 #include "tests/plugin/plugin_test_host.h"
 
@@ -154,6 +155,39 @@ TEST(PluginParams, LimiterValuesAndPreviewSwitchTheLimiterOn) {
   SHUserSetValue(&t.host, t.index(116), 0);
   EXPECT_EQ(t.settings().limiter_preview, 0u);
   EXPECT_EQ(t.settings().limiter_enable, 1u);  // switching the preview off leaves the limiter on
+}
+
+TEST(PluginParams, ControlsFollowTheRecordAndOnlyDifferingOnesAreFlagged) {
+  PluginTestHost t;
+  std::vector<HIParamDef> defs;
+  for (const SHParam& p : t.host.params) defs.push_back(p.def);
+  std::vector<HIParamDef*> params;
+  for (HIParamDef& d : defs) params.push_back(&d);
+  auto* g = static_cast<VLGlobalData*>(HILockHandle(t.host.global_data));
+  VL_SettingsStruct s = DefaultSettings();
+  UpdateControlsFromVLSettings(&s, params.data(), g);
+  for (const HIParamDef& d : defs) EXPECT_EQ(d.change_flags, 0u) << d.uu_id;
+
+  s.hsl[3].gamma = 2.5f;                 // id 41
+  s.rgb[2].channel[0].ped = -0.25f;      // midtones red pedestal, id 80
+  s.limiter.limiter_clip_method = 1;     // id 114
+  s.hsl[0].hue = std::nanf("");          // a NaN always counts as different
+  UpdateControlsFromVLSettings(&s, params.data(), g);
+  for (const HIParamDef& d : defs) {
+    bool expected = d.uu_id == 41 || d.uu_id == 80 || d.uu_id == 114 || d.uu_id == 5;
+    EXPECT_EQ(d.change_flags, expected ? 1u : 0u) << d.uu_id;
+  }
+  EXPECT_EQ(defs[size_t(t.index(41))].u.fs.value, 2.5);
+  EXPECT_EQ(defs[size_t(t.index(80))].u.fs.value, -0.25);
+  EXPECT_EQ(defs[size_t(t.index(114))].u.pd.value, 1);
+
+  // And back: the sliders overlaid onto a default record give the same fields.
+  VL_SettingsStruct back = DefaultSettings();
+  UpdateVLSettingsFromControls(&back, params.data(), g);
+  EXPECT_EQ(back.hsl[3].gamma, 2.5f);
+  EXPECT_EQ(back.rgb[2].channel[0].ped, -0.25f);
+  EXPECT_EQ(back.limiter.limiter_clip_method, 1u);
+  HIUnlockHandle(t.host.global_data);
 }
 
 TEST(PluginParams, AShortSettingsValueIsReplacedBeforeAnEdit) {

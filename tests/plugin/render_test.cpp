@@ -142,6 +142,30 @@ TEST(PluginRender, PixelsMatchTheEnginesOwnProcessing) {
   }
 }
 
+// The tables stand for the last record built; an unchanged record in the
+// same sequence and load uses them as they are.
+TEST(PluginRender, TablesAreRebuiltOnlyWhenTheRecordChanges) {
+  PluginTestHost t;
+  VL_SettingsStruct s = strongCorrection();
+  t.setSettings(s);
+  SHFrame in = inputFrame(kSHLayoutARGB8), first = outputFrame(kSHLayoutARGB8);
+  ASSERT_EQ(SHRender(&t.host, in, &first, 0, false), kHINoErr);
+  {
+    // Someone else's tables, behind the plug-in's back.
+    VL_EngineLockGuard engine;
+    VL_SettingsStruct other = DefaultSettings();
+    VL_UpdateProcessingTables(&other);
+  }
+  SHFrame second = outputFrame(kSHLayoutARGB8);
+  ASSERT_EQ(SHRender(&t.host, in, &second, 0, false), kHINoErr);
+  EXPECT_TRUE(samePixels(second, in)) << "the unchanged record did not rebuild the tables";
+  s.levels[0].outwhitept = 0.8f;
+  t.setSettings(s);
+  SHFrame third = outputFrame(kSHLayoutARGB8);
+  ASSERT_EQ(SHRender(&t.host, in, &third, 0, false), kHINoErr);
+  EXPECT_TRUE(samePixels(third, engineRender(in, kFBPixFormatBGRA, s, true)));
+}
+
 TEST(PluginRender, ByteReversedRecordRendersLikeItsNativeTwin) {
   PluginTestHost t;
   VL_SettingsStruct s = strongCorrection();
