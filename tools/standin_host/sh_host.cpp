@@ -366,8 +366,7 @@ HIError dispatch(SHHost* host, Call* call, HICommand command, void* extra, HIWor
 SHConfig SHConfigForSignature(uint32_t signature) {
   SHConfig c;
   c.signature = signature;
-  bool premiere = signature == QVFourCC("PPro") || signature == QVFourCC("ame ");
-  c.offer_pixel_format_suite = premiere;
+  c.offer_pixel_format_suite = signature == QVFourCC("PPro");
   return c;
 }
 

@@ -7,14 +7,14 @@
 namespace {
 
 const SHLayoutInfo kLayouts[kSHLayoutCount] = {
-    {"argb8", kHIPixelFormatARGB8, 4, 0, 8, false},
-    {"argb16", kHIPixelFormatARGB16, 8, kHIWorldFlagDeep, 16, false},
-    {"argbf", kHIPixelFormatARGBFloat, 16, kHIWorldFlagFloat, 32, false},
-    {"bgra8", kHIPixelFormatBGRA8, 4, 0, 8, true},
-    {"bgraf", kHIPixelFormatBGRAFloat, 16, kHIWorldFlagFloat, 32, true},
-    {"vuya8", kHIPixelFormatVUYA8, 4, 0, 8, true},
-    {"vuyaf", kHIPixelFormatVUYAFloat, 16, kHIWorldFlagFloat, 32, true},
-    {"pargbf", kHIPixelFormatPProARGBFloat, 16, kHIWorldFlagFloat, 32, true},
+    {"argb8", kHIPixelFormatARGB8, 4, 0, 8, true, true},
+    {"argb16", kHIPixelFormatARGB16, 8, kHIWorldFlagDeep, 16, false, true},
+    {"argbf", kHIPixelFormatARGBFloat, 16, kHIWorldFlagFloat, 32, false, true},
+    {"bgra8", kHIPixelFormatBGRA8, 4, 0, 8, true, false},
+    {"bgraf", kHIPixelFormatBGRAFloat, 16, kHIWorldFlagFloat, 32, true, false},
+    {"vuya8", kHIPixelFormatVUYA8, 4, 0, 8, true, false},
+    {"vuyaf", kHIPixelFormatVUYAFloat, 16, kHIWorldFlagFloat, 32, true, false},
+    {"pargbf", kHIPixelFormatPProARGBFloat, 16, kHIWorldFlagFloat, 32, true, false},
 };
 
 // Component order in memory for the RGB layouts: indices into R, G, B, A.

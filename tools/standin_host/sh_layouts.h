@@ -27,7 +27,8 @@ struct SHLayoutInfo {
   int32_t bytes_per_pixel;
   uint32_t world_flags;
   int32_t bitdepth;         // 8, 16 or 32, as the smart-render request names it
-  bool premiere;            // offered by Premiere-style hosts only
+  bool premiere;            // a Premiere-style host ('PPro') renders in it
+  bool world;               // a host with the world suite renders in it
 };
 
 const SHLayoutInfo& SHGetLayoutInfo(SHLayout layout);

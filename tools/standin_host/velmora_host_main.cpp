@@ -178,6 +178,15 @@ int main(int argc, char** argv) {
     }
   }
   if (!o.layoutGiven && host.config.offer_pixel_format_suite) o.layout = kSHLayoutBGRAFloat;
+  const SHLayoutInfo& layout = SHGetLayoutInfo(o.layout);
+  if (host.config.offer_pixel_format_suite ? !layout.premiere : !layout.world) {
+    std::fprintf(stderr, "velmora-host: this host does not render in the %s layout (%s)\n", layout.name,
+                 host.config.offer_pixel_format_suite ? "try bgra8, bgraf, vuya8, vuyaf, pargbf or argb8"
+                                                      : "try argb8, argb16 or argbf; the others need --host PPro");
+    SHStopEffect(&host);
+    SHUnloadPlugin(&host);
+    return 2;
+  }
 
   std::filesystem::create_directories(o.outDir);
   int32_t threads = o.threads ? o.threads : int32_t(std::max(1u, std::thread::hardware_concurrency()));
