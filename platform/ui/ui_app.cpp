@@ -63,12 +63,14 @@ QVStatus UIInitToolkit(UIBackendKind kind) {
   st.backend = std::move(backend);
   gRunning = true;
   UIConnectPlatform();
+  UIStartIdle();
   return kQVNoErr;
 }
 
 void UIShutdownToolkit() {
   if (!gState) return;
   UIDisconnectPlatform();
+  UIStopIdle();
   UIToolkitState& st = UIState();
   while (!st.windows.empty()) UIDisposeWindow(st.windows.front());
   while (!st.menus.empty()) UIDisposeMenu(st.menus.front());

@@ -138,8 +138,12 @@ void UIHiliteControl(UIControl* control, int16_t part);
 int16_t UIGetControlHilite(UIControl* control);
 
 void UISetControlColorProc(UIControl* control, UIColorProc proc);
+// Help tags show after the mouse rests a second on the control.
 void UISetHelpTag(UIControl* control, const char* text);
 std::string UIGetHelpTag(UIControl* control);
+void UISetHelpTagsEnabled(bool enabled);
+// The help tag's window while one shows, else null.
+UIWindow* UIGetShownHelpTag();
 void UIDrawControl(UIControl* control);  // redraws at the next update
 
 // Kind-specific data.

@@ -42,6 +42,7 @@ void MouseDown(UIEvent& e) {
   st.lastClickTime = e.time;
   st.lastClickWhere = e.where;
   st.mouseWindow = w;
+  if (w != st.helpTagWindow) UIHideHelpTag();
   if (!st.modalStack.empty() && w != st.modalStack.back() && w->kind != kUIWindowPopup) {
     UIBeep();
     return;
@@ -74,6 +75,7 @@ void MouseMoved(UIEvent& e) {
   if (c != st.hoverControl) {
     st.hoverControl = c;
     st.hoverSince = UINow();
+    UIHideHelpTag();
   }
   e.control = c;
   UISendEvent(e);

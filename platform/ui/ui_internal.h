@@ -170,6 +170,11 @@ struct UIToolkitState {
 UIToolkitState& UIState();
 UIBackend* UIBackendPtr();
 
+// Idle work: user panes' idle procedures and help tags.
+void UIStartIdle();
+void UIStopIdle();
+void UIHideHelpTag();
+
 // Platform base: main-thread calls, input hooks and the alert sink.
 void UIConnectPlatform();
 void UIDisconnectPlatform();

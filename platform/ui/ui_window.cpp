@@ -334,6 +334,16 @@ QVStatus UIWriteWindowPNG(UIWindow* window, const char* path) {
   return UIImageWritePNG(image, path);
 }
 
+UIImage* UICaptureWindow(UIWindow* window) {
+  if (!window) return nullptr;
+  if (UIGetBackendKind() == kUIBackendSDL) return UISDLCaptureWindow(window);
+  UIImage* rendered = UIRenderWindow(window);
+  if (!rendered) return nullptr;
+  UIImage* copy = UIImageCreate(UIImageWidth(rendered), UIImageHeight(rendered));
+  if (copy) UIImageImport(copy, UIImagePixels(rendered), UIImageRowBytes(rendered), kUIPixelFormatBGRA);
+  return copy;
+}
+
 void UIRedrawInvalidWindows() {
   UIBackend* backend = UIBackendPtr();
   if (!backend || !backend->NeedsPresent()) return;

@@ -89,6 +89,9 @@ bool UIIsModalRunning();
 // Draws the window's content now and returns its image (owned by the window).
 UIImage* UIRenderWindow(UIWindow* window);
 QVStatus UIWriteWindowPNG(UIWindow* window, const char* path);
+// The window's pixels as they are on the screen (a new image the caller
+// disposes); headless, a fresh rendering.
+UIImage* UICaptureWindow(UIWindow* window);
 
 // Modal mouse tracking: waits up to timeout seconds for the mouse to move
 // or the button to go up, running timers and posted calls meanwhile. where

@@ -348,3 +348,31 @@ TEST_F(UIControlTest, ModalLoopEndsFromAButton) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIControlTest, HelpTagShowsAfterTheMouseRestsAndIdleProcsRun) {
+  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Reset", 0);
+  UISetHelpTag(button, "Resets the HSL corrections to their defaults");
+  int idles = 0;
+  UIUserPaneProcs procs;
+  procs.idle = [&](UIControl*) { ++idles; };
+  UINewUserPane(window, UIMakeRect(200, 200, 50, 50), procs);
+  UIInjectMouseMove(window, UIPoint{20, 20});
+  UIRunFor(0.5);
+  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
+  UIRunFor(0.7);
+  ASSERT_NE(UIGetShownHelpTag(), nullptr);
+  EXPECT_EQ(UIFrontWindow(), window);  // the tag never takes the key window
+  UIInjectMouseMove(window, UIPoint{300, 20});
+  UIRunFor(0.2);
+  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
+  UISetHelpTagsEnabled(false);
+  UIInjectMouseMove(window, UIPoint{20, 20});
+  UIRunFor(2.0);
+  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
+  UISetHelpTagsEnabled(true);
+  EXPECT_GE(idles, 30);  // every 0.1 s over 3.4 s
+}
+
+}  // namespace
