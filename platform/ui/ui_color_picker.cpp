@@ -28,7 +28,7 @@ QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen) 
   }
   if (UINoInputCanArrive()) return kQVErrCancelled;
 
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 420, 250), "Colors");
+  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 420, 226), "Colors");
   if (!w) return kQVErrMemory;
   UINewStaticText(w, UIMakeRect(16, 14, 388, 20), prompt && *prompt ? prompt : "Choose a colour:");
   UIColor current = initial;

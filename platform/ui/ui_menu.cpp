@@ -22,10 +22,11 @@ bool IsSeparator(const UIMenuItem& it) { return it.text == "-"; }
 std::string KeyText(const UIMenuItem& it) {
   if (!it.keyChar) return std::string();
   std::string s;
-  if (it.keyModifiers & kUIModControl) s += "Ctrl+";
+  // The command modifier is the Ctrl key here, control the Super key.
+  if (it.keyModifiers & kUIModControl) s += "Super+";
+  if (it.keyModifiers & kUIModCommand) s += "Ctrl+";
   if (it.keyModifiers & kUIModOption) s += "Alt+";
   if (it.keyModifiers & kUIModShift) s += "Shift+";
-  if (it.keyModifiers & kUIModCommand) s += "Cmd+";
   s += char(std::toupper(int(it.keyChar & 0x7F)));
   return s;
 }

@@ -376,3 +376,81 @@ TEST_F(UIControlTest, HelpTagShowsAfterTheMouseRestsAndIdleProcsRun) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIControlTest, ListSortsByHeaderClickAndEditsItsEditableColumn) {
+  UIControl* list = UINewList(window, UIMakeRect(10, 10, 300, 200));
+  UIListSetColumns(list, {{"Name", 150, true, false}, {"Used", 150, false, true}});
+  UIListAddRow(list, 1, {"Warm", "12"});
+  UIListAddRow(list, 2, {"Bleach", "4"});
+  UIListAddRow(list, 3, {"Night", "100"});
+  UIListSelectRow(list, 0);  // Warm
+  // Header of the numeric column: ascending by number, then descending.
+  UIInjectClick(window, UIPoint{200, 15});
+  UIRunPending();
+  EXPECT_EQ(UIListGetCell(list, 0, 0), "Bleach");
+  EXPECT_EQ(UIListGetCell(list, 2, 0), "Night");  // 100 after 12: by number, not text
+  EXPECT_EQ(UIListRowID(list, UIListSelectedRow(list)), 1);  // the selection follows its row
+  UIInjectClick(window, UIPoint{200, 15});
+  UIRunPending();
+  EXPECT_FALSE(UIListSortAscending(list));
+  EXPECT_EQ(UIListGetCell(list, 0, 0), "Night");
+
+  // Double click on the editable column opens the editor; Return commits.
+  int edits = 0;
+  int32_t editedRow = -1, editedColumn = -1;
+  UIInstallControlHandler(list, [&](UIEvent& e) {
+    if (e.kind != kUIEventValueChanged) return kQVErrNotHandled;
+    ++edits;
+    editedRow = e.row;
+    editedColumn = e.column;
+    return kQVNoErr;
+  });
+  UIPoint firstRow{40, 10 + kUIListHeaderHeight + 5};
+  UIInjectClick(window, firstRow, 0, 1);
+  UIInjectClick(window, firstRow, 0, 2);
+  UIRunPending();
+  ASSERT_EQ(UIListEditingRow(list), 0);
+  UIInjectKey(kUIKeyBackspace);
+  UIInjectText("e Sky");
+  UIInjectKey(kUIKeyReturn);
+  UIRunPending();
+  EXPECT_EQ(UIListGetCell(list, 0, 0), "Nighe Sky");
+  EXPECT_EQ(edits, 1);
+  EXPECT_EQ(editedRow, 0);
+  EXPECT_EQ(editedColumn, 0);
+  // The numeric column is not editable; Escape cancels an open editor.
+  EXPECT_EQ(UIListEditCell(list, 0, 1), kQVErrParam);
+  ASSERT_EQ(UIListEditCell(list, 1, 0), kQVNoErr);
+  UIInjectText("zzz");
+  UIInjectKey(kUIKeyEscape);
+  UIRunPending();
+  EXPECT_EQ(UIListEditingRow(list), -1);
+  EXPECT_EQ(UIListGetCell(list, 1, 0), "Warm");
+}
+
+TEST_F(UIControlTest, StickyBevelButtonStaysDownAndTrackingRegionsReportCrossings) {
+  UIControl* bevel = UINewBevelButton(window, UIMakeRect(10, 10, 60, 30), "Split", 0, true);
+  UIInjectClick(window, Centre(bevel));
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(bevel), 1);
+  UIInjectClick(window, Centre(bevel));
+  UIRunPending();
+  EXPECT_EQ(UIGetControlValue(bevel), 0);
+
+  std::vector<std::pair<UIEventKind, int32_t>> crossings;
+  UIInstallWindowHandler(window, [&](UIEvent& e) {
+    if (e.kind == kUIEventMouseEntered || e.kind == kUIEventMouseExited) crossings.push_back({e.kind, e.regionID});
+    return kQVErrNotHandled;
+  });
+  UIAddTrackingRegion(window, UIMakeRect(100, 100, 50, 50), 7);
+  UIInjectMouseMove(window, UIPoint{90, 90});
+  UIInjectMouseMove(window, UIPoint{120, 120});
+  UIInjectMouseMove(window, UIPoint{130, 130});
+  UIInjectMouseMove(window, UIPoint{200, 130});
+  UIRunPending();
+  EXPECT_EQ(crossings, (std::vector<std::pair<UIEventKind, int32_t>>{{kUIEventMouseEntered, 7}, {kUIEventMouseExited, 7}}));
+}
+
+}  // namespace
