@@ -398,37 +398,59 @@ void limiter(const VLPassSetup& S, RGB& c) {
   }
 }
 
-__attribute__((always_inline)) inline void runVector(const VLPassSetup& S, bool tonal, const float* src[3],
-                                                     float* dst[4]) {
-  RGB c = {vLoad(src[0]), vLoad(src[1]), vLoad(src[2])};
-  V w[3];
+// Vectors carried through the stages together. Each stage runs over the
+// whole tile before the next starts, so the processor overlaps the
+// independent vectors' table lookups instead of waiting on one chain; every
+// vector still meets the stages in the same order.
+constexpr size_t kTileVectors = 16;
+
+void runTile(const VLPassSetup& S, bool tonal, const float* const src[3], float* const dst[4], size_t n) {
+  RGB c[kTileVectors];
+  V w[kTileVectors][3];
+  for (size_t j = 0; j < n; ++j) c[j] = {vLoad(src[0] + 4 * j), vLoad(src[1] + 4 * j), vLoad(src[2] + 4 * j)};
   if (tonal) {
-    int32_t i[4];
-    vIndices(lumaOf(c), kTableScale, i);
-    for (int k = 0; k < 3; ++k) w[k] = gather(S.weight[k], i);
+    for (size_t j = 0; j < n; ++j) {
+      int32_t i[4];
+      vIndices(lumaOf(c[j]), kTableScale, i);
+      for (int k = 0; k < 3; ++k) w[j][k] = gather(S.weight[k], i);
+    }
   }
-  if (S.levels) levelsInput(S, c);
-  if (S.hslRanges) hslRanges(S, c, w);
-  if (S.hslMaster) hslMaster(S, c);
-  if (S.hueOffsets) hueOffsets(S, c, w);
-  if (S.rgbRanges) rgbRanges(S, c, w);
-  if (S.yccRanges) yccRanges(S, c, w);
-  if (S.rgbMaster) rgbMaster(S, c);
-  if (S.yccMaster) yccMaster(S, c);
-  if (S.rgbCurves) c = {lookup(S.curve[0], c.r), lookup(S.curve[1], c.g), lookup(S.curve[2], c.b)};
-  if (S.hslCurves) hslCurves(S, c);
-  if (S.levels) {
-    c.r = S.outGain[0].v * c.r + S.outOffset[0].v;
-    c.g = S.outGain[1].v * c.g + S.outOffset[1].v;
-    c.b = S.outGain[2].v * c.b + S.outOffset[2].v;
-  }
+  if (S.levels)
+    for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]);
+  if (S.hslRanges)
+    for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]);
+  if (S.hslMaster)
+    for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]);
+  if (S.hueOffsets)
+    for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]);
+  if (S.rgbRanges)
+    for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]);
+  if (S.yccRanges)
+    for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]);
+  if (S.rgbMaster)
+    for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]);
+  if (S.yccMaster)
+    for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]);
+  if (S.rgbCurves)
+    for (size_t j = 0; j < n; ++j)
+      c[j] = {lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)};
+  if (S.hslCurves)
+    for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]);
+  if (S.levels)
+    for (size_t j = 0; j < n; ++j)
+      c[j] = {S.outGain[0].v * c[j].r + S.outOffset[0].v, S.outGain[1].v * c[j].g + S.outOffset[1].v,
+              S.outGain[2].v * c[j].b + S.outOffset[2].v};
   for (const VLPassSecondary& K : S.secondary)
-    if (K.on) secondary(K, c);
-  if (S.limiter) limiter(S, c);
-  vStore(dst[0], c.r);
-  vStore(dst[1], c.g);
-  vStore(dst[2], c.b);
-  vStore(dst[3], lumaOf(c));
+    if (K.on)
+      for (size_t j = 0; j < n; ++j) secondary(K, c[j]);
+  if (S.limiter)
+    for (size_t j = 0; j < n; ++j) limiter(S, c[j]);
+  for (size_t j = 0; j < n; ++j) {
+    vStore(dst[0] + 4 * j, c[j].r);
+    vStore(dst[1] + 4 * j, c[j].g);
+    vStore(dst[2] + 4 * j, c[j].b);
+    vStore(dst[3] + 4 * j, lumaOf(c[j]));
+  }
 }
 
 }  // namespace
@@ -450,10 +472,11 @@ void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* 
   // The weights are looked up only when a tonal-range stage will read them.
   const bool tonal = setup.hslRanges || setup.hueOffsets || setup.rgbRanges || setup.yccRanges;
   size_t whole = count / 4 * 4;
-  for (size_t i = 0; i < whole; i += 4) {
+  for (size_t i = 0; i < whole; i += 4 * kTileVectors) {
+    size_t n = (whole - i) / 4 < kTileVectors ? (whole - i) / 4 : kTileVectors;
     const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
     float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
-    runVector(setup, tonal, src, dst);
+    runTile(setup, tonal, src, dst, n);
   }
   size_t rest = count - whole;
   if (rest) {
@@ -464,7 +487,7 @@ void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* 
       for (size_t k = 0; k < rest; ++k) in[p][k] = source[p][whole + k];
     const float* src[3] = {in[0], in[1], in[2]};
     float* dst[4] = {out[0], out[1], out[2], out[3]};
-    runVector(setup, tonal, src, dst);
+    runTile(setup, tonal, src, dst, 1);
     for (int p = 0; p < 4; ++p)
       for (size_t k = 0; k < rest; ++k) destination[p][whole + k] = out[p][k];
   }
