@@ -53,30 +53,21 @@ RGBA readPlanar16(const uint8_t* row, uint32_t x, size_t stride) {
   return {float(load16(p)) * s, float(load16(p + stride)) * s, float(load16(p + 2 * stride)) * s, 1.0f};
 }
 
-struct RGBLayout {
-  FBPixFormat format;
-  ReadRGB read;
-  bool clampUnit;       // colour clamped to 0..1 after any multiplication
-  bool premultiplies;   // the premultiplied transfer multiplies by alpha
-};
-
-const RGBLayout kRGBLayouts[] = {
-    {kFBPixFormat32ARGB, read32, false, true},          {kFBPixFormatBGRA, readBGRA, false, true},
-    {kFBPixFormat16ARGB, read16, true, true},           {kFBPixFormatFloatARGB, readFloatARGB, false, true},
-    {kFBPixFormatFloatRGBA, readFloatRGBA, false, true}, {kFBPixFormatFloatBGRA, readFloatBGRA, false, true},
-    {kFBPixFormatPlanar16RGB, readPlanar16, false, false},
-};
-
-void rgbRow(const RGBLayout& L, bool premultiplied, const uint8_t* row, size_t stride, PlaneRow out, uint32_t width) {
+// One row of an RGB-like layout. The reader is a template argument so that it
+// inlines into the pixel loop. clampUnit: colour clamped to 0..1 after any
+// multiplication (and alpha to at most 1); premultiplies: the premultiplied
+// transfer multiplies by alpha.
+template <ReadRGB read, bool clampUnit, bool premultiplies>
+void rgbRow(bool premultiplied, const uint8_t* row, size_t stride, PlaneRow out, uint32_t width) {
   for (uint32_t x = 0; x < width; ++x) {
-    RGBA p = L.read(row, x, stride);
-    if (premultiplied && L.premultiplies) {
-      float a = L.clampUnit ? (p.a < 1.0f ? p.a : 1.0f) : p.a;
+    RGBA p = read(row, x, stride);
+    if (premultiplies && premultiplied) {
+      float a = clampUnit ? (p.a < 1.0f ? p.a : 1.0f) : p.a;
       p.r *= a;
       p.g *= a;
       p.b *= a;
     }
-    if (L.clampUnit) {
+    if (clampUnit) {
       p.r = clampf(p.r, 0.0f, 1.0f);
       p.g = clampf(p.g, 0.0f, 1.0f);
       p.b = clampf(p.b, 0.0f, 1.0f);
@@ -87,6 +78,23 @@ void rgbRow(const RGBLayout& L, bool premultiplied, const uint8_t* row, size_t s
     out.y[x] = luma(p.r, p.g, p.b);
   }
 }
+
+using RGBRow = void (*)(bool premultiplied, const uint8_t* row, size_t stride, PlaneRow out, uint32_t width);
+
+struct RGBLayout {
+  FBPixFormat format;
+  RGBRow row;
+};
+
+const RGBLayout kRGBLayouts[] = {
+    {kFBPixFormat32ARGB, rgbRow<read32, false, true>},
+    {kFBPixFormatBGRA, rgbRow<readBGRA, false, true>},
+    {kFBPixFormat16ARGB, rgbRow<read16, true, true>},
+    {kFBPixFormatFloatARGB, rgbRow<readFloatARGB, false, true>},
+    {kFBPixFormatFloatRGBA, rgbRow<readFloatRGBA, false, true>},
+    {kFBPixFormatFloatBGRA, rgbRow<readFloatBGRA, false, true>},
+    {kFBPixFormatPlanar16RGB, rgbRow<readPlanar16, false, false>},
+};
 
 // 8-bit 4:4:4 Y'CbCr, video range: bit positions of Y, Cb, Cr (alpha in 24-31).
 struct YCC8 {
@@ -173,7 +181,7 @@ void ycc422Row(const YCC422& L, const uint8_t* row, PlaneRow out, uint32_t width
 bool planarRow(FBPixFormat format, bool premultiplied, const uint8_t* row, size_t stride, PlaneRow out,
                uint32_t width) {
   for (const RGBLayout& L : kRGBLayouts)
-    if (L.format == format) return rgbRow(L, premultiplied, row, stride, out, width), true;
+    if (L.format == format) return L.row(premultiplied, row, stride, out, width), true;
   for (const YCC8& L : kYCC8Layouts)
     if (L.format == format) return ycc8Row(L, premultiplied, row, out, width), true;
   if (format == kFBPixFormatYCbCrFloat) return yccFloatRow(premultiplied, row, out, width), true;
