@@ -130,7 +130,7 @@ TEST(PixelTransfer, KnownPixelsOut) {
   EXPECT_EQ(0xABABABABu, word(host, 1));
 }
 
-TEST(PixelTransfer, FrameTo32RoundsAsSpecifiedForEveryByte) {
+TEST(PixelTransfer, FrameTo32RoundsEveryByteBack) {
   FramePtr f = makeFrame(256, 1, kFBPixFormatPlanarFloat);
   std::vector<uint32_t> in(256), out(256);
   for (uint32_t i = 0; i < 256; ++i) in[i] = 0x80000000u | i << 16 | (255 - i) << 8 | (i ^ 0x55);
