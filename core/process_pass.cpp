@@ -124,14 +124,20 @@ void levelsInput(const VLPassSetup& S, RGB& c) {
   }
 }
 
+// The tonal-range blends below are written in their expanded form: a blend
+// of linear results equals the linear result of the blended parameters, so
+// each is formed once instead of once per range.
 void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   if (S.rangeHue) {
-    V y = lumaOf(c), u = uOf(c), v = vOf(c);
-    RGB out[3];
-    for (int k = 0; k < 3; ++k)
-      out[k] = fromYUV(y, u * S.rangeCos[k].v - v * S.rangeSin[k].v, u * S.rangeSin[k].v + v * S.rangeCos[k].v);
-    c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
-         blend(w, out[0].b, out[1].b, out[2].b)};
+    // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
+    // (sum of w) x Y and the blended rotated chroma.
+    V y = lumaOf(c), u = uOf(c), v = vOf(c), bu = vSet(0.0f), bv = vSet(0.0f);
+    for (int k = 0; k < 3; ++k) {
+      bu = bu + w[k] * (u * S.rangeCos[k].v - v * S.rangeSin[k].v);
+      bv = bv + w[k] * (u * S.rangeSin[k].v + v * S.rangeCos[k].v);
+    }
+    V wy = (w[0] + w[1] + w[2]) * y;
+    c = fromYUV(wy, bu, bv);
   }
   if (S.rangeGain) {
     V g = blend(w, S.rangeGainValue[0].v, S.rangeGainValue[1].v, S.rangeGainValue[2].v);
@@ -145,23 +151,20 @@ void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
   for (V* x : ch)
     *x = lookupBlend(S.rangeCBG, *x, w);
   if (S.rangeSaturation) {
-    V y = lumaOf(c);
-    for (V* x : ch) {
-      V mix[3];
-      for (int k = 0; k < 3; ++k) {
-        V s = S.rangeSaturationValue[k].v;
-        mix[k] = s * *x + (vSet(1.0f) - s) * y;
-      }
-      *x = blend(w, mix[0], mix[1], mix[2]);
-    }
+    // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
+    V y = lumaOf(c), one = vSet(1.0f);
+    V onC = blend(w, S.rangeSaturationValue[0].v, S.rangeSaturationValue[1].v, S.rangeSaturationValue[2].v);
+    V onY = blend(w, one - S.rangeSaturationValue[0].v, one - S.rangeSaturationValue[1].v,
+                  one - S.rangeSaturationValue[2].v);
+    for (V* x : ch) *x = *x * onC + y * onY;
   }
   if (S.rangeVibrance) {
-    // The saturation limit depends only on the colour: once for all three ranges.
-    V y = lumaOf(c), limit = vibranceLimit(c);
-    RGB out[3];
-    for (int k = 0; k < 3; ++k) out[k] = vibrance(c, y, limit, S.rangeVibranceValue[k].v);
-    c = {blend(w, out[0].r, out[1].r, out[2].r), blend(w, out[0].g, out[1].g, out[2].g),
-         blend(w, out[0].b, out[1].b, out[2].b)};
+    // The saturation limit depends only on the colour; each range's factor
+    // a = min(limit, amount) then blends like the saturation above.
+    V y = lumaOf(c), limit = vibranceLimit(c), one = vSet(1.0f), a[3];
+    for (int k = 0; k < 3; ++k) a[k] = vMin(limit, S.rangeVibranceValue[k].v);
+    V onC = blend(w, a[0], a[1], a[2]), onY = blend(w, one - a[0], one - a[1], one - a[2]);
+    for (V* x : ch) *x = *x * onC + y * onY;
   }
 }
 
