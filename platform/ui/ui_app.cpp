@@ -131,7 +131,12 @@ QVStatus UISendThroughChains(UIEvent& e, bool includeApp) {
 QVStatus UISendEvent(UIEvent& e) {
   if (e.control && !e.window) e.window = e.control->window;
   if (e.time == 0) e.time = UINow();
-  return UISendThroughChains(e, true);
+  QVStatus s = UISendThroughChains(e, true);
+  if (s == kQVErrNotHandled && e.kind == kUIEventCommand && e.command == kUICommandQuit) {
+    UIRequestQuit();
+    return kQVNoErr;
+  }
+  return s;
 }
 
 QVStatus UISendCommand(uint32_t command, uint32_t modifiers) {

@@ -103,7 +103,8 @@ void KeyDown(UIEvent& e) {
   st.modifiers = e.modifiers;
   UIWindow* w = TargetWindowForKeys();
   e.window = w;
-  if (e.modifiers & kUIModCommand) {
+  // Menu keys work while no modal dialog is up.
+  if ((e.modifiers & kUIModCommand) && st.modalStack.empty()) {
     UIMenuChoice choice = UIMatchMenuKey(e.charCode, e.modifiers);
     if (choice.item) {
       UIEvent cmd;

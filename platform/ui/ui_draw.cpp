@@ -268,6 +268,16 @@ void UISetAntialias(UIContext* ctx, bool on) {
   cairo_set_antialias(ctx->cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
+void UISetBlendMode(UIContext* ctx, UIBlendMode mode) {
+  static const cairo_operator_t kOperators[] = {
+      CAIRO_OPERATOR_OVER,   CAIRO_OPERATOR_MULTIPLY, CAIRO_OPERATOR_SCREEN, CAIRO_OPERATOR_OVERLAY,
+      CAIRO_OPERATOR_DARKEN, CAIRO_OPERATOR_LIGHTEN,  CAIRO_OPERATOR_SOURCE, CAIRO_OPERATOR_CLEAR,
+  };
+  int32_t i = int32_t(mode);
+  if (i < 0 || i >= int32_t(sizeof kOperators / sizeof kOperators[0])) i = 0;
+  cairo_set_operator(ctx->cr, kOperators[i]);
+}
+
 void UIFillRect(UIContext* ctx, const UIRect& r) {
   cairo_new_path(ctx->cr);
   RectPath(ctx->cr, r);

@@ -56,6 +56,18 @@ void UISetFillColor(UIContext* ctx, UIColor c);
 void UISetStrokeColor(UIContext* ctx, UIColor c);
 void UISetLineWidth(UIContext* ctx, double width);
 void UISetAntialias(UIContext* ctx, bool on);
+// How drawing combines with what is there.
+enum UIBlendMode : int32_t {
+  kUIBlendNormal = 0,
+  kUIBlendMultiply,
+  kUIBlendScreen,
+  kUIBlendOverlay,
+  kUIBlendDarken,
+  kUIBlendLighten,
+  kUIBlendCopy,   // replaces, alpha included
+  kUIBlendClear,  // erases to transparent
+};
+void UISetBlendMode(UIContext* ctx, UIBlendMode mode);
 
 void UIFillRect(UIContext* ctx, const UIRect& r);
 // Strokes just inside the rectangle, so a 1-pixel frame covers its edge pixels.

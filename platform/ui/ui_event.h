@@ -38,6 +38,9 @@ enum UIEventKind : uint32_t {
   kUIEventQuit,           // application quit request
 };
 
+// The quit command: when no handler takes it, the loop is asked to quit.
+constexpr uint32_t kUICommandQuit = 0x71756974;  // 'quit'
+
 // Mouse buttons.
 enum : uint32_t { kUIButtonLeft = 1, kUIButtonRight = 2, kUIButtonMiddle = 3 };
 

@@ -185,8 +185,6 @@ void UIDisconnectPlatform();
 // input is waiting in UIState().input.
 bool UIWaitAndService(double deadline);
 void UIServiceOnce();
-bool UIQuitRequested();
-void UIClearQuitRequest();
 void UIResetLoop();
 
 // Dispatch internals.

@@ -39,6 +39,10 @@ void UIPostCall(std::function<void()> fn);
 void UIWakeLoop();
 // Set by any thread or signal handler: the loop quits at its next turn.
 void UIRequestQuit();
+// Whether a quit was asked for; a program that decides not to quit (the
+// user cancelled) clears it.
+bool UIQuitRequested();
+void UIClearQuitRequest();
 
 // Runs the loop once: waits up to maxWait seconds for something to do, then
 // does it (posted calls, due timers, watches, input events, redraws).

@@ -54,6 +54,25 @@ TEST(UIDraw, FillsFramesAndClipsRectangles) {
   EXPECT_EQ(f.Pixel(6, 32), 0xFFFFFFFFu);   // clipped away
 }
 
+TEST(UIDraw, BlendModesCombineWithWhatIsThere) {
+  Fixture f;
+  UIClear(f.ctx, UIColor{0.5, 0.5, 0.5, 1});
+  UISetBlendMode(f.ctx, kUIBlendMultiply);
+  UISetFillColor(f.ctx, UIColor{1, 0, 0, 1});
+  UIFillRect(f.ctx, UIMakeRect(0, 0, 10, 10));
+  UISetBlendMode(f.ctx, kUIBlendClear);
+  UIFillRect(f.ctx, UIMakeRect(20, 0, 10, 10));
+  UISetBlendMode(f.ctx, kUIBlendCopy);
+  UISetFillColor(f.ctx, UIColor{0, 0, 0, 0});
+  UIFillRect(f.ctx, UIMakeRect(40, 0, 10, 10));
+  uint32_t multiplied = f.Pixel(5, 5);
+  EXPECT_NEAR(double((multiplied >> 16) & 0xFF), 128, 1);  // red kept at grey's level
+  EXPECT_EQ(multiplied & 0xFFFF, 0u);                      // green and blue multiplied by 0
+  EXPECT_EQ(f.Pixel(25, 5), 0u);
+  EXPECT_EQ(f.Pixel(45, 5), 0u);
+  EXPECT_NE(f.Pixel(60, 5), 0u);
+}
+
 TEST(UIDraw, FlippedCoordinatesPutTheOriginAtTheBottom) {
   Fixture f;
   UIFlipVertical(f.ctx, 48);

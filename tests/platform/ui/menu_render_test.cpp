@@ -25,7 +25,7 @@ class UIMenuTest : public UIHeadlessTest {
     UIInstallAppHandler([this](UIEvent& e) {
       if (e.kind == kUIEventCommand) {
         commands.push_back(e.command);
-        return kQVNoErr;
+        return e.command == kUICommandQuit ? kQVErrNotHandled : kQVNoErr;
       }
       if (e.kind == kUIEventUpdateCommand && e.command == QVFourCC("save")) {
         UIEnableMenuItem(e.menu, e.menuItem, saveEnabled);
@@ -58,6 +58,29 @@ TEST_F(UIMenuTest, KeyEquivalentRunsItsCommandAfterTheEnablePass) {
   ASSERT_TRUE(UIFindMenuCommand(QVFourCC("svas"), &found, &item));
   EXPECT_EQ(found, file);
   EXPECT_EQ(item, 3);
+}
+
+TEST_F(UIMenuTest, UnhandledQuitCommandQuitsAndModalDialogsBlockMenuKeys) {
+  UIMenu* app = UICreateMenu(128, "App");
+  UIAppendMenuItem(app, "Quit", kUICommandQuit, 'q', kUIModCommand);
+  UIInsertMenuInBar(app);
+  UIInjectKey('q', kUIModCommand);
+  UIRunFor(1.0);  // ends early once the quit request lands
+  EXPECT_DOUBLE_EQ(UINow(), 0.0);
+  EXPECT_TRUE(UIQuitRequested());
+  UIClearQuitRequest();
+  EXPECT_EQ(commands, std::vector<uint32_t>{kUICommandQuit});  // the app handler saw it first
+
+  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 200, 100), "Dialog");
+  UIInstallWindowHandler(dialog, [&](UIEvent& e) {
+    if (e.kind == kUIEventKeyDown && e.charCode == kUIKeyEscape) UIEndModal(dialog, 1);
+    return kQVErrNotHandled;
+  });
+  commands.clear();
+  UIInjectKey('o', kUIModCommand);
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(UIRunModal(dialog), 1);
+  EXPECT_TRUE(commands.empty());
 }
 
 TEST_F(UIMenuTest, MenuBarClickChoosesAnItem) {
