@@ -114,14 +114,21 @@ void UIRemoveHandler(UIHandlerRef ref) {
 }
 
 QVStatus UISendThroughChains(UIEvent& e, bool includeApp) {
+  // The path is taken first: a handler may dispose controls or the window.
+  std::vector<UIControl*> path;
   for (UIControl* c = e.control; c && c->kind != kUIControlRoot; c = c->parent) {
+    path.push_back(c);
+    // A control's drawing is its own business, never its container's.
+    if (e.kind == kUIEventDraw) break;
+  }
+  UIWindow* window = e.window;
+  for (UIControl* c : path) {
+    if (!UIControlAlive(c)) continue;
     QVStatus s = RunChain(c->handlers, e);
     if (s != kQVErrNotHandled) return s;
-    // A control's drawing is its own business, never its container's.
-    if (e.kind == kUIEventDraw) return kQVErrNotHandled;
   }
-  if (e.window) {
-    QVStatus s = RunChain(e.window->handlers, e);
+  if (window && UIWindowAlive(window)) {
+    QVStatus s = RunChain(window->handlers, e);
     if (s != kQVErrNotHandled) return s;
   }
   if (includeApp) return RunChain(UIState().appHandlers, e);

@@ -1,10 +1,16 @@
 // The control tree: creation, embedding, IDs, values, properties and states.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/ui/ui_internal.h"
 
 namespace {
+
+std::unordered_set<UIControl*>& Live() {
+  static std::unordered_set<UIControl*> live;
+  return live;
+}
 
 void Invalidate(UIControl* c) {
   if (c && c->window) UIInvalidateWindow(c->window);
@@ -52,6 +58,7 @@ UIControl* UINewControl(UIWindow* window, UIControl* parent, UIControlKind kind,
   if (!window || kind == kUIControlRoot) return nullptr;
   if (parent && parent->window != window) return nullptr;
   UIControl* c = new UIControl;
+  Live().insert(c);
   c->window = window;
   c->kind = kind;
   c->bounds = bounds;
@@ -146,8 +153,11 @@ void UIDisposeControl(UIControl* control) {
   UIControlDisposing(control);
   Detach(control);
   Invalidate(control);
+  Live().erase(control);
   delete control;
 }
+
+bool UIControlAlive(UIControl* c) { return c && Live().count(c) != 0; }
 
 UIControl* UIGetRootControl(UIWindow* window) { return window ? window->root : nullptr; }
 

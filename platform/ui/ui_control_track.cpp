@@ -1,6 +1,8 @@
 // Standard behaviour of the controls: mouse tracking and keys.
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "platform/ui/ui_internal.h"
 #include "platform/ui/ui_loop.h"
@@ -31,6 +33,7 @@ void TrackButton(UIControl* c, const UIEvent& down, int16_t part) {
     UITrackResult r = UITrackMouse(w, kTrackPoll, &p, &mods);
     if (r == kUITrackTimedOut) continue;
     bool inside = UIRectContains(c->bounds, p);
+    if (!UIControlAlive(c)) return;  // a timer may rebuild the window meanwhile
     UIHiliteControl(c, inside ? part : int16_t(kUIPartNone));
     if (r == kUITrackMouseUp) break;
   }
@@ -53,6 +56,7 @@ void TrackSlider(UIControl* c, const UIEvent& down) {
     UIHiliteControl(c, kUIPartThumb);
     for (;;) {
       UITrackResult r = UITrackMouse(w, kTrackPoll, &p, &mods);
+      if (!UIControlAlive(c)) return;
       if (r == kUITrackTimedOut) continue;
       int32_t v = UISliderValueAt(c, p.x - grab);
       if (v != c->value) {
@@ -77,6 +81,7 @@ void TrackSlider(UIControl* c, const UIEvent& down) {
       nextStep = UINow() + kPageRepeat;
     }
     UITrackResult r = UITrackMouse(w, std::max(0.0, nextStep - UINow()), &p, &mods);
+    if (!UIControlAlive(c)) return;
     if (r == kUITrackMouseUp) break;
   }
   UIHiliteControl(c, kUIPartNone);
@@ -194,6 +199,25 @@ QVStatus EditTextKey(UIControl* c, const UIEvent& e) {
         if (ch == 'a') {
           c->selStart = 0;
           c->selEnd = int32_t(s.size());
+          break;
+        }
+        if (ch == 'c' || ch == 'x') {
+          std::string sel = s.substr(size_t(c->selStart), size_t(c->selEnd - c->selStart));
+          if (!sel.empty()) UIClipboardPut(kUIFlavourText, sel.data(), sel.size());
+          if (ch == 'x' && !sel.empty()) {
+            ReplaceSelection(c, "");
+            changed = true;
+          }
+          break;
+        }
+        if (ch == 'v') {
+          std::vector<uint8_t> bytes;
+          if (UIClipboardGet(kUIFlavourText, &bytes) != kQVNoErr) break;
+          std::string text(bytes.begin(), bytes.end());
+          // One line only: stop at the first line break.
+          text = text.substr(0, text.find_first_of("\r\n"));
+          ReplaceSelection(c, text);
+          changed = true;
           break;
         }
         return kQVErrNotHandled;

@@ -60,7 +60,7 @@ void MouseDown(UIEvent& e) {
     return;
   }
   if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (e.control && UIIsControlEnabled(e.control) && UIIsControlActive(e.control))
+  if (e.control && UIControlAlive(e.control) && UIIsControlEnabled(e.control) && UIIsControlActive(e.control))
     UITrackControlDefault(e.control, e);
 }
 
@@ -180,11 +180,12 @@ void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers) {
   e.window = w;
   e.part = part;
   e.modifiers = modifiers;
+  uint32_t command = c->command;  // a handler may dispose the control
   if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (c->command) {
+  if (command && UIWindowAlive(w)) {
     UIEvent cmd;
     cmd.kind = kUIEventCommand;
-    cmd.command = c->command;
+    cmd.command = command;
     cmd.window = w;
     cmd.modifiers = modifiers;
     UISendEvent(cmd);

@@ -227,6 +227,10 @@ std::vector<UIControl*> UIAddDialogButtons(UIWindow* w, const std::vector<std::p
 
 // Windows.
 void UIWindowInvalidated(UIWindow* w);
+// Whether a pointer still names a live control or window (handlers may
+// dispose them while an event travels).
+bool UIControlAlive(UIControl* c);
+bool UIWindowAlive(UIWindow* w);
 UIWindow* UINewPopupWindow(const UIRect& bounds);
 void UIFreeWindowTree(UIWindow* w);
 void UIUpdateTrackingRegions(UIWindow* w, UIPoint where);

@@ -44,6 +44,11 @@ void PickNewKeyWindow() {
 
 }  // namespace
 
+bool UIWindowAlive(UIWindow* w) {
+  auto& ws = UIState().windows;
+  return w && std::find(ws.begin(), ws.end(), w) != ws.end();
+}
+
 UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* title) {
   if (UIRectEmpty(bounds)) return nullptr;
   UIToolkitState& st = UIState();

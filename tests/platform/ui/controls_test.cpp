@@ -454,3 +454,45 @@ TEST_F(UIControlTest, StickyBevelButtonStaysDownAndTrackingRegionsReportCrossing
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIControlTest, HandlerMayDisposeItsOwnControl) {
+  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Rebuild", QVFourCC("rbld"));
+  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 200, 100), {});
+  UIEmbedControl(button, group);
+  int commands = 0;
+  UIInstallWindowHandler(window, [&](UIEvent& e) {
+    if (e.kind == kUIEventCommand) ++commands;
+    return kQVErrNotHandled;
+  });
+  UIInstallControlHandler(button, [&](UIEvent& e) {
+    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+    UIDisposeControl(group);  // takes the button with it
+    return kQVErrNotHandled;
+  });
+  UIInjectClick(window, UIPoint{50, 20});
+  UIRunPending();
+  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 0);
+  EXPECT_EQ(commands, 1);  // the command still goes out to the window
+}
+
+TEST_F(UIControlTest, EditFieldCutsCopiesAndPastesOneLine) {
+  UIControl* field = UINewEditText(window, UIMakeRect(10, 10, 200, 22), "0.25");
+  UISetKeyboardFocus(window, field);  // selects everything
+  UIInjectKey('x', kUIModCommand);
+  UIRunPending();
+  EXPECT_EQ(UIGetEditText(field), "");
+  const char twoLines[] = "1.5\nsecond line";
+  UIClipboardPut(kUIFlavourText, twoLines, sizeof twoLines - 1);
+  UIInjectKey('v', kUIModCommand);
+  UIInjectKey('a', kUIModCommand);
+  UIInjectKey('c', kUIModCommand);
+  UIRunPending();
+  EXPECT_EQ(UIGetEditText(field), "1.5");
+  std::vector<uint8_t> copied;
+  ASSERT_EQ(UIClipboardGet(kUIFlavourText, &copied), kQVNoErr);
+  EXPECT_EQ(std::string(copied.begin(), copied.end()), "1.5");
+}
+
+}  // namespace
