@@ -114,6 +114,10 @@ std::mutex gPictureLock;
 struct PictureEntry {
   std::string path;
   UIImage* image = nullptr;
+  PictureEntry() = default;
+  PictureEntry(const PictureEntry&) = delete;
+  PictureEntry& operator=(const PictureEntry&) = delete;
+  ~PictureEntry() { UIImageDispose(image); }
 };
 std::map<int32_t, PictureEntry>& Pictures() {
   static std::map<int32_t, PictureEntry> pictures;
@@ -232,7 +236,6 @@ UIImage* UIGetPicture(int32_t pictureID) {
 
 void UIForgetPictures() {
   std::lock_guard<std::mutex> guard(gPictureLock);
-  for (auto& [id, e] : Pictures()) UIImageDispose(e.image);
   Pictures().clear();
 }
 

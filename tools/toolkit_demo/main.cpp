@@ -147,6 +147,8 @@ void MakePicture(int32_t id, UIColor color, int shape) {
   UIImageWritePNG(image, path);
   UIImageDispose(image);
   UIRegisterPicture(id, path);
+  UIGetPicture(id);  // loaded now, so the file can go
+  unlink(path);
 }
 
 UIControl* Label(UIWindow* w, int32_t x, int32_t y, int32_t width, const char* text) {

@@ -179,3 +179,48 @@ TEST_F(UIMenuTest, WindowRendersToPNG) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIMenuTest, SubmenuChoiceComesBackFromThePopup) {
+  UIMenu* top = UICreateMenu(300, "");
+  UIAppendMenuItem(top, "Reset", QVFourCC("rset"));
+  int32_t layoutItem = UIAppendMenuItem(top, "Layout", 0);
+  UIMenu* layout = UICreateMenu(301, "");
+  UIAppendMenuItem(layout, "Side by Side", QVFourCC("side"));
+  UIAppendMenuItem(layout, "Stacked", QVFourCC("stak"));
+  UISetMenuItemSubmenu(top, layoutItem, layout);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);  // opens the submenu
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);
+  UIMenuChoice choice = UIPopupMenu(top, window, UIPoint{100, 100}, 0);
+  EXPECT_EQ(choice.menu, layout);
+  EXPECT_EQ(choice.item, 2);
+  EXPECT_EQ(choice.command, QVFourCC("stak"));
+  // A disposed submenu is unhooked from its parent item.
+  UIDisposeMenu(layout);
+  EXPECT_EQ(UIGetMenuItemSubmenu(top, layoutItem), nullptr);
+}
+
+TEST_F(UIMenuTest, ColourProcedureSetsBackgroundAndText) {
+  UIWindow* w = UICreateWindow(kUIWindowPlain, UIMakeRect(0, 0, 120, 40), "Colours");
+  UIControl* label = UINewStaticText(w, UIMakeRect(0, 0, 120, 40), "Label");
+  UISetControlColorProc(label, [](UIControl*, int32_t message, UIColor* c) {
+    if (message == kUIColorBackground) *c = UIColor{0, 1, 0, 1};
+    else if (message == kUIColorText) *c = UIColor{1, 0, 0, 1};
+    else return kQVErrNotHandled;
+    return kQVNoErr;
+  });
+  UIImage* image = UIRenderWindow(w);
+  EXPECT_EQ(UIImageGetPixel(image, 100, 5), 0xFF00FF00u);
+  bool redInk = false;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (UIImageGetPixel(image, x, y) == 0xFFFF0000u) redInk = true;
+  EXPECT_TRUE(redInk);
+}
+
+}  // namespace
