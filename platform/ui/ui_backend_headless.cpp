@@ -144,6 +144,22 @@ void UIInjectKey(uint32_t charCode, uint32_t modifiers, double at) {
   UIInjectEvent(e, at);
 }
 
+void UIInjectFunctionKey(uint32_t keyCode, uint32_t modifiers) {
+  UIEvent e;
+  e.kind = kUIEventKeyDown;
+  e.charCode = kUIKeyFunction;
+  e.keyCode = keyCode;
+  e.modifiers = modifiers;
+  UIInjectEvent(e);
+}
+
+void UIInjectModifiers(uint32_t modifiers, double at) {
+  UIEvent e;
+  e.kind = kUIEventModifiersChanged;
+  e.modifiers = modifiers;
+  UIInjectEvent(e, at);
+}
+
 void UIInjectText(const char* utf8) {
   if (!utf8) return;
   for (const char* p = utf8; *p;) {

@@ -41,6 +41,20 @@ const KeyMap kKeys[] = {
     {SDLK_DOWN, kUIKeyDown},
 };
 
+const KeyMap kFunctionKeys[] = {
+    {SDLK_F1, kUIKeyCodeF1}, {SDLK_F2, kUIKeyCodeF2},   {SDLK_F3, kUIKeyCodeF3},   {SDLK_F4, kUIKeyCodeF4},
+    {SDLK_F5, kUIKeyCodeF5}, {SDLK_F6, kUIKeyCodeF6},   {SDLK_F7, kUIKeyCodeF7},   {SDLK_F8, kUIKeyCodeF8},
+    {SDLK_F9, kUIKeyCodeF9}, {SDLK_F10, kUIKeyCodeF10}, {SDLK_F11, kUIKeyCodeF11}, {SDLK_F12, kUIKeyCodeF12},
+};
+
+bool IsModifierKey(SDL_Keycode sym) {
+  switch (sym) {
+    case SDLK_LCTRL: case SDLK_RCTRL: case SDLK_LSHIFT: case SDLK_RSHIFT: case SDLK_LALT:
+    case SDLK_RALT: case SDLK_LGUI: case SDLK_RGUI: case SDLK_CAPSLOCK: return true;
+    default: return false;
+  }
+}
+
 const SDL_SystemCursor kCursors[] = {
     SDL_SYSTEM_CURSOR_ARROW, SDL_SYSTEM_CURSOR_IBEAM,  SDL_SYSTEM_CURSOR_CROSSHAIR, SDL_SYSTEM_CURSOR_HAND,
     SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_SIZENS, SDL_SYSTEM_CURSOR_WAIT,
@@ -138,6 +152,25 @@ class SDLBackend final : public UIBackend {
   }
 
   void SetCursor(int32_t cursor) override {
+    auto custom = UIState().customCursors.find(cursor);
+    if (custom != UIState().customCursors.end()) {
+      SDL_Cursor*& c = cursors_[cursor];
+      UIImage* picture = UIGetPicture(custom->second.pictureID);
+      if (!c && picture) {
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(UIImagePixels(picture), UIImageWidth(picture),
+                                                            UIImageHeight(picture), 32, UIImageRowBytes(picture),
+                                                            SDL_PIXELFORMAT_ARGB8888);
+        if (s) {
+          c = SDL_CreateColorCursor(s, custom->second.hotSpot.x, custom->second.hotSpot.y);
+          SDL_FreeSurface(s);
+        }
+      }
+      if (c) {
+        SDL_SetCursor(c);
+        return;
+      }
+      cursor = kUICursorArrow;
+    }
     if (cursor < 0 || cursor >= int32_t(sizeof kCursors / sizeof kCursors[0])) cursor = kUICursorArrow;
     SDL_Cursor*& c = cursors_[cursor];
     if (!c) c = SDL_CreateSystemCursor(kCursors[cursor]);
@@ -192,12 +225,25 @@ class SDLBackend final : public UIBackend {
         e.wheelY = ev.wheel.preciseY;
         break;
       }
+      case SDL_KEYUP:
+        if (!IsModifierKey(ev.key.keysym.sym)) return;
+        e.kind = kUIEventModifiersChanged;
+        break;
       case SDL_KEYDOWN: {
         SDL_Keycode sym = ev.key.keysym.sym;
+        if (IsModifierKey(sym)) {
+          e.kind = kUIEventModifiersChanged;
+          break;
+        }
         e.kind = kUIEventKeyDown;
         e.modifiers = Modifiers(ev.key.keysym.mod);
         for (const KeyMap& k : kKeys)
           if (k.sym == sym) e.charCode = k.code;
+        for (const KeyMap& k : kFunctionKeys)
+          if (k.sym == sym) {
+            e.charCode = kUIKeyFunction;
+            e.keyCode = k.code;
+          }
         if (!e.charCode) {
           // Printable keys arrive as text input, except with a shortcut modifier.
           if (!(e.modifiers & (kUIModCommand | kUIModControl | kUIModOption)) || sym >= 128 || sym < 32) return;

@@ -286,8 +286,29 @@ QVStatus UIRemoveControlProperty(UIControl* control, uint32_t creator, uint32_t 
 
 void UISetControlVisible(UIControl* control, bool visible) {
   if (!control || control->visible == visible) return;
+  // Every control whose effective visibility flips hears of it.
+  std::vector<UIControl*> affected;
+  if (UIIsControlVisible(control->parent) || control->parent == nullptr) {
+    std::vector<UIControl*> stack{control};
+    while (!stack.empty()) {
+      UIControl* c = stack.back();
+      stack.pop_back();
+      if (c != control && !c->visible) continue;
+      affected.push_back(c);
+      for (UIControl* child : c->children) stack.push_back(child);
+    }
+  }
   control->visible = visible;
   Invalidate(control);
+  for (UIControl* c : affected) {
+    if (!UIControlAlive(c)) continue;
+    UIEvent e;
+    e.kind = kUIEventVisibilityChanged;
+    e.control = c;
+    e.window = c->window;
+    e.part = visible ? 1 : 0;
+    UISendEvent(e);
+  }
 }
 
 bool UIIsControlVisible(UIControl* control) {

@@ -159,6 +159,14 @@ void UIDispatchInput(UIEvent& e) {
     case kUIEventMouseDragged: MouseMoved(e); break;
     case kUIEventMouseWheel: Wheel(e); break;
     case kUIEventKeyDown: KeyDown(e); break;
+    case kUIEventModifiersChanged: {
+      UIToolkitState& st = UIState();
+      st.modifiers = e.modifiers;
+      e.window = TargetWindowForKeys();
+      e.control = e.window ? e.window->focus : nullptr;
+      UISendEvent(e);
+      break;
+    }
     case kUIEventWindowClose:
       if (WindowExists(e.window) && UISendEvent(e) == kQVErrNotHandled) UIHideWindow(e.window);
       break;

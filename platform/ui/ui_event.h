@@ -36,6 +36,9 @@ enum UIEventKind : uint32_t {
   kUIEventWindowDeactivated,
   kUIEventWindowClose,    // the close box or a quit: handled means the window stays
   kUIEventQuit,           // application quit request
+  kUIEventModifiersChanged,  // modifier keys went down or up (modifiers: the new state)
+  kUIEventWindowDraw,     // the window's content is drawn into ctx, before its controls
+  kUIEventVisibilityChanged,  // a control became visible (part 1) or hidden (part 0)
 };
 
 // The quit command: when no handler takes it, the loop is asked to quit.
@@ -53,6 +56,7 @@ struct UIEvent {
   uint32_t button = kUIButtonLeft;
   int32_t clickCount = 1;
   uint32_t charCode = 0;     // key: character code (special keys as in ui_types.h)
+  uint32_t keyCode = 0;      // key: virtual key code of function keys (kUIKeyCodeF1...), else 0
   char text[8] = {};         // key: the typed character as UTF-8, empty for special keys
   double wheelX = 0, wheelY = 0;
   int16_t part = 0;

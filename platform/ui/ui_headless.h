@@ -19,6 +19,10 @@ void UIInjectRightClick(UIWindow* w, UIPoint where);
 void UIInjectWheel(UIWindow* w, UIPoint where, double dy);
 // A key to the key window; charCode as in ui_types.h or a printable character.
 void UIInjectKey(uint32_t charCode, uint32_t modifiers = 0, double at = -1);
+// A function key by virtual key code (kUIKeyCodeF1...).
+void UIInjectFunctionKey(uint32_t keyCode, uint32_t modifiers = 0);
+// The modifier keys change to `modifiers`.
+void UIInjectModifiers(uint32_t modifiers, double at = -1);
 // Each character of the text as a key.
 void UIInjectText(const char* utf8);
 size_t UIPendingInputCount();

@@ -144,6 +144,11 @@ std::unique_ptr<UIBackend> UIMakeSDLBackend();
 bool UISDLPushClick(UIWindow* window, UIPoint where);
 UIImage* UISDLCaptureWindow(UIWindow* window);
 
+struct UICursorDefinition {
+  int32_t pictureID = 0;
+  UIPoint hotSpot;
+};
+
 struct UIToolkitState {
   std::unique_ptr<UIBackend> backend;
   std::vector<UIWindow*> windows;  // front to back
@@ -156,6 +161,7 @@ struct UIToolkitState {
   uint32_t modifiers = 0;
   uint32_t buttons = 0;
   int32_t cursor = kUICursorArrow;
+  std::map<int32_t, UICursorDefinition> customCursors;
   UIWindow* mouseWindow = nullptr;  // window of the last mouse-down
   UIPoint lastMouse;
   double lastClickTime = -10;

@@ -71,4 +71,21 @@ enum : uint32_t {
   kUIKeyUp = 30,
   kUIKeyDown = 31,
   kUIKeyDelete = 127,
+  kUIKeyFunction = 16,  // character code of every function key; keyCode tells which
+};
+
+// Virtual key codes of the function keys F1 to F12.
+enum : uint32_t {
+  kUIKeyCodeF1 = 122,
+  kUIKeyCodeF2 = 120,
+  kUIKeyCodeF3 = 99,
+  kUIKeyCodeF4 = 118,
+  kUIKeyCodeF5 = 96,
+  kUIKeyCodeF6 = 97,
+  kUIKeyCodeF7 = 98,
+  kUIKeyCodeF8 = 100,
+  kUIKeyCodeF9 = 101,
+  kUIKeyCodeF10 = 109,
+  kUIKeyCodeF11 = 103,
+  kUIKeyCodeF12 = 111,
 };

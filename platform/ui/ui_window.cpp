@@ -325,6 +325,13 @@ UIImage* UIRenderWindow(UIWindow* window) {
   }
   UIContext* ctx = UIBeginDrawing(window->image);
   UIClear(ctx, window->contentColor);
+  UIEvent draw;
+  draw.kind = kUIEventWindowDraw;
+  draw.window = window;
+  draw.ctx = ctx;
+  UISave(ctx);
+  UISendThroughChains(draw, false);
+  UIRestore(ctx);
   UIDrawControlTree(window->root, ctx);
   if (window->showsMenuBar) UIDrawMenuBar(window, ctx);
   if (window->drawOverlay) window->drawOverlay(window, ctx);
@@ -393,6 +400,16 @@ void UIUpdateTrackingRegions(UIWindow* w, UIPoint where) {
     e.regionID = r.id;
     UISendEvent(e);
   }
+}
+
+QVStatus UIDefineCursor(int32_t cursorID, int32_t pictureID, UIPoint hotSpot) {
+  if (cursorID < 128) return kQVErrParam;
+  UIImage* picture = UIGetPicture(pictureID);
+  if (!picture) return kQVErrFileNotFound;
+  if (hotSpot.x < 0 || hotSpot.y < 0 || hotSpot.x >= UIImageWidth(picture) || hotSpot.y >= UIImageHeight(picture))
+    return kQVErrParam;
+  UIState().customCursors[cursorID] = UICursorDefinition{pictureID, hotSpot};
+  return kQVNoErr;
 }
 
 void UISetCursor(int32_t cursorID) {

@@ -114,5 +114,8 @@ enum : int32_t {
   kUICursorResizeUpDown,
   kUICursorWatch,
 };
+// A cursor of the program's own from a registered picture (ids from 128
+// up); hotSpot is the pixel of the picture that points.
+QVStatus UIDefineCursor(int32_t cursorID, int32_t pictureID, UIPoint hotSpot);
 void UISetCursor(int32_t cursorID);
 int32_t UIGetCursor();

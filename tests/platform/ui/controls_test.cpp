@@ -496,3 +496,57 @@ TEST_F(UIControlTest, EditFieldCutsCopiesAndPastesOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIControlTest, ModifierChangesFunctionKeysWindowDrawAndVisibilityReachTheHandlers) {
+  std::vector<uint32_t> modifierStates;
+  uint32_t functionKey = 0, functionMods = 0;
+  int windowDraws = 0;
+  UIInstallWindowHandler(window, [&](UIEvent& e) {
+    switch (e.kind) {
+      case kUIEventModifiersChanged: modifierStates.push_back(e.modifiers); return kQVNoErr;
+      case kUIEventKeyDown:
+        if (e.charCode != kUIKeyFunction) return kQVErrNotHandled;
+        functionKey = e.keyCode;
+        functionMods = e.modifiers;
+        return kQVNoErr;
+      case kUIEventWindowDraw:
+        ++windowDraws;
+        UISetFillColor(e.ctx, UIColor{1, 0, 0, 1});
+        UIFillRect(e.ctx, UIMakeRect(0, 0, 10, 10));
+        return kQVErrNotHandled;
+      default: return kQVErrNotHandled;
+    }
+  });
+  UIInjectModifiers(kUIModShift);
+  UIInjectModifiers(kUIModShift | kUIModCapsLock);
+  UIInjectFunctionKey(kUIKeyCodeF3, kUIModShift);
+  UIRunPending();
+  EXPECT_EQ(modifierStates, (std::vector<uint32_t>{kUIModShift, kUIModShift | kUIModCapsLock}));
+  EXPECT_EQ(UIGetModifiers(), kUIModShift);  // the function key's own state came last
+  EXPECT_EQ(functionKey, kUIKeyCodeF3);
+  EXPECT_EQ(functionMods, kUIModShift);
+  UIImage* image = UIRenderWindow(window);
+  EXPECT_EQ(windowDraws, 1);
+  EXPECT_EQ(UIImageGetPixel(image, 5, 5), 0xFFFF0000u);
+
+  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 100, 100), {});
+  UIControl* inner = UINewUserPane(window, UIMakeRect(10, 10, 50, 50), {});
+  UIControl* hiddenInner = UINewUserPane(window, UIMakeRect(10, 10, 50, 50), {});
+  UIEmbedControl(inner, group);
+  UIEmbedControl(hiddenInner, group);
+  UISetControlVisible(hiddenInner, false);
+  std::vector<std::pair<UIControl*, int16_t>> changes;
+  for (UIControl* c : {group, inner, hiddenInner})
+    UIInstallControlHandler(c, [&changes, c](UIEvent& e) {
+      if (e.kind == kUIEventVisibilityChanged && e.control == c) changes.push_back({c, e.part});
+      return kQVErrNotHandled;
+    });
+  UISetControlVisible(group, false);
+  UISetControlVisible(group, true);
+  // The already hidden control is not told: its visibility did not change.
+  EXPECT_EQ(changes, (std::vector<std::pair<UIControl*, int16_t>>{{group, 0}, {inner, 0}, {group, 1}, {inner, 1}}));
+}
+
+}  // namespace
