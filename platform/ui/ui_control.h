@@ -164,6 +164,7 @@ struct UIListColumn {
   int32_t width = 100;
   bool editable = false;
   bool numeric = false;  // sorts by number instead of text
+  uint32_t property = 0; // the caller's own code for the column
 };
 void UIListSetColumns(UIControl* list, const std::vector<UIListColumn>& columns);
 int32_t UIListAddRow(UIControl* list, int32_t rowID, const std::vector<std::string>& cells);  // returns row index
@@ -172,8 +173,17 @@ int32_t UIListRowCount(UIControl* list);
 int32_t UIListRowID(UIControl* list, int32_t row);
 std::string UIListGetCell(UIControl* list, int32_t row, int32_t column);
 void UIListSetCell(UIControl* list, int32_t row, int32_t column, const char* text);
-void UIListSelectRow(UIControl* list, int32_t row);  // -1 none
+// Selects just this row (-1: none).
+void UIListSelectRow(UIControl* list, int32_t row);
+// The row clicked or selected last, -1 when none is selected.
 int32_t UIListSelectedRow(UIControl* list);
+// Multiple selection: command-click toggles a row, shift-click extends.
+void UIListAllowMultipleSelection(UIControl* list, bool allow);
+void UIListSetRowSelected(UIControl* list, int32_t row, bool selected);
+bool UIListIsRowSelected(UIControl* list, int32_t row);
+std::vector<int32_t> UIListSelectedRows(UIControl* list);
+void UIListSetColumnWidth(UIControl* list, int32_t column, int32_t width);
+int32_t UIListGetColumnWidth(UIControl* list, int32_t column);
 // Sorts by a column; the header click of the user does the same and flips
 // the order on a second click.
 void UIListSort(UIControl* list, int32_t column, bool ascending);

@@ -225,7 +225,7 @@ void DrawList(UIControl* c, UIContext* ctx) {
   int32_t y = header.bottom;
   for (size_t row = size_t(std::max(0, L.scroll)); row < L.rows.size() && y < c->bounds.bottom; ++row) {
     UIRect rowRect{y, c->bounds.left, y + kUIListRowHeight, c->bounds.right};
-    bool selected = int32_t(row) == L.selected;
+    bool selected = L.rows[row].selected;
     if (selected) {
       UISetFillColor(ctx, Dim(focused ? kAccent : UIColor{0.75, 0.78, 0.84, 1}, live));
       UIFillRect(ctx, rowRect);

@@ -25,9 +25,11 @@ struct UIListData {
   struct Row {
     int32_t id = 0;
     std::vector<std::string> cells;
+    bool selected = false;
   };
   std::vector<Row> rows;
-  int32_t selected = -1;
+  int32_t selected = -1;  // the last row clicked or selected
+  bool multiple = false;
   int32_t sortColumn = -1;
   bool ascending = true;
   int32_t scroll = 0;  // first visible row

@@ -84,7 +84,9 @@ void UIListSetCell(UIControl* list, int32_t row, int32_t column, const char* tex
 void UIListSelectRow(UIControl* list, int32_t row) {
   UIListData* L = Data(list);
   if (!L) return;
+  for (auto& r : L->rows) r.selected = false;
   L->selected = (row >= 0 && row < int32_t(L->rows.size())) ? row : -1;
+  if (L->selected >= 0) L->rows[size_t(L->selected)].selected = true;
   // Keep the selection in view.
   int32_t visible = std::max(1, (UIRectHeight(list->bounds) - kUIListHeaderHeight) / kUIListRowHeight);
   if (L->selected >= 0 && L->selected < L->scroll) L->scroll = L->selected;
@@ -95,6 +97,53 @@ void UIListSelectRow(UIControl* list, int32_t row) {
 int32_t UIListSelectedRow(UIControl* list) {
   UIListData* L = Data(list);
   return L ? L->selected : -1;
+}
+
+void UIListAllowMultipleSelection(UIControl* list, bool allow) {
+  if (UIListData* L = Data(list)) L->multiple = allow;
+}
+
+void UIListSetRowSelected(UIControl* list, int32_t row, bool selected) {
+  UIListData* L = Data(list);
+  if (!L || row < 0 || row >= int32_t(L->rows.size())) return;
+  if (!L->multiple && selected) {
+    UIListSelectRow(list, row);
+    return;
+  }
+  L->rows[size_t(row)].selected = selected;
+  if (selected) L->selected = row;
+  else if (L->selected == row) {
+    L->selected = -1;
+    for (size_t i = 0; i < L->rows.size(); ++i)
+      if (L->rows[i].selected) L->selected = int32_t(i);
+  }
+  UIInvalidateWindow(list->window);
+}
+
+bool UIListIsRowSelected(UIControl* list, int32_t row) {
+  UIListData* L = Data(list);
+  return L && row >= 0 && row < int32_t(L->rows.size()) && L->rows[size_t(row)].selected;
+}
+
+std::vector<int32_t> UIListSelectedRows(UIControl* list) {
+  std::vector<int32_t> rows;
+  if (UIListData* L = Data(list))
+    for (size_t i = 0; i < L->rows.size(); ++i)
+      if (L->rows[i].selected) rows.push_back(int32_t(i));
+  return rows;
+}
+
+void UIListSetColumnWidth(UIControl* list, int32_t column, int32_t width) {
+  UIListData* L = Data(list);
+  if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
+  L->columns[size_t(column)].width = std::clamp(width, 8, 4000);
+  UIInvalidateWindow(list->window);
+}
+
+int32_t UIListGetColumnWidth(UIControl* list, int32_t column) {
+  UIListData* L = Data(list);
+  if (!L || column < 0 || column >= int32_t(L->columns.size())) return 0;
+  return L->columns[size_t(column)].width;
 }
 
 void UIListSort(UIControl* list, int32_t column, bool ascending) {
@@ -116,7 +165,7 @@ void UIListSort(UIControl* list, int32_t column, bool ascending) {
   L->editRow = L->editColumn = -1;
   if (hadSelection) {
     for (size_t i = 0; i < L->rows.size(); ++i)
-      if (L->rows[i].id == selectedID) L->selected = int32_t(i);
+      if (L->rows[i].id == selectedID && L->rows[i].selected) L->selected = int32_t(i);
   }
   UIInvalidateWindow(list->window);
 }
@@ -168,7 +217,16 @@ void UIListClick(UIControl* c, const UIEvent& down) {
   int32_t row = L.scroll + (p.y - c->bounds.top - kUIListHeaderHeight) / kUIListRowHeight;
   if (row >= int32_t(L.rows.size())) row = -1;
   if (L.editRow >= 0 && (row != L.editRow || column != L.editColumn)) L.editRow = L.editColumn = -1;
-  UIListSelectRow(c, row);
+  if (L.multiple && row >= 0 && (down.modifiers & kUIModCommand)) {
+    UIListSetRowSelected(c, row, !L.rows[size_t(row)].selected);
+  } else if (L.multiple && row >= 0 && (down.modifiers & kUIModShift) && L.selected >= 0) {
+    int32_t from = std::min(L.selected, row), to = std::max(L.selected, row);
+    for (int32_t i = from; i <= to; ++i) L.rows[size_t(i)].selected = true;
+    L.selected = row;
+    UIInvalidateWindow(c->window);
+  } else {
+    UIListSelectRow(c, row);
+  }
   if (row >= 0 && down.clickCount >= 2 && column >= 0 && L.columns[size_t(column)].editable) {
     UIListEditCell(c, row, column);
     return;

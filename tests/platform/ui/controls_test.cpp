@@ -550,3 +550,34 @@ TEST_F(UIControlTest, ModifierChangesFunctionKeysWindowDrawAndVisibilityReachThe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UIControlTest, ListMultipleSelectionAndColumnWidths) {
+  UIControl* list = UINewList(window, UIMakeRect(10, 10, 300, 200));
+  UIListSetColumns(list, {{"Name", 150, false, false, QVFourCC("name")}, {"Type", 150, false, false, QVFourCC("type")}});
+  for (int i = 0; i < 5; ++i) UIListAddRow(list, 100 + i, {std::string(1, char('e' - i)), "Preset"});
+  auto rowY = [](int row) { return 10 + kUIListHeaderHeight + row * kUIListRowHeight + 5; };
+  UIInjectClick(window, UIPoint{40, rowY(1)});
+  UIInjectClick(window, UIPoint{40, rowY(3)}, kUIModCommand);  // single selection: replaces
+  UIRunPending();
+  EXPECT_EQ(UIListSelectedRows(list), std::vector<int32_t>{3});
+  UIListAllowMultipleSelection(list, true);
+  UIInjectClick(window, UIPoint{40, rowY(1)}, kUIModCommand);
+  UIInjectClick(window, UIPoint{40, rowY(4)}, kUIModShift);
+  UIRunPending();
+  EXPECT_EQ(UIListSelectedRows(list), (std::vector<int32_t>{1, 2, 3, 4}));
+  UIInjectClick(window, UIPoint{40, rowY(2)}, kUIModCommand);  // toggles off
+  UIRunPending();
+  EXPECT_EQ(UIListSelectedRows(list), (std::vector<int32_t>{1, 3, 4}));
+  // Sorting keeps the same rows selected.
+  UIListSort(list, 0, true);  // names a..e: the ids reverse
+  std::vector<int32_t> ids;
+  for (int32_t row : UIListSelectedRows(list)) ids.push_back(UIListRowID(list, row));
+  EXPECT_EQ(ids, (std::vector<int32_t>{104, 103, 101}));
+  UIListSetColumnWidth(list, 1, 90);
+  EXPECT_EQ(UIListGetColumnWidth(list, 1), 90);
+  EXPECT_EQ(UIListGetColumnWidth(list, 5), 0);
+}
+
+}  // namespace
