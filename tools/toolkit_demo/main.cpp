@@ -13,12 +13,7 @@
 #include <unistd.h>
 
 #include "platform/fourcc.h"
-#include "platform/ui/ui_control.h"
-#include "platform/ui/ui_dialogs.h"
-#include "platform/ui/ui_loop.h"
-#include "platform/ui/ui_menu.h"
-#include "platform/ui/ui_services.h"
-#include "platform/ui/ui_window.h"
+#include "platform/ui/toolkit.h"
 
 namespace {
 
