@@ -19,9 +19,9 @@ void flag(HIParamDef* p) {
   if (p) p->change_flags |= kHIChangeFlagChangedValue;
 }
 
-double fieldValue(const VL_SettingsStruct* s, const VLParamSpec& spec) {
-  const uint8_t* p = reinterpret_cast<const uint8_t*>(s) + spec.settingsOffset;
-  if (spec.kind == kHIParamFloatSlider) {
+double fieldValue(const VL_SettingsStruct* s, const VLParamSpec& desc) {
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(s) + desc.settingsOffset;
+  if (desc.kind == kHIParamFloatSlider) {
     float f;
     std::memcpy(&f, p, 4);
     return f;
@@ -31,13 +31,13 @@ double fieldValue(const VL_SettingsStruct* s, const VLParamSpec& spec) {
   return i;
 }
 
-void storeField(VL_SettingsStruct* s, const VLParamSpec& spec, const HIParamDef& p) {
-  uint8_t* field = reinterpret_cast<uint8_t*>(s) + spec.settingsOffset;
-  if (spec.kind == kHIParamFloatSlider) {
+void storeField(VL_SettingsStruct* s, const VLParamSpec& desc, const HIParamDef& p) {
+  uint8_t* field = reinterpret_cast<uint8_t*>(s) + desc.settingsOffset;
+  if (desc.kind == kHIParamFloatSlider) {
     float f = float(p.u.fs.value);
     std::memcpy(field, &f, 4);
   } else {
-    int32_t i = spec.kind == kHIParamCheckbox ? p.u.cb.value : p.u.pd.value;
+    int32_t i = desc.kind == kHIParamCheckbox ? p.u.cb.value : p.u.pd.value;
     std::memcpy(field, &i, 4);
   }
 }
@@ -97,46 +97,46 @@ HIError VLParamsSetup(const HIInData* in, HIOutData* out, VLGlobalData* globals)
   }
   const VLParamSpec* table = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
-    const VLParamSpec& spec = table[i];
+    const VLParamSpec& desc = table[i];
     HIParamDef def{};
-    def.uu_id = spec.id;
-    def.param_type = spec.kind;
-    const char* name = spec.name;
-    if (spec.id == 2 && globals->hostCreator == QVFourCC("ATve")) name = "";
+    def.uu_id = desc.id;
+    def.param_type = desc.kind;
+    const char* name = desc.name;
+    if (desc.id == 2 && globals->hostCreator == QVFourCC("ATve")) name = "";
     std::snprintf(def.name, sizeof def.name, "%s", name);
-    def.flags = spec.flags;
-    def.ui_flags = spec.uiFlags;
-    def.ui_width = spec.uiWidth;
-    def.ui_height = spec.uiHeight;
-    if (spec.id == kVLParamIdSettings && globals->hostCreator == QVFourCC("PPro")) def.ui_height = 55;
-    switch (spec.kind) {
+    def.flags = desc.flags;
+    def.ui_flags = desc.uiFlags;
+    def.ui_width = desc.uiWidth;
+    def.ui_height = desc.uiHeight;
+    if (desc.id == kVLParamIdSettings && globals->hostCreator == QVFourCC("PPro")) def.ui_height = 55;
+    switch (desc.kind) {
       case kHIParamFloatSlider:
-        def.u.fs.value = def.u.fs.dephault = spec.dephault;
-        def.u.fs.valid_min = spec.validMin;
-        def.u.fs.valid_max = spec.validMax;
-        def.u.fs.slider_min = spec.sliderMin;
-        def.u.fs.slider_max = spec.sliderMax;
-        def.u.fs.precision = spec.precision;
+        def.u.fs.value = def.u.fs.dephault = desc.dephault;
+        def.u.fs.valid_min = desc.validMin;
+        def.u.fs.valid_max = desc.validMax;
+        def.u.fs.slider_min = desc.sliderMin;
+        def.u.fs.slider_max = desc.sliderMax;
+        def.u.fs.precision = desc.precision;
         def.u.fs.curve_tolerance = 0.05f;
         break;
       case kHIParamCheckbox: {
-        int32_t d = spec.id == kVLParamIdEnableLimiter ? int32_t(limiterDefault) : int32_t(spec.dephault);
+        int32_t d = desc.id == kVLParamIdEnableLimiter ? int32_t(limiterDefault) : int32_t(desc.dephault);
         def.u.cb.value = def.u.cb.dephault = d;
         def.u.cb.label = "";
         break;
       }
       case kHIParamPopup: {
-        int32_t d = spec.id == kVLParamIdVideoSystem ? int32_t(videoSystem) : int32_t(spec.dephault);
+        int32_t d = desc.id == kVLParamIdVideoSystem ? int32_t(videoSystem) : int32_t(desc.dephault);
         def.u.pd.value = def.u.pd.dephault = d;
-        def.u.pd.num_choices = spec.choiceCount;
-        def.u.pd.names = spec.choices;
+        def.u.pd.num_choices = desc.choiceCount;
+        def.u.pd.names = desc.choices;
         break;
       }
       case kHIParamArbitraryData: {
-        def.u.arb.id = spec.arbId;
+        def.u.arb.id = desc.arbId;
         HIHandle value = settings;
-        if (spec.id == kVLParamIdHueOffset) value = VLNewClearedHandle(in, kHueOffsetValueSize);
-        if (spec.id == kVLParamIdCurves) value = VLNewClearedHandle(in, kCurvesValueSize);
+        if (desc.id == kVLParamIdHueOffset) value = VLNewClearedHandle(in, kHueOffsetValueSize);
+        if (desc.id == kVLParamIdCurves) value = VLNewClearedHandle(in, kCurvesValueSize);
         if (!value) return kHIErrOutOfMemory;
         def.u.arb.dephault = value;
         break;
@@ -146,13 +146,13 @@ HIError VLParamsSetup(const HIInData* in, HIOutData* out, VLGlobalData* globals)
     }
     HIError err = in->utils->add_param(in->effect_ref, -1, &def);
     if (err) {
-      if (spec.kind == kHIParamArbitraryData) VLDisposeHandle(in, def.u.arb.dephault);
-      if (spec.id < kVLParamIdSettings) VLDisposeHandle(in, settings);
+      if (desc.kind == kHIParamArbitraryData) VLDisposeHandle(in, def.u.arb.dephault);
+      if (desc.id < kVLParamIdSettings) VLDisposeHandle(in, settings);
       return err;
     }
-    globals->indexToId[i] = uint32_t(spec.id);
-    if (spec.id >= 0 && spec.id < kVLParamCount) globals->idToIndex[spec.id] = uint32_t(i);
-    if (spec.id == kVLParamIdSettings && in->utils->register_ui) {
+    globals->indexToId[i] = uint32_t(desc.id);
+    if (desc.id >= 0 && desc.id < kVLParamCount) globals->idToIndex[desc.id] = uint32_t(i);
+    if (desc.id == kVLParamIdSettings && in->utils->register_ui) {
       HICustomUIInfo ui{};
       ui.events = kHICustomUIEventsEffectPanel;
       in->utils->register_ui(in->effect_ref, &ui);

@@ -40,10 +40,10 @@ void DrawIcon(UIAlertKind kind, UIContext* ctx, const UIRect& r) {
 
 }  // namespace
 
-int32_t UIRunAlert(const UIAlertSpec& spec) {
+int32_t UIRunAlert(const UIAlertSpec& desc) {
   UIDialogRequest request;
   request.kind = UIDialogRequest::kAlert;
-  request.alert = spec;
+  request.alert = desc;
   UIDialogAnswer answer;
   if (UITakeScriptedAnswer(request, &answer)) return answer.button;
   if (UINoInputCanArrive()) return kUIAlertDefault;
@@ -51,33 +51,33 @@ int32_t UIRunAlert(const UIAlertSpec& spec) {
   UIFont bold = UISystemFont();
   bold.bold = true;
   int32_t textWidth = kWidth - kTextLeft - 20;
-  int32_t messageHeight = UIMeasureWrappedHeight(bold, spec.message.c_str(), textWidth);
-  int32_t detailHeight = spec.detail.empty() ? 0 : UIMeasureWrappedHeight(UISmallFont(), spec.detail.c_str(), textWidth);
+  int32_t messageHeight = UIMeasureWrappedHeight(bold, desc.message.c_str(), textWidth);
+  int32_t detailHeight = desc.detail.empty() ? 0 : UIMeasureWrappedHeight(UISmallFont(), desc.detail.c_str(), textWidth);
   int32_t textHeight = messageHeight + (detailHeight ? detailHeight + 8 : 0);
   int32_t height = 20 + std::max(kIconSide, textHeight) + 20 + 26 + 16;
   UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, kWidth, height),
-                               spec.title.empty() ? "Alert" : spec.title.c_str());
+                               desc.title.empty() ? "Alert" : desc.title.c_str());
   if (!w) return kUIAlertDefault;
   UIUserPaneProcs icon;
-  UIAlertKind kind = spec.kind;
+  UIAlertKind kind = desc.kind;
   icon.draw = [kind](UIControl* c, UIContext* ctx) { DrawIcon(kind, ctx, UIGetControlBounds(c)); };
   UINewUserPane(w, UIMakeRect(20, 20, kIconSide, kIconSide), icon);
-  UIControl* message = UINewStaticText(w, UIMakeRect(kTextLeft, 20, textWidth, messageHeight), spec.message.c_str());
+  UIControl* message = UINewStaticText(w, UIMakeRect(kTextLeft, 20, textWidth, messageHeight), desc.message.c_str());
   UISetControlFont(message, bold);
   if (detailHeight) {
     UIControl* detail = UINewStaticText(w, UIMakeRect(kTextLeft, 20 + messageHeight + 8, textWidth, detailHeight),
-                                        spec.detail.c_str());
+                                        desc.detail.c_str());
     UISetControlFont(detail, UISmallFont());
   }
   std::vector<std::pair<std::string, uint32_t>> buttons{
-      {spec.defaultButton.empty() ? "OK" : spec.defaultButton, kCmdDefault}};
-  if (!spec.cancelButton.empty()) buttons.push_back({spec.cancelButton, kCmdCancel});
+      {desc.defaultButton.empty() ? "OK" : desc.defaultButton, kCmdDefault}};
+  if (!desc.cancelButton.empty()) buttons.push_back({desc.cancelButton, kCmdCancel});
   std::vector<UIControl*> made = UIAddDialogButtons(w, buttons);
   UISetDefaultButton(w, made[0]);
   if (made.size() > 1) UISetCancelButton(w, made[1]);
-  if (!spec.otherButton.empty()) {
-    int32_t width = std::max(84, int32_t(UIMeasureText(UISystemFont(), spec.otherButton.c_str()).width) + 28);
-    UINewPushButton(w, UIMakeRect(16, height - 16 - 26, width, 26), spec.otherButton.c_str(), kCmdOther);
+  if (!desc.otherButton.empty()) {
+    int32_t width = std::max(84, int32_t(UIMeasureText(UISystemFont(), desc.otherButton.c_str()).width) + 28);
+    UINewPushButton(w, UIMakeRect(16, height - 16 - 26, width, 26), desc.otherButton.c_str(), kCmdOther);
   }
   UIInstallWindowHandler(w, [w](UIEvent& e) {
     if (e.kind != kUIEventCommand) return kQVErrNotHandled;

@@ -28,7 +28,7 @@ struct UIAlertSpec {
   std::string otherButton;    // empty: no third button
 };
 // Runs a modal alert: Return chooses the default, Escape the cancel button.
-int32_t UIRunAlert(const UIAlertSpec& spec);
+int32_t UIRunAlert(const UIAlertSpec& desc);
 
 struct UIFileType {
   std::string name;       // shown in the panel's type popup, e.g. "Presets"
@@ -44,7 +44,7 @@ struct UIPanelSpec {
   std::vector<UIFileType> types;  // open: files shown; save: extension added
 };
 // kQVNoErr with the chosen path, or kQVErrCancelled.
-QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path);
+QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path);
 
 // kQVNoErr with the chosen colour, or kQVErrCancelled.
 QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen);

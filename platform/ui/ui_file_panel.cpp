@@ -62,7 +62,7 @@ std::string Parent(const std::string& folder) {
   return folder.substr(0, slash);
 }
 
-std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelSpec& spec, int32_t typeIndex) {
+std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelSpec& desc, int32_t typeIndex) {
   std::vector<Entry> entries;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return entries;
@@ -75,7 +75,7 @@ std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelSpec& spec
     if (stat(Join(folder, e.name).c_str(), &st) != 0) continue;
     e.folder = S_ISDIR(st.st_mode);
     e.size = st.st_size;
-    if (!e.folder && (spec.kind == kUIPanelFolder || !Matches(e.name, spec.types, typeIndex))) continue;
+    if (!e.folder && (desc.kind == kUIPanelFolder || !Matches(e.name, desc.types, typeIndex))) continue;
     entries.push_back(e);
   }
   closedir(dir);
@@ -96,7 +96,7 @@ std::string SizeText(const Entry& e) {
 }
 
 struct Panel {
-  const UIPanelSpec* spec = nullptr;
+  const UIPanelSpec* desc = nullptr;
   UIWindow* window = nullptr;
   UIControl* path = nullptr;
   UIControl* list = nullptr;
@@ -109,7 +109,7 @@ struct Panel {
 
   void Fill() {
     int32_t typeIndex = types ? UIGetControlValue(types) - 1 : -1;
-    entries = ReadFolder(folder, *spec, typeIndex);
+    entries = ReadFolder(folder, *desc, typeIndex);
     UIListRemoveAll(list);
     for (size_t i = 0; i < entries.size(); ++i)
       UIListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
@@ -131,7 +131,7 @@ struct Panel {
   // Choose: returns true when the panel is done.
   bool Choose() {
     const Entry* sel = Selected();
-    switch (spec->kind) {
+    switch (desc->kind) {
       case kUIPanelOpen:
         if (!sel) return false;
         if (sel->folder) {
@@ -150,8 +150,8 @@ struct Panel {
           return false;
         }
         int32_t typeIndex = types ? UIGetControlValue(types) - 1 : 0;
-        if (!spec->types.empty() && !Matches(file, spec->types, typeIndex)) {
-          const UIFileType& t = spec->types[size_t(std::clamp(typeIndex, 0, int32_t(spec->types.size()) - 1))];
+        if (!desc->types.empty() && !Matches(file, desc->types, typeIndex)) {
+          const UIFileType& t = desc->types[size_t(std::clamp(typeIndex, 0, int32_t(desc->types.size()) - 1))];
           if (!t.extension.empty() && t.extension != "*") file += "." + t.extension;
         }
         std::string full = Join(folder, file);
@@ -175,11 +175,11 @@ struct Panel {
 
 }  // namespace
 
-QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
+QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   if (!path) return kQVErrParam;
   UIDialogRequest request;
   request.kind = UIDialogRequest::kPanel;
-  request.panel = spec;
+  request.panel = desc;
   UIDialogAnswer answer;
   if (UITakeScriptedAnswer(request, &answer)) {
     if (answer.status == kQVNoErr) *path = answer.path;
@@ -188,21 +188,21 @@ QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
   if (UINoInputCanArrive()) return kQVErrCancelled;
 
   Panel p;
-  p.spec = &spec;
+  p.desc = &desc;
   const char* home = std::getenv("HOME");
-  p.folder = !spec.folder.empty() && IsFolder(spec.folder) ? spec.folder : (home ? home : "/");
-  const char* fallbackTitle = spec.kind == kUIPanelSave ? "Save" : spec.kind == kUIPanelFolder ? "Choose a Folder" : "Open";
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 580, 440), spec.title.empty() ? fallbackTitle : spec.title.c_str());
+  p.folder = !desc.folder.empty() && IsFolder(desc.folder) ? desc.folder : (home ? home : "/");
+  const char* fallbackTitle = desc.kind == kUIPanelSave ? "Save" : desc.kind == kUIPanelFolder ? "Choose a Folder" : "Open";
+  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 580, 440), desc.title.empty() ? fallbackTitle : desc.title.c_str());
   if (!w) return kQVErrMemory;
   p.window = w;
   int32_t y = 16;
-  if (!spec.message.empty()) {
-    UINewStaticText(w, UIMakeRect(16, y, 548, 20), spec.message.c_str());
+  if (!desc.message.empty()) {
+    UINewStaticText(w, UIMakeRect(16, y, 548, 20), desc.message.c_str());
     y += 28;
   }
-  if (spec.kind == kUIPanelSave) {
+  if (desc.kind == kUIPanelSave) {
     UINewStaticText(w, UIMakeRect(16, y + 2, 70, 20), "Save As:");
-    p.name = UINewEditText(w, UIMakeRect(90, y, 300, 24), spec.fileName.c_str());
+    p.name = UINewEditText(w, UIMakeRect(90, y, 300, 24), desc.fileName.c_str());
     y += 36;
   }
   UIControl* up = UINewBevelButton(w, UIMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
@@ -210,12 +210,12 @@ QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
   UISetHelpTag(up, "Enclosing folder");
   p.path = UINewStaticText(w, UIMakeRect(60, y, 504, 24), "");
   y += 32;
-  int32_t listBottom = 440 - 16 - 26 - 16 - (spec.types.size() > 1 ? 34 : 0);
+  int32_t listBottom = 440 - 16 - 26 - 16 - (desc.types.size() > 1 ? 34 : 0);
   p.list = UINewList(w, UIRect{y, 16, listBottom, 564});
   UIListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});
-  if (spec.types.size() > 1) {
+  if (desc.types.size() > 1) {
     p.typeMenu = UICreateMenu(-1, "");
-    for (const UIFileType& t : spec.types) UIAppendMenuItem(p.typeMenu, t.name.c_str(), 0);
+    for (const UIFileType& t : desc.types) UIAppendMenuItem(p.typeMenu, t.name.c_str(), 0);
     UINewStaticText(w, UIMakeRect(16, listBottom + 10, 60, 22), "Format:");
     p.types = UINewPopupButton(w, UIMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, 1);
     UIInstallControlHandler(p.types, [&p](UIEvent& e) {
@@ -223,7 +223,7 @@ QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
       return kQVErrNotHandled;
     });
   }
-  const char* chooseTitle = spec.kind == kUIPanelSave ? "Save" : spec.kind == kUIPanelFolder ? "Choose" : "Open";
+  const char* chooseTitle = desc.kind == kUIPanelSave ? "Save" : desc.kind == kUIPanelFolder ? "Choose" : "Open";
   std::vector<UIControl*> buttons = UIAddDialogButtons(w, {{chooseTitle, kCmdChoose}, {"Cancel", kCmdCancel}});
   UISetDefaultButton(w, buttons[0]);
   UISetCancelButton(w, buttons[1]);
@@ -232,7 +232,7 @@ QVStatus UIRunFilePanel(const UIPanelSpec& spec, std::string* path) {
     const Entry* sel = p.Selected();
     if (sel && sel->folder) {
       p.Enter(Join(p.folder, sel->name));
-    } else if (sel && p.spec->kind == kUIPanelSave) {
+    } else if (sel && p.desc->kind == kUIPanelSave) {
       UISetEditText(p.name, sel->name.c_str());
     } else if (p.Choose()) {
       UIEndModal(p.window, 1);

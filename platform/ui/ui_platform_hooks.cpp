@@ -38,15 +38,15 @@ void* ShowOnMain(void* parameter) {
   AlertCall* call = static_cast<AlertCall*>(parameter);
   const PLAlertRequest& r = *call->request;
   bool fatal = r.level == kPLAlertLevelFatal;
-  UIAlertSpec spec;
-  spec.kind = fatal ? kUIAlertStop : r.kind == kPLAlertError ? kUIAlertNote : kUIAlertCaution;
-  spec.title = r.title ? r.title : "";
-  spec.message = r.message ? r.message : "";
-  spec.detail = r.detail ? r.detail : "";
-  spec.defaultButton = r.defaultButton ? r.defaultButton : (fatal ? "Quit" : "OK");
-  if (r.kind == kPLAlertConfirm) spec.cancelButton = r.otherButton ? r.otherButton : (fatal ? "Quit" : "Cancel");
-  if (r.kind == kPLAlertAlternatives && r.otherButton) spec.cancelButton = r.otherButton;
-  call->answer = UIRunAlert(spec) == kUIAlertDefault ? kPLAnswerDefault : kPLAnswerOther;
+  UIAlertSpec desc;
+  desc.kind = fatal ? kUIAlertStop : r.kind == kPLAlertError ? kUIAlertNote : kUIAlertCaution;
+  desc.title = r.title ? r.title : "";
+  desc.message = r.message ? r.message : "";
+  desc.detail = r.detail ? r.detail : "";
+  desc.defaultButton = r.defaultButton ? r.defaultButton : (fatal ? "Quit" : "OK");
+  if (r.kind == kPLAlertConfirm) desc.cancelButton = r.otherButton ? r.otherButton : (fatal ? "Quit" : "Cancel");
+  if (r.kind == kPLAlertAlternatives && r.otherButton) desc.cancelButton = r.otherButton;
+  call->answer = UIRunAlert(desc) == kUIAlertDefault ? kPLAnswerDefault : kPLAnswerOther;
   return nullptr;
 }
 

@@ -180,27 +180,27 @@ QVStatus HandleCommand(UIEvent& e) {
   if (e.kind != kUIEventCommand) return kQVErrNotHandled;
   switch (e.command) {
     case kCmdOpen: {
-      UIPanelSpec spec;
-      spec.kind = kUIPanelOpen;
-      spec.types = {{"Presets", "vlpreset"}, {"Cube LUTs", "cube"}, {"All Files", "*"}};
+      UIPanelSpec desc;
+      desc.kind = kUIPanelOpen;
+      desc.types = {{"Presets", "vlpreset"}, {"Cube LUTs", "cube"}, {"All Files", "*"}};
       std::string path;
-      SetStatus(UIRunFilePanel(spec, &path) == kQVNoErr ? "Opened " + path : "Open cancelled");
+      SetStatus(UIRunFilePanel(desc, &path) == kQVNoErr ? "Opened " + path : "Open cancelled");
       return kQVNoErr;
     }
     case kCmdSave: {
-      UIPanelSpec spec;
-      spec.kind = kUIPanelSave;
-      spec.fileName = "Grade";
-      spec.types = {{"ASC CDL", "cdl"}};
+      UIPanelSpec desc;
+      desc.kind = kUIPanelSave;
+      desc.fileName = "Grade";
+      desc.types = {{"ASC CDL", "cdl"}};
       std::string path;
-      SetStatus(UIRunFilePanel(spec, &path) == kQVNoErr ? "Saved as " + path : "Save cancelled");
+      SetStatus(UIRunFilePanel(desc, &path) == kQVNoErr ? "Saved as " + path : "Save cancelled");
       return kQVNoErr;
     }
     case kCmdFolder: {
-      UIPanelSpec spec;
-      spec.kind = kUIPanelFolder;
+      UIPanelSpec desc;
+      desc.kind = kUIPanelFolder;
       std::string path;
-      SetStatus(UIRunFilePanel(spec, &path) == kQVNoErr ? "Folder " + path : "No folder chosen");
+      SetStatus(UIRunFilePanel(desc, &path) == kQVNoErr ? "Folder " + path : "No folder chosen");
       return kQVNoErr;
     }
     case kCmdColour: {

@@ -34,11 +34,11 @@ TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
   UIQueueDialogAnswer({0, kQVNoErr, "/tmp/out.cdl", {}});
   UIQueueDialogAnswer({0, kQVErrCancelled, "", {}});
   UIQueueDialogAnswer({0, kQVNoErr, "", UIColor{0.5, 0.25, 1, 1}});
-  UIAlertSpec spec;
-  spec.message = "Save changes?";
-  spec.cancelButton = "Cancel";
-  spec.otherButton = "Don't Save";
-  EXPECT_EQ(UIRunAlert(spec), kUIAlertOther);
+  UIAlertSpec desc;
+  desc.message = "Save changes?";
+  desc.cancelButton = "Cancel";
+  desc.otherButton = "Don't Save";
+  EXPECT_EQ(UIRunAlert(desc), kUIAlertOther);
   UIPanelSpec save;
   save.kind = kUIPanelSave;
   save.types = {{"ASC CDL", "cdl"}};
@@ -59,16 +59,16 @@ TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
 }
 
 TEST_F(UIDialogTest, DrawnAlertAnswersReturnAndEscape) {
-  UIAlertSpec spec;
-  spec.kind = kUIAlertCaution;
-  spec.message = "Replace the preset?";
-  spec.cancelButton = "Cancel";
+  UIAlertSpec desc;
+  desc.kind = kUIAlertCaution;
+  desc.message = "Replace the preset?";
+  desc.cancelButton = "Cancel";
   UIInjectKey(kUIKeyReturn);
-  EXPECT_EQ(UIRunAlert(spec), kUIAlertDefault);
+  EXPECT_EQ(UIRunAlert(desc), kUIAlertDefault);
   UIInjectKey(kUIKeyEscape);
-  EXPECT_EQ(UIRunAlert(spec), kUIAlertCancel);
+  EXPECT_EQ(UIRunAlert(desc), kUIAlertCancel);
   // Nothing scripted and no input to come: the default, without hanging.
-  EXPECT_EQ(UIRunAlert(spec), kUIAlertDefault);
+  EXPECT_EQ(UIRunAlert(desc), kUIAlertDefault);
 }
 
 TEST_F(UIDialogTest, PlatformAlertsShowAsToolkitWindowsFromAnyThread) {
