@@ -4,16 +4,15 @@
 // channels R, G, B (or Y, Cb, Cr) 0 to 2.
 #pragma once
 
-#include "core/pixel_vector.h"
-
 #include <cstddef>
 #include <cstdint>
 
-// A per-pass constant, broadcast to all four lanes once when it is set.
+// A per-pass constant, broadcast once when it is set to as many lanes as the
+// widest kernel loads at a time.
 struct VLBroadcast {
-  FBPixelFloatVector v;
+  alignas(32) float lanes[8];
   VLBroadcast& operator=(float x) {
-    v = vSet(x);
+    for (float& lane : lanes) lane = x;
     return *this;
   }
 };

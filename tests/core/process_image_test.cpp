@@ -1,6 +1,7 @@
 #include "core/process_image.h"
 
 #include "core/engine_lock.h"
+#include "core/process_pass_internal.h"
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
 #include "core/task_pool.h"
@@ -164,11 +165,14 @@ void expectMatchesReference(const FBFrameStruct* in, const FBFrameStruct* out, c
   EXPECT_GE(double(close), 0.99 * double(values)) << what << ": worst difference " << worst;
 }
 
-TEST(ProcessImage, MatchesTheReferenceInlineAndInBands) {
-  struct Case {
-    const char* name;
-    VL_SettingsStruct settings;
-  } cases[] = {
+struct SettingsCase {
+  const char* name;
+  VL_SettingsStruct settings;
+};
+
+// Settings that between them run every stage and every limiter method.
+std::vector<SettingsCase> passCases() {
+  std::vector<SettingsCase> cases = {
       {"every section, clip method 3", fullCorrection(3)},
       {"clip method 1, secondary previews", fullCorrection(1, true)},
       {"clip method 2", fullCorrection(2)},
@@ -176,8 +180,12 @@ TEST(ProcessImage, MatchesTheReferenceInlineAndInBands) {
       {"defaults", defaults()},
   };
   cases[3].settings.limiter_preview = 1;
+  return cases;
+}
+
+TEST(ProcessImage, MatchesTheReferenceInlineAndInBands) {
   FramePtr in = randomFrame(61, 37, 5);  // width not a multiple of 4, odd height
-  for (const Case& c : cases) {
+  for (const SettingsCase& c : passCases()) {
     VL_EngineLockGuard hold;
     VL_UpdateProcessingTables(&c.settings);
     std::vector<FramePtr> outs;
@@ -413,6 +421,35 @@ TEST(ProcessImage, EngineLockKeepsCallersApart) {
   tb.join();
   EXPECT_TRUE(okA);
   EXPECT_TRUE(okB);
+}
+
+// The eight-lane kernel must give the four-lane kernel's results bit for
+// bit, whichever lanes a pixel shares a vector with: rows of 44 floats put
+// every other row, and bands of 9 rows, half a wide vector off.
+TEST(ProcessImage, WideKernelEqualsFourLaneKernel) {
+  if (!VL_PassWideAvailable()) GTEST_SKIP() << "no eight-lane kernel on this processor";
+  FramePtr in = randomFrame(41, 37, 11, -0.5f, 2.5f);
+  const float odd[] = {NAN, INFINITY, -INFINITY, -0.0f, 3e38f, -3e38f, 1.0f, 1e-40f, 0.0f};
+  for (size_t i = 0; i < sizeof odd / sizeof odd[0]; ++i) planeRow(in.get(), int(i % 3), uint32_t(i * 4))[i] = odd[i];
+  struct Lanes {
+    ~Lanes() { VL_SetPassLanes(0); }
+  } restore;
+  for (const SettingsCase& c : passCases()) {
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&c.settings);
+    std::vector<FramePtr> outs;
+    for (uint32_t lanes : {4u, 8u})
+      for (uint32_t n : {1u, 4u}) {
+        VL_SetPassLanes(lanes);
+        Pool pool(n);
+        FramePtr out = makeFrame(in->width, in->height, kFBPixFormatPlanarFloat);
+        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+        outs.push_back(std::move(out));
+      }
+    for (size_t i = 1; i < outs.size(); ++i)
+      EXPECT_EQ(0, memcmp(outs[0]->baseAddr, outs[i]->baseAddr, size_t(outs[0]->planeBytes) * 4))
+          << c.name << ": run " << i << " differs from the four-lane kernel inline";
+  }
 }
 
 }  // namespace
