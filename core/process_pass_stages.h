@@ -103,7 +103,7 @@ void levelsInput(const VLPassSetup& S, RGB& c) {
     V t = vConst(S.recoveryThreshold), y = lumaOf(c);
     // Lanes at or above the threshold, with a luma to divide by.
     Mask hit = vGE(y, t) & vGT(vAbs(y), vSet(0.0f));
-    scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
+    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
   }
   c.r = vConst(S.inGain[0]) * c.r + vConst(S.inOffset[0]);
   c.g = vConst(S.inGain[1]) * c.g + vConst(S.inOffset[1]);
@@ -266,10 +266,12 @@ void hslCurves(const VLPassSetup& S, RGB& c) {
   V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
   Mask colour = vGT(d, vSet(0.0f));
   V safeD = vSelect(colour, d, vSet(1.0f));
-  V hr = (c.g - c.b) / safeD;
-  hr = vSelect(vLT(hr, vSet(0.0f)), hr + vSet(6.0f), hr);
-  V hg = (c.b - c.r) / safeD + vSet(2.0f), hb = (c.r - c.g) / safeD + vSet(4.0f);
-  V h = vSelect(vGE(c.r, mx), hr, vSelect(vGE(c.g, mx), hg, hb)) * vSet(1.0f / 6.0f);
+  // One division: the difference of the other two channels, taken for the
+  // largest channel, then that channel's sixth of the turn added.
+  Mask rMax = vGE(c.r, mx), gMax = vGE(c.g, mx);
+  V t = vSelect(rMax, c.g - c.b, vSelect(gMax, c.b - c.r, c.r - c.g)) / safeD;
+  V h = vSelect(rMax, vSelect(vLT(t, vSet(0.0f)), t + vSet(6.0f), t), t + vSelect(gMax, vSet(2.0f), vSet(4.0f)));
+  h = h * vSet(1.0f / 6.0f);
   h = vSelect(colour, h, vSet(0.0f));
   V s = vSelect(colour, hslSaturation(d, sum, l), vSet(0.0f));
 
