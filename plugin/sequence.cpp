@@ -104,9 +104,10 @@ HIError VLSequenceResetup(HIInData* in, HIOutData* out, HIParamDef* const params
     if (!record) return kHIErrOutOfMemory;
     if (old && size == kVLSeqDataSizeOldWithSettings) {
       // An older form carrying a whole settings record at its start.
+      // A settings value shorter than a record is first replaced by a whole one.
       HIParamDef* settings = VLParamById(params, globals, 1);
       if (settings && settings->param_type == kHIParamArbitraryData &&
-          VLGetHandleSize(in, settings->u.arb.value) >= uint64_t(kVLSettingsByteCount)) {
+          VLEnsureWholeSettingsValue(in, &settings->u.arb.value) == kHINoErr) {
         VLLockedHandle from(in, old);
         VLLockedHandle to(in, settings->u.arb.value);
         if (from.data() && to.data()) std::memcpy(to.data(), from.data(), kVLSettingsByteCount);

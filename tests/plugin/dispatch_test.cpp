@@ -1,5 +1,6 @@
 // Entry point, global setup per host, and the sequence-data life cycle.
 #include <cstring>
+#include <vector>
 
 #include "plugin/plugin_data.h"
 #include "tests/plugin/plugin_test_host.h"
@@ -156,6 +157,35 @@ TEST(PluginSequence, OlderFlattenedFormsBecomeTheCurrentRecord) {
     EXPECT_NE(seq.settingsCopy, 0u);
     EXPECT_EQ(seq.selectedPoint[0], 0);  // a fresh zero-filled record
     EXPECT_EQ(t.settings().hsl[0].saturation, size == 67304 ? 123.0f : 100.0f) << size;
+  }
+}
+
+// A settings value shorter than a record is replaced by a whole one before an
+// older sequence record or a transfer writes a record into it; the host keeps
+// the new value.
+TEST(PluginSequence, AWholeRecordReachesAShortSettingsValue) {
+  VL_SettingsStruct carried = DefaultSettings();
+  carried.hsl[2].gamma = 1.5f;
+  uint8_t shortValue[100] = {};
+  {
+    PluginTestHost t;
+    SHSetArbValue(&t.host, t.index(1), SHHandleFromBytes(shortValue, sizeof shortValue));
+    ASSERT_EQ(SHSendCommand(&t.host, kHICmdSequenceSetdown), kHINoErr);
+    std::vector<uint8_t> old(67304, 0);
+    std::memcpy(old.data(), &carried, sizeof carried);
+    t.host.sequence_data = SHHandleFromBytes(old.data(), old.size());
+    ASSERT_EQ(SHSendCommand(&t.host, kHICmdSequenceResetup), kHINoErr);
+    ASSERT_EQ(HIGetHandleSize(t.settingsHandle()), 33556u);
+    EXPECT_EQ(t.settings().hsl[2].gamma, 1.5f);
+  }
+  {
+    PluginTestHost t;
+    SHSetArbValue(&t.host, t.index(1), SHHandleFromBytes(shortValue, sizeof shortValue));
+    HISettingsRequest request{0, 99, 33556, 0, &carried};
+    ASSERT_EQ(SHSendCommand(&t.host, kHICmdCompletelyGeneral, &request), kHINoErr);
+    EXPECT_EQ(request.result, 0);
+    ASSERT_EQ(HIGetHandleSize(t.settingsHandle()), 33556u);
+    EXPECT_EQ(t.settings().hsl[2].gamma, 1.5f);
   }
 }
 

@@ -417,14 +417,33 @@ void SHUnloadPlugin(SHHost* host) {
   activeHost.compare_exchange_strong(expected, nullptr);
 }
 
+namespace {
+
+// The effect edits an arbitrary-data value in place, or hands back a new
+// handle (having disposed of the old one): the host keeps what it got back.
+void takeBackArbValues(SHHost* host, const Call& call) {
+  std::lock_guard<std::recursive_mutex> lock(host->params_lock);
+  for (size_t i = 1; i < call.defs.size() && i < host->params.size(); ++i) {
+    const HIParamDef& d = call.defs[i];
+    SHParam& p = host->params[i];
+    if (d.param_type == kHIParamArbitraryData && d.u.arb.value != p.def.u.arb.value) p.def.u.arb.value = d.u.arb.value;
+  }
+}
+
+}  // namespace
+
 HIError SHSendCommand(SHHost* host, HICommand command, void* extra) {
   Call call;
   call.host = host;
-  if (command != kHICmdGlobalSetup && command != kHICmdParamsSetup && command != kHICmdGlobalSetdown) {
+  const bool live =
+      command != kHICmdGlobalSetup && command != kHICmdParamsSetup && command != kHICmdGlobalSetdown;
+  if (live) {
     HIError err = prepareParams(host, &call, true);
     if (err) return err;
   }
-  return dispatch(host, &call, command, extra, nullptr);
+  HIError err = dispatch(host, &call, command, extra, nullptr);
+  if (live) takeBackArbValues(host, call);
+  return err;
 }
 
 HIError SHStartEffect(SHHost* host) {
@@ -596,16 +615,12 @@ HIError SHUserSetValue(SHHost* host, int32_t index, double value, int32_t time) 
   HIUserChangedParamExtra extra{index};
   err = dispatch(host, &call, kHICmdUserChangedParam, &extra, nullptr);
   // Take back what the plug-in says it changed.
+  takeBackArbValues(host, call);
   std::lock_guard<std::recursive_mutex> lock(host->params_lock);
   for (size_t i = 1; i < call.defs.size() && i < host->params.size(); ++i) {
     HIParamDef& d = call.defs[i];
     SHParam& p = host->params[i];
-    if (d.param_type == kHIParamArbitraryData) {
-      // The effect edits the value in place, or hands back a new handle
-      // (having disposed of the old one).
-      if (d.u.arb.value != p.def.u.arb.value) p.def.u.arb.value = d.u.arb.value;
-      continue;
-    }
+    if (d.param_type == kHIParamArbitraryData) continue;
     if (!(d.change_flags & kHIChangeFlagChangedValue)) continue;
     if (p.keys.empty()) {
       storeValue(&p.def, loadValue(d));
