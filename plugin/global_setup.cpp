@@ -45,9 +45,12 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
 
   HIHandle handle = VLNewClearedHandle(in, kVLGlobalDataSize);
   if (!handle) return kHIErrOutOfMemory;
-  out->global_data = handle;
   auto* g = static_cast<VLGlobalData*>(VLLockHandle(in, handle));
-  if (!g) return kHIErrOutOfMemory;
+  if (!g) {
+    VLDisposeHandle(in, handle);
+    return kHIErrOutOfMemory;
+  }
+  out->global_data = handle;
   std::memset(g, 0, sizeof *g);
 
   g->hostCreator = in->appl_id;

@@ -1,6 +1,8 @@
 // Render and smart render through the stand-in host, against the engine's
 // own processing of the same frame.
 #include <cstring>
+#include <set>
+#include <vector>
 #include <thread>
 
 #include "core/engine_lock.h"
@@ -142,6 +144,46 @@ TEST(PluginRender, PixelsMatchTheEnginesOwnProcessing) {
   }
 }
 
+// The output keeps the input's alpha bit for bit in every layout, whatever
+// the correction does to the colour.
+TEST(PluginRender, OutputKeepsTheInputAlphaExactly) {
+  struct Alpha {
+    SHLayout layout;
+    size_t offset, size;  // where alpha sits in a pixel
+  };
+  const Alpha where[] = {{kSHLayoutARGB8, 0, 1},     {kSHLayoutARGB16, 0, 2},    {kSHLayoutARGBFloat, 0, 4},
+                         {kSHLayoutBGRA8, 3, 1},     {kSHLayoutBGRAFloat, 12, 4}, {kSHLayoutVUYA8, 3, 1},
+                         {kSHLayoutVUYAFloat, 12, 4}, {kSHLayoutPProARGBFloat, 0, 4}};
+  for (const Case& c : kCases) {
+    const Alpha* a = nullptr;
+    for (const Alpha& w : where) {
+      if (w.layout == c.layout) a = &w;
+    }
+    ASSERT_NE(a, nullptr);
+    PluginTestHost t(code(c.host));
+    VL_SettingsStruct s = strongCorrection();
+    s.hslEnable = s.hslControlsEnable = 1;
+    s.hsl[0].enable = 1;
+    s.hsl[0].brightness = 40.0f;  // pushes colours past white
+    t.setSettings(s);
+    SHFrame in = inputFrame(c.layout, 1), out = outputFrame(c.layout);
+    ASSERT_EQ(SHRender(&t.host, in, &out, 0, c.smart), kHINoErr);
+    const size_t bpp = size_t(SHGetLayoutInfo(c.layout).bytes_per_pixel);
+    std::set<std::vector<uint8_t>> seen;
+    for (int32_t y = 0; y < kHeight; ++y) {
+      const uint8_t* ri = static_cast<const uint8_t*>(in.world.data) + size_t(y) * size_t(in.world.row_bytes);
+      const uint8_t* ro = static_cast<const uint8_t*>(out.world.data) + size_t(y) * size_t(out.world.row_bytes);
+      for (int32_t x = 0; x < kWidth; ++x) {
+        const uint8_t* pi = ri + size_t(x) * bpp + a->offset;
+        ASSERT_EQ(std::memcmp(pi, ro + size_t(x) * bpp + a->offset, a->size), 0)
+            << c.host << " " << SHGetLayoutInfo(c.layout).name << " at " << x << "," << y;
+        seen.insert(std::vector<uint8_t>(pi, pi + a->size));
+      }
+    }
+    EXPECT_GT(seen.size(), 2u) << "the test picture carries varied alpha";
+  }
+}
+
 // The tables stand for the last record built; an unchanged record in the
 // same sequence and load uses them as they are.
 TEST(PluginRender, TablesAreRebuiltOnlyWhenTheRecordChanges) {
@@ -164,6 +206,49 @@ TEST(PluginRender, TablesAreRebuiltOnlyWhenTheRecordChanges) {
   SHFrame third = outputFrame(kSHLayoutARGB8);
   ASSERT_EQ(SHRender(&t.host, in, &third, 0, false), kHINoErr);
   EXPECT_TRUE(samePixels(third, engineRender(in, kFBPixFormatBGRA, s, true)));
+}
+
+// The tables are kept only for the same sequence, the same load of the code
+// and the same record: another sequence with an equal record, or tables
+// built by another load, rebuild them.
+TEST(PluginRender, AnotherSequenceOrAnotherLoadRebuildsTheTables) {
+  for (int which = 0; which < 2; ++which) {
+    PluginTestHost t;
+    VL_SettingsStruct s = strongCorrection();
+    t.setSettings(s);
+    SHFrame in = inputFrame(kSHLayoutARGB8), first = outputFrame(kSHLayoutARGB8);
+    ASSERT_EQ(SHRender(&t.host, in, &first, 0, false), kHINoErr);
+    HIHandle sequenceA = t.host.sequence_data;
+    if (which == 0) {
+      // A second instance whose last-build copy equals the record.
+      ASSERT_EQ(SHSendCommand(&t.host, kHICmdSequenceSetup), kHINoErr);
+      auto* seqA = static_cast<VLSeqData*>(HILockHandle(sequenceA));
+      auto* seqB = static_cast<VLSeqData*>(HILockHandle(t.host.sequence_data));
+      auto copyA = reinterpret_cast<HIHandle>(uintptr_t(seqA->settingsCopy));
+      auto copyB = reinterpret_cast<HIHandle>(uintptr_t(seqB->settingsCopy));
+      std::memcpy(HILockHandle(copyB), HILockHandle(copyA), sizeof(VL_SettingsStruct));
+      HIUnlockHandle(copyA);
+      HIUnlockHandle(copyB);
+      HIUnlockHandle(sequenceA);
+      HIUnlockHandle(t.host.sequence_data);
+    } else {
+      auto* g = static_cast<VLGlobalData*>(HILockHandle(t.host.global_data));
+      g->lastBuildCode ^= 0x10;  // as if another load of the plug-in had built them
+      HIUnlockHandle(t.host.global_data);
+    }
+    {
+      VL_EngineLockGuard engine;
+      VL_SettingsStruct other = DefaultSettings();
+      VL_UpdateProcessingTables(&other);
+    }
+    SHFrame second = outputFrame(kSHLayoutARGB8);
+    ASSERT_EQ(SHRender(&t.host, in, &second, 0, false), kHINoErr);
+    EXPECT_TRUE(samePixels(second, first)) << (which == 0 ? "another sequence" : "another load");
+    if (which == 0) {
+      SHSendCommand(&t.host, kHICmdSequenceSetdown);
+      t.host.sequence_data = sequenceA;
+    }
+  }
 }
 
 TEST(PluginRender, ByteReversedRecordRendersLikeItsNativeTwin) {
