@@ -27,6 +27,14 @@ TEST(PluginGlobalSetup, EachHostSignature) {
     EXPECT_EQ(t.host.plugin_version, 1603381u);
     EXPECT_EQ(t.host.out_flags, 0x2008471u);
     EXPECT_EQ(alertsContaining("wrong flavor"), c.warned ? 1 : 0) << c.code;
+    if (c.warned) {
+      const PLRecordedAlert a = PLAlertScriptRecorded().back();
+      EXPECT_EQ(a.title, "Velmora 3 PI");
+      EXPECT_EQ(a.message,
+                "The wrong flavor of the Velmora plug-in is installed for use with this application. Please "
+                "re-install using the \"AE Compatible\" installer.");
+      EXPECT_EQ(a.level, 1);
+    }
     auto* g = static_cast<VLGlobalData*>(HILockHandle(t.host.global_data));
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(HIGetHandleSize(t.host.global_data), 1344u);
@@ -74,7 +82,10 @@ TEST(PluginDispatch, DoDialogPointsToTheFullInterface) {
   auto alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 1u);
   EXPECT_EQ(alerts[0].title, "Velmora");
-  EXPECT_NE(alerts[0].message.find("\"Full Interface\" button"), std::string::npos);
+  EXPECT_EQ(alerts[0].message,
+            "Please use the \"Full Interface\" button in the Velmora parameters. You may need to twirl open the "
+            "parameters if they are not already open and displaying the Velmora logo and buttons.");
+  EXPECT_EQ(alerts[0].level, 3);
 }
 
 TEST(PluginGlobalSetdown, LastSetdownDisposesTheGlobalData) {
