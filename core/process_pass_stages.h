@@ -277,9 +277,10 @@ void hslCurves(const VLPassSetup& S, RGB& c) {
 
   V shifted = h + vSet(0.5f);
   shifted = vSelect(vGT(shifted, vSet(1.0f)), shifted - vSet(1.0f), shifted);
-  h = h + tableAt(S.curveHue, shifted);
-  s = s * tableAt(S.curveSaturation, shifted);
-  l = l * tableAt(S.curveLuma, shifted);
+  Index i = vIndex(shifted);  // all three curves are functions of hue
+  h = h + vGather(S.curveHue, i);
+  s = s * vGather(S.curveSaturation, i);
+  l = l * vGather(S.curveLuma, i);
 
   V q = vSelect(vLE(l, vSet(0.5f)), l * (vSet(1.0f) + s), l + s - l * s);
   V p = vSet(2.0f) * l - q;
@@ -296,7 +297,7 @@ void secondary(const VLPassSecondary& K, RGB& c) {
     V luma = vSet(1.0f) - (vAbs(dy) - vConst(K.lumaTol)) * vConst(K.invSoftSquared);
     chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
     luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
-    key = vMax(vMax(chroma * luma, vSet(0.0f)), key);
+    key = vMax(chroma * luma, key);  // both terms lie in 0..1, NaN never survives the clamps
   }
   // The plain correction leaves unkeyed lanes exactly as they are, so a
   // vector with no lane keyed skips the correction altogether.
