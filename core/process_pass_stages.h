@@ -348,21 +348,31 @@ inline V compositeChroma(V u, V v) {
   return vSqrt(vMax(hu * hu + hv * hv, vSet(1.0f)));
 }
 
+// Each step works from the luma, chroma and composite magnitude of the colour
+// it is given; they are recomputed only after a step changed a lane.
 void limiter(const VLPassSetup& S, RGB& c) {
   const V zero = vSet(0.0f);
+  V y = lumaOf(c);
   if (S.softClip) {
-    V y = lumaOf(c), k = vConst(S.knee);
+    V k = vConst(S.knee);
     Mask hit = vGE(y, k);
-    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - k) * vConst(S.invMaxMinusKnee) * vConst(S.whiteMinusKnee) + k, y));
+    if (vAny(hit)) {
+      scaleLanes(c, hit, safeRatio((y - k) * vConst(S.invMaxMinusKnee) * vConst(S.whiteMinusKnee) + k, y));
+      y = lumaOf(c);
+    }
   }
   {
-    V y = lumaOf(c), m = vConst(S.lumaMax);
+    V m = vConst(S.lumaMax);
     Mask hit = vGE(y, m);
-    if (vAny(hit)) scaleLanes(c, hit, safeRatio(m, y));
+    if (vAny(hit)) {
+      scaleLanes(c, hit, safeRatio(m, y));
+      y = lumaOf(c);
+    }
   }
+  YUV p = {y, uOf(c), vOf(c)};
+  V chroma = compositeChroma(p.u, p.v);
   {
-    YUV p = toYUV(c);
-    V chroma = compositeChroma(p.u, p.v), a = vSet(100.0f) * p.y + chroma, maxV = vConst(S.compositeMax);
+    V a = vSet(100.0f) * p.y + chroma, maxV = vConst(S.compositeMax);
     Mask hit = vGE(a, maxV);
     if (vAny(hit)) {
       RGB out = c;
@@ -378,11 +388,12 @@ void limiter(const VLPassSetup& S, RGB& c) {
         scaleLanes(out, hit, safeRatio(maxV, a));
       }
       c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+      p = toYUV(c);
+      chroma = compositeChroma(p.u, p.v);
     }
   }
   {
-    YUV p = toYUV(c);
-    V chroma = compositeChroma(p.u, p.v), b = vSet(100.0f) * p.y - chroma, minV = vConst(S.compositeMin);
+    V b = vSet(100.0f) * p.y - chroma, minV = vConst(S.compositeMin);
     Mask hit = vLE(b, minV);
     if (vAny(hit)) {
       RGB out = c;
