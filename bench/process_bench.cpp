@@ -4,6 +4,7 @@
 #include "core/engine_lock.h"
 #include "core/frame_buffer.h"
 #include "core/process_image.h"
+#include "core/process_pass_internal.h"
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
 
@@ -65,10 +66,12 @@ VL_SettingsStruct correction(bool full) {
   return s;
 }
 
-// Arguments: size index, full correction (0 or 1), thread count (0 = all).
+// Arguments: size index, full correction (0 or 1), thread count (0 = all),
+// kernel lanes (0 = the widest the processor runs, 4 = the baseline kernel).
 void BM_ProcessImage(benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
   uint32_t threads = BenchUsePool(state.range(2));
+  VL_SetPassLanes(uint32_t(state.range(3)));
   FBFrameStruct *in = nullptr, *out = nullptr;
   FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat);
   FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
@@ -93,6 +96,7 @@ void BM_ProcessImage(benchmark::State& state) {
     ProcessImage(in, out, 0, 0);
     benchmark::ClobberMemory();
   }
+  VL_SetPassLanes(0);
   state.counters["threads"] = threads;
   state.counters["MP/s"] =
       benchmark::Counter(double(size.w) * size.h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
@@ -103,8 +107,9 @@ void BM_ProcessImage(benchmark::State& state) {
 void processArgs(benchmark::internal::Benchmark* b) {
   for (int64_t size = 0; size < 2; ++size)
     for (int64_t full = 0; full < 2; ++full)
-      for (int64_t threads : {int64_t(1), int64_t(2), int64_t(8), int64_t(0)}) b->Args({size, full, threads});
-  b->ArgNames({"size", "full", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
+      for (int64_t threads : {int64_t(1), int64_t(2), int64_t(8), int64_t(0)}) b->Args({size, full, threads, 0});
+  for (int64_t threads : {int64_t(1), int64_t(8)}) b->Args({0, 1, threads, 4});
+  b->ArgNames({"size", "full", "threads", "lanes"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 BENCHMARK(BM_ProcessImage)->Apply(processArgs);
