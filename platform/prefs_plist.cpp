@@ -115,19 +115,27 @@ std::string PLPlistCleanText(const std::string& text) {
   while (i < text.size()) {
     unsigned char c = (unsigned char)text[i];
     size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    bool valid = len > 0 && i + len <= text.size() && !(len == 2 && c < 0xC2);
-    for (size_t k = 1; valid && k < len; ++k) valid = ((unsigned char)text[i + k] & 0xC0) == 0x80;
+    bool valid = len > 0 && i + len <= text.size();
+    uint32_t cp = len == 1 ? c : len == 2 ? (c & 0x1Fu) : len == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    for (size_t k = 1; valid && k < len; ++k) {
+      unsigned char t = (unsigned char)text[i + k];
+      valid = (t & 0xC0) == 0x80;
+      cp = (cp << 6) | (t & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 and
+    // would make the whole file unreadable.
+    const uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (valid && (cp < least[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) valid = false;
     if (!valid) {  // a stray byte: read it as Latin-1
       out += char(0xC0 | (c >> 6));
       out += char(0x80 | (c & 0x3F));
       ++i;
       continue;
     }
-    if (len == 1 && c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-      ++i;
-      continue;
-    }
-    out.append(text, i, len);
+    // Characters XML cannot hold: control characters other than tab and
+    // line ends, and U+FFFE and U+FFFF.
+    bool allowed = cp >= 0x20 ? (cp != 0xFFFE && cp != 0xFFFF) : (cp == '\t' || cp == '\n' || cp == '\r');
+    if (allowed) out.append(text, i, len);
     i += len;
   }
   return out;

@@ -61,9 +61,15 @@ class FileLock {
  public:
   explicit FileLock(const std::string& path) {
     fd_ = open((path + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-    if (fd_ >= 0) {
-      while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-      }
+    if (fd_ < 0) return;
+    int rc;
+    while ((rc = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) {  // not locked: say so rather than write unprotected
+      int err = errno;
+      close(fd_);
+      fd_ = -1;
+      errno = err;
     }
   }
   ~FileLock() {

@@ -102,6 +102,30 @@ TEST_F(PrefsStore, TextIsKeptValidForTheFile) {
   std::string s;
   ASSERT_TRUE(PLPrefsGetString(kDomain, "latin", &s));
   EXPECT_EQ(s, "caf\xC3\xA9x");
+
+  // Byte runs that look like UTF-8 but are not (or are characters XML
+  // cannot hold) must not make the file unreadable for every other key.
+  struct Case {
+    const char* stored;
+    const char* read;
+  };
+  const Case cases[] = {
+      {"a\xED\xA0\x80", "a\xC3\xAD\xC2\xA0\xC2\x80"},  // a surrogate: three Latin-1 bytes
+      {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},  // past U+10FFFF
+      {"\xE0\x80\x80", "\xC3\xA0\xC2\x80\xC2\x80"},  // overlong
+      {"x\xEF\xBF\xBEy", "xy"},                           // U+FFFE is dropped
+      {"\xF0\x9F\x8E\xAC \xE2\x82\xAC", "\xF0\x9F\x8E\xAC \xE2\x82\xAC"},  // kept as is
+  };
+  for (const Case& c : cases) {
+    PLPrefsSetString(kDomain, "text", c.stored);
+    PLPrefsSetInt32(kDomain, "other", 7);
+    ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+    PLPrefsDiscard(kDomain);
+    int32_t other = 0;
+    EXPECT_TRUE(PLPrefsGetInt32(kDomain, "other", &other)) << c.read;
+    ASSERT_TRUE(PLPrefsGetString(kDomain, "text", &s)) << c.read;
+    EXPECT_EQ(s, c.read);
+  }
 }
 
 TEST_F(PrefsStore, ReadsHandWrittenListsAndBoundsNumbers) {
