@@ -17,6 +17,9 @@ void SetOriginRect(QVRect* out, float right, float bottom) {
   *out = QVRect{0, 0, Coord(bottom), Coord(right)};
 }
 
+// Truncates towards zero into the 32-bit range.
+int64_t Truncate32(float v) { return int64_t(std::clamp(double(v), -2147483648.0, 2147483647.0)); }
+
 int Sign(int64_t v) { return (v > 0) - (v < 0); }
 
 }  // namespace
@@ -113,11 +116,12 @@ int32_t QVIntersectLines(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t
 }
 
 int32_t DistPointToLine(int32_t px, int32_t py, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  float dx = float(x2 - x1), dy = float(y2 - y1);
+  // Differences in 64 bits: coordinates far apart must not overflow.
+  float dx = float(int64_t(x2) - x1), dy = float(int64_t(y2) - y1);
   float len = std::sqrt(dx * dx + dy * dy);
-  float t = (dy * float(py - y1) + dx * float(px - x1)) / (len * len);
+  float t = (dy * float(int64_t(py) - y1) + dx * float(int64_t(px) - x1)) / (len * len);
   if (!(t >= 0.0f && t <= 1.0f)) return kQVDistanceOutside;
-  int32_t fx = int32_t(dx * t + float(x1)), fy = int32_t(dy * t + float(y1));
+  int64_t fx = Truncate32(dx * t + float(x1)), fy = Truncate32(dy * t + float(y1));
   float ex = float(px - fx), ey = float(py - fy);
-  return int32_t(std::sqrt(ex * ex + ey * ey));
+  return int32_t(Truncate32(std::sqrt(ex * ex + ey * ey)));
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/prefs_store.h"
+#include "support/paths.h"
 #include "support/prefs.h"
 
 namespace {
@@ -212,8 +213,8 @@ void PFLoadPreferences(PrefsSettings* p) {
 
   for (const StringKey& k : kStringKeys) {
     std::string text;
-    if (PLPrefsGetString(kPFDomain, k.key, &text))
-      std::snprintf(k.field(p), kStringField, "%s", text.c_str());
+    // At most 127 bytes and a NUL, never ending inside a character.
+    if (PLPrefsGetString(kPFDomain, k.key, &text)) QVCopyCString(text, k.field(p), kStringField);
   }
   if (PFGetProgram() == kPFProgramApplication) LoadSavedSlots();
 }

@@ -54,14 +54,12 @@ void QVStripTrailingSpaces(char* text) {
 
 void QVStripTrailingZeros(char* text) {
   if (text == nullptr) return;
-  char* point = std::strchr(text, '.');
-  if (point == nullptr) return;
+  if (std::strchr(text, '.') == nullptr) return;
   size_t n = std::strlen(text);
   size_t i = n;
   while (i > 0 && text[i - 1] == '0') --i;
   if (i == 0) return;  // zeros only
-  char* last = text + i - 1;
-  size_t cut = (last == point) ? i + 1 : i;  // keep one zero after the point
+  size_t cut = (text[i - 1] == '.') ? i + 1 : i;  // keep one zero after the point
   if (cut < n) text[cut] = '\0';
 }
 

@@ -104,6 +104,9 @@ TEST(Lines, DistanceToSegment) {
       {0, 7, 0, 0, 10, 0, 7},        // at the end point's foot
       {3, 3, 5, 5, 5, 5, kQVDistanceOutside},  // a zero-length segment
       {0, 10, 0, 0, 10, 10, 7},      // 7.07 truncated
+      // Far-apart coordinates: no overflow, the foot still found.
+      {0, 5, -2000000000, 0, 2000000000, 0, 5},
+      {0, 2000000000, -2000000000, 0, 2000000000, 0, 2000000000},
   };
   for (const Case& c : cases)
     EXPECT_EQ(DistPointToLine(c.px, c.py, c.x1, c.y1, c.x2, c.y2), c.expect) << c.px << "," << c.py;

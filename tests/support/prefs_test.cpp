@@ -338,6 +338,10 @@ TEST_F(Prefs, LUTsHandlesAndStringsAreBounded) {
   for (int i = 0; i < 768; ++i) ASSERT_EQ(p.lut[1][i], i % 256);
   EXPECT_EQ(Path(p.rapidPreviewCacheAlias), root_ + "/VELMORA_TEMP");
   EXPECT_EQ(std::strlen(p.adjustHostPixels), 127u);
+  // A text cut to fit ends before a character, not inside it.
+  PLPrefsSetString(kPFDomain, "Control Surface IP", std::string(126, 'h') + "\xC3\xA9");
+  PFLoadPreferences(&p);
+  EXPECT_EQ(std::string(p.controlSurfaceIP), std::string(126, 'h'));
   // Saved slots: only a value of exactly the record's size fills a slot.
   std::vector<uint8_t> record(sizeof(VL_SettingsStruct), 0x11), shorter(100, 0x22);
   PLPrefsSetData(kPFDomain, "Saved Settings 1", record.data(), record.size());
