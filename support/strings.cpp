@@ -165,8 +165,17 @@ int QVGetUnicodeFilenameFromCFString(const std::string& text, QVUniStr255* out) 
       cp = 0xFFFD;
       extra = text.size() - i - 1;
     } else {
-      for (size_t k = 1; k <= extra; ++k) cp = (cp << 6) | ((unsigned char)text[i + k] & 0x3F);
+      for (size_t k = 1; k <= extra; ++k) {
+        unsigned char t = (unsigned char)text[i + k];
+        if ((t & 0xC0) != 0x80) {  // broken sequence: the next character starts here
+          cp = 0xFFFD;
+          extra = k - 1;
+          break;
+        }
+        cp = (cp << 6) | (t & 0x3F);
+      }
     }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     i += extra + 1;
     if (cp >= 0x10000) {
       if (out->length + 2 > 255) break;

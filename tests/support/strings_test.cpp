@@ -155,6 +155,10 @@ TEST(Strings, UnicodeNameAndSwap) {
   QVGetUnicodeFilenameFromCFString("\xE2\x82", &u);  // cut short
   EXPECT_EQ(u.length, 1);
   EXPECT_EQ(u.unicode[0], 0xFFFD);
+  QVGetUnicodeFilenameFromCFString("\xC3" "Ab\xF4\x90\x80\x80", &u);  // broken, past U+10FFFF
+  ASSERT_EQ(u.length, 4);
+  const uint16_t broken[] = {0xFFFD, 'A', 'b', 0xFFFD};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(u.unicode[i], broken[i]) << i;
 
   uint8_t four[] = {1, 2, 3, 4};
   QVSwapBytes(four, 4);
