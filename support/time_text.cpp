@@ -10,6 +10,7 @@
 
 #include "platform/file_ref.h"
 #include "platform/folders.h"
+#include "support/paths.h"
 #include "support/time_text_internal.h"
 
 namespace {
@@ -59,7 +60,7 @@ void QVGetCurrentDateTimeAsCString(char* buffer, size_t size, bool withTime, boo
   if (loc) freelocale(loc);
   text[n] = '\0';
   const char* start = text[0] == ' ' ? text + 1 : text;  // %e pads single-digit days
-  std::snprintf(buffer, size, "%s", start);
+  QVCopyCString(start, buffer, size);  // a localised name is never cut inside a character
 }
 
 std::string QVGetTempFilenameWithTemplate(const char* format) {
