@@ -259,6 +259,60 @@ TEST_F(Prefs, EveryPersistedFieldSurvivesASaveAndLoad) {
   EXPECT_EQ(gSavedSettings.stored[3], 0);
 }
 
+TEST_F(Prefs, EveryKeyIsWrittenUnderItsNameWithItsType) {
+  // The names and types the other programs sharing the domain read.
+  const char* integers[] = {
+      "Preferences Version", "Tool Tips Enable", "Undo Depth", "UI Timeout Duration", "Limiter Default",
+      "Left Pane Default", "Right Pane Default", "Settings Pane Default", "Secondary Preview Monitor",
+      "External Preview Device", "External Preview Mode", "External Preview Codec", "External Preview Width",
+      "External Preview Height", "External Preview Frame Rate", "External Preview Pixel Format",
+      "External Preview Gamma Adjust", "Preview Image Scaling", "Preview Aspect Ratio Conversion", "WFM Color",
+      "WFM Units mV", "VS Calibration 100 Percent", "Video Black Level", "Video White Level", "Video Min Level",
+      "Video Max Level", "Video Black Setup Present", "Gallery Col Width 0", "Gallery Col Width 5",
+      "Gallery Col ID 0", "Gallery Col ID 5", "Gallery Col Position 0", "Gallery Col Position 5",
+      "Gallery Sort Col", "Gallery Sort Order", "Primary LUT Index", "Secondary LUT Index", "External LUT Index",
+      "Use Old Style Gamma", "Combo Upper Left", "Combo Upper Right", "Combo Lower Left", "Combo Lower Right",
+      "CDL ID", "Clip Info Window V Pos", "Clip Info Window H Pos", "Marker Edit Window V Pos",
+      "Marker Edit Window H Pos", "User Preset Name Window V Pos", "User Preset Name Window H Pos",
+      "Control Surface Mode", "Control Surface Interface", "Control Surface Port",
+      "Preferences Window Selected Tab", "Preferences Window H Pos", "Preferences Window V Pos",
+      "Control Surface Definition Window H Pos", "Control Surface Definition Window V Pos"};
+  const char* reals[] = {"Auto Luma Trim", "UI Brightness", "UI Saturation"};
+  const char* texts[] = {"Video System", "Control Surface IP", "Adjust Host Pixels"};
+  const char* data[] = {"Primary LUT", "Secondary LUT", "External LUT", "Vurev Aviredu Cache Alias",
+                        "Export Settings QuickTime Movie", "Export Settings MPEG4",
+                        "Export Settings Image Sequence", "Saved Settings 1", "Saved Settings 8"};
+  PFSetProgram(kPFProgramApplication);
+  PrefsSettings p;
+  PFLoadDefaultPreferences(&p);
+  for (PFHandle& h : p.exportSettings) h = {1};
+  gSavedSettings.stored[0] = gSavedSettings.stored[7] = 1;
+  ASSERT_EQ(PFSavePreferences(&p), kQVNoErr);
+  PLPrefsDiscard(kPFDomain);
+  struct Group {
+    const char* const* keys;
+    size_t count;
+    PLPrefType type;
+  };
+  const Group groups[] = {{integers, std::size(integers), kPLPrefInt32},
+                          {reals, std::size(reals), kPLPrefFloat32},
+                          {texts, std::size(texts), kPLPrefString},
+                          {data, std::size(data), kPLPrefData}};
+  for (const Group& g : groups) {
+    for (size_t i = 0; i < g.count; ++i) {
+      PLPrefValue v;
+      ASSERT_TRUE(PLPrefsGetValue(kPFDomain, g.keys[i], &v)) << g.keys[i];
+      EXPECT_EQ(v.type, g.type) << g.keys[i];
+    }
+  }
+  PLPrefValue v;
+  ASSERT_TRUE(PLPrefsGetValue(kPFDomain, "Primary LUT", &v));
+  EXPECT_EQ(v.data.size(), 768u);
+  ASSERT_TRUE(PLPrefsGetValue(kPFDomain, "Saved Settings 1", &v));
+  EXPECT_EQ(v.data.size(), 33556u);
+  EXPECT_FALSE(PLPrefsGetValue(kPFDomain, "Saved Settings 2", &v));  // empty slots are not written
+}
+
 TEST_F(Prefs, DerivedAndConvertedValues) {
   struct UndoCase {
     int32_t stored, depth, item;
