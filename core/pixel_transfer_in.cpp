@@ -300,6 +300,9 @@ void FBTransferPixToFBFramePremultipliedSSE(const void* pixels, uint32_t rowByte
                                             FBFrameStruct* destination) {
   if (!usable(pixels, destination)) return;
   const uint8_t* src = static_cast<const uint8_t*>(pixels);
+  // The three-plane 16-bit layout needs its plane stride, which this
+  // transfer does not take; it carries no alpha either.
+  if (format == kFBPixFormatPlanar16RGB) return;
   if (destination->pixelFormat == kFBPixFormatPlanarFloat)
     toPlanar(src, rowBytes, 0, format, true, destination);
   else if ((destination->pixelFormat == kFBPixFormat32ARGB || destination->pixelFormat == kFBPixFormatBGRA) &&

@@ -102,12 +102,20 @@ uint32_t bandRows(uint32_t height, uint32_t n, uint32_t i) {
   return i + 1 < n ? r : height - (n - 1) * r;
 }
 
+// Takes the answers of timed-out media jobs the task still owes; the task
+// is idle and its record free afterwards.
+void collectOwedAnswers(VLMPTaskRecord& rec) {
+  for (; rec.answersOwed > 0; --rec.answersOwed)
+    MPWaitOnQueue(rec.resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+}
+
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
 // then waits for every answer in task order.
 template <class Fill>
 void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fill fill) {
   for (uint32_t i = 0; i < n; ++i) {
     VLMPTaskRecord& rec = master->tasks[i];
+    collectOwedAnswers(rec);
     rec.taskIndex = i;
     fill(rec, i * (height / n), bandRows(height, n, i));
     MPNotifyQueue(rec.requestQueue, code, 0, 0);
@@ -119,6 +127,25 @@ void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fil
 }  // namespace
 
 void VLMPSetMediaWork(VLMPMediaWork work) { sMediaWork.store(work); }
+
+QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request, const intptr_t arguments[4],
+                         int32_t timeoutMs, int32_t* result) {
+  VL_EngineLockGuard hold;
+  if (!master || !master->tasks || taskIndex >= master->taskCount) return kQVErrParam;
+  VLMPTaskRecord& rec = master->tasks[taskIndex];
+  collectOwedAnswers(rec);
+  rec.mediaRequest = request;
+  for (int i = 0; i < 4; ++i) rec.mediaArguments[i] = arguments ? arguments[i] : 0;
+  rec.mediaResult = 0;
+  if (MPNotifyQueue(rec.requestQueue, kVLMPJobMedia, 0, 0) != kQVNoErr) return kQVErrMemory;
+  intptr_t answer = 0;
+  if (MPWaitOnQueue(rec.resultQueue, &answer, nullptr, nullptr, timeoutMs) != kQVNoErr) {
+    ++rec.answersOwed;
+    return kQVErrTimeout;
+  }
+  if (result) *result = answer == 0 ? rec.mediaResult : int32_t(answer);
+  return kQVNoErr;
+}
 
 void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }
 
@@ -155,8 +182,10 @@ uint32_t VLMPInitialize(VLMPMaster* master, uint32_t enable) {
 
 void VLMPStopAllTasks(uint32_t taskCount, VLMPMaster* master) {
   if (!master || !master->tasks) return;
-  if (taskCount > master->taskCount) taskCount = master->taskCount;
-  for (uint32_t i = 0; i < taskCount; ++i) {
+  // Every record is stopped whatever the count says: the array is freed
+  // below, and a task left running would go on reading its record.
+  (void)taskCount;
+  for (uint32_t i = 0; i < master->taskCount; ++i) {
     VLMPTaskRecord& rec = master->tasks[i];
     if (rec.taskID) {
       MPTerminateTask(rec.taskID);  // returns once the task's thread has ended
@@ -211,7 +240,10 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master) {
   VL_EngineLockGuard hold;
   if (!master || !master->tasks) return;
   uint32_t n = processorCount < master->taskCount ? processorCount : master->taskCount;
-  for (uint32_t i = 0; i < n; ++i) MPNotifyQueue(master->tasks[i].requestQueue, kVLMPJobTest, 0, 0);
+  for (uint32_t i = 0; i < n; ++i) {
+    collectOwedAnswers(master->tasks[i]);
+    MPNotifyQueue(master->tasks[i].requestQueue, kVLMPJobTest, 0, 0);
+  }
   for (uint32_t i = 0; i < n; ++i)
     MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
 }

@@ -79,6 +79,11 @@ struct VLMPTaskRecord {
   int32_t mediaRequest;
   intptr_t mediaArguments[4];
   int32_t mediaResult;
+
+  // Answers the task still owes for media jobs whose wait timed out; they are
+  // taken from the result queue before the task's next job is posted, so a
+  // late answer is never mistaken for the end of a later band.
+  uint32_t answersOwed;
 };
 
 struct VLMPMaster {
@@ -97,6 +102,14 @@ extern uint32_t gNumProcessors;
 // unknown code.
 using VLMPMediaWork = void (*)(VLMPTaskRecord& record);
 void VLMPSetMediaWork(VLMPMediaWork work);
+// Runs one media request on task taskIndex: waits for any answer the task
+// still owes, fills the record's request and arguments, posts job 9 and waits
+// at most timeoutMs for the answer. kQVNoErr with *result = the record's
+// result, kQVErrTimeout when the answer did not come in time (the request
+// still runs and its answer is collected before the task's next job), or
+// kQVErrParam when there is no such task.
+QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request, const intptr_t arguments[4],
+                         int32_t timeoutMs, int32_t* result);
 
 // Starts the pool; returns the processor count (1 when the pool is not started).
 uint32_t VLMPInitialize(VLMPMaster* master, uint32_t enable);

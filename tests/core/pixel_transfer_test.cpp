@@ -243,6 +243,13 @@ TEST(PixelTransfer, EightBitFramesAndPremultiplied) {
   FBTransferPixToFBFrameSSE(r4.data(), 32, 0, kFBPixFormatR4FL, f32.get());
   memcpy(&w0, f32->baseAddr, 4);
   EXPECT_EQ(0xFFFFFFFFu & 0xFFFEFEFEu, w0 & 0xFFFEFEFEu);
+  // The three-plane 16-bit layout has no plane stride in the premultiplied
+  // transfer: it is left alone rather than read as three copies of red.
+  FramePtr planar = makeFrame(1, 1, kFBPixFormatPlanarFloat);
+  std::vector<uint8_t> planes = bytesOf<uint16_t>({65535, 0, 0});
+  FBTransferPixToFBFramePremultipliedSSE(planes.data(), 2, kFBPixFormatPlanar16RGB, planar.get());
+  EXPECT_EQ(0.0f, at(planar.get(), 1, 0, 0));
+  EXPECT_EQ(0.0f, at(planar.get(), 0, 0, 0));
   // Unhandled pairs leave the frame alone.
   FramePtr untouched = makeFrame(1, 1, kFBPixFormatBGRA);
   FBTransferPixToFBFrameSSE(in.data(), 8, 0, kFBPixFormat16ARGB, untouched.get());

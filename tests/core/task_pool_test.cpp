@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -37,6 +41,10 @@ TEST_F(PoolFixture, StartsOneTaskPerProcessorAndStopsTwice) {
   VLMPStopAllTasks(4, &master);
   EXPECT_EQ(nullptr, master.tasks);
   VLMPStopAllTasks(4, &master);  // harmless: no task array any more
+  // A smaller count still stops every task: the array goes away with them.
+  ASSERT_EQ(4u, VLMPInitialize(&master, 1));
+  VLMPStopAllTasks(1, &master);
+  EXPECT_EQ(nullptr, master.tasks);
 }
 
 TEST(TaskPool, RealCountComesFromAffinity) {
@@ -110,6 +118,35 @@ TEST_F(PoolFixture, MediaJobRunsOnlyWhenInstalled) {
   MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0);
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, &answer, nullptr, nullptr, 5000));
   EXPECT_EQ(-1, answer);
+}
+
+std::atomic<bool> sMediaMayFinish{false};
+
+TEST_F(PoolFixture, MediaJobWaitIsBoundedAndALateAnswerNeverEndsABand) {
+  VLMPSetProcessorCountOverride(2);
+  ASSERT_EQ(2u, VLMPInitialize(&master, 1));
+  VLMPSetMediaWork([](VLMPTaskRecord& r) {
+    while (r.mediaRequest == 4 && !sMediaMayFinish.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    r.mediaResult = int32_t(r.mediaArguments[0]) + r.mediaRequest;
+  });
+  const intptr_t args[4] = {100, 0, 0, 0};
+  int32_t result = 0;
+  EXPECT_EQ(kQVNoErr, VLMPRunMediaJob(&master, 1, 3, args, 500, &result));
+  EXPECT_EQ(103, result);
+  EXPECT_EQ(kQVErrParam, VLMPRunMediaJob(&master, 2, 3, args, 500, &result));
+
+  sMediaMayFinish = false;
+  EXPECT_EQ(kQVErrTimeout, VLMPRunMediaJob(&master, 0, 4, args, 20, &result));
+  sMediaMayFinish = true;
+  // The band job first collects task 0's late answer, then joins on the real one.
+  std::vector<uint8_t> pixels(64 * 4);
+  uint8_t table[768];
+  memset(table, 9, sizeof table);
+  VLMPFBTransformWithLUTPix(pixels.data(), 1, 64, 4, table, kFBPixFormat32ARGB, 2, &master);
+  for (size_t i = 0; i < 64; ++i) EXPECT_EQ(9, pixels[i * 4]);
+  EXPECT_EQ(0u, master.tasks[0].answersOwed);
+  EXPECT_EQ(kQVErrTimeout, MPWaitOnQueue(master.tasks[0].resultQueue, nullptr, nullptr, nullptr, 50));
+  VLMPSetMediaWork(nullptr);
 }
 
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
