@@ -18,9 +18,9 @@ double lanczos(double x) {
 }
 
 // Taps per output sample along an axis of `from` samples scaled to `to`.
-uint32_t tapCount(uint32_t from, uint32_t to) {
+uint64_t tapCount(uint32_t from, uint32_t to) {
   double widen = from > to ? double(from) / to : 1.0;
-  return uint32_t(std::ceil(kLobes * widen)) * 2 + 2;
+  return uint64_t(std::ceil(kLobes * widen)) * 2 + 2;
 }
 
 uint32_t channelsOf(FBScaleKind kind) { return kind == kFBScalePlanarF ? 1 : 4; }
@@ -34,18 +34,15 @@ void buildAxis(uint32_t from, uint32_t to, uint32_t taps, int32_t* index, float*
   for (uint32_t i = 0; i < to; ++i) {
     double centre = (i + 0.5) * scale;
     int64_t first = int64_t(std::floor(centre - support));
+    int32_t* at = index + size_t(i) * taps;
+    float* w = weight + size_t(i) * taps;
+    auto tapAt = [&](uint32_t t) { return lanczos((double(first + t) + 0.5 - centre) / widen); };
     double sum = 0.0;
-    double w[512];
-    int32_t at[512];
-    uint32_t n = 0;
-    for (int64_t j = first; n < taps && n < 512; ++j, ++n) {
-      w[n] = lanczos((double(j) + 0.5 - centre) / widen);
-      at[n] = int32_t(j < 0 ? 0 : (j >= int64_t(from) ? int64_t(from) - 1 : j));
-      sum += w[n];
-    }
+    for (uint32_t t = 0; t < taps; ++t) sum += tapAt(t);
     for (uint32_t t = 0; t < taps; ++t) {
-      index[size_t(i) * taps + t] = t < n ? at[t] : 0;
-      weight[size_t(i) * taps + t] = t < n && sum != 0.0 ? float(w[t] / sum) : 0.0f;
+      int64_t j = first + t;
+      at[t] = int32_t(j < 0 ? 0 : (j >= int64_t(from) ? int64_t(from) - 1 : j));
+      w[t] = sum != 0.0 ? float(tapAt(t) / sum) : 0.0f;
     }
   }
 }
@@ -57,9 +54,10 @@ struct Layout {
 
 bool layoutFor(FBScaleKind kind, uint32_t srcH, uint32_t srcW, uint32_t dstH, uint32_t dstW, Layout* L) {
   if (!srcH || !srcW || !dstH || !dstW) return false;
-  L->xTaps = tapCount(srcW, dstW);
-  L->yTaps = tapCount(srcH, dstH);
-  if (L->xTaps > 512 || L->yTaps > 512) return false;  // shrinking by more than ~85 times
+  uint64_t xTaps = tapCount(srcW, dstW), yTaps = tapCount(srcH, dstH);
+  if (xTaps > UINT32_MAX / 8 || yTaps > UINT32_MAX / 8) return false;
+  L->xTaps = uint32_t(xTaps);
+  L->yTaps = uint32_t(yTaps);
   uint64_t xPairs = uint64_t(dstW) * L->xTaps, yPairs = uint64_t(dstH) * L->yTaps;
   uint64_t middle = uint64_t(srcH) * dstW * channelsOf(kind);
   uint64_t total = (xPairs + yPairs) * 8 + middle * 4;

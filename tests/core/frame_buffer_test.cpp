@@ -236,6 +236,15 @@ TEST(FrameBuffer, ScalingKeepsFlatColourAndShape) {
       }
     }
   }
+  // A thumbnail far smaller than its source still gets the average colour:
+  // left half 0, right half 1 -> about 0.5, shrunk 200 times across.
+  FramePtr wide = makeFrame(2000, 2, kFBPixFormatPlanarFloat), thumb = makeFrame(10, 1, kFBPixFormatPlanarFloat);
+  for (uint32_t y = 0; y < 2; ++y)
+    for (uint32_t x = 0; x < 2000; ++x) planeRow(wide.get(), 0, y)[x] = x < 1000 ? 0.0f : 1.0f;
+  planeRow(thumb.get(), 0, 0)[0] = -7.0f;
+  FBCopyFrameBuffer(wide.get(), thumb.get());
+  EXPECT_NEAR(0.0f, planeRow(thumb.get(), 0, 0)[0], 0.02);
+  EXPECT_NEAR(1.0f, planeRow(thumb.get(), 0, 0)[9], 0.02);
   // A vertical edge stays an edge, in the same place, when enlarged 2x.
   FramePtr edge = makeFrame(8, 4, kFBPixFormatPlanarFloat), big = makeFrame(16, 8, kFBPixFormatPlanarFloat);
   for (uint32_t y = 0; y < 4; ++y)
