@@ -132,6 +132,9 @@ QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request
                          int32_t timeoutMs, int32_t* result) {
   VL_EngineLockGuard hold;
   if (!master || !master->tasks || taskIndex >= master->taskCount) return kQVErrParam;
+  // Without installed work the task would answer -1 and end, and every later
+  // band posted to it would wait for good.
+  if (!sMediaWork.load()) return kQVErrNotHandled;
   VLMPTaskRecord& rec = master->tasks[taskIndex];
   collectOwedAnswers(rec);
   rec.mediaRequest = request;

@@ -106,7 +106,8 @@ void VLMPSetMediaWork(VLMPMediaWork work);
 // still owes, fills the record's request and arguments, posts job 9 and waits
 // at most timeoutMs for the answer. kQVNoErr with *result = the record's
 // result, kQVErrTimeout when the answer did not come in time (the request
-// still runs and its answer is collected before the task's next job), or
+// still runs and its answer is collected before the task's next job),
+// kQVErrNotHandled (nothing posted) while no media work is installed, or
 // kQVErrParam when there is no such task.
 QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request, const intptr_t arguments[4],
                          int32_t timeoutMs, int32_t* result);

@@ -147,6 +147,9 @@ TEST_F(PoolFixture, MediaJobWaitIsBoundedAndALateAnswerNeverEndsABand) {
   EXPECT_EQ(0u, master.tasks[0].answersOwed);
   EXPECT_EQ(kQVErrTimeout, MPWaitOnQueue(master.tasks[0].resultQueue, nullptr, nullptr, nullptr, 50));
   VLMPSetMediaWork(nullptr);
+  // Nothing installed: nothing posted, so the task lives on for later bands.
+  EXPECT_EQ(kQVErrNotHandled, VLMPRunMediaJob(&master, 0, 3, args, 500, &result));
+  VLMPTest(2, &master);
 }
 
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
