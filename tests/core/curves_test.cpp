@@ -124,6 +124,37 @@ TEST(Curve, SplineFollowsCatmullRom) {
   }
 }
 
+// Point sets that do not span 0..1 hold their end values outside the points;
+// the largest point count walks sixteen points.
+TEST(Curve, SplinesHoldTheirEndValuesAndFollowEverySegment) {
+  std::vector<std::vector<std::pair<double, double>>> cases = {
+      {{0.25, 0.2}, {0.5, 0.7}, {0.75, 0.4}},
+      {{0.1, 0.9}, {0.35, 0.6}, {0.6, 0.3}, {0.9, 0.05}},
+      {},
+  };
+  for (int p = 0; p < 16; ++p) cases.back().push_back({p / 15.0, 0.5 + 0.4 * std::sin(p * 0.7)});
+  for (size_t n = 0; n < cases.size(); ++n) {
+    SCOPED_TRACE(n);
+    auto c = std::make_unique<VL_CurveControls>();
+    std::memset(c.get(), 0, sizeof *c);
+    std::vector<double> xs, ys;
+    for (auto [x, y] : cases[n]) {
+      c->spline.x[xs.size()] = float(x);
+      c->spline.y[xs.size()] = float(y);
+      xs.push_back(float(x));
+      ys.push_back(float(y));
+    }
+    c->spline.pointCount = uint32_t(xs.size());
+    const auto t = Evaluate(*c);
+    const int first = int(std::ceil(xs.front() * 16384));
+    for (int i = 0; i < first; i += 7) EXPECT_EQ(float(ys.front()), t[i]) << i;
+    const int last = int(xs.back() * 16384);
+    for (int i = last + 1; i <= 16384; i += 7) EXPECT_EQ(float(ys.back()), t[i]) << i;
+    EXPECT_EQ(float(ys.back()), t[16384]);
+    for (int i = first; i <= last; i += 61) EXPECT_NEAR(ReferenceCurve(xs, ys, i / 16384.0), t[i], 1e-4) << i;
+  }
+}
+
 TEST(Curve, MapFormInterpolatesAndExtendsTheLastStep) {
   auto c = std::make_unique<VL_CurveControls>();
   std::memset(c.get(), 0, sizeof *c);

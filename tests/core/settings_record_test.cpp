@@ -122,6 +122,167 @@ void ExpectResetsExactly(VLSettingsSectionMask mask, const std::vector<Span>& sp
   }
 }
 
+struct ExpectedField {
+  std::string name;
+  uint32_t offset;
+  VLSettingsFieldType type;
+};
+
+// The whole vocabulary, written out from the record layout: names, offsets
+// and types in record order.
+std::vector<ExpectedField> ExpectedVocabulary() {
+  std::vector<ExpectedField> v;
+  auto f = [&](std::string name, uint32_t at) { v.push_back({std::move(name), at, kVLFieldFloat}); };
+  auto u = [&](std::string name, uint32_t at) { v.push_back({std::move(name), at, kVLFieldU32}); };
+  const char* ranges[4] = {"master", "highlights", "midtones", "shadows"};
+  const char* hsl[9] = {"hue", "saturation", "vibrance", "brightness", "contrast",
+                        "contrastCenter", "gain", "gamma", "pedestal"};
+  for (uint32_t r = 0; r < 4; ++r)
+    for (uint32_t k = 0; k < 9; ++k) f(std::string("hsl_") + ranges[r] + "_" + hsl[k], 12 + 40 * r + 4 + 4 * k);
+  struct Primary {
+    const char* prefix;
+    uint32_t base;
+    const char* channels[3];
+  };
+  const Primary primaries[3] = {{"rgb", 176, {"r", "g", "b"}}, {"ycbcr", 388, {"y", "cb", "cr"}},
+                                {"cmy", 600, {"c", "m", "y"}}};
+  for (const Primary& p : primaries) {
+    for (uint32_t r = 0; r < 4; ++r) {
+      const std::string head = std::string(p.prefix) + "_" + ranges[r];
+      const uint32_t at = p.base + 52 * r;
+      f(head + "_gain", at + 4);
+      f(head + "_gamma", at + 8);
+      f(head + "_ped", at + 12);
+      for (uint32_t c = 0; c < 3; ++c) {
+        f(head + "_" + p.channels[c] + "_gain", at + 16 + 12 * c);
+        f(head + "_" + p.channels[c] + "_gamma", at + 20 + 12 * c);
+        f(head + "_" + p.channels[c] + "_ped", at + 24 + 12 * c);
+      }
+    }
+  }
+  const char* wheels[4] = {"master", "shadow", "midtone", "highlight"};
+  for (uint32_t w = 0; w < 4; ++w) {
+    const std::string head = std::string("hueoffset_") + wheels[w];
+    u(head + "_huewheel", 816 + 12 * w);
+    f(head + "_tintangle", 820 + 12 * w);
+    f(head + "_strength", 824 + 12 * w);
+  }
+  const char* channels[5] = {"master", "red", "green", "blue", "luma"};
+  const char* points[6] = {"inblackpt", "ingraypt", "inwhitept", "outblackpt", "outgraypt", "outwhitept"};
+  for (uint32_t c = 0; c < 5; ++c)
+    for (uint32_t k = 0; k < 6; ++k) f(std::string("levels_") + channels[c] + "_" + points[k], 868 + 32 * c + 8 + 4 * k);
+  f("lumarange_shadowx", 29844);
+  f("lumarange_shadowy", 29848);
+  f("lumarange_highlightx", 29852);
+  f("lumarange_highlighty", 29856);
+  for (uint32_t n = 0; n < 6; ++n) {
+    const std::string head = std::string("secondary_") + char('a' + n) + "_";
+    const uint32_t at = 29868 + 124 * n;
+    f(head + "lumatol", at + 4);
+    f(head + "chromatol", at + 8);
+    f(head + "softness", at + 12);
+    u(head + "preview", at + 16);
+    u(head + "invert", at + 24);
+    f(head + "hue", at + 28);
+    f(head + "saturation", at + 32);
+    u(head + "hueoffset_huewheel", at + 36);
+    f(head + "hueoffset_tintangle", at + 40);
+    f(head + "hueoffset_strength", at + 44);
+    f(head + "gain", at + 112);
+    f(head + "gamma", at + 116);
+    f(head + "ped", at + 120);
+  }
+  u("limiter_enable", 33376);
+  u("limiter_preview", 33380);
+  f("limiter_chroma_max", 33384);
+  f("limiter_chroma_min", 33388);
+  f("limiter_luma_max", 33392);
+  u("limiter_softclip_enable", 33396);
+  f("limiter_softclip_knee", 33400);
+  f("limiter_softclip_white_level", 33404);
+  f("limiter_softclip_max_level", 33408);
+  u("limiter_clip_method", 33412);
+  u("limiter_system", 33416);
+  f("limiter_highlight_recovery", 33420);
+  f("inputControls_highlight_recovery", 33540);
+  f("outputControls_highlight_recovery", 33544);
+  return v;
+}
+
+// A complete default record written out field by field from the defaults
+// tables, for the given preference words.
+std::vector<uint8_t> ExpectedDefaultRecord(const VLSettingsPreferenceWords& p) {
+  std::vector<uint8_t> r(kVLSettingsByteCount, 0);
+  auto u = [&](uint32_t at, uint32_t v) { std::memcpy(&r[at], &v, 4); };
+  auto f = [&](uint32_t at, float v) { std::memcpy(&r[at], &v, 4); };
+  u(0, 0x12343210u);
+  for (uint32_t range = 0; range < 4; ++range) {
+    const uint32_t h = 12 + 40 * range;
+    f(h + 8, 100.0f);
+    f(h + 24, 0.5f);
+    f(h + 28, 1.0f);
+    f(h + 32, 1.0f);
+    for (uint32_t base : {176u, 388u, 600u}) {
+      const uint32_t at = base + 52 * range;
+      for (uint32_t k = 0; k < 4; ++k) {
+        f(at + 4 + 12 * k, 1.0f);
+        f(at + 8 + 12 * k, 1.0f);
+      }
+    }
+  }
+  for (uint32_t c = 0; c < 5; ++c) {
+    f(868 + 32 * c + 12, 0.5f);
+    f(868 + 32 * c + 16, 1.0f);
+    f(868 + 32 * c + 24, 0.5f);
+    f(868 + 32 * c + 28, 1.0f);
+  }
+  for (uint32_t c = 0; c < 7; ++c) {
+    const uint32_t at = c < 4 ? 1036 + 4108 * c : 17508 + 4108 * (c - 4);
+    u(at + 12, 2);
+    f(at + 20, 1.0f);
+    f(at + 80, c < 4 ? 0.0f : 0.5f);
+    f(at + 84, c < 4 ? 1.0f : 0.5f);
+  }
+  f(29844, 0.3f);
+  f(29848, 0.3831f);
+  f(29852, 0.7f);
+  f(29856, 0.3831f);
+  u(29864, 1);
+  for (uint32_t n = 0; n < 6; ++n) {
+    const uint32_t at = 29868 + 124 * n;
+    f(at + 4, 0.05f);
+    f(at + 8, 0.1f);
+    f(at + 12, 0.05f);
+    u(at + 20, 1);
+    f(at + 32, 100.0f);
+    f(at + 112, 1.0f);
+    f(at + 116, 1.0f);
+    const uint32_t g = 30616 + 460 * n;
+    f(g + 4, 0.05f);
+    u(g + 12, 1);
+    f(g + 24, 100.0f);
+    f(g + 40, 1.0f);
+    f(g + 44, 1.0f);
+  }
+  u(33376, uint32_t(p.limiterDefault));
+  f(33384, 110.0f);
+  f(33388, -30.0f);
+  f(33392, 120.0f);
+  f(33400, 90.0f);
+  f(33404, 100.0f);
+  f(33408, 130.0f);
+  u(33412, 3);
+  u(33416, uint32_t(p.videoSystem));
+  const int32_t video[6] = {p.videoBlackLevel, p.videoWhiteLevel, p.videoMinLevel,
+                            p.videoMaxLevel,   p.videoBlackSetup, p.videoSystem};
+  for (uint32_t k = 0; k < 6; ++k) u(33480 + 4 * k, uint32_t(video[k]));
+  f(33524, 2.2f);
+  u(33528, 95);
+  u(33532, 685);
+  u(33536, 1);
+  return r;
+}
+
 }  // namespace
 
 TEST(SettingsFieldNames, AreUniqueInRecordOrderAndInsideTheRecord) {
@@ -358,4 +519,34 @@ TEST(SettingsByteSwap, SwapsEveryWordAndRoundTrips) {
   VL_ByteSwapSettings(swapped.get());
   EXPECT_TRUE(VL_SettingsAreSame(s.get(), swapped.get()));
   EXPECT_EQ(12.5f, swapped->hsl[0].hue);
+}
+
+TEST(SettingsFieldNames, MatchTheRecordLayoutOneByOne) {
+  const std::vector<ExpectedField> expected = ExpectedVocabulary();
+  ASSERT_EQ(size_t(kSettingsFieldNameCount), expected.size());
+  for (int i = 0; i < kSettingsFieldNameCount; ++i) {
+    EXPECT_EQ(expected[i].name, kSettingsFieldNames[i].name) << i;
+    EXPECT_EQ(expected[i].offset, kSettingsFieldNames[i].offset) << expected[i].name;
+    EXPECT_EQ(expected[i].type, kSettingsFieldNames[i].type) << expected[i].name;
+  }
+}
+
+// Mask -1 on a zero-filled record gives exactly the defaults table, byte for
+// byte, for two different sets of preference words.
+TEST_F(SettingsRecord, WholeRecordDefaultsMatchTheTablesByteForByte) {
+  VLSettingsPreferenceWords shipped;  // the preference defaults
+  for (const VLSettingsPreferenceWords& words : {TestPreferenceWords(), shipped}) {
+    VL_SetSettingsPreferenceWords(words);
+    auto s = ZeroRecord();
+    VL_SetDefaultControlValues(s.get(), kVLMaskAll);
+    const std::vector<uint8_t> expected = ExpectedDefaultRecord(words);
+    const auto* actual = reinterpret_cast<const uint8_t*>(s.get());
+    int wrong = 0;
+    for (int at = 0; at < kVLSettingsByteCount && wrong < 8; at += 4) {
+      if (std::memcmp(&expected[at], actual + at, 4) != 0) {
+        ADD_FAILURE() << "word at " << at << " differs from its default";
+        ++wrong;
+      }
+    }
+  }
 }
