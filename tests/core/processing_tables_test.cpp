@@ -567,3 +567,103 @@ TEST_F(Tables, HostileRecordsGiveFiniteTables) {
     for (size_t i = 0; i < values.size(); ++i) ASSERT_TRUE(std::isfinite(values[i])) << "block value " << i;
   }
 }
+
+// Each gate byte against the words it is made of: with all of them set the
+// gate alone is on, and clearing any one of them switches it off. The enables
+// are set to 0x80000000 so that a gate that keeps only the low byte of a
+// word would fail.
+TEST_F(Tables, EveryGateFollowsExactlyItsWords) {
+  struct GateCase {
+    const char* name;
+    size_t gate;                   // byte offset in VLFrameGates
+    std::vector<uint32_t> words;   // byte offsets in the record, all needed
+  };
+  const uint32_t hslRange[4] = {12, 132, 92, 52};  // record range of each tonal-order gate
+  const uint32_t primaryRange[4] = {0, 156, 104, 52};
+  std::vector<GateCase> cases;
+  for (size_t tone = 0; tone < 4; ++tone) {
+    cases.push_back({"hsl", offsetof(VLFrameGates, hsl) + tone, {4, 8, hslRange[tone]}});
+    cases.push_back({"rgb", offsetof(VLFrameGates, rgb) + tone, {172, 176 + primaryRange[tone]}});
+    cases.push_back({"ycbcr", offsetof(VLFrameGates, ycbcr) + tone, {384, 388 + primaryRange[tone]}});
+    cases.push_back({"cmy", offsetof(VLFrameGates, cmy) + tone, {596, 600 + primaryRange[tone]}});
+  }
+  cases.push_back({"hue offsets", offsetof(VLFrameGates, hueOffsets), {4, 808}});
+  cases.push_back({"levels", offsetof(VLFrameGates, levels), {864}});
+  cases.push_back({"input recovery", offsetof(VLFrameGates, inputHighlightRecovery), {33540}});
+  cases.push_back({"output recovery", offsetof(VLFrameGates, outputHighlightRecovery), {33544}});
+  cases.push_back({"rgb curves", offsetof(VLFrameGates, rgbCurves), {1028, 1032}});
+  cases.push_back({"hsl curves", offsetof(VLFrameGates, hslCurves), {1028, 17504}});
+  for (uint32_t n = 0; n < 6; ++n) {
+    cases.push_back({"secondary", offsetof(VLFrameGates, secondary) + n, {29860, 29864, 29868 + 124 * n}});
+  }
+  cases.push_back({"limiter", offsetof(VLFrameGates, limiter), {33376}});
+  cases.push_back({"limiter preview", offsetof(VLFrameGates, limiterPreview), {33380}});
+  cases.push_back({"input linearization", offsetof(VLFrameGates, inputLinearization), {33504}});
+
+  s_->secondaryKeyerEnable = 0;
+  const VL_SettingsStruct base = *s_;
+  auto* bytes = reinterpret_cast<uint8_t*>(s_.get());
+  for (const GateCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name << " gate byte " << c.gate);
+    for (int omit = -1; omit < int(c.words.size()); ++omit) {
+      *s_ = base;
+      for (size_t w = 0; w < c.words.size(); ++w) {
+        // The recovery words are floats: any value but 0 switches them on.
+        const uint32_t on = c.words[w] >= 33540 ? 0x3f000000u : 0x80000000u;
+        const uint32_t value = int(w) == omit ? 0u : on;
+        std::memcpy(bytes + c.words[w], &value, 4);
+      }
+      Build();
+      const auto* gates = reinterpret_cast<const uint8_t*>(&gFrameSettings.gates);
+      for (size_t g = 0; g < sizeof(VLFrameGates); ++g) {
+        EXPECT_EQ(g == c.gate && omit < 0 ? 1 : 0, gates[g]) << "byte " << g << ", word left out " << omit;
+      }
+    }
+  }
+}
+
+// A section whose gate is off is read at its defaults: a record whose every
+// named value differs from its default, with each section switched off by one
+// of its enables, builds the same block and the same always-built tables as
+// the default record.
+TEST_F(Tables, SwitchedOffSectionsAreReadAtTheirDefaults) {
+  Build();
+  const size_t from = offsetof(VLFrameSettings, derived);
+  std::vector<uint8_t> block(sizeof(VLFrameSettings) - from);
+  std::memcpy(block.data(), reinterpret_cast<const uint8_t*>(&gFrameSettings) + from, block.size());
+  const VLTable* always[] = {&gHSL_CBG_Lookup, &gHSL_CBG_S_Lookup, &gHSL_CBG_M_Lookup, &gHSL_CBG_H_Lookup,
+                             &gYtoShadow,      &gYtoMidtone,       &gYtoHighlight};
+  std::vector<std::vector<float>> tables;
+  for (const VLTable* t : always) tables.emplace_back(*t, *t + kVLTableSize);
+
+  auto* bytes = reinterpret_cast<uint8_t*>(s_.get());
+  for (const VLSettingsFieldName& f : kSettingsFieldNames) {
+    const std::string name = f.name;
+    if (name == "limiter_enable" || name == "limiter_preview" || name == "limiter_system") continue;
+    const float fv = 0.37f;
+    const uint32_t uv = 2;
+    std::memcpy(bytes + f.offset, f.type == kVLFieldFloat ? static_cast<const void*>(&fv) : &uv, 4);
+  }
+  // Every range, channel and secondary switched on by its own enable, every
+  // section off by the enable above it.
+  for (int r = 0; r < 4; ++r) {
+    s_->hsl[r].enable = s_->rgb[r].enable = s_->ycbcr[r].enable = s_->cmy[r].enable = 1;
+  }
+  s_->hslControlsEnable = 1;
+  s_->hueOffsetEnable = 1;  // HSL enable off
+  for (VL_LevelControls& lv : s_->levels) lv.enable = 1;  // levels enable off
+  s_->rgbCurvesEnable = s_->hslCurvesEnable = 1;             // curves enable off
+  s_->rgbCurves[kVLCurveRed].spline.y[0] = 0.3f;
+  s_->hslCurves[kVLCurveHue].spline.y[1] = 0.9f;
+  for (VL_SecondaryControls& sec : s_->secondary) sec.enable = 1;  // secondary enable off
+  Build();
+
+  EXPECT_EQ(1, gFrameSettings.gates.inputHighlightRecovery);  // gate from the record, value reset
+  const auto* now = reinterpret_cast<const uint8_t*>(&gFrameSettings) + from;
+  for (size_t i = 0; i < block.size(); ++i) {
+    ASSERT_EQ(block[i], now[i]) << "frame settings byte " << from + i;
+  }
+  for (size_t t = 0; t < std::size(always); ++t) {
+    for (int i = 0; i < kVLTableSize; ++i) ASSERT_EQ(tables[t][i], (*always[t])[i]) << "table " << t << " entry " << i;
+  }
+}
