@@ -127,6 +127,78 @@ TEST(OlderSettings, AnImpossiblePointCountLeavesTheDefaultCurve) {
   EXPECT_EQ(s.rgbCurves[0].spline.pointCount, 2u);
 }
 
+// One distinct value in every section at each version's own places lands on
+// the same field of the current record.
+TEST(OlderSettings, EverySectionLandsInItsCurrentPlace) {
+  struct Places {
+    int version;
+    uint32_t curvePoints, lumaEnable, lumaRanges, secondaries, secondaryStride;
+    bool curveHasMode;
+  } places[] = {{1, 1580, 1616, 1620, 1644, 108, false},
+                {2, 1580, 1616, 1620, 1644, 120, false},
+                {3, 17452, 17488, 17492, 17516, 120, true}};
+  auto fieldAt = [](const void* record, size_t offset) {
+    uint32_t w;
+    std::memcpy(&w, static_cast<const uint8_t*>(record) + offset, 4);
+    return w;
+  };
+  for (const Places& p : places) {
+    SCOPED_TRACE(p.version);
+    std::vector<uint32_t> r = olderRecord(p.version);
+    for (uint32_t enable : {4u, 8u, 156u, 368u, 580u, 792u, 848u, 1012u, 1016u}) r[enable / 4] = 1;
+    r[(12 + 36 * 1) / 4] = 1;                 // HSL highlights enable
+    r[(12 + 36 * 3) / 4 + 8] = kOne / 2;      // HSL shadows pedestal 0.5
+    r[(372 + 52 * 2) / 4] = 1;                // YCbCr midtones enable
+    r[(372 + 52 * 2) / 4 + 6] = 2 * kOne;     // its sixth value 2.0
+    r[(584 + 52 * 3) / 4 + 12] = uint32_t(-int32_t(kOne));  // CMY shadows last value -1.0
+    uint32_t* master = r.data() + 1020 / 4;
+    const uint32_t count = p.curveHasMode ? 3 : 2;  // index of the point count
+    master[1] = 0x77;
+    master[count] = 4;
+    const float half = 0.5f;
+    std::memcpy(&master[count + 1 + 2], &half, 4);   // x[2]
+    std::memcpy(&master[count + 17 + 3], &half, 4);  // y[3]
+    for (uint32_t i = 0; i < 9; ++i) r[p.curvePoints / 4 + i] = 0x100 + i;
+    r[p.lumaEnable / 4] = 1;
+    for (uint32_t i = 0; i < 6; ++i) r[p.lumaRanges / 4 + i] = 0x200 + i;
+    uint32_t* secondaryE = r.data() + (p.secondaries + p.secondaryStride * 4) / 4;
+    secondaryE[0] = 1;
+    secondaryE[6] = 30 * kOne;  // hue
+    secondaryE[8] = 3;          // hue wheel
+    secondaryE[26] = 0xABCD;    // the last key-colour word
+    if (p.version > 1) secondaryE[27] = 2 * kOne;  // gain
+
+    VL_SettingsStruct s = convert(p.version, r);
+    EXPECT_EQ(s.hslEnable + s.hslControlsEnable + s.rgbEnable + s.ycbcrEnable + s.cmyEnable, 5u);
+    EXPECT_EQ(s.hueOffsetEnable + s.levelsEnable + s.secondaryEnable + s.curvesEnable, 4u);
+    EXPECT_EQ(s.hsl[1].enable, 1u);
+    EXPECT_EQ(s.hsl[3].pedestal, 0.5f);
+    EXPECT_EQ(s.ycbcr[2].enable, 1u);
+    float f;
+    uint32_t w = fieldAt(&s.ycbcr[2], 4 + 4 * 5);
+    std::memcpy(&f, &w, 4);
+    EXPECT_EQ(f, 2.0f);
+    w = fieldAt(&s.cmy[3], 4 + 4 * 11);
+    std::memcpy(&f, &w, 4);
+    EXPECT_EQ(f, -1.0f);
+    EXPECT_EQ(s.rgbCurves[0].word1, 0x77u);
+    EXPECT_EQ(s.rgbCurves[0].modeFlags, 0u);
+    EXPECT_EQ(s.rgbCurves[0].spline.pointCount, 4u);
+    EXPECT_EQ(s.rgbCurves[0].spline.x[2], 0.5f);
+    EXPECT_EQ(s.rgbCurves[0].spline.y[3], 0.5f);
+    for (uint32_t i = 0; i < 9; ++i) EXPECT_EQ(fieldAt(s.curvePoints, 4 * i), 0x100 + i);
+    EXPECT_EQ(s.lumaRangesEnable, 1u);
+    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(fieldAt(&s.lumaRanges, 4 * i), 0x200 + i);
+    EXPECT_EQ(s.secondary[4].enable, 1u);
+    EXPECT_EQ(s.secondary[4].hue, 30.0f);
+    EXPECT_EQ(s.secondary[4].hueoffset_huewheel, 3u);
+    EXPECT_EQ(fieldAt(s.secondary[4].sample, 60), 0xABCDu);
+    EXPECT_EQ(s.secondary[4].gain, p.version > 1 ? 2.0f : 1.0f);
+    EXPECT_EQ(s.secondary[3].enable, 0u);
+    EXPECT_EQ(s.secondaryKeyerEnable, 1u);
+  }
+}
+
 TEST(OlderSettings, ByteReversedRecordsConvertLikeNativeOnesAndIgnoreOldContents) {
   for (int version : {1, 2, 3}) {
     std::vector<uint32_t> r = olderRecord(version);
