@@ -310,6 +310,14 @@ TEST(PluginRender, ClassicRenderUsesTheExtentHintWithinBothWorlds) {
       }
     }
   }
+  // An output hint equal to the input's: nothing outside the area is touched.
+  SHFrame same = outputFrame(kSHLayoutBGRA8, w, h);
+  same.world.extent_hint = in.world.extent_hint;
+  ASSERT_EQ(SHRender(&t.host, in, &same, 0, false), kHINoErr);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* b = static_cast<const uint8_t*>(same.world.data) + size_t(y) * size_t(same.world.row_bytes);
+    for (int32_t x = 0; x < (y < 2 ? w : 32); ++x) ASSERT_EQ(b[4 * x], 0x5A) << x << "," << y;
+  }
 }
 
 TEST(PluginRender, ConcurrentRendersGiveTheSerialPixels) {
