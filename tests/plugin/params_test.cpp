@@ -1,6 +1,7 @@
 // The 124 parameters, the slider mapping and the user-changed-parameter command.
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -375,6 +376,66 @@ TEST(PluginParams, UserChangeFlagsTheSettingsAndTheParametersItTouches) {
     }
   }
   HIUnlockHandle(t.host.global_data);
+}
+
+// Every mirrored parameter lands on its field by the mapping rules, and no
+// other byte of the record changes.
+TEST(PluginParams, EveryMirroredParameterLandsOnItsFieldAndNothingElseMoves) {
+  PluginTestHost t;
+  std::map<int32_t, size_t> offsetOfId;
+  const size_t hslField[9] = {4, 8, 12, 16, 20, 24, 28, 32, 36};
+  for (int32_t r = 0; r < 4; ++r) {
+    const int32_t ids[9] = {5 + 10 * r, 6 + 10 * r, 119 + r, 7 + 10 * r, 8 + 10 * r,
+                            9 + 10 * r, 10 + 10 * r, 11 + 10 * r, 12 + 10 * r};
+    for (int k = 0; k < 9; ++k) offsetOfId[ids[k]] = 12 + 40 * size_t(r) + hslField[k];
+    for (int32_t c = 0; c < 4; ++c) {
+      const size_t base = 176 + 52 * size_t(r) + 4 + 12 * size_t(c);
+      offsetOfId[50 + 14 * r + 3 * c] = base;      // gain
+      offsetOfId[48 + 14 * r + 3 * c] = base + 4;  // gamma
+      offsetOfId[49 + 14 * r + 3 * c] = base + 8;  // pedestal
+    }
+  }
+  const std::pair<int32_t, size_t> limiter[] = {{106, 33376}, {116, 33380}, {107, 33384}, {108, 33388},
+                                                {109, 33392}, {110, 33396}, {111, 33400}, {112, 33404},
+                                                {113, 33408}, {114, 33412}, {115, 33416}};
+  for (auto [id, offset] : limiter) offsetOfId[id] = offset;
+  ASSERT_EQ(offsetOfId.size(), 95u);  // 36 HSL, 48 RGB and 11 limiter parameters
+
+  std::vector<HIParamDef> defs;
+  for (const SHParam& p : t.host.params) defs.push_back(p.def);
+  std::vector<HIParamDef*> params;
+  for (HIParamDef& d : defs) params.push_back(&d);
+  for (HIParamDef& d : defs) {
+    if (d.param_type == kHIParamFloatSlider) d.u.fs.value = 1000.0 + d.uu_id;
+    if (d.param_type == kHIParamCheckbox) d.u.cb.value = 1000 + d.uu_id;
+    if (d.param_type == kHIParamPopup) d.u.pd.value = 1000 + d.uu_id;
+  }
+  auto* g = static_cast<VLGlobalData*>(HILockHandle(t.host.global_data));
+  const VL_SettingsStruct before = DefaultSettings();
+  VL_SettingsStruct s = before;
+  UpdateVLSettingsFromControls(&s, params.data(), g);
+  HIUnlockHandle(t.host.global_data);
+  const auto* a = reinterpret_cast<const uint8_t*>(&before);
+  const auto* b = reinterpret_cast<const uint8_t*>(&s);
+  std::set<size_t> written;
+  for (auto [id, offset] : offsetOfId) {
+    const HIParamDef& d = defs[size_t(t.index(id))];
+    if (d.param_type == kHIParamFloatSlider) {
+      float f;
+      std::memcpy(&f, b + offset, 4);
+      EXPECT_EQ(f, float(1000 + id)) << id;
+    } else {
+      int32_t i;
+      std::memcpy(&i, b + offset, 4);
+      EXPECT_EQ(i, 1000 + id) << id;
+    }
+    for (size_t k = 0; k < 4; ++k) written.insert(offset + k);
+  }
+  for (size_t k = 0; k < sizeof s; ++k) {
+    if (!written.count(k)) {
+      ASSERT_EQ(a[k], b[k]) << "byte " << k;
+    }
+  }
 }
 
 TEST(PluginParams, AShortSettingsValueIsReplacedBeforeAnEdit) {
