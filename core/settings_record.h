@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 constexpr uint32_t kVLSettingsByteOrderFlag = 0x12343210u;
 constexpr uint32_t kVLSettingsByteOrderFlagSwapped = 0x10323412u;
@@ -259,6 +260,8 @@ static_assert(sizeof(VL_LimiterControls) == 40);
 static_assert(sizeof(VL_SamplerControls) == 28);
 static_assert(sizeof(VL_InputControls) == 16);
 static_assert(sizeof(VL_SettingsStruct) == kVLSettingsByteCount);
+// Copied byte for byte between programs and into shared memory.
+static_assert(std::is_trivially_copyable_v<VL_SettingsStruct> && std::is_standard_layout_v<VL_SettingsStruct>);
 static_assert(kVLSettingsByteCount == kVLSettingsWordCount * 4);
 
 static_assert(sizeof(VL_ChannelControls) == 12);
