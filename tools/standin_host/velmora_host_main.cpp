@@ -44,13 +44,15 @@ struct Options {
   std::vector<std::string> inputs;
 };
 
+constexpr const char* kUsage =
+    "usage: velmora-host [--plugin PATH] [--host CODE] [--layout NAME] [--bits 8|16]\n"
+    "                    [--project FILE] [--save-project FILE] [--set ID=VALUE]...\n"
+    "                    [--threads N] [--classic] [--out DIR] [IN.png...]\n"
+    "       velmora-host --make-clip DIR\n"
+    "With no frames given, renders the bundled clip with its bundled correction.\n";
+
 int usage(const char* message) {
-  std::fprintf(stderr, "velmora-host: %s\n", message);
-  std::fprintf(stderr,
-               "usage: velmora-host [--plugin PATH] [--host CODE] [--layout NAME] [--bits 8|16]\n"
-               "                    [--project FILE] [--save-project FILE] [--set ID=VALUE]...\n"
-               "                    [--threads N] [--classic] [--out DIR] [IN.png...]\n"
-               "       velmora-host --make-clip DIR\n");
+  std::fprintf(stderr, "velmora-host: %s\n%s", message, kUsage);
   return 2;
 }
 
@@ -133,6 +135,10 @@ int makeClip(const std::string& dir) {
 int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options o;
   std::string error;
   if (!parse(argc, argv, &o, &error)) return usage(error.c_str());
