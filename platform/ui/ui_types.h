@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/input_state.h"
 #include "platform/status.h"
 
 // Rectangles are top, left, bottom, right in pixels, y growing downwards.
@@ -50,13 +51,14 @@ inline UIColor UIColorFrom16(uint16_t r, uint16_t g, uint16_t b) {
 }
 inline UIColor UIColorRGB(double r, double g, double b, double a = 1.0) { return UIColor{r, g, b, a}; }
 
-// Modifier bits of input events and of UIGetModifiers.
+// Modifier bits of input events and of UIGetModifiers: the platform's own
+// bits, so the input hook hands them on unchanged.
 enum : uint32_t {
-  kUIModCommand = 0x100,
-  kUIModShift = 0x200,
-  kUIModCapsLock = 0x400,
-  kUIModOption = 0x800,
-  kUIModControl = 0x1000,
+  kUIModCommand = kPLModifierCommand,
+  kUIModShift = kPLModifierShift,
+  kUIModCapsLock = kPLModifierCapsLock,
+  kUIModOption = kPLModifierOption,
+  kUIModControl = kPLModifierControl,
 };
 
 // Character codes of special keys.
