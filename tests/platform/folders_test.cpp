@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/file_ref.h"
-#include "tests/platform/test_folder.h"
+#include "tests/scratch_folder.h"
 
 TEST(Folders, EachKindFollowsItsVariableAndIsCreatedOnRequest) {
   std::string root = MakeScratchFolder("folders");

@@ -15,7 +15,7 @@
 
 #include "platform/alert_script.h"
 #include "platform/prefs_plist.h"
-#include "tests/platform/test_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 

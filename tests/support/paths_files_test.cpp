@@ -12,7 +12,7 @@
 #include "support/paths.h"
 #include "support/time_text.h"
 #include "support/time_text_internal.h"
-#include "tests/platform/test_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/prefs_store.h"
 #include "support/aliases.h"
 #include "support/prefs_internal.h"
-#include "tests/platform/test_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 

@@ -5,16 +5,9 @@
 #include <vector>
 
 #include "platform/ui/ui_draw.h"
+#include "tests/scratch_folder.h"
 
 namespace {
-
-std::string Scratch(const char* name) {
-  const char* dir = std::getenv("VELMORA_TEST_TMP");
-  std::string base = dir ? dir : "/tmp";
-  std::string cmd = "mkdir -p '" + base + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
-  return base + "/" + name;
-}
 
 struct Fixture {
   UIImage* image = UIImageCreate(64, 48);
@@ -125,7 +118,7 @@ TEST(UIDraw, PicturesLoadByIdAndBlitScaled) {
   UISetFillColor(ctx, UIColor{0, 0, 1, 1});
   UIFillRect(ctx, UIMakeRect(1, 0, 1, 2));
   UIEndDrawing(ctx);
-  std::string path = Scratch("ui_picture.png");
+  std::string path = ScratchDir("") + "/ui_picture.png";
   ASSERT_EQ(UIImageWritePNG(src, path.c_str()), kQVNoErr);
   UIImageDispose(src);
 

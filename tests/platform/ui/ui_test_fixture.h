@@ -8,6 +8,7 @@
 #include "platform/ui/ui_headless.h"
 #include "platform/ui/ui_loop.h"
 #include "platform/ui/ui_window.h"
+#include "tests/scratch_folder.h"
 
 class UIHeadlessTest : public ::testing::Test {
  protected:
@@ -19,11 +20,5 @@ class UIHeadlessTest : public ::testing::Test {
     UIShutdownToolkit();
     UIUseFakeClock(false);
   }
-  static std::string TempPath(const char* name) {
-    const char* dir = std::getenv("VELMORA_TEST_TMP");
-    std::string base = dir ? dir : "/tmp";
-    std::string cmd = "mkdir -p '" + base + "'";
-    if (std::system(cmd.c_str()) != 0) return "/tmp/" + std::string(name);
-    return base + "/" + name;
-  }
+  static std::string TempPath(const char* name) { return ScratchDir("") + "/" + name; }
 };

@@ -8,15 +8,11 @@
 #include "platform/host/host_handles.h"
 #include "tools/standin_host/sh_layouts.h"
 #include "tools/standin_host/sh_png.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 
-std::string scratch(const char* name) {
-  const char* tmp = std::getenv("VELMORA_TEST_TMP");
-  std::string dir = std::string(tmp ? tmp : "/tmp") + "/standin_host";
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
-}
+std::string scratch(const char* name) { return ScratchDir("standin_host") + "/" + name; }
 
 TEST(StandinPNG, EightAndSixteenBitFramesSurviveAWriteAndARead) {
   for (int bits : {8, 16}) {

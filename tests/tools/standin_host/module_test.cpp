@@ -11,15 +11,14 @@
 #include "platform/host/host_handles.h"
 #include "tools/standin_host/sh_host.h"
 #include "tools/standin_host/sh_project.h"
+#include "tests/scratch_folder.h"
 
 #ifdef VELMORA_PLUGIN_PATH
 
 namespace {
 
 std::string scratch(const char* name) {
-  const char* tmp = std::getenv("VELMORA_TEST_TMP");
-  std::string dir = std::string(tmp ? tmp : "/tmp") + "/standin_module";
-  std::filesystem::create_directories(dir);
+  std::string dir = ScratchDir("standin_module");
   setenv("VELMORA_PREFERENCES", dir.c_str(), 1);
   return dir + "/" + name;
 }
