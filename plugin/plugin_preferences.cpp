@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "core/settings_record.h"
-#include "support/prefs.h"
+#include "settings/prefs.h"
 
 namespace {
 

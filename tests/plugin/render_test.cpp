@@ -12,7 +12,7 @@
 #include "core/processing_tables.h"
 #include "plugin/plugin_data.h"
 #include "plugin/render.h"
-#include "support/prefs.h"
+#include "settings/prefs.h"
 #include "tests/plugin/plugin_test_host.h"
 #include "tools/standin_host/sh_layouts.h"
 

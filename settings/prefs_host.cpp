@@ -7,8 +7,8 @@
 #include "platform/fourcc.h"
 #include "platform/input_state.h"
 #include "platform/prefs_store.h"
-#include "support/prefs.h"
-#include "support/prefs_internal.h"
+#include "settings/prefs.h"
+#include "settings/prefs_internal.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "platform/folders.h"
 #include "platform/input_state.h"
 #include "support/aliases.h"
-#include "support/prefs.h"
+#include "settings/prefs.h"
 
 PrefsSettings gPrefsSettings;
 PFSavedSettings gSavedSettings;

@@ -6,7 +6,7 @@
 
 #include "platform/prefs_store.h"
 #include "support/paths.h"
-#include "support/prefs.h"
+#include "settings/prefs.h"
 
 namespace {
 

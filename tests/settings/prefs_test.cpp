@@ -1,4 +1,4 @@
-#include "support/prefs.h"
+#include "settings/prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include "platform/input_state.h"
 #include "platform/prefs_store.h"
 #include "support/aliases.h"
-#include "support/prefs_internal.h"
+#include "settings/prefs_internal.h"
 #include "tests/scratch_folder.h"
 
 namespace {
