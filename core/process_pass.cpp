@@ -5,32 +5,48 @@
 #include "core/pixel_vector.h"
 #include "core/process_image.h"
 #include "core/process_pass_internal.h"
+#include "core/process_pass_stages.h"
 
 #include <atomic>
 
 namespace {
-namespace lanes4 {
 
-using V = FBPixelFloatVector;
-using Mask = FBPixelMask;
-constexpr size_t kLanes = 4;
+// The four-lane operations: the pixel vector type, an SSE register or four
+// plain floats.
+struct Ops4 {
+  using V = FBPixelFloatVector;
+  using Mask = FBPixelMask;
+  struct Index {
+    int32_t i[4];
+  };
+  static constexpr size_t kLanes = 4;
 
-struct Index {
-  int32_t i[4];
+  static V vSet(float x) { return ::vSet(x); }
+  static V vLoad(const float* p) { return ::vLoad(p); }
+  static void vStore(float* p, V a) { ::vStore(p, a); }
+  static V vConst(const VLBroadcast& b) { return ::vLoad(b.lanes); }
+  static V vMin(V a, V b) { return ::vMin(a, b); }
+  static V vMax(V a, V b) { return ::vMax(a, b); }
+  static V vSqrt(V a) { return ::vSqrt(a); }
+  static V vAbs(V a) { return ::vAbs(a); }
+  static V vCopySign(V m, V s) { return ::vCopySign(m, s); }
+  static Mask vGE(V a, V b) { return ::vGE(a, b); }
+  static Mask vGT(V a, V b) { return ::vGT(a, b); }
+  static Mask vLE(V a, V b) { return ::vLE(a, b); }
+  static Mask vLT(V a, V b) { return ::vLT(a, b); }
+  static bool vAny(Mask m) { return ::vAny(m); }
+  static V vSelect(Mask m, V a, V b) { return ::vSelect(m, a, b); }
+  static Index vIndex(V v) {
+    Index r;
+    vIndices(v, 16384.0f, r.i);
+    return r;
+  }
+  static V vGather(const float* table, const Index& x) {
+    return vSet4(table[x.i[0]], table[x.i[1]], table[x.i[2]], table[x.i[3]]);
+  }
 };
-inline Index vIndex(V v) {
-  Index r;
-  vIndices(v, 16384.0f, r.i);
-  return r;
-}
-inline V vGather(const float* table, const Index& x) {
-  return vSet4(table[x.i[0]], table[x.i[1]], table[x.i[2]], table[x.i[3]]);
-}
-inline V vConst(const VLBroadcast& b) { return vLoad(b.lanes); }
 
-#include "core/process_pass_stages.h"
-
-}  // namespace lanes4
+using Kernel4 = VLPassKernel<Ops4>;
 
 std::atomic<uint32_t> sForcedLanes{0};
 
@@ -39,9 +55,9 @@ std::atomic<uint32_t> sForcedLanes{0};
 void vec_vibrance(FBPixelFloatVector r, FBPixelFloatVector g, FBPixelFloatVector b, FBPixelFloatVector amount,
                   FBPixelFloatVector weight, FBPixelFloatVector* outR, FBPixelFloatVector* outG,
                   FBPixelFloatVector* outB) {
-  using namespace lanes4;
-  RGB c = {r, g, b};
-  V y = lumaOf(c), a = vMin(vibranceLimit(c), amount * weight), rest = vSet(1.0f) - a;
+  Kernel4::RGB c = {r, g, b};
+  FBPixelFloatVector y = Kernel4::lumaOf(c), a = vMin(Kernel4::vibranceLimit(c), amount * weight),
+                     rest = vSet(1.0f) - a;
   *outR = a * r + rest * y;
   *outG = a * g + rest * y;
   *outB = a * b + rest * y;
@@ -71,7 +87,7 @@ void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* 
   size_t whole = count / 4 * 4;
   const float* src[3] = {source[0] + done, source[1] + done, source[2] + done};
   float* dst[4] = {destination[0] + done, destination[1] + done, destination[2] + done, destination[3] + done};
-  lanes4::runSpan(setup, src, dst, whole - done);
+  Kernel4::runSpan(setup, src, dst, whole - done);
   size_t rest = count - whole;
   if (rest) {
     // A last partial vector goes through a padded copy so nothing past count
@@ -81,7 +97,7 @@ void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* 
       for (size_t k = 0; k < rest; ++k) in[p][k] = source[p][whole + k];
     const float* pad[3] = {in[0], in[1], in[2]};
     float* padOut[4] = {out[0], out[1], out[2], out[3]};
-    lanes4::runSpan(setup, pad, padOut, 4);
+    Kernel4::runSpan(setup, pad, padOut, 4);
     for (int p = 0; p < 4; ++p)
       for (size_t k = 0; k < rest; ++k) destination[p][whole + k] = out[p][k];
   }

@@ -1,478 +1,530 @@
-// The stages of the processing pass, written once for every vector width.
-// This file is included inside a namespace that provides the vector type V
-// with its operators, Mask, Index, kLanes (floats per vector) and the
-// functions vSet, vLoad, vStore, vMin, vMax, vSqrt, vAbs, vCopySign, vGE,
-// vGT, vLE, vLT, vAny, vSelect, vConst (a VLBroadcast as a vector), vIndex
-// (truncate(clamp(v, 0, 1) x 16384), NaN giving 0) and vGather. Every
-// operation works lane by lane, so each pixel's result is the same whatever
-// the width and wherever the pixel falls within a vector.
-// No include guard: each width includes it once.
+// The stages of the processing pass, written once for every vector width as
+// a template over a set of vector operations. A kernel of another width is one
+// more instantiation with its own operations, in a file built for the
+// instruction set they use. Every operation works lane by lane, so each
+// pixel's result is the same whatever the width and wherever the pixel falls
+// within a vector.
+//
+// Everything here is a template: instantiated with operations of internal
+// linkage, no function built for one instruction set can stand in for one of
+// the same name built for another.
+#pragma once
 
-struct RGB {
-  V r, g, b;
+#include "core/process_pass.h"
+
+#include <concepts>
+#include <cstddef>
+
+// The vector operations a kernel width provides: V (kLanes floats) with +, -,
+// * and /; Mask with & and |; Index, the table indices of a vector. vMin and
+// vMax return the second operand when either is NaN (as the SSE instructions
+// do); vIndex is truncate(clamp(v, 0, 1) x 16384), NaN giving 0; vConst loads
+// a per-pass constant broadcast to the lanes.
+template <class O>
+concept VLPassVectorOps = requires(typename O::V a, typename O::Mask m, typename O::Index i, const float* p,
+                                   float* q, float x, const VLBroadcast& b) {
+  { O::kLanes } -> std::convertible_to<size_t>;
+  { O::vSet(x) } -> std::same_as<typename O::V>;
+  { O::vLoad(p) } -> std::same_as<typename O::V>;
+  { O::vStore(q, a) };
+  { O::vConst(b) } -> std::same_as<typename O::V>;
+  { a + a } -> std::same_as<typename O::V>;
+  { a - a } -> std::same_as<typename O::V>;
+  { a * a } -> std::same_as<typename O::V>;
+  { a / a } -> std::same_as<typename O::V>;
+  { O::vMin(a, a) } -> std::same_as<typename O::V>;
+  { O::vMax(a, a) } -> std::same_as<typename O::V>;
+  { O::vSqrt(a) } -> std::same_as<typename O::V>;
+  { O::vAbs(a) } -> std::same_as<typename O::V>;
+  { O::vCopySign(a, a) } -> std::same_as<typename O::V>;
+  { O::vGE(a, a) } -> std::same_as<typename O::Mask>;
+  { O::vGT(a, a) } -> std::same_as<typename O::Mask>;
+  { O::vLE(a, a) } -> std::same_as<typename O::Mask>;
+  { O::vLT(a, a) } -> std::same_as<typename O::Mask>;
+  { m & m } -> std::same_as<typename O::Mask>;
+  { m | m } -> std::same_as<typename O::Mask>;
+  { O::vAny(m) } -> std::same_as<bool>;
+  { O::vSelect(m, a, a) } -> std::same_as<typename O::V>;
+  { O::vIndex(a) } -> std::same_as<typename O::Index>;
+  { O::vGather(p, i) } -> std::same_as<typename O::V>;
 };
-struct YUV {
-  V y, u, v;
-};
 
-inline V lumaOf(const RGB& c) { return vSet(0.299f) * c.r + vSet(0.587f) * c.g + vSet(0.114f) * c.b; }
+template <VLPassVectorOps O>
+struct VLPassKernel : O {
+  using typename O::V;
+  using typename O::Mask;
+  using typename O::Index;
+  using O::kLanes;
+  using O::vSet, O::vLoad, O::vStore, O::vConst, O::vMin, O::vMax, O::vSqrt, O::vAbs, O::vCopySign;
+  using O::vGE, O::vGT, O::vLE, O::vLT, O::vAny, O::vSelect, O::vIndex, O::vGather;
 
-inline YUV toYUV(const RGB& c) {
-  return {lumaOf(c), vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b,
-          vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b};
-}
-inline RGB fromYUV(V y, V u, V v) {
-  return {y + vSet(1.140251f) * v, y - vSet(0.393931f) * u - vSet(0.580809f) * v, y + vSet(2.028398f) * u};
-}
-inline V uOf(const RGB& c) { return vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b; }
-inline V vOf(const RGB& c) { return vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b; }
 
-inline V cbOf(const RGB& c) { return vSet(-0.168736f) * c.r - vSet(0.331264f) * c.g + vSet(0.5f) * c.b; }
-inline V crOf(const RGB& c) { return vSet(0.5f) * c.r - vSet(0.418688f) * c.g - vSet(0.081312f) * c.b; }
-inline RGB fromYCC(V y, V cb, V cr) {
-  return {y + vSet(1.402f) * cr, y - vSet(0.344136f) * cb - vSet(0.714136f) * cr, y + vSet(1.772f) * cb};
-}
+  struct RGB {
+    V r, g, b;
+  };
+  struct YUV {
+    V y, u, v;
+  };
 
-// Table value at truncate(clamp(v, 0, 1) x 16384), with no extension.
-inline V tableAt(const float* table, V v) { return vGather(table, vIndex(v)); }
+  static V lumaOf(const RGB& c) { return vSet(0.299f) * c.r + vSet(0.587f) * c.g + vSet(0.114f) * c.b; }
 
-// Table lookup; values above 1.0 follow the line from the table's end.
-inline V lookup(const VLTableRef& t, V v) {
-  V r = tableAt(t.table, v);
-  Mask above = vGT(v, vSet(1.0f));
-  if (vAny(above)) r = vSelect(above, (v - vSet(1.0f)) * vSet(t.slope) + vSet(t.end), r);
-  return r;
-}
-
-inline V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
-
-// The three tonal-range tables looked up at the same value (one index
-// computation for all three) and blended by the weights.
-inline V lookupBlend(const VLTableRef t[3], V v, const V w[3]) {
-  Index i = vIndex(v);
-  V r[3] = {vGather(t[0].table, i), vGather(t[1].table, i), vGather(t[2].table, i)};
-  Mask above = vGT(v, vSet(1.0f));
-  if (vAny(above)) {
-    V over = v - vSet(1.0f);
-    for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t[k].slope) + vSet(t[k].end), r[k]);
+  static YUV toYUV(const RGB& c) {
+    return {lumaOf(c), vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b,
+            vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b};
   }
-  return blend(w, r[0], r[1], r[2]);
-}
-
-// Multiplies the colour by factor in the selected lanes only.
-inline void scaleLanes(RGB& c, Mask mask, V factor) {
-  c.r = vSelect(mask, c.r * factor, c.r);
-  c.g = vSelect(mask, c.g * factor, c.g);
-  c.b = vSelect(mask, c.b * factor, c.b);
-}
-
-// A factor num / den that is 1 where den is 0 (the lane then keeps its value).
-inline V safeRatio(V num, V den) {
-  Mask zero = vGE(vAbs(den), vSet(1e-30f));
-  return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
-}
-
-// The vibrance factor's limit by saturation: (1 - S) x 1.1 + 1. Above
-// lightness 0.5 the denominator 2 - max - min reaches zero and turns negative
-// for super-whites; those count as unsaturated.
-inline V vibranceLimit(const RGB& c) {
-  const V zero = vSet(0.0f), one = vSet(1.0f);
-  V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
-  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
-  V den = vSelect(vLE(l, vSet(0.5f)), sum, vSet(2.0f) - sum);
-  Mask usable = vGT(den, zero);
-  V s = vSelect(usable, d / vSelect(usable, den, one), zero);
-  s = vSelect(vLE(l, zero), zero, s);
-  s = vSelect(vLE(d, zero), d, s);
-  return (one - s) * vSet(1.1f) + one;
-}
-
-// Vibrance with weight 1: the colour pulled from its luma by min(limit, amount).
-inline RGB vibrance(const RGB& c, V y, V limit, V amount) {
-  V a = vMin(limit, amount), rest = vSet(1.0f) - a;
-  return {a * c.r + rest * y, a * c.g + rest * y, a * c.b + rest * y};
-}
-
-RGB rotateHue(const RGB& c, V y, V cosA, V sinA) {
-  V u = uOf(c), v = vOf(c);
-  return fromYUV(y, u * cosA - v * sinA, u * sinA + v * cosA);
-}
-
-void levelsInput(const VLPassSetup& S, RGB& c) {
-  if (S.inputRecovery) {
-    V t = vConst(S.recoveryThreshold), y = lumaOf(c);
-    // Lanes at or above the threshold, with a luma to divide by.
-    Mask hit = vGE(y, t) & vGT(vAbs(y), vSet(0.0f));
-    if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
+  static RGB fromYUV(V y, V u, V v) {
+    return {y + vSet(1.140251f) * v, y - vSet(0.393931f) * u - vSet(0.580809f) * v, y + vSet(2.028398f) * u};
   }
-  c.r = vConst(S.inGain[0]) * c.r + vConst(S.inOffset[0]);
-  c.g = vConst(S.inGain[1]) * c.g + vConst(S.inOffset[1]);
-  c.b = vConst(S.inGain[2]) * c.b + vConst(S.inOffset[2]);
-  if (S.inGrey) {
-    c.r = lookup(S.inGamma[0], c.r);
-    c.g = lookup(S.inGamma[1], c.g);
-    c.b = lookup(S.inGamma[2], c.b);
-  }
-}
+  static V uOf(const RGB& c) { return vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b; }
+  static V vOf(const RGB& c) { return vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b; }
 
-// The tonal-range blends below are written in their expanded form: a blend
-// of linear results equals the linear result of the blended parameters, so
-// each is formed once instead of once per range.
-void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
-  if (S.rangeHue) {
-    // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
-    // (sum of w) x Y and the blended rotated chroma.
-    V y = lumaOf(c), u = uOf(c), v = vOf(c), bu = vSet(0.0f), bv = vSet(0.0f);
-    for (int k = 0; k < 3; ++k) {
-      bu = bu + w[k] * (u * vConst(S.rangeCos[k]) - v * vConst(S.rangeSin[k]));
-      bv = bv + w[k] * (u * vConst(S.rangeSin[k]) + v * vConst(S.rangeCos[k]));
+  static V cbOf(const RGB& c) { return vSet(-0.168736f) * c.r - vSet(0.331264f) * c.g + vSet(0.5f) * c.b; }
+  static V crOf(const RGB& c) { return vSet(0.5f) * c.r - vSet(0.418688f) * c.g - vSet(0.081312f) * c.b; }
+  static RGB fromYCC(V y, V cb, V cr) {
+    return {y + vSet(1.402f) * cr, y - vSet(0.344136f) * cb - vSet(0.714136f) * cr, y + vSet(1.772f) * cb};
+  }
+
+  // Table value at truncate(clamp(v, 0, 1) x 16384), with no extension.
+  static V tableAt(const float* table, V v) { return vGather(table, vIndex(v)); }
+
+  // Table lookup; values above 1.0 follow the line from the table's end.
+  static V lookup(const VLTableRef& t, V v) {
+    V r = tableAt(t.table, v);
+    Mask above = vGT(v, vSet(1.0f));
+    if (vAny(above)) r = vSelect(above, (v - vSet(1.0f)) * vSet(t.slope) + vSet(t.end), r);
+    return r;
+  }
+
+  static V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
+
+  // The three tonal-range tables looked up at the same value (one index
+  // computation for all three) and blended by the weights.
+  static V lookupBlend(const VLTableRef t[3], V v, const V w[3]) {
+    Index i = vIndex(v);
+    V r[3] = {vGather(t[0].table, i), vGather(t[1].table, i), vGather(t[2].table, i)};
+    Mask above = vGT(v, vSet(1.0f));
+    if (vAny(above)) {
+      V over = v - vSet(1.0f);
+      for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t[k].slope) + vSet(t[k].end), r[k]);
     }
-    V wy = (w[0] + w[1] + w[2]) * y;
-    c = fromYUV(wy, bu, bv);
+    return blend(w, r[0], r[1], r[2]);
   }
-  if (S.rangeGain) {
-    V g = blend(w, vConst(S.rangeGainValue[0]), vConst(S.rangeGainValue[1]), vConst(S.rangeGainValue[2]));
-    c = {c.r * g, c.g * g, c.b * g};
-  }
-  if (S.rangePedestal) {
-    V p = blend(w, vConst(S.rangePedestalValue[0]), vConst(S.rangePedestalValue[1]), vConst(S.rangePedestalValue[2]));
-    c = {c.r + p, c.g + p, c.b + p};
-  }
-  V* ch[3] = {&c.r, &c.g, &c.b};
-  for (V* x : ch)
-    *x = lookupBlend(S.rangeCBG, *x, w);
-  if (S.rangeSaturation) {
-    // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
-    V y = lumaOf(c), one = vSet(1.0f);
-    V onC = blend(w, vConst(S.rangeSaturationValue[0]), vConst(S.rangeSaturationValue[1]), vConst(S.rangeSaturationValue[2]));
-    V onY = blend(w, one - vConst(S.rangeSaturationValue[0]), one - vConst(S.rangeSaturationValue[1]),
-                  one - vConst(S.rangeSaturationValue[2]));
-    for (V* x : ch) *x = *x * onC + y * onY;
-  }
-  if (S.rangeVibrance) {
-    // The saturation limit depends only on the colour; each range's factor
-    // a = min(limit, amount) then blends like the saturation above.
-    V y = lumaOf(c), limit = vibranceLimit(c), one = vSet(1.0f), a[3];
-    for (int k = 0; k < 3; ++k) a[k] = vMin(limit, vConst(S.rangeVibranceValue[k]));
-    V onC = blend(w, a[0], a[1], a[2]), onY = blend(w, one - a[0], one - a[1], one - a[2]);
-    for (V* x : ch) *x = *x * onC + y * onY;
-  }
-}
 
-void hslMaster(const VLPassSetup& S, RGB& c) {
-  if (S.masterHue) c = rotateHue(c, lumaOf(c), vConst(S.masterCos), vConst(S.masterSin));
-  if (S.masterGainPedestal) {
-    V g = vConst(S.masterGain), p = vConst(S.masterPedestal);
-    c = {g * c.r + p, g * c.g + p, g * c.b + p};
+  // Multiplies the colour by factor in the selected lanes only.
+  static void scaleLanes(RGB& c, Mask mask, V factor) {
+    c.r = vSelect(mask, c.r * factor, c.r);
+    c.g = vSelect(mask, c.g * factor, c.g);
+    c.b = vSelect(mask, c.b * factor, c.b);
   }
-  if (S.masterCBG)
-    c = {lookup(S.masterCBGTable, c.r), lookup(S.masterCBGTable, c.g), lookup(S.masterCBGTable, c.b)};
-  if (S.masterSaturation) {
-    V y = lumaOf(c), s = vConst(S.masterSaturationValue), rest = vSet(1.0f) - s;
-    c = {s * c.r + rest * y, s * c.g + rest * y, s * c.b + rest * y};
+
+  // A factor num / den that is 1 where den is 0 (the lane then keeps its value).
+  static V safeRatio(V num, V den) {
+    Mask zero = vGE(vAbs(den), vSet(1e-30f));
+    return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
   }
-  if (S.masterVibrance) c = vibrance(c, lumaOf(c), vibranceLimit(c), vConst(S.masterVibranceValue));
-}
 
-void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
-  YUV p = toYUV(c);
-  for (int k = 0; k < 4; ++k) {
-    V strength = k < 3 ? vConst(S.offsetStrength[k]) * w[k] : vConst(S.offsetStrength[3]);
-    p.u = p.u + (vConst(S.offsetU[k]) - p.u) * strength;
-    p.v = p.v + (vConst(S.offsetV[k]) - p.v) * strength;
+  // The vibrance factor's limit by saturation: (1 - S) x 1.1 + 1. Above
+  // lightness 0.5 the denominator 2 - max - min reaches zero and turns negative
+  // for super-whites; those count as unsaturated.
+  static V vibranceLimit(const RGB& c) {
+    const V zero = vSet(0.0f), one = vSet(1.0f);
+    V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
+    V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
+    V den = vSelect(vLE(l, vSet(0.5f)), sum, vSet(2.0f) - sum);
+    Mask usable = vGT(den, zero);
+    V s = vSelect(usable, d / vSelect(usable, den, one), zero);
+    s = vSelect(vLE(l, zero), zero, s);
+    s = vSelect(vLE(d, zero), d, s);
+    return (one - s) * vSet(1.1f) + one;
   }
-  c = fromYUV(p.y, p.u, p.v);
-}
 
-void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
-  V* ch[3] = {&c.r, &c.g, &c.b};
-  for (int i = 0; i < 3; ++i) {
-    V gain = blend(w, vConst(S.rgbRangeGain[0][i]), vConst(S.rgbRangeGain[1][i]), vConst(S.rgbRangeGain[2][i]));
-    V offset = blend(w, vConst(S.rgbRangeOffset[0][i]), vConst(S.rgbRangeOffset[1][i]), vConst(S.rgbRangeOffset[2][i]));
-    *ch[i] = *ch[i] * gain + offset;
+  // Vibrance with weight 1: the colour pulled from its luma by min(limit, amount).
+  static RGB vibrance(const RGB& c, V y, V limit, V amount) {
+    V a = vMin(limit, amount), rest = vSet(1.0f) - a;
+    return {a * c.r + rest * y, a * c.g + rest * y, a * c.b + rest * y};
   }
-  if (S.rgbRangeGamma)
-    for (int i = 0; i < 3; ++i)
-      *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w);
-}
 
-// Chroma through a gamma table on its doubled magnitude, halved and signed.
-inline V chromaLookup(const VLTableRef& t, V x) {
-  return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
-}
-
-void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
-  V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
-  for (int i = 0; i < 3; ++i) {
-    V gain = blend(w, vConst(S.yccRangeGain[0][i]), vConst(S.yccRangeGain[1][i]), vConst(S.yccRangeGain[2][i]));
-    V offset = blend(w, vConst(S.yccRangeOffset[0][i]), vConst(S.yccRangeOffset[1][i]), vConst(S.yccRangeOffset[2][i]));
-    x[i] = x[i] * gain + offset;
+  static RGB rotateHue(const RGB& c, V y, V cosA, V sinA) {
+    V u = uOf(c), v = vOf(c);
+    return fromYUV(y, u * cosA - v * sinA, u * sinA + v * cosA);
   }
-  if (S.yccRangeGamma) {
-    x[0] = lookupBlend(S.yccRangeTable[0], x[0], w);
-    for (int i = 1; i < 3; ++i)
-      x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w) * vSet(0.5f), x[i]);
+
+  static void levelsInput(const VLPassSetup& S, RGB& c) {
+    if (S.inputRecovery) {
+      V t = vConst(S.recoveryThreshold), y = lumaOf(c);
+      // Lanes at or above the threshold, with a luma to divide by.
+      Mask hit = vGE(y, t) & vGT(vAbs(y), vSet(0.0f));
+      if (vAny(hit)) scaleLanes(c, hit, safeRatio((y - t) * vSet(0.5f) + t, y));
+    }
+    c.r = vConst(S.inGain[0]) * c.r + vConst(S.inOffset[0]);
+    c.g = vConst(S.inGain[1]) * c.g + vConst(S.inOffset[1]);
+    c.b = vConst(S.inGain[2]) * c.b + vConst(S.inOffset[2]);
+    if (S.inGrey) {
+      c.r = lookup(S.inGamma[0], c.r);
+      c.g = lookup(S.inGamma[1], c.g);
+      c.b = lookup(S.inGamma[2], c.b);
+    }
   }
-  c = fromYCC(x[0], x[1], x[2]);
-}
 
-void rgbMaster(const VLPassSetup& S, RGB& c) {
-  V* ch[3] = {&c.r, &c.g, &c.b};
-  for (int i = 0; i < 3; ++i) {
-    *ch[i] = vConst(S.rgbMasterGain[i]) * *ch[i] + vConst(S.rgbMasterOffset[i]);
-    if (S.rgbMasterGamma) *ch[i] = lookup(S.rgbMasterTable[i], *ch[i]);
+  // The tonal-range blends below are written in their expanded form: a blend
+  // of linear results equals the linear result of the blended parameters, so
+  // each is formed once instead of once per range.
+  static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+    if (S.rangeHue) {
+      // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
+      // (sum of w) x Y and the blended rotated chroma.
+      V y = lumaOf(c), u = uOf(c), v = vOf(c), bu = vSet(0.0f), bv = vSet(0.0f);
+      for (int k = 0; k < 3; ++k) {
+        bu = bu + w[k] * (u * vConst(S.rangeCos[k]) - v * vConst(S.rangeSin[k]));
+        bv = bv + w[k] * (u * vConst(S.rangeSin[k]) + v * vConst(S.rangeCos[k]));
+      }
+      V wy = (w[0] + w[1] + w[2]) * y;
+      c = fromYUV(wy, bu, bv);
+    }
+    if (S.rangeGain) {
+      V g = blend(w, vConst(S.rangeGainValue[0]), vConst(S.rangeGainValue[1]), vConst(S.rangeGainValue[2]));
+      c = {c.r * g, c.g * g, c.b * g};
+    }
+    if (S.rangePedestal) {
+      V p = blend(w, vConst(S.rangePedestalValue[0]), vConst(S.rangePedestalValue[1]), vConst(S.rangePedestalValue[2]));
+      c = {c.r + p, c.g + p, c.b + p};
+    }
+    V* ch[3] = {&c.r, &c.g, &c.b};
+    for (V* x : ch)
+      *x = lookupBlend(S.rangeCBG, *x, w);
+    if (S.rangeSaturation) {
+      // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
+      V y = lumaOf(c), one = vSet(1.0f);
+      V onC = blend(w, vConst(S.rangeSaturationValue[0]), vConst(S.rangeSaturationValue[1]), vConst(S.rangeSaturationValue[2]));
+      V onY = blend(w, one - vConst(S.rangeSaturationValue[0]), one - vConst(S.rangeSaturationValue[1]),
+                    one - vConst(S.rangeSaturationValue[2]));
+      for (V* x : ch) *x = *x * onC + y * onY;
+    }
+    if (S.rangeVibrance) {
+      // The saturation limit depends only on the colour; each range's factor
+      // a = min(limit, amount) then blends like the saturation above.
+      V y = lumaOf(c), limit = vibranceLimit(c), one = vSet(1.0f), a[3];
+      for (int k = 0; k < 3; ++k) a[k] = vMin(limit, vConst(S.rangeVibranceValue[k]));
+      V onC = blend(w, a[0], a[1], a[2]), onY = blend(w, one - a[0], one - a[1], one - a[2]);
+      for (V* x : ch) *x = *x * onC + y * onY;
+    }
   }
-}
 
-void yccMaster(const VLPassSetup& S, RGB& c) {
-  V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
-  for (int i = 0; i < 3; ++i) x[i] = vConst(S.yccMasterGain[i]) * x[i] + vConst(S.yccMasterOffset[i]);
-  if (S.yccMasterGamma) {
-    x[0] = lookup(S.yccMasterTable[0], x[0]);
-    x[1] = chromaLookup(S.yccMasterTable[1], x[1]);
-    x[2] = chromaLookup(S.yccMasterTable[2], x[2]);
+  static void hslMaster(const VLPassSetup& S, RGB& c) {
+    if (S.masterHue) c = rotateHue(c, lumaOf(c), vConst(S.masterCos), vConst(S.masterSin));
+    if (S.masterGainPedestal) {
+      V g = vConst(S.masterGain), p = vConst(S.masterPedestal);
+      c = {g * c.r + p, g * c.g + p, g * c.b + p};
+    }
+    if (S.masterCBG)
+      c = {lookup(S.masterCBGTable, c.r), lookup(S.masterCBGTable, c.g), lookup(S.masterCBGTable, c.b)};
+    if (S.masterSaturation) {
+      V y = lumaOf(c), s = vConst(S.masterSaturationValue), rest = vSet(1.0f) - s;
+      c = {s * c.r + rest * y, s * c.g + rest * y, s * c.b + rest * y};
+    }
+    if (S.masterVibrance) c = vibrance(c, lumaOf(c), vibranceLimit(c), vConst(S.masterVibranceValue));
   }
-  c = fromYCC(x[0], x[1], x[2]);
-}
 
-// Saturation by the HSL rule; a denominator of zero (a pure super-white at
-// lightness 1, or colours summing to zero) counts as grey instead of dividing.
-inline V hslSaturation(V d, V sum, V lightness) {
-  V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
-  Mask usable = vGE(vAbs(den), vSet(1e-6f));
-  return vSelect(usable, d / vSelect(usable, den, vSet(1.0f)), vSet(0.0f));
-}
-
-// Wraps a hue into 0..1 (hues here stay within two turns of that range;
-// anything else, NaN included, ends up clamped).
-inline V wrapHue(V t) {
-  const V one = vSet(1.0f), zero = vSet(0.0f);
-  for (int i = 0; i < 2; ++i) {
-    t = vSelect(vGE(t, one), t - one, t);
-    t = vSelect(vLT(t, zero), t + one, t);
-  }
-  return vMin(vMax(t, zero), one);
-}
-
-// One channel of the HSL inverse at hue t (already wrapped).
-inline V hueChannel(V p, V q, V t) {
-  V six = vSet(6.0f), rising = p + (q - p) * six * t, falling = p + (q - p) * (vSet(2.0f / 3.0f) - t) * six;
-  return vSelect(vLT(t, vSet(1.0f / 6.0f)), rising,
-                 vSelect(vLT(t, vSet(0.5f)), q, vSelect(vLT(t, vSet(2.0f / 3.0f)), falling, p)));
-}
-
-void hslCurves(const VLPassSetup& S, RGB& c) {
-  V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
-  V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
-  Mask colour = vGT(d, vSet(0.0f));
-  V safeD = vSelect(colour, d, vSet(1.0f));
-  // One division: the difference of the other two channels, taken for the
-  // largest channel, then that channel's sixth of the turn added.
-  Mask rMax = vGE(c.r, mx), gMax = vGE(c.g, mx);
-  V t = vSelect(rMax, c.g - c.b, vSelect(gMax, c.b - c.r, c.r - c.g)) / safeD;
-  V h = vSelect(rMax, vSelect(vLT(t, vSet(0.0f)), t + vSet(6.0f), t), t + vSelect(gMax, vSet(2.0f), vSet(4.0f)));
-  h = h * vSet(1.0f / 6.0f);
-  h = vSelect(colour, h, vSet(0.0f));
-  V s = vSelect(colour, hslSaturation(d, sum, l), vSet(0.0f));
-
-  V shifted = h + vSet(0.5f);
-  shifted = vSelect(vGT(shifted, vSet(1.0f)), shifted - vSet(1.0f), shifted);
-  Index i = vIndex(shifted);  // all three curves are functions of hue
-  h = h + vGather(S.curveHue, i);
-  s = s * vGather(S.curveSaturation, i);
-  l = l * vGather(S.curveLuma, i);
-
-  V q = vSelect(vLE(l, vSet(0.5f)), l * (vSet(1.0f) + s), l + s - l * s);
-  V p = vSet(2.0f) * l - q;
-  c = {hueChannel(p, q, wrapHue(h + vSet(1.0f / 3.0f))), hueChannel(p, q, wrapHue(h)),
-       hueChannel(p, q, wrapHue(h - vSet(1.0f / 3.0f)))};
-}
-
-void secondary(const VLPassSecondary& K, RGB& c) {
-  YUV p = toYUV(c);
-  V key = vSet(0.0f);
-  for (int i = 0; i < K.keyCount; ++i) {
-    V du = vConst(K.keyU[i]) - p.u, dv = vConst(K.keyV[i]) - p.v, dy = vConst(K.keyY[i]) - p.y;
-    V chroma = vSet(1.0f) - (du * du + dv * dv - vConst(K.chromaTolSquared)) * vConst(K.invSoftSquared);
-    V luma = vSet(1.0f) - (vAbs(dy) - vConst(K.lumaTol)) * vConst(K.invSoftSquared);
-    chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
-    luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
-    key = vMax(chroma * luma, key);  // both terms lie in 0..1, NaN never survives the clamps
-  }
-  // The plain correction leaves unkeyed lanes exactly as they are, so a
-  // vector with no lane keyed skips the correction altogether.
-  const bool plain = K.previewMode == 0 && !K.invert;
-  Mask keyed = vGT(key, vSet(0.0f));
-  if (plain && !vAny(keyed)) {
+  static void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
+    YUV p = toYUV(c);
+    for (int k = 0; k < 4; ++k) {
+      V strength = k < 3 ? vConst(S.offsetStrength[k]) * w[k] : vConst(S.offsetStrength[3]);
+      p.u = p.u + (vConst(S.offsetU[k]) - p.u) * strength;
+      p.v = p.v + (vConst(S.offsetV[k]) - p.v) * strength;
+    }
     c = fromYUV(p.y, p.u, p.v);
-    return;
   }
-  YUV corrected = p, uncorrected = p;
-  switch (K.previewMode) {
-    case 0: {
-      V u = p.u * vConst(K.cosHue) - p.v * vConst(K.sinHue), v = p.u * vConst(K.sinHue) + p.v * vConst(K.cosHue);
-      V y = K.hasGainPedestal ? vConst(K.gain) * p.y + vConst(K.pedestal) : p.y;
-      if (K.gamma) y = lookup(K.gammaTable, y);
-      V s = vConst(K.saturation), strength = vConst(K.strength);
-      corrected = {y, (vConst(K.targetU) - s * u) * strength + s * u, (vConst(K.targetV) - s * v) * strength + s * v};
-      break;
+
+  static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+    V* ch[3] = {&c.r, &c.g, &c.b};
+    for (int i = 0; i < 3; ++i) {
+      V gain = blend(w, vConst(S.rgbRangeGain[0][i]), vConst(S.rgbRangeGain[1][i]), vConst(S.rgbRangeGain[2][i]));
+      V offset = blend(w, vConst(S.rgbRangeOffset[0][i]), vConst(S.rgbRangeOffset[1][i]), vConst(S.rgbRangeOffset[2][i]));
+      *ch[i] = *ch[i] * gain + offset;
     }
-    case 1:
-      uncorrected = {p.y, vSet(0.0f), vSet(0.0f)};
-      break;
-    case 2:
-      uncorrected = toYUV({vMax(c.r, vSet(0.6825f)), vSet(0.6825f) * c.g, vSet(0.6825f) * c.b});
-      break;
-    case 3:
-      corrected = {vSet(1.0f), vSet(0.0f), vSet(0.0f)};
-      uncorrected = {vSet(0.0f), vSet(0.0f), vSet(0.0f)};
-      break;
-    default:
+    if (S.rgbRangeGamma)
+      for (int i = 0; i < 3; ++i)
+        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w);
+  }
+
+  // Chroma through a gamma table on its doubled magnitude, halved and signed.
+  static V chromaLookup(const VLTableRef& t, V x) {
+    return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
+  }
+
+  static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+    V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
+    for (int i = 0; i < 3; ++i) {
+      V gain = blend(w, vConst(S.yccRangeGain[0][i]), vConst(S.yccRangeGain[1][i]), vConst(S.yccRangeGain[2][i]));
+      V offset = blend(w, vConst(S.yccRangeOffset[0][i]), vConst(S.yccRangeOffset[1][i]), vConst(S.yccRangeOffset[2][i]));
+      x[i] = x[i] * gain + offset;
+    }
+    if (S.yccRangeGamma) {
+      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w);
+      for (int i = 1; i < 3; ++i)
+        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w) * vSet(0.5f), x[i]);
+    }
+    c = fromYCC(x[0], x[1], x[2]);
+  }
+
+  static void rgbMaster(const VLPassSetup& S, RGB& c) {
+    V* ch[3] = {&c.r, &c.g, &c.b};
+    for (int i = 0; i < 3; ++i) {
+      *ch[i] = vConst(S.rgbMasterGain[i]) * *ch[i] + vConst(S.rgbMasterOffset[i]);
+      if (S.rgbMasterGamma) *ch[i] = lookup(S.rgbMasterTable[i], *ch[i]);
+    }
+  }
+
+  static void yccMaster(const VLPassSetup& S, RGB& c) {
+    V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
+    for (int i = 0; i < 3; ++i) x[i] = vConst(S.yccMasterGain[i]) * x[i] + vConst(S.yccMasterOffset[i]);
+    if (S.yccMasterGamma) {
+      x[0] = lookup(S.yccMasterTable[0], x[0]);
+      x[1] = chromaLookup(S.yccMasterTable[1], x[1]);
+      x[2] = chromaLookup(S.yccMasterTable[2], x[2]);
+    }
+    c = fromYCC(x[0], x[1], x[2]);
+  }
+
+  // Saturation by the HSL rule; a denominator of zero (a pure super-white at
+  // lightness 1, or colours summing to zero) counts as grey instead of dividing.
+  static V hslSaturation(V d, V sum, V lightness) {
+    V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
+    Mask usable = vGE(vAbs(den), vSet(1e-6f));
+    return vSelect(usable, d / vSelect(usable, den, vSet(1.0f)), vSet(0.0f));
+  }
+
+  // Wraps a hue into 0..1 (hues here stay within two turns of that range;
+  // anything else, NaN included, ends up clamped).
+  static V wrapHue(V t) {
+    const V one = vSet(1.0f), zero = vSet(0.0f);
+    for (int i = 0; i < 2; ++i) {
+      t = vSelect(vGE(t, one), t - one, t);
+      t = vSelect(vLT(t, zero), t + one, t);
+    }
+    return vMin(vMax(t, zero), one);
+  }
+
+  // One channel of the HSL inverse at hue t (already wrapped).
+  static V hueChannel(V p, V q, V t) {
+    V six = vSet(6.0f), rising = p + (q - p) * six * t, falling = p + (q - p) * (vSet(2.0f / 3.0f) - t) * six;
+    return vSelect(vLT(t, vSet(1.0f / 6.0f)), rising,
+                   vSelect(vLT(t, vSet(0.5f)), q, vSelect(vLT(t, vSet(2.0f / 3.0f)), falling, p)));
+  }
+
+  static void hslCurves(const VLPassSetup& S, RGB& c) {
+    V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
+    V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
+    Mask colour = vGT(d, vSet(0.0f));
+    V safeD = vSelect(colour, d, vSet(1.0f));
+    // One division: the difference of the other two channels, taken for the
+    // largest channel, then that channel's sixth of the turn added.
+    Mask rMax = vGE(c.r, mx), gMax = vGE(c.g, mx);
+    V t = vSelect(rMax, c.g - c.b, vSelect(gMax, c.b - c.r, c.r - c.g)) / safeD;
+    V h = vSelect(rMax, vSelect(vLT(t, vSet(0.0f)), t + vSet(6.0f), t), t + vSelect(gMax, vSet(2.0f), vSet(4.0f)));
+    h = h * vSet(1.0f / 6.0f);
+    h = vSelect(colour, h, vSet(0.0f));
+    V s = vSelect(colour, hslSaturation(d, sum, l), vSet(0.0f));
+
+    V shifted = h + vSet(0.5f);
+    shifted = vSelect(vGT(shifted, vSet(1.0f)), shifted - vSet(1.0f), shifted);
+    Index i = vIndex(shifted);  // all three curves are functions of hue
+    h = h + vGather(S.curveHue, i);
+    s = s * vGather(S.curveSaturation, i);
+    l = l * vGather(S.curveLuma, i);
+
+    V q = vSelect(vLE(l, vSet(0.5f)), l * (vSet(1.0f) + s), l + s - l * s);
+    V p = vSet(2.0f) * l - q;
+    c = {hueChannel(p, q, wrapHue(h + vSet(1.0f / 3.0f))), hueChannel(p, q, wrapHue(h)),
+         hueChannel(p, q, wrapHue(h - vSet(1.0f / 3.0f)))};
+  }
+
+  static void secondary(const VLPassSecondary& K, RGB& c) {
+    YUV p = toYUV(c);
+    V key = vSet(0.0f);
+    for (int i = 0; i < K.keyCount; ++i) {
+      V du = vConst(K.keyU[i]) - p.u, dv = vConst(K.keyV[i]) - p.v, dy = vConst(K.keyY[i]) - p.y;
+      V chroma = vSet(1.0f) - (du * du + dv * dv - vConst(K.chromaTolSquared)) * vConst(K.invSoftSquared);
+      V luma = vSet(1.0f) - (vAbs(dy) - vConst(K.lumaTol)) * vConst(K.invSoftSquared);
+      chroma = vMin(vMax(chroma, vSet(0.0f)), vSet(1.0f));
+      luma = vMin(vMax(luma, vSet(0.0f)), vSet(1.0f));
+      key = vMax(chroma * luma, key);  // both terms lie in 0..1, NaN never survives the clamps
+    }
+    // The plain correction leaves unkeyed lanes exactly as they are, so a
+    // vector with no lane keyed skips the correction altogether.
+    const bool plain = K.previewMode == 0 && !K.invert;
+    Mask keyed = vGT(key, vSet(0.0f));
+    if (plain && !vAny(keyed)) {
+      c = fromYUV(p.y, p.u, p.v);
       return;
-  }
-  if (K.invert) {
-    YUV t = corrected;
-    corrected = uncorrected;
-    uncorrected = t;
-  }
-  V rest = vSet(1.0f) - key;
-  YUV out = {uncorrected.y * rest + corrected.y * key, uncorrected.u * rest + corrected.u * key,
-             uncorrected.v * rest + corrected.v * key};
-  if (plain) out = {vSelect(keyed, out.y, p.y), vSelect(keyed, out.u, p.u), vSelect(keyed, out.v, p.v)};
-  c = fromYUV(out.y, out.u, out.v);
-}
-
-// Composite chroma magnitude in percent units, never below 1.
-inline V compositeChroma(V u, V v) {
-  V hu = vSet(100.0f) * u, hv = vSet(100.0f) * v;
-  return vSqrt(vMax(hu * hu + hv * hv, vSet(1.0f)));
-}
-
-// Each step works from the luma, chroma and composite magnitude of the colour
-// it is given; they are recomputed only after a step changed a lane.
-void limiter(const VLPassSetup& S, RGB& c) {
-  const V zero = vSet(0.0f);
-  V y = lumaOf(c);
-  if (S.softClip) {
-    V k = vConst(S.knee);
-    Mask hit = vGE(y, k);
-    if (vAny(hit)) {
-      scaleLanes(c, hit, safeRatio((y - k) * vConst(S.invMaxMinusKnee) * vConst(S.whiteMinusKnee) + k, y));
-      y = lumaOf(c);
     }
-  }
-  {
-    V m = vConst(S.lumaMax);
-    Mask hit = vGE(y, m);
-    if (vAny(hit)) {
-      scaleLanes(c, hit, safeRatio(m, y));
-      y = lumaOf(c);
-    }
-  }
-  YUV p = {y, uOf(c), vOf(c)};
-  V chroma = compositeChroma(p.u, p.v);
-  {
-    V a = vSet(100.0f) * p.y + chroma, maxV = vConst(S.compositeMax);
-    Mask hit = vGE(a, maxV);
-    if (vAny(hit)) {
-      RGB out = c;
-      if (S.limiterPreview) {
-        out = {zero, zero, zero};
-      } else if (S.clipMethod == 1 || S.clipMethod == 3) {
-        V over = a - maxV;
-        if (S.clipMethod == 3) over = vSet(0.4f) * over;
-        V f = vMax((chroma - over) / chroma, zero);
-        out = fromYUV(p.y, p.u * f, p.v * f);
-        if (S.clipMethod == 3) scaleLanes(out, hit, safeRatio(maxV, a));
-      } else if (S.clipMethod == 2) {
-        scaleLanes(out, hit, safeRatio(maxV, a));
+    YUV corrected = p, uncorrected = p;
+    switch (K.previewMode) {
+      case 0: {
+        V u = p.u * vConst(K.cosHue) - p.v * vConst(K.sinHue), v = p.u * vConst(K.sinHue) + p.v * vConst(K.cosHue);
+        V y = K.hasGainPedestal ? vConst(K.gain) * p.y + vConst(K.pedestal) : p.y;
+        if (K.gamma) y = lookup(K.gammaTable, y);
+        V s = vConst(K.saturation), strength = vConst(K.strength);
+        corrected = {y, (vConst(K.targetU) - s * u) * strength + s * u, (vConst(K.targetV) - s * v) * strength + s * v};
+        break;
       }
-      c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
-      p = toYUV(c);
-      chroma = compositeChroma(p.u, p.v);
+      case 1:
+        uncorrected = {p.y, vSet(0.0f), vSet(0.0f)};
+        break;
+      case 2:
+        uncorrected = toYUV({vMax(c.r, vSet(0.6825f)), vSet(0.6825f) * c.g, vSet(0.6825f) * c.b});
+        break;
+      case 3:
+        corrected = {vSet(1.0f), vSet(0.0f), vSet(0.0f)};
+        uncorrected = {vSet(0.0f), vSet(0.0f), vSet(0.0f)};
+        break;
+      default:
+        return;
     }
+    if (K.invert) {
+      YUV t = corrected;
+      corrected = uncorrected;
+      uncorrected = t;
+    }
+    V rest = vSet(1.0f) - key;
+    YUV out = {uncorrected.y * rest + corrected.y * key, uncorrected.u * rest + corrected.u * key,
+               uncorrected.v * rest + corrected.v * key};
+    if (plain) out = {vSelect(keyed, out.y, p.y), vSelect(keyed, out.u, p.u), vSelect(keyed, out.v, p.v)};
+    c = fromYUV(out.y, out.u, out.v);
   }
-  {
-    V b = vSet(100.0f) * p.y - chroma, minV = vConst(S.compositeMin);
-    Mask hit = vLE(b, minV);
-    if (vAny(hit)) {
-      RGB out = c;
-      if (S.limiterPreview) {
-        out = {zero, zero, zero};
-      } else if (S.clipMethod == 1 || S.clipMethod == 3) {
-        V f = (b - minV + chroma) / chroma;
-        out = fromYUV(p.y, p.u * f, p.v * f);
-      } else if (S.clipMethod == 2) {
-        scaleLanes(out, hit, safeRatio(minV, b));
+
+  // Composite chroma magnitude in percent units, never below 1.
+  static V compositeChroma(V u, V v) {
+    V hu = vSet(100.0f) * u, hv = vSet(100.0f) * v;
+    return vSqrt(vMax(hu * hu + hv * hv, vSet(1.0f)));
+  }
+
+  // Each step works from the luma, chroma and composite magnitude of the colour
+  // it is given; they are recomputed only after a step changed a lane.
+  static void limiter(const VLPassSetup& S, RGB& c) {
+    const V zero = vSet(0.0f);
+    V y = lumaOf(c);
+    if (S.softClip) {
+      V k = vConst(S.knee);
+      Mask hit = vGE(y, k);
+      if (vAny(hit)) {
+        scaleLanes(c, hit, safeRatio((y - k) * vConst(S.invMaxMinusKnee) * vConst(S.whiteMinusKnee) + k, y));
+        y = lumaOf(c);
       }
-      c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+    }
+    {
+      V m = vConst(S.lumaMax);
+      Mask hit = vGE(y, m);
+      if (vAny(hit)) {
+        scaleLanes(c, hit, safeRatio(m, y));
+        y = lumaOf(c);
+      }
+    }
+    YUV p = {y, uOf(c), vOf(c)};
+    V chroma = compositeChroma(p.u, p.v);
+    {
+      V a = vSet(100.0f) * p.y + chroma, maxV = vConst(S.compositeMax);
+      Mask hit = vGE(a, maxV);
+      if (vAny(hit)) {
+        RGB out = c;
+        if (S.limiterPreview) {
+          out = {zero, zero, zero};
+        } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+          V over = a - maxV;
+          if (S.clipMethod == 3) over = vSet(0.4f) * over;
+          V f = vMax((chroma - over) / chroma, zero);
+          out = fromYUV(p.y, p.u * f, p.v * f);
+          if (S.clipMethod == 3) scaleLanes(out, hit, safeRatio(maxV, a));
+        } else if (S.clipMethod == 2) {
+          scaleLanes(out, hit, safeRatio(maxV, a));
+        }
+        c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+        p = toYUV(c);
+        chroma = compositeChroma(p.u, p.v);
+      }
+    }
+    {
+      V b = vSet(100.0f) * p.y - chroma, minV = vConst(S.compositeMin);
+      Mask hit = vLE(b, minV);
+      if (vAny(hit)) {
+        RGB out = c;
+        if (S.limiterPreview) {
+          out = {zero, zero, zero};
+        } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+          V f = (b - minV + chroma) / chroma;
+          out = fromYUV(p.y, p.u * f, p.v * f);
+        } else if (S.clipMethod == 2) {
+          scaleLanes(out, hit, safeRatio(minV, b));
+        }
+        c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
+      }
     }
   }
-}
 
-// Vectors carried through the stages together. Each stage runs over the
-// whole tile before the next starts, so the processor overlaps the
-// independent vectors' table lookups instead of waiting on one chain; every
-// vector still meets the stages in the same order.
-constexpr size_t kTileVectors = 16;
+  // Vectors carried through the stages together. Each stage runs over the
+  // whole tile before the next starts, so the processor overlaps the
+  // independent vectors' table lookups instead of waiting on one chain; every
+  // vector still meets the stages in the same order.
+  static constexpr size_t kTileVectors = 16;
 
-void runTile(const VLPassSetup& S, bool tonal, const float* const src[3], float* const dst[4], size_t n) {
-  RGB c[kTileVectors];
-  V w[kTileVectors][3];
-  for (size_t j = 0; j < n; ++j)
-    c[j] = {vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)};
-  if (tonal) {
+  static void runTile(const VLPassSetup& S, bool tonal, const float* const src[3], float* const dst[4], size_t n) {
+    RGB c[kTileVectors];
+    V w[kTileVectors][3];
+    for (size_t j = 0; j < n; ++j)
+      c[j] = {vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)};
+    if (tonal) {
+      for (size_t j = 0; j < n; ++j) {
+        Index i = vIndex(lumaOf(c[j]));
+        for (int k = 0; k < 3; ++k) w[j][k] = vGather(S.weight[k], i);
+      }
+    }
+    if (S.levels)
+      for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]);
+    if (S.hslRanges)
+      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]);
+    if (S.hslMaster)
+      for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]);
+    if (S.hueOffsets)
+      for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]);
+    if (S.rgbRanges)
+      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]);
+    if (S.yccRanges)
+      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]);
+    if (S.rgbMaster)
+      for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]);
+    if (S.yccMaster)
+      for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]);
+    if (S.rgbCurves)
+      for (size_t j = 0; j < n; ++j)
+        c[j] = {lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)};
+    if (S.hslCurves)
+      for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]);
+    if (S.levels)
+      for (size_t j = 0; j < n; ++j)
+        c[j] = {vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]), vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
+                vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])};
+    for (const VLPassSecondary& K : S.secondary)
+      if (K.on)
+        for (size_t j = 0; j < n; ++j) secondary(K, c[j]);
+    if (S.limiter)
+      for (size_t j = 0; j < n; ++j) limiter(S, c[j]);
     for (size_t j = 0; j < n; ++j) {
-      Index i = vIndex(lumaOf(c[j]));
-      for (int k = 0; k < 3; ++k) w[j][k] = vGather(S.weight[k], i);
+      vStore(dst[0] + kLanes * j, c[j].r);
+      vStore(dst[1] + kLanes * j, c[j].g);
+      vStore(dst[2] + kLanes * j, c[j].b);
+      vStore(dst[3] + kLanes * j, lumaOf(c[j]));
     }
   }
-  if (S.levels)
-    for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]);
-  if (S.hslRanges)
-    for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]);
-  if (S.hslMaster)
-    for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]);
-  if (S.hueOffsets)
-    for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]);
-  if (S.rgbRanges)
-    for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]);
-  if (S.yccRanges)
-    for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]);
-  if (S.rgbMaster)
-    for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]);
-  if (S.yccMaster)
-    for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]);
-  if (S.rgbCurves)
-    for (size_t j = 0; j < n; ++j)
-      c[j] = {lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)};
-  if (S.hslCurves)
-    for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]);
-  if (S.levels)
-    for (size_t j = 0; j < n; ++j)
-      c[j] = {vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]), vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
-              vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])};
-  for (const VLPassSecondary& K : S.secondary)
-    if (K.on)
-      for (size_t j = 0; j < n; ++j) secondary(K, c[j]);
-  if (S.limiter)
-    for (size_t j = 0; j < n; ++j) limiter(S, c[j]);
-  for (size_t j = 0; j < n; ++j) {
-    vStore(dst[0] + kLanes * j, c[j].r);
-    vStore(dst[1] + kLanes * j, c[j].g);
-    vStore(dst[2] + kLanes * j, c[j].b);
-    vStore(dst[3] + kLanes * j, lumaOf(c[j]));
-  }
-}
 
-// Runs the stages over `count` floats of each plane, a multiple of kLanes.
-void runSpan(const VLPassSetup& S, const float* const source[3], float* const destination[4], size_t count) {
-  // The weights are looked up only when a tonal-range stage will read them.
-  const bool tonal = S.hslRanges || S.hueOffsets || S.rgbRanges || S.yccRanges;
-  for (size_t i = 0; i < count; i += kLanes * kTileVectors) {
-    size_t n = (count - i) / kLanes < kTileVectors ? (count - i) / kLanes : kTileVectors;
-    const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
-    float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
-    runTile(S, tonal, src, dst, n);
+  // Runs the stages over `count` floats of each plane, a multiple of kLanes.
+  static void runSpan(const VLPassSetup& S, const float* const source[3], float* const destination[4], size_t count) {
+    // The weights are looked up only when a tonal-range stage will read them.
+    const bool tonal = S.hslRanges || S.hueOffsets || S.rgbRanges || S.yccRanges;
+    for (size_t i = 0; i < count; i += kLanes * kTileVectors) {
+      size_t n = (count - i) / kLanes < kTileVectors ? (count - i) / kLanes : kTileVectors;
+      const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
+      float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
+      runTile(S, tonal, src, dst, n);
+    }
   }
-}
+};

@@ -7,62 +7,65 @@
 
 #if VELMORA_WIDE_KERNEL && defined(__AVX2__) && !defined(VELMORA_SCALAR_VECTORS)
 
-#include <immintrin.h>
-
-// Everything here has internal linkage, so no function built for AVX2 can
-// stand in for one of the same name built for the baseline processor.
-namespace {
-namespace lanes8 {
-
-constexpr size_t kLanes = 8;
-
-struct V {
-  __m256 v;
-};
-struct Mask {
-  __m256 m;
-};
-using Index = __m256i;
-
-inline V vSet(float x) { return {_mm256_set1_ps(x)}; }
-inline V vLoad(const float* p) { return {_mm256_loadu_ps(p)}; }
-inline void vStore(float* p, V a) { _mm256_storeu_ps(p, a.v); }
-inline V vConst(const VLBroadcast& b) { return {_mm256_load_ps(b.lanes)}; }
-inline V operator+(V a, V b) { return {_mm256_add_ps(a.v, b.v)}; }
-inline V operator-(V a, V b) { return {_mm256_sub_ps(a.v, b.v)}; }
-inline V operator*(V a, V b) { return {_mm256_mul_ps(a.v, b.v)}; }
-inline V operator/(V a, V b) { return {_mm256_div_ps(a.v, b.v)}; }
-// min and max return the second operand when either is NaN, as the SSE forms do.
-inline V vMin(V a, V b) { return {_mm256_min_ps(a.v, b.v)}; }
-inline V vMax(V a, V b) { return {_mm256_max_ps(a.v, b.v)}; }
-inline V vSqrt(V a) { return {_mm256_sqrt_ps(a.v)}; }
-inline V vAbs(V a) { return {_mm256_andnot_ps(_mm256_set1_ps(-0.0f), a.v)}; }
-inline V vCopySign(V m, V s) {
-  __m256 sign = _mm256_set1_ps(-0.0f);
-  return {_mm256_or_ps(_mm256_andnot_ps(sign, m.v), _mm256_and_ps(sign, s.v))};
-}
-inline Mask vGE(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_GE_OQ)}; }
-inline Mask vGT(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_GT_OQ)}; }
-inline Mask vLE(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LE_OQ)}; }
-inline Mask vLT(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LT_OQ)}; }
-inline Mask operator&(Mask a, Mask b) { return {_mm256_and_ps(a.m, b.m)}; }
-inline Mask operator|(Mask a, Mask b) { return {_mm256_or_ps(a.m, b.m)}; }
-inline bool vAny(Mask a) { return _mm256_movemask_ps(a.m) != 0; }
-inline V vSelect(Mask mask, V a, V b) { return {_mm256_blendv_ps(b.v, a.v, mask.m)}; }
-inline Index vIndex(V a) {
-  __m256 c = _mm256_min_ps(_mm256_max_ps(a.v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-  return _mm256_cvttps_epi32(_mm256_mul_ps(c, _mm256_set1_ps(16384.0f)));
-}
-inline V vGather(const float* table, Index i) { return {_mm256_i32gather_ps(table, i, 4)}; }
-
 #include "core/process_pass_stages.h"
 
-}  // namespace lanes8
+#include <immintrin.h>
+
+// The operations have internal linkage, and so has the kernel instantiated
+// with them: no function built for AVX2 can stand in for one of the same name
+// built for the baseline processor.
+namespace {
+
+struct V8 {
+  __m256 v;
+};
+struct Mask8 {
+  __m256 m;
+};
+inline V8 operator+(V8 a, V8 b) { return {_mm256_add_ps(a.v, b.v)}; }
+inline V8 operator-(V8 a, V8 b) { return {_mm256_sub_ps(a.v, b.v)}; }
+inline V8 operator*(V8 a, V8 b) { return {_mm256_mul_ps(a.v, b.v)}; }
+inline V8 operator/(V8 a, V8 b) { return {_mm256_div_ps(a.v, b.v)}; }
+inline Mask8 operator&(Mask8 a, Mask8 b) { return {_mm256_and_ps(a.m, b.m)}; }
+inline Mask8 operator|(Mask8 a, Mask8 b) { return {_mm256_or_ps(a.m, b.m)}; }
+
+struct Ops8 {
+  using V = V8;
+  using Mask = Mask8;
+  using Index = __m256i;
+  static constexpr size_t kLanes = 8;
+
+  static V vSet(float x) { return {_mm256_set1_ps(x)}; }
+  static V vLoad(const float* p) { return {_mm256_loadu_ps(p)}; }
+  static void vStore(float* p, V a) { _mm256_storeu_ps(p, a.v); }
+  static V vConst(const VLBroadcast& b) { return {_mm256_load_ps(b.lanes)}; }
+  // min and max return the second operand when either is NaN, as the SSE forms do.
+  static V vMin(V a, V b) { return {_mm256_min_ps(a.v, b.v)}; }
+  static V vMax(V a, V b) { return {_mm256_max_ps(a.v, b.v)}; }
+  static V vSqrt(V a) { return {_mm256_sqrt_ps(a.v)}; }
+  static V vAbs(V a) { return {_mm256_andnot_ps(_mm256_set1_ps(-0.0f), a.v)}; }
+  static V vCopySign(V m, V s) {
+    __m256 sign = _mm256_set1_ps(-0.0f);
+    return {_mm256_or_ps(_mm256_andnot_ps(sign, m.v), _mm256_and_ps(sign, s.v))};
+  }
+  static Mask vGE(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_GE_OQ)}; }
+  static Mask vGT(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_GT_OQ)}; }
+  static Mask vLE(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LE_OQ)}; }
+  static Mask vLT(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LT_OQ)}; }
+  static bool vAny(Mask a) { return _mm256_movemask_ps(a.m) != 0; }
+  static V vSelect(Mask mask, V a, V b) { return {_mm256_blendv_ps(b.v, a.v, mask.m)}; }
+  static Index vIndex(V a) {
+    __m256 c = _mm256_min_ps(_mm256_max_ps(a.v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    return _mm256_cvttps_epi32(_mm256_mul_ps(c, _mm256_set1_ps(16384.0f)));
+  }
+  static V vGather(const float* table, Index i) { return {_mm256_i32gather_ps(table, i, 4)}; }
+};
+
 }  // namespace
 
 void VL_RunPassWide(const VLPassSetup& setup, const float* const source[3], float* const destination[4],
                     size_t count) {
-  lanes8::runSpan(setup, source, destination, count);
+  VLPassKernel<Ops8>::runSpan(setup, source, destination, count);
 }
 
 #else
