@@ -12,7 +12,7 @@
 #include "platform/fourcc.h"
 #include "platform/host/host_handles.h"
 #include "plugin/entry_point.h"
-#include "tools/standin_host/sh_host.h"
+#include "platform/standin_host/sh_host.h"
 
 struct PluginTestHost {
   SHHost host;

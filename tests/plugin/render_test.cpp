@@ -14,7 +14,7 @@
 #include "plugin/render.h"
 #include "settings/prefs.h"
 #include "tests/plugin/plugin_test_host.h"
-#include "tools/standin_host/sh_layouts.h"
+#include "platform/standin_host/sh_layouts.h"
 
 namespace {
 

@@ -5,12 +5,7 @@
 #include <string>
 #include <vector>
 
-struct SHImage {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t bits = 8;                // 8 or 16: the sample range is 0..255 or 0..65535
-  std::vector<uint16_t> samples;   // width x height x 4, R, G, B, A in row order
-};
+#include "platform/standin_host/sh_layouts.h"
 
 // Reads any PNG (palette, grey, with or without alpha, 1 to 16 bits) as RGBA.
 // Returns false with a message on failure.

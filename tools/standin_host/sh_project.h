@@ -16,7 +16,7 @@
 
 #include <string>
 
-#include "tools/standin_host/sh_host.h"
+#include "platform/standin_host/sh_host.h"
 
 // Saves through a temporary file and a rename. Flattening the sequence data
 // is followed by a re-setup, as a host continues after saving.

@@ -19,7 +19,8 @@
 #include <vector>
 
 #include "platform/fourcc.h"
-#include "tools/standin_host/sh_host.h"
+#include "platform/standin_host/sh_host.h"
+#include "tools/standin_host/sh_png.h"
 #include "tools/standin_host/sh_project.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/host/host_handles.h"
-#include "tools/standin_host/sh_layouts.h"
+#include "platform/standin_host/sh_layouts.h"
 #include "tools/standin_host/sh_png.h"
 #include "tests/scratch_folder.h"
 

@@ -13,7 +13,8 @@
 #include "platform/fourcc.h"
 #include "tests/golden_checksums.h"
 #include "tests/scratch_folder.h"
-#include "tools/standin_host/sh_host.h"
+#include "platform/standin_host/sh_host.h"
+#include "tools/standin_host/sh_png.h"
 #include "tools/standin_host/sh_project.h"
 
 #ifdef VELMORA_PLUGIN_PATH

@@ -9,7 +9,7 @@
 
 #include "platform/fourcc.h"
 #include "platform/host/host_handles.h"
-#include "tools/standin_host/sh_host.h"
+#include "platform/standin_host/sh_host.h"
 #include "tools/standin_host/sh_project.h"
 #include "tests/scratch_folder.h"
 

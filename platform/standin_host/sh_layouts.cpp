@@ -1,4 +1,4 @@
-#include "tools/standin_host/sh_layouts.h"
+#include "platform/standin_host/sh_layouts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,14 @@
 #include <vector>
 
 #include "platform/host/host_interface.h"
-#include "tools/standin_host/sh_png.h"
+
+// An RGBA picture as files hold it.
+struct SHImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bits = 8;                // 8 or 16: the sample range is 0..255 or 0..65535
+  std::vector<uint16_t> samples;   // width x height x 4, R, G, B, A in row order
+};
 
 enum SHLayout : int32_t {
   kSHLayoutARGB8,       // 8-bit A, R, G, B

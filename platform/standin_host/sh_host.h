@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/host/host_interface.h"
-#include "tools/standin_host/sh_layouts.h"
+#include "platform/standin_host/sh_layouts.h"
 
 struct SHConfig {
   uint32_t signature = 0x46585443;  // 'FXTC'
