@@ -1,6 +1,7 @@
 #include "platform/prefs_plist.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <charconv>
@@ -9,6 +10,11 @@
 #include <limits>
 
 namespace {
+
+// The reader refuses a text node of XML_MAX_TEXT_LENGTH bytes or more (a
+// little less for plain text, which it takes in chunks); the longest value
+// the store takes, base64-encoded, stays well clear of it.
+static_assert((kPLPrefMaxValueBytes + 2) / 3 * 4 < XML_MAX_TEXT_LENGTH * 9 / 10);
 
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -107,6 +113,37 @@ const char* ValueElement(const PLPrefValue& v) {
 
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 
+// A document type declaration can declare entities that expand a few hundred
+// bytes into gigabytes; a preferences file never carries one. The parser is
+// stopped at the declaration, before anything inside it is read.
+void RefuseDocumentType(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+  auto* parser = static_cast<xmlParserCtxtPtr>(ctx);
+  *static_cast<bool*>(parser->_private) = true;
+  xmlStopParser(parser);
+}
+
+// The document, or null (with the reason) when it is not well-formed or
+// declares a document type.
+xmlDoc* ReadDocument(const std::string& text, const char** why) {
+  xmlParserCtxtPtr parser = xmlNewParserCtxt();
+  if (parser == nullptr) {
+    *why = "out of memory";
+    return nullptr;
+  }
+  bool declared = false;
+  parser->_private = &declared;
+  parser->sax->internalSubset = RefuseDocumentType;
+  xmlDoc* doc = xmlCtxtReadMemory(parser, text.data(), int(text.size()), nullptr, "UTF-8",
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlFreeParserCtxt(parser);
+  if (declared && doc != nullptr) {
+    xmlFreeDoc(doc);
+    doc = nullptr;
+  }
+  if (doc == nullptr) *why = declared ? "a document type declaration" : "not well-formed XML";
+  return doc;
+}
+
 }  // namespace
 
 std::string PLPlistCleanText(const std::string& text) {
@@ -187,11 +224,11 @@ bool PLPlistParse(const std::string& text, PLPrefDictionary* out, std::string* r
     return false;
   };
   if (text.size() > size_t(std::numeric_limits<int>::max())) return fail("too large");
-  xmlDoc* doc = xmlReadMemory(text.data(), int(text.size()), nullptr, "UTF-8",
-                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (doc == nullptr) return fail("not well-formed XML");
+  const char* why = nullptr;
+  xmlDoc* doc = ReadDocument(text, &why);
+  if (doc == nullptr) return fail(why);
   bool ok = false;
-  const char* why = "no plist";
+  why = "no plist";
   const xmlNode* root = xmlDocGetRootElement(doc);
   if (root != nullptr && std::strcmp(Name(root), "plist") == 0) {
     const xmlNode* dict = NextElement(root->children);

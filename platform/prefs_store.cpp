@@ -1,5 +1,6 @@
 #include "platform/prefs_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr off_t kMaxFileBytes = 64 << 20;  // far above any real preferences file
+constexpr char kTempMark[] = ".tmp-";  // "<file>.tmp-XXXXXX", see ReplaceFile
 
 struct Domain {
   bool loaded = false;
@@ -90,7 +91,7 @@ ReadResult ReadWhole(const std::string& path, std::string* text) {
   if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
   struct stat st;
   ReadResult result = ReadResult::kRead;
-  if (fstat(fd, &st) != 0 || st.st_size > kMaxFileBytes) {
+  if (fstat(fd, &st) != 0 || uint64_t(st.st_size) > kPLPrefMaxFileBytes) {
     result = ReadResult::kUnreadable;
   } else {
     text->resize(size_t(st.st_size));
@@ -163,7 +164,7 @@ QVStatus WriteAll(int fd, const std::string& text) {
 
 // Writes the text to a temporary file beside path, then puts it in place.
 QVStatus ReplaceFile(const std::string& folder, const std::string& path, const std::string& text) {
-  std::string temp = path + ".XXXXXX";
+  std::string temp = path + kTempMark + "XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return PLStatusFromErrno(errno);
   QVStatus st = WriteAll(fd, text);
@@ -183,6 +184,23 @@ QVStatus ReplaceFile(const std::string& folder, const std::string& path, const s
   return kQVNoErr;
 }
 
+// Removes the temporaries that writers of the file left when they were
+// killed mid-write. Called with the domain's lock held: a writer makes and
+// renames its temporary under that lock, so no live writer has one now.
+void RemoveLeftTemporaries(const std::string& folder, const std::string& path) {
+  const std::string prefix = path.substr(folder.size() + 1) + kTempMark;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+      std::string temp = folder + "/" + name;
+      if (unlink(temp.c_str()) == 0) PLLogWrite("prefs", ("removed a temporary left by a killed save: " + temp).c_str());
+    }
+  }
+  closedir(dir);
+}
+
 Domain& Loaded(Store& s, const std::string& name) {
   Domain& d = s.domains[name];
   if (!d.loaded) {
@@ -190,6 +208,7 @@ Domain& Loaded(Store& s, const std::string& name) {
     if (!folder.empty()) {
       std::string path = folder + "/" + FileName(name);
       FileLock lock(path);
+      if (lock.held()) RemoveLeftTemporaries(folder, path);
       LoadFile(path, &d.values);
     }
     d.loaded = true;
@@ -197,11 +216,15 @@ Domain& Loaded(Store& s, const std::string& name) {
   return d;
 }
 
-void Set(const char* domain, const char* key, PLPrefValue value) {
-  if (domain == nullptr || key == nullptr) return;
+QVStatus Set(const char* domain, const char* key, PLPrefValue value) {
+  if (domain == nullptr || key == nullptr) return kQVErrParam;
+  if (std::strlen(key) > kPLPrefMaxValueBytes || value.text.size() > kPLPrefMaxValueBytes ||
+      value.data.size() > kPLPrefMaxValueBytes)
+    return kQVErrParam;
   Store& s = TheStore();
   std::lock_guard<std::mutex> g(s.lock);
   s.domains[domain].pending[key] = std::move(value);
+  return kQVNoErr;
 }
 
 }  // namespace
@@ -211,40 +234,41 @@ std::string PLPrefsDomainPath(const char* domain) {
   return folder.empty() || domain == nullptr ? "" : folder + "/" + FileName(domain);
 }
 
-void PLPrefsSetInt32(const char* domain, const char* key, int32_t value) {
+QVStatus PLPrefsSetInt32(const char* domain, const char* key, int32_t value) {
   PLPrefValue v;
   v.type = kPLPrefInt32;
   v.i32 = value;
-  Set(domain, key, v);
+  return Set(domain, key, std::move(v));
 }
 
-void PLPrefsSetFloat32(const char* domain, const char* key, float value) {
+QVStatus PLPrefsSetFloat32(const char* domain, const char* key, float value) {
   PLPrefValue v;
   v.type = kPLPrefFloat32;
   v.f32 = value;
-  Set(domain, key, v);
+  return Set(domain, key, std::move(v));
 }
 
-void PLPrefsSetString(const char* domain, const char* key, const std::string& value) {
+QVStatus PLPrefsSetString(const char* domain, const char* key, const std::string& value) {
   PLPrefValue v;
   v.type = kPLPrefString;
   v.text = PLPlistCleanText(value.substr(0, value.find('\0')));
-  Set(domain, key, v);
+  return Set(domain, key, std::move(v));
 }
 
-void PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length) {
+QVStatus PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length) {
   PLPrefValue v;
   v.type = kPLPrefData;
+  if (length > kPLPrefMaxValueBytes) return kQVErrParam;
   const uint8_t* p = static_cast<const uint8_t*>(bytes);
   if (p != nullptr) v.data.assign(p, p + length);
-  Set(domain, key, v);
+  return Set(domain, key, std::move(v));
 }
 
-void PLPrefsSetBool(const char* domain, const char* key, bool value) {
+QVStatus PLPrefsSetBool(const char* domain, const char* key, bool value) {
   PLPrefValue v;
   v.type = kPLPrefBool;
   v.boolean = value;
-  Set(domain, key, v);
+  return Set(domain, key, std::move(v));
 }
 
 void PLPrefsRemove(const char* domain, const char* key) {
@@ -366,6 +390,7 @@ QVStatus SynchronizeLocked(const char* domain) {
   std::string path = folder + "/" + FileName(domain);
   FileLock lock(path);
   if (!lock.held() && !d.pending.empty()) return PLStatusFromErrno(errno);
+  if (lock.held()) RemoveLeftTemporaries(folder, path);
   PLPrefDictionary merged;
   LoadFile(path, &merged);
   QVStatus st = kQVNoErr;
@@ -376,7 +401,9 @@ QVStatus SynchronizeLocked(const char* domain) {
       else
         merged.erase(key);
     }
-    st = ReplaceFile(folder, path, PLPlistWrite(merged));
+    std::string text = PLPlistWrite(merged);
+    // Never write a file that the next read would refuse.
+    st = text.size() > kPLPrefMaxFileBytes ? kQVErrParam : ReplaceFile(folder, path, text);
     if (st != kQVNoErr) {
       PLLogWrite("prefs", ("could not write " + path).c_str());
       d.values = merged;  // this process still sees its changes; they stay pending

@@ -26,7 +26,12 @@
 // change different keys lose neither's values. Synchronising also brings in
 // what other processes saved.
 //
-// A file that cannot be read as such a list is renamed aside
+// The temporary file is "<file>.tmp-XXXXXX", made and renamed only while
+// the domain is locked; whoever holds the lock later removes the temporaries
+// of writers that were killed mid-write.
+//
+// A file that cannot be read as such a list, or that declares a document
+// type (whose entities could expand without bound), is renamed aside
 // ("<file>.corrupt", "<file>.corrupt-2", ...), reported once through the
 // alert sink, and the domain reads as empty; it is never overwritten.
 #pragma once
@@ -55,13 +60,23 @@ struct PLPrefValue {
   std::vector<uint8_t> data;
 };
 
-void PLPrefsSetInt32(const char* domain, const char* key, int32_t value);
-void PLPrefsSetFloat32(const char* domain, const char* key, float value);
+// The longest key, string (its UTF-8 bytes) or data value the store takes.
+// The XML reader refuses a text of ten million bytes or more, and base64
+// makes data a third longer: whatever the store takes, it can read back.
+constexpr size_t kPLPrefMaxValueBytes = size_t(4) << 20;
+// The largest file the store reads; a save that would make a larger one
+// fails with kQVErrParam and keeps its changes pending.
+constexpr size_t kPLPrefMaxFileBytes = size_t(64) << 20;
+
+// Each set returns kQVErrParam, and changes nothing, when the domain or key
+// is missing or the key or value is longer than kPLPrefMaxValueBytes.
+QVStatus PLPrefsSetInt32(const char* domain, const char* key, int32_t value);
+QVStatus PLPrefsSetFloat32(const char* domain, const char* key, float value);
 // The text is stored as UTF-8: bytes that are not UTF-8 are taken as
 // Latin-1, control characters other than tab and line ends are dropped.
-void PLPrefsSetString(const char* domain, const char* key, const std::string& value);
-void PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length);
-void PLPrefsSetBool(const char* domain, const char* key, bool value);
+QVStatus PLPrefsSetString(const char* domain, const char* key, const std::string& value);
+QVStatus PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length);
+QVStatus PLPrefsSetBool(const char* domain, const char* key, bool value);
 void PLPrefsRemove(const char* domain, const char* key);
 
 // The value as stored; false when the key is absent.

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -295,6 +297,116 @@ TEST_F(PrefsStore, TwoProcessesSavingAtOnceLoseNothing) {
     ASSERT_TRUE(PLPrefsGetInt32(kDomain, ("shared" + std::to_string(c)).c_str(), &last));
     EXPECT_EQ(last, kRounds - 1);
   }
+}
+
+TEST_F(PrefsStore, LongestValuesReadBackAndLongerOnesAreRefusedWhenSet) {
+  // At the limit: data (a third longer once encoded) and text that escaping
+  // makes five times longer in the file still read back with every key.
+  std::vector<uint8_t> data(kPLPrefMaxValueBytes);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 131 + 7);
+  const std::string text(kPLPrefMaxValueBytes, '&');
+  ASSERT_EQ(PLPrefsSetData(kDomain, "data", data.data(), data.size()), kQVNoErr);
+  ASSERT_EQ(PLPrefsSetString(kDomain, "text", text), kQVNoErr);
+  ASSERT_EQ(PLPrefsSetInt32(kDomain, "keep", 5), kQVNoErr);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  PLPrefsDiscard(kDomain);
+  std::vector<uint8_t> d;
+  std::string t;
+  int32_t keep = 0;
+  ASSERT_TRUE(PLPrefsGetData(kDomain, "data", &d));
+  EXPECT_TRUE(d == data);
+  ASSERT_TRUE(PLPrefsGetString(kDomain, "text", &t));
+  EXPECT_TRUE(t == text);
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "keep", &keep));
+
+  // A few megabytes more are refused at once; what is stored stays.
+  std::vector<uint8_t> big(3 * kPLPrefMaxValueBytes / 2, 1);
+  EXPECT_EQ(PLPrefsSetData(kDomain, "data", big.data(), big.size()), kQVErrParam);
+  EXPECT_EQ(PLPrefsSetData(kDomain, "new", big.data(), kPLPrefMaxValueBytes + 1), kQVErrParam);
+  EXPECT_EQ(PLPrefsSetString(kDomain, "text", std::string(kPLPrefMaxValueBytes + 1, 'a')), kQVErrParam);
+  // Latin-1 bytes double in length when stored as UTF-8.
+  EXPECT_EQ(PLPrefsSetString(kDomain, "text", std::string(kPLPrefMaxValueBytes / 2 + 1, '\xE9')), kQVErrParam);
+  EXPECT_EQ(PLPrefsSetInt32(kDomain, std::string(kPLPrefMaxValueBytes + 1, 'k').c_str(), 1), kQVErrParam);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  PLPrefsDiscard(kDomain);
+  ASSERT_TRUE(PLPrefsGetData(kDomain, "data", &d));
+  EXPECT_TRUE(d == data);
+  EXPECT_FALSE(PLPrefsGetData(kDomain, "new", &d));
+  ASSERT_TRUE(PLPrefsGetInt32(kDomain, "keep", &keep));
+  EXPECT_EQ(keep, 5);
+}
+
+TEST_F(PrefsStore, DocumentTypeDeclarationsAreRefused) {
+  // Entities can grow a small file a thousandfold per line; any declared
+  // document type is refused before its declarations are read.
+  const std::string body = "<plist version=\"1.0\"><dict><key>a</key><string>&c;</string></dict></plist>";
+  const std::string extra = folder_ + "/secret.txt";
+  WriteFile(extra, "secret");
+  const std::string files[] = {
+      "<!DOCTYPE plist [<!ENTITY a \"xxxxxxxxxx\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>" + body,
+      "<!DOCTYPE plist [<!ENTITY c SYSTEM \"file://" + extra + "\">]>" + body,
+      "<!DOCTYPE plist [<!ENTITY % p \"<!ENTITY c 'y'>\"> %p;]>" + body,
+      "<!DOCTYPE plist SYSTEM \"plist.dtd\"><plist version=\"1.0\"><dict><key>a</key><string>x</string></dict></plist>",
+  };
+  const std::string path = folder_ + "/Test Domain.plist";
+  for (const std::string& text : files) {
+    PLPrefsDiscard(kDomain);
+    std::remove((path + ".corrupt").c_str());
+    WriteFile(path, text);
+    PLAlertScriptBegin();
+    std::string v;
+    EXPECT_FALSE(PLPrefsGetString(kDomain, "a", &v)) << text;
+    std::vector<PLRecordedAlert> shown = PLAlertScriptRecorded();
+    PLAlertScriptEnd();
+    ASSERT_EQ(shown.size(), 1u) << text;
+    EXPECT_NE(shown[0].message.find("document type"), std::string::npos) << shown[0].message;
+    EXPECT_EQ(ReadFile(path + ".corrupt"), text);
+  }
+}
+
+TEST_F(PrefsStore, TemporariesOfKilledSavesAreRemoved) {
+  PLPrefsSetString(kDomain, "a", "old");
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  const std::string before = ReadFile(PLPrefsDomainPath(kDomain));
+  // A child is killed by the file-size signal halfway through writing its
+  // temporary file, as a save killed mid-write would be.
+  for (int n = 0; n < 2; ++n) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit none{0, 0};
+      setrlimit(RLIMIT_CORE, &none);
+      rlimit small{4096, 4096};
+      setrlimit(RLIMIT_FSIZE, &small);
+      PLPrefsSetString(kDomain, "a", std::string(100000, 'n'));
+      PLPrefsSynchronize(kDomain);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  }
+  auto names = [&] {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) found.insert(entry.path().filename());
+    return found;
+  };
+  EXPECT_GT(names().size(), 2u);  // the killed saves left their temporaries
+  // Files that are not this domain's temporaries are left alone.
+  const std::set<std::string> others = {"Test Domain.plist.notes", "Test Domain.plist.tmp-", "Other.plist.tmp-a1b2c3",
+                                        "Test Domain.plist.corrupt"};
+  for (const std::string& name : others) WriteFile(folder_ + "/" + name, "x");
+
+  PLPrefsDiscard(kDomain);
+  std::string v;
+  ASSERT_TRUE(PLPrefsGetString(kDomain, "a", &v));  // the next reader cleans up
+  EXPECT_EQ(v, "old");
+  std::set<std::string> expected = others;
+  expected.insert({"Test Domain.plist", "Test Domain.plist.lock"});
+  EXPECT_EQ(names(), expected);
+  EXPECT_EQ(ReadFile(PLPrefsDomainPath(kDomain)), before);
 }
 
 TEST(Base64, RoundTripsEveryLength) {
