@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "core/settings_record.h"
 #include "plugin/host_calls.h"
@@ -155,17 +157,42 @@ struct Tokens {
   uint32_t at = 0;
 
   bool atEnd() const { return at >= count || text[at] == '\0'; }
-  // The next token; `followed` tells whether any text came after it.
-  bool next(char* token, bool* followed) {
+  // The next token; false at the end of the text or for a token longer than
+  // 63 characters. `followed` tells whether its separator came after it.
+  bool next(std::string_view* token, bool* followed) {
     if (atEnd()) return false;
-    size_t n = 0;
-    while (!atEnd() && text[at] != '\t' && n < kMaxToken) token[n++] = text[at++];
-    token[n] = '\0';
+    const uint32_t start = at;
+    while (!atEnd() && text[at] != '\t') ++at;
+    if (at - start > kMaxToken) return false;
+    *token = std::string_view(text + start, at - start);
     *followed = !atEnd();
-    if (!atEnd()) ++at;  // the separator (or, after 63 characters, the next character)
+    if (*followed) ++at;
     return true;
   }
 };
+
+// The whole token as a number in the given base, nothing before or after it
+// (no sign, space or "0x"), and no more than 32 bits.
+bool wholeNumber(std::string_view token, int base, uint32_t* value) {
+  auto r = std::from_chars(token.data(), token.data() + token.size(), *value, base);
+  return !token.empty() && r.ec == std::errc() && r.ptr == token.data() + token.size();
+}
+
+// Reads the text form's 8,389 words; false, with the words partly written,
+// when the text is not a whole text form.
+bool scanRecord(const char* text, uint32_t byteCount, uint32_t* words) {
+  Tokens tokens{text, byteCount};
+  std::string_view token;
+  bool followed = false;
+  uint32_t count = 0;
+  if (!tokens.next(&token, &followed) || token != "Velmora") return false;
+  if (!tokens.next(&token, &followed) || !wholeNumber(token, 10, &count) || count != uint32_t(kVLSettingsWordCount))
+    return false;
+  for (int i = 0; i < kVLSettingsWordCount; ++i) {
+    if (!tokens.next(&token, &followed) || !followed || !wholeNumber(token, 16, &words[i])) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -173,22 +200,14 @@ HIError ArbScan(const HIInData* in, const char* text, uint32_t byteCount, HIHand
   if (!result) return kHIErrBadCallbackParam;
   *result = VLNewDefaultSettingsHandle(in);
   if (!*result) return kHIErrOutOfMemory;
-  VLLockedHandle locked(in, *result);
-  auto* words = static_cast<uint32_t*>(locked.data());
   if (!text) return kHIErrUnrecognizedParamType;
-  Tokens tokens{text, byteCount};
-  char token[kMaxToken + 1];
-  bool followed = false;
-  if (!tokens.next(token, &followed) || std::strcmp(token, "Velmora") != 0) return kHIErrUnrecognizedParamType;
-  long count = 0;
-  if (!tokens.next(token, &followed) || std::sscanf(token, "%ld", &count) != 1 || count != kVLSettingsWordCount)
-    return kHIErrUnrecognizedParamType;
-  for (int i = 0; i < kVLSettingsWordCount; ++i) {
-    unsigned long w = 0;
-    if (!tokens.next(token, &followed) || std::sscanf(token, "%lx", &w) != 1) return kHIErrUnrecognizedParamType;
-    words[i] = uint32_t(w);
-    if (!followed) return kHIErrUnrecognizedParamType;
-  }
+  // Read into a record of our own: a text that fails part-way leaves the
+  // handed-back value a whole default record.
+  std::vector<uint32_t> words(kVLSettingsWordCount);
+  if (!scanRecord(text, byteCount, words.data())) return kHIErrUnrecognizedParamType;
+  VLLockedHandle locked(in, *result);
+  if (!locked.data()) return kHIErrOutOfMemory;
+  std::memcpy(locked.data(), words.data(), kVLSettingsByteCount);
   return kHINoErr;
 }
 

@@ -19,6 +19,9 @@ constexpr uint32_t kVLSettingsPrintSize = 75565;
 HIError HandleArbEvent(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld* output,
                        HIArbitraryExtra* extra);
 
-// Reads the text form into a new settings handle handed back at once through
-// result: a failed scan leaves the defaults and the words read so far.
+// Reads the text form into a new settings handle handed back through result.
+// Every token must be whole: "Velmora", the count in decimal, each word in
+// hexadecimal of at most 32 bits, nothing before or after a number. A text
+// that fails anywhere hands back a whole default record and
+// kHIErrUnrecognizedParamType.
 HIError ArbScan(const HIInData* in, const char* text, uint32_t byteCount, HIHandle* result);

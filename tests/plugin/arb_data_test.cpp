@@ -222,30 +222,62 @@ TEST(PluginArbData, PrintThenScanGivesTheSameRecord) {
   HIDisposeHandle(h);
 }
 
-TEST(PluginArbData, MalformedTextScansToDefaultsAndAnError) {
+// The text with its token n (0 "Velmora", 1 the count, 2 + k word k) replaced.
+std::string withToken(const std::string& text, size_t n, const std::string& token) {
+  size_t begin = 0;
+  for (size_t i = 0; i < n; ++i) begin = text.find('\t', begin) + 1;
+  return text.substr(0, begin) + token + text.substr(text.find('\t', begin));
+}
+
+TEST(PluginArbData, MalformedTextScansToAWholeDefaultRecordAndAnError) {
   PluginTestHost t;
   Arb arb{t, 1};
   VL_SettingsStruct s = DefaultSettings();
-  s.hsl[0].hue = 5.0f;
+  s.hsl[0].hue = 5.0f;  // word 4, 40a00000
   HIHandle h = SHHandleFromBytes(&s, sizeof s);
   std::string good;
   arb.print(h, 0, &good);
   HIDisposeHandle(h);
+  ASSERT_EQ(withToken(good, 6, "40a00000"), good);
+  const std::string longToken = std::string(60, '0') + "40a00000";
   std::string cases[] = {
       "",
-      "Velmorb" + good.substr(7),
-      "Velmora\t8388\t" + good.substr(13),
-      good.substr(0, good.size() / 2),
-      good.substr(0, good.size() - 1),  // the last word is not followed by its tab
       std::string(200, 'A'),
+      withToken(good, 0, "Velmorb"),
+      withToken(good, 0, "Velmora2"),
+      withToken(good, 1, "8388"),
+      withToken(good, 1, "8389x"),
+      withToken(good, 1, "+8389"),
+      good.substr(0, good.size() / 2),  // fails half-way, after word 4
+      good.substr(0, good.size() - 1),  // the last word is not followed by its tab
+      withToken(good, 6, "0x40a00000"),
+      withToken(good, 6, "+40a00000"),
+      withToken(good, 6, " 40a00000"),
+      withToken(good, 6, "40a00000 "),
+      withToken(good, 6, "40a00000g"),
+      withToken(good, 6, "-1"),
+      withToken(good, 6, "140a00000"),  // more than 32 bits
+      withToken(good, 6, ""),
+      withToken(good, 6, longToken),     // more than 63 characters
+      withToken(good, 8000, "zz"),
   };
+  const VL_SettingsStruct defaults = DefaultSettings();
   for (const std::string& text : cases) {
     HIHandle back = nullptr;
-    EXPECT_EQ(arb.scan(text, &back), kHIErrUnrecognizedParamType) << text.substr(0, 20);
+    EXPECT_EQ(arb.scan(text, &back), kHIErrUnrecognizedParamType) << text.substr(0, 40);
     ASSERT_NE(back, nullptr);
     VL_SettingsStruct r = recordOf(back);
-    EXPECT_EQ(r.byteOrderFlag, kVLSettingsByteOrderFlag);
-    EXPECT_EQ(r.hsl[1].saturation, 100.0f);
+    EXPECT_EQ(std::memcmp(&r, &defaults, sizeof r), 0) << text.substr(0, 40);
+    HIDisposeHandle(back);
+  }
+
+  // Whole tokens in capitals or with leading zeros are still the same words.
+  for (const std::string& text : {withToken(good, 6, "40A00000"), withToken(good, 6, "0040a00000"),
+                                  withToken(good, 1, "08389")}) {
+    HIHandle back = nullptr;
+    EXPECT_EQ(arb.scan(text, &back), kHINoErr) << text.substr(0, 40);
+    VL_SettingsStruct r = recordOf(back);
+    EXPECT_EQ(std::memcmp(&r, &s, sizeof r), 0) << text.substr(0, 40);
     HIDisposeHandle(back);
   }
 }
