@@ -3,11 +3,15 @@
 
 #include <bit>
 #include <cstring>
+#include <mutex>
 
 #include "platform/byte_order.h"
 
 namespace {
 
+// Set by whichever thread loads the preferences while others make default
+// records: every reader takes one whole copy under the lock.
+std::mutex sPreferenceWordsLock;
 VLSettingsPreferenceWords sPreferenceWords;
 
 constexpr VL_HSLControls kHSLDefault = {0, 0.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0.5f, 1.0f, 1.0f, 0.0f};
@@ -59,8 +63,7 @@ void ResetCurve(VL_CurveControls* curve, float y0, float y1) {
   curve->spline.y[1] = y1;
 }
 
-void ResetHeadWords(VL_SettingsStruct* s) {
-  const VLSettingsPreferenceWords& p = sPreferenceWords;
+void ResetHeadWords(VL_SettingsStruct* s, const VLSettingsPreferenceWords& p) {
   s->byteOrderFlag = kVLSettingsByteOrderFlag;
   s->hslEnable = 0;
   s->hslControlsEnable = 0;
@@ -89,13 +92,20 @@ void ResetHeadWords(VL_SettingsStruct* s) {
 
 }  // namespace
 
-void VL_SetSettingsPreferenceWords(const VLSettingsPreferenceWords& words) { sPreferenceWords = words; }
+void VL_SetSettingsPreferenceWords(const VLSettingsPreferenceWords& words) {
+  std::lock_guard<std::mutex> lock(sPreferenceWordsLock);
+  sPreferenceWords = words;
+}
 
-VLSettingsPreferenceWords VL_GetSettingsPreferenceWords() { return sPreferenceWords; }
+VLSettingsPreferenceWords VL_GetSettingsPreferenceWords() {
+  std::lock_guard<std::mutex> lock(sPreferenceWordsLock);
+  return sPreferenceWords;
+}
 
 void VL_SetDefaultControlValues(VL_SettingsStruct* s, VLSettingsSectionMask mask) {
   if (s == nullptr) return;
-  if (mask == kVLMaskAll) ResetHeadWords(s);
+  const VLSettingsPreferenceWords words = VL_GetSettingsPreferenceWords();
+  if (mask == kVLMaskAll) ResetHeadWords(s, words);
 
   for (int r = 0; r < 4; ++r) {
     if (Has(mask, kVLMaskBitHSL + r)) s->hsl[r] = kHSLDefault;
@@ -126,10 +136,10 @@ void VL_SetDefaultControlValues(VL_SettingsStruct* s, VLSettingsSectionMask mask
   }
 
   if (Has(mask, kVLMaskBitLimiter)) {
-    s->limiter_enable = uint32_t(sPreferenceWords.limiterDefault);
+    s->limiter_enable = uint32_t(words.limiterDefault);
     s->limiter_preview = 0;
     s->limiter = kLimiterDefault;
-    s->limiter.limiter_system = uint32_t(sPreferenceWords.videoSystem);
+    s->limiter.limiter_system = uint32_t(words.videoSystem);
   }
 
   if (Has(mask, kVLMaskBitLumaRanges)) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -434,6 +436,35 @@ TEST_F(SettingsRecord, EachMaskBitResetsExactlyItsSection) {
     SCOPED_TRACE(bit);
     ExpectResetsExactly(VLMaskBit(bit), SpansOfBit(bit), 1000u + uint32_t(bit));
   }
+}
+
+// One thread loads new preferences while another makes default records (as
+// the plug-in's arbitrary-data callbacks do): each record takes every
+// preference word from one set, never half of each.
+TEST_F(SettingsRecord, DefaultsTakeTheirPreferenceWordsFromOneSetWhileTheyChange) {
+  const VLSettingsPreferenceWords sets[2] = {VLSettingsPreferenceWords{}, TestPreferenceWords()};
+  std::atomic<bool> stop{false};
+  std::thread loader([&] {
+    for (int n = 0; !stop.load(std::memory_order_relaxed); ++n) VL_SetSettingsPreferenceWords(sets[n & 1]);
+  });
+  auto s = ZeroRecord();
+  int mixed = 0;
+  for (int n = 0; n < 100000 && mixed == 0; ++n) {
+    VL_SetDefaultControlValues(s.get(), kVLMaskAll);
+    const uint32_t got[7] = {s->limiter_enable,  s->videoBlackLevel, s->videoWhiteLevel, s->videoMinLevel,
+                             s->videoMaxLevel,   s->videoBlackSetup, s->limiter.limiter_system};
+    bool fromOne = false;
+    for (const VLSettingsPreferenceWords& p : sets) {
+      const uint32_t want[7] = {uint32_t(p.limiterDefault), uint32_t(p.videoBlackLevel), uint32_t(p.videoWhiteLevel),
+                                uint32_t(p.videoMinLevel),  uint32_t(p.videoMaxLevel),   uint32_t(p.videoBlackSetup),
+                                uint32_t(p.videoSystem)};
+      fromOne = fromOne || (std::memcmp(got, want, sizeof got) == 0 && s->videoSystem == uint32_t(p.videoSystem));
+    }
+    if (!fromOne) ++mixed;
+  }
+  stop = true;
+  loader.join();
+  EXPECT_EQ(mixed, 0);
 }
 
 TEST_F(SettingsRecord, CurveGroupsClearTheirEnableOnlyWhenComplete) {
