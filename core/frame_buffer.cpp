@@ -31,6 +31,20 @@ const FormatGeometry kOwnRowFormats[] = {
     {kFBPixFormat4Bytes, 4, 0, 1},
 };
 
+struct FormatBytes {
+  FBPixFormat format;
+  uint32_t bytes;
+};
+const FormatBytes kPixelBytes[] = {
+    {kFBPixFormat32ARGB, 4},        {kFBPixFormatBGRA, 4},         {kFBPixFormat16ARGB, 8},
+    {kFBPixFormatFloatARGB, 16},    {kFBPixFormatFloatRGBA, 16},   {kFBPixFormatPlanarFloat, 4},
+    {kFBPixFormat16Bit8Bytes, 8},   {kFBPixFormatCV32ARGB, 4},     {kFBPixFormatYCbCr8, 4},
+    {kFBPixFormatYCbCrFloat, 16},   {kFBPixFormatYCbCr422_601, 4}, {kFBPixFormatYCbCr422_709, 4},
+    {kFBPixFormatFloatBGRA, 16},    {kFBPixFormatMono8, 1},        {kFBPixFormat4Bytes, 4},
+    {kFBPixFormatPlanar16RGB, 2},   {kFBPixFormatR4FL, 16},        {kFBPixFormatV408, 4},
+    {kFBPixFormatR408, 4},
+};
+
 void setColorCodes(FBFrameStruct* f) {
   bool small = f->width <= 768;
   f->colorCodes[0] = small ? 3 : 1;
@@ -120,6 +134,12 @@ bool rectInside(const QVRect& r, const FBFrameStruct& f) {
 }
 
 }  // namespace
+
+uint32_t FBPixelBytes(FBPixFormat format) {
+  for (const FormatBytes& f : kPixelBytes)
+    if (f.format == format) return f.bytes;
+  return 0;
+}
 
 bool FBFrameGeometry(uint32_t width, uint32_t height, FBPixFormat format, uint32_t* rowBytes,
                      uint32_t* planeCount, uint32_t* planeBytes) {

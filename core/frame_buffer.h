@@ -33,6 +33,10 @@ enum : FBPixFormat {
   kFBPixFormatR408 = QVFourCC("r408"),      // read as v408
 };
 
+// Bytes of one pixel of the format in a row (in each plane of the planar
+// layouts; a 4:2:2 pair counts as two pixels); 0 for an unknown code.
+uint32_t FBPixelBytes(FBPixFormat format);
+
 // Bit 0 of flags: the pixels belong to someone else and are never freed here.
 constexpr uint32_t kFBFlagNotOwned = 1;
 

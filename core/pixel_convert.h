@@ -1,13 +1,9 @@
-// Small helpers shared by the pixel transfers.
-//
-// Rounding rules (byte-exact output depends on them):
-// - 8-bit to float multiplies by k8 = 0.003921569 (1/255 as a float).
-// - float to 8-bit adds 1/512, clamps to 0..1, multiplies by 255 and truncates,
-//   so 0.5 gives 127 and 128/255 gives 128; every byte survives a round trip.
-// - u16 A, R, G, B (full scale 32768) to float multiplies by 2^-15 and clamps to
-//   0..1; back it clamps to 0..1, multiplies by 32768 and truncates (exact).
-// - float to any integer code clamps first; NaN always lands on the low end.
+// Small helpers shared by the pixel transfers. The rounding rules they
+// follow are written down beside the colour coefficients, in
+// support/color_coding.h.
 #pragma once
+
+#include "support/color_coding.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,7 +18,9 @@ inline float clampf(float v, float lo, float hi) { return v > lo ? (v < hi ? v :
 // Values above 1 give 1, NaN gives 0.
 inline float atMost1(float v) { return v < 1.0f ? v : (v >= 1.0f ? 1.0f : 0.0f); }
 
-inline float luma(float r, float g, float b) { return 0.299f * r + 0.587f * g + 0.114f * b; }
+inline float luma(float r, float g, float b) {
+  return float(kQVYUV.yR) * r + float(kQVYUV.yG) * g + float(kQVYUV.yB) * b;
+}
 
 inline uint32_t load32(const uint8_t* p) {
   uint32_t v;

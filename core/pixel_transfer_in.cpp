@@ -96,10 +96,29 @@ const RGBLayout kRGBLayouts[] = {
     {kFBPixFormatPlanar16RGB, rgbRow<readPlanar16, false, false>},
 };
 
-// 8-bit 4:4:4 Y'CbCr, video range: bit positions of Y, Cb, Cr (alpha in 24-31).
+// 4:4:4 Y'CbCr at video range, Rec. 601, in bytes or in floats. A sample
+// type reads one pixel's luma less its black code, Cb and Cr less their zero,
+// and alpha; unit() brings a result in its steps to 0..1.
+struct YCCPixel {
+  float y, cb, cr, a;
+};
+
+// 8-bit: bit positions of Y, Cb, Cr (alpha in 24-31). Results are in code
+// steps; green is formed in double precision.
 struct YCC8 {
   FBPixFormat format;
   int yShift, cbShift, crShift;
+  static constexpr size_t kPixelBytes = 4;
+  static constexpr bool kPremultipliesLuma = false;
+  YCCPixel read(const uint8_t* p) const {
+    uint32_t v = load32(p);
+    return {float((v >> yShift) & 0xFF) - 16.0f, float((v >> cbShift) & 0xFF) - 128.0f,
+            float((v >> crShift) & 0xFF) - 128.0f, float(v >> 24) * k8};
+  }
+  static float unit(float v) { return v * k8; }
+  static float green(float y, float cb, float cr) {
+    return float((double(y) + kQVYCbCr601Video.gFromFirst * cb + kQVYCbCr601Video.gFromSecond * cr) / 255.0);
+  }
 };
 const YCC8 kYCC8Layouts[] = {
     {kFBPixFormatYCbCr8, 16, 8, 0},
@@ -107,45 +126,37 @@ const YCC8 kYCC8Layouts[] = {
     {kFBPixFormatR408, 8, 0, 16},
 };
 
-void ycc8Row(const YCC8& L, bool premultiplied, const uint8_t* row, PlaneRow out, uint32_t width) {
-  for (uint32_t x = 0; x < width; ++x) {
-    uint32_t v = load32(row + size_t(x) * 4);
-    float y = (float((v >> L.yShift) & 0xFF) - 16.0f) * 1.1643828f;
-    float cb = float((v >> L.cbShift) & 0xFF) - 128.0f;
-    float cr = float((v >> L.crShift) & 0xFF) - 128.0f;
-    float r = (y + 1.5960274f * cr) * k8;
-    float g = float((double(y) - 0.39176172 * cb - 0.81296875 * cr) / 255.0);
-    float b = (y + 2.0172305f * cb) * k8;
-    if (premultiplied) {
-      float a = float(v >> 24) * k8;
-      r *= a;
-      g *= a;
-      b *= a;
-    }
-    out.r[x] = r;
-    out.g[x] = g;
-    out.b[x] = b;
-    out.y[x] = y * k8;
+// Floats Cr, Cb, Y, A, already in 0..1 steps.
+struct YCCFloat {
+  static constexpr size_t kPixelBytes = 16;
+  static constexpr bool kPremultipliesLuma = true;
+  YCCPixel read(const uint8_t* p) const { return {loadf(p + 8), loadf(p + 4), loadf(p), loadf(p + 12)}; }
+  static float unit(float v) { return v; }
+  static float green(float y, float cb, float cr) {
+    return y + float(kQVYCbCr601Video.gFromFirst) * cb + float(kQVYCbCr601Video.gFromSecond) * cr;
   }
-}
+};
 
-void yccFloatRow(bool premultiplied, const uint8_t* row, PlaneRow out, uint32_t width) {
+template <class Sample>
+void yccRow(const Sample& L, bool premultiplied, const uint8_t* row, PlaneRow out, uint32_t width) {
+  const QVLumaChromaCoding& m = kQVYCbCr601Video;
   for (uint32_t x = 0; x < width; ++x) {
-    const uint8_t* p = row + size_t(x) * 16;
-    float cr = loadf(p), cb = loadf(p + 4), y = loadf(p + 8) * 1.1643828f, a = loadf(p + 12);
-    float r = y + 1.5960274f * cr;
-    float g = y - 0.39176172f * cb - 0.81296875f * cr;
-    float b = y + 2.0172305f * cb;
+    YCCPixel p = L.read(row + size_t(x) * Sample::kPixelBytes);
+    float y = p.y * float(kQVVideoLumaScale);
+    float r = Sample::unit(y + float(m.rFromSecond) * p.cr);
+    float g = Sample::green(y, p.cb, p.cr);
+    float b = Sample::unit(y + float(m.bFromFirst) * p.cb);
+    float luma = Sample::unit(y);
     if (premultiplied) {
-      r *= a;
-      g *= a;
-      b *= a;
-      y *= a;
+      r *= p.a;
+      g *= p.a;
+      b *= p.a;
+      if (Sample::kPremultipliesLuma) luma *= p.a;
     }
     out.r[x] = r;
     out.g[x] = g;
     out.b[x] = b;
-    out.y[x] = y;
+    out.y[x] = luma;
   }
 }
 
@@ -183,8 +194,8 @@ bool planarRow(FBPixFormat format, bool premultiplied, const uint8_t* row, size_
   for (const RGBLayout& L : kRGBLayouts)
     if (L.format == format) return L.row(premultiplied, row, stride, out, width), true;
   for (const YCC8& L : kYCC8Layouts)
-    if (L.format == format) return ycc8Row(L, premultiplied, row, out, width), true;
-  if (format == kFBPixFormatYCbCrFloat) return yccFloatRow(premultiplied, row, out, width), true;
+    if (L.format == format) return yccRow(L, premultiplied, row, out, width), true;
+  if (format == kFBPixFormatYCbCrFloat) return yccRow(YCCFloat{}, premultiplied, row, out, width), true;
   for (const YCC422& L : kYCC422Layouts)
     if (L.format == format) return ycc422Row(L, row, out, width), true;
   return false;
@@ -230,12 +241,14 @@ uint32_t pixelTo32(FBPixFormat format, const uint8_t* row, uint32_t x, size_t st
     }
     case kFBPixFormatR4FL: {
       const uint8_t* p = row + size_t(x) * 16;
-      float y = loadf(p + 4) * 1.1643835f;
-      float cb = (loadf(p + 8) - 0.5019608f) * 1.1383929f;
-      float cr = (loadf(p + 12) - 0.5019608f) * 1.1383929f;
+      const float zero = float(kQVVideoChromaZero), spread = float(kQVVideoChromaScale709);
+      float y = loadf(p + 4) * float(kQVVideoLumaScale709);
+      float cb = (loadf(p + 8) - zero) * spread;
+      float cr = (loadf(p + 12) - zero) * spread;
       auto c = [](float v) { return uint32_t(clampf(v, 0.0f, 1.0f) * 255.0f); };
-      return c(loadf(p)) << 24 | c(y + 1.5748f * cr) << 16 | c(y - 0.187324f * cb - 0.468124f * cr) << 8 |
-             c(y + 1.8556f * cb);
+      return c(loadf(p)) << 24 | c(y + float(kQVYCbCr709RFromCr) * cr) << 16 |
+             c(y + float(kQVYCbCr709GFromCb) * cb + float(kQVYCbCr709GFromCr) * cr) << 8 |
+             c(y + float(kQVYCbCr709BFromCb) * cb);
     }
     default:
       *known = false;

@@ -50,8 +50,10 @@ struct YCC {
   float y, cb, cr;
 };
 YCC video601(float r, float g, float b) {
-  return {0.25678906f * r + 0.50412893f * g + 0.09790625f * b, -0.14822266f * r - 0.2909922f * g + 0.43921483f * b,
-          0.43921483f * r - 0.36778906f * g - 0.07142578f * b};
+  const QVLumaChromaCoding& m = kQVYCbCr601Video;
+  return {float(m.yR) * r + float(m.yG) * g + float(m.yB) * b,
+          float(m.firstR) * r + float(m.firstG) * g + float(m.firstB) * b,
+          float(m.secondR) * r + float(m.secondG) * g + float(m.secondB) * b};
 }
 
 void toYCbCrFloat(PlanesIn in, uint8_t* out, uint32_t width) {
@@ -103,20 +105,19 @@ void to422(PlanesIn in, uint8_t* out, uint32_t width) {
 struct OutLayout {
   FBPixFormat format;
   OutRow row;
-  uint32_t hostPixelBytes;
 };
 
 const OutLayout kPlanarOut[] = {
-    {kFBPixFormat32ARGB, to32, 4},
-    {kFBPixFormatBGRA, toBGRA, 4},
-    {kFBPixFormat16ARGB, to16, 8},
-    {kFBPixFormatFloatARGB, toFloat<0, 1, 2, 3>, 16},
-    {kFBPixFormatFloatRGBA, toFloat<3, 0, 1, 2>, 16},
-    {kFBPixFormatFloatBGRA, toFloat<3, 2, 1, 0>, 16},
-    {kFBPixFormatYCbCrFloat, toYCbCrFloat, 16},
-    {kFBPixFormatYCbCr8, toYCbCr8, 4},
-    {kFBPixFormatYCbCr422_601, to422<k601>, 4},
-    {kFBPixFormatYCbCr422_709, to422<k709>, 4},
+    {kFBPixFormat32ARGB, to32},
+    {kFBPixFormatBGRA, toBGRA},
+    {kFBPixFormat16ARGB, to16},
+    {kFBPixFormatFloatARGB, toFloat<0, 1, 2, 3>},
+    {kFBPixFormatFloatRGBA, toFloat<3, 0, 1, 2>},
+    {kFBPixFormatFloatBGRA, toFloat<3, 2, 1, 0>},
+    {kFBPixFormatYCbCrFloat, toYCbCrFloat},
+    {kFBPixFormatYCbCr8, toYCbCr8},
+    {kFBPixFormatYCbCr422_601, to422<k601>},
+    {kFBPixFormatYCbCr422_709, to422<k709>},
 };
 
 // From an 8-bit (format 32) frame.
@@ -145,19 +146,16 @@ void FBTransferFBFrameToPixSSE(const FBFrameStruct* source, const QVRect* rect, 
   if (!source || !source->baseAddr || !pixels) return;
   uint8_t* host = static_cast<uint8_t*>(pixels);
 
-  uint32_t hostPixelBytes = 0;
   OutRow row = nullptr;
   if (source->pixelFormat == kFBPixFormatPlanarFloat) {
     for (const OutLayout& L : kPlanarOut)
-      if (L.format == format) row = L.row, hostPixelBytes = L.hostPixelBytes;
+      if (L.format == format) row = L.row;
     if (!row) return;
-  } else if (source->pixelFormat == kFBPixFormat32ARGB) {
-    if (format == kFBPixFormat32ARGB || format == kFBPixFormatBGRA) hostPixelBytes = 4;
-    else if (format == kFBPixFormatFloatRGBA) hostPixelBytes = 16;
-    else return;
-  } else {
+  } else if (source->pixelFormat != kFBPixFormat32ARGB ||
+             (format != kFBPixFormat32ARGB && format != kFBPixFormatBGRA && format != kFBPixFormatFloatRGBA)) {
     return;
   }
+  const uint32_t hostPixelBytes = FBPixelBytes(format);
 
   // The part of the frame to write; a rectangle is clipped to the frame, and
   // the host pointer follows the clipped corner.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "core/process_pass.h"
+#include "support/color_coding.h"
 
 #include <concepts>
 #include <cstddef>
@@ -58,7 +59,6 @@ struct VLPassKernel : O {
   using O::vSet, O::vLoad, O::vStore, O::vConst, O::vMin, O::vMax, O::vSqrt, O::vAbs, O::vCopySign;
   using O::vGE, O::vGT, O::vLE, O::vLT, O::vAny, O::vSelect, O::vIndex, O::vGather;
 
-
   struct RGB {
     V r, g, b;
   };
@@ -66,23 +66,23 @@ struct VLPassKernel : O {
     V y, u, v;
   };
 
-  static V lumaOf(const RGB& c) { return vSet(0.299f) * c.r + vSet(0.587f) * c.g + vSet(0.114f) * c.b; }
+  // A coefficient of the colour codings as a vector.
+  static V k(double c) { return vSet(float(c)); }
+  static V weigh(const RGB& c, double r, double g, double b) { return k(r) * c.r + k(g) * c.g + k(b) * c.b; }
+  static RGB decode(const QVLumaChromaCoding& m, V y, V first, V second) {
+    return {y + k(m.rFromSecond) * second, y + k(m.gFromFirst) * first + k(m.gFromSecond) * second,
+            y + k(m.bFromFirst) * first};
+  }
 
-  static YUV toYUV(const RGB& c) {
-    return {lumaOf(c), vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b,
-            vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b};
-  }
-  static RGB fromYUV(V y, V u, V v) {
-    return {y + vSet(1.140251f) * v, y - vSet(0.393931f) * u - vSet(0.580809f) * v, y + vSet(2.028398f) * u};
-  }
-  static V uOf(const RGB& c) { return vSet(-0.147407f) * c.r - vSet(0.289391f) * c.g + vSet(0.436798f) * c.b; }
-  static V vOf(const RGB& c) { return vSet(0.614777f) * c.r - vSet(0.514799f) * c.g - vSet(0.099978f) * c.b; }
+  static V lumaOf(const RGB& c) { return weigh(c, kQVYUV.yR, kQVYUV.yG, kQVYUV.yB); }
+  static V uOf(const RGB& c) { return weigh(c, kQVYUV.firstR, kQVYUV.firstG, kQVYUV.firstB); }
+  static V vOf(const RGB& c) { return weigh(c, kQVYUV.secondR, kQVYUV.secondG, kQVYUV.secondB); }
+  static YUV toYUV(const RGB& c) { return {lumaOf(c), uOf(c), vOf(c)}; }
+  static RGB fromYUV(V y, V u, V v) { return decode(kQVYUV, y, u, v); }
 
-  static V cbOf(const RGB& c) { return vSet(-0.168736f) * c.r - vSet(0.331264f) * c.g + vSet(0.5f) * c.b; }
-  static V crOf(const RGB& c) { return vSet(0.5f) * c.r - vSet(0.418688f) * c.g - vSet(0.081312f) * c.b; }
-  static RGB fromYCC(V y, V cb, V cr) {
-    return {y + vSet(1.402f) * cr, y - vSet(0.344136f) * cb - vSet(0.714136f) * cr, y + vSet(1.772f) * cb};
-  }
+  static V cbOf(const RGB& c) { return weigh(c, kQVYCbCr601.firstR, kQVYCbCr601.firstG, kQVYCbCr601.firstB); }
+  static V crOf(const RGB& c) { return weigh(c, kQVYCbCr601.secondR, kQVYCbCr601.secondG, kQVYCbCr601.secondB); }
+  static RGB fromYCC(V y, V cb, V cr) { return decode(kQVYCbCr601, y, cb, cr); }
 
   // Table value at truncate(clamp(v, 0, 1) x 16384), with no extension.
   static V tableAt(const float* table, V v) { return vGather(table, vIndex(v)); }

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "core/processing_tables_internal.h"
+#include "support/color_coding.h"
 
 namespace {
 
@@ -30,9 +31,13 @@ float ContrastCurve(float x, float k, float centre) {
 }
 
 // Y'UV of an RGB colour.
-float LumaOf(float r, float g, float b) { return 0.299f * r + 0.587f * g + 0.114f * b; }
-float UOf(float r, float g, float b) { return -0.147407f * r - 0.289391f * g + 0.436798f * b; }
-float VOf(float r, float g, float b) { return 0.614777f * r - 0.5147996f * g - 0.099978f * b; }
+// The key colours' V takes its green weight from kQVKeyVFromG.
+float Weigh(float r, float g, float b, double wr, double wg, double wb) {
+  return float(wr) * r + float(wg) * g + float(wb) * b;
+}
+float LumaOf(float r, float g, float b) { return Weigh(r, g, b, kQVYUV.yR, kQVYUV.yG, kQVYUV.yB); }
+float UOf(float r, float g, float b) { return Weigh(r, g, b, kQVYUV.firstR, kQVYUV.firstG, kQVYUV.firstB); }
+float VOf(float r, float g, float b) { return Weigh(r, g, b, kQVYUV.secondR, kQVKeyVFromG, kQVYUV.secondB); }
 
 // 1 / (difference), 1e-9 standing in when the difference is 0 and the
 // reciprocal kept finite.
@@ -100,8 +105,8 @@ VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength) {
   }
   const double r16 = (r + base) * 65535.0, g16 = (g + base) * 65535.0, b16 = (b + base) * 65535.0;
   VLHueOffsetFrameSettings out;
-  out.u = float((-0.147407 * r16 - 0.289391 * g16 + 0.436798 * b16) / 65535.0);
-  out.v = float((0.614777 * r16 - 0.5147996 * g16 - 0.099978 * b16) / 65535.0);
+  out.u = float((kQVYUV.firstR * r16 + kQVYUV.firstG * g16 + kQVYUV.firstB * b16) / 65535.0);
+  out.v = float((kQVYUV.secondR * r16 + kQVKeyVFromG * g16 + kQVYUV.secondB * b16) / 65535.0);
   out.strength = VLFiniteOr(strength, 0.0f) / 3.0f;
   return out;
 }

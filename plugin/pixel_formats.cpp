@@ -11,24 +11,23 @@ namespace {
 struct FormatRow {
   uint32_t hostFormat;
   FBPixFormat format;
-  int32_t bytesPerPixel;
 };
 
 // Premiere-style hosts, asked through the pixel-format suite.
 const FormatRow kPremiereFormats[] = {
-    {kHIPixelFormatVUYAFloat, kFBPixFormatYCbCrFloat, 16},
-    {kHIPixelFormatBGRAFloat, kFBPixFormatFloatBGRA, 16},
-    {kHIPixelFormatBGRA8, kFBPixFormat32ARGB, 4},
-    {kHIPixelFormatPProARGBFloat, kFBPixFormatFloatARGB, 16},
-    {kHIPixelFormatPProARGB8, kFBPixFormatBGRA, 4},
-    {kHIPixelFormatVUYA8, kFBPixFormatYCbCr8, 4},
+    {kHIPixelFormatVUYAFloat, kFBPixFormatYCbCrFloat},
+    {kHIPixelFormatBGRAFloat, kFBPixFormatFloatBGRA},
+    {kHIPixelFormatBGRA8, kFBPixFormat32ARGB},
+    {kHIPixelFormatPProARGBFloat, kFBPixFormatFloatARGB},
+    {kHIPixelFormatPProARGB8, kFBPixFormatBGRA},
+    {kHIPixelFormatVUYA8, kFBPixFormatYCbCr8},
 };
 
 // Any host with the world suite.
 const FormatRow kWorldFormats[] = {
-    {kHIPixelFormatARGB8, kFBPixFormatBGRA, 4},
-    {kHIPixelFormatARGB16, kFBPixFormat16ARGB, 8},
-    {kHIPixelFormatARGBFloat, kFBPixFormatFloatARGB, 16},
+    {kHIPixelFormatARGB8, kFBPixFormatBGRA},
+    {kHIPixelFormatARGB16, kFBPixFormat16ARGB},
+    {kHIPixelFormatARGBFloat, kFBPixFormatFloatARGB},
 };
 
 template <size_t N>
@@ -48,35 +47,29 @@ constexpr size_t kHeaderBytes = 16;
 HIError GetPixelFormatAndSize(const HIWorld* world, const VLGlobalData* globals, const HIBasicSuite* basic,
                               FBPixFormat* format, int32_t* bytesPerPixel) {
   if (!world) return kHIErrBadCallbackParam;
-  auto fallback = [&] {
-    bool deep = (world->flags & kHIWorldFlagDeep) != 0;
-    *format = deep ? kFBPixFormat16ARGB : kFBPixFormatBGRA;
-    *bytesPerPixel = deep ? 8 : 4;
+  auto answer = [&](FBPixFormat f) -> HIError {
+    *format = f;
+    *bytesPerPixel = int32_t(FBPixelBytes(f));
     return kHINoErr;
   };
-  if (!basic) return fallback();
+  // The host's answer is used only when it gives one; a host that fails the
+  // question fails the render with its error.
+  auto lookUp = [&](auto getPixelFormat, const auto& rows, uint32_t unanswered) -> HIError {
+    uint32_t hostFormat = unanswered;
+    if (HIError err = getPixelFormat(world, &hostFormat)) return err;
+    const FormatRow* row = find(rows, hostFormat);
+    return row ? answer(row->format) : kHIErrUnrecognizedParamType;
+  };
+  if (!basic) return answer(world->flags & kHIWorldFlagDeep ? kFBPixFormat16ARGB : kFBPixFormatBGRA);
   if (globals && globals->hostCreator == QVFourCC("PPro")) {
     VLSuite suite(basic, kHISuitePixelFormat, kHISuitePixelFormatVersion);
-    if (auto* s = suite.get<HIPixelFormatSuite1>()) {
-      uint32_t hostFormat = kHIPixelFormatBGRA8;  // what the host answers when it says nothing
-      s->get_pixel_format(world, &hostFormat);
-      const FormatRow* row = find(kPremiereFormats, hostFormat);
-      if (!row) return kHIErrUnrecognizedParamType;
-      *format = row->format;
-      *bytesPerPixel = row->bytesPerPixel;
-      return kHINoErr;
-    }
+    // A host that says nothing renders in 8-bit BGRA.
+    if (auto* s = suite.get<HIPixelFormatSuite1>()) return lookUp(s->get_pixel_format, kPremiereFormats, kHIPixelFormatBGRA8);
   }
   VLSuite suite(basic, kHISuiteWorld, kHISuiteWorldVersion);
   auto* s = suite.get<HIWorldSuite2>();
-  if (!s) return fallback();
-  uint32_t hostFormat = kHIPixelFormatBad;
-  s->get_pixel_format(world, &hostFormat);
-  const FormatRow* row = find(kWorldFormats, hostFormat);
-  if (!row) return kHIErrUnrecognizedParamType;
-  *format = row->format;
-  *bytesPerPixel = row->bytesPerPixel;
-  return kHINoErr;
+  if (!s) return answer(world->flags & kHIWorldFlagDeep ? kFBPixFormat16ARGB : kFBPixFormatBGRA);
+  return lookUp(s->get_pixel_format, kWorldFormats, kHIPixelFormatBad);
 }
 
 void* AllocateMemoryPointer(size_t size, const char* name, const VLGlobalData* globals, const HIInData* in) {

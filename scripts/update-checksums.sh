@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rewrites the checked-in checksums of rendered pixels from the current build:
 #   tests/core/golden_stages.txt               engine stages at 8-bit, 16-bit and float
+#   tests/core/golden_transfers.txt            pixel transfers of every layout
 #   tests/tools/standin_host/golden_main_job.txt  the bundled clip through the effect
 # Run it only when a change of the output is intended, and say in the commit
 # which entries moved and why; the tests compare against these files otherwise.
@@ -16,4 +17,4 @@ export VELMORA_UPDATE_CHECKSUMS=1
 export VELMORA_TEST_TMP="$PWD/build/test-tmp"
 build/tests/core/core_tests --gtest_filter='Golden.*'
 build/tests/tools/standin_host/standin_host_tests --gtest_filter='Golden.*'
-git --no-pager diff --stat -- tests/core/golden_stages.txt tests/tools/standin_host/golden_main_job.txt || true
+git --no-pager diff --stat -- tests/core/golden_stages.txt tests/core/golden_transfers.txt tests/tools/standin_host/golden_main_job.txt || true

@@ -1,5 +1,7 @@
 #include "support/colors.h"
 
+#include "support/color_coding.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,7 +28,7 @@ uint16_t Truncated(double v) { return uint16_t(std::clamp(v * 65535.0, 0.0, 6553
 void AdjustColorSaturation(QVRGBColor* color, float factor) {
   if (color == nullptr) return;
   double r = color->red / 65535.0, g = color->green / 65535.0, b = color->blue / 65535.0;
-  double y = 0.299 * r + 0.587 * g + 0.114 * b;
+  double y = kQVYUV.yR * r + kQVYUV.yG * g + kQVYUV.yB * b;
   double f = factor;
   color->red = Component(r * f + (1.0 - f) * y);
   color->green = Component(g * f + (1.0 - f) * y);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -108,6 +109,87 @@ TEST(Golden, StageFamiliesInEveryBitDepth) {
   ExpectGoldenChecksums("tests/core/golden_stages.txt",
                         "Engine stages on a seeded 23 x 9 frame, host pixels in and out (tests/core/golden_test.cpp).",
                         entries);
+}
+
+// Every host layout the transfers read, with its bytes per pixel (per plane
+// for the three-plane layout).
+struct Layout {
+  const char* name;
+  FBPixFormat format;
+  uint32_t bytes;
+  bool floats;
+};
+constexpr Layout kLayouts[] = {
+    {"32argb", kFBPixFormat32ARGB, 4, false},    {"bgra", kFBPixFormatBGRA, 4, false},
+    {"16argb", kFBPixFormat16ARGB, 8, false},    {"fargb", kFBPixFormatFloatARGB, 16, true},
+    {"frgba", kFBPixFormatFloatRGBA, 16, true},  {"fbgra", kFBPixFormatFloatBGRA, 16, true},
+    {"ycc8", kFBPixFormatYCbCr8, 4, false},      {"yccf", kFBPixFormatYCbCrFloat, 16, true},
+    {"422-601", kFBPixFormatYCbCr422_601, 4, false}, {"422-709", kFBPixFormatYCbCr422_709, 4, false},
+    {"planar16", kFBPixFormatPlanar16RGB, 2, false}, {"r4fl", kFBPixFormatR4FL, 16, true},
+    {"v408", kFBPixFormatV408, 4, false},        {"r408", kFBPixFormatR408, 4, false},
+};
+
+std::vector<uint8_t> seededLayout(const Layout& l) {
+  std::mt19937 rng(7 + l.format);
+  const size_t planes = l.format == kFBPixFormatPlanar16RGB ? 3 : 1;
+  std::vector<uint8_t> bytes(size_t(kWidth) * kHeight * l.bytes * planes);
+  if (l.floats) {
+    std::uniform_real_distribution<float> any(-0.2f, 1.4f);
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+      float v = any(rng);
+      std::memcpy(&bytes[i], &v, 4);
+    }
+  } else {
+    std::uniform_int_distribution<int> any(0, 255);
+    for (uint8_t& b : bytes) b = uint8_t(any(rng));
+  }
+  return bytes;
+}
+
+uint64_t frameChecksum(const FBFrameStruct* f) {
+  return GoldenChecksumRows(f->baseAddr, size_t(f->width) * 4, f->rowBytes, size_t(f->height) * f->planeCount);
+}
+
+// The transfers alone, every layout in and out: into the planar frame (plain
+// and premultiplied) and into the two 8-bit frames; out of a seeded planar
+// frame and out of an 8-bit frame.
+TEST(Golden, TransfersOfEveryLayout) {
+  GoldenEntries entries;
+  FramePtr planar = makeFrame(kWidth, kHeight, kFBPixFormatPlanarFloat);
+  {
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> any(-0.2f, 1.4f);
+    for (int p = 0; p < 4; ++p)
+      for (uint32_t y = 0; y < kHeight; ++y)
+        for (uint32_t x = 0; x < kWidth; ++x) planeRow(planar.get(), p, y)[x] = any(rng);
+  }
+  FramePtr bytes32 = makeFrame(kWidth, kHeight, kFBPixFormat32ARGB);
+  FBTransferPixToFBFrameSSE(planar->baseAddr, planar->rowBytes, 0, kFBPixFormat32ARGB, bytes32.get());
+  for (const Layout& l : kLayouts) {
+    std::vector<uint8_t> host = seededLayout(l);
+    const uint32_t rowBytes = kWidth * l.bytes, stride = rowBytes * kHeight;
+    for (bool premultiplied : {false, true}) {
+      FramePtr f = makeFrame(kWidth, kHeight, kFBPixFormatPlanarFloat);
+      if (premultiplied)
+        FBTransferPixToFBFramePremultipliedSSE(host.data(), rowBytes, l.format, f.get());
+      else
+        FBTransferPixToFBFrameSSE(host.data(), rowBytes, stride, l.format, f.get());
+      entries.emplace_back(std::string("in/") + l.name + (premultiplied ? "/premultiplied" : ""), frameChecksum(f.get()));
+    }
+    for (FBPixFormat to : {kFBPixFormat32ARGB, kFBPixFormatBGRA}) {
+      FramePtr f = makeFrame(kWidth, kHeight, to);
+      FBTransferPixToFBFrameSSE(host.data(), rowBytes, stride, l.format, f.get());
+      entries.emplace_back(std::string("in8/") + l.name + (to == kFBPixFormatBGRA ? "/bgra" : ""), frameChecksum(f.get()));
+    }
+    if (l.format == kFBPixFormatPlanar16RGB) continue;  // read only
+    FBTransferFBFrameToPixSSE(planar.get(), nullptr, host.data(), rowBytes, l.format);
+    entries.emplace_back(std::string("out/") + l.name, GoldenChecksum(host.data(), host.size()));
+    host = seededLayout(l);
+    FBTransferFBFrameToPixSSE(bytes32.get(), nullptr, host.data(), rowBytes, l.format);
+    entries.emplace_back(std::string("out8/") + l.name, GoldenChecksum(host.data(), host.size()));
+  }
+  ExpectGoldenChecksums("tests/core/golden_transfers.txt",
+                        "Pixel transfers of a seeded 23 x 9 frame, every layout (tests/core/golden_test.cpp).", entries);
 }
 
 }  // namespace
