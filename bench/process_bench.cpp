@@ -1,5 +1,6 @@
-// The processing pass on HD and UHD frames: every section off, and a full
-// correction with every section on at non-default values.
+// The processing pass on HD and UHD frames with three workloads: every
+// section off, a typical grade (primaries, curves and one secondary) and a
+// full correction with every section on at non-default values.
 #include "bench/bench_pool.h"
 #include "core/engine_lock.h"
 #include "core/frame_buffer.h"
@@ -27,12 +28,44 @@ void curve(VL_CurveControls& c, float y0, float ym, float y1) {
   c.spline.y[0] = y0, c.spline.y[1] = ym, c.spline.y[2] = y1;
 }
 
-VL_SettingsStruct correction(bool full) {
+enum Workload : int64_t { kEverySectionOff = 0, kTypicalGrade = 1, kFullCorrection = 2 };
+
+VL_SettingsStruct everySectionOff() {
   VL_SettingsStruct s;
   std::memset(&s, 0, sizeof s);
   VL_SetDefaultControlValues(&s, kVLMaskAll);
   s.limiter_enable = 0;
-  if (!full) return s;
+  return s;
+}
+
+// A secondary keyed on four samples of one hue, as a colourist picks them.
+void secondary(VL_SecondaryControls& k, int n) {
+  k.enable = 1;
+  k.hue = 20.0f;
+  k.saturation = 110.0f;
+  k.hueoffset_tintangle = 60.0f * n;
+  k.hueoffset_strength = 0.3f;
+  k.gain = 1.05f;
+  k.gamma = 1.1f;
+  k.ped = 0.01f;
+  for (int i = 0; i < 4; ++i) k.sample[i] = {1, 0.2f * i, 0.5f, 0.3f + 0.1f * n};
+}
+
+// Lift, gamma and gain on the RGB primaries, the RGB curves and one secondary.
+VL_SettingsStruct typicalGrade() {
+  VL_SettingsStruct s = everySectionOff();
+  s.rgbEnable = 1;
+  for (int r = 0; r < 4; ++r)
+    s.rgb[r] = {1, 1.02f, 1.05f, 0.01f, {{1.01f, 0.95f, 0.0f}, {0.99f, 1.02f, 0.01f}, {1.0f, 1.1f, -0.01f}}};
+  s.curvesEnable = s.rgbCurvesEnable = 1;
+  for (int c = 0; c < 4; ++c) curve(s.rgbCurves[c], 0.01f, 0.52f, 0.98f);
+  s.secondaryEnable = s.secondaryKeyerEnable = 1;
+  secondary(s.secondary[0], 0);
+  return s;
+}
+
+VL_SettingsStruct fullCorrection() {
+  VL_SettingsStruct s = everySectionOff();
   s.hslEnable = s.hslControlsEnable = s.rgbEnable = s.cmyEnable = s.ycbcrEnable = 1;
   for (int r = 0; r < 4; ++r) {
     s.hsl[r] = {1, 10.0f + r, 110.0f, 20.0f, 5.0f, 12.0f, 0.45f, 1.03f, 1.1f, 0.01f};
@@ -49,25 +82,25 @@ VL_SettingsStruct correction(bool full) {
   for (int c = 0; c < 3; ++c) curve(s.hslCurves[c], 0.5f, 0.55f, 0.5f);
   s.lumaRangesEnable = 1;
   s.secondaryEnable = s.secondaryKeyerEnable = 1;
-  for (int n = 0; n < 6; ++n) {
-    VL_SecondaryControls& k = s.secondary[n];
-    k.enable = 1;
-    k.hue = 20.0f;
-    k.saturation = 110.0f;
-    k.hueoffset_tintangle = 60.0f * n;
-    k.hueoffset_strength = 0.3f;
-    k.gain = 1.05f;
-    k.gamma = 1.1f;
-    k.ped = 0.01f;
-    for (int i = 0; i < 4; ++i) k.sample[i] = {1, 0.2f * i, 0.5f, 0.3f + 0.1f * n};
-  }
+  for (int n = 0; n < 6; ++n) secondary(s.secondary[n], n);
   s.limiter_enable = 1;
   s.limiter.limiter_softclip_enable = 1;
   return s;
 }
 
-// Arguments: size index, full correction (0 or 1), thread count (0 = all),
-// kernel lanes (0 = the widest the processor runs, 4 = the baseline kernel).
+VL_SettingsStruct workload(int64_t w) {
+  switch (w) {
+    case kTypicalGrade:
+      return typicalGrade();
+    case kFullCorrection:
+      return fullCorrection();
+    default:
+      return everySectionOff();
+  }
+}
+
+// Arguments: size index, workload, thread count (0 = all), kernel lanes (0 =
+// the widest the processor runs, else 4, 8 or 16 where the processor has it).
 void BM_ProcessImage(benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
   uint32_t threads = BenchUsePool(state.range(2));
@@ -89,7 +122,7 @@ void BM_ProcessImage(benchmark::State& state) {
       }
     }
   std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
-  VL_SettingsStruct s = correction(state.range(1) != 0);
+  VL_SettingsStruct s = workload(state.range(1));
   VL_EngineLockGuard hold;
   VL_UpdateProcessingTables(&s);
   for (auto _ : state) {
@@ -106,10 +139,12 @@ void BM_ProcessImage(benchmark::State& state) {
 
 void processArgs(benchmark::internal::Benchmark* b) {
   for (int64_t size = 0; size < 2; ++size)
-    for (int64_t full = 0; full < 2; ++full)
-      for (int64_t threads : {int64_t(1), int64_t(2), int64_t(8), int64_t(0)}) b->Args({size, full, threads, 0});
-  for (int64_t threads : {int64_t(1), int64_t(8)}) b->Args({0, 1, threads, 4});
-  b->ArgNames({"size", "full", "threads", "lanes"})->Unit(benchmark::kMillisecond)->UseRealTime();
+    for (int64_t work : {kEverySectionOff, kTypicalGrade, kFullCorrection})
+      for (int64_t threads : {1, 2, 4, 8}) b->Args({size, work, threads, 0});
+  // Each kernel width on its own, on the full correction.
+  for (int64_t lanes : {4, 8, 16})
+    for (int64_t threads : {1, 8}) b->Args({0, kFullCorrection, threads, lanes});
+  b->ArgNames({"size", "work", "threads", "lanes"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 BENCHMARK(BM_ProcessImage)->Apply(processArgs);

@@ -181,22 +181,32 @@ bool planar(const FBFrameStruct* f) {
 
 }  // namespace
 
+void VL_PreparePass(const VLFrameSettings& settings, VLPassSetup* setup) {
+  const VLFrameSettings block = settings;
+  preparePass(block, *setup);
+}
+
+void VL_RunPassRows(const VLPassSetup& setup, const FBFrameStruct* source, FBFrameStruct* destination,
+                    uint32_t firstRow, uint32_t rows) {
+  size_t count = size_t(rows) * (source->rowBytes / 4);
+  if (count == 0) return;
+  size_t offset = size_t(firstRow) * source->rowBytes;
+  const float* src[3];
+  float* dst[4];
+  for (int p = 0; p < 4; ++p) {
+    if (p < 3) src[p] = reinterpret_cast<const float*>(source->baseAddr + size_t(p) * source->planeBytes + offset);
+    dst[p] = reinterpret_cast<float*>(destination->baseAddr + size_t(p) * destination->planeBytes + offset);
+  }
+  VL_RunPass(setup, src, dst, count);
+}
+
 void ProcessImageSSE(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t, uint64_t, uint64_t,
                      const VLFrameSettings* settings) {
   if (!destination || !source || !settings || source->pixelFormat != kFBPixFormatPlanarFloat) return;
   if (!source->baseAddr || !destination->baseAddr) return;
-  size_t count = size_t(source->height) * (source->rowBytes / 4);
-  if (count == 0) return;
-  const VLFrameSettings block = *settings;
   VLPassSetup setup;
-  preparePass(block, setup);
-  const float* src[3];
-  float* dst[4];
-  for (int p = 0; p < 4; ++p) {
-    if (p < 3) src[p] = reinterpret_cast<const float*>(source->baseAddr + size_t(p) * source->planeBytes);
-    dst[p] = reinterpret_cast<float*>(destination->baseAddr + size_t(p) * destination->planeBytes);
-  }
-  VL_RunPass(setup, src, dst, count);
+  VL_PreparePass(*settings, &setup);
+  VL_RunPassRows(setup, source, destination, 0, source->height);
 }
 
 QVStatus ProcessImage(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1, uint64_t word2) {

@@ -14,6 +14,14 @@ void vec_vibrance(FBPixelFloatVector r, FBPixelFloatVector g, FBPixelFloatVector
                   FBPixelFloatVector* outB);
 
 struct VLFrameSettings;
+struct VLPassSetup;
+
+// Prepares the pass's constants from a private copy of the block.
+void VL_PreparePass(const VLFrameSettings& settings, VLPassSetup* setup);
+// Runs a prepared pass over rows [firstRow, firstRow + rows) of the frames,
+// which have the same row bytes and at least those rows.
+void VL_RunPassRows(const VLPassSetup& setup, const FBFrameStruct* source, FBFrameStruct* destination,
+                    uint32_t firstRow, uint32_t rows);
 
 // One pass over the frames given (a band is given as frames whose base and
 // height cover it). The three words are not used. Does nothing when the

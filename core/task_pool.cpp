@@ -4,6 +4,7 @@
 #include "core/frame_buffer.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
+#include "core/process_pass.h"
 #include "core/processing_tables.h"
 #include "core/tonal_preview.h"
 #include "platform/mp_task.h"
@@ -19,6 +20,7 @@ uint32_t gNumProcessors = 1;
 namespace {
 
 constexpr size_t kTaskStackBytes = 65536;
+constexpr uint32_t kChunksPerTask = 16;
 std::atomic<uint32_t> sProcessorOverride{0};
 std::atomic<VLMPMediaWork> sMediaWork{nullptr};
 
@@ -27,8 +29,13 @@ using JobWork = void (*)(VLMPTaskRecord& r);
 void runNothing(VLMPTaskRecord&) {}
 
 void runProcessImage(VLMPTaskRecord& r) {
-  ProcessImageSSE(&r.imageSource, &r.imageDestination, r.imageWord1, r.imageFirstRow, r.imageWord2,
-                  &gFrameSettings);
+  VLMPRowChunks& chunks = *r.imageChunks;
+  for (;;) {
+    uint32_t first = chunks.next.fetch_add(chunks.chunkRows, std::memory_order_relaxed);
+    if (first >= chunks.rows) return;
+    uint32_t rows = chunks.rows - first < chunks.chunkRows ? chunks.rows - first : chunks.chunkRows;
+    VL_RunPassRows(*r.imageSetup, &r.imageSource, &r.imageDestination, first, rows);
+  }
 }
 
 void runTonalPreview(VLMPTaskRecord& r) {
@@ -256,16 +263,23 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
   if (!source || !destination) return;
   VL_EngineLockGuard hold;
   uint32_t n = bandCount(master, processorCount, source->height);
-  if (n && bandCount(master, processorCount, destination->height) != n) n = 0;
+  if (source->height != destination->height || source->rowBytes != destination->rowBytes) n = 0;
   if (!n) return ProcessImageSSE(source, destination, word1, 0, word2, &gFrameSettings);
-  runBands(master, n, kVLMPJobProcessImage, source->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t) {
-    uint32_t i = rec.taskIndex;
-    uint32_t dstFirst = i * (destination->height / n);
-    rec.imageSource = bandFrame(*source, first, bandRows(source->height, n, i));
-    rec.imageDestination = bandFrame(*destination, dstFirst, bandRows(destination->height, n, i));
-    rec.imageWord1 = word1;
-    rec.imageFirstRow = first;
-    rec.imageWord2 = word2;
+  // Every pixel's result depends on that pixel alone, so chunks may run in
+  // any order on any task. About sixteen chunks a task keep the last ones
+  // short enough that the tasks finish together.
+  (void)word1, (void)word2;
+  VLPassSetup setup;
+  VL_PreparePass(gFrameSettings, &setup);
+  VLMPRowChunks chunks;
+  chunks.next.store(0, std::memory_order_relaxed);
+  chunks.rows = source->height;
+  chunks.chunkRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
+  runBands(master, n, kVLMPJobProcessImage, source->height, [&](VLMPTaskRecord& rec, uint32_t, uint32_t) {
+    rec.imageSource = *source;
+    rec.imageDestination = *destination;
+    rec.imageSetup = &setup;
+    rec.imageChunks = &chunks;
   });
 }
 

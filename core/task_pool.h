@@ -1,15 +1,27 @@
 // The task pool: one worker task per scheduled processor, each with its own
 // request and result queue. A job cuts a frame into bands of whole rows, one
 // per task, posts the job code to every task in order and waits for every
-// answer in the same order. Frames too small to split run on the caller.
+// answer in the same order. The image pass instead hands its rows out in small
+// chunks from a shared counter, so that no task idles while another finishes
+// a slower band. Frames too small to split run on the caller.
 #pragma once
 
 #include "core/frame_buffer.h"
 
+#include <atomic>
 #include <cstdint>
 
 struct MPTask;
 struct MPQueue;
+struct VLPassSetup;
+
+// Rows of one job handed out a chunk at a time: each task takes the next
+// chunk until none is left.
+struct VLMPRowChunks {
+  std::atomic<uint32_t> next;  // first row not yet taken
+  uint32_t rows;               // rows of the frame
+  uint32_t chunkRows;          // rows taken at a time, at least 1
+};
 
 // Job codes posted to a task's request queue.
 enum : int32_t {
@@ -31,12 +43,12 @@ struct VLMPTaskRecord {
   MPQueue* resultQueue;
   uint32_t taskIndex;
 
-  // Image job: the band's frames and the pass-through words.
+  // Image job: the whole frames, the pass prepared once for every task and
+  // the shared row counter.
   FBFrameStruct imageSource;
   FBFrameStruct imageDestination;
-  uint64_t imageWord1;
-  uint64_t imageFirstRow;
-  uint64_t imageWord2;
+  const VLPassSetup* imageSetup;
+  VLMPRowChunks* imageChunks;
 
   // Frame-to-pixels job.
   FBFrameStruct toPixSource;
@@ -127,7 +139,8 @@ void VLMPStartProcessPool();
 void VLMPStopProcessPool();
 
 void VLMPTest(uint32_t processorCount, VLMPMaster* master);
-// The image pass in bands (the frames' bands coincide: same height and row bytes).
+// The image pass in row chunks over the tasks (the frames must have the same
+// height and row bytes; otherwise the pass runs on the caller).
 void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,
                             uint64_t word2, uint32_t processorCount, VLMPMaster* master);
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
