@@ -267,5 +267,6 @@ void VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
     fs.curveTop[c] = {curve[16383], (curve[16383] - curve[16255]) * 128.0f};
   }
   SetTablePointers(&fs.tables);
+  VLPackTables(&fs.tables);
   fs.derived = ComputeDerived(s, fs);
 }

@@ -28,6 +28,14 @@ enum : int { kVLToneMaster = 0, kVLToneShadows = 1, kVLToneMidtones = 2, kVLTone
 // Index of the tonal ranges shadows, midtones, highlights in three-table sets.
 enum : int { kVLRangeS = 0, kVLRangeM = 1, kVLRangeH = 2 };
 
+// One index of a group of tables the pass reads together, side by side (the
+// fourth float is zero), so that one 16-byte load fetches the whole group.
+struct alignas(16) VLPackedEntry {
+  float v[4];
+};
+static_assert(sizeof(VLPackedEntry) == 16);
+using VLPackedTable = VLPackedEntry[kVLTableSize];
+
 // Linear extension of a table above 1.0: its value at index 16383 and its slope.
 struct VLTableTop {
   float value;
@@ -138,6 +146,12 @@ struct VLTablePointers {
   const float* secondaryGamma[6];
   const float* linGamma;
   const float* linGammaInverse;
+  // Copies of the groups read at one index, packed for the pass.
+  const VLPackedEntry* packedWeights;         // shadow, midtone, highlight weights by luma
+  const VLPackedEntry* packedHSLRange;        // HSL shadows, midtones, highlights tables
+  const VLPackedEntry* packedRGBRange[3];     // [channel R, G, B]: ranges S, M, H
+  const VLPackedEntry* packedYCbCrRange[3];   // [component Y, Cb, Cr]: ranges S, M, H
+  const VLPackedEntry* packedHSLCurves;       // hue, saturation, luma curves
 };
 
 // One byte per stage: 1 when the stage is switched on in the record passed in.

@@ -25,6 +25,12 @@ struct VLTableStorage {
   float secondaryGamma[6][kVLTableSize];
   VLTable linGamma;
   VLTable linGammaInverse;
+  // Packed copies of the groups above that the pass reads at one index.
+  VLPackedTable packedWeights;
+  VLPackedTable packedHSLRange;
+  VLPackedTable packedRGBRange[3];
+  VLPackedTable packedYCbCrRange[3];
+  VLPackedTable packedHSLCurves;
 };
 
 extern VLTableStorage gVLTableStorage;
@@ -54,3 +60,6 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs);
 void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs);
 void VLBuildLimiter(const VL_SettingsStruct& s, VLFrameSettings* fs);
 void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs);
+// Packs the groups read at one index from the tables just built and points
+// the block's packed pointers at them.
+void VLPackTables(VLTablePointers* pointers);

@@ -667,3 +667,54 @@ TEST_F(Tables, SwitchedOffSectionsAreReadAtTheirDefaults) {
     for (int i = 0; i < kVLTableSize; ++i) ASSERT_EQ(tables[t][i], (*always[t])[i]) << "table " << t << " entry " << i;
   }
 }
+
+// The pass reads packed copies of the groups it looks up at one index; after
+// every build each entry must hold exactly the public tables' values, so a
+// rebuild with other settings must not leave a stale copy behind.
+TEST_F(Tables, PackedGroupsCopyTheirTablesExactly) {
+  struct Group {
+    const char* name;
+    const VLPackedEntry* packed;
+    const VLTable* tables[3];
+  };
+  auto check = [](const char* when) {
+    const VLTablePointers& p = gFrameSettings.tables;
+    const Group groups[] = {
+        {"weights", p.packedWeights, {&gYtoShadow, &gYtoMidtone, &gYtoHighlight}},
+        {"HSL ranges", p.packedHSLRange, {&gHSL_CBG_S_Lookup, &gHSL_CBG_M_Lookup, &gHSL_CBG_H_Lookup}},
+        {"red ranges", p.packedRGBRange[0], {&gRGB_Gamma_R_S_Lookup, &gRGB_Gamma_R_M_Lookup, &gRGB_Gamma_R_H_Lookup}},
+        {"green ranges", p.packedRGBRange[1], {&gRGB_Gamma_G_S_Lookup, &gRGB_Gamma_G_M_Lookup, &gRGB_Gamma_G_H_Lookup}},
+        {"blue ranges", p.packedRGBRange[2], {&gRGB_Gamma_B_S_Lookup, &gRGB_Gamma_B_M_Lookup, &gRGB_Gamma_B_H_Lookup}},
+        {"Y ranges", p.packedYCbCrRange[0],
+         {&gYCbCr_Gamma_Y_S_Lookup, &gYCbCr_Gamma_Y_M_Lookup, &gYCbCr_Gamma_Y_H_Lookup}},
+        {"Cb ranges", p.packedYCbCrRange[1],
+         {&gYCbCr_Gamma_Cb_S_Lookup, &gYCbCr_Gamma_Cb_M_Lookup, &gYCbCr_Gamma_Cb_H_Lookup}},
+        {"Cr ranges", p.packedYCbCrRange[2],
+         {&gYCbCr_Gamma_Cr_S_Lookup, &gYCbCr_Gamma_Cr_M_Lookup, &gYCbCr_Gamma_Cr_H_Lookup}},
+        {"HSL curves", p.packedHSLCurves, {&gCurve_H_Lookup, &gCurve_S_Lookup, &gCurve_L_Lookup}},
+    };
+    for (const Group& g : groups) {
+      ASSERT_NE(nullptr, g.packed) << g.name;
+      for (int i = 0; i < kVLTableSize; ++i)
+        for (int k = 0; k < 3; ++k)
+          ASSERT_EQ(0, std::memcmp(&(*g.tables[k])[i], &g.packed[i].v[k], 4))
+              << g.name << " table " << k << " entry " << i << " " << when;
+    }
+  };
+  s_->hslEnable = s_->hslControlsEnable = s_->rgbEnable = s_->cmyEnable = s_->ycbcrEnable = 1;
+  for (int r = 0; r < 4; ++r) {
+    s_->hsl[r] = {1, 5.0f, 110.0f, 10.0f, 10.0f + r, 20.0f - 5 * r, 0.45f, 1.0f, 0.8f + 0.1f * r, 0.0f};
+    for (VL_PrimaryControls* c : {&s_->rgb[r], &s_->cmy[r], &s_->ycbcr[r]})
+      *c = {1, 1.0f, 0.9f + 0.05f * r, 0.0f, {{1.0f, 0.95f, 0.0f}, {1.0f, 1.05f, 0.0f}, {1.0f, 1.1f, 0.0f}}};
+  }
+  s_->curvesEnable = s_->hslCurvesEnable = 1;
+  s_->hslCurves[kVLCurveHue].spline = {3, {0, 0.5f, 1}, {0.5f, 0.6f, 0.5f}};
+  s_->hslCurves[kVLCurveLuma].spline = {2, {0, 1}, {0.4f, 0.6f}};
+  s_->lumaRangesEnable = 1;
+  s_->lumaRanges.lumarange_shadowx = 0.3f;
+  Build();
+  check("with every group in use");
+  VL_SetDefaultControlValues(s_.get(), kVLMaskAll);
+  Build();
+  check("after a rebuild at the defaults");
+}
