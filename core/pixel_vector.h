@@ -61,6 +61,17 @@ inline void vIndices(FBPixelFloatVector a, float scale, int32_t out[4]) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(_mm_mul_ps(c, _mm_set1_ps(scale))));
 }
 
+// Three columns of four rows of four floats (each row 16-byte aligned): lane
+// j of out[k] is rows[j][k].
+inline void vColumns3(const float* const rows[4], FBPixelFloatVector out[3]) {
+  __m128 a = _mm_load_ps(rows[0]), b = _mm_load_ps(rows[1]), c = _mm_load_ps(rows[2]), d = _mm_load_ps(rows[3]);
+  __m128 ab01 = _mm_unpacklo_ps(a, b), cd01 = _mm_unpacklo_ps(c, d);
+  __m128 ab23 = _mm_unpackhi_ps(a, b), cd23 = _mm_unpackhi_ps(c, d);
+  out[0] = {_mm_movelh_ps(ab01, cd01)};
+  out[1] = {_mm_movehl_ps(cd01, ab01)};
+  out[2] = {_mm_movelh_ps(ab23, cd23)};
+}
+
 #else
 
 struct FBPixelFloatVector {
@@ -132,6 +143,11 @@ inline void vIndices(FBPixelFloatVector a, float scale, int32_t out[4]) {
     c = c < 1.0f ? c : 1.0f;
     out[i] = int32_t(c * scale);
   }
+}
+
+inline void vColumns3(const float* const rows[4], FBPixelFloatVector out[3]) {
+  for (int k = 0; k < 3; ++k)
+    for (int j = 0; j < 4; ++j) out[k].f[j] = rows[j][k];
 }
 
 #undef VL_LANES

@@ -16,6 +16,11 @@ constexpr float kDegreesToRadians = 0.01745329f;
 
 VLTableRef tableRef(const float* table, VLTableTop top) { return {table, top.value, top.slope}; }
 
+void setPackedTop(VLPackedRef& ref, int k, VLTableTop top) {
+  ref.end[k] = top.value;
+  ref.slope[k] = top.slope;
+}
+
 void prepareHSL(const VLFrameSettings& F, VLPassSetup& S) {
   const VLFrameGates& g = F.gates;
   S.hslRanges = g.hsl[kVLToneShadows] || g.hsl[kVLToneMidtones] || g.hsl[kVLToneHighlights];
@@ -28,13 +33,14 @@ void prepareHSL(const VLFrameSettings& F, VLPassSetup& S) {
     S.rangePedestalValue[k] = h.pedestal;
     S.rangeSaturationValue[k] = h.saturation;
     S.rangeVibranceValue[k] = h.vibrance;
-    S.rangeCBG[k] = tableRef(F.tables.hslCBG[kVLToneShadows + k], h.top);
+    setPackedTop(S.rangeCBG, k, h.top);
     S.rangeHue |= h.hue != 0.0f;
     S.rangeGain |= h.gain != 1.0f;
     S.rangePedestal |= h.pedestal != 0.0f;
     S.rangeSaturation |= h.saturation != 1.0f;
     S.rangeVibrance |= h.vibrance != 1.0f;
   }
+  S.rangeCBG.table = F.tables.packedHSLRange;
   const VLHSLFrameSettings& m = F.hsl[kVLToneMaster];
   S.hslMaster = g.hsl[kVLToneMaster];
   S.masterHue = m.hue != 0.0f;
@@ -74,11 +80,15 @@ void preparePrimaries(const VLFrameSettings& F, VLPassSetup& S) {
     for (int c = 0; c < 3; ++c) {
       S.rgbRangeGain[k][c] = rgb.gain * rgb.channelGain[c];
       S.rgbRangeOffset[k][c] = rgb.pedestal + rgb.channelPedestal[c];
-      S.rgbRangeTable[c][k] = tableRef(F.tables.rgbRange[c][k], rgb.top[c]);
+      setPackedTop(S.rgbRangeTable[c], k, rgb.top[c]);
       S.yccRangeGain[k][c] = ycc.channelGain[c];
       S.yccRangeOffset[k][c] = ycc.channelPedestal[c];
-      S.yccRangeTable[c][k] = tableRef(F.tables.ycbcrRange[c][k], ycc.top[c]);
+      setPackedTop(S.yccRangeTable[c], k, ycc.top[c]);
     }
+  }
+  for (int c = 0; c < 3; ++c) {
+    S.rgbRangeTable[c].table = F.tables.packedRGBRange[c];
+    S.yccRangeTable[c].table = F.tables.packedYCbCrRange[c];
   }
   const VLPrimaryFrameSettings& rgb = F.rgb[kVLToneMaster];
   const VLPrimaryFrameSettings& ycc = F.ycbcr[kVLToneMaster];
@@ -111,9 +121,7 @@ void prepareLevelsAndCurves(const VLFrameSettings& F, VLPassSetup& S) {
   }
   S.rgbCurves = F.gates.rgbCurves;
   S.hslCurves = F.gates.hslCurves;
-  S.curveHue = F.tables.curveH;
-  S.curveSaturation = F.tables.curveS;
-  S.curveLuma = F.tables.curveL;
+  S.hslCurveTable = F.tables.packedHSLCurves;
 }
 
 void prepareSecondaries(const VLFrameSettings& F, VLPassSetup& S) {
@@ -165,9 +173,7 @@ void prepareLimiter(const VLFrameSettings& F, VLPassSetup& S) {
 }
 
 void preparePass(const VLFrameSettings& F, VLPassSetup& S) {
-  S.weight[0] = F.tables.yToShadow;
-  S.weight[1] = F.tables.yToMidtone;
-  S.weight[2] = F.tables.yToHighlight;
+  S.weights = F.tables.packedWeights;
   prepareHSL(F, S);
   preparePrimaries(F, S);
   prepareLevelsAndCurves(F, S);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/processing_tables.h"
+
 // A per-pass constant, broadcast once when it is set to as many lanes as the
 // widest kernel loads at a time.
 struct VLBroadcast {
@@ -22,6 +24,14 @@ struct VLTableRef {
   const float* table;
   float end;    // value at index 16383
   float slope;  // slope over the last steps, per unit of input
+};
+
+// Three tables read at one index, packed side by side, each with its linear
+// extension above 1.0.
+struct VLPackedRef {
+  const VLPackedEntry* table;
+  float end[3];
+  float slope[3];
 };
 
 struct VLPassSecondary {
@@ -41,7 +51,7 @@ struct VLPassSecondary {
 };
 
 struct VLPassSetup {
-  const float* weight[3];  // shadow, midtone, highlight weights by luma
+  const VLPackedEntry* weights;  // shadow, midtone, highlight weights by luma
 
   bool levels, inputRecovery, inGrey;
   VLBroadcast recoveryThreshold;
@@ -51,7 +61,7 @@ struct VLPassSetup {
   bool hslRanges, rangeHue, rangeGain, rangePedestal, rangeSaturation, rangeVibrance;
   VLBroadcast rangeCos[3], rangeSin[3], rangeGainValue[3], rangePedestalValue[3], rangeSaturationValue[3],
       rangeVibranceValue[3];
-  VLTableRef rangeCBG[3];
+  VLPackedRef rangeCBG;  // shadows, midtones, highlights
 
   bool hslMaster, masterHue, masterGainPedestal, masterCBG, masterSaturation, masterVibrance;
   VLBroadcast masterCos, masterSin, masterGain, masterPedestal, masterSaturationValue, masterVibranceValue;
@@ -62,11 +72,11 @@ struct VLPassSetup {
 
   bool rgbRanges, rgbRangeGamma;
   VLBroadcast rgbRangeGain[3][3], rgbRangeOffset[3][3];  // [range][channel]
-  VLTableRef rgbRangeTable[3][3];                  // [channel][range]
+  VLPackedRef rgbRangeTable[3];                    // [channel]
 
   bool yccRanges, yccRangeGamma;
   VLBroadcast yccRangeGain[3][3], yccRangeOffset[3][3];
-  VLTableRef yccRangeTable[3][3];
+  VLPackedRef yccRangeTable[3];
 
   bool rgbMaster, rgbMasterGamma;
   VLBroadcast rgbMasterGain[3], rgbMasterOffset[3];
@@ -78,9 +88,7 @@ struct VLPassSetup {
 
   bool rgbCurves, hslCurves;
   VLTableRef curve[3];
-  const float* curveHue;
-  const float* curveSaturation;
-  const float* curveLuma;
+  const VLPackedEntry* hslCurveTable;  // hue, saturation, luma curves by hue
 
   VLPassSecondary secondary[6];
 

@@ -23,7 +23,8 @@
 // a per-pass constant broadcast to the lanes.
 template <class O>
 concept VLPassVectorOps = requires(typename O::V a, typename O::Mask m, typename O::Index i, const float* p,
-                                   float* q, float x, const VLBroadcast& b) {
+                                   float* q, float x, const VLBroadcast& b, const VLPackedEntry* e,
+                                   typename O::V* out) {
   { O::kLanes } -> std::convertible_to<size_t>;
   { O::vSet(x) } -> std::same_as<typename O::V>;
   { O::vLoad(p) } -> std::same_as<typename O::V>;
@@ -48,6 +49,7 @@ concept VLPassVectorOps = requires(typename O::V a, typename O::Mask m, typename
   { O::vSelect(m, a, a) } -> std::same_as<typename O::V>;
   { O::vIndex(a) } -> std::same_as<typename O::Index>;
   { O::vGather(p, i) } -> std::same_as<typename O::V>;
+  { O::vGather3(e, i, out) };
 };
 
 template <VLPassVectorOps O>
@@ -57,7 +59,7 @@ struct VLPassKernel : O {
   using typename O::Index;
   using O::kLanes;
   using O::vSet, O::vLoad, O::vStore, O::vConst, O::vMin, O::vMax, O::vSqrt, O::vAbs, O::vCopySign;
-  using O::vGE, O::vGT, O::vLE, O::vLT, O::vAny, O::vSelect, O::vIndex, O::vGather;
+  using O::vGE, O::vGT, O::vLE, O::vLT, O::vAny, O::vSelect, O::vIndex, O::vGather, O::vGather3;
 
   struct RGB {
     V r, g, b;
@@ -98,14 +100,14 @@ struct VLPassKernel : O {
   static V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
 
   // The three tonal-range tables looked up at the same value (one index
-  // computation for all three) and blended by the weights.
-  static V lookupBlend(const VLTableRef t[3], V v, const V w[3]) {
-    Index i = vIndex(v);
-    V r[3] = {vGather(t[0].table, i), vGather(t[1].table, i), vGather(t[2].table, i)};
+  // computation and one packed entry for all three) and blended by the weights.
+  static V lookupBlend(const VLPackedRef& t, V v, const V w[3]) {
+    V r[3];
+    vGather3(t.table, vIndex(v), r);
     Mask above = vGT(v, vSet(1.0f));
     if (vAny(above)) {
       V over = v - vSet(1.0f);
-      for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t[k].slope) + vSet(t[k].end), r[k]);
+      for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t.slope[k]) + vSet(t.end[k]), r[k]);
     }
     return blend(w, r[0], r[1], r[2]);
   }
@@ -328,10 +330,11 @@ struct VLPassKernel : O {
 
     V shifted = h + vSet(0.5f);
     shifted = vSelect(vGT(shifted, vSet(1.0f)), shifted - vSet(1.0f), shifted);
-    Index i = vIndex(shifted);  // all three curves are functions of hue
-    h = h + vGather(S.curveHue, i);
-    s = s * vGather(S.curveSaturation, i);
-    l = l * vGather(S.curveLuma, i);
+    V k[3];  // all three curves are functions of hue
+    vGather3(S.hslCurveTable, vIndex(shifted), k);
+    h = h + k[0];
+    s = s * k[1];
+    l = l * k[2];
 
     V q = vSelect(vLE(l, vSet(0.5f)), l * (vSet(1.0f) + s), l + s - l * s);
     V p = vSet(2.0f) * l - q;
@@ -474,8 +477,7 @@ struct VLPassKernel : O {
       c[j] = {vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)};
     if (tonal) {
       for (size_t j = 0; j < n; ++j) {
-        Index i = vIndex(lumaOf(c[j]));
-        for (int k = 0; k < 3; ++k) w[j][k] = vGather(S.weight[k], i);
+        vGather3(S.weights, vIndex(lumaOf(c[j])), w[j]);
       }
     }
     if (S.levels)

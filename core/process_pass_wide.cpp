@@ -59,6 +59,20 @@ struct Ops8 {
     return _mm256_cvttps_epi32(_mm256_mul_ps(c, _mm256_set1_ps(16384.0f)));
   }
   static V vGather(const float* table, Index i) { return {_mm256_i32gather_ps(table, i, 4)}; }
+  // Eight packed entries, two to a register (pixels j and j + 4), then each
+  // 128-bit half transposed.
+  static void vGather3(const VLPackedEntry* table, Index i, V out[3]) {
+    alignas(32) int32_t x[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(x), i);
+    __m256 e[4];
+    for (int j = 0; j < 4; ++j)
+      e[j] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(table[x[j]].v)), _mm_load_ps(table[x[j + 4]].v), 1);
+    __m256 ab01 = _mm256_unpacklo_ps(e[0], e[1]), cd01 = _mm256_unpacklo_ps(e[2], e[3]);
+    __m256 ab23 = _mm256_unpackhi_ps(e[0], e[1]), cd23 = _mm256_unpackhi_ps(e[2], e[3]);
+    out[0] = {_mm256_shuffle_ps(ab01, cd01, 0x44)};
+    out[1] = {_mm256_shuffle_ps(ab01, cd01, 0xEE)};
+    out[2] = {_mm256_shuffle_ps(ab23, cd23, 0x44)};
+  }
 };
 
 }  // namespace
