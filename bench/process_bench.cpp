@@ -103,6 +103,10 @@ VL_SettingsStruct workload(int64_t w) {
 // the widest the processor runs, else 4, 8 or 16 where the processor has it).
 void BM_ProcessImage(benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
+  if (state.range(3) != 0 && !VL_PassLanesAvailable(uint32_t(state.range(3)))) {
+    state.SkipWithError("this processor has no kernel of that width");
+    return;
+  }
   uint32_t threads = BenchUsePool(state.range(2));
   VL_SetPassLanes(uint32_t(state.range(3)));
   FBFrameStruct *in = nullptr, *out = nullptr;

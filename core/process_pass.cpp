@@ -1,5 +1,6 @@
 // The processing pass: the four-lane kernel, which every build has, and the
-// choice between it and the eight-lane one (process_pass_wide.cpp).
+// choice between it, the eight-lane one (process_pass_wide.cpp) and the
+// sixteen-lane one (process_pass_avx512.cpp).
 #include "core/process_pass.h"
 
 #include "core/pixel_vector.h"
@@ -76,22 +77,49 @@ bool VL_PassWideAvailable() {
 #endif
 }
 
+bool VL_PassLanesAvailable(uint32_t lanes) {
+  switch (lanes) {
+    case 4:
+      return true;
+    case 8:
+      return VL_PassWideAvailable();
+    case 16: {
+#if VELMORA_SSE_VECTORS && VELMORA_AVX512_KERNEL
+      static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                    __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+      return available;
+#else
+      return false;
+#endif
+    }
+    default:
+      return false;
+  }
+}
+
 void VL_SetPassLanes(uint32_t lanes) { sForcedLanes.store(lanes); }
 
 void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* const destination[4], size_t count) {
   // A private copy: the stores into the planes cannot alias it, so nothing
   // needs reloading after them.
   const VLPassSetup setup = shared;
+  // The widest kernel allowed takes whole vectors; each narrower one what is
+  // left, down to the four-lane kernel.
+  const uint32_t forced = sForcedLanes.load(std::memory_order_relaxed);
   size_t done = 0;
-  if (sForcedLanes.load(std::memory_order_relaxed) != 4 && VL_PassWideAvailable()) {
-    done = count / 8 * 8;
-    VL_RunPassWide(setup, source, destination, done);
-  }
-  // The four-lane kernel takes what is left, or everything.
-  size_t whole = count / 4 * 4;
-  const float* src[3] = {source[0] + done, source[1] + done, source[2] + done};
-  float* dst[4] = {destination[0] + done, destination[1] + done, destination[2] + done, destination[3] + done};
-  Kernel4::runSpan(setup, src, dst, whole - done);
+  auto part = [&](size_t lanes) {
+    size_t n = (count - done) / lanes * lanes;
+    const float* src[3] = {source[0] + done, source[1] + done, source[2] + done};
+    float* dst[4] = {destination[0] + done, destination[1] + done, destination[2] + done, destination[3] + done};
+    if (lanes == 16) VL_RunPass16(setup, src, dst, n);
+    if (lanes == 8) VL_RunPassWide(setup, src, dst, n);
+    if (lanes == 4) Kernel4::runSpan(setup, src, dst, n);
+    done += n;
+  };
+  if ((forced == 0 || forced >= 16) && VL_PassLanesAvailable(16)) part(16);
+  if ((forced == 0 || forced >= 8) && VL_PassLanesAvailable(8)) part(8);
+  part(4);
+  size_t whole = done;
   size_t rest = count - whole;
   if (rest) {
     // A last partial vector goes through a padded copy so nothing past count

@@ -9,8 +9,13 @@
 // True when this build has the eight-lane kernel and the processor runs it.
 bool VL_PassWideAvailable();
 
-// Forces the kernel width: 4 or 8 (8 only where available); 0 restores the
-// automatic choice, the widest available.
+// True when this build has a kernel of that many lanes (4, 8 or 16) and the
+// processor runs it; 4 always is.
+bool VL_PassLanesAvailable(uint32_t lanes);
+
+// Forces the widest kernel used: 4, 8 or 16 (a width that is not available
+// falls back to the next narrower one); 0 restores the automatic choice, the
+// widest available.
 void VL_SetPassLanes(uint32_t lanes);
 
 // The eight-lane kernel over `count` floats of each plane, a multiple of 8.
@@ -18,3 +23,9 @@ void VL_SetPassLanes(uint32_t lanes);
 // VL_PassWideAvailable() is true.
 void VL_RunPassWide(const VLPassSetup& setup, const float* const source[3], float* const destination[4],
                     size_t count);
+
+// The sixteen-lane kernel over `count` floats of each plane, a multiple of
+// 16. Built only for processors with AVX-512 F, BW, DQ and VL; call it only
+// when VL_PassLanesAvailable(16) is true.
+void VL_RunPass16(const VLPassSetup& setup, const float* const source[3], float* const destination[4],
+                  size_t count);
