@@ -1,6 +1,7 @@
 #include "core/process_image.h"
 
 #include "core/engine_lock.h"
+#include "core/pixel_transfer.h"
 #include "core/process_pass_internal.h"
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
@@ -321,32 +322,78 @@ TEST(ProcessImage, EngineLockKeepsCallersApart) {
   EXPECT_TRUE(okB);
 }
 
-// The eight-lane kernel must give the four-lane kernel's results bit for
-// bit, whichever lanes a pixel shares a vector with: rows of 44 floats put
-// every other row, and bands of 9 rows, half a wide vector off.
-TEST(ProcessImage, WideKernelEqualsFourLaneKernel) {
-  if (!VL_PassWideAvailable()) GTEST_SKIP() << "no eight-lane kernel on this processor";
-  FramePtr in = randomFrame(41, 37, 11, -0.5f, 2.5f);
-  const float odd[] = {NAN, INFINITY, -INFINITY, -0.0f, 3e38f, -3e38f, 1.0f, 1e-40f, 0.0f};
-  for (size_t i = 0; i < sizeof odd / sizeof odd[0]; ++i) planeRow(in.get(), int(i % 3), uint32_t(i * 4))[i] = odd[i];
+// Host pixels of one depth, seeded; the float ones also carry values no
+// table covers (NaN, infinities, signed zeros, denormals, huge values).
+std::vector<uint8_t> hostPixels(FBPixFormat format, uint32_t bytesPerPixel, uint32_t w, uint32_t h) {
+  std::mt19937 rng(77);
+  std::vector<uint8_t> bytes(size_t(w) * h * bytesPerPixel);
+  if (format == kFBPixFormatFloatARGB) {
+    std::uniform_real_distribution<float> any(-0.5f, 2.5f);
+    const float odd[] = {NAN, INFINITY, -INFINITY, -0.0f, 3e38f, -3e38f, 1.0f, 1e-40f, 0.0f};
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+      float v = i % 97 < 9 ? odd[i % 9] : any(rng);
+      std::memcpy(&bytes[i], &v, 4);
+    }
+  } else if (format == kFBPixFormat16ARGB) {
+    std::uniform_int_distribution<int> any(0, 32768);
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+      uint16_t v = uint16_t(any(rng));
+      std::memcpy(&bytes[i], &v, 2);
+    }
+  } else {
+    std::uniform_int_distribution<int> any(0, 255);
+    for (uint8_t& b : bytes) b = uint8_t(any(rng));
+  }
+  return bytes;
+}
+
+// Every kernel the processor offers must give the four-lane kernel's results
+// bit for bit, inline and with the rows handed out over 2 and 8 tasks, from
+// 8-bit, 16-bit and float host pixels. Rows of 44 floats and chunks of odd
+// row counts put a pixel at every position within a wide vector.
+TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
+  std::vector<uint32_t> wide;
+  for (uint32_t lanes : {8u, 16u})
+    if (VL_PassLanesAvailable(lanes)) wide.push_back(lanes);
+  if (wide.empty()) GTEST_SKIP() << "only the four-lane kernel on this processor";
   struct Lanes {
     ~Lanes() { VL_SetPassLanes(0); }
   } restore;
-  for (const SettingsCase& c : passCases()) {
-    VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&c.settings);
-    std::vector<FramePtr> outs;
-    for (uint32_t lanes : {4u, 8u})
-      for (uint32_t n : {1u, 4u}) {
-        VL_SetPassLanes(lanes);
-        Pool pool(n);
-        FramePtr out = makeFrame(in->width, in->height, kFBPixFormatPlanarFloat);
-        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
-        outs.push_back(std::move(out));
-      }
-    for (size_t i = 1; i < outs.size(); ++i)
-      EXPECT_EQ(0, memcmp(outs[0]->baseAddr, outs[i]->baseAddr, size_t(outs[0]->planeBytes) * 4))
-          << c.name << ": run " << i << " differs from the four-lane kernel inline";
+  struct Format {
+    const char* name;
+    FBPixFormat format;
+    uint32_t bytesPerPixel;
+  } const formats[] = {{"8-bit", kFBPixFormat32ARGB, 4}, {"16-bit", kFBPixFormat16ARGB, 8},
+                       {"float", kFBPixFormatFloatARGB, 16}};
+  const uint32_t w = 41, h = 37;
+  for (const Format& f : formats) {
+    const std::vector<uint8_t> pixels = hostPixels(f.format, f.bytesPerPixel, w, h);
+    FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
+    FBTransferPixToFBFrameSSE(pixels.data(), w * f.bytesPerPixel, 0, f.format, in.get());
+    // The pass's planes and the host pixels they give back.
+    auto run = [&](uint32_t lanes, uint32_t processors, std::vector<uint8_t>* host) {
+      VL_SetPassLanes(lanes);
+      Pool pool(processors);
+      FramePtr out = makeFrame(w, h, kFBPixFormatPlanarFloat);
+      EXPECT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+      host->assign(pixels.size(), 0);
+      FBTransferFBFrameToPixSSE(out.get(), nullptr, host->data(), w * f.bytesPerPixel, f.format);
+      return out;
+    };
+    for (const SettingsCase& c : passCases()) {
+      VL_EngineLockGuard hold;
+      VL_UpdateProcessingTables(&c.settings);
+      std::vector<uint8_t> wantHost, gotHost;
+      FramePtr want = run(4, 1, &wantHost);
+      for (uint32_t lanes : wide)
+        for (uint32_t processors : {1u, 2u, 8u}) {
+          FramePtr got = run(lanes, processors, &gotHost);
+          EXPECT_EQ(0, memcmp(want->baseAddr, got->baseAddr, size_t(want->planeBytes) * 4))
+              << c.name << ", " << f.name << ": " << lanes << " lanes on " << processors << " processors";
+          EXPECT_EQ(wantHost, gotHost) << c.name << ", " << f.name << ": host pixels, " << lanes << " lanes on "
+                                       << processors << " processors";
+        }
+    }
   }
 }
 
