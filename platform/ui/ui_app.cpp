@@ -6,9 +6,10 @@
 
 namespace {
 
+// The toolkit's one context. Never freed at exit: a program may end with the
+// toolkit running, and the backend must not close windows after the display
+// libraries have gone.
 UIToolkitState* gState = nullptr;
-bool gRunning = false;
-UIHandlerRef gNextRef = 0;
 
 // Every chain that holds handlers, for removal by reference.
 bool RemoveFrom(UIHandlerChain& chain, UIHandlerRef ref) {
@@ -21,13 +22,13 @@ bool RemoveFrom(UIHandlerChain& chain, UIHandlerRef ref) {
 bool RemoveFromTree(UIControl* c, UIHandlerRef ref) {
   if (!c) return false;
   if (RemoveFrom(c->handlers, ref)) return true;
-  for (UIControl* child : c->children)
-    if (RemoveFromTree(child, ref)) return true;
+  for (auto& child : c->children)
+    if (RemoveFromTree(child.get(), ref)) return true;
   return false;
 }
 
 UIHandlerRef Install(UIHandlerChain& chain, UIHandler handler) {
-  UIHandlerRef ref = ++gNextRef;
+  UIHandlerRef ref = ++UIState().lastHandlerRef;
   chain.insert(chain.begin(), UIHandlerEntry{ref, std::move(handler)});
   return ref;
 }
@@ -51,8 +52,21 @@ UIToolkitState& UIState() {
 
 UIBackend* UIBackendPtr() { return gState ? gState->backend.get() : nullptr; }
 
+std::vector<UIWindow*> UIWindowList() {
+  std::vector<UIWindow*> list;
+  for (auto& w : UIState().windows) list.push_back(w.get());
+  return list;
+}
+
+std::vector<UIControl*> UIChildList(UIControl* c) {
+  std::vector<UIControl*> list;
+  if (c)
+    for (auto& child : c->children) list.push_back(child.get());
+  return list;
+}
+
 QVStatus UIInitToolkit(UIBackendKind kind) {
-  if (gRunning) UIShutdownToolkit();
+  if (UIToolkitRunning()) UIShutdownToolkit();
   UIToolkitState& st = UIState();
   std::unique_ptr<UIBackend> backend;
   if (kind == kUIBackendSDL || kind == kUIBackendAuto) backend = UIMakeSDLBackend();
@@ -61,31 +75,24 @@ QVStatus UIInitToolkit(UIBackendKind kind) {
     backend = UIMakeHeadlessBackend();
   }
   st.backend = std::move(backend);
-  gRunning = true;
+  st.running = true;
   UIConnectPlatform();
   UIStartIdle();
   return kQVNoErr;
 }
 
 void UIShutdownToolkit() {
+  UIResetLoopDoor();
   if (!gState) return;
   UIDisconnectPlatform();
-  UIStopIdle();
-  UIToolkitState& st = UIState();
-  while (!st.windows.empty()) UIDisposeWindow(st.windows.front());
-  while (!st.menus.empty()) UIDisposeMenu(st.menus.front());
-  st.appHandlers.clear();
-  st.input.clear();
-  st.modalStack.clear();
-  st.menuBar.clear();
-  UIResetLoop();
-  st.backend.reset();
+  // Windows close through the backend while it is still there; the rest of
+  // the context goes as a whole.
+  while (!gState->windows.empty()) UIDisposeWindow(gState->windows.front().get());
   delete gState;
   gState = nullptr;
-  gRunning = false;
 }
 
-bool UIToolkitRunning() { return gRunning; }
+bool UIToolkitRunning() { return gState && gState->running; }
 UIBackendKind UIGetBackendKind() { return UIBackendPtr() ? UIBackendPtr()->Kind() : kUIBackendHeadless; }
 
 UIHandlerRef UIInstallControlHandler(UIControl* control, UIHandler handler) {
@@ -107,9 +114,9 @@ void UIRemoveHandler(UIHandlerRef ref) {
   if (!ref) return;
   UIToolkitState& st = UIState();
   if (RemoveFrom(st.appHandlers, ref)) return;
-  for (UIWindow* w : st.windows) {
+  for (auto& w : st.windows) {
     if (RemoveFrom(w->handlers, ref)) return;
-    if (RemoveFromTree(w->root, ref)) return;
+    if (RemoveFromTree(w->root.get(), ref)) return;
   }
 }
 

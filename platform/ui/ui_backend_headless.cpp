@@ -16,15 +16,17 @@ struct Scripted {
   UIEvent event;
 };
 
-std::vector<Scripted> gScript;
-uint64_t gScriptOrder = 0;
-std::vector<UIRect> gDisplays{UIMakeRect(0, 0, 1600, 1000)};
-int32_t gBeeps = 0;
-std::string gClipboardText;
-bool gHasClipboardText = false;
-
+// The scripted input and the pretend displays, beeps and clipboard belong to
+// the backend, so they end with the toolkit.
 class HeadlessBackend final : public UIBackend {
  public:
+  std::vector<Scripted> script;
+  uint64_t lastOrder = 0;
+  std::vector<UIRect> displays{UIMakeRect(0, 0, 1600, 1000)};
+  int32_t beeps = 0;
+  std::string clipboardText;
+  bool hasClipboardText = false;
+
   UIBackendKind Kind() const override { return kUIBackendHeadless; }
   void OpenWindow(UIWindow*) override {}
   void CloseWindow(UIWindow*) override {}
@@ -35,38 +37,45 @@ class HeadlessBackend final : public UIBackend {
   void Present(UIWindow*) override {}
   void Pump(std::deque<UIEvent>& out) override {
     double now = UINow();
-    std::stable_sort(gScript.begin(), gScript.end(), [](const Scripted& a, const Scripted& b) {
+    std::stable_sort(script.begin(), script.end(), [](const Scripted& a, const Scripted& b) {
       return a.at < b.at || (a.at == b.at && a.order < b.order);
     });
     size_t n = 0;
-    while (n < gScript.size() && gScript[n].at <= now) {
-      UIEvent e = gScript[n].event;
-      e.time = gScript[n].at;
+    while (n < script.size() && script[n].at <= now) {
+      UIEvent e = script[n].event;
+      e.time = script[n].at;
       out.push_back(e);
       ++n;
     }
-    gScript.erase(gScript.begin(), gScript.begin() + n);
+    script.erase(script.begin(), script.begin() + ptrdiff_t(n));
   }
   double NextInputTime() const override {
     double next = std::numeric_limits<double>::infinity();
-    for (const Scripted& s : gScript) next = std::min(next, s.at);
+    for (const Scripted& s : script) next = std::min(next, s.at);
     return next;
   }
   double MaxBlock() const override { return 0.05; }
-  std::vector<UIRect> Displays() override { return gDisplays; }
+  std::vector<UIRect> Displays() override { return displays; }
   void SetCursor(int32_t) override {}
-  void Beep() override { ++gBeeps; }
+  void Beep() override { ++beeps; }
   bool PutClipboardText(const std::string& text) override {
-    gClipboardText = text;
-    gHasClipboardText = true;
+    clipboardText = text;
+    hasClipboardText = true;
     return true;
   }
   bool GetClipboardText(std::string* text) override {
-    if (!gHasClipboardText) return false;
-    *text = gClipboardText;
+    if (!hasClipboardText) return false;
+    *text = clipboardText;
     return true;
   }
 };
+
+// The running headless backend; null while the toolkit is stopped or shows
+// real windows, when scripted input has nowhere to go.
+HeadlessBackend* Headless() {
+  UIBackend* backend = UIBackendPtr();
+  return backend && backend->Kind() == kUIBackendHeadless ? static_cast<HeadlessBackend*>(backend) : nullptr;
+}
 
 void Inject(UIEventKind kind, UIWindow* w, UIPoint where, uint32_t mods, double at) {
   UIEvent e;
@@ -79,17 +88,12 @@ void Inject(UIEventKind kind, UIWindow* w, UIPoint where, uint32_t mods, double 
 
 }  // namespace
 
-std::unique_ptr<UIBackend> UIMakeHeadlessBackend() {
-  gScript.clear();
-  gBeeps = 0;
-  gHasClipboardText = false;
-  gClipboardText.clear();
-  gDisplays = {UIMakeRect(0, 0, 1600, 1000)};
-  return std::make_unique<HeadlessBackend>();
-}
+std::unique_ptr<UIBackend> UIMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
 void UIInjectEvent(const UIEvent& e, double at) {
-  gScript.push_back(Scripted{at < 0 ? UINow() : at, ++gScriptOrder, e});
+  HeadlessBackend* headless = Headless();
+  if (!headless) return;
+  headless->script.push_back(Scripted{at < 0 ? UINow() : at, ++headless->lastOrder, e});
 }
 
 void UIInjectMouseDown(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
@@ -175,6 +179,16 @@ void UIInjectText(const char* utf8) {
   }
 }
 
-size_t UIPendingInputCount() { return gScript.size() + UIState().input.size(); }
-void UISetHeadlessDisplays(const std::vector<UIRect>& displays) { gDisplays = displays; }
-int32_t UIHeadlessBeepCount() { return gBeeps; }
+size_t UIPendingInputCount() {
+  HeadlessBackend* headless = Headless();
+  return (headless ? headless->script.size() : 0) + UIState().input.size();
+}
+
+void UISetHeadlessDisplays(const std::vector<UIRect>& displays) {
+  if (HeadlessBackend* headless = Headless()) headless->displays = displays;
+}
+
+int32_t UIHeadlessBeepCount() {
+  HeadlessBackend* headless = Headless();
+  return headless ? headless->beeps : 0;
+}

@@ -60,13 +60,9 @@ const SDL_SystemCursor kCursors[] = {
     SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_SIZENS, SDL_SYSTEM_CURSOR_WAIT,
 };
 
-class SDLBackend;
-SDLBackend* gSDL = nullptr;
-
 class SDLBackend final : public UIBackend {
  public:
   ~SDLBackend() override {
-    gSDL = nullptr;
     for (auto& [id, c] : cursors_) SDL_FreeCursor(c);
     for (auto& [id, w] : windows_) SDL_DestroyWindow(Win(w));
     SDL_StopTextInput();
@@ -123,12 +119,13 @@ class SDLBackend final : public UIBackend {
   bool NeedsPresent() const override { return true; }
 
   void Present(UIWindow* w) override {
-    if (!Win(w) || !w->image) return;
+    UIImage* image = w->image.get();
+    if (!Win(w) || !image) return;
     SDL_Surface* surface = SDL_GetWindowSurface(Win(w));
     if (!surface) return;
-    int width = std::min(surface->w, UIImageWidth(w->image));
-    int height = std::min(surface->h, UIImageHeight(w->image));
-    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, UIImagePixels(w->image), UIImageRowBytes(w->image),
+    int width = std::min(surface->w, UIImageWidth(image));
+    int height = std::min(surface->h, UIImageHeight(image));
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, UIImagePixels(image), UIImageRowBytes(image),
                       surface->format->format, surface->pixels, surface->pitch);
     SDL_UpdateWindowSurface(Win(w));
   }
@@ -319,13 +316,11 @@ std::unique_ptr<UIBackend> UIMakeSDLBackend() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
   SDL_StartTextInput();
-  auto backend = std::make_unique<SDLBackend>();
-  gSDL = backend.get();
-  return backend;
+  return std::make_unique<SDLBackend>();
 }
 
 bool UISDLPushClick(UIWindow* window, UIPoint where) {
-  if (!gSDL || UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return false;
+  if (UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return false;
   SDL_Event ev;
   std::memset(&ev, 0, sizeof ev);
   ev.type = SDL_MOUSEBUTTONDOWN;
@@ -342,7 +337,7 @@ bool UISDLPushClick(UIWindow* window, UIPoint where) {
 }
 
 UIImage* UISDLCaptureWindow(UIWindow* window) {
-  if (!gSDL || UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return nullptr;
+  if (UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return nullptr;
   SDL_Surface* surface = SDL_GetWindowSurface(Win(window));
   if (!surface) return nullptr;
   UIImage* image = UIImageCreate(surface->w, surface->h);

@@ -1,33 +1,32 @@
 // The control tree: creation, embedding, IDs, values, properties and states.
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 #include "platform/ui/ui_internal.h"
 
 namespace {
 
-std::unordered_set<UIControl*>& Live() {
-  static std::unordered_set<UIControl*> live;
-  return live;
-}
-
 void Invalidate(UIControl* c) {
   if (c && c->window) UIInvalidateWindow(c->window);
 }
 
-void Detach(UIControl* c) {
-  if (!c->parent) return;
+// Takes the control from its parent, which owned it; null for a control
+// without one (a root, or one already taken).
+std::unique_ptr<UIControl> Detach(UIControl* c) {
+  if (!c->parent) return nullptr;
   auto& siblings = c->parent->children;
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), c), siblings.end());
+  auto it = std::find_if(siblings.begin(), siblings.end(), [c](auto& s) { return s.get() == c; });
+  std::unique_ptr<UIControl> owned = std::move(*it);
+  siblings.erase(it);
   c->parent = nullptr;
+  return owned;
 }
 
 UIControl* FindByID(UIControl* c, UIControlID id) {
   if (!c) return nullptr;
   if (c->kind != kUIControlRoot && c->id.signature == id.signature && c->id.id == id.id) return c;
-  for (UIControl* child : c->children)
-    if (UIControl* found = FindByID(child, id)) return found;
+  for (auto& child : c->children)
+    if (UIControl* found = FindByID(child.get(), id)) return found;
   return nullptr;
 }
 
@@ -36,7 +35,7 @@ UIControl* FindAt(UIControl* c, UIPoint p) {
   if (c->kind != kUIControlRoot && !UIRectContains(c->bounds, p)) return nullptr;
   // Later children draw on top, so they are hit first.
   for (auto it = c->children.rbegin(); it != c->children.rend(); ++it)
-    if (UIControl* hit = FindAt(*it, p)) return hit;
+    if (UIControl* hit = FindAt(it->get(), p)) return hit;
   return c;
 }
 
@@ -57,8 +56,11 @@ UIControl* UINewControl(UIWindow* window, UIControl* parent, UIControlKind kind,
                         const char* title) {
   if (!window || kind == kUIControlRoot) return nullptr;
   if (parent && parent->window != window) return nullptr;
-  UIControl* c = new UIControl;
-  Live().insert(c);
+  UIControl* p = parent ? parent : window->root.get();
+  p->children.push_back(std::make_unique<UIControl>());
+  UIControl* c = p->children.back().get();
+  c->parent = p;
+  UIState().liveControls.insert(c);
   c->window = window;
   c->kind = kind;
   c->bounds = bounds;
@@ -71,9 +73,6 @@ UIControl* UINewControl(UIWindow* window, UIControl* parent, UIControlKind kind,
     case kUIControlList: c->list = std::make_unique<UIListData>(); break;
     default: break;
   }
-  UIControl* p = parent ? parent : window->root;
-  c->parent = p;
-  p->children.push_back(c);
   Invalidate(c);
   return c;
 }
@@ -149,24 +148,23 @@ void UIControlDisposing(UIControl* c) {
 
 void UIDisposeControl(UIControl* control) {
   if (!control) return;
-  while (!control->children.empty()) UIDisposeControl(control->children.back());
+  while (!control->children.empty()) UIDisposeControl(control->children.back().get());
   UIControlDisposing(control);
-  Detach(control);
   Invalidate(control);
-  Live().erase(control);
-  delete control;
+  UIState().liveControls.erase(control);
+  Detach(control);  // frees it, unless a window still holds its root
 }
 
-bool UIControlAlive(UIControl* c) { return c && Live().count(c) != 0; }
+bool UIControlAlive(UIControl* c) { return c && UIState().liveControls.count(c) != 0; }
 
-UIControl* UIGetRootControl(UIWindow* window) { return window ? window->root : nullptr; }
+UIControl* UIGetRootControl(UIWindow* window) { return window ? window->root.get() : nullptr; }
 
 QVStatus UIEmbedControl(UIControl* control, UIControl* parent) {
   if (!control || !parent || control->kind == kUIControlRoot) return kQVErrParam;
   if (control->window != parent->window || IsAncestor(control, parent)) return kQVErrParam;
-  Detach(control);
+  std::unique_ptr<UIControl> owned = Detach(control);
   control->parent = parent;
-  parent->children.push_back(control);
+  parent->children.push_back(std::move(owned));
   Invalidate(control);
   return kQVNoErr;
 }
@@ -175,14 +173,14 @@ UIControl* UIGetParentControl(UIControl* control) { return control ? control->pa
 int32_t UICountChildren(UIControl* control) { return control ? int32_t(control->children.size()) : 0; }
 UIControl* UIGetChild(UIControl* control, int32_t index) {
   if (!control || index < 0 || index >= int32_t(control->children.size())) return nullptr;
-  return control->children[size_t(index)];
+  return control->children[size_t(index)].get();
 }
 UIWindow* UIGetControlWindow(UIControl* control) { return control ? control->window : nullptr; }
 UIControlKind UIGetControlKind(UIControl* control) { return control ? control->kind : kUIControlRoot; }
 
 UIControl* UIFindControlAt(UIWindow* window, UIPoint where) {
   if (!window || !window->root) return nullptr;
-  return FindAt(window->root, where);
+  return FindAt(window->root.get(), where);
 }
 
 void UISetControlID(UIControl* control, UIControlID id) {
@@ -190,7 +188,7 @@ void UISetControlID(UIControl* control, UIControlID id) {
 }
 UIControlID UIGetControlID(UIControl* control) { return control ? control->id : UIControlID{}; }
 UIControl* UIFindControlByID(UIWindow* window, UIControlID id) {
-  return window ? FindByID(window->root, id) : nullptr;
+  return window ? FindByID(window->root.get(), id) : nullptr;
 }
 
 void UISetControlValue(UIControl* control, int32_t value) {
@@ -295,7 +293,7 @@ void UISetControlVisible(UIControl* control, bool visible) {
       stack.pop_back();
       if (c != control && !c->visible) continue;
       affected.push_back(c);
-      for (UIControl* child : c->children) stack.push_back(child);
+      for (auto& child : c->children) stack.push_back(child.get());
     }
   }
   control->visible = visible;

@@ -323,5 +323,5 @@ void UIDrawControlTree(UIControl* c, UIContext* ctx) {
         }
     }
   }
-  for (UIControl* child : c->children) UIDrawControlTree(child, ctx);
+  for (auto& child : c->children) UIDrawControlTree(child.get(), ctx);
 }

@@ -1,31 +1,25 @@
 // Scripted answers for the toolkit's dialogs, and what the dialogs share.
 #include <cmath>
-#include <deque>
 
 #include "platform/ui/ui_dialogs.h"
 #include "platform/ui/ui_internal.h"
 
-namespace {
-
-std::deque<UIDialogAnswer> gAnswers;
-std::vector<UIDialogRequest> gRequests;
-
-}  // namespace
-
-void UIQueueDialogAnswer(const UIDialogAnswer& answer) { gAnswers.push_back(answer); }
+void UIQueueDialogAnswer(const UIDialogAnswer& answer) { UIState().dialogAnswers.push_back(answer); }
 
 void UIClearDialogScript() {
-  gAnswers.clear();
-  gRequests.clear();
+  UIToolkitState& st = UIState();
+  st.dialogAnswers.clear();
+  st.dialogRequests.clear();
 }
 
-std::vector<UIDialogRequest> UIScriptedDialogRequests() { return gRequests; }
+std::vector<UIDialogRequest> UIScriptedDialogRequests() { return UIState().dialogRequests; }
 
 bool UITakeScriptedAnswer(const UIDialogRequest& request, UIDialogAnswer* answer) {
-  if (gAnswers.empty()) return false;
-  *answer = gAnswers.front();
-  gAnswers.pop_front();
-  gRequests.push_back(request);
+  UIToolkitState& st = UIState();
+  if (st.dialogAnswers.empty()) return false;
+  *answer = st.dialogAnswers.front();
+  st.dialogAnswers.pop_front();
+  st.dialogRequests.push_back(request);
   return true;
 }
 

@@ -14,11 +14,6 @@ constexpr double kDoubleClickTime = 0.4;
 
 uint32_t ButtonBit(uint32_t button) { return button == kUIButtonRight ? 2u : button == kUIButtonLeft ? 1u : 4u; }
 
-bool WindowExists(UIWindow* w) {
-  auto& ws = UIState().windows;
-  return w && std::find(ws.begin(), ws.end(), w) != ws.end();
-}
-
 UIWindow* TargetWindowForKeys() {
   UIToolkitState& st = UIState();
   if (!st.modalStack.empty()) return st.modalStack.back();
@@ -31,7 +26,7 @@ void MouseDown(UIEvent& e) {
   st.buttons |= ButtonBit(e.button);
   st.modifiers = e.modifiers;
   st.lastMouse = e.where;
-  if (!WindowExists(w)) return;
+  if (!UIWindowAlive(w)) return;
   if (e.clickCount <= 1) {
     bool near = std::abs(e.where.x - st.lastClickWhere.x) < 4 && std::abs(e.where.y - st.lastClickWhere.y) < 4;
     st.clickCount = (e.time - st.lastClickTime < kDoubleClickTime && near && st.mouseWindow == w) ? st.clickCount + 1 : 1;
@@ -68,7 +63,7 @@ void MouseMoved(UIEvent& e) {
   UIToolkitState& st = UIState();
   st.modifiers = e.modifiers ? e.modifiers : st.modifiers;
   st.lastMouse = e.where;
-  if (!WindowExists(e.window)) return;
+  if (!UIWindowAlive(e.window)) return;
   UIUpdateTrackingRegions(e.window, e.where);
   UIControl* c = UIFindControlAt(e.window, e.where);
   if (c && c->kind == kUIControlRoot) c = nullptr;
@@ -82,7 +77,7 @@ void MouseMoved(UIEvent& e) {
 }
 
 void Wheel(UIEvent& e) {
-  if (!WindowExists(e.window)) return;
+  if (!UIWindowAlive(e.window)) return;
   UIControl* c = UIFindControlAt(e.window, e.where);
   e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
   if (UISendEvent(e) != kQVErrNotHandled) return;
@@ -121,7 +116,7 @@ void KeyDown(UIEvent& e) {
   }
   e.control = w ? w->focus : nullptr;
   if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (!w || !WindowExists(w)) return;
+  if (!w || !UIWindowAlive(w)) return;
   if (w->focus && UIControlKeyDefault(w->focus, e) != kQVErrNotHandled) return;
   switch (e.charCode) {
     case kUIKeyTab: UIAdvanceKeyboardFocus(w, (e.modifiers & kUIModShift) != 0); return;
@@ -149,7 +144,7 @@ void UIDispatchInput(UIEvent& e) {
     case kUIEventMouseDown: MouseDown(e); break;
     case kUIEventMouseUp:
       UIState().buttons &= ~ButtonBit(e.button);
-      if (WindowExists(e.window)) {
+      if (UIWindowAlive(e.window)) {
         UIControl* c = UIFindControlAt(e.window, e.where);
         e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
         UISendEvent(e);
@@ -168,13 +163,13 @@ void UIDispatchInput(UIEvent& e) {
       break;
     }
     case kUIEventWindowClose:
-      if (WindowExists(e.window) && UISendEvent(e) == kQVErrNotHandled) UIHideWindow(e.window);
+      if (UIWindowAlive(e.window) && UISendEvent(e) == kQVErrNotHandled) UIHideWindow(e.window);
       break;
     case kUIEventQuit:
       if (UISendEvent(e) == kQVErrNotHandled) UIRequestQuit();
       break;
     default:
-      if (!e.window || WindowExists(e.window)) UISendEvent(e);
+      if (!e.window || UIWindowAlive(e.window)) UISendEvent(e);
       break;
   }
 }

@@ -110,18 +110,21 @@ void CopyRows(const uint8_t* src, int32_t srcStride, uint8_t* dst, int32_t dstSt
   }
 }
 
-std::mutex gPictureLock;
-struct PictureEntry {
-  std::string path;
-  UIImage* image = nullptr;
-  PictureEntry() = default;
-  PictureEntry(const PictureEntry&) = delete;
-  PictureEntry& operator=(const PictureEntry&) = delete;
-  ~PictureEntry() { UIImageDispose(image); }
+// Registered pictures by id: a file path, and the image once loaded. The
+// drawing layer works without the toolkit running and from any thread, so the
+// table is its own, locked, and kept until UIForgetPictures.
+struct PictureTable {
+  struct Entry {
+    std::string path;
+    UIImagePtr image;
+  };
+  std::mutex lock;
+  std::map<int32_t, Entry> entries;
 };
-std::map<int32_t, PictureEntry>& Pictures() {
-  static std::map<int32_t, PictureEntry> pictures;
-  return pictures;
+
+PictureTable& Pictures() {
+  static PictureTable table;
+  return table;
 }
 
 }  // namespace
@@ -218,25 +221,26 @@ UIImage* UIImageReadPNG(const char* path) {
 
 QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath) {
   if (!pngPath) return kQVErrParam;
-  std::lock_guard<std::mutex> guard(gPictureLock);
-  PictureEntry& e = Pictures()[pictureID];
-  UIImageDispose(e.image);
-  e.image = nullptr;
-  e.path = pngPath;
+  PictureTable& table = Pictures();
+  std::lock_guard<std::mutex> guard(table.lock);
+  table.entries[pictureID] = PictureTable::Entry{pngPath, nullptr};
   return kQVNoErr;
 }
 
 UIImage* UIGetPicture(int32_t pictureID) {
-  std::lock_guard<std::mutex> guard(gPictureLock);
-  auto it = Pictures().find(pictureID);
-  if (it == Pictures().end()) return nullptr;
-  if (!it->second.image) it->second.image = UIImageReadPNG(it->second.path.c_str());
-  return it->second.image;
+  PictureTable& table = Pictures();
+  std::lock_guard<std::mutex> guard(table.lock);
+  auto it = table.entries.find(pictureID);
+  if (it == table.entries.end()) return nullptr;
+  PictureTable::Entry& e = it->second;
+  if (!e.image) e.image.reset(UIImageReadPNG(e.path.c_str()));
+  return e.image.get();
 }
 
 void UIForgetPictures() {
-  std::lock_guard<std::mutex> guard(gPictureLock);
-  Pictures().clear();
+  PictureTable& table = Pictures();
+  std::lock_guard<std::mutex> guard(table.lock);
+  table.entries.clear();
 }
 
 UIContext* UIBeginDrawing(UIImage* image) {

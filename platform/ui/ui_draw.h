@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/ui/ui_types.h"
@@ -21,6 +22,11 @@ UIImage* UIImageCreate(int32_t width, int32_t height);
 // multiple of 4). The memory must outlive the image.
 UIImage* UIImageWrap(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes);
 void UIImageDispose(UIImage* image);
+// Owns an image and disposes it when it goes.
+struct UIImageDisposer {
+  void operator()(UIImage* image) const { UIImageDispose(image); }
+};
+using UIImagePtr = std::unique_ptr<UIImage, UIImageDisposer>;
 int32_t UIImageWidth(const UIImage* image);
 int32_t UIImageHeight(const UIImage* image);
 int32_t UIImageRowBytes(const UIImage* image);

@@ -1,6 +1,8 @@
 // The headless backend's test hooks: scripted input and a configurable set
 // of displays. Events are queued with the clock time they happen at (now
 // when at < 0) and handed to the loop in order once the clock reaches it.
+// They act on the running headless toolkit and do nothing without one;
+// shutting the toolkit down drops whatever is still queued.
 #pragma once
 
 #include <cstdint>

@@ -11,14 +11,14 @@ constexpr double kIdleInterval = 0.1;
 constexpr double kHelpDelay = 1.0;
 constexpr int32_t kHelpMaxWidth = 280;
 
-UITimer* gIdleTimer = nullptr;
-bool gHelpTagsEnabled = true;
-
+// An idle procedure may dispose controls, its own included: the children are
+// listed before it runs and each is checked before its turn.
 void IdlePanes(UIControl* c) {
-  if (!c || !c->visible) return;
+  if (!c->visible) return;
+  std::vector<UIControl*> children = UIChildList(c);
   if (c->kind == kUIControlUserPane && c->pane.idle) c->pane.idle(c);
-  std::vector<UIControl*> children = c->children;  // an idle proc may change the tree
-  for (UIControl* child : children) IdlePanes(child);
+  for (UIControl* child : children)
+    if (UIControlAlive(child)) IdlePanes(child);
 }
 
 void ShowHelpTag(UIControl* c) {
@@ -46,11 +46,10 @@ void ShowHelpTag(UIControl* c) {
 
 void Idle(UITimer*) {
   UIToolkitState& st = UIState();
-  std::vector<UIWindow*> windows = st.windows;
-  for (UIWindow* w : windows)
-    if (w->visible && std::find(st.windows.begin(), st.windows.end(), w) != st.windows.end()) IdlePanes(w->root);
+  for (UIWindow* w : UIWindowList())
+    if (UIWindowAlive(w) && w->visible) IdlePanes(w->root.get());
   UIControl* c = st.hoverControl;
-  if (!st.helpTagWindow && gHelpTagsEnabled && c && !c->helpTag.empty() && st.buttons == 0 &&
+  if (!st.helpTagWindow && st.helpTagsEnabled && c && !c->helpTag.empty() && st.buttons == 0 &&
       UIIsControlVisible(c) && UINow() - st.hoverSince >= kHelpDelay)
     ShowHelpTag(c);
 }
@@ -58,12 +57,8 @@ void Idle(UITimer*) {
 }  // namespace
 
 void UIStartIdle() {
-  if (!gIdleTimer) gIdleTimer = UIInstallTimer(kIdleInterval, kIdleInterval, Idle);
-}
-
-void UIStopIdle() {
-  UIRemoveTimer(gIdleTimer);
-  gIdleTimer = nullptr;
+  UIToolkitState& st = UIState();
+  if (!st.idleTimer) st.idleTimer = UIInstallTimer(kIdleInterval, kIdleInterval, Idle);
 }
 
 void UIHideHelpTag() {
@@ -75,7 +70,7 @@ void UIHideHelpTag() {
 }
 
 void UISetHelpTagsEnabled(bool enabled) {
-  gHelpTagsEnabled = enabled;
+  UIState().helpTagsEnabled = enabled;
   if (!enabled) UIHideHelpTag();
 }
 

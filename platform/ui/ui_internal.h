@@ -2,15 +2,19 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "platform/ui/ui_control.h"
+#include "platform/ui/ui_dialogs.h"
 #include "platform/ui/ui_draw.h"
 #include "platform/ui/ui_event.h"
+#include "platform/ui/ui_loop.h"
 #include "platform/ui/ui_menu.h"
 #include "platform/ui/ui_window.h"
 
@@ -40,7 +44,7 @@ struct UIListData {
 struct UIControl {
   UIWindow* window = nullptr;
   UIControl* parent = nullptr;
-  std::vector<UIControl*> children;
+  std::vector<std::unique_ptr<UIControl>> children;  // back to front
   UIControlKind kind = kUIControlUserPane;
   UIRect bounds;
   UIControlID id;
@@ -77,12 +81,12 @@ struct UIWindow {
   std::string title;
   bool visible = false;
   UIColor contentColor{0.93, 0.93, 0.93, 1.0};
-  UIControl* root = nullptr;
+  std::unique_ptr<UIControl> root;
   UIControl* defaultButton = nullptr;
   UIControl* cancelButton = nullptr;
   UIControl* focus = nullptr;
   UIHandlerChain handlers;
-  UIImage* image = nullptr;
+  UIImagePtr image;
   bool invalid = true;
   bool showsMenuBar = false;
   bool modalDone = false;
@@ -151,15 +155,54 @@ struct UICursorDefinition {
   UIPoint hotSpot;
 };
 
+struct UITimer {
+  double next = 0;
+  double interval = 0;
+  UITimerProc proc;
+  bool removed = false;
+  uint64_t order = 0;
+};
+
+struct UIWatch {
+  int fd = -1;
+  uint32_t events = 0;
+  UIWatchProc proc;
+  bool removed = false;
+};
+
+// Everything the toolkit knows between start and shutdown, in one place.
+// Shutdown throws the whole context away, so the next start begins from
+// these defaults: real clock, no scripted input or dialog answers, no
+// windows, menus, timers or clipboard contents. The context owns windows,
+// menus, timers and watches; each window owns its control tree.
+//
+// Only the doorway that other threads and signal handlers use (posted calls,
+// the wake pipe, the quit request) lives outside, in the loop, since those
+// callers never wait for start or shutdown; shutdown empties it.
 struct UIToolkitState {
-  std::unique_ptr<UIBackend> backend;
-  std::vector<UIWindow*> windows;  // front to back
-  UIWindow* keyWindow = nullptr;
-  UIHandlerChain appHandlers;
-  std::deque<UIEvent> input;       // input ready for dispatch
-  std::vector<UIWindow*> modalStack;
+  bool running = false;
+
+  std::vector<std::unique_ptr<UIWindow>> windows;  // front to back
+  std::unordered_set<const UIControl*> liveControls;  // every control but the roots
+  std::vector<std::unique_ptr<UIMenu>> menus;
   std::vector<UIMenu*> menuBar;
-  std::vector<UIMenu*> menus;
+  UIWindow* keyWindow = nullptr;
+  std::vector<UIWindow*> modalStack;
+  UIHandlerChain appHandlers;
+  UIHandlerRef lastHandlerRef = 0;
+
+  // The loop.
+  bool fakeClock = false;
+  double fakeNow = 0;
+  std::vector<std::unique_ptr<UITimer>> timers;
+  uint64_t lastTimerOrder = 0;
+  std::vector<std::unique_ptr<UIWatch>> watches;
+  int firingDepth = 0;  // timers and watches are freed only outside their procs
+  bool quitLoop = false;
+  bool didWork = false;
+  std::deque<UIEvent> input;  // input ready for dispatch
+
+  // Input state.
   uint32_t modifiers = 0;
   uint32_t buttons = 0;
   int32_t cursor = kUICursorArrow;
@@ -173,14 +216,32 @@ struct UIToolkitState {
   UIWindow* helpTagWindow = nullptr;
   UIControl* hoverControl = nullptr;
   double hoverSince = 0;
+  UITimer* idleTimer = nullptr;
+  bool helpTagsEnabled = true;
+
+  // Dialog answers queued by a script, and the requests they answered.
+  std::deque<UIDialogAnswer> dialogAnswers;
+  std::vector<UIDialogRequest> dialogRequests;
+  // Clipboard contents by flavour; text goes to the backend as well.
+  std::map<std::string, std::vector<uint8_t>> clipboard;
+
+  // Declared last so it goes first: the windows above still name its own
+  // resources while it closes them.
+  std::unique_ptr<UIBackend> backend;
 };
 
+// The context, made on first use (so a test may pick the fake clock or queue
+// answers before starting the toolkit) and destroyed by UIShutdownToolkit.
 UIToolkitState& UIState();
 UIBackend* UIBackendPtr();
+// The windows front to back, copied, to walk while handlers create or
+// dispose windows (check each with UIWindowAlive before use).
+std::vector<UIWindow*> UIWindowList();
+// A control's children back to front, copied likewise (UIControlAlive).
+std::vector<UIControl*> UIChildList(UIControl* c);
 
 // Idle work: user panes' idle procedures and help tags.
 void UIStartIdle();
-void UIStopIdle();
 void UIHideHelpTag();
 
 // Platform base: main-thread calls, input hooks and the alert sink.
@@ -193,7 +254,8 @@ void UIDisconnectPlatform();
 // input is waiting in UIState().input.
 bool UIWaitAndService(double deadline);
 void UIServiceOnce();
-void UIResetLoop();
+// Drops calls posted from other threads and any quit request.
+void UIResetLoopDoor();
 
 // Dispatch internals.
 void UIDispatchInput(UIEvent& e);
@@ -224,8 +286,6 @@ void UIListClick(UIControl* c, const UIEvent& down);
 void UIMenuBarClick(UIWindow* w, UIPoint where);
 
 // Dialogs: a queued answer, when there is one, takes the place of the window.
-struct UIDialogAnswer;
-struct UIDialogRequest;
 bool UITakeScriptedAnswer(const UIDialogRequest& request, UIDialogAnswer* answer);
 // True when no input can ever arrive: a headless run whose script is empty.
 bool UINoInputCanArrive();
@@ -240,6 +300,5 @@ void UIWindowInvalidated(UIWindow* w);
 bool UIControlAlive(UIControl* c);
 bool UIWindowAlive(UIWindow* w);
 UIWindow* UINewPopupWindow(const UIRect& bounds);
-void UIFreeWindowTree(UIWindow* w);
 void UIUpdateTrackingRegions(UIWindow* w, UIPoint where);
 void UIControlDisposing(UIControl* c);

@@ -16,44 +16,28 @@
 #include "platform/main_thread.h"
 #include "platform/ui/ui_internal.h"
 
-struct UITimer {
-  double next = 0;
-  double interval = 0;
-  UITimerProc proc;
-  bool removed = false;
-  uint64_t order = 0;
-};
-
-struct UIWatch {
-  int fd = -1;
-  uint32_t events = 0;
-  UIWatchProc proc;
-  bool removed = false;
-};
-
 namespace {
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
-bool gFakeClock = false;
-double gFakeNow = 0;
-std::vector<UITimer*> gTimers;
-std::vector<UIWatch*> gWatches;
-uint64_t gTimerOrder = 0;
-int gFiringDepth = 0;
-std::atomic<bool> gQuitLoop{false};
-std::atomic<bool> gQuitRequested{false};
+// The loop's doorway for other threads and signal handlers: calls posted for
+// the main thread, the self-pipe that wakes a waiting loop and the quit
+// request. It outlives every toolkit start, since those callers never wait
+// for start or shutdown; the pipe is made once and never closed, so a
+// signal handler always writes to a valid descriptor.
+struct LoopDoor {
+  std::mutex lock;
+  std::vector<std::function<void()>> posted;
+  std::atomic<bool> quitRequested{false};
+  std::once_flag pipeOnce;
+  int wakePipe[2] = {-1, -1};
+};
+constinit LoopDoor gDoor;
 
-std::mutex gPostLock;
-std::vector<std::function<void()>> gPosted;
-
-// The self-pipe that wakes a waiting loop from other threads and signal handlers.
-int gWakePipe[2] = {-1, -1};
 void EnsureWakePipe() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    if (pipe(gWakePipe) == 0) {
-      for (int fd : gWakePipe) {
+  std::call_once(gDoor.pipeOnce, [] {
+    if (pipe(gDoor.wakePipe) == 0) {
+      for (int fd : gDoor.wakePipe) {
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         fcntl(fd, F_SETFD, FD_CLOEXEC);
       }
@@ -63,7 +47,7 @@ void EnsureWakePipe() {
 
 void DrainWakePipe() {
   char buf[64];
-  while (gWakePipe[0] >= 0 && read(gWakePipe[0], buf, sizeof buf) > 0) {
+  while (gDoor.wakePipe[0] >= 0 && read(gDoor.wakePipe[0], buf, sizeof buf) > 0) {
   }
 }
 
@@ -72,46 +56,36 @@ double RealNow() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool gDidWork = false;
-
 void RunPosted() {
   std::vector<std::function<void()>> calls;
   {
-    std::lock_guard<std::mutex> guard(gPostLock);
-    calls.swap(gPosted);
+    std::lock_guard<std::mutex> guard(gDoor.lock);
+    calls.swap(gDoor.posted);
   }
-  if (!calls.empty()) gDidWork = true;
+  if (!calls.empty()) UIState().didWork = true;
   for (auto& fn : calls) fn();
 }
 
 bool HasPosted() {
-  std::lock_guard<std::mutex> guard(gPostLock);
-  return !gPosted.empty();
+  std::lock_guard<std::mutex> guard(gDoor.lock);
+  return !gDoor.posted.empty();
+}
+
+template <typename T>
+void EraseRemoved(std::vector<std::unique_ptr<T>>& v) {
+  std::erase_if(v, [](const std::unique_ptr<T>& p) { return p->removed; });
 }
 
 void PurgeRemoved() {
-  if (gFiringDepth > 0) return;
-  for (auto it = gTimers.begin(); it != gTimers.end();) {
-    if ((*it)->removed) {
-      delete *it;
-      it = gTimers.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  for (auto it = gWatches.begin(); it != gWatches.end();) {
-    if ((*it)->removed) {
-      delete *it;
-      it = gWatches.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  UIToolkitState& st = UIState();
+  if (st.firingDepth > 0) return;
+  EraseRemoved(st.timers);
+  EraseRemoved(st.watches);
 }
 
 double NextTimerTime() {
   double next = kNever;
-  for (UITimer* t : gTimers)
+  for (auto& t : UIState().timers)
     if (!t->removed) next = std::min(next, t->next);
   return next;
 }
@@ -119,13 +93,14 @@ double NextTimerTime() {
 // Fires every timer due by now, earliest first; a repeating timer that fell
 // behind fires once and is rescheduled from now.
 void FireTimers() {
-  ++gFiringDepth;
+  UIToolkitState& st = UIState();
+  ++st.firingDepth;
   for (;;) {
     double now = UINow();
     UITimer* due = nullptr;
-    for (UITimer* t : gTimers) {
+    for (auto& t : st.timers) {
       if (t->removed || t->next > now) continue;
-      if (!due || t->next < due->next || (t->next == due->next && t->order < due->order)) due = t;
+      if (!due || t->next < due->next || (t->next == due->next && t->order < due->order)) due = t.get();
     }
     if (!due) break;
     if (due->interval > 0) {
@@ -134,24 +109,26 @@ void FireTimers() {
     } else {
       due->removed = true;
     }
-    gDidWork = true;
+    st.didWork = true;
     UITimerProc proc = due->proc;  // the proc may remove its own timer
     if (proc) proc(due);
   }
-  --gFiringDepth;
+  --st.firingDepth;
   PurgeRemoved();
 }
 
 // Polls the wake pipe and the watches for up to waitSeconds; runs ready watches.
 void PollFDs(double waitSeconds) {
   EnsureWakePipe();
+  UIToolkitState& st = UIState();
   std::vector<pollfd> fds;
   std::vector<UIWatch*> owners;
-  if (gWakePipe[0] >= 0) {
-    fds.push_back(pollfd{gWakePipe[0], POLLIN, 0});
+  if (gDoor.wakePipe[0] >= 0) {
+    fds.push_back(pollfd{gDoor.wakePipe[0], POLLIN, 0});
     owners.push_back(nullptr);
   }
-  for (UIWatch* w : gWatches) {
+  for (auto& owned : st.watches) {
+    UIWatch* w = owned.get();
     if (w->removed) continue;
     short ev = 0;
     if (w->events & kUIWatchRead) ev |= POLLIN;
@@ -162,7 +139,7 @@ void PollFDs(double waitSeconds) {
   int timeoutMs = waitSeconds <= 0 ? 0 : int(std::min(waitSeconds * 1000.0 + 0.999, 60000.0));
   int n = poll(fds.data(), fds.size(), timeoutMs);
   if (n <= 0) return;
-  ++gFiringDepth;
+  ++st.firingDepth;
   for (size_t i = 0; i < fds.size(); ++i) {
     if (!fds[i].revents) continue;
     if (!owners[i]) {
@@ -175,44 +152,51 @@ void PollFDs(double waitSeconds) {
     if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ready |= kUIWatchRead;
     if (fds[i].revents & POLLOUT) ready |= kUIWatchWrite;
     UIWatchProc proc = w->proc;
-    gDidWork = true;
+    st.didWork = true;
     if (proc) proc(w->fd, ready);
   }
-  --gFiringDepth;
+  --st.firingDepth;
   PurgeRemoved();
 }
 
 }  // namespace
 
-double UINow() { return gFakeClock ? gFakeNow : RealNow(); }
-void UIUseFakeClock(bool fake) {
-  gFakeClock = fake;
-  gFakeNow = 0;
+double UINow() {
+  const UIToolkitState& st = UIState();
+  return st.fakeClock ? st.fakeNow : RealNow();
 }
-bool UIClockIsFake() { return gFakeClock; }
+
+void UIUseFakeClock(bool fake) {
+  UIToolkitState& st = UIState();
+  st.fakeClock = fake;
+  st.fakeNow = 0;
+}
+bool UIClockIsFake() { return UIState().fakeClock; }
 
 void UIAdvanceClock(double seconds) {
-  if (!gFakeClock || seconds < 0) return;
-  double end = gFakeNow + seconds;
+  UIToolkitState& st = UIState();
+  if (!st.fakeClock || seconds < 0) return;
+  double end = st.fakeNow + seconds;
   // Fire in order so each timer sees the clock at its own due time.
   for (;;) {
     double next = NextTimerTime();
     if (next > end) break;
-    gFakeNow = std::max(gFakeNow, next);
+    st.fakeNow = std::max(st.fakeNow, next);
     FireTimers();
   }
-  gFakeNow = end;
+  st.fakeNow = end;
   FireTimers();
 }
 
 UITimer* UIInstallTimer(double firstDelay, double interval, UITimerProc proc) {
-  UITimer* t = new UITimer;
+  UIToolkitState& st = UIState();
+  auto t = std::make_unique<UITimer>();
   t->next = UINow() + std::max(0.0, firstDelay);
   t->interval = std::max(0.0, interval);
   t->proc = std::move(proc);
-  t->order = ++gTimerOrder;
-  gTimers.push_back(t);
-  return t;
+  t->order = ++st.lastTimerOrder;
+  st.timers.push_back(std::move(t));
+  return st.timers.back().get();
 }
 
 void UIRemoveTimer(UITimer* timer) {
@@ -228,12 +212,13 @@ void UISetTimerNextFire(UITimer* timer, double delay) {
 
 UIWatch* UIWatchFD(int fd, uint32_t events, UIWatchProc proc) {
   if (fd < 0 || !proc) return nullptr;
-  UIWatch* w = new UIWatch;
+  UIToolkitState& st = UIState();
+  auto w = std::make_unique<UIWatch>();
   w->fd = fd;
   w->events = events;
   w->proc = std::move(proc);
-  gWatches.push_back(w);
-  return w;
+  st.watches.push_back(std::move(w));
+  return st.watches.back().get();
 }
 
 void UIRemoveWatch(UIWatch* watch) {
@@ -245,9 +230,9 @@ void UIRemoveWatch(UIWatch* watch) {
 
 void UIWakeLoop() {
   EnsureWakePipe();
-  if (gWakePipe[1] >= 0) {
+  if (gDoor.wakePipe[1] >= 0) {
     char c = 1;
-    ssize_t r = write(gWakePipe[1], &c, 1);
+    ssize_t r = write(gDoor.wakePipe[1], &c, 1);
     (void)r;  // a full pipe already wakes the loop
   }
 }
@@ -255,21 +240,21 @@ void UIWakeLoop() {
 void UIPostCall(std::function<void()> fn) {
   if (!fn) return;
   {
-    std::lock_guard<std::mutex> guard(gPostLock);
-    gPosted.push_back(std::move(fn));
+    std::lock_guard<std::mutex> guard(gDoor.lock);
+    gDoor.posted.push_back(std::move(fn));
   }
   UIWakeLoop();
 }
 
 void UIRequestQuit() {
-  gQuitRequested = true;
+  gDoor.quitRequested = true;
   UIWakeLoop();
 }
-bool UIQuitRequested() { return gQuitRequested; }
-void UIClearQuitRequest() { gQuitRequested = false; }
+bool UIQuitRequested() { return gDoor.quitRequested; }
+void UIClearQuitRequest() { gDoor.quitRequested = false; }
 
 void UIServiceOnce() {
-  if (PLDrainMainThreadCalls() > 0) gDidWork = true;
+  if (PLDrainMainThreadCalls() > 0) UIState().didWork = true;
   RunPosted();
   FireTimers();
   PollFDs(0);
@@ -280,22 +265,22 @@ bool UIWaitAndService(double deadline) {
   UIToolkitState& st = UIState();
   UIBackend* backend = UIBackendPtr();
   for (;;) {
-    gDidWork = false;
+    st.didWork = false;
     UIServiceOnce();
     if (backend) backend->Pump(st.input);
     // Return after any work so callers can look at what it changed.
-    if (!st.input.empty() || gQuitLoop || gQuitRequested || gDidWork) return !st.input.empty();
+    if (!st.input.empty() || st.quitLoop || UIQuitRequested() || st.didWork) return !st.input.empty();
     double now = UINow();
     if (now >= deadline) return false;
     double until = std::min(deadline, NextTimerTime());
     if (backend) until = std::min(until, backend->NextInputTime());
-    if (gFakeClock) {
+    if (st.fakeClock) {
       // Nothing real to wait for: let a moment pass for other threads, then
       // jump the clock to the next thing that happens.
       if (HasPosted()) continue;
       PollFDs(0);
-      if (until > now && until != kNever) gFakeNow = until;
-      else if (until == kNever) gFakeNow = deadline;
+      if (until > now && until != kNever) st.fakeNow = until;
+      else if (until == kNever) st.fakeNow = deadline;
       continue;
     }
     double wait = until - now;
@@ -315,29 +300,34 @@ void UIRunOnce(double maxWait) {
   UIRedrawInvalidWindows();
 }
 
+namespace {
+
+// Runs turns of the loop until `more` says no, UIQuitLoop or a quit request.
+void RunWhile(const std::function<bool()>& more, const std::function<double()>& maxWait) {
+  UIState().quitLoop = false;
+  while (!UIState().quitLoop && !UIQuitRequested() && more()) UIRunOnce(maxWait());
+  UIState().quitLoop = false;
+}
+
+}  // namespace
+
 void UIRunFor(double seconds) {
   double end = UINow() + std::max(0.0, seconds);
-  gQuitLoop = false;
-  while (!gQuitLoop && !gQuitRequested && UINow() < end) UIRunOnce(end - UINow());
-  gQuitLoop = false;
+  RunWhile([&] { return UINow() < end; }, [&] { return end - UINow(); });
 }
 
 bool UIRunUntil(const std::function<bool()>& pred, double timeoutSeconds) {
   double end = UINow() + std::max(0.0, timeoutSeconds);
-  gQuitLoop = false;
-  while (!pred() && !gQuitLoop && !gQuitRequested && UINow() < end) UIRunOnce(std::min(end - UINow(), 0.05));
-  gQuitLoop = false;
+  RunWhile([&] { return !pred() && UINow() < end; }, [&] { return std::min(end - UINow(), 0.05); });
   return pred();
 }
 
 void UIRunLoop() {
-  gQuitLoop = false;
-  while (!gQuitLoop && !gQuitRequested) UIRunOnce(1.0);
-  gQuitLoop = false;
+  RunWhile([] { return true; }, [] { return 1.0; });
 }
 
 void UIQuitLoop() {
-  gQuitLoop = true;
+  UIState().quitLoop = true;
   UIWakeLoop();
 }
 
@@ -354,14 +344,11 @@ void UIRunPending() {
   }
 }
 
-void UIResetLoop() {
-  for (UITimer* t : gTimers) t->removed = true;
-  for (UIWatch* w : gWatches) w->removed = true;
-  PurgeRemoved();
+void UIResetLoopDoor() {
   {
-    std::lock_guard<std::mutex> guard(gPostLock);
-    gPosted.clear();
+    std::lock_guard<std::mutex> guard(gDoor.lock);
+    gDoor.posted.clear();
   }
-  gQuitLoop = false;
-  gQuitRequested = false;
+  gDoor.quitRequested = false;
+  DrainWakePipe();
 }

@@ -214,37 +214,40 @@ std::vector<int32_t> BarTitleLefts(std::vector<int32_t>* widths) {
 }  // namespace
 
 UIMenu* UICreateMenu(int32_t menuID, const char* title) {
-  UIMenu* m = new UIMenu;
+  auto& menus = UIState().menus;
+  menus.push_back(std::make_unique<UIMenu>());
+  UIMenu* m = menus.back().get();
   m->id = menuID;
   m->title = title ? title : "";
-  UIState().menus.push_back(m);
   return m;
 }
 
 void UIDisposeMenu(UIMenu* menu) {
   if (!menu) return;
   UIToolkitState& st = UIState();
-  st.menus.erase(std::remove(st.menus.begin(), st.menus.end(), menu), st.menus.end());
-  st.menuBar.erase(std::remove(st.menuBar.begin(), st.menuBar.end(), menu), st.menuBar.end());
-  for (UIMenu* m : st.menus)
-    for (UIMenuItem& it : m->items)
-      if (it.submenu == menu) it.submenu = nullptr;
-  for (UIWindow* w : st.windows) {
-    std::vector<UIControl*> stack{w->root};
+  auto it = std::find_if(st.menus.begin(), st.menus.end(), [menu](auto& m) { return m.get() == menu; });
+  if (it == st.menus.end()) return;
+  std::unique_ptr<UIMenu> owned = std::move(*it);
+  st.menus.erase(it);
+  std::erase(st.menuBar, menu);
+  for (auto& m : st.menus)
+    for (UIMenuItem& item : m->items)
+      if (item.submenu == menu) item.submenu = nullptr;
+  for (auto& w : st.windows) {
+    std::vector<UIControl*> stack{w->root.get()};
     while (!stack.empty()) {
       UIControl* c = stack.back();
       stack.pop_back();
       if (!c) continue;
       if (c->menu == menu) c->menu = nullptr;
-      for (UIControl* child : c->children) stack.push_back(child);
+      for (auto& child : c->children) stack.push_back(child.get());
     }
   }
-  delete menu;
 }
 
 UIMenu* UIGetMenu(int32_t menuID) {
-  for (UIMenu* m : UIState().menus)
-    if (m->id == menuID) return m;
+  for (auto& m : UIState().menus)
+    if (m->id == menuID) return m.get();
   return nullptr;
 }
 
@@ -340,8 +343,8 @@ void UIInsertMenuInBar(UIMenu* menu) {
   if (!menu) return;
   auto& bar = UIState().menuBar;
   if (std::find(bar.begin(), bar.end(), menu) == bar.end()) bar.push_back(menu);
-  for (UIWindow* w : UIState().windows)
-    if (w->showsMenuBar) UIInvalidateWindow(w);
+  for (auto& w : UIState().windows)
+    if (w->showsMenuBar) UIInvalidateWindow(w.get());
 }
 
 void UIRemoveMenuFromBar(UIMenu* menu) {

@@ -2,34 +2,26 @@
 #include "platform/ui/ui_services.h"
 
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "platform/ui/ui_internal.h"
 
 namespace {
 
 constexpr size_t kMaxClipboardBytes = size_t(256) << 20;
-std::mutex gClipLock;
-std::map<std::string, std::vector<uint8_t>> gClipboard;
 
 bool IsText(const char* flavour) { return std::strcmp(flavour, kUIFlavourText) == 0; }
 
 }  // namespace
 
 void UIClipboardClear() {
-  std::lock_guard<std::mutex> guard(gClipLock);
-  gClipboard.clear();
+  UIState().clipboard.clear();
   if (UIBackendPtr()) UIBackendPtr()->PutClipboardText("");
 }
 
 QVStatus UIClipboardPut(const char* flavour, const void* data, size_t size) {
   if (!flavour || !*flavour || (size && !data) || size > kMaxClipboardBytes) return kQVErrParam;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  {
-    std::lock_guard<std::mutex> guard(gClipLock);
-    gClipboard[flavour].assign(bytes, bytes + size);
-  }
+  UIState().clipboard[flavour].assign(bytes, bytes + size);
   if (IsText(flavour) && UIBackendPtr())
     UIBackendPtr()->PutClipboardText(std::string(reinterpret_cast<const char*>(bytes), size));
   return kQVNoErr;
@@ -44,9 +36,9 @@ QVStatus UIClipboardGet(const char* flavour, std::vector<uint8_t>* data) {
       return kQVNoErr;
     }
   }
-  std::lock_guard<std::mutex> guard(gClipLock);
-  auto it = gClipboard.find(flavour);
-  if (it == gClipboard.end()) return kQVErrFileNotFound;
+  const auto& clipboard = UIState().clipboard;
+  auto it = clipboard.find(flavour);
+  if (it == clipboard.end()) return kQVErrFileNotFound;
   *data = it->second;
   return kQVNoErr;
 }

@@ -37,30 +37,33 @@ void PickNewKeyWindow() {
   UIToolkitState& st = UIState();
   UIWindow* next = nullptr;
   if (!st.modalStack.empty()) next = st.modalStack.back();
-  for (UIWindow* w : st.windows)
-    if (!next && w->visible && IsOrdinary(w)) next = w;
+  for (auto& w : st.windows)
+    if (!next && w->visible && IsOrdinary(w.get())) next = w.get();
   SetKeyWindow(next);
+}
+
+// The window's place in the front-to-back list, or the list's end.
+std::vector<std::unique_ptr<UIWindow>>::iterator Find(UIWindow* w) {
+  auto& ws = UIState().windows;
+  return std::find_if(ws.begin(), ws.end(), [w](const std::unique_ptr<UIWindow>& p) { return p.get() == w; });
 }
 
 }  // namespace
 
-bool UIWindowAlive(UIWindow* w) {
-  auto& ws = UIState().windows;
-  return w && std::find(ws.begin(), ws.end(), w) != ws.end();
-}
+bool UIWindowAlive(UIWindow* w) { return w && Find(w) != UIState().windows.end(); }
 
 UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* title) {
   if (UIRectEmpty(bounds)) return nullptr;
   UIToolkitState& st = UIState();
-  UIWindow* w = new UIWindow;
+  st.windows.push_back(std::make_unique<UIWindow>());  // new windows start behind until shown
+  UIWindow* w = st.windows.back().get();
   w->kind = kind;
   w->bounds = bounds;
   w->title = title ? title : "";
-  w->root = new UIControl;
+  w->root = std::make_unique<UIControl>();
   w->root->kind = kUIControlRoot;
   w->root->window = w;
   w->root->bounds = UIGetWindowContentRect(w);
-  st.windows.push_back(w);  // new windows start behind until shown
   if (kind == kUIWindowModal) UICenterWindow(w, nullptr);
   if (UIBackendPtr()) UIBackendPtr()->OpenWindow(w);
   return w;
@@ -74,17 +77,13 @@ UIWindow* UICreateFullScreenWindow(int32_t display) {
   return w;
 }
 
-void UIFreeWindowTree(UIWindow* w) {
-  UIDisposeControl(w->root);
-  w->root = nullptr;
-}
-
 void UIDisposeWindow(UIWindow* window) {
   if (!window) return;
   UIToolkitState& st = UIState();
-  auto it = std::find(st.windows.begin(), st.windows.end(), window);
+  auto it = Find(window);
   if (it == st.windows.end()) return;
   if (UIBackendPtr()) UIBackendPtr()->CloseWindow(window);
+  std::unique_ptr<UIWindow> owned = std::move(*it);
   st.windows.erase(it);
   st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
   for (auto& e : st.input)
@@ -92,16 +91,13 @@ void UIDisposeWindow(UIWindow* window) {
   if (st.mouseWindow == window) st.mouseWindow = nullptr;
   if (st.helpTagWindow == window) st.helpTagWindow = nullptr;
   // Controls go first, then the window's own handlers.
-  UIControl* root = window->root;
-  window->root = nullptr;
+  std::unique_ptr<UIControl> root = std::move(window->root);
   window->focus = window->defaultButton = window->cancelButton = nullptr;
-  UIDisposeControl(root);
-  UIImageDispose(window->image);
+  UIDisposeControl(root.get());
   if (st.keyWindow == window) {
     st.keyWindow = nullptr;
     PickNewKeyWindow();
   }
-  delete window;
 }
 
 void UIShowWindow(UIWindow* window) {
@@ -129,24 +125,24 @@ UIWindowKind UIGetWindowKind(UIWindow* window) { return window ? window->kind : 
 void UISelectWindow(UIWindow* window) {
   if (!window) return;
   UIToolkitState& st = UIState();
-  auto it = std::find(st.windows.begin(), st.windows.end(), window);
+  auto it = Find(window);
   if (it == st.windows.end()) return;
+  std::unique_ptr<UIWindow> owned = std::move(*it);
   st.windows.erase(it);
-  if (IsOrdinary(window)) {
-    // In front of every ordinary window, behind the floating ones.
-    auto pos = std::find_if(st.windows.begin(), st.windows.end(), [](UIWindow* w) { return IsOrdinary(w); });
-    st.windows.insert(pos, window);
-  } else {
-    st.windows.insert(st.windows.begin(), window);
-  }
+  // Ordinary windows go in front of every ordinary window, behind the
+  // floating ones; the others in front of all.
+  auto pos = st.windows.begin();
+  if (IsOrdinary(window))
+    pos = std::find_if(st.windows.begin(), st.windows.end(), [](auto& w) { return IsOrdinary(w.get()); });
+  st.windows.insert(pos, std::move(owned));
   if (UIBackendPtr()) UIBackendPtr()->RaiseWindow(window);
   if (IsOrdinary(window) && window->visible && (st.modalStack.empty() || st.modalStack.back() == window))
     SetKeyWindow(window);
 }
 
 UIWindow* UIFrontWindow() {
-  for (UIWindow* w : UIState().windows)
-    if (w->visible && IsOrdinary(w)) return w;
+  for (auto& w : UIState().windows)
+    if (w->visible && IsOrdinary(w.get())) return w.get();
   return nullptr;
 }
 
@@ -165,8 +161,7 @@ void UISetWindowBounds(UIWindow* window, const UIRect& bounds) {
   window->bounds = bounds;
   if (resized) {
     window->root->bounds = UIGetWindowContentRect(window);
-    UIImageDispose(window->image);
-    window->image = nullptr;
+    window->image.reset();
     window->invalid = true;
   }
   if (UIBackendPtr()) UIBackendPtr()->UpdateWindowFrame(window);
@@ -264,14 +259,14 @@ namespace {
 void CollectFocusable(UIControl* c, std::vector<UIControl*>& out) {
   if (!c || !c->visible || !c->enabled) return;
   if (c->kind != kUIControlRoot && UIControlTakesFocus(c)) out.push_back(c);
-  for (UIControl* child : c->children) CollectFocusable(child, out);
+  for (auto& child : c->children) CollectFocusable(child.get(), out);
 }
 }  // namespace
 
 void UIAdvanceKeyboardFocus(UIWindow* window, bool backwards) {
   if (!window) return;
   std::vector<UIControl*> chain;
-  CollectFocusable(window->root, chain);
+  CollectFocusable(window->root.get(), chain);
   if (chain.empty()) return;
   auto it = std::find(chain.begin(), chain.end(), window->focus);
   size_t n = chain.size();
@@ -297,7 +292,7 @@ int32_t UIRunModal(UIWindow* window) {
     // A headless run whose script has run out would wait for ever.
     if (UINoInputCanArrive()) break;
     UIRunOnce(0.25);
-    if (std::find(st.windows.begin(), st.windows.end(), window) == st.windows.end()) return 0;
+    if (!UIWindowAlive(window)) return 0;
   }
   st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
   int32_t result = window->modalResult;
@@ -318,12 +313,11 @@ bool UIIsModalRunning() { return !UIState().modalStack.empty(); }
 UIImage* UIRenderWindow(UIWindow* window) {
   if (!window) return nullptr;
   int32_t w = UIRectWidth(window->bounds), h = UIRectHeight(window->bounds);
-  if (!window->image || UIImageWidth(window->image) != w || UIImageHeight(window->image) != h) {
-    UIImageDispose(window->image);
-    window->image = UIImageCreate(w, h);
+  if (!window->image || UIImageWidth(window->image.get()) != w || UIImageHeight(window->image.get()) != h) {
+    window->image.reset(UIImageCreate(w, h));
     if (!window->image) return nullptr;
   }
-  UIContext* ctx = UIBeginDrawing(window->image);
+  UIContext* ctx = UIBeginDrawing(window->image.get());
   UIClear(ctx, window->contentColor);
   UIEvent draw;
   draw.kind = kUIEventWindowDraw;
@@ -332,12 +326,12 @@ UIImage* UIRenderWindow(UIWindow* window) {
   UISave(ctx);
   UISendThroughChains(draw, false);
   UIRestore(ctx);
-  UIDrawControlTree(window->root, ctx);
+  UIDrawControlTree(window->root.get(), ctx);
   if (window->showsMenuBar) UIDrawMenuBar(window, ctx);
   if (window->drawOverlay) window->drawOverlay(window, ctx);
   UIEndDrawing(ctx);
   window->invalid = false;
-  return window->image;
+  return window->image.get();
 }
 
 QVStatus UIWriteWindowPNG(UIWindow* window, const char* path) {
@@ -359,9 +353,8 @@ UIImage* UICaptureWindow(UIWindow* window) {
 void UIRedrawInvalidWindows() {
   UIBackend* backend = UIBackendPtr();
   if (!backend || !backend->NeedsPresent()) return;
-  std::vector<UIWindow*> windows = UIState().windows;
-  for (UIWindow* w : windows) {
-    if (!w->visible || !w->invalid) continue;
+  for (UIWindow* w : UIWindowList()) {
+    if (!UIWindowAlive(w) || !w->visible || !w->invalid) continue;
     if (UIRenderWindow(w)) backend->Present(w);
   }
 }

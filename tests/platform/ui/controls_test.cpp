@@ -477,6 +477,36 @@ TEST_F(UIControlTest, HandlerMayDisposeItsOwnControl) {
   EXPECT_EQ(commands, 1);  // the command still goes out to the window
 }
 
+// An idle procedure may dispose panes still waiting for their turn, itself,
+// or its whole window; the panes that went get no idle call.
+TEST_F(UIControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
+  int laterIdles = 0;
+  UIUserPaneProcs counted;
+  counted.idle = [&](UIControl*) { ++laterIdles; };
+  UIControl* doomed = nullptr;
+  UIUserPaneProcs disposer;
+  disposer.idle = [&](UIControl* self) {
+    UIDisposeControl(doomed);
+    UIDisposeControl(self);
+  };
+  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 100, 100), {});
+  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 10, 10), disposer), group);
+  doomed = UINewUserPane(window, UIMakeRect(10, 0, 10, 10), counted);
+  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 5, 5), counted), doomed);
+  UINewUserPane(window, UIMakeRect(20, 0, 10, 10), counted);
+  UIRunFor(0.15);  // one idle turn
+  EXPECT_EQ(laterIdles, 1);  // only the last pane
+  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 2);
+  EXPECT_EQ(UICountChildren(group), 0);
+
+  UIUserPaneProcs closer;
+  closer.idle = [&](UIControl* self) { UIDisposeWindow(UIGetControlWindow(self)); };
+  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 5, 5), closer), group);
+  UIRunFor(0.1);
+  EXPECT_EQ(UIFrontWindow(), nullptr);
+  EXPECT_EQ(laterIdles, 1);  // the last pane went with the window before its turn
+}
+
 TEST_F(UIControlTest, EditFieldCutsCopiesAndPastesOneLine) {
   UIControl* field = UINewEditText(window, UIMakeRect(10, 10, 200, 22), "0.25");
   UISetKeyboardFocus(window, field);  // selects everything
