@@ -38,7 +38,8 @@ bool Matches(const std::string& name, const std::vector<UIFileType>& types, int3
   if (types.empty()) return true;
   auto one = [&](const UIFileType& t) {
     if (t.extension.empty() || t.extension == "*") return true;
-    std::string ext = "." + Lower(t.extension);
+    std::string ext = ".";
+    ext += Lower(t.extension);
     std::string low = Lower(name);
     return low.size() > ext.size() && low.compare(low.size() - ext.size(), ext.size(), ext) == 0;
   };
