@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "platform/alerts.h"
+#include "platform/file_contents.h"
 #include "platform/file_ref.h"
 #include "platform/folders.h"
 #include "platform/log.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr char kTempMark[] = ".tmp-";  // "<file>.tmp-XXXXXX", see ReplaceFile
+constexpr const char* kTempMark = kPLTempFileMark;
 
 struct Domain {
   bool loaded = false;
@@ -84,30 +85,6 @@ class FileLock {
   int fd_ = -1;
 };
 
-enum class ReadResult { kRead, kMissing, kUnreadable };
-
-ReadResult ReadWhole(const std::string& path, std::string* text) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
-  struct stat st;
-  ReadResult result = ReadResult::kRead;
-  if (fstat(fd, &st) != 0 || uint64_t(st.st_size) > kPLPrefMaxFileBytes) {
-    result = ReadResult::kUnreadable;
-  } else {
-    text->resize(size_t(st.st_size));
-    size_t done = 0;
-    while (done < text->size()) {
-      ssize_t n = read(fd, text->data() + done, text->size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += size_t(n);
-    }
-    text->resize(done);
-  }
-  close(fd);
-  return result;
-}
-
 // Renames a damaged file aside and queues its report; the caller reads the
 // domain as empty.
 void KeepAside(const std::string& path, const std::string& why) {
@@ -144,44 +121,11 @@ void ShowReports() {
 void LoadFile(const std::string& path, PLPrefDictionary* values) {
   values->clear();
   std::string text;
-  ReadResult r = ReadWhole(path, &text);
-  if (r == ReadResult::kMissing) return;
+  QVStatus r = PLReadFileContents(path.c_str(), kPLPrefMaxFileBytes, &text);
+  if (r == kQVErrFileNotFound) return;
   std::string why = "too large or not readable";
-  if (r == ReadResult::kRead && PLPlistParse(text, values, &why)) return;
+  if (r == kQVNoErr && PLPlistParse(text, values, &why)) return;
   KeepAside(path, why);
-}
-
-QVStatus WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? PLStatusFromErrno(errno) : kQVErrIO;
-    done += size_t(n);
-  }
-  return kQVNoErr;
-}
-
-// Writes the text to a temporary file beside path, then puts it in place.
-QVStatus ReplaceFile(const std::string& folder, const std::string& path, const std::string& text) {
-  std::string temp = path + kTempMark + "XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return PLStatusFromErrno(errno);
-  QVStatus st = WriteAll(fd, text);
-  if (st == kQVNoErr && fchmod(fd, 0644) != 0) st = PLStatusFromErrno(errno);
-  if (st == kQVNoErr && fsync(fd) != 0) st = PLStatusFromErrno(errno);
-  if (close(fd) != 0 && st == kQVNoErr) st = PLStatusFromErrno(errno);
-  if (st == kQVNoErr && rename(temp.c_str(), path.c_str()) != 0) st = PLStatusFromErrno(errno);
-  if (st != kQVNoErr) {
-    unlink(temp.c_str());
-    return st;
-  }
-  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return kQVNoErr;
 }
 
 // Removes the temporaries that writers of the file left when they were
@@ -403,7 +347,7 @@ QVStatus SynchronizeLocked(const char* domain) {
     }
     std::string text = PLPlistWrite(merged);
     // Never write a file that the next read would refuse.
-    st = text.size() > kPLPrefMaxFileBytes ? kQVErrParam : ReplaceFile(folder, path, text);
+    st = text.size() > kPLPrefMaxFileBytes ? kQVErrParam : PLReplaceFileContents(path.c_str(), text.data(), text.size());
     if (st != kQVNoErr) {
       PLLogWrite("prefs", ("could not write " + path).c_str());
       d.values = merged;  // this process still sees its changes; they stay pending

@@ -1,0 +1,82 @@
+// Whole-file reading and replacing.
+#include "platform/file_contents.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_ref.h"
+
+namespace {
+
+QVStatus WriteAll(int fd, const char* bytes, size_t length) {
+  size_t done = 0;
+  while (done < length) {
+    ssize_t n = write(fd, bytes + done, length - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? PLStatusFromErrno(errno) : kQVErrIO;
+    done += size_t(n);
+  }
+  return kQVNoErr;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out) {
+  if (!path || !out) return kQVErrParam;
+  out->clear();
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? kQVErrFileNotFound : PLStatusFromErrno(errno);
+  struct stat st;
+  QVStatus status = kQVNoErr;
+  if (fstat(fd, &st) != 0) {
+    status = PLStatusFromErrno(errno);
+  } else if (!S_ISREG(st.st_mode) || uint64_t(st.st_size) > maxBytes) {
+    status = kQVErrParam;
+  } else {
+    out->resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < out->size()) {
+      ssize_t n = read(fd, out->data() + done, out->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) status = PLStatusFromErrno(errno);
+      if (n <= 0) break;
+      done += size_t(n);
+    }
+    out->resize(done);  // a file that shrank while read is taken as it was read
+  }
+  close(fd);
+  if (status != kQVNoErr) out->clear();
+  return status;
+}
+
+QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length) {
+  if (!path || !*path || (!bytes && length)) return kQVErrParam;
+  std::string temp = std::string(path) + kPLTempFileMark + "XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return PLStatusFromErrno(errno);
+  QVStatus st = WriteAll(fd, static_cast<const char*>(bytes), length);
+  if (st == kQVNoErr && fchmod(fd, 0644) != 0) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && fsync(fd) != 0) st = PLStatusFromErrno(errno);
+  if (close(fd) != 0 && st == kQVNoErr) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && rename(temp.c_str(), path) != 0) st = PLStatusFromErrno(errno);
+  if (st != kQVNoErr) {
+    unlink(temp.c_str());
+    return st;
+  }
+  int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return kQVNoErr;
+}
