@@ -47,3 +47,11 @@ void SettingsReadBlock(const uint8_t* payload, uint32_t bytesPerArray, void* con
 // a swapped flag turns every word round; an unknown flag is logged and the
 // record left alone.
 void SwapSettingsAsNeeded(VL_SettingsStruct* settings);
+
+// Asks for a file with the save panel ('SvSt') and saves the record there.
+// kQVErrCancelled when the user cancelled.
+QVStatus CCSaveCurrentSettings(const VL_SettingsStruct* settings);
+// Asks for a file with the open panel ('LdSt') and loads it over a record of
+// defaults, which then replaces the caller's record. Cancel, an unreadable
+// or a rejected file leave the caller's record as it was.
+QVStatus CCLoadCurrentSettings(VL_SettingsStruct* settings);

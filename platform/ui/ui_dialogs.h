@@ -31,7 +31,7 @@ struct UIAlertSpec {
 int32_t UIRunAlert(const UIAlertSpec& desc);
 
 struct UIFileType {
-  std::string name;       // shown in the panel's type popup, e.g. "Presets"
+  std::string name;       // shown in the panel's type popup, e.g. "Presets"; "-..." a separator
   std::string extension;  // without the dot, e.g. "vlpreset"; "*" any
 };
 enum UIPanelKind : int32_t { kUIPanelOpen = 1, kUIPanelSave = 2, kUIPanelFolder = 3 };
@@ -39,12 +39,24 @@ struct UIPanelSpec {
   UIPanelKind kind = kUIPanelOpen;
   std::string title;
   std::string message;
+  std::string prompt;      // the default button's title; empty: Open, Save or Choose
   std::string folder;      // starting folder; empty: the home folder
   std::string fileName;    // save: suggested name
   std::vector<UIFileType> types;  // open: files shown; save: extension added
+  int32_t typeIndex = 0;   // the type popup's first choice
+  bool multiple = false;   // open: several files may be chosen
+  bool hideExtension = false;  // save: the "Hide extension" box starts checked
 };
 // kQVNoErr with the chosen path, or kQVErrCancelled.
 QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path);
+
+struct UIPanelResult {
+  std::vector<std::string> paths;  // one, or several for a multiple open panel
+  int32_t typeIndex = 0;           // index in desc.types of the popup's choice (0 without a popup)
+  bool hideExtension = false;      // save: the box's state
+};
+// kQVNoErr with the result, or kQVErrCancelled (result untouched).
+QVStatus UIRunFilePanelWithResult(const UIPanelSpec& desc, UIPanelResult* result);
 
 // kQVNoErr with the chosen colour, or kQVErrCancelled.
 QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen);
@@ -53,8 +65,11 @@ QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen);
 struct UIDialogAnswer {
   int32_t button = kUIAlertDefault;  // alerts
   QVStatus status = kQVNoErr;        // panels and colour picker
-  std::string path;
+  std::string path;                  // panels: the choice
   UIColor color;
+  std::vector<std::string> paths = {};  // multiple open panels: all the choices, when not empty
+  int32_t typeIndex = 0;             // panels: the type popup's choice
+  bool hideExtension = false;        // save panels: the box's state
 };
 struct UIDialogRequest {
   enum Kind : int32_t { kAlert, kPanel, kColor } kind = kAlert;

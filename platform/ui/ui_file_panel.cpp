@@ -34,9 +34,12 @@ std::string Lower(std::string s) {
   return s;
 }
 
+bool IsSeparatorType(const UIFileType& t) { return !t.name.empty() && t.name[0] == '-'; }
+
 bool Matches(const std::string& name, const std::vector<UIFileType>& types, int32_t typeIndex) {
   if (types.empty()) return true;
   auto one = [&](const UIFileType& t) {
+    if (IsSeparatorType(t)) return false;
     if (t.extension.empty() || t.extension == "*") return true;
     std::string ext = ".";
     ext += Lower(t.extension);
@@ -103,10 +106,11 @@ struct Panel {
   UIControl* list = nullptr;
   UIControl* name = nullptr;
   UIControl* types = nullptr;
+  UIControl* hide = nullptr;
   UIMenu* typeMenu = nullptr;
   std::string folder;
   std::vector<Entry> entries;
-  std::string chosen;
+  std::vector<std::string> chosen;
 
   void Fill() {
     int32_t typeIndex = types ? UIGetControlValue(types) - 1 : -1;
@@ -133,16 +137,23 @@ struct Panel {
   bool Choose() {
     const Entry* sel = Selected();
     switch (desc->kind) {
-      case kUIPanelOpen:
+      case kUIPanelOpen: {
         if (!sel) return false;
         if (sel->folder) {
           Enter(Join(folder, sel->name));
           return false;
         }
-        chosen = Join(folder, sel->name);
+        chosen.clear();
+        for (int32_t row : UIListSelectedRows(list)) {
+          int32_t id = UIListRowID(list, row);
+          if (id >= 0 && id < int32_t(entries.size()) && !entries[size_t(id)].folder)
+            chosen.push_back(Join(folder, entries[size_t(id)].name));
+        }
+        if (chosen.empty()) chosen.push_back(Join(folder, sel->name));
         return true;
+      }
       case kUIPanelFolder:
-        chosen = sel && sel->folder ? Join(folder, sel->name) : folder;
+        chosen = {sel && sel->folder ? Join(folder, sel->name) : folder};
         return true;
       case kUIPanelSave: {
         std::string file = UIGetEditText(name);
@@ -166,7 +177,7 @@ struct Panel {
           ask.cancelButton = "Cancel";
           if (UIRunAlert(ask) != kUIAlertDefault) return false;
         }
-        chosen = full;
+        chosen = {full};
         return true;
       }
     }
@@ -178,12 +189,24 @@ struct Panel {
 
 QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   if (!path) return kQVErrParam;
+  UIPanelResult result;
+  QVStatus status = UIRunFilePanelWithResult(desc, &result);
+  if (status == kQVNoErr) *path = result.paths.empty() ? std::string() : result.paths.front();
+  return status;
+}
+
+QVStatus UIRunFilePanelWithResult(const UIPanelSpec& desc, UIPanelResult* out) {
+  if (!out) return kQVErrParam;
   UIDialogRequest request;
   request.kind = UIDialogRequest::kPanel;
   request.panel = desc;
   UIDialogAnswer answer;
   if (UITakeScriptedAnswer(request, &answer)) {
-    if (answer.status == kQVNoErr) *path = answer.path;
+    if (answer.status == kQVNoErr) {
+      out->paths = answer.paths.empty() ? std::vector<std::string>{answer.path} : answer.paths;
+      out->typeIndex = answer.typeIndex;
+      out->hideExtension = answer.hideExtension;
+    }
     return answer.status;
   }
   if (UINoInputCanArrive()) return kQVErrCancelled;
@@ -204,6 +227,7 @@ QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   if (desc.kind == kUIPanelSave) {
     UINewStaticText(w, UIMakeRect(16, y + 2, 70, 20), "Save As:");
     p.name = UINewEditText(w, UIMakeRect(90, y, 300, 24), desc.fileName.c_str());
+    p.hide = UINewCheckBox(w, UIMakeRect(404, y + 2, 160, 20), "Hide extension", desc.hideExtension ? 1 : 0);
     y += 36;
   }
   UIControl* up = UINewBevelButton(w, UIMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
@@ -214,17 +238,26 @@ QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   int32_t listBottom = 440 - 16 - 26 - 16 - (desc.types.size() > 1 ? 34 : 0);
   p.list = UINewList(w, UIRect{y, 16, listBottom, 564});
   UIListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});
+  UIListAllowMultipleSelection(p.list, desc.kind == kUIPanelOpen && desc.multiple);
   if (desc.types.size() > 1) {
     p.typeMenu = UICreateMenu(-1, "");
-    for (const UIFileType& t : desc.types) UIAppendMenuItem(p.typeMenu, t.name.c_str(), 0);
+    int32_t first = 0;
+    for (size_t i = 0; i < desc.types.size(); ++i) {
+      const UIFileType& t = desc.types[i];
+      UIAppendMenuItem(p.typeMenu, IsSeparatorType(t) ? "-" : t.name.c_str(), 0);
+      if (int32_t(i) == desc.typeIndex && !IsSeparatorType(t)) first = int32_t(i);
+    }
     UINewStaticText(w, UIMakeRect(16, listBottom + 10, 60, 22), "Format:");
-    p.types = UINewPopupButton(w, UIMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, 1);
+    p.types = UINewPopupButton(w, UIMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, first + 1);
     UIInstallControlHandler(p.types, [&p](UIEvent& e) {
       if (e.kind == kUIEventControlHit) p.Fill();
       return kQVErrNotHandled;
     });
   }
-  const char* chooseTitle = desc.kind == kUIPanelSave ? "Save" : desc.kind == kUIPanelFolder ? "Choose" : "Open";
+  const char* chooseTitle = !desc.prompt.empty()           ? desc.prompt.c_str()
+                            : desc.kind == kUIPanelSave   ? "Save"
+                            : desc.kind == kUIPanelFolder ? "Choose"
+                                                          : "Open";
   std::vector<UIControl*> buttons = UIAddDialogButtons(w, {{chooseTitle, kCmdChoose}, {"Cancel", kCmdCancel}});
   UISetDefaultButton(w, buttons[0]);
   UISetCancelButton(w, buttons[1]);
@@ -254,9 +287,13 @@ QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   p.Fill();
   UISetKeyboardFocus(w, p.name ? p.name : p.list);
   int32_t result = UIRunModal(w);
+  int32_t typeIndex = p.types ? UIGetControlValue(p.types) - 1 : 0;
+  bool hidden = p.hide && UIGetControlValue(p.hide) != 0;
   UIDisposeWindow(w);
   if (p.typeMenu) UIDisposeMenu(p.typeMenu);
   if (result != 1) return kQVErrCancelled;
-  *path = p.chosen;
+  out->paths = p.chosen;
+  out->typeIndex = typeIndex;
+  out->hideExtension = hidden;
   return kQVNoErr;
 }

@@ -12,6 +12,9 @@
 
 #include "platform/alert_script.h"
 #include "platform/byte_order.h"
+#include "platform/prefs_store.h"
+#include "platform/ui/ui_dialogs.h"
+#include "settings/file_panels.h"
 #include "tests/scratch_folder.h"
 
 namespace {
@@ -232,6 +235,75 @@ TEST(PresetFile, SwapSettingsAsNeeded) {
   VL_SettingsStruct unknown = s;
   SwapSettingsAsNeeded(&s);
   EXPECT_TRUE(VL_SettingsAreSame(&s, &unknown));
+}
+
+}  // namespace
+
+namespace {
+
+class PresetPanels : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = MakeScratchFolder("presets");
+    setenv("VELMORA_PREFERENCES", (dir_ + "/prefs").c_str(), 1);
+    PLPrefsDiscard(kQVPanelsDomain);
+    UIClearDialogScript();
+    PLAlertScriptBegin();
+  }
+  void TearDown() override {
+    PLAlertScriptEnd();
+    UIClearDialogScript();
+    PLPrefsDiscard(kQVPanelsDomain);
+    unsetenv("VELMORA_PREFERENCES");
+  }
+  static void Answer(const std::string& path, QVStatus status = kQVNoErr) {
+    UIDialogAnswer a;
+    a.path = path;
+    a.status = status;
+    UIQueueDialogAnswer(a);
+  }
+  std::string dir_;
+};
+
+TEST_F(PresetPanels, SaveAndLoadThroughThePanels) {
+  VL_SettingsStruct s = Defaults();
+  s.hsl[kVLRangeMidtones].saturation = 140.0f;
+  s.levelsEnable = 1;
+  Answer(dir_ + "/warm.vlpreset");
+  ASSERT_EQ(kQVNoErr, CCSaveCurrentSettings(&s));
+  UIPanelSpec save = UIScriptedDialogRequests().back().panel;
+  EXPECT_EQ("Save Correction Settings As", save.title);
+  EXPECT_EQ("untitled preset", save.fileName);
+  ASSERT_EQ(1u, save.types.size());
+  EXPECT_EQ("vlpreset", save.types[0].extension);
+
+  VL_SettingsStruct loaded = Defaults();
+  Answer(dir_ + "/warm.vlpreset");
+  ASSERT_EQ(kQVNoErr, CCLoadCurrentSettings(&loaded));
+  EXPECT_EQ("Load Correction Settings", UIScriptedDialogRequests().back().panel.title);
+  EXPECT_EQ("Settings", UIScriptedDialogRequests().back().panel.types[0].name);
+  EXPECT_TRUE(VL_SettingsAreSame(&s, &loaded));
+
+  // A file of only the header loads as a record of defaults.
+  std::ofstream(dir_ + "/empty.vlpreset", std::ios::binary) << std::string("\0\0\0\x05\x11\x22\x33\x44", 8);
+  Answer(dir_ + "/empty.vlpreset");
+  ASSERT_EQ(kQVNoErr, CCLoadCurrentSettings(&loaded));
+  VL_SettingsStruct defaults = Defaults();
+  EXPECT_TRUE(VL_SettingsAreSame(&defaults, &loaded));
+
+  // Cancel, a rejected file and a missing file leave the record.
+  std::ofstream(dir_ + "/v4.vlpreset", std::ios::binary) << std::string("\0\0\0\x04\x11\x22\x33\x44", 8);
+  for (const char* name : {"v4.vlpreset", "missing.vlpreset"}) {
+    VL_SettingsStruct kept = s;
+    Answer(dir_ + "/" + name);
+    EXPECT_NE(kQVNoErr, CCLoadCurrentSettings(&kept)) << name;
+    EXPECT_TRUE(VL_SettingsAreSame(&s, &kept)) << name;
+  }
+  Answer("", kQVErrCancelled);
+  EXPECT_EQ(kQVErrCancelled, CCLoadCurrentSettings(&loaded));
+  Answer("", kQVErrCancelled);
+  EXPECT_EQ(kQVErrCancelled, CCSaveCurrentSettings(&s));
+  EXPECT_EQ(1u, PLAlertScriptRecorded().size()) << "the rejected file alone is reported";
 }
 
 }  // namespace

@@ -162,6 +162,45 @@ TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
   EXPECT_EQ(path, dir + "/b.cube");
 }
 
+TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
+  std::string dir = MakeFolder();
+  UIPanelSpec open;
+  open.kind = kUIPanelOpen;
+  open.folder = dir;
+  open.types = {{"Cube LUTs", "cube"}, {"-", ""}, {"Notes", "txt"}};
+  open.typeIndex = 2;  // only notes.txt is listed after Sub
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);
+  UIPanelResult result;
+  ASSERT_EQ(UIRunFilePanelWithResult(open, &result), kQVNoErr);
+  ASSERT_EQ(result.paths.size(), 1u);
+  EXPECT_EQ(result.paths[0], dir + "/notes.txt");
+  EXPECT_EQ(result.typeIndex, 2);
+  // A first choice on a separator falls back to the first type.
+  open.typeIndex = 1;
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyDown);
+  UIInjectKey(kUIKeyReturn);
+  ASSERT_EQ(UIRunFilePanelWithResult(open, &result), kQVNoErr);
+  EXPECT_EQ(result.typeIndex, 0);
+  EXPECT_EQ(result.paths[0], dir + "/a.CUBE");
+
+  UIPanelSpec save;
+  save.kind = kUIPanelSave;
+  save.folder = dir;
+  save.hideExtension = true;
+  UIInjectText("kept");
+  UIInjectKey(kUIKeyReturn);
+  ASSERT_EQ(UIRunFilePanelWithResult(save, &result), kQVNoErr);
+  EXPECT_TRUE(result.hideExtension);
+  save.hideExtension = false;
+  UIInjectText("kept2");
+  UIInjectKey(kUIKeyReturn);
+  ASSERT_EQ(UIRunFilePanelWithResult(save, &result), kQVNoErr);
+  EXPECT_FALSE(result.hideExtension);
+}
+
 TEST_F(UIDialogTest, FolderPanelChoosesTheCurrentFolder) {
   std::string dir = MakeFolder();
   UIPanelSpec folder;

@@ -1,0 +1,259 @@
+// Open, save and folder panels with remembered folders, on the toolkit's panels.
+#include "settings/file_panels.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/prefs_store.h"
+#include "platform/ui/ui_dialogs.h"
+#include "support/paths.h"
+
+namespace {
+
+std::string Key(const char* what, const char* kind, int32_t dialogID) {
+  char key[160];
+  std::snprintf(key, sizeof key, "%s:%s:%d", what, kind, int(dialogID));
+  return key;
+}
+
+std::string Home() {
+  const char* home = std::getenv("HOME");
+  std::string h = home ? home : "";
+  while (h.size() > 1 && h.back() == '/') h.pop_back();
+  return h;
+}
+
+// The home folder at the start of a path becomes "~", and back.
+std::string AbbreviateHome(const std::string& path) {
+  std::string home = Home();
+  if (home.empty() || home == "/") return path;
+  if (path == home) return "~";
+  if (path.compare(0, home.size() + 1, home + "/") == 0) return "~" + path.substr(home.size());
+  return path;
+}
+
+std::string ExpandHome(const std::string& path) {
+  if (path == "~") return Home();
+  if (path.compare(0, 2, "~/") == 0) return Home() + path.substr(1);
+  return path;
+}
+
+std::string ParentOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return path;
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::vector<UIFileType> Types(const QVFileTypeListEntry* list) {
+  std::vector<UIFileType> types;
+  for (const QVFileTypeListEntry* e = list; e && e->type != 0; ++e) {
+    UIFileType t;
+    t.name = e->name ? e->name : "";
+    std::string ext = e->extension ? e->extension : "";
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    t.extension = ext;
+    types.push_back(t);
+  }
+  return types;
+}
+
+UIPanelSpec Spec(UIPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
+                 int32_t dialogID) {
+  UIPanelSpec spec;
+  spec.kind = kind;
+  if (title) spec.title = title;
+  if (prompt) spec.prompt = prompt;
+  if (message) spec.message = message;
+  std::string folder;
+  if (GetOpenPanelPathPref(prefKind, dialogID, &folder)) spec.folder = ExpandHome(folder);
+  if (spec.folder.empty()) spec.folder = Home();
+  return spec;
+}
+
+// Runs the panel; on confirmation remembers the folder of the first choice.
+QVStatus Run(const UIPanelSpec& spec, const char* prefKind, int32_t dialogID, UIPanelResult* result) {
+  QVStatus status = UIRunFilePanelWithResult(spec, result);
+  if (status != kQVNoErr) return kQVErrCancelled;
+  if (result->paths.empty() || result->paths.front().empty()) return kQVErrCancelled;
+  SaveOpenPanelPathPref(prefKind, dialogID, AbbreviateHome(ParentOf(result->paths.front())).c_str());
+  return kQVNoErr;
+}
+
+QVStatus CopyPath(const std::string& path, char* buffer, size_t size) {
+  if (!buffer || size == 0) return kQVErrParam;
+  size_t n = std::min(path.size(), size - 1);
+  std::memcpy(buffer, path.data(), n);
+  buffer[n] = 0;
+  return n == path.size() ? kQVNoErr : kQVErrParam;
+}
+
+QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const char* prompt, const char* message,
+                 int32_t dialogID, const QVFileTypeListEntry* types, bool withTypeList) {
+  UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  spec.types = Types(types);
+  if (!withTypeList) {
+    // Without a type popup every listed type is allowed at once.
+    std::vector<UIFileType> allowed;
+    for (const UIFileType& t : spec.types)
+      if (t.name.empty() || t.name[0] != '-') allowed.push_back(t);
+    spec.types = allowed;
+  }
+  UIPanelResult result;
+  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  if (status != kQVNoErr) return status;
+  QVFileRef chosen;
+  status = QVNativePathCFStringToFSRef(result.paths.front(), &chosen);
+  if (status != kQVNoErr) return status;
+  if (file) *file = chosen;
+  if (typeIndex) *typeIndex = result.typeIndex;
+  return kQVNoErr;
+}
+
+QVStatus PutOne(std::string* path, QVPutFileReply* reply, const char* title, const char* prompt,
+                const char* message, int32_t dialogID, const char* extension, const char* defaultName) {
+  if (reply) QVPutFileComplete(reply);
+  UIPanelSpec spec = Spec(kUIPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
+  if (extension && *extension) spec.types = {{extension, extension}};
+  if (defaultName) spec.fileName = defaultName;
+  spec.hideExtension = GetOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID);
+  UIPanelResult result;
+  QVStatus status = Run(spec, kQVPanelKindPut, dialogID, &result);
+  if (status != kQVNoErr) return status;
+  SaveOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID, result.hideExtension);
+  *path = result.paths.front();
+  return kQVNoErr;
+}
+
+}  // namespace
+
+bool GetOpenPanelPathPref(const char* kind, int32_t dialogID, std::string* folder) {
+  if (!kind) return false;
+  std::string value;
+  if (!PLPrefsGetString(kQVPanelsDomain, Key("NSNavLastCurrentDirectory", kind, dialogID).c_str(), &value)) return false;
+  if (folder) *folder = value;
+  return true;
+}
+
+bool GetOpenPanelHideExtensionPref(const char* kind, int32_t dialogID) {
+  if (!kind) return true;
+  PLPrefValue value;
+  return PLPrefsGetValue(kQVPanelsDomain, Key("NSNavLastUserSetHideExtensionButtonState", kind, dialogID).c_str(),
+                         &value) &&
+         value.type == kPLPrefBool && value.boolean;
+}
+
+void SaveOpenPanelPathPref(const char* kind, int32_t dialogID, const char* folder) {
+  if (!kind) return;
+  if (folder) PLPrefsSetString(kQVPanelsDomain, Key("NSNavLastCurrentDirectory", kind, dialogID).c_str(), folder);
+  PLPrefsSynchronize(kQVPanelsDomain);
+}
+
+void SaveOpenPanelHideExtensionPref(const char* kind, int32_t dialogID, bool hidden) {
+  if (!kind) return;
+  PLPrefsSetBool(kQVPanelsDomain, Key("NSNavLastUserSetHideExtensionButtonState", kind, dialogID).c_str(), hidden);
+  PLPrefsSynchronize(kQVPanelsDomain);
+}
+
+QVStatus QVGetFileSelectionSingle(QVFileRef* file, const char* title, const char* prompt, const char* message,
+                                  int32_t dialogID, const QVFileTypeListEntry* types) {
+  return OpenOne(file, nullptr, title, prompt, message, dialogID, types, false);
+}
+
+QVStatus QVGetFileSelectionSingleWithTypeList(QVFileRef* file, int32_t* typeIndex, const char* title,
+                                              const char* prompt, const char* message, int32_t dialogID,
+                                              const QVFileTypeListEntry* types) {
+  return OpenOne(file, typeIndex, title, prompt, message, dialogID, types, true);
+}
+
+QVStatus QVGetFileSelectionSingleAsPath(char* path, size_t pathSize, const char* title, const char* prompt,
+                                        const char* message, int32_t dialogID, const QVFileTypeListEntry* types,
+                                        int32_t, int32_t) {
+  QVFileRef file;
+  QVStatus status = QVGetFileSelectionSingle(&file, title, prompt, message, dialogID, types);
+  return status == kQVNoErr ? CopyPath(file.path, path, pathSize) : status;
+}
+
+QVStatus QVGetFileSelectionSingleAsPathWithTypeList(char* path, size_t pathSize, int32_t* typeIndex,
+                                                    const char* title, const char* prompt, const char* message,
+                                                    int32_t dialogID, const QVFileTypeListEntry* types, int32_t,
+                                                    int32_t) {
+  QVFileRef file;
+  QVStatus status = QVGetFileSelectionSingleWithTypeList(&file, typeIndex, title, prompt, message, dialogID, types);
+  return status == kQVNoErr ? CopyPath(file.path, path, pathSize) : status;
+}
+
+QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const char* title, const char* prompt,
+                                    const char* message, int32_t dialogID, const QVFileTypeListEntry* types) {
+  if (files) *files = nullptr;
+  if (count) *count = 0;
+  UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  spec.types = Types(types);
+  spec.multiple = true;
+  UIPanelResult result;
+  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  if (status != kQVNoErr) return status;
+  std::vector<QVFileRef> refs;
+  for (const std::string& p : result.paths) {
+    QVFileRef ref;
+    if (QVNativePathCFStringToFSRef(p, &ref) == kQVNoErr) refs.push_back(ref);
+  }
+  if (count) *count = int32_t(refs.size());
+  if (!files || refs.empty()) return kQVNoErr;
+  auto* array = static_cast<QVFileRef*>(std::malloc(refs.size() * sizeof(QVFileRef)));
+  if (!array) return kQVNoErr;
+  std::memcpy(array, refs.data(), refs.size() * sizeof(QVFileRef));
+  *files = array;
+  return kQVNoErr;
+}
+
+QVStatus QVGetFolderSelection(QVFileRef* folder, const char* title, const char* prompt, const char* message,
+                              int32_t dialogID) {
+  UIPanelSpec spec = Spec(kUIPanelFolder, title, prompt, message, kQVPanelKindGet, dialogID);
+  UIPanelResult result;
+  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  if (status != kQVNoErr) return status;
+  QVFileRef chosen;
+  status = QVNativePathCFStringToFSRef(result.paths.front(), &chosen);
+  if (status == kQVNoErr && folder) *folder = chosen;
+  return status;
+}
+
+QVStatus QVPutFileSelection(QVFileRef* folder, std::string* fileName, QVPutFileReply* reply, const char* title,
+                            const char* prompt, const char* message, int32_t dialogID, const char* extension,
+                            const char* defaultName, uint32_t, const QVFileTypeListEntry*, const char*, int32_t) {
+  std::string path;
+  QVStatus status = PutOne(&path, reply, title, prompt, message, dialogID, extension, defaultName);
+  if (status != kQVNoErr) return status;
+  QVFileRef parent;
+  status = QVNativePathCFStringToFSRef(ParentOf(path), &parent);
+  if (status != kQVNoErr) return status;
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  if (folder) *folder = parent;
+  if (fileName) *fileName = name;
+  if (reply) {
+    reply->hasSelection = true;
+    reply->selection = name;
+  }
+  return kQVNoErr;
+}
+
+QVStatus QVPutFileSelectionAsPath(char* path, size_t pathSize, QVPutFileReply* reply, const char* title,
+                                  const char* prompt, const char* message, int32_t dialogID, const char* extension,
+                                  const char* defaultName, uint32_t, const QVFileTypeListEntry*, const char*,
+                                  int32_t) {
+  std::string chosen;
+  QVStatus status = PutOne(&chosen, reply, title, prompt, message, dialogID, extension, defaultName);
+  if (status != kQVNoErr) return status;
+  return CopyPath(chosen, path, pathSize);
+}
+
+QVStatus QVPutFileComplete(QVPutFileReply* reply) {
+  if (reply) {
+    reply->hasSelection = false;
+    reply->selection.clear();
+  }
+  return kQVNoErr;
+}
