@@ -129,7 +129,7 @@ void prepareSecondaries(const VLFrameSettings& F, VLPassSetup& S) {
     const VLSecondaryFrameSettings& f = F.secondary[i];
     VLPassSecondary& k = S.secondary[i];
     k.on = F.gates.secondary[i];
-    k.previewMode = int32_t(f.previewMode);
+    k.previewMode = VLSecondaryPreview(f.previewMode);
     k.invert = f.invert != 0;
     k.chromaTolSquared = f.chromatol * f.chromatol;
     // No softness is a hard edge: a huge reciprocal instead of a division by zero.
@@ -169,7 +169,7 @@ void prepareLimiter(const VLFrameSettings& F, VLPassSetup& S) {
   S.lumaMax = L.lumaMax;
   S.compositeMax = L.chromaMax;
   S.compositeMin = L.chromaMin;
-  S.clipMethod = int32_t(L.clipMethod);
+  S.clipMethod = VLLimitMethod(L.clipMethod);
 }
 
 void preparePass(const VLFrameSettings& F, VLPassSetup& S) {

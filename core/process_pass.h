@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/processing_tables.h"
+#include "core/settings_record.h"
 
 // A per-pass constant, broadcast once when it is set to as many lanes as the
 // widest kernel loads at a time.
@@ -36,7 +37,7 @@ struct VLPackedRef {
 
 struct VLPassSecondary {
   bool on;
-  int32_t previewMode;
+  VLSecondaryPreview previewMode;
   bool invert;
   VLBroadcast chromaTolSquared, invSoftSquared, lumaTol;
   VLBroadcast cosHue, sinHue;
@@ -94,7 +95,7 @@ struct VLPassSetup {
 
   bool limiter, limiterPreview, softClip;
   VLBroadcast knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
-  int32_t clipMethod;
+  VLLimitMethod clipMethod;
 };
 
 // Runs the pass over `count` floats of each plane (a multiple of four, or a

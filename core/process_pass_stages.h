@@ -61,6 +61,22 @@ struct VLPassKernel : O {
   using O::vSet, O::vLoad, O::vStore, O::vConst, O::vMin, O::vMax, O::vSqrt, O::vAbs, O::vCopySign;
   using O::vGE, O::vGT, O::vLE, O::vLT, O::vAny, O::vSelect, O::vIndex, O::vGather, O::vGather3;
 
+  // Secondary preview "red rest" keeps this share of green and blue and lifts
+  // red to at least it: the unselected rest reads as a dim red wash.
+  static constexpr float kRedRestKeeps = 0.6825f;
+  // Smart limiting takes this share of a composite excess out of chroma and
+  // the rest by scaling the colour, so limited highlights keep some colour.
+  static constexpr float kSmartChromaShare = 0.4f;
+  // Vibrance's factor is held to (1 - S) x this + 1: a grey may be pushed to
+  // 2.1 times its chroma, a fully saturated colour not beyond itself.
+  static constexpr float kVibranceHeadroom = 1.1f;
+  // A ratio's divisor smaller than this counts as zero (the lane keeps its
+  // value): the quotient of values near 1 stays far inside the float range.
+  static constexpr float kRatioDivisorFloor = 1e-30f;
+  // The HSL saturation's divisor counts as zero below this: at lightness
+  // near 0 or 1 a colour carries no saturation worth dividing out.
+  static constexpr float kSaturationDivisorFloor = 1e-6f;
+
   struct RGB {
     V r, g, b;
   };
@@ -121,7 +137,7 @@ struct VLPassKernel : O {
 
   // A factor num / den that is 1 where den is 0 (the lane then keeps its value).
   static V safeRatio(V num, V den) {
-    Mask zero = vGE(vAbs(den), vSet(1e-30f));
+    Mask zero = vGE(vAbs(den), vSet(kRatioDivisorFloor));
     return vSelect(zero, num / vSelect(zero, den, vSet(1.0f)), vSet(1.0f));
   }
 
@@ -137,7 +153,7 @@ struct VLPassKernel : O {
     V s = vSelect(usable, d / vSelect(usable, den, one), zero);
     s = vSelect(vLE(l, zero), zero, s);
     s = vSelect(vLE(d, zero), d, s);
-    return (one - s) * vSet(1.1f) + one;
+    return (one - s) * vSet(kVibranceHeadroom) + one;
   }
 
   // Vibrance with weight 1: the colour pulled from its luma by min(limit, amount).
@@ -292,7 +308,7 @@ struct VLPassKernel : O {
   // lightness 1, or colours summing to zero) counts as grey instead of dividing.
   static V hslSaturation(V d, V sum, V lightness) {
     V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
-    Mask usable = vGE(vAbs(den), vSet(1e-6f));
+    Mask usable = vGE(vAbs(den), vSet(kSaturationDivisorFloor));
     return vSelect(usable, d / vSelect(usable, den, vSet(1.0f)), vSet(0.0f));
   }
 
@@ -355,7 +371,7 @@ struct VLPassKernel : O {
     }
     // The plain correction leaves unkeyed lanes exactly as they are, so a
     // vector with no lane keyed skips the correction altogether.
-    const bool plain = K.previewMode == 0 && !K.invert;
+    const bool plain = K.previewMode == kVLPreviewCorrection && !K.invert;
     Mask keyed = vGT(key, vSet(0.0f));
     if (plain && !vAny(keyed)) {
       c = fromYUV(p.y, p.u, p.v);
@@ -363,7 +379,7 @@ struct VLPassKernel : O {
     }
     YUV corrected = p, uncorrected = p;
     switch (K.previewMode) {
-      case 0: {
+      case kVLPreviewCorrection: {
         V u = p.u * vConst(K.cosHue) - p.v * vConst(K.sinHue), v = p.u * vConst(K.sinHue) + p.v * vConst(K.cosHue);
         V y = K.hasGainPedestal ? vConst(K.gain) * p.y + vConst(K.pedestal) : p.y;
         if (K.gamma) y = lookup(K.gammaTable, y);
@@ -371,13 +387,15 @@ struct VLPassKernel : O {
         corrected = {y, (vConst(K.targetU) - s * u) * strength + s * u, (vConst(K.targetV) - s * v) * strength + s * v};
         break;
       }
-      case 1:
+      case kVLPreviewGreyRest:
         uncorrected = {p.y, vSet(0.0f), vSet(0.0f)};
         break;
-      case 2:
-        uncorrected = toYUV({vMax(c.r, vSet(0.6825f)), vSet(0.6825f) * c.g, vSet(0.6825f) * c.b});
+      case kVLPreviewRedRest: {
+        const V keep = vSet(kRedRestKeeps);
+        uncorrected = toYUV({vMax(c.r, keep), keep * c.g, keep * c.b});
         break;
-      case 3:
+      }
+      case kVLPreviewMatte:
         corrected = {vSet(1.0f), vSet(0.0f), vSet(0.0f)};
         uncorrected = {vSet(0.0f), vSet(0.0f), vSet(0.0f)};
         break;
@@ -432,13 +450,13 @@ struct VLPassKernel : O {
         RGB out = c;
         if (S.limiterPreview) {
           out = {zero, zero, zero};
-        } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+        } else if (S.clipMethod == kVLLimitReduceChroma || S.clipMethod == kVLLimitSmart) {
           V over = a - maxV;
-          if (S.clipMethod == 3) over = vSet(0.4f) * over;
+          if (S.clipMethod == kVLLimitSmart) over = vSet(kSmartChromaShare) * over;
           V f = vMax((chroma - over) / chroma, zero);
           out = fromYUV(p.y, p.u * f, p.v * f);
-          if (S.clipMethod == 3) scaleLanes(out, hit, safeRatio(maxV, a));
-        } else if (S.clipMethod == 2) {
+          if (S.clipMethod == kVLLimitSmart) scaleLanes(out, hit, safeRatio(maxV, a));
+        } else if (S.clipMethod == kVLLimitReduceLuma) {
           scaleLanes(out, hit, safeRatio(maxV, a));
         }
         c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};
@@ -453,10 +471,10 @@ struct VLPassKernel : O {
         RGB out = c;
         if (S.limiterPreview) {
           out = {zero, zero, zero};
-        } else if (S.clipMethod == 1 || S.clipMethod == 3) {
+        } else if (S.clipMethod == kVLLimitReduceChroma || S.clipMethod == kVLLimitSmart) {
           V f = (b - minV + chroma) / chroma;
           out = fromYUV(p.y, p.u * f, p.v * f);
-        } else if (S.clipMethod == 2) {
+        } else if (S.clipMethod == kVLLimitReduceLuma) {
           scaleLanes(out, hit, safeRatio(minV, b));
         }
         c = {vSelect(hit, out.r, c.r), vSelect(hit, out.g, c.g), vSelect(hit, out.b, c.b)};

@@ -274,7 +274,7 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   for (int n = 0; n < 6; ++n) {
     const VL_SecondaryControls& sec = s.secondary[n];
     VLSecondaryFrameSettings& out = fs->secondary[n];
-    out.previewMode = sec.preview != 0 ? sec.previewMode : 0;
+    out.previewMode = sec.preview != 0 ? sec.previewMode : uint32_t(kVLPreviewCorrection);
     out.invert = sec.invert;
     out.lumatol = VLFiniteOr(sec.lumatol, 0.05f);
     out.chromatol = VLFiniteOr(sec.chromatol, 0.1f);

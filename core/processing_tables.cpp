@@ -80,6 +80,10 @@ Table NewTable() { return Table(new (std::nothrow) float[kVLTableSize]()); }
 
 uint8_t On(bool v) { return v ? 1 : 0; }
 
+// Highlight recovery starts below white by 0.4 per unit of its control: at 1
+// it starts at 60% luma, at 2.5 from black.
+constexpr float kVLRecoveryPerUnit = 0.4f;
+
 VLFrameGates ComputeGates(const VL_SettingsStruct& s) {
   VLFrameGates g = {};
   for (int tone = 0; tone < 4; ++tone) {
@@ -129,36 +133,60 @@ VLSettingsSectionMask NeutralMask(const VL_SettingsStruct& s, const VLFrameGates
   return mask;
 }
 
-void BuildRGBCurves(const VL_SettingsStruct& s) {
+// The curve tables, built before anything is published: with the luma
+// ranges they are the only parts of the build that can fail (they allocate).
+struct CurveTables {
+  Table rgb[3], hue, saturation, luma;
+};
+
+QVStatus BuildRGBCurves(const VL_SettingsStruct& s, CurveTables* out) {
   Table master = NewTable();
-  if (!master) {
+  for (Table& t : out->rgb) t = NewTable();
+  if (!master || !out->rgb[0] || !out->rgb[1] || !out->rgb[2]) {
     VL_EngineErrorAlert("Insufficient memory for masterLookup during parameter update");
-    return;
+    return kQVErrMemory;
   }
-  const bool masterOk = VL_CalculateCurve(&s.rgbCurves[kVLCurveMaster], master.get()) == kQVNoErr;
+  if (QVStatus st = VL_CalculateCurve(&s.rgbCurves[kVLCurveMaster], master.get())) return st;
   for (int c = 0; c < 3; ++c) {
-    float* table = gVLTableStorage.curveRGB[c];
-    if (VL_CalculateCurve(&s.rgbCurves[kVLCurveRed + c], table) != kQVNoErr || !masterOk) continue;
+    float* table = out->rgb[c].get();
+    if (QVStatus st = VL_CalculateCurve(&s.rgbCurves[kVLCurveRed + c], table)) return st;
     // The master curve applies after the colour curve.
     for (int i = 0; i < kVLTableSize; ++i) {
       const float v = std::clamp(table[i], 0.0f, 1.0f);
       table[i] = master[int(v * float(kVLTableLastIndex) + 0.5f)];
     }
   }
+  return kQVNoErr;
 }
 
-void BuildHSLCurves(const VL_SettingsStruct& s) {
+QVStatus BuildHSLCurves(const VL_SettingsStruct& s, CurveTables* out) {
   // Hue is an offset around 0, saturation and luma factors around 1, so that
   // the flat default curve at 0.5 changes nothing.
-  if (VL_CalculateCurve(&s.hslCurves[kVLCurveHue], gVLTableStorage.curveH) == kQVNoErr) {
-    for (float& v : gVLTableStorage.curveH) v -= 0.5f;
+  struct Curve {
+    int index;
+    Table* table;
+    float offset, scale;
+  } curves[] = {{kVLCurveHue, &out->hue, -0.5f, 1.0f},
+                {kVLCurveSaturation, &out->saturation, 0.0f, 2.0f},
+                {kVLCurveLuma, &out->luma, 0.0f, 2.0f}};
+  for (const Curve& c : curves) {
+    *c.table = NewTable();
+    if (!*c.table) {
+      VL_EngineErrorAlert("Insufficient memory for curveArray during parameter update");
+      return kQVErrMemory;
+    }
+    float* table = c.table->get();
+    if (QVStatus st = VL_CalculateCurve(&s.hslCurves[c.index], table)) return st;
+    if (c.scale != 1.0f)
+      for (int i = 0; i < kVLTableSize; ++i) table[i] *= c.scale;
+    else
+      for (int i = 0; i < kVLTableSize; ++i) table[i] += c.offset;
   }
-  if (VL_CalculateCurve(&s.hslCurves[kVLCurveSaturation], gVLTableStorage.curveS) == kQVNoErr) {
-    for (float& v : gVLTableStorage.curveS) v *= 2.0f;
-  }
-  if (VL_CalculateCurve(&s.hslCurves[kVLCurveLuma], gVLTableStorage.curveL) == kQVNoErr) {
-    for (float& v : gVLTableStorage.curveL) v *= 2.0f;
-  }
+  return kQVNoErr;
+}
+
+void Publish(const Table& from, float* to) {
+  if (from) std::copy(from.get(), from.get() + kVLTableSize, to);
 }
 
 void SetTablePointers(VLTablePointers* p) {
@@ -224,21 +252,40 @@ VLFrameDerived ComputeDerived(const VL_SettingsStruct& s, const VLFrameSettings&
 
 }  // namespace
 
-void VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
-  if (settings == nullptr) return;
-  VLFrameSettings& fs = gVLFrameSettingsStorage;
+QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
+  if (settings == nullptr) return kQVErrParam;
+
+  // The block is built in a copy of the published one and published last, so
+  // a build that fails leaves the pass reading the block and tables it had.
+  auto built = std::unique_ptr<VLFrameSettings>(new (std::nothrow) VLFrameSettings(gVLFrameSettingsStorage));
+  auto copy = std::unique_ptr<VL_SettingsStruct>(new (std::nothrow) VL_SettingsStruct(*settings));
+  Table work = NewTable();
+  if (!built || !copy || !work) {
+    VL_EngineErrorAlert("Insufficient memory for calcArray during parameter update");
+    return kQVErrMemory;
+  }
+  VLFrameSettings& fs = *built;
 
   // Gates come from the record as passed in; from here on only the copy, with
   // every switched-off section at its defaults, is read.
-  auto copy = std::unique_ptr<VL_SettingsStruct>(new (std::nothrow) VL_SettingsStruct(*settings));
   fs.gates = ComputeGates(*settings);
-  Table work = NewTable();
-  if (!copy || !work) {
-    VL_EngineErrorAlert("Insufficient memory for calcArray during parameter update");
-    return;
-  }
   VL_SettingsStruct& s = *copy;
   VL_SetDefaultControlValues(&s, NeutralMask(*settings, fs.gates));
+
+  // What can fail runs first, before any shared table is written: the curves
+  // into tables of their own, then the luma ranges, which fail before writing.
+  CurveTables curves;
+  if (fs.gates.rgbCurves)
+    if (QVStatus st = BuildRGBCurves(s, &curves)) return st;
+  if (fs.gates.hslCurves)
+    if (QVStatus st = BuildHSLCurves(s, &curves)) return st;
+  if (QVStatus st = VL_CalculateLumaRanges(&s.lumaRanges, gVLTableStorage.yToShadow, gVLTableStorage.yToMidtone,
+                                           gVLTableStorage.yToHighlight))
+    return st;
+  for (int c = 0; c < 3; ++c) Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
+  Publish(curves.hue, gVLTableStorage.curveH);
+  Publish(curves.saturation, gVLTableStorage.curveS);
+  Publish(curves.luma, gVLTableStorage.curveL);
 
   VLBuildHSLTables(s, work.get(), &fs);
   VLBuildHueOffsets(s, &fs);
@@ -249,17 +296,15 @@ void VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   }
   VLBuildRGBTables(s, anyRGB, &fs);
   VLBuildYCbCrTables(s, anyYCbCr, &fs);
-  if (fs.gates.rgbCurves) BuildRGBCurves(s);
-  if (fs.gates.hslCurves) BuildHSLCurves(s);
-  VL_CalculateLumaRanges(&s.lumaRanges, gVLTableStorage.yToShadow, gVLTableStorage.yToMidtone,
-                         gVLTableStorage.yToHighlight);
   VLBuildLevels(s, &fs);
   VLBuildSecondaries(s, &fs);
   VLBuildLimiter(s, &fs);
-  fs.inputHighlightFactor =
-      fs.gates.inputHighlightRecovery ? 1.0f - 0.4f * VLFiniteOr(s.input.inputControls_highlight_recovery, 0.0f) : 1.0f;
-  fs.outputHighlightFactor =
-      fs.gates.outputHighlightRecovery ? 1.0f - 0.4f * VLFiniteOr(s.input.outputControls_highlight_recovery, 0.0f) : 1.0f;
+  fs.inputHighlightFactor = fs.gates.inputHighlightRecovery
+                                ? 1.0f - kVLRecoveryPerUnit * VLFiniteOr(s.input.inputControls_highlight_recovery, 0.0f)
+                                : 1.0f;
+  fs.outputHighlightFactor = fs.gates.outputHighlightRecovery
+                                 ? 1.0f - kVLRecoveryPerUnit * VLFiniteOr(s.input.outputControls_highlight_recovery, 0.0f)
+                                 : 1.0f;
   VLBuildLinearization(s, &fs);
 
   for (int c = 0; c < 3; ++c) {
@@ -269,4 +314,6 @@ void VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   SetTablePointers(&fs.tables);
   VLPackTables(&fs.tables);
   fs.derived = ComputeDerived(s, fs);
+  gVLFrameSettingsStorage = fs;
+  return kQVNoErr;
 }

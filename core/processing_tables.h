@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "core/settings_record.h"
+#include "platform/status.h"
 
 constexpr int kVLTableSize = 16385;
 constexpr int kVLTableLastIndex = 16384;
@@ -258,5 +259,8 @@ extern const VLTable& gLinGammaLookup;
 extern const VLTable& gLinGammaInverseLookup;
 
 // Rebuilds the tables and gFrameSettings from settings. Not safe to call while
-// a frame is being processed.
-void VL_UpdateProcessingTables(const VL_SettingsStruct* settings);
+// a frame is being processed. kQVErrMemory when a working table cannot be
+// had (kQVErrParam for a null record): then nothing has been published and the
+// pass goes on reading the block it had; the caller must not render with it
+// as though this record were built.
+QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings);

@@ -156,6 +156,15 @@ struct VL_SecondaryControls {
   float ped;
 };
 
+// A secondary's preview modes: what the rest of the picture shows beside the
+// keyed selection. Other values change nothing.
+enum VLSecondaryPreview : uint32_t {
+  kVLPreviewCorrection = 0,  // preview off: the secondary's correction
+  kVLPreviewGreyRest = 1,    // the selection keeps its colour, the rest turns grey
+  kVLPreviewRedRest = 2,     // the rest is tinted red
+  kVLPreviewMatte = 3,       // the key itself, white on black
+};
+
 // 48 bytes; the geometry editors give the words their meaning.
 struct VL_SecondaryShape {
   uint32_t word[12];
@@ -179,6 +188,14 @@ struct VL_LimiterControls {
   uint32_t limiter_clip_method;
   uint32_t limiter_system;  // the "Video System" preference
   float limiter_highlight_recovery;
+};
+
+// The limiter's "Limit Method" choices; any other value leaves lanes over a
+// composite limit as they are.
+enum VLLimitMethod : uint32_t {
+  kVLLimitReduceChroma = 1,
+  kVLLimitReduceLuma = 2,
+  kVLLimitSmart = 3,  // part of the excess from chroma, then the rest by scaling
 };
 
 // 28 bytes, kept and stored as they are.

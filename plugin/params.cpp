@@ -267,7 +267,7 @@ HIError VLUserChangedParam(const HIInData* in, HIOutData*, HIParamDef* const par
   if (globals->hasWorldSuite) {
     if (VL_SettingsNeedByteSwap(s)) VL_ByteSwapSettings(s);
     UpdateVLSettingsFromControls(s, params, globals);
-    CheckProcessingTableValidity(in, in->sequence_data, s, globals);
+    return CheckProcessingTableValidity(in, in->sequence_data, s, globals);
   }
   return kHINoErr;
 }

@@ -22,6 +22,16 @@ namespace {
 
 constexpr const char* kAlertTitle = "Velmora 3 PI";
 
+// The linearization gamma written for hosts whose pixels are adjusted: 1.8 /
+// 2.2 (a 1.8 display's gamma over video's), one float step below the nearest
+// float, as records made before have always held it; set by its bits so that
+// they compare equal.
+constexpr uint32_t kAdjustedHostGammaBits = 0x3F51745C;
+
+// Without the world suite the processed area's left edge moves out to a
+// multiple of this many pixels, where such hosts start their tiles.
+constexpr int32_t kLeftEdgeStep = 16;
+
 VLMPMaster* masterOf(VLGlobalData* g) { return reinterpret_cast<VLMPMaster*>(g->master); }
 
 // The engine's process-wide pool settings follow the plug-in's.
@@ -78,7 +88,7 @@ bool sameRect(const HIRect& a, const HIRect& b) {
 
 }  // namespace
 
-void CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_SettingsStruct* s,
+HIError CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_SettingsStruct* s,
                                   VLGlobalData* g) {
   VL_EngineLockGuard engine;
   CheckPreferencesValidity();
@@ -88,8 +98,7 @@ void CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_
     s->linearizeLog = 0;
     s->linearizeSelector3 = 0;
     s->linearizeSelector4 = 0;
-    uint32_t gammaBits = 0x3F51745C;  // 0.8181818
-    std::memcpy(&s->linearizationGamma, &gammaBits, 4);
+    std::memcpy(&s->linearizationGamma, &kAdjustedHostGammaBits, 4);
     s->logBlackPoint = 0;
     s->logWhitePoint = 255;
   } else {
@@ -102,23 +111,20 @@ void CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_
   VLLockedHandle seqLock(in, sequenceData);
   auto* seq = static_cast<VLSeqData*>(seqLock.data());
   HIHandle copy = seq && seqLock.size() >= kVLSeqDataSize ? VLSequenceSettingsCopy(seq) : nullptr;
-  if (!copy) {
-    g->lastBuildSequence = sequence;
-    VL_UpdateProcessingTables(s);
-    return;
-  }
   VLLockedHandle copyLock(in, copy);
   auto* last = static_cast<VL_SettingsStruct*>(copyLock.data());
-  if (!last) {
-    g->lastBuildSequence = sequence;
-    VL_UpdateProcessingTables(s);
-    return;
-  }
-  if (g->lastBuildSequence == sequence && g->lastBuildCode == code && VL_SettingsAreSame(s, last)) return;
-  std::memcpy(last, s, sizeof *last);
+  if (last && g->lastBuildSequence == sequence && g->lastBuildCode == code && VL_SettingsAreSame(s, last))
+    return kHINoErr;
+  // A build that fails leaves nothing marked as built, so the next render tries again.
+  g->lastBuildSequence = 0;
+  if (QVStatus status = VL_UpdateProcessingTables(s))
+    return status == kQVErrMemory ? kHIErrOutOfMemory : kHIErrInternalStructDamaged;
   g->lastBuildSequence = sequence;
-  g->lastBuildCode = code;
-  VL_UpdateProcessingTables(s);
+  if (last) {
+    std::memcpy(last, s, sizeof *last);
+    g->lastBuildCode = code;
+  }
+  return kHINoErr;
 }
 
 HIError ProcessPixelBuffer(const uint8_t* source, int32_t sourceRowBytes, uint8_t* destination,
@@ -151,16 +157,20 @@ HIError ProcessPixelBuffer(const uint8_t* source, int32_t sourceRowBytes, uint8_
                  size_t(destinationLeft) * size_t(bytesPerPixel);
   VLMPMaster* master = masterOf(g);
   FBTransferPixToFBFrame(src, uint32_t(sourceRowBytes), 0, format, frame, g->processorCount, master);
-  ProcessImage(frame, frame, 0, 0);
-  FBTransferFBFrameToPix(frame, dst, uint32_t(destinationRowBytes), format, g->processorCount, master);
-  FBTransferPixAlphaToPixAlpha(src, uint32_t(sourceRowBytes), dst, uint32_t(destinationRowBytes), uint32_t(width),
-                               uint32_t(height), format, g->processorCount, master);
+  // A pass that fails writes nothing back: the output keeps what it held.
+  const QVStatus processed = ProcessImage(frame, frame, 0, 0);
+  if (processed == kQVNoErr) {
+    FBTransferFBFrameToPix(frame, dst, uint32_t(destinationRowBytes), format, g->processorCount, master);
+    FBTransferPixAlphaToPixAlpha(src, uint32_t(sourceRowBytes), dst, uint32_t(destinationRowBytes),
+                                 uint32_t(width), uint32_t(height), format, g->processorCount, master);
+  }
   if (hostMemory) {
     FBDisposeFrameBufferWithDeallocator(frame, deallocate, g, const_cast<HIInData*>(in));
   } else {
     FBDisposeFrameBuffer(frame);
   }
-  return kHINoErr;
+  if (processed == kQVErrMemory) return kHIErrOutOfMemory;
+  return processed == kQVNoErr ? kHINoErr : kHIErrInternalStructDamaged;
 }
 
 HIError Render(const HIInData* in, HIOutData*, HIParamDef* params[], HIWorld* output) {
@@ -189,7 +199,9 @@ HIError Render(const HIInData* in, HIOutData*, HIParamDef* params[], HIWorld* ou
       HIRect hint = output->extent_hint;
       in->utils->fill(in->effect_ref, nullptr, &hint, output);
     }
-    int32_t left = in->extent_hint.left >= 0 ? in->extent_hint.left & ~15 : -((-in->extent_hint.left + 15) & ~15);
+    const int32_t hintLeft = in->extent_hint.left;
+    int32_t left = hintLeft >= 0 ? hintLeft / kLeftEdgeStep * kLeftEdgeStep
+                                 : -((-hintLeft + kLeftEdgeStep - 1) / kLeftEdgeStep * kLeftEdgeStep);
     area = HIRect{left, in->extent_hint.top, in->extent_hint.right, in->extent_hint.bottom};
   }
   if (!clipToWorlds(input, *output, &area)) return kHINoErr;
@@ -204,7 +216,7 @@ HIError Render(const HIInData* in, HIOutData*, HIParamDef* params[], HIWorld* ou
   UpdateVLSettingsFromControls(settings.record, params, g);
 
   if (in->sequence_data) {
-    CheckProcessingTableValidity(in, in->sequence_data, settings.record, g);
+    if (HIError built = CheckProcessingTableValidity(in, in->sequence_data, settings.record, g)) return built;
     VLLockedHandle seqLock(in, in->sequence_data);
     if (auto* seq = static_cast<VLSeqData*>(seqLock.data()); seq && seqLock.size() >= kVLSeqDataSize)
       seq->changeFlag = 0;
@@ -258,8 +270,9 @@ HIError SmartRender(const HIInData* in, HIOutData*, HISmartRenderExtra* extra) {
         // Native order first, so that the sliders land in a record that stays readable.
         VLSettingsToNativeOrder(settings.record);
         VLReadControlsByCheckout(in, settings.record, g);
-        if (in->sequence_data) CheckProcessingTableValidity(in, in->sequence_data, settings.record, g);
-        result = ProcessPixelBuffer(static_cast<const uint8_t*>(input->data), input->row_bytes,
+        if (in->sequence_data) result = CheckProcessingTableValidity(in, in->sequence_data, settings.record, g);
+        if (!result)
+          result = ProcessPixelBuffer(static_cast<const uint8_t*>(input->data), input->row_bytes,
                                     static_cast<uint8_t*>(output->data), output->row_bytes, area.right - area.left,
                                     area.bottom - area.top, 0, 0, 0, 0, format, bytesPerPixel, settings.record, g, in);
       }

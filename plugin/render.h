@@ -26,8 +26,9 @@ HIError ProcessPixelBuffer(const uint8_t* source, int32_t sourceRowBytes, uint8_
 
 // Reloads stale preferences, applies the host-pixel words and rebuilds the
 // processing tables unless they were built from this very record, by this
-// sequence, in this load of the plug-in. Takes the engine lock.
-void CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_SettingsStruct* settings,
+// sequence, in this load of the plug-in. Takes the engine lock. A build that
+// fails returns the host's memory error (or 512) and marks nothing as built.
+HIError CheckProcessingTableValidity(const HIInData* in, HIHandle sequenceData, VL_SettingsStruct* settings,
                                   VLGlobalData* globals);
 
 // The plug-in's pixel format and bytes per pixel for a world; 514 for a

@@ -9,6 +9,8 @@
 #include "tests/core/frame_test_util.h"
 #include "tests/core/process_reference.h"
 #include "tests/core/test_corrections.h"
+#include "tests/failing_nothrow_new.h"
+#include "platform/alert_script.h"
 
 #include <gtest/gtest.h>
 
@@ -395,6 +397,41 @@ TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
         }
     }
   }
+}
+
+// A build that cannot get its memory says so and publishes nothing: the pass
+// goes on with the block and tables of the last record built, bit for bit.
+TEST(ProcessImage, ABuildThatFailsLeavesTheLastTablesInPlace) {
+  struct Case {
+    const char* name;
+    size_t from, to;
+  } cases[] = {
+      {"a working table", sizeof(float) * kVLTableSize, sizeof(float) * kVLTableSize},
+      {"a curve's basis", 16 * 32768, 16 * 32768},
+  };
+  PLAlertScriptBegin();
+  VL_SettingsStruct before = fullCorrection(1), after = fullCorrection(3);
+  after.hsl[0].hue = 40.0f;
+  FramePtr in = randomFrame(21, 6, 8);
+  VL_EngineLockGuard hold;
+  for (const Case& c : cases) {
+    ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&before));
+    FramePtr want = makeFrame(21, 6, kFBPixFormatPlanarFloat), got = makeFrame(21, 6, kFBPixFormatPlanarFloat);
+    ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), want.get(), 0, 0));
+    std::vector<uint8_t> block(sizeof gFrameSettings);
+    memcpy(block.data(), &gFrameSettings, block.size());
+    {
+      FailNothrowAllocations fail(c.from, c.to);
+      EXPECT_EQ(kQVErrMemory, VL_UpdateProcessingTables(&after)) << c.name;
+    }
+    EXPECT_EQ(0, memcmp(block.data(), &gFrameSettings, block.size())) << c.name;
+    ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), got.get(), 0, 0));
+    EXPECT_EQ(0, memcmp(want->baseAddr, got->baseAddr, size_t(want->planeBytes) * 4)) << c.name;
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&after)) << c.name;
+  }
+  EXPECT_EQ(kQVErrParam, VL_UpdateProcessingTables(nullptr));
+  EXPECT_FALSE(PLAlertScriptRecorded().empty());
+  PLAlertScriptEnd();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "plugin/plugin_data.h"
 #include "plugin/render.h"
 #include "settings/prefs.h"
+#include "tests/failing_nothrow_new.h"
 #include "tests/plugin/plugin_test_host.h"
 #include "platform/standin_host/sh_layouts.h"
 
@@ -389,6 +390,83 @@ TEST(PluginRender, HostMemoryRefusesASizeThatWouldWrap) {
   g.hostCreator = QVFourCC("PPro");
   EXPECT_EQ(AllocateMemoryPointer(0xFFFFFFF0u, "Frame Buffer", &g, nullptr), nullptr);
   EXPECT_EQ(AllocateMemoryPointer(64, "Frame Buffer", nullptr, nullptr), nullptr);
+}
+
+// Tables that cannot be built fail the render with the memory error and leave
+// the output as it was; nothing is marked as built, so the next render builds
+// them and gives the correction.
+TEST(PluginRender, TablesThatCannotBeBuiltFailTheRenderAndAreTriedAgain) {
+  for (bool smart : {false, true}) {
+    PluginTestHost t;
+    VL_SettingsStruct s = strongCorrection();
+    s.levels[0].inwhitept = smart ? 0.9f : 0.95f;  // a record no earlier test built
+    t.setSettings(s);
+    SHFrame in = inputFrame(kSHLayoutARGB8), out = outputFrame(kSHLayoutARGB8), untouched = outputFrame(kSHLayoutARGB8);
+    {
+      FailNothrowAllocations fail(sizeof(float) * kVLTableSize, sizeof(float) * kVLTableSize);
+      EXPECT_EQ(SHRender(&t.host, in, &out, 0, smart), kHIErrOutOfMemory) << smart;
+    }
+    EXPECT_TRUE(samePixels(out, untouched)) << smart;
+    ASSERT_EQ(SHRender(&t.host, in, &out, 0, smart), kHINoErr);
+    EXPECT_TRUE(samePixels(out, engineRender(in, kFBPixFormatBGRA, s, true))) << smart;
+  }
+}
+
+// The host's own answer to the pixel-format question decides the format; a
+// host that fails the question fails the render with its error.
+namespace fake_host {
+HIError answerError = kHINoErr;
+uint32_t answerFormat = 0;
+bool answers = true;  // false: the host returns without setting the format
+HIError getPixelFormat(const HIWorld*, uint32_t* format) {
+  if (answers) *format = answerFormat;
+  return answerError;
+}
+HIError addFormat(HIEffectRef, uint32_t) { return kHINoErr; }
+HIError clearFormats(HIEffectRef) { return kHINoErr; }
+const HIWorldSuite2 kWorld = {getPixelFormat};
+const HIPixelFormatSuite1 kPixelFormat = {clearFormats, addFormat, getPixelFormat};
+HIError acquire(const char* name, int32_t, const void** suite) {
+  *suite = std::strcmp(name, kHISuiteWorld) == 0 ? static_cast<const void*>(&kWorld) : &kPixelFormat;
+  return kHINoErr;
+}
+HIError release(const char*, int32_t) { return kHINoErr; }
+const HIBasicSuite kBasic = {acquire, release};
+}  // namespace fake_host
+
+TEST(PluginRender, TheHostsPixelFormatAnswerIsChecked) {
+  struct Answer {
+    const char* host;
+    bool answers;
+    HIError error;
+    uint32_t hostFormat;
+    HIError want;
+    FBPixFormat format;
+    int32_t bytes;
+  } cases[] = {
+      {"FXTC", true, kHINoErr, kHIPixelFormatARGB16, kHINoErr, kFBPixFormat16ARGB, 8},
+      {"FXTC", true, kHINoErr, kHIPixelFormatARGBFloat, kHINoErr, kFBPixFormatFloatARGB, 16},
+      {"FXTC", true, kHIErrBadCallbackParam, kHIPixelFormatARGB8, kHIErrBadCallbackParam, 0, 0},
+      {"FXTC", false, kHINoErr, 0, kHIErrUnrecognizedParamType, 0, 0},
+      {"PPro", true, kHINoErr, kHIPixelFormatVUYAFloat, kHINoErr, kFBPixFormatYCbCrFloat, 16},
+      {"PPro", false, kHINoErr, 0, kHINoErr, kFBPixFormat32ARGB, 4},  // saying nothing means 8-bit BGRA
+      {"PPro", true, kHIErrOutOfMemory, kHIPixelFormatBGRA8, kHIErrOutOfMemory, 0, 0},
+  };
+  for (const Answer& c : cases) {
+    fake_host::answers = c.answers;
+    fake_host::answerError = c.error;
+    fake_host::answerFormat = c.hostFormat;
+    VLGlobalData g{};
+    g.hostCreator = code(c.host);
+    HIWorld world{};
+    FBPixFormat format = 0;
+    int32_t bytes = 0;
+    EXPECT_EQ(c.want, GetPixelFormatAndSize(&world, &g, &fake_host::kBasic, &format, &bytes)) << c.host << c.hostFormat;
+    if (c.want == kHINoErr) {
+      EXPECT_EQ(c.format, format) << c.host << c.hostFormat;
+      EXPECT_EQ(c.bytes, bytes) << c.host << c.hostFormat;
+    }
+  }
 }
 
 }  // namespace
