@@ -19,7 +19,10 @@ struct SliderShape {
   int16_t precision;
 };
 
-// The HSL sliders of one range in index order, with their field offsets in
+// Byte offset of a named field of the settings record.
+#define VL_AT(member) int32_t(offsetof(VL_SettingsStruct, member))
+
+// The HSL sliders of one range in index order, with their fields in
 // VL_HSLControls and the identifier rules id = base + 10 r (vibrance 119 + r).
 const SliderShape kHSLSliders[9] = {
     {"Hue", -3600, 3600, -360, 360, 0, 2},
@@ -32,21 +35,44 @@ const SliderShape kHSLSliders[9] = {
     {"Gamma", 0.1f, 10, 0.1f, 5, 1, 3},
     {"Pedestal", -1, 1, -1, 1, 0, 3},
 };
-const int32_t kHSLFieldOffset[9] = {4, 8, 12, 16, 20, 24, 28, 32, 36};
+const size_t kHSLFields[9] = {
+    offsetof(VL_HSLControls, hue),      offsetof(VL_HSLControls, saturation),
+    offsetof(VL_HSLControls, vibrance), offsetof(VL_HSLControls, brightness),
+    offsetof(VL_HSLControls, contrast), offsetof(VL_HSLControls, contrastCenter),
+    offsetof(VL_HSLControls, gain),     offsetof(VL_HSLControls, gamma),
+    offsetof(VL_HSLControls, pedestal),
+};
 const int32_t kHSLIdBase[9] = {5, 6, -1, 7, 8, 9, 10, 11, 12};
 
 // The RGB sliders of one channel: listed gamma, pedestal, gain; stored gain,
-// gamma, pedestal.
+// gamma, pedestal. The "Master" channel is the range's own three values, red,
+// green and blue its channel records.
 const SliderShape kRGBSliders[3] = {
     {"Gamma", 0.1f, 10, 0.1f, 5, 1, 2},
     {"Pedestal", -1, 1, -1, 1, 0, 2},
     {"Gain", 0, 20, 0, 3, 1, 2},
 };
-const int32_t kRGBFieldOffset[3] = {8, 12, 4};
+const size_t kRGBOwnFields[3] = {offsetof(VL_RGBControls, gamma), offsetof(VL_RGBControls, pedestal),
+                                  offsetof(VL_RGBControls, gain)};
+const size_t kRGBChannelFields[3] = {offsetof(VL_ChannelControls, gamma), offsetof(VL_ChannelControls, ped),
+                                    offsetof(VL_ChannelControls, gain)};
 const char* const kChannelNames[4] = {"Master", "Red", "Green", "Blue"};
 const char* const kRangeNames[4] = {"Master", "Highlights", "Midtones", "Shadows"};
 
 char rgbNames[4][3][32];
+
+// Offset of slider k of HSL range r.
+int32_t hslField(int32_t r, int32_t k) {
+  return VL_AT(hsl) + int32_t(sizeof(VL_HSLControls) * size_t(r) + kHSLFields[k]);
+}
+
+// Offset of slider k of channel c (0 the range's own) of RGB range r.
+int32_t rgbField(int32_t r, int32_t c, int32_t k) {
+  size_t inRange = c == 0 ? kRGBOwnFields[k]
+                          : offsetof(VL_RGBControls, channel) + sizeof(VL_ChannelControls) * size_t(c - 1) +
+                                kRGBChannelFields[k];
+  return VL_AT(rgb) + int32_t(sizeof(VL_RGBControls) * size_t(r) + inRange);
+}
 
 struct Builder {
   std::array<VLParamSpec, kVLParamCount> table{};
@@ -117,8 +143,7 @@ std::array<VLParamSpec, kVLParamCount> build() {
     b.add(4 + 10 * r, kHIParamGroupStart, kRangeNames[r], kSup | kCollapsed);
     for (int32_t k = 0; k < 9; ++k) {
       int32_t id = k == 2 ? 119 + r : kHSLIdBase[k] + 10 * r;
-      b.slider(id, kHSLSliders[k], kSup | kCollapsed, int32_t(offsetof(VL_SettingsStruct, hsl)) + 40 * r +
-                                                          kHSLFieldOffset[k]);
+      b.slider(id, kHSLSliders[k], kSup | kCollapsed, hslField(r, k));
     }
     b.add(13 + 10 * r, kHIParamGroupEnd, "", 0);
   }
@@ -133,27 +158,26 @@ std::array<VLParamSpec, kVLParamCount> build() {
         char* name = rgbNames[c][k];
         std::snprintf(name, 32, "%s %s", kChannelNames[c], kRGBSliders[k].name);
         shape.name = name;
-        int32_t offset = int32_t(offsetof(VL_SettingsStruct, rgb)) + 52 * r + 12 * c + kRGBFieldOffset[k];
-        b.slider(48 + 14 * r + 3 * c + k, shape, kSup | kCollapsed, offset);
+        b.slider(48 + 14 * r + 3 * c + k, shape, kSup | kCollapsed, rgbField(r, c, k));
       }
     }
     b.add(60 + 14 * r, kHIParamGroupEnd, "", 0);
   }
   b.add(103, kHIParamGroupEnd, "", 0);
 
-  const int32_t lim = int32_t(offsetof(VL_SettingsStruct, limiter));
   b.add(105, kHIParamGroupStart, "Limiter", 0);
-  b.toggle(106, "Enable Limiter", 0, kSup | kFixed, int32_t(offsetof(VL_SettingsStruct, limiter_enable)));
-  b.limiterSlider(107, "Chroma Max Limit", 70, 130, 110, kSup, lim + 0);
-  b.limiterSlider(108, "Chroma Min Limit", -40, 0, -30, kSup, lim + 4);
-  b.limiterSlider(109, "Luma Hard Clip Level", 70, 130, 120, kSup, lim + 8);
-  b.toggle(110, "Enable Soft Clip", 0, kSup | kFixed, lim + 12);
-  b.limiterSlider(111, "Soft Clip Knee Level", 60, 100, 90, kSup | kFixed, lim + 16);
-  b.limiterSlider(112, "Soft Clip White Level", 80, 120, 100, kSup | kFixed, lim + 20);
-  b.limiterSlider(113, "Soft Clip Max Level", 110, 160, 130, kSup | kFixed, lim + 24);
-  b.popup(114, "Limit Method", "Reduce Chroma|Reduce Luma|Smart Limit", 3, lim + 28);
-  b.popup(115, "Video System", "NTSC|PAL|ATSC", 1, lim + 32);
-  b.toggle(116, "Show Limiter Preview", 0, kSup | kFixed, int32_t(offsetof(VL_SettingsStruct, limiter_preview)));
+  b.toggle(106, "Enable Limiter", 0, kSup | kFixed, VL_AT(limiter_enable));
+  b.limiterSlider(107, "Chroma Max Limit", 70, 130, 110, kSup, VL_AT(limiter.limiter_chroma_max));
+  b.limiterSlider(108, "Chroma Min Limit", -40, 0, -30, kSup, VL_AT(limiter.limiter_chroma_min));
+  b.limiterSlider(109, "Luma Hard Clip Level", 70, 130, 120, kSup, VL_AT(limiter.limiter_luma_max));
+  b.toggle(110, "Enable Soft Clip", 0, kSup | kFixed, VL_AT(limiter.limiter_softclip_enable));
+  b.limiterSlider(111, "Soft Clip Knee Level", 60, 100, 90, kSup | kFixed, VL_AT(limiter.limiter_softclip_knee));
+  b.limiterSlider(112, "Soft Clip White Level", 80, 120, 100, kSup | kFixed,
+                  VL_AT(limiter.limiter_softclip_white_level));
+  b.limiterSlider(113, "Soft Clip Max Level", 110, 160, 130, kSup | kFixed, VL_AT(limiter.limiter_softclip_max_level));
+  b.popup(114, "Limit Method", "Reduce Chroma|Reduce Luma|Smart Limit", 3, VL_AT(limiter.limiter_clip_method));
+  b.popup(115, "Video System", "NTSC|PAL|ATSC", 1, VL_AT(limiter.limiter_system));
+  b.toggle(116, "Show Limiter Preview", 0, kSup | kFixed, VL_AT(limiter_preview));
   b.add(117, kHIParamGroupEnd, "", 0);
   b.add(123, kHIParamGroupEnd, "", 0);
   return b.table;
