@@ -47,6 +47,21 @@ struct PluginTestHost {
   HIError arb(int32_t id, HIArbitraryExtra* extra) { return SHArbCallback(&host, index(id), extra); }
 };
 
+// A copy of the host's parameter definitions, with the pointer array that the
+// plug-in's parameter routines take.
+struct ParamCopy {
+  std::vector<HIParamDef> defs;
+  std::vector<HIParamDef*> pointers;
+
+  explicit ParamCopy(const SHHost& host) {
+    for (const SHParam& p : host.params) defs.push_back(p.def);
+    for (HIParamDef& d : defs) pointers.push_back(&d);
+  }
+  ParamCopy(const ParamCopy&) = delete;
+  ParamCopy& operator=(ParamCopy&& other) = default;
+  HIParamDef** data() { return pointers.data(); }
+};
+
 inline VL_SettingsStruct DefaultSettings() {
   VL_SettingsStruct s;
   std::memset(&s, 0, sizeof s);
