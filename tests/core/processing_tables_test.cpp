@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "tests/core/reference_curves.h"
@@ -52,25 +53,6 @@ void ExpectPower(const VLTable& table, double exponent, const char* what) {
 void ExpectGammaTop(const VLTable& table, const VLTableTop& top, const char* what) {
   EXPECT_EQ(table[16383], top.value) << what;
   EXPECT_FLOAT_EQ((table[16383] - table[16375]) * 2048.0f, top.slope) << what;
-}
-
-// The HSL contrast curve of the formulas, in double.
-double Contrast(double x, double contrast, double centre) {
-  const double k = contrast * 0.01, t = x + 0.5 - centre;
-  if (k >= 0) {
-    const double m = t > 0.5 ? 1 - t : t;
-    const double e = k == 1 ? 127 : 1 / (1 - k);
-    const double p = std::pow(2 * std::max(m, 0.0), e) / 2;
-    return t > 0.5 ? 1 - p : p;
-  }
-  if (t > 0.5) return 1 - std::pow(2 * std::max(1 - t, 0.0), k + 1) / 2;
-  return std::pow(2 * std::max(t, 0.0), k + 1) / 2;
-}
-
-double BrightGamma(double c, double brightness, double gamma) {
-  const double b = brightness * 0.005;
-  const double v = b >= 0 ? (1 - c) * b + c : (b + 1) * c;
-  return std::pow(v, 1 / gamma);
 }
 
 // Y'UV chroma of the hue-offset target for a tint angle: a standard HSL to RGB
@@ -134,35 +116,47 @@ TEST_F(Tables, DefaultRecordSwitchesEveryStageOff) {
   EXPECT_EQ(0, gFrameSettings.gates.limiterPreview);
 }
 
+// Contrast, brightness and gamma at points worked out by hand. Master:
+// contrast 50 (exponent 2) about 0.5, so 0.25 -> 2 * 0.25^2 = 0.125 and
+// 0.75 -> 0.875; brightness 100 lifts c to 0.5 + c / 2; gamma 0.5 squares
+// it. Shadows take the master's c: contrast -50 (exponent 0.5), 0.125 ->
+// sqrt(0.25) / 2 = 0.25, 0.875 -> 0.75; brightness -100 halves it. Midtones,
+// switched off, pass the shadows' c through. Highlights: contrast 50 about
+// 0.75, so t = c - 0.25: 0.25 -> 0, 0.5 -> 0.125, 0.75 -> 0.5, 1 -> 0.875.
 TEST_F(Tables, HSLContrastChainsThroughTheRanges) {
   s_->hslEnable = s_->hslControlsEnable = 1;
   VL_HSLControls& m = s_->hsl[kVLRangeMaster];
-  m = {1, 10.0f, 120.0f, -50.0f, 20.0f, 30.0f, 0.4f, 1.1f, 1.5f, 0.02f};
+  m = {1, 10.0f, 120.0f, -50.0f, 100.0f, 50.0f, 0.5f, 1.1f, 0.5f, 0.02f};
   VL_HSLControls& sh = s_->hsl[kVLRangeShadows];
-  sh = {1, 0.0f, 100.0f, 40.0f, -30.0f, -40.0f, 0.5f, 1.0f, 0.8f, 0.0f};
-  // Midtones are switched off: their values are not used, their table passes
-  // the shadows' contrast value through.
+  sh = {1, 0.0f, 100.0f, 40.0f, -100.0f, -50.0f, 0.5f, 1.0f, 1.0f, 0.0f};
+  // Midtones are switched off: their values are not used.
   s_->hsl[kVLRangeMidtones] = {0, 0.0f, 100.0f, 0.0f, 50.0f, 80.0f, 0.2f, 1.0f, 3.0f, 0.0f};
   VL_HSLControls& hi = s_->hsl[kVLRangeHighlights];
-  hi = {1, 0.0f, 100.0f, 0.0f, 0.0f, 25.0f, 0.6f, 1.0f, 1.0f, 0.0f};
+  hi = {1, 0.0f, 100.0f, 0.0f, 0.0f, 50.0f, 0.75f, 1.0f, 1.0f, 0.0f};
   Build();
-  for (int i : kProbe) {
-    const double cm = Contrast(X(i), 30, 0.4);
-    const double cs = Contrast(cm, -40, 0.5);
-    const double cmid = cs;
-    const double ch = Contrast(cmid, 25, 0.6);
-    ExpectClose(BrightGamma(cm, 20, 1.5), gHSL_CBG_Lookup[i], kGammaTol, "master", i);
-    ExpectClose(BrightGamma(cs, -30, 0.8), gHSL_CBG_S_Lookup[i], kGammaTol, "shadows", i);
-    ExpectClose(cmid, gHSL_CBG_M_Lookup[i], kGammaTol, "midtones", i);
-    ExpectClose(ch, gHSL_CBG_H_Lookup[i], kGammaTol, "highlights", i);
+  struct Point {
+    int i;  // x = i / 16384
+    double master, shadows, midtones, highlights;
+  } points[] = {
+      {0, 0.25, 0.0, 0.0, 0.0},
+      {4096, 0.31640625, 0.125, 0.25, 0.0},
+      {8192, 0.5625, 0.25, 0.5, 0.125},
+      {12288, 0.87890625, 0.375, 0.75, 0.5},
+      {16384, 1.0, 0.5, 1.0, 0.875},
+  };
+  for (const Point& p : points) {
+    ExpectClose(p.master, gHSL_CBG_Lookup[p.i], kGammaTol, "master", p.i);
+    ExpectClose(p.shadows, gHSL_CBG_S_Lookup[p.i], kGammaTol, "shadows", p.i);
+    ExpectClose(p.midtones, gHSL_CBG_M_Lookup[p.i], kGammaTol, "midtones", p.i);
+    ExpectClose(p.highlights, gHSL_CBG_H_Lookup[p.i], kGammaTol, "highlights", p.i);
   }
   const VLHSLFrameSettings& fm = gFrameSettings.hsl[kVLToneMaster];
   ExpectClose(10.0, fm.hue, kGammaTol, "hue");
-  ExpectClose(1 / 1.5, fm.invGamma, kGammaTol, "1/gamma");
-  ExpectClose(0.3, fm.contrast, kGammaTol, "contrast");
-  ExpectClose(0.1, fm.brightness, kGammaTol, "brightness");
+  ExpectClose(2.0, fm.invGamma, kGammaTol, "1/gamma");
+  ExpectClose(0.5, fm.contrast, kGammaTol, "contrast");
+  ExpectClose(0.5, fm.brightness, kGammaTol, "brightness");
   ExpectClose(1.2, fm.saturation, kGammaTol, "saturation");
-  ExpectClose(((-50 + 100) * 0.63 + 37) * 0.01, fm.vibrance, kGammaTol, "vibrance");
+  ExpectClose(0.685, fm.vibrance, kGammaTol, "vibrance");  // (50 x 0.63 + 37) / 100
   ExpectClose(1.4, gFrameSettings.hsl[kVLToneShadows].vibrance, kGammaTol, "vibrance +");
   ExpectClose(1.1, fm.gain, kGammaTol, "gain");
   ExpectClose(0.02, fm.pedestal, kGammaTol, "pedestal");
@@ -172,15 +166,16 @@ TEST_F(Tables, HSLContrastChainsThroughTheRanges) {
   EXPECT_EQ(1.0f, gFrameSettings.hsl[kVLToneMidtones].invGamma);
 }
 
+// Contrast 100 raises to the power 127: 0.5 stays, 0.25 and 0.75 go to the
+// ends, and 8100 / 16384 gives (16200 / 16384)^127 / 2 = 0.119136 (a power of
+// 100 would give 0.1616; 1 / (1 - k) would divide by zero).
 TEST_F(Tables, FullContrastUsesExponent127) {
   s_->hslEnable = s_->hslControlsEnable = 1;
   s_->hsl[kVLRangeMaster] = {1, 0.0f, 100.0f, 0.0f, 0.0f, 100.0f, 0.5f, 1.0f, 1.0f, 0.0f};
   Build();
-  for (int i : {0, 7000, 8000, 8100, 8192, 8300, 9000, 16384}) {
-    const double t = X(i), m = t > 0.5 ? 1 - t : t, p = std::pow(2 * m, 127.0) / 2;
-    ExpectClose(t > 0.5 ? 1 - p : p, gHSL_CBG_Lookup[i], kGammaTol, "contrast 100", i);
-  }
-  EXPECT_LT(gHSL_CBG_Lookup[8100], 0.25f);  // a plain 1 / (1 - k) would have divided by zero
+  const std::pair<int, double> points[] = {{0, 0.0},   {4096, 0.0},  {8100, 0.119136},
+                                           {8192, 0.5}, {12288, 1.0}, {16384, 1.0}};
+  for (auto [i, expected] : points) ExpectClose(expected, gHSL_CBG_Lookup[i], kGammaTol, "contrast 100", i);
 }
 
 TEST_F(Tables, RGBFoldsInCMY) {

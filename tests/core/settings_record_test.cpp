@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,93 +124,6 @@ void ExpectResetsExactly(VLSettingsSectionMask mask, const std::vector<Span>& sp
       ++wrong;
     }
   }
-}
-
-struct ExpectedField {
-  std::string name;
-  uint32_t offset;
-  VLSettingsFieldType type;
-};
-
-// The whole vocabulary, written out from the record layout: names, offsets
-// and types in record order.
-std::vector<ExpectedField> ExpectedVocabulary() {
-  std::vector<ExpectedField> v;
-  auto f = [&](std::string name, uint32_t at) { v.push_back({std::move(name), at, kVLFieldFloat}); };
-  auto u = [&](std::string name, uint32_t at) { v.push_back({std::move(name), at, kVLFieldU32}); };
-  const char* ranges[4] = {"master", "highlights", "midtones", "shadows"};
-  const char* hsl[9] = {"hue", "saturation", "vibrance", "brightness", "contrast",
-                        "contrastCenter", "gain", "gamma", "pedestal"};
-  for (uint32_t r = 0; r < 4; ++r)
-    for (uint32_t k = 0; k < 9; ++k) f(std::string("hsl_") + ranges[r] + "_" + hsl[k], 12 + 40 * r + 4 + 4 * k);
-  struct Primary {
-    const char* prefix;
-    uint32_t base;
-    const char* channels[3];
-  };
-  const Primary primaries[3] = {{"rgb", 176, {"r", "g", "b"}}, {"ycbcr", 388, {"y", "cb", "cr"}},
-                                {"cmy", 600, {"c", "m", "y"}}};
-  for (const Primary& p : primaries) {
-    for (uint32_t r = 0; r < 4; ++r) {
-      const std::string head = std::string(p.prefix) + "_" + ranges[r];
-      const uint32_t at = p.base + 52 * r;
-      f(head + "_gain", at + 4);
-      f(head + "_gamma", at + 8);
-      f(head + "_ped", at + 12);
-      for (uint32_t c = 0; c < 3; ++c) {
-        f(head + "_" + p.channels[c] + "_gain", at + 16 + 12 * c);
-        f(head + "_" + p.channels[c] + "_gamma", at + 20 + 12 * c);
-        f(head + "_" + p.channels[c] + "_ped", at + 24 + 12 * c);
-      }
-    }
-  }
-  const char* wheels[4] = {"master", "shadow", "midtone", "highlight"};
-  for (uint32_t w = 0; w < 4; ++w) {
-    const std::string head = std::string("hueoffset_") + wheels[w];
-    u(head + "_huewheel", 816 + 12 * w);
-    f(head + "_tintangle", 820 + 12 * w);
-    f(head + "_strength", 824 + 12 * w);
-  }
-  const char* channels[5] = {"master", "red", "green", "blue", "luma"};
-  const char* points[6] = {"inblackpt", "ingraypt", "inwhitept", "outblackpt", "outgraypt", "outwhitept"};
-  for (uint32_t c = 0; c < 5; ++c)
-    for (uint32_t k = 0; k < 6; ++k) f(std::string("levels_") + channels[c] + "_" + points[k], 868 + 32 * c + 8 + 4 * k);
-  f("lumarange_shadowx", 29844);
-  f("lumarange_shadowy", 29848);
-  f("lumarange_highlightx", 29852);
-  f("lumarange_highlighty", 29856);
-  for (uint32_t n = 0; n < 6; ++n) {
-    const std::string head = std::string("secondary_") + char('a' + n) + "_";
-    const uint32_t at = 29868 + 124 * n;
-    f(head + "lumatol", at + 4);
-    f(head + "chromatol", at + 8);
-    f(head + "softness", at + 12);
-    u(head + "preview", at + 16);
-    u(head + "invert", at + 24);
-    f(head + "hue", at + 28);
-    f(head + "saturation", at + 32);
-    u(head + "hueoffset_huewheel", at + 36);
-    f(head + "hueoffset_tintangle", at + 40);
-    f(head + "hueoffset_strength", at + 44);
-    f(head + "gain", at + 112);
-    f(head + "gamma", at + 116);
-    f(head + "ped", at + 120);
-  }
-  u("limiter_enable", 33376);
-  u("limiter_preview", 33380);
-  f("limiter_chroma_max", 33384);
-  f("limiter_chroma_min", 33388);
-  f("limiter_luma_max", 33392);
-  u("limiter_softclip_enable", 33396);
-  f("limiter_softclip_knee", 33400);
-  f("limiter_softclip_white_level", 33404);
-  f("limiter_softclip_max_level", 33408);
-  u("limiter_clip_method", 33412);
-  u("limiter_system", 33416);
-  f("limiter_highlight_recovery", 33420);
-  f("inputControls_highlight_recovery", 33540);
-  f("outputControls_highlight_recovery", 33544);
-  return v;
 }
 
 // A complete default record written out field by field from the defaults
@@ -552,14 +467,27 @@ TEST(SettingsByteSwap, SwapsEveryWordAndRoundTrips) {
   EXPECT_EQ(12.5f, swapped->hsl[0].hue);
 }
 
+// Against tests/core/settings_field_names.tsv, the named fields of the record
+// layout written out as data: name, offset and type of each, in record order.
 TEST(SettingsFieldNames, MatchTheRecordLayoutOneByOne) {
-  const std::vector<ExpectedField> expected = ExpectedVocabulary();
-  ASSERT_EQ(size_t(kSettingsFieldNameCount), expected.size());
-  for (int i = 0; i < kSettingsFieldNameCount; ++i) {
-    EXPECT_EQ(expected[i].name, kSettingsFieldNames[i].name) << i;
-    EXPECT_EQ(expected[i].offset, kSettingsFieldNames[i].offset) << expected[i].name;
-    EXPECT_EQ(expected[i].type, kSettingsFieldNames[i].type) << expected[i].name;
+  std::ifstream in(VELMORA_SOURCE_DIR "/tests/core/settings_field_names.tsv");
+  ASSERT_TRUE(in.good()) << "settings_field_names.tsv not found";
+  int i = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream cells(line);
+    std::string name, type;
+    uint32_t offset = 0;
+    ASSERT_TRUE(std::getline(cells, name, '\t') && cells >> offset >> type) << line;
+    ASSERT_LT(i, kSettingsFieldNameCount) << line;
+    const VLSettingsFieldName& f = kSettingsFieldNames[i++];
+    EXPECT_EQ(name, f.name) << "entry " << i - 1;
+    EXPECT_EQ(offset, f.offset) << name;
+    EXPECT_EQ(type == "u32" ? kVLFieldU32 : kVLFieldFloat, f.type) << name;
+    EXPECT_TRUE(type == "u32" || type == "f32") << line;
   }
+  EXPECT_EQ(i, kSettingsFieldNameCount);
 }
 
 // Mask -1 on a zero-filled record gives exactly the defaults table, byte for
