@@ -1,14 +1,14 @@
 #include "plugin/global_setup.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "core/engine_lock.h"
 #include "core/task_pool.h"
-#include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "plugin/host_calls.h"
 #include "plugin/plugin_data.h"
 #include "plugin/plugin_preferences.h"
+#include "settings/prefs.h"
 #include "support/alerts.h"
 #include "support/threads.h"
 
@@ -34,8 +34,8 @@ VLMPMaster* masterOf(VLGlobalData* g) { return reinterpret_cast<VLMPMaster*>(g->
 
 HIError GlobalSetup(const HIInData* in, HIOutData* out) {
   out->my_version = kVLEffectVersion;
-  std::printf("Velmora: Version = %lu, API %d.%d\n", static_cast<unsigned long>(kVLEffectVersion),
-              int(in->version_major), int(in->version_minor));
+  logprintf("Velmora", "Version = %lu, API %d.%d", static_cast<unsigned long>(kVLEffectVersion),
+            int(in->version_major), int(in->version_minor));
   out->out_flags |= kOutFlags;
   out->out_flags2 |= kHIOutFlag2GroupStartCollapsedHonoured;
   uint32_t hostVersion = (uint32_t(in->version_major) << 16) + uint32_t(in->version_minor);
@@ -53,7 +53,10 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
   out->global_data = handle;
   std::memset(g, 0, sizeof *g);
 
-  g->hostCreator = in->appl_id;
+  // The host's code may be one of its variants ('FXTc', 'PPhl', ...): the
+  // application's signature as the preferences know it is the normalised one.
+  PFSetHostApplication(in->appl_id);
+  g->hostCreator = GetCurrentApplication();
   g->useCount = 1;
   QVInitializeCriticalSection(&g->renderRegion);
   QVInitializeCriticalSection(&g->commandRegion);
@@ -77,7 +80,7 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
         g->aegpPluginId = id;
     }
   }
-  if (g->hostCreator == QVFourCC("FXTC")) {
+  if (g->hostCreator == kHIHostAfterEffects) {
     VLSuite world(in->basic_suite, kHISuiteWorld, kHISuiteWorldVersion);
     if (world.get<HIWorldSuite2>()) g->hasWorldSuite = 1;
   }
@@ -89,13 +92,12 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
     }
   }
   const uint32_t host = g->hostCreator;
-  if (host != QVFourCC("FXTC") && host != QVFourCC("PPro") && host != QVFourCC("ame ") && !suppressed) {
+  if (host != kHIHostAfterEffects && host != kHIHostPremiere && host != kHIHostMediaEncoder && !suppressed) {
     QVErrorAlert("Velmora 3 PI",
-                 "The wrong flavor of the Velmora plug-in is installed for use with this application. Please "
-                 "re-install using the \"AE Compatible\" installer.",
+                 "The wrong flavor of the Velmora plug-in is installed for use with this application.",
                  1);
   }
-  if (host == QVFourCC("PPro")) {
+  if (host == kHIHostPremiere) {
     VLSuite formats(in->basic_suite, kHISuitePixelFormat, kHISuitePixelFormatVersion);
     if (auto* s = formats.get<HIPixelFormatSuite1>()) {
       s->clear_supported_pixel_formats(in->effect_ref);
@@ -124,7 +126,7 @@ HIError VLGlobalSetdown(const HIInData* in, HIOutData* out) {
   }
   // The pool of a 'BRed' host is never stopped. The engine's own copy of the
   // master must not outlive the tasks it names.
-  if (g->hostCreator != QVFourCC("BRed")) {
+  if (g->hostCreator != kHIHostBRed) {
     VL_EngineLockGuard engine;
     if (gVLMPMaster.tasks && gVLMPMaster.tasks == masterOf(g)->tasks) {
       gVLMPMaster = VLMPMaster{};

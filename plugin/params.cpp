@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "plugin/host_calls.h"
 #include "plugin/param_table.h"
 #include "plugin/plugin_preferences.h"
@@ -102,13 +102,13 @@ HIError VLParamsSetup(const HIInData* in, HIOutData* out, VLGlobalData* globals)
     def.uu_id = desc.id;
     def.param_type = desc.kind;
     const char* name = desc.name;
-    if (desc.id == 2 && globals->hostCreator == QVFourCC("ATve")) name = "";
+    if (desc.id == 2 && globals->hostCreator == kHIHostATve) name = "";
     std::snprintf(def.name, sizeof def.name, "%s", name);
     def.flags = desc.flags;
     def.ui_flags = desc.uiFlags;
     def.ui_width = desc.uiWidth;
     def.ui_height = desc.uiHeight;
-    if (desc.id == kVLParamIdSettings && globals->hostCreator == QVFourCC("PPro")) def.ui_height = 55;
+    if (desc.id == kVLParamIdSettings && globals->hostCreator == kHIHostPremiere) def.ui_height = 55;
     switch (desc.kind) {
       case kHIParamFloatSlider:
         def.u.fs.value = def.u.fs.dephault = desc.dephault;

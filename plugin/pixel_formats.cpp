@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "core/frame_buffer.h"
-#include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "plugin/host_calls.h"
 #include "plugin/render.h"
 
@@ -61,7 +61,7 @@ HIError GetPixelFormatAndSize(const HIWorld* world, const VLGlobalData* globals,
     return row ? answer(row->format) : kHIErrUnrecognizedParamType;
   };
   if (!basic) return answer(world->flags & kHIWorldFlagDeep ? kFBPixFormat16ARGB : kFBPixFormatBGRA);
-  if (globals && globals->hostCreator == QVFourCC("PPro")) {
+  if (globals && globals->hostCreator == kHIHostPremiere) {
     VLSuite suite(basic, kHISuitePixelFormat, kHISuitePixelFormatVersion);
     // A host that says nothing renders in 8-bit BGRA.
     if (auto* s = suite.get<HIPixelFormatSuite1>()) return lookUp(s->get_pixel_format, kPremiereFormats, kHIPixelFormatBGRA8);
@@ -77,7 +77,7 @@ void* AllocateMemoryPointer(size_t size, const char* name, const VLGlobalData* g
   const uint64_t total = uint64_t(size) + kHeaderBytes;
   uint8_t* block = nullptr;
   uint64_t handle = 0, kind = 0;
-  if (globals->hostCreator == QVFourCC("FXTC")) {
+  if (globals->hostCreator == kHIHostAfterEffects) {
     VLSuite suite(globals->basicSuite, kHISuiteAEGPMemory, kHISuiteAEGPMemoryVersion);
     if (auto* s = suite.get<HIMemorySuite1>()) {
       HIMemHandle mh = nullptr;

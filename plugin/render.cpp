@@ -9,7 +9,7 @@
 #include "core/pixel_transfer.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"
-#include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "plugin/host_calls.h"
 #include "plugin/params.h"
 #include "plugin/plugin_preferences.h"
@@ -135,7 +135,7 @@ HIError ProcessPixelBuffer(const uint8_t* source, int32_t sourceRowBytes, uint8_
   (void)settings;  // the tables built from it are what the pass reads
   if (width <= 0 || height <= 0) return kHINoErr;
   FBFrameStruct* frame = nullptr;
-  const bool hostMemory = g->hostCreator == QVFourCC("FXTC") || g->hostCreator == QVFourCC("PPro");
+  const bool hostMemory = g->hostCreator == kHIHostAfterEffects || g->hostCreator == kHIHostPremiere;
   QVStatus status;
   if (hostMemory) {
     status = FBCreateRGBFrameBufferWithAllocator(uint32_t(width), uint32_t(height), &frame, kFBPixFormatPlanarFloat,

@@ -162,6 +162,10 @@ VLSettingsPreferenceWords PFGetSettingsPreferenceWords(const PrefsSettings* pref
 // The host application's signature ('FXTc', 'FXsl', 'aplt' read as 'FXTC',
 // 'PPhl' as 'PPro'); '????' while the process is not known as an application.
 uint32_t GetCurrentApplication();
+// A host names its application when it starts the effect: the process is
+// known from then on as that application, and the next GetCurrentApplication
+// reads and normalises the new signature.
+void PFSetHostApplication(uint32_t signature);
 
 // True when the signature occurs anywhere in the "Adjust Host Pixels" text.
 bool PFHostIsListed(const PrefsSettings* prefs, uint32_t signature);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "platform/input_state.h"
 #include "platform/prefs_store.h"
 #include "settings/prefs.h"
@@ -12,19 +13,8 @@
 
 namespace {
 
-constexpr uint32_t kUnknownSignature = QVFourCC("????");
-uint32_t sCurrentApplication = kUnknownSignature;
+uint32_t sCurrentApplication = kHIHostUnknown;
 bool sPrefsAreValid = false;
-
-struct SignatureAlias {
-  uint32_t seen, meant;
-};
-const SignatureAlias kSignatureAliases[] = {
-    {QVFourCC("FXTc"), QVFourCC("FXTC")},
-    {QVFourCC("FXsl"), QVFourCC("FXTC")},
-    {QVFourCC("aplt"), QVFourCC("FXTC")},
-    {QVFourCC("PPhl"), QVFourCC("PPro")},
-};
 
 bool CopyIfDifferent(uint32_t* word, int32_t value) {
   if (*word == uint32_t(value)) return false;
@@ -60,16 +50,19 @@ VLSettingsPreferenceWords PFGetSettingsPreferenceWords(const PrefsSettings* pref
 }
 
 uint32_t GetCurrentApplication() {
-  if (sCurrentApplication != kUnknownSignature) return sCurrentApplication;
+  if (sCurrentApplication != kHIHostUnknown) return sCurrentApplication;
   uint32_t type = 0, signature = 0;
-  if (PLGetProcessSignature(&type, &signature) != kQVNoErr || type != QVFourCC("APPL")) return kUnknownSignature;
-  for (const SignatureAlias& a : kSignatureAliases)
-    if (signature == a.seen) signature = a.meant;
-  sCurrentApplication = signature;
-  return signature;
+  if (PLGetProcessSignature(&type, &signature) != kQVNoErr || type != QVFourCC("APPL")) return kHIHostUnknown;
+  sCurrentApplication = HINormalizeSignature(signature);
+  return sCurrentApplication;
 }
 
-void PFForgetCurrentApplication() { sCurrentApplication = kUnknownSignature; }
+void PFSetHostApplication(uint32_t signature) {
+  PLSetProcessSignature(QVFourCC("APPL"), signature);
+  sCurrentApplication = kHIHostUnknown;
+}
+
+void PFForgetCurrentApplication() { sCurrentApplication = kHIHostUnknown; }
 
 bool PFHostIsListed(const PrefsSettings* prefs, uint32_t signature) {
   if (prefs == nullptr) return false;

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "platform/standin_host/sh_call.h"
 
 std::atomic<SHHost*> gSHActiveHost{nullptr};
@@ -96,7 +96,7 @@ HIError SHDispatch(SHHost* host, SHCall* call, HICommand command, void* extra, H
 SHConfig SHConfigForSignature(uint32_t signature) {
   SHConfig c;
   c.signature = signature;
-  c.offer_pixel_format_suite = signature == QVFourCC("PPro");
+  c.offer_pixel_format_suite = HINormalizeSignature(signature) == kHIHostPremiere;
   return c;
 }
 

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "platform/host/host_interface.h"
+#include "platform/host/host_signatures.h"
 #include "platform/standin_host/sh_layouts.h"
 
 struct SHConfig {
-  uint32_t signature = 0x46585443;  // 'FXTC'
+  uint32_t signature = kHIHostAfterEffects;
   int32_t version_major = 13;       // the host's interface version
   int32_t version_minor = 28;
   bool offer_handle_callbacks = true;

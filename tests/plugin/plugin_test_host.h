@@ -10,6 +10,7 @@
 #include "core/settings_record.h"
 #include "platform/alert_script.h"
 #include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "platform/host/host_handles.h"
 #include "plugin/entry_point.h"
 #include "platform/standin_host/sh_host.h"
@@ -17,7 +18,7 @@
 struct PluginTestHost {
   SHHost host;
 
-  explicit PluginTestHost(uint32_t signature = QVFourCC("FXTC"), bool start = true) {
+  explicit PluginTestHost(uint32_t signature = kHIHostAfterEffects, bool start = true) {
     PLAlertScriptBegin();
     host.config = SHConfigForSignature(signature);
     SHAttachEntryPoint(&host, EntryPointFunc);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/fourcc.h"
+#include "platform/host/host_signatures.h"
 #include "platform/standin_host/sh_host.h"
 #include "tools/standin_host/sh_png.h"
 #include "tools/standin_host/sh_project.h"
@@ -31,7 +32,7 @@ void onSignal(int) { quitRequested.store(true); }
 
 struct Options {
   std::string plugin = VELMORA_PLUGIN_PATH;
-  uint32_t signature = QVFourCC("FXTC");
+  uint32_t signature = kHIHostAfterEffects;
   SHLayout layout = kSHLayoutARGB16;
   bool layoutGiven = false;
   int32_t bits = 0;
