@@ -15,8 +15,9 @@ bool lerpFloats(const void* left, const void* right, void* result, size_t at, in
     std::memcpy(&l, static_cast<const uint8_t*>(left) + off, 4);
     std::memcpy(&r, static_cast<const uint8_t*>(right) + off, 4);
     if (!(l < r || l > r)) continue;
-    float difference = r - l;
-    float v = float(double(l) + double(difference) * t);
+    // In double: the difference of two large floats of opposite sign
+    // overflows a float, and infinity times a fraction of 0 is NaN.
+    float v = float(double(l) + (double(r) - double(l)) * t);
     std::memcpy(static_cast<uint8_t*>(result) + off, &v, 4);
     changed = true;
   }

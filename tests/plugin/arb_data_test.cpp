@@ -319,6 +319,25 @@ TEST(PluginArbData, InterpolationMovesTheSlidersOnlyAndSwitchesTheirSectionsOn) 
   for (HIHandle x : {l, r, c, h}) HIDisposeHandle(x);
 }
 
+TEST(PluginArbData, InterpolationBetweenHugeValuesStaysFinite) {
+  PluginTestHost t;
+  Arb arb{t, 1};
+  VL_SettingsStruct left = DefaultSettings(), right = DefaultSettings();
+  left.hsl[2].contrast = -3.0e38f;
+  right.hsl[2].contrast = 3.0e38f;
+  HIHandle l = SHHandleFromBytes(&left, sizeof left), r = SHHandleFromBytes(&right, sizeof right);
+  const struct {
+    double t;
+    float expected;
+  } cases[] = {{0.0, -3.0e38f}, {0.5, 0.0f}, {1.0, 3.0e38f}};
+  for (const auto& c : cases) {
+    HIHandle h = arb.interpolate(l, r, c.t);
+    EXPECT_EQ(recordOf(h).hsl[2].contrast, c.expected) << c.t;
+    HIDisposeHandle(h);
+  }
+  for (HIHandle x : {l, r}) HIDisposeHandle(x);
+}
+
 TEST(PluginArbData, KeyframesInterpolateThroughTheEffect) {
   PluginTestHost t;
   VL_SettingsStruct a = DefaultSettings(), b = DefaultSettings();
