@@ -1,8 +1,11 @@
 #include "platform/folders.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/log.h"
 
 namespace {
 
@@ -30,9 +33,12 @@ const FolderRule* FindRule(PLFolderKind kind) {
 
 bool Usable(const char* v) { return v != nullptr && v[0] == '/'; }
 
+// The folder's path; empty when our variable holds a relative path, which
+// would name a different folder in every working directory.
 std::string FolderPath(const FolderRule& r) {
   const char* v = std::getenv(r.variable);
   if (Usable(v)) return v;
+  if (v != nullptr && v[0] != '\0') return "";
   v = std::getenv(r.xdg);
   if (Usable(v)) {
     std::string s = v;
@@ -53,12 +59,29 @@ const char* PLFolderVariable(PLFolderKind kind) {
   return r ? r->variable : nullptr;
 }
 
-QVStatus PLFindFolder(PLFolderKind kind, bool create, QVFileRef* out) {
+QVStatus PLFolderPath(PLFolderKind kind, QVFileRef* out) {
   const FolderRule* r = FindRule(kind);
   if (r == nullptr || out == nullptr) return kQVErrParam;
   std::string path = FolderPath(*r);
+  if (path.empty()) {
+    char text[kQVMaxPath + 128];
+    std::snprintf(text, sizeof text, "%s=%s: a folder variable must hold an absolute path", r->variable,
+                  std::getenv(r->variable));
+    PLLogWrite("folders", text);
+    return kQVErrParam;
+  }
+  if (path.size() >= sizeof out->path) return kQVErrParam;
+  std::snprintf(out->path, sizeof out->path, "%s", path.c_str());
+  return kQVNoErr;
+}
+
+QVStatus PLFindFolder(PLFolderKind kind, bool create, QVFileRef* out) {
+  QVFileRef named;
+  QVStatus st = PLFolderPath(kind, &named);
+  if (st != kQVNoErr) return st;
+  std::string path = named.path;
   if (create && !PLPathIsFolder(path.c_str())) {
-    QVStatus st = PLCreateFolders(path.c_str());
+    st = PLCreateFolders(path.c_str());
     if (st != kQVNoErr) return st;
   }
   return PLFileRefFromPath(path.c_str(), out);

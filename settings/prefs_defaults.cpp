@@ -19,9 +19,10 @@ bool (*gSurfaceConnected)() = nullptr;
 constexpr uint32_t kNone = QVFourCC("NoNE");
 constexpr char kDefaultSurfaceAddress[] = "192.168.1.100";
 
+// The folder is named, not made: it is made when something is written there.
 PFHandle FolderAlias(PLFolderKind kind) {
   QVFileRef ref;
-  if (PLFindFolder(kind, true, &ref) != kQVNoErr) return {};
+  if (PLFolderPath(kind, &ref) != kQVNoErr) return {};
   return QVNewAlias(&ref);
 }
 

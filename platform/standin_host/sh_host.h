@@ -97,6 +97,15 @@ HIError SHArbValueAt(SHHost* host, int32_t index, int32_t time, HIHandle* value)
 // Replaces the static value of an arbitrary-data parameter (the host takes the handle).
 void SHSetArbValue(SHHost* host, int32_t index, HIHandle value);
 
+// The values a parameter takes, as a person reads them: "-180 to 180" for a
+// slider, "0 or 1" for a checkbox, "1 to 4" for a pop-up; empty for a
+// parameter that takes no number.
+std::string SHValueRange(const SHParam& param);
+// True when the value suits the parameter: a finite number within a slider's
+// valid range, 0 or 1 for a checkbox, a choice's number for a pop-up.
+// Otherwise false, with a message naming the parameter and its range.
+bool SHCheckValue(const SHHost* host, int32_t index, double value, std::string* error);
+
 // Arbitrary-data callbacks for a parameter.
 HIError SHArbCallback(SHHost* host, int32_t index, HIArbitraryExtra* extra);
 

@@ -2,6 +2,9 @@
 // and interpolation between them, arbitrary data through the effect's
 // callbacks, and user edits the effect supervises.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "platform/standin_host/sh_call.h"
@@ -177,4 +180,43 @@ HIError SHUserSetValue(SHHost* host, int32_t index, double value, int32_t time) 
     }
   }
   return err;
+}
+
+std::string SHValueRange(const SHParam& param) {
+  const HIParamDef& d = param.def;
+  char text[80] = "";
+  if (d.param_type == kHIParamFloatSlider) {
+    std::snprintf(text, sizeof text, "%g to %g", double(d.u.fs.valid_min), double(d.u.fs.valid_max));
+  } else if (d.param_type == kHIParamCheckbox) {
+    std::snprintf(text, sizeof text, "0 or 1");
+  } else if (d.param_type == kHIParamPopup) {
+    std::snprintf(text, sizeof text, "1 to %d", int(d.u.pd.num_choices));
+  }
+  return text;
+}
+
+bool SHCheckValue(const SHHost* host, int32_t index, double value, std::string* error) {
+  std::lock_guard<std::recursive_mutex> lock(const_cast<SHHost*>(host)->params_lock);
+  if (index <= 0 || size_t(index) >= host->params.size()) {
+    *error = "no such parameter";
+    return false;
+  }
+  const SHParam& p = host->params[size_t(index)];
+  const HIParamDef& d = p.def;
+  const std::string range = SHValueRange(p);
+  bool fits = false;
+  if (d.param_type == kHIParamFloatSlider) {
+    fits = std::isfinite(value) && value >= d.u.fs.valid_min && value <= d.u.fs.valid_max;
+  } else if (d.param_type == kHIParamCheckbox) {
+    fits = value == 0 || value == 1;
+  } else if (d.param_type == kHIParamPopup) {
+    fits = value >= 1 && value <= d.u.pd.num_choices && value == std::floor(value);
+  }
+  if (fits) return true;
+  char number[40];
+  std::snprintf(number, sizeof number, "%.17g", value);
+  const std::string name(d.name, strnlen(d.name, sizeof d.name));
+  *error = "parameter " + std::to_string(d.uu_id) + " (" + name + ") " +
+           (range.empty() ? std::string("takes no number") : "takes " + range + ", not " + number);
+  return false;
 }

@@ -2,7 +2,10 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -17,39 +20,77 @@ struct FileCloser {
 
 }  // namespace
 
-bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    *error = "cannot open " + path;
+namespace {
+
+std::string reason() { return std::strerror(errno); }
+
+// An open PNG whose header has been read and checked.
+struct Reader {
+  std::unique_ptr<FILE, FileCloser> file;
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  uint32_t width = 0, height = 0;
+  ~Reader() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+bool openPNG(const std::string& path, Reader* r, std::string* error) {
+  r->file.reset(std::fopen(path.c_str(), "rb"));
+  if (!r->file) {
+    *error = path + ": " + reason();
     return false;
   }
   uint8_t signature[8];
-  if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
+  if (std::fread(signature, 1, 8, r->file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     *error = path + ": not a PNG file";
     return false;
   }
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    *error = "out of memory";
+  r->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  r->info = r->png ? png_create_info_struct(r->png) : nullptr;
+  if (!r->png || !r->info) {
+    *error = path + ": out of memory";
     return false;
   }
-  SHImage out;
-  std::vector<uint8_t> pixels;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
+  if (setjmp(png_jmpbuf(r->png))) {
     *error = path + ": damaged PNG";
     return false;
   }
-  png_init_io(png, file.get());
-  png_set_sig_bytes(png, 8);
-  png_read_info(png, info);
-  uint32_t width = png_get_image_width(png, info);
-  uint32_t height = png_get_image_height(png, info);
-  if (width == 0 || height == 0 || width > uint32_t(kMaxDimension) || height > uint32_t(kMaxDimension)) {
-    png_destroy_read_struct(&png, &info, nullptr);
+  png_init_io(r->png, r->file.get());
+  png_set_sig_bytes(r->png, 8);
+  png_read_info(r->png, r->info);
+  r->width = png_get_image_width(r->png, r->info);
+  r->height = png_get_image_height(r->png, r->info);
+  if (r->width == 0 || r->height == 0 || r->width > uint32_t(kMaxDimension) || r->height > uint32_t(kMaxDimension)) {
     *error = path + ": unsupported frame size";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SHCheckPNG(const std::string& path, int32_t* width, int32_t* height, std::string* error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    *error = path + ": is a folder, not a frame";
+    return false;
+  }
+  Reader r;
+  if (!openPNG(path, &r, error)) return false;
+  *width = int32_t(r.width);
+  *height = int32_t(r.height);
+  return true;
+}
+
+bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
+  Reader r;
+  if (!openPNG(path, &r, error)) return false;
+  png_structp png = r.png;
+  png_infop info = r.info;
+  const uint32_t width = r.width, height = r.height;
+  SHImage out;
+  std::vector<uint8_t> pixels;
+  if (setjmp(png_jmpbuf(png))) {
+    *error = path + ": damaged PNG";
     return false;
   }
   int depth = png_get_bit_depth(png, info);
@@ -64,7 +105,6 @@ bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
   size_t rowSamples = size_t(width) * 4;
   size_t rowBytes = rowSamples * size_t(out.bits / 8);
   if (png_get_rowbytes(png, info) != rowBytes) {
-    png_destroy_read_struct(&png, &info, nullptr);
     *error = path + ": unexpected row layout";
     return false;
   }
@@ -72,7 +112,6 @@ bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
   for (int pass = 0; pass < passes; ++pass) {
     for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels.data() + rowBytes * y, nullptr);
   }
-  png_destroy_read_struct(&png, &info, nullptr);
   out.samples.resize(rowSamples * height);
   for (size_t i = 0; i < out.samples.size(); ++i) {
     out.samples[i] = out.bits == 8 ? pixels[i] : uint16_t((pixels[2 * i] << 8) | pixels[2 * i + 1]);
@@ -91,23 +130,26 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   std::string temp = path + ".tmp";
   std::unique_ptr<FILE, FileCloser> file(std::fopen(temp.c_str(), "wb"));
   if (!file) {
-    *error = "cannot create " + temp;
+    *error = "cannot write " + path + ": " + reason();
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {
     png_destroy_write_struct(&png, &info);
-    *error = "out of memory";
+    file.reset();
+    std::remove(temp.c_str());
+    *error = path + ": out of memory";
     return false;
   }
   size_t rowSamples = size_t(image.width) * 4;
   std::vector<uint8_t> row(rowSamples * size_t(image.bits / 8));
   if (setjmp(png_jmpbuf(png))) {
+    std::string why = reason();
     png_destroy_write_struct(&png, &info);
     file.reset();
     std::remove(temp.c_str());
-    *error = "cannot write " + path;
+    *error = "cannot write " + path + ": " + why;
     return false;
   }
   png_init_io(png, file.get());
@@ -130,8 +172,9 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   png_destroy_write_struct(&png, &info);
   bool closed = std::fclose(file.release()) == 0;
   if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::string why = reason();
     std::remove(temp.c_str());
-    *error = "cannot write " + path;
+    *error = "cannot write " + path + ": " + why;
     return false;
   }
   return true;

@@ -7,6 +7,10 @@
 
 #include "platform/standin_host/sh_layouts.h"
 
+// Reads the header only: false with a message when the file is no PNG the
+// reader takes (missing, a folder, not a PNG, damaged, too large); the
+// frame size otherwise.
+bool SHCheckPNG(const std::string& path, int32_t* width, int32_t* height, std::string* error);
 // Reads any PNG (palette, grey, with or without alpha, 1 to 16 bits) as RGBA.
 // Returns false with a message on failure.
 bool SHReadPNG(const std::string& path, SHImage* image, std::string* error);

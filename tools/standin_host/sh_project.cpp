@@ -1,13 +1,16 @@
 #include "tools/standin_host/sh_project.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "platform/host/host_handles.h"
+#include "tools/standin_host/sh_numbers.h"
 
 namespace {
 
@@ -64,16 +67,6 @@ HIHandle unflattenArb(SHHost* host, int32_t index, const std::vector<uint8_t>& b
     return nullptr;
   }
   return result;
-}
-
-bool parseNumber(const std::string& token, double* value) {
-  auto r = std::from_chars(token.data(), token.data() + token.size(), *value);
-  return r.ec == std::errc() && r.ptr == token.data() + token.size();
-}
-
-bool parseInt(const std::string& token, int32_t* value) {
-  auto r = std::from_chars(token.data(), token.data() + token.size(), *value);
-  return r.ec == std::errc() && r.ptr == token.data() + token.size();
 }
 
 }  // namespace
@@ -139,9 +132,14 @@ bool SHSaveProject(SHHost* host, const std::string& path, std::string* error) {
 }
 
 bool SHLoadProject(SHHost* host, const std::string& path, std::string* error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    *error = path + ": is a folder, not a project file";
+    return false;
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    *error = "cannot open " + path;
+    *error = path + ": " + std::strerror(errno);
     return false;
   }
   std::string line;
@@ -174,10 +172,13 @@ bool SHLoadProject(SHHost* host, const std::string& path, std::string* error) {
       if (SHSendCommand(host, kHICmdSequenceResetup)) return fail("the effect refused the sequence data");
       continue;
     }
-    if (args.empty() || !parseInt(args[0], &id) || (index = SHIndexOfId(host, id)) < 0)
+    if (args.empty() || !SHParseInt(args[0], &id) || (index = SHIndexOfId(host, id)) < 0)
       return fail("unknown parameter");
     bool isArb = host->params[size_t(index)].def.param_type == kHIParamArbitraryData;
-    if ((kind == "value" || kind == "set") && args.size() == 2 && parseNumber(args[1], &value) && !isArb) {
+    std::string refused;
+    auto valueFits = [&](double v) { return SHCheckValue(host, index, v, &refused); };
+    if ((kind == "value" || kind == "set") && args.size() == 2 && SHParseNumber(args[1], &value) && !isArb) {
+      if (!valueFits(value)) return fail(refused);
       if (kind == "set") {
         if (SHUserSetValue(host, index, value, 0)) return fail("the effect refused the edit");
       } else {
@@ -187,14 +188,15 @@ bool SHLoadProject(SHHost* host, const std::string& path, std::string* error) {
         if (d.param_type == kHIParamCheckbox) d.u.cb.value = int32_t(value);
         if (d.param_type == kHIParamPopup) d.u.pd.value = int32_t(value);
       }
-    } else if (kind == "key" && args.size() == 3 && parseInt(args[1], &time) && parseNumber(args[2], &value) &&
+    } else if (kind == "key" && args.size() == 3 && SHParseInt(args[1], &time) && SHParseNumber(args[2], &value) &&
                !isArb) {
+      if (!valueFits(value)) return fail(refused);
       SHSetKeyframe(host, index, time, value);
     } else if (kind == "arb" && args.size() == 2 && isArb && fromHex(args[1], &bytes)) {
       HIHandle h = unflattenArb(host, index, bytes);
       if (!h) return fail("the effect refused the value");
       SHSetArbValue(host, index, h);
-    } else if (kind == "arbkey" && args.size() == 3 && isArb && parseInt(args[1], &time) &&
+    } else if (kind == "arbkey" && args.size() == 3 && isArb && SHParseInt(args[1], &time) &&
                fromHex(args[2], &bytes)) {
       HIHandle h = unflattenArb(host, index, bytes);
       if (!h) return fail("the effect refused the value");
@@ -203,6 +205,10 @@ bool SHLoadProject(SHHost* host, const std::string& path, std::string* error) {
     } else {
       return fail("bad line");
     }
+  }
+  if (lineNumber == 0) {
+    *error = path + ": empty file, not a velmora-host project";
+    return false;
   }
   return true;
 }

@@ -4,132 +4,325 @@
 //                                     correction into out/
 //   velmora-host [options] IN.png...  render the given frames
 //
-// Options: --plugin PATH, --host CODE (four characters: FXTC, PPro, 'ame ', ...),
-// --layout argb8|argb16|argbf|bgra8|bgraf|vuya8|vuyaf|pargbf, --bits 8|16,
-// --project FILE, --save-project FILE, --set ID=VALUE (a user edit, repeatable),
-// --threads N, --classic (no smart render), --out DIR, --make-clip DIR.
+// `velmora-host --help` describes every option.
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/fourcc.h"
+#include "platform/folders.h"
 #include "platform/host/host_signatures.h"
 #include "platform/standin_host/sh_host.h"
+#include "tools/standin_host/sh_batch.h"
+#include "tools/standin_host/sh_options.h"
 #include "tools/standin_host/sh_png.h"
 #include "tools/standin_host/sh_project.h"
 
+namespace fs = std::filesystem;
+
 namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
 
 std::atomic<bool> quitRequested{false};
 
 void onSignal(int) { quitRequested.store(true); }
 
-struct Options {
-  std::string plugin = VELMORA_PLUGIN_PATH;
-  uint32_t signature = kHIHostAfterEffects;
-  SHLayout layout = kSHLayoutARGB16;
-  bool layoutGiven = false;
-  int32_t bits = 0;
-  std::string project;
-  std::string saveProject;
-  std::vector<std::pair<int32_t, double>> sets;
-  int32_t threads = 0;
-  bool smart = true;
-  std::string outDir = "out";
-  std::string makeClip;
-  std::vector<std::string> inputs;
-};
+void complain(const std::string& message) { std::fprintf(stderr, "velmora-host: %s\n", message.c_str()); }
 
-constexpr const char* kUsage =
-    "usage: velmora-host [--plugin PATH] [--host CODE] [--layout NAME] [--bits 8|16]\n"
-    "                    [--project FILE] [--save-project FILE] [--set ID=VALUE]...\n"
-    "                    [--threads N] [--classic] [--out DIR] [IN.png...]\n"
-    "       velmora-host --make-clip DIR\n"
-    "With no frames given, renders the bundled clip with its bundled correction.\n";
-
-int usage(const char* message) {
-  std::fprintf(stderr, "velmora-host: %s\n%s", message, kUsage);
-  return 2;
+int usage(const std::string& message) {
+  complain(message);
+  std::fputs("Try 'velmora-host --help'.\n", stderr);
+  return kExitUsage;
 }
 
-bool parse(int argc, char** argv, Options* o, std::string* error) {
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    auto next = [&](const char* what) -> const char* {
-      if (i + 1 >= argc) {
-        *error = std::string(what) + " needs a value";
-        return nullptr;
-      }
-      return argv[++i];
-    };
-    const char* v = nullptr;
-    if (a == "--plugin") {
-      if (!(v = next("--plugin"))) return false;
-      o->plugin = v;
-    } else if (a == "--host") {
-      if (!(v = next("--host"))) return false;
-      if (std::strlen(v) != 4) return *error = "a host code has four characters", false;
-      o->signature = QVFourCC({v[0], v[1], v[2], v[3], 0});
-    } else if (a == "--layout") {
-      if (!(v = next("--layout"))) return false;
-      if (!SHFindLayout(v, &o->layout)) return *error = std::string("unknown layout ") + v, false;
-      o->layoutGiven = true;
-    } else if (a == "--bits") {
-      if (!(v = next("--bits"))) return false;
-      o->bits = std::atoi(v);
-      if (o->bits != 8 && o->bits != 16) return *error = "--bits is 8 or 16", false;
-    } else if (a == "--project") {
-      if (!(v = next("--project"))) return false;
-      o->project = v;
-    } else if (a == "--save-project") {
-      if (!(v = next("--save-project"))) return false;
-      o->saveProject = v;
-    } else if (a == "--set") {
-      if (!(v = next("--set"))) return false;
-      const char* eq = std::strchr(v, '=');
-      if (!eq) return *error = "--set takes ID=VALUE", false;
-      o->sets.emplace_back(std::atoi(v), std::atof(eq + 1));
-    } else if (a == "--threads") {
-      if (!(v = next("--threads"))) return false;
-      o->threads = std::clamp(std::atoi(v), 1, 64);
-    } else if (a == "--classic") {
-      o->smart = false;
-    } else if (a == "--out") {
-      if (!(v = next("--out"))) return false;
-      o->outDir = v;
-    } else if (a == "--make-clip") {
-      if (!(v = next("--make-clip"))) return false;
-      o->makeClip = v;
-    } else if (!a.empty() && a[0] == '-') {
-      return *error = "unknown option " + a, false;
-    } else {
-      o->inputs.push_back(a);
-    }
-  }
-  return true;
+// Makes a folder and the folders above it; false with the path and the
+// system's reason.
+bool makeFolder(const std::string& dir, std::string* error) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (!ec && fs::is_directory(dir, ec)) return true;
+  *error = "cannot make the folder " + dir + ": " + (ec ? ec.message() : "a file is in the way");
+  return false;
 }
 
 int makeClip(const std::string& dir) {
-  std::filesystem::create_directories(dir);
+  std::string error;
+  if (!makeFolder(dir, &error)) return complain(error), kExitFailed;
   for (int32_t i = 0; i < 6; ++i) {
     SHImage image;
     SHMakeTestImage(320, 180, 8, i, &image);
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", int(i + 1));
-    std::string error;
-    if (!SHWritePNG(dir + "/" + name, image, &error)) {
-      std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
-      return 1;
-    }
+    if (!SHWritePNG(dir + "/" + name, image, &error)) return complain(error), kExitFailed;
   }
   std::printf("Wrote 6 frames to %s\n", dir.c_str());
   return 0;
+}
+
+// The bundled clip's frames, in order.
+bool bundledFrames(std::vector<std::string>* frames, std::string* error) {
+  std::error_code ec;
+  for (fs::directory_iterator it(VELMORA_CLIP_DIR, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().extension() == ".png") frames->push_back(it->path().string());
+  }
+  if (ec) {
+    *error = std::string("the bundled clip ") + VELMORA_CLIP_DIR + ": " + ec.message();
+    return false;
+  }
+  if (frames->empty()) {
+    *error = std::string("the bundled clip ") + VELMORA_CLIP_DIR + " has no frames";
+    return false;
+  }
+  std::sort(frames->begin(), frames->end());
+  return true;
+}
+
+// The same file, whether or not it exists yet.
+std::string identity(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  return (ec ? fs::absolute(path) : p).lexically_normal().string();
+}
+
+// Each input's output path. Refuses an output that is an input (the output
+// folder is the inputs' folder) and two inputs with one file name.
+bool planOutputs(const std::vector<std::string>& inputs, const std::string& outDir,
+                 std::vector<SHBatchFrame>* frames, std::string* error) {
+  std::map<std::string, std::string> inputByIdentity, inputByOutput;
+  for (const std::string& in : inputs) inputByIdentity.emplace(identity(in), in);
+  for (const std::string& in : inputs) {
+    const std::string name = fs::path(in).filename().string();
+    const std::string out = (fs::path(outDir) / name).string();
+    const std::string outId = identity(out);
+    auto same = inputByIdentity.find(outId);
+    if (same != inputByIdentity.end()) {
+      *error = out + " would replace the input " + same->second + "; choose another --out folder";
+      return false;
+    }
+    auto [previous, added] = inputByOutput.emplace(outId, in);
+    if (!added) {
+      *error = previous->second + " and " + in + " would both be written to " + out +
+               "; render them into different --out folders";
+      return false;
+    }
+    SHBatchFrame f;
+    f.input = in;
+    f.output = out;
+    frames->push_back(f);
+  }
+  return true;
+}
+
+void listParams(const SHHost& host) {
+  std::printf("%-4s  %-36s  %-16s  %s\n", "id", "name (indented by group)", "range", "default");
+  size_t depth = 0;
+  for (size_t i = 1; i < host.params.size(); ++i) {
+    const SHParam& p = host.params[i];
+    const HIParamDef& d = p.def;
+    if (d.param_type == kHIParamGroupEnd && depth > 0) --depth;
+    const std::string name = std::string(2 * depth, ' ') + std::string(d.name, strnlen(d.name, sizeof d.name));
+    const std::string range = SHValueRange(p);
+    char dephault[64] = "";
+    if (d.param_type == kHIParamFloatSlider) std::snprintf(dephault, sizeof dephault, "%g", d.u.fs.dephault);
+    if (d.param_type == kHIParamCheckbox) std::snprintf(dephault, sizeof dephault, "%d", int(d.u.cb.dephault));
+    if (d.param_type == kHIParamPopup) std::snprintf(dephault, sizeof dephault, "%d", int(d.u.pd.dephault));
+    if (d.param_type == kHIParamGroupStart) {
+      std::printf("%-4s  %s\n", "", name.c_str());
+      ++depth;
+    } else if (d.param_type == kHIParamArbitraryData) {
+      std::printf("%-4d  %-36s  %-16s  %s\n", int(d.uu_id), name.c_str(), "(data)", "(set by --project)");
+    } else if (!range.empty()) {
+      std::printf("%-4d  %-36s  %-16s  %s", int(d.uu_id), name.c_str(), range.c_str(), dephault);
+      if (d.param_type == kHIParamPopup) std::printf("  (%s)", p.popup_names.c_str());
+      std::printf("\n");
+    }
+  }
+}
+
+struct Progress {
+  bool terminal = false;
+};
+
+void showProgress(size_t done, size_t total, void* context) {
+  if (!static_cast<Progress*>(context)->terminal) return;
+  std::fprintf(stderr, "\rvelmora-host: %zu of %zu frames", done, total);
+  if (done == total) std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+// The effect, loaded and started, with the correction the options ask for.
+struct Effect {
+  SHHost host;
+  bool loaded = false;
+  ~Effect() {
+    if (!loaded) return;
+    SHStopEffect(&host);
+    SHUnloadPlugin(&host);
+  }
+};
+
+bool startEffect(const SHOptions& o, Effect* e, std::string* error) {
+  e->host.config = SHConfigForSignature(o.signature);
+  if (!SHLoadPlugin(&e->host, o.plugin, error)) {
+    *error = "cannot load the effect: " + *error;
+    return false;
+  }
+  e->loaded = true;
+  HIError err = SHStartEffect(&e->host);
+  if (err) {
+    *error = "the effect failed to start (error " + std::to_string(err) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool applyCorrection(const SHOptions& o, SHHost* host, std::string* error) {
+  if (!o.project.empty() && !SHLoadProject(host, o.project, error)) return false;
+  for (auto [id, value] : o.sets) {
+    const int32_t index = SHIndexOfId(host, id);
+    if (index < 0) {
+      *error = "--set " + std::to_string(id) + ": no such parameter (see --list-params)";
+      return false;
+    }
+    std::string why;
+    if (!SHCheckValue(host, index, value, &why)) {
+      *error = "--set: " + why;
+      return false;
+    }
+    if (SHUserSetValue(host, index, value, 0)) {
+      *error = "--set: the effect refused the value of parameter " + std::to_string(id);
+      return false;
+    }
+  }
+  return true;
+}
+
+// A folder variable with a relative path names a different folder in every
+// working directory: refused before anything runs.
+bool folderVariablesAbsolute(std::string* error) {
+  for (PLFolderKind kind : {kPLFolderSystemSupport, kPLFolderUserSupport, kPLFolderPreferences, kPLFolderTemporary,
+                            kPLFolderDocuments}) {
+    const char* variable = PLFolderVariable(kind);
+    const char* value = std::getenv(variable);
+    if (value && value[0] != '\0' && value[0] != '/') {
+      *error = std::string(variable) + "=" + value + ": a folder variable must hold an absolute path";
+      return false;
+    }
+  }
+  return true;
+}
+
+int run(int argc, char** argv) {
+  SHOptions o;
+  o.plugin = VELMORA_PLUGIN_PATH;
+  o.signature = kHIHostAfterEffects;
+  std::string error;
+  if (!SHParseOptions(argc, argv, &o, &error)) return usage(error);
+  switch (o.action) {
+    case kSHActionHelp:
+      SHPrintHelp(stdout);
+      return 0;
+    case kSHActionVersion:
+      SHPrintVersion(stdout);
+      return 0;
+    default:
+      break;
+  }
+  if (!folderVariablesAbsolute(&error)) return usage(error);
+  switch (o.action) {
+    case kSHActionMakeClip:
+      return makeClip(o.make_clip);
+    case kSHActionListParams: {
+      Effect effect;
+      if (!startEffect(o, &effect, &error)) return complain(error), kExitFailed;
+      listParams(effect.host);
+      return 0;
+    }
+    default:
+      break;
+  }
+
+  const bool bundled = o.inputs.empty();
+  if (bundled) {
+    if (!bundledFrames(&o.inputs, &error)) return complain(error), kExitFailed;
+    // Options adjust the bundled correction; they do not replace it.
+    if (o.project.empty()) o.project = std::string(VELMORA_CLIP_DIR) + "/correction.vlhp";
+  }
+  std::vector<SHBatchFrame> planned;
+  if (!planOutputs(o.inputs, o.out_dir, &planned, &error)) return usage(error);
+
+  // Every input is checked before anything is rendered or written.
+  std::vector<SHBatchFrame> frames;
+  size_t bad = 0;
+  for (SHBatchFrame& f : planned) {
+    if (SHCheckPNG(f.input, &f.width, &f.height, &error)) {
+      frames.push_back(f);
+    } else {
+      complain(error);
+      ++bad;
+    }
+  }
+
+  Effect effect;
+  if (!startEffect(o, &effect, &error) || !applyCorrection(o, &effect.host, &error)) {
+    return complain(error), kExitFailed;
+  }
+  SHHost& host = effect.host;
+  if (!o.layout_given && host.config.offer_pixel_format_suite) o.layout = kSHLayoutBGRAFloat;
+  const SHLayoutInfo& layout = SHGetLayoutInfo(o.layout);
+  if (host.config.offer_pixel_format_suite ? !layout.premiere : !layout.world) {
+    return usage(std::string("this host does not render in the ") + layout.name + " layout (" +
+                 (host.config.offer_pixel_format_suite ? "try bgra8, bgraf, vuya8, vuyaf, pargbf or argb8"
+                                                       : "try argb8, argb16 or argbf; the others need --host PPro") +
+                 ")");
+  }
+  if (frames.empty()) {
+    complain("no frame could be read; nothing was written");
+    return kExitFailed;
+  }
+  if (!makeFolder(o.out_dir, &error)) return complain(error), kExitFailed;
+
+  SHBatchSettings settings;
+  settings.layout = o.layout;
+  settings.bits = o.bits;
+  settings.smart = o.smart;
+  settings.threads = o.threads ? o.threads : int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+  Progress progress;
+  progress.terminal = isatty(STDERR_FILENO) != 0;
+  SHBatchResult result = SHRenderBatch(&host, frames, settings, &quitRequested, showProgress, &progress);
+  for (const std::string& e : result.frame_errors) complain(e);
+  bad += result.frame_errors.size();
+  if (!result.fatal.empty()) complain(result.fatal);
+
+  bool saved = true;
+  if (result.fatal.empty() && !result.interrupted && !o.save_project.empty() &&
+      !SHSaveProject(&host, o.save_project, &error)) {
+    complain(error);
+    saved = false;
+  }
+  const size_t total = planned.size();
+  if (result.interrupted) {
+    std::printf("Interrupted: wrote %zu of %zu frames to %s/\n", result.written, total, o.out_dir.c_str());
+    return kExitInterrupted;
+  }
+  std::printf("Rendered %zu of %zu frame%s through the effect (%s layout); corrected frames are in %s/\n",
+              result.written, total, total == 1 ? "" : "s", layout.name, o.out_dir.c_str());
+  if (bad) std::printf("%zu input%s could not be read (see above)\n", bad, bad == 1 ? "" : "s");
+  if (bundled) std::printf("The input frames are in %s/\n", VELMORA_CLIP_DIR);
+  return result.fatal.empty() && bad == 0 && saved ? 0 : kExitFailed;
 }
 
 }  // namespace
@@ -137,116 +330,12 @@ int makeClip(const std::string& dir) {
 int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    complain("out of memory");
+  } catch (const std::exception& e) {
+    complain(e.what());
   }
-  Options o;
-  std::string error;
-  if (!parse(argc, argv, &o, &error)) return usage(error.c_str());
-  if (!o.makeClip.empty()) return makeClip(o.makeClip);
-
-  const bool bundled = o.inputs.empty();
-  if (bundled) {
-    std::vector<std::string> frames;
-    for (const auto& entry : std::filesystem::directory_iterator(VELMORA_CLIP_DIR)) {
-      if (entry.path().extension() == ".png") frames.push_back(entry.path().string());
-    }
-    std::sort(frames.begin(), frames.end());
-    o.inputs = frames;
-    if (o.project.empty() && o.sets.empty()) o.project = std::string(VELMORA_CLIP_DIR) + "/correction.vlhp";
-    if (o.inputs.empty()) return usage("the bundled clip is missing");
-  }
-
-  SHHost host;
-  host.config = SHConfigForSignature(o.signature);
-  if (!SHLoadPlugin(&host, o.plugin, &error)) {
-    std::fprintf(stderr, "velmora-host: cannot load the effect: %s\n", error.c_str());
-    return 1;
-  }
-  HIError err = SHStartEffect(&host);
-  if (err) {
-    std::fprintf(stderr, "velmora-host: the effect failed to start (error %d)\n", int(err));
-    SHUnloadPlugin(&host);
-    return 1;
-  }
-  if (!o.project.empty() && !SHLoadProject(&host, o.project, &error)) {
-    std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
-    SHStopEffect(&host);
-    SHUnloadPlugin(&host);
-    return 1;
-  }
-  for (auto [id, value] : o.sets) {
-    int32_t index = SHIndexOfId(&host, id);
-    if (index < 0 || SHUserSetValue(&host, index, value, 0)) {
-      std::fprintf(stderr, "velmora-host: cannot set parameter %d\n", int(id));
-      SHStopEffect(&host);
-      SHUnloadPlugin(&host);
-      return 1;
-    }
-  }
-  if (!o.layoutGiven && host.config.offer_pixel_format_suite) o.layout = kSHLayoutBGRAFloat;
-  const SHLayoutInfo& layout = SHGetLayoutInfo(o.layout);
-  if (host.config.offer_pixel_format_suite ? !layout.premiere : !layout.world) {
-    std::fprintf(stderr, "velmora-host: this host does not render in the %s layout (%s)\n", layout.name,
-                 host.config.offer_pixel_format_suite ? "try bgra8, bgraf, vuya8, vuyaf, pargbf or argb8"
-                                                      : "try argb8, argb16 or argbf; the others need --host PPro");
-    SHStopEffect(&host);
-    SHUnloadPlugin(&host);
-    return 2;
-  }
-
-  std::filesystem::create_directories(o.outDir);
-  int32_t threads = o.threads ? o.threads : int32_t(std::max(1u, std::thread::hardware_concurrency()));
-  int status = 0;
-  size_t written = 0;
-  for (size_t first = 0; first < o.inputs.size() && !quitRequested.load() && status == 0;
-       first += size_t(threads)) {
-    size_t last = std::min(o.inputs.size(), first + size_t(threads));
-    std::vector<SHFrame> in(last - first), out(last - first);
-    std::vector<int32_t> bits(last - first);
-    for (size_t i = first; i < last; ++i) {
-      SHImage image;
-      if (!SHReadPNG(o.inputs[i], &image, &error)) {
-        std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
-        status = 1;
-        break;
-      }
-      bits[i - first] = o.bits ? o.bits : image.bits;
-      SHMakeFrame(o.layout, image.width, image.height, 0, &in[i - first]);
-      SHMakeFrame(o.layout, image.width, image.height, 0, &out[i - first]);
-      SHImageToFrame(image, &in[i - first]);
-    }
-    if (status) break;
-    err = SHRenderConcurrently(&host, in, &out, 0, o.smart, threads);
-    if (err) {
-      std::fprintf(stderr, "velmora-host: render failed (error %d)\n", int(err));
-      status = 1;
-      break;
-    }
-    for (size_t i = first; i < last; ++i) {
-      SHImage image;
-      SHFrameToImage(out[i - first], bits[i - first], &image);
-      std::string name = std::filesystem::path(o.inputs[i]).filename().string();
-      std::string path = o.outDir + "/" + name;
-      if (!SHWritePNG(path, image, &error)) {
-        std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
-        status = 1;
-        break;
-      }
-      ++written;
-    }
-  }
-  if (status == 0 && !o.saveProject.empty() && !SHSaveProject(&host, o.saveProject, &error)) {
-    std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
-    status = 1;
-  }
-  SHStopEffect(&host);
-  SHUnloadPlugin(&host);
-  if (status == 0) {
-    std::printf("Rendered %zu frame%s through the effect (%s layout); corrected frames are in %s/\n", written,
-                written == 1 ? "" : "s", SHGetLayoutInfo(o.layout).name, o.outDir.c_str());
-    if (bundled) std::printf("The input frames are in %s/\n", VELMORA_CLIP_DIR);
-  }
-  return quitRequested.load() ? 130 : status;
+  return kExitFailed;
 }
