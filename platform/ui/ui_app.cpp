@@ -153,15 +153,20 @@ QVStatus UISendEvent(UIEvent& e) {
   return s;
 }
 
-QVStatus UISendCommand(uint32_t command, uint32_t modifiers) {
+QVStatus UISendMenuChoice(const UIMenuChoice& choice, uint32_t modifiers) {
   UIEvent e;
   e.kind = kUIEventCommand;
-  e.command = command;
+  e.command = choice.command;
+  e.menu = choice.menu;
+  e.menuItem = choice.item;
   e.modifiers = modifiers;
-  UIToolkitState& st = UIState();
-  e.window = st.modalStack.empty() ? st.keyWindow : st.modalStack.back();
-  if (e.window) e.control = e.window->focus;
+  e.window = UITargetWindow();
+  e.control = e.window ? e.window->focus : nullptr;
   return UISendEvent(e);
+}
+
+QVStatus UISendCommand(uint32_t command, uint32_t modifiers) {
+  return UISendMenuChoice(UIMenuChoice{nullptr, 0, command}, modifiers);
 }
 
 uint32_t UIGetModifiers() { return UIState().modifiers; }

@@ -86,6 +86,14 @@ void Inject(UIEventKind kind, UIWindow* w, UIPoint where, uint32_t mods, double 
   UIInjectEvent(e, at);
 }
 
+// The event as a mouse-down, then as a mouse-up.
+void InjectPress(UIEvent e) {
+  e.kind = kUIEventMouseDown;
+  UIInjectEvent(e);
+  e.kind = kUIEventMouseUp;
+  UIInjectEvent(e);
+}
+
 }  // namespace
 
 std::unique_ptr<UIBackend> UIMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
@@ -113,10 +121,7 @@ void UIInjectClick(UIWindow* w, UIPoint where, uint32_t modifiers, int32_t click
   e.where = where;
   e.modifiers = modifiers;
   e.clickCount = clickCount;
-  e.kind = kUIEventMouseDown;
-  UIInjectEvent(e);
-  e.kind = kUIEventMouseUp;
-  UIInjectEvent(e);
+  InjectPress(e);
 }
 
 void UIInjectRightClick(UIWindow* w, UIPoint where) {
@@ -124,10 +129,7 @@ void UIInjectRightClick(UIWindow* w, UIPoint where) {
   e.window = w;
   e.where = where;
   e.button = kUIButtonRight;
-  e.kind = kUIEventMouseDown;
-  UIInjectEvent(e);
-  e.kind = kUIEventMouseUp;
-  UIInjectEvent(e);
+  InjectPress(e);
 }
 
 void UIInjectWheel(UIWindow* w, UIPoint where, double dy) {
@@ -165,18 +167,7 @@ void UIInjectModifiers(uint32_t modifiers, double at) {
 }
 
 void UIInjectText(const char* utf8) {
-  if (!utf8) return;
-  for (const char* p = utf8; *p;) {
-    UIEvent e;
-    e.kind = kUIEventKeyDown;
-    unsigned char c = static_cast<unsigned char>(*p);
-    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    size_t i = 0;
-    for (; i < len && p[i]; ++i) e.text[i] = p[i];
-    e.charCode = c < 0x80 ? c : 0;
-    p += i;
-    UIInjectEvent(e);
-  }
+  for (const UIEvent& key : UIKeyEventsForText(utf8, UIEvent{})) UIInjectEvent(key);
 }
 
 size_t UIPendingInputCount() {

@@ -252,20 +252,7 @@ class SDLBackend final : public UIBackend {
       case SDL_TEXTINPUT: {
         if (SDL_GetModState() & (KMOD_CTRL | KMOD_GUI)) return;
         // One key event per character.
-        const char* p = ev.text.text;
-        while (*p) {
-          UIEvent k;
-          k.kind = kUIEventKeyDown;
-          k.time = e.time;
-          k.modifiers = e.modifiers;
-          unsigned char c = static_cast<unsigned char>(*p);
-          size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-          size_t i = 0;
-          for (; i < len && p[i]; ++i) k.text[i] = p[i];
-          k.charCode = c < 0x80 ? c : 0;
-          p += i;
-          out.push_back(k);
-        }
+        for (const UIEvent& key : UIKeyEventsForText(ev.text.text, e)) out.push_back(key);
         return;
       }
       case SDL_WINDOWEVENT: {

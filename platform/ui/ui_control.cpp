@@ -45,6 +45,13 @@ bool IsAncestor(UIControl* a, UIControl* c) {
   return false;
 }
 
+// A state a control has only when it and every control around it have it.
+bool HeldUpTheTree(const UIControl* control, bool UIControl::*state) {
+  for (const UIControl* c = control; c; c = c->parent)
+    if (!(c->*state)) return false;
+  return control != nullptr;
+}
+
 void ClampValue(UIControl* c) {
   if (c->maximum < c->minimum) c->maximum = c->minimum;
   c->value = std::clamp(c->value, c->minimum, c->maximum);
@@ -300,20 +307,12 @@ void UISetControlVisible(UIControl* control, bool visible) {
   Invalidate(control);
   for (UIControl* c : affected) {
     if (!UIControlAlive(c)) continue;
-    UIEvent e;
-    e.kind = kUIEventVisibilityChanged;
-    e.control = c;
-    e.window = c->window;
-    e.part = visible ? 1 : 0;
+    UIEvent e = UIControlEvent(kUIEventVisibilityChanged, c, visible ? 1 : 0);
     UISendEvent(e);
   }
 }
 
-bool UIIsControlVisible(UIControl* control) {
-  for (UIControl* c = control; c; c = c->parent)
-    if (!c->visible) return false;
-  return control != nullptr;
-}
+bool UIIsControlVisible(UIControl* control) { return HeldUpTheTree(control, &UIControl::visible); }
 
 void UISetControlEnabled(UIControl* control, bool enabled) {
   if (!control || control->enabled == enabled) return;
@@ -321,11 +320,7 @@ void UISetControlEnabled(UIControl* control, bool enabled) {
   Invalidate(control);
 }
 
-bool UIIsControlEnabled(UIControl* control) {
-  for (UIControl* c = control; c; c = c->parent)
-    if (!c->enabled) return false;
-  return control != nullptr;
-}
+bool UIIsControlEnabled(UIControl* control) { return HeldUpTheTree(control, &UIControl::enabled); }
 
 void UISetControlActive(UIControl* control, bool active) {
   if (!control || control->active == active) return;
@@ -334,11 +329,7 @@ void UISetControlActive(UIControl* control, bool active) {
   Invalidate(control);
 }
 
-bool UIIsControlActive(UIControl* control) {
-  for (UIControl* c = control; c; c = c->parent)
-    if (!c->active) return false;
-  return control != nullptr;
-}
+bool UIIsControlActive(UIControl* control) { return HeldUpTheTree(control, &UIControl::active); }
 
 void UIHiliteControl(UIControl* control, int16_t part) {
   if (!control || control->hilite == part) return;

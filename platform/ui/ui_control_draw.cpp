@@ -306,10 +306,7 @@ UIColor UIControlTextColor(UIControl* c) {
 void UIDrawControlTree(UIControl* c, UIContext* ctx) {
   if (!c || !c->visible) return;
   if (c->kind != kUIControlRoot) {
-    UIEvent e;
-    e.kind = kUIEventDraw;
-    e.control = c;
-    e.window = c->window;
+    UIEvent e = UIControlEvent(kUIEventDraw, c);
     e.ctx = ctx;
     UISave(ctx);
     QVStatus s = UISendThroughChains(e, false);

@@ -15,11 +15,7 @@ constexpr double kTrackPoll = 0.05;
 constexpr double kPageRepeat = 0.1;
 
 void SendValueChanged(UIControl* c, int16_t part) {
-  UIEvent e;
-  e.kind = kUIEventValueChanged;
-  e.control = c;
-  e.window = c->window;
-  e.part = part;
+  UIEvent e = UIControlEvent(kUIEventValueChanged, c, part);
   UISendEvent(e);
 }
 
@@ -284,11 +280,7 @@ QVStatus UIControlKeyDefault(UIControl* c, const UIEvent& key) {
           int32_t row = L.editRow, col = L.editColumn;
           L.editRow = L.editColumn = -1;
           UIListSetCell(c, row, col, L.editText.c_str());
-          UIEvent e;
-          e.kind = kUIEventValueChanged;
-          e.control = c;
-          e.window = c->window;
-          e.part = kUIPartList;
+          UIEvent e = UIControlEvent(kUIEventValueChanged, c, kUIPartList);
           e.row = row;
           e.column = col;
           UISendEvent(e);

@@ -14,12 +14,6 @@ constexpr double kDoubleClickTime = 0.4;
 
 uint32_t ButtonBit(uint32_t button) { return button == kUIButtonRight ? 2u : button == kUIButtonLeft ? 1u : 4u; }
 
-UIWindow* TargetWindowForKeys() {
-  UIToolkitState& st = UIState();
-  if (!st.modalStack.empty()) return st.modalStack.back();
-  return st.keyWindow;
-}
-
 void MouseDown(UIEvent& e) {
   UIToolkitState& st = UIState();
   UIWindow* w = e.window;
@@ -96,21 +90,13 @@ void Wheel(UIEvent& e) {
 void KeyDown(UIEvent& e) {
   UIToolkitState& st = UIState();
   st.modifiers = e.modifiers;
-  UIWindow* w = TargetWindowForKeys();
+  UIWindow* w = UITargetWindow();
   e.window = w;
   // Menu keys work while no modal dialog is up.
   if ((e.modifiers & kUIModCommand) && st.modalStack.empty()) {
     UIMenuChoice choice = UIMatchMenuKey(e.charCode, e.modifiers);
     if (choice.item) {
-      UIEvent cmd;
-      cmd.kind = kUIEventCommand;
-      cmd.command = choice.command;
-      cmd.menu = choice.menu;
-      cmd.menuItem = choice.item;
-      cmd.modifiers = e.modifiers;
-      cmd.window = w;
-      cmd.control = w ? w->focus : nullptr;
-      UISendEvent(cmd);
+      UISendMenuChoice(choice, e.modifiers);
       return;
     }
   }
@@ -138,6 +124,37 @@ void KeyDown(UIEvent& e) {
 
 }  // namespace
 
+UIEvent UIControlEvent(UIEventKind kind, UIControl* c, int16_t part) {
+  UIEvent e;
+  e.kind = kind;
+  e.control = c;
+  e.window = c ? c->window : nullptr;
+  e.part = part;
+  return e;
+}
+
+UIWindow* UITargetWindow() {
+  UIToolkitState& st = UIState();
+  return st.modalStack.empty() ? st.keyWindow : st.modalStack.back();
+}
+
+std::vector<UIEvent> UIKeyEventsForText(const char* utf8, const UIEvent& model) {
+  std::vector<UIEvent> keys;
+  for (const char* p = utf8; p && *p;) {
+    UIEvent e = model;
+    e.kind = kUIEventKeyDown;
+    std::fill(std::begin(e.text), std::end(e.text), '\0');
+    unsigned char lead = static_cast<unsigned char>(*p);
+    size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    size_t i = 0;
+    for (; i < len && p[i]; ++i) e.text[i] = p[i];
+    e.charCode = lead < 0x80 ? lead : 0;
+    p += i;
+    keys.push_back(e);
+  }
+  return keys;
+}
+
 void UIDispatchInput(UIEvent& e) {
   if (e.time == 0) e.time = UINow();
   switch (e.kind) {
@@ -157,7 +174,7 @@ void UIDispatchInput(UIEvent& e) {
     case kUIEventModifiersChanged: {
       UIToolkitState& st = UIState();
       st.modifiers = e.modifiers;
-      e.window = TargetWindowForKeys();
+      e.window = UITargetWindow();
       e.control = e.window ? e.window->focus : nullptr;
       UISendEvent(e);
       break;
@@ -177,11 +194,7 @@ void UIDispatchInput(UIEvent& e) {
 void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers) {
   if (!c) return;
   UIWindow* w = c->window;
-  UIEvent e;
-  e.kind = kUIEventControlHit;
-  e.control = c;
-  e.window = w;
-  e.part = part;
+  UIEvent e = UIControlEvent(kUIEventControlHit, c, part);
   e.modifiers = modifiers;
   uint32_t command = c->command;  // a handler may dispose the control
   if (UISendEvent(e) != kQVErrNotHandled) return;

@@ -288,23 +288,20 @@ void UISetBlendMode(UIContext* ctx, UIBlendMode mode) {
 void UIFillRect(UIContext* ctx, const UIRect& r) {
   cairo_new_path(ctx->cr);
   RectPath(ctx->cr, r);
-  SetColor(ctx->cr, ctx->fill);
-  cairo_fill(ctx->cr);
+  UIFillPath(ctx);
 }
 
 void UIFrameRect(UIContext* ctx, const UIRect& r) {
   double lw = cairo_get_line_width(ctx->cr);
   cairo_new_path(ctx->cr);
   cairo_rectangle(ctx->cr, r.left + lw / 2, r.top + lw / 2, UIRectWidth(r) - lw, UIRectHeight(r) - lw);
-  SetColor(ctx->cr, ctx->stroke);
-  cairo_stroke(ctx->cr);
+  UIStrokePath(ctx);
 }
 
 void UIFillRoundRect(UIContext* ctx, const UIRect& r, double radius) {
   cairo_new_path(ctx->cr);
   RoundRectPath(ctx->cr, r, radius);
-  SetColor(ctx->cr, ctx->fill);
-  cairo_fill(ctx->cr);
+  UIFillPath(ctx);
 }
 
 void UIFrameRoundRect(UIContext* ctx, const UIRect& r, double radius) {
@@ -317,30 +314,26 @@ void UIFrameRoundRect(UIContext* ctx, const UIRect& r, double radius) {
   inner.bottom -= int32_t(std::lround(lw));
   RoundRectPath(ctx->cr, inner, radius);
   cairo_restore(ctx->cr);
-  SetColor(ctx->cr, ctx->stroke);
-  cairo_stroke(ctx->cr);
+  UIStrokePath(ctx);
 }
 
 void UIFillOval(UIContext* ctx, const UIRect& r) {
   cairo_new_path(ctx->cr);
   OvalPath(ctx->cr, r);
-  SetColor(ctx->cr, ctx->fill);
-  cairo_fill(ctx->cr);
+  UIFillPath(ctx);
 }
 
 void UIFrameOval(UIContext* ctx, const UIRect& r) {
   cairo_new_path(ctx->cr);
   OvalPath(ctx->cr, UIRectInset(r, 0, 0));
-  SetColor(ctx->cr, ctx->stroke);
-  cairo_stroke(ctx->cr);
+  UIStrokePath(ctx);
 }
 
 void UIDrawLine(UIContext* ctx, double x1, double y1, double x2, double y2) {
   cairo_new_path(ctx->cr);
   cairo_move_to(ctx->cr, x1, y1);
   cairo_line_to(ctx->cr, x2, y2);
-  SetColor(ctx->cr, ctx->stroke);
-  cairo_stroke(ctx->cr);
+  UIStrokePath(ctx);
 }
 
 void UIClear(UIContext* ctx, UIColor c) {

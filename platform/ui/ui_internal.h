@@ -261,10 +261,16 @@ void UIResetLoopDoor();
 void UIDispatchInput(UIEvent& e);
 void UIRedrawInvalidWindows();
 QVStatus UISendThroughChains(UIEvent& e, bool includeApp);
-void UIRemoveHandlersOf(UIHandlerChain& chain);
 void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers);
-// Window of a control tree visible right now, front to back, for clicks.
-UIWindow* UIWindowAtFront(UIWindow* w);
+// An event of the kind addressed to the control and its window.
+UIEvent UIControlEvent(UIEventKind kind, UIControl* c, int16_t part = 0);
+// Where keys and commands go: the topmost modal window, else the key window.
+UIWindow* UITargetWindow();
+// Sends the chosen item's command to the target window and its focus.
+QVStatus UISendMenuChoice(const UIMenuChoice& choice, uint32_t modifiers);
+// One key-down event per UTF-8 character of the text, each a copy of
+// `model` (its time and modifiers) carrying the character.
+std::vector<UIEvent> UIKeyEventsForText(const char* utf8, const UIEvent& model);
 
 // Drawing of the standard controls.
 void UIDrawControlTree(UIControl* c, UIContext* ctx);

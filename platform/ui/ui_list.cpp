@@ -231,11 +231,7 @@ void UIListClick(UIControl* c, const UIEvent& down) {
     UIListEditCell(c, row, column);
     return;
   }
-  UIEvent hit;
-  hit.kind = kUIEventControlHit;
-  hit.control = c;
-  hit.window = c->window;
-  hit.part = kUIPartList;
+  UIEvent hit = UIControlEvent(kUIEventControlHit, c, kUIPartList);
   hit.row = row;
   hit.column = column;
   hit.clickCount = down.clickCount;

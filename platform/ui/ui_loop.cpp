@@ -83,6 +83,15 @@ void PurgeRemoved() {
   EraseRemoved(st.watches);
 }
 
+// Marks a timer or watch removed; it is freed once no proc is running.
+template <typename T>
+void Retire(T* item) {
+  if (!item) return;
+  item->removed = true;
+  item->proc = nullptr;
+  PurgeRemoved();
+}
+
 double NextTimerTime() {
   double next = kNever;
   for (auto& t : UIState().timers)
@@ -199,12 +208,7 @@ UITimer* UIInstallTimer(double firstDelay, double interval, UITimerProc proc) {
   return st.timers.back().get();
 }
 
-void UIRemoveTimer(UITimer* timer) {
-  if (!timer) return;
-  timer->removed = true;
-  timer->proc = nullptr;
-  PurgeRemoved();
-}
+void UIRemoveTimer(UITimer* timer) { Retire(timer); }
 
 void UISetTimerNextFire(UITimer* timer, double delay) {
   if (timer && !timer->removed) timer->next = UINow() + std::max(0.0, delay);
@@ -221,12 +225,7 @@ UIWatch* UIWatchFD(int fd, uint32_t events, UIWatchProc proc) {
   return st.watches.back().get();
 }
 
-void UIRemoveWatch(UIWatch* watch) {
-  if (!watch) return;
-  watch->removed = true;
-  watch->proc = nullptr;
-  PurgeRemoved();
-}
+void UIRemoveWatch(UIWatch* watch) { Retire(watch); }
 
 void UIWakeLoop() {
   EnsureWakePipe();

@@ -356,8 +356,7 @@ std::vector<UIMenu*> UIGetMenuBarMenus() { return UIState().menuBar; }
 
 void UIUpdateMenuItems(UIMenu* menu) {
   if (!menu) return;
-  UIToolkitState& st = UIState();
-  UIWindow* w = st.modalStack.empty() ? st.keyWindow : st.modalStack.back();
+  UIWindow* w = UITargetWindow();
   for (size_t i = 0; i < menu->items.size(); ++i) {
     UIMenuItem& it = menu->items[i];
     if (it.submenu && it.submenu != menu) UIUpdateMenuItems(it.submenu);
@@ -414,16 +413,7 @@ void UIMenuBarClick(UIWindow* w, UIPoint where) {
   for (size_t i = 0; i < menus.size(); ++i) {
     if (where.x < lefts[i] || where.x >= lefts[i] + widths[i]) continue;
     UIMenuChoice choice = UIPopupMenu(menus[i], w, UIPoint{lefts[i], UIMenuBarHeight()}, 0);
-    if (!choice.item || !choice.command) return;
-    UIEvent e;
-    e.kind = kUIEventCommand;
-    e.command = choice.command;
-    e.menu = choice.menu;
-    e.menuItem = choice.item;
-    UIToolkitState& st = UIState();
-    e.window = st.modalStack.empty() ? st.keyWindow : st.modalStack.back();
-    e.control = e.window ? e.window->focus : nullptr;
-    UISendEvent(e);
+    if (choice.item && choice.command) UISendMenuChoice(choice, 0);
     return;
   }
 }

@@ -229,11 +229,7 @@ QVStatus UISetKeyboardFocus(UIWindow* window, UIControl* control) {
   if (old) {
     if (old->kind == kUIControlUserPane && old->pane.focus) old->pane.focus(old, kUIPartNone);
     if (old->list) old->list->editRow = -1;
-    UIEvent e;
-    e.kind = kUIEventFocusChanged;
-    e.control = old;
-    e.window = window;
-    e.part = kUIPartNone;
+    UIEvent e = UIControlEvent(kUIEventFocusChanged, old, kUIPartNone);
     UISendEvent(e);
   }
   if (control) {
@@ -242,11 +238,7 @@ QVStatus UISetKeyboardFocus(UIWindow* window, UIControl* control) {
       control->selEnd = int32_t(control->title.size());
     }
     if (control->kind == kUIControlUserPane && control->pane.focus) control->pane.focus(control, kUIPartFocusNext);
-    UIEvent e;
-    e.kind = kUIEventFocusChanged;
-    e.control = control;
-    e.window = window;
-    e.part = 1;
+    UIEvent e = UIControlEvent(kUIEventFocusChanged, control, 1);
     UISendEvent(e);
   }
   UIInvalidateWindow(window);
