@@ -99,21 +99,11 @@ VL_SettingsStruct workload(int64_t w) {
   }
 }
 
-// Arguments: size index, workload, thread count (0 = all), kernel lanes (0 =
-// the widest the processor runs, else 4, 8 or 16 where the processor has it).
-void BM_ProcessImage(benchmark::State& state) {
-  const Size& size = kSizes[state.range(0)];
-  if (state.range(3) != 0 && !VL_PassLanesAvailable(uint32_t(state.range(3)))) {
-    state.SkipWithError("this processor has no kernel of that width");
-    return;
-  }
-  uint32_t threads = BenchUsePool(state.range(2));
-  VL_SetPassLanes(uint32_t(state.range(3)));
-  FBFrameStruct *in = nullptr, *out = nullptr;
+// A picture-like frame: smooth colour gradients with a little grain, so
+// neighbouring pixels look up neighbouring table entries as in real footage.
+FBFrameStruct* pictureFrame(const Size& size) {
+  FBFrameStruct* in = nullptr;
   FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat);
-  FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
-  // A picture-like frame: smooth colour gradients with a little grain, so
-  // neighbouring pixels look up neighbouring table entries as in real footage.
   std::mt19937 rng(1);
   std::uniform_real_distribution<float> grain(-0.01f, 0.01f);
   for (int p = 0; p < 3; ++p)
@@ -125,20 +115,39 @@ void BM_ProcessImage(benchmark::State& state) {
         row[x] = v * 1.05f + grain(rng);
       }
     }
+  return in;
+}
+
+// Runs the pass with settings s over a picture-like frame of the size.
+void runPass(benchmark::State& state, const Size& size, const VL_SettingsStruct& s) {
+  FBFrameStruct* in = pictureFrame(size);
+  FBFrameStruct* out = nullptr;
+  FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
   std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
-  VL_SettingsStruct s = workload(state.range(1));
   VL_EngineLockGuard hold;
   VL_UpdateProcessingTables(&s);
   for (auto _ : state) {
     ProcessImage(in, out, 0, 0);
     benchmark::ClobberMemory();
   }
-  VL_SetPassLanes(0);
-  state.counters["threads"] = threads;
   state.counters["MP/s"] =
       benchmark::Counter(double(size.w) * size.h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
   FBDisposeFrameBuffer(in);
   FBDisposeFrameBuffer(out);
+}
+
+// Arguments: size index, workload, thread count (0 = all), kernel lanes (0 =
+// the widest the processor runs, else 4, 8 or 16 where the processor has it).
+void BM_ProcessImage(benchmark::State& state) {
+  if (state.range(3) != 0 && !VL_PassLanesAvailable(uint32_t(state.range(3)))) {
+    state.SkipWithError("this processor has no kernel of that width");
+    return;
+  }
+  uint32_t threads = BenchUsePool(state.range(2));
+  VL_SetPassLanes(uint32_t(state.range(3)));
+  runPass(state, kSizes[state.range(0)], workload(state.range(1)));
+  VL_SetPassLanes(0);
+  state.counters["threads"] = threads;
 }
 
 void processArgs(benchmark::internal::Benchmark* b) {
@@ -152,6 +161,43 @@ void processArgs(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_ProcessImage)->Apply(processArgs);
+
+// The stage profile: the full correction with one family of stages left on,
+// on one thread at 1920x1080; the family's cost is its time less that of
+// every section off.
+struct StageFamily {
+  const char* name;
+  void (*keep)(VL_SettingsStruct& s);
+};
+const StageFamily kStageFamilies[] = {
+    {"levels", [](VL_SettingsStruct& s) { s.levelsEnable = 1; }},
+    {"hsl", [](VL_SettingsStruct& s) { s.hslEnable = s.hslControlsEnable = 1; }},
+    {"hue-offsets", [](VL_SettingsStruct& s) { s.hslEnable = s.hueOffsetEnable = 1; }},
+    {"rgb-cmy", [](VL_SettingsStruct& s) { s.rgbEnable = s.cmyEnable = 1; }},
+    {"ycbcr", [](VL_SettingsStruct& s) { s.ycbcrEnable = 1; }},
+    {"rgb-curves", [](VL_SettingsStruct& s) { s.curvesEnable = s.rgbCurvesEnable = 1; }},
+    {"hsl-curves", [](VL_SettingsStruct& s) { s.curvesEnable = s.hslCurvesEnable = 1; }},
+    {"secondaries", [](VL_SettingsStruct& s) { s.secondaryEnable = s.secondaryKeyerEnable = 1; }},
+    {"limiter", [](VL_SettingsStruct& s) { s.limiter_enable = 1; }},
+};
+
+void BM_PassStage(benchmark::State& state) {
+  const StageFamily& family = kStageFamilies[state.range(0)];
+  state.SetLabel(family.name);
+  BenchUsePool(1);
+  VL_SettingsStruct s = fullCorrection();
+  s.hslEnable = s.hslControlsEnable = s.rgbEnable = s.cmyEnable = s.ycbcrEnable = s.hueOffsetEnable = 0;
+  s.levelsEnable = s.curvesEnable = s.rgbCurvesEnable = s.hslCurvesEnable = 0;
+  s.secondaryEnable = s.secondaryKeyerEnable = s.limiter_enable = 0;
+  family.keep(s);
+  runPass(state, kSizes[0], s);
+}
+
+BENCHMARK(BM_PassStage)
+    ->DenseRange(0, int(sizeof kStageFamilies / sizeof kStageFamilies[0]) - 1)
+    ->ArgName("stage")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The yardstick for the pass with every section off: a plain copy of a
 // whole planar frame (every plane) on one thread.
