@@ -6,6 +6,7 @@
 #include "core/process_image.h"
 #include "core/processing_tables.h"
 #include "tests/core/frame_test_util.h"
+#include "tests/core/host_pixels.h"
 #include "tests/core/test_corrections.h"
 #include "tests/golden_checksums.h"
 
@@ -54,39 +55,11 @@ std::vector<StageCase> stageCases() {
   return cases;
 }
 
-struct HostFormat {
-  const char* name;
-  FBPixFormat format;
-  uint32_t bytesPerPixel;
-};
-constexpr HostFormat kHostFormats[] = {
-    {"8bit", kFBPixFormat32ARGB, 4}, {"16bit", kFBPixFormat16ARGB, 8}, {"float", kFBPixFormatFloatARGB, 16}};
-
 constexpr uint32_t kWidth = 23, kHeight = 9;  // odd sizes: partial vectors and uneven bands
 
 // Seeded host pixels of the format: full-range integers, and floats that
 // reach a little below black and above white.
-std::vector<uint8_t> seededPixels(const HostFormat& f) {
-  std::mt19937 rng(20251);
-  std::vector<uint8_t> bytes(size_t(kWidth) * kHeight * f.bytesPerPixel);
-  if (f.format == kFBPixFormatFloatARGB) {
-    std::uniform_real_distribution<float> any(-0.2f, 1.4f);
-    for (size_t i = 0; i < bytes.size(); i += 4) {
-      float v = any(rng);
-      std::memcpy(&bytes[i], &v, 4);
-    }
-  } else if (f.format == kFBPixFormat16ARGB) {
-    std::uniform_int_distribution<int> any(0, 32768);
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-      uint16_t v = uint16_t(any(rng));
-      std::memcpy(&bytes[i], &v, 2);
-    }
-  } else {
-    std::uniform_int_distribution<int> any(0, 255);
-    for (uint8_t& b : bytes) b = uint8_t(any(rng));
-  }
-  return bytes;
-}
+std::vector<uint8_t> seededPixels(const HostFormat& f) { return SeededHostPixels(f, kWidth, kHeight, 20251, -0.2f, 1.4f); }
 
 TEST(Golden, StageFamiliesInEveryBitDepth) {
   GoldenEntries entries;

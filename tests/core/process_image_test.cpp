@@ -7,6 +7,7 @@
 #include "core/settings_record.h"
 #include "core/task_pool.h"
 #include "tests/core/frame_test_util.h"
+#include "tests/core/host_pixels.h"
 #include "tests/core/process_reference.h"
 #include "tests/core/test_corrections.h"
 #include "tests/failing_nothrow_new.h"
@@ -326,26 +327,11 @@ TEST(ProcessImage, EngineLockKeepsCallersApart) {
 
 // Host pixels of one depth, seeded; the float ones also carry values no
 // table covers (NaN, infinities, signed zeros, denormals, huge values).
-std::vector<uint8_t> hostPixels(FBPixFormat format, uint32_t bytesPerPixel, uint32_t w, uint32_t h) {
-  std::mt19937 rng(77);
-  std::vector<uint8_t> bytes(size_t(w) * h * bytesPerPixel);
-  if (format == kFBPixFormatFloatARGB) {
-    std::uniform_real_distribution<float> any(-0.5f, 2.5f);
-    const float odd[] = {NAN, INFINITY, -INFINITY, -0.0f, 3e38f, -3e38f, 1.0f, 1e-40f, 0.0f};
-    for (size_t i = 0; i < bytes.size(); i += 4) {
-      float v = i % 97 < 9 ? odd[i % 9] : any(rng);
-      std::memcpy(&bytes[i], &v, 4);
-    }
-  } else if (format == kFBPixFormat16ARGB) {
-    std::uniform_int_distribution<int> any(0, 32768);
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-      uint16_t v = uint16_t(any(rng));
-      std::memcpy(&bytes[i], &v, 2);
-    }
-  } else {
-    std::uniform_int_distribution<int> any(0, 255);
-    for (uint8_t& b : bytes) b = uint8_t(any(rng));
-  }
+std::vector<uint8_t> hostPixels(const HostFormat& f, uint32_t w, uint32_t h) {
+  std::vector<uint8_t> bytes = SeededHostPixels(f, w, h, 77, -0.5f, 2.5f);
+  if (f.format != kFBPixFormatFloatARGB) return bytes;
+  const float odd[] = {NAN, INFINITY, -INFINITY, -0.0f, 3e38f, -3e38f, 1.0f, 1e-40f, 0.0f};
+  for (size_t i = 0; i < bytes.size(); i += 4 * 97) std::memcpy(&bytes[i], &odd[i / 97 % 9], 4);
   return bytes;
 }
 
@@ -361,15 +347,9 @@ TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
   struct Lanes {
     ~Lanes() { VL_SetPassLanes(0); }
   } restore;
-  struct Format {
-    const char* name;
-    FBPixFormat format;
-    uint32_t bytesPerPixel;
-  } const formats[] = {{"8-bit", kFBPixFormat32ARGB, 4}, {"16-bit", kFBPixFormat16ARGB, 8},
-                       {"float", kFBPixFormatFloatARGB, 16}};
   const uint32_t w = 41, h = 37;
-  for (const Format& f : formats) {
-    const std::vector<uint8_t> pixels = hostPixels(f.format, f.bytesPerPixel, w, h);
+  for (const HostFormat& f : kHostFormats) {
+    const std::vector<uint8_t> pixels = hostPixels(f, w, h);
     FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
     FBTransferPixToFBFrameSSE(pixels.data(), w * f.bytesPerPixel, 0, f.format, in.get());
     // The pass's planes and the host pixels they give back.
