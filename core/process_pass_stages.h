@@ -73,9 +73,14 @@ struct VLPassKernel : O {
   // A ratio's divisor smaller than this counts as zero (the lane keeps its
   // value): the quotient of values near 1 stays far inside the float range.
   static constexpr float kRatioDivisorFloor = 1e-30f;
-  // The HSL saturation's divisor counts as zero below this: at lightness
-  // near 0 or 1 a colour carries no saturation worth dividing out.
+  // The HSL saturation's divisor counts as zero below this (and when
+  // negative): at lightness near 0 or past 1 a colour carries no saturation
+  // worth dividing out, and a tiny divisor would blow it up.
   static constexpr float kSaturationDivisorFloor = 1e-6f;
+
+  // Far past any picture's values, small enough that no stage's products
+  // of it and the held settings overflow.
+  static constexpr float kPixelMagnitude = 1e6f;
 
   struct RGB {
     V r, g, b;
@@ -304,8 +309,9 @@ struct VLPassKernel : O {
     c = fromYCC(x[0], x[1], x[2]);
   }
 
-  // Saturation by the HSL rule; a denominator of zero (a pure super-white at
-  // lightness 1, or colours summing to zero) counts as grey instead of dividing.
+  // Saturation by the HSL rule. A denominator below kSaturationDivisorFloor,
+  // negative included (a super-white past lightness 1, or colours summing to
+  // zero or less), counts as grey instead of dividing.
   static V hslSaturation(V d, V sum, V lightness) {
     V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
     Mask usable = vGE(vAbs(den), vSet(kSaturationDivisorFloor));
@@ -488,46 +494,55 @@ struct VLPassKernel : O {
   // vector still meets the stages in the same order.
   static constexpr size_t kTileVectors = 16;
 
+  // Every stage starts from values within +-kPixelMagnitude: a finite pixel
+  // of any size, or one a stage pushed far out, cannot overflow the squares
+  // and products of the next stage. NaN passes as it is.
+  static RGB held(const RGB& c) {
+    const V lo = vSet(-kPixelMagnitude), hi = vSet(kPixelMagnitude);
+    return {vMin(hi, vMax(lo, c.r)), vMin(hi, vMax(lo, c.g)), vMin(hi, vMax(lo, c.b))};
+  }
+
   static void runTile(const VLPassSetup& S, bool tonal, const float* const src[3], float* const dst[4], size_t n) {
     RGB c[kTileVectors];
     V w[kTileVectors][3];
     for (size_t j = 0; j < n; ++j)
-      c[j] = {vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)};
+      c[j] = held({vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)});
     if (tonal) {
       for (size_t j = 0; j < n; ++j) {
         vGather3(S.weights, vIndex(lumaOf(c[j])), w[j]);
       }
     }
     if (S.levels)
-      for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]);
+      for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]), c[j] = held(c[j]);
     if (S.hslRanges)
-      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]);
+      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]), c[j] = held(c[j]);
     if (S.hslMaster)
-      for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]);
+      for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]), c[j] = held(c[j]);
     if (S.hueOffsets)
-      for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]);
+      for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]), c[j] = held(c[j]);
     if (S.rgbRanges)
-      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]);
+      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]), c[j] = held(c[j]);
     if (S.yccRanges)
-      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]);
+      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]), c[j] = held(c[j]);
     if (S.rgbMaster)
-      for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]);
+      for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]), c[j] = held(c[j]);
     if (S.yccMaster)
-      for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]);
+      for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]), c[j] = held(c[j]);
     if (S.rgbCurves)
       for (size_t j = 0; j < n; ++j)
-        c[j] = {lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)};
+        c[j] = held({lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)});
     if (S.hslCurves)
-      for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]);
+      for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]), c[j] = held(c[j]);
     if (S.levels)
       for (size_t j = 0; j < n; ++j)
-        c[j] = {vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]), vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
-                vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])};
+        c[j] = held({vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]),
+                     vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
+                     vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])});
     for (const VLPassSecondary& K : S.secondary)
       if (K.on)
-        for (size_t j = 0; j < n; ++j) secondary(K, c[j]);
+        for (size_t j = 0; j < n; ++j) secondary(K, c[j]), c[j] = held(c[j]);
     if (S.limiter)
-      for (size_t j = 0; j < n; ++j) limiter(S, c[j]);
+      for (size_t j = 0; j < n; ++j) limiter(S, c[j]), c[j] = held(c[j]);
     for (size_t j = 0; j < n; ++j) {
       vStore(dst[0] + kLanes * j, c[j].r);
       vStore(dst[1] + kLanes * j, c[j].g);

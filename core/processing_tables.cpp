@@ -17,6 +17,7 @@
 #include "core/curves.h"
 #include "core/engine_alert.h"
 #include "core/processing_tables_internal.h"
+#include "core/settings_ranges.h"
 
 VLTableStorage gVLTableStorage;
 VLFrameSettings gVLFrameSettingsStorage;
@@ -271,6 +272,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   fs.gates = ComputeGates(*settings);
   VL_SettingsStruct& s = *copy;
   VL_SetDefaultControlValues(&s, NeutralMask(*settings, fs.gates));
+  VL_HoldSettingsToRanges(&s);
 
   // What can fail runs first, before any shared table is written: the curves
   // into tables of their own, then the luma ranges, which fail before writing.

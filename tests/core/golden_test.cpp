@@ -41,6 +41,11 @@ std::vector<StageCase> stageCases() {
       {"rgb", only([](VL_SettingsStruct& s) { s.rgbEnable = 1; })},
       {"cmy", only([](VL_SettingsStruct& s) { s.cmyEnable = 1; })},
       {"ycbcr", only([](VL_SettingsStruct& s) { s.ycbcrEnable = 1; })},
+      {"ycbcr-master", only([](VL_SettingsStruct& s) {
+         s.ycbcrEnable = 1;
+         s.ycbcr[kVLRangeMaster].gain = 1.1f;
+         s.ycbcr[kVLRangeMaster].pedestal = 0.05f;
+       })},
       {"hue-offsets", only([](VL_SettingsStruct& s) { s.hslEnable = s.hueOffsetEnable = 1, s.hslControlsEnable = 0; })},
       {"rgb-curves", only([](VL_SettingsStruct& s) { s.curvesEnable = s.rgbCurvesEnable = 1; })},
       {"hsl-curves", only([](VL_SettingsStruct& s) { s.curvesEnable = s.hslCurvesEnable = 1; })},

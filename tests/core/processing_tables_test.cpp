@@ -430,7 +430,7 @@ TEST_F(Tables, LimiterInVideoLevels) {
 // Settings that would divide by zero give finite values.
 TEST_F(Tables, DivisionsByZeroGiveFiniteValues) {
   s_->limiter_enable = 1;
-  s_->limiter.limiter_softclip_knee = 130.0f;  // knee at the maximum
+  s_->limiter.limiter_softclip_knee = 130.0f;  // past its range: held to 100, below the maximum
   s_->videoMaxLevel = 0;
   s_->hslEnable = s_->hslControlsEnable = s_->rgbEnable = s_->ycbcrEnable = s_->secondaryEnable = 1;
   s_->hsl[kVLRangeMaster] = {1, 0, 100, 0, 0, 0, 0.5f, 1, 0.0f, 0};
@@ -452,8 +452,8 @@ TEST_F(Tables, DivisionsByZeroGiveFiniteValues) {
   ExpectPower(gLinGammaInverseLookup, 1, "linearization inverse gamma 0");
   const VLLimiterFrameSettings& f = gFrameSettings.limiter;
   EXPECT_TRUE(std::isfinite(f.softclipInvRange));
-  EXPECT_EQ(f.softclipKnee, f.softclipMax);
-  ExpectClose(1 / (f.softclipWhite - f.softclipKnee), f.softclipInvRange, kGammaTol, "ramp");
+  ExpectClose(1.0, f.softclipKnee, kGammaTol, "knee held to its range");
+  ExpectClose(1 / (f.softclipMax - f.softclipKnee), f.softclipInvRange, kGammaTol, "ramp");
   ExpectClose(1.2, f.lumaMax, kGammaTol, "luma max without a maximum level");
   ExpectClose(110, f.chromaMax, kGammaTol, "chroma max without a maximum level");
 }

@@ -1,0 +1,70 @@
+// The valid ranges of the fields the effect's sliders mirror: the HSL sliders
+// of each range, the RGB gain, gamma and pedestal of each range and channel,
+// and the limiter's levels.
+#include "core/settings_ranges.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+#define VL_RANGE(member, lo, hi) {uint32_t(offsetof(VL_SettingsStruct, member)), lo, hi}
+#define VL_HSL_RANGES(r)                                                                                 \
+  VL_RANGE(hsl[r].hue, -3600.0f, 3600.0f), VL_RANGE(hsl[r].saturation, 0.0f, 300.0f),                  \
+      VL_RANGE(hsl[r].vibrance, -100.0f, 100.0f), VL_RANGE(hsl[r].brightness, -100.0f, 100.0f),          \
+      VL_RANGE(hsl[r].contrast, -100.0f, 100.0f), VL_RANGE(hsl[r].contrastCenter, 0.0f, 1.0f),          \
+      VL_RANGE(hsl[r].gain, 0.0f, 20.0f), VL_RANGE(hsl[r].gamma, 0.1f, 10.0f),                          \
+      VL_RANGE(hsl[r].pedestal, -1.0f, 1.0f)
+#define VL_GAIN_GAMMA_PED(gainField, gammaField, pedField)                                               \
+  VL_RANGE(gainField, 0.0f, 20.0f), VL_RANGE(gammaField, 0.1f, 10.0f), VL_RANGE(pedField, -1.0f, 1.0f)
+#define VL_RGB_RANGES(r)                                                                                 \
+  VL_GAIN_GAMMA_PED(rgb[r].gain, rgb[r].gamma, rgb[r].pedestal),                                        \
+      VL_GAIN_GAMMA_PED(rgb[r].channel[0].gain, rgb[r].channel[0].gamma, rgb[r].channel[0].ped),        \
+      VL_GAIN_GAMMA_PED(rgb[r].channel[1].gain, rgb[r].channel[1].gamma, rgb[r].channel[1].ped),        \
+      VL_GAIN_GAMMA_PED(rgb[r].channel[2].gain, rgb[r].channel[2].gamma, rgb[r].channel[2].ped)
+
+}  // namespace
+
+const VLSettingsFieldRange kVLSettingsFieldRanges[kVLSettingsFieldRangeCount] = {
+    VL_HSL_RANGES(0), VL_HSL_RANGES(1), VL_HSL_RANGES(2), VL_HSL_RANGES(3),
+    VL_RGB_RANGES(0), VL_RGB_RANGES(1), VL_RGB_RANGES(2), VL_RGB_RANGES(3),
+    VL_RANGE(limiter.limiter_chroma_max, 70.0f, 130.0f),
+    VL_RANGE(limiter.limiter_chroma_min, -40.0f, 0.0f),
+    VL_RANGE(limiter.limiter_luma_max, 70.0f, 130.0f),
+    VL_RANGE(limiter.limiter_softclip_knee, 60.0f, 100.0f),
+    VL_RANGE(limiter.limiter_softclip_white_level, 80.0f, 120.0f),
+    VL_RANGE(limiter.limiter_softclip_max_level, 110.0f, 160.0f),
+};
+
+const VLSettingsFieldRange* VL_FindSettingsFieldRange(uint32_t offset) {
+  for (const VLSettingsFieldRange& r : kVLSettingsFieldRanges)
+    if (r.offset == offset) return &r;
+  return nullptr;
+}
+
+void VL_HoldSettingsToRanges(VL_SettingsStruct* settings) {
+  if (settings == nullptr) return;
+  static const VL_SettingsStruct defaults = [] {
+    VL_SettingsStruct d;
+    std::memset(&d, 0, sizeof d);
+    VL_SetDefaultControlValues(&d, kVLMaskAll);
+    return d;
+  }();
+  uint8_t* record = reinterpret_cast<uint8_t*>(settings);
+  const uint8_t* fallback = reinterpret_cast<const uint8_t*>(&defaults);
+  for (const VLSettingsFieldName& field : kSettingsFieldNames) {
+    if (field.type != kVLFieldFloat) continue;
+    float v;
+    std::memcpy(&v, record + field.offset, 4);
+    if (!std::isfinite(v)) std::memcpy(&v, fallback + field.offset, 4);
+    const VLSettingsFieldRange* range = VL_FindSettingsFieldRange(field.offset);
+    // A gamma at or below zero stands for no gamma at all (the builders read
+    // it as 1); only a positive one is held to its range.
+    if (range && range->min > 0.0f && v <= 0.0f) continue;
+    const float lo = range ? range->min : -kVLSettingsFieldMagnitude;
+    const float hi = range ? range->max : kVLSettingsFieldMagnitude;
+    v = v < lo ? lo : (v > hi ? hi : v);
+    std::memcpy(record + field.offset, &v, 4);
+  }
+}
