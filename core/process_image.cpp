@@ -100,8 +100,8 @@ void preparePrimaries(const VLFrameSettings& F, VLPassSetup& S) {
     S.rgbMasterGain[c] = rgb.gain * rgb.channelGain[c];
     S.rgbMasterOffset[c] = rgb.pedestal + rgb.channelPedestal[c];
     S.rgbMasterTable[c] = tableRef(F.tables.rgbMaster[c], rgb.top[c]);
-    S.yccMasterGain[c] = ycc.gain * ycc.channelGain[c];
-    S.yccMasterOffset[c] = ycc.pedestal + ycc.channelPedestal[c];
+    S.yccMasterGain[c] = ycc.channelGain[c];
+    S.yccMasterOffset[c] = ycc.channelPedestal[c];
     S.yccMasterTable[c] = tableRef(F.tables.ycbcrMaster[c], ycc.top[c]);
   }
 }

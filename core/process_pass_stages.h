@@ -314,7 +314,7 @@ struct VLPassKernel : O {
   // zero or less), counts as grey instead of dividing.
   static V hslSaturation(V d, V sum, V lightness) {
     V den = vSelect(vLE(lightness, vSet(0.5f)), sum, vSet(2.0f) - sum);
-    Mask usable = vGE(vAbs(den), vSet(kSaturationDivisorFloor));
+    Mask usable = vGE(den, vSet(kSaturationDivisorFloor));
     return vSelect(usable, d / vSelect(usable, den, vSet(1.0f)), vSet(0.0f));
   }
 

@@ -214,17 +214,13 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       out.channelInvGamma[c] = VLSafeInvGamma(y.channel[c].gamma);
     }
     for (float& inv : out.cmyInvGamma) inv = 1.0f;
-    if (tone == kVLToneMaster) {
-      out.gain = rangeGain;
-      out.pedestal = rangePed;
-    } else {
-      // The tonal ranges apply per-component values only: the range's own
-      // gain and pedestal go into Y, as its own gamma goes into the Y table.
-      out.gain = 1.0f;
-      out.pedestal = 0.0f;
-      out.channelGain[0] = Bounded(out.channelGain[0] * rangeGain);
-      out.channelPedestal[0] = Bounded(out.channelPedestal[0] + rangePed);
-    }
+    // Every range, the master included, applies per-component values only:
+    // its own gain and pedestal go into Y, as its own gamma goes into the Y
+    // table, so a pedestal lifts greys without tinting them.
+    out.gain = 1.0f;
+    out.pedestal = 0.0f;
+    out.channelGain[0] = Bounded(out.channelGain[0] * rangeGain);
+    out.channelPedestal[0] = Bounded(out.channelPedestal[0] + rangePed);
     for (int c = 0; c < 3; ++c) {
       float* table = tone == kVLToneMaster ? gVLTableStorage.ycbcrMaster[c] : gVLTableStorage.ycbcrRange[c][tone - 1];
       if (buildTables) {

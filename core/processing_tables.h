@@ -66,7 +66,7 @@ struct VLHueOffsetFrameSettings {
 // One RGB range (CMY folded in) or one Y'CbCr range. The pass forms
 // channel gain = gain x channelGain[c] and offset = pedestal + channelPedestal[c].
 struct VLPrimaryFrameSettings {
-  float gain;      // overall gain and offset
+  float gain;      // overall gain and offset (Y'CbCr: 1 and 0, folded into Y)
   float pedestal;
   float invGamma;  // the range's own 1 / gamma (already in the channel tables)
   float channelGain[3];

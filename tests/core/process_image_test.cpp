@@ -414,4 +414,56 @@ TEST(ProcessImage, ABuildThatFailsLeavesTheLastTablesInPlace) {
   PLAlertScriptEnd();
 }
 
+// Results worked out by hand on single pixels.
+TEST(ProcessImage, ResultsWorkedByHand) {
+  struct Case {
+    const char* name;
+    void (*edit)(VL_SettingsStruct&);
+    float in[3], want[3];
+  } cases[] = {
+      // A super-white past lightness 1 has no HSL saturation to scale: it
+      // comes back as its lightness, (1.47 + 0.53) / 2, in every channel.
+      {"HSL curves on a super-white",
+       [](VL_SettingsStruct& s) {
+         s.curvesEnable = s.hslCurvesEnable = 1;
+         setCurve(s.hslCurves[kVLCurveSaturation], {{0, 0.6f}, {1, 0.6f}});
+       },
+       {1.27f, 0.53f, 1.47f},
+       {1.0f, 1.0f, 1.0f}},
+      // The master's own gain and pedestal act on Y alone: a grey stays grey
+      // at 1.1 x 0.502 + 0.1; the Cr gain has no chroma to act on.
+      {"Y'CbCr master gain and pedestal on a grey",
+       [](VL_SettingsStruct& s) {
+         s.ycbcrEnable = 1;
+         s.ycbcr[kVLRangeMaster].enable = 1;
+         s.ycbcr[kVLRangeMaster].gain = 1.1f;
+         s.ycbcr[kVLRangeMaster].pedestal = 0.1f;
+         s.ycbcr[kVLRangeMaster].channel[2].gain = 0.5f;
+       },
+       {0.502f, 0.502f, 0.502f},
+       {0.6522f, 0.6522f, 0.6522f}},
+      // A Cb pedestal stays a tint: blue up by 1.772 x 0.1, green down by 0.344136 x 0.1.
+      {"Y'CbCr master Cb pedestal",
+       [](VL_SettingsStruct& s) {
+         s.ycbcrEnable = 1;
+         s.ycbcr[kVLRangeMaster].enable = 1;
+         s.ycbcr[kVLRangeMaster].channel[1].ped = 0.1f;
+       },
+       {0.5f, 0.5f, 0.5f},
+       {0.5f, 0.4655864f, 0.6772f}},
+  };
+  VL_EngineLockGuard hold;
+  for (const Case& c : cases) {
+    VL_SettingsStruct s = defaults();
+    s.limiter_enable = 0;
+    c.edit(s);
+    ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
+    FramePtr f = makeFrame(4, 1, kFBPixFormatPlanarFloat);
+    for (int p = 0; p < 3; ++p)
+      for (uint32_t x = 0; x < 4; ++x) planeRow(f.get(), p, 0)[x] = c.in[p];
+    ASSERT_EQ(kQVNoErr, ProcessImage(f.get(), f.get(), 0, 0));
+    for (int p = 0; p < 3; ++p) EXPECT_NEAR(c.want[p], planeRow(f.get(), p, 0)[0], 2e-5) << c.name << " channel " << p;
+  }
+}
+
 }  // namespace

@@ -78,7 +78,7 @@ void hslCurves(const VLFrameSettings& F, C& c) {
     }
     h /= 6;
     float den = l <= 0.5f ? mx + mn : 2 - mx - mn;
-    s = std::fabs(den) >= 1e-6f ? d / den : 0;
+    s = den >= 1e-6f ? d / den : 0;  // a tiny or negative divisor: grey
   }
   float shifted = h + 0.5f;
   if (shifted > 1) shifted -= 1;

@@ -227,7 +227,7 @@ TEST_F(Tables, RGBFoldsInCMY) {
   ExpectPower(gRGB_Gamma_B_M_Lookup, 1.0, "blue midtones");
 }
 
-TEST_F(Tables, YCbCrRangeValuesGoIntoY) {
+TEST_F(Tables, YCbCrRangeAndMasterValuesGoIntoY) {
   s_->ycbcrEnable = 1;
   VL_YCbCrControls& sh = s_->ycbcr[kVLRangeShadows];
   sh = {1, 1.2f, 2.0f, 0.05f, {{0.9f, 1.5f, 0.01f}, {1.0f, 0.7f, 0.0f}, {1.0f, 1.0f, 0.0f}}};
@@ -245,8 +245,12 @@ TEST_F(Tables, YCbCrRangeValuesGoIntoY) {
   ExpectPower(gYCbCr_Gamma_Cr_S_Lookup, 1.0, "Cr shadows");
   ExpectGammaTop(gYCbCr_Gamma_Y_S_Lookup, fs.top[0], "Y shadows top");
   const VLPrimaryFrameSettings& fm = gFrameSettings.ycbcr[kVLToneMaster];
-  ExpectClose(1.1, fm.gain, kGammaTol, "master gain");
-  ExpectClose(0.02, fm.pedestal, kGammaTol, "master ped");
+  EXPECT_EQ(1.0f, fm.gain);
+  EXPECT_EQ(0.0f, fm.pedestal);
+  ExpectClose(1.1, fm.channelGain[0], kGammaTol, "master Y gain");
+  ExpectClose(0.02, fm.channelPedestal[0], kGammaTol, "master Y ped");
+  ExpectClose(1.0, fm.channelGain[1], kGammaTol, "master Cb gain");
+  ExpectClose(0.0, fm.channelPedestal[1], kGammaTol, "master Cb ped");
   ExpectClose(0.5, fm.channelGain[2], kGammaTol, "Cr gain");
   ExpectClose(0.03, fm.channelPedestal[2], kGammaTol, "Cr ped");
   ExpectPower(gYCbCrGammaYLookup, 1 / 1.6, "Y master");
