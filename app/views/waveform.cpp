@@ -1,0 +1,365 @@
+// The waveform's renderer: the graticule picture is copied into the
+// rectangle, then every sampled pixel of each panel's channels brightens the
+// two trace pixels that straddle its height, the lower by (1 - f) and the
+// upper by f of one hit, f being the fraction of the height (16.16).
+//
+// A hit is the channel's trace colour times the brightness; each component
+// is limited to the trace colour, so dense areas glow up to the full colour.
+// Colour traces add; the luma trace climbs the phosphor table, so it glows
+// more gently. With kWFMFlagColor the picture's own colour is the trace
+// colour.
+#include "app/views/waveform.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cmath>
+#include <cstring>
+
+#include "app/views/scope_backdrop.h"
+#include "app/views/scope_inputs.h"
+#include "app/views/scope_phosphor.h"
+#include "app/views/scope_tables.h"
+#include "app/views/waveform_internal.h"
+
+namespace {
+
+enum Channel { kLuma, kRed, kGreen, kBlue, kCb, kCr };
+
+struct PanelChannels {
+  int32_t count;
+  Channel channels[3];
+};
+
+// Panels of each trace mode, left to right; mode 4 overlays three channels in one panel.
+PanelChannels PanelOf(int32_t traceMode, int32_t panel) {
+  switch (traceMode) {
+    case kWFMTraceYCbCrParade: return {1, {panel == 0 ? kLuma : panel == 1 ? kCb : kCr}};
+    case kWFMTraceRGBParade: return {1, {panel == 0 ? kRed : panel == 1 ? kGreen : kBlue}};
+    case kWFMTraceRGBOverlay: return {3, {kRed, kGreen, kBlue}};
+    case kWFMTraceYRGBParade: return {1, {panel == 0 ? kLuma : panel == 1 ? kRed : panel == 2 ? kGreen : kBlue}};
+    case kWFMTraceGBRParade: return {1, {panel == 0 ? kGreen : panel == 1 ? kBlue : kRed}};
+    default: return {1, {kLuma}};
+  }
+}
+
+constexpr int32_t kTraceColours[6][3] = {
+    {255, 255, 255},  // luma
+    {255, 0, 0},      // red
+    {0, 255, 0},      // green
+    {0, 0, 255},      // blue
+    {0, 0, 255},      // Cb
+    {255, 0, 0},      // Cr
+};
+
+// The phosphor table stretched to bytes: entry [c][a] is what a component c
+// becomes when a hit of a lands on it, sqrt(c*c + a*a) on the table's scale.
+struct ClimbTable {
+  uint8_t entry[256][256];
+  ClimbTable() {
+    const uint8_t* phosphor = GetScopePhosphorTable();
+    for (int c = 0; c < 256; ++c)
+      for (int a = 0; a < 256; ++a) {
+        int pc = (c * 159 + 127) / 255, pa = (a * 159 + 127) / 255;
+        int v = (phosphor[pc * kScopePhosphorSize + pa] * 255 + 79) / 159;
+        entry[c][a] = uint8_t(std::clamp(v, c, 255));
+      }
+  }
+};
+
+// One hit's colour and the colour it may glow up to.
+struct Ink {
+  int32_t hit[3];
+  int32_t limit[3];
+};
+
+Ink MakeInk(const int32_t colour[3], int32_t scale, int32_t brightness) {
+  Ink ink;
+  for (int i = 0; i < 3; ++i) {
+    ink.limit[i] = std::clamp(int32_t((int64_t(colour[i]) * scale) >> 16), 0, 255);
+    ink.hit[i] = int32_t((int64_t(ink.limit[i]) * brightness) >> 16);
+  }
+  return ink;
+}
+
+// The code value range the height table covers (chroma reaches past 0..255).
+constexpr int32_t kLowestCode = -256, kHighestCode = 511;
+constexpr int32_t kCodeCount = kHighestCode - kLowestCode + 1;
+
+struct Tracer {
+  uint8_t* base;
+  ptrdiff_t rowBytes;
+  int32_t bottomRow;    // the trace area's lowest pixel row
+  int32_t top, bottom;  // rows written: top <= y < bottom
+  const ClimbTable* climb;
+  int32_t height16[kCodeCount];  // 16.16 height of each code value above the bottom row
+
+  // Lands hits of weight/65536 of the ink on the pixel. Colour hits add;
+  // luma hits climb the phosphor table, n of them as one hit sqrt(n) times
+  // as strong, which is where n single climbs end. Either way a component
+  // stops at its limit.
+  template <bool kPhosphor>
+  void Brighten(uint8_t* pixel, const Ink& ink, int32_t weight, int32_t hits, float rootHits) const {
+    uint32_t word;
+    std::memcpy(&word, pixel, 4);
+    int32_t c[3] = {int32_t(word >> 16 & 0xFF), int32_t(word >> 8 & 0xFF), int32_t(word & 0xFF)};
+    for (int i = 0; i < 3; ++i) {
+      if (c[i] >= ink.limit[i]) continue;
+      int32_t a = (ink.hit[i] * weight) >> 16;
+      int32_t v = kPhosphor ? climb->entry[c[i]][std::min(int32_t(float(a) * rootHits), 255)]
+                            : int32_t(std::min<int64_t>(c[i] + int64_t(a) * hits, 255));
+      c[i] = std::min(v, ink.limit[i]);
+    }
+    word = 0xFF000000u | uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | uint32_t(c[2]);
+    std::memcpy(pixel, &word, 4);
+  }
+
+  // The two pixels of column x that straddle the code's height.
+  template <bool kPhosphor>
+  void Plot(int32_t x, int32_t code, const Ink& ink, int32_t hits) const {
+    int32_t h = height16[std::clamp(code, kLowestCode, kHighestCode) - kLowestCode];
+    int32_t f = h & 0xFFFF;
+    int32_t y0 = bottomRow - (h >> 16);  // lower pixel; the upper one is y0 - 1
+    float rootHits = kPhosphor ? std::sqrt(float(hits)) : 1.0f;
+    uint8_t* column = base + ptrdiff_t(x) * 4;
+    if (y0 >= top && y0 < bottom) Brighten<kPhosphor>(column + y0 * rowBytes, ink, 65536 - f, hits, rootHits);
+    if (f != 0 && y0 - 1 >= top && y0 - 1 < bottom)
+      Brighten<kPhosphor>(column + (y0 - 1) * rowBytes, ink, f, hits, rootHits);
+  }
+};
+
+struct Sampler {
+  const WaveformParams* p;
+  ScopePixelLayout layout;
+  const uint8_t* luma;   // three 256-entry tables
+  const int32_t* diff;   // six colour-difference tables
+  int64_t cbMul, crMul;  // 16.16 colour difference to code value
+  int64_t mid16;         // code value of zero colour difference, 16.16
+};
+
+int32_t RowStep(const WaveformParams& p) {
+  if (p.fieldSkip <= 0) return 1;
+  return std::max(int32_t(std::lround(double(p.height) / p.fieldSkip)), 1);
+}
+
+template <Channel kChannel>
+inline int32_t CodeOf(const Sampler& s, const uint8_t* px) {
+  const int32_t* t = s.diff;
+  uint8_t r = px[s.layout.red], g = px[s.layout.green], b = px[s.layout.blue];
+  if constexpr (kChannel == kRed) return r;
+  if constexpr (kChannel == kGreen) return g;
+  if constexpr (kChannel == kBlue) return b;
+  if constexpr (kChannel == kCb) {
+    int64_t bv = int64_t(t[512 + b]) - t[r] - t[256 + g];
+    return int32_t((s.mid16 + ((bv * s.cbMul) >> 16) + 32768) >> 16);
+  }
+  if constexpr (kChannel == kCr) {
+    int64_t rv = int64_t(t[768 + r]) - t[1024 + g] - t[1280 + b];
+    return int32_t((s.mid16 + ((rv * s.crMul) >> 16) + 32768) >> 16);
+  }
+  return s.luma[r] + s.luma[256 + g] + s.luma[512 + b];
+}
+
+// The codes one pixel gives a channel: one, or for the YC waveform two:
+// luma plus and minus the magnitude of the colour difference, the
+// excursions of the composite signal.
+template <Channel kChannel, bool kChroma>
+inline int32_t Codes(const Sampler& s, const uint8_t* px, int32_t out[2]) {
+  if constexpr (kChannel == kLuma && kChroma) {
+    const int32_t* t = s.diff;
+    uint8_t r = px[s.layout.red], g = px[s.layout.green], b = px[s.layout.blue];
+    float bv = float(t[512 + b] - t[r] - t[256 + g]), rv = float(t[768 + r] - t[1024 + g] - t[1280 + b]);
+    int32_t magnitude = int32_t(std::sqrt(bv * bv + rv * rv) * (1.0f / 65536.0f) + 0.5f);
+    int32_t y = s.luma[r] + s.luma[256 + g] + s.luma[512 + b];
+    out[0] = y + magnitude;
+    out[1] = y - magnitude;
+    return 2;
+  } else {
+    out[0] = CodeOf<kChannel>(s, px);
+    return 1;
+  }
+}
+
+// The trace is drawn in strips of columns: the sampled rows of a strip are
+// counted per column and code value, reading the source row by row, then
+// each column's hits land together. Hits on one code value add up to the
+// same result in any order.
+constexpr int32_t kStripColumns = 64;
+
+struct Strip {
+  const uint8_t* pixels;  // source
+  size_t rowBytes;
+  int32_t firstRow, endRow, rowStep;
+  int32_t columns;
+  int32_t sourceX[kStripColumns];
+  int32_t count[kStripColumns][kCodeCount];
+  int32_t low[kStripColumns], high[kStripColumns];  // code indices in use per column
+};
+
+template <Channel kChannel, bool kChroma>
+void CountStrip(const Sampler& s, Strip& strip) {
+  for (int32_t c = 0; c < strip.columns; ++c) {
+    strip.low[c] = kCodeCount;
+    strip.high[c] = -1;
+  }
+  for (int32_t y = strip.firstRow; y < strip.endRow; y += strip.rowStep) {
+    const uint8_t* row = strip.pixels + size_t(y) * strip.rowBytes;
+    for (int32_t c = 0; c < strip.columns; ++c) {
+      int32_t codes[2];
+      for (int32_t k = Codes<kChannel, kChroma>(s, row + size_t(strip.sourceX[c]) * 4, codes); k-- > 0;) {
+        int32_t index = std::clamp(codes[k], kLowestCode, kHighestCode) - kLowestCode;
+        ++strip.count[c][index];
+        strip.low[c] = std::min(strip.low[c], index);
+        strip.high[c] = std::max(strip.high[c], index);
+      }
+    }
+  }
+}
+
+using CountProc = void (*)(const Sampler&, Strip&);
+constexpr CountProc kCountProcs[6][2] = {
+    {CountStrip<kLuma, false>, CountStrip<kLuma, true>}, {CountStrip<kRed, false>, CountStrip<kRed, false>},
+    {CountStrip<kGreen, false>, CountStrip<kGreen, false>}, {CountStrip<kBlue, false>, CountStrip<kBlue, false>},
+    {CountStrip<kCb, false>, CountStrip<kCb, false>},     {CountStrip<kCr, false>, CountStrip<kCr, false>},
+};
+
+template <bool kPhosphor>
+void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
+  for (int32_t c = 0; c < strip.columns; ++c) {
+    int32_t* count = strip.count[c];
+    for (int32_t j = strip.low[c]; j <= strip.high[c]; ++j) {
+      if (count[j] == 0) continue;
+      tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[j]);
+      count[j] = 0;
+    }
+  }
+}
+
+// Each hit in the pixel's own colour, one at a time.
+template <Channel kChannel, bool kChroma>
+void TraceOwnColour(const Sampler& s, const Tracer& tracer, const Strip& strip, int32_t left) {
+  const WaveformParams& p = *s.p;
+  for (int32_t y = strip.firstRow; y < strip.endRow; y += strip.rowStep) {
+    const uint8_t* row = strip.pixels + size_t(y) * strip.rowBytes;
+    for (int32_t c = 0; c < strip.columns; ++c) {
+      const uint8_t* px = row + size_t(strip.sourceX[c]) * 4;
+      const int32_t colour[3] = {px[s.layout.red], px[s.layout.green], px[s.layout.blue]};
+      Ink ink = MakeInk(colour, p.scale, p.brightness);
+      int32_t codes[2];
+      for (int32_t k = Codes<kChannel, kChroma>(s, px, codes); k-- > 0;)
+        tracer.Plot<kChannel == kLuma>(left + c, codes[k], ink, 1);
+    }
+  }
+}
+
+using OwnColourProc = void (*)(const Sampler&, const Tracer&, const Strip&, int32_t);
+constexpr OwnColourProc kOwnColourProcs[6][2] = {
+    {TraceOwnColour<kLuma, false>, TraceOwnColour<kLuma, true>},
+    {TraceOwnColour<kRed, false>, TraceOwnColour<kRed, false>},
+    {TraceOwnColour<kGreen, false>, TraceOwnColour<kGreen, false>},
+    {TraceOwnColour<kBlue, false>, TraceOwnColour<kBlue, false>},
+    {TraceOwnColour<kCb, false>, TraceOwnColour<kCb, false>},
+    {TraceOwnColour<kCr, false>, TraceOwnColour<kCr, false>},
+};
+
+void TracePanel(const Sampler& s, const Tracer& tracer, const PanelChannels& panel, int32_t left, int32_t width,
+                int32_t xMin, int32_t xEnd, const Ink inks[6]) {
+  const WaveformParams& p = *s.p;
+  bool chroma = (p.flags & kWFMFlagChroma) != 0, ownColour = (p.flags & kWFMFlagColor) != 0;
+  static Strip strip;  // zero counts between uses; main thread only
+  strip.pixels = p.pixels;
+  strip.rowBytes = size_t(p.rowBytes);
+  strip.rowStep = RowStep(p);
+  strip.firstRow = 0;
+  strip.endRow = p.height;
+  if (p.fieldSkip == -1) {
+    if (p.lineSelect < 0 || p.lineSelect >= p.height) return;
+    strip.firstRow = p.lineSelect;
+    strip.endRow = p.lineSelect + 1;
+  }
+  int64_t step16 = (int64_t(p.width) << 16) / width;
+  int32_t firstCol = std::max(xMin - left, 0), endCol = std::min(xEnd - left, width);
+  for (int32_t start = firstCol; start < endCol; start += kStripColumns) {
+    strip.columns = std::min(kStripColumns, endCol - start);
+    for (int32_t c = 0; c < strip.columns; ++c) strip.sourceX[c] = int32_t(((start + c) * step16) >> 16);
+    for (int32_t i = 0; i < panel.count; ++i) {
+      Channel channel = panel.channels[i];
+      if (ownColour) {
+        kOwnColourProcs[channel][chroma](s, tracer, strip, left + start);
+        continue;
+      }
+      kCountProcs[channel][chroma](s, strip);
+      if (channel == kLuma)
+        LandStrip<true>(tracer, strip, left + start, inks[channel]);
+      else
+        LandStrip<false>(tracer, strip, left + start, inks[channel]);
+    }
+  }
+}
+
+void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const WaveformLayout& layout) {
+  static const ClimbTable climb;
+  UIImage* target = p.target;
+  // Writes stay inside the trace area and the target.
+  int32_t xMin = std::max(layout.trace.left, 0), xEnd = std::min(layout.trace.right, UIImageWidth(target));
+  Tracer tracer;
+  tracer.base = UIImagePixels(target);
+  tracer.rowBytes = UIImageRowBytes(target);
+  tracer.bottomRow = layout.trace.bottom - 1;
+  tracer.top = std::max(layout.trace.top, 0);
+  tracer.bottom = std::min(layout.trace.bottom, UIImageHeight(target));
+  tracer.climb = &climb;
+  if (xMin >= xEnd || tracer.top >= tracer.bottom) return;
+  for (int32_t code = kLowestCode; code <= kHighestCode; ++code) {
+    double height = WaveformHeightOfIRE(scale, layout, WaveformIREOfCode(scale, p, code));
+    tracer.height16[code - kLowestCode] = int32_t(std::clamp(std::lround(height * 65536.0), -(1l << 30), 1l << 30));
+  }
+
+  Sampler s;
+  s.p = &p;
+  s.layout = (p.flags & kWFMFlagLittleEndian) ? kScopeLayoutLittleEndianWords : kScopeLayoutARGBMemory;
+  s.luma = ScopeLumaTables(p.matrix);
+  s.diff = BuildRGBtoYCbCrTables(p.matrix);
+  // Cb and Cr span white - black code values around the middle of the range.
+  double range = double(p.whiteLevel) - p.blackLevel;
+  s.cbMul = std::lround(range / (255.0 * 0.872) * 65536.0);
+  s.crMul = std::lround(range / (255.0 * 1.23) * 65536.0);
+  s.mid16 = (int64_t(p.whiteLevel) + p.blackLevel) * 32768;
+
+  Ink inks[6];
+  for (int i = 0; i < 6; ++i) inks[i] = MakeInk(kTraceColours[i], p.scale, p.brightness);
+  for (int32_t panel = 0; panel < layout.panelCount; ++panel)
+    TracePanel(s, tracer, PanelOf(p.traceMode, panel), WaveformPanelLeft(layout, panel), layout.panelWidth, xMin,
+               xEnd, inks);
+}
+
+bool SourceUsable(const WaveformParams& p) {
+  return p.pixels && p.width > 0 && p.height > 0 && p.rowBytes / 4 >= p.width;
+}
+
+ScopeBackdrop gGraticule;
+
+}  // namespace
+
+int32_t DrawWaveformMonitor(const WaveformParams* params) {
+  if (!params || !params->target) return 0;
+  const WaveformParams& p = *params;
+  UIRect rect = p.rect ? *p.rect : UIMakeRect(0, 0, UIImageWidth(p.target), UIImageHeight(p.target));
+  int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  if (w <= 0 || h <= 0) return 0;
+  WaveformScale scale = WaveformComputeScale(p);
+
+  uint32_t graticuleFlags = p.flags & (kWFMFlagChroma | kWFMFlagIRE);
+  if (ScopeBackdropPrepare(&gGraticule, w, h,
+                           {graticuleFlags, p.traceMode, p.videoSystem, p.lineStep, p.whiteLevel, p.blackLevel,
+                            p.setupOffset, p.brightness}) &&
+      gGraticule.image) {
+    UIRect local = UIMakeRect(0, 0, w, h);
+    WaveformDrawGraticule(gGraticule.image, local, p, scale, WaveformComputeLayout(local, p.traceMode));
+  }
+  ScopeBackdropCopy(&gGraticule, p.target, rect.left, rect.top);
+
+  WaveformLayout layout = WaveformComputeLayout(rect, p.traceMode);
+  if ((p.flags & kWFMFlagTrace) && SourceUsable(p) && layout.panelWidth >= 1 && p.whiteLevel != p.blackLevel)
+    DrawTrace(p, scale, layout);
+  return 0;
+}

@@ -1,0 +1,70 @@
+// Each scope alone: a 1920 x 1080 picture drawn into a 1920 x 1080 scope
+// picture with the default preferences. The graticule is drawn once and
+// copied on later draws, so these are the figures of a redraw.
+#include "app/views/vectorscope.h"
+#include "app/views/waveform.h"
+#include "settings/prefs.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A picture with smooth colour gradients under a little noise, so every
+// scope spreads its trace the way a real frame does.
+UIImage* MakeSource(int32_t width, int32_t height) {
+  UIImage* picture = UIImageCreate(width, height);
+  uint8_t* base = UIImagePixels(picture);
+  uint32_t seed = 12345;
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      int32_t noise = int32_t(seed >> 28) - 8;
+      auto clamp = [](int32_t v) { return uint32_t(v < 0 ? 0 : v > 255 ? 255 : v); };
+      uint32_t r = clamp(x * 255 / width + noise), g = clamp(y * 255 / height + noise);
+      uint32_t b = clamp((x + y) * 255 / (width + height) - noise);
+      uint32_t word = 0xFF000000u | r << 16 | g << 8 | b;
+      std::memcpy(base + size_t(y) * UIImageRowBytes(picture) + size_t(x) * 4, &word, 4);
+    }
+  return picture;
+}
+
+using ScopeDraw = void (*)(UIImage* target, UIImage* source);
+
+void RunScope(benchmark::State& state, ScopeDraw draw) {
+  PFLoadDefaultPreferences(&gPrefsSettings);
+  UIImage* source = MakeSource(1920, 1080);
+  UIImage* target = UIImageCreate(1920, 1080);
+  draw(target, source);
+  for (auto _ : state) {
+    draw(target, source);
+    benchmark::ClobberMemory();
+  }
+  UIImageDispose(target);
+  UIImageDispose(source);
+}
+
+void Waveform(UIImage* t, UIImage* s, bool chroma, int mode) {
+  DrawWaveformPane(t, nullptr, s, chroma, mode == 2, mode == 3, mode == 4, mode == 5, mode == 6);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(RunScope, Vectorscope, [](UIImage* t, UIImage* s) { DrawVectorscopePane(t, nullptr, s, 1); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, LumaWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 1); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, YCWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, true, 1); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, YCbCrWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 2); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, RGBWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 3); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, OverlayWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 4); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, YRGBWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 5); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RunScope, GBRWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 6); })
+    ->Unit(benchmark::kMillisecond);

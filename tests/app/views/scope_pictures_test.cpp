@@ -1,0 +1,65 @@
+// Renders every scope of a colour-bar and a ramp frame to PNG files in the
+// scratch folder "scope-pictures", for a look, and checks that each drew a
+// trace over its graticule.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/views/vectorscope.h"
+#include "app/views/waveform.h"
+#include "scope_test_frames.h"
+#include "settings/prefs.h"
+#include "tests/scratch_folder.h"
+
+namespace {
+
+// Pixels that differ between two pictures of the same size.
+int64_t DifferingPixels(UIImage* a, UIImage* b) {
+  int64_t count = 0;
+  for (int32_t y = 0; y < UIImageHeight(a); ++y)
+    for (int32_t x = 0; x < UIImageWidth(a); ++x) count += UIImageGetPixel(a, x, y) != UIImageGetPixel(b, x, y);
+  return count;
+}
+
+struct Scope {
+  const char* name;
+  void (*draw)(UIImage* target, UIImage* source);
+};
+
+const Scope kScopes[] = {
+    {"vectorscope", [](UIImage* t, UIImage* s) { DrawVectorscopePane(t, nullptr, s, 1); }},
+    {"vectorscope-zoom2", [](UIImage* t, UIImage* s) { DrawVectorscopePane(t, nullptr, s, 2); }},
+    {"luma", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, false, false); }},
+    {"yc", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, true, false, false, false, false, false); }},
+    {"ycbcr", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, true, false, false, false, false); }},
+    {"rgb", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, true, false, false, false); }},
+    {"overlay", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, true, false, false); }},
+    {"yrgb", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, true, false); }},
+    {"gbr", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, false, true); }},
+};
+
+}  // namespace
+
+TEST(ScopePictures, EveryScopeOfBarsAndRampsDrawsATraceOverItsGraticule) {
+  PFLoadDefaultPreferences(&gPrefsSettings);
+  std::string dir = ScratchDir("scope-pictures");
+  struct Frame {
+    const char* name;
+    UIImage* picture;
+  } frames[] = {{"bars", MakeColourBars(1280, 720)}, {"ramps", MakeRamps(1280, 720)}};
+  for (const Frame& frame : frames) {
+    for (const Scope& scope : kScopes) {
+      SCOPED_TRACE(std::string(frame.name) + " " + scope.name);
+      UIImage* empty = UIImageCreate(800, 600);
+      UIImage* traced = UIImageCreate(800, 600);
+      scope.draw(empty, nullptr);
+      scope.draw(traced, frame.picture);
+      EXPECT_GT(DifferingPixels(empty, traced), 0);
+      std::string path = dir + "/" + frame.name + "-" + scope.name + ".png";
+      EXPECT_EQ(UIImageWritePNG(traced, path.c_str()), kQVNoErr) << path;
+      UIImageDispose(empty);
+      UIImageDispose(traced);
+    }
+    UIImageDispose(frame.picture);
+  }
+}
