@@ -90,7 +90,11 @@ class FileLock {
 void KeepAside(const std::string& path, const std::string& why) {
   std::string aside;
   for (int n = 1; n < 1000; ++n) {
-    aside = path + ".corrupt" + (n == 1 ? "" : "-" + std::to_string(n));
+    aside = path + ".corrupt";
+    if (n > 1) {  // appended piece by piece: GCC 12 at -O3 misreads "-" + to_string(n) as an overlapping copy
+      aside += '-';
+      aside += std::to_string(n);
+    }
     if (access(aside.c_str(), F_OK) != 0) break;
   }
   if (rename(path.c_str(), aside.c_str()) != 0) return;  // another process moved it first

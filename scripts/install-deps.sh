@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the benchmarks need.
-# Idempotent and quiet when everything is already there.
+# Installs the Debian packages the build, the tests and the benchmarks use
+# today. Idempotent and quiet when everything is already there. A package
+# manager busy elsewhere is waited for (up to ten minutes), not failed on.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config g++-multilib
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libxml2-dev
-  libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-dejavu-core
-  libsdl2-dev xvfb xauth
-  libpng-dev libjpeg-dev libtiff-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  libhidapi-dev
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev  # GoogleTest's CMake package names gmock too
+  libxml2-dev                                 # the preference files
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev  # the window toolkit
+  xvfb xauth                                  # windows in tests without a display
+  libpng-dev                                  # the stand-in host's frames
 )
 
 missing=()
@@ -26,5 +25,6 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt=($sudo apt-get -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -7,10 +7,17 @@ cd "$(dirname "$0")/.."
 
 build=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = "--sanitize" ]; then
-  build=build-asan
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCHMARKS=OFF)
-fi
+case "$#:${1:-}" in
+  0:) ;;
+  1:--sanitize)
+    build=build-asan
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCHMARKS=OFF)
+    ;;
+  *)
+    echo "scripts/test.sh: unknown option $* (it takes --sanitize or nothing)" >&2
+    exit 2
+    ;;
+esac
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null

@@ -31,7 +31,11 @@ std::string AbbreviateHome(const std::string& path) {
   std::string home = Home();
   if (home.empty() || home == "/") return path;
   if (path == home) return "~";
-  if (path.compare(0, home.size() + 1, home + "/") == 0) return "~" + path.substr(home.size());
+  if (path.compare(0, home.size() + 1, home + "/") == 0) {
+    std::string abbreviated = "~";  // appended, not "~" + ...: GCC 12 at -O3 misreads that as an overlapping copy
+    abbreviated += path.substr(home.size());
+    return abbreviated;
+  }
   return path;
 }
 

@@ -1,8 +1,9 @@
 // toolkit_demo: one window with every kind of control, a menu bar and a
 // user pane drawing a hue wheel.
-//   toolkit_demo                      real window (SDL2), headless without a display
+//   toolkit_demo                      real window (SDL2); refused without a display
 //   toolkit_demo --screenshot FILE    renders the window to a PNG and exits
 //   toolkit_demo --show-for SECONDS   quits by itself after a while
+#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -359,14 +360,36 @@ void Build() {
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "usage: toolkit_demo [--screenshot FILE] [--show-for SECONDS]\n"
+    "Opens a window with every kind of control of the window toolkit.\n"
+    "  --screenshot FILE   render the window into a PNG file and quit (works without a display)\n"
+    "  --show-for SECONDS  quit by itself after that many seconds\n"
+    "  --help              this text\n"
+    "Without a display only --screenshot and --show-for run: there would be nothing to see.\n";
+
 int main(int argc, char** argv) {
   const char* screenshot = nullptr;
   double showFor = 0;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) screenshot = argv[++i];
-    else if (!std::strcmp(argv[i], "--show-for") && i + 1 < argc) showFor = std::atof(argv[++i]);
-    else {
-      std::fprintf(stderr, "usage: toolkit_demo [--screenshot FILE] [--show-for SECONDS]\n");
+    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) {
+      screenshot = argv[++i];
+    } else if (!std::strcmp(argv[i], "--show-for") && i + 1 < argc) {
+      const char* v = argv[++i];
+      const char* end = v + std::strlen(v);
+      auto r = std::from_chars(v, end, showFor);
+      if (r.ec != std::errc() || r.ptr != end || !(showFor > 0) || showFor > 1e6) {
+        std::fprintf(stderr, "toolkit_demo: --show-for %s: the time is a number of seconds above 0\n", v);
+        return 2;
+      }
+    } else {
+      std::fprintf(stderr, "toolkit_demo: unknown option %s\n%s", argv[i], kUsage);
       return 2;
     }
   }
@@ -374,6 +397,13 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, OnSignal);
   if (UIInitToolkit(kUIBackendAuto) != kQVNoErr) {
     std::fprintf(stderr, "toolkit_demo: the toolkit could not start\n");
+    return 1;
+  }
+  if (!screenshot && showFor == 0 && UIGetBackendKind() == kUIBackendHeadless) {
+    UIShutdownToolkit();
+    std::fprintf(stderr,
+                 "toolkit_demo: no display to open a window on (is DISPLAY set?); "
+                 "--screenshot FILE renders the window without one\n");
     return 1;
   }
   Build();

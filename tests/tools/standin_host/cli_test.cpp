@@ -281,7 +281,7 @@ TEST(VelmoraHostCommandLine, RunningOutOfMemoryIsAMessage) {
 
 // scripts/main-job.sh passes its arguments on from the caller's folder: a
 // copy of it in a tree whose build steps are stubs shows where the program ran.
-TEST(VelmoraHostCommandLine, TheMainJobScriptKeepsRelativePaths) {
+TEST(VelmoraScripts, TheMainJobKeepsRelativePaths) {
   std::string dir = MakeScratchFolder("main_job");
   for (const char* sub : {"/tree/scripts", "/tree/build/tools/standin_host", "/bin", "/work"})
     fs::create_directories(dir + sub);
@@ -297,6 +297,18 @@ TEST(VelmoraHostCommandLine, TheMainJobScriptKeepsRelativePaths) {
                     shellWord(dir + "/said.txt") + " 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << slurp(dir + "/said.txt");
   EXPECT_EQ(slurp(dir + "/said.txt"), fs::canonical(dir + "/work").string() + " --out rel\n");
+}
+
+// The test script refuses what it does not know instead of building and
+// testing everything as if nothing had been asked.
+TEST(VelmoraScripts, TheTestScriptRefusesAnUnknownOption) {
+  std::string dir = MakeScratchFolder("test_script");
+  std::string cmd = "timeout 30 " + shellWord(std::string(VELMORA_SOURCE_DIR) + "/scripts/test.sh") +
+                    " --frobnicate >" + shellWord(dir + "/said.txt") + " 2>&1";
+  int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 2);
+  EXPECT_NE(slurp(dir + "/said.txt").find("unknown option --frobnicate"), std::string::npos);
 }
 
 }  // namespace
