@@ -24,7 +24,7 @@ struct SHBatchSettings {
   int32_t bits = 0;       // 8 or 16; 0 writes each frame at its input's depth
   bool smart = true;      // smart render when the effect offers it
   int32_t threads = 1;    // 1 to 64
-  uint64_t memory_budget = uint64_t(1) << 30;  // bytes of frames in flight at most
+  uint64_t memory_budget = uint64_t(512) << 20;  // bytes of frames in flight at most
 };
 
 struct SHBatchResult {

@@ -1,0 +1,135 @@
+// velmora-host's frame pipeline on a clip of HD PNG frames at 1 to 64
+// threads: clip time, frames per second and the process's peak resident
+// memory during the run (reset before each run), which stays within the
+// pipeline's memory budget however many threads there are. And loading a
+// project of 200,000 keyframes.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/standin_host/sh_host.h"
+#include "plugin/entry_point.h"
+#include "tools/standin_host/sh_batch.h"
+#include "tools/standin_host/sh_png.h"
+#include "tools/standin_host/sh_project.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFrames = 24;
+constexpr int kWidth = 1920, kHeight = 1080;
+
+std::string benchFolder() {
+  static const std::string dir = [] {
+    fs::path p = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
+    fs::create_directories(p / "prefs");
+    setenv("VELMORA_PREFERENCES", (p / "prefs").c_str(), 1);
+    return p.string();
+  }();
+  return dir;
+}
+
+// The clip, written once: 16-bit frames of the test picture.
+const std::vector<SHBatchFrame>& clip() {
+  static const std::vector<SHBatchFrame> frames = [] {
+    std::vector<SHBatchFrame> list;
+    const std::string dir = benchFolder();
+    fs::create_directories(dir + "/in");
+    fs::create_directories(dir + "/out");
+    for (int i = 0; i < kFrames; ++i) {
+      SHBatchFrame f;
+      f.input = dir + "/in/f" + std::to_string(i) + ".png";
+      f.output = dir + "/out/f" + std::to_string(i) + ".png";
+      f.width = kWidth;
+      f.height = kHeight;
+      SHImage image;
+      SHMakeTestImage(kWidth, kHeight, 16, i, &image);
+      std::string error;
+      if (!SHWritePNG(f.input, image, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+      list.push_back(f);
+    }
+    return list;
+  }();
+  return frames;
+}
+
+// The process's peak resident memory since the last reset, in bytes.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakMemory() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) * 1024.0;
+  }
+  return 0;
+}
+
+struct Effect {
+  SHHost host;
+  Effect() {
+    benchFolder();
+    host.config = SHConfigForSignature(kHIHostAfterEffects);
+    SHAttachEntryPoint(&host, EntryPointFunc);
+    SHStartEffect(&host);
+  }
+  ~Effect() {
+    SHStopEffect(&host);
+    SHUnloadPlugin(&host);
+  }
+};
+
+void BM_RenderClip(benchmark::State& state) {
+  const std::vector<SHBatchFrame>& frames = clip();
+  Effect effect;
+  SHBatchSettings settings;
+  settings.layout = kSHLayoutARGB16;
+  settings.threads = int32_t(state.range(0));
+  std::atomic<bool> quit{false};
+  double peak = 0;
+  int32_t workers = 0;
+  for (auto _ : state) {
+    resetPeakMemory();
+    SHBatchResult r = SHRenderBatch(&effect.host, frames, settings, &quit, nullptr, nullptr);
+    peak = std::max(peak, peakMemory());
+    workers = r.workers;
+    if (r.written != frames.size()) state.SkipWithError("a frame failed");
+  }
+  state.counters["fps"] = benchmark::Counter(double(frames.size()), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["peak_MB"] = peak / 1e6;
+  state.counters["in_flight"] = workers;
+  state.counters["budget_MB"] = double(settings.memory_budget) / 1e6;
+}
+BENCHMARK(BM_RenderClip)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(1);
+
+void BM_LoadProjectWithManyKeyframes(benchmark::State& state) {
+  const std::string path = benchFolder() + "/keys.vlhp";
+  const int keys = int(state.range(0));
+  {
+    std::ofstream f(path);
+    f << "velmora-host project 1\n";
+    for (int i = 0; i < keys; ++i) f << "key 6 " << i << ' ' << (i % 300) << '\n';
+  }
+  std::optional<Effect> effect;
+  for (auto _ : state) {
+    state.PauseTiming();
+    effect.reset();
+    effect.emplace();
+    state.ResumeTiming();
+    std::string error;
+    if (!SHLoadProject(&effect->host, path, &error)) state.SkipWithError(error.c_str());
+  }
+  state.SetItemsProcessed(state.iterations() * keys);
+}
+BENCHMARK(BM_LoadProjectWithManyKeyframes)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
