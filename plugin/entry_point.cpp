@@ -14,6 +14,7 @@
 #include "plugin/plugin_data.h"
 #include "plugin/render.h"
 #include "plugin/sequence.h"
+#include "plugin/ui_exchange.h"
 #include "support/alerts.h"
 #include "support/threads.h"
 
@@ -64,12 +65,24 @@ Region regionOf(HICommand command) {
 
 // Custom-interface events go to the handler of the parameter's strip or
 // display; the panel's strips and displays are drawn by their own files.
-HIError routeEvent(const VLGlobalData* g, const HIEventExtra* event) {
+// Until the button bar is drawn, a click on the Full button's place in the
+// settings strip starts the exchange at once.
+HIError routeEvent(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld* output, VLGlobalData* g,
+                   HIEventExtra* event) {
   if (!event || !event->context) return kHINoErr;
   int32_t index = event->context->param_index;
   if (index < 0 || index >= kVLParamCount) return kHINoErr;
   switch (int32_t(g->indexToId[index])) {
     case kVLParamIdSettings:
+      if (event->kind == kHIEventClick) {
+        const int32_t x = event->u.click.screen_point.h - event->area.left;
+        const int32_t y = event->u.click.screen_point.v - event->area.top;
+        if (x >= 5 && x <= 86 && y >= 29 && y <= 46) {
+          event->out_flags |= kHIEventOutHandled;
+          return HandleDialog(in, out, params, output, event, g);
+        }
+      }
+      return kHINoErr;
     case kVLParamIdHueOffset:
     case kVLParamIdCurves:
     case kVLParamIdLevelsAuto:
@@ -119,7 +132,7 @@ HIError dispatch(HICommand command, HIInData* in, HIOutData* out, HIParamDef* pa
     case kHICmdUserChangedParam:
       return VLUserChangedParam(in, out, params, g, static_cast<const HIUserChangedParamExtra*>(extra));
     case kHICmdEvent:
-      return routeEvent(g, static_cast<const HIEventExtra*>(extra));
+      return routeEvent(in, out, params, output, g, static_cast<HIEventExtra*>(extra));
     case kHICmdCompletelyGeneral:
       return VLSettingsTransfer(in, params, g, static_cast<HISettingsRequest*>(extra));
     case kHICmdArbitraryCallback:

@@ -524,6 +524,62 @@ struct HIAppSuite6 {
   HIError (*invalidate_custom_ui)(void* host_context, const HIRect* rect);
 };
 
+// Suites of the Full Interface exchange. Opaque host references name the
+// effect, project, items and footage as the host knows them.
+typedef struct HIAEGPEffectOpaque* HIAEGPEffectRef;
+typedef struct HIProjectOpaque* HIProjectRef;
+typedef struct HIItemOpaque* HIItemRef;
+typedef struct HIFootageOpaque* HIFootageRef;
+
+// "AEGP PF Interface Suite" version 1: the host's own reference to this effect.
+struct HIPFInterfaceSuite1 {
+  HIError (*get_new_effect_for_effect)(int32_t plugin_id, HIEffectRef effect_ref, HIAEGPEffectRef* effect);
+};
+
+// "AEGP Effect Suite" version 1.
+enum : uint32_t { kHIEffectFlagActive = 0x1 };
+struct HIEffectSuite1 {
+  HIError (*get_effect_flags)(HIAEGPEffectRef effect, uint32_t* flags);
+  HIError (*dispose_effect)(HIAEGPEffectRef effect);
+};
+
+// "AEGP Proj Suite" version 8.
+struct HIProjectSuite8 {
+  HIError (*get_project_by_index)(int32_t index, HIProjectRef* project);
+};
+
+// "AEGP Item Suite" version 3: the project's items in order.
+enum : int32_t { kHIItemTypeFolder = 1, kHIItemTypeComposition = 2, kHIItemTypeFootage = 4 };
+enum : uint32_t { kHIItemFlagHasVideo = 0x10, kHIItemFlagStill = 0x40 };
+struct HIItemSuite3 {
+  HIError (*get_first_proj_item)(HIProjectRef project, HIItemRef* item);  // null item: none
+  HIError (*get_next_proj_item)(HIProjectRef project, HIItemRef item, HIItemRef* next);
+  HIError (*get_item_type)(HIItemRef item, int32_t* type);
+  HIError (*get_item_flags)(HIItemRef item, uint32_t* flags);
+};
+
+// "AEGP Footage Suite" version 11: the file behind a footage item. The
+// path comes as a memory-suite handle holding NUL-terminated UTF-8.
+struct HIFootageSuite11 {
+  HIError (*get_main_footage_from_item)(HIItemRef item, HIFootageRef* footage);
+  HIError (*get_footage_path)(HIFootageRef footage, int32_t frame, int32_t file_index, HIMemHandle* path);
+};
+
+// "PF AE Adv Time Suite" versions 2 and 1: how the host shows time.
+enum : int32_t { kHITimeDisplayTimecode = 0, kHITimeDisplayFrames = 1, kHITimeDisplayFeetAndFrames = 2 };
+struct HITimeDisplayPref {
+  int32_t display_mode;
+  int32_t timebase;          // frames per second, rounded
+  uint8_t non_drop_30;       // the drop flag as the host keeps it
+  uint8_t frames_per_foot;
+  uint8_t feet_and_frames;   // version 2: frames mode shows feet and frames
+  uint8_t unused;
+  int32_t starting_frame;
+};
+struct HIAdvTimeSuite {
+  HIError (*get_time_display_pref)(HITimeDisplayPref* pref);
+};
+
 // ---------------------------------------------------------------------------
 // In and out data
 

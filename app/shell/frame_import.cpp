@@ -1,0 +1,157 @@
+// Bringing the exchange's frame in: the source frame from the block's
+// pixels (one piece, or chunk by chunk as the plug-in sends them), the
+// input linearization, the display image and the first result.
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "app/shell/host_link.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/ui_state.h"
+#include "core/pixel_transfer.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
+#include "core/task_pool.h"
+#include "platform/byte_order.h"
+#include "platform/ui/toolkit.h"
+#include "settings/prefs.h"
+
+namespace {
+
+double gWaitLimit = 10.0;  // seconds the plug-in may take for one chunk or answer
+
+double clockNow() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void freeFrame(FBFrameStruct** frame) {
+  if (*frame) FBDisposeFrameBuffer(*frame);
+  *frame = nullptr;
+}
+
+bool sameSize(const FBFrameStruct* f, int32_t width, int32_t height) {
+  return f && int32_t(f->width) == width && int32_t(f->height) == height;
+}
+
+// The pixels of `bytes` (whole rows) into rows [firstRow, ...) of the source frame.
+void convertRows(const uint8_t* pixels, size_t bytes, const CCGeometry& g, int32_t firstRow) {
+  FBFrameStruct band = *gSourceFrame;
+  band.height = uint32_t(bytes / size_t(g.rowBytes));
+  band.baseAddr = gSourceFrame->baseAddr + size_t(firstRow) * gSourceFrame->rowBytes;
+  FBTransferPixToFBFramePremultiplied(pixels, uint32_t(g.rowBytes), g.pixelFormat, &band, gNumProcessors,
+                                      &gVLMPMaster);
+}
+
+// A copy of the block's frame bytes, turned to native order when the writer's
+// order is the other one.
+const uint8_t* frameBytes(size_t bytes, std::vector<uint8_t>* turned) {
+  const uint8_t* data = gUIComm.block->frameData;
+  if (!gUIComm.swapped) return data;
+  turned->assign(data, data + bytes);
+  CCTurnWords(turned->data(), bytes);
+  return turned->data();
+}
+
+}  // namespace
+
+void UICommSetWaitLimit(double seconds) { gWaitLimit = seconds; }
+
+// Waits until the plug-in has put the next chunk in (state 6, read in either
+// byte order). False when the host has gone or the wait ran too long.
+bool UICommWaitForChunk() {
+  const double end = clockNow() + gWaitLimit;
+  const uint64_t host = UICommHostSerial();
+  for (;;) {
+    const uint32_t raw = __atomic_load_n(&gUIComm.block->state, __ATOMIC_ACQUIRE);
+    if (raw == kCCStateChunkReady || raw == QVByteSwap32(kCCStateChunkReady)) return true;
+    if (clockNow() > end || !PLProcessIsAlive(host)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+  }
+}
+
+void UIRefreshDisplayImage() {
+  if (!gSourceFrame) return;
+  const int32_t w = int32_t(gSourceFrame->width), h = int32_t(gSourceFrame->height);
+  if (!gDisplayImage || UIImageWidth(gDisplayImage) != w || UIImageHeight(gDisplayImage) != h) {
+    if (gDisplayImage) UIImageDispose(gDisplayImage);
+    gDisplayImage = UIImageCreate(w, h);
+  }
+  if (!gDisplayImage) return;
+  std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
+  FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormatBGRA, gNumProcessors, &gVLMPMaster);
+  UIImageImport(gDisplayImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
+}
+
+void UIReprocess(bool drawNow) {
+  if (gSourceFrame && gResultFrame) {
+    VL_UpdateProcessingTables(&gUISettings);
+    ProcessImage(gSourceFrame, gResultFrame, 0, 0);
+    if (gResultImage && UIImageWidth(gResultImage) == int32_t(gResultFrame->width) &&
+        UIImageHeight(gResultImage) == int32_t(gResultFrame->height)) {
+      const int32_t w = int32_t(gResultFrame->width), h = int32_t(gResultFrame->height);
+      std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
+      FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormatBGRA, gNumProcessors,
+                             &gVLMPMaster);
+      UIImageImport(gResultImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
+    }
+  }
+  UIHooks().redrawImagePanes(drawNow);
+}
+
+QVStatus UICommImportFrame() {
+  if (!gUIComm.block) return kQVErrParam;
+  CCGeometry g;
+  if (CCReadGeometry(gUIComm, &g) != kQVNoErr) return kQVErrParam;
+
+  // Hosts listed in "Adjust Host Pixels" get their pixels linearized.
+  if (PFHostIsListed(&gPrefsSettings, CCGet32(gUIComm, CC_OFFSET(hostCreator)))) {
+    const uint32_t record[8] = {0x80000002u, 0, 255, 0x3F51745Cu, 0, 0, 0, 0};
+    for (int i = 0; i < 8; ++i) CCSet32(gUIComm, CC_OFFSET(linearization) + 4 * size_t(i), record[i]);
+  }
+  for (int i = 0; i < 8; ++i) gUILinearization[i] = CCGet32(gUIComm, CC_OFFSET(linearization) + 4 * size_t(i));
+
+  if (!sameSize(gSourceFrame, g.width, g.height)) freeFrame(&gSourceFrame);
+  if (!sameSize(gResultFrame, g.width, g.height)) freeFrame(&gResultFrame);
+  if (!sameSize(gReferenceFrame, g.width, g.height)) freeFrame(&gReferenceFrame);
+  if (gDisplayImage) UIImageDispose(gDisplayImage);
+  gDisplayImage = nullptr;
+  QVStatus status = kQVNoErr;
+  if (!gSourceFrame) status = FBCreateRGBFrameBuffer(uint32_t(g.width), uint32_t(g.height), &gSourceFrame, kFBPixFormatPlanarFloat);
+  if (!status && !gResultFrame)
+    status = FBCreateRGBFrameBuffer(uint32_t(g.width), uint32_t(g.height), &gResultFrame, kFBPixFormatPlanarFloat);
+  if (status) return status;
+
+  const uint32_t flags = CCGet32(gUIComm, CC_OFFSET(flags));
+  std::vector<uint8_t> turned;
+  if (flags & kCCFlagMoreChunks) {
+    // Chunk by chunk: every chunk whole rows, never more than the rows left.
+    size_t done = 0;
+    for (;;) {
+      size_t bytes = 0;
+      if (CCBytesNow(gUIComm, g, g.frameBytes - done, &bytes) || bytes == 0 || bytes % size_t(g.rowBytes) != 0)
+        return kQVErrParam;
+      convertRows(frameBytes(bytes, &turned), bytes, g, int32_t(done / size_t(g.rowBytes)));
+      done += bytes;
+      if (done >= g.frameBytes) break;
+      UICommSetState(kCCStateWantChunk);
+      if (!UICommWaitForChunk()) return kQVErrTimeout;
+    }
+    UICommSetState(kCCStateWorking);
+    CCSet32(gUIComm, CC_OFFSET(flags), flags & ~kCCFlagMoreChunks);
+  } else if (flags & kCCFlagInline) {
+    if (g.frameBytes > g.dataCapacity) return kQVErrParam;
+    convertRows(frameBytes(g.frameBytes, &turned), g.frameBytes, g, 0);
+  } else {
+    // Pixels at an address in another process cannot be read from here.
+    return kQVErrParam;
+  }
+
+  if (gReferenceFrame) FBCopyFrameBuffer(gSourceFrame, gReferenceFrame);
+  UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
+  UIRefreshDisplayImage();
+  UIHooks().setPaneImages();
+  UIReprocess(false);
+  return kQVNoErr;
+}

@@ -1,0 +1,79 @@
+// The application's side of the exchange with the effect plug-in: attaching
+// the block, importing the frame, asking for further clip frames, the
+// exchange timer that starts each exchange and keeps the application alive
+// between them, and the pane images sized to the frame.
+//
+// Nothing read from the block is trusted: the byte order is decided from
+// word 0 before any other field is read, the version is checked on every
+// attach, every length is checked against the frame's geometry and the
+// segment's real size, and every wait on the plug-in ends when the host
+// process is gone or after an overall time-out.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/status.h"
+#include "settings/comm_block.h"
+
+enum UIAttachResult : int32_t {
+  kUIAttached = 0,
+  kUINoBlock,        // no segment, not ours, not posted, or its host is gone
+  kUIWrongVersion,   // a block of another version: state 2 written, detached
+};
+
+// Attaches the posted block into gUIComm. A block whose host process has
+// ended is removed.
+UIAttachResult UICommAttach();
+// Detaches the block (removing the segment as well when `remove`).
+void UICommDetach(bool remove);
+uint32_t UICommState();
+void UICommSetState(uint32_t state);
+// The host process recorded in the block.
+uint64_t UICommHostSerial();
+
+// Brings the frame in the block (in one piece or chunk by chunk) into the
+// source frame, processes it and fills the pane images. 0, or the error
+// that made it fail (the caller then writes state 2).
+QVStatus UICommImportFrame();
+
+// Asks the plug-in for the frame at the block's current time. kQVNoErr with
+// the frame's bytes (row bytes x height) in *buffer, or with *buffer empty
+// when no frame came; the message route answers kQVErrUnimplemented.
+QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer);
+QVStatus UICommToggleVideoPreview();
+
+// The exchange timer's procedure and the playback it ends with.
+void UICommSessionTimer();
+void UpdatePlayback();
+// Installs the exchange timer: first after 0.1 s, then every 0.015 s.
+void UICommInstallTimer();
+
+// Makes the result, second, split-mask and fourth images at the frame's
+// size (or only refreshes the pixel aspect when they have it).
+QVStatus SetupImageGWorlds();
+void UIDisposeImageGWorlds();
+void UIDisposeFrames();
+
+// Tables from gUISettings, the source processed into the result, the result
+// image refilled and the panes redrawn.
+void UIReprocess(bool drawNow);
+// Converts the source frame into the display image.
+void UIRefreshDisplayImage();
+
+// OK (the correction goes back) or Cancel: state 4, detach, hide the
+// windows; the application then waits for the next exchange until the
+// "UI Timeout Duration" runs out (at once with keeping alive switched off).
+void UICommFinishExchange(bool ok);
+
+// Clip-frame prefetch at a random time, as at the start of an exchange.
+void UICommPrefetch();
+
+// Application shutdown between exchanges (keep-alive over, host gone).
+void UIQuitApplication();
+
+// Waits until the plug-in has put the next chunk in; false when the host
+// has gone or the wait limit passed.
+bool UICommWaitForChunk();
+// Waits on the plug-in, for tests: the longest wait for one chunk or answer.
+void UICommSetWaitLimit(double seconds);

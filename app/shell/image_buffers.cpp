@@ -1,0 +1,70 @@
+// The off-screen pane images at the exchange's frame size.
+#include <cstring>
+
+#include "app/shell/host_link.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/ui_state.h"
+#include "platform/ui/toolkit.h"
+
+namespace {
+
+void dispose(UIImage** image) {
+  if (*image) UIImageDispose(*image);
+  *image = nullptr;
+}
+
+UIImage* blackImage(int32_t width, int32_t height) {
+  UIImage* image = UIImageCreate(width, height);
+  if (!image) return nullptr;
+  UIContext* ctx = UIBeginDrawing(image);
+  UIClear(ctx, UIColor{0, 0, 0, 1});
+  UIEndDrawing(ctx);
+  return image;
+}
+
+}  // namespace
+
+QVStatus SetupImageGWorlds() {
+  if (!gUIComm.block) return kQVErrParam;
+  CCGeometry g;
+  if (CCReadGeometry(gUIComm, &g)) return kQVErrParam;
+  uint32_t aspectBits = CCGet32(gUIComm, CC_OFFSET(pixelAspect));
+  float aspect;
+  static_assert(sizeof aspect == sizeof aspectBits);
+  std::memcpy(&aspect, &aspectBits, sizeof aspect);
+  if (!(aspect > 0.01f && aspect < 100.0f)) aspect = 1.0f;
+  if (gResultImage && UIImageWidth(gResultImage) == g.width && UIImageHeight(gResultImage) == g.height) {
+    UIHooks().setPanesPixelAspect(aspect);
+    return kQVNoErr;
+  }
+  UIDisposeImageGWorlds();
+  // The split mask keeps one bit per pixel in spirit; it is an image of its
+  // own kind only to the panes that combine through it.
+  UIImage** images[] = {&gResultImage, &gSecondImage, &gSplitMask, &gFourthImage};
+  for (UIImage** image : images) {
+    *image = image == &gSplitMask ? UIImageCreate(g.width, g.height) : blackImage(g.width, g.height);
+    if (!*image) {
+      UIDisposeImageGWorlds();
+      return kQVErrMemory;
+    }
+  }
+  UIHooks().setPaneImages();
+  UIHooks().setPanesPixelAspect(aspect);
+  return kQVNoErr;
+}
+
+void UIDisposeImageGWorlds() {
+  dispose(&gResultImage);
+  dispose(&gSecondImage);
+  dispose(&gSplitMask);
+  dispose(&gFourthImage);
+}
+
+void UIDisposeFrames() {
+  dispose(&gDisplayImage);
+  UIDisposeImageGWorlds();
+  for (FBFrameStruct** f : {&gSourceFrame, &gResultFrame, &gReferenceFrame}) {
+    if (*f) FBDisposeFrameBuffer(*f);
+    *f = nullptr;
+  }
+}

@@ -1,0 +1,143 @@
+#include "app/shell/input_script.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/shell/main_window.h"
+#include "app/shell/shell_commands.h"
+#include "app/shell/ui_state.h"
+#include "app/shell/undo_ring.h"
+#include "platform/log.h"
+#include "platform/ui/toolkit.h"
+#include "platform/ui/ui_headless.h"
+
+namespace {
+
+struct Step {
+  std::string verb;
+  std::vector<std::string> args;
+  int line = 0;
+};
+
+std::vector<Step> gSteps;
+size_t gNext = 0;
+double gResumeAt = 0;
+
+bool number(const std::string& text, double* value) {
+  auto r = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+struct Verb {
+  const char* name;
+  size_t arguments;
+};
+const Verb kVerbs[] = {
+    {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1},
+    {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
+    {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1},
+};
+
+const std::pair<const char*, uint32_t> kNamedCommands[] = {
+    {"ok", kUICommandOK},       {"cancel", kUICommandCancel}, {"undo", kUICommandUndo},
+    {"redo", kUICommandRedo},   {"quit", kUICommandQuitApp},
+};
+
+void note(const std::string& text) { PLLogWrite("Velmora 3 UI script", text.c_str()); }
+
+// Carries out one step; false when it must be tried again later.
+bool run(const Step& s) {
+  if (s.verb == "wait") {
+    double seconds = 0;
+    number(s.args[0], &seconds);
+    if (gResumeAt == 0) {
+      gResumeAt = UINow() + seconds;
+      return false;
+    }
+    if (UINow() < gResumeAt) return false;
+    gResumeAt = 0;
+    return true;
+  }
+  if (s.verb == "wait-exchange") return gUIComm.block != nullptr && gUICommAttached;
+  if (s.verb == "wait-idle") return gUIComm.block == nullptr;
+  for (const auto& [name, command] : kNamedCommands) {
+    if (s.verb == name) {
+      UISendCommand(command);
+      return true;
+    }
+  }
+  if (s.verb == "command" && s.args[0].size() == 4) {
+    const char code[5] = {s.args[0][0], s.args[0][1], s.args[0][2], s.args[0][3], '\0'};
+    UISendCommand(QVFourCC(code));
+  } else if (s.verb == "key") {
+    const std::string& k = s.args[0];
+    const uint32_t c = k == "return" ? kUIKeyReturn : k == "escape" ? kUIKeyEscape : uint32_t(uint8_t(k[0]));
+    UIInjectKey(c);
+  } else if (s.verb == "click") {
+    double x = 0, y = 0;
+    number(s.args[0], &x);
+    number(s.args[1], &y);
+    if (UIMainWindow()) UIInjectClick(UIMainWindow(), UIPoint{int32_t(x), int32_t(y)});
+  } else if (s.verb == "set") {
+    if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
+      note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
+  } else if (s.verb == "print") {
+    char value[64];
+    UIFormatSettingsField(s.args[0].c_str(), value, sizeof value);
+    note(s.args[0] + "=" + value);
+  } else if (s.verb == "slot") {
+    double n = 0;
+    number(s.args[1], &n);
+    const bool done = SavedSettingsSlot(int32_t(n), s.args[0] == "store");
+    note(std::string("slot ") + s.args[0] + " " + s.args[1] + (done ? " done" : " refused"));
+  } else if (s.verb == "screenshot") {
+    UIWindow* w = UIMainWindow();
+    if (!w || UIWriteWindowPNG(w, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
+  }
+  return true;
+}
+
+}  // namespace
+
+QVStatus UILoadInputScript(const std::string& path, std::string* error) {
+  std::ifstream in(path);
+  if (!in) {
+    *error = path + ": cannot be read";
+    return kQVErrFileNotFound;
+  }
+  gSteps.clear();
+  gNext = 0;
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n) {
+    std::istringstream words(line);
+    Step s;
+    s.line = n;
+    if (!(words >> s.verb) || s.verb[0] == '#') continue;
+    for (std::string w; words >> w;) s.args.push_back(w);
+    const Verb* verb = nullptr;
+    for (const Verb& v : kVerbs)
+      if (s.verb == v.name) verb = &v;
+    double ignored = 0;
+    const bool numeric = (s.verb != "wait" || number(s.args.empty() ? "" : s.args[0], &ignored)) &&
+                         (s.verb != "click" || (s.args.size() == 2 && number(s.args[0], &ignored) &&
+                                                number(s.args[1], &ignored)));
+    if (!verb || s.args.size() != verb->arguments || !numeric ||
+        (s.verb == "slot" && s.args[0] != "store" && s.args[0] != "recall")) {
+      *error = path + ":" + std::to_string(n) + ": cannot read \"" + line + "\"";
+      return kQVErrParam;
+    }
+    gSteps.push_back(s);
+  }
+  return kQVNoErr;
+}
+
+void UIStartInputScript() {
+  UIInstallTimer(0.05, 0.01, [](UITimer*) {
+    while (gNext < gSteps.size()) {
+      if (!run(gSteps[gNext])) return;
+      ++gNext;
+    }
+  });
+}

@@ -1,0 +1,31 @@
+// A script of input for running the application without a person: one
+// instruction a line, carried out in order on the event loop. Blank lines
+// and lines starting with '#' are skipped.
+//
+//   wait SECONDS          let the application run that long
+//   wait-exchange         until an exchange is attached and its frame shown
+//   wait-idle             until no exchange is attached
+//   key CHARACTER         a key to the key window ("return", "escape", or one character)
+//   click X Y             a click in the main window at (X, Y)
+//   command CODE          a command by its four characters, e.g. VLok
+//   ok | cancel | undo | redo | quit     the commands of those names
+//   set FIELD VALUE       edits a correction field by name, as a control does
+//   print FIELD           writes "FIELD=VALUE" of the working correction to the log
+//   slot store|recall N   stores the correction into, or recalls it from, slot N
+//   screenshot PATH       writes the main window as a PNG
+//
+// Example:
+//   wait-exchange
+//   set hsl_master_saturation 1.5
+//   ok
+#pragma once
+
+#include <string>
+
+#include "platform/status.h"
+
+// Reads the script; kQVErrFileNotFound or kQVErrParam (with the line in
+// *error) when it cannot be used.
+QVStatus UILoadInputScript(const std::string& path, std::string* error);
+// Starts carrying it out on the event loop.
+void UIStartInputScript();

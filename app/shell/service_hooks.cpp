@@ -1,0 +1,50 @@
+#include "app/shell/service_hooks.h"
+
+#include <cstdlib>
+
+#include <libxml/xmlversion.h>
+#include <libxml/parser.h>
+
+#include "app/shell/main_window.h"
+
+namespace {
+
+// Least behaviour: nothing to do, or nothing there.
+void syncNothing(const VL_SettingsStruct*, VLSettingsSectionMask, const VL_SettingsStruct*) {}
+void nothing() {}
+void linearizeNothing(FBFrameStruct*, const uint32_t*) {}
+void flagNothing(bool) {}
+void floatNothing(float) {}
+void deviceNothing(uint32_t) {}
+void numberNothing(int32_t) {}
+bool absent() { return false; }
+int32_t none() { return 0; }
+void footageNothing(uint32_t, const CCFootageRecord*) {}
+void lookNothing(int32_t, int32_t) {}
+QVStatus ready() { return kQVNoErr; }
+
+// The parser must be libxml2 2.7.3 or later.
+QVStatus xmlStart() {
+  xmlInitParser();
+  return xmlParserVersion && std::atoi(xmlParserVersion) >= 20703 ? kQVNoErr : kQVErrUnimplemented;
+}
+void xmlEnd() { xmlCleanupParser(); }
+
+const UIServiceHooks kLeast = {
+    syncNothing,     nothing,         linearizeNothing, flagNothing,
+    UIMainWindowRedraw, nothing,      floatNothing,     nothing,
+    numberNothing,   flagNothing,     deviceNothing,    deviceNothing,
+    deviceNothing,   absent,          nothing,          nothing,
+    nothing,         none,            nothing,          nothing,
+    footageNothing,  nothing,         nothing,          xmlStart,
+    xmlEnd,          ready,           numberNothing,    nothing,
+    nothing,         lookNothing,     UIBuildMainWindow, UIShowMainWindow,
+    nothing,         flagNothing,     nothing,
+};
+
+UIServiceHooks gHooks = kLeast;
+
+}  // namespace
+
+UIServiceHooks& UIHooks() { return gHooks; }
+void UIResetHooks() { gHooks = kLeast; }

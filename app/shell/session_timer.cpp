@@ -1,0 +1,169 @@
+// The exchange timer: starts each exchange the plug-in posts, keeps the
+// application alive between exchanges and ends it when the keep-alive time
+// runs out or the host process ends; while an exchange is attached it
+// commits drags, idles the controls and steps playback.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/shell/host_link.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/ui_state.h"
+#include "app/shell/undo_ring.h"
+#include "core/pixel_transfer.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
+#include "core/task_pool.h"
+#include "platform/ui/toolkit.h"
+#include "settings/prefs.h"
+
+namespace {
+
+// How often the host's liveness is checked while an exchange is attached.
+constexpr double kHostCheckSeconds = 0.25;
+double gNextHostCheck = 0;
+
+// Brings the block's correction in: defaults when it is not a record.
+void takeSettings() {
+  VL_SettingsStruct incoming;
+  CCReadSettings(gUIComm, &incoming);
+  if (incoming.byteOrderFlag != kVLSettingsByteOrderFlag) {
+    std::memset(&gUISettings, 0, sizeof gUISettings);
+    VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
+    UIHooks().syncControls(&gUISettings, kVLMaskAll, nullptr);
+  } else if (!VL_SettingsAreSame(&incoming, &gUISettings)) {
+    std::memcpy(&gUISettings, &incoming, sizeof gUISettings);
+    UIHooks().syncControls(&gUISettings, kVLMaskAll, nullptr);
+  }
+}
+
+void startExchange() {
+  const UIAttachResult attached = UICommAttach();
+  if (attached != kUIAttached) {
+    if (attached == kUINoBlock &&
+        ((gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) || UINow() > gKeepAliveDeadline))
+      UIQuitApplication();
+    return;
+  }
+  if (UICommState() != kCCStatePosted) {
+    UICommDetach(false);
+    return;
+  }
+  UICommSetState(kCCStateWorking);
+  gUIHostProcess = UICommHostSerial();
+  if (SetupImageGWorlds()) {
+    UICommSetState(kCCStateFailed);
+    UICommDetach(false);
+    return;
+  }
+  takeSettings();
+  if (UICommImportFrame()) {
+    UICommSetState(kCCStateFailed);
+    UICommDetach(false);
+    return;
+  }
+  gUICommAttached = true;
+  UIHooks().showMainWindow(true);
+  UIHooks().reloadPreviewFrame();
+  UIHooks().redrawImagePanes(true);
+  UIHooks().enableExchangeMenus(true);
+  UICommPrefetch();
+  if (gPrefsSettings.externalPreviewDevice == QVFourCC("GlOW") && UIHooks().externalPreviewAvailable())
+    UIHooks().openExternalPreview();
+  if (gPrefsSettings.controlSurfaceMode == 2) UIHooks().surfaceStart(2);
+  UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
+  UISetCursor(kUICursorArrow);
+}
+
+// A host that ended while its exchange was attached leaves a stale segment:
+// it is removed and the application ends with it.
+bool hostGone() {
+  if (UINow() < gNextHostCheck) return false;
+  gNextHostCheck = UINow() + kHostCheckSeconds;
+  if (PLProcessIsAlive(UICommHostSerial())) return false;
+  UICommDetach(true);
+  UIQuitApplication();
+  return true;
+}
+
+}  // namespace
+
+void UICommPrefetch() {
+  if (!gUIComm.block) return;
+  const int32_t last = int32_t(CCGet32(gUIComm, CC_OFFSET(lastFrameTime)));
+  if (last <= 1) return;
+  const uint32_t saved = CCGet32(gUIComm, CC_OFFSET(currentTime));
+  CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(std::rand() % (last - 1)));
+  std::vector<uint8_t> discarded;
+  UICommRequestFrame(&discarded);
+  CCSet32(gUIComm, CC_OFFSET(currentTime), saved);
+}
+
+void UICommSessionTimer() {
+  if (!gUIComm.block) {
+    startExchange();
+    if (!gUIComm.block) return;
+  } else if (hostGone()) {
+    return;
+  }
+  if (gRedrawRequested) {
+    gRedrawRequested = false;
+    UIHooks().reloadPreviewFrame();
+    UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
+  }
+  if (gDragInProgress && (UIGetMouseButtons() & 1) == 0) {
+    gDragInProgress = false;
+    UndoBufferStore(gUndoBuffer, &gUISettings);
+    if (gReprocessDeferred) {
+      gReprocessDeferred = false;
+      UIReprocess(true);
+    }
+  }
+  UIHooks().idleControls();
+  UpdatePlayback();
+}
+
+void UpdatePlayback() {
+  const int32_t playing = UIHooks().playingTransports();
+  for (int32_t i = 0; i < playing && gUICommAttached && gUIComm.block; ++i) {
+    const int32_t step = int32_t(CCGet32(gUIComm, CC_OFFSET(timeStep)));
+    const int32_t last = int32_t(CCGet32(gUIComm, CC_OFFSET(lastFrameTime)));
+    const int64_t next = int64_t(int32_t(CCGet32(gUIComm, CC_OFFSET(currentTime)))) + step;
+    if (next > last) {
+      CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(last));
+      UIHooks().pauseTransports();
+      break;
+    }
+    CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(int32_t(next)));
+    std::vector<uint8_t> frame;
+    CCGeometry g;
+    if (UICommRequestFrame(&frame) == kQVNoErr && !frame.empty() && CCReadGeometry(gUIComm, &g) == kQVNoErr &&
+        gSourceFrame && frame.size() >= g.frameBytes) {
+      FBTransferPixToFBFramePremultiplied(frame.data(), uint32_t(g.rowBytes), g.pixelFormat, gSourceFrame,
+                                          gNumProcessors, &gVLMPMaster);
+      UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
+      UIRefreshDisplayImage();
+      UIReprocess(true);
+    }
+  }
+  UIHooks().deferredPlaybackWork();
+}
+
+void UICommInstallTimer() {
+  if (!gUICommTimer) gUICommTimer = UIInstallTimer(0.1, 0.015, [](UITimer*) { UICommSessionTimer(); });
+}
+
+void UICommFinishExchange(bool ok) {
+  if (!gUIComm.block) return;
+  if (ok) CCWriteSettings(gUIComm, &gUISettings);
+  UICommSetState(kCCStateDone);
+  UICommDetach(false);
+  UIHooks().enableExchangeMenus(false);
+  UIHooks().showMainWindow(false);
+  if (!gPrefsSettings.keepUIRunning) {
+    UIQuitApplication();
+    return;
+  }
+  gKeepAliveDeadline = UINow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
+}

@@ -1,0 +1,29 @@
+// The commands the shell carries out itself until the command handler of
+// the menus takes them over: OK and Cancel end the exchange, Undo and Redo
+// walk the history, About shows the about box, Quit ends the application.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/fourcc.h"
+#include "platform/status.h"
+
+constexpr uint32_t kUICommandOK = QVFourCC("VLok");
+constexpr uint32_t kUICommandCancel = QVFourCC("VLcn");
+constexpr uint32_t kUICommandUndo = QVFourCC("undo");
+constexpr uint32_t kUICommandRedo = QVFourCC("redo");
+constexpr uint32_t kUICommandAbout = QVFourCC("abou");
+constexpr uint32_t kUICommandQuitApp = QVFourCC("quit");
+
+// kQVNoErr when the command was one of the shell's, else kQVErrNotHandled.
+QVStatus UIShellCommand(uint32_t command);
+// Installs UIShellCommand on the application's handler chain.
+void UIInstallShellCommands();
+
+// Edits one field of the working correction by its name, as a control does:
+// an undo step, the new value, the picture reprocessed. False for an unknown
+// name or a value that is not a number.
+bool UIEditSettingsField(const char* name, const char* value);
+// The field's value as text ("" for an unknown name).
+bool UIFormatSettingsField(const char* name, char* out, size_t capacity);

@@ -1,0 +1,366 @@
+// The program: start-up in order, the event loop, the orderly shutdown.
+#include "app/shell/startup.h"
+
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "app/shell/host_link.h"
+#include "app/shell/input_script.h"
+#include "app/shell/main_window.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/shell_commands.h"
+#include "app/shell/ui_state.h"
+#include "app/shell/undo_ring.h"
+#include "core/processing_tables.h"
+#include "core/task_pool.h"
+#include "platform/alerts.h"
+#include "platform/folders.h"
+#include "platform/log.h"
+#include "platform/processes.h"
+#include "platform/ui/toolkit.h"
+#include "platform/ui/ui_headless.h"
+#include "settings/prefs.h"
+#include "support/alerts.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kTitle = "Velmora 3 UI";
+constexpr QVStatus kQuietFailure = -12244;
+
+volatile std::sig_atomic_t gQuitSignal = 0;
+
+void onQuitSignal(int) {
+  gQuitSignal = 1;
+  UIRequestQuit();
+}
+
+void installSignals() {
+  struct sigaction action {};
+  action.sa_handler = onQuitSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+// Without a person at the screen, alerts go to the log and take their
+// default button.
+PLAlertAnswer logAlert(const PLAlertRequest& r, void*) {
+  std::string line = std::string("alert: ") + (r.message ? r.message : "");
+  if (r.detail && *r.detail) line += std::string(" | ") + r.detail;
+  PLLogWrite(kTitle, line.c_str());
+  return kPLAnswerDefault;
+}
+const PLAlertSink kLogSink{logAlert, nullptr};
+
+void usage(FILE* to) {
+  std::fprintf(to,
+               "usage: velmora-ui [--headless] [--script FILE] [--display WIDTHxHEIGHT]\n"
+               "  The grading application. The effect plug-in starts it with a frame to grade;\n"
+               "  started by hand it has nothing to work on and says so.\n"
+               "  --headless          run without windows on the screen\n"
+               "  --script FILE       carry out a script of input (implies --headless);\n"
+               "                      also VELMORA_UI_SCRIPT\n"
+               "  --display WxH       size of the screen when headless; also VELMORA_UI_DISPLAY\n"
+               "  --help, --version\n");
+}
+
+bool parseDisplay(const char* text, int32_t* width, int32_t* height) {
+  const char* end = text + std::strlen(text);
+  auto r = std::from_chars(text, end, *width);
+  if (r.ec != std::errc() || r.ptr == end || (*r.ptr != 'x' && *r.ptr != 'X')) return false;
+  auto r2 = std::from_chars(r.ptr + 1, end, *height);
+  return r2.ec == std::errc() && r2.ptr == end && *width > 0 && *height > 0;
+}
+
+void pause(double seconds) { UIRunFor(seconds); }
+
+// Support folders and default files; whatever cannot be found, made or
+// copied is skipped with what depends on it.
+void makeSupportFiles() {
+  std::error_code ec;
+  const std::string exe = PLExecutablePath();
+  const char* named = std::getenv("VELMORA_UI_RESOURCES");
+  const fs::path resources = named && *named ? fs::path(named) : fs::path(exe).parent_path() / "resources";
+  QVFileRef user, prefs, system;
+  if (PLFindFolder(kPLFolderUserSupport, true, &user) == kQVNoErr) {
+    const fs::path maker = fs::path(user.path) / "Quorvane";
+    if (fs::is_directory(maker, ec) || fs::create_directory(maker, ec)) {
+      fs::create_directory(maker / "Velmora Presets", ec);
+      const fs::path support = maker / "Velmora Support";
+      if (fs::is_directory(support, ec) || fs::create_directory(support, ec)) {
+        const fs::path sample = resources / "Preset Sample Image.png";
+        if (!fs::exists(support / sample.filename(), ec) && fs::exists(sample, ec))
+          fs::copy_file(sample, support / sample.filename(), ec);
+      }
+    }
+  }
+  if (PLFindFolder(kPLFolderPreferences, true, &prefs) == kQVNoErr) {
+    const fs::path driverPrefs = fs::path(prefs.path) / "MCS3k USB Prefs";
+    if (!fs::exists(driverPrefs, ec) && PLFindFolder(kPLFolderSystemSupport, false, &system) == kQVNoErr) {
+      const fs::path master = fs::path(system.path) / "Quorvane" / "Knobwell Master Prefs";
+      if (fs::exists(master, ec)) fs::copy_file(master, driverPrefs, ec);
+    }
+    const fs::path definitions = resources / "Velmora 3 Knobwell Settings.vlws";
+    if (!fs::exists(fs::path(prefs.path) / definitions.filename(), ec) && fs::exists(definitions, ec))
+      fs::copy_file(definitions, fs::path(prefs.path) / definitions.filename(), ec);
+  }
+}
+
+bool screenLargeEnough() {
+  const UIRect r = UIGetDisplayBounds(UIGetMainDisplay());
+  return UIRectWidth(r) >= 1024 && UIRectHeight(r) >= 768;
+}
+
+void shutdown() {
+  VLMPStopProcessPool();
+  UIHooks().xmlTerminate();
+  UIHooks().closeExternalPreview();
+  UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UIHooks().surfaceStop();
+  UIDisposeMainWindow();
+  UIDisposeFrames();
+  if (gUIComm.block) {
+    UICommSetState(kCCStateDone);
+    UICommDetach(false);
+  }
+  DisposeUndoBuffer(gUndoBuffer);
+  gUndoBuffer = nullptr;
+  UIShutdownToolkit();
+}
+
+// The correction in the block, or defaults when it holds none.
+void settingsFromBlock() {
+  VL_SettingsStruct incoming;
+  CCReadSettings(gUIComm, &incoming);
+  if (incoming.byteOrderFlag == kVLSettingsByteOrderFlag) {
+    std::memcpy(&gUISettings, &incoming, sizeof gUISettings);
+  } else {
+    std::memset(&gUISettings, 0, sizeof gUISettings);
+    VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
+  }
+  UIHooks().syncControls(&gUISettings, kVLMaskAll, nullptr);
+}
+
+void footageToGallery() {
+  uint32_t count = CCGet32(gUIComm, CC_OFFSET(footageCount));
+  if (count > uint32_t(kCCFootageMax)) count = kCCFootageMax;
+  std::vector<CCFootageRecord> records(gUIComm.block->footage, gUIComm.block->footage + count);
+  for (CCFootageRecord& r : records) r.path[kCCFootagePathBytes - 1] = '\0';
+  UIHooks().addProjectFootage(count, records.data());
+}
+
+// Steps 12 to 15 of start-up once the block is attached; false when the
+// program is to end (after the orderly shutdown).
+bool startWithBlock(UIWindow* progress) {
+  QVStatus status = SetupImageGWorlds();
+  if (status == kQVNoErr) {
+    VL_UpdateProcessingTables(&gUISettings);
+    std::memset(&gUIDefaultSettings, 0, sizeof gUIDefaultSettings);
+    VL_SetDefaultControlValues(&gUIDefaultSettings, kVLMaskAll);
+    PFSetVideoEncoding(&gPrefsSettings, &gUISettings);
+    gVLMPMaster = VLMPMaster{};
+    gNumProcessors = VLMPInitialize(&gVLMPMaster, uint32_t(gPrefsSettings.useMultipleProcessors));
+    SetProgressStep(progress, 5);
+    status = UICommImportFrame();
+  }
+  if (status != kQVNoErr) {
+    UICommSetState(kCCStateFailed);
+    if (status != kQuietFailure) QVErrorAlert(kTitle, "Unable to start user interface.", kQVAlertFatal);
+    return false;
+  }
+  UIHooks().setHelpTagsShown(gPrefsSettings.toolTips != 0);
+  UICommPrefetch();
+  gUndoBuffer = CreateUndoBuffer(uint32_t(std::max(0, gPrefsSettings.undoDepth)));
+  if (!progress) return false;
+
+  SetProgressStep(progress, 1);
+  if (UIHooks().buildMainWindow() != kQVNoErr) return false;
+  SetupImageGWorlds();  // refreshes the panes' pixel aspect
+  if (gPrefsSettings.secondaryPreviewMonitor != 0) UIHooks().openSecondaryPreview(gPrefsSettings.secondaryPreviewMonitor);
+  settingsFromBlock();
+  // The first picture shows the correction the controls now show.
+  UIReprocess(false);
+  UIHooks().buildMenuBar();
+
+  SetProgressStep(progress, 2);
+  footageToGallery();
+  UIHooks().loadGallery();
+  for (int i = 0; i < 3; ++i) {
+    static const char* const kRecent[3] = {"Recent Projects", "Recent Imports", "Recent Project Imports"};
+    PFLoadRecentFiles(&gPrefsSettings.recent[i], kRecent[i]);
+  }
+
+  SetProgressStep(progress, 6);
+  if (gPrefsSettings.controlSurfaceMode >= 2 && gPrefsSettings.controlSurfaceMode <= 4)
+    UIHooks().surfaceStart(gPrefsSettings.controlSurfaceMode);
+  if (UIHooks().externalPreviewAvailable() && gPrefsSettings.externalPreviewDevice == QVFourCC("GlOW")) {
+    SetProgressStep(progress, 4);
+    UIHooks().openExternalPreview();
+  }
+  UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UIHooks().showMainWindow(true);
+  UIHooks().updateSecondaryPreview(true);
+  gUICommAttached = true;
+  UIHooks().enableExchangeMenus(true);
+  return true;
+}
+
+}  // namespace
+
+int UIParseOptions(int argc, char** argv, UIOptions* o) {
+  if (const char* s = std::getenv("VELMORA_UI_SCRIPT"); s && *s) o->script = s;
+  if (const char* h = std::getenv("VELMORA_UI_HEADLESS"); h && *h && std::strcmp(h, "0") != 0) o->headless = true;
+  if (const char* d = std::getenv("VELMORA_UI_DISPLAY"); d && *d && !parseDisplay(d, &o->displayWidth, &o->displayHeight)) {
+    std::fprintf(stderr, "velmora-ui: VELMORA_UI_DISPLAY \"%s\" is not WIDTHxHEIGHT\n", d);
+    return 2;
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      usage(stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("velmora-ui %s\n", kUIVersion);
+      return 0;
+    }
+    if (a == "--headless") {
+      o->headless = true;
+    } else if (a == "--script" && i + 1 < argc) {
+      o->script = argv[++i];
+    } else if (a == "--display" && i + 1 < argc) {
+      if (!parseDisplay(argv[++i], &o->displayWidth, &o->displayHeight)) {
+        std::fprintf(stderr, "velmora-ui: --display \"%s\" is not WIDTHxHEIGHT\n", argv[i]);
+        return 2;
+      }
+    } else {
+      std::fprintf(stderr, "velmora-ui: unknown option \"%s\"\n", a.c_str());
+      usage(stderr);
+      return 2;
+    }
+  }
+  if (!o->script.empty()) o->headless = true;
+  return -1;
+}
+
+void UIQuitApplication() {
+  PFSavePreferences(&gPrefsSettings);
+  UIHooks().saveGallery();
+  UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UICommDetach(false);
+  UIQuitLoop();
+}
+
+QVStatus AEHandlerQuitApplication() {
+  UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UICommDetach(false);
+  UIHooks().stopPreviewPlayback();
+  UIQuitLoop();
+  return kQVNoErr;
+}
+
+QVStatus AEHandlerOpenDocuments() { return kQVErrEventNotHandled; }
+
+int UIMain(int argc, char** argv) {
+  UIOptions options;
+  if (int done = UIParseOptions(argc, argv, &options); done >= 0) return done;
+  std::string error;
+  if (!options.script.empty() && UILoadInputScript(options.script, &error) != kQVNoErr) {
+    std::fprintf(stderr, "velmora-ui: %s\n", error.c_str());
+    return 2;
+  }
+  if (UIInitToolkit(options.headless ? kUIBackendHeadless : kUIBackendAuto) != kQVNoErr) {
+    std::fprintf(stderr, "velmora-ui: the window system cannot be started\n");
+    return 1;
+  }
+  if (UIGetBackendKind() == kUIBackendHeadless) {
+    if (options.displayWidth > 0) UISetHeadlessDisplays({UIMakeRect(0, 0, options.displayWidth, options.displayHeight)});
+    PLSetAlertSink(&kLogSink);
+  }
+
+  // 1-3: globals, interface, parser, media library.
+  std::memset(&gUISettings, 0, sizeof gUISettings);
+  VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
+  UIHooks().initInterfaceColors();
+  UISetCursor(kUICursorWatch);
+  std::srand(unsigned(std::time(nullptr)));
+  UIHooks().xmlInitialize();
+  UIHooks().mediaInitialize();
+
+  // 4: preferences, or their defaults with shift and control held.
+  PFSetProgram(kPFProgramApplication);
+  const uint32_t resetKeys = kUIModShift | kUIModControl;
+  const bool reset = (UIGetModifiers() & resetKeys) == resetKeys;
+  if (reset) {
+    PFLoadDefaultPreferences(&gPrefsSettings);
+  } else {
+    PFLoadPreferences(&gPrefsSettings);
+  }
+  VL_SetSettingsPreferenceWords(PFGetSettingsPreferenceWords(&gPrefsSettings));
+  UIHooks().applyInterfaceLook(gPrefsSettings.uiBrightness, gPrefsSettings.uiSaturation);
+
+  // 5-6: the block.
+  const UIAttachResult attached = UICommAttach();
+  if (attached == kUINoBlock) {
+    QVErrorAlert(kTitle,
+                 "No data passed to UI. This application is meant to be called by other applications, not run "
+                 "directly.",
+                 kQVAlertFatal);
+    UIShutdownToolkit();
+    return 1;
+  }
+  if (attached == kUIWrongVersion) {
+    UIShutdownToolkit();
+    return 1;
+  }
+  gUIHostProcess = UICommHostSerial();
+  UICommSetState(kCCStateWorking);
+
+  // 7-10: progress, folders, the screen.
+  UIWindow* progress = OpenProgressWindow();
+  if (reset) {
+    SetProgressStep(progress, 8);
+    pause(1.0);
+  }
+  SetProgressStep(progress, 7);
+  makeSupportFiles();
+  SetProgressStep(progress, 3);
+  pause(0.5);
+  int status = 0;
+  if (!screenLargeEnough()) {
+    UISetCursor(kUICursorArrow);
+    QVAlternativesAlert(kTitle, "Insufficient screen resolution", "Velmora requires a minimum screen size of 1024x768.",
+                        1, "OK", nullptr);
+    status = 1;
+  } else {
+    // 11: the quit request and the commands.
+    installSignals();
+    UIInstallShellCommands();
+    // 12-13.
+    if (startWithBlock(progress)) {
+      // 14: the exchange timer and the event loop.
+      UICommInstallTimer();
+      UISetCursor(kUICursorArrow);
+      CloseProgressWindow(progress);
+      progress = nullptr;
+      if (!options.script.empty()) UIStartInputScript();
+      UIRunLoop();
+      if (gQuitSignal) {
+        AEHandlerQuitApplication();
+        PFSavePreferences(&gPrefsSettings);
+      }
+    } else {
+      status = 1;
+    }
+  }
+  CloseProgressWindow(progress);
+  shutdown();
+  return status;
+}

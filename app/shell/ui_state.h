@@ -1,0 +1,49 @@
+// The grading application's working state: the correction being edited,
+// the exchange with the plug-in, the frames and the pane images.
+#pragma once
+
+#include <cstdint>
+
+#include "core/frame_buffer.h"
+#include "core/settings_record.h"
+#include "platform/processes.h"
+#include "settings/comm_block.h"
+
+struct UIImage;
+struct UITimer;
+
+// The correction every control edits, and a record of defaults.
+extern VL_SettingsStruct gUISettings;
+extern VL_SettingsStruct gUIDefaultSettings;
+
+// The attached block (block null while no exchange is attached) and the
+// segment it came from.
+extern CCView gUIComm;
+extern int32_t gUICommSegment;
+// Set once the first block was attached; playback steps only while set.
+extern bool gUICommAttached;
+
+// The application's copy of the input linearization record.
+extern uint32_t gUILinearization[8];
+
+// Frames of the exchange (planar float) and the pane images.
+extern FBFrameStruct* gSourceFrame;
+extern FBFrameStruct* gResultFrame;
+extern FBFrameStruct* gReferenceFrame;
+extern UIImage* gDisplayImage;  // the source as shown
+extern UIImage* gResultImage;
+extern UIImage* gSecondImage;
+extern UIImage* gSplitMask;
+extern UIImage* gFourthImage;
+
+// Keep-alive: the clock time (UINow) until which the application waits for
+// the next exchange, and the host process of the last one.
+extern double gKeepAliveDeadline;
+extern PLProcessSerial gUIHostProcess;
+
+// The exchange timer.
+extern UITimer* gUICommTimer;
+// Whether an edit should reprocess at once or after the drag (set by controls).
+extern bool gDragInProgress;
+extern bool gReprocessDeferred;
+extern bool gRedrawRequested;

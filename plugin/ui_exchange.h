@@ -1,0 +1,84 @@
+// The plug-in's side of the Full Interface exchange: the communication
+// block it creates, fills, serves and removes, and the launch of the
+// grading application. The block itself is laid out in settings/comm_block.h.
+//
+// Nothing the plug-in relies on is read back from the segment: the chunk
+// size, the bytes sent, the read position in its frame copy and the host's
+// in-data stay in this private record, and lengths the application writes
+// are never used to copy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/host/host_interface.h"
+#include "platform/processes.h"
+#include "plugin/plugin_data.h"
+#include "settings/comm_block.h"
+
+struct UIHExchange {
+  CCView view;                 // the attached block (native order: the plug-in writes it)
+  int32_t segmentID = -1;
+  const HIInData* in = nullptr;
+  const VLGlobalData* globals = nullptr;
+  // The frame's geometry as the plug-in made it.
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t rowBytes = 0;
+  int32_t timeStep = 0;
+  uint32_t timeScale = 0;
+  uint32_t chunkSize = 0;
+  size_t frameBytes = 0;
+  // What is being sent: the current frame copy and how far it has gone.
+  std::vector<uint8_t> frame;
+  size_t readPosition = 0;
+  size_t toSend = 0;
+  PLProcessSerial application = 0;
+};
+
+// The Full button's action: the whole exchange on the current frame.
+// Always returns 0 (problems are shown as alerts).
+HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld* output,
+                     HIEventExtra* event, VLGlobalData* globals);
+
+// Creates (mode 0600, exclusively) and attaches the segment for a frame of
+// `frameBytes` in rows of `rowBytes`, and fills its sizes: the largest
+// segment up to 1,500,000 bytes, else 524,288, else 262,144. A stale segment
+// under the key whose creator has ended is removed first; a live one is left
+// alone. Shows "Unable to acquire sufficient shared memory" and returns false
+// when no segment can be had or not one row fits.
+bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x);
+// Detaches and removes the segment.
+void UIH_ReleaseCommBlock(UIHExchange* x);
+
+// Posts the block, launches or finds the application and serves it (chunks
+// and further clip frames) until it is done, fails or ends. Returns the
+// launch status, 0 when the application ran.
+int32_t UIH_InvokeUIServer(UIHExchange* x);
+
+// Finds the running application (same user, same exchange key) or launches
+// it: the program named by VELMORA_UI_PROGRAM, else "velmora-ui" beside the
+// plug-in module. 0, or -43 when no program is there, or the launch error.
+int32_t UIH_LaunchServerIfNeeded(PLProcessSerial* application, bool* alreadyRunning);
+constexpr const char* kUIHProgramVariable = "VELMORA_UI_PROGRAM";
+constexpr const char* kUIHProgramName = "velmora-ui";
+
+// The shared back-off of every wait: sleeps 8 ms, doubling after every fifth
+// step up to 64 ms; a change seen resets it.
+void UIH_BackOffStep();
+void UIH_BackOffReset();
+double UIH_BackOffMilliseconds();
+
+// The input layer at `time` into a new zero-filled buffer of height x
+// rowBytes: whole rows when the layer has the request's size, the two fields
+// interleaved when it has half its height, zeroes otherwise; each row copy
+// holds to both row sizes. Empty when the buffer cannot be made.
+std::vector<uint8_t> AEGetClipFrame(int32_t time, int32_t timeStep, uint32_t timeScale, int32_t height,
+                                    int32_t width, int32_t rowBytes, const HIInData* in,
+                                    const VLGlobalData* globals, bool* made);
+// Bytes 28 to 35 of the block: time display, frames per foot, drop flag,
+// rate x 100 and starting frame, from the host's preference when it tells.
+void AEGetTimecodeFormatting(const HIBasicSuite* basic, int32_t timeScale, int32_t timeStep, CCUIComm* block);
+// The project's video and still footage paths into the block's list.
+void UIH_FillFootageList(const HIBasicSuite* basic, CCUIComm* block);
