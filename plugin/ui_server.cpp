@@ -159,7 +159,15 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
     const uint32_t s = state(x);
     if (s == kCCStateDone || s == kCCStateFailed) break;
     waitTicks(x, x->toSend > 0 ? 4 : 44);
-    if (!PLProcessIsAlive(x->application)) break;
+    if (!PLProcessIsAlive(x->application)) {
+      // An application found running but ending before it took the block
+      // (it was quitting) is replaced once by a new one.
+      if (!alreadyRunning || state(x) != kCCStatePosted) break;
+      alreadyRunning = false;
+      const std::string path = programPath();
+      if (PLLaunchProgram(path, {path}, &x->application) != kQVNoErr) break;
+      continue;
+    }
     const uint32_t seen = state(x);
     if (seen == kCCStatePosted && now() > postedDeadline) break;
     if (seen == kCCStateChunkReady && now() > chunkDeadline) break;

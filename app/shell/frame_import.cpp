@@ -80,7 +80,7 @@ void UIRefreshDisplayImage() {
   }
   if (!gDisplayImage) return;
   std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
-  FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormatBGRA, gNumProcessors, &gVLMPMaster);
+  FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
   UIImageImport(gDisplayImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
 }
 
@@ -92,7 +92,7 @@ void UIReprocess(bool drawNow) {
         UIImageHeight(gResultImage) == int32_t(gResultFrame->height)) {
       const int32_t w = int32_t(gResultFrame->width), h = int32_t(gResultFrame->height);
       std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
-      FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormatBGRA, gNumProcessors,
+      FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors,
                              &gVLMPMaster);
       UIImageImport(gResultImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
     }

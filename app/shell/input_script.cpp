@@ -1,14 +1,17 @@
 #include "app/shell/input_script.h"
 
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "app/shell/host_link.h"
 #include "app/shell/main_window.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
+#include "core/pixel_transfer.h"
 #include "platform/log.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
@@ -25,6 +28,40 @@ std::vector<Step> gSteps;
 size_t gNext = 0;
 double gResumeAt = 0;
 
+// FNV-1a over bytes.
+uint64_t fingerprint(const uint8_t* bytes, size_t count) {
+  uint64_t h = 1469598103934665603ull;
+  for (size_t i = 0; i < count; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+  return h;
+}
+
+// "WIDTHxHEIGHT FINGERPRINT" of host pixels: the frame given, or the source
+// frame turned back into the exchange's pixel format.
+std::string UIFrameSummary(const std::vector<uint8_t>* pixels) {
+  CCGeometry g;
+  if (!gUIComm.block || CCReadGeometry(gUIComm, &g) || !gSourceFrame) return "none";
+  std::vector<uint8_t> own;
+  if (!pixels) {
+    own.assign(g.frameBytes, 0);
+    FBTransferFBFrameToPix(gSourceFrame, own.data(), uint32_t(g.rowBytes), g.pixelFormat, 1, nullptr);
+    pixels = &own;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%dx%d %016llx", g.width, g.height,
+                static_cast<unsigned long long>(fingerprint(pixels->data(), pixels->size())));
+  return text;
+}
+
+std::string UIRequestFrameSummary(int32_t time) {
+  if (!gUIComm.block) return "none";
+  const uint32_t saved = CCGet32(gUIComm, CC_OFFSET(currentTime));
+  CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(time));
+  std::vector<uint8_t> frame;
+  const QVStatus status = UICommRequestFrame(&frame);
+  CCSet32(gUIComm, CC_OFFSET(currentTime), saved);
+  return status || frame.empty() ? std::string("none") : UIFrameSummary(&frame);
+}
+
 bool number(const std::string& text, double* value) {
   auto r = std::from_chars(text.data(), text.data() + text.size(), *value);
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
@@ -37,7 +74,7 @@ struct Verb {
 const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
-    {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1},
+    {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -92,6 +129,12 @@ bool run(const Step& s) {
     number(s.args[1], &n);
     const bool done = SavedSettingsSlot(int32_t(n), s.args[0] == "store");
     note(std::string("slot ") + s.args[0] + " " + s.args[1] + (done ? " done" : " refused"));
+  } else if (s.verb == "frame-sum") {
+    note("frame " + UIFrameSummary(nullptr));
+  } else if (s.verb == "request-frame") {
+    double time = 0;
+    number(s.args[0], &time);
+    note("request " + s.args[0] + " " + UIRequestFrameSummary(int32_t(time)));
   } else if (s.verb == "screenshot") {
     UIWindow* w = UIMainWindow();
     if (!w || UIWriteWindowPNG(w, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);

@@ -13,6 +13,10 @@
 //   print FIELD           writes "FIELD=VALUE" of the working correction to the log
 //   slot store|recall N   stores the correction into, or recalls it from, slot N
 //   screenshot PATH       writes the main window as a PNG
+//   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
+//                         received, in the host's pixel layout, to the log
+//   request-frame TIME    asks the plug-in for the frame at TIME and writes
+//                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
 //
 // Example:
 //   wait-exchange

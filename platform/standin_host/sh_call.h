@@ -48,6 +48,11 @@ HIError SHDispatch(SHHost* host, SHCall* call, HICommand command, void* extra, H
 // handle (having disposed of the old one): the host keeps what it got back.
 void SHTakeBackArbValues(SHHost* host, const SHCall& call);
 
+// Everything the effect says it changed in a command: arbitrary data as
+// above, and each slider, checkbox and pop-up flagged changed (a keyframe at
+// `time` when the parameter has keys).
+void SHTakeBackChangedValues(SHHost* host, const SHCall& call, int32_t time);
+
 // A slider's, checkbox's or pop-up's value in a definition.
 void SHStoreValue(HIParamDef* d, double v);
 double SHLoadValue(const HIParamDef& d);

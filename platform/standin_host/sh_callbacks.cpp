@@ -46,6 +46,10 @@ HIError checkoutParam(HIEffectRef ref, int32_t index, int32_t time, int32_t, uin
   if (index == 0) {
     *result = call->defs[0];
     result->u.layer = call->input;
+    if (!call->input.data && call->host->clip_frame) {
+      const SHFrame* frame = call->host->clip_frame(time);
+      if (frame) result->u.layer = frame->world;
+    }
     return kHINoErr;
   }
   *result = call->defs[size_t(index)];

@@ -183,3 +183,21 @@ HIError SHStopEffect(SHHost* host) {
   }
   return err;
 }
+
+HIError SHClickFullInterface(SHHost* host, int32_t time) {
+  SHCall call;
+  call.host = host;
+  call.time = time;
+  HIError err = SHPrepareParams(host, &call, true);
+  if (err) return err;
+  // The settings strip holds the Full button at (5, 29) to (86, 46).
+  HIEventContext context{1, SHIndexOfId(host, 1), nullptr};
+  HIEventExtra event{};
+  event.context = &context;
+  event.kind = kHIEventClick;
+  event.area = HIRect{0, 0, 300, 50};
+  event.u.click.screen_point = HIPoint{40, 36};
+  err = SHDispatch(host, &call, kHICmdEvent, &event, nullptr);
+  SHTakeBackChangedValues(host, call, time);
+  return err;
+}

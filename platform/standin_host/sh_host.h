@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -61,6 +62,10 @@ struct SHHost {
   bool custom_ui_registered = false;
   bool renders_checkouts_in_render_format = false;
   std::string return_message;
+  // The clip the effect sits on, for layer checkouts outside a render (the
+  // Full Interface asks for frames at other times): the frame at a time, or
+  // null for none. Empty: no frames outside a render.
+  std::function<const SHFrame*(int32_t time)> clip_frame;
   std::mutex state_lock;  // guards the fields above that commands update
   std::recursive_mutex params_lock;  // guards params against concurrent renders and edits
 };
@@ -105,6 +110,10 @@ std::string SHValueRange(const SHParam& param);
 // valid range, 0 or 1 for a checkbox, a choice's number for a pop-up.
 // Otherwise false, with a message naming the parameter and its range.
 bool SHCheckValue(const SHHost* host, int32_t index, double value, std::string* error);
+
+// The user clicks the Full button of the effect's panel at a time: the
+// effect runs its exchange with the grading application before this returns.
+HIError SHClickFullInterface(SHHost* host, int32_t time);
 
 // Arbitrary-data callbacks for a parameter.
 HIError SHArbCallback(SHHost* host, int32_t index, HIArbitraryExtra* extra);

@@ -165,11 +165,15 @@ HIError SHUserSetValue(SHHost* host, int32_t index, double value, int32_t time) 
   if (err) return err;
   HIUserChangedParamExtra extra{index};
   err = SHDispatch(host, &call, kHICmdUserChangedParam, &extra, nullptr);
-  // Take back what the plug-in says it changed.
+  SHTakeBackChangedValues(host, call, time);
+  return err;
+}
+
+void SHTakeBackChangedValues(SHHost* host, const SHCall& call, int32_t time) {
   SHTakeBackArbValues(host, call);
   std::lock_guard<std::recursive_mutex> lock(host->params_lock);
   for (size_t i = 1; i < call.defs.size() && i < host->params.size(); ++i) {
-    HIParamDef& d = call.defs[i];
+    const HIParamDef& d = call.defs[i];
     SHParam& p = host->params[i];
     if (d.param_type == kHIParamArbitraryData) continue;
     if (!(d.change_flags & kHIChangeFlagChangedValue)) continue;
@@ -179,7 +183,6 @@ HIError SHUserSetValue(SHHost* host, int32_t index, double value, int32_t time) 
       SHSetKeyframe(host, int32_t(i), time, SHLoadValue(d));
     }
   }
-  return err;
 }
 
 std::string SHValueRange(const SHParam& param) {

@@ -1,0 +1,249 @@
+// The application against blocks this test writes by hand, playing the
+// plug-in: start-up checks, the other byte order, and blocks that must be
+// refused without a crash.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/wait.h>
+
+#include "core/frame_buffer.h"
+#include "platform/byte_order.h"
+#include "platform/processes.h"
+#include "platform/shared_memory.h"
+#include "tests/app/shell/exchange_fixture.h"
+
+namespace {
+
+constexpr int32_t kWidth = 40;
+constexpr int32_t kHeight = 30;
+constexpr int32_t kRowBytes = kWidth * 4 + 8;
+constexpr size_t kFrameBytes = size_t(kRowBytes) * kHeight;
+
+struct HandMadeBlock {
+  int32_t id = -1;
+  CCUIComm* block = nullptr;
+  size_t size = 0;
+  std::vector<uint8_t> pixels;  // the frame in native order
+
+  explicit HandMadeBlock(int32_t key, size_t segmentBytes = kCCHeaderBytes + kFrameBytes) : size(segmentBytes) {
+    EXPECT_EQ(PLShmCreate(key, size, &id), kQVNoErr);
+    block = static_cast<CCUIComm*>(PLShmAttach(id));
+    std::memset(block, 0, size);
+    if (size < kCCHeaderBytes) return;
+    block->version = kCCVersion;
+    block->signature = kCCSignature;
+    block->flags = kCCFlagInline;
+    block->state = kCCStatePosted;
+    block->segmentID = uint32_t(id);
+    const PLProcessSerial self = PLCurrentProcessSerial();
+    block->hostSerial[0] = uint32_t(self);
+    block->hostSerial[1] = uint32_t(self >> 32);
+    block->hostCreator = QVFourCC("FXTC");
+    block->width = kWidth;
+    block->height = kHeight;
+    block->rowBytes = kRowBytes;
+    block->pixelFormat = kFBPixFormatBGRA;
+    block->chunkSize = block->bytesNow = uint32_t(kFrameBytes);
+    block->timeStep = 100;
+    block->timeScale = 2400;
+    block->lastFrameTime = 0;
+    block->pixelAspect = 1.0f;
+    VL_SetDefaultControlValues(&block->settings, kVLMaskAll);
+    pixels.assign(kFrameBytes, 0);
+    for (int32_t y = 0; y < kHeight; ++y)
+      for (int32_t x = 0; x < kWidth; ++x) {
+        uint8_t* p = pixels.data() + size_t(y) * kRowBytes + size_t(x) * 4;
+        p[0] = 255;
+        p[1] = uint8_t(x * 6);
+        p[2] = uint8_t(y * 8);
+        p[3] = uint8_t(x + y);
+      }
+    std::memcpy(block->frameData, pixels.data(), std::min(kFrameBytes, size - kCCFrameDataOffset));
+  }
+  ~HandMadeBlock() {
+    PLShmDetach(block);
+    PLShmRemove(id);
+  }
+
+  // Every numeric field turned, as a machine of the other byte order writes it.
+  void turnAround() {
+    for (size_t offset : {CC_OFFSET(version), CC_OFFSET(signature), CC_OFFSET(flags), CC_OFFSET(state),
+                          CC_OFFSET(segmentID), CC_OFFSET(width), CC_OFFSET(height), CC_OFFSET(rowBytes),
+                          CC_OFFSET(currentTime), CC_OFFSET(timeStep), CC_OFFSET(lastFrameTime), CC_OFFSET(timeScale),
+                          CC_OFFSET(pixelFormat), CC_OFFSET(chunkSize), CC_OFFSET(bytesNow), CC_OFFSET(bytesToSend),
+                          CC_OFFSET(pixelAspect), CC_OFFSET(hostSerial), CC_OFFSET(hostSerial) + 4,
+                          CC_OFFSET(hostCreator)}) {
+      auto* w = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(block) + offset);
+      *w = QVByteSwap32(*w);
+    }
+    CCTurnWords(&block->settings, sizeof block->settings);
+    CCTurnWords(block->frameData, kFrameBytes);
+  }
+  uint32_t rawState() const { return __atomic_load_n(&block->state, __ATOMIC_ACQUIRE); }
+};
+
+// Runs velmora-ui to its end; its exit status, or -1 when it had to be killed
+// or ended by a signal.
+int runApplication() {
+  PLProcessSerial app = 0;
+  if (PLLaunchProgram(VELMORA_UI_PATH, {VELMORA_UI_PATH}, &app) != kQVNoErr) return -2;
+  const pid_t pid = PLProcessIDOf(app);
+  int status = 0;
+  for (int i = 0; i < 3000; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+std::string expectedFrame(const std::vector<uint8_t>& pixels) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%dx%d %016llx", kWidth, kHeight,
+                static_cast<unsigned long long>(Fingerprint(pixels.data(), pixels.size())));
+  return text;
+}
+
+TEST(BlockChecks, AGoodBlockInEitherByteOrderIsImportedAndAnswered) {
+  for (bool other : {false, true}) {
+    SCOPED_TRACE(other ? "other byte order" : "native");
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    if (other) b.turnAround();
+    env.script("wait-exchange\nframe-sum\nset hsl_master_saturation 1.5\nok\nquit\n");
+    EXPECT_EQ(runApplication(), 0) << env.logText();
+    EXPECT_EQ(env.logValue("frame "), expectedFrame(b.pixels));
+    EXPECT_EQ(b.rawState(), other ? QVByteSwap32(kCCStateDone) : uint32_t(kCCStateDone));
+    VL_SettingsStruct back;
+    std::memcpy(&back, &b.block->settings, sizeof back);
+    if (other) CCTurnWords(&back, sizeof back);
+    EXPECT_FLOAT_EQ(back.hsl[0].saturation, 1.5f);
+    // The start-up steps, in order.
+    const std::string log = env.logText();
+    size_t at = 0;
+    for (const char* step : {"Verifying configuration", "processors found", "Loading image", "Initializing interface",
+                             "Loading Gallery", "Initializing control surface"}) {
+      size_t found = log.find(step, at);
+      EXPECT_NE(found, std::string::npos) << step << "\n" << log;
+      at = found == std::string::npos ? at : found;
+    }
+  }
+}
+
+struct RefusedCase {
+  const char* name;
+  std::function<void(HandMadeBlock&)> spoil;
+  uint32_t state;        // the state word afterwards
+  const char* logText;   // what the application says
+};
+
+TEST(BlockChecks, BadBlocksAreRefusedWithoutACrash) {
+  const uint32_t posted = kCCStatePosted, failed = kCCStateFailed;
+  const char* noData = "No data passed to UI.";
+  const char* cannotStart = "Unable to start user interface.";
+  const RefusedCase cases[] = {
+      {"another version", [](HandMadeBlock& b) { b.block->version = 8; }, failed,
+       "Wrong CCUIComm structure version; received 0x8, expected 0x7"},
+      {"another owner",
+       [](HandMadeBlock& b) {
+         struct shmid_ds ds {};
+         shmctl(b.id, IPC_STAT, &ds);
+         ds.shm_perm.uid = 4242;
+         shmctl(b.id, IPC_SET, &ds);
+       },
+       posted, noData},
+      {"not posted", [](HandMadeBlock& b) { b.block->state = kCCStateCreated; }, kCCStateCreated, noData},
+      {"negative width", [](HandMadeBlock& b) { b.block->width = -40; }, failed, cannotStart},
+      {"zero height", [](HandMadeBlock& b) { b.block->height = 0; }, failed, cannotStart},
+      {"rows shorter than the pixels", [](HandMadeBlock& b) { b.block->rowBytes = kWidth * 4 - 4; }, failed, cannotStart},
+      {"frame beyond the segment", [](HandMadeBlock& b) { b.block->height = kHeight * 1000; }, failed, cannotStart},
+      {"huge frame", [](HandMadeBlock& b) {
+         b.block->height = 0x7FFFFFFF;
+         b.block->rowBytes = 0x7FFFFFF0;
+       }, failed, cannotStart},
+      {"chunk size zero", [](HandMadeBlock& b) { b.block->chunkSize = 0; }, failed, cannotStart},
+      {"chunks of broken rows",
+       [](HandMadeBlock& b) {
+         b.block->flags = kCCFlagInline | kCCFlagMoreChunks;
+         b.block->chunkSize = uint32_t(kRowBytes) * 4;
+         b.block->bytesNow = uint32_t(kRowBytes) * 2 + 3;
+       },
+       failed, cannotStart},
+      {"chunk larger than the segment",
+       [](HandMadeBlock& b) {
+         b.block->flags = kCCFlagInline | kCCFlagMoreChunks;
+         b.block->chunkSize = uint32_t(kRowBytes) * 4;
+         b.block->bytesNow = 0x7FFFFFFF;
+       },
+       failed, cannotStart},
+      {"pixels at an address", [](HandMadeBlock& b) { b.block->flags = 0; }, failed, cannotStart},
+      {"unknown pixel format", [](HandMadeBlock& b) { b.block->pixelFormat = 0x1234; }, failed, cannotStart},
+  };
+  for (const RefusedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    c.spoil(b);
+    env.script("wait-exchange\nok\nquit\n");
+    EXPECT_EQ(runApplication(), 1) << env.logText();
+    EXPECT_EQ(b.rawState(), c.state);
+    EXPECT_NE(env.logText().find(c.logText), std::string::npos) << env.logText();
+  }
+}
+
+TEST(BlockChecks, ASegmentTooSmallForTheHeaderIsNotAttached) {
+  ExchangeEnvironment env;
+  HandMadeBlock b(env.key, 4096);
+  env.script("quit\n");
+  EXPECT_EQ(runApplication(), 1);
+  EXPECT_NE(env.logText().find("No data passed to UI."), std::string::npos);
+}
+
+TEST(BlockChecks, ABlockLeftByADeadHostIsRemoved) {
+  ExchangeEnvironment env;
+  HandMadeBlock b(env.key);
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  b.block->hostSerial[0] = uint32_t(child);
+  b.block->hostSerial[1] = 0;
+  env.script("quit\n");
+  EXPECT_EQ(runApplication(), 1);
+  int32_t id;
+  EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound) << "the stale segment is removed";
+}
+
+TEST(BlockChecks, LaunchedByHandTheApplicationSaysSoAndEnds) {
+  ExchangeEnvironment env;
+  EXPECT_EQ(runApplication(), 1);
+  EXPECT_NE(env.logText().find("No data passed to UI. This application is meant to be called by other applications, "
+                               "not run directly."),
+            std::string::npos);
+}
+
+TEST(BlockChecks, TheScreenMustBeAtLeast1024By768) {
+  struct Case {
+    const char* display;
+    int status;
+    bool alert;
+  };
+  for (const Case& c : {Case{"1024x768", 0, false}, Case{"1024x767", 1, true}, Case{"1023x900", 1, true}}) {
+    SCOPED_TRACE(c.display);
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    setenv("VELMORA_UI_DISPLAY", c.display, 1);
+    env.script("wait-exchange\ncancel\nquit\n");
+    EXPECT_EQ(runApplication(), c.status) << env.logText();
+    EXPECT_EQ(env.logText().find("Insufficient screen resolution") != std::string::npos, c.alert);
+    EXPECT_EQ(b.rawState(), uint32_t(kCCStateDone)) << "the host's wait ends either way";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+// The whole exchange between the effect (driven in this process by the
+// stand-in host) and the real velmora-ui program over real shared memory.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include <sys/wait.h>
+
+#include "platform/processes.h"
+#include "platform/shared_memory.h"
+#include "platform/standin_host/sh_host.h"
+#include "tests/app/shell/exchange_fixture.h"
+#include "tests/plugin/plugin_test_host.h"
+
+namespace {
+
+// A clip whose frames differ by time; alpha is opaque so the frames come
+// back from the application byte for byte.
+struct Clip {
+  std::map<int32_t, SHFrame> frames;
+
+  SHFrame& add(int32_t time, int32_t width, int32_t height, int32_t extraRowBytes) {
+    SHFrame& f = frames[time];
+    SHMakeFrame(kSHLayoutARGB8, width, height, extraRowBytes, &f);
+    for (int32_t y = 0; y < height; ++y) {
+      uint8_t* row = static_cast<uint8_t*>(f.world.data) + size_t(y) * size_t(f.world.row_bytes);
+      for (int32_t x = 0; x < width; ++x) {
+        uint8_t* p = row + size_t(x) * 4;
+        p[0] = 255;
+        p[1] = uint8_t(x * 3 + time);
+        p[2] = uint8_t(y * 5 + time / 7);
+        p[3] = uint8_t((x ^ y) + time / 3);
+      }
+    }
+    return f;
+  }
+  static std::string summary(const SHFrame& f) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%dx%d %016llx", f.world.width, f.world.height,
+                  static_cast<unsigned long long>(Fingerprint(static_cast<const uint8_t*>(f.world.data),
+                                                              size_t(f.world.row_bytes) * size_t(f.world.height))));
+    return text;
+  }
+};
+
+struct ExchangeTest : testing::Test {
+  ExchangeEnvironment env;
+  PluginTestHost host;
+  Clip clip;
+
+  void SetUp() override {
+    host.host.clip_frame = [this](int32_t time) -> const SHFrame* {
+      auto it = clip.frames.find(time);
+      return it == clip.frames.end() ? nullptr : &it->second;
+    };
+  }
+  void TearDown() override { PLShmRemoveKey(env.key); }
+
+  std::vector<uint8_t> settingsBytes() { return SHHandleBytes(host.settingsHandle()); }
+};
+
+TEST_F(ExchangeTest, FramesArriveRowForRowInOnePieceAndInChunks) {
+  struct Case {
+    int32_t width, height, extraRowBytes;
+  };
+  // The second frame (3,212-byte rows, 1.9 MB) does not fit the segment.
+  for (const Case& c : {Case{64, 48, 0}, Case{800, 600, 12}}) {
+    SCOPED_TRACE(c.width);
+    clip.frames.clear();
+    const std::string expected = Clip::summary(clip.add(0, c.width, c.height, c.extraRowBytes));
+    env.script("wait-exchange\nframe-sum\ncancel\nquit\n");
+    std::remove(env.log.c_str());
+    const std::vector<uint8_t> before = settingsBytes();
+    EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+    EXPECT_EQ(env.logValue("frame "), expected) << env.logText();
+    // Cancel hands nothing back.
+    EXPECT_EQ(settingsBytes(), before);
+    int32_t id;
+    EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound) << "the segment is removed after the exchange";
+  }
+}
+
+TEST_F(ExchangeTest, OkReturnsTheEditedCorrectionIntoTheHostParameters) {
+  clip.add(0, 64, 48, 0);
+  const double sliderBefore = SHValueAt(&host.host, host.index(6), 0);
+  env.script("wait-exchange\nset hsl_master_saturation 1.75\nset hsl_master_hue 12\nundo\nok\nquit\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  const VL_SettingsStruct back = host.settings();
+  EXPECT_FLOAT_EQ(back.hsl[0].saturation, 1.75f) << env.logText();
+  EXPECT_FLOAT_EQ(back.hsl[0].hue, DefaultSettings().hsl[0].hue) << "the undone edit stays undone";
+  EXPECT_NE(SHValueAt(&host.host, host.index(6), 0), sliderBefore) << "the slider follows the correction";
+}
+
+TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {
+  clip.add(0, 64, 48, 0);
+  const std::string later = Clip::summary(clip.add(100, 64, 48, 0));
+  clip.add(200, 32, 24, 0);  // another size: an all-zero frame, which counts as none
+  env.script("wait-exchange\nrequest-frame 100\nrequest-frame 200\nrequest-frame 300\ncancel\nquit\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  EXPECT_EQ(env.logValue("request 100 "), later) << env.logText();
+  EXPECT_EQ(env.logValue("request 200 "), "none");
+  EXPECT_EQ(env.logValue("request 300 "), "none");
+}
+
+TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {
+  clip.add(0, 64, 48, 0);
+  const std::vector<uint8_t> before = settingsBytes();
+  env.script("wait-exchange\nset hsl_master_hue 30\nprint hsl_master_hue\nwait 120\n");
+  std::thread killer([this] {
+    ASSERT_TRUE(env.waitForLog("hsl_master_hue=", 30));
+    PLProcessSerial app = PLFindProcess("velmora-ui", kCCKeyVariable);
+    ASSERT_NE(app, 0u);
+    kill(PLProcessIDOf(app), SIGKILL);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  killer.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(40));
+  int32_t id;
+  EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound);
+  // The block still held the correction as posted (the edit was never handed back).
+  EXPECT_EQ(settingsBytes(), before);
+}
+
+TEST_F(ExchangeTest, KillingTheHostEndsTheApplication) {
+  clip.add(0, 64, 48, 0);
+  env.script("wait-exchange\nprint hsl_master_hue\nwait 120\n");
+  pid_t child = fork();
+  if (child == 0) {
+    SHClickFullInterface(&host.host, 0);
+    _exit(0);
+  }
+  ASSERT_GT(child, 0);
+  ASSERT_TRUE(env.waitForLog("hsl_master_hue=", 30)) << env.logText();
+  const PLProcessSerial app = PLFindProcess("velmora-ui", kCCKeyVariable);
+  ASSERT_NE(app, 0u);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (PLProcessIsAlive(app) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(PLProcessIsAlive(app));
+  int32_t id;
+  EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound) << "the application removes the dead host's segment";
+}
+
+TEST_F(ExchangeTest, AFullClickDuringAnExchangeDoesNothing) {
+  clip.add(0, 64, 48, 0);
+  int calls = 0;
+  int nestedCalls = -1;
+  bool inside = false;
+  host.host.clip_frame = [&](int32_t time) -> const SHFrame* {
+    ++calls;
+    if (!inside) {
+      inside = true;
+      const int before = calls;
+      EXPECT_EQ(SHClickFullInterface(&host.host, time), kHINoErr);
+      nestedCalls = calls - before;
+    }
+    return &clip.frames.at(0);
+  };
+  env.script("wait-exchange\ncancel\nquit\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  EXPECT_EQ(nestedCalls, 0) << "the nested click fetched no frame";
+  // Only one exchange ran: one application start in the log.
+  const std::string log = env.logText();
+  EXPECT_EQ(log.find("progress: Loading image"), log.rfind("progress: Loading image")) << log;
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The plug-in's side of the exchange on its own: the segment's sizes and
+// ownership, the shared back-off and the timecode fields.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/alert_script.h"
+#include "platform/shared_memory.h"
+#include "plugin/ui_exchange.h"
+
+namespace {
+
+struct SegmentTest : testing::Test {
+  int32_t key = int32_t(0x57000000u | (uint32_t(getpid()) & 0xFFFFFu) << 4);
+  void SetUp() override {
+    setenv(kCCKeyVariable, std::to_string(key).c_str(), 1);
+    PLShmRemoveKey(key);
+    PLAlertScriptBegin();
+  }
+  void TearDown() override {
+    PLShmRemoveKey(key);
+    PLAlertScriptEnd();
+  }
+};
+
+TEST_F(SegmentTest, FramesThatFitTravelInOnePieceOthersInWholeRows) {
+  struct Case {
+    size_t frameBytes;
+    int32_t rowBytes;
+    size_t segment;
+    uint32_t flags, chunk;
+  };
+  const Case cases[] = {
+      {1000000, 4000, 1000000 + kCCHeaderBytes, kCCFlagInline, 1000000},
+      {2000000, 7680, 1500000, kCCFlagInline | kCCFlagMoreChunks, 184 * 7680},
+      {1413432, 1, 1500000, kCCFlagInline, 1413432},  // exactly fills the largest segment
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frameBytes);
+    UIHExchange x;
+    ASSERT_TRUE(AllocateCommBlock(c.frameBytes, c.rowBytes, &x));
+    EXPECT_EQ(x.view.segmentBytes, c.segment);
+    EXPECT_EQ(x.view.block->flags, c.flags);
+    EXPECT_EQ(x.view.block->chunkSize, c.chunk);
+    EXPECT_EQ(x.view.block->bytesNow, c.chunk);
+    EXPECT_EQ(x.view.block->bytesToSend, c.frameBytes);
+    EXPECT_EQ(x.view.block->state, uint32_t(kCCStateCreated));
+    PLShmInfo info;
+    ASSERT_EQ(PLShmStat(x.segmentID, &info), kQVNoErr);
+    EXPECT_EQ(info.mode, 0600u);
+    EXPECT_EQ(info.size, c.segment);
+    UIH_ReleaseCommBlock(&x);
+    int32_t id;
+    EXPECT_EQ(PLShmOpen(key, &id), kQVErrFileNotFound);
+  }
+  EXPECT_TRUE(PLAlertScriptRecorded().empty());
+}
+
+TEST_F(SegmentTest, ARowLargerThanTheSegmentIsAMemoryFailure) {
+  UIHExchange x;
+  EXPECT_FALSE(AllocateCommBlock(4000000, 2000000, &x));
+  ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
+  EXPECT_EQ(PLAlertScriptRecorded()[0].message, "Unable to acquire sufficient shared memory");
+  int32_t id;
+  EXPECT_EQ(PLShmOpen(key, &id), kQVErrFileNotFound) << "nothing is left behind";
+}
+
+TEST_F(SegmentTest, AStaleSegmentIsReplacedALiveOneIsLeftAlone) {
+  // Made by a process that has ended.
+  pid_t child = fork();
+  if (child == 0) {
+    int32_t id;
+    _exit(PLShmCreate(key, 4096, &id) == kQVNoErr ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  UIHExchange x;
+  EXPECT_TRUE(AllocateCommBlock(1000, 40, &x));
+  UIH_ReleaseCommBlock(&x);
+
+  // Made by a process that runs (this one): not taken over.
+  int32_t live = -1;
+  ASSERT_EQ(PLShmCreate(key, 4096, &live), kQVNoErr);
+  UIHExchange y;
+  EXPECT_FALSE(AllocateCommBlock(1000, 40, &y));
+  PLShmInfo info;
+  EXPECT_EQ(PLShmStat(live, &info), kQVNoErr);
+  EXPECT_EQ(info.size, 4096u);
+}
+
+TEST(BackOff, DoublesAfterEveryFifthStepUpTo64Milliseconds) {
+  UIH_BackOffReset();
+  const double expected[] = {16, 32, 64, 64};
+  for (double ms : expected) {
+    for (int i = 0; i < 5; ++i) UIH_BackOffStep();
+    EXPECT_EQ(UIH_BackOffMilliseconds(), ms);
+  }
+  UIH_BackOffReset();
+  EXPECT_EQ(UIH_BackOffMilliseconds(), 8);
+}
+
+TEST(Timecode, DefaultsFollowTheFrameRate) {
+  struct Case {
+    int32_t scale, step;
+    uint16_t rate;
+    uint8_t drop;
+  };
+  for (const Case& c : {Case{2400, 100, 2400, 1}, Case{3000, 100, 3000, 0}, Case{30000, 1001, 2997, 0},
+                        Case{2400, 0, 0, 1}}) {
+    CCUIComm* block = static_cast<CCUIComm*>(std::calloc(1, sizeof(CCUIComm)));
+    AEGetTimecodeFormatting(nullptr, c.scale, c.step, block);
+    EXPECT_EQ(block->frameRate100, c.rate) << c.scale << "/" << c.step;
+    EXPECT_EQ(block->dropFrame, c.drop);
+    EXPECT_EQ(block->framesPerFoot, 16);
+    EXPECT_EQ(block->timeDisplay, 0);
+    std::free(block);
+  }
+}
+
+}  // namespace
