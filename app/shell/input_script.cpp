@@ -136,8 +136,12 @@ bool run(const Step& s) {
     number(s.args[0], &time);
     note("request " + s.args[0] + " " + UIRequestFrameSummary(int32_t(time)));
   } else if (s.verb == "screenshot") {
+    // The window as it is on the screen (headless, a fresh rendering of it).
     UIWindow* w = UIMainWindow();
-    if (!w || UIWriteWindowPNG(w, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
+    UIRunOnce(0);
+    UIImage* shot = w ? UICaptureWindow(w) : nullptr;
+    if (!shot || UIImageWritePNG(shot, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
+    if (shot) UIImageDispose(shot);
   }
   return true;
 }

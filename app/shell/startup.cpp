@@ -65,8 +65,8 @@ void usage(FILE* to) {
                "  The grading application. The effect plug-in starts it with a frame to grade;\n"
                "  started by hand it has nothing to work on and says so.\n"
                "  --headless          run without windows on the screen\n"
-               "  --script FILE       carry out a script of input (implies --headless);\n"
-               "                      also VELMORA_UI_SCRIPT\n"
+               "  --script FILE       carry out a script of input (implies --headless unless\n"
+               "                      VELMORA_UI_HEADLESS=0); also VELMORA_UI_SCRIPT\n"
                "  --display WxH       size of the screen when headless; also VELMORA_UI_DISPLAY\n"
                "  --help, --version\n");
 }
@@ -216,7 +216,9 @@ bool startWithBlock(UIWindow* progress) {
 
 int UIParseOptions(int argc, char** argv, UIOptions* o) {
   if (const char* s = std::getenv("VELMORA_UI_SCRIPT"); s && *s) o->script = s;
-  if (const char* h = std::getenv("VELMORA_UI_HEADLESS"); h && *h && std::strcmp(h, "0") != 0) o->headless = true;
+  const char* h = std::getenv("VELMORA_UI_HEADLESS");
+  const bool windowsAsked = h && std::strcmp(h, "0") == 0;
+  if (h && *h && !windowsAsked) o->headless = true;
   if (const char* d = std::getenv("VELMORA_UI_DISPLAY"); d && *d && !parseDisplay(d, &o->displayWidth, &o->displayHeight)) {
     std::fprintf(stderr, "velmora-ui: VELMORA_UI_DISPLAY \"%s\" is not WIDTHxHEIGHT\n", d);
     return 2;
@@ -246,7 +248,8 @@ int UIParseOptions(int argc, char** argv, UIOptions* o) {
       return 2;
     }
   }
-  if (!o->script.empty()) o->headless = true;
+  // A script runs without windows unless VELMORA_UI_HEADLESS=0 asks for them.
+  if (!o->script.empty() && !windowsAsked) o->headless = true;
   return -1;
 }
 

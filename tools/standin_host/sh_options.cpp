@@ -32,7 +32,8 @@ const Spec kSpecs[] = {
     {"--plugin", true},  {"--host", true},        {"--layout", true},  {"--bits", true},
     {"--project", true}, {"--save-project", true}, {"--set", true},     {"--threads", true},
     {"--classic", false}, {"--out", true},         {"--make-clip", true}, {"--list-params", false},
-    {"--help", false},   {"-h", false},            {"--version", false},
+    {"--help", false},   {"-h", false},            {"--version", false}, {"--full-interface", false},
+    {"--frame", true},
 };
 
 const Spec* findSpec(std::string_view name) {
@@ -81,6 +82,10 @@ bool apply(std::string_view name, const char* v, SHOptions* o, std::string* erro
   } else if (name == "--make-clip") {
     o->make_clip = value;
     if (o->action == kSHActionRender) o->action = kSHActionMakeClip;
+  } else if (name == "--full-interface") {
+    o->full_interface = true;
+  } else if (name == "--frame") {
+    if (!SHParseInt(value, &o->frame) || o->frame < 1) return refuse("the frame is a whole number from 1");
   } else if (name == "--list-params") {
     if (o->action == kSHActionRender) o->action = kSHActionListParams;
   }
@@ -163,6 +168,12 @@ void SHPrintHelp(FILE* out) {
       "                       project (repeatable); the value must lie in the\n"
       "                       parameter's range\n"
       "  --list-params        list every parameter: id, name, range and default\n"
+      "  --full-interface     before rendering, open the grading application on a\n"
+      "                       frame (the frames given, or the bundled clip, are the\n"
+      "                       clip it sees); the correction it returns on OK is\n"
+      "                       saved as a project (--save-project, default\n"
+      "                       OUT/correction.vlhp) and the frames are rendered with it\n"
+      "  --frame N            the frame the grading application opens on (default 1)\n"
       "  --threads N          frames read, rendered and written at once, 1 to 64\n"
       "                       (default: one per processor); the frames in flight\n"
       "                       stay within a fixed memory budget\n"
@@ -193,6 +204,7 @@ void SHPrintHelp(FILE* out) {
       "a file failed, 2 for a wrong command line, 130 when interrupted.\n"
       "Environment: VELMORA_LOG names a file for alerts and the diagnostic log\n"
       "(standard error otherwise); VELMORA_DEBUG_LOG set keeps the effect's\n"
-      "diagnostic lines, its version line among them.\n",
+      "diagnostic lines, its version line among them; VELMORA_UI_PROGRAM names the\n"
+      "grading application to start (default: the one built).\n",
       out);
 }

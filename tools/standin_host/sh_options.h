@@ -33,6 +33,8 @@ struct SHOptions {
   std::string out_dir = "out";
   std::string make_clip;
   std::vector<std::string> inputs;
+  bool full_interface = false;  // open the grading application before rendering
+  int32_t frame = 1;            // the frame (1-based) it opens on
 };
 
 // False with a message when the command line is wrong. --help and --version

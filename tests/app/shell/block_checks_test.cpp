@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -88,11 +89,9 @@ struct HandMadeBlock {
   uint32_t rawState() const { return __atomic_load_n(&block->state, __ATOMIC_ACQUIRE); }
 };
 
-// Runs velmora-ui to its end; its exit status, or -1 when it had to be killed
-// or ended by a signal.
-int runApplication() {
-  PLProcessSerial app = 0;
-  if (PLLaunchProgram(VELMORA_UI_PATH, {VELMORA_UI_PATH}, &app) != kQVNoErr) return -2;
+// Waits for velmora-ui to end; its exit status, or -1 when it had to be
+// killed or ended by a signal.
+int waitForApplication(PLProcessSerial app) {
   const pid_t pid = PLProcessIDOf(app);
   int status = 0;
   for (int i = 0; i < 3000; ++i) {
@@ -102,6 +101,12 @@ int runApplication() {
   kill(pid, SIGKILL);
   waitpid(pid, &status, 0);
   return -1;
+}
+
+int runApplication() {
+  PLProcessSerial app = 0;
+  if (PLLaunchProgram(VELMORA_UI_PATH, {VELMORA_UI_PATH}, &app) != kQVNoErr) return -2;
+  return waitForApplication(app);
 }
 
 std::string expectedFrame(const std::vector<uint8_t>& pixels) {
@@ -243,6 +248,29 @@ TEST(BlockChecks, TheScreenMustBeAtLeast1024By768) {
     EXPECT_EQ(runApplication(), c.status) << env.logText();
     EXPECT_EQ(env.logText().find("Insufficient screen resolution") != std::string::npos, c.alert);
     EXPECT_EQ(b.rawState(), uint32_t(kCCStateDone)) << "the host's wait ends either way";
+  }
+}
+
+TEST(BlockChecks, QuittingBySignalSavesThePreferencesAndSlots) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    env.script("wait-exchange\nset hsl_master_hue 33\nslot store 4\nprint hsl_master_hue\nwait 60\n");
+    PLProcessSerial app = 0;
+    ASSERT_EQ(PLLaunchProgram(VELMORA_UI_PATH, {VELMORA_UI_PATH}, &app), kQVNoErr);
+    ASSERT_TRUE(env.waitForLog("hsl_master_hue=", 20)) << env.logText();
+    kill(PLProcessIDOf(app), signal);
+    EXPECT_EQ(waitForApplication(app), 0);
+    std::string stored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(env.folder + "/VELMORA_PREFERENCES")) {
+      std::ifstream in(entry.path());
+      std::stringstream text;
+      text << in.rdbuf();
+      stored += text.str();
+    }
+    EXPECT_NE(stored.find("Saved Settings 4"), std::string::npos);
+    EXPECT_EQ(b.rawState(), uint32_t(kCCStateWorking)) << "the block is let go without a state";
   }
 }
 
