@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -45,19 +47,27 @@ const VLSettingsFieldRange* VL_FindSettingsFieldRange(uint32_t offset) {
 
 void VL_HoldSettingsToRanges(VL_SettingsStruct* settings) {
   if (settings == nullptr) return;
-  static const VL_SettingsStruct defaults = [] {
-    VL_SettingsStruct d;
-    std::memset(&d, 0, sizeof d);
-    VL_SetDefaultControlValues(&d, kVLMaskAll);
-    return d;
-  }();
+  // The defaults (which follow the preferences) are made only when a value
+  // needs one; without the memory for them such a value becomes 0, then held.
+  std::unique_ptr<VL_SettingsStruct> defaults;
+  bool defaultsTried = false;
   uint8_t* record = reinterpret_cast<uint8_t*>(settings);
-  const uint8_t* fallback = reinterpret_cast<const uint8_t*>(&defaults);
   for (const VLSettingsFieldName& field : kSettingsFieldNames) {
     if (field.type != kVLFieldFloat) continue;
     float v;
     std::memcpy(&v, record + field.offset, 4);
-    if (!std::isfinite(v)) std::memcpy(&v, fallback + field.offset, 4);
+    if (!std::isfinite(v)) {
+      if (!defaultsTried) {
+        defaultsTried = true;
+        defaults.reset(new (std::nothrow) VL_SettingsStruct);
+        if (defaults) {
+          std::memset(defaults.get(), 0, sizeof *defaults);
+          VL_SetDefaultControlValues(defaults.get(), kVLMaskAll);
+        }
+      }
+      v = 0.0f;
+      if (defaults) std::memcpy(&v, reinterpret_cast<const uint8_t*>(defaults.get()) + field.offset, 4);
+    }
     const VLSettingsFieldRange* range = VL_FindSettingsFieldRange(field.offset);
     // A gamma at or below zero stands for no gamma at all (the builders read
     // it as 1); only a positive one is held to its range.
