@@ -1,6 +1,6 @@
 // The processing pass's working constants, prepared once per pass from a copy
 // of the frame-settings block, and the kernel that runs every stage over a run
-// of four-pixel vectors. Ranges are indexed shadows 0, midtones 1, highlights 2;
+// of pixel vectors (4, 8 or 16 lanes). Ranges are indexed shadows 0, midtones 1, highlights 2;
 // channels R, G, B (or Y, Cb, Cr) 0 to 2.
 #pragma once
 
@@ -10,8 +10,9 @@
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
 
-// A per-pass constant, broadcast once when it is set to as many lanes as the
-// widest kernel loads at a time.
+// A per-pass constant, broadcast once when it is set to the lanes the four-
+// and eight-lane kernels load at a time; the sixteen-lane kernel broadcasts
+// its first lane as it loads it.
 struct VLBroadcast {
   alignas(32) float lanes[8];
   VLBroadcast& operator=(float x) {
