@@ -191,25 +191,18 @@ struct Strip {
   int32_t firstRow, endRow, rowStep;
   int32_t columns;
   int32_t sourceX[kStripColumns];
+  int32_t low, high;  // range of code indices the channel can give
   int32_t count[kStripColumns][kCodeCount];
-  int32_t low[kStripColumns], high[kStripColumns];  // code indices in use per column
 };
 
 template <Channel kChannel, bool kChroma>
 void CountStrip(const Sampler& s, Strip& strip) {
-  for (int32_t c = 0; c < strip.columns; ++c) {
-    strip.low[c] = kCodeCount;
-    strip.high[c] = -1;
-  }
   for (int32_t y = strip.firstRow; y < strip.endRow; y += strip.rowStep) {
     const uint8_t* row = strip.pixels + size_t(y) * strip.rowBytes;
     for (int32_t c = 0; c < strip.columns; ++c) {
       int32_t codes[2];
       for (int32_t k = Codes<kChannel, kChroma>(s, row + size_t(strip.sourceX[c]) * 4, codes); k-- > 0;) {
-        int32_t index = std::clamp(codes[k], kLowestCode, kHighestCode) - kLowestCode;
-        ++strip.count[c][index];
-        strip.low[c] = std::min(strip.low[c], index);
-        strip.high[c] = std::max(strip.high[c], index);
+        ++strip.count[c][std::clamp(codes[k], kLowestCode, kHighestCode) - kLowestCode];
       }
     }
   }
@@ -226,7 +219,7 @@ template <bool kPhosphor>
 void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
   for (int32_t c = 0; c < strip.columns; ++c) {
     int32_t* count = strip.count[c];
-    for (int32_t j = strip.low[c]; j <= strip.high[c]; ++j) {
+    for (int32_t j = strip.low; j <= strip.high; ++j) {
       if (count[j] == 0) continue;
       tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[j]);
       count[j] = 0;
@@ -261,6 +254,22 @@ constexpr OwnColourProc kOwnColourProcs[6][2] = {
     {TraceOwnColour<kCr, false>, TraceOwnColour<kCr, false>},
 };
 
+// The code values (as indices) a channel can give: bytes and luma 0..255,
+// colour differences the span of the levels, luma with chroma up to about
+// 200 codes either side.
+void CodeRange(const WaveformParams& p, Channel channel, bool chroma, int32_t* low, int32_t* high) {
+  int32_t first = 0, last = 255;
+  if (chroma) {
+    first = -200;
+    last = 460;
+  } else if (channel == kCb || channel == kCr) {
+    first = std::min(p.blackLevel, p.whiteLevel) - 2;
+    last = std::max(p.blackLevel, p.whiteLevel) + 2;
+  }
+  *low = std::clamp(first, kLowestCode, kHighestCode) - kLowestCode;
+  *high = std::clamp(last, kLowestCode, kHighestCode) - kLowestCode;
+}
+
 void TracePanel(const Sampler& s, const Tracer& tracer, const PanelChannels& panel, int32_t left, int32_t width,
                 int32_t xMin, int32_t xEnd, const Ink inks[6]) {
   const WaveformParams& p = *s.p;
@@ -287,6 +296,7 @@ void TracePanel(const Sampler& s, const Tracer& tracer, const PanelChannels& pan
         kOwnColourProcs[channel][chroma](s, tracer, strip, left + start);
         continue;
       }
+      CodeRange(p, channel, chroma && channel == kLuma, &strip.low, &strip.high);
       kCountProcs[channel][chroma](s, strip);
       if (channel == kLuma)
         LandStrip<true>(tracer, strip, left + start, inks[channel]);

@@ -24,6 +24,7 @@ int64_t DifferingPixels(UIImage* a, UIImage* b) {
 struct Scope {
   const char* name;
   void (*draw)(UIImage* target, UIImage* source);
+  void (*prefs)(PrefsSettings* prefs) = nullptr;  // changes from the defaults
 };
 
 const Scope kScopes[] = {
@@ -36,6 +37,23 @@ const Scope kScopes[] = {
     {"overlay", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, true, false, false); }},
     {"yrgb", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, true, false); }},
     {"gbr", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, false, true); }},
+    {"vectorscope-709-100", [](UIImage* t, UIImage* s) { DrawVectorscopePane(t, nullptr, s, 1); },
+     [](PrefsSettings* p) {
+       p->videoSystem = 3;
+       p->vsCalibration100 = 1;
+     }},
+    {"ycbcr-mv-colour", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, true, false, false, false, false); },
+     [](PrefsSettings* p) {
+       p->wfmUnitsMV = 1;
+       p->wfmColor = 1;
+       p->videoSystem = 2;
+     }},
+    {"luma-video-levels-setup", [](UIImage* t, UIImage* s) { DrawWaveformPane(t, nullptr, s, false, false, false, false, false, false); },
+     [](PrefsSettings* p) {
+       p->videoBlackLevel = 16;
+       p->videoWhiteLevel = 235;
+       p->videoBlackSetup = 1;
+     }},
 };
 
 }  // namespace
@@ -50,6 +68,8 @@ TEST(ScopePictures, EveryScopeOfBarsAndRampsDrawsATraceOverItsGraticule) {
   for (const Frame& frame : frames) {
     for (const Scope& scope : kScopes) {
       SCOPED_TRACE(std::string(frame.name) + " " + scope.name);
+      PFLoadDefaultPreferences(&gPrefsSettings);
+      if (scope.prefs) scope.prefs(&gPrefsSettings);
       UIImage* empty = UIImageCreate(800, 600);
       UIImage* traced = UIImageCreate(800, 600);
       scope.draw(empty, nullptr);
@@ -62,4 +82,5 @@ TEST(ScopePictures, EveryScopeOfBarsAndRampsDrawsATraceOverItsGraticule) {
     }
     UIImageDispose(frame.picture);
   }
+  PFLoadDefaultPreferences(&gPrefsSettings);
 }
