@@ -75,6 +75,7 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
+    {"result-pixel", 2},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -135,6 +136,14 @@ bool run(const Step& s) {
     double time = 0;
     number(s.args[0], &time);
     note("request " + s.args[0] + " " + UIRequestFrameSummary(int32_t(time)));
+  } else if (s.verb == "result-pixel") {
+    double x = 0, y = 0;
+    number(s.args[0], &x);
+    number(s.args[1], &y);
+    char text[48];
+    std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
+                  gResultImage ? UIImageGetPixel(gResultImage, int32_t(x), int32_t(y)) : 0u);
+    note(text);
   } else if (s.verb == "screenshot") {
     // The window as it is on the screen (headless, a fresh rendering of it).
     UIWindow* w = UIMainWindow();
@@ -168,8 +177,8 @@ QVStatus UILoadInputScript(const std::string& path, std::string* error) {
       if (s.verb == v.name) verb = &v;
     double ignored = 0;
     const bool numeric = (s.verb != "wait" || number(s.args.empty() ? "" : s.args[0], &ignored)) &&
-                         (s.verb != "click" || (s.args.size() == 2 && number(s.args[0], &ignored) &&
-                                                number(s.args[1], &ignored)));
+                         ((s.verb != "click" && s.verb != "result-pixel") ||
+                          (s.args.size() == 2 && number(s.args[0], &ignored) && number(s.args[1], &ignored)));
     if (!verb || s.args.size() != verb->arguments || !numeric ||
         (s.verb == "slot" && s.args[0] != "store" && s.args[0] != "recall")) {
       *error = path + ":" + std::to_string(n) + ": cannot read \"" + line + "\"";

@@ -15,6 +15,7 @@
 //   screenshot PATH       writes the main window as a PNG
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
 //                         received, in the host's pixel layout, to the log
+//   result-pixel X Y      writes "result X Y AARRGGBB" of the corrected picture
 //   request-frame TIME    asks the plug-in for the frame at TIME and writes
 //                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
 //

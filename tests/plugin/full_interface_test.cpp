@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,6 +121,102 @@ TEST(Timecode, DefaultsFollowTheFrameRate) {
     EXPECT_EQ(block->timeDisplay, 0);
     std::free(block);
   }
+}
+
+// A project for the footage list: items by index, each a type, flags and a path.
+struct FakeItem {
+  int32_t type;
+  uint32_t flags;
+  std::string path;
+};
+std::vector<FakeItem> gItems;
+
+HIItemRef itemRef(size_t i) { return reinterpret_cast<HIItemRef>(i + 1); }
+size_t itemIndex(HIItemRef r) { return reinterpret_cast<size_t>(r) - 1; }
+
+const HIProjectSuite8 kProject = {[](int32_t, HIProjectRef* p) -> HIError {
+  *p = reinterpret_cast<HIProjectRef>(1);
+  return kHINoErr;
+}};
+const HIItemSuite3 kItems = {
+    [](HIProjectRef, HIItemRef* first) -> HIError {
+      *first = gItems.empty() ? nullptr : itemRef(0);
+      return kHINoErr;
+    },
+    [](HIProjectRef, HIItemRef item, HIItemRef* next) -> HIError {
+      *next = itemIndex(item) + 1 < gItems.size() ? itemRef(itemIndex(item) + 1) : nullptr;
+      return kHINoErr;
+    },
+    [](HIItemRef item, int32_t* type) -> HIError {
+      *type = gItems[itemIndex(item)].type;
+      return kHINoErr;
+    },
+    [](HIItemRef item, uint32_t* flags) -> HIError {
+      *flags = gItems[itemIndex(item)].flags;
+      return kHINoErr;
+    },
+};
+const HIFootageSuite11 kFootage = {
+    [](HIItemRef item, HIFootageRef* f) -> HIError {
+      *f = reinterpret_cast<HIFootageRef>(item);
+      return kHINoErr;
+    },
+    [](HIFootageRef f, int32_t, int32_t, HIMemHandle* path) -> HIError {
+      *path = reinterpret_cast<HIMemHandle>(new std::string(gItems[itemIndex(reinterpret_cast<HIItemRef>(f))].path));
+      return kHINoErr;
+    },
+};
+int gOpenPaths = 0;
+const HIMemorySuite1 kMemory = {
+    nullptr,
+    [](HIMemHandle h) -> HIError {
+      delete reinterpret_cast<std::string*>(h);
+      --gOpenPaths;
+      return kHINoErr;
+    },
+    [](HIMemHandle h, void** address) -> HIError {
+      ++gOpenPaths;
+      *address = reinterpret_cast<std::string*>(h)->data();
+      return kHINoErr;
+    },
+    [](HIMemHandle) -> HIError { return kHINoErr; },
+    [](HIMemHandle h, uint64_t* size) -> HIError {
+      *size = reinterpret_cast<std::string*>(h)->size() + 1;
+      return kHINoErr;
+    },
+};
+const HIBasicSuite kBroker = {
+    [](const char* name, int32_t, const void** suite) -> HIError {
+      const std::string n = name;
+      *suite = n == kHISuiteAEGPProject ? static_cast<const void*>(&kProject)
+               : n == kHISuiteAEGPItem  ? static_cast<const void*>(&kItems)
+               : n == kHISuiteAEGPFootage ? static_cast<const void*>(&kFootage)
+               : n == kHISuiteAEGPMemory  ? static_cast<const void*>(&kMemory)
+                                          : nullptr;
+      return *suite ? kHINoErr : kHIErrInvalidCallback;
+    },
+    [](const char*, int32_t) -> HIError { return kHINoErr; },
+};
+
+TEST(FootageList, TheFirst200VideoAndStillItemsGoInCutToTheRecord) {
+  gItems.clear();
+  gItems.push_back({kHIItemTypeFolder, 0, "/folder"});
+  gItems.push_back({kHIItemTypeFootage, 0, "/audio-only.wav"});
+  gItems.push_back({kHIItemTypeFootage, kHIItemFlagStill, "/still.png"});
+  gItems.push_back({kHIItemTypeFootage, kHIItemFlagHasVideo, std::string(400, 'x')});
+  for (int i = 0; i < 250; ++i) gItems.push_back({kHIItemTypeFootage, kHIItemFlagHasVideo, "/clip" + std::to_string(i)});
+  CCUIComm* block = static_cast<CCUIComm*>(std::calloc(1, sizeof(CCUIComm)));
+  UIH_FillFootageList(&kBroker, block);
+  EXPECT_EQ(block->footageCount, 200u);
+  EXPECT_STREQ(block->footage[0].path, "/still.png");
+  EXPECT_EQ(std::string(block->footage[1].path), std::string(259, 'x')) << "a long path is cut to 259 bytes";
+  EXPECT_STREQ(block->footage[2].path, "/clip0");
+  EXPECT_STREQ(block->footage[199].path, "/clip197");
+  EXPECT_EQ(gOpenPaths, 0) << "every path handle the host gave is freed";
+  // Without the host's suites the list stays empty.
+  UIH_FillFootageList(nullptr, block);
+  EXPECT_EQ(block->footageCount, 0u);
+  std::free(block);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // refused without a crash.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -272,6 +273,92 @@ TEST(BlockChecks, QuittingBySignalSavesThePreferencesAndSlots) {
     EXPECT_NE(stored.find("Saved Settings 4"), std::string::npos);
     EXPECT_EQ(b.rawState(), uint32_t(kCCStateWorking)) << "the block is let go without a state";
   }
+}
+
+// Plays the plug-in's part for frame requests: each request is answered
+// with `answer`, leaving `firstWord` at the start of the frame data.
+struct RequestServer {
+  CCUIComm* block;
+  uint32_t answer;
+  uint32_t firstWord;
+  std::atomic<bool> stop{false};
+  std::atomic<int> served{0};
+  std::thread thread;
+
+  RequestServer(CCUIComm* b, uint32_t a, uint32_t w) : block(b), answer(a), firstWord(w) {
+    thread = std::thread([this] {
+      while (!stop) {
+        if (__atomic_load_n(&block->frameRequest, __ATOMIC_ACQUIRE) == kCCRequestFrame) {
+          std::memcpy(block->frameData, &firstWord, 4);
+          __atomic_store_n(&block->frameAnswer, answer, __ATOMIC_RELEASE);
+          __atomic_store_n(&block->frameRequest, uint32_t(kCCRequestAnswered), __ATOMIC_RELEASE);
+          ++served;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+  ~RequestServer() {
+    stop = true;
+    thread.join();
+  }
+};
+
+TEST(BlockChecks, AnswerThreeOrAStaleFrameWordGiveNoFrame) {
+  struct Case {
+    const char* name;
+    uint32_t answer, firstWord;
+  };
+  for (const Case& c : {Case{"answer 3", kCCAnswerNone, 0x11223344}, Case{"stale word", kCCAnswerFrame, 0}}) {
+    SCOPED_TRACE(c.name);
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    b.block->lastFrameTime = 1000;
+    RequestServer server(b.block, c.answer, c.firstWord);
+    env.script("wait-exchange\nrequest-frame 500\nok\nquit\n");
+    EXPECT_EQ(runApplication(), 0) << env.logText();
+    EXPECT_EQ(env.logValue("request 500 "), "none");
+    EXPECT_EQ(server.served, 2) << "the prefetch and the request";
+    uint32_t word;
+    std::memcpy(&word, b.block->frameData, 4);
+    EXPECT_EQ(word, 0u) << "the frame word is cleared after every request";
+  }
+}
+
+TEST(BlockChecks, NoRequestWithoutAClipOrThroughTheBlockWhenMessagesAreAsked) {
+  struct Case {
+    const char* name;
+    int32_t lastFrameTime;
+    uint32_t byMessage;
+  };
+  for (const Case& c : {Case{"one-frame clip", 1, 0}, Case{"frames by message", 1000, 0xFFFFFFFFu}}) {
+    SCOPED_TRACE(c.name);
+    ExchangeEnvironment env;
+    HandMadeBlock b(env.key);
+    b.block->lastFrameTime = c.lastFrameTime;
+    b.block->requestsByMessage = c.byMessage;
+    RequestServer server(b.block, kCCAnswerFrame, 1);
+    env.script(c.byMessage ? "wait-exchange\nrequest-frame 10\nok\nquit\n" : "wait-exchange\nok\nquit\n");
+    EXPECT_EQ(runApplication(), 0) << env.logText();
+    EXPECT_EQ(server.served, 0);
+    EXPECT_EQ(b.block->requestTimestamp[0] | b.block->requestTimestamp[1], 0u);
+  }
+}
+
+TEST(BlockChecks, TheFirstPictureShowsTheBlocksCorrection) {
+  ExchangeEnvironment env;
+  HandMadeBlock b(env.key);
+  // A grey picture.
+  b.block->settings.hslEnable = 1;
+  b.block->settings.hslControlsEnable = 1;
+  b.block->settings.hsl[0].enable = 1;
+  b.block->settings.hsl[0].saturation = 0;
+  env.script("wait-exchange\nresult-pixel 30 5\ncancel\nquit\n");
+  EXPECT_EQ(runApplication(), 0) << env.logText();
+  const std::string pixel = env.logValue("result 30 5 ");
+  ASSERT_EQ(pixel.size(), 8u) << env.logText();
+  EXPECT_EQ(pixel.substr(2, 2), pixel.substr(4, 2));
+  EXPECT_EQ(pixel.substr(4, 2), pixel.substr(6, 2)) << pixel;
 }
 
 }  // namespace

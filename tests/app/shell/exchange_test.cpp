@@ -170,4 +170,49 @@ TEST_F(ExchangeTest, AFullClickDuringAnExchangeDoesNothing) {
   EXPECT_EQ(log.find("progress: Loading image"), log.rfind("progress: Loading image")) << log;
 }
 
+TEST_F(ExchangeTest, OnlyARecordComesBackIntoTheEffect) {
+  // A process named like the application stands in for it, and this test
+  // answers the block in its place.
+  struct Case {
+    const char* name;
+    bool turned;   // the record comes back written in the other byte order
+    bool spoiled;  // its first word is neither order's flag
+    bool taken;
+  };
+  setenv("VELMORA_UI_PROGRAM", "/usr/bin/sleep", 1);
+  PLProcessSerial standIn = 0;
+  ASSERT_EQ(PLLaunchProgram("/usr/bin/sleep", {"/usr/bin/sleep", "60"}, &standIn), kQVNoErr);
+  clip.add(0, 16, 8, 0);
+  for (const Case& c : {Case{"native", false, false, true}, Case{"turned", true, false, true},
+                        Case{"no record", false, true, false}}) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> before = settingsBytes();
+    std::thread application([&] {
+      int32_t id = -1;
+      for (int i = 0; i < 2000 && PLShmOpen(env.key, &id) != kQVNoErr; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      auto* block = static_cast<CCUIComm*>(PLShmAttach(id));
+      ASSERT_NE(block, nullptr);
+      while (__atomic_load_n(&block->state, __ATOMIC_ACQUIRE) != kCCStatePosted)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      block->settings.hsl[0].hue = 77;
+      if (c.turned) CCTurnWords(&block->settings, sizeof block->settings);
+      if (c.spoiled) block->settings.byteOrderFlag = 0xDEADBEEF;
+      __atomic_store_n(&block->state, uint32_t(kCCStateDone), __ATOMIC_RELEASE);
+      PLShmDetach(block);
+    });
+    EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+    application.join();
+    if (c.taken) {
+      EXPECT_FLOAT_EQ(host.settings().hsl[0].hue, 77);
+      EXPECT_EQ(host.settings().byteOrderFlag, kVLSettingsByteOrderFlag);
+      host.setSettings(DefaultSettings());
+    } else {
+      EXPECT_EQ(settingsBytes(), before) << "the old correction stays";
+    }
+  }
+  kill(PLProcessIDOf(standIn), SIGKILL);
+  while (PLProcessIsAlive(standIn)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 }  // namespace
