@@ -19,7 +19,7 @@
 
 namespace {
 
-double gWaitLimit = 10.0;  // seconds the plug-in may take for one chunk or answer
+constexpr double kWaitLimit = 10.0;  // seconds the plug-in may take for one chunk
 
 double clockNow() {
   using namespace std::chrono;
@@ -56,12 +56,10 @@ const uint8_t* frameBytes(size_t bytes, std::vector<uint8_t>* turned) {
 
 }  // namespace
 
-void UICommSetWaitLimit(double seconds) { gWaitLimit = seconds; }
-
 // Waits until the plug-in has put the next chunk in (state 6, read in either
 // byte order). False when the host has gone or the wait ran too long.
 bool UICommWaitForChunk() {
-  const double end = clockNow() + gWaitLimit;
+  const double end = clockNow() + kWaitLimit;
   const uint64_t host = UICommHostSerial();
   for (;;) {
     const uint32_t raw = __atomic_load_n(&gUIComm.block->state, __ATOMIC_ACQUIRE);

@@ -31,7 +31,7 @@ uint32_t waitForAnswer(double limit) {
   }
 }
 
-double gAnswerLimit = 10.0;
+constexpr double kAnswerLimit = 10.0;  // seconds the plug-in may take to answer
 
 }  // namespace
 
@@ -49,7 +49,7 @@ QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer) {
   CCSet32(gUIComm, CC_OFFSET(requestTimestamp), uint32_t(stamp));
   CCSet32(gUIComm, CC_OFFSET(requestTimestamp) + 4, uint32_t(stamp >> 32));
   CCSet32(gUIComm, CC_OFFSET(frameRequest), kCCRequestFrame);
-  const uint32_t answer = waitForAnswer(gAnswerLimit);
+  const uint32_t answer = waitForAnswer(kAnswerLimit);
   CCSet32(gUIComm, CC_OFFSET(frameRequest), 0);
 
   uint32_t first = 0;

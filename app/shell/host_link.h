@@ -75,5 +75,3 @@ void UIQuitApplication();
 // Waits until the plug-in has put the next chunk in; false when the host
 // has gone or the wait limit passed.
 bool UICommWaitForChunk();
-// Waits on the plug-in, for tests: the longest wait for one chunk or answer.
-void UICommSetWaitLimit(double seconds);

@@ -47,6 +47,12 @@ QVStatus UIBuildMainWindow() {
   UIControl* ok = UINewPushButton(gWindow, UIMakeRect(width - 100, height - 38, 88, 24), "OK", kUICommandOK);
   UISetDefaultButton(gWindow, ok);
   UISetCancelButton(gWindow, cancel);
+  // Closing the window leaves the exchange as Cancel does.
+  UIInstallWindowHandler(gWindow, [](UIEvent& e) -> QVStatus {
+    if (e.kind != kUIEventWindowClose) return kQVErrNotHandled;
+    UISendCommand(kUICommandCancel);
+    return kQVNoErr;
+  });
   return kQVNoErr;
 }
 

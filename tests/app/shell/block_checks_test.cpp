@@ -345,6 +345,19 @@ TEST(BlockChecks, NoRequestWithoutAClipOrThroughTheBlockWhenMessagesAreAsked) {
   }
 }
 
+TEST(BlockChecks, APlugInThatStopsSendingChunksFailsTheImport) {
+  ExchangeEnvironment env;
+  HandMadeBlock b(env.key);
+  b.block->flags = kCCFlagInline | kCCFlagMoreChunks;
+  b.block->chunkSize = b.block->bytesNow = uint32_t(kRowBytes) * 10;
+  env.script("wait-exchange\nok\nquit\n");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runApplication(), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25));
+  EXPECT_EQ(b.rawState(), uint32_t(kCCStateFailed));
+  EXPECT_NE(env.logText().find("Unable to start user interface."), std::string::npos) << env.logText();
+}
+
 TEST(BlockChecks, TheFirstPictureShowsTheBlocksCorrection) {
   ExchangeEnvironment env;
   HandMadeBlock b(env.key);
