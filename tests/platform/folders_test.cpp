@@ -25,6 +25,21 @@ TEST(Folders, EachKindFollowsItsVariableAndIsCreatedOnRequest) {
   }
 }
 
+TEST(Folders, ARelativePathInAVariableIsAnErrorAndNamingAFolderMakesNothing) {
+  std::string root = MakeScratchFolder("relative");
+  setenv("VELMORA_DOCUMENTS", "docs", 1);
+  QVFileRef ref;
+  EXPECT_EQ(PLFolderPath(kPLFolderDocuments, &ref), kQVErrParam);
+  EXPECT_EQ(PLFindFolder(kPLFolderDocuments, true, &ref), kQVErrParam);
+  EXPECT_FALSE(PLPathExists("docs"));
+  const std::string dir = root + "/docs";
+  setenv("VELMORA_DOCUMENTS", dir.c_str(), 1);
+  ASSERT_EQ(PLFolderPath(kPLFolderDocuments, &ref), kQVNoErr);
+  EXPECT_EQ(std::string(ref.path), dir);
+  EXPECT_FALSE(PLPathExists(dir.c_str()));
+  unsetenv("VELMORA_DOCUMENTS");
+}
+
 TEST(Folders, FallsBackToXdgAndHome) {
   std::string root = MakeScratchFolder("xdg");
   unsetenv("VELMORA_PREFERENCES");

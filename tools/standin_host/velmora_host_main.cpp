@@ -157,12 +157,15 @@ void listParams(const SHHost& host) {
 
 struct Progress {
   bool terminal = false;
+  bool lineOpen = false;  // a progress line waits for its end
 };
 
 void showProgress(size_t done, size_t total, void* context) {
-  if (!static_cast<Progress*>(context)->terminal) return;
+  auto* p = static_cast<Progress*>(context);
+  if (!p->terminal) return;
   std::fprintf(stderr, "\rvelmora-host: %zu of %zu frames", done, total);
-  if (done == total) std::fputc('\n', stderr);
+  p->lineOpen = done != total;
+  if (!p->lineOpen) std::fputc('\n', stderr);
   std::fflush(stderr);
 }
 
@@ -327,6 +330,7 @@ int run(int argc, char** argv) {
   Progress progress;
   progress.terminal = isatty(STDERR_FILENO) != 0;
   SHBatchResult result = SHRenderBatch(&host, frames, settings, &quitRequested, showProgress, &progress);
+  if (progress.lineOpen) std::fputc('\n', stderr);
   for (const std::string& e : result.frame_errors) complain(e);
   bad += result.frame_errors.size();
   if (!result.fatal.empty()) complain(result.fatal);

@@ -105,6 +105,22 @@ TEST(VelmoraHostCommandLine, TheBundledClipKeepsItsCorrectionAndNothingElseIsMad
   EXPECT_NE(slurp(dir + "/less/" + frames[2]), slurp(dir + "/plain/" + frames[2]));
 }
 
+// Progress is for people: shown on a terminal (here a pseudo-terminal made by
+// script(1)), kept out of files and pipes.
+TEST(VelmoraHostCommandLine, ProgressShowsOnATerminalOnly) {
+  std::string dir = withClip("progress");
+  Outcome piped = host(dir, {"clip/frame_0001.png", "clip/frame_0002.png", "--out", "piped"});
+  ASSERT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.err, "");
+  std::string inner = "cd " + shellWord(dir) + " && env VELMORA_PREFERENCES=" + shellWord(dir + "/prefs") + " " +
+                      shellWord(VELMORA_HOST_PATH) + " clip/frame_0001.png clip/frame_0002.png --out shown";
+  std::string cmd = "script -qec " + shellWord(inner) + " /dev/null >" + shellWord(dir + "/terminal.txt") + " 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << slurp(dir + "/terminal.txt");
+  const std::string seen = slurp(dir + "/terminal.txt");
+  EXPECT_NE(seen.find("\rvelmora-host: 1 of 2 frames"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("\rvelmora-host: 2 of 2 frames"), std::string::npos) << seen;
+}
+
 TEST(VelmoraHostCommandLine, WrongOptionsValuesAndFilesAreRefusedWithAReason) {
   std::string dir = withClip("refused");
   fs::create_directories(dir + "/folder.vlhp");
