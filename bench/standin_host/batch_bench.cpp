@@ -29,14 +29,24 @@ namespace {
 constexpr int kFrames = 24;
 constexpr int kWidth = 1920, kHeight = 1080;
 
-std::string benchFolder() {
-  static const std::string dir = [] {
+// A private folder for the clip and the preferences, removed at exit.
+struct BenchFolder {
+  std::string path;
+  BenchFolder() {
     fs::path p = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
     fs::create_directories(p / "prefs");
     setenv("VELMORA_PREFERENCES", (p / "prefs").c_str(), 1);
-    return p.string();
-  }();
-  return dir;
+    path = p.string();
+  }
+  ~BenchFolder() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+
+std::string benchFolder() {
+  static const BenchFolder folder;
+  return folder.path;
 }
 
 // The clip, written once: 16-bit frames of the test picture.
@@ -110,6 +120,22 @@ void BM_RenderClip(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderClip)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(1);
+
+// The effect's render alone, for one of the clip's frames: the part of a
+// frame's time that the effect's render region keeps to one frame at a time.
+void BM_RenderOneFrame(benchmark::State& state) {
+  Effect effect;
+  SHImage image;
+  SHMakeTestImage(kWidth, kHeight, 16, 0, &image);
+  SHFrame in, out;
+  SHMakeFrame(kSHLayoutARGB16, kWidth, kHeight, 0, &in);
+  SHMakeFrame(kSHLayoutARGB16, kWidth, kHeight, 0, &out);
+  SHImageToFrame(image, &in);
+  for (auto _ : state) {
+    if (SHRender(&effect.host, in, &out, 0, true)) state.SkipWithError("the render failed");
+  }
+}
+BENCHMARK(BM_RenderOneFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LoadProjectWithManyKeyframes(benchmark::State& state) {
   const std::string path = benchFolder() + "/keys.vlhp";
