@@ -171,3 +171,13 @@ QVStatus UISendCommand(uint32_t command, uint32_t modifiers) {
 
 uint32_t UIGetModifiers() { return UIState().modifiers; }
 uint32_t UIGetMouseButtons() { return UIState().buttons; }
+
+UIPoint UIGetMouseLocation() {
+  const UIToolkitState& st = UIState();
+  UIPoint p = st.lastMouse;
+  if (st.lastMouseWindow && UIWindowAlive(st.lastMouseWindow)) {
+    p.x += st.lastMouseWindow->bounds.left;
+    p.y += st.lastMouseWindow->bounds.top;
+  }
+  return p;
+}

@@ -20,6 +20,7 @@ void MouseDown(UIEvent& e) {
   st.buttons |= ButtonBit(e.button);
   st.modifiers = e.modifiers;
   st.lastMouse = e.where;
+  st.lastMouseWindow = w;
   if (!UIWindowAlive(w)) return;
   if (e.clickCount <= 1) {
     bool near = std::abs(e.where.x - st.lastClickWhere.x) < 4 && std::abs(e.where.y - st.lastClickWhere.y) < 4;
@@ -57,6 +58,7 @@ void MouseMoved(UIEvent& e) {
   UIToolkitState& st = UIState();
   st.modifiers = e.modifiers ? e.modifiers : st.modifiers;
   st.lastMouse = e.where;
+  st.lastMouseWindow = e.window;
   if (!UIWindowAlive(e.window)) return;
   UIUpdateTrackingRegions(e.window, e.where);
   UIControl* c = UIFindControlAt(e.window, e.where);
@@ -237,6 +239,7 @@ UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uin
         p.y += e.window->bounds.top - window->bounds.top;
       }
       st.lastMouse = p;
+      st.lastMouseWindow = window ? window : e.window;
       if (e.modifiers) st.modifiers = e.modifiers;
       if (e.kind == kUIEventMouseUp) {
         st.buttons &= ~ButtonBit(e.button);

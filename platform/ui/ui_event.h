@@ -87,3 +87,5 @@ QVStatus UISendCommand(uint32_t command, uint32_t modifiers = 0);
 // Input state as the event system sees it.
 uint32_t UIGetModifiers();
 uint32_t UIGetMouseButtons();  // bit 0 left, bit 1 right
+// Where the mouse was at the last mouse event, in global coordinates.
+UIPoint UIGetMouseLocation();

@@ -209,6 +209,7 @@ struct UIToolkitState {
   std::map<int32_t, UICursorDefinition> customCursors;
   UIWindow* mouseWindow = nullptr;  // window of the last mouse-down
   UIPoint lastMouse;
+  UIWindow* lastMouseWindow = nullptr;  // the window lastMouse is local to
   double lastClickTime = -10;
   UIPoint lastClickWhere;
   int32_t clickCount = 0;
