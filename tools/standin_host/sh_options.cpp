@@ -14,13 +14,13 @@ constexpr const char* kVersion = "3.0.14";
 // What each layout is, for the help text, in the layout table's order.
 const char* const kLayoutNotes[kSHLayoutCount] = {
     "8-bit A, R, G, B",
-    "16-bit A, R, G, B, full scale 32768 (the default)",
+    "16-bit A, R, G, B to 32768 (default)",
     "float A, R, G, B",
     "8-bit B, G, R, A",
-    "float B, G, R, A (the default with --host PPro)",
+    "float B, G, R, A (default for PPro)",
     "8-bit Cr, Cb, Y, A, video range",
     "float Cr, Cb, Y, A",
-    "float A, R, G, B of a Premiere-style host",
+    "float A, R, G, B in the PPro format",
 };
 
 struct Spec {
@@ -181,18 +181,19 @@ void SHPrintHelp(FILE* out) {
       "                       the host uses smart render whenever the effect offers it\n"
       "  --bits 8|16          depth of the written PNG files (default: the input's)\n"
       "  --host CODE          the host signature the effect sees (default FXTC):\n"
-      "                         FXTC    After Effects: ARGB layouts, world suite\n"
-      "                         PPro    Premiere Pro: its own pixel formats\n"
-      "                         'ame '  Media Encoder\n"
+      "                         FXTC    ARGB layouts through the world suite\n"
+      "                         PPro    the host's own pixel formats (pixel-format suite)\n"
+      "                         'ame '  a host the effect knows, with ARGB layouts\n"
       "                       FXTc, FXsl and aplt are read as FXTC and PPhl as PPro;\n"
       "                       the effect warns any other host that the wrong build\n"
       "                       of the plug-in is installed\n"
-      "  --layout NAME        the pixel layout frames are rendered in:\n",
+      "  --layout NAME        the pixel layout frames are rendered in, and the\n"
+      "                       hosts that render in it:\n",
       out);
   for (int32_t i = 0; i < kSHLayoutCount; ++i) {
     const SHLayoutInfo& info = SHGetLayoutInfo(SHLayout(i));
-    const char* hosts = info.world && info.premiere ? "any host" : info.world ? "FXTC hosts" : "PPro hosts";
-    std::fprintf(out, "                         %-7s %s; %s\n", info.name, kLayoutNotes[i], hosts);
+    const char* hosts = info.world && info.premiere ? "any" : info.world ? "FXTC" : "PPro";
+    std::fprintf(out, "                         %-7s %-5s %s\n", info.name, hosts, kLayoutNotes[i]);
   }
   std::fputs(
       "  --plugin PATH        the effect module to load (default: the one built)\n"
