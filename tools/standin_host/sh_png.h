@@ -16,3 +16,6 @@ bool SHCheckPNG(const std::string& path, int32_t* width, int32_t* height, std::s
 bool SHReadPNG(const std::string& path, SHImage* image, std::string* error);
 // Writes RGBA at the image's bit depth through a temporary file and a rename.
 bool SHWritePNG(const std::string& path, const SHImage& image, std::string* error);
+// The .png files of a folder, in name order. False with the folder and the
+// reason when it cannot be read or holds no frame.
+bool SHListPNGFrames(const std::string& folder, std::vector<std::string>* frames, std::string* error);

@@ -75,24 +75,6 @@ int makeClip(const std::string& dir) {
   return 0;
 }
 
-// The bundled clip's frames, in order.
-bool bundledFrames(std::vector<std::string>* frames, std::string* error) {
-  std::error_code ec;
-  for (fs::directory_iterator it(VELMORA_CLIP_DIR, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() == ".png") frames->push_back(it->path().string());
-  }
-  if (ec) {
-    *error = std::string("the bundled clip ") + VELMORA_CLIP_DIR + ": " + ec.message();
-    return false;
-  }
-  if (frames->empty()) {
-    *error = std::string("the bundled clip ") + VELMORA_CLIP_DIR + " has no frames";
-    return false;
-  }
-  std::sort(frames->begin(), frames->end());
-  return true;
-}
-
 // The same file, whether or not it exists yet.
 std::string identity(const std::string& path) {
   std::error_code ec;
@@ -263,7 +245,9 @@ int run(int argc, char** argv) {
 
   const bool bundled = o.inputs.empty();
   if (bundled) {
-    if (!bundledFrames(&o.inputs, &error)) return complain(error), kExitFailed;
+    if (!SHListPNGFrames(VELMORA_CLIP_DIR, &o.inputs, &error)) {
+      return complain("the bundled clip: " + error), kExitFailed;
+    }
     // Options adjust the bundled correction; they do not replace it.
     if (o.project.empty()) o.project = std::string(VELMORA_CLIP_DIR) + "/correction.vlhp";
   }

@@ -31,6 +31,21 @@ TEST(StandinPNG, EightAndSixteenBitFramesSurviveAWriteAndARead) {
   }
 }
 
+TEST(StandinPNG, AClipFolderListsItsFramesInOrderOrSaysWhyNot) {
+  std::string dir = MakeScratchFolder("clip");
+  std::vector<std::string> frames;
+  std::string error;
+  EXPECT_FALSE(SHListPNGFrames(dir + "/missing", &frames, &error));
+  EXPECT_EQ(error, dir + "/missing: No such file or directory");
+  EXPECT_FALSE(SHListPNGFrames(dir, &frames, &error));
+  EXPECT_EQ(error, dir + ": no .png frames in it");
+  SHImage image;
+  SHMakeTestImage(8, 8, 8, 0, &image);
+  for (const char* name : {"b.png", "a.png", "notes.txt"}) ASSERT_TRUE(SHWritePNG(dir + "/" + name, image, &error));
+  ASSERT_TRUE(SHListPNGFrames(dir, &frames, &error)) << error;
+  EXPECT_EQ(frames, (std::vector<std::string>{dir + "/a.png", dir + "/b.png"}));
+}
+
 TEST(StandinPNG, ANonPNGFileIsRefusedWithAMessage) {
   std::string path = scratch("not.png");
   FILE* f = std::fopen(path.c_str(), "wb");
