@@ -10,11 +10,12 @@
 #include "plugin/arb_data.h"
 #include "plugin/global_setup.h"
 #include "plugin/host_calls.h"
+#include "plugin/panel_displays.h"
+#include "plugin/panel_strips.h"
 #include "plugin/params.h"
 #include "plugin/plugin_data.h"
 #include "plugin/render.h"
 #include "plugin/sequence.h"
-#include "plugin/ui_exchange.h"
 #include "support/alerts.h"
 #include "support/threads.h"
 
@@ -64,9 +65,7 @@ Region regionOf(HICommand command) {
 }
 
 // Custom-interface events go to the handler of the parameter's strip or
-// display; the panel's strips and displays are drawn by their own files.
-// Until the button bar is drawn, a click on the Full button's place in the
-// settings strip starts the exchange at once.
+// display, chosen by the parameter's identifier.
 HIError routeEvent(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld* output, VLGlobalData* g,
                    HIEventExtra* event) {
   if (!event || !event->context) return kHINoErr;
@@ -74,18 +73,13 @@ HIError routeEvent(const HIInData* in, HIOutData* out, HIParamDef* params[], HIW
   if (index < 0 || index >= kVLParamCount) return kHINoErr;
   switch (int32_t(g->indexToId[index])) {
     case kVLParamIdSettings:
-      if (event->kind == kHIEventClick) {
-        const int32_t x = event->u.click.screen_point.h - event->area.left;
-        const int32_t y = event->u.click.screen_point.v - event->area.top;
-        if (x >= 5 && x <= 86 && y >= 29 && y <= 46) {
-          event->out_flags |= kHIEventOutHandled;
-          return HandleDialog(in, out, params, output, event, g);
-        }
-      }
-      return kHINoErr;
+      return HandleButtonUIEvents(in, out, params, output, event, g);
     case kVLParamIdHueOffset:
+      return HandleHueOffsetWheelEvents(in, out, params, output, event, g);
     case kVLParamIdCurves:
+      return HandleCurveEvents(in, out, params, output, event, g);
     case kVLParamIdLevelsAuto:
+      return HandleLevelsUIEvents(in, out, params, output, event, g);
     default:
       return kHINoErr;
   }
@@ -110,6 +104,7 @@ HIError dispatch(HICommand command, HIInData* in, HIOutData* out, HIParamDef* pa
   RegionHold hold(g, regionOf(command));
   switch (command) {
     case kHICmdAbout:
+      DisplayAboutBoxCocoa();
       out->return_msg[0] = '\0';
       return kHINoErr;
     case kHICmdParamsSetup:

@@ -343,7 +343,23 @@ enum : HIEventKind {
   kHIEventClick = 2,
   kHIEventDrag = 3,
   kHIEventDraw = 4,
+  kHIEventKeyDown = 5,
   kHIEventAdjustCursor = 9,
+};
+
+// Modifier keys in the event's modifier word.
+enum : uint32_t {
+  kHIModifierCommand = 0x100,
+  kHIModifierShift = 0x200,
+  kHIModifierOption = 0x800,
+  kHIModifierControl = 0x1000,
+};
+
+// Cursors the plug-in may ask for in an adjust-cursor event.
+enum : int32_t {
+  kHICursorNone = 0,        // the host's own
+  kHICursorCrosshair = 8,
+  kHICursorContextMenu = 39,
 };
 
 enum : uint32_t {
@@ -386,6 +402,10 @@ struct HIEventExtra {
       uint32_t modifiers;
       int32_t set_cursor;
     } adjust_cursor;
+    struct {
+      uint32_t char_code;
+      uint32_t modifiers;
+    } key_down;
   } u;
 };
 
@@ -578,6 +598,79 @@ struct HITimeDisplayPref {
 };
 struct HIAdvTimeSuite {
   HIError (*get_time_display_pref)(HITimeDisplayPref* pref);
+};
+
+// ---------------------------------------------------------------------------
+// Drawing into the effect's panel. The custom-interface suite turns an
+// event's context into a drawing reference; the draw suite gives that
+// reference's supplier (which makes pens, brushes, fonts, images and paths)
+// and surface (which draws them). Coordinates are panel pixels, y down.
+// Objects made by the supplier are released with release_object.
+
+typedef struct HIDrawRefOpaque* HIDrawRef;
+typedef struct HIDrawSupplierOpaque* HIDrawSupplierRef;
+typedef struct HIDrawSurfaceOpaque* HIDrawSurfaceRef;
+typedef struct HIDrawObjectOpaque* HIDrawObjectRef;
+
+struct HIDrawColor {
+  float red, green, blue, alpha;  // 0..1
+};
+struct HIDrawPointF {
+  float x, y;
+};
+struct HIDrawRectF {
+  float left, top, width, height;
+};
+
+// Pixel layouts of image buffers: 8 bits per channel, premultiplied alpha.
+enum : int32_t {
+  kHIDrawPixelLayoutBGRA = 0,  // bytes B, G, R, A (a native A<<24|R<<16|G<<8|B word here)
+  kHIDrawPixelLayoutARGB = 1,  // bytes A, R, G, B
+};
+enum : int32_t { kHIDrawAlignLeft = 0, kHIDrawAlignCenter = 1, kHIDrawAlignRight = 2 };
+enum : int32_t { kHIDrawFillWinding = 0, kHIDrawFillEvenOdd = 1 };
+
+// "PF Effect Custom UI Suite" version 1.
+struct HIEffectCustomUISuite1 {
+  HIError (*get_drawing_reference)(const HIEventContext* context, HIDrawRef* draw);
+};
+// "DRAWBOT Draw Suite" version 1.
+struct HIDrawbotDrawSuite1 {
+  HIError (*get_supplier)(HIDrawRef draw, HIDrawSupplierRef* supplier);
+  HIError (*get_surface)(HIDrawRef draw, HIDrawSurfaceRef* surface);
+};
+// "DRAWBOT Supplier Suite" version 1.
+struct HIDrawbotSupplierSuite1 {
+  HIError (*new_pen)(HIDrawSupplierRef, const HIDrawColor* color, float width, HIDrawObjectRef* pen);
+  HIError (*new_brush)(HIDrawSupplierRef, const HIDrawColor* color, HIDrawObjectRef* brush);
+  HIError (*get_default_font_size)(HIDrawSupplierRef, float* size);
+  HIError (*new_default_font)(HIDrawSupplierRef, float size, HIDrawObjectRef* font);
+  HIError (*new_image_from_buffer)(HIDrawSupplierRef, int32_t width, int32_t height, int32_t row_bytes,
+                                   int32_t layout, const void* pixels, HIDrawObjectRef* image);
+  HIError (*new_path)(HIDrawSupplierRef, HIDrawObjectRef* path);
+  HIError (*release_object)(HIDrawObjectRef object);
+};
+// "DRAWBOT Surface Suite" version 1.
+struct HIDrawbotSurfaceSuite1 {
+  HIError (*push_state)(HIDrawSurfaceRef);
+  HIError (*pop_state)(HIDrawSurfaceRef);
+  HIError (*translate)(HIDrawSurfaceRef, float dx, float dy);
+  HIError (*paint_rect)(HIDrawSurfaceRef, const HIDrawColor* color, const HIDrawRectF* rect);
+  HIError (*fill_path)(HIDrawSurfaceRef, HIDrawObjectRef brush, HIDrawObjectRef path, int32_t fill_type);
+  HIError (*stroke_path)(HIDrawSurfaceRef, HIDrawObjectRef pen, HIDrawObjectRef path);
+  HIError (*draw_image)(HIDrawSurfaceRef, HIDrawObjectRef image, const HIDrawPointF* origin, float opacity);
+  // One line of UTF-8 text with its baseline at origin.
+  HIError (*draw_string)(HIDrawSurfaceRef, HIDrawObjectRef brush, HIDrawObjectRef font, const char* utf8,
+                         const HIDrawPointF* origin, int32_t align);
+};
+// "DRAWBOT Path Suite" version 1. Arc angles in degrees, clockwise on the
+// screen from the positive x axis.
+struct HIDrawbotPathSuite1 {
+  HIError (*move_to)(HIDrawObjectRef path, float x, float y);
+  HIError (*line_to)(HIDrawObjectRef path, float x, float y);
+  HIError (*add_arc)(HIDrawObjectRef path, const HIDrawPointF* centre, float radius, float start_degrees,
+                     float sweep_degrees);
+  HIError (*close)(HIDrawObjectRef path);
 };
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,11 @@ constexpr uint32_t kHIHostMediaEncoder = QVFourCC("ame ");
 // a group's name.
 constexpr uint32_t kHIHostBRed = QVFourCC("BRed");
 constexpr uint32_t kHIHostATve = QVFourCC("ATve");
+// Hosts whose effect panels have colours and click habits of their own.
+constexpr uint32_t kHIHostCbst = QVFourCC("Cbst");
+constexpr uint32_t kHIHostFLiP = QVFourCC("FLiP");
+constexpr uint32_t kHIHostGSKT = QVFourCC("GSKT");
+constexpr uint32_t kHIHostKeyGrip = QVFourCC("KeyG");
 // The signature of a process not known as an application.
 constexpr uint32_t kHIHostUnknown = QVFourCC("????");
 

@@ -185,6 +185,7 @@ HIError SHStopEffect(SHHost* host) {
 }
 
 HIError SHClickFullInterface(SHHost* host, int32_t time) {
+  // A click and release on the Full button of the settings strip.
   SHCall call;
   call.host = host;
   call.time = time;
@@ -198,6 +199,13 @@ HIError SHClickFullInterface(SHHost* host, int32_t time) {
   event.area = HIRect{0, 0, 300, 50};
   event.u.click.screen_point = HIPoint{40, 36};
   err = SHDispatch(host, &call, kHICmdEvent, &event, nullptr);
+  // Most hosts' buttons act on release: the mouse goes up where it went down.
+  if (!err && event.u.click.send_drag) {
+    event.kind = kHIEventDrag;
+    event.u.click.send_drag = 0;
+    event.u.click.last_time = 1;
+    err = SHDispatch(host, &call, kHICmdEvent, &event, nullptr);
+  }
   SHTakeBackChangedValues(host, call, time);
   return err;
 }

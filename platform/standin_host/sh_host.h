@@ -25,6 +25,7 @@ struct SHConfig {
   bool offer_aegp_suites = true;          // utility and memory suites
   bool offer_pf_utility_suite = true;
   bool suppress_interactive_ui = false;
+  bool offer_drawing_suites = true;       // the custom-interface and drawing suites of the panel
   uint64_t max_allocation = UINT64_MAX;  // larger requests for host memory fail
   int32_t time_scale = 2400;
   int32_t time_step = 100;  // 24 frames per second

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/standin_host/sh_call.h"
+#include "platform/standin_host/sh_panel_internal.h"
 
 namespace {
 
@@ -13,8 +14,14 @@ HIError registerWithHost(void*, const char*, int32_t* id) {
   *id = host->aegp_plugin_id;
   return kHINoErr;
 }
-HIError startUndoGroup(const char*) { return kHINoErr; }
-HIError endUndoGroup() { return kHINoErr; }
+HIError startUndoGroup(const char* name) {
+  SHPanelNoteUndo(name ? name : "");
+  return kHINoErr;
+}
+HIError endUndoGroup() {
+  SHPanelNoteUndo(nullptr);
+  return kHINoErr;
+}
 HIError suppressedUI(uint8_t* suppressed) {
   SHHost* host = gSHActiveHost.load();
   if (!host || !suppressed) return kHIErrBadCallbackParam;
@@ -76,6 +83,8 @@ HIError acquireSuite(const char* name, int32_t version, const void** suite) {
   *suite = nullptr;
   if (!host || !name) return kHIErrInvalidCallback;
   const SHConfig& c = host->config;
+  const SHPanel* panel = gSHActivePanel.load();
+  const bool app_suite_offered = panel && panel->host == host && panel->offer_app_suite;
   struct Entry {
     const char* name;
     int32_t version;
@@ -89,6 +98,12 @@ HIError acquireSuite(const char* name, int32_t version, const void** suite) {
       {kHISuitePixelFormat, 1, c.offer_pixel_format_suite, &kPixelFormat1},
       {kHISuitePFUtility, 4, c.offer_pf_utility_suite, &kPFUtility4},
       {kHISuiteAEGPMemory, 1, c.offer_aegp_suites, &kMemory1},
+      {kHISuiteEffectCustomUI, 1, c.offer_drawing_suites, &kSHCustomUISuite},
+      {kHISuiteDrawbotDraw, 1, c.offer_drawing_suites, &kSHDrawSuite},
+      {kHISuiteDrawbotSupplier, 1, c.offer_drawing_suites, &kSHSupplierSuite},
+      {kHISuiteDrawbotSurface, 1, c.offer_drawing_suites, &kSHSurfaceSuite},
+      {kHISuiteDrawbotPath, 1, c.offer_drawing_suites, &kSHPathSuite},
+      {kHISuiteApp, kHISuiteAppVersion, app_suite_offered, &kSHAppSuite},
   };
   for (const Entry& e : entries) {
     if (e.offered && e.version == version && std::strcmp(e.name, name) == 0) {

@@ -1,0 +1,25 @@
+// Two small window pieces over the toolkit: a borderless window (clear
+// background, may take keyboard focus, moved by dragging its background)
+// and a splash view that shows one image from a file at its origin.
+#pragma once
+
+#include <functional>
+
+#include "platform/ui/ui_control.h"
+#include "platform/ui/ui_window.h"
+
+// The window with the content rectangle, whatever style a caller would
+// want: always borderless, transparent, at the normal level. Null when the
+// toolkit cannot make it.
+UIWindow* QVBorderlessWindowCreate(const UIRect& contentRect);
+// True: a borderless window takes key input.
+bool QVBorderlessWindowCanBecomeKey(UIWindow* window);
+
+// A view filling the window's content that draws the image at its origin
+// (the image keeps its own size; nothing is drawn when the file cannot be
+// read). A press inside it runs `mouseDown` when given, and otherwise moves
+// the window with the drag.
+UIControl* QVSplashViewCreate(UIWindow* window, const char* imagePath,
+                              std::function<void(UIControl*)> mouseDown = nullptr);
+// The image the view shows (owned by the view), or null.
+UIImage* QVSplashViewImage(UIControl* view);
