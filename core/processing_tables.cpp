@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -253,8 +254,23 @@ VLFrameDerived ComputeDerived(const VL_SettingsStruct& s, const VLFrameSettings&
 
 }  // namespace
 
+namespace {
+
+// The record the published tables were last built from, byte for byte, and
+// whether that build finished.
+VL_SettingsStruct gVLBuiltFrom;
+bool gVLBuiltFromValid = false;
+
+}  // namespace
+
+bool VL_ProcessingTablesBuiltFrom(const VL_SettingsStruct* settings) {
+  return settings && gVLBuiltFromValid && std::memcmp(settings, &gVLBuiltFrom, sizeof gVLBuiltFrom) == 0;
+}
+
 QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   if (settings == nullptr) return kQVErrParam;
+  // Until this build is published the tables may be part old, part new.
+  gVLBuiltFromValid = false;
 
   // The block is built in a copy of the published one and published last, so
   // a build that fails leaves the pass reading the block and tables it had.
@@ -317,5 +333,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   VLPackTables(&fs.tables);
   fs.derived = ComputeDerived(s, fs);
   gVLFrameSettingsStorage = fs;
+  std::memcpy(&gVLBuiltFrom, settings, sizeof gVLBuiltFrom);
+  gVLBuiltFromValid = true;
   return kQVNoErr;
 }

@@ -264,3 +264,7 @@ extern const VLTable& gLinGammaInverseLookup;
 // pass goes on reading the block it had; the caller must not render with it
 // as though this record were built.
 QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings);
+// True when the published tables were last built, to the end, from a record
+// with these very contents (a caller holding another copy of the same
+// correction need not rebuild them).
+bool VL_ProcessingTablesBuiltFrom(const VL_SettingsStruct* settings);

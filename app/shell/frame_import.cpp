@@ -9,6 +9,7 @@
 #include "app/shell/host_link.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/ui_state.h"
+#include "app/views/central_update.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
@@ -72,31 +73,17 @@ bool UICommWaitForChunk() {
 void UIRefreshDisplayImage() {
   if (!gSourceFrame) return;
   const int32_t w = int32_t(gSourceFrame->width), h = int32_t(gSourceFrame->height);
-  if (!gDisplayImage || UIImageWidth(gDisplayImage) != w || UIImageHeight(gDisplayImage) != h) {
-    if (gDisplayImage) UIImageDispose(gDisplayImage);
-    gDisplayImage = UIImageCreate(w, h);
+  if (!gSourceGWorld || UIImageWidth(gSourceGWorld) != w || UIImageHeight(gSourceGWorld) != h) {
+    if (gSourceGWorld) UIImageDispose(gSourceGWorld);
+    gSourceGWorld = UIImageCreate(w, h);
   }
-  if (!gDisplayImage) return;
+  if (!gSourceGWorld) return;
   std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
   FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-  UIImageImport(gDisplayImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
+  UIImageImport(gSourceGWorld, pixels.data(), w * 4, kUIPixelFormatBGRA);
 }
 
-void UIReprocess(bool drawNow) {
-  if (gSourceFrame && gResultFrame) {
-    VL_UpdateProcessingTables(&gUISettings);
-    ProcessImage(gSourceFrame, gResultFrame, 0, 0);
-    if (gResultImage && UIImageWidth(gResultImage) == int32_t(gResultFrame->width) &&
-        UIImageHeight(gResultImage) == int32_t(gResultFrame->height)) {
-      const int32_t w = int32_t(gResultFrame->width), h = int32_t(gResultFrame->height);
-      std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
-      FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors,
-                             &gVLMPMaster);
-      UIImageImport(gResultImage, pixels.data(), w * 4, kUIPixelFormatBGRA);
-    }
-  }
-  UIHooks().redrawImagePanes(drawNow);
-}
+void UIReprocess(bool drawNow) { UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, drawNow); }
 
 QVStatus UICommImportFrame() {
   if (!gUIComm.block) return kQVErrParam;
@@ -113,8 +100,8 @@ QVStatus UICommImportFrame() {
   if (!sameSize(gSourceFrame, g.width, g.height)) freeFrame(&gSourceFrame);
   if (!sameSize(gResultFrame, g.width, g.height)) freeFrame(&gResultFrame);
   if (!sameSize(gReferenceFrame, g.width, g.height)) freeFrame(&gReferenceFrame);
-  if (gDisplayImage) UIImageDispose(gDisplayImage);
-  gDisplayImage = nullptr;
+  if (gSourceGWorld) UIImageDispose(gSourceGWorld);
+  gSourceGWorld = nullptr;
   QVStatus status = kQVNoErr;
   if (!gSourceFrame) status = FBCreateRGBFrameBuffer(uint32_t(g.width), uint32_t(g.height), &gSourceFrame, kFBPixFormatPlanarFloat);
   if (!status && !gResultFrame)

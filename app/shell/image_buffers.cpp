@@ -4,6 +4,7 @@
 #include "app/shell/host_link.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/ui_state.h"
+#include "app/views/image_pane.h"
 #include "platform/ui/toolkit.h"
 
 namespace {
@@ -33,35 +34,37 @@ QVStatus SetupImageGWorlds() {
   static_assert(sizeof aspect == sizeof aspectBits);
   std::memcpy(&aspect, &aspectBits, sizeof aspect);
   if (!(aspect > 0.01f && aspect < 100.0f)) aspect = 1.0f;
-  if (gResultImage && UIImageWidth(gResultImage) == g.width && UIImageHeight(gResultImage) == g.height) {
+  if (gResultGWorld && UIImageWidth(gResultGWorld) == g.width && UIImageHeight(gResultGWorld) == g.height) {
     UIHooks().setPanesPixelAspect(aspect);
     return kQVNoErr;
   }
   UIDisposeImageGWorlds();
   // The split mask keeps one bit per pixel in spirit; it is an image of its
   // own kind only to the panes that combine through it.
-  UIImage** images[] = {&gResultImage, &gSecondImage, &gSplitMask, &gFourthImage};
+  UIImage** images[] = {&gResultGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld};
   for (UIImage** image : images) {
-    *image = image == &gSplitMask ? UIImageCreate(g.width, g.height) : blackImage(g.width, g.height);
+    *image = image == &gSplitMaskGWorld ? UIImageCreate(g.width, g.height) : blackImage(g.width, g.height);
     if (!*image) {
       UIDisposeImageGWorlds();
       return kQVErrMemory;
     }
   }
+  // The split line starts down the middle: source on the left.
+  BuildSplitViewMask(gSplitMaskGWorld, 0.5f, 0.0f, 0.5f, 1.0f);
   UIHooks().setPaneImages();
   UIHooks().setPanesPixelAspect(aspect);
   return kQVNoErr;
 }
 
 void UIDisposeImageGWorlds() {
-  dispose(&gResultImage);
-  dispose(&gSecondImage);
-  dispose(&gSplitMask);
-  dispose(&gFourthImage);
+  dispose(&gResultGWorld);
+  dispose(&gSplitGWorld);
+  dispose(&gSplitMaskGWorld);
+  dispose(&gReferenceGWorld);
 }
 
 void UIDisposeFrames() {
-  dispose(&gDisplayImage);
+  dispose(&gSourceGWorld);
   UIDisposeImageGWorlds();
   for (FBFrameStruct** f : {&gSourceFrame, &gResultFrame, &gReferenceFrame}) {
     if (*f) FBDisposeFrameBuffer(*f);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "app/views/central_update.h"
+#include "app/views/image_pane.h"
+
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
 #include "platform/ui/toolkit.h"
@@ -9,25 +12,21 @@
 namespace {
 
 UIWindow* gWindow = nullptr;
-UIControl* gPane = nullptr;
 
 constexpr int32_t kWidth = 1000;
 constexpr int32_t kHeight = 680;
 constexpr int32_t kButtonBar = 48;
 
-// The result fitted into the pane, centred, on the pane background.
-void drawPane(UIControl* pane, UIContext* ctx) {
-  const UIRect r = UIGetControlBounds(pane);
-  UISetFillColor(ctx, UIColor{0.13, 0.13, 0.14, 1});
-  UIFillRect(ctx, r);
-  UIImage* image = gResultImage ? gResultImage : gDisplayImage;
-  if (!image) return;
-  const double w = UIImageWidth(image), h = UIImageHeight(image);
-  if (w <= 0 || h <= 0) return;
-  const double scale = std::min(UIRectWidth(r) / w, UIRectHeight(r) / h);
-  const int32_t dw = int32_t(w * scale), dh = int32_t(h * scale);
-  const UIRect dst = UIMakeRect(r.left + (UIRectWidth(r) - dw) / 2, r.top + (UIRectHeight(r) - dh) / 2, dw, dh);
-  UIDrawImage(ctx, image, nullptr, dst, true);
+// One image pane per view mode, all over the same place; the mode's pane
+// is the one shown.
+const ImagePaneMask kViewPanes[] = {kPaneResult,      kPaneSource,   kPaneReference,
+                                    kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
+
+// Letting go of Caps Lock brings the suspended panes up to date.
+QVStatus modifiersChanged(UIEvent& e) {
+  if (e.kind == kUIEventModifiersChanged && gUpdatesSuspended && !(e.modifiers & kUIModCapsLock))
+    UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
+  return kQVErrNotHandled;
 }
 
 }  // namespace
@@ -40,9 +39,16 @@ QVStatus UIBuildMainWindow() {
   gWindow = UICreateWindow(kUIWindowPlain, UIMakeRect(display.left + 20, display.top + 40, width, height), "Velmora 3");
   if (!gWindow) return kQVErrMemory;
   UISetWindowContentColor(gWindow, UIColor{0.2, 0.2, 0.21, 1});
-  UIUserPaneProcs procs;
-  procs.draw = drawPane;
-  gPane = UINewUserPane(gWindow, UIMakeRect(8, 8, width - 16, height - kButtonBar - 8), procs);
+  const UIRect paneBounds = UIMakeRect(8, 8, width - 16, height - kButtonBar - 8);
+  for (ImagePaneMask bit : kViewPanes) {
+    UIControl* pane = nullptr;
+    if (QVStatus status = CreateImagePane(gWindow, paneBounds, &pane)) return status;
+    SetViewPane(bit, pane);
+  }
+  ImagePaneSetRole(GetViewPane(kPaneResult), 1);
+  UIInstallWindowHandler(gWindow, modifiersChanged);
+  SetViewPanePictures();
+  SetImageViewMode(gImageViewMode);
   UIControl* cancel = UINewPushButton(gWindow, UIMakeRect(width - 196, height - 38, 88, 24), "Cancel", kUICommandCancel);
   UIControl* ok = UINewPushButton(gWindow, UIMakeRect(width - 100, height - 38, 88, 24), "OK", kUICommandOK);
   UISetDefaultButton(gWindow, ok);
@@ -66,14 +72,12 @@ void UIShowMainWindow(bool shown) {
   }
 }
 
-void UIMainWindowRedraw(bool) {
-  if (gPane) UIDrawControl(gPane);
-}
+void UIMainWindowRedraw(bool drawNow) { RedrawImagePanes(drawNow); }
 
 UIWindow* UIMainWindow() { return gWindow; }
 
 void UIDisposeMainWindow() {
   if (gWindow) UIDisposeWindow(gWindow);
   gWindow = nullptr;
-  gPane = nullptr;
+  ClearViewPanes();
 }

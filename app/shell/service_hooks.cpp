@@ -6,6 +6,7 @@
 #include <libxml/parser.h>
 
 #include "app/shell/main_window.h"
+#include "app/views/central_update.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ void syncNothing(const VL_SettingsStruct*, VLSettingsSectionMask, const VL_Setti
 void nothing() {}
 void linearizeNothing(FBFrameStruct*, const uint32_t*) {}
 void flagNothing(bool) {}
-void floatNothing(float) {}
 void deviceNothing(uint32_t) {}
 void numberNothing(int32_t) {}
 bool absent() { return false; }
@@ -32,7 +32,7 @@ void xmlEnd() { xmlCleanupParser(); }
 
 const UIServiceHooks kLeast = {
     syncNothing,     nothing,         linearizeNothing, flagNothing,
-    UIMainWindowRedraw, nothing,      floatNothing,     nothing,
+    RedrawImagePanes, SetViewPanePictures, SetViewPanesPixelAspect, nothing,
     numberNothing,   flagNothing,     deviceNothing,    deviceNothing,
     deviceNothing,   absent,          nothing,          nothing,
     nothing,         none,            nothing,          nothing,

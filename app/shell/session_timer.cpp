@@ -10,6 +10,7 @@
 #include "app/shell/service_hooks.h"
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
+#include "app/views/image_pane.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
@@ -121,6 +122,7 @@ void UICommSessionTimer() {
     }
   }
   UIHooks().idleControls();
+  InstallRequestedCursor();
   UpdatePlayback();
 }
 

@@ -1,9 +1,11 @@
-// The grading application's working state: the correction being edited,
-// the exchange with the plug-in, the frames and the pane images.
+// The grading application's working state: the exchange with the plug-in
+// and keeping alive between exchanges. The correction, the frames and the
+// pane pictures live with the panes (app/views/view_state.h).
 #pragma once
 
 #include <cstdint>
 
+#include "app/views/view_state.h"
 #include "core/frame_buffer.h"
 #include "core/settings_record.h"
 #include "platform/processes.h"
@@ -11,10 +13,6 @@
 
 struct UIImage;
 struct UITimer;
-
-// The correction every control edits, and a record of defaults.
-extern VL_SettingsStruct gUISettings;
-extern VL_SettingsStruct gUIDefaultSettings;
 
 // The attached block (block null while no exchange is attached) and the
 // segment it came from.
@@ -25,16 +23,6 @@ extern bool gUICommAttached;
 
 // The application's copy of the input linearization record.
 extern uint32_t gUILinearization[8];
-
-// Frames of the exchange (planar float) and the pane images.
-extern FBFrameStruct* gSourceFrame;
-extern FBFrameStruct* gResultFrame;
-extern FBFrameStruct* gReferenceFrame;
-extern UIImage* gDisplayImage;  // the source as shown
-extern UIImage* gResultImage;
-extern UIImage* gSecondImage;
-extern UIImage* gSplitMask;
-extern UIImage* gFourthImage;
 
 // Keep-alive: the clock time (UINow) until which the application waits for
 // the next exchange, and the host process of the last one.

@@ -163,6 +163,7 @@ void UIDisposeControl(UIControl* control) {
 }
 
 bool UIControlAlive(UIControl* c) { return c && UIState().liveControls.count(c) != 0; }
+bool UIIsControlAlive(UIControl* c) { return UIControlAlive(c); }
 
 UIControl* UIGetRootControl(UIWindow* window) { return window ? window->root.get() : nullptr; }
 

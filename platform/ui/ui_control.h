@@ -81,6 +81,8 @@ UIControl* UINewUserPane(UIWindow* w, const UIRect& r, const UIUserPaneProcs& pr
 UIControl* UINewList(UIWindow* w, const UIRect& r);
 // Disposes the control, its embedded controls and their handlers.
 void UIDisposeControl(UIControl* control);
+// Whether the pointer still names a live control (safe on a disposed one).
+bool UIIsControlAlive(UIControl* control);
 
 // Tree.
 UIControl* UIGetRootControl(UIWindow* window);

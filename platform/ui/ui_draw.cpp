@@ -165,6 +165,10 @@ uint8_t* UIImagePixels(UIImage* image) {
   return cairo_image_surface_get_data(image->surface);
 }
 
+void UIImageMarkDirty(UIImage* image) {
+  if (image) cairo_surface_mark_dirty(image->surface);
+}
+
 uint32_t UIImageGetPixel(UIImage* image, int32_t x, int32_t y) {
   if (!image || x < 0 || y < 0 || x >= UIImageWidth(image) || y >= UIImageHeight(image)) return 0;
   const uint8_t* row = UIImagePixels(image) + size_t(y) * UIImageRowBytes(image);

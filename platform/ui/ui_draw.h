@@ -31,6 +31,8 @@ int32_t UIImageWidth(const UIImage* image);
 int32_t UIImageHeight(const UIImage* image);
 int32_t UIImageRowBytes(const UIImage* image);
 uint8_t* UIImagePixels(UIImage* image);
+// Tells the image that its pixels were written through UIImagePixels.
+void UIImageMarkDirty(UIImage* image);
 // The pixel at (x, y) as A<<24 | R<<16 | G<<8 | B; 0 outside the image.
 uint32_t UIImageGetPixel(UIImage* image, int32_t x, int32_t y);
 // Copies pixels in from or out to caller memory in format 32 or 'BGRA'.

@@ -1,0 +1,243 @@
+// Mouse work in an image pane: split drags, zoom and pan tools, clip and
+// host-frame scrubbing, the scroll wheel and the contextual click.
+#include <algorithm>
+#include <cmath>
+
+#include "app/views/central_update.h"
+#include "app/views/image_pane_internal.h"
+#include "app/views/views_hooks.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
+#include "platform/input_state.h"
+#include "platform/ui/ui_window.h"
+
+namespace {
+
+constexpr float kZoomSteps[] = {0.0625f, 0.0833f, 0.125f, 0.1667f, 0.25f, 0.3333f, 0.5f, 0.6667f, 1.0f};
+constexpr int32_t kZoomStepCount = int32_t(sizeof kZoomSteps / sizeof kZoomSteps[0]);
+
+constexpr double kSplitPoll = 0.005;
+constexpr double kToolPoll = 0.01;
+constexpr double kClipPoll = 0.001;
+constexpr double kHostPoll = 0.01;
+
+void drawWithLinked(ImagePaneRecord* r) {
+  DrawImagePane(r->control);
+  if (r->linkedControl) UIDrawControl(r->linkedControl);
+  if (r->secondLinkedControl) UIDrawControl(r->secondLinkedControl);
+}
+
+// The split line as the picture sees it becomes the mask of the split views.
+void commitSplit(ImagePaneRecord* r) {
+  float x1, y1, x2, y2;
+  GetVisibleSplitLine(r->control, &x1, &y1, &x2, &y2);
+  BuildSplitViewMask(gSplitMaskGWorld, x1, y1, x2, y2);
+  RedrawImagePanes(true);
+}
+
+void trackSplit(ImagePaneRecord* r) {
+  r->splitDragging = true;
+  bool moved = false;
+  for (;;) {
+    UIPoint p;
+    uint32_t mods = 0;
+    const UITrackResult result = UITrackMouse(r->window, kSplitPoll, &p, &mods);
+    if (result == kUITrackMouseDragged) {
+      float fx, fy;
+      ImagePaneViewFractions(r, p, &fx, &fy);
+      ImagePaneDragSplitEnd(r, fx, fy);
+      DrawImagePane(r->control);
+      moved = true;
+    } else if (result == kUITrackTimedOut) {
+      if (moved) commitSplit(r);
+      moved = false;
+    } else {
+      commitSplit(r);
+      break;
+    }
+  }
+  r->splitDragging = r->splitEnd1Hot = r->splitEnd2Hot = false;
+  DrawImagePane(r->control);
+}
+
+void trackPan(ImagePaneRecord* r, UIPoint start) {
+  r->panning = true;
+  UIPoint last = start;
+  for (;;) {
+    UIPoint p;
+    uint32_t mods = 0;
+    const UITrackResult result = UITrackMouse(r->window, kToolPoll, &p, &mods);
+    if (result == kUITrackMouseUp) break;
+    if (result != kUITrackMouseDragged) continue;
+    r->originX = std::clamp(r->originX - float(p.x - last.x) * r->zoom * r->scaleX, 0.0f, float(r->maxOriginX));
+    r->originY = std::clamp(r->originY - float(p.y - last.y) * r->zoom * r->scaleY, 0.0f, float(r->maxOriginY));
+    last = p;
+    DrawImagePane(r->control);
+  }
+  r->panning = false;
+}
+
+void trackPressed(ImagePaneRecord* r) {
+  r->pressed = true;
+  UIPoint p;
+  uint32_t mods = 0;
+  while (UITrackMouse(r->window, kToolPoll, &p, &mods) != kUITrackMouseUp) {
+  }
+  r->pressed = false;
+}
+
+// Horizontal drags move the pane's clip a frame per pixel, held to the clip.
+void trackClip(ImagePaneRecord* r, UIPoint start) {
+  ViewsHooks& hooks = ViewsHooksInForce();
+  r->clipTrackingActive = true;
+  UIPoint last = start;
+  bool moved = false;
+  for (;;) {
+    UIPoint p;
+    uint32_t mods = 0;
+    const UITrackResult result = UITrackMouse(r->window, kClipPoll, &p, &mods);
+    if (result == kUITrackMouseDragged && p.x != last.x) {
+      int64_t frame = 0, count = 0;
+      if (hooks.clipPosition(r->clip, &frame, &count) && count > 0) {
+        hooks.clipSetPosition(r->clip, std::clamp(frame + int64_t(p.x - last.x), int64_t(0), count - 1));
+        moved = true;
+      }
+      last = p;
+    } else if (result == kUITrackTimedOut && moved) {
+      ImagePaneClickAction(r->control);
+      moved = false;
+    } else if (result == kUITrackMouseUp) {
+      if (moved) ImagePaneClickAction(r->control);
+      break;
+    }
+  }
+  r->clipTrackingActive = false;
+}
+
+// Horizontal drags move the exchange's clip a frame step per pixel, held to
+// its first and last frame, and show the frame reached.
+void trackHost(ImagePaneRecord* r, UIPoint start) {
+  ViewsHooks& hooks = ViewsHooksInForce();
+  r->clipTrackingActive = true;
+  UIPoint last = start;
+  bool moved = false;
+  int32_t target = 0;
+  auto show = [&] {
+    if (hooks.hostLoadFrameAt(target) == kQVNoErr) {
+      if (gImageViewMode != kImageViewSource && gSourceFrame && gResultFrame &&
+          (VL_ProcessingTablesBuiltFrom(&gUISettings) || VL_UpdateProcessingTables(&gUISettings) == kQVNoErr))
+        ProcessImage(gSourceFrame, gResultFrame, 0, 0);
+      RedrawImagePanes(true);
+    }
+    drawWithLinked(r);
+  };
+  for (;;) {
+    UIPoint p;
+    uint32_t mods = 0;
+    const UITrackResult result = UITrackMouse(r->window, kHostPoll, &p, &mods);
+    if (result == kUITrackMouseDragged && p.x != last.x) {
+      int32_t current = 0, step = 0, lastTime = 0;
+      if (hooks.hostFrameTimes(&current, &step, &lastTime)) {
+        const int64_t next = int64_t(moved ? target : current) + int64_t(p.x - last.x) * int64_t(step);
+        target = int32_t(std::clamp(next, int64_t(0), int64_t(std::max(0, lastTime))));
+        moved = true;
+      }
+      last = p;
+    } else if (result == kUITrackTimedOut && moved) {
+      show();
+      moved = false;
+    } else if (result == kUITrackMouseUp) {
+      if (moved) show();
+      break;
+    }
+  }
+  r->clipTrackingActive = false;
+}
+
+}  // namespace
+
+float ImagePaneNextZoom(float zoom, bool out) {
+  for (int32_t i = 0; i < kZoomStepCount; ++i)
+    if (std::fabs(zoom - kZoomSteps[i]) < 1e-4f)
+      return kZoomSteps[out ? std::min(i + 1, kZoomStepCount - 1) : std::max(i - 1, 0)];
+  return zoom;
+}
+
+bool ImagePaneZoomAt(ImagePaneRecord* r, UIPoint where, bool out) {
+  if (!r->picture) return false;
+  ImagePaneRefit(r);
+  const float next = ImagePaneNextZoom(r->zoom, out);
+  if (next == r->zoom) return false;
+  float px, py;
+  ImagePaneViewToPicture(r, where, &px, &py);
+  r->zoom = next;
+  ImagePaneRefit(r);  // the pan limits of the new zoom
+  const float h = float(where.x - r->viewRect.left - r->imageOffsetH);
+  const float v = float(where.y - r->viewRect.top - r->imageOffsetV);
+  r->originX = std::clamp(px * r->pixelAspect - next * r->scaleX * h, 0.0f, float(r->maxOriginX));
+  r->originY = std::clamp(py - next * r->scaleY * v, 0.0f, float(r->maxOriginY));
+  return true;
+}
+
+int16_t ImagePaneTrackProc(UIControl* pane, UIPoint where, uint32_t modifiers) {
+  ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  if (!r) return kUIPartNone;
+  ViewsHooks& hooks = ViewsHooksInForce();
+  int32_t current = 0, step = 0, last = 0;
+  if (r->splitShown && (r->splitEnd1Hot || r->splitEnd2Hot)) {
+    trackSplit(r);
+  } else if (r->tool == kImagePaneToolZoom && r->picture) {
+    // A plain click zooms in, with Option out.
+    if (ImagePaneZoomAt(r, where, modifiers & kPLModifierOption)) DrawImagePane(pane);
+  } else if (r->tool == kImagePaneToolPan) {
+    trackPan(r, where);
+  } else if (r->customCursors) {
+    trackPressed(r);
+  } else if (r->clipTracking && r->clip) {
+    trackClip(r, where);
+  } else if (r->clipTracking && hooks.hostFrameTimes(&current, &step, &last)) {
+    trackHost(r, where);
+  }
+  if (!UIIsControlAlive(pane)) return kUIPartNone;
+  if (r->clickProc) {
+    float x, y;
+    ImagePaneViewToPicture(r, where, &x, &y);
+    r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)), modifiers, 1);
+  }
+  return kImagePanePart;
+}
+
+void ImagePaneClickAction(UIControl* pane) {
+  ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  if (!r) return;
+  ViewsHooks& hooks = ViewsHooksInForce();
+  if (r->role == 2 || r->role == 3)
+    hooks.reloadReferenceSlot(r->role - 1);
+  else if (r->role == 1)
+    hooks.reloadHostFrame();
+  else if (hooks.clipReloadFrame(r->clip))
+    RedrawImagePanes(true);
+  drawWithLinked(r);
+}
+
+QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e) {
+  ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  if (!r) return kQVErrNotHandled;
+  if (e.kind == kUIEventContextClick) {
+    if (r->clickProc) {
+      float x, y;
+      ImagePaneViewToPicture(r, e.where, &x, &y);
+      r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)) - 20, e.modifiers, 2);
+    }
+  } else if (e.kind == kUIEventMouseWheel) {
+    const int32_t axis = e.wheelY != 0 ? 1 : 2;
+    const double raw = axis == 1 ? e.wheelY : e.wheelX;
+    const int32_t delta = raw > 0 ? std::max(1, int32_t(std::lround(raw))) : std::min(-1, int32_t(std::lround(raw)));
+    if (r->wheelProc && r->wheelProc(pane, e.where.x - r->viewRect.left, e.where.y - r->viewRect.top, axis, delta,
+                                     e.modifiers) == kQVNoErr)
+      return kQVNoErr;
+    // Turned up (a delta of 0 or more) zooms in, down zooms out.
+    if (r->linkedControl && axis == 1 && ImagePaneZoomAt(r, e.where, delta < 0)) DrawImagePane(pane);
+  }
+  return kQVErrNotHandled;
+}

@@ -1,0 +1,46 @@
+// What the panes ask of the parts of the application above them (the
+// controls, the analysis panes, the preview outputs, the exchange and the
+// media library). Each hook does nothing, or answers "none", until the part
+// that owns it installs its own.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/status.h"
+
+struct ViewsHooks {
+  // Controls that follow a redraw: the levels control's histograms of one
+  // channel (1 master to 4 blue), the luma-range control, the colour-match group.
+  void (*refreshLevelsHistograms)(int32_t channel);
+  void (*drawLumaRangeControl)();
+  void (*drawColorMatchGroup)(bool drawNow);
+  // The analysis panes of the current kind.
+  void (*drawAnalysisPanes)(bool drawNow);
+  // Preview outputs, fed in this order after every redraw.
+  void (*outputExternalPreviewFrame)();
+  void (*updateVideoOutputFrame)(uint32_t device);
+  void (*updateSecondaryPreview)(bool drawNow);
+
+  // The exchange's clip: false when no exchange is attached; otherwise its
+  // current time, the time of one frame and the last frame's time.
+  bool (*hostFrameTimes)(int32_t* current, int32_t* step, int32_t* last);
+  // Moves the exchange to the frame at `time` and brings that frame into the
+  // source frame and source picture.
+  QVStatus (*hostLoadFrameAt)(int32_t time);
+  // Reloads the exchange's current frame (the main image pane's click action).
+  void (*reloadHostFrame)();
+  // Reloads reference-image slot 1 or 2.
+  void (*reloadReferenceSlot)(int32_t slot);
+
+  // A media clip shown in a pane: its frame position and frame count (false
+  // when the clip cannot say), moving it, and reloading its current frame
+  // into the reference picture (true when it is the current reference clip).
+  bool (*clipPosition)(void* clip, int64_t* frame, int64_t* frameCount);
+  void (*clipSetPosition)(void* clip, int64_t frame);
+  bool (*clipReloadFrame)(void* clip);
+};
+
+// The hooks in force; the parts above replace entries as they start.
+ViewsHooks& ViewsHooksInForce();
+// Every hook back to doing nothing.
+void ViewsResetHooks();
