@@ -142,7 +142,7 @@ bool run(const Step& s) {
     number(s.args[1], &y);
     char text[48];
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
-                  gResultImage ? UIImageGetPixel(gResultImage, int32_t(x), int32_t(y)) : 0u);
+                  gResultGWorld ? UIImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
   } else if (s.verb == "screenshot") {
     // The window as it is on the screen (headless, a fresh rendering of it).
