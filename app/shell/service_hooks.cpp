@@ -5,6 +5,7 @@
 #include <libxml/xmlversion.h>
 #include <libxml/parser.h>
 
+#include "app/shell/interface_colors.h"
 #include "app/shell/main_window.h"
 #include "app/views/central_update.h"
 
@@ -20,7 +21,11 @@ void numberNothing(int32_t) {}
 bool absent() { return false; }
 int32_t none() { return 0; }
 void footageNothing(uint32_t, const CCFootageRecord*) {}
-void lookNothing(int32_t, int32_t) {}
+// The interface colours from the two preferences.
+void applyLook(int32_t brightness, int32_t saturation) {
+  ApplyInterfaceBrightness(brightness);
+  ApplyInterfaceSaturation(saturation);
+}
 QVStatus ready() { return kQVNoErr; }
 
 // The parser must be libxml2 2.7.3 or later.
@@ -38,7 +43,7 @@ const UIServiceHooks kLeast = {
     nothing,         none,            nothing,          nothing,
     footageNothing,  nothing,         nothing,          xmlStart,
     xmlEnd,          ready,           numberNothing,    nothing,
-    nothing,         lookNothing,     UIBuildMainWindow, UIShowMainWindow,
+    InitInterfaceColors, applyLook,     UIBuildMainWindow, UIShowMainWindow,
     nothing,         flagNothing,     nothing,
 };
 

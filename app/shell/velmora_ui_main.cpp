@@ -1,4 +1,8 @@
 // velmora-ui: the grading application.
+#include "app/controls/controls_install.h"
 #include "app/shell/startup.h"
 
-int main(int argc, char** argv) { return UIMain(argc, argv); }
+int main(int argc, char** argv) {
+  VFInstallControls();
+  return UIMain(argc, argv);
+}

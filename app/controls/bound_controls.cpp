@@ -1,0 +1,323 @@
+#include "app/controls/bound_controls.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/controls/tab_group.h"
+#include "app/shell/host_link.h"
+#include "app/shell/interface_colors.h"
+#include "app/shell/ui_state.h"
+#include "app/shell/undo_ring.h"
+#include "platform/ui/toolkit.h"
+#include "support/strings.h"
+
+UIControl* gSettingsControls[kVLSettingsWordCount];
+UIControl* gActiveEditSlider = nullptr;
+bool gEditFieldOpen = false;
+UIControl* gLastUndoControl = nullptr;
+
+namespace {
+
+constexpr uint32_t kPropRecord = QVFourCC("vsrc");
+
+void ShellReprocess() { UIReprocess(true); }
+
+VFServices gServices = {ShellReprocess, nullptr, nullptr, nullptr, nullptr};
+
+// The field a value control writes, or null when it has no binding.
+uint8_t* FieldOf(UIControl* control) {
+  auto* base = static_cast<uint8_t*>(VFGetPointerProperty(control, kVFPropBase));
+  if (!base) return nullptr;
+  const int32_t offset = VFGetInt32Property(control, kVFPropOffset, -1);
+  if (offset < 0 || offset > kVLSettingsByteCount - 4) return nullptr;
+  return base + offset;
+}
+
+uint32_t LoadWord(const uint8_t* field) {
+  uint32_t bits;
+  std::memcpy(&bits, field, 4);
+  return bits;
+}
+
+void StoreWord(uint8_t* field, uint32_t bits) { std::memcpy(field, &bits, 4); }
+
+uint32_t FloatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return bits;
+}
+
+float BitsFloat(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, 4);
+  return value;
+}
+
+// trunc(value) as a 32-bit integer, clamped in double first so that no value
+// (NaN reads as 0) can overflow the conversion.
+int32_t Truncated(double value) {
+  if (std::isnan(value)) return 0;
+  return int32_t(std::trunc(std::clamp(value, -2147483648.0, 2147483647.0)));
+}
+
+void RedrawReadout(UIControl* control) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (record && record->readout) UIDrawControl(record->readout);
+}
+
+// After a change of the field: change procedure, readout, enclosing tabs,
+// and the picture when asked.
+void AfterChange(UIControl* control, uint32_t newBits, bool reprocess) {
+  if (auto proc = reinterpret_cast<VFChangeProc>(VFGetPointerProperty(control, kVFPropChange)))
+    proc(control, newBits, reprocess);
+  RedrawReadout(control);
+  EnableEnclosingTabs(control, 1, true);
+}
+
+}  // namespace
+
+VFServices& VFGetServices() { return gServices; }
+
+void VFUpdatePreview() {
+  if (gServices.updatePreview) gServices.updatePreview();
+}
+
+VFValueSlider* VFGetValueSlider(UIControl* control) {
+  return control ? static_cast<VFValueSlider*>(VFGetPointerProperty(control, kPropRecord)) : nullptr;
+}
+
+void VFRegisterControl(UIControl** table, uint32_t offset, UIControl* control) {
+  if (table && offset / 4 < uint32_t(kVLSettingsWordCount)) table[offset / 4] = control;
+}
+
+UIControl* VFControlAtOffset(uint32_t offset) {
+  return offset / 4 < uint32_t(kVLSettingsWordCount) ? gSettingsControls[offset / 4] : nullptr;
+}
+
+bool VFFloatsDiffer(float a, float b) {
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) != std::isnan(b) || FloatBits(a) != FloatBits(b);
+  return a != b;
+}
+
+int32_t VFControlValueForField(const VFValueSlider* record, uint32_t fieldBits) {
+  const uint32_t flags = record ? record->flags : kVFCorrectionSlider;
+  if (!(flags & kVFFloatField)) return int32_t(fieldBits);
+  const double value = BitsFloat(fieldBits);
+  return Truncated((flags & kVFScaled) ? value * 65536.0 : value);
+}
+
+float VFFieldValueAsFloat(const VFValueSlider* record, uint32_t fieldBits) {
+  const uint32_t flags = record ? record->flags : kVFCorrectionSlider;
+  if (flags & kVFFloatField) return BitsFloat(fieldBits);
+  if (flags & kVFScaled) return float(double(int32_t(fieldBits)) / 65536.0);
+  return float(int32_t(fieldBits));
+}
+
+namespace {
+
+// Stores the new field bits; true when the field changed (for a float
+// field by value, a change to or from NaN included; else by word).
+bool Store(const VFValueSlider* record, uint8_t* field, uint32_t newBits) {
+  const uint32_t oldBits = LoadWord(field);
+  StoreWord(field, newBits);
+  if (record->flags & kVFFloatField) return VFFloatsDiffer(BitsFloat(oldBits), BitsFloat(newBits));
+  return oldBits != newBits;
+}
+
+}  // namespace
+
+void VFWriteControlValue(UIControl* control, int32_t raw, bool reprocess) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  uint8_t* field = FieldOf(control);
+  if (!record || !field) return;
+  uint32_t newBits = uint32_t(raw);
+  if (record->flags & kVFFloatField)
+    newBits = FloatBits((record->flags & kVFScaled) ? float(raw) * (1.0f / 65536.0f) : float(raw));
+  const bool changed = Store(record, field, newBits);
+  if (changed) AfterChange(control, newBits, reprocess);
+  if (gServices.tangentRefreshValue) gServices.tangentRefreshValue(control);
+  if (reprocess && changed) VFUpdatePreview();
+}
+
+void VFWriteFloatToSettings(UIControl* control, float value, bool reprocess) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  uint8_t* field = FieldOf(control);
+  if (!record || !field) return;
+  uint32_t newBits = FloatBits(value);
+  if (!(record->flags & kVFFloatField)) {
+    // 16.16 or plain integer: stored and compared in the field's own unit.
+    const double unit = (record->flags & kVFScaled) ? 65536.0 : 1.0;
+    newBits = uint32_t(Truncated(double(value) * unit));
+  }
+  if (!Store(record, field, newBits)) return;
+  AfterChange(control, newBits, reprocess);
+  if (reprocess) VFUpdatePreview();
+}
+
+void VFSetFloatValue(UIControl* control, float value, bool reprocess) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!control || !record) return;
+  const int32_t raw = Truncated((record->flags & kVFScaled) ? double(value) * 65536.0 : double(value));
+  UISetControlValue(record->slider, raw);
+  VFUpdateValueText(control, raw);
+  VFWriteFloatToSettings(control, value, reprocess);
+}
+
+void VFRefreshFromSettings(UIControl* control) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  uint8_t* field = FieldOf(control);
+  if (!record || !field) return;
+  const int32_t raw = VFControlValueForField(record, LoadWord(field));
+  UISetControlValue(record->slider, raw);
+  VFUpdateValueText(control, raw);
+}
+
+void VFUpdateValueText(UIControl* control, int32_t raw) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!record) return;
+  if (record->editField) {
+    char text[64];
+    const double value = (record->flags & kVFScaled) ? raw / 65536.0 : double(raw);
+    std::snprintf(text, sizeof text, "%1.4f", value);
+    QVStripTrailingZeros(text);
+    UISetEditText(record->editField, text);
+  }
+  if (record->readout) UIDrawControl(record->readout);
+  if (record->editField) UIDrawControl(record->editField);
+}
+
+void VFTakeUndoSnapshot(UIControl* control) {
+  if (control != gLastUndoControl) {
+    UndoBufferPush(gUndoBuffer, &gUISettings);
+    gLastUndoControl = control;
+  } else {
+    UndoBufferStore(gUndoBuffer, &gUISettings);
+  }
+}
+
+void VFForgetUndoControl() { gLastUndoControl = nullptr; }
+
+void VFSetPointerProperty(UIControl* control, uint32_t tag, const void* pointer) {
+  if (!control) return;
+  const uintptr_t value = reinterpret_cast<uintptr_t>(pointer);
+  UISetControlProperty(control, kVFCreator, tag, &value, sizeof value);
+}
+
+void* VFGetPointerProperty(UIControl* control, uint32_t tag) {
+  uintptr_t value = 0;
+  if (!control || UIGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return nullptr;
+  return reinterpret_cast<void*>(value);
+}
+
+int32_t VFGetInt32Property(UIControl* control, uint32_t tag, int32_t missing) {
+  int32_t value = missing;
+  if (!control || UIGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return missing;
+  return value;
+}
+
+void VFSetChangeProc(UIControl* control, VFChangeProc proc) {
+  VFSetPointerProperty(control, kVFPropChange, reinterpret_cast<const void*>(proc));
+}
+
+void VFSetPopupChangeProc(UIControl* popup, VFPopupChangeProc proc) {
+  VFSetPointerProperty(popup, kVFPropChange, reinterpret_cast<const void*>(proc));
+}
+
+void VFSetDefaultValue(UIControl* control, uint32_t fieldBits) {
+  if (control) UISetControlProperty(control, kVFCreator, kVFPropDefault, &fieldBits, sizeof fieldBits);
+}
+
+void VFSetLinkedControl(UIControl* control, UIControl* other) { VFSetPointerProperty(control, kVFPropLinked, other); }
+
+UIControl* VFGetLinkedControl(UIControl* control) {
+  return static_cast<UIControl*>(VFGetPointerProperty(control, kVFPropLinked));
+}
+
+void VFGetControlValue32(UIControl* control, int32_t* out) {
+  if (control && out) *out = UIGetControlValue(control);
+}
+
+void VFGetControlValue16(UIControl* control, int16_t* out) {
+  if (control && out) *out = int16_t(UIGetControlValue(control));
+}
+
+void VFSetControlValue32(UIControl* control, int32_t value) {
+  if (control) UISetControlValue(control, value);
+}
+
+void VFSetControlValue16(UIControl* control, int16_t value) {
+  if (control) UISetControlValue(control, value);
+}
+
+void VFEnableWithLabel(UIControl* control, bool enable) {
+  if (!control) return;
+  UISetControlEnabled(control, enable);
+  UIWindow* window = UIGetControlWindow(control);
+  if (UIControl* label = UIFindControlByID(window, UIControlID{kVFSigLabel, UIGetControlID(control).id}))
+    UISetControlEnabled(label, enable);
+}
+
+void VFShowControlGroup(UIControl* control, bool show) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!record) return;
+  for (UIControl* part : {record->slider, record->readout, record->label})
+    if (part) UISetControlVisible(part, show);
+}
+
+void VFSetValueRange(UIControl* control, double min, double max, double typedMin, double typedMax) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!record) return;
+  const double s = (record->flags & kVFScaled) ? 65536.0 : 1.0;
+  UISetControlMinimum(record->slider, Truncated(min * s));
+  UISetControlMaximum(record->slider, Truncated(max * s));
+  if (record->editField) {
+    const int32_t lo = Truncated(typedMin * s), hi = Truncated(typedMax * s);
+    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
+    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+  }
+}
+
+void VFMarkTabsEnabled(UIControl* control) {
+  if (control) EnableEnclosingTabs(control, 1, true);
+}
+
+void VFSetControlText(UIControl* control, const char* text) {
+  if (control) UISetEditText(control, text ? text : "");
+}
+
+UIFont VFControlFont() {
+  UIFont font;
+  font.family = "Lucida Grande";
+  font.size = 11;
+  return font;
+}
+
+UIColor VFColor(int entry) {
+  const QVRGBColor& c = gInterfaceColors[std::clamp(entry, 0, kUIInterfaceColorCount - 1)];
+  return UIColorFrom16(c.red, c.green, c.blue);
+}
+
+QVStatus VFControlColorProc(UIControl* control, int32_t message, UIColor* color) {
+  if (!control || !color) return kQVErrNotHandled;
+  if (message == kUIColorBackground) {
+    *color = VFColor(kUIColorControlBackground);
+    return kQVNoErr;
+  }
+  if (message != kUIColorText) return kQVErrNotHandled;
+  switch (UIGetControlKind(control)) {
+    case kUIControlPushButton:
+    case kUIControlPopupButton:
+    case kUIControlBevelButton: return kQVErrNotHandled;  // the toolkit's own button text colours
+    default: break;
+  }
+  const bool active = UIIsControlActive(control) && UIIsControlEnabled(control);
+  *color = VFColor(active ? kUIColorLabelTextActive : kUIColorLabelTextInactive);
+  return kQVNoErr;
+}
+
+namespace vf_internal {
+// Stores the composite on each of its parts.
+void AttachRecord(UIControl* part, VFValueSlider* record) { VFSetPointerProperty(part, kPropRecord, record); }
+}  // namespace vf_internal

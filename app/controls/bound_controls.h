@@ -1,0 +1,142 @@
+// Controls bound to one 32-bit field of a settings record, and the one road
+// every edit takes: control value, field, change procedure, enable boxes of
+// the enclosing tabs, control-surface displays, reprocessing.
+//
+// The binding lives on the controls as properties of creator 'QVc3', so any
+// handler can go from a control to its field. gSettingsControls leads from a
+// field (entry = byte offset / 4) back to its control.
+#pragma once
+
+#include <cstdint>
+
+#include "core/settings_record.h"
+#include "platform/fourcc.h"
+#include "platform/status.h"
+#include "platform/ui/ui_draw.h"
+
+struct UIControl;
+struct UIWindow;
+
+constexpr uint32_t kVFCreator = QVFourCC("QVc3");
+
+// Binding properties.
+constexpr uint32_t kVFPropBase = QVFourCC("base");      // value slider: address of the record
+constexpr uint32_t kVFPropOffset = QVFourCC("ofst");    // slider: byte offset; check box, popup: the word's address
+constexpr uint32_t kVFPropChange = QVFourCC("chpr");    // change procedure
+constexpr uint32_t kVFPropLinked = QVFourCC("rfcn");    // a related control
+constexpr uint32_t kVFPropDefault = QVFourCC("dflt");   // the field's default (4 bytes)
+constexpr uint32_t kVFPropTypedMin = QVFourCC("tmin");  // edit field: lowest typed value, control units
+constexpr uint32_t kVFPropTypedMax = QVFourCC("tmax");
+constexpr uint32_t kVFPropNext = QVFourCC("next");      // readout: tab chain
+constexpr uint32_t kVFPropPrev = QVFourCC("prev");
+constexpr uint32_t kVFPropReprocess = QVFourCC("repa");  // check box, popup: reprocess after a change (1 byte)
+
+// Control ID signatures.
+constexpr uint32_t kVFSigSlider = QVFourCC("VFsl");
+constexpr uint32_t kVFSigEditField = QVFourCC("VFet");
+constexpr uint32_t kVFSigReadout = QVFourCC("VFdt");
+constexpr uint32_t kVFSigLabel = QVFourCC("VFlb");
+constexpr uint32_t kVFSigCheckBox = QVFourCC("VFcb");
+constexpr uint32_t kVFSigPopup = QVFourCC("VFpu");
+constexpr uint32_t kVFSigTabGroup = QVFourCC("VFht");
+
+// Value kinds of a value control.
+enum : uint32_t {
+  kVFScaled = 1u << 0,        // control value = field value x 65,536
+  kVFFloatField = 1u << 1,    // the field is a float; else an integer (16.16 when scaled)
+  kVFNoLiveTracking = 1u << 3,
+  kVFNoEditField = 1u << 4,   // no edit field and no readout
+  kVFCorrectionSlider = kVFScaled | kVFFloatField,
+};
+
+// The composite of a value slider; every part leads to it.
+struct VFValueSlider {
+  UIControl* slider = nullptr;
+  UIControl* editField = nullptr;  // null with kVFNoEditField
+  UIControl* readout = nullptr;    // null with kVFNoEditField
+  UIControl* label = nullptr;
+  UIWindow* window = nullptr;
+  uint32_t flags = 0;
+};
+// The composite a part belongs to, or null for any other control.
+VFValueSlider* VFGetValueSlider(UIControl* control);
+
+// The control bound to each 32-bit word of the working record.
+extern UIControl* gSettingsControls[kVLSettingsWordCount];
+// Enters a control at a field's byte offset (ignored outside the record).
+void VFRegisterControl(UIControl** table, uint32_t offset, UIControl* control);
+UIControl* VFControlAtOffset(uint32_t offset);
+
+// Editing state.
+extern UIControl* gActiveEditSlider;
+extern bool gEditFieldOpen;
+extern UIControl* gLastUndoControl;
+
+// Change procedures: value controls get the field's new bits (a float's
+// bits for a float field); popups get the old and new choice and answer the
+// choice to store.
+using VFChangeProc = void (*)(UIControl* control, uint32_t newFieldBits, bool reprocess);
+using VFPopupChangeProc = int32_t (*)(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
+
+// What the controls call outside their own subsystem; each may be left null.
+struct VFServices {
+  // The central update with the working record (the picture is redrawn).
+  void (*updatePreview)();
+  // Control surfaces: a value or a whole page changed.
+  void (*tangentRefreshValue)(UIControl* control);
+  void (*tangentRefreshPage)();
+  bool (*surfaceIsConnected)();
+  void (*surfaceRefreshPage)();
+};
+VFServices& VFGetServices();
+// The central update, through the service (the shell's reprocessing until
+// the image panes provide theirs).
+void VFUpdatePreview();
+
+// The write road.
+void VFWriteControlValue(UIControl* control, int32_t raw, bool reprocess);
+void VFWriteFloatToSettings(UIControl* control, float value, bool reprocess);
+void VFSetFloatValue(UIControl* control, float value, bool reprocess);
+void VFRefreshFromSettings(UIControl* control);
+void VFUpdateValueText(UIControl* control, int32_t raw);
+// The control value that shows a field holding these bits.
+int32_t VFControlValueForField(const VFValueSlider* record, uint32_t fieldBits);
+// The field's value in field units (a float, 16.16 / 65,536 or the integer).
+float VFFieldValueAsFloat(const VFValueSlider* record, uint32_t fieldBits);
+// Whether two float field values differ; a change to or from NaN does.
+bool VFFloatsDiffer(float a, float b);
+
+// Undo: a new control pushes a snapshot of the working record, the same
+// control again refreshes it.
+void VFTakeUndoSnapshot(UIControl* control);
+// A whole-record change starts a fresh undo step for whatever is edited next.
+void VFForgetUndoControl();
+
+// Property accessors.
+void VFSetChangeProc(UIControl* control, VFChangeProc proc);
+void VFSetPopupChangeProc(UIControl* popup, VFPopupChangeProc proc);
+void VFSetDefaultValue(UIControl* control, uint32_t fieldBits);
+void VFSetLinkedControl(UIControl* control, UIControl* other);
+UIControl* VFGetLinkedControl(UIControl* control);
+// Pointer-sized properties.
+void VFSetPointerProperty(UIControl* control, uint32_t tag, const void* pointer);
+void* VFGetPointerProperty(UIControl* control, uint32_t tag);
+int32_t VFGetInt32Property(UIControl* control, uint32_t tag, int32_t missing);
+
+// Value wrappers (out written only when given; 16-bit values sign-extended).
+void VFGetControlValue32(UIControl* control, int32_t* out);
+void VFGetControlValue16(UIControl* control, int16_t* out);
+void VFSetControlValue32(UIControl* control, int32_t value);
+void VFSetControlValue16(UIControl* control, int16_t value);
+
+void VFEnableWithLabel(UIControl* control, bool enable);
+void VFShowControlGroup(UIControl* control, bool show);
+void VFSetValueRange(UIControl* control, double min, double max, double typedMin, double typedMax);
+void VFMarkTabsEnabled(UIControl* control);
+void VFSetControlText(UIControl* control, const char* text);
+
+// The control font and the colour procedure every control of the toolkit uses.
+UIFont VFControlFont();
+QVStatus VFControlColorProc(UIControl* control, int32_t message, UIColor* color);
+// A 16-bit interface colour as a drawing colour.
+UIColor VFColor(int colorEntry);

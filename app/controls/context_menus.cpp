@@ -1,0 +1,81 @@
+#include "app/controls/context_menus.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/controls/bound_controls.h"
+#include "platform/ui/toolkit.h"
+
+namespace {
+
+constexpr uint32_t kPropMenu = QVFourCC("CTxt");
+constexpr uint32_t kPropProc = QVFourCC("CTxp");
+constexpr uint32_t kPropRef = QVFourCC("CTrc");
+constexpr uint32_t kPropLongHelp = QVFourCC("hlpx");
+
+std::map<int32_t, std::vector<std::string>>& StringLists() {
+  static std::map<int32_t, std::vector<std::string>> lists;
+  return lists;
+}
+
+const std::string* ListString(int32_t listID, int32_t index) {
+  auto it = StringLists().find(listID);
+  if (it == StringLists().end() || index < 1 || index > int32_t(it->second.size())) return nullptr;
+  return &it->second[size_t(index - 1)];
+}
+
+}  // namespace
+
+QVStatus SetControlContextMenu(UIControl* control, UIMenu* menu, VFContextMenuProc proc, int32_t refValue) {
+  if (!control) return kQVErrParam;
+  VFSetPointerProperty(control, kPropMenu, menu);
+  if (proc) VFSetPointerProperty(control, kPropProc, reinterpret_cast<const void*>(proc));
+  UISetControlProperty(control, kVFCreator, kPropRef, &refValue, sizeof refValue);
+  return kQVNoErr;
+}
+
+int32_t PopUpContextMenu(UIWindow* window, UIMenu* menu, UIPoint where, int32_t preselected) {
+  if (!menu) return 0;
+  const UIMenuChoice choice = UIPopupMenu(menu, window, where, preselected);
+  if (!choice.item || !choice.menu) return 0;
+  return (UIGetMenuID(choice.menu) << 16) | (choice.item & 0xFFFF);
+}
+
+QVStatus RunContextMenu(UIWindow* window, UIPoint where, UIMenu* menu, VFContextMenuProc proc, int32_t preselected,
+                        int32_t refValue) {
+  if (!menu) return kQVErrNotHandled;
+  if (proc) proc(nullptr, kVFMenuBeforeOpen, 0, menu, refValue);
+  const int32_t chosen = PopUpContextMenu(window, menu, where, preselected);
+  if (proc) proc(nullptr, kVFMenuAfterChoice, chosen & 0xFFFF, menu, refValue);
+  return kQVNoErr;
+}
+
+QVStatus HandleControlContextClick(UIControl* control, UIPoint where) {
+  if (!control) return kQVErrNotHandled;
+  auto proc = reinterpret_cast<VFContextMenuProc>(VFGetPointerProperty(control, kPropProc));
+  auto* menu = static_cast<UIMenu*>(VFGetPointerProperty(control, kPropMenu));
+  if (!proc || !menu) return kQVErrNotHandled;
+  const int32_t ref = VFGetInt32Property(control, kPropRef, 0);
+  proc(control, kVFMenuBeforeOpen, 0, menu, ref);
+  const int32_t chosen = PopUpContextMenu(UIGetControlWindow(control), menu, where, 0);
+  proc(control, kVFMenuAfterChoice, chosen & 0xFFFF, menu, ref);
+  return kQVNoErr;
+}
+
+void VFRegisterStringList(int32_t listID, const char* const* strings, int32_t count) {
+  std::vector<std::string>& list = StringLists()[listID];
+  list.clear();
+  for (int32_t i = 0; i < count; ++i) list.emplace_back(strings[i] ? strings[i] : "");
+}
+
+QVStatus SetControlHelpTag(UIControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex) {
+  const std::string* text = ListString(listID, minIndex);
+  if (!control || !text) return kQVErrParam;
+  UISetHelpTag(control, text->c_str());
+  if (const std::string* longer = ListString(listID, maxIndex))
+    UISetControlProperty(control, kVFCreator, kPropLongHelp, longer->c_str(), uint32_t(longer->size()));
+  return kQVNoErr;
+}
+
+void SetHelpTagsDisplayed(bool shown) { UISetHelpTagsEnabled(shown); }

@@ -1,0 +1,37 @@
+#include "app/controls/controls_install.h"
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/context_menus.h"
+#include "app/controls/settings_sync.h"
+#include "app/controls/tab_group.h"
+#include "app/controls/value_slider.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/shortcut_keys.h"
+#include "platform/ui/toolkit.h"
+
+namespace {
+
+// A whole-record change from the shell (undo, redo, a slot, a new
+// exchange): every control follows, the next edit opens a fresh undo step.
+void SyncFromShell(const VL_SettingsStruct* settings, VLSettingsSectionMask, const VL_SettingsStruct* previous) {
+  VFForgetUndoControl();
+  SyncControlsWithSettings(settings, kVFSyncAll, kVFSyncAll, previous, 0);
+}
+
+void EndEditingWithoutApplying() { VFCommitPendingEdit(false); }
+
+bool TextBeingEdited() { return gEditFieldOpen; }
+
+}  // namespace
+
+void VFInstallControls() {
+  UIServiceHooks& hooks = UIHooks();
+  hooks.syncControls = SyncFromShell;
+  hooks.endEditing = EndEditingWithoutApplying;
+  hooks.setHelpTagsShown = SetHelpTagsDisplayed;
+  UIShortcutServices& shortcuts = UIShortcuts();
+  shortcuts.tabPane = TabGroupGetPane;
+  shortcuts.nestedGroup = FindTabGroupControl;
+  shortcuts.selectTab = TabGroupSelect;
+  shortcuts.textBeingEdited = TextBeingEdited;
+}

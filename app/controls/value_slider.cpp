@@ -1,0 +1,428 @@
+#include "app/controls/value_slider.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/context_menus.h"
+#include "app/controls/labels.h"
+#include "app/shell/focus_text.h"
+#include "app/shell/interface_colors.h"
+#include "app/shell/service_hooks.h"
+#include "app/shell/ui_state.h"
+#include "app/shell/undo_ring.h"
+#include "core/processing_tables.h"
+#include "platform/ui/toolkit.h"
+
+namespace vf_internal {
+void AttachRecord(UIControl* part, VFValueSlider* record);
+}
+
+namespace {
+
+constexpr int32_t kRowHeight = 35;
+constexpr int32_t kThumbSide = 16;  // the toolkit's slider thumb
+constexpr int32_t kTrackInset = 6;
+constexpr int16_t kPartReadout = 3;
+constexpr uint32_t kPropKeyHandler = QVFourCC("ekhd");
+// One wheel notch moves one 1,200th of a scaled slider's range.
+constexpr double kWheelStep = 54.61333333333334;
+
+std::deque<std::unique_ptr<VFValueSlider>> gSliders;
+UIControl* gChainFirst = nullptr;
+UIControl* gChainLast = nullptr;
+UIControl* gSavedDefaultButton = nullptr;
+UIControl* gSavedCancelButton = nullptr;
+// Where the mouse went down on a slider's track.
+UIPoint gTrackPoint;
+
+bool OptionDown() { return (UIGetModifiers() & kUIModOption) != 0; }
+
+double ScaleOf(const VFValueSlider* record) { return (record->flags & kVFScaled) ? 65536.0 : 1.0; }
+
+// The Option-click value: the field's default as a control value.
+int32_t DefaultValue(const VFValueSlider* record) {
+  uint32_t bits = 0;
+  UIGetControlProperty(record->slider, kVFCreator, kVFPropDefault, &bits, sizeof bits, nullptr);
+  return VFControlValueForField(record, bits);
+}
+
+// The write of a slider move: while clips play only the tables follow, so
+// that the next frame shows the change.
+void WriteMove(UIControl* slider, int32_t value) {
+  if (UIHooks().playingTransports() > 0) {
+    VFWriteControlValue(slider, value, false);
+    VL_UpdateProcessingTables(&gUISettings);
+  } else {
+    VFWriteControlValue(slider, value, true);
+  }
+}
+
+UIRect ThumbRect(UIControl* slider) {
+  const UIRect b = UIGetControlBounds(slider);
+  const int32_t span = std::max(1, UIRectWidth(b) - kThumbSide);
+  const double range = double(UIGetControlMaximum(slider)) - UIGetControlMinimum(slider);
+  const double t = range > 0 ? (double(UIGetControlValue(slider)) - UIGetControlMinimum(slider)) / range : 0.0;
+  const int32_t left = b.left + int32_t(std::lround(t * span));
+  return UIRect{b.top, left, b.bottom, left + kThumbSide};
+}
+
+void ApplyWheel(VFValueSlider* record, double wheel) {
+  UIControl* slider = record->slider;
+  const int32_t lo = UIGetControlMinimum(slider), hi = UIGetControlMaximum(slider);
+  double delta;
+  if (record->flags & kVFScaled) {
+    delta = std::trunc(wheel * kWheelStep * (double(hi) - lo) / 65536.0 + 0.5);
+  } else {
+    delta = double(int32_t(wheel) / 3);
+  }
+  const int32_t value = int32_t(std::clamp(double(UIGetControlValue(slider)) + delta, double(lo), double(hi)));
+  UISetControlValue(slider, value);
+  VFUpdateValueText(slider, value);
+  VFWriteControlValue(slider, value, true);
+}
+
+QVStatus SliderHandler(UIEvent& e) {
+  UIControl* slider = e.control;
+  VFValueSlider* record = VFGetValueSlider(slider);
+  if (!record || record->slider != slider) return kQVErrNotHandled;
+  switch (e.kind) {
+    case kUIEventMouseDown: {
+      if (!UIIsControlEnabled(slider) || e.button != kUIButtonLeft) return kQVErrNotHandled;
+      const UIRect thumb = ThumbRect(slider);
+      if (e.where.x >= thumb.left && e.where.x < thumb.right) {
+        if (!(e.modifiers & kUIModOption)) return kQVErrNotHandled;  // the toolkit tracks the thumb
+        VFSliderActionProc(slider, kUIPartThumb);
+        return kQVNoErr;
+      }
+      gTrackPoint = e.where;
+      VFSliderActionProc(slider, e.where.x < thumb.left ? kUIPartPageUp : kUIPartPageDown);
+      return kQVNoErr;
+    }
+    case kUIEventValueChanged:
+      if (e.part == kUIPartThumb && !(record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kUIPartThumb);
+      return kQVNoErr;
+    case kUIEventControlHit:
+      if (e.part == kUIPartThumb && (record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kUIPartThumb);
+      return kQVNoErr;
+    default: return kQVErrNotHandled;
+  }
+}
+
+void DrawReadout(UIControl* readout, UIContext* ctx) {
+  const UIRect r = UIGetControlBounds(readout);
+  UISetFillColor(ctx, VFColor(kUIColorControlBackground));
+  UIFillRect(ctx, r);
+  VFValueSlider* record = VFGetValueSlider(readout);
+  if (!record || !UIIsControlEnabled(readout)) return;
+  const int32_t offset = VFGetInt32Property(record->slider, kVFPropOffset, -1);
+  auto* base = static_cast<const uint8_t*>(VFGetPointerProperty(record->slider, kVFPropBase));
+  if (!base || offset < 0) return;
+  uint32_t bits;
+  std::memcpy(&bits, base + offset, 4);
+  char text[201];
+  if (record->flags & kVFFloatField) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    std::snprintf(text, sizeof text, "%1.2f", double(value));
+  } else if (record->flags & kVFScaled) {
+    std::snprintf(text, sizeof text, "%1.2f", int32_t(bits) / 65536.0);
+  } else {
+    std::snprintf(text, sizeof text, "%ld", long(int32_t(bits)));
+  }
+  const bool active = UIIsControlActive(readout);
+  const UIColor color = VFColor(active ? kUIColorReadoutTextActive : kUIColorReadoutTextInactive);
+  const UIFont font = VFControlFont();
+  const UITextMetrics m = UIMeasureText(font, text);
+  const double baseline = r.top + (UIRectHeight(r) + m.ascent - m.descent) / 2.0;
+  UISetFillColor(ctx, color);
+  UIDrawText(ctx, font, text, r.left + 1, baseline, kUIAlignLeft);
+  UISetStrokeColor(ctx, color);
+  UISetLineWidth(ctx, 1);
+  UIDrawLine(ctx, r.left + 1, baseline + 1.5, r.left + 1 + m.width, baseline + 1.5);
+}
+
+QVStatus ReadoutHandler(UIEvent& e) {
+  UIControl* readout = e.control;
+  VFValueSlider* record = VFGetValueSlider(readout);
+  if (!record || record->readout != readout) return kQVErrNotHandled;
+  if (e.kind == kUIEventControlHit) {
+    VFCommitPendingEdit(true);
+    if (!(e.modifiers & kUIModOption)) {
+      VFBeginEditing(readout);
+      return kQVNoErr;
+    }
+    const int32_t value = DefaultValue(record);
+    UISetControlValue(record->slider, value);
+    VFTakeUndoSnapshot(record->slider);
+    VFUpdateValueText(record->slider, value);
+    VFWriteControlValue(record->slider, value, true);
+    UndoBufferStore(gUndoBuffer, &gUISettings);
+    return kQVNoErr;
+  }
+  if (e.kind == kUIEventMouseWheel && e.wheelY != 0) {
+    VFCommitPendingEdit(true);
+    ApplyWheel(record, e.wheelY);
+    return kQVNoErr;
+  }
+  return kQVErrNotHandled;
+}
+
+bool Walkable(UIControl* readout) { return UIIsControlVisible(readout) && UIIsControlEnabled(readout); }
+
+// Tab and Shift-Tab: the next or previous visible, enabled readout of the chain.
+void TabToNext(bool backwards) {
+  UIControl* from = gActiveEditSlider;
+  VFEndEditing(from, true);
+  const uint32_t tag = backwards ? kVFPropPrev : kVFPropNext;
+  UIControl* at = from;
+  for (int steps = 0; steps <= kVLSettingsWordCount; ++steps) {
+    at = static_cast<UIControl*>(VFGetPointerProperty(at, tag));
+    if (!at) return;
+    if (Walkable(at)) {
+      VFBeginEditing(at);
+      return;
+    }
+  }
+}
+
+QVStatus EditKeyHandler(UIEvent& e) {
+  switch (e.kind) {
+    case kUIEventKeyDown:
+      if (!gEditFieldOpen) return kQVErrNotHandled;
+      switch (e.charCode) {
+        case kUIKeyTab: TabToNext((e.modifiers & kUIModShift) != 0); return kQVNoErr;
+        case kUIKeyReturn:
+        case kUIKeyEnter: VFEndEditing(gActiveEditSlider, true); return kQVNoErr;
+        case kUIKeyEscape: VFEndEditing(gActiveEditSlider, false); return kQVNoErr;
+        default: return kQVErrNotHandled;
+      }
+    case kUIEventMouseWheel: {
+      if (!gEditFieldOpen || e.wheelY == 0) return kQVErrNotHandled;
+      VFValueSlider* record = VFGetValueSlider(gActiveEditSlider);
+      if (!record) return kQVErrNotHandled;
+      VFCommitPendingEdit(true);
+      ApplyWheel(record, e.wheelY);
+      return kQVNoErr;
+    }
+    case kUIEventContextClick: return HandleControlContextClick(e.control, e.where);
+    case kUIEventMouseDown:
+      if (gEditFieldOpen && (!e.control || UIGetControlID(e.control).signature == kVFSigLabel))
+        VFCommitPendingEdit(true);
+      return kQVErrNotHandled;
+    default: return kQVErrNotHandled;
+  }
+}
+
+void InstallEditKeyHandler(UIWindow* window) {
+  UIControl* root = UIGetRootControl(window);
+  if (!root || UIHasControlProperty(root, kVFCreator, kPropKeyHandler)) return;
+  const uint8_t one = 1;
+  UISetControlProperty(root, kVFCreator, kPropKeyHandler, &one, 1);
+  UIInstallWindowHandler(window, EditKeyHandler);
+}
+
+void Embed(UIControl* control, UIControl* parent) {
+  if (control && parent) UIEmbedControl(control, parent);
+}
+
+}  // namespace
+
+UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* label, double min, double max,
+                               double typedMin, double typedMax, uint32_t flags, UIControl* parent, void* base,
+                               uint32_t offset, const void* defaults, int32_t idNumber, UIControl** table) {
+  if (!window || !frame || !base || offset > uint32_t(kVLSettingsByteCount - 4)) return nullptr;
+  gSliders.push_back(std::make_unique<VFValueSlider>());
+  VFValueSlider* record = gSliders.back().get();
+  record->window = window;
+  record->flags = flags;
+  const UIRect f = *frame;
+  const double s = ScaleOf(record);
+
+  record->label = VFCreateLabel(window, UIRect{f.top, f.left, f.top + 14, f.right}, parent, label, nullptr);
+  UISetControlID(record->label, UIControlID{kVFSigLabel, idNumber});
+  vf_internal::AttachRecord(record->label, record);
+
+  const int32_t sliderRight = (flags & kVFNoEditField) ? f.right - 17 : f.right - 83;
+  UIControl* slider = UINewSlider(window, UIRect{f.top + 14, f.left + 8, f.top + 34, sliderRight}, 0, 0, 1);
+  record->slider = slider;
+  Embed(slider, parent);
+  UISetControlMaximum(slider, int32_t(std::clamp(std::trunc(max * s), -2147483648.0, 2147483647.0)));
+  UISetControlMinimum(slider, int32_t(std::clamp(std::trunc(min * s), -2147483648.0, 2147483647.0)));
+  UISetControlID(slider, UIControlID{kVFSigSlider, idNumber});
+  const int32_t ofst = int32_t(offset);
+  UISetControlProperty(slider, kVFCreator, kVFPropOffset, &ofst, sizeof ofst);
+  VFSetPointerProperty(slider, kVFPropBase, base);
+  uint32_t defaultBits = 0;
+  if (defaults) std::memcpy(&defaultBits, static_cast<const uint8_t*>(defaults) + offset, 4);
+  VFSetDefaultValue(slider, defaultBits);
+  vf_internal::AttachRecord(slider, record);
+  UISetControlColorProc(slider, VFControlColorProc);
+  UIInstallControlHandler(slider, SliderHandler);
+  VFRegisterControl(table, offset, slider);
+
+  if (!(flags & kVFNoEditField)) {
+    const UIRect r{f.top + 16 - 1, f.right - 75 - 1, f.top + 27 + 1, f.right - 17 + 1};
+    record->editField = UINewEditText(window, r, "");
+    Embed(record->editField, parent);
+    UISetControlFont(record->editField, VFControlFont());
+    UISetControlID(record->editField, UIControlID{kVFSigEditField, idNumber});
+    vf_internal::AttachRecord(record->editField, record);
+    const int32_t lo = int32_t(std::clamp(std::trunc(typedMin * s), -2147483648.0, 2147483647.0));
+    const int32_t hi = int32_t(std::clamp(std::trunc(typedMax * s), -2147483648.0, 2147483647.0));
+    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
+    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+    UISetControlVisible(record->editField, false);
+
+    UIUserPaneProcs procs;
+    procs.draw = DrawReadout;
+    procs.hitTest = [](UIControl*, UIPoint) -> int16_t { return kPartReadout; };
+    procs.activate = [](UIControl*, bool) {};
+    record->readout = UINewUserPane(window, r, procs);
+    Embed(record->readout, parent);
+    UISetControlID(record->readout, UIControlID{kVFSigReadout, idNumber});
+    vf_internal::AttachRecord(record->readout, record);
+    UIInstallControlHandler(record->readout, ReadoutHandler);
+    InstallEditKeyHandler(window);
+
+    if (gChainLast) {
+      VFSetPointerProperty(record->readout, kVFPropPrev, gChainLast);
+      VFSetPointerProperty(gChainLast, kVFPropNext, record->readout);
+    } else {
+      gChainFirst = record->readout;
+    }
+    gChainLast = record->readout;
+  }
+  VFRefreshFromSettings(slider);
+  *frame = UIRectOffset(f, 0, kRowHeight);
+  return slider;
+}
+
+void VFSliderActionProc(UIControl* slider, int16_t part) {
+  VFValueSlider* record = VFGetValueSlider(slider);
+  if (!record) return;
+  if (part == kUIPartPageUp || part == kUIPartPageDown) {
+    VFCommitPendingEdit(true);
+    int32_t value;
+    const int32_t lo = UIGetControlMinimum(slider), hi = UIGetControlMaximum(slider);
+    if (OptionDown()) {
+      value = DefaultValue(record);
+    } else {
+      const UIRect inset = UIRectInset(UIGetControlBounds(slider), kTrackInset, 0);
+      const double fraction = double(gTrackPoint.x - inset.left) / std::max(1, UIRectWidth(inset));
+      value = int32_t(std::clamp(std::trunc(lo + (double(hi) - lo) * fraction), double(lo), double(hi)));
+    }
+    UISetControlValue(slider, value);
+    VFUpdateValueText(slider, value);
+    WriteMove(slider, value);
+    return;
+  }
+  if (part != kUIPartThumb) return;
+  int32_t value;
+  if (OptionDown()) {
+    value = DefaultValue(record);
+    UISetControlValue(slider, value);
+  } else {
+    value = UIGetControlValue(slider);
+  }
+  VFCommitPendingEdit(true);
+  VFTakeUndoSnapshot(slider);
+  VFUpdateValueText(slider, value);
+  WriteMove(slider, value);
+  // The open step holds the latest value, so Redo returns to it.
+  UndoBufferStore(gUndoBuffer, &gUISettings);
+}
+
+void VFBeginEditing(UIControl* control) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!record || !record->editField || !record->readout) return;
+  UIWindow* window = record->window;
+  gSavedDefaultButton = UIGetDefaultButton(window);
+  gSavedCancelButton = UIGetCancelButton(window);
+  if (gSavedDefaultButton) UISetDefaultButton(window, nullptr);
+  if (gSavedCancelButton) UISetCancelButton(window, nullptr);
+  UISetControlVisible(record->readout, false);
+  VFUpdateValueText(control, UIGetControlValue(record->slider));
+  UISetControlVisible(record->editField, true);
+  QVSetKeyboardFocusToControl(record->editField);
+  UISetEditSelection(record->editField, 0, int32_t(UIGetEditText(record->editField).size()));
+  gActiveEditSlider = control;
+  gEditFieldOpen = true;
+}
+
+void VFEndEditing(UIControl* control, bool commit) {
+  VFValueSlider* record = VFGetValueSlider(control);
+  if (!record || !record->editField || !record->readout) {
+    gEditFieldOpen = false;
+    gActiveEditSlider = nullptr;
+    return;
+  }
+  UIWindow* window = record->window;
+  if (gSavedDefaultButton) UISetDefaultButton(window, gSavedDefaultButton);
+  if (gSavedCancelButton) UISetCancelButton(window, gSavedCancelButton);
+  gSavedDefaultButton = gSavedCancelButton = nullptr;
+  QVClearKeyboardFocus(window);
+  UISetControlVisible(record->editField, false);
+  UISetControlVisible(record->readout, true);
+  // Closed before the value is applied, so nothing it calls finds it open.
+  gEditFieldOpen = false;
+  gActiveEditSlider = nullptr;
+  if (commit) {
+    UndoBufferPush(gUndoBuffer, &gUISettings);
+    const int32_t lo = VFGetInt32Property(record->editField, kVFPropTypedMin, INT32_MIN);
+    const int32_t hi = VFGetInt32Property(record->editField, kVFPropTypedMax, INT32_MAX);
+    const std::string text = UIGetEditText(record->editField);
+    const int32_t value = VFTypedControlValue(text.c_str(), ScaleOf(record), lo, hi);
+    UISetControlValue(record->slider, value);
+    VFWriteControlValue(record->slider, value, true);
+    VFUpdateValueText(record->slider, value);
+    UndoBufferStore(gUndoBuffer, &gUISettings);
+    VFForgetUndoControl();
+  }
+}
+
+void VFCommitPendingEdit(bool commit) {
+  if (gEditFieldOpen) VFEndEditing(gActiveEditSlider, commit);
+}
+
+void VFBeginTabChain() {
+  gChainFirst = nullptr;
+  gChainLast = nullptr;
+}
+
+void VFCloseTabChain() {
+  if (gChainFirst && gChainLast) {
+    VFSetPointerProperty(gChainLast, kVFPropNext, gChainFirst);
+    VFSetPointerProperty(gChainFirst, kVFPropPrev, gChainLast);
+  }
+  gChainFirst = nullptr;
+  gChainLast = nullptr;
+}
+
+double VFParseTypedNumber(const char* text) {
+  if (!text) return 0;
+  while (*text == ' ' || *text == '\t') ++text;
+  if (*text == '+') ++text;
+  double value = 0;
+  const char* end = text + std::strlen(text);
+  const auto result = std::from_chars(text, end, value, std::chars_format::general);
+  if (result.ec == std::errc()) return value;
+  if (result.ec != std::errc::result_out_of_range) return 0.0;
+  // Too large or too small for a double: an infinity (clamped by the
+  // caller) or 0, by the sign of the exponent.
+  const char* e = std::find_if(text, result.ptr, [](char c) { return c == 'e' || c == 'E'; });
+  if (e != result.ptr && e + 1 < result.ptr && e[1] == '-') return 0.0;
+  return *text == '-' ? -HUGE_VAL : HUGE_VAL;
+}
+
+int32_t VFTypedControlValue(const char* text, double scale, int32_t low, int32_t high) {
+  double value = VFParseTypedNumber(text);
+  if (std::isnan(value)) value = 0;
+  value = std::round(value * scale);  // may be infinite: the clamp below bounds it
+  return int32_t(std::clamp(value, double(low), double(high)));
+}
