@@ -57,3 +57,5 @@ extern const PreviewLUTFileKind kPreviewLUTFileKinds[4];
 // The open panel over those kinds, then the chosen kind's reader: 1 when the
 // table was filled, 0 otherwise (the loader behind the "Other..." choice).
 int PreviewLUTLoadWithPanel(uint8_t* lut);
+// The same under another panel id (each id remembers its own folder).
+int PreviewLUTLoadWithPanelID(uint8_t* lut, int32_t dialogID);

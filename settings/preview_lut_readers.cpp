@@ -125,15 +125,17 @@ const PreviewLUTFileKind kPreviewLUTFileKinds[4] = {
     {QVFourCC("TEXT"), ".lut", "Autodesk 1D LUT Files", ReadChannelLUTFile},
 };
 
-int PreviewLUTLoadWithPanel(uint8_t* lut) {
+int PreviewLUTLoadWithPanelID(uint8_t* lut, int32_t dialogID) {
   QVFileTypeListEntry types[5] = {};
   for (int i = 0; i < 4; ++i)
     types[i] = {kPreviewLUTFileKinds[i].type, kPreviewLUTFileKinds[i].extension, kPreviewLUTFileKinds[i].name, nullptr};
   char path[kQVMaxPath];
   int32_t kind = 0;
   if (QVGetFileSelectionSingleAsPathWithTypeList(path, sizeof path, &kind, "Load LUT", "Load", nullptr,
-                                                 int32_t(QVFourCC("LDcl")), types) != kQVNoErr)
+                                                 dialogID, types) != kQVNoErr)
     return 0;
   if (kind < 0 || kind >= 4) return 0;
   return kPreviewLUTFileKinds[kind].reader(path, lut) == kQVNoErr ? 1 : 0;
 }
+
+int PreviewLUTLoadWithPanel(uint8_t* lut) { return PreviewLUTLoadWithPanelID(lut, int32_t(QVFourCC("LDcl"))); }
