@@ -33,7 +33,7 @@ const Spec kSpecs[] = {
     {"--project", true}, {"--save-project", true}, {"--set", true},     {"--threads", true},
     {"--classic", false}, {"--out", true},         {"--make-clip", true}, {"--list-params", false},
     {"--help", false},   {"-h", false},            {"--version", false}, {"--full-interface", false},
-    {"--frame", true},
+    {"--frame", true},   {"--panel", true},
 };
 
 const Spec* findSpec(std::string_view name) {
@@ -84,6 +84,9 @@ bool apply(std::string_view name, const char* v, SHOptions* o, std::string* erro
     if (o->action == kSHActionRender) o->action = kSHActionMakeClip;
   } else if (name == "--full-interface") {
     o->full_interface = true;
+  } else if (name == "--panel") {
+    if (value.empty()) return refuse("the panel script needs a name");
+    o->panel_script = value;
   } else if (name == "--frame") {
     if (!SHParseInt(value, &o->frame) || o->frame < 1) return refuse("the frame is a whole number from 1");
   } else if (name == "--list-params") {
@@ -173,7 +176,15 @@ void SHPrintHelp(FILE* out) {
       "                       clip it sees); the correction it returns on OK is\n"
       "                       saved as a project (--save-project, default\n"
       "                       OUT/correction.vlhp) and the frames are rendered with it\n"
-      "  --frame N            the frame the grading application opens on (default 1)\n"
+      "  --frame N            the frame the grading application and the panel open\n"
+      "                       on (default 1)\n"
+      "  --panel SCRIPT       before rendering, run a script on the effect's panel,\n"
+      "                       one command a line: click ID X Y [MODS], drag X Y\n"
+      "                       [MODS], release X Y [MODS], move ID X Y [MODS],\n"
+      "                       key ID CHAR [MODS], png FILE (the panel's picture);\n"
+      "                       ID is the parameter (1 buttons, 118 automatic\n"
+      "                       buttons, 45 hue wheels, 104 curves), X and Y within\n"
+      "                       its area, MODS command+shift+option+control\n"
       "  --threads N          frames read, rendered and written at once, 1 to 64\n"
       "                       (default: one per processor); the frames in flight\n"
       "                       stay within a fixed memory budget\n"

@@ -34,7 +34,8 @@ struct SHOptions {
   std::string make_clip;
   std::vector<std::string> inputs;
   bool full_interface = false;  // open the grading application before rendering
-  int32_t frame = 1;            // the frame (1-based) it opens on
+  int32_t frame = 1;            // the frame (1-based) it and the panel open on
+  std::string panel_script;     // a script run on the effect's panel before rendering
 };
 
 // False with a message when the command line is wrong. --help and --version

@@ -28,6 +28,7 @@
 #include "tools/standin_host/sh_batch.h"
 #include "tools/standin_host/sh_full_interface.h"
 #include "tools/standin_host/sh_options.h"
+#include "tools/standin_host/sh_panel_run.h"
 #include "tools/standin_host/sh_png.h"
 #include "tools/standin_host/sh_project.h"
 
@@ -255,13 +256,13 @@ int run(int argc, char** argv) {
   if (!planOutputs(o.inputs, o.out_dir, &planned, &error)) return usage(error);
   // The correction the grading application returns goes to a project of its own.
   std::string exchangeProject;
+  if ((o.full_interface || !o.panel_script.empty()) && size_t(o.frame) > planned.size())
+    return usage("--frame " + std::to_string(o.frame) + ": the clip has " + std::to_string(planned.size()) + " frame" +
+                 (planned.size() == 1 ? "" : "s"));
   if (o.full_interface) {
     exchangeProject = o.save_project.empty() ? (fs::path(o.out_dir) / "correction.vlhp").string() : o.save_project;
     if (!o.project.empty() && identity(exchangeProject) == identity(o.project))
       return usage(exchangeProject + " would replace the project " + o.project + "; name another with --save-project");
-    if (size_t(o.frame) > planned.size())
-      return usage("--frame " + std::to_string(o.frame) + ": the clip has " + std::to_string(planned.size()) +
-                   " frame" + (planned.size() == 1 ? "" : "s"));
   }
 
   // Every input is checked before anything is rendered or written.
@@ -294,6 +295,13 @@ int run(int argc, char** argv) {
     return kExitFailed;
   }
   if (!makeFolder(o.out_dir, &error)) return complain(error), kExitFailed;
+  if (!o.panel_script.empty()) {
+    const std::string opened = planned[size_t(o.frame - 1)].input;
+    auto at = std::find_if(frames.begin(), frames.end(), [&](const SHBatchFrame& f) { return f.input == opened; });
+    if (at == frames.end()) return complain(opened + " cannot be read; choose another --frame"), kExitFailed;
+    if (!SHRunPanelScriptFile(&host, frames, size_t(at - frames.begin()), o.layout, o.panel_script, &error))
+      return complain(error), kExitFailed;
+  }
   if (o.full_interface) {
     const std::string folder = fs::path(exchangeProject).parent_path().string();
     if (!folder.empty() && !makeFolder(folder, &error)) return complain(error), kExitFailed;
