@@ -171,7 +171,16 @@ struct StageFamily {
 };
 const StageFamily kStageFamilies[] = {
     {"levels", [](VL_SettingsStruct& s) { s.levelsEnable = 1; }},
-    {"hsl", [](VL_SettingsStruct& s) { s.hslEnable = s.hslControlsEnable = 1; }},
+    {"hsl-ranges",
+     [](VL_SettingsStruct& s) {
+       s.hslEnable = s.hslControlsEnable = 1;
+       s.hsl[kVLRangeMaster].enable = 0;
+     }},
+    {"hsl-master",
+     [](VL_SettingsStruct& s) {
+       s.hslEnable = s.hslControlsEnable = 1;
+       s.hsl[kVLRangeShadows].enable = s.hsl[kVLRangeMidtones].enable = s.hsl[kVLRangeHighlights].enable = 0;
+     }},
     {"hue-offsets", [](VL_SettingsStruct& s) { s.hslEnable = s.hueOffsetEnable = 1; }},
     {"rgb-cmy", [](VL_SettingsStruct& s) { s.rgbEnable = s.cmyEnable = 1; }},
     {"ycbcr", [](VL_SettingsStruct& s) { s.ycbcrEnable = 1; }},
