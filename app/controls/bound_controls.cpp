@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "app/controls/tab_group.h"
-#include "app/shell/host_link.h"
 #include "app/shell/interface_colors.h"
 #include "app/shell/ui_state.h"
+#include "app/views/central_update.h"
 #include "app/shell/undo_ring.h"
 #include "platform/ui/toolkit.h"
 #include "support/strings.h"
@@ -22,9 +22,9 @@ namespace {
 
 constexpr uint32_t kPropRecord = QVFourCC("vsrc");
 
-void ShellReprocess() { UIReprocess(true); }
+void CentralUpdate() { UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true); }
 
-VFServices gServices = {ShellReprocess, nullptr, nullptr, nullptr, nullptr};
+VFServices gServices = {CentralUpdate, nullptr, nullptr, nullptr, nullptr};
 
 // The field a value control writes, or null when it has no binding.
 uint8_t* FieldOf(UIControl* control) {

@@ -89,8 +89,7 @@ struct VFServices {
   void (*surfaceRefreshPage)();
 };
 VFServices& VFGetServices();
-// The central update, through the service (the shell's reprocessing until
-// the image panes provide theirs).
+// The central update of the working record, through the service.
 void VFUpdatePreview();
 
 // The write road.

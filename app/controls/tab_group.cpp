@@ -81,13 +81,13 @@ void DrawRow(UIControl* row, UIContext* ctx) {
   const UIRect r = UIGetControlBounds(row);
   const bool active = GroupActive(item->group) && UIIsControlActive(row);
   const bool shade = !item->selected;
-  UISetFillColor(ctx, Shaded(item->selected ? kUIColorSelectedTabFill : 24, shade));
+  UISetFillColor(ctx, Shaded(item->selected ? kUIColorSelectedTabFill : kUIColorPaneBackground, shade));
   UIFillRect(ctx, r);
   UISetStrokeColor(ctx, Shaded(active ? 5 : 26, shade));
   UIDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.right - 0.5, r.top + 0.5);
   UISetStrokeColor(ctx, Shaded(active ? 13 : 7, shade));
   UIDrawLine(ctx, r.left + 0.5, r.bottom - 0.5, r.right - 0.5, r.bottom - 0.5);
-  UISetFillColor(ctx, VFColor(active ? 1 : 16));
+  UISetFillColor(ctx, VFColor(active ? kUIColorLabelTextActive : kUIColorLabelTextInactive));
   const double baseline = r.top + (UIRectHeight(r) + 8) / 2.0;
   UIDrawText(ctx, VFControlFont(), item->name, r.right - 4, baseline, kUIAlignRight);
 }
