@@ -2,6 +2,7 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/tab_group.h"
+#include "app/controls/value_slider.h"
 #include "app/shell/ui_state.h"
 #include "platform/ui/toolkit.h"
 
@@ -80,6 +81,7 @@ UIControl* VFCreateCheckBox(UIWindow* window, UIRect* frame, const char* title, 
   if (!window || !frame) return nullptr;
   UIControl* box = UINewCheckBox(window, *frame, title ? title : "", 0);
   if (!box) return nullptr;
+  VFInstallWindowHandler(window);
   Embed(box, parent);
   UISetControlID(box, UIControlID{kVFSigCheckBox, idNumber});
   UISetControlFont(box, VFControlFont());
@@ -100,6 +102,7 @@ UIControl* VFCreatePopup(UIWindow* window, UIRect* frame, const char* label, int
   UIControl* popup =
       UINewPopupButton(window, UIRect{f.top + 14, f.left + 8, f.top + 34, f.right - 58}, "", UIGetMenu(menuID), 1);
   if (!popup) return nullptr;
+  VFInstallWindowHandler(window);
   Embed(popup, parent);
   UISetControlID(popup, UIControlID{kVFSigPopup, idNumber});
   UISetControlFont(popup, VFControlFont());

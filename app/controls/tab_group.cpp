@@ -155,6 +155,7 @@ QVStatus CreateTabGroup(UIWindow* window, const UIRect& bounds, int32_t count, c
   procs.activate = [](UIControl* pane, bool active) { TabGroupSetActive(pane, active, false, false); };
   UIControl* pane = UINewUserPane(window, b, procs);
   if (!pane) return kQVErrMemory;
+  VFInstallWindowHandler(window);
   gGroups.push_back(std::make_unique<VFTabGroup>());
   VFTabGroup* g = gGroups.back().get();
   g->pane = pane;

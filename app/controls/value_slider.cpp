@@ -29,7 +29,7 @@ constexpr int32_t kRowHeight = 35;
 constexpr int32_t kThumbSide = 16;  // the toolkit's slider thumb
 constexpr int32_t kTrackInset = 6;
 constexpr int16_t kPartReadout = 3;
-constexpr uint32_t kPropKeyHandler = QVFourCC("ekhd");
+constexpr uint32_t kPropWindowHandler = QVFourCC("ekhd");
 // One wheel notch moves one 1,200th of a scaled slider's range.
 constexpr double kWheelStep = 54.61333333333334;
 
@@ -219,19 +219,19 @@ QVStatus EditKeyHandler(UIEvent& e) {
   }
 }
 
-void InstallEditKeyHandler(UIWindow* window) {
-  UIControl* root = UIGetRootControl(window);
-  if (!root || UIHasControlProperty(root, kVFCreator, kPropKeyHandler)) return;
-  const uint8_t one = 1;
-  UISetControlProperty(root, kVFCreator, kPropKeyHandler, &one, 1);
-  UIInstallWindowHandler(window, EditKeyHandler);
-}
-
 void Embed(UIControl* control, UIControl* parent) {
   if (control && parent) UIEmbedControl(control, parent);
 }
 
 }  // namespace
+
+void VFInstallWindowHandler(UIWindow* window) {
+  UIControl* root = window ? UIGetRootControl(window) : nullptr;
+  if (!root || UIHasControlProperty(root, kVFCreator, kPropWindowHandler)) return;
+  const uint8_t one = 1;
+  UISetControlProperty(root, kVFCreator, kPropWindowHandler, &one, 1);
+  UIInstallWindowHandler(window, EditKeyHandler);
+}
 
 UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* label, double min, double max,
                                double typedMin, double typedMax, uint32_t flags, UIControl* parent, void* base,
@@ -241,6 +241,7 @@ UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* labe
   VFValueSlider* record = gSliders.back().get();
   record->window = window;
   record->flags = flags;
+  VFInstallWindowHandler(window);
   const UIRect f = *frame;
   const double s = ScaleOf(record);
 
@@ -288,7 +289,6 @@ UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* labe
     UISetControlID(record->readout, UIControlID{kVFSigReadout, idNumber});
     vf_internal::AttachRecord(record->readout, record);
     UIInstallControlHandler(record->readout, ReadoutHandler);
-    InstallEditKeyHandler(window);
 
     if (gChainLast) {
       VFSetPointerProperty(record->readout, kVFPropPrev, gChainLast);
