@@ -14,6 +14,7 @@
 #include "app/shell/focus_text.h"
 #include "app/shell/interface_colors.h"
 #include "app/shell/service_hooks.h"
+#include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
 #include "core/processing_tables.h"
@@ -211,6 +212,11 @@ QVStatus EditKeyHandler(UIEvent& e) {
       return kQVNoErr;
     }
     case kUIEventContextClick: return HandleControlContextClick(e.control, e.where);
+    case kUIEventCommand:
+      // Every command applies the value being typed first; Undo and Redo
+      // drop it, as they replace the whole record.
+      if (gEditFieldOpen) VFCommitPendingEdit(e.command != kUICommandUndo && e.command != kUICommandRedo);
+      return kQVErrNotHandled;
     case kUIEventMouseDown:
       if (gEditFieldOpen && (!e.control || UIGetControlID(e.control).signature == kVFSigLabel))
         VFCommitPendingEdit(true);

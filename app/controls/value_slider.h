@@ -26,8 +26,9 @@ void VFEndEditing(UIControl* control, bool commit);
 // Ends the open edit field, if any (applying the typed value with commit).
 void VFCommitPendingEdit(bool commit);
 
-// Installs, once per window, the handler for keys, wheel and clicks while a
-// value is typed, and for contextual clicks on controls with a menu.
+// Installs, once per window, the handler for keys, wheel, clicks and
+// commands while a value is typed, and for contextual clicks on controls
+// with a menu.
 void VFInstallWindowHandler(UIWindow* window);
 
 void VFBeginTabChain();

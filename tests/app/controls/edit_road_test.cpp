@@ -3,6 +3,7 @@
 // engine gives, and leaves the undo steps the edit rules give.
 #include <cmath>
 
+#include "app/shell/shell_commands.h"
 #include "tests/app/controls/correction_window.h"
 
 namespace {
@@ -124,6 +125,26 @@ TEST_F(CorrectionWindowTest, TypedValuesAreParsedWholeAndClampedToTheTypedRange)
   EXPECT_FALSE(gEditFieldOpen);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
+}
+
+TEST_F(CorrectionWindowTest, CommandsApplyTheTypedValueFirstButUndoDropsIt) {
+  UIInstallShellCommands();
+  Click(Parts(gain)->readout);
+  UISetEditText(Parts(gain)->editField, "");
+  Type("2.5");
+  UISendCommand(QVFourCC("zzzz"));
+  UIRunPending();
+  EXPECT_FALSE(gEditFieldOpen);
+  EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, 2.5f);
+
+  Click(Parts(gain)->readout);
+  UISetEditText(Parts(gain)->editField, "");
+  Type("3.5");
+  UISendCommand(kUICommandUndo);
+  UIRunPending();
+  EXPECT_FALSE(gEditFieldOpen);
+  EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, gUIDefaultSettings.hsl[0].gain) << "the typed 3.5 is dropped, 2.5 undone";
+  EXPECT_EQ(UIGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
 }
 
 TEST_F(CorrectionWindowTest, OptionClicksRestoreTheDefaultAsOneUndoStep) {
