@@ -2,12 +2,14 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/context_menus.h"
+#include "app/controls/preview_gamma_menus.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/shortcut_keys.h"
 #include "platform/ui/toolkit.h"
+#include "support/preview_lut.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ void VFInstallControls() {
   hooks.syncControls = SyncFromShell;
   hooks.endEditing = EndEditingWithoutApplying;
   hooks.setHelpTagsShown = SetHelpTagsDisplayed;
+  SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);
   UIShortcutServices& shortcuts = UIShortcuts();
   shortcuts.tabPane = TabGroupGetPane;
   shortcuts.nestedGroup = FindTabGroupControl;

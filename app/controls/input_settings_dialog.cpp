@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/controls/bound_controls.h"
 #include "app/controls/input_settings_dialog_internal.h"
+#include "app/shell/interface_colors.h"
 #include "platform/ui/ui_control.h"
 #include "platform/ui/ui_event.h"
 #include "platform/ui/ui_menu.h"
@@ -158,6 +160,14 @@ void InputSettingsDialogBuild(InputSettingsDialog* d, const InputLinearization& 
   d->ok = UINewPushButton(w, kInputSettingsOKRect, "OK", kCommandOK);
   UISetDefaultButton(w, d->ok);
   UISetCancelButton(w, d->cancel);
+  // On the interface background, in the controls' colours; the buttons
+  // take the control background.
+  UISetWindowContentColor(w, VFColor(kUIColorControlBackground));
+  // Readouts keep the toolkit's text field colours.
+  UIControl* root = UIGetRootControl(w);
+  for (int32_t i = 0; i < UICountChildren(root); ++i)
+    if (UIGetControlKind(UIGetChild(root, i)) != kUIControlEditText)
+      UISetControlColorProc(UIGetChild(root, i), VFControlColorProc);
 
   UIControl* others[4] = {d->black.slider, d->white.slider, d->gamma.slider, d->softClip};
   const uint32_t tags[4] = {kInputSettingsBlackTag, kInputSettingsWhiteTag, kInputSettingsGammaTag,

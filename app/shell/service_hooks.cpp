@@ -8,6 +8,7 @@
 #include "app/shell/interface_colors.h"
 #include "app/shell/main_window.h"
 #include "app/views/central_update.h"
+#include "app/views/scope_colors.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void footageNothing(uint32_t, const CCFootageRecord*) {}
 void applyLook(int32_t brightness, int32_t saturation) {
   ApplyInterfaceBrightness(brightness);
   ApplyInterfaceSaturation(saturation);
+  ScopeSetAccentColors(gInterfaceAccentColors);
 }
 QVStatus ready() { return kQVNoErr; }
 

@@ -58,6 +58,7 @@ TEST_F(InputSettingsDialogTest, OpensOnTheRecordsTypeAndValues) {
   EXPECT_EQ(Property(d.typePopup, kInputSettingsWhiteTag), d.white.slider);
   EXPECT_EQ(Property(d.typePopup, kInputSettingsGammaTag), d.gamma.slider);
   EXPECT_EQ(Property(d.typePopup, kInputSettingsSoftClipTag), d.softClip);
+  EXPECT_EQ(UIWriteWindowPNG(d.window, (ScratchDir("dialogs") + "/input-settings.png").c_str()), kQVNoErr);
   InputSettingsDialogDispose(&d);
 
   // An inactive record starts at levels with its preset.
