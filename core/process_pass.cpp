@@ -45,7 +45,7 @@ struct Ops4 {
   static V vGather(const float* table, const Index& x) {
     return vSet4(table[x.i[0]], table[x.i[1]], table[x.i[2]], table[x.i[3]]);
   }
-  static void vGather3(const VLPackedEntry* table, const Index& x, V out[3]) {
+  [[gnu::always_inline]] static void vGather3(const VLPackedEntry* table, const Index& x, V out[3]) {
     const float* rows[4] = {table[x.i[0]].v, table[x.i[1]].v, table[x.i[2]].v, table[x.i[3]].v};
     vColumns3(rows, out);
   }

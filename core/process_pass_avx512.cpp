@@ -61,18 +61,21 @@ struct Ops16 {
   static V vGather(const float* table, Index i) { return {_mm512_i32gather_ps(i, table, 4)}; }
   // Sixteen packed entries, four to a register (pixels j, j + 4, j + 8,
   // j + 12), then each 128-bit quarter transposed.
-  static void vGather3(const VLPackedEntry* table, Index i, V out[3]) {
+  [[gnu::always_inline]] static void vGather3(const VLPackedEntry* table, Index i, V out[3]) {
+    // Byte offsets, so that each entry's address is one addition.
     alignas(64) int32_t x[16];
-    _mm512_store_si512(x, i);
-    __m512 e[4];
-    for (int j = 0; j < 4; ++j) {
-      __m512 r = _mm512_castps128_ps512(_mm_load_ps(table[x[j]].v));
-      r = _mm512_insertf32x4(r, _mm_load_ps(table[x[j + 4]].v), 1);
-      r = _mm512_insertf32x4(r, _mm_load_ps(table[x[j + 8]].v), 2);
-      e[j] = _mm512_insertf32x4(r, _mm_load_ps(table[x[j + 12]].v), 3);
-    }
-    __m512 ab01 = _mm512_unpacklo_ps(e[0], e[1]), cd01 = _mm512_unpacklo_ps(e[2], e[3]);
-    __m512 ab23 = _mm512_unpackhi_ps(e[0], e[1]), cd23 = _mm512_unpackhi_ps(e[2], e[3]);
+    _mm512_store_si512(x, _mm512_slli_epi32(i, 4));
+    const char* base = reinterpret_cast<const char*>(table);
+    auto entry = [&](int j) { return _mm_load_ps(reinterpret_cast<const float*>(base + x[j])); };
+    auto four = [&](int j) {
+      __m512 r = _mm512_castps128_ps512(entry(j));
+      r = _mm512_insertf32x4(r, entry(j + 4), 1);
+      r = _mm512_insertf32x4(r, entry(j + 8), 2);
+      return _mm512_insertf32x4(r, entry(j + 12), 3);
+    };
+    __m512 e0 = four(0), e1 = four(1), e2 = four(2), e3 = four(3);
+    __m512 ab01 = _mm512_unpacklo_ps(e0, e1), cd01 = _mm512_unpacklo_ps(e2, e3);
+    __m512 ab23 = _mm512_unpackhi_ps(e0, e1), cd23 = _mm512_unpackhi_ps(e2, e3);
     out[0] = {_mm512_shuffle_ps(ab01, cd01, 0x44)};
     out[1] = {_mm512_shuffle_ps(ab01, cd01, 0xEE)};
     out[2] = {_mm512_shuffle_ps(ab23, cd23, 0x44)};

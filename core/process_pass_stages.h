@@ -122,13 +122,16 @@ struct VLPassKernel : O {
 
   // The three tonal-range tables looked up at the same value (one index
   // computation and one packed entry for all three) and blended by the weights.
-  static V lookupBlend(const VLPackedRef& t, V v, const V w[3]) {
+  // Always inlined, so that the three values stay in registers.
+  [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3]) {
     V r[3];
     vGather3(t.table, vIndex(v), r);
     Mask above = vGT(v, vSet(1.0f));
     if (vAny(above)) {
       V over = v - vSet(1.0f);
-      for (int k = 0; k < 3; ++k) r[k] = vSelect(above, over * vSet(t.slope[k]) + vSet(t.end[k]), r[k]);
+      r[0] = vSelect(above, over * vSet(t.slope[0]) + vSet(t.end[0]), r[0]);
+      r[1] = vSelect(above, over * vSet(t.slope[1]) + vSet(t.end[1]), r[1]);
+      r[2] = vSelect(above, over * vSet(t.slope[2]) + vSet(t.end[2]), r[2]);
     }
     return blend(w, r[0], r[1], r[2]);
   }

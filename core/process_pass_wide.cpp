@@ -61,14 +61,16 @@ struct Ops8 {
   static V vGather(const float* table, Index i) { return {_mm256_i32gather_ps(table, i, 4)}; }
   // Eight packed entries, two to a register (pixels j and j + 4), then each
   // 128-bit half transposed.
-  static void vGather3(const VLPackedEntry* table, Index i, V out[3]) {
+  [[gnu::always_inline]] static void vGather3(const VLPackedEntry* table, Index i, V out[3]) {
+    // Byte offsets, so that each entry's address is one addition.
     alignas(32) int32_t x[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(x), i);
-    __m256 e[4];
-    for (int j = 0; j < 4; ++j)
-      e[j] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(table[x[j]].v)), _mm_load_ps(table[x[j + 4]].v), 1);
-    __m256 ab01 = _mm256_unpacklo_ps(e[0], e[1]), cd01 = _mm256_unpacklo_ps(e[2], e[3]);
-    __m256 ab23 = _mm256_unpackhi_ps(e[0], e[1]), cd23 = _mm256_unpackhi_ps(e[2], e[3]);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(x), _mm256_slli_epi32(i, 4));
+    const char* base = reinterpret_cast<const char*>(table);
+    auto entry = [&](int j) { return _mm_load_ps(reinterpret_cast<const float*>(base + x[j])); };
+    auto two = [&](int j) { return _mm256_insertf128_ps(_mm256_castps128_ps256(entry(j)), entry(j + 4), 1); };
+    __m256 e0 = two(0), e1 = two(1), e2 = two(2), e3 = two(3);
+    __m256 ab01 = _mm256_unpacklo_ps(e0, e1), cd01 = _mm256_unpacklo_ps(e2, e3);
+    __m256 ab23 = _mm256_unpackhi_ps(e0, e1), cd23 = _mm256_unpackhi_ps(e2, e3);
     out[0] = {_mm256_shuffle_ps(ab01, cd01, 0x44)};
     out[1] = {_mm256_shuffle_ps(ab01, cd01, 0xEE)};
     out[2] = {_mm256_shuffle_ps(ab23, cd23, 0x44)};
