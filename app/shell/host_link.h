@@ -60,6 +60,13 @@ void UIDisposeFrames();
 void UIReprocess(bool drawNow);
 // Converts the source frame into the display image.
 void UIRefreshDisplayImage();
+// Asks the plug-in for the frame at the block's current time and brings it
+// into the source frame and source picture; kQVErrFileNotFound when no
+// frame came.
+QVStatus UICommLoadCurrentFrame();
+// The image panes' links to the exchange: its clip times and frames for
+// host-frame scrubbing and the main image pane's reload.
+void UIInstallPaneHooks();
 
 // OK (the correction goes back) or Cancel: state 4, detach, hide the
 // windows; the application then waits for the next exchange until the

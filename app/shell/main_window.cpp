@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/views/central_update.h"
-#include "app/views/image_pane.h"
-
+#include "app/shell/host_link.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
+#include "app/views/central_update.h"
+#include "app/views/image_pane.h"
 #include "platform/ui/toolkit.h"
 
 namespace {
@@ -46,6 +46,7 @@ QVStatus UIBuildMainWindow() {
     SetViewPane(bit, pane);
   }
   ImagePaneSetRole(GetViewPane(kPaneResult), 1);
+  UIInstallPaneHooks();
   UIInstallWindowHandler(gWindow, modifiersChanged);
   SetViewPanePictures();
   SetImageViewMode(gImageViewMode);

@@ -126,6 +126,19 @@ void UICommSessionTimer() {
   UpdatePlayback();
 }
 
+QVStatus UICommLoadCurrentFrame() {
+  std::vector<uint8_t> frame;
+  CCGeometry g;
+  if (UICommRequestFrame(&frame) != kQVNoErr || frame.empty() || CCReadGeometry(gUIComm, &g) != kQVNoErr ||
+      !gSourceFrame || frame.size() < g.frameBytes)
+    return kQVErrFileNotFound;
+  FBTransferPixToFBFramePremultiplied(frame.data(), uint32_t(g.rowBytes), g.pixelFormat, gSourceFrame,
+                                      gNumProcessors, &gVLMPMaster);
+  UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
+  UIRefreshDisplayImage();
+  return kQVNoErr;
+}
+
 void UpdatePlayback() {
   const int32_t playing = UIHooks().playingTransports();
   for (int32_t i = 0; i < playing && gUICommAttached && gUIComm.block; ++i) {
@@ -138,16 +151,7 @@ void UpdatePlayback() {
       break;
     }
     CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(int32_t(next)));
-    std::vector<uint8_t> frame;
-    CCGeometry g;
-    if (UICommRequestFrame(&frame) == kQVNoErr && !frame.empty() && CCReadGeometry(gUIComm, &g) == kQVNoErr &&
-        gSourceFrame && frame.size() >= g.frameBytes) {
-      FBTransferPixToFBFramePremultiplied(frame.data(), uint32_t(g.rowBytes), g.pixelFormat, gSourceFrame,
-                                          gNumProcessors, &gVLMPMaster);
-      UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
-      UIRefreshDisplayImage();
-      UIReprocess(true);
-    }
+    if (UICommLoadCurrentFrame() == kQVNoErr) UIReprocess(true);
   }
   UIHooks().deferredPlaybackWork();
 }

@@ -23,6 +23,7 @@ void timerFired(UIControl* pane, ImagePaneRecord* r, UITimer* timer) {
   if (!UIIsControlAlive(pane) || ImagePaneRecordOf(pane) != r) {
     UIRemoveTimer(timer);
     gRegistry.erase(std::remove(gRegistry.begin(), gRegistry.end(), pane), gRegistry.end());
+    if (r->floatingWindow) UIDisposeWindow(r->floatingWindow);
     delete r;
     return;
   }
@@ -47,7 +48,9 @@ QVStatus CreateImagePane(UIWindow* window, const UIRect& bounds, UIControl** out
   if (!r) return kQVErrMemory;
   UIUserPaneProcs procs;
   procs.draw = [](UIControl* c, UIContext* ctx) {
-    if (ImagePaneRecord* rec = ImagePaneRecordOf(c)) ImagePaneDrawInto(rec, ctx);
+    // A pane with a floating window draws there instead.
+    ImagePaneRecord* rec = ImagePaneRecordOf(c);
+    if (rec && !rec->floatingWindow) ImagePaneDrawInto(rec, ctx);
   };
   procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t {
     ImagePaneRecord* rec = ImagePaneRecordOf(c);
@@ -82,6 +85,7 @@ QVStatus SetImagePaneImage(UIControl* pane, UIImage* picture) {
   if (!r) return kQVErrParam;
   r->picture = picture;
   r->drawnRect = UIRect{};
+  if (r->floatingAllowed && !r->floatingWindow) return OpenImagePaneFloatingWindow(r);
   return kQVNoErr;
 }
 
@@ -243,7 +247,7 @@ void DrawOrInvalidateImagePane(UIControl* pane, bool drawNow) {
   if (drawNow)
     DrawImagePane(pane);
   else
-    UIInvalidateRect(r->floatingWindow ? r->floatingWindow : r->window, r->bounds);
+    UIInvalidateRect(drawWindow(r), r->bounds);
 }
 
 void RedrawAllImagePanes(UIControl* pane) {

@@ -54,6 +54,9 @@ struct ImagePaneRecord {
 
 // The record of a pane, or null for any other control.
 ImagePaneRecord* ImagePaneRecordOf(UIControl* pane);
+// The window the pane draws in and takes the mouse from: its floating
+// window when it has one.
+inline UIWindow* drawWindow(const ImagePaneRecord* r) { return r->floatingWindow ? r->floatingWindow : r->window; }
 
 // Where a picture goes in the view: the fitted scale, the zoomed source
 // rectangle in picture pixels, the destination inside the view, the pan
@@ -102,6 +105,10 @@ int32_t ImagePaneModifierIndex(uint32_t modifiers);
 void ImagePaneDrawInto(ImagePaneRecord* r, UIContext* ctx);
 // The split line's handles (and the line itself while dragging).
 void DrawImagePaneOverlay(ImagePaneRecord* r, UIContext* ctx, bool dragging);
+
+// Opens the pane's floating window over its place in its window; the
+// window's status (the pane keeps its window when it fails).
+QVStatus OpenImagePaneFloatingWindow(ImagePaneRecord* r);
 
 // One run of the sampling timer.
 void ImagePaneTimerFire(UIControl* pane);

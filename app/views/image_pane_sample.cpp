@@ -98,7 +98,7 @@ void ImagePaneTimerFire(UIControl* pane) {
   }
   r->inBackground = false;
   // The mouse in the content coordinates of the window the pane draws in.
-  const UIRect window = UIGetWindowBounds(r->floatingWindow ? r->floatingWindow : r->window);
+  const UIRect window = UIGetWindowBounds(drawWindow(r));
   UIPoint mouse = UIGetMouseLocation();
   mouse.x -= window.left;
   mouse.y -= window.top;

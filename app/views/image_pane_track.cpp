@@ -41,7 +41,7 @@ void trackSplit(ImagePaneRecord* r) {
   for (;;) {
     UIPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(r->window, kSplitPoll, &p, &mods);
+    const UITrackResult result = UITrackMouse(drawWindow(r), kSplitPoll, &p, &mods);
     if (result == kUITrackMouseDragged) {
       float fx, fy;
       ImagePaneViewFractions(r, p, &fx, &fy);
@@ -66,7 +66,7 @@ void trackPan(ImagePaneRecord* r, UIPoint start) {
   for (;;) {
     UIPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(r->window, kToolPoll, &p, &mods);
+    const UITrackResult result = UITrackMouse(drawWindow(r), kToolPoll, &p, &mods);
     if (result == kUITrackMouseUp) break;
     if (result != kUITrackMouseDragged) continue;
     r->originX = std::clamp(r->originX - float(p.x - last.x) * r->zoom * r->scaleX, 0.0f, float(r->maxOriginX));
@@ -81,7 +81,7 @@ void trackPressed(ImagePaneRecord* r) {
   r->pressed = true;
   UIPoint p;
   uint32_t mods = 0;
-  while (UITrackMouse(r->window, kToolPoll, &p, &mods) != kUITrackMouseUp) {
+  while (UITrackMouse(drawWindow(r), kToolPoll, &p, &mods) != kUITrackMouseUp) {
   }
   r->pressed = false;
 }
@@ -95,7 +95,7 @@ void trackClip(ImagePaneRecord* r, UIPoint start) {
   for (;;) {
     UIPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(r->window, kClipPoll, &p, &mods);
+    const UITrackResult result = UITrackMouse(drawWindow(r), kClipPoll, &p, &mods);
     if (result == kUITrackMouseDragged && p.x != last.x) {
       int64_t frame = 0, count = 0;
       if (hooks.clipPosition(r->clip, &frame, &count) && count > 0) {
@@ -134,7 +134,7 @@ void trackHost(ImagePaneRecord* r, UIPoint start) {
   for (;;) {
     UIPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(r->window, kHostPoll, &p, &mods);
+    const UITrackResult result = UITrackMouse(drawWindow(r), kHostPoll, &p, &mods);
     if (result == kUITrackMouseDragged && p.x != last.x) {
       int32_t current = 0, step = 0, lastTime = 0;
       if (hooks.hostFrameTimes(&current, &step, &lastTime)) {
@@ -229,6 +229,12 @@ QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e) {
       ImagePaneViewToPicture(r, e.where, &x, &y);
       r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)) - 20, e.modifiers, 2);
     }
+  } else if (e.kind == kUIEventVisibilityChanged && r->floatingWindow && e.control == pane) {
+    // The floating window follows the control.
+    if (e.part && UIIsWindowVisible(r->window))
+      UIShowWindow(r->floatingWindow);
+    else
+      UIHideWindow(r->floatingWindow);
   } else if (e.kind == kUIEventMouseWheel) {
     const int32_t axis = e.wheelY != 0 ? 1 : 2;
     const double raw = axis == 1 ? e.wheelY : e.wheelX;
@@ -237,7 +243,10 @@ QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e) {
                                      e.modifiers) == kQVNoErr)
       return kQVNoErr;
     // Turned up (a delta of 0 or more) zooms in, down zooms out.
-    if (r->linkedControl && axis == 1 && ImagePaneZoomAt(r, e.where, delta < 0)) DrawImagePane(pane);
+    // The floating window's wheel leaves the zoom alone while the split line shows.
+    const bool zoomAllowed = !(r->floatingWindow && r->splitShown);
+    if (zoomAllowed && r->linkedControl && axis == 1 && ImagePaneZoomAt(r, e.where, delta < 0))
+      DrawImagePane(pane);
   }
   return kQVErrNotHandled;
 }

@@ -338,6 +338,32 @@ TEST_F(ImagePaneTest, ScrubbingIsHeldToTheClipAndToTheHostsFrames) {
   EXPECT_EQ(gHostLoaded, 900);
 }
 
+TEST_F(ImagePaneTest, AFloatingPaneDrawsAndTakesClicksInItsOwnWindow) {
+  UIControl* pane = nullptr;
+  ASSERT_EQ(CreateImagePane(window, UIMakeRect(20, 30, 200, 150), &pane), kQVNoErr);
+  ImagePaneSetFloatingAllowed(pane, true);
+  UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
+  ASSERT_EQ(SetImagePaneImage(pane, gResultGWorld), kQVNoErr);
+  ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  ASSERT_NE(r->floatingWindow, nullptr);
+  const UIRect placed = UIGetWindowBounds(r->floatingWindow);
+  const UIRect owner = UIGetWindowBounds(window);
+  EXPECT_EQ(placed.left, owner.left + 20);
+  EXPECT_EQ(placed.top, owner.top + 30);
+  EXPECT_TRUE(UIIsWindowVisible(r->floatingWindow));
+  int red, green, blue;
+  UIImage* shot = UIRenderWindow(r->floatingWindow);
+  RGB8(shot, r->drawnRect.right - 3, r->drawnRect.top + 3, &red, &green, &blue);
+  EXPECT_GT(red, 240);
+  ImagePaneSetTool(pane, kImagePaneToolZoom);
+  UIInjectClick(r->floatingWindow, UIPoint{100, 75});
+  UIRunPending();
+  EXPECT_FLOAT_EQ(r->zoom, 0.6667f);
+  UISetControlVisible(pane, false);
+  UIRunPending();
+  EXPECT_FALSE(UIIsWindowVisible(r->floatingWindow));
+}
+
 TEST_F(ImagePaneTest, CreationReportsAStatusAndTheRegistryHoldsThreeHundred) {
   UIControl* pane = reinterpret_cast<UIControl*>(1);
   EXPECT_EQ(CreateImagePane(nullptr, UIMakeRect(0, 0, 10, 10), &pane), kQVErrParam);

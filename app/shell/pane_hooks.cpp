@@ -1,0 +1,37 @@
+// What the image panes reach of the exchange: the clip's times, a frame at
+// another time (host-frame scrubbing) and the current frame again.
+#include <algorithm>
+
+#include "app/shell/host_link.h"
+#include "app/shell/ui_state.h"
+#include "app/views/central_update.h"
+#include "app/views/views_hooks.h"
+
+namespace {
+
+bool hostFrameTimes(int32_t* current, int32_t* step, int32_t* last) {
+  if (!gUIComm.block || !gUICommAttached) return false;
+  *current = int32_t(CCGet32(gUIComm, CC_OFFSET(currentTime)));
+  *step = int32_t(CCGet32(gUIComm, CC_OFFSET(timeStep)));
+  *last = int32_t(CCGet32(gUIComm, CC_OFFSET(lastFrameTime)));
+  return true;
+}
+
+QVStatus hostLoadFrameAt(int32_t time) {
+  if (!gUIComm.block) return kQVErrParam;
+  CCSet32(gUIComm, CC_OFFSET(currentTime), uint32_t(std::max(0, time)));
+  return UICommLoadCurrentFrame();
+}
+
+void reloadHostFrame() {
+  if (UICommLoadCurrentFrame() == kQVNoErr) UIReprocess(true);
+}
+
+}  // namespace
+
+void UIInstallPaneHooks() {
+  ViewsHooks& hooks = ViewsHooksInForce();
+  hooks.hostFrameTimes = hostFrameTimes;
+  hooks.hostLoadFrameAt = hostLoadFrameAt;
+  hooks.reloadHostFrame = reloadHostFrame;
+}
