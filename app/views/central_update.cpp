@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/pictures.h"
 #include "app/views/views_hooks.h"
@@ -187,7 +188,7 @@ void RedrawImagePanes(bool drawNow) {
       mask = kPaneLumaRanges;
       break;
   }
-  if (gCorrectionTab == kCorrectionTabLevels) hooks.refreshLevelsHistograms(gLevelsChannel);
+  if (gCorrectionTab == kCorrectionTabLevels) RefreshLevelsHistograms(gLevelsChannel, true, true);
   if (gCorrectionTab == kCorrectionTabLumaRange) {
     hooks.drawLumaRangeControl();
     mask |= kPaneLumaRanges;

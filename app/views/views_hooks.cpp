@@ -13,8 +13,8 @@ void clipNothing(void*, int64_t) {}
 bool notReference(void*) { return false; }
 
 const ViewsHooks kNothing = {
-    channelNothing, nothing, flagNothing, flagNothing, nothing,      deviceNothing, flagNothing,
-    noTimes,        noFrame, nothing,     channelNothing, noClip,    clipNothing,   notReference,
+    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, noTimes,
+    noFrame, nothing,     channelNothing, noClip,    clipNothing,   notReference,
 };
 
 ViewsHooks gViewsHooks = kNothing;

@@ -9,9 +9,9 @@
 #include "platform/status.h"
 
 struct ViewsHooks {
-  // Controls that follow a redraw: the levels control's histograms of one
-  // channel (1 master to 4 blue), the luma-range control, the colour-match group.
-  void (*refreshLevelsHistograms)(int32_t channel);
+  // Controls that follow a redraw (the levels control's histograms are
+  // refreshed through its own refresher): the luma-range control and the
+  // colour-match group.
   void (*drawLumaRangeControl)();
   void (*drawColorMatchGroup)(bool drawNow);
   // The analysis panes of the current kind.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/views/central_update.h"
+#include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/image_pane_internal.h"
 #include "app/views/pictures.h"
@@ -35,7 +36,8 @@ class PaneTest : public ::testing::Test {
     HookCalls().clear();
     ViewsResetHooks();
     ViewsHooks& h = ViewsHooksInForce();
-    h.refreshLevelsHistograms = [](int32_t c) { HookCalls().push_back("levels " + std::to_string(c)); };
+    SetLevelsHistogramRefresher(
+        [](int32_t c, bool, bool) { HookCalls().push_back("levels " + std::to_string(c)); });
     h.drawLumaRangeControl = [] { HookCalls().push_back("luma range"); };
     h.drawColorMatchGroup = [](bool) { HookCalls().push_back("colour match"); };
     h.drawAnalysisPanes = [](bool) { HookCalls().push_back("analysis"); };
@@ -77,6 +79,7 @@ class PaneTest : public ::testing::Test {
   void TearDown() override {
     ClearViewPanes();
     ViewsResetHooks();
+    SetLevelsHistogramRefresher(nullptr);
     UIShutdownToolkit();
     UIUseFakeClock(false);
     for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gReferenceGWorld, &gSplitGWorld, &gSplitMaskGWorld}) {
