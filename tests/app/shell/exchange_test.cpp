@@ -108,7 +108,7 @@ TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {
 TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {
   clip.add(0, 64, 48, 0);
   const std::vector<uint8_t> before = settingsBytes();
-  env.script("wait-exchange\nset hsl_master_hue 30\nprint hsl_master_hue\nwait 120\n");
+  env.script("wait-exchange\nset hsl_master_hue 30\nprint hsl_master_hue\nwait 60\ncancel\nquit\n");
   std::thread killer([this] {
     ASSERT_TRUE(env.waitForLog("hsl_master_hue=", 30));
     PLProcessSerial app = PLFindProcess("velmora-ui", kCCKeyVariable);
@@ -125,24 +125,23 @@ TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {
   EXPECT_EQ(settingsBytes(), before);
 }
 
-TEST_F(ExchangeTest, KillingTheHostEndsTheApplication) {
-  clip.add(0, 64, 48, 0);
-  env.script("wait-exchange\nprint hsl_master_hue\nwait 120\n");
-  pid_t child = fork();
-  if (child == 0) {
-    SHClickFullInterface(&host.host, 0);
-    _exit(0);
-  }
-  ASSERT_GT(child, 0);
+TEST(ExchangeHost, KillingTheHostEndsTheApplication) {
+  // The host is a process of its own (velmora-host), so that it can be killed.
+  ExchangeEnvironment env;
+  env.script("wait-exchange\nprint hsl_master_hue\nwait 60\ncancel\nquit\n");
+  const std::string out = env.folder + "/out";
+  PLProcessSerial host = 0;
+  ASSERT_EQ(PLLaunchProgram(VELMORA_HOST_PATH, {VELMORA_HOST_PATH, "--full-interface", "--out", out}, &host), kQVNoErr);
   ASSERT_TRUE(env.waitForLog("hsl_master_hue=", 30)) << env.logText();
   const PLProcessSerial app = PLFindProcess("velmora-ui", kCCKeyVariable);
   ASSERT_NE(app, 0u);
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  kill(PLProcessIDOf(host), SIGKILL);
+  while (PLProcessIsAlive(host)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (PLProcessIsAlive(app) && std::chrono::steady_clock::now() < end)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_FALSE(PLProcessIsAlive(app));
+  if (PLProcessIsAlive(app)) kill(PLProcessIDOf(app), SIGKILL);
   int32_t id;
   EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound) << "the application removes the dead host's segment";
 }
