@@ -33,7 +33,8 @@ struct VectorscopeParams {
 
 // Draws graticule, targets, labels and caption and, with kVSFlagTrace, the
 // trace. Every write stays inside both the rectangle and the target.
-// Equal white and black levels draw no trace. Returns 0.
+// Equal white and black levels draw no trace. The zoom is taken as 1 to 10.
+// Main thread only (the graticule picture is kept between draws). Returns 0.
 int32_t DrawVectorscope(const VectorscopeParams* params);
 
 // The graticule rectangle for a pane: bounds inset by trunc(width x 0.016)

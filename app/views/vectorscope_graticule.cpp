@@ -82,7 +82,7 @@ void DrawLabels(UIContext* ctx, const VectorscopeParams& p, const VectorscopeSca
   if (captionFont.size < 1) return;
   char caption[64];
   int32_t matrix = std::clamp(p.matrix, 0, 2);
-  std::snprintf(caption, sizeof caption, "%s %ldx %s", kMatrixNames[matrix], long(p.zoom),
+  std::snprintf(caption, sizeof caption, "%s %ldx %s", kMatrixNames[matrix], long(std::clamp(p.zoom, 1, 10)),
                 p.targets75 ? "75%" : "100%");
   UITextMetrics cm = UIMeasureText(captionFont, caption);
   UIDrawText(ctx, captionFont, caption, w - 5, std::round(h - cm.descent), kUIAlignRight);

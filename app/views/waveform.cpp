@@ -70,6 +70,7 @@ struct ClimbTable {
 struct Ink {
   int32_t hit[3];
   int32_t limit[3];
+  bool grey;  // the same in every component
 };
 
 Ink MakeInk(const int32_t colour[3], int32_t scale, int32_t brightness) {
@@ -78,6 +79,7 @@ Ink MakeInk(const int32_t colour[3], int32_t scale, int32_t brightness) {
     ink.limit[i] = std::clamp(int32_t((int64_t(colour[i]) * scale) >> 16), 0, 255);
     ink.hit[i] = int32_t((int64_t(ink.limit[i]) * brightness) >> 16);
   }
+  ink.grey = ink.limit[0] == ink.limit[1] && ink.limit[1] == ink.limit[2];
   return ink;
 }
 
@@ -102,6 +104,16 @@ struct Tracer {
     uint32_t word;
     std::memcpy(&word, pixel, 4);
     int32_t c[3] = {int32_t(word >> 16 & 0xFF), int32_t(word >> 8 & 0xFF), int32_t(word & 0xFF)};
+    if (kPhosphor && ink.grey && c[0] == c[1] && c[1] == c[2]) {
+      // A grey trace on a grey pixel: one component says it all.
+      if (c[0] >= ink.limit[0]) return;
+      int32_t a = (ink.hit[0] * weight) >> 16;
+      int32_t climbed = climb->entry[c[0]][std::min(int32_t(float(a) * rootHits), 255)];
+      uint32_t v = uint32_t(std::min(climbed, ink.limit[0]));
+      word = 0xFF000000u | v * 0x010101u;
+      std::memcpy(pixel, &word, 4);
+      return;
+    }
     for (int i = 0; i < 3; ++i) {
       if (c[i] >= ink.limit[i]) continue;
       int32_t a = (ink.hit[i] * weight) >> 16;

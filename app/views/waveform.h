@@ -49,7 +49,9 @@ struct WaveformParams {
 
 // Draws graticule, labels and, with kWFMFlagTrace, the trace into the
 // rectangle. Every trace write stays inside the trace area and the target;
-// equal white and black levels draw no trace. Returns 0.
+// equal white and black levels draw no trace. Main thread only (the
+// graticule picture and the counting strip are kept between draws).
+// Returns 0.
 int32_t DrawWaveformMonitor(const WaveformParams* params);
 
 // Fills the parameter block from the preferences and the picture (none:
