@@ -1,6 +1,7 @@
 // Image panes: creation, the registry, and the pane's settings.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "app/views/central_update.h"
@@ -17,14 +18,24 @@ constexpr uint32_t kPaneRecordTag = QVFourCC("IPrc");
 // The first 300 panes in creation order.
 std::vector<UIControl*> gRegistry;
 
-// A pane's timer outlives nothing: when its control has gone the timer
-// ends and the record is freed.
-void timerFired(UIControl* pane, ImagePaneRecord* r, UITimer* timer) {
-  if (!UIIsControlAlive(pane) || ImagePaneRecordOf(pane) != r) {
+// The record lives as long as the control's handler (and the floating
+// window's, when there is one) holds it; going, it leaves the registry.
+void freeRecord(ImagePaneRecord* r) {
+  gRegistry.erase(std::remove(gRegistry.begin(), gRegistry.end(), r->control), gRegistry.end());
+  delete r;
+}
+
+// The timer ends when its pane has gone, taking the floating window with it.
+void timerFired(UIControl* pane, const std::weak_ptr<ImagePaneRecord>& weak, UITimer* timer) {
+  std::shared_ptr<ImagePaneRecord> r = weak.lock();
+  if (!r || !UIIsControlAlive(pane) || ImagePaneRecordOf(pane) != r.get()) {
     UIRemoveTimer(timer);
-    gRegistry.erase(std::remove(gRegistry.begin(), gRegistry.end(), pane), gRegistry.end());
-    if (r->floatingWindow) UIDisposeWindow(r->floatingWindow);
-    delete r;
+    if (r && r->floatingWindow) {
+      UIWindow* floating = r->floatingWindow;
+      r->floatingWindow = nullptr;
+      r.reset();
+      UIDisposeWindow(floating);
+    }
     return;
   }
   ImagePaneTimerFire(pane);
@@ -46,6 +57,7 @@ QVStatus CreateImagePane(UIWindow* window, const UIRect& bounds, UIControl** out
   if (!window || !outPane) return kQVErrParam;
   auto* r = new (std::nothrow) ImagePaneRecord;
   if (!r) return kQVErrMemory;
+  std::shared_ptr<ImagePaneRecord> owner(r, freeRecord);
   UIUserPaneProcs procs;
   procs.draw = [](UIControl* c, UIContext* ctx) {
     // A pane with a floating window draws there instead.
@@ -58,18 +70,17 @@ QVStatus CreateImagePane(UIWindow* window, const UIRect& bounds, UIControl** out
   };
   procs.track = [](UIControl* c, UIPoint p, uint32_t mods) { return ImagePaneTrackProc(c, p, mods); };
   UIControl* pane = UINewUserPane(window, bounds, procs);
-  if (!pane) {
-    delete r;
-    return kQVErrMemory;
-  }
+  if (!pane) return kQVErrMemory;
   r->control = pane;
   r->window = window;
   r->bounds = bounds;
   r->viewRect = UIRectInset(bounds, 2, 2);
   UISetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r);
-  r->handler = UIInstallControlHandler(pane, [pane](UIEvent& e) { return ImagePaneControlEventHandler(pane, e); });
-  r->timer = UIInstallTimer(0.2, 0.1, [pane, r](UITimer* t) { timerFired(pane, r, t); });
   if (int32_t(gRegistry.size()) < kImagePaneMaxRegistered) gRegistry.push_back(pane);
+  std::weak_ptr<ImagePaneRecord> weak = owner;
+  r->handler = UIInstallControlHandler(
+      pane, [pane, owner](UIEvent& e) { return ImagePaneControlEventHandler(pane, e); });
+  r->timer = UIInstallTimer(0.2, 0.1, [pane, weak](UITimer* t) { timerFired(pane, weak, t); });
   *outPane = pane;
   return kQVNoErr;
 }

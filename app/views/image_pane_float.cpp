@@ -60,7 +60,9 @@ QVStatus OpenImagePaneFloatingWindow(ImagePaneRecord* r) {
   r->viewRect = UIRectInset(r->bounds, inset, inset);
   r->floatingWindow = w;
   UIAddTrackingRegion(w, r->viewRect, 1);
-  UIInstallWindowHandler(w, [r](UIEvent& e) { return floatingEvent(r, e); });
+  // The window's handler keeps the record while the window lasts.
+  std::shared_ptr<ImagePaneRecord> self = r->shared_from_this();
+  UIInstallWindowHandler(w, [self](UIEvent& e) { return floatingEvent(self.get(), e); });
   if (UIIsControlVisible(r->control) && UIIsWindowVisible(r->window)) UIShowWindow(w);
   return kQVNoErr;
 }

@@ -3,12 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "app/views/image_pane.h"
 #include "platform/ui/ui_event.h"
 #include "platform/ui/ui_loop.h"
 
-struct ImagePaneRecord {
+struct ImagePaneRecord : std::enable_shared_from_this<ImagePaneRecord> {
   UIControl* control = nullptr;
   UIWindow* floatingWindow = nullptr;
   UIWindow* window = nullptr;
