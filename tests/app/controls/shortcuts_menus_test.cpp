@@ -55,6 +55,12 @@ TEST_F(CorrectionWindowTest, ShortcutsSelectTheTabsTheyName) {
   ASSERT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 200, 400), 13, analysisEntries.data(), false, &analysis), kQVNoErr);
   EXPECT_EQ(HandleShortcutKey('V', 0x200, -1, analysis, kAnalysisShortcuts), 1);
   EXPECT_EQ(TabGroupGetCurrent(analysis), 9);
+  // Shift-F shows the reference in the image pane; plain F is nothing there.
+  UIControl* modes = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 200, 400), 6, analysisEntries.data(), false, &modes), kQVNoErr);
+  EXPECT_EQ(HandleShortcutKey('F', 0, -1, modes, kImagePaneShortcuts), 0);
+  EXPECT_EQ(HandleShortcutKey('F', 0x200, -1, modes, kImagePaneShortcuts), 1);
+  EXPECT_EQ(TabGroupGetCurrent(modes), 2);
 
   // Nothing while a value is typed.
   HandleShortcutKey('a', 0, 0, mainTabs, kCorrectionTabShortcuts);
