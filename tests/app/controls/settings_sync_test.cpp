@@ -64,3 +64,20 @@ TEST_F(CorrectionWindowTest, SavedSlotRecallBringsTheControlsAlong) {
   EXPECT_EQ(UIGetControlValue(gain), int32_t(1.75f * 65536.0f));
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
 }
+
+TEST_F(CorrectionWindowTest, CheckBoxesAndPopupsHoldOnlyWordsOfTheWorkingRecord) {
+  // A box asked to bind into another record is left unbound: its clicks
+  // write nowhere, and the table keeps the working record's control.
+  VL_SettingsStruct other = gUISettings;
+  UIRect frame = UIMakeRect(300, 360, 160, 18);
+  UIControl* box = VFCreateCheckBox(window, &frame, "Elsewhere", nullptr, &other,
+                                    VF_OFFSET(limiter.limiter_softclip_enable), 60, gSettingsControls, true);
+  EXPECT_EQ(VFControlAtOffset(VF_OFFSET(limiter.limiter_softclip_enable)), softClip);
+  const VL_SettingsStruct before = gUISettings;
+  const VL_SettingsStruct otherBefore = other;
+  Click(box);
+  EXPECT_EQ(UIGetControlValue(box), 1) << "it still toggles on screen";
+  EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
+  EXPECT_TRUE(ChangedWords(otherBefore, other).empty());
+  EXPECT_EQ(reprocessCount, 0);
+}
