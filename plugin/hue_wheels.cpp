@@ -114,6 +114,8 @@ void WheelMenu(VL_SettingsStruct* s, VLSeqData*, int32_t wheel) {
   static const CTMMenuItem kItems[] = {
       {"Reset Hue Wheel", 1, 1, 0}, {"Reset All Hue Wheels", 2, 1, 0}, {nullptr, 0, 0, 0}};
   WheelMenuContext context{wheel, &s->hueOffsets, s};
+  // The menu is the plug-in's own and opens in the host's process, which is
+  // the one in front while the user works in its panel.
   CTMDoContextualMenu(kItems, HandleHueWheelsContextMenu, &context);
 }
 
