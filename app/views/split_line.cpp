@@ -93,8 +93,11 @@ void GetVisibleSplitLine(UIControl* pane, float* x1, float* y1, float* x2, float
       onLeftSide += s > 0;
       onOtherSide += s < 0;
     }
-  if (onLeftSide == 4) *x1 = 1, *y1 = 0, *x2 = 1, *y2 = 1;  // all on the source side: the right edge
-  if (onOtherSide == 4) *x1 = 0, *y1 = 0, *x2 = 0, *y2 = 1;  // none of it: the left edge
+  // Corners on the line itself count for either side.
+  if (onLeftSide == 0)
+    *x1 = 0, *y1 = 0, *x2 = 0, *y2 = 1;  // none of it on the source side: the left edge
+  else if (onOtherSide == 0)
+    *x1 = 1, *y1 = 0, *x2 = 1, *y2 = 1;  // all of it: the right edge
 }
 
 void BuildSplitViewMask(UIImage* mask, float x1, float y1, float x2, float y2) {

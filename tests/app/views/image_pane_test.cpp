@@ -281,6 +281,36 @@ TEST_F(ImagePaneTest, DraggingASplitEndAlongTheTopMovesTheMaskAndKeepsTheEndOnTh
   EXPECT_EQ(UIImageGetPixel(gSplitMaskGWorld, kW * 2 / 3, kH - 2), 0xFFFFFFFFu);
 }
 
+// The split line follows the zoom and pan into picture fractions; a view
+// that shows only one side of it gives the picture's edge on that side.
+TEST_F(ImagePaneTest, TheVisibleSplitLineFollowsZoomAndPan) {
+  UIControl* pane = GetViewPane(kPaneSplitSource);
+  ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  SetImageViewMode(kImageViewSplitSource);
+  UIRenderWindow(window);
+  struct Case {
+    float zoom, originX;
+    float line[4];     // in view fractions
+    float picture[4];  // expected, in picture fractions
+  };
+  const Case cases[] = {
+      {1.0f, 0, {0.5f, 0, 0.5f, 1}, {0.5f, 0, 0.5f, 1}},
+      {0.5f, 0, {0.5f, 0, 0.5f, 1}, {0.25f, 0, 0.25f, 0.5f}},
+      {0.25f, 1e6f, {0, 0, 0, 1}, {0, 0, 0, 1}},      // the view shows only the result side
+      {0.25f, 0, {1, 0, 1, 1}, {1, 0, 1, 1}},         // only the source side
+  };
+  for (const Case& c : cases) {
+    r->zoom = c.zoom;
+    r->originX = c.originX;
+    r->originY = 0;
+    ImagePaneRefit(r);
+    ImagePaneSetSplitLine(pane, c.line[0], c.line[1], c.line[2], c.line[3]);
+    float got[4];
+    GetVisibleSplitLine(pane, &got[0], &got[1], &got[2], &got[3]);
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], c.picture[i], 0.01f) << "zoom " << c.zoom << " value " << i;
+  }
+}
+
 struct FakeClip {
   int64_t frame = 8, count = 10;
   int32_t reloads = 0;
