@@ -49,6 +49,7 @@ struct ImagePaneRecord : std::enable_shared_from_this<ImagePaneRecord> {
   bool floatingAllowed = false;
   int32_t cursors[8] = {};  // by modifiers: none, Shift, Option, Control, Shift-Option, Shift-Control, Option-Control, all
   int32_t currentCursor = 0;
+  bool cursorRequested = false;  // the requested cursor is this pane's
   bool inBackground = false;
   UIHandlerRef handler = 0;
 };

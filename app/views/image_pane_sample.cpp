@@ -104,6 +104,9 @@ void ImagePaneTimerFire(UIControl* pane) {
   mouse.y -= window.top;
   if (!UIRectContains(r->viewRect, mouse)) {
     if (r->sampleDone && !r->splitDragging) *r->sampleDone = 0;
+    // The cursor this pane asked for goes with the mouse.
+    if (r->cursorRequested && !r->splitDragging) gRequestedCursor = 0;
+    r->cursorRequested = false;
     return;
   }
   if (!r->picture) return;
@@ -121,4 +124,5 @@ void ImagePaneTimerFire(UIControl* pane) {
     if (int32_t handle = ImagePaneUpdateSplitHandles(r, fx, fy)) cursor = handle;
   }
   gRequestedCursor = cursor;
+  r->cursorRequested = true;
 }

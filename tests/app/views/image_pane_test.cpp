@@ -219,6 +219,7 @@ TEST_F(ImagePaneTest, TheTimerSamplesUnderTheMouseOnlyInTheForeground) {
   UIInjectMouseMove(window, UIPoint{399, 299});
   UIRunFor(0.25);
   EXPECT_EQ(done, 0);
+  EXPECT_EQ(gRequestedCursor, 0);
   // In the background nothing is sampled.
   static const PLInputHooks background{nullptr, nullptr, [] { return false; }, nullptr};
   PLSetInputHooks(&background);
