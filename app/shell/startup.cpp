@@ -119,12 +119,19 @@ bool screenLargeEnough() {
 }
 
 void shutdown() {
+  // No exchange is taken from here on.
+  if (gUICommTimer) UIRemoveTimer(gUICommTimer);
+  gUICommTimer = nullptr;
   VLMPStopProcessPool();
   UIHooks().xmlTerminate();
   UIHooks().closeExternalPreview();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UIHooks().surfaceStop();
   UIDisposeMainWindow();
+  // The panes free their records from their own timers once their controls
+  // are gone: those timers get their turn before the toolkit ends.
+  UIClearQuitRequest();
+  UIRunFor(0.25);
   UIDisposeFrames();
   if (gUIComm.block) {
     UICommSetState(kCCStateDone);
