@@ -290,6 +290,15 @@ int UIMain(int argc, char** argv) {
     std::fprintf(stderr, "velmora-ui: the window system cannot be started\n");
     return 1;
   }
+  // Without a display and without a script nobody could see the picture or
+  // answer the window, and the host would wait for an answer that never comes.
+  if (UIGetBackendKind() == kUIBackendHeadless && !options.headless && options.script.empty()) {
+    std::fprintf(stderr,
+                 "velmora-ui: no display to show the picture on (DISPLAY is not set or cannot be opened); "
+                 "run it under a display, or give it --script FILE to run without one\n");
+    UIShutdownToolkit();
+    return 1;
+  }
   if (UIGetBackendKind() == kUIBackendHeadless) {
     if (options.displayWidth > 0) UISetHeadlessDisplays({UIMakeRect(0, 0, options.displayWidth, options.displayHeight)});
     PLSetAlertSink(&kLogSink);

@@ -61,6 +61,6 @@ bool SHRunFullInterface(SHHost* host, const std::vector<SHBatchFrame>& frames, s
     return false;
   }
   if (!SHSaveProject(host, project, error)) return false;
-  std::printf("The correction from the grading application is saved in %s\n", project.c_str());
+  std::printf("The correction as the exchange left it (unchanged if it was cancelled) is saved in %s\n", project.c_str());
   return true;
 }

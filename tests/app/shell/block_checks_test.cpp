@@ -234,6 +234,23 @@ TEST(BlockChecks, LaunchedByHandTheApplicationSaysSoAndEnds) {
             std::string::npos);
 }
 
+TEST(BlockChecks, WithNoDisplayAndNoScriptTheApplicationEndsAtOnce) {
+  // Nobody could see the picture or answer it, so the host must not be left
+  // waiting: the application says so and ends before it takes the block.
+  ExchangeEnvironment env;
+  unsetenv("VELMORA_UI_HEADLESS");
+  const char* display = std::getenv("DISPLAY");
+  const std::string kept = display ? display : "";
+  unsetenv("DISPLAY");
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  const auto start = std::chrono::steady_clock::now();
+  const int status = runApplication();
+  if (display) setenv("DISPLAY", kept.c_str(), 1);
+  unsetenv("SDL_VIDEODRIVER");
+  EXPECT_EQ(status, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
 TEST(BlockChecks, TheScreenMustBeAtLeast1024By768) {
   struct Case {
     const char* display;
