@@ -28,6 +28,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 # Windows open on a virtual display when there is no real one.
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1600x1000x24" ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
 fi
-exec ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+exec ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
