@@ -1,0 +1,68 @@
+// The analysis displays of pane layout 2: one scope drawn by kind, the
+// four-quadrant combo display and the zoom and kind choices of the combo and
+// vectorscope panes.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ui/ui_types.h"
+
+struct UIImage;
+
+// One scope drawing, as shown in a combo quadrant.
+enum ScopeDisplayKind : int32_t {
+  kScopeLumaWFM = 1,
+  kScopeYCWFM = 2,
+  kScopeRGBWFM = 3,
+  kScopeGBRWFM = 4,
+  kScopeYRGBWFM = 5,
+  kScopeYCbCrWFM = 6,
+  kScopeOverlayWFM = 7,
+  kScopeVectorscope = 8,
+  kScopeHistograms = 9,
+  kScopeToneCurve = 10,
+};
+
+// The vectorscope pane's zoom and the zoom of a vectorscope in a combo quadrant.
+extern int32_t gVectorscopeZoom;
+extern int32_t gComboVectorscopeZoom;
+
+// Draws one scope of `picture` (none: graticule only) into rect of target
+// (null: all of it); kinds outside 1..10 draw nothing. A vectorscope uses the
+// combo zoom and leaves gVectorscopeZoom as it was.
+void DrawScopeByKind(int32_t kind, UIImage* target, const UIRect* rect, UIImage* picture);
+
+// How the combo display splits a rect: the column widths, the row split and
+// the four quadrant rects (upper left, upper right, lower left, lower right)
+// inset by 1.2% of half the height.
+struct ComboLayout {
+  int32_t leftWidth;
+  int32_t rightWidth;
+  int32_t rowSplit;
+  UIRect quadrant[4];
+};
+ComboLayout ComboLayoutForRect(const UIRect& rect);
+
+// The quadrant (0..3) under a point of the combo pane's bounds, found with
+// the same split that is drawn.
+int32_t ComboQuadrantAt(const UIRect& bounds, int32_t x, int32_t y);
+
+// Erases rect of target (null: all of it) black, draws the dividers and the
+// scopes of the four quadrants' preference words.
+void DrawComboPane(UIImage* target, const UIRect* rect, UIImage* picture);
+
+// The scroll wheel on a zoom: below 1 steps down to at least 1, otherwise up
+// to at most 10.
+int32_t WheelZoomStep(int32_t zoom, int32_t delta);
+
+// Menu items. Quadrant menus list the ten display kinds as items 1 to 10; a
+// vectorscope quadrant's menu adds the zooms 1, 2, 5, 10 as items 12 to 15.
+// The vectorscope menu lists the zooms as items 1 to 4.
+// The item marked for a quadrant's kind and, for a vectorscope quadrant, its
+// zoom item (0 when none).
+void ComboQuadrantMarkedItems(int32_t quadrant, int32_t* kindItem, int32_t* zoomItem);
+// Applies a chosen item to a quadrant; true when something changed.
+bool ComboQuadrantChoose(int32_t quadrant, int32_t item);
+// The item whose zoom equals gVectorscopeZoom (0 when none), and choosing one.
+int32_t VectorscopeZoomMarkedItem();
+bool VectorscopeZoomChoose(int32_t item);
