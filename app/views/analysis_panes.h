@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
 struct UIImage;
@@ -66,3 +67,25 @@ bool ComboQuadrantChoose(int32_t quadrant, int32_t item);
 // The item whose zoom equals gVectorscopeZoom (0 when none), and choosing one.
 int32_t VectorscopeZoomMarkedItem();
 bool VectorscopeZoomChoose(int32_t item);
+
+struct UIControl;
+
+// The one picture every analysis pane shows, and the pane of each
+// AnalysisPaneKind (none for Reference and Gallery, or before the main
+// window is built).
+extern UIImage* gScopePicture;
+extern UIControl* gAnalysisPanes[13];
+
+// Erases gScopePicture black and draws the scope of gAnalysisPaneKind from
+// the picture of the current view into it, then draws (drawNow) or
+// invalidates that kind's pane.
+void DrawAnalysisPanes(bool drawNow);
+
+// The wheel on the vectorscope pane and on the combo pane (only over a
+// vectorscope quadrant): axis 1 only, else kQVErrNotHandled.
+QVStatus VectorscopeWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
+QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
+
+// Installs the central update's analysis hook and the wheel procedures of
+// the combo and vectorscope panes.
+void InstallAnalysisPanes();
