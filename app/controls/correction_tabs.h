@@ -1,0 +1,68 @@
+// The main window's correction tabs: the builders of each tab's contents and
+// what they share (the running control numbers, the Reset buttons, the enable
+// and switch procedures of the tab groups).
+#pragma once
+
+#include <cstdint>
+
+#include "core/settings_record.h"
+#include "platform/ui/ui_types.h"
+
+struct UIControl;
+struct UIWindow;
+
+// Control ID numbers run in creation order over the whole window: a slider
+// takes one, a hue-offset wheel three, a levels control seven. Start-up sets
+// the counter to 1 before the main window is built.
+extern int32_t gNextValueControlID;
+
+// The Reset button's size and its distance from the right and bottom edges
+// of the content it sits in ("Load..." wide plus 20 px, 17 px high, 12 px in).
+struct VFResetButtonMetrics {
+  int32_t width = 60;
+  int32_t height = 17;
+  int32_t margin = 12;
+};
+extern VFResetButtonMetrics gResetButtonMetrics;
+// Measures "Load..." in the interface font; called once at start-up.
+void VFSetResetButtonMetrics();
+
+// Command and property of the Reset buttons: a click sends 'VLrt', and the
+// sections to reset sit in the button's 'ctlg' property (creator 'QVc3').
+constexpr uint32_t kVFCommandReset = 0x564C7274;    // 'VLrt'
+constexpr uint32_t kVFCreatorControls = 0x51566333; // 'QVc3'
+constexpr uint32_t kVFPropertySectionMask = 0x63746C67; // 'ctlg'
+
+// A "Reset" push button in the bottom-right corner of corner (by the metrics),
+// embedded in pane, resetting the sections of mask.
+UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& corner, VLSettingsSectionMask mask);
+// The mask a Reset (or Save/Load curves, Auto) button carries; false when none.
+bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask);
+
+// Enable procedure of every correction tab group: ticking or clearing an
+// enable box reprocesses and redraws at once.
+void CorrectionTabEnableProc(int32_t item, int32_t value);
+
+// HSL tab: the "Controls" / "Hue Offsets" sub-tabs and the last one selected.
+extern int32_t gHSLSubTabIndex;
+void HSLSubTabSwitchProc(int32_t oldIndex, int32_t newIndex);
+
+// Tab builders, run once by the main window's builder in this order: HSL,
+// RGB, YCbCr, CMY, Levels, Curves, then (after the Luma Range tab) Secondary.
+// correctionTabs is the nine-item group; bounds is the content rectangle R
+// the range and sub-tab groups take (the group's rectangle moved 98 px right
+// and 4 px down).
+void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildRGBTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildYCbCrTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildCMYTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+// inner is R moved another 98 px right and 4 px down; the Reset buttons of
+// the six groups sit in content's bottom-right corner.
+void BuildSecondaryTab(UIWindow* window, UIControl* correctionTabs, const UIRect& content, const UIRect& inner);
+
+// Secondary tab: the group last selected, and its switch procedure (leaving
+// a group with its preview on turns the preview off).
+extern int32_t gSecondaryTabIndex;
+void SecondaryTabSwitchProc(int32_t oldIndex, int32_t newIndex);

@@ -1,0 +1,77 @@
+// Stand-ins for the tab contents and composite controls still being built:
+// each builds nothing and answers as an absent control would. Every one goes
+// away as its real version lands.
+#include "app/controls/composite_controls.h"
+#include "app/controls/correction_tabs.h"
+#include "app/controls/special_setters.h"
+
+int32_t gHSLSubTabIndex = 0;
+void HSLSubTabSwitchProc(int32_t, int32_t newIndex) { gHSLSubTabIndex = newIndex; }
+int32_t gSecondaryTabIndex = 0;
+void SecondaryTabSwitchProc(int32_t, int32_t newIndex) { gSecondaryTabIndex = newIndex; }
+
+void BuildHSLTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildRGBTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildYCbCrTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildCMYTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildLevelsTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildCurvesTab(UIWindow*, UIControl*, const UIRect&) {}
+void BuildSecondaryTab(UIWindow*, UIControl*, const UIRect&, const UIRect&) {}
+
+UIControl* CreateHueWheel(UIWindow*, const UIRect&, const char*, UIControl*, void*, uint32_t, uint32_t, uint32_t,
+                          int32_t, UIControl**) {
+  return nullptr;
+}
+UIControl* CreateLumaRangeControl(UIWindow*, const UIRect&, const char*, UIControl*, void*, uint32_t, uint32_t, int32_t,
+                                  UIControl**) {
+  return nullptr;
+}
+UIControl* CreateLevelsControl(UIWindow*, const UIRect&, const char*, UIControl*, int32_t, void*, const uint32_t[7],
+                               int32_t, UIControl**) {
+  return nullptr;
+}
+UIControl* CreateCurveEditor(UIWindow*, const UIRect&, const char*, UIControl*, void*, int32_t, uint32_t, int32_t,
+                             UIControl**) {
+  return nullptr;
+}
+UIControl* VFCreateEyedropperButton(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl**, int32_t,
+                                    int32_t, bool, bool, VFEyedropperProc, UIControl** out) {
+  frame->top += 24;
+  frame->bottom += 24;
+  if (out) *out = nullptr;
+  return nullptr;
+}
+UIControl* VFCreateSampleRow(UIWindow*, UIRect* frame, const char*, UIControl*, void*, uint32_t, uint32_t, int32_t,
+                             UIControl**) {
+  frame->top += 30;
+  frame->bottom += 30;
+  return nullptr;
+}
+QVStatus VFCreateColorMatchGroup(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl** out) {
+  frame->top += 113;
+  frame->bottom += 113;
+  if (out) *out = nullptr;
+  return kQVNoErr;
+}
+QVStatus CreateMatchColorPanel(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, uint32_t, int32_t,
+                               UIControl** out) {
+  frame->top += 113;
+  frame->bottom += 113;
+  if (out) *out = nullptr;
+  return kQVNoErr;
+}
+void RebuildMatchColorPopup(UIControl*, bool, int32_t) {}
+void SetMatchColorMode(int32_t) {}
+
+// Setters of the composite controls that the synchroniser calls.
+void HueWheelSetAngle(UIControl*, float, bool) {}
+void HueWheelSetStrength(UIControl*, float, bool) {}
+void LevelsSetInBlack(UIControl*, float, bool) {}
+void LevelsSetInGray(UIControl*, float, bool) {}
+void LevelsSetInWhite(UIControl*, float, bool) {}
+void LevelsSetOutBlack(UIControl*, float, bool) {}
+void LevelsSetOutGray(UIControl*, float, bool) {}
+void LevelsSetOutWhite(UIControl*, float, bool) {}
+void CurveEditorSetCurve(UIControl*, uint32_t*, float*, float*, float*, uint32_t*, bool) {}
+void LumaRangeBindPoints(UIControl*, float*, float*, bool) {}
+void VFWriteRGBToSettings(UIControl*, const float*, bool) {}
