@@ -138,5 +138,6 @@ QVStatus UICommImportFrame() {
   UIRefreshDisplayImage();
   UIHooks().setPaneImages();
   UIReprocess(false);
+  gImageLoaded = true;
   return kQVNoErr;
 }

@@ -3,6 +3,7 @@
 CCView gUIComm;
 int32_t gUICommSegment = -1;
 bool gUICommAttached = false;
+bool gImageLoaded = false;
 uint32_t gUILinearization[8];
 double gKeepAliveDeadline = 0;
 PLProcessSerial gUIHostProcess = 0;

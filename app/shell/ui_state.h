@@ -20,6 +20,9 @@ extern CCView gUIComm;
 extern int32_t gUICommSegment;
 // Set once the first block was attached; playback steps only while set.
 extern bool gUICommAttached;
+// Set by the first frame imported whole; until then Cut, Copy, Paste and
+// the timing test are refused.
+extern bool gImageLoaded;
 
 // The application's copy of the input linearization record.
 extern uint32_t gUILinearization[8];
