@@ -2,12 +2,14 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/context_menus.h"
+#include "app/controls/main_window.h"
 #include "app/controls/preview_gamma_menus.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/shortcut_keys.h"
+#include "app/views/transport_bar.h"
 #include "platform/ui/toolkit.h"
 #include "support/preview_lut.h"
 
@@ -31,6 +33,12 @@ void VFInstallControls() {
   hooks.syncControls = SyncFromShell;
   hooks.endEditing = EndEditingWithoutApplying;
   hooks.setHelpTagsShown = SetHelpTagsDisplayed;
+  hooks.buildMainWindow = BuildMainWindow;
+  hooks.showMainWindow = ShowMainWindow;
+  hooks.setPanesPixelAspect = SetPanesPixelAspect;
+  hooks.playingTransports = TransportPlayingCount;
+  hooks.pauseTransports = TransportPauseAll;
+  hooks.selectTabNamed = SelectMainWindowTab;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);
   UIShortcutServices& shortcuts = UIShortcuts();
   shortcuts.tabPane = TabGroupGetPane;

@@ -8,6 +8,7 @@
 
 #include "app/shell/host_link.h"
 #include "app/shell/main_window.h"
+#include "app/shell/service_hooks.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
@@ -75,7 +76,7 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
-    {"result-pixel", 2},
+    {"result-pixel", 2}, {"tab", 1},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -144,6 +145,8 @@ bool run(const Step& s) {
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
                   gResultGWorld ? UIImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
+  } else if (s.verb == "tab") {
+    if (!UIHooks().selectTabNamed(s.args[0].c_str())) note("line " + std::to_string(s.line) + ": no tab " + s.args[0]);
   } else if (s.verb == "screenshot") {
     // The window as it is on the screen (headless, a fresh rendering of it).
     UIWindow* w = UIMainWindow();
@@ -172,6 +175,11 @@ QVStatus UILoadInputScript(const std::string& path, std::string* error) {
     s.line = n;
     if (!(words >> s.verb) || s.verb[0] == '#') continue;
     for (std::string w; words >> w;) s.args.push_back(w);
+    // A tab's name may hold spaces: the rest of the line is one argument.
+    if (s.verb == "tab" && s.args.size() > 1) {
+      for (size_t i = 1; i < s.args.size(); ++i) s.args[0] += " " + s.args[i];
+      s.args.resize(1);
+    }
     const Verb* verb = nullptr;
     for (const Verb& v : kVerbs)
       if (s.verb == v.name) verb = &v;

@@ -13,6 +13,8 @@
 //   print FIELD           writes "FIELD=VALUE" of the working correction to the log
 //   slot store|recall N   stores the correction into, or recalls it from, slot N
 //   screenshot PATH       writes the main window as a PNG
+//   tab NAME              selects the main window's tab of that name (the
+//                         rest of the line, spaces included: "tab Luma Range")
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
 //                         received, in the host's pixel layout, to the log
 //   result-pixel X Y      writes "result X Y AARRGGBB" of the corrected picture

@@ -12,6 +12,7 @@
 namespace {
 
 UIWindow* gWindow = nullptr;
+void (*gForget)() = nullptr;
 
 constexpr int32_t kWidth = 1000;
 constexpr int32_t kHeight = 680;
@@ -78,7 +79,17 @@ void UIMainWindowRedraw(bool drawNow) { RedrawImagePanes(drawNow); }
 UIWindow* UIMainWindow() { return gWindow; }
 
 void UIDisposeMainWindow() {
+  if (void (*forget)() = gForget) {
+    gForget = nullptr;
+    forget();
+  }
   if (gWindow) UIDisposeWindow(gWindow);
   gWindow = nullptr;
   ClearViewPanes();
+}
+
+void UIAdoptMainWindow(UIWindow* window, void (*forget)()) {
+  if (gWindow) return;
+  gWindow = window;
+  gForget = forget;
 }

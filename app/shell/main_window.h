@@ -1,5 +1,6 @@
 // The least main window: the corrected frame and the OK and Cancel buttons.
-// The full main window with its panes and tabs replaces it.
+// The full main window with its panes and tabs replaces it: its builder,
+// installed through the hooks, hands its window over with UIAdoptMainWindow.
 #pragma once
 
 #include "platform/status.h"
@@ -11,3 +12,6 @@ void UIShowMainWindow(bool shown);
 void UIMainWindowRedraw(bool drawNow);
 UIWindow* UIMainWindow();
 void UIDisposeMainWindow();
+// Makes window the main window (when none is there yet); forget runs when
+// UIDisposeMainWindow disposes it, before the window goes.
+void UIAdoptMainWindow(UIWindow* window, void (*forget)());

@@ -29,6 +29,7 @@ void applyLook(int32_t brightness, int32_t saturation) {
   ScopeSetAccentColors(gInterfaceAccentColors);
 }
 QVStatus ready() { return kQVNoErr; }
+bool noTab(const char*) { return false; }
 
 // The parser must be libxml2 2.7.3 or later.
 QVStatus xmlStart() {
@@ -47,6 +48,7 @@ const UIServiceHooks kLeast = {
     xmlEnd,          ready,           numberNothing,    nothing,
     InitInterfaceColors, applyLook,     UIBuildMainWindow, UIShowMainWindow,
     nothing,         flagNothing,     nothing,
+    noTab,
 };
 
 UIServiceHooks gHooks = kLeast;

@@ -68,6 +68,9 @@ struct UIServiceHooks {
   void (*buildMenuBar)();
   void (*enableExchangeMenus)(bool enabled);
   void (*idleControls)();
+  // Selects the main window's tab (of any tab group) whose name is given,
+  // as a click on it would; false when no tab has that name.
+  bool (*selectTabNamed)(const char* name);
 };
 
 // The hooks in force; callers replace entries before start-up.

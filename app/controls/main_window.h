@@ -1,0 +1,81 @@
+// The grading application's main window: the bottom buttons, the image and
+// analysis pane selectors, the nine correction tabs (with the Luma Range and
+// Limiting tabs built here), the colour-match frame, the picture pane and
+// the hidden large image view of pane layout 1; its event handler and the
+// switch procedures of its tab groups.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/status.h"
+#include "platform/ui/ui_event.h"
+
+struct UIContext;
+struct UIControl;
+struct UIWindow;
+
+// Commands of the bottom buttons other than OK and Cancel.
+constexpr uint32_t kMainCommandResetAll = 0x53437273;  // 'SCrs'
+constexpr uint32_t kMainCommandSave = 0x53437376;      // 'SCsv'
+constexpr uint32_t kMainCommandLoad = 0x53436C64;      // 'SCld'
+
+// Menus of the Limiting tab's popups.
+constexpr int32_t kVideoSystemMenuID = 151;
+constexpr int32_t kLimitMethodMenuID = 152;
+
+// The nine-item correction tab group (also gVFTabGroups.correction).
+extern UIControl* gCorrectionTabs;
+// The large image pane of layout 1 and its frame.
+extern UIControl* gLargeImagePane;
+extern UIControl* gLargeImageFrame;
+// The picture pane below the colour-match controls.
+extern UIControl* gPicturePane;
+// The levels channel tab last selected (0 master to 3 blue).
+extern int32_t gLevelsTabIndex;
+// The image-pane cursor: 0 to 7, bit 0 Shift, bit 1 Option, bit 2 Control.
+extern int32_t gImagePaneCursor;
+
+// Builds the window once (a second call does nothing) and makes it the
+// shell's main window.
+QVStatus BuildMainWindow();
+// Selects the tab of that name in the correction tabs, the pane selectors
+// or any tab group inside a correction tab (the first found, in that
+// order); false when none has it.
+bool SelectMainWindowTab(const char* name);
+// Shows or hides it.
+void ShowMainWindow(bool shown);
+// Disposes it and forgets every control and pane it held.
+void DisposeMainWindow();
+
+// The window's handler: draw content, control hits, modifier changes, key
+// downs and mouse downs.
+QVStatus HandleMainWindowEvents(UIEvent& event);
+
+// Switch procedures of the tab groups (old index, new index).
+void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex);
+void AnalysisPaneSwitchProc(int32_t oldIndex, int32_t newIndex);
+void LevelsChannelSwitchProc(int32_t oldIndex, int32_t newIndex);
+void CorrectionTabSwitchProc(int32_t oldIndex, int32_t newIndex);
+
+// Draw procedure of the picture pane.
+void DrawPicturePane(UIControl* pane, UIContext* ctx);
+// Makes the correction tab groups active or inactive (preview playback).
+void SetCorrectionTabsEnabled(bool enable);
+// Hands the exchange's pixel aspect to every image pane of the window.
+void SetPanesPixelAspect(float aspect);
+// Resets the image panes' views; with redraw, redraws the transport bars of
+// the visible panes.
+void ShowImagePanes(bool redraw);
+
+// The control surface's page follows a saved slot stored or recalled by a
+// function key (slot 1 to 8, store); the surfaces install it.
+using MainWindowSurfaceHook = void (*)(int32_t slot, bool store);
+void SetMainWindowSurfaceHook(MainWindowSurfaceHook hook);
+
+// The gallery window shown while the analysis selector is on "Gallery";
+// the gallery installs these, until then nothing shows.
+struct MainWindowGalleryHooks {
+  void (*show)(bool shown) = nullptr;
+  bool (*editingText)() = nullptr;
+};
+MainWindowGalleryHooks& MainWindowGallery();

@@ -1,0 +1,22 @@
+// The two correction tabs the main window builds itself: "Luma Range" (the
+// luma-range graph and its Reset button) and "Limiting" (soft clip, hard
+// clip, chroma limits, the limit method and video system, the out-of-limit
+// preview).
+#pragma once
+
+#include <cstdint>
+
+struct MainWindowGeometry;
+struct UIControl;
+struct UIWindow;
+
+void BuildLumaRangeTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& geometry);
+void BuildLimitingTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& geometry);
+// Makes the Limiting tab's menus (151 "Video System", 152 "Limit Method")
+// unless they exist.
+void EnsureMainWindowMenus();
+
+// Change procedures of the Limiting tab: a soft-clip slider switches soft
+// clipping on and ticks its box; a popup ticks the enable boxes around it.
+void SoftClipSliderChangeProc(UIControl* control, uint32_t newFieldBits, bool reprocess);
+int32_t LimitingPopupChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);

@@ -1,0 +1,40 @@
+// The two pane selectors of the main window: the image views of the frame
+// ("Result", "Source", "Reference", "Split Source", "Split Ref", "Luma
+// Ranges") and the analysis displays ("Combo", "Reference", the seven
+// waveform monitors, "Vectorscope", "Histograms", "Tone Curve", "Gallery").
+// Each item holds an image pane (the gallery its control) with a transport
+// bar, and each selector starts on the choice kept in the preferences.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/status.h"
+
+struct MainWindowGeometry;
+struct UIControl;
+struct UIWindow;
+
+extern UIControl* gImagePaneTabs;
+extern UIControl* gAnalysisPaneTabs;
+// The gallery's control in the analysis selector (none until it is built).
+extern UIControl* gGalleryControl;
+// The transport bar under each image view (item order) and under the
+// analysis selector's reference pane.
+extern UIControl* gImageTransportBars[6];
+extern UIControl* gReferenceTransportBar;
+
+// Transport bar parts of each image view.
+extern const uint32_t kImageViewTransportParts[6];
+
+// The selectors, in the window's root control, placed by the geometry.
+QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
+QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
+
+// The selection kept in the preferences (1-based), as an item index; -1
+// when it names no item, so that nothing is selected for it. The analysis
+// selector never starts on the gallery.
+int32_t RestoredImageViewItem(int32_t stored);
+int32_t RestoredAnalysisItem(int32_t stored);
+
+// Forgets the selectors' controls (their window is going).
+void ForgetPaneSelectors();
