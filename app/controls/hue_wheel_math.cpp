@@ -38,6 +38,7 @@ HueWheelPolar HueWheelPolarAt(double x, double y, int32_t radius) {
 
 float HueWheelWrapAngle(float angle, float delta) {
   if (!std::isfinite(delta)) return angle;
+  if (!std::isfinite(angle)) angle = 0;  // a corrupt record turns from 0
   double turned = std::fmod(double(angle) + double(delta), 360.0);
   if (turned < 0) turned += 360.0;
   float result = float(turned);

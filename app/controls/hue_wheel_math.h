@@ -25,7 +25,7 @@ struct HueWheelPolar {
 HueWheelPolar HueWheelPolarAt(double x, double y, int32_t radius);
 
 // angle + delta wrapped into [0, 360); a delta that is not finite leaves
-// the angle as it is.
+// the angle as it is, an angle that is not finite turns from 0.
 float HueWheelWrapAngle(float angle, float delta);
 
 // Pulls (x, y) back onto the circle of the radius along its direction when

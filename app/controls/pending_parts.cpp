@@ -18,10 +18,6 @@ void BuildLevelsTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCurvesTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildSecondaryTab(UIWindow*, UIControl*, const UIRect&, const UIRect&) {}
 
-UIControl* CreateHueWheel(UIWindow*, const UIRect&, const char*, UIControl*, void*, uint32_t, uint32_t, uint32_t,
-                          int32_t, UIControl**) {
-  return nullptr;
-}
 UIControl* CreateLumaRangeControl(UIWindow*, const UIRect&, const char*, UIControl*, void*, uint32_t, uint32_t, int32_t,
                                   UIControl**) {
   return nullptr;
@@ -64,8 +60,6 @@ void RebuildMatchColorPopup(UIControl*, bool, int32_t) {}
 void SetMatchColorMode(int32_t) {}
 
 // Setters of the composite controls that the synchroniser calls.
-void HueWheelSetAngle(UIControl*, float, bool) {}
-void HueWheelSetStrength(UIControl*, float, bool) {}
 void LevelsSetInBlack(UIControl*, float, bool) {}
 void LevelsSetInGray(UIControl*, float, bool) {}
 void LevelsSetInWhite(UIControl*, float, bool) {}

@@ -32,6 +32,8 @@ TEST(HueWheelMath, RotationWrapsIntoOneTurn) {
   EXPECT_FLOAT_EQ(HueWheelWrapAngle(350, 1e7f + 10), std::fmod(350.0f + 1e7f + 10, 360.0f));
   EXPECT_FLOAT_EQ(HueWheelWrapAngle(42, std::numeric_limits<float>::quiet_NaN()), 42);
   EXPECT_FLOAT_EQ(HueWheelWrapAngle(42, std::numeric_limits<float>::infinity()), 42);
+  // A corrupt angle in the record turns from 0 instead of staying NaN.
+  EXPECT_FLOAT_EQ(HueWheelWrapAngle(std::numeric_limits<float>::quiet_NaN(), 30), 30);
 }
 
 TEST(HueWheelMath, ImageIsBlackBeyondTheRim) {
