@@ -11,7 +11,7 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev  # the window toolkit
   xvfb xauth                                  # windows in tests without a display
   libpng-dev                                  # the stand-in host's frames
-  ffmpeg opencolorio-tools                    # peers that read the curve and LUT files we write
+  ffmpeg opencolorio-tools openimageio-tools  # peers that read the curve, LUT and image files we write
 )
 
 missing=()
