@@ -72,6 +72,12 @@ void ShowImagePanes(bool redraw);
 using MainWindowSurfaceHook = void (*)(int32_t slot, bool store);
 void SetMainWindowSurfaceHook(MainWindowSurfaceHook hook);
 
+// The command handler a click on one of the window's push buttons goes to,
+// with the button (a Reset button carries its sections); its answer is the
+// click's. Without one the toolkit sends the button's command on.
+using MainWindowCommandHandler = QVStatus (*)(uint32_t command, UIControl* control);
+void SetMainWindowCommandHandler(MainWindowCommandHandler handler);
+
 // The gallery window shown while the analysis selector is on "Gallery";
 // the gallery installs these, until then nothing shows.
 struct MainWindowGalleryHooks {

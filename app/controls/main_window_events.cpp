@@ -36,6 +36,7 @@ const TransportKey kTransportKeys[] = {
 };
 
 MainWindowSurfaceHook gSurfaceSelectPage = nullptr;
+MainWindowCommandHandler gCommandHandler = nullptr;
 
 // The transport bar of the pane the keys drive: the large view's when it
 // shows, else the current image view's; null when neither shows.
@@ -103,7 +104,15 @@ QVStatus MouseDown(const UIEvent& e) {
   return kQVErrNotHandled;
 }
 
+QVStatus ControlHit(const UIEvent& e) {
+  const uint32_t command = e.control ? UIGetControlCommand(e.control) : 0;
+  if (!gCommandHandler || !command) return kQVErrNotHandled;
+  return gCommandHandler(command, e.control);
+}
+
 }  // namespace
+
+void SetMainWindowCommandHandler(MainWindowCommandHandler handler) { gCommandHandler = handler; }
 
 void SetMainWindowSurfaceHook(MainWindowSurfaceHook hook) { gSurfaceSelectPage = hook; }
 
@@ -121,9 +130,9 @@ QVStatus HandleMainWindowEvents(UIEvent& e) {
       return ModifiersChanged(e);
     case kUIEventMouseDown:
       return MouseDown(e);
+    case kUIEventControlHit:
+      return ControlHit(e);
     default:
-      // Control hits go on to the command of the control, which the
-      // application's command handler carries out.
       return kQVErrNotHandled;
   }
 }

@@ -94,16 +94,7 @@ TEST_F(MainWindowTest, BuildsEveryTabGroupAndPane) {
 TEST_F(MainWindowTest, LimitingAndLumaRangeTabsAreBoundToTheirFields) {
   Build();
   // Every Limiting control is entered at its field.
-  for (size_t offset : {offsetof(VL_SettingsStruct, limiter.limiter_softclip_enable),
-                        offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee),
-                        offsetof(VL_SettingsStruct, limiter.limiter_softclip_white_level),
-                        offsetof(VL_SettingsStruct, limiter.limiter_softclip_max_level),
-                        offsetof(VL_SettingsStruct, limiter.limiter_luma_max),
-                        offsetof(VL_SettingsStruct, limiter.limiter_chroma_max),
-                        offsetof(VL_SettingsStruct, limiter.limiter_chroma_min),
-                        offsetof(VL_SettingsStruct, limiter.limiter_clip_method),
-                        offsetof(VL_SettingsStruct, limiter.limiter_system),
-                        offsetof(VL_SettingsStruct, limiter_preview)}) {
+  for (size_t offset : kLimitingFields) {
     UIControl* control = VFControlAtOffset(uint32_t(offset));
     ASSERT_NE(control, nullptr) << offset;
     EXPECT_TRUE(UIGetParentControl(control) == TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting) ||

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/controls/bound_controls.h"
@@ -25,6 +26,18 @@
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
 #include "settings/prefs.h"
+
+// The Limiting tab's fields, in the order of its controls down the columns.
+inline const size_t kLimitingFields[] = {offsetof(VL_SettingsStruct, limiter.limiter_softclip_enable),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_softclip_white_level),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_softclip_max_level),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_luma_max),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_chroma_max),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_chroma_min),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_clip_method),
+                                         offsetof(VL_SettingsStruct, limiter.limiter_system),
+                                         offsetof(VL_SettingsStruct, limiter_preview)};
 
 class MainWindowTest : public ::testing::Test {
  protected:

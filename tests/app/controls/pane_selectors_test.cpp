@@ -1,0 +1,147 @@
+// The pane selectors and the switch procedures of the main window's tab
+// groups: each image view shows its own pane, leaving Source brings the
+// result up to date, the gallery window follows the analysis selector,
+// leaving the Secondary tab turns the previews off, and the selections kept
+// in the preferences are restored only when they name an item.
+#include <cmath>
+
+#include "app/controls/correction_tabs.h"
+#include "main_window_fixture.h"
+
+namespace {
+
+TEST_F(MainWindowTest, EachImageViewShowsItsOwnPane) {
+  Build();
+  const ImagePaneMask panes[6] = {kPaneResult,      kPaneSource,   kPaneReference,
+                                  kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
+  for (int32_t i : {1, 2, 3, 4, 5, 0}) {
+    TabGroupSelect(gImagePaneTabs, i);
+    UIRunPending();
+    EXPECT_EQ(gImageViewMode, i);
+    EXPECT_EQ(gCurrentImagePane, GetViewPane(panes[i]));
+    for (int32_t j = 0; j < 6; ++j) EXPECT_EQ(UIIsControlVisible(GetViewPane(panes[j])), i == j) << i << " " << j;
+  }
+}
+
+TEST_F(MainWindowTest, LeavingSourceBringsTheResultUpToDate) {
+  Build();
+  gUISettings.hslEnable = 1;
+  gUISettings.hslControlsEnable = 1;
+  gUISettings.hsl[0].enable = 1;
+  gUISettings.hsl[0].gain = 0.5f;
+  TabGroupSelect(gImagePaneTabs, kImageViewSource);
+  // While Source shows, the result is left behind.
+  for (int32_t y = 0; y < 24; ++y)
+    for (int32_t x = 0; x < 32; ++x) FBSetRGBPixel(gResultFrame, x, y, 0, 0, 0, 1);
+  TabGroupSelect(gImagePaneTabs, kImageViewResult);
+  float in[4], out[4];
+  FBGetRGBPixel(gSourceFrame, 31, 0, in);
+  FBGetRGBPixel(gResultFrame, 31, 0, out);
+  EXPECT_GT(out[0], 0.05f);
+  EXPECT_LT(out[0], in[0]);
+}
+
+TEST_F(MainWindowTest, GalleryWindowFollowsTheAnalysisSelector) {
+  Build();
+  TabGroupSelect(gAnalysisPaneTabs, kAnalysisVectorscope);
+  EXPECT_EQ(gAnalysisPaneKind, kAnalysisVectorscope);
+  EXPECT_EQ(galleryShown, -1);
+  TabGroupSelect(gAnalysisPaneTabs, kAnalysisGallery);
+  EXPECT_EQ(galleryShown, 1);
+  EXPECT_EQ(gAnalysisPaneKind, kAnalysisGallery);
+  TabGroupSelect(gAnalysisPaneTabs, kAnalysisYCWFM);
+  EXPECT_EQ(galleryShown, 0);
+  EXPECT_TRUE(UIIsControlVisible(gAnalysisPanes[kAnalysisYCWFM]));
+  EXPECT_FALSE(UIIsControlVisible(gAnalysisPanes[kAnalysisVectorscope]));
+}
+
+TEST_F(MainWindowTest, LeavingTheSecondaryTabTurnsEveryPreviewOff) {
+  Build();
+  TabGroupSelect(gCorrectionTabs, kCorrectionTabSecondary);
+  EXPECT_EQ(gCorrectionTab, kCorrectionTabSecondary);
+  gUISettings.secondary[1].preview = 1;
+  gUISettings.secondary[4].preview = 1;
+  gUISettings.secondaryGeometry[2].head[2] = 1;
+  gUISettings.secondary[0].enable = 1;  // untouched
+  TabGroupSelect(gCorrectionTabs, kCorrectionTabLevels);
+  for (int32_t n = 0; n < 6; ++n) {
+    EXPECT_EQ(gUISettings.secondary[n].preview, 0u) << n;
+    EXPECT_EQ(gUISettings.secondaryGeometry[n].head[2], 0u) << n;
+  }
+  EXPECT_EQ(gUISettings.secondary[0].enable, 1u);
+  EXPECT_EQ(gCorrectionTab, kCorrectionTabLevels);
+}
+
+TEST_F(MainWindowTest, LevelsChannelFollowsItsTab) {
+  Build();
+  struct Step {
+    int32_t index, channel;
+  };
+  for (const Step& s : {Step{2, kLevelsChannelGreen}, Step{0, kLevelsChannelMaster}, Step{3, kLevelsChannelBlue},
+                        Step{7, kLevelsChannelBlue}, Step{-1, kLevelsChannelBlue}}) {
+    LevelsChannelSwitchProc(0, s.index);
+    EXPECT_EQ(gLevelsChannel, s.channel) << s.index;
+  }
+}
+
+TEST_F(MainWindowTest, InactiveCorrectionTabsIgnoreSelection) {
+  Build();
+  SetCorrectionTabsEnabled(false);
+  TabGroupSelect(gCorrectionTabs, kCorrectionTabRGB);
+  EXPECT_EQ(TabGroupGetCurrent(gCorrectionTabs), kCorrectionTabHSL);
+  SetCorrectionTabsEnabled(true);
+  TabGroupSelect(gCorrectionTabs, kCorrectionTabRGB);
+  EXPECT_EQ(TabGroupGetCurrent(gCorrectionTabs), kCorrectionTabRGB);
+}
+
+// The kept selections are 1-based; anything outside the items (a damaged or
+// foreign preference) leaves the first item selected instead of selecting
+// an item that is not there.
+TEST_F(MainWindowTest, RestoresKeptSelectionsOnlyWhenTheyNameAnItem) {
+  struct Kept {
+    int32_t image, analysis, tab;
+    int32_t wantImage, wantAnalysis, wantTab;
+  };
+  const Kept cases[] = {
+      {2, 10, 6, kImageViewSource, kAnalysisVectorscope, kCorrectionTabLevels},
+      {6, 12, 9, kImageViewLumaRanges, kAnalysisToneCurve, kCorrectionTabLimiting},
+      {1, 13, 1, kImageViewResult, kAnalysisCombo, kCorrectionTabHSL},  // the gallery is not restored
+      {7, 14, 10, kImageViewResult, kAnalysisCombo, kCorrectionTabHSL},
+      {0, 0, 0, kImageViewResult, kAnalysisCombo, kCorrectionTabHSL},
+      {-5, -1, -2, kImageViewResult, kAnalysisCombo, kCorrectionTabHSL},
+      {1 << 30, 1 << 30, 1 << 30, kImageViewResult, kAnalysisCombo, kCorrectionTabHSL},
+  };
+  for (const Kept& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.image << " " << c.analysis << " " << c.tab);
+    gPrefsSettings.rightPaneDefault = c.image;
+    gPrefsSettings.leftPaneDefault = c.analysis;
+    gPrefsSettings.settingsPaneDefault = c.tab;
+    galleryShown = -1;
+    Build();
+    EXPECT_EQ(TabGroupGetCurrent(gImagePaneTabs), c.wantImage);
+    EXPECT_EQ(gImageViewMode, c.wantImage);
+    EXPECT_TRUE(UIIsControlVisible(gCurrentImagePane));
+    EXPECT_EQ(TabGroupGetCurrent(gAnalysisPaneTabs), c.wantAnalysis);
+    EXPECT_EQ(gAnalysisPaneKind, c.wantAnalysis);
+    EXPECT_EQ(TabGroupGetCurrent(gCorrectionTabs), c.wantTab);
+    EXPECT_EQ(gCorrectionTab, c.wantTab);
+    EXPECT_EQ(galleryShown, -1);
+    DisposeMainWindow();
+  }
+}
+
+TEST_F(MainWindowTest, ControlNumbersRunInBuildingOrder) {
+  Build();
+  // The image views' bars take the first numbers, then the reference bar.
+  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(UIGetControlID(gImageTransportBars[i]).id, i + 1) << i;
+  EXPECT_EQ(UIGetControlID(gReferenceTransportBar).id, 7);
+  // The Limiting controls take one each, in their order down the columns.
+  const size_t* order = kLimitingFields;
+  const int32_t first = UIGetControlID(VFControlAtOffset(uint32_t(order[0]))).id;
+  EXPECT_GT(first, 7);
+  for (size_t i = 0; i < std::size(kLimitingFields); ++i)
+    EXPECT_EQ(UIGetControlID(VFControlAtOffset(uint32_t(order[i]))).id, first + int32_t(i)) << i;
+  EXPECT_GT(gNextValueControlID, first + 10);
+}
+
+}  // namespace
