@@ -72,7 +72,16 @@ QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int
 
 void InstallAnalysisPanes() {
   ViewsHooksInForce().drawAnalysisPanes = DrawAnalysisPanes;
-  if (gAnalysisPanes[kAnalysisCombo]) ImagePaneSetWheelProc(gAnalysisPanes[kAnalysisCombo], ComboWheelZoom);
-  if (gAnalysisPanes[kAnalysisVectorscope])
-    ImagePaneSetWheelProc(gAnalysisPanes[kAnalysisVectorscope], VectorscopeWheelZoom);
+  if (UIControl* combo = gAnalysisPanes[kAnalysisCombo]) {
+    ImagePaneSetWheelProc(combo, ComboWheelZoom);
+    ImagePaneSetClickProc(combo, [](UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
+      ShowComboQuadrantMenu(pane, x, y, modifiers, kind);
+    });
+  }
+  if (UIControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope]) {
+    ImagePaneSetWheelProc(vectorscope, VectorscopeWheelZoom);
+    ImagePaneSetClickProc(vectorscope, [](UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
+      ShowVectorscopeZoomMenu(pane, x, y, modifiers, kind);
+    });
+  }
 }

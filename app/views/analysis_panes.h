@@ -69,6 +69,7 @@ int32_t VectorscopeZoomMarkedItem();
 bool VectorscopeZoomChoose(int32_t item);
 
 struct UIControl;
+struct UIMenu;
 
 // The one picture every analysis pane shows, and the pane of each
 // AnalysisPaneKind (none for Reference and Gallery, or before the main
@@ -86,6 +87,19 @@ void DrawAnalysisPanes(bool drawNow);
 QVStatus VectorscopeWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
 QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
 
-// Installs the central update's analysis hook and the wheel procedures of
-// the combo and vectorscope panes.
+// Contextual menus (kind 2; other kinds answer kQVErrNotHandled). On the
+// combo pane, the quadrant under the point (picture pixels, reported
+// kImagePaneContextClickRise rows above the mouse) gets menu 202, or 203 for
+// a vectorscope quadrant; on the vectorscope pane, menu 204. They open just
+// below the mouse with the current choice under it.
+QVStatus ShowComboQuadrantMenu(UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
+QVStatus ShowVectorscopeZoomMenu(UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
+// The menus' commands: kind 1 marks the current items before the menu opens;
+// kind 2 applies a chosen item (0: none), then redraws the analysis panes and
+// saves the preferences.
+void ComboQuadrantMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t quadrant);
+void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t unused);
+
+// Installs the central update's analysis hook and the wheel and contextual
+// menu procedures of the combo and vectorscope panes.
 void InstallAnalysisPanes();

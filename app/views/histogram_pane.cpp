@@ -11,18 +11,20 @@
 #include "app/views/picture_utils.h"
 #include "app/views/scope_colors.h"
 #include "app/views/scope_inputs.h"
+#include "app/views/scope_labels.h"
 
 namespace {
 
-constexpr double kInterfaceFontSize = 11;
 const char* const kStripLabels[4] = {"Luma", "Red", "Green", "Blue"};
 const int32_t kStripAccents[4] = {kScopeAccentLuma, kScopeAccentRed, kScopeAccentGreen, kScopeAccentBlue};
 
 UIRect Whole(UIImage* image) { return UIMakeRect(0, 0, UIImageWidth(image), UIImageHeight(image)); }
 
-// The scopes' label font: the interface size, at most a rect height / 18.
+// The scopes' label font for a rect.
 UIFont ScopeFont(const UIRect& rect) {
-  return UIFont{"Helvetica", std::min(kInterfaceFontSize, double(UIRectHeight(rect) / 18)), false, false};
+  UIFont font;
+  SetScopeFont(rect, &font);
+  return font;
 }
 
 // Pixel writes into one picture, limited to a clip rectangle within it.
@@ -150,7 +152,7 @@ void DrawHistogramPane(UIImage* target, const UIRect* rect, UIImage* picture, bo
   UIFillRect(ctx, pane);
   UISetStrokeColor(ctx, ScopeAccentColor(kScopeAccentFrame));
   for (const UIRect& strip : layout.strips) UIFrameRect(ctx, strip);
-  const UIFont labelFont{"Helvetica", kInterfaceFontSize, false, false};
+  const UIFont labelFont{"Helvetica", double(kScopeInterfaceFontSize), false, false};
   const double ascent = UIMeasureText(labelFont, "Luma").ascent;
   for (int i = 0; i < 4; ++i) {
     const UIRect& strip = layout.strips[i];

@@ -18,7 +18,9 @@ struct UIWindow;
 struct UIContext;
 
 // Called with the picture point under the mouse: kind 1 after a click in
-// the pane, 2 on a contextual click.
+// the pane, 2 on a contextual click (whose point is reported
+// kImagePaneContextClickRise picture rows above the mouse).
+constexpr int32_t kImagePaneContextClickRise = 20;
 using ImagePaneClickProc = void (*)(UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
 // Called after the picture is drawn, with the part of the picture drawn and
 // where it went.
@@ -74,7 +76,8 @@ int32_t ImagePaneGetCursor(UIControl* pane);
 void ImagePaneSetCursor(UIControl* pane, int32_t cursorID);
 // The frame whose float pixels sampling reads (none: the picture's pixels).
 void ImagePaneSetFrameBuffer(UIControl* pane, const FBFrameStruct* frame);
-void ImagePaneSetCornerLabel(UIControl* pane, const char* text, int32_t corner);  // corners 0 to 3
+// Corners 0 bottom left, 1 bottom right, 2 top left, 3 top right; at most 127 bytes.
+void ImagePaneSetCornerLabel(UIControl* pane, const char* text, int32_t corner);
 void ImagePaneResetViewRect(UIControl* pane, bool inset);
 // The pane's tool: the arrow (sampling and split drags), zoom or pan.
 enum ImagePaneTool : int32_t { kImagePaneToolArrow = 0, kImagePaneToolZoom = 1, kImagePaneToolPan = 2 };

@@ -6,27 +6,18 @@
 
 #include "app/views/image_pane_internal.h"
 #include "app/views/pictures.h"
+#include "app/views/scope_labels.h"
 #include "core/frame_buffer.h"
 #include "core/task_pool.h"
 
 namespace {
 
 const UIColor kPaneBackground{0.16, 0.16, 0.17, 1};
-const UIColor kLabelText{0.85, 0.85, 0.86, 1};
-const UIFont kLabelFont{"DejaVu Sans", 11.0, false, false};
 
-// The corner labels: 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+// The corner labels (0 bottom left, 1 bottom right, 2 top left, 3 top right)
+// in the corners of the view.
 void drawCornerLabels(const ImagePaneRecord* r, UIContext* ctx) {
-  const UIRect v = UIRectInset(r->viewRect, 4, 2);
-  for (int32_t corner = 0; corner < 4; ++corner) {
-    const char* text = r->labels[corner];
-    if (!text[0]) continue;
-    const UITextMetrics m = UIMeasureText(kLabelFont, text);
-    const double y = corner < 2 ? v.top + m.ascent : v.bottom - m.descent;
-    const bool right = corner == 1 || corner == 3;
-    UISetFillColor(ctx, kLabelText);
-    UIDrawText(ctx, kLabelFont, text, right ? v.right : v.left, y, right ? kUIAlignRight : kUIAlignLeft);
-  }
+  for (int32_t corner = 0; corner < 4; ++corner) DrawPaneCornerLabels(ctx, &r->viewRect, r->labels[corner], corner);
 }
 
 // The zoomed part of the picture through the 768-byte LUT into destination.

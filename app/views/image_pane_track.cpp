@@ -227,7 +227,7 @@ QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e) {
     if (r->clickProc) {
       float x, y;
       ImagePaneViewToPicture(r, e.where, &x, &y);
-      r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)) - 20, e.modifiers, 2);
+      r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)) - kImagePaneContextClickRise, e.modifiers, 2);
     }
   } else if (e.kind == kUIEventVisibilityChanged && r->floatingWindow && e.control == pane) {
     // The floating window follows the control.

@@ -3,9 +3,17 @@
 // wheels of the combo and vectorscope panes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "app/views/analysis_panes.h"
 #include "pane_fixture.h"
+#include "platform/prefs_store.h"
+#include "platform/ui/ui_menu.h"
 #include "settings/prefs.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 
@@ -72,6 +80,123 @@ TEST_F(AnalysisDisplay, WheelZoomsOnlyOverAVectorscopeAndOnlyOnTheFirstAxis) {
   EXPECT_EQ(VectorscopeWheelZoom(vectorscope, 5, 5, 1, 3, 0), kQVNoErr);
   EXPECT_EQ(gVectorscopeZoom, 2);
   EXPECT_EQ(gComboVectorscopeZoom, 2);
+}
+
+// The menus save the preferences: into a scratch folder of the test's own.
+class AnalysisMenus : public AnalysisDisplay {
+ protected:
+  void SetUp() override {
+    folder = MakeScratchFolder("prefs");
+    setenv("VELMORA_PREFERENCES", folder.c_str(), 1);
+    PLPrefsDiscard(kPFDomain);
+    AnalysisDisplay::SetUp();
+    gAnalysisPaneKind = kAnalysisCombo;
+    // The window shows one pane at a time: the combo pane to start with.
+    UISetControlVisible(gAnalysisPanes[kAnalysisVectorscope], false);
+  }
+  void TearDown() override {
+    AnalysisDisplay::TearDown();
+    PLPrefsDiscard(kPFDomain);
+    unsetenv("VELMORA_PREFERENCES");
+  }
+  // The saved file's text, empty when nothing was saved.
+  std::string Saved() const {
+    std::ifstream in(folder + "/" + kPFDomain + ".plist");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // The integer saved under the key, "" when none.
+  std::string SavedInteger(const std::string& key) const {
+    const std::string text = Saved();
+    const size_t at = text.find("<key>" + key + "</key>");
+    if (at == std::string::npos) return "";
+    const size_t open = text.find("<integer>", at), close = text.find("</integer>", at);
+    if (open == std::string::npos || close == std::string::npos || close < open) return "";
+    return text.substr(open + 9, close - open - 9);
+  }
+  // A contextual click at a point of the window, then the keys, run.
+  void ContextClick(UIPoint where, std::initializer_list<uint32_t> keys) {
+    UIInjectRightClick(window, where);
+    for (uint32_t key : keys) UIInjectKey(key);
+    UIRunPending();
+  }
+  std::string folder;
+};
+
+TEST_F(AnalysisMenus, QuadrantMenuChangesTheKindUnderTheMouseAndSavesIt) {
+  gPrefsSettings.comboQuadrant[1] = kScopeVectorscope;
+  // Only contextual clicks open a menu.
+  EXPECT_EQ(ShowComboQuadrantMenu(gAnalysisPanes[kAnalysisCombo], 400, 20, 0, 1), kQVErrNotHandled);
+  EXPECT_EQ(ShowVectorscopeZoomMenu(gAnalysisPanes[kAnalysisVectorscope], 40, 20, 0, 1), kQVErrNotHandled);
+
+  // Escape chooses nothing: no change, nothing saved.
+  ContextClick(UIPoint{350, 20}, {kUIKeyEscape});
+  EXPECT_EQ(gPrefsSettings.comboQuadrant[1], kScopeVectorscope);
+  EXPECT_EQ(Saved(), "");
+  // A vectorscope quadrant gets menu 203: the kinds, a separator, the zooms;
+  // its kind and zoom were marked before it opened.
+  UIMenu* vectorscopeMenu = UIGetMenu(203);
+  ASSERT_NE(vectorscopeMenu, nullptr);
+  EXPECT_EQ(UICountMenuItems(vectorscopeMenu), 15);
+  EXPECT_TRUE(UIIsMenuItemChecked(vectorscopeMenu, kScopeVectorscope));
+  EXPECT_TRUE(UIIsMenuItemChecked(vectorscopeMenu, 12));
+  EXPECT_FALSE(UIIsMenuItemChecked(vectorscopeMenu, 13));
+
+  // The menu opens with the current kind under the mouse: one item down is
+  // the histograms.
+  ContextClick(UIPoint{350, 20}, {kUIKeyDown, kUIKeyReturn});
+  EXPECT_EQ(gPrefsSettings.comboQuadrant[1], kScopeHistograms);
+  EXPECT_EQ(gPrefsSettings.comboQuadrant[0], kScopeLumaWFM) << "the quadrant left of the split is untouched";
+  EXPECT_EQ(SavedInteger("Combo Upper Right"), "9");
+
+  // Now a histogram quadrant: menu 202, the ten kinds, Histograms marked.
+  ContextClick(UIPoint{350, 20}, {kUIKeyEscape});
+  UIMenu* kindMenu = UIGetMenu(202);
+  ASSERT_NE(kindMenu, nullptr);
+  EXPECT_EQ(UICountMenuItems(kindMenu), 10);
+  EXPECT_TRUE(UIIsMenuItemChecked(kindMenu, kScopeHistograms));
+  EXPECT_FALSE(UIIsMenuItemChecked(kindMenu, kScopeVectorscope));
+
+  // A click in the lower left quadrant reaches quadrant 2 (the tone curve):
+  // one item up is the histograms.
+  ContextClick(UIPoint{40, 250}, {kUIKeyUp, kUIKeyReturn});
+  EXPECT_EQ(gPrefsSettings.comboQuadrant[2], kScopeHistograms);
+  EXPECT_EQ(SavedInteger("Combo Lower Left"), "9");
+}
+
+TEST_F(AnalysisMenus, ZoomItemsSetTheZoomOfTheirOwnPane) {
+  gPrefsSettings.comboQuadrant[1] = kScopeVectorscope;
+  // Kind 1 marks; kind 2 applies, a zoom only on a vectorscope quadrant.
+  UIMenu* menu = UICreateMenu(999, "");
+  for (int32_t i = 0; i < 15; ++i) UIAppendMenuItem(menu, "x", 0);
+  ComboQuadrantMenuCommand(2, 14, menu, 1);
+  EXPECT_EQ(gComboVectorscopeZoom, 5);
+  ComboQuadrantMenuCommand(1, 0, menu, 1);
+  for (int32_t item = 1; item <= 15; ++item)
+    EXPECT_EQ(UIIsMenuItemChecked(menu, item), item == kScopeVectorscope || item == 14) << item;
+  ComboQuadrantMenuCommand(2, 0, menu, 1);  // nothing chosen
+  ComboQuadrantMenuCommand(2, 13, menu, 0);  // a luma quadrant has no zooms
+  EXPECT_EQ(gComboVectorscopeZoom, 5);
+  EXPECT_EQ(gPrefsSettings.comboQuadrant[0], kScopeLumaWFM);
+  EXPECT_EQ(gVectorscopeZoom, 1);
+  UIDisposeMenu(menu);
+
+  // The vectorscope pane's own menu: the current zoom under the mouse, one
+  // item down is zoom 2; the combo's zoom stays.
+  UISetControlVisible(gAnalysisPanes[kAnalysisCombo], false);
+  UISetControlVisible(gAnalysisPanes[kAnalysisVectorscope], true);
+  ContextClick(UIPoint{100, 100}, {kUIKeyDown, kUIKeyReturn});
+  UIMenu* zoomMenu = UIGetMenu(204);
+  ASSERT_NE(zoomMenu, nullptr);
+  EXPECT_EQ(UICountMenuItems(zoomMenu), 4);
+  EXPECT_EQ(gVectorscopeZoom, 2);
+  EXPECT_EQ(gComboVectorscopeZoom, 5);
+  VectorscopeZoomMenuCommand(1, 0, zoomMenu, 0);
+  EXPECT_TRUE(UIIsMenuItemChecked(zoomMenu, 2));
+  EXPECT_FALSE(UIIsMenuItemChecked(zoomMenu, 1));
+  VectorscopeZoomMenuCommand(2, 4, zoomMenu, 0);
+  EXPECT_EQ(gVectorscopeZoom, 10);
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+// The contextual menus of the combo and vectorscope panes: the quadrant
+// menus (202 for a quadrant of any kind but the vectorscope, 203 for a
+// vectorscope quadrant, which adds its zooms) and the vectorscope pane's
+// zoom menu (204). Each menu is built the first time it is wanted and kept.
+// A choice redraws the analysis panes and saves the preferences.
+#include <cstdint>
+
+#include "app/views/analysis_panes.h"
+#include "app/views/image_pane.h"
+#include "platform/ui/ui_event.h"
+#include "platform/ui/ui_menu.h"
+#include "settings/prefs.h"
+
+namespace {
+
+constexpr int32_t kComboQuadrantMenuID = 202;
+constexpr int32_t kComboVectorscopeMenuID = 203;
+constexpr int32_t kVectorscopeZoomMenuID = 204;
+// The menus open this far below the mouse when no item is put under it.
+constexpr int32_t kMenuDrop = 14;
+
+// Items 1 to 10: the display kinds in ScopeDisplayKind order.
+const char* const kKindItems[10] = {"Luma WFM",    "YC WFM",      "RGB WFM",    "GBR WFM",    "YRGB WFM",
+                                    "YCbCr WFM",   "Overlay WFM", "Vectorscope", "Histograms", "Tone Curve"};
+const char* const kZoomItems[4] = {"Zoom 1x", "Zoom 2x", "Zoom 5x", "Zoom 10x"};
+
+UIMenu* KeptMenu(int32_t menuID) {
+  if (UIMenu* menu = UIGetMenu(menuID)) return menu;
+  UIMenu* menu = UICreateMenu(menuID, "");
+  if (!menu) return nullptr;
+  if (menuID != kVectorscopeZoomMenuID)
+    for (const char* text : kKindItems) UIAppendMenuItem(menu, text, 0);
+  if (menuID == kComboVectorscopeMenuID) UIAppendMenuItem(menu, "-", 0);  // item 11; the zooms are 12 to 15
+  if (menuID != kComboQuadrantMenuID)
+    for (const char* text : kZoomItems) UIAppendMenuItem(menu, text, 0);
+  return menu;
+}
+
+// Checks exactly the items listed (0s are skipped).
+void MarkItems(UIMenu* menu, int32_t first, int32_t second) {
+  const int32_t count = UICountMenuItems(menu);
+  for (int32_t item = 1; item <= count; ++item) UICheckMenuItem(menu, item, item == first || item == second);
+}
+
+using MenuCommand = void (*)(int32_t kind, int32_t item, UIMenu* menu, int32_t refValue);
+
+// The menu's command is asked to mark the items, the menu pops up with
+// `current` under `where` (or its top at `where` when 0), and the command
+// gets the chosen item (0 when none).
+void RunMenu(UIMenu* menu, UIPoint where, int32_t current, MenuCommand command, int32_t refValue) {
+  command(1, 0, menu, refValue);
+  const UIMenuChoice choice = UIPopupMenu(menu, nullptr, where, current);
+  command(2, choice.menu == menu ? choice.item : 0, menu, refValue);
+}
+
+void AfterChoice() {
+  DrawAnalysisPanes(true);
+  PFSavePreferences(&gPrefsSettings);
+}
+
+}  // namespace
+
+void ComboQuadrantMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t quadrant) {
+  if (quadrant < 0 || quadrant > 3) return;
+  if (kind == 1) {
+    int32_t kindItem = 0, zoomItem = 0;
+    ComboQuadrantMarkedItems(quadrant, &kindItem, &zoomItem);
+    if (menu) MarkItems(menu, kindItem, zoomItem);
+  } else if (kind == 2 && item != 0 && ComboQuadrantChoose(quadrant, item)) {
+    AfterChoice();
+  }
+}
+
+QVStatus ShowComboQuadrantMenu(UIControl* pane, int32_t x, int32_t y, uint32_t, int32_t kind) {
+  if (kind != 2) return kQVErrNotHandled;
+  // The point is in the shown picture's pixels, where the split is drawn.
+  UIImage* picture = ImagePaneGetImage(pane);
+  const UIRect b = UIGetControlBounds(pane);
+  const UIRect bounds = picture ? UIMakeRect(0, 0, UIImageWidth(picture), UIImageHeight(picture))
+                                : UIMakeRect(0, 0, UIRectWidth(b), UIRectHeight(b));
+  const int32_t quadrant = ComboQuadrantAt(bounds, x, y + kImagePaneContextClickRise);
+  const bool vectorscope = gPrefsSettings.comboQuadrant[quadrant] == kScopeVectorscope;
+  UIMenu* menu = KeptMenu(vectorscope ? kComboVectorscopeMenuID : kComboQuadrantMenuID);
+  if (!menu) return kQVErrMemory;
+  const UIPoint mouse = UIGetMouseLocation();
+  int32_t current = gPrefsSettings.comboQuadrant[quadrant];
+  if (current < kScopeLumaWFM || current > kScopeToneCurve) current = 0;
+  RunMenu(menu, UIPoint{mouse.x, mouse.y + kMenuDrop}, current, ComboQuadrantMenuCommand, quadrant);
+  return kQVNoErr;
+}
+
+void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t) {
+  if (kind == 1) {
+    if (menu) MarkItems(menu, VectorscopeZoomMarkedItem(), 0);
+  } else if (kind == 2 && item != 0 && VectorscopeZoomChoose(item)) {
+    AfterChoice();
+  }
+}
+
+QVStatus ShowVectorscopeZoomMenu(UIControl*, int32_t, int32_t, uint32_t, int32_t kind) {
+  if (kind != 2) return kQVErrNotHandled;
+  UIMenu* menu = KeptMenu(kVectorscopeZoomMenuID);
+  if (!menu) return kQVErrMemory;
+  const UIPoint mouse = UIGetMouseLocation();
+  const int32_t current = VectorscopeZoomMarkedItem();
+  RunMenu(menu, UIPoint{mouse.x, mouse.y + (current ? 0 : kMenuDrop)}, current, VectorscopeZoomMenuCommand, 0);
+  return kQVNoErr;
+}
