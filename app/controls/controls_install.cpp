@@ -3,6 +3,8 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/context_menus.h"
 #include "app/controls/main_window.h"
+#include "app/controls/levels_control.h"
+#include "app/controls/luma_range_control.h"
 #include "app/controls/preview_gamma_menus.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
@@ -10,6 +12,8 @@
 #include "app/shell/service_hooks.h"
 #include "app/shell/shortcut_keys.h"
 #include "app/views/transport_bar.h"
+#include "app/views/histogram.h"
+#include "app/views/views_hooks.h"
 #include "platform/ui/toolkit.h"
 #include "support/preview_lut.h"
 
@@ -40,6 +44,8 @@ void VFInstallControls() {
   hooks.pauseTransports = TransportPauseAll;
   hooks.selectTabNamed = SelectMainWindowTab;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);
+  SetLevelsHistogramRefresher(LevelsRefreshChannelHistograms);
+  ViewsHooksInForce().drawLumaRangeControl = LumaRangeRedrawGraph;
   UIShortcutServices& shortcuts = UIShortcuts();
   shortcuts.tabPane = TabGroupGetPane;
   shortcuts.nestedGroup = FindTabGroupControl;

@@ -14,18 +14,9 @@ void BuildHSLTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildRGBTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildYCbCrTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCMYTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildLevelsTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCurvesTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildSecondaryTab(UIWindow*, UIControl*, const UIRect&, const UIRect&) {}
 
-UIControl* CreateLumaRangeControl(UIWindow*, const UIRect&, const char*, UIControl*, void*, uint32_t, uint32_t, int32_t,
-                                  UIControl**) {
-  return nullptr;
-}
-UIControl* CreateLevelsControl(UIWindow*, const UIRect&, const char*, UIControl*, int32_t, void*, const uint32_t[7],
-                               int32_t, UIControl**) {
-  return nullptr;
-}
 UIControl* CreateCurveEditor(UIWindow*, const UIRect&, const char*, UIControl*, void*, int32_t, uint32_t, int32_t,
                              UIControl**) {
   return nullptr;
@@ -60,12 +51,5 @@ void RebuildMatchColorPopup(UIControl*, bool, int32_t) {}
 void SetMatchColorMode(int32_t) {}
 
 // Setters of the composite controls that the synchroniser calls.
-void LevelsSetInBlack(UIControl*, float, bool) {}
-void LevelsSetInGray(UIControl*, float, bool) {}
-void LevelsSetInWhite(UIControl*, float, bool) {}
-void LevelsSetOutBlack(UIControl*, float, bool) {}
-void LevelsSetOutGray(UIControl*, float, bool) {}
-void LevelsSetOutWhite(UIControl*, float, bool) {}
 void CurveEditorSetCurve(UIControl*, uint32_t*, float*, float*, float*, uint32_t*, bool) {}
-void LumaRangeBindPoints(UIControl*, float*, float*, bool) {}
 void VFWriteRGBToSettings(UIControl*, const float*, bool) {}

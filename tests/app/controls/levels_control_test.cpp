@@ -1,0 +1,291 @@
+// The levels control through the window: every marker dragged on every
+// channel writes its point (and the gray point it carries), ticks the
+// Levels tabs and leaves the picture the engine gives; the gray marker
+// stays between black and white; a resting mouse refreshes the preview;
+// the setters and the synchroniser move the markers; the ramp bars and the
+// histograms draw what they should.
+#include <cmath>
+
+#include "tests/app/controls/levels_window.h"
+
+namespace {
+
+struct MarkerCase {
+  const char* name;
+  int32_t point;     // the dragged point
+  int32_t dx;        // pixels (256 a unit)
+  float value;       // the point afterwards
+  int32_t grayPoint; // the gray point it carries, or -1
+  float gray;        // that gray afterwards
+};
+// From the defaults: black 0, gray 0.5, white 1 in both rows.
+const MarkerCase kMarkerCases[] = {
+    {"input black", kLevelsInBlack, 64, 0.25f, kLevelsInGray, 0.625f},
+    {"input gray", kLevelsInGray, 32, 0.625f, -1, 0.0f},
+    {"input white", kLevelsInWhite, -64, 0.75f, kLevelsInGray, 0.375f},
+    {"output black", kLevelsOutBlack, 32, 0.125f, kLevelsOutGray, 0.5625f},
+    {"output white", kLevelsOutWhite, -64, 0.75f, kLevelsOutGray, 0.375f},
+};
+
+float Field(uint32_t offset) {
+  float f;
+  std::memcpy(&f, reinterpret_cast<const uint8_t*>(&gUISettings) + offset, sizeof f);
+  return f;
+}
+
+}  // namespace
+
+TEST_F(LevelsWindowTest, DraggingEveryMarkerOfEveryChannelWritesItsPointAndReprocesses) {
+  const VL_SettingsStruct start = gUISettings;
+  for (int32_t channel = 0; channel < 4; ++channel) {
+    TabGroupSelect(gVFTabGroups.levelsChannels, channel);
+    UIControl* strip = Strip(channel);
+    ASSERT_NE(strip, nullptr);
+    const uint32_t block = kOff(offsetof(VL_SettingsStruct, levels)) + 32 * uint32_t(channel);
+    for (const MarkerCase& c : kMarkerCases) {
+      SCOPED_TRACE(std::string(c.name) + " of channel " + std::to_string(channel));
+      ResetRecord(start);
+      ASSERT_EQ(LevelsRecordOf(strip)->scale, 256.0f) << "the tab's controls are the 256-bin kind";
+      Drag(MarkerPoint(strip, c.point), c.dx);
+
+      EXPECT_FLOAT_EQ(Field(block + 8 + 4 * uint32_t(c.point)), c.value);
+      EXPECT_FLOAT_EQ(LevelsRecordOf(strip)->value[c.point], c.value) << "the marker follows";
+      std::vector<uint32_t> expected = {kOff(offsetof(VL_SettingsStruct, levelsEnable)), block + 4,
+                                        block + 8 + 4 * uint32_t(c.point)};
+      if (c.grayPoint >= 0) {
+        EXPECT_FLOAT_EQ(Field(block + 8 + 4 * uint32_t(c.grayPoint)), c.gray);
+        expected.push_back(block + 8 + 4 * uint32_t(c.grayPoint));
+      }
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(ChangedWords(start, gUISettings), expected) << "the points and the two enable words";
+      EXPECT_EQ(TabGroupGetItemCheck(tabs, kCorrectionTabLevels), 1);
+      EXPECT_EQ(TabGroupGetItemCheck(gVFTabGroups.levelsChannels, channel), 1);
+      EXPECT_EQ(reprocessCount, 1) << "released right after moving: one refresh";
+      EXPECT_EQ(Pixels(gResultFrame), Expected());
+      EXPECT_NE(Pixels(gResultFrame), Pixels(gSourceFrame));
+    }
+  }
+  // Each drag is one undo step.
+  EXPECT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
+  EXPECT_TRUE(ChangedWords(start, gUISettings).empty());
+}
+
+TEST_F(LevelsWindowTest, TheGrayMarkerStaysBetweenBlackAndWhite) {
+  UIControl* strip = Strip(0);
+  Drag(MarkerPoint(strip, kLevelsInBlack), 64);   // black 0.25, gray 0.625
+  Drag(MarkerPoint(strip, kLevelsInWhite), -64);  // white 0.75, gray 0.5
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.5f);
+
+  // Far to the right it stops at white (0.75, 192 px in), and coming back
+  // it leaves white as soon as the mouse passes the marker: the mouse's
+  // place follows the stopped marker.
+  const UIPoint from = MarkerPoint(strip, kLevelsInGray);
+  UIInjectMouseDown(big, from);
+  UIInjectMouseDrag(big, UIPoint{from.x + 120, from.y});
+  UIInjectMouseDrag(big, UIPoint{from.x + 56, from.y});
+  UIInjectMouseUp(big, UIPoint{from.x + 56, from.y});
+  UIRunPending();
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.75f - 8.0f / 256.0f);
+
+  // And to the left it stops at black.
+  Drag(MarkerPoint(strip, kLevelsInGray), -200);
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.25f);
+  EXPECT_EQ(Pixels(gResultFrame), Expected());
+}
+
+TEST_F(LevelsWindowTest, BlackAndWhiteTogetherLeaveGrayWhereItIs) {
+  // Black and white at one place give gray no place to keep: it stays put
+  // (and finite) when black is dragged off white.
+  gUISettings.levels[0].inblackpt = gUISettings.levels[0].inwhitept = 0.6f;
+  gUISettings.levels[0].ingraypt = 0.3f;
+  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
+  UIControl* strip = Strip(0);
+  Drag(MarkerPoint(strip, kLevelsInBlack), 32);
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].inblackpt, 0.6f + 32.0f / 256.0f);
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].inwhitept, 0.6f);
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.3f);
+  EXPECT_EQ(Pixels(gResultFrame), Expected());
+}
+
+TEST_F(LevelsWindowTest, ARestingMouseRefreshesThePreviewAndReleaseOnlyWhenItHadNot) {
+  UIControl* strip = Strip(0);
+  struct Case {
+    const char* name;
+    double restBeforeRelease;  // seconds the mouse rests after the last move
+    int32_t reprocesses;
+  } cases[] = {
+      {"released at once", 0.0, 1},
+      {"rested, then released", 1.0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reprocessCount = 0;
+    const UIPoint from = MarkerPoint(strip, kLevelsOutBlack);
+    const double t = UINow();
+    UIInjectMouseDown(big, from, 0, t);
+    UIInjectMouseDrag(big, UIPoint{from.x + 8, from.y}, 0, t);
+    UIInjectMouseUp(big, UIPoint{from.x + 8, from.y}, 0, t + c.restBeforeRelease);
+    UIRunPending();
+    UIRunFor(c.restBeforeRelease + 0.1);
+    EXPECT_EQ(reprocessCount, c.reprocesses);
+    EXPECT_EQ(Pixels(gResultFrame), Expected());
+  }
+  // Move, rest, move again, release: a refresh for the rest and one at the end.
+  reprocessCount = 0;
+  const UIPoint from = MarkerPoint(strip, kLevelsOutBlack);
+  const double t = UINow();
+  UIInjectMouseDown(big, from, 0, t);
+  UIInjectMouseDrag(big, UIPoint{from.x + 8, from.y}, 0, t);
+  UIInjectMouseDrag(big, UIPoint{from.x + 16, from.y}, 0, t + 1.0);
+  UIInjectMouseUp(big, UIPoint{from.x + 16, from.y}, 0, t + 1.0);
+  UIRunFor(1.2);
+  EXPECT_EQ(reprocessCount, 2);
+  EXPECT_EQ(Pixels(gResultFrame), Expected());
+}
+
+TEST_F(LevelsWindowTest, SettersAndTheSynchroniserMoveTheMarkers) {
+  using Setter = void (*)(UIControl*, float, bool);
+  const Setter setters[6] = {LevelsSetInBlack, LevelsSetInGray, LevelsSetInWhite,
+                             LevelsSetOutBlack, LevelsSetOutGray, LevelsSetOutWhite};
+  const float values[6] = {0.1f, 0.4f, 0.9f, 0.2f, 0.6f, 0.8f};
+  UIControl* strip = Strip(2);
+  for (int32_t i = 0; i < 6; ++i) setters[i](strip, values[i], i == 5);
+  for (int32_t i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(LevelsRecordOf(strip)->value[i], values[i]) << i;
+  float black = 0, gray = 0, white = 0;
+  LevelsGetInBlack(strip, &black);
+  LevelsGetInGray(strip, &gray);
+  LevelsGetInWhite(strip, &white);
+  EXPECT_EQ((std::vector<float>{black, gray, white}), (std::vector<float>{0.1f, 0.4f, 0.9f}));
+  // The strip's picture shows the black marker where it now is.
+  const LevelsControl* r = LevelsRecordOf(strip);
+  const int32_t x = r->inputBar.left + int32_t(0.1f * 256) - r->bounds.left;
+  const int32_t y = r->inputBar.bottom + 6 - r->bounds.top;
+  EXPECT_EQ(UIImageGetPixel(r->image, x, y) & 0xFFFFFF, 0u) << "black marker under the bar at 0.1";
+  // The setters leave the record alone; a hit test finds the moved marker.
+  EXPECT_FLOAT_EQ(gUISettings.levels[2].inblackpt, 0.0f);
+  EXPECT_EQ(LevelsHitTest(r, UIPoint{r->inputBar.left + 26, r->inputBar.bottom + 8}), kLevelsPartInBlack);
+
+  // A whole-record change moves the markers of every channel.
+  VL_SettingsStruct changed = gUISettings;
+  for (int32_t c = 0; c < 4; ++c) {
+    changed.levels[c].inblackpt = 0.05f * float(c + 1);
+    changed.levels[c].outwhitept = 1.0f - 0.05f * float(c + 1);
+    changed.levels[c].outgraypt = 0.3f;
+  }
+  const VL_SettingsStruct previous = gUISettings;
+  gUISettings = changed;
+  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, &previous, 0);
+  for (int32_t c = 0; c < 4; ++c) {
+    const LevelsControl* rc = LevelsRecordOf(Strip(c));
+    EXPECT_FLOAT_EQ(rc->value[kLevelsInBlack], 0.05f * float(c + 1)) << c;
+    EXPECT_FLOAT_EQ(rc->value[kLevelsOutWhite], 1.0f - 0.05f * float(c + 1)) << c;
+    EXPECT_FLOAT_EQ(rc->value[kLevelsOutGray], 0.3f) << c;
+  }
+}
+
+TEST(LevelsRamp, ComponentsFallToZeroAndNeverWrap) {
+  struct Case {
+    uint16_t component;
+    int32_t column, step;
+    uint16_t expected;
+  } cases[] = {
+      {65535, 0, 256, 65535}, {65535, 255, 256, 255}, {65535, 511, 128, 127},
+      {30000, 117, 256, 48},  {30000, 118, 256, 0},   {30000, 255, 256, 0},  // would wrap to 30256 in 16 bits
+      {1000, 3, 256, 232},    {0, 100, 256, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LevelsRampComponent(c.component, c.column, c.step), c.expected) << c.component << " at " << c.column;
+}
+
+TEST_F(LevelsWindowTest, ADimRampBarEndsInBlackAtItsLeft) {
+  LevelsControl* r = LevelsRecordOf(Strip(0));
+  r->ramp = QVRGBColor{30000, 30000, 30000};
+  LevelsRenderControl(r);
+  const int32_t y = r->inputBar.top + 8 - r->bounds.top;
+  const int32_t left = r->inputBar.left - r->bounds.left, right = r->inputBar.right - 1 - r->bounds.left;
+  EXPECT_EQ(UIImageGetPixel(r->image, left, y) & 0xFFFFFF, 0u);
+  EXPECT_EQ(UIImageGetPixel(r->image, left + 100, y) & 0xFFFFFF, 0u);
+  EXPECT_EQ(UIImageGetPixel(r->image, right, y) & 0xFF, 30000u >> 8);
+}
+
+namespace {
+
+// A planar frame of width x height: every pixel black but for the runs given.
+struct Run {
+  int32_t count;
+  float level;
+};
+FBFrameStruct* GreyFrame(int32_t width, int32_t height, std::initializer_list<Run> runs) {
+  FBFrameStruct* frame = nullptr;
+  EXPECT_EQ(FBCreateRGBFrameBuffer(uint32_t(width), uint32_t(height), &frame, kFBPixFormatPlanarFloat), kQVNoErr);
+  int32_t i = 0;
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) FBSetRGBPixel(frame, x, y, 0, 0, 0, 1);
+  for (const Run& run : runs)
+    for (int32_t k = 0; k < run.count; ++k, ++i)
+      FBSetRGBPixel(frame, i % width, i / width, run.level, run.level, run.level, 1);
+  return frame;
+}
+
+// Rows from the top of the first inked pixel in a column (height: none).
+int32_t BarTop(UIImage* image, int32_t column) {
+  const int32_t h = UIImageHeight(image);
+  for (int32_t y = 0; y < h; ++y)
+    if ((UIImageGetPixel(image, column, y) & 0xFFFFFF) != 0) return y;
+  return h;
+}
+
+}  // namespace
+
+TEST_F(LevelsWindowTest, HistogramBarsReachTheTopAtTwoPercent) {
+  // 5,000 pixels: 100 (2 %) at 0.5, 50 at 0.25, 25 at 0.75.
+  FBFrameStruct* frame = GreyFrame(100, 50, {{100, 0.5f}, {50, 0.25f}, {25, 0.75f}});
+  UIImagePtr image(UIImageCreate(256, 200));
+  BuildLevelsHistogram(image.get(), frame, 1, false, false);
+  EXPECT_EQ(BarTop(image.get(), 127), 0) << "2 % of the pixels: full height";
+  EXPECT_EQ(BarTop(image.get(), 63), 199 - 100) << "1 %: half";
+  EXPECT_EQ(BarTop(image.get(), 191), 199 - 50) << "0.5 %: a quarter";
+  EXPECT_EQ(BarTop(image.get(), 0), 0) << "the black pixels overflow and are clipped";
+  EXPECT_EQ(BarTop(image.get(), 128), 200) << "empty bins draw nothing";
+  const QVRGBColor& a = gInterfaceAccentColors[5];
+  EXPECT_EQ(UIImageGetPixel(image.get(), 127, 199) & 0xFFFFFF,
+            uint32_t(a.red >> 8) << 16 | uint32_t(a.green >> 8) << 8 | uint32_t(a.blue >> 8));
+
+  // 512 bins: each level fills its two bins.
+  UIImagePtr wide(UIImageCreate(512, 100));
+  BuildLevelsHistogram(wide.get(), frame, 1, false, false);
+  EXPECT_EQ(BarTop(wide.get(), 254), 0);
+  EXPECT_EQ(BarTop(wide.get(), 255), 0);
+  EXPECT_EQ(BarTop(wide.get(), 256), 100);
+  FBDisposeFrameBuffer(frame);
+}
+
+TEST_F(LevelsWindowTest, HistogramsFollowTheirOwnHighlightRecovery) {
+  FBFrameStruct* frame = GreyFrame(100, 50, {{200, 1.0f}});
+  gUISettings.input.inputControls_highlight_recovery = 0.5f;  // knee 0.8: 1.0 lands at 0.9
+  gUISettings.input.outputControls_highlight_recovery = 0.0f;
+  struct Case {
+    bool input, output;
+    int32_t bin;
+  } cases[] = {{true, false, 229}, {false, true, 255}, {false, false, 255}};
+  for (const Case& c : cases) {
+    UIImagePtr image(UIImageCreate(256, 50));
+    BuildLevelsHistogram(image.get(), frame, 2, c.input, c.output);
+    EXPECT_EQ(BarTop(image.get(), c.bin), 0) << c.input << c.output;
+    EXPECT_EQ(BarTop(image.get(), c.bin == 255 ? 229 : 255), 50) << c.input << c.output;
+  }
+  FBDisposeFrameBuffer(frame);
+}
+
+TEST_F(LevelsWindowTest, TheChannelSwitchRefreshesThatChannelsHistograms) {
+  TabGroupSelect(gVFTabGroups.levelsChannels, 2);
+  LevelsChannelSwitchProc(0, 2);
+  EXPECT_EQ(gLevelsChannel, kLevelsChannelGreen);
+  // The source ramp has green from 0.2 to 0.65 by row: the green histogram
+  // of the input has bars there and none at the top.
+  const LevelsControl* r = LevelsRecordOf(Strip(2));
+  EXPECT_LT(BarTop(r->inputHistogram, int32_t(0.2f * 255)), 200);
+  EXPECT_EQ(BarTop(r->inputHistogram, 250), 200);
+  LevelsChannelSwitchProc(2, 7);
+  EXPECT_EQ(gLevelsChannel, kLevelsChannelGreen) << "an item that does not exist changes nothing";
+}
