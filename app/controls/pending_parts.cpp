@@ -7,15 +7,12 @@
 
 int32_t gHSLSubTabIndex = 0;
 void HSLSubTabSwitchProc(int32_t, int32_t newIndex) { gHSLSubTabIndex = newIndex; }
-int32_t gSecondaryTabIndex = 0;
-void SecondaryTabSwitchProc(int32_t, int32_t newIndex) { gSecondaryTabIndex = newIndex; }
 
 void BuildHSLTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildRGBTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildYCbCrTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCMYTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCurvesTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildSecondaryTab(UIWindow*, UIControl*, const UIRect&, const UIRect&) {}
 
 UIControl* CreateCurveEditor(UIWindow*, const UIRect&, const char*, UIControl*, void*, int32_t, uint32_t, int32_t,
                              UIControl**) {

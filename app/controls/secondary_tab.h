@@ -1,0 +1,23 @@
+// The Secondary tab: six keyed corrections "A" to "F", each with four colour
+// samples, key tolerances, a preview, a correction of its own and a Reset
+// button. BuildSecondaryTab, gSecondaryTabIndex and SecondaryTabSwitchProc
+// are declared with the other tab builders in correction_tabs.h.
+#pragma once
+
+#include <cstdint>
+
+struct UIControl;
+struct UIMenu;
+
+// The "Preview Style" menu; its item number is the secondary's preview mode
+// (1 grey surround, 2 red surround, 3 the key as a matte).
+constexpr int32_t kVFPreviewStyleMenuID = 153;
+// The menu, made the first time it is asked for.
+UIMenu* VFPreviewStyleMenu();
+
+// The six-item group of the tab (also gVFTabGroups.secondaries).
+extern UIControl* gSecondaryTabs;
+
+// The "Preview Style" popup's change procedure: choosing a style switches on
+// the enable boxes of every tab around the popup; the choice is kept.
+int32_t PreviewStyleChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
