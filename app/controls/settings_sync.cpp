@@ -254,6 +254,7 @@ void SyncControlsWithSettings(const VL_SettingsStruct* settings, uint32_t groupM
       }
     }
     s.Choice(block + 16);
+    s.Choice(block + 20);  // the preview style, so the popup never shows another style than the record's
     s.Choice(block + 24);
   }
 

@@ -192,6 +192,12 @@ TEST_F(SecondaryTabTest, ChoosingAPreviewStyleTicksTheTabsAroundThePopup) {
   EXPECT_EQ(TabGroupGetItemCheck(groups, 3), 1);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
 
+  // A whole-record change (undo, a preset, a slot) brings the popup along.
+  const VL_SettingsStruct chosen = gUISettings;
+  gUISettings.secondary[3].previewMode = 2;
+  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, &chosen, 0);
+  EXPECT_EQ(UIGetControlValue(popup), 2);
+
   // The menu's three items are the engine's three preview modes.
   UIMenu* menu = VFPreviewStyleMenu();
   ASSERT_NE(menu, nullptr);
