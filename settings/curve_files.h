@@ -63,6 +63,10 @@ QVStatus LoadCurrentCurves(VL_CurveControls* curves);
 void AddCurvePoint(VL_CurveControls* curve, int32_t* index, double x, double y);
 // Removes an inner or end point of a curve of 3 or more points.
 void RemoveCurvePoint(VL_CurveControls* curve, int32_t index);
+// The x range the point at index may be moved in: 0.004 clear of its
+// neighbours (0 for the first point, 1 for the last). False for a map, a bad
+// index, or neighbours that leave no room (points out of order in a file).
+bool CurvePointXLimits(const VL_CurveControls* curve, int32_t index, double* lower, double* upper);
 
 struct CurvePointer {
   int16_t h, v;  // in the display's window

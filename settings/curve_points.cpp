@@ -32,19 +32,23 @@ int32_t PlotTop(int32_t curveNumber) { return curveNumber == 0 || curveNumber ==
 
 double Clamp01(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
 
-// The x a point at index may take: inside 0..1 and kNeighbourGap clear of
-// its neighbours; false when there is no such x.
-bool FitX(const VL_CurveSpline& s, int32_t index, int32_t count, double* x) {
+}  // namespace
+
+bool CurvePointXLimits(const VL_CurveControls* curve, int32_t index, double* lower, double* upper) {
+  if (!Editable(curve)) return false;
+  const VL_CurveSpline& s = curve->spline;
+  const int32_t count = int32_t(s.pointCount);
+  if (index < 0 || index >= count) return false;
   double low = index > 0 ? double(s.x[index - 1]) + kNeighbourGap : 0.0;
   double high = index < count - 1 ? double(s.x[index + 1]) - kNeighbourGap : 1.0;
   low = std::max(low, 0.0);
   high = std::min(high, 1.0);
-  if (low > high) return false;
-  *x = std::clamp(*x, low, high);
+  // Also false for neighbours that are NaN or out of order (a hostile file).
+  if (!(low <= high)) return false;
+  *lower = low;
+  *upper = high;
   return true;
 }
-
-}  // namespace
 
 void AddCurvePoint(VL_CurveControls* curve, int32_t* index, double x, double y) {
   if (index) *index = -1;
@@ -142,8 +146,8 @@ int32_t CurveDrag(int32_t height, int32_t width, VL_CurveControls* curve, int32_
     *selected = -1;
     return 0;
   }
-  double x = Clamp01(px / (width - 1));
-  if (FitX(s, index, count, &x)) s.x[index] = float(x);
+  double low = 0, high = 1;
+  if (CurvePointXLimits(curve, index, &low, &high)) s.x[index] = float(std::clamp(Clamp01(px / (width - 1)), low, high));
   s.y[index] = float(Clamp01(1.0 - py / (height - 1)));
   return 0;
 }

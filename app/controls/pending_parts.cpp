@@ -12,12 +12,7 @@ void BuildHSLTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildRGBTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildYCbCrTab(UIWindow*, UIControl*, const UIRect&) {}
 void BuildCMYTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildCurvesTab(UIWindow*, UIControl*, const UIRect&) {}
 
-UIControl* CreateCurveEditor(UIWindow*, const UIRect&, const char*, UIControl*, void*, int32_t, uint32_t, int32_t,
-                             UIControl**) {
-  return nullptr;
-}
 UIControl* VFCreateEyedropperButton(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl**, int32_t,
                                     int32_t, bool, bool, VFEyedropperProc, UIControl** out) {
   frame->top += 24;
@@ -48,5 +43,4 @@ void RebuildMatchColorPopup(UIControl*, bool, int32_t) {}
 void SetMatchColorMode(int32_t) {}
 
 // Setters of the composite controls that the synchroniser calls.
-void CurveEditorSetCurve(UIControl*, uint32_t*, float*, float*, float*, uint32_t*, bool) {}
 void VFWriteRGBToSettings(UIControl*, const float*, bool) {}

@@ -1,0 +1,109 @@
+// The curve editor's context menu: delete the selected point, reset this
+// curve, reset all curves of the sub-tab, and (RGB curves only) load and
+// save the four RGB curves as a curve file. Each change is one undo step.
+#include "app/controls/bound_controls.h"
+#include "app/controls/context_menus.h"
+#include "app/controls/curve_editor.h"
+#include "app/controls/curve_editor_internal.h"
+#include "app/controls/settings_sync.h"
+#include "app/controls/tab_group.h"
+#include "app/shell/undo_ring.h"
+#include "app/views/view_state.h"
+#include "platform/ui/toolkit.h"
+#include "settings/curve_files.h"
+
+namespace {
+
+enum : int32_t {
+  kItemDeletePoint = 1,
+  kItemResetCurve = 2,
+  kItemResetAll = 3,
+  kItemLoad = 5,
+  kItemSave = 6,
+};
+
+// Item mask of the synchroniser for curve index 0-6.
+uint32_t SyncBit(int32_t curveIndex) { return 0x2u << curveIndex; }
+
+void ResetCurves(VLSettingsSectionMask mask, uint32_t itemMask) {
+  VL_SetDefaultControlValues(&gUISettings, mask);
+  SyncControlsWithSettings(&gUISettings, 0, itemMask, nullptr, kVFSyncApply);
+}
+
+void LoadCurves(CurveEditor* e) {
+  CurveEditBegin();
+  if (LoadCurrentCurves(gUISettings.rgbCurves) == kQVNoErr) {
+    // A loaded file switches the curves and the RGB curves on.
+    gUISettings.curvesEnable = 1;
+    gUISettings.rgbCurvesEnable = 1;
+    EnableEnclosingTabs(e->pane, 1, true);
+    SyncControlsWithSettings(&gUISettings, 0, 0x1E, nullptr, kVFSyncApply);
+    VFUpdatePreview();
+  }
+  CurveEditEnd();
+}
+
+}  // namespace
+
+UIMenu* CurveEditorMenu(int32_t curveIndex) {
+  const int32_t id = curveIndex <= 3 ? kCurveMenuRGB : kCurveMenuHSL;
+  if (UIMenu* menu = UIGetMenu(id)) return menu;
+  UIMenu* menu = UICreateMenu(id, "Curve");
+  UIAppendMenuItem(menu, "Delete Point", 0);
+  UIAppendMenuItem(menu, "Reset Curve", 0);
+  UIAppendMenuItem(menu, "Reset All Curves", 0);
+  if (id == kCurveMenuRGB) {
+    UIAppendMenuItem(menu, "-", 0);
+    UIAppendMenuItem(menu, "Load Curves...", 0);
+    UIAppendMenuItem(menu, "Save Curves...", 0);
+  }
+  return menu;
+}
+
+void CurveEditorContextMenu(UIControl* control, int32_t phase, int32_t chosen, UIMenu* menu, int32_t) {
+  CurveEditor* e = CurveEditorOf(control);
+  if (!e) return;
+  const bool map = CurveEditorInMapMode(e);
+  if (phase == kVFMenuBeforeOpen) {
+    const int32_t items = UICountMenuItems(menu);
+    UIEnableMenuItem(menu, kItemDeletePoint, !map && e->selected >= 0);
+    UIEnableMenuItem(menu, kItemResetCurve, !map);
+    if (items >= kItemSave) UIEnableMenuItem(menu, kItemSave, !map);
+    return;
+  }
+  if (phase != kVFMenuAfterChoice) return;
+  const int32_t index = e->curveIndex;
+  switch (chosen) {
+    case kItemDeletePoint:
+      CurveEditBegin();
+      if (CurveEditorDeleteSelected(e)) {
+        EnableEnclosingTabs(e->pane, 1, true);
+        VFUpdatePreview();
+      }
+      CurveEditEnd();
+      break;
+    case kItemResetCurve:
+      CurveEditBegin();
+      ResetCurves(VLMaskBit(kVLMaskBitRGBCurves + index), SyncBit(index));
+      VFUpdatePreview();
+      CurveEditEnd();
+      break;
+    case kItemResetAll:
+      CurveEditBegin();
+      if (index <= 3)
+        ResetCurves(kVLMaskAllRGBCurves, 0x1E);
+      else
+        ResetCurves(kVLMaskAllHSLCurves, 0xE0);
+      EnableEnclosingTabs(e->pane, 0, false);
+      VFUpdatePreview();
+      CurveEditEnd();
+      break;
+    case kItemLoad:
+      if (index <= 3) LoadCurves(e);
+      break;
+    case kItemSave:
+      if (index <= 3) SaveCurrentCurves(gUISettings.rgbCurves);
+      break;
+    default: break;
+  }
+}

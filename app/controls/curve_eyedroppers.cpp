@@ -1,0 +1,52 @@
+// The Curves tab's eyedropper procedures: black point, white point and grey
+// balance on the red, green and blue curves from a sampled colour. Each is
+// one undo step; points stay in ascending x (see curve_point_edits.h).
+#include <cstring>
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/curve_editor.h"
+#include "app/controls/curve_editor_internal.h"
+#include "app/controls/curve_point_edits.h"
+#include "app/controls/tab_group.h"
+#include "app/views/view_state.h"
+#include "platform/ui/toolkit.h"
+
+namespace {
+
+using ChannelEdit = void (*)(VL_CurveControls* curve, UIControl* editor, float value, float target);
+
+void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float target, ChannelEdit edit) {
+  CurveEditorFocus(eyedropper);
+  CurveEditBegin();
+  for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
+    edit(&gUISettings.rgbCurves[c], CurveEditorForCurve(c), rgb[c - kVLCurveRed], target);
+  if (UIControl* red = CurveEditorForCurve(kVLCurveRed)) EnableEnclosingTabs(red, 1, true);
+  if (redraw) {
+    for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
+      if (UIControl* editor = CurveEditorForCurve(c)) UIDrawControl(editor);
+    VFUpdatePreview();
+  }
+  CurveEditEnd();
+}
+
+}  // namespace
+
+void CurvesSetBlackPoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+  EditChannels(eyedropper, rgb, redraw, 0.0f,
+               [](VL_CurveControls* curve, UIControl*, float value, float) { CurveSetBlackPointX(curve, value); });
+}
+
+void CurvesSetWhitePoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+  EditChannels(eyedropper, rgb, redraw, 1.0f,
+               [](VL_CurveControls* curve, UIControl*, float value, float) { CurveSetWhitePointX(curve, value); });
+}
+
+void CurvesSetGrayPoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+  EditChannels(eyedropper, rgb, redraw, CurveGreyTarget(rgb[0], rgb[1], rgb[2]),
+               [](VL_CurveControls* curve, UIControl* editor, float value, float target) {
+                 if (editor)
+                   CurveSetPoint(editor, value, target);
+                 else
+                   CurveSetPointAt(curve, value, target);
+               });
+}

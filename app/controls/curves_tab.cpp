@@ -1,0 +1,189 @@
+// The "Curves" correction tab: an "RGB" sub-tab with the master, red, green
+// and blue curve editors, the black, grey and white eyedroppers and the
+// Reset, "Save..." and "Load..." buttons, and an "HSL" sub-tab with the hue,
+// saturation and lightness curve editors and its Reset button.
+#include <cstddef>
+#include <cstring>
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/composite_controls.h"
+#include "app/controls/context_menus.h"
+#include "app/controls/correction_tabs.h"
+#include "app/controls/curve_editor.h"
+#include "app/controls/curve_editor_internal.h"
+#include "app/controls/settings_sync.h"
+#include "app/controls/tab_group.h"
+#include "app/controls/value_slider.h"
+#include "app/views/view_state.h"
+#include "platform/ui/toolkit.h"
+
+UIControl* gCurveSetTabs = nullptr;
+VFCurvesTabControls gCurvesTabControls;
+
+namespace {
+
+constexpr int32_t kCorrectionTabCurvesItem = 4;
+constexpr int32_t kHelpStringList = 2000;
+constexpr int32_t kEyedropperSide = 22;
+constexpr int32_t kEyedropperStep = 30;
+constexpr int32_t kButtonGap = 8;
+
+constexpr VLSettingsSectionMask kRGBCurvesMask = VLSettingsSectionMask(0x1E) << 32;
+constexpr VLSettingsSectionMask kHSLCurvesMask = VLSettingsSectionMask(0xE0) << 32;
+static_assert(kRGBCurvesMask == kVLMaskAllRGBCurves && kHSLCurvesMask == kVLMaskAllHSLCurves);
+
+struct EditorEntry {
+  const char* label;
+  int32_t curveIndex;
+};
+constexpr EditorEntry kRGBEditors[] = {{"Master", 0}, {"Red", 1}, {"Green", 2}, {"Blue", 3}};
+constexpr EditorEntry kHSLEditors[] = {{"Hue", 4}, {"Saturation", 5}, {"Lightness", 6}};
+
+uint32_t SectionOffset(int32_t curveIndex) {
+  return curveIndex < 4 ? uint32_t(offsetof(VL_SettingsStruct, rgbCurves) + sizeof(VL_CurveControls) * size_t(curveIndex))
+                        : uint32_t(offsetof(VL_SettingsStruct, hslCurves) +
+                                   sizeof(VL_CurveControls) * size_t(curveIndex - 4));
+}
+
+// The sampled colour the eyedropper stored in the working record.
+void PickedColour(uint32_t offset, float rgb[3]) {
+  std::memcpy(rgb, reinterpret_cast<const uint8_t*>(&gUISettings) + offset, 3 * sizeof(float));
+}
+void BlackPicked(UIControl* eyedropper, uint32_t offset) {
+  float rgb[3];
+  PickedColour(offset, rgb);
+  CurvesSetBlackPoint(eyedropper, rgb, true);
+}
+void GrayPicked(UIControl* eyedropper, uint32_t offset) {
+  float rgb[3];
+  PickedColour(offset, rgb);
+  CurvesSetGrayPoint(eyedropper, rgb, true);
+}
+void WhitePicked(UIControl* eyedropper, uint32_t offset) {
+  float rgb[3];
+  PickedColour(offset, rgb);
+  CurvesSetWhitePoint(eyedropper, rgb, true);
+}
+
+struct EyedropperEntry {
+  uint32_t offset;
+  int32_t pictureID;
+  int32_t cursorID;
+  uint32_t controlID;
+  int32_t helpIndex;
+  VFEyedropperProc proc;
+  UIControl* VFCurvesTabControls::*slot;
+};
+const EyedropperEntry kEyedroppers[] = {
+    {offsetof(VL_SettingsStruct, curvePoints[0]), 129, 501, kVFIDBlackEyedropper, 15, BlackPicked,
+     &VFCurvesTabControls::blackEyedropper},
+    {offsetof(VL_SettingsStruct, curvePoints[1]), 130, 502, kVFIDGrayEyedropper, 16, GrayPicked,
+     &VFCurvesTabControls::grayEyedropper},
+    {offsetof(VL_SettingsStruct, curvePoints[2]), 131, 503, kVFIDWhiteEyedropper, 17, WhitePicked,
+     &VFCurvesTabControls::whiteEyedropper},
+};
+
+// Editors side by side: the usable area is the bounds less the tab column
+// on the left and 10 px on the right and bottom.
+struct EditorLayout {
+  int32_t side;
+  int32_t left;
+  int32_t top;
+};
+EditorLayout LayOutEditors(const UIRect& bounds) {
+  const UIRect usable{bounds.top, bounds.left + kVFTabColumnWidth, bounds.bottom - 10, bounds.right - 10};
+  const int32_t width = UIRectWidth(usable), height = UIRectHeight(usable);
+  int32_t side = (width - 50) / 4;
+  if (side + 90 > height) side = height - 110;
+  if (side < 8) side = 8;
+  return EditorLayout{side, usable.left + 10, usable.top + (height - side) / 6};
+}
+
+void CreateEditors(UIWindow* window, UIControl* pane, const EditorLayout& layout, const EditorEntry* entries,
+                   int count) {
+  for (int i = 0; i < count; ++i) {
+    const UIRect r = UIMakeRect(layout.left + i * (layout.side + 10), layout.top, layout.side, layout.side);
+    CreateCurveEditor(window, r, entries[i].label, pane, &gUISettings, entries[i].curveIndex,
+                      SectionOffset(entries[i].curveIndex), gNextValueControlID++, gSettingsControls);
+  }
+}
+
+// A push button left of `right` on the Reset button's row, sending command
+// with the curve sections' mask; control ID ('QVc3', command).
+UIControl* CurveFileButton(UIWindow* window, UIControl* pane, const UIRect& corner, int32_t right, const char* title,
+                           uint32_t command) {
+  const VFResetButtonMetrics& m = gResetButtonMetrics;
+  const UIRect frame{corner.bottom - m.margin - m.height, right - m.width, corner.bottom - m.margin, right};
+  UIControl* button = UINewPushButton(window, frame, title, command);
+  if (!button) return nullptr;
+  UISetControlFont(button, VFControlFont());
+  const VLSettingsSectionMask mask = kRGBCurvesMask;
+  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
+  UISetControlColorProc(button, VFControlColorProc);
+  if (pane) UIEmbedControl(button, pane);
+  return button;
+}
+
+}  // namespace
+
+void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+  gCurvesTabControls = VFCurvesTabControls{};
+  gCurveSetTabs = nullptr;
+  UIControl* content = TabGroupGetPane(correctionTabs, kCorrectionTabCurvesItem);
+  if (!window || !content) return;
+  TabGroupBindItemCheck(correctionTabs, kCorrectionTabCurvesItem, &gUISettings.curvesEnable);
+
+  static const VFTabEntry kSets[] = {{"RGB", 1, 1}, {"HSL", 1, 0}};
+  UIControl* sets = nullptr;
+  if (CreateTabGroup(window, bounds, 2, kSets, true, &sets) != kQVNoErr || !sets) return;
+  UIEmbedControl(sets, content);
+  gCurveSetTabs = sets;
+  gVFTabGroups.curvesSubTabs = sets;
+  TabGroupSetEnableProc(sets, CorrectionTabEnableProc);
+  TabGroupBindItemCheck(sets, 0, &gUISettings.rgbCurvesEnable);
+  TabGroupBindItemCheck(sets, 1, &gUISettings.hslCurvesEnable);
+  const EditorLayout layout = LayOutEditors(bounds);
+
+  UIControl* rgb = TabGroupGetPane(sets, 0);
+  VFBeginTabChain();
+  CreateEditors(window, rgb, layout, kRGBEditors, 4);
+  const int32_t eyedropperTop = bounds.bottom - 10 - kEyedropperSide - 2;
+  for (int i = 0; i < 3; ++i) {
+    const EyedropperEntry& d = kEyedroppers[i];
+    UIRect frame = UIMakeRect(layout.left + i * kEyedropperStep, eyedropperTop, kEyedropperSide, kEyedropperSide);
+    UIControl* eyedropper = nullptr;
+    VFCreateEyedropperButton(window, &frame, rgb, &gUISettings, d.offset, gNextValueControlID++, gSettingsControls,
+                             d.pictureID, d.cursorID, false, false, d.proc, &eyedropper);
+    if (!eyedropper) continue;
+    UISetControlID(eyedropper, UIControlID{kVFCreatorControls, int32_t(d.controlID)});
+    SetControlHelpTag(eyedropper, kHelpStringList, d.helpIndex, d.helpIndex);
+    gCurvesTabControls.*d.slot = eyedropper;
+  }
+  VFCloseTabChain();
+  UIControl* reset = VFCreateResetButton(window, rgb, bounds, kRGBCurvesMask);
+  const int32_t resetLeft = reset ? UIGetControlBounds(reset).left : bounds.right - gResetButtonMetrics.margin;
+  gCurvesTabControls.loadButton =
+      CurveFileButton(window, rgb, bounds, resetLeft - kButtonGap, "Load...", kVFCommandLoadCurves);
+  const int32_t loadLeft = gCurvesTabControls.loadButton ? UIGetControlBounds(gCurvesTabControls.loadButton).left
+                                                         : resetLeft - kButtonGap - gResetButtonMetrics.width;
+  gCurvesTabControls.saveButton =
+      CurveFileButton(window, rgb, bounds, loadLeft - kButtonGap, "Save...", kVFCommandSaveCurves);
+
+  UIControl* hsl = TabGroupGetPane(sets, 1);
+  VFBeginTabChain();
+  CreateEditors(window, hsl, layout, kHSLEditors, 3);
+  VFCloseTabChain();
+  VFCreateResetButton(window, hsl, bounds, kHSLCurvesMask);
+}
+
+void CurvesTabFollowMapMode(UIWindow* window) {
+  bool map = false;
+  for (int32_t c = 0; c <= 3; ++c)
+    if (UIControl* editor = CurveEditorForCurve(c))
+      if (UIGetControlWindow(editor) == window && CurveEditorInMapMode(CurveEditorOf(editor))) map = true;
+  VFCurvesTabControls& t = gCurvesTabControls;
+  for (UIControl* control : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
+    if (control && UIIsControlAlive(control) && UIGetControlWindow(control) == window)
+      UISetControlEnabled(control, !map);
+}
