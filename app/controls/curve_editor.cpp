@@ -5,6 +5,7 @@
 // on and reprocesses the picture; a map curve takes no point edits.
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <deque>
 #include <memory>
 
@@ -44,7 +45,11 @@ int16_t CurveEditorTrack(UIControl* pane, UIPoint where, uint32_t) {
   VL_CurveControls* curve = CurveEditorSection(e);
   if (!e || !curve || CurveEditorInMapMode(e) || !UIRectContains(e->graph, where)) return kUIPartNone;
   CurveEditBegin();
+  // A press that switches a tab on changes the picture even when no point
+  // moves: it is reprocessed on release like a drag.
+  const auto before = std::make_unique<VL_SettingsStruct>(gUISettings);
   EnableEnclosingTabs(pane, 1, true);
+  const bool tabsSwitched = std::memcmp(before.get(), &gUISettings, sizeof gUISettings) != 0;
   e->tracking = 1;
 
   double x, y;
@@ -52,7 +57,7 @@ int16_t CurveEditorTrack(UIControl* pane, UIPoint where, uint32_t) {
   // The hover point is the one under the press, whatever the last idle saw.
   e->hover = CurveEditorPointNear(e, x, y);
   int32_t dragged = e->hover;
-  bool changed = false;
+  bool changed = tabsSwitched;
   if (dragged < 0 && curve->spline.pointCount < uint32_t(kVLCurveMaxPoints)) {
     AddCurvePoint(curve, &dragged, x, y);
     e->hover = dragged;

@@ -74,14 +74,16 @@ void CurveEditorContextMenu(UIControl* control, int32_t phase, int32_t chosen, U
   if (phase != kVFMenuAfterChoice) return;
   const int32_t index = e->curveIndex;
   switch (chosen) {
-    case kItemDeletePoint:
+    case kItemDeletePoint: {
+      const VL_CurveControls* curve = CurveEditorSection(e);
+      if (!curve || map || curve->spline.pointCount < 3 || e->selected < 0) break;  // a curve keeps two points
       CurveEditBegin();
-      if (CurveEditorDeleteSelected(e)) {
-        EnableEnclosingTabs(e->pane, 1, true);
-        VFUpdatePreview();
-      }
+      CurveEditorDeleteSelected(e);
+      EnableEnclosingTabs(e->pane, 1, true);
+      VFUpdatePreview();
       CurveEditEnd();
       break;
+    }
     case kItemResetCurve:
       CurveEditBegin();
       ResetCurves(VLMaskBit(kVLMaskBitRGBCurves + index), SyncBit(index));
