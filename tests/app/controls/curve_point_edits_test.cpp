@@ -140,56 +140,37 @@ TEST(CurvePointEdits, SettingAPoint) {
   EXPECT_EQ(full.spline.pointCount, 16u);
 }
 
-TEST(CurvePointEdits, BlackPointKeepsTheOtherPointsInOrder) {
+TEST(CurvePointEdits, EndPointsKeepThePointsInOrder) {
   struct Case {
     const char* story;
+    bool white;
     std::vector<Pt> points;
     double sample;
     std::vector<Pt> after;
   } cases[] = {
-      {"moves the first point", kThree, 0.1, {{0.1f, 0}, {0.5f, 0.6f}, {1, 1}}},
-      {"held 0.004 short of the second point", kThree, 0.7, {{0.496f, 0}, {0.5f, 0.6f}, {1, 1}}},
-      {"two points: short of the last", {{0, 0}, {1, 1}}, 1.0, {{0.996f, 0}, {1, 1}}},
-      {"a negative sample reads as 0", {{0.2f, 0.1f}, {1, 1}}, -0.5, {{0, 0}, {1, 1}}},
-  };
-  for (const Case& k : cases) {
-    VL_CurveControls c = Curve(k.points);
-    ASSERT_TRUE(CurveSetBlackPointX(&c, k.sample)) << k.story;
-    const std::vector<Pt> got = Points(c);
-    ASSERT_EQ(got.size(), k.after.size()) << k.story;
-    for (size_t i = 0; i < got.size(); ++i) {
-      EXPECT_NEAR(got[i].x, k.after[i].x, 1e-6) << k.story << " point " << i;
-      EXPECT_FLOAT_EQ(got[i].y, k.after[i].y) << k.story << " point " << i;
-    }
-    EXPECT_TRUE(Ordered(c)) << k.story;
-  }
-}
-
-TEST(CurvePointEdits, WhitePointStepsEarlierPointsBelowIt) {
-  struct Case {
-    const char* story;
-    std::vector<Pt> points;
-    double sample;
-    std::vector<Pt> after;
-  } cases[] = {
-      {"moves the last point", kThree, 0.8, {{0, 0}, {0.5f, 0.6f}, {0.8f, 1}}},
-      {"one earlier point beyond it goes just below", kThree, 0.3, {{0, 0}, {0.296f, 0.6f}, {0.3f, 1}}},
+      {"black moves the first point", false, kThree, 0.1, {{0.1f, 0}, {0.5f, 0.6f}, {1, 1}}},
+      {"black held 0.004 short of the second point", false, kThree, 0.7, {{0.496f, 0}, {0.5f, 0.6f}, {1, 1}}},
+      {"black on two points: short of the last", false, {{0, 0}, {1, 1}}, 1.0, {{0.996f, 0}, {1, 1}}},
+      {"a negative black sample reads as 0", false, {{0.2f, 0.1f}, {1, 1}}, -0.5, {{0, 0}, {1, 1}}},
+      {"white moves the last point", true, kThree, 0.8, {{0, 0}, {0.5f, 0.6f}, {0.8f, 1}}},
+      {"one earlier point beyond white goes just below", true, kThree, 0.3, {{0, 0}, {0.296f, 0.6f}, {0.3f, 1}}},
       // Several points beyond the new end step down one gap each instead of
       // landing on one x.
-      {"several earlier points step down in turn",
+      {"several earlier points step down in turn", true,
        {{0, 0}, {0.4f, 0.3f}, {0.6f, 0.7f}, {1, 1}},
        0.3,
        {{0, 0}, {0.292f, 0.3f}, {0.296f, 0.7f}, {0.3f, 1}}},
-      {"a sample near 0 leaves room for every point",
+      {"a white sample near 0 leaves room for every point", true,
        {{0, 0}, {0.5f, 0.6f}, {1, 1}},
        0.001,
        {{0, 0}, {0.004f, 0.6f}, {0.008f, 1}}},
       // A file with points out of order comes out ascending.
-      {"out of order points are put in order", {{0.5f, 0}, {0.2f, 0.5f}, {1, 1}}, 0.95, {{0.196f, 0}, {0.2f, 0.5f}, {0.95f, 1}}},
+      {"out of order points are put in order", true, {{0.5f, 0}, {0.2f, 0.5f}, {1, 1}}, 0.95,
+       {{0.196f, 0}, {0.2f, 0.5f}, {0.95f, 1}}},
   };
   for (const Case& k : cases) {
     VL_CurveControls c = Curve(k.points);
-    ASSERT_TRUE(CurveSetWhitePointX(&c, k.sample)) << k.story;
+    ASSERT_TRUE(k.white ? CurveSetWhitePointX(&c, k.sample) : CurveSetBlackPointX(&c, k.sample)) << k.story;
     const std::vector<Pt> got = Points(c);
     ASSERT_EQ(got.size(), k.after.size()) << k.story;
     for (size_t i = 0; i < got.size(); ++i) {
