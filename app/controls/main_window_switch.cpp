@@ -50,6 +50,7 @@ void ShowGallery(bool shown) {
 // suspended picture) with the source or reference through the mask.
 void ShowSplit(ImageViewMode mode, UIControl* pane) {
   float x1 = 0, y1 = 0, x2 = 1, y2 = 1;
+  ImagePaneFitPicture(pane);
   GetVisibleSplitLine(pane, &x1, &y1, &x2, &y2);
   BuildSplitViewMask(gSplitMaskGWorld, x1, y1, x2, y2);
   ConvertFrameToPicture(gSourceFrame, gSourceGWorld);

@@ -93,6 +93,10 @@ void RedrawAllImagePanes(UIControl* pane);
 // Draws the pane at once (drawNow) or invalidates its bounds; nothing for none.
 void DrawOrInvalidateImagePane(UIControl* pane, bool drawNow);
 
+// Fits the picture to the pane's view now, as drawing does, so that the
+// split line reads in picture fractions before the pane was ever drawn.
+void ImagePaneFitPicture(UIControl* pane);
+
 // Split line as fractions of the whole picture, through the pane's zoom and
 // pan; a picture wholly on one side of the line gives its edge on that side.
 void GetVisibleSplitLine(UIControl* pane, float* x1, float* y1, float* x2, float* y2);

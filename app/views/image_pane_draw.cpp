@@ -78,6 +78,10 @@ void ImagePaneRefit(ImagePaneRecord* r) {
                                            r->zoom, r->pixelAspect, r->originX, r->originY));
 }
 
+void ImagePaneFitPicture(UIControl* pane) {
+  if (ImagePaneRecord* r = ImagePaneRecordOf(pane)) ImagePaneRefit(r);
+}
+
 void ImagePaneDrawInto(ImagePaneRecord* r, UIContext* ctx) {
   UISave(ctx);
   if (r->viewRect.left != r->bounds.left || r->viewRect.top != r->bounds.top) {

@@ -115,6 +115,14 @@ class MainWindowTest : public ::testing::Test {
     UIRunPending();
   }
 
+  // A correction that darkens the picture: the HSL master gain at one half.
+  static void HalveMasterGain() {
+    gUISettings.hslEnable = 1;
+    gUISettings.hslControlsEnable = 1;
+    gUISettings.hsl[0].enable = 1;
+    gUISettings.hsl[0].gain = 0.5f;
+  }
+
   void Key(uint32_t charCode, uint32_t modifiers = 0) {
     UIInjectKey(charCode, modifiers);
     UIRunPending();

@@ -5,6 +5,8 @@
 // in the preferences are restored only when they name an item.
 #include <cmath>
 
+#include "app/views/pictures.h"
+
 #include "app/controls/correction_tabs.h"
 #include "main_window_fixture.h"
 
@@ -25,10 +27,7 @@ TEST_F(MainWindowTest, EachImageViewShowsItsOwnPane) {
 
 TEST_F(MainWindowTest, LeavingSourceBringsTheResultUpToDate) {
   Build();
-  gUISettings.hslEnable = 1;
-  gUISettings.hslControlsEnable = 1;
-  gUISettings.hsl[0].enable = 1;
-  gUISettings.hsl[0].gain = 0.5f;
+  HalveMasterGain();
   TabGroupSelect(gImagePaneTabs, kImageViewSource);
   // While Source shows, the result is left behind.
   for (int32_t y = 0; y < 24; ++y)
@@ -142,6 +141,25 @@ TEST_F(MainWindowTest, ControlNumbersRunInBuildingOrder) {
   for (size_t i = 0; i < std::size(kLimitingFields); ++i)
     EXPECT_EQ(UIGetControlID(VFControlAtOffset(uint32_t(order[i]))).id, first + int32_t(i)) << i;
   EXPECT_GT(gNextValueControlID, first + 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Split Source shows the source left of the split line and the result right
+// of it, from the first time it is chosen.
+TEST_F(MainWindowTest, SplitSourceShowsBothSidesOfTheLine) {
+  Build();
+  HalveMasterGain();
+  UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
+  ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
+  TabGroupSelect(gImagePaneTabs, kImageViewSplitSource);
+  UIRunPending();
+  UIRenderWindow(UIMainWindow());
+  EXPECT_EQ(UIImageGetPixel(gSplitGWorld, 1, 12), UIImageGetPixel(gSourceGWorld, 1, 12));
+  EXPECT_EQ(UIImageGetPixel(gSplitGWorld, 30, 12), UIImageGetPixel(gResultGWorld, 30, 12));
+  EXPECT_NE(UIImageGetPixel(gSplitGWorld, 30, 12), UIImageGetPixel(gSourceGWorld, 30, 12));
 }
 
 }  // namespace

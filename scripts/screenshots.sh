@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Opens the grading application on the bundled clip under a virtual display
+# and saves a picture of its main window for every correction tab, every
+# image view and every analysis display, as build/screenshots/NN-<tab>.png.
+# The application is driven by an input script (see app/shell/input_script.h)
+# and left with Cancel, so the correction is not changed.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+out="$build/screenshots"
+if ! command -v xvfb-run >/dev/null; then
+  echo "xvfb-run is needed (scripts/install-deps.sh installs it)." >&2
+  exit 1
+fi
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --parallel 4 --target velmora-host velmora-ui Velmora3RA64 >/dev/null
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out"
+rm -f "$out"/*.png
+
+# The tabs in order: the correction tabs, then the image views (the main
+# window starts on "Result"), then the analysis displays (it starts on
+# "Combo"; the analysis "Reference" shares its name with the image view
+# and the gallery is a window of its own, so both are left out).
+tabs=("HSL" "RGB" "CMY" "YCbCr" "Curves" "Levels" "Luma Range" "Secondary" "Limiting"
+      "Source" "Reference" "Split Source" "Split Ref" "Luma Ranges" "Result"
+      "Luma WFM" "YC WFM" "RGB WFM" "GBR WFM" "YRGB WFM" "YCbCr WFM" "Overlay WFM"
+      "Vectorscope" "Histograms" "Tone Curve" "Combo")
+script="$work/screenshots.txt"
+{
+  echo "wait-exchange"
+  echo "wait 1"
+  n=1
+  for tab in "${tabs[@]}"; do
+    name="$(printf '%02d-%s' "$n" "$(echo "$tab" | tr 'A-Z ' 'a-z-')")"
+    echo "tab $tab"
+    echo "wait 0.3"
+    echo "screenshot $out/$name.png"
+    n=$((n + 1))
+  done
+  echo "cancel"
+  echo "quit"
+} >"$script"
+
+VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=0 \
+  xvfb-run -a -s "-screen 0 1600x1000x24" \
+  "$build/tools/standin_host/velmora-host" --full-interface --out "$work/out" >/dev/null
+
+count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
+echo "$count pictures of the main window in $out"
+[ "$count" -eq "${#tabs[@]}" ]
