@@ -284,6 +284,7 @@ void InstallRequestedCursor() {
       {kCursorSplitVerticalEdge, kUICursorResizeUpDown}, {kCursorZoomIn, kUICursorCrosshair},
       {kCursorZoomOut, kUICursorCrosshair},        {kCursorZoomLimit, kUICursorArrow},
       {kCursorPan, kUICursorHand},
+      {504, kUICursorHand},  // over a point of the luma-range graph
   };
   int32_t shown = gRequestedCursor < 128 ? gRequestedCursor : kUICursorArrow;
   for (const CursorMap& m : kMap)
