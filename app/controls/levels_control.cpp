@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "app/controls/bound_controls.h"
@@ -36,26 +37,21 @@ constexpr int32_t kLabelHeight = 14;
 constexpr QVRGBColor kRampColors[4] = {{65535, 65535, 65535}, {65535, 0, 0}, {0, 65535, 0}, {0, 0, 65535}};
 
 // The histogram pictures are shared by every levels control of one size;
-// the first control of a size makes them.
+// the first control of a size makes them, and they last as long as the
+// program.
 struct HistogramPair {
   int32_t width, height;
-  UIImage* input;
-  UIImage* output;
+  UIImagePtr input, output;
 };
 std::vector<HistogramPair> gHistogramPictures;
 
-HistogramPair SharedHistograms(int32_t width, int32_t height) {
+const HistogramPair* SharedHistograms(int32_t width, int32_t height) {
   for (const HistogramPair& p : gHistogramPictures)
-    if (p.width == width && p.height == height) return p;
-  HistogramPair p{width, height, UIImageCreate(width, height), UIImageCreate(width, height)};
-  if (p.input && p.output) {
-    gHistogramPictures.push_back(p);
-  } else {
-    UIImageDispose(p.input);
-    UIImageDispose(p.output);
-    p.input = p.output = nullptr;
-  }
-  return p;
+    if (p.width == width && p.height == height) return &p;
+  HistogramPair p{width, height, UIImagePtr(UIImageCreate(width, height)), UIImagePtr(UIImageCreate(width, height))};
+  if (!p.input || !p.output) return nullptr;
+  gHistogramPictures.push_back(std::move(p));
+  return &gHistogramPictures.back();
 }
 
 uint32_t PackPixel(const QVRGBColor& c) {
@@ -201,9 +197,9 @@ UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const cha
                   column == 0 ? "Input" : "Output", &label);
     if (label) UISetControlID(label, UIControlID{column == 0 ? kSigInputLabel : kSigOutputLabel, idNumber});
   }
-  const HistogramPair pictures = SharedHistograms(histWidth, histHeight);
-  r->inputHistogram = pictures.input;
-  r->outputHistogram = pictures.output;
+  const HistogramPair* pictures = SharedHistograms(histWidth, histHeight);
+  r->inputHistogram = pictures ? pictures->input.get() : nullptr;
+  r->outputHistogram = pictures ? pictures->output.get() : nullptr;
   const int32_t histTop = bounds.top + kLabelHeight;
   for (int32_t column = 0; column < 2; ++column) {
     const int32_t x = left + column * columnStep;
@@ -211,7 +207,7 @@ UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const cha
     if (CreateImagePane(window, UIRect{histTop, x, histTop + histHeight + 4, x + histWidth + 4}, &pane) != kQVNoErr)
       continue;
     if (parent) UIEmbedControl(pane, parent);
-    SetImagePaneImage(pane, column == 0 ? pictures.input : pictures.output);
+    SetImagePaneImage(pane, column == 0 ? r->inputHistogram : r->outputHistogram);
     (column == 0 ? r->inputPane : r->outputPane) = pane;
   }
 
