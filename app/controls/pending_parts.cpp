@@ -5,13 +5,6 @@
 #include "app/controls/correction_tabs.h"
 #include "app/controls/special_setters.h"
 
-int32_t gHSLSubTabIndex = 0;
-void HSLSubTabSwitchProc(int32_t, int32_t newIndex) { gHSLSubTabIndex = newIndex; }
-
-void BuildHSLTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildRGBTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildYCbCrTab(UIWindow*, UIControl*, const UIRect&) {}
-void BuildCMYTab(UIWindow*, UIControl*, const UIRect&) {}
 
 UIControl* VFCreateEyedropperButton(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl**, int32_t,
                                     int32_t, bool, bool, VFEyedropperProc, UIControl** out) {

@@ -137,6 +137,10 @@ struct Sync {
       if (!differ) return;
     }
     if (apply) {
+      // Taken into the working record first, so that setting the slider
+      // finds nothing changed and leaves the enable boxes around it as the
+      // record has them.
+      Adopt(offset, 4);
       VFSetFloatValue(control, VFFieldValueAsFloat(record, Word(offset)), false);
     } else {
       VFRefreshFromSettings(control);

@@ -102,7 +102,8 @@ class CorrectionWindowTest : public ::testing::Test {
         FBSetRGBPixel(gSourceFrame, x, y, x / 15.0f, 0.2f + 0.15f * y, 1.0f - x / 15.0f, 1.0f);
   }
 
-  void BuildWindow() {
+  // Tests of whole tabs build their own window in its place.
+  virtual void BuildWindow() {
     window = UICreateWindow(kUIWindowPlain, UIMakeRect(40, 40, 560, 420), "Correction");
     UISetWindowContentColor(window, VFColor(kUIColorControlBackground));
     static const VFTabEntry kMain[] = {{"HSL", 1, 1},    {"RGB", 1, 0},        {"CMY", 1, 0},
