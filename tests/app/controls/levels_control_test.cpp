@@ -289,3 +289,75 @@ TEST_F(LevelsWindowTest, TheChannelSwitchRefreshesThatChannelsHistograms) {
   LevelsChannelSwitchProc(2, 7);
   EXPECT_EQ(gLevelsChannel, kLevelsChannelGreen) << "an item that does not exist changes nothing";
 }
+
+TEST_F(LevelsWindowTest, TheTabNumbersItsControlsAndGivesEachChannelItsButtons) {
+  // Numbers from 100: master levels (seven), its slider, red, green, blue.
+  const int32_t strips[4] = {100, 108, 115, 122};
+  for (int32_t c = 0; c < 4; ++c) {
+    EXPECT_EQ(UIGetControlID(Strip(c)).signature, QVFourCC("VFlv"));
+    EXPECT_EQ(UIGetControlID(Strip(c)).id, strips[c]);
+    const uint32_t block = kOff(offsetof(VL_SettingsStruct, levels)) + 32 * uint32_t(c);
+    for (uint32_t field = block + 8; field <= block + 28; field += 4) EXPECT_EQ(VFControlAtOffset(field), Strip(c));
+  }
+  EXPECT_EQ(gNextValueControlID, 129);
+  UIControl* recovery = VFControlAtOffset(kOff(offsetof(VL_SettingsStruct, input.inputControls_highlight_recovery)));
+  ASSERT_NE(VFGetValueSlider(recovery), nullptr);
+  EXPECT_EQ(UIGetControlID(recovery).id, 107);
+  EXPECT_EQ(UIGetParentControl(recovery), TabGroupGetPane(gVFTabGroups.levelsChannels, 0));
+
+  // Every channel's buttons: the command, the ID and the section mask.
+  struct Button {
+    int32_t channel;
+    const char* title;
+    uint32_t command;
+    VLSettingsSectionMask mask;
+  } buttons[] = {
+      {0, "Reset", kVFCommandReset, 0x20000},          {0, "Auto Exposure", QVFourCC("VLae"), 0x20000},
+      {0, "Auto Color", QVFourCC("VLac"), 0x20000},    {1, "Reset", kVFCommandReset, 0x40000},
+      {2, "Reset", kVFCommandReset, 0x80000},          {3, "Reset", kVFCommandReset, 0x100000},
+  };
+  for (const Button& b : buttons) {
+    SCOPED_TRACE(std::string(b.title) + " of channel " + std::to_string(b.channel));
+    UIControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, b.channel);
+    UIControl* found = nullptr;
+    for (int32_t i = 0; i < UICountChildren(pane); ++i) {
+      UIControl* child = UIGetChild(pane, i);
+      if (UIGetControlKind(child) == kUIControlPushButton && UIGetControlTitle(child) == b.title) found = child;
+    }
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(UIGetControlCommand(found), b.command);
+    VLSettingsSectionMask mask = 0;
+    EXPECT_TRUE(VFGetButtonSectionMask(found, &mask));
+    EXPECT_EQ(mask, b.mask);
+    if (b.command != kVFCommandReset) {
+      EXPECT_EQ(UIGetControlID(found).signature, kVFCreatorControls);
+      EXPECT_EQ(UIGetControlID(found).id, int32_t(b.command));
+    }
+  }
+}
+
+TEST_F(LevelsWindowTest, WideBoundsGiveTheLargeHistograms) {
+  UIControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, 1);
+  const uint32_t offsets[7] = {900, 908, 912, 916, 920, 924, 928};
+  struct Case {
+    int32_t width, height;
+    float scale;
+    int32_t histogramWidth, histogramHeight, columnStep;
+  } cases[] = {{1051, 400, 256.0f, 256, 200, 280}, {1052, 400, 512.0f, 512, 340, 536}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    UIControl* strip = CreateLevelsControl(big, UIMakeRect(0, 0, c.width, c.height), "Red", pane, 2, &gUISettings,
+                                           offsets, 300, nullptr);
+    const LevelsControl* r = LevelsRecordOf(strip);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->scale, c.scale);
+    EXPECT_EQ(UIImageWidth(r->inputHistogram), c.histogramWidth);
+    EXPECT_EQ(UIImageHeight(r->outputHistogram), c.histogramHeight);
+    EXPECT_EQ(UIRectWidth(r->inputBar), c.histogramWidth);
+    EXPECT_EQ(r->outputBar.left - r->inputBar.left, c.columnStep);
+    EXPECT_EQ(UIGetControlBounds(r->outputPane).left - UIGetControlBounds(r->inputPane).left, c.columnStep);
+    EXPECT_EQ(UIGetControlBounds(r->inputPane).left + 2, r->inputBar.left) << "bars under the histograms";
+    EXPECT_LE(r->bounds.bottom, c.height) << "all of it inside the bounds";
+    EXPECT_EQ(VFControlAtOffset(900), Strip(1)) << "no table: nothing registered";
+  }
+}
