@@ -3,6 +3,7 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/context_menus.h"
 #include "app/controls/main_window.h"
+#include "app/controls/pane_selectors.h"
 #include "app/controls/levels_control.h"
 #include "app/controls/luma_range_control.h"
 #include "app/controls/preview_gamma_menus.h"
@@ -40,6 +41,7 @@ void VFInstallControls() {
   hooks.buildMainWindow = BuildMainWindow;
   hooks.showMainWindow = ShowMainWindow;
   hooks.setPanesPixelAspect = SetPanesPixelAspect;
+  hooks.setPaneImages = SetMainWindowPanePictures;
   hooks.playingTransports = TransportPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
   hooks.selectTabNamed = SelectMainWindowTab;

@@ -98,10 +98,7 @@ QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowG
   }
   // The result pane alone takes the custom cursors.
   ImagePaneSetCustomCursors(GetViewPane(kPaneResult), true, kUICursorArrow, kUICursorCrosshair, kUICursorHand);
-  SetViewPanePictures();
-  for (int32_t i = 0; i < 6; ++i)
-    ImagePaneSetFrameBuffer(GetViewPane(kImageViewItems[i].pane),
-                            kImageViewItems[i].frame ? *kImageViewItems[i].frame : nullptr);
+  SetMainWindowPanePictures();
   gImageViewMode = kImageViewResult;
   gCurrentImagePane = GetViewPane(kPaneResult);
   const int32_t restored = RestoredImageViewItem(gPrefsSettings.rightPaneDefault);
@@ -159,6 +156,13 @@ QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWind
   const int32_t restored = RestoredAnalysisItem(gPrefsSettings.leftPaneDefault);
   if (restored > 0) TabGroupSelect(group, restored);
   return kQVNoErr;
+}
+
+void SetMainWindowPanePictures() {
+  SetViewPanePictures();
+  for (const ImageViewItem& item : kImageViewItems)
+    ImagePaneSetFrameBuffer(GetViewPane(item.pane), item.frame ? *item.frame : nullptr);
+  ImagePaneSetFrameBuffer(GetLayoutImagePane(1), gResultFrame);
 }
 
 void ForgetPaneSelectors() {

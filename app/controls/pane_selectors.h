@@ -36,5 +36,10 @@ QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWind
 int32_t RestoredImageViewItem(int32_t stored);
 int32_t RestoredAnalysisItem(int32_t stored);
 
+// Hands the pictures and the frames sampling reads to the image views, the
+// reference pane and the large view (after the frames or pictures were
+// made anew).
+void SetMainWindowPanePictures();
+
 // Forgets the selectors' controls (their window is going).
 void ForgetPaneSelectors();

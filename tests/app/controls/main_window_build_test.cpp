@@ -151,3 +151,27 @@ TEST_F(MainWindowTest, IsTheShellsMainWindowUntilDisposed) {
 }
 
 }  // namespace
+
+namespace {
+
+// New pictures (a frame of another size) reach every pane of the window.
+TEST_F(MainWindowTest, NewPicturesReachEveryPane) {
+  Build();
+  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gReferenceGWorld}) {
+    UIImageDispose(*p);
+    *p = UIImageCreate(48, 20);
+  }
+  UIHooks().setPaneImages();
+  struct Shown {
+    UIControl* pane;
+    UIImage* picture;
+  };
+  const Shown shown[] = {{GetViewPane(kPaneResult), gResultGWorld},          {GetViewPane(kPaneSource), gSourceGWorld},
+                         {GetViewPane(kPaneReference), gReferenceGWorld},    {GetViewPane(kPaneSplitSource), gSplitGWorld},
+                         {GetViewPane(kPaneSplitRef), gSplitGWorld},         {GetViewPane(kPaneLumaRanges), gSplitGWorld},
+                         {GetViewPane(kPaneReferenceAnalysis), gReferenceGWorld}, {gLargeImagePane, gResultGWorld},
+                         {gAnalysisPanes[kAnalysisCombo], gScopePicture}};
+  for (const Shown& s : shown) EXPECT_EQ(ImagePaneGetImage(s.pane), s.picture);
+}
+
+}  // namespace
