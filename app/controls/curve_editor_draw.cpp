@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/curve_editor.h"
@@ -101,52 +102,18 @@ void DrawPlaceholder(const Plot& p, UIContext* ctx) {
   UIDrawLine(ctx, p.X(0.6), p.Y(0.75), p.X(1), p.Y(0.75));
 }
 
-// The points of a curve, clamped; 0 when the count is not 2..16.
-int32_t ReadPoints(const CurveEditor* e, double* x, double* y) {
-  if (!e->count || !e->x || !e->y) return 0;
-  const uint32_t n = *e->count;
-  if (n < 2 || n > uint32_t(kVLCurveMaxPoints)) return 0;
-  for (uint32_t i = 0; i < n; ++i) {
-    x[i] = Clamp01(e->x[i]);
-    y[i] = Clamp01(e->y[i]);
-  }
-  return int32_t(n);
-}
-
-void DrawSpline(const Plot& p, const double* x, const double* y, int32_t n, bool lines, UIContext* ctx) {
+void StrokePolyline(const Plot& p, const std::vector<CurvePlotPoint>& line, UIContext* ctx) {
+  if (line.empty()) return;
   UIBeginPath(ctx);
-  UIMoveTo(ctx, p.X(0), p.Y(y[0]));
-  UILineTo(ctx, p.X(x[0]), p.Y(y[0]));
-  if (n < 3 || lines) {
-    for (int32_t i = 1; i < n; ++i) UILineTo(ctx, p.X(x[i]), p.Y(y[i]));
-  } else {
-    const float(*basis)[4] = BasisTable();
-    const double lastX = std::min(x[n - 1], 1.0);
-    double drawnPixel = p.X(x[0]);
-    for (int32_t i = 0; i + 1 < n; ++i) {
-      const int32_t a = std::max(i - 1, 0), d = std::min(i + 2, n - 1);
-      for (int k = 0; k < 1000; ++k) {
-        const float* w = basis[k];
-        double sx = w[0] * x[a] + w[1] * x[i] + w[2] * x[i + 1] + w[3] * x[d];
-        double sy = w[0] * y[a] + w[1] * y[i] + w[2] * y[i + 1] + w[3] * y[d];
-        sx = std::clamp(sx, 0.0, lastX);
-        sy = Clamp01(sy);
-        const double px = p.X(sx);
-        if (px < drawnPixel + 1.0) continue;
-        UILineTo(ctx, px, p.Y(sy));
-        drawnPixel = px;
-      }
-    }
-    UILineTo(ctx, p.X(x[n - 1]), p.Y(y[n - 1]));
-  }
-  UILineTo(ctx, p.X(1), p.Y(y[n - 1]));
+  UIMoveTo(ctx, p.X(line[0].x), p.Y(line[0].y));
+  for (size_t i = 1; i < line.size(); ++i) UILineTo(ctx, p.X(line[i].x), p.Y(line[i].y));
   UIStrokePath(ctx);
 }
 
-void DrawPoints(const Plot& p, const double* x, const double* y, int32_t n, int32_t selected, UIContext* ctx) {
+void DrawPoints(const Plot& p, const float* x, const float* y, int32_t n, int32_t selected, UIContext* ctx) {
   UISetLineWidth(ctx, 1.0);
   for (int32_t i = 0; i < n; ++i) {
-    const double cx = p.X(x[i]), cy = p.Y(y[i]);
+    const double cx = p.X(Clamp01(x[i])), cy = p.Y(Clamp01(y[i]));
     const UIRect r{int32_t(std::lround(cy - kPointRadius)), int32_t(std::lround(cx - kPointRadius)),
                    int32_t(std::lround(cy + kPointRadius)), int32_t(std::lround(cx + kPointRadius))};
     if (i == selected)
@@ -180,6 +147,47 @@ void DrawValue(UIContext* ctx, const UIFont& font, float value, double right, do
 
 }  // namespace
 
+std::vector<CurvePlotPoint> CurveEditorPolyline(const float* xs, const float* ys, uint32_t count, bool lines,
+                                                int32_t width) {
+  std::vector<CurvePlotPoint> line;
+  if (!xs || !ys || count < 2 || count > uint32_t(kVLCurveMaxPoints)) return line;
+  const int32_t n = int32_t(count);
+  double x[kVLCurveMaxPoints], y[kVLCurveMaxPoints];
+  for (int32_t i = 0; i < n; ++i) {
+    x[i] = Clamp01(xs[i]);
+    y[i] = Clamp01(ys[i]);
+  }
+  // A lead-in from the left edge at the first point's height.
+  line.push_back({0.0, y[0]});
+  line.push_back({x[0], y[0]});
+  if (n < 3 || lines) {
+    for (int32_t i = 1; i < n; ++i)
+      if (x[i] >= line.back().x) line.push_back({x[i], y[i]});
+  } else {
+    // Samples go right only, at least a pixel apart, and never past the
+    // last point: points out of order draw without loops.
+    const float(*basis)[4] = BasisTable();
+    const double pixel = 1.0 / std::max(1, width);
+    const double lastX = x[n - 1];
+    double drawn = x[0];
+    for (int32_t i = 0; i + 1 < n; ++i) {
+      const int32_t a = std::max(i - 1, 0), d = std::min(i + 2, n - 1);
+      for (int k = 0; k < 1000; ++k) {
+        const float* w = basis[k];
+        const double sx = std::clamp(w[0] * x[a] + w[1] * x[i] + w[2] * x[i + 1] + w[3] * x[d], 0.0, lastX);
+        const double sy = Clamp01(w[0] * y[a] + w[1] * y[i] + w[2] * y[i + 1] + w[3] * y[d]);
+        if (sx < drawn + pixel) continue;
+        line.push_back({sx, sy});
+        drawn = sx;
+      }
+    }
+    if (x[n - 1] >= drawn) line.push_back({x[n - 1], y[n - 1]});
+  }
+  // And a lead-out to the right edge at the last point's height.
+  line.push_back({1.0, y[n - 1]});
+  return line;
+}
+
 void DrawCurveEditor(UIControl* pane, UIContext* ctx) {
   CurveEditor* e = CurveEditorOf(pane);
   if (!e) return;
@@ -206,11 +214,11 @@ void DrawCurveEditor(UIControl* pane, UIContext* ctx) {
     if (map) {
       if (e->map) DrawMap(plot, e->map, ctx);
     } else {
-      double x[kVLCurveMaxPoints], y[kVLCurveMaxPoints];
-      if (const int32_t n = ReadPoints(e, x, y)) {
-        DrawSpline(plot, x, y, n, (flags & kCurveFlagLines) != 0, ctx);
-        DrawPoints(plot, x, y, n, e->selected, ctx);
-      }
+      const uint32_t n = *e->count;
+      const std::vector<CurvePlotPoint> line =
+          CurveEditorPolyline(e->x, e->y, n, (flags & kCurveFlagLines) != 0, UIRectWidth(e->graph));
+      StrokePolyline(plot, line, ctx);
+      if (!line.empty()) DrawPoints(plot, e->x, e->y, int32_t(n), e->selected, ctx);
     }
   }
   UIRestore(ctx);

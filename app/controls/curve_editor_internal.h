@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/settings_record.h"
 #include "platform/ui/ui_draw.h"
@@ -83,6 +84,16 @@ void CurveEditEnd();
 
 // Drawing.
 void DrawCurveEditor(UIControl* pane, UIContext* ctx);
+// The line the editor strokes for a curve in point form, in unit
+// coordinates from the left edge to the right edge: straight segments with
+// lines, else Catmull-Rom segments sampled a pixel apart (width pixels
+// across). Coordinates are clamped to 0..1 (NaN reads as 0) and x never
+// goes back; empty for a count outside 2..16.
+struct CurvePlotPoint {
+  double x, y;
+};
+std::vector<CurvePlotPoint> CurveEditorPolyline(const float* x, const float* y, uint32_t count, bool lines,
+                                                int32_t width);
 void DrawCurveReadout(CurveEditor* editor, UIContext* ctx);
 // Enables the Curves tab's eyedroppers and "Save..." button in the window
 // unless one of the RGB editors shows a map curve, which disables them.

@@ -16,7 +16,8 @@ namespace {
 using ChannelEdit = void (*)(VL_CurveControls* curve, UIControl* editor, float value, float target);
 
 void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float target, ChannelEdit edit) {
-  CurveEditorFocus(eyedropper);
+  // Called without its button, the procedure drops the focus of the editors' window.
+  CurveEditorFocus(eyedropper ? eyedropper : CurveEditorForCurve(kVLCurveRed));
   CurveEditBegin();
   for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
     edit(&gUISettings.rgbCurves[c], CurveEditorForCurve(c), rgb[c - kVLCurveRed], target);

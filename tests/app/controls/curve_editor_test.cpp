@@ -394,8 +394,9 @@ TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
   for (const Case& k : cases) {
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
     Resync();
-    ClickAt(kVLCurveRed, 0.0, 0.0);  // a selected point that the eyedropper drops
-    UndoSteps();
+    // A focused editor with a selected point, which the eyedropper drops.
+    UISetKeyboardFocus(window, editors[kVLCurveRed]);
+    Record(kVLCurveRed)->selected = 0;
     const VL_SettingsStruct before = gUISettings;
     reprocessCount = 0;
     k.proc(nullptr, k.rgb, true);
@@ -411,6 +412,7 @@ TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
     EXPECT_EQ(gUISettings.curvesEnable, 1u) << k.story;
     EXPECT_EQ(gUISettings.rgbCurvesEnable, 1u) << k.story;
     EXPECT_EQ(Record(kVLCurveRed)->selected, -1) << k.story;
+    EXPECT_EQ(UIGetKeyboardFocus(window), nullptr) << k.story;
     EXPECT_EQ(reprocessCount, 1) << k.story;
     EXPECT_EQ(Pixels(gResultFrame), Expected()) << k.story;
     EXPECT_EQ(UndoSteps(), 1) << k.story;
