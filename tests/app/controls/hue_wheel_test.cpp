@@ -68,6 +68,13 @@ class HueWheelTest : public CorrectionWindowTest {
   UIControl* StrengthReadout(int wheel) {
     return UIFindControlByID(window, UIControlID{kVFSigSlider, kFirstWheelID + 3 * wheel + 2});
   }
+  // A contextual click on the wheel and the item chosen by keys (0: none).
+  void ChooseFromMenu(UIControl* wheel, int32_t item) {
+    UIInjectRightClick(window, WheelCentre(wheel));
+    for (int32_t i = 0; i < item; ++i) UIInjectKey(kUIKeyDown);
+    UIInjectKey(item ? kUIKeyReturn : kUIKeyEscape);
+    UIRunPending();
+  }
   static float Angle(int wheel) { return gUISettings.hueOffsets.wheel[wheel].tintangle; }
   static float Strength(int wheel) { return gUISettings.hueOffsets.wheel[wheel].strength; }
 
@@ -224,14 +231,14 @@ TEST_F(HueWheelTest, MenuCentresOneWheelOrResetsTheHueOffsets) {
     HueWheelSetStrength(wheels[i], 0.25f, true);
   }
   ASSERT_EQ(gUISettings.hueOffsetEnable, 1u);
-  HueWheelContextMenuProc(wheels[1], kVFMenuBeforeOpen, 0, HueWheelMenu(), 0);
-  ExpectShown(1, 41, 0.25f);
-  HueWheelContextMenuProc(wheels[1], kVFMenuAfterChoice, kHueWheelMenuCentre, HueWheelMenu(), 0);
+  ChooseFromMenu(wheels[1], 0);
+  ExpectShown(1, 41, 0.25f);  // closing the menu without a choice changes nothing
+  ChooseFromMenu(wheels[1], kHueWheelMenuCentre);
   ExpectShown(1, 0, 0);
   ExpectShown(2, 42, 0.25f);
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
 
-  HueWheelContextMenuProc(wheels[1], kVFMenuAfterChoice, kHueWheelMenuReset, HueWheelMenu(), 0);
+  ChooseFromMenu(wheels[1], kHueWheelMenuReset);
   for (int i = 0; i < 4; ++i)
     ExpectShown(i, gUIDefaultSettings.hueOffsets.wheel[i].tintangle, gUIDefaultSettings.hueOffsets.wheel[i].strength);
   EXPECT_EQ(gUISettings.hueOffsetEnable, 0u) << "resetting switches the hue offsets off";
@@ -308,6 +315,33 @@ TEST_F(HueWheelTest, WheelPictureFollowsTheSaturationPreference) {
   EXPECT_EQ((p >> 8) & 255, uint32_t(inside.green >> 8));
   EXPECT_EQ(p & 255, uint32_t(inside.blue >> 8));
   UIImageDispose(image);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HueWheelTest, WritingSettingsReprocessesOnlyWhenAValueChanges) {
+  struct Case {
+    float angle, strength;
+    bool reprocess;
+    int reprocesses;
+  } cases[] = {
+      {0, 0, true, 0},        // what the record holds: nothing to do
+      {90, 0.5f, false, 0},   // written, not reprocessed
+      {90, 0.5f, true, 0},    // already written
+      {120, 0.5f, true, 1},   // a new angle
+      {120, 0.75f, true, 1},  // a new strength
+  };
+  for (const Case& c : cases) {
+    reprocessCount = 0;
+    HueWheelWriteSettings(wheels[2], c.reprocess, c.angle, c.strength);
+    EXPECT_EQ(Angle(2), c.angle);
+    EXPECT_EQ(Strength(2), c.strength);
+    EXPECT_EQ(reprocessCount, c.reprocesses) << c.angle << " " << c.strength;
+  }
+  EXPECT_EQ(gUISettings.hueOffsetEnable, 1u) << "a reprocessing write switches the hue offsets on";
+  EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
 }
 
 }  // namespace
