@@ -1,8 +1,12 @@
 // Each scope alone: a 1920 x 1080 picture drawn into a 1920 x 1080 scope
-// picture with the default preferences. The graticule is drawn once and
-// copied on later draws, so these are the figures of a redraw.
+// picture with the default preferences, on 1 and 8 threads of the task pool.
+// The graticule is drawn once and copied on later draws, so these are the
+// figures of a redraw.
+#include "app/views/histogram.h"
+#include "app/views/tone_curve.h"
 #include "app/views/vectorscope.h"
 #include "app/views/waveform.h"
+#include "bench/bench_pool.h"
 #include "settings/prefs.h"
 
 #include <benchmark/benchmark.h>
@@ -34,6 +38,7 @@ UIImage* MakeSource(int32_t width, int32_t height) {
 using ScopeDraw = void (*)(UIImage* target, UIImage* source);
 
 void RunScope(benchmark::State& state, ScopeDraw draw) {
+  const uint32_t threads = BenchUsePool(state.range(0));
   PFLoadDefaultPreferences(&gPrefsSettings);
   UIImage* source = MakeSource(1920, 1080);
   UIImage* target = UIImageCreate(1920, 1080);
@@ -42,6 +47,7 @@ void RunScope(benchmark::State& state, ScopeDraw draw) {
     draw(target, source);
     benchmark::ClobberMemory();
   }
+  state.counters["threads"] = threads;
   UIImageDispose(target);
   UIImageDispose(source);
 }
@@ -53,18 +59,22 @@ void Waveform(UIImage* t, UIImage* s, bool chroma, int mode) {
 }  // namespace
 
 BENCHMARK_CAPTURE(RunScope, Vectorscope, [](UIImage* t, UIImage* s) { DrawVectorscopePane(t, nullptr, s, 1); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, LumaWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 1); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, YCWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, true, 1); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, YCbCrWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 2); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, RGBWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 3); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, OverlayWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 4); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, YRGBWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 5); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RunScope, GBRWFM, [](UIImage* t, UIImage* s) { Waveform(t, s, false, 6); })
-    ->Unit(benchmark::kMillisecond);
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RunScope, Histograms, [](UIImage* t, UIImage* s) { DrawHistogramPane(t, nullptr, s, true); })
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RunScope, ToneCurve, [](UIImage* t, UIImage* s) { DrawToneCurvePane(t, nullptr, s, true); })
+    ->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();

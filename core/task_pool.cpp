@@ -65,6 +65,8 @@ void runLUTTransform(VLMPTaskRecord& r) {
   FBTransformWithLUTPixWork(r.lutPixels, r.lutWidth, r.lutRows, r.lutRowBytes, r.lutTable, r.lutFormat);
 }
 
+void runPart(VLMPTaskRecord& r) { r.partWork(r.partContext, r.part, r.parts); }
+
 // Work by job code; null entries end the task.
 const JobWork kJobWork[] = {
     nullptr,                     // 0
@@ -78,6 +80,7 @@ const JobWork kJobWork[] = {
     runLUTTransform,             // 8
     nullptr,                     // 9 media request, posted only by the grading application
     runNothing,                  // 10
+    runPart,                     // 11
 };
 
 // How many tasks a job over `rows` rows uses; 0 when it should run inline.
@@ -155,6 +158,23 @@ QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request
   }
   if (result) *result = answer == 0 ? rec.mediaResult : int32_t(answer);
   return kQVNoErr;
+}
+
+uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
+  if (!work) return 0;
+  VL_EngineLockGuard hold;
+  uint32_t n = master && master->tasks ? (processorCount < master->taskCount ? processorCount : master->taskCount) : 1;
+  if (n < 2) {
+    work(context, 0, 1);
+    return 1;
+  }
+  runBands(master, n, kVLMPJobPart, n, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t) {
+    rec.partWork = work;
+    rec.partContext = context;
+    rec.part = first;
+    rec.parts = n;
+  });
+  return n;
 }
 
 void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }

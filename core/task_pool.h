@@ -35,7 +35,11 @@ enum : int32_t {
   kVLMPJobLUTTransform = 8,
   kVLMPJobMedia = 9,
   kVLMPJobNothing = 10,
+  kVLMPJobPart = 11,  // one part of a caller's work (VLMPRunParts)
 };
+
+// Work its caller split into `parts` parts; each call does part `part`.
+using VLMPPartWork = void (*)(void* context, uint32_t part, uint32_t parts);
 
 struct VLMPTaskRecord {
   MPTask* taskID;
@@ -86,6 +90,11 @@ struct VLMPTaskRecord {
   uint32_t previewRowBytes;
   uint32_t previewFormat;
 
+  // Part job: the caller's work, its context and which part this task does.
+  VLMPPartWork partWork;
+  void* partContext;
+  uint32_t part;
+  uint32_t parts;
   // Media job of the grading application: request code, its arguments and
   // the result the request leaves.
   int32_t mediaRequest;
@@ -139,6 +148,11 @@ void VLMPStartProcessPool();
 void VLMPStopProcessPool();
 
 void VLMPTest(uint32_t processorCount, VLMPMaster* master);
+// Runs work(context, i, n) on tasks 0..n-1, n being processorCount but at
+// most the pool's task count, and returns n once every part is done; with
+// fewer than two tasks to use, runs work(context, 0, 1) on the caller and
+// returns 1. The parts must touch disjoint data or synchronise themselves.
+uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
 // The image pass in row chunks over the tasks (the frames must have the same
 // height and row bytes; otherwise the pass runs on the caller).
 void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/task_pool.h"
+
 ScopeBackdrop::~ScopeBackdrop() { UIImageDispose(image); }
 
 bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height, std::vector<int64_t> key) {
@@ -17,6 +19,24 @@ bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height
   return true;
 }
 
+namespace {
+
+struct CopyJob {
+  const uint8_t* src;
+  uint8_t* dst;
+  size_t srcRowBytes, dstRowBytes, bytes;
+  int32_t rows;
+};
+
+void CopyRows(void* context, uint32_t part, uint32_t parts) {
+  const CopyJob& job = *static_cast<const CopyJob*>(context);
+  const int32_t first = int32_t(int64_t(job.rows) * part / parts), end = int32_t(int64_t(job.rows) * (part + 1) / parts);
+  for (int32_t y = first; y < end; ++y)
+    std::memcpy(job.dst + size_t(y) * job.dstRowBytes, job.src + size_t(y) * job.srcRowBytes, job.bytes);
+}
+
+}  // namespace
+
 void ScopeBackdropCopy(const ScopeBackdrop* backdrop, UIImage* target, int32_t left, int32_t top) {
   UIImage* src = backdrop->image;
   if (!src || !target) return;
@@ -24,10 +44,14 @@ void ScopeBackdropCopy(const ScopeBackdrop* backdrop, UIImage* target, int32_t l
   int32_t x0 = std::max(left, 0), y0 = std::max(top, 0);
   int32_t x1 = std::min(left + width, UIImageWidth(target)), y1 = std::min(top + height, UIImageHeight(target));
   if (x0 >= x1 || y0 >= y1) return;
-  const uint8_t* srcBase = UIImagePixels(src);
-  uint8_t* dstBase = UIImagePixels(target);
-  size_t srcRowBytes = size_t(UIImageRowBytes(src)), dstRowBytes = size_t(UIImageRowBytes(target));
-  for (int32_t y = y0; y < y1; ++y)
-    std::memcpy(dstBase + size_t(y) * dstRowBytes + size_t(x0) * 4,
-                srcBase + size_t(y - top) * srcRowBytes + size_t(x0 - left) * 4, size_t(x1 - x0) * 4);
+  CopyJob job;
+  job.srcRowBytes = size_t(UIImageRowBytes(src));
+  job.dstRowBytes = size_t(UIImageRowBytes(target));
+  job.src = UIImagePixels(src) + size_t(y0 - top) * job.srcRowBytes + size_t(x0 - left) * 4;
+  job.dst = UIImagePixels(target) + size_t(y0) * job.dstRowBytes + size_t(x0) * 4;
+  job.bytes = size_t(x1 - x0) * 4;
+  job.rows = y1 - y0;
+  // Large copies are shared out over the task pool by rows.
+  const uint32_t parts = uint32_t(std::clamp(int64_t(job.bytes) * job.rows / (256 * 1024), int64_t(1), int64_t(gNumProcessors)));
+  VLMPRunParts(CopyRows, &job, parts, &gVLMPMaster);
 }

@@ -1,16 +1,19 @@
 // The vectorscope's renderer: the graticule picture is copied into the
-// rectangle, then the trace is plotted straight into the target's pixels on
-// integers (table lookups and 16.16 products in 64 bits).
+// rectangle with the trace laid in. The trace runs on integers (table
+// lookups and 16.16 products in 64 bits), its dots counted on the task pool.
 #include "app/views/vectorscope.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "app/views/scope_backdrop.h"
 #include "app/views/scope_inputs.h"
 #include "app/views/scope_tables.h"
 #include "app/views/vectorscope_internal.h"
+#include "core/task_pool.h"
 #include "support/colors.h"
 
 namespace {
@@ -52,54 +55,213 @@ int32_t RowStep(const VectorscopeParams& p) {
   return std::max((p.height + p.rowCount / 2) / p.rowCount, 1);
 }
 
-void PlotTrace(const VectorscopeParams& p, const UIRect& rect, const VectorscopeScales& scales) {
-  int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
-  UIImage* target = p.target;
+// Where the trace goes and how the source is sampled.
+struct TracePlan {
+  const VectorscopeParams* p;
+  const int32_t* t;  // the six colour-difference tables
+  ScopePixelLayout layout;
+  int64_t xs, ys;    // trace scales with the zoom
+  int32_t cx, cy;
+  int32_t xMin, yMin, xEnd, yEnd;  // dots inside these, relative to the rectangle
+  int32_t colStep, rowStep, firstRow, endRow;
+  int32_t sampledRows, samplesPerRow;
+};
+
+bool MakePlan(const VectorscopeParams& p, const UIRect& rect, const VectorscopeScales& scales, TracePlan* plan) {
+  const int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  TracePlan& t = *plan;
+  t.p = &p;
   // Dots land inside the rectangle and inside the target.
-  int32_t xMin = std::max(0, -rect.left), yMin = std::max(0, -rect.top);
-  int32_t xEnd = std::min(w, UIImageWidth(target) - rect.left);
-  int32_t yEnd = std::min(h, UIImageHeight(target) - rect.top);
-  if (xMin >= xEnd || yMin >= yEnd) return;
-
-  const int32_t* t = BuildRGBtoYCbCrTables(p.matrix);
-  const int32_t *t0 = t, *t1 = t + 256, *t2 = t + 512, *t3 = t + 768, *t4 = t + 1024, *t5 = t + 1280;
-  uint32_t next[256];
-  BuildBrightenTable(float(p.saturation) / 65536.0f, next);
-  ScopePixelLayout layout = (p.flags & kVSFlagARGBMemory) ? kScopeLayoutARGBMemory : kScopeLayoutLittleEndianWords;
-
-  int64_t zoom = std::clamp(p.zoom, 1, 10);
-  int64_t xs = scales.xs * zoom, ys = scales.ys * zoom;
-  int32_t cx = w / 2, cy = h / 2;
-  int32_t colStep = std::max((p.width + w / 2) / w, 1);
-  int32_t rowStep = RowStep(p);
-  int32_t firstRow = 0, lastRow = p.height;
+  t.xMin = std::max(0, -rect.left);
+  t.yMin = std::max(0, -rect.top);
+  t.xEnd = std::min(w, UIImageWidth(p.target) - rect.left);
+  t.yEnd = std::min(h, UIImageHeight(p.target) - rect.top);
+  if (t.xMin >= t.xEnd || t.yMin >= t.yEnd) return false;
+  t.t = BuildRGBtoYCbCrTables(p.matrix);
+  t.layout = (p.flags & kVSFlagARGBMemory) ? kScopeLayoutARGBMemory : kScopeLayoutLittleEndianWords;
+  const int64_t zoom = std::clamp(p.zoom, 1, 10);
+  t.xs = scales.xs * zoom;
+  t.ys = scales.ys * zoom;
+  t.cx = w / 2;
+  t.cy = h / 2;
+  t.colStep = std::max((p.width + w / 2) / w, 1);
+  t.rowStep = RowStep(p);
+  t.firstRow = 0;
+  t.endRow = p.height;
   if (p.rowCount == -1) {
-    if (p.row < 0 || p.row >= p.height) return;
-    firstRow = p.row;
-    lastRow = p.row + 1;
+    if (p.row < 0 || p.row >= p.height) return false;
+    t.firstRow = p.row;
+    t.endRow = p.row + 1;
   }
+  t.sampledRows = (t.endRow - t.firstRow + t.rowStep - 1) / t.rowStep;
+  t.samplesPerRow = (p.width + t.colStep - 1) / t.colStep;
+  return true;
+}
 
-  uint8_t* dstBase = UIImagePixels(target);
-  ptrdiff_t dstRowBytes = UIImageRowBytes(target);
-  int k = 0;
-  for (int32_t y = firstRow; y < lastRow; y += rowStep) {
-    const uint8_t* row = p.pixels + size_t(y) * size_t(p.rowBytes);
-    for (int32_t x = 0; x < p.width; x += colStep) {
+// Calls dot(x, y) for every sampled pixel of sampled rows [firstIndex,
+// endIndex) whose dot lands inside the plan's limits; the sub-pixel offsets
+// run on from the first sampled pixel of the draw.
+template <class Dot>
+void ForEachDot(const TracePlan& t, int32_t firstIndex, int32_t endIndex, Dot dot) {
+  // Everything the loop reads is held in locals: the dots' byte stores
+  // could otherwise alias the plan and force it to be read again each time.
+  const int32_t *t0 = t.t, *t1 = t.t + 256, *t2 = t.t + 512, *t3 = t.t + 768, *t4 = t.t + 1024, *t5 = t.t + 1280;
+  const uint8_t* const pixels = t.p->pixels;
+  const size_t rowBytes = size_t(t.p->rowBytes);
+  const int32_t width = t.p->width, colStep = t.colStep, rowStep = t.rowStep, firstRow = t.firstRow;
+  const int red = t.layout.red, green = t.layout.green, blue = t.layout.blue;
+  const int64_t xs = t.xs, ys = t.ys, cx = t.cx, cy = t.cy;
+  const int64_t xMin = t.xMin, xEnd = t.xEnd, yMin = t.yMin, yEnd = t.yEnd;
+  int k = int((int64_t(firstIndex) * t.samplesPerRow % 7) * 2);
+  for (int32_t i = firstIndex; i < endIndex; ++i) {
+    const uint8_t* row = pixels + size_t(firstRow + i * rowStep) * rowBytes;
+    for (int32_t x = 0; x < width; x += colStep) {
       const uint8_t* src = row + size_t(x) * 4;
-      uint8_t r = src[layout.red], g = src[layout.green], b = src[layout.blue];
+      uint8_t r = src[red], g = src[green], b = src[blue];
       int64_t bv = int64_t(t2[b] - t0[r] - t1[g]);
       int64_t rv = int64_t(t3[r] - t4[g] - t5[b]);
       int64_t dy = cy + VectorscopeRound16(((-rv * ys) >> 16) + kJitter[k]);
       int64_t dx = cx + VectorscopeRound16(((bv * xs) >> 16) + kJitter[k + 1]);
       k = k == 12 ? 0 : k + 2;
       if (dx < xMin || dx >= xEnd || dy < yMin || dy >= yEnd) continue;
-      uint8_t* pixel = dstBase + (rect.top + dy) * dstRowBytes + (rect.left + dx) * 4;
-      uint32_t word;
-      std::memcpy(&word, pixel, 4);
-      word = next[word & 0xFF];
-      std::memcpy(pixel, &word, 4);
+      dot(int32_t(dx), int32_t(dy));
     }
   }
+}
+
+// Each dot brightens its pixel in place, one after another.
+void PlotTraceDirect(const TracePlan& t, const UIRect& rect, const uint32_t next[256]) {
+  uint8_t* dstBase = UIImagePixels(t.p->target);
+  const ptrdiff_t dstRowBytes = UIImageRowBytes(t.p->target);
+  ForEachDot(t, 0, t.sampledRows, [&](int32_t dx, int32_t dy) {
+    uint8_t* pixel = dstBase + (rect.top + dy) * dstRowBytes + ptrdiff_t(rect.left + dx) * 4;
+    uint32_t word;
+    std::memcpy(&word, pixel, 4);
+    word = next[word & 0xFF];
+    std::memcpy(pixel, &word, 4);
+  });
+}
+
+// A pixel's colour depends only on how often it was hit: the first hit
+// picks a level by the backdrop's blue byte, each further one moves on by
+// the level's own blue byte. When every level settles within six moves, a
+// count held at seven says it all, so the dots are counted first (on all
+// tasks at once, in a grid of bytes) and the counts then turn the backdrop
+// into the trace row by row.
+constexpr uint8_t kHitCap = 7;
+
+struct HitTables {
+  uint32_t after[kHitCap + 1][256];  // pixel after n hits on a backdrop pixel of this blue byte
+};
+
+// False when the levels do not settle (some saturation makes two of them
+// step into each other); counts cannot stand in for the hits then.
+bool BuildHitTables(const uint32_t next[256], HitTables* tables) {
+  for (int blue = 0; blue < 256; ++blue) {
+    uint32_t pixel = next[blue];
+    for (int n = 1; n <= kHitCap; ++n) {
+      tables->after[n][blue] = pixel;
+      pixel = next[pixel & 0xFF];
+    }
+    if (pixel != tables->after[kHitCap][blue]) return false;
+  }
+  return true;
+}
+
+struct CountJob {
+  const TracePlan* plan;
+  const UIRect* rect;
+  const HitTables* tables;
+  const ScopeBackdrop* backdrop;
+  uint8_t* counts;  // W x H bytes, zero between draws
+  int32_t countsWidth;
+};
+
+void CountPart(void* context, uint32_t part, uint32_t parts) {
+  const CountJob& job = *static_cast<const CountJob*>(context);
+  const TracePlan& t = *job.plan;
+  const int32_t first = int32_t(int64_t(t.sampledRows) * part / parts);
+  const int32_t end = int32_t(int64_t(t.sampledRows) * (part + 1) / parts);
+  uint8_t* counts = job.counts;
+  const int32_t width = job.countsWidth;
+  if (parts == 1) {
+    ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
+      uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
+      c = uint8_t(c + (c < kHitCap));
+    });
+    return;
+  }
+  // Tasks share the grid: a count goes up only while below the cap, so it
+  // ends the same whatever order the tasks' hits come in.
+  ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
+    std::atomic_ref<uint8_t> c(counts[size_t(dy) * size_t(width) + size_t(dx)]);
+    uint8_t seen = c.load(std::memory_order_relaxed);
+    while (seen < kHitCap && !c.compare_exchange_weak(seen, uint8_t(seen + 1), std::memory_order_relaxed)) {
+    }
+  });
+}
+
+// Rows of the rectangle: backdrop copied in, counted pixels replaced by
+// their trace colour, counts cleared for the next draw.
+void ApplyPart(void* context, uint32_t part, uint32_t parts) {
+  const CountJob& job = *static_cast<const CountJob*>(context);
+  const TracePlan& t = *job.plan;
+  const int32_t rows = t.yEnd - t.yMin;
+  const int32_t first = t.yMin + int32_t(int64_t(rows) * part / parts);
+  const int32_t end = t.yMin + int32_t(int64_t(rows) * (part + 1) / parts);
+  UIImage* target = t.p->target;
+  uint8_t* dstBase = UIImagePixels(target);
+  const size_t dstRowBytes = size_t(UIImageRowBytes(target));
+  const uint8_t* srcBase = UIImagePixels(job.backdrop->image);
+  const size_t srcRowBytes = size_t(UIImageRowBytes(job.backdrop->image));
+  const size_t span = size_t(t.xEnd - t.xMin);
+  for (int32_t y = first; y < end; ++y) {
+    const uint32_t* src = reinterpret_cast<const uint32_t*>(srcBase + size_t(y) * srcRowBytes) + t.xMin;
+    uint32_t* dst = reinterpret_cast<uint32_t*>(dstBase + size_t(job.rect->top + y) * dstRowBytes) +
+                    (job.rect->left + t.xMin);
+    uint8_t* count = job.counts + size_t(y) * size_t(job.countsWidth) + t.xMin;
+    std::memcpy(dst, src, span * 4);
+    for (size_t x = 0; x < span; x += 8) {
+      uint64_t eight = 0;
+      const size_t n = std::min<size_t>(8, span - x);
+      std::memcpy(&eight, count + x, n);
+      if (!eight) continue;
+      for (size_t i = x; i < x + n; ++i)
+        if (count[i]) {
+          dst[i] = job.tables->after[count[i]][src[i] & 0xFF];
+          count[i] = 0;
+        }
+    }
+  }
+}
+
+// Copies the backdrop into the rectangle with the trace laid in.
+void PlotTrace(const VectorscopeParams& p, const UIRect& rect, const VectorscopeScales& scales,
+               const ScopeBackdrop& backdrop) {
+  TracePlan plan;
+  if (!MakePlan(p, rect, scales, &plan)) {
+    ScopeBackdropCopy(&backdrop, p.target, rect.left, rect.top);
+    return;
+  }
+  uint32_t next[256];
+  BuildBrightenTable(float(p.saturation) / 65536.0f, next);
+  static HitTables tables;
+  const int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  if (!backdrop.image || UIImageWidth(backdrop.image) != w || UIImageHeight(backdrop.image) != h ||
+      !BuildHitTables(next, &tables)) {
+    ScopeBackdropCopy(&backdrop, p.target, rect.left, rect.top);
+    PlotTraceDirect(plan, rect, next);
+    return;
+  }
+  static std::vector<uint8_t> counts;  // main thread only; zero between draws
+  if (counts.size() < size_t(w) * size_t(h)) counts.assign(size_t(w) * size_t(h), 0);
+  CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), w};
+  VLMPRunParts(CountPart, &job, uint32_t(std::clamp(plan.sampledRows / 16, 1, int32_t(gNumProcessors))),
+               &gVLMPMaster);
+  // The dots' limits are the part of the rectangle inside the target, which
+  // is all the backdrop copy would cover.
+  VLMPRunParts(ApplyPart, &job, uint32_t(std::clamp((plan.yEnd - plan.yMin) / 16, 1, int32_t(gNumProcessors))),
+               &gVLMPMaster);
 }
 
 bool SourceUsable(const VectorscopeParams& p) {
@@ -149,8 +311,9 @@ int32_t DrawVectorscope(const VectorscopeParams* params) {
                            {p.matrix, p.zoom, p.targets75, p.whiteLevel, p.blackLevel, p.saturation}) &&
       gGraticule.image)
     VectorscopeDrawGraticule(gGraticule.image, p, scales);
-  ScopeBackdropCopy(&gGraticule, p.target, rect.left, rect.top);
-
-  if ((p.flags & kVSFlagTrace) && SourceUsable(p) && scales.xs != 0) PlotTrace(p, rect, scales);
+  if ((p.flags & kVSFlagTrace) && SourceUsable(p) && scales.xs != 0)
+    PlotTrace(p, rect, scales, gGraticule);
+  else
+    ScopeBackdropCopy(&gGraticule, p.target, rect.left, rect.top);
   return 0;
 }

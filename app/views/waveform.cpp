@@ -11,15 +11,19 @@
 #include "app/views/waveform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "app/views/scope_backdrop.h"
 #include "app/views/scope_inputs.h"
 #include "app/views/scope_phosphor.h"
 #include "app/views/scope_tables.h"
 #include "app/views/waveform_internal.h"
+#include "core/task_pool.h"
 
 namespace {
 
@@ -146,6 +150,7 @@ struct Sampler {
   const int32_t* diff;   // six colour-difference tables
   int64_t cbMul, crMul;  // 16.16 colour difference to code value
   int64_t mid16;         // code value of zero colour difference, 16.16
+  int32_t panelWidth;    // target columns of a panel
 };
 
 int32_t RowStep(const WaveformParams& p) {
@@ -192,10 +197,11 @@ inline int32_t Codes(const Sampler& s, const uint8_t* px, int32_t out[2]) {
 }
 
 // The trace is drawn in strips of columns: the sampled rows of a strip are
-// counted per column and code value, reading the source row by row, then
-// each column's hits land together. Hits on one code value add up to the
-// same result in any order.
-constexpr int32_t kStripColumns = 64;
+// counted per code value and column, reading the source row by row, then
+// the hits land code by code, each code along the strip's columns, so the
+// writes run along the target's rows. A pixel belongs to one column, so it
+// still takes its codes in rising order.
+constexpr int32_t kStripColumns = 32;
 
 struct Strip {
   const uint8_t* pixels;  // source
@@ -204,18 +210,25 @@ struct Strip {
   int32_t columns;
   int32_t sourceX[kStripColumns];
   int32_t low, high;  // range of code indices the channel can give
-  int32_t count[kStripColumns][kCodeCount];
+  int32_t count[kCodeCount][kStripColumns];
 };
 
 template <Channel kChannel, bool kChroma>
-void CountStrip(const Sampler& s, Strip& strip) {
-  for (int32_t y = strip.firstRow; y < strip.endRow; y += strip.rowStep) {
-    const uint8_t* row = strip.pixels + size_t(y) * strip.rowBytes;
-    for (int32_t c = 0; c < strip.columns; ++c) {
+void CountStrip(const Sampler& sampler, Strip& strip) {
+  // Locals, so the counts' stores cannot make the loop read them again.
+  const Sampler s = sampler;
+  const int32_t columns = strip.columns, endRow = strip.endRow, rowStep = strip.rowStep;
+  const uint8_t* const pixels = strip.pixels;
+  const size_t rowBytes = strip.rowBytes;
+  int32_t offsets[kStripColumns];
+  for (int32_t c = 0; c < columns; ++c) offsets[c] = strip.sourceX[c] * 4;
+  int32_t (*const count)[kStripColumns] = strip.count;
+  for (int32_t y = strip.firstRow; y < endRow; y += rowStep) {
+    const uint8_t* row = pixels + size_t(y) * rowBytes;
+    for (int32_t c = 0; c < columns; ++c) {
       int32_t codes[2];
-      for (int32_t k = Codes<kChannel, kChroma>(s, row + size_t(strip.sourceX[c]) * 4, codes); k-- > 0;) {
-        ++strip.count[c][std::clamp(codes[k], kLowestCode, kHighestCode) - kLowestCode];
-      }
+      for (int32_t k = Codes<kChannel, kChroma>(s, row + offsets[c], codes); k-- > 0;)
+        ++count[std::clamp(codes[k], kLowestCode, kHighestCode) - kLowestCode][c];
     }
   }
 }
@@ -229,12 +242,12 @@ constexpr CountProc kCountProcs[6][2] = {
 
 template <bool kPhosphor>
 void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
-  for (int32_t c = 0; c < strip.columns; ++c) {
-    int32_t* count = strip.count[c];
-    for (int32_t j = strip.low; j <= strip.high; ++j) {
-      if (count[j] == 0) continue;
-      tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[j]);
-      count[j] = 0;
+  for (int32_t j = strip.low; j <= strip.high; ++j) {
+    int32_t* count = strip.count[j];
+    for (int32_t c = 0; c < strip.columns; ++c) {
+      if (count[c] == 0) continue;
+      tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[c]);
+      count[c] = 0;
     }
   }
 }
@@ -282,40 +295,67 @@ void CodeRange(const WaveformParams& p, Channel channel, bool chroma, int32_t* l
   *high = std::clamp(last, kLowestCode, kHighestCode) - kLowestCode;
 }
 
-void TracePanel(const Sampler& s, const Tracer& tracer, const PanelChannels& panel, int32_t left, int32_t width,
-                int32_t xMin, int32_t xEnd, const Ink inks[6]) {
+// One strip of the trace: its panel, where the panel starts and the strip's
+// first column within it.
+struct StripJob {
+  PanelChannels panel;
+  int32_t left;
+  int32_t start, columns;
+};
+
+// The whole trace, cut into strips that the pool's tasks take one at a time.
+// Strips touch disjoint columns of the target, so they may land in any
+// order and on any task; each task counts in a strip of its own.
+struct TraceJob {
+  const Sampler* s;
+  const Tracer* tracer;
+  const Ink* inks;
+  std::vector<StripJob> strips;
+  std::atomic<size_t> next{0};
+};
+
+// Counting strips, one per task, kept between draws with zero counts.
+std::vector<std::unique_ptr<Strip>>& CountingStrips() {
+  static std::vector<std::unique_ptr<Strip>> strips;
+  return strips;
+}
+
+void TraceStrip(const Sampler& s, const Tracer& tracer, const StripJob& job, const Ink inks[6], Strip& strip) {
   const WaveformParams& p = *s.p;
   bool chroma = (p.flags & kWFMFlagChroma) != 0, ownColour = (p.flags & kWFMFlagColor) != 0;
-  static Strip strip;  // zero counts between uses; main thread only
   strip.pixels = p.pixels;
   strip.rowBytes = size_t(p.rowBytes);
   strip.rowStep = RowStep(p);
   strip.firstRow = 0;
   strip.endRow = p.height;
   if (p.fieldSkip == -1) {
-    if (p.lineSelect < 0 || p.lineSelect >= p.height) return;
     strip.firstRow = p.lineSelect;
     strip.endRow = p.lineSelect + 1;
   }
-  int64_t step16 = (int64_t(p.width) << 16) / width;
-  int32_t firstCol = std::max(xMin - left, 0), endCol = std::min(xEnd - left, width);
-  for (int32_t start = firstCol; start < endCol; start += kStripColumns) {
-    strip.columns = std::min(kStripColumns, endCol - start);
-    for (int32_t c = 0; c < strip.columns; ++c) strip.sourceX[c] = int32_t(((start + c) * step16) >> 16);
-    for (int32_t i = 0; i < panel.count; ++i) {
-      Channel channel = panel.channels[i];
-      if (ownColour) {
-        kOwnColourProcs[channel][chroma](s, tracer, strip, left + start);
-        continue;
-      }
-      CodeRange(p, channel, chroma && channel == kLuma, &strip.low, &strip.high);
-      kCountProcs[channel][chroma](s, strip);
-      if (channel == kLuma)
-        LandStrip<true>(tracer, strip, left + start, inks[channel]);
-      else
-        LandStrip<false>(tracer, strip, left + start, inks[channel]);
+  int64_t step16 = (int64_t(p.width) << 16) / (s.panelWidth);
+  strip.columns = job.columns;
+  for (int32_t c = 0; c < strip.columns; ++c) strip.sourceX[c] = int32_t(((job.start + c) * step16) >> 16);
+  const int32_t left = job.left + job.start;
+  for (int32_t i = 0; i < job.panel.count; ++i) {
+    Channel channel = job.panel.channels[i];
+    if (ownColour) {
+      kOwnColourProcs[channel][chroma](s, tracer, strip, left);
+      continue;
     }
+    CodeRange(p, channel, chroma && channel == kLuma, &strip.low, &strip.high);
+    kCountProcs[channel][chroma](s, strip);
+    if (channel == kLuma)
+      LandStrip<true>(tracer, strip, left, inks[channel]);
+    else
+      LandStrip<false>(tracer, strip, left, inks[channel]);
   }
+}
+
+void TracePart(void* context, uint32_t part, uint32_t) {
+  TraceJob& job = *static_cast<TraceJob*>(context);
+  Strip& strip = *CountingStrips()[part];
+  for (size_t i = job.next.fetch_add(1); i < job.strips.size(); i = job.next.fetch_add(1))
+    TraceStrip(*job.s, *job.tracer, job.strips[i], job.inks, strip);
 }
 
 void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const WaveformLayout& layout) {
@@ -349,9 +389,24 @@ void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const Wavefo
 
   Ink inks[6];
   for (int i = 0; i < 6; ++i) inks[i] = MakeInk(kTraceColours[i], p.scale, p.brightness);
-  for (int32_t panel = 0; panel < layout.panelCount; ++panel)
-    TracePanel(s, tracer, PanelOf(p.traceMode, panel), WaveformPanelLeft(layout, panel), layout.panelWidth, xMin,
-               xEnd, inks);
+  if (p.fieldSkip == -1 && (p.lineSelect < 0 || p.lineSelect >= p.height)) return;
+  s.panelWidth = layout.panelWidth;
+
+  TraceJob job;
+  job.s = &s;
+  job.tracer = &tracer;
+  job.inks = inks;
+  for (int32_t panel = 0; panel < layout.panelCount; ++panel) {
+    const int32_t left = WaveformPanelLeft(layout, panel);
+    const int32_t firstCol = std::max(xMin - left, 0), endCol = std::min(xEnd - left, layout.panelWidth);
+    for (int32_t start = firstCol; start < endCol; start += kStripColumns)
+      job.strips.push_back(StripJob{PanelOf(p.traceMode, panel), left, start, std::min(kStripColumns, endCol - start)});
+  }
+  if (job.strips.empty()) return;
+  const uint32_t parts = uint32_t(std::min<size_t>(gNumProcessors, job.strips.size()));
+  std::vector<std::unique_ptr<Strip>>& strips = CountingStrips();
+  while (strips.size() < std::max(parts, 1u)) strips.push_back(std::make_unique<Strip>());
+  VLMPRunParts(TracePart, &job, parts, &gVLMPMaster);
 }
 
 bool SourceUsable(const WaveformParams& p) {

@@ -152,6 +152,38 @@ TEST_F(PoolFixture, MediaJobWaitIsBoundedAndALateAnswerNeverEndsABand) {
   VLMPTest(2, &master);
 }
 
+// Each part notes which part of how many it was, and on which thread.
+struct PartLog {
+  std::atomic<uint32_t> calls[8];
+  std::atomic<uint32_t> parts{0};
+  std::thread::id threads[8];
+};
+
+void LogPart(void* context, uint32_t part, uint32_t parts) {
+  auto* log = static_cast<PartLog*>(context);
+  log->calls[part % 8].fetch_add(1);
+  log->parts.store(parts);
+  log->threads[part % 8] = std::this_thread::get_id();
+}
+
+TEST_F(PoolFixture, PartsRunOnceEachOnTheTasksOrInlineWithoutAPool) {
+  struct Case {
+    uint32_t pool, asked, expected;
+  } cases[] = {{4, 4, 4}, {4, 8, 4}, {4, 3, 3}, {4, 1, 1}, {1, 4, 1}};
+  for (const Case& c : cases) {
+    VLMPStopAllTasks(master.taskCount, &master);
+    VLMPSetProcessorCountOverride(c.pool);
+    VLMPInitialize(&master, 1);
+    PartLog log{};
+    EXPECT_EQ(VLMPRunParts(LogPart, &log, c.asked, &master), c.expected) << c.pool << " " << c.asked;
+    EXPECT_EQ(log.parts.load(), c.expected);
+    for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(log.calls[i].load(), i < c.expected ? 1u : 0u) << i;
+    // Inline work runs on the caller; pooled parts on the tasks.
+    EXPECT_EQ(log.threads[0] == std::this_thread::get_id(), c.expected == 1);
+  }
+  EXPECT_EQ(VLMPRunParts(nullptr, nullptr, 4, &master), 0u);
+}
+
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
   VLMPSetProcessorCountOverride(2);
   ASSERT_EQ(2u, VLMPInitialize(&master, 1));
