@@ -1,5 +1,6 @@
 #include "app/controls/hue_wheel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -82,12 +83,20 @@ UIControl* Readout(const HueWheel* w, int32_t which) {
   return UIFindControlByID(w->window, UIControlID{kVFSigSlider, w->idNumber + which});
 }
 
+// Whether a picture serves a wheel: made for the current saturation
+// preference and at least as large as the wheel's doubled rectangle.
+bool Serves(const std::shared_ptr<WheelPicture>& picture, const HueWheel* w, int32_t saturation) {
+  return picture && picture->image && picture->saturation == saturation &&
+         UIImageWidth(picture->image.get()) >= std::min(2 * UIRectWidth(w->wheelRect), 151);
+}
+
 // Gives the wheel the current shared picture, making a new one when the
-// saturation preference has changed since.
+// saturation preference has changed since or the wheel is larger than the
+// wheel the picture was made for.
 void TakePicture(HueWheel* w) {
   const int32_t saturation = gPrefsSettings.uiSaturation;
-  if (w->picture && w->picture->image && w->picture->saturation == saturation) return;
-  if (!gSharedPicture || !gSharedPicture->image || gSharedPicture->saturation != saturation) {
+  if (Serves(w->picture, w, saturation)) return;
+  if (!Serves(gSharedPicture, w, saturation)) {
     auto picture = std::make_shared<WheelPicture>();
     picture->saturation = saturation;
     UIImage* ready = UIRectWidth(w->wheelRect) == 151 ? UIGetPicture(kHueWheelPictureID) : nullptr;
