@@ -49,7 +49,7 @@ std::string ChannelText() {
   return s;
 }
 
-enum Reader { kACV, kGrid, kChannel };
+enum Reader { kNoReader, kACV, kGrid, kChannel };
 
 TEST(CurveFileKinds, AFileReadAsAnotherKindChangesNothing) {
   PLAlertScriptBegin();
@@ -62,14 +62,14 @@ TEST(CurveFileKinds, AFileReadAsAnotherKindChangesNothing) {
   struct File {
     const char* name;
     std::string bytes;
-    Reader own;  // the reader that takes it; -1 none
+    Reader own;  // the reader that takes it
   } files[] = {
       {"curves.acv", acv, kACV},
-      {"map.amp", AmpBytes(), Reader(-1)},
+      {"map.amp", AmpBytes(), kNoReader},
       {"grid.txt", GridText(), kGrid},
       {"channel.lut", ChannelText(), kChannel},
-      {"junk.bin", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18), Reader(-1)},
-      {"empty", "", Reader(-1)},
+      {"junk.bin", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18), kNoReader},
+      {"empty", "", kNoReader},
   };
   struct ReaderEntry {
     Reader kind;
