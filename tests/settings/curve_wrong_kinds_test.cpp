@@ -49,7 +49,7 @@ std::string ChannelText() {
   return s;
 }
 
-enum Reader { kNoReader, kACV, kGrid, kChannel };
+enum Reader { kACV, kGrid, kChannel, kNoReader };
 
 TEST(CurveFileKinds, AFileReadAsAnotherKindChangesNothing) {
   PLAlertScriptBegin();
@@ -95,7 +95,7 @@ TEST(CurveFileKinds, AFileReadAsAnotherKindChangesNothing) {
   }
   // Each file is taken by its own reader, so the refusals above are the kinds'.
   for (const File& f : files) {
-    if (f.own < 0) continue;
+    if (f.own == kNoReader) continue;
     PLAlertScriptBegin();
     Curves c = Defaults();
     EXPECT_EQ(kQVNoErr, readers[f.own].read((dir + "/" + f.name).c_str(), c.c)) << f.name;
