@@ -57,6 +57,10 @@ void AnalysisPaneSwitchProc(int32_t oldIndex, int32_t newIndex);
 void LevelsChannelSwitchProc(int32_t oldIndex, int32_t newIndex);
 void CorrectionTabSwitchProc(int32_t oldIndex, int32_t newIndex);
 
+// Pane layout 1 (the large image view alone) or 2 (the image-pane and
+// analysis-pane selectors side by side); other values change nothing.
+void SetMainWindowPaneLayout(int32_t layout);
+
 // Draw procedure of the picture pane.
 void DrawPicturePane(UIControl* pane, UIContext* ctx);
 // Makes the correction tab groups active or inactive (preview playback).

@@ -166,6 +166,17 @@ void DrawPicturePane(UIControl* pane, UIContext* ctx) {
   }
 }
 
+void SetMainWindowPaneLayout(int32_t layout) {
+  if (layout != 1 && layout != 2) return;
+  const bool large = layout == 1;
+  gPaneLayout = layout;
+  if (gLargeImageFrame) UISetControlVisible(gLargeImageFrame, large);
+  if (!large) ViewsHooksInForce().drawAnalysisPanes(true);
+  for (UIControl* selector : {gImagePaneTabs, gAnalysisPaneTabs})
+    if (selector) UISetControlVisible(selector, !large);
+  if (large) DrawOrInvalidateImagePane(gLargeImagePane, false);
+}
+
 void SetCorrectionTabsEnabled(bool enable) {
   UIControl* groups[] = {gCorrectionTabs,          gVFTabGroups.hslSubTabs,     gVFTabGroups.ranges[0],
                          gVFTabGroups.ranges[1],   gVFTabGroups.ranges[2],      gVFTabGroups.ranges[3],

@@ -158,6 +158,8 @@ int32_t TransportPlayingCount() {
 
 void TransportPauseAll() {
   for (auto& r : gBars) r->playing = false;
+  if (gPlayTimer) UIRemoveTimer(gPlayTimer);
+  gPlayTimer = nullptr;
 }
 
 void TransportGoToBeginning(UIControl* bar) { MoveClip(RecordOf(bar), 0, 0); }

@@ -45,13 +45,23 @@ TEST_F(MainWindowTest, TransportKeysMoveTheClipOfThePaneOnShow) {
   Key(' ');
   EXPECT_FALSE(TransportIsPlaying(bar));
 
-  // With the large view on show its bar takes the keys.
-  UISetControlVisible(gLargeImageFrame, true);
+  // In pane layout 1 the large view's bar takes the keys, in layout 2 the
+  // current image view's again.
+  SetMainWindowPaneLayout(1);
+  EXPECT_EQ(gPaneLayout, 1);
+  EXPECT_TRUE(UIIsControlVisible(gLargeImagePane));
+  EXPECT_FALSE(UIIsControlVisible(gCurrentImagePane));
   Key(' ');
   EXPECT_TRUE(TransportIsPlaying(ImagePaneGetLinkedControl(gLargeImagePane)));
   EXPECT_FALSE(TransportIsPlaying(bar));
   UIHooks().pauseTransports();
   EXPECT_EQ(UIHooks().playingTransports(), 0);
+  SetMainWindowPaneLayout(2);
+  EXPECT_FALSE(UIIsControlVisible(gLargeImagePane));
+  EXPECT_TRUE(UIIsControlVisible(gCurrentImagePane));
+  Key(' ');
+  EXPECT_TRUE(TransportIsPlaying(bar));
+  UIHooks().pauseTransports();
 }
 
 TEST_F(MainWindowTest, FunctionKeysStoreAndRecallSavedSlots) {
