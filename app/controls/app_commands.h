@@ -143,9 +143,12 @@ bool AppMenuCommandEnabled(uint32_t commandID);
 // The application's event handler: enabling, activation, commands, the
 // mouse wheel and contextual clicks.
 QVStatus HandleApplicationEvents(UIEvent& event);
-// Installs HandleApplicationEvents on the application's handler chain and
-// the menu bar builder and session menu switch on the shell's hooks.
+// Installs HandleApplicationEvents on the application's handler chain in
+// place of the shell's least command handler.
 void InstallAppCommands();
+// Puts the menu bar builder (which also installs the handler, once the
+// toolkit runs) and the session menu switch on the shell's hooks.
+void InstallAppCommandHooks();
 
 // The clipboard record: a file "com.quorvane.scrap.secret" under the user's
 // runtime folder ($XDG_RUNTIME_DIR, else the temporary folder), holding one
@@ -173,22 +176,31 @@ struct AppCommandServices {
   QVStatus (*saveCDL)(const VL_SettingsStruct* settings);
   // 3D LUT exports: the export command ID names the format (and flavour).
   QVStatus (*export3DLUT)(uint32_t commandID, const VL_SettingsStruct* settings);
-  // Reference images: the result picture saved as a reference image and
-  // added to the gallery.
+  // Reference images: the result picture saved as a reference image (the
+  // suggested name may be null) and added to the gallery.
   QVStatus (*saveReferenceImage)(UIImage* image, const char* suggestedName);
   // Chart matching ('DBlr', 'DBai', 'DBab').
   QVStatus (*chartCommand)(uint32_t commandID);
   // Control-surface definitions ('DBsc' save, 'DBlc' load).
   QVStatus (*surfaceDefinitions)(uint32_t commandID);
-  // The 3D LUT test picture written as a Photoshop file; kQVErrUnimplemented
-  // until the image writer exists.
-  QVStatus (*writeTestImage)(const UIImage* image, const char* path);
-  // The preferences dialog: true when the record changed.
+  // A picture of 8-bit ARGB pixels (alpha first in memory) written to path
+  // as a Photoshop file.
+  QVStatus (*writePhotoshopImage)(const uint8_t* argb, int32_t width, int32_t height, size_t rowBytes,
+                                  const char* path);
+  // The preferences dialog over gPrefsSettings: true when the record changed.
   bool (*runPreferencesDialog)(int32_t* lastTab);
+  // Pane layout 1 (the large image view) or 2 (image and analysis panes):
+  // the main window shows the layout's panes.
+  void (*setPaneLayout)(int32_t layout);
+  // Whether a video output device is open.
+  bool (*videoOutputOpen)();
+  // The curve the Curves tab's Load and Save buttons work on.
+  VL_CurveControls* (*currentCurve)();
 };
 AppCommandServices& AppServices();
-// Puts every service back to its "not available" answer (and the least
-// preferences dialog).
+// Puts every service back to its "not available" answer (the least
+// preferences dialog, layouts by the pane layout word, no video output, the
+// master RGB curve).
 void AppResetServices();
 
 // The alert of a service that is not available: "<feature> is not

@@ -1,6 +1,8 @@
 #include "app/controls/controls_install.h"
 
+#include "app/controls/app_commands.h"
 #include "app/controls/bound_controls.h"
+#include "app/controls/input_linearization.h"
 #include "app/controls/context_menus.h"
 #include "app/controls/main_window.h"
 #include "app/controls/pane_selectors.h"
@@ -45,6 +47,8 @@ void VFInstallControls() {
   hooks.playingTransports = TransportPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
   hooks.selectTabNamed = SelectMainWindowTab;
+  hooks.applyInputLinearization = ApplyInputLinearizationWords;
+  InstallAppCommandHooks();
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);
   SetLevelsHistogramRefresher(LevelsRefreshChannelHistograms);
   ViewsHooksInForce().drawLumaRangeControl = LumaRangeRedrawGraph;

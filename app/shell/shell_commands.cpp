@@ -45,8 +45,18 @@ QVStatus UIShellCommand(uint32_t command) {
   }
 }
 
+namespace {
+UIHandlerRef gShellHandler = 0;
+}  // namespace
+
+void UIRemoveShellCommands() {
+  if (gShellHandler) UIRemoveHandler(gShellHandler);
+  gShellHandler = 0;
+}
+
 void UIInstallShellCommands() {
-  UIInstallAppHandler([](UIEvent& e) -> QVStatus {
+  UIRemoveShellCommands();
+  gShellHandler = UIInstallAppHandler([](UIEvent& e) -> QVStatus {
     if (e.kind == kUIEventCommand) return UIShellCommand(e.command);
     if (e.kind == kUIEventUpdateCommand && (e.command == kUICommandUndo || e.command == kUICommandRedo)) {
       UndoBufferUpdateMenu(gUndoBuffer);

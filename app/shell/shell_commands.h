@@ -9,8 +9,8 @@
 #include "platform/fourcc.h"
 #include "platform/status.h"
 
-constexpr uint32_t kUICommandOK = QVFourCC("VLok");
-constexpr uint32_t kUICommandCancel = QVFourCC("VLcn");
+constexpr uint32_t kUICommandOK = QVFourCC("ok  ");
+constexpr uint32_t kUICommandCancel = QVFourCC("not!");
 constexpr uint32_t kUICommandUndo = QVFourCC("undo");
 constexpr uint32_t kUICommandRedo = QVFourCC("redo");
 constexpr uint32_t kUICommandAbout = QVFourCC("abou");
@@ -18,8 +18,10 @@ constexpr uint32_t kUICommandQuitApp = QVFourCC("quit");
 
 // kQVNoErr when the command was one of the shell's, else kQVErrNotHandled.
 QVStatus UIShellCommand(uint32_t command);
-// Installs UIShellCommand on the application's handler chain.
+// Installs UIShellCommand on the application's handler chain; the command
+// handler of the menus removes it again when it takes over.
 void UIInstallShellCommands();
+void UIRemoveShellCommands();
 
 // Edits one field of the working correction by its name, as a control does:
 // an undo step, the new value, the picture reprocessed. False for an unknown

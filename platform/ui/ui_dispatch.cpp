@@ -205,6 +205,8 @@ void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers) {
     cmd.kind = kUIEventCommand;
     cmd.command = command;
     cmd.window = w;
+    // The sender goes with its command when it is still there.
+    cmd.control = UIControlAlive(c) ? c : nullptr;
     cmd.modifiers = modifiers;
     UISendEvent(cmd);
   }

@@ -1,0 +1,56 @@
+// The services the commands reach in subsystems not yet part of the
+// program. Each answers with an alert that names the feature, so a person
+// who chooses the command learns why nothing happened.
+#include <cstdio>
+
+#include "app/controls/app_commands.h"
+#include "app/controls/preferences_dialog.h"
+#include "app/views/analysis_panes.h"
+#include "app/views/view_state.h"
+#include "support/alerts.h"
+
+namespace {
+
+constexpr const char* kTitle = "Velmora 3 UI";
+
+QVStatus saveUserPresetAbsent(const VL_SettingsStruct*) {
+  return AppServiceNotAvailable("Saving a user preset into the gallery");
+}
+void nothing() {}
+QVStatus loadCDLAbsent(VL_SettingsStruct*) { return AppServiceNotAvailable("Loading ASC CDL files"); }
+QVStatus saveCDLAbsent(const VL_SettingsStruct*) { return AppServiceNotAvailable("Saving ASC CDL files"); }
+QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServiceNotAvailable("3D LUT export"); }
+QVStatus referenceImageAbsent(UIImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
+QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
+QVStatus surfaceAbsent(uint32_t) { return AppServiceNotAvailable("Control surface definitions"); }
+QVStatus photoshopAbsent(const uint8_t*, int32_t, int32_t, size_t, const char*) {
+  return AppServiceNotAvailable("Writing Photoshop images");
+}
+// Layout 2 shows the analysis panes, drawn at once.
+void paneLayout(int32_t layout) {
+  gPaneLayout = layout;
+  if (layout == 2) DrawAnalysisPanes(true);
+}
+bool noVideoOutput() { return false; }
+VL_CurveControls* masterCurve() { return &gUISettings.rgbCurves[0]; }
+
+const AppCommandServices kAbsent = {
+    saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
+    saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
+    surfaceAbsent,        photoshopAbsent, RunLeastPreferencesDialog, paneLayout,
+    noVideoOutput,        masterCurve,
+};
+
+AppCommandServices gServices = kAbsent;
+
+}  // namespace
+
+AppCommandServices& AppServices() { return gServices; }
+void AppResetServices() { gServices = kAbsent; }
+
+QVStatus AppServiceNotAvailable(const char* feature) {
+  char message[256];
+  std::snprintf(message, sizeof message, "%s is not available in this version of Velmora.", feature);
+  QVErrorAlert(kTitle, message, 1);
+  return kQVErrUnimplemented;
+}
