@@ -55,7 +55,14 @@ const uint8_t* frameBytes(size_t bytes, std::vector<uint8_t>* turned) {
   return turned->data();
 }
 
+void (*gArrivalObserver)() = nullptr;
+
 }  // namespace
+
+void UISetFrameArrivalObserver(void (*observer)()) { gArrivalObserver = observer; }
+void UINoteFrameArrival() {
+  if (gArrivalObserver) gArrivalObserver();
+}
 
 // Waits until the plug-in has put the next chunk in (state 6, read in either
 // byte order). False when the host has gone or the wait ran too long.
@@ -134,6 +141,7 @@ QVStatus UICommImportFrame() {
   }
 
   if (gReferenceFrame) FBCopyFrameBuffer(gSourceFrame, gReferenceFrame);
+  UINoteFrameArrival();
   UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
   UIRefreshDisplayImage();
   UIHooks().setPaneImages();

@@ -73,6 +73,11 @@ void UIInstallPaneHooks();
 // "UI Timeout Duration" runs out (at once with keeping alive switched off).
 void UICommFinishExchange(bool ok);
 
+// Called with every frame brought into the source frame, before the input
+// linearization changes it (scripts describe the frame as it arrived).
+void UISetFrameArrivalObserver(void (*observer)());
+void UINoteFrameArrival();
+
 // Clip-frame prefetch at a random time, as at the start of an exchange.
 void UICommPrefetch();
 

@@ -28,6 +28,8 @@ struct Step {
 std::vector<Step> gSteps;
 size_t gNext = 0;
 double gResumeAt = 0;
+// The summary of the last frame as it arrived, before input linearization.
+std::string gArrivedSummary;
 
 // FNV-1a over bytes.
 uint64_t fingerprint(const uint8_t* bytes, size_t count) {
@@ -73,7 +75,7 @@ struct Verb {
   size_t arguments;
 };
 const Verb kVerbs[] = {
-    {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1},
+    {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1}, {"menu", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
     {"result-pixel", 2}, {"tab", 1},
@@ -83,6 +85,22 @@ const std::pair<const char*, uint32_t> kNamedCommands[] = {
     {"ok", kUICommandOK},       {"cancel", kUICommandCancel}, {"undo", kUICommandUndo},
     {"redo", kUICommandRedo},   {"quit", kUICommandQuitApp},
 };
+
+// Chooses the menu item with the command as a person would: after the enable
+// pass, and only when it is enabled.
+std::string chooseMenuItem(const std::string& code) {
+  if (code.empty() || code.size() > 4) return "missing";
+  char text[5] = {' ', ' ', ' ', ' ', '\0'};
+  code.copy(text, code.size());
+  const uint32_t command = QVFourCC(text);
+  UIMenu* menu = nullptr;
+  int32_t item = 0;
+  if (!UIFindMenuCommand(command, &menu, &item)) return "missing";
+  for (UIMenu* m : UIGetMenuBarMenus()) UIUpdateMenuItems(m);
+  if (!UIIsMenuItemEnabled(menu, item)) return "disabled";
+  UISendCommand(command);
+  return "chosen";
+}
 
 void note(const std::string& text) { PLLogWrite("Velmora 3 UI script", text.c_str()); }
 
@@ -110,6 +128,8 @@ bool run(const Step& s) {
   if (s.verb == "command" && s.args[0].size() == 4) {
     const char code[5] = {s.args[0][0], s.args[0][1], s.args[0][2], s.args[0][3], '\0'};
     UISendCommand(QVFourCC(code));
+  } else if (s.verb == "menu") {
+    note("menu " + s.args[0] + " " + chooseMenuItem(s.args[0]));
   } else if (s.verb == "key") {
     const std::string& k = s.args[0];
     const uint32_t c = k == "return" ? kUIKeyReturn : k == "escape" ? kUIKeyEscape : uint32_t(uint8_t(k[0]));
@@ -132,7 +152,7 @@ bool run(const Step& s) {
     const bool done = SavedSettingsSlot(int32_t(n), s.args[0] == "store");
     note(std::string("slot ") + s.args[0] + " " + s.args[1] + (done ? " done" : " refused"));
   } else if (s.verb == "frame-sum") {
-    note("frame " + UIFrameSummary(nullptr));
+    note("frame " + (gArrivedSummary.empty() ? UIFrameSummary(nullptr) : gArrivedSummary));
   } else if (s.verb == "request-frame") {
     double time = 0;
     number(s.args[0], &time);
@@ -168,6 +188,8 @@ QVStatus UILoadInputScript(const std::string& path, std::string* error) {
   }
   gSteps.clear();
   gNext = 0;
+  gArrivedSummary.clear();
+  UISetFrameArrivalObserver([] { gArrivedSummary = UIFrameSummary(nullptr); });
   std::string line;
   for (int n = 1; std::getline(in, line); ++n) {
     std::istringstream words(line);

@@ -7,7 +7,11 @@
 //   wait-idle             until no exchange is attached
 //   key CHARACTER         a key to the key window ("return", "escape", or one character)
 //   click X Y             a click in the main window at (X, Y)
-//   command CODE          a command by its four characters, e.g. VLok
+//   command CODE          a command by its four characters, e.g. SCrs
+//   menu CODE             the menu item carrying the command (1 to 4 characters,
+//                         blanks added: "cut" is 'cut '), chosen as a person would:
+//                         only when it is in the menu bar and enabled; writes
+//                         "menu CODE chosen", "menu CODE disabled" or "menu CODE missing"
 //   ok | cancel | undo | redo | quit     the commands of those names
 //   set FIELD VALUE       edits a correction field by name, as a control does
 //   print FIELD           writes "FIELD=VALUE" of the working correction to the log

@@ -134,6 +134,7 @@ QVStatus UICommLoadCurrentFrame() {
     return kQVErrFileNotFound;
   FBTransferPixToFBFramePremultiplied(frame.data(), uint32_t(g.rowBytes), g.pixelFormat, gSourceFrame,
                                       gNumProcessors, &gVLMPMaster);
+  UINoteFrameArrival();
   UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
   UIRefreshDisplayImage();
   return kQVNoErr;
