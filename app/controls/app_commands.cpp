@@ -35,6 +35,7 @@
 #include "settings/prefs.h"
 #include "settings/preset_file.h"
 #include "settings/preview_lut_file.h"
+#include "settings/psd_writer.h"
 #include "support/alerts.h"
 #include "support/preview_lut.h"
 
@@ -295,14 +296,13 @@ QVStatus CmdAutoExposure(uint32_t, UIControl*) {
   return kPass;
 }
 
+// The four RGB curves from a curves, map or LUT file; the curves switch on.
 QVStatus CmdLoadCurves(uint32_t, UIControl*) {
-  VL_CurveControls* curve = AppServices().currentCurve();
-  if (!curve) return kPass;
-  VL_CurveControls loaded;
-  std::memcpy(&loaded, curve, sizeof loaded);
-  if (LoadCurrentCurves(&loaded) != kQVNoErr) return kPass;
-  RecordChange([&] {
-    std::memcpy(curve, &loaded, sizeof loaded);
+  VL_CurveControls loaded[4];
+  std::memcpy(loaded, gUISettings.rgbCurves, sizeof loaded);
+  if (LoadCurrentCurves(loaded) != kQVNoErr) return kPass;
+  RecordChange([&loaded] {
+    std::memcpy(gUISettings.rgbCurves, loaded, sizeof loaded);
     gUISettings.curvesEnable = 1;
     gUISettings.rgbCurvesEnable = 1;
   });
@@ -310,7 +310,7 @@ QVStatus CmdLoadCurves(uint32_t, UIControl*) {
 }
 
 QVStatus CmdSaveCurves(uint32_t, UIControl*) {
-  if (VL_CurveControls* curve = AppServices().currentCurve()) SaveCurrentCurves(curve);
+  SaveCurrentCurves(gUISettings.rgbCurves);
   return kPass;
 }
 
@@ -383,8 +383,10 @@ QVStatus CmdLUTTestImage(uint32_t, UIControl*) {
                                int32_t(QVFourCC("SVDb")), "psd", "3D LUT Cube", QVFourCC("????"), kTypes,
                                "Photoshop Images (*.psd)") != kQVNoErr)
     return kDone;
-  AppServices().writePhotoshopImage(pixels.data(), kLUTTestImageWidth, kLUTTestImageHeight,
-                                    size_t(kLUTTestImageWidth) * 4, path);
+  std::string why;
+  if (PSDWriteXRGB8(path, kLUTTestImageWidth, kLUTTestImageHeight, pixels.data(), size_t(kLUTTestImageWidth) * 4,
+                    &why) != kQVNoErr)
+    QVErrorAlert(kTitle, why.c_str(), 1);
   QVPutFileComplete(&reply);
   return kDone;
 }

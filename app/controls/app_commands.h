@@ -183,10 +183,6 @@ struct AppCommandServices {
   QVStatus (*chartCommand)(uint32_t commandID);
   // Control-surface definitions ('DBsc' save, 'DBlc' load).
   QVStatus (*surfaceDefinitions)(uint32_t commandID);
-  // A picture of 8-bit ARGB pixels (alpha first in memory) written to path
-  // as a Photoshop file.
-  QVStatus (*writePhotoshopImage)(const uint8_t* argb, int32_t width, int32_t height, size_t rowBytes,
-                                  const char* path);
   // The preferences dialog over gPrefsSettings: true when the record changed.
   bool (*runPreferencesDialog)(int32_t* lastTab);
   // Pane layout 1 (the large image view) or 2 (image and analysis panes):
@@ -194,13 +190,10 @@ struct AppCommandServices {
   void (*setPaneLayout)(int32_t layout);
   // Whether a video output device is open.
   bool (*videoOutputOpen)();
-  // The curve the Curves tab's Load and Save buttons work on.
-  VL_CurveControls* (*currentCurve)();
 };
 AppCommandServices& AppServices();
 // Puts every service back to its "not available" answer (the least
-// preferences dialog, layouts by the pane layout word, no video output, the
-// master RGB curve).
+// preferences dialog, layouts by the pane layout word, no video output).
 void AppResetServices();
 
 // The alert of a service that is not available: "<feature> is not

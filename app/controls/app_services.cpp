@@ -23,22 +23,17 @@ QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServi
 QVStatus referenceImageAbsent(UIImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
 QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
 QVStatus surfaceAbsent(uint32_t) { return AppServiceNotAvailable("Control surface definitions"); }
-QVStatus photoshopAbsent(const uint8_t*, int32_t, int32_t, size_t, const char*) {
-  return AppServiceNotAvailable("Writing Photoshop images");
-}
 // Layout 2 shows the analysis panes, drawn at once.
 void paneLayout(int32_t layout) {
   gPaneLayout = layout;
   if (layout == 2) DrawAnalysisPanes(true);
 }
 bool noVideoOutput() { return false; }
-VL_CurveControls* masterCurve() { return &gUISettings.rgbCurves[0]; }
 
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    surfaceAbsent,        photoshopAbsent, RunLeastPreferencesDialog, paneLayout,
-    noVideoOutput,        masterCurve,
+    surfaceAbsent,        RunLeastPreferencesDialog, paneLayout, noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;

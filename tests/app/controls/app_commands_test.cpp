@@ -21,7 +21,9 @@
 #include "platform/prefs_store.h"
 #include "platform/ui/ui_dialogs.h"
 #include "settings/comm_block.h"
+#include "settings/curve_files.h"
 #include "settings/file_panels.h"
+#include "settings/psd_writer.h"
 #include "settings/prefs.h"
 #include "settings/preset_file.h"
 #include "support/preview_lut.h"
@@ -577,6 +579,93 @@ TEST(LUTTestImage, EveryLatticePointIsARunOfTenPixels) {
       EXPECT_EQ(px[2], std::min(16 * p.g, 255));
       EXPECT_EQ(px[3], std::min(16 * p.b, 255));
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The 3D LUT test picture goes where the save panel says, as a Photoshop
+// file of the picture's red, green and blue; a cancelled panel writes
+// nothing. Either way the command is consumed.
+TEST_F(AppCommands, TheLUTTestPictureIsSavedAsAPhotoshopFile) {
+  const std::string path = folder + "/cube.psd";
+  UIQueueDialogAnswer(Cancelled());
+  EXPECT_EQ(HandleAppCommand(kAppCmdLUTTestImage, nullptr), kQVNoErr);
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  UIQueueDialogAnswer(Choose(path));
+  EXPECT_EQ(HandleAppCommand(kAppCmdLUTTestImage, nullptr), kQVNoErr);
+  std::vector<uint8_t> argb;
+  ASSERT_TRUE(LUTTestImagePixels(&argb));
+  std::vector<uint8_t> rgb;
+  for (size_t i = 0; i < argb.size(); i += 4) rgb.insert(rgb.end(), {argb[i + 1], argb[i + 2], argb[i + 3]});
+  std::string expected;
+  ASSERT_EQ(PSDEncodeRGB8(kLUTTestImageWidth, kLUTTestImageHeight, rgb.data(), &expected), kQVNoErr);
+  std::ifstream in(path, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, expected);
+  const UIDialogRequest request = UIScriptedDialogRequests().back();
+  EXPECT_EQ(request.panel.title, "Save 3D LUT Image");
+}
+
+// Curves load as one record change that switches the curves on; saving
+// writes the four RGB curves.
+TEST_F(AppCommands, CurvesLoadAndSaveTheFourRGBCurves) {
+  VL_SettingsStruct shaped = gUISettings;
+  VL_CurveSpline& red = shaped.rgbCurves[1].spline;
+  red.pointCount = 3;
+  red.x[0] = 0.0f, red.y[0] = 0.0f;
+  red.x[1] = 128.0f / 255.0f, red.y[1] = 160.0f / 255.0f;
+  red.x[2] = 1.0f, red.y[2] = 1.0f;
+  const std::string acv = folder + "/shape.acv";
+  ASSERT_EQ(CurveWriteACV(acv.c_str(), shaped.rgbCurves), kQVNoErr);
+  gUISettings.curvesEnable = 0;
+  gUISettings.rgbCurvesEnable = 0;
+  const uint32_t undoable = gUndoBuffer->undoable;
+
+  UIQueueDialogAnswer(Cancelled());
+  HandleAppCommand(kAppCmdLoadCurves, nullptr);
+  EXPECT_EQ(gUndoBuffer->undoable, undoable);
+  EXPECT_EQ(gUISettings.curvesEnable, 0u);
+
+  UIQueueDialogAnswer(Choose(acv));
+  EXPECT_EQ(HandleAppCommand(kAppCmdLoadCurves, nullptr), kQVErrNotHandled);
+  EXPECT_EQ(gUndoBuffer->undoable, undoable + 1);
+  EXPECT_EQ(gUISettings.curvesEnable, 1u);
+  EXPECT_EQ(gUISettings.rgbCurvesEnable, 1u);
+  EXPECT_EQ(CurveACVBytes(gUISettings.rgbCurves), CurveACVBytes(shaped.rgbCurves));
+  EXPECT_EQ(Pixels(gResultFrame), Expected());
+
+  const std::string out = folder + "/again.acv";
+  UIQueueDialogAnswer(Choose(out));
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveCurves, nullptr), kQVErrNotHandled);
+  std::ifstream in(out, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, CurveACVBytes(shaped.rgbCurves));
+}
+
+// Saving settings writes a preset; into the user presets folder it also
+// has the gallery's preset folders rebuilt.
+TEST_F(AppCommands, SavingIntoTheUserPresetsRebuildsTheGalleryPresets) {
+  static int rebuilt;
+  rebuilt = 0;
+  AppServices().rebuildPresetGallery = [] { ++rebuilt; };
+  const std::string presets = folder + "/VELMORA_USER_SUPPORT/Quorvane/Velmora Presets";
+  std::filesystem::create_directories(presets);
+  gUISettings.hsl[0].gain = 1.25f;
+  for (const auto& [dir, rebuilds] : {std::pair{folder, 0}, std::pair{presets, 1}}) {
+    UIQueueDialogAnswer(Choose(dir + "/mine.vlpreset"));
+    EXPECT_EQ(HandleAppCommand(kAppCmdSaveSettings, nullptr), kQVErrNotHandled);
+    VL_SettingsStruct back;
+    std::memset(&back, 0, sizeof back);
+    VL_SetDefaultControlValues(&back, kVLMaskAll);
+    QVFileRef file;
+    ASSERT_EQ(PLFileRefFromPath((dir + "/mine.vlpreset").c_str(), &file), kQVNoErr);
+    ASSERT_EQ(CCLoadSettingsFromRef(&file, &back), kQVNoErr);
+    EXPECT_TRUE(ChangedWords(back, gUISettings).empty());
+    EXPECT_EQ(rebuilt, rebuilds);
   }
 }
 
