@@ -46,9 +46,12 @@ script="$work/screenshots.txt"
   echo "quit"
 } >"$script"
 
+# The application quits by itself after Cancel; the display stays up a
+# moment longer so that it can.
 VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=0 \
   xvfb-run -a -s "-screen 0 1600x1000x24" \
-  "$build/tools/standin_host/velmora-host" --full-interface --out "$work/out" >/dev/null
+  bash -c '"$1" --full-interface --out "$2" >/dev/null && sleep 2' screenshots \
+  "$build/tools/standin_host/velmora-host" "$work/out"
 
 count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
 echo "$count pictures of the main window in $out"
