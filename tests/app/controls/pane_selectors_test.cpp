@@ -62,7 +62,17 @@ TEST_F(MainWindowTest, LeavingTheSecondaryTabTurnsEveryPreviewOff) {
   gUISettings.secondary[4].preview = 1;
   gUISettings.secondaryGeometry[2].head[2] = 1;
   gUISettings.secondary[0].enable = 1;  // untouched
+  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
+  UIControl* showPreview = VFControlAtOffset(offsetof(VL_SettingsStruct, secondary[1].preview));
+  ASSERT_NE(showPreview, nullptr);
+  EXPECT_EQ(UIGetControlValue(showPreview), 1);
+  // Each preview turned off reprocesses and feeds the preview outputs once.
+  static int32_t feeds = 0;
+  feeds = 0;
+  ViewsHooksInForce().updateSecondaryPreview = [](bool) { ++feeds; };
   TabGroupSelect(gCorrectionTabs, kCorrectionTabLevels);
+  EXPECT_EQ(feeds, 3);
+  EXPECT_EQ(UIGetControlValue(showPreview), 0);
   for (int32_t n = 0; n < 6; ++n) {
     EXPECT_EQ(gUISettings.secondary[n].preview, 0u) << n;
     EXPECT_EQ(gUISettings.secondaryGeometry[n].head[2], 0u) << n;
