@@ -36,8 +36,11 @@ UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const cha
 UIControl* CreateCurveEditor(UIWindow* window, const UIRect& bounds, const char* label, UIControl* parent, void* base,
                              int32_t curveIndex, uint32_t sectionOffset, int32_t idNumber, UIControl** table);
 
-// What an eyedropper does after it has stored a picked colour.
-using VFEyedropperProc = void (*)(UIControl* eyedropper, uint32_t offset);
+// What an eyedropper does with a picked colour (red, green, blue, 0..1)
+// before the colour is stored: the eyedropper, the colour (the procedure
+// may change it), and whether to redraw and reprocess (always true from a
+// pick).
+using VFEyedropperProc = void (*)(UIControl* eyedropper, float* rgb, bool redraw);
 
 // A sticky 22 x 22 eyedropper button at frame's top-left (frame moves down
 // 24 px): a click in an image pane stores the colour at base + offset and
@@ -45,6 +48,10 @@ using VFEyedropperProc = void (*)(UIControl* eyedropper, uint32_t offset);
 UIControl* VFCreateEyedropperButton(UIWindow* window, UIRect* frame, UIControl* parent, void* base, uint32_t offset,
                                     int32_t idNumber, UIControl** table, int32_t pictureID, int32_t cursorID,
                                     bool undo, bool picker, VFEyedropperProc proc, UIControl** out);
+// Makes the eyedropper with the control's ID number write each picked
+// colour also into the triple of the sample swatch numbered idNumber (the
+// colour-match group feeding the match-colour panel's source).
+void VFSetEyedropperSecondTarget(UIControl* control, int32_t idNumber);
 // A colour sample row: check box on the enable word, eyedropper and swatch
 // on the colour triple (frame moves down 30 px). Returns the check box.
 UIControl* VFCreateSampleRow(UIWindow* window, UIRect* frame, const char* label, UIControl* parent, void* base,

@@ -69,6 +69,16 @@ void VFRegisterStringList(int32_t listID, const char* const* strings, int32_t co
   for (int32_t i = 0; i < count; ++i) list.emplace_back(strings[i] ? strings[i] : "");
 }
 
+void VFFillListStrings(int32_t listID, int32_t firstIndex, const char* const* strings, int32_t count) {
+  if (firstIndex < 1 || count <= 0 || !strings) return;
+  std::vector<std::string>& list = StringLists()[listID];
+  if (list.size() < size_t(firstIndex - 1 + count)) list.resize(size_t(firstIndex - 1 + count));
+  for (int32_t i = 0; i < count; ++i) {
+    std::string& entry = list[size_t(firstIndex - 1 + i)];
+    if (entry.empty() && strings[i]) entry = strings[i];
+  }
+}
+
 QVStatus SetControlHelpTag(UIControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex) {
   const std::string* text = ListString(listID, minIndex);
   if (!control || !text) return kQVErrParam;

@@ -30,6 +30,9 @@ int32_t PopUpContextMenu(UIWindow* window, UIMenu* menu, UIPoint where, int32_t 
 
 // String lists by id (help texts), indexed from 1.
 void VFRegisterStringList(int32_t listID, const char* const* strings, int32_t count);
+// Fills the empty or missing entries from firstIndex on, keeping the rest:
+// parts that share a list each bring their own texts.
+void VFFillListStrings(int32_t listID, int32_t firstIndex, const char* const* strings, int32_t count);
 // The control's help tag: the text at minIndex, and at maxIndex the longer
 // text kept beside it. kQVErrParam when the list or the index is missing.
 QVStatus SetControlHelpTag(UIControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex);

@@ -6,25 +6,6 @@
 #include "app/controls/special_setters.h"
 
 
-UIControl* VFCreateEyedropperButton(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl**, int32_t,
-                                    int32_t, bool, bool, VFEyedropperProc, UIControl** out) {
-  frame->top += 24;
-  frame->bottom += 24;
-  if (out) *out = nullptr;
-  return nullptr;
-}
-UIControl* VFCreateSampleRow(UIWindow*, UIRect* frame, const char*, UIControl*, void*, uint32_t, uint32_t, int32_t,
-                             UIControl**) {
-  frame->top += 30;
-  frame->bottom += 30;
-  return nullptr;
-}
-QVStatus VFCreateColorMatchGroup(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, int32_t, UIControl** out) {
-  frame->top += 113;
-  frame->bottom += 113;
-  if (out) *out = nullptr;
-  return kQVNoErr;
-}
 QVStatus CreateMatchColorPanel(UIWindow*, UIRect* frame, UIControl*, void*, uint32_t, uint32_t, int32_t,
                                UIControl** out) {
   frame->top += 113;
@@ -36,4 +17,3 @@ void RebuildMatchColorPopup(UIControl*, bool, int32_t) {}
 void SetMatchColorMode(int32_t) {}
 
 // Setters of the composite controls that the synchroniser calls.
-void VFWriteRGBToSettings(UIControl*, const float*, bool) {}

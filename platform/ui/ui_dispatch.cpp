@@ -221,17 +221,24 @@ void UIPressButton(UIControl* control) {
   UIControlHit(control, control->kind == kUIControlCheckBox ? kUIPartCheckBox : kUIPartButton, 0);
 }
 
-UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+namespace {
+
+// One step of a modal mouse loop: the next mouse event for `window` (a press
+// only when presses are asked for; other input waits for after the loop),
+// a time-out, or the end of input.
+UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPresses, UIPoint* where,
+                                 uint32_t* modifiers) {
   UIToolkitState& st = UIState();
   double deadline = UINow() + std::max(0.0, timeout);
   std::deque<UIEvent> deferred;
-  UITrackResult result = kUITrackTimedOut;
+  UIMouseTrackEvent result = kUIMouseTrackTimedOut;
   for (;;) {
     bool found = false;
     while (!st.input.empty()) {
       UIEvent e = st.input.front();
       st.input.pop_front();
-      if (e.kind != kUIEventMouseDragged && e.kind != kUIEventMouseMoved && e.kind != kUIEventMouseUp) {
+      const bool press = withPresses && e.kind == kUIEventMouseDown;
+      if (e.kind != kUIEventMouseDragged && e.kind != kUIEventMouseMoved && e.kind != kUIEventMouseUp && !press) {
         deferred.push_back(e);
         continue;
       }
@@ -245,9 +252,12 @@ UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uin
       if (e.modifiers) st.modifiers = e.modifiers;
       if (e.kind == kUIEventMouseUp) {
         st.buttons &= ~ButtonBit(e.button);
-        result = kUITrackMouseUp;
+        result = kUIMouseTrackUp;
+      } else if (press) {
+        st.buttons |= ButtonBit(e.button);
+        result = kUIMouseTrackDown;
       } else {
-        result = kUITrackMouseDragged;
+        result = e.kind == kUIEventMouseMoved ? kUIMouseTrackMoved : kUIMouseTrackDragged;
       }
       found = true;
       break;
@@ -257,15 +267,15 @@ UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uin
     UIBackend* backend = UIBackendPtr();
     if (backend && backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime())) {
       st.buttons = 0;
-      result = kUITrackMouseUp;
+      result = kUIMouseTrackEnded;
       break;
     }
     if (UIQuitRequested()) {
-      result = kUITrackMouseUp;
+      result = kUIMouseTrackEnded;
       break;
     }
     if (UINow() >= deadline) {
-      result = kUITrackTimedOut;
+      result = kUIMouseTrackTimedOut;
       break;
     }
     UIWaitAndService(deadline);
@@ -277,4 +287,19 @@ UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uin
   if (where) *where = st.lastMouse;
   if (modifiers) *modifiers = st.modifiers;
   return result;
+}
+
+}  // namespace
+
+UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+  switch (TrackMouseStep(window, timeout, false, where, modifiers)) {
+    case kUIMouseTrackUp:
+    case kUIMouseTrackEnded: return kUITrackMouseUp;
+    case kUIMouseTrackTimedOut: return kUITrackTimedOut;
+    default: return kUITrackMouseDragged;
+  }
+}
+
+UIMouseTrackEvent UITrackMouseEvents(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+  return TrackMouseStep(window, timeout, true, where, modifiers);
 }

@@ -98,6 +98,19 @@ UIImage* UICaptureWindow(UIWindow* window);
 // is in `window`'s coordinates.
 enum UITrackResult : int32_t { kUITrackMouseDragged = 1, kUITrackMouseUp = 2, kUITrackTimedOut = 3 };
 UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers);
+// The same for loops that follow the mouse between presses (an eyedropper
+// picking from panes): every mouse event comes back by kind, presses
+// included and taken from the queue; kUIMouseTrackEnded when scripted input
+// has run out or a quit is asked for.
+enum UIMouseTrackEvent : int32_t {
+  kUIMouseTrackDown = 1,
+  kUIMouseTrackUp = 2,
+  kUIMouseTrackMoved = 3,
+  kUIMouseTrackDragged = 4,
+  kUIMouseTrackTimedOut = 5,
+  kUIMouseTrackEnded = 6,
+};
+UIMouseTrackEvent UITrackMouseEvents(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers);
 
 // Tracking regions: kUIEventMouseEntered/Exited with the region's id go to
 // the window's chain when the mouse crosses the rectangle's edge.

@@ -1,0 +1,96 @@
+// The correction window with colour controls beside a picture window of
+// image panes that show the source ramp: one pane per layout slot, each
+// sampling the frame's float pixels, and helpers that script a pick.
+#pragma once
+
+#include <cstring>
+
+#include "app/controls/color_swatch.h"
+#include "app/controls/composite_controls.h"
+#include "app/views/central_update.h"
+#include "app/views/image_pane.h"
+#include "app/views/view_state.h"
+#include "app/views/views_hooks.h"
+#include "tests/app/controls/correction_window.h"
+
+class ColorPickTest : public CorrectionWindowTest {
+ protected:
+  UIWindow* pictureWindow = nullptr;
+  // Layout 1's pane, then layout 3's pane and the two reference panes.
+  UIControl* panes[4] = {};
+  UIImage* picture = nullptr;
+
+  void SetUp() override {
+    CorrectionWindowTest::SetUp();
+    ViewsResetHooks();
+    picture = UIImageCreate(16, 4);
+    pictureWindow = UICreateWindow(kUIWindowPlain, UIMakeRect(700, 40, 400, 200), "Picture");
+    // Each view is 160 x 40: ten view pixels a frame pixel, no border.
+    const UIRect frames[4] = {UIMakeRect(0, 0, 164, 44), UIMakeRect(0, 60, 164, 44), UIMakeRect(200, 0, 164, 44),
+                              UIMakeRect(200, 60, 164, 44)};
+    for (int i = 0; i < 4; ++i) {
+      ASSERT_EQ(CreateImagePane(pictureWindow, frames[i], &panes[i]), kQVNoErr);
+      SetImagePaneImage(panes[i], picture);
+      ImagePaneSetFrameBuffer(panes[i], gSourceFrame);
+    }
+    SetLayoutImagePane(1, panes[0]);
+    SetLayoutImagePane(3, panes[1]);
+    SetReferenceImagePane(1, panes[2]);
+    SetReferenceImagePane(2, panes[3]);
+    gPaneLayout = 1;
+    UIShowWindow(pictureWindow);
+    UIRenderWindow(pictureWindow);
+    UISelectWindow(window);
+  }
+
+  void TearDown() override {
+    ClearViewPanes();
+    gPaneLayout = 1;
+    ViewsResetHooks();
+    CorrectionWindowTest::TearDown();
+    UIImageDispose(picture);
+  }
+
+  // The window point over frame pixel (x, y) of a pane.
+  UIPoint Over(int pane, int x, int y) const {
+    const UIRect b = UIGetControlBounds(panes[pane]);
+    return UIPoint{b.left + 2 + 10 * x + 5, b.top + 2 + 10 * y + 5};
+  }
+  static void Pixel(int x, int y, float rgb[3]) {
+    float p[4];
+    FBGetRGBPixel(gSourceFrame, x, y, p);
+    std::memcpy(rgb, p, 3 * sizeof(float));
+  }
+  static float* Triple(uint32_t offset) {
+    return reinterpret_cast<float*>(reinterpret_cast<uint8_t*>(&gUISettings) + offset);
+  }
+
+  // Clicks the eyedropper, then goes over the points of the picture window
+  // 0.3 s apart, pressing at the first and letting go at the last.
+  void PickAlong(UIControl* eyedropper, std::initializer_list<UIPoint> path, uint32_t modifiers = 0) {
+    double at = UINow() + 0.3;
+    UIInjectClick(window, Centre(eyedropper), modifiers);
+    const UIPoint* points = path.begin();
+    const size_t n = path.size();
+    UIInjectMouseMove(pictureWindow, points[0], at);
+    at += 0.3;
+    UIInjectMouseDown(pictureWindow, points[0], 0, at);
+    for (size_t i = 1; i < n; ++i) {
+      at += 0.3;
+      UIInjectMouseDrag(pictureWindow, points[i], 0, at);
+    }
+    at += 0.3;
+    UIInjectMouseUp(pictureWindow, points[n - 1], 0, at);
+    UIRunPending();
+  }
+
+  // The colour at the centre of a control in the window as drawn.
+  void DrawnColour(UIControl* control, int* r, int* g, int* b, int dx = 0) {
+    UIImage* shot = UIRenderWindow(window);
+    const UIPoint c = Centre(control);
+    const uint32_t v = UIImageGetPixel(shot, c.x + dx, c.y);
+    *r = (v >> 16) & 0xFF;
+    *g = (v >> 8) & 0xFF;
+    *b = v & 0xFF;
+  }
+};
