@@ -28,7 +28,7 @@ void DrawColorMatchGroup(bool) {
   if (g) VFRedrawParts(g->sampleSwatch, g->resultSwatch, nullptr, nullptr);
 }
 
-void MarkTabsEnabled(UIControl* eyedropper, float*, bool) { VFMarkTabsEnabled(eyedropper); }
+void MarkTabsEnabled(UIControl* eyedropper, const float*, bool) { VFMarkTabsEnabled(eyedropper); }
 
 // A new readout mode: the group's swatches, and those of the row that
 // receives the same colour, show their values again.

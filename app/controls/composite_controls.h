@@ -37,10 +37,9 @@ UIControl* CreateCurveEditor(UIWindow* window, const UIRect& bounds, const char*
                              int32_t curveIndex, uint32_t sectionOffset, int32_t idNumber, UIControl** table);
 
 // What an eyedropper does with a picked colour (red, green, blue, 0..1)
-// before the colour is stored: the eyedropper, the colour (the procedure
-// may change it), and whether to redraw and reprocess (always true from a
-// pick).
-using VFEyedropperProc = void (*)(UIControl* eyedropper, float* rgb, bool redraw);
+// just before the colour is stored: the eyedropper, the colour, and whether
+// to redraw and reprocess (always true from a pick).
+using VFEyedropperProc = void (*)(UIControl* eyedropper, const float* rgb, bool redraw);
 
 // A sticky 22 x 22 eyedropper button at frame's top-left (frame moves down
 // 24 px): a click in an image pane stores the colour at base + offset and

@@ -45,26 +45,6 @@ uint32_t SectionOffset(int32_t curveIndex) {
                                    sizeof(VL_CurveControls) * size_t(curveIndex - 4));
 }
 
-// The sampled colour the eyedropper stored in the working record.
-void PickedColour(uint32_t offset, float rgb[3]) {
-  std::memcpy(rgb, reinterpret_cast<const uint8_t*>(&gUISettings) + offset, 3 * sizeof(float));
-}
-void BlackPicked(UIControl* eyedropper, uint32_t offset) {
-  float rgb[3];
-  PickedColour(offset, rgb);
-  CurvesSetBlackPoint(eyedropper, rgb, true);
-}
-void GrayPicked(UIControl* eyedropper, uint32_t offset) {
-  float rgb[3];
-  PickedColour(offset, rgb);
-  CurvesSetGrayPoint(eyedropper, rgb, true);
-}
-void WhitePicked(UIControl* eyedropper, uint32_t offset) {
-  float rgb[3];
-  PickedColour(offset, rgb);
-  CurvesSetWhitePoint(eyedropper, rgb, true);
-}
-
 struct EyedropperEntry {
   uint32_t offset;
   int32_t pictureID;
@@ -75,11 +55,11 @@ struct EyedropperEntry {
   UIControl* VFCurvesTabControls::*slot;
 };
 const EyedropperEntry kEyedroppers[] = {
-    {offsetof(VL_SettingsStruct, curvePoints[0]), 129, 501, kVFIDBlackEyedropper, 15, BlackPicked,
+    {offsetof(VL_SettingsStruct, curvePoints[0]), 129, 501, kVFIDBlackEyedropper, 15, CurvesSetBlackPoint,
      &VFCurvesTabControls::blackEyedropper},
-    {offsetof(VL_SettingsStruct, curvePoints[1]), 130, 502, kVFIDGrayEyedropper, 16, GrayPicked,
+    {offsetof(VL_SettingsStruct, curvePoints[1]), 130, 502, kVFIDGrayEyedropper, 16, CurvesSetGrayPoint,
      &VFCurvesTabControls::grayEyedropper},
-    {offsetof(VL_SettingsStruct, curvePoints[2]), 131, 503, kVFIDWhiteEyedropper, 17, WhitePicked,
+    {offsetof(VL_SettingsStruct, curvePoints[2]), 131, 503, kVFIDWhiteEyedropper, 17, CurvesSetWhitePoint,
      &VFCurvesTabControls::whiteEyedropper},
 };
 
