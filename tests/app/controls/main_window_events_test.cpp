@@ -4,6 +4,7 @@
 // button's click reaches the command handler with the button.
 #include "app/controls/correction_tabs.h"
 #include "app/controls/main_window_tabs.h"
+#include "app/controls/value_slider.h"
 #include "app/views/transport_bar.h"
 #include "main_window_fixture.h"
 
@@ -169,6 +170,47 @@ TEST_F(MainWindowTest, ButtonClicksReachTheCommandHandlerWithTheButton) {
   ASSERT_TRUE(VFGetButtonSectionMask(gHandledControl, &mask));
   EXPECT_EQ(mask, VLSettingsSectionMask(1) << 28);
   SetMainWindowCommandHandler(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A click on the window's background, or on the blank part of a tab,
+// applies what is being typed and leaves the keyboard focus.
+TEST_F(MainWindowTest, ClickOffTheControlsAppliesTheTypedValue) {
+  Build();
+  TabGroupSelect(gCorrectionTabs, kCorrectionTabLimiting);
+  UIRunPending();
+  UIControl* knee = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee));
+  ASSERT_NE(knee, nullptr);
+  UIControl* readout = VFGetValueSlider(knee)->readout;
+  UIControl* field = VFGetValueSlider(knee)->editField;
+  const UIRect content = UIGetControlBounds(TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting));
+  const UIRect window = UIGetWindowContentRect(UIMainWindow());
+  struct Place {
+    UIPoint where;
+    const char* typed;
+    float value;
+  };
+  const Place places[] = {
+      {UIPoint{3, window.bottom - 3}, "80", 80.0f},                       // the window's background
+      {UIPoint{(content.left + content.right) / 2, content.bottom - 40}, "70", 70.0f},  // a blank part of the tab
+  };
+  for (const Place& p : places) {
+    const UIRect r = UIGetControlBounds(readout);
+    UIInjectClick(UIMainWindow(), UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    UIRunPending();
+    ASSERT_TRUE(gEditFieldOpen);
+    UISetEditText(field, "");
+    UIInjectText(p.typed);
+    UIRunPending();
+    UIInjectClick(UIMainWindow(), p.where);
+    UIRunPending();
+    EXPECT_FALSE(gEditFieldOpen) << p.typed;
+    EXPECT_FLOAT_EQ(gUISettings.limiter.limiter_softclip_knee, p.value);
+    EXPECT_EQ(UIGetKeyboardFocus(UIMainWindow()), nullptr);
+  }
 }
 
 }  // namespace
