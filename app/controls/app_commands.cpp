@@ -16,6 +16,7 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/correction_tabs.h"
 #include "app/controls/lut_test_image.h"
+#include "app/controls/main_window.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
@@ -317,7 +318,7 @@ QVStatus CmdSaveCurves(uint32_t, UIControl*) {
 // --- view -----------------------------------------------------------------
 
 QVStatus CmdLayout(uint32_t id, UIControl*) {
-  AppServices().setPaneLayout(id == kAppCmdLayout1 ? 1 : 2);
+  SetMainWindowPaneLayout(id == kAppCmdLayout1 ? 1 : 2);
   return kPass;
 }
 

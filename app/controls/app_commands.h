@@ -23,6 +23,7 @@ struct UIControl;
 struct UIEvent;
 struct UIMenu;
 struct UIImage;
+struct UIWindow;
 
 // Menu ids.
 enum : int32_t {
@@ -140,6 +141,10 @@ bool AppMenuEnabled(int32_t menuID);
 // (after HandleMenuEnableItems), as a person would find it.
 bool AppMenuCommandEnabled(uint32_t commandID);
 
+// The strip along the top of the main display that shows the menu bar
+// while a session is open (made on first use).
+UIWindow* AppMenuBarWindow();
+
 // The application's event handler: enabling, activation, commands, the
 // mouse wheel and contextual clicks.
 QVStatus HandleApplicationEvents(UIEvent& event);
@@ -185,15 +190,12 @@ struct AppCommandServices {
   QVStatus (*surfaceDefinitions)(uint32_t commandID);
   // The preferences dialog over gPrefsSettings: true when the record changed.
   bool (*runPreferencesDialog)(int32_t* lastTab);
-  // Pane layout 1 (the large image view) or 2 (image and analysis panes):
-  // the main window shows the layout's panes.
-  void (*setPaneLayout)(int32_t layout);
   // Whether a video output device is open.
   bool (*videoOutputOpen)();
 };
 AppCommandServices& AppServices();
 // Puts every service back to its "not available" answer (the least
-// preferences dialog, layouts by the pane layout word, no video output).
+// preferences dialog, no video output).
 void AppResetServices();
 
 // The alert of a service that is not available: "<feature> is not

@@ -8,6 +8,7 @@
 #include "app/controls/context_menus.h"
 #include "app/controls/preview_gamma_menus.h"
 #include "app/controls/value_slider.h"
+#include "app/shell/main_window.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
@@ -133,6 +134,45 @@ std::vector<SessionMenu> gSessionMenus = {
 
 UIHandlerRef gAppHandler = 0;
 
+// The strip along the top of the main display that shows the menu bar,
+// above the main window (which leaves that strip free), as a screen's menu
+// bar does. It never keeps the keyboard: the main window gets it back.
+constexpr intptr_t kMenuBarWindowMark = 0x4D424152;  // 'MBAR'
+UIWindow* gMenuBarWindow = nullptr;
+
+UIWindow* MenuBarWindow() {
+  if (gMenuBarWindow && UIWindowExists(gMenuBarWindow) && UIGetWindowRefCon(gMenuBarWindow) == kMenuBarWindowMark)
+    return gMenuBarWindow;
+  const UIRect display = UIGetDisplayBounds(UIGetMainDisplay());
+  gMenuBarWindow = UICreateWindow(kUIWindowBorderless,
+                                  UIRect{display.top, display.left, display.top + UIMenuBarHeight(), display.right},
+                                  "Velmora Menu Bar");
+  if (!gMenuBarWindow) return nullptr;
+  UISetWindowRefCon(gMenuBarWindow, kMenuBarWindowMark);
+  UISetWindowShowsMenuBar(gMenuBarWindow, true);
+  UIInstallWindowHandler(gMenuBarWindow, [](UIEvent& e) -> QVStatus {
+    if (e.kind == kUIEventWindowActivated && UIMainWindow() && UIIsWindowVisible(UIMainWindow()))
+      UIPostCall([] {
+        if (UIMainWindow() && UIIsWindowVisible(UIMainWindow())) UISelectWindow(UIMainWindow());
+      });
+    return kQVErrNotHandled;
+  });
+  return gMenuBarWindow;
+}
+
+// The strip shows while a session is open, without taking the keyboard.
+void ShowMenuBarWindow(bool shown) {
+  UIWindow* bar = MenuBarWindow();
+  if (!bar || UIIsWindowVisible(bar) == shown) return;
+  if (!shown) {
+    UIHideWindow(bar);
+    return;
+  }
+  UIWindow* key = UIFrontWindow();
+  UIShowWindow(bar);
+  if (key && key != bar) UISelectWindow(key);
+}
+
 // The session menu a menu belongs to (itself or as a submenu), or null.
 SessionMenu* SessionMenuOf(UIMenu* menu) {
   const int32_t id = UIGetMenuID(menu);
@@ -229,6 +269,7 @@ void BuildMenuBar() {
     UIInsertMenuInBar(menu);
   }
   HandleMenuEnableItems();
+  ShowMenuBarWindow(AppMenuEnabled(kAppMenuFile));
 }
 
 void HandleMenuEnableItems() {
@@ -239,6 +280,7 @@ void HandleMenuEnableItems() {
 void EnableSessionMenus(bool enable) {
   for (SessionMenu& s : gSessionMenus) s.enabled = enable;
   HandleMenuEnableItems();
+  if (!UIGetMenuBarMenus().empty()) ShowMenuBarWindow(enable);
 }
 
 QVStatus CheckMenuItemByCommand(UIMenu* menu, uint32_t commandID) {
@@ -246,6 +288,8 @@ QVStatus CheckMenuItemByCommand(UIMenu* menu, uint32_t commandID) {
     UICheckMenuItem(menu, i, UIGetMenuItemCommand(menu, i) == commandID);
   return kQVNoErr;
 }
+
+UIWindow* AppMenuBarWindow() { return MenuBarWindow(); }
 
 bool AppMenuEnabled(int32_t menuID) {
   if (!UIGetMenu(menuID)) return false;

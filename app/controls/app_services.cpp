@@ -5,8 +5,6 @@
 
 #include "app/controls/app_commands.h"
 #include "app/controls/preferences_dialog.h"
-#include "app/views/analysis_panes.h"
-#include "app/views/view_state.h"
 #include "support/alerts.h"
 
 namespace {
@@ -23,17 +21,12 @@ QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServi
 QVStatus referenceImageAbsent(UIImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
 QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
 QVStatus surfaceAbsent(uint32_t) { return AppServiceNotAvailable("Control surface definitions"); }
-// Layout 2 shows the analysis panes, drawn at once.
-void paneLayout(int32_t layout) {
-  gPaneLayout = layout;
-  if (layout == 2) DrawAnalysisPanes(true);
-}
 bool noVideoOutput() { return false; }
 
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    surfaceAbsent,        RunLeastPreferencesDialog, paneLayout, noVideoOutput,
+    surfaceAbsent,        RunLeastPreferencesDialog, noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;

@@ -51,6 +51,7 @@ std::vector<std::unique_ptr<UIWindow>>::iterator Find(UIWindow* w) {
 }  // namespace
 
 bool UIWindowAlive(UIWindow* w) { return w && Find(w) != UIState().windows.end(); }
+bool UIWindowExists(UIWindow* w) { return UIWindowAlive(w); }
 
 UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* title) {
   if (UIRectEmpty(bounds)) return nullptr;

@@ -38,6 +38,8 @@ UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* ti
 // A window covering display number `display` (0-based).
 UIWindow* UICreateFullScreenWindow(int32_t display);
 void UIDisposeWindow(UIWindow* window);
+// Whether the window is one of the toolkit's open windows.
+bool UIWindowExists(UIWindow* window);
 
 void UIShowWindow(UIWindow* window);
 void UIHideWindow(UIWindow* window);

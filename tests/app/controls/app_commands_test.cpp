@@ -202,8 +202,15 @@ TEST_F(AppCommands, MenusFollowTheSession) {
     EXPECT_EQ(UIIsMenuItemEnabled(edit, 6), s.paste);
     EXPECT_EQ(UIIsMenuItemEnabled(edit, 4), s.cut);
   }
-  // Editing: Undo follows the ring.
+  // The bar shows with the session and leaves the keyboard where it was.
+  EnableSessionMenus(false);
+  EXPECT_FALSE(UIIsWindowVisible(AppMenuBarWindow()));
   EnableSessionMenus(true);
+  UIRunPending();
+  EXPECT_TRUE(UIIsWindowVisible(AppMenuBarWindow()));
+  EXPECT_EQ(UIFrontWindow(), window);
+  EXPECT_EQ(UIGetWindowBounds(AppMenuBarWindow()).bottom - UIGetWindowBounds(AppMenuBarWindow()).top, UIMenuBarHeight());
+  // Editing: Undo follows the ring.
   EXPECT_FALSE(AppMenuCommandEnabled(kAppCmdUndo));
   HandleAppCommand(kAppCmdResetAll, nullptr);
   EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdUndo));
@@ -243,6 +250,15 @@ TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
   BuildMenuBar();
   EXPECT_EQ(UIGetMenuBarMenus().size(), 7u);
   EXPECT_EQ(UICountMenuItems(UIGetMenu(145)), 6);
+}
+
+TEST_F(AppCommands, ViewCommandsSwitchThePaneLayout) {
+  HandleAppCommand(kAppCmdLayout1, nullptr);
+  EXPECT_EQ(gPaneLayout, 1);
+  HandleAppCommand(kAppCmdLayout2, nullptr);
+  EXPECT_EQ(gPaneLayout, 2);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLayout3, nullptr), kQVErrNotHandled);
+  EXPECT_EQ(gPaneLayout, 2) << "layout 3 is not offered";
 }
 
 TEST_F(AppCommands, CheckMenuItemByCommandChecksExactlyTheMatchingItems) {
