@@ -81,18 +81,46 @@ void PlayTick(UITimer*) {
   }
 }
 
+// The playback buttons: six glyphs in the middle of the bar, 18 px apart:
+// to start, back, stop, play, forward, to end.
+constexpr int32_t kGlyphStep = 18;
+int32_t GlyphsLeft(const UIRect& b) { return (b.left + b.right) / 2 - 3 * kGlyphStep; }
+
+// The playback button under a point, or -1.
+int32_t GlyphAt(UIControl* bar, UIPoint p) {
+  TransportRecord* r = RecordOf(bar);
+  const UIRect b = UIGetControlBounds(bar);
+  if (!r || !(r->parts & kTransportPlayback) || !UIRectContains(b, p)) return -1;
+  const int32_t offset = p.x - (GlyphsLeft(b) - 5);
+  return offset >= 0 && offset < 6 * kGlyphStep ? offset / kGlyphStep : -1;
+}
+
+void PressGlyph(UIControl* bar, int32_t glyph) {
+  TransportRecord* r = RecordOf(bar);
+  switch (glyph) {
+    case 0: TransportGoToBeginning(bar); break;
+    case 1: TransportStepBackward(bar); break;
+    case 2:
+      if (r && r->playing) TransportTogglePlay(bar);
+      break;
+    case 3: TransportTogglePlay(bar); break;
+    case 4: TransportStepForward(bar); break;
+    case 5: TransportGoToEnd(bar); break;
+    default: break;
+  }
+}
+
 void DrawBar(UIControl* bar, UIContext* ctx) {
   TransportRecord* r = RecordOf(bar);
   const UIRect b = UIGetControlBounds(bar);
   UISetFillColor(ctx, UIColorRGB(0.16, 0.16, 0.17));
   UIFillRect(ctx, b);
   if (!r || !(r->parts & kTransportPlayback)) return;
-  // Six glyphs in the middle: to start, back, stop, play, forward, to end.
   const int32_t mid = (b.top + b.bottom) / 2;
-  const int32_t left = (b.left + b.right) / 2 - 54;
+  const int32_t left = GlyphsLeft(b);
   UISetFillColor(ctx, UIColorRGB(0.75, 0.75, 0.78));
   for (int32_t i = 0; i < 6; ++i) {
-    const double x = left + 18 * i;
+    const double x = left + kGlyphStep * i;
     UIBeginPath(ctx);
     if (i == 2) {
       UIFillRect(ctx, UIRect{mid - 4, int32_t(x), mid + 4, int32_t(x) + 8});
@@ -110,7 +138,7 @@ void DrawBar(UIControl* bar, UIContext* ctx) {
   }
   if (r->playing) {
     UISetStrokeColor(ctx, UIColorRGB(0.9, 0.6, 0.2));
-    UIFrameRect(ctx, UIRect{mid - 7, left + 18 * 3 - 2, mid + 7, left + 18 * 3 + 10});
+    UIFrameRect(ctx, UIRect{mid - 7, left + kGlyphStep * 3 - 2, mid + 7, left + kGlyphStep * 3 + 10});
   }
 }
 
@@ -122,6 +150,12 @@ QVStatus CreateTransportBar(UIWindow* window, const UIRect& bounds, int32_t idNu
   if (!window) return kQVErrParam;
   UIUserPaneProcs procs;
   procs.draw = DrawBar;
+  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t { return GlyphAt(c, p) >= 0 ? kUIPartButton : kUIPartNone; };
+  procs.track = [](UIControl* c, UIPoint p, uint32_t) -> int16_t {
+    const int32_t glyph = GlyphAt(c, p);
+    PressGlyph(c, glyph);
+    return glyph >= 0 ? kUIPartButton : kUIPartNone;
+  };
   UIControl* bar = UINewUserPane(window, bounds, procs);
   if (!bar) return kQVErrMemory;
   gBars.push_back(std::make_unique<TransportRecord>());

@@ -214,3 +214,33 @@ TEST_F(MainWindowTest, ClickOffTheControlsAppliesTheTypedValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The playback buttons of a view's transport bar: to start, back, stop,
+// play, forward, to end, 18 px apart in the middle of the bar.
+TEST_F(MainWindowTest, TransportBarButtonsMoveAndPlayTheClip) {
+  Build();
+  UIControl* bar = gImageTransportBars[kImageViewResult];
+  const UIRect b = UIGetControlBounds(bar);
+  auto press = [&](int32_t button) {
+    UIInjectClick(UIMainWindow(), UIPoint{(b.left + b.right) / 2 - 54 + 18 * button + 4, (b.top + b.bottom) / 2});
+    UIRunPending();
+  };
+  press(5);
+  EXPECT_EQ(hostTime, 90);
+  press(1);
+  EXPECT_EQ(hostTime, 80);
+  press(0);
+  EXPECT_EQ(hostTime, 0);
+  press(4);
+  EXPECT_EQ(hostTime, 10);
+  press(3);
+  EXPECT_TRUE(TransportIsPlaying(bar));
+  press(2);
+  EXPECT_FALSE(TransportIsPlaying(bar));
+  press(2);
+  EXPECT_FALSE(TransportIsPlaying(bar));
+}
+
+}  // namespace
