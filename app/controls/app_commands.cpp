@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -363,8 +364,38 @@ QVStatus CmdHelp(uint32_t, UIControl*) {
 
 // --- surfaces, charts, tests ----------------------------------------------
 
-QVStatus CmdSurfaceDefinitions(uint32_t id, UIControl*) {
-  AppServices().surfaceDefinitions(id);
+// The control-surface definitions file (".vlws") saved or loaded through
+// its own panels.
+const QVFileTypeListEntry kSurfaceFileTypes[] = {{QVFourCC("TEXT"), ".vlws", "Knobwell Settings", nullptr},
+                                                 {0, nullptr, nullptr, nullptr}};
+constexpr const char* kSurfaceFeature = "Control surface definitions";
+
+QVStatus CmdSaveSurfaceDefinitions(uint32_t, UIControl*) {
+  if (!AppServices().surfaceWriteDefinitions) {
+    AppServiceNotAvailable(kSurfaceFeature);
+    return kPass;
+  }
+  char path[kQVMaxPath];
+  QVPutFileReply reply;
+  if (QVPutFileSelectionAsPath(path, sizeof path, &reply, "Save Knobwell Settings", "Save", nullptr,
+                               int32_t(QVFourCC("SvCs")), "vlws", "Knobwell Settings", QVFourCC("    "),
+                               kSurfaceFileTypes, "Knobwell Settings (*.vlws)") != kQVNoErr)
+    return kPass;
+  const std::string name = std::filesystem::path(path).filename().string();
+  AppServices().surfaceWriteDefinitions(path, name.c_str());
+  QVPutFileComplete(&reply);
+  return kPass;
+}
+
+QVStatus CmdLoadSurfaceDefinitions(uint32_t, UIControl*) {
+  if (!AppServices().surfaceReadDefinitions) {
+    AppServiceNotAvailable(kSurfaceFeature);
+    return kPass;
+  }
+  char path[kQVMaxPath];
+  if (QVGetFileSelectionSingleAsPath(path, sizeof path, "Load Knobwell Settings", "Load", nullptr,
+                                     int32_t(QVFourCC("LdCs")), kSurfaceFileTypes) == kQVNoErr)
+    AppServices().surfaceReadDefinitions(path);
   return kPass;
 }
 
@@ -410,7 +441,6 @@ QVStatus CmdTimingTest(uint32_t, UIControl*) {
     gUISettings.hsl[0].hue += 13.0f;
     if (hue) VFRefreshFromSettings(hue);
     VFUpdatePreview();
-    UIRunPending();
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   char message[64];
@@ -571,8 +601,8 @@ const CommandRow kCommands[] = {
     {kAppCmdExportTruelight, true, kEditApply, CmdExport3DLUT, kPass, "Export Truelight cube"},
     {kAppCmdExportPreviewLUT, true, kEditApply, CmdExportPreviewLUT, kPass, "Export preview LUT"},
     {kAppCmdHelp, false, kEditKeep, CmdHelp, kPass, "Help"},
-    {kAppCmdSaveSurfaceDefinitions, true, kEditApply, CmdSurfaceDefinitions, kPass, "Save surface definitions"},
-    {kAppCmdLoadSurfaceDefinitions, true, kEditApply, CmdSurfaceDefinitions, kPass, "Load surface definitions"},
+    {kAppCmdSaveSurfaceDefinitions, true, kEditApply, CmdSaveSurfaceDefinitions, kPass, "Save surface definitions"},
+    {kAppCmdLoadSurfaceDefinitions, true, kEditApply, CmdLoadSurfaceDefinitions, kPass, "Load surface definitions"},
     {kAppCmdLoadChartReference, false, kEditKeep, CmdChart, kPass, "Load chart reference"},
     {kAppCmdMatchChartImage, false, kEditKeep, CmdChart, kPass, "Match image to chart"},
     {kAppCmdMatchChartFolder, false, kEditKeep, CmdChart, kPass, "Match folder to chart"},

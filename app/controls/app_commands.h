@@ -186,8 +186,11 @@ struct AppCommandServices {
   QVStatus (*saveReferenceImage)(UIImage* image, const char* suggestedName);
   // Chart matching ('DBlr', 'DBai', 'DBab').
   QVStatus (*chartCommand)(uint32_t commandID);
-  // Control-surface definitions ('DBsc' save, 'DBlc' load).
-  QVStatus (*surfaceDefinitions)(uint32_t commandID);
+  // Control-surface definitions written to or read from the file the
+  // command's panel chose; null while the surfaces are not built (the
+  // commands then say so without asking for a file).
+  QVStatus (*surfaceWriteDefinitions)(const char* path, const char* name);
+  QVStatus (*surfaceReadDefinitions)(const char* path);
   // The preferences dialog over gPrefsSettings: true when the record changed.
   bool (*runPreferencesDialog)(int32_t* lastTab);
   // Whether a video output device is open.

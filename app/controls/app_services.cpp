@@ -20,13 +20,12 @@ QVStatus saveCDLAbsent(const VL_SettingsStruct*) { return AppServiceNotAvailable
 QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServiceNotAvailable("3D LUT export"); }
 QVStatus referenceImageAbsent(UIImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
 QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
-QVStatus surfaceAbsent(uint32_t) { return AppServiceNotAvailable("Control surface definitions"); }
 bool noVideoOutput() { return false; }
 
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    surfaceAbsent,        RunLeastPreferencesDialog, noVideoOutput,
+    nullptr,              nullptr,         RunLeastPreferencesDialog, noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;

@@ -145,7 +145,8 @@ TEST_F(AppCommands, CommandsOfAbsentSubsystemsSayTheyAreNotAvailable) {
                {C("CCri"), "Saving reference images"},
                {C("DBlr"), "Grey-step chart matching"},
                {C("DBab"), "Grey-step chart matching"},
-               {C("DBsc"), "Control surface definitions"}};
+               {C("DBsc"), "Control surface definitions"},
+               {C("DBlc"), "Control surface definitions"}};
   gResultGWorld = UIImageCreate(16, 4);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.feature);
@@ -156,6 +157,7 @@ TEST_F(AppCommands, CommandsOfAbsentSubsystemsSayTheyAreNotAvailable) {
     EXPECT_EQ(Alerts()[0], std::string(c.feature) + " is not available in this version of Velmora.");
     EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   }
+  EXPECT_TRUE(UIScriptedDialogRequests().empty()) << "nobody is asked for a file that cannot be used";
   UIImageDispose(gResultGWorld);
   gResultGWorld = nullptr;
 }
@@ -683,6 +685,38 @@ TEST_F(AppCommands, SavingIntoTheUserPresetsRebuildsTheGalleryPresets) {
     EXPECT_TRUE(ChangedWords(back, gUISettings).empty());
     EXPECT_EQ(rebuilt, rebuilds);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// With the surfaces there, their definitions go to and come from the files
+// the panels chose; a cancelled panel calls nothing.
+TEST_F(AppCommands, SurfaceDefinitionsGoThroughTheirPanels) {
+  static std::vector<std::string> calls;
+  calls.clear();
+  AppServices().surfaceWriteDefinitions = [](const char* path, const char* name) -> QVStatus {
+    calls.push_back(std::string("write ") + path + " " + name);
+    return kQVNoErr;
+  };
+  AppServices().surfaceReadDefinitions = [](const char* path) -> QVStatus {
+    calls.push_back(std::string("read ") + path);
+    return kQVNoErr;
+  };
+  UIQueueDialogAnswer(Cancelled());
+  HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr);
+  UIQueueDialogAnswer(Choose(folder + "/desk.vlws"));
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr), kQVErrNotHandled);
+  std::ofstream(folder + "/desk.vlws") << "<x/>";
+  UIQueueDialogAnswer(Choose(folder + "/desk.vlws"));
+  EXPECT_EQ(HandleAppCommand(kAppCmdLoadSurfaceDefinitions, nullptr), kQVErrNotHandled);
+  EXPECT_EQ(calls, (std::vector<std::string>{"write " + folder + "/desk.vlws desk.vlws", "read " + folder + "/desk.vlws"}));
+  const std::vector<UIDialogRequest> requests = UIScriptedDialogRequests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].panel.title, "Save Knobwell Settings");
+  EXPECT_EQ(requests[2].panel.title, "Load Knobwell Settings");
+  EXPECT_TRUE(Alerts().empty());
 }
 
 }  // namespace
