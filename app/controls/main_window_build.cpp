@@ -103,10 +103,14 @@ QVStatus BuildColorMatch(const MainWindowGeometry& g) {
   UIControl* frame = nullptr;
   if (QVStatus status = CreateTabGroup(gWindow, g.colorMatchFrame, 0, nullptr, false, &frame)) return status;
   UIRect place = g.colorMatchInner;
+  UIControl* group = nullptr;
   UIControl* ignored = nullptr;
-  VFCreateColorMatchGroup(gWindow, &place, frame, &gUISettings, kSamplerOffset, gNextValueControlID++, &ignored);
-  CreateMatchColorPanel(gWindow, &place, frame, &gUISettings, kMatchSourceOffset, kMatchTargetOffset,
-                        gNextValueControlID++, &ignored);
+  VFCreateColorMatchGroup(gWindow, &place, frame, &gUISettings, kSamplerOffset, gNextValueControlID++, &group);
+  const int32_t panelID = gNextValueControlID++;
+  CreateMatchColorPanel(gWindow, &place, frame, &gUISettings, kMatchSourceOffset, kMatchTargetOffset, panelID,
+                        &ignored);
+  // What the group's eyedropper picks is also the match-colour source.
+  VFSetEyedropperSecondTarget(group, panelID);
   UIUserPaneProcs procs;
   procs.draw = DrawPicturePane;
   const UIRect pictureRect{place.top, g.colorMatchInner.left, g.colorMatchInner.bottom, g.colorMatchInner.right};

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/controls/color_swatch.h"
+#include "app/controls/correction_tabs.h"
 #include "app/controls/main_window_geometry.h"
 #include "app/controls/main_window_tabs.h"
 #include "main_window_fixture.h"
@@ -172,6 +174,26 @@ TEST_F(MainWindowTest, NewPicturesReachEveryPane) {
                          {GetViewPane(kPaneReferenceAnalysis), gReferenceGWorld}, {gLargeImagePane, gResultGWorld},
                          {gAnalysisPanes[kAnalysisCombo], gScopePicture}};
   for (const Shown& s : shown) EXPECT_EQ(ImagePaneGetImage(s.pane), s.picture);
+}
+
+}  // namespace
+
+namespace {
+
+// The colour-match group's eyedropper also feeds the match-colour panel,
+// whose number comes right after the group's.
+TEST_F(MainWindowTest, ColourMatchEyedropperAlsoFeedsTheMatchPanel) {
+  Build();
+  UIControl* eyedropper = nullptr;
+  for (int32_t id = 1; id < gNextValueControlID && !eyedropper; ++id) {
+    UIControl* c = VFFindPart(UIMainWindow(), kVFSigEyedropper, id);
+    if (c && UIHasControlProperty(c, kVFCreator, kVFPropSecondTarget)) eyedropper = c;
+  }
+  ASSERT_NE(eyedropper, nullptr);
+  int32_t second = 0;
+  ASSERT_EQ(UIGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr),
+            kQVNoErr);
+  EXPECT_EQ(second, UIGetControlID(eyedropper).id + 1);
 }
 
 }  // namespace
