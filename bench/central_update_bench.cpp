@@ -1,7 +1,10 @@
 // The grading application's central update on an HD frame: a slider edit of
 // the full correction goes through UpdatePreview (tables, processing, the
-// result picture) as the controls send it, on 1 and 8 threads; and the same
-// with the four-quadrant combo display drawn from the result in pane layout 2.
+// result picture) as the controls send it, on 1 and 8 threads; the same with
+// the four-quadrant combo display drawn from the result in pane layout 2
+// (a 960 x 540 display, as the window gives it beside the image, and one of
+// 1920 x 1080); and, to see where the time goes, the table rebuild of the
+// edit alone and the combo display alone.
 #include <benchmark/benchmark.h>
 
 #include "app/views/analysis_panes.h"
@@ -10,12 +13,14 @@
 #include "app/views/views_hooks.h"
 #include "bench/bench_corrections.h"
 #include "bench/bench_pool.h"
+#include "app/views/pictures.h"
+#include "core/processing_tables.h"
 #include "platform/ui/ui_draw.h"
 #include "settings/prefs.h"
 
 namespace {
 
-void RunSliderEdit(benchmark::State& state, bool combo) {
+void RunSliderEdit(benchmark::State& state, bool combo, int32_t comboWidth = 960, int32_t comboHeight = 540) {
   const uint32_t threads = BenchUsePool(state.range(0));
   const uint32_t width = 1920, height = 1080;
   gSourceFrame = bench::pictureFrame(width, height);
@@ -26,7 +31,7 @@ void RunSliderEdit(benchmark::State& state, bool combo) {
   if (combo) {
     // A combo pane of the size layout 2 gives it beside the image.
     PFLoadDefaultPreferences(&gPrefsSettings);
-    gScopePicture = UIImageCreate(960, 540);
+    gScopePicture = UIImageCreate(comboWidth, comboHeight);
     gPaneLayout = 2;
     gAnalysisPaneKind = kAnalysisCombo;
     InstallAnalysisPanes();
@@ -54,12 +59,61 @@ void RunSliderEdit(benchmark::State& state, bool combo) {
 
 void BM_UpdatePreviewSliderEdit(benchmark::State& state) { RunSliderEdit(state, false); }
 void BM_UpdatePreviewSliderEditCombo(benchmark::State& state) { RunSliderEdit(state, true); }
+void BM_UpdatePreviewSliderEditComboHD(benchmark::State& state) { RunSliderEdit(state, true, 1920, 1080); }
+
+// The processing tables of each slider step, nothing else.
+void BM_SliderEditTables(benchmark::State& state) {
+  BenchUsePool(state.range(0));
+  VL_SettingsStruct settings = bench::fullCorrection();
+  float gain = 1.0f;
+  for (auto _ : state) {
+    gain = gain > 1.5f ? 1.0f : gain + 0.01f;
+    settings.rgb[0].gain = gain;
+    benchmark::DoNotOptimize(VL_UpdateProcessingTables(&settings));
+  }
+}
+
+// The combo display of the result picture, nothing else.
+void BM_ComboDisplay(benchmark::State& state) {
+  const uint32_t threads = BenchUsePool(state.range(0));
+  FBFrameStruct* frame = bench::pictureFrame(1920, 1080);
+  gResultFrame = frame;
+  gResultGWorld = UIImageCreate(1920, 1080);
+  ConvertFrameToPicture(frame, gResultGWorld);
+  gImageViewMode = kImageViewResult;
+  PFLoadDefaultPreferences(&gPrefsSettings);
+  gScopePicture = UIImageCreate(int32_t(state.range(1)), int32_t(state.range(1)) * 9 / 16);
+  gAnalysisPaneKind = kAnalysisCombo;
+  DrawAnalysisPanes(true);
+  for (auto _ : state) {
+    DrawAnalysisPanes(true);
+    benchmark::DoNotOptimize(UIImagePixels(gScopePicture));
+  }
+  state.counters["threads"] = threads;
+  UIImageDispose(gScopePicture);
+  UIImageDispose(gResultGWorld);
+  FBDisposeFrameBuffer(frame);
+  gScopePicture = gResultGWorld = nullptr;
+  gResultFrame = nullptr;
+}
 
 BENCHMARK(BM_UpdatePreviewSliderEdit)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UpdatePreviewSliderEditCombo)
     ->Arg(1)
     ->Arg(8)
     ->ArgName("threads")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_UpdatePreviewSliderEditComboHD)
+    ->Arg(1)
+    ->Arg(8)
+    ->ArgName("threads")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SliderEditTables)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ComboDisplay)
+    ->ArgsProduct({{1, 8}, {960, 1920}})
+    ->ArgNames({"threads", "width"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
