@@ -5,6 +5,7 @@
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/tone_curve.h"
+#include "app/views/transport_bar.h"
 #include "app/views/vectorscope.h"
 #include "app/views/view_state.h"
 #include "app/views/views_hooks.h"
@@ -17,10 +18,13 @@ UIControl* gAnalysisPanes[13] = {};
 
 namespace {
 
-// The picture the scopes read in the current view.
+// The picture the scopes read in the current view; none for the result
+// while the preview movie plays or a rapid preview renders (the scopes then
+// show their graticules alone).
 UIImage* ScopeInputPicture() {
   if (gImageViewMode == kImageViewSource) return gSourceGWorld;
   if (gImageViewMode == kImageViewReference) return gReferenceGWorld;
+  if (gPreviewPlaying || gRapidPreviewRendering) return nullptr;
   return gResultGWorld;
 }
 

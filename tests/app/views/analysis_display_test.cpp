@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/views/analysis_panes.h"
+#include "app/views/transport_bar.h"
 #include "pane_fixture.h"
+#include "scope_test_frames.h"
 #include "platform/prefs_store.h"
 #include "platform/ui/ui_menu.h"
 #include "settings/prefs.h"
@@ -58,6 +60,32 @@ TEST_F(AnalysisDisplay, EachSelectorKindDrawsAndReferenceAndGalleryLeaveThePictu
       gAnalysisPaneKind = kAnalysisCombo;
       ViewsHooksInForce().drawAnalysisPanes(true);
     }
+  }
+}
+
+TEST_F(AnalysisDisplay, WhileThePreviewPlaysOrRendersTheResultScopesShowNoTrace) {
+  gAnalysisPaneKind = kAnalysisVectorscope;
+  // Colours all round the scope.
+  for (int32_t y = 0; y < UIImageHeight(gResultGWorld); ++y)
+    for (int32_t x = 0; x < UIImageWidth(gResultGWorld); ++x)
+      SetPixel(gResultGWorld, x, y, uint8_t(x * 4), uint8_t(y * 5), 96);
+  ViewsHooksInForce().drawAnalysisPanes(true);
+  const int64_t withTrace = LitPixels();
+  gPrefsSettings.videoWhiteLevel = gPrefsSettings.videoBlackLevel;  // no trace at all: the graticule's own count
+  ViewsHooksInForce().drawAnalysisPanes(true);
+  const int64_t graticule = LitPixels();
+  PFLoadDefaultPreferences(&gPrefsSettings);
+  ASSERT_GT(withTrace, graticule);
+  for (bool* flag : {&gPreviewPlaying, &gRapidPreviewRendering}) {
+    *flag = true;
+    ViewsHooksInForce().drawAnalysisPanes(true);
+    EXPECT_EQ(LitPixels(), graticule);
+    // The source view still reads its own picture.
+    SetImageViewMode(kImageViewSource);
+    ViewsHooksInForce().drawAnalysisPanes(true);
+    EXPECT_GT(LitPixels(), graticule);
+    SetImageViewMode(kImageViewResult);
+    *flag = false;
   }
 }
 
