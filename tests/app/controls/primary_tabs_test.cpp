@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 
+#include "app/controls/app_commands.h"
 #include "app/controls/correction_tabs.h"
 #include "app/controls/hue_wheel.h"
 #include "app/controls/primary_tabs.h"
@@ -37,6 +38,7 @@ class PrimaryTabsTest : public CorrectionWindowTest {
       *word = 0;
     for (int r = 0; r < 4; ++r)
       gUISettings.hsl[r].enable = gUISettings.rgb[r].enable = gUISettings.cmy[r].enable = gUISettings.ycbcr[r].enable = 0;
+    InstallAppCommands();
     gNextValueControlID = 1;
     BuildHSLTab(window, mainTabs, content);
     BuildRGBTab(window, mainTabs, content);
@@ -47,10 +49,10 @@ class PrimaryTabsTest : public CorrectionWindowTest {
   }
 
   // Brings a range's sliders on screen.
-  void Show(int32_t tab, UIControl* ranges, int32_t range) {
+  void Show(int32_t tab, UIControl* group, int32_t item) {
     TabGroupSelect(mainTabs, tab);
-    if (tab == kPrimaryTabHSL) TabGroupSelect(gHSLSubTabs, 0);
-    TabGroupSelect(ranges, range);
+    if (tab == kPrimaryTabHSL && group != gHSLSubTabs) TabGroupSelect(gHSLSubTabs, 0);
+    TabGroupSelect(group, item);
     UIRunPending();
   }
 
@@ -71,16 +73,12 @@ class PrimaryTabsTest : public CorrectionWindowTest {
     return nullptr;
   }
 
-  // What the command handler does with a Reset button's 'VLrt'.
-  static void PressReset(UIControl* button) {
+  // A click on a Reset button: its 'VLrt' goes to the application's
+  // command handler with the button.
+  void PressReset(UIControl* button) {
     ASSERT_EQ(UIGetControlCommand(button), kVFCommandReset);
-    VLSettingsSectionMask mask = 0;
-    ASSERT_TRUE(VFGetButtonSectionMask(button, &mask));
-    UndoBufferPush(gUndoBuffer, &gUISettings);
-    VL_SetDefaultControlValues(&gUISettings, mask);
-    SyncControlsWithSettings(&gUISettings, uint32_t(mask), uint32_t(mask >> 32), nullptr, kVFSyncApply);
-    VFUpdatePreview();
-    UndoBufferStore(gUndoBuffer, &gUISettings);
+    ASSERT_TRUE(UIIsControlVisible(button));
+    Click(button);
   }
 
   static std::string LabelOf(uint32_t offset) {
@@ -280,22 +278,25 @@ TEST_F(PrimaryTabsTest, ResetRestoresExactlyItsRange) {
   dirty.hueOffsetEnable = 1;
 
   struct Section {
-    UIControl* pane;
+    int32_t tab;
+    UIControl* group;
+    int32_t item;
     uint32_t first, end;
   };
   std::vector<Section> sections;
   for (const RangeModel& m : kModels)
     for (int32_t r = 0; r < 4; ++r) {
       const uint32_t first = m.firstRange + uint32_t(r) * m.stride;
-      sections.push_back({TabGroupGetPane(*m.group, r), first, first + m.stride});
+      sections.push_back({m.tab, *m.group, r, first, first + m.stride});
     }
-  sections.push_back({TabGroupGetPane(gHSLSubTabs, 1), VF_OFFSET(hueOffsetEnable), VF_OFFSET(hueOffsets) + 52});
+  sections.push_back({kPrimaryTabHSL, gHSLSubTabs, 1, VF_OFFSET(hueOffsetEnable), VF_OFFSET(hueOffsets) + 52});
 
   for (const Section& s : sections) {
     SCOPED_TRACE(testing::Message() << "section at " << s.first);
     std::memcpy(&gUISettings, &dirty, sizeof dirty);
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-    UIControl* reset = ResetButton(s.pane);
+    Show(s.tab, s.group, s.item);
+    UIControl* reset = ResetButton(TabGroupGetPane(s.group, s.item));
     ASSERT_NE(reset, nullptr);
     reprocessCount = 0;
     PressReset(reset);
