@@ -66,6 +66,8 @@ std::string AppScrapPath() {
 bool AppScrapPut(const VL_SettingsStruct* settings) {
   const std::string path = AppScrapPath();
   if (!settings || path.empty()) return false;
+  // The temporary folder may not be there yet.
+  PLCreateFolders(path.substr(0, path.rfind('/')).c_str());
   std::string temp = path + ".tmp-XXXXXX";
   const int fd = ::mkstemp(temp.data());  // mode 0600
   if (fd < 0) return false;

@@ -351,6 +351,8 @@ TEST_F(AppCommands, CopyWritesTheWholeRecordAtomically) {
   // Without a runtime folder the temporary folder holds it, under the user's number.
   unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(AppScrapPath(), folder + "/VELMORA_TEMP/com.quorvane.scrap.secret-" + std::to_string(::geteuid()));
+  EXPECT_TRUE(AppScrapPut(&gUISettings)) << "the temporary folder is made when missing";
+  EXPECT_TRUE(AppScrapGet(nullptr));
 }
 
 // Paste replaces the whole record, sections the copy had switched off
