@@ -722,3 +722,14 @@ TEST_F(AppCommands, SurfaceDefinitionsGoThroughTheirPanels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AppCommands, HelpWithoutTheApplicationSupportFolderSaysSo) {
+  std::filesystem::remove_all(folder + "/VELMORA_SYSTEM_SUPPORT");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(HandleAppCommand(kAppCmdHelp, nullptr), kQVErrNotHandled);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Velmora: Unable to locate kApplicationSupportFolderType\n");
+}
+
+}  // namespace
