@@ -87,6 +87,19 @@ TEST_F(SampleRowTest, AClickWithNoPressAfterItChangesNothing) {
   EXPECT_EQ(UIGetControlValue(eyedropper), 0);
 }
 
+TEST_F(SampleRowTest, AnEyedropperBoundPastTheRecordsEndWritesNothing) {
+  // The last word of the record is no place for three floats.
+  UIControl* pane = TabGroupGetPane(mainTabs, 7);
+  UIRect frame = UIRectOffset(FirstRow(pane), 0, 60);
+  UIControl* stray = VFCreateEyedropperButton(window, &frame, pane, &gUISettings, kVLSettingsByteCount - 4, 41,
+                                              gSettingsControls, 128, 500, true, false, nullptr, nullptr);
+  ASSERT_TRUE(stray);
+  const VL_SettingsStruct before = gUISettings;
+  PickAlong(stray, {Over(0, 5, 2)});
+  EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
+  EXPECT_EQ(UIGetControlValue(stray), 0);
+}
+
 TEST_F(SampleRowTest, InLayoutThreeTheLastPaneUnderTheMouseGivesTheColour) {
   gPaneLayout = 3;
   // From the layout's own pane over to the second reference pane.

@@ -315,6 +315,16 @@ TEST_F(MatchColorPanelTest, TheCurvesTabSetsPointsButNotOnTheIdentityLine) {
   EXPECT_TRUE(found);
   EXPECT_EQ(gUISettings.curvesEnable, 1u);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
+
+  // A full curve takes no further point.
+  VL_CurveSpline& blue = gUISettings.rgbCurves[3].spline;
+  blue.pointCount = 16;
+  for (int i = 0; i < 16; ++i) blue.x[i] = blue.y[i] = float(i) / 15.0f;
+  const float again[3] = {0.25f, 0.4f, 0.7f}, to[3] = {0.35f, 0.4f, 0.6f};
+  SetColours(again, to);
+  Match(4, 5);
+  EXPECT_EQ(blue.pointCount, 16u);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(blue.x[i], blue.y[i]) << i;
 }
 
 TEST_F(MatchColorPanelTest, ThePopupFollowsTheTab) {
