@@ -733,3 +733,72 @@ TEST_F(AppCommands, HelpWithoutTheApplicationSupportFolderSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+// What Preferences does after the dialog, by what the dialog changed: the
+// outputs, monitors and surfaces it touches, and nothing when nothing changed.
+std::vector<std::string> gPrefsCalls;
+void (*gPrefsChange)(PrefsSettings*) = nullptr;
+
+TEST_F(AppCommands, PreferencesActOnlyOnWhatTheDialogChanged) {
+  UIServiceHooks& h = UIHooks();
+  h.startVideoOutput = [](uint32_t d) { gPrefsCalls.push_back("start " + std::to_string(d)); };
+  h.stopVideoOutput = [](uint32_t d) { gPrefsCalls.push_back("stop " + std::to_string(d)); };
+  h.updateVideoOutputFrame = [](uint32_t) { gPrefsCalls.push_back("frame"); };
+  h.openSecondaryPreview = [](int32_t m) { gPrefsCalls.push_back("monitor " + std::to_string(m)); };
+  h.updateSecondaryPreview = [](bool) { gPrefsCalls.push_back("secondary"); };
+  h.surfaceStop = [] { gPrefsCalls.push_back("surface stop"); };
+  h.surfaceStart = [](int32_t m) { gPrefsCalls.push_back("surface " + std::to_string(m)); };
+  h.externalPreviewAvailable = [] { return true; };
+  h.openExternalPreview = [] { gPrefsCalls.push_back("glow open"); };
+  h.closeExternalPreview = [] { gPrefsCalls.push_back("glow close"); };
+  h.setHelpTagsShown = [](bool shown) { gPrefsCalls.push_back(shown ? "tags on" : "tags off"); };
+  AppServices().runPreferencesDialog = [](int32_t*) {
+    const PrefsSettings before = gPrefsSettings;
+    if (gPrefsChange) gPrefsChange(&gPrefsSettings);
+    return before.externalPreviewDevice != gPrefsSettings.externalPreviewDevice ||
+           before.previewImageScaling != gPrefsSettings.previewImageScaling ||
+           before.secondaryPreviewMonitor != gPrefsSettings.secondaryPreviewMonitor ||
+           before.lutIndex[1] != gPrefsSettings.lutIndex[1] ||
+           before.controlSurfaceMode != gPrefsSettings.controlSurfaceMode ||
+           std::strcmp(before.controlSurfaceIP, gPrefsSettings.controlSurfaceIP) != 0 ||
+           before.undoDepth != gPrefsSettings.undoDepth;
+  };
+  const uint32_t none = QVFourCC("NoNE"), glow = QVFourCC("GlOW"), card = QVFourCC("AJAk");
+  const std::string n = std::to_string(none), g = std::to_string(glow), c = std::to_string(card);
+  struct Case {
+    const char* name;
+    void (*change)(PrefsSettings*);
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"nothing changed", [](PrefsSettings*) {}, {}},
+      {"another device", [](PrefsSettings* p) { p->externalPreviewDevice = QVFourCC("AJAk"); },
+       {"glow close", "stop " + n, "start " + c, "frame", "tags off"}},
+      {"the external preview library", [](PrefsSettings* p) { p->externalPreviewDevice = QVFourCC("GlOW"); },
+       {"glow open", "stop " + n, "start " + g, "frame", "tags off"}},
+      {"scaling only", [](PrefsSettings* p) { p->previewImageScaling ^= 1; }, {"glow close", "frame", "tags off"}},
+      {"a secondary monitor", [](PrefsSettings* p) { p->secondaryPreviewMonitor = 2; },
+       {"glow close", "monitor 2", "secondary", "frame", "tags off"}},
+      {"the secondary LUT", [](PrefsSettings* p) { p->lutIndex[1] = 52; }, {"glow close", "secondary", "tags off"}},
+      {"the surface's address", [](PrefsSettings* p) { std::snprintf(p->controlSurfaceIP, 128, "10.0.0.9"); },
+       {"glow close", "surface stop", "tags off"}},
+      {"a linked surface", [](PrefsSettings* p) { p->controlSurfaceMode = 3; },
+       {"glow close", "surface stop", "surface 3", "tags off"}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    PFLoadDefaultPreferences(&gPrefsSettings);
+    gPrefsSettings.externalPreviewDevice = none;
+    gPrefsSettings.secondaryPreviewMonitor = 0;
+    gPrefsSettings.controlSurfaceMode = 1;
+    gPrefsSettings.toolTips = 0;
+    gPrefsCalls.clear();
+    gPrefsChange = k.change;
+    EXPECT_EQ(HandleAppCommand(kAppCmdPreferences, nullptr), kQVErrNotHandled);
+    EXPECT_EQ(gPrefsCalls, k.calls);
+  }
+  gPrefsChange = nullptr;
+}
+
+}  // namespace
