@@ -177,6 +177,8 @@ void VFDrawSwatch(UIControl* swatch, UIContext* ctx) {
   if (Flag(swatch, kVFPropShowValues)) DrawValues(swatch, ctx, r, rgb, fill);
 }
 
+int32_t VFReadoutModeNear(UIControl* control) { return SwatchMode(control); }
+
 int32_t VFGetReadoutMode(UIControl* control) {
   VFSampleRow* row = VFSampleRowOf(control);
   if (!row || !row->modePopup || !UIIsControlAlive(row->modePopup)) return 1;

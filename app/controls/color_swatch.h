@@ -65,6 +65,9 @@ bool VFGetTripleOffset(UIControl* control, uint32_t* offset);
 bool VFSwatchOffset(UIControl* swatch, uint32_t* offset);
 // The readout mode of the control's record (its popup's value); 1 without one.
 int32_t VFGetReadoutMode(UIControl* control);
+// The mode values near the control read out in: its record's popup, else
+// the popup of its window's colour-match group, else 1.
+int32_t VFReadoutModeNear(UIControl* control);
 // Draws one value in a mode's format with its right edge at (h, v).
 void VFDrawValueLabel(UIContext* ctx, float value, int32_t mode, int32_t h, int32_t v, int32_t component);
 // The control of a kind with an ID number in a window, or null.

@@ -9,10 +9,11 @@
 // one drawn, so points out of order in a file draw without loops.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "app/controls/bound_controls.h"
+#include "app/controls/color_readout.h"
+#include "app/controls/color_swatch.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/curve_editor_internal.h"
 #include "app/shell/interface_colors.h"
@@ -138,11 +139,13 @@ void DrawMap(const Plot& p, const float* map, UIContext* ctx) {
   UIStrokePath(ctx);
 }
 
-// Readout values: the component x 255, truncated.
-void DrawValue(UIContext* ctx, const UIFont& font, float value, double right, double baseline) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%ld", long(Clamp01(value) * 255.0));
-  UIDrawText(ctx, font, text, right, baseline, kUIAlignRight);
+// A readout value in the colour-match group's readout mode; the hue,
+// saturation and lightness mode reads a curve's values as percent.
+void DrawValue(UIContext* ctx, float value, int32_t mode, int32_t right, int32_t baseline) {
+  if (mode == kVFReadoutHSL)
+    VFDrawValueLabel(ctx, value * 100.0f, mode, right, baseline, 1);
+  else
+    VFDrawValueLabel(ctx, value, mode, right, baseline, 0);
 }
 
 }  // namespace
@@ -237,8 +240,9 @@ void DrawCurveReadout(CurveEditor* e, UIContext* ctx) {
     UISetFillColor(ctx, VFColor(kUIColorLabelTextActive));
     UIDrawText(ctx, font, "Input:", strip.left + 8, strip.top + 17, kUIAlignLeft);
     UIDrawText(ctx, font, "Output:", strip.left + 8, strip.top + 33, kUIAlignLeft);
-    DrawValue(ctx, font, e->readoutX, strip.left + 90, strip.top + 17);
-    DrawValue(ctx, font, e->readoutY, strip.left + 90, strip.top + 33);
+    const int32_t mode = VFReadoutModeNear(e->readoutPane);
+    DrawValue(ctx, e->readoutX, mode, strip.left + 90, strip.top + 17);
+    DrawValue(ctx, e->readoutY, mode, strip.left + 90, strip.top + 33);
   }
   UIRestore(ctx);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/controls/bound_controls.h"
+#include "app/controls/color_swatch.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/curve_editor_internal.h"
 #include "app/controls/curve_point_edits.h"
@@ -15,10 +16,19 @@ namespace {
 
 using ChannelEdit = void (*)(VL_CurveControls* curve, UIControl* editor, float value, float target);
 
+// An eyedropper that takes its own undo step around the pick (and so
+// around the colour it stores) holds the edit in that step.
+bool PickMakesUndoStep(UIControl* eyedropper) {
+  uint8_t undo = 0;
+  return eyedropper && UIGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr) == kQVNoErr &&
+         undo != 0;
+}
+
 void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float target, ChannelEdit edit) {
   // Called without its button, the procedure drops the focus of the editors' window.
   CurveEditorFocus(eyedropper ? eyedropper : CurveEditorForCurve(kVLCurveRed));
-  CurveEditBegin();
+  const bool ownStep = !PickMakesUndoStep(eyedropper);
+  if (ownStep) CurveEditBegin();
   for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
     edit(&gUISettings.rgbCurves[c], CurveEditorForCurve(c), rgb[c - kVLCurveRed], target);
   if (UIControl* red = CurveEditorForCurve(kVLCurveRed)) EnableEnclosingTabs(red, 1, true);
@@ -27,7 +37,7 @@ void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float 
       if (UIControl* editor = CurveEditorForCurve(c)) UIDrawControl(editor);
     VFUpdatePreview();
   }
-  CurveEditEnd();
+  if (ownStep) CurveEditEnd();
 }
 
 }  // namespace

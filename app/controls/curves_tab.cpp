@@ -3,7 +3,6 @@
 // Reset, "Save..." and "Load..." buttons, and an "HSL" sub-tab with the hue,
 // saturation and lightness curve editors and its Reset button.
 #include <cstddef>
-#include <cstring>
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/composite_controls.h"
@@ -133,8 +132,9 @@ void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
     const EyedropperEntry& d = kEyedroppers[i];
     UIRect frame = UIMakeRect(layout.left + i * kEyedropperStep, eyedropperTop, kEyedropperSide, kEyedropperSide);
     UIControl* eyedropper = nullptr;
+    // The pick is one undo step with the point it sets and the colour it stores.
     VFCreateEyedropperButton(window, &frame, rgb, &gUISettings, d.offset, gNextValueControlID++, gSettingsControls,
-                             d.pictureID, d.cursorID, false, false, d.proc, &eyedropper);
+                             d.pictureID, d.cursorID, true, false, d.proc, &eyedropper);
     if (!eyedropper) continue;
     UISetControlID(eyedropper, UIControlID{kVFCreatorControls, int32_t(d.controlID)});
     SetControlHelpTag(eyedropper, kHelpStringList, d.helpIndex, d.helpIndex);
