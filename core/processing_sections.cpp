@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "core/processing_tables_internal.h"
+#include "core/task_pool.h"
 #include "support/color_coding.h"
 
 namespace {
@@ -16,6 +17,19 @@ namespace {
 float Clamp(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : lo; }  // NaN gives lo
 
 float X(int i) { return float(i) / float(kVLTableLastIndex); }
+
+// Calls fill(i) for every table index, the indexes shared out over the task
+// pool. Each entry depends on its own index alone, so the tables come out the
+// same however the indexes are split.
+template <class Fill>
+void ForEachIndex(Fill fill) {
+  auto part = [](void* context, uint32_t p, uint32_t parts) {
+    Fill& f = *static_cast<Fill*>(context);
+    const int first = int(int64_t(kVLTableSize) * p / parts), end = int(int64_t(kVLTableSize) * (p + 1) / parts);
+    for (int i = first; i < end; ++i) f(i);
+  };
+  VLMPRunParts(part, &fill, gNumProcessors, &gVLMPMaster);
+}
 
 // The HSL contrast curve at x with k = contrast x 0.01 around centre.
 float ContrastCurve(float x, float k, float centre) {
@@ -124,12 +138,12 @@ void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* 
     const float bright = Clamp(VLFiniteOr(c.brightness, 0.0f) * 0.005f, -1.0f, 1.0f);
     const float invGamma = VLSafeInvGamma(c.gamma);
     float* table = gVLTableStorage.hslCBG[tone];
-    for (int i = 0; i < kVLTableSize; ++i) {
+    ForEachIndex([&](int i) {
       const float cv = ContrastCurve(work[i], k, centre);
       const float v = bright >= 0.0f ? (1.0f - cv) * bright + cv : (bright + 1.0f) * cv;
       table[i] = std::pow(v, invGamma);
       work[i] = cv;
-    }
+    });
     const float vibrance = VLFiniteOr(c.vibrance, 0.0f);
     out.hue = VLFiniteOr(c.hue, 0.0f);
     out.invGamma = invGamma;
@@ -190,11 +204,11 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
         for (int k = 0; k < 3; ++k) {
           if (k != c) exponents[count++] = out.cmyInvGamma[k + 1];
         }
-        for (int i = 0; i < kVLTableSize; ++i) {
+        ForEachIndex([&](int i) {
           float v = X(i);
           for (int e = 0; e < count; ++e) v = std::pow(v, exponents[e]);
           table[i] = v;
-        }
+        });
       }
       out.top[c] = GammaTop(table);
     }
@@ -225,10 +239,10 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       float* table = tone == kVLToneMaster ? gVLTableStorage.ycbcrMaster[c] : gVLTableStorage.ycbcrRange[c][tone - 1];
       if (buildTables) {
         const float inv = out.channelInvGamma[c];
-        for (int i = 0; i < kVLTableSize; ++i) {
+        ForEachIndex([&](int i) {
           const float v = std::pow(X(i), inv);
           table[i] = c == 0 ? std::pow(v, out.invGamma) : v;
-        }
+        });
       }
       out.top[c] = GammaTop(table);
     }
@@ -260,7 +274,7 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     out.inExponent[c] = fc * fm;
     float* table = gVLTableStorage.levelsIn[c];
     if (on) {
-      for (int i = 0; i < kVLTableSize; ++i) table[i] = std::pow(std::pow(X(i), fc), fm);
+      ForEachIndex([&](int i) { table[i] = std::pow(std::pow(X(i), fc), fm); });
     }
     out.inTop[c] = GammaTop(table);
   }
@@ -290,7 +304,7 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     }
     float* table = gVLTableStorage.secondaryGamma[n];
     if (fs->gates.secondary[n]) {
-      for (int i = 0; i < kVLTableSize; ++i) table[i] = std::pow(X(i), out.invGamma);
+      ForEachIndex([&](int i) { table[i] = std::pow(X(i), out.invGamma); });
     }
     out.top = GammaTop(table);
   }
@@ -354,19 +368,19 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       if (g >= 1.0f) {
         const float a = (g - 1.0f) * 0.0811f;
         const float k = ((1.0f + a) * knee - a) / 0.018f;
-        for (int i = 0; i < kVLTableSize; ++i) {
+        ForEachIndex([&](int i) {
           const float x = X(i);
           inverse[i] = x >= 0.018f ? (1.0f + a) * std::pow(x, inv) - a : x * k;
-        }
+        });
       } else {
         const float a = (1.0f - g) * 0.0811f;
         float below = (1.0f + a) * knee - a;
         // When that leaves no slope, the line meets the power segment at 0.018.
         if (below == 0.0f || !std::isfinite(0.018f / below)) below = (1.0f - a) * knee + a;
-        for (int i = 0; i < kVLTableSize; ++i) {
+        ForEachIndex([&](int i) {
           const float x = X(i);
           inverse[i] = x >= 0.018f ? (1.0f - a) * std::pow(x, inv) + a : x * 0.018f / below;
-        }
+        });
       }
     } else if (s.linearizeLog != 0) {
       // Log transfer from 10-bit codes: 1 at the white point, 0 at the black
@@ -376,17 +390,17 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       const float perCode = 0.002f / 0.6f / 1.7f;
       float gain = 1.0f;
       if (black < white) gain = 1.0f / (1.0f - std::pow(10.0f, (black - white) * perCode));
-      for (int i = 0; i < kVLTableSize; ++i) {
+      ForEachIndex([&](int i) {
         const float code = float(i) * 1023.0f / float(kVLTableLastIndex);
         forward[i] = code <= black ? 0.0f : gain * std::pow(10.0f, (code - white) * perCode) - (gain - 1.0f);
-      }
+      });
     } else if (s.linearizeSelector3 != 0) {
       // Both tables stay as they are.
     } else if (s.linearizeSelector4 == 0) {
-      for (int i = 0; i < kVLTableSize; ++i) {
+      ForEachIndex([&](int i) {
         inverse[i] = std::pow(X(i), inv);
         forward[i] = std::pow(X(i), g);
-      }
+      });
     }
   }
   fs->linTop = GammaTop(forward);

@@ -23,6 +23,9 @@ constexpr size_t kTaskStackBytes = 65536;
 constexpr uint32_t kChunksPerTask = 16;
 std::atomic<uint32_t> sProcessorOverride{0};
 std::atomic<VLMPMediaWork> sMediaWork{nullptr};
+// Set on the pool's own tasks: work they split runs on them, never posted
+// back to the pool, where a task would wait for itself.
+thread_local bool tOnPoolTask = false;
 
 using JobWork = void (*)(VLMPTaskRecord& r);
 
@@ -162,6 +165,12 @@ QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request
 
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
   if (!work) return 0;
+  // On a task the caller's hold of the engine lock is another thread's, so
+  // the work runs here without taking it.
+  if (tOnPoolTask) {
+    work(context, 0, 1);
+    return 1;
+  }
   VL_EngineLockGuard hold;
   uint32_t n = master && master->tasks ? (processorCount < master->taskCount ? processorCount : master->taskCount) : 1;
   if (n < 2) {
@@ -237,6 +246,7 @@ void VLMPStopAllTasks(uint32_t taskCount, VLMPMaster* master) {
 
 int32_t VLMPProcessTask(void* parameter) {
   VLMPTaskRecord& rec = *static_cast<VLMPTaskRecord*>(parameter);
+  tOnPoolTask = true;
   constexpr intptr_t kJobCount = intptr_t(sizeof kJobWork / sizeof kJobWork[0]);
   for (;;) {
     intptr_t code = 0;

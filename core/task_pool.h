@@ -150,8 +150,9 @@ void VLMPStopProcessPool();
 void VLMPTest(uint32_t processorCount, VLMPMaster* master);
 // Runs work(context, i, n) on tasks 0..n-1, n being processorCount but at
 // most the pool's task count, and returns n once every part is done; with
-// fewer than two tasks to use, runs work(context, 0, 1) on the caller and
-// returns 1. The parts must touch disjoint data or synchronise themselves.
+// fewer than two tasks to use, or when called on one of the pool's own tasks,
+// runs work(context, 0, 1) on the caller and returns 1. The parts must touch
+// disjoint data or synchronise themselves.
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
 // The image pass in row chunks over the tasks (the frames must have the same
 // height and row bytes; otherwise the pass runs on the caller).

@@ -184,6 +184,34 @@ TEST_F(PoolFixture, PartsRunOnceEachOnTheTasksOrInlineWithoutAPool) {
   EXPECT_EQ(VLMPRunParts(nullptr, nullptr, 4, &master), 0u);
 }
 
+// Work split again on a task runs there whole instead of waiting for the
+// busy tasks (itself among them).
+struct NestedRun {
+  VLMPMaster* master;
+  std::atomic<uint32_t> innerParts{0};
+  std::atomic<uint32_t> innerCalls{0};
+};
+
+void InnerPart(void* context, uint32_t, uint32_t parts) {
+  auto* run = static_cast<NestedRun*>(context);
+  run->innerParts.store(parts);
+  run->innerCalls.fetch_add(1);
+}
+
+void OuterPart(void* context, uint32_t, uint32_t) {
+  auto* run = static_cast<NestedRun*>(context);
+  VLMPRunParts(InnerPart, run, 4, run->master);
+}
+
+TEST_F(PoolFixture, PartsSplitOnATaskRunThereWhole) {
+  VLMPSetProcessorCountOverride(4);
+  ASSERT_EQ(4u, VLMPInitialize(&master, 1));
+  NestedRun run{&master};
+  EXPECT_EQ(VLMPRunParts(OuterPart, &run, 4, &master), 4u);
+  EXPECT_EQ(run.innerParts.load(), 1u);
+  EXPECT_EQ(run.innerCalls.load(), 4u);
+}
+
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {
   VLMPSetProcessorCountOverride(2);
   ASSERT_EQ(2u, VLMPInitialize(&master, 1));
