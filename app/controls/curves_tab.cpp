@@ -44,6 +44,13 @@ uint32_t SectionOffset(int32_t curveIndex) {
                                    sizeof(VL_CurveControls) * size_t(curveIndex - 4));
 }
 
+// Help tags of the three eyedroppers, entries 15 to 17 of the help list.
+const char* const kEyedropperHelp[] = {
+    "Pick the black point of the red, green and blue curves from the picture",
+    "Pick a color that should be neutral: the red, green and blue curves meet at its middle value",
+    "Pick the white point of the red, green and blue curves from the picture",
+};
+
 struct EyedropperEntry {
   uint32_t offset;
   int32_t pictureID;
@@ -127,6 +134,7 @@ void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
   UIControl* rgb = TabGroupGetPane(sets, 0);
   VFBeginTabChain();
   CreateEditors(window, rgb, layout, kRGBEditors, 4);
+  VFFillListStrings(kHelpStringList, 15, kEyedropperHelp, 3);
   const int32_t eyedropperTop = bounds.bottom - 10 - kEyedropperSide - 2;
   for (int i = 0; i < 3; ++i) {
     const EyedropperEntry& d = kEyedroppers[i];

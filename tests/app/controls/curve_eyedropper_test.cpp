@@ -27,6 +27,7 @@ TEST_F(CurveEyedropperTest, EachEyedropperSetsItsPointsOnTheChannelCurves) {
   const VFCurvesTabControls& t = gCurvesTabControls;
   ASSERT_TRUE(t.blackEyedropper && t.grayEyedropper && t.whiteEyedropper);
   EXPECT_EQ(UIFindControlByID(window, UIControlID{kVFCreatorControls, int32_t(kVFIDGrayEyedropper)}), t.grayEyedropper);
+  for (UIControl* c : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper}) EXPECT_FALSE(UIGetHelpTag(c).empty());
   struct Case {
     const char* story;
     UIControl* eyedropper;
