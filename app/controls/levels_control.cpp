@@ -155,7 +155,7 @@ void LevelsRenderControl(LevelsControl* r) {
     UIFrameRect(ctx, Outset(bar, 1));
   }
   const UIColor black{0, 0, 0, 1}, white{1, 1, 1, 1}, grey = UIColorFrom16(33000, 33000, 33000);
-  auto at = [&](const UIRect& bar, float v) { return bar.left + double(v) * r->scale; };
+  auto at = [&](const UIRect& bar, float v) { return bar.left + LevelsMarkerOffset(r, v); };
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInBlack]), bars[0].bottom, black, false);
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInWhite]), bars[0].bottom, white, true);
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInGray]), bars[0].bottom, grey, true);

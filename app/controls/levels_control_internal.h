@@ -69,6 +69,12 @@ void LevelsRenderControl(LevelsControl* r);
 // a non-zero component drops by step a column and stops at 0.
 uint16_t LevelsRampComponent(uint16_t component, int32_t columnFromRight, int32_t step);
 
+// How far right of its bar's left end a marker's apex stands, and where
+// that is in window coordinates. A value from
+// a damaged record (huge, infinite, NaN) is held a few bar widths off the
+// bar, so that it stays a plain number and is never hit.
+double LevelsMarkerOffset(const LevelsControl* r, float value);
+int32_t LevelsMarkerX(const LevelsControl* r, const UIRect& bar, float value);
 // Which marker lies under a point (window coordinates); 0 for none.
 int16_t LevelsHitTest(const LevelsControl* r, UIPoint where);
 // The strip's track procedure: drags the marker under the click.

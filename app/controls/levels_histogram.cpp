@@ -2,6 +2,7 @@
 // the highlight recovery the engine applies on input or output) and drawing
 // the bins of the control's channel.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -30,6 +31,8 @@ struct Counting {
 };
 
 void Count(Counting* c, int32_t channel, float value) {
+  // A NaN has no level; it would otherwise index far outside the bins.
+  if (std::isnan(value)) return;
   const float scaled = std::clamp(value * 255.0f, 0.0f, 255.0f);
   const int32_t level = int32_t(scaled);
   uint32_t* bins = c->bins[channel].data();
@@ -44,7 +47,8 @@ void Count(Counting* c, int32_t channel, float value) {
 }
 
 void CountPixel(Counting* c, float luma, float red, float green, float blue) {
-  if (c->recovery != 0.0f) {
+  // An infinite luma has no finite knee factor; it is counted as it is.
+  if (c->recovery != 0.0f && std::isfinite(luma)) {
     // Above the knee, luma and the three components are pulled down together.
     const float knee = 1.0f - 0.4f * c->recovery;
     if (luma > knee) {

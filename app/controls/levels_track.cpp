@@ -50,11 +50,20 @@ void RefreshSurface() {
 
 }  // namespace
 
+double LevelsMarkerOffset(const LevelsControl* r, float value) {
+  const double held = std::isnan(value) ? -4.0 : std::clamp(double(value), -4.0, 4.0);
+  return held * r->scale;
+}
+
+int32_t LevelsMarkerX(const LevelsControl* r, const UIRect& bar, float value) {
+  return bar.left + int32_t(std::floor(LevelsMarkerOffset(r, value)));
+}
+
 int16_t LevelsHitTest(const LevelsControl* r, UIPoint where) {
   if (!r) return 0;
   for (const Marker& m : kMarkers) {
     const UIRect& bar = m.input ? r->inputBar : r->outputBar;
-    const int32_t x = bar.left + int32_t(std::floor(r->value[m.point] * r->scale));
+    const int32_t x = LevelsMarkerX(r, bar, r->value[m.point]);
     const UIRect hot{bar.bottom + 2, x - kLevelsMarkerHalfWidth, bar.bottom + 14, x + kLevelsMarkerHalfWidth};
     if (UIRectContains(hot, where)) return m.part;
   }
@@ -95,7 +104,7 @@ int16_t LevelsTrack(UIControl* pane, UIPoint where) {
         const float low = std::min(r->value[black], r->value[white]);
         const float high = std::max(r->value[black], r->value[white]);
         const float kept = std::clamp(value, low, high);
-        if (kept != value) lastX = bar.left + int32_t(std::floor(kept * r->scale));
+        if (kept != value) lastX = LevelsMarkerX(r, bar, kept);
         value = kept;
       }
       r->value[marker->point] = value;

@@ -4,7 +4,9 @@
 // stays between black and white; a resting mouse refreshes the preview;
 // the setters and the synchroniser move the markers; the ramp bars and the
 // histograms draw what they should.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "tests/app/controls/levels_window.h"
 
@@ -143,6 +145,35 @@ TEST_F(LevelsWindowTest, ARestingMouseRefreshesThePreviewAndReleaseOnlyWhenItHad
   EXPECT_EQ(Pixels(gResultFrame), Expected());
 }
 
+// A damaged record (a preset written by something else) can carry points
+// that are huge, infinite or NaN: their markers stay off the bars, no click
+// along the strip takes them, and the sound marker still drags.
+TEST_F(LevelsWindowTest, DamagedPointsAreNeverHit) {
+  const float inf = std::numeric_limits<float>::infinity();
+  VL_LevelControls& master = gUISettings.levels[0];
+  master.inblackpt = std::nanf("");
+  master.ingraypt = 1e30f;
+  master.inwhitept = inf;
+  master.outblackpt = -1e30f;
+  master.outwhitept = 0.5f;
+  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
+  UIControl* strip = Strip(0);
+  const LevelsControl* r = LevelsRecordOf(strip);
+  ASSERT_NE(r, nullptr);
+  ASSERT_TRUE(std::isnan(r->value[kLevelsInBlack]));
+  const int32_t soundX = r->outputBar.left + 128;
+  // The two bars share one row of markers.
+  for (int32_t x = r->bounds.left; x < r->bounds.right; ++x) {
+    const int16_t part = LevelsHitTest(r, UIPoint{x, r->outputBar.bottom + 8});
+    const bool sound = x >= soundX - kLevelsMarkerHalfWidth && x < soundX + kLevelsMarkerHalfWidth;
+    EXPECT_EQ(part, sound ? kLevelsPartOutWhite : 0) << x;
+  }
+  Drag(UIPoint{soundX, r->outputBar.bottom + 8}, 32);
+  EXPECT_FLOAT_EQ(gUISettings.levels[0].outwhitept, 0.625f);
+  EXPECT_TRUE(std::isnan(gUISettings.levels[0].inblackpt)) << "the damaged points are left as they are";
+  EXPECT_EQ(gUISettings.levels[0].ingraypt, 1e30f);
+}
+
 TEST_F(LevelsWindowTest, SettersAndTheSynchroniserMoveTheMarkers) {
   using Setter = void (*)(UIControl*, float, bool);
   const Setter setters[6] = {LevelsSetInBlack, LevelsSetInGray, LevelsSetInWhite,
@@ -275,6 +306,44 @@ TEST_F(LevelsWindowTest, HistogramsFollowTheirOwnHighlightRecovery) {
     EXPECT_EQ(BarTop(image.get(), c.bin == 255 ? 229 : 255), 50) << c.input << c.output;
   }
   FBDisposeFrameBuffer(frame);
+}
+
+// Float frames from a host can hold NaN and infinities: a NaN counts in no
+// bin, an infinity in the end bin on its side, with or without recovery,
+// at every bin count and for every channel.
+TEST_F(LevelsWindowTest, HistogramsCountNonFinitePixelsSafely) {
+  const float inf = std::numeric_limits<float>::infinity();
+  // 5,000 pixels each: 100 NaN or 100 of each infinity, the rest 0.5.
+  FBFrameStruct* withNaN = GreyFrame(100, 50, {{100, std::nanf("")}, {4900, 0.5f}});
+  FBFrameStruct* withInfinities = GreyFrame(100, 50, {{100, inf}, {100, -inf}, {4800, 0.5f}});
+  struct Case {
+    FBFrameStruct* frame;
+    int32_t width;
+    std::vector<int32_t> inked;  // the only columns with bars
+  } cases[] = {
+      {withNaN, 128, {63}},          {withNaN, 256, {127}},
+      {withNaN, 512, {254, 255}},    {withInfinities, 128, {0, 63, 127}},
+      {withInfinities, 256, {0, 127, 255}}, {withInfinities, 512, {0, 1, 254, 255, 510, 511}},
+  };
+  for (const Case& c : cases)
+    for (int32_t channel = 1; channel <= 4; ++channel)
+      for (float recovery : {0.0f, 0.5f}) {
+        SCOPED_TRACE(testing::Message() << (c.frame == withNaN ? "NaN, " : "infinities, ") << c.width
+                                        << " bins, channel " << channel << ", recovery " << recovery);
+        gUISettings.input.inputControls_highlight_recovery = recovery;
+        UIImagePtr image(UIImageCreate(c.width, 40));
+        BuildLevelsHistogram(image.get(), c.frame, channel, true, false);
+        for (int32_t x = 0; x < c.width; ++x) {
+          const bool inked = std::find(c.inked.begin(), c.inked.end(), x) != c.inked.end();
+          if (inked)
+            EXPECT_LT(BarTop(image.get(), x), 40) << "column " << x;
+          else
+            EXPECT_EQ(BarTop(image.get(), x), 40) << "column " << x;
+        }
+      }
+  gUISettings.input.inputControls_highlight_recovery = 0.0f;
+  FBDisposeFrameBuffer(withNaN);
+  FBDisposeFrameBuffer(withInfinities);
 }
 
 TEST_F(LevelsWindowTest, TheChannelSwitchRefreshesThatChannelsHistograms) {

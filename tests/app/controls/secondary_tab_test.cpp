@@ -204,6 +204,30 @@ TEST_F(SecondaryTabTest, ChoosingAPreviewStyleTicksTheTabsAroundThePopup) {
   EXPECT_EQ(UICountMenuItems(menu), 3);
 }
 
+// Control numbers run on from the counter, group after group: a sample row,
+// slider, check box or popup takes one, the hue-offset wheel three, the
+// Reset button none.
+TEST_F(SecondaryTabTest, ControlNumbersRunOnGroupAfterGroup) {
+  constexpr int32_t kPerGroup = 18;
+  struct Numbered {
+    uint32_t at;     // the field within the block
+    int32_t number;  // counted from the group's first
+  } numbered[] = {
+      {48, 0},   {64, 1},   {80, 2},   {96, 3},    // the sample rows
+      {8, 4},    {4, 5},    {12, 6},               // chroma, luma tolerance, softness
+      {24, 7},   {16, 8},   {20, 9},               // invert, show preview, preview style
+      {28, 10},  {32, 11},  {112, 12}, {116, 13}, {120, 14},  // hue .. pedestal
+      {36, 15},                                    // the hue-offset wheel
+  };
+  for (int n = 0; n < 6; ++n)
+    for (const Numbered& k : numbered) {
+      UIControl* c = VFControlAtOffset(Block(n) + k.at);
+      ASSERT_NE(c, nullptr) << "group " << n << " field " << k.at;
+      EXPECT_EQ(UIGetControlID(c).id, 100 + kPerGroup * n + k.number) << "group " << n << " field " << k.at;
+    }
+  EXPECT_EQ(gNextValueControlID, 100 + 6 * kPerGroup);
+}
+
 TEST_F(SecondaryTabTest, EachResetButtonCarriesItsGroupsSection) {
   for (int n = 0; n < 6; ++n) {
     UIControl* reset = nullptr;
