@@ -5,7 +5,9 @@
 // in the preferences are restored only when they name an item.
 #include <cmath>
 
+#include "app/views/image_pane_internal.h"
 #include "app/views/pictures.h"
+#include "app/views/transport_bar.h"
 
 #include "app/controls/correction_tabs.h"
 #include "main_window_fixture.h"
@@ -23,6 +25,47 @@ TEST_F(MainWindowTest, EachImageViewShowsItsOwnPane) {
     EXPECT_EQ(gCurrentImagePane, GetViewPane(panes[i]));
     for (int32_t j = 0; j < 6; ++j) EXPECT_EQ(UIIsControlVisible(GetViewPane(panes[j])), i == j) << i << " " << j;
   }
+}
+
+// Each image view's pane: the parts of its transport bar, the frame its
+// readouts sample, its role, the preview LUT and the custom cursors; every
+// one follows the clip when dragged. The two reference panes draw together.
+TEST_F(MainWindowTest, EachImageViewHasItsBarRoleFrameAndLUT) {
+  Build();
+  struct View {
+    ImagePaneMask pane;
+    uint32_t parts;
+    FBFrameStruct** frame;  // null: none
+    int32_t role;
+    bool lut, cursors;
+  } views[6] = {
+      {kPaneResult, 31, &gResultFrame, 1, true, true},     {kPaneSource, 31, &gSourceFrame, 1, true, false},
+      {kPaneReference, 15, nullptr, 0, true, false},       {kPaneSplitSource, 14, &gResultFrame, 1, true, false},
+      {kPaneSplitRef, 14, &gResultFrame, 1, true, false},  {kPaneLumaRanges, 31, &gResultFrame, 1, false, false},
+  };
+  for (int32_t i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    const View& v = views[i];
+    UIControl* pane = GetViewPane(v.pane);
+    const ImagePaneRecord* r = ImagePaneRecordOf(pane);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(TransportGetParts(gImageTransportBars[i]), v.parts);
+    EXPECT_EQ(TransportGetPane(gImageTransportBars[i]), pane);
+    EXPECT_EQ(r->readoutFrame, v.frame ? *v.frame : nullptr);
+    EXPECT_EQ(r->role, v.role);
+    EXPECT_EQ(r->lut != nullptr, v.lut);
+    EXPECT_EQ(r->customCursors, v.cursors);
+    EXPECT_TRUE(r->clipTracking);
+  }
+  UIControl* reference = GetViewPane(kPaneReferenceAnalysis);
+  const ImagePaneRecord* r = ImagePaneRecordOf(reference);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(TransportGetParts(gReferenceTransportBar), 15u);
+  EXPECT_EQ(TransportGetPane(gReferenceTransportBar), reference);
+  EXPECT_TRUE(r->clipTracking);
+  EXPECT_NE(r->lut, nullptr);
+  EXPECT_EQ(r->secondLinkedControl, GetViewPane(kPaneReference));
+  EXPECT_EQ(ImagePaneRecordOf(GetViewPane(kPaneReference))->secondLinkedControl, reference);
 }
 
 TEST_F(MainWindowTest, LeavingSourceBringsTheResultUpToDate) {
