@@ -57,6 +57,8 @@ void BuildRGBTab(UIWindow* window, UIControl* correctionTabs, const UIRect& boun
 void BuildYCbCrTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
 void BuildCMYTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
 void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+// The Levels tab's four channel sub-tabs (also gVFTabGroups.levelsChannels).
+extern UIControl* gLevelsChannelTabs;
 void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
 // inner is R moved another 98 px right and 4 px down; the Reset buttons of
 // the six groups sit in content's bottom-right corner.

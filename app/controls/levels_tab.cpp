@@ -17,6 +17,8 @@
 #include "app/views/view_state.h"
 #include "platform/ui/toolkit.h"
 
+UIControl* gLevelsChannelTabs = nullptr;
+
 namespace {
 
 constexpr uint32_t kLevelsBlock = offsetof(VL_SettingsStruct, levels);
@@ -67,6 +69,7 @@ void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
   TabGroupSetSwitchProc(channels, LevelsChannelSwitchProc);
   TabGroupSetEnableProc(channels, CorrectionTabEnableProc);
   for (int32_t c = 0; c < 4; ++c) TabGroupBindItemCheck(channels, c, &gUISettings.levels[c].enable);
+  gLevelsChannelTabs = channels;
   gVFTabGroups.levelsChannels = channels;
 
   static const char* const kNames[4] = {"Master", "Red", "Green", "Blue"};

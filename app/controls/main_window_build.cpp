@@ -7,10 +7,12 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/composite_controls.h"
 #include "app/controls/correction_tabs.h"
+#include "app/controls/curve_editor.h"
 #include "app/controls/main_window.h"
 #include "app/controls/main_window_geometry.h"
 #include "app/controls/main_window_tabs.h"
 #include "app/controls/pane_selectors.h"
+#include "app/controls/secondary_tab.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
@@ -150,6 +152,7 @@ void ForgetMainWindow() {
   gCorrectionTabs = gLargeImagePane = gLargeImageFrame = gPicturePane = nullptr;
   ForgetPaneSelectors();
   gVFTabGroups = VFMainTabGroups{};
+  gLevelsChannelTabs = gSecondaryTabs = gCurveSetTabs = nullptr;
   std::memset(gSettingsControls, 0, sizeof gSettingsControls);
 }
 

@@ -6,8 +6,10 @@
 
 #include "app/controls/color_swatch.h"
 #include "app/controls/correction_tabs.h"
+#include "app/controls/curve_editor.h"
 #include "app/controls/main_window_geometry.h"
 #include "app/controls/main_window_tabs.h"
+#include "app/controls/secondary_tab.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -138,6 +140,11 @@ TEST_F(MainWindowTest, IsTheShellsMainWindowUntilDisposed) {
   Build();
   UIWindow* window = UIMainWindow();
   ASSERT_NE(window, nullptr);
+  // The sub-tab groups are kept where the drawing and switching code finds them.
+  EXPECT_NE(gLevelsChannelTabs, nullptr);
+  EXPECT_EQ(gLevelsChannelTabs, gVFTabGroups.levelsChannels);
+  EXPECT_EQ(gSecondaryTabs, gVFTabGroups.secondaries);
+  EXPECT_EQ(gCurveSetTabs, gVFTabGroups.curvesSubTabs);
   // Building again keeps the one window.
   ASSERT_EQ(BuildMainWindow(), kQVNoErr);
   EXPECT_EQ(UIMainWindow(), window);
@@ -145,6 +152,9 @@ TEST_F(MainWindowTest, IsTheShellsMainWindowUntilDisposed) {
   EXPECT_EQ(UIMainWindow(), nullptr);
   EXPECT_EQ(gCorrectionTabs, nullptr);
   EXPECT_EQ(gImagePaneTabs, nullptr);
+  EXPECT_EQ(gLevelsChannelTabs, nullptr);
+  EXPECT_EQ(gSecondaryTabs, nullptr);
+  EXPECT_EQ(gCurveSetTabs, nullptr);
   EXPECT_EQ(GetViewPane(kPaneResult), nullptr);
   // A new window can be built after.
   Build();
