@@ -24,6 +24,10 @@ struct HistogramRequest {
 // 128 bins, otherwise in the binCount / 256 bins from v x binCount / 256 on.
 // A request with another bin count counts nothing.
 void ComputeHistograms(UIImage* picture, HistogramRequest* request);
+// The same counts over every pixel, however large the picture: what walking
+// the picture with HistogramPixelCallback gives, counted in parts on the
+// task pool.
+void ComputeHistogramsOfEveryPixel(UIImage* picture, HistogramRequest* request);
 
 // The same for one pixel, as a picture-walk procedure (refCon is the
 // request): pixels in format 32 (bytes A, R, G, B) or 'BGRA'; other formats

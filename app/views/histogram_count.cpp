@@ -80,12 +80,15 @@ void CountRows(void* context, uint32_t part, uint32_t parts) {
 
 }  // namespace
 
-void ComputeHistograms(UIImage* picture, HistogramRequest* request) {
+namespace {
+
+// Counts every columnStep-th pixel of every rowStep-th row.
+void CountPicture(UIImage* picture, HistogramRequest* request, int32_t columnStep, int32_t rowStep) {
   if (!picture || !request || !ValidBins(request->binCount)) return;
   const int32_t width = UIImageWidth(picture), height = UIImageHeight(picture);
   CountJob job;
-  job.columnStep = width > 720 ? 2 : 1;
-  job.rowStep = height > 576 ? 2 : 1;
+  job.columnStep = columnStep;
+  job.rowStep = rowStep;
   job.columns = width / job.columnStep;
   job.rows = height / job.rowStep;
   job.luma = ScopeLumaTables(kScopeMatrix709);
@@ -113,6 +116,17 @@ void ComputeHistograms(UIImage* picture, HistogramRequest* request) {
       for (int32_t k = 0; k < per; ++k) counts[v * per + k] += n;
     }
   }
+}
+
+}  // namespace
+
+void ComputeHistograms(UIImage* picture, HistogramRequest* request) {
+  if (!picture) return;
+  CountPicture(picture, request, UIImageWidth(picture) > 720 ? 2 : 1, UIImageHeight(picture) > 576 ? 2 : 1);
+}
+
+void ComputeHistogramsOfEveryPixel(UIImage* picture, HistogramRequest* request) {
+  CountPicture(picture, request, 1, 1);
 }
 
 void HistogramPixelCallback(void* pixel, uint32_t pixelFormat, void* refCon) {

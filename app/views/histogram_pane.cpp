@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/views/histogram.h"
-#include "app/views/picture_utils.h"
 #include "app/views/scope_colors.h"
 #include "app/views/scope_inputs.h"
 #include "app/views/scope_labels.h"
@@ -197,7 +196,7 @@ void DrawLumaHistogram(UIImage* target, const UIRect* rect, UIImage* source) {
   const int32_t bins = LumaHistogramBinsForWidth(UIRectWidth(area));
   std::vector<uint32_t> luma(size_t(bins), 0);
   HistogramRequest request{bins, {luma.data(), nullptr, nullptr, nullptr}};
-  IterateGWorldPixels(source, HistogramPixelCallback, &request);
+  ComputeHistogramsOfEveryPixel(source, &request);
 
   const double n = std::max(50.0, double(int64_t(UIImageWidth(source)) * UIImageHeight(source) / 50));
   const double scale = (UIRectHeight(area) - 2) / n;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/views/picture_utils.h"
 #include "app/views/scope_colors.h"
 #include "app/views/scope_inputs.h"
 #include "scope_test_frames.h"
@@ -86,6 +87,23 @@ TEST(Histogram, LargePicturesAreSampledEverySecondColumnAndRow) {
   Counts counts(256);
   ComputeHistograms(p.get(), &counts.request);
   EXPECT_EQ(counts.bins[kHistogramRed][255], 0u);
+}
+
+TEST(Histogram, EveryPixelCountsAsTheWalkWithTheCallbackDoes) {
+  // Large enough to be sampled by ComputeHistograms, and of odd sizes.
+  Picture ramps(MakeRamps(1001, 601));
+  for (int32_t bins : {128, 256, 512, 768, 1024}) {
+    SCOPED_TRACE(bins);
+    Counts walked(bins), counted(bins);
+    IterateGWorldPixels(ramps.get(), HistogramPixelCallback, &walked.request);
+    ComputeHistogramsOfEveryPixel(ramps.get(), &counted.request);
+    for (int ch = 0; ch < 4; ++ch) EXPECT_EQ(counted.bins[ch], walked.bins[ch]) << ch;
+    EXPECT_EQ(counted.Total(kHistogramRed), uint64_t(1001) * 601 * (bins == 128 ? 1 : bins / 256));
+  }
+  Counts odd(300);
+  ComputeHistogramsOfEveryPixel(ramps.get(), &odd.request);
+  EXPECT_EQ(odd.Total(0), 0u);
+  ComputeHistogramsOfEveryPixel(nullptr, &odd.request);
 }
 
 TEST(Histogram, PixelCallbackReadsBothLayoutsAndIgnoresOthers) {
