@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/controls/app_commands.h"
+#include "app/controls/composite_controls.h"
 #include "app/controls/correction_tabs.h"
 #include "app/controls/hue_wheel.h"
 #include "app/controls/primary_tabs.h"
@@ -399,6 +400,33 @@ TEST_F(PrimaryTabsTest, HueOffsetsSubTabHoldsFourWheelsThatTickOnlyTheirTabs) {
   TabGroupSelect(gHSLSubTabs, 0);
   EXPECT_EQ(gHSLSubTabIndex, 0);
   EXPECT_FALSE(UIIsControlVisible(highlights));
+}
+
+TEST_F(PrimaryTabsTest, HueOffsetsSubTabDeactivatesMatchColourAndControlsBringsItBackOnTheHSLMenu) {
+  // A match-colour panel below the tabs, as the main window has one.
+  constexpr int32_t kPanelID = 900;
+  UIRect frame = UIMakeRect(10, 10, 300, 100);
+  UIControl* target = nullptr;
+  ASSERT_EQ(CreateMatchColorPanel(window, &frame, nullptr, &gUISettings, 33452, 33464, kPanelID, &target), kQVNoErr);
+  UIControl* button = UIFindControlByID(window, UIControlID{QVFourCC("VFmc"), kPanelID});
+  UIControl* popup = UIFindControlByID(window, UIControlID{QVFourCC("VFmf"), kPanelID});
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(popup, nullptr);
+  TabGroupSelect(mainTabs, kPrimaryTabRGB);
+  SetMatchColorMode(kPrimaryTabRGB);
+  ASSERT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 162);
+  TabGroupSelect(mainTabs, kPrimaryTabHSL);
+
+  TabGroupSelect(gHSLSubTabs, 1);
+  EXPECT_EQ(gHSLSubTabIndex, 1);
+  EXPECT_FALSE(UIIsControlActive(button));
+  EXPECT_FALSE(UIIsControlActive(popup));
+
+  TabGroupSelect(gHSLSubTabs, 0);
+  EXPECT_EQ(gHSLSubTabIndex, 0);
+  EXPECT_TRUE(UIIsControlActive(button));
+  ASSERT_NE(UIGetControlMenu(popup), nullptr);
+  EXPECT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 160);
 }
 
 }  // namespace
