@@ -242,9 +242,14 @@ constexpr CountProc kCountProcs[6][2] = {
 
 template <bool kPhosphor>
 void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
+  const int32_t columns = strip.columns;
   for (int32_t j = strip.low; j <= strip.high; ++j) {
     int32_t* count = strip.count[j];
-    for (int32_t c = 0; c < strip.columns; ++c) {
+    // Most codes have no hits in a strip: one pass over the whole row says so.
+    int32_t any = 0;
+    for (int32_t c = 0; c < kStripColumns; ++c) any |= count[c];
+    if (!any) continue;
+    for (int32_t c = 0; c < columns; ++c) {
       if (count[c] == 0) continue;
       tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[c]);
       count[c] = 0;
