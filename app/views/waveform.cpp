@@ -211,6 +211,7 @@ struct Strip {
   int32_t sourceX[kStripColumns];
   int32_t low, high;  // range of code indices the channel can give
   int32_t count[kCodeCount][kStripColumns];
+  int32_t rgb[3][256][kStripColumns];  // the overlay's channels by code value
 };
 
 template <Channel kChannel, bool kChroma>
@@ -240,19 +241,48 @@ constexpr CountProc kCountProcs[6][2] = {
     {CountStrip<kCb, false>, CountStrip<kCb, false>},     {CountStrip<kCr, false>, CountStrip<kCr, false>},
 };
 
+// Lands the counts of code indices low..high (code value = index + offset)
+// and clears them.
 template <bool kPhosphor>
-void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
-  const int32_t columns = strip.columns;
-  for (int32_t j = strip.low; j <= strip.high; ++j) {
-    int32_t* count = strip.count[j];
+void LandCounts(const Tracer& tracer, int32_t (*counts)[kStripColumns], int32_t low, int32_t high, int32_t offset,
+                int32_t columns, int32_t left, const Ink& ink) {
+  for (int32_t j = low; j <= high; ++j) {
+    int32_t* count = counts[j];
     // Most codes have no hits in a strip: one pass over the whole row says so.
     int32_t any = 0;
     for (int32_t c = 0; c < kStripColumns; ++c) any |= count[c];
     if (!any) continue;
     for (int32_t c = 0; c < columns; ++c) {
       if (count[c] == 0) continue;
-      tracer.Plot<kPhosphor>(left + c, j + kLowestCode, ink, count[c]);
+      tracer.Plot<kPhosphor>(left + c, j + offset, ink, count[c]);
       count[c] = 0;
+    }
+  }
+}
+
+template <bool kPhosphor>
+void LandStrip(const Tracer& tracer, Strip& strip, int32_t left, const Ink& ink) {
+  LandCounts<kPhosphor>(tracer, strip.count, strip.low, strip.high, kLowestCode, strip.columns, left, ink);
+}
+
+// The overlay's red, green and blue counted in one pass over the source.
+void CountStripRGB(const Sampler& sampler, Strip& strip) {
+  const int32_t columns = strip.columns, endRow = strip.endRow, rowStep = strip.rowStep;
+  const uint8_t* const pixels = strip.pixels;
+  const size_t rowBytes = strip.rowBytes;
+  const int red = sampler.layout.red, green = sampler.layout.green, blue = sampler.layout.blue;
+  int32_t offsets[kStripColumns];
+  for (int32_t c = 0; c < columns; ++c) offsets[c] = strip.sourceX[c] * 4;
+  int32_t (*const r)[kStripColumns] = strip.rgb[0];
+  int32_t (*const g)[kStripColumns] = strip.rgb[1];
+  int32_t (*const b)[kStripColumns] = strip.rgb[2];
+  for (int32_t y = strip.firstRow; y < endRow; y += rowStep) {
+    const uint8_t* row = pixels + size_t(y) * rowBytes;
+    for (int32_t c = 0; c < columns; ++c) {
+      const uint8_t* px = row + offsets[c];
+      ++r[px[red]][c];
+      ++g[px[green]][c];
+      ++b[px[blue]][c];
     }
   }
 }
@@ -341,6 +371,13 @@ void TraceStrip(const Sampler& s, const Tracer& tracer, const StripJob& job, con
   strip.columns = job.columns;
   for (int32_t c = 0; c < strip.columns; ++c) strip.sourceX[c] = int32_t(((job.start + c) * step16) >> 16);
   const int32_t left = job.left + job.start;
+  if (!ownColour && job.panel.count == 3) {
+    // The overlay: red, then green, then blue land over one another.
+    CountStripRGB(s, strip);
+    for (int32_t i = 0; i < 3; ++i)
+      LandCounts<false>(tracer, strip.rgb[i], 0, 255, 0, strip.columns, left, inks[job.panel.channels[i]]);
+    return;
+  }
   for (int32_t i = 0; i < job.panel.count; ++i) {
     Channel channel = job.panel.channels[i];
     if (ownColour) {
