@@ -18,6 +18,7 @@
 #include "plugin/render.h"
 #include "plugin/ui_exchange.h"
 #include "settings/preset_file.h"
+#include "settings/prefs.h"
 #include "support/alerts.h"
 
 namespace {
@@ -67,13 +68,14 @@ int32_t ButtonAt(const Strip& strip, HIPoint p) {
 void AutoCorrect(const HIInData* in, VLGlobalData* globals, VL_SettingsStruct* settings, bool colour) {
   FBFrameStruct* frame = GetCurrentTimeFrameBuffer(in, globals);
   if (!frame) return;
+  CheckPreferencesValidity();  // the "Auto Luma Trim" preference sets how much may clip
   {
     VL_EngineLockGuard engine;
     if (colour) {
       HistogramEqualizationRGB(frame, settings);
       HistogramMeanMatchRGB(frame, settings);
     } else {
-      HistogramEqualizationLuma(frame, settings);
+      HistogramEqualizationLuma(frame, settings, gPrefsSettings.autoLumaTrim);
     }
   }
   settings->levelsEnable = 1;

@@ -7,10 +7,13 @@
 
 #include <string>
 
+#include "platform/prefs_store.h"
 #include "platform/ui/ui_headless.h"
 #include "platform/ui/ui_loop.h"
 #include "platform/ui/ui_window.h"
+#include "plugin/plugin_preferences.h"
 #include "settings/comm_block.h"
+#include "settings/prefs.h"
 #include "tests/plugin/panel_fixture.h"
 
 namespace {
@@ -128,6 +131,22 @@ TEST(PanelButtons, AutomaticButtonsCorrectFromTheCurrentFrame) {
     EXPECT_LT(s.levels[kVLLevelsRed].inwhitept, s.levels[kVLLevelsGreen].inwhitept - 0.05f);
     for (int c : {kVLLevelsRed, kVLLevelsGreen, kVLLevelsBlue}) EXPECT_EQ(s.levels[c].enable, 1u);
     EXPECT_EQ(s.levels[kVLLevelsMaster].inblackpt, 0.0f);
+  }
+  {
+    // The "Auto Luma Trim" preference sets how many pixels may clip: a
+    // quarter of them moves both points well inside the ramp.
+    ASSERT_EQ(PLPrefsSetFloat32(kPFDomain, "Auto Luma Trim", 0.25f), kQVNoErr);
+    ASSERT_EQ(PLPrefsSynchronize(kPFDomain), kQVNoErr);
+    VLMarkPreferencesStale();
+    PanelFixture f;
+    f.panel.frame = &frame;
+    f.press(kLevels, kAutoExposure.h, kAutoExposure.v);
+    const VL_LevelControls& master = f.host.settings().levels[kVLLevelsMaster];
+    EXPECT_GT(master.inblackpt, 0.36f);  // about 0.28 with the default trim
+    EXPECT_LT(master.inwhitept, 0.65f);  // about 0.72 with the default trim
+    ASSERT_EQ(PLPrefsSetFloat32(kPFDomain, "Auto Luma Trim", 0.001f), kQVNoErr);
+    ASSERT_EQ(PLPrefsSynchronize(kPFDomain), kQVNoErr);
+    VLMarkPreferencesStale();
   }
   {
     // Without a frame the record stays as it was.
