@@ -64,6 +64,14 @@ std::vector<UIFileType> Types(const QVFileTypeListEntry* list) {
   return types;
 }
 
+// The types a panel without a type popup allows: every entry but the separators.
+std::vector<UIFileType> AllowedTypes(const QVFileTypeListEntry* list) {
+  std::vector<UIFileType> allowed;
+  for (const UIFileType& t : Types(list))
+    if (t.name.empty() || t.name[0] != '-') allowed.push_back(t);
+  return allowed;
+}
+
 UIPanelSpec Spec(UIPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
                  int32_t dialogID) {
   UIPanelSpec spec;
@@ -97,14 +105,9 @@ QVStatus CopyPath(const std::string& path, char* buffer, size_t size) {
 QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const char* prompt, const char* message,
                  int32_t dialogID, const QVFileTypeListEntry* types, bool withTypeList) {
   UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
-  spec.types = Types(types);
-  if (!withTypeList) {
-    // Without a type popup every listed type is allowed at once.
-    std::vector<UIFileType> allowed;
-    for (const UIFileType& t : spec.types)
-      if (t.name.empty() || t.name[0] != '-') allowed.push_back(t);
-    spec.types = allowed;
-  }
+  // With the type popup every entry is offered, separators included, so the
+  // chosen index is the list's; without it every listed type is allowed at once.
+  spec.types = withTypeList ? Types(types) : AllowedTypes(types);
   UIPanelResult result;
   QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
@@ -194,7 +197,7 @@ QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const cha
   if (files) *files = nullptr;
   if (count) *count = 0;
   UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
-  spec.types = Types(types);
+  spec.types = AllowedTypes(types);
   spec.multiple = true;
   UIPanelResult result;
   QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);

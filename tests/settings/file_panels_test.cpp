@@ -189,6 +189,7 @@ TEST_F(FilePanels, TypeListsMultipleChoicesAndShortBuffers) {
   int32_t count = 0;
   ASSERT_EQ(kQVNoErr, QVGetFileSelectionMultiple(&files, &count, nullptr, nullptr, nullptr, kLoadCurve, kCurveTypes));
   EXPECT_TRUE(LastPanel().multiple);
+  EXPECT_EQ(4u, LastPanel().types.size()) << "the separator allows no type";
   ASSERT_EQ(2, count);
   ASSERT_NE(nullptr, files);
   EXPECT_EQ(home_ + "/grades/other.acv", std::string(files[1].path));
