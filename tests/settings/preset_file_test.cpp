@@ -165,6 +165,10 @@ TEST(PresetFile, HostileFilesAreRejectedAndChangeNothing) {
   wrong.Block(27, {1, 2, 3});  // a curve block must be 16,432 bytes
   cases.push_back({"known block of the wrong length", wrong.bytes});
   cases.push_back({"junk", std::string(64, '\xA5')});
+  // Written in the other byte order: every word turned round.
+  std::string swapped = good.bytes;
+  for (size_t i = 0; i + 4 <= swapped.size(); i += 4) std::swap(swapped[i], swapped[i + 3]), std::swap(swapped[i + 1], swapped[i + 2]);
+  cases.push_back({"byte-swapped", swapped});
 
   std::string dir = MakeScratchFolder("hostile");
   PLAlertScriptBegin();
@@ -193,6 +197,31 @@ TEST(PresetFile, HostileFilesAreRejectedAndChangeNothing) {
   VL_SettingsStruct s = Defaults();
   EXPECT_EQ(kQVNoErr, CCReadPresetBytes(good.bytes, &s, nullptr));
   EXPECT_EQ(1u, s.levelsEnable);
+}
+
+TEST(PresetFile, HugeFilesAreRejectedUnread) {
+  // A well-formed file far larger than any correction: one skipped block of 17 MB.
+  const uint32_t size = 17u << 20;
+  FileBuilder f;
+  f.Word(11);
+  f.Word(size - 16);
+  std::string dir = MakeScratchFolder("huge");
+  std::string path = dir + "/huge.vlpreset";
+  std::ofstream(path, std::ios::binary) << f.bytes;
+  std::filesystem::resize_file(path, size);
+  QVFileRef ref;
+  ASSERT_EQ(kQVNoErr, PLFileRefFromPath(path.c_str(), &ref));
+  VL_SettingsStruct s = Defaults();
+  s.levelsEnable = 3;
+  VL_SettingsStruct before = s;
+  PLAlertScriptBegin();
+  EXPECT_EQ(kQVErrParam, CCLoadSettingsFromRef(&ref, &s));
+  std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  EXPECT_TRUE(VL_SettingsAreSame(&s, &before));
+  ASSERT_EQ(1u, alerts.size());
+  EXPECT_EQ("Invalid settings file", alerts[0].message);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(PresetFile, HeaderOnlyFileChangesNothing) {

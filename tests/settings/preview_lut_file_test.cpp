@@ -158,6 +158,17 @@ TEST_F(PreviewLUTFile, BadFilesAlertAndChangeNothing) {
       {"two channels", ReadChannelLUTFile, "LUT: 2 1\n1\n2\n3\n", kQVErrParam, kLUTErrorTooFewChannels},
       {"table 1", ReadGridLUTFile, "table x 1\ngmax 255\ngsize 1\nr g b\n1 1 1\n", kQVErrParam, kLUTErrorUnsupported},
       {"junk", ReadGridLUTFile, "table x 2\ngmax 255\ngsize 1\nr g b\n\x01\x02\x03 \xff\xfe\n", kQVErrIO, kLUTErrorReading},
+      {"no LUT: line", ReadChannelLUTFile, "# nothing\n1\n2\n3\n", kQVErrEndOfFile, kLUTErrorShort},
+      {"no entries", ReadChannelLUTFile, "LUT: 3 0\n", kQVErrIO, kLUTErrorReading},
+      {"too many entries", ReadChannelLUTFile, "LUT: 3 65537\n1\n", kQVErrIO, kLUTErrorReading},
+      {"a huge count in a small file", ReadChannelLUTFile, "LUT: 3 65536\n1\n2\n", kQVErrEndOfFile, kLUTErrorShort},
+      {"value above 65535", ReadChannelLUTFile, "LUT: 3 1\n1\n70000\n1\n", kQVErrIO, kLUTErrorReading},
+      {"negative value", ReadChannelLUTFile, "LUT: 3 1\n1\n-1\n1\n", kQVErrIO, kLUTErrorReading},
+      {"two values on a line", ReadChannelLUTFile, "LUT: 3 1\n1 2\n1\n1\n", kQVErrIO, kLUTErrorReading},
+      {"grid cut part-way", ReadGridLUTFile, "table x 2\ngmax 255\ngsize 2\nr g b\n0 0 0\n\n\n\n\n\n\n", kQVErrEndOfFile, kLUTErrorShort},
+      {"grid value above gmax", ReadGridLUTFile, "table x 2\ngmax 255\ngsize 1\nr g b\n1 256 1\n", kQVErrIO, kLUTErrorReading},
+      {"grid of no rows", ReadGridLUTFile, "table x 2\ngmax 255\ngsize 0\nr g b\n", kQVErrIO, kLUTErrorReading},
+      {"grid without its heading", ReadGridLUTFile, "table x 2\ngmax 255\ngsize 1\n1 1 1\n", kQVErrEndOfFile, kLUTErrorShort},
   };
   for (const Case& k : cases) {
     PLAlertScriptBegin();
