@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,172 @@ TEST(PresetFile, OlderBlocksAreConverted) {
   EXPECT_EQ(1.0f, s.limiter.limiter_chroma_max);
   EXPECT_EQ(2u, s.limiter.limiter_clip_method);
   EXPECT_EQ(0.0f, s.limiter.limiter_highlight_recovery);
+}
+
+// A value as a 16.16 word of the older layouts; the record's value is first
+// brought to what that word can hold, so that the file says the same thing.
+uint32_t Fx(float* value) {
+  int32_t word = int32_t(std::lround(double(*value) * 65536.0));
+  *value = float(word) * (1.0f / 65536.0f);
+  return uint32_t(word);
+}
+
+uint32_t Bits(const void* word) {
+  uint32_t u;
+  std::memcpy(&u, word, 4);
+  return u;
+}
+
+// One correction as the older writers stored it: the range, hue-offset,
+// curve, secondary and limiter sections in their version-1 layouts (values
+// in 16.16), the rest as the current writer stores it. version 2 stores the
+// secondaries with their gain, gamma and pedestal; version 3 also the full
+// curve records and the keyer enable.
+std::string OlderFile(uint32_t version, VL_SettingsStruct* s) {
+  FileBuilder f(version);
+  std::vector<uint32_t> w;
+  for (VL_HSLControls& h : s->hsl) {
+    h.vibrance = 0;
+    w.push_back(h.enable);
+    for (float* v : {&h.hue, &h.saturation, &h.brightness, &h.contrast, &h.contrastCenter, &h.gain, &h.gamma, &h.pedestal})
+      w.push_back(Fx(v));
+  }
+  f.Block(1, w);
+  VL_PrimaryControls* families[3] = {s->rgb, s->ycbcr, s->cmy};
+  for (int family = 0; family < 3; ++family) {
+    w.clear();
+    for (int r = 0; r < 4; ++r) {
+      VL_PrimaryControls& p = families[family][r];
+      w.push_back(p.enable);
+      float* values = &p.gain;
+      for (int i = 0; i < 12; ++i) w.push_back(Fx(values + i));
+    }
+    f.Block(2 + uint32_t(family), w);
+  }
+  w = {s->hueOffsets.word0};
+  for (VL_HueWheelControls& wheel : s->hueOffsets.wheel) {
+    w.push_back(wheel.huewheel);
+    w.push_back(Fx(&wheel.tintangle));
+    w.push_back(Fx(&wheel.strength));
+  }
+  f.Block(5, w);
+  w.clear();
+  for (const VL_LevelControls& l : s->levels)
+    for (int i = 0; i < 8; ++i) w.push_back(Bits(reinterpret_cast<const uint32_t*>(&l) + i));
+  f.Block(6, w);
+  w.clear();
+  for (VL_CurveControls& c : s->rgbCurves) {
+    c.modeFlags = 0;
+    if (version == 3) continue;
+    w.push_back(c.word0);
+    w.push_back(c.word1);
+    for (int i = 0; i < 33; ++i) w.push_back(Bits(reinterpret_cast<const uint32_t*>(&c.spline) + i));
+  }
+  if (version == 3) {
+    for (const VL_CurveControls& c : s->rgbCurves)
+      for (size_t i = 0; i < sizeof c / 4; ++i) w.push_back(Bits(reinterpret_cast<const uint32_t*>(&c) + i));
+    f.Block(27, w);
+  } else {
+    f.Block(7, w);
+  }
+  w.clear();
+  for (const VL_CurvePoints& p : s->curvePoints)
+    for (uint32_t word : p.word) w.push_back(word);
+  f.Block(8, w);
+  w.clear();
+  for (size_t i = 0; i < 6; ++i) w.push_back(Bits(reinterpret_cast<const uint32_t*>(&s->lumaRanges) + i));
+  f.Block(9, w);
+  w.clear();
+  for (VL_SecondaryControls& k : s->secondary) {
+    k.preview = k.preview ? 1 : 0;
+    k.previewMode = 1;
+    w.push_back(k.enable);
+    for (float* v : {&k.lumatol, &k.chromatol, &k.softness}) w.push_back(Fx(v));
+    w.push_back(k.preview);
+    w.push_back(k.invert);
+    w.push_back(Fx(&k.hue));
+    w.push_back(Fx(&k.saturation));
+    w.push_back(k.hueoffset_huewheel);
+    w.push_back(Fx(&k.hueoffset_tintangle));
+    w.push_back(Fx(&k.hueoffset_strength));
+    for (size_t i = 0; i < 16; ++i) w.push_back(Bits(reinterpret_cast<const uint32_t*>(k.sample) + i));
+    if (version == 1) {
+      k.gain = k.gamma = 1.0f;
+      k.ped = 0;
+    } else {
+      for (float* v : {&k.gain, &k.gamma, &k.ped}) w.push_back(Fx(v));
+    }
+  }
+  f.Block(version == 1 ? 10 : 26, w);
+  VL_LimiterControls& m = s->limiter;
+  m.limiter_highlight_recovery = 0;
+  w = {Fx(&m.limiter_chroma_max), Fx(&m.limiter_chroma_min), Fx(&m.limiter_luma_max), m.limiter_softclip_enable,
+       Fx(&m.limiter_softclip_knee), Fx(&m.limiter_softclip_white_level), Fx(&m.limiter_softclip_max_level),
+       m.limiter_clip_method, m.limiter_system};
+  f.Block(12, w);
+  w.clear();
+  for (uint32_t word : s->sampler.word) w.push_back(word);
+  f.Block(13, w);
+  const uint32_t enables[] = {s->hslEnable,     s->hslControlsEnable, s->rgbEnable,        s->ycbcrEnable,
+                              s->cmyEnable,     s->hueOffsetEnable,   s->levelsEnable,     s->secondaryEnable,
+                              s->curvesEnable,  s->lumaRangesEnable,  s->limiter_enable,   s->limiter_preview};
+  const uint32_t ids[] = {14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25};
+  for (size_t i = 0; i < std::size(ids); ++i) f.Block(ids[i], {enables[i]});
+  // Older files carry no keyer enable of their own: the enabled secondaries set it.
+  if (version == 3) f.Block(28, {s->secondaryKeyerEnable});
+  return f.bytes;
+}
+
+TEST(PresetFile, EveryVersionReadsIntoTheSameRecord) {
+  for (uint32_t version : {1u, 2u, 3u}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    // A correction with something set in every section the older files hold.
+    VL_SettingsStruct s = Defaults();
+    s.hslEnable = 1;
+    s.hsl[kVLRangeMidtones] = {1, 12.5f, 140.0f, 0.0f, 0.1f, 1.25f, 0.4f, 1.1f, 0.9f, -0.05f};
+    s.rgbEnable = 1;
+    s.rgb[kVLRangeShadows].enable = 1;
+    s.rgb[kVLRangeShadows].channel[0].gain = 1.3f;
+    s.ycbcr[kVLRangeMaster].channel[2].ped = -0.02f;
+    s.cmyEnable = 1;
+    s.cmy[kVLRangeHighlights].gamma = 0.8f;
+    s.hueOffsetEnable = 1;
+    s.hueOffsets.wheel[kVLWheelMidtone] = {7, 215.0f, 0.3f};
+    s.levelsEnable = 1;
+    s.levels[kVLLevelsGreen].enable = 1;
+    s.levels[kVLLevelsGreen].ingraypt = 0.45f;
+    s.curvesEnable = 1;
+    s.rgbCurves[kVLCurveRed].spline.pointCount = 3;
+    s.rgbCurves[kVLCurveRed].spline.x[1] = 0.4f;
+    s.rgbCurves[kVLCurveRed].spline.y[1] = 0.55f;
+    s.rgbCurves[kVLCurveRed].spline.x[2] = 1.0f;
+    s.rgbCurves[kVLCurveRed].spline.y[2] = 1.0f;
+    s.lumaRangesEnable = 1;
+    s.lumaRanges.lumarange_shadowx = 0.3f;
+    s.secondaryEnable = 1;
+    s.secondary[1].enable = 1;
+    s.secondary[1].lumatol = 0.2f;
+    s.secondary[1].hue = -30.0f;
+    s.secondary[1].sample[0] = {1, 0.8f, 0.4f, 0.2f};
+    s.secondary[1].gain = 1.2f;
+    s.secondary[1].preview = 5;
+    s.secondaryKeyerEnable = 1;
+    s.limiter_enable = 1;
+    s.limiter.limiter_chroma_max = 1.1f;
+    s.limiter.limiter_clip_method = 2;
+    s.sampler.word[3] = 99;
+    std::string older = OlderFile(version, &s);  // brings s to what the older file can say
+
+    VL_SettingsStruct fromOlder = Defaults(), fromCurrent = Defaults();
+    ASSERT_EQ(kQVNoErr, CCReadPresetBytes(older, &fromOlder, nullptr));
+    ASSERT_EQ(kQVNoErr, CCReadPresetBytes(CCPresetFileBytes(&s), &fromCurrent, nullptr));
+    EXPECT_EQ(1u, fromOlder.secondaryKeyerEnable);
+    EXPECT_EQ(version == 1 ? 1.0f : s.secondary[1].gain, fromOlder.secondary[1].gain);
+    EXPECT_FLOAT_EQ(140.0f, fromOlder.hsl[kVLRangeMidtones].saturation);
+    const uint32_t* a = reinterpret_cast<const uint32_t*>(&fromCurrent);
+    const uint32_t* b = reinterpret_cast<const uint32_t*>(&fromOlder);
+    for (int i = 0; i < kVLSettingsWordCount; ++i) EXPECT_EQ(a[i], b[i]) << "word at " << i * 4;
+  }
 }
 
 TEST(PresetFile, HostileFilesAreRejectedAndChangeNothing) {
