@@ -409,6 +409,14 @@ TEST(PresetFile, SaveReplacesWholeFilesOnly) {
   size_t entries = 0;
   for (auto& e : std::filesystem::directory_iterator(dir)) entries += e.is_regular_file();
   EXPECT_EQ(1u, entries) << "no temporary file is left behind";
+  // A folder in the way: the rename fails once the whole file was written,
+  // the folder stays and no temporary file is left.
+  std::filesystem::create_directories(dir + "/taken.vlpreset/inside");
+  EXPECT_NE(kQVNoErr, CCSaveSettingsToRefAndString(&folder, "taken.vlpreset", &s));
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/taken.vlpreset/inside"));
+  entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir)) entries += e.is_regular_file();
+  EXPECT_EQ(1u, entries) << "no temporary file is left behind";
   // A name that cannot be made is refused and writes nothing.
   EXPECT_NE(kQVNoErr, CCSaveSettingsToRefAndString(&folder, "a/b.vlpreset", &s));
   QVFileRef gone;
