@@ -16,6 +16,7 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/correction_tabs.h"
+#include "app/controls/input_settings_dialog.h"
 #include "app/controls/lut_test_image.h"
 #include "app/controls/main_window.h"
 #include "app/controls/settings_sync.h"
@@ -316,6 +317,21 @@ QVStatus CmdSaveCurves(uint32_t, UIControl*) {
   return kPass;
 }
 
+// The input linearization the current frame arrived with, edited in the
+// "Input Settings" dialog. OK stores the record (the application's copy and
+// the block's words, so that later frames of the exchange get it too) and
+// makes the source frame again from its arriving values; Cancel changes
+// nothing.
+QVStatus CmdInputSettings(uint32_t, UIControl*) {
+  if (!UICanRelinearizeSourceFrame()) return kPass;
+  InputLinearization record = InputLinearizationFromWords(gUILinearization);
+  if (RunInputSettingsDialog(&record) != kQVNoErr) return kPass;
+  InputLinearizationToWords(record, gUILinearization);
+  for (size_t i = 0; i < 8; ++i) CCSet32(gUIComm, CC_OFFSET(linearization) + 4 * i, gUILinearization[i]);
+  UIRelinearizeSourceFrame();
+  return kPass;
+}
+
 // --- view -----------------------------------------------------------------
 
 QVStatus CmdLayout(uint32_t id, UIControl*) {
@@ -584,6 +600,7 @@ const CommandRow kCommands[] = {
     {kAppCmdAutoExposure, true, kEditKeep, CmdAutoExposure, kPass, "Auto exposure"},
     {kAppCmdLoadCurves, true, kEditKeep, CmdLoadCurves, kPass, "Load curves"},
     {kAppCmdSaveCurves, true, kEditKeep, CmdSaveCurves, kPass, "Save curves"},
+    {kAppCmdInputSettings, true, kEditApply, CmdInputSettings, kPass, "Input settings"},
     {kAppCmdLayout1, true, kEditApply, CmdLayout, kPass, "Pane layout 1"},
     {kAppCmdLayout2, true, kEditApply, CmdLayout, kPass, "Pane layout 2"},
     {kAppCmdSaveReferenceImage, true, kEditApply, CmdSaveReferenceImage, kPass, "Save reference image"},

@@ -69,6 +69,8 @@ constexpr uint32_t kAppCmdAutoColor = QVFourCC("VLac");
 constexpr uint32_t kAppCmdAutoExposure = QVFourCC("VLae");
 constexpr uint32_t kAppCmdLoadCurves = QVFourCC("VLlc");
 constexpr uint32_t kAppCmdSaveCurves = QVFourCC("VLsc");
+// The "Input Settings" dialog on the current frame's input linearization.
+constexpr uint32_t kAppCmdInputSettings = QVFourCC("VLis");
 // View.
 constexpr uint32_t kAppCmdLayout1 = QVFourCC("VC1w");
 constexpr uint32_t kAppCmdLayout2 = QVFourCC("VC2w");

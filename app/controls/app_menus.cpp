@@ -8,6 +8,7 @@
 #include "app/controls/context_menus.h"
 #include "app/controls/preview_gamma_menus.h"
 #include "app/controls/value_slider.h"
+#include "app/shell/host_link.h"
 #include "app/shell/main_window.h"
 #include "app/shell/service_hooks.h"
 #include "app/shell/shell_commands.h"
@@ -108,7 +109,9 @@ const std::vector<MenuSpec>& MenuSpecs() {
         {"Save as User Preset...", kAppCmdSaveUserPreset, 'P', kCmdShiftOption, 0},
         {"-", 0, 0, 0, 0},
         {"Load ASC CDL...", kAppCmdLoadCDL, 0, 0, 0},
-        {"Save ASC CDL...", kAppCmdSaveCDL, 0, 0, 0}}},
+        {"Save ASC CDL...", kAppCmdSaveCDL, 0, 0, 0},
+        {"-", 0, 0, 0, 0},
+        {"Input Settings...", kAppCmdInputSettings, 0, 0, 0}}},
       {kAppMenuReference, "Reference", true,
        {{"Save Result as Reference Image...", kAppCmdSaveReferenceImage, 'R', kCmdOption, 0}}},
       {kAppMenuHelp, "Help", true, {{"Velmora 3 UI Help", kAppCmdHelp, '?', kCmd, 0}}},
@@ -204,6 +207,7 @@ bool ItemEnabled(UIMenu* menu, int32_t item) {
     case kAppCmdPaste: return gImageLoaded && AppScrapGet(nullptr);
     case kAppCmdUndo: return UndoBufferCanUndo(gUndoBuffer);
     case kAppCmdRedo: return UndoBufferCanRedo(gUndoBuffer);
+    case kAppCmdInputSettings: return UICanRelinearizeSourceFrame();
     case kAppCmdSecondaryLUTItem: return gPrefsSettings.secondaryPreviewMonitor != 0 && gSecondaryGWorld != nullptr;
     case kAppCmdExternalLUTItem: {
       const uint32_t device = gPrefsSettings.externalPreviewDevice;

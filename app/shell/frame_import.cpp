@@ -60,8 +60,32 @@ void (*gArrivalObserver)() = nullptr;
 }  // namespace
 
 void UISetFrameArrivalObserver(void (*observer)()) { gArrivalObserver = observer; }
+// A copy of the source frame as it arrived; the copy is dropped when it
+// cannot be made, so that a stale one is never taken for the new frame.
 void UINoteFrameArrival() {
+  if (gSourceFrame && !sameSize(gUIArrivedFrame, int32_t(gSourceFrame->width), int32_t(gSourceFrame->height)))
+    freeFrame(&gUIArrivedFrame);
+  if (gSourceFrame && !gUIArrivedFrame &&
+      FBCreateRGBFrameBuffer(gSourceFrame->width, gSourceFrame->height, &gUIArrivedFrame, gSourceFrame->pixelFormat))
+    gUIArrivedFrame = nullptr;
+  if (gUIArrivedFrame) FBCopyFrameBuffer(gSourceFrame, gUIArrivedFrame);
   if (gArrivalObserver) gArrivalObserver();
+}
+
+bool UICanRelinearizeSourceFrame() {
+  return gUIComm.block && gImageLoaded && gSourceFrame && gUIArrivedFrame &&
+         sameSize(gUIArrivedFrame, int32_t(gSourceFrame->width), int32_t(gSourceFrame->height)) &&
+         gUIArrivedFrame->pixelFormat == gSourceFrame->pixelFormat;
+}
+
+QVStatus UIRelinearizeSourceFrame() {
+  if (!UICanRelinearizeSourceFrame()) return kQVErrParam;
+  FBCopyFrameBuffer(gUIArrivedFrame, gSourceFrame);
+  UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
+  UIRefreshDisplayImage();
+  UIHooks().setPaneImages();
+  UIReprocess(true);
+  return kQVNoErr;
 }
 
 // Waits until the plug-in has put the next chunk in (state 6, read in either

@@ -76,7 +76,18 @@ void UICommFinishExchange(bool ok);
 // Called with every frame brought into the source frame, before the input
 // linearization changes it (scripts describe the frame as it arrived).
 void UISetFrameArrivalObserver(void (*observer)());
+// Keeps a copy of the source frame as it arrived (gUIArrivedFrame), then
+// tells the observer.
 void UINoteFrameArrival();
+
+// Whether a frame of the exchange is loaded whose arriving values are kept,
+// so that the input linearization can be applied to it again.
+bool UICanRelinearizeSourceFrame();
+// The source frame made again from the frame as it arrived through the
+// current record (gUILinearization), the display image and pane pictures
+// refreshed, the result reprocessed and drawn. kQVErrParam when
+// UICanRelinearizeSourceFrame is false (nothing changes then).
+QVStatus UIRelinearizeSourceFrame();
 
 // Clip-frame prefetch at a random time, as at the start of an exchange.
 void UICommPrefetch();

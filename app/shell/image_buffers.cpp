@@ -66,7 +66,7 @@ void UIDisposeImageGWorlds() {
 void UIDisposeFrames() {
   dispose(&gSourceGWorld);
   UIDisposeImageGWorlds();
-  for (FBFrameStruct** f : {&gSourceFrame, &gResultFrame, &gReferenceFrame}) {
+  for (FBFrameStruct** f : {&gSourceFrame, &gResultFrame, &gReferenceFrame, &gUIArrivedFrame}) {
     if (*f) FBDisposeFrameBuffer(*f);
     *f = nullptr;
   }

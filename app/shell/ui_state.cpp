@@ -5,6 +5,7 @@ int32_t gUICommSegment = -1;
 bool gUICommAttached = false;
 bool gImageLoaded = false;
 uint32_t gUILinearization[8];
+FBFrameStruct* gUIArrivedFrame = nullptr;
 double gKeepAliveDeadline = 0;
 PLProcessSerial gUIHostProcess = 0;
 UITimer* gUICommTimer = nullptr;

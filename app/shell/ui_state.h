@@ -26,6 +26,10 @@ extern bool gImageLoaded;
 
 // The application's copy of the input linearization record.
 extern uint32_t gUILinearization[8];
+// The source frame as it last arrived, before the input linearization
+// changed it (planar float, the source frame's size), so that a new record
+// is applied to the arriving values and never on top of an earlier one.
+extern FBFrameStruct* gUIArrivedFrame;
 
 // Keep-alive: the clock time (UINow) until which the application waits for
 // the next exchange, and the host process of the last one.

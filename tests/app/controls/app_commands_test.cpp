@@ -237,7 +237,7 @@ TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
                                    C("SCrs"), C("SCld"), C("SCsv"), C("SCsp"), C("SCla"), C("SCsa"), C("CCri"),
                                    C("HLPm"), C("FElA"), C("FEaL"), C("FEaF"), C("FEaS"), C("FEaG"), C("FElH"),
                                    C("FElc"), C("FElL"), C("FElG"), C("FElP"), C("FElS"), C("FElT"), C("FElC"),
-                                   C("VCpb"), C("VCsh"), C("VCeb"), C("DB3d"), C("DBtt")};
+                                   C("VCpb"), C("VCsh"), C("VCeb"), C("DB3d"), C("DBtt"), C("VLis")};
   for (uint32_t id : menuCommands) {
     UIMenu* menu = nullptr;
     int32_t item = 0;

@@ -11,17 +11,9 @@
 #include <vector>
 
 #include "core/frame_buffer.h"
+#include "tests/app/controls/input_linearization_record.h"
 
 namespace {
-
-InputLinearization Record(int32_t type, uint32_t black, uint32_t white, float gamma = 1.0f) {
-  InputLinearization r{};
-  r.flags = int32_t(kInputLinearizationActive | (1u << (type - 1)));
-  r.black = black;
-  r.white = white;
-  r.gamma = gamma;
-  return r;
-}
 
 std::vector<float> Table(const InputLinearization& r) {
   std::vector<float> t(kInputLinTableEntries, -7.0f);
@@ -42,15 +34,15 @@ TEST(InputLinearization, EachTypeAtWorkedPoints) {
     std::vector<Point> points;
     double tolerance;
   } cases[] = {
-      {"levels 16..235", Record(1, 16, 235), {{16 / 255.0, 0}, {235 / 255.0, 1}, {0, -16.0 / 219}, {5, (5 * 255 - 16) / 219.0}}, 1e-3},
-      {"levels and power", Record(2, 0, 255, 2.0f), {{0.5, 0.25}, {1, 1}, {2, 4}}, 1e-3},
+      {"levels 16..235", ActiveInputLinRecord(1, 16, 235), {{16 / 255.0, 0}, {235 / 255.0, 1}, {0, -16.0 / 219}, {5, (5 * 255 - 16) / 219.0}}, 1e-3},
+      {"levels and power", ActiveInputLinRecord(2, 0, 255, 2.0f), {{0.5, 0.25}, {1, 1}, {2, 4}}, 1e-3},
       // Below black the base is held at 0, so no negative base is raised.
-      {"power below black", Record(2, 64, 255, 0.5f), {{0, 0}, {32 / 255.0, 0}, {1, 1}}, 1e-3},
-      {"inverse Rec. 709", Record(3, 0, 255), {{0.05, 0.05 / 4.5}, {1, 1}, {0.5, std::pow((0.5 + 0.099) / 1.099, 1 / 0.45)}}, 1e-4},
-      {"inverse Rec. 709, type 4", Record(4, 0, 255), {{0.05, 0.05 / 4.5}, {1, 1}}, 1e-4},
+      {"power below black", ActiveInputLinRecord(2, 64, 255, 0.5f), {{0, 0}, {32 / 255.0, 0}, {1, 1}}, 1e-3},
+      {"inverse Rec. 709", ActiveInputLinRecord(3, 0, 255), {{0.05, 0.05 / 4.5}, {1, 1}, {0.5, std::pow((0.5 + 0.099) / 1.099, 1 / 0.45)}}, 1e-4},
+      {"inverse Rec. 709, type 4", ActiveInputLinRecord(4, 0, 255), {{0.05, 0.05 / 4.5}, {1, 1}}, 1e-4},
       // The black and white code values land on 0 and 1 (c = x * 1023).
-      {"log to linear", Record(5, 95, 685, 1.7f), {{95 / 1023.0, 0}, {685 / 1023.0, 1}}, 2e-3},
-      {"log 12-bit code", Record(6, 64, 4040), {{0, (37 - 64) / 3976.0}, {5, (4095 - 64) / 3976.0}, {0.5, (std::floor(36.84342 * std::pow(10, 1.023) + 0.5) - 64) / 3976.0}}, 1e-4},
+      {"log to linear", ActiveInputLinRecord(5, 95, 685, 1.7f), {{95 / 1023.0, 0}, {685 / 1023.0, 1}}, 2e-3},
+      {"log 12-bit code", ActiveInputLinRecord(6, 64, 4040), {{0, (37 - 64) / 3976.0}, {5, (4095 - 64) / 3976.0}, {0.5, (std::floor(36.84342 * std::pow(10, 1.023) + 0.5) - 64) / 3976.0}}, 1e-4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -62,8 +54,8 @@ TEST(InputLinearization, EachTypeAtWorkedPoints) {
 TEST(InputLinearization, HostileRecordsGiveFiniteTablesOrNone) {
   const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
   const InputLinearization finite[] = {
-      Record(2, 0, 255, nan), Record(2, 0, 255, -3.0f), Record(2, 0, 255, inf), Record(5, 95, 685, 0.0f),
-      Record(5, 1022, 1023, 1e-9f), Record(5, 0, 4000000000u, 5.0f), Record(6, 0, 1), Record(1, 0, 1),
+      ActiveInputLinRecord(2, 0, 255, nan), ActiveInputLinRecord(2, 0, 255, -3.0f), ActiveInputLinRecord(2, 0, 255, inf), ActiveInputLinRecord(5, 95, 685, 0.0f),
+      ActiveInputLinRecord(5, 1022, 1023, 1e-9f), ActiveInputLinRecord(5, 0, 4000000000u, 5.0f), ActiveInputLinRecord(6, 0, 1), ActiveInputLinRecord(1, 0, 1),
   };
   for (const InputLinearization& r : finite) {
     std::vector<float> t = Table(r);
@@ -72,18 +64,18 @@ TEST(InputLinearization, HostileRecordsGiveFiniteTablesOrNone) {
     EXPECT_EQ(bad, 0u) << "type " << InputLinearizationType(r) << " black " << r.black << " gamma " << r.gamma;
   }
   // White at or below black, no type, inactive, or the identity: no table.
-  InputLinearization none = Record(2, 0, 255);
+  InputLinearization none = ActiveInputLinRecord(2, 0, 255);
   none.flags = int32_t(kInputLinearizationActive);
-  InputLinearization inactive = Record(2, 0, 255);
+  InputLinearization inactive = ActiveInputLinRecord(2, 0, 255);
   inactive.flags &= ~int32_t(kInputLinearizationActive);
-  const InputLinearization refused[] = {Record(2, 100, 100), Record(5, 700, 600), none, inactive, Record(1, 0, 255)};
+  const InputLinearization refused[] = {ActiveInputLinRecord(2, 100, 100), ActiveInputLinRecord(5, 700, 600), none, inactive, ActiveInputLinRecord(1, 0, 255)};
   for (const InputLinearization& r : refused) {
     std::vector<float> t(kInputLinTableEntries, -7.0f);
     EXPECT_FALSE(InputLinearizationFillTable(r, t.data()));
     EXPECT_EQ(t[0], -7.0f);
   }
   // The highest type bit wins.
-  InputLinearization both = Record(5, 95, 685);
+  InputLinearization both = ActiveInputLinRecord(5, 95, 685);
   both.flags |= 1;
   EXPECT_EQ(InputLinearizationType(both), 5);
 }
@@ -109,7 +101,7 @@ float At(FBFrameStruct* f, int plane, int x) {
 
 TEST(InputLinearization, FramesMapPerChannelWithTheInputHeldToFive) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  InputLinearization square = Record(2, 0, 255, 2.0f);
+  InputLinearization square = ActiveInputLinRecord(2, 0, 255, 2.0f);
   FBFrameStruct* f = PlanarFrame({0.5f, 7.0f, -1.0f, nan, 5.0f});
   const uint32_t before = InputLinearizationBuildCount();
   ApplyInputLinearization(f, &square);
@@ -132,7 +124,7 @@ TEST(InputLinearization, FramesMapPerChannelWithTheInputHeldToFive) {
   FBDisposeFrameBuffer(f);
 
   // Records that take no effect touch neither the frame nor the table.
-  InputLinearization identity = Record(1, 0, 255), inactive = square;
+  InputLinearization identity = ActiveInputLinRecord(1, 0, 255), inactive = square;
   inactive.flags = int32_t(1u << 1);
   for (const InputLinearization* r : {&identity, &inactive}) {
     FBFrameStruct* g = PlanarFrame({0.5f});
@@ -145,7 +137,7 @@ TEST(InputLinearization, FramesMapPerChannelWithTheInputHeldToFive) {
 }
 
 TEST(InputLinearization, InterleavedFloatFramesMapColourButNotAlpha) {
-  InputLinearization square = Record(2, 0, 255, 2.0f);
+  InputLinearization square = ActiveInputLinRecord(2, 0, 255, 2.0f);
   struct Case {
     FBPixFormat format;
     int alpha;  // the alpha float's place
@@ -161,7 +153,7 @@ TEST(InputLinearization, InterleavedFloatFramesMapColourButNotAlpha) {
   }
   // Words of the communication block and back.
   uint32_t words[8];
-  InputLinearization r = Record(5, 95, 685, 1.7f);
+  InputLinearization r = ActiveInputLinRecord(5, 95, 685, 1.7f);
   r.softClip = 1;
   r.reserved[1] = 0xDEADBEEF;
   InputLinearizationToWords(r, words);
