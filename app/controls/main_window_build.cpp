@@ -6,6 +6,7 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/composite_controls.h"
+#include "app/controls/control_pictures.h"
 #include "app/controls/correction_tabs.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/main_window.h"
@@ -160,6 +161,7 @@ void ForgetMainWindow() {
 
 QVStatus BuildMainWindow() {
   if (gWindow) return kQVNoErr;
+  VFRegisterControlPictures();
   UIRect bounds = UIGetDisplayBounds(UIGetMainDisplay());
   bounds.top += UIMenuBarHeight();
   const MainWindowGeometry g = MainWindowGeometryFor(UIRectWidth(bounds), UIRectHeight(bounds));

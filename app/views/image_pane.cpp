@@ -272,7 +272,8 @@ void RedrawAllImagePanes(UIControl* pane) {
 }
 
 void InstallRequestedCursor() {
-  // The panes' own cursor ids stand for the nearest cursor the toolkit has.
+  // A cursor the program has drawn for the id is shown as it is; otherwise
+  // the panes' own cursor ids stand for the nearest cursor the toolkit has.
   struct CursorMap {
     int32_t id;
     int32_t shown;
@@ -287,7 +288,11 @@ void InstallRequestedCursor() {
       {504, kUICursorHand},  // over a point of the luma-range graph
   };
   int32_t shown = gRequestedCursor < 128 ? gRequestedCursor : kUICursorArrow;
-  for (const CursorMap& m : kMap)
-    if (m.id == gRequestedCursor) shown = m.shown;
+  if (UICursorDefined(gRequestedCursor)) {
+    shown = gRequestedCursor;
+  } else {
+    for (const CursorMap& m : kMap)
+      if (m.id == gRequestedCursor) shown = m.shown;
+  }
   if (UIGetCursor() != shown) UISetCursor(shown);
 }

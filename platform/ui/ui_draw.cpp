@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 
 struct UIImage {
   cairo_surface_t* surface = nullptr;
@@ -110,7 +111,8 @@ void CopyRows(const uint8_t* src, int32_t srcStride, uint8_t* dst, int32_t dstSt
   }
 }
 
-// Registered pictures by id: a file path, and the image once loaded. The
+// Registered pictures by id: a file path and the image once loaded, or an
+// image handed over with no path. The
 // drawing layer works without the toolkit running and from any thread, so the
 // table is its own, locked, and kept until UIForgetPictures.
 struct PictureTable {
@@ -231,13 +233,21 @@ QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath) {
   return kQVNoErr;
 }
 
+QVStatus UIRegisterPictureImage(int32_t pictureID, UIImagePtr image) {
+  if (!image) return kQVErrParam;
+  PictureTable& table = Pictures();
+  std::lock_guard<std::mutex> guard(table.lock);
+  table.entries[pictureID] = PictureTable::Entry{std::string(), std::move(image)};
+  return kQVNoErr;
+}
+
 UIImage* UIGetPicture(int32_t pictureID) {
   PictureTable& table = Pictures();
   std::lock_guard<std::mutex> guard(table.lock);
   auto it = table.entries.find(pictureID);
   if (it == table.entries.end()) return nullptr;
   PictureTable::Entry& e = it->second;
-  if (!e.image) e.image.reset(UIImageReadPNG(e.path.c_str()));
+  if (!e.image && !e.path.empty()) e.image.reset(UIImageReadPNG(e.path.c_str()));
   return e.image.get();
 }
 

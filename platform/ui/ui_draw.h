@@ -42,8 +42,12 @@ QVStatus UIImageWritePNG(UIImage* image, const char* path);
 // Null when the file cannot be read as a PNG.
 UIImage* UIImageReadPNG(const char* path);
 
-// Pictures by id: PNG files registered once, loaded on first use and kept.
+// Pictures by id: PNG files registered once, loaded on first use and kept,
+// or images drawn by the program and handed over. Registering an id again
+// replaces its picture.
 QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath);
+// kQVErrParam (and nothing registered) when image is null.
+QVStatus UIRegisterPictureImage(int32_t pictureID, UIImagePtr image);
 UIImage* UIGetPicture(int32_t pictureID);
 void UIForgetPictures();
 

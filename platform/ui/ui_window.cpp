@@ -398,6 +398,8 @@ QVStatus UIDefineCursor(int32_t cursorID, int32_t pictureID, UIPoint hotSpot) {
   return kQVNoErr;
 }
 
+bool UICursorDefined(int32_t cursorID) { return UIState().customCursors.count(cursorID) != 0; }
+
 void UISetCursor(int32_t cursorID) {
   UIToolkitState& st = UIState();
   if (st.cursor == cursorID) return;

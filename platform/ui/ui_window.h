@@ -132,5 +132,7 @@ enum : int32_t {
 // A cursor of the program's own from a registered picture (ids from 128
 // up); hotSpot is the pixel of the picture that points.
 QVStatus UIDefineCursor(int32_t cursorID, int32_t pictureID, UIPoint hotSpot);
+// True when cursorID was defined by UIDefineCursor since the toolkit started.
+bool UICursorDefined(int32_t cursorID);
 void UISetCursor(int32_t cursorID);
 int32_t UIGetCursor();
