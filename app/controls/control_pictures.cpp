@@ -167,7 +167,7 @@ void DrawPaneArtwork(UIContext* ctx, const PaneArtwork& a) {
   font.bold = true;
   UISetFillColor(ctx, a.text);
   UIDrawText(ctx, font, kProgramName, kVFPaneArtworkWidth / 2.0, 50, kUIAlignCenter);
-  constexpr int32_t kRibbonWidth = 120;
+  constexpr int32_t kRibbonWidth = 96;
   const int32_t left = (kVFPaneArtworkWidth - kRibbonWidth) / 2;
   for (int32_t x = 0; x < kRibbonWidth; ++x) {
     UISetFillColor(ctx, HueColor(double(x) / kRibbonWidth));

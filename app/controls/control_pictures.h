@@ -7,7 +7,7 @@
 
 // Sizes of the drawn pictures.
 constexpr int32_t kVFIconSide = 16;           // button icons and cursors
-constexpr int32_t kVFPaneArtworkWidth = 225;  // pictures 201 and 202
+constexpr int32_t kVFPaneArtworkWidth = 131;  // pictures 201 and 202: the pane's width
 constexpr int32_t kVFPaneArtworkHeight = 90;
 constexpr int32_t kVFSuspendedLabelWidth = 220;  // picture 260
 constexpr int32_t kVFSuspendedLabelHeight = 28;
