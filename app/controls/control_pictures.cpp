@@ -15,7 +15,9 @@ const UIColor kHalo = UIColorRGB(1, 1, 1);
 
 // Eyedroppers: the icon or cursor picture, the colour of the liquid in the
 // tube, and whether it carries a white halo (cursors, to show over dark
-// pictures). Cursors point with the tube's tip.
+// pictures). Cursors point with the tube's tip. Cursors are drawn without
+// antialiasing: every pixel fully covered or clear, so a window system that
+// takes the pixels as unpremultiplied shows them exactly.
 struct EyedropperPicture {
   int32_t pictureID;
   UIColor liquid;
@@ -78,6 +80,7 @@ void TubePath(UIContext* ctx) {
 
 void DrawEyedropper(UIContext* ctx, const EyedropperPicture& e) {
   if (e.halo) {
+    UISetAntialias(ctx, false);
     UISetStrokeColor(ctx, kHalo);
     UISetFillColor(ctx, kHalo);
     UISetLineWidth(ctx, 3.0);
@@ -102,6 +105,7 @@ void DrawEyedropper(UIContext* ctx, const EyedropperPicture& e) {
 
 // Draws a cursor's strokes twice: white and wide for a halo, then dark.
 void StrokeTwice(UIContext* ctx, void (*strokes)(UIContext*)) {
+  UISetAntialias(ctx, false);
   UISetStrokeColor(ctx, kHalo);
   UISetFillColor(ctx, kHalo);
   UISetLineWidth(ctx, 3.0);

@@ -100,6 +100,16 @@ TEST_F(ControlPicturesTest, CurveEyedroppersHoldBlackGreyAndWhite) {
 
 TEST_F(ControlPicturesTest, DrawnCursorsAreDefinedAndShownForTheirIds) {
   Build();
+  // Cursor pixels are opaque or clear, never part-covered.
+  for (int32_t id = 500; id <= 505; ++id) {
+    UIImage* picture = UIGetPicture(id);
+    ASSERT_NE(picture, nullptr);
+    for (int32_t y = 0; y < kVFIconSide; ++y)
+      for (int32_t x = 0; x < kVFIconSide; ++x) {
+        const uint32_t alpha = UIImageGetPixel(picture, x, y) >> 24;
+        ASSERT_TRUE(alpha == 0 || alpha == 255) << id << " at " << x << "," << y;
+      }
+  }
   for (int32_t id = 500; id <= 505; ++id) EXPECT_TRUE(UICursorDefined(id)) << id;
   EXPECT_FALSE(UICursorDefined(509));
   struct Case {
