@@ -235,6 +235,30 @@ QVStatus UpdateCommandItem(UIEvent& e) {
   return kQVNoErr;
 }
 
+// The program gained the focus: the menu bar strip is drawn again and,
+// while an exchange is attached, the secondary preview shows again and the
+// video output gets going with the current frame.
+void AppActivated() {
+  if (gMenuBarWindow && UIWindowExists(gMenuBarWindow) && UIIsWindowVisible(gMenuBarWindow))
+    UIInvalidateWindow(gMenuBarWindow);
+  if (!gUIComm.block) return;
+  UIServiceHooks& hooks = UIHooks();
+  const uint32_t device = gPrefsSettings.externalPreviewDevice;
+  hooks.showSecondaryPreview(true);
+  if (!AppServices().videoOutputOpen()) hooks.startVideoOutput(device);
+  hooks.updateVideoOutputFrame(device);
+}
+
+// The program lost the focus to another: nothing plays or feeds the video
+// output behind the user's back, and the secondary preview steps aside.
+void AppDeactivated() {
+  UIServiceHooks& hooks = UIHooks();
+  hooks.stopPreviewPlayback();
+  hooks.pauseTransports();
+  hooks.stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  hooks.showSecondaryPreview(false);
+}
+
 void BuildMenuBarAndTakeCommands() {
   InstallAppCommands();
   BuildMenuBar();
@@ -318,6 +342,9 @@ QVStatus HandleApplicationEvents(UIEvent& e) {
       if (gEditFieldOpen) VFEndEditing(gActiveEditSlider, true);
       return kQVErrNotHandled;
     case kUIEventContextClick: return e.control ? HandleControlContextClick(e.control, e.where) : kQVErrNotHandled;
+    // Other handlers may want the focus changes too.
+    case kUIEventAppActivated: AppActivated(); return kQVErrNotHandled;
+    case kUIEventAppDeactivated: AppDeactivated(); return kQVErrNotHandled;
     default: return kQVErrNotHandled;
   }
 }

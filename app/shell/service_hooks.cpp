@@ -48,7 +48,7 @@ const UIServiceHooks kLeast = {
     xmlEnd,          ready,           numberNothing,    nothing,
     InitInterfaceColors, applyLook,     UIBuildMainWindow, UIShowMainWindow,
     nothing,         flagNothing,     nothing,
-    noTab,
+    noTab,           flagNothing,
 };
 
 UIServiceHooks gHooks = kLeast;

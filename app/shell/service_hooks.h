@@ -71,6 +71,11 @@ struct UIServiceHooks {
   // Selects the main window's tab (of any tab group) whose name is given,
   // as a click on it would; false when no tab has that name.
   bool (*selectTabNamed)(const char* name);
+
+  // Image panes and preview, continued: shows or hides the secondary
+  // preview window when one is open, without closing it (the program
+  // gaining or losing the focus).
+  void (*showSecondaryPreview)(bool shown);
 };
 
 // The hooks in force; callers replace entries before start-up.

@@ -166,6 +166,12 @@ void UIInjectModifiers(uint32_t modifiers, double at) {
   UIInjectEvent(e, at);
 }
 
+void UIInjectAppActivation(bool active, double at) {
+  UIEvent e;
+  e.kind = active ? kUIEventAppActivated : kUIEventAppDeactivated;
+  UIInjectEvent(e, at);
+}
+
 void UIInjectText(const char* utf8) {
   for (const UIEvent& key : UIKeyEventsForText(utf8, UIEvent{})) UIInjectEvent(key);
 }

@@ -133,9 +133,12 @@ class SDLBackend final : public UIBackend {
   void Pump(std::deque<UIEvent>& out) override {
     SDL_Event ev;
     while (SDL_PollEvent(&ev)) Translate(ev, out);
+    SettleAppFocus(out);
   }
 
-  double NextInputTime() const override { return std::numeric_limits<double>::infinity(); }
+  double NextInputTime() const override {
+    return focusLossPending_ ? focusLossAt_ + kFocusSettleSeconds : std::numeric_limits<double>::infinity();
+  }
   double MaxBlock() const override { return 0.01; }
 
   std::vector<UIRect> Displays() override {
@@ -193,6 +196,44 @@ class SDLBackend final : public UIBackend {
   }
 
  private:
+  // A window of ours losing the focus is often followed at once by another
+  // of ours gaining it (a click from one window into the next, a popup, a
+  // dialog): the program as a whole stays active. So after each turn's
+  // events the backend asks whether any of our windows has the focus; a
+  // gain counts at once, a loss only when it still holds on a later turn a
+  // moment after it was first seen. Asking, rather than counting loss
+  // events, also catches the focus going away with a closed window.
+  static constexpr double kFocusSettleSeconds = 0.25;
+
+  bool OurWindowHasFocus() {
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    return focus && Find(SDL_GetWindowID(focus)) != nullptr;
+  }
+
+  void SettleAppFocus(std::deque<UIEvent>& out) {
+    UIEvent e;
+    e.time = UINow();
+    if (OurWindowHasFocus()) {
+      focusLossPending_ = false;
+      if (appActive_) return;
+      appActive_ = true;
+      e.kind = kUIEventAppActivated;
+      out.push_back(e);
+      return;
+    }
+    if (!appActive_) return;
+    if (!focusLossPending_) {
+      focusLossPending_ = true;
+      focusLossAt_ = e.time;
+      return;
+    }
+    if (e.time < focusLossAt_ + kFocusSettleSeconds) return;
+    focusLossPending_ = false;
+    appActive_ = false;
+    e.kind = kUIEventAppDeactivated;
+    out.push_back(e);
+  }
+
   void Translate(const SDL_Event& ev, std::deque<UIEvent>& out) {
     UIEvent e;
     e.time = UINow();
@@ -290,6 +331,9 @@ class SDLBackend final : public UIBackend {
 
   std::map<uint32_t, UIWindow*> windows_;
   std::map<int32_t, SDL_Cursor*> cursors_;
+  bool appActive_ = false;         // the program as a whole has the focus
+  bool focusLossPending_ = false;  // none of ours has it since focusLossAt_; not settled yet
+  double focusLossAt_ = 0;
 };
 
 }  // namespace

@@ -39,6 +39,8 @@ enum UIEventKind : uint32_t {
   kUIEventModifiersChanged,  // modifier keys went down or up (modifiers: the new state)
   kUIEventWindowDraw,     // the window's content is drawn into ctx, before its controls
   kUIEventVisibilityChanged,  // a control became visible (part 1) or hidden (part 0)
+  kUIEventAppActivated,    // the program as a whole gained the focus (to the application's chain)
+  kUIEventAppDeactivated,  // the program as a whole lost it: none of its windows has the focus
 };
 
 // The quit command: when no handler takes it, the loop is asked to quit.

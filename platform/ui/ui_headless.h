@@ -25,6 +25,9 @@ void UIInjectKey(uint32_t charCode, uint32_t modifiers = 0, double at = -1);
 void UIInjectFunctionKey(uint32_t keyCode, uint32_t modifiers = 0);
 // The modifier keys change to `modifiers`.
 void UIInjectModifiers(uint32_t modifiers, double at = -1);
+// The program as a whole gains (true) or loses (false) the focus, as when
+// the user switches to or from another program.
+void UIInjectAppActivation(bool active, double at = -1);
 // Each character of the text as a key.
 void UIInjectText(const char* utf8);
 size_t UIPendingInputCount();

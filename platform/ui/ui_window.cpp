@@ -195,6 +195,7 @@ void UIInvalidateWindow(UIWindow* window) {
   if (window) window->invalid = true;
 }
 void UIInvalidateRect(UIWindow* window, const UIRect&) { UIInvalidateWindow(window); }
+bool UIWindowNeedsRedraw(UIWindow* window) { return window && window->invalid; }
 
 void UISetWindowContentColor(UIWindow* window, UIColor color) {
   if (!window) return;

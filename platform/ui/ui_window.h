@@ -64,6 +64,8 @@ intptr_t UIGetWindowRefCon(UIWindow* window);
 
 void UIInvalidateWindow(UIWindow* window);
 void UIInvalidateRect(UIWindow* window, const UIRect& r);
+// Whether the window was invalidated since it was last drawn.
+bool UIWindowNeedsRedraw(UIWindow* window);
 void UISetWindowContentColor(UIWindow* window, UIColor color);
 UIColor UIGetWindowContentColor(UIWindow* window);
 

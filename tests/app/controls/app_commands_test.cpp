@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <fstream>
 #include <set>
 #include <string>
@@ -799,6 +800,71 @@ TEST_F(AppCommands, PreferencesActOnlyOnWhatTheDialogChanged) {
     EXPECT_EQ(gPrefsCalls, k.calls);
   }
   gPrefsChange = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// The program gaining and losing the focus, injected as the toolkit delivers
+// it: losing it stops playback and the video output and hides the secondary
+// preview; gaining it redraws the menu bar and, only while an exchange is
+// attached, brings the secondary preview and the video output back. Neither
+// is taken: handlers after the application's still see both.
+std::vector<std::string> gFocusCalls;
+bool gVideoRunning = false;
+
+TEST_F(AppCommands, TheProgramGainingOrLosingTheFocusStartsOrStopsTheOutputs) {
+  UIServiceHooks& h = UIHooks();
+  h.stopPreviewPlayback = [] { gFocusCalls.push_back("stop playback"); };
+  h.pauseTransports = [] { gFocusCalls.push_back("pause"); };
+  h.startVideoOutput = [](uint32_t d) { gFocusCalls.push_back("start " + std::to_string(d)); };
+  h.stopVideoOutput = [](uint32_t d) { gFocusCalls.push_back("stop " + std::to_string(d)); };
+  h.updateVideoOutputFrame = [](uint32_t d) { gFocusCalls.push_back("frame " + std::to_string(d)); };
+  h.showSecondaryPreview = [](bool shown) { gFocusCalls.push_back(shown ? "secondary shown" : "secondary hidden"); };
+  AppServices().videoOutputOpen = [] { return gVideoRunning; };
+  int passedOn = 0;
+  UIInstallAppHandler([&passedOn](UIEvent& e) {
+    if (e.kind == kUIEventAppActivated || e.kind == kUIEventAppDeactivated) ++passedOn;
+    return kQVErrNotHandled;
+  });
+  InstallAppCommands();  // ahead of the handler above again
+  gPrefsSettings.externalPreviewDevice = C("AJAk");
+  const std::string d = std::to_string(C("AJAk"));
+  auto block = std::make_unique<CCUIComm>();
+  struct Case {
+    const char* name;
+    bool active, attached, videoRunning;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"lost with an exchange", false, true, true, {"stop playback", "pause", "stop " + d, "secondary hidden"}},
+      {"lost without one", false, false, false, {"stop playback", "pause", "stop " + d, "secondary hidden"}},
+      {"gained with an exchange", true, true, false, {"secondary shown", "start " + d, "frame " + d}},
+      {"gained with the output running", true, true, true, {"secondary shown", "frame " + d}},
+      {"gained without an exchange", true, false, false, {}},
+  };
+  UIWindow* bar = AppMenuBarWindow();
+  ASSERT_TRUE(UIIsWindowVisible(bar));
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    gUIComm.block = k.attached ? block.get() : nullptr;
+    gVideoRunning = k.videoRunning;
+    gFocusCalls.clear();
+    passedOn = 0;
+    UIRenderWindow(bar);
+    ASSERT_FALSE(UIWindowNeedsRedraw(bar));
+    UIInjectAppActivation(k.active);
+    UIRunPending();
+    EXPECT_EQ(gFocusCalls, k.calls);
+    EXPECT_EQ(passedOn, 1);
+    EXPECT_EQ(UIWindowNeedsRedraw(bar), k.active) << "the menu bar is drawn again on gaining the focus";
+    // Asked directly, the handler answers the same.
+    UIEvent e;
+    e.kind = k.active ? kUIEventAppActivated : kUIEventAppDeactivated;
+    EXPECT_EQ(HandleApplicationEvents(e), kQVErrNotHandled);
+  }
+  gUIComm.block = nullptr;
+  gVideoRunning = false;
 }
 
 }  // namespace
