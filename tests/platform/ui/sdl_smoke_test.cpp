@@ -1,7 +1,10 @@
 // Runs the SDL2 backend on a real (usually virtual) display: a window shows,
 // a synthetic click through SDL presses its button, and the on-screen
 // pixels are checked. Skips when no display can be opened.
+#include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/fourcc.h"
 #include "platform/ui/ui_control.h"
@@ -38,6 +41,44 @@ TEST(UISDLSmoke, RealWindowShowsAndTakesAClick) {
   EXPECT_GT(face & 0xFF, 0xA0u);
   EXPECT_LT((face >> 16) & 0xFF, 0x60u);
   UIImageDispose(shot);
+  UIShutdownToolkit();
+}
+
+// The program gains the focus with its first window; the focus moving to
+// another of its windows, even a turn of the loop later, is no loss; every
+// window of it going away is.
+TEST(UISDLSmoke, TheProgramIsActiveWhileAnyOfItsWindowsHasTheFocus) {
+  if (UIInitToolkit(kUIBackendSDL) != kQVNoErr) GTEST_SKIP() << "no display";
+  std::vector<UIEventKind> seen;
+  UIInstallAppHandler([&](UIEvent& e) {
+    if (e.kind == kUIEventAppActivated || e.kind == kUIEventAppDeactivated) seen.push_back(e.kind);
+    return kQVErrNotHandled;
+  });
+  UIWindow* first = UICreateWindow(kUIWindowPlain, UIMakeRect(40, 40, 200, 100), "First");
+  UIWindow* second = UICreateWindow(kUIWindowPlain, UIMakeRect(300, 40, 200, 100), "Second");
+  UIShowWindow(first);
+  UIRunFor(0.3);
+  SDL_SetWindowInputFocus(static_cast<SDL_Window*>(first->backendData));
+  if (!UIRunUntil([&] { return !seen.empty(); }, 2.0)) {
+    UIShutdownToolkit();
+    GTEST_SKIP() << "the display gives no keyboard focus";
+  }
+  EXPECT_EQ(seen, std::vector<UIEventKind>{kUIEventAppActivated});
+  UIShowWindow(second);
+  UIRunFor(0.2);
+  SDL_SetWindowInputFocus(static_cast<SDL_Window*>(second->backendData));
+  UIRunFor(0.6);
+  EXPECT_EQ(seen, std::vector<UIEventKind>{kUIEventAppActivated}) << "the focus stayed with the program";
+  // The focused window goes, and a turn later another of ours takes the focus.
+  UIHideWindow(second);
+  UIRunFor(0.05);
+  SDL_SetWindowInputFocus(static_cast<SDL_Window*>(first->backendData));
+  UIRunFor(0.6);
+  EXPECT_EQ(seen, std::vector<UIEventKind>{kUIEventAppActivated}) << "a loss taken back at once is no loss";
+  UIHideWindow(first);
+  UIHideWindow(second);
+  EXPECT_TRUE(UIRunUntil([&] { return seen.size() == 2; }, 3.0));
+  EXPECT_EQ(seen, (std::vector<UIEventKind>{kUIEventAppActivated, kUIEventAppDeactivated}));
   UIShutdownToolkit();
 }
 
