@@ -72,8 +72,8 @@ constexpr ChannelTab kChannelTabs[] = {
 
 void MatchChannels(const ChannelTab& t, int32_t mode, const float s[3], const float d[3], VFColorMatch* m) {
   if (mode == kLumaOnlyMode) AddRatio(m, t.gain, VFMatchLuma(d), VFMatchLuma(s));
-  double value[3];
-  bool defined[3];
+  double value[3] = {};
+  bool defined[3] = {};
   switch (t.kind) {
     case ChannelTab::kRatios:
       for (int i = 0; i < 3; ++i) {
