@@ -126,35 +126,51 @@ VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength) {
 }
 
 void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* fs) {
-  // Each range's contrast curve takes the previous range's contrast value as
-  // its input: master from x, shadows from master, midtones from shadows,
-  // highlights from midtones.
-  for (int i = 0; i < kVLTableSize; ++i) work[i] = X(i);
+  struct Tone {
+    float k, centre, bright, invGamma;
+  } tones[4];
+  for (int tone = 0; tone < 4; ++tone) {
+    const VL_HSLControls& c = s.hsl[kVLToneToRecordRange[tone]];
+    tones[tone].k = Clamp(VLFiniteOr(c.contrast, 0.0f) * 0.01f, -1.0f, 1.0f);
+    tones[tone].centre = VLFiniteOr(c.contrastCenter, 0.5f);
+    tones[tone].bright = Clamp(VLFiniteOr(c.brightness, 0.0f) * 0.005f, -1.0f, 1.0f);
+    tones[tone].invGamma = VLSafeInvGamma(c.gamma);
+  }
+  const Tone(&t)[4] = tones;
+  if (VLTableNeedsBuild(&gVLTableInputs.hsl,
+                        {t[0].k, t[0].centre, t[0].bright, t[0].invGamma, t[1].k, t[1].centre, t[1].bright,
+                         t[1].invGamma, t[2].k, t[2].centre, t[2].bright, t[2].invGamma, t[3].k, t[3].centre,
+                         t[3].bright, t[3].invGamma})) {
+    // Each range's contrast curve takes the previous range's contrast value
+    // as its input: master from x, shadows from master, midtones from
+    // shadows, highlights from midtones.
+    for (int i = 0; i < kVLTableSize; ++i) work[i] = X(i);
+    for (int tone = 0; tone < 4; ++tone) {
+      const float k = t[tone].k, centre = t[tone].centre, bright = t[tone].bright, invGamma = t[tone].invGamma;
+      float* table = gVLTableStorage.hslCBG[tone];
+      ForEachIndex([&](int i) {
+        const float cv = ContrastCurve(work[i], k, centre);
+        const float v = bright >= 0.0f ? (1.0f - cv) * bright + cv : (bright + 1.0f) * cv;
+        table[i] = std::pow(v, invGamma);
+        work[i] = cv;
+      });
+    }
+    gVLTableInputs.repackHSLRange = true;
+  }
   for (int tone = 0; tone < 4; ++tone) {
     const VL_HSLControls& c = s.hsl[kVLToneToRecordRange[tone]];
     VLHSLFrameSettings& out = fs->hsl[tone];
-    const float k = Clamp(VLFiniteOr(c.contrast, 0.0f) * 0.01f, -1.0f, 1.0f);
-    const float centre = VLFiniteOr(c.contrastCenter, 0.5f);
-    const float bright = Clamp(VLFiniteOr(c.brightness, 0.0f) * 0.005f, -1.0f, 1.0f);
-    const float invGamma = VLSafeInvGamma(c.gamma);
-    float* table = gVLTableStorage.hslCBG[tone];
-    ForEachIndex([&](int i) {
-      const float cv = ContrastCurve(work[i], k, centre);
-      const float v = bright >= 0.0f ? (1.0f - cv) * bright + cv : (bright + 1.0f) * cv;
-      table[i] = std::pow(v, invGamma);
-      work[i] = cv;
-    });
     const float vibrance = VLFiniteOr(c.vibrance, 0.0f);
     out.hue = VLFiniteOr(c.hue, 0.0f);
-    out.invGamma = invGamma;
-    out.contrast = k;
-    out.contrastCenter = centre;
-    out.brightness = bright;
+    out.invGamma = t[tone].invGamma;
+    out.contrast = t[tone].k;
+    out.contrastCenter = t[tone].centre;
+    out.brightness = t[tone].bright;
     out.saturation = VLFiniteOr(c.saturation, 100.0f) * 0.01f;
     out.vibrance = vibrance >= 0.0f ? 1.0f + vibrance * 0.01f : ((vibrance + 100.0f) * 0.63f + 37.0f) * 0.01f;
     out.gain = VLFiniteOr(c.gain, 1.0f);
     out.pedestal = VLFiniteOr(c.pedestal, 0.0f);
-    out.top = GammaTop(table);
+    out.top = GammaTop(gVLTableStorage.hslCBG[tone]);
   }
 }
 
@@ -204,11 +220,16 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
         for (int k = 0; k < 3; ++k) {
           if (k != c) exponents[count++] = out.cmyInvGamma[k + 1];
         }
-        ForEachIndex([&](int i) {
-          float v = X(i);
-          for (int e = 0; e < count; ++e) v = std::pow(v, exponents[e]);
-          table[i] = v;
-        });
+        static_assert(sizeof exponents / sizeof exponents[0] == 5);
+        if (VLTableNeedsBuild(&gVLTableInputs.rgb[tone][c],
+                              {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]})) {
+          ForEachIndex([&](int i) {
+            float v = X(i);
+            for (int e = 0; e < count; ++e) v = std::pow(v, exponents[e]);
+            table[i] = v;
+          });
+          if (tone != kVLToneMaster) gVLTableInputs.repackRGBRange[c] = true;
+        }
       }
       out.top[c] = GammaTop(table);
     }
@@ -237,12 +258,14 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
     out.channelPedestal[0] = Bounded(out.channelPedestal[0] + rangePed);
     for (int c = 0; c < 3; ++c) {
       float* table = tone == kVLToneMaster ? gVLTableStorage.ycbcrMaster[c] : gVLTableStorage.ycbcrRange[c][tone - 1];
-      if (buildTables) {
-        const float inv = out.channelInvGamma[c];
+      const float inv = out.channelInvGamma[c];
+      // Only the Y table takes the range gamma.
+      if (buildTables && VLTableNeedsBuild(&gVLTableInputs.ycbcr[tone][c], {inv, c == 0 ? out.invGamma : 1.0f})) {
         ForEachIndex([&](int i) {
           const float v = std::pow(X(i), inv);
           table[i] = c == 0 ? std::pow(v, out.invGamma) : v;
         });
+        if (tone != kVLToneMaster) gVLTableInputs.repackYCbCrRange[c] = true;
       }
       out.top[c] = GammaTop(table);
     }
@@ -273,7 +296,7 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     const float fc = on && lv.enable != 0 ? LevelsExponent(lv) : 1.0f;
     out.inExponent[c] = fc * fm;
     float* table = gVLTableStorage.levelsIn[c];
-    if (on) {
+    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) {
       ForEachIndex([&](int i) { table[i] = std::pow(std::pow(X(i), fc), fm); });
     }
     out.inTop[c] = GammaTop(table);
@@ -303,7 +326,7 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       out.key[k] = {Bounded(LumaOf(r, g, b)), Bounded(UOf(r, g, b)), Bounded(VOf(r, g, b)), sample.inUse};
     }
     float* table = gVLTableStorage.secondaryGamma[n];
-    if (fs->gates.secondary[n]) {
+    if (fs->gates.secondary[n] && VLTableNeedsBuild(&gVLTableInputs.secondary[n], {out.invGamma})) {
       ForEachIndex([&](int i) { table[i] = std::pow(X(i), out.invGamma); });
     }
     out.top = GammaTop(table);
@@ -357,11 +380,20 @@ void VLBuildLimiter(const VL_SettingsStruct& s, VLFrameSettings* fs) {
 void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   float* forward = gVLTableStorage.linGamma;
   float* inverse = gVLTableStorage.linGammaInverse;
-  if (fs->gates.inputLinearization) {
-    // A gamma at or below 0 (or NaN) linearizes nothing: identity tables.
-    const bool usable = s.linearizationGamma > 0.0f;
-    const float g = usable ? Clamp(s.linearizationGamma, 1e-6f, 1e6f) : 1.0f;
-    const float inv = 1.0f / g;
+  // A gamma at or below 0 (or NaN) linearizes nothing: identity tables.
+  const bool usable = s.linearizationGamma > 0.0f;
+  const float g = usable ? Clamp(s.linearizationGamma, 1e-6f, 1e6f) : 1.0f;
+  const float inv = 1.0f / g;
+  const float black = float(std::min<uint32_t>(s.logBlackPoint, 1023));
+  const float white = float(std::min<uint32_t>(s.logWhitePoint, 1023));
+  // The kind of transfer as 0 (video), 1 (log), 2 (tables left alone),
+  // 3 (power) or 4 (nothing written).
+  const float kind = s.linearizeVideoGamma != 0 ? 0.0f
+                     : s.linearizeLog != 0      ? 1.0f
+                     : s.linearizeSelector3 != 0 ? 2.0f
+                     : s.linearizeSelector4 == 0 ? 3.0f
+                                                 : 4.0f;
+  if (fs->gates.inputLinearization && VLTableNeedsBuild(&gVLTableInputs.linearization, {kind, g, black, white})) {
     if (s.linearizeVideoGamma != 0) {
       // Video transfer: a power segment above 0.018 and a line below it.
       const float knee = std::pow(0.018f, inv);
@@ -385,8 +417,6 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     } else if (s.linearizeLog != 0) {
       // Log transfer from 10-bit codes: 1 at the white point, 0 at the black
       // point and below it.
-      const float black = float(std::min<uint32_t>(s.logBlackPoint, 1023));
-      const float white = float(std::min<uint32_t>(s.logWhitePoint, 1023));
       const float perCode = 0.002f / 0.6f / 1.7f;
       float gain = 1.0f;
       if (black < white) gain = 1.0f / (1.0f - std::pow(10.0f, (black - white) * perCode));

@@ -218,6 +218,11 @@ void SetTablePointers(VLTablePointers* p) {
   p->linGammaInverse = t.linGammaInverse;
 }
 
+template <class T>
+bool SameBytes(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 bool AnyNotOne(std::initializer_list<float> values) {
   return std::any_of(values.begin(), values.end(), [](float v) { return v != 1.0f; });
 }
@@ -292,18 +297,37 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
 
   // What can fail runs first, before any shared table is written: the curves
   // into tables of their own, then the luma ranges, which fail before writing.
+  // Tables whose inputs are those they were last written from are left as
+  // they are.
+  VLTableInputsRecord& last = gVLTableInputs;
+  if (!last.known) VL_ForgetProcessingTableInputs();
   CurveTables curves;
-  if (fs.gates.rgbCurves)
+  if (fs.gates.rgbCurves && !(last.rgbCurvesValid && SameBytes(last.rgbCurves, s.rgbCurves)))
     if (QVStatus st = BuildRGBCurves(s, &curves)) return st;
-  if (fs.gates.hslCurves)
+  if (fs.gates.hslCurves && !(last.hslCurvesValid && SameBytes(last.hslCurves, s.hslCurves)))
     if (QVStatus st = BuildHSLCurves(s, &curves)) return st;
-  if (QVStatus st = VL_CalculateLumaRanges(&s.lumaRanges, gVLTableStorage.yToShadow, gVLTableStorage.yToMidtone,
-                                           gVLTableStorage.yToHighlight))
-    return st;
-  for (int c = 0; c < 3; ++c) Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
-  Publish(curves.hue, gVLTableStorage.curveH);
-  Publish(curves.saturation, gVLTableStorage.curveS);
-  Publish(curves.luma, gVLTableStorage.curveL);
+  if (!(last.lumaRangesValid && SameBytes(last.lumaRanges, s.lumaRanges))) {
+    last.lumaRangesValid = false;
+    if (QVStatus st = VL_CalculateLumaRanges(&s.lumaRanges, gVLTableStorage.yToShadow, gVLTableStorage.yToMidtone,
+                                             gVLTableStorage.yToHighlight))
+      return st;
+    std::memcpy(&last.lumaRanges, &s.lumaRanges, sizeof last.lumaRanges);
+    last.lumaRangesValid = true;
+    last.repackWeights = true;
+  }
+  if (curves.rgb[0]) {
+    for (int c = 0; c < 3; ++c) Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
+    std::memcpy(last.rgbCurves, s.rgbCurves, sizeof last.rgbCurves);
+    last.rgbCurvesValid = true;
+  }
+  if (curves.hue) {
+    Publish(curves.hue, gVLTableStorage.curveH);
+    Publish(curves.saturation, gVLTableStorage.curveS);
+    Publish(curves.luma, gVLTableStorage.curveL);
+    std::memcpy(last.hslCurves, s.hslCurves, sizeof last.hslCurves);
+    last.hslCurvesValid = true;
+    last.repackHSLCurves = true;
+  }
 
   VLBuildHSLTables(s, work.get(), &fs);
   VLBuildHueOffsets(s, &fs);

@@ -268,3 +268,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings);
 // with these very contents (a caller holding another copy of the same
 // correction need not rebuild them).
 bool VL_ProcessingTablesBuiltFrom(const VL_SettingsStruct* settings);
+// A build rewrites only the tables whose inputs changed since they were last
+// written. This makes the next build write every table again: for callers
+// that wrote into the tables themselves.
+void VL_ForgetProcessingTableInputs();

@@ -2,6 +2,8 @@
 // views of processing_tables.h and the per-section builders.
 #pragma once
 
+#include <initializer_list>
+
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
 
@@ -34,6 +36,38 @@ struct VLTableStorage {
 };
 
 extern VLTableStorage gVLTableStorage;
+
+// The inputs a table (or a group of tables built together) was last written
+// from. A build whose inputs are the same, bit for bit, would write the very
+// same entries, so it is skipped. count < 0: unknown, build.
+constexpr int kVLMaxTableInputs = 16;
+struct VLTableInputs {
+  float values[kVLMaxTableInputs];
+  int32_t count;
+};
+
+// The last inputs of every table of VLTableStorage, and which packed groups
+// must be packed again because one of their tables was written.
+struct VLTableInputsRecord {
+  bool known;  // false until the first build: every count then reads as unknown
+  VLTableInputs hsl;  // the four HSL tables, built as one chain
+  VLTableInputs rgb[4][3];    // [tone][channel]
+  VLTableInputs ycbcr[4][3];  // [tone][component]
+  VLTableInputs levelsIn[3];
+  VLTableInputs secondary[6];
+  VLTableInputs linearization;  // both linearization tables
+  bool rgbCurvesValid, hslCurvesValid, lumaRangesValid;
+  VL_CurveControls rgbCurves[4];
+  VL_CurveControls hslCurves[3];
+  VL_LumaRangeControls lumaRanges;
+  bool repackWeights, repackHSLRange, repackRGBRange[3], repackYCbCrRange[3], repackHSLCurves;
+};
+
+extern VLTableInputsRecord gVLTableInputs;
+
+// True when a table last written from *last must be written again for these
+// inputs; then *last takes them, as the caller goes on to write the table.
+bool VLTableNeedsBuild(VLTableInputs* last, std::initializer_list<float> inputs);
 extern VLFrameSettings gVLFrameSettingsStorage;
 
 // Record index of each tonal-order range.

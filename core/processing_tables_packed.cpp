@@ -18,16 +18,21 @@ void packRanges(VLPackedEntry* out, const VLTable (&ranges)[3]) {
 }  // namespace
 
 void VLPackTables(VLTablePointers* pointers) {
+  // Only the groups with a table written since they were last packed.
   VLTableStorage& t = gVLTableStorage;
-  pack(t.packedWeights, t.yToShadow, t.yToMidtone, t.yToHighlight);
-  pack(t.packedHSLRange, t.hslCBG[kVLToneShadows], t.hslCBG[kVLToneMidtones], t.hslCBG[kVLToneHighlights]);
+  VLTableInputsRecord& due = gVLTableInputs;
+  if (due.repackWeights) pack(t.packedWeights, t.yToShadow, t.yToMidtone, t.yToHighlight);
+  if (due.repackHSLRange)
+    pack(t.packedHSLRange, t.hslCBG[kVLToneShadows], t.hslCBG[kVLToneMidtones], t.hslCBG[kVLToneHighlights]);
   for (int c = 0; c < 3; ++c) {
-    packRanges(t.packedRGBRange[c], t.rgbRange[c]);
-    packRanges(t.packedYCbCrRange[c], t.ycbcrRange[c]);
+    if (due.repackRGBRange[c]) packRanges(t.packedRGBRange[c], t.rgbRange[c]);
+    if (due.repackYCbCrRange[c]) packRanges(t.packedYCbCrRange[c], t.ycbcrRange[c]);
+    due.repackRGBRange[c] = due.repackYCbCrRange[c] = false;
     pointers->packedRGBRange[c] = t.packedRGBRange[c];
     pointers->packedYCbCrRange[c] = t.packedYCbCrRange[c];
   }
-  pack(t.packedHSLCurves, t.curveH, t.curveS, t.curveL);
+  if (due.repackHSLCurves) pack(t.packedHSLCurves, t.curveH, t.curveS, t.curveL);
+  due.repackWeights = due.repackHSLRange = due.repackHSLCurves = false;
   pointers->packedWeights = t.packedWeights;
   pointers->packedHSLRange = t.packedHSLRange;
   pointers->packedHSLCurves = t.packedHSLCurves;

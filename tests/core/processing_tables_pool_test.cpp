@@ -39,6 +39,7 @@ std::vector<float> Snapshot() {
 // poisoned in both).
 void Poison() {
   for (const float* t : AllTables()) std::memset(const_cast<float*>(t), 0xFF, kVLTableSize * sizeof(float));
+  VL_ForgetProcessingTableInputs();
 }
 
 // Puts a snapshot back, so later tests find the tables a build leaves alone
@@ -49,6 +50,7 @@ void Restore(const std::vector<float>& snapshot) {
     std::memcpy(const_cast<float*>(t), snapshot.data() + at, kVLTableSize * sizeof(float));
     at += kVLTableSize;
   }
+  VL_ForgetProcessingTableInputs();
 }
 
 struct Linearization {
