@@ -392,6 +392,9 @@ TEST(ProcessImage, ABuildThatFailsLeavesTheLastTablesInPlace) {
   PLAlertScriptBegin();
   VL_SettingsStruct before = fullCorrection(1), after = fullCorrection(3);
   after.hsl[0].hue = 40.0f;
+  // A curve edited too, so that the build must evaluate the curves again
+  // (tables whose inputs are unchanged are not rebuilt).
+  after.rgbCurves[kVLCurveRed].spline.y[1] = 0.45f;
   FramePtr in = randomFrame(21, 6, 8);
   VL_EngineLockGuard hold;
   for (const Case& c : cases) {
