@@ -4,7 +4,7 @@
 // the four-quadrant combo display drawn from the result in pane layout 2
 // (a 960 x 540 display, as the window gives it beside the image, and one of
 // 1920 x 1080); and, to see where the time goes, the table rebuild of the
-// edit alone and the combo display alone.
+// edit (and of a gamma edit) alone and the combo display alone.
 #include <benchmark/benchmark.h>
 
 #include "app/views/analysis_panes.h"
@@ -73,6 +73,19 @@ void BM_SliderEditTables(benchmark::State& state) {
   }
 }
 
+// The same with the master RGB gamma slider, whose edits rebuild the three
+// master RGB tables.
+void BM_SliderEditTablesGamma(benchmark::State& state) {
+  BenchUsePool(state.range(0));
+  VL_SettingsStruct settings = bench::fullCorrection();
+  float gamma = 1.0f;
+  for (auto _ : state) {
+    gamma = gamma > 1.5f ? 1.0f : gamma + 0.01f;
+    settings.rgb[0].gamma = gamma;
+    benchmark::DoNotOptimize(VL_UpdateProcessingTables(&settings));
+  }
+}
+
 // The combo display of the result picture, nothing else.
 void BM_ComboDisplay(benchmark::State& state) {
   const uint32_t threads = BenchUsePool(state.range(0));
@@ -111,6 +124,7 @@ BENCHMARK(BM_UpdatePreviewSliderEditComboHD)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_SliderEditTables)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SliderEditTablesGamma)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ComboDisplay)
     ->ArgsProduct({{1, 8}, {960, 1920}})
     ->ArgNames({"threads", "width"})
