@@ -61,29 +61,26 @@ void BM_UpdatePreviewSliderEdit(benchmark::State& state) { RunSliderEdit(state, 
 void BM_UpdatePreviewSliderEditCombo(benchmark::State& state) { RunSliderEdit(state, true); }
 void BM_UpdatePreviewSliderEditComboHD(benchmark::State& state) { RunSliderEdit(state, true, 1920, 1080); }
 
-// The processing tables of each slider step, nothing else.
-void BM_SliderEditTables(benchmark::State& state) {
+// The processing tables of each step of one slider, nothing else.
+void RunTableEdit(benchmark::State& state, float& (*slider)(VL_SettingsStruct&)) {
   BenchUsePool(state.range(0));
   VL_SettingsStruct settings = bench::fullCorrection();
-  float gain = 1.0f;
+  float value = 1.0f;
   for (auto _ : state) {
-    gain = gain > 1.5f ? 1.0f : gain + 0.01f;
-    settings.rgb[0].gain = gain;
+    value = value > 1.5f ? 1.0f : value + 0.01f;
+    slider(settings) = value;
     benchmark::DoNotOptimize(VL_UpdateProcessingTables(&settings));
   }
 }
 
-// The same with the master RGB gamma slider, whose edits rebuild the three
-// master RGB tables.
+// The master RGB gain, whose edits change no table.
+void BM_SliderEditTables(benchmark::State& state) {
+  RunTableEdit(state, [](VL_SettingsStruct& s) -> float& { return s.rgb[0].gain; });
+}
+
+// The master RGB gamma, whose edits rebuild the three master RGB tables.
 void BM_SliderEditTablesGamma(benchmark::State& state) {
-  BenchUsePool(state.range(0));
-  VL_SettingsStruct settings = bench::fullCorrection();
-  float gamma = 1.0f;
-  for (auto _ : state) {
-    gamma = gamma > 1.5f ? 1.0f : gamma + 0.01f;
-    settings.rgb[0].gamma = gamma;
-    benchmark::DoNotOptimize(VL_UpdateProcessingTables(&settings));
-  }
+  RunTableEdit(state, [](VL_SettingsStruct& s) -> float& { return s.rgb[0].gamma; });
 }
 
 // The combo display of the result picture, nothing else.
