@@ -12,20 +12,8 @@
 # and is left with Cancel, so neither the correction nor the user's
 # preferences change.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build"
+source "$(dirname "$0")/screenshot-setup.sh"
 out="$build/screenshots/scopes"
-if ! command -v xvfb-run >/dev/null; then
-  echo "xvfb-run is needed (scripts/install-deps.sh installs it)." >&2
-  exit 1
-fi
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --parallel 4 --target velmora-host velmora-ui Velmora3RA64 >/dev/null
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
 rm -f "$out"/*.png
 
