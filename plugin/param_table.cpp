@@ -75,12 +75,12 @@ int32_t rgbField(int32_t r, int32_t c, int32_t k) {
 }
 
 struct Builder {
-  std::array<VLParamSpec, kVLParamCount> table{};
+  std::array<VLParamInfo, kVLParamCount> table{};
   int32_t next = 0;
 
-  VLParamSpec& add(int32_t id, HIParamType kind, const char* name, uint32_t flags) {
-    VLParamSpec& s = table[size_t(next++)];
-    s = VLParamSpec{};
+  VLParamInfo& add(int32_t id, HIParamType kind, const char* name, uint32_t flags) {
+    VLParamInfo& s = table[size_t(next++)];
+    s = VLParamInfo{};
     s.id = id;
     s.kind = kind;
     s.name = name;
@@ -89,7 +89,7 @@ struct Builder {
     return s;
   }
   void slider(int32_t id, const SliderShape& shape, uint32_t flags, int32_t offset) {
-    VLParamSpec& s = add(id, kHIParamFloatSlider, shape.name, flags);
+    VLParamInfo& s = add(id, kHIParamFloatSlider, shape.name, flags);
     s.validMin = shape.validMin;
     s.validMax = shape.validMax;
     s.sliderMin = shape.sliderMin;
@@ -103,19 +103,19 @@ struct Builder {
     slider(id, SliderShape{name, lo, hi, lo, hi, dephault, 2}, flags, offset);
   }
   void toggle(int32_t id, const char* name, double dephault, uint32_t flags, int32_t offset) {
-    VLParamSpec& s = add(id, kHIParamCheckbox, name, flags);
+    VLParamInfo& s = add(id, kHIParamCheckbox, name, flags);
     s.dephault = dephault;
     s.settingsOffset = offset;
   }
   void popup(int32_t id, const char* name, const char* choices, double dephault, int32_t offset) {
-    VLParamSpec& s = add(id, kHIParamPopup, name, kSup | kFixed);
+    VLParamInfo& s = add(id, kHIParamPopup, name, kSup | kFixed);
     s.choices = choices;
     s.choiceCount = 3;
     s.dephault = dephault;
     s.settingsOffset = offset;
   }
   void arb(int32_t id, const char* name, uint32_t flags, int16_t w, int16_t h, uint32_t uiFlags) {
-    VLParamSpec& s = add(id, kHIParamArbitraryData, name, flags);
+    VLParamInfo& s = add(id, kHIParamArbitraryData, name, flags);
     s.arbId = id;
     s.uiWidth = w;
     s.uiHeight = h;
@@ -123,14 +123,14 @@ struct Builder {
   }
 };
 
-std::array<VLParamSpec, kVLParamCount> build() {
+std::array<VLParamInfo, kVLParamCount> build() {
   Builder b;
   b.add(0, kHIParamLayer, "", 0);
   b.arb(kVLParamIdSettings, "Parameters", kSup, 279, 51,
         kHIParamUIFlagControl | kHIParamUIFlagDoNotEraseControl);
   b.add(2, kHIParamGroupStart, "Simplified Interface", kCollapsed);
   {
-    VLParamSpec& s = b.add(kVLParamIdLevelsAuto, kHIParamNoData, "Levels - Auto Correct", kSup | kFixed);
+    VLParamInfo& s = b.add(kVLParamIdLevelsAuto, kHIParamNoData, "Levels - Auto Correct", kSup | kFixed);
     s.uiWidth = 362;
     s.uiHeight = 24;
     s.uiFlags = kHIParamUIFlagControl;
@@ -185,13 +185,13 @@ std::array<VLParamSpec, kVLParamCount> build() {
 
 }  // namespace
 
-const VLParamSpec* VLParamTable() {
-  static const std::array<VLParamSpec, kVLParamCount> table = build();
+const VLParamInfo* VLParamTable() {
+  static const std::array<VLParamInfo, kVLParamCount> table = build();
   return table.data();
 }
 
 int32_t VLParamIndexOfId(int32_t id) {
-  const VLParamSpec* t = VLParamTable();
+  const VLParamInfo* t = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
     if (t[i].id == id) return i;
   }

@@ -8,7 +8,7 @@
 #include "platform/host/host_interface.h"
 #include "plugin/plugin_data.h"
 
-struct VLParamSpec {
+struct VLParamInfo {
   int32_t id;                // fixed identifier, 0 for the input layer
   HIParamType kind;
   const char* name;
@@ -26,7 +26,7 @@ struct VLParamSpec {
 };
 
 // The table, index 0 (the input layer) to 123.
-const VLParamSpec* VLParamTable();
+const VLParamInfo* VLParamTable();
 
 // Index of an identifier through the table itself (-1 when unknown); the
 // running plug-in uses the tables in its global data instead.

@@ -19,7 +19,7 @@ void flag(HIParamDef* p) {
   if (p) p->change_flags |= kHIChangeFlagChangedValue;
 }
 
-double fieldValue(const VL_SettingsStruct* s, const VLParamSpec& desc) {
+double fieldValue(const VL_SettingsStruct* s, const VLParamInfo& desc) {
   const uint8_t* p = reinterpret_cast<const uint8_t*>(s) + desc.settingsOffset;
   if (desc.kind == kHIParamFloatSlider) {
     float f;
@@ -31,7 +31,7 @@ double fieldValue(const VL_SettingsStruct* s, const VLParamSpec& desc) {
   return i;
 }
 
-void storeField(VL_SettingsStruct* s, const VLParamSpec& desc, const HIParamDef& p) {
+void storeField(VL_SettingsStruct* s, const VLParamInfo& desc, const HIParamDef& p) {
   uint8_t* field = reinterpret_cast<uint8_t*>(s) + desc.settingsOffset;
   if (desc.kind == kHIParamFloatSlider) {
     float f = float(p.u.fs.value);
@@ -95,9 +95,9 @@ HIError VLParamsSetup(const HIInData* in, HIOutData* out, VLGlobalData* globals)
     limiterDefault = record->limiter_enable;
     videoSystem = record->limiter.limiter_system;
   }
-  const VLParamSpec* table = VLParamTable();
+  const VLParamInfo* table = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
-    const VLParamSpec& desc = table[i];
+    const VLParamInfo& desc = table[i];
     HIParamDef def{};
     def.uu_id = desc.id;
     def.param_type = desc.kind;
@@ -165,7 +165,7 @@ HIError VLParamsSetup(const HIInData* in, HIOutData* out, VLGlobalData* globals)
 void UpdateVLSettingsFromControls(VL_SettingsStruct* settings, HIParamDef* const params[],
                                   const VLGlobalData* globals) {
   if (!settings || !params) return;
-  const VLParamSpec* table = VLParamTable();
+  const VLParamInfo* table = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
     if (table[i].settingsOffset < 0) continue;
     HIParamDef* p = VLParamById(params, globals, table[i].id);
@@ -176,7 +176,7 @@ void UpdateVLSettingsFromControls(VL_SettingsStruct* settings, HIParamDef* const
 void UpdateControlsFromVLSettings(const VL_SettingsStruct* settings, HIParamDef* const params[],
                                   const VLGlobalData* globals) {
   if (!settings || !params) return;
-  const VLParamSpec* table = VLParamTable();
+  const VLParamInfo* table = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
     if (table[i].settingsOffset < 0) continue;
     HIParamDef* p = VLParamById(params, globals, table[i].id);
@@ -190,7 +190,7 @@ void UpdateControlsFromVLSettings(const VL_SettingsStruct* settings, HIParamDef*
 
 HIError VLReadControlsByCheckout(const HIInData* in, VL_SettingsStruct* settings, const VLGlobalData* globals) {
   if (!in->utils || !in->utils->checkout_param || !in->utils->checkin_param) return kHIErrInvalidCallback;
-  const VLParamSpec* table = VLParamTable();
+  const VLParamInfo* table = VLParamTable();
   for (int32_t i = 0; i < kVLParamCount; ++i) {
     if (table[i].settingsOffset < 0) continue;
     int32_t index = indexOf(globals, table[i].id);

@@ -72,22 +72,22 @@ std::vector<UIFileType> AllowedTypes(const QVFileTypeListEntry* list) {
   return allowed;
 }
 
-UIPanelSpec Spec(UIPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
+UIPanelRequest PanelRequest(UIPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
                  int32_t dialogID) {
-  UIPanelSpec spec;
-  spec.kind = kind;
-  if (title) spec.title = title;
-  if (prompt) spec.prompt = prompt;
-  if (message) spec.message = message;
+  UIPanelRequest request;
+  request.kind = kind;
+  if (title) request.title = title;
+  if (prompt) request.prompt = prompt;
+  if (message) request.message = message;
   std::string folder;
-  if (GetOpenPanelPathPref(prefKind, dialogID, &folder)) spec.folder = ExpandHome(folder);
-  if (spec.folder.empty()) spec.folder = Home();
-  return spec;
+  if (GetOpenPanelPathPref(prefKind, dialogID, &folder)) request.folder = ExpandHome(folder);
+  if (request.folder.empty()) request.folder = Home();
+  return request;
 }
 
 // Runs the panel; on confirmation remembers the folder of the first choice.
-QVStatus Run(const UIPanelSpec& spec, const char* prefKind, int32_t dialogID, UIPanelResult* result) {
-  QVStatus status = UIRunFilePanelWithResult(spec, result);
+QVStatus Run(const UIPanelRequest& request, const char* prefKind, int32_t dialogID, UIPanelResult* result) {
+  QVStatus status = UIRunFilePanelWithResult(request, result);
   if (status != kQVNoErr) return kQVErrCancelled;
   if (result->paths.empty() || result->paths.front().empty()) return kQVErrCancelled;
   SaveOpenPanelPathPref(prefKind, dialogID, AbbreviateHome(ParentOf(result->paths.front())).c_str());
@@ -104,12 +104,12 @@ QVStatus CopyPath(const std::string& path, char* buffer, size_t size) {
 
 QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const char* prompt, const char* message,
                  int32_t dialogID, const QVFileTypeListEntry* types, bool withTypeList) {
-  UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  UIPanelRequest request = PanelRequest(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
   // With the type popup every entry is offered, separators included, so the
   // chosen index is the list's; without it every listed type is allowed at once.
-  spec.types = withTypeList ? Types(types) : AllowedTypes(types);
+  request.types = withTypeList ? Types(types) : AllowedTypes(types);
   UIPanelResult result;
-  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   QVFileRef chosen;
   status = QVNativePathCFStringToFSRef(result.paths.front(), &chosen);
@@ -122,12 +122,12 @@ QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const c
 QVStatus PutOne(std::string* path, QVPutFileReply* reply, const char* title, const char* prompt,
                 const char* message, int32_t dialogID, const char* extension, const char* defaultName) {
   if (reply) QVPutFileComplete(reply);
-  UIPanelSpec spec = Spec(kUIPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
-  if (extension && *extension) spec.types = {{extension, extension}};
-  if (defaultName) spec.fileName = defaultName;
-  spec.hideExtension = GetOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID);
+  UIPanelRequest request = PanelRequest(kUIPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
+  if (extension && *extension) request.types = {{extension, extension}};
+  if (defaultName) request.fileName = defaultName;
+  request.hideExtension = GetOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID);
   UIPanelResult result;
-  QVStatus status = Run(spec, kQVPanelKindPut, dialogID, &result);
+  QVStatus status = Run(request, kQVPanelKindPut, dialogID, &result);
   if (status != kQVNoErr) return status;
   SaveOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID, result.hideExtension);
   *path = result.paths.front();
@@ -196,11 +196,11 @@ QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const cha
                                     const char* message, int32_t dialogID, const QVFileTypeListEntry* types) {
   if (files) *files = nullptr;
   if (count) *count = 0;
-  UIPanelSpec spec = Spec(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
-  spec.types = AllowedTypes(types);
-  spec.multiple = true;
+  UIPanelRequest request = PanelRequest(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  request.types = AllowedTypes(types);
+  request.multiple = true;
   UIPanelResult result;
-  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   std::vector<QVFileRef> refs;
   for (const std::string& p : result.paths) {
@@ -218,9 +218,9 @@ QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const cha
 
 QVStatus QVGetFolderSelection(QVFileRef* folder, const char* title, const char* prompt, const char* message,
                               int32_t dialogID) {
-  UIPanelSpec spec = Spec(kUIPanelFolder, title, prompt, message, kQVPanelKindGet, dialogID);
+  UIPanelRequest request = PanelRequest(kUIPanelFolder, title, prompt, message, kQVPanelKindGet, dialogID);
   UIPanelResult result;
-  QVStatus status = Run(spec, kQVPanelKindGet, dialogID, &result);
+  QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   QVFileRef chosen;
   status = QVNativePathCFStringToFSRef(result.paths.front(), &chosen);

@@ -24,7 +24,7 @@ constexpr uint32_t kCmdShift = kUIModCommand | kUIModShift;
 constexpr uint32_t kCmdOption = kUIModCommand | kUIModOption;
 constexpr uint32_t kCmdShiftOption = kUIModCommand | kUIModShift | kUIModOption;
 
-struct ItemSpec {
+struct MenuItemLayout {
   const char* text;
   uint32_t command;
   char key;
@@ -32,16 +32,16 @@ struct ItemSpec {
   int32_t submenu;  // id of the hierarchical menu the item opens, 0 none
 };
 
-struct MenuSpec {
+struct MenuLayout {
   int32_t id;
   const char* title;
   bool inBar;
-  std::vector<ItemSpec> items;
+  std::vector<MenuItemLayout> items;
 };
 
 // Menus in the order they are made; submenus before the menus that hold them.
-const std::vector<MenuSpec>& MenuSpecs() {
-  static const std::vector<MenuSpec> specs = {
+const std::vector<MenuLayout>& MenuLayouts() {
+  static const std::vector<MenuLayout> layouts = {
       {kAppMenuImport, "Import", false,
        {{"Import XML...", QVFourCC("FIxm"), 0, 0, 0}, {"Import Project...", QVFourCC("FIpp"), 0, 0, 0}}},
       {kAppMenuImportMedia, "Import Media", false,
@@ -116,7 +116,7 @@ const std::vector<MenuSpec>& MenuSpecs() {
        {{"Save Result as Reference Image...", kAppCmdSaveReferenceImage, 'R', kCmdOption, 0}}},
       {kAppMenuHelp, "Help", true, {{"Velmora 3 UI Help", kAppCmdHelp, '?', kCmd, 0}}},
   };
-  return specs;
+  return layouts;
 }
 
 // The menus switched as a whole with the session, and the submenus that go
@@ -190,8 +190,8 @@ SessionMenu* SessionMenuOf(UIMenu* menu) {
 bool OurMenu(UIMenu* menu) {
   if (!menu) return false;
   const int32_t id = UIGetMenuID(menu);
-  for (const MenuSpec& spec : MenuSpecs())
-    if (spec.id == id) return UIGetMenu(id) == menu;
+  for (const MenuLayout& layout : MenuLayouts())
+    if (layout.id == id) return UIGetMenu(id) == menu;
   return false;
 }
 
@@ -268,10 +268,10 @@ void BuildMenuBarAndTakeCommands() {
 
 void BuildMenuBar() {
   UIClearMenuBar();
-  for (const MenuSpec& spec : MenuSpecs()) {
-    if (UIMenu* old = UIGetMenu(spec.id)) UIDisposeMenu(old);
-    UIMenu* menu = UICreateMenu(spec.id, spec.title);
-    for (const ItemSpec& it : spec.items) {
+  for (const MenuLayout& layout : MenuLayouts()) {
+    if (UIMenu* old = UIGetMenu(layout.id)) UIDisposeMenu(old);
+    UIMenu* menu = UICreateMenu(layout.id, layout.title);
+    for (const MenuItemLayout& it : layout.items) {
       const int32_t item = UIAppendMenuItem(menu, it.text, it.command, uint32_t(it.key), it.key ? it.modifiers : 0x100);
       if (it.submenu) UISetMenuItemSubmenu(menu, item, UIGetMenu(it.submenu));
     }
@@ -289,11 +289,11 @@ void BuildMenuBar() {
     CheckMenuItemByCommand(menu, m.base + uint32_t(gPrefsSettings.lutIndex[m.which]));
   }
   // The LUT menus were made before the View menu; hang them on it again.
-  for (const MenuSpec& spec : MenuSpecs()) {
-    if (!spec.inBar) continue;
-    UIMenu* menu = UIGetMenu(spec.id);
-    for (size_t i = 0; i < spec.items.size(); ++i)
-      if (spec.items[i].submenu) UISetMenuItemSubmenu(menu, int32_t(i + 1), UIGetMenu(spec.items[i].submenu));
+  for (const MenuLayout& layout : MenuLayouts()) {
+    if (!layout.inBar) continue;
+    UIMenu* menu = UIGetMenu(layout.id);
+    for (size_t i = 0; i < layout.items.size(); ++i)
+      if (layout.items[i].submenu) UISetMenuItemSubmenu(menu, int32_t(i + 1), UIGetMenu(layout.items[i].submenu));
     UIInsertMenuInBar(menu);
   }
   HandleMenuEnableItems();
@@ -301,8 +301,8 @@ void BuildMenuBar() {
 }
 
 void HandleMenuEnableItems() {
-  for (const MenuSpec& spec : MenuSpecs())
-    if (UIMenu* menu = UIGetMenu(spec.id)) UpdateMenu(menu);
+  for (const MenuLayout& layout : MenuLayouts())
+    if (UIMenu* menu = UIGetMenu(layout.id)) UpdateMenu(menu);
 }
 
 void EnableSessionMenus(bool enable) {

@@ -1,12 +1,21 @@
 #include "app/controls/correction_tabs.h"
 
 #include "app/controls/bound_controls.h"
+#include "app/controls/value_slider.h"
+#include "app/views/view_state.h"
 #include "app/shell/focus_text.h"
 #include "app/shell/interface_colors.h"
 #include "platform/ui/toolkit.h"
 
 int32_t gNextValueControlID = 1;
 VFResetButtonMetrics gResetButtonMetrics;
+
+UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
+                                    UIControl* pane, uint32_t offset) {
+  return VFCreateValueSlider(window, frame, label, row.min, row.max, row.typedMin, row.typedMax, kVFCorrectionSlider,
+                             pane, &gUISettings, offset, &gUIDefaultSettings, gNextValueControlID++,
+                             gSettingsControls);
+}
 
 void VFSetResetButtonMetrics() {
   gResetButtonMetrics.width = QVGetThemeTextWidth("Load...", 0) + 20;

@@ -39,6 +39,18 @@ UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& 
 // The mask a Reset (or Save/Load curves, Auto) button carries; false when none.
 bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask);
 
+// One correction slider of a tab's table: its label, its field's offset
+// within the block the builder adds, the slider's span and the typed span.
+struct VFSliderRow {
+  const char* label;
+  uint32_t at;
+  double min, max, typedMin, typedMax;
+};
+// A correction slider on the working record's field at offset, labelled
+// label, taking the next control number.
+UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
+                                    UIControl* pane, uint32_t offset);
+
 // Enable procedure of every correction tab group: ticking or clearing an
 // enable box reprocesses and redraws at once.
 void CorrectionTabEnableProc(int32_t item, int32_t value);

@@ -39,15 +39,7 @@ constexpr int32_t kWheelLeft = kVFTabColumnWidth + 10;
 constexpr int32_t kWheelTop = 20;
 constexpr int32_t kWheelGap = 10;
 
-// One value slider: where its field lies (from the range's enable word, or
-// from a gain/gamma/pedestal triple's gain), slider span and typed span.
-struct SliderSpec {
-  const char* label;
-  uint32_t at;
-  double min, max, typedMin, typedMax;
-};
-
-constexpr SliderSpec kHSLColumns[2][6] = {
+constexpr VFSliderRow kHSLColumns[2][6] = {
     {{"Hue", offsetof(VL_HSLControls, hue), -360, 360, -3600, 3600},
      {"Saturation", offsetof(VL_HSLControls, saturation), 0, 300, -1000, 1000},
      {"Vibrance", offsetof(VL_HSLControls, vibrance), -100, 100, -100, 100},
@@ -62,7 +54,7 @@ constexpr SliderSpec kHSLColumns[2][6] = {
 constexpr int kHSLColumnCount[2] = {6, 3};
 
 // A triple in slider order.
-constexpr SliderSpec kTriple[3] = {
+constexpr VFSliderRow kTriple[3] = {
     {"Gamma", offsetof(VL_ChannelControls, gamma), 0.1, 5, 0.1, 10},
     {"Pedestal", offsetof(VL_ChannelControls, ped), -1, 1, -1, 1},
     {"Gain", offsetof(VL_ChannelControls, gain), 0, 3, 0, 20},
@@ -89,11 +81,11 @@ const PrimaryModel kCMYModel = {kPrimaryTabCMY, offsetof(VL_SettingsStruct, cmyE
                                 kVLMaskBitCMY, 3, {"Cyan", "Magenta", "Yellow"}, &gCMYRangeTabs};
 
 // The hue-offset wheels in the order they stand, by their record index.
-struct WheelSpec {
+struct WheelRow {
   const char* label;
   int index;
 };
-constexpr WheelSpec kWheels[4] = {
+constexpr WheelRow kWheels[4] = {
     {"Master", kVLWheelMaster}, {"Shadows", kVLWheelShadow}, {"Midtones", kVLWheelMidtone}, {"Highlights", kVLWheelHighlight}};
 
 uint32_t* Word(uint32_t offset) { return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(&gUISettings) + offset); }
@@ -105,12 +97,6 @@ UIRect Nested(const UIRect& r) { return UIRect{r.top + kNestedTop, r.left + kNes
 UIRect FirstSlider(const UIRect& group, int32_t column) {
   return UIRect{group.top + kSliderTop, group.left + kSliderLeft, group.top + kSliderTop + kSliderHeight,
                 group.left + kSliderLeft + column};
-}
-
-void Slider(UIWindow* window, UIRect* frame, const char* label, const SliderSpec& s, UIControl* pane,
-            uint32_t offset) {
-  VFCreateValueSlider(window, frame, label, s.min, s.max, s.typedMin, s.typedMax, kVFCorrectionSlider, pane,
-                      &gUISettings, offset, &gUIDefaultSettings, gNextValueControlID++, gSettingsControls);
 }
 
 // The four range tabs in parent, their boxes on the ranges' enable words.
@@ -139,15 +125,15 @@ void BuildPrimaryTab(UIWindow* window, UIControl* tabs, const UIRect& bounds, co
     char label[64];
     VFBeginTabChain();
     UIRect frame = top;
-    for (const SliderSpec& s : kTriple) {
+    for (const VFSliderRow& s : kTriple) {
       std::snprintf(label, sizeof label, "Master %s", s.label);
-      Slider(window, &frame, label, s, pane, range + offsetof(VL_PrimaryControls, gain) + s.at);
+      VFCreateCorrectionSlider(window, &frame, label, s, pane, range + offsetof(VL_PrimaryControls, gain) + s.at);
     }
     frame = UIRectOffset(top, column + kPrimaryColumnGap, 0);
     for (int k = 0; k < 3; ++k)
-      for (const SliderSpec& s : kTriple) {
+      for (const VFSliderRow& s : kTriple) {
         std::snprintf(label, sizeof label, "%s %s", m.channels[k], s.label);
-        Slider(window, &frame, label, s, pane,
+        VFCreateCorrectionSlider(window, &frame, label, s, pane,
                range + offsetof(VL_PrimaryControls, channel) + uint32_t(k) * sizeof(VL_ChannelControls) + s.at);
       }
     VFCloseTabChain();
@@ -205,8 +191,8 @@ void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& boun
       for (int c = 0; c < 2; ++c) {
         UIRect frame = UIRectOffset(top, c * (column + kPrimaryColumnGap), 0);
         for (int k = 0; k < kHSLColumnCount[c]; ++k) {
-          const SliderSpec& s = kHSLColumns[c][k];
-          Slider(window, &frame, s.label, s, pane, range + s.at);
+          const VFSliderRow& s = kHSLColumns[c][k];
+          VFCreateCorrectionSlider(window, &frame, s.label, s, pane, range + s.at);
         }
       }
       VFCloseTabChain();

@@ -27,21 +27,13 @@ constexpr uint32_t kFirstSyncBit = 0x400000u;  // secondary n: this bit shifted 
 
 constexpr const char* kPreviewStyles[] = {"Grey Surround", "Red Surround", "Matte"};
 
-// One value slider of a group: label, field within the block, slider range
-// and typed range.
-struct SliderRow {
-  const char* label;
-  uint32_t at;
-  double min, max, typedMin, typedMax;
-};
-
-constexpr SliderRow kKeySliders[] = {
+constexpr VFSliderRow kKeySliders[] = {
     {"Chroma Tolerance", offsetof(VL_SecondaryControls, chromatol), 0.0, 0.5, 0.0, 1.0},
     {"Luma Tolerance", offsetof(VL_SecondaryControls, lumatol), 0.0, 0.5, 0.0, 1.0},
     {"Softness", offsetof(VL_SecondaryControls, softness), 0.0, 0.3, 0.0, 1.0},
 };
 
-constexpr SliderRow kCorrectionSliders[] = {
+constexpr VFSliderRow kCorrectionSliders[] = {
     {"Hue", offsetof(VL_SecondaryControls, hue), -360.0, 360.0, -3600.0, 3600.0},
     {"Saturation", offsetof(VL_SecondaryControls, saturation), 0.0, 300.0, -1000.0, 1000.0},
     {"Gain", offsetof(VL_SecondaryControls, gain), 0.0, 3.0, 0.0, 20.0},
@@ -75,12 +67,9 @@ Layout Measure(const UIRect& bounds) {
 
 uint32_t BlockOf(int32_t n) { return uint32_t(offsetof(VL_SettingsStruct, secondary) + sizeof(VL_SecondaryControls) * n); }
 
-void Sliders(UIWindow* window, UIControl* pane, UIRect* frame, uint32_t block, const SliderRow* rows, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    const SliderRow& r = rows[i];
-    VFCreateValueSlider(window, frame, r.label, r.min, r.max, r.typedMin, r.typedMax, kVFCorrectionSlider, pane,
-                        &gUISettings, block + r.at, &gUIDefaultSettings, gNextValueControlID++, gSettingsControls);
-  }
+void Sliders(UIWindow* window, UIControl* pane, UIRect* frame, uint32_t block, const VFSliderRow* rows, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    VFCreateCorrectionSlider(window, frame, rows[i].label, rows[i], pane, block + rows[i].at);
 }
 
 void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, const UIRect& content) {

@@ -40,7 +40,7 @@ void DrawIcon(UIAlertKind kind, UIContext* ctx, const UIRect& r) {
 
 }  // namespace
 
-int32_t UIRunAlert(const UIAlertSpec& desc) {
+int32_t UIRunAlert(const UIAlertRequest& desc) {
   UIDialogRequest request;
   request.kind = UIDialogRequest::kAlert;
   request.alert = desc;

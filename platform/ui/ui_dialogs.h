@@ -18,7 +18,7 @@ enum UIAlertKind : int32_t {
 // Answers of UIRunAlert.
 enum : int32_t { kUIAlertDefault = 1, kUIAlertCancel = 2, kUIAlertOther = 3 };
 
-struct UIAlertSpec {
+struct UIAlertRequest {
   UIAlertKind kind = kUIAlertNote;
   std::string title;          // window title
   std::string message;        // heading, bold
@@ -28,14 +28,14 @@ struct UIAlertSpec {
   std::string otherButton;    // empty: no third button
 };
 // Runs a modal alert: Return chooses the default, Escape the cancel button.
-int32_t UIRunAlert(const UIAlertSpec& desc);
+int32_t UIRunAlert(const UIAlertRequest& desc);
 
 struct UIFileType {
   std::string name;       // shown in the panel's type popup, e.g. "Presets"; "-..." a separator
   std::string extension;  // without the dot, e.g. "vlpreset"; "*" any
 };
 enum UIPanelKind : int32_t { kUIPanelOpen = 1, kUIPanelSave = 2, kUIPanelFolder = 3 };
-struct UIPanelSpec {
+struct UIPanelRequest {
   UIPanelKind kind = kUIPanelOpen;
   std::string title;
   std::string message;
@@ -48,7 +48,7 @@ struct UIPanelSpec {
   bool hideExtension = false;  // save: the "Hide extension" box starts checked
 };
 // kQVNoErr with the chosen path, or kQVErrCancelled.
-QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path);
+QVStatus UIRunFilePanel(const UIPanelRequest& desc, std::string* path);
 
 struct UIPanelResult {
   std::vector<std::string> paths;  // one, or several for a multiple open panel
@@ -56,7 +56,7 @@ struct UIPanelResult {
   bool hideExtension = false;      // save: the box's state
 };
 // kQVNoErr with the result, or kQVErrCancelled (result untouched).
-QVStatus UIRunFilePanelWithResult(const UIPanelSpec& desc, UIPanelResult* result);
+QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* result);
 
 // kQVNoErr with the chosen colour, or kQVErrCancelled.
 QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen);
@@ -73,8 +73,8 @@ struct UIDialogAnswer {
 };
 struct UIDialogRequest {
   enum Kind : int32_t { kAlert, kPanel, kColor } kind = kAlert;
-  UIAlertSpec alert;
-  UIPanelSpec panel;
+  UIAlertRequest alert;
+  UIPanelRequest panel;
   std::string prompt;
 };
 void UIQueueDialogAnswer(const UIDialogAnswer& answer);

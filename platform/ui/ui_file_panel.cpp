@@ -66,7 +66,7 @@ std::string Parent(const std::string& folder) {
   return folder.substr(0, slash);
 }
 
-std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelSpec& desc, int32_t typeIndex) {
+std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelRequest& desc, int32_t typeIndex) {
   std::vector<Entry> entries;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return entries;
@@ -100,7 +100,7 @@ std::string SizeText(const Entry& e) {
 }
 
 struct Panel {
-  const UIPanelSpec* desc = nullptr;
+  const UIPanelRequest* desc = nullptr;
   UIWindow* window = nullptr;
   UIControl* path = nullptr;
   UIControl* list = nullptr;
@@ -169,7 +169,7 @@ struct Panel {
         std::string full = Join(folder, file);
         struct stat st;
         if (stat(full.c_str(), &st) == 0) {
-          UIAlertSpec ask;
+          UIAlertRequest ask;
           ask.kind = kUIAlertCaution;
           ask.message = "\xE2\x80\x9C" + file + "\xE2\x80\x9D already exists. Do you want to replace it?";
           ask.detail = "A file with the same name already exists in this folder. Replacing it will overwrite its contents.";
@@ -187,7 +187,7 @@ struct Panel {
 
 }  // namespace
 
-QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
+QVStatus UIRunFilePanel(const UIPanelRequest& desc, std::string* path) {
   if (!path) return kQVErrParam;
   UIPanelResult result;
   QVStatus status = UIRunFilePanelWithResult(desc, &result);
@@ -195,7 +195,7 @@ QVStatus UIRunFilePanel(const UIPanelSpec& desc, std::string* path) {
   return status;
 }
 
-QVStatus UIRunFilePanelWithResult(const UIPanelSpec& desc, UIPanelResult* out) {
+QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* out) {
   if (!out) return kQVErrParam;
   UIDialogRequest request;
   request.kind = UIDialogRequest::kPanel;

@@ -38,7 +38,7 @@ void* ShowOnMain(void* parameter) {
   AlertCall* call = static_cast<AlertCall*>(parameter);
   const PLAlertRequest& r = *call->request;
   bool fatal = r.level == kPLAlertLevelFatal;
-  UIAlertSpec desc;
+  UIAlertRequest desc;
   desc.kind = fatal ? kUIAlertStop : r.kind == kPLAlertError ? kUIAlertNote : kUIAlertCaution;
   desc.title = r.title ? r.title : "";
   desc.message = r.message ? r.message : "";

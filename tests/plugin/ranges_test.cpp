@@ -9,10 +9,10 @@
 namespace {
 
 TEST(SettingsRanges, EverySliderRangeIsTheEnginesRange) {
-  const VLParamSpec* table = VLParamTable();
+  const VLParamInfo* table = VLParamTable();
   int sliders = 0;
   for (int i = 0; i < kVLParamCount; ++i) {
-    const VLParamSpec& p = table[i];
+    const VLParamInfo& p = table[i];
     if (p.kind != kHIParamFloatSlider || p.settingsOffset < 0) continue;
     ++sliders;
     const VLSettingsFieldRange* r = VL_FindSettingsFieldRange(uint32_t(p.settingsOffset));

@@ -308,7 +308,7 @@ TEST_F(CurveFiles, LoadPanelKindPicksTheReader) {
   answer.typeIndex = 3;
   UIQueueDialogAnswer(answer);
   ASSERT_EQ(kQVNoErr, LoadCurrentCurves(c.c));
-  UIPanelSpec panel = UIScriptedDialogRequests().back().panel;
+  UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
   EXPECT_EQ("Load Curve", panel.title);
   ASSERT_EQ(6u, panel.types.size());
   EXPECT_EQ("Quantel iQ 1D LUT Files", panel.types[2].name);

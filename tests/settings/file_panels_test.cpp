@@ -63,7 +63,7 @@ class FilePanels : public testing::Test {
     a.status = kQVErrCancelled;
     UIQueueDialogAnswer(a);
   }
-  static UIPanelSpec LastPanel() { return UIScriptedDialogRequests().back().panel; }
+  static UIPanelRequest LastPanel() { return UIScriptedDialogRequests().back().panel; }
   std::string root_, home_, savedHome_;
 };
 

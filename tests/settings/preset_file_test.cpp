@@ -475,7 +475,7 @@ TEST_F(PresetPanels, SaveAndLoadThroughThePanels) {
   s.levelsEnable = 1;
   Answer(dir_ + "/warm.vlpreset");
   ASSERT_EQ(kQVNoErr, CCSaveCurrentSettings(&s));
-  UIPanelSpec save = UIScriptedDialogRequests().back().panel;
+  UIPanelRequest save = UIScriptedDialogRequests().back().panel;
   EXPECT_EQ("Save Correction Settings As", save.title);
   EXPECT_EQ("untitled preset", save.fileName);
   ASSERT_EQ(1u, save.types.size());

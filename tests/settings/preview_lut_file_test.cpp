@@ -89,7 +89,7 @@ TEST_F(PreviewLUTFile, WrittenFilesReadBackAsTheIdentity) {
   QVFileRef written;
   ASSERT_EQ(kQVNoErr, SavePreviewLUT(nullptr, &written, "LUT_Untitled_VL_Preview", 4096));
   EXPECT_EQ(answer.path, std::string(written.path));
-  UIPanelSpec panel = UIScriptedDialogRequests().back().panel;
+  UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
   EXPECT_EQ("Save Preview LUT", panel.title);
   EXPECT_EQ("LUT_Untitled_VL_Preview", panel.fileName);
   uint8_t lut[768];

@@ -23,12 +23,12 @@ const char* const kLayoutNotes[kSHLayoutCount] = {
     "float A, R, G, B in the PPro format",
 };
 
-struct Spec {
+struct OptionInfo {
   const char* name;
   bool takes_value;
 };
 
-const Spec kSpecs[] = {
+const OptionInfo kOptions[] = {
     {"--plugin", true},  {"--host", true},        {"--layout", true},  {"--bits", true},
     {"--project", true}, {"--save-project", true}, {"--set", true},     {"--threads", true},
     {"--classic", false}, {"--out", true},         {"--make-clip", true}, {"--list-params", false},
@@ -36,8 +36,8 @@ const Spec kSpecs[] = {
     {"--frame", true},   {"--panel", true},
 };
 
-const Spec* findSpec(std::string_view name) {
-  for (const Spec& s : kSpecs)
+const OptionInfo* FindOption(std::string_view name) {
+  for (const OptionInfo& s : kOptions)
     if (name == s.name) return &s;
   return nullptr;
 }
@@ -128,12 +128,12 @@ bool SHParseOptions(int argc, char** argv, SHOptions* o, std::string* error) {
       name = a.substr(0, eq);
       value = argv[i] + eq + 1;
     }
-    const Spec* spec = findSpec(name);
-    if (!spec) return *error = "unknown option " + std::string(a), false;
-    if (spec->takes_value && !value) {
+    const OptionInfo* info = FindOption(name);
+    if (!info) return *error = "unknown option " + std::string(a), false;
+    if (info->takes_value && !value) {
       if (i + 1 >= argc) return *error = std::string(name) + " needs a value", false;
       value = argv[++i];
-    } else if (!spec->takes_value && value) {
+    } else if (!info->takes_value && value) {
       return *error = std::string(name) + " takes no value", false;
     }
     if (!apply(name, value, o, error)) return false;

@@ -181,7 +181,7 @@ QVStatus HandleCommand(UIEvent& e) {
   if (e.kind != kUIEventCommand) return kQVErrNotHandled;
   switch (e.command) {
     case kCmdOpen: {
-      UIPanelSpec desc;
+      UIPanelRequest desc;
       desc.kind = kUIPanelOpen;
       desc.types = {{"Presets", "vlpreset"}, {"Cube LUTs", "cube"}, {"All Files", "*"}};
       std::string path;
@@ -189,7 +189,7 @@ QVStatus HandleCommand(UIEvent& e) {
       return kQVNoErr;
     }
     case kCmdSave: {
-      UIPanelSpec desc;
+      UIPanelRequest desc;
       desc.kind = kUIPanelSave;
       desc.fileName = "Grade";
       desc.types = {{"ASC CDL", "cdl"}};
@@ -198,7 +198,7 @@ QVStatus HandleCommand(UIEvent& e) {
       return kQVNoErr;
     }
     case kCmdFolder: {
-      UIPanelSpec desc;
+      UIPanelRequest desc;
       desc.kind = kUIPanelFolder;
       std::string path;
       SetStatus(UIRunFilePanel(desc, &path) == kQVNoErr ? "Folder " + path : "No folder chosen");
@@ -218,7 +218,7 @@ QVStatus HandleCommand(UIEvent& e) {
     }
     case kCmdShowWheel: UISetControlVisible(gDemo.wheel, !UIIsControlVisible(gDemo.wheel)); return kQVNoErr;
     case kCmdAbout: {
-      UIAlertSpec about;
+      UIAlertRequest about;
       about.title = "About";
       about.message = "Window toolkit demonstration";
       about.detail = "Controls, menus, dialogs and drawing over cairo and pango, shown through SDL2.";
@@ -235,7 +235,7 @@ QVStatus HandleCommand(UIEvent& e) {
     case kCmdAuto: SetStatus("Automatic correction applied"); return kQVNoErr;
     case kCmdOK:
     case kCmdCancel: {
-      UIAlertSpec ask;
+      UIAlertRequest ask;
       ask.kind = kUIAlertCaution;
       ask.message = e.command == kCmdOK ? "Apply the correction and close?" : "Discard the changes?";
       ask.detail = "The window closes and the program ends.";

@@ -66,7 +66,7 @@ TEST_F(PreviewGammaMenus, OtherLoadsAFileThroughItsOwnPanel) {
   EXPECT_EQ(LoadLinearizationLUTFile(table), 1);
   EXPECT_EQ(table[0], 255);
   EXPECT_EQ(table[512 + 255], 0);
-  const UIPanelSpec panel = UIScriptedDialogRequests().back().panel;
+  const UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
   EXPECT_EQ(panel.title, "Load LUT");
   EXPECT_EQ(panel.prompt, "Load");
   EXPECT_EQ(panel.types.size(), 4u);

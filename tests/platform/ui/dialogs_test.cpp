@@ -34,19 +34,19 @@ TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
   UIQueueDialogAnswer({0, kQVNoErr, "/tmp/out.cdl", {}});
   UIQueueDialogAnswer({0, kQVErrCancelled, "", {}});
   UIQueueDialogAnswer({0, kQVNoErr, "", UIColor{0.5, 0.25, 1, 1}});
-  UIAlertSpec desc;
+  UIAlertRequest desc;
   desc.message = "Save changes?";
   desc.cancelButton = "Cancel";
   desc.otherButton = "Don't Save";
   EXPECT_EQ(UIRunAlert(desc), kUIAlertOther);
-  UIPanelSpec save;
+  UIPanelRequest save;
   save.kind = kUIPanelSave;
   save.types = {{"ASC CDL", "cdl"}};
   std::string path;
   EXPECT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
   EXPECT_EQ(path, "/tmp/out.cdl");
   path.clear();
-  EXPECT_EQ(UIRunFilePanel(UIPanelSpec{}, &path), kQVErrCancelled);
+  EXPECT_EQ(UIRunFilePanel(UIPanelRequest{}, &path), kQVErrCancelled);
   EXPECT_TRUE(path.empty());
   UIColor c;
   EXPECT_EQ(UIRunColorPicker("Background", UIColor{}, &c), kQVNoErr);
@@ -59,7 +59,7 @@ TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
 }
 
 TEST_F(UIDialogTest, DrawnAlertAnswersReturnAndEscape) {
-  UIAlertSpec desc;
+  UIAlertRequest desc;
   desc.kind = kUIAlertCaution;
   desc.message = "Replace the preset?";
   desc.cancelButton = "Cancel";
@@ -117,7 +117,7 @@ TEST_F(UIDialogTest, CallOnMainThreadRunsOnTheLoop) {
 
 TEST_F(UIDialogTest, OpenPanelListsMatchingFilesAndChoosesOne) {
   std::string dir = MakeFolder();
-  UIPanelSpec open;
+  UIPanelRequest open;
   open.kind = kUIPanelOpen;
   open.folder = dir;
   open.types = {{"Cube LUTs", "cube"}};
@@ -138,7 +138,7 @@ TEST_F(UIDialogTest, OpenPanelListsMatchingFilesAndChoosesOne) {
 
 TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
   std::string dir = MakeFolder();
-  UIPanelSpec save;
+  UIPanelRequest save;
   save.kind = kUIPanelSave;
   save.folder = dir;
   save.fileName = "";
@@ -164,7 +164,7 @@ TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
 
 TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
   std::string dir = MakeFolder();
-  UIPanelSpec open;
+  UIPanelRequest open;
   open.kind = kUIPanelOpen;
   open.folder = dir;
   open.types = {{"Cube LUTs", "cube"}, {"-", ""}, {"Notes", "txt"}};
@@ -186,7 +186,7 @@ TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
   EXPECT_EQ(result.typeIndex, 0);
   EXPECT_EQ(result.paths[0], dir + "/a.CUBE");
 
-  UIPanelSpec save;
+  UIPanelRequest save;
   save.kind = kUIPanelSave;
   save.folder = dir;
   save.hideExtension = true;
@@ -203,7 +203,7 @@ TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
 
 TEST_F(UIDialogTest, FolderPanelChoosesTheCurrentFolder) {
   std::string dir = MakeFolder();
-  UIPanelSpec folder;
+  UIPanelRequest folder;
   folder.kind = kUIPanelFolder;
   folder.folder = dir;
   UIInjectKey(kUIKeyReturn);

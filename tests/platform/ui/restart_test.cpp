@@ -42,7 +42,7 @@ TEST(UIToolkitRestart, StartAfterShutdownLeavesNothingOver) {
 
   // No answer waits in the script, so the alert runs as a window (which
   // ends at once: no input can arrive) and nothing is recorded.
-  UIAlertSpec alert;
+  UIAlertRequest alert;
   alert.message = "Asked after the restart";
   UIRunAlert(alert);
   EXPECT_TRUE(UIScriptedDialogRequests().empty());
