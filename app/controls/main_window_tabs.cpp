@@ -42,9 +42,8 @@ const LimitSlider kChromaSliders[] = {
 };
 
 UIControl* Slider(UIWindow* window, UIRect* frame, UIControl* pane, const LimitSlider& s) {
-  UIControl* slider = VFCreateValueSlider(window, frame, s.label, s.min, s.max, s.min, s.max, kVFCorrectionSlider, pane,
-                                          &gUISettings, s.offset, &gUIDefaultSettings, gNextValueControlID++,
-                                          gSettingsControls);
+  const VFSliderRow row{s.label, 0, s.min, s.max, s.min, s.max};
+  UIControl* slider = VFCreateCorrectionSlider(window, frame, s.label, row, pane, s.offset);
   if (slider && s.softClip) VFSetChangeProc(slider, SoftClipSliderChangeProc);
   return slider;
 }
