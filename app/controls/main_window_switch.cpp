@@ -36,12 +36,6 @@ constexpr int32_t kGeometryPreviewWord = 2;
 
 MainWindowGalleryHooks gGallery;
 
-bool ProcessResult() {
-  if (!gSourceFrame || !gResultFrame) return false;
-  if (!VL_ProcessingTablesBuiltFrom(&gUISettings) && VL_UpdateProcessingTables(&gUISettings) != kQVNoErr) return false;
-  return ProcessImage(gSourceFrame, gResultFrame, 0, 0) == kQVNoErr;
-}
-
 void ShowGallery(bool shown) {
   if (gGallery.show) gGallery.show(shown);
 }
@@ -85,7 +79,7 @@ void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex) {
   gImageViewMode = mode;
   // Source and Luma Ranges leave the result as it was: bring it up to date.
   if (oldIndex == kImageViewSource || oldIndex == kImageViewLumaRanges) {
-    ProcessResult();
+    ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
     RedrawImagePanes(false);
   }
   static const ImagePaneMask kModePane[6] = {kPaneResult,      kPaneSource,   kPaneReference,

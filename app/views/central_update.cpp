@@ -206,14 +206,18 @@ void InvalidateImagePanes(ImagePaneMask mask, bool drawNow) {
     if (mask & (ImagePaneMask(1) << i)) DrawOrInvalidateImagePane(gMaskPanes[i], drawNow);
 }
 
-QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, UIImage* target,
-                                const VL_SettingsStruct* settings, bool drawNow) {
+QVStatus ProcessFrameWithSettings(FBFrameStruct* source, FBFrameStruct* result, const VL_SettingsStruct* settings) {
   if (!source || !result || !settings) return kQVErrParam;
   // The tables are rebuilt unless they already hold this very correction:
   // the same address may hold another record by now.
   if (!VL_ProcessingTablesBuiltFrom(settings))
     if (QVStatus status = VL_UpdateProcessingTables(settings)) return status;
-  if (QVStatus status = ProcessImage(source, result, 0, 0)) return status;
+  return ProcessImage(source, result, 0, 0);
+}
+
+QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, UIImage* target,
+                                const VL_SettingsStruct* settings, bool drawNow) {
+  if (QVStatus status = ProcessFrameWithSettings(source, result, settings)) return status;
   ShowProcessedFrame(result, target, drawNow);
   return kQVNoErr;
 }
@@ -244,8 +248,7 @@ void ProcessColorSample(float* red, float* green, float* blue, float* luma, cons
     for (int x = 0; x < 4; ++x) row[x] = in[plane];
   }
   float out[4] = {0, 0, 0, 0};
-  if ((VL_ProcessingTablesBuiltFrom(settings) || VL_UpdateProcessingTables(settings) == kQVNoErr) &&
-      ProcessImage(frame, frame, 0, 0) == kQVNoErr) {
+  if (ProcessFrameWithSettings(frame, frame, settings) == kQVNoErr) {
     for (uint32_t plane = 0; plane < 4; ++plane)
       out[plane] = reinterpret_cast<const float*>(frame->baseAddr + size_t(plane) * frame->planeBytes)[0];
   }

@@ -23,9 +23,10 @@ void RedrawImagePanes(bool drawNow);
 // Draws (or invalidates) the panes of the set bits, in bit order.
 void InvalidateImagePanes(ImagePaneMask mask, bool drawNow);
 
-// Processes source into result with settings (rebuilding the tables only
-// when they were not last built from a record with the same contents) and
-// shows the result in target.
+// Processes source into result with settings, rebuilding the tables only
+// when they were not last built from a record with the same contents.
+QVStatus ProcessFrameWithSettings(FBFrameStruct* source, FBFrameStruct* result, const VL_SettingsStruct* settings);
+// ProcessFrameWithSettings, then shows the result in target.
 QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, UIImage* target,
                                 const VL_SettingsStruct* settings, bool drawNow);
 // Converts frame into target and draws the reference-image panes and the

@@ -124,9 +124,7 @@ void trackHost(ImagePaneRecord* r, UIPoint start) {
   int32_t target = 0;
   auto show = [&] {
     if (hooks.hostLoadFrameAt(target) == kQVNoErr) {
-      if (gImageViewMode != kImageViewSource && gSourceFrame && gResultFrame &&
-          (VL_ProcessingTablesBuiltFrom(&gUISettings) || VL_UpdateProcessingTables(&gUISettings) == kQVNoErr))
-        ProcessImage(gSourceFrame, gResultFrame, 0, 0);
+      if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
       RedrawImagePanes(true);
     }
     drawWithLinked(r);

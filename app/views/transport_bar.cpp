@@ -62,9 +62,7 @@ bool MoveClip(TransportRecord* r, int32_t where, int32_t delta) {
   const int64_t next = delta ? int64_t(current) + int64_t(delta) * step : where < 0 ? last : 0;
   const int32_t target = int32_t(std::clamp(next, int64_t(0), int64_t(std::max(0, last))));
   if (target == current || hooks.hostLoadFrameAt(target) != kQVNoErr) return false;
-  if (gImageViewMode != kImageViewSource && gSourceFrame && gResultFrame &&
-      (VL_ProcessingTablesBuiltFrom(&gUISettings) || VL_UpdateProcessingTables(&gUISettings) == kQVNoErr))
-    ProcessImage(gSourceFrame, gResultFrame, 0, 0);
+  if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
   RedrawImagePanes(true);
   return true;
 }
