@@ -128,19 +128,12 @@ QVStatus BuildLargeView(const MainWindowGeometry& g) {
   if (QVStatus status = CreateTabGroup(gWindow, g.largeFrame, 0, nullptr, false, &frame)) return status;
   gLargeImageFrame = frame;
   UIControl* pane = nullptr;
-  if (QVStatus status = CreateImagePane(gWindow, g.largePane, &pane)) return status;
-  UIEmbedControl(pane, frame);
-  ImagePaneSetFrameBuffer(pane, gResultFrame);
-  ImagePaneSetTrackingEnabled(pane, true);
-  ImagePaneSetRole(pane, 1);
-  ImagePaneSetLUT(pane, gPrefsSettings.lut[kPFLUTPrimary]);
-  ImagePaneSetLUTIndexRef(pane, &gPrefsSettings.lutIndex[kPFLUTPrimary]);
-  UIControl* bar = nullptr;
-  if (QVStatus status = CreateTransportBar(gWindow, g.largeTransport, gNextValueControlID++, kTransportAllParts, &bar))
+  if (QVStatus status =
+          CreateImagePaneWithBar(gWindow, frame, g.largePane, g.largeTransport, kTransportAllParts, &pane, nullptr))
     return status;
-  UIEmbedControl(bar, frame);
-  TransportSetPane(bar, pane);
-  ImagePaneSetLinkedControl(pane, bar);
+  ImagePaneSetFrameBuffer(pane, gResultFrame);
+  ImagePaneSetRole(pane, 1);
+  UsePrimaryPreviewLUT(pane);
   gLargeImagePane = pane;
   SetLayoutImagePane(1, pane);
   SetImagePaneImage(pane, gResultGWorld);

@@ -49,14 +49,15 @@ const ImageViewItem kImageViewItems[6] = {
     {kPaneSplitRef, &gResultFrame, true, true, true},    {kPaneLumaRanges, &gResultFrame, false, false, true},
 };
 
-void UsePreviewLUT(UIControl* pane) {
+}  // namespace
+
+void UsePrimaryPreviewLUT(UIControl* pane) {
   ImagePaneSetLUT(pane, gPrefsSettings.lut[kPFLUTPrimary]);
   ImagePaneSetLUTIndexRef(pane, &gPrefsSettings.lutIndex[kPFLUTPrimary]);
 }
 
-// A pane over paneRect in the item's content with its transport bar below.
-QVStatus PaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
-                     uint32_t parts, UIControl** outPane, UIControl** outBar) {
+QVStatus CreateImagePaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
+                                uint32_t parts, UIControl** outPane, UIControl** outBar) {
   UIControl* pane = nullptr;
   if (QVStatus status = CreateImagePane(window, paneRect, &pane)) return status;
   UIEmbedControl(pane, content);
@@ -70,8 +71,6 @@ QVStatus PaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRec
   if (outBar) *outBar = bar;
   return kQVNoErr;
 }
-
-}  // namespace
 
 int32_t RestoredImageViewItem(int32_t stored) { return stored >= 1 && stored <= 6 ? stored - 1 : -1; }
 
@@ -88,12 +87,13 @@ QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowG
   for (int32_t i = 0; i < 6; ++i) {
     const ImageViewItem& item = kImageViewItems[i];
     UIControl* pane = nullptr;
-    if (QVStatus status = PaneWithBar(window, TabGroupGetPane(group, i), geometry.imagePane, geometry.imageTransport,
-                                      kImageViewTransportParts[i], &pane, &gImageTransportBars[i]))
+    if (QVStatus status = CreateImagePaneWithBar(window, TabGroupGetPane(group, i), geometry.imagePane,
+                                                 geometry.imageTransport, kImageViewTransportParts[i], &pane,
+                                                 &gImageTransportBars[i]))
       return status;
     SetViewPane(item.pane, pane);
     if (item.mainImage) ImagePaneSetRole(pane, 1);
-    if (item.previewLUT) UsePreviewLUT(pane);
+    if (item.previewLUT) UsePrimaryPreviewLUT(pane);
     ImagePaneSetSplitLineShown(pane, item.splitLine);
   }
   // The result pane alone takes the custom cursors.
@@ -118,10 +118,11 @@ QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWind
 
   // The reference pane, drawn together with the image selector's.
   UIControl* reference = nullptr;
-  if (QVStatus status = PaneWithBar(window, TabGroupGetPane(group, kAnalysisReference), geometry.analysisPane,
-                                    geometry.analysisTransport, kReferenceParts, &reference, &gReferenceTransportBar))
+  if (QVStatus status =
+          CreateImagePaneWithBar(window, TabGroupGetPane(group, kAnalysisReference), geometry.analysisPane,
+                                 geometry.analysisTransport, kReferenceParts, &reference, &gReferenceTransportBar))
     return status;
-  UsePreviewLUT(reference);
+  UsePrimaryPreviewLUT(reference);
   SetViewPane(kPaneReferenceAnalysis, reference);
   SetImagePaneImage(reference, gReferenceGWorld);
   if (UIControl* other = GetViewPane(kPaneReference)) {

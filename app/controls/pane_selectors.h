@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/status.h"
+#include "platform/ui/ui_types.h"
 
 struct MainWindowGeometry;
 struct UIControl;
@@ -29,6 +30,14 @@ extern const uint32_t kImageViewTransportParts[6];
 // The selectors, in the window's root control, placed by the geometry.
 QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
 QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
+
+// An image pane over paneRect in content, tracking the mouse, with a
+// transport bar of those parts over barRect driving it (the bar takes the
+// next control number); outBar may be null.
+QVStatus CreateImagePaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
+                                uint32_t parts, UIControl** outPane, UIControl** outBar);
+// The pane shows through the primary preview LUT of the preferences.
+void UsePrimaryPreviewLUT(UIControl* pane);
 
 // The selection kept in the preferences (1-based), as an item index; -1
 // when it names no item, so that nothing is selected for it. The analysis
