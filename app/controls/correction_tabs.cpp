@@ -1,6 +1,7 @@
 #include "app/controls/correction_tabs.h"
 
 #include "app/controls/bound_controls.h"
+#include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
 #include "app/views/view_state.h"
 #include "app/shell/focus_text.h"
@@ -58,3 +59,8 @@ bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask) {
 }
 
 void CorrectionTabEnableProc(int32_t, int32_t) { VFUpdatePreview(); }
+
+int32_t CorrectionPopupChangeProc(UIControl* popup, int32_t, int32_t newValue, bool) {
+  EnableEnclosingTabs(popup, 1, true);
+  return newValue;
+}

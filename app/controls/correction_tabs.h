@@ -54,6 +54,10 @@ UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char*
 // Enable procedure of every correction tab group: ticking or clearing an
 // enable box reprocesses and redraws at once.
 void CorrectionTabEnableProc(int32_t item, int32_t value);
+// Change procedure of the correction tabs' popups (the Limiting tab's and
+// the secondaries' "Preview Style"): a choice ticks the enable boxes of
+// every tab around the popup and is kept.
+int32_t CorrectionPopupChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
 
 // HSL tab: the "Controls" / "Hue Offsets" sub-tabs and the last one selected.
 extern int32_t gHSLSubTabIndex;

@@ -51,7 +51,7 @@ UIControl* Slider(UIWindow* window, UIRect* frame, UIControl* pane, const LimitS
 UIControl* Popup(UIWindow* window, UIRect* frame, UIControl* pane, const char* label, int32_t menuID, uint32_t offset) {
   UIControl* popup = VFCreatePopup(window, frame, label, menuID, pane, &gUISettings, offset, gNextValueControlID++,
                                    gSettingsControls, true);
-  if (popup) VFSetPopupChangeProc(popup, LimitingPopupChangeProc);
+  if (popup) VFSetPopupChangeProc(popup, CorrectionPopupChangeProc);
   return popup;
 }
 
@@ -73,11 +73,6 @@ void EnsureMainWindowMenus() {
 void SoftClipSliderChangeProc(UIControl*, uint32_t, bool) {
   gUISettings.limiter.limiter_softclip_enable = 1;
   if (UIControl* box = VFControlAtOffset(SETTINGS_OFFSET(limiter.limiter_softclip_enable))) UISetControlValue(box, 1);
-}
-
-int32_t LimitingPopupChangeProc(UIControl* popup, int32_t, int32_t newValue, bool) {
-  EnableEnclosingTabs(popup, 1, true);
-  return newValue;
 }
 
 void BuildLumaRangeTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& g) {

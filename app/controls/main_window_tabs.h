@@ -16,7 +16,6 @@ void BuildLimitingTab(UIWindow* window, UIControl* correctionTabs, const MainWin
 // unless they exist.
 void EnsureMainWindowMenus();
 
-// Change procedures of the Limiting tab: a soft-clip slider switches soft
-// clipping on and ticks its box; a popup ticks the enable boxes around it.
+// Change procedure of the Limiting tab's soft-clip sliders: switches soft
+// clipping on and ticks its box.
 void SoftClipSliderChangeProc(UIControl* control, uint32_t newFieldBits, bool reprocess);
-int32_t LimitingPopupChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);

@@ -98,7 +98,7 @@ void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, c
   UIControl* popup = VFCreatePopup(window, &style, "Preview Style", kVFPreviewStyleMenuID, pane, &gUISettings,
                                    block + uint32_t(offsetof(VL_SecondaryControls, previewMode)),
                                    gNextValueControlID++, gSettingsControls, true);
-  if (popup) VFSetPopupChangeProc(popup, PreviewStyleChangeProc);
+  if (popup) VFSetPopupChangeProc(popup, CorrectionPopupChangeProc);
 
   frame = UIRectOffset(l.first, l.step, 0);
   Sliders(window, pane, &frame, block, kCorrectionSliders, std::size(kCorrectionSliders));
@@ -123,11 +123,6 @@ UIMenu* VFPreviewStyleMenu() {
   if (menu)
     for (const char* text : kPreviewStyles) UIAppendMenuItem(menu, text, 0);
   return menu;
-}
-
-int32_t PreviewStyleChangeProc(UIControl* popup, int32_t, int32_t newValue, bool) {
-  EnableEnclosingTabs(popup, 1, true);
-  return newValue;
 }
 
 void SecondaryTabSwitchProc(int32_t oldIndex, int32_t newIndex) {

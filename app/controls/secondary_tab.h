@@ -17,7 +17,3 @@ UIMenu* VFPreviewStyleMenu();
 
 // The six-item group of the tab (also gVFTabGroups.secondaries).
 extern UIControl* gSecondaryTabs;
-
-// The "Preview Style" popup's change procedure: choosing a style switches on
-// the enable boxes of every tab around the popup; the choice is kept.
-int32_t PreviewStyleChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);

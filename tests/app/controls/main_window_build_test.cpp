@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, SoftClipLevelSwitchesSoftClipOnAndPopupTicksTheTab) {
   EXPECT_EQ(UIGetControlValue(box), 1);
 
   UIControl* method = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_clip_method));
-  EXPECT_EQ(LimitingPopupChangeProc(method, 1, 3, false), 3);
+  EXPECT_EQ(CorrectionPopupChangeProc(method, 1, 3, false), 3);
   EXPECT_EQ(gUISettings.limiter_enable, 1u);
   EXPECT_EQ(TabGroupGetItemCheck(gCorrectionTabs, kCorrectionTabLimiting), 1);
 }
