@@ -83,7 +83,6 @@ QVStatus BuildCorrectionTabs(const MainWindowGeometry& g) {
     return status;
   TabGroupSetSwitchProc(tabs, CorrectionTabSwitchProc);
   TabGroupSetEnableProc(tabs, CorrectionTabEnableProc);
-  TabGroupBindItemCheck(tabs, kCorrectionTabHSL, &gUISettings.hslEnable);
   gCorrectionTabs = tabs;
   gVFTabGroups.correction = tabs;
   gCorrectionTab = kCorrectionTabHSL;

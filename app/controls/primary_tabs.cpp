@@ -202,7 +202,6 @@ void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& boun
 
   // "Hue Offsets": four wheels side by side.
   UIControl* offsets = TabGroupGetPane(sub, 1);
-  TabGroupBindItemCheck(sub, 1, &gUISettings.hueOffsetEnable);
   const int32_t side = HueOffsetWheelSide(UIRectWidth(bounds), UIRectHeight(bounds));
   VFBeginTabChain();
   for (int k = 0; k < 4; ++k) {
