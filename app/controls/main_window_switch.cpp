@@ -82,9 +82,7 @@ void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex) {
     ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
     RedrawImagePanes(false);
   }
-  static const ImagePaneMask kModePane[6] = {kPaneResult,      kPaneSource,   kPaneReference,
-                                             kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
-  gCurrentImagePane = GetViewPane(kModePane[mode]);
+  gCurrentImagePane = GetModeViewPane(mode);
   switch (mode) {
     case kImageViewSource:
       ConvertFrameToPicture(gSourceFrame, gSourceGWorld);

@@ -129,10 +129,14 @@ void SetViewPanesPixelAspect(float aspect) {
   for (UIControl* pane : gLayoutPanes) ImagePaneSetPixelAspect(pane, aspect);
 }
 
+UIControl* GetModeViewPane(ImageViewMode mode) {
+  return mode >= kImageViewResult && mode <= kImageViewLumaRanges ? GetViewPane(kModePane[mode]) : nullptr;
+}
+
 void SetImageViewMode(ImageViewMode mode) {
   if (mode < kImageViewResult || mode > kImageViewLumaRanges) return;
   gImageViewMode = mode;
-  gCurrentImagePane = GetViewPane(kModePane[mode]);
+  gCurrentImagePane = GetModeViewPane(mode);
   for (ImagePaneMask bit : kModePane)
     if (UIControl* pane = GetViewPane(bit)) UISetControlVisible(pane, pane == gCurrentImagePane);
   const bool split = mode == kImageViewSplitSource || mode == kImageViewSplitRef;

@@ -42,6 +42,8 @@ void ProcessColorSample(float* red, float* green, float* blue, float* luma, cons
 // image pane of layouts 1 and 3, and the two reference-image panes.
 void SetViewPane(ImagePaneMask bit, UIControl* pane);
 UIControl* GetViewPane(ImagePaneMask bit);
+// The view pane that shows an image view mode (null for no such mode).
+UIControl* GetModeViewPane(ImageViewMode mode);
 void SetLayoutImagePane(int32_t layout, UIControl* pane);
 UIControl* GetLayoutImagePane(int32_t layout);
 void SetReferenceImagePane(int32_t slot, UIControl* pane);
