@@ -72,12 +72,12 @@ struct PrimaryModel {
   const char* channels[3];
   UIControl** group;
 };
-const PrimaryModel kRGBModel = {kPrimaryTabRGB, offsetof(VL_SettingsStruct, rgbEnable), offsetof(VL_SettingsStruct, rgb),
+const PrimaryModel kRGBModel = {kCorrectionTabRGB, offsetof(VL_SettingsStruct, rgbEnable), offsetof(VL_SettingsStruct, rgb),
                                 kVLMaskBitRGB, 1, {"Red", "Green", "Blue"}, &gRGBRangeTabs};
-const PrimaryModel kYCbCrModel = {kPrimaryTabYCbCr, offsetof(VL_SettingsStruct, ycbcrEnable),
+const PrimaryModel kYCbCrModel = {kCorrectionTabYCbCr, offsetof(VL_SettingsStruct, ycbcrEnable),
                                   offsetof(VL_SettingsStruct, ycbcr), kVLMaskBitYCbCr, 2, {"Y", "Cb", "Cr"},
                                   &gYCbCrRangeTabs};
-const PrimaryModel kCMYModel = {kPrimaryTabCMY, offsetof(VL_SettingsStruct, cmyEnable), offsetof(VL_SettingsStruct, cmy),
+const PrimaryModel kCMYModel = {kCorrectionTabCMY, offsetof(VL_SettingsStruct, cmyEnable), offsetof(VL_SettingsStruct, cmy),
                                 kVLMaskBitCMY, 3, {"Cyan", "Magenta", "Yellow"}, &gCMYRangeTabs};
 
 // The hue-offset wheels in the order they stand, by their record index.
@@ -164,10 +164,10 @@ void BuildCMYTab(UIWindow* window, UIControl* correctionTabs, const UIRect& boun
 }
 
 void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
-  TabGroupBindItemCheck(correctionTabs, kPrimaryTabHSL, &gUISettings.hslEnable);
+  TabGroupBindItemCheck(correctionTabs, kCorrectionTabHSL, &gUISettings.hslEnable);
   UIControl* sub = nullptr;
   if (CreateTabGroup(window, bounds, 2, kHSLSubEntries, true, &sub) != kQVNoErr || !sub) return;
-  UIEmbedControl(sub, TabGroupGetPane(correctionTabs, kPrimaryTabHSL));
+  UIEmbedControl(sub, TabGroupGetPane(correctionTabs, kCorrectionTabHSL));
   TabGroupSetEnableProc(sub, CorrectionTabEnableProc);
   TabGroupSetSwitchProc(sub, HSLSubTabSwitchProc);
   TabGroupBindItemCheck(sub, 0, &gUISettings.hslControlsEnable);
@@ -219,5 +219,5 @@ void HSLSubTabSwitchProc(int32_t, int32_t newIndex) {
   gHSLSubTabIndex = newIndex;
   // The match-colour controls follow the sub-tab: on the HSL source menu
   // under "Controls", inactive under "Hue Offsets".
-  if (newIndex == 0 || newIndex == 1) SetMatchColorMode(kPrimaryTabHSL);
+  if (newIndex == 0 || newIndex == 1) SetMatchColorMode(kCorrectionTabHSL);
 }

@@ -16,9 +16,6 @@ extern UIControl* gCMYRangeTabs;
 extern UIControl* gYCbCrRangeTabs;
 extern UIControl* gHSLSubTabs;
 
-// Indexes of the primary tabs in the correction tab group.
-enum : int32_t { kPrimaryTabHSL = 0, kPrimaryTabRGB = 1, kPrimaryTabCMY = 2, kPrimaryTabYCbCr = 3 };
-
 // Column widths (the second column starts the width + 20 px right of the
 // first): RGB, CMY and YCbCr split the range group's width, HSL takes the
 // sub-tab group's width less 40; both between 220 and 330 px.

@@ -52,7 +52,7 @@ class PrimaryTabsTest : public CorrectionWindowTest {
   // Brings a range's sliders on screen.
   void Show(int32_t tab, UIControl* group, int32_t item) {
     TabGroupSelect(mainTabs, tab);
-    if (tab == kPrimaryTabHSL && group != gHSLSubTabs) TabGroupSelect(gHSLSubTabs, 0);
+    if (tab == kCorrectionTabHSL && group != gHSLSubTabs) TabGroupSelect(gHSLSubTabs, 0);
     TabGroupSelect(group, item);
     UIRunPending();
   }
@@ -100,10 +100,10 @@ struct RangeModel {
   int syncIndex;
 };
 const RangeModel kModels[] = {
-    {"HSL", kPrimaryTabHSL, &gHSLRangeTabs, VF_OFFSET(hslEnable), VF_OFFSET(hsl), 40, 0, 0},
-    {"RGB", kPrimaryTabRGB, &gRGBRangeTabs, VF_OFFSET(rgbEnable), VF_OFFSET(rgb), 52, 4, 1},
-    {"CMY", kPrimaryTabCMY, &gCMYRangeTabs, VF_OFFSET(cmyEnable), VF_OFFSET(cmy), 52, 12, 3},
-    {"YCbCr", kPrimaryTabYCbCr, &gYCbCrRangeTabs, VF_OFFSET(ycbcrEnable), VF_OFFSET(ycbcr), 52, 8, 2},
+    {"HSL", kCorrectionTabHSL, &gHSLRangeTabs, VF_OFFSET(hslEnable), VF_OFFSET(hsl), 40, 0, 0},
+    {"RGB", kCorrectionTabRGB, &gRGBRangeTabs, VF_OFFSET(rgbEnable), VF_OFFSET(rgb), 52, 4, 1},
+    {"CMY", kCorrectionTabCMY, &gCMYRangeTabs, VF_OFFSET(cmyEnable), VF_OFFSET(cmy), 52, 12, 3},
+    {"YCbCr", kCorrectionTabYCbCr, &gYCbCrRangeTabs, VF_OFFSET(ycbcrEnable), VF_OFFSET(ycbcr), 52, 8, 2},
 };
 
 TEST(PrimaryTabLayout, ColumnWidthsAndWheelSides) {
@@ -148,10 +148,10 @@ TEST_F(PrimaryTabsTest, EveryRangeFieldHasItsSliderInItsRangePane) {
   }
   // The RGB, CMY and YCbCr groups sit straight in their tab's pane, where
   // the range shortcuts look; HSL's under "Controls".
-  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kPrimaryTabRGB)), gRGBRangeTabs);
-  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kPrimaryTabCMY)), gCMYRangeTabs);
-  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kPrimaryTabYCbCr)), gYCbCrRangeTabs);
-  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kPrimaryTabHSL)), gHSLSubTabs);
+  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kCorrectionTabRGB)), gRGBRangeTabs);
+  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kCorrectionTabCMY)), gCMYRangeTabs);
+  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kCorrectionTabYCbCr)), gYCbCrRangeTabs);
+  EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kCorrectionTabHSL)), gHSLSubTabs);
   EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(gHSLSubTabs, 0)), gHSLRangeTabs);
   EXPECT_EQ(gVFTabGroups.hslSubTabs, gHSLSubTabs);
 }
@@ -215,13 +215,13 @@ TEST_F(PrimaryTabsTest, TypingIntoOneRangeOfEachModelWritesItsFieldAndTheEnableW
     float stored;
     std::vector<uint32_t> words;
   } cases[] = {
-      {"HSL master saturation below its slider", kPrimaryTabHSL, &gHSLRangeTabs, 0, VF_OFFSET(hsl[0].saturation),
+      {"HSL master saturation below its slider", kCorrectionTabHSL, &gHSLRangeTabs, 0, VF_OFFSET(hsl[0].saturation),
        "-500", -500.0f, {4, 8, 12, 20}},
-      {"RGB highlights green gain beyond its typed range", kPrimaryTabRGB, &gRGBRangeTabs, 1,
+      {"RGB highlights green gain beyond its typed range", kCorrectionTabRGB, &gRGBRangeTabs, 1,
        VF_OFFSET(rgb[1].channel[1].gain), "30", 20.0f, {172, 228, 256}},
-      {"CMY shadows magenta pedestal", kPrimaryTabCMY, &gCMYRangeTabs, 3, VF_OFFSET(cmy[3].channel[1].ped), "0.25",
+      {"CMY shadows magenta pedestal", kCorrectionTabCMY, &gCMYRangeTabs, 3, VF_OFFSET(cmy[3].channel[1].ped), "0.25",
        0.25f, {596, 756, 792}},
-      {"YCbCr midtones master gamma beyond its slider", kPrimaryTabYCbCr, &gYCbCrRangeTabs, 2,
+      {"YCbCr midtones master gamma beyond its slider", kCorrectionTabYCbCr, &gYCbCrRangeTabs, 2,
        VF_OFFSET(ycbcr[2].gamma), "8", 8.0f, {384, 492, 500}},
   };
   for (const Case& c : cases) {
@@ -248,12 +248,12 @@ TEST_F(PrimaryTabsTest, TypingIntoOneRangeOfEachModelWritesItsFieldAndTheEnableW
 }
 
 TEST_F(PrimaryTabsTest, TickingARangeBoxReprocessesAtOnce) {
-  Show(kPrimaryTabRGB, gRGBRangeTabs, 0);
+  Show(kCorrectionTabRGB, gRGBRangeTabs, 0);
   reprocessCount = 0;
   Click(TabGroupRecord(gRGBRangeTabs)->items[1]->enableBox);
   EXPECT_EQ(gUISettings.rgb[1].enable, 1u);
   EXPECT_EQ(reprocessCount, 1);
-  Click(TabGroupRecord(mainTabs)->items[kPrimaryTabCMY]->enableBox);
+  Click(TabGroupRecord(mainTabs)->items[kCorrectionTabCMY]->enableBox);
   EXPECT_EQ(gUISettings.cmyEnable, 1u);
   EXPECT_EQ(reprocessCount, 2);
 }
@@ -290,7 +290,7 @@ TEST_F(PrimaryTabsTest, ResetRestoresExactlyItsRange) {
       const uint32_t first = m.firstRange + uint32_t(r) * m.stride;
       sections.push_back({m.tab, *m.group, r, first, first + m.stride});
     }
-  sections.push_back({kPrimaryTabHSL, gHSLSubTabs, 1, VF_OFFSET(hueOffsetEnable), VF_OFFSET(hueOffsets) + 52});
+  sections.push_back({kCorrectionTabHSL, gHSLSubTabs, 1, VF_OFFSET(hueOffsetEnable), VF_OFFSET(hueOffsets) + 52});
 
   for (const Section& s : sections) {
     SCOPED_TRACE(testing::Message() << "section at " << s.first);
@@ -412,10 +412,10 @@ TEST_F(PrimaryTabsTest, HueOffsetsSubTabDeactivatesMatchColourAndControlsBringsI
   UIControl* popup = UIFindControlByID(window, UIControlID{QVFourCC("VFmf"), kPanelID});
   ASSERT_NE(button, nullptr);
   ASSERT_NE(popup, nullptr);
-  TabGroupSelect(mainTabs, kPrimaryTabRGB);
-  SetMatchColorMode(kPrimaryTabRGB);
+  TabGroupSelect(mainTabs, kCorrectionTabRGB);
+  SetMatchColorMode(kCorrectionTabRGB);
   ASSERT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 162);
-  TabGroupSelect(mainTabs, kPrimaryTabHSL);
+  TabGroupSelect(mainTabs, kCorrectionTabHSL);
 
   TabGroupSelect(gHSLSubTabs, 1);
   EXPECT_EQ(gHSLSubTabIndex, 1);
