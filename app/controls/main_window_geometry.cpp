@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
+#include "app/controls/tab_group.h"
+
 namespace {
 
-constexpr int32_t kTabColumn = 94;   // the tab rows' column of a tab group
 constexpr int32_t kTransportHeight = 16;
 constexpr int32_t kSelectorTop = 6;
 
 // The pane of a selector sits in its item's content (3 px inside the
 // group's frame, right of the tab column) with its transport bar below.
 void PlacePane(const MainWindowGeometry& g, const UIRect& selector, UIRect* pane, UIRect* transport) {
-  const int32_t left = selector.left + kTabColumn + 6;
+  const int32_t left = selector.left + kVFTabColumnWidth + 6;
   const int32_t top = selector.top + 6;
   const int32_t height = std::max(0, std::min(g.paneHeight, g.paneArea - 28));
   *pane = UIMakeRect(left, top, g.paneWidth, height);
@@ -76,12 +77,12 @@ MainWindowGeometry MainWindowGeometryFor(int32_t width, int32_t height) {
   // the group's right edge; its controls fill the frame's inside.
   g.colorMatchFrame = UIRect{g.correctionTabs.top, tabsWidth - 82, g.correctionTabs.bottom, tabsWidth - 82 + 233};
   UIRect shown = g.colorMatchFrame;
-  shown.left += kTabColumn;
+  shown.left += kVFTabColumnWidth;
   g.colorMatchInner = UIRectInset(shown, 4, 10);
 
   // Large view: a pane across the pane area and its transport bar; the
   // frame's own rectangle starts at the window's left edge.
-  g.largeFrame = UIRect{0, -kTabColumn, g.paneArea + 4, width};
+  g.largeFrame = UIRect{0, -kVFTabColumnWidth, g.paneArea + 4, width};
   g.largePane = UIRect{10, 10, g.paneArea - 14, width - 10};
   g.largeTransport = UIRect{g.largePane.bottom, g.largePane.left, g.largePane.bottom + kTransportHeight,
                             g.largePane.right};
