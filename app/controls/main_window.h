@@ -19,6 +19,10 @@ constexpr uint32_t kMainCommandResetAll = 0x53437273;  // 'SCrs'
 constexpr uint32_t kMainCommandSave = 0x53437376;      // 'SCsv'
 constexpr uint32_t kMainCommandLoad = 0x53436C64;      // 'SCld'
 
+// The interface colour entry the window's background and its bottom buttons
+// are filled with.
+constexpr int kMainWindowBackgroundColor = 40;
+
 // Menus of the Limiting tab's popups.
 constexpr int32_t kVideoSystemMenuID = 151;
 constexpr int32_t kLimitMethodMenuID = 152;

@@ -35,7 +35,6 @@ int32_t gImagePaneCursor = 0;
 
 namespace {
 
-constexpr int kWindowBackground = 40;
 constexpr uint32_t kSamplerOffset = 33424;
 constexpr uint32_t kMatchSourceOffset = 33452;
 constexpr uint32_t kMatchTargetOffset = 33464;
@@ -63,7 +62,7 @@ const BottomButton kBottomButtons[kMainButtonCount] = {
 
 QVStatus WindowBackgroundColor(UIControl*, int32_t message, UIColor* color) {
   if (message != kUIColorBackground) return kQVErrNotHandled;
-  *color = VFColor(kWindowBackground);
+  *color = VFColor(kMainWindowBackgroundColor);
   return kQVNoErr;
 }
 
@@ -161,7 +160,7 @@ QVStatus BuildMainWindow() {
   if (!gWindow) return kQVErrMemory;
   UIInstallWindowHandler(gWindow, HandleMainWindowEvents);
   VFInstallWindowHandler(gWindow);
-  UISetWindowContentColor(gWindow, VFColor(kWindowBackground));
+  UISetWindowContentColor(gWindow, VFColor(kMainWindowBackgroundColor));
   // Closing the window leaves the exchange as Cancel does.
   UIInstallWindowHandler(gWindow, [](UIEvent& e) -> QVStatus {
     if (e.kind != kUIEventWindowClose) return kQVErrNotHandled;

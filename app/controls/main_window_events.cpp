@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kWindowBackground = 40;
 constexpr uint32_t kKeyHome = 1;
 constexpr uint32_t kKeyEnd = 4;
 constexpr uint32_t kKeySpace = 32;
@@ -120,7 +119,7 @@ QVStatus HandleMainWindowEvents(UIEvent& e) {
   switch (e.kind) {
     case kUIEventWindowDraw:
       if (e.ctx) {
-        UISetFillColor(e.ctx, VFColor(kWindowBackground));
+        UISetFillColor(e.ctx, VFColor(kMainWindowBackgroundColor));
         UIFillRect(e.ctx, UIGetWindowContentRect(e.window));
       }
       return kQVErrNotHandled;
