@@ -28,7 +28,7 @@ constexpr int32_t kLabelStrip = 14;
 constexpr int32_t kReadoutGap = 8;
 constexpr int32_t kPointMark = 5;
 constexpr uint32_t kReadoutFlags = 7;  // scaled float fields
-constexpr uint32_t kHueOffsetsGroup = 0x10000;
+constexpr uint32_t kHueOffsetsGroup = 1u << kVLMaskBitHueOffsets;
 constexpr uint32_t kHueOffsetsFirst = offsetof(VL_SettingsStruct, hueOffsets);
 constexpr uint32_t kHueOffsetsEnd = kHueOffsetsFirst + sizeof(VL_HSLOffsetControls);
 

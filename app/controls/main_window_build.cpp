@@ -2,6 +2,7 @@
 // bar, the bottom buttons, the pane selectors, the correction tabs in their
 // order, the colour-match frame with the picture pane, the hidden large
 // image view, and the first selections.
+#include <cstddef>
 #include <cstring>
 
 #include "app/controls/bound_controls.h"
@@ -35,9 +36,11 @@ int32_t gImagePaneCursor = 0;
 
 namespace {
 
-constexpr uint32_t kSamplerOffset = 33424;
-constexpr uint32_t kMatchSourceOffset = 33452;
-constexpr uint32_t kMatchTargetOffset = 33464;
+// The match colours live in the record's untouched words.
+constexpr uint32_t kSamplerOffset = offsetof(VL_SettingsStruct, sampler);
+constexpr uint32_t kMatchSourceOffset = offsetof(VL_SettingsStruct, untouched);
+constexpr uint32_t kMatchTargetOffset = offsetof(VL_SettingsStruct, untouched[3]);
+static_assert(kSamplerOffset == 33424 && kMatchSourceOffset == 33452 && kMatchTargetOffset == 33464);
 
 UIWindow* gWindow = nullptr;
 

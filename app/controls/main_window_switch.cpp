@@ -30,7 +30,7 @@ constexpr int kPictureChoiceColor = 19;
 constexpr int32_t kDarkPicture = 201;
 constexpr int32_t kLightPicture = 202;
 
-constexpr uint32_t kSecondaryGroupBit = 0x400000;
+constexpr uint32_t kSecondaryGroupBit = 1u << kVLMaskBitSecondary;
 constexpr uint32_t kGeometryItemBit = 0x1000;
 constexpr int32_t kGeometryPreviewWord = 2;
 

@@ -18,8 +18,8 @@ namespace {
 constexpr uint32_t Offset(size_t offset) { return uint32_t(offset); }
 #define SETTINGS_OFFSET(field) Offset(offsetof(VL_SettingsStruct, field))
 
-constexpr VLSettingsSectionMask kLumaRangesMask = VLSettingsSectionMask(1) << 30;
-constexpr VLSettingsSectionMask kLimiterMask = VLSettingsSectionMask(1) << 28;
+constexpr VLSettingsSectionMask kLumaRangesMask = VLSettingsSectionMask(1) << kVLMaskBitLumaRanges;
+constexpr VLSettingsSectionMask kLimiterMask = VLSettingsSectionMask(1) << kVLMaskBitLimiter;
 constexpr int32_t kSoftClipIndent = 23;
 
 // One slider of the Limiting tab: its field, its range (typed the same) and

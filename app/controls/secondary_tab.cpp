@@ -23,7 +23,7 @@ UIControl* gSecondaryTabs = nullptr;
 namespace {
 
 constexpr int32_t kSecondaryCount = 6;
-constexpr uint32_t kFirstSyncBit = 0x400000u;  // secondary n: this bit shifted left by n
+constexpr uint32_t kFirstSyncBit = 1u << kVLMaskBitSecondary;  // secondary n: this bit shifted left by n
 
 constexpr const char* kPreviewStyles[] = {"Grey Surround", "Red Surround", "Matte"};
 
