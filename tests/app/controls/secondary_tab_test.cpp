@@ -18,9 +18,7 @@ class SecondaryTabTest : public CorrectionWindowTest {
   UIControl* tabs = nullptr;  // the wide window's nine correction tabs
   UIControl* groups = nullptr;
 
-  void SetUp() override {
-    CorrectionWindowTest::SetUp();
-    if (HasFatalFailure()) return;
+  void BuildWindow() override {
     gNextValueControlID = 100;
     window = UICreateWindow(kUIWindowPlain, UIMakeRect(20, 20, 1320, 640), "Secondary");
     UISetWindowContentColor(window, VFColor(kUIColorControlBackground));
@@ -36,7 +34,6 @@ class SecondaryTabTest : public CorrectionWindowTest {
     ASSERT_EQ(groups, gSecondaryTabs);
     UIShowWindow(window);
     UISelectWindow(window);
-    UIRunPending();
   }
 
   // Keys every secondary to one colour of the ramp, as a loaded correction
