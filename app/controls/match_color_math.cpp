@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "core/settings_record.h"
+#include "support/color_coding.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ void MatchSecondaries(int32_t mode, const float s[3], const float d[3], VFColorM
 
 }  // namespace
 
-double VFMatchLuma(const float c[3]) { return 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2]; }
+double VFMatchLuma(const float c[3]) { return kQVYUV.yR * c[0] + kQVYUV.yG * c[1] + kQVYUV.yB * c[2]; }
 
 double VFMatchSaturation(const float c[3]) {
   const double hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
@@ -155,13 +156,17 @@ double VFMatchSaturation(const float c[3]) {
 }
 
 double VFMatchHueAngle(const float c[3]) {
-  const double u = -0.147407 * c[0] - 0.289391 * c[1] + 0.436798 * c[2];
-  const double v = 0.614777 * c[0] - 0.514799 * c[1] - 0.099978 * c[2];
+  const double u = kQVYUV.firstR * c[0] + kQVYUV.firstG * c[1] + kQVYUV.firstB * c[2];
+  const double v = kQVYUV.secondR * c[0] + kQVYUV.secondG * c[1] + kQVYUV.secondB * c[2];
   return std::atan2(u, v);
 }
 
-double VFMatchCb(const float c[3]) { return -0.168736 * c[0] - 0.331264 * c[1] + 0.5 * c[2]; }
-double VFMatchCr(const float c[3]) { return 0.5 * c[0] - 0.418688 * c[1] - 0.081312 * c[2]; }
+double VFMatchCb(const float c[3]) {
+  return kQVYCbCr601.firstR * c[0] + kQVYCbCr601.firstG * c[1] + kQVYCbCr601.firstB * c[2];
+}
+double VFMatchCr(const float c[3]) {
+  return kQVYCbCr601.secondR * c[0] + kQVYCbCr601.secondG * c[1] + kQVYCbCr601.secondB * c[2];
+}
 
 VFColorMatch VFComputeColorMatch(int32_t tab, int32_t hslSubTab, int32_t mode, const float source[3],
                                  const float target[3]) {
