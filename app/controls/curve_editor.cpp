@@ -195,11 +195,15 @@ VL_CurveControls* CurveEditorSection(const CurveEditor* e) {
 
 bool CurveEditorInMapMode(const CurveEditor* e) { return e && e->flags && (*e->flags & kCurveFlagMap); }
 
+uint32_t CurveSectionOffset(int32_t curveIndex) {
+  return curveIndex < 4 ? uint32_t(offsetof(VL_SettingsStruct, rgbCurves) + sizeof(VL_CurveControls) * size_t(curveIndex))
+                        : uint32_t(offsetof(VL_SettingsStruct, hslCurves) +
+                                   sizeof(VL_CurveControls) * size_t(curveIndex - 4));
+}
+
 UIControl* CurveEditorForCurve(int32_t curveIndex) {
   if (curveIndex < 0 || curveIndex > 6) return nullptr;
-  const size_t offset = curveIndex < 4 ? offsetof(VL_SettingsStruct, rgbCurves) + sizeof(VL_CurveControls) * size_t(curveIndex)
-                                       : offsetof(VL_SettingsStruct, hslCurves) + sizeof(VL_CurveControls) * size_t(curveIndex - 4);
-  UIControl* control = VFControlAtOffset(uint32_t(offset));
+  UIControl* control = VFControlAtOffset(CurveSectionOffset(curveIndex));
   return CurveEditorOf(control) ? control : nullptr;
 }
 

@@ -68,6 +68,9 @@ CurveEditor* CurveEditorOf(UIControl* control);
 // one section (as the synchroniser binds them); otherwise null.
 VL_CurveControls* CurveEditorSection(const CurveEditor* editor);
 bool CurveEditorInMapMode(const CurveEditor* editor);
+// Byte offset in the record of curve section 0-6: the master, red, green
+// and blue curves, then the hue, saturation and lightness curves.
+uint32_t CurveSectionOffset(int32_t curveIndex);
 // The editor showing curve index 0-6 of the working record, or null.
 UIControl* CurveEditorForCurve(int32_t curveIndex);
 

@@ -38,12 +38,6 @@ struct EditorEntry {
 constexpr EditorEntry kRGBEditors[] = {{"Master", 0}, {"Red", 1}, {"Green", 2}, {"Blue", 3}};
 constexpr EditorEntry kHSLEditors[] = {{"Hue", 4}, {"Saturation", 5}, {"Lightness", 6}};
 
-uint32_t SectionOffset(int32_t curveIndex) {
-  return curveIndex < 4 ? uint32_t(offsetof(VL_SettingsStruct, rgbCurves) + sizeof(VL_CurveControls) * size_t(curveIndex))
-                        : uint32_t(offsetof(VL_SettingsStruct, hslCurves) +
-                                   sizeof(VL_CurveControls) * size_t(curveIndex - 4));
-}
-
 // Help tags of the three eyedroppers, entries 15 to 17 of the help list.
 const char* const kEyedropperHelp[] = {
     "Pick the black point of the red, green and blue curves from the picture",
@@ -90,7 +84,7 @@ void CreateEditors(UIWindow* window, UIControl* pane, const EditorLayout& layout
   for (int i = 0; i < count; ++i) {
     const UIRect r = UIMakeRect(layout.left + i * (layout.side + 10), layout.top, layout.side, layout.side);
     CreateCurveEditor(window, r, entries[i].label, pane, &gUISettings, entries[i].curveIndex,
-                      SectionOffset(entries[i].curveIndex), gNextValueControlID++, gSettingsControls);
+                      CurveSectionOffset(entries[i].curveIndex), gNextValueControlID++, gSettingsControls);
   }
 }
 
