@@ -54,10 +54,6 @@ const HistogramPair* SharedHistograms(int32_t width, int32_t height) {
   return &gHistogramPictures.back();
 }
 
-uint32_t PackPixel(const QVRGBColor& c) {
-  return 0xFF000000u | uint32_t(c.red >> 8) << 16 | uint32_t(c.green >> 8) << 8 | uint32_t(c.blue >> 8);
-}
-
 void FillRows(UIImage* image, int32_t x, int32_t top, int32_t bottom, uint32_t pixel) {
   const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
   if (x < 0 || x >= w) return;
@@ -125,7 +121,7 @@ void LevelsRenderControl(LevelsControl* r) {
   if (!r || !r->image) return;
   UIImage* image = r->image;
   const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
-  const uint32_t background = PackPixel(gInterfaceColors[0]);
+  const uint32_t background = QVPackPixelARGB(gInterfaceColors[0]);
   for (int32_t x = 0; x < w; ++x) FillRows(image, x, 0, h, background);
 
   // Bars in image coordinates; each fills from its right end leftwards.
@@ -139,7 +135,7 @@ void LevelsRenderControl(LevelsControl* r) {
       QVRGBColor c{LevelsRampComponent(r->ramp.red, i, step), LevelsRampComponent(r->ramp.green, i, step),
                    LevelsRampComponent(r->ramp.blue, i, step)};
       AdjustColorSaturation(&c, saturation);
-      FillRows(image, bar.right - 1 - i, bar.top, bar.bottom, PackPixel(c));
+      FillRows(image, bar.right - 1 - i, bar.top, bar.bottom, QVPackPixelARGB(c));
     }
   }
   UIImageMarkDirty(image);

@@ -15,6 +15,7 @@
 #include "app/views/view_state.h"
 #include "core/histogram.h"
 #include "platform/ui/toolkit.h"
+#include "support/colors.h"
 
 namespace {
 
@@ -94,8 +95,7 @@ void PixelProc(void* pixel, FBFrameStruct* frame, void* refCon) {
 
 uint32_t AccentPixel(int32_t channel) {
   const int32_t accent = channel == 1 ? 5 : std::clamp(channel, 2, 4);
-  const QVRGBColor& c = gInterfaceAccentColors[accent];
-  return 0xFF000000u | uint32_t(c.red >> 8) << 16 | uint32_t(c.green >> 8) << 8 | uint32_t(c.blue >> 8);
+  return QVPackPixelARGB(gInterfaceAccentColors[accent]);
 }
 
 }  // namespace

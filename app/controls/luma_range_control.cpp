@@ -23,6 +23,7 @@
 #include "app/views/view_state.h"
 #include "app/views/views_hooks.h"
 #include "platform/ui/toolkit.h"
+#include "support/colors.h"
 
 namespace {
 
@@ -39,10 +40,7 @@ constexpr uint16_t kBackgroundGrey = 0x3434;
 // The graph the central update redraws after every reprocess.
 UIControl* gLumaRangeGraph = nullptr;
 
-uint32_t GreyPixel(uint16_t grey) {
-  const uint32_t g = grey >> 8;
-  return 0xFF000000u | g << 16 | g << 8 | g;
-}
+uint32_t GreyPixel(uint16_t grey) { return QVPackPixelARGB(QVRGBColor{grey, grey, grey}); }
 
 // Row of a weight in a picture h rows high: 0 on the bottom row, 1 on the top.
 int32_t RowOf(float weight, int32_t h) {
