@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/views/pictures.h"
 #include "platform/ui/ui_draw.h"
 #include "platform/ui/ui_window.h"
 
@@ -58,11 +59,10 @@ struct PaneArtwork {
   UIColor text;
 };
 const PaneArtwork kPaneArtwork[] = {
-    {201, 0.22, 0.07, UIColorRGB(0.86, 0.86, 0.86)},
-    {202, 0.94, 0.76, UIColorRGB(0.18, 0.18, 0.18)},
+    {kVFPaneArtworkDarkID, 0.22, 0.07, UIColorRGB(0.86, 0.86, 0.86)},
+    {kVFPaneArtworkLightID, 0.94, 0.76, UIColorRGB(0.18, 0.18, 0.18)},
 };
 
-constexpr int32_t kSuspendedPicture = 260;
 constexpr const char* kProgramName = "Velmora";
 constexpr const char* kSuspendedText = "Updates suspended";
 
@@ -207,7 +207,7 @@ void VFRegisterControlPictures() {
   Register(kCrossPicture, kVFIconSide, kVFIconSide, [](UIContext* ctx) { StrokeTwice(ctx, CrossStrokes); });
   for (const PaneArtwork& a : kPaneArtwork)
     Register(a.pictureID, kVFPaneArtworkWidth, kVFPaneArtworkHeight, [&](UIContext* ctx) { DrawPaneArtwork(ctx, a); });
-  Register(kSuspendedPicture, kVFSuspendedLabelWidth, kVFSuspendedLabelHeight, DrawSuspendedLabel);
+  Register(kUpdatesSuspendedPictureID, kVFSuspendedLabelWidth, kVFSuspendedLabelHeight, DrawSuspendedLabel);
   if (!UIToolkitRunning()) return;
   for (const CursorUse& c : kCursors) UIDefineCursor(c.cursorID, c.pictureID, c.hotSpot);
 }

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// The picture pane's artwork for dark and for light interface colours.
+constexpr int32_t kVFPaneArtworkDarkID = 201;
+constexpr int32_t kVFPaneArtworkLightID = 202;
+
 // Sizes of the drawn pictures.
 constexpr int32_t kVFIconSide = 16;           // button icons and cursors
 constexpr int32_t kVFPaneArtworkWidth = 131;  // pictures 201 and 202: the pane's width

@@ -2,6 +2,7 @@
 // display, levels channel, correction tab), the picture pane, and the
 // routines over all image panes.
 #include "app/controls/composite_controls.h"
+#include "app/controls/control_pictures.h"
 #include "app/controls/main_window.h"
 #include "app/controls/pane_selectors.h"
 #include "app/controls/settings_sync.h"
@@ -27,8 +28,6 @@ namespace {
 
 constexpr int kPictureFill = 0;
 constexpr int kPictureChoiceColor = 19;
-constexpr int32_t kDarkPicture = 201;
-constexpr int32_t kLightPicture = 202;
 
 constexpr uint32_t kSecondaryGroupBit = 1u << kVLMaskBitSecondary;
 constexpr uint32_t kGeometryItemBit = 0x1000;
@@ -151,7 +150,7 @@ void DrawPicturePane(UIControl* pane, UIContext* ctx) {
   const UIRect b = UIGetControlBounds(pane);
   UISetFillColor(ctx, VFColor(kPictureFill));
   UIFillRect(ctx, b);
-  const int32_t id = gInterfaceColors[kPictureChoiceColor].red <= 32768 ? kDarkPicture : kLightPicture;
+  const int32_t id = gInterfaceColors[kPictureChoiceColor].red <= 32768 ? kVFPaneArtworkDarkID : kVFPaneArtworkLightID;
   if (UIImage* picture = UIGetPicture(id)) {
     const int32_t height = UIImageHeight(picture);
     UIDrawImage(ctx, picture, nullptr, UIRect{b.bottom - height, b.left, b.bottom, b.right}, true);
