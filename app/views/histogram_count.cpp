@@ -18,31 +18,33 @@ constexpr Layout kARGB{1, 2, 3};
 
 bool ValidBins(int32_t bins) { return bins == 128 || bins == 256 || bins == 512 || bins == 768 || bins == 1024; }
 
-inline void CountValue(uint32_t* counts, int32_t bins, uint32_t v) {
+// Adds n hits of code value v to its bins.
+inline void CountValue(uint32_t* counts, int32_t bins, uint32_t v, uint32_t n = 1) {
   if (!counts) return;
   if (bins == 128) {
-    ++counts[v >> 1];
+    counts[v >> 1] += n;
     return;
   }
   const uint32_t per = uint32_t(bins) / 256;
   uint32_t* at = counts + v * per;
-  for (uint32_t k = 0; k < per; ++k) ++at[k];
+  for (uint32_t k = 0; k < per; ++k) at[k] += n;
+}
+
+// The 8-bit luma of a colour from the scope's luma tables.
+inline uint32_t LumaOf(const uint8_t* luma, uint32_t red, uint32_t green, uint32_t blue) {
+  // The rounded table entries can add up past 255 for some colours.
+  const uint32_t y = uint32_t(luma[red]) + luma[256 + green] + luma[512 + blue];
+  return y > 255 ? 255 : y;
 }
 
 inline void CountPixel(const uint8_t* px, const Layout& l, const uint8_t* luma, const HistogramRequest& r) {
   const uint32_t red = px[l.red], green = px[l.green], blue = px[l.blue];
-  // The rounded table entries can add up past 255 for some colours.
-  uint32_t y = uint32_t(luma[red]) + luma[256 + green] + luma[512 + blue];
-  if (y > 255) y = 255;
+  const uint32_t y = LumaOf(luma, red, green, blue);
   CountValue(r.counts[kHistogramLuma], r.binCount, y);
   CountValue(r.counts[kHistogramRed], r.binCount, red);
   CountValue(r.counts[kHistogramGreen], r.binCount, green);
   CountValue(r.counts[kHistogramBlue], r.binCount, blue);
 }
-
-}  // namespace
-
-namespace {
 
 // Counts by code value of luma, red, green and blue. Two sets take
 // alternate pixels, so runs of one colour do not wait on their own counts.
@@ -67,8 +69,7 @@ void CountRows(void* context, uint32_t part, uint32_t parts) {
     const uint8_t* px = job.base + size_t(y) * size_t(job.rowStep) * job.rowBytes;
     for (int32_t x = 0; x < job.columns; ++x, px += 4 * job.columnStep) {
       const uint32_t red = px[kBGRA.red], green = px[kBGRA.green], blue = px[kBGRA.blue];
-      uint32_t y8 = uint32_t(luma[red]) + luma[256 + green] + luma[512 + blue];
-      if (y8 > 255) y8 = 255;
+      const uint32_t y8 = LumaOf(luma, red, green, blue);
       uint32_t (&set)[4][256] = c.value[x & 1];
       ++set[kHistogramLuma][y8];
       ++set[kHistogramRed][red];
@@ -77,10 +78,6 @@ void CountRows(void* context, uint32_t part, uint32_t parts) {
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // Counts every columnStep-th pixel of every rowStep-th row.
 void CountPicture(UIImage* picture, HistogramRequest* request, int32_t columnStep, int32_t rowStep) {
@@ -95,25 +92,18 @@ void CountPicture(UIImage* picture, HistogramRequest* request, int32_t columnSte
   job.base = UIImagePixels(picture);
   job.rowBytes = size_t(UIImageRowBytes(picture));
   // Rows are counted in parts on the task pool, each part by code value;
-  // the parts' counts then go into the bins as CountValue would put them.
+  // the parts' counts then go into the bins.
   const uint32_t wanted = uint32_t(std::clamp(job.rows / 64, 1, int32_t(gNumProcessors)));
   std::vector<ValueCounts> parts(wanted);
   job.parts = &parts;
   const uint32_t used = VLMPRunParts(CountRows, &job, wanted, &gVLMPMaster);
-  const int32_t bins = request->binCount;
   for (int channel = 0; channel < 4; ++channel) {
     uint32_t* counts = request->counts[channel];
     if (!counts) continue;
-    for (int32_t v = 0; v < 256; ++v) {
+    for (uint32_t v = 0; v < 256; ++v) {
       uint32_t n = 0;
       for (uint32_t part = 0; part < used; ++part) n += parts[part].value[0][channel][v] + parts[part].value[1][channel][v];
-      if (!n) continue;
-      if (bins == 128) {
-        counts[v >> 1] += n;
-        continue;
-      }
-      const int32_t per = bins / 256;
-      for (int32_t k = 0; k < per; ++k) counts[v * per + k] += n;
+      if (n) CountValue(counts, request->binCount, v, n);
     }
   }
 }
