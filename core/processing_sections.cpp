@@ -155,7 +155,7 @@ void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* 
         work[i] = cv;
       });
     }
-    gVLTableInputs.repackHSLRange = true;
+    gVLTableInputs.packedHSLRange = false;
   }
   for (int tone = 0; tone < 4; ++tone) {
     const VL_HSLControls& c = s.hsl[kVLToneToRecordRange[tone]];
@@ -228,7 +228,7 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
             for (int e = 0; e < count; ++e) v = std::pow(v, exponents[e]);
             table[i] = v;
           });
-          if (tone != kVLToneMaster) gVLTableInputs.repackRGBRange[c] = true;
+          if (tone != kVLToneMaster) gVLTableInputs.packedRGBRange[c] = false;
         }
       }
       out.top[c] = GammaTop(table);
@@ -265,7 +265,7 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
           const float v = std::pow(X(i), inv);
           table[i] = c == 0 ? std::pow(v, out.invGamma) : v;
         });
-        if (tone != kVLToneMaster) gVLTableInputs.repackYCbCrRange[c] = true;
+        if (tone != kVLToneMaster) gVLTableInputs.packedYCbCrRange[c] = false;
       }
       out.top[c] = GammaTop(table);
     }

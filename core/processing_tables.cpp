@@ -300,7 +300,6 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   // Tables whose inputs are those they were last written from are left as
   // they are.
   VLTableInputsRecord& last = gVLTableInputs;
-  if (!last.known) VL_ForgetProcessingTableInputs();
   CurveTables curves;
   if (fs.gates.rgbCurves && !(last.rgbCurvesValid && SameBytes(last.rgbCurves, s.rgbCurves)))
     if (QVStatus st = BuildRGBCurves(s, &curves)) return st;
@@ -313,7 +312,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
       return st;
     std::memcpy(&last.lumaRanges, &s.lumaRanges, sizeof last.lumaRanges);
     last.lumaRangesValid = true;
-    last.repackWeights = true;
+    last.packedWeights = false;
   }
   if (curves.rgb[0]) {
     for (int c = 0; c < 3; ++c) Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
@@ -326,7 +325,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
     Publish(curves.luma, gVLTableStorage.curveL);
     std::memcpy(last.hslCurves, s.hslCurves, sizeof last.hslCurves);
     last.hslCurvesValid = true;
-    last.repackHSLCurves = true;
+    last.packedHSLCurves = false;
   }
 
   VLBuildHSLTables(s, work.get(), &fs);

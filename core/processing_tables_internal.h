@@ -39,7 +39,7 @@ extern VLTableStorage gVLTableStorage;
 
 // The inputs a table (or a group of tables built together) was last written
 // from. A build whose inputs are the same, bit for bit, would write the very
-// same entries, so it is skipped. count < 0: unknown, build.
+// same entries, so it is skipped. count 0: unknown, build.
 constexpr int kVLMaxTableInputs = 16;
 struct VLTableInputs {
   float values[kVLMaxTableInputs];
@@ -47,9 +47,9 @@ struct VLTableInputs {
 };
 
 // The last inputs of every table of VLTableStorage, and which packed groups
-// must be packed again because one of their tables was written.
+// were packed from their tables as they are now. All zero (the state before
+// the first build) means every table is unknown and every group due.
 struct VLTableInputsRecord {
-  bool known;  // false until the first build: every count then reads as unknown
   VLTableInputs hsl;  // the four HSL tables, built as one chain
   VLTableInputs rgb[4][3];    // [tone][channel]
   VLTableInputs ycbcr[4][3];  // [tone][component]
@@ -60,7 +60,7 @@ struct VLTableInputsRecord {
   VL_CurveControls rgbCurves[4];
   VL_CurveControls hslCurves[3];
   VL_LumaRangeControls lumaRanges;
-  bool repackWeights, repackHSLRange, repackRGBRange[3], repackYCbCrRange[3], repackHSLCurves;
+  bool packedWeights, packedHSLRange, packedRGBRange[3], packedYCbCrRange[3], packedHSLCurves;
 };
 
 extern VLTableInputsRecord gVLTableInputs;

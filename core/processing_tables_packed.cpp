@@ -20,19 +20,19 @@ void packRanges(VLPackedEntry* out, const VLTable (&ranges)[3]) {
 void VLPackTables(VLTablePointers* pointers) {
   // Only the groups with a table written since they were last packed.
   VLTableStorage& t = gVLTableStorage;
-  VLTableInputsRecord& due = gVLTableInputs;
-  if (due.repackWeights) pack(t.packedWeights, t.yToShadow, t.yToMidtone, t.yToHighlight);
-  if (due.repackHSLRange)
+  VLTableInputsRecord& done = gVLTableInputs;
+  if (!done.packedWeights) pack(t.packedWeights, t.yToShadow, t.yToMidtone, t.yToHighlight);
+  if (!done.packedHSLRange)
     pack(t.packedHSLRange, t.hslCBG[kVLToneShadows], t.hslCBG[kVLToneMidtones], t.hslCBG[kVLToneHighlights]);
   for (int c = 0; c < 3; ++c) {
-    if (due.repackRGBRange[c]) packRanges(t.packedRGBRange[c], t.rgbRange[c]);
-    if (due.repackYCbCrRange[c]) packRanges(t.packedYCbCrRange[c], t.ycbcrRange[c]);
-    due.repackRGBRange[c] = due.repackYCbCrRange[c] = false;
+    if (!done.packedRGBRange[c]) packRanges(t.packedRGBRange[c], t.rgbRange[c]);
+    if (!done.packedYCbCrRange[c]) packRanges(t.packedYCbCrRange[c], t.ycbcrRange[c]);
+    done.packedRGBRange[c] = done.packedYCbCrRange[c] = true;
     pointers->packedRGBRange[c] = t.packedRGBRange[c];
     pointers->packedYCbCrRange[c] = t.packedYCbCrRange[c];
   }
-  if (due.repackHSLCurves) pack(t.packedHSLCurves, t.curveH, t.curveS, t.curveL);
-  due.repackWeights = due.repackHSLRange = due.repackHSLCurves = false;
+  if (!done.packedHSLCurves) pack(t.packedHSLCurves, t.curveH, t.curveS, t.curveL);
+  done.packedWeights = done.packedHSLRange = done.packedHSLCurves = true;
   pointers->packedWeights = t.packedWeights;
   pointers->packedHSLRange = t.packedHSLRange;
   pointers->packedHSLCurves = t.packedHSLCurves;
