@@ -48,6 +48,18 @@ UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& 
   return button;
 }
 
+UIControl* VFCreateSectionButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title,
+                                 uint32_t command, VLSettingsSectionMask mask) {
+  UIControl* button = UINewPushButton(window, frame, title, command);
+  if (!button) return nullptr;
+  UISetControlFont(button, VFControlFont());
+  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
+  UISetControlColorProc(button, VFControlColorProc);
+  if (pane) UIEmbedControl(button, pane);
+  return button;
+}
+
 bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask) {
   uint32_t size = 0;
   VLSettingsSectionMask value = 0;

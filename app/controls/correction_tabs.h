@@ -36,6 +36,11 @@ constexpr uint32_t kVFPropertySectionMask = 0x63746C67; // 'ctlg'
 // A "Reset" push button in the bottom-right corner of corner (by the metrics),
 // embedded in pane, resetting the sections of mask.
 UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& corner, VLSettingsSectionMask mask);
+// A push button in frame sending command, with control ID ('QVc3', command)
+// and the sections of mask in its 'ctlg' property, as the Save/Load curves
+// and Auto buttons are; embedded in pane when there is one.
+UIControl* VFCreateSectionButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title,
+                                 uint32_t command, VLSettingsSectionMask mask);
 // The mask a Reset (or Save/Load curves, Auto) button carries; false when none.
 bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask);
 

@@ -94,15 +94,7 @@ UIControl* CurveFileButton(UIWindow* window, UIControl* pane, const UIRect& corn
                            uint32_t command) {
   const VFResetButtonMetrics& m = gResetButtonMetrics;
   const UIRect frame{corner.bottom - m.margin - m.height, right - m.width, corner.bottom - m.margin, right};
-  UIControl* button = UINewPushButton(window, frame, title, command);
-  if (!button) return nullptr;
-  UISetControlFont(button, VFControlFont());
-  const VLSettingsSectionMask mask = kRGBCurvesMask;
-  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
-  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
-  UISetControlColorProc(button, VFControlColorProc);
-  if (pane) UIEmbedControl(button, pane);
-  return button;
+  return VFCreateSectionButton(window, pane, frame, title, command, kRGBCurvesMask);
 }
 
 }  // namespace

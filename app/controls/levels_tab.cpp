@@ -37,26 +37,6 @@ constexpr int32_t kMargin = 10;
 constexpr uint32_t kCommandAutoExposure = QVFourCC("VLae");
 constexpr uint32_t kCommandAutoColor = QVFourCC("VLac");
 
-QVStatus ButtonColor(UIControl*, int32_t message, UIColor* color) {
-  if (message != kUIColorBackground) return kQVErrNotHandled;
-  *color = VFColor(kUIColorControlBackground);
-  return kQVNoErr;
-}
-
-// A push button whose command and ID are the same four characters and
-// which carries the channel's section mask, as the Reset button does.
-UIControl* MaskedButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title, uint32_t command,
-                        VLSettingsSectionMask mask) {
-  UIControl* button = UINewPushButton(window, frame, title, command);
-  if (!button) return nullptr;
-  UISetControlFont(button, VFControlFont());
-  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
-  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
-  UISetControlColorProc(button, ButtonColor);
-  UIEmbedControl(button, pane);
-  return button;
-}
-
 }  // namespace
 
 void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
@@ -101,8 +81,8 @@ void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
     for (const auto& [title, command] : {std::pair{"Auto Color", kCommandAutoColor},
                                          std::pair{"Auto Exposure", kCommandAutoExposure}}) {
       const int32_t width = QVGetThemeTextWidth(title, 0) + 20;
-      MaskedButton(window, pane, UIRect{resetFrame.top, right - width, resetFrame.bottom, right}, title, command,
-                   mask);
+      VFCreateSectionButton(window, pane, UIRect{resetFrame.top, right - width, resetFrame.bottom, right}, title,
+                            command, mask);
       right -= width + kMargin;
     }
   }
