@@ -59,13 +59,13 @@ QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out)
   return status;
 }
 
-QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length) {
+QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode) {
   if (!path || !*path || (!bytes && length)) return kQVErrParam;
   std::string temp = std::string(path) + kPLTempFileMark + "XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return PLStatusFromErrno(errno);
   QVStatus st = WriteAll(fd, static_cast<const char*>(bytes), length);
-  if (st == kQVNoErr && fchmod(fd, 0644) != 0) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && fchmod(fd, mode_t(mode)) != 0) st = PLStatusFromErrno(errno);
   if (st == kQVNoErr && fsync(fd) != 0) st = PLStatusFromErrno(errno);
   if (close(fd) != 0 && st == kQVNoErr) st = PLStatusFromErrno(errno);
   if (st == kQVNoErr && rename(temp.c_str(), path) != 0) st = PLStatusFromErrno(errno);

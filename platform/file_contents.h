@@ -18,6 +18,7 @@ constexpr const char* kPLTempFileMark = ".tmp-";
 // another status when it cannot be read; out is then empty.
 QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out);
 
-// Puts the bytes in place of the file at path (created with mode 0644 when
-// new). On failure the old file is untouched and no temporary file remains.
-QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length);
+// Puts the bytes in place of the file at path, which then has the given mode
+// (0644 unless said; 0600 for a file private to the user). On failure the
+// old file is untouched and no temporary file remains.
+QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode = 0644);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/controls/app_commands.h"
+#include "platform/file_contents.h"
 #include "platform/folders.h"
 #include "settings/preset_file.h"
 
@@ -27,17 +28,6 @@ std::string runtimeFolder() {
   struct stat st;
   if (runtime && runtime[0] == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
   return {};
-}
-
-bool writeAll(int fd, const uint8_t* bytes, size_t length) {
-  while (length > 0) {
-    const ssize_t n = ::write(fd, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    length -= size_t(n);
-  }
-  return true;
 }
 
 // Reads up to capacity bytes; the count read, or -1 on an error.
@@ -68,16 +58,7 @@ bool AppScrapPut(const VL_SettingsStruct* settings) {
   if (!settings || path.empty()) return false;
   // The temporary folder may not be there yet.
   PLCreateFolders(path.substr(0, path.rfind('/')).c_str());
-  std::string temp = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temp.data());  // mode 0600
-  if (fd < 0) return false;
-  const bool written = writeAll(fd, reinterpret_cast<const uint8_t*>(settings), sizeof *settings) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return PLReplaceFileContents(path.c_str(), settings, sizeof *settings, 0600) == kQVNoErr;
 }
 
 bool AppScrapGet(VL_SettingsStruct* settings) {
