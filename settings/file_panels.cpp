@@ -79,8 +79,7 @@ UIPanelRequest PanelRequest(UIPanelKind kind, const char* title, const char* pro
   if (title) request.title = title;
   if (prompt) request.prompt = prompt;
   if (message) request.message = message;
-  std::string folder;
-  if (GetOpenPanelPathPref(prefKind, dialogID, &folder)) request.folder = ExpandHome(folder);
+  GetOpenPanelFolder(prefKind, dialogID, &request.folder);
   if (request.folder.empty()) request.folder = Home();
   return request;
 }
@@ -141,6 +140,13 @@ bool GetOpenPanelPathPref(const char* kind, int32_t dialogID, std::string* folde
   std::string value;
   if (!PLPrefsGetString(kQVPanelsDomain, Key("NSNavLastCurrentDirectory", kind, dialogID).c_str(), &value)) return false;
   if (folder) *folder = value;
+  return true;
+}
+
+bool GetOpenPanelFolder(const char* kind, int32_t dialogID, std::string* folder) {
+  std::string stored;
+  if (!GetOpenPanelPathPref(kind, dialogID, &stored)) return false;
+  if (folder) *folder = ExpandHome(stored);
   return true;
 }
 

@@ -86,6 +86,8 @@ QVStatus QVPutFileComplete(QVPutFileReply* reply);
 // The remembered state. kind is kQVPanelKindGet or kQVPanelKindPut.
 // The stored folder, as stored ("~" not expanded); false when none.
 bool GetOpenPanelPathPref(const char* kind, int32_t dialogID, std::string* folder);
+// The stored folder as a real path: a leading "~" stands for the home folder.
+bool GetOpenPanelFolder(const char* kind, int32_t dialogID, std::string* folder);
 // True when the stored value is the boolean true, and when kind is null.
 bool GetOpenPanelHideExtensionPref(const char* kind, int32_t dialogID);
 // Store the value (a null folder stores nothing), then synchronise the domain.

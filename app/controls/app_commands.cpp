@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -234,11 +233,7 @@ std::string UserPresetsFolder() {
 // Whether the last save panel of the settings went into that folder.
 bool SavedIntoUserPresets() {
   std::string folder;
-  if (!GetOpenPanelPathPref(kQVPanelKindPut, int32_t(QVFourCC("SvSt")), &folder)) return false;
-  if (folder.rfind("~", 0) == 0) {
-    const char* home = std::getenv("HOME");
-    folder = std::string(home ? home : "") + folder.substr(1);
-  }
+  if (!GetOpenPanelFolder(kQVPanelKindPut, int32_t(QVFourCC("SvSt")), &folder)) return false;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return !folder.empty() && folder == UserPresetsFolder();
 }
