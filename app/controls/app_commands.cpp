@@ -186,7 +186,6 @@ QVStatus CmdPaste(uint32_t, UIControl*) {
   VL_SettingsStruct pasted;
   if (!AppScrapGet(&pasted)) return kPass;
   UndoBufferPush(gUndoBuffer, &gUISettings);
-  VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
   std::memcpy(&gUISettings, &pasted, sizeof gUISettings);
   VFForgetUndoControl();
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, kVFSyncApply);
