@@ -132,22 +132,24 @@ void QuitApplication() {
   UIQuitLoop();
 }
 
-QVStatus CmdOK(uint32_t, UIControl*) {
-  if (gUIComm.block) CCWriteSettings(gUIComm, &gUISettings);
+// OK and Cancel: the application stays for the next session when asked to,
+// and quits otherwise.
+void EndSession() {
   if (KeepingAlive()) {
     EndSessionKeepingAlive();
   } else {
     QuitApplication();
   }
+}
+
+QVStatus CmdOK(uint32_t, UIControl*) {
+  if (gUIComm.block) CCWriteSettings(gUIComm, &gUISettings);
+  EndSession();
   return kDone;
 }
 
 QVStatus CmdCancel(uint32_t, UIControl*) {
-  if (KeepingAlive()) {
-    EndSessionKeepingAlive();
-  } else {
-    QuitApplication();
-  }
+  EndSession();
   return kDone;
 }
 
