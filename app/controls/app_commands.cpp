@@ -18,6 +18,7 @@
 #include "app/controls/input_settings_dialog.h"
 #include "app/controls/lut_test_image.h"
 #include "app/controls/main_window.h"
+#include "app/controls/preview_gamma_menus.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
@@ -538,9 +539,9 @@ struct LUTFamily {
   int which;  // kPFLUTPrimary, kPFLUTSecondary, kPFLUTExternal
 };
 constexpr LUTFamily kLUTFamilies[3] = {
-    {QVFourCC("VCp0"), 145, kPFLUTPrimary},
-    {QVFourCC("VCs0"), 146, kPFLUTSecondary},
-    {QVFourCC("VCe0"), 147, kPFLUTExternal},
+    {kPrimaryLUTCommandBase, kPrimaryLUTMenuID, kPFLUTPrimary},
+    {kSecondaryLUTCommandBase, kSecondaryLUTMenuID, kPFLUTSecondary},
+    {kExternalLUTCommandBase, kExternalLUTMenuID, kPFLUTExternal},
 };
 constexpr int32_t kLUTChoices = 57;  // n = 0..56
 
