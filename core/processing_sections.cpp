@@ -25,7 +25,7 @@ template <class Fill>
 void ForEachIndex(Fill fill) {
   auto part = [](void* context, uint32_t p, uint32_t parts) {
     Fill& f = *static_cast<Fill*>(context);
-    const int first = int(int64_t(kVLTableSize) * p / parts), end = int(int64_t(kVLTableSize) * (p + 1) / parts);
+    const auto [first, end] = VLMPPartOf(kVLTableSize, p, parts);
     for (int i = first; i < end; ++i) f(i);
   };
   VLMPRunParts(part, &fill, gNumProcessors, &gVLMPMaster);

@@ -41,6 +41,15 @@ enum : int32_t {
 // Work its caller split into `parts` parts; each call does part `part`.
 using VLMPPartWork = void (*)(void* context, uint32_t part, uint32_t parts);
 
+// The items [first, end) of count items that part `part` of `parts` does:
+// the parts in turn cover 0..count once, in runs differing by one at most.
+struct VLMPPartItems {
+  int32_t first, end;
+};
+constexpr VLMPPartItems VLMPPartOf(int32_t count, uint32_t part, uint32_t parts) {
+  return {int32_t(int64_t(count) * part / parts), int32_t(int64_t(count) * (part + 1) / parts)};
+}
+
 struct VLMPTaskRecord {
   MPTask* taskID;
   MPQueue* requestQueue;

@@ -63,7 +63,7 @@ struct CountJob {
 void CountRows(void* context, uint32_t part, uint32_t parts) {
   const CountJob& job = *static_cast<const CountJob*>(context);
   ValueCounts& c = (*job.parts)[part];
-  const int32_t first = int32_t(int64_t(job.rows) * part / parts), end = int32_t(int64_t(job.rows) * (part + 1) / parts);
+  const auto [first, end] = VLMPPartOf(job.rows, part, parts);
   const uint8_t* luma = job.luma;
   for (int32_t y = first; y < end; ++y) {
     const uint8_t* px = job.base + size_t(y) * size_t(job.rowStep) * job.rowBytes;

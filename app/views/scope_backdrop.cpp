@@ -30,7 +30,7 @@ struct CopyJob {
 
 void CopyRows(void* context, uint32_t part, uint32_t parts) {
   const CopyJob& job = *static_cast<const CopyJob*>(context);
-  const int32_t first = int32_t(int64_t(job.rows) * part / parts), end = int32_t(int64_t(job.rows) * (part + 1) / parts);
+  const auto [first, end] = VLMPPartOf(job.rows, part, parts);
   for (int32_t y = first; y < end; ++y)
     std::memcpy(job.dst + size_t(y) * job.dstRowBytes, job.src + size_t(y) * job.srcRowBytes, job.bytes);
 }

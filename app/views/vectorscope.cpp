@@ -180,8 +180,7 @@ struct CountJob {
 void CountPart(void* context, uint32_t part, uint32_t parts) {
   const CountJob& job = *static_cast<const CountJob*>(context);
   const TracePlan& t = *job.plan;
-  const int32_t first = int32_t(int64_t(t.sampledRows) * part / parts);
-  const int32_t end = int32_t(int64_t(t.sampledRows) * (part + 1) / parts);
+  const auto [first, end] = VLMPPartOf(t.sampledRows, part, parts);
   uint8_t* counts = job.counts;
   const int32_t width = job.countsWidth;
   if (parts == 1) {
@@ -207,8 +206,8 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
   const CountJob& job = *static_cast<const CountJob*>(context);
   const TracePlan& t = *job.plan;
   const int32_t rows = t.yEnd - t.yMin;
-  const int32_t first = t.yMin + int32_t(int64_t(rows) * part / parts);
-  const int32_t end = t.yMin + int32_t(int64_t(rows) * (part + 1) / parts);
+  const VLMPPartItems share = VLMPPartOf(rows, part, parts);
+  const int32_t first = t.yMin + share.first, end = t.yMin + share.end;
   UIImage* target = t.p->target;
   uint8_t* dstBase = UIImagePixels(target);
   const size_t dstRowBytes = size_t(UIImageRowBytes(target));
