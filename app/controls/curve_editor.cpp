@@ -143,10 +143,7 @@ void CurveEditorTrackHover(UIControl* pane) {
   CurveEditor* e = CurveEditorOf(pane);
   if (!e || !UIIsControlVisible(pane) || e->window != UIFrontWindow() || (UIGetModifiers() & kUIModControl)) return;
   if (e->tracking) return;
-  const UIRect window = UIGetWindowBounds(e->window);
-  UIPoint mouse = UIGetMouseLocation();
-  mouse.x -= window.left;
-  mouse.y -= window.top;
+  const UIPoint mouse = UIGetMouseLocationInWindow(e->window);
   const bool map = CurveEditorInMapMode(e);
   if (UIRectContains(e->graph, mouse) && !map && CurveEditorSection(e)) {
     double x, y;

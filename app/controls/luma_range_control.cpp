@@ -72,14 +72,6 @@ void UnitOf(const LumaRangeControl* r, UIPoint p, double* x, double* y) {
   *y = 1.0 - double(p.y - g.top) / std::max(1, UIRectHeight(g) - 1);
 }
 
-UIPoint MouseInWindow(UIWindow* window) {
-  const UIRect frame = UIGetWindowBounds(window);
-  UIPoint mouse = UIGetMouseLocation();
-  mouse.x -= frame.left;
-  mouse.y -= frame.top;
-  return mouse;
-}
-
 void Draw(UIControl* pane, UIContext* ctx) {
   LumaRangeControl* r = LumaRangeRecordOf(pane);
   if (!r) return;
@@ -97,7 +89,7 @@ void Draw(UIControl* pane, UIContext* ctx) {
 void Idle(UIControl* pane) {
   LumaRangeControl* r = LumaRangeRecordOf(pane);
   if (!r || r->tracking || !UIIsControlVisible(pane)) return;
-  const UIPoint mouse = MouseInWindow(r->window);
+  const UIPoint mouse = UIGetMouseLocationInWindow(r->window);
   if (!UIRectContains(r->graph, mouse)) return;
   r->picked = LumaRangePickAt(r, mouse);
   gRequestedCursor = r->picked >= 0 ? kLumaRangePointCursor : 0;

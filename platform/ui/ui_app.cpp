@@ -181,3 +181,11 @@ UIPoint UIGetMouseLocation() {
   }
   return p;
 }
+
+UIPoint UIGetMouseLocationInWindow(UIWindow* window) {
+  const UIRect frame = UIGetWindowBounds(window);
+  UIPoint p = UIGetMouseLocation();
+  p.x -= frame.left;
+  p.y -= frame.top;
+  return p;
+}

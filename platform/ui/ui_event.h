@@ -91,3 +91,5 @@ uint32_t UIGetModifiers();
 uint32_t UIGetMouseButtons();  // bit 0 left, bit 1 right
 // Where the mouse was at the last mouse event, in global coordinates.
 UIPoint UIGetMouseLocation();
+// The same in the content coordinates of window (its bounds' top left as 0, 0).
+UIPoint UIGetMouseLocationInWindow(UIWindow* window);
