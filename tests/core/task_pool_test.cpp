@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -236,6 +237,28 @@ TEST(MPQueue, WaitTimesOutAndKeepsOrder) {
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(q, &a, &b, &c, 0));
   EXPECT_EQ(4, a);
   MPDeleteQueue(q);
+}
+
+// The parts' shares of a count follow one another from 0 to the count
+// with no gap or overlap, none larger than another by more than one, even
+// for counts whose products with a part number pass 32 bits.
+TEST(PartShares, CoverEveryItemOnceInEvenRuns) {
+  const int32_t counts[] = {0, 1, 5, 16384, 2147483647};
+  for (int32_t count : counts) {
+    for (uint32_t parts = 1; parts <= 9; ++parts) {
+      int32_t at = 0, smallest = count, largest = 0;
+      for (uint32_t part = 0; part < parts; ++part) {
+        const VLMPPartItems share = VLMPPartOf(count, part, parts);
+        EXPECT_EQ(share.first, at) << count << " in " << parts << ", part " << part;
+        EXPECT_LE(share.first, share.end);
+        smallest = std::min(smallest, share.end - share.first);
+        largest = std::max(largest, share.end - share.first);
+        at = share.end;
+      }
+      EXPECT_EQ(at, count) << count << " in " << parts;
+      EXPECT_LE(largest - smallest, 1) << count << " in " << parts;
+    }
+  }
 }
 
 }  // namespace
