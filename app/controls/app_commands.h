@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/shell/shell_commands.h"
 #include "core/settings_record.h"
 #include "platform/fourcc.h"
 #include "platform/file_ref.h"
@@ -41,15 +42,15 @@ enum : int32_t {
   kAppMenuMatchChannel = 150,
 };
 
-// Session.
-constexpr uint32_t kAppCmdOK = QVFourCC("ok  ");
-constexpr uint32_t kAppCmdCancel = QVFourCC("not!");
-constexpr uint32_t kAppCmdQuit = QVFourCC("quit");
-constexpr uint32_t kAppCmdAbout = QVFourCC("abou");
+// Session (the commands the shell's least handler knows keep its IDs).
+constexpr uint32_t kAppCmdOK = kUICommandOK;
+constexpr uint32_t kAppCmdCancel = kUICommandCancel;
+constexpr uint32_t kAppCmdQuit = kUICommandQuitApp;
+constexpr uint32_t kAppCmdAbout = kUICommandAbout;
 constexpr uint32_t kAppCmdPreferences = QVFourCC("pref");
 // Edit.
-constexpr uint32_t kAppCmdUndo = QVFourCC("undo");
-constexpr uint32_t kAppCmdRedo = QVFourCC("redo");
+constexpr uint32_t kAppCmdUndo = kUICommandUndo;
+constexpr uint32_t kAppCmdRedo = kUICommandRedo;
 constexpr uint32_t kAppCmdCut = QVFourCC("cut ");
 constexpr uint32_t kAppCmdCopy = QVFourCC("copy");
 constexpr uint32_t kAppCmdPaste = QVFourCC("past");
