@@ -68,19 +68,19 @@ UIRect Outset(const UIRect& r, int32_t d) { return UIRect{r.top - d, r.left - d,
 // A marker hanging from the bar's lower edge at x (image coordinates).
 void DrawMarker(UIContext* ctx, double x, int32_t barBottom, UIColor fill, bool framed) {
   const double apex = barBottom + 2;
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, x, apex);
-  UILineTo(ctx, x + kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-  UILineTo(ctx, x - kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-  UIClosePath(ctx);
+  // Filling uses the path up, so a framed marker traces it again.
+  auto trace = [&] {
+    UIBeginPath(ctx);
+    UIMoveTo(ctx, x, apex);
+    UILineTo(ctx, x + kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
+    UILineTo(ctx, x - kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
+    UIClosePath(ctx);
+  };
+  trace();
   UISetFillColor(ctx, fill);
   UIFillPath(ctx);
   if (!framed) return;
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, x, apex);
-  UILineTo(ctx, x + kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-  UILineTo(ctx, x - kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-  UIClosePath(ctx);
+  trace();
   UISetStrokeColor(ctx, UIColor{0, 0, 0, 1});
   UIStrokePath(ctx);
 }
