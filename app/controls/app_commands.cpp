@@ -263,36 +263,41 @@ QVStatus CmdSaveCDL(uint32_t, UIControl*) {
   return kPass;
 }
 
-// Automatic colour: each channel's black and white points from its own
-// histogram, then the grey points matched to the brightest channel mean.
-QVStatus CmdAutoColor(uint32_t, UIControl*) {
-  if (!gSourceFrame) return kPass;
+// The automatic levels: nothing without a picture; otherwise one undo step
+// around the action, every control brought up, the picture reprocessed.
+template <class Action>
+void AutoLevelsChange(Action action) {
+  if (!gSourceFrame) return;
   UndoBufferPush(gUndoBuffer, &gUISettings);
-  HistogramEqualizationRGB(gSourceFrame, &gUISettings);
-  HistogramMeanMatchRGB(gSourceFrame, &gUISettings);
-  for (int channel = 1; channel <= 3; ++channel)
-    EnableAround(&gUISettings.levelsEnable, &gUISettings.levels[channel].enable,
-                 offsetof(VL_SettingsStruct, levels) + sizeof(VL_LevelControls) * size_t(channel) +
-                     offsetof(VL_LevelControls, inblackpt));
+  action();
   UndoBufferStore(gUndoBuffer, &gUISettings);
   VFForgetUndoControl();
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
   VFUpdatePreview();
+}
+
+// Automatic colour: each channel's black and white points from its own
+// histogram, then the grey points matched to the brightest channel mean.
+QVStatus CmdAutoColor(uint32_t, UIControl*) {
+  AutoLevelsChange([] {
+    HistogramEqualizationRGB(gSourceFrame, &gUISettings);
+    HistogramMeanMatchRGB(gSourceFrame, &gUISettings);
+    for (int channel = 1; channel <= 3; ++channel)
+      EnableAround(&gUISettings.levelsEnable, &gUISettings.levels[channel].enable,
+                   offsetof(VL_SettingsStruct, levels) + sizeof(VL_LevelControls) * size_t(channel) +
+                       offsetof(VL_LevelControls, inblackpt));
+  });
   return kPass;
 }
 
 // Automatic exposure: the master black and white points from the luma
 // histogram.
 QVStatus CmdAutoExposure(uint32_t, UIControl*) {
-  if (!gSourceFrame) return kPass;
-  UndoBufferPush(gUndoBuffer, &gUISettings);
-  HistogramEqualizationLuma(gSourceFrame, &gUISettings, gPrefsSettings.autoLumaTrim);
-  EnableAround(&gUISettings.levelsEnable, &gUISettings.levels[0].enable,
-               offsetof(VL_SettingsStruct, levels) + offsetof(VL_LevelControls, inblackpt));
-  UndoBufferStore(gUndoBuffer, &gUISettings);
-  VFForgetUndoControl();
-  SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-  VFUpdatePreview();
+  AutoLevelsChange([] {
+    HistogramEqualizationLuma(gSourceFrame, &gUISettings, gPrefsSettings.autoLumaTrim);
+    EnableAround(&gUISettings.levelsEnable, &gUISettings.levels[0].enable,
+                 offsetof(VL_SettingsStruct, levels) + offsetof(VL_LevelControls, inblackpt));
+  });
   return kPass;
 }
 
