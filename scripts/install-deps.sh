@@ -12,6 +12,7 @@ packages=(
   xvfb xauth                                  # windows in tests without a display
   libpng-dev                                  # the stand-in host's frames
   ffmpeg opencolorio-tools openimageio-tools  # peers that read the curve, LUT and image files we write
+  clang lld libclang-rt-dev                   # the clang build and the fuzz targets (libFuzzer, sanitizers)
 )
 
 missing=()
