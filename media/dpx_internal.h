@@ -52,8 +52,9 @@ uint64_t RowBytes(uint32_t bits, uint32_t packing, uint64_t count);
 // Unpacks count samples of one row. Samples of 8 and 16 bits, and 12-bit
 // filled samples (one in each 16-bit half of a word, in the top 12 bits),
 // follow each other in file order; every other size is taken from the most
-// significant end of 32-bit words read in the file's byte order, packed
-// across words (packing 0) or starting afresh in each word (packing 1).
+// significant end of 32-bit words read in the file's byte order, starting
+// afresh in each word (packing 1); packed 10-bit data (packing 0) runs from
+// the top of each word into the next, other packed sizes from the bottom.
 void UnpackRow(const uint8_t* row, bool bigEndian, uint32_t bits, uint32_t packing, uint32_t count,
                uint32_t* samples);
 

@@ -62,7 +62,6 @@ QVStatus ParseLayout(const uint8_t* h, uint64_t fileSize, Layout* layout) {
       layout->height > kDPXMaxDimension || uint64_t(layout->width) * layout->height > kMaxPixels)
     return kDPXErrBadFile;
   const uint32_t imageOffset = Field32(h + 4, be);
-  bool any = false;
   for (uint32_t e = 0; e < layout->elementCount; ++e) {
     const uint8_t* p = h + 780 + 72 * e;
     Element& el = layout->elements[e];
@@ -83,11 +82,8 @@ QVStatus ParseLayout(const uint8_t* h, uint64_t fileSize, Layout* layout) {
     const uint64_t count = el.descriptor == 100 ? uint64_t((layout->width + 1) / 2) * 4
                                                 : uint64_t(layout->width) * el.samplesPerPixel;
     const uint64_t rows = (RowBytes(el.bits, el.packing, count) + el.eolPadding) * layout->height;
-    if (el.dataOffset < kHeaderBytes && el.dataOffset != 0) return kDPXErrBadFile;
     if (el.dataOffset > fileSize || rows > fileSize - el.dataOffset) return kDPXErrBadFile;
-    any = true;
   }
-  (void)any;
   return kQVNoErr;
 }
 

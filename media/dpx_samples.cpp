@@ -4,8 +4,11 @@
 // common case) holds one pixel per word, R in bits 31-22, G in 21-12, B in
 // 11-2, the word in the file's byte order. 8- and 16-bit samples are bytes
 // and 16-bit values in file order; 12-bit filled data is one sample per
-// 16-bit value, in its top 12 bits. Every other size reads from the top of
-// each word down, across word boundaries when packed.
+// 16-bit value, in its top 12 bits. Filled data of other sizes reads from
+// the top of each word down. Packed 10-bit data runs from the top of each
+// word down across word boundaries; packed data of every other size from
+// the bottom of each word up (12-bit R0 in bits 0-11, G0 in 12-23, B0 in
+// 24-31 and on in bits 0-3 of the next word).
 #include "media/dpx_internal.h"
 
 #include <algorithm>
@@ -84,17 +87,32 @@ void UnpackRow(const uint8_t* row, bool bigEndian, uint32_t bits, uint32_t packi
     }
     return;
   }
-  // Packed: a 64-bit window over the words, refilled from the top.
   uint64_t window = 0;
   uint32_t have = 0;
+  if (bits == 10) {
+    // Packed 10-bit data runs from the top of each word down into the next.
+    for (uint32_t i = 0; i < count; ++i) {
+      if (have < bits) {
+        window |= uint64_t(Field32(row, bigEndian)) << (32 - have);
+        row += 4;
+        have += 32;
+      }
+      samples[i] = uint32_t(window >> (64 - bits)) & mask;
+      window <<= bits;
+      have -= bits;
+    }
+    return;
+  }
+  // Other packed sizes run from the bottom of each word up into the next,
+  // as the files of other tools have them.
   for (uint32_t i = 0; i < count; ++i) {
     if (have < bits) {
-      window |= uint64_t(Field32(row, bigEndian)) << (32 - have);
+      window |= uint64_t(Field32(row, bigEndian)) << have;
       row += 4;
       have += 32;
     }
-    samples[i] = uint32_t(window >> (64 - bits)) & mask;
-    window <<= bits;
+    samples[i] = uint32_t(window) & mask;
+    window >>= bits;
     have -= bits;
   }
 }

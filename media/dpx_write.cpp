@@ -22,16 +22,13 @@
 #include "media/dpx_header.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/byte_order.h"
+#include "platform/file_contents.h"
 #include "platform/file_ref.h"
 
 namespace {
@@ -68,17 +65,6 @@ struct CodeMap {
     return uint32_t(code + 0.5);
   }
 };
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -159,22 +145,6 @@ QVStatus DPXCreateFile(const char* folder, const char* name, const DPXHeaderInfo
   DPXFillHeader(bytes.data(), info, name, params->bits, params->logarithmic);
   if (!DPXWritePixels(frame, bytes.data() + kHeaderBytes, params)) return kQVErrParam;
 
-  std::string temp = std::string(path) + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return kBadName;
-  bool ok = ::fchmod(fd, 0664) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-  int err = ok ? 0 : errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && ::rename(temp.c_str(), path) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return err ? PLStatusFromErrno(err) : kQVErrIO;
-  }
-  return kQVNoErr;
+  const QVStatus err = PLReplaceFileContents(path, bytes.data(), bytes.size(), 0664);
+  return err == kQVErrFileNotFound ? kBadName : err;
 }
