@@ -89,9 +89,12 @@ void MakeTimecodeText(QVMediaFileRef* ref, char* text, size_t size, uint32_t mod
     state.flags = info->timecodeDrop ? 1 : 0;
     state.quanta = info->timecodeQuanta;
     state.counter = info->timecodeStart + frame;
-    // Shown with the drop-frame flag cleared: colons, the counter read as whole frames.
-    FormatTimecodeText(state.counter, int32_t(state.quanta * 100), kTimecodeModeTimecode, kTimecodeNonDrop, 0, 0,
-                       text, size);
+    // The track's own counting gives the digits; they are shown with colons
+    // whatever the counting.
+    FormatTimecodeText(state.counter, int32_t(state.quanta * 100), kTimecodeModeTimecode,
+                       state.flags & 1 ? kTimecodeDropFrame : kTimecodeNonDrop, 0, 0, text, size);
+    for (char* c = text; *c; ++c)
+      if (*c == ';') *c = ':';
     return;
   }
   if ((ref->flags & kQVMediaSequence) && (ref->flags & kQVMediaDPX)) {
