@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/file_contents.h"
+#include "support/alerts.h"
 
 namespace {
 
@@ -19,7 +20,32 @@ constexpr ErrnoStatus kErrnoStatuses[] = {
     {EINVAL, -57}, {ENFILE, -42},  {EFBIG, -1310},  {ENOSPC, -34}, {EROFS, -46},
 };
 
+struct Reason {
+  QVStatus status;
+  const char* text;
+};
+
+constexpr Reason kReasons[] = {
+    {-43, "the folder does not exist"},     {-54, "permission denied"},
+    {-34, "the disk is full"},              {-1310, "the file is too large"},
+    {-1302, "a folder of that name is in the way"}, {-1407, "a file stands where a folder is needed"},
+    {-46, "the disk is read-only"},         {-47, "the file is busy"},
+    {-108, "not enough memory"},            {-36, "an input/output error"},
+    {-42, "too many files are open"},       {-50, "bad name or value"},
+};
+
 }  // namespace
+
+std::string QVWriteFailureText(const char* path, QVStatus status) {
+  const char* text = "the file could not be written";
+  for (const Reason& r : kReasons)
+    if (r.status == status) text = r.text;
+  return std::string("Cannot save \"") + (path ? path : "") + "\": " + text + " (error " + std::to_string(status) + ")";
+}
+
+void QVWriteFailureAlert(const char* title, const char* path, QVStatus status) {
+  QVErrorAlert(title, QVWriteFailureText(path, status).c_str(), 1);
+}
 
 QVStatus QVStatusFromWriteErrno(int err) {
   for (const ErrnoStatus& row : kErrnoStatuses)

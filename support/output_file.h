@@ -18,6 +18,11 @@
 //   ENFILE -42, EFBIG -1310, ENOSPC -34, EROFS -46; any other -50.
 QVStatus QVStatusFromWriteErrno(int err);
 
+// "Cannot save "<path>": <reason> (error <status>)" for a failed write.
+std::string QVWriteFailureText(const char* path, QVStatus status);
+// Shows that text in an error alert with the title.
+void QVWriteFailureAlert(const char* title, const char* path, QVStatus status);
+
 struct QVOutputFile {
   FILE* stream = nullptr;  // write the contents here
   std::string path;        // the destination

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <cstdlib>
 #include <cstring>
 
 #include "support/output_file.h"
@@ -70,9 +71,8 @@ QVStatus PutValueElement(FILE* stream, const char* name, const char* format, T v
 }  // namespace
 
 QVStatus XMLInitializeLibrary() {
-  xmlCheckVersion(kXMLLeastLibraryVersion);
   xmlInitParser();
-  return kQVNoErr;
+  return xmlParserVersion && std::atoi(xmlParserVersion) >= kXMLLeastLibraryVersion ? kQVNoErr : kQVErrUnimplemented;
 }
 
 QVStatus XMLTerminateLibrary() {

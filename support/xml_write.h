@@ -24,7 +24,8 @@
 // The libxml2 version the readers need at least (2.7.3).
 constexpr int kXMLLeastLibraryVersion = 20703;
 
-// Start-up and shutdown of the XML library. Both return 0.
+// Start-up and shutdown of the XML library: 0 (kQVErrUnimplemented when
+// the library is older than the readers need).
 QVStatus XMLInitializeLibrary();
 QVStatus XMLTerminateLibrary();
 

@@ -165,6 +165,7 @@ QVStatus SaveASCCDL(const VL_SettingsStruct* settings, const char* mediaPath) {
   if (status != kQVNoErr) return status;
   status = WriteASCCDL(settings, &folder, name, mediaPath);
   QVPutFileComplete(&reply);
+  if (status != kQVNoErr) QVWriteFailureAlert(kAlertTitle, (std::string(folder.path) + "/" + name).c_str(), status);
   return status;
 }
 

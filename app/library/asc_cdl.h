@@ -60,7 +60,8 @@ void ASCCDLFromSettings(const VL_SettingsStruct* settings, ASCCDLValues* values)
 QVStatus WriteASCCDL(const VL_SettingsStruct* settings, const QVFileRef* folder, const std::string& name,
                      const char* mediaPath = nullptr);
 // Asks for the file ("Save ASC CDL") and writes it: the panel's status
-// (kQVErrCancelled: nothing written), else the writer's.
+// (kQVErrCancelled: nothing written), else the writer's; a failed write is
+// said in an alert naming the file and the reason.
 QVStatus SaveASCCDL(const VL_SettingsStruct* settings, const char* mediaPath = nullptr);
 
 // Reads the first ColorCorrection of a CDL file into the record. Element

@@ -53,7 +53,7 @@ const LUT3DFormat* LUT3DFormatForCommand(uint32_t commandID);
 
 // Asks for the file with the save panel of the format's texts, then writes
 // it. The panel's status (kQVErrCancelled: nothing written), else the
-// writer's.
+// writer's; a failed write is said in an alert naming the file and the reason.
 QVStatus LUT3DSave(const VL_SettingsStruct* settings, const LUT3DFormat& format, QVFileRef* result);
 // The export behind a command ID ('FElA', 'FEaL', ...): kQVErrParam for an
 // ID that names no format.
