@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev  # GoogleTest's CMake package names gmock too
-  libxml2-dev                                 # the preference files
+  libxml2-dev                                 # the preference files, the XML layer
+  libxml2-utils                               # xmllint, the peer that checks the XML files we write
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev  # the window toolkit
   xvfb xauth                                  # windows in tests without a display
   libpng-dev                                  # the stand-in host's frames
