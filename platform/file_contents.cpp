@@ -14,12 +14,15 @@
 
 namespace {
 
-QVStatus WriteAll(int fd, const char* bytes, size_t length) {
+QVStatus WriteAll(int fd, const char* bytes, size_t length, int* err) {
   size_t done = 0;
   while (done < length) {
     ssize_t n = write(fd, bytes + done, length - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? PLStatusFromErrno(errno) : kQVErrIO;
+    if (n <= 0) {
+      *err = n < 0 ? errno : EIO;
+      return PLStatusFromErrno(*err);
+    }
     done += size_t(n);
   }
   return kQVNoErr;
@@ -135,16 +138,27 @@ void PLRemoveLeftReplacements(const char* path) {
 }
 
 QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode) {
-  if (!path || !*path || (!bytes && length)) return kQVErrParam;
+  int err = 0;
+  return PLReplaceFileContentsReportingErrno(path, bytes, length, mode, &err);
+}
+
+QVStatus PLReplaceFileContentsReportingErrno(const char* path, const void* bytes, size_t length, unsigned mode,
+                                             int* err) {
+  *err = 0;
+  if (!path || !*path || (!bytes && length)) {
+    *err = EINVAL;
+    return kQVErrParam;
+  }
   PLReplacement r;
   QVStatus st = PLBeginReplacement(path, mode, &r);
-  if (st != kQVNoErr) return st;
-  st = WriteAll(r.fd, static_cast<const char*>(bytes), length);
-  if (st != kQVNoErr) {
-    const int why = errno;
-    PLAbandonReplacement(&r);
-    errno = why;
-    return st;
+  if (st == kQVNoErr) {
+    st = WriteAll(r.fd, static_cast<const char*>(bytes), length, err);
+    if (st != kQVNoErr) {
+      PLAbandonReplacement(&r);
+      return st;
+    }
+    st = PLCommitReplacement(&r);
   }
-  return PLCommitReplacement(&r);
+  if (st != kQVNoErr) *err = errno;
+  return st;
 }
