@@ -8,11 +8,11 @@
 
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
+#include "app/shell/startup.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
 #include "app/window/shell_window.h"
-#include "app/shell/startup.h"
 #include "core/pixel_transfer.h"
 #include "platform/log.h"
 #include "platform/ui/toolkit.h"
