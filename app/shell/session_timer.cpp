@@ -11,6 +11,7 @@
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
 #include "app/views/image_pane.h"
+#include "core/settings_ranges.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
@@ -28,6 +29,7 @@ double gNextHostCheck = 0;
 void takeSettings() {
   VL_SettingsStruct incoming;
   CCReadSettings(gUIComm, &incoming);
+  VL_HoldIncomingSettings(&incoming);
   if (incoming.byteOrderFlag != kVLSettingsByteOrderFlag) {
     std::memset(&gUISettings, 0, sizeof gUISettings);
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);

@@ -16,6 +16,7 @@
 #include "app/shell/shell_commands.h"
 #include "app/shell/ui_state.h"
 #include "app/shell/undo_ring.h"
+#include "core/settings_ranges.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"
 #include "platform/alerts.h"
@@ -147,6 +148,7 @@ void settingsFromBlock() {
   VL_SettingsStruct incoming;
   CCReadSettings(gUIComm, &incoming);
   if (incoming.byteOrderFlag == kVLSettingsByteOrderFlag) {
+    VL_HoldIncomingSettings(&incoming);
     std::memcpy(&gUISettings, &incoming, sizeof gUISettings);
   } else {
     std::memset(&gUISettings, 0, sizeof gUISettings);

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <thread>
 
@@ -149,6 +150,38 @@ TEST_F(ExchangeTest, TheWindowsResultIsTheRenderedFrame) {
   }
   PLPrefsRemove(kPFDomain, "Adjust Host Pixels");
   PLPrefsSynchronize(kPFDomain);
+}
+
+// A record from the host with values no control can show is held to the
+// fields' ranges before the window draws it; OK hands back the held record.
+TEST_F(ExchangeTest, AHostileRecordIsHeldBeforeAnyControlReadsIt) {
+  clip.add(0, 64, 48, 0);
+  VL_SettingsStruct s = DefaultSettings();
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  s.lumaRangesEnable = 1;
+  s.lumaRanges.lumarange_shadowx = nan;
+  s.lumaRanges.lumarange_highlighty = 7.5f;
+  s.hsl[0].gain = inf;
+  s.curvesEnable = s.rgbCurvesEnable = 1;
+  s.rgbCurves[1].spline.pointCount = 99;
+  s.rgbCurves[2].spline.pointCount = 3;
+  s.rgbCurves[2].spline.x[1] = nan;
+  s.rgbCurves[2].spline.y[1] = -inf;
+  host.setSettings(s);
+  const std::string shot = env.folder + "/luma.png";
+  env.script("wait-exchange\ntab Luma Range\nscreenshot " + shot + "\ntab Curves\nscreenshot " + shot +
+             "\nprint lumarange_shadowx\nok\nquit\n");
+  ASSERT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  EXPECT_FALSE(env.logValue("lumarange_shadowx=").empty()) << env.logText();
+  EXPECT_EQ(env.logValue("lumarange_shadowx=").find("nan"), std::string::npos);
+  const VL_SettingsStruct back = host.settings();
+  const VL_SettingsStruct defaults = DefaultSettings();
+  EXPECT_EQ(back.lumaRanges.lumarange_shadowx, defaults.lumaRanges.lumarange_shadowx) << env.logText();
+  EXPECT_EQ(back.lumaRanges.lumarange_highlighty, 1.0f);
+  EXPECT_EQ(back.hsl[0].gain, defaults.hsl[0].gain);
+  EXPECT_EQ(back.rgbCurves[1].spline.pointCount, 2u);
+  EXPECT_EQ(back.rgbCurves[2].spline.x[1], 0.0f);
+  EXPECT_EQ(back.rgbCurves[2].spline.y[1], 0.0f);
 }
 
 TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {
