@@ -28,11 +28,27 @@ class HeadlessBackend final : public UIBackend {
   bool hasClipboardText = false;
 
   UIBackendKind Kind() const override { return kUIBackendHeadless; }
-  void OpenWindow(UIWindow*) override {}
-  void CloseWindow(UIWindow*) override {}
-  void ShowWindow(UIWindow*, bool) override {}
+  // The screen's stacking, front first, and the window with the keyboard, as a
+  // display without a window manager keeps them: a new window starts on top,
+  // showing a window leaves the order alone, only a raise moves it, and the
+  // keyboard goes nowhere when its window goes away.
+  std::vector<UIWindow*> stack;
+  UIWindow* focused = nullptr;
+
+  void OpenWindow(UIWindow* w) override { stack.insert(stack.begin(), w); }
+  void CloseWindow(UIWindow* w) override {
+    stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
+    if (focused == w) focused = nullptr;
+  }
+  void ShowWindow(UIWindow* w, bool show) override {
+    if (!show && focused == w) focused = nullptr;
+  }
   void UpdateWindowFrame(UIWindow*) override {}
-  void RaiseWindow(UIWindow*) override {}
+  void RaiseWindow(UIWindow* w) override {
+    stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
+    stack.insert(stack.begin(), w);
+  }
+  void FocusWindow(UIWindow* w) override { focused = w; }
   bool NeedsPresent() const override { return false; }
   void Present(UIWindow*) override {}
   void Pump(std::deque<UIEvent>& out) override {
@@ -97,6 +113,19 @@ void InjectPress(UIEvent e) {
 }  // namespace
 
 std::unique_ptr<UIBackend> UIMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+std::vector<UIWindow*> UIHeadlessScreenOrder() {
+  std::vector<UIWindow*> shown;
+  if (HeadlessBackend* headless = Headless())
+    for (UIWindow* w : headless->stack)
+      if (UIIsWindowVisible(w)) shown.push_back(w);
+  return shown;
+}
+
+UIWindow* UIHeadlessKeyboardWindow() {
+  HeadlessBackend* headless = Headless();
+  return headless ? headless->focused : nullptr;
+}
 
 void UIInjectEvent(const UIEvent& e, double at) {
   HeadlessBackend* headless = Headless();

@@ -34,3 +34,7 @@ size_t UIPendingInputCount();
 // Replaces the displays (default: one of 1600 x 1000).
 void UISetHeadlessDisplays(const std::vector<UIRect>& displays);
 int32_t UIHeadlessBeepCount();
+// The visible windows as the screen stacks them, front first.
+std::vector<UIWindow*> UIHeadlessScreenOrder();
+// The window the platform sends keys to, or null.
+UIWindow* UIHeadlessKeyboardWindow();
