@@ -2,13 +2,11 @@
 
 #include <cstdlib>
 
-#include <libxml/xmlversion.h>
-#include <libxml/parser.h>
-
 #include "app/shell/interface_colors.h"
 #include "app/shell/main_window.h"
 #include "app/views/central_update.h"
 #include "app/views/scope_colors.h"
+#include "support/xml_write.h"
 
 namespace {
 
@@ -30,13 +28,8 @@ void applyLook(int32_t brightness, int32_t saturation) {
 }
 QVStatus ready() { return kQVNoErr; }
 bool noTab(const char*) { return false; }
+void xmlEnd() { XMLTerminateLibrary(); }
 
-// The parser must be libxml2 2.7.3 or later.
-QVStatus xmlStart() {
-  xmlInitParser();
-  return xmlParserVersion && std::atoi(xmlParserVersion) >= 20703 ? kQVNoErr : kQVErrUnimplemented;
-}
-void xmlEnd() { xmlCleanupParser(); }
 
 const UIServiceHooks kLeast = {
     syncNothing,     nothing,         linearizeNothing, flagNothing,
@@ -44,7 +37,7 @@ const UIServiceHooks kLeast = {
     numberNothing,   flagNothing,     deviceNothing,    deviceNothing,
     deviceNothing,   absent,          nothing,          nothing,
     nothing,         none,            nothing,          nothing,
-    footageNothing,  nothing,         nothing,          xmlStart,
+    footageNothing,  nothing,         nothing,          XMLInitializeLibrary,
     xmlEnd,          ready,           numberNothing,    nothing,
     InitInterfaceColors, applyLook,     UIBuildMainWindow, UIShowMainWindow,
     nothing,         flagNothing,     nothing,
