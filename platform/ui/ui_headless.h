@@ -11,6 +11,8 @@
 
 #include "platform/ui/ui_event.h"
 
+struct UIImage;
+
 void UIInjectEvent(const UIEvent& e, double at = -1);
 void UIInjectMouseDown(UIWindow* w, UIPoint where, uint32_t modifiers = 0, double at = -1);
 void UIInjectMouseUp(UIWindow* w, UIPoint where, uint32_t modifiers = 0, double at = -1);
@@ -38,3 +40,8 @@ int32_t UIHeadlessBeepCount();
 std::vector<UIWindow*> UIHeadlessScreenOrder();
 // The window the platform sends keys to, or null.
 UIWindow* UIHeadlessKeyboardWindow();
+// Windows are presented as on a screen (off by default): the picture each
+// window last showed, or null, and the number of presents so far.
+void UISetHeadlessPresenting(bool presenting);
+UIImage* UIHeadlessPresentedImage(UIWindow* window);
+int64_t UIHeadlessPresentCount();
