@@ -7,13 +7,13 @@
 // edit (and of a gamma edit) alone and the combo display alone.
 #include <benchmark/benchmark.h>
 
+#include "app/state/view_state.h"
+#include "app/state/views_hooks.h"
 #include "app/views/analysis_panes.h"
 #include "app/views/central_update.h"
-#include "app/views/view_state.h"
-#include "app/views/views_hooks.h"
+#include "app/views/pictures.h"
 #include "bench/bench_corrections.h"
 #include "bench/bench_pool.h"
-#include "app/views/pictures.h"
 #include "core/processing_tables.h"
 #include "platform/ui/ui_draw.h"
 #include "settings/prefs.h"

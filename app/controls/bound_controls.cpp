@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "app/controls/tab_group.h"
-#include "app/shell/interface_colors.h"
-#include "app/shell/ui_state.h"
+#include "app/state/interface_colors.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
 #include "app/views/central_update.h"
-#include "app/shell/undo_ring.h"
 #include "platform/ui/toolkit.h"
 #include "support/strings.h"
 

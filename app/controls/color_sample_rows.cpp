@@ -11,8 +11,8 @@
 #include "app/controls/context_menus.h"
 #include "app/controls/labels.h"
 #include "app/controls/special_setters.h"
-#include "app/views/view_state.h"
-#include "app/views/views_hooks.h"
+#include "app/state/view_state.h"
+#include "app/state/views_hooks.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

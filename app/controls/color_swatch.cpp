@@ -12,9 +12,9 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/color_readout.h"
-#include "app/shell/focus_text.h"
+#include "app/state/focus_text.h"
+#include "app/state/view_state.h"
 #include "app/views/central_update.h"
-#include "app/views/view_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

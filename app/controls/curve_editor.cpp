@@ -18,11 +18,14 @@
 #include "app/controls/labels.h"
 #include "app/controls/special_setters.h"
 #include "app/controls/tab_group.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/undo_ring.h"
+#include "app/state/view_state.h"
 #include "app/views/image_pane.h"
-#include "app/views/view_state.h"
 #include "platform/ui/toolkit.h"
 #include "settings/curve_files.h"
+
+// The Curves tab fills these in as it builds them; the editors follow them.
+VFCurvesTabControls gCurvesTabControls;
 
 namespace {
 
@@ -346,4 +349,15 @@ void CurveEditorDrawReadout(UIControl* editor, bool show, float x, float y) {
   e->readoutX = x;
   e->readoutY = y;
   if (e->readoutPane) UIDrawControl(e->readoutPane);
+}
+
+void CurvesTabFollowMapMode(UIWindow* window) {
+  bool map = false;
+  for (int32_t c = 0; c <= 3; ++c)
+    if (UIControl* editor = CurveEditorForCurve(c))
+      if (UIGetControlWindow(editor) == window && CurveEditorInMapMode(CurveEditorOf(editor))) map = true;
+  VFCurvesTabControls& t = gCurvesTabControls;
+  for (UIControl* control : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
+    if (control && UIIsControlAlive(control) && UIGetControlWindow(control) == window)
+      UISetControlEnabled(control, !map);
 }

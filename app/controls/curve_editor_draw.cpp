@@ -16,7 +16,7 @@
 #include "app/controls/color_swatch.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/curve_editor_internal.h"
-#include "app/shell/interface_colors.h"
+#include "app/state/interface_colors.h"
 #include "platform/ui/toolkit.h"
 #include "settings/curve_backgrounds.h"
 #include "settings/curve_files.h"

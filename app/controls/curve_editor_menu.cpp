@@ -7,8 +7,8 @@
 #include "app/controls/curve_editor_internal.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
-#include "app/shell/undo_ring.h"
-#include "app/views/view_state.h"
+#include "app/state/undo_ring.h"
+#include "app/state/view_state.h"
 #include "platform/ui/toolkit.h"
 #include "settings/curve_files.h"
 

@@ -9,7 +9,7 @@
 #include "app/controls/curve_editor_internal.h"
 #include "app/controls/curve_point_edits.h"
 #include "app/controls/tab_group.h"
-#include "app/views/view_state.h"
+#include "app/state/view_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/color_swatch.h"
 #include "app/controls/composite_controls.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/undo_ring.h"
+#include "app/state/view_state.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
-#include "app/views/view_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "app/controls/special_setters.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
-#include "app/shell/undo_ring.h"
-#include "app/views/view_state.h"
+#include "app/state/undo_ring.h"
+#include "app/state/view_state.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 

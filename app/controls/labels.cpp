@@ -3,7 +3,7 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
-#include "app/shell/ui_state.h"
+#include "app/state/ui_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

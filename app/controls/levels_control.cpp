@@ -14,7 +14,7 @@
 #include "app/controls/levels_control.h"
 #include "app/controls/levels_control_internal.h"
 #include "app/controls/special_setters.h"
-#include "app/shell/interface_colors.h"
+#include "app/state/interface_colors.h"
 #include "app/views/image_pane.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"

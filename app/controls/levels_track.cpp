@@ -9,8 +9,8 @@
 #include "app/controls/levels_control.h"
 #include "app/controls/levels_control_internal.h"
 #include "app/controls/tab_group.h"
-#include "app/shell/undo_ring.h"
-#include "app/views/view_state.h"
+#include "app/state/undo_ring.h"
+#include "app/state/view_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

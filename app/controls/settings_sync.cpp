@@ -6,7 +6,7 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/special_setters.h"
 #include "app/controls/tab_group.h"
-#include "app/shell/ui_state.h"
+#include "app/state/ui_state.h"
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
 #include "platform/ui/toolkit.h"

@@ -7,10 +7,10 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/value_slider.h"
-#include "app/shell/interface_colors.h"
-#include "app/shell/focus_text.h"
-#include "app/shell/ui_state.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/focus_text.h"
+#include "app/state/interface_colors.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
 #include "platform/ui/toolkit.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "app/shell/host_link.h"
-#include "app/shell/ui_state.h"
+#include "app/state/ui_state.h"
 #include "platform/log.h"
 #include "platform/shared_memory.h"
 #include "platform/ui/toolkit.h"

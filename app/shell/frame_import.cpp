@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/shell/host_link.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/ui_state.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
 #include "app/views/central_update.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"

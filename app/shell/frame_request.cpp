@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/shell/host_link.h"
-#include "app/shell/ui_state.h"
+#include "app/state/ui_state.h"
 
 namespace {
 

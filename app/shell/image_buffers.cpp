@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "app/shell/host_link.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/ui_state.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
 #include "app/views/image_pane.h"
 #include "platform/ui/toolkit.h"
 

@@ -6,12 +6,12 @@
 #include <sstream>
 #include <vector>
 
+#include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
-#include "app/shell/main_window.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/shell_commands.h"
-#include "app/shell/ui_state.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
+#include "app/window/shell_window.h"
 #include "core/pixel_transfer.h"
 #include "platform/log.h"
 #include "platform/ui/toolkit.h"

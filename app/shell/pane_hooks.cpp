@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/shell/host_link.h"
-#include "app/shell/ui_state.h"
+#include "app/state/ui_state.h"
+#include "app/state/views_hooks.h"
 #include "app/views/central_update.h"
-#include "app/views/views_hooks.h"
 
 namespace {
 

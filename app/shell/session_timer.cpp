@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "app/shell/host_link.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/ui_state.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
 #include "app/views/image_pane.h"
 #include "core/settings_ranges.h"
 #include "core/pixel_transfer.h"

@@ -9,13 +9,14 @@
 #include <ctime>
 #include <filesystem>
 
+#include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
 #include "app/shell/input_script.h"
-#include "app/shell/main_window.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/shell_commands.h"
-#include "app/shell/ui_state.h"
-#include "app/shell/undo_ring.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
+#include "app/window/about_box.h"
+#include "app/window/shell_window.h"
 #include "core/settings_ranges.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"

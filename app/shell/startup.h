@@ -1,6 +1,6 @@
 // The grading application's program: start-up in order with its progress
 // window and checks, the event loop with the exchange timer, the orderly
-// shutdown, the quit and open-documents requests and the about box.
+// shutdown and the quit and open-documents requests.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,6 @@ int UIParseOptions(int argc, char** argv, UIOptions* options);
 UIWindow* OpenProgressWindow();
 QVStatus SetProgressStep(UIWindow* window, int32_t step);
 void CloseProgressWindow(UIWindow* window);
-
-void ShowAboutBox();
-constexpr const char* kUIVersion = "3.0.14";
 
 // The quit request (SIGTERM and SIGINT stand for it): stops the output,
 // lets go of the block without writing a state, stops playback and ends the

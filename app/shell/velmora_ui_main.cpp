@@ -1,9 +1,11 @@
 // velmora-ui: the grading application.
-#include "app/controls/controls_install.h"
-#include "app/library/library_services.h"
+#include "app/commands/controls_install.h"
+#include "app/commands/library_services.h"
+#include "app/shell/least_hooks.h"
 #include "app/shell/startup.h"
 
 int main(int argc, char** argv) {
+  UIResetHooks();
   VFInstallControls();
   LibraryInstallServices();
   return UIMain(argc, argv);

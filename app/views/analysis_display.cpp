@@ -2,13 +2,13 @@
 // the chosen kind into it and the zoom wheels.
 #include "app/views/analysis_panes.h"
 
+#include "app/state/view_state.h"
+#include "app/state/views_hooks.h"
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/tone_curve.h"
 #include "app/views/transport_bar.h"
 #include "app/views/vectorscope.h"
-#include "app/views/view_state.h"
-#include "app/views/views_hooks.h"
 #include "platform/ui/ui_control.h"
 #include "platform/ui/ui_draw.h"
 #include "settings/prefs.h"

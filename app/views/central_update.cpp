@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "app/state/views_hooks.h"
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/pictures.h"
-#include "app/views/views_hooks.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/views/view_state.h"
+#include "app/state/view_state.h"
 #include "core/frame_buffer.h"
 #include "core/settings_record.h"
 #include "platform/status.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/state/views_hooks.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane_internal.h"
-#include "app/views/views_hooks.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
 #include "platform/input_state.h"

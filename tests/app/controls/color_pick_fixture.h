@@ -7,10 +7,10 @@
 
 #include "app/controls/color_swatch.h"
 #include "app/controls/composite_controls.h"
+#include "app/state/view_state.h"
+#include "app/state/views_hooks.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
-#include "app/views/view_state.h"
-#include "app/views/views_hooks.h"
 #include "tests/app/controls/correction_window.h"
 
 class ColorPickTest : public CorrectionWindowTest {

@@ -10,17 +10,18 @@
 #include <cstring>
 #include <vector>
 
+#include "app/commands/controls_install.h"
 #include "app/controls/bound_controls.h"
-#include "app/controls/controls_install.h"
 #include "app/controls/labels.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
 #include "app/shell/host_link.h"
-#include "app/shell/interface_colors.h"
-#include "app/shell/service_hooks.h"
-#include "app/shell/ui_state.h"
-#include "app/shell/undo_ring.h"
+#include "app/shell/least_hooks.h"
+#include "app/state/interface_colors.h"
+#include "app/state/service_hooks.h"
+#include "app/state/ui_state.h"
+#include "app/state/undo_ring.h"
 #include "core/frame_buffer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"

@@ -9,11 +9,11 @@
 #include <set>
 
 #include "app/controls/composite_controls.h"
-#include "app/controls/correction_tabs.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/curve_editor_internal.h"
 #include "app/controls/special_setters.h"
 #include "app/views/image_pane.h"
+#include "app/window/correction_tabs.h"
 #include "platform/prefs_store.h"
 #include "platform/ui/ui_dialogs.h"
 #include "settings/curve_files.h"

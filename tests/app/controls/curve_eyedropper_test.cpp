@@ -2,9 +2,9 @@
 // grey and white points land on the red, green and blue curves as the
 // sampled colour says, each pick one undo step, and a map curve disables
 // the eyedroppers.
-#include "app/controls/correction_tabs.h"
 #include "app/controls/curve_editor.h"
 #include "app/controls/curve_point_edits.h"
+#include "app/window/correction_tabs.h"
 #include "tests/app/controls/color_pick_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // engine gives, and leaves the undo steps the edit rules give.
 #include <cmath>
 
-#include "app/shell/shell_commands.h"
+#include "app/commands/shell_commands.h"
 #include "tests/app/controls/correction_window.h"
 
 namespace {

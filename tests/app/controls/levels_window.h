@@ -5,13 +5,13 @@
 #pragma once
 
 #include "app/controls/composite_controls.h"
-#include "app/controls/correction_tabs.h"
 #include "app/controls/levels_control.h"
 #include "app/controls/levels_control_internal.h"
 #include "app/controls/luma_range_control_internal.h"
-#include "app/controls/main_window.h"
 #include "app/controls/special_setters.h"
-#include "app/views/view_state.h"
+#include "app/state/view_state.h"
+#include "app/window/correction_tabs.h"
+#include "app/window/main_window.h"
 #include "tests/app/controls/correction_window.h"
 
 class LevelsWindowTest : public CorrectionWindowTest {

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/state/view_state.h"
+#include "app/state/views_hooks.h"
 #include "app/views/central_update.h"
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/image_pane_internal.h"
 #include "app/views/pictures.h"
-#include "app/views/view_state.h"
-#include "app/views/views_hooks.h"
 #include "core/frame_buffer.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"

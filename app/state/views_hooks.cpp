@@ -1,0 +1,25 @@
+#include "app/state/views_hooks.h"
+
+namespace {
+
+void channelNothing(int32_t) {}
+void nothing() {}
+void flagNothing(bool) {}
+void deviceNothing(uint32_t) {}
+bool noTimes(int32_t*, int32_t*, int32_t*) { return false; }
+QVStatus noFrame(int32_t) { return kQVErrUnimplemented; }
+bool noClip(void*, int64_t*, int64_t*) { return false; }
+void clipNothing(void*, int64_t) {}
+bool notReference(void*) { return false; }
+
+const ViewsHooks kNothing = {
+    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, noTimes,
+    noFrame, nothing,     channelNothing, noClip,    clipNothing,   notReference,
+};
+
+ViewsHooks gViewsHooks = kNothing;
+
+}  // namespace
+
+ViewsHooks& ViewsHooksInForce() { return gViewsHooks; }
+void ViewsResetHooks() { gViewsHooks = kNothing; }

@@ -1,0 +1,78 @@
+#include "app/window/correction_tabs.h"
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/tab_group.h"
+#include "app/controls/value_slider.h"
+#include "app/state/focus_text.h"
+#include "app/state/interface_colors.h"
+#include "app/state/view_state.h"
+#include "platform/ui/toolkit.h"
+
+int32_t gNextValueControlID = 1;
+VFResetButtonMetrics gResetButtonMetrics;
+
+UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
+                                    UIControl* pane, uint32_t offset) {
+  return VFCreateValueSlider(window, frame, label, row.min, row.max, row.typedMin, row.typedMax, kVFCorrectionSlider,
+                             pane, &gUISettings, offset, &gUIDefaultSettings, gNextValueControlID++,
+                             gSettingsControls);
+}
+
+void VFSetResetButtonMetrics() {
+  gResetButtonMetrics.width = QVGetThemeTextWidth("Load...", 0) + 20;
+  gResetButtonMetrics.height = 17;
+  gResetButtonMetrics.margin = 12;
+}
+
+namespace {
+
+// Reset buttons sit on the panel fill.
+QVStatus ResetButtonColor(UIControl*, int32_t message, UIColor* color) {
+  if (message != kUIColorBackground) return kQVErrNotHandled;
+  *color = VFColor(kUIColorControlBackground);
+  return kQVNoErr;
+}
+
+}  // namespace
+
+UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& corner, VLSettingsSectionMask mask) {
+  const VFResetButtonMetrics& m = gResetButtonMetrics;
+  const UIRect frame{corner.bottom - m.margin - m.height, corner.right - m.margin - m.width, corner.bottom - m.margin,
+                     corner.right - m.margin};
+  UIControl* button = UINewPushButton(window, frame, "Reset", kVFCommandReset);
+  if (!button) return nullptr;
+  UISetControlFont(button, VFControlFont());
+  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  UISetControlColorProc(button, ResetButtonColor);
+  if (pane) UIEmbedControl(button, pane);
+  return button;
+}
+
+UIControl* VFCreateSectionButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title,
+                                 uint32_t command, VLSettingsSectionMask mask) {
+  UIControl* button = UINewPushButton(window, frame, title, command);
+  if (!button) return nullptr;
+  UISetControlFont(button, VFControlFont());
+  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
+  UISetControlColorProc(button, VFControlColorProc);
+  if (pane) UIEmbedControl(button, pane);
+  return button;
+}
+
+bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask) {
+  uint32_t size = 0;
+  VLSettingsSectionMask value = 0;
+  if (!button || UIGetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &value, sizeof value, &size) != kQVNoErr ||
+      size != sizeof value)
+    return false;
+  *mask = value;
+  return true;
+}
+
+void CorrectionTabEnableProc(int32_t, int32_t) { VFUpdatePreview(); }
+
+int32_t CorrectionPopupChangeProc(UIControl* popup, int32_t, int32_t newValue, bool) {
+  EnableEnclosingTabs(popup, 1, true);
+  return newValue;
+}

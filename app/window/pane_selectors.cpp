@@ -1,0 +1,175 @@
+#include "app/window/pane_selectors.h"
+
+#include <algorithm>
+
+#include "app/controls/tab_group.h"
+#include "app/state/view_state.h"
+#include "app/views/analysis_panes.h"
+#include "app/views/central_update.h"
+#include "app/views/image_pane.h"
+#include "app/views/transport_bar.h"
+#include "app/window/correction_tabs.h"
+#include "app/window/main_window.h"
+#include "app/window/main_window_geometry.h"
+#include "platform/ui/toolkit.h"
+#include "settings/prefs.h"
+
+UIControl* gImagePaneTabs = nullptr;
+UIControl* gAnalysisPaneTabs = nullptr;
+UIControl* gGalleryControl = nullptr;
+UIControl* gImageTransportBars[6] = {};
+UIControl* gReferenceTransportBar = nullptr;
+
+const uint32_t kImageViewTransportParts[6] = {kTransportAllParts, kTransportAllParts, 15, 14, 14, kTransportAllParts};
+
+namespace {
+
+constexpr int32_t kAnalysisItems = 13;
+constexpr uint32_t kReferenceParts = 15;
+
+const VFTabEntry kImageViews[6] = {{"Result", 1, 1},       {"Source", 1, 0},    {"Reference", 1, 0},
+                                   {"Split Source", 1, 0}, {"Split Ref", 1, 0}, {"Luma Ranges", 1, 0}};
+const VFTabEntry kAnalysisDisplays[kAnalysisItems] = {
+    {"Combo", 1, 1},     {"Reference", 1, 0},     {"Luma WFM", 1, 0},     {"YC WFM", 1, 0},  {"RGB WFM", 1, 0},
+    {"GBR WFM", 1, 0},   {"YRGB WFM", 1, 0},      {"YCbCr WFM", 1, 0},    {"Overlay WFM", 1, 0},
+    {"Vectorscope", 1, 0}, {"Histograms", 1, 0}, {"Tone Curve", 1, 0},   {"Gallery", 1, 0}};
+
+// One image view: the pane it puts in place, the frame sampling reads, and
+// whether it shows the split line, uses the preview LUT and is the main image.
+struct ImageViewItem {
+  ImagePaneMask pane;
+  FBFrameStruct** frame;
+  bool splitLine;
+  bool previewLUT;
+  bool mainImage;
+};
+const ImageViewItem kImageViewItems[6] = {
+    {kPaneResult, &gResultFrame, false, true, true},     {kPaneSource, &gSourceFrame, false, true, true},
+    {kPaneReference, nullptr, false, true, false},       {kPaneSplitSource, &gResultFrame, true, true, true},
+    {kPaneSplitRef, &gResultFrame, true, true, true},    {kPaneLumaRanges, &gResultFrame, false, false, true},
+};
+
+}  // namespace
+
+void UsePrimaryPreviewLUT(UIControl* pane) {
+  ImagePaneSetLUT(pane, gPrefsSettings.lut[kPFLUTPrimary]);
+  ImagePaneSetLUTIndexRef(pane, &gPrefsSettings.lutIndex[kPFLUTPrimary]);
+}
+
+QVStatus CreateImagePaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
+                                uint32_t parts, UIControl** outPane, UIControl** outBar) {
+  UIControl* pane = nullptr;
+  if (QVStatus status = CreateImagePane(window, paneRect, &pane)) return status;
+  UIEmbedControl(pane, content);
+  ImagePaneSetTrackingEnabled(pane, true);
+  UIControl* bar = nullptr;
+  if (QVStatus status = CreateTransportBar(window, barRect, gNextValueControlID++, parts, &bar)) return status;
+  UIEmbedControl(bar, content);
+  TransportSetPane(bar, pane);
+  ImagePaneSetLinkedControl(pane, bar);
+  *outPane = pane;
+  if (outBar) *outBar = bar;
+  return kQVNoErr;
+}
+
+int32_t RestoredImageViewItem(int32_t stored) { return stored >= 1 && stored <= 6 ? stored - 1 : -1; }
+
+int32_t RestoredAnalysisItem(int32_t stored) {
+  return stored >= 1 && stored < kAnalysisItems ? stored - 1 : -1;
+}
+
+QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry) {
+  UIControl* group = nullptr;
+  if (QVStatus status = CreateTabGroup(window, geometry.imageSelector, 6, kImageViews, false, &group)) return status;
+  UIEmbedControl(group, root);
+  TabGroupSetSwitchProc(group, ImageViewModeSwitchProc);
+  gImagePaneTabs = group;
+  for (int32_t i = 0; i < 6; ++i) {
+    const ImageViewItem& item = kImageViewItems[i];
+    UIControl* pane = nullptr;
+    if (QVStatus status = CreateImagePaneWithBar(window, TabGroupGetPane(group, i), geometry.imagePane,
+                                                 geometry.imageTransport, kImageViewTransportParts[i], &pane,
+                                                 &gImageTransportBars[i]))
+      return status;
+    SetViewPane(item.pane, pane);
+    if (item.mainImage) ImagePaneSetRole(pane, 1);
+    if (item.previewLUT) UsePrimaryPreviewLUT(pane);
+    ImagePaneSetSplitLineShown(pane, item.splitLine);
+  }
+  // The result pane alone takes the custom cursors.
+  ImagePaneSetCustomCursors(GetViewPane(kPaneResult), true, kUICursorArrow, kUICursorCrosshair, kUICursorHand);
+  SetMainWindowPanePictures();
+  gImageViewMode = kImageViewResult;
+  gCurrentImagePane = GetViewPane(kPaneResult);
+  const int32_t restored = RestoredImageViewItem(gPrefsSettings.rightPaneDefault);
+  if (restored > 0) TabGroupSelect(group, restored);
+  return kQVNoErr;
+}
+
+QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry) {
+  UIControl* group = nullptr;
+  if (QVStatus status = CreateTabGroup(window, geometry.analysisSelector, kAnalysisItems, kAnalysisDisplays, false,
+                                       &group))
+    return status;
+  UIEmbedControl(group, root);
+  TabGroupSetSwitchProc(group, AnalysisPaneSwitchProc);
+  gAnalysisPaneTabs = group;
+  gAnalysisPaneKind = kAnalysisCombo;
+
+  // The reference pane, drawn together with the image selector's.
+  UIControl* reference = nullptr;
+  if (QVStatus status =
+          CreateImagePaneWithBar(window, TabGroupGetPane(group, kAnalysisReference), geometry.analysisPane,
+                                 geometry.analysisTransport, kReferenceParts, &reference, &gReferenceTransportBar))
+    return status;
+  UsePrimaryPreviewLUT(reference);
+  SetViewPane(kPaneReferenceAnalysis, reference);
+  SetImagePaneImage(reference, gReferenceGWorld);
+  if (UIControl* other = GetViewPane(kPaneReference)) {
+    ImagePaneSetSecondLinkedControl(reference, other);
+    ImagePaneSetSecondLinkedControl(other, reference);
+  }
+
+  // One scope picture for every display, the size of a pane's view area.
+  if (gScopePicture) UIImageDispose(gScopePicture);
+  const UIRect view = UIRectInset(geometry.analysisPane, 2, 2);
+  gScopePicture = UIImageCreate(std::max(1, UIRectWidth(view)), std::max(1, UIRectHeight(view)));
+  if (gScopePicture) {
+    UIContext* ctx = UIBeginDrawing(gScopePicture);
+    UIClear(ctx, UIColor{0, 0, 0, 1});
+    UIEndDrawing(ctx);
+  }
+  for (int32_t kind : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}) {
+    UIControl* pane = nullptr;
+    if (QVStatus status = CreateImagePane(window, geometry.analysisPane, &pane)) return status;
+    UIEmbedControl(pane, TabGroupGetPane(group, kind));
+    // Without a scope picture the panes stay empty.
+    if (gScopePicture) SetImagePaneImage(pane, gScopePicture);
+    gAnalysisPanes[kind] = pane;
+    SetViewPane(kind == kAnalysisCombo ? kPaneComboAnalysis : ImagePaneMask(kPaneLumaWFM) << (kind - kAnalysisLumaWFM),
+                pane);
+  }
+  InstallAnalysisPanes();
+  // The gallery's control takes the next number once the gallery is built.
+  gGalleryControl = nullptr;
+  ++gNextValueControlID;
+
+  const int32_t restored = RestoredAnalysisItem(gPrefsSettings.leftPaneDefault);
+  if (restored > 0) TabGroupSelect(group, restored);
+  return kQVNoErr;
+}
+
+void SetMainWindowPanePictures() {
+  SetViewPanePictures();
+  for (const ImageViewItem& item : kImageViewItems)
+    ImagePaneSetFrameBuffer(GetViewPane(item.pane), item.frame ? *item.frame : nullptr);
+  ImagePaneSetFrameBuffer(GetLayoutImagePane(1), gResultFrame);
+}
+
+void ForgetPaneSelectors() {
+  gImagePaneTabs = gAnalysisPaneTabs = gGalleryControl = gReferenceTransportBar = nullptr;
+  for (UIControl*& bar : gImageTransportBars) bar = nullptr;
+  for (UIControl*& pane : gAnalysisPanes) pane = nullptr;
+  if (gScopePicture) UIImageDispose(gScopePicture);
+  gScopePicture = nullptr;
+}

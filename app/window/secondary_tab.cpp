@@ -1,0 +1,159 @@
+// The Secondary tab's six groups and their controls, bound to the working
+// record's secondary blocks (124 bytes each, the first word the group's
+// enable word).
+#include "app/window/secondary_tab.h"
+
+#include <algorithm>
+
+#include "app/controls/bound_controls.h"
+#include "app/controls/composite_controls.h"
+#include "app/controls/labels.h"
+#include "app/controls/settings_sync.h"
+#include "app/controls/tab_group.h"
+#include "app/controls/value_slider.h"
+#include "app/state/ui_state.h"
+#include "app/state/view_state.h"
+#include "app/window/correction_tabs.h"
+#include "platform/ui/toolkit.h"
+#include "platform/ui/ui_menu.h"
+
+int32_t gSecondaryTabIndex = 0;
+UIControl* gSecondaryTabs = nullptr;
+
+namespace {
+
+constexpr int32_t kSecondaryCount = 6;
+constexpr uint32_t kFirstSyncBit = 1u << kVLMaskBitSecondary;  // secondary n: this bit shifted left by n
+
+constexpr const char* kPreviewStyles[] = {"Grey Surround", "Red Surround", "Matte"};
+
+constexpr VFSliderRow kKeySliders[] = {
+    {"Chroma Tolerance", offsetof(VL_SecondaryControls, chromatol), 0.0, 0.5, 0.0, 1.0},
+    {"Luma Tolerance", offsetof(VL_SecondaryControls, lumatol), 0.0, 0.5, 0.0, 1.0},
+    {"Softness", offsetof(VL_SecondaryControls, softness), 0.0, 0.3, 0.0, 1.0},
+};
+
+constexpr VFSliderRow kCorrectionSliders[] = {
+    {"Hue", offsetof(VL_SecondaryControls, hue), -360.0, 360.0, -3600.0, 3600.0},
+    {"Saturation", offsetof(VL_SecondaryControls, saturation), 0.0, 300.0, -1000.0, 1000.0},
+    {"Gain", offsetof(VL_SecondaryControls, gain), 0.0, 3.0, 0.0, 20.0},
+    {"Gamma", offsetof(VL_SecondaryControls, gamma), 0.1, 5.0, 0.1, 10.0},
+    {"Pedestal", offsetof(VL_SecondaryControls, ped), -1.0, 1.0, -1.0, 1.0},
+};
+
+constexpr const char* kSampleLabels[] = {"Sample 1", "Sample 2", "Sample 3", "Sample 4"};
+
+// Where a group's controls go, the same for all six.
+struct Layout {
+  UIRect first;   // the first row of the first column
+  int32_t step;   // from one column to the next
+  UIRect wheel;   // the hue-offset wheel's square
+};
+
+Layout Measure(const UIRect& bounds) {
+  const int32_t width = UIRectWidth(bounds);
+  const int32_t height = UIRectHeight(bounds);
+  const int32_t column = std::clamp((width - 80) / 3, 220, 330);
+  Layout l;
+  l.first = UIRect{bounds.top + 10, bounds.left + 104, bounds.top + 30, bounds.left + 104 + column};
+  l.step = column + 20;
+  int32_t side = (width - 144) / 4;
+  if (side + 87 > height) side = height - 107;
+  side = std::clamp(side, 0, 300);
+  const int32_t left = l.first.left + 2 * column + 40;
+  l.wheel = UIRect{l.first.top, left, l.first.top + side, left + side};
+  return l;
+}
+
+uint32_t BlockOf(int32_t n) { return uint32_t(offsetof(VL_SettingsStruct, secondary) + sizeof(VL_SecondaryControls) * n); }
+
+void Sliders(UIWindow* window, UIControl* pane, UIRect* frame, uint32_t block, const VFSliderRow* rows, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    VFCreateCorrectionSlider(window, frame, rows[i].label, rows[i], pane, block + rows[i].at);
+}
+
+void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, const UIRect& content) {
+  const uint32_t block = BlockOf(n);
+  VFBeginTabChain();
+
+  UIRect frame = l.first;
+  for (int32_t k = 0; k < 4; ++k) {
+    const uint32_t sample = block + uint32_t(offsetof(VL_SecondaryControls, sample) + sizeof(VL_KeyColourSample) * k);
+    VFCreateSampleRow(window, &frame, kSampleLabels[k], pane, &gUISettings, sample + 4, sample, gNextValueControlID++,
+                      gSettingsControls);
+  }
+  frame = UIRectOffset(frame, 0, 6);
+  Sliders(window, pane, &frame, block, kKeySliders, std::size(kKeySliders));
+
+  UIRect box{frame.top, frame.left, frame.top + 20, frame.right};
+  VFCreateCheckBox(window, &box, "Invert Selection", pane, &gUISettings,
+                   block + uint32_t(offsetof(VL_SecondaryControls, invert)), gNextValueControlID++, gSettingsControls,
+                   true);
+  VFCreateCheckBox(window, &box, "Show Preview", pane, &gUISettings,
+                   block + uint32_t(offsetof(VL_SecondaryControls, preview)), gNextValueControlID++, gSettingsControls,
+                   true);
+  // The style belongs to the preview, so it sits indented below its box.
+  UIRect style{box.top, box.left + 20, box.top + 34, box.right};
+  VFPreviewStyleMenu();
+  UIControl* popup = VFCreatePopup(window, &style, "Preview Style", kVFPreviewStyleMenuID, pane, &gUISettings,
+                                   block + uint32_t(offsetof(VL_SecondaryControls, previewMode)),
+                                   gNextValueControlID++, gSettingsControls, true);
+  if (popup) VFSetPopupChangeProc(popup, CorrectionPopupChangeProc);
+
+  frame = UIRectOffset(l.first, l.step, 0);
+  Sliders(window, pane, &frame, block, kCorrectionSliders, std::size(kCorrectionSliders));
+
+  CreateHueWheel(window, l.wheel, "Hue Offset", pane, &gUISettings,
+                 block + uint32_t(offsetof(VL_SecondaryControls, hueoffset_huewheel)),
+                 block + uint32_t(offsetof(VL_SecondaryControls, hueoffset_tintangle)),
+                 block + uint32_t(offsetof(VL_SecondaryControls, hueoffset_strength)), gNextValueControlID,
+                 gSettingsControls);
+  gNextValueControlID += 3;
+  VFCloseTabChain();
+
+  VFCreateResetButton(window, pane, content, VLSettingsSectionMask(kFirstSyncBit) << n);
+}
+
+}  // namespace
+
+UIMenu* VFPreviewStyleMenu() {
+  UIMenu* menu = UIGetMenu(kVFPreviewStyleMenuID);
+  if (menu) return menu;
+  menu = UICreateMenu(kVFPreviewStyleMenuID, "Preview Style");
+  if (menu)
+    for (const char* text : kPreviewStyles) UIAppendMenuItem(menu, text, 0);
+  return menu;
+}
+
+void SecondaryTabSwitchProc(int32_t oldIndex, int32_t newIndex) {
+  // Only the group on show may keep its preview: a preview left on in a
+  // hidden group would colour the picture with no control in sight.
+  if (oldIndex != newIndex && oldIndex >= 0 && oldIndex < kSecondaryCount &&
+      gUISettings.secondary[oldIndex].preview != 0) {
+    gUISettings.secondary[oldIndex].preview = 0;
+    SyncControlsWithSettings(&gUISettings, kFirstSyncBit << oldIndex, 0, nullptr, 0);
+    VFUpdatePreview();
+  }
+  gSecondaryTabIndex = newIndex;
+}
+
+void BuildSecondaryTab(UIWindow* window, UIControl* correctionTabs, const UIRect& content, const UIRect& inner) {
+  UIControl* host = TabGroupGetPane(correctionTabs, kCorrectionTabSecondary);
+  if (!window || !host) return;
+  TabGroupBindItemCheck(correctionTabs, kCorrectionTabSecondary, &gUISettings.secondaryEnable);
+
+  static const VFTabEntry kGroups[kSecondaryCount] = {{"A", 1, 1}, {"B", 1, 0}, {"C", 1, 0},
+                                                      {"D", 1, 0}, {"E", 1, 0}, {"F", 1, 0}};
+  UIControl* group = nullptr;
+  if (CreateTabGroup(window, inner, kSecondaryCount, kGroups, true, &group) != kQVNoErr || !group) return;
+  UIEmbedControl(group, host);
+  TabGroupSetEnableProc(group, CorrectionTabEnableProc);
+  TabGroupSetSwitchProc(group, SecondaryTabSwitchProc);
+  for (int32_t n = 0; n < kSecondaryCount; ++n) TabGroupBindItemCheck(group, n, &gUISettings.secondary[n].enable);
+  gSecondaryTabs = group;
+  gVFTabGroups.secondaries = group;
+
+  const Layout layout = Measure(inner);
+  for (int32_t n = 0; n < kSecondaryCount; ++n) BuildGroup(window, TabGroupGetPane(group, n), n, layout, content);
+  TabGroupSelect(group, 0);
+}

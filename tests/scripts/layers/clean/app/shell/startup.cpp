@@ -1,0 +1,3 @@
+#include "app/shell/startup.h"
+#include "app/state/ui_state.h"
+#include "core/engine.h"

@@ -1,0 +1,1 @@
+#include "app/state/ui_state.h"

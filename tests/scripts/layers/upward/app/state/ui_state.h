@@ -1,0 +1,3 @@
+#pragma once
+#include "core/engine.h"
+  #  include "app/shell/startup.h"
