@@ -83,3 +83,40 @@ void VL_HoldSettingsToRanges(VL_SettingsStruct* settings) {
     std::memcpy(record + field.offset, &v, 4);
   }
 }
+
+namespace {
+
+float HeldUnit(float v) { return std::isfinite(v) ? (v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v)) : 0.0f; }
+
+void HoldCurve(VL_CurveControls* curve) {
+  if ((curve->modeFlags & kVLCurveModeMap) != 0) {
+    for (float& v : curve->map)
+      if (!std::isfinite(v)) v = 0.0f;
+      else if (v > kVLSettingsFieldMagnitude || v < -kVLSettingsFieldMagnitude)
+        v = v > 0.0f ? kVLSettingsFieldMagnitude : -kVLSettingsFieldMagnitude;
+    return;
+  }
+  VL_CurveSpline& spline = curve->spline;
+  if (spline.pointCount < 2 || spline.pointCount > uint32_t(kVLCurveMaxPoints)) {
+    spline.pointCount = 2;
+    spline.x[0] = spline.y[0] = 0.0f;
+    spline.x[1] = spline.y[1] = 1.0f;
+  }
+  for (uint32_t p = 0; p < spline.pointCount; ++p) {
+    spline.x[p] = HeldUnit(spline.x[p]);
+    spline.y[p] = HeldUnit(spline.y[p]);
+  }
+}
+
+}  // namespace
+
+void VL_HoldIncomingSettings(VL_SettingsStruct* settings) {
+  if (settings == nullptr) return;
+  VL_HoldSettingsToRanges(settings);
+  VL_LumaRangeControls& luma = settings->lumaRanges;
+  for (float* v : {&luma.lumarange_shadowx, &luma.lumarange_shadowy, &luma.lumarange_highlightx,
+                   &luma.lumarange_highlighty})
+    *v = HeldUnit(*v);
+  for (VL_CurveControls& curve : settings->rgbCurves) HoldCurve(&curve);
+  for (VL_CurveControls& curve : settings->hslCurves) HoldCurve(&curve);
+}

@@ -38,3 +38,11 @@ constexpr float kVLSettingsFieldMagnitude = 1e6f;
 // +-kVLSettingsFieldMagnitude. A record inside the ranges is left exactly as
 // it is.
 void VL_HoldSettingsToRanges(VL_SettingsStruct* settings);
+
+// A record coming from outside the program (a pasted record, the exchange
+// block, a preset, a saved slot) made safe for the controls that show it:
+// held as VL_HoldSettingsToRanges holds it, the luma-range points held to
+// 0..1, and each curve's points made finite and held to 0..1 (a spline whose
+// point count is not 2 to 16 becomes the straight line the engine draws for
+// it). A record that is already sound is left exactly as it is.
+void VL_HoldIncomingSettings(VL_SettingsStruct* settings);

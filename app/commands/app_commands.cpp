@@ -28,6 +28,7 @@
 #include "app/window/correction_tabs.h"
 #include "app/window/input_settings_dialog.h"
 #include "app/window/main_window.h"
+#include "core/settings_ranges.h"
 #include "core/auto_levels.h"
 #include "core/processing_tables.h"
 #include "platform/folders.h"
@@ -82,7 +83,10 @@ void RecordChange(Action action) {
 
 // Replaces the record by one the caller filled (a loaded file).
 void ReplaceRecord(const VL_SettingsStruct& incoming) {
-  RecordChange([&incoming] { std::memcpy(&gUISettings, &incoming, sizeof gUISettings); });
+  RecordChange([&incoming] {
+    std::memcpy(&gUISettings, &incoming, sizeof gUISettings);
+    VL_HoldIncomingSettings(&gUISettings);
+  });
 }
 
 void ResetRecord() {
@@ -188,6 +192,7 @@ QVStatus CmdCopy(uint32_t, UIControl*) {
 QVStatus CmdPaste(uint32_t, UIControl*) {
   VL_SettingsStruct pasted;
   if (!AppScrapGet(&pasted)) return kPass;
+  VL_HoldIncomingSettings(&pasted);
   UndoBufferPush(gUndoBuffer, &gUISettings);
   std::memcpy(&gUISettings, &pasted, sizeof gUISettings);
   VFForgetUndoControl();

@@ -27,9 +27,10 @@ constexpr int32_t kLevelsBarTop = 4;
 constexpr int32_t kLevelsBarHeight = 16;
 constexpr int32_t kLevelsMarkerHalfWidth = 6;
 constexpr int32_t kLevelsMarkerHeight = 6;
-// Unchanged polls of a held marker after which the preview is refreshed,
-// and the time one poll waits for the mouse.
-constexpr int32_t kLevelsIdlePolls = 50;
+// Unchanged polls of a held marker after which the preview is refreshed
+// (20 ms: the picture follows a hand that slows down, not only one that
+// stops), and the time one poll waits for the mouse.
+constexpr int32_t kLevelsIdlePolls = 4;
 constexpr double kLevelsPollSeconds = 0.005;
 
 enum : int32_t { kLevelsInBlack, kLevelsInGray, kLevelsInWhite, kLevelsOutBlack, kLevelsOutGray, kLevelsOutWhite };

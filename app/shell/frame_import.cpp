@@ -16,7 +16,6 @@
 #include "core/task_pool.h"
 #include "platform/byte_order.h"
 #include "platform/ui/toolkit.h"
-#include "settings/prefs.h"
 
 namespace {
 
@@ -121,11 +120,10 @@ QVStatus UICommImportFrame() {
   CCGeometry g;
   if (CCReadGeometry(gUIComm, &g) != kQVNoErr) return kQVErrParam;
 
-  // Hosts listed in "Adjust Host Pixels" get their pixels linearized.
-  if (PFHostIsListed(&gPrefsSettings, CCGet32(gUIComm, CC_OFFSET(hostCreator)))) {
-    const uint32_t record[8] = {0x80000002u, 0, 255, 0x3F51745Cu, 0, 0, 0, 0};
-    for (int i = 0; i < 8; ++i) CCSet32(gUIComm, CC_OFFSET(linearization) + 4 * size_t(i), record[i]);
-  }
+  // The frame is linearized only as the block's record asks. The host-pixel
+  // adjustment of hosts listed in "Adjust Host Pixels" is not applied here:
+  // the effect's render processes those hosts' pixels as they come, and the
+  // window shows what a render after OK gives.
   for (int i = 0; i < 8; ++i) gUILinearization[i] = CCGet32(gUIComm, CC_OFFSET(linearization) + 4 * size_t(i));
 
   if (!sameSize(gSourceFrame, g.width, g.height)) freeFrame(&gSourceFrame);

@@ -56,6 +56,16 @@ std::string UIFrameSummary(const std::vector<uint8_t>* pixels) {
   return text;
 }
 
+// The same summary of the result frame, turned into the exchange's pixel
+// format as OK would hand it back to a render.
+std::string UIResultSummary() {
+  CCGeometry g;
+  if (!gUIComm.block || CCReadGeometry(gUIComm, &g) || !gResultFrame) return "none";
+  std::vector<uint8_t> pixels(g.frameBytes, 0);
+  FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(g.rowBytes), g.pixelFormat, 1, nullptr);
+  return UIFrameSummary(&pixels);
+}
+
 std::string UIRequestFrameSummary(int32_t time) {
   if (!gUIComm.block) return "none";
   const uint32_t saved = CCGet32(gUIComm, CC_OFFSET(currentTime));
@@ -79,7 +89,7 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1}, {"menu", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
-    {"result-pixel", 2}, {"tab", 1},
+    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -174,6 +184,8 @@ bool run(const Step& s) {
     note(std::string("slot ") + s.args[0] + " " + s.args[1] + (done ? " done" : " refused"));
   } else if (s.verb == "frame-sum") {
     note("frame " + (gArrivedSummary.empty() ? UIFrameSummary(nullptr) : gArrivedSummary));
+  } else if (s.verb == "result-sum") {
+    note("result " + UIResultSummary());
   } else if (s.verb == "request-frame") {
     double time = 0;
     number(s.args[0], &time);

@@ -11,6 +11,7 @@
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
 #include "app/views/image_pane.h"
+#include "core/settings_ranges.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
@@ -43,6 +44,7 @@ void afterExchange() {
 void takeSettings() {
   VL_SettingsStruct incoming;
   CCReadSettings(gUIComm, &incoming);
+  VL_HoldIncomingSettings(&incoming);
   if (incoming.byteOrderFlag != kVLSettingsByteOrderFlag) {
     std::memset(&gUISettings, 0, sizeof gUISettings);
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);

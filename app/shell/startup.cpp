@@ -17,6 +17,7 @@
 #include "app/state/undo_ring.h"
 #include "app/window/about_box.h"
 #include "app/window/shell_window.h"
+#include "core/settings_ranges.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"
 #include "platform/alerts.h"
@@ -159,6 +160,7 @@ void settingsFromBlock() {
   VL_SettingsStruct incoming;
   CCReadSettings(gUIComm, &incoming);
   if (incoming.byteOrderFlag == kVLSettingsByteOrderFlag) {
+    VL_HoldIncomingSettings(&incoming);
     std::memcpy(&gUISettings, &incoming, sizeof gUISettings);
   } else {
     std::memset(&gUISettings, 0, sizeof gUISettings);

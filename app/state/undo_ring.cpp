@@ -6,6 +6,7 @@
 #include "app/state/service_hooks.h"
 #include "app/state/shell_links.h"
 #include "app/state/ui_state.h"
+#include "core/settings_ranges.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 
@@ -105,6 +106,7 @@ bool SavedSettingsSlot(int32_t number, bool store) {
     if (!gSavedSettings.stored[index]) return false;
     UndoBufferPush(gUndoBuffer, &gUISettings);
     std::memcpy(&gUISettings, &gSavedSettings.slot[index], sizeof gUISettings);
+    VL_HoldIncomingSettings(&gUISettings);
     UIHooks().syncControls(&gUISettings, kVLMaskAll, nullptr);
     UIShell().reprocess(false);
     UndoBufferStore(gUndoBuffer, &gUISettings);

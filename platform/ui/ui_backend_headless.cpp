@@ -2,8 +2,11 @@
 // ui_headless.h, stamped with the clock time it becomes ready.
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <memory>
 #include <string>
 
+#include "platform/ui/ui_draw.h"
 #include "platform/ui/ui_headless.h"
 #include "platform/ui/ui_internal.h"
 #include "platform/ui/ui_loop.h"
@@ -28,13 +31,43 @@ class HeadlessBackend final : public UIBackend {
   bool hasClipboardText = false;
 
   UIBackendKind Kind() const override { return kUIBackendHeadless; }
-  void OpenWindow(UIWindow*) override {}
-  void CloseWindow(UIWindow*) override {}
-  void ShowWindow(UIWindow*, bool) override {}
+  // The screen's stacking, front first, and the window with the keyboard, as a
+  // display without a window manager keeps them: a new window starts on top,
+  // showing a window leaves the order alone, only a raise moves it, and the
+  // keyboard goes nowhere when its window goes away.
+  std::vector<UIWindow*> stack;
+  UIWindow* focused = nullptr;
+  // When asked for, windows are presented as on a screen: the last picture
+  // each window showed is kept, and the presents counted.
+  bool presenting = false;
+  std::map<UIWindow*, std::unique_ptr<UIImage, void (*)(UIImage*)>> shown;
+  int64_t presents = 0;
+
+  void OpenWindow(UIWindow* w) override { stack.insert(stack.begin(), w); }
+  void CloseWindow(UIWindow* w) override {
+    shown.erase(w);
+    stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
+    if (focused == w) focused = nullptr;
+  }
+  void ShowWindow(UIWindow* w, bool show) override {
+    if (!show && focused == w) focused = nullptr;
+  }
   void UpdateWindowFrame(UIWindow*) override {}
-  void RaiseWindow(UIWindow*) override {}
-  bool NeedsPresent() const override { return false; }
-  void Present(UIWindow*) override {}
+  void RaiseWindow(UIWindow* w) override {
+    stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
+    stack.insert(stack.begin(), w);
+  }
+  void FocusWindow(UIWindow* w) override { focused = w; }
+  bool NeedsPresent() const override { return presenting; }
+  void Present(UIWindow* w) override {
+    UIImage* image = w->image.get();
+    if (!image) return;
+    auto& kept = shown.try_emplace(w, nullptr, UIImageDispose).first->second;
+    if (!kept || UIImageWidth(kept.get()) != UIImageWidth(image) || UIImageHeight(kept.get()) != UIImageHeight(image))
+      kept.reset(UIImageCreate(UIImageWidth(image), UIImageHeight(image)));
+    if (kept) UIImageImport(kept.get(), UIImagePixels(image), UIImageRowBytes(image), kUIPixelFormatBGRA);
+    ++presents;
+  }
   void Pump(std::deque<UIEvent>& out) override {
     double now = UINow();
     std::stable_sort(script.begin(), script.end(), [](const Scripted& a, const Scripted& b) {
@@ -97,6 +130,35 @@ void InjectPress(UIEvent e) {
 }  // namespace
 
 std::unique_ptr<UIBackend> UIMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+void UISetHeadlessPresenting(bool presenting) {
+  if (HeadlessBackend* headless = Headless()) headless->presenting = presenting;
+}
+
+UIImage* UIHeadlessPresentedImage(UIWindow* window) {
+  HeadlessBackend* headless = Headless();
+  if (!headless) return nullptr;
+  auto it = headless->shown.find(window);
+  return it == headless->shown.end() ? nullptr : it->second.get();
+}
+
+int64_t UIHeadlessPresentCount() {
+  HeadlessBackend* headless = Headless();
+  return headless ? headless->presents : 0;
+}
+
+std::vector<UIWindow*> UIHeadlessScreenOrder() {
+  std::vector<UIWindow*> shown;
+  if (HeadlessBackend* headless = Headless())
+    for (UIWindow* w : headless->stack)
+      if (UIIsWindowVisible(w)) shown.push_back(w);
+  return shown;
+}
+
+UIWindow* UIHeadlessKeyboardWindow() {
+  HeadlessBackend* headless = Headless();
+  return headless ? headless->focused : nullptr;
+}
 
 void UIInjectEvent(const UIEvent& e, double at) {
   HeadlessBackend* headless = Headless();

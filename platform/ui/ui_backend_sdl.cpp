@@ -116,6 +116,10 @@ class SDLBackend final : public UIBackend {
     if (Win(w) && w->visible) SDL_RaiseWindow(Win(w));
   }
 
+  void FocusWindow(UIWindow* w) override {
+    if (Win(w) && w->visible) SDL_SetWindowInputFocus(Win(w));
+  }
+
   bool NeedsPresent() const override { return true; }
 
   void Present(UIWindow* w) override {

@@ -232,6 +232,12 @@ UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPres
   double deadline = UINow() + std::max(0.0, timeout);
   std::deque<UIEvent> deferred;
   UIMouseTrackEvent result = kUIMouseTrackTimedOut;
+  // What the caller drew for the last step reaches the screen before the
+  // next one: a drag shows its control, picture and scopes as it goes.
+  UIRedrawInvalidWindows();
+  // Whatever input is ready is taken in now, so that a run of moves made
+  // while the last step was drawn counts as its last one alone.
+  if (UIBackend* backend = UIBackendPtr()) backend->Pump(st.input);
   for (;;) {
     bool found = false;
     while (!st.input.empty()) {
@@ -241,6 +247,12 @@ UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPres
       if (e.kind != kUIEventMouseDragged && e.kind != kUIEventMouseMoved && e.kind != kUIEventMouseUp && !press) {
         deferred.push_back(e);
         continue;
+      }
+      // Moves coalesce: of moves queued one after another, the latest stands for all.
+      while ((e.kind == kUIEventMouseDragged || e.kind == kUIEventMouseMoved) && !st.input.empty() &&
+             st.input.front().kind == e.kind && st.input.front().window == e.window) {
+        e = st.input.front();
+        st.input.pop_front();
       }
       UIPoint p = e.where;
       if (e.window && window && e.window != window) {

@@ -1,6 +1,7 @@
 // Open, save and folder panels drawn by the toolkit: the current folder's
-// path and an Up button, a list of its folders and matching files, a type
-// popup, a name field for saving, and Cancel and Open, Save or Choose.
+// path (a field that takes a typed or pasted path) and an Up button, a list
+// of its folders and matching files, a type popup, a name field for saving
+// (which takes a path as well), and Cancel and Open, Save or Choose.
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -58,6 +59,29 @@ bool IsFolder(const std::string& path) {
 std::string Join(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+// A typed path: surrounding blanks dropped, "~" for the home folder, a
+// relative path taken from the folder shown, and trailing slashes dropped.
+std::string TypedPath(std::string text, const std::string& folder) {
+  const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+  while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) text.pop_back();
+  size_t start = 0;
+  while (start < text.size() && blank(static_cast<unsigned char>(text[start]))) ++start;
+  text.erase(0, start);
+  if (text.empty()) return text;
+  if (text == "~" || text.compare(0, 2, "~/") == 0) {
+    const char* home = std::getenv("HOME");
+    text = std::string(home ? home : "") + text.substr(1);
+  }
+  if (text[0] != '/') text = Join(folder, text);
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string Parent(const std::string& folder) {
@@ -118,12 +142,39 @@ struct Panel {
     UIListRemoveAll(list);
     for (size_t i = 0; i < entries.size(); ++i)
       UIListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
-    UISetControlTitle(path, folder.c_str());
+    UISetEditText(path, folder.c_str());
   }
 
   void Enter(const std::string& to) {
     folder = to;
     Fill();
+  }
+
+  // A path typed into the folder field, taken when Return or the choose
+  // button comes: a folder is entered; a file is chosen by an open panel or
+  // named by a save panel. True when the panel is done; false otherwise
+  // (and a beep when the path leads nowhere).
+  bool TakeTypedPath(const std::string& typed, bool* handled) {
+    *handled = false;
+    const std::string target = TypedPath(typed, folder);
+    if (target.empty() || target == folder) return false;
+    *handled = true;
+    if (IsFolder(target)) {
+      Enter(target);
+      return false;
+    }
+    if (desc->kind == kUIPanelOpen && IsFile(target)) {
+      chosen = {target};
+      return true;
+    }
+    if (desc->kind == kUIPanelSave && IsFolder(Parent(target))) {
+      Enter(Parent(target));
+      UISetEditText(name, target.substr(target.find_last_of('/') + 1).c_str());
+      return Choose();
+    }
+    UIBeep();
+    UISetEditText(path, folder.c_str());
+    return false;
   }
 
   const Entry* Selected() {
@@ -135,6 +186,9 @@ struct Panel {
 
   // Choose: returns true when the panel is done.
   bool Choose() {
+    bool handled = false;
+    const bool typedDone = TakeTypedPath(UIGetEditText(path), &handled);
+    if (handled) return typedDone;
     const Entry* sel = Selected();
     switch (desc->kind) {
       case kUIPanelOpen: {
@@ -157,7 +211,18 @@ struct Panel {
         return true;
       case kUIPanelSave: {
         std::string file = UIGetEditText(name);
-        if (file.empty() || file.find('/') != std::string::npos) {
+        // A path in the name field saves into its folder.
+        if (file.find('/') != std::string::npos || file.compare(0, 1, "~") == 0) {
+          const std::string target = TypedPath(file, folder);
+          if (target.empty() || !IsFolder(Parent(target)) || IsFolder(target)) {
+            UIBeep();
+            return false;
+          }
+          Enter(Parent(target));
+          file = target.substr(target.find_last_of('/') + 1);
+          UISetEditText(name, file.c_str());
+        }
+        if (file.empty()) {
           UIBeep();
           return false;
         }
@@ -233,7 +298,8 @@ QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* out
   UIControl* up = UINewBevelButton(w, UIMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
   UISetControlCommand(up, kCmdUp);
   UISetHelpTag(up, "Enclosing folder");
-  p.path = UINewStaticText(w, UIMakeRect(60, y, 504, 24), "");
+  p.path = UINewEditText(w, UIMakeRect(60, y, 504, 24), "");
+  UISetHelpTag(p.path, "The folder shown; type or paste a path to go there");
   y += 32;
   int32_t listBottom = 440 - 16 - 26 - 16 - (desc.types.size() > 1 ? 34 : 0);
   p.list = UINewList(w, UIRect{y, 16, listBottom, 564});
@@ -274,6 +340,15 @@ QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* out
     return kQVNoErr;
   });
   UIInstallWindowHandler(w, [&p](UIEvent& e) {
+    // "/" or "~" typed in the list starts a path in the folder field.
+    if (e.kind == kUIEventKeyDown && (e.charCode == '/' || e.charCode == '~') && !(e.modifiers & kUIModCommand) &&
+        UIGetKeyboardFocus(p.window) == p.list) {
+      const char text[2] = {char(e.charCode), 0};
+      UISetEditText(p.path, text);
+      UISetKeyboardFocus(p.window, p.path);
+      UISetEditSelection(p.path, 1, 1);
+      return kQVNoErr;
+    }
     if (e.kind != kUIEventCommand) return kQVErrNotHandled;
     if (e.command == kCmdCancel) UIEndModal(p.window, 2);
     else if (e.command == kCmdUp) p.Enter(Parent(p.folder));

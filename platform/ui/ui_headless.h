@@ -11,6 +11,8 @@
 
 #include "platform/ui/ui_event.h"
 
+struct UIImage;
+
 void UIInjectEvent(const UIEvent& e, double at = -1);
 void UIInjectMouseDown(UIWindow* w, UIPoint where, uint32_t modifiers = 0, double at = -1);
 void UIInjectMouseUp(UIWindow* w, UIPoint where, uint32_t modifiers = 0, double at = -1);
@@ -40,3 +42,12 @@ int32_t UIHeadlessBeepCount();
 // run waits for it; once it says no more, the window takes its default at
 // once. Null: no such source.
 void UISetScriptedInputPending(bool (*pending)());
+// The visible windows as the screen stacks them, front first.
+std::vector<UIWindow*> UIHeadlessScreenOrder();
+// The window the platform sends keys to, or null.
+UIWindow* UIHeadlessKeyboardWindow();
+// Windows are presented as on a screen (off by default): the picture each
+// window last showed, or null, and the number of presents so far.
+void UISetHeadlessPresenting(bool presenting);
+UIImage* UIHeadlessPresentedImage(UIWindow* window);
+int64_t UIHeadlessPresentCount();

@@ -125,6 +125,8 @@ class UIBackend {
   virtual void ShowWindow(UIWindow* w, bool show) = 0;
   virtual void UpdateWindowFrame(UIWindow* w) = 0;  // bounds or title changed
   virtual void RaiseWindow(UIWindow* w) = 0;
+  // Gives the visible window the platform's keyboard focus.
+  virtual void FocusWindow(UIWindow* w) = 0;
   // Shows the window's freshly rendered image; backends without a screen skip it.
   virtual bool NeedsPresent() const = 0;
   virtual void Present(UIWindow* w) = 0;

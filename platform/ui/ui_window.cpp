@@ -18,6 +18,13 @@ void SendWindowEvent(UIWindow* w, UIEventKind kind) {
   UISendEvent(e);
 }
 
+// The key window takes the platform's keyboard focus too, so that keys
+// reach the program without a click first.
+void FocusKeyWindow() {
+  UIToolkitState& st = UIState();
+  if (st.keyWindow && st.keyWindow->visible && UIBackendPtr()) UIBackendPtr()->FocusWindow(st.keyWindow);
+}
+
 void SetKeyWindow(UIWindow* w) {
   UIToolkitState& st = UIState();
   if (st.keyWindow == w) return;
@@ -28,6 +35,7 @@ void SetKeyWindow(UIWindow* w) {
     UIInvalidateWindow(old);
   }
   if (w) {
+    FocusKeyWindow();
     SendWindowEvent(w, kUIEventWindowActivated);
     UIInvalidateWindow(w);
   }
@@ -99,6 +107,8 @@ void UIDisposeWindow(UIWindow* window) {
     st.keyWindow = nullptr;
     PickNewKeyWindow();
   }
+  // A closed menu, pop-up or dialog hands the keyboard back to the key window.
+  FocusKeyWindow();
 }
 
 void UIShowWindow(UIWindow* window) {
@@ -106,7 +116,8 @@ void UIShowWindow(UIWindow* window) {
   window->visible = true;
   window->invalid = true;
   if (UIBackendPtr()) UIBackendPtr()->ShowWindow(window, true);
-  if (IsOrdinary(window)) UISelectWindow(window);
+  // Pop-ups and floating windows come up in front as well, without the keyboard.
+  UISelectWindow(window);
 }
 
 void UIHideWindow(UIWindow* window) {
@@ -118,6 +129,7 @@ void UIHideWindow(UIWindow* window) {
     SendWindowEvent(window, kUIEventWindowDeactivated);
     PickNewKeyWindow();
   }
+  FocusKeyWindow();
 }
 
 bool UIIsWindowVisible(UIWindow* window) { return window && window->visible; }
@@ -136,7 +148,15 @@ void UISelectWindow(UIWindow* window) {
   if (IsOrdinary(window))
     pos = std::find_if(st.windows.begin(), st.windows.end(), [](auto& w) { return IsOrdinary(w.get()); });
   st.windows.insert(pos, std::move(owned));
-  if (UIBackendPtr()) UIBackendPtr()->RaiseWindow(window);
+  if (UIBackendPtr()) {
+    UIBackendPtr()->RaiseWindow(window);
+    // Without a window manager a raised window covers everything, open menus
+    // included: the visible pop-ups and floating windows go back on top, in
+    // their order.
+    if (IsOrdinary(window))
+      for (auto w = st.windows.rbegin(); w != st.windows.rend(); ++w)
+        if (!IsOrdinary(w->get()) && (*w)->visible) UIBackendPtr()->RaiseWindow(w->get());
+  }
   if (IsOrdinary(window) && window->visible && (st.modalStack.empty() || st.modalStack.back() == window))
     SetKeyWindow(window);
 }

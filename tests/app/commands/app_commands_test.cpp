@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <fstream>
 #include <set>
@@ -374,6 +375,40 @@ TEST_F(AppCommands, PasteReplacesTheWholeRecordAsOneUndoStep) {
   EXPECT_EQ(Pixels(gResultFrame), Expected());
   EXPECT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
+}
+
+// A pasted record and a recalled slot with values no control can show are
+// held to the fields' ranges before the controls take them.
+TEST_F(AppCommands, PastedAndRecalledRecordsAreHeldToTheFieldsRanges) {
+  VL_SettingsStruct hostile = gUISettings;
+  hostile.lumaRanges.lumarange_highlightx = std::numeric_limits<float>::quiet_NaN();
+  hostile.lumaRanges.lumarange_shadowy = -3.0f;
+  hostile.hsl[0].saturation = std::numeric_limits<float>::infinity();
+  hostile.rgbCurves[0].spline.pointCount = 0x7FFFFFFF;
+  struct Case {
+    const char* name;
+    std::function<void()> bringIn;
+  } cases[] = {
+      {"paste", [&] {
+         ASSERT_TRUE(AppScrapPut(&hostile));
+         EXPECT_EQ(HandleAppCommand(kAppCmdPaste, nullptr), kQVErrNotHandled);
+       }},
+      {"slot", [&] {
+         gSavedSettings.slot[2] = hostile;
+         gSavedSettings.stored[2] = 1;
+         EXPECT_TRUE(SavedSettingsSlot(3, false));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::memcpy(&gUISettings, &gUIDefaultSettings, sizeof gUISettings);
+    c.bringIn();
+    EXPECT_EQ(gUISettings.lumaRanges.lumarange_highlightx, gUIDefaultSettings.lumaRanges.lumarange_highlightx);
+    EXPECT_EQ(gUISettings.lumaRanges.lumarange_shadowy, 0.0f);
+    EXPECT_EQ(gUISettings.hsl[0].saturation, gUIDefaultSettings.hsl[0].saturation);
+    EXPECT_EQ(gUISettings.rgbCurves[0].spline.pointCount, 2u);
+    EXPECT_EQ(UIGetControlValue(saturation), int32_t(gUIDefaultSettings.hsl[0].saturation * 65536.0f));
+  }
 }
 
 // Hostile clipboard files: only exactly one record with the byte-order flag

@@ -22,10 +22,12 @@ float Saturation() { return gUISettings.hsl[0].saturation; }
 TEST_F(CorrectionWindowTest, DraggingASliderWritesItsFieldTicksItsTabsAndMakesOneUndoStep) {
   const VL_SettingsStruct before = gUISettings;
   const UIPoint start = ThumbCentre(saturation);
+  // Steps a moment apart, as a hand makes them (steps queued together count as one).
+  const double t0 = UINow();
   UIInjectMouseDown(window, start);
-  for (int dx = 10; dx <= 60; dx += 10) UIInjectMouseDrag(window, UIPoint{start.x + dx, start.y});
-  UIInjectMouseUp(window, UIPoint{start.x + 60, start.y});
-  UIRunPending();
+  for (int dx = 10; dx <= 60; dx += 10) UIInjectMouseDrag(window, UIPoint{start.x + dx, start.y}, 0, t0 + dx / 200.0);
+  UIInjectMouseUp(window, UIPoint{start.x + 60, start.y}, 0, t0 + 0.4);
+  UIRunFor(0.5);
 
   const VL_SettingsStruct after = gUISettings;
   EXPECT_GT(Saturation(), before.hsl[0].saturation);

@@ -5,14 +5,17 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <thread>
 
 #include <sys/wait.h>
 
 #include "platform/alert_script.h"
+#include "platform/prefs_store.h"
 #include "platform/processes.h"
 #include "platform/shared_memory.h"
+#include "settings/prefs.h"
 #include "platform/standin_host/sh_host.h"
 #include "tests/app/shell/exchange_fixture.h"
 #include "tests/plugin/plugin_test_host.h"
@@ -94,6 +97,93 @@ TEST_F(ExchangeTest, OkReturnsTheEditedCorrectionIntoTheHostParameters) {
   EXPECT_FLOAT_EQ(back.hsl[0].saturation, 1.75f) << env.logText();
   EXPECT_FLOAT_EQ(back.hsl[0].hue, DefaultSettings().hsl[0].hue) << "the undone edit stays undone";
   EXPECT_NE(SHValueAt(&host.host, host.index(6), 0), sliderBefore) << "the slider follows the correction";
+}
+
+// What the window shows after OK is what the effect then renders, whichever
+// host the effect runs in and whether that host is listed for the host-pixel
+// adjustment, with a keyed secondary as well.
+TEST_F(ExchangeTest, TheWindowsResultIsTheRenderedFrame) {
+  struct Case {
+    const char* host;
+    const char* listed;  // "Adjust Host Pixels"; null keeps the default
+    bool secondary;
+  };
+  const Case cases[] = {{"FXTC", nullptr, false}, {"FXTC", nullptr, true},     {"PPro", nullptr, true},
+                        {"ame ", "FXTC PPro ame ", false}, {"PPro", "PPro", true}, {"FXTC", "", false}};
+  const SHFrame& frame = clip.add(0, 64, 48, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + (c.secondary ? " with a secondary" : "") + " listed " +
+                 (c.listed ? c.listed : "by default"));
+    if (c.listed) {
+      ASSERT_EQ(PLPrefsSetString(kPFDomain, "Adjust Host Pixels", c.listed), kQVNoErr);
+    } else {
+      PLPrefsRemove(kPFDomain, "Adjust Host Pixels");
+    }
+    ASSERT_EQ(PLPrefsSynchronize(kPFDomain), kQVNoErr);
+    PluginTestHost effect(QVFourCC({c.host[0], c.host[1], c.host[2], c.host[3], 0}));
+    effect.host.clip_frame = host.host.clip_frame;
+    VL_SettingsStruct s = DefaultSettings();
+    s.hslEnable = s.rgbEnable = 1;
+    s.hsl[0].enable = s.rgb[0].enable = 1;
+    s.hsl[0].saturation = 1.4f;
+    s.rgb[0].gamma = 1.2f;
+    if (c.secondary) {
+      // Keyed on the frame's greenish pixels, pushed towards magenta.
+      s.secondaryEnable = 1;
+      s.secondaryKeyerEnable = 1;
+      VL_SecondaryControls& k = s.secondary[0];
+      k.enable = 1;
+      k.lumatol = 0.3f;
+      k.chromatol = 0.3f;
+      k.softness = 0.1f;
+      k.sample[0] = {1, 0.3f, 0.6f, 0.3f};
+      k.hue = 120;
+      k.saturation = 150;
+      k.gain = 1.3f;
+    }
+    effect.setSettings(s);
+    env.script("wait-exchange\nresult-sum\nok\nquit\n");
+    std::remove(env.log.c_str());
+    ASSERT_EQ(SHClickFullInterface(&effect.host, 0), kHINoErr);
+    SHFrame out;
+    SHMakeFrame(kSHLayoutARGB8, 64, 48, 0, &out);
+    ASSERT_EQ(SHRender(&effect.host, frame, &out, 0, true), kHINoErr);
+    EXPECT_EQ(env.logValue("result "), Clip::summary(out)) << env.logText();
+  }
+  PLPrefsRemove(kPFDomain, "Adjust Host Pixels");
+  PLPrefsSynchronize(kPFDomain);
+}
+
+// A record from the host with values no control can show is held to the
+// fields' ranges before the window draws it; OK hands back the held record.
+TEST_F(ExchangeTest, AHostileRecordIsHeldBeforeAnyControlReadsIt) {
+  clip.add(0, 64, 48, 0);
+  VL_SettingsStruct s = DefaultSettings();
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  s.lumaRangesEnable = 1;
+  s.lumaRanges.lumarange_shadowx = nan;
+  s.lumaRanges.lumarange_highlighty = 7.5f;
+  s.hsl[0].gain = inf;
+  s.curvesEnable = s.rgbCurvesEnable = 1;
+  s.rgbCurves[1].spline.pointCount = 99;
+  s.rgbCurves[2].spline.pointCount = 3;
+  s.rgbCurves[2].spline.x[1] = nan;
+  s.rgbCurves[2].spline.y[1] = -inf;
+  host.setSettings(s);
+  const std::string shot = env.folder + "/luma.png";
+  env.script("wait-exchange\ntab Luma Range\nscreenshot " + shot + "\ntab Curves\nscreenshot " + shot +
+             "\nprint lumarange_shadowx\nok\nquit\n");
+  ASSERT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  EXPECT_FALSE(env.logValue("lumarange_shadowx=").empty()) << env.logText();
+  EXPECT_EQ(env.logValue("lumarange_shadowx=").find("nan"), std::string::npos);
+  const VL_SettingsStruct back = host.settings();
+  const VL_SettingsStruct defaults = DefaultSettings();
+  EXPECT_EQ(back.lumaRanges.lumarange_shadowx, defaults.lumaRanges.lumarange_shadowx) << env.logText();
+  EXPECT_EQ(back.lumaRanges.lumarange_highlighty, 1.0f);
+  EXPECT_EQ(back.hsl[0].gain, defaults.hsl[0].gain);
+  EXPECT_EQ(back.rgbCurves[1].spline.pointCount, 2u);
+  EXPECT_EQ(back.rgbCurves[2].spline.x[1], 0.0f);
+  EXPECT_EQ(back.rgbCurves[2].spline.y[1], 0.0f);
 }
 
 TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {

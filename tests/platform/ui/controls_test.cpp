@@ -78,12 +78,13 @@ TEST_F(UIControlTest, DraggingSliderTracksLiveWithPartCodes) {
   // The thumb (16 wide) sits at the left end for value 0.
   UIPoint thumb{28, 60};
   EXPECT_EQ(UISliderPartAt(slider, thumb), kUIPartThumb);
+  // Moves a moment apart each count (moves queued together count as the last).
   UIInjectMouseDown(window, thumb);
-  UIInjectMouseDrag(window, UIPoint{78, 60});
-  UIInjectMouseDrag(window, UIPoint{128, 60});
-  UIInjectMouseDrag(window, UIPoint{500, 60});  // past the end clamps
-  UIInjectMouseUp(window, UIPoint{500, 60});
-  UIRunPending();
+  UIInjectMouseDrag(window, UIPoint{78, 60}, 0, 0.1);
+  UIInjectMouseDrag(window, UIPoint{128, 60}, 0, 0.2);
+  UIInjectMouseDrag(window, UIPoint{500, 60}, 0, 0.3);  // past the end clamps
+  UIInjectMouseUp(window, UIPoint{500, 60}, 0, 0.4);
+  UIRunFor(0.5);
   EXPECT_EQ(live, (std::vector<int32_t>{50, 100, 200}));
   EXPECT_EQ(liveParts, std::vector<int16_t>(3, kUIPartThumb));
   EXPECT_EQ(hitParts, std::vector<int16_t>{kUIPartThumb});

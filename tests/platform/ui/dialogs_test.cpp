@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <functional>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -160,6 +162,55 @@ TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
   UIInjectKey(kUIKeyReturn);  // replace
   ASSERT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
   EXPECT_EQ(path, dir + "/b.cube");
+}
+
+// A path typed or pasted into a panel: "/" or "~" in the list starts it in
+// the folder field, a folder is entered, a file is chosen, and the save
+// panel's name field takes a path too.
+TEST_F(UIDialogTest, PanelsTakeATypedPath) {
+  const std::string dir = MakeFolder();
+  std::ofstream(dir + "/Sub/inner.cube") << "x";
+  UIPanelRequest open;
+  open.kind = kUIPanelOpen;
+  open.folder = dir + "/Sub";
+  open.types = {{"Cube LUTs", "cube"}};
+  UIPanelRequest save = open;
+  save.kind = kUIPanelSave;
+  struct Case {
+    const char* name;
+    const UIPanelRequest* panel;
+    std::function<void()> type;
+    QVStatus status;
+    std::string path;
+  } cases[] = {
+      {"a file's whole path", &open, [&] { UIInjectText((dir + "/b.cube").c_str()); }, kQVNoErr, dir + "/b.cube"},
+      {"a folder, then a row of it", &open,
+       [&] {
+         UIInjectText((dir + "/").c_str());
+         UIInjectKey(kUIKeyReturn);
+         UIInjectKey(kUIKeyTab);  // back to the list: Sub, a.CUBE, b.cube
+         UIInjectKey(kUIKeyDown);
+         UIInjectKey(kUIKeyDown);
+       },
+       kQVNoErr, dir + "/a.CUBE"},
+      {"a missing file", &open, [&] { UIInjectText((dir + "/none.cube").c_str()); UIInjectKey(kUIKeyReturn); UIInjectKey(kUIKeyEscape); },
+       kQVErrCancelled, ""},
+      {"a path as the name", &save, [&] { UIInjectText((dir + "/graded").c_str()); }, kQVNoErr, dir + "/graded.cube"},
+      {"a name in a missing folder", &save,
+       [&] { UIInjectText((dir + "/none/graded").c_str()); UIInjectKey(kUIKeyReturn); UIInjectKey(kUIKeyEscape); },
+       kQVErrCancelled, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.type();
+    UIInjectKey(kUIKeyReturn);
+    std::string path;
+    EXPECT_EQ(UIRunFilePanel(*c.panel, &path), c.status);
+    if (c.status == kQVNoErr) {
+      EXPECT_EQ(path, c.path);
+    }
+    while (UIPendingInputCount()) UIRunPending();
+  }
 }
 
 TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {

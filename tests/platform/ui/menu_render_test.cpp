@@ -119,6 +119,43 @@ TEST_F(UIMenuTest, PopupButtonTakesTheChosenItem) {
   EXPECT_EQ(hits, 1);
 }
 
+// An open menu stays on top of its window on a display without a window
+// manager, even when the window is brought forward meanwhile (as a click on
+// a separate menu-bar window does), and the keyboard goes back to the window
+// when the menu or a dialog closes.
+TEST_F(UIMenuTest, MenusStayAboveTheirWindowAndTheKeyboardComesBack) {
+  EXPECT_EQ(UIHeadlessKeyboardWindow(), window) << "a shown window takes the keyboard";
+  UIWindow* other = UICreateWindow(kUIWindowBorderless, UIMakeRect(0, 0, 500, 22), "Bar");
+  UIShowWindow(other);
+  UISelectWindow(window);
+  std::vector<UIWindowKind> frontWhileOpen;
+  UITimer* timer = UIInstallTimer(0.1, 0.1, [&](UITimer*) {
+    UISelectWindow(other);
+    UISelectWindow(window);
+    std::vector<UIWindow*> order = UIHeadlessScreenOrder();
+    if (UINow() < 0.35 && !order.empty()) frontWhileOpen.push_back(UIGetWindowKind(order.front()));
+  });
+  UIInjectMouseDown(window, UIPoint{25, 10});
+  UIInjectMouseUp(window, UIPoint{25, 10}, 0, 0.05);
+  UIInjectKey(kUIKeyEscape, 0, 0.35);
+  UIRunFor(0.5);
+  UIRemoveTimer(timer);
+  ASSERT_FALSE(frontWhileOpen.empty());
+  for (UIWindowKind kind : frontWhileOpen) EXPECT_EQ(kind, kUIWindowPopup);
+  EXPECT_EQ(UIHeadlessScreenOrder().front(), window);
+  EXPECT_EQ(UIHeadlessKeyboardWindow(), window) << "the closed menu gives the keyboard back";
+
+  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 200, 100), "Dialog");
+  UIInstallWindowHandler(dialog, [&](UIEvent& e) {
+    if (e.kind == kUIEventKeyDown && e.charCode == kUIKeyEscape) UIEndModal(dialog, 1);
+    return kQVErrNotHandled;
+  });
+  UIInjectKey(kUIKeyEscape);
+  EXPECT_EQ(UIRunModal(dialog), 1);
+  UIDisposeWindow(dialog);
+  EXPECT_EQ(UIHeadlessKeyboardWindow(), window) << "the closed dialog gives the keyboard back";
+}
+
 TEST_F(UIMenuTest, TrackingLoopTimesOutOnTheFakeClockWhileTimersFire) {
   int ticks = 0;
   UIInstallTimer(0.1, 0.1, [&](UITimer*) { ++ticks; });
