@@ -22,7 +22,9 @@ inline bool FfmpegPresent() {
 
 // A mild grade as a 33-point cube, written once into the temporary folder.
 inline const std::string& CubeFile() {
-  static const std::string path = [] {
+  // Never destroyed: the handler that removes the file at exit reads it
+  // after the statics have gone.
+  static const std::string& path = *new std::string([] {
     std::string p =
         (std::filesystem::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()) + ".cube")).string();
     FILE* f = std::fopen(p.c_str(), "w");
@@ -36,9 +38,10 @@ inline const std::string& CubeFile() {
           std::fprintf(f, "%f %f %f\n", std::pow(R, 0.9) * 1.02, std::pow(G, 1.05), B * 0.97 + 0.02);
         }
     if (std::fclose(f) != 0) return std::string();
-    std::atexit([] { std::remove(CubeFile().c_str()); });
     return p;
-  }();
+  }());
+  static const bool removedAtExit = !path.empty() && std::atexit([] { std::remove(CubeFile().c_str()); }) == 0;
+  (void)removedAtExit;
   return path;
 }
 

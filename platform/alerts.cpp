@@ -44,6 +44,11 @@ void PLSetAlertSink(const PLAlertSink* sink) {
   State().sink = (sink != nullptr && sink->show != nullptr) ? *sink : PLAlertSink{LogAlert, nullptr};
 }
 
+PLAlertSink PLGetAlertSink() {
+  std::lock_guard<std::mutex> g(State().lock);
+  return State().sink;
+}
+
 void PLFatalExit(int status) {
   PLFatalExitHook hook;
   {

@@ -42,6 +42,8 @@ PLAlertAnswer PLShowAlert(const PLAlertRequest& request);
 
 // Replaces the sink; null restores the default (log) sink.
 void PLSetAlertSink(const PLAlertSink* sink);
+// The sink now in use (to be wrapped by another).
+PLAlertSink PLGetAlertSink();
 
 // Ends the program after a fatal alert through the exit hook (by default
 // std::exit with status 1). A test hook may throw to observe the exit; a hook

@@ -1,7 +1,9 @@
 // Whole-file reading and replacing.
 #include "platform/file_contents.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +64,79 @@ QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out)
   return status;
 }
 
+QVStatus PLBeginReplacement(const char* path, unsigned mode, PLReplacement* r) {
+  if (!path || !*path || !r) return kQVErrParam;
+  r->path = path;
+  r->temp = r->path + kPLTempFileMark + "XXXXXX";
+  r->mode = mode;
+  r->fd = mkostemp(r->temp.data(), O_CLOEXEC);
+  if (r->fd < 0) {
+    r->temp.clear();
+    return PLStatusFromErrno(errno);
+  }
+  // Held until the file is renamed or removed, and let go by the system
+  // when the writer dies.
+  flock(r->fd, LOCK_EX);
+  return kQVNoErr;
+}
+
+void PLAbandonReplacement(PLReplacement* r) {
+  if (!r) return;
+  if (r->fd >= 0) close(r->fd);
+  if (!r->temp.empty()) unlink(r->temp.c_str());
+  r->fd = -1;
+  r->temp.clear();
+}
+
+QVStatus PLCommitReplacement(PLReplacement* r) {
+  if (!r || r->fd < 0) return kQVErrParam;
+  QVStatus st = kQVNoErr;
+  if (fchmod(r->fd, mode_t(r->mode)) != 0) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && fsync(r->fd) != 0) st = PLStatusFromErrno(errno);
+  if (st == kQVNoErr && rename(r->temp.c_str(), r->path.c_str()) != 0) st = PLStatusFromErrno(errno);
+  if (st != kQVNoErr) {
+    const int why = errno;  // kept for the caller's message
+    PLAbandonReplacement(r);
+    errno = why;
+    return st;
+  }
+  const int fd = r->fd;
+  r->fd = -1;
+  r->temp.clear();
+  if (close(fd) != 0) return PLStatusFromErrno(errno);
+  int dir = open(FolderOf(r->path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return kQVNoErr;
+}
+
+void PLRemoveLeftReplacements(const char* path) {
+  if (!path || !*path) return;
+  const std::string file = path;
+  const std::string folder = FolderOf(file);
+  const size_t slash = file.find_last_of('/');
+  const std::string prefix = (slash == std::string::npos ? file : file.substr(slash + 1)) + kPLTempFileMark;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string temp = folder + "/" + name;
+    // A link under such a name is removed itself, never what it points to.
+    const int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno == ELOOP) unlink(temp.c_str());
+      continue;
+    }
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(temp.c_str());
+    close(fd);
+  }
+  closedir(dir);
+}
+
 QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode) {
   int err = 0;
   return PLReplaceFileContentsReportingErrno(path, bytes, length, mode, &err);
@@ -74,29 +149,16 @@ QVStatus PLReplaceFileContentsReportingErrno(const char* path, const void* bytes
     *err = EINVAL;
     return kQVErrParam;
   }
-  std::string temp = std::string(path) + kPLTempFileMark + "XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    *err = errno;
-    return PLStatusFromErrno(errno);
+  PLReplacement r;
+  QVStatus st = PLBeginReplacement(path, mode, &r);
+  if (st == kQVNoErr) {
+    st = WriteAll(r.fd, static_cast<const char*>(bytes), length, err);
+    if (st != kQVNoErr) {
+      PLAbandonReplacement(&r);
+      return st;
+    }
+    st = PLCommitReplacement(&r);
   }
-  QVStatus st = WriteAll(fd, static_cast<const char*>(bytes), length, err);
-  auto fail = [&](int e) {
-    *err = e;
-    st = PLStatusFromErrno(e);
-  };
-  if (st == kQVNoErr && fchmod(fd, mode_t(mode)) != 0) fail(errno);
-  if (st == kQVNoErr && fsync(fd) != 0) fail(errno);
-  if (close(fd) != 0 && st == kQVNoErr) fail(errno);
-  if (st == kQVNoErr && rename(temp.c_str(), path) != 0) fail(errno);
-  if (st != kQVNoErr) {
-    unlink(temp.c_str());
-    return st;
-  }
-  int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return kQVNoErr;
+  if (st != kQVNoErr) *err = errno;
+  return st;
 }

@@ -95,6 +95,27 @@ bool PLProcessIsAlive(PLProcessSerial serial) {
   return wanted == 0 || wanted == uint32_t(start);
 }
 
+bool PLProcessStartedAfter(int32_t pid, int64_t unixSeconds) {
+  char state = 0;
+  uint64_t start = 0;
+  if (pid <= 0 || !readStat(pid, &state, &start)) return false;
+  // The start time counts clock ticks since boot; the boot time is in /proc/stat.
+  std::ifstream in("/proc/stat");
+  int64_t boot = -1;
+  for (std::string key; in >> key;) {
+    if (key == "btime") {
+      in >> boot;
+      break;
+    }
+    std::string rest;
+    std::getline(in, rest);
+  }
+  const long ticks = sysconf(_SC_CLK_TCK);
+  if (boot < 0 || ticks <= 0) return false;
+  const int64_t started = boot + int64_t(start / uint64_t(ticks));
+  return started > unixSeconds + 1;
+}
+
 QVStatus PLLaunchProgram(const std::string& path, const std::vector<std::string>& arguments,
                          PLProcessSerial* serial) {
   if (serial) *serial = 0;

@@ -22,6 +22,11 @@ inline int32_t PLProcessIDOf(PLProcessSerial serial) { return int32_t(uint32_t(s
 // start time (high half 0) is checked by id alone.
 bool PLProcessIsAlive(PLProcessSerial serial);
 
+// True when the process with this id (running now) started later than
+// `unixSeconds` (seconds since 1970), allowing a second for the clocks'
+// rounding: a process that did something at that time cannot be this one.
+bool PLProcessStartedAfter(int32_t pid, int64_t unixSeconds);
+
 // Starts the program at `path` with the arguments (argv[0] is the path) and
 // this process's environment. kQVErrFileNotFound when there is no executable
 // file there, kQVErrIO when it cannot be started.

@@ -34,6 +34,8 @@ QVStatus PLShmStat(int32_t id, PLShmInfo* info) {
   info->creatorPID = ds.shm_cpid;
   info->attachCount = uint32_t(ds.shm_nattch);
   info->mode = ds.shm_perm.mode & 0777;
+  info->createdTime = int64_t(ds.shm_ctime);
+  info->removed = (ds.shm_perm.mode & SHM_DEST) != 0;
   return kQVNoErr;
 }
 

@@ -16,6 +16,8 @@ struct PLShmInfo {
   int32_t creatorPID = 0;    // process that created it
   uint32_t attachCount = 0;  // processes attached now
   uint32_t mode = 0;         // permission bits
+  int64_t createdTime = 0;   // when it was made (seconds since 1970)
+  bool removed = false;      // marked for removal, still attached somewhere
 };
 
 // Creates a new segment of `size` bytes under `key`, mode 0600. kQVErrDuplicate

@@ -1,4 +1,5 @@
 // The communication block's segment: made, sized and removed by the plug-in.
+#include <cstdio>
 #include <cstring>
 
 #include "platform/shared_memory.h"
@@ -9,16 +10,50 @@ namespace {
 
 void noMemoryAlert() { QVErrorAlert("Velmora 3 PI", "Unable to acquire sufficient shared memory", 1); }
 
-// Creates the segment; a segment left under the key by a process that has
-// ended is removed and the creation tried once more.
-QVStatus create(int32_t key, size_t size, int32_t* id) {
+void busyAlert(PLProcessSerial host) {
+  char message[200];
+  std::snprintf(message, sizeof message,
+                "The grading application is open for another effect (host process %d); finish that exchange first.",
+                int(PLProcessIDOf(host)));
+  QVErrorAlert("Velmora 3 PI", message, 1);
+}
+
+// The host recorded in the segment (0 when none is yet), read in the
+// order it was written; a segment too small for the header has none.
+PLProcessSerial recordedHost(int32_t id, const PLShmInfo& info) {
+  if (info.size < kCCAttachBytes) return 0;
+  void* address = PLShmAttach(id);
+  if (!address) return 0;
+  const CCView v{static_cast<CCUIComm*>(address), info.size, false};
+  const PLProcessSerial host =
+      uint64_t(CCGet32(v, CC_OFFSET(hostSerial))) | uint64_t(CCGet32(v, CC_OFFSET(hostSerial) + 4)) << 32;
+  PLShmDetach(address);
+  return host;
+}
+
+// Whether the segment under the key is left from an exchange that is over.
+// The host recorded in it names its process by id and start time; before a
+// host is recorded, its creator must still run and have started before the
+// segment was made, or the id now names another process.
+bool stale(int32_t id, const PLShmInfo& info, PLProcessSerial* host) {
+  *host = recordedHost(id, info);
+  if (*host) return !PLProcessIsAlive(*host);
+  *host = PLProcessSerialOf(info.creatorPID);
+  return *host == 0 || PLProcessStartedAfter(info.creatorPID, info.createdTime);
+}
+
+// Creates the segment; a segment left under the key by an exchange that is
+// over is removed and the creation tried once more. *busy names the host of
+// a live one.
+QVStatus create(int32_t key, size_t size, int32_t* id, PLProcessSerial* busy) {
   QVStatus status = PLShmCreate(key, size, id);
   if (status != kQVErrDuplicate) return status;
   int32_t old = -1;
   PLShmInfo info;
   if (PLShmOpen(key, &old) || PLShmStat(old, &info)) return status;
-  if (PLProcessIsAlive(PLProcessSerial(uint32_t(info.creatorPID)))) return kQVErrDuplicate;
+  if (!stale(old, info, busy)) return kQVErrDuplicate;
   PLShmRemove(old);
+  *busy = 0;
   return PLShmCreate(key, size, id);
 }
 
@@ -28,10 +63,11 @@ bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x) {
   const int32_t key = CCExchangeKey();
   size_t size = std::min(frameBytes + kCCHeaderBytes, kCCMaxSegmentBytes);
   int32_t id = -1;
-  QVStatus status = create(key, size, &id);
+  PLProcessSerial busy = 0;
+  QVStatus status = create(key, size, &id, &busy);
   if (status == kQVErrDuplicate) {
     // Another live exchange holds the key: its segment is not ours to take.
-    noMemoryAlert();
+    busyAlert(busy);
     return false;
   }
   if (status != kQVNoErr) {
@@ -41,8 +77,12 @@ bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x) {
     }
     for (size_t fallback : kCCFallbackBytes) {
       size = fallback;
-      status = create(key, size, &id);
+      status = create(key, size, &id, &busy);
       if (status == kQVNoErr || status == kQVErrDuplicate) break;
+    }
+    if (status == kQVErrDuplicate) {
+      busyAlert(busy);
+      return false;
     }
     if (status != kQVNoErr) {
       noMemoryAlert();
@@ -70,6 +110,11 @@ bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x) {
   block->bytesNow = x->chunkSize;
   block->bytesToSend = uint32_t(frameBytes);
   block->segmentID = uint32_t(id);
+  // The host is recorded at once, so that a segment left by this process is
+  // known as stale by its process id and start time.
+  const PLProcessSerial self = PLCurrentProcessSerial();
+  CCSet32(x->view, CC_OFFSET(hostSerial), uint32_t(self));
+  CCSet32(x->view, CC_OFFSET(hostSerial) + 4, uint32_t(self >> 32));
   return true;
 }
 

@@ -103,6 +103,26 @@ void postSettings(const HIInData* in, HIParamDef* params[], const VLGlobalData* 
   s.linearizationOn = 0;
 }
 
+// What the user is told when the exchange did not finish; null when the
+// launch failure was shown already.
+const char* unfinishedMessage(UIHOutcome outcome) {
+  switch (outcome) {
+    case kUIHOutcomeFailed:
+      return "The grading application could not start work on the frame; the correction is unchanged.";
+    case kUIHOutcomeGone:
+      return "The grading application ended before the exchange was finished; the correction is unchanged.";
+    case kUIHOutcomeNoAnswer:
+      return "The grading application did not answer in time; the correction is unchanged.";
+    default:
+      return nullptr;
+  }
+}
+
+HIError noFrame() {
+  QVErrorAlert(kAlertTitle, "The host gave no frame to hand to the grading application.", 1);
+  return kHIErrUnfinished;
+}
+
 }  // namespace
 
 HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld*, HIEventExtra*,
@@ -112,7 +132,7 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
   if (!running.taken) return kHINoErr;
   if (!in->sequence_data) {
     QVErrorAlert(kAlertTitle, "Host did not pass sequence data in PF_Event_DO_CLICK", 1);
-    return kHINoErr;
+    return kHIErrUnfinished;
   }
   {
     VL_EngineLockGuard engine;
@@ -123,10 +143,10 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
     PLAlertSound();
     return kHINoErr;
   }
-  if (!in->utils || !in->utils->checkout_param || !in->utils->checkin_param) return kHINoErr;
+  if (!in->utils || !in->utils->checkout_param || !in->utils->checkin_param) return noFrame();
   HIParamDef layer{};
   if (in->utils->checkout_param(in->effect_ref, 0, in->current_time, in->time_step, in->time_scale, &layer))
-    return kHINoErr;
+    return noFrame();
   struct Checkin {
     const HIInData* in;
     HIParamDef* layer;
@@ -146,7 +166,7 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
   if (!w.data || w.width <= 0 || w.height <= 0 || rowBytes < int64_t(w.width) ||
       GetPixelFormatAndSize(&w, g, g->basicSuite, &format, &bytesPerPixel) || rowBytes < int64_t(w.width) * bytesPerPixel ||
       rowBytes * height > int64_t(INT32_MAX))
-    return kHINoErr;
+    return noFrame();
   {
     VLLockedHandle seqLock(in, in->sequence_data);
     if (auto* seq = static_cast<VLSeqData*>(seqLock.data()); seq && seqLock.size() >= kVLSeqDataSize)
@@ -162,7 +182,7 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
   x.timeStep = in->time_step;
   x.timeScale = in->time_scale;
   x.frameBytes = size_t(rowBytes * height);
-  if (!AllocateCommBlock(x.frameBytes, x.rowBytes, &x)) return kHINoErr;
+  if (!AllocateCommBlock(x.frameBytes, x.rowBytes, &x)) return kHIErrUnfinished;
   CCUIComm* block = x.view.block;
   block->version = kCCVersion;
   block->signature = kCCSignature;
@@ -179,7 +199,8 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
     x.frame.assign(x.frameBytes, 0);
   } catch (const std::bad_alloc&) {
     UIH_ReleaseCommBlock(&x);
-    return kHINoErr;
+    QVErrorAlert(kAlertTitle, "Insufficient memory for the frame to hand to the grading application", 1);
+    return kHIErrUnfinished;
   }
   if (!fields) {
     copyLayer(w, size_t(rowBytes), x.frame.data(), 0, 1);
@@ -215,7 +236,12 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
   CCSet32(x.view, CC_OFFSET(state), kCCStatePosted);
   UIH_InvokeUIServer(&x);
 
-  bringBack(x, in, out, params, g);
+  // Only a finished exchange brings a correction back; otherwise the effect
+  // keeps the one it has.
+  if (x.outcome == kUIHOutcomeDone) bringBack(x, in, out, params, g);
   UIH_ReleaseCommBlock(&x);
-  return kHINoErr;
+  if (x.outcome == kUIHOutcomeDone) return kHINoErr;
+  if (x.outcome == kUIHOutcomeInterrupted) return kHIErrInterrupted;
+  if (const char* why = unfinishedMessage(x.outcome)) QVErrorAlert(kAlertTitle, why, 1);
+  return kHIErrUnfinished;
 }

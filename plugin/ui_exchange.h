@@ -17,6 +17,16 @@
 #include "plugin/plugin_data.h"
 #include "settings/comm_block.h"
 
+// How an exchange ended.
+enum UIHOutcome : int32_t {
+  kUIHOutcomeDone = 0,      // the application said it was done (OK, Cancel or Quit)
+  kUIHOutcomeFailed,        // the application could not take the frame (state 2)
+  kUIHOutcomeGone,          // the application ended before it was done
+  kUIHOutcomeNoAnswer,      // the application did not take the block or a chunk in time
+  kUIHOutcomeInterrupted,   // the host asked the effect to stop
+  kUIHOutcomeNotStarted,    // the application could not be launched (already reported)
+};
+
 struct UIHExchange {
   CCView view;                 // the attached block (native order: the plug-in writes it)
   int32_t segmentID = -1;
@@ -35,10 +45,14 @@ struct UIHExchange {
   size_t readPosition = 0;
   size_t toSend = 0;
   PLProcessSerial application = 0;
+  UIHOutcome outcome = kUIHOutcomeNotStarted;
 };
 
 // The Full button's action: the whole exchange on the current frame.
-// Always returns 0 (problems are shown as alerts).
+// 0 when the application finished the exchange; kHIErrInterrupted when the
+// host asked to stop; kHIErrUnfinished, after an alert that says why, when
+// there was no exchange or it did not finish. Only a finished exchange
+// brings a correction back.
 HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], HIWorld* output,
                      HIEventExtra* event, VLGlobalData* globals);
 
@@ -46,15 +60,20 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
 // `frameBytes` in rows of `rowBytes`, and fills its sizes: the largest
 // segment up to 1,500,000 bytes, else 524,288, else 262,144. A stale segment
 // under the key whose creator has ended is removed first; a live one is left
-// alone. Shows "Unable to acquire sufficient shared memory" and returns false
-// when no segment can be had or not one row fits.
+// alone: the alert says that another exchange is open. A segment is stale
+// when the host recorded in it (process id and start time) has ended, or,
+// before a host is recorded, when its creator has ended or started after the
+// segment was made (a reused process id). Shows "Unable to acquire
+// sufficient shared memory" and returns false when no segment can be had or
+// not one row fits.
 bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x);
 // Detaches and removes the segment.
 void UIH_ReleaseCommBlock(UIHExchange* x);
 
 // Posts the block, launches or finds the application and serves it (chunks
-// and further clip frames) until it is done, fails or ends. Returns the
-// launch status, 0 when the application ran.
+// and further clip frames) until it is done, fails, ends, stops answering or
+// the host asks to stop (x->outcome says which). Returns the launch status,
+// 0 when the application ran.
 int32_t UIH_InvokeUIServer(UIHExchange* x);
 
 // Finds the running application (same user, same exchange key) or launches

@@ -52,8 +52,13 @@ std::string programName(const std::string& path) {
 uint32_t state(const UIHExchange* x) { return CCGet32(x->view, CC_OFFSET(state)); }
 uint32_t request(const UIHExchange* x) { return CCGet32(x->view, CC_OFFSET(frameRequest)); }
 
+bool hostAsksToStop(const UIHExchange* x) {
+  return x->in && x->in->utils && x->in->utils->abort && x->in->utils->abort(x->in->effect_ref) != kHINoErr;
+}
+
 // Waits up to `ticks`, ending early when the application changes the state
-// (to anything but 1, 3 or 6, which wait on it) or asks for a frame.
+// (to anything but 1, 3 or 6, which wait on it), asks for a frame, or the
+// host asks the effect to stop.
 void waitTicks(const UIHExchange* x, int ticks) {
   const double end = now() + ticks * kTick;
   while (now() < end) {
@@ -62,6 +67,7 @@ void waitTicks(const UIHExchange* x, int ticks) {
       UIH_BackOffReset();
       return;
     }
+    if (hostAsksToStop(x)) return;
     UIH_BackOffStep();
   }
 }
@@ -146,6 +152,7 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
   CCSet32(x->view, CC_OFFSET(hostSerial), uint32_t(host));
   CCSet32(x->view, CC_OFFSET(hostSerial) + 4, uint32_t(host >> 32));
   CCSet32(x->view, CC_OFFSET(requestsByMessage), 0);
+  x->outcome = kUIHOutcomeNotStarted;
   bool alreadyRunning = false;
   const int32_t launch = UIH_LaunchServerIfNeeded(&x->application, &alreadyRunning);
   CCSet32(x->view, CC_OFFSET(requestTimestamp), 0);
@@ -157,20 +164,39 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
   double chunkDeadline = 0;
   for (;;) {
     const uint32_t s = state(x);
-    if (s == kCCStateDone || s == kCCStateFailed) break;
+    if (s == kCCStateDone || s == kCCStateFailed) {
+      x->outcome = s == kCCStateDone ? kUIHOutcomeDone : kUIHOutcomeFailed;
+      break;
+    }
+    if (hostAsksToStop(x)) {
+      x->outcome = kUIHOutcomeInterrupted;
+      break;
+    }
     waitTicks(x, x->toSend > 0 ? 4 : 44);
     if (!PLProcessIsAlive(x->application)) {
+      // It may have said it was done just before it ended.
+      const uint32_t last = state(x);
+      if (last == kCCStateDone || last == kCCStateFailed) continue;
       // An application found running but ending before it took the block
       // (it was quitting) is replaced once by a new one.
-      if (!alreadyRunning || state(x) != kCCStatePosted) break;
+      if (!alreadyRunning || last != kCCStatePosted) {
+        // An interrupt reaches the application too (one terminal, one group).
+        x->outcome = hostAsksToStop(x) ? kUIHOutcomeInterrupted : kUIHOutcomeGone;
+        break;
+      }
       alreadyRunning = false;
       const std::string path = programPath();
-      if (PLLaunchProgram(path, {path}, &x->application) != kQVNoErr) break;
+      if (PLLaunchProgram(path, {path}, &x->application) != kQVNoErr) {
+        x->outcome = kUIHOutcomeGone;
+        break;
+      }
       continue;
     }
     const uint32_t seen = state(x);
-    if (seen == kCCStatePosted && now() > postedDeadline) break;
-    if (seen == kCCStateChunkReady && now() > chunkDeadline) break;
+    if ((seen == kCCStatePosted && now() > postedDeadline) || (seen == kCCStateChunkReady && now() > chunkDeadline)) {
+      x->outcome = kUIHOutcomeNoAnswer;
+      break;
+    }
     if (seen == kCCStateWantChunk) {
       if (x->toSend == 0) {
         CCSet32(x->view, CC_OFFSET(state), kCCStateWorking);
@@ -180,10 +206,7 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
         chunkDeadline = now() + kTakeChunkSeconds;
       }
     }
-    if (request(x) >= kCCRequestFrame) {
-      serveFrameRequest(x);
-      if (state(x) == kCCStateDone) break;
-    }
+    if (request(x) >= kCCRequestFrame) serveFrameRequest(x);
   }
   x->frame.clear();
   x->frame.shrink_to_fit();

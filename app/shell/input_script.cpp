@@ -8,6 +8,7 @@
 
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
+#include "app/shell/startup.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
@@ -103,6 +104,26 @@ std::string chooseMenuItem(const std::string& code) {
 }
 
 void note(const std::string& text) { PLLogWrite("Velmora 3 UI script", text.c_str()); }
+
+bool gScriptStarted = false;
+bool gScriptEndHandled = false;
+
+// Without a display nothing can happen once the script has run out: the
+// application ends rather than wait for ever, and an exchange still open is
+// left unfinished (its host is told by the application's end).
+void scriptEnded() {
+  if (gScriptEndHandled || UIGetBackendKind() != kUIBackendHeadless) return;
+  // A script that ends with quit has ended the program already.
+  if (!gSteps.empty() && gSteps.back().verb == "quit") return;
+  gScriptEndHandled = true;
+  if (gUIComm.block) {
+    note("the script has ended with the exchange open; the application ends without handing the correction back");
+    gUIExchangeUnfinished = true;
+    AEHandlerQuitApplication();
+  } else {
+    UIQuitApplication();
+  }
+}
 
 // Carries out one step; false when it must be tried again later.
 bool run(const Step& s) {
@@ -219,11 +240,24 @@ QVStatus UILoadInputScript(const std::string& path, std::string* error) {
   return kQVNoErr;
 }
 
+bool UIInputScriptPending() { return gScriptStarted && gNext < gSteps.size(); }
+
 void UIStartInputScript() {
-  UIInstallTimer(0.05, 0.01, [](UITimer*) {
+  gScriptStarted = true;
+  UISetScriptedInputPending(UIInputScriptPending);
+  UIInstallTimer(0.05, 0.01, [](UITimer* timer) {
+    // A step may open an alert or a dialog whose loop runs this timer again:
+    // the steps after it then carry on there (they may answer it).
     while (gNext < gSteps.size()) {
-      if (!run(gSteps[gNext])) return;
-      ++gNext;
+      // Keys and clicks a step gave are handled before the next step runs.
+      if (UIPendingInputCount() > 0) return;
+      const size_t step = gNext++;
+      if (!run(gSteps[step])) {
+        gNext = step;
+        return;
+      }
     }
+    UIRemoveTimer(timer);
+    scriptEnded();
   });
 }

@@ -38,5 +38,9 @@
 // Reads the script; kQVErrFileNotFound or kQVErrParam (with the line in
 // *error) when it cannot be used.
 QVStatus UILoadInputScript(const std::string& path, std::string* error);
-// Starts carrying it out on the event loop.
+// Starts carrying it out on the event loop. In a run without a display the
+// application ends once the script has run out (an exchange still open is
+// left unfinished).
 void UIStartInputScript();
+// True while a started script has steps left to carry out.
+bool UIInputScriptPending();

@@ -15,6 +15,8 @@
 #include "core/process_image.h"
 #include "core/processing_tables.h"
 #include "core/task_pool.h"
+#include "platform/log.h"
+#include "platform/shared_memory.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 
@@ -23,6 +25,19 @@ namespace {
 // How often the host's liveness is checked while an exchange is attached.
 constexpr double kHostCheckSeconds = 0.25;
 double gNextHostCheck = 0;
+
+// The exchange is over and detached: the windows hide and the application
+// waits for the next one until the keep-alive time runs out (quits at once
+// with keeping alive switched off).
+void afterExchange() {
+  UIHooks().enableExchangeMenus(false);
+  UIHooks().showMainWindow(false);
+  if (!gPrefsSettings.keepUIRunning) {
+    UIQuitApplication();
+    return;
+  }
+  gKeepAliveDeadline = UINow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
+}
 
 // Brings the block's correction in: defaults when it is not a record.
 void takeSettings() {
@@ -39,6 +54,12 @@ void takeSettings() {
 }
 
 void startExchange() {
+  // The application serves the host it was started for: once that host has
+  // ended it takes no other host's exchange, and ends.
+  if (gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) {
+    UIQuitApplication();
+    return;
+  }
   const UIAttachResult attached = UICommAttach();
   if (attached != kUIAttached) {
     if (attached == kUINoBlock &&
@@ -78,13 +99,25 @@ void startExchange() {
 }
 
 // A host that ended while its exchange was attached leaves a stale segment:
-// it is removed and the application ends with it.
+// it is removed and the application ends with it. A host that withdrew the
+// exchange (it removed the segment, as when it is interrupted) ends it as
+// Cancel would, without the block's state.
 bool hostGone() {
   if (UINow() < gNextHostCheck) return false;
   gNextHostCheck = UINow() + kHostCheckSeconds;
-  if (PLProcessIsAlive(UICommHostSerial())) return false;
-  UICommDetach(true);
-  UIQuitApplication();
+  const bool hostAlive = PLProcessIsAlive(UICommHostSerial());
+  PLShmInfo info;
+  const bool withdrawn = PLShmStat(gUICommSegment, &info) != kQVNoErr || info.removed;
+  if (hostAlive && !withdrawn) return false;
+  PLLogWrite("Velmora 3 UI", hostAlive ? "the host withdrew the exchange; the correction was not handed back"
+                                       : "the host process ended during the exchange; the correction was not handed back");
+  gUIExchangeUnfinished = true;
+  UICommDetach(!hostAlive);
+  if (!hostAlive) {
+    UIQuitApplication();
+    return true;
+  }
+  afterExchange();
   return true;
 }
 
@@ -166,11 +199,5 @@ void UICommFinishExchange(bool ok) {
   if (ok) CCWriteSettings(gUIComm, &gUISettings);
   UICommSetState(kCCStateDone);
   UICommDetach(false);
-  UIHooks().enableExchangeMenus(false);
-  UIHooks().showMainWindow(false);
-  if (!gPrefsSettings.keepUIRunning) {
-    UIQuitApplication();
-    return;
-  }
-  gKeepAliveDeadline = UINow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
+  afterExchange();
 }

@@ -34,6 +34,7 @@ namespace {
 
 constexpr const char* kTitle = "Velmora 3 UI";
 constexpr QVStatus kQuietFailure = -12244;
+constexpr int kExitInterrupted = 130;
 
 volatile std::sig_atomic_t gQuitSignal = 0;
 
@@ -50,15 +51,23 @@ void installSignals() {
   sigaction(SIGINT, &action, nullptr);
 }
 
-// Without a person at the screen, alerts go to the log and take their
-// default button.
-PLAlertAnswer logAlert(const PLAlertRequest& r, void*) {
+// Without a display, alerts are written to the log (standard error unless
+// VELMORA_LOG says otherwise). While a script still has steps to run, the
+// alert waits in its window for them to answer it (a key or a click);
+// otherwise, and once the script has run out, it takes its default button.
+PLAlertSink gWindowAlerts{};
+
+PLAlertAnswer headlessAlert(const PLAlertRequest& r, void*) {
   std::string line = std::string("alert: ") + (r.message ? r.message : "");
   if (r.detail && *r.detail) line += std::string(" | ") + r.detail;
   PLLogWrite(kTitle, line.c_str());
-  return kPLAnswerDefault;
+  if (!UIInputScriptPending() || !gWindowAlerts.show) return kPLAnswerDefault;
+  const PLAlertAnswer answer = gWindowAlerts.show(r, gWindowAlerts.context);
+  PLLogWrite(kTitle, answer == kPLAnswerDefault ? "alert answered with its default button"
+                                                : "alert answered with its other button");
+  return answer;
 }
-const PLAlertSink kLogSink{logAlert, nullptr};
+const PLAlertSink kHeadlessSink{headlessAlert, nullptr};
 
 void usage(FILE* to) {
   std::fprintf(to,
@@ -119,7 +128,9 @@ bool screenLargeEnough() {
   return UIRectWidth(r) >= 1024 && UIRectHeight(r) >= 768;
 }
 
-void shutdown() {
+// `started`: start-up went through; a block still attached after a start-up
+// that failed is told so (state 2), otherwise it is done (state 4).
+void shutdown(bool started) {
   // No exchange is taken from here on.
   if (gUICommTimer) UIRemoveTimer(gUICommTimer);
   gUICommTimer = nullptr;
@@ -135,7 +146,7 @@ void shutdown() {
   UIRunFor(0.25);
   UIDisposeFrames();
   if (gUIComm.block) {
-    UICommSetState(kCCStateDone);
+    UICommSetState(started ? kCCStateDone : kCCStateFailed);
     UICommDetach(false);
   }
   DisposeUndoBuffer(gUndoBuffer);
@@ -302,7 +313,8 @@ int UIMain(int argc, char** argv) {
   }
   if (UIGetBackendKind() == kUIBackendHeadless) {
     if (options.displayWidth > 0) UISetHeadlessDisplays({UIMakeRect(0, 0, options.displayWidth, options.displayHeight)});
-    PLSetAlertSink(&kLogSink);
+    gWindowAlerts = PLGetAlertSink();
+    PLSetAlertSink(&kHeadlessSink);
   }
 
   // 1-3: globals, interface, parser, media library.
@@ -373,14 +385,21 @@ int UIMain(int argc, char** argv) {
       if (!options.script.empty()) UIStartInputScript();
       UIRunLoop();
       if (gQuitSignal) {
+        // The exchange in hand, if any, is let go unfinished.
+        if (gUIComm.block) {
+          PLLogWrite(kTitle, "interrupted: the exchange is left without handing the correction back");
+          gUIExchangeUnfinished = true;
+        }
         AEHandlerQuitApplication();
         PFSavePreferences(&gPrefsSettings);
+        status = kExitInterrupted;
       }
     } else {
       status = 1;
     }
   }
   CloseProgressWindow(progress);
-  shutdown();
+  shutdown(status != 1);
+  if (status == 0 && gUIExchangeUnfinished) status = 1;
   return status;
 }

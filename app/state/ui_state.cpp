@@ -8,6 +8,7 @@ uint32_t gUILinearization[8];
 FBFrameStruct* gUIArrivedFrame = nullptr;
 double gKeepAliveDeadline = 0;
 PLProcessSerial gUIHostProcess = 0;
+bool gUIExchangeUnfinished = false;
 UITimer* gUICommTimer = nullptr;
 bool gDragInProgress = false;
 bool gReprocessDeferred = false;

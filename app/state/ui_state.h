@@ -35,6 +35,10 @@ extern FBFrameStruct* gUIArrivedFrame;
 // the next exchange, and the host process of the last one.
 extern double gKeepAliveDeadline;
 extern PLProcessSerial gUIHostProcess;
+// Set when an exchange ended without being finished (its host ended or
+// withdrew it, or the application could not go on): the program's exit
+// status is then 1.
+extern bool gUIExchangeUnfinished;
 
 // The exchange timer.
 extern UITimer* gUICommTimer;

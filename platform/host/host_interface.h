@@ -27,11 +27,13 @@ extern "C" {
 typedef int32_t HIError;
 enum : HIError {
   kHINoErr = 0,
+  kHIErrInterrupted = 1,        // the host asked the effect to stop (see abort); the host says nothing more
   kHIErrOutOfMemory = 4,
   kHIErrInternalStructDamaged = 512,
   kHIErrUnrecognizedParamType = 514,
   kHIErrInvalidCallback = 515,  // the host does not offer what was asked
   kHIErrBadCallbackParam = 516, // a callback got an argument it cannot use
+  kHIErrUnfinished = 517,       // the effect could not finish what was asked and has told the user why
 };
 
 typedef int32_t HICommand;
@@ -447,6 +449,10 @@ struct HIUtilityCallbacks {
   void (*unlock_handle)(HIHandle);
   uint64_t (*get_handle_size)(HIHandle);
   HIError (*set_handle_size)(HIHandle, uint64_t size);
+  // kHIErrInterrupted once the user has asked the host to stop (an interrupt,
+  // a closed project), else kHINoErr. An effect that waits for long checks it
+  // and returns kHIErrInterrupted. May be null: the host never asks.
+  HIError (*abort)(HIEffectRef);
 };
 
 // ---------------------------------------------------------------------------

@@ -105,9 +105,16 @@ HIError fill(HIEffectRef, const HIPixel8* color, const HIRect* rect, HIWorld* wo
   return kHINoErr;
 }
 
+HIError abortRequested(HIEffectRef ref) {
+  SHCall* call = SHCallOf(ref);
+  const std::atomic<bool>* interrupt = call && call->host ? call->host->interrupt : nullptr;
+  return interrupt && interrupt->load() ? kHIErrInterrupted : kHINoErr;
+}
+
 }  // namespace
 
 void SHSetParamCallbacks(HIUtilityCallbacks* utils) {
+  utils->abort = abortRequested;
   utils->add_param = addParam;
   utils->register_ui = registerUI;
   utils->checkout_param = checkoutParam;

@@ -5,6 +5,7 @@
 // render, from one thread or several at once.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -67,6 +68,9 @@ struct SHHost {
   // Full Interface asks for frames at other times): the frame at a time, or
   // null for none. Empty: no frames outside a render.
   std::function<const SHFrame*(int32_t time)> clip_frame;
+  // Set when the user asks the host to stop (an interrupt): the effect's
+  // abort callback reports it. Null: never.
+  const std::atomic<bool>* interrupt = nullptr;
   std::mutex state_lock;  // guards the fields above that commands update
   std::recursive_mutex params_lock;  // guards params against concurrent renders and edits
 };

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "platform/ui/ui_dialogs.h"
+#include "platform/ui/ui_headless.h"
 #include "platform/ui/ui_internal.h"
 
 void UIQueueDialogAnswer(const UIDialogAnswer& answer) { UIState().dialogAnswers.push_back(answer); }
@@ -23,10 +24,16 @@ bool UITakeScriptedAnswer(const UIDialogRequest& request, UIDialogAnswer* answer
   return true;
 }
 
+namespace {
+bool (*gScriptedInputPending)() = nullptr;
+}  // namespace
+
+void UISetScriptedInputPending(bool (*pending)()) { gScriptedInputPending = pending; }
+
 bool UINoInputCanArrive() {
   UIBackend* backend = UIBackendPtr();
   return !backend || (backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime()) &&
-                      UIState().input.empty());
+                      UIState().input.empty() && !(gScriptedInputPending && gScriptedInputPending()));
 }
 
 std::vector<UIControl*> UIAddDialogButtons(UIWindow* w, const std::vector<std::pair<std::string, uint32_t>>& buttons) {

@@ -34,3 +34,9 @@ size_t UIPendingInputCount();
 // Replaces the displays (default: one of 1600 x 1000).
 void UISetHeadlessDisplays(const std::vector<UIRect>& displays);
 int32_t UIHeadlessBeepCount();
+
+// A source of scripted input that runs on the loop (a script of steps):
+// while `pending` says more may come, a modal window or alert of a headless
+// run waits for it; once it says no more, the window takes its default at
+// once. Null: no such source.
+void UISetScriptedInputPending(bool (*pending)());

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
+
 #include "platform/processes.h"
 #include "platform/shared_memory.h"
 
@@ -27,7 +29,16 @@ TEST(SharedMemory, CreatedExclusivelyPrivateAndRemovedByKey) {
   ASSERT_NE(a, nullptr);
   static_cast<char*>(a)[9999] = 7;
   PLShmDetach(a);
+  // Removed while attached, it is marked so until the last one lets go.
+  void* held = PLShmAttach(id);
+  ASSERT_NE(held, nullptr);
   EXPECT_EQ(PLShmRemoveKey(key), kQVNoErr);
+  ASSERT_EQ(PLShmStat(id, &info), kQVNoErr);
+  EXPECT_TRUE(info.removed);
+  EXPECT_LE(info.createdTime, int64_t(time(nullptr)));
+  EXPECT_FALSE(PLProcessStartedAfter(getpid(), info.createdTime)) << "this process made it";
+  EXPECT_TRUE(PLProcessStartedAfter(getpid(), 1000)) << "a process cannot have done anything before it started";
+  PLShmDetach(held);
   EXPECT_EQ(PLShmOpen(key, &opened), kQVErrFileNotFound);
   EXPECT_EQ(PLShmRemoveKey(key), kQVErrFileNotFound);
 }

@@ -96,6 +96,39 @@ TEST_F(SegmentTest, AStaleSegmentIsReplacedALiveOneIsLeftAlone) {
   EXPECT_EQ(info.size, 4096u);
 }
 
+TEST_F(SegmentTest, TheHostRecordedInASegmentIsJudgedByItsProcessIdAndStartTime) {
+  // This process's id with another start time is a later process reusing
+  // the id of a host that has ended: its segment is stale.
+  const PLProcessSerial self = PLCurrentProcessSerial();
+  struct Case {
+    const char* name;
+    PLProcessSerial recorded;
+    bool taken;
+  };
+  for (const Case& c : {Case{"reused id", self + (uint64_t(7) << 32), true}, Case{"live host", self, false}}) {
+    SCOPED_TRACE(c.name);
+    PLAlertScriptBegin();
+    int32_t old = -1;
+    ASSERT_EQ(PLShmCreate(key, kCCHeaderBytes, &old), kQVNoErr);
+    auto* block = static_cast<CCUIComm*>(PLShmAttach(old));
+    ASSERT_NE(block, nullptr);
+    block->hostSerial[0] = uint32_t(c.recorded);
+    block->hostSerial[1] = uint32_t(c.recorded >> 32);
+    PLShmDetach(block);
+    UIHExchange x;
+    EXPECT_EQ(AllocateCommBlock(1000, 40, &x), c.taken);
+    if (c.taken) {
+      EXPECT_NE(x.segmentID, old);
+      UIH_ReleaseCommBlock(&x);
+    } else {
+      ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
+      EXPECT_NE(PLAlertScriptRecorded()[0].message.find("is open for another effect"), std::string::npos);
+      PLShmRemove(old);
+    }
+    PLAlertScriptEnd();
+  }
+}
+
 TEST(BackOff, DoublesAfterEveryFifthStepUpTo64Milliseconds) {
   UIH_BackOffReset();
   const double expected[] = {16, 32, 64, 64};

@@ -172,7 +172,10 @@ TEST(PanelButtons, FullStartsTheExchangeOnlyWhenReleasedOverIt) {
   EXPECT_EQ(SHPanelDrag(&f.panel, 300, 36), kHINoErr);
   EXPECT_EQ(SHPanelRelease(&f.panel, 300, 36), kHINoErr);
   EXPECT_EQ(startFailures(), 0);
-  f.press(kBar, kFull.h, kFull.v);
+  // Released over it, it starts the exchange; a program that cannot be
+  // started is an exchange that did not happen.
+  EXPECT_EQ(SHPanelClick(&f.panel, kBar, kFull.h, kFull.v), kHINoErr);
+  EXPECT_EQ(SHPanelRelease(&f.panel, kFull.h, kFull.v), kHIErrUnfinished);
   EXPECT_EQ(startFailures(), 1);
   unsetenv("VELMORA_UI_PROGRAM");
 }

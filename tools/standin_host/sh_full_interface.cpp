@@ -56,8 +56,13 @@ bool SHRunFullInterface(SHHost* host, const std::vector<SHBatchFrame>& frames, s
   std::fflush(stdout);
   const HIError err = SHClickFullInterface(host, time);
   host->clip_frame = nullptr;
+  if (err == kHIErrInterrupted || (host->interrupt && host->interrupt->load())) {
+    *error = "interrupted";
+    return false;
+  }
   if (err) {
-    *error = "the effect's exchange failed (error " + std::to_string(err) + ")";
+    *error = err == kHIErrUnfinished ? "the exchange with the grading application did not finish (see above)"
+                                     : "the effect's exchange failed (error " + std::to_string(err) + ")";
     return false;
   }
   if (!SHSaveProject(host, project, error)) return false;

@@ -12,8 +12,9 @@
 
 // The clip's frames are read in `layout` as the application asks for them;
 // frame `first` (0-based) is the one the exchange opens on. Saves the project
-// to `project` afterwards. False with a message when the frame cannot be read
-// or the project not saved.
+// to `project` afterwards. False with a message when the frame cannot be read,
+// the exchange did not finish (nothing is saved then) or the project was not
+// saved; the message is "interrupted" when the host's interrupt ended it.
 bool SHRunFullInterface(SHHost* host, const std::vector<SHBatchFrame>& frames, size_t first, SHLayout layout,
                         const std::string& project, std::string* error);
 

@@ -1,6 +1,7 @@
 #include "tools/standin_host/sh_png.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+
+#include "platform/file_contents.h"
 
 namespace {
 
@@ -131,10 +134,18 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
     *error = "bad image";
     return false;
   }
-  std::string temp = path + ".tmp";
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(temp.c_str(), "wb"));
-  if (!file) {
+  // A new file beside the output, renamed over it once complete.
+  PLReplacement replacement;
+  if (PLBeginReplacement(path.c_str(), 0644, &replacement) != kQVNoErr) {
     *error = "cannot write " + path + ": " + reason();
+    return false;
+  }
+  const int fd = dup(replacement.fd);
+  std::unique_ptr<FILE, FileCloser> file(fd < 0 ? nullptr : fdopen(fd, "wb"));
+  if (!file) {
+    if (fd >= 0) close(fd);
+    *error = "cannot write " + path + ": " + reason();
+    PLAbandonReplacement(&replacement);
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -142,7 +153,7 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   if (!png || !info) {
     png_destroy_write_struct(&png, &info);
     file.reset();
-    std::remove(temp.c_str());
+    PLAbandonReplacement(&replacement);
     *error = path + ": out of memory";
     return false;
   }
@@ -152,7 +163,7 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
     std::string why = reason();
     png_destroy_write_struct(&png, &info);
     file.reset();
-    std::remove(temp.c_str());
+    PLAbandonReplacement(&replacement);
     *error = "cannot write " + path + ": " + why;
     return false;
   }
@@ -179,11 +190,14 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  bool closed = std::fclose(file.release()) == 0;
-  if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (std::fclose(file.release()) != 0) {
     std::string why = reason();
-    std::remove(temp.c_str());
+    PLAbandonReplacement(&replacement);
     *error = "cannot write " + path + ": " + why;
+    return false;
+  }
+  if (PLCommitReplacement(&replacement) != kQVNoErr) {
+    *error = "cannot write " + path + ": " + reason();
     return false;
   }
   return true;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/file_contents.h"
 #include "platform/host/host_handles.h"
 #include "tools/standin_host/sh_numbers.h"
 
@@ -112,20 +113,9 @@ bool SHSaveProject(SHHost* host, const std::string& path, std::string* error) {
     }
     out << "sequence " << toHex(bytes) << '\n';
   }
-  std::string temp = path + ".tmp";
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    file << out.str();
-    file.flush();
-    if (!file) {
-      std::remove(temp.c_str());
-      *error = "cannot write " + path;
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    *error = "cannot write " + path;
+  const std::string text = out.str();
+  if (PLReplaceFileContents(path.c_str(), text.data(), text.size()) != kQVNoErr) {
+    *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
   return true;

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_contents.h"
 #include "platform/folders.h"
 #include "platform/host/host_signatures.h"
 #include "platform/standin_host/sh_host.h"
@@ -53,9 +54,17 @@ int usage(const std::string& message) {
 }
 
 // Makes a folder and the folders above it; false with the path and the
-// system's reason.
-bool makeFolder(const std::string& dir, std::string* error) {
+// system's reason. `made`, when given, gets the folders this made, deepest
+// first.
+bool makeFolder(const std::string& dir, std::string* error, std::vector<fs::path>* made = nullptr) {
   std::error_code ec;
+  if (made) {
+    for (fs::path p = fs::absolute(dir, ec).lexically_normal(); !p.empty() && !fs::exists(p, ec);
+         p = p.parent_path()) {
+      if (!p.has_relative_path()) break;
+      made->push_back(p);
+    }
+  }
   fs::create_directories(dir, ec);
   if (!ec && fs::is_directory(dir, ec)) return true;
   *error = "cannot make the folder " + dir + ": " + (ec ? ec.message() : "a file is in the way");
@@ -294,7 +303,18 @@ int run(int argc, char** argv) {
     complain("no frame could be read; nothing was written");
     return kExitFailed;
   }
-  if (!makeFolder(o.out_dir, &error)) return complain(error), kExitFailed;
+  // Folders made for this run are taken away again when an exchange with
+  // the grading application does not finish: nothing is left behind then.
+  std::vector<fs::path> madeFolders;
+  auto unmakeFolders = [&madeFolders] {
+    std::error_code ec;
+    for (const fs::path& p : madeFolders) fs::remove(p, ec);  // only while empty
+  };
+  if (!makeFolder(o.out_dir, &error, &madeFolders)) return complain(error), kExitFailed;
+  // Temporary files a killed run left beside the outputs go now.
+  for (const SHBatchFrame& f : frames) PLRemoveLeftReplacements(f.output.c_str());
+  if (!exchangeProject.empty()) PLRemoveLeftReplacements(exchangeProject.c_str());
+  if (!o.save_project.empty()) PLRemoveLeftReplacements(o.save_project.c_str());
   if (!o.panel_script.empty()) {
     const std::string opened = planned[size_t(o.frame - 1)].input;
     auto at = std::find_if(frames.begin(), frames.end(), [&](const SHBatchFrame& f) { return f.input == opened; });
@@ -304,13 +324,23 @@ int run(int argc, char** argv) {
   }
   if (o.full_interface) {
     const std::string folder = fs::path(exchangeProject).parent_path().string();
-    if (!folder.empty() && !makeFolder(folder, &error)) return complain(error), kExitFailed;
+    if (!folder.empty() && !makeFolder(folder, &error, &madeFolders)) return unmakeFolders(), complain(error), kExitFailed;
     SHUseGradingApplication(VELMORA_UI_PROGRAM_PATH);
     const std::string opened = planned[size_t(o.frame - 1)].input;
     auto at = std::find_if(frames.begin(), frames.end(), [&](const SHBatchFrame& f) { return f.input == opened; });
-    if (at == frames.end()) return complain(opened + " cannot be read; choose another --frame"), kExitFailed;
-    if (!SHRunFullInterface(&host, frames, size_t(at - frames.begin()), o.layout, exchangeProject, &error))
-      return complain(error), kExitFailed;
+    if (at == frames.end()) return unmakeFolders(), complain(opened + " cannot be read; choose another --frame"), kExitFailed;
+    host.interrupt = &quitRequested;
+    const bool finished = SHRunFullInterface(&host, frames, size_t(at - frames.begin()), o.layout, exchangeProject, &error);
+    host.interrupt = nullptr;
+    if (!finished || quitRequested.load()) {
+      unmakeFolders();
+      if (quitRequested.load()) {
+        std::printf("Interrupted: nothing was saved or rendered\n");
+        return kExitInterrupted;
+      }
+      complain(error + "; nothing was saved or rendered");
+      return kExitFailed;
+    }
     o.save_project.clear();
   }
 

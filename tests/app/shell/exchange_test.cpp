@@ -2,6 +2,7 @@
 // stand-in host) and the real velmora-ui program over real shared memory.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <map>
@@ -9,6 +10,7 @@
 
 #include <sys/wait.h>
 
+#include "platform/alert_script.h"
 #include "platform/processes.h"
 #include "platform/shared_memory.h"
 #include "platform/standin_host/sh_host.h"
@@ -116,9 +118,14 @@ TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {
     kill(PLProcessIDOf(app), SIGKILL);
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  PLAlertScriptBegin();
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHIErrUnfinished) << "an exchange that did not finish is a failure";
   killer.join();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(40));
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].message, "The grading application ended before the exchange was finished; the correction is unchanged.");
   int32_t id;
   EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound);
   // The block still held the correction as posted (the edit was never handed back).
@@ -144,6 +151,68 @@ TEST(ExchangeHost, KillingTheHostEndsTheApplication) {
   if (PLProcessIsAlive(app)) kill(PLProcessIDOf(app), SIGKILL);
   int32_t id;
   EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound) << "the application removes the dead host's segment";
+  EXPECT_NE(env.logText().find("the host process ended during the exchange"), std::string::npos) << env.logText();
+}
+
+TEST_F(ExchangeTest, AHostThatIsInterruptedWithdrawsTheExchangeAndTheApplicationIsTold) {
+  clip.add(0, 64, 48, 0);
+  const std::vector<uint8_t> before = settingsBytes();
+  std::atomic<bool> interrupt{false};
+  host.host.interrupt = &interrupt;
+  env.script("wait-exchange\nset hsl_master_hue 30\nprint hsl_master_hue\nwait 60\nok\nquit\n");
+  std::thread user([&] {
+    EXPECT_TRUE(env.waitForLog("hsl_master_hue=", 30));
+    interrupt = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHIErrInterrupted);
+  user.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(40));
+  EXPECT_EQ(settingsBytes(), before);
+  int32_t id;
+  EXPECT_EQ(PLShmOpen(env.key, &id), kQVErrFileNotFound);
+  EXPECT_TRUE(env.waitForLog("the host withdrew the exchange", 10)) << env.logText();
+  if (PLProcessSerial app = PLFindProcess("velmora-ui", kCCKeyVariable)) kill(PLProcessIDOf(app), SIGKILL);
+}
+
+TEST_F(ExchangeTest, AHeadlessApplicationEndsWhenItsScriptHasRunOut) {
+  // Cancel without Quit: nothing more can happen without a display, so the
+  // application does not stay behind for the next exchange, which a new one
+  // takes with its own script.
+  clip.add(0, 64, 48, 0);
+  env.script("wait-exchange\ncancel\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  PLProcessSerial app = 0;
+  while ((app = PLFindProcess("velmora-ui", kCCKeyVariable)) != 0 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(app, 0u) << env.logText();
+  if (app) kill(PLProcessIDOf(app), SIGKILL);
+  env.script("wait-exchange\nset hsl_master_hue 12\nok\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  EXPECT_FLOAT_EQ(host.settings().hsl[0].hue, 12.0f);
+}
+
+TEST_F(ExchangeTest, AHeadlessAlertIsWrittenOutAndWaitsForTheScriptsAnswer) {
+  clip.add(0, 64, 48, 0);
+  struct Case {
+    const char* script;
+    const char* answered;  // the log line of the answer; null: the default without a window
+    HIError result;
+  };
+  for (const Case& c : {Case{"wait-exchange\ncommand DBsc\nkey return\nok\n", "alert answered with its default button",
+                             kHINoErr},
+                        Case{"wait-exchange\ncommand DBsc\n", nullptr, kHIErrUnfinished}}) {
+    SCOPED_TRACE(c.script);
+    std::remove(env.log.c_str());
+    env.script(c.script);
+    EXPECT_EQ(SHClickFullInterface(&host.host, 0), c.result) << env.logText();
+    const std::string log = env.logText();
+    EXPECT_NE(log.find("alert: Control surface definitions is not available"), std::string::npos) << log;
+    if (c.answered) {
+      EXPECT_NE(log.find(c.answered), std::string::npos) << log;
+    }
+  }
 }
 
 TEST_F(ExchangeTest, AFullClickDuringAnExchangeDoesNothing) {

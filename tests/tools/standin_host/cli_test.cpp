@@ -191,6 +191,25 @@ TEST(VelmoraHostCommandLine, NoOutputReplacesAnInputOrAnotherOutput) {
   EXPECT_FALSE(fs::exists(dir + "/out"));
 }
 
+TEST(VelmoraHostCommandLine, OutputsFollowNoPlantedLinkAndKilledRunsLeaveNoTemporaries) {
+  std::string dir = withClip("links");
+  fs::create_directories(dir + "/out");
+  std::ofstream(dir + "/victim.txt") << "keep me";
+  // Links where a writer might put its temporary file, and files a killed
+  // run left: the old fixed name, and the unique names of the replace routine.
+  fs::create_symlink(dir + "/victim.txt", dir + "/out/frame_0001.png.tmp");
+  fs::create_symlink(dir + "/victim.txt", dir + "/out/frame_0002.png.tmp-Ab12Cd");
+  std::ofstream(dir + "/out/frame_0003.png.tmp-xYz987") << "half a frame";
+  std::ofstream(dir + "/out/frame_0003.png.notes") << "not ours";
+  Outcome r = host(dir, {"clip/frame_0001.png", "clip/frame_0002.png", "clip/frame_0003.png", "--out", "out"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(dir + "/victim.txt"), "keep me");
+  for (const char* name : {"frame_0001.png", "frame_0002.png", "frame_0003.png"})
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir + "/out/" + name))) << name;
+  EXPECT_EQ(filesIn(dir + "/out"), (std::vector<std::string>{"frame_0001.png", "frame_0001.png.tmp", "frame_0002.png",
+                                                             "frame_0003.png", "frame_0003.png.notes"}));
+}
+
 TEST(VelmoraHostCommandLine, GoodInputsAreRenderedAndBadOnesReported) {
   std::string dir = withClip("mixed");
   std::ofstream(dir + "/text.png") << "not a picture";
