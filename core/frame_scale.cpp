@@ -89,11 +89,6 @@ void storeComponent(uint8_t* p, float v, bool bytes) {
 
 }  // namespace
 
-size_t FBScaleTempSize(FBScaleKind kind, uint32_t srcHeight, uint32_t srcWidth, uint32_t dstHeight, uint32_t dstWidth) {
-  Layout L;
-  return layoutFor(kind, srcHeight, srcWidth, dstHeight, dstWidth, &L) ? L.total : 0;
-}
-
 bool FBScalePicture(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint32_t srcWidth, size_t srcRowBytes,
                     uint8_t* dst, uint32_t dstHeight, uint32_t dstWidth, size_t dstRowBytes, FBScaleBuffer& temp) {
   Layout L;

@@ -19,9 +19,6 @@ struct FBScaleBuffer {
   size_t size = 0;
 };
 
-// Bytes of temporary storage the scale needs; 0 when the sizes cannot be met.
-size_t FBScaleTempSize(FBScaleKind kind, uint32_t srcHeight, uint32_t srcWidth, uint32_t dstHeight, uint32_t dstWidth);
-
 // False, with nothing written, for empty pictures or when the temporary
 // buffer cannot be had.
 bool FBScalePicture(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint32_t srcWidth, size_t srcRowBytes,

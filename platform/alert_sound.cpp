@@ -16,5 +16,3 @@ void PLAlertSound() {
     (void)ignored;
   }
 }
-
-int32_t PLAlertSoundCount() { return gSounded.load(); }

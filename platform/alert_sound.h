@@ -5,4 +5,3 @@
 #include <cstdint>
 
 void PLAlertSound();
-int32_t PLAlertSoundCount();

@@ -243,7 +243,6 @@ HIError HandleLevelsUIEvents(const HIInData* in, HIOutData* out, HIParamDef* par
 }
 
 VLStripState VLButtonBarState() { return gButtonBar.s; }
-VLStripState VLLevelsStripState() { return gLevelsStrip.s; }
 
 void VLResetStripStates() {
   for (Strip* strip : {&gButtonBar, &gLevelsStrip}) strip->s = VLStripState{{0, 0, 0, 0}, -1, false};

@@ -27,7 +27,6 @@ struct VLStripState {
   bool downShown;
 };
 VLStripState VLButtonBarState();
-VLStripState VLLevelsStripState();
 // Back to all up, nothing armed.
 void VLResetStripStates();
 

@@ -177,11 +177,3 @@ const VLParamInfo* VLParamTable() {
   static const std::array<VLParamInfo, kVLParamCount> table = build();
   return table.data();
 }
-
-int32_t VLParamIndexOfId(int32_t id) {
-  const VLParamInfo* t = VLParamTable();
-  for (int32_t i = 0; i < kVLParamCount; ++i) {
-    if (t[i].id == id) return i;
-  }
-  return -1;
-}

@@ -27,7 +27,3 @@ struct VLParamInfo {
 
 // The table, index 0 (the input layer) to 123.
 const VLParamInfo* VLParamTable();
-
-// Index of an identifier through the table itself (-1 when unknown); the
-// running plug-in uses the tables in its global data instead.
-int32_t VLParamIndexOfId(int32_t id);

@@ -62,12 +62,6 @@ void CCSet32(const CCView& v, size_t offset, uint32_t value) {
   __atomic_store_n(wordAt(v, offset), v.swapped ? QVByteSwap32(value) : value, __ATOMIC_RELEASE);
 }
 
-uint16_t CCGet16(const CCView& v, size_t offset) {
-  uint16_t half;
-  std::memcpy(&half, reinterpret_cast<const uint8_t*>(v.block) + offset, 2);
-  return v.swapped ? QVByteSwap16(half) : half;
-}
-
 void CCTurnWords(void* buffer, size_t byteCount) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   for (size_t i = 0; i + 4 <= byteCount; i += 4) {

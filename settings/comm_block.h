@@ -191,7 +191,6 @@ struct CCView {
 // 32-bit field at a 4-aligned header offset, turned to native order.
 uint32_t CCGet32(const CCView& v, size_t offset);
 void CCSet32(const CCView& v, size_t offset, uint32_t value);
-uint16_t CCGet16(const CCView& v, size_t offset);
 #define CC_OFFSET(field) offsetof(CCUIComm, field)
 
 // Reverses every 32-bit word of the buffer (byteCount / 4 words).

@@ -10,6 +10,3 @@
 #include "platform/status.h"
 
 std::vector<uint8_t> QVNewAlias(const QVFileRef* ref);
-// 0 and the reference, kQVErrFileNotFound when the item is gone, kQVErrParam
-// for an empty or over-long alias.
-QVStatus QVResolveAlias(const std::vector<uint8_t>& alias, QVFileRef* out);

@@ -32,8 +32,6 @@ UIWindow* QVBorderlessWindowCreate(const UIRect& contentRect) {
   return window;
 }
 
-bool QVBorderlessWindowCanBecomeKey(UIWindow*) { return true; }
-
 UIControl* QVSplashViewCreate(UIWindow* window, const char* imagePath, std::function<void(UIControl*)> mouseDown) {
   if (!window) return nullptr;
   auto state = std::make_shared<SplashState>();
@@ -63,9 +61,4 @@ UIControl* QVSplashViewCreate(UIWindow* window, const char* imagePath, std::func
   if (view) UISetControlRefCon(view, reinterpret_cast<intptr_t>(state.get()));
   UIInvalidateWindow(window);
   return view;
-}
-
-UIImage* QVSplashViewImage(UIControl* view) {
-  auto* state = view ? reinterpret_cast<SplashState*>(UIGetControlRefCon(view)) : nullptr;
-  return state ? state->image.get() : nullptr;
 }

@@ -12,8 +12,6 @@
 // want: always borderless, transparent, at the normal level. Null when the
 // toolkit cannot make it.
 UIWindow* QVBorderlessWindowCreate(const UIRect& contentRect);
-// True: a borderless window takes key input.
-bool QVBorderlessWindowCanBecomeKey(UIWindow* window);
 
 // A view filling the window's content that draws the image at its origin
 // (the image keeps its own size; nothing is drawn when the file cannot be
@@ -21,5 +19,3 @@ bool QVBorderlessWindowCanBecomeKey(UIWindow* window);
 // the window with the drag.
 UIControl* QVSplashViewCreate(UIWindow* window, const char* imagePath,
                               std::function<void(UIControl*)> mouseDown = nullptr);
-// The image the view shows (owned by the view), or null.
-UIImage* QVSplashViewImage(UIControl* view);

@@ -129,12 +129,6 @@ void ImagePaneSetClickProc(UIControl* pane, ImagePaneClickProc proc) {
   PANE_OR_RETURN();
   r->clickProc = proc;
 }
-void ImagePaneSetOverlayProc(UIControl* pane, ImagePaneOverlayProc proc, int32_t argument, int32_t refCon) {
-  PANE_OR_RETURN();
-  r->overlayProc = proc;
-  r->overlayArgument = argument;
-  r->overlayRefCon = refCon;
-}
 void ImagePaneResetView(UIControl* pane) {
   PANE_OR_RETURN();
   r->zoom = 1.0f;

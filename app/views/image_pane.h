@@ -55,7 +55,6 @@ void ImagePaneSetLUTIndexRef(UIControl* pane, const int32_t* lutIndex);
 void ImagePaneSetLUT(UIControl* pane, const uint8_t* lut);  // 256 red, 256 green, 256 blue
 void ImagePaneSetWheelProc(UIControl* pane, ImagePaneWheelProc proc);
 void ImagePaneSetClickProc(UIControl* pane, ImagePaneClickProc proc);
-void ImagePaneSetOverlayProc(UIControl* pane, ImagePaneOverlayProc proc, int32_t argument, int32_t refCon);
 void ImagePaneResetView(UIControl* pane);
 UIControl* ImagePaneGetLinkedControl(UIControl* pane);
 void ImagePaneSetLinkedControl(UIControl* pane, UIControl* linked);

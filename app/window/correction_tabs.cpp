@@ -6,10 +6,24 @@
 #include "app/state/focus_text.h"
 #include "app/state/interface_colors.h"
 #include "app/state/view_state.h"
+#include "core/settings_ranges.h"
 #include "platform/ui/toolkit.h"
 
 int32_t gNextValueControlID = 1;
 VFResetButtonMetrics gResetButtonMetrics;
+
+VFSliderRow VFTableSliderRow(const char* label, uint32_t at, uint32_t tableOffset) {
+  const VLSettingsFieldRange* r = VL_FindSettingsFieldRange(tableOffset);
+  if (r == nullptr) return VFSliderRow{label, at, 0.0, 0.0, 0.0, 0.0};
+  return VFSliderRow{label, at, r->sliderMin, r->sliderMax, r->min, r->max};
+}
+
+VFSliderRow VFSaturationSliderRow(const char* label, uint32_t at, uint32_t tableOffset) {
+  VFSliderRow row = VFTableSliderRow(label, at, tableOffset);
+  row.typedMin = -1000.0;
+  row.typedMax = 1000.0;
+  return row;
+}
 
 UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
                                     UIControl* pane, uint32_t offset) {

@@ -53,6 +53,13 @@ struct VFSliderRow {
 };
 // A correction slider on the working record's field at offset, labelled
 // label, taking the next control number.
+// A row sliding and typed over the spans of the range table's field at
+// tableOffset: its own field's, or the same field of another section of the
+// same layout. typedMin and typedMax may be widened afterwards.
+VFSliderRow VFTableSliderRow(const char* label, uint32_t at, uint32_t tableOffset);
+// The same for a saturation, which is typed over a wider span (-1000 to
+// 1000) than it slides or is held to.
+VFSliderRow VFSaturationSliderRow(const char* label, uint32_t at, uint32_t tableOffset);
 UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
                                     UIControl* pane, uint32_t offset);
 

@@ -22,27 +22,26 @@ constexpr VLSettingsSectionMask kLumaRangesMask = VLSettingsSectionMask(1) << kV
 constexpr VLSettingsSectionMask kLimiterMask = VLSettingsSectionMask(1) << kVLMaskBitLimiter;
 constexpr int32_t kSoftClipIndent = 23;
 
-// One slider of the Limiting tab: its field, its range (typed the same) and
-// whether it is a soft-clip level.
+// One slider of the Limiting tab: its field (whose range the range table
+// gives) and whether it is a soft-clip level.
 struct LimitSlider {
   const char* label;
   uint32_t offset;
-  double min, max;
   bool softClip;
 };
 const LimitSlider kSoftClipSliders[] = {
-    {"Soft Clip Knee Level", SETTINGS_OFFSET(limiter.limiter_softclip_knee), 60, 100, true},
-    {"Soft Clip White Level", SETTINGS_OFFSET(limiter.limiter_softclip_white_level), 80, 120, true},
-    {"Soft Clip Max Level", SETTINGS_OFFSET(limiter.limiter_softclip_max_level), 110, 160, true},
+    {"Soft Clip Knee Level", SETTINGS_OFFSET(limiter.limiter_softclip_knee), true},
+    {"Soft Clip White Level", SETTINGS_OFFSET(limiter.limiter_softclip_white_level), true},
+    {"Soft Clip Max Level", SETTINGS_OFFSET(limiter.limiter_softclip_max_level), true},
 };
-const LimitSlider kHardClip = {"Luma Hard Clip Level", SETTINGS_OFFSET(limiter.limiter_luma_max), 70, 130, false};
+const LimitSlider kHardClip = {"Luma Hard Clip Level", SETTINGS_OFFSET(limiter.limiter_luma_max), false};
 const LimitSlider kChromaSliders[] = {
-    {"Chroma Max Limit", SETTINGS_OFFSET(limiter.limiter_chroma_max), 70, 130, false},
-    {"Chroma Min Limit", SETTINGS_OFFSET(limiter.limiter_chroma_min), -40, 0, false},
+    {"Chroma Max Limit", SETTINGS_OFFSET(limiter.limiter_chroma_max), false},
+    {"Chroma Min Limit", SETTINGS_OFFSET(limiter.limiter_chroma_min), false},
 };
 
 UIControl* Slider(UIWindow* window, UIRect* frame, UIControl* pane, const LimitSlider& s) {
-  const VFSliderRow row{s.label, 0, s.min, s.max, s.min, s.max};
+  const VFSliderRow row = VFTableSliderRow(s.label, 0, s.offset);
   UIControl* slider = VFCreateCorrectionSlider(window, frame, s.label, row, pane, s.offset);
   if (slider && s.softClip) VFSetChangeProc(slider, SoftClipSliderChangeProc);
   return slider;

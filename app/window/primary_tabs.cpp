@@ -39,25 +39,31 @@ constexpr int32_t kWheelLeft = kVFTabColumnWidth + 10;
 constexpr int32_t kWheelTop = 20;
 constexpr int32_t kWheelGap = 10;
 
-constexpr VFSliderRow kHSLColumns[2][6] = {
-    {{"Hue", offsetof(VL_HSLControls, hue), -360, 360, -3600, 3600},
-     {"Saturation", offsetof(VL_HSLControls, saturation), 0, 300, -1000, 1000},
-     {"Vibrance", offsetof(VL_HSLControls, vibrance), -100, 100, -100, 100},
-     {"Brightness", offsetof(VL_HSLControls, brightness), -100, 100, -100, 100},
-     {"Contrast", offsetof(VL_HSLControls, contrast), -100, 100, -100, 100},
-     {"Contrast Center", offsetof(VL_HSLControls, contrastCenter), 0, 1, 0, 1}},
-    {{"RGB Gain", offsetof(VL_HSLControls, gain), 0, 3, 0, 20},
-     {"Gamma", offsetof(VL_HSLControls, gamma), 0.1, 5, 0.1, 10},
-     {"Pedestal", offsetof(VL_HSLControls, pedestal), -1, 1, -1, 1},
-     {}, {}, {}},
+// Every HSL range's sliders span the master range's fields in the range table.
+VFSliderRow HSLRow(const char* label, size_t field) {
+  return VFTableSliderRow(label, uint32_t(field), uint32_t(offsetof(VL_SettingsStruct, hsl) + field));
+}
+const VFSliderRow kHSLColumns[2][6] = {
+    {HSLRow("Hue", offsetof(VL_HSLControls, hue)),
+     VFSaturationSliderRow("Saturation", offsetof(VL_HSLControls, saturation),
+                           offsetof(VL_SettingsStruct, hsl[0].saturation)),
+     HSLRow("Vibrance", offsetof(VL_HSLControls, vibrance)), HSLRow("Brightness", offsetof(VL_HSLControls, brightness)),
+     HSLRow("Contrast", offsetof(VL_HSLControls, contrast)),
+     HSLRow("Contrast Center", offsetof(VL_HSLControls, contrastCenter))},
+    {HSLRow("RGB Gain", offsetof(VL_HSLControls, gain)), HSLRow("Gamma", offsetof(VL_HSLControls, gamma)),
+     HSLRow("Pedestal", offsetof(VL_HSLControls, pedestal)), {}, {}, {}},
 };
 constexpr int kHSLColumnCount[2] = {6, 3};
 
-// A triple in slider order.
-constexpr VFSliderRow kTriple[3] = {
-    {"Gamma", offsetof(VL_ChannelControls, gamma), 0.1, 5, 0.1, 10},
-    {"Pedestal", offsetof(VL_ChannelControls, ped), -1, 1, -1, 1},
-    {"Gain", offsetof(VL_ChannelControls, gain), 0, 3, 0, 20},
+// A triple in slider order, spanning the RGB master range's own fields in
+// the range table (the CMY and YCbCr triples share the layout).
+VFSliderRow TripleRow(const char* label, size_t field) {
+  return VFTableSliderRow(label, uint32_t(field), uint32_t(offsetof(VL_SettingsStruct, rgb) + 4 + field));
+}
+const VFSliderRow kTriple[3] = {
+    TripleRow("Gamma", offsetof(VL_ChannelControls, gamma)),
+    TripleRow("Pedestal", offsetof(VL_ChannelControls, ped)),
+    TripleRow("Gain", offsetof(VL_ChannelControls, gain)),
 };
 static_assert(offsetof(VL_PrimaryControls, gain) == 4 && offsetof(VL_PrimaryControls, channel) == 16);
 static_assert(sizeof(VL_ChannelControls) == 12 && sizeof(VL_PrimaryControls) == 52 && sizeof(VL_HSLControls) == 40);

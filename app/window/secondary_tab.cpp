@@ -33,12 +33,18 @@ constexpr VFSliderRow kKeySliders[] = {
     {"Softness", offsetof(VL_SecondaryControls, softness), 0.0, 0.3, 0.0, 1.0},
 };
 
-constexpr VFSliderRow kCorrectionSliders[] = {
-    {"Hue", offsetof(VL_SecondaryControls, hue), -360.0, 360.0, -3600.0, 3600.0},
-    {"Saturation", offsetof(VL_SecondaryControls, saturation), 0.0, 300.0, -1000.0, 1000.0},
-    {"Gain", offsetof(VL_SecondaryControls, gain), 0.0, 3.0, 0.0, 20.0},
-    {"Gamma", offsetof(VL_SecondaryControls, gamma), 0.1, 5.0, 0.1, 10.0},
-    {"Pedestal", offsetof(VL_SecondaryControls, ped), -1.0, 1.0, -1.0, 1.0},
+// A secondary's correction slides and is typed as the master HSL range's
+// field of the same name.
+VFSliderRow CorrectionRow(const char* label, size_t field, size_t hslField) {
+  return VFTableSliderRow(label, uint32_t(field), uint32_t(offsetof(VL_SettingsStruct, hsl) + hslField));
+}
+const VFSliderRow kCorrectionSliders[] = {
+    CorrectionRow("Hue", offsetof(VL_SecondaryControls, hue), offsetof(VL_HSLControls, hue)),
+    VFSaturationSliderRow("Saturation", offsetof(VL_SecondaryControls, saturation),
+                          offsetof(VL_SettingsStruct, hsl[0].saturation)),
+    CorrectionRow("Gain", offsetof(VL_SecondaryControls, gain), offsetof(VL_HSLControls, gain)),
+    CorrectionRow("Gamma", offsetof(VL_SecondaryControls, gamma), offsetof(VL_HSLControls, gamma)),
+    CorrectionRow("Pedestal", offsetof(VL_SecondaryControls, ped), offsetof(VL_HSLControls, pedestal)),
 };
 
 constexpr const char* kSampleLabels[] = {"Sample 1", "Sample 2", "Sample 3", "Sample 4"};

@@ -74,8 +74,6 @@ void UIShowMainWindow(bool shown) {
   }
 }
 
-void UIMainWindowRedraw(bool drawNow) { RedrawImagePanes(drawNow); }
-
 UIWindow* UIMainWindow() { return gWindow; }
 
 void UIDisposeMainWindow() {

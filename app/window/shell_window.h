@@ -9,7 +9,6 @@ struct UIWindow;
 
 QVStatus UIBuildMainWindow();
 void UIShowMainWindow(bool shown);
-void UIMainWindowRedraw(bool drawNow);
 UIWindow* UIMainWindow();
 void UIDisposeMainWindow();
 // Makes window the main window (when none is there yet); forget runs when

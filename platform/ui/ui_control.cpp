@@ -247,11 +247,6 @@ void UISetControlTitle(UIControl* control, const char* title) {
 }
 std::string UIGetControlTitle(UIControl* control) { return control ? control->title : std::string(); }
 
-void UISetControlBounds(UIControl* control, const UIRect& bounds) {
-  if (!control || control->kind == kUIControlRoot) return;
-  control->bounds = bounds;
-  Invalidate(control);
-}
 UIRect UIGetControlBounds(UIControl* control) { return control ? control->bounds : UIRect{}; }
 
 void UISetControlFont(UIControl* control, const UIFont& font) {
@@ -337,7 +332,6 @@ void UIHiliteControl(UIControl* control, int16_t part) {
   control->hilite = part;
   Invalidate(control);
 }
-int16_t UIGetControlHilite(UIControl* control) { return control ? control->hilite : 0; }
 
 void UISetControlColorProc(UIControl* control, UIColorProc proc) {
   if (!control) return;
@@ -350,12 +344,6 @@ void UISetHelpTag(UIControl* control, const char* text) {
 }
 std::string UIGetHelpTag(UIControl* control) { return control ? control->helpTag : std::string(); }
 void UIDrawControl(UIControl* control) { Invalidate(control); }
-
-void UISetControlPicture(UIControl* control, int32_t pictureID) {
-  if (!control) return;
-  control->pictureID = pictureID;
-  Invalidate(control);
-}
 
 void UISetControlMenu(UIControl* control, UIMenu* menu) {
   if (!control) return;
@@ -371,10 +359,6 @@ UIMenu* UIGetControlMenu(UIControl* control) { return control ? control->menu : 
 
 void UISetSliderPageSize(UIControl* control, int32_t page) {
   if (control) control->pageSize = std::max(0, page);
-}
-
-void UISetUserPaneProcs(UIControl* control, const UIUserPaneProcs& procs) {
-  if (control) control->pane = procs;
 }
 
 void UISetEditText(UIControl* control, const char* utf8) {

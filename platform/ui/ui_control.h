@@ -114,7 +114,6 @@ void UISetControlCommand(UIControl* control, uint32_t command);
 uint32_t UIGetControlCommand(UIControl* control);
 void UISetControlTitle(UIControl* control, const char* title);
 std::string UIGetControlTitle(UIControl* control);
-void UISetControlBounds(UIControl* control, const UIRect& bounds);
 UIRect UIGetControlBounds(UIControl* control);
 void UISetControlFont(UIControl* control, const UIFont& font);
 
@@ -137,7 +136,6 @@ void UISetControlActive(UIControl* control, bool active);
 bool UIIsControlActive(UIControl* control);
 // Pressed appearance (a part code, 0 none).
 void UIHiliteControl(UIControl* control, int16_t part);
-int16_t UIGetControlHilite(UIControl* control);
 
 void UISetControlColorProc(UIControl* control, UIColorProc proc);
 // Help tags show after the mouse rests a second on the control.
@@ -149,11 +147,9 @@ UIWindow* UIGetShownHelpTag();
 void UIDrawControl(UIControl* control);  // redraws at the next update
 
 // Kind-specific data.
-void UISetControlPicture(UIControl* control, int32_t pictureID);  // bevel button
 void UISetControlMenu(UIControl* control, UIMenu* menu);          // popup button
 UIMenu* UIGetControlMenu(UIControl* control);
 void UISetSliderPageSize(UIControl* control, int32_t page);
-void UISetUserPaneProcs(UIControl* control, const UIUserPaneProcs& procs);
 
 void UISetEditText(UIControl* control, const char* utf8);  // also static text
 std::string UIGetEditText(UIControl* control);
@@ -171,7 +167,6 @@ struct UIListColumn {
 void UIListSetColumns(UIControl* list, const std::vector<UIListColumn>& columns);
 int32_t UIListAddRow(UIControl* list, int32_t rowID, const std::vector<std::string>& cells);  // returns row index
 void UIListRemoveAll(UIControl* list);
-int32_t UIListRowCount(UIControl* list);
 int32_t UIListRowID(UIControl* list, int32_t row);
 std::string UIListGetCell(UIControl* list, int32_t row, int32_t column);
 void UIListSetCell(UIControl* list, int32_t row, int32_t column, const char* text);
@@ -182,14 +177,12 @@ int32_t UIListSelectedRow(UIControl* list);
 // Multiple selection: command-click toggles a row, shift-click extends.
 void UIListAllowMultipleSelection(UIControl* list, bool allow);
 void UIListSetRowSelected(UIControl* list, int32_t row, bool selected);
-bool UIListIsRowSelected(UIControl* list, int32_t row);
 std::vector<int32_t> UIListSelectedRows(UIControl* list);
 void UIListSetColumnWidth(UIControl* list, int32_t column, int32_t width);
 int32_t UIListGetColumnWidth(UIControl* list, int32_t column);
 // Sorts by a column; the header click of the user does the same and flips
 // the order on a second click.
 void UIListSort(UIControl* list, int32_t column, bool ascending);
-int32_t UIListSortColumn(UIControl* list);
 bool UIListSortAscending(UIControl* list);
 // Opens the cell editor of an editable column (what a double click does).
 QVStatus UIListEditCell(UIControl* list, int32_t row, int32_t column);

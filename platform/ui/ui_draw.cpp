@@ -277,7 +277,6 @@ UIImage* UIContextImage(UIContext* ctx) { return ctx ? ctx->image : nullptr; }
 void UISave(UIContext* ctx) { cairo_save(ctx->cr); }
 void UIRestore(UIContext* ctx) { cairo_restore(ctx->cr); }
 void UITranslate(UIContext* ctx, double dx, double dy) { cairo_translate(ctx->cr, dx, dy); }
-void UIScale(UIContext* ctx, double sx, double sy) { cairo_scale(ctx->cr, sx, sy); }
 void UIFlipVertical(UIContext* ctx, double height) {
   cairo_translate(ctx->cr, 0, height);
   cairo_scale(ctx->cr, 1, -1);
@@ -361,9 +360,6 @@ void UIClear(UIContext* ctx, UIColor c) {
 void UIBeginPath(UIContext* ctx) { cairo_new_path(ctx->cr); }
 void UIMoveTo(UIContext* ctx, double x, double y) { cairo_move_to(ctx->cr, x, y); }
 void UILineTo(UIContext* ctx, double x, double y) { cairo_line_to(ctx->cr, x, y); }
-void UICurveTo(UIContext* ctx, double x1, double y1, double x2, double y2, double x3, double y3) {
-  cairo_curve_to(ctx->cr, x1, y1, x2, y2, x3, y3);
-}
 void UIArc(UIContext* ctx, double cx, double cy, double radius, double start, double end, bool clockwise) {
   if (clockwise)
     cairo_arc_negative(ctx->cr, cx, cy, radius, start, end);
@@ -385,7 +381,6 @@ void UIClipRect(UIContext* ctx, const UIRect& r) {
   RectPath(ctx->cr, r);
   cairo_clip(ctx->cr);
 }
-void UIClipPath(UIContext* ctx) { cairo_clip(ctx->cr); }
 
 void UIDrawImage(UIContext* ctx, UIImage* src, const UIRect* srcRect, const UIRect& dst, bool smooth) {
   if (!ctx || !src || UIRectEmpty(dst)) return;

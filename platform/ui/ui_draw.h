@@ -59,7 +59,6 @@ UIImage* UIContextImage(UIContext* ctx);
 void UISave(UIContext* ctx);
 void UIRestore(UIContext* ctx);
 void UITranslate(UIContext* ctx, double dx, double dy);
-void UIScale(UIContext* ctx, double sx, double sy);
 // Switches to y-up coordinates with the origin at the bottom left of a
 // height-pixel tall area, for drawing code written that way.
 void UIFlipVertical(UIContext* ctx, double height);
@@ -96,7 +95,6 @@ void UIClear(UIContext* ctx, UIColor c);
 void UIBeginPath(UIContext* ctx);
 void UIMoveTo(UIContext* ctx, double x, double y);
 void UILineTo(UIContext* ctx, double x, double y);
-void UICurveTo(UIContext* ctx, double x1, double y1, double x2, double y2, double x3, double y3);
 void UIArc(UIContext* ctx, double cx, double cy, double radius, double start, double end, bool clockwise);
 void UIClosePath(UIContext* ctx);
 void UIFillPath(UIContext* ctx);
@@ -104,7 +102,6 @@ void UIStrokePath(UIContext* ctx);
 
 // Clipping: intersects the current clip (undone by UIRestore).
 void UIClipRect(UIContext* ctx, const UIRect& r);
-void UIClipPath(UIContext* ctx);
 
 // Draws src (all of it, or srcRect) scaled into dst. smooth: bilinear,
 // otherwise nearest pixel.

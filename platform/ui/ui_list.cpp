@@ -54,11 +54,6 @@ void UIListRemoveAll(UIControl* list) {
   UIInvalidateWindow(list->window);
 }
 
-int32_t UIListRowCount(UIControl* list) {
-  UIListData* L = Data(list);
-  return L ? int32_t(L->rows.size()) : 0;
-}
-
 int32_t UIListRowID(UIControl* list, int32_t row) {
   UIListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size())) return 0;
@@ -120,11 +115,6 @@ void UIListSetRowSelected(UIControl* list, int32_t row, bool selected) {
   UIInvalidateWindow(list->window);
 }
 
-bool UIListIsRowSelected(UIControl* list, int32_t row) {
-  UIListData* L = Data(list);
-  return L && row >= 0 && row < int32_t(L->rows.size()) && L->rows[size_t(row)].selected;
-}
-
 std::vector<int32_t> UIListSelectedRows(UIControl* list) {
   std::vector<int32_t> rows;
   if (UIListData* L = Data(list))
@@ -168,11 +158,6 @@ void UIListSort(UIControl* list, int32_t column, bool ascending) {
       if (L->rows[i].id == selectedID && L->rows[i].selected) L->selected = int32_t(i);
   }
   UIInvalidateWindow(list->window);
-}
-
-int32_t UIListSortColumn(UIControl* list) {
-  UIListData* L = Data(list);
-  return L ? L->sortColumn : -1;
 }
 
 bool UIListSortAscending(UIControl* list) {

@@ -266,23 +266,11 @@ int32_t UIAppendMenuItem(UIMenu* menu, const char* text, uint32_t command, uint3
   return int32_t(menu->items.size());
 }
 
-void UIDeleteMenuItem(UIMenu* menu, int32_t item) {
-  if (Item(menu, item)) menu->items.erase(menu->items.begin() + (item - 1));
-}
-void UIDeleteAllMenuItems(UIMenu* menu) {
-  if (menu) menu->items.clear();
-}
 int32_t UICountMenuItems(UIMenu* menu) { return menu ? int32_t(menu->items.size()) : 0; }
 
-void UISetMenuItemText(UIMenu* menu, int32_t item, const char* text) {
-  if (UIMenuItem* it = Item(menu, item)) it->text = text ? text : "";
-}
 std::string UIGetMenuItemText(UIMenu* menu, int32_t item) {
   UIMenuItem* it = Item(menu, item);
   return it ? it->text : std::string();
-}
-void UISetMenuItemCommand(UIMenu* menu, int32_t item, uint32_t command) {
-  if (UIMenuItem* it = Item(menu, item)) it->command = command;
 }
 uint32_t UIGetMenuItemCommand(UIMenu* menu, int32_t item) {
   UIMenuItem* it = Item(menu, item);
@@ -301,12 +289,6 @@ void UICheckMenuItem(UIMenu* menu, int32_t item, bool checked) {
 bool UIIsMenuItemChecked(UIMenu* menu, int32_t item) {
   UIMenuItem* it = Item(menu, item);
   return it && it->checked;
-}
-void UISetMenuItemKey(UIMenu* menu, int32_t item, uint32_t keyChar, uint32_t keyModifiers) {
-  if (UIMenuItem* it = Item(menu, item)) {
-    it->keyChar = keyChar;
-    it->keyModifiers = keyModifiers;
-  }
 }
 void UISetMenuItemSubmenu(UIMenu* menu, int32_t item, UIMenu* submenu) {
   if (UIMenuItem* it = Item(menu, item)) it->submenu = submenu != menu ? submenu : nullptr;
@@ -347,10 +329,6 @@ void UIInsertMenuInBar(UIMenu* menu) {
     if (w->showsMenuBar) UIInvalidateWindow(w.get());
 }
 
-void UIRemoveMenuFromBar(UIMenu* menu) {
-  auto& bar = UIState().menuBar;
-  bar.erase(std::remove(bar.begin(), bar.end(), menu), bar.end());
-}
 void UIClearMenuBar() { UIState().menuBar.clear(); }
 std::vector<UIMenu*> UIGetMenuBarMenus() { return UIState().menuBar; }
 

@@ -23,18 +23,13 @@ std::string UIGetMenuTitle(UIMenu* menu);
 // Items are numbered from 1. A title of "-" is a separator.
 int32_t UIAppendMenuItem(UIMenu* menu, const char* text, uint32_t command, uint32_t keyChar = 0,
                          uint32_t keyModifiers = 0x100);
-void UIDeleteMenuItem(UIMenu* menu, int32_t item);
-void UIDeleteAllMenuItems(UIMenu* menu);
 int32_t UICountMenuItems(UIMenu* menu);
-void UISetMenuItemText(UIMenu* menu, int32_t item, const char* text);
 std::string UIGetMenuItemText(UIMenu* menu, int32_t item);
-void UISetMenuItemCommand(UIMenu* menu, int32_t item, uint32_t command);
 uint32_t UIGetMenuItemCommand(UIMenu* menu, int32_t item);
 void UIEnableMenuItem(UIMenu* menu, int32_t item, bool enabled);
 bool UIIsMenuItemEnabled(UIMenu* menu, int32_t item);
 void UICheckMenuItem(UIMenu* menu, int32_t item, bool checked);
 bool UIIsMenuItemChecked(UIMenu* menu, int32_t item);
-void UISetMenuItemKey(UIMenu* menu, int32_t item, uint32_t keyChar, uint32_t keyModifiers);
 void UISetMenuItemSubmenu(UIMenu* menu, int32_t item, UIMenu* submenu);
 UIMenu* UIGetMenuItemSubmenu(UIMenu* menu, int32_t item);
 void UISetMenuItemRefCon(UIMenu* menu, int32_t item, intptr_t refCon);
@@ -45,7 +40,6 @@ bool UIFindMenuCommand(uint32_t command, UIMenu** menu, int32_t* item);
 
 // The menu bar: menus in order.
 void UIInsertMenuInBar(UIMenu* menu);
-void UIRemoveMenuFromBar(UIMenu* menu);
 void UIClearMenuBar();
 std::vector<UIMenu*> UIGetMenuBarMenus();
 

@@ -133,7 +133,6 @@ void UIHideWindow(UIWindow* window) {
 }
 
 bool UIIsWindowVisible(UIWindow* window) { return window && window->visible; }
-UIWindowKind UIGetWindowKind(UIWindow* window) { return window ? window->kind : kUIWindowPlain; }
 
 void UISelectWindow(UIWindow* window) {
   if (!window) return;
@@ -165,12 +164,6 @@ UIWindow* UIFrontWindow() {
   for (auto& w : UIState().windows)
     if (w->visible && IsOrdinary(w.get())) return w.get();
   return nullptr;
-}
-
-void UISetWindowTitle(UIWindow* window, const char* title) {
-  if (!window) return;
-  window->title = title ? title : "";
-  if (UIBackendPtr()) UIBackendPtr()->UpdateWindowFrame(window);
 }
 
 std::string UIGetWindowTitle(UIWindow* window) { return window ? window->title : std::string(); }
@@ -222,7 +215,6 @@ void UISetWindowContentColor(UIWindow* window, UIColor color) {
   window->contentColor = color;
   UIInvalidateWindow(window);
 }
-UIColor UIGetWindowContentColor(UIWindow* window) { return window ? window->contentColor : UIColor{}; }
 
 void UISetWindowShowsMenuBar(UIWindow* window, bool shows) {
   if (!window) return;
@@ -321,8 +313,6 @@ void UIEndModal(UIWindow* window, int32_t result) {
   window->modalResult = result;
   UIWakeLoop();
 }
-
-bool UIIsModalRunning() { return !UIState().modalStack.empty(); }
 
 UIImage* UIRenderWindow(UIWindow* window) {
   if (!window) return nullptr;

@@ -48,9 +48,7 @@ bool UIIsWindowVisible(UIWindow* window);
 void UISelectWindow(UIWindow* window);
 // Frontmost visible window that is neither floating nor a popup.
 UIWindow* UIFrontWindow();
-UIWindowKind UIGetWindowKind(UIWindow* window);
 
-void UISetWindowTitle(UIWindow* window, const char* title);
 std::string UIGetWindowTitle(UIWindow* window);
 void UISetWindowBounds(UIWindow* window, const UIRect& bounds);
 UIRect UIGetWindowBounds(UIWindow* window);
@@ -67,7 +65,6 @@ void UIInvalidateRect(UIWindow* window, const UIRect& r);
 // Whether the window was invalidated since it was last drawn.
 bool UIWindowNeedsRedraw(UIWindow* window);
 void UISetWindowContentColor(UIWindow* window, UIColor color);
-UIColor UIGetWindowContentColor(UIWindow* window);
 
 // A window whose top strip shows the menu bar (the application's main window).
 void UISetWindowShowsMenuBar(UIWindow* window, bool shows);
@@ -88,7 +85,6 @@ void UIAdvanceKeyboardFocus(UIWindow* window, bool backwards);
 // UIEndModal; returns the code given there. Clicks in other windows beep.
 int32_t UIRunModal(UIWindow* window);
 void UIEndModal(UIWindow* window, int32_t result);
-bool UIIsModalRunning();
 
 // Draws the window's content now and returns its image (owned by the window).
 UIImage* UIRenderWindow(UIWindow* window);

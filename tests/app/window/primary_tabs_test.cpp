@@ -13,6 +13,7 @@
 #include "app/controls/hue_wheel.h"
 #include "app/window/correction_tabs.h"
 #include "app/window/primary_tabs.h"
+#include "core/settings_ranges.h"
 #include "tests/app/controls/correction_window.h"
 
 namespace {
@@ -154,6 +155,34 @@ TEST_F(PrimaryTabsTest, EveryRangeFieldHasItsSliderInItsRangePane) {
   EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(mainTabs, kCorrectionTabHSL)), gHSLSubTabs);
   EXPECT_EQ(FindTabGroupControl(TabGroupGetPane(gHSLSubTabs, 0)), gHSLRangeTabs);
   EXPECT_EQ(gVFTabGroups.hslSubTabs, gHSLSubTabs);
+}
+
+TEST_F(PrimaryTabsTest, SlidersSpanTheirFieldsInTheRangeTable) {
+  // HSL fields have their own rows; the RGB, CMY and YCbCr triples span the
+  // RGB rows of the same place. Saturation alone is typed wider.
+  const uint32_t hslSaturation = uint32_t(offsetof(VL_HSLControls, saturation));
+  auto units = [](double v) { return int32_t(std::trunc(v * 65536.0)); };
+  int checked = 0;
+  for (const RangeModel& m : kModels) {
+    SCOPED_TRACE(m.name);
+    const uint32_t tableStart = m.tab == kCorrectionTabHSL ? VF_OFFSET(hsl) : VF_OFFSET(rgb);
+    for (uint32_t at = 0; at < 4 * m.stride; at += 4) {
+      const VLSettingsFieldRange* row = VL_FindSettingsFieldRange(tableStart + at);
+      if (row == nullptr) continue;
+      VFValueSlider* parts = VFGetValueSlider(VFControlAtOffset(m.firstRange + at));
+      ASSERT_NE(parts, nullptr) << "offset " << m.firstRange + at;
+      EXPECT_EQ(UIGetControlMinimum(parts->slider), units(row->sliderMin)) << at;
+      EXPECT_EQ(UIGetControlMaximum(parts->slider), units(row->sliderMax)) << at;
+      const bool typedWider = m.tab == kCorrectionTabHSL && at % m.stride == hslSaturation;
+      int32_t lo = 0, hi = 0;
+      ASSERT_EQ(UIGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMin, &lo, 4, nullptr), kQVNoErr);
+      ASSERT_EQ(UIGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMax, &hi, 4, nullptr), kQVNoErr);
+      EXPECT_EQ(lo, units(typedWider ? -1000.0 : row->min)) << at;
+      EXPECT_EQ(hi, units(typedWider ? 1000.0 : row->max)) << at;
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 4 * 9 + 3 * 4 * 12);
 }
 
 TEST_F(PrimaryTabsTest, LabelsColumnsAndControlNumbersFollowTheTables) {
