@@ -27,3 +27,10 @@ QVMediaErr QVMediaAlignAudioByTimecode(QVMediaFileRef* video, QVMediaFileRef* au
                                        int64_t* startSample);
 // The broadcast WAVE time reference: samples since midnight.
 uint64_t QVMediaWaveTimeReference(const QVMediaFileRef* ref);
+// Adds the reference's audio to the movie file at moviePath: the video kept
+// packet for packet, the audio as 16-bit PCM from the reference's frame
+// startFrame (at the movie's rate) for as long as the video lasts. The new
+// movie is written beside the old one and renamed over it, so a failure
+// leaves the movie as it was. 1021 when the reference has no audio, 1001
+// when the movie or the audio cannot be read, 1029 when the write fails.
+QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, int64_t startFrame);
