@@ -133,6 +133,7 @@ void UIHideWindow(UIWindow* window) {
 }
 
 bool UIIsWindowVisible(UIWindow* window) { return window && window->visible; }
+UIWindowKind UIGetWindowKind(UIWindow* window) { return window ? window->kind : kUIWindowPlain; }
 
 void UISelectWindow(UIWindow* window) {
   if (!window) return;

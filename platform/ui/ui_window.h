@@ -48,6 +48,7 @@ bool UIIsWindowVisible(UIWindow* window);
 void UISelectWindow(UIWindow* window);
 // Frontmost visible window that is neither floating nor a popup.
 UIWindow* UIFrontWindow();
+UIWindowKind UIGetWindowKind(UIWindow* window);
 
 std::string UIGetWindowTitle(UIWindow* window);
 void UISetWindowBounds(UIWindow* window, const UIRect& bounds);
