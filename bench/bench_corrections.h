@@ -108,4 +108,21 @@ inline FBFrameStruct* pictureFrame(uint32_t width, uint32_t height) {
   return in;
 }
 
+// A picture-like source frame and a cleared destination of one size, for a
+// pass benchmark, disposed together.
+struct PassFrames {
+  FBFrameStruct* in = nullptr;
+  FBFrameStruct* out = nullptr;
+  PassFrames(uint32_t width, uint32_t height) : in(pictureFrame(width, height)) {
+    FBCreateRGBFrameBuffer(width, height, &out, kFBPixFormatPlanarFloat);
+    std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
+  }
+  ~PassFrames() {
+    FBDisposeFrameBuffer(in);
+    FBDisposeFrameBuffer(out);
+  }
+  PassFrames(const PassFrames&) = delete;
+  PassFrames& operator=(const PassFrames&) = delete;
+};
+
 }  // namespace bench

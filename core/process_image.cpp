@@ -174,6 +174,7 @@ void prepareLimiter(const VLFrameSettings& F, VLPassSetup& S) {
 
 void preparePass(const VLFrameSettings& F, VLPassSetup& S) {
   S.weights = F.tables.packedWeights;
+  S.tileRejection = true;
   prepareHSL(F, S);
   preparePrimaries(F, S);
   prepareLevelsAndCurves(F, S);

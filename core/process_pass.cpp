@@ -54,6 +54,7 @@ struct Ops4 {
 using Kernel4 = VLPassKernel<Ops4>;
 
 std::atomic<uint32_t> sForcedLanes{0};
+std::atomic<bool> sTileRejection{true};
 
 }  // namespace
 
@@ -99,10 +100,16 @@ bool VL_PassLanesAvailable(uint32_t lanes) {
 
 void VL_SetPassLanes(uint32_t lanes) { sForcedLanes.store(lanes); }
 
+void VL_SetPassTileRejection(bool on) { sTileRejection.store(on); }
+
 void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* const destination[4], size_t count) {
   // A private copy: the stores into the planes cannot alias it, so nothing
   // needs reloading after them.
-  const VLPassSetup setup = shared;
+  const VLPassSetup setup = [&] {
+    VLPassSetup copy = shared;
+    copy.tileRejection = sTileRejection.load(std::memory_order_relaxed);
+    return copy;
+  }();
   // The widest kernel allowed takes whole vectors; each narrower one what is
   // left, down to the four-lane kernel.
   const uint32_t forced = sForcedLanes.load(std::memory_order_relaxed);

@@ -94,6 +94,10 @@ struct VLPassSetup {
 
   VLPassSecondary secondary[6];
 
+  // Whether a tile leaves out the secondary keys that cannot select any of
+  // its pixels (the results are the same either way).
+  bool tileRejection;
+
   bool limiter, limiterPreview, softClip;
   VLBroadcast knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
   VLLimitMethod clipMethod;

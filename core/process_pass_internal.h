@@ -18,6 +18,11 @@ bool VL_PassLanesAvailable(uint32_t lanes);
 // widest available.
 void VL_SetPassLanes(uint32_t lanes);
 
+// Switches off (false) or back on the kernels' per-tile rejection of the
+// secondary keys that cannot select a pixel of the tile, for tests that
+// compare the results both ways.
+void VL_SetPassTileRejection(bool on);
+
 // The eight-lane kernel over `count` floats of each plane, a multiple of 8.
 // Built only for processors with AVX2; call it only when
 // VL_PassWideAvailable() is true.

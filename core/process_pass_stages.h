@@ -13,8 +13,10 @@
 #include "core/process_pass.h"
 #include "support/color_coding.h"
 
+#include <algorithm>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 
 // The vector operations a kernel width provides: V (kLanes floats) with +, -,
 // * and /; Mask with & and |; Index, the table indices of a vector. vMin and
@@ -367,10 +369,40 @@ struct VLPassKernel : O {
          hueChannel(p, q, wrapHue(h - vSet(1.0f / 3.0f)))};
   }
 
-  static void secondary(const VLPassSecondary& K, RGB& c) {
-    YUV p = toYUV(c);
+  // The keys of a secondary that may select a pixel of the tile, one bit per
+  // key. Each lane takes the bounds of its Y, U and V over the tile's
+  // vectors (NaN left out: a NaN pixel's terms clamp to zero), and a key's
+  // chroma and luma terms are formed at the nearest point of those bounds by
+  // the very operations the pixels' terms use. Every one of them rounds
+  // monotonically, so no pixel within the bounds has a larger term than that
+  // point: where either term is at most zero, every pixel's term clamps to
+  // exactly zero and leaving the key out of the maximum changes no bit.
+  static uint32_t liveKeys(const VLPassSetup& S, const VLPassSecondary& K, const YUV p[], size_t n) {
+    const uint32_t all = (1u << K.keyCount) - 1u;
+    if (!S.tileRejection) return all;
+    const V zero = vSet(0.0f), huge = vSet(3.0e38f), one = vSet(1.0f);
+    V lo[3] = {huge, huge, huge}, hi[3] = {zero - huge, zero - huge, zero - huge};
+    for (size_t j = 0; j < n; ++j) {
+      const V x[3] = {p[j].y, p[j].u, p[j].v};
+      for (int a = 0; a < 3; ++a) lo[a] = vMin(x[a], lo[a]), hi[a] = vMax(x[a], hi[a]);
+    }
+    // The distance of the key from the bounds, as the pixels' differences
+    // round it at least.
+    auto gap = [&](int a, V key) { return vMax(vMax(lo[a] - key, key - hi[a]), zero); };
+    uint32_t live = 0;
+    for (int i = 0; i < K.keyCount; ++i) {
+      V du = gap(1, vConst(K.keyU[i])), dv = gap(2, vConst(K.keyV[i])), dy = gap(0, vConst(K.keyY[i]));
+      V chroma = one - (du * du + dv * dv - vConst(K.chromaTolSquared)) * vConst(K.invSoftSquared);
+      V luma = one - (dy - vConst(K.lumaTol)) * vConst(K.invSoftSquared);
+      if (vAny(vGT(chroma, zero) & vGT(luma, zero))) live |= 1u << i;
+    }
+    return live;
+  }
+
+  static void secondary(const VLPassSecondary& K, RGB& c, const YUV& p, uint32_t live) {
     V key = vSet(0.0f);
     for (int i = 0; i < K.keyCount; ++i) {
+      if (!(live >> i & 1u)) continue;
       V du = vConst(K.keyU[i]) - p.u, dv = vConst(K.keyV[i]) - p.v, dy = vConst(K.keyY[i]) - p.y;
       V chroma = vSet(1.0f) - (du * du + dv * dv - vConst(K.chromaTolSquared)) * vConst(K.invSoftSquared);
       V luma = vSet(1.0f) - (vAbs(dy) - vConst(K.lumaTol)) * vConst(K.invSoftSquared);
@@ -541,9 +573,19 @@ struct VLPassKernel : O {
         c[j] = held({vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]),
                      vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
                      vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])});
-    for (const VLPassSecondary& K : S.secondary)
-      if (K.on)
-        for (size_t j = 0; j < n; ++j) secondary(K, c[j]), c[j] = held(c[j]);
+    for (const VLPassSecondary& K : S.secondary) {
+      if (!K.on) continue;
+      YUV p[kTileVectors];
+      for (size_t j = 0; j < n; ++j) p[j] = toYUV(c[j]);
+      const uint32_t live = liveKeys(S, K, p, n);
+      if (live == 0 && K.previewMode == kVLPreviewCorrection && !K.invert) {
+        // No key selects a pixel of the tile: the plain correction leaves
+        // each as its Y'UV round trip.
+        for (size_t j = 0; j < n; ++j) c[j] = held(fromYUV(p[j].y, p[j].u, p[j].v));
+        continue;
+      }
+      for (size_t j = 0; j < n; ++j) secondary(K, c[j], p[j], live), c[j] = held(c[j]);
+    }
     if (S.limiter)
       for (size_t j = 0; j < n; ++j) limiter(S, c[j]), c[j] = held(c[j]);
     for (size_t j = 0; j < n; ++j) {

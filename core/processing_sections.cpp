@@ -18,17 +18,33 @@ float Clamp(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : l
 
 float X(int i) { return float(i) / float(kVLTableLastIndex); }
 
-// Calls fill(i) for every table index, the indexes shared out over the task
-// pool. Each entry depends on its own index alone, so the tables come out the
-// same however the indexes are split.
+// Calls fill(t, i) for every index i of `tables` tables, the entries of all
+// of them shared out over the task pool in one run: a rebuild of several
+// tables wakes the pool once and keeps every task busy to the end. Each entry
+// depends on its own table and index alone, so the tables come out the same
+// however the entries are split.
+template <class Fill>
+void ForEachEntry(int tables, Fill fill) {
+  if (tables <= 0) return;
+  struct Work {
+    Fill* fill;
+    int tables;
+  } work{&fill, tables};
+  auto part = [](void* context, uint32_t p, uint32_t parts) {
+    const Work& w = *static_cast<const Work*>(context);
+    const auto [first, end] = VLMPPartOf(w.tables * kVLTableSize, p, parts);
+    for (int t = first / kVLTableSize; t < w.tables && t * kVLTableSize < end; ++t) {
+      const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
+      for (int i = from; i < to; ++i) (*w.fill)(t, i);
+    }
+  };
+  VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
+}
+
+// Calls fill(i) for every index of one table, over the task pool.
 template <class Fill>
 void ForEachIndex(Fill fill) {
-  auto part = [](void* context, uint32_t p, uint32_t parts) {
-    Fill& f = *static_cast<Fill*>(context);
-    const auto [first, end] = VLMPPartOf(kVLTableSize, p, parts);
-    for (int i = first; i < end; ++i) f(i);
-  };
-  VLMPRunParts(part, &fill, gNumProcessors, &gVLMPMaster);
+  ForEachEntry(1, [&](int, int i) { fill(i); });
 }
 
 // The HSL contrast curve at x with k = contrast x 0.01 around centre.
@@ -125,7 +141,7 @@ VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength) {
   return out;
 }
 
-void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* fs) {
+void VLBuildHSLTables(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   struct Tone {
     float k, centre, bright, invGamma;
   } tones[4];
@@ -143,18 +159,18 @@ void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* 
                          t[3].bright, t[3].invGamma})) {
     // Each range's contrast curve takes the previous range's contrast value
     // as its input: master from x, shadows from master, midtones from
-    // shadows, highlights from midtones.
-    for (int i = 0; i < kVLTableSize; ++i) work[i] = X(i);
-    for (int tone = 0; tone < 4; ++tone) {
-      const float k = t[tone].k, centre = t[tone].centre, bright = t[tone].bright, invGamma = t[tone].invGamma;
-      float* table = gVLTableStorage.hslCBG[tone];
-      ForEachIndex([&](int i) {
-        const float cv = ContrastCurve(work[i], k, centre);
+    // shadows, highlights from midtones. The chain runs per index, so one
+    // pass over the pool builds all four tables.
+    ForEachIndex([&](int i) {
+      float x = X(i);
+      for (int tone = 0; tone < 4; ++tone) {
+        const float k = t[tone].k, centre = t[tone].centre, bright = t[tone].bright, invGamma = t[tone].invGamma;
+        const float cv = ContrastCurve(x, k, centre);
         const float v = bright >= 0.0f ? (1.0f - cv) * bright + cv : (bright + 1.0f) * cv;
-        table[i] = std::pow(v, invGamma);
-        work[i] = cv;
-      });
-    }
+        gVLTableStorage.hslCBG[tone][i] = std::pow(v, invGamma);
+        x = cv;
+      }
+    });
     gVLTableInputs.packedHSLRange = false;
   }
   for (int tone = 0; tone < 4; ++tone) {
@@ -182,6 +198,12 @@ void VLBuildHueOffsets(const VL_SettingsStruct& s, VLFrameSettings* fs) {
 }
 
 void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
+  // The tables whose exponents changed, built together at the end.
+  struct Build {
+    float* table;
+    float exponents[5];
+  } builds[12];
+  int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const int r = kVLToneToRecordRange[tone];
     const VL_RGBControls& rgb = s.rgb[r];
@@ -223,20 +245,34 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
         static_assert(sizeof exponents / sizeof exponents[0] == 5);
         if (VLTableNeedsBuild(&gVLTableInputs.rgb[tone][c],
                               {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]})) {
-          ForEachIndex([&](int i) {
-            float v = X(i);
-            for (int e = 0; e < count; ++e) v = std::pow(v, exponents[e]);
-            table[i] = v;
-          });
+          Build& b = builds[buildCount++];
+          b.table = table;
+          std::copy(exponents, exponents + count, b.exponents);
           if (tone != kVLToneMaster) gVLTableInputs.packedRGBRange[c] = false;
         }
       }
-      out.top[c] = GammaTop(table);
     }
   }
+  ForEachEntry(buildCount, [&](int t, int i) {
+    float v = X(i);
+    for (float e : builds[t].exponents) v = std::pow(v, e);
+    builds[t].table[i] = v;
+  });
+  for (int tone = 0; tone < 4; ++tone)
+    for (int c = 0; c < 3; ++c)
+      fs->rgb[tone].top[c] =
+          GammaTop(tone == kVLToneMaster ? gVLTableStorage.rgbMaster[c] : gVLTableStorage.rgbRange[c][tone - 1]);
 }
 
 void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
+  // The tables whose gammas changed, built together at the end.
+  struct Build {
+    float* table;
+    float inv;
+    bool luma;       // the Y table, which takes the range gamma too
+    float rangeInv;
+  } builds[12];
+  int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const VL_YCbCrControls& y = s.ycbcr[kVLToneToRecordRange[tone]];
     VLPrimaryFrameSettings& out = fs->ycbcr[tone];
@@ -261,15 +297,20 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       const float inv = out.channelInvGamma[c];
       // Only the Y table takes the range gamma.
       if (buildTables && VLTableNeedsBuild(&gVLTableInputs.ycbcr[tone][c], {inv, c == 0 ? out.invGamma : 1.0f})) {
-        ForEachIndex([&](int i) {
-          const float v = std::pow(X(i), inv);
-          table[i] = c == 0 ? std::pow(v, out.invGamma) : v;
-        });
+        builds[buildCount++] = {table, inv, c == 0, out.invGamma};
         if (tone != kVLToneMaster) gVLTableInputs.packedYCbCrRange[c] = false;
       }
-      out.top[c] = GammaTop(table);
     }
   }
+  ForEachEntry(buildCount, [&](int t, int i) {
+    const Build& b = builds[t];
+    const float v = std::pow(X(i), b.inv);
+    b.table[i] = b.luma ? std::pow(v, b.rangeInv) : v;
+  });
+  for (int tone = 0; tone < 4; ++tone)
+    for (int c = 0; c < 3; ++c)
+      fs->ycbcr[tone].top[c] =
+          GammaTop(tone == kVLToneMaster ? gVLTableStorage.ycbcrMaster[c] : gVLTableStorage.ycbcrRange[c][tone - 1]);
 }
 
 void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
@@ -282,6 +323,12 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   if (mOutRange == 0.0f) mOutRange = 1e-9f;
   const float fm = on && m.enable != 0 ? LevelsExponent(m) : 1.0f;
   VLLevelsFrameSettings& out = fs->levels;
+  // The input tables whose exponents changed, built together at the end.
+  struct Build {
+    int channel;
+    float fc, fm;
+  } builds[3];
+  int buildCount = 0;
   for (int c = 0; c < 3; ++c) {
     const VL_LevelControls& lv = s.levels[kVLLevelsRed + c];
     const float black = VLFiniteOr(lv.inblackpt, 0.0f);
@@ -295,15 +342,21 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     out.outOffset[c] = Bounded(mOutBlack + outBlack);
     const float fc = on && lv.enable != 0 ? LevelsExponent(lv) : 1.0f;
     out.inExponent[c] = fc * fm;
-    float* table = gVLTableStorage.levelsIn[c];
-    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) {
-      ForEachIndex([&](int i) { table[i] = std::pow(std::pow(X(i), fc), fm); });
-    }
-    out.inTop[c] = GammaTop(table);
+    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) builds[buildCount++] = {c, fc, fm};
   }
+  ForEachEntry(buildCount, [&](int t, int i) {
+    gVLTableStorage.levelsIn[builds[t].channel][i] = std::pow(std::pow(X(i), builds[t].fc), builds[t].fm);
+  });
+  for (int c = 0; c < 3; ++c) out.inTop[c] = GammaTop(gVLTableStorage.levelsIn[c]);
 }
 
 void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
+  // The gamma tables whose gamma changed, built together at the end.
+  struct Build {
+    int secondary;
+    float invGamma;
+  } builds[6];
+  int buildCount = 0;
   for (int n = 0; n < 6; ++n) {
     const VL_SecondaryControls& sec = s.secondary[n];
     VLSecondaryFrameSettings& out = fs->secondary[n];
@@ -325,12 +378,13 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       const float b = VLFiniteOr(sample.blue, 0.0f);
       out.key[k] = {Bounded(LumaOf(r, g, b)), Bounded(UOf(r, g, b)), Bounded(VOf(r, g, b)), sample.inUse};
     }
-    float* table = gVLTableStorage.secondaryGamma[n];
-    if (fs->gates.secondary[n] && VLTableNeedsBuild(&gVLTableInputs.secondary[n], {out.invGamma})) {
-      ForEachIndex([&](int i) { table[i] = std::pow(X(i), out.invGamma); });
-    }
-    out.top = GammaTop(table);
+    if (fs->gates.secondary[n] && VLTableNeedsBuild(&gVLTableInputs.secondary[n], {out.invGamma}))
+      builds[buildCount++] = {n, out.invGamma};
   }
+  ForEachEntry(buildCount, [&](int t, int i) {
+    gVLTableStorage.secondaryGamma[builds[t].secondary][i] = std::pow(X(i), builds[t].invGamma);
+  });
+  for (int n = 0; n < 6; ++n) fs->secondary[n].top = GammaTop(gVLTableStorage.secondaryGamma[n]);
 }
 
 void VLBuildLimiter(const VL_SettingsStruct& s, VLFrameSettings* fs) {

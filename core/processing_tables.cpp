@@ -281,8 +281,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   // a build that fails leaves the pass reading the block and tables it had.
   auto built = std::unique_ptr<VLFrameSettings>(new (std::nothrow) VLFrameSettings(gVLFrameSettingsStorage));
   auto copy = std::unique_ptr<VL_SettingsStruct>(new (std::nothrow) VL_SettingsStruct(*settings));
-  Table work = NewTable();
-  if (!built || !copy || !work) {
+  if (!built || !copy) {
     VL_EngineErrorAlert("Insufficient memory for calcArray during parameter update");
     return kQVErrMemory;
   }
@@ -328,7 +327,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
     last.packedHSLCurves = false;
   }
 
-  VLBuildHSLTables(s, work.get(), &fs);
+  VLBuildHSLTables(s, &fs);
   VLBuildHueOffsets(s, &fs);
   bool anyRGB = false, anyYCbCr = false;
   for (int tone = 0; tone < 4; ++tone) {

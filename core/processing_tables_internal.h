@@ -85,8 +85,8 @@ float VLFiniteOr(float value, float fallback);
 VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength);
 
 // Section builders; each reads the neutralised working copy of the record and
-// writes its tables and block values. work is a scratch table of kVLTableSize.
-void VLBuildHSLTables(const VL_SettingsStruct& s, float* work, VLFrameSettings* fs);
+// writes its tables and block values.
+void VLBuildHSLTables(const VL_SettingsStruct& s, VLFrameSettings* fs);
 void VLBuildHueOffsets(const VL_SettingsStruct& s, VLFrameSettings* fs);
 void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs);
 void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs);

@@ -12,12 +12,15 @@
 
 namespace {
 
-QVStatus WriteAll(int fd, const char* bytes, size_t length) {
+QVStatus WriteAll(int fd, const char* bytes, size_t length, int* err) {
   size_t done = 0;
   while (done < length) {
     ssize_t n = write(fd, bytes + done, length - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? PLStatusFromErrno(errno) : kQVErrIO;
+    if (n <= 0) {
+      *err = n < 0 ? errno : EIO;
+      return PLStatusFromErrno(*err);
+    }
     done += size_t(n);
   }
   return kQVNoErr;
@@ -60,15 +63,32 @@ QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out)
 }
 
 QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode) {
-  if (!path || !*path || (!bytes && length)) return kQVErrParam;
+  int err = 0;
+  return PLReplaceFileContentsReportingErrno(path, bytes, length, mode, &err);
+}
+
+QVStatus PLReplaceFileContentsReportingErrno(const char* path, const void* bytes, size_t length, unsigned mode,
+                                             int* err) {
+  *err = 0;
+  if (!path || !*path || (!bytes && length)) {
+    *err = EINVAL;
+    return kQVErrParam;
+  }
   std::string temp = std::string(path) + kPLTempFileMark + "XXXXXX";
   int fd = mkstemp(temp.data());
-  if (fd < 0) return PLStatusFromErrno(errno);
-  QVStatus st = WriteAll(fd, static_cast<const char*>(bytes), length);
-  if (st == kQVNoErr && fchmod(fd, mode_t(mode)) != 0) st = PLStatusFromErrno(errno);
-  if (st == kQVNoErr && fsync(fd) != 0) st = PLStatusFromErrno(errno);
-  if (close(fd) != 0 && st == kQVNoErr) st = PLStatusFromErrno(errno);
-  if (st == kQVNoErr && rename(temp.c_str(), path) != 0) st = PLStatusFromErrno(errno);
+  if (fd < 0) {
+    *err = errno;
+    return PLStatusFromErrno(errno);
+  }
+  QVStatus st = WriteAll(fd, static_cast<const char*>(bytes), length, err);
+  auto fail = [&](int e) {
+    *err = e;
+    st = PLStatusFromErrno(e);
+  };
+  if (st == kQVNoErr && fchmod(fd, mode_t(mode)) != 0) fail(errno);
+  if (st == kQVNoErr && fsync(fd) != 0) fail(errno);
+  if (close(fd) != 0 && st == kQVNoErr) fail(errno);
+  if (st == kQVNoErr && rename(temp.c_str(), path) != 0) fail(errno);
   if (st != kQVNoErr) {
     unlink(temp.c_str());
     return st;

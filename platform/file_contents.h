@@ -22,3 +22,7 @@ QVStatus PLReadFileContents(const char* path, size_t maxBytes, std::string* out)
 // (0644 unless said; 0600 for a file private to the user). On failure the
 // old file is untouched and no temporary file remains.
 QVStatus PLReplaceFileContents(const char* path, const void* bytes, size_t length, unsigned mode = 0644);
+// The same, with the error number of the call that failed in *err (0 when
+// none did), for callers that map it their own way.
+QVStatus PLReplaceFileContentsReportingErrno(const char* path, const void* bytes, size_t length, unsigned mode,
+                                             int* err);

@@ -7,11 +7,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev  # GoogleTest's CMake package names gmock too
-  libxml2-dev                                 # the preference files
+  libxml2-dev                                 # the preference files, the XML layer
+  libxml2-utils                               # xmllint, the peer that checks the XML files we write
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev  # the window toolkit
   xvfb xauth                                  # windows in tests without a display
   libpng-dev                                  # the stand-in host's frames
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev  # movies and stills of the media library
   ffmpeg opencolorio-tools openimageio-tools  # peers that read the curve, LUT and image files we write
+  clang lld libclang-rt-dev                   # the clang build and the fuzz targets (libFuzzer, sanitizers)
 )
 
 missing=()

@@ -131,9 +131,8 @@ uint32_t TransferSecondaryKeyerSettingsV2toV5(const uint32_t* s, VL_SecondaryCon
 }
 
 void TransferSecondaryGeomSettings(const uint32_t* s, VL_SecondaryGeometryControls* d) {
-  for (int w = 0; w <= 12; ++w) {
-    if (w != 3) d->head[w] = s[w];
-  }
+  // Head words 13 to 18 are reserved: the record keeps its own.
+  for (int w = 0; w <= 12; ++w) d->head[w] = s[w];
   std::memcpy(d->shape, s + 19, sizeof d->shape);
 }
 

@@ -15,8 +15,6 @@
 //
 // The values are the ramp i / (N - 1) through the current correction, each
 // round(out x (N - 1)) with halves away from zero, clamped to 0..N - 1.
-#include <sys/utsname.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +26,7 @@
 #include "platform/fourcc.h"
 #include "settings/file_panels.h"
 #include "settings/preview_lut_file.h"
+#include "support/system_text.h"
 #include "support/time_text.h"
 
 namespace {
@@ -41,12 +40,6 @@ const Depth kDepths[] = {{256, 8}, {1024, 10}, {4096, 12}, {16384, 14}, {32768, 
 struct FrameDeleter {
   void operator()(FBFrameStruct* f) const { FBDisposeFrameBuffer(f); }
 };
-
-std::string PlatformText() {
-  struct utsname name;
-  if (uname(&name) != 0) return "unknown";
-  return std::string(name.sysname) + " " + name.release;
-}
 
 std::string DateText() {
   char date[128];
@@ -111,7 +104,7 @@ QVStatus WritePreviewLUT(const VL_SettingsStruct*, const QVFileRef* folder, cons
   char path[kQVMaxPath];
   if (!PLJoinPath(folder->path, name.c_str(), path, sizeof path)) return kQVErrParam;
   std::string text;
-  QVStatus status = PreviewLUTText(entries, PlatformText(), DateText(), &text);
+  QVStatus status = PreviewLUTText(entries, QVGetPlatformText(), DateText(), &text);
   if (status != kQVNoErr) return status;
   return PLReplaceFileContents(path, text.data(), text.size());
 }

@@ -75,7 +75,8 @@ void logprintf(const char* tag, const char* format, ...) {
   char message[256];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(message, sizeof message, format ? format : "", args);
+  message[0] = '\0';
+  if (format) std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
   char when[64];
   QVGetCurrentDateTimeAsCString(when, sizeof when, true, true);

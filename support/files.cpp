@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "support/folder_walk.h"
 #include "support/paths.h"
 
 namespace {
@@ -55,7 +56,11 @@ QVStatus QVDeleteFileFromFSRefCFString(const QVFileRef* folder, const std::strin
   return st;
 }
 
-QVStatus QVChangeTypeAndCreatorFromPath(const char*, uint32_t, uint32_t) { return kQVNoErr; }
+QVStatus QVChangeTypeAndCreatorFromPath(const char* path, uint32_t creator, uint32_t type) {
+  QVFileRef ref;
+  if (!path || PLFileRefFromPath(path, &ref) != kQVNoErr) return kQVErrFileNotFound;
+  return SetFSRefTypeAndCreator(&ref, creator, type);
+}
 
 QVStatus QVIterateOverDirectoryPath(const std::string& folder, QVDirectoryCallback callback, int depth,
                                     void* argument) {

@@ -16,7 +16,8 @@ QVStatus QVRenameFileFromFSRefCFString(const QVFileRef* folder, const std::strin
 // Deletes a file or an empty folder. When the item is busy it is unlinked
 // through its path and kQVErrBusy is returned whatever that did.
 QVStatus QVDeleteFileFromFSRefCFString(const QVFileRef* folder, const std::string& name);
-// Files here carry no type and creator codes: nothing to change, returns 0.
+// Sets the file's type and creator codes (0 keeps the old one): 0,
+// kQVErrFileNotFound when nothing is at the path, -1302 for a folder.
 QVStatus QVChangeTypeAndCreatorFromPath(const char* path, uint32_t creator, uint32_t type);
 
 // Called per item: a true result ends the walk of that folder.

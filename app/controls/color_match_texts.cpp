@@ -33,8 +33,8 @@ const MenuTexts kMenus[] = {
 // Entries 5 to 14 of string list 2000.
 const char* const kHelp[] = {
     "Pick the target color from the picture",
-    "Click, then click or drag in the picture to pick the color the source should become; Option-click to "
-    "choose it in the color picker",
+    ("Click, then click or drag in the picture to pick the color the source should become; Option-click to "
+     "choose it in the color picker"),
     "Which parts of the color Match Color changes",
     "Change the selected tab's correction so that the source color becomes the target color",
     "The source color, picked with the color readout's eyedropper",

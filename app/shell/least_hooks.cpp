@@ -3,11 +3,6 @@
 // colours, the least main window, the XML parser and the shell's own links.
 #include "app/shell/least_hooks.h"
 
-#include <cstdlib>
-
-#include <libxml/xmlversion.h>
-#include <libxml/parser.h>
-
 #include "app/shell/host_link.h"
 #include "app/state/interface_colors.h"
 #include "app/state/service_hooks.h"
@@ -15,6 +10,7 @@
 #include "app/views/central_update.h"
 #include "app/views/scope_colors.h"
 #include "app/window/shell_window.h"
+#include "support/xml_write.h"
 
 namespace {
 
@@ -24,12 +20,7 @@ void applyLook(int32_t brightness, int32_t saturation) {
   ApplyInterfaceSaturation(saturation);
   ScopeSetAccentColors(gInterfaceAccentColors);
 }
-// The parser must be libxml2 2.7.3 or later.
-QVStatus xmlStart() {
-  xmlInitParser();
-  return xmlParserVersion && std::atoi(xmlParserVersion) >= 20703 ? kQVNoErr : kQVErrUnimplemented;
-}
-void xmlEnd() { xmlCleanupParser(); }
+void xmlEnd() { XMLTerminateLibrary(); }
 
 const UIShellLinks kShellLinks = {
     UIReprocess,       UICommFinishExchange,     UICommSetState,    UICommDetach,
@@ -44,7 +35,7 @@ void UIResetHooks() {
   hooks.redrawImagePanes = RedrawImagePanes;
   hooks.setPaneImages = SetViewPanePictures;
   hooks.setPanesPixelAspect = SetViewPanesPixelAspect;
-  hooks.xmlInitialize = xmlStart;
+  hooks.xmlInitialize = XMLInitializeLibrary;
   hooks.xmlTerminate = xmlEnd;
   hooks.initInterfaceColors = InitInterfaceColors;
   hooks.applyInterfaceLook = applyLook;

@@ -1,10 +1,12 @@
 // velmora-ui: the grading application.
 #include "app/commands/controls_install.h"
+#include "app/library/library_services.h"
 #include "app/shell/least_hooks.h"
 #include "app/shell/startup.h"
 
 int main(int argc, char** argv) {
   UIResetHooks();
   VFInstallControls();
+  LibraryInstallServices();
   return UIMain(argc, argv);
 }

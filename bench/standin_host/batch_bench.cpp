@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ffmpeg_yardstick.h"
 #include "platform/standin_host/sh_host.h"
 #include "plugin/entry_point.h"
 #include "tools/standin_host/sh_batch.h"
@@ -49,27 +50,32 @@ std::string benchFolder() {
   return folder.path;
 }
 
-// The clip, written once: 16-bit frames of the test picture.
+// `count` 16-bit frames of the test picture written into dir/in, each named
+// by name(i) there and under dir/out as its output.
+template <class Name>
+std::vector<SHBatchFrame> writeClip(const std::string& dir, int count, Name name) {
+  std::vector<SHBatchFrame> list;
+  fs::create_directories(dir + "/in");
+  fs::create_directories(dir + "/out");
+  for (int i = 0; i < count; ++i) {
+    SHBatchFrame f;
+    f.input = dir + "/in/" + name(i);
+    f.output = dir + "/out/" + name(i);
+    f.width = kWidth;
+    f.height = kHeight;
+    SHImage image;
+    SHMakeTestImage(kWidth, kHeight, 16, i, &image);
+    std::string error;
+    if (!SHWritePNG(f.input, image, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+    list.push_back(f);
+  }
+  return list;
+}
+
+// The clip, written once.
 const std::vector<SHBatchFrame>& clip() {
-  static const std::vector<SHBatchFrame> frames = [] {
-    std::vector<SHBatchFrame> list;
-    const std::string dir = benchFolder();
-    fs::create_directories(dir + "/in");
-    fs::create_directories(dir + "/out");
-    for (int i = 0; i < kFrames; ++i) {
-      SHBatchFrame f;
-      f.input = dir + "/in/f" + std::to_string(i) + ".png";
-      f.output = dir + "/out/f" + std::to_string(i) + ".png";
-      f.width = kWidth;
-      f.height = kHeight;
-      SHImage image;
-      SHMakeTestImage(kWidth, kHeight, 16, i, &image);
-      std::string error;
-      if (!SHWritePNG(f.input, image, &error)) std::fprintf(stderr, "%s\n", error.c_str());
-      list.push_back(f);
-    }
-    return list;
-  }();
+  static const std::vector<SHBatchFrame> frames =
+      writeClip(benchFolder(), kFrames, [](int i) { return "f" + std::to_string(i) + ".png"; });
   return frames;
 }
 
@@ -120,6 +126,62 @@ void BM_RenderClip(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderClip)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(1);
+
+// velmora-host's pipeline on 48 16-bit HD frames beside FFmpeg reading the
+// same frames, putting them through its lut3d filter (33-point cube) and
+// writing 16-bit PNG, both on eight threads and timed in one run.
+std::vector<SHBatchFrame> numberedClip(int count) {
+  fs::create_directories(benchFolder() + "/numbered/ffmpeg");
+  return writeClip(benchFolder() + "/numbered", count, [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04d.png", i + 1);
+    return std::string(name);
+  });
+}
+
+void BM_RenderClipBesideFfmpeg(benchmark::State& state) {
+  if (!bench::FfmpegPresent() || bench::CubeFile().empty()) {
+    state.SkipWithError("ffmpeg is not installed");
+    return;
+  }
+  const std::vector<SHBatchFrame> frames = numberedClip(48);
+  const std::string dir = benchFolder() + "/numbered";
+  char command[1024];
+  std::snprintf(command, sizeof command,
+                "ffmpeg -hide_banner -loglevel error -nostdin -y -threads 8 -filter_threads 8 -i %s/in/%%04d.png "
+                "-vf lut3d=file=%s:interp=tetrahedral -pix_fmt rgba64be %s/ffmpeg/%%04d.png > /dev/null 2>&1",
+                dir.c_str(), bench::CubeFile().c_str(), dir.c_str());
+  Effect effect;
+  SHBatchSettings settings;
+  settings.layout = kSHLayoutARGB16;
+  settings.threads = 8;
+  std::atomic<bool> quit{false};
+  bench::Timing ours, theirs;
+  int64_t rounds = 0;
+  for (auto _ : state) {
+    const bench::Timing ffmpeg = bench::TimeCommand(command);
+    if (ffmpeg.wall < 0) {
+      state.SkipWithError("ffmpeg failed");
+      break;
+    }
+    SHBatchResult r;
+    const bench::Timing clip =
+        bench::TimeHere([&] { r = SHRenderBatch(&effect.host, frames, settings, &quit, nullptr, nullptr); });
+    if (r.written != frames.size()) state.SkipWithError("a frame failed");
+    state.SetIterationTime(clip.wall);
+    ours.wall += clip.wall, ours.cpu += clip.cpu;
+    theirs.wall += ffmpeg.wall, theirs.cpu += ffmpeg.cpu;
+    ++rounds;
+  }
+  if (rounds) {
+    state.counters["ours_s"] = ours.wall / double(rounds);
+    state.counters["ffmpeg_s"] = theirs.wall / double(rounds);
+    state.counters["ratio"] = ours.wall / theirs.wall;
+    state.counters["ours_cpu_s"] = ours.cpu / double(rounds);
+    state.counters["ffmpeg_cpu_s"] = theirs.cpu / double(rounds);
+  }
+}
+BENCHMARK(BM_RenderClipBesideFfmpeg)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 // The effect's render alone, for one of the clip's frames: the part of a
 // frame's time that the effect's render region keeps to one frame at a time.

@@ -379,6 +379,90 @@ TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
   }
 }
 
+// A tile leaves out the secondary keys that cannot select any of its pixels.
+// On fine colour gradients, where the keys' edges (soft and hard) cross
+// tiles and many pixels lie just inside or outside them, every kernel gives
+// the same bits with the rejection as without it, in every preview mode.
+TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
+  struct Restore {
+    ~Restore() {
+      VL_SetPassTileRejection(true);
+      VL_SetPassLanes(0);
+    }
+  } restore;
+  const uint32_t w = 515, h = 41;
+  FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<float> grain(-0.002f, 0.002f);
+  for (uint32_t y = 0; y < h; ++y)
+    for (uint32_t x = 0; x < in->rowBytes / 4; ++x) {
+      const float fx = float(x) / w, fy = float(y) / h;
+      planeRow(in.get(), 0, y)[x] = fx + grain(rng);
+      planeRow(in.get(), 1, y)[x] = fy + grain(rng);
+      planeRow(in.get(), 2, y)[x] = 0.5f * (1.0f - fx) + 0.3f * fy;
+    }
+  planeRow(in.get(), 0, 3)[100] = NAN;
+  planeRow(in.get(), 1, 7)[200] = 5.0f;
+  struct Case {
+    const char* name;
+    float softness, chromatol, lumatol;
+    uint32_t preview, previewMode, invert;
+  };
+  const Case cases[] = {
+      {"soft edge", 0.05f, 0.05f, 0.1f, 0, 0, 0},
+      {"hard edge", 0.0f, 0.03f, 0.05f, 0, 0, 0},
+      {"wide soft edge", 0.3f, 0.0f, 0.0f, 0, 0, 0},
+      {"inverted", 0.05f, 0.05f, 0.1f, 0, 0, 1},
+      {"grey rest", 0.05f, 0.05f, 0.1f, 1, kVLPreviewGreyRest, 0},
+      {"red rest, inverted", 0.02f, 0.04f, 0.1f, 1, kVLPreviewRedRest, 1},
+      {"matte", 0.0f, 0.05f, 0.2f, 1, kVLPreviewMatte, 0},
+  };
+  std::vector<uint32_t> widths = {4};
+  for (uint32_t lanes : {8u, 16u})
+    if (VL_PassLanesAvailable(lanes)) widths.push_back(lanes);
+  for (const Case& c : cases) {
+    VL_SettingsStruct s = defaults();
+    s.secondaryEnable = s.secondaryKeyerEnable = 1;
+    for (int n = 0; n < 2; ++n) {
+      VL_SecondaryControls& k = s.secondary[n];
+      k.enable = 1;
+      k.softness = c.softness;
+      k.chromatol = c.chromatol;
+      k.lumatol = c.lumatol;
+      k.preview = c.preview;
+      k.previewMode = c.previewMode;
+      k.invert = c.invert;
+      k.hue = 30.0f;
+      k.saturation = 140.0f;
+      k.gain = 1.1f;
+      k.gamma = 0.8f;
+      k.sample[0] = {1, 0.3f + 0.3f * n, 0.2f, 0.4f};
+      k.sample[2] = {1, 0.8f, 0.7f - 0.4f * n, 0.2f};
+    }
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&s);
+    for (uint32_t lanes : widths) {
+      VL_SetPassLanes(lanes);
+      FramePtr all = makeFrame(w, h, kFBPixFormatPlanarFloat), skipping = makeFrame(w, h, kFBPixFormatPlanarFloat);
+      VL_SetPassTileRejection(false);
+      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), all.get(), 0, 0));
+      VL_SetPassTileRejection(true);
+      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), skipping.get(), 0, 0));
+      EXPECT_EQ(0, memcmp(all->baseAddr, skipping->baseAddr, size_t(all->planeBytes) * 4))
+          << c.name << ", " << lanes << " lanes";
+      if (c.preview || c.invert) continue;
+      // The keys select part of the picture and leave the rest as it was
+      // (within the rounding of a Y'UV round trip).
+      size_t changed = 0;
+      for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+          changed += std::fabs(planeRow(all.get(), 0, y)[x] - planeRow(in.get(), 0, y)[x]) > 1e-3f;
+      EXPECT_GT(changed, 0u) << c.name;
+      EXPECT_LT(changed, size_t(w) * h / 2) << c.name;
+    }
+  }
+}
+
 // A build that cannot get its memory says so and publishes nothing: the pass
 // goes on with the block and tables of the last record built, bit for bit.
 TEST(ProcessImage, ABuildThatFailsLeavesTheLastTablesInPlace) {

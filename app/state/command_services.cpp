@@ -3,8 +3,7 @@
 // who chooses the command learns why nothing happened.
 #include <cstdio>
 
-#include "app/commands/app_commands.h"
-#include "app/window/preferences_dialog.h"
+#include "app/state/command_services.h"
 #include "support/alerts.h"
 
 namespace {
@@ -25,7 +24,7 @@ bool noVideoOutput() { return false; }
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    nullptr,              nullptr,         RunLeastPreferencesDialog, noVideoOutput,
+    nullptr,              nullptr,         nullptr,         noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;
