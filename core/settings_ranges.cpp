@@ -1,6 +1,6 @@
-// The valid ranges of the fields the effect's sliders mirror: the HSL sliders
-// of each range, the RGB gain, gamma and pedestal of each range and channel,
-// and the limiter's levels.
+// The ranges and steps of the fields the effect's sliders mirror: the HSL
+// sliders of each range, the RGB gain, gamma and pedestal of each range and
+// channel, and the limiter's levels.
 #include "core/settings_ranges.h"
 
 #include <cmath>
@@ -11,15 +11,20 @@
 
 namespace {
 
-#define VL_RANGE(member, lo, hi) {uint32_t(offsetof(VL_SettingsStruct, member)), lo, hi}
+// A field typed and slid over one span, and one typed over min..max and slid
+// over sliderMin..sliderMax.
+#define VL_RANGE(member, lo, hi, digits) VL_SPAN(member, lo, hi, lo, hi, digits)
+#define VL_SPAN(member, lo, hi, sliderLo, sliderHi, digits) \
+  {uint32_t(offsetof(VL_SettingsStruct, member)), lo, hi, sliderLo, sliderHi, digits}
 #define VL_HSL_RANGES(r)                                                                                 \
-  VL_RANGE(hsl[r].hue, -3600.0f, 3600.0f), VL_RANGE(hsl[r].saturation, 0.0f, 300.0f),                  \
-      VL_RANGE(hsl[r].vibrance, -100.0f, 100.0f), VL_RANGE(hsl[r].brightness, -100.0f, 100.0f),          \
-      VL_RANGE(hsl[r].contrast, -100.0f, 100.0f), VL_RANGE(hsl[r].contrastCenter, 0.0f, 1.0f),          \
-      VL_RANGE(hsl[r].gain, 0.0f, 20.0f), VL_RANGE(hsl[r].gamma, 0.1f, 10.0f),                          \
-      VL_RANGE(hsl[r].pedestal, -1.0f, 1.0f)
-#define VL_GAIN_GAMMA_PED(gainField, gammaField, pedField)                                               \
-  VL_RANGE(gainField, 0.0f, 20.0f), VL_RANGE(gammaField, 0.1f, 10.0f), VL_RANGE(pedField, -1.0f, 1.0f)
+  VL_SPAN(hsl[r].hue, -3600.0f, 3600.0f, -360.0f, 360.0f, 2), VL_RANGE(hsl[r].saturation, 0.0f, 300.0f, 2), \
+      VL_RANGE(hsl[r].vibrance, -100.0f, 100.0f, 2), VL_RANGE(hsl[r].brightness, -100.0f, 100.0f, 2),    \
+      VL_RANGE(hsl[r].contrast, -100.0f, 100.0f, 2), VL_RANGE(hsl[r].contrastCenter, 0.0f, 1.0f, 3),    \
+      VL_SPAN(hsl[r].gain, 0.0f, 20.0f, 0.0f, 3.0f, 3), VL_SPAN(hsl[r].gamma, 0.1f, 10.0f, 0.1f, 5.0f, 3), \
+      VL_RANGE(hsl[r].pedestal, -1.0f, 1.0f, 3)
+#define VL_GAIN_GAMMA_PED(gainField, gammaField, pedField)                                             \
+  VL_SPAN(gainField, 0.0f, 20.0f, 0.0f, 3.0f, 2), VL_SPAN(gammaField, 0.1f, 10.0f, 0.1f, 5.0f, 2),      \
+      VL_RANGE(pedField, -1.0f, 1.0f, 2)
 #define VL_RGB_RANGES(r)                                                                                 \
   VL_GAIN_GAMMA_PED(rgb[r].gain, rgb[r].gamma, rgb[r].pedestal),                                        \
       VL_GAIN_GAMMA_PED(rgb[r].channel[0].gain, rgb[r].channel[0].gamma, rgb[r].channel[0].ped),        \
@@ -31,12 +36,12 @@ namespace {
 const VLSettingsFieldRange kVLSettingsFieldRanges[kVLSettingsFieldRangeCount] = {
     VL_HSL_RANGES(0), VL_HSL_RANGES(1), VL_HSL_RANGES(2), VL_HSL_RANGES(3),
     VL_RGB_RANGES(0), VL_RGB_RANGES(1), VL_RGB_RANGES(2), VL_RGB_RANGES(3),
-    VL_RANGE(limiter.limiter_chroma_max, 70.0f, 130.0f),
-    VL_RANGE(limiter.limiter_chroma_min, -40.0f, 0.0f),
-    VL_RANGE(limiter.limiter_luma_max, 70.0f, 130.0f),
-    VL_RANGE(limiter.limiter_softclip_knee, 60.0f, 100.0f),
-    VL_RANGE(limiter.limiter_softclip_white_level, 80.0f, 120.0f),
-    VL_RANGE(limiter.limiter_softclip_max_level, 110.0f, 160.0f),
+    VL_RANGE(limiter.limiter_chroma_max, 70.0f, 130.0f, 2),
+    VL_RANGE(limiter.limiter_chroma_min, -40.0f, 0.0f, 2),
+    VL_RANGE(limiter.limiter_luma_max, 70.0f, 130.0f, 2),
+    VL_RANGE(limiter.limiter_softclip_knee, 60.0f, 100.0f, 2),
+    VL_RANGE(limiter.limiter_softclip_white_level, 80.0f, 120.0f, 2),
+    VL_RANGE(limiter.limiter_softclip_max_level, 110.0f, 160.0f, 2),
 };
 
 const VLSettingsFieldRange* VL_FindSettingsFieldRange(uint32_t offset) {

@@ -1,4 +1,6 @@
-// Valid ranges of the record's fields that effect parameters mirror, and the
+// Valid ranges, slider spans and steps of the record's fields that effect
+// parameters mirror (the one table the engine, the effect's parameters and
+// the application's sliders are made from), and the
 // holding of a record to them before tables are built from it, so that no
 // record (from a project, arbitrary data or an older layout) can drive the
 // engine into infinities.
@@ -8,9 +10,15 @@
 
 #include "core/settings_record.h"
 
+// One field's range and step. The engine holds the field to min..max, the
+// effect's parameter and the application's typed value stop there, and a
+// slider covers sliderMin..sliderMax; values show `precision` decimals, a
+// step of one in the last of them.
 struct VLSettingsFieldRange {
   uint32_t offset;  // byte offset of a float field
   float min, max;
+  float sliderMin, sliderMax;
+  int16_t precision;
 };
 
 constexpr int kVLSettingsFieldRangeCount = 4 * 9 + 4 * 12 + 6;

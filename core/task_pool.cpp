@@ -115,11 +115,17 @@ uint32_t bandRows(uint32_t height, uint32_t n, uint32_t i) {
   return i + 1 < n ? r : height - (n - 1) * r;
 }
 
+// The pool's queues exist while the pool runs and hold one message per task at
+// a time, far below their capacity, and the master thread's waits are never
+// cancelled: posting a job and waiting for its answer cannot fail here.
+void post(MPQueue* queue, intptr_t code) { QVIgnoreStatus(MPNotifyQueue(queue, code, 0, 0)); }
+void awaitAnswer(MPQueue* queue) { QVIgnoreStatus(MPWaitOnQueue(queue, nullptr, nullptr, nullptr, kMPWaitForever)); }
+
 // Takes the answers of timed-out media jobs the task still owes; the task
 // is idle and its record free afterwards.
 void collectOwedAnswers(VLMPTaskRecord& rec) {
   for (; rec.answersOwed > 0; --rec.answersOwed)
-    MPWaitOnQueue(rec.resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+    awaitAnswer(rec.resultQueue);
 }
 
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
@@ -131,10 +137,9 @@ void runBands(VLMPMaster* master, uint32_t n, int32_t code, uint32_t height, Fil
     collectOwedAnswers(rec);
     rec.taskIndex = i;
     fill(rec, i * (height / n), bandRows(height, n, i));
-    MPNotifyQueue(rec.requestQueue, code, 0, 0);
+    post(rec.requestQueue, code);
   }
-  for (uint32_t i = 0; i < n; ++i) MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr,
-                                                 kMPWaitForever);
+  for (uint32_t i = 0; i < n; ++i) awaitAnswer(master->tasks[i].resultQueue);
 }
 
 }  // namespace
@@ -231,7 +236,7 @@ void VLMPStopAllTasks(uint32_t taskCount, VLMPMaster* master) {
       rec.taskID = nullptr;
       // Every task posts its end exactly once, whether terminated here or
       // ended earlier by an unknown job code.
-      MPWaitOnQueue(master->notificationQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+      awaitAnswer(master->notificationQueue);
     }
     MPDeleteQueue(rec.requestQueue);
     MPDeleteQueue(rec.resultQueue);
@@ -255,11 +260,11 @@ int32_t VLMPProcessTask(void* parameter) {
     JobWork work = code >= 0 && code < kJobCount ? kJobWork[code] : nullptr;
     if (code == kVLMPJobMedia) work = sMediaWork.load();
     if (!work) {
-      MPNotifyQueue(rec.resultQueue, -1, 0, 0);
+      post(rec.resultQueue, -1);
       return -1;
     }
     work(rec);
-    MPNotifyQueue(rec.resultQueue, 0, 0, 0);
+    post(rec.resultQueue, 0);
   }
 }
 
@@ -282,10 +287,9 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master) {
   uint32_t n = processorCount < master->taskCount ? processorCount : master->taskCount;
   for (uint32_t i = 0; i < n; ++i) {
     collectOwedAnswers(master->tasks[i]);
-    MPNotifyQueue(master->tasks[i].requestQueue, kVLMPJobTest, 0, 0);
+    post(master->tasks[i].requestQueue, kVLMPJobTest);
   }
-  for (uint32_t i = 0; i < n; ++i)
-    MPWaitOnQueue(master->tasks[i].resultQueue, nullptr, nullptr, nullptr, kMPWaitForever);
+  for (uint32_t i = 0; i < n; ++i) awaitAnswer(master->tasks[i].resultQueue);
 }
 
 void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,

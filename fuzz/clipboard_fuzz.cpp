@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/commands/app_commands.h"
+#include "app/controls/app_commands.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/shell/host_link.h"
-#include "app/state/ui_state.h"
-#include "app/state/view_state.h"
+#include "app/shell/ui_state.h"
+#include "app/views/view_state.h"
 #include "core/task_pool.h"
 #include "fuzz/fuzz_support.h"
 

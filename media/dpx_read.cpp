@@ -61,6 +61,8 @@ QVStatus ParseLayout(const uint8_t* h, uint64_t fileSize, Layout* layout) {
   if (layout->width < 1 || layout->height < 1 || layout->width > kDPXMaxDimension ||
       layout->height > kDPXMaxDimension || uint64_t(layout->width) * layout->height > kMaxPixels)
     return kDPXErrBadFile;
+  // Every picture stores at least one bit a pixel, whatever its elements.
+  if (uint64_t(layout->width) * layout->height > fileSize * 8) return kDPXErrBadFile;
   const uint32_t imageOffset = Field32(h + 4, be);
   for (uint32_t e = 0; e < layout->elementCount; ++e) {
     const uint8_t* p = h + 780 + 72 * e;

@@ -25,7 +25,8 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "platform/byte_order.h"
 #include "platform/file_contents.h"
@@ -103,26 +104,52 @@ void DPXFillHeader(uint8_t h[2048], const DPXHeaderInfo* info, const char* fileN
   std::memset(h + 1928, 255, 4);
 }
 
-bool DPXWritePixels(const FBFrameStruct* frame, uint8_t* out, const DPXWriteParams* params) {
-  if (!frame || !out || !params || params->descriptor != 50 || !frame->baseAddr) return false;
-  const bool planar = frame->pixelFormat == kFBPixFormatPlanarFloat;
-  if (!planar && frame->pixelFormat != kFBPixFormatFloatRGBA) return false;
-  const double white = params->whiteCode, black = params->blackCode, g = params->gamma;
-  CodeMap map{black, white, g, 0.0, params->logarithmic};
-  if (params->logarithmic) map.logOffset = std::pow(10.0, (black - white) / (300.0 * g)) - params->offset;
+namespace {
+
+// Rows of pixels into big-endian words through the code map; the pixel
+// loop is the same for every encoding, the map chosen once per frame. The
+// channels are step floats apart (1 in the planar layout, 4 interleaved).
+template <size_t step, typename Map>
+void WriteRowsOf(const FBFrameStruct* frame, uint8_t* out, const Map& map) {
+  const size_t plane = step == 1 ? frame->planeBytes / sizeof(float) : 1;
   for (uint32_t y = 0; y < frame->height; ++y) {
-    const uint8_t* row = frame->baseAddr + size_t(y) * frame->rowBytes;
+    const float* r = reinterpret_cast<const float*>(frame->baseAddr + size_t(y) * frame->rowBytes);
+    const float* g = r + plane;
+    const float* b = g + plane;
     uint8_t* o = out + size_t(y) * frame->width * 4;
-    for (uint32_t x = 0; x < frame->width; ++x, o += 4) {
-      float rgb[3];
-      if (planar) {
-        for (int c = 0; c < 3; ++c) std::memcpy(&rgb[c], row + size_t(c) * frame->planeBytes + size_t(x) * 16, 4);
-      } else {
-        std::memcpy(rgb, row + size_t(x) * 16, 12);
-      }
-      QVWriteBE32(o, map(rgb[0]) << 22 | map(rgb[1]) << 12 | map(rgb[2]) << 2);
+    for (uint32_t x = 0; x < frame->width; ++x) {
+      const uint32_t word = map(r[x * step]) << 22 | map(g[x * step]) << 12 | map(b[x * step]) << 2;
+      QVWriteBE32(o + size_t(x) * 4, word);
     }
   }
+}
+
+template <typename Map>
+void WriteRows(const FBFrameStruct* frame, uint8_t* out, const Map& map) {
+  if (frame->pixelFormat == kFBPixFormatPlanarFloat) WriteRowsOf<1>(frame, out, map);
+  else WriteRowsOf<4>(frame, out, map);
+}
+
+}  // namespace
+
+bool DPXWritePixels(const FBFrameStruct* frame, uint8_t* out, const DPXWriteParams* params) {
+  if (!frame || !out || !params || params->descriptor != 50 || !frame->baseAddr) return false;
+  if (frame->pixelFormat != kFBPixFormatPlanarFloat && frame->pixelFormat != kFBPixFormatFloatRGBA) return false;
+  const double white = params->whiteCode, black = params->blackCode, g = params->gamma;
+  if (!params->logarithmic && g == 1.0) {
+    // The common linear case without a power per sample; the same codes as CodeMap.
+    const float base = float(black), span = float(white - black);
+    WriteRows(frame, out, [base, span](float value) -> uint32_t {
+      float code = base + span * value;
+      code = code > 0.0f ? code : 0.0f;  // NaN too
+      code = code < 1023.0f ? code : 1023.0f;
+      return uint32_t(code + 0.5f);
+    });
+    return true;
+  }
+  CodeMap map{black, white, g, 0.0, params->logarithmic};
+  if (params->logarithmic) map.logOffset = std::pow(10.0, (black - white) / (300.0 * g)) - params->offset;
+  WriteRows(frame, out, map);
   return true;
 }
 
@@ -136,15 +163,12 @@ QVStatus DPXCreateFile(const char* folder, const char* name, const DPXHeaderInfo
       frame->height != info->height || info->width == 0 || info->height == 0 ||
       uint64_t(info->width) * info->height * 4 + kHeaderBytes > 0xFFFFFFFFull)
     return kQVErrParam;
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.resize(kHeaderBytes + size_t(info->width) * info->height * 4);
-  } catch (const std::bad_alloc&) {
-    return kQVErrMemory;
-  }
-  DPXFillHeader(bytes.data(), info, name, params->bits, params->logarithmic);
-  if (!DPXWritePixels(frame, bytes.data() + kHeaderBytes, params)) return kQVErrParam;
+  const size_t size = kHeaderBytes + size_t(info->width) * info->height * 4;
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size]);
+  if (!bytes) return kQVErrMemory;
+  DPXFillHeader(bytes.get(), info, name, params->bits, params->logarithmic);
+  if (!DPXWritePixels(frame, bytes.get() + kHeaderBytes, params)) return kQVErrParam;
 
-  const QVStatus err = PLReplaceFileContents(path, bytes.data(), bytes.size(), 0664);
+  const QVStatus err = PLReplaceFileContents(path, bytes.get(), size, 0664);
   return err == kQVErrFileNotFound ? kBadName : err;
 }

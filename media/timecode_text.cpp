@@ -63,9 +63,12 @@ void FormatTimecodeText(int64_t frame, int32_t rate, int32_t mode, int32_t count
   if (!buffer || length == 0) return;
   buffer[0] = 0;
   switch (mode) {
-    case kTimecodeModeFrameNumber:
-      std::snprintf(buffer, length, "%05lld", static_cast<long long>(frame + offset));
+    case kTimecodeModeFrameNumber: {
+      int64_t shown;
+      if (__builtin_add_overflow(frame, offset, &shown)) return;
+      std::snprintf(buffer, length, "%05lld", static_cast<long long>(shown));
       return;
+    }
     case kTimecodeModeTimecode:
     case kTimecodeModeTimecode1: {
       if (length < 12 || rate < 100 || frame < 0) return;
@@ -75,7 +78,7 @@ void FormatTimecodeText(int64_t frame, int32_t rate, int32_t mode, int32_t count
       int64_t second, tenSeconds, minute, tenMinutes, hour;
       int64_t count = frame;
       if (family) {
-        if (drop) count += DroppedNumbers(*family, frame);
+        if (drop && __builtin_add_overflow(count, DroppedNumbers(*family, frame), &count)) return;
         second = family->wholeRate;
         tenSeconds = 10 * second;
         minute = 60 * second;
@@ -103,11 +106,13 @@ void FormatTimecodeText(int64_t frame, int32_t rate, int32_t mode, int32_t count
       buffer[11] = 0;
       return;
     }
-    case kTimecodeModeFeetAndFrames:
-      if (framesPerFoot == 0) return;
-      std::snprintf(buffer, length, "%04lld+%02lld", static_cast<long long>((frame + offset) / framesPerFoot),
-                    static_cast<long long>((frame + offset) % framesPerFoot));
+    case kTimecodeModeFeetAndFrames: {
+      int64_t shown;
+      if (framesPerFoot <= 0 || __builtin_add_overflow(frame, offset, &shown)) return;
+      std::snprintf(buffer, length, "%04lld+%02lld", static_cast<long long>(shown / framesPerFoot),
+                    static_cast<long long>(shown % framesPerFoot));
       return;
+    }
     default:
       return;
   }
@@ -136,8 +141,9 @@ int64_t ParseTimecodeText(const char* text, int32_t rate, int32_t mode, int32_t 
     case kTimecodeModeFrameNumber: {
       int64_t frames = 0;
       const char* end = nullptr;
-      if (!ReadNumber(text, limit, &frames, &end)) return base;
-      return base + frames;
+      int64_t total;
+      if (!ReadNumber(text, limit, &frames, &end) || __builtin_add_overflow(base, frames, &total)) return base;
+      return total;
     }
     case kTimecodeModeTimecode:
     case kTimecodeModeTimecode1: {
@@ -149,20 +155,28 @@ int64_t ParseTimecodeText(const char* text, int32_t rate, int32_t mode, int32_t 
         if (!IsDigit(text[at])) return base;
         d[at] = text[at] - '0';
       }
-      if (rate == 2997 && counting == kTimecodeDropFrame)
-        return base + d[0] * 1078920 + d[1] * 107892 + d[3] * 17982 + d[4] * 1798 + d[6] * 300 + d[7] * 30 +
-               d[9] * 10 + d[10];
-      const int64_t seconds = d[0] * 36000 + d[1] * 3600 + d[3] * 600 + d[4] * 60 + d[6] * 10 + d[7];
-      const double perSecond = (rate == 2397 || rate == 2398) ? 23.976023976 : rate / 100.0;
-      return base + d[9] * 10 + d[10] + int64_t(double(seconds) * perSecond);
+      int64_t frames;
+      if (rate == 2997 && counting == kTimecodeDropFrame) {
+        frames = d[0] * 1078920 + d[1] * 107892 + d[3] * 17982 + d[4] * 1798 + d[6] * 300 + d[7] * 30 + d[9] * 10 +
+                 d[10];
+      } else {
+        const int64_t seconds = d[0] * 36000 + d[1] * 3600 + d[3] * 600 + d[4] * 60 + d[6] * 10 + d[7];
+        const double perSecond = (rate == 2397 || rate == 2398) ? 23.976023976 : rate / 100.0;
+        frames = d[9] * 10 + d[10] + int64_t(double(seconds) * perSecond);
+      }
+      int64_t total;
+      return __builtin_add_overflow(base, frames, &total) ? base : total;
     }
     case kTimecodeModeFeetAndFrames: {
-      if (framesPerFoot == 0) return base;
-      int64_t feet = 0, frames = 0;
+      if (framesPerFoot <= 0) return base;
+      int64_t feet = 0, frames = 0, total = 0;
       const char* end = nullptr;
       if (!ReadNumber(text, limit, &feet, &end) || end >= limit || *end != '+') return base;
       if (!ReadNumber(end + 1, limit, &frames, &end)) return base;
-      return base + feet * framesPerFoot + frames;
+      if (__builtin_mul_overflow(feet, int64_t(framesPerFoot), &total) || __builtin_add_overflow(total, frames, &total) ||
+          __builtin_add_overflow(total, base, &total))
+        return base;
+      return total;
     }
     default:
       return base;

@@ -36,7 +36,8 @@ void* taskMain(void* arg) {
   tCurrentTask = task;
   int32_t result = task->entry(task->parameter);
   tCurrentTask = nullptr;
-  if (task->notifyQueue) MPNotifyQueue(task->notifyQueue, task->terminationWord, result, 0);
+  // An ending thread has no one to tell that its notice found the queue full.
+  if (task->notifyQueue) QVIgnoreStatus(MPNotifyQueue(task->notifyQueue, task->terminationWord, result, 0));
   return nullptr;
 }
 

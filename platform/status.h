@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+// A status must be looked at: a caller either acts on it or says, with
+// QVIgnoreStatus, why it may be dropped.
 using QVStatus = int32_t;
 
 enum : QVStatus {
@@ -21,4 +23,16 @@ enum : QVStatus {
   kQVErrEventNotHandled = -1708, // an event nobody answered
   kQVErrTimeout = -29296,        // a wait ran out of time
   kQVErrNotHandled = -9874,      // a handler passes the event on
+};
+
+// Drops a status on purpose. Each use says beside it why nothing follows
+// from a failure there.
+inline void QVIgnoreStatus(QVStatus) {}
+
+// Keeps the first failure of a run of steps that all go ahead regardless.
+struct QVFirstFailure {
+  QVStatus status = kQVNoErr;
+  void Note(QVStatus s) {
+    if (status == kQVNoErr) status = s;
+  }
 };

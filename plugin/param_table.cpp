@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "core/settings_ranges.h"
 #include "core/settings_record.h"
 
 namespace {
@@ -12,11 +13,11 @@ constexpr uint32_t kSup = kHIParamFlagSupervise;
 constexpr uint32_t kCollapsed = kHIParamFlagStartCollapsed;
 constexpr uint32_t kFixed = kHIParamFlagCannotTimeVary;
 
+// A slider's name and default; its range and step are its field's in the
+// record's range table.
 struct SliderShape {
   const char* name;
-  float validMin, validMax, sliderMin, sliderMax;
   double dephault;
-  int16_t precision;
 };
 
 // Byte offset of a named field of the settings record.
@@ -25,15 +26,8 @@ struct SliderShape {
 // The HSL sliders of one range in index order, with their fields in
 // VL_HSLControls and the identifier rules id = base + 10 r (vibrance 119 + r).
 const SliderShape kHSLSliders[9] = {
-    {"Hue", -3600, 3600, -360, 360, 0, 2},
-    {"Saturation", 0, 300, 0, 300, 100, 2},
-    {"Vibrance", -100, 100, -100, 100, 0, 2},
-    {"Brightness", -100, 100, -100, 100, 0, 2},
-    {"Contrast", -100, 100, -100, 100, 0, 2},
-    {"Contrast Center", 0, 1, 0, 1, 0.5, 3},
-    {"RGB Gain", 0, 20, 0, 3, 1, 3},
-    {"Gamma", 0.1f, 10, 0.1f, 5, 1, 3},
-    {"Pedestal", -1, 1, -1, 1, 0, 3},
+    {"Hue", 0},  {"Saturation", 100}, {"Vibrance", 0}, {"Brightness", 0}, {"Contrast", 0},
+    {"Contrast Center", 0.5}, {"RGB Gain", 1}, {"Gamma", 1}, {"Pedestal", 0},
 };
 const size_t kHSLFields[9] = {
     offsetof(VL_HSLControls, hue),      offsetof(VL_HSLControls, saturation),
@@ -47,11 +41,7 @@ const int32_t kHSLIdBase[9] = {5, 6, -1, 7, 8, 9, 10, 11, 12};
 // The RGB sliders of one channel: listed gamma, pedestal, gain; stored gain,
 // gamma, pedestal. The "Master" channel is the range's own three values, red,
 // green and blue its channel records.
-const SliderShape kRGBSliders[3] = {
-    {"Gamma", 0.1f, 10, 0.1f, 5, 1, 2},
-    {"Pedestal", -1, 1, -1, 1, 0, 2},
-    {"Gain", 0, 20, 0, 3, 1, 2},
-};
+const SliderShape kRGBSliders[3] = {{"Gamma", 1}, {"Pedestal", 0}, {"Gain", 1}};
 const size_t kRGBOwnFields[3] = {offsetof(VL_RGBControls, gamma), offsetof(VL_RGBControls, pedestal),
                                   offsetof(VL_RGBControls, gain)};
 const size_t kRGBChannelFields[3] = {offsetof(VL_ChannelControls, gamma), offsetof(VL_ChannelControls, ped),
@@ -90,17 +80,16 @@ struct Builder {
   }
   void slider(int32_t id, const SliderShape& shape, uint32_t flags, int32_t offset) {
     VLParamInfo& s = add(id, kHIParamFloatSlider, shape.name, flags);
-    s.validMin = shape.validMin;
-    s.validMax = shape.validMax;
-    s.sliderMin = shape.sliderMin;
-    s.sliderMax = shape.sliderMax;
+    // Every slider's field has its row in the range table (a test holds them
+    // to each other).
+    const VLSettingsFieldRange& range = *VL_FindSettingsFieldRange(uint32_t(offset));
+    s.validMin = range.min;
+    s.validMax = range.max;
+    s.sliderMin = range.sliderMin;
+    s.sliderMax = range.sliderMax;
     s.dephault = shape.dephault;
-    s.precision = shape.precision;
+    s.precision = range.precision;
     s.settingsOffset = offset;
-  }
-  void limiterSlider(int32_t id, const char* name, float lo, float hi, double dephault, uint32_t flags,
-                     int32_t offset) {
-    slider(id, SliderShape{name, lo, hi, lo, hi, dephault, 2}, flags, offset);
   }
   void toggle(int32_t id, const char* name, double dephault, uint32_t flags, int32_t offset) {
     VLParamInfo& s = add(id, kHIParamCheckbox, name, flags);
@@ -167,14 +156,13 @@ std::array<VLParamInfo, kVLParamCount> build() {
 
   b.add(105, kHIParamGroupStart, "Limiter", 0);
   b.toggle(106, "Enable Limiter", 0, kSup | kFixed, VL_AT(limiter_enable));
-  b.limiterSlider(107, "Chroma Max Limit", 70, 130, 110, kSup, VL_AT(limiter.limiter_chroma_max));
-  b.limiterSlider(108, "Chroma Min Limit", -40, 0, -30, kSup, VL_AT(limiter.limiter_chroma_min));
-  b.limiterSlider(109, "Luma Hard Clip Level", 70, 130, 120, kSup, VL_AT(limiter.limiter_luma_max));
+  b.slider(107, {"Chroma Max Limit", 110}, kSup, VL_AT(limiter.limiter_chroma_max));
+  b.slider(108, {"Chroma Min Limit", -30}, kSup, VL_AT(limiter.limiter_chroma_min));
+  b.slider(109, {"Luma Hard Clip Level", 120}, kSup, VL_AT(limiter.limiter_luma_max));
   b.toggle(110, "Enable Soft Clip", 0, kSup | kFixed, VL_AT(limiter.limiter_softclip_enable));
-  b.limiterSlider(111, "Soft Clip Knee Level", 60, 100, 90, kSup | kFixed, VL_AT(limiter.limiter_softclip_knee));
-  b.limiterSlider(112, "Soft Clip White Level", 80, 120, 100, kSup | kFixed,
-                  VL_AT(limiter.limiter_softclip_white_level));
-  b.limiterSlider(113, "Soft Clip Max Level", 110, 160, 130, kSup | kFixed, VL_AT(limiter.limiter_softclip_max_level));
+  b.slider(111, {"Soft Clip Knee Level", 90}, kSup | kFixed, VL_AT(limiter.limiter_softclip_knee));
+  b.slider(112, {"Soft Clip White Level", 100}, kSup | kFixed, VL_AT(limiter.limiter_softclip_white_level));
+  b.slider(113, {"Soft Clip Max Level", 130}, kSup | kFixed, VL_AT(limiter.limiter_softclip_max_level));
   b.popup(114, "Limit Method", "Reduce Chroma|Reduce Luma|Smart Limit", 3, VL_AT(limiter.limiter_clip_method));
   b.popup(115, "Video System", "NTSC|PAL|ATSC", 1, VL_AT(limiter.limiter_system));
   b.toggle(116, "Show Limiter Preview", 0, kSup | kFixed, VL_AT(limiter_preview));

@@ -120,7 +120,7 @@ QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const c
 
 QVStatus PutOne(std::string* path, QVPutFileReply* reply, const char* title, const char* prompt,
                 const char* message, int32_t dialogID, const char* extension, const char* defaultName) {
-  if (reply) QVPutFileComplete(reply);
+  if (reply) QVIgnoreStatus(QVPutFileComplete(reply));  // releasing a reply cannot fail
   UIPanelRequest request = PanelRequest(kUIPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
   if (extension && *extension) request.types = {{extension, extension}};
   if (defaultName) request.fileName = defaultName;
@@ -160,14 +160,23 @@ bool GetOpenPanelHideExtensionPref(const char* kind, int32_t dialogID) {
 
 void SaveOpenPanelPathPref(const char* kind, int32_t dialogID, const char* folder) {
   if (!kind) return;
-  if (folder) PLPrefsSetString(kQVPanelsDomain, Key("NSNavLastCurrentDirectory", kind, dialogID).c_str(), folder);
-  PLPrefsSynchronize(kQVPanelsDomain);
+  // The panel's last folder is a convenience: one that cannot be kept leaves
+  // the next panel where it would open anyway, and is not worth an alert.
+  QVFirstFailure kept;
+  if (folder)
+    kept.Note(PLPrefsSetString(kQVPanelsDomain, Key("NSNavLastCurrentDirectory", kind, dialogID).c_str(), folder));
+  kept.Note(PLPrefsSynchronize(kQVPanelsDomain));
+  QVIgnoreStatus(kept.status);
 }
 
 void SaveOpenPanelHideExtensionPref(const char* kind, int32_t dialogID, bool hidden) {
   if (!kind) return;
-  PLPrefsSetBool(kQVPanelsDomain, Key("NSNavLastUserSetHideExtensionButtonState", kind, dialogID).c_str(), hidden);
-  PLPrefsSynchronize(kQVPanelsDomain);
+  // As the last folder: a convenience, not worth an alert when it is not kept.
+  QVFirstFailure kept;
+  kept.Note(
+      PLPrefsSetBool(kQVPanelsDomain, Key("NSNavLastUserSetHideExtensionButtonState", kind, dialogID).c_str(), hidden));
+  kept.Note(PLPrefsSynchronize(kQVPanelsDomain));
+  QVIgnoreStatus(kept.status);
 }
 
 QVStatus QVGetFileSelectionSingle(QVFileRef* file, const char* title, const char* prompt, const char* message,

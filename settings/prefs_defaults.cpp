@@ -143,7 +143,8 @@ void PFLoadDefaultPreferences(PrefsSettings* p) {
 
   if (gProgram == kPFProgramApplication) {
     p->secondaryPreviewMonitor = ChooseSecondaryMonitor();
-    for (int i = 0; i < 3; ++i) BuildLinearizationLUT(p->lutIndex[i], p->lut[i]);
+    // The default choices are built tables; none runs the file loader.
+    for (int i = 0; i < 3; ++i) QVIgnoreStatus(BuildLinearizationLUT(p->lutIndex[i], p->lut[i]));
     SetDefaultGalleryColumns(p);
     p->controlSurfaceMode = (gSurfaceConnected != nullptr && gSurfaceConnected()) ? 3 : 1;
   }

@@ -78,7 +78,9 @@ bool PFPreferencesAreValid() { return sPrefsAreValid; }
 
 bool PFReloadPreferencesIfStale(PrefsSettings* prefs) {
   if (sPrefsAreValid) return false;
-  PLPrefsSynchronize(kPFDomain);
+  // Synchronising here re-reads the file; a change of this process that
+  // cannot be written stays pending and is what the load below reads.
+  QVIgnoreStatus(PLPrefsSynchronize(kPFDomain));
   PFLoadPreferences(prefs);
   sPrefsAreValid = true;
   return true;

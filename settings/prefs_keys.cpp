@@ -173,10 +173,13 @@ void LoadSavedSlots() {
   }
 }
 
-void SaveSavedSlots() {
+QVStatus SaveSavedSlots() {
+  QVFirstFailure failed;
   for (int n = 1; n <= 8; ++n)
     if (gSavedSettings.stored[n - 1])
-      PLPrefsSetData(kPFDomain, SavedSlotKey(n).c_str(), &gSavedSettings.slot[n - 1], sizeof(VL_SettingsStruct));
+      failed.Note(
+          PLPrefsSetData(kPFDomain, SavedSlotKey(n).c_str(), &gSavedSettings.slot[n - 1], sizeof(VL_SettingsStruct)));
+  return failed.status;
 }
 
 }  // namespace
@@ -222,28 +225,33 @@ void PFLoadPreferences(PrefsSettings* p) {
 QVStatus PFSavePreferences(const PrefsSettings* prefs) {
   if (prefs == nullptr) return kQVErrParam;
   PrefsSettings* p = const_cast<PrefsSettings*>(prefs);  // the field accessors are shared with loading
-  PLPrefsSetInt32(kPFDomain, "Preferences Version", 1);
-  for (const IntKey& k : kIntKeys) PLPrefsSetInt32(kPFDomain, k.key, *k.field(p));
+  // Every key is written even after one is refused; the first refusal, or
+  // else the file's write, is the answer.
+  QVFirstFailure failed;
+  failed.Note(PLPrefsSetInt32(kPFDomain, "Preferences Version", 1));
+  for (const IntKey& k : kIntKeys) failed.Note(PLPrefsSetInt32(kPFDomain, k.key, *k.field(p)));
   for (const ColumnKey& c : kColumnKeys)
-    for (int i = 0; i < 6; ++i) PLPrefsSetInt32(kPFDomain, ColumnKeyName(c, i).c_str(), *c.column(p, i));
-  PLPrefsSetFloat32(kPFDomain, "UI Brightness", float(prefs->uiBrightness) / 65536.0f);
-  PLPrefsSetFloat32(kPFDomain, "UI Saturation", float(prefs->uiSaturation) / 65536.0f);
-  PLPrefsSetFloat32(kPFDomain, "Auto Luma Trim", prefs->autoLumaTrim);
+    for (int i = 0; i < 6; ++i) failed.Note(PLPrefsSetInt32(kPFDomain, ColumnKeyName(c, i).c_str(), *c.column(p, i)));
+  failed.Note(PLPrefsSetFloat32(kPFDomain, "UI Brightness", float(prefs->uiBrightness) / 65536.0f));
+  failed.Note(PLPrefsSetFloat32(kPFDomain, "UI Saturation", float(prefs->uiSaturation) / 65536.0f));
+  failed.Note(PLPrefsSetFloat32(kPFDomain, "Auto Luma Trim", prefs->autoLumaTrim));
   for (const VideoSystemName& v : kVideoSystems)
-    if (v.written && v.value == prefs->videoSystem) PLPrefsSetString(kPFDomain, "Video System", v.name);
-  for (int i = 0; i < 3; ++i) PLPrefsSetData(kPFDomain, kLUTKeys[i], prefs->lut[i], kPreviewLUTBytes);
+    if (v.written && v.value == prefs->videoSystem) failed.Note(PLPrefsSetString(kPFDomain, "Video System", v.name));
+  for (int i = 0; i < 3; ++i) failed.Note(PLPrefsSetData(kPFDomain, kLUTKeys[i], prefs->lut[i], kPreviewLUTBytes));
   if (!prefs->rapidPreviewCacheAlias.empty())
-    PLPrefsSetData(kPFDomain, kCacheAliasKey, prefs->rapidPreviewCacheAlias.data(),
-                   prefs->rapidPreviewCacheAlias.size());
+    failed.Note(PLPrefsSetData(kPFDomain, kCacheAliasKey, prefs->rapidPreviewCacheAlias.data(),
+                               prefs->rapidPreviewCacheAlias.size()));
   for (int i = 0; i < 3; ++i)
     if (!prefs->exportSettings[i].empty())
-      PLPrefsSetData(kPFDomain, kExportKeys[i], prefs->exportSettings[i].data(), prefs->exportSettings[i].size());
+      failed.Note(
+          PLPrefsSetData(kPFDomain, kExportKeys[i], prefs->exportSettings[i].data(), prefs->exportSettings[i].size()));
   for (const StringKey& k : kStringKeys) {
     const char* text = k.field(p);
-    PLPrefsSetString(kPFDomain, k.key, std::string(text, strnlen(text, kStringField - 1)));
+    failed.Note(PLPrefsSetString(kPFDomain, k.key, std::string(text, strnlen(text, kStringField - 1))));
   }
-  if (PFGetProgram() == kPFProgramApplication) SaveSavedSlots();
-  return PLPrefsSynchronize(kPFDomain);
+  if (PFGetProgram() == kPFProgramApplication) failed.Note(SaveSavedSlots());
+  failed.Note(PLPrefsSynchronize(kPFDomain));
+  return failed.status;
 }
 
 QVStatus PFOpenPreferences() { return kQVNoErr; }
@@ -278,14 +286,17 @@ QVStatus PFSaveRecentFiles(const PrefsRecentFileList* list, const char* baseName
       PLPrefsRemove(kPFDomain, NumberedKey("%s Type %ld", baseName, n).c_str());
     }
   }
+  QVFirstFailure failed;
   long written = 0;
   for (int slot = 0; slot < kPFRecentSlots; ++slot) {
     const PFHandle& alias = list->aliases[slot];
     if (alias.empty()) continue;
     ++written;
-    PLPrefsSetData(kPFDomain, NumberedKey("%s Alias %ld", baseName, written).c_str(), alias.data(), alias.size());
-    PLPrefsSetInt32(kPFDomain, NumberedKey("%s Type %ld", baseName, written).c_str(), list->kinds[slot]);
+    failed.Note(PLPrefsSetData(kPFDomain, NumberedKey("%s Alias %ld", baseName, written).c_str(), alias.data(),
+                               alias.size()));
+    failed.Note(PLPrefsSetInt32(kPFDomain, NumberedKey("%s Type %ld", baseName, written).c_str(), list->kinds[slot]));
   }
-  PLPrefsSetInt32(kPFDomain, countKey.c_str(), int32_t(written));
-  return PLPrefsSynchronize(kPFDomain);
+  failed.Note(PLPrefsSetInt32(kPFDomain, countKey.c_str(), int32_t(written)));
+  failed.Note(PLPrefsSynchronize(kPFDomain));
+  return failed.status;
 }

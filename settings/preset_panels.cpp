@@ -30,7 +30,7 @@ QVStatus CCSaveCurrentSettings(const VL_SettingsStruct* settings) {
                                        0, kSaveTypes);
   if (status != kQVNoErr) return status;
   status = CCSaveSettingsToRefAndString(&folder, name, settings);
-  QVPutFileComplete(&reply);
+  QVIgnoreStatus(QVPutFileComplete(&reply));  // releasing a reply cannot fail
   return status;
 }
 

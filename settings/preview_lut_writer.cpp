@@ -123,7 +123,7 @@ QVStatus SavePreviewLUT(const VL_SettingsStruct* settings, QVFileRef* written, c
                                        QVFourCC("QVp3"), kTypes, "LUT Files (*.lut)");
   if (status != kQVNoErr) return status;
   status = WritePreviewLUT(settings, &folder, name, entries);
-  QVPutFileComplete(&reply);
+  QVIgnoreStatus(QVPutFileComplete(&reply));  // releasing a reply cannot fail
   if (status == kQVNoErr && written) {
     char path[kQVMaxPath];
     if (PLJoinPath(folder.path, name.c_str(), path, sizeof path)) status = PLFileRefFromPath(path, written);

@@ -83,7 +83,8 @@ QVStatus QVIterateOverDirectoryPath(const std::string& folder, QVDirectoryCallba
     bool isLink = S_ISLNK(ls.st_mode);
     bool isFolder = isLink ? (stat(path.c_str(), &fs) == 0 && S_ISDIR(fs.st_mode)) : S_ISDIR(ls.st_mode);
     if (callback(path.c_str(), isFolder, isLink, 0, 0, argument)) break;
-    if (isFolder && !isLink) QVIterateOverDirectoryPath(path, callback, depth - 1, argument);
+    // The walk answers no error at any depth.
+    if (isFolder && !isLink) QVIgnoreStatus(QVIterateOverDirectoryPath(path, callback, depth - 1, argument));
   }
   return kQVNoErr;
 }

@@ -28,7 +28,6 @@
 #include "app/window/correction_tabs.h"
 #include "app/window/input_settings_dialog.h"
 #include "app/window/main_window.h"
-#include "app/window/preferences_dialog.h"
 #include "core/auto_levels.h"
 #include "core/processing_tables.h"
 #include "platform/folders.h"
@@ -492,8 +491,7 @@ QVStatus CmdPreferences(uint32_t, UIControl*) {
   const PrefsBefore b = RememberPrefs();
   AppServices().saveGalleryColumns();
   int32_t lastTab = 0;
-  bool (*runDialog)(int32_t*) = AppServices().runPreferencesDialog;
-  if (!(runDialog ? runDialog : RunLeastPreferencesDialog)(&lastTab)) return kPass;
+  if (!AppServices().runPreferencesDialog(&lastTab)) return kPass;
   const PrefsSettings& p = gPrefsSettings;
   UIServiceHooks& hooks = UIHooks();
 

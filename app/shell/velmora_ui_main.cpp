@@ -1,6 +1,6 @@
 // velmora-ui: the grading application.
 #include "app/commands/controls_install.h"
-#include "app/library/library_services.h"
+#include "app/commands/library_services.h"
 #include "app/shell/least_hooks.h"
 #include "app/shell/startup.h"
 

@@ -4,7 +4,6 @@
 #include "app/views/vectorscope.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -145,9 +144,11 @@ void PlotTraceDirect(const TracePlan& t, const UIRect& rect, const uint32_t next
 // A pixel's colour depends only on how often it was hit: the first hit
 // picks a level by the backdrop's blue byte, each further one moves on by
 // the level's own blue byte. When every level settles within six moves, a
-// count held at seven says it all, so the dots are counted first (on all
-// tasks at once, in a grid of bytes) and the counts then turn the backdrop
-// into the trace row by row.
+// count held at seven says it all, so the dots are counted first (each task
+// in a grid of bytes of its own, no task touching another's) and the grids
+// are then summed, row by row on all tasks, to turn the backdrop into the
+// trace. A count held at seven in each grid sums to the count held at seven
+// of all the hits together.
 constexpr uint8_t kHitCap = 7;
 
 struct HitTables {
@@ -173,7 +174,9 @@ struct CountJob {
   const UIRect* rect;
   const HitTables* tables;
   const ScopeBackdrop* backdrop;
-  uint8_t* counts;  // W x H bytes, zero between draws
+  uint8_t* counts;  // one W x H grid per counting task, back to back, zero between draws
+  size_t gridBytes;
+  uint32_t grids;   // counting tasks
   int32_t countsWidth;
 };
 
@@ -181,27 +184,16 @@ void CountPart(void* context, uint32_t part, uint32_t parts) {
   const CountJob& job = *static_cast<const CountJob*>(context);
   const TracePlan& t = *job.plan;
   const auto [first, end] = VLMPPartOf(t.sampledRows, part, parts);
-  uint8_t* counts = job.counts;
+  uint8_t* counts = job.counts + size_t(part) * job.gridBytes;
   const int32_t width = job.countsWidth;
-  if (parts == 1) {
-    ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
-      uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
-      c = uint8_t(c + (c < kHitCap));
-    });
-    return;
-  }
-  // Tasks share the grid: a count goes up only while below the cap, so it
-  // ends the same whatever order the tasks' hits come in.
   ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
-    std::atomic_ref<uint8_t> c(counts[size_t(dy) * size_t(width) + size_t(dx)]);
-    uint8_t seen = c.load(std::memory_order_relaxed);
-    while (seen < kHitCap && !c.compare_exchange_weak(seen, uint8_t(seen + 1), std::memory_order_relaxed)) {
-    }
+    uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
+    c = uint8_t(c + (c < kHitCap));
   });
 }
 
 // Rows of the rectangle: backdrop copied in, counted pixels replaced by
-// their trace colour, counts cleared for the next draw.
+// their trace colour, every grid's counts cleared for the next draw.
 void ApplyPart(void* context, uint32_t part, uint32_t parts) {
   const CountJob& job = *static_cast<const CountJob*>(context);
   const TracePlan& t = *job.plan;
@@ -214,12 +206,25 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
   const uint8_t* srcBase = UIImagePixels(job.backdrop->image);
   const size_t srcRowBytes = size_t(UIImageRowBytes(job.backdrop->image));
   const size_t span = size_t(t.xEnd - t.xMin);
+  std::vector<uint8_t> summed(job.grids > 1 ? span : 0);
   for (int32_t y = first; y < end; ++y) {
     const uint32_t* src = reinterpret_cast<const uint32_t*>(srcBase + size_t(y) * srcRowBytes) + t.xMin;
     uint32_t* dst = reinterpret_cast<uint32_t*>(dstBase + size_t(job.rect->top + y) * dstRowBytes) +
                     (job.rect->left + t.xMin);
     uint8_t* count = job.counts + size_t(y) * size_t(job.countsWidth) + t.xMin;
     std::memcpy(dst, src, span * 4);
+    if (job.grids > 1) {
+      // Each grid's count is at most seven, so the sum of up to 36 fits a byte.
+      std::memcpy(summed.data(), count, span);
+      std::memset(count, 0, span);
+      for (uint32_t g = 1; g < job.grids; ++g) {
+        uint8_t* other = count + size_t(g) * job.gridBytes;
+        for (size_t i = 0; i < span; ++i) summed[i] = uint8_t(summed[i] + other[i]);
+        std::memset(other, 0, span);
+      }
+      for (size_t i = 0; i < span; ++i) summed[i] = std::min(summed[i], kHitCap);
+      count = summed.data();
+    }
     for (size_t x = 0; x < span; x += 8) {
       uint64_t eight = 0;
       const size_t n = std::min<size_t>(8, span - x);
@@ -252,11 +257,18 @@ void PlotTrace(const VectorscopeParams& p, const UIRect& rect, const Vectorscope
     PlotTraceDirect(plan, rect, next);
     return;
   }
-  static std::vector<uint8_t> counts;  // main thread only; zero between draws
-  if (counts.size() < size_t(w) * size_t(h)) counts.assign(size_t(w) * size_t(h), 0);
-  CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), w};
-  VLMPRunParts(CountPart, &job, uint32_t(std::clamp(plan.sampledRows / 16, 1, int32_t(gNumProcessors))),
-               &gVLMPMaster);
+  // Main thread only; zero between draws. At most kMaxCountGrids grids: the
+  // sum of their capped counts must fit a byte.
+  constexpr int32_t kMaxCountGrids = 36;
+  static std::vector<uint8_t> counts;
+  const uint32_t grids =
+      uint32_t(std::clamp(plan.sampledRows / 16, 1, std::min(int32_t(gNumProcessors), kMaxCountGrids)));
+  const size_t gridBytes = size_t(w) * size_t(h);
+  if (counts.size() < gridBytes * grids) counts.assign(gridBytes * grids, 0);
+  CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), gridBytes, grids, w};
+  // Part i counts into grid i; a pool that runs fewer parts than asked
+  // leaves the other grids at zero.
+  VLMPRunParts(CountPart, &job, grids, &gVLMPMaster);
   // The dots' limits are the part of the rectangle inside the target, which
   // is all the backdrop copy would cover.
   VLMPRunParts(ApplyPart, &job, uint32_t(std::clamp((plan.yEnd - plan.yMin) / 16, 1, int32_t(gNumProcessors))),

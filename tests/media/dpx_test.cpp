@@ -374,6 +374,37 @@ TEST(DPXWriter, EncodesLinearGammaAndLog) {
   }
 }
 
+TEST(DPXWriter, WritesPlanarAndInterleavedFramesAlike) {
+  const uint32_t w = 9, h = 3;
+  auto value = [](uint32_t x, uint32_t y, int c) { return float(x * 3 + y * 7 + uint32_t(c) * 11) / 40.0f - 0.1f; };
+  FBFrameStruct* interleaved = MakeFloatFrame(w, h, value);
+  FBFrameStruct* planar = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(w, h, &planar, kFBPixFormatPlanarFloat), kQVNoErr);
+  for (uint32_t y = 0; y < h; ++y)
+    for (uint32_t x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const float v = value(x, y, c);
+        std::memcpy(planar->baseAddr + size_t(c) * planar->planeBytes + size_t(y) * planar->rowBytes + x * 4, &v, 4);
+      }
+  for (const DPXWriteParams& params : {DPXWriteParams{10, 50, 0, 1.0f, false, 940, 64},
+                                       DPXWriteParams{10, 50, 0.01f, 0.6f, true, 685, 95}}) {
+    std::vector<uint8_t> a(size_t(w) * h * 4), b(a.size());
+    ASSERT_TRUE(DPXWritePixels(interleaved, a.data(), &params));
+    ASSERT_TRUE(DPXWritePixels(planar, b.data(), &params));
+    EXPECT_EQ(a, b);
+  }
+  FBFrameStruct* other = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(w, h, &other, kFBPixFormatBGRA), kQVNoErr);
+  std::vector<uint8_t> out(size_t(w) * h * 4);
+  DPXWriteParams params = LinearParams();
+  EXPECT_FALSE(DPXWritePixels(other, out.data(), &params));
+  params.descriptor = 51;
+  EXPECT_FALSE(DPXWritePixels(interleaved, out.data(), &params));
+  FBDisposeFrameBuffer(other);
+  FBDisposeFrameBuffer(planar);
+  FBDisposeFrameBuffer(interleaved);
+}
+
 TEST(DPXWriter, RefusesWhatItCannotWriteAndLeavesNoPartialFile) {
   const std::string folder = MakeScratchFolder("refuse");
   FBFrameStruct* frame = MakeFloatFrame(4, 2, [](uint32_t, uint32_t, int) { return 0.5f; });

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "media/timecode_text.h"
@@ -64,6 +65,9 @@ TEST(TimecodeText, LeavesTheTextEmptyWhenItCannotBeMade) {
   EXPECT_EQ(Format(-5, 2500, kTimecodeModeTimecode), "");
   EXPECT_EQ(Format(100, 2500, kTimecodeModeFeetAndFrames), "");  // no frames per foot
   EXPECT_EQ(Format(100, 2500, 7), "");
+  EXPECT_EQ(Format(INT64_MIN, 2400, kTimecodeModeFeetAndFrames, kTimecodeNonDrop, 0, -1), "");
+  EXPECT_EQ(Format(INT64_MAX, 2400, kTimecodeModeFrameNumber, kTimecodeNonDrop, 1), "");
+  EXPECT_EQ(Format(INT64_MAX, 2997, kTimecodeModeTimecode, kTimecodeDropFrame), "");
   char small[4] = "abc";
   FormatTimecodeText(123456, 2500, kTimecodeModeFrameNumber, kTimecodeNonDrop, 0, 0, small, sizeof small);
   EXPECT_STREQ(small, "123");
@@ -97,6 +101,10 @@ TEST(TimecodeText, ParsesEveryMode) {
       {"12+05", 2400, kTimecodeModeFeetAndFrames, kTimecodeNonDrop, 0, 3, 3},
       {"12-05", 2400, kTimecodeModeFeetAndFrames, kTimecodeNonDrop, 16, 3, 3},
       {"01:00:00:00", 2500, 9, kTimecodeNonDrop, 0, 3, 3},
+      // Counts past the 64-bit range read as nothing.
+      {"6666666666666666666+1", 2400, kTimecodeModeFeetAndFrames, kTimecodeNonDrop, 14, 3, 3},
+      {"9223372036854775807", 2400, kTimecodeModeFrameNumber, kTimecodeNonDrop, 0, 3, 3},
+      {"12+05", 2400, kTimecodeModeFeetAndFrames, kTimecodeNonDrop, -16, 3, 3},
   };
   for (const ParseCase& c : cases)
     EXPECT_EQ(ParseTimecodeText(c.text, c.rate, c.mode, c.counting, c.perFoot, c.base), c.frames) << c.text;

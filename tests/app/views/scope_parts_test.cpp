@@ -1,6 +1,6 @@
 // The scopes share their work out over the task pool: drawn on four tasks
 // they must give the very pixels they give on the caller alone, for the
-// vectorscope (its dots counted by all tasks in one grid, their sub-pixel
+// vectorscope (its dots counted by each task in a grid of its own, their sub-pixel
 // offsets carried across the parts' rows), every waveform kind and the
 // histograms.
 #include <gtest/gtest.h>

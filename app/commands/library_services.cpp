@@ -1,9 +1,9 @@
 // The interchange files answer the commands that asked for them.
-#include "app/library/library_services.h"
+#include "app/commands/library_services.h"
 
+#include "app/commands/app_commands.h"
 #include "app/library/asc_cdl.h"
 #include "app/library/lut3d_export.h"
-#include "app/state/command_services.h"
 
 namespace {
 

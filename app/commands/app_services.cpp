@@ -3,7 +3,8 @@
 // who chooses the command learns why nothing happened.
 #include <cstdio>
 
-#include "app/state/command_services.h"
+#include "app/commands/app_commands.h"
+#include "app/window/preferences_dialog.h"
 #include "support/alerts.h"
 
 namespace {
@@ -24,7 +25,7 @@ bool noVideoOutput() { return false; }
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    nullptr,              nullptr,         nullptr,         noVideoOutput,
+    nullptr,              nullptr,         RunLeastPreferencesDialog, noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;

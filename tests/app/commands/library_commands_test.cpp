@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/commands/app_commands.h"
-#include "app/library/library_services.h"
+#include "app/commands/library_services.h"
 #include "app/library/lut3d_export.h"
 #include "platform/alert_script.h"
 #include "platform/file_contents.h"
