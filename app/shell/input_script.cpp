@@ -93,12 +93,12 @@ std::string chooseMenuItem(const std::string& code) {
   char text[5] = {' ', ' ', ' ', ' ', '\0'};
   code.copy(text, code.size());
   const uint32_t command = QVFourCC(text);
-  UIMenu* menu = nullptr;
+  TKMenu* menu = nullptr;
   int32_t item = 0;
-  if (!UIFindMenuCommand(command, &menu, &item)) return "missing";
-  for (UIMenu* m : UIGetMenuBarMenus()) UIUpdateMenuItems(m);
-  if (!UIIsMenuItemEnabled(menu, item)) return "disabled";
-  UISendCommand(command);
+  if (!TKFindMenuCommand(command, &menu, &item)) return "missing";
+  for (TKMenu* m : TKGetMenuBarMenus()) TKUpdateMenuItems(m);
+  if (!TKIsMenuItemEnabled(menu, item)) return "disabled";
+  TKSendCommand(command);
   return "chosen";
 }
 
@@ -110,10 +110,10 @@ bool run(const Step& s) {
     double seconds = 0;
     number(s.args[0], &seconds);
     if (gResumeAt == 0) {
-      gResumeAt = UINow() + seconds;
+      gResumeAt = TKNow() + seconds;
       return false;
     }
-    if (UINow() < gResumeAt) return false;
+    if (TKNow() < gResumeAt) return false;
     gResumeAt = 0;
     return true;
   }
@@ -121,24 +121,24 @@ bool run(const Step& s) {
   if (s.verb == "wait-idle") return gUIComm.block == nullptr;
   for (const auto& [name, command] : kNamedCommands) {
     if (s.verb == name) {
-      UISendCommand(command);
+      TKSendCommand(command);
       return true;
     }
   }
   if (s.verb == "command" && s.args[0].size() == 4) {
     const char code[5] = {s.args[0][0], s.args[0][1], s.args[0][2], s.args[0][3], '\0'};
-    UISendCommand(QVFourCC(code));
+    TKSendCommand(QVFourCC(code));
   } else if (s.verb == "menu") {
     note("menu " + s.args[0] + " " + chooseMenuItem(s.args[0]));
   } else if (s.verb == "key") {
     const std::string& k = s.args[0];
-    const uint32_t c = k == "return" ? kUIKeyReturn : k == "escape" ? kUIKeyEscape : uint32_t(uint8_t(k[0]));
-    UIInjectKey(c);
+    const uint32_t c = k == "return" ? kTKKeyReturn : k == "escape" ? kTKKeyEscape : uint32_t(uint8_t(k[0]));
+    TKInjectKey(c);
   } else if (s.verb == "click") {
     double x = 0, y = 0;
     number(s.args[0], &x);
     number(s.args[1], &y);
-    if (UIMainWindow()) UIInjectClick(UIMainWindow(), UIPoint{int32_t(x), int32_t(y)});
+    if (UIMainWindow()) TKInjectClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
   } else if (s.verb == "set") {
     if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
       note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
@@ -163,17 +163,17 @@ bool run(const Step& s) {
     number(s.args[1], &y);
     char text[48];
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
-                  gResultGWorld ? UIImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
+                  gResultGWorld ? TKImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
   } else if (s.verb == "tab") {
     if (!UIHooks().selectTabNamed(s.args[0].c_str())) note("line " + std::to_string(s.line) + ": no tab " + s.args[0]);
   } else if (s.verb == "screenshot") {
     // The window as it is on the screen (headless, a fresh rendering of it).
-    UIWindow* w = UIMainWindow();
-    UIRunOnce(0);
-    UIImage* shot = w ? UICaptureWindow(w) : nullptr;
-    if (!shot || UIImageWritePNG(shot, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
-    if (shot) UIImageDispose(shot);
+    TKWindow* w = UIMainWindow();
+    TKRunOnce(0);
+    TKImage* shot = w ? TKCaptureWindow(w) : nullptr;
+    if (!shot || TKImageWritePNG(shot, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
+    if (shot) TKImageDispose(shot);
   }
   return true;
 }
@@ -220,7 +220,7 @@ QVStatus UILoadInputScript(const std::string& path, std::string* error) {
 }
 
 void UIStartInputScript() {
-  UIInstallTimer(0.05, 0.01, [](UITimer*) {
+  TKInstallTimer(0.05, 0.01, [](TKTimer*) {
     while (gNext < gSteps.size()) {
       if (!run(gSteps[gNext])) return;
       ++gNext;

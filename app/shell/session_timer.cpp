@@ -42,7 +42,7 @@ void startExchange() {
   const UIAttachResult attached = UICommAttach();
   if (attached != kUIAttached) {
     if (attached == kUINoBlock &&
-        ((gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) || UINow() > gKeepAliveDeadline))
+        ((gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) || TKNow() > gKeepAliveDeadline))
       UIQuitApplication();
     return;
   }
@@ -74,14 +74,14 @@ void startExchange() {
   if (gPrefsSettings.controlSurfaceMode == 2) UIHooks().surfaceStart(2);
   UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
   UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
-  UISetCursor(kUICursorArrow);
+  TKSetCursor(kTKCursorArrow);
 }
 
 // A host that ended while its exchange was attached leaves a stale segment:
 // it is removed and the application ends with it.
 bool hostGone() {
-  if (UINow() < gNextHostCheck) return false;
-  gNextHostCheck = UINow() + kHostCheckSeconds;
+  if (TKNow() < gNextHostCheck) return false;
+  gNextHostCheck = TKNow() + kHostCheckSeconds;
   if (PLProcessIsAlive(UICommHostSerial())) return false;
   UICommDetach(true);
   UIQuitApplication();
@@ -113,7 +113,7 @@ void UICommSessionTimer() {
     UIHooks().reloadPreviewFrame();
     UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
   }
-  if (gDragInProgress && (UIGetMouseButtons() & 1) == 0) {
+  if (gDragInProgress && (TKGetMouseButtons() & 1) == 0) {
     gDragInProgress = false;
     UndoBufferStore(gUndoBuffer, &gUISettings);
     if (gReprocessDeferred) {
@@ -158,7 +158,7 @@ void UpdatePlayback() {
 }
 
 void UICommInstallTimer() {
-  if (!gUICommTimer) gUICommTimer = UIInstallTimer(0.1, 0.015, [](UITimer*) { UICommSessionTimer(); });
+  if (!gUICommTimer) gUICommTimer = TKInstallTimer(0.1, 0.015, [](TKTimer*) { UICommSessionTimer(); });
 }
 
 void UICommFinishExchange(bool ok) {
@@ -172,5 +172,5 @@ void UICommFinishExchange(bool ok) {
     UIQuitApplication();
     return;
   }
-  gKeepAliveDeadline = UINow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
+  gKeepAliveDeadline = TKNow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
 }

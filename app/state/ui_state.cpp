@@ -8,7 +8,7 @@ uint32_t gUILinearization[8];
 FBFrameStruct* gUIArrivedFrame = nullptr;
 double gKeepAliveDeadline = 0;
 PLProcessSerial gUIHostProcess = 0;
-UITimer* gUICommTimer = nullptr;
+TKTimer* gUICommTimer = nullptr;
 bool gDragInProgress = false;
 bool gReprocessDeferred = false;
 bool gRedrawRequested = false;
