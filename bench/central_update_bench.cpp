@@ -25,13 +25,13 @@ void RunSliderEdit(benchmark::State& state, bool combo, int32_t comboWidth = 960
   const uint32_t width = 1920, height = 1080;
   gSourceFrame = bench::pictureFrame(width, height);
   FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat);
-  gResultGWorld = UIImageCreate(int32_t(width), int32_t(height));
+  gResultGWorld = TKImageCreate(int32_t(width), int32_t(height));
   gImageViewMode = kImageViewResult;
   gUISettings = bench::fullCorrection();
   if (combo) {
     // A combo pane of the size layout 2 gives it beside the image.
     PFLoadDefaultPreferences(&gPrefsSettings);
-    gScopePicture = UIImageCreate(comboWidth, comboHeight);
+    gScopePicture = TKImageCreate(comboWidth, comboHeight);
     gPaneLayout = 2;
     gAnalysisPaneKind = kAnalysisCombo;
     InstallAnalysisPanes();
@@ -42,16 +42,16 @@ void RunSliderEdit(benchmark::State& state, bool combo, int32_t comboWidth = 960
     gain = gain > 1.5f ? 1.0f : gain + 0.01f;
     gUISettings.rgb[0].gain = gain;
     UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
-    benchmark::DoNotOptimize(UIImagePixels(gResultGWorld));
+    benchmark::DoNotOptimize(TKImagePixels(gResultGWorld));
   }
   state.counters["threads"] = threads;
-  UIImageDispose(gResultGWorld);
+  TKImageDispose(gResultGWorld);
   FBDisposeFrameBuffer(gSourceFrame);
   FBDisposeFrameBuffer(gResultFrame);
   gResultGWorld = nullptr;
   gSourceFrame = gResultFrame = nullptr;
   if (combo) {
-    UIImageDispose(gScopePicture);
+    TKImageDispose(gScopePicture);
     gScopePicture = nullptr;
     ViewsResetHooks();
   }
@@ -88,20 +88,20 @@ void BM_ComboDisplay(benchmark::State& state) {
   const uint32_t threads = BenchUsePool(state.range(0));
   FBFrameStruct* frame = bench::pictureFrame(1920, 1080);
   gResultFrame = frame;
-  gResultGWorld = UIImageCreate(1920, 1080);
+  gResultGWorld = TKImageCreate(1920, 1080);
   ConvertFrameToPicture(frame, gResultGWorld);
   gImageViewMode = kImageViewResult;
   PFLoadDefaultPreferences(&gPrefsSettings);
-  gScopePicture = UIImageCreate(int32_t(state.range(1)), int32_t(state.range(1)) * 9 / 16);
+  gScopePicture = TKImageCreate(int32_t(state.range(1)), int32_t(state.range(1)) * 9 / 16);
   gAnalysisPaneKind = kAnalysisCombo;
   DrawAnalysisPanes(true);
   for (auto _ : state) {
     DrawAnalysisPanes(true);
-    benchmark::DoNotOptimize(UIImagePixels(gScopePicture));
+    benchmark::DoNotOptimize(TKImagePixels(gScopePicture));
   }
   state.counters["threads"] = threads;
-  UIImageDispose(gScopePicture);
-  UIImageDispose(gResultGWorld);
+  TKImageDispose(gScopePicture);
+  TKImageDispose(gResultGWorld);
   FBDisposeFrameBuffer(frame);
   gScopePicture = gResultGWorld = nullptr;
   gResultFrame = nullptr;

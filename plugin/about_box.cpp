@@ -14,24 +14,24 @@ constexpr int32_t kAboutHeight = 300;
 }  // namespace
 
 void DisplayAboutBoxCocoa() {
-  if (!UIToolkitRunning()) {
+  if (!TKToolkitRunning()) {
     logprintf("Velmora", "No window toolkit for the about box\n");
     return;
   }
   // Centred across the main display, a quarter of the window's height above
   // the middle counted from the bottom.
-  const UIRect screen = UIGetDisplayBounds(UIGetMainDisplay());
-  const int32_t left = screen.left + (UIRectWidth(screen) - kAboutWidth) / 2;
-  const int32_t bottomUp = UIRectHeight(screen) / 2 - kAboutHeight / 4;
-  const int32_t top = screen.top + UIRectHeight(screen) - bottomUp - kAboutHeight;
-  UIWindow* window = QVBorderlessWindowCreate(UIMakeRect(left, top, kAboutWidth, kAboutHeight));
+  const TKRect screen = TKGetDisplayBounds(TKGetMainDisplay());
+  const int32_t left = screen.left + (TKRectWidth(screen) - kAboutWidth) / 2;
+  const int32_t bottomUp = TKRectHeight(screen) / 2 - kAboutHeight / 4;
+  const int32_t top = screen.top + TKRectHeight(screen) - bottomUp - kAboutHeight;
+  TKWindow* window = QVBorderlessWindowCreate(TKMakeRect(left, top, kAboutWidth, kAboutHeight));
   if (!window) return;
-  QVSplashViewCreate(window, VLResourcePath("AboutBG.png").c_str(), [window](UIControl*) {
-    UIEndModal(window, 0);
-    UIHideWindow(window);
+  QVSplashViewCreate(window, VLResourcePath("AboutBG.png").c_str(), [window](TKControl*) {
+    TKEndModal(window, 0);
+    TKHideWindow(window);
   });
-  UIShowWindow(window);
-  UISelectWindow(window);
-  UIRunModal(window);
-  UIDisposeWindow(window);
+  TKShowWindow(window);
+  TKSelectWindow(window);
+  TKRunModal(window);
+  TKDisposeWindow(window);
 }

@@ -110,7 +110,7 @@ HIError HandleCurveEvents(const HIInData* in, HIOutData* out, HIParamDef* params
   return HandlePanelDisplayEvents(in, out, params, event, globals, kCurveKind);
 }
 
-void HandleCurveContextMenu(int32_t, int32_t message, int32_t tag, UIMenu* menu, void* userData) {
+void HandleCurveContextMenu(int32_t, int32_t message, int32_t tag, TKMenu* menu, void* userData) {
   auto* c = static_cast<CurveMenuContext*>(userData);
   if (!c || c->display < 0 || c->display > 3) return;
   VL_CurveControls* curve = &c->curves[c->display];

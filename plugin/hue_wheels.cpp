@@ -150,7 +150,7 @@ void MacHueOffsetDrag(HIPoint, int32_t width, int32_t, VL_HSLOffsetControls* off
   MoveWheel(width, offsets, wheel, x, y, modifiers, true);
 }
 
-void HandleHueWheelsContextMenu(int32_t, int32_t message, int32_t tag, UIMenu*, void* userData) {
+void HandleHueWheelsContextMenu(int32_t, int32_t message, int32_t tag, TKMenu*, void* userData) {
   auto* context = static_cast<WheelMenuContext*>(userData);
   if (message != kCTMMessageChosen || !context || context->wheel < 0 || context->wheel > 3) return;
   if (tag == 1) {

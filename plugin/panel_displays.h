@@ -55,8 +55,8 @@ HIError HandlePanelDisplayEvents(const HIInData* in, HIOutData* out, HIParamDef*
                                  const VLGlobalData* globals, const PanelDisplayKind& kind);
 
 // Context-menu item callbacks; userData is the menu's context record.
-void HandleCurveContextMenu(int32_t zero, int32_t message, int32_t tag, UIMenu* menu, void* userData);
-void HandleHueWheelsContextMenu(int32_t zero, int32_t message, int32_t tag, UIMenu* menu, void* userData);
+void HandleCurveContextMenu(int32_t zero, int32_t message, int32_t tag, TKMenu* menu, void* userData);
+void HandleHueWheelsContextMenu(int32_t zero, int32_t message, int32_t tag, TKMenu* menu, void* userData);
 
 struct CurveMenuContext {
   int32_t display;

@@ -305,12 +305,12 @@ void GetUIColors(const VLGlobalData* globals, const HIInData* in, VLUIColors* co
 void DisplayResourceImage(int32_t, const char* pngName, int32_t x, int32_t y, const HIInData* in,
                           const HIEventExtra* event) {
   if (!pngName || !event) return;
-  UIImagePtr picture(UIImageReadPNG(VLResourcePath(pngName).c_str()));
+  TKImagePtr picture(TKImageReadPNG(VLResourcePath(pngName).c_str()));
   if (!picture) return;
-  const int32_t width = UIImageWidth(picture.get()), height = UIImageHeight(picture.get());
+  const int32_t width = TKImageWidth(picture.get()), height = TKImageHeight(picture.get());
   const int32_t rowBytes = (width * 4 + 15) & ~15;
   std::vector<uint8_t> pixels(size_t(rowBytes) * size_t(height), 0);
-  if (UIImageExport(picture.get(), pixels.data(), rowBytes, kUIPixelFormatBGRA) != kQVNoErr) return;
+  if (TKImageExport(picture.get(), pixels.data(), rowBytes, kTKPixelFormatBGRA) != kQVNoErr) return;
   DrawbotContext draw(in->basic_suite, event->context);
   DrawPixelBuffer(pixels.data(), width, height, rowBytes, kHIDrawPixelLayoutBGRA, &draw, float(x), float(y),
                   HIDrawPointF{float(event->area.left), float(event->area.top)});

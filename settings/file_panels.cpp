@@ -51,10 +51,10 @@ std::string ParentOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::vector<UIFileType> Types(const QVFileTypeListEntry* list) {
-  std::vector<UIFileType> types;
+std::vector<TKFileType> Types(const QVFileTypeListEntry* list) {
+  std::vector<TKFileType> types;
   for (const QVFileTypeListEntry* e = list; e && e->type != 0; ++e) {
-    UIFileType t;
+    TKFileType t;
     t.name = e->name ? e->name : "";
     std::string ext = e->extension ? e->extension : "";
     if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
@@ -65,16 +65,16 @@ std::vector<UIFileType> Types(const QVFileTypeListEntry* list) {
 }
 
 // The types a panel without a type popup allows: every entry but the separators.
-std::vector<UIFileType> AllowedTypes(const QVFileTypeListEntry* list) {
-  std::vector<UIFileType> allowed;
-  for (const UIFileType& t : Types(list))
+std::vector<TKFileType> AllowedTypes(const QVFileTypeListEntry* list) {
+  std::vector<TKFileType> allowed;
+  for (const TKFileType& t : Types(list))
     if (t.name.empty() || t.name[0] != '-') allowed.push_back(t);
   return allowed;
 }
 
-UIPanelRequest PanelRequest(UIPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
+TKPanelRequest PanelRequest(TKPanelKind kind, const char* title, const char* prompt, const char* message, const char* prefKind,
                  int32_t dialogID) {
-  UIPanelRequest request;
+  TKPanelRequest request;
   request.kind = kind;
   if (title) request.title = title;
   if (prompt) request.prompt = prompt;
@@ -85,8 +85,8 @@ UIPanelRequest PanelRequest(UIPanelKind kind, const char* title, const char* pro
 }
 
 // Runs the panel; on confirmation remembers the folder of the first choice.
-QVStatus Run(const UIPanelRequest& request, const char* prefKind, int32_t dialogID, UIPanelResult* result) {
-  QVStatus status = UIRunFilePanelWithResult(request, result);
+QVStatus Run(const TKPanelRequest& request, const char* prefKind, int32_t dialogID, TKPanelResult* result) {
+  QVStatus status = TKRunFilePanelWithResult(request, result);
   if (status != kQVNoErr) return kQVErrCancelled;
   if (result->paths.empty() || result->paths.front().empty()) return kQVErrCancelled;
   SaveOpenPanelPathPref(prefKind, dialogID, AbbreviateHome(ParentOf(result->paths.front())).c_str());
@@ -103,11 +103,11 @@ QVStatus CopyPath(const std::string& path, char* buffer, size_t size) {
 
 QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const char* prompt, const char* message,
                  int32_t dialogID, const QVFileTypeListEntry* types, bool withTypeList) {
-  UIPanelRequest request = PanelRequest(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  TKPanelRequest request = PanelRequest(kTKPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
   // With the type popup every entry is offered, separators included, so the
   // chosen index is the list's; without it every listed type is allowed at once.
   request.types = withTypeList ? Types(types) : AllowedTypes(types);
-  UIPanelResult result;
+  TKPanelResult result;
   QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   QVFileRef chosen;
@@ -121,11 +121,11 @@ QVStatus OpenOne(QVFileRef* file, int32_t* typeIndex, const char* title, const c
 QVStatus PutOne(std::string* path, QVPutFileReply* reply, const char* title, const char* prompt,
                 const char* message, int32_t dialogID, const char* extension, const char* defaultName) {
   if (reply) QVIgnoreStatus(QVPutFileComplete(reply));  // releasing a reply cannot fail
-  UIPanelRequest request = PanelRequest(kUIPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
+  TKPanelRequest request = PanelRequest(kTKPanelSave, title, prompt, message, kQVPanelKindPut, dialogID);
   if (extension && *extension) request.types = {{extension, extension}};
   if (defaultName) request.fileName = defaultName;
   request.hideExtension = GetOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID);
-  UIPanelResult result;
+  TKPanelResult result;
   QVStatus status = Run(request, kQVPanelKindPut, dialogID, &result);
   if (status != kQVNoErr) return status;
   SaveOpenPanelHideExtensionPref(kQVPanelKindPut, dialogID, result.hideExtension);
@@ -211,10 +211,10 @@ QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const cha
                                     const char* message, int32_t dialogID, const QVFileTypeListEntry* types) {
   if (files) *files = nullptr;
   if (count) *count = 0;
-  UIPanelRequest request = PanelRequest(kUIPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
+  TKPanelRequest request = PanelRequest(kTKPanelOpen, title, prompt, message, kQVPanelKindGet, dialogID);
   request.types = AllowedTypes(types);
   request.multiple = true;
-  UIPanelResult result;
+  TKPanelResult result;
   QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   std::vector<QVFileRef> refs;
@@ -233,8 +233,8 @@ QVStatus QVGetFileSelectionMultiple(QVFileRef** files, int32_t* count, const cha
 
 QVStatus QVGetFolderSelection(QVFileRef* folder, const char* title, const char* prompt, const char* message,
                               int32_t dialogID) {
-  UIPanelRequest request = PanelRequest(kUIPanelFolder, title, prompt, message, kQVPanelKindGet, dialogID);
-  UIPanelResult result;
+  TKPanelRequest request = PanelRequest(kTKPanelFolder, title, prompt, message, kQVPanelKindGet, dialogID);
+  TKPanelResult result;
   QVStatus status = Run(request, kQVPanelKindGet, dialogID, &result);
   if (status != kQVNoErr) return status;
   QVFileRef chosen;

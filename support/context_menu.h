@@ -8,7 +8,7 @@
 
 #include "platform/status.h"
 
-struct UIMenu;
+struct TKMenu;
 
 // One entry of an item array. The title "-" (any case) makes a separator; a
 // null title ends the array.
@@ -25,7 +25,7 @@ enum : int32_t {
 };
 
 // unused is always 0.
-using CTMMenuCallback = void (*)(int32_t unused, int32_t message, int32_t tag, UIMenu* menu, void* userData);
+using CTMMenuCallback = void (*)(int32_t unused, int32_t message, int32_t tag, TKMenu* menu, void* userData);
 
 // Shows the menu and returns kQVNoErr; kQVErrNotHandled when items is null.
 // The callback may be null. The last two arguments are not used.
@@ -34,4 +34,4 @@ QVStatus CTMDoContextualMenu(const CTMMenuItem* items, CTMMenuCallback callback,
 
 // Enables or disables the 1-based item (separators count); a null menu or an
 // item outside the menu does nothing. Returns kQVNoErr.
-QVStatus CTMSetMenuItemEnable(UIMenu* menu, int16_t item, bool enabled);
+QVStatus CTMSetMenuItemEnable(TKMenu* menu, int16_t item, bool enabled);

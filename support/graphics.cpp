@@ -5,19 +5,19 @@
 
 namespace {
 
-UIColor FromRGB(const QVRGBColor& c, double alpha) {
-  return UIColor{c.red / 65536.0, c.green / 65536.0, c.blue / 65536.0, alpha};
+TKColor FromRGB(const QVRGBColor& c, double alpha) {
+  return TKColor{c.red / 65536.0, c.green / 65536.0, c.blue / 65536.0, alpha};
 }
 
 }  // namespace
 
-QVGraphics::QVGraphics(UIContext* context, int32_t) : context_(context) { setUp(); }
+QVGraphics::QVGraphics(TKContext* context, int32_t) : context_(context) { setUp(); }
 
 QVGraphics::QVGraphics(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes) {
   if (!pixels || width <= 0 || height <= 0) return;
-  ownedImage_ = UIImageWrap(pixels, width, height, rowBytes);
+  ownedImage_ = TKImageWrap(pixels, width, height, rowBytes);
   if (!ownedImage_) return;
-  context_ = UIBeginDrawing(ownedImage_);
+  context_ = TKBeginDrawing(ownedImage_);
   ownsContext_ = context_ != nullptr;
   setUp();
 }
@@ -26,18 +26,18 @@ QVGraphics::QVGraphics(uint8_t* pixels, int32_t width, int32_t height, int32_t r
 // coordinates on pixel centres, so one-pixel strokes cover whole pixels.
 void QVGraphics::setUp() {
   if (!context_) return;
-  UISave(context_);
-  UITranslate(context_, 0.5, 0.5);
+  TKSave(context_);
+  TKTranslate(context_, 0.5, 0.5);
 }
 
 QVGraphics::~QVGraphics() {
   if (!context_) {
-    if (ownedImage_) UIImageDispose(ownedImage_);
+    if (ownedImage_) TKImageDispose(ownedImage_);
     return;
   }
-  UIRestore(context_);
-  if (ownsContext_) UIEndDrawing(context_);
-  if (ownedImage_) UIImageDispose(ownedImage_);
+  TKRestore(context_);
+  if (ownsContext_) TKEndDrawing(context_);
+  if (ownedImage_) TKImageDispose(ownedImage_);
 }
 
 void QVGraphics::releaseFontRef(QVGFont* font) { delete font; }
@@ -50,7 +50,7 @@ QVGTextLine* QVGraphics::createCTLineFromCString(const char* text, const QVGFont
 double QVGraphics::getTextLineTypographicBounds(const char* text, const QVGFont* font, double* ascent,
                                                 double* descent, double* leading) {
   if (!context_ || !text || !font) return 0.0;
-  UITextMetrics m = UIMeasureText(font->font, text);
+  TKTextMetrics m = TKMeasureText(font->font, text);
   if (ascent) *ascent = m.ascent;
   if (descent) *descent = m.descent;
   if (leading) *leading = 0.0;
@@ -65,13 +65,13 @@ void QVGraphics::setTextPosition(double x, double y) {
 void QVGraphics::drawTextLine(const char* text, const QVGFont* font, QVGTextAlignment alignment) {
   QVGTextLine* line = createCTLineFromCString(text, font);
   if (!line) return;
-  double width = UIMeasureText(line->font, line->text.c_str()).width;
+  double width = TKMeasureText(line->font, line->text.c_str()).width;
   if (alignment == kQVGAlignRight) textX_ -= width;
   if (alignment == kQVGAlignCenter) textX_ -= 0.5 * width;
-  UISave(context_);
-  UISetFillColor(context_, line->color);
-  UIDrawText(context_, line->font, line->text.c_str(), textX_ - 0.5, textY_ - 0.5, kUIAlignLeft);
-  UIRestore(context_);
+  TKSave(context_);
+  TKSetFillColor(context_, line->color);
+  TKDrawText(context_, line->font, line->text.c_str(), textX_ - 0.5, textY_ - 0.5, kTKAlignLeft);
+  TKRestore(context_);
   delete line;
 }
 
@@ -84,7 +84,7 @@ QVGFont* QVGraphics::createFontRef(const char* name, double size) {
 }
 
 void QVGraphics::translateCTM(double tx, double ty) {
-  if (context_) UITranslate(context_, tx, ty);
+  if (context_) TKTranslate(context_, tx, ty);
 }
 
 // An arc of the radius tangent to the lines from the current point to
@@ -107,40 +107,40 @@ void QVGraphics::addArcToPoint(double x1, double y1, double x2, double y2, doubl
   double cx = x1 + bisx / lbis * h, cy = y1 + bisy / lbis * h;
   addLineToPoint(t1x, t1y);
   double a1 = std::atan2(t1y - cy, t1x - cx), a2 = std::atan2(t2y - cy, t2x - cx);
-  UIArc(context_, cx, cy, radius, a1, a2, cross > 0);
+  TKArc(context_, cx, cy, radius, a1, a2, cross > 0);
   pathX_ = t2x;
   pathY_ = t2y;
 }
 
 void QVGraphics::addArc(double x, double y, double radius, double startAngle, double endAngle, bool clockwise) {
   if (!context_) return;
-  UIArc(context_, x, y, radius, startAngle, endAngle, clockwise);
+  TKArc(context_, x, y, radius, startAngle, endAngle, clockwise);
   pathX_ = x + radius * std::cos(endAngle);
   pathY_ = y + radius * std::sin(endAngle);
 }
 
 void QVGraphics::addLineToPoint(double x, double y) {
   if (!context_) return;
-  UILineTo(context_, x, y);
+  TKLineTo(context_, x, y);
   pathX_ = x;
   pathY_ = y;
 }
 
 void QVGraphics::moveToPoint(double x, double y) {
   if (!context_) return;
-  UIMoveTo(context_, x, y);
+  TKMoveTo(context_, x, y);
   pathX_ = x;
   pathY_ = y;
 }
 
 void QVGraphics::fillPath() {
-  if (context_) UIFillPath(context_);
+  if (context_) TKFillPath(context_);
 }
 void QVGraphics::strokePath() {
-  if (context_) UIStrokePath(context_);
+  if (context_) TKStrokePath(context_);
 }
 void QVGraphics::beginPath() {
-  if (context_) UIBeginPath(context_);
+  if (context_) TKBeginPath(context_);
 }
 
 void QVGraphics::strokeRect(const QVRect& r) {
@@ -149,25 +149,25 @@ void QVGraphics::strokeRect(const QVRect& r) {
 
 void QVGraphics::strokeRect(const QVGRect& r) {
   if (!context_) return;
-  UIBeginPath(context_);
-  UIMoveTo(context_, r.x, r.y);
-  UILineTo(context_, r.x + r.width, r.y);
-  UILineTo(context_, r.x + r.width, r.y + r.height);
-  UILineTo(context_, r.x, r.y + r.height);
-  UIClosePath(context_);
-  UIStrokePath(context_);
+  TKBeginPath(context_);
+  TKMoveTo(context_, r.x, r.y);
+  TKLineTo(context_, r.x + r.width, r.y);
+  TKLineTo(context_, r.x + r.width, r.y + r.height);
+  TKLineTo(context_, r.x, r.y + r.height);
+  TKClosePath(context_);
+  TKStrokePath(context_);
 }
 
 // Filled rectangles cover whole pixels: the half-pixel shift is undone.
 void QVGraphics::fillRect(const QVGRect& r) {
   if (!context_) return;
-  UIBeginPath(context_);
-  UIMoveTo(context_, r.x - 0.5, r.y - 0.5);
-  UILineTo(context_, r.x - 0.5 + r.width, r.y - 0.5);
-  UILineTo(context_, r.x - 0.5 + r.width, r.y - 0.5 + r.height);
-  UILineTo(context_, r.x - 0.5, r.y - 0.5 + r.height);
-  UIClosePath(context_);
-  UIFillPath(context_);
+  TKBeginPath(context_);
+  TKMoveTo(context_, r.x - 0.5, r.y - 0.5);
+  TKLineTo(context_, r.x - 0.5 + r.width, r.y - 0.5);
+  TKLineTo(context_, r.x - 0.5 + r.width, r.y - 0.5 + r.height);
+  TKLineTo(context_, r.x - 0.5, r.y - 0.5 + r.height);
+  TKClosePath(context_);
+  TKFillPath(context_);
 }
 
 void QVGraphics::fillRect(const QVRect& r) {
@@ -175,13 +175,13 @@ void QVGraphics::fillRect(const QVRect& r) {
 }
 
 void QVGraphics::setLineWidth(double width) {
-  if (context_) UISetLineWidth(context_, width);
+  if (context_) TKSetLineWidth(context_, width);
 }
 
 // The drawing layer draws no shadows; the values are kept for callers that ask.
 void QVGraphics::setShadowWithBlack(double dx, double dy, double blur) {
   shadowDX_ = dx, shadowDY_ = dy, shadowBlur_ = blur;
-  shadowColor_ = UIColor{0, 0, 0, 1.0 / 3.0};
+  shadowColor_ = TKColor{0, 0, 0, 1.0 / 3.0};
 }
 
 void QVGraphics::setShadowWithColor(double dx, double dy, double blur, const QVRGBColor& color, double alpha) {
@@ -190,36 +190,36 @@ void QVGraphics::setShadowWithColor(double dx, double dy, double blur, const QVR
 }
 
 void QVGraphics::setRGBTextColor(double red, double green, double blue, double alpha) {
-  if (context_) textColor_ = UIColor{red, green, blue, alpha};
+  if (context_) textColor_ = TKColor{red, green, blue, alpha};
 }
 void QVGraphics::setRGBStrokeColor(double red, double green, double blue, double alpha) {
-  if (context_) UISetStrokeColor(context_, UIColor{red, green, blue, alpha});
+  if (context_) TKSetStrokeColor(context_, TKColor{red, green, blue, alpha});
 }
 void QVGraphics::setRGBFillColor(double red, double green, double blue, double alpha) {
-  if (context_) UISetFillColor(context_, UIColor{red, green, blue, alpha});
+  if (context_) TKSetFillColor(context_, TKColor{red, green, blue, alpha});
 }
 void QVGraphics::setRGBTextColor(const QVRGBColor& color, double alpha) {
-  UIColor c = FromRGB(color, alpha);
+  TKColor c = FromRGB(color, alpha);
   setRGBTextColor(c.red, c.green, c.blue, c.alpha);
 }
 void QVGraphics::setRGBStrokeColor(const QVRGBColor& color, double alpha) {
-  UIColor c = FromRGB(color, alpha);
+  TKColor c = FromRGB(color, alpha);
   setRGBStrokeColor(c.red, c.green, c.blue, c.alpha);
 }
 void QVGraphics::setRGBFillColor(const QVRGBColor& color, double alpha) {
-  UIColor c = FromRGB(color, alpha);
+  TKColor c = FromRGB(color, alpha);
   setRGBFillColor(c.red, c.green, c.blue, c.alpha);
 }
 
 void QVGraphics::setBlendMode(QVGBlendMode mode) {
-  if (context_) UISetBlendMode(context_, mode);
+  if (context_) TKSetBlendMode(context_, mode);
 }
 
 void QVGraphics::flush() {}
 
 void QVGraphics::saveGraphicsState() {
-  if (context_) UISave(context_);
+  if (context_) TKSave(context_);
 }
 void QVGraphics::restoreGraphicsState() {
-  if (context_) UIRestore(context_);
+  if (context_) TKRestore(context_);
 }

@@ -16,17 +16,17 @@
 #include "support/support_types.h"
 
 enum QVGTextAlignment : int32_t { kQVGAlignLeft = 1, kQVGAlignRight = 2, kQVGAlignCenter = 3 };
-using QVGBlendMode = UIBlendMode;
+using QVGBlendMode = TKBlendMode;
 
 // A font made by createFontRef, released with releaseFontRef.
 struct QVGFont {
-  UIFont font;
+  TKFont font;
 };
 // One line of text in a font and colour, made by createCTLineFromCString.
 struct QVGTextLine {
   std::string text;
-  UIFont font;
-  UIColor color;
+  TKFont font;
+  TKColor color;
 };
 struct QVGRect {
   double x, y, width, height;
@@ -35,14 +35,14 @@ struct QVGRect {
 class QVGraphics {
  public:
   // Draws into the context (not owned), over an area `height` pixels tall.
-  QVGraphics(UIContext* context, int32_t height);
+  QVGraphics(TKContext* context, int32_t height);
   // Draws into 8-bit 'BGRA' pixels; null pixels give no context.
   QVGraphics(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes);
   ~QVGraphics();
   QVGraphics(const QVGraphics&) = delete;
   QVGraphics& operator=(const QVGraphics&) = delete;
 
-  UIContext* context() const { return context_; }
+  TKContext* context() const { return context_; }
 
   void releaseFontRef(QVGFont* font);
   // Null without text or font; the caller deletes it.
@@ -82,12 +82,12 @@ class QVGraphics {
 
  private:
   void setUp();
-  UIContext* context_ = nullptr;
-  UIImage* ownedImage_ = nullptr;
+  TKContext* context_ = nullptr;
+  TKImage* ownedImage_ = nullptr;
   bool ownsContext_ = false;
-  UIColor textColor_{0, 0, 0, 1};
+  TKColor textColor_{0, 0, 0, 1};
   double textX_ = 0, textY_ = 0;
   double pathX_ = 0, pathY_ = 0;  // the path's current point, for arcs to a point
   double shadowDX_ = 0, shadowDY_ = 0, shadowBlur_ = 0;
-  UIColor shadowColor_{0, 0, 0, 1.0 / 3.0};
+  TKColor shadowColor_{0, 0, 0, 1.0 / 3.0};
 };

@@ -11,11 +11,11 @@
 // The window with the content rectangle, whatever style a caller would
 // want: always borderless, transparent, at the normal level. Null when the
 // toolkit cannot make it.
-UIWindow* QVBorderlessWindowCreate(const UIRect& contentRect);
+TKWindow* QVBorderlessWindowCreate(const TKRect& contentRect);
 
 // A view filling the window's content that draws the image at its origin
 // (the image keeps its own size; nothing is drawn when the file cannot be
 // read). A press inside it runs `mouseDown` when given, and otherwise moves
 // the window with the drag.
-UIControl* QVSplashViewCreate(UIWindow* window, const char* imagePath,
-                              std::function<void(UIControl*)> mouseDown = nullptr);
+TKControl* QVSplashViewCreate(TKWindow* window, const char* imagePath,
+                              std::function<void(TKControl*)> mouseDown = nullptr);

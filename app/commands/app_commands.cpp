@@ -49,7 +49,7 @@ constexpr const char* kTitle = "Velmora 3 UI";
 
 enum EditAction : uint8_t { kEditKeep, kEditApply, kEditDrop };
 
-using CommandProc = QVStatus (*)(uint32_t id, UIControl* control);
+using CommandProc = QVStatus (*)(uint32_t id, TKControl* control);
 
 struct CommandRow {
   uint32_t id;
@@ -98,7 +98,7 @@ void ResetRecord() {
 void EnableAround(uint32_t* sectionEnable, uint32_t* rangeEnable, size_t fieldOffset) {
   *sectionEnable = 1;
   *rangeEnable = 1;
-  if (UIControl* control = VFControlAtOffset(uint32_t(fieldOffset))) EnableEnclosingTabs(control, 1, true);
+  if (TKControl* control = VFControlAtOffset(uint32_t(fieldOffset))) EnableEnclosingTabs(control, 1, true);
 }
 
 // --- session --------------------------------------------------------------
@@ -121,8 +121,8 @@ void EndSessionKeepingAlive() {
   UIHooks().enableExchangeMenus(false);
   UIHooks().showMainWindow(false);
   UIHooks().openSecondaryPreview(0);
-  gKeepAliveDeadline = UINow() + 60.0 * double(gPrefsSettings.uiTimeoutMinutes > 0 ? gPrefsSettings.uiTimeoutMinutes : 0);
-  if (gUICommTimer) UISetTimerNextFire(gUICommTimer, 2.5);
+  gKeepAliveDeadline = TKNow() + 60.0 * double(gPrefsSettings.uiTimeoutMinutes > 0 ? gPrefsSettings.uiTimeoutMinutes : 0);
+  if (gUICommTimer) TKSetTimerNextFire(gUICommTimer, 2.5);
   ReleaseBlock();
 }
 
@@ -133,8 +133,8 @@ void QuitApplication() {
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UIHooks().surfaceStop();
   ReleaseBlock();
-  if (gUICommTimer) UISetTimerNextFire(gUICommTimer, 2.5);
-  UIQuitLoop();
+  if (gUICommTimer) TKSetTimerNextFire(gUICommTimer, 2.5);
+  TKQuitLoop();
 }
 
 // OK and Cancel: the application stays for the next session when asked to,
@@ -147,49 +147,49 @@ void EndSession() {
   }
 }
 
-QVStatus CmdOK(uint32_t, UIControl*) {
+QVStatus CmdOK(uint32_t, TKControl*) {
   if (gUIComm.block) CCWriteSettings(gUIComm, &gUISettings);
   EndSession();
   return kDone;
 }
 
-QVStatus CmdCancel(uint32_t, UIControl*) {
+QVStatus CmdCancel(uint32_t, TKControl*) {
   EndSession();
   return kDone;
 }
 
-QVStatus CmdQuit(uint32_t, UIControl*) {
+QVStatus CmdQuit(uint32_t, TKControl*) {
   QuitApplication();
   return kDone;
 }
 
-QVStatus CmdAbout(uint32_t, UIControl*) {
+QVStatus CmdAbout(uint32_t, TKControl*) {
   ShowAboutBox();
   return kDone;
 }
 
 // --- edit -----------------------------------------------------------------
 
-QVStatus CmdUndo(uint32_t, UIControl*) {
+QVStatus CmdUndo(uint32_t, TKControl*) {
   UndoBufferUndo(gUndoBuffer, &gUISettings);
   VFForgetUndoControl();
   return kPass;
 }
 
-QVStatus CmdRedo(uint32_t, UIControl*) {
+QVStatus CmdRedo(uint32_t, TKControl*) {
   UndoBufferRedo(gUndoBuffer, &gUISettings);
   VFForgetUndoControl();
   return kPass;
 }
 
-QVStatus CmdCopy(uint32_t, UIControl*) {
+QVStatus CmdCopy(uint32_t, TKControl*) {
   AppScrapPut(&gUISettings);
   return kPass;
 }
 
 // Only a whole record with the byte-order flag is taken; it replaces the
 // working record entirely, sections it had switched off included.
-QVStatus CmdPaste(uint32_t, UIControl*) {
+QVStatus CmdPaste(uint32_t, TKControl*) {
   VL_SettingsStruct pasted;
   if (!AppScrapGet(&pasted)) return kPass;
   VL_HoldIncomingSettings(&pasted);
@@ -204,14 +204,14 @@ QVStatus CmdPaste(uint32_t, UIControl*) {
 
 // --- whole correction -----------------------------------------------------
 
-QVStatus CmdResetAll(uint32_t, UIControl*) {
+QVStatus CmdResetAll(uint32_t, TKControl*) {
   ResetRecord();
   return kPass;
 }
 
 // The sections in the sending button's mask, and only their controls. A
 // sender without a mask resets nothing.
-QVStatus CmdResetSections(uint32_t, UIControl* control) {
+QVStatus CmdResetSections(uint32_t, TKControl* control) {
   VLSettingsSectionMask mask = 0;
   if (!VFGetButtonSectionMask(control, &mask)) return kPass;
   UndoBufferPush(gUndoBuffer, &gUISettings);
@@ -223,7 +223,7 @@ QVStatus CmdResetSections(uint32_t, UIControl* control) {
   return kPass;
 }
 
-QVStatus CmdLoadSettings(uint32_t, UIControl*) {
+QVStatus CmdLoadSettings(uint32_t, TKControl*) {
   auto loaded = std::make_unique<VL_SettingsStruct>();
   std::memcpy(loaded.get(), &gUISettings, sizeof gUISettings);
   if (CCLoadCurrentSettings(loaded.get()) == kQVNoErr) ReplaceRecord(*loaded);
@@ -245,25 +245,25 @@ bool SavedIntoUserPresets() {
   return !folder.empty() && folder == UserPresetsFolder();
 }
 
-QVStatus CmdSaveSettings(uint32_t, UIControl*) {
+QVStatus CmdSaveSettings(uint32_t, TKControl*) {
   if (CCSaveCurrentSettings(&gUISettings) == kQVNoErr && SavedIntoUserPresets())
     AppServices().rebuildPresetGallery();
   return kPass;
 }
 
-QVStatus CmdSaveUserPreset(uint32_t, UIControl*) {
+QVStatus CmdSaveUserPreset(uint32_t, TKControl*) {
   AppServices().saveUserPreset(&gUISettings);
   return kPass;
 }
 
-QVStatus CmdLoadCDL(uint32_t, UIControl*) {
+QVStatus CmdLoadCDL(uint32_t, TKControl*) {
   auto loaded = std::make_unique<VL_SettingsStruct>();
   std::memcpy(loaded.get(), &gUISettings, sizeof gUISettings);
   if (AppServices().loadCDL(loaded.get()) == kQVNoErr) ReplaceRecord(*loaded);
   return kPass;
 }
 
-QVStatus CmdSaveCDL(uint32_t, UIControl*) {
+QVStatus CmdSaveCDL(uint32_t, TKControl*) {
   AppServices().saveCDL(&gUISettings);
   return kPass;
 }
@@ -283,7 +283,7 @@ void AutoLevelsChange(Action action) {
 
 // Automatic colour: each channel's black and white points from its own
 // histogram, then the grey points matched to the brightest channel mean.
-QVStatus CmdAutoColor(uint32_t, UIControl*) {
+QVStatus CmdAutoColor(uint32_t, TKControl*) {
   AutoLevelsChange([] {
     HistogramEqualizationRGB(gSourceFrame, &gUISettings);
     HistogramMeanMatchRGB(gSourceFrame, &gUISettings);
@@ -297,7 +297,7 @@ QVStatus CmdAutoColor(uint32_t, UIControl*) {
 
 // Automatic exposure: the master black and white points from the luma
 // histogram.
-QVStatus CmdAutoExposure(uint32_t, UIControl*) {
+QVStatus CmdAutoExposure(uint32_t, TKControl*) {
   AutoLevelsChange([] {
     HistogramEqualizationLuma(gSourceFrame, &gUISettings, gPrefsSettings.autoLumaTrim);
     EnableAround(&gUISettings.levelsEnable, &gUISettings.levels[0].enable,
@@ -307,7 +307,7 @@ QVStatus CmdAutoExposure(uint32_t, UIControl*) {
 }
 
 // The four RGB curves from a curves, map or LUT file; the curves switch on.
-QVStatus CmdLoadCurves(uint32_t, UIControl*) {
+QVStatus CmdLoadCurves(uint32_t, TKControl*) {
   VL_CurveControls loaded[4];
   std::memcpy(loaded, gUISettings.rgbCurves, sizeof loaded);
   if (LoadCurrentCurves(loaded) != kQVNoErr) return kPass;
@@ -319,7 +319,7 @@ QVStatus CmdLoadCurves(uint32_t, UIControl*) {
   return kPass;
 }
 
-QVStatus CmdSaveCurves(uint32_t, UIControl*) {
+QVStatus CmdSaveCurves(uint32_t, TKControl*) {
   SaveCurrentCurves(gUISettings.rgbCurves);
   return kPass;
 }
@@ -329,7 +329,7 @@ QVStatus CmdSaveCurves(uint32_t, UIControl*) {
 // the block's words, so that later frames of the exchange get it too) and
 // makes the source frame again from its arriving values; Cancel changes
 // nothing.
-QVStatus CmdInputSettings(uint32_t, UIControl*) {
+QVStatus CmdInputSettings(uint32_t, TKControl*) {
   if (!UIShell().canRelinearizeSourceFrame()) return kPass;
   InputLinearization record = InputLinearizationFromWords(gUILinearization);
   if (RunInputSettingsDialog(&record) != kQVNoErr) return kPass;
@@ -341,26 +341,26 @@ QVStatus CmdInputSettings(uint32_t, UIControl*) {
 
 // --- view -----------------------------------------------------------------
 
-QVStatus CmdLayout(uint32_t id, UIControl*) {
+QVStatus CmdLayout(uint32_t id, TKControl*) {
   SetMainWindowPaneLayout(id == kAppCmdLayout1 ? 1 : 2);
   return kPass;
 }
 
 // --- reference image, exports ---------------------------------------------
 
-QVStatus CmdSaveReferenceImage(uint32_t, UIControl*) {
+QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
   // Frames from the host project are named after it.
   const char* name = gUIComm.block ? "Project Ref" : nullptr;
   if (gResultGWorld) AppServices().saveReferenceImage(gResultGWorld, name);
   return kPass;
 }
 
-QVStatus CmdExport3DLUT(uint32_t id, UIControl*) {
+QVStatus CmdExport3DLUT(uint32_t id, TKControl*) {
   AppServices().export3DLUT(id, &gUISettings);
   return kPass;
 }
 
-QVStatus CmdExportPreviewLUT(uint32_t, UIControl*) {
+QVStatus CmdExportPreviewLUT(uint32_t, TKControl*) {
   VL_UpdateProcessingTables(&gUISettings);
   SavePreviewLUT(&gUISettings, nullptr, "LUT_Untitled_VL_Preview", 4096);
   return kPass;
@@ -368,7 +368,7 @@ QVStatus CmdExportPreviewLUT(uint32_t, UIControl*) {
 
 // --- help -----------------------------------------------------------------
 
-QVStatus CmdHelp(uint32_t, UIControl*) {
+QVStatus CmdHelp(uint32_t, TKControl*) {
   QVFileRef support;
   if (PLFindFolder(kPLFolderSystemSupport, false, &support) != kQVNoErr) {
     std::printf("Velmora: Unable to locate kApplicationSupportFolderType\n");
@@ -393,7 +393,7 @@ const QVFileTypeListEntry kSurfaceFileTypes[] = {{QVFourCC("TEXT"), ".vlws", "Kn
                                                  {0, nullptr, nullptr, nullptr}};
 constexpr const char* kSurfaceFeature = "Control surface definitions";
 
-QVStatus CmdSaveSurfaceDefinitions(uint32_t, UIControl*) {
+QVStatus CmdSaveSurfaceDefinitions(uint32_t, TKControl*) {
   if (!AppServices().surfaceWriteDefinitions) {
     AppServiceNotAvailable(kSurfaceFeature);
     return kPass;
@@ -410,7 +410,7 @@ QVStatus CmdSaveSurfaceDefinitions(uint32_t, UIControl*) {
   return kPass;
 }
 
-QVStatus CmdLoadSurfaceDefinitions(uint32_t, UIControl*) {
+QVStatus CmdLoadSurfaceDefinitions(uint32_t, TKControl*) {
   if (!AppServices().surfaceReadDefinitions) {
     AppServiceNotAvailable(kSurfaceFeature);
     return kPass;
@@ -422,13 +422,13 @@ QVStatus CmdLoadSurfaceDefinitions(uint32_t, UIControl*) {
   return kPass;
 }
 
-QVStatus CmdChart(uint32_t id, UIControl*) {
+QVStatus CmdChart(uint32_t id, TKControl*) {
   AppServices().chartCommand(id);
   return kPass;
 }
 
 // The 3D LUT test picture, saved where the user says as a Photoshop file.
-QVStatus CmdLUTTestImage(uint32_t, UIControl*) {
+QVStatus CmdLUTTestImage(uint32_t, TKControl*) {
   std::vector<uint8_t> pixels;
   if (!LUTTestImagePixels(&pixels)) return kDone;
   static const QVFileTypeListEntry kTypes[] = {{QVFourCC("8BIM"), ".psd", "Photoshop", nullptr}, {0, nullptr, nullptr, nullptr}};
@@ -447,7 +447,7 @@ QVStatus CmdLUTTestImage(uint32_t, UIControl*) {
 }
 
 // Reprocesses 300 times with the master hue turning, and reports the time.
-QVStatus CmdTimingTest(uint32_t, UIControl*) {
+QVStatus CmdTimingTest(uint32_t, TKControl*) {
   if (!gImageLoaded) {
     QVErrorAlert(kTitle, "Test requires that image be loaded.", 1);
     return kPass;
@@ -458,7 +458,7 @@ QVStatus CmdTimingTest(uint32_t, UIControl*) {
   VFUpdatePreview();
   const size_t hueOffset = offsetof(VL_SettingsStruct, hsl) + offsetof(VL_HSLControls, hue);
   EnableAround(&gUISettings.hslEnable, &gUISettings.hsl[0].enable, hueOffset);
-  UIControl* hue = VFControlAtOffset(uint32_t(hueOffset));
+  TKControl* hue = VFControlAtOffset(uint32_t(hueOffset));
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 300; ++i) {
     gUISettings.hsl[0].hue += 13.0f;
@@ -492,7 +492,7 @@ PrefsBefore RememberPrefs() {
   return b;
 }
 
-QVStatus CmdPreferences(uint32_t, UIControl*) {
+QVStatus CmdPreferences(uint32_t, TKControl*) {
   const PrefsBefore b = RememberPrefs();
   AppServices().saveGalleryColumns();
   int32_t lastTab = 0;
@@ -576,7 +576,7 @@ void ChoosePreviewLUT(const LUTFamily& f, int32_t n) {
   if (BuildLinearizationLUT(kind, p.lut[f.which]) != kQVNoErr) return;
   p.lutIndex[f.which] = n;
   UIHooks().redrawImagePanes(true);
-  CheckMenuItemByCommand(UIGetMenu(f.menuID), f.base + uint32_t(n));
+  CheckMenuItemByCommand(TKGetMenu(f.menuID), f.base + uint32_t(n));
 }
 
 // --- the table ---------------------------------------------------------------
@@ -690,7 +690,7 @@ QVStatus AppCommandResult(uint32_t commandID) {
   return row ? row->result : kQVErrNotHandled;
 }
 
-QVStatus HandleAppCommand(uint32_t commandID, UIControl* control) {
+QVStatus HandleAppCommand(uint32_t commandID, TKControl* control) {
   if (const CommandRow* row = FindRow(commandID)) {
     Prelude(*row);
     if (row->proc) row->proc(commandID, control);

@@ -20,11 +20,11 @@
 #include "platform/fourcc.h"
 #include "platform/status.h"
 
-struct UIControl;
-struct UIEvent;
-struct UIMenu;
-struct UIImage;
-struct UIWindow;
+struct TKControl;
+struct TKEvent;
+struct TKMenu;
+struct TKImage;
+struct TKWindow;
 
 // Menu ids.
 enum : int32_t {
@@ -119,7 +119,7 @@ QVStatus AppCommandResult(uint32_t commandID);
 // Carries out one command. control is the control that sent it (the Reset
 // buttons' 'VLrt' reads its section mask from it), or null for menu
 // commands and keys.
-QVStatus HandleAppCommand(uint32_t commandID, UIControl* control);
+QVStatus HandleAppCommand(uint32_t commandID, TKControl* control);
 
 // Every command ID the handler knows, for tests and the script's menu verb.
 struct AppCommandEntry {
@@ -137,7 +137,7 @@ void HandleMenuEnableItems();
 // Help menus as a whole.
 void EnableSessionMenus(bool enable);
 // Checks exactly the items of the menu whose command is commandID. 0.
-QVStatus CheckMenuItemByCommand(UIMenu* menu, uint32_t commandID);
+QVStatus CheckMenuItemByCommand(TKMenu* menu, uint32_t commandID);
 // Whether a menu as a whole is enabled (false for no menu).
 bool AppMenuEnabled(int32_t menuID);
 // Whether the item carrying the command is in the menu bar and enabled
@@ -146,11 +146,11 @@ bool AppMenuCommandEnabled(uint32_t commandID);
 
 // The strip along the top of the main display that shows the menu bar
 // while a session is open (made on first use).
-UIWindow* AppMenuBarWindow();
+TKWindow* AppMenuBarWindow();
 
 // The application's event handler: enabling, activation, commands, the
 // mouse wheel and contextual clicks.
-QVStatus HandleApplicationEvents(UIEvent& event);
+QVStatus HandleApplicationEvents(TKEvent& event);
 // Installs HandleApplicationEvents on the application's handler chain in
 // place of the shell's least command handler.
 void InstallAppCommands();
@@ -186,7 +186,7 @@ struct AppCommandServices {
   QVStatus (*export3DLUT)(uint32_t commandID, const VL_SettingsStruct* settings);
   // Reference images: the result picture saved as a reference image (the
   // suggested name may be null) and added to the gallery.
-  QVStatus (*saveReferenceImage)(UIImage* image, const char* suggestedName);
+  QVStatus (*saveReferenceImage)(TKImage* image, const char* suggestedName);
   // Chart matching ('DBlr', 'DBai', 'DBab').
   QVStatus (*chartCommand)(uint32_t commandID);
   // Control-surface definitions written to or read from the file the

@@ -19,10 +19,10 @@
 
 namespace {
 
-constexpr uint32_t kCmd = kUIModCommand;
-constexpr uint32_t kCmdShift = kUIModCommand | kUIModShift;
-constexpr uint32_t kCmdOption = kUIModCommand | kUIModOption;
-constexpr uint32_t kCmdShiftOption = kUIModCommand | kUIModShift | kUIModOption;
+constexpr uint32_t kCmd = kTKModCommand;
+constexpr uint32_t kCmdShift = kTKModCommand | kTKModShift;
+constexpr uint32_t kCmdOption = kTKModCommand | kTKModOption;
+constexpr uint32_t kCmdShiftOption = kTKModCommand | kTKModShift | kTKModOption;
 
 struct MenuItemLayout {
   const char* text;
@@ -135,28 +135,28 @@ std::vector<SessionMenu> gSessionMenus = {
     {kAppMenuHelp, {}, false},
 };
 
-UIHandlerRef gAppHandler = 0;
+TKHandlerRef gAppHandler = 0;
 
 // The strip along the top of the main display that shows the menu bar,
 // above the main window (which leaves that strip free), as a screen's menu
 // bar does. It never keeps the keyboard: the main window gets it back.
 constexpr intptr_t kMenuBarWindowMark = 0x4D424152;  // 'MBAR'
-UIWindow* gMenuBarWindow = nullptr;
+TKWindow* gMenuBarWindow = nullptr;
 
-UIWindow* MenuBarWindow() {
-  if (gMenuBarWindow && UIWindowExists(gMenuBarWindow) && UIGetWindowRefCon(gMenuBarWindow) == kMenuBarWindowMark)
+TKWindow* MenuBarWindow() {
+  if (gMenuBarWindow && TKWindowExists(gMenuBarWindow) && TKGetWindowRefCon(gMenuBarWindow) == kMenuBarWindowMark)
     return gMenuBarWindow;
-  const UIRect display = UIGetDisplayBounds(UIGetMainDisplay());
-  gMenuBarWindow = UICreateWindow(kUIWindowBorderless,
-                                  UIRect{display.top, display.left, display.top + UIMenuBarHeight(), display.right},
+  const TKRect display = TKGetDisplayBounds(TKGetMainDisplay());
+  gMenuBarWindow = TKCreateWindow(kTKWindowBorderless,
+                                  TKRect{display.top, display.left, display.top + TKMenuBarHeight(), display.right},
                                   "Velmora Menu Bar");
   if (!gMenuBarWindow) return nullptr;
-  UISetWindowRefCon(gMenuBarWindow, kMenuBarWindowMark);
-  UISetWindowShowsMenuBar(gMenuBarWindow, true);
-  UIInstallWindowHandler(gMenuBarWindow, [](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventWindowActivated && UIMainWindow() && UIIsWindowVisible(UIMainWindow()))
-      UIPostCall([] {
-        if (UIMainWindow() && UIIsWindowVisible(UIMainWindow())) UISelectWindow(UIMainWindow());
+  TKSetWindowRefCon(gMenuBarWindow, kMenuBarWindowMark);
+  TKSetWindowShowsMenuBar(gMenuBarWindow, true);
+  TKInstallWindowHandler(gMenuBarWindow, [](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventWindowActivated && UIMainWindow() && TKIsWindowVisible(UIMainWindow()))
+      TKPostCall([] {
+        if (UIMainWindow() && TKIsWindowVisible(UIMainWindow())) TKSelectWindow(UIMainWindow());
       });
     return kQVErrNotHandled;
   });
@@ -165,41 +165,41 @@ UIWindow* MenuBarWindow() {
 
 // The strip shows while a session is open, without taking the keyboard.
 void ShowMenuBarWindow(bool shown) {
-  UIWindow* bar = MenuBarWindow();
-  if (!bar || UIIsWindowVisible(bar) == shown) return;
+  TKWindow* bar = MenuBarWindow();
+  if (!bar || TKIsWindowVisible(bar) == shown) return;
   if (!shown) {
-    UIHideWindow(bar);
+    TKHideWindow(bar);
     return;
   }
-  UIWindow* key = UIFrontWindow();
-  UIShowWindow(bar);
-  if (key && key != bar) UISelectWindow(key);
+  TKWindow* key = TKFrontWindow();
+  TKShowWindow(bar);
+  if (key && key != bar) TKSelectWindow(key);
 }
 
 // The session menu a menu belongs to (itself or as a submenu), or null.
-SessionMenu* SessionMenuOf(UIMenu* menu) {
-  const int32_t id = UIGetMenuID(menu);
+SessionMenu* SessionMenuOf(TKMenu* menu) {
+  const int32_t id = TKGetMenuID(menu);
   for (SessionMenu& s : gSessionMenus) {
-    if (UIGetMenu(s.id) != nullptr && s.id == id && UIGetMenu(id) == menu) return &s;
+    if (TKGetMenu(s.id) != nullptr && s.id == id && TKGetMenu(id) == menu) return &s;
     for (int32_t sub : s.submenus)
-      if (sub == id && UIGetMenu(id) == menu) return &s;
+      if (sub == id && TKGetMenu(id) == menu) return &s;
   }
   return nullptr;
 }
 
-bool OurMenu(UIMenu* menu) {
+bool OurMenu(TKMenu* menu) {
   if (!menu) return false;
-  const int32_t id = UIGetMenuID(menu);
+  const int32_t id = TKGetMenuID(menu);
   for (const MenuLayout& layout : MenuLayouts())
-    if (layout.id == id) return UIGetMenu(id) == menu;
+    if (layout.id == id) return TKGetMenu(id) == menu;
   return false;
 }
 
 // Whether the item should be enabled now.
-bool ItemEnabled(UIMenu* menu, int32_t item) {
-  if (UIGetMenuItemText(menu, item) == "-") return false;
+bool ItemEnabled(TKMenu* menu, int32_t item) {
+  if (TKGetMenuItemText(menu, item) == "-") return false;
   if (const SessionMenu* s = SessionMenuOf(menu); s && !s->enabled) return false;
-  const uint32_t command = UIGetMenuItemCommand(menu, item);
+  const uint32_t command = TKGetMenuItemCommand(menu, item);
   switch (command) {
     case kAppCmdCut:
     case kAppCmdCopy:
@@ -215,23 +215,23 @@ bool ItemEnabled(UIMenu* menu, int32_t item) {
     }
     case 0:
       // The File menu's exports work on the picture.
-      if (UIGetMenuID(menu) == kAppMenuFile && UIGetMenuItemSubmenu(menu, item)) return gImageLoaded;
+      if (TKGetMenuID(menu) == kAppMenuFile && TKGetMenuItemSubmenu(menu, item)) return gImageLoaded;
       return true;
     default: return true;
   }
 }
 
-void UpdateMenu(UIMenu* menu) {
-  for (int32_t i = 1; i <= UICountMenuItems(menu); ++i) UIEnableMenuItem(menu, i, ItemEnabled(menu, i));
+void UpdateMenu(TKMenu* menu) {
+  for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i) TKEnableMenuItem(menu, i, ItemEnabled(menu, i));
 }
 
 // One item of the toolkit's enable pass; the items without a command of
 // the same menu (submenu titles) follow at once.
-QVStatus UpdateCommandItem(UIEvent& e) {
+QVStatus UpdateCommandItem(TKEvent& e) {
   if (!OurMenu(e.menu) || e.menuItem < 1) return kQVErrNotHandled;
-  UIEnableMenuItem(e.menu, e.menuItem, ItemEnabled(e.menu, e.menuItem));
-  for (int32_t i = 1; i <= UICountMenuItems(e.menu); ++i)
-    if (UIGetMenuItemCommand(e.menu, i) == 0) UIEnableMenuItem(e.menu, i, ItemEnabled(e.menu, i));
+  TKEnableMenuItem(e.menu, e.menuItem, ItemEnabled(e.menu, e.menuItem));
+  for (int32_t i = 1; i <= TKCountMenuItems(e.menu); ++i)
+    if (TKGetMenuItemCommand(e.menu, i) == 0) TKEnableMenuItem(e.menu, i, ItemEnabled(e.menu, i));
   return kQVNoErr;
 }
 
@@ -239,8 +239,8 @@ QVStatus UpdateCommandItem(UIEvent& e) {
 // while an exchange is attached, the secondary preview shows again and the
 // video output gets going with the current frame.
 void AppActivated() {
-  if (gMenuBarWindow && UIWindowExists(gMenuBarWindow) && UIIsWindowVisible(gMenuBarWindow))
-    UIInvalidateWindow(gMenuBarWindow);
+  if (gMenuBarWindow && TKWindowExists(gMenuBarWindow) && TKIsWindowVisible(gMenuBarWindow))
+    TKInvalidateWindow(gMenuBarWindow);
   if (!gUIComm.block) return;
   UIServiceHooks& hooks = UIHooks();
   const uint32_t device = gPrefsSettings.externalPreviewDevice;
@@ -267,13 +267,13 @@ void BuildMenuBarAndTakeCommands() {
 }  // namespace
 
 void BuildMenuBar() {
-  UIClearMenuBar();
+  TKClearMenuBar();
   for (const MenuLayout& layout : MenuLayouts()) {
-    if (UIMenu* old = UIGetMenu(layout.id)) UIDisposeMenu(old);
-    UIMenu* menu = UICreateMenu(layout.id, layout.title);
+    if (TKMenu* old = TKGetMenu(layout.id)) TKDisposeMenu(old);
+    TKMenu* menu = TKCreateMenu(layout.id, layout.title);
     for (const MenuItemLayout& it : layout.items) {
-      const int32_t item = UIAppendMenuItem(menu, it.text, it.command, uint32_t(it.key), it.key ? it.modifiers : 0x100);
-      if (it.submenu) UISetMenuItemSubmenu(menu, item, UIGetMenu(it.submenu));
+      const int32_t item = TKAppendMenuItem(menu, it.text, it.command, uint32_t(it.key), it.key ? it.modifiers : 0x100);
+      if (it.submenu) TKSetMenuItemSubmenu(menu, item, TKGetMenu(it.submenu));
     }
   }
   const struct {
@@ -284,17 +284,17 @@ void BuildMenuBar() {
                    {kSecondaryLUTMenuID, kSecondaryLUTCommandBase, kPFLUTSecondary},
                    {kExternalLUTMenuID, kExternalLUTCommandBase, kPFLUTExternal}};
   for (const auto& m : kLUTMenus) {
-    UIMenu* menu = UIGetMenu(m.id);
+    TKMenu* menu = TKGetMenu(m.id);
     FillLinearizationMenu(menu, m.base);
     CheckMenuItemByCommand(menu, m.base + uint32_t(gPrefsSettings.lutIndex[m.which]));
   }
   // The LUT menus were made before the View menu; hang them on it again.
   for (const MenuLayout& layout : MenuLayouts()) {
     if (!layout.inBar) continue;
-    UIMenu* menu = UIGetMenu(layout.id);
+    TKMenu* menu = TKGetMenu(layout.id);
     for (size_t i = 0; i < layout.items.size(); ++i)
-      if (layout.items[i].submenu) UISetMenuItemSubmenu(menu, int32_t(i + 1), UIGetMenu(layout.items[i].submenu));
-    UIInsertMenuInBar(menu);
+      if (layout.items[i].submenu) TKSetMenuItemSubmenu(menu, int32_t(i + 1), TKGetMenu(layout.items[i].submenu));
+    TKInsertMenuInBar(menu);
   }
   HandleMenuEnableItems();
   ShowMenuBarWindow(AppMenuEnabled(kAppMenuFile));
@@ -302,57 +302,57 @@ void BuildMenuBar() {
 
 void HandleMenuEnableItems() {
   for (const MenuLayout& layout : MenuLayouts())
-    if (UIMenu* menu = UIGetMenu(layout.id)) UpdateMenu(menu);
+    if (TKMenu* menu = TKGetMenu(layout.id)) UpdateMenu(menu);
 }
 
 void EnableSessionMenus(bool enable) {
   for (SessionMenu& s : gSessionMenus) s.enabled = enable;
   HandleMenuEnableItems();
-  if (!UIGetMenuBarMenus().empty()) ShowMenuBarWindow(enable);
+  if (!TKGetMenuBarMenus().empty()) ShowMenuBarWindow(enable);
 }
 
-QVStatus CheckMenuItemByCommand(UIMenu* menu, uint32_t commandID) {
-  for (int32_t i = 1; i <= UICountMenuItems(menu); ++i)
-    UICheckMenuItem(menu, i, UIGetMenuItemCommand(menu, i) == commandID);
+QVStatus CheckMenuItemByCommand(TKMenu* menu, uint32_t commandID) {
+  for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i)
+    TKCheckMenuItem(menu, i, TKGetMenuItemCommand(menu, i) == commandID);
   return kQVNoErr;
 }
 
-UIWindow* AppMenuBarWindow() { return MenuBarWindow(); }
+TKWindow* AppMenuBarWindow() { return MenuBarWindow(); }
 
 bool AppMenuEnabled(int32_t menuID) {
-  if (!UIGetMenu(menuID)) return false;
+  if (!TKGetMenu(menuID)) return false;
   for (const SessionMenu& s : gSessionMenus)
     if (s.id == menuID) return s.enabled;
   return true;
 }
 
 bool AppMenuCommandEnabled(uint32_t commandID) {
-  UIMenu* menu = nullptr;
+  TKMenu* menu = nullptr;
   int32_t item = 0;
-  if (!UIFindMenuCommand(commandID, &menu, &item)) return false;
+  if (!TKFindMenuCommand(commandID, &menu, &item)) return false;
   HandleMenuEnableItems();
-  return UIIsMenuItemEnabled(menu, item);
+  return TKIsMenuItemEnabled(menu, item);
 }
 
-QVStatus HandleApplicationEvents(UIEvent& e) {
+QVStatus HandleApplicationEvents(TKEvent& e) {
   switch (e.kind) {
-    case kUIEventUpdateCommand: return UpdateCommandItem(e);
-    case kUIEventCommand: return HandleAppCommand(e.command, e.control);
-    case kUIEventMouseWheel:
+    case kTKEventUpdateCommand: return UpdateCommandItem(e);
+    case kTKEventCommand: return HandleAppCommand(e.command, e.control);
+    case kTKEventMouseWheel:
       if (gEditFieldOpen) VFEndEditing(gActiveEditSlider, true);
       return kQVErrNotHandled;
-    case kUIEventContextClick: return e.control ? HandleControlContextClick(e.control, e.where) : kQVErrNotHandled;
+    case kTKEventContextClick: return e.control ? HandleControlContextClick(e.control, e.where) : kQVErrNotHandled;
     // Other handlers may want the focus changes too.
-    case kUIEventAppActivated: AppActivated(); return kQVErrNotHandled;
-    case kUIEventAppDeactivated: AppDeactivated(); return kQVErrNotHandled;
+    case kTKEventAppActivated: AppActivated(); return kQVErrNotHandled;
+    case kTKEventAppDeactivated: AppDeactivated(); return kQVErrNotHandled;
     default: return kQVErrNotHandled;
   }
 }
 
 void InstallAppCommands() {
   UIRemoveShellCommands();
-  if (gAppHandler) UIRemoveHandler(gAppHandler);
-  gAppHandler = UIInstallAppHandler(HandleApplicationEvents);
+  if (gAppHandler) TKRemoveHandler(gAppHandler);
+  gAppHandler = TKInstallAppHandler(HandleApplicationEvents);
 }
 
 void InstallAppCommandHooks() {

@@ -18,7 +18,7 @@ void nothing() {}
 QVStatus loadCDLAbsent(VL_SettingsStruct*) { return AppServiceNotAvailable("Loading ASC CDL files"); }
 QVStatus saveCDLAbsent(const VL_SettingsStruct*) { return AppServiceNotAvailable("Saving ASC CDL files"); }
 QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServiceNotAvailable("3D LUT export"); }
-QVStatus referenceImageAbsent(UIImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
+QVStatus referenceImageAbsent(TKImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
 QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
 bool noVideoOutput() { return false; }
 

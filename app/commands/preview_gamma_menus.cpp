@@ -21,9 +21,9 @@ const MenuChoice kMenuChoices[] = {
 
 }  // namespace
 
-int32_t FillLinearizationMenu(UIMenu* menu, uint32_t commandBase) {
+int32_t FillLinearizationMenu(TKMenu* menu, uint32_t commandBase) {
   if (!menu) return 0;
-  for (const MenuChoice& c : kMenuChoices) UIAppendMenuItem(menu, c.title, commandBase + uint32_t(c.choice));
+  for (const MenuChoice& c : kMenuChoices) TKAppendMenuItem(menu, c.title, commandBase + uint32_t(c.choice));
   return int32_t(std::size(kMenuChoices));
 }
 

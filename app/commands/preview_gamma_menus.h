@@ -8,7 +8,7 @@
 
 #include "platform/fourcc.h"
 
-struct UIMenu;
+struct TKMenu;
 
 enum : int32_t { kPrimaryLUTMenuID = 145, kSecondaryLUTMenuID = 146, kExternalLUTMenuID = 147 };
 
@@ -21,7 +21,7 @@ constexpr uint32_t kExternalLUTCommandBase = QVFourCC("VCe0");
 // Appends "None", "ITU.R 601 Gamma", "ITU.R 709 Gamma", "SMPTE 240M Gamma",
 // "Invert" and "Other..." (choices 50 to 54 and 56), each with the command
 // base + choice. Returns the number of items appended (6; 0 without a menu).
-int32_t FillLinearizationMenu(UIMenu* menu, uint32_t commandBase);
+int32_t FillLinearizationMenu(TKMenu* menu, uint32_t commandBase);
 
 // The choice a command of one of the three menus stands for, or 0 when the
 // command belongs to none of them.

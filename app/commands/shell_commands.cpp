@@ -46,19 +46,19 @@ QVStatus UIShellCommand(uint32_t command) {
 }
 
 namespace {
-UIHandlerRef gShellHandler = 0;
+TKHandlerRef gShellHandler = 0;
 }  // namespace
 
 void UIRemoveShellCommands() {
-  if (gShellHandler) UIRemoveHandler(gShellHandler);
+  if (gShellHandler) TKRemoveHandler(gShellHandler);
   gShellHandler = 0;
 }
 
 void UIInstallShellCommands() {
   UIRemoveShellCommands();
-  gShellHandler = UIInstallAppHandler([](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventCommand) return UIShellCommand(e.command);
-    if (e.kind == kUIEventUpdateCommand && (e.command == kUICommandUndo || e.command == kUICommandRedo)) {
+  gShellHandler = TKInstallAppHandler([](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventCommand) return UIShellCommand(e.command);
+    if (e.kind == kTKEventUpdateCommand && (e.command == kUICommandUndo || e.command == kUICommandRedo)) {
       UndoBufferUpdateMenu(gUndoBuffer);
       return kQVNoErr;
     }

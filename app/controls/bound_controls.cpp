@@ -13,10 +13,10 @@
 #include "platform/ui/toolkit.h"
 #include "support/strings.h"
 
-UIControl* gSettingsControls[kVLSettingsWordCount];
-UIControl* gActiveEditSlider = nullptr;
+TKControl* gSettingsControls[kVLSettingsWordCount];
+TKControl* gActiveEditSlider = nullptr;
 bool gEditFieldOpen = false;
-UIControl* gLastUndoControl = nullptr;
+TKControl* gLastUndoControl = nullptr;
 
 namespace {
 
@@ -27,7 +27,7 @@ void CentralUpdate() { UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, t
 VFServices gServices = {CentralUpdate, nullptr, nullptr, nullptr, nullptr};
 
 // The field a value control writes, or null when it has no binding.
-uint8_t* FieldOf(UIControl* control) {
+uint8_t* FieldOf(TKControl* control) {
   auto* base = static_cast<uint8_t*>(VFGetPointerProperty(control, kVFPropBase));
   if (!base) return nullptr;
   const int32_t offset = VFGetInt32Property(control, kVFPropOffset, -1);
@@ -62,14 +62,14 @@ int32_t Truncated(double value) {
   return int32_t(std::trunc(std::clamp(value, -2147483648.0, 2147483647.0)));
 }
 
-void RedrawReadout(UIControl* control) {
+void RedrawReadout(TKControl* control) {
   VFValueSlider* record = VFGetValueSlider(control);
-  if (record && record->readout) UIDrawControl(record->readout);
+  if (record && record->readout) TKDrawControl(record->readout);
 }
 
 // After a change of the field: change procedure, readout, enclosing tabs,
 // and the picture when asked.
-void AfterChange(UIControl* control, uint32_t newBits, bool reprocess) {
+void AfterChange(TKControl* control, uint32_t newBits, bool reprocess) {
   if (auto proc = reinterpret_cast<VFChangeProc>(VFGetPointerProperty(control, kVFPropChange)))
     proc(control, newBits, reprocess);
   RedrawReadout(control);
@@ -84,15 +84,15 @@ void VFUpdatePreview() {
   if (gServices.updatePreview) gServices.updatePreview();
 }
 
-VFValueSlider* VFGetValueSlider(UIControl* control) {
+VFValueSlider* VFGetValueSlider(TKControl* control) {
   return control ? static_cast<VFValueSlider*>(VFGetPointerProperty(control, kPropRecord)) : nullptr;
 }
 
-void VFRegisterControl(UIControl** table, uint32_t offset, UIControl* control) {
+void VFRegisterControl(TKControl** table, uint32_t offset, TKControl* control) {
   if (table && offset / 4 < uint32_t(kVLSettingsWordCount)) table[offset / 4] = control;
 }
 
-UIControl* VFControlAtOffset(uint32_t offset) {
+TKControl* VFControlAtOffset(uint32_t offset) {
   return offset / 4 < uint32_t(kVLSettingsWordCount) ? gSettingsControls[offset / 4] : nullptr;
 }
 
@@ -128,7 +128,7 @@ bool Store(const VFValueSlider* record, uint8_t* field, uint32_t newBits) {
 
 }  // namespace
 
-void VFWriteControlValue(UIControl* control, int32_t raw, bool reprocess) {
+void VFWriteControlValue(TKControl* control, int32_t raw, bool reprocess) {
   VFValueSlider* record = VFGetValueSlider(control);
   uint8_t* field = FieldOf(control);
   if (!record || !field) return;
@@ -141,7 +141,7 @@ void VFWriteControlValue(UIControl* control, int32_t raw, bool reprocess) {
   if (reprocess && changed) VFUpdatePreview();
 }
 
-void VFWriteFloatToSettings(UIControl* control, float value, bool reprocess) {
+void VFWriteFloatToSettings(TKControl* control, float value, bool reprocess) {
   VFValueSlider* record = VFGetValueSlider(control);
   uint8_t* field = FieldOf(control);
   if (!record || !field) return;
@@ -156,25 +156,25 @@ void VFWriteFloatToSettings(UIControl* control, float value, bool reprocess) {
   if (reprocess) VFUpdatePreview();
 }
 
-void VFSetFloatValue(UIControl* control, float value, bool reprocess) {
+void VFSetFloatValue(TKControl* control, float value, bool reprocess) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!control || !record) return;
   const int32_t raw = Truncated((record->flags & kVFScaled) ? double(value) * 65536.0 : double(value));
-  UISetControlValue(record->slider, raw);
+  TKSetControlValue(record->slider, raw);
   VFUpdateValueText(control, raw);
   VFWriteFloatToSettings(control, value, reprocess);
 }
 
-void VFRefreshFromSettings(UIControl* control) {
+void VFRefreshFromSettings(TKControl* control) {
   VFValueSlider* record = VFGetValueSlider(control);
   uint8_t* field = FieldOf(control);
   if (!record || !field) return;
   const int32_t raw = VFControlValueForField(record, LoadWord(field));
-  UISetControlValue(record->slider, raw);
+  TKSetControlValue(record->slider, raw);
   VFUpdateValueText(control, raw);
 }
 
-void VFUpdateValueText(UIControl* control, int32_t raw) {
+void VFUpdateValueText(TKControl* control, int32_t raw) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!record) return;
   if (record->editField) {
@@ -182,13 +182,13 @@ void VFUpdateValueText(UIControl* control, int32_t raw) {
     const double value = (record->flags & kVFScaled) ? raw / 65536.0 : double(raw);
     std::snprintf(text, sizeof text, "%1.4f", value);
     QVStripTrailingZeros(text);
-    UISetEditText(record->editField, text);
+    TKSetEditText(record->editField, text);
   }
-  if (record->readout) UIDrawControl(record->readout);
-  if (record->editField) UIDrawControl(record->editField);
+  if (record->readout) TKDrawControl(record->readout);
+  if (record->editField) TKDrawControl(record->editField);
 }
 
-void VFTakeUndoSnapshot(UIControl* control) {
+void VFTakeUndoSnapshot(TKControl* control) {
   if (control != gLastUndoControl) {
     UndoBufferPush(gUndoBuffer, &gUISettings);
     gLastUndoControl = control;
@@ -199,125 +199,125 @@ void VFTakeUndoSnapshot(UIControl* control) {
 
 void VFForgetUndoControl() { gLastUndoControl = nullptr; }
 
-void VFSetPointerProperty(UIControl* control, uint32_t tag, const void* pointer) {
+void VFSetPointerProperty(TKControl* control, uint32_t tag, const void* pointer) {
   if (!control) return;
   const uintptr_t value = reinterpret_cast<uintptr_t>(pointer);
-  UISetControlProperty(control, kVFCreator, tag, &value, sizeof value);
+  TKSetControlProperty(control, kVFCreator, tag, &value, sizeof value);
 }
 
-void* VFGetPointerProperty(UIControl* control, uint32_t tag) {
+void* VFGetPointerProperty(TKControl* control, uint32_t tag) {
   uintptr_t value = 0;
-  if (!control || UIGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return nullptr;
+  if (!control || TKGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return nullptr;
   return reinterpret_cast<void*>(value);
 }
 
-int32_t VFGetInt32Property(UIControl* control, uint32_t tag, int32_t missing) {
+int32_t VFGetInt32Property(TKControl* control, uint32_t tag, int32_t missing) {
   int32_t value = missing;
-  if (!control || UIGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return missing;
+  if (!control || TKGetControlProperty(control, kVFCreator, tag, &value, sizeof value, nullptr) != kQVNoErr) return missing;
   return value;
 }
 
-void VFSetChangeProc(UIControl* control, VFChangeProc proc) {
+void VFSetChangeProc(TKControl* control, VFChangeProc proc) {
   VFSetPointerProperty(control, kVFPropChange, reinterpret_cast<const void*>(proc));
 }
 
-void VFSetPopupChangeProc(UIControl* popup, VFPopupChangeProc proc) {
+void VFSetPopupChangeProc(TKControl* popup, VFPopupChangeProc proc) {
   VFSetPointerProperty(popup, kVFPropChange, reinterpret_cast<const void*>(proc));
 }
 
-void VFSetDefaultValue(UIControl* control, uint32_t fieldBits) {
-  if (control) UISetControlProperty(control, kVFCreator, kVFPropDefault, &fieldBits, sizeof fieldBits);
+void VFSetDefaultValue(TKControl* control, uint32_t fieldBits) {
+  if (control) TKSetControlProperty(control, kVFCreator, kVFPropDefault, &fieldBits, sizeof fieldBits);
 }
 
-void VFSetLinkedControl(UIControl* control, UIControl* other) { VFSetPointerProperty(control, kVFPropLinked, other); }
+void VFSetLinkedControl(TKControl* control, TKControl* other) { VFSetPointerProperty(control, kVFPropLinked, other); }
 
-UIControl* VFGetLinkedControl(UIControl* control) {
-  return static_cast<UIControl*>(VFGetPointerProperty(control, kVFPropLinked));
+TKControl* VFGetLinkedControl(TKControl* control) {
+  return static_cast<TKControl*>(VFGetPointerProperty(control, kVFPropLinked));
 }
 
-void VFGetControlValue32(UIControl* control, int32_t* out) {
-  if (control && out) *out = UIGetControlValue(control);
+void VFGetControlValue32(TKControl* control, int32_t* out) {
+  if (control && out) *out = TKGetControlValue(control);
 }
 
-void VFGetControlValue16(UIControl* control, int16_t* out) {
-  if (control && out) *out = int16_t(UIGetControlValue(control));
+void VFGetControlValue16(TKControl* control, int16_t* out) {
+  if (control && out) *out = int16_t(TKGetControlValue(control));
 }
 
-void VFSetControlValue32(UIControl* control, int32_t value) {
-  if (control) UISetControlValue(control, value);
+void VFSetControlValue32(TKControl* control, int32_t value) {
+  if (control) TKSetControlValue(control, value);
 }
 
-void VFSetControlValue16(UIControl* control, int16_t value) {
-  if (control) UISetControlValue(control, value);
+void VFSetControlValue16(TKControl* control, int16_t value) {
+  if (control) TKSetControlValue(control, value);
 }
 
-void VFEnableWithLabel(UIControl* control, bool enable) {
+void VFEnableWithLabel(TKControl* control, bool enable) {
   if (!control) return;
-  UISetControlEnabled(control, enable);
-  UIWindow* window = UIGetControlWindow(control);
-  if (UIControl* label = UIFindControlByID(window, UIControlID{kVFSigLabel, UIGetControlID(control).id}))
-    UISetControlEnabled(label, enable);
+  TKSetControlEnabled(control, enable);
+  TKWindow* window = TKGetControlWindow(control);
+  if (TKControl* label = TKFindControlByID(window, TKControlID{kVFSigLabel, TKGetControlID(control).id}))
+    TKSetControlEnabled(label, enable);
 }
 
-void VFShowControlGroup(UIControl* control, bool show) {
+void VFShowControlGroup(TKControl* control, bool show) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!record) return;
-  for (UIControl* part : {record->slider, record->readout, record->label})
-    if (part) UISetControlVisible(part, show);
+  for (TKControl* part : {record->slider, record->readout, record->label})
+    if (part) TKSetControlVisible(part, show);
 }
 
-void VFSetValueRange(UIControl* control, double min, double max, double typedMin, double typedMax) {
+void VFSetValueRange(TKControl* control, double min, double max, double typedMin, double typedMax) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!record) return;
   const double s = (record->flags & kVFScaled) ? 65536.0 : 1.0;
-  UISetControlMinimum(record->slider, Truncated(min * s));
-  UISetControlMaximum(record->slider, Truncated(max * s));
+  TKSetControlMinimum(record->slider, Truncated(min * s));
+  TKSetControlMaximum(record->slider, Truncated(max * s));
   if (record->editField) {
     const int32_t lo = Truncated(typedMin * s), hi = Truncated(typedMax * s);
-    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
-    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
+    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
   }
 }
 
-void VFMarkTabsEnabled(UIControl* control) {
+void VFMarkTabsEnabled(TKControl* control) {
   if (control) EnableEnclosingTabs(control, 1, true);
 }
 
-void VFSetControlText(UIControl* control, const char* text) {
-  if (control) UISetEditText(control, text ? text : "");
+void VFSetControlText(TKControl* control, const char* text) {
+  if (control) TKSetEditText(control, text ? text : "");
 }
 
-UIFont VFControlFont() {
-  UIFont font;
+TKFont VFControlFont() {
+  TKFont font;
   font.family = "Lucida Grande";
   font.size = 11;
   return font;
 }
 
-UIColor VFColor(int entry) {
+TKColor VFColor(int entry) {
   const QVRGBColor& c = gInterfaceColors[std::clamp(entry, 0, kUIInterfaceColorCount - 1)];
-  return UIColorFrom16(c.red, c.green, c.blue);
+  return TKColorFrom16(c.red, c.green, c.blue);
 }
 
-QVStatus VFControlColorProc(UIControl* control, int32_t message, UIColor* color) {
+QVStatus VFControlColorProc(TKControl* control, int32_t message, TKColor* color) {
   if (!control || !color) return kQVErrNotHandled;
-  if (message == kUIColorBackground) {
+  if (message == kTKColorBackground) {
     *color = VFColor(kUIColorControlBackground);
     return kQVNoErr;
   }
-  if (message != kUIColorText) return kQVErrNotHandled;
-  switch (UIGetControlKind(control)) {
-    case kUIControlPushButton:
-    case kUIControlPopupButton:
-    case kUIControlBevelButton: return kQVErrNotHandled;  // the toolkit's own button text colours
+  if (message != kTKColorText) return kQVErrNotHandled;
+  switch (TKGetControlKind(control)) {
+    case kTKControlPushButton:
+    case kTKControlPopupButton:
+    case kTKControlBevelButton: return kQVErrNotHandled;  // the toolkit's own button text colours
     default: break;
   }
-  const bool active = UIIsControlActive(control) && UIIsControlEnabled(control);
+  const bool active = TKIsControlActive(control) && TKIsControlEnabled(control);
   *color = VFColor(active ? kUIColorLabelTextActive : kUIColorLabelTextInactive);
   return kQVNoErr;
 }
 
 namespace vf_internal {
 // Stores the composite on each of its parts.
-void AttachRecord(UIControl* part, VFValueSlider* record) { VFSetPointerProperty(part, kPropRecord, record); }
+void AttachRecord(TKControl* part, VFValueSlider* record) { VFSetPointerProperty(part, kPropRecord, record); }
 }  // namespace vf_internal

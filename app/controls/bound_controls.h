@@ -14,8 +14,8 @@
 #include "platform/status.h"
 #include "platform/ui/ui_draw.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 constexpr uint32_t kVFCreator = QVFourCC("QVc3");
 
@@ -51,39 +51,39 @@ enum : uint32_t {
 
 // The composite of a value slider; every part leads to it.
 struct VFValueSlider {
-  UIControl* slider = nullptr;
-  UIControl* editField = nullptr;  // null with kVFNoEditField
-  UIControl* readout = nullptr;    // null with kVFNoEditField
-  UIControl* label = nullptr;
-  UIWindow* window = nullptr;
+  TKControl* slider = nullptr;
+  TKControl* editField = nullptr;  // null with kVFNoEditField
+  TKControl* readout = nullptr;    // null with kVFNoEditField
+  TKControl* label = nullptr;
+  TKWindow* window = nullptr;
   uint32_t flags = 0;
 };
 // The composite a part belongs to, or null for any other control.
-VFValueSlider* VFGetValueSlider(UIControl* control);
+VFValueSlider* VFGetValueSlider(TKControl* control);
 
 // The control bound to each 32-bit word of the working record.
-extern UIControl* gSettingsControls[kVLSettingsWordCount];
+extern TKControl* gSettingsControls[kVLSettingsWordCount];
 // Enters a control at a field's byte offset (ignored outside the record).
-void VFRegisterControl(UIControl** table, uint32_t offset, UIControl* control);
-UIControl* VFControlAtOffset(uint32_t offset);
+void VFRegisterControl(TKControl** table, uint32_t offset, TKControl* control);
+TKControl* VFControlAtOffset(uint32_t offset);
 
 // Editing state.
-extern UIControl* gActiveEditSlider;
+extern TKControl* gActiveEditSlider;
 extern bool gEditFieldOpen;
-extern UIControl* gLastUndoControl;
+extern TKControl* gLastUndoControl;
 
 // Change procedures: value controls get the field's new bits (a float's
 // bits for a float field); popups get the old and new choice and answer the
 // choice to store.
-using VFChangeProc = void (*)(UIControl* control, uint32_t newFieldBits, bool reprocess);
-using VFPopupChangeProc = int32_t (*)(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
+using VFChangeProc = void (*)(TKControl* control, uint32_t newFieldBits, bool reprocess);
+using VFPopupChangeProc = int32_t (*)(TKControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
 
 // What the controls call outside their own subsystem; each may be left null.
 struct VFServices {
   // The central update with the working record (the picture is redrawn).
   void (*updatePreview)();
   // Control surfaces: a value or a whole page changed.
-  void (*tangentRefreshValue)(UIControl* control);
+  void (*tangentRefreshValue)(TKControl* control);
   void (*tangentRefreshPage)();
   bool (*surfaceIsConnected)();
   void (*surfaceRefreshPage)();
@@ -93,11 +93,11 @@ VFServices& VFGetServices();
 void VFUpdatePreview();
 
 // The write road.
-void VFWriteControlValue(UIControl* control, int32_t raw, bool reprocess);
-void VFWriteFloatToSettings(UIControl* control, float value, bool reprocess);
-void VFSetFloatValue(UIControl* control, float value, bool reprocess);
-void VFRefreshFromSettings(UIControl* control);
-void VFUpdateValueText(UIControl* control, int32_t raw);
+void VFWriteControlValue(TKControl* control, int32_t raw, bool reprocess);
+void VFWriteFloatToSettings(TKControl* control, float value, bool reprocess);
+void VFSetFloatValue(TKControl* control, float value, bool reprocess);
+void VFRefreshFromSettings(TKControl* control);
+void VFUpdateValueText(TKControl* control, int32_t raw);
 // The control value that shows a field holding these bits.
 int32_t VFControlValueForField(const VFValueSlider* record, uint32_t fieldBits);
 // The field's value in field units (a float, 16.16 / 65,536 or the integer).
@@ -107,35 +107,35 @@ bool VFFloatsDiffer(float a, float b);
 
 // Undo: a new control pushes a snapshot of the working record, the same
 // control again refreshes it.
-void VFTakeUndoSnapshot(UIControl* control);
+void VFTakeUndoSnapshot(TKControl* control);
 // A whole-record change starts a fresh undo step for whatever is edited next.
 void VFForgetUndoControl();
 
 // Property accessors.
-void VFSetChangeProc(UIControl* control, VFChangeProc proc);
-void VFSetPopupChangeProc(UIControl* popup, VFPopupChangeProc proc);
-void VFSetDefaultValue(UIControl* control, uint32_t fieldBits);
-void VFSetLinkedControl(UIControl* control, UIControl* other);
-UIControl* VFGetLinkedControl(UIControl* control);
+void VFSetChangeProc(TKControl* control, VFChangeProc proc);
+void VFSetPopupChangeProc(TKControl* popup, VFPopupChangeProc proc);
+void VFSetDefaultValue(TKControl* control, uint32_t fieldBits);
+void VFSetLinkedControl(TKControl* control, TKControl* other);
+TKControl* VFGetLinkedControl(TKControl* control);
 // Pointer-sized properties.
-void VFSetPointerProperty(UIControl* control, uint32_t tag, const void* pointer);
-void* VFGetPointerProperty(UIControl* control, uint32_t tag);
-int32_t VFGetInt32Property(UIControl* control, uint32_t tag, int32_t missing);
+void VFSetPointerProperty(TKControl* control, uint32_t tag, const void* pointer);
+void* VFGetPointerProperty(TKControl* control, uint32_t tag);
+int32_t VFGetInt32Property(TKControl* control, uint32_t tag, int32_t missing);
 
 // Value wrappers (out written only when given; 16-bit values sign-extended).
-void VFGetControlValue32(UIControl* control, int32_t* out);
-void VFGetControlValue16(UIControl* control, int16_t* out);
-void VFSetControlValue32(UIControl* control, int32_t value);
-void VFSetControlValue16(UIControl* control, int16_t value);
+void VFGetControlValue32(TKControl* control, int32_t* out);
+void VFGetControlValue16(TKControl* control, int16_t* out);
+void VFSetControlValue32(TKControl* control, int32_t value);
+void VFSetControlValue16(TKControl* control, int16_t value);
 
-void VFEnableWithLabel(UIControl* control, bool enable);
-void VFShowControlGroup(UIControl* control, bool show);
-void VFSetValueRange(UIControl* control, double min, double max, double typedMin, double typedMax);
-void VFMarkTabsEnabled(UIControl* control);
-void VFSetControlText(UIControl* control, const char* text);
+void VFEnableWithLabel(TKControl* control, bool enable);
+void VFShowControlGroup(TKControl* control, bool show);
+void VFSetValueRange(TKControl* control, double min, double max, double typedMin, double typedMax);
+void VFMarkTabsEnabled(TKControl* control);
+void VFSetControlText(TKControl* control, const char* text);
 
 // The control font and the colour procedure every control of the toolkit uses.
-UIFont VFControlFont();
-QVStatus VFControlColorProc(UIControl* control, int32_t message, UIColor* color);
+TKFont VFControlFont();
+QVStatus VFControlColorProc(TKControl* control, int32_t message, TKColor* color);
 // A 16-bit interface colour as a drawing colour.
-UIColor VFColor(int colorEntry);
+TKColor VFColor(int colorEntry);

@@ -47,13 +47,13 @@ const char* const kHelp[] = {
 
 }  // namespace
 
-UIMenu* VFColorMenu(int32_t menuID) {
-  if (UIMenu* menu = UIGetMenu(menuID)) return menu;
+TKMenu* VFColorMenu(int32_t menuID) {
+  if (TKMenu* menu = TKGetMenu(menuID)) return menu;
   for (const MenuTexts& texts : kMenus) {
     if (texts.menuID != menuID) continue;
-    UIMenu* menu = UICreateMenu(menuID, "");
+    TKMenu* menu = TKCreateMenu(menuID, "");
     for (const char* item : texts.items)
-      if (menu && item) UIAppendMenuItem(menu, item, 0);
+      if (menu && item) TKAppendMenuItem(menu, item, 0);
     return menu;
   }
   return nullptr;

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
-struct UIMenu;
+struct TKMenu;
 
 constexpr int32_t kVFHelpStringList = 2000;
 
 // The menu with its items, made when no menu has the ID yet; null for an ID
 // without texts here.
-UIMenu* VFColorMenu(int32_t menuID);
+TKMenu* VFColorMenu(int32_t menuID);
 // Fills the colour controls' entries of string list 2000 that are still empty.
 void VFFillColorHelpStrings();

@@ -28,18 +28,18 @@ void DrawColorMatchGroup(bool) {
   if (g) VFRedrawParts(g->sampleSwatch, g->resultSwatch, nullptr, nullptr);
 }
 
-void MarkTabsEnabled(UIControl* eyedropper, const float*, bool) { VFMarkTabsEnabled(eyedropper); }
+void MarkTabsEnabled(TKControl* eyedropper, const float*, bool) { VFMarkTabsEnabled(eyedropper); }
 
 // A new readout mode: the group's swatches, and those of the row that
 // receives the same colour, show their values again.
-QVStatus ColorMatchModeHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+QVStatus ColorMatchModeHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
   VFSampleRow* row = VFSampleRowOf(e.control);
   if (!row) return kQVErrNotHandled;
   VFRedrawParts(row->sampleSwatch, row->resultSwatch, nullptr, nullptr);
   int32_t second = 0;
   if (row->eyedropper &&
-      UIGetControlProperty(row->eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr) ==
+      TKGetControlProperty(row->eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr) ==
           kQVNoErr)
     VFRedrawParts(VFFindPart(row->window, kVFSigSampleSwatch, second),
                   VFFindPart(row->window, kVFSigTargetSwatch, second), nullptr, nullptr);
@@ -48,50 +48,50 @@ QVStatus ColorMatchModeHandler(UIEvent& e) {
 
 }  // namespace
 
-UIControl* VFCreateSampleRow(UIWindow* window, UIRect* frame, const char* label, UIControl* parent, void* base,
-                             uint32_t rgbOffset, uint32_t enableOffset, int32_t idNumber, UIControl** table) {
+TKControl* VFCreateSampleRow(TKWindow* window, TKRect* frame, const char* label, TKControl* parent, void* base,
+                             uint32_t rgbOffset, uint32_t enableOffset, int32_t idNumber, TKControl** table) {
   if (!window || !frame) return nullptr;
-  const UIRect f = *frame;
-  *frame = UIRectOffset(f, 0, 30);
+  const TKRect f = *frame;
+  *frame = TKRectOffset(f, 0, 30);
   VFSampleRow* row = VFNewSampleRow(window);
   if (!row) return nullptr;
-  UIRect boxFrame{f.top, f.left, f.bottom, f.left + 72};
+  TKRect boxFrame{f.top, f.left, f.bottom, f.left + 72};
   row->checkBox = VFCreateCheckBox(window, &boxFrame, label, parent, base, enableOffset, idNumber, table, true);
   VFAttachSampleRow(row->checkBox, row);
-  UIRect eyeFrame = UIMakeRect(f.left + 75, f.top, 22, 22);
+  TKRect eyeFrame = TKMakeRect(f.left + 75, f.top, 22, 22);
   VFCreateEyedropperButton(window, &eyeFrame, parent, base, rgbOffset, idNumber, table, kEyedropperPicture,
                            kSampleCursor, true, false, MarkTabsEnabled, &row->eyedropper);
   VFAttachSampleRow(row->eyedropper, row);
-  VFCreateSwatchPane(window, UIMakeRect(f.left + 104, f.top, 44, 22), parent, false, false, false, false, false,
+  VFCreateSwatchPane(window, TKMakeRect(f.left + 104, f.top, 44, 22), parent, false, false, false, false, false,
                      rgbOffset, idNumber, row);
   return row->checkBox;
 }
 
-QVStatus VFCreateColorMatchGroup(UIWindow* window, UIRect* frame, UIControl* parent, void* base, uint32_t rgbOffset,
-                                 int32_t idNumber, UIControl** out) {
+QVStatus VFCreateColorMatchGroup(TKWindow* window, TKRect* frame, TKControl* parent, void* base, uint32_t rgbOffset,
+                                 int32_t idNumber, TKControl** out) {
   if (out) *out = nullptr;
   if (!window || !frame) return kQVErrParam;
-  const UIRect f = *frame;
+  const TKRect f = *frame;
   VFSampleRow* row = VFNewSampleRow(window);
   if (!row) return kQVErrMemory;
-  UIRect eyeFrame = f;
+  TKRect eyeFrame = f;
   VFCreateEyedropperButton(window, &eyeFrame, parent, base, rgbOffset, idNumber, nullptr, kEyedropperPicture,
                            kSampleCursor, false, true, nullptr, &row->eyedropper);
   VFAttachSampleRow(row->eyedropper, row);
-  UIControl* sample = VFCreateSwatchPane(window, UIMakeRect(f.left, f.top + 24, 65, 65), parent, true, false, false,
+  TKControl* sample = VFCreateSwatchPane(window, TKMakeRect(f.left, f.top + 24, 65, 65), parent, true, false, false,
                                          true, true, 0, idNumber, row);
-  UIControl* result = VFCreateSwatchPane(window, UIMakeRect(f.left + 65, f.top + 24, 65, 65), parent, true, true,
+  TKControl* result = VFCreateSwatchPane(window, TKMakeRect(f.left + 65, f.top + 24, 65, 65), parent, true, true,
                                          false, true, false, 0, idNumber, row);
-  UIControl* popup = UINewPopupButton(window, UIMakeRect(f.left + 2, f.top + 93, 128, 20), "",
+  TKControl* popup = TKNewPopupButton(window, TKMakeRect(f.left + 2, f.top + 93, 128, 20), "",
                                       VFColorMenu(kVFReadoutMenuID), 1);
   if (!row->eyedropper || !sample || !result || !popup) return kQVErrMemory;
   row->modePopup = popup;
-  if (parent) UIEmbedControl(popup, parent);
-  UISetControlID(popup, UIControlID{kVFSigReadoutPopup, idNumber});
-  UISetControlFont(popup, VFControlFont());
-  UISetControlColorProc(popup, VFControlColorProc);
+  if (parent) TKEmbedControl(popup, parent);
+  TKSetControlID(popup, TKControlID{kVFSigReadoutPopup, idNumber});
+  TKSetControlFont(popup, VFControlFont());
+  TKSetControlColorProc(popup, VFControlColorProc);
   VFAttachSampleRow(popup, row);
-  UIInstallControlHandler(popup, ColorMatchModeHandler);
+  TKInstallControlHandler(popup, ColorMatchModeHandler);
   VFFillColorHelpStrings();
   SetControlHelpTag(row->eyedropper, kVFHelpStringList, 11, 11);
   SetControlHelpTag(sample, kVFHelpStringList, 12, 12);
@@ -100,11 +100,11 @@ QVStatus VFCreateColorMatchGroup(UIWindow* window, UIRect* frame, UIControl* par
   gColorMatchGroup = row;
   ViewsHooksInForce().drawColorMatchGroup = DrawColorMatchGroup;
   if (out) *out = result;
-  *frame = UIRectOffset(f, 0, 113);
+  *frame = TKRectOffset(f, 0, 113);
   return kQVNoErr;
 }
 
-void VFWriteRGBToSettings(UIControl* control, const float* rgb, bool redraw) {
+void VFWriteRGBToSettings(TKControl* control, const float* rgb, bool redraw) {
   VFSampleRow* row = VFSampleRowOf(control);
   uint32_t offset = 0;
   if (!row || !rgb || !VFGetTripleOffset(row->eyedropper, &offset)) return;

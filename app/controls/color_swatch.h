@@ -8,9 +8,9 @@
 #include "platform/fourcc.h"
 #include "platform/ui/ui_types.h"
 
-struct UIContext;
-struct UIControl;
-struct UIWindow;
+struct TKContext;
+struct TKControl;
+struct TKWindow;
 
 // Control ID signatures of the parts (the ID number is shared).
 constexpr uint32_t kVFSigEyedropper = QVFourCC("VFey");
@@ -35,42 +35,42 @@ constexpr uint32_t kVFPropLeftHalf = QVFourCC("left");
 // colour triple in the working record (kVFPropOffset's tag, another size).
 
 struct VFSampleRow {
-  UIControl* checkBox = nullptr;
-  UIControl* eyedropper = nullptr;
-  UIControl* sampleSwatch = nullptr;
-  UIControl* resultSwatch = nullptr;  // colour-match group
-  UIControl* targetSwatch = nullptr;
-  UIControl* modePopup = nullptr;     // colour-match group
-  UIWindow* window = nullptr;
+  TKControl* checkBox = nullptr;
+  TKControl* eyedropper = nullptr;
+  TKControl* sampleSwatch = nullptr;
+  TKControl* resultSwatch = nullptr;  // colour-match group
+  TKControl* targetSwatch = nullptr;
+  TKControl* modePopup = nullptr;     // colour-match group
+  TKWindow* window = nullptr;
 };
 
 // A new record, kept for the life of the program like the other composite
 // records; null when none can be had.
-VFSampleRow* VFNewSampleRow(UIWindow* window);
+VFSampleRow* VFNewSampleRow(TKWindow* window);
 // The record a part was entered in, or null.
-VFSampleRow* VFSampleRowOf(UIControl* control);
-void VFAttachSampleRow(UIControl* control, VFSampleRow* record);
+VFSampleRow* VFSampleRowOf(TKControl* control);
+void VFAttachSampleRow(TKControl* control, VFSampleRow* record);
 
 // A swatch pane in frame: ID 'VFst' when target, else 'VFsr' when result,
 // else 'VFsw', entered in the record's slot of that kind; the five flags,
 // and 'ofst' when offset is not 0. Null when it cannot be made.
-UIControl* VFCreateSwatchPane(UIWindow* window, const UIRect& frame, UIControl* parent, bool showValues, bool result,
+TKControl* VFCreateSwatchPane(TKWindow* window, const TKRect& frame, TKControl* parent, bool showValues, bool result,
                               bool target, bool joined, bool leftHalf, uint32_t offset, int32_t idNumber,
                               VFSampleRow* record);
 // Draws a swatch into ctx (its draw procedure).
-void VFDrawSwatch(UIControl* swatch, UIContext* ctx);
+void VFDrawSwatch(TKControl* swatch, TKContext* ctx);
 // The 4-byte 'ofst' of a control; false when it has none.
-bool VFGetTripleOffset(UIControl* control, uint32_t* offset);
+bool VFGetTripleOffset(TKControl* control, uint32_t* offset);
 // The triple a swatch shows: its own 'ofst', else its record's eyedropper's.
-bool VFSwatchOffset(UIControl* swatch, uint32_t* offset);
+bool VFSwatchOffset(TKControl* swatch, uint32_t* offset);
 // The readout mode of the control's record (its popup's value); 1 without one.
-int32_t VFGetReadoutMode(UIControl* control);
+int32_t VFGetReadoutMode(TKControl* control);
 // The mode values near the control read out in: its record's popup, else
 // the popup of its window's colour-match group, else 1.
-int32_t VFReadoutModeNear(UIControl* control);
+int32_t VFReadoutModeNear(TKControl* control);
 // Draws one value in a mode's format with its right edge at (h, v).
-void VFDrawValueLabel(UIContext* ctx, float value, int32_t mode, int32_t h, int32_t v, int32_t component);
+void VFDrawValueLabel(TKContext* ctx, float value, int32_t mode, int32_t h, int32_t v, int32_t component);
 // The control of a kind with an ID number in a window, or null.
-UIControl* VFFindPart(UIWindow* window, uint32_t signature, int32_t idNumber);
+TKControl* VFFindPart(TKWindow* window, uint32_t signature, int32_t idNumber);
 // Redraws whichever of the controls are given.
-void VFRedrawParts(UIControl* a, UIControl* b, UIControl* c, UIControl* d);
+void VFRedrawParts(TKControl* a, TKControl* b, TKControl* c, TKControl* d);

@@ -27,22 +27,22 @@ const std::string* ListString(int32_t listID, int32_t index) {
 
 }  // namespace
 
-QVStatus SetControlContextMenu(UIControl* control, UIMenu* menu, VFContextMenuProc proc, int32_t refValue) {
+QVStatus SetControlContextMenu(TKControl* control, TKMenu* menu, VFContextMenuProc proc, int32_t refValue) {
   if (!control) return kQVErrParam;
   VFSetPointerProperty(control, kPropMenu, menu);
   if (proc) VFSetPointerProperty(control, kPropProc, reinterpret_cast<const void*>(proc));
-  UISetControlProperty(control, kVFCreator, kPropRef, &refValue, sizeof refValue);
+  TKSetControlProperty(control, kVFCreator, kPropRef, &refValue, sizeof refValue);
   return kQVNoErr;
 }
 
-int32_t PopUpContextMenu(UIWindow* window, UIMenu* menu, UIPoint where, int32_t preselected) {
+int32_t PopUpContextMenu(TKWindow* window, TKMenu* menu, TKPoint where, int32_t preselected) {
   if (!menu) return 0;
-  const UIMenuChoice choice = UIPopupMenu(menu, window, where, preselected);
+  const TKMenuChoice choice = TKPopupMenu(menu, window, where, preselected);
   if (!choice.item || !choice.menu) return 0;
-  return (UIGetMenuID(choice.menu) << 16) | (choice.item & 0xFFFF);
+  return (TKGetMenuID(choice.menu) << 16) | (choice.item & 0xFFFF);
 }
 
-QVStatus RunContextMenu(UIWindow* window, UIPoint where, UIMenu* menu, VFContextMenuProc proc, int32_t preselected,
+QVStatus RunContextMenu(TKWindow* window, TKPoint where, TKMenu* menu, VFContextMenuProc proc, int32_t preselected,
                         int32_t refValue) {
   if (!menu) return kQVErrNotHandled;
   if (proc) proc(nullptr, kVFMenuBeforeOpen, 0, menu, refValue);
@@ -51,14 +51,14 @@ QVStatus RunContextMenu(UIWindow* window, UIPoint where, UIMenu* menu, VFContext
   return kQVNoErr;
 }
 
-QVStatus HandleControlContextClick(UIControl* control, UIPoint where) {
+QVStatus HandleControlContextClick(TKControl* control, TKPoint where) {
   if (!control) return kQVErrNotHandled;
   auto proc = reinterpret_cast<VFContextMenuProc>(VFGetPointerProperty(control, kPropProc));
-  auto* menu = static_cast<UIMenu*>(VFGetPointerProperty(control, kPropMenu));
+  auto* menu = static_cast<TKMenu*>(VFGetPointerProperty(control, kPropMenu));
   if (!proc || !menu) return kQVErrNotHandled;
   const int32_t ref = VFGetInt32Property(control, kPropRef, 0);
   proc(control, kVFMenuBeforeOpen, 0, menu, ref);
-  const int32_t chosen = PopUpContextMenu(UIGetControlWindow(control), menu, where, 0);
+  const int32_t chosen = PopUpContextMenu(TKGetControlWindow(control), menu, where, 0);
   proc(control, kVFMenuAfterChoice, chosen & 0xFFFF, menu, ref);
   return kQVNoErr;
 }
@@ -79,13 +79,13 @@ void VFFillListStrings(int32_t listID, int32_t firstIndex, const char* const* st
   }
 }
 
-QVStatus SetControlHelpTag(UIControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex) {
+QVStatus SetControlHelpTag(TKControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex) {
   const std::string* text = ListString(listID, minIndex);
   if (!control || !text) return kQVErrParam;
-  UISetHelpTag(control, text->c_str());
+  TKSetHelpTag(control, text->c_str());
   if (const std::string* longer = ListString(listID, maxIndex))
-    UISetControlProperty(control, kVFCreator, kPropLongHelp, longer->c_str(), uint32_t(longer->size()));
+    TKSetControlProperty(control, kVFCreator, kPropLongHelp, longer->c_str(), uint32_t(longer->size()));
   return kQVNoErr;
 }
 
-void SetHelpTagsDisplayed(bool shown) { UISetHelpTagsEnabled(shown); }
+void SetHelpTagsDisplayed(bool shown) { TKSetHelpTagsEnabled(shown); }

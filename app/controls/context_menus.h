@@ -8,25 +8,25 @@
 #include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIMenu;
-struct UIWindow;
+struct TKControl;
+struct TKMenu;
+struct TKWindow;
 
 enum : int32_t { kVFMenuBeforeOpen = 1, kVFMenuAfterChoice = 2 };
 // Called as (control or null, phase, chosen item in the low 16 bits (0
 // none), menu, reference value).
-using VFContextMenuProc = void (*)(UIControl* control, int32_t phase, int32_t chosen, UIMenu* menu, int32_t refValue);
+using VFContextMenuProc = void (*)(TKControl* control, int32_t phase, int32_t chosen, TKMenu* menu, int32_t refValue);
 
-QVStatus SetControlContextMenu(UIControl* control, UIMenu* menu, VFContextMenuProc proc, int32_t refValue);
+QVStatus SetControlContextMenu(TKControl* control, TKMenu* menu, VFContextMenuProc proc, int32_t refValue);
 // kQVErrNotHandled (-9874) for a null control or one without a procedure or
 // a menu; otherwise runs the menu at the point and answers kQVNoErr.
-QVStatus HandleControlContextClick(UIControl* control, UIPoint where);
+QVStatus HandleControlContextClick(TKControl* control, TKPoint where);
 // The same without a control; a null procedure only shows the menu.
-QVStatus RunContextMenu(UIWindow* window, UIPoint where, UIMenu* menu, VFContextMenuProc proc, int32_t preselected,
+QVStatus RunContextMenu(TKWindow* window, TKPoint where, TKMenu* menu, VFContextMenuProc proc, int32_t preselected,
                         int32_t refValue);
 // Pops the menu up at the point in the small system font; the choice as
 // menu ID << 16 | item, 0 when nothing was chosen.
-int32_t PopUpContextMenu(UIWindow* window, UIMenu* menu, UIPoint where, int32_t preselected);
+int32_t PopUpContextMenu(TKWindow* window, TKMenu* menu, TKPoint where, int32_t preselected);
 
 // String lists by id (help texts), indexed from 1.
 void VFRegisterStringList(int32_t listID, const char* const* strings, int32_t count);
@@ -35,5 +35,5 @@ void VFRegisterStringList(int32_t listID, const char* const* strings, int32_t co
 void VFFillListStrings(int32_t listID, int32_t firstIndex, const char* const* strings, int32_t count);
 // The control's help tag: the text at minIndex, and at maxIndex the longer
 // text kept beside it. kQVErrParam when the list or the index is missing.
-QVStatus SetControlHelpTag(UIControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex);
+QVStatus SetControlHelpTag(TKControl* control, int32_t listID, int32_t minIndex, int32_t maxIndex);
 void SetHelpTagsDisplayed(bool shown);

@@ -11,8 +11,8 @@
 
 namespace {
 
-const UIColor kInk = UIColorRGB(0.12, 0.12, 0.12);
-const UIColor kHalo = UIColorRGB(1, 1, 1);
+const TKColor kInk = TKColorRGB(0.12, 0.12, 0.12);
+const TKColor kHalo = TKColorRGB(1, 1, 1);
 
 // Eyedroppers: the icon or cursor picture, the colour of the liquid in the
 // tube, and whether it carries a white halo (cursors, to show over dark
@@ -21,31 +21,31 @@ const UIColor kHalo = UIColorRGB(1, 1, 1);
 // takes the pixels as unpremultiplied shows them exactly.
 struct EyedropperPicture {
   int32_t pictureID;
-  UIColor liquid;
+  TKColor liquid;
   bool halo;
 };
 const EyedropperPicture kEyedroppers[] = {
-    {128, UIColorRGB(0.80, 0.88, 0.96), false},  // colour sample and match
-    {129, UIColorRGB(0, 0, 0), false},           // black point
-    {130, UIColorRGB(0.5, 0.5, 0.5), false},     // grey point
-    {131, UIColorRGB(1, 1, 1), false},           // white point
-    {500, UIColorRGB(0.80, 0.88, 0.96), true},
-    {501, UIColorRGB(0, 0, 0), true},
-    {502, UIColorRGB(0.5, 0.5, 0.5), true},
-    {503, UIColorRGB(1, 1, 1), true},
+    {128, TKColorRGB(0.80, 0.88, 0.96), false},  // colour sample and match
+    {129, TKColorRGB(0, 0, 0), false},           // black point
+    {130, TKColorRGB(0.5, 0.5, 0.5), false},     // grey point
+    {131, TKColorRGB(1, 1, 1), false},           // white point
+    {500, TKColorRGB(0.80, 0.88, 0.96), true},
+    {501, TKColorRGB(0, 0, 0), true},
+    {502, TKColorRGB(0.5, 0.5, 0.5), true},
+    {503, TKColorRGB(1, 1, 1), true},
 };
-constexpr UIPoint kEyedropperTip{1, 14};
+constexpr TKPoint kEyedropperTip{1, 14};
 
 // The curve editor's cursors: over a point (a four-way move sign) and
 // elsewhere over the graph (a cross with an open centre).
 constexpr int32_t kMovePicture = 504;
 constexpr int32_t kCrossPicture = 505;
-constexpr UIPoint kCentre{7, 7};
+constexpr TKPoint kCentre{7, 7};
 
 struct CursorUse {
   int32_t cursorID;
   int32_t pictureID;
-  UIPoint hotSpot;
+  TKPoint hotSpot;
 };
 const CursorUse kCursors[] = {
     {500, 500, kEyedropperTip}, {501, 501, kEyedropperTip}, {502, 502, kEyedropperTip},
@@ -56,11 +56,11 @@ const CursorUse kCursors[] = {
 struct PaneArtwork {
   int32_t pictureID;
   double topGrey, bottomGrey;
-  UIColor text;
+  TKColor text;
 };
 const PaneArtwork kPaneArtwork[] = {
-    {kVFPaneArtworkDarkID, 0.22, 0.07, UIColorRGB(0.86, 0.86, 0.86)},
-    {kVFPaneArtworkLightID, 0.94, 0.76, UIColorRGB(0.18, 0.18, 0.18)},
+    {kVFPaneArtworkDarkID, 0.22, 0.07, TKColorRGB(0.86, 0.86, 0.86)},
+    {kVFPaneArtworkLightID, 0.94, 0.76, TKColorRGB(0.18, 0.18, 0.18)},
 };
 
 constexpr const char* kProgramName = "Velmora";
@@ -68,146 +68,146 @@ constexpr const char* kSuspendedText = "Updates suspended";
 
 // The eyedropper's outline: a slanted tube from the bulb at the top right
 // down to the tip at the bottom left.
-void TubePath(UIContext* ctx) {
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, 11.0, 7.0);
-  UILineTo(ctx, 9.0, 5.0);
-  UILineTo(ctx, 2.8, 11.2);
-  UILineTo(ctx, 1.5, 14.5);
-  UILineTo(ctx, 4.8, 13.2);
-  UIClosePath(ctx);
+void TubePath(TKContext* ctx) {
+  TKBeginPath(ctx);
+  TKMoveTo(ctx, 11.0, 7.0);
+  TKLineTo(ctx, 9.0, 5.0);
+  TKLineTo(ctx, 2.8, 11.2);
+  TKLineTo(ctx, 1.5, 14.5);
+  TKLineTo(ctx, 4.8, 13.2);
+  TKClosePath(ctx);
 }
 
-void DrawEyedropper(UIContext* ctx, const EyedropperPicture& e) {
+void DrawEyedropper(TKContext* ctx, const EyedropperPicture& e) {
   if (e.halo) {
-    UISetAntialias(ctx, false);
-    UISetStrokeColor(ctx, kHalo);
-    UISetFillColor(ctx, kHalo);
-    UISetLineWidth(ctx, 3.0);
+    TKSetAntialias(ctx, false);
+    TKSetStrokeColor(ctx, kHalo);
+    TKSetFillColor(ctx, kHalo);
+    TKSetLineWidth(ctx, 3.0);
     TubePath(ctx);
-    UIStrokePath(ctx);
-    UIDrawLine(ctx, 8.5, 4.0, 12.0, 7.5);
-    UIFillOval(ctx, UIRect{0, 9, 8, 16});
+    TKStrokePath(ctx);
+    TKDrawLine(ctx, 8.5, 4.0, 12.0, 7.5);
+    TKFillOval(ctx, TKRect{0, 9, 8, 16});
   }
-  UISetFillColor(ctx, e.liquid);
+  TKSetFillColor(ctx, e.liquid);
   TubePath(ctx);
-  UIFillPath(ctx);
-  UISetStrokeColor(ctx, kInk);
-  UISetLineWidth(ctx, 1.0);
+  TKFillPath(ctx);
+  TKSetStrokeColor(ctx, kInk);
+  TKSetLineWidth(ctx, 1.0);
   TubePath(ctx);
-  UIStrokePath(ctx);
+  TKStrokePath(ctx);
   // The collar and the bulb.
-  UISetLineWidth(ctx, 2.4);
-  UIDrawLine(ctx, 8.5, 4.0, 12.0, 7.5);
-  UISetFillColor(ctx, kInk);
-  UIFillOval(ctx, UIRect{1, 10, 7, 16});
+  TKSetLineWidth(ctx, 2.4);
+  TKDrawLine(ctx, 8.5, 4.0, 12.0, 7.5);
+  TKSetFillColor(ctx, kInk);
+  TKFillOval(ctx, TKRect{1, 10, 7, 16});
 }
 
 // Draws a cursor's strokes twice: white and wide for a halo, then dark.
-void StrokeTwice(UIContext* ctx, void (*strokes)(UIContext*)) {
-  UISetAntialias(ctx, false);
-  UISetStrokeColor(ctx, kHalo);
-  UISetFillColor(ctx, kHalo);
-  UISetLineWidth(ctx, 3.0);
+void StrokeTwice(TKContext* ctx, void (*strokes)(TKContext*)) {
+  TKSetAntialias(ctx, false);
+  TKSetStrokeColor(ctx, kHalo);
+  TKSetFillColor(ctx, kHalo);
+  TKSetLineWidth(ctx, 3.0);
   strokes(ctx);
-  UISetStrokeColor(ctx, kInk);
-  UISetFillColor(ctx, kInk);
-  UISetLineWidth(ctx, 1.0);
+  TKSetStrokeColor(ctx, kInk);
+  TKSetFillColor(ctx, kInk);
+  TKSetLineWidth(ctx, 1.0);
   strokes(ctx);
 }
 
-void MoveStrokes(UIContext* ctx) {
-  UIDrawLine(ctx, 2.5, 7.5, 12.5, 7.5);
-  UIDrawLine(ctx, 7.5, 2.5, 7.5, 12.5);
+void MoveStrokes(TKContext* ctx) {
+  TKDrawLine(ctx, 2.5, 7.5, 12.5, 7.5);
+  TKDrawLine(ctx, 7.5, 2.5, 7.5, 12.5);
   // Arrowheads at the four ends.
   const double heads[4][6] = {{7.5, 0.5, 5.0, 3.5, 10.0, 3.5}, {7.5, 14.5, 5.0, 11.5, 10.0, 11.5},
                               {0.5, 7.5, 3.5, 5.0, 3.5, 10.0}, {14.5, 7.5, 11.5, 5.0, 11.5, 10.0}};
   for (const auto& h : heads) {
     for (int32_t pass = 0; pass < 2; ++pass) {
-      UIBeginPath(ctx);
-      UIMoveTo(ctx, h[0], h[1]);
-      UILineTo(ctx, h[2], h[3]);
-      UILineTo(ctx, h[4], h[5]);
-      UIClosePath(ctx);
+      TKBeginPath(ctx);
+      TKMoveTo(ctx, h[0], h[1]);
+      TKLineTo(ctx, h[2], h[3]);
+      TKLineTo(ctx, h[4], h[5]);
+      TKClosePath(ctx);
       if (pass == 0)
-        UIStrokePath(ctx);
+        TKStrokePath(ctx);
       else
-        UIFillPath(ctx);
+        TKFillPath(ctx);
     }
   }
 }
 
-void CrossStrokes(UIContext* ctx) {
-  UIDrawLine(ctx, 7.5, 0.5, 7.5, 5.0);
-  UIDrawLine(ctx, 7.5, 10.0, 7.5, 14.5);
-  UIDrawLine(ctx, 0.5, 7.5, 5.0, 7.5);
-  UIDrawLine(ctx, 10.0, 7.5, 14.5, 7.5);
+void CrossStrokes(TKContext* ctx) {
+  TKDrawLine(ctx, 7.5, 0.5, 7.5, 5.0);
+  TKDrawLine(ctx, 7.5, 10.0, 7.5, 14.5);
+  TKDrawLine(ctx, 0.5, 7.5, 5.0, 7.5);
+  TKDrawLine(ctx, 10.0, 7.5, 14.5, 7.5);
 }
 
 // Fully saturated colour of a hue in [0, 1).
-UIColor HueColor(double hue) {
+TKColor HueColor(double hue) {
   const double h = hue * 6.0;
   const double f = h - std::floor(h);
   switch (int32_t(h) % 6) {
-    case 0: return UIColorRGB(1, f, 0);
-    case 1: return UIColorRGB(1 - f, 1, 0);
-    case 2: return UIColorRGB(0, 1, f);
-    case 3: return UIColorRGB(0, 1 - f, 1);
-    case 4: return UIColorRGB(f, 0, 1);
-    default: return UIColorRGB(1, 0, 1 - f);
+    case 0: return TKColorRGB(1, f, 0);
+    case 1: return TKColorRGB(1 - f, 1, 0);
+    case 2: return TKColorRGB(0, 1, f);
+    case 3: return TKColorRGB(0, 1 - f, 1);
+    case 4: return TKColorRGB(f, 0, 1);
+    default: return TKColorRGB(1, 0, 1 - f);
   }
 }
 
 // A vertical grey gradient, the program's name and a thin hue ribbon under it.
-void DrawPaneArtwork(UIContext* ctx, const PaneArtwork& a) {
+void DrawPaneArtwork(TKContext* ctx, const PaneArtwork& a) {
   for (int32_t y = 0; y < kVFPaneArtworkHeight; ++y) {
     const double t = double(y) / (kVFPaneArtworkHeight - 1);
     const double grey = a.topGrey + (a.bottomGrey - a.topGrey) * t;
-    UISetFillColor(ctx, UIColorRGB(grey, grey, grey));
-    UIFillRect(ctx, UIMakeRect(0, y, kVFPaneArtworkWidth, 1));
+    TKSetFillColor(ctx, TKColorRGB(grey, grey, grey));
+    TKFillRect(ctx, TKMakeRect(0, y, kVFPaneArtworkWidth, 1));
   }
-  UIFont font;
+  TKFont font;
   font.size = 24;
   font.bold = true;
-  UISetFillColor(ctx, a.text);
-  UIDrawText(ctx, font, kProgramName, kVFPaneArtworkWidth / 2.0, 50, kUIAlignCenter);
+  TKSetFillColor(ctx, a.text);
+  TKDrawText(ctx, font, kProgramName, kVFPaneArtworkWidth / 2.0, 50, kTKAlignCenter);
   constexpr int32_t kRibbonWidth = 96;
   const int32_t left = (kVFPaneArtworkWidth - kRibbonWidth) / 2;
   for (int32_t x = 0; x < kRibbonWidth; ++x) {
-    UISetFillColor(ctx, HueColor(double(x) / kRibbonWidth));
-    UIFillRect(ctx, UIMakeRect(left + x, 60, 1, 2));
+    TKSetFillColor(ctx, HueColor(double(x) / kRibbonWidth));
+    TKFillRect(ctx, TKMakeRect(left + x, 60, 1, 2));
   }
 }
 
-void DrawSuspendedLabel(UIContext* ctx) {
-  UIFont font;
+void DrawSuspendedLabel(TKContext* ctx) {
+  TKFont font;
   font.size = 18;
   font.bold = true;
-  UISetFillColor(ctx, UIColorFrom16(48000, 0, 0));
-  UIDrawText(ctx, font, kSuspendedText, 0, 21, kUIAlignLeft);
+  TKSetFillColor(ctx, TKColorFrom16(48000, 0, 0));
+  TKDrawText(ctx, font, kSuspendedText, 0, 21, kTKAlignLeft);
 }
 
 // Draws a new picture of the given size with draw and registers it.
 template <typename Draw>
 void Register(int32_t pictureID, int32_t width, int32_t height, Draw draw) {
-  UIImagePtr image(UIImageCreate(width, height));
+  TKImagePtr image(TKImageCreate(width, height));
   if (!image) return;
-  UIContext* ctx = UIBeginDrawing(image.get());
+  TKContext* ctx = TKBeginDrawing(image.get());
   draw(ctx);
-  UIEndDrawing(ctx);
-  UIRegisterPictureImage(pictureID, std::move(image));
+  TKEndDrawing(ctx);
+  TKRegisterPictureImage(pictureID, std::move(image));
 }
 
 }  // namespace
 
 void VFRegisterControlPictures() {
   for (const EyedropperPicture& e : kEyedroppers)
-    Register(e.pictureID, kVFIconSide, kVFIconSide, [&](UIContext* ctx) { DrawEyedropper(ctx, e); });
-  Register(kMovePicture, kVFIconSide, kVFIconSide, [](UIContext* ctx) { StrokeTwice(ctx, MoveStrokes); });
-  Register(kCrossPicture, kVFIconSide, kVFIconSide, [](UIContext* ctx) { StrokeTwice(ctx, CrossStrokes); });
+    Register(e.pictureID, kVFIconSide, kVFIconSide, [&](TKContext* ctx) { DrawEyedropper(ctx, e); });
+  Register(kMovePicture, kVFIconSide, kVFIconSide, [](TKContext* ctx) { StrokeTwice(ctx, MoveStrokes); });
+  Register(kCrossPicture, kVFIconSide, kVFIconSide, [](TKContext* ctx) { StrokeTwice(ctx, CrossStrokes); });
   for (const PaneArtwork& a : kPaneArtwork)
-    Register(a.pictureID, kVFPaneArtworkWidth, kVFPaneArtworkHeight, [&](UIContext* ctx) { DrawPaneArtwork(ctx, a); });
+    Register(a.pictureID, kVFPaneArtworkWidth, kVFPaneArtworkHeight, [&](TKContext* ctx) { DrawPaneArtwork(ctx, a); });
   Register(kUpdatesSuspendedPictureID, kVFSuspendedLabelWidth, kVFSuspendedLabelHeight, DrawSuspendedLabel);
-  if (!UIToolkitRunning()) return;
-  for (const CursorUse& c : kCursors) UIDefineCursor(c.cursorID, c.pictureID, c.hotSpot);
+  if (!TKToolkitRunning()) return;
+  for (const CursorUse& c : kCursors) TKDefineCursor(c.cursorID, c.pictureID, c.hotSpot);
 }

@@ -38,15 +38,15 @@ std::deque<std::unique_ptr<CurveEditor>> gEditors;
 int32_t gNextRegionID = kFirstRegionID;
 
 void Redraw(CurveEditor* e) {
-  if (e->pane) UIDrawControl(e->pane);
+  if (e->pane) TKDrawControl(e->pane);
 }
 
 // Mouse tracking: the press picks or adds a point, the drag moves it within
 // its limits, reprocessing on every pause of 20 ms and once on release.
-int16_t CurveEditorTrack(UIControl* pane, UIPoint where, uint32_t) {
+int16_t CurveEditorTrack(TKControl* pane, TKPoint where, uint32_t) {
   CurveEditor* e = CurveEditorOf(pane);
   VL_CurveControls* curve = CurveEditorSection(e);
-  if (!e || !curve || CurveEditorInMapMode(e) || !UIRectContains(e->graph, where)) return kUIPartNone;
+  if (!e || !curve || CurveEditorInMapMode(e) || !TKRectContains(e->graph, where)) return kTKPartNone;
   CurveEditBegin();
   // A press that switches a tab on changes the picture even when no point
   // moves: it is reprocessed on release like a drag.
@@ -67,15 +67,15 @@ int16_t CurveEditorTrack(UIControl* pane, UIPoint where, uint32_t) {
     changed = dragged >= 0;
   }
   if (dragged >= 0) e->selected = dragged;
-  if (UIGetKeyboardFocus(e->window) != pane) UISetKeyboardFocus(e->window, pane);
+  if (TKGetKeyboardFocus(e->window) != pane) TKSetKeyboardFocus(e->window, pane);
   Redraw(e);
 
   for (;;) {
-    UIPoint p = where;
+    TKPoint p = where;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(e->window, kCurveTrackTimeout, &p, &mods);
-    if (result == kUITrackMouseUp) break;
-    if (result == kUITrackTimedOut) {
+    const TKTrackResult result = TKTrackMouse(e->window, kCurveTrackTimeout, &p, &mods);
+    if (result == kTKTrackMouseUp) break;
+    if (result == kTKTrackTimedOut) {
       if (changed) {
         EnableEnclosingTabs(pane, 1, true);
         VFUpdatePreview();
@@ -111,25 +111,25 @@ void KeyEdit(CurveEditor* e, VL_CurveControls* curve, double dx, double dy) {
   CurveEditEnd();
 }
 
-QVStatus CurveEditorKey(UIControl* pane, const UIEvent& key) {
+QVStatus CurveEditorKey(TKControl* pane, const TKEvent& key) {
   CurveEditor* e = CurveEditorOf(pane);
   VL_CurveControls* curve = CurveEditorSection(e);
-  if (!e || !curve || !UIIsControlVisible(pane) || CurveEditorInMapMode(e)) return kQVErrNotHandled;
+  if (!e || !curve || !TKIsControlVisible(pane) || CurveEditorInMapMode(e)) return kQVErrNotHandled;
   const int32_t count = int32_t(curve->spline.pointCount);
   if (e->selected < 0 || e->selected >= count) return kQVErrNotHandled;
-  const bool shift = (key.modifiers & kUIModShift) != 0;
+  const bool shift = (key.modifiers & kTKModShift) != 0;
   const double step = shift ? 10 * kCurveKeyStep : kCurveKeyStep;
   switch (key.charCode) {
-    case kUIKeyRight: KeyEdit(e, curve, step, 0); return kQVNoErr;
-    case kUIKeyLeft: KeyEdit(e, curve, -step, 0); return kQVNoErr;
-    case kUIKeyUp: KeyEdit(e, curve, 0, step); return kQVNoErr;
-    case kUIKeyDown: KeyEdit(e, curve, 0, -step); return kQVNoErr;
-    case kUIKeyTab:
+    case kTKKeyRight: KeyEdit(e, curve, step, 0); return kQVNoErr;
+    case kTKKeyLeft: KeyEdit(e, curve, -step, 0); return kQVNoErr;
+    case kTKKeyUp: KeyEdit(e, curve, 0, step); return kQVNoErr;
+    case kTKKeyDown: KeyEdit(e, curve, 0, -step); return kQVNoErr;
+    case kTKKeyTab:
       e->selected = shift ? (e->selected + count - 1) % count : (e->selected + 1) % count;
       Redraw(e);
       return kQVNoErr;
-    case kUIKeyBackspace:
-    case kUIKeyDelete:
+    case kTKKeyBackspace:
+    case kTKKeyDelete:
       if (count < 3) return kQVNoErr;  // a curve keeps its two points
       CurveEditBegin();
       CurveEditorDeleteSelected(e);
@@ -142,13 +142,13 @@ QVStatus CurveEditorKey(UIControl* pane, const UIEvent& key) {
 }
 
 // Hover and readout, on every idle tick.
-void CurveEditorTrackHover(UIControl* pane) {
+void CurveEditorTrackHover(TKControl* pane) {
   CurveEditor* e = CurveEditorOf(pane);
-  if (!e || !UIIsControlVisible(pane) || e->window != UIFrontWindow() || (UIGetModifiers() & kUIModControl)) return;
+  if (!e || !TKIsControlVisible(pane) || e->window != TKFrontWindow() || (TKGetModifiers() & kTKModControl)) return;
   if (e->tracking) return;
-  const UIPoint mouse = UIGetMouseLocationInWindow(e->window);
+  const TKPoint mouse = TKGetMouseLocationInWindow(e->window);
   const bool map = CurveEditorInMapMode(e);
-  if (UIRectContains(e->graph, mouse) && !map && CurveEditorSection(e)) {
+  if (TKRectContains(e->graph, mouse) && !map && CurveEditorSection(e)) {
     double x, y;
     CurveEditorToUnit(e, mouse, &x, &y);
     const int32_t hover = CurveEditorPointNear(e, x, y);
@@ -170,16 +170,16 @@ void CurveEditorTrackHover(UIControl* pane) {
   }
 }
 
-QVStatus CurveEditorEventHandler(UIEvent& ev) {
-  if (ev.kind == kUIEventContextClick) return HandleControlContextClick(ev.control, ev.where);
-  if (ev.kind == kUIEventKeyDown) return CurveEditorKey(ev.control, ev);
+QVStatus CurveEditorEventHandler(TKEvent& ev) {
+  if (ev.kind == kTKEventContextClick) return HandleControlContextClick(ev.control, ev.where);
+  if (ev.kind == kTKEventKeyDown) return CurveEditorKey(ev.control, ev);
   return kQVErrNotHandled;
 }
 
 }  // namespace
 
-CurveEditor* CurveEditorOf(UIControl* control) {
-  if (!control || !UIIsControlAlive(control)) return nullptr;
+CurveEditor* CurveEditorOf(TKControl* control) {
+  if (!control || !TKIsControlAlive(control)) return nullptr;
   return static_cast<CurveEditor*>(VFGetPointerProperty(control, kPropEditor));
 }
 
@@ -201,14 +201,14 @@ uint32_t CurveSectionOffset(int32_t curveIndex) {
                                    sizeof(VL_CurveControls) * size_t(curveIndex - 4));
 }
 
-UIControl* CurveEditorForCurve(int32_t curveIndex) {
+TKControl* CurveEditorForCurve(int32_t curveIndex) {
   if (curveIndex < 0 || curveIndex > 6) return nullptr;
-  UIControl* control = VFControlAtOffset(CurveSectionOffset(curveIndex));
+  TKControl* control = VFControlAtOffset(CurveSectionOffset(curveIndex));
   return CurveEditorOf(control) ? control : nullptr;
 }
 
-void CurveEditorToUnit(const CurveEditor* e, UIPoint p, double* x, double* y) {
-  const int32_t w = std::max(2, UIRectWidth(e->graph)), h = std::max(2, UIRectHeight(e->graph));
+void CurveEditorToUnit(const CurveEditor* e, TKPoint p, double* x, double* y) {
+  const int32_t w = std::max(2, TKRectWidth(e->graph)), h = std::max(2, TKRectHeight(e->graph));
   *x = double(p.x - e->graph.left) / (w - 1);
   *y = 1.0 - double(p.y - e->graph.top) / (h - 1);
 }
@@ -237,62 +237,62 @@ bool CurveEditorDeleteSelected(CurveEditor* e) {
   RemoveCurvePoint(curve, e->selected);
   e->selected = -1;
   e->hover = -1;
-  if (UIGetKeyboardFocus(e->window) == e->pane) UISetKeyboardFocus(e->window, nullptr);
+  if (TKGetKeyboardFocus(e->window) == e->pane) TKSetKeyboardFocus(e->window, nullptr);
   Redraw(e);
   return true;
 }
 
-UIControl* CreateCurveEditor(UIWindow* window, const UIRect& bounds, const char* label, UIControl* parent, void* base,
-                             int32_t curveIndex, uint32_t sectionOffset, int32_t idNumber, UIControl** table) {
+TKControl* CreateCurveEditor(TKWindow* window, const TKRect& bounds, const char* label, TKControl* parent, void* base,
+                             int32_t curveIndex, uint32_t sectionOffset, int32_t idNumber, TKControl** table) {
   if (!window || curveIndex < 0 || curveIndex > 6) return nullptr;
   auto owned = std::make_unique<CurveEditor>();
   CurveEditor* e = owned.get();
   e->window = window;
   e->bounds = bounds;
-  e->graph = UIRectInset(bounds, 2, 2);
+  e->graph = TKRectInset(bounds, 2, 2);
   e->curveIndex = curveIndex;
 
-  UIControl* labelControl = nullptr;
-  VFCreateLabel(window, UIRect{bounds.top - kLabelHeight, bounds.left, bounds.top, bounds.right}, parent,
+  TKControl* labelControl = nullptr;
+  VFCreateLabel(window, TKRect{bounds.top - kLabelHeight, bounds.left, bounds.top, bounds.right}, parent,
                 label ? label : "", &labelControl);
-  if (labelControl) UISetControlID(labelControl, UIControlID{kVFSigLabel, idNumber});
+  if (labelControl) TKSetControlID(labelControl, TKControlID{kVFSigLabel, idNumber});
   e->label = labelControl;
 
-  UIUserPaneProcs procs;
+  TKUserPaneProcs procs;
   procs.draw = DrawCurveEditor;
-  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t {
+  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t {
     CurveEditor* ed = CurveEditorOf(c);
-    return ed && UIRectContains(ed->graph, p) && !CurveEditorInMapMode(ed) ? kCurveEditorPart : int16_t(kUIPartNone);
+    return ed && TKRectContains(ed->graph, p) && !CurveEditorInMapMode(ed) ? kCurveEditorPart : int16_t(kTKPartNone);
   };
   procs.track = CurveEditorTrack;
   procs.idle = CurveEditorTrackHover;
-  procs.focus = [](UIControl*, int16_t part) -> int16_t { return part ? part : int16_t(kCurveEditorPart); };
-  procs.activate = [](UIControl* c, bool active) {
+  procs.focus = [](TKControl*, int16_t part) -> int16_t { return part ? part : int16_t(kCurveEditorPart); };
+  procs.activate = [](TKControl* c, bool active) {
     if (CurveEditor* ed = CurveEditorOf(c)) ed->active = active ? 1 : 0;
-    UIDrawControl(c);
+    TKDrawControl(c);
   };
-  UIControl* pane = UINewUserPane(window, bounds, procs);
+  TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return nullptr;
   e->pane = pane;
-  UISetControlID(pane, UIControlID{kVFSigCurveEditor, idNumber});
-  if (parent) UIEmbedControl(pane, parent);
+  TKSetControlID(pane, TKControlID{kVFSigCurveEditor, idNumber});
+  if (parent) TKEmbedControl(pane, parent);
   VFSetPointerProperty(pane, kPropEditor, e);
 
   // The readout strip under the graph.
-  UIUserPaneProcs readout;
-  readout.draw = [e](UIControl*, UIContext* ctx) { DrawCurveReadout(e, ctx); };
-  const UIRect strip{e->graph.bottom + kCurveReadoutGap, e->graph.left,
+  TKUserPaneProcs readout;
+  readout.draw = [e](TKControl*, TKContext* ctx) { DrawCurveReadout(e, ctx); };
+  const TKRect strip{e->graph.bottom + kCurveReadoutGap, e->graph.left,
                      e->graph.bottom + kCurveReadoutGap + kCurveReadoutHeight, e->graph.right};
-  e->readoutPane = UINewUserPane(window, strip, readout);
-  if (e->readoutPane && parent) UIEmbedControl(e->readoutPane, parent);
+  e->readoutPane = TKNewUserPane(window, strip, readout);
+  if (e->readoutPane && parent) TKEmbedControl(e->readoutPane, parent);
 
   if (table) VFRegisterControl(table, sectionOffset, pane);
-  UIInstallControlHandler(pane, CurveEditorEventHandler);
+  TKInstallControlHandler(pane, CurveEditorEventHandler);
   e->regionID = gNextRegionID++;
-  UIAddTrackingRegion(window, e->graph, e->regionID);
+  TKAddTrackingRegion(window, e->graph, e->regionID);
   const int32_t region = e->regionID;
-  UIInstallWindowHandler(window, [region](UIEvent& ev) {
-    if (ev.kind == kUIEventMouseExited && ev.regionID == region) gRequestedCursor = 0;
+  TKInstallWindowHandler(window, [region](TKEvent& ev) {
+    if (ev.kind == kTKEventMouseExited && ev.regionID == region) gRequestedCursor = 0;
     return kQVErrNotHandled;
   });
   SetControlContextMenu(pane, CurveEditorMenu(curveIndex), CurveEditorContextMenu, 0);
@@ -308,7 +308,7 @@ UIControl* CreateCurveEditor(UIWindow* window, const UIRect& bounds, const char*
   return pane;
 }
 
-void CurveEditorSetCurve(UIControl* editor, uint32_t* pointCount, float* x, float* y, float* map, uint32_t* flags,
+void CurveEditorSetCurve(TKControl* editor, uint32_t* pointCount, float* x, float* y, float* map, uint32_t* flags,
                          bool redraw) {
   CurveEditor* e = CurveEditorOf(editor);
   if (!e) return;
@@ -322,7 +322,7 @@ void CurveEditorSetCurve(UIControl* editor, uint32_t* pointCount, float* x, floa
   if (redraw) Redraw(e);
 }
 
-void CurveSetPoint(UIControl* editor, float x, float y) {
+void CurveSetPoint(TKControl* editor, float x, float y) {
   CurveEditor* e = CurveEditorOf(editor);
   if (!e) return;
   e->selected = -1;
@@ -330,34 +330,34 @@ void CurveSetPoint(UIControl* editor, float x, float y) {
   if (index >= 0) e->hover = index;
 }
 
-void CurveEditorFocus(UIControl* control) {
-  UIWindow* window = control ? UIGetControlWindow(control) : nullptr;
+void CurveEditorFocus(TKControl* control) {
+  TKWindow* window = control ? TKGetControlWindow(control) : nullptr;
   if (!window) return;
-  UIControl* focused = UIGetKeyboardFocus(window);
-  UISetKeyboardFocus(window, nullptr);
+  TKControl* focused = TKGetKeyboardFocus(window);
+  TKSetKeyboardFocus(window, nullptr);
   if (CurveEditor* e = CurveEditorOf(focused)) {
     e->selected = -1;
     Redraw(e);
   }
 }
 
-void CurveEditorDrawReadout(UIControl* editor, bool show, float x, float y) {
+void CurveEditorDrawReadout(TKControl* editor, bool show, float x, float y) {
   CurveEditor* e = CurveEditorOf(editor);
   if (!e) return;
   if (e->readoutShown == show && (!show || (e->readoutX == x && e->readoutY == y))) return;
   e->readoutShown = show;
   e->readoutX = x;
   e->readoutY = y;
-  if (e->readoutPane) UIDrawControl(e->readoutPane);
+  if (e->readoutPane) TKDrawControl(e->readoutPane);
 }
 
-void CurvesTabFollowMapMode(UIWindow* window) {
+void CurvesTabFollowMapMode(TKWindow* window) {
   bool map = false;
   for (int32_t c = 0; c <= 3; ++c)
-    if (UIControl* editor = CurveEditorForCurve(c))
-      if (UIGetControlWindow(editor) == window && CurveEditorInMapMode(CurveEditorOf(editor))) map = true;
+    if (TKControl* editor = CurveEditorForCurve(c))
+      if (TKGetControlWindow(editor) == window && CurveEditorInMapMode(CurveEditorOf(editor))) map = true;
   VFCurvesTabControls& t = gCurvesTabControls;
-  for (UIControl* control : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
-    if (control && UIIsControlAlive(control) && UIGetControlWindow(control) == window)
-      UISetControlEnabled(control, !map);
+  for (TKControl* control : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
+    if (control && TKIsControlAlive(control) && TKGetControlWindow(control) == window)
+      TKSetControlEnabled(control, !map);
 }

@@ -8,7 +8,7 @@
 
 #include "platform/fourcc.h"
 
-struct UIControl;
+struct TKControl;
 
 // Control ID signature of the editors ('VFcv' and the control number).
 constexpr uint32_t kVFSigCurveEditor = QVFourCC("VFcv");
@@ -16,33 +16,33 @@ constexpr uint32_t kVFSigCurveEditor = QVFourCC("VFcv");
 // Sets a point of the editor's curve at (x, y) (a point of exactly this x
 // takes the y; a point on the identity line is ignored; at most 16 points)
 // and clears the selection. No undo, no redraw: the caller does both.
-void CurveSetPoint(UIControl* editor, float x, float y);
+void CurveSetPoint(TKControl* editor, float x, float y);
 
 // Eyedropper procedures on the red, green and blue curves with a sampled
 // colour: the first point becomes (channel, 0), the last (channel, 1), or the
 // grey balance sets (channel, middle of the three) on each curve. Each is one
 // undo step, switches the Curves tabs on and, with redraw, redraws the three
 // editors and reprocesses.
-void CurvesSetBlackPoint(UIControl* eyedropper, const float rgb[3], bool redraw);
-void CurvesSetWhitePoint(UIControl* eyedropper, const float rgb[3], bool redraw);
-void CurvesSetGrayPoint(UIControl* eyedropper, const float rgb[3], bool redraw);
+void CurvesSetBlackPoint(TKControl* eyedropper, const float rgb[3], bool redraw);
+void CurvesSetWhitePoint(TKControl* eyedropper, const float rgb[3], bool redraw);
+void CurvesSetGrayPoint(TKControl* eyedropper, const float rgb[3], bool redraw);
 
 // Drops the keyboard focus of the control's window; a focused curve editor
 // loses its selected point and is redrawn.
-void CurveEditorFocus(UIControl* control);
+void CurveEditorFocus(TKControl* control);
 
 // Shows (x, y) in the editor's "Input:"/"Output:" readout, or clears it.
-void CurveEditorDrawReadout(UIControl* editor, bool show, float x, float y);
+void CurveEditorDrawReadout(TKControl* editor, bool show, float x, float y);
 
 // The Curves tab: its sub-tab group ("RGB", "HSL") and the controls that a
 // map curve disables (the three eyedroppers and "Save...").
-extern UIControl* gCurveSetTabs;
+extern TKControl* gCurveSetTabs;
 struct VFCurvesTabControls {
-  UIControl* blackEyedropper = nullptr;
-  UIControl* grayEyedropper = nullptr;
-  UIControl* whiteEyedropper = nullptr;
-  UIControl* saveButton = nullptr;
-  UIControl* loadButton = nullptr;
+  TKControl* blackEyedropper = nullptr;
+  TKControl* grayEyedropper = nullptr;
+  TKControl* whiteEyedropper = nullptr;
+  TKControl* saveButton = nullptr;
+  TKControl* loadButton = nullptr;
 };
 extern VFCurvesTabControls gCurvesTabControls;
 // Commands and control IDs (signature 'QVc3') of the Curves tab's buttons.

@@ -45,103 +45,103 @@ const float (*BasisTable())[4] {
 
 double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }  // NaN gives 0
 
-UIColor Accent(int entry) {
+TKColor Accent(int entry) {
   const QVRGBColor& c = gInterfaceAccentColors[entry];
-  return UIColorFrom16(c.red, c.green, c.blue);
+  return TKColorFrom16(c.red, c.green, c.blue);
 }
 
 // Channel colours: red, green and blue curves take accents 2-4, the others 5.
-UIColor CurveColour(int32_t curveIndex, bool active) {
-  UIColor c = Accent(curveIndex >= 1 && curveIndex <= 3 ? curveIndex + 1 : 5);
+TKColor CurveColour(int32_t curveIndex, bool active) {
+  TKColor c = Accent(curveIndex >= 1 && curveIndex <= 3 ? curveIndex + 1 : 5);
   if (!active) c.alpha = 0.5;
   return c;
 }
 
 struct Plot {
-  UIRect g;
-  double X(double x) const { return g.left + x * UIRectWidth(g); }
-  double Y(double y) const { return g.bottom - y * UIRectHeight(g); }
+  TKRect g;
+  double X(double x) const { return g.left + x * TKRectWidth(g); }
+  double Y(double y) const { return g.bottom - y * TKRectHeight(g); }
 };
 
 // Background kinds: white, red, green, blue for the master and channel
 // curves, the three hue planes for the HSL curves.
-void DrawBackground(CurveEditor* e, UIContext* ctx) {
+void DrawBackground(CurveEditor* e, TKContext* ctx) {
   const int32_t kind = e->curveIndex >= 0 && e->curveIndex <= 6 ? e->curveIndex : 0;
-  const int32_t w = UIRectWidth(e->graph), h = UIRectHeight(e->graph);
+  const int32_t w = TKRectWidth(e->graph), h = TKRectHeight(e->graph);
   if (w < 1 || h < 1) return;
-  if (!e->background || e->backgroundKind != kind || UIImageWidth(e->background.get()) != w ||
-      UIImageHeight(e->background.get()) != h) {
+  if (!e->background || e->backgroundKind != kind || TKImageWidth(e->background.get()) != w ||
+      TKImageHeight(e->background.get()) != h) {
     e->background.reset();
     FBFrameStruct* frame = CVCreateBackgroundFrameBuffer(uint32_t(w), uint32_t(h), kind);
     if (!frame) return;
-    UIImagePtr image(UIImageCreate(w, h));
-    if (image && UIImageImport(image.get(), frame->baseAddr, int32_t(frame->rowBytes), kUIPixelFormatBGRA) == kQVNoErr) {
+    TKImagePtr image(TKImageCreate(w, h));
+    if (image && TKImageImport(image.get(), frame->baseAddr, int32_t(frame->rowBytes), kTKPixelFormatBGRA) == kQVNoErr) {
       e->background = std::move(image);
       e->backgroundKind = kind;
     }
     FBDisposeFrameBuffer(frame);
   }
-  if (e->background) UIDrawImage(ctx, e->background.get(), nullptr, e->graph, false);
+  if (e->background) TKDrawImage(ctx, e->background.get(), nullptr, e->graph, false);
 }
 
-void DrawGrid(const Plot& p, UIContext* ctx) {
-  UISetStrokeColor(ctx, UIColorRGB(0.5, 0.5, 0.5, 0.6));
-  UISetLineWidth(ctx, 1.0);
-  const int32_t w = UIRectWidth(p.g), h = UIRectHeight(p.g);
+void DrawGrid(const Plot& p, TKContext* ctx) {
+  TKSetStrokeColor(ctx, TKColorRGB(0.5, 0.5, 0.5, 0.6));
+  TKSetLineWidth(ctx, 1.0);
+  const int32_t w = TKRectWidth(p.g), h = TKRectHeight(p.g);
   for (int i = 1; i < 8; ++i) {
     const double gx = p.g.left + std::floor(i * w / 8.0) + 0.5, gy = p.g.top + std::floor(i * h / 8.0) + 0.5;
-    UIDrawLine(ctx, gx, p.g.top, gx, p.g.bottom);
-    UIDrawLine(ctx, p.g.left, gy, p.g.right, gy);
+    TKDrawLine(ctx, gx, p.g.top, gx, p.g.bottom);
+    TKDrawLine(ctx, p.g.left, gy, p.g.right, gy);
   }
 }
 
-void DrawPlaceholder(const Plot& p, UIContext* ctx) {
-  UISetStrokeColor(ctx, UIColorRGB(0.6, 0.6, 0.6));
-  UISetLineWidth(ctx, 1.0);
-  UIDrawLine(ctx, p.X(0), p.Y(0.25), p.X(0.4), p.Y(0.25));
-  UIDrawLine(ctx, p.X(0.4), p.Y(0.25), p.X(0.6), p.Y(0.75));
-  UIDrawLine(ctx, p.X(0.6), p.Y(0.75), p.X(1), p.Y(0.75));
+void DrawPlaceholder(const Plot& p, TKContext* ctx) {
+  TKSetStrokeColor(ctx, TKColorRGB(0.6, 0.6, 0.6));
+  TKSetLineWidth(ctx, 1.0);
+  TKDrawLine(ctx, p.X(0), p.Y(0.25), p.X(0.4), p.Y(0.25));
+  TKDrawLine(ctx, p.X(0.4), p.Y(0.25), p.X(0.6), p.Y(0.75));
+  TKDrawLine(ctx, p.X(0.6), p.Y(0.75), p.X(1), p.Y(0.75));
 }
 
-void StrokePolyline(const Plot& p, const std::vector<CurvePlotPoint>& line, UIContext* ctx) {
+void StrokePolyline(const Plot& p, const std::vector<CurvePlotPoint>& line, TKContext* ctx) {
   if (line.empty()) return;
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, p.X(line[0].x), p.Y(line[0].y));
-  for (size_t i = 1; i < line.size(); ++i) UILineTo(ctx, p.X(line[i].x), p.Y(line[i].y));
-  UIStrokePath(ctx);
+  TKBeginPath(ctx);
+  TKMoveTo(ctx, p.X(line[0].x), p.Y(line[0].y));
+  for (size_t i = 1; i < line.size(); ++i) TKLineTo(ctx, p.X(line[i].x), p.Y(line[i].y));
+  TKStrokePath(ctx);
 }
 
-void DrawPoints(const Plot& p, const float* x, const float* y, int32_t n, int32_t selected, UIContext* ctx) {
-  UISetLineWidth(ctx, 1.0);
+void DrawPoints(const Plot& p, const float* x, const float* y, int32_t n, int32_t selected, TKContext* ctx) {
+  TKSetLineWidth(ctx, 1.0);
   for (int32_t i = 0; i < n; ++i) {
     const double cx = p.X(Clamp01(x[i])), cy = p.Y(Clamp01(y[i]));
-    const UIRect r{int32_t(std::lround(cy - kPointRadius)), int32_t(std::lround(cx - kPointRadius)),
+    const TKRect r{int32_t(std::lround(cy - kPointRadius)), int32_t(std::lround(cx - kPointRadius)),
                    int32_t(std::lround(cy + kPointRadius)), int32_t(std::lround(cx + kPointRadius))};
     if (i == selected)
-      UIFillOval(ctx, r);
+      TKFillOval(ctx, r);
     else
-      UIFrameOval(ctx, r);
+      TKFrameOval(ctx, r);
   }
 }
 
-void DrawMap(const Plot& p, const float* map, UIContext* ctx) {
-  const int32_t w = UIRectWidth(p.g);
+void DrawMap(const Plot& p, const float* map, TKContext* ctx) {
+  const int32_t w = TKRectWidth(p.g);
   if (w < 1) return;
-  UIBeginPath(ctx);
+  TKBeginPath(ctx);
   for (int32_t c = 0; c <= w; ++c) {
     const int32_t entry = std::min(int32_t(double(c) * 1023.0 / w + 0.99), kVLCurveMapCount - 1);
     const double px = p.g.left + c, py = p.Y(Clamp01(map[entry]));
     if (c == 0)
-      UIMoveTo(ctx, px, py);
+      TKMoveTo(ctx, px, py);
     else
-      UILineTo(ctx, px, py);
+      TKLineTo(ctx, px, py);
   }
-  UIStrokePath(ctx);
+  TKStrokePath(ctx);
 }
 
 // A readout value in the colour-match group's readout mode; the hue,
 // saturation and lightness mode reads a curve's values as percent.
-void DrawValue(UIContext* ctx, float value, int32_t mode, int32_t right, int32_t baseline) {
+void DrawValue(TKContext* ctx, float value, int32_t mode, int32_t right, int32_t baseline) {
   if (mode == kVFReadoutHSL)
     VFDrawValueLabel(ctx, value * 100.0f, mode, right, baseline, 1);
   else
@@ -191,17 +191,17 @@ std::vector<CurvePlotPoint> CurveEditorPolyline(const float* xs, const float* ys
   return line;
 }
 
-void DrawCurveEditor(UIControl* pane, UIContext* ctx) {
+void DrawCurveEditor(TKControl* pane, TKContext* ctx) {
   CurveEditor* e = CurveEditorOf(pane);
   if (!e) return;
-  const bool active = e->active && UIIsControlActive(pane);
-  UISave(ctx);
-  UISetStrokeColor(ctx, VFColor(kUIColorPaneBackground));
-  UIFrameRect(ctx, e->bounds);
-  UISetStrokeColor(ctx, UIColorRGB(0.1, 0.1, 0.1));
-  UIFrameRect(ctx, UIRectInset(e->bounds, 1, 1));
+  const bool active = e->active && TKIsControlActive(pane);
+  TKSave(ctx);
+  TKSetStrokeColor(ctx, VFColor(kUIColorPaneBackground));
+  TKFrameRect(ctx, e->bounds);
+  TKSetStrokeColor(ctx, TKColorRGB(0.1, 0.1, 0.1));
+  TKFrameRect(ctx, TKRectInset(e->bounds, 1, 1));
   DrawBackground(e, ctx);
-  UIClipRect(ctx, e->graph);
+  TKClipRect(ctx, e->graph);
   const Plot plot{e->graph};
   DrawGrid(plot, ctx);
 
@@ -210,39 +210,39 @@ void DrawCurveEditor(UIControl* pane, UIContext* ctx) {
   if (!e->count || !e->x || !e->y) {
     DrawPlaceholder(plot, ctx);
   } else if (!(map && (flags & kCurveFlagLines))) {
-    const UIColor colour = CurveColour(e->curveIndex, active);
-    UISetStrokeColor(ctx, colour);
-    UISetFillColor(ctx, colour);
-    UISetLineWidth(ctx, kCurveLineWidth);
+    const TKColor colour = CurveColour(e->curveIndex, active);
+    TKSetStrokeColor(ctx, colour);
+    TKSetFillColor(ctx, colour);
+    TKSetLineWidth(ctx, kCurveLineWidth);
     if (map) {
       if (e->map) DrawMap(plot, e->map, ctx);
     } else {
       const uint32_t n = *e->count;
       const std::vector<CurvePlotPoint> line =
-          CurveEditorPolyline(e->x, e->y, n, (flags & kCurveFlagLines) != 0, UIRectWidth(e->graph));
+          CurveEditorPolyline(e->x, e->y, n, (flags & kCurveFlagLines) != 0, TKRectWidth(e->graph));
       StrokePolyline(plot, line, ctx);
       if (!line.empty()) DrawPoints(plot, e->x, e->y, int32_t(n), e->selected, ctx);
     }
   }
-  UIRestore(ctx);
+  TKRestore(ctx);
   // A map curve can take no eyedropper edits and is not saved as points.
   if (e->curveIndex >= 0 && e->curveIndex <= 3) CurvesTabFollowMapMode(e->window);
 }
 
-void DrawCurveReadout(CurveEditor* e, UIContext* ctx) {
+void DrawCurveReadout(CurveEditor* e, TKContext* ctx) {
   if (!e->readoutPane) return;
-  const UIRect strip = UIGetControlBounds(e->readoutPane);
-  UISave(ctx);
-  UISetFillColor(ctx, VFColor(kUIColorControlBackground));
-  UIFillRect(ctx, strip);
+  const TKRect strip = TKGetControlBounds(e->readoutPane);
+  TKSave(ctx);
+  TKSetFillColor(ctx, VFColor(kUIColorControlBackground));
+  TKFillRect(ctx, strip);
   if (e->readoutShown) {
-    const UIFont font = VFControlFont();
-    UISetFillColor(ctx, VFColor(kUIColorLabelTextActive));
-    UIDrawText(ctx, font, "Input:", strip.left + 8, strip.top + 17, kUIAlignLeft);
-    UIDrawText(ctx, font, "Output:", strip.left + 8, strip.top + 33, kUIAlignLeft);
+    const TKFont font = VFControlFont();
+    TKSetFillColor(ctx, VFColor(kUIColorLabelTextActive));
+    TKDrawText(ctx, font, "Input:", strip.left + 8, strip.top + 17, kTKAlignLeft);
+    TKDrawText(ctx, font, "Output:", strip.left + 8, strip.top + 33, kTKAlignLeft);
     const int32_t mode = VFReadoutModeNear(e->readoutPane);
     DrawValue(ctx, e->readoutX, mode, strip.left + 90, strip.top + 17);
     DrawValue(ctx, e->readoutY, mode, strip.left + 90, strip.top + 33);
   }
-  UIRestore(ctx);
+  TKRestore(ctx);
 }

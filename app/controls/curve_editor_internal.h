@@ -11,9 +11,9 @@
 #include "platform/ui/ui_draw.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
-struct UIMenu;
+struct TKControl;
+struct TKWindow;
+struct TKMenu;
 
 // Geometry and editing constants.
 constexpr double kCurvePickRadius = 0.06;      // unit coordinates, Euclidean
@@ -31,12 +31,12 @@ constexpr uint32_t kCurveFlagMap = 1u;
 constexpr uint32_t kCurveFlagLines = 2u;
 
 struct CurveEditor {
-  UIControl* pane = nullptr;
-  UIWindow* window = nullptr;
-  UIControl* label = nullptr;
-  UIControl* readoutPane = nullptr;  // the "Input:"/"Output:" strip below the graph
-  UIRect bounds;
-  UIRect graph;  // bounds inset by 2 px
+  TKControl* pane = nullptr;
+  TKWindow* window = nullptr;
+  TKControl* label = nullptr;
+  TKControl* readoutPane = nullptr;  // the "Input:"/"Output:" strip below the graph
+  TKRect bounds;
+  TKRect graph;  // bounds inset by 2 px
   int32_t regionID = 0;
 
   // Set by CurveEditorSetCurve; null while unbound.
@@ -58,12 +58,12 @@ struct CurveEditor {
   float readoutX = 0, readoutY = 0;
 
   // Built on first draw at the graph's size and kept.
-  UIImagePtr background;
+  TKImagePtr background;
   int32_t backgroundKind = -1;
 };
 
 // The editor's record, or null for any other control.
-CurveEditor* CurveEditorOf(UIControl* control);
+CurveEditor* CurveEditorOf(TKControl* control);
 // The curve section the editor is bound to, when its pointers are those of
 // one section (as the synchroniser binds them); otherwise null.
 VL_CurveControls* CurveEditorSection(const CurveEditor* editor);
@@ -72,10 +72,10 @@ bool CurveEditorInMapMode(const CurveEditor* editor);
 // and blue curves, then the hue, saturation and lightness curves.
 uint32_t CurveSectionOffset(int32_t curveIndex);
 // The editor showing curve index 0-6 of the working record, or null.
-UIControl* CurveEditorForCurve(int32_t curveIndex);
+TKControl* CurveEditorForCurve(int32_t curveIndex);
 
 // Unit coordinates of a point in the window, and back.
-void CurveEditorToUnit(const CurveEditor* editor, UIPoint p, double* x, double* y);
+void CurveEditorToUnit(const CurveEditor* editor, TKPoint p, double* x, double* y);
 // The first point within the pick radius of (x, y), or -1.
 int32_t CurveEditorPointNear(const CurveEditor* editor, double x, double y);
 
@@ -86,7 +86,7 @@ void CurveEditBegin();
 void CurveEditEnd();
 
 // Drawing.
-void DrawCurveEditor(UIControl* pane, UIContext* ctx);
+void DrawCurveEditor(TKControl* pane, TKContext* ctx);
 // The line the editor strokes for a curve in point form, in unit
 // coordinates from the left edge to the right edge: straight segments with
 // lines, else Catmull-Rom segments sampled a pixel apart (width pixels
@@ -97,16 +97,16 @@ struct CurvePlotPoint {
 };
 std::vector<CurvePlotPoint> CurveEditorPolyline(const float* x, const float* y, uint32_t count, bool lines,
                                                 int32_t width);
-void DrawCurveReadout(CurveEditor* editor, UIContext* ctx);
+void DrawCurveReadout(CurveEditor* editor, TKContext* ctx);
 // Enables the Curves tab's eyedroppers and "Save..." button in the window
 // unless one of the RGB editors shows a map curve, which disables them.
-void CurvesTabFollowMapMode(UIWindow* window);
+void CurvesTabFollowMapMode(TKWindow* window);
 
 // The context menu of editors 0-3 (menu 200) and 4-6 (menu 205).
 constexpr int32_t kCurveMenuRGB = 200;
 constexpr int32_t kCurveMenuHSL = 205;
-UIMenu* CurveEditorMenu(int32_t curveIndex);
-void CurveEditorContextMenu(UIControl* control, int32_t phase, int32_t chosen, UIMenu* menu, int32_t refValue);
+TKMenu* CurveEditorMenu(int32_t curveIndex);
+void CurveEditorContextMenu(TKControl* control, int32_t phase, int32_t chosen, TKMenu* menu, int32_t refValue);
 // The delete key and menu item: removes the selected point of a curve of 3
 // or more points, clears the selection and the window's focus.
 bool CurveEditorDeleteSelected(CurveEditor* editor);

@@ -45,30 +45,30 @@ void LoadCurves(CurveEditor* e) {
 
 }  // namespace
 
-UIMenu* CurveEditorMenu(int32_t curveIndex) {
+TKMenu* CurveEditorMenu(int32_t curveIndex) {
   const int32_t id = curveIndex <= 3 ? kCurveMenuRGB : kCurveMenuHSL;
-  if (UIMenu* menu = UIGetMenu(id)) return menu;
-  UIMenu* menu = UICreateMenu(id, "Curve");
-  UIAppendMenuItem(menu, "Delete Point", 0);
-  UIAppendMenuItem(menu, "Reset Curve", 0);
-  UIAppendMenuItem(menu, "Reset All Curves", 0);
+  if (TKMenu* menu = TKGetMenu(id)) return menu;
+  TKMenu* menu = TKCreateMenu(id, "Curve");
+  TKAppendMenuItem(menu, "Delete Point", 0);
+  TKAppendMenuItem(menu, "Reset Curve", 0);
+  TKAppendMenuItem(menu, "Reset All Curves", 0);
   if (id == kCurveMenuRGB) {
-    UIAppendMenuItem(menu, "-", 0);
-    UIAppendMenuItem(menu, "Load Curves...", 0);
-    UIAppendMenuItem(menu, "Save Curves...", 0);
+    TKAppendMenuItem(menu, "-", 0);
+    TKAppendMenuItem(menu, "Load Curves...", 0);
+    TKAppendMenuItem(menu, "Save Curves...", 0);
   }
   return menu;
 }
 
-void CurveEditorContextMenu(UIControl* control, int32_t phase, int32_t chosen, UIMenu* menu, int32_t) {
+void CurveEditorContextMenu(TKControl* control, int32_t phase, int32_t chosen, TKMenu* menu, int32_t) {
   CurveEditor* e = CurveEditorOf(control);
   if (!e) return;
   const bool map = CurveEditorInMapMode(e);
   if (phase == kVFMenuBeforeOpen) {
-    const int32_t items = UICountMenuItems(menu);
-    UIEnableMenuItem(menu, kItemDeletePoint, !map && e->selected >= 0);
-    UIEnableMenuItem(menu, kItemResetCurve, !map);
-    if (items >= kItemSave) UIEnableMenuItem(menu, kItemSave, !map);
+    const int32_t items = TKCountMenuItems(menu);
+    TKEnableMenuItem(menu, kItemDeletePoint, !map && e->selected >= 0);
+    TKEnableMenuItem(menu, kItemResetCurve, !map);
+    if (items >= kItemSave) TKEnableMenuItem(menu, kItemSave, !map);
     return;
   }
   if (phase != kVFMenuAfterChoice) return;

@@ -14,27 +14,27 @@
 
 namespace {
 
-using ChannelEdit = void (*)(VL_CurveControls* curve, UIControl* editor, float value, float target);
+using ChannelEdit = void (*)(VL_CurveControls* curve, TKControl* editor, float value, float target);
 
 // An eyedropper that takes its own undo step around the pick (and so
 // around the colour it stores) holds the edit in that step.
-bool PickMakesUndoStep(UIControl* eyedropper) {
+bool PickMakesUndoStep(TKControl* eyedropper) {
   uint8_t undo = 0;
-  return eyedropper && UIGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr) == kQVNoErr &&
+  return eyedropper && TKGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr) == kQVNoErr &&
          undo != 0;
 }
 
-void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float target, ChannelEdit edit) {
+void EditChannels(TKControl* eyedropper, const float rgb[3], bool redraw, float target, ChannelEdit edit) {
   // Called without its button, the procedure drops the focus of the editors' window.
   CurveEditorFocus(eyedropper ? eyedropper : CurveEditorForCurve(kVLCurveRed));
   const bool ownStep = !PickMakesUndoStep(eyedropper);
   if (ownStep) CurveEditBegin();
   for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
     edit(&gUISettings.rgbCurves[c], CurveEditorForCurve(c), rgb[c - kVLCurveRed], target);
-  if (UIControl* red = CurveEditorForCurve(kVLCurveRed)) EnableEnclosingTabs(red, 1, true);
+  if (TKControl* red = CurveEditorForCurve(kVLCurveRed)) EnableEnclosingTabs(red, 1, true);
   if (redraw) {
     for (int32_t c = kVLCurveRed; c <= kVLCurveBlue; ++c)
-      if (UIControl* editor = CurveEditorForCurve(c)) UIDrawControl(editor);
+      if (TKControl* editor = CurveEditorForCurve(c)) TKDrawControl(editor);
     VFUpdatePreview();
   }
   if (ownStep) CurveEditEnd();
@@ -42,19 +42,19 @@ void EditChannels(UIControl* eyedropper, const float rgb[3], bool redraw, float 
 
 }  // namespace
 
-void CurvesSetBlackPoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+void CurvesSetBlackPoint(TKControl* eyedropper, const float rgb[3], bool redraw) {
   EditChannels(eyedropper, rgb, redraw, 0.0f,
-               [](VL_CurveControls* curve, UIControl*, float value, float) { CurveSetBlackPointX(curve, value); });
+               [](VL_CurveControls* curve, TKControl*, float value, float) { CurveSetBlackPointX(curve, value); });
 }
 
-void CurvesSetWhitePoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+void CurvesSetWhitePoint(TKControl* eyedropper, const float rgb[3], bool redraw) {
   EditChannels(eyedropper, rgb, redraw, 1.0f,
-               [](VL_CurveControls* curve, UIControl*, float value, float) { CurveSetWhitePointX(curve, value); });
+               [](VL_CurveControls* curve, TKControl*, float value, float) { CurveSetWhitePointX(curve, value); });
 }
 
-void CurvesSetGrayPoint(UIControl* eyedropper, const float rgb[3], bool redraw) {
+void CurvesSetGrayPoint(TKControl* eyedropper, const float rgb[3], bool redraw) {
   EditChannels(eyedropper, rgb, redraw, CurveGreyTarget(rgb[0], rgb[1], rgb[2]),
-               [](VL_CurveControls* curve, UIControl* editor, float value, float target) {
+               [](VL_CurveControls* curve, TKControl* editor, float value, float target) {
                  if (editor)
                    CurveSetPoint(editor, value, target);
                  else

@@ -29,7 +29,7 @@ void Store(uint32_t offset, const float rgb[3]) { std::memcpy(TripleAt(offset), 
 // An image pane sampling for the pick: its own triple and done flag, and
 // the cursor it had.
 struct PickPane {
-  UIControl* pane = nullptr;
+  TKControl* pane = nullptr;
   float rgb[3] = {};
   uint8_t done = 0;
   int32_t cursor = 0;
@@ -37,10 +37,10 @@ struct PickPane {
 
 // The image panes of the current layout: layout 3's pane and its two
 // reference-image panes, layout 1's pane, else the pane of the view mode.
-int32_t LayoutPanes(UIControl* panes[3]) {
+int32_t LayoutPanes(TKControl* panes[3]) {
   int32_t n = 0;
-  auto add = [&](UIControl* pane) {
-    if (pane && UIIsControlAlive(pane)) panes[n++] = pane;
+  auto add = [&](TKControl* pane) {
+    if (pane && TKIsControlAlive(pane)) panes[n++] = pane;
   };
   if (gPaneLayout == 3) {
     add(GetLayoutImagePane(3));
@@ -55,10 +55,10 @@ int32_t LayoutPanes(UIControl* panes[3]) {
 }
 
 struct Pick {
-  UIControl* eyedropper = nullptr;
-  UIControl* checkBox = nullptr;
-  UIControl* swatches[3] = {};  // sample, result, target
-  UIControl* secondSwatch = nullptr;
+  TKControl* eyedropper = nullptr;
+  TKControl* checkBox = nullptr;
+  TKControl* swatches[3] = {};  // sample, result, target
+  TKControl* secondSwatch = nullptr;
   uint32_t offset = 0;
   bool hasSecond = false;
   uint32_t secondOffset = 0;
@@ -73,7 +73,7 @@ struct Pick {
 // Follows the mouse over the panes until the button goes up after a press.
 // True with the colour when the mouse was let go over a pane.
 bool SampleFromPanes(const Pick& pick, int32_t cursor, const float prior[3], float colour[3]) {
-  UIControl* found[3] = {};
+  TKControl* found[3] = {};
   const int32_t count = LayoutPanes(found);
   PickPane panes[3];
   for (int32_t i = 0; i < count; ++i) {
@@ -100,28 +100,28 @@ bool SampleFromPanes(const Pick& pick, int32_t cursor, const float prior[3], flo
     pick.Redraw();
   };
 
-  UIWindow* window = UIGetControlWindow(pick.eyedropper);
+  TKWindow* window = TKGetControlWindow(pick.eyedropper);
   bool pressed = false;
   for (bool tracking = true; tracking;) {
-    UIPoint where;
+    TKPoint where;
     uint32_t modifiers = 0;
-    switch (UITrackMouseEvents(window, kTrackStep, &where, &modifiers)) {
-      case kUIMouseTrackDown:
+    switch (TKTrackMouseEvents(window, kTrackStep, &where, &modifiers)) {
+      case kTKMouseTrackDown:
         if (sampling()) take();
         pressed = true;
         break;
-      case kUIMouseTrackTimedOut:
-        if (UIGetMouseButtons() & 1) pressed = true;
+      case kTKMouseTrackTimedOut:
+        if (TKGetMouseButtons() & 1) pressed = true;
         if (pressed) take();
         break;
-      case kUIMouseTrackMoved:
-      case kUIMouseTrackDragged:
+      case kTKMouseTrackMoved:
+      case kTKMouseTrackDragged:
         if (pressed) take();
         break;
-      case kUIMouseTrackUp:
+      case kTKMouseTrackUp:
         tracking = !pressed;
         break;
-      case kUIMouseTrackEnded: tracking = false; break;
+      case kTKMouseTrackEnded: tracking = false; break;
     }
   }
   const bool over = sampling();
@@ -136,23 +136,23 @@ bool SampleFromPanes(const Pick& pick, int32_t cursor, const float prior[3], flo
 // fails or is cancelled.
 void ChooseColour(const float prior[3], float colour[3]) {
   auto to16 = [](float c) { return uint16_t(c <= 0.0f ? 0.0f : c >= 1.0f ? 65535.0f : c * 65535.0f); };
-  const UIColor initial = UIColorFrom16(to16(prior[0]), to16(prior[1]), to16(prior[2]));
-  UIColor chosen;
+  const TKColor initial = TKColorFrom16(to16(prior[0]), to16(prior[1]), to16(prior[2]));
+  TKColor chosen;
   std::memcpy(colour, prior, 3 * sizeof(float));
-  if (UIRunColorPicker(kPickerPrompt, initial, &chosen) != kQVNoErr) return;
+  if (TKRunColorPicker(kPickerPrompt, initial, &chosen) != kQVNoErr) return;
   const double c[3] = {chosen.red, chosen.green, chosen.blue};
   for (int i = 0; i < 3; ++i) colour[i] = float(to16(float(c[i]))) / 65535.0f;
 }
 
-void RunPick(UIControl* eyedropper, uint32_t modifiers) {
+void RunPick(TKControl* eyedropper, uint32_t modifiers) {
   Pick pick;
   pick.eyedropper = eyedropper;
   if (!VFGetTripleOffset(eyedropper, &pick.offset)) {
-    UISetControlValue(eyedropper, 0);
+    TKSetControlValue(eyedropper, 0);
     return;
   }
-  UIWindow* window = UIGetControlWindow(eyedropper);
-  const int32_t id = UIGetControlID(eyedropper).id;
+  TKWindow* window = TKGetControlWindow(eyedropper);
+  const int32_t id = TKGetControlID(eyedropper).id;
   // The parts of the eyedropper's own record; a lone eyedropper finds its
   // parts by its ID number.
   if (VFSampleRow* row = VFSampleRowOf(eyedropper)) {
@@ -168,10 +168,10 @@ void RunPick(UIControl* eyedropper, uint32_t modifiers) {
   }
   const int32_t cursor = VFGetInt32Property(eyedropper, kVFPropCursor, kDefaultCursor);
   uint8_t undo = 0, picker = 0;
-  UIGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr);
-  UIGetControlProperty(eyedropper, kVFCreator, kVFPropPicker, &picker, 1, nullptr);
+  TKGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr);
+  TKGetControlProperty(eyedropper, kVFCreator, kVFPropPicker, &picker, 1, nullptr);
   int32_t second = 0;
-  if (UIGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr) == kQVNoErr) {
+  if (TKGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr) == kQVNoErr) {
     pick.secondSwatch = VFFindPart(window, kVFSigSampleSwatch, second);
     pick.hasSecond = VFSwatchOffset(pick.secondSwatch, &pick.secondOffset);
   }
@@ -182,7 +182,7 @@ void RunPick(UIControl* eyedropper, uint32_t modifiers) {
 
   float colour[3];
   bool picked = true;
-  if (picker && (modifiers & kUIModOption)) {
+  if (picker && (modifiers & kTKModOption)) {
     ChooseColour(prior, colour);
   } else if (!SampleFromPanes(pick, cursor, prior, colour)) {
     // Let go outside every pane: the pick changes nothing.
@@ -193,13 +193,13 @@ void RunPick(UIControl* eyedropper, uint32_t modifiers) {
     if (auto proc = reinterpret_cast<VFEyedropperProc>(VFGetPointerProperty(eyedropper, kVFPropPickProc)))
       proc(eyedropper, colour, true);
     pick.Write(colour);
-    if (pick.checkBox && UIIsControlAlive(pick.checkBox)) {
-      UISetControlValue(pick.checkBox, 1);
+    if (pick.checkBox && TKIsControlAlive(pick.checkBox)) {
+      TKSetControlValue(pick.checkBox, 1);
       if (auto* word = static_cast<uint32_t*>(VFGetPointerProperty(pick.checkBox, kVFPropOffset))) *word = 1;
     }
   }
   pick.Redraw();
-  if (UIIsControlAlive(eyedropper)) UISetControlValue(eyedropper, 0);
+  if (TKIsControlAlive(eyedropper)) TKSetControlValue(eyedropper, 0);
   if (undo) {
     UndoBufferStore(gUndoBuffer, &gUISettings);
     VFForgetUndoControl();
@@ -207,40 +207,40 @@ void RunPick(UIControl* eyedropper, uint32_t modifiers) {
   VFUpdatePreview();
 }
 
-QVStatus EyedropperHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
-  RunPick(e.control, e.modifiers | UIGetModifiers());
+QVStatus EyedropperHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
+  RunPick(e.control, e.modifiers | TKGetModifiers());
   return kQVNoErr;
 }
 
 }  // namespace
 
-UIControl* VFCreateEyedropperButton(UIWindow* window, UIRect* frame, UIControl* parent, void*, uint32_t offset,
-                                    int32_t idNumber, UIControl** table, int32_t pictureID, int32_t cursorID,
-                                    bool undo, bool picker, VFEyedropperProc proc, UIControl** out) {
+TKControl* VFCreateEyedropperButton(TKWindow* window, TKRect* frame, TKControl* parent, void*, uint32_t offset,
+                                    int32_t idNumber, TKControl** table, int32_t pictureID, int32_t cursorID,
+                                    bool undo, bool picker, VFEyedropperProc proc, TKControl** out) {
   if (out) *out = nullptr;
   if (!window || !frame) return nullptr;
-  UIControl* button = UINewBevelButton(window, UIMakeRect(frame->left, frame->top, 22, 22), "", pictureID, true);
+  TKControl* button = TKNewBevelButton(window, TKMakeRect(frame->left, frame->top, 22, 22), "", pictureID, true);
   if (!button) return nullptr;
-  UISetControlID(button, UIControlID{kVFSigEyedropper, idNumber});
-  UISetControlProperty(button, kVFCreator, kVFPropOffset, &offset, sizeof offset);
-  UISetControlProperty(button, kVFCreator, kVFPropCursor, &cursorID, sizeof cursorID);
+  TKSetControlID(button, TKControlID{kVFSigEyedropper, idNumber});
+  TKSetControlProperty(button, kVFCreator, kVFPropOffset, &offset, sizeof offset);
+  TKSetControlProperty(button, kVFCreator, kVFPropCursor, &cursorID, sizeof cursorID);
   const uint8_t undoFlag = undo ? 1 : 0, pickerFlag = picker ? 1 : 0;
-  UISetControlProperty(button, kVFCreator, kVFPropUndo, &undoFlag, 1);
-  UISetControlProperty(button, kVFCreator, kVFPropPicker, &pickerFlag, 1);
+  TKSetControlProperty(button, kVFCreator, kVFPropUndo, &undoFlag, 1);
+  TKSetControlProperty(button, kVFCreator, kVFPropPicker, &pickerFlag, 1);
   if (proc) VFSetPointerProperty(button, kVFPropPickProc, reinterpret_cast<const void*>(proc));
-  UIInstallControlHandler(button, EyedropperHandler);
-  if (parent) UIEmbedControl(button, parent);
-  UISetControlColorProc(button, VFControlColorProc);
+  TKInstallControlHandler(button, EyedropperHandler);
+  if (parent) TKEmbedControl(button, parent);
+  TKSetControlColorProc(button, VFControlColorProc);
   if (table) VFRegisterControl(table, offset, button);
   if (out) *out = button;
-  *frame = UIRectOffset(*frame, 0, 24);
+  *frame = TKRectOffset(*frame, 0, 24);
   return button;
 }
 
-void VFSetEyedropperSecondTarget(UIControl* control, int32_t idNumber) {
-  if (!control || !UIIsControlAlive(control)) return;
-  UIControl* eyedropper =
-      VFFindPart(UIGetControlWindow(control), kVFSigEyedropper, UIGetControlID(control).id);
-  if (eyedropper) UISetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &idNumber, sizeof idNumber);
+void VFSetEyedropperSecondTarget(TKControl* control, int32_t idNumber) {
+  if (!control || !TKIsControlAlive(control)) return;
+  TKControl* eyedropper =
+      VFFindPart(TKGetControlWindow(control), kVFSigEyedropper, TKGetControlID(control).id);
+  if (eyedropper) TKSetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &idNumber, sizeof idNumber);
 }

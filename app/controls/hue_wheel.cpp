@@ -36,20 +36,20 @@ constexpr uint32_t kHueOffsetsEnd = kHueOffsetsFirst + sizeof(VL_HSLOffsetContro
 // A wheel keeps its own reference, so a picture replaced after a change of
 // the saturation preference lives until the last wheel has moved on.
 struct WheelPicture {
-  UIImagePtr image;
+  TKImagePtr image;
   int32_t saturation = 0;
 };
 std::shared_ptr<WheelPicture> gSharedPicture;
 
 struct HueWheel {
-  UIControl* pane = nullptr;
-  UIWindow* window = nullptr;
+  TKControl* pane = nullptr;
+  TKWindow* window = nullptr;
   std::shared_ptr<WheelPicture> picture;
-  UIRect bounds;
-  UIRect wheelRect;
+  TKRect bounds;
+  TKRect wheelRect;
   int32_t radius = 0;
-  int32_t cursor = kUICursorArrow;
-  int32_t wantedCursor = kUICursorCrosshair;
+  int32_t cursor = kTKCursorArrow;
+  int32_t wantedCursor = kTKCursorCrosshair;
   int16_t pointV = 0, pointH = 0;
   float angle = 0, strength = 0;
   uint8_t active = 1;
@@ -61,10 +61,10 @@ struct HueWheel {
 // Wheels live as long as the program, like the controls of their windows.
 std::deque<std::unique_ptr<HueWheel>> gWheels;
 
-HueWheel* WheelOf(UIControl* control) { return static_cast<HueWheel*>(VFGetPointerProperty(control, kPropRecord)); }
+HueWheel* WheelOf(TKControl* control) { return static_cast<HueWheel*>(VFGetPointerProperty(control, kPropRecord)); }
 
-UIPoint Centre(const HueWheel* w) {
-  return UIPoint{(w->wheelRect.left + w->wheelRect.right) / 2, (w->wheelRect.top + w->wheelRect.bottom) / 2};
+TKPoint Centre(const HueWheel* w) {
+  return TKPoint{(w->wheelRect.left + w->wheelRect.right) / 2, (w->wheelRect.top + w->wheelRect.bottom) / 2};
 }
 
 void RecomputePoint(HueWheel* w) {
@@ -79,15 +79,15 @@ float LoadFloat(const uint8_t* at) {
   return f;
 }
 
-UIControl* Readout(const HueWheel* w, int32_t which) {
-  return UIFindControlByID(w->window, UIControlID{kVFSigSlider, w->idNumber + which});
+TKControl* Readout(const HueWheel* w, int32_t which) {
+  return TKFindControlByID(w->window, TKControlID{kVFSigSlider, w->idNumber + which});
 }
 
 // Whether a picture serves a wheel: made for the current saturation
 // preference and at least as large as the wheel's doubled rectangle.
 bool Serves(const std::shared_ptr<WheelPicture>& picture, const HueWheel* w, int32_t saturation) {
   return picture && picture->image && picture->saturation == saturation &&
-         UIImageWidth(picture->image.get()) >= std::min(2 * UIRectWidth(w->wheelRect), 151);
+         TKImageWidth(picture->image.get()) >= std::min(2 * TKRectWidth(w->wheelRect), 151);
 }
 
 // Gives the wheel the current shared picture, making a new one when the
@@ -99,13 +99,13 @@ void TakePicture(HueWheel* w) {
   if (!Serves(gSharedPicture, w, saturation)) {
     auto picture = std::make_shared<WheelPicture>();
     picture->saturation = saturation;
-    UIImage* ready = UIRectWidth(w->wheelRect) == 151 ? UIGetPicture(kHueWheelPictureID) : nullptr;
+    TKImage* ready = TKRectWidth(w->wheelRect) == 151 ? TKGetPicture(kHueWheelPictureID) : nullptr;
     if (ready) {
       // A registered picture stays with the registry; draw a copy of it.
-      picture->image.reset(UIImageCreate(UIImageWidth(ready), UIImageHeight(ready)));
-      if (UIContext* ctx = picture->image ? UIBeginDrawing(picture->image.get()) : nullptr) {
-        UIDrawImage(ctx, ready, nullptr, UIMakeRect(0, 0, UIImageWidth(ready), UIImageHeight(ready)), false);
-        UIEndDrawing(ctx);
+      picture->image.reset(TKImageCreate(TKImageWidth(ready), TKImageHeight(ready)));
+      if (TKContext* ctx = picture->image ? TKBeginDrawing(picture->image.get()) : nullptr) {
+        TKDrawImage(ctx, ready, nullptr, TKMakeRect(0, 0, TKImageWidth(ready), TKImageHeight(ready)), false);
+        TKEndDrawing(ctx);
       }
     } else {
       picture->image.reset(BuildHueWheelImage(w->wheelRect, w->radius, float(saturation / 65536.0)));
@@ -115,62 +115,62 @@ void TakePicture(HueWheel* w) {
   w->picture = gSharedPicture;
 }
 
-void DrawHueWheel(UIControl* pane, UIContext* ctx) {
+void DrawHueWheel(TKControl* pane, TKContext* ctx) {
   HueWheel* w = WheelOf(pane);
   if (!w) return;
-  UISetStrokeColor(ctx, UIColorRGB(0, 0, 0));
-  UISetLineWidth(ctx, 1);
-  UIFrameRect(ctx, w->bounds);
-  UIFrameRect(ctx, UIRectInset(w->bounds, 1, 1));
+  TKSetStrokeColor(ctx, TKColorRGB(0, 0, 0));
+  TKSetLineWidth(ctx, 1);
+  TKFrameRect(ctx, w->bounds);
+  TKFrameRect(ctx, TKRectInset(w->bounds, 1, 1));
   TakePicture(w);
-  if (w->picture && w->picture->image) UIDrawImage(ctx, w->picture->image.get(), nullptr, w->wheelRect, true);
-  const UIPoint c = Centre(w);
+  if (w->picture && w->picture->image) TKDrawImage(ctx, w->picture->image.get(), nullptr, w->wheelRect, true);
+  const TKPoint c = Centre(w);
   const double x = c.x + w->pointH + 0.5, y = c.y + w->pointV + 0.5;
-  UIColor mark = UIColorRGB(0, 0, 0);
-  if (!(w->active && UIIsControlActive(pane))) {
+  TKColor mark = TKColorRGB(0, 0, 0);
+  if (!(w->active && TKIsControlActive(pane))) {
     const double grey = gPrefsSettings.uiBrightness / 65536.0 / 2.0;
-    mark = UIColorRGB(grey, grey, grey);
+    mark = TKColorRGB(grey, grey, grey);
   }
-  UISetStrokeColor(ctx, mark);
-  UIDrawLine(ctx, c.x + 0.5, c.y + 0.5, x, y);
-  UISetFillColor(ctx, mark);
-  UIFillRect(ctx, UIMakeRect(c.x + w->pointH - kPointMark / 2, c.y + w->pointV - kPointMark / 2, kPointMark, kPointMark));
+  TKSetStrokeColor(ctx, mark);
+  TKDrawLine(ctx, c.x + 0.5, c.y + 0.5, x, y);
+  TKSetFillColor(ctx, mark);
+  TKFillRect(ctx, TKMakeRect(c.x + w->pointH - kPointMark / 2, c.y + w->pointV - kPointMark / 2, kPointMark, kPointMark));
 }
 
-int16_t HueWheelHitTest(UIControl* pane, UIPoint where) {
+int16_t HueWheelHitTest(TKControl* pane, TKPoint where) {
   HueWheel* w = WheelOf(pane);
-  return w && UIRectContains(w->wheelRect, where) ? kHueWheelPart : int16_t(kUIPartNone);
+  return w && TKRectContains(w->wheelRect, where) ? kHueWheelPart : int16_t(kTKPartNone);
 }
 
-void HueWheelUpdateCursor(UIControl* pane) {
+void HueWheelUpdateCursor(TKControl* pane) {
   HueWheel* w = WheelOf(pane);
   if (!w) return;
-  const UIPoint global = UIGetMouseLocation();
-  const UIRect wb = UIGetWindowBounds(w->window);
-  const UIPoint local{global.x - wb.left, global.y - wb.top};
-  const bool inside = UIRectContains(w->wheelRect, local) && w->picture;
-  const int32_t want = inside ? w->wantedCursor : kUICursorArrow;
+  const TKPoint global = TKGetMouseLocation();
+  const TKRect wb = TKGetWindowBounds(w->window);
+  const TKPoint local{global.x - wb.left, global.y - wb.top};
+  const bool inside = TKRectContains(w->wheelRect, local) && w->picture;
+  const int32_t want = inside ? w->wantedCursor : kTKCursorArrow;
   if (w->cursor == want) return;
   w->cursor = want;
-  UISetCursor(want);
+  TKSetCursor(want);
 }
 
 // The readout's wheel: 'VFho' N, the readout being N + which.
-HueWheel* WheelOfReadout(UIControl* readout, int32_t which) {
-  const UIControlID id = UIGetControlID(readout);
-  UIControl* pane = UIFindControlByID(UIGetControlWindow(readout), UIControlID{kHueWheelSignature, id.id - which});
+HueWheel* WheelOfReadout(TKControl* readout, int32_t which) {
+  const TKControlID id = TKGetControlID(readout);
+  TKControl* pane = TKFindControlByID(TKGetControlWindow(readout), TKControlID{kHueWheelSignature, id.id - which});
   return WheelOf(pane);
 }
 
 // Sets one of the two values through its readout: the slider, its text and
 // the bound field (exactly, without reprocessing), then the wheel itself.
-void SetValue(UIControl* pane, int32_t which, float value, bool redraw) {
+void SetValue(TKControl* pane, int32_t which, float value, bool redraw) {
   HueWheel* w = WheelOf(pane);
   if (!w) return;
-  if (UIControl* readout = Readout(w, which)) VFSetFloatValue(readout, value, false);
+  if (TKControl* readout = Readout(w, which)) VFSetFloatValue(readout, value, false);
   (which == 1 ? w->angle : w->strength) = value;
   RecomputePoint(w);
-  if (redraw) UIDrawControl(pane);
+  if (redraw) TKDrawControl(pane);
 }
 
 // Writes both values; reprocesses when asked and either changed, or when
@@ -195,14 +195,14 @@ bool MoveTo(HueWheel* w, double x, double y) {
   return true;
 }
 
-int16_t HueWheelTrack(UIControl* pane, UIPoint where, uint32_t modifiers) {
+int16_t HueWheelTrack(TKControl* pane, TKPoint where, uint32_t modifiers) {
   HueWheel* w = WheelOf(pane);
-  if (!w) return kUIPartNone;
+  if (!w) return kTKPartNone;
   VFCommitPendingEdit(true);
   UndoBufferPush(gUndoBuffer, &gUISettings);
   EnableEnclosingTabs(pane, 1, true);
-  const bool fine = (modifiers & kUIModShift) != 0;
-  const UIPoint c = Centre(w);
+  const bool fine = (modifiers & kTKModShift) != 0;
+  const TKPoint c = Centre(w);
   double x, y;
   bool changed = false;
   if (fine) {
@@ -214,13 +214,13 @@ int16_t HueWheelTrack(UIControl* pane, UIPoint where, uint32_t modifiers) {
     HueWheelClampToRim(&x, &y, w->radius);
     changed = MoveTo(w, x, y);
   }
-  UIPoint last = where;
+  TKPoint last = where;
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(w->window, kTrackPoll, &p, &mods);
-    if (result == kUITrackMouseUp) break;
-    if (result == kUITrackTimedOut) {
+    const TKTrackResult result = TKTrackMouse(w->window, kTrackPoll, &p, &mods);
+    if (result == kTKTrackMouseUp) break;
+    if (result == kTKTrackTimedOut) {
       if (changed) WriteSettings(w, true, w->angle, w->strength, true);
       changed = false;
       continue;
@@ -243,14 +243,14 @@ int16_t HueWheelTrack(UIControl* pane, UIPoint where, uint32_t modifiers) {
   return kHueWheelPart;
 }
 
-void Activate(UIControl* pane, bool active) {
+void Activate(TKControl* pane, bool active) {
   if (HueWheel* w = WheelOf(pane)) {
     w->active = active ? 1 : 0;
-    UIDrawControl(pane);
+    TKDrawControl(pane);
   }
 }
 
-void ApplyValue(UIControl* readout, uint32_t bits, bool redraw, int32_t which) {
+void ApplyValue(TKControl* readout, uint32_t bits, bool redraw, int32_t which) {
   HueWheel* w = WheelOfReadout(readout, which);
   if (!w) return;
   float value;
@@ -259,39 +259,39 @@ void ApplyValue(UIControl* readout, uint32_t bits, bool redraw, int32_t which) {
   const bool changed = VFFloatsDiffer(held, value);
   held = value;
   RecomputePoint(w);
-  if (redraw && changed) UIDrawControl(w->pane);
+  if (redraw && changed) TKDrawControl(w->pane);
 }
 
 bool InHueOffsets(const HueWheel* w) { return w->angleOffset >= kHueOffsetsFirst && w->angleOffset < kHueOffsetsEnd; }
 
 }  // namespace
 
-UIMenu* HueWheelMenu() {
-  UIMenu* menu = UIGetMenu(kHueWheelMenuID);
+TKMenu* HueWheelMenu() {
+  TKMenu* menu = TKGetMenu(kHueWheelMenuID);
   if (!menu) {
-    menu = UICreateMenu(kHueWheelMenuID, "");
-    UIAppendMenuItem(menu, "Center", 0);
-    UIAppendMenuItem(menu, "Reset", 0);
+    menu = TKCreateMenu(kHueWheelMenuID, "");
+    TKAppendMenuItem(menu, "Center", 0);
+    TKAppendMenuItem(menu, "Reset", 0);
   }
   return menu;
 }
 
-UIControl* CreateHueWheel(UIWindow* window, const UIRect& bounds, const char* label, UIControl* parent, void* base,
+TKControl* CreateHueWheel(TKWindow* window, const TKRect& bounds, const char* label, TKControl* parent, void* base,
                           uint32_t wheelOffset, uint32_t angleOffset, uint32_t strengthOffset, int32_t idNumber,
-                          UIControl** table) {
+                          TKControl** table) {
   const uint32_t last = uint32_t(kVLSettingsByteCount - 4);
-  if (!window || !base || angleOffset > last || strengthOffset > last || UIRectEmpty(bounds)) return nullptr;
+  if (!window || !base || angleOffset > last || strengthOffset > last || TKRectEmpty(bounds)) return nullptr;
   VFInstallWindowHandler(window);
-  UIControl* caption = VFCreateLabel(window, UIRect{bounds.top - kLabelStrip, bounds.left, bounds.top, bounds.right},
+  TKControl* caption = VFCreateLabel(window, TKRect{bounds.top - kLabelStrip, bounds.left, bounds.top, bounds.right},
                                      parent, label ? label : "", nullptr);
-  if (caption) UISetControlID(caption, UIControlID{kVFSigLabel, idNumber});
+  if (caption) TKSetControlID(caption, TKControlID{kVFSigLabel, idNumber});
 
   gWheels.push_back(std::make_unique<HueWheel>());
   HueWheel* w = gWheels.back().get();
   w->window = window;
   w->bounds = bounds;
-  w->wheelRect = UIRectInset(bounds, 2, 2);
-  w->radius = UIRectWidth(w->wheelRect) / 2 - 5;
+  w->wheelRect = TKRectInset(bounds, 2, 2);
+  w->radius = TKRectWidth(w->wheelRect) / 2 - 5;
   w->idNumber = idNumber;
   w->base = static_cast<uint8_t*>(base);
   w->angleOffset = angleOffset;
@@ -300,21 +300,21 @@ UIControl* CreateHueWheel(UIWindow* window, const UIRect& bounds, const char* la
   w->strength = LoadFloat(w->base + strengthOffset);
   RecomputePoint(w);
 
-  UIUserPaneProcs procs;
+  TKUserPaneProcs procs;
   procs.draw = DrawHueWheel;
   procs.hitTest = HueWheelHitTest;
   procs.track = HueWheelTrack;
   procs.idle = HueWheelUpdateCursor;
   procs.activate = Activate;
-  UIControl* pane = UINewUserPane(window, bounds, procs);
+  TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return nullptr;
   w->pane = pane;
-  if (parent) UIEmbedControl(pane, parent);
-  UISetControlID(pane, UIControlID{kHueWheelSignature, idNumber});
+  if (parent) TKEmbedControl(pane, parent);
+  TKSetControlID(pane, TKControlID{kHueWheelSignature, idNumber});
   VFSetPointerProperty(pane, kPropRecord, w);
   const int32_t ao = int32_t(angleOffset), so = int32_t(strengthOffset);
-  UISetControlProperty(pane, kVFCreator, kHueWheelPropAngleOffset, &ao, sizeof ao);
-  UISetControlProperty(pane, kVFCreator, kHueWheelPropStrengthOffset, &so, sizeof so);
+  TKSetControlProperty(pane, kVFCreator, kHueWheelPropAngleOffset, &ao, sizeof ao);
+  TKSetControlProperty(pane, kVFCreator, kHueWheelPropStrengthOffset, &so, sizeof so);
   VFRegisterControl(table, wheelOffset, pane);
   VFRegisterControl(table, angleOffset, pane);
   VFRegisterControl(table, strengthOffset, pane);
@@ -322,51 +322,51 @@ UIControl* CreateHueWheel(UIWindow* window, const UIRect& bounds, const char* la
   TakePicture(w);
 
   // The readouts, in the label strip moved below the wheel.
-  UIRect frame{bounds.bottom - kLabelStrip + kReadoutGap, bounds.left, bounds.bottom + kReadoutGap + 20,
+  TKRect frame{bounds.bottom - kLabelStrip + kReadoutGap, bounds.left, bounds.bottom + kReadoutGap + 20,
                bounds.right};
-  UIControl* hue = VFCreateValueSlider(window, &frame, "Hue", 0, 360, 0, 360, kReadoutFlags, parent, base,
+  TKControl* hue = VFCreateValueSlider(window, &frame, "Hue", 0, 360, 0, 360, kReadoutFlags, parent, base,
                                        angleOffset, &gUIDefaultSettings, idNumber + 1, nullptr);
-  UIControl* strength = VFCreateValueSlider(window, &frame, "Strength", 0, 1, 0, 1, kReadoutFlags, parent, base,
+  TKControl* strength = VFCreateValueSlider(window, &frame, "Strength", 0, 1, 0, 1, kReadoutFlags, parent, base,
                                             strengthOffset, &gUIDefaultSettings, idNumber + 2, nullptr);
   VFSetChangeProc(hue, HueWheelApplyAngle);
   VFSetChangeProc(strength, HueWheelApplyStrength);
-  UIDrawControl(pane);
+  TKDrawControl(pane);
   return pane;
 }
 
-bool HueWheelGetState(UIControl* wheel, HueWheelState* out) {
+bool HueWheelGetState(TKControl* wheel, HueWheelState* out) {
   HueWheel* w = WheelOf(wheel);
   if (!w || !out) return false;
   *out = HueWheelState{w->angle, w->strength, w->pointH, w->pointV, w->radius, w->wheelRect};
   return true;
 }
 
-void HueWheelSetAngle(UIControl* wheel, float degrees, bool redraw) { SetValue(wheel, 1, degrees, redraw); }
+void HueWheelSetAngle(TKControl* wheel, float degrees, bool redraw) { SetValue(wheel, 1, degrees, redraw); }
 
-void HueWheelSetStrength(UIControl* wheel, float strength, bool redraw) { SetValue(wheel, 2, strength, redraw); }
+void HueWheelSetStrength(TKControl* wheel, float strength, bool redraw) { SetValue(wheel, 2, strength, redraw); }
 
-void HueWheelApplyAngle(UIControl* readout, uint32_t bits, bool redraw) { ApplyValue(readout, bits, redraw, 1); }
+void HueWheelApplyAngle(TKControl* readout, uint32_t bits, bool redraw) { ApplyValue(readout, bits, redraw, 1); }
 
-void HueWheelApplyStrength(UIControl* readout, uint32_t bits, bool redraw) { ApplyValue(readout, bits, redraw, 2); }
+void HueWheelApplyStrength(TKControl* readout, uint32_t bits, bool redraw) { ApplyValue(readout, bits, redraw, 2); }
 
-void HueWheelWriteSettings(UIControl* wheel, bool reprocess, float angle, float strength) {
+void HueWheelWriteSettings(TKControl* wheel, bool reprocess, float angle, float strength) {
   if (HueWheel* w = WheelOf(wheel)) WriteSettings(w, reprocess, angle, strength, false);
 }
 
-void HueWheelRotate(UIControl* wheel, float deltaDegrees, bool redraw) {
+void HueWheelRotate(TKControl* wheel, float deltaDegrees, bool redraw) {
   HueWheel* w = WheelOf(wheel);
   if (!w || !std::isfinite(deltaDegrees)) return;
   HueWheelSetAngle(wheel, HueWheelWrapAngle(w->angle, deltaDegrees), redraw);
 }
 
-void HueWheelNudge(UIControl* wheel, int32_t dx, int32_t dy, bool reprocess) {
+void HueWheelNudge(TKControl* wheel, int32_t dx, int32_t dy, bool reprocess) {
   HueWheel* w = WheelOf(wheel);
   if (!w) return;
   if (!MoveTo(w, double(w->pointH) + dx, double(w->pointV) + dy)) return;
   WriteSettings(w, reprocess, w->angle, w->strength, true);
 }
 
-void HueWheelContextMenuProc(UIControl* wheel, int32_t phase, int32_t chosen, UIMenu*, int32_t) {
+void HueWheelContextMenuProc(TKControl* wheel, int32_t phase, int32_t chosen, TKMenu*, int32_t) {
   HueWheel* w = WheelOf(wheel);
   if (!w || phase != kVFMenuAfterChoice) return;
   if (chosen != kHueWheelMenuCentre && chosen != kHueWheelMenuReset) return;

@@ -16,9 +16,9 @@
 #include "platform/fourcc.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIImage;
-struct UIMenu;
+struct TKControl;
+struct TKImage;
+struct TKMenu;
 
 constexpr uint32_t kHueWheelSignature = QVFourCC("VFho");
 constexpr uint32_t kHueWheelPropAngleOffset = QVFourCC("hoco");     // int32: byte offset of the angle
@@ -37,29 +37,29 @@ struct HueWheelState {
   float strength;
   int32_t pointX, pointY;  // from the wheel's centre, y downwards
   int32_t radius;
-  UIRect wheelRect;        // the bounds inset by 2 px
+  TKRect wheelRect;        // the bounds inset by 2 px
 };
-bool HueWheelGetState(UIControl* wheel, HueWheelState* out);
+bool HueWheelGetState(TKControl* wheel, HueWheelState* out);
 
 // Turns the angle by delta degrees, wrapped into [0, 360); a delta that is
 // not finite changes nothing.
-void HueWheelRotate(UIControl* wheel, float deltaDegrees, bool redraw);
+void HueWheelRotate(TKControl* wheel, float deltaDegrees, bool redraw);
 // Moves the point by (dx, dy) pixels; with reprocess the picture follows.
-void HueWheelNudge(UIControl* wheel, int32_t dx, int32_t dy, bool reprocess);
+void HueWheelNudge(TKControl* wheel, int32_t dx, int32_t dy, bool reprocess);
 // Writes both values into the working record; with reprocess, when either
 // differs from what the record held, the enclosing tabs are switched on and
 // the picture is reprocessed.
-void HueWheelWriteSettings(UIControl* wheel, bool reprocess, float angle, float strength);
+void HueWheelWriteSettings(TKControl* wheel, bool reprocess, float angle, float strength);
 
 // Change procedures of the readouts (the field's new float bits).
-void HueWheelApplyAngle(UIControl* readout, uint32_t newFieldBits, bool redraw);
-void HueWheelApplyStrength(UIControl* readout, uint32_t newFieldBits, bool redraw);
+void HueWheelApplyAngle(TKControl* readout, uint32_t newFieldBits, bool redraw);
+void HueWheelApplyStrength(TKControl* readout, uint32_t newFieldBits, bool redraw);
 
 // The wheel's context menu (menu 201: "Center", "Reset"); acts in phase 2.
-void HueWheelContextMenuProc(UIControl* wheel, int32_t phase, int32_t chosen, UIMenu* menu, int32_t refValue);
-UIMenu* HueWheelMenu();
+void HueWheelContextMenuProc(TKControl* wheel, int32_t phase, int32_t chosen, TKMenu* menu, int32_t refValue);
+TKMenu* HueWheelMenu();
 
 // The generated wheel picture for a wheel rectangle and radius: twice the
 // rectangle's size, desaturated by saturationFactor (1 keeps the colours),
 // with the centre square and six tick marks. The caller disposes it.
-UIImage* BuildHueWheelImage(const UIRect& wheelRect, int32_t radius, float saturationFactor);
+TKImage* BuildHueWheelImage(const TKRect& wheelRect, int32_t radius, float saturationFactor);

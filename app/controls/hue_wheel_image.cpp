@@ -17,13 +17,13 @@ constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
-UIImage* BuildHueWheelImage(const UIRect& wheelRect, int32_t radius, float saturationFactor) {
-  const int32_t width = 2 * UIRectWidth(wheelRect), height = 2 * UIRectHeight(wheelRect);
+TKImage* BuildHueWheelImage(const TKRect& wheelRect, int32_t radius, float saturationFactor) {
+  const int32_t width = 2 * TKRectWidth(wheelRect), height = 2 * TKRectHeight(wheelRect);
   if (width <= 0 || height <= 0) return nullptr;
-  UIImage* image = UIImageCreate(width, height);
+  TKImage* image = TKImageCreate(width, height);
   if (!image) return nullptr;
-  uint8_t* pixels = UIImagePixels(image);
-  const int32_t rowBytes = UIImageRowBytes(image);
+  uint8_t* pixels = TKImagePixels(image);
+  const int32_t rowBytes = TKImageRowBytes(image);
   const int32_t cx = width / 2, cy = height / 2;
   for (int32_t py = 0; py < height; ++py) {
     uint8_t* p = pixels + size_t(py) * size_t(rowBytes);
@@ -35,24 +35,24 @@ UIImage* BuildHueWheelImage(const UIRect& wheelRect, int32_t radius, float satur
       p[3] = 255;
     }
   }
-  UIImageMarkDirty(image);
+  TKImageMarkDirty(image);
 
-  UIContext* ctx = UIBeginDrawing(image);
+  TKContext* ctx = TKBeginDrawing(image);
   if (!ctx) return image;
-  const UIColor black = UIColorRGB(0, 0, 0);
-  UISetFillColor(ctx, black);
-  UIFillRect(ctx, UIMakeRect(cx - kCentreMark / 2, cy - kCentreMark / 2, kCentreMark, kCentreMark));
+  const TKColor black = TKColorRGB(0, 0, 0);
+  TKSetFillColor(ctx, black);
+  TKFillRect(ctx, TKMakeRect(cx - kCentreMark / 2, cy - kCentreMark / 2, kCentreMark, kCentreMark));
   if (radius > kTickLength) {
     // The rim of the doubled picture lies at twice the radius.
     const double rim = 2.0 * radius;
-    UISetStrokeColor(ctx, black);
-    UISetLineWidth(ctx, kTickPen);
+    TKSetStrokeColor(ctx, black);
+    TKSetLineWidth(ctx, kTickPen);
     for (double degrees : kTickDegrees) {
       const double a = degrees * kPi / 180.0;
       const double c = std::cos(a), s = std::sin(a);
-      UIDrawLine(ctx, cx + (rim - kTickLength) * c, cy + (rim - kTickLength) * s, cx + rim * c, cy + rim * s);
+      TKDrawLine(ctx, cx + (rim - kTickLength) * c, cy + (rim - kTickLength) * s, cx + rim * c, cy + rim * s);
     }
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   return image;
 }

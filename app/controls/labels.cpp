@@ -8,11 +8,11 @@
 
 namespace {
 
-uint32_t* WordOf(UIControl* control) { return static_cast<uint32_t*>(VFGetPointerProperty(control, kVFPropOffset)); }
+uint32_t* WordOf(TKControl* control) { return static_cast<uint32_t*>(VFGetPointerProperty(control, kVFPropOffset)); }
 
-bool Reprocesses(UIControl* control, bool* present) {
+bool Reprocesses(TKControl* control, bool* present) {
   uint8_t flag = 0;
-  *present = UIGetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1, nullptr) == kQVNoErr;
+  *present = TKGetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1, nullptr) == kQVNoErr;
   return flag != 0;
 }
 
@@ -25,14 +25,14 @@ void RefreshTangentPage() {
   if (VFGetServices().tangentRefreshPage) VFGetServices().tangentRefreshPage();
 }
 
-QVStatus CheckBoxHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
-  UIControl* box = e.control;
+QVStatus CheckBoxHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
+  TKControl* box = e.control;
   uint32_t* word = WordOf(box);
   bool present = false;
   const bool reprocess = Reprocesses(box, &present);
   if (!word || !present) return kQVErrNotHandled;
-  *word = UIGetControlValue(box) != 0 ? 1 : 0;
+  *word = TKGetControlValue(box) != 0 ? 1 : 0;
   EnableEnclosingTabs(box, 1, true);
   if (reprocess) VFUpdatePreview();
   RefreshSurfacePage();
@@ -40,18 +40,18 @@ QVStatus CheckBoxHandler(UIEvent& e) {
   return kQVErrNotHandled;
 }
 
-QVStatus PopupHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit || e.part != kUIPartMenu) return kQVErrNotHandled;
-  UIControl* popup = e.control;
+QVStatus PopupHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit || e.part != kTKPartMenu) return kQVErrNotHandled;
+  TKControl* popup = e.control;
   uint32_t* word = WordOf(popup);
   bool present = false;
   const bool reprocess = Reprocesses(popup, &present);
   if (!word) return kQVErrNotHandled;
-  int32_t chosen = UIGetControlValue(popup);
+  int32_t chosen = TKGetControlValue(popup);
   if (auto proc = reinterpret_cast<VFPopupChangeProc>(VFGetPointerProperty(popup, kVFPropChange)))
     chosen = proc(popup, int32_t(*word), chosen, reprocess);
   if (int32_t(*word) == chosen) {
-    UISetControlValue(popup, chosen);  // a refused change shows the stored choice again
+    TKSetControlValue(popup, chosen);  // a refused change shows the stored choice again
   } else {
     *word = uint32_t(chosen);
   }
@@ -62,64 +62,64 @@ QVStatus PopupHandler(UIEvent& e) {
 
 // Binds a check box or popup; words of records other than the working one
 // are never held, so no control can write into a record that goes away.
-void Bind(UIControl* control, void* base, uint32_t offset, UIControl** table, bool reprocess) {
+void Bind(TKControl* control, void* base, uint32_t offset, TKControl** table, bool reprocess) {
   const uint8_t flag = reprocess ? 1 : 0;
-  UISetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1);
+  TKSetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1);
   if (!table || base != &gUISettings || offset > uint32_t(kVLSettingsByteCount - 4)) return;
   VFSetPointerProperty(control, kVFPropOffset, static_cast<uint8_t*>(base) + offset);
   VFRegisterControl(table, offset, control);
 }
 
-void Embed(UIControl* control, UIControl* parent) {
-  if (control && parent) UIEmbedControl(control, parent);
+void Embed(TKControl* control, TKControl* parent) {
+  if (control && parent) TKEmbedControl(control, parent);
 }
 
 }  // namespace
 
-UIControl* VFCreateCheckBox(UIWindow* window, UIRect* frame, const char* title, UIControl* parent, void* base,
-                            uint32_t offset, int32_t idNumber, UIControl** table, bool reprocess) {
+TKControl* VFCreateCheckBox(TKWindow* window, TKRect* frame, const char* title, TKControl* parent, void* base,
+                            uint32_t offset, int32_t idNumber, TKControl** table, bool reprocess) {
   if (!window || !frame) return nullptr;
-  UIControl* box = UINewCheckBox(window, *frame, title ? title : "", 0);
+  TKControl* box = TKNewCheckBox(window, *frame, title ? title : "", 0);
   if (!box) return nullptr;
   VFInstallWindowHandler(window);
   Embed(box, parent);
-  UISetControlID(box, UIControlID{kVFSigCheckBox, idNumber});
-  UISetControlFont(box, VFControlFont());
+  TKSetControlID(box, TKControlID{kVFSigCheckBox, idNumber});
+  TKSetControlFont(box, VFControlFont());
   Bind(box, base, offset, table, reprocess);
-  if (uint32_t* word = WordOf(box)) UISetControlValue(box, *word != 0 ? 1 : 0);
-  UIInstallControlHandler(box, CheckBoxHandler);
-  UISetControlColorProc(box, VFControlColorProc);
-  *frame = UIRectOffset(*frame, 0, 20);
+  if (uint32_t* word = WordOf(box)) TKSetControlValue(box, *word != 0 ? 1 : 0);
+  TKInstallControlHandler(box, CheckBoxHandler);
+  TKSetControlColorProc(box, VFControlColorProc);
+  *frame = TKRectOffset(*frame, 0, 20);
   return box;
 }
 
-UIControl* VFCreatePopup(UIWindow* window, UIRect* frame, const char* label, int32_t menuID, UIControl* parent,
-                         void* base, uint32_t offset, int32_t idNumber, UIControl** table, bool reprocess) {
+TKControl* VFCreatePopup(TKWindow* window, TKRect* frame, const char* label, int32_t menuID, TKControl* parent,
+                         void* base, uint32_t offset, int32_t idNumber, TKControl** table, bool reprocess) {
   if (!window || !frame) return nullptr;
-  const UIRect f = *frame;
-  UIControl* caption = VFCreateLabel(window, UIRect{f.top, f.left, f.top + 15, f.right}, parent, label, nullptr);
-  UISetControlID(caption, UIControlID{kVFSigLabel, idNumber});
-  UIControl* popup =
-      UINewPopupButton(window, UIRect{f.top + 14, f.left + 8, f.top + 34, f.right - 58}, "", UIGetMenu(menuID), 1);
+  const TKRect f = *frame;
+  TKControl* caption = VFCreateLabel(window, TKRect{f.top, f.left, f.top + 15, f.right}, parent, label, nullptr);
+  TKSetControlID(caption, TKControlID{kVFSigLabel, idNumber});
+  TKControl* popup =
+      TKNewPopupButton(window, TKRect{f.top + 14, f.left + 8, f.top + 34, f.right - 58}, "", TKGetMenu(menuID), 1);
   if (!popup) return nullptr;
   VFInstallWindowHandler(window);
   Embed(popup, parent);
-  UISetControlID(popup, UIControlID{kVFSigPopup, idNumber});
-  UISetControlFont(popup, VFControlFont());
+  TKSetControlID(popup, TKControlID{kVFSigPopup, idNumber});
+  TKSetControlFont(popup, VFControlFont());
   Bind(popup, base, offset, table, reprocess);
-  if (uint32_t* word = WordOf(popup)) UISetControlValue(popup, int32_t(*word));
-  UIInstallControlHandler(popup, PopupHandler);
-  UISetControlColorProc(popup, VFControlColorProc);
-  *frame = UIRectOffset(f, 0, 40);
+  if (uint32_t* word = WordOf(popup)) TKSetControlValue(popup, int32_t(*word));
+  TKInstallControlHandler(popup, PopupHandler);
+  TKSetControlColorProc(popup, VFControlColorProc);
+  *frame = TKRectOffset(f, 0, 40);
   return popup;
 }
 
-UIControl* VFCreateLabel(UIWindow* window, const UIRect& frame, UIControl* parent, const char* text, UIControl** out) {
-  UIControl* label = UINewStaticText(window, frame, text ? text : "");
+TKControl* VFCreateLabel(TKWindow* window, const TKRect& frame, TKControl* parent, const char* text, TKControl** out) {
+  TKControl* label = TKNewStaticText(window, frame, text ? text : "");
   if (label) {
     Embed(label, parent);
-    UISetControlFont(label, VFControlFont());
-    UISetControlColorProc(label, VFControlColorProc);
+    TKSetControlFont(label, VFControlFont());
+    TKSetControlColorProc(label, VFControlColorProc);
   }
   if (out) *out = label;
   return label;

@@ -6,17 +6,17 @@
 
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 // A check box in frame (moved 20 px down). With a table, and only when base
 // is the working record, it is bound to the word at base + offset and
 // entered in the table; otherwise its dialog reads it.
-UIControl* VFCreateCheckBox(UIWindow* window, UIRect* frame, const char* title, UIControl* parent, void* base,
-                            uint32_t offset, int32_t idNumber, UIControl** table, bool reprocess);
+TKControl* VFCreateCheckBox(TKWindow* window, TKRect* frame, const char* title, TKControl* parent, void* base,
+                            uint32_t offset, int32_t idNumber, TKControl** table, bool reprocess);
 // A labelled popup over menu menuID (moved 40 px down), bound like a check box;
 // the word holds the 1-based item number.
-UIControl* VFCreatePopup(UIWindow* window, UIRect* frame, const char* label, int32_t menuID, UIControl* parent,
-                         void* base, uint32_t offset, int32_t idNumber, UIControl** table, bool reprocess);
+TKControl* VFCreatePopup(TKWindow* window, TKRect* frame, const char* label, int32_t menuID, TKControl* parent,
+                         void* base, uint32_t offset, int32_t idNumber, TKControl** table, bool reprocess);
 // A static-text label in the control font; *out receives it when given.
-UIControl* VFCreateLabel(UIWindow* window, const UIRect& frame, UIControl* parent, const char* text, UIControl** out);
+TKControl* VFCreateLabel(TKWindow* window, const TKRect& frame, TKControl* parent, const char* text, TKControl** out);

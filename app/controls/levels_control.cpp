@@ -41,73 +41,73 @@ constexpr QVRGBColor kRampColors[4] = {{65535, 65535, 65535}, {65535, 0, 0}, {0,
 // program.
 struct HistogramPair {
   int32_t width, height;
-  UIImagePtr input, output;
+  TKImagePtr input, output;
 };
 std::vector<HistogramPair> gHistogramPictures;
 
 const HistogramPair* SharedHistograms(int32_t width, int32_t height) {
   for (const HistogramPair& p : gHistogramPictures)
     if (p.width == width && p.height == height) return &p;
-  HistogramPair p{width, height, UIImagePtr(UIImageCreate(width, height)), UIImagePtr(UIImageCreate(width, height))};
+  HistogramPair p{width, height, TKImagePtr(TKImageCreate(width, height)), TKImagePtr(TKImageCreate(width, height))};
   if (!p.input || !p.output) return nullptr;
   gHistogramPictures.push_back(std::move(p));
   return &gHistogramPictures.back();
 }
 
-void FillRows(UIImage* image, int32_t x, int32_t top, int32_t bottom, uint32_t pixel) {
-  const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+void FillRows(TKImage* image, int32_t x, int32_t top, int32_t bottom, uint32_t pixel) {
+  const int32_t w = TKImageWidth(image), h = TKImageHeight(image);
   if (x < 0 || x >= w) return;
-  uint8_t* base = UIImagePixels(image);
-  const int32_t rowBytes = UIImageRowBytes(image);
+  uint8_t* base = TKImagePixels(image);
+  const int32_t rowBytes = TKImageRowBytes(image);
   for (int32_t y = std::max(top, 0); y < std::min(bottom, h); ++y)
     std::memcpy(base + size_t(y) * size_t(rowBytes) + size_t(x) * 4, &pixel, 4);
 }
 
-UIRect Outset(const UIRect& r, int32_t d) { return UIRect{r.top - d, r.left - d, r.bottom + d, r.right + d}; }
+TKRect Outset(const TKRect& r, int32_t d) { return TKRect{r.top - d, r.left - d, r.bottom + d, r.right + d}; }
 
 // A marker hanging from the bar's lower edge at x (image coordinates).
-void DrawMarker(UIContext* ctx, double x, int32_t barBottom, UIColor fill, bool framed) {
+void DrawMarker(TKContext* ctx, double x, int32_t barBottom, TKColor fill, bool framed) {
   const double apex = barBottom + 2;
   // Filling uses the path up, so a framed marker traces it again.
   auto trace = [&] {
-    UIBeginPath(ctx);
-    UIMoveTo(ctx, x, apex);
-    UILineTo(ctx, x + kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-    UILineTo(ctx, x - kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
-    UIClosePath(ctx);
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, x, apex);
+    TKLineTo(ctx, x + kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
+    TKLineTo(ctx, x - kLevelsMarkerHalfWidth, apex + kLevelsMarkerHeight);
+    TKClosePath(ctx);
   };
   trace();
-  UISetFillColor(ctx, fill);
-  UIFillPath(ctx);
+  TKSetFillColor(ctx, fill);
+  TKFillPath(ctx);
   if (!framed) return;
   trace();
-  UISetStrokeColor(ctx, UIColor{0, 0, 0, 1});
-  UIStrokePath(ctx);
+  TKSetStrokeColor(ctx, TKColor{0, 0, 0, 1});
+  TKStrokePath(ctx);
 }
 
-void SetPoint(UIControl* control, int32_t which, float value, bool redraw) {
+void SetPoint(TKControl* control, int32_t which, float value, bool redraw) {
   LevelsControl* r = LevelsRecordOf(control);
   if (!r) return;
   r->value[which] = value;
   LevelsRenderControl(r);
-  if (redraw) UIDrawControl(r->markerPane);
+  if (redraw) TKDrawControl(r->markerPane);
 }
 
-void GetPoint(UIControl* control, int32_t which, float* out) {
+void GetPoint(TKControl* control, int32_t which, float* out) {
   const LevelsControl* r = LevelsRecordOf(control);
   if (r && out) *out = r->value[which];
 }
 
-void DrawStrip(UIControl* pane, UIContext* ctx) {
+void DrawStrip(TKControl* pane, TKContext* ctx) {
   LevelsControl* r = LevelsRecordOf(pane);
   if (!r || !r->image) return;
-  UIDrawImage(ctx, r->image, nullptr, r->bounds, false);
+  TKDrawImage(ctx, r->image, nullptr, r->bounds, false);
 }
 
 }  // namespace
 
-LevelsControl* LevelsRecordOf(UIControl* control) {
-  if (!control || !UIIsControlAlive(control)) return nullptr;
+LevelsControl* LevelsRecordOf(TKControl* control) {
+  if (!control || !TKIsControlAlive(control)) return nullptr;
   return static_cast<LevelsControl*>(VFGetPointerProperty(control, kPropRecord));
 }
 
@@ -119,18 +119,18 @@ uint16_t LevelsRampComponent(uint16_t component, int32_t columnFromRight, int32_
 
 void LevelsRenderControl(LevelsControl* r) {
   if (!r || !r->image) return;
-  UIImage* image = r->image;
-  const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+  TKImage* image = r->image;
+  const int32_t w = TKImageWidth(image), h = TKImageHeight(image);
   const uint32_t background = QVPackPixelARGB(gInterfaceColors[0]);
   for (int32_t x = 0; x < w; ++x) FillRows(image, x, 0, h, background);
 
   // Bars in image coordinates; each fills from its right end leftwards.
-  const UIRect bars[2] = {UIRectOffset(r->inputBar, -r->bounds.left, -r->bounds.top),
-                          UIRectOffset(r->outputBar, -r->bounds.left, -r->bounds.top)};
+  const TKRect bars[2] = {TKRectOffset(r->inputBar, -r->bounds.left, -r->bounds.top),
+                          TKRectOffset(r->outputBar, -r->bounds.left, -r->bounds.top)};
   const int32_t step = r->scale >= 512.0f ? 128 : 256;
   const float saturation = float(gPrefsSettings.uiSaturation) / 65536.0f;
-  for (const UIRect& bar : bars) {
-    const int32_t width = UIRectWidth(bar);
+  for (const TKRect& bar : bars) {
+    const int32_t width = TKRectWidth(bar);
     for (int32_t i = 0; i < width; ++i) {
       QVRGBColor c{LevelsRampComponent(r->ramp.red, i, step), LevelsRampComponent(r->ramp.green, i, step),
                    LevelsRampComponent(r->ramp.blue, i, step)};
@@ -138,39 +138,39 @@ void LevelsRenderControl(LevelsControl* r) {
       FillRows(image, bar.right - 1 - i, bar.top, bar.bottom, QVPackPixelARGB(c));
     }
   }
-  UIImageMarkDirty(image);
+  TKImageMarkDirty(image);
 
-  UIContext* ctx = UIBeginDrawing(image);
+  TKContext* ctx = TKBeginDrawing(image);
   if (!ctx) return;
-  UISetAntialias(ctx, false);
-  UISetLineWidth(ctx, 1.0);
-  for (const UIRect& bar : bars) {
-    UISetStrokeColor(ctx, VFColor(1));
-    UIFrameRect(ctx, Outset(bar, 2));
-    UISetStrokeColor(ctx, VFColor(5));
-    UIFrameRect(ctx, Outset(bar, 1));
+  TKSetAntialias(ctx, false);
+  TKSetLineWidth(ctx, 1.0);
+  for (const TKRect& bar : bars) {
+    TKSetStrokeColor(ctx, VFColor(1));
+    TKFrameRect(ctx, Outset(bar, 2));
+    TKSetStrokeColor(ctx, VFColor(5));
+    TKFrameRect(ctx, Outset(bar, 1));
   }
-  const UIColor black{0, 0, 0, 1}, white{1, 1, 1, 1}, grey = UIColorFrom16(33000, 33000, 33000);
-  auto at = [&](const UIRect& bar, float v) { return bar.left + LevelsMarkerOffset(r, v); };
+  const TKColor black{0, 0, 0, 1}, white{1, 1, 1, 1}, grey = TKColorFrom16(33000, 33000, 33000);
+  auto at = [&](const TKRect& bar, float v) { return bar.left + LevelsMarkerOffset(r, v); };
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInBlack]), bars[0].bottom, black, false);
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInWhite]), bars[0].bottom, white, true);
   DrawMarker(ctx, at(bars[0], r->value[kLevelsInGray]), bars[0].bottom, grey, true);
   DrawMarker(ctx, at(bars[1], r->value[kLevelsOutBlack]), bars[1].bottom, black, false);
   DrawMarker(ctx, at(bars[1], r->value[kLevelsOutWhite]), bars[1].bottom, white, true);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 }
 
-UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const char*, UIControl* parent,
+TKControl* CreateLevelsControl(TKWindow* window, const TKRect& bounds, const char*, TKControl* parent,
                                int32_t channel, void* base, const uint32_t offsets[7], int32_t idNumber,
-                               UIControl** table) {
+                               TKControl** table) {
   if (!window || !offsets || channel < 1 || channel > 4) return nullptr;
   auto record = std::shared_ptr<LevelsControl>(new (std::nothrow) LevelsControl);
   if (!record) return nullptr;
   LevelsControl* r = record.get();
 
-  const bool wide = UIRectWidth(bounds) >= kWideBounds;
+  const bool wide = TKRectWidth(bounds) >= kWideBounds;
   const int32_t histWidth = wide ? 512 : 256;
-  const int32_t histHeight = wide ? std::max(1, UIRectHeight(bounds) - 60) : 200;
+  const int32_t histHeight = wide ? std::max(1, TKRectHeight(bounds) - 60) : 200;
   const int32_t columnStep = wide ? 536 : 280;
   r->scale = wide ? 512.0f : 256.0f;
   r->channel = channel;
@@ -186,12 +186,12 @@ UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const cha
   // The strip's picture is as wide as the strip, so the markers at 0 and 1
   // show whole: the bars start 8 px in, under the histograms' pictures.
   const int32_t left = bounds.left + kLevelsBarInset - 2;
-  UIControl* label = nullptr;
+  TKControl* label = nullptr;
   for (int32_t column = 0; column < 2; ++column) {
     const int32_t x = left + column * columnStep;
-    VFCreateLabel(window, UIRect{bounds.top, x, bounds.top + kLabelHeight, x + histWidth + 4}, parent,
+    VFCreateLabel(window, TKRect{bounds.top, x, bounds.top + kLabelHeight, x + histWidth + 4}, parent,
                   column == 0 ? "Input" : "Output", &label);
-    if (label) UISetControlID(label, UIControlID{column == 0 ? kSigInputLabel : kSigOutputLabel, idNumber});
+    if (label) TKSetControlID(label, TKControlID{column == 0 ? kSigInputLabel : kSigOutputLabel, idNumber});
   }
   const HistogramPair* pictures = SharedHistograms(histWidth, histHeight);
   r->inputHistogram = pictures ? pictures->input.get() : nullptr;
@@ -199,57 +199,57 @@ UIControl* CreateLevelsControl(UIWindow* window, const UIRect& bounds, const cha
   const int32_t histTop = bounds.top + kLabelHeight;
   for (int32_t column = 0; column < 2; ++column) {
     const int32_t x = left + column * columnStep;
-    UIControl* pane = nullptr;
-    if (CreateImagePane(window, UIRect{histTop, x, histTop + histHeight + 4, x + histWidth + 4}, &pane) != kQVNoErr)
+    TKControl* pane = nullptr;
+    if (CreateImagePane(window, TKRect{histTop, x, histTop + histHeight + 4, x + histWidth + 4}, &pane) != kQVNoErr)
       continue;
-    if (parent) UIEmbedControl(pane, parent);
+    if (parent) TKEmbedControl(pane, parent);
     SetImagePaneImage(pane, column == 0 ? r->inputHistogram : r->outputHistogram);
     (column == 0 ? r->inputPane : r->outputPane) = pane;
   }
 
   const int32_t stripTop = histTop + histHeight + 4;
-  r->bounds = UIRect{stripTop, bounds.left, stripTop + kLevelsStripHeight,
+  r->bounds = TKRect{stripTop, bounds.left, stripTop + kLevelsStripHeight,
                      bounds.left + columnStep + histWidth + 2 * kLevelsBarInset};
   const int32_t barTop = stripTop + kLevelsBarTop;
-  r->inputBar = UIRect{barTop, bounds.left + kLevelsBarInset, barTop + kLevelsBarHeight,
+  r->inputBar = TKRect{barTop, bounds.left + kLevelsBarInset, barTop + kLevelsBarHeight,
                        bounds.left + kLevelsBarInset + histWidth};
-  r->outputBar = UIRectOffset(r->inputBar, columnStep, 0);
-  r->image = UIImageCreate(UIRectWidth(r->bounds), UIRectHeight(r->bounds));
+  r->outputBar = TKRectOffset(r->inputBar, columnStep, 0);
+  r->image = TKImageCreate(TKRectWidth(r->bounds), TKRectHeight(r->bounds));
 
-  UIUserPaneProcs procs;
-  procs.draw = [record](UIControl* pane, UIContext* ctx) { DrawStrip(pane, ctx); };
-  procs.hitTest = [record](UIControl*, UIPoint where) { return LevelsHitTest(record.get(), where); };
-  procs.track = [record](UIControl* pane, UIPoint where, uint32_t) { return LevelsTrack(pane, where); };
-  procs.activate = [record](UIControl* pane, bool active) {
+  TKUserPaneProcs procs;
+  procs.draw = [record](TKControl* pane, TKContext* ctx) { DrawStrip(pane, ctx); };
+  procs.hitTest = [record](TKControl*, TKPoint where) { return LevelsHitTest(record.get(), where); };
+  procs.track = [record](TKControl* pane, TKPoint where, uint32_t) { return LevelsTrack(pane, where); };
+  procs.activate = [record](TKControl* pane, bool active) {
     record->active = active ? 1 : 0;
-    UIDrawControl(pane);
+    TKDrawControl(pane);
   };
-  UIControl* strip = UINewUserPane(window, r->bounds, procs);
+  TKControl* strip = TKNewUserPane(window, r->bounds, procs);
   if (!strip) return nullptr;
-  if (parent) UIEmbedControl(strip, parent);
+  if (parent) TKEmbedControl(strip, parent);
   r->markerPane = strip;
-  UISetControlID(strip, UIControlID{kSigStrip, idNumber});
+  TKSetControlID(strip, TKControlID{kSigStrip, idNumber});
   VFSetPointerProperty(strip, kPropRecord, r);
   for (int32_t i = 0; i < 7; ++i) {
-    UISetControlProperty(strip, kVFCreator, kPropTags[i], &offsets[i], sizeof(uint32_t));
+    TKSetControlProperty(strip, kVFCreator, kPropTags[i], &offsets[i], sizeof(uint32_t));
     VFRegisterControl(table, offsets[i], strip);
   }
   LevelsRenderControl(r);
-  UIDrawControl(strip);
+  TKDrawControl(strip);
   return strip;
 }
 
-void LevelsSetInBlack(UIControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInBlack, value, redraw); }
-void LevelsSetInGray(UIControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInGray, value, redraw); }
-void LevelsSetInWhite(UIControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInWhite, value, redraw); }
-void LevelsSetOutBlack(UIControl* levels, float value, bool redraw) {
+void LevelsSetInBlack(TKControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInBlack, value, redraw); }
+void LevelsSetInGray(TKControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInGray, value, redraw); }
+void LevelsSetInWhite(TKControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsInWhite, value, redraw); }
+void LevelsSetOutBlack(TKControl* levels, float value, bool redraw) {
   SetPoint(levels, kLevelsOutBlack, value, redraw);
 }
-void LevelsSetOutGray(UIControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsOutGray, value, redraw); }
-void LevelsSetOutWhite(UIControl* levels, float value, bool redraw) {
+void LevelsSetOutGray(TKControl* levels, float value, bool redraw) { SetPoint(levels, kLevelsOutGray, value, redraw); }
+void LevelsSetOutWhite(TKControl* levels, float value, bool redraw) {
   SetPoint(levels, kLevelsOutWhite, value, redraw);
 }
 
-void LevelsGetInBlack(UIControl* levels, float* out) { GetPoint(levels, kLevelsInBlack, out); }
-void LevelsGetInGray(UIControl* levels, float* out) { GetPoint(levels, kLevelsInGray, out); }
-void LevelsGetInWhite(UIControl* levels, float* out) { GetPoint(levels, kLevelsInWhite, out); }
+void LevelsGetInBlack(TKControl* levels, float* out) { GetPoint(levels, kLevelsInBlack, out); }
+void LevelsGetInGray(TKControl* levels, float* out) { GetPoint(levels, kLevelsInGray, out); }
+void LevelsGetInWhite(TKControl* levels, float* out) { GetPoint(levels, kLevelsInWhite, out); }

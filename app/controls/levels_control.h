@@ -7,26 +7,26 @@
 
 #include "core/frame_buffer.h"
 
-struct UIControl;
-struct UIImage;
+struct TKControl;
+struct TKImage;
 
 // The input points the control shows (out untouched for a control that is
 // not a levels control).
-void LevelsGetInBlack(UIControl* levels, float* out);
-void LevelsGetInGray(UIControl* levels, float* out);
-void LevelsGetInWhite(UIControl* levels, float* out);
+void LevelsGetInBlack(TKControl* levels, float* out);
+void LevelsGetInGray(TKControl* levels, float* out);
+void LevelsGetInWhite(TKControl* levels, float* out);
 
 // With input, rebuilds the input histogram from the source frame (input
 // highlight recovery); always rebuilds the output histogram from the result
 // frame (output highlight recovery). With redraw draws the rebuilt ones.
-void UpdateLevelsHistograms(UIControl* levels, int32_t channel, bool input, bool redraw);
+void UpdateLevelsHistograms(TKControl* levels, int32_t channel, bool input, bool redraw);
 
 // Draws the histogram of frame into image: one bin per column (128, 256 or
 // 512 by the image's width), bars from the bottom row up in the channel's
 // colour (1 luma, 2 red, 3 green, 4 blue), 2 % of the pixels reaching the
 // top. Highlight recovery is taken from the working record's input or
 // output field, as the flags say.
-void BuildLevelsHistogram(UIImage* image, FBFrameStruct* frame, int32_t channel, bool inputRecovery,
+void BuildLevelsHistogram(TKImage* image, FBFrameStruct* frame, int32_t channel, bool inputRecovery,
                           bool outputRecovery);
 
 // The refresher the central update calls for the current channel; it finds

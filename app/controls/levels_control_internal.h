@@ -7,8 +7,8 @@
 #include "platform/ui/ui_draw.h"
 #include "support/support_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 // Marker parts, in the order the hit test tries them.
 enum : int16_t {
@@ -36,13 +36,13 @@ constexpr double kLevelsPollSeconds = 0.005;
 enum : int32_t { kLevelsInBlack, kLevelsInGray, kLevelsInWhite, kLevelsOutBlack, kLevelsOutGray, kLevelsOutWhite };
 
 struct LevelsControl {
-  UIControl* markerPane = nullptr;
-  UIControl* inputPane = nullptr;
-  UIControl* outputPane = nullptr;
-  UIWindow* window = nullptr;
-  UIRect bounds;     // the marker strip, window coordinates
-  UIRect inputBar;   // window coordinates
-  UIRect outputBar;
+  TKControl* markerPane = nullptr;
+  TKControl* inputPane = nullptr;
+  TKControl* outputPane = nullptr;
+  TKWindow* window = nullptr;
+  TKRect bounds;     // the marker strip, window coordinates
+  TKRect inputBar;   // window coordinates
+  TKRect outputBar;
   int32_t channel = 1;  // 1 luma (master), 2 red, 3 green, 4 blue
   float value[6] = {0.0f, 0.5f, 1.0f, 0.0f, 0.5f, 1.0f};  // in black, gray, white, out black, gray, white
   float scale = 256.0f;  // pixels per unit
@@ -50,19 +50,19 @@ struct LevelsControl {
   uint8_t* base = nullptr;  // the record the points are written into
   uint32_t sectionOffset = 0;
   uint32_t offsets[6] = {};  // of the six points, as value[]
-  UIImage* image = nullptr;  // the strip's off-screen picture, as large as the strip
-  UIImage* inputHistogram = nullptr;
-  UIImage* outputHistogram = nullptr;
+  TKImage* image = nullptr;  // the strip's off-screen picture, as large as the strip
+  TKImage* inputHistogram = nullptr;
+  TKImage* outputHistogram = nullptr;
   uint8_t active = 1;
 
   LevelsControl() = default;
   LevelsControl(const LevelsControl&) = delete;
   LevelsControl& operator=(const LevelsControl&) = delete;
-  ~LevelsControl() { UIImageDispose(image); }
+  ~LevelsControl() { TKImageDispose(image); }
 };
 
 // The record of a marker strip, or null for any other control.
-LevelsControl* LevelsRecordOf(UIControl* control);
+LevelsControl* LevelsRecordOf(TKControl* control);
 
 // Re-renders the strip's picture from the record: ramp bars, frames, markers.
 void LevelsRenderControl(LevelsControl* r);
@@ -75,8 +75,8 @@ uint16_t LevelsRampComponent(uint16_t component, int32_t columnFromRight, int32_
 // a damaged record (huge, infinite, NaN) is held a few bar widths off the
 // bar, so that it stays a plain number and is never hit.
 double LevelsMarkerOffset(const LevelsControl* r, float value);
-int32_t LevelsMarkerX(const LevelsControl* r, const UIRect& bar, float value);
+int32_t LevelsMarkerX(const LevelsControl* r, const TKRect& bar, float value);
 // Which marker lies under a point (window coordinates); 0 for none.
-int16_t LevelsHitTest(const LevelsControl* r, UIPoint where);
+int16_t LevelsHitTest(const LevelsControl* r, TKPoint where);
 // The strip's track procedure: drags the marker under the click.
-int16_t LevelsTrack(UIControl* pane, UIPoint where);
+int16_t LevelsTrack(TKControl* pane, TKPoint where);

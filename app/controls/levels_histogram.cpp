@@ -100,12 +100,12 @@ uint32_t AccentPixel(int32_t channel) {
 
 }  // namespace
 
-void BuildLevelsHistogram(UIImage* image, FBFrameStruct* frame, int32_t channel, bool inputRecovery,
+void BuildLevelsHistogram(TKImage* image, FBFrameStruct* frame, int32_t channel, bool inputRecovery,
                           bool outputRecovery) {
   if (!image) return;
-  const int32_t width = UIImageWidth(image), height = UIImageHeight(image);
-  uint8_t* pixels = UIImagePixels(image);
-  const int32_t rowBytes = UIImageRowBytes(image);
+  const int32_t width = TKImageWidth(image), height = TKImageHeight(image);
+  uint8_t* pixels = TKImagePixels(image);
+  const int32_t rowBytes = TKImageRowBytes(image);
   if (!pixels || width <= 0 || height <= 0) return;
   const uint32_t black = 0xFF000000u;
   for (int32_t y = 0; y < height; ++y)
@@ -134,10 +134,10 @@ void BuildLevelsHistogram(UIImage* image, FBFrameStruct* frame, int32_t channel,
         std::memcpy(pixels + size_t(y) * size_t(rowBytes) + size_t(bin) * 4, &ink, 4);
     }
   }
-  UIImageMarkDirty(image);
+  TKImageMarkDirty(image);
 }
 
-void UpdateLevelsHistograms(UIControl* levels, int32_t channel, bool input, bool redraw) {
+void UpdateLevelsHistograms(TKControl* levels, int32_t channel, bool input, bool redraw) {
   LevelsControl* r = LevelsRecordOf(levels);
   if (!r) return;
   if (input) BuildLevelsHistogram(r->inputHistogram, gSourceFrame, channel, true, false);
@@ -149,6 +149,6 @@ void UpdateLevelsHistograms(UIControl* levels, int32_t channel, bool input, bool
 
 void LevelsRefreshChannelHistograms(int32_t channel, bool input, bool redraw) {
   if (channel < 1 || channel > 4) return;
-  UIControl* levels = VFControlAtOffset(kLevelsSections + kLevelsSectionBytes * uint32_t(channel - 1));
+  TKControl* levels = VFControlAtOffset(kLevelsSections + kLevelsSectionBytes * uint32_t(channel - 1));
   UpdateLevelsHistograms(levels, channel, input, redraw);
 }

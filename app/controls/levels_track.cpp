@@ -55,22 +55,22 @@ double LevelsMarkerOffset(const LevelsControl* r, float value) {
   return held * r->scale;
 }
 
-int32_t LevelsMarkerX(const LevelsControl* r, const UIRect& bar, float value) {
+int32_t LevelsMarkerX(const LevelsControl* r, const TKRect& bar, float value) {
   return bar.left + int32_t(std::floor(LevelsMarkerOffset(r, value)));
 }
 
-int16_t LevelsHitTest(const LevelsControl* r, UIPoint where) {
+int16_t LevelsHitTest(const LevelsControl* r, TKPoint where) {
   if (!r) return 0;
   for (const Marker& m : kMarkers) {
-    const UIRect& bar = m.input ? r->inputBar : r->outputBar;
+    const TKRect& bar = m.input ? r->inputBar : r->outputBar;
     const int32_t x = LevelsMarkerX(r, bar, r->value[m.point]);
-    const UIRect hot{bar.bottom + 2, x - kLevelsMarkerHalfWidth, bar.bottom + 14, x + kLevelsMarkerHalfWidth};
-    if (UIRectContains(hot, where)) return m.part;
+    const TKRect hot{bar.bottom + 2, x - kLevelsMarkerHalfWidth, bar.bottom + 14, x + kLevelsMarkerHalfWidth};
+    if (TKRectContains(hot, where)) return m.part;
   }
   return 0;
 }
 
-int16_t LevelsTrack(UIControl* pane, UIPoint where) {
+int16_t LevelsTrack(TKControl* pane, TKPoint where) {
   LevelsControl* r = LevelsRecordOf(pane);
   if (!r) return 0;
   const Marker* marker = MarkerOf(LevelsHitTest(r, where));
@@ -84,15 +84,15 @@ int16_t LevelsTrack(UIControl* pane, UIPoint where) {
   const int32_t black = marker->input ? kLevelsInBlack : kLevelsOutBlack;
   const int32_t gray = black + 1, white = black + 2;
   const float black0 = r->value[black], gray0 = r->value[gray], white0 = r->value[white];
-  const UIRect bar = marker->input ? r->inputBar : r->outputBar;
-  UIWindow* window = r->window;
+  const TKRect bar = marker->input ? r->inputBar : r->outputBar;
+  TKWindow* window = r->window;
 
   int32_t lastX = std::clamp(where.x, bar.left, bar.right);
   int32_t idlePolls = 0;
   for (;;) {
-    UIPoint p = where;
+    TKPoint p = where;
     uint32_t modifiers = 0;
-    const UITrackResult result = UITrackMouse(window, kLevelsPollSeconds, &p, &modifiers);
+    const TKTrackResult result = TKTrackMouse(window, kLevelsPollSeconds, &p, &modifiers);
     if (LevelsRecordOf(pane) != r) return 0;  // the control went while the mouse was tracked
     const int32_t x = std::clamp(p.x, bar.left, bar.right);
     if (x == lastX) {
@@ -117,11 +117,11 @@ int16_t LevelsTrack(UIControl* pane, UIPoint where) {
         WritePoint(r, gray);
       }
       LevelsRenderControl(r);
-      UIDrawControl(pane);
+      TKDrawControl(pane);
       RefreshSurface();
       idlePolls = 0;
     }
-    if (result == kUITrackMouseUp) break;
+    if (result == kTKTrackMouseUp) break;
   }
   if (idlePolls < kLevelsIdlePolls) RefreshPreview(r);
   RefreshSurface();

@@ -38,7 +38,7 @@ constexpr uint16_t kMidtoneGrey = 35000;
 constexpr uint16_t kBackgroundGrey = 0x3434;
 
 // The graph the central update redraws after every reprocess.
-UIControl* gLumaRangeGraph = nullptr;
+TKControl* gLumaRangeGraph = nullptr;
 
 uint32_t GreyPixel(uint16_t grey) { return QVPackPixelARGB(QVRGBColor{grey, grey, grey}); }
 
@@ -51,10 +51,10 @@ int32_t RowOf(float weight, int32_t h) {
 // A polyline through one value per column: each column is filled from its
 // own row towards the next column's, so every column gets its point and the
 // line stays joined.
-void DrawWeights(UIImage* image, const std::vector<float>& weights, uint32_t pixel) {
-  const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
-  uint8_t* base = UIImagePixels(image);
-  const int32_t rowBytes = UIImageRowBytes(image);
+void DrawWeights(TKImage* image, const std::vector<float>& weights, uint32_t pixel) {
+  const int32_t w = TKImageWidth(image), h = TKImageHeight(image);
+  uint8_t* base = TKImagePixels(image);
+  const int32_t rowBytes = TKImageRowBytes(image);
   for (int32_t c = 0; c < w; ++c) {
     const int32_t a = RowOf(weights[size_t(c)], h);
     const int32_t b = c + 1 < w ? RowOf(weights[size_t(c) + 1], h) : a;
@@ -62,45 +62,45 @@ void DrawWeights(UIImage* image, const std::vector<float>& weights, uint32_t pix
     const int32_t bottom = b > a ? std::max(a, b - 1) : a;
     for (int32_t y = top; y <= bottom; ++y) std::memcpy(base + size_t(y) * size_t(rowBytes) + size_t(c) * 4, &pixel, 4);
   }
-  UIImageMarkDirty(image);
+  TKImageMarkDirty(image);
 }
 
 // Unit coordinates of a window point over the graph rectangle.
-void UnitOf(const LumaRangeControl* r, UIPoint p, double* x, double* y) {
-  const UIRect& g = r->graph;
-  *x = double(p.x - g.left) / std::max(1, UIRectWidth(g) - 1);
-  *y = 1.0 - double(p.y - g.top) / std::max(1, UIRectHeight(g) - 1);
+void UnitOf(const LumaRangeControl* r, TKPoint p, double* x, double* y) {
+  const TKRect& g = r->graph;
+  *x = double(p.x - g.left) / std::max(1, TKRectWidth(g) - 1);
+  *y = 1.0 - double(p.y - g.top) / std::max(1, TKRectHeight(g) - 1);
 }
 
-void Draw(UIControl* pane, UIContext* ctx) {
+void Draw(TKControl* pane, TKContext* ctx) {
   LumaRangeControl* r = LumaRangeRecordOf(pane);
   if (!r) return;
-  const UIColor outer = VFColor(r->active ? 6 : 3), inner = VFColor(r->active ? 8 : 4);
-  UISetAntialias(ctx, false);
-  UISetLineWidth(ctx, 1.0);
-  UISetStrokeColor(ctx, outer);
-  UIFrameRect(ctx, r->bounds);
-  UISetStrokeColor(ctx, inner);
-  UIFrameRect(ctx, UIRectInset(r->bounds, 1, 1));
-  if (UIImage* image = LumaRangeRender(r)) UIDrawImage(ctx, image, nullptr, r->graph, false);
+  const TKColor outer = VFColor(r->active ? 6 : 3), inner = VFColor(r->active ? 8 : 4);
+  TKSetAntialias(ctx, false);
+  TKSetLineWidth(ctx, 1.0);
+  TKSetStrokeColor(ctx, outer);
+  TKFrameRect(ctx, r->bounds);
+  TKSetStrokeColor(ctx, inner);
+  TKFrameRect(ctx, TKRectInset(r->bounds, 1, 1));
+  if (TKImage* image = LumaRangeRender(r)) TKDrawImage(ctx, image, nullptr, r->graph, false);
 }
 
 // Hover: which point the mouse is over, and the cursor that shows it.
-void Idle(UIControl* pane) {
+void Idle(TKControl* pane) {
   LumaRangeControl* r = LumaRangeRecordOf(pane);
-  if (!r || r->tracking || !UIIsControlVisible(pane)) return;
-  const UIPoint mouse = UIGetMouseLocationInWindow(r->window);
-  if (!UIRectContains(r->graph, mouse)) return;
+  if (!r || r->tracking || !TKIsControlVisible(pane)) return;
+  const TKPoint mouse = TKGetMouseLocationInWindow(r->window);
+  if (!TKRectContains(r->graph, mouse)) return;
   r->picked = LumaRangePickAt(r, mouse);
   gRequestedCursor = r->picked >= 0 ? kLumaRangePointCursor : 0;
 }
 
-void Refresh(UIControl* pane) {
+void Refresh(TKControl* pane) {
   EnableEnclosingTabs(pane, 1, true);
   VFUpdatePreview();
 }
 
-int16_t Track(UIControl* pane, UIPoint where) {
+int16_t Track(TKControl* pane, TKPoint where) {
   LumaRangeControl* r = LumaRangeRecordOf(pane);
   if (!r) return 0;
   UndoBufferPush(gUndoBuffer, &gUISettings);
@@ -112,11 +112,11 @@ int16_t Track(UIControl* pane, UIPoint where) {
   r->dragged = r->picked;
   bool changed = true;  // a click away from both points still counts
   for (;;) {
-    UIPoint p = where;
+    TKPoint p = where;
     uint32_t modifiers = 0;
-    const UITrackResult result = UITrackMouse(r->window, kLumaRangeTrackSeconds, &p, &modifiers);
+    const TKTrackResult result = TKTrackMouse(r->window, kLumaRangeTrackSeconds, &p, &modifiers);
     if (LumaRangeRecordOf(pane) != r) return 0;
-    if (result == kUITrackTimedOut) {
+    if (result == kTKTrackTimedOut) {
       if (changed) Refresh(pane);
       changed = false;
       continue;
@@ -128,9 +128,9 @@ int16_t Track(UIControl* pane, UIPoint where) {
       point[0] = float(std::clamp(x, 0.0, 1.0));
       point[1] = float(std::clamp(y, 0.0, 1.0));
     }
-    UIDrawControl(pane);
+    TKDrawControl(pane);
     changed = true;
-    if (result == kUITrackMouseUp) break;
+    if (result == kTKTrackMouseUp) break;
   }
   if (changed) Refresh(pane);
   r->tracking = 0;
@@ -141,12 +141,12 @@ int16_t Track(UIControl* pane, UIPoint where) {
 
 }  // namespace
 
-LumaRangeControl* LumaRangeRecordOf(UIControl* control) {
-  if (!control || !UIIsControlAlive(control)) return nullptr;
+LumaRangeControl* LumaRangeRecordOf(TKControl* control) {
+  if (!control || !TKIsControlAlive(control)) return nullptr;
   return static_cast<LumaRangeControl*>(VFGetPointerProperty(control, kPropRecord));
 }
 
-int32_t LumaRangePickAt(const LumaRangeControl* r, UIPoint where) {
+int32_t LumaRangePickAt(const LumaRangeControl* r, TKPoint where) {
   if (!r || !r->shadow || !r->highlight) return -1;
   double x, y;
   UnitOf(r, where, &x, &y);
@@ -156,12 +156,12 @@ int32_t LumaRangePickAt(const LumaRangeControl* r, UIPoint where) {
   return -1;
 }
 
-void LumaRangeDrawGraph(UIImage* image, const float* shadow, const float* highlight, UIImage* source) {
-  const int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+void LumaRangeDrawGraph(TKImage* image, const float* shadow, const float* highlight, TKImage* source) {
+  const int32_t w = TKImageWidth(image), h = TKImageHeight(image);
   if (w < 1 || h < 1) return;
-  if (UIContext* ctx = UIBeginDrawing(image)) {
-    UIClear(ctx, UIColorFrom16(kBackgroundGrey, kBackgroundGrey, kBackgroundGrey));
-    UIEndDrawing(ctx);
+  if (TKContext* ctx = TKBeginDrawing(image)) {
+    TKClear(ctx, TKColorFrom16(kBackgroundGrey, kBackgroundGrey, kBackgroundGrey));
+    TKEndDrawing(ctx);
   }
   DrawLumaHistogram(image, nullptr, source);
   if (!shadow || !highlight) return;
@@ -173,78 +173,78 @@ void LumaRangeDrawGraph(UIImage* image, const float* shadow, const float* highli
   DrawWeights(image, hl, GreyPixel(kHighlightGrey));
   DrawWeights(image, m, GreyPixel(kMidtoneGrey));
 
-  UIContext* ctx = UIBeginDrawing(image);
+  TKContext* ctx = TKBeginDrawing(image);
   if (!ctx) return;
   const QVRGBColor& a = gInterfaceAccentColors[6];
-  const UIColor accent = UIColorFrom16(a.red, a.green, a.blue);
-  UISetAntialias(ctx, false);
-  UISetLineWidth(ctx, 1.0);
-  UISetStrokeColor(ctx, accent);
-  UISetFillColor(ctx, accent);
+  const TKColor accent = TKColorFrom16(a.red, a.green, a.blue);
+  TKSetAntialias(ctx, false);
+  TKSetLineWidth(ctx, 1.0);
+  TKSetStrokeColor(ctx, accent);
+  TKSetFillColor(ctx, accent);
   auto column = [&](float x) { return std::clamp(double(x), 0.0, 1.0) * (w - 1) + 0.5; };
   auto row = [&](float y) { return (h - 1) - std::clamp(double(y), 0.0, 1.0) * (h - 1) + 0.5; };
-  UIDrawLine(ctx, 0.5, 0.5, column(shadow[0]), row(shadow[1]));
-  UIDrawLine(ctx, w - 0.5, 0.5, column(highlight[0]), row(highlight[1]));
+  TKDrawLine(ctx, 0.5, 0.5, column(shadow[0]), row(shadow[1]));
+  TKDrawLine(ctx, w - 0.5, 0.5, column(highlight[0]), row(highlight[1]));
   for (const float* p : {shadow, highlight}) {
     const int32_t cx = int32_t(column(p[0])), cy = int32_t(row(p[1]));
-    UIFillRect(ctx, UIRect{cy - 2, cx - 2, cy + 2, cx + 2});
+    TKFillRect(ctx, TKRect{cy - 2, cx - 2, cy + 2, cx + 2});
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 }
 
-UIImage* LumaRangeRender(LumaRangeControl* r) {
+TKImage* LumaRangeRender(LumaRangeControl* r) {
   if (!r) return nullptr;
-  const int32_t w = UIRectWidth(r->graph), h = UIRectHeight(r->graph);
+  const int32_t w = TKRectWidth(r->graph), h = TKRectHeight(r->graph);
   if (w < 1 || h < 1) return nullptr;
-  if (!r->image || UIImageWidth(r->image) != w || UIImageHeight(r->image) != h) {
-    UIImageDispose(r->image);
-    r->image = UIImageCreate(w, h);
+  if (!r->image || TKImageWidth(r->image) != w || TKImageHeight(r->image) != h) {
+    TKImageDispose(r->image);
+    r->image = TKImageCreate(w, h);
   }
   if (r->image) LumaRangeDrawGraph(r->image, r->shadow, r->highlight, gResultGWorld);
   return r->image;
 }
 
-UIControl* CreateLumaRangeControl(UIWindow* window, const UIRect& bounds, const char* label, UIControl* parent,
-                                  void* base, uint32_t, uint32_t slotOffset, int32_t idNumber, UIControl** table) {
+TKControl* CreateLumaRangeControl(TKWindow* window, const TKRect& bounds, const char* label, TKControl* parent,
+                                  void* base, uint32_t, uint32_t slotOffset, int32_t idNumber, TKControl** table) {
   if (!window) return nullptr;
   auto record = std::shared_ptr<LumaRangeControl>(new (std::nothrow) LumaRangeControl);
   if (!record) return nullptr;
   LumaRangeControl* r = record.get();
   r->window = window;
   r->bounds = bounds;
-  r->graph = UIRectInset(bounds, 2, 2);
+  r->graph = TKRectInset(bounds, 2, 2);
 
-  UIControl* caption = nullptr;
-  VFCreateLabel(window, UIRect{bounds.top - kLabelHeight, bounds.left, bounds.top, bounds.right}, parent,
+  TKControl* caption = nullptr;
+  VFCreateLabel(window, TKRect{bounds.top - kLabelHeight, bounds.left, bounds.top, bounds.right}, parent,
                 label ? label : "", &caption);
-  if (caption) UISetControlID(caption, UIControlID{kVFSigLabel, idNumber});
+  if (caption) TKSetControlID(caption, TKControlID{kVFSigLabel, idNumber});
 
-  UIUserPaneProcs procs;
-  procs.draw = [record](UIControl* pane, UIContext* ctx) { Draw(pane, ctx); };
-  procs.hitTest = [record](UIControl*, UIPoint where) -> int16_t {
-    return UIRectContains(record->graph, where) ? 128 : 0;
+  TKUserPaneProcs procs;
+  procs.draw = [record](TKControl* pane, TKContext* ctx) { Draw(pane, ctx); };
+  procs.hitTest = [record](TKControl*, TKPoint where) -> int16_t {
+    return TKRectContains(record->graph, where) ? 128 : 0;
   };
-  procs.track = [record](UIControl* pane, UIPoint where, uint32_t) { return Track(pane, where); };
-  procs.idle = [record](UIControl* pane) { Idle(pane); };
-  procs.activate = [record](UIControl* pane, bool active) {
+  procs.track = [record](TKControl* pane, TKPoint where, uint32_t) { return Track(pane, where); };
+  procs.idle = [record](TKControl* pane) { Idle(pane); };
+  procs.activate = [record](TKControl* pane, bool active) {
     record->active = active ? 1 : 0;
-    UIDrawControl(pane);
+    TKDrawControl(pane);
   };
-  UIControl* pane = UINewUserPane(window, bounds, procs);
+  TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return nullptr;
-  if (parent) UIEmbedControl(pane, parent);
+  if (parent) TKEmbedControl(pane, parent);
   r->pane = pane;
-  UISetControlID(pane, UIControlID{kSigGraph, idNumber});
+  TKSetControlID(pane, TKControlID{kSigGraph, idNumber});
   VFSetPointerProperty(pane, kPropRecord, r);
   VFRegisterControl(table, slotOffset, pane);
 
   // Leaving the graph gives the arrow back.
   r->regionID = int32_t(QVFourCC("LR\0\0")) | (idNumber & 0xFFFF);
-  UIAddTrackingRegion(window, r->graph, r->regionID);
+  TKAddTrackingRegion(window, r->graph, r->regionID);
   std::weak_ptr<LumaRangeControl> weak = record;
-  UIInstallWindowHandler(window, [weak](UIEvent& e) -> QVStatus {
+  TKInstallWindowHandler(window, [weak](TKEvent& e) -> QVStatus {
     std::shared_ptr<LumaRangeControl> live = weak.lock();
-    if (live && e.kind == kUIEventMouseExited && e.regionID == live->regionID) gRequestedCursor = 0;
+    if (live && e.kind == kTKEventMouseExited && e.regionID == live->regionID) gRequestedCursor = 0;
     return kQVErrNotHandled;
   });
 
@@ -256,19 +256,19 @@ UIControl* CreateLumaRangeControl(UIWindow* window, const UIRect& bounds, const 
     r->highlight = points + 2;
   }
   gLumaRangeGraph = pane;
-  UIDrawControl(pane);
+  TKDrawControl(pane);
   return pane;
 }
 
-void LumaRangeBindPoints(UIControl* graph, float* shadowPoint, float* highlightPoint, bool redraw) {
+void LumaRangeBindPoints(TKControl* graph, float* shadowPoint, float* highlightPoint, bool redraw) {
   LumaRangeControl* r = LumaRangeRecordOf(graph);
   if (!r) return;
   r->shadow = shadowPoint;
   r->highlight = highlightPoint;
   r->dragged = -1;
-  if (redraw) UIDrawControl(graph);
+  if (redraw) TKDrawControl(graph);
 }
 
 void LumaRangeRedrawGraph() {
-  if (LumaRangeRecordOf(gLumaRangeGraph)) UIDrawControl(gLumaRangeGraph);
+  if (LumaRangeRecordOf(gLumaRangeGraph)) TKDrawControl(gLumaRangeGraph);
 }

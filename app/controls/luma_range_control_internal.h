@@ -6,41 +6,41 @@
 #include "platform/ui/ui_draw.h"
 #include "platform/ui/ui_event.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 constexpr double kLumaRangePickRadius = 0.02;  // unit coordinates
 constexpr double kLumaRangeTrackSeconds = 0.005;
 constexpr int32_t kLumaRangePointCursor = 504;
 
 struct LumaRangeControl {
-  UIControl* pane = nullptr;
-  UIWindow* window = nullptr;
-  UIRect bounds;
-  UIRect graph;  // bounds inset by 2
+  TKControl* pane = nullptr;
+  TKWindow* window = nullptr;
+  TKRect bounds;
+  TKRect graph;  // bounds inset by 2
   float* shadow = nullptr;     // x, y in the working record; null until bound
   float* highlight = nullptr;
   int32_t picked = -1;   // 0 shadow, 1 highlight, -1 none
   int32_t dragged = -1;
   int32_t regionID = 0;
-  UIImage* image = nullptr;  // the graph's off-screen picture
+  TKImage* image = nullptr;  // the graph's off-screen picture
   uint8_t tracking = 0;
   uint8_t active = 1;
 
   LumaRangeControl() = default;
   LumaRangeControl(const LumaRangeControl&) = delete;
   LumaRangeControl& operator=(const LumaRangeControl&) = delete;
-  ~LumaRangeControl() { UIImageDispose(image); }
+  ~LumaRangeControl() { TKImageDispose(image); }
 };
 
-LumaRangeControl* LumaRangeRecordOf(UIControl* control);
+LumaRangeControl* LumaRangeRecordOf(TKControl* control);
 
 // Draws the graph into image: grey, the luma histogram of source, and with
 // both points given the shadow, highlight and midtone weights, one value
 // per column, and the two points.
-void LumaRangeDrawGraph(UIImage* image, const float* shadow, const float* highlight, UIImage* source);
+void LumaRangeDrawGraph(TKImage* image, const float* shadow, const float* highlight, TKImage* source);
 // Renders the control's picture from the result picture and returns it.
-UIImage* LumaRangeRender(LumaRangeControl* r);
+TKImage* LumaRangeRender(LumaRangeControl* r);
 // The point within the pick radius of where (window coordinates): 0 the
 // shadow point, 1 the highlight point, -1 none.
-int32_t LumaRangePickAt(const LumaRangeControl* r, UIPoint where);
+int32_t LumaRangePickAt(const LumaRangeControl* r, TKPoint where);

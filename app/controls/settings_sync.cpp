@@ -52,7 +52,7 @@ constexpr PrimarySection kPrimaries[4] = {
 // The main enable boxes that the whole-record synchronisation sets first:
 // (group, item, word).
 struct MainBox {
-  UIControl* VFMainTabGroups::*group;
+  TKControl* VFMainTabGroups::*group;
   int32_t item;
   uint32_t word;
 };
@@ -117,13 +117,13 @@ struct Sync {
       std::memmove(Working(offset), reinterpret_cast<const uint8_t*>(settings) + offset, bytes);
   }
 
-  void Box(UIControl* group, int32_t item, uint32_t offset) const {
+  void Box(TKControl* group, int32_t item, uint32_t offset) const {
     Adopt(offset, 4);
     TabGroupShowItemCheck(group, item, Word(offset));
   }
 
   void Slider(uint32_t offset) const {
-    UIControl* control = VFControlAtOffset(offset);
+    TKControl* control = VFControlAtOffset(offset);
     VFValueSlider* record = VFGetValueSlider(control);
     if (!record || record->slider != control) return;
     if (previous) {
@@ -149,7 +149,7 @@ struct Sync {
 
   // A check box, popup or slider set straight to its word.
   void Choice(uint32_t offset) const {
-    UIControl* control = VFControlAtOffset(offset);
+    TKControl* control = VFControlAtOffset(offset);
     if (!control) return;
     if (VFGetValueSlider(control)) {
       Slider(offset);
@@ -157,13 +157,13 @@ struct Sync {
     }
     Adopt(offset, 4);
     const uint32_t w = Word(offset);
-    UISetControlValue(control, UIGetControlKind(control) == kUIControlCheckBox ? (w != 0 ? 1 : 0) : int32_t(w));
+    TKSetControlValue(control, TKGetControlKind(control) == kTKControlCheckBox ? (w != 0 ? 1 : 0) : int32_t(w));
   }
 
   void Wheel(uint32_t slot, uint32_t angle, uint32_t strength) const {
     Adopt(angle, 4);
     Adopt(strength, 4);
-    UIControl* wheel = VFControlAtOffset(slot);
+    TKControl* wheel = VFControlAtOffset(slot);
     if (!wheel) return;
     HueWheelSetAngle(wheel, Float(angle), false);
     HueWheelSetStrength(wheel, Float(strength), true);
@@ -171,7 +171,7 @@ struct Sync {
 
   void Levels(uint32_t block) const {
     Adopt(block + 8, 24);
-    UIControl* levels = VFControlAtOffset(block);
+    TKControl* levels = VFControlAtOffset(block);
     if (!levels) return;
     LevelsSetInBlack(levels, Float(block + 8), false);
     LevelsSetInGray(levels, Float(block + 12), false);
@@ -183,7 +183,7 @@ struct Sync {
 
   void Curve(uint32_t set) const {
     Adopt(set + 8, kCurveBytes - 8);
-    UIControl* editor = VFControlAtOffset(set);
+    TKControl* editor = VFControlAtOffset(set);
     if (!editor) return;
     auto* curve = reinterpret_cast<VL_CurveControls*>(Working(set));
     CurveEditorSetCurve(editor, &curve->spline.pointCount, curve->spline.x, curve->spline.y, curve->map,
@@ -236,7 +236,7 @@ void SyncControlsWithSettings(const VL_SettingsStruct* settings, uint32_t groupM
 
   if (groupMask & 0x40000000) {
     s.Adopt(kLumaRanges + 8, 16);
-    if (UIControl* graph = VFControlAtOffset(kLumaRanges)) {
+    if (TKControl* graph = VFControlAtOffset(kLumaRanges)) {
       auto* points = reinterpret_cast<float*>(s.Working(kLumaRanges + 8));
       LumaRangeBindPoints(graph, points, points + 2, true);
     }
@@ -252,7 +252,7 @@ void SyncControlsWithSettings(const VL_SettingsStruct* settings, uint32_t groupM
       const uint32_t sample = block + 48 + 16 * uint32_t(k);
       s.Choice(sample);
       s.Adopt(sample + 4, 12);
-      if (UIControl* box = VFControlAtOffset(sample)) {
+      if (TKControl* box = VFControlAtOffset(sample)) {
         const float rgb[3] = {s.Float(sample + 4), s.Float(sample + 8), s.Float(sample + 12)};
         VFWriteRGBToSettings(box, rgb, true);
       }

@@ -7,21 +7,21 @@
 
 #include <cstdint>
 
-struct UIControl;
+struct TKControl;
 struct VL_SettingsStruct;
 
 // The tab groups of the correction window whose enable boxes follow the
 // record; the window builders fill them, a missing group is skipped.
 struct VFMainTabGroups {
-  UIControl* correction = nullptr;     // 0 HSL, 1 RGB, 2 CMY, 3 YCbCr, 4 Curves, 5 Levels, 6 Luma Range, 7 Secondary, 8 Limiting
-  UIControl* hslSubTabs = nullptr;     // 0 the HSL controls, 1 hue offsets
-  UIControl* ranges[4] = {};           // HSL, RGB, YCbCr, CMY: 0 master, 1 highlights, 2 midtones, 3 shadows
-  UIControl* curvesSubTabs = nullptr;  // 0 RGB curves, 1 HSL curves
-  UIControl* levelsChannels = nullptr; // 0 master, 1 red, 2 green, 3 blue
-  UIControl* secondaries = nullptr;    // A to F
-  UIControl* keyer = nullptr;          // item 0
-  UIControl* geometry = nullptr;       // A to F
-  UIControl* pixelAdjust = nullptr;    // four items
+  TKControl* correction = nullptr;     // 0 HSL, 1 RGB, 2 CMY, 3 YCbCr, 4 Curves, 5 Levels, 6 Luma Range, 7 Secondary, 8 Limiting
+  TKControl* hslSubTabs = nullptr;     // 0 the HSL controls, 1 hue offsets
+  TKControl* ranges[4] = {};           // HSL, RGB, YCbCr, CMY: 0 master, 1 highlights, 2 midtones, 3 shadows
+  TKControl* curvesSubTabs = nullptr;  // 0 RGB curves, 1 HSL curves
+  TKControl* levelsChannels = nullptr; // 0 master, 1 red, 2 green, 3 blue
+  TKControl* secondaries = nullptr;    // A to F
+  TKControl* keyer = nullptr;          // item 0
+  TKControl* geometry = nullptr;       // A to F
+  TKControl* pixelAdjust = nullptr;    // four items
 };
 extern VFMainTabGroups gVFTabGroups;
 

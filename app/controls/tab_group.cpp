@@ -26,90 +26,90 @@ constexpr double kUnselectedShade = 0.85;
 std::deque<std::unique_ptr<VFTabGroup>> gGroups;
 std::deque<std::unique_ptr<VFTabGroupItem>> gItems;
 
-VFTabGroupItem* ItemOf(UIControl* control) {
+VFTabGroupItem* ItemOf(TKControl* control) {
   return static_cast<VFTabGroupItem*>(VFGetPointerProperty(control, kPropItem));
 }
 
-VFTabGroupItem* ItemAt(UIControl* group, int32_t index) {
+VFTabGroupItem* ItemAt(TKControl* group, int32_t index) {
   VFTabGroup* g = TabGroupRecord(group);
   if (!g || index < 0 || index >= g->count) return nullptr;
   return g->items[index];
 }
 
-UIColor Shaded(int entry, bool shade) {
-  UIColor c = VFColor(entry);
+TKColor Shaded(int entry, bool shade) {
+  TKColor c = VFColor(entry);
   if (shade) {
     // 16-bit components scaled and truncated, as the rows were always drawn.
     auto s = [](double v) { return double(uint16_t(uint16_t(v * 65535.0 + 0.5) * kUnselectedShade)) / 65535.0; };
-    c = UIColor{s(c.red), s(c.green), s(c.blue), 1.0};
+    c = TKColor{s(c.red), s(c.green), s(c.blue), 1.0};
   }
   return c;
 }
 
-bool GroupActive(const VFTabGroup* g) { return g->active && UIIsControlActive(g->pane); }
+bool GroupActive(const VFTabGroup* g) { return g->active && TKIsControlActive(g->pane); }
 
-void DrawGroup(UIControl* pane, UIContext* ctx) {
+void DrawGroup(TKControl* pane, TKContext* ctx) {
   VFTabGroup* g = TabGroupRecord(pane);
   if (!g) return;
-  const UIRect b = UIGetControlBounds(pane);
+  const TKRect b = TKGetControlBounds(pane);
   const bool active = GroupActive(g);
   if (g->count > 0) {
-    UISetFillColor(ctx, VFColor(kUIColorPaneBackground));
-    UIFillRect(ctx, UIRect{b.top, b.left, g->tabListBottom, b.left + kVFTabColumnWidth});
+    TKSetFillColor(ctx, VFColor(kUIColorPaneBackground));
+    TKFillRect(ctx, TKRect{b.top, b.left, g->tabListBottom, b.left + kVFTabColumnWidth});
   }
-  UIRect content = b;
+  TKRect content = b;
   if (g->count > 0) content.left += kVFTabColumnWidth;
-  UISetFillColor(ctx, VFColor(kUIColorControlBackground));
-  UIFillRect(ctx, content);
+  TKSetFillColor(ctx, VFColor(kUIColorControlBackground));
+  TKFillRect(ctx, content);
   // Three-line bevel: the frame, then a highlight and a shadow line inside it twice.
-  UISetStrokeColor(ctx, VFColor(active ? 1 : 2));
-  UIFrameRect(ctx, content);
+  TKSetStrokeColor(ctx, VFColor(active ? 1 : 2));
+  TKFrameRect(ctx, content);
   for (int i = 1; i <= 2; ++i) {
-    const UIRect r = UIRectInset(content, i, i);
-    UISetStrokeColor(ctx, VFColor(active ? 26 : 24));
-    UIDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.right - 0.5, r.top + 0.5);
-    UIDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.left + 0.5, r.bottom - 0.5);
-    UISetStrokeColor(ctx, VFColor(active ? 22 : 23));
-    UIDrawLine(ctx, r.left + 0.5, r.bottom - 0.5, r.right - 0.5, r.bottom - 0.5);
-    UIDrawLine(ctx, r.right - 0.5, r.top + 0.5, r.right - 0.5, r.bottom - 0.5);
+    const TKRect r = TKRectInset(content, i, i);
+    TKSetStrokeColor(ctx, VFColor(active ? 26 : 24));
+    TKDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.right - 0.5, r.top + 0.5);
+    TKDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.left + 0.5, r.bottom - 0.5);
+    TKSetStrokeColor(ctx, VFColor(active ? 22 : 23));
+    TKDrawLine(ctx, r.left + 0.5, r.bottom - 0.5, r.right - 0.5, r.bottom - 0.5);
+    TKDrawLine(ctx, r.right - 0.5, r.top + 0.5, r.right - 0.5, r.bottom - 0.5);
   }
 }
 
-void DrawRow(UIControl* row, UIContext* ctx) {
+void DrawRow(TKControl* row, TKContext* ctx) {
   VFTabGroupItem* item = ItemOf(row);
   if (!item) return;
-  const UIRect r = UIGetControlBounds(row);
-  const bool active = GroupActive(item->group) && UIIsControlActive(row);
+  const TKRect r = TKGetControlBounds(row);
+  const bool active = GroupActive(item->group) && TKIsControlActive(row);
   const bool shade = !item->selected;
-  UISetFillColor(ctx, Shaded(item->selected ? kUIColorSelectedTabFill : kUIColorPaneBackground, shade));
-  UIFillRect(ctx, r);
-  UISetStrokeColor(ctx, Shaded(active ? 5 : 26, shade));
-  UIDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.right - 0.5, r.top + 0.5);
-  UISetStrokeColor(ctx, Shaded(active ? 13 : 7, shade));
-  UIDrawLine(ctx, r.left + 0.5, r.bottom - 0.5, r.right - 0.5, r.bottom - 0.5);
-  UISetFillColor(ctx, VFColor(active ? kUIColorLabelTextActive : kUIColorLabelTextInactive));
-  const double baseline = r.top + (UIRectHeight(r) + 8) / 2.0;
-  UIDrawText(ctx, VFControlFont(), item->name, r.right - 4, baseline, kUIAlignRight);
+  TKSetFillColor(ctx, Shaded(item->selected ? kUIColorSelectedTabFill : kUIColorPaneBackground, shade));
+  TKFillRect(ctx, r);
+  TKSetStrokeColor(ctx, Shaded(active ? 5 : 26, shade));
+  TKDrawLine(ctx, r.left + 0.5, r.top + 0.5, r.right - 0.5, r.top + 0.5);
+  TKSetStrokeColor(ctx, Shaded(active ? 13 : 7, shade));
+  TKDrawLine(ctx, r.left + 0.5, r.bottom - 0.5, r.right - 0.5, r.bottom - 0.5);
+  TKSetFillColor(ctx, VFColor(active ? kUIColorLabelTextActive : kUIColorLabelTextInactive));
+  const double baseline = r.top + (TKRectHeight(r) + 8) / 2.0;
+  TKDrawText(ctx, VFControlFont(), item->name, r.right - 4, baseline, kTKAlignRight);
 }
 
-void DrawContent(UIControl* pane, UIContext* ctx) {
-  UISetFillColor(ctx, VFColor(kUIColorControlBackground));
-  UIFillRect(ctx, UIGetControlBounds(pane));
+void DrawContent(TKControl* pane, TKContext* ctx) {
+  TKSetFillColor(ctx, VFColor(kUIColorControlBackground));
+  TKFillRect(ctx, TKGetControlBounds(pane));
 }
 
-QVStatus RowHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+QVStatus RowHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
   VFTabGroupItem* item = ItemOf(e.control);
   if (!item) return kQVErrNotHandled;
   TabGroupSelect(item->group->pane, item->index);
   return kQVNoErr;
 }
 
-QVStatus EnableBoxHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+QVStatus EnableBoxHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
   VFTabGroupItem* item = ItemOf(e.control);
   if (!item) return kQVErrNotHandled;
-  const int32_t value = UIGetControlValue(e.control) ? 1 : 0;
+  const int32_t value = TKGetControlValue(e.control) ? 1 : 0;
   UndoBufferPush(gUndoBuffer, &gUISettings);
   if (item->boundWord) *item->boundWord = uint32_t(value);
   if (item->group->enableProc) item->group->enableProc(item->index, value);
@@ -120,8 +120,8 @@ QVStatus EnableBoxHandler(UIEvent& e) {
   return kQVNoErr;
 }
 
-QVStatus BoxColor(UIControl* box, int32_t message, UIColor* color) {
-  if (message != kUIColorBackground || !color) return kQVErrNotHandled;
+QVStatus BoxColor(TKControl* box, int32_t message, TKColor* color) {
+  if (message != kTKColorBackground || !color) return kQVErrNotHandled;
   VFTabGroupItem* item = ItemOf(box);
   *color = Shaded(kUIColorSelectedTabFill, item && !item->selected);
   return kQVNoErr;
@@ -129,31 +129,31 @@ QVStatus BoxColor(UIControl* box, int32_t message, UIColor* color) {
 
 void SetBox(VFTabGroupItem* item, int32_t value, bool writeWord) {
   if (!item || !item->enableBox) return;
-  UISetControlValue(item->enableBox, value);
+  TKSetControlValue(item->enableBox, value);
   if (writeWord && item->boundWord) *item->boundWord = uint32_t(value);
 }
 
 }  // namespace
 
-VFTabGroup* TabGroupRecord(UIControl* group) {
+VFTabGroup* TabGroupRecord(TKControl* group) {
   return static_cast<VFTabGroup*>(VFGetPointerProperty(group, kPropGroup));
 }
 
-VFTabGroupItem* TabGroupItemOfPane(UIControl* pane) {
+VFTabGroupItem* TabGroupItemOfPane(TKControl* pane) {
   VFTabGroupItem* item = ItemOf(pane);
   return item && item->content == pane ? item : nullptr;
 }
 
-QVStatus CreateTabGroup(UIWindow* window, const UIRect& bounds, int32_t count, const VFTabEntry* entries,
-                        bool withEnableBoxes, UIControl** outPane) {
+QVStatus CreateTabGroup(TKWindow* window, const TKRect& bounds, int32_t count, const VFTabEntry* entries,
+                        bool withEnableBoxes, TKControl** outPane) {
   if (outPane) *outPane = nullptr;
   if (!window || count < 0 || count > kVFTabMaxItems || (count > 0 && !entries)) return kQVErrParam;
-  UIRect b = bounds;
+  TKRect b = bounds;
   if (count == 0) b.left += kVFTabColumnWidth;
-  UIUserPaneProcs procs;
+  TKUserPaneProcs procs;
   procs.draw = DrawGroup;
-  procs.activate = [](UIControl* pane, bool active) { TabGroupSetActive(pane, active, false, false); };
-  UIControl* pane = UINewUserPane(window, b, procs);
+  procs.activate = [](TKControl* pane, bool active) { TabGroupSetActive(pane, active, false, false); };
+  TKControl* pane = TKNewUserPane(window, b, procs);
   if (!pane) return kQVErrMemory;
   VFInstallWindowHandler(window);
   gGroups.push_back(std::make_unique<VFTabGroup>());
@@ -161,154 +161,154 @@ QVStatus CreateTabGroup(UIWindow* window, const UIRect& bounds, int32_t count, c
   g->pane = pane;
   g->window = window;
   g->bounds = b;
-  UISetControlID(pane, UIControlID{kVFSigTabGroup, 1});
+  TKSetControlID(pane, TKControlID{kVFSigTabGroup, 1});
   VFSetPointerProperty(pane, kPropGroup, g);
 
-  UIRect row = UIMakeRect(b.left, b.top, kVFTabColumnWidth, kRowHeight);
+  TKRect row = TKMakeRect(b.left, b.top, kVFTabColumnWidth, kRowHeight);
   for (int32_t i = 0; i < count; ++i) {
     const VFTabEntry& entry = entries[i];
     gItems.push_back(std::make_unique<VFTabGroupItem>());
     VFTabGroupItem* item = gItems.back().get();
-    UIUserPaneProcs rowProcs;
+    TKUserPaneProcs rowProcs;
     rowProcs.draw = DrawRow;
-    rowProcs.hitTest = [](UIControl*, UIPoint) -> int16_t { return kUIPartButton; };
-    item->row = UINewUserPane(window, row, rowProcs);
-    UIEmbedControl(item->row, pane);
+    rowProcs.hitTest = [](TKControl*, TKPoint) -> int16_t { return kTKPartButton; };
+    item->row = TKNewUserPane(window, row, rowProcs);
+    TKEmbedControl(item->row, pane);
     item->rowBounds = row;
     item->index = g->count;
     item->group = g;
     item->enabled = entry.enabled;
     std::strncpy(item->name, entry.name ? entry.name : "", sizeof item->name - 1);
     VFSetPointerProperty(item->row, kPropItem, item);
-    UIInstallControlHandler(item->row, RowHandler);
+    TKInstallControlHandler(item->row, RowHandler);
     g->items[g->count++] = item;
     if (entry.selected) {
       item->selected = 1;
       g->current = item->index;
     }
-    UIRect content = UIRectInset(b, 3, 3);
+    TKRect content = TKRectInset(b, 3, 3);
     content.left += kVFTabColumnWidth;
-    UIUserPaneProcs contentProcs;
+    TKUserPaneProcs contentProcs;
     contentProcs.draw = DrawContent;
-    item->content = UINewUserPane(window, content, contentProcs);
-    UIEmbedControl(item->content, pane);
-    UISetControlID(item->content, UIControlID{kVFSigTabGroup, 1});
+    item->content = TKNewUserPane(window, content, contentProcs);
+    TKEmbedControl(item->content, pane);
+    TKSetControlID(item->content, TKControlID{kVFSigTabGroup, 1});
     VFSetPointerProperty(item->content, kPropItem, item);
-    UISetControlVisible(item->content, entry.selected != 0);
+    TKSetControlVisible(item->content, entry.selected != 0);
     if (withEnableBoxes) {
       const int32_t top = row.top + (kRowHeight - kBoxSide) / 2;
-      item->enableBox = UINewCheckBox(window, UIMakeRect(row.left + 2, top, kBoxSide, kBoxSide), "", 0);
-      UIEmbedControl(item->enableBox, item->row);
+      item->enableBox = TKNewCheckBox(window, TKMakeRect(row.left + 2, top, kBoxSide, kBoxSide), "", 0);
+      TKEmbedControl(item->enableBox, item->row);
       VFSetPointerProperty(item->enableBox, kPropItem, item);
-      UIInstallControlHandler(item->enableBox, EnableBoxHandler);
-      UISetControlColorProc(item->enableBox, BoxColor);
+      TKInstallControlHandler(item->enableBox, EnableBoxHandler);
+      TKSetControlColorProc(item->enableBox, BoxColor);
     }
-    row = UIRectOffset(row, 0, kRowStep);
+    row = TKRectOffset(row, 0, kRowStep);
   }
   g->tabListBottom = count > 0 ? row.top - kRowStep + kRowHeight : b.top;
-  UIDrawControl(pane);
+  TKDrawControl(pane);
   if (outPane) *outPane = pane;
   return kQVNoErr;
 }
 
-void TabGroupSelect(UIControl* group, int32_t index) {
+void TabGroupSelect(TKControl* group, int32_t index) {
   VFTabGroup* g = TabGroupRecord(group);
   VFTabGroupItem* next = ItemAt(group, index);
   if (!g || !next || !g->active) return;
   VFTabGroupItem* old = ItemAt(group, g->current);
   if (old) {
     old->selected = 0;
-    UIDrawControl(old->row);
+    TKDrawControl(old->row);
   }
   QVClearKeyboardFocus(g->window);
   VFCommitPendingEdit(true);
   next->selected = 1;
-  UIDrawControl(next->row);
+  TKDrawControl(next->row);
   const int32_t oldIndex = g->current;
   if (g->switchProc) g->switchProc(oldIndex, index);
-  if (old && old != next) UISetControlVisible(old->content, false);
-  UISetControlVisible(next->content, true);
+  if (old && old != next) TKSetControlVisible(old->content, false);
+  TKSetControlVisible(next->content, true);
   g->current = index;
 }
 
-UIControl* TabGroupGetPane(UIControl* group, int32_t index) {
+TKControl* TabGroupGetPane(TKControl* group, int32_t index) {
   VFTabGroupItem* item = ItemAt(group, index);
   return item ? item->content : nullptr;
 }
 
-int32_t TabGroupGetCount(UIControl* group) {
+int32_t TabGroupGetCount(TKControl* group) {
   VFTabGroup* g = TabGroupRecord(group);
   return g ? g->count : 0;
 }
 
-int32_t TabGroupGetCurrent(UIControl* group) {
+int32_t TabGroupGetCurrent(TKControl* group) {
   VFTabGroup* g = TabGroupRecord(group);
   return g ? g->current : 0;
 }
 
-void TabGroupSetSwitchProc(UIControl* group, VFTabSwitchProc proc) {
+void TabGroupSetSwitchProc(TKControl* group, VFTabSwitchProc proc) {
   if (VFTabGroup* g = TabGroupRecord(group)) g->switchProc = proc;
 }
 
-void TabGroupSetEnableProc(UIControl* group, VFTabEnableProc proc) {
+void TabGroupSetEnableProc(TKControl* group, VFTabEnableProc proc) {
   if (VFTabGroup* g = TabGroupRecord(group)) g->enableProc = proc;
 }
 
-void TabGroupBindItemCheck(UIControl* group, int32_t index, uint32_t* word) {
+void TabGroupBindItemCheck(TKControl* group, int32_t index, uint32_t* word) {
   VFTabGroupItem* item = ItemAt(group, index);
   if (!item) return;
   item->boundWord = word;
   if (word) SetBox(item, *word != 0 ? 1 : 0, false);
 }
 
-void TabGroupSetItemCheck(UIControl* group, int32_t index, int32_t value) { SetBox(ItemAt(group, index), value, true); }
+void TabGroupSetItemCheck(TKControl* group, int32_t index, int32_t value) { SetBox(ItemAt(group, index), value, true); }
 
-void TabGroupShowItemCheck(UIControl* group, int32_t index, uint32_t word) {
+void TabGroupShowItemCheck(TKControl* group, int32_t index, uint32_t word) {
   SetBox(ItemAt(group, index), word != 0 ? 1 : 0, false);
 }
 
-int32_t TabGroupGetItemCheck(UIControl* group, int32_t index) {
+int32_t TabGroupGetItemCheck(TKControl* group, int32_t index) {
   VFTabGroupItem* item = ItemAt(group, index);
-  return item && item->enableBox ? UIGetControlValue(item->enableBox) : 0;
+  return item && item->enableBox ? TKGetControlValue(item->enableBox) : 0;
 }
 
-void TabGroupSetActive(UIControl* group, bool active, bool alsoBoxes, bool redraw) {
+void TabGroupSetActive(TKControl* group, bool active, bool alsoBoxes, bool redraw) {
   VFTabGroup* g = TabGroupRecord(group);
   if (!g) return;
   g->active = active ? 1 : 0;
   for (int32_t i = 0; i < g->count; ++i) {
     VFTabGroupItem* item = g->items[i];
-    UIDrawControl(item->row);
+    TKDrawControl(item->row);
     if (alsoBoxes) {
-      if (item->enableBox) UISetControlEnabled(item->enableBox, active);
-      UISetControlEnabled(item->content, active);
+      if (item->enableBox) TKSetControlEnabled(item->enableBox, active);
+      TKSetControlEnabled(item->content, active);
     }
   }
-  if (redraw) UIDrawControl(group);
+  if (redraw) TKDrawControl(group);
 }
 
-void EnableEnclosingTabs(UIControl* control, int16_t value, bool climb) {
+void EnableEnclosingTabs(TKControl* control, int16_t value, bool climb) {
   if (!control) return;
-  UIControl* pane = UIGetParentControl(control);
+  TKControl* pane = TKGetParentControl(control);
   VFTabGroupItem* item = TabGroupItemOfPane(pane);
   if (!item) return;
   SetBox(item, value, true);
   if (!climb) return;
   for (;;) {
-    UIControl* groupPane = UIGetParentControl(pane);
-    pane = groupPane ? UIGetParentControl(groupPane) : nullptr;
+    TKControl* groupPane = TKGetParentControl(pane);
+    pane = groupPane ? TKGetParentControl(groupPane) : nullptr;
     item = TabGroupItemOfPane(pane);
     if (!item) return;
     SetBox(item, value, true);
   }
 }
 
-UIControl* FindTabGroupControl(UIControl* parent) {
+TKControl* FindTabGroupControl(TKControl* parent) {
   if (!parent) return nullptr;
-  const int32_t n = UICountChildren(parent);
+  const int32_t n = TKCountChildren(parent);
   for (int32_t i = 0; i < n; ++i) {
-    UIControl* child = UIGetChild(parent, i);
-    const UIControlID id = UIGetControlID(child);
+    TKControl* child = TKGetChild(parent, i);
+    const TKControlID id = TKGetControlID(child);
     if (id.signature == kVFSigTabGroup && id.id == 1 && TabGroupRecord(child)) return child;
   }
   return nullptr;

@@ -9,8 +9,8 @@
 #include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 constexpr int32_t kVFTabMaxItems = 16;
 constexpr int32_t kVFTabColumnWidth = 94;
@@ -21,9 +21,9 @@ using VFTabEnableProc = void (*)(int32_t item, int32_t value);
 struct VFTabGroupItem;
 
 struct VFTabGroup {
-  UIControl* pane = nullptr;
-  UIWindow* window = nullptr;
-  UIRect bounds;
+  TKControl* pane = nullptr;
+  TKWindow* window = nullptr;
+  TKRect bounds;
   int32_t tabListBottom = 0;
   int32_t count = 0;
   int32_t current = 0;
@@ -34,13 +34,13 @@ struct VFTabGroup {
 };
 
 struct VFTabGroupItem {
-  UIControl* row = nullptr;
-  UIRect rowBounds;
+  TKControl* row = nullptr;
+  TKRect rowBounds;
   char name[64] = {};
   int32_t index = 0;
   VFTabGroup* group = nullptr;
-  UIControl* content = nullptr;
-  UIControl* enableBox = nullptr;
+  TKControl* content = nullptr;
+  TKControl* enableBox = nullptr;
   uint32_t* boundWord = nullptr;
   uint8_t selected = 0;
   uint8_t enabled = 0;
@@ -54,29 +54,29 @@ struct VFTabEntry {
 
 // Builds the group; kQVErrParam for more than 16 items (nothing is built).
 // A count of 0 makes an empty frame 94 px right of the bounds.
-QVStatus CreateTabGroup(UIWindow* window, const UIRect& bounds, int32_t count, const VFTabEntry* entries,
-                        bool withEnableBoxes, UIControl** outPane);
+QVStatus CreateTabGroup(TKWindow* window, const TKRect& bounds, int32_t count, const VFTabEntry* entries,
+                        bool withEnableBoxes, TKControl** outPane);
 // Operations on a group's pane; a null pane or an index out of range does nothing.
-void TabGroupSelect(UIControl* group, int32_t item);
-UIControl* TabGroupGetPane(UIControl* group, int32_t item);
-int32_t TabGroupGetCount(UIControl* group);
-int32_t TabGroupGetCurrent(UIControl* group);
-void TabGroupSetSwitchProc(UIControl* group, VFTabSwitchProc proc);
-void TabGroupSetEnableProc(UIControl* group, VFTabEnableProc proc);
+void TabGroupSelect(TKControl* group, int32_t item);
+TKControl* TabGroupGetPane(TKControl* group, int32_t item);
+int32_t TabGroupGetCount(TKControl* group);
+int32_t TabGroupGetCurrent(TKControl* group);
+void TabGroupSetSwitchProc(TKControl* group, VFTabSwitchProc proc);
+void TabGroupSetEnableProc(TKControl* group, VFTabEnableProc proc);
 // Binds the item's enable box to a word (null unbinds); the box shows the word.
-void TabGroupBindItemCheck(UIControl* group, int32_t item, uint32_t* word);
+void TabGroupBindItemCheck(TKControl* group, int32_t item, uint32_t* word);
 // Box := value and, when bound, word := value.
-void TabGroupSetItemCheck(UIControl* group, int32_t item, int32_t value);
+void TabGroupSetItemCheck(TKControl* group, int32_t item, int32_t value);
 // The box shows a word's value (on when non-zero); the word is not written.
-void TabGroupShowItemCheck(UIControl* group, int32_t item, uint32_t word);
-int32_t TabGroupGetItemCheck(UIControl* group, int32_t item);
-void TabGroupSetActive(UIControl* group, bool active, bool alsoBoxes, bool redraw);
+void TabGroupShowItemCheck(TKControl* group, int32_t item, uint32_t word);
+int32_t TabGroupGetItemCheck(TKControl* group, int32_t item);
+void TabGroupSetActive(TKControl* group, bool active, bool alsoBoxes, bool redraw);
 // Sets the enable box (and its word) of the tab whose content pane holds the
 // control, and with climb those of every tab further out.
-void EnableEnclosingTabs(UIControl* control, int16_t value, bool climb);
+void EnableEnclosingTabs(TKControl* control, int16_t value, bool climb);
 // The first direct sub-control that is a tab group ('VFht' 1), or null.
-UIControl* FindTabGroupControl(UIControl* parent);
+TKControl* FindTabGroupControl(TKControl* parent);
 
-VFTabGroup* TabGroupRecord(UIControl* group);
+VFTabGroup* TabGroupRecord(TKControl* group);
 // The tab item whose content pane this is, or null.
-VFTabGroupItem* TabGroupItemOfPane(UIControl* pane);
+VFTabGroupItem* TabGroupItemOfPane(TKControl* pane);

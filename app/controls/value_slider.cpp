@@ -21,7 +21,7 @@
 #include "platform/ui/toolkit.h"
 
 namespace vf_internal {
-void AttachRecord(UIControl* part, VFValueSlider* record);
+void AttachRecord(TKControl* part, VFValueSlider* record);
 }
 
 namespace {
@@ -35,27 +35,27 @@ constexpr uint32_t kPropWindowHandler = QVFourCC("ekhd");
 constexpr double kWheelStep = 54.61333333333334;
 
 std::deque<std::unique_ptr<VFValueSlider>> gSliders;
-UIControl* gChainFirst = nullptr;
-UIControl* gChainLast = nullptr;
-UIControl* gSavedDefaultButton = nullptr;
-UIControl* gSavedCancelButton = nullptr;
+TKControl* gChainFirst = nullptr;
+TKControl* gChainLast = nullptr;
+TKControl* gSavedDefaultButton = nullptr;
+TKControl* gSavedCancelButton = nullptr;
 // Where the mouse went down on a slider's track.
-UIPoint gTrackPoint;
+TKPoint gTrackPoint;
 
-bool OptionDown() { return (UIGetModifiers() & kUIModOption) != 0; }
+bool OptionDown() { return (TKGetModifiers() & kTKModOption) != 0; }
 
 double ScaleOf(const VFValueSlider* record) { return (record->flags & kVFScaled) ? 65536.0 : 1.0; }
 
 // The Option-click value: the field's default as a control value.
 int32_t DefaultValue(const VFValueSlider* record) {
   uint32_t bits = 0;
-  UIGetControlProperty(record->slider, kVFCreator, kVFPropDefault, &bits, sizeof bits, nullptr);
+  TKGetControlProperty(record->slider, kVFCreator, kVFPropDefault, &bits, sizeof bits, nullptr);
   return VFControlValueForField(record, bits);
 }
 
 // The write of a slider move: while clips play only the tables follow, so
 // that the next frame shows the change.
-void WriteMove(UIControl* slider, int32_t value) {
+void WriteMove(TKControl* slider, int32_t value) {
   if (UIHooks().playingTransports() > 0) {
     VFWriteControlValue(slider, value, false);
     VL_UpdateProcessingTables(&gUISettings);
@@ -64,63 +64,63 @@ void WriteMove(UIControl* slider, int32_t value) {
   }
 }
 
-UIRect ThumbRect(UIControl* slider) {
-  const UIRect b = UIGetControlBounds(slider);
-  const int32_t span = std::max(1, UIRectWidth(b) - kThumbSide);
-  const double range = double(UIGetControlMaximum(slider)) - UIGetControlMinimum(slider);
-  const double t = range > 0 ? (double(UIGetControlValue(slider)) - UIGetControlMinimum(slider)) / range : 0.0;
+TKRect ThumbRect(TKControl* slider) {
+  const TKRect b = TKGetControlBounds(slider);
+  const int32_t span = std::max(1, TKRectWidth(b) - kThumbSide);
+  const double range = double(TKGetControlMaximum(slider)) - TKGetControlMinimum(slider);
+  const double t = range > 0 ? (double(TKGetControlValue(slider)) - TKGetControlMinimum(slider)) / range : 0.0;
   const int32_t left = b.left + int32_t(std::lround(t * span));
-  return UIRect{b.top, left, b.bottom, left + kThumbSide};
+  return TKRect{b.top, left, b.bottom, left + kThumbSide};
 }
 
 void ApplyWheel(VFValueSlider* record, double wheel) {
-  UIControl* slider = record->slider;
-  const int32_t lo = UIGetControlMinimum(slider), hi = UIGetControlMaximum(slider);
+  TKControl* slider = record->slider;
+  const int32_t lo = TKGetControlMinimum(slider), hi = TKGetControlMaximum(slider);
   double delta;
   if (record->flags & kVFScaled) {
     delta = std::trunc(wheel * kWheelStep * (double(hi) - lo) / 65536.0 + 0.5);
   } else {
     delta = double(int32_t(wheel) / 3);
   }
-  const int32_t value = int32_t(std::clamp(double(UIGetControlValue(slider)) + delta, double(lo), double(hi)));
-  UISetControlValue(slider, value);
+  const int32_t value = int32_t(std::clamp(double(TKGetControlValue(slider)) + delta, double(lo), double(hi)));
+  TKSetControlValue(slider, value);
   VFUpdateValueText(slider, value);
   VFWriteControlValue(slider, value, true);
 }
 
-QVStatus SliderHandler(UIEvent& e) {
-  UIControl* slider = e.control;
+QVStatus SliderHandler(TKEvent& e) {
+  TKControl* slider = e.control;
   VFValueSlider* record = VFGetValueSlider(slider);
   if (!record || record->slider != slider) return kQVErrNotHandled;
   switch (e.kind) {
-    case kUIEventMouseDown: {
-      if (!UIIsControlEnabled(slider) || e.button != kUIButtonLeft) return kQVErrNotHandled;
-      const UIRect thumb = ThumbRect(slider);
+    case kTKEventMouseDown: {
+      if (!TKIsControlEnabled(slider) || e.button != kTKButtonLeft) return kQVErrNotHandled;
+      const TKRect thumb = ThumbRect(slider);
       if (e.where.x >= thumb.left && e.where.x < thumb.right) {
-        if (!(e.modifiers & kUIModOption)) return kQVErrNotHandled;  // the toolkit tracks the thumb
-        VFSliderActionProc(slider, kUIPartThumb);
+        if (!(e.modifiers & kTKModOption)) return kQVErrNotHandled;  // the toolkit tracks the thumb
+        VFSliderActionProc(slider, kTKPartThumb);
         return kQVNoErr;
       }
       gTrackPoint = e.where;
-      VFSliderActionProc(slider, e.where.x < thumb.left ? kUIPartPageUp : kUIPartPageDown);
+      VFSliderActionProc(slider, e.where.x < thumb.left ? kTKPartPageUp : kTKPartPageDown);
       return kQVNoErr;
     }
-    case kUIEventValueChanged:
-      if (e.part == kUIPartThumb && !(record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kUIPartThumb);
+    case kTKEventValueChanged:
+      if (e.part == kTKPartThumb && !(record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kTKPartThumb);
       return kQVNoErr;
-    case kUIEventControlHit:
-      if (e.part == kUIPartThumb && (record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kUIPartThumb);
+    case kTKEventControlHit:
+      if (e.part == kTKPartThumb && (record->flags & kVFNoLiveTracking)) VFSliderActionProc(slider, kTKPartThumb);
       return kQVNoErr;
     default: return kQVErrNotHandled;
   }
 }
 
-void DrawReadout(UIControl* readout, UIContext* ctx) {
-  const UIRect r = UIGetControlBounds(readout);
-  UISetFillColor(ctx, VFColor(kUIColorControlBackground));
-  UIFillRect(ctx, r);
+void DrawReadout(TKControl* readout, TKContext* ctx) {
+  const TKRect r = TKGetControlBounds(readout);
+  TKSetFillColor(ctx, VFColor(kUIColorControlBackground));
+  TKFillRect(ctx, r);
   VFValueSlider* record = VFGetValueSlider(readout);
-  if (!record || !UIIsControlEnabled(readout)) return;
+  if (!record || !TKIsControlEnabled(readout)) return;
   const int32_t offset = VFGetInt32Property(record->slider, kVFPropOffset, -1);
   auto* base = static_cast<const uint8_t*>(VFGetPointerProperty(record->slider, kVFPropBase));
   if (!base || offset < 0) return;
@@ -136,37 +136,37 @@ void DrawReadout(UIControl* readout, UIContext* ctx) {
   } else {
     std::snprintf(text, sizeof text, "%ld", long(int32_t(bits)));
   }
-  const bool active = UIIsControlActive(readout);
-  const UIColor color = VFColor(active ? kUIColorReadoutTextActive : kUIColorReadoutTextInactive);
-  const UIFont font = VFControlFont();
-  const UITextMetrics m = UIMeasureText(font, text);
-  const double baseline = r.top + (UIRectHeight(r) + m.ascent - m.descent) / 2.0;
-  UISetFillColor(ctx, color);
-  UIDrawText(ctx, font, text, r.left + 1, baseline, kUIAlignLeft);
-  UISetStrokeColor(ctx, color);
-  UISetLineWidth(ctx, 1);
-  UIDrawLine(ctx, r.left + 1, baseline + 1.5, r.left + 1 + m.width, baseline + 1.5);
+  const bool active = TKIsControlActive(readout);
+  const TKColor color = VFColor(active ? kUIColorReadoutTextActive : kUIColorReadoutTextInactive);
+  const TKFont font = VFControlFont();
+  const TKTextMetrics m = TKMeasureText(font, text);
+  const double baseline = r.top + (TKRectHeight(r) + m.ascent - m.descent) / 2.0;
+  TKSetFillColor(ctx, color);
+  TKDrawText(ctx, font, text, r.left + 1, baseline, kTKAlignLeft);
+  TKSetStrokeColor(ctx, color);
+  TKSetLineWidth(ctx, 1);
+  TKDrawLine(ctx, r.left + 1, baseline + 1.5, r.left + 1 + m.width, baseline + 1.5);
 }
 
-QVStatus ReadoutHandler(UIEvent& e) {
-  UIControl* readout = e.control;
+QVStatus ReadoutHandler(TKEvent& e) {
+  TKControl* readout = e.control;
   VFValueSlider* record = VFGetValueSlider(readout);
   if (!record || record->readout != readout) return kQVErrNotHandled;
-  if (e.kind == kUIEventControlHit) {
+  if (e.kind == kTKEventControlHit) {
     VFCommitPendingEdit(true);
-    if (!(e.modifiers & kUIModOption)) {
+    if (!(e.modifiers & kTKModOption)) {
       VFBeginEditing(readout);
       return kQVNoErr;
     }
     const int32_t value = DefaultValue(record);
-    UISetControlValue(record->slider, value);
+    TKSetControlValue(record->slider, value);
     VFTakeUndoSnapshot(record->slider);
     VFUpdateValueText(record->slider, value);
     VFWriteControlValue(record->slider, value, true);
     UndoBufferStore(gUndoBuffer, &gUISettings);
     return kQVNoErr;
   }
-  if (e.kind == kUIEventMouseWheel && e.wheelY != 0) {
+  if (e.kind == kTKEventMouseWheel && e.wheelY != 0) {
     VFCommitPendingEdit(true);
     ApplyWheel(record, e.wheelY);
     return kQVNoErr;
@@ -174,16 +174,16 @@ QVStatus ReadoutHandler(UIEvent& e) {
   return kQVErrNotHandled;
 }
 
-bool Walkable(UIControl* readout) { return UIIsControlVisible(readout) && UIIsControlEnabled(readout); }
+bool Walkable(TKControl* readout) { return TKIsControlVisible(readout) && TKIsControlEnabled(readout); }
 
 // Tab and Shift-Tab: the next or previous visible, enabled readout of the chain.
 void TabToNext(bool backwards) {
-  UIControl* from = gActiveEditSlider;
+  TKControl* from = gActiveEditSlider;
   VFEndEditing(from, true);
   const uint32_t tag = backwards ? kVFPropPrev : kVFPropNext;
-  UIControl* at = from;
+  TKControl* at = from;
   for (int steps = 0; steps <= kVLSettingsWordCount; ++steps) {
-    at = static_cast<UIControl*>(VFGetPointerProperty(at, tag));
+    at = static_cast<TKControl*>(VFGetPointerProperty(at, tag));
     if (!at) return;
     if (Walkable(at)) {
       VFBeginEditing(at);
@@ -192,18 +192,18 @@ void TabToNext(bool backwards) {
   }
 }
 
-QVStatus EditKeyHandler(UIEvent& e) {
+QVStatus EditKeyHandler(TKEvent& e) {
   switch (e.kind) {
-    case kUIEventKeyDown:
+    case kTKEventKeyDown:
       if (!gEditFieldOpen) return kQVErrNotHandled;
       switch (e.charCode) {
-        case kUIKeyTab: TabToNext((e.modifiers & kUIModShift) != 0); return kQVNoErr;
-        case kUIKeyReturn:
-        case kUIKeyEnter: VFEndEditing(gActiveEditSlider, true); return kQVNoErr;
-        case kUIKeyEscape: VFEndEditing(gActiveEditSlider, false); return kQVNoErr;
+        case kTKKeyTab: TabToNext((e.modifiers & kTKModShift) != 0); return kQVNoErr;
+        case kTKKeyReturn:
+        case kTKKeyEnter: VFEndEditing(gActiveEditSlider, true); return kQVNoErr;
+        case kTKKeyEscape: VFEndEditing(gActiveEditSlider, false); return kQVNoErr;
         default: return kQVErrNotHandled;
       }
-    case kUIEventMouseWheel: {
+    case kTKEventMouseWheel: {
       if (!gEditFieldOpen || e.wheelY == 0) return kQVErrNotHandled;
       VFValueSlider* record = VFGetValueSlider(gActiveEditSlider);
       if (!record) return kQVErrNotHandled;
@@ -211,90 +211,90 @@ QVStatus EditKeyHandler(UIEvent& e) {
       ApplyWheel(record, e.wheelY);
       return kQVNoErr;
     }
-    case kUIEventContextClick: return HandleControlContextClick(e.control, e.where);
-    case kUIEventCommand:
+    case kTKEventContextClick: return HandleControlContextClick(e.control, e.where);
+    case kTKEventCommand:
       // Every command applies the value being typed first; Undo and Redo
       // drop it, as they replace the whole record.
       if (gEditFieldOpen) VFCommitPendingEdit(e.command != kUICommandUndo && e.command != kUICommandRedo);
       return kQVErrNotHandled;
-    case kUIEventMouseDown:
-      if (gEditFieldOpen && (!e.control || UIGetControlID(e.control).signature == kVFSigLabel))
+    case kTKEventMouseDown:
+      if (gEditFieldOpen && (!e.control || TKGetControlID(e.control).signature == kVFSigLabel))
         VFCommitPendingEdit(true);
       return kQVErrNotHandled;
     default: return kQVErrNotHandled;
   }
 }
 
-void Embed(UIControl* control, UIControl* parent) {
-  if (control && parent) UIEmbedControl(control, parent);
+void Embed(TKControl* control, TKControl* parent) {
+  if (control && parent) TKEmbedControl(control, parent);
 }
 
 }  // namespace
 
-void VFInstallWindowHandler(UIWindow* window) {
-  UIControl* root = window ? UIGetRootControl(window) : nullptr;
-  if (!root || UIHasControlProperty(root, kVFCreator, kPropWindowHandler)) return;
+void VFInstallWindowHandler(TKWindow* window) {
+  TKControl* root = window ? TKGetRootControl(window) : nullptr;
+  if (!root || TKHasControlProperty(root, kVFCreator, kPropWindowHandler)) return;
   const uint8_t one = 1;
-  UISetControlProperty(root, kVFCreator, kPropWindowHandler, &one, 1);
-  UIInstallWindowHandler(window, EditKeyHandler);
+  TKSetControlProperty(root, kVFCreator, kPropWindowHandler, &one, 1);
+  TKInstallWindowHandler(window, EditKeyHandler);
 }
 
-UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* label, double min, double max,
-                               double typedMin, double typedMax, uint32_t flags, UIControl* parent, void* base,
-                               uint32_t offset, const void* defaults, int32_t idNumber, UIControl** table) {
+TKControl* VFCreateValueSlider(TKWindow* window, TKRect* frame, const char* label, double min, double max,
+                               double typedMin, double typedMax, uint32_t flags, TKControl* parent, void* base,
+                               uint32_t offset, const void* defaults, int32_t idNumber, TKControl** table) {
   if (!window || !frame || !base || offset > uint32_t(kVLSettingsByteCount - 4)) return nullptr;
   gSliders.push_back(std::make_unique<VFValueSlider>());
   VFValueSlider* record = gSliders.back().get();
   record->window = window;
   record->flags = flags;
   VFInstallWindowHandler(window);
-  const UIRect f = *frame;
+  const TKRect f = *frame;
   const double s = ScaleOf(record);
 
-  record->label = VFCreateLabel(window, UIRect{f.top, f.left, f.top + 14, f.right}, parent, label, nullptr);
-  UISetControlID(record->label, UIControlID{kVFSigLabel, idNumber});
+  record->label = VFCreateLabel(window, TKRect{f.top, f.left, f.top + 14, f.right}, parent, label, nullptr);
+  TKSetControlID(record->label, TKControlID{kVFSigLabel, idNumber});
   vf_internal::AttachRecord(record->label, record);
 
   const int32_t sliderRight = (flags & kVFNoEditField) ? f.right - 17 : f.right - 83;
-  UIControl* slider = UINewSlider(window, UIRect{f.top + 14, f.left + 8, f.top + 34, sliderRight}, 0, 0, 1);
+  TKControl* slider = TKNewSlider(window, TKRect{f.top + 14, f.left + 8, f.top + 34, sliderRight}, 0, 0, 1);
   record->slider = slider;
   Embed(slider, parent);
-  UISetControlMaximum(slider, int32_t(std::clamp(std::trunc(max * s), -2147483648.0, 2147483647.0)));
-  UISetControlMinimum(slider, int32_t(std::clamp(std::trunc(min * s), -2147483648.0, 2147483647.0)));
-  UISetControlID(slider, UIControlID{kVFSigSlider, idNumber});
+  TKSetControlMaximum(slider, int32_t(std::clamp(std::trunc(max * s), -2147483648.0, 2147483647.0)));
+  TKSetControlMinimum(slider, int32_t(std::clamp(std::trunc(min * s), -2147483648.0, 2147483647.0)));
+  TKSetControlID(slider, TKControlID{kVFSigSlider, idNumber});
   const int32_t ofst = int32_t(offset);
-  UISetControlProperty(slider, kVFCreator, kVFPropOffset, &ofst, sizeof ofst);
+  TKSetControlProperty(slider, kVFCreator, kVFPropOffset, &ofst, sizeof ofst);
   VFSetPointerProperty(slider, kVFPropBase, base);
   uint32_t defaultBits = 0;
   if (defaults) std::memcpy(&defaultBits, static_cast<const uint8_t*>(defaults) + offset, 4);
   VFSetDefaultValue(slider, defaultBits);
   vf_internal::AttachRecord(slider, record);
-  UISetControlColorProc(slider, VFControlColorProc);
-  UIInstallControlHandler(slider, SliderHandler);
+  TKSetControlColorProc(slider, VFControlColorProc);
+  TKInstallControlHandler(slider, SliderHandler);
   VFRegisterControl(table, offset, slider);
 
   if (!(flags & kVFNoEditField)) {
-    const UIRect r{f.top + 16 - 1, f.right - 75 - 1, f.top + 27 + 1, f.right - 17 + 1};
-    record->editField = UINewEditText(window, r, "");
+    const TKRect r{f.top + 16 - 1, f.right - 75 - 1, f.top + 27 + 1, f.right - 17 + 1};
+    record->editField = TKNewEditText(window, r, "");
     Embed(record->editField, parent);
-    UISetControlFont(record->editField, VFControlFont());
-    UISetControlID(record->editField, UIControlID{kVFSigEditField, idNumber});
+    TKSetControlFont(record->editField, VFControlFont());
+    TKSetControlID(record->editField, TKControlID{kVFSigEditField, idNumber});
     vf_internal::AttachRecord(record->editField, record);
     const int32_t lo = int32_t(std::clamp(std::trunc(typedMin * s), -2147483648.0, 2147483647.0));
     const int32_t hi = int32_t(std::clamp(std::trunc(typedMax * s), -2147483648.0, 2147483647.0));
-    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
-    UISetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
-    UISetControlVisible(record->editField, false);
+    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
+    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+    TKSetControlVisible(record->editField, false);
 
-    UIUserPaneProcs procs;
+    TKUserPaneProcs procs;
     procs.draw = DrawReadout;
-    procs.hitTest = [](UIControl*, UIPoint) -> int16_t { return kPartReadout; };
-    procs.activate = [](UIControl*, bool) {};
-    record->readout = UINewUserPane(window, r, procs);
+    procs.hitTest = [](TKControl*, TKPoint) -> int16_t { return kPartReadout; };
+    procs.activate = [](TKControl*, bool) {};
+    record->readout = TKNewUserPane(window, r, procs);
     Embed(record->readout, parent);
-    UISetControlID(record->readout, UIControlID{kVFSigReadout, idNumber});
+    TKSetControlID(record->readout, TKControlID{kVFSigReadout, idNumber});
     vf_internal::AttachRecord(record->readout, record);
-    UIInstallControlHandler(record->readout, ReadoutHandler);
+    TKInstallControlHandler(record->readout, ReadoutHandler);
 
     if (gChainLast) {
       VFSetPointerProperty(record->readout, kVFPropPrev, gChainLast);
@@ -305,36 +305,36 @@ UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* labe
     gChainLast = record->readout;
   }
   VFRefreshFromSettings(slider);
-  *frame = UIRectOffset(f, 0, kRowHeight);
+  *frame = TKRectOffset(f, 0, kRowHeight);
   return slider;
 }
 
-void VFSliderActionProc(UIControl* slider, int16_t part) {
+void VFSliderActionProc(TKControl* slider, int16_t part) {
   VFValueSlider* record = VFGetValueSlider(slider);
   if (!record) return;
-  if (part == kUIPartPageUp || part == kUIPartPageDown) {
+  if (part == kTKPartPageUp || part == kTKPartPageDown) {
     VFCommitPendingEdit(true);
     int32_t value;
-    const int32_t lo = UIGetControlMinimum(slider), hi = UIGetControlMaximum(slider);
+    const int32_t lo = TKGetControlMinimum(slider), hi = TKGetControlMaximum(slider);
     if (OptionDown()) {
       value = DefaultValue(record);
     } else {
-      const UIRect inset = UIRectInset(UIGetControlBounds(slider), kTrackInset, 0);
-      const double fraction = double(gTrackPoint.x - inset.left) / std::max(1, UIRectWidth(inset));
+      const TKRect inset = TKRectInset(TKGetControlBounds(slider), kTrackInset, 0);
+      const double fraction = double(gTrackPoint.x - inset.left) / std::max(1, TKRectWidth(inset));
       value = int32_t(std::clamp(std::trunc(lo + (double(hi) - lo) * fraction), double(lo), double(hi)));
     }
-    UISetControlValue(slider, value);
+    TKSetControlValue(slider, value);
     VFUpdateValueText(slider, value);
     WriteMove(slider, value);
     return;
   }
-  if (part != kUIPartThumb) return;
+  if (part != kTKPartThumb) return;
   int32_t value;
   if (OptionDown()) {
     value = DefaultValue(record);
-    UISetControlValue(slider, value);
+    TKSetControlValue(slider, value);
   } else {
-    value = UIGetControlValue(slider);
+    value = TKGetControlValue(slider);
   }
   VFCommitPendingEdit(true);
   VFTakeUndoSnapshot(slider);
@@ -344,37 +344,37 @@ void VFSliderActionProc(UIControl* slider, int16_t part) {
   UndoBufferStore(gUndoBuffer, &gUISettings);
 }
 
-void VFBeginEditing(UIControl* control) {
+void VFBeginEditing(TKControl* control) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!record || !record->editField || !record->readout) return;
-  UIWindow* window = record->window;
-  gSavedDefaultButton = UIGetDefaultButton(window);
-  gSavedCancelButton = UIGetCancelButton(window);
-  if (gSavedDefaultButton) UISetDefaultButton(window, nullptr);
-  if (gSavedCancelButton) UISetCancelButton(window, nullptr);
-  UISetControlVisible(record->readout, false);
-  VFUpdateValueText(control, UIGetControlValue(record->slider));
-  UISetControlVisible(record->editField, true);
+  TKWindow* window = record->window;
+  gSavedDefaultButton = TKGetDefaultButton(window);
+  gSavedCancelButton = TKGetCancelButton(window);
+  if (gSavedDefaultButton) TKSetDefaultButton(window, nullptr);
+  if (gSavedCancelButton) TKSetCancelButton(window, nullptr);
+  TKSetControlVisible(record->readout, false);
+  VFUpdateValueText(control, TKGetControlValue(record->slider));
+  TKSetControlVisible(record->editField, true);
   QVSetKeyboardFocusToControl(record->editField);
-  UISetEditSelection(record->editField, 0, int32_t(UIGetEditText(record->editField).size()));
+  TKSetEditSelection(record->editField, 0, int32_t(TKGetEditText(record->editField).size()));
   gActiveEditSlider = control;
   gEditFieldOpen = true;
 }
 
-void VFEndEditing(UIControl* control, bool commit) {
+void VFEndEditing(TKControl* control, bool commit) {
   VFValueSlider* record = VFGetValueSlider(control);
   if (!record || !record->editField || !record->readout) {
     gEditFieldOpen = false;
     gActiveEditSlider = nullptr;
     return;
   }
-  UIWindow* window = record->window;
-  if (gSavedDefaultButton) UISetDefaultButton(window, gSavedDefaultButton);
-  if (gSavedCancelButton) UISetCancelButton(window, gSavedCancelButton);
+  TKWindow* window = record->window;
+  if (gSavedDefaultButton) TKSetDefaultButton(window, gSavedDefaultButton);
+  if (gSavedCancelButton) TKSetCancelButton(window, gSavedCancelButton);
   gSavedDefaultButton = gSavedCancelButton = nullptr;
   QVClearKeyboardFocus(window);
-  UISetControlVisible(record->editField, false);
-  UISetControlVisible(record->readout, true);
+  TKSetControlVisible(record->editField, false);
+  TKSetControlVisible(record->readout, true);
   // Closed before the value is applied, so nothing it calls finds it open.
   gEditFieldOpen = false;
   gActiveEditSlider = nullptr;
@@ -382,9 +382,9 @@ void VFEndEditing(UIControl* control, bool commit) {
     UndoBufferPush(gUndoBuffer, &gUISettings);
     const int32_t lo = VFGetInt32Property(record->editField, kVFPropTypedMin, INT32_MIN);
     const int32_t hi = VFGetInt32Property(record->editField, kVFPropTypedMax, INT32_MAX);
-    const std::string text = UIGetEditText(record->editField);
+    const std::string text = TKGetEditText(record->editField);
     const int32_t value = VFTypedControlValue(text.c_str(), ScaleOf(record), lo, hi);
-    UISetControlValue(record->slider, value);
+    TKSetControlValue(record->slider, value);
     VFWriteControlValue(record->slider, value, true);
     VFUpdateValueText(record->slider, value);
     UndoBufferStore(gUndoBuffer, &gUISettings);

@@ -7,29 +7,29 @@
 
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 struct VL_SettingsStruct;
 
 // Builds the composite in frame (moved 35 px down for the next control),
 // enters the slider at table[offset / 4] when a table is given, and returns
 // the slider.
-UIControl* VFCreateValueSlider(UIWindow* window, UIRect* frame, const char* label, double min, double max,
-                               double typedMin, double typedMax, uint32_t flags, UIControl* parent, void* base,
-                               uint32_t offset, const void* defaults, int32_t idNumber, UIControl** table);
+TKControl* VFCreateValueSlider(TKWindow* window, TKRect* frame, const char* label, double min, double max,
+                               double typedMin, double typedMax, uint32_t flags, TKControl* parent, void* base,
+                               uint32_t offset, const void* defaults, int32_t idNumber, TKControl** table);
 
 // What the slider does for a part of its track (22, 23) or its thumb (129).
-void VFSliderActionProc(UIControl* slider, int16_t part);
+void VFSliderActionProc(TKControl* slider, int16_t part);
 
-void VFBeginEditing(UIControl* control);
-void VFEndEditing(UIControl* control, bool commit);
+void VFBeginEditing(TKControl* control);
+void VFEndEditing(TKControl* control, bool commit);
 // Ends the open edit field, if any (applying the typed value with commit).
 void VFCommitPendingEdit(bool commit);
 
 // Installs, once per window, the handler for keys, wheel, clicks and
 // commands while a value is typed, and for contextual clicks on controls
 // with a menu.
-void VFInstallWindowHandler(UIWindow* window);
+void VFInstallWindowHandler(TKWindow* window);
 
 void VFBeginTabChain();
 void VFCloseTabChain();

@@ -49,12 +49,12 @@ UIAttachResult UICommAttach() {
   PLShmInfo info;
   if (PLShmOpen(CCExchangeKey(), &id) || PLShmStat(id, &info) || info.ownerUID != getuid() ||
       info.size < kCCAttachBytes) {
-    if (gUICommTimer) UISetTimerNextFire(gUICommTimer, 0.1);
+    if (gUICommTimer) TKSetTimerNextFire(gUICommTimer, 0.1);
     return kUINoBlock;
   }
   void* address = PLShmAttach(id);
   if (!address) {
-    if (gUICommTimer) UISetTimerNextFire(gUICommTimer, 0.1);
+    if (gUICommTimer) TKSetTimerNextFire(gUICommTimer, 0.1);
     return kUINoBlock;
   }
   CCView v{static_cast<CCUIComm*>(address), info.size, false};

@@ -103,14 +103,14 @@ bool UICommWaitForChunk() {
 void UIRefreshDisplayImage() {
   if (!gSourceFrame) return;
   const int32_t w = int32_t(gSourceFrame->width), h = int32_t(gSourceFrame->height);
-  if (!gSourceGWorld || UIImageWidth(gSourceGWorld) != w || UIImageHeight(gSourceGWorld) != h) {
-    if (gSourceGWorld) UIImageDispose(gSourceGWorld);
-    gSourceGWorld = UIImageCreate(w, h);
+  if (!gSourceGWorld || TKImageWidth(gSourceGWorld) != w || TKImageHeight(gSourceGWorld) != h) {
+    if (gSourceGWorld) TKImageDispose(gSourceGWorld);
+    gSourceGWorld = TKImageCreate(w, h);
   }
   if (!gSourceGWorld) return;
   std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
   FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-  UIImageImport(gSourceGWorld, pixels.data(), w * 4, kUIPixelFormatBGRA);
+  TKImageImport(gSourceGWorld, pixels.data(), w * 4, kTKPixelFormatBGRA);
 }
 
 void UIReprocess(bool drawNow) { UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, drawNow); }
@@ -129,7 +129,7 @@ QVStatus UICommImportFrame() {
   if (!sameSize(gSourceFrame, g.width, g.height)) freeFrame(&gSourceFrame);
   if (!sameSize(gResultFrame, g.width, g.height)) freeFrame(&gResultFrame);
   if (!sameSize(gReferenceFrame, g.width, g.height)) freeFrame(&gReferenceFrame);
-  if (gSourceGWorld) UIImageDispose(gSourceGWorld);
+  if (gSourceGWorld) TKImageDispose(gSourceGWorld);
   gSourceGWorld = nullptr;
   QVStatus status = kQVNoErr;
   if (!gSourceFrame) status = FBCreateRGBFrameBuffer(uint32_t(g.width), uint32_t(g.height), &gSourceFrame, kFBPixFormatPlanarFloat);

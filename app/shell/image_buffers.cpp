@@ -9,17 +9,17 @@
 
 namespace {
 
-void dispose(UIImage** image) {
-  if (*image) UIImageDispose(*image);
+void dispose(TKImage** image) {
+  if (*image) TKImageDispose(*image);
   *image = nullptr;
 }
 
-UIImage* blackImage(int32_t width, int32_t height) {
-  UIImage* image = UIImageCreate(width, height);
+TKImage* blackImage(int32_t width, int32_t height) {
+  TKImage* image = TKImageCreate(width, height);
   if (!image) return nullptr;
-  UIContext* ctx = UIBeginDrawing(image);
-  UIClear(ctx, UIColor{0, 0, 0, 1});
-  UIEndDrawing(ctx);
+  TKContext* ctx = TKBeginDrawing(image);
+  TKClear(ctx, TKColor{0, 0, 0, 1});
+  TKEndDrawing(ctx);
   return image;
 }
 
@@ -34,16 +34,16 @@ QVStatus SetupImageGWorlds() {
   static_assert(sizeof aspect == sizeof aspectBits);
   std::memcpy(&aspect, &aspectBits, sizeof aspect);
   if (!(aspect > 0.01f && aspect < 100.0f)) aspect = 1.0f;
-  if (gResultGWorld && UIImageWidth(gResultGWorld) == g.width && UIImageHeight(gResultGWorld) == g.height) {
+  if (gResultGWorld && TKImageWidth(gResultGWorld) == g.width && TKImageHeight(gResultGWorld) == g.height) {
     UIHooks().setPanesPixelAspect(aspect);
     return kQVNoErr;
   }
   UIDisposeImageGWorlds();
   // The split mask keeps one bit per pixel in spirit; it is an image of its
   // own kind only to the panes that combine through it.
-  UIImage** images[] = {&gResultGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld};
-  for (UIImage** image : images) {
-    *image = image == &gSplitMaskGWorld ? UIImageCreate(g.width, g.height) : blackImage(g.width, g.height);
+  TKImage** images[] = {&gResultGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld};
+  for (TKImage** image : images) {
+    *image = image == &gSplitMaskGWorld ? TKImageCreate(g.width, g.height) : blackImage(g.width, g.height);
     if (!*image) {
       UIDisposeImageGWorlds();
       return kQVErrMemory;

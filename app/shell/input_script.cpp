@@ -104,12 +104,12 @@ std::string chooseMenuItem(const std::string& code) {
   char text[5] = {' ', ' ', ' ', ' ', '\0'};
   code.copy(text, code.size());
   const uint32_t command = QVFourCC(text);
-  UIMenu* menu = nullptr;
+  TKMenu* menu = nullptr;
   int32_t item = 0;
-  if (!UIFindMenuCommand(command, &menu, &item)) return "missing";
-  for (UIMenu* m : UIGetMenuBarMenus()) UIUpdateMenuItems(m);
-  if (!UIIsMenuItemEnabled(menu, item)) return "disabled";
-  UISendCommand(command);
+  if (!TKFindMenuCommand(command, &menu, &item)) return "missing";
+  for (TKMenu* m : TKGetMenuBarMenus()) TKUpdateMenuItems(m);
+  if (!TKIsMenuItemEnabled(menu, item)) return "disabled";
+  TKSendCommand(command);
   return "chosen";
 }
 
@@ -122,7 +122,7 @@ bool gScriptEndHandled = false;
 // application ends rather than wait for ever, and an exchange still open is
 // left unfinished (its host is told by the application's end).
 void scriptEnded() {
-  if (gScriptEndHandled || UIGetBackendKind() != kUIBackendHeadless) return;
+  if (gScriptEndHandled || TKGetBackendKind() != kTKBackendHeadless) return;
   // A script that ends with quit has ended the program already.
   if (!gSteps.empty() && gSteps.back().verb == "quit") return;
   gScriptEndHandled = true;
@@ -141,10 +141,10 @@ bool run(const Step& s) {
     double seconds = 0;
     number(s.args[0], &seconds);
     if (gResumeAt == 0) {
-      gResumeAt = UINow() + seconds;
+      gResumeAt = TKNow() + seconds;
       return false;
     }
-    if (UINow() < gResumeAt) return false;
+    if (TKNow() < gResumeAt) return false;
     gResumeAt = 0;
     return true;
   }
@@ -152,24 +152,24 @@ bool run(const Step& s) {
   if (s.verb == "wait-idle") return gUIComm.block == nullptr;
   for (const auto& [name, command] : kNamedCommands) {
     if (s.verb == name) {
-      UISendCommand(command);
+      TKSendCommand(command);
       return true;
     }
   }
   if (s.verb == "command" && s.args[0].size() == 4) {
     const char code[5] = {s.args[0][0], s.args[0][1], s.args[0][2], s.args[0][3], '\0'};
-    UISendCommand(QVFourCC(code));
+    TKSendCommand(QVFourCC(code));
   } else if (s.verb == "menu") {
     note("menu " + s.args[0] + " " + chooseMenuItem(s.args[0]));
   } else if (s.verb == "key") {
     const std::string& k = s.args[0];
-    const uint32_t c = k == "return" ? kUIKeyReturn : k == "escape" ? kUIKeyEscape : uint32_t(uint8_t(k[0]));
-    UIInjectKey(c);
+    const uint32_t c = k == "return" ? kTKKeyReturn : k == "escape" ? kTKKeyEscape : uint32_t(uint8_t(k[0]));
+    TKInjectKey(c);
   } else if (s.verb == "click") {
     double x = 0, y = 0;
     number(s.args[0], &x);
     number(s.args[1], &y);
-    if (UIMainWindow()) UIInjectClick(UIMainWindow(), UIPoint{int32_t(x), int32_t(y)});
+    if (UIMainWindow()) TKInjectClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
   } else if (s.verb == "set") {
     if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
       note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
@@ -196,17 +196,17 @@ bool run(const Step& s) {
     number(s.args[1], &y);
     char text[48];
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
-                  gResultGWorld ? UIImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
+                  gResultGWorld ? TKImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
   } else if (s.verb == "tab") {
     if (!UIHooks().selectTabNamed(s.args[0].c_str())) note("line " + std::to_string(s.line) + ": no tab " + s.args[0]);
   } else if (s.verb == "screenshot") {
     // The window as it is on the screen (headless, a fresh rendering of it).
-    UIWindow* w = UIMainWindow();
-    UIRunOnce(0);
-    UIImage* shot = w ? UICaptureWindow(w) : nullptr;
-    if (!shot || UIImageWritePNG(shot, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
-    if (shot) UIImageDispose(shot);
+    TKWindow* w = UIMainWindow();
+    TKRunOnce(0);
+    TKImage* shot = w ? TKCaptureWindow(w) : nullptr;
+    if (!shot || TKImageWritePNG(shot, s.args[0].c_str()) != kQVNoErr) note("cannot write " + s.args[0]);
+    if (shot) TKImageDispose(shot);
   }
   return true;
 }
@@ -256,20 +256,20 @@ bool UIInputScriptPending() { return gScriptStarted && gNext < gSteps.size(); }
 
 void UIStartInputScript() {
   gScriptStarted = true;
-  UISetScriptedInputPending(UIInputScriptPending);
-  UIInstallTimer(0.05, 0.01, [](UITimer* timer) {
+  TKSetScriptedInputPending(UIInputScriptPending);
+  TKInstallTimer(0.05, 0.01, [](TKTimer* timer) {
     // A step may open an alert or a dialog whose loop runs this timer again:
     // the steps after it then carry on there (they may answer it).
     while (gNext < gSteps.size()) {
       // Keys and clicks a step gave are handled before the next step runs.
-      if (UIPendingInputCount() > 0) return;
+      if (TKPendingInputCount() > 0) return;
       const size_t step = gNext++;
       if (!run(gSteps[step])) {
         gNext = step;
         return;
       }
     }
-    UIRemoveTimer(timer);
+    TKRemoveTimer(timer);
     scriptEnded();
   });
 }

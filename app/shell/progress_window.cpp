@@ -13,8 +13,8 @@ namespace {
 constexpr int32_t kWidth = 351;
 constexpr int32_t kHeight = 303;
 constexpr int32_t kBackgroundPicture = 280;
-const UIColor kContent = UIColorFrom16(65535, 52428, 0);
-const UIFont kStepFont{"Lucida Grande", 10, false, false};
+const TKColor kContent = TKColorFrom16(65535, 52428, 0);
+const TKFont kStepFont{"Lucida Grande", 10, false, false};
 
 const char* const kStepTexts[] = {
     "",
@@ -34,35 +34,35 @@ struct Progress {
 
 }  // namespace
 
-UIWindow* OpenProgressWindow() {
-  UIWindow* window = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, kWidth, kHeight), "");
+TKWindow* OpenProgressWindow() {
+  TKWindow* window = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, kWidth, kHeight), "");
   if (!window) return nullptr;
   auto* progress = new Progress;
-  UISetWindowRefCon(window, reinterpret_cast<intptr_t>(progress));
-  UISetWindowContentColor(window, kContent);
-  UICenterWindow(window, nullptr);
-  UIInstallWindowHandler(window, [window](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventWindowDraw || !e.ctx) return kQVErrNotHandled;
-    auto* p = reinterpret_cast<Progress*>(UIGetWindowRefCon(window));
-    UIDrawPicture(e.ctx, kBackgroundPicture, UIMakeRect(0, 0, kWidth, kHeight));
+  TKSetWindowRefCon(window, reinterpret_cast<intptr_t>(progress));
+  TKSetWindowContentColor(window, kContent);
+  TKCenterWindow(window, nullptr);
+  TKInstallWindowHandler(window, [window](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventWindowDraw || !e.ctx) return kQVErrNotHandled;
+    auto* p = reinterpret_cast<Progress*>(TKGetWindowRefCon(window));
+    TKDrawPicture(e.ctx, kBackgroundPicture, TKMakeRect(0, 0, kWidth, kHeight));
     if (p && !p->text.empty()) {
-      const UITextMetrics m = UIMeasureText(kStepFont, p->text.c_str());
+      const TKTextMetrics m = TKMeasureText(kStepFont, p->text.c_str());
       const int32_t top = kHeight - 6 - int32_t(m.ascent + m.descent);
-      UISetFillColor(e.ctx, kContent);
-      UIFillRect(e.ctx, UIRect{top, 208, kHeight - 6, kWidth - 8});
-      UISetFillColor(e.ctx, UIColor{0, 0, 0, 1});
-      UIDrawText(e.ctx, kStepFont, p->text.c_str(), kWidth - 8, kHeight - 6 - m.descent, kUIAlignRight);
+      TKSetFillColor(e.ctx, kContent);
+      TKFillRect(e.ctx, TKRect{top, 208, kHeight - 6, kWidth - 8});
+      TKSetFillColor(e.ctx, TKColor{0, 0, 0, 1});
+      TKDrawText(e.ctx, kStepFont, p->text.c_str(), kWidth - 8, kHeight - 6 - m.descent, kTKAlignRight);
     }
     return kQVErrNotHandled;
   });
-  UIShowWindow(window);
-  UIRunOnce(0);
+  TKShowWindow(window);
+  TKRunOnce(0);
   return window;
 }
 
-QVStatus SetProgressStep(UIWindow* window, int32_t step) {
+QVStatus SetProgressStep(TKWindow* window, int32_t step) {
   if (!window || step < 0 || step > 8) return kQVNoErr;
-  auto* p = reinterpret_cast<Progress*>(UIGetWindowRefCon(window));
+  auto* p = reinterpret_cast<Progress*>(TKGetWindowRefCon(window));
   char text[64];
   if (step == 3) {
     std::snprintf(text, sizeof text, kStepTexts[3], int(VLMPGetProcCount()));
@@ -71,13 +71,13 @@ QVStatus SetProgressStep(UIWindow* window, int32_t step) {
   }
   p->text = text;
   if (step != 0) logprintf("Velmora 3 UI", "progress: %s", text);
-  UIInvalidateWindow(window);
-  UIRunOnce(0);
+  TKInvalidateWindow(window);
+  TKRunOnce(0);
   return kQVNoErr;
 }
 
-void CloseProgressWindow(UIWindow* window) {
+void CloseProgressWindow(TKWindow* window) {
   if (!window) return;
-  delete reinterpret_cast<Progress*>(UIGetWindowRefCon(window));
-  UIDisposeWindow(window);
+  delete reinterpret_cast<Progress*>(TKGetWindowRefCon(window));
+  TKDisposeWindow(window);
 }

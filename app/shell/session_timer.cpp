@@ -37,7 +37,7 @@ void afterExchange() {
     UIQuitApplication();
     return;
   }
-  gKeepAliveDeadline = UINow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
+  gKeepAliveDeadline = TKNow() + 60.0 * std::max(0, gPrefsSettings.uiTimeoutMinutes);
 }
 
 // Brings the block's correction in: defaults when it is not a record.
@@ -65,7 +65,7 @@ void startExchange() {
   const UIAttachResult attached = UICommAttach();
   if (attached != kUIAttached) {
     if (attached == kUINoBlock &&
-        ((gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) || UINow() > gKeepAliveDeadline))
+        ((gUIHostProcess && !PLProcessIsAlive(gUIHostProcess)) || TKNow() > gKeepAliveDeadline))
       UIQuitApplication();
     return;
   }
@@ -97,7 +97,7 @@ void startExchange() {
   if (gPrefsSettings.controlSurfaceMode == 2) UIHooks().surfaceStart(2);
   UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
   UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
-  UISetCursor(kUICursorArrow);
+  TKSetCursor(kTKCursorArrow);
 }
 
 // A host that ended while its exchange was attached leaves a stale segment:
@@ -105,8 +105,8 @@ void startExchange() {
 // exchange (it removed the segment, as when it is interrupted) ends it as
 // Cancel would, without the block's state.
 bool hostGone() {
-  if (UINow() < gNextHostCheck) return false;
-  gNextHostCheck = UINow() + kHostCheckSeconds;
+  if (TKNow() < gNextHostCheck) return false;
+  gNextHostCheck = TKNow() + kHostCheckSeconds;
   const bool hostAlive = PLProcessIsAlive(UICommHostSerial());
   PLShmInfo info;
   const bool withdrawn = PLShmStat(gUICommSegment, &info) != kQVNoErr || info.removed;
@@ -148,7 +148,7 @@ void UICommSessionTimer() {
     UIHooks().reloadPreviewFrame();
     UIHooks().updateVideoOutputFrame(gPrefsSettings.externalPreviewDevice);
   }
-  if (gDragInProgress && (UIGetMouseButtons() & 1) == 0) {
+  if (gDragInProgress && (TKGetMouseButtons() & 1) == 0) {
     gDragInProgress = false;
     UndoBufferStore(gUndoBuffer, &gUISettings);
     if (gReprocessDeferred) {
@@ -193,7 +193,7 @@ void UpdatePlayback() {
 }
 
 void UICommInstallTimer() {
-  if (!gUICommTimer) gUICommTimer = UIInstallTimer(0.1, 0.015, [](UITimer*) { UICommSessionTimer(); });
+  if (!gUICommTimer) gUICommTimer = TKInstallTimer(0.1, 0.015, [](TKTimer*) { UICommSessionTimer(); });
 }
 
 void UICommFinishExchange(bool ok) {

@@ -41,7 +41,7 @@ volatile std::sig_atomic_t gQuitSignal = 0;
 
 void onQuitSignal(int) {
   gQuitSignal = 1;
-  UIRequestQuit();
+  TKRequestQuit();
 }
 
 void installSignals() {
@@ -90,7 +90,7 @@ bool parseDisplay(const char* text, int32_t* width, int32_t* height) {
   return r2.ec == std::errc() && r2.ptr == end && *width > 0 && *height > 0;
 }
 
-void pause(double seconds) { UIRunFor(seconds); }
+void pause(double seconds) { TKRunFor(seconds); }
 
 // Support folders and default files; whatever cannot be found, made or
 // copied is skipped with what depends on it.
@@ -125,15 +125,15 @@ void makeSupportFiles() {
 }
 
 bool screenLargeEnough() {
-  const UIRect r = UIGetDisplayBounds(UIGetMainDisplay());
-  return UIRectWidth(r) >= 1024 && UIRectHeight(r) >= 768;
+  const TKRect r = TKGetDisplayBounds(TKGetMainDisplay());
+  return TKRectWidth(r) >= 1024 && TKRectHeight(r) >= 768;
 }
 
 // `started`: start-up went through; a block still attached after a start-up
 // that failed is told so (state 2), otherwise it is done (state 4).
 void shutdown(bool started) {
   // No exchange is taken from here on.
-  if (gUICommTimer) UIRemoveTimer(gUICommTimer);
+  if (gUICommTimer) TKRemoveTimer(gUICommTimer);
   gUICommTimer = nullptr;
   VLMPStopProcessPool();
   UIHooks().xmlTerminate();
@@ -143,8 +143,8 @@ void shutdown(bool started) {
   UIDisposeMainWindow();
   // The panes free their records from their own timers once their controls
   // are gone: those timers get their turn before the toolkit ends.
-  UIClearQuitRequest();
-  UIRunFor(0.25);
+  TKClearQuitRequest();
+  TKRunFor(0.25);
   UIDisposeFrames();
   if (gUIComm.block) {
     UICommSetState(started ? kCCStateDone : kCCStateFailed);
@@ -152,7 +152,7 @@ void shutdown(bool started) {
   }
   DisposeUndoBuffer(gUndoBuffer);
   gUndoBuffer = nullptr;
-  UIShutdownToolkit();
+  TKShutdownToolkit();
 }
 
 // The correction in the block, or defaults when it holds none.
@@ -179,7 +179,7 @@ void footageToGallery() {
 
 // Steps 12 to 15 of start-up once the block is attached; false when the
 // program is to end (after the orderly shutdown).
-bool startWithBlock(UIWindow* progress) {
+bool startWithBlock(TKWindow* progress) {
   QVStatus status = SetupImageGWorlds();
   if (status == kQVNoErr) {
     VL_UpdateProcessingTables(&gUISettings);
@@ -279,14 +279,14 @@ void UIQuitApplication() {
   UIHooks().saveGallery();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UICommDetach(false);
-  UIQuitLoop();
+  TKQuitLoop();
 }
 
 QVStatus AEHandlerQuitApplication() {
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UICommDetach(false);
   UIHooks().stopPreviewPlayback();
-  UIQuitLoop();
+  TKQuitLoop();
   return kQVNoErr;
 }
 
@@ -300,21 +300,21 @@ int UIMain(int argc, char** argv) {
     std::fprintf(stderr, "velmora-ui: %s\n", error.c_str());
     return 2;
   }
-  if (UIInitToolkit(options.headless ? kUIBackendHeadless : kUIBackendAuto) != kQVNoErr) {
+  if (TKInitToolkit(options.headless ? kTKBackendHeadless : kTKBackendAuto) != kQVNoErr) {
     std::fprintf(stderr, "velmora-ui: the window system cannot be started\n");
     return 1;
   }
   // Without a display and without a script nobody could see the picture or
   // answer the window, and the host would wait for an answer that never comes.
-  if (UIGetBackendKind() == kUIBackendHeadless && !options.headless && options.script.empty()) {
+  if (TKGetBackendKind() == kTKBackendHeadless && !options.headless && options.script.empty()) {
     std::fprintf(stderr,
                  "velmora-ui: no display to show the picture on (DISPLAY is not set or cannot be opened); "
                  "run it under a display, or give it --script FILE to run without one\n");
-    UIShutdownToolkit();
+    TKShutdownToolkit();
     return 1;
   }
-  if (UIGetBackendKind() == kUIBackendHeadless) {
-    if (options.displayWidth > 0) UISetHeadlessDisplays({UIMakeRect(0, 0, options.displayWidth, options.displayHeight)});
+  if (TKGetBackendKind() == kTKBackendHeadless) {
+    if (options.displayWidth > 0) TKSetHeadlessDisplays({TKMakeRect(0, 0, options.displayWidth, options.displayHeight)});
     gWindowAlerts = PLGetAlertSink();
     PLSetAlertSink(&kHeadlessSink);
   }
@@ -323,15 +323,15 @@ int UIMain(int argc, char** argv) {
   std::memset(&gUISettings, 0, sizeof gUISettings);
   VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
   UIHooks().initInterfaceColors();
-  UISetCursor(kUICursorWatch);
+  TKSetCursor(kTKCursorWatch);
   std::srand(unsigned(std::time(nullptr)));
   UIHooks().xmlInitialize();
   UIHooks().mediaInitialize();
 
   // 4: preferences, or their defaults with shift and control held.
   PFSetProgram(kPFProgramApplication);
-  const uint32_t resetKeys = kUIModShift | kUIModControl;
-  const bool reset = (UIGetModifiers() & resetKeys) == resetKeys;
+  const uint32_t resetKeys = kTKModShift | kTKModControl;
+  const bool reset = (TKGetModifiers() & resetKeys) == resetKeys;
   if (reset) {
     PFLoadDefaultPreferences(&gPrefsSettings);
   } else {
@@ -347,18 +347,18 @@ int UIMain(int argc, char** argv) {
                  "No data passed to UI. This application is meant to be called by other applications, not run "
                  "directly.",
                  kQVAlertFatal);
-    UIShutdownToolkit();
+    TKShutdownToolkit();
     return 1;
   }
   if (attached == kUIWrongVersion) {
-    UIShutdownToolkit();
+    TKShutdownToolkit();
     return 1;
   }
   gUIHostProcess = UICommHostSerial();
   UICommSetState(kCCStateWorking);
 
   // 7-10: progress, folders, the screen.
-  UIWindow* progress = OpenProgressWindow();
+  TKWindow* progress = OpenProgressWindow();
   if (reset) {
     SetProgressStep(progress, 8);
     pause(1.0);
@@ -369,7 +369,7 @@ int UIMain(int argc, char** argv) {
   pause(0.5);
   int status = 0;
   if (!screenLargeEnough()) {
-    UISetCursor(kUICursorArrow);
+    TKSetCursor(kTKCursorArrow);
     QVAlternativesAlert(kTitle, "Insufficient screen resolution", "Velmora requires a minimum screen size of 1024x768.",
                         1, "OK", nullptr);
     status = 1;
@@ -381,11 +381,11 @@ int UIMain(int argc, char** argv) {
     if (startWithBlock(progress)) {
       // 14: the exchange timer and the event loop.
       UICommInstallTimer();
-      UISetCursor(kUICursorArrow);
+      TKSetCursor(kTKCursorArrow);
       CloseProgressWindow(progress);
       progress = nullptr;
       if (!options.script.empty()) UIStartInputScript();
-      UIRunLoop();
+      TKRunLoop();
       if (gQuitSignal) {
         // The exchange in hand, if any, is let go unfinished.
         if (gUIComm.block) {

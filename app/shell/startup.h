@@ -8,7 +8,7 @@
 
 #include "platform/status.h"
 
-struct UIWindow;
+struct TKWindow;
 
 // Runs the whole program; the exit status.
 int UIMain(int argc, char** argv);
@@ -27,9 +27,9 @@ int UIParseOptions(int argc, char** argv, UIOptions* options);
 
 // The start-up progress window: 351 x 303, steps 0 to 8. A null window
 // makes every step do nothing.
-UIWindow* OpenProgressWindow();
-QVStatus SetProgressStep(UIWindow* window, int32_t step);
-void CloseProgressWindow(UIWindow* window);
+TKWindow* OpenProgressWindow();
+QVStatus SetProgressStep(TKWindow* window, int32_t step);
+void CloseProgressWindow(TKWindow* window);
 
 // The quit request (SIGTERM and SIGINT stand for it): stops the output,
 // lets go of the block without writing a state, stops playback and ends the

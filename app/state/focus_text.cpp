@@ -33,27 +33,27 @@ void AppendUTF8(std::string& out, uint32_t cp) {
   }
 }
 
-QVStatus DrawAt(UIContext* ctx, UIPoint pen, const char* text, int32_t fontID, UITextAlign align) {
+QVStatus DrawAt(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID, TKTextAlign align) {
   if (!text || !ctx) return kQVErrParam;
   const std::string utf8 = QVMacRomanToUTF8(text);
-  UIDrawText(ctx, UIInterfaceFont(fontID), utf8.c_str(), pen.x - 1, pen.y, align);
+  TKDrawText(ctx, UIInterfaceFont(fontID), utf8.c_str(), pen.x - 1, pen.y, align);
   return kQVNoErr;
 }
 
 }  // namespace
 
-QVStatus QVSetKeyboardFocusToControl(UIControl* control) {
-  UIWindow* window = control ? UIGetControlWindow(control) : nullptr;
+QVStatus QVSetKeyboardFocusToControl(TKControl* control) {
+  TKWindow* window = control ? TKGetControlWindow(control) : nullptr;
   if (!window) return kQVNoErr;
-  return UISetKeyboardFocus(window, control);
+  return TKSetKeyboardFocus(window, control);
 }
 
-void QVClearKeyboardFocus(UIWindow* window) {
-  if (window) UISetKeyboardFocus(window, nullptr);
+void QVClearKeyboardFocus(TKWindow* window) {
+  if (window) TKSetKeyboardFocus(window, nullptr);
 }
 
-UIFont UIInterfaceFont(int32_t fontID) {
-  UIFont font;
+TKFont UIInterfaceFont(int32_t fontID) {
+  TKFont font;
   font.family = "Lucida Grande";
   font.size = fontID == kUIFontScope ? 10 : 11;
   return font;
@@ -71,13 +71,13 @@ std::string QVMacRomanToUTF8(const char* text) {
 int32_t QVGetThemeTextWidth(const char* text, int32_t fontID) {
   if (!text) return 0;
   const std::string utf8 = QVMacRomanToUTF8(text);
-  return int32_t(std::ceil(UIMeasureText(UIInterfaceFont(fontID), utf8.c_str()).width));
+  return int32_t(std::ceil(TKMeasureText(UIInterfaceFont(fontID), utf8.c_str()).width));
 }
 
-QVStatus QVDrawThemeTextAtPen(UIContext* ctx, UIPoint pen, const char* text, int32_t fontID) {
-  return DrawAt(ctx, pen, text, fontID, kUIAlignLeft);
+QVStatus QVDrawThemeTextAtPen(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID) {
+  return DrawAt(ctx, pen, text, fontID, kTKAlignLeft);
 }
 
-QVStatus QVDrawThemeTextRightAligned(UIContext* ctx, UIPoint pen, const char* text, int32_t fontID) {
-  return DrawAt(ctx, pen, text, fontID, kUIAlignRight);
+QVStatus QVDrawThemeTextRightAligned(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID) {
+  return DrawAt(ctx, pen, text, fontID, kTKAlignRight);
 }

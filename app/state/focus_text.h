@@ -8,19 +8,19 @@
 #include "platform/status.h"
 #include "platform/ui/ui_draw.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 // Gives the control the keyboard focus in its window; nothing without one.
-QVStatus QVSetKeyboardFocusToControl(UIControl* control);
+QVStatus QVSetKeyboardFocusToControl(TKControl* control);
 // Clears the window's keyboard focus; a null window is ignored.
-void QVClearKeyboardFocus(UIWindow* window);
+void QVClearKeyboardFocus(TKWindow* window);
 
 // Interface font ids: the control font and the small font of the scopes.
 enum : int32_t { kUIFontControl = 0, kUIFontScope = 200 };
 // "Lucida Grande" (fontconfig falls back to a sans face) at 11 points; the
 // scopes' font a size smaller.
-UIFont UIInterfaceFont(int32_t fontID);
+TKFont UIInterfaceFont(int32_t fontID);
 
 // Mac Roman to UTF-8.
 std::string QVMacRomanToUTF8(const char* text);
@@ -29,5 +29,5 @@ int32_t QVGetThemeTextWidth(const char* text, int32_t fontID);
 // Draw the text with its baseline at pen.y, its left edge (AtPen) or its
 // right edge (RightAligned) one pixel left of pen.x. kQVErrParam (-50) for
 // null text.
-QVStatus QVDrawThemeTextAtPen(UIContext* ctx, UIPoint pen, const char* text, int32_t fontID);
-QVStatus QVDrawThemeTextRightAligned(UIContext* ctx, UIPoint pen, const char* text, int32_t fontID);
+QVStatus QVDrawThemeTextAtPen(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID);
+QVStatus QVDrawThemeTextRightAligned(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID);

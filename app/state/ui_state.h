@@ -11,8 +11,8 @@
 #include "platform/processes.h"
 #include "settings/comm_block.h"
 
-struct UIImage;
-struct UITimer;
+struct TKImage;
+struct TKTimer;
 
 // The attached block (block null while no exchange is attached) and the
 // segment it came from.
@@ -31,7 +31,7 @@ extern uint32_t gUILinearization[8];
 // is applied to the arriving values and never on top of an earlier one.
 extern FBFrameStruct* gUIArrivedFrame;
 
-// Keep-alive: the clock time (UINow) until which the application waits for
+// Keep-alive: the clock time (TKNow) until which the application waits for
 // the next exchange, and the host process of the last one.
 extern double gKeepAliveDeadline;
 extern PLProcessSerial gUIHostProcess;
@@ -41,7 +41,7 @@ extern PLProcessSerial gUIHostProcess;
 extern bool gUIExchangeUnfinished;
 
 // The exchange timer.
-extern UITimer* gUICommTimer;
+extern TKTimer* gUICommTimer;
 // Whether an edit should reprocess at once or after the drag (set by controls).
 extern bool gDragInProgress;
 extern bool gReprocessDeferred;

@@ -85,10 +85,10 @@ bool UndoBufferCanUndo(const UndoBuffer* ring) { return usable(ring) && ring->un
 bool UndoBufferCanRedo(const UndoBuffer* ring) { return usable(ring) && ring->head != ring->tail; }
 
 void UndoBufferUpdateMenu(const UndoBuffer* ring) {
-  UIMenu* edit = UIGetMenu(kUIEditMenuID);
+  TKMenu* edit = TKGetMenu(kUIEditMenuID);
   if (!edit) return;
-  UIEnableMenuItem(edit, 1, UndoBufferCanUndo(ring));
-  UIEnableMenuItem(edit, 2, UndoBufferCanRedo(ring));
+  TKEnableMenuItem(edit, 1, UndoBufferCanUndo(ring));
+  TKEnableMenuItem(edit, 2, UndoBufferCanRedo(ring));
 }
 
 void UIReplaceUndoBuffer(uint32_t depth) {

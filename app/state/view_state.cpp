@@ -7,17 +7,17 @@ FBFrameStruct* gSourceFrame = nullptr;
 FBFrameStruct* gResultFrame = nullptr;
 FBFrameStruct* gReferenceFrame = nullptr;
 
-UIImage* gResultGWorld = nullptr;
-UIImage* gSourceGWorld = nullptr;
-UIImage* gReferenceGWorld = nullptr;
-UIImage* gSplitGWorld = nullptr;
-UIImage* gSplitMaskGWorld = nullptr;
-UIImage* gSecondaryGWorld = nullptr;
+TKImage* gResultGWorld = nullptr;
+TKImage* gSourceGWorld = nullptr;
+TKImage* gReferenceGWorld = nullptr;
+TKImage* gSplitGWorld = nullptr;
+TKImage* gSplitMaskGWorld = nullptr;
+TKImage* gSecondaryGWorld = nullptr;
 
 ImageViewMode gImageViewMode = kImageViewResult;
 AnalysisPaneKind gAnalysisPaneKind = kAnalysisCombo;
 int32_t gCorrectionTab = kCorrectionTabHSL;
 int32_t gLevelsChannel = kLevelsChannelMaster;
 int32_t gPaneLayout = 1;
-UIControl* gCurrentImagePane = nullptr;
+TKControl* gCurrentImagePane = nullptr;
 bool gUpdatesSuspended = false;

@@ -10,8 +10,8 @@
 #include "core/frame_buffer.h"
 #include "core/settings_record.h"
 
-struct UIImage;
-struct UIControl;
+struct TKImage;
+struct TKControl;
 
 // The correction every control edits, and a record of defaults (the
 // Option-click values of the sliders).
@@ -26,12 +26,12 @@ extern FBFrameStruct* gResultFrame;
 extern FBFrameStruct* gReferenceFrame;
 
 // Off-screen 32-bit pictures ('BGRA' in memory) at the frame's size.
-extern UIImage* gResultGWorld;     // the result
-extern UIImage* gSourceGWorld;     // the source
-extern UIImage* gReferenceGWorld;  // the reference image
-extern UIImage* gSplitGWorld;      // split and luma-range views
-extern UIImage* gSplitMaskGWorld;  // split mask: black where the source or reference shows, white elsewhere
-extern UIImage* gSecondaryGWorld;  // the secondary monitor's picture (none until one is open)
+extern TKImage* gResultGWorld;     // the result
+extern TKImage* gSourceGWorld;     // the source
+extern TKImage* gReferenceGWorld;  // the reference image
+extern TKImage* gSplitGWorld;      // split and luma-range views
+extern TKImage* gSplitMaskGWorld;  // split mask: black where the source or reference shows, white elsewhere
+extern TKImage* gSecondaryGWorld;  // the secondary monitor's picture (none until one is open)
 
 // What the image views show.
 enum ImageViewMode : int32_t {
@@ -80,7 +80,7 @@ extern int32_t gCorrectionTab;
 extern int32_t gLevelsChannel;
 extern int32_t gPaneLayout;  // 1, 2 (analysis panes) or 3
 // The pane of the current view mode.
-extern UIControl* gCurrentImagePane;
+extern TKControl* gCurrentImagePane;
 // True while the last UpdatePreview found Caps Lock down.
 extern bool gUpdatesSuspended;
 

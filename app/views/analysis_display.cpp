@@ -13,34 +13,34 @@
 #include "platform/ui/ui_draw.h"
 #include "settings/prefs.h"
 
-UIImage* gScopePicture = nullptr;
-UIControl* gAnalysisPanes[13] = {};
+TKImage* gScopePicture = nullptr;
+TKControl* gAnalysisPanes[13] = {};
 
 namespace {
 
 // The picture the scopes read in the current view; none for the result
 // while the preview movie plays or a rapid preview renders (the scopes then
 // show their graticules alone).
-UIImage* ScopeInputPicture() {
+TKImage* ScopeInputPicture() {
   if (gImageViewMode == kImageViewSource) return gSourceGWorld;
   if (gImageViewMode == kImageViewReference) return gReferenceGWorld;
   if (gPreviewPlaying || gRapidPreviewRendering) return nullptr;
   return gResultGWorld;
 }
 
-UIRect LocalBounds(UIControl* pane) {
-  const UIRect b = UIGetControlBounds(pane);
-  return UIMakeRect(0, 0, UIRectWidth(b), UIRectHeight(b));
+TKRect LocalBounds(TKControl* pane) {
+  const TKRect b = TKGetControlBounds(pane);
+  return TKMakeRect(0, 0, TKRectWidth(b), TKRectHeight(b));
 }
 
 }  // namespace
 
 void DrawAnalysisPanes(bool drawNow) {
   if (!gScopePicture) return;
-  UIContext* ctx = UIBeginDrawing(gScopePicture);
-  UIClear(ctx, UIColor{0, 0, 0, 1});
-  UIEndDrawing(ctx);
-  UIImage* picture = ScopeInputPicture();
+  TKContext* ctx = TKBeginDrawing(gScopePicture);
+  TKClear(ctx, TKColor{0, 0, 0, 1});
+  TKEndDrawing(ctx);
+  TKImage* picture = ScopeInputPicture();
   const int32_t kind = gAnalysisPaneKind;
   if (kind == kAnalysisCombo) {
     DrawComboPane(gScopePicture, nullptr, picture);
@@ -58,14 +58,14 @@ void DrawAnalysisPanes(bool drawNow) {
   if (kind >= 0 && kind < 13 && gAnalysisPanes[kind]) DrawOrInvalidateImagePane(gAnalysisPanes[kind], drawNow);
 }
 
-QVStatus VectorscopeWheelZoom(UIControl*, int32_t, int32_t, int32_t axis, int32_t delta, uint32_t) {
+QVStatus VectorscopeWheelZoom(TKControl*, int32_t, int32_t, int32_t axis, int32_t delta, uint32_t) {
   if (axis != 1) return kQVErrNotHandled;
   gVectorscopeZoom = WheelZoomStep(gVectorscopeZoom, delta);
   DrawAnalysisPanes(true);
   return kQVNoErr;
 }
 
-QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t) {
+QVStatus ComboWheelZoom(TKControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t) {
   if (axis != 1) return kQVErrNotHandled;
   const int32_t quadrant = ComboQuadrantAt(LocalBounds(pane), x, y);
   if (gPrefsSettings.comboQuadrant[quadrant] != kScopeVectorscope) return kQVNoErr;
@@ -76,15 +76,15 @@ QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int
 
 void InstallAnalysisPanes() {
   ViewsHooksInForce().drawAnalysisPanes = DrawAnalysisPanes;
-  if (UIControl* combo = gAnalysisPanes[kAnalysisCombo]) {
+  if (TKControl* combo = gAnalysisPanes[kAnalysisCombo]) {
     ImagePaneSetWheelProc(combo, ComboWheelZoom);
-    ImagePaneSetClickProc(combo, [](UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
+    ImagePaneSetClickProc(combo, [](TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
       ShowComboQuadrantMenu(pane, x, y, modifiers, kind);
     });
   }
-  if (UIControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope]) {
+  if (TKControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope]) {
     ImagePaneSetWheelProc(vectorscope, VectorscopeWheelZoom);
-    ImagePaneSetClickProc(vectorscope, [](UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
+    ImagePaneSetClickProc(vectorscope, [](TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
       ShowVectorscopeZoomMenu(pane, x, y, modifiers, kind);
     });
   }

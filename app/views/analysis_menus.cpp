@@ -24,32 +24,32 @@ const char* const kKindItems[10] = {"Luma WFM",    "YC WFM",      "RGB WFM",    
                                     "YCbCr WFM",   "Overlay WFM", "Vectorscope", "Histograms", "Tone Curve"};
 const char* const kZoomItems[4] = {"Zoom 1x", "Zoom 2x", "Zoom 5x", "Zoom 10x"};
 
-UIMenu* KeptMenu(int32_t menuID) {
-  if (UIMenu* menu = UIGetMenu(menuID)) return menu;
-  UIMenu* menu = UICreateMenu(menuID, "");
+TKMenu* KeptMenu(int32_t menuID) {
+  if (TKMenu* menu = TKGetMenu(menuID)) return menu;
+  TKMenu* menu = TKCreateMenu(menuID, "");
   if (!menu) return nullptr;
   if (menuID != kVectorscopeZoomMenuID)
-    for (const char* text : kKindItems) UIAppendMenuItem(menu, text, 0);
-  if (menuID == kComboVectorscopeMenuID) UIAppendMenuItem(menu, "-", 0);  // item 11; the zooms are 12 to 15
+    for (const char* text : kKindItems) TKAppendMenuItem(menu, text, 0);
+  if (menuID == kComboVectorscopeMenuID) TKAppendMenuItem(menu, "-", 0);  // item 11; the zooms are 12 to 15
   if (menuID != kComboQuadrantMenuID)
-    for (const char* text : kZoomItems) UIAppendMenuItem(menu, text, 0);
+    for (const char* text : kZoomItems) TKAppendMenuItem(menu, text, 0);
   return menu;
 }
 
 // Checks exactly the items listed (0s are skipped).
-void MarkItems(UIMenu* menu, int32_t first, int32_t second) {
-  const int32_t count = UICountMenuItems(menu);
-  for (int32_t item = 1; item <= count; ++item) UICheckMenuItem(menu, item, item == first || item == second);
+void MarkItems(TKMenu* menu, int32_t first, int32_t second) {
+  const int32_t count = TKCountMenuItems(menu);
+  for (int32_t item = 1; item <= count; ++item) TKCheckMenuItem(menu, item, item == first || item == second);
 }
 
-using MenuCommand = void (*)(int32_t kind, int32_t item, UIMenu* menu, int32_t refValue);
+using MenuCommand = void (*)(int32_t kind, int32_t item, TKMenu* menu, int32_t refValue);
 
 // The menu's command is asked to mark the items, the menu pops up with
 // `current` under `where` (or its top at `where` when 0), and the command
 // gets the chosen item (0 when none).
-void RunMenu(UIMenu* menu, UIPoint where, int32_t current, MenuCommand command, int32_t refValue) {
+void RunMenu(TKMenu* menu, TKPoint where, int32_t current, MenuCommand command, int32_t refValue) {
   command(1, 0, menu, refValue);
-  const UIMenuChoice choice = UIPopupMenu(menu, nullptr, where, current);
+  const TKMenuChoice choice = TKPopupMenu(menu, nullptr, where, current);
   command(2, choice.menu == menu ? choice.item : 0, menu, refValue);
 }
 
@@ -60,7 +60,7 @@ void AfterChoice() {
 
 }  // namespace
 
-void ComboQuadrantMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t quadrant) {
+void ComboQuadrantMenuCommand(int32_t kind, int32_t item, TKMenu* menu, int32_t quadrant) {
   if (quadrant < 0 || quadrant > 3) return;
   if (kind == 1) {
     int32_t kindItem = 0, zoomItem = 0;
@@ -71,25 +71,25 @@ void ComboQuadrantMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t 
   }
 }
 
-QVStatus ShowComboQuadrantMenu(UIControl* pane, int32_t x, int32_t y, uint32_t, int32_t kind) {
+QVStatus ShowComboQuadrantMenu(TKControl* pane, int32_t x, int32_t y, uint32_t, int32_t kind) {
   if (kind != 2) return kQVErrNotHandled;
   // The point is in the shown picture's pixels, where the split is drawn.
-  UIImage* picture = ImagePaneGetImage(pane);
-  const UIRect b = UIGetControlBounds(pane);
-  const UIRect bounds = picture ? UIMakeRect(0, 0, UIImageWidth(picture), UIImageHeight(picture))
-                                : UIMakeRect(0, 0, UIRectWidth(b), UIRectHeight(b));
+  TKImage* picture = ImagePaneGetImage(pane);
+  const TKRect b = TKGetControlBounds(pane);
+  const TKRect bounds = picture ? TKMakeRect(0, 0, TKImageWidth(picture), TKImageHeight(picture))
+                                : TKMakeRect(0, 0, TKRectWidth(b), TKRectHeight(b));
   const int32_t quadrant = ComboQuadrantAt(bounds, x, y + kImagePaneContextClickRise);
   const bool vectorscope = gPrefsSettings.comboQuadrant[quadrant] == kScopeVectorscope;
-  UIMenu* menu = KeptMenu(vectorscope ? kComboVectorscopeMenuID : kComboQuadrantMenuID);
+  TKMenu* menu = KeptMenu(vectorscope ? kComboVectorscopeMenuID : kComboQuadrantMenuID);
   if (!menu) return kQVErrMemory;
-  const UIPoint mouse = UIGetMouseLocation();
+  const TKPoint mouse = TKGetMouseLocation();
   int32_t current = gPrefsSettings.comboQuadrant[quadrant];
   if (current < kScopeLumaWFM || current > kScopeToneCurve) current = 0;
-  RunMenu(menu, UIPoint{mouse.x, mouse.y + kMenuDrop}, current, ComboQuadrantMenuCommand, quadrant);
+  RunMenu(menu, TKPoint{mouse.x, mouse.y + kMenuDrop}, current, ComboQuadrantMenuCommand, quadrant);
   return kQVNoErr;
 }
 
-void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t) {
+void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, TKMenu* menu, int32_t) {
   if (kind == 1) {
     if (menu) MarkItems(menu, VectorscopeZoomMarkedItem(), 0);
   } else if (kind == 2 && item != 0 && VectorscopeZoomChoose(item)) {
@@ -97,12 +97,12 @@ void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_
   }
 }
 
-QVStatus ShowVectorscopeZoomMenu(UIControl*, int32_t, int32_t, uint32_t, int32_t kind) {
+QVStatus ShowVectorscopeZoomMenu(TKControl*, int32_t, int32_t, uint32_t, int32_t kind) {
   if (kind != 2) return kQVErrNotHandled;
-  UIMenu* menu = KeptMenu(kVectorscopeZoomMenuID);
+  TKMenu* menu = KeptMenu(kVectorscopeZoomMenuID);
   if (!menu) return kQVErrMemory;
-  const UIPoint mouse = UIGetMouseLocation();
+  const TKPoint mouse = TKGetMouseLocation();
   const int32_t current = VectorscopeZoomMarkedItem();
-  RunMenu(menu, UIPoint{mouse.x, mouse.y + (current ? 0 : kMenuDrop)}, current, VectorscopeZoomMenuCommand, 0);
+  RunMenu(menu, TKPoint{mouse.x, mouse.y + (current ? 0 : kMenuDrop)}, current, VectorscopeZoomMenuCommand, 0);
   return kQVNoErr;
 }

@@ -14,8 +14,8 @@ int32_t gComboVectorscopeZoom = 1;
 
 namespace {
 
-UIRect Edges(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  UIRect r;
+TKRect Edges(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  TKRect r;
   r.left = left;
   r.top = top;
   r.right = right;
@@ -47,7 +47,7 @@ int32_t ZoomItemFor(int32_t zoom) {
 
 }  // namespace
 
-void DrawScopeByKind(int32_t kind, UIImage* target, const UIRect* rect, UIImage* picture) {
+void DrawScopeByKind(int32_t kind, TKImage* target, const TKRect* rect, TKImage* picture) {
   if (kind >= kScopeLumaWFM && kind <= kScopeOverlayWFM) {
     const WaveformKind& w = kWaveformKinds[kind - 1];
     DrawWaveformPane(target, rect, picture, w.chroma, w.mode2, w.mode3, w.mode4, w.mode5, w.mode6);
@@ -63,9 +63,9 @@ void DrawScopeByKind(int32_t kind, UIImage* target, const UIRect* rect, UIImage*
   }
 }
 
-ComboLayout ComboLayoutForRect(const UIRect& rect) {
+ComboLayout ComboLayoutForRect(const TKRect& rect) {
   ComboLayout l{};
-  const int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  const int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
   l.rightWidth = w / 2;
   // A narrow right column is widened so a vectorscope keeps a usable size.
   if (l.rightWidth > 241 && l.rightWidth < 269) l.rightWidth = 270;
@@ -73,30 +73,30 @@ ComboLayout ComboLayoutForRect(const UIRect& rect) {
   l.rowSplit = h / 2;
   const int32_t inset = int32_t(double(h / 2) * 0.012);
   const int32_t midX = rect.left + l.leftWidth, midY = rect.top + l.rowSplit;
-  const UIRect q[4] = {Edges(rect.left, rect.top, midX, midY), Edges(midX, rect.top, rect.right, midY),
+  const TKRect q[4] = {Edges(rect.left, rect.top, midX, midY), Edges(midX, rect.top, rect.right, midY),
                        Edges(rect.left, midY, midX, rect.bottom), Edges(midX, midY, rect.right, rect.bottom)};
   for (int32_t i = 0; i < 4; ++i)
     l.quadrant[i] = Edges(q[i].left + inset, q[i].top + inset, q[i].right - inset, q[i].bottom - inset);
   return l;
 }
 
-int32_t ComboQuadrantAt(const UIRect& bounds, int32_t x, int32_t y) {
+int32_t ComboQuadrantAt(const TKRect& bounds, int32_t x, int32_t y) {
   const ComboLayout l = ComboLayoutForRect(bounds);
   return (y >= bounds.top + l.rowSplit ? 2 : 0) + (x >= bounds.left + l.leftWidth ? 1 : 0);
 }
 
-void DrawComboPane(UIImage* target, const UIRect* rect, UIImage* picture) {
+void DrawComboPane(TKImage* target, const TKRect* rect, TKImage* picture) {
   if (!target) return;
-  const UIRect r = rect ? *rect : UIMakeRect(0, 0, UIImageWidth(target), UIImageHeight(target));
+  const TKRect r = rect ? *rect : TKMakeRect(0, 0, TKImageWidth(target), TKImageHeight(target));
   const ComboLayout l = ComboLayoutForRect(r);
-  UIContext* ctx = UIBeginDrawing(target);
-  UISetFillColor(ctx, UIColor{0, 0, 0, 1});
-  UIFillRect(ctx, r);
+  TKContext* ctx = TKBeginDrawing(target);
+  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
+  TKFillRect(ctx, r);
   const double grey = 8192.0 / 65535.0;
-  UISetFillColor(ctx, UIColor{grey, grey, grey, 1});
-  UIFillRect(ctx, Edges(r.left, r.top + l.rowSplit - 1, r.right, r.top + l.rowSplit));
-  UIFillRect(ctx, Edges(r.left + l.leftWidth, r.top, r.left + l.leftWidth + 1, r.bottom));
-  UIEndDrawing(ctx);
+  TKSetFillColor(ctx, TKColor{grey, grey, grey, 1});
+  TKFillRect(ctx, Edges(r.left, r.top + l.rowSplit - 1, r.right, r.top + l.rowSplit));
+  TKFillRect(ctx, Edges(r.left + l.leftWidth, r.top, r.left + l.leftWidth + 1, r.bottom));
+  TKEndDrawing(ctx);
   for (int32_t i = 0; i < 4; ++i) DrawScopeByKind(gPrefsSettings.comboQuadrant[i], target, &l.quadrant[i], picture);
 }
 

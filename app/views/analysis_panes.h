@@ -8,7 +8,7 @@
 #include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
-struct UIImage;
+struct TKImage;
 
 // One scope drawing, as shown in a combo quadrant.
 enum ScopeDisplayKind : int32_t {
@@ -31,7 +31,7 @@ extern int32_t gComboVectorscopeZoom;
 // Draws one scope of `picture` (none: graticule only) into rect of target
 // (null: all of it); kinds outside 1..10 draw nothing. A vectorscope uses the
 // combo zoom and leaves gVectorscopeZoom as it was.
-void DrawScopeByKind(int32_t kind, UIImage* target, const UIRect* rect, UIImage* picture);
+void DrawScopeByKind(int32_t kind, TKImage* target, const TKRect* rect, TKImage* picture);
 
 // How the combo display splits a rect: the column widths, the row split and
 // the four quadrant rects (upper left, upper right, lower left, lower right)
@@ -40,17 +40,17 @@ struct ComboLayout {
   int32_t leftWidth;
   int32_t rightWidth;
   int32_t rowSplit;
-  UIRect quadrant[4];
+  TKRect quadrant[4];
 };
-ComboLayout ComboLayoutForRect(const UIRect& rect);
+ComboLayout ComboLayoutForRect(const TKRect& rect);
 
 // The quadrant (0..3) under a point of the combo pane's bounds, found with
 // the same split that is drawn.
-int32_t ComboQuadrantAt(const UIRect& bounds, int32_t x, int32_t y);
+int32_t ComboQuadrantAt(const TKRect& bounds, int32_t x, int32_t y);
 
 // Erases rect of target (null: all of it) black, draws the dividers and the
 // scopes of the four quadrants' preference words.
-void DrawComboPane(UIImage* target, const UIRect* rect, UIImage* picture);
+void DrawComboPane(TKImage* target, const TKRect* rect, TKImage* picture);
 
 // The scroll wheel on a zoom: below 1 steps down to at least 1, otherwise up
 // to at most 10.
@@ -68,14 +68,14 @@ bool ComboQuadrantChoose(int32_t quadrant, int32_t item);
 int32_t VectorscopeZoomMarkedItem();
 bool VectorscopeZoomChoose(int32_t item);
 
-struct UIControl;
-struct UIMenu;
+struct TKControl;
+struct TKMenu;
 
 // The one picture every analysis pane shows, and the pane of each
 // AnalysisPaneKind (none for Reference and Gallery, or before the main
 // window is built).
-extern UIImage* gScopePicture;
-extern UIControl* gAnalysisPanes[13];
+extern TKImage* gScopePicture;
+extern TKControl* gAnalysisPanes[13];
 
 // Erases gScopePicture black and draws the scope of gAnalysisPaneKind from
 // the picture of the current view into it, then draws (drawNow) or
@@ -84,21 +84,21 @@ void DrawAnalysisPanes(bool drawNow);
 
 // The wheel on the vectorscope pane and on the combo pane (only over a
 // vectorscope quadrant): axis 1 only, else kQVErrNotHandled.
-QVStatus VectorscopeWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
-QVStatus ComboWheelZoom(UIControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
+QVStatus VectorscopeWheelZoom(TKControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
+QVStatus ComboWheelZoom(TKControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t modifiers);
 
 // Contextual menus (kind 2; other kinds answer kQVErrNotHandled). On the
 // combo pane, the quadrant under the point (picture pixels, reported
 // kImagePaneContextClickRise rows above the mouse) gets menu 202, or 203 for
 // a vectorscope quadrant; on the vectorscope pane, menu 204. They open just
 // below the mouse with the current choice under it.
-QVStatus ShowComboQuadrantMenu(UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
-QVStatus ShowVectorscopeZoomMenu(UIControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
+QVStatus ShowComboQuadrantMenu(TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
+QVStatus ShowVectorscopeZoomMenu(TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind);
 // The menus' commands: kind 1 marks the current items before the menu opens;
 // kind 2 applies a chosen item (0: none), then redraws the analysis panes and
 // saves the preferences.
-void ComboQuadrantMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t quadrant);
-void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, UIMenu* menu, int32_t unused);
+void ComboQuadrantMenuCommand(int32_t kind, int32_t item, TKMenu* menu, int32_t quadrant);
+void VectorscopeZoomMenuCommand(int32_t kind, int32_t item, TKMenu* menu, int32_t unused);
 
 // Installs the central update's analysis hook and the wheel and contextual
 // menu procedures of the combo and vectorscope panes.

@@ -15,9 +15,9 @@
 
 namespace {
 
-UIControl* gMaskPanes[kImagePaneMaskBits] = {};
-UIControl* gLayoutPanes[2] = {};     // layouts 1 and 3
-UIControl* gReferencePanes[2] = {};  // slots 1 and 2
+TKControl* gMaskPanes[kImagePaneMaskBits] = {};
+TKControl* gLayoutPanes[2] = {};     // layouts 1 and 3
+TKControl* gReferencePanes[2] = {};  // slots 1 and 2
 
 int32_t bitIndex(ImagePaneMask bit) {
   for (int32_t i = 0; i < kImagePaneMaskBits; ++i)
@@ -63,32 +63,32 @@ void showSuspended(bool drawNow) {
 
 }  // namespace
 
-void SetViewPane(ImagePaneMask bit, UIControl* pane) {
+void SetViewPane(ImagePaneMask bit, TKControl* pane) {
   const int32_t i = bitIndex(bit);
   if (i >= 0) gMaskPanes[i] = pane;
 }
 
-UIControl* GetViewPane(ImagePaneMask bit) {
+TKControl* GetViewPane(ImagePaneMask bit) {
   const int32_t i = bitIndex(bit);
   return i >= 0 ? gMaskPanes[i] : nullptr;
 }
 
-void SetLayoutImagePane(int32_t layout, UIControl* pane) {
+void SetLayoutImagePane(int32_t layout, TKControl* pane) {
   if (layout == 1 || layout == 3) gLayoutPanes[layout == 3] = pane;
 }
 
-UIControl* GetLayoutImagePane(int32_t layout) {
+TKControl* GetLayoutImagePane(int32_t layout) {
   return layout == 1 || layout == 3 ? gLayoutPanes[layout == 3] : nullptr;
 }
 
-void SetReferenceImagePane(int32_t slot, UIControl* pane) {
+void SetReferenceImagePane(int32_t slot, TKControl* pane) {
   if (slot == 1 || slot == 2) gReferencePanes[slot - 1] = pane;
 }
 
-UIControl* GetReferenceImagePane(int32_t slot) { return slot == 1 || slot == 2 ? gReferencePanes[slot - 1] : nullptr; }
+TKControl* GetReferenceImagePane(int32_t slot) { return slot == 1 || slot == 2 ? gReferencePanes[slot - 1] : nullptr; }
 
 void ClearViewPanes() {
-  for (UIControl*& pane : gMaskPanes) pane = nullptr;
+  for (TKControl*& pane : gMaskPanes) pane = nullptr;
   gLayoutPanes[0] = gLayoutPanes[1] = nullptr;
   gReferencePanes[0] = gReferencePanes[1] = nullptr;
   gCurrentImagePane = nullptr;
@@ -98,7 +98,7 @@ namespace {
 
 struct PanePicture {
   ImagePaneMask pane;
-  UIImage** picture;
+  TKImage** picture;
   FBFrameStruct** readout;
 };
 const PanePicture kPanePictures[] = {
@@ -116,7 +116,7 @@ const ImagePaneMask kModePane[] = {kPaneResult,      kPaneSource,   kPaneReferen
 
 void SetViewPanePictures() {
   for (const PanePicture& p : kPanePictures) {
-    UIControl* pane = GetViewPane(p.pane);
+    TKControl* pane = GetViewPane(p.pane);
     if (!pane) continue;
     SetImagePaneImage(pane, *p.picture);
     ImagePaneSetFrameBuffer(pane, p.readout ? *p.readout : nullptr);
@@ -125,11 +125,11 @@ void SetViewPanePictures() {
 }
 
 void SetViewPanesPixelAspect(float aspect) {
-  for (UIControl* pane : gMaskPanes) ImagePaneSetPixelAspect(pane, aspect);
-  for (UIControl* pane : gLayoutPanes) ImagePaneSetPixelAspect(pane, aspect);
+  for (TKControl* pane : gMaskPanes) ImagePaneSetPixelAspect(pane, aspect);
+  for (TKControl* pane : gLayoutPanes) ImagePaneSetPixelAspect(pane, aspect);
 }
 
-UIControl* GetModeViewPane(ImageViewMode mode) {
+TKControl* GetModeViewPane(ImageViewMode mode) {
   return mode >= kImageViewResult && mode <= kImageViewLumaRanges ? GetViewPane(kModePane[mode]) : nullptr;
 }
 
@@ -138,7 +138,7 @@ void SetImageViewMode(ImageViewMode mode) {
   gImageViewMode = mode;
   gCurrentImagePane = GetModeViewPane(mode);
   for (ImagePaneMask bit : kModePane)
-    if (UIControl* pane = GetViewPane(bit)) UISetControlVisible(pane, pane == gCurrentImagePane);
+    if (TKControl* pane = GetViewPane(bit)) TKSetControlVisible(pane, pane == gCurrentImagePane);
   const bool split = mode == kImageViewSplitSource || mode == kImageViewSplitRef;
   ImagePaneSetSplitLineShown(gCurrentImagePane, split);
   RedrawImagePanes(true);
@@ -183,11 +183,11 @@ void RedrawImagePanes(bool drawNow) {
       mask = kPaneResult;
       break;
     case kImageViewLumaRanges:
-      if (gSourceFrame && gSplitGWorld && int32_t(gSourceFrame->width) == UIImageWidth(gSplitGWorld) &&
-          int32_t(gSourceFrame->height) == UIImageHeight(gSplitGWorld)) {
-        ProcessHMSPreview(gSourceFrame, UIImagePixels(gSplitGWorld), uint32_t(UIImageRowBytes(gSplitGWorld)),
+      if (gSourceFrame && gSplitGWorld && int32_t(gSourceFrame->width) == TKImageWidth(gSplitGWorld) &&
+          int32_t(gSourceFrame->height) == TKImageHeight(gSplitGWorld)) {
+        ProcessHMSPreview(gSourceFrame, TKImagePixels(gSplitGWorld), uint32_t(TKImageRowBytes(gSplitGWorld)),
                           kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-        UIImageMarkDirty(gSplitGWorld);
+        TKImageMarkDirty(gSplitGWorld);
       }
       mask = kPaneLumaRanges;
       break;
@@ -219,14 +219,14 @@ QVStatus ProcessFrameWithSettings(FBFrameStruct* source, FBFrameStruct* result, 
   return ProcessImage(source, result, 0, 0);
 }
 
-QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, UIImage* target,
+QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, TKImage* target,
                                 const VL_SettingsStruct* settings, bool drawNow) {
   if (QVStatus status = ProcessFrameWithSettings(source, result, settings)) return status;
   ShowProcessedFrame(result, target, drawNow);
   return kQVNoErr;
 }
 
-void ShowProcessedFrame(const FBFrameStruct* frame, UIImage* target, bool drawNow) {
+void ShowProcessedFrame(const FBFrameStruct* frame, TKImage* target, bool drawNow) {
   ConvertFrameToPicture(frame, target);
   if (drawNow) {
     DrawOrInvalidateImagePane(gReferencePanes[0], true);

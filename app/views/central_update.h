@@ -12,8 +12,8 @@
 #include "core/settings_record.h"
 #include "platform/status.h"
 
-struct UIControl;
-struct UIImage;
+struct TKControl;
+struct TKImage;
 
 // Reprocesses and redraws. drawNow draws the panes at once; false only
 // invalidates them for the window's next update.
@@ -27,11 +27,11 @@ void InvalidateImagePanes(ImagePaneMask mask, bool drawNow);
 // when they were not last built from a record with the same contents.
 QVStatus ProcessFrameWithSettings(FBFrameStruct* source, FBFrameStruct* result, const VL_SettingsStruct* settings);
 // ProcessFrameWithSettings, then shows the result in target.
-QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, UIImage* target,
+QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, TKImage* target,
                                 const VL_SettingsStruct* settings, bool drawNow);
 // Converts frame into target and draws the reference-image panes and the
 // current pane; the result frame also feeds the preview outputs.
-void ShowProcessedFrame(const FBFrameStruct* frame, UIImage* target, bool drawNow);
+void ShowProcessedFrame(const FBFrameStruct* frame, TKImage* target, bool drawNow);
 
 // Passes one colour through the correction of settings: red, green and blue
 // are replaced by their processed values and *luma, when asked, by the
@@ -40,14 +40,14 @@ void ProcessColorSample(float* red, float* green, float* blue, float* luma, cons
 
 // The panes the window builder puts in place: one per mask bit, the extra
 // image pane of layouts 1 and 3, and the two reference-image panes.
-void SetViewPane(ImagePaneMask bit, UIControl* pane);
-UIControl* GetViewPane(ImagePaneMask bit);
+void SetViewPane(ImagePaneMask bit, TKControl* pane);
+TKControl* GetViewPane(ImagePaneMask bit);
 // The view pane that shows an image view mode (null for no such mode).
-UIControl* GetModeViewPane(ImageViewMode mode);
-void SetLayoutImagePane(int32_t layout, UIControl* pane);
-UIControl* GetLayoutImagePane(int32_t layout);
-void SetReferenceImagePane(int32_t slot, UIControl* pane);
-UIControl* GetReferenceImagePane(int32_t slot);
+TKControl* GetModeViewPane(ImageViewMode mode);
+void SetLayoutImagePane(int32_t layout, TKControl* pane);
+TKControl* GetLayoutImagePane(int32_t layout);
+void SetReferenceImagePane(int32_t slot, TKControl* pane);
+TKControl* GetReferenceImagePane(int32_t slot);
 // Forgets every pane (the window that held them is going).
 void ClearViewPanes();
 // Hands the pictures (and the frames sampling reads) to the panes in place,

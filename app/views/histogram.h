@@ -23,11 +23,11 @@ struct HistogramRequest {
 // is the Rec. 709 sum of three byte tables. A value v lands in bin v / 2 of
 // 128 bins, otherwise in the binCount / 256 bins from v x binCount / 256 on.
 // A request with another bin count counts nothing.
-void ComputeHistograms(UIImage* picture, HistogramRequest* request);
+void ComputeHistograms(TKImage* picture, HistogramRequest* request);
 // The same counts over every pixel, however large the picture: what walking
 // the picture with HistogramPixelCallback gives, counted in parts on the
 // task pool.
-void ComputeHistogramsOfEveryPixel(UIImage* picture, HistogramRequest* request);
+void ComputeHistogramsOfEveryPixel(TKImage* picture, HistogramRequest* request);
 
 // The same for one pixel, as a picture-walk procedure (refCon is the
 // request): pixels in format 32 (bytes A, R, G, B) or 'BGRA'; other formats
@@ -50,9 +50,9 @@ struct HistogramPaneLayout {
   int32_t histogramWidth;    // 130, 258 or 514: bins + 2
   bool statistics;           // readouts shown
   int32_t statisticsWidth;   // 0 without readouts
-  UIRect strips[4];          // luma, red, green, blue, top to bottom
+  TKRect strips[4];          // luma, red, green, blue, top to bottom
 };
-HistogramPaneLayout HistogramLayoutFor(const UIRect& rect, bool statistics, double fontSize,
+HistogramPaneLayout HistogramLayoutFor(const TKRect& rect, bool statistics, double fontSize,
                                        int32_t statisticsWidth);
 
 // The divisor of the bar heights for a picture: width x height / 50, halved
@@ -62,18 +62,18 @@ double HistogramScaleDivisor(int32_t pictureWidth, int32_t pictureHeight, bool s
 // The Histograms display in rect of target (null: all of it): strips,
 // labels and, with a picture and while updates are not suspended, the four
 // histograms (readouts when asked and they fit).
-void DrawHistogramPane(UIImage* target, const UIRect* rect, UIImage* picture, bool statistics);
+void DrawHistogramPane(TKImage* target, const TKRect* rect, TKImage* picture, bool statistics);
 
 // One histogram in rect (its strip): a bar per non-empty bin from the bottom
 // up, count x scale high, drawn only inside the strip's frame; with
 // statistics and something counted, the mean marker under the strip and the
 // readouts to its right, kept inside pane. accent is the bars' colour.
-void DrawHistogramStatistics(UIImage* target, const UIRect& pane, const uint32_t* counts, int32_t binCount,
-                             const UIRect& rect, bool statistics, double scale, int32_t accent);
+void DrawHistogramStatistics(TKImage* target, const TKRect& pane, const uint32_t* counts, int32_t binCount,
+                             const TKRect& rect, bool statistics, double scale, int32_t accent);
 
 // The luma histogram of source in rect of target (null: all of it), on
 // black, with as many bins as the width allows (128 to 1024).
-void DrawLumaHistogram(UIImage* target, const UIRect* rect, UIImage* source);
+void DrawLumaHistogram(TKImage* target, const TKRect* rect, TKImage* source);
 int32_t LumaHistogramBinsForWidth(int32_t width);
 
 // Asks the levels control of channel 1 to 4 (master, red, green, blue) to

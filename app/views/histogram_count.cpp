@@ -80,17 +80,17 @@ void CountRows(void* context, uint32_t part, uint32_t parts) {
 }
 
 // Counts every columnStep-th pixel of every rowStep-th row.
-void CountPicture(UIImage* picture, HistogramRequest* request, int32_t columnStep, int32_t rowStep) {
+void CountPicture(TKImage* picture, HistogramRequest* request, int32_t columnStep, int32_t rowStep) {
   if (!picture || !request || !ValidBins(request->binCount)) return;
-  const int32_t width = UIImageWidth(picture), height = UIImageHeight(picture);
+  const int32_t width = TKImageWidth(picture), height = TKImageHeight(picture);
   CountJob job;
   job.columnStep = columnStep;
   job.rowStep = rowStep;
   job.columns = width / job.columnStep;
   job.rows = height / job.rowStep;
   job.luma = ScopeLumaTables(kScopeMatrix709);
-  job.base = UIImagePixels(picture);
-  job.rowBytes = size_t(UIImageRowBytes(picture));
+  job.base = TKImagePixels(picture);
+  job.rowBytes = size_t(TKImageRowBytes(picture));
   // Rows are counted in parts on the task pool, each part by code value;
   // the parts' counts then go into the bins.
   const uint32_t wanted = uint32_t(std::clamp(job.rows / 64, 1, int32_t(gNumProcessors)));
@@ -110,19 +110,19 @@ void CountPicture(UIImage* picture, HistogramRequest* request, int32_t columnSte
 
 }  // namespace
 
-void ComputeHistograms(UIImage* picture, HistogramRequest* request) {
+void ComputeHistograms(TKImage* picture, HistogramRequest* request) {
   if (!picture) return;
-  CountPicture(picture, request, UIImageWidth(picture) > 720 ? 2 : 1, UIImageHeight(picture) > 576 ? 2 : 1);
+  CountPicture(picture, request, TKImageWidth(picture) > 720 ? 2 : 1, TKImageHeight(picture) > 576 ? 2 : 1);
 }
 
-void ComputeHistogramsOfEveryPixel(UIImage* picture, HistogramRequest* request) {
+void ComputeHistogramsOfEveryPixel(TKImage* picture, HistogramRequest* request) {
   CountPicture(picture, request, 1, 1);
 }
 
 void HistogramPixelCallback(void* pixel, uint32_t pixelFormat, void* refCon) {
   auto* request = static_cast<HistogramRequest*>(refCon);
   if (!pixel || !request || !ValidBins(request->binCount)) return;
-  const Layout* layout = pixelFormat == kUIPixelFormatBGRA ? &kBGRA : pixelFormat == kUIPixelFormatARGB ? &kARGB : nullptr;
+  const Layout* layout = pixelFormat == kTKPixelFormatBGRA ? &kBGRA : pixelFormat == kTKPixelFormatARGB ? &kARGB : nullptr;
   if (!layout) return;
   CountPixel(static_cast<const uint8_t*>(pixel), *layout, ScopeLumaTables(kScopeMatrix709), *request);
 }

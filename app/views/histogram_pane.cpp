@@ -17,11 +17,11 @@ namespace {
 const char* const kStripLabels[4] = {"Luma", "Red", "Green", "Blue"};
 const int32_t kStripAccents[4] = {kScopeAccentLuma, kScopeAccentRed, kScopeAccentGreen, kScopeAccentBlue};
 
-UIRect Whole(UIImage* image) { return UIMakeRect(0, 0, UIImageWidth(image), UIImageHeight(image)); }
+TKRect Whole(TKImage* image) { return TKMakeRect(0, 0, TKImageWidth(image), TKImageHeight(image)); }
 
 // The scopes' label font for a rect.
-UIFont ScopeFont(const UIRect& rect) {
-  UIFont font;
+TKFont ScopeFont(const TKRect& rect) {
+  TKFont font;
   SetScopeFont(rect, &font);
   return font;
 }
@@ -30,11 +30,11 @@ UIFont ScopeFont(const UIRect& rect) {
 struct PixelPen {
   uint8_t* base;
   size_t rowBytes;
-  UIRect clip;
+  TKRect clip;
 
-  PixelPen(UIImage* target, const UIRect& limit)
-      : base(UIImagePixels(target)), rowBytes(size_t(UIImageRowBytes(target))),
-        clip(UIRectIntersect(limit, Whole(target))) {}
+  PixelPen(TKImage* target, const TKRect& limit)
+      : base(TKImagePixels(target)), rowBytes(size_t(TKImageRowBytes(target))),
+        clip(TKRectIntersect(limit, Whole(target))) {}
 
   // Rows top to bottom inclusive of column x.
   void Column(int32_t x, int32_t top, int32_t bottom, uint32_t pixel) const {
@@ -55,38 +55,38 @@ int32_t BarTop(uint32_t count, double scale, int32_t bottomRow, int32_t floorRow
   return std::max(floorRow, bottomRow - int32_t(height));
 }
 
-void DrawReadouts(UIImage* target, const UIRect& pane, const UIRect& rect, const HistogramStatistics& s) {
-  UIContext* ctx = UIBeginDrawing(target);
+void DrawReadouts(TKImage* target, const TKRect& pane, const TKRect& rect, const HistogramStatistics& s) {
+  TKContext* ctx = TKBeginDrawing(target);
   if (!ctx) return;
-  UIClipRect(ctx, pane);
-  UIFont font = ScopeFont(pane);
-  UISetFillColor(ctx, ScopeAccentColor(kScopeAccentFrame));
-  UITextMetrics probe = UIMeasureText(font, "Mean:    255");
+  TKClipRect(ctx, pane);
+  TKFont font = ScopeFont(pane);
+  TKSetFillColor(ctx, ScopeAccentColor(kScopeAccentFrame));
+  TKTextMetrics probe = TKMeasureText(font, "Mean:    255");
   const double lineHeight = probe.ascent + probe.descent;
   const char* labels[4] = {"Min:", "Max:", "Mean:", "Peak:"};
   const long values[4] = {s.minimum, s.maximum, s.mean, s.peak};
   const double labelX = rect.right + 5;
   for (int i = 0; i < 4; ++i) {
     const double baseline = rect.top + probe.ascent + i * lineHeight;
-    UIDrawText(ctx, font, labels[i], labelX, baseline, kUIAlignLeft);
+    TKDrawText(ctx, font, labels[i], labelX, baseline, kTKAlignLeft);
     char text[24];
     std::snprintf(text, sizeof text, "%ld", values[i]);
     double valueX = rect.right + probe.width + 5;
-    double width = UIMeasureText(font, text).width;
+    double width = TKMeasureText(font, text).width;
     if (valueX + width > pane.right - 2) valueX = pane.right - 2 - width;
-    UIDrawText(ctx, font, text, valueX, baseline, kUIAlignLeft);
+    TKDrawText(ctx, font, text, valueX, baseline, kTKAlignLeft);
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 }
 
 }  // namespace
 
-HistogramPaneLayout HistogramLayoutFor(const UIRect& rect, bool statistics, double fontSize, int32_t statisticsWidth) {
+HistogramPaneLayout HistogramLayoutFor(const TKRect& rect, bool statistics, double fontSize, int32_t statisticsWidth) {
   HistogramPaneLayout l{};
-  l.margin = int32_t(UIRectHeight(rect) * 0.03);
+  l.margin = int32_t(TKRectHeight(rect) * 0.03);
   l.statistics = statistics && fontSize >= 9;
   int32_t wanted = l.statistics ? statisticsWidth : 0;
-  int32_t available = UIRectWidth(rect) - 2 * l.margin - wanted;
+  int32_t available = TKRectWidth(rect) - 2 * l.margin - wanted;
   if (available >= 512) {
     l.histogramWidth = 514;
   } else if (available >= 256) {
@@ -102,11 +102,11 @@ HistogramPaneLayout HistogramLayoutFor(const UIRect& rect, bool statistics, doub
   l.statisticsWidth = l.statistics ? statisticsWidth : 0;
 
   const int32_t column = l.histogramWidth + l.statisticsWidth;
-  const int32_t left = rect.left + (UIRectWidth(rect) - column) / 2;
+  const int32_t left = rect.left + (TKRectWidth(rect) - column) / 2;
   const int32_t top = rect.top + l.margin, bottom = rect.bottom - l.margin;
   const int32_t stripHeight = std::max(0, (bottom - top) / 4);
   for (int i = 0; i < 4; ++i)
-    l.strips[i] = UIMakeRect(left, top + i * stripHeight, l.histogramWidth, stripHeight);
+    l.strips[i] = TKMakeRect(left, top + i * stripHeight, l.histogramWidth, stripHeight);
   return l;
 }
 
@@ -118,12 +118,12 @@ double HistogramScaleDivisor(int32_t pictureWidth, int32_t pictureHeight, bool s
   return statistics ? 2 * n : n;
 }
 
-void DrawHistogramStatistics(UIImage* target, const UIRect& pane, const uint32_t* counts, int32_t binCount,
-                             const UIRect& rect, bool statistics, double scale, int32_t accent) {
+void DrawHistogramStatistics(TKImage* target, const TKRect& pane, const uint32_t* counts, int32_t binCount,
+                             const TKRect& rect, bool statistics, double scale, int32_t accent) {
   if (!target || !counts || binCount <= 0) return;
   const uint32_t ink = ScopeAccentPixel(accent);
   // Inside the strip's frame, and inside the pane.
-  PixelPen bars(target, UIRectIntersect(UIRectInset(rect, 1, 1), pane));
+  PixelPen bars(target, TKRectIntersect(TKRectInset(rect, 1, 1), pane));
   const int32_t bottomRow = rect.bottom - 2, floorRow = rect.top + 1;
   for (int32_t bin = 0; bin < binCount; ++bin)
     if (counts[bin]) bars.Column(rect.left + 1 + bin, BarTop(counts[bin], scale, bottomRow, floorRow), bottomRow, ink);
@@ -137,29 +137,29 @@ void DrawHistogramStatistics(UIImage* target, const UIRect& pane, const uint32_t
   DrawReadouts(target, pane, rect, s);
 }
 
-void DrawHistogramPane(UIImage* target, const UIRect* rect, UIImage* picture, bool statistics) {
+void DrawHistogramPane(TKImage* target, const TKRect* rect, TKImage* picture, bool statistics) {
   if (!target) return;
-  const UIRect pane = rect ? *rect : Whole(target);
-  const UIFont font = ScopeFont(pane);
-  const int32_t statisticsWidth = int32_t(std::ceil(UIMeasureText(font, "Mean: 255").width));
+  const TKRect pane = rect ? *rect : Whole(target);
+  const TKFont font = ScopeFont(pane);
+  const int32_t statisticsWidth = int32_t(std::ceil(TKMeasureText(font, "Mean: 255").width));
   const HistogramPaneLayout layout = HistogramLayoutFor(pane, statistics, font.size, statisticsWidth);
 
-  UIContext* ctx = UIBeginDrawing(target);
+  TKContext* ctx = TKBeginDrawing(target);
   if (!ctx) return;
-  UIClipRect(ctx, pane);
-  UISetFillColor(ctx, UIColor{0, 0, 0, 1});
-  UIFillRect(ctx, pane);
-  UISetStrokeColor(ctx, ScopeAccentColor(kScopeAccentFrame));
-  for (const UIRect& strip : layout.strips) UIFrameRect(ctx, strip);
-  const UIFont labelFont{"Helvetica", double(kScopeInterfaceFontSize), false, false};
-  const double ascent = UIMeasureText(labelFont, "Luma").ascent;
+  TKClipRect(ctx, pane);
+  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
+  TKFillRect(ctx, pane);
+  TKSetStrokeColor(ctx, ScopeAccentColor(kScopeAccentFrame));
+  for (const TKRect& strip : layout.strips) TKFrameRect(ctx, strip);
+  const TKFont labelFont{"Helvetica", double(kScopeInterfaceFontSize), false, false};
+  const double ascent = TKMeasureText(labelFont, "Luma").ascent;
   for (int i = 0; i < 4; ++i) {
-    const UIRect& strip = layout.strips[i];
-    if (UIRectHeight(strip) <= 45) continue;
-    UISetFillColor(ctx, ScopeAccentColor(kScopeAccentFrame));
-    UIDrawText(ctx, labelFont, kStripLabels[i], strip.left + 4, strip.top + 3 + ascent, kUIAlignLeft);
+    const TKRect& strip = layout.strips[i];
+    if (TKRectHeight(strip) <= 45) continue;
+    TKSetFillColor(ctx, ScopeAccentColor(kScopeAccentFrame));
+    TKDrawText(ctx, labelFont, kStripLabels[i], strip.left + 4, strip.top + 3 + ascent, kTKAlignLeft);
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 
   if (!picture || ScopeUpdatesSuspended()) return;
   const int32_t bins = layout.histogramWidth - 2;
@@ -167,8 +167,8 @@ void DrawHistogramPane(UIImage* target, const UIRect* rect, UIImage* picture, bo
   HistogramRequest request{bins, {}};
   for (int i = 0; i < 4; ++i) request.counts[i] = counts.data() + size_t(i) * bins;
   ComputeHistograms(picture, &request);
-  const double scale = (UIRectHeight(layout.strips[0]) - 2) /
-                       HistogramScaleDivisor(UIImageWidth(picture), UIImageHeight(picture), layout.statistics);
+  const double scale = (TKRectHeight(layout.strips[0]) - 2) /
+                       HistogramScaleDivisor(TKImageWidth(picture), TKImageHeight(picture), layout.statistics);
   for (int i = 0; i < 4; ++i)
     DrawHistogramStatistics(target, pane, request.counts[i], bins, layout.strips[i], layout.statistics, scale,
                             kStripAccents[i]);
@@ -182,24 +182,24 @@ int32_t LumaHistogramBinsForWidth(int32_t width) {
   return 128;
 }
 
-void DrawLumaHistogram(UIImage* target, const UIRect* rect, UIImage* source) {
+void DrawLumaHistogram(TKImage* target, const TKRect* rect, TKImage* source) {
   if (!target) return;
-  const UIRect area = rect ? *rect : Whole(target);
-  UIContext* ctx = UIBeginDrawing(target);
+  const TKRect area = rect ? *rect : Whole(target);
+  TKContext* ctx = TKBeginDrawing(target);
   if (!ctx) return;
-  UIClipRect(ctx, area);
-  UISetFillColor(ctx, UIColor{0, 0, 0, 1});
-  UIFillRect(ctx, area);
-  UIEndDrawing(ctx);
+  TKClipRect(ctx, area);
+  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
+  TKFillRect(ctx, area);
+  TKEndDrawing(ctx);
   if (!source) return;
 
-  const int32_t bins = LumaHistogramBinsForWidth(UIRectWidth(area));
+  const int32_t bins = LumaHistogramBinsForWidth(TKRectWidth(area));
   std::vector<uint32_t> luma(size_t(bins), 0);
   HistogramRequest request{bins, {luma.data(), nullptr, nullptr, nullptr}};
   ComputeHistogramsOfEveryPixel(source, &request);
 
-  const double n = std::max(50.0, double(int64_t(UIImageWidth(source)) * UIImageHeight(source) / 50));
-  const double scale = (UIRectHeight(area) - 2) / n;
+  const double n = std::max(50.0, double(int64_t(TKImageWidth(source)) * TKImageHeight(source) / 50));
+  const double scale = (TKRectHeight(area) - 2) / n;
   const uint32_t ink = ScopeAccentPixel(kScopeAccentLuma);
   const PixelPen pen(target, area);
   const int32_t bottomRow = area.bottom - 2, floorRow = area.top + 1;

@@ -16,7 +16,7 @@ constexpr uint32_t kPaneCreator = QVFourCC("QVc3");
 constexpr uint32_t kPaneRecordTag = QVFourCC("IPrc");
 
 // The first 300 panes in creation order.
-std::vector<UIControl*> gRegistry;
+std::vector<TKControl*> gRegistry;
 
 // The record lives as long as the control's handler (and the floating
 // window's, when there is one) holds it; going, it leaves the registry.
@@ -26,15 +26,15 @@ void freeRecord(ImagePaneRecord* r) {
 }
 
 // The timer ends when its pane has gone, taking the floating window with it.
-void timerFired(UIControl* pane, const std::weak_ptr<ImagePaneRecord>& weak, UITimer* timer) {
+void timerFired(TKControl* pane, const std::weak_ptr<ImagePaneRecord>& weak, TKTimer* timer) {
   std::shared_ptr<ImagePaneRecord> r = weak.lock();
-  if (!r || !UIIsControlAlive(pane) || ImagePaneRecordOf(pane) != r.get()) {
-    UIRemoveTimer(timer);
+  if (!r || !TKIsControlAlive(pane) || ImagePaneRecordOf(pane) != r.get()) {
+    TKRemoveTimer(timer);
     if (r && r->floatingWindow) {
-      UIWindow* floating = r->floatingWindow;
+      TKWindow* floating = r->floatingWindow;
       r->floatingWindow = nullptr;
       r.reset();
-      UIDisposeWindow(floating);
+      TKDisposeWindow(floating);
     }
     return;
   }
@@ -45,62 +45,62 @@ void timerFired(UIControl* pane, const std::weak_ptr<ImagePaneRecord>& weak, UIT
 
 int32_t gRequestedCursor = 0;
 
-ImagePaneRecord* ImagePaneRecordOf(UIControl* pane) {
-  if (!pane || !UIIsControlAlive(pane)) return nullptr;
+ImagePaneRecord* ImagePaneRecordOf(TKControl* pane) {
+  if (!pane || !TKIsControlAlive(pane)) return nullptr;
   ImagePaneRecord* r = nullptr;
-  if (UIGetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r, nullptr) != kQVNoErr) return nullptr;
+  if (TKGetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r, nullptr) != kQVNoErr) return nullptr;
   return r;
 }
 
-QVStatus CreateImagePane(UIWindow* window, const UIRect& bounds, UIControl** outPane) {
+QVStatus CreateImagePane(TKWindow* window, const TKRect& bounds, TKControl** outPane) {
   if (outPane) *outPane = nullptr;
   if (!window || !outPane) return kQVErrParam;
   auto* r = new (std::nothrow) ImagePaneRecord;
   if (!r) return kQVErrMemory;
   std::shared_ptr<ImagePaneRecord> owner(r, freeRecord);
-  UIUserPaneProcs procs;
-  procs.draw = [](UIControl* c, UIContext* ctx) {
+  TKUserPaneProcs procs;
+  procs.draw = [](TKControl* c, TKContext* ctx) {
     // A pane with a floating window draws there instead.
     ImagePaneRecord* rec = ImagePaneRecordOf(c);
     if (rec && !rec->floatingWindow) ImagePaneDrawInto(rec, ctx);
   };
-  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t {
+  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t {
     ImagePaneRecord* rec = ImagePaneRecordOf(c);
-    return rec && UIRectContains(rec->viewRect, p) ? kImagePanePart : int16_t(kUIPartNone);
+    return rec && TKRectContains(rec->viewRect, p) ? kImagePanePart : int16_t(kTKPartNone);
   };
-  procs.track = [](UIControl* c, UIPoint p, uint32_t mods) { return ImagePaneTrackProc(c, p, mods); };
-  UIControl* pane = UINewUserPane(window, bounds, procs);
+  procs.track = [](TKControl* c, TKPoint p, uint32_t mods) { return ImagePaneTrackProc(c, p, mods); };
+  TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return kQVErrMemory;
   r->control = pane;
   r->window = window;
   r->bounds = bounds;
-  r->viewRect = UIRectInset(bounds, 2, 2);
-  UISetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r);
+  r->viewRect = TKRectInset(bounds, 2, 2);
+  TKSetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r);
   if (int32_t(gRegistry.size()) < kImagePaneMaxRegistered) gRegistry.push_back(pane);
   std::weak_ptr<ImagePaneRecord> weak = owner;
-  r->handler = UIInstallControlHandler(
-      pane, [pane, owner](UIEvent& e) { return ImagePaneControlEventHandler(pane, e); });
-  r->timer = UIInstallTimer(0.2, 0.1, [pane, weak](UITimer* t) { timerFired(pane, weak, t); });
+  r->handler = TKInstallControlHandler(
+      pane, [pane, owner](TKEvent& e) { return ImagePaneControlEventHandler(pane, e); });
+  r->timer = TKInstallTimer(0.2, 0.1, [pane, weak](TKTimer* t) { timerFired(pane, weak, t); });
   *outPane = pane;
   return kQVNoErr;
 }
 
 int32_t ImagePaneRegisteredCount() { return int32_t(gRegistry.size()); }
 
-UIControl* ImagePaneRegistered(int32_t index) {
+TKControl* ImagePaneRegistered(int32_t index) {
   return index >= 0 && index < int32_t(gRegistry.size()) ? gRegistry[size_t(index)] : nullptr;
 }
 
-QVStatus SetImagePaneImage(UIControl* pane, UIImage* picture) {
+QVStatus SetImagePaneImage(TKControl* pane, TKImage* picture) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r) return kQVErrParam;
   r->picture = picture;
-  r->drawnRect = UIRect{};
+  r->drawnRect = TKRect{};
   if (r->floatingAllowed && !r->floatingWindow) return OpenImagePaneFloatingWindow(r);
   return kQVNoErr;
 }
 
-UIImage* ImagePaneGetImage(UIControl* pane) {
+TKImage* ImagePaneGetImage(TKControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   return r ? r->picture : nullptr;
 }
@@ -109,27 +109,27 @@ UIImage* ImagePaneGetImage(UIControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane); \
   if (!r) return __VA_ARGS__
 
-void ImagePaneSetFloatingAllowed(UIControl* pane, bool allowed) {
+void ImagePaneSetFloatingAllowed(TKControl* pane, bool allowed) {
   PANE_OR_RETURN();
   r->floatingAllowed = allowed;
 }
-void ImagePaneSetLUTIndexRef(UIControl* pane, const int32_t* lutIndex) {
+void ImagePaneSetLUTIndexRef(TKControl* pane, const int32_t* lutIndex) {
   PANE_OR_RETURN();
   r->lutIndex = lutIndex;
 }
-void ImagePaneSetLUT(UIControl* pane, const uint8_t* lut) {
+void ImagePaneSetLUT(TKControl* pane, const uint8_t* lut) {
   PANE_OR_RETURN();
   r->lut = lut;
 }
-void ImagePaneSetWheelProc(UIControl* pane, ImagePaneWheelProc proc) {
+void ImagePaneSetWheelProc(TKControl* pane, ImagePaneWheelProc proc) {
   PANE_OR_RETURN();
   r->wheelProc = proc;
 }
-void ImagePaneSetClickProc(UIControl* pane, ImagePaneClickProc proc) {
+void ImagePaneSetClickProc(TKControl* pane, ImagePaneClickProc proc) {
   PANE_OR_RETURN();
   r->clickProc = proc;
 }
-void ImagePaneResetView(UIControl* pane) {
+void ImagePaneResetView(TKControl* pane) {
   PANE_OR_RETURN();
   r->zoom = 1.0f;
   r->scaleX = r->scaleY = 1.0f;
@@ -137,41 +137,41 @@ void ImagePaneResetView(UIControl* pane) {
   r->originX = r->originY = 0;
   r->maxOriginX = r->maxOriginY = 0;
 }
-UIControl* ImagePaneGetLinkedControl(UIControl* pane) {
+TKControl* ImagePaneGetLinkedControl(TKControl* pane) {
   PANE_OR_RETURN(nullptr);
   return r->linkedControl;
 }
-void ImagePaneSetLinkedControl(UIControl* pane, UIControl* linked) {
+void ImagePaneSetLinkedControl(TKControl* pane, TKControl* linked) {
   PANE_OR_RETURN();
   r->linkedControl = linked;
 }
-void ImagePaneSetSecondLinkedControl(UIControl* pane, UIControl* linked) {
+void ImagePaneSetSecondLinkedControl(TKControl* pane, TKControl* linked) {
   PANE_OR_RETURN();
   r->secondLinkedControl = linked;
 }
-void ImagePaneSetClipRef(UIControl* pane, void* clip) {
+void ImagePaneSetClipRef(TKControl* pane, void* clip) {
   PANE_OR_RETURN();
   r->clip = clip;
 }
-void ImagePaneSetRole(UIControl* pane, int32_t role) {
+void ImagePaneSetRole(TKControl* pane, int32_t role) {
   PANE_OR_RETURN();
   r->role = role;
 }
-void ImagePaneSetTrackingEnabled(UIControl* pane, bool enabled) {
+void ImagePaneSetTrackingEnabled(TKControl* pane, bool enabled) {
   PANE_OR_RETURN();
   r->clipTracking = enabled;
   r->clipTrackingActive = false;
 }
-float ImagePaneGetPixelAspect(UIControl* pane) {
+float ImagePaneGetPixelAspect(TKControl* pane) {
   PANE_OR_RETURN(1.0f);
   return r->pixelAspect;
 }
-void ImagePaneSetPixelAspect(UIControl* pane, float aspect) {
+void ImagePaneSetPixelAspect(TKControl* pane, float aspect) {
   PANE_OR_RETURN();
   // A width factor must be a positive number for the fit to mean anything.
   r->pixelAspect = aspect > 0.01f && aspect < 100.0f ? aspect : 1.0f;
 }
-void ImagePaneSetCustomCursors(UIControl* pane, bool on, int32_t plain, int32_t shift, int32_t option) {
+void ImagePaneSetCustomCursors(TKControl* pane, bool on, int32_t plain, int32_t shift, int32_t option) {
   PANE_OR_RETURN();
   r->customCursors = on;
   r->customCursorPlain = plain;
@@ -179,89 +179,89 @@ void ImagePaneSetCustomCursors(UIControl* pane, bool on, int32_t plain, int32_t 
   r->customCursorOption = option;
   r->customOptionCursor = option != 0;
 }
-void ImagePaneGetSplitLine(UIControl* pane, float* x1, float* y1, float* x2, float* y2) {
+void ImagePaneGetSplitLine(TKControl* pane, float* x1, float* y1, float* x2, float* y2) {
   PANE_OR_RETURN();
   if (x1) *x1 = r->splitX1;
   if (y1) *y1 = r->splitY1;
   if (x2) *x2 = r->splitX2;
   if (y2) *y2 = r->splitY2;
 }
-void ImagePaneSetSplitLine(UIControl* pane, float x1, float y1, float x2, float y2) {
+void ImagePaneSetSplitLine(TKControl* pane, float x1, float y1, float x2, float y2) {
   PANE_OR_RETURN();
   r->splitX1 = x1;
   r->splitY1 = y1;
   r->splitX2 = x2;
   r->splitY2 = y2;
 }
-bool ImagePaneGetSplitLineShown(UIControl* pane) {
+bool ImagePaneGetSplitLineShown(TKControl* pane) {
   PANE_OR_RETURN(false);
   return r->splitShown;
 }
-void ImagePaneSetSplitLineShown(UIControl* pane, bool shown) {
+void ImagePaneSetSplitLineShown(TKControl* pane, bool shown) {
   PANE_OR_RETURN();
   r->splitShown = shown;
   if (shown) r->splitEnd1Hot = r->splitEnd2Hot = false;
 }
-void ImagePaneSetColorSampleTarget(UIControl* pane, float* rgb, uint8_t* done) {
+void ImagePaneSetColorSampleTarget(TKControl* pane, float* rgb, uint8_t* done) {
   PANE_OR_RETURN();
   r->sampleTarget = rgb;
   r->sampleDone = done;
 }
-int32_t ImagePaneGetCursor(UIControl* pane) {
+int32_t ImagePaneGetCursor(TKControl* pane) {
   PANE_OR_RETURN(0);
   return r->defaultCursor;
 }
-void ImagePaneSetCursor(UIControl* pane, int32_t cursorID) {
+void ImagePaneSetCursor(TKControl* pane, int32_t cursorID) {
   PANE_OR_RETURN();
   r->defaultCursor = cursorID;
 }
-void ImagePaneSetFrameBuffer(UIControl* pane, const FBFrameStruct* frame) {
+void ImagePaneSetFrameBuffer(TKControl* pane, const FBFrameStruct* frame) {
   PANE_OR_RETURN();
   r->readoutFrame = frame;
 }
-void ImagePaneSetCornerLabel(UIControl* pane, const char* text, int32_t corner) {
+void ImagePaneSetCornerLabel(TKControl* pane, const char* text, int32_t corner) {
   PANE_OR_RETURN();
   if (corner < 0 || corner > 3) return;
   std::memset(r->labels[corner], 0, sizeof r->labels[corner]);
   if (text) std::strncpy(r->labels[corner], text, sizeof r->labels[corner] - 1);
 }
-void ImagePaneResetViewRect(UIControl* pane, bool inset) {
+void ImagePaneResetViewRect(TKControl* pane, bool inset) {
   PANE_OR_RETURN();
-  r->viewRect = inset ? UIRectInset(r->bounds, 2, 2) : r->bounds;
+  r->viewRect = inset ? TKRectInset(r->bounds, 2, 2) : r->bounds;
 }
-void ImagePaneSetTool(UIControl* pane, ImagePaneTool tool) {
+void ImagePaneSetTool(TKControl* pane, ImagePaneTool tool) {
   PANE_OR_RETURN();
   r->tool = tool;
 }
 
-void DrawImagePaneLinkedControl(UIControl* pane) {
+void DrawImagePaneLinkedControl(TKControl* pane) {
   PANE_OR_RETURN();
-  if (r->linkedControl) UIDrawControl(r->linkedControl);
+  if (r->linkedControl) TKDrawControl(r->linkedControl);
 }
 
-void InvalidateImagePane(UIControl* pane) {
+void InvalidateImagePane(TKControl* pane) {
   PANE_OR_RETURN();
   if (r->floatingWindow)
-    UIInvalidateRect(r->floatingWindow, r->bounds);
+    TKInvalidateRect(r->floatingWindow, r->bounds);
   else
     DrawImagePane(pane);
 }
 
-void DrawOrInvalidateImagePane(UIControl* pane, bool drawNow) {
+void DrawOrInvalidateImagePane(TKControl* pane, bool drawNow) {
   PANE_OR_RETURN();
   if (drawNow)
     DrawImagePane(pane);
   else
-    UIInvalidateRect(drawWindow(r), r->bounds);
+    TKInvalidateRect(drawWindow(r), r->bounds);
 }
 
-void RedrawAllImagePanes(UIControl* pane) {
+void RedrawAllImagePanes(TKControl* pane) {
   PANE_OR_RETURN();
   DrawImagePane(pane);
-  UIControl* others[] = {GetViewPane(kPaneSource),     GetViewPane(kPaneResult),   GetReferenceImagePane(1),
+  TKControl* others[] = {GetViewPane(kPaneSource),     GetViewPane(kPaneResult),   GetReferenceImagePane(1),
                          GetViewPane(kPaneSplitSource), GetViewPane(kPaneSplitRef), GetViewPane(kPaneReference),
                          GetViewPane(kPaneReferenceAnalysis)};
-  for (UIControl* other : others)
+  for (TKControl* other : others)
     if (other && other != pane) DrawImagePane(other);
 }
 
@@ -273,20 +273,20 @@ void InstallRequestedCursor() {
     int32_t shown;
   };
   static const CursorMap kMap[] = {
-      {kCursorSample, kUICursorCrosshair},         {kCursorSampleShift, kUICursorCrosshair},
-      {kCursorSampleOption, kUICursorCrosshair},   {kCursorSampleBoth, kUICursorCrosshair},
-      {kCursorSplitCorner, kUICursorHand},         {kCursorSplitHorizontalEdge, kUICursorResizeLeftRight},
-      {kCursorSplitVerticalEdge, kUICursorResizeUpDown}, {kCursorZoomIn, kUICursorCrosshair},
-      {kCursorZoomOut, kUICursorCrosshair},        {kCursorZoomLimit, kUICursorArrow},
-      {kCursorPan, kUICursorHand},
-      {504, kUICursorHand},  // over a point of the luma-range graph
+      {kCursorSample, kTKCursorCrosshair},         {kCursorSampleShift, kTKCursorCrosshair},
+      {kCursorSampleOption, kTKCursorCrosshair},   {kCursorSampleBoth, kTKCursorCrosshair},
+      {kCursorSplitCorner, kTKCursorHand},         {kCursorSplitHorizontalEdge, kTKCursorResizeLeftRight},
+      {kCursorSplitVerticalEdge, kTKCursorResizeUpDown}, {kCursorZoomIn, kTKCursorCrosshair},
+      {kCursorZoomOut, kTKCursorCrosshair},        {kCursorZoomLimit, kTKCursorArrow},
+      {kCursorPan, kTKCursorHand},
+      {504, kTKCursorHand},  // over a point of the luma-range graph
   };
-  int32_t shown = gRequestedCursor < 128 ? gRequestedCursor : kUICursorArrow;
-  if (UICursorDefined(gRequestedCursor)) {
+  int32_t shown = gRequestedCursor < 128 ? gRequestedCursor : kTKCursorArrow;
+  if (TKCursorDefined(gRequestedCursor)) {
     shown = gRequestedCursor;
   } else {
     for (const CursorMap& m : kMap)
       if (m.id == gRequestedCursor) shown = m.shown;
   }
-  if (UIGetCursor() != shown) UISetCursor(shown);
+  if (TKGetCursor() != shown) TKSetCursor(shown);
 }

@@ -12,42 +12,42 @@
 
 namespace {
 
-const UIColor kPaneBackground{0.16, 0.16, 0.17, 1};
+const TKColor kPaneBackground{0.16, 0.16, 0.17, 1};
 
 // The corner labels (0 bottom left, 1 bottom right, 2 top left, 3 top right)
 // in the corners of the view.
-void drawCornerLabels(const ImagePaneRecord* r, UIContext* ctx) {
+void drawCornerLabels(const ImagePaneRecord* r, TKContext* ctx) {
   for (int32_t corner = 0; corner < 4; ++corner) DrawPaneCornerLabels(ctx, &r->viewRect, r->labels[corner], corner);
 }
 
 // The zoomed part of the picture through the 768-byte LUT into destination.
 // Nothing is drawn when the temporary picture cannot be made.
-void drawThroughLUT(UIContext* ctx, UIImage* picture, const UIRect& source, const UIRect& destination,
+void drawThroughLUT(TKContext* ctx, TKImage* picture, const TKRect& source, const TKRect& destination,
                     const uint8_t* lut, bool smooth) {
-  UIImage* part = UIImageCreate(UIRectWidth(source), UIRectHeight(source));
+  TKImage* part = TKImageCreate(TKRectWidth(source), TKRectHeight(source));
   if (!part) return;
-  CopyGWorldRect(picture, part, source, UIMakeRect(0, 0, UIRectWidth(source), UIRectHeight(source)), kCopyModeSource);
-  FBTransformWithLUTPix(UIImagePixels(part), uint32_t(UIImageWidth(part)), uint32_t(UIImageHeight(part)),
-                        uint32_t(UIImageRowBytes(part)), lut, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-  UIImageMarkDirty(part);
-  UIDrawImage(ctx, part, nullptr, destination, smooth);
-  UIImageDispose(part);
+  CopyGWorldRect(picture, part, source, TKMakeRect(0, 0, TKRectWidth(source), TKRectHeight(source)), kCopyModeSource);
+  FBTransformWithLUTPix(TKImagePixels(part), uint32_t(TKImageWidth(part)), uint32_t(TKImageHeight(part)),
+                        uint32_t(TKImageRowBytes(part)), lut, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
+  TKImageMarkDirty(part);
+  TKDrawImage(ctx, part, nullptr, destination, smooth);
+  TKImageDispose(part);
 }
 
 }  // namespace
 
-ImagePaneFit ImagePaneComputeFit(int32_t pictureWidth, int32_t pictureHeight, const UIRect& viewRect, float zoom,
+ImagePaneFit ImagePaneComputeFit(int32_t pictureWidth, int32_t pictureHeight, const TKRect& viewRect, float zoom,
                                   float pixelAspect, float originX, float originY) {
   ImagePaneFit fit;
-  const float viewW = float(std::max(1, UIRectWidth(viewRect))), viewH = float(std::max(1, UIRectHeight(viewRect)));
+  const float viewW = float(std::max(1, TKRectWidth(viewRect))), viewH = float(std::max(1, TKRectHeight(viewRect)));
   const float wide = float(pictureWidth) * pixelAspect, high = float(pictureHeight);
   if (pictureWidth <= 0 || pictureHeight <= 0) return fit;
   // Fit on the width, or on the height when the picture is relatively taller.
   fit.scale = wide / viewW;
   if (wide / high < viewW / viewH) fit.scale = high / viewH;
   const int32_t dstW = int32_t(std::lround(wide / fit.scale)), dstH = int32_t(std::lround(high / fit.scale));
-  fit.destination = UIMakeRect(viewRect.left + (UIRectWidth(viewRect) - dstW) / 2,
-                               viewRect.top + (UIRectHeight(viewRect) - dstH) / 2, dstW, dstH);
+  fit.destination = TKMakeRect(viewRect.left + (TKRectWidth(viewRect) - dstW) / 2,
+                               viewRect.top + (TKRectHeight(viewRect) - dstH) / 2, dstW, dstH);
   // Pan limits in widened picture pixels; the origin is held inside them.
   const float spanX = wide - zoom * fit.scale * viewW, spanY = high - zoom * fit.scale * viewH;
   fit.maxOriginX = spanX > 0 ? int32_t(spanX) : 0;
@@ -58,7 +58,7 @@ ImagePaneFit ImagePaneComputeFit(int32_t pictureWidth, int32_t pictureHeight, co
   const int32_t srcH = std::max(1, int32_t(std::lround(float(pictureHeight) * zoom)));
   const int32_t left = std::clamp(int32_t(std::lround(fit.originX / pixelAspect)), 0, pictureWidth - srcW);
   const int32_t top = std::clamp(int32_t(std::lround(fit.originY)), 0, pictureHeight - srcH);
-  fit.source = UIMakeRect(left, top, srcW, srcH);
+  fit.source = TKMakeRect(left, top, srcW, srcH);
   return fit;
 }
 
@@ -74,83 +74,83 @@ void ImagePaneApplyFit(ImagePaneRecord* r, const ImagePaneFit& fit) {
 
 void ImagePaneRefit(ImagePaneRecord* r) {
   if (!r->picture) return;
-  ImagePaneApplyFit(r, ImagePaneComputeFit(UIImageWidth(r->picture), UIImageHeight(r->picture), r->viewRect,
+  ImagePaneApplyFit(r, ImagePaneComputeFit(TKImageWidth(r->picture), TKImageHeight(r->picture), r->viewRect,
                                            r->zoom, r->pixelAspect, r->originX, r->originY));
 }
 
-void ImagePaneFitPicture(UIControl* pane) {
+void ImagePaneFitPicture(TKControl* pane) {
   if (ImagePaneRecord* r = ImagePaneRecordOf(pane)) ImagePaneRefit(r);
 }
 
-void ImagePaneDrawInto(ImagePaneRecord* r, UIContext* ctx) {
-  UISave(ctx);
+void ImagePaneDrawInto(ImagePaneRecord* r, TKContext* ctx) {
+  TKSave(ctx);
   if (r->viewRect.left != r->bounds.left || r->viewRect.top != r->bounds.top) {
-    UISetStrokeColor(ctx, UIColor{0.08, 0.08, 0.09, 1});
-    UISetLineWidth(ctx, 1);
-    UIFrameRect(ctx, r->bounds);
+    TKSetStrokeColor(ctx, TKColor{0.08, 0.08, 0.09, 1});
+    TKSetLineWidth(ctx, 1);
+    TKFrameRect(ctx, r->bounds);
   }
-  if (!r->picture || UIImageWidth(r->picture) <= 0 || UIImageHeight(r->picture) <= 0) {
-    UISetFillColor(ctx, kPaneBackground);
-    UIFillRect(ctx, r->viewRect);
+  if (!r->picture || TKImageWidth(r->picture) <= 0 || TKImageHeight(r->picture) <= 0) {
+    TKSetFillColor(ctx, kPaneBackground);
+    TKFillRect(ctx, r->viewRect);
   } else {
-    const ImagePaneFit fit = ImagePaneComputeFit(UIImageWidth(r->picture), UIImageHeight(r->picture), r->viewRect,
+    const ImagePaneFit fit = ImagePaneComputeFit(TKImageWidth(r->picture), TKImageHeight(r->picture), r->viewRect,
                                                  r->zoom, r->pixelAspect, r->originX, r->originY);
     ImagePaneApplyFit(r, fit);
     // A picture drawn smaller than its part is shown smoothed; a magnified
     // one keeps its pixels square.
-    const bool magnified = UIRectHeight(fit.destination) > UIRectHeight(fit.source);
-    UISave(ctx);
-    UIClipRect(ctx, r->viewRect);
+    const bool magnified = TKRectHeight(fit.destination) > TKRectHeight(fit.source);
+    TKSave(ctx);
+    TKClipRect(ctx, r->viewRect);
     if (r->lut && r->lutIndex && *r->lutIndex != 0)
       drawThroughLUT(ctx, r->picture, fit.source, fit.destination, r->lut, !magnified);
     else
-      UIDrawImage(ctx, r->picture, &fit.source, fit.destination, !magnified);
-    UIRestore(ctx);
+      TKDrawImage(ctx, r->picture, &fit.source, fit.destination, !magnified);
+    TKRestore(ctx);
     // The strips of the view the picture leaves uncovered.
-    UISetFillColor(ctx, kPaneBackground);
-    const UIRect& v = r->viewRect;
-    const UIRect& d = fit.destination;
-    UIFillRect(ctx, UIRect{v.top, v.left, d.top, v.right});
-    UIFillRect(ctx, UIRect{d.bottom, v.left, v.bottom, v.right});
-    UIFillRect(ctx, UIRect{d.top, v.left, d.bottom, d.left});
-    UIFillRect(ctx, UIRect{d.top, d.right, d.bottom, v.right});
+    TKSetFillColor(ctx, kPaneBackground);
+    const TKRect& v = r->viewRect;
+    const TKRect& d = fit.destination;
+    TKFillRect(ctx, TKRect{v.top, v.left, d.top, v.right});
+    TKFillRect(ctx, TKRect{d.bottom, v.left, v.bottom, v.right});
+    TKFillRect(ctx, TKRect{d.top, v.left, d.bottom, d.left});
+    TKFillRect(ctx, TKRect{d.top, d.right, d.bottom, v.right});
     r->drawnRect = d;
     drawCornerLabels(r, ctx);
     if (r->overlayProc) r->overlayProc(ctx, r->overlayArgument, fit.source, fit.destination, r->overlayRefCon);
   }
   if (r->splitShown) DrawImagePaneOverlay(r, ctx, r->splitDragging);
-  UIRestore(ctx);
+  TKRestore(ctx);
 }
 
-void DrawImagePaneOverlay(ImagePaneRecord* r, UIContext* ctx, bool dragging) {
-  const UIRect& v = r->viewRect;
-  const double w = UIRectWidth(v), h = UIRectHeight(v);
+void DrawImagePaneOverlay(ImagePaneRecord* r, TKContext* ctx, bool dragging) {
+  const TKRect& v = r->viewRect;
+  const double w = TKRectWidth(v), h = TKRectHeight(v);
   const double x1 = v.left + w * r->splitX1, y1 = v.top + h * r->splitY1;
   const double x2 = v.left + w * r->splitX2, y2 = v.top + h * r->splitY2;
-  UISave(ctx);
-  UIClipRect(ctx, v);
-  UISetStrokeColor(ctx, UIColor{1, 1, 1, 1});
-  UISetFillColor(ctx, UIColor{1, 1, 1, 1});
-  UISetLineWidth(ctx, 1);
-  if (dragging) UIDrawLine(ctx, x1, y1, x2, y2);
+  TKSave(ctx);
+  TKClipRect(ctx, v);
+  TKSetStrokeColor(ctx, TKColor{1, 1, 1, 1});
+  TKSetFillColor(ctx, TKColor{1, 1, 1, 1});
+  TKSetLineWidth(ctx, 1);
+  if (dragging) TKDrawLine(ctx, x1, y1, x2, y2);
   for (const double* end : {&x1, &x2}) {
     const double cx = *end, cy = end == &x1 ? y1 : y2;
-    UIBeginPath(ctx);
-    UIMoveTo(ctx, cx, cy - 4);
-    UILineTo(ctx, cx + 4, cy);
-    UILineTo(ctx, cx, cy + 4);
-    UILineTo(ctx, cx - 4, cy);
-    UIClosePath(ctx);
-    UIFillPath(ctx);
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, cx, cy - 4);
+    TKLineTo(ctx, cx + 4, cy);
+    TKLineTo(ctx, cx, cy + 4);
+    TKLineTo(ctx, cx - 4, cy);
+    TKClosePath(ctx);
+    TKFillPath(ctx);
   }
-  UIRestore(ctx);
+  TKRestore(ctx);
 }
 
-void DrawImagePane(UIControl* pane) {
+void DrawImagePane(TKControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r) return;
   if (r->floatingWindow)
-    UIInvalidateRect(r->floatingWindow, r->bounds);
+    TKInvalidateRect(r->floatingWindow, r->bounds);
   else
-    UIDrawControl(pane);
+    TKDrawControl(pane);
 }

@@ -6,40 +6,40 @@
 
 namespace {
 
-const UIColor kPaneBackground{0.16, 0.16, 0.17, 1};
-const UIColor kFrameColour{0.45, 0.45, 0.48, 1};
+const TKColor kPaneBackground{0.16, 0.16, 0.17, 1};
+const TKColor kFrameColour{0.45, 0.45, 0.48, 1};
 
-QVStatus floatingEvent(ImagePaneRecord* r, UIEvent& e) {
-  UIControl* pane = r->control;
-  if (!UIIsControlAlive(pane)) return kQVErrNotHandled;
+QVStatus floatingEvent(ImagePaneRecord* r, TKEvent& e) {
+  TKControl* pane = r->control;
+  if (!TKIsControlAlive(pane)) return kQVErrNotHandled;
   switch (e.kind) {
-    case kUIEventWindowDraw:
+    case kTKEventWindowDraw:
       // Two frames round the pane, then the pane itself.
-      UISetStrokeColor(e.ctx, kFrameColour);
-      UISetLineWidth(e.ctx, 1);
-      UIFrameRect(e.ctx, r->bounds);
-      UIFrameRect(e.ctx, UIRectInset(r->bounds, 1, 1));
+      TKSetStrokeColor(e.ctx, kFrameColour);
+      TKSetLineWidth(e.ctx, 1);
+      TKFrameRect(e.ctx, r->bounds);
+      TKFrameRect(e.ctx, TKRectInset(r->bounds, 1, 1));
       ImagePaneDrawInto(r, e.ctx);
       return kQVNoErr;
-    case kUIEventMouseDown:
+    case kTKEventMouseDown:
       if (!PLIsFrontProcess()) {
-        UISelectWindow(r->window);
+        TKSelectWindow(r->window);
         return kQVNoErr;
       }
-      if (e.button == kUIButtonLeft && UIRectContains(r->viewRect, e.where)) ImagePaneTrackProc(pane, e.where, e.modifiers);
+      if (e.button == kTKButtonLeft && TKRectContains(r->viewRect, e.where)) ImagePaneTrackProc(pane, e.where, e.modifiers);
       return kQVNoErr;
-    case kUIEventContextClick:
+    case kTKEventContextClick:
       ImagePaneControlEventHandler(pane, e);
       return kQVNoErr;
-    case kUIEventMouseMoved:
-    case kUIEventModifiersChanged:
+    case kTKEventMouseMoved:
+    case kTKEventModifiersChanged:
       ImagePaneTimerFire(pane);
       return kQVErrNotHandled;
-    case kUIEventMouseExited:
+    case kTKEventMouseExited:
       for (int32_t& c : r->cursors) c = 0;
       r->currentCursor = 0;
       return kQVErrNotHandled;
-    case kUIEventMouseWheel:
+    case kTKEventMouseWheel:
       return ImagePaneControlEventHandler(pane, e);
     default:
       return kQVErrNotHandled;
@@ -49,20 +49,20 @@ QVStatus floatingEvent(ImagePaneRecord* r, UIEvent& e) {
 }  // namespace
 
 QVStatus OpenImagePaneFloatingWindow(ImagePaneRecord* r) {
-  const UIRect owner = UIGetWindowBounds(r->window);
-  const UIRect place = UIRectOffset(r->bounds, owner.left, owner.top);
-  UIWindow* w = UICreateWindow(kUIWindowFloating, place, "");
+  const TKRect owner = TKGetWindowBounds(r->window);
+  const TKRect place = TKRectOffset(r->bounds, owner.left, owner.top);
+  TKWindow* w = TKCreateWindow(kTKWindowFloating, place, "");
   if (!w) return kQVErrMemory;
-  UISetWindowContentColor(w, kPaneBackground);
+  TKSetWindowContentColor(w, kPaneBackground);
   // From here on the pane's geometry is the floating window's own.
   const int32_t inset = r->viewRect.left - r->bounds.left;
-  r->bounds = UIMakeRect(0, 0, UIRectWidth(place), UIRectHeight(place));
-  r->viewRect = UIRectInset(r->bounds, inset, inset);
+  r->bounds = TKMakeRect(0, 0, TKRectWidth(place), TKRectHeight(place));
+  r->viewRect = TKRectInset(r->bounds, inset, inset);
   r->floatingWindow = w;
-  UIAddTrackingRegion(w, r->viewRect, 1);
+  TKAddTrackingRegion(w, r->viewRect, 1);
   // The window's handler keeps the record while the window lasts.
   std::shared_ptr<ImagePaneRecord> self = r->shared_from_this();
-  UIInstallWindowHandler(w, [self](UIEvent& e) { return floatingEvent(self.get(), e); });
-  if (UIIsControlVisible(r->control) && UIIsWindowVisible(r->window)) UIShowWindow(w);
+  TKInstallWindowHandler(w, [self](TKEvent& e) { return floatingEvent(self.get(), e); });
+  if (TKIsControlVisible(r->control) && TKIsWindowVisible(r->window)) TKShowWindow(w);
   return kQVNoErr;
 }

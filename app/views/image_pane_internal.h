@@ -10,20 +10,20 @@
 #include "platform/ui/ui_loop.h"
 
 struct ImagePaneRecord : std::enable_shared_from_this<ImagePaneRecord> {
-  UIControl* control = nullptr;
-  UIWindow* floatingWindow = nullptr;
-  UIWindow* window = nullptr;
-  UIImage* picture = nullptr;
-  UIRect bounds;
-  UIRect viewRect;  // bounds inset by 2, or bounds
-  UITimer* timer = nullptr;
+  TKControl* control = nullptr;
+  TKWindow* floatingWindow = nullptr;
+  TKWindow* window = nullptr;
+  TKImage* picture = nullptr;
+  TKRect bounds;
+  TKRect viewRect;  // bounds inset by 2, or bounds
+  TKTimer* timer = nullptr;
   int32_t imageOffsetH = 0, imageOffsetV = 0;  // drawn image's top-left inside viewRect
   float scaleX = 1.0f, scaleY = 1.0f;          // picture pixels per view pixel at zoom 1
   float originX = 0, originY = 0;              // pan: picture pixel at the view's left and top
   int32_t maxOriginX = 0, maxOriginY = 0;
   float zoom = 1.0f;  // fraction of the fitted picture shown: 1.0 down to 0.0625
   float pixelAspect = 1.0f;
-  UIRect drawnRect;
+  TKRect drawnRect;
   const FBFrameStruct* readoutFrame = nullptr;
   int32_t defaultCursor = 0;
   float* sampleTarget = nullptr;
@@ -33,12 +33,12 @@ struct ImagePaneRecord : std::enable_shared_from_this<ImagePaneRecord> {
   ImagePaneTool tool = kImagePaneToolArrow;
   bool panning = false, customCursors = false, pressed = false, customOptionCursor = false;
   int32_t customCursorPlain = 0, customCursorShift = 0, customCursorOption = 0;
-  UIControl* secondLinkedControl = nullptr;
+  TKControl* secondLinkedControl = nullptr;
   bool clipTracking = false, clipTrackingActive = false;
   void* clip = nullptr;
   int32_t overlayArgument = 0;
   int32_t role = 0;
-  UIControl* linkedControl = nullptr;
+  TKControl* linkedControl = nullptr;
   const uint8_t* lut = nullptr;
   const int32_t* lutIndex = nullptr;
   char labels[4][128] = {};
@@ -51,26 +51,26 @@ struct ImagePaneRecord : std::enable_shared_from_this<ImagePaneRecord> {
   int32_t currentCursor = 0;
   bool cursorRequested = false;  // the requested cursor is this pane's
   bool inBackground = false;
-  UIHandlerRef handler = 0;
+  TKHandlerRef handler = 0;
 };
 
 // The record of a pane, or null for any other control.
-ImagePaneRecord* ImagePaneRecordOf(UIControl* pane);
+ImagePaneRecord* ImagePaneRecordOf(TKControl* pane);
 // The window the pane draws in and takes the mouse from: its floating
 // window when it has one.
-inline UIWindow* drawWindow(const ImagePaneRecord* r) { return r->floatingWindow ? r->floatingWindow : r->window; }
+inline TKWindow* drawWindow(const ImagePaneRecord* r) { return r->floatingWindow ? r->floatingWindow : r->window; }
 
 // Where a picture goes in the view: the fitted scale, the zoomed source
 // rectangle in picture pixels, the destination inside the view, the pan
 // limits and the origin clamped to them.
 struct ImagePaneFit {
   float scale = 1.0f;
-  UIRect source;
-  UIRect destination;
+  TKRect source;
+  TKRect destination;
   int32_t maxOriginX = 0, maxOriginY = 0;
   float originX = 0, originY = 0;
 };
-ImagePaneFit ImagePaneComputeFit(int32_t pictureWidth, int32_t pictureHeight, const UIRect& viewRect, float zoom,
+ImagePaneFit ImagePaneComputeFit(int32_t pictureWidth, int32_t pictureHeight, const TKRect& viewRect, float zoom,
                                   float pixelAspect, float originX, float originY);
 // Applies a fit to the record: scale, pan limits, clamped origin, image offsets.
 void ImagePaneApplyFit(ImagePaneRecord* r, const ImagePaneFit& fit);
@@ -82,17 +82,17 @@ void ImagePaneRefit(ImagePaneRecord* r);
 float ImagePaneNextZoom(float zoom, bool out);
 // Steps the zoom keeping the picture point under (h, v) where it is; true
 // when the zoom changed.
-bool ImagePaneZoomAt(ImagePaneRecord* r, UIPoint where, bool out);
+bool ImagePaneZoomAt(ImagePaneRecord* r, TKPoint where, bool out);
 
 // The picture point under a window point.
-void ImagePaneViewToPicture(const ImagePaneRecord* r, UIPoint where, float* x, float* y);
+void ImagePaneViewToPicture(const ImagePaneRecord* r, TKPoint where, float* x, float* y);
 // Averages the square 2k+1 on a side around the picture point (k by the
 // modifiers: 0, Shift 1, Option 2, both 4) from the readout frame or the
 // picture; pixels outside are skipped. False when no pixel counted (rgb 0).
 bool ImagePaneSampleAt(const ImagePaneRecord* r, float x, float y, uint32_t modifiers, float rgb[3]);
 
 // The mouse as fractions of the view, clamped to 0..1.
-void ImagePaneViewFractions(const ImagePaneRecord* r, UIPoint where, float* fx, float* fy);
+void ImagePaneViewFractions(const ImagePaneRecord* r, TKPoint where, float* fx, float* fy);
 // Moves the hot split end along its edge to the fractions.
 void ImagePaneDragSplitEnd(ImagePaneRecord* r, float fx, float fy);
 // Marks the split end near the fractions hot (or none); returns the cursor
@@ -104,19 +104,19 @@ void UpdateImagePaneCursors(ImagePaneRecord* r);
 int32_t ImagePaneModifierIndex(uint32_t modifiers);
 
 // Draws the pane into the window's drawing context.
-void ImagePaneDrawInto(ImagePaneRecord* r, UIContext* ctx);
+void ImagePaneDrawInto(ImagePaneRecord* r, TKContext* ctx);
 // The split line's handles (and the line itself while dragging).
-void DrawImagePaneOverlay(ImagePaneRecord* r, UIContext* ctx, bool dragging);
+void DrawImagePaneOverlay(ImagePaneRecord* r, TKContext* ctx, bool dragging);
 
 // Opens the pane's floating window over its place in its window; the
 // window's status (the pane keeps its window when it fails).
 QVStatus OpenImagePaneFloatingWindow(ImagePaneRecord* r);
 
 // One run of the sampling timer.
-void ImagePaneTimerFire(UIControl* pane);
+void ImagePaneTimerFire(TKControl* pane);
 // The control's event handler and tracking procedure.
-QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e);
-int16_t ImagePaneTrackProc(UIControl* pane, UIPoint where, uint32_t modifiers);
+QVStatus ImagePaneControlEventHandler(TKControl* pane, TKEvent& e);
+int16_t ImagePaneTrackProc(TKControl* pane, TKPoint where, uint32_t modifiers);
 
 // Cursor ids the panes use.
 enum : int32_t {

@@ -48,7 +48,7 @@ void UpdateImagePaneCursors(ImagePaneRecord* r) {
   r->currentCursor = c[ImagePaneModifierIndex(PLGetKeyboardModifiers())];
 }
 
-void ImagePaneViewToPicture(const ImagePaneRecord* r, UIPoint where, float* x, float* y) {
+void ImagePaneViewToPicture(const ImagePaneRecord* r, TKPoint where, float* x, float* y) {
   *x = (r->zoom * r->scaleX * float(where.x - r->viewRect.left - r->imageOffsetH) + r->originX) / r->pixelAspect;
   *y = r->zoom * r->scaleY * float(where.y - r->viewRect.top - r->imageOffsetV) + r->originY;
 }
@@ -62,8 +62,8 @@ bool ImagePaneSampleAt(const ImagePaneRecord* r, float x, float y, uint32_t modi
   // The frame read from is the one whose bounds count: the readout frame's
   // own, else the picture's.
   const FBFrameStruct* frame = r->readoutFrame;
-  const int32_t width = frame ? int32_t(frame->width) : r->picture ? UIImageWidth(r->picture) : 0;
-  const int32_t height = frame ? int32_t(frame->height) : r->picture ? UIImageHeight(r->picture) : 0;
+  const int32_t width = frame ? int32_t(frame->width) : r->picture ? TKImageWidth(r->picture) : 0;
+  const int32_t height = frame ? int32_t(frame->height) : r->picture ? TKImageHeight(r->picture) : 0;
   double sum[3] = {0, 0, 0};
   int32_t count = 0;
   for (int32_t py = cy - k; py <= cy + k; ++py) {
@@ -75,7 +75,7 @@ bool ImagePaneSampleAt(const ImagePaneRecord* r, float x, float y, uint32_t modi
         FBGetRGBPixel(frame, px, py, v);
         for (int i = 0; i < 3; ++i) sum[i] += v[i];
       } else {
-        const uint32_t v = UIImageGetPixel(r->picture, px, py);
+        const uint32_t v = TKImageGetPixel(r->picture, px, py);
         sum[0] += ((v >> 16) & 0xFF) / 255.0;
         sum[1] += ((v >> 8) & 0xFF) / 255.0;
         sum[2] += (v & 0xFF) / 255.0;
@@ -88,21 +88,21 @@ bool ImagePaneSampleAt(const ImagePaneRecord* r, float x, float y, uint32_t modi
   return true;
 }
 
-void ImagePaneTimerFire(UIControl* pane) {
+void ImagePaneTimerFire(TKControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
-  if (!r || !UIIsControlVisible(pane)) return;
+  if (!r || !TKIsControlVisible(pane)) return;
   if (!PLIsFrontProcess()) {
     r->inBackground = true;
-    if (r->timer) UISetTimerNextFire(r->timer, kBackgroundInterval);
+    if (r->timer) TKSetTimerNextFire(r->timer, kBackgroundInterval);
     return;
   }
   r->inBackground = false;
   // The mouse in the content coordinates of the window the pane draws in.
-  const UIRect window = UIGetWindowBounds(drawWindow(r));
-  UIPoint mouse = UIGetMouseLocation();
+  const TKRect window = TKGetWindowBounds(drawWindow(r));
+  TKPoint mouse = TKGetMouseLocation();
   mouse.x -= window.left;
   mouse.y -= window.top;
-  if (!UIRectContains(r->viewRect, mouse)) {
+  if (!TKRectContains(r->viewRect, mouse)) {
     if (r->sampleDone && !r->splitDragging) *r->sampleDone = 0;
     // The cursor this pane asked for goes with the mouse.
     if (r->cursorRequested && !r->splitDragging) gRequestedCursor = 0;

@@ -23,8 +23,8 @@ constexpr double kHostPoll = 0.01;
 
 void drawWithLinked(ImagePaneRecord* r) {
   DrawImagePane(r->control);
-  if (r->linkedControl) UIDrawControl(r->linkedControl);
-  if (r->secondLinkedControl) UIDrawControl(r->secondLinkedControl);
+  if (r->linkedControl) TKDrawControl(r->linkedControl);
+  if (r->secondLinkedControl) TKDrawControl(r->secondLinkedControl);
 }
 
 // The split line as the picture sees it becomes the mask of the split views.
@@ -39,16 +39,16 @@ void trackSplit(ImagePaneRecord* r) {
   r->splitDragging = true;
   bool moved = false;
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(drawWindow(r), kSplitPoll, &p, &mods);
-    if (result == kUITrackMouseDragged) {
+    const TKTrackResult result = TKTrackMouse(drawWindow(r), kSplitPoll, &p, &mods);
+    if (result == kTKTrackMouseDragged) {
       float fx, fy;
       ImagePaneViewFractions(r, p, &fx, &fy);
       ImagePaneDragSplitEnd(r, fx, fy);
       DrawImagePane(r->control);
       moved = true;
-    } else if (result == kUITrackTimedOut) {
+    } else if (result == kTKTrackTimedOut) {
       if (moved) commitSplit(r);
       moved = false;
     } else {
@@ -60,15 +60,15 @@ void trackSplit(ImagePaneRecord* r) {
   DrawImagePane(r->control);
 }
 
-void trackPan(ImagePaneRecord* r, UIPoint start) {
+void trackPan(ImagePaneRecord* r, TKPoint start) {
   r->panning = true;
-  UIPoint last = start;
+  TKPoint last = start;
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(drawWindow(r), kToolPoll, &p, &mods);
-    if (result == kUITrackMouseUp) break;
-    if (result != kUITrackMouseDragged) continue;
+    const TKTrackResult result = TKTrackMouse(drawWindow(r), kToolPoll, &p, &mods);
+    if (result == kTKTrackMouseUp) break;
+    if (result != kTKTrackMouseDragged) continue;
     r->originX = std::clamp(r->originX - float(p.x - last.x) * r->zoom * r->scaleX, 0.0f, float(r->maxOriginX));
     r->originY = std::clamp(r->originY - float(p.y - last.y) * r->zoom * r->scaleY, 0.0f, float(r->maxOriginY));
     last = p;
@@ -79,34 +79,34 @@ void trackPan(ImagePaneRecord* r, UIPoint start) {
 
 void trackPressed(ImagePaneRecord* r) {
   r->pressed = true;
-  UIPoint p;
+  TKPoint p;
   uint32_t mods = 0;
-  while (UITrackMouse(drawWindow(r), kToolPoll, &p, &mods) != kUITrackMouseUp) {
+  while (TKTrackMouse(drawWindow(r), kToolPoll, &p, &mods) != kTKTrackMouseUp) {
   }
   r->pressed = false;
 }
 
 // Horizontal drags move the pane's clip a frame per pixel, held to the clip.
-void trackClip(ImagePaneRecord* r, UIPoint start) {
+void trackClip(ImagePaneRecord* r, TKPoint start) {
   ViewsHooks& hooks = ViewsHooksInForce();
   r->clipTrackingActive = true;
-  UIPoint last = start;
+  TKPoint last = start;
   bool moved = false;
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(drawWindow(r), kClipPoll, &p, &mods);
-    if (result == kUITrackMouseDragged && p.x != last.x) {
+    const TKTrackResult result = TKTrackMouse(drawWindow(r), kClipPoll, &p, &mods);
+    if (result == kTKTrackMouseDragged && p.x != last.x) {
       int64_t frame = 0, count = 0;
       if (hooks.clipPosition(r->clip, &frame, &count) && count > 0) {
         hooks.clipSetPosition(r->clip, std::clamp(frame + int64_t(p.x - last.x), int64_t(0), count - 1));
         moved = true;
       }
       last = p;
-    } else if (result == kUITrackTimedOut && moved) {
+    } else if (result == kTKTrackTimedOut && moved) {
       ImagePaneClickAction(r->control);
       moved = false;
-    } else if (result == kUITrackMouseUp) {
+    } else if (result == kTKTrackMouseUp) {
       if (moved) ImagePaneClickAction(r->control);
       break;
     }
@@ -116,10 +116,10 @@ void trackClip(ImagePaneRecord* r, UIPoint start) {
 
 // Horizontal drags move the exchange's clip a frame step per pixel, held to
 // its first and last frame, and show the frame reached.
-void trackHost(ImagePaneRecord* r, UIPoint start) {
+void trackHost(ImagePaneRecord* r, TKPoint start) {
   ViewsHooks& hooks = ViewsHooksInForce();
   r->clipTrackingActive = true;
-  UIPoint last = start;
+  TKPoint last = start;
   bool moved = false;
   int32_t target = 0;
   auto show = [&] {
@@ -130,10 +130,10 @@ void trackHost(ImagePaneRecord* r, UIPoint start) {
     drawWithLinked(r);
   };
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t mods = 0;
-    const UITrackResult result = UITrackMouse(drawWindow(r), kHostPoll, &p, &mods);
-    if (result == kUITrackMouseDragged && p.x != last.x) {
+    const TKTrackResult result = TKTrackMouse(drawWindow(r), kHostPoll, &p, &mods);
+    if (result == kTKTrackMouseDragged && p.x != last.x) {
       int32_t current = 0, step = 0, lastTime = 0;
       if (hooks.hostFrameTimes(&current, &step, &lastTime)) {
         const int64_t next = int64_t(moved ? target : current) + int64_t(p.x - last.x) * int64_t(step);
@@ -141,10 +141,10 @@ void trackHost(ImagePaneRecord* r, UIPoint start) {
         moved = true;
       }
       last = p;
-    } else if (result == kUITrackTimedOut && moved) {
+    } else if (result == kTKTrackTimedOut && moved) {
       show();
       moved = false;
-    } else if (result == kUITrackMouseUp) {
+    } else if (result == kTKTrackMouseUp) {
       if (moved) show();
       break;
     }
@@ -161,7 +161,7 @@ float ImagePaneNextZoom(float zoom, bool out) {
   return zoom;
 }
 
-bool ImagePaneZoomAt(ImagePaneRecord* r, UIPoint where, bool out) {
+bool ImagePaneZoomAt(ImagePaneRecord* r, TKPoint where, bool out) {
   if (!r->picture) return false;
   ImagePaneRefit(r);
   const float next = ImagePaneNextZoom(r->zoom, out);
@@ -177,9 +177,9 @@ bool ImagePaneZoomAt(ImagePaneRecord* r, UIPoint where, bool out) {
   return true;
 }
 
-int16_t ImagePaneTrackProc(UIControl* pane, UIPoint where, uint32_t modifiers) {
+int16_t ImagePaneTrackProc(TKControl* pane, TKPoint where, uint32_t modifiers) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
-  if (!r) return kUIPartNone;
+  if (!r) return kTKPartNone;
   ViewsHooks& hooks = ViewsHooksInForce();
   int32_t current = 0, step = 0, last = 0;
   if (r->splitShown && (r->splitEnd1Hot || r->splitEnd2Hot)) {
@@ -196,7 +196,7 @@ int16_t ImagePaneTrackProc(UIControl* pane, UIPoint where, uint32_t modifiers) {
   } else if (r->clipTracking && hooks.hostFrameTimes(&current, &step, &last)) {
     trackHost(r, where);
   }
-  if (!UIIsControlAlive(pane)) return kUIPartNone;
+  if (!TKIsControlAlive(pane)) return kTKPartNone;
   if (r->clickProc) {
     float x, y;
     ImagePaneViewToPicture(r, where, &x, &y);
@@ -205,7 +205,7 @@ int16_t ImagePaneTrackProc(UIControl* pane, UIPoint where, uint32_t modifiers) {
   return kImagePanePart;
 }
 
-void ImagePaneClickAction(UIControl* pane) {
+void ImagePaneClickAction(TKControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r) return;
   ViewsHooks& hooks = ViewsHooksInForce();
@@ -218,22 +218,22 @@ void ImagePaneClickAction(UIControl* pane) {
   drawWithLinked(r);
 }
 
-QVStatus ImagePaneControlEventHandler(UIControl* pane, UIEvent& e) {
+QVStatus ImagePaneControlEventHandler(TKControl* pane, TKEvent& e) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r) return kQVErrNotHandled;
-  if (e.kind == kUIEventContextClick) {
+  if (e.kind == kTKEventContextClick) {
     if (r->clickProc) {
       float x, y;
       ImagePaneViewToPicture(r, e.where, &x, &y);
       r->clickProc(pane, int32_t(std::floor(x)), int32_t(std::floor(y)) - kImagePaneContextClickRise, e.modifiers, 2);
     }
-  } else if (e.kind == kUIEventVisibilityChanged && r->floatingWindow && e.control == pane) {
+  } else if (e.kind == kTKEventVisibilityChanged && r->floatingWindow && e.control == pane) {
     // The floating window follows the control.
-    if (e.part && UIIsWindowVisible(r->window))
-      UIShowWindow(r->floatingWindow);
+    if (e.part && TKIsWindowVisible(r->window))
+      TKShowWindow(r->floatingWindow);
     else
-      UIHideWindow(r->floatingWindow);
-  } else if (e.kind == kUIEventMouseWheel) {
+      TKHideWindow(r->floatingWindow);
+  } else if (e.kind == kTKEventMouseWheel) {
     const int32_t axis = e.wheelY != 0 ? 1 : 2;
     const double raw = axis == 1 ? e.wheelY : e.wheelX;
     const int32_t delta = raw > 0 ? std::max(1, int32_t(std::lround(raw))) : std::min(-1, int32_t(std::lround(raw)));

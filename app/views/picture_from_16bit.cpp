@@ -19,17 +19,17 @@ uint8_t ChannelByte(uint16_t v) {
 
 }  // namespace
 
-QVStatus Convert16BitPixelsToGWorld(UIImage** outPicture, const UIRect& bounds, const void* sourcePixels,
+QVStatus Convert16BitPixelsToGWorld(TKImage** outPicture, const TKRect& bounds, const void* sourcePixels,
                                     int32_t sourceRowBytes) {
   if (!outPicture) return kQVErrParam;
   *outPicture = nullptr;
-  int32_t width = UIRectWidth(bounds), height = UIRectHeight(bounds);
+  int32_t width = TKRectWidth(bounds), height = TKRectHeight(bounds);
   if (!sourcePixels || width <= 0 || height <= 0 || sourceRowBytes / 8 < width) return kQVErrParam;
-  UIImage* picture = UIImageCreate(width, height);
+  TKImage* picture = TKImageCreate(width, height);
   if (!picture) return kQVErrMemory;
 
-  uint8_t* dstBase = UIImagePixels(picture);
-  size_t dstRowBytes = size_t(UIImageRowBytes(picture));
+  uint8_t* dstBase = TKImagePixels(picture);
+  size_t dstRowBytes = size_t(TKImageRowBytes(picture));
   const uint8_t* srcBase = static_cast<const uint8_t*>(sourcePixels);
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* src = srcBase + size_t(y) * size_t(sourceRowBytes);

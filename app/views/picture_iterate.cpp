@@ -1,12 +1,12 @@
 #include "app/views/picture_utils.h"
 
-void IterateGWorldPixels(UIImage* picture, ScopePixelProc proc, void* refCon) {
+void IterateGWorldPixels(TKImage* picture, ScopePixelProc proc, void* refCon) {
   if (!picture || !proc) return;
-  int32_t width = UIImageWidth(picture), height = UIImageHeight(picture);
-  uint8_t* base = UIImagePixels(picture);
-  size_t rowBytes = size_t(UIImageRowBytes(picture));
+  int32_t width = TKImageWidth(picture), height = TKImageHeight(picture);
+  uint8_t* base = TKImagePixels(picture);
+  size_t rowBytes = size_t(TKImageRowBytes(picture));
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* row = base + size_t(y) * rowBytes;
-    for (int32_t x = 0; x < width; ++x) proc(row + size_t(x) * 4, kUIPixelFormatBGRA, refCon);
+    for (int32_t x = 0; x < width; ++x) proc(row + size_t(x) * 4, kTKPixelFormatBGRA, refCon);
   }
 }

@@ -14,11 +14,11 @@
 // trunc(v * 0.007782101f) in single precision, saturated at 255. Returns
 // kQVErrParam for bad arguments and kQVErrMemory when the picture cannot be
 // made; *outPicture is then null and nothing is converted.
-QVStatus Convert16BitPixelsToGWorld(UIImage** outPicture, const UIRect& bounds, const void* sourcePixels,
+QVStatus Convert16BitPixelsToGWorld(TKImage** outPicture, const TKRect& bounds, const void* sourcePixels,
                                     int32_t sourceRowBytes);
 
 // Calls proc once for every pixel of the picture, rows top to bottom and
 // pixels left to right, with the pixel's address, the format 'BGRA' and the
 // reference value. An empty or missing picture calls nothing.
 using ScopePixelProc = void (*)(void* pixel, uint32_t pixelFormat, void* refCon);
-void IterateGWorldPixels(UIImage* picture, ScopePixelProc proc, void* refCon);
+void IterateGWorldPixels(TKImage* picture, ScopePixelProc proc, void* refCon);

@@ -11,26 +11,26 @@
 
 // Erases rect (the whole picture when none) with colour (black when none).
 // A null picture is ignored.
-void EraseGWorldRect(UIImage* target, const UIRect* rect, const UIColor* colour);
-void EraseGWorld(UIImage* target, const UIRect* rect);
+void EraseGWorldRect(TKImage* target, const TKRect* rect, const TKColor* colour);
+void EraseGWorld(TKImage* target, const TKRect* rect);
 
 // Copies sourceRect of source into targetRect of target, scaled when the
 // sizes differ. Transfer mode 64 (dithered) smooths a scaled copy; any other
 // mode takes the nearest pixel. Returns 0.
 enum : int16_t { kCopyModeSource = 0, kCopyModeDither = 64 };
-QVStatus CopyGWorldRect(UIImage* source, UIImage* target, const UIRect& sourceRect, const UIRect& targetRect,
+QVStatus CopyGWorldRect(TKImage* source, TKImage* target, const TKRect& sourceRect, const TKRect& targetRect,
                         int16_t mode);
 
 // Copies source onto target where the mask is black; white leaves target as
 // it is. With no source the mask itself is copied through itself. Pictures of
 // different sizes are combined over the part they share.
-void CopyWithSplitMask(UIImage* source, UIImage* target, UIImage* mask);
+void CopyWithSplitMask(TKImage* source, TKImage* target, TKImage* mask);
 
 // Converts a planar float frame into a picture of the same size ('BGRA',
 // over the task pool). kQVErrParam when either is missing or the sizes differ.
-QVStatus ConvertFrameToPicture(const FBFrameStruct* frame, UIImage* picture);
+QVStatus ConvertFrameToPicture(const FBFrameStruct* frame, TKImage* picture);
 
 // The picture shown while live processing is suspended: black, a red frame
 // a tenth of the size in from the edges, and picture 260 when one is registered.
 constexpr int32_t kUpdatesSuspendedPictureID = 260;
-void DrawUpdatesSuspended(UIImage* target);
+void DrawUpdatesSuspended(TKImage* target);

@@ -5,15 +5,15 @@
 
 #include "core/task_pool.h"
 
-ScopeBackdrop::~ScopeBackdrop() { UIImageDispose(image); }
+ScopeBackdrop::~ScopeBackdrop() { TKImageDispose(image); }
 
 bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height, std::vector<int64_t> key) {
   key.push_back(width);
   key.push_back(height);
   if (backdrop->image && backdrop->key == key) return false;
-  if (!backdrop->image || UIImageWidth(backdrop->image) != width || UIImageHeight(backdrop->image) != height) {
-    UIImageDispose(backdrop->image);
-    backdrop->image = UIImageCreate(width, height);
+  if (!backdrop->image || TKImageWidth(backdrop->image) != width || TKImageHeight(backdrop->image) != height) {
+    TKImageDispose(backdrop->image);
+    backdrop->image = TKImageCreate(width, height);
   }
   backdrop->key = backdrop->image ? std::move(key) : std::vector<int64_t>{};
   return true;
@@ -37,18 +37,18 @@ void CopyRows(void* context, uint32_t part, uint32_t parts) {
 
 }  // namespace
 
-void ScopeBackdropCopy(const ScopeBackdrop* backdrop, UIImage* target, int32_t left, int32_t top) {
-  UIImage* src = backdrop->image;
+void ScopeBackdropCopy(const ScopeBackdrop* backdrop, TKImage* target, int32_t left, int32_t top) {
+  TKImage* src = backdrop->image;
   if (!src || !target) return;
-  int32_t width = UIImageWidth(src), height = UIImageHeight(src);
+  int32_t width = TKImageWidth(src), height = TKImageHeight(src);
   int32_t x0 = std::max(left, 0), y0 = std::max(top, 0);
-  int32_t x1 = std::min(left + width, UIImageWidth(target)), y1 = std::min(top + height, UIImageHeight(target));
+  int32_t x1 = std::min(left + width, TKImageWidth(target)), y1 = std::min(top + height, TKImageHeight(target));
   if (x0 >= x1 || y0 >= y1) return;
   CopyJob job;
-  job.srcRowBytes = size_t(UIImageRowBytes(src));
-  job.dstRowBytes = size_t(UIImageRowBytes(target));
-  job.src = UIImagePixels(src) + size_t(y0 - top) * job.srcRowBytes + size_t(x0 - left) * 4;
-  job.dst = UIImagePixels(target) + size_t(y0) * job.dstRowBytes + size_t(x0) * 4;
+  job.srcRowBytes = size_t(TKImageRowBytes(src));
+  job.dstRowBytes = size_t(TKImageRowBytes(target));
+  job.src = TKImagePixels(src) + size_t(y0 - top) * job.srcRowBytes + size_t(x0 - left) * 4;
+  job.dst = TKImagePixels(target) + size_t(y0) * job.dstRowBytes + size_t(x0) * 4;
   job.bytes = size_t(x1 - x0) * 4;
   job.rows = y1 - y0;
   // Large copies are shared out over the task pool by rows.

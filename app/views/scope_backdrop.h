@@ -9,7 +9,7 @@
 #include "platform/ui/ui_draw.h"
 
 struct ScopeBackdrop {
-  UIImage* image = nullptr;
+  TKImage* image = nullptr;
   std::vector<int64_t> key;  // everything the picture depends on
   ~ScopeBackdrop();
 };
@@ -21,4 +21,4 @@ bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height
 
 // Copies the backdrop with its top-left corner at (left, top) of the target,
 // clipped to the target.
-void ScopeBackdropCopy(const ScopeBackdrop* backdrop, UIImage* target, int32_t left, int32_t top);
+void ScopeBackdropCopy(const ScopeBackdrop* backdrop, TKImage* target, int32_t left, int32_t top);

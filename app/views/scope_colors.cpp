@@ -26,9 +26,9 @@ QVRGBColor ScopeAccentRGB(int32_t index) {
   return (gAccents ? gAccents : kDefaultAccents)[index];
 }
 
-UIColor ScopeAccentColor(int32_t index) {
+TKColor ScopeAccentColor(int32_t index) {
   QVRGBColor c = ScopeAccentRGB(index);
-  return UIColor{c.red / 65535.0, c.green / 65535.0, c.blue / 65535.0, 1.0};
+  return TKColor{c.red / 65535.0, c.green / 65535.0, c.blue / 65535.0, 1.0};
 }
 
 uint32_t ScopeAccentPixel(int32_t index) {

@@ -24,6 +24,6 @@ enum : int32_t {
 // null returns to the built-in values.
 void ScopeSetAccentColors(const QVRGBColor* table);
 QVRGBColor ScopeAccentRGB(int32_t index);
-UIColor ScopeAccentColor(int32_t index);
+TKColor ScopeAccentColor(int32_t index);
 // The colour as an opaque pixel word A<<24 | R<<16 | G<<8 | B.
 uint32_t ScopeAccentPixel(int32_t index);

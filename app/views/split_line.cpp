@@ -29,9 +29,9 @@ double leftSideSign(double x1, double y1, double x2, double y2) {
 
 }  // namespace
 
-void ImagePaneViewFractions(const ImagePaneRecord* r, UIPoint where, float* fx, float* fy) {
-  const float w = float(std::max(1, UIRectWidth(r->viewRect) - 1));
-  const float h = float(std::max(1, UIRectHeight(r->viewRect) - 1));
+void ImagePaneViewFractions(const ImagePaneRecord* r, TKPoint where, float* fx, float* fy) {
+  const float w = float(std::max(1, TKRectWidth(r->viewRect) - 1));
+  const float h = float(std::max(1, TKRectHeight(r->viewRect) - 1));
   *fx = std::clamp(float(where.x - r->viewRect.left) / w, 0.0f, 1.0f);
   *fy = std::clamp(float(where.y - r->viewRect.top) / h, 0.0f, 1.0f);
 }
@@ -68,13 +68,13 @@ int32_t ImagePaneUpdateSplitHandles(ImagePaneRecord* r, float fx, float fy) {
   return 0;
 }
 
-void GetVisibleSplitLine(UIControl* pane, float* x1, float* y1, float* x2, float* y2) {
+void GetVisibleSplitLine(TKControl* pane, float* x1, float* y1, float* x2, float* y2) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r || !x1 || !y1 || !x2 || !y2) return;
   *x1 = r->splitX1, *y1 = r->splitY1, *x2 = r->splitX2, *y2 = r->splitY2;
   if (!r->picture) return;
-  const float pw = float(UIImageWidth(r->picture)), ph = float(UIImageHeight(r->picture));
-  const float vw = float(UIRectWidth(r->viewRect)), vh = float(UIRectHeight(r->viewRect));
+  const float pw = float(TKImageWidth(r->picture)), ph = float(TKImageHeight(r->picture));
+  const float vw = float(TKRectWidth(r->viewRect)), vh = float(TKRectHeight(r->viewRect));
   // View fractions to picture fractions through the offsets, scale and zoom.
   auto toPicture = [&](float fx, float fy, float* px, float* py) {
     *px = (r->zoom * r->scaleX * (fx * vw - float(r->imageOffsetH)) + r->originX) / r->pixelAspect / pw;
@@ -100,13 +100,13 @@ void GetVisibleSplitLine(UIControl* pane, float* x1, float* y1, float* x2, float
     *x1 = 1, *y1 = 0, *x2 = 1, *y2 = 1;  // all of it: the right edge
 }
 
-void BuildSplitViewMask(UIImage* mask, float x1, float y1, float x2, float y2) {
+void BuildSplitViewMask(TKImage* mask, float x1, float y1, float x2, float y2) {
   if (!mask) return;
-  const int32_t width = UIImageWidth(mask), height = UIImageHeight(mask);
+  const int32_t width = TKImageWidth(mask), height = TKImageHeight(mask);
   if (width <= 0 || height <= 0) return;
   const double ref = leftSideSign(x1, y1, x2, y2);
-  uint8_t* pixels = UIImagePixels(mask);
-  const size_t rowBytes = size_t(UIImageRowBytes(mask));
+  uint8_t* pixels = TKImagePixels(mask);
+  const size_t rowBytes = size_t(TKImageRowBytes(mask));
   constexpr uint32_t kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
   for (int32_t y = 0; y < height; ++y) {
     uint32_t* row = reinterpret_cast<uint32_t*>(pixels + size_t(y) * rowBytes);
@@ -116,5 +116,5 @@ void BuildSplitViewMask(UIImage* mask, float x1, float y1, float x2, float y2) {
       row[x] = side(x1, y1, x2, y2, px, py) * ref > 0 ? kBlack : kWhite;
     }
   }
-  UIImageMarkDirty(mask);
+  TKImageMarkDirty(mask);
 }

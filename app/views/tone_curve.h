@@ -8,10 +8,10 @@
 
 // Where the graph lies in a rect: inset by 3% of the rect's height, made
 // square on its height and centred horizontally.
-UIRect ToneCurvePlotRect(const UIRect& rect);
+TKRect ToneCurvePlotRect(const TKRect& rect);
 
 // Draws into rect of target (null: all of it). With a picture and while
 // updates are not suspended the curves are drawn: through the processing
 // tables when the picture is the processed result, else the identity (the
 // scopes then read an unprocessed picture).
-void DrawToneCurvePane(UIImage* target, const UIRect* rect, UIImage* picture, bool pictureIsResult);
+void DrawToneCurvePane(TKImage* target, const TKRect* rect, TKImage* picture, bool pictureIsResult);

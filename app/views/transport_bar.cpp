@@ -24,20 +24,20 @@ constexpr uint32_t kPropBar = QVFourCC("trbr");
 constexpr double kPlayInterval = 1.0 / 24.0;
 
 struct TransportRecord {
-  UIControl* bar = nullptr;
-  UIControl* pane = nullptr;
+  TKControl* bar = nullptr;
+  TKControl* pane = nullptr;
   uint32_t parts = 0;
   bool playing = false;
 };
 
 // Bars live as long as the program, like their windows' controls.
 std::deque<std::unique_ptr<TransportRecord>> gBars;
-UITimer* gPlayTimer = nullptr;
+TKTimer* gPlayTimer = nullptr;
 
-TransportRecord* RecordOf(UIControl* bar) {
+TransportRecord* RecordOf(TKControl* bar) {
   TransportRecord* r = nullptr;
-  if (!bar || !UIIsControlAlive(bar) ||
-      UIGetControlProperty(bar, kCreator, kPropBar, &r, sizeof r, nullptr) != kQVNoErr)
+  if (!bar || !TKIsControlAlive(bar) ||
+      TKGetControlProperty(bar, kCreator, kPropBar, &r, sizeof r, nullptr) != kQVNoErr)
     return nullptr;
   return r;
 }
@@ -67,14 +67,14 @@ bool MoveClip(TransportRecord* r, int32_t where, int32_t delta) {
   return true;
 }
 
-void PlayTick(UITimer*) {
+void PlayTick(TKTimer*) {
   for (auto& r : gBars)
-    if (r->playing && (!UIIsControlAlive(r->bar) || !MoveClip(r.get(), 0, 1))) {
+    if (r->playing && (!TKIsControlAlive(r->bar) || !MoveClip(r.get(), 0, 1))) {
       r->playing = false;
-      if (UIIsControlAlive(r->bar)) UIDrawControl(r->bar);
+      if (TKIsControlAlive(r->bar)) TKDrawControl(r->bar);
     }
   if (TransportPlayingCount() == 0 && gPlayTimer) {
-    UIRemoveTimer(gPlayTimer);
+    TKRemoveTimer(gPlayTimer);
     gPlayTimer = nullptr;
   }
 }
@@ -82,18 +82,18 @@ void PlayTick(UITimer*) {
 // The playback buttons: six glyphs in the middle of the bar, 18 px apart:
 // to start, back, stop, play, forward, to end.
 constexpr int32_t kGlyphStep = 18;
-int32_t GlyphsLeft(const UIRect& b) { return (b.left + b.right) / 2 - 3 * kGlyphStep; }
+int32_t GlyphsLeft(const TKRect& b) { return (b.left + b.right) / 2 - 3 * kGlyphStep; }
 
 // The playback button under a point, or -1.
-int32_t GlyphAt(UIControl* bar, UIPoint p) {
+int32_t GlyphAt(TKControl* bar, TKPoint p) {
   TransportRecord* r = RecordOf(bar);
-  const UIRect b = UIGetControlBounds(bar);
-  if (!r || !(r->parts & kTransportPlayback) || !UIRectContains(b, p)) return -1;
+  const TKRect b = TKGetControlBounds(bar);
+  if (!r || !(r->parts & kTransportPlayback) || !TKRectContains(b, p)) return -1;
   const int32_t offset = p.x - (GlyphsLeft(b) - 5);
   return offset >= 0 && offset < 6 * kGlyphStep ? offset / kGlyphStep : -1;
 }
 
-void PressGlyph(UIControl* bar, int32_t glyph) {
+void PressGlyph(TKControl* bar, int32_t glyph) {
   TransportRecord* r = RecordOf(bar);
   switch (glyph) {
     case 0: TransportGoToBeginning(bar); break;
@@ -108,101 +108,101 @@ void PressGlyph(UIControl* bar, int32_t glyph) {
   }
 }
 
-void DrawBar(UIControl* bar, UIContext* ctx) {
+void DrawBar(TKControl* bar, TKContext* ctx) {
   TransportRecord* r = RecordOf(bar);
-  const UIRect b = UIGetControlBounds(bar);
-  UISetFillColor(ctx, UIColorRGB(0.16, 0.16, 0.17));
-  UIFillRect(ctx, b);
+  const TKRect b = TKGetControlBounds(bar);
+  TKSetFillColor(ctx, TKColorRGB(0.16, 0.16, 0.17));
+  TKFillRect(ctx, b);
   if (!r || !(r->parts & kTransportPlayback)) return;
   const int32_t mid = (b.top + b.bottom) / 2;
   const int32_t left = GlyphsLeft(b);
-  UISetFillColor(ctx, UIColorRGB(0.75, 0.75, 0.78));
+  TKSetFillColor(ctx, TKColorRGB(0.75, 0.75, 0.78));
   for (int32_t i = 0; i < 6; ++i) {
     const double x = left + kGlyphStep * i;
-    UIBeginPath(ctx);
+    TKBeginPath(ctx);
     if (i == 2) {
-      UIFillRect(ctx, UIRect{mid - 4, int32_t(x), mid + 4, int32_t(x) + 8});
+      TKFillRect(ctx, TKRect{mid - 4, int32_t(x), mid + 4, int32_t(x) + 8});
       continue;
     }
     const bool forward = i >= 3;
     const double tip = forward ? x + 8 : x;
     const double back = forward ? x : x + 8;
-    UIMoveTo(ctx, back, mid - 5);
-    UILineTo(ctx, tip, mid);
-    UILineTo(ctx, back, mid + 5);
-    UIClosePath(ctx);
-    UIFillPath(ctx);
-    if (i == 0 || i == 5) UIFillRect(ctx, UIRect{mid - 5, int32_t(forward ? x + 8 : x - 2), mid + 5, int32_t(forward ? x + 10 : x)});
+    TKMoveTo(ctx, back, mid - 5);
+    TKLineTo(ctx, tip, mid);
+    TKLineTo(ctx, back, mid + 5);
+    TKClosePath(ctx);
+    TKFillPath(ctx);
+    if (i == 0 || i == 5) TKFillRect(ctx, TKRect{mid - 5, int32_t(forward ? x + 8 : x - 2), mid + 5, int32_t(forward ? x + 10 : x)});
   }
   if (r->playing) {
-    UISetStrokeColor(ctx, UIColorRGB(0.9, 0.6, 0.2));
-    UIFrameRect(ctx, UIRect{mid - 7, left + kGlyphStep * 3 - 2, mid + 7, left + kGlyphStep * 3 + 10});
+    TKSetStrokeColor(ctx, TKColorRGB(0.9, 0.6, 0.2));
+    TKFrameRect(ctx, TKRect{mid - 7, left + kGlyphStep * 3 - 2, mid + 7, left + kGlyphStep * 3 + 10});
   }
 }
 
 }  // namespace
 
-QVStatus CreateTransportBar(UIWindow* window, const UIRect& bounds, int32_t idNumber, uint32_t parts,
-                            UIControl** outBar) {
+QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNumber, uint32_t parts,
+                            TKControl** outBar) {
   if (outBar) *outBar = nullptr;
   if (!window) return kQVErrParam;
-  UIUserPaneProcs procs;
+  TKUserPaneProcs procs;
   procs.draw = DrawBar;
-  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t { return GlyphAt(c, p) >= 0 ? kUIPartButton : kUIPartNone; };
-  procs.track = [](UIControl* c, UIPoint p, uint32_t) -> int16_t {
+  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t { return GlyphAt(c, p) >= 0 ? kTKPartButton : kTKPartNone; };
+  procs.track = [](TKControl* c, TKPoint p, uint32_t) -> int16_t {
     const int32_t glyph = GlyphAt(c, p);
     PressGlyph(c, glyph);
-    return glyph >= 0 ? kUIPartButton : kUIPartNone;
+    return glyph >= 0 ? kTKPartButton : kTKPartNone;
   };
-  UIControl* bar = UINewUserPane(window, bounds, procs);
+  TKControl* bar = TKNewUserPane(window, bounds, procs);
   if (!bar) return kQVErrMemory;
   gBars.push_back(std::make_unique<TransportRecord>());
   TransportRecord* r = gBars.back().get();
   r->bar = bar;
   r->parts = parts;
-  UISetControlProperty(bar, kCreator, kPropBar, &r, sizeof r);
-  UISetControlID(bar, UIControlID{kSigTransport, idNumber});
+  TKSetControlProperty(bar, kCreator, kPropBar, &r, sizeof r);
+  TKSetControlID(bar, TKControlID{kSigTransport, idNumber});
   if (outBar) *outBar = bar;
   return kQVNoErr;
 }
 
-void TransportSetPane(UIControl* bar, UIControl* pane) {
+void TransportSetPane(TKControl* bar, TKControl* pane) {
   if (TransportRecord* r = RecordOf(bar)) r->pane = pane;
 }
-UIControl* TransportGetPane(UIControl* bar) {
+TKControl* TransportGetPane(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   return r ? r->pane : nullptr;
 }
-uint32_t TransportGetParts(UIControl* bar) {
+uint32_t TransportGetParts(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   return r ? r->parts : 0;
 }
-bool TransportIsPlaying(UIControl* bar) {
+bool TransportIsPlaying(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   return r && r->playing;
 }
 
 int32_t TransportPlayingCount() {
   int32_t count = 0;
-  for (auto& r : gBars) count += r->playing && UIIsControlAlive(r->bar);
+  for (auto& r : gBars) count += r->playing && TKIsControlAlive(r->bar);
   return count;
 }
 
 void TransportPauseAll() {
   for (auto& r : gBars) r->playing = false;
-  if (gPlayTimer) UIRemoveTimer(gPlayTimer);
+  if (gPlayTimer) TKRemoveTimer(gPlayTimer);
   gPlayTimer = nullptr;
 }
 
-void TransportGoToBeginning(UIControl* bar) { MoveClip(RecordOf(bar), 0, 0); }
-void TransportGoToEnd(UIControl* bar) { MoveClip(RecordOf(bar), -1, 0); }
-void TransportStepBackward(UIControl* bar) { MoveClip(RecordOf(bar), 0, -1); }
-void TransportStepForward(UIControl* bar) { MoveClip(RecordOf(bar), 0, 1); }
+void TransportGoToBeginning(TKControl* bar) { MoveClip(RecordOf(bar), 0, 0); }
+void TransportGoToEnd(TKControl* bar) { MoveClip(RecordOf(bar), -1, 0); }
+void TransportStepBackward(TKControl* bar) { MoveClip(RecordOf(bar), 0, -1); }
+void TransportStepForward(TKControl* bar) { MoveClip(RecordOf(bar), 0, 1); }
 
-void TransportTogglePlay(UIControl* bar) {
+void TransportTogglePlay(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r || !r->pane) return;
   r->playing = !r->playing;
-  if (r->playing && !gPlayTimer) gPlayTimer = UIInstallTimer(kPlayInterval, kPlayInterval, PlayTick);
-  UIDrawControl(bar);
+  if (r->playing && !gPlayTimer) gPlayTimer = TKInstallTimer(kPlayInterval, kPlayInterval, PlayTick);
+  TKDrawControl(bar);
 }

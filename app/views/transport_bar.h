@@ -9,8 +9,8 @@
 #include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 enum : uint32_t {
   kTransportZoomPan = 1,       // zoom and pan tools
@@ -26,21 +26,21 @@ extern bool gPreviewPlaying;
 extern bool gRapidPreviewRendering;
 
 // Creates a bar in window over bounds with control ID ('VFtb', idNumber).
-QVStatus CreateTransportBar(UIWindow* window, const UIRect& bounds, int32_t idNumber, uint32_t parts,
-                            UIControl** outBar);
+QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNumber, uint32_t parts,
+                            TKControl** outBar);
 // The pane the bar drives (null: none).
-void TransportSetPane(UIControl* bar, UIControl* pane);
-UIControl* TransportGetPane(UIControl* bar);
-uint32_t TransportGetParts(UIControl* bar);
-bool TransportIsPlaying(UIControl* bar);
+void TransportSetPane(TKControl* bar, TKControl* pane);
+TKControl* TransportGetPane(TKControl* bar);
+uint32_t TransportGetParts(TKControl* bar);
+bool TransportIsPlaying(TKControl* bar);
 // How many bars play.
 int32_t TransportPlayingCount();
 void TransportPauseAll();
 
 // The actions: the clip's first and last frame, one frame back and forward,
 // playback on and off. Each does nothing for a bar without a clip.
-void TransportGoToBeginning(UIControl* bar);
-void TransportGoToEnd(UIControl* bar);
-void TransportStepBackward(UIControl* bar);
-void TransportStepForward(UIControl* bar);
-void TransportTogglePlay(UIControl* bar);
+void TransportGoToBeginning(TKControl* bar);
+void TransportGoToEnd(TKControl* bar);
+void TransportStepBackward(TKControl* bar);
+void TransportStepForward(TKControl* bar);
+void TransportTogglePlay(TKControl* bar);

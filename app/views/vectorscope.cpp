@@ -66,15 +66,15 @@ struct TracePlan {
   int32_t sampledRows, samplesPerRow;
 };
 
-bool MakePlan(const VectorscopeParams& p, const UIRect& rect, const VectorscopeScales& scales, TracePlan* plan) {
-  const int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+bool MakePlan(const VectorscopeParams& p, const TKRect& rect, const VectorscopeScales& scales, TracePlan* plan) {
+  const int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
   TracePlan& t = *plan;
   t.p = &p;
   // Dots land inside the rectangle and inside the target.
   t.xMin = std::max(0, -rect.left);
   t.yMin = std::max(0, -rect.top);
-  t.xEnd = std::min(w, UIImageWidth(p.target) - rect.left);
-  t.yEnd = std::min(h, UIImageHeight(p.target) - rect.top);
+  t.xEnd = std::min(w, TKImageWidth(p.target) - rect.left);
+  t.yEnd = std::min(h, TKImageHeight(p.target) - rect.top);
   if (t.xMin >= t.xEnd || t.yMin >= t.yEnd) return false;
   t.t = BuildRGBtoYCbCrTables(p.matrix);
   t.layout = (p.flags & kVSFlagARGBMemory) ? kScopeLayoutARGBMemory : kScopeLayoutLittleEndianWords;
@@ -129,9 +129,9 @@ void ForEachDot(const TracePlan& t, int32_t firstIndex, int32_t endIndex, Dot do
 }
 
 // Each dot brightens its pixel in place, one after another.
-void PlotTraceDirect(const TracePlan& t, const UIRect& rect, const uint32_t next[256]) {
-  uint8_t* dstBase = UIImagePixels(t.p->target);
-  const ptrdiff_t dstRowBytes = UIImageRowBytes(t.p->target);
+void PlotTraceDirect(const TracePlan& t, const TKRect& rect, const uint32_t next[256]) {
+  uint8_t* dstBase = TKImagePixels(t.p->target);
+  const ptrdiff_t dstRowBytes = TKImageRowBytes(t.p->target);
   ForEachDot(t, 0, t.sampledRows, [&](int32_t dx, int32_t dy) {
     uint8_t* pixel = dstBase + (rect.top + dy) * dstRowBytes + ptrdiff_t(rect.left + dx) * 4;
     uint32_t word;
@@ -171,7 +171,7 @@ bool BuildHitTables(const uint32_t next[256], HitTables* tables) {
 
 struct CountJob {
   const TracePlan* plan;
-  const UIRect* rect;
+  const TKRect* rect;
   const HitTables* tables;
   const ScopeBackdrop* backdrop;
   uint8_t* counts;  // one W x H grid per counting task, back to back, zero between draws
@@ -200,11 +200,11 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
   const int32_t rows = t.yEnd - t.yMin;
   const VLMPPartItems share = VLMPPartOf(rows, part, parts);
   const int32_t first = t.yMin + share.first, end = t.yMin + share.end;
-  UIImage* target = t.p->target;
-  uint8_t* dstBase = UIImagePixels(target);
-  const size_t dstRowBytes = size_t(UIImageRowBytes(target));
-  const uint8_t* srcBase = UIImagePixels(job.backdrop->image);
-  const size_t srcRowBytes = size_t(UIImageRowBytes(job.backdrop->image));
+  TKImage* target = t.p->target;
+  uint8_t* dstBase = TKImagePixels(target);
+  const size_t dstRowBytes = size_t(TKImageRowBytes(target));
+  const uint8_t* srcBase = TKImagePixels(job.backdrop->image);
+  const size_t srcRowBytes = size_t(TKImageRowBytes(job.backdrop->image));
   const size_t span = size_t(t.xEnd - t.xMin);
   std::vector<uint8_t> summed(job.grids > 1 ? span : 0);
   for (int32_t y = first; y < end; ++y) {
@@ -240,7 +240,7 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
 }
 
 // Copies the backdrop into the rectangle with the trace laid in.
-void PlotTrace(const VectorscopeParams& p, const UIRect& rect, const VectorscopeScales& scales,
+void PlotTrace(const VectorscopeParams& p, const TKRect& rect, const VectorscopeScales& scales,
                const ScopeBackdrop& backdrop) {
   TracePlan plan;
   if (!MakePlan(p, rect, scales, &plan)) {
@@ -250,8 +250,8 @@ void PlotTrace(const VectorscopeParams& p, const UIRect& rect, const Vectorscope
   uint32_t next[256];
   BuildBrightenTable(float(p.saturation) / 65536.0f, next);
   static HitTables tables;
-  const int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
-  if (!backdrop.image || UIImageWidth(backdrop.image) != w || UIImageHeight(backdrop.image) != h ||
+  const int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
+  if (!backdrop.image || TKImageWidth(backdrop.image) != w || TKImageHeight(backdrop.image) != h ||
       !BuildHitTables(next, &tables)) {
     ScopeBackdropCopy(&backdrop, p.target, rect.left, rect.top);
     PlotTraceDirect(plan, rect, next);
@@ -296,25 +296,25 @@ VectorscopeScales VectorscopeComputeScales(int32_t width, int32_t height, int32_
   return s;
 }
 
-UIRect VectorscopeGraticuleRect(const UIRect& bounds) {
-  int32_t inset = int32_t(UIRectWidth(bounds) * 0.016);
-  UIRect r = UIRectInset(bounds, inset, inset);
-  int32_t w = UIRectWidth(r), h = UIRectHeight(r);
-  if (w <= 0 || h <= 0) return UIRect{r.top, r.left, r.top, r.left};
+TKRect VectorscopeGraticuleRect(const TKRect& bounds) {
+  int32_t inset = int32_t(TKRectWidth(bounds) * 0.016);
+  TKRect r = TKRectInset(bounds, inset, inset);
+  int32_t w = TKRectWidth(r), h = TKRectHeight(r);
+  if (w <= 0 || h <= 0) return TKRect{r.top, r.left, r.top, r.left};
   int32_t fitW = 4 * (h / 3), fitH = h;
   if (fitW > w) {
     fitW = 4 * (w / 4);
     fitH = 3 * (w / 4);
   }
   int32_t left = r.left + (w - fitW) / 2, top = r.top + (h - fitH) / 2;
-  return UIRect{top, left, top + fitH, left + fitW};
+  return TKRect{top, left, top + fitH, left + fitW};
 }
 
 int32_t DrawVectorscope(const VectorscopeParams* params) {
   if (!params || !params->target) return 0;
   const VectorscopeParams& p = *params;
-  UIRect rect = p.rect ? *p.rect : UIMakeRect(0, 0, UIImageWidth(p.target), UIImageHeight(p.target));
-  int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  TKRect rect = p.rect ? *p.rect : TKMakeRect(0, 0, TKImageWidth(p.target), TKImageHeight(p.target));
+  int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
   if (w <= 0 || h <= 0) return 0;
   VectorscopeScales scales = VectorscopeComputeScales(w, h, p.whiteLevel, p.blackLevel, p.targets75 != 0);
 

@@ -14,8 +14,8 @@ enum : uint32_t {
 };
 
 struct VectorscopeParams {
-  UIImage* target;       // picture drawn into
-  const UIRect* rect;    // the graticule rectangle inside the target; null: the whole target
+  TKImage* target;       // picture drawn into
+  const TKRect* rect;    // the graticule rectangle inside the target; null: the whole target
   const uint8_t* pixels; // source pixels, 4 bytes each; null: no source
   int32_t width;         // source size (720 x 486 when there is none)
   int32_t height;
@@ -40,22 +40,22 @@ int32_t DrawVectorscope(const VectorscopeParams* params);
 // The graticule rectangle for a pane: bounds inset by trunc(width x 0.016)
 // on every side, then the largest 4:3 area (width a multiple of 4) centred
 // inside it.
-UIRect VectorscopeGraticuleRect(const UIRect& bounds);
+TKRect VectorscopeGraticuleRect(const TKRect& bounds);
 
 // Fills the parameter block from the preferences and the source picture
 // (none: graticule only) and draws into rect of target (null: all of it).
 // zoom is the magnification of the pane that shows it.
-void DrawVectorscopePane(UIImage* target, const UIRect* rect, UIImage* source, int32_t zoom);
+void DrawVectorscopePane(TKImage* target, const TKRect* rect, TKImage* source, int32_t zoom);
 
 // A polar target drawn around the ray at `angle` degrees (counter-clockwise
 // from the B-Y axis) at radius x scale pixels from (cx, cy), with tolerance
 // corners; radius and tolerance are fractions of the circle, scale its
 // radius in pixels.
-void DrawVectorscopeTargetArc(float cx, float cy, UIContext* ctx, QVRGBColor color, float radius, float angle,
+void DrawVectorscopeTargetArc(float cx, float cy, TKContext* ctx, QVRGBColor color, float radius, float angle,
                               float scale, float tolerance);
 
 // A square target at the colour (r, g, b) placed through the colour
 // difference tables like the trace (without zoom), xScale and yScale in the
 // trace's fixed point, halfSize in 16.16.
 void DrawVectorscopeTargetBox(uint8_t r, uint8_t g, uint8_t b, const int32_t* tables, int32_t cx, int32_t cy,
-                              int64_t xScale, int64_t yScale, int64_t halfSize, QVRGBColor color, UIContext* ctx);
+                              int64_t xScale, int64_t yScale, int64_t halfSize, QVRGBColor color, TKContext* ctx);

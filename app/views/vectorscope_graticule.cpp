@@ -33,67 +33,67 @@ constexpr ColourName kNames[6] = {{"Mg", 52.5, 145, 51.5, 154}, {"R", 99.5, 130,
 
 const char* const kMatrixNames[3] = {"601", "709", "240M"};
 
-UIColor Desaturated(QVRGBColor c, int32_t saturation) {
+TKColor Desaturated(QVRGBColor c, int32_t saturation) {
   AdjustColorSaturation(&c, float(saturation) / 65536.0f);
-  return UIColorFrom16(c.red, c.green, c.blue);
+  return TKColorFrom16(c.red, c.green, c.blue);
 }
 
-QVRGBColor ToColor16(const UIColor& c) {
+QVRGBColor ToColor16(const TKColor& c) {
   return QVRGBColor{uint16_t(std::lround(c.red * 65535)), uint16_t(std::lround(c.green * 65535)),
                     uint16_t(std::lround(c.blue * 65535))};
 }
 
-void Line(UIContext* ctx, double x1, double y1, double x2, double y2) {
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, x1, y1);
-  UILineTo(ctx, x2, y2);
-  UIStrokePath(ctx);
+void Line(TKContext* ctx, double x1, double y1, double x2, double y2) {
+  TKBeginPath(ctx);
+  TKMoveTo(ctx, x1, y1);
+  TKLineTo(ctx, x2, y2);
+  TKStrokePath(ctx);
 }
 
-void Arc(UIContext* ctx, double cx, double cy, double radius, double from, double to) {
-  UIBeginPath(ctx);
-  UIArc(ctx, cx, cy, radius, from, to, false);
-  UIStrokePath(ctx);
+void Arc(TKContext* ctx, double cx, double cy, double radius, double from, double to) {
+  TKBeginPath(ctx);
+  TKArc(ctx, cx, cy, radius, from, to, false);
+  TKStrokePath(ctx);
 }
 
 // A segment of the ray at angle a (radians, already in drawing orientation).
-void Radial(UIContext* ctx, double cx, double cy, double a, double r1, double r2) {
+void Radial(TKContext* ctx, double cx, double cy, double a, double r1, double r2) {
   Line(ctx, cx + r1 * std::cos(a), cy + r1 * std::sin(a), cx + r2 * std::cos(a), cy + r2 * std::sin(a));
 }
 
-void DrawLabels(UIContext* ctx, const VectorscopeParams& p, const VectorscopeScales& s, int32_t w, int32_t h,
-                UIColor color) {
+void DrawLabels(TKContext* ctx, const VectorscopeParams& p, const VectorscopeScales& s, int32_t w, int32_t h,
+                TKColor color) {
   double cx = w / 2, cy = h / 2;
-  UIFont font{"Helvetica", double(h < 340 ? h / 20 : 16), true, false};
+  TKFont font{"Helvetica", double(h < 340 ? h / 20 : 16), true, false};
   if (font.size < 1) return;
-  UISetFillColor(ctx, color);
-  UITextMetrics m = UIMeasureText(font, "B-Y ");
-  UIDrawText(ctx, font, "B-Y ", cx + 185 * s.unitX, std::round(cy - m.descent), kUIAlignLeft);
-  UIDrawText(ctx, font, "R-Y ", cx + 5 * s.unitX, std::round(cy - 183 * s.unitY), kUIAlignLeft);
+  TKSetFillColor(ctx, color);
+  TKTextMetrics m = TKMeasureText(font, "B-Y ");
+  TKDrawText(ctx, font, "B-Y ", cx + 185 * s.unitX, std::round(cy - m.descent), kTKAlignLeft);
+  TKDrawText(ctx, font, "R-Y ", cx + 5 * s.unitX, std::round(cy - 183 * s.unitY), kTKAlignLeft);
   bool hd = p.matrix == kScopeMatrix709 || p.matrix == kScopeMatrix240M;
   for (const ColourName& n : kNames) {
     double a = (hd ? n.angleHD : n.angle601) * kDegree, radius = hd ? n.radiusHD : n.radius601;
-    UITextMetrics nm = UIMeasureText(font, n.text);
+    TKTextMetrics nm = TKMeasureText(font, n.text);
     double x = cx + radius * s.unitX * std::cos(a), y = cy - radius * s.unitY * std::sin(a);
-    UIDrawText(ctx, font, n.text, x, std::round(y + (nm.ascent - nm.descent) / 2), kUIAlignCenter);
+    TKDrawText(ctx, font, n.text, x, std::round(y + (nm.ascent - nm.descent) / 2), kTKAlignCenter);
   }
 
-  UIFont captionFont{"Helvetica", double(h < 330 ? h / 22 : 14), false, true};
+  TKFont captionFont{"Helvetica", double(h < 330 ? h / 22 : 14), false, true};
   if (captionFont.size < 1) return;
   char caption[64];
   int32_t matrix = std::clamp(p.matrix, 0, 2);
   std::snprintf(caption, sizeof caption, "%s %ldx %s", kMatrixNames[matrix], long(std::clamp(p.zoom, 1, 10)),
                 p.targets75 ? "75%" : "100%");
-  UITextMetrics cm = UIMeasureText(captionFont, caption);
-  UIDrawText(ctx, captionFont, caption, w - 5, std::round(h - cm.descent), kUIAlignRight);
+  TKTextMetrics cm = TKMeasureText(captionFont, caption);
+  TKDrawText(ctx, captionFont, caption, w - 5, std::round(h - cm.descent), kTKAlignRight);
 }
 
 }  // namespace
 
-void DrawVectorscopeTargetArc(float cx, float cy, UIContext* ctx, QVRGBColor color, float radius, float angle,
+void DrawVectorscopeTargetArc(float cx, float cy, TKContext* ctx, QVRGBColor color, float radius, float angle,
                               float scale, float tolerance) {
-  UISetStrokeColor(ctx, UIColorFrom16(color.red, color.green, color.blue));
-  UISetLineWidth(ctx, 1.0);
+  TKSetStrokeColor(ctx, TKColorFrom16(color.red, color.green, color.blue));
+  TKSetLineWidth(ctx, 1.0);
   double a = -double(angle) * kDegree, r = double(radius) * scale, band = 0.045 * scale;
   for (double rr : {r, r + band, r - band}) Arc(ctx, cx, cy, rr, a - 3 * kDegree, a + 3 * kDegree);
   for (double side : {0.0, -3.0, 3.0}) Radial(ctx, cx, cy, a + side * kDegree, r - band, r + band);
@@ -110,27 +110,27 @@ void DrawVectorscopeTargetArc(float cx, float cy, UIContext* ctx, QVRGBColor col
 }
 
 void DrawVectorscopeTargetBox(uint8_t r, uint8_t g, uint8_t b, const int32_t* tables, int32_t cx, int32_t cy,
-                              int64_t xScale, int64_t yScale, int64_t halfSize, QVRGBColor color, UIContext* ctx) {
+                              int64_t xScale, int64_t yScale, int64_t halfSize, QVRGBColor color, TKContext* ctx) {
   const int32_t *t0 = tables, *t1 = tables + 256, *t2 = tables + 512;
   const int32_t *t3 = tables + 768, *t4 = tables + 1024, *t5 = tables + 1280;
   int64_t bv = int64_t(t2[b] - t0[r] - t1[g]), rv = int64_t(t3[r] - t4[g] - t5[b]);
   int64_t dx = VectorscopeRound16((bv * xScale) >> 16), dy = VectorscopeRound16((-rv * yScale) >> 16);
   int64_t hx = VectorscopeRound16((halfSize * xScale) >> 16), hy = VectorscopeRound16((halfSize * yScale) >> 16);
-  UISave(ctx);
-  UISetStrokeColor(ctx, UIColorFrom16(color.red, color.green, color.blue));
-  UISetLineWidth(ctx, 1.0);
-  UIFrameRect(ctx, UIRect{int32_t(cy + dy - hy), int32_t(cx + dx - hx), int32_t(cy + dy + hy), int32_t(cx + dx + hx)});
-  UIRestore(ctx);
+  TKSave(ctx);
+  TKSetStrokeColor(ctx, TKColorFrom16(color.red, color.green, color.blue));
+  TKSetLineWidth(ctx, 1.0);
+  TKFrameRect(ctx, TKRect{int32_t(cy + dy - hy), int32_t(cx + dx - hx), int32_t(cy + dy + hy), int32_t(cx + dx + hx)});
+  TKRestore(ctx);
 }
 
-void VectorscopeDrawGraticule(UIImage* picture, const VectorscopeParams& p, const VectorscopeScales& s) {
-  int32_t w = UIImageWidth(picture), h = UIImageHeight(picture);
-  UIContext* ctx = UIBeginDrawing(picture);
-  UIClear(ctx, UIColorRGB(0, 0, 0));
-  UIColor color = Desaturated(kGraticuleColor, p.saturation);
-  UISetStrokeColor(ctx, color);
+void VectorscopeDrawGraticule(TKImage* picture, const VectorscopeParams& p, const VectorscopeScales& s) {
+  int32_t w = TKImageWidth(picture), h = TKImageHeight(picture);
+  TKContext* ctx = TKBeginDrawing(picture);
+  TKClear(ctx, TKColorRGB(0, 0, 0));
+  TKColor color = Desaturated(kGraticuleColor, p.saturation);
+  TKSetStrokeColor(ctx, color);
   double lineWidth = std::max(h / 270, 1);
-  UISetLineWidth(ctx, lineWidth);
+  TKSetLineWidth(ctx, lineWidth);
   // Odd widths on pixel centres so the axes cover whole pixels.
   double half = std::fmod(lineWidth, 2.0) == 1.0 ? 0.5 : 0.0;
   double cx = w / 2 + half, cy = h / 2 + half, ux = s.unitX, uy = s.unitY;
@@ -172,5 +172,5 @@ void VectorscopeDrawGraticule(UIImage* picture, const VectorscopeParams& p, cons
   }
 
   DrawLabels(ctx, p, s, w, h, color);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 }

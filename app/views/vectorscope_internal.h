@@ -17,7 +17,7 @@ VectorscopeScales VectorscopeComputeScales(int32_t width, int32_t height, int32_
 
 // Draws the graticule, targets, labels and caption into a picture the size
 // of the rectangle.
-void VectorscopeDrawGraticule(UIImage* picture, const VectorscopeParams& params, const VectorscopeScales& scales);
+void VectorscopeDrawGraticule(TKImage* picture, const VectorscopeParams& params, const VectorscopeScales& scales);
 
 // Rounds a 16.16 value (plus a 16.16 offset) to whole pixels, halves up.
 inline int64_t VectorscopeRound16(int64_t value) { return (value + 32768) >> 16; }

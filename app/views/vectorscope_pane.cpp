@@ -3,19 +3,19 @@
 #include "app/views/vectorscope.h"
 #include "settings/prefs.h"
 
-void DrawVectorscopePane(UIImage* target, const UIRect* rect, UIImage* source, int32_t zoom) {
+void DrawVectorscopePane(TKImage* target, const TKRect* rect, TKImage* source, int32_t zoom) {
   if (!target) return;
-  UIRect bounds = rect ? *rect : UIMakeRect(0, 0, UIImageWidth(target), UIImageHeight(target));
-  UIRect graticule = VectorscopeGraticuleRect(bounds);
+  TKRect bounds = rect ? *rect : TKMakeRect(0, 0, TKImageWidth(target), TKImageHeight(target));
+  TKRect graticule = VectorscopeGraticuleRect(bounds);
 
   VectorscopeParams p{};
   p.target = target;
   p.rect = &graticule;
   if (source) {
-    p.pixels = UIImagePixels(source);
-    p.width = UIImageWidth(source);
-    p.height = UIImageHeight(source);
-    p.rowBytes = UIImageRowBytes(source);
+    p.pixels = TKImagePixels(source);
+    p.width = TKImageWidth(source);
+    p.height = TKImageHeight(source);
+    p.rowBytes = TKImageRowBytes(source);
     if (!ScopeUpdatesSuspended()) p.flags |= kVSFlagTrace;
   } else {
     p.width = 720;

@@ -402,15 +402,15 @@ void TracePart(void* context, uint32_t part, uint32_t) {
 
 void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const WaveformLayout& layout) {
   static const ClimbTable climb;
-  UIImage* target = p.target;
+  TKImage* target = p.target;
   // Writes stay inside the trace area and the target.
-  int32_t xMin = std::max(layout.trace.left, 0), xEnd = std::min(layout.trace.right, UIImageWidth(target));
+  int32_t xMin = std::max(layout.trace.left, 0), xEnd = std::min(layout.trace.right, TKImageWidth(target));
   Tracer tracer;
-  tracer.base = UIImagePixels(target);
-  tracer.rowBytes = UIImageRowBytes(target);
+  tracer.base = TKImagePixels(target);
+  tracer.rowBytes = TKImageRowBytes(target);
   tracer.bottomRow = layout.trace.bottom - 1;
   tracer.top = std::max(layout.trace.top, 0);
-  tracer.bottom = std::min(layout.trace.bottom, UIImageHeight(target));
+  tracer.bottom = std::min(layout.trace.bottom, TKImageHeight(target));
   tracer.climb = &climb;
   if (xMin >= xEnd || tracer.top >= tracer.bottom) return;
   for (int32_t code = kLowestCode; code <= kHighestCode; ++code) {
@@ -462,8 +462,8 @@ ScopeBackdrop gGraticule;
 int32_t DrawWaveformMonitor(const WaveformParams* params) {
   if (!params || !params->target) return 0;
   const WaveformParams& p = *params;
-  UIRect rect = p.rect ? *p.rect : UIMakeRect(0, 0, UIImageWidth(p.target), UIImageHeight(p.target));
-  int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  TKRect rect = p.rect ? *p.rect : TKMakeRect(0, 0, TKImageWidth(p.target), TKImageHeight(p.target));
+  int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
   if (w <= 0 || h <= 0) return 0;
   WaveformScale scale = WaveformComputeScale(p);
 
@@ -472,7 +472,7 @@ int32_t DrawWaveformMonitor(const WaveformParams* params) {
                            {graticuleFlags, p.traceMode, p.videoSystem, p.lineStep, p.whiteLevel, p.blackLevel,
                             p.setupOffset, p.brightness}) &&
       gGraticule.image) {
-    UIRect local = UIMakeRect(0, 0, w, h);
+    TKRect local = TKMakeRect(0, 0, w, h);
     WaveformDrawGraticule(gGraticule.image, local, p, scale, WaveformComputeLayout(local, p.traceMode));
   }
   ScopeBackdropCopy(&gGraticule, p.target, rect.left, rect.top);

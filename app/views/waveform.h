@@ -27,8 +27,8 @@ enum : int32_t {
 enum : int32_t { kWFMSystemNTSC = 1, kWFMSystemPAL = 2, kWFMSystemHD = 3 };
 
 struct WaveformParams {
-  UIImage* target;       // picture drawn into
-  const UIRect* rect;    // rectangle drawn into (already inset); null: the whole target
+  TKImage* target;       // picture drawn into
+  const TKRect* rect;    // rectangle drawn into (already inset); null: the whole target
   const uint8_t* pixels; // source pixels, 4 bytes each; null: no source
   int32_t width;         // source size (720 x 486 when there is none)
   int32_t height;
@@ -58,5 +58,5 @@ int32_t DrawWaveformMonitor(const WaveformParams* params);
 // graticule only) and draws into rect of target (null: all of it), inset by
 // 1.6% of its width. The first true mode flag picks trace modes 2 to 6, else
 // mode 1; chroma selects the YC waveform.
-void DrawWaveformPane(UIImage* target, const UIRect* rect, UIImage* picture, bool chroma, bool mode2, bool mode3,
+void DrawWaveformPane(TKImage* target, const TKRect* rect, TKImage* picture, bool chroma, bool mode2, bool mode3,
                       bool mode4, bool mode5, bool mode6);

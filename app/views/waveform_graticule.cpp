@@ -15,16 +15,16 @@ struct Colour16 {
 constexpr Colour16 kLineColour{52736, 25344, 0};
 constexpr Colour16 kExtraLineColour{38912, 18688, 0};
 
-UIColor Scaled(Colour16 c, int32_t brightness) {
+TKColor Scaled(Colour16 c, int32_t brightness) {
   double f = std::clamp(brightness / 65536.0, 0.0, 1.0) / 65535.0;
-  return UIColorRGB(c.red * f, c.green * f, c.blue * f);
+  return TKColorRGB(c.red * f, c.green * f, c.blue * f);
 }
 
 struct Painter {
-  UIContext* ctx;
+  TKContext* ctx;
   const WaveformScale& scale;
   const WaveformLayout& layout;
-  UIFont font;
+  TKFont font;
   double penOffset;
 
   double Row(double ire) const {
@@ -32,35 +32,35 @@ struct Painter {
   }
   void Line(double ire, double left) const {
     double y = Row(ire);
-    UIBeginPath(ctx);
-    UIMoveTo(ctx, left, y);
-    UILineTo(ctx, layout.trace.right, y);
-    UIStrokePath(ctx);
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, left, y);
+    TKLineTo(ctx, layout.trace.right, y);
+    TKStrokePath(ctx);
   }
   void Label(double ire, long value) const {
     if (font.size < 1) return;
     char text[24];
     std::snprintf(text, sizeof text, "%ld", value);
-    UITextMetrics m = UIMeasureText(font, text);
+    TKTextMetrics m = TKMeasureText(font, text);
     double y = Row(ire) - penOffset + (m.ascent - m.descent) / 2;
-    UIDrawText(ctx, font, text, layout.labelRight - 2, std::round(y), kUIAlignRight);
+    TKDrawText(ctx, font, text, layout.labelRight - 2, std::round(y), kTKAlignRight);
   }
 };
 
 }  // namespace
 
-void WaveformDrawGraticule(UIImage* picture, const UIRect& rect, const WaveformParams& p, const WaveformScale& scale,
+void WaveformDrawGraticule(TKImage* picture, const TKRect& rect, const WaveformParams& p, const WaveformScale& scale,
                            const WaveformLayout& layout) {
-  UIContext* ctx = UIBeginDrawing(picture);
-  UIClear(ctx, UIColorRGB(0, 0, 0));
-  UIClipRect(ctx, rect);
+  TKContext* ctx = TKBeginDrawing(picture);
+  TKClear(ctx, TKColorRGB(0, 0, 0));
+  TKClipRect(ctx, rect);
   int32_t pen = std::max(p.lineStep, 1);
-  UISetLineWidth(ctx, pen);
-  UISetAntialias(ctx, false);
-  Painter paint{ctx, scale, layout, UIFont{"Helvetica", layout.fontSize, false, false}, (pen % 2) ? 0.5 : 0.0};
-  UIColor line = Scaled(kLineColour, p.brightness), extra = Scaled(kExtraLineColour, p.brightness);
-  UISetStrokeColor(ctx, line);
-  UISetFillColor(ctx, line);
+  TKSetLineWidth(ctx, pen);
+  TKSetAntialias(ctx, false);
+  Painter paint{ctx, scale, layout, TKFont{"Helvetica", layout.fontSize, false, false}, (pen % 2) ? 0.5 : 0.0};
+  TKColor line = Scaled(kLineColour, p.brightness), extra = Scaled(kExtraLineColour, p.brightness);
+  TKSetStrokeColor(ctx, line);
+  TKSetFillColor(ctx, line);
 
   for (int32_t value = scale.firstLine; value <= scale.lastLine; value += scale.lineStep) {
     // Every millivolt line is labelled; IRE lines every 20.
@@ -71,14 +71,14 @@ void WaveformDrawGraticule(UIImage* picture, const UIRect& rect, const WaveformP
   }
   if (scale.millivolts) {
     if (p.traceMode == kWFMTraceYCbCrParade) {
-      UISetStrokeColor(ctx, extra);
+      TKSetStrokeColor(ctx, extra);
       paint.Line(350 / 7.0, layout.trace.left);
     }
   } else {
     if (p.videoSystem == kWFMSystemNTSC) {
-      UISetStrokeColor(ctx, extra);
+      TKSetStrokeColor(ctx, extra);
       paint.Line(7.5, layout.trace.left);
     }
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
 }

@@ -22,7 +22,7 @@ WaveformScale WaveformComputeScale(const WaveformParams& params);
 double WaveformIREOfCode(const WaveformScale& scale, const WaveformParams& params, double code);
 
 struct WaveformLayout {
-  UIRect trace{};           // the trace area
+  TKRect trace{};           // the trace area
   int32_t labelRight = 0;   // right edge of the label column
   int32_t shortLeft = 0;    // left end of the unlabelled lines
   int32_t panelCount = 1;
@@ -30,7 +30,7 @@ struct WaveformLayout {
   int32_t gap = 0;
   double fontSize = 16;
 };
-WaveformLayout WaveformComputeLayout(const UIRect& rect, int32_t traceMode);
+WaveformLayout WaveformComputeLayout(const TKRect& rect, int32_t traceMode);
 
 inline int32_t WaveformPanelLeft(const WaveformLayout& layout, int32_t panel) {
   return layout.trace.left + panel * (layout.panelWidth + layout.gap);
@@ -39,8 +39,8 @@ inline int32_t WaveformPanelLeft(const WaveformLayout& layout, int32_t panel) {
 // The height of an IRE value above the bottom row of the trace area, in
 // pixels: the bottom end on the bottom row, the top end on the top row.
 inline double WaveformHeightOfIRE(const WaveformScale& scale, const WaveformLayout& layout, double ire) {
-  return (ire - scale.bottomIRE) / (scale.topIRE - scale.bottomIRE) * (UIRectHeight(layout.trace) - 1);
+  return (ire - scale.bottomIRE) / (scale.topIRE - scale.bottomIRE) * (TKRectHeight(layout.trace) - 1);
 }
 
-void WaveformDrawGraticule(UIImage* picture, const UIRect& rect, const WaveformParams& params,
+void WaveformDrawGraticule(TKImage* picture, const TKRect& rect, const WaveformParams& params,
                            const WaveformScale& scale, const WaveformLayout& layout);

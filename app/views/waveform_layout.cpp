@@ -65,19 +65,19 @@ WaveformScale WaveformComputeScale(const WaveformParams& params) {
   return s;
 }
 
-WaveformLayout WaveformComputeLayout(const UIRect& rect, int32_t traceMode) {
+WaveformLayout WaveformComputeLayout(const TKRect& rect, int32_t traceMode) {
   WaveformLayout l;
-  int32_t w = UIRectWidth(rect), h = UIRectHeight(rect);
+  int32_t w = TKRectWidth(rect), h = TKRectHeight(rect);
   l.fontSize = h < 340 ? h / 20 : 16;
   // Room above the top line and below the bottom one for half a label.
   int32_t pad = int32_t(l.fontSize * 0.6) + 1;
   l.labelRight = rect.left + w / 11;
   l.shortLeft = rect.left + w / 33;
-  l.trace = UIRect{rect.top + pad, l.labelRight, rect.bottom - pad, rect.right - w / 33};
+  l.trace = TKRect{rect.top + pad, l.labelRight, rect.bottom - pad, rect.right - w / 33};
   l.panelCount = PanelCount(traceMode);
   l.gap = l.panelCount == 3 ? w / 55 : l.panelCount == 4 ? w / 66 : 0;
-  int32_t traceWidth = UIRectWidth(l.trace);
+  int32_t traceWidth = TKRectWidth(l.trace);
   l.panelWidth = std::max((traceWidth - (l.panelCount - 1) * l.gap) / l.panelCount, 0);
-  if (UIRectHeight(l.trace) < 2) l.panelWidth = 0;
+  if (TKRectHeight(l.trace) < 2) l.panelWidth = 0;
   return l;
 }

@@ -3,21 +3,21 @@
 #include "app/views/waveform.h"
 #include "settings/prefs.h"
 
-void DrawWaveformPane(UIImage* target, const UIRect* rect, UIImage* picture, bool chroma, bool mode2, bool mode3,
+void DrawWaveformPane(TKImage* target, const TKRect* rect, TKImage* picture, bool chroma, bool mode2, bool mode3,
                       bool mode4, bool mode5, bool mode6) {
   if (!target) return;
-  UIRect bounds = rect ? *rect : UIMakeRect(0, 0, UIImageWidth(target), UIImageHeight(target));
-  int32_t inset = int32_t(UIRectWidth(bounds) * 0.016);
-  UIRect inner = UIRectInset(bounds, inset, inset);
+  TKRect bounds = rect ? *rect : TKMakeRect(0, 0, TKImageWidth(target), TKImageHeight(target));
+  int32_t inset = int32_t(TKRectWidth(bounds) * 0.016);
+  TKRect inner = TKRectInset(bounds, inset, inset);
 
   WaveformParams p{};
   p.target = target;
   p.rect = &inner;
   if (picture) {
-    p.pixels = UIImagePixels(picture);
-    p.width = UIImageWidth(picture);
-    p.height = UIImageHeight(picture);
-    p.rowBytes = UIImageRowBytes(picture);
+    p.pixels = TKImagePixels(picture);
+    p.width = TKImageWidth(picture);
+    p.height = TKImageHeight(picture);
+    p.rowBytes = TKImageRowBytes(picture);
     if (!ScopeUpdatesSuspended()) p.flags |= kWFMFlagTrace;
   } else {
     p.width = 720;

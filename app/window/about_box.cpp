@@ -14,28 +14,28 @@ constexpr int32_t kProductPicture = 258;
 }  // namespace
 
 void ShowAboutBox() {
-  UIWindow* window = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, kWidth, kHeight), "");
+  TKWindow* window = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, kWidth, kHeight), "");
   if (!window) return;
-  UISetWindowContentColor(window, UIColorFrom16(65535, 52428, 0));
-  UICenterWindow(window, nullptr);
-  UIInstallWindowHandler(window, [window](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventWindowDraw && e.ctx) {
-      const int32_t background = (UIGetModifiers() & kUIModCommand) ? kBackgroundCommandPicture : kBackgroundPicture;
-      UIDrawPicture(e.ctx, background, UIMakeRect(0, 0, kWidth, kHeight));
-      if (UIImage* product = UIGetPicture(kProductPicture))
-        UIDrawPicture(e.ctx, kProductPicture, UIMakeRect(2, 236, UIImageWidth(product), UIImageHeight(product)));
-      const UIFont font{"Geneva", 9, false, false};
-      const UITextMetrics m = UIMeasureText(font, kUIVersion);
-      UISetFillColor(e.ctx, UIColor{0, 0, 0, 1});
-      UIDrawText(e.ctx, font, kUIVersion, 346, 287 + m.ascent, kUIAlignRight);
+  TKSetWindowContentColor(window, TKColorFrom16(65535, 52428, 0));
+  TKCenterWindow(window, nullptr);
+  TKInstallWindowHandler(window, [window](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventWindowDraw && e.ctx) {
+      const int32_t background = (TKGetModifiers() & kTKModCommand) ? kBackgroundCommandPicture : kBackgroundPicture;
+      TKDrawPicture(e.ctx, background, TKMakeRect(0, 0, kWidth, kHeight));
+      if (TKImage* product = TKGetPicture(kProductPicture))
+        TKDrawPicture(e.ctx, kProductPicture, TKMakeRect(2, 236, TKImageWidth(product), TKImageHeight(product)));
+      const TKFont font{"Geneva", 9, false, false};
+      const TKTextMetrics m = TKMeasureText(font, kUIVersion);
+      TKSetFillColor(e.ctx, TKColor{0, 0, 0, 1});
+      TKDrawText(e.ctx, font, kUIVersion, 346, 287 + m.ascent, kTKAlignRight);
       return kQVErrNotHandled;
     }
-    if (e.kind == kUIEventMouseDown) {
-      UIEndModal(window, 0);
+    if (e.kind == kTKEventMouseDown) {
+      TKEndModal(window, 0);
       return kQVNoErr;
     }
     return kQVErrNotHandled;
   });
-  UIRunModal(window);
-  UIDisposeWindow(window);
+  TKRunModal(window);
+  TKDisposeWindow(window);
 }

@@ -25,8 +25,8 @@ VFSliderRow VFSaturationSliderRow(const char* label, uint32_t at, uint32_t table
   return row;
 }
 
-UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
-                                    UIControl* pane, uint32_t offset) {
+TKControl* VFCreateCorrectionSlider(TKWindow* window, TKRect* frame, const char* label, const VFSliderRow& row,
+                                    TKControl* pane, uint32_t offset) {
   return VFCreateValueSlider(window, frame, label, row.min, row.max, row.typedMin, row.typedMax, kVFCorrectionSlider,
                              pane, &gUISettings, offset, &gUIDefaultSettings, gNextValueControlID++,
                              gSettingsControls);
@@ -41,43 +41,43 @@ void VFSetResetButtonMetrics() {
 namespace {
 
 // Reset buttons sit on the panel fill.
-QVStatus ResetButtonColor(UIControl*, int32_t message, UIColor* color) {
-  if (message != kUIColorBackground) return kQVErrNotHandled;
+QVStatus ResetButtonColor(TKControl*, int32_t message, TKColor* color) {
+  if (message != kTKColorBackground) return kQVErrNotHandled;
   *color = VFColor(kUIColorControlBackground);
   return kQVNoErr;
 }
 
 }  // namespace
 
-UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& corner, VLSettingsSectionMask mask) {
+TKControl* VFCreateResetButton(TKWindow* window, TKControl* pane, const TKRect& corner, VLSettingsSectionMask mask) {
   const VFResetButtonMetrics& m = gResetButtonMetrics;
-  const UIRect frame{corner.bottom - m.margin - m.height, corner.right - m.margin - m.width, corner.bottom - m.margin,
+  const TKRect frame{corner.bottom - m.margin - m.height, corner.right - m.margin - m.width, corner.bottom - m.margin,
                      corner.right - m.margin};
-  UIControl* button = UINewPushButton(window, frame, "Reset", kVFCommandReset);
+  TKControl* button = TKNewPushButton(window, frame, "Reset", kVFCommandReset);
   if (!button) return nullptr;
-  UISetControlFont(button, VFControlFont());
-  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
-  UISetControlColorProc(button, ResetButtonColor);
-  if (pane) UIEmbedControl(button, pane);
+  TKSetControlFont(button, VFControlFont());
+  TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  TKSetControlColorProc(button, ResetButtonColor);
+  if (pane) TKEmbedControl(button, pane);
   return button;
 }
 
-UIControl* VFCreateSectionButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title,
+TKControl* VFCreateSectionButton(TKWindow* window, TKControl* pane, const TKRect& frame, const char* title,
                                  uint32_t command, VLSettingsSectionMask mask) {
-  UIControl* button = UINewPushButton(window, frame, title, command);
+  TKControl* button = TKNewPushButton(window, frame, title, command);
   if (!button) return nullptr;
-  UISetControlFont(button, VFControlFont());
-  UISetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
-  UISetControlID(button, UIControlID{kVFCreatorControls, int32_t(command)});
-  UISetControlColorProc(button, VFControlColorProc);
-  if (pane) UIEmbedControl(button, pane);
+  TKSetControlFont(button, VFControlFont());
+  TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  TKSetControlID(button, TKControlID{kVFCreatorControls, int32_t(command)});
+  TKSetControlColorProc(button, VFControlColorProc);
+  if (pane) TKEmbedControl(button, pane);
   return button;
 }
 
-bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask) {
+bool VFGetButtonSectionMask(TKControl* button, VLSettingsSectionMask* mask) {
   uint32_t size = 0;
   VLSettingsSectionMask value = 0;
-  if (!button || UIGetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &value, sizeof value, &size) != kQVNoErr ||
+  if (!button || TKGetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &value, sizeof value, &size) != kQVNoErr ||
       size != sizeof value)
     return false;
   *mask = value;
@@ -86,7 +86,7 @@ bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask) {
 
 void CorrectionTabEnableProc(int32_t, int32_t) { VFUpdatePreview(); }
 
-int32_t CorrectionPopupChangeProc(UIControl* popup, int32_t, int32_t newValue, bool) {
+int32_t CorrectionPopupChangeProc(TKControl* popup, int32_t, int32_t newValue, bool) {
   EnableEnclosingTabs(popup, 1, true);
   return newValue;
 }

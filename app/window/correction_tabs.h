@@ -8,8 +8,8 @@
 #include "core/settings_record.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
 // Control ID numbers run in creation order over the whole window: a slider
 // takes one, a hue-offset wheel three, a levels control seven. Start-up sets
@@ -35,14 +35,14 @@ constexpr uint32_t kVFPropertySectionMask = 0x63746C67; // 'ctlg'
 
 // A "Reset" push button in the bottom-right corner of corner (by the metrics),
 // embedded in pane, resetting the sections of mask.
-UIControl* VFCreateResetButton(UIWindow* window, UIControl* pane, const UIRect& corner, VLSettingsSectionMask mask);
+TKControl* VFCreateResetButton(TKWindow* window, TKControl* pane, const TKRect& corner, VLSettingsSectionMask mask);
 // A push button in frame sending command, with control ID ('QVc3', command)
 // and the sections of mask in its 'ctlg' property, as the Save/Load curves
 // and Auto buttons are; embedded in pane when there is one.
-UIControl* VFCreateSectionButton(UIWindow* window, UIControl* pane, const UIRect& frame, const char* title,
+TKControl* VFCreateSectionButton(TKWindow* window, TKControl* pane, const TKRect& frame, const char* title,
                                  uint32_t command, VLSettingsSectionMask mask);
 // The mask a Reset (or Save/Load curves, Auto) button carries; false when none.
-bool VFGetButtonSectionMask(UIControl* button, VLSettingsSectionMask* mask);
+bool VFGetButtonSectionMask(TKControl* button, VLSettingsSectionMask* mask);
 
 // One correction slider of a tab's table: its label, its field's offset
 // within the block the builder adds, the slider's span and the typed span.
@@ -60,8 +60,8 @@ VFSliderRow VFTableSliderRow(const char* label, uint32_t at, uint32_t tableOffse
 // The same for a saturation, which is typed over a wider span (-1000 to
 // 1000) than it slides or is held to.
 VFSliderRow VFSaturationSliderRow(const char* label, uint32_t at, uint32_t tableOffset);
-UIControl* VFCreateCorrectionSlider(UIWindow* window, UIRect* frame, const char* label, const VFSliderRow& row,
-                                    UIControl* pane, uint32_t offset);
+TKControl* VFCreateCorrectionSlider(TKWindow* window, TKRect* frame, const char* label, const VFSliderRow& row,
+                                    TKControl* pane, uint32_t offset);
 
 // Enable procedure of every correction tab group: ticking or clearing an
 // enable box reprocesses and redraws at once.
@@ -69,7 +69,7 @@ void CorrectionTabEnableProc(int32_t item, int32_t value);
 // Change procedure of the correction tabs' popups (the Limiting tab's and
 // the secondaries' "Preview Style"): a choice ticks the enable boxes of
 // every tab around the popup and is kept.
-int32_t CorrectionPopupChangeProc(UIControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
+int32_t CorrectionPopupChangeProc(TKControl* popup, int32_t oldValue, int32_t newValue, bool reprocess);
 
 // HSL tab: the "Controls" / "Hue Offsets" sub-tabs and the last one selected.
 extern int32_t gHSLSubTabIndex;
@@ -80,17 +80,17 @@ void HSLSubTabSwitchProc(int32_t oldIndex, int32_t newIndex);
 // correctionTabs is the nine-item group; bounds is the content rectangle R
 // the range and sub-tab groups take (the group's rectangle moved 98 px right
 // and 4 px down).
-void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
-void BuildRGBTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
-void BuildYCbCrTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
-void BuildCMYTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
-void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+void BuildHSLTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
+void BuildRGBTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
+void BuildYCbCrTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
+void BuildCMYTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
+void BuildLevelsTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
 // The Levels tab's four channel sub-tabs (also gVFTabGroups.levelsChannels).
-extern UIControl* gLevelsChannelTabs;
-void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds);
+extern TKControl* gLevelsChannelTabs;
+void BuildCurvesTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds);
 // inner is R moved another 98 px right and 4 px down; the Reset buttons of
 // the six groups sit in content's bottom-right corner.
-void BuildSecondaryTab(UIWindow* window, UIControl* correctionTabs, const UIRect& content, const UIRect& inner);
+void BuildSecondaryTab(TKWindow* window, TKControl* correctionTabs, const TKRect& content, const TKRect& inner);
 
 // Secondary tab: the group last selected, and its switch procedure (leaving
 // a group with its preview on turns the preview off).

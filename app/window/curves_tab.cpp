@@ -16,7 +16,7 @@
 #include "app/window/correction_tabs.h"
 #include "platform/ui/toolkit.h"
 
-UIControl* gCurveSetTabs = nullptr;
+TKControl* gCurveSetTabs = nullptr;
 
 namespace {
 
@@ -51,7 +51,7 @@ struct EyedropperEntry {
   uint32_t controlID;
   int32_t helpIndex;
   VFEyedropperProc proc;
-  UIControl* VFCurvesTabControls::*slot;
+  TKControl* VFCurvesTabControls::*slot;
 };
 const EyedropperEntry kEyedroppers[] = {
     {offsetof(VL_SettingsStruct, curvePoints[0]), 129, 501, kVFIDBlackEyedropper, 15, CurvesSetBlackPoint,
@@ -69,19 +69,19 @@ struct EditorLayout {
   int32_t left;
   int32_t top;
 };
-EditorLayout LayOutEditors(const UIRect& bounds) {
-  const UIRect usable{bounds.top, bounds.left + kVFTabColumnWidth, bounds.bottom - 10, bounds.right - 10};
-  const int32_t width = UIRectWidth(usable), height = UIRectHeight(usable);
+EditorLayout LayOutEditors(const TKRect& bounds) {
+  const TKRect usable{bounds.top, bounds.left + kVFTabColumnWidth, bounds.bottom - 10, bounds.right - 10};
+  const int32_t width = TKRectWidth(usable), height = TKRectHeight(usable);
   int32_t side = (width - 50) / 4;
   if (side + 90 > height) side = height - 110;
   if (side < 8) side = 8;
   return EditorLayout{side, usable.left + 10, usable.top + (height - side) / 6};
 }
 
-void CreateEditors(UIWindow* window, UIControl* pane, const EditorLayout& layout, const EditorEntry* entries,
+void CreateEditors(TKWindow* window, TKControl* pane, const EditorLayout& layout, const EditorEntry* entries,
                    int count) {
   for (int i = 0; i < count; ++i) {
-    const UIRect r = UIMakeRect(layout.left + i * (layout.side + 10), layout.top, layout.side, layout.side);
+    const TKRect r = TKMakeRect(layout.left + i * (layout.side + 10), layout.top, layout.side, layout.side);
     CreateCurveEditor(window, r, entries[i].label, pane, &gUISettings, entries[i].curveIndex,
                       CurveSectionOffset(entries[i].curveIndex), gNextValueControlID++, gSettingsControls);
   }
@@ -89,26 +89,26 @@ void CreateEditors(UIWindow* window, UIControl* pane, const EditorLayout& layout
 
 // A push button left of `right` on the Reset button's row, sending command
 // with the curve sections' mask; control ID ('QVc3', command).
-UIControl* CurveFileButton(UIWindow* window, UIControl* pane, const UIRect& corner, int32_t right, const char* title,
+TKControl* CurveFileButton(TKWindow* window, TKControl* pane, const TKRect& corner, int32_t right, const char* title,
                            uint32_t command) {
   const VFResetButtonMetrics& m = gResetButtonMetrics;
-  const UIRect frame{corner.bottom - m.margin - m.height, right - m.width, corner.bottom - m.margin, right};
+  const TKRect frame{corner.bottom - m.margin - m.height, right - m.width, corner.bottom - m.margin, right};
   return VFCreateSectionButton(window, pane, frame, title, command, kRGBCurvesMask);
 }
 
 }  // namespace
 
-void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildCurvesTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   gCurvesTabControls = VFCurvesTabControls{};
   gCurveSetTabs = nullptr;
-  UIControl* content = TabGroupGetPane(correctionTabs, kCorrectionTabCurvesItem);
+  TKControl* content = TabGroupGetPane(correctionTabs, kCorrectionTabCurvesItem);
   if (!window || !content) return;
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabCurvesItem, &gUISettings.curvesEnable);
 
   static const VFTabEntry kSets[] = {{"RGB", 1, 1}, {"HSL", 1, 0}};
-  UIControl* sets = nullptr;
+  TKControl* sets = nullptr;
   if (CreateTabGroup(window, bounds, 2, kSets, true, &sets) != kQVNoErr || !sets) return;
-  UIEmbedControl(sets, content);
+  TKEmbedControl(sets, content);
   gCurveSetTabs = sets;
   gVFTabGroups.curvesSubTabs = sets;
   TabGroupSetEnableProc(sets, CorrectionTabEnableProc);
@@ -116,34 +116,34 @@ void BuildCurvesTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
   TabGroupBindItemCheck(sets, 1, &gUISettings.hslCurvesEnable);
   const EditorLayout layout = LayOutEditors(bounds);
 
-  UIControl* rgb = TabGroupGetPane(sets, 0);
+  TKControl* rgb = TabGroupGetPane(sets, 0);
   VFBeginTabChain();
   CreateEditors(window, rgb, layout, kRGBEditors, 4);
   VFFillListStrings(kHelpStringList, 15, kEyedropperHelp, 3);
   const int32_t eyedropperTop = bounds.bottom - 10 - kEyedropperSide - 2;
   for (int i = 0; i < 3; ++i) {
     const EyedropperEntry& d = kEyedroppers[i];
-    UIRect frame = UIMakeRect(layout.left + i * kEyedropperStep, eyedropperTop, kEyedropperSide, kEyedropperSide);
-    UIControl* eyedropper = nullptr;
+    TKRect frame = TKMakeRect(layout.left + i * kEyedropperStep, eyedropperTop, kEyedropperSide, kEyedropperSide);
+    TKControl* eyedropper = nullptr;
     // The pick is one undo step with the point it sets and the colour it stores.
     VFCreateEyedropperButton(window, &frame, rgb, &gUISettings, d.offset, gNextValueControlID++, gSettingsControls,
                              d.pictureID, d.cursorID, true, false, d.proc, &eyedropper);
     if (!eyedropper) continue;
-    UISetControlID(eyedropper, UIControlID{kVFCreatorControls, int32_t(d.controlID)});
+    TKSetControlID(eyedropper, TKControlID{kVFCreatorControls, int32_t(d.controlID)});
     SetControlHelpTag(eyedropper, kHelpStringList, d.helpIndex, d.helpIndex);
     gCurvesTabControls.*d.slot = eyedropper;
   }
   VFCloseTabChain();
-  UIControl* reset = VFCreateResetButton(window, rgb, bounds, kRGBCurvesMask);
-  const int32_t resetLeft = reset ? UIGetControlBounds(reset).left : bounds.right - gResetButtonMetrics.margin;
+  TKControl* reset = VFCreateResetButton(window, rgb, bounds, kRGBCurvesMask);
+  const int32_t resetLeft = reset ? TKGetControlBounds(reset).left : bounds.right - gResetButtonMetrics.margin;
   gCurvesTabControls.loadButton =
       CurveFileButton(window, rgb, bounds, resetLeft - kButtonGap, "Load...", kVFCommandLoadCurves);
-  const int32_t loadLeft = gCurvesTabControls.loadButton ? UIGetControlBounds(gCurvesTabControls.loadButton).left
+  const int32_t loadLeft = gCurvesTabControls.loadButton ? TKGetControlBounds(gCurvesTabControls.loadButton).left
                                                          : resetLeft - kButtonGap - gResetButtonMetrics.width;
   gCurvesTabControls.saveButton =
       CurveFileButton(window, rgb, bounds, loadLeft - kButtonGap, "Save...", kVFCommandSaveCurves);
 
-  UIControl* hsl = TabGroupGetPane(sets, 1);
+  TKControl* hsl = TabGroupGetPane(sets, 1);
   VFBeginTabChain();
   CreateEditors(window, hsl, layout, kHSLEditors, 3);
   VFCloseTabChain();

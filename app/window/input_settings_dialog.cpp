@@ -50,31 +50,31 @@ const Preset& PresetFor(int32_t type) { return kPresets[type >= 1 && type <= 6 ?
 
 void ShowReadout(const InputSettingsSlider& s) {
   char text[32];
-  if (s.scale == 1) std::snprintf(text, sizeof text, "%d", UIGetControlValue(s.slider));
-  else std::snprintf(text, sizeof text, "%.2f", UIGetControlValue(s.slider) / s.scale);
-  UISetEditText(s.readout, text);
+  if (s.scale == 1) std::snprintf(text, sizeof text, "%d", TKGetControlValue(s.slider));
+  else std::snprintf(text, sizeof text, "%.2f", TKGetControlValue(s.slider) / s.scale);
+  TKSetEditText(s.readout, text);
 }
 
 void SetSliderValue(const InputSettingsSlider& s, double value) {
   double scaled = std::round(value * s.scale);
-  scaled = std::clamp(scaled, double(UIGetControlMinimum(s.slider)), double(UIGetControlMaximum(s.slider)));
-  UISetControlValue(s.slider, int32_t(scaled));
+  scaled = std::clamp(scaled, double(TKGetControlMinimum(s.slider)), double(TKGetControlMaximum(s.slider)));
+  TKSetControlValue(s.slider, int32_t(scaled));
   ShowReadout(s);
 }
 
 // Typed text into the slider: the number at its start (after spaces),
 // clamped to the slider's range; text without a number leaves it alone.
 void TakeTypedValue(const InputSettingsSlider& s) {
-  std::string text = UIGetEditText(s.readout);
+  std::string text = TKGetEditText(s.readout);
   size_t start = text.find_first_not_of(' ');
   if (start == std::string::npos) return;
   double value = 0;
   auto [end, ec] = std::from_chars(text.data() + start, text.data() + text.size(), value);
   (void)end;
   if (ec != std::errc() || !std::isfinite(value)) return;
-  double scaled = std::clamp(std::round(value * s.scale), double(UIGetControlMinimum(s.slider)),
-                             double(UIGetControlMaximum(s.slider)));
-  UISetControlValue(s.slider, int32_t(scaled));
+  double scaled = std::clamp(std::round(value * s.scale), double(TKGetControlMinimum(s.slider)),
+                             double(TKGetControlMaximum(s.slider)));
+  TKSetControlValue(s.slider, int32_t(scaled));
 }
 
 void CommitReadouts(const InputSettingsDialog& d) {
@@ -85,31 +85,31 @@ void CommitReadouts(const InputSettingsDialog& d) {
 }
 
 void SetSliderVisible(const InputSettingsSlider& s, bool visible) {
-  UISetControlVisible(s.label, visible);
-  UISetControlVisible(s.slider, visible);
-  UISetControlVisible(s.readout, visible);
+  TKSetControlVisible(s.label, visible);
+  TKSetControlVisible(s.slider, visible);
+  TKSetControlVisible(s.readout, visible);
 }
 
 void SetRange(const InputSettingsSlider& s, int32_t minimum, int32_t maximum) {
-  UISetControlMinimum(s.slider, minimum);
-  UISetControlMaximum(s.slider, maximum);
+  TKSetControlMinimum(s.slider, minimum);
+  TKSetControlMaximum(s.slider, maximum);
 }
 
-InputSettingsSlider MakeSlider(UIWindow* w, int32_t row, const char* label, int32_t minimum, int32_t maximum,
+InputSettingsSlider MakeSlider(TKWindow* w, int32_t row, const char* label, int32_t minimum, int32_t maximum,
                                double scale) {
   InputSettingsSlider s;
   const int32_t top = kInputSettingsFirstSliderTop + 35 * row;
-  s.label = UINewStaticText(w, UIRect{top, 20, top + 20, 120}, label);
-  s.slider = UINewSlider(w, UIRect{top, 125, top + 20, 290}, minimum, minimum, maximum);
-  s.readout = UINewEditText(w, UIRect{top, kInputSettingsReadoutColumn.left, top + 22, kInputSettingsReadoutColumn.right}, "");
+  s.label = TKNewStaticText(w, TKRect{top, 20, top + 20, 120}, label);
+  s.slider = TKNewSlider(w, TKRect{top, 125, top + 20, 290}, minimum, minimum, maximum);
+  s.readout = TKNewEditText(w, TKRect{top, kInputSettingsReadoutColumn.left, top + 22, kInputSettingsReadoutColumn.right}, "");
   s.scale = scale;
   ShowReadout(s);
   return s;
 }
 
 // The dialog a popup belongs to: the popup's reference value.
-InputSettingsDialog* DialogOf(UIControl* popup) {
-  return popup ? reinterpret_cast<InputSettingsDialog*>(UIGetControlRefCon(popup)) : nullptr;
+InputSettingsDialog* DialogOf(TKControl* popup) {
+  return popup ? reinterpret_cast<InputSettingsDialog*>(TKGetControlRefCon(popup)) : nullptr;
 }
 
 void ApplyPreset(InputSettingsDialog& d, int32_t type) {
@@ -120,16 +120,16 @@ void ApplyPreset(InputSettingsDialog& d, int32_t type) {
   SetSliderValue(d.white, p.white);
   if (p.gamma > 0) SetSliderValue(d.gamma, p.gamma);
   SetSliderVisible(d.gamma, p.gammaShown);
-  UISetControlVisible(d.softClip, p.softClipShown);
+  TKSetControlVisible(d.softClip, p.softClipShown);
 }
 
 void InstallReadoutHandlers(const InputSettingsSlider& s) {
-  UIInstallControlHandler(s.slider, [s](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventValueChanged || e.kind == kUIEventControlHit) ShowReadout(s);
+  TKInstallControlHandler(s.slider, [s](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventValueChanged || e.kind == kTKEventControlHit) ShowReadout(s);
     return kQVErrNotHandled;
   });
-  UIInstallControlHandler(s.readout, [s](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventValueChanged) TakeTypedValue(s);
+  TKInstallControlHandler(s.readout, [s](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventValueChanged) TakeTypedValue(s);
     return kQVErrNotHandled;
   });
 }
@@ -138,82 +138,82 @@ void InstallReadoutHandlers(const InputSettingsSlider& s) {
 
 void SetInputSettingsDialogOpenedHook(void (*hook)(InputSettingsDialog*)) { gOpenedHook = hook; }
 
-double InputSettingsSliderValue(const InputSettingsSlider& s) { return UIGetControlValue(s.slider) / s.scale; }
+double InputSettingsSliderValue(const InputSettingsSlider& s) { return TKGetControlValue(s.slider) / s.scale; }
 
 void InputSettingsDialogBuild(InputSettingsDialog* d, const InputLinearization& record) {
   // Centred across the main display, a third of the free height down.
-  UIRect screen = UIGetDisplayBounds(UIGetMainDisplay());
-  int32_t left = screen.left + (UIRectWidth(screen) - kWindowWidth) / 2;
-  int32_t top = screen.top + std::max(0, (UIRectHeight(screen) - kWindowHeight) / 3);
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(left, top, kWindowWidth, kWindowHeight), "Input Settings");
+  TKRect screen = TKGetDisplayBounds(TKGetMainDisplay());
+  int32_t left = screen.left + (TKRectWidth(screen) - kWindowWidth) / 2;
+  int32_t top = screen.top + std::max(0, (TKRectHeight(screen) - kWindowHeight) / 3);
+  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(left, top, kWindowWidth, kWindowHeight), "Input Settings");
   d->window = w;
 
-  d->typeMenu = UICreateMenu(kInputSettingsTypeMenuID, "");
-  for (const char* name : kTypeNames) UIAppendMenuItem(d->typeMenu, name, 0);
-  UINewStaticText(w, UIRect{20, 20, 40, 155}, "Linearization Type:");
-  d->typePopup = UINewPopupButton(w, kInputSettingsTypePopupRect, "", d->typeMenu, 1);
+  d->typeMenu = TKCreateMenu(kInputSettingsTypeMenuID, "");
+  for (const char* name : kTypeNames) TKAppendMenuItem(d->typeMenu, name, 0);
+  TKNewStaticText(w, TKRect{20, 20, 40, 155}, "Linearization Type:");
+  d->typePopup = TKNewPopupButton(w, kInputSettingsTypePopupRect, "", d->typeMenu, 1);
   d->black = MakeSlider(w, 0, "Black Point", 0, 511, 1);
   d->white = MakeSlider(w, 1, "White Point", 512, 1023, 1);
   d->gamma = MakeSlider(w, 2, "Gamma", int32_t(std::lround(0.1 * 65536)), 5 * 65536, 65536);
-  d->softClip = UINewCheckBox(w, kInputSettingsSoftClipRect, "Soft Clip", 0);
-  d->cancel = UINewPushButton(w, kInputSettingsCancelRect, "Cancel", kCommandCancel);
-  d->ok = UINewPushButton(w, kInputSettingsOKRect, "OK", kCommandOK);
-  UISetDefaultButton(w, d->ok);
-  UISetCancelButton(w, d->cancel);
+  d->softClip = TKNewCheckBox(w, kInputSettingsSoftClipRect, "Soft Clip", 0);
+  d->cancel = TKNewPushButton(w, kInputSettingsCancelRect, "Cancel", kCommandCancel);
+  d->ok = TKNewPushButton(w, kInputSettingsOKRect, "OK", kCommandOK);
+  TKSetDefaultButton(w, d->ok);
+  TKSetCancelButton(w, d->cancel);
   // On the interface background, in the controls' colours; the buttons
   // take the control background.
-  UISetWindowContentColor(w, VFColor(kUIColorControlBackground));
+  TKSetWindowContentColor(w, VFColor(kUIColorControlBackground));
   // Readouts keep the toolkit's text field colours.
-  UIControl* root = UIGetRootControl(w);
-  for (int32_t i = 0; i < UICountChildren(root); ++i)
-    if (UIGetControlKind(UIGetChild(root, i)) != kUIControlEditText)
-      UISetControlColorProc(UIGetChild(root, i), VFControlColorProc);
+  TKControl* root = TKGetRootControl(w);
+  for (int32_t i = 0; i < TKCountChildren(root); ++i)
+    if (TKGetControlKind(TKGetChild(root, i)) != kTKControlEditText)
+      TKSetControlColorProc(TKGetChild(root, i), VFControlColorProc);
 
-  UIControl* others[4] = {d->black.slider, d->white.slider, d->gamma.slider, d->softClip};
+  TKControl* others[4] = {d->black.slider, d->white.slider, d->gamma.slider, d->softClip};
   const uint32_t tags[4] = {kInputSettingsBlackTag, kInputSettingsWhiteTag, kInputSettingsGammaTag,
                             kInputSettingsSoftClipTag};
-  for (int i = 0; i < 4; ++i) UISetControlProperty(d->typePopup, kInputSettingsCreator, tags[i], &others[i], sizeof others[i]);
-  UISetControlRefCon(d->typePopup, reinterpret_cast<intptr_t>(d));
+  for (int i = 0; i < 4; ++i) TKSetControlProperty(d->typePopup, kInputSettingsCreator, tags[i], &others[i], sizeof others[i]);
+  TKSetControlRefCon(d->typePopup, reinterpret_cast<intptr_t>(d));
   for (const InputSettingsSlider* s : {&d->black, &d->white, &d->gamma}) InstallReadoutHandlers(*s);
-  UIInstallControlHandler(d->typePopup, [popup = d->typePopup](UIEvent& e) -> QVStatus {
-    if (e.kind == kUIEventControlHit && e.part == kUIPartMenu)
-      SetInputSettingsPreset(popup, UIGetControlValue(popup), UIGetControlValue(popup));
+  TKInstallControlHandler(d->typePopup, [popup = d->typePopup](TKEvent& e) -> QVStatus {
+    if (e.kind == kTKEventControlHit && e.part == kTKPartMenu)
+      SetInputSettingsPreset(popup, TKGetControlValue(popup), TKGetControlValue(popup));
     return kQVErrNotHandled;
   });
 
   // The record's type (inactive: levels) with its preset first, then the record's values.
   const bool active = uint32_t(record.flags) & kInputLinearizationActive;
   const int32_t type = active ? std::max(1, InputLinearizationType(record)) : 1;
-  UISetControlValue(d->typePopup, type);
+  TKSetControlValue(d->typePopup, type);
   ApplyPreset(*d, type);
   if (active) {
     SetSliderValue(d->black, record.black);
     SetSliderValue(d->white, record.white);
     if (std::isfinite(record.gamma)) SetSliderValue(d->gamma, record.gamma);
-    UISetControlValue(d->softClip, record.softClip ? 1 : 0);
+    TKSetControlValue(d->softClip, record.softClip ? 1 : 0);
   }
 }
 
 bool InputSettingsDialogRead(const InputSettingsDialog& d, InputLinearization* record) {
   CommitReadouts(d);
-  const int32_t black = UIGetControlValue(d.black.slider), white = UIGetControlValue(d.white.slider);
+  const int32_t black = TKGetControlValue(d.black.slider), white = TKGetControlValue(d.white.slider);
   if (white <= black) return false;
-  const int32_t type = std::clamp(UIGetControlValue(d.typePopup), 1, 6);
+  const int32_t type = std::clamp(TKGetControlValue(d.typePopup), 1, 6);
   record->flags = int32_t(kInputLinearizationActive | (1u << (type - 1)));
   record->black = uint32_t(black);
   record->white = uint32_t(white);
   if (type >= 2) record->gamma = float(InputSettingsSliderValue(d.gamma));
-  if (type == kInputLinLogToLinear) record->softClip = UIGetControlValue(d.softClip) ? 1 : 0;
+  if (type == kInputLinLogToLinear) record->softClip = TKGetControlValue(d.softClip) ? 1 : 0;
   return true;
 }
 
 void InputSettingsDialogDispose(InputSettingsDialog* d) {
-  UIDisposeWindow(d->window);
-  UIDisposeMenu(d->typeMenu);
+  TKDisposeWindow(d->window);
+  TKDisposeMenu(d->typeMenu);
   *d = InputSettingsDialog{};
 }
 
-void SetInputSettingsPreset(UIControl* popup, int32_t value, int32_t type) {
+void SetInputSettingsPreset(TKControl* popup, int32_t value, int32_t type) {
   (void)value;
   InputSettingsDialog* d = DialogOf(popup);
   if (!d) return;
@@ -225,24 +225,24 @@ QVStatus RunInputSettingsDialog(InputLinearization* record) {
   if (!record) return kQVErrParam;
   InputSettingsDialog d;
   InputSettingsDialogBuild(&d, *record);
-  UIInstallWindowHandler(d.window, [&d, record](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+  TKInstallWindowHandler(d.window, [&d, record](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
     if (e.command == kCommandCancel) {
-      UIEndModal(d.window, 0);
+      TKEndModal(d.window, 0);
       return kQVNoErr;
     }
     if (e.command != kCommandOK) return kQVErrNotHandled;
     InputLinearization edited = *record;
     if (!InputSettingsDialogRead(d, &edited)) {
-      UIBeep();  // the white point must lie above the black point
+      TKBeep();  // the white point must lie above the black point
       return kQVNoErr;
     }
     *record = edited;
-    UIEndModal(d.window, 1);
+    TKEndModal(d.window, 1);
     return kQVNoErr;
   });
   if (gOpenedHook) gOpenedHook(&d);
-  const int32_t result = UIRunModal(d.window);
+  const int32_t result = TKRunModal(d.window);
   InputSettingsDialogDispose(&d);
   return result == 1 ? kQVNoErr : kQVErrCancelled;
 }

@@ -8,7 +8,7 @@
 #include "app/controls/input_linearization.h"
 #include "platform/status.h"
 
-struct UIControl;
+struct TKControl;
 
 // Runs the dialog on the record: kQVNoErr after OK (record rewritten),
 // kQVErrCancelled after Cancel (record unchanged). OK with the white point
@@ -19,4 +19,4 @@ QVStatus RunInputSettingsDialog(InputLinearization* record);
 // gives the black point, white point, gamma and soft-clip controls (which
 // the popup carries as properties) the ranges, values and visibility of the
 // type's preset. value is the popup's value; type picks the preset.
-void SetInputSettingsPreset(UIControl* popup, int32_t value, int32_t type);
+void SetInputSettingsPreset(TKControl* popup, int32_t value, int32_t type);

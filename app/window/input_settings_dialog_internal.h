@@ -8,9 +8,9 @@
 #include "platform/fourcc.h"
 #include "platform/ui/ui_types.h"
 
-struct UIControl;
-struct UIWindow;
-struct UIMenu;
+struct TKControl;
+struct TKWindow;
+struct TKMenu;
 
 constexpr uint32_t kInputSettingsCreator = QVFourCC("QVc3");
 constexpr uint32_t kInputSettingsBlackTag = QVFourCC("ctbp");
@@ -22,29 +22,29 @@ constexpr int32_t kInputSettingsTypeMenuID = 210;
 // A labelled slider with an editable readout at its right; the slider's
 // value is the field's value times scale.
 struct InputSettingsSlider {
-  UIControl* label = nullptr;
-  UIControl* slider = nullptr;
-  UIControl* readout = nullptr;
+  TKControl* label = nullptr;
+  TKControl* slider = nullptr;
+  TKControl* readout = nullptr;
   double scale = 1;  // 65536 for gamma (16.16 fixed point)
 };
 
 struct InputSettingsDialog {
-  UIWindow* window = nullptr;
-  UIMenu* typeMenu = nullptr;
-  UIControl* typePopup = nullptr;
+  TKWindow* window = nullptr;
+  TKMenu* typeMenu = nullptr;
+  TKControl* typePopup = nullptr;
   InputSettingsSlider black, white, gamma;
-  UIControl* softClip = nullptr;
-  UIControl* ok = nullptr;
-  UIControl* cancel = nullptr;
+  TKControl* softClip = nullptr;
+  TKControl* ok = nullptr;
+  TKControl* cancel = nullptr;
 };
 
 // Where the controls lie in the 390 x 250 window.
-constexpr UIRect kInputSettingsTypePopupRect{18, 160, 40, 370};
+constexpr TKRect kInputSettingsTypePopupRect{18, 160, 40, 370};
 constexpr int32_t kInputSettingsFirstSliderTop = 60;   // rows 35 apart: black, white, gamma
-constexpr UIRect kInputSettingsReadoutColumn{0, 300, 0, 370};
-constexpr UIRect kInputSettingsSoftClipRect{165, 20, 185, 200};
-constexpr UIRect kInputSettingsOKRect{208, 300, 230, 370};
-constexpr UIRect kInputSettingsCancelRect{208, 217, 230, 287};
+constexpr TKRect kInputSettingsReadoutColumn{0, 300, 0, 370};
+constexpr TKRect kInputSettingsSoftClipRect{165, 20, 185, 200};
+constexpr TKRect kInputSettingsOKRect{208, 300, 230, 370};
+constexpr TKRect kInputSettingsCancelRect{208, 217, 230, 287};
 
 // Builds the (hidden) window with its controls set from the record.
 void InputSettingsDialogBuild(InputSettingsDialog* dialog, const InputLinearization& record);

@@ -17,7 +17,7 @@
 #include "app/window/main_window.h"
 #include "platform/ui/toolkit.h"
 
-UIControl* gLevelsChannelTabs = nullptr;
+TKControl* gLevelsChannelTabs = nullptr;
 
 namespace {
 
@@ -39,13 +39,13 @@ constexpr uint32_t kCommandAutoColor = QVFourCC("VLac");
 
 }  // namespace
 
-void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildLevelsTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabLevels, &gUISettings.levelsEnable);
-  UIControl* tab = TabGroupGetPane(correctionTabs, kCorrectionTabLevels);
+  TKControl* tab = TabGroupGetPane(correctionTabs, kCorrectionTabLevels);
   static const VFTabEntry kChannels[] = {{"Master", 1, 1}, {"Red", 1, 0}, {"Green", 1, 0}, {"Blue", 1, 0}};
-  UIControl* channels = nullptr;
+  TKControl* channels = nullptr;
   if (CreateTabGroup(window, bounds, 4, kChannels, true, &channels) != kQVNoErr) return;
-  if (tab) UIEmbedControl(channels, tab);
+  if (tab) TKEmbedControl(channels, tab);
   TabGroupSetSwitchProc(channels, LevelsChannelSwitchProc);
   TabGroupSetEnableProc(channels, CorrectionTabEnableProc);
   for (int32_t c = 0; c < 4; ++c) TabGroupBindItemCheck(channels, c, &gUISettings.levels[c].enable);
@@ -54,34 +54,34 @@ void BuildLevelsTab(UIWindow* window, UIControl* correctionTabs, const UIRect& b
 
   static const char* const kNames[4] = {"Master", "Red", "Green", "Blue"};
   for (int32_t c = 0; c < 4; ++c) {
-    UIControl* pane = TabGroupGetPane(channels, c);
-    const UIRect content = UIGetControlBounds(pane);
+    TKControl* pane = TabGroupGetPane(channels, c);
+    const TKRect content = TKGetControlBounds(pane);
     const uint32_t block = kLevelsBlock + kLevelsBlockBytes * uint32_t(c);
     const uint32_t offsets[7] = {block, block + 8, block + 12, block + 16, block + 20, block + 24, block + 28};
-    const UIRect area{content.top + kMargin, content.left + kMargin, content.bottom - kButtonRow,
+    const TKRect area{content.top + kMargin, content.left + kMargin, content.bottom - kButtonRow,
                       content.right - kSliderColumn};
-    UIControl* levels = CreateLevelsControl(window, area, kNames[c], pane, kLevelsChannelMaster + c, &gUISettings,
+    TKControl* levels = CreateLevelsControl(window, area, kNames[c], pane, kLevelsChannelMaster + c, &gUISettings,
                                             offsets, gNextValueControlID, gSettingsControls);
     gNextValueControlID += kLevelsControlIDs;
     const VLSettingsSectionMask mask = VLSettingsSectionMask(1) << (kVLMaskBitLevels + c);
-    UIControl* reset = VFCreateResetButton(window, pane, content, mask);
+    TKControl* reset = VFCreateResetButton(window, pane, content, mask);
     if (c != 0) continue;
 
     // Beside the master control: the input highlight recovery.
-    const int32_t sliderLeft = levels ? UIGetControlBounds(levels).right + 20 : area.right + 20;
-    UIRect frame{area.top + 14, sliderLeft, area.top + 48, sliderLeft + kSliderColumn - 40};
+    const int32_t sliderLeft = levels ? TKGetControlBounds(levels).right + 20 : area.right + 20;
+    TKRect frame{area.top + 14, sliderLeft, area.top + 48, sliderLeft + kSliderColumn - 40};
     VFBeginTabChain();
     VFCreateValueSlider(window, &frame, "Highlight Recovery (Input)", 0, 1, 0, 1, kVFCorrectionSlider, pane,
                         &gUISettings, kInputRecovery, &gUIDefaultSettings, gNextValueControlID++, gSettingsControls);
     VFCloseTabChain();
 
     // Auto Color and Auto Exposure stand left of Reset, in its row.
-    const UIRect resetFrame = reset ? UIGetControlBounds(reset) : UIRect{};
+    const TKRect resetFrame = reset ? TKGetControlBounds(reset) : TKRect{};
     int32_t right = resetFrame.left - kMargin;
     for (const auto& [title, command] : {std::pair{"Auto Color", kCommandAutoColor},
                                          std::pair{"Auto Exposure", kCommandAutoExposure}}) {
       const int32_t width = QVGetThemeTextWidth(title, 0) + 20;
-      VFCreateSectionButton(window, pane, UIRect{resetFrame.top, right - width, resetFrame.bottom, right}, title,
+      VFCreateSectionButton(window, pane, TKRect{resetFrame.top, right - width, resetFrame.bottom, right}, title,
                             command, mask);
       right -= width + kMargin;
     }

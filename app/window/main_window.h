@@ -10,9 +10,9 @@
 #include "platform/status.h"
 #include "platform/ui/ui_event.h"
 
-struct UIContext;
-struct UIControl;
-struct UIWindow;
+struct TKContext;
+struct TKControl;
+struct TKWindow;
 
 // Commands of the bottom buttons other than OK and Cancel.
 constexpr uint32_t kMainCommandResetAll = 0x53437273;  // 'SCrs'
@@ -28,12 +28,12 @@ constexpr int32_t kVideoSystemMenuID = 151;
 constexpr int32_t kLimitMethodMenuID = 152;
 
 // The nine-item correction tab group (also gVFTabGroups.correction).
-extern UIControl* gCorrectionTabs;
+extern TKControl* gCorrectionTabs;
 // The large image pane of layout 1 and its frame.
-extern UIControl* gLargeImagePane;
-extern UIControl* gLargeImageFrame;
+extern TKControl* gLargeImagePane;
+extern TKControl* gLargeImageFrame;
 // The picture pane below the colour-match controls.
-extern UIControl* gPicturePane;
+extern TKControl* gPicturePane;
 // The levels channel tab last selected (0 master to 3 blue).
 extern int32_t gLevelsTabIndex;
 // The image-pane cursor: 0 to 7, bit 0 Shift, bit 1 Option, bit 2 Control.
@@ -53,7 +53,7 @@ void DisposeMainWindow();
 
 // The window's handler: draw content, control hits, modifier changes, key
 // downs and mouse downs.
-QVStatus HandleMainWindowEvents(UIEvent& event);
+QVStatus HandleMainWindowEvents(TKEvent& event);
 
 // Switch procedures of the tab groups (old index, new index).
 void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex);
@@ -66,7 +66,7 @@ void CorrectionTabSwitchProc(int32_t oldIndex, int32_t newIndex);
 void SetMainWindowPaneLayout(int32_t layout);
 
 // Draw procedure of the picture pane.
-void DrawPicturePane(UIControl* pane, UIContext* ctx);
+void DrawPicturePane(TKControl* pane, TKContext* ctx);
 // Makes the correction tab groups active or inactive (preview playback).
 void SetCorrectionTabsEnabled(bool enable);
 // Hands the exchange's pixel aspect to every image pane of the window.
@@ -83,7 +83,7 @@ void SetMainWindowSurfaceHook(MainWindowSurfaceHook hook);
 // The command handler a click on one of the window's push buttons goes to,
 // with the button (a Reset button carries its sections); its answer is the
 // click's. Without one the toolkit sends the button's command on.
-using MainWindowCommandHandler = QVStatus (*)(uint32_t command, UIControl* control);
+using MainWindowCommandHandler = QVStatus (*)(uint32_t command, TKControl* control);
 void SetMainWindowCommandHandler(MainWindowCommandHandler handler);
 
 // The gallery window shown while the analysis selector is on "Gallery";

@@ -28,10 +28,10 @@
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 
-UIControl* gCorrectionTabs = nullptr;
-UIControl* gLargeImagePane = nullptr;
-UIControl* gLargeImageFrame = nullptr;
-UIControl* gPicturePane = nullptr;
+TKControl* gCorrectionTabs = nullptr;
+TKControl* gLargeImagePane = nullptr;
+TKControl* gLargeImageFrame = nullptr;
+TKControl* gPicturePane = nullptr;
 int32_t gImagePaneCursor = 0;
 
 namespace {
@@ -42,7 +42,7 @@ constexpr uint32_t kMatchSourceOffset = offsetof(VL_SettingsStruct, untouched);
 constexpr uint32_t kMatchTargetOffset = offsetof(VL_SettingsStruct, untouched[3]);
 static_assert(kSamplerOffset == 33424 && kMatchSourceOffset == 33452 && kMatchTargetOffset == 33464);
 
-UIWindow* gWindow = nullptr;
+TKWindow* gWindow = nullptr;
 
 const VFTabEntry kCorrectionTabEntries[9] = {
     {"HSL", 1, 1},    {"RGB", 1, 0},        {"CMY", 1, 0},       {"YCbCr", 1, 0},   {"Curves", 1, 0},
@@ -63,24 +63,24 @@ const BottomButton kBottomButtons[kMainButtonCount] = {
     {kMainButtonLoad, "Load...", kMainCommandLoad},
 };
 
-QVStatus WindowBackgroundColor(UIControl*, int32_t message, UIColor* color) {
-  if (message != kUIColorBackground) return kQVErrNotHandled;
+QVStatus WindowBackgroundColor(TKControl*, int32_t message, TKColor* color) {
+  if (message != kTKColorBackground) return kQVErrNotHandled;
   *color = VFColor(kMainWindowBackgroundColor);
   return kQVNoErr;
 }
 
 void BuildBottomButtons(const MainWindowGeometry& g) {
   for (const BottomButton& b : kBottomButtons) {
-    UIControl* button = UINewPushButton(gWindow, g.buttons[b.slot], b.title, b.command);
+    TKControl* button = TKNewPushButton(gWindow, g.buttons[b.slot], b.title, b.command);
     if (!button) continue;
-    UISetControlColorProc(button, WindowBackgroundColor);
-    if (b.slot == kMainButtonOK) UISetDefaultButton(gWindow, button);
-    if (b.slot == kMainButtonCancel) UISetCancelButton(gWindow, button);
+    TKSetControlColorProc(button, WindowBackgroundColor);
+    if (b.slot == kMainButtonOK) TKSetDefaultButton(gWindow, button);
+    if (b.slot == kMainButtonCancel) TKSetCancelButton(gWindow, button);
   }
 }
 
 QVStatus BuildCorrectionTabs(const MainWindowGeometry& g) {
-  UIControl* tabs = nullptr;
+  TKControl* tabs = nullptr;
   if (QVStatus status = CreateTabGroup(gWindow, g.correctionTabs, 9, kCorrectionTabEntries, true, &tabs))
     return status;
   TabGroupSetSwitchProc(tabs, CorrectionTabSwitchProc);
@@ -104,31 +104,31 @@ QVStatus BuildCorrectionTabs(const MainWindowGeometry& g) {
 // The colour-match frame: the sampler's group, the match-colour panel and
 // the picture pane below them.
 QVStatus BuildColorMatch(const MainWindowGeometry& g) {
-  UIControl* frame = nullptr;
+  TKControl* frame = nullptr;
   if (QVStatus status = CreateTabGroup(gWindow, g.colorMatchFrame, 0, nullptr, false, &frame)) return status;
-  UIRect place = g.colorMatchInner;
-  UIControl* group = nullptr;
-  UIControl* ignored = nullptr;
+  TKRect place = g.colorMatchInner;
+  TKControl* group = nullptr;
+  TKControl* ignored = nullptr;
   VFCreateColorMatchGroup(gWindow, &place, frame, &gUISettings, kSamplerOffset, gNextValueControlID++, &group);
   const int32_t panelID = gNextValueControlID++;
   CreateMatchColorPanel(gWindow, &place, frame, &gUISettings, kMatchSourceOffset, kMatchTargetOffset, panelID,
                         &ignored);
   // What the group's eyedropper picks is also the match-colour source.
   VFSetEyedropperSecondTarget(group, panelID);
-  UIUserPaneProcs procs;
+  TKUserPaneProcs procs;
   procs.draw = DrawPicturePane;
-  const UIRect pictureRect{place.top, g.colorMatchInner.left, g.colorMatchInner.bottom, g.colorMatchInner.right};
-  gPicturePane = UINewUserPane(gWindow, pictureRect, procs);
-  if (gPicturePane) UIEmbedControl(gPicturePane, frame);
+  const TKRect pictureRect{place.top, g.colorMatchInner.left, g.colorMatchInner.bottom, g.colorMatchInner.right};
+  gPicturePane = TKNewUserPane(gWindow, pictureRect, procs);
+  if (gPicturePane) TKEmbedControl(gPicturePane, frame);
   return kQVNoErr;
 }
 
 // The large image view of pane layout 1, hidden until that layout is chosen.
 QVStatus BuildLargeView(const MainWindowGeometry& g) {
-  UIControl* frame = nullptr;
+  TKControl* frame = nullptr;
   if (QVStatus status = CreateTabGroup(gWindow, g.largeFrame, 0, nullptr, false, &frame)) return status;
   gLargeImageFrame = frame;
-  UIControl* pane = nullptr;
+  TKControl* pane = nullptr;
   if (QVStatus status =
           CreateImagePaneWithBar(gWindow, frame, g.largePane, g.largeTransport, kTransportAllParts, &pane, nullptr))
     return status;
@@ -138,7 +138,7 @@ QVStatus BuildLargeView(const MainWindowGeometry& g) {
   gLargeImagePane = pane;
   SetLayoutImagePane(1, pane);
   SetImagePaneImage(pane, gResultGWorld);
-  UISetControlVisible(frame, false);
+  TKSetControlVisible(frame, false);
   return kQVNoErr;
 }
 
@@ -156,18 +156,18 @@ void ForgetMainWindow() {
 QVStatus BuildMainWindow() {
   if (gWindow) return kQVNoErr;
   VFRegisterControlPictures();
-  UIRect bounds = UIGetDisplayBounds(UIGetMainDisplay());
-  bounds.top += UIMenuBarHeight();
-  const MainWindowGeometry g = MainWindowGeometryFor(UIRectWidth(bounds), UIRectHeight(bounds));
-  gWindow = UICreateWindow(kUIWindowPlain, bounds, "Velmora");
+  TKRect bounds = TKGetDisplayBounds(TKGetMainDisplay());
+  bounds.top += TKMenuBarHeight();
+  const MainWindowGeometry g = MainWindowGeometryFor(TKRectWidth(bounds), TKRectHeight(bounds));
+  gWindow = TKCreateWindow(kTKWindowPlain, bounds, "Velmora");
   if (!gWindow) return kQVErrMemory;
-  UIInstallWindowHandler(gWindow, HandleMainWindowEvents);
+  TKInstallWindowHandler(gWindow, HandleMainWindowEvents);
   VFInstallWindowHandler(gWindow);
-  UISetWindowContentColor(gWindow, VFColor(kMainWindowBackgroundColor));
+  TKSetWindowContentColor(gWindow, VFColor(kMainWindowBackgroundColor));
   // Closing the window leaves the exchange as Cancel does.
-  UIInstallWindowHandler(gWindow, [](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventWindowClose) return kQVErrNotHandled;
-    UISendCommand(kUICommandCancel);
+  TKInstallWindowHandler(gWindow, [](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventWindowClose) return kQVErrNotHandled;
+    TKSendCommand(kUICommandCancel);
     return kQVNoErr;
   });
   gNextValueControlID = 1;
@@ -176,14 +176,14 @@ QVStatus BuildMainWindow() {
   EnsureMainWindowMenus();
 
   BuildBottomButtons(g);
-  UIControl* root = UIGetRootControl(gWindow);
+  TKControl* root = TKGetRootControl(gWindow);
   QVStatus status = BuildImagePaneTabs(gWindow, root, g);
   if (status == kQVNoErr) status = BuildAnalysisPaneTabs(gWindow, root, g);
   if (status == kQVNoErr) status = BuildCorrectionTabs(g);
   if (status == kQVNoErr) status = BuildColorMatch(g);
   if (status == kQVNoErr) status = BuildLargeView(g);
   if (status != kQVNoErr) {
-    UIDisposeWindow(gWindow);
+    TKDisposeWindow(gWindow);
     ForgetMainWindow();
     ClearViewPanes();
     return status;
@@ -207,7 +207,7 @@ void DisposeMainWindow() { UIDisposeMainWindow(); }
 namespace {
 
 // The item of that name in a group, or -1.
-int32_t ItemNamed(UIControl* group, const char* name) {
+int32_t ItemNamed(TKControl* group, const char* name) {
   VFTabGroup* g = TabGroupRecord(group);
   if (!g) return -1;
   for (int32_t i = 0; i < g->count; ++i)
@@ -216,16 +216,16 @@ int32_t ItemNamed(UIControl* group, const char* name) {
 }
 
 // Selects the item and every tab around its group, so that it shows.
-void SelectShown(UIControl* group, int32_t item) {
-  for (UIControl* c = UIGetParentControl(group); c; c = UIGetParentControl(c))
+void SelectShown(TKControl* group, int32_t item) {
+  for (TKControl* c = TKGetParentControl(group); c; c = TKGetParentControl(c))
     if (VFTabGroupItem* outer = TabGroupItemOfPane(c)) TabGroupSelect(outer->group->pane, outer->index);
   TabGroupSelect(group, item);
 }
 
 // The first group below control (depth first) with an item of that name.
-bool SelectNested(UIControl* control, const char* name) {
-  for (int32_t i = 0, n = UICountChildren(control); i < n; ++i) {
-    UIControl* child = UIGetChild(control, i);
+bool SelectNested(TKControl* control, const char* name) {
+  for (int32_t i = 0, n = TKCountChildren(control); i < n; ++i) {
+    TKControl* child = TKGetChild(control, i);
     VFTabGroup* g = TabGroupRecord(child);
     if (g && g->pane == child) {
       const int32_t item = ItemNamed(child, name);
@@ -243,7 +243,7 @@ bool SelectNested(UIControl* control, const char* name) {
 
 bool SelectMainWindowTab(const char* name) {
   if (!gWindow || !name) return false;
-  for (UIControl* group : {gCorrectionTabs, gImagePaneTabs, gAnalysisPaneTabs}) {
+  for (TKControl* group : {gCorrectionTabs, gImagePaneTabs, gAnalysisPaneTabs}) {
     const int32_t item = ItemNamed(group, name);
     if (item >= 0) {
       TabGroupSelect(group, item);

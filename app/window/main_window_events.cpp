@@ -19,19 +19,19 @@ namespace {
 constexpr uint32_t kKeyHome = 1;
 constexpr uint32_t kKeyEnd = 4;
 constexpr uint32_t kKeySpace = 32;
-constexpr uint32_t kModifierKeys = kUIModCommand | kUIModShift | kUIModOption | kUIModControl;
+constexpr uint32_t kModifierKeys = kTKModCommand | kTKModShift | kTKModOption | kTKModControl;
 
 // Saved slots 1 to 8 on F1 to F8.
-constexpr uint32_t kSlotKeys[8] = {kUIKeyCodeF1, kUIKeyCodeF2, kUIKeyCodeF3, kUIKeyCodeF4,
-                                   kUIKeyCodeF5, kUIKeyCodeF6, kUIKeyCodeF7, kUIKeyCodeF8};
+constexpr uint32_t kSlotKeys[8] = {kTKKeyCodeF1, kTKKeyCodeF2, kTKKeyCodeF3, kTKKeyCodeF4,
+                                   kTKKeyCodeF5, kTKKeyCodeF6, kTKKeyCodeF7, kTKKeyCodeF8};
 
 struct TransportKey {
   uint32_t key;
-  void (*action)(UIControl* bar);
+  void (*action)(TKControl* bar);
 };
 const TransportKey kTransportKeys[] = {
-    {kKeyHome, TransportGoToBeginning}, {kKeyEnd, TransportGoToEnd},    {kUIKeyLeft, TransportStepBackward},
-    {kUIKeyRight, TransportStepForward}, {kKeySpace, TransportTogglePlay},
+    {kKeyHome, TransportGoToBeginning}, {kKeyEnd, TransportGoToEnd},    {kTKKeyLeft, TransportStepBackward},
+    {kTKKeyRight, TransportStepForward}, {kKeySpace, TransportTogglePlay},
 };
 
 MainWindowSurfaceHook gSurfaceSelectPage = nullptr;
@@ -39,11 +39,11 @@ MainWindowCommandHandler gCommandHandler = nullptr;
 
 // The transport bar of the pane the keys drive: the large view's when it
 // shows, else the current image view's; null when neither shows.
-UIControl* TransportTarget() {
-  UIControl* pane = nullptr;
-  if (gLargeImagePane && UIIsControlVisible(gLargeImagePane))
+TKControl* TransportTarget() {
+  TKControl* pane = nullptr;
+  if (gLargeImagePane && TKIsControlVisible(gLargeImagePane))
     pane = gLargeImagePane;
-  else if (gCurrentImagePane && UIIsControlVisible(gCurrentImagePane))
+  else if (gCurrentImagePane && TKIsControlVisible(gCurrentImagePane))
     pane = gCurrentImagePane;
   return pane ? ImagePaneGetLinkedControl(pane) : nullptr;
 }
@@ -51,20 +51,20 @@ UIControl* TransportTarget() {
 QVStatus SlotKey(uint32_t keyCode, uint32_t modifiers) {
   for (int32_t i = 0; i < 8; ++i) {
     if (kSlotKeys[i] != keyCode) continue;
-    const bool store = (modifiers & kUIModShift) != 0;
+    const bool store = (modifiers & kTKModShift) != 0;
     if (SavedSettingsSlot(i + 1, store)) {
       if (gSurfaceSelectPage) gSurfaceSelectPage(i + 1, store);
     } else {
-      UIBeep();
+      TKBeep();
     }
   }
   return kQVErrNotHandled;
 }
 
-QVStatus KeyDown(const UIEvent& e) {
+QVStatus KeyDown(const TKEvent& e) {
   const MainWindowGalleryHooks& gallery = MainWindowGallery();
   if (gAnalysisPaneKind == kAnalysisGallery && gallery.editingText && gallery.editingText()) return kQVErrNotHandled;
-  UIControl* bar = TransportTarget();
+  TKControl* bar = TransportTarget();
   if (!bar) return kQVErrNotHandled;
   const uint32_t modifiers = e.modifiers & kModifierKeys;
   for (const TransportKey& t : kTransportKeys) {
@@ -73,11 +73,11 @@ QVStatus KeyDown(const UIEvent& e) {
     t.action(bar);
     return kQVNoErr;
   }
-  if (e.charCode == kUIKeyEscape) {
+  if (e.charCode == kTKKeyEscape) {
     if (!modifiers && (gPreviewPlaying || gRapidPreviewRendering)) return kQVNoErr;
     return kQVErrNotHandled;
   }
-  if (e.charCode == kUIKeyFunction || e.keyCode != 0) return SlotKey(e.keyCode, modifiers);
+  if (e.charCode == kTKKeyFunction || e.keyCode != 0) return SlotKey(e.keyCode, modifiers);
   if (HandleShortcutKey(e.charCode, modifiers, gCorrectionTab, gCorrectionTabs, kCorrectionTabShortcuts) ||
       HandleShortcutKey(e.charCode, modifiers, gImageViewMode, gImagePaneTabs, kImagePaneShortcuts) ||
       HandleShortcutKey(e.charCode, modifiers, gAnalysisPaneKind, gAnalysisPaneTabs, kAnalysisShortcuts))
@@ -85,26 +85,26 @@ QVStatus KeyDown(const UIEvent& e) {
   return kQVErrNotHandled;
 }
 
-QVStatus ModifiersChanged(const UIEvent& e) {
-  gImagePaneCursor = ((e.modifiers & kUIModShift) ? 1 : 0) | ((e.modifiers & kUIModOption) ? 2 : 0) |
-                     ((e.modifiers & kUIModControl) ? 4 : 0);
-  if (gUpdatesSuspended && !(e.modifiers & kUIModCapsLock))
+QVStatus ModifiersChanged(const TKEvent& e) {
+  gImagePaneCursor = ((e.modifiers & kTKModShift) ? 1 : 0) | ((e.modifiers & kTKModOption) ? 2 : 0) |
+                     ((e.modifiers & kTKModControl) ? 4 : 0);
+  if (gUpdatesSuspended && !(e.modifiers & kTKModCapsLock))
     UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   return kQVErrNotHandled;
 }
 
 // A click on the background or on a tab group ends typing and the focus.
-QVStatus MouseDown(const UIEvent& e) {
-  UIControl* hit = UIFindControlAt(e.window, e.where);
-  if (!hit || hit == UIGetRootControl(e.window) || UIGetControlID(hit).signature == kVFSigTabGroup) {
+QVStatus MouseDown(const TKEvent& e) {
+  TKControl* hit = TKFindControlAt(e.window, e.where);
+  if (!hit || hit == TKGetRootControl(e.window) || TKGetControlID(hit).signature == kVFSigTabGroup) {
     VFCommitPendingEdit(true);
     QVClearKeyboardFocus(e.window);
   }
   return kQVErrNotHandled;
 }
 
-QVStatus ControlHit(const UIEvent& e) {
-  const uint32_t command = e.control ? UIGetControlCommand(e.control) : 0;
+QVStatus ControlHit(const TKEvent& e) {
+  const uint32_t command = e.control ? TKGetControlCommand(e.control) : 0;
   if (!gCommandHandler || !command) return kQVErrNotHandled;
   return gCommandHandler(command, e.control);
 }
@@ -115,21 +115,21 @@ void SetMainWindowCommandHandler(MainWindowCommandHandler handler) { gCommandHan
 
 void SetMainWindowSurfaceHook(MainWindowSurfaceHook hook) { gSurfaceSelectPage = hook; }
 
-QVStatus HandleMainWindowEvents(UIEvent& e) {
+QVStatus HandleMainWindowEvents(TKEvent& e) {
   switch (e.kind) {
-    case kUIEventWindowDraw:
+    case kTKEventWindowDraw:
       if (e.ctx) {
-        UISetFillColor(e.ctx, VFColor(kMainWindowBackgroundColor));
-        UIFillRect(e.ctx, UIGetWindowContentRect(e.window));
+        TKSetFillColor(e.ctx, VFColor(kMainWindowBackgroundColor));
+        TKFillRect(e.ctx, TKGetWindowContentRect(e.window));
       }
       return kQVErrNotHandled;
-    case kUIEventKeyDown:
+    case kTKEventKeyDown:
       return KeyDown(e);
-    case kUIEventModifiersChanged:
+    case kTKEventModifiersChanged:
       return ModifiersChanged(e);
-    case kUIEventMouseDown:
+    case kTKEventMouseDown:
       return MouseDown(e);
-    case kUIEventControlHit:
+    case kTKEventControlHit:
       return ControlHit(e);
     default:
       return kQVErrNotHandled;

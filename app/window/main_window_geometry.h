@@ -21,33 +21,33 @@ struct MainWindowGeometry {
   int32_t paneWidth = 0;
   int32_t paneHeight = 0;
   int32_t paneArea = 0;
-  UIRect buttons[kMainButtonCount];
+  TKRect buttons[kMainButtonCount];
   // Pane selectors: the image views on the left, the analysis displays on
   // the right; in each, the pane and the transport bar below it.
-  UIRect imageSelector, analysisSelector;
-  UIRect imagePane, imageTransport;
-  UIRect analysisPane, analysisTransport;
+  TKRect imageSelector, analysisSelector;
+  TKRect imagePane, imageTransport;
+  TKRect analysisPane, analysisTransport;
   // The nine-tab correction group, the content rectangle R its tabs' groups
   // take (98 px right, 4 px down) and the inner rectangle R' of the
   // secondary groups (another 98 px right and 4 px down).
-  UIRect correctionTabs;
-  UIRect content;
-  UIRect inner;
+  TKRect correctionTabs;
+  TKRect content;
+  TKRect inner;
   // The luma-range graph in R.
-  UIRect lumaRange;
+  TKRect lumaRange;
   // Limiting: the column width and the first control of each column.
   int32_t limitingColumn = 0;
-  UIRect limitingFirst;
-  UIRect limitingSecond;
+  TKRect limitingFirst;
+  TKRect limitingSecond;
   // The colour-match frame (an empty tab group: its frame starts 94 px into
   // these bounds) and the column its controls fill.
-  UIRect colorMatchFrame;
-  UIRect colorMatchInner;
+  TKRect colorMatchFrame;
+  TKRect colorMatchInner;
   // The large image view of pane layout 1: its frame bounds, the pane and
   // its transport bar.
-  UIRect largeFrame;
-  UIRect largePane;
-  UIRect largeTransport;
+  TKRect largeFrame;
+  TKRect largePane;
+  TKRect largeTransport;
 };
 
 // W and H are the window's content size.

@@ -41,7 +41,7 @@ void ShowGallery(bool shown) {
 
 // The split views: the mask from the visible split line, the result (or the
 // suspended picture) with the source or reference through the mask.
-void ShowSplit(ImageViewMode mode, UIControl* pane) {
+void ShowSplit(ImageViewMode mode, TKControl* pane) {
   float x1 = 0, y1 = 0, x2 = 1, y2 = 1;
   ImagePaneFitPicture(pane);
   GetVisibleSplitLine(pane, &x1, &y1, &x2, &y2);
@@ -59,11 +59,11 @@ void ShowLumaRanges() {
     DrawUpdatesSuspended(gSplitGWorld);
     return;
   }
-  if (gSourceFrame && gSplitGWorld && int32_t(gSourceFrame->width) == UIImageWidth(gSplitGWorld) &&
-      int32_t(gSourceFrame->height) == UIImageHeight(gSplitGWorld)) {
-    ProcessHMSPreview(gSourceFrame, UIImagePixels(gSplitGWorld), uint32_t(UIImageRowBytes(gSplitGWorld)),
+  if (gSourceFrame && gSplitGWorld && int32_t(gSourceFrame->width) == TKImageWidth(gSplitGWorld) &&
+      int32_t(gSourceFrame->height) == TKImageHeight(gSplitGWorld)) {
+    ProcessHMSPreview(gSourceFrame, TKImagePixels(gSplitGWorld), uint32_t(TKImageRowBytes(gSplitGWorld)),
                       kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-    UIImageMarkDirty(gSplitGWorld);
+    TKImageMarkDirty(gSplitGWorld);
   }
 }
 
@@ -146,14 +146,14 @@ void CorrectionTabSwitchProc(int32_t oldIndex, int32_t newIndex) {
   gCorrectionTab = newIndex;
 }
 
-void DrawPicturePane(UIControl* pane, UIContext* ctx) {
-  const UIRect b = UIGetControlBounds(pane);
-  UISetFillColor(ctx, VFColor(kPictureFill));
-  UIFillRect(ctx, b);
+void DrawPicturePane(TKControl* pane, TKContext* ctx) {
+  const TKRect b = TKGetControlBounds(pane);
+  TKSetFillColor(ctx, VFColor(kPictureFill));
+  TKFillRect(ctx, b);
   const int32_t id = gInterfaceColors[kPictureChoiceColor].red <= 32768 ? kVFPaneArtworkDarkID : kVFPaneArtworkLightID;
-  if (UIImage* picture = UIGetPicture(id)) {
-    const int32_t height = UIImageHeight(picture);
-    UIDrawImage(ctx, picture, nullptr, UIRect{b.bottom - height, b.left, b.bottom, b.right}, true);
+  if (TKImage* picture = TKGetPicture(id)) {
+    const int32_t height = TKImageHeight(picture);
+    TKDrawImage(ctx, picture, nullptr, TKRect{b.bottom - height, b.left, b.bottom, b.right}, true);
   }
 }
 
@@ -161,18 +161,18 @@ void SetMainWindowPaneLayout(int32_t layout) {
   if (layout != 1 && layout != 2) return;
   const bool large = layout == 1;
   gPaneLayout = layout;
-  if (gLargeImageFrame) UISetControlVisible(gLargeImageFrame, large);
+  if (gLargeImageFrame) TKSetControlVisible(gLargeImageFrame, large);
   if (!large) ViewsHooksInForce().drawAnalysisPanes(true);
-  for (UIControl* selector : {gImagePaneTabs, gAnalysisPaneTabs})
-    if (selector) UISetControlVisible(selector, !large);
+  for (TKControl* selector : {gImagePaneTabs, gAnalysisPaneTabs})
+    if (selector) TKSetControlVisible(selector, !large);
   if (large) DrawOrInvalidateImagePane(gLargeImagePane, false);
 }
 
 void SetCorrectionTabsEnabled(bool enable) {
-  UIControl* groups[] = {gCorrectionTabs,          gVFTabGroups.hslSubTabs,     gVFTabGroups.ranges[0],
+  TKControl* groups[] = {gCorrectionTabs,          gVFTabGroups.hslSubTabs,     gVFTabGroups.ranges[0],
                          gVFTabGroups.ranges[1],   gVFTabGroups.ranges[2],      gVFTabGroups.ranges[3],
                          gVFTabGroups.levelsChannels, gVFTabGroups.secondaries};
-  for (UIControl* group : groups)
+  for (TKControl* group : groups)
     if (group) TabGroupSetActive(group, enable, true, true);
 }
 
@@ -187,7 +187,7 @@ void ShowImagePanes(bool redraw) {
     ImagePaneResetView(GetViewPane(bit));
   ImagePaneResetView(gLargeImagePane);
   if (!redraw || gPaneLayout != 2) return;
-  if (UIControl* bar = ImagePaneGetLinkedControl(gCurrentImagePane)) UIDrawControl(bar);
+  if (TKControl* bar = ImagePaneGetLinkedControl(gCurrentImagePane)) TKDrawControl(bar);
   if (gAnalysisPaneKind == kAnalysisReference)
-    if (UIControl* bar = ImagePaneGetLinkedControl(GetViewPane(kPaneReferenceAnalysis))) UIDrawControl(bar);
+    if (TKControl* bar = ImagePaneGetLinkedControl(GetViewPane(kPaneReferenceAnalysis))) TKDrawControl(bar);
 }

@@ -40,24 +40,24 @@ const LimitSlider kChromaSliders[] = {
     {"Chroma Min Limit", SETTINGS_OFFSET(limiter.limiter_chroma_min), false},
 };
 
-UIControl* Slider(UIWindow* window, UIRect* frame, UIControl* pane, const LimitSlider& s) {
+TKControl* Slider(TKWindow* window, TKRect* frame, TKControl* pane, const LimitSlider& s) {
   const VFSliderRow row = VFTableSliderRow(s.label, 0, s.offset);
-  UIControl* slider = VFCreateCorrectionSlider(window, frame, s.label, row, pane, s.offset);
+  TKControl* slider = VFCreateCorrectionSlider(window, frame, s.label, row, pane, s.offset);
   if (slider && s.softClip) VFSetChangeProc(slider, SoftClipSliderChangeProc);
   return slider;
 }
 
-UIControl* Popup(UIWindow* window, UIRect* frame, UIControl* pane, const char* label, int32_t menuID, uint32_t offset) {
-  UIControl* popup = VFCreatePopup(window, frame, label, menuID, pane, &gUISettings, offset, gNextValueControlID++,
+TKControl* Popup(TKWindow* window, TKRect* frame, TKControl* pane, const char* label, int32_t menuID, uint32_t offset) {
+  TKControl* popup = VFCreatePopup(window, frame, label, menuID, pane, &gUISettings, offset, gNextValueControlID++,
                                    gSettingsControls, true);
   if (popup) VFSetPopupChangeProc(popup, CorrectionPopupChangeProc);
   return popup;
 }
 
 void MakeMenu(int32_t menuID, const char* title, std::initializer_list<const char*> items) {
-  if (UIGetMenu(menuID)) return;
-  UIMenu* menu = UICreateMenu(menuID, title);
-  for (const char* item : items) UIAppendMenuItem(menu, item, 0);
+  if (TKGetMenu(menuID)) return;
+  TKMenu* menu = TKCreateMenu(menuID, title);
+  for (const char* item : items) TKAppendMenuItem(menu, item, 0);
 }
 
 }  // namespace
@@ -69,32 +69,32 @@ void EnsureMainWindowMenus() {
   MakeMenu(kLimitMethodMenuID, "Limit Method", {"Reduce Chroma", "Reduce Luma", "Smart"});
 }
 
-void SoftClipSliderChangeProc(UIControl*, uint32_t, bool) {
+void SoftClipSliderChangeProc(TKControl*, uint32_t, bool) {
   gUISettings.limiter.limiter_softclip_enable = 1;
-  if (UIControl* box = VFControlAtOffset(SETTINGS_OFFSET(limiter.limiter_softclip_enable))) UISetControlValue(box, 1);
+  if (TKControl* box = VFControlAtOffset(SETTINGS_OFFSET(limiter.limiter_softclip_enable))) TKSetControlValue(box, 1);
 }
 
-void BuildLumaRangeTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& g) {
+void BuildLumaRangeTab(TKWindow* window, TKControl* correctionTabs, const MainWindowGeometry& g) {
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabLumaRange, &gUISettings.lumaRangesEnable);
-  UIControl* pane = TabGroupGetPane(correctionTabs, kCorrectionTabLumaRange);
+  TKControl* pane = TabGroupGetPane(correctionTabs, kCorrectionTabLumaRange);
   VFBeginTabChain();
   CreateLumaRangeControl(window, g.lumaRange, "Luma Ranges", pane, &gUISettings, 0, SETTINGS_OFFSET(lumaRanges),
                          gNextValueControlID++, gSettingsControls);
   VFCloseTabChain();
-  VFCreateResetButton(window, pane, UIGetControlBounds(pane), kLumaRangesMask);
+  VFCreateResetButton(window, pane, TKGetControlBounds(pane), kLumaRangesMask);
 }
 
-void BuildLimitingTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& g) {
+void BuildLimitingTab(TKWindow* window, TKControl* correctionTabs, const MainWindowGeometry& g) {
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabLimiting, &gUISettings.limiter_enable);
-  UIControl* pane = TabGroupGetPane(correctionTabs, kCorrectionTabLimiting);
+  TKControl* pane = TabGroupGetPane(correctionTabs, kCorrectionTabLimiting);
   VFBeginTabChain();
   // Column 1: soft clip with its levels indented under it, then the hard clip.
-  UIRect frame = g.limitingFirst;
+  TKRect frame = g.limitingFirst;
   VFCreateCheckBox(window, &frame, "Soft Clip Enable", pane, &gUISettings,
                    SETTINGS_OFFSET(limiter.limiter_softclip_enable), gNextValueControlID++, gSettingsControls, true);
-  frame = UIRectOffset(frame, kSoftClipIndent, 0);
+  frame = TKRectOffset(frame, kSoftClipIndent, 0);
   for (const LimitSlider& s : kSoftClipSliders) Slider(window, &frame, pane, s);
-  frame = UIRectOffset(frame, -kSoftClipIndent, 0);
+  frame = TKRectOffset(frame, -kSoftClipIndent, 0);
   Slider(window, &frame, pane, kHardClip);
   // Column 2: the chroma limits, the two popups, the preview check box.
   frame = g.limitingSecond;
@@ -107,5 +107,5 @@ void BuildLimitingTab(UIWindow* window, UIControl* correctionTabs, const MainWin
   VFCreateCheckBox(window, &frame, "Preview Out of Limit Chroma", pane, &gUISettings, SETTINGS_OFFSET(limiter_preview),
                    gNextValueControlID++, gSettingsControls, true);
   VFCloseTabChain();
-  VFCreateResetButton(window, pane, UIGetControlBounds(pane), kLimiterMask);
+  VFCreateResetButton(window, pane, TKGetControlBounds(pane), kLimiterMask);
 }

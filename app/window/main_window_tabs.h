@@ -7,15 +7,15 @@
 #include <cstdint>
 
 struct MainWindowGeometry;
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
-void BuildLumaRangeTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& geometry);
-void BuildLimitingTab(UIWindow* window, UIControl* correctionTabs, const MainWindowGeometry& geometry);
+void BuildLumaRangeTab(TKWindow* window, TKControl* correctionTabs, const MainWindowGeometry& geometry);
+void BuildLimitingTab(TKWindow* window, TKControl* correctionTabs, const MainWindowGeometry& geometry);
 // Makes the Limiting tab's menus (151 "Video System", 152 "Limit Method")
 // unless they exist.
 void EnsureMainWindowMenus();
 
 // Change procedure of the Limiting tab's soft-clip sliders: switches soft
 // clipping on and ticks its box.
-void SoftClipSliderChangeProc(UIControl* control, uint32_t newFieldBits, bool reprocess);
+void SoftClipSliderChangeProc(TKControl* control, uint32_t newFieldBits, bool reprocess);

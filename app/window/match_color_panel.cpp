@@ -32,25 +32,25 @@ constexpr int32_t kHSLModesMenu = 160;
 constexpr int32_t kTabMenus[] = {kHSLModesMenu, 162, 163, 164, 165, 0, 0, 167, 0};
 
 // The panel's button, for the tab switches.
-UIControl* gMatchButton = nullptr;
+TKControl* gMatchButton = nullptr;
 
 const float* TripleAt(uint32_t offset) {
   return reinterpret_cast<const float*>(reinterpret_cast<const uint8_t*>(&gUISettings) + offset);
 }
 
 struct PanelParts {
-  UIControl* button = nullptr;
-  UIControl* eyedropper = nullptr;
-  UIControl* source = nullptr;
-  UIControl* target = nullptr;
-  UIControl* popup = nullptr;
+  TKControl* button = nullptr;
+  TKControl* eyedropper = nullptr;
+  TKControl* source = nullptr;
+  TKControl* target = nullptr;
+  TKControl* popup = nullptr;
 };
 
-PanelParts FindParts(UIControl* any) {
+PanelParts FindParts(TKControl* any) {
   PanelParts p;
-  if (!any || !UIIsControlAlive(any)) return p;
-  UIWindow* window = UIGetControlWindow(any);
-  const int32_t id = UIGetControlID(any).id;
+  if (!any || !TKIsControlAlive(any)) return p;
+  TKWindow* window = TKGetControlWindow(any);
+  const int32_t id = TKGetControlID(any).id;
   p.button = VFFindPart(window, kSigMatchButton, id);
   p.eyedropper = VFFindPart(window, kVFSigEyedropper, id);
   p.source = VFFindPart(window, kVFSigSampleSwatch, id);
@@ -67,21 +67,21 @@ void Apply(const VFColorMatch& match) {
   }
   for (int32_t i = 0; i < match.pointCount; ++i) {
     const VFMatchCurvePoint& p = match.points[i];
-    UIControl* editor = VFControlAtOffset(p.curveOffset);
+    TKControl* editor = VFControlAtOffset(p.curveOffset);
     CurveSetPoint(editor, p.x, p.y);
-    if (editor) UIDrawControl(editor);
+    if (editor) TKDrawControl(editor);
   }
   for (int32_t i = 0; i < match.enableCount; ++i) EnableEnclosingTabs(VFControlAtOffset(match.enableFrom[i]), 1, true);
 }
 
-void MatchPressed(UIControl* button) {
+void MatchPressed(TKControl* button) {
   const PanelParts p = FindParts(button);
   uint32_t sourceOffset = 0, targetOffset = 0;
   if (!VFSwatchOffset(p.source, &sourceOffset) || !VFSwatchOffset(p.target, &targetOffset)) return;
   float source[3], target[3];
   std::memcpy(source, TripleAt(sourceOffset), sizeof source);
   std::memcpy(target, TripleAt(targetOffset), sizeof target);
-  const int32_t mode = p.popup ? UIGetControlValue(p.popup) : 1;
+  const int32_t mode = p.popup ? TKGetControlValue(p.popup) : 1;
   const VFColorMatch match = VFComputeColorMatch(gCorrectionTab, gHSLSubTabIndex, mode, source, target);
   // Equal colours, or a tab that matches nothing: no undo step.
   if (std::memcmp(source, target, sizeof source) != 0 && !match.Empty()) {
@@ -93,48 +93,48 @@ void MatchPressed(UIControl* button) {
   VFUpdatePreview();
 }
 
-QVStatus MatchButtonHandler(UIEvent& e) {
-  if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+QVStatus MatchButtonHandler(TKEvent& e) {
+  if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
   MatchPressed(e.control);
   return kQVNoErr;
 }
 
 }  // namespace
 
-QVStatus CreateMatchColorPanel(UIWindow* window, UIRect* frame, UIControl* parent, void* base, uint32_t sourceOffset,
-                               uint32_t targetOffset, int32_t idNumber, UIControl** out) {
+QVStatus CreateMatchColorPanel(TKWindow* window, TKRect* frame, TKControl* parent, void* base, uint32_t sourceOffset,
+                               uint32_t targetOffset, int32_t idNumber, TKControl** out) {
   if (out) *out = nullptr;
   if (!window || !frame) return kQVErrParam;
-  const UIRect f = *frame;
+  const TKRect f = *frame;
   VFSampleRow* row = VFNewSampleRow(window);
   if (!row) return kQVErrMemory;
 
   // The button as current systems draw it: 3 px in on each side, 2 px higher.
-  UIControl* button =
-      UINewPushButton(window, UIRect{f.top + 3 - 2, f.left + 2 + 3, f.top + 3 - 2 + 16, f.left + 2 + 104 - 3},
+  TKControl* button =
+      TKNewPushButton(window, TKRect{f.top + 3 - 2, f.left + 2 + 3, f.top + 3 - 2 + 16, f.left + 2 + 104 - 3},
                       "Match Color", 0);
   if (!button) return kQVErrMemory;
-  if (parent) UIEmbedControl(button, parent);
-  UISetControlID(button, UIControlID{kSigMatchButton, idNumber});
-  UISetControlFont(button, UIInterfaceFont(kUIFontControl));
-  UISetControlColorProc(button, VFControlColorProc);
-  UIInstallControlHandler(button, MatchButtonHandler);
+  if (parent) TKEmbedControl(button, parent);
+  TKSetControlID(button, TKControlID{kSigMatchButton, idNumber});
+  TKSetControlFont(button, UIInterfaceFont(kUIFontControl));
+  TKSetControlColorProc(button, VFControlColorProc);
+  TKInstallControlHandler(button, MatchButtonHandler);
 
-  UIRect eyeFrame = UIMakeRect(f.left + 108, f.top, 22, 22);
+  TKRect eyeFrame = TKMakeRect(f.left + 108, f.top, 22, 22);
   VFCreateEyedropperButton(window, &eyeFrame, parent, base, targetOffset, idNumber, nullptr, kEyedropperPicture,
                            kSampleCursor, false, true, nullptr, &row->eyedropper);
   VFAttachSampleRow(row->eyedropper, row);
-  UIControl* source = VFCreateSwatchPane(window, UIMakeRect(f.left, f.top + 24, 65, 65), parent, true, false, false,
+  TKControl* source = VFCreateSwatchPane(window, TKMakeRect(f.left, f.top + 24, 65, 65), parent, true, false, false,
                                          true, true, sourceOffset, idNumber, row);
-  UIControl* target = VFCreateSwatchPane(window, UIMakeRect(f.left + 65, f.top + 24, 65, 65), parent, true, false,
+  TKControl* target = VFCreateSwatchPane(window, TKMakeRect(f.left + 65, f.top + 24, 65, 65), parent, true, false,
                                          true, true, false, targetOffset, idNumber, row);
-  UIControl* popup = UINewPopupButton(window, UIMakeRect(f.left + 2, f.top + 93, 128, 20), "",
+  TKControl* popup = TKNewPopupButton(window, TKMakeRect(f.left + 2, f.top + 93, 128, 20), "",
                                       VFColorMenu(kHSLModesMenu), 1);
   if (!row->eyedropper || !source || !target || !popup) return kQVErrMemory;
-  if (parent) UIEmbedControl(popup, parent);
-  UISetControlID(popup, UIControlID{kSigModePopup, idNumber});
-  UISetControlFont(popup, VFControlFont());
-  UISetControlColorProc(popup, VFControlColorProc);
+  if (parent) TKEmbedControl(popup, parent);
+  TKSetControlID(popup, TKControlID{kSigModePopup, idNumber});
+  TKSetControlFont(popup, VFControlFont());
+  TKSetControlColorProc(popup, VFControlColorProc);
 
   VFFillColorHelpStrings();
   SetControlHelpTag(button, kVFHelpStringList, 8, 8);
@@ -144,29 +144,29 @@ QVStatus CreateMatchColorPanel(UIWindow* window, UIRect* frame, UIControl* paren
   SetControlHelpTag(popup, kVFHelpStringList, 7, 7);
   gMatchButton = button;
   if (out) *out = target;
-  *frame = UIRectOffset(f, 0, 113);
+  *frame = TKRectOffset(f, 0, 113);
   return kQVNoErr;
 }
 
-void RebuildMatchColorPopup(UIControl* anyPanelControl, bool active, int32_t menuID) {
+void RebuildMatchColorPopup(TKControl* anyPanelControl, bool active, int32_t menuID) {
   const PanelParts p = FindParts(anyPanelControl);
   if (!p.popup) return;
   if (active) {
-    UIMenu* menu = VFColorMenu(menuID);
-    if (menu && UIGetControlMenu(p.popup) != menu) {
-      UISetControlMenu(p.popup, menu);
-      UISetControlMaximum(p.popup, UICountMenuItems(menu));
-      UISetControlValue(p.popup, 1);
+    TKMenu* menu = VFColorMenu(menuID);
+    if (menu && TKGetControlMenu(p.popup) != menu) {
+      TKSetControlMenu(p.popup, menu);
+      TKSetControlMaximum(p.popup, TKCountMenuItems(menu));
+      TKSetControlValue(p.popup, 1);
     }
   }
-  for (UIControl* c : {p.button, p.eyedropper, p.source, p.target, p.popup})
-    if (c) UISetControlActive(c, active);
-  if (active) UIDrawControl(p.popup);
+  for (TKControl* c : {p.button, p.eyedropper, p.source, p.target, p.popup})
+    if (c) TKSetControlActive(c, active);
+  if (active) TKDrawControl(p.popup);
   SetControlHelpTag(p.popup, kVFHelpStringList, 7, 7);
 }
 
 void SetMatchColorMode(int32_t correctionTab) {
-  if (!gMatchButton || !UIIsControlAlive(gMatchButton)) return;
+  if (!gMatchButton || !TKIsControlAlive(gMatchButton)) return;
   int32_t menuID = 0;
   if (correctionTab >= 0 && correctionTab < int32_t(sizeof kTabMenus / sizeof kTabMenus[0]))
     menuID = kTabMenus[correctionTab];

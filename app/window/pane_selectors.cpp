@@ -14,11 +14,11 @@
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 
-UIControl* gImagePaneTabs = nullptr;
-UIControl* gAnalysisPaneTabs = nullptr;
-UIControl* gGalleryControl = nullptr;
-UIControl* gImageTransportBars[6] = {};
-UIControl* gReferenceTransportBar = nullptr;
+TKControl* gImagePaneTabs = nullptr;
+TKControl* gAnalysisPaneTabs = nullptr;
+TKControl* gGalleryControl = nullptr;
+TKControl* gImageTransportBars[6] = {};
+TKControl* gReferenceTransportBar = nullptr;
 
 const uint32_t kImageViewTransportParts[6] = {kTransportAllParts, kTransportAllParts, 15, 14, 14, kTransportAllParts};
 
@@ -51,20 +51,20 @@ const ImageViewItem kImageViewItems[6] = {
 
 }  // namespace
 
-void UsePrimaryPreviewLUT(UIControl* pane) {
+void UsePrimaryPreviewLUT(TKControl* pane) {
   ImagePaneSetLUT(pane, gPrefsSettings.lut[kPFLUTPrimary]);
   ImagePaneSetLUTIndexRef(pane, &gPrefsSettings.lutIndex[kPFLUTPrimary]);
 }
 
-QVStatus CreateImagePaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
-                                uint32_t parts, UIControl** outPane, UIControl** outBar) {
-  UIControl* pane = nullptr;
+QVStatus CreateImagePaneWithBar(TKWindow* window, TKControl* content, const TKRect& paneRect, const TKRect& barRect,
+                                uint32_t parts, TKControl** outPane, TKControl** outBar) {
+  TKControl* pane = nullptr;
   if (QVStatus status = CreateImagePane(window, paneRect, &pane)) return status;
-  UIEmbedControl(pane, content);
+  TKEmbedControl(pane, content);
   ImagePaneSetTrackingEnabled(pane, true);
-  UIControl* bar = nullptr;
+  TKControl* bar = nullptr;
   if (QVStatus status = CreateTransportBar(window, barRect, gNextValueControlID++, parts, &bar)) return status;
-  UIEmbedControl(bar, content);
+  TKEmbedControl(bar, content);
   TransportSetPane(bar, pane);
   ImagePaneSetLinkedControl(pane, bar);
   *outPane = pane;
@@ -78,15 +78,15 @@ int32_t RestoredAnalysisItem(int32_t stored) {
   return stored >= 1 && stored < kAnalysisItems ? stored - 1 : -1;
 }
 
-QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry) {
-  UIControl* group = nullptr;
+QVStatus BuildImagePaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry) {
+  TKControl* group = nullptr;
   if (QVStatus status = CreateTabGroup(window, geometry.imageSelector, 6, kImageViews, false, &group)) return status;
-  UIEmbedControl(group, root);
+  TKEmbedControl(group, root);
   TabGroupSetSwitchProc(group, ImageViewModeSwitchProc);
   gImagePaneTabs = group;
   for (int32_t i = 0; i < 6; ++i) {
     const ImageViewItem& item = kImageViewItems[i];
-    UIControl* pane = nullptr;
+    TKControl* pane = nullptr;
     if (QVStatus status = CreateImagePaneWithBar(window, TabGroupGetPane(group, i), geometry.imagePane,
                                                  geometry.imageTransport, kImageViewTransportParts[i], &pane,
                                                  &gImageTransportBars[i]))
@@ -97,7 +97,7 @@ QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowG
     ImagePaneSetSplitLineShown(pane, item.splitLine);
   }
   // The result pane alone takes the custom cursors.
-  ImagePaneSetCustomCursors(GetViewPane(kPaneResult), true, kUICursorArrow, kUICursorCrosshair, kUICursorHand);
+  ImagePaneSetCustomCursors(GetViewPane(kPaneResult), true, kTKCursorArrow, kTKCursorCrosshair, kTKCursorHand);
   SetMainWindowPanePictures();
   gImageViewMode = kImageViewResult;
   gCurrentImagePane = GetViewPane(kPaneResult);
@@ -106,18 +106,18 @@ QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowG
   return kQVNoErr;
 }
 
-QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry) {
-  UIControl* group = nullptr;
+QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry) {
+  TKControl* group = nullptr;
   if (QVStatus status = CreateTabGroup(window, geometry.analysisSelector, kAnalysisItems, kAnalysisDisplays, false,
                                        &group))
     return status;
-  UIEmbedControl(group, root);
+  TKEmbedControl(group, root);
   TabGroupSetSwitchProc(group, AnalysisPaneSwitchProc);
   gAnalysisPaneTabs = group;
   gAnalysisPaneKind = kAnalysisCombo;
 
   // The reference pane, drawn together with the image selector's.
-  UIControl* reference = nullptr;
+  TKControl* reference = nullptr;
   if (QVStatus status =
           CreateImagePaneWithBar(window, TabGroupGetPane(group, kAnalysisReference), geometry.analysisPane,
                                  geometry.analysisTransport, kReferenceParts, &reference, &gReferenceTransportBar))
@@ -125,24 +125,24 @@ QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWind
   UsePrimaryPreviewLUT(reference);
   SetViewPane(kPaneReferenceAnalysis, reference);
   SetImagePaneImage(reference, gReferenceGWorld);
-  if (UIControl* other = GetViewPane(kPaneReference)) {
+  if (TKControl* other = GetViewPane(kPaneReference)) {
     ImagePaneSetSecondLinkedControl(reference, other);
     ImagePaneSetSecondLinkedControl(other, reference);
   }
 
   // One scope picture for every display, the size of a pane's view area.
-  if (gScopePicture) UIImageDispose(gScopePicture);
-  const UIRect view = UIRectInset(geometry.analysisPane, 2, 2);
-  gScopePicture = UIImageCreate(std::max(1, UIRectWidth(view)), std::max(1, UIRectHeight(view)));
+  if (gScopePicture) TKImageDispose(gScopePicture);
+  const TKRect view = TKRectInset(geometry.analysisPane, 2, 2);
+  gScopePicture = TKImageCreate(std::max(1, TKRectWidth(view)), std::max(1, TKRectHeight(view)));
   if (gScopePicture) {
-    UIContext* ctx = UIBeginDrawing(gScopePicture);
-    UIClear(ctx, UIColor{0, 0, 0, 1});
-    UIEndDrawing(ctx);
+    TKContext* ctx = TKBeginDrawing(gScopePicture);
+    TKClear(ctx, TKColor{0, 0, 0, 1});
+    TKEndDrawing(ctx);
   }
   for (int32_t kind : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}) {
-    UIControl* pane = nullptr;
+    TKControl* pane = nullptr;
     if (QVStatus status = CreateImagePane(window, geometry.analysisPane, &pane)) return status;
-    UIEmbedControl(pane, TabGroupGetPane(group, kind));
+    TKEmbedControl(pane, TabGroupGetPane(group, kind));
     // Without a scope picture the panes stay empty.
     if (gScopePicture) SetImagePaneImage(pane, gScopePicture);
     gAnalysisPanes[kind] = pane;
@@ -168,8 +168,8 @@ void SetMainWindowPanePictures() {
 
 void ForgetPaneSelectors() {
   gImagePaneTabs = gAnalysisPaneTabs = gGalleryControl = gReferenceTransportBar = nullptr;
-  for (UIControl*& bar : gImageTransportBars) bar = nullptr;
-  for (UIControl*& pane : gAnalysisPanes) pane = nullptr;
-  if (gScopePicture) UIImageDispose(gScopePicture);
+  for (TKControl*& bar : gImageTransportBars) bar = nullptr;
+  for (TKControl*& pane : gAnalysisPanes) pane = nullptr;
+  if (gScopePicture) TKImageDispose(gScopePicture);
   gScopePicture = nullptr;
 }

@@ -12,32 +12,32 @@
 #include "platform/ui/ui_types.h"
 
 struct MainWindowGeometry;
-struct UIControl;
-struct UIWindow;
+struct TKControl;
+struct TKWindow;
 
-extern UIControl* gImagePaneTabs;
-extern UIControl* gAnalysisPaneTabs;
+extern TKControl* gImagePaneTabs;
+extern TKControl* gAnalysisPaneTabs;
 // The gallery's control in the analysis selector (none until it is built).
-extern UIControl* gGalleryControl;
+extern TKControl* gGalleryControl;
 // The transport bar under each image view (item order) and under the
 // analysis selector's reference pane.
-extern UIControl* gImageTransportBars[6];
-extern UIControl* gReferenceTransportBar;
+extern TKControl* gImageTransportBars[6];
+extern TKControl* gReferenceTransportBar;
 
 // Transport bar parts of each image view.
 extern const uint32_t kImageViewTransportParts[6];
 
 // The selectors, in the window's root control, placed by the geometry.
-QVStatus BuildImagePaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
-QVStatus BuildAnalysisPaneTabs(UIWindow* window, UIControl* root, const MainWindowGeometry& geometry);
+QVStatus BuildImagePaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry);
+QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry);
 
 // An image pane over paneRect in content, tracking the mouse, with a
 // transport bar of those parts over barRect driving it (the bar takes the
 // next control number); outBar may be null.
-QVStatus CreateImagePaneWithBar(UIWindow* window, UIControl* content, const UIRect& paneRect, const UIRect& barRect,
-                                uint32_t parts, UIControl** outPane, UIControl** outBar);
+QVStatus CreateImagePaneWithBar(TKWindow* window, TKControl* content, const TKRect& paneRect, const TKRect& barRect,
+                                uint32_t parts, TKControl** outPane, TKControl** outBar);
 // The pane shows through the primary preview LUT of the preferences.
-void UsePrimaryPreviewLUT(UIControl* pane);
+void UsePrimaryPreviewLUT(TKControl* pane);
 
 // The selection kept in the preferences (1-based), as an item index; -1
 // when it names no item, so that nothing is selected for it. The analysis

@@ -31,43 +31,43 @@ Edited editedOf(const PrefsSettings& p) {
 
 void build(PreferencesDialog* d) {
   const PrefsSettings& p = gPrefsSettings;
-  d->window = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 420, 230), "Preferences");
-  UIWindow* w = d->window;
-  d->toolTips = UINewCheckBox(w, UIRect{16, 20, 36, 400}, "Show tool tips", p.toolTips ? 1 : 0);
-  UINewStaticText(w, UIRect{48, 20, 66, 170}, "Undo depth:");
-  d->undoMenu = UICreateMenu(kPreferencesUndoMenuID, "");
-  for (int32_t depth : kUndoDepths) UIAppendMenuItem(d->undoMenu, std::to_string(depth).c_str(), 0);
-  d->undoDepth = UINewPopupButton(w, UIRect{44, 180, 68, 300}, "", d->undoMenu, std::clamp(p.undoDepthMenuItem, 1, 7));
-  UINewStaticText(w, UIRect{82, 20, 100, 170}, "UI timeout (minutes):");
-  d->timeout = UINewEditText(w, UIRect{80, 180, 102, 240}, std::to_string(p.uiTimeoutMinutes).c_str());
-  d->oldStyleGamma = UINewCheckBox(w, UIRect{114, 20, 134, 400}, "Use old style gamma", p.useOldStyleGamma ? 1 : 0);
-  d->gammaAdjust = UINewCheckBox(w, UIRect{140, 20, 160, 400}, "External preview gamma adjust",
+  d->window = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 420, 230), "Preferences");
+  TKWindow* w = d->window;
+  d->toolTips = TKNewCheckBox(w, TKRect{16, 20, 36, 400}, "Show tool tips", p.toolTips ? 1 : 0);
+  TKNewStaticText(w, TKRect{48, 20, 66, 170}, "Undo depth:");
+  d->undoMenu = TKCreateMenu(kPreferencesUndoMenuID, "");
+  for (int32_t depth : kUndoDepths) TKAppendMenuItem(d->undoMenu, std::to_string(depth).c_str(), 0);
+  d->undoDepth = TKNewPopupButton(w, TKRect{44, 180, 68, 300}, "", d->undoMenu, std::clamp(p.undoDepthMenuItem, 1, 7));
+  TKNewStaticText(w, TKRect{82, 20, 100, 170}, "UI timeout (minutes):");
+  d->timeout = TKNewEditText(w, TKRect{80, 180, 102, 240}, std::to_string(p.uiTimeoutMinutes).c_str());
+  d->oldStyleGamma = TKNewCheckBox(w, TKRect{114, 20, 134, 400}, "Use old style gamma", p.useOldStyleGamma ? 1 : 0);
+  d->gammaAdjust = TKNewCheckBox(w, TKRect{140, 20, 160, 400}, "External preview gamma adjust",
                                  p.externalPreviewGammaAdjust ? 1 : 0);
-  d->cancel = UINewPushButton(w, UIRect{190, 236, 212, 316}, "Cancel", kCommandCancel);
-  d->ok = UINewPushButton(w, UIRect{190, 324, 212, 404}, "OK", kCommandOK);
-  UISetDefaultButton(w, d->ok);
-  UISetCancelButton(w, d->cancel);
-  UICenterWindow(w, nullptr);
+  d->cancel = TKNewPushButton(w, TKRect{190, 236, 212, 316}, "Cancel", kCommandCancel);
+  d->ok = TKNewPushButton(w, TKRect{190, 324, 212, 404}, "OK", kCommandOK);
+  TKSetDefaultButton(w, d->ok);
+  TKSetCancelButton(w, d->cancel);
+  TKCenterWindow(w, nullptr);
   if (p.prefsWindowH >= 0 && p.prefsWindowV >= 0) {
-    const UIRect b = UIGetWindowBounds(w);
-    UISetWindowBounds(w, UIMakeRect(p.prefsWindowH, p.prefsWindowV, UIRectWidth(b), UIRectHeight(b)));
+    const TKRect b = TKGetWindowBounds(w);
+    TKSetWindowBounds(w, TKMakeRect(p.prefsWindowH, p.prefsWindowV, TKRectWidth(b), TKRectHeight(b)));
   }
 }
 
 // The controls into the record; a timeout that is not a whole number of
 // minutes from 0 to a day keeps the old value.
 void take(const PreferencesDialog& d, PrefsSettings* p) {
-  p->toolTips = UIGetControlValue(d.toolTips) ? 1 : 0;
-  const int32_t item = std::clamp(UIGetControlValue(d.undoDepth), 1, 7);
+  p->toolTips = TKGetControlValue(d.toolTips) ? 1 : 0;
+  const int32_t item = std::clamp(TKGetControlValue(d.undoDepth), 1, 7);
   p->undoDepthMenuItem = item;
   p->undoDepth = kUndoDepths[item - 1];
-  const std::string text = UIGetEditText(d.timeout);
+  const std::string text = TKGetEditText(d.timeout);
   int32_t minutes = 0;
   const auto r = std::from_chars(text.data(), text.data() + text.size(), minutes);
   if (r.ec == std::errc() && r.ptr == text.data() + text.size() && minutes >= 0 && minutes <= kMaxTimeoutMinutes)
     p->uiTimeoutMinutes = minutes;
-  p->useOldStyleGamma = UIGetControlValue(d.oldStyleGamma) ? 1 : 0;
-  p->externalPreviewGammaAdjust = UIGetControlValue(d.gammaAdjust) ? 1 : 0;
+  p->useOldStyleGamma = TKGetControlValue(d.oldStyleGamma) ? 1 : 0;
+  p->externalPreviewGammaAdjust = TKGetControlValue(d.gammaAdjust) ? 1 : 0;
 }
 
 }  // namespace
@@ -78,21 +78,21 @@ bool RunLeastPreferencesDialog(int32_t* lastTab) {
   const Edited before = editedOf(gPrefsSettings);
   PreferencesDialog d;
   build(&d);
-  UIInstallWindowHandler(d.window, [&d](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventCommand || (e.command != kCommandOK && e.command != kCommandCancel)) return kQVErrNotHandled;
+  TKInstallWindowHandler(d.window, [&d](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventCommand || (e.command != kCommandOK && e.command != kCommandCancel)) return kQVErrNotHandled;
     if (e.command == kCommandOK) take(d, &gPrefsSettings);
-    UIEndModal(d.window, e.command == kCommandOK ? 1 : 0);
+    TKEndModal(d.window, e.command == kCommandOK ? 1 : 0);
     return kQVNoErr;
   });
-  UIShowWindow(d.window);
+  TKShowWindow(d.window);
   if (gOpenedHook) gOpenedHook(&d);
-  UIRunModal(d.window);
-  const UIRect b = UIGetWindowBounds(d.window);
+  TKRunModal(d.window);
+  const TKRect b = TKGetWindowBounds(d.window);
   gPrefsSettings.prefsWindowTab = 0;
   gPrefsSettings.prefsWindowH = b.left;
   gPrefsSettings.prefsWindowV = b.top;
-  UIDisposeWindow(d.window);
-  UIDisposeMenu(d.undoMenu);
+  TKDisposeWindow(d.window);
+  TKDisposeMenu(d.undoMenu);
   PFSavePreferences(&gPrefsSettings);
   if (lastTab) *lastTab = 0;
   return !(editedOf(gPrefsSettings) == before);

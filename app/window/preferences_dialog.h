@@ -5,22 +5,22 @@
 
 #include <cstdint>
 
-struct UIControl;
-struct UIMenu;
-struct UIWindow;
+struct TKControl;
+struct TKMenu;
+struct TKWindow;
 
 constexpr int32_t kPreferencesUndoMenuID = 220;
 
 struct PreferencesDialog {
-  UIWindow* window = nullptr;
-  UIMenu* undoMenu = nullptr;
-  UIControl* toolTips = nullptr;       // "Tool Tips Enable"
-  UIControl* undoDepth = nullptr;      // "Undo Depth": items 1-7
-  UIControl* timeout = nullptr;        // "UI Timeout Duration", minutes
-  UIControl* oldStyleGamma = nullptr;  // "Use Old Style Gamma"
-  UIControl* gammaAdjust = nullptr;    // "External Preview Gamma Adjust"
-  UIControl* ok = nullptr;
-  UIControl* cancel = nullptr;
+  TKWindow* window = nullptr;
+  TKMenu* undoMenu = nullptr;
+  TKControl* toolTips = nullptr;       // "Tool Tips Enable"
+  TKControl* undoDepth = nullptr;      // "Undo Depth": items 1-7
+  TKControl* timeout = nullptr;        // "UI Timeout Duration", minutes
+  TKControl* oldStyleGamma = nullptr;  // "Use Old Style Gamma"
+  TKControl* gammaAdjust = nullptr;    // "External Preview Gamma Adjust"
+  TKControl* ok = nullptr;
+  TKControl* cancel = nullptr;
 };
 
 // Runs the modal dialog over gPrefsSettings. OK takes the controls' values

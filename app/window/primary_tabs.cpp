@@ -13,11 +13,11 @@
 #include "app/window/correction_tabs.h"
 #include "platform/ui/toolkit.h"
 
-UIControl* gHSLRangeTabs = nullptr;
-UIControl* gRGBRangeTabs = nullptr;
-UIControl* gCMYRangeTabs = nullptr;
-UIControl* gYCbCrRangeTabs = nullptr;
-UIControl* gHSLSubTabs = nullptr;
+TKControl* gHSLRangeTabs = nullptr;
+TKControl* gRGBRangeTabs = nullptr;
+TKControl* gCMYRangeTabs = nullptr;
+TKControl* gYCbCrRangeTabs = nullptr;
+TKControl* gHSLSubTabs = nullptr;
 int32_t gHSLSubTabIndex = 0;
 
 namespace {
@@ -76,7 +76,7 @@ struct PrimaryModel {
   int maskBit;              // the master range's section bit; the others follow
   int syncIndex;            // in gVFTabGroups.ranges
   const char* channels[3];
-  UIControl** group;
+  TKControl** group;
 };
 const PrimaryModel kRGBModel = {kCorrectionTabRGB, offsetof(VL_SettingsStruct, rgbEnable), offsetof(VL_SettingsStruct, rgb),
                                 kVLMaskBitRGB, 1, {"Red", "Green", "Blue"}, &gRGBRangeTabs};
@@ -98,44 +98,44 @@ uint32_t* Word(uint32_t offset) { return reinterpret_cast<uint32_t*>(reinterpret
 
 VLSettingsSectionMask MaskBit(int bit) { return VLSettingsSectionMask(1) << bit; }
 
-UIRect Nested(const UIRect& r) { return UIRect{r.top + kNestedTop, r.left + kNestedLeft, r.bottom, r.right}; }
+TKRect Nested(const TKRect& r) { return TKRect{r.top + kNestedTop, r.left + kNestedLeft, r.bottom, r.right}; }
 
-UIRect FirstSlider(const UIRect& group, int32_t column) {
-  return UIRect{group.top + kSliderTop, group.left + kSliderLeft, group.top + kSliderTop + kSliderHeight,
+TKRect FirstSlider(const TKRect& group, int32_t column) {
+  return TKRect{group.top + kSliderTop, group.left + kSliderLeft, group.top + kSliderTop + kSliderHeight,
                 group.left + kSliderLeft + column};
 }
 
 // The four range tabs in parent, their boxes on the ranges' enable words.
-UIControl* MakeRangeGroup(UIWindow* window, UIControl* parent, const UIRect& bounds, uint32_t firstRange,
+TKControl* MakeRangeGroup(TKWindow* window, TKControl* parent, const TKRect& bounds, uint32_t firstRange,
                           uint32_t stride, int syncIndex) {
-  UIControl* group = nullptr;
+  TKControl* group = nullptr;
   if (CreateTabGroup(window, bounds, 4, kRangeEntries, true, &group) != kQVNoErr || !group) return nullptr;
-  if (parent) UIEmbedControl(group, parent);
+  if (parent) TKEmbedControl(group, parent);
   TabGroupSetEnableProc(group, CorrectionTabEnableProc);
   for (int32_t i = 0; i < 4; ++i) TabGroupBindItemCheck(group, i, Word(firstRange + uint32_t(i) * stride));
   gVFTabGroups.ranges[syncIndex] = group;
   return group;
 }
 
-void BuildPrimaryTab(UIWindow* window, UIControl* tabs, const UIRect& bounds, const PrimaryModel& m) {
+void BuildPrimaryTab(TKWindow* window, TKControl* tabs, const TKRect& bounds, const PrimaryModel& m) {
   TabGroupBindItemCheck(tabs, m.tab, Word(m.tabEnable));
-  UIControl* group = MakeRangeGroup(window, TabGroupGetPane(tabs, m.tab), bounds, m.firstRange,
+  TKControl* group = MakeRangeGroup(window, TabGroupGetPane(tabs, m.tab), bounds, m.firstRange,
                                     sizeof(VL_PrimaryControls), m.syncIndex);
   *m.group = group;
   if (!group) return;
-  const int32_t column = PrimaryColumnWidth(UIRectWidth(bounds));
-  const UIRect top = FirstSlider(bounds, column);
+  const int32_t column = PrimaryColumnWidth(TKRectWidth(bounds));
+  const TKRect top = FirstSlider(bounds, column);
   for (int32_t i = 0; i < 4; ++i) {
-    UIControl* pane = TabGroupGetPane(group, i);
+    TKControl* pane = TabGroupGetPane(group, i);
     const uint32_t range = m.firstRange + uint32_t(i) * sizeof(VL_PrimaryControls);
     char label[64];
     VFBeginTabChain();
-    UIRect frame = top;
+    TKRect frame = top;
     for (const VFSliderRow& s : kTriple) {
       std::snprintf(label, sizeof label, "Master %s", s.label);
       VFCreateCorrectionSlider(window, &frame, label, s, pane, range + offsetof(VL_PrimaryControls, gain) + s.at);
     }
-    frame = UIRectOffset(top, column + kPrimaryColumnGap, 0);
+    frame = TKRectOffset(top, column + kPrimaryColumnGap, 0);
     for (int k = 0; k < 3; ++k)
       for (const VFSliderRow& s : kTriple) {
         std::snprintf(label, sizeof label, "%s %s", m.channels[k], s.label);
@@ -143,7 +143,7 @@ void BuildPrimaryTab(UIWindow* window, UIControl* tabs, const UIRect& bounds, co
                range + offsetof(VL_PrimaryControls, channel) + uint32_t(k) * sizeof(VL_ChannelControls) + s.at);
       }
     VFCloseTabChain();
-    VFCreateResetButton(window, pane, UIGetControlBounds(pane), MaskBit(m.maskBit + i));
+    VFCreateResetButton(window, pane, TKGetControlBounds(pane), MaskBit(m.maskBit + i));
   }
 }
 
@@ -157,23 +157,23 @@ int32_t HueOffsetWheelSide(int32_t width, int32_t height) {
   return std::max(0, std::min({(width - 144) / 4, height - 123, 300}));
 }
 
-void BuildRGBTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildRGBTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   BuildPrimaryTab(window, correctionTabs, bounds, kRGBModel);
 }
 
-void BuildYCbCrTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildYCbCrTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   BuildPrimaryTab(window, correctionTabs, bounds, kYCbCrModel);
 }
 
-void BuildCMYTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildCMYTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   BuildPrimaryTab(window, correctionTabs, bounds, kCMYModel);
 }
 
-void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& bounds) {
+void BuildHSLTab(TKWindow* window, TKControl* correctionTabs, const TKRect& bounds) {
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabHSL, &gUISettings.hslEnable);
-  UIControl* sub = nullptr;
+  TKControl* sub = nullptr;
   if (CreateTabGroup(window, bounds, 2, kHSLSubEntries, true, &sub) != kQVNoErr || !sub) return;
-  UIEmbedControl(sub, TabGroupGetPane(correctionTabs, kCorrectionTabHSL));
+  TKEmbedControl(sub, TabGroupGetPane(correctionTabs, kCorrectionTabHSL));
   TabGroupSetEnableProc(sub, CorrectionTabEnableProc);
   TabGroupSetSwitchProc(sub, HSLSubTabSwitchProc);
   TabGroupBindItemCheck(sub, 0, &gUISettings.hslControlsEnable);
@@ -183,42 +183,42 @@ void BuildHSLTab(UIWindow* window, UIControl* correctionTabs, const UIRect& boun
   gHSLSubTabIndex = 0;
 
   // "Controls": the four ranges.
-  const UIRect inner = Nested(bounds);
-  UIControl* ranges = MakeRangeGroup(window, TabGroupGetPane(sub, 0), inner, offsetof(VL_SettingsStruct, hsl),
+  const TKRect inner = Nested(bounds);
+  TKControl* ranges = MakeRangeGroup(window, TabGroupGetPane(sub, 0), inner, offsetof(VL_SettingsStruct, hsl),
                                      sizeof(VL_HSLControls), 0);
   gHSLRangeTabs = ranges;
   if (ranges) {
-    const int32_t column = HSLColumnWidth(UIRectWidth(bounds));
-    const UIRect top = FirstSlider(inner, column);
+    const int32_t column = HSLColumnWidth(TKRectWidth(bounds));
+    const TKRect top = FirstSlider(inner, column);
     for (int32_t i = 0; i < 4; ++i) {
-      UIControl* pane = TabGroupGetPane(ranges, i);
+      TKControl* pane = TabGroupGetPane(ranges, i);
       const uint32_t range = offsetof(VL_SettingsStruct, hsl) + uint32_t(i) * sizeof(VL_HSLControls);
       VFBeginTabChain();
       for (int c = 0; c < 2; ++c) {
-        UIRect frame = UIRectOffset(top, c * (column + kPrimaryColumnGap), 0);
+        TKRect frame = TKRectOffset(top, c * (column + kPrimaryColumnGap), 0);
         for (int k = 0; k < kHSLColumnCount[c]; ++k) {
           const VFSliderRow& s = kHSLColumns[c][k];
           VFCreateCorrectionSlider(window, &frame, s.label, s, pane, range + s.at);
         }
       }
       VFCloseTabChain();
-      VFCreateResetButton(window, pane, UIGetControlBounds(pane), MaskBit(kVLMaskBitHSL + i));
+      VFCreateResetButton(window, pane, TKGetControlBounds(pane), MaskBit(kVLMaskBitHSL + i));
     }
   }
 
   // "Hue Offsets": four wheels side by side.
-  UIControl* offsets = TabGroupGetPane(sub, 1);
-  const int32_t side = HueOffsetWheelSide(UIRectWidth(bounds), UIRectHeight(bounds));
+  TKControl* offsets = TabGroupGetPane(sub, 1);
+  const int32_t side = HueOffsetWheelSide(TKRectWidth(bounds), TKRectHeight(bounds));
   VFBeginTabChain();
   for (int k = 0; k < 4; ++k) {
     const uint32_t slot = offsetof(VL_SettingsStruct, hueOffsets.wheel) + uint32_t(kWheels[k].index) * sizeof(VL_HueWheelControls);
-    const UIRect r = UIMakeRect(bounds.left + kWheelLeft + k * (side + kWheelGap), bounds.top + kWheelTop, side, side);
+    const TKRect r = TKMakeRect(bounds.left + kWheelLeft + k * (side + kWheelGap), bounds.top + kWheelTop, side, side);
     CreateHueWheel(window, r, kWheels[k].label, offsets, &gUISettings, slot, slot + offsetof(VL_HueWheelControls, tintangle),
                    slot + offsetof(VL_HueWheelControls, strength), gNextValueControlID, gSettingsControls);
     gNextValueControlID += 3;
   }
   VFCloseTabChain();
-  VFCreateResetButton(window, offsets, UIGetControlBounds(offsets), MaskBit(kVLMaskBitHueOffsets));
+  VFCreateResetButton(window, offsets, TKGetControlBounds(offsets), MaskBit(kVLMaskBitHueOffsets));
 }
 
 void HSLSubTabSwitchProc(int32_t, int32_t newIndex) {

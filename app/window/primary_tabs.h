@@ -8,13 +8,13 @@
 
 #include <cstdint>
 
-struct UIControl;
+struct TKControl;
 
-extern UIControl* gHSLRangeTabs;
-extern UIControl* gRGBRangeTabs;
-extern UIControl* gCMYRangeTabs;
-extern UIControl* gYCbCrRangeTabs;
-extern UIControl* gHSLSubTabs;
+extern TKControl* gHSLRangeTabs;
+extern TKControl* gRGBRangeTabs;
+extern TKControl* gCMYRangeTabs;
+extern TKControl* gYCbCrRangeTabs;
+extern TKControl* gHSLSubTabs;
 
 // Column widths (the second column starts the width + 20 px right of the
 // first): RGB, CMY and YCbCr split the range group's width, HSL takes the

@@ -18,7 +18,7 @@
 #include "platform/ui/ui_menu.h"
 
 int32_t gSecondaryTabIndex = 0;
-UIControl* gSecondaryTabs = nullptr;
+TKControl* gSecondaryTabs = nullptr;
 
 namespace {
 
@@ -51,47 +51,47 @@ constexpr const char* kSampleLabels[] = {"Sample 1", "Sample 2", "Sample 3", "Sa
 
 // Where a group's controls go, the same for all six.
 struct Layout {
-  UIRect first;   // the first row of the first column
+  TKRect first;   // the first row of the first column
   int32_t step;   // from one column to the next
-  UIRect wheel;   // the hue-offset wheel's square
+  TKRect wheel;   // the hue-offset wheel's square
 };
 
-Layout Measure(const UIRect& bounds) {
-  const int32_t width = UIRectWidth(bounds);
-  const int32_t height = UIRectHeight(bounds);
+Layout Measure(const TKRect& bounds) {
+  const int32_t width = TKRectWidth(bounds);
+  const int32_t height = TKRectHeight(bounds);
   const int32_t column = std::clamp((width - 80) / 3, 220, 330);
   Layout l;
-  l.first = UIRect{bounds.top + 10, bounds.left + 104, bounds.top + 30, bounds.left + 104 + column};
+  l.first = TKRect{bounds.top + 10, bounds.left + 104, bounds.top + 30, bounds.left + 104 + column};
   l.step = column + 20;
   int32_t side = (width - 144) / 4;
   if (side + 87 > height) side = height - 107;
   side = std::clamp(side, 0, 300);
   const int32_t left = l.first.left + 2 * column + 40;
-  l.wheel = UIRect{l.first.top, left, l.first.top + side, left + side};
+  l.wheel = TKRect{l.first.top, left, l.first.top + side, left + side};
   return l;
 }
 
 uint32_t BlockOf(int32_t n) { return uint32_t(offsetof(VL_SettingsStruct, secondary) + sizeof(VL_SecondaryControls) * n); }
 
-void Sliders(UIWindow* window, UIControl* pane, UIRect* frame, uint32_t block, const VFSliderRow* rows, size_t count) {
+void Sliders(TKWindow* window, TKControl* pane, TKRect* frame, uint32_t block, const VFSliderRow* rows, size_t count) {
   for (size_t i = 0; i < count; ++i)
     VFCreateCorrectionSlider(window, frame, rows[i].label, rows[i], pane, block + rows[i].at);
 }
 
-void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, const UIRect& content) {
+void BuildGroup(TKWindow* window, TKControl* pane, int32_t n, const Layout& l, const TKRect& content) {
   const uint32_t block = BlockOf(n);
   VFBeginTabChain();
 
-  UIRect frame = l.first;
+  TKRect frame = l.first;
   for (int32_t k = 0; k < 4; ++k) {
     const uint32_t sample = block + uint32_t(offsetof(VL_SecondaryControls, sample) + sizeof(VL_KeyColourSample) * k);
     VFCreateSampleRow(window, &frame, kSampleLabels[k], pane, &gUISettings, sample + 4, sample, gNextValueControlID++,
                       gSettingsControls);
   }
-  frame = UIRectOffset(frame, 0, 6);
+  frame = TKRectOffset(frame, 0, 6);
   Sliders(window, pane, &frame, block, kKeySliders, std::size(kKeySliders));
 
-  UIRect box{frame.top, frame.left, frame.top + 20, frame.right};
+  TKRect box{frame.top, frame.left, frame.top + 20, frame.right};
   VFCreateCheckBox(window, &box, "Invert Selection", pane, &gUISettings,
                    block + uint32_t(offsetof(VL_SecondaryControls, invert)), gNextValueControlID++, gSettingsControls,
                    true);
@@ -99,14 +99,14 @@ void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, c
                    block + uint32_t(offsetof(VL_SecondaryControls, preview)), gNextValueControlID++, gSettingsControls,
                    true);
   // The style belongs to the preview, so it sits indented below its box.
-  UIRect style{box.top, box.left + 20, box.top + 34, box.right};
+  TKRect style{box.top, box.left + 20, box.top + 34, box.right};
   VFPreviewStyleMenu();
-  UIControl* popup = VFCreatePopup(window, &style, "Preview Style", kVFPreviewStyleMenuID, pane, &gUISettings,
+  TKControl* popup = VFCreatePopup(window, &style, "Preview Style", kVFPreviewStyleMenuID, pane, &gUISettings,
                                    block + uint32_t(offsetof(VL_SecondaryControls, previewMode)),
                                    gNextValueControlID++, gSettingsControls, true);
   if (popup) VFSetPopupChangeProc(popup, CorrectionPopupChangeProc);
 
-  frame = UIRectOffset(l.first, l.step, 0);
+  frame = TKRectOffset(l.first, l.step, 0);
   Sliders(window, pane, &frame, block, kCorrectionSliders, std::size(kCorrectionSliders));
 
   CreateHueWheel(window, l.wheel, "Hue Offset", pane, &gUISettings,
@@ -122,12 +122,12 @@ void BuildGroup(UIWindow* window, UIControl* pane, int32_t n, const Layout& l, c
 
 }  // namespace
 
-UIMenu* VFPreviewStyleMenu() {
-  UIMenu* menu = UIGetMenu(kVFPreviewStyleMenuID);
+TKMenu* VFPreviewStyleMenu() {
+  TKMenu* menu = TKGetMenu(kVFPreviewStyleMenuID);
   if (menu) return menu;
-  menu = UICreateMenu(kVFPreviewStyleMenuID, "Preview Style");
+  menu = TKCreateMenu(kVFPreviewStyleMenuID, "Preview Style");
   if (menu)
-    for (const char* text : kPreviewStyles) UIAppendMenuItem(menu, text, 0);
+    for (const char* text : kPreviewStyles) TKAppendMenuItem(menu, text, 0);
   return menu;
 }
 
@@ -143,16 +143,16 @@ void SecondaryTabSwitchProc(int32_t oldIndex, int32_t newIndex) {
   gSecondaryTabIndex = newIndex;
 }
 
-void BuildSecondaryTab(UIWindow* window, UIControl* correctionTabs, const UIRect& content, const UIRect& inner) {
-  UIControl* host = TabGroupGetPane(correctionTabs, kCorrectionTabSecondary);
+void BuildSecondaryTab(TKWindow* window, TKControl* correctionTabs, const TKRect& content, const TKRect& inner) {
+  TKControl* host = TabGroupGetPane(correctionTabs, kCorrectionTabSecondary);
   if (!window || !host) return;
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabSecondary, &gUISettings.secondaryEnable);
 
   static const VFTabEntry kGroups[kSecondaryCount] = {{"A", 1, 1}, {"B", 1, 0}, {"C", 1, 0},
                                                       {"D", 1, 0}, {"E", 1, 0}, {"F", 1, 0}};
-  UIControl* group = nullptr;
+  TKControl* group = nullptr;
   if (CreateTabGroup(window, inner, kSecondaryCount, kGroups, true, &group) != kQVNoErr || !group) return;
-  UIEmbedControl(group, host);
+  TKEmbedControl(group, host);
   TabGroupSetEnableProc(group, CorrectionTabEnableProc);
   TabGroupSetSwitchProc(group, SecondaryTabSwitchProc);
   for (int32_t n = 0; n < kSecondaryCount; ++n) TabGroupBindItemCheck(group, n, &gUISettings.secondary[n].enable);

@@ -6,14 +6,14 @@
 
 #include <cstdint>
 
-struct UIControl;
-struct UIMenu;
+struct TKControl;
+struct TKMenu;
 
 // The "Preview Style" menu; its item number is the secondary's preview mode
 // (1 grey surround, 2 red surround, 3 the key as a matte).
 constexpr int32_t kVFPreviewStyleMenuID = 153;
 // The menu, made the first time it is asked for.
-UIMenu* VFPreviewStyleMenu();
+TKMenu* VFPreviewStyleMenu();
 
 // The six-item group of the tab (also gVFTabGroups.secondaries).
-extern UIControl* gSecondaryTabs;
+extern TKControl* gSecondaryTabs;

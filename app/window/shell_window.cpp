@@ -11,7 +11,7 @@
 
 namespace {
 
-UIWindow* gWindow = nullptr;
+TKWindow* gWindow = nullptr;
 void (*gForget)() = nullptr;
 
 constexpr int32_t kWidth = 1000;
@@ -24,8 +24,8 @@ const ImagePaneMask kViewPanes[] = {kPaneResult,      kPaneSource,   kPaneRefere
                                     kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
 
 // Letting go of Caps Lock brings the suspended panes up to date.
-QVStatus modifiersChanged(UIEvent& e) {
-  if (e.kind == kUIEventModifiersChanged && gUpdatesSuspended && !(e.modifiers & kUIModCapsLock))
+QVStatus modifiersChanged(TKEvent& e) {
+  if (e.kind == kTKEventModifiersChanged && gUpdatesSuspended && !(e.modifiers & kTKModCapsLock))
     UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   return kQVErrNotHandled;
 }
@@ -34,31 +34,31 @@ QVStatus modifiersChanged(UIEvent& e) {
 
 QVStatus UIBuildMainWindow() {
   if (gWindow) return kQVNoErr;
-  const UIRect display = UIGetDisplayBounds(UIGetMainDisplay());
-  const int32_t width = std::min(kWidth, UIRectWidth(display) - 40);
-  const int32_t height = std::min(kHeight, UIRectHeight(display) - 80);
-  gWindow = UICreateWindow(kUIWindowPlain, UIMakeRect(display.left + 20, display.top + 40, width, height), "Velmora 3");
+  const TKRect display = TKGetDisplayBounds(TKGetMainDisplay());
+  const int32_t width = std::min(kWidth, TKRectWidth(display) - 40);
+  const int32_t height = std::min(kHeight, TKRectHeight(display) - 80);
+  gWindow = TKCreateWindow(kTKWindowPlain, TKMakeRect(display.left + 20, display.top + 40, width, height), "Velmora 3");
   if (!gWindow) return kQVErrMemory;
-  UISetWindowContentColor(gWindow, UIColor{0.2, 0.2, 0.21, 1});
-  const UIRect paneBounds = UIMakeRect(8, 8, width - 16, height - kButtonBar - 8);
+  TKSetWindowContentColor(gWindow, TKColor{0.2, 0.2, 0.21, 1});
+  const TKRect paneBounds = TKMakeRect(8, 8, width - 16, height - kButtonBar - 8);
   for (ImagePaneMask bit : kViewPanes) {
-    UIControl* pane = nullptr;
+    TKControl* pane = nullptr;
     if (QVStatus status = CreateImagePane(gWindow, paneBounds, &pane)) return status;
     SetViewPane(bit, pane);
   }
   ImagePaneSetRole(GetViewPane(kPaneResult), 1);
   UIShell().installPaneHooks();
-  UIInstallWindowHandler(gWindow, modifiersChanged);
+  TKInstallWindowHandler(gWindow, modifiersChanged);
   SetViewPanePictures();
   SetImageViewMode(gImageViewMode);
-  UIControl* cancel = UINewPushButton(gWindow, UIMakeRect(width - 196, height - 38, 88, 24), "Cancel", kUICommandCancel);
-  UIControl* ok = UINewPushButton(gWindow, UIMakeRect(width - 100, height - 38, 88, 24), "OK", kUICommandOK);
-  UISetDefaultButton(gWindow, ok);
-  UISetCancelButton(gWindow, cancel);
+  TKControl* cancel = TKNewPushButton(gWindow, TKMakeRect(width - 196, height - 38, 88, 24), "Cancel", kUICommandCancel);
+  TKControl* ok = TKNewPushButton(gWindow, TKMakeRect(width - 100, height - 38, 88, 24), "OK", kUICommandOK);
+  TKSetDefaultButton(gWindow, ok);
+  TKSetCancelButton(gWindow, cancel);
   // Closing the window leaves the exchange as Cancel does.
-  UIInstallWindowHandler(gWindow, [](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventWindowClose) return kQVErrNotHandled;
-    UISendCommand(kUICommandCancel);
+  TKInstallWindowHandler(gWindow, [](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventWindowClose) return kQVErrNotHandled;
+    TKSendCommand(kUICommandCancel);
     return kQVNoErr;
   });
   return kQVNoErr;
@@ -67,26 +67,26 @@ QVStatus UIBuildMainWindow() {
 void UIShowMainWindow(bool shown) {
   if (!gWindow) return;
   if (shown) {
-    UIShowWindow(gWindow);
-    UISelectWindow(gWindow);
+    TKShowWindow(gWindow);
+    TKSelectWindow(gWindow);
   } else {
-    UIHideWindow(gWindow);
+    TKHideWindow(gWindow);
   }
 }
 
-UIWindow* UIMainWindow() { return gWindow; }
+TKWindow* UIMainWindow() { return gWindow; }
 
 void UIDisposeMainWindow() {
   if (void (*forget)() = gForget) {
     gForget = nullptr;
     forget();
   }
-  if (gWindow) UIDisposeWindow(gWindow);
+  if (gWindow) TKDisposeWindow(gWindow);
   gWindow = nullptr;
   ClearViewPanes();
 }
 
-void UIAdoptMainWindow(UIWindow* window, void (*forget)()) {
+void UIAdoptMainWindow(TKWindow* window, void (*forget)()) {
   if (gWindow) return;
   gWindow = window;
   gForget = forget;

@@ -5,12 +5,12 @@
 
 #include "platform/status.h"
 
-struct UIWindow;
+struct TKWindow;
 
 QVStatus UIBuildMainWindow();
 void UIShowMainWindow(bool shown);
-UIWindow* UIMainWindow();
+TKWindow* UIMainWindow();
 void UIDisposeMainWindow();
 // Makes window the main window (when none is there yet); forget runs when
 // UIDisposeMainWindow disposes it, before the window goes.
-void UIAdoptMainWindow(UIWindow* window, void (*forget)());
+void UIAdoptMainWindow(TKWindow* window, void (*forget)());

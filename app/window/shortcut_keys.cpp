@@ -9,13 +9,13 @@ UIShortcutServices gServices = {};
 bool Call(bool (*test)()) { return test && test(); }
 
 // The tab group nested in item `item` of `group`, or null.
-UIControl* Nested(UIControl* group, int32_t item) {
+TKControl* Nested(TKControl* group, int32_t item) {
   if (!group || !gServices.tabPane || !gServices.nestedGroup) return nullptr;
-  UIControl* pane = gServices.tabPane(group, item);
+  TKControl* pane = gServices.tabPane(group, item);
   return pane ? gServices.nestedGroup(pane) : nullptr;
 }
 
-void Select(UIControl* group, int32_t item) {
+void Select(TKControl* group, int32_t item) {
   if (group && gServices.selectTab) gServices.selectTab(group, item);
 }
 
@@ -56,7 +56,7 @@ const ShortcutRecord kAnalysisShortcuts[] = {
 
 UIShortcutServices& UIShortcuts() { return gServices; }
 
-int32_t HandleShortcutKey(uint32_t key, uint32_t modifiers, int32_t currentSelection, UIControl* tabControl,
+int32_t HandleShortcutKey(uint32_t key, uint32_t modifiers, int32_t currentSelection, TKControl* tabControl,
                           const ShortcutRecord* table) {
   if (!table || Call(gServices.textBeingEdited) || Call(gServices.fullScreenPreview) ||
       Call(gServices.galleryCommentBeingEdited))
@@ -71,7 +71,7 @@ int32_t HandleShortcutKey(uint32_t key, uint32_t modifiers, int32_t currentSelec
   }
   if (!match) return 0;
   if (match->subTab != -1) {
-    UIControl* sub = Nested(tabControl, match->tab);
+    TKControl* sub = Nested(tabControl, match->tab);
     if (match->subSubTab != -1) Select(Nested(sub, match->subTab), match->subSubTab);
     Select(sub, match->subTab);
   }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-struct UIControl;
+struct TKControl;
 
 // Six words: the key character, the exact modifiers (0 none, 0x200 shift),
 // the selection the record needs (-1 any), the tab to select and the sub-tab
@@ -28,9 +28,9 @@ extern const ShortcutRecord kAnalysisShortcuts[];
 // the correction controls fill the tab operations at start-up. An operation
 // left null makes its level do nothing.
 struct UIShortcutServices {
-  UIControl* (*tabPane)(UIControl* group, int32_t item);  // the item's content pane
-  UIControl* (*nestedGroup)(UIControl* pane);             // the tab group inside a pane
-  void (*selectTab)(UIControl* group, int32_t item);
+  TKControl* (*tabPane)(TKControl* group, int32_t item);  // the item's content pane
+  TKControl* (*nestedGroup)(TKControl* pane);             // the tab group inside a pane
+  void (*selectTab)(TKControl* group, int32_t item);
   bool (*textBeingEdited)();
   bool (*fullScreenPreview)();
   bool (*galleryCommentBeingEdited)();
@@ -40,5 +40,5 @@ UIShortcutServices& UIShortcuts();
 // Applies the first record of the table that matches; 1 when one did, else
 // 0 (also while text is typed, full-screen preview is on, or a gallery
 // comment is being edited).
-int32_t HandleShortcutKey(uint32_t key, uint32_t modifiers, int32_t currentSelection, UIControl* tabControl,
+int32_t HandleShortcutKey(uint32_t key, uint32_t modifiers, int32_t currentSelection, TKControl* tabControl,
                           const ShortcutRecord* table);

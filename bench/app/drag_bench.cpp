@@ -30,12 +30,12 @@ namespace {
 
 void BM_SliderDragPictureUpdates(benchmark::State& state) {
   const uint32_t threads = BenchUsePool(state.range(0));
-  UIUseFakeClock(true);
-  if (UIInitToolkit(kUIBackendHeadless) != kQVNoErr) {
+  TKUseFakeClock(true);
+  if (TKInitToolkit(kTKBackendHeadless) != kQVNoErr) {
     state.SkipWithError("no toolkit");
     return;
   }
-  UISetHeadlessDisplays({UIMakeRect(0, 0, 1920, 1080)});
+  TKSetHeadlessDisplays({TKMakeRect(0, 0, 1920, 1080)});
   UIResetHooks();
   ViewsResetHooks();
   VFInstallControls();
@@ -46,8 +46,8 @@ void BM_SliderDragPictureUpdates(benchmark::State& state) {
   const uint32_t width = 1920, height = 1080;
   gSourceFrame = bench::pictureFrame(width, height);
   FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat);
-  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
-    *p = UIImageCreate(int32_t(width), int32_t(height));
+  for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
+    *p = TKImageCreate(int32_t(width), int32_t(height));
   gUISettings = bench::fullCorrection();
   gAnalysisPaneKind = kAnalysisCombo;
   if (UIHooks().buildMainWindow() != kQVNoErr) {
@@ -56,39 +56,39 @@ void BM_SliderDragPictureUpdates(benchmark::State& state) {
   }
   UIHooks().showMainWindow(true);
   UIHooks().syncControls(&gUISettings, kVLMaskAll, nullptr);
-  UISetHeadlessPresenting(true);
-  UIRunPending();
+  TKSetHeadlessPresenting(true);
+  TKRunPending();
 
-  UIWindow* window = UIMainWindow();
-  UIControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
+  TKWindow* window = UIMainWindow();
+  TKControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
   if (!window || !gain) {
     state.SkipWithError("no gain slider");
     return;
   }
   constexpr int kSteps = 10;
-  const int64_t presentsBefore = UIHeadlessPresentCount();
+  const int64_t presentsBefore = TKHeadlessPresentCount();
   for (auto _ : state) {
     // A drag of ten steps a moment apart, out and back.
-    const UIRect thumb = UISliderThumbRect(gain);
-    const UIPoint down{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
-    const double t0 = UINow();
-    UIInjectMouseDown(window, down, 0, t0);
+    const TKRect thumb = TKSliderThumbRect(gain);
+    const TKPoint down{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    const double t0 = TKNow();
+    TKInjectMouseDown(window, down, 0, t0);
     for (int step = 1; step <= kSteps; ++step)
-      UIInjectMouseDrag(window, UIPoint{down.x + 4 * (step <= kSteps / 2 ? step : kSteps - step), down.y}, 0,
+      TKInjectMouseDrag(window, TKPoint{down.x + 4 * (step <= kSteps / 2 ? step : kSteps - step), down.y}, 0,
                         t0 + 0.001 * step);
-    UIInjectMouseUp(window, down, 0, t0 + 0.001 * (kSteps + 1));
-    UIRunFor(0.001 * (kSteps + 2));
+    TKInjectMouseUp(window, down, 0, t0 + 0.001 * (kSteps + 1));
+    TKRunFor(0.001 * (kSteps + 2));
   }
   state.counters["picture_updates_per_second"] =
-      benchmark::Counter(double(UIHeadlessPresentCount() - presentsBefore), benchmark::Counter::kIsRate);
+      benchmark::Counter(double(TKHeadlessPresentCount() - presentsBefore), benchmark::Counter::kIsRate);
   state.counters["threads"] = threads;
   DisposeMainWindow();
-  UIShutdownToolkit();
+  TKShutdownToolkit();
   UIResetHooks();
   ViewsResetHooks();
-  UIUseFakeClock(false);
-  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
-    UIImageDispose(*p);
+  TKUseFakeClock(false);
+  for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
+    TKImageDispose(*p);
     *p = nullptr;
   }
   FBDisposeFrameBuffer(gSourceFrame);

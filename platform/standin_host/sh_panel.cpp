@@ -16,7 +16,7 @@ constexpr int32_t kMargin = 8;  // around the panel and between areas
 
 // One event to the area's parameter with the host's current values; what the
 // effect changed is kept. ctx is the picture for a draw event.
-HIError SendEvent(SHPanel* panel, const SHPanelArea& area, HIEventExtra* event, UIContext* ctx) {
+HIError SendEvent(SHPanel* panel, const SHPanelArea& area, HIEventExtra* event, TKContext* ctx) {
   SHHost* host = panel->host;
   SHCall call;
   call.host = host;
@@ -143,9 +143,9 @@ HIError SHPanelKey(SHPanel* panel, int32_t id, uint32_t charCode, uint32_t modif
 }
 
 HIError SHPanelDraw(SHPanel* panel) {
-  panel->picture.reset(UIImageCreate(std::max(1, panel->width), std::max(1, panel->height)));
+  panel->picture.reset(TKImageCreate(std::max(1, panel->width), std::max(1, panel->height)));
   if (!panel->picture) return kHIErrOutOfMemory;
-  UIContext* ctx = UIBeginDrawing(panel->picture.get());
+  TKContext* ctx = TKBeginDrawing(panel->picture.get());
   if (!ctx) return kHIErrOutOfMemory;
   HIError err = kHINoErr;
   for (const SHPanelArea& area : panel->areas) {
@@ -153,19 +153,19 @@ HIError SHPanelDraw(SHPanel* panel) {
     event.kind = kHIEventDraw;
     event.u.draw.update_rect = area.rect;
     event.u.draw.depth = 32;
-    UISave(ctx);
-    UIClipRect(ctx, UIRect{area.rect.top, area.rect.left, area.rect.bottom, area.rect.right});
+    TKSave(ctx);
+    TKClipRect(ctx, TKRect{area.rect.top, area.rect.left, area.rect.bottom, area.rect.right});
     HIError e = SendEvent(panel, area, &event, ctx);
-    UIRestore(ctx);
+    TKRestore(ctx);
     if (e && !err) err = e;
   }
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   return err;
 }
 
 QVStatus SHPanelWritePNG(SHPanel* panel, const char* path) {
   if (SHPanelDraw(panel) != kHINoErr || !panel->picture) return kQVErrIO;
-  return UIImageWritePNG(panel->picture.get(), path);
+  return TKImageWritePNG(panel->picture.get(), path);
 }
 
 namespace {

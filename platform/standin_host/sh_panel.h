@@ -44,7 +44,7 @@ struct SHPanel {
   uint32_t last_out_flags = 0; // the last event's answer
   uint32_t effect_out_flags = 0;  // the output flags of the last event command
   std::vector<std::string> undo_log;  // "begin <name>" and "end" in order
-  UIImagePtr picture;          // the last drawing of the whole panel
+  TKImagePtr picture;          // the last drawing of the whole panel
   // Queues the next context menu's choice where the effect's menus take it
   // (the effect shows its own menus); empty: the script's menu lines fail.
   std::function<void(int32_t row)> choose_menu;

@@ -16,20 +16,20 @@ struct PathStep {
 
 struct DrawObject {
   enum Kind { pen, brush, font, image, path } kind;
-  UIColor color;
+  TKColor color;
   float width = 1;
   float size = 12;
-  UIImage* picture = nullptr;
+  TKImage* picture = nullptr;
   std::vector<PathStep> steps;
   ~DrawObject() {
-    if (picture) UIImageDispose(picture);
+    if (picture) TKImageDispose(picture);
   }
 };
 
 DrawObject* Obj(HIDrawObjectRef ref) { return reinterpret_cast<DrawObject*>(ref); }
 SHPanelDrawing* Drawing(const void* ref) { return static_cast<SHPanelDrawing*>(const_cast<void*>(ref)); }
 HIDrawObjectRef Ref(DrawObject* o) { return reinterpret_cast<HIDrawObjectRef>(o); }
-UIColor Colour(const HIDrawColor* c) { return UIColor{c->red, c->green, c->blue, c->alpha}; }
+TKColor Colour(const HIDrawColor* c) { return TKColor{c->red, c->green, c->blue, c->alpha}; }
 
 constexpr float kDefaultFontSize = 11.0f;
 constexpr double kDegrees = 3.14159265358979323846 / 180.0;
@@ -85,10 +85,10 @@ HIError newImage(HIDrawSupplierRef, int32_t width, int32_t height, int32_t rowBy
                  const void* pixels, HIDrawObjectRef* image) {
   if (!image || !pixels || width <= 0 || height <= 0 || rowBytes < width * 4) return kHIErrBadCallbackParam;
   if (layout != kHIDrawPixelLayoutBGRA && layout != kHIDrawPixelLayoutARGB) return kHIErrBadCallbackParam;
-  UIImage* picture = UIImageCreate(width, height);
+  TKImage* picture = TKImageCreate(width, height);
   if (!picture) return kHIErrOutOfMemory;
-  UIImageImport(picture, static_cast<const uint8_t*>(pixels), rowBytes,
-                layout == kHIDrawPixelLayoutBGRA ? kUIPixelFormatBGRA : kUIPixelFormatARGB);
+  TKImageImport(picture, static_cast<const uint8_t*>(pixels), rowBytes,
+                layout == kHIDrawPixelLayoutBGRA ? kTKPixelFormatBGRA : kTKPixelFormatARGB);
   DrawObject* o = nullptr;
   newObject(DrawObject::image, nullptr, image, &o);
   o->picture = picture;
@@ -101,79 +101,79 @@ HIError releaseObject(HIDrawObjectRef object) {
 }
 
 HIError pushState(HIDrawSurfaceRef s) {
-  UISave(Drawing(s)->ctx);
+  TKSave(Drawing(s)->ctx);
   return kHINoErr;
 }
 HIError popState(HIDrawSurfaceRef s) {
-  UIRestore(Drawing(s)->ctx);
+  TKRestore(Drawing(s)->ctx);
   return kHINoErr;
 }
 HIError translate(HIDrawSurfaceRef s, float dx, float dy) {
-  UITranslate(Drawing(s)->ctx, dx, dy);
+  TKTranslate(Drawing(s)->ctx, dx, dy);
   return kHINoErr;
 }
 HIError paintRect(HIDrawSurfaceRef s, const HIDrawColor* color, const HIDrawRectF* r) {
   if (!color || !r) return kHIErrBadCallbackParam;
-  UIContext* ctx = Drawing(s)->ctx;
-  UISetFillColor(ctx, Colour(color));
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, r->left, r->top);
-  UILineTo(ctx, r->left + r->width, r->top);
-  UILineTo(ctx, r->left + r->width, r->top + r->height);
-  UILineTo(ctx, r->left, r->top + r->height);
-  UIClosePath(ctx);
-  UIFillPath(ctx);
+  TKContext* ctx = Drawing(s)->ctx;
+  TKSetFillColor(ctx, Colour(color));
+  TKBeginPath(ctx);
+  TKMoveTo(ctx, r->left, r->top);
+  TKLineTo(ctx, r->left + r->width, r->top);
+  TKLineTo(ctx, r->left + r->width, r->top + r->height);
+  TKLineTo(ctx, r->left, r->top + r->height);
+  TKClosePath(ctx);
+  TKFillPath(ctx);
   return kHINoErr;
 }
-void TracePath(UIContext* ctx, const DrawObject& path) {
-  UIBeginPath(ctx);
+void TracePath(TKContext* ctx, const DrawObject& path) {
+  TKBeginPath(ctx);
   for (const PathStep& s : path.steps) {
     switch (s.kind) {
-      case PathStep::move: UIMoveTo(ctx, s.x, s.y); break;
-      case PathStep::line: UILineTo(ctx, s.x, s.y); break;
+      case PathStep::move: TKMoveTo(ctx, s.x, s.y); break;
+      case PathStep::line: TKLineTo(ctx, s.x, s.y); break;
       case PathStep::arc:
-        UIArc(ctx, s.x, s.y, s.radius, s.start * kDegrees, (s.start + s.sweep) * kDegrees, s.sweep < 0);
+        TKArc(ctx, s.x, s.y, s.radius, s.start * kDegrees, (s.start + s.sweep) * kDegrees, s.sweep < 0);
         break;
-      case PathStep::close: UIClosePath(ctx); break;
+      case PathStep::close: TKClosePath(ctx); break;
     }
   }
 }
 HIError fillPath(HIDrawSurfaceRef s, HIDrawObjectRef brush, HIDrawObjectRef path, int32_t) {
   if (!brush || !path || Obj(path)->kind != DrawObject::path) return kHIErrBadCallbackParam;
-  UIContext* ctx = Drawing(s)->ctx;
-  UISetFillColor(ctx, Obj(brush)->color);
+  TKContext* ctx = Drawing(s)->ctx;
+  TKSetFillColor(ctx, Obj(brush)->color);
   TracePath(ctx, *Obj(path));
-  UIFillPath(ctx);
+  TKFillPath(ctx);
   return kHINoErr;
 }
 HIError strokePath(HIDrawSurfaceRef s, HIDrawObjectRef pen, HIDrawObjectRef path) {
   if (!pen || !path || Obj(path)->kind != DrawObject::path) return kHIErrBadCallbackParam;
-  UIContext* ctx = Drawing(s)->ctx;
-  UISetStrokeColor(ctx, Obj(pen)->color);
-  UISetLineWidth(ctx, Obj(pen)->width);
+  TKContext* ctx = Drawing(s)->ctx;
+  TKSetStrokeColor(ctx, Obj(pen)->color);
+  TKSetLineWidth(ctx, Obj(pen)->width);
   TracePath(ctx, *Obj(path));
-  UIStrokePath(ctx);
+  TKStrokePath(ctx);
   return kHINoErr;
 }
 HIError drawImage(HIDrawSurfaceRef s, HIDrawObjectRef image, const HIDrawPointF* origin, float opacity) {
   if (!image || !origin || Obj(image)->kind != DrawObject::image) return kHIErrBadCallbackParam;
-  UIImage* picture = Obj(image)->picture;
-  UIContext* ctx = Drawing(s)->ctx;
-  UIRect dst = UIMakeRect(int32_t(std::lround(origin->x)), int32_t(std::lround(origin->y)), UIImageWidth(picture),
-                          UIImageHeight(picture));
+  TKImage* picture = Obj(image)->picture;
+  TKContext* ctx = Drawing(s)->ctx;
+  TKRect dst = TKMakeRect(int32_t(std::lround(origin->x)), int32_t(std::lround(origin->y)), TKImageWidth(picture),
+                          TKImageHeight(picture));
   (void)opacity;  // drawn opaque: every caller asks for opacity 1
-  UIDrawImage(ctx, picture, nullptr, dst, false);
+  TKDrawImage(ctx, picture, nullptr, dst, false);
   return kHINoErr;
 }
 HIError drawString(HIDrawSurfaceRef s, HIDrawObjectRef brush, HIDrawObjectRef font, const char* utf8,
                    const HIDrawPointF* origin, int32_t align) {
   if (!brush || !font || !utf8 || !origin) return kHIErrBadCallbackParam;
-  UIContext* ctx = Drawing(s)->ctx;
-  UIFont f;
+  TKContext* ctx = Drawing(s)->ctx;
+  TKFont f;
   f.size = Obj(font)->size;
-  UISetFillColor(ctx, Obj(brush)->color);
-  UITextAlign a = align == kHIDrawAlignCenter ? kUIAlignCenter : align == kHIDrawAlignRight ? kUIAlignRight : kUIAlignLeft;
-  UIDrawText(ctx, f, utf8, origin->x, origin->y, a);
+  TKSetFillColor(ctx, Obj(brush)->color);
+  TKTextAlign a = align == kHIDrawAlignCenter ? kTKAlignCenter : align == kHIDrawAlignRight ? kTKAlignRight : kTKAlignLeft;
+  TKDrawText(ctx, f, utf8, origin->x, origin->y, a);
   Drawing(s)->strings.push_back(utf8);
   return kHINoErr;
 }

@@ -13,7 +13,7 @@ extern std::atomic<SHPanel*> gSHActivePanel;
 
 // A drawing reference: the panel picture being drawn, and the text drawn on it.
 struct SHPanelDrawing {
-  UIContext* ctx = nullptr;
+  TKContext* ctx = nullptr;
   std::vector<std::string> strings;
 };
 

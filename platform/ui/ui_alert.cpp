@@ -16,79 +16,79 @@ constexpr uint32_t kCmdDefault = QVFourCC("ok  ");
 constexpr uint32_t kCmdCancel = QVFourCC("cncl");
 constexpr uint32_t kCmdOther = QVFourCC("othr");
 
-void DrawIcon(UIAlertKind kind, UIContext* ctx, const UIRect& r) {
-  UIColor fill = kind == kUIAlertStop ? UIColor{0.82, 0.22, 0.20, 1}
-               : kind == kUIAlertCaution ? UIColor{0.93, 0.66, 0.12, 1}
-                                          : UIColor{0.20, 0.46, 0.85, 1};
-  UISetFillColor(ctx, fill);
-  if (kind == kUIAlertCaution) {
-    UIBeginPath(ctx);
-    UIMoveTo(ctx, (r.left + r.right) / 2.0, r.top + 2);
-    UILineTo(ctx, r.right - 1, r.bottom - 3);
-    UILineTo(ctx, r.left + 1, r.bottom - 3);
-    UIClosePath(ctx);
-    UIFillPath(ctx);
+void DrawIcon(TKAlertKind kind, TKContext* ctx, const TKRect& r) {
+  TKColor fill = kind == kTKAlertStop ? TKColor{0.82, 0.22, 0.20, 1}
+               : kind == kTKAlertCaution ? TKColor{0.93, 0.66, 0.12, 1}
+                                          : TKColor{0.20, 0.46, 0.85, 1};
+  TKSetFillColor(ctx, fill);
+  if (kind == kTKAlertCaution) {
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, (r.left + r.right) / 2.0, r.top + 2);
+    TKLineTo(ctx, r.right - 1, r.bottom - 3);
+    TKLineTo(ctx, r.left + 1, r.bottom - 3);
+    TKClosePath(ctx);
+    TKFillPath(ctx);
   } else {
-    UIFillOval(ctx, r);
+    TKFillOval(ctx, r);
   }
-  UIFont font{"DejaVu Sans", 28, true, false};
-  UISetFillColor(ctx, UIColor{1, 1, 1, 1});
-  UIRect text = r;
-  if (kind == kUIAlertCaution) text.top += 8;
-  UIDrawTextInRect(ctx, font, kind == kUIAlertNote ? "i" : "!", text, kUIAlignCenter);
+  TKFont font{"DejaVu Sans", 28, true, false};
+  TKSetFillColor(ctx, TKColor{1, 1, 1, 1});
+  TKRect text = r;
+  if (kind == kTKAlertCaution) text.top += 8;
+  TKDrawTextInRect(ctx, font, kind == kTKAlertNote ? "i" : "!", text, kTKAlignCenter);
 }
 
 }  // namespace
 
-int32_t UIRunAlert(const UIAlertRequest& desc) {
-  UIDialogRequest request;
-  request.kind = UIDialogRequest::kAlert;
+int32_t TKRunAlert(const TKAlertRequest& desc) {
+  TKDialogRequest request;
+  request.kind = TKDialogRequest::kAlert;
   request.alert = desc;
-  UIDialogAnswer answer;
-  if (UITakeScriptedAnswer(request, &answer)) return answer.button;
-  if (UINoInputCanArrive()) return kUIAlertDefault;
+  TKDialogAnswer answer;
+  if (TKTakeScriptedAnswer(request, &answer)) return answer.button;
+  if (TKNoInputCanArrive()) return kTKAlertDefault;
 
-  UIFont bold = UISystemFont();
+  TKFont bold = TKSystemFont();
   bold.bold = true;
   int32_t textWidth = kWidth - kTextLeft - 20;
-  int32_t messageHeight = UIMeasureWrappedHeight(bold, desc.message.c_str(), textWidth);
-  int32_t detailHeight = desc.detail.empty() ? 0 : UIMeasureWrappedHeight(UISmallFont(), desc.detail.c_str(), textWidth);
+  int32_t messageHeight = TKMeasureWrappedHeight(bold, desc.message.c_str(), textWidth);
+  int32_t detailHeight = desc.detail.empty() ? 0 : TKMeasureWrappedHeight(TKSmallFont(), desc.detail.c_str(), textWidth);
   int32_t textHeight = messageHeight + (detailHeight ? detailHeight + 8 : 0);
   int32_t height = 20 + std::max(kIconSide, textHeight) + 20 + 26 + 16;
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, kWidth, height),
+  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, kWidth, height),
                                desc.title.empty() ? "Alert" : desc.title.c_str());
-  if (!w) return kUIAlertDefault;
-  UIUserPaneProcs icon;
-  UIAlertKind kind = desc.kind;
-  icon.draw = [kind](UIControl* c, UIContext* ctx) { DrawIcon(kind, ctx, UIGetControlBounds(c)); };
-  UINewUserPane(w, UIMakeRect(20, 20, kIconSide, kIconSide), icon);
-  UIControl* message = UINewStaticText(w, UIMakeRect(kTextLeft, 20, textWidth, messageHeight), desc.message.c_str());
-  UISetControlFont(message, bold);
+  if (!w) return kTKAlertDefault;
+  TKUserPaneProcs icon;
+  TKAlertKind kind = desc.kind;
+  icon.draw = [kind](TKControl* c, TKContext* ctx) { DrawIcon(kind, ctx, TKGetControlBounds(c)); };
+  TKNewUserPane(w, TKMakeRect(20, 20, kIconSide, kIconSide), icon);
+  TKControl* message = TKNewStaticText(w, TKMakeRect(kTextLeft, 20, textWidth, messageHeight), desc.message.c_str());
+  TKSetControlFont(message, bold);
   if (detailHeight) {
-    UIControl* detail = UINewStaticText(w, UIMakeRect(kTextLeft, 20 + messageHeight + 8, textWidth, detailHeight),
+    TKControl* detail = TKNewStaticText(w, TKMakeRect(kTextLeft, 20 + messageHeight + 8, textWidth, detailHeight),
                                         desc.detail.c_str());
-    UISetControlFont(detail, UISmallFont());
+    TKSetControlFont(detail, TKSmallFont());
   }
   std::vector<std::pair<std::string, uint32_t>> buttons{
       {desc.defaultButton.empty() ? "OK" : desc.defaultButton, kCmdDefault}};
   if (!desc.cancelButton.empty()) buttons.push_back({desc.cancelButton, kCmdCancel});
-  std::vector<UIControl*> made = UIAddDialogButtons(w, buttons);
-  UISetDefaultButton(w, made[0]);
-  if (made.size() > 1) UISetCancelButton(w, made[1]);
+  std::vector<TKControl*> made = TKAddDialogButtons(w, buttons);
+  TKSetDefaultButton(w, made[0]);
+  if (made.size() > 1) TKSetCancelButton(w, made[1]);
   if (!desc.otherButton.empty()) {
-    int32_t width = std::max(84, int32_t(UIMeasureText(UISystemFont(), desc.otherButton.c_str()).width) + 28);
-    UINewPushButton(w, UIMakeRect(16, height - 16 - 26, width, 26), desc.otherButton.c_str(), kCmdOther);
+    int32_t width = std::max(84, int32_t(TKMeasureText(TKSystemFont(), desc.otherButton.c_str()).width) + 28);
+    TKNewPushButton(w, TKMakeRect(16, height - 16 - 26, width, 26), desc.otherButton.c_str(), kCmdOther);
   }
-  UIInstallWindowHandler(w, [w](UIEvent& e) {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
-    if (e.command == kCmdDefault) UIEndModal(w, kUIAlertDefault);
-    else if (e.command == kCmdCancel) UIEndModal(w, kUIAlertCancel);
-    else if (e.command == kCmdOther) UIEndModal(w, kUIAlertOther);
+  TKInstallWindowHandler(w, [w](TKEvent& e) {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
+    if (e.command == kCmdDefault) TKEndModal(w, kTKAlertDefault);
+    else if (e.command == kCmdCancel) TKEndModal(w, kTKAlertCancel);
+    else if (e.command == kCmdOther) TKEndModal(w, kTKAlertOther);
     else return kQVErrNotHandled;
     return kQVNoErr;
   });
-  UIBeep();
-  int32_t result = UIRunModal(w);
-  UIDisposeWindow(w);
-  return result ? result : kUIAlertCancel;
+  TKBeep();
+  int32_t result = TKRunModal(w);
+  TKDisposeWindow(w);
+  return result ? result : kTKAlertCancel;
 }

@@ -9,17 +9,17 @@ namespace {
 // The toolkit's one context. Never freed at exit: a program may end with the
 // toolkit running, and the backend must not close windows after the display
 // libraries have gone.
-UIToolkitState* gState = nullptr;
+TKToolkitState* gState = nullptr;
 
 // Every chain that holds handlers, for removal by reference.
-bool RemoveFrom(UIHandlerChain& chain, UIHandlerRef ref) {
-  auto it = std::find_if(chain.begin(), chain.end(), [&](const UIHandlerEntry& e) { return e.ref == ref; });
+bool RemoveFrom(TKHandlerChain& chain, TKHandlerRef ref) {
+  auto it = std::find_if(chain.begin(), chain.end(), [&](const TKHandlerEntry& e) { return e.ref == ref; });
   if (it == chain.end()) return false;
   chain.erase(it);
   return true;
 }
 
-bool RemoveFromTree(UIControl* c, UIHandlerRef ref) {
+bool RemoveFromTree(TKControl* c, TKHandlerRef ref) {
   if (!c) return false;
   if (RemoveFrom(c->handlers, ref)) return true;
   for (auto& child : c->children)
@@ -27,15 +27,15 @@ bool RemoveFromTree(UIControl* c, UIHandlerRef ref) {
   return false;
 }
 
-UIHandlerRef Install(UIHandlerChain& chain, UIHandler handler) {
-  UIHandlerRef ref = ++UIState().lastHandlerRef;
-  chain.insert(chain.begin(), UIHandlerEntry{ref, std::move(handler)});
+TKHandlerRef Install(TKHandlerChain& chain, TKHandler handler) {
+  TKHandlerRef ref = ++TKState().lastHandlerRef;
+  chain.insert(chain.begin(), TKHandlerEntry{ref, std::move(handler)});
   return ref;
 }
 
 // Runs one chain; a copy, since a handler may install or remove handlers.
-QVStatus RunChain(const UIHandlerChain& chain, UIEvent& e) {
-  UIHandlerChain copy = chain;
+QVStatus RunChain(const TKHandlerChain& chain, TKEvent& e) {
+  TKHandlerChain copy = chain;
   for (auto& entry : copy) {
     QVStatus s = entry.fn(e);
     if (s != kQVErrNotHandled) return s;
@@ -45,74 +45,74 @@ QVStatus RunChain(const UIHandlerChain& chain, UIEvent& e) {
 
 }  // namespace
 
-UIToolkitState& UIState() {
-  if (!gState) gState = new UIToolkitState;
+TKToolkitState& TKState() {
+  if (!gState) gState = new TKToolkitState;
   return *gState;
 }
 
-UIBackend* UIBackendPtr() { return gState ? gState->backend.get() : nullptr; }
+TKBackend* TKBackendPtr() { return gState ? gState->backend.get() : nullptr; }
 
-std::vector<UIWindow*> UIWindowList() {
-  std::vector<UIWindow*> list;
-  for (auto& w : UIState().windows) list.push_back(w.get());
+std::vector<TKWindow*> TKWindowList() {
+  std::vector<TKWindow*> list;
+  for (auto& w : TKState().windows) list.push_back(w.get());
   return list;
 }
 
-std::vector<UIControl*> UIChildList(UIControl* c) {
-  std::vector<UIControl*> list;
+std::vector<TKControl*> TKChildList(TKControl* c) {
+  std::vector<TKControl*> list;
   if (c)
     for (auto& child : c->children) list.push_back(child.get());
   return list;
 }
 
-QVStatus UIInitToolkit(UIBackendKind kind) {
-  if (UIToolkitRunning()) UIShutdownToolkit();
-  UIToolkitState& st = UIState();
-  std::unique_ptr<UIBackend> backend;
-  if (kind == kUIBackendSDL || kind == kUIBackendAuto) backend = UIMakeSDLBackend();
+QVStatus TKInitToolkit(TKBackendKind kind) {
+  if (TKToolkitRunning()) TKShutdownToolkit();
+  TKToolkitState& st = TKState();
+  std::unique_ptr<TKBackend> backend;
+  if (kind == kTKBackendSDL || kind == kTKBackendAuto) backend = TKMakeSDLBackend();
   if (!backend) {
-    if (kind == kUIBackendSDL) return kQVErrUnimplemented;
-    backend = UIMakeHeadlessBackend();
+    if (kind == kTKBackendSDL) return kQVErrUnimplemented;
+    backend = TKMakeHeadlessBackend();
   }
   st.backend = std::move(backend);
   st.running = true;
-  UIConnectPlatform();
-  UIStartIdle();
+  TKConnectPlatform();
+  TKStartIdle();
   return kQVNoErr;
 }
 
-void UIShutdownToolkit() {
-  UIResetLoopDoor();
+void TKShutdownToolkit() {
+  TKResetLoopDoor();
   if (!gState) return;
-  UIDisconnectPlatform();
+  TKDisconnectPlatform();
   // Windows close through the backend while it is still there; the rest of
   // the context goes as a whole.
-  while (!gState->windows.empty()) UIDisposeWindow(gState->windows.front().get());
+  while (!gState->windows.empty()) TKDisposeWindow(gState->windows.front().get());
   delete gState;
   gState = nullptr;
 }
 
-bool UIToolkitRunning() { return gState && gState->running; }
-UIBackendKind UIGetBackendKind() { return UIBackendPtr() ? UIBackendPtr()->Kind() : kUIBackendHeadless; }
+bool TKToolkitRunning() { return gState && gState->running; }
+TKBackendKind TKGetBackendKind() { return TKBackendPtr() ? TKBackendPtr()->Kind() : kTKBackendHeadless; }
 
-UIHandlerRef UIInstallControlHandler(UIControl* control, UIHandler handler) {
+TKHandlerRef TKInstallControlHandler(TKControl* control, TKHandler handler) {
   if (!control || !handler) return 0;
   return Install(control->handlers, std::move(handler));
 }
 
-UIHandlerRef UIInstallWindowHandler(UIWindow* window, UIHandler handler) {
+TKHandlerRef TKInstallWindowHandler(TKWindow* window, TKHandler handler) {
   if (!window || !handler) return 0;
   return Install(window->handlers, std::move(handler));
 }
 
-UIHandlerRef UIInstallAppHandler(UIHandler handler) {
+TKHandlerRef TKInstallAppHandler(TKHandler handler) {
   if (!handler) return 0;
-  return Install(UIState().appHandlers, std::move(handler));
+  return Install(TKState().appHandlers, std::move(handler));
 }
 
-void UIRemoveHandler(UIHandlerRef ref) {
+void TKRemoveHandler(TKHandlerRef ref) {
   if (!ref) return;
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   if (RemoveFrom(st.appHandlers, ref)) return;
   for (auto& w : st.windows) {
     if (RemoveFrom(w->handlers, ref)) return;
@@ -120,71 +120,71 @@ void UIRemoveHandler(UIHandlerRef ref) {
   }
 }
 
-QVStatus UISendThroughChains(UIEvent& e, bool includeApp) {
+QVStatus TKSendThroughChains(TKEvent& e, bool includeApp) {
   // The path is taken first: a handler may dispose controls or the window.
-  std::vector<UIControl*> path;
-  for (UIControl* c = e.control; c && c->kind != kUIControlRoot; c = c->parent) {
+  std::vector<TKControl*> path;
+  for (TKControl* c = e.control; c && c->kind != kTKControlRoot; c = c->parent) {
     path.push_back(c);
     // A control's drawing is its own business, never its container's.
-    if (e.kind == kUIEventDraw) break;
+    if (e.kind == kTKEventDraw) break;
   }
-  UIWindow* window = e.window;
-  for (UIControl* c : path) {
-    if (!UIControlAlive(c)) continue;
+  TKWindow* window = e.window;
+  for (TKControl* c : path) {
+    if (!TKControlAlive(c)) continue;
     QVStatus s = RunChain(c->handlers, e);
     if (s != kQVErrNotHandled) return s;
   }
-  if (window && UIWindowAlive(window)) {
+  if (window && TKWindowAlive(window)) {
     QVStatus s = RunChain(window->handlers, e);
     if (s != kQVErrNotHandled) return s;
   }
-  if (includeApp) return RunChain(UIState().appHandlers, e);
+  if (includeApp) return RunChain(TKState().appHandlers, e);
   return kQVErrNotHandled;
 }
 
-QVStatus UISendEvent(UIEvent& e) {
+QVStatus TKSendEvent(TKEvent& e) {
   if (e.control && !e.window) e.window = e.control->window;
-  if (e.time == 0) e.time = UINow();
-  QVStatus s = UISendThroughChains(e, true);
-  if (s == kQVErrNotHandled && e.kind == kUIEventCommand && e.command == kUICommandQuit) {
-    UIRequestQuit();
+  if (e.time == 0) e.time = TKNow();
+  QVStatus s = TKSendThroughChains(e, true);
+  if (s == kQVErrNotHandled && e.kind == kTKEventCommand && e.command == kTKCommandQuit) {
+    TKRequestQuit();
     return kQVNoErr;
   }
   return s;
 }
 
-QVStatus UISendMenuChoice(const UIMenuChoice& choice, uint32_t modifiers) {
-  UIEvent e;
-  e.kind = kUIEventCommand;
+QVStatus TKSendMenuChoice(const TKMenuChoice& choice, uint32_t modifiers) {
+  TKEvent e;
+  e.kind = kTKEventCommand;
   e.command = choice.command;
   e.menu = choice.menu;
   e.menuItem = choice.item;
   e.modifiers = modifiers;
-  e.window = UITargetWindow();
+  e.window = TKTargetWindow();
   e.control = e.window ? e.window->focus : nullptr;
-  return UISendEvent(e);
+  return TKSendEvent(e);
 }
 
-QVStatus UISendCommand(uint32_t command, uint32_t modifiers) {
-  return UISendMenuChoice(UIMenuChoice{nullptr, 0, command}, modifiers);
+QVStatus TKSendCommand(uint32_t command, uint32_t modifiers) {
+  return TKSendMenuChoice(TKMenuChoice{nullptr, 0, command}, modifiers);
 }
 
-uint32_t UIGetModifiers() { return UIState().modifiers; }
-uint32_t UIGetMouseButtons() { return UIState().buttons; }
+uint32_t TKGetModifiers() { return TKState().modifiers; }
+uint32_t TKGetMouseButtons() { return TKState().buttons; }
 
-UIPoint UIGetMouseLocation() {
-  const UIToolkitState& st = UIState();
-  UIPoint p = st.lastMouse;
-  if (st.lastMouseWindow && UIWindowAlive(st.lastMouseWindow)) {
+TKPoint TKGetMouseLocation() {
+  const TKToolkitState& st = TKState();
+  TKPoint p = st.lastMouse;
+  if (st.lastMouseWindow && TKWindowAlive(st.lastMouseWindow)) {
     p.x += st.lastMouseWindow->bounds.left;
     p.y += st.lastMouseWindow->bounds.top;
   }
   return p;
 }
 
-UIPoint UIGetMouseLocationInWindow(UIWindow* window) {
-  const UIRect frame = UIGetWindowBounds(window);
-  UIPoint p = UIGetMouseLocation();
+TKPoint TKGetMouseLocationInWindow(TKWindow* window) {
+  const TKRect frame = TKGetWindowBounds(window);
+  TKPoint p = TKGetMouseLocation();
   p.x -= frame.left;
   p.y -= frame.top;
   return p;

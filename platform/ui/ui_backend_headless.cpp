@@ -16,66 +16,66 @@ namespace {
 struct Scripted {
   double at = 0;
   uint64_t order = 0;
-  UIEvent event;
+  TKEvent event;
 };
 
 // The scripted input and the pretend displays, beeps and clipboard belong to
 // the backend, so they end with the toolkit.
-class HeadlessBackend final : public UIBackend {
+class HeadlessBackend final : public TKBackend {
  public:
   std::vector<Scripted> script;
   uint64_t lastOrder = 0;
-  std::vector<UIRect> displays{UIMakeRect(0, 0, 1600, 1000)};
+  std::vector<TKRect> displays{TKMakeRect(0, 0, 1600, 1000)};
   int32_t beeps = 0;
   std::string clipboardText;
   bool hasClipboardText = false;
 
-  UIBackendKind Kind() const override { return kUIBackendHeadless; }
+  TKBackendKind Kind() const override { return kTKBackendHeadless; }
   // The screen's stacking, front first, and the window with the keyboard, as a
   // display without a window manager keeps them: a new window starts on top,
   // showing a window leaves the order alone, only a raise moves it, and the
   // keyboard goes nowhere when its window goes away.
-  std::vector<UIWindow*> stack;
-  UIWindow* focused = nullptr;
+  std::vector<TKWindow*> stack;
+  TKWindow* focused = nullptr;
   // When asked for, windows are presented as on a screen: the last picture
   // each window showed is kept, and the presents counted.
   bool presenting = false;
-  std::map<UIWindow*, std::unique_ptr<UIImage, void (*)(UIImage*)>> shown;
+  std::map<TKWindow*, std::unique_ptr<TKImage, void (*)(TKImage*)>> shown;
   int64_t presents = 0;
 
-  void OpenWindow(UIWindow* w) override { stack.insert(stack.begin(), w); }
-  void CloseWindow(UIWindow* w) override {
+  void OpenWindow(TKWindow* w) override { stack.insert(stack.begin(), w); }
+  void CloseWindow(TKWindow* w) override {
     shown.erase(w);
     stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
     if (focused == w) focused = nullptr;
   }
-  void ShowWindow(UIWindow* w, bool show) override {
+  void ShowWindow(TKWindow* w, bool show) override {
     if (!show && focused == w) focused = nullptr;
   }
-  void UpdateWindowFrame(UIWindow*) override {}
-  void RaiseWindow(UIWindow* w) override {
+  void UpdateWindowFrame(TKWindow*) override {}
+  void RaiseWindow(TKWindow* w) override {
     stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
     stack.insert(stack.begin(), w);
   }
-  void FocusWindow(UIWindow* w) override { focused = w; }
+  void FocusWindow(TKWindow* w) override { focused = w; }
   bool NeedsPresent() const override { return presenting; }
-  void Present(UIWindow* w) override {
-    UIImage* image = w->image.get();
+  void Present(TKWindow* w) override {
+    TKImage* image = w->image.get();
     if (!image) return;
-    auto& kept = shown.try_emplace(w, nullptr, UIImageDispose).first->second;
-    if (!kept || UIImageWidth(kept.get()) != UIImageWidth(image) || UIImageHeight(kept.get()) != UIImageHeight(image))
-      kept.reset(UIImageCreate(UIImageWidth(image), UIImageHeight(image)));
-    if (kept) UIImageImport(kept.get(), UIImagePixels(image), UIImageRowBytes(image), kUIPixelFormatBGRA);
+    auto& kept = shown.try_emplace(w, nullptr, TKImageDispose).first->second;
+    if (!kept || TKImageWidth(kept.get()) != TKImageWidth(image) || TKImageHeight(kept.get()) != TKImageHeight(image))
+      kept.reset(TKImageCreate(TKImageWidth(image), TKImageHeight(image)));
+    if (kept) TKImageImport(kept.get(), TKImagePixels(image), TKImageRowBytes(image), kTKPixelFormatBGRA);
     ++presents;
   }
-  void Pump(std::deque<UIEvent>& out) override {
-    double now = UINow();
+  void Pump(std::deque<TKEvent>& out) override {
+    double now = TKNow();
     std::stable_sort(script.begin(), script.end(), [](const Scripted& a, const Scripted& b) {
       return a.at < b.at || (a.at == b.at && a.order < b.order);
     });
     size_t n = 0;
     while (n < script.size() && script[n].at <= now) {
-      UIEvent e = script[n].event;
+      TKEvent e = script[n].event;
       e.time = script[n].at;
       out.push_back(e);
       ++n;
@@ -88,7 +88,7 @@ class HeadlessBackend final : public UIBackend {
     return next;
   }
   double MaxBlock() const override { return 0.05; }
-  std::vector<UIRect> Displays() override { return displays; }
+  std::vector<TKRect> Displays() override { return displays; }
   void SetCursor(int32_t) override {}
   void Beep() override { ++beeps; }
   bool PutClipboardText(const std::string& text) override {
@@ -106,79 +106,79 @@ class HeadlessBackend final : public UIBackend {
 // The running headless backend; null while the toolkit is stopped or shows
 // real windows, when scripted input has nowhere to go.
 HeadlessBackend* Headless() {
-  UIBackend* backend = UIBackendPtr();
-  return backend && backend->Kind() == kUIBackendHeadless ? static_cast<HeadlessBackend*>(backend) : nullptr;
+  TKBackend* backend = TKBackendPtr();
+  return backend && backend->Kind() == kTKBackendHeadless ? static_cast<HeadlessBackend*>(backend) : nullptr;
 }
 
-void Inject(UIEventKind kind, UIWindow* w, UIPoint where, uint32_t mods, double at) {
-  UIEvent e;
+void Inject(TKEventKind kind, TKWindow* w, TKPoint where, uint32_t mods, double at) {
+  TKEvent e;
   e.kind = kind;
   e.window = w;
   e.where = where;
   e.modifiers = mods;
-  UIInjectEvent(e, at);
+  TKInjectEvent(e, at);
 }
 
 // The event as a mouse-down, then as a mouse-up.
-void InjectPress(UIEvent e) {
-  e.kind = kUIEventMouseDown;
-  UIInjectEvent(e);
-  e.kind = kUIEventMouseUp;
-  UIInjectEvent(e);
+void InjectPress(TKEvent e) {
+  e.kind = kTKEventMouseDown;
+  TKInjectEvent(e);
+  e.kind = kTKEventMouseUp;
+  TKInjectEvent(e);
 }
 
 }  // namespace
 
-std::unique_ptr<UIBackend> UIMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+std::unique_ptr<TKBackend> TKMakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
-void UISetHeadlessPresenting(bool presenting) {
+void TKSetHeadlessPresenting(bool presenting) {
   if (HeadlessBackend* headless = Headless()) headless->presenting = presenting;
 }
 
-UIImage* UIHeadlessPresentedImage(UIWindow* window) {
+TKImage* TKHeadlessPresentedImage(TKWindow* window) {
   HeadlessBackend* headless = Headless();
   if (!headless) return nullptr;
   auto it = headless->shown.find(window);
   return it == headless->shown.end() ? nullptr : it->second.get();
 }
 
-int64_t UIHeadlessPresentCount() {
+int64_t TKHeadlessPresentCount() {
   HeadlessBackend* headless = Headless();
   return headless ? headless->presents : 0;
 }
 
-std::vector<UIWindow*> UIHeadlessScreenOrder() {
-  std::vector<UIWindow*> shown;
+std::vector<TKWindow*> TKHeadlessScreenOrder() {
+  std::vector<TKWindow*> shown;
   if (HeadlessBackend* headless = Headless())
-    for (UIWindow* w : headless->stack)
-      if (UIIsWindowVisible(w)) shown.push_back(w);
+    for (TKWindow* w : headless->stack)
+      if (TKIsWindowVisible(w)) shown.push_back(w);
   return shown;
 }
 
-UIWindow* UIHeadlessKeyboardWindow() {
+TKWindow* TKHeadlessKeyboardWindow() {
   HeadlessBackend* headless = Headless();
   return headless ? headless->focused : nullptr;
 }
 
-void UIInjectEvent(const UIEvent& e, double at) {
+void TKInjectEvent(const TKEvent& e, double at) {
   HeadlessBackend* headless = Headless();
   if (!headless) return;
-  headless->script.push_back(Scripted{at < 0 ? UINow() : at, ++headless->lastOrder, e});
+  headless->script.push_back(Scripted{at < 0 ? TKNow() : at, ++headless->lastOrder, e});
 }
 
-void UIInjectMouseDown(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
-  Inject(kUIEventMouseDown, w, where, modifiers, at);
+void TKInjectMouseDown(TKWindow* w, TKPoint where, uint32_t modifiers, double at) {
+  Inject(kTKEventMouseDown, w, where, modifiers, at);
 }
-void UIInjectMouseUp(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
-  Inject(kUIEventMouseUp, w, where, modifiers, at);
+void TKInjectMouseUp(TKWindow* w, TKPoint where, uint32_t modifiers, double at) {
+  Inject(kTKEventMouseUp, w, where, modifiers, at);
 }
-void UIInjectMouseDrag(UIWindow* w, UIPoint where, uint32_t modifiers, double at) {
-  Inject(kUIEventMouseDragged, w, where, modifiers, at);
+void TKInjectMouseDrag(TKWindow* w, TKPoint where, uint32_t modifiers, double at) {
+  Inject(kTKEventMouseDragged, w, where, modifiers, at);
 }
-void UIInjectMouseMove(UIWindow* w, UIPoint where, double at) { Inject(kUIEventMouseMoved, w, where, 0, at); }
+void TKInjectMouseMove(TKWindow* w, TKPoint where, double at) { Inject(kTKEventMouseMoved, w, where, 0, at); }
 
-void UIInjectClick(UIWindow* w, UIPoint where, uint32_t modifiers, int32_t clickCount) {
-  UIEvent e;
+void TKInjectClick(TKWindow* w, TKPoint where, uint32_t modifiers, int32_t clickCount) {
+  TKEvent e;
   e.window = w;
   e.where = where;
   e.modifiers = modifiers;
@@ -186,68 +186,68 @@ void UIInjectClick(UIWindow* w, UIPoint where, uint32_t modifiers, int32_t click
   InjectPress(e);
 }
 
-void UIInjectRightClick(UIWindow* w, UIPoint where) {
-  UIEvent e;
+void TKInjectRightClick(TKWindow* w, TKPoint where) {
+  TKEvent e;
   e.window = w;
   e.where = where;
-  e.button = kUIButtonRight;
+  e.button = kTKButtonRight;
   InjectPress(e);
 }
 
-void UIInjectWheel(UIWindow* w, UIPoint where, double dy) {
-  UIEvent e;
-  e.kind = kUIEventMouseWheel;
+void TKInjectWheel(TKWindow* w, TKPoint where, double dy) {
+  TKEvent e;
+  e.kind = kTKEventMouseWheel;
   e.window = w;
   e.where = where;
   e.wheelY = dy;
-  UIInjectEvent(e);
+  TKInjectEvent(e);
 }
 
-void UIInjectKey(uint32_t charCode, uint32_t modifiers, double at) {
-  UIEvent e;
-  e.kind = kUIEventKeyDown;
+void TKInjectKey(uint32_t charCode, uint32_t modifiers, double at) {
+  TKEvent e;
+  e.kind = kTKEventKeyDown;
   e.charCode = charCode;
   e.modifiers = modifiers;
   if (charCode >= 32 && charCode < 127) e.text[0] = char(charCode);
-  UIInjectEvent(e, at);
+  TKInjectEvent(e, at);
 }
 
-void UIInjectFunctionKey(uint32_t keyCode, uint32_t modifiers) {
-  UIEvent e;
-  e.kind = kUIEventKeyDown;
-  e.charCode = kUIKeyFunction;
+void TKInjectFunctionKey(uint32_t keyCode, uint32_t modifiers) {
+  TKEvent e;
+  e.kind = kTKEventKeyDown;
+  e.charCode = kTKKeyFunction;
   e.keyCode = keyCode;
   e.modifiers = modifiers;
-  UIInjectEvent(e);
+  TKInjectEvent(e);
 }
 
-void UIInjectModifiers(uint32_t modifiers, double at) {
-  UIEvent e;
-  e.kind = kUIEventModifiersChanged;
+void TKInjectModifiers(uint32_t modifiers, double at) {
+  TKEvent e;
+  e.kind = kTKEventModifiersChanged;
   e.modifiers = modifiers;
-  UIInjectEvent(e, at);
+  TKInjectEvent(e, at);
 }
 
-void UIInjectAppActivation(bool active, double at) {
-  UIEvent e;
-  e.kind = active ? kUIEventAppActivated : kUIEventAppDeactivated;
-  UIInjectEvent(e, at);
+void TKInjectAppActivation(bool active, double at) {
+  TKEvent e;
+  e.kind = active ? kTKEventAppActivated : kTKEventAppDeactivated;
+  TKInjectEvent(e, at);
 }
 
-void UIInjectText(const char* utf8) {
-  for (const UIEvent& key : UIKeyEventsForText(utf8, UIEvent{})) UIInjectEvent(key);
+void TKInjectText(const char* utf8) {
+  for (const TKEvent& key : TKKeyEventsForText(utf8, TKEvent{})) TKInjectEvent(key);
 }
 
-size_t UIPendingInputCount() {
+size_t TKPendingInputCount() {
   HeadlessBackend* headless = Headless();
-  return (headless ? headless->script.size() : 0) + UIState().input.size();
+  return (headless ? headless->script.size() : 0) + TKState().input.size();
 }
 
-void UISetHeadlessDisplays(const std::vector<UIRect>& displays) {
+void TKSetHeadlessDisplays(const std::vector<TKRect>& displays) {
   if (HeadlessBackend* headless = Headless()) headless->displays = displays;
 }
 
-int32_t UIHeadlessBeepCount() {
+int32_t TKHeadlessBeepCount() {
   HeadlessBackend* headless = Headless();
   return headless ? headless->beeps : 0;
 }

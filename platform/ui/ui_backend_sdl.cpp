@@ -18,15 +18,15 @@
 
 namespace {
 
-SDL_Window* Win(UIWindow* w) { return static_cast<SDL_Window*>(w->backendData); }
+SDL_Window* Win(TKWindow* w) { return static_cast<SDL_Window*>(w->backendData); }
 
 uint32_t Modifiers(uint16_t mod) {
   uint32_t m = 0;
-  if (mod & KMOD_CTRL) m |= kUIModCommand;
-  if (mod & KMOD_SHIFT) m |= kUIModShift;
-  if (mod & KMOD_CAPS) m |= kUIModCapsLock;
-  if (mod & KMOD_ALT) m |= kUIModOption;
-  if (mod & KMOD_GUI) m |= kUIModControl;
+  if (mod & KMOD_CTRL) m |= kTKModCommand;
+  if (mod & KMOD_SHIFT) m |= kTKModShift;
+  if (mod & KMOD_CAPS) m |= kTKModCapsLock;
+  if (mod & KMOD_ALT) m |= kTKModOption;
+  if (mod & KMOD_GUI) m |= kTKModControl;
   return m;
 }
 
@@ -35,16 +35,16 @@ struct KeyMap {
   uint32_t code;
 };
 const KeyMap kKeys[] = {
-    {SDLK_TAB, kUIKeyTab},         {SDLK_RETURN, kUIKeyReturn},   {SDLK_KP_ENTER, kUIKeyEnter},
-    {SDLK_ESCAPE, kUIKeyEscape},   {SDLK_BACKSPACE, kUIKeyBackspace}, {SDLK_DELETE, kUIKeyDelete},
-    {SDLK_LEFT, kUIKeyLeft},       {SDLK_RIGHT, kUIKeyRight},     {SDLK_UP, kUIKeyUp},
-    {SDLK_DOWN, kUIKeyDown},
+    {SDLK_TAB, kTKKeyTab},         {SDLK_RETURN, kTKKeyReturn},   {SDLK_KP_ENTER, kTKKeyEnter},
+    {SDLK_ESCAPE, kTKKeyEscape},   {SDLK_BACKSPACE, kTKKeyBackspace}, {SDLK_DELETE, kTKKeyDelete},
+    {SDLK_LEFT, kTKKeyLeft},       {SDLK_RIGHT, kTKKeyRight},     {SDLK_UP, kTKKeyUp},
+    {SDLK_DOWN, kTKKeyDown},
 };
 
 const KeyMap kFunctionKeys[] = {
-    {SDLK_F1, kUIKeyCodeF1}, {SDLK_F2, kUIKeyCodeF2},   {SDLK_F3, kUIKeyCodeF3},   {SDLK_F4, kUIKeyCodeF4},
-    {SDLK_F5, kUIKeyCodeF5}, {SDLK_F6, kUIKeyCodeF6},   {SDLK_F7, kUIKeyCodeF7},   {SDLK_F8, kUIKeyCodeF8},
-    {SDLK_F9, kUIKeyCodeF9}, {SDLK_F10, kUIKeyCodeF10}, {SDLK_F11, kUIKeyCodeF11}, {SDLK_F12, kUIKeyCodeF12},
+    {SDLK_F1, kTKKeyCodeF1}, {SDLK_F2, kTKKeyCodeF2},   {SDLK_F3, kTKKeyCodeF3},   {SDLK_F4, kTKKeyCodeF4},
+    {SDLK_F5, kTKKeyCodeF5}, {SDLK_F6, kTKKeyCodeF6},   {SDLK_F7, kTKKeyCodeF7},   {SDLK_F8, kTKKeyCodeF8},
+    {SDLK_F9, kTKKeyCodeF9}, {SDLK_F10, kTKKeyCodeF10}, {SDLK_F11, kTKKeyCodeF11}, {SDLK_F12, kTKKeyCodeF12},
 };
 
 bool IsModifierKey(SDL_Keycode sym) {
@@ -60,7 +60,7 @@ const SDL_SystemCursor kCursors[] = {
     SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_SIZENS, SDL_SYSTEM_CURSOR_WAIT,
 };
 
-class SDLBackend final : public UIBackend {
+class SDLBackend final : public TKBackend {
  public:
   ~SDLBackend() override {
     for (auto& [id, c] : cursors_) SDL_FreeCursor(c);
@@ -69,72 +69,72 @@ class SDLBackend final : public UIBackend {
     // SDL stays initialised for the life of the process: SDL_Quit unloads the
     // display libraries, and a later toolkit start loads them again anyway.
   }
-  UIBackendKind Kind() const override { return kUIBackendSDL; }
+  TKBackendKind Kind() const override { return kTKBackendSDL; }
 
-  void OpenWindow(UIWindow* w) override {
+  void OpenWindow(TKWindow* w) override {
     uint32_t flags = SDL_WINDOW_HIDDEN;
     switch (w->kind) {
-      case kUIWindowBorderless: flags |= SDL_WINDOW_BORDERLESS; break;
-      case kUIWindowFloating: flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY; break;
-      case kUIWindowPopup: flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP; break;
-      case kUIWindowFullScreen: flags |= SDL_WINDOW_BORDERLESS; break;
+      case kTKWindowBorderless: flags |= SDL_WINDOW_BORDERLESS; break;
+      case kTKWindowFloating: flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY; break;
+      case kTKWindowPopup: flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP; break;
+      case kTKWindowFullScreen: flags |= SDL_WINDOW_BORDERLESS; break;
       default: break;
     }
-    SDL_Window* win = SDL_CreateWindow(w->title.c_str(), w->bounds.left, w->bounds.top, UIRectWidth(w->bounds),
-                                       UIRectHeight(w->bounds), flags);
+    SDL_Window* win = SDL_CreateWindow(w->title.c_str(), w->bounds.left, w->bounds.top, TKRectWidth(w->bounds),
+                                       TKRectHeight(w->bounds), flags);
     if (!win) return;
     w->backendData = win;
     windows_[SDL_GetWindowID(win)] = w;
   }
 
-  void CloseWindow(UIWindow* w) override {
+  void CloseWindow(TKWindow* w) override {
     if (!Win(w)) return;
     windows_.erase(SDL_GetWindowID(Win(w)));
     SDL_DestroyWindow(Win(w));
     w->backendData = nullptr;
   }
 
-  void ShowWindow(UIWindow* w, bool show) override {
+  void ShowWindow(TKWindow* w, bool show) override {
     if (!Win(w)) return;
     if (!show) {
       SDL_HideWindow(Win(w));
       return;
     }
     SDL_ShowWindow(Win(w));
-    if (w->kind == kUIWindowFullScreen) SDL_SetWindowFullscreen(Win(w), SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (w->kind == kUIWindowModal) SDL_SetWindowModalFor(Win(w), nullptr);
+    if (w->kind == kTKWindowFullScreen) SDL_SetWindowFullscreen(Win(w), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (w->kind == kTKWindowModal) SDL_SetWindowModalFor(Win(w), nullptr);
   }
 
-  void UpdateWindowFrame(UIWindow* w) override {
+  void UpdateWindowFrame(TKWindow* w) override {
     if (!Win(w)) return;
     SDL_SetWindowTitle(Win(w), w->title.c_str());
     SDL_SetWindowPosition(Win(w), w->bounds.left, w->bounds.top);
-    SDL_SetWindowSize(Win(w), UIRectWidth(w->bounds), UIRectHeight(w->bounds));
+    SDL_SetWindowSize(Win(w), TKRectWidth(w->bounds), TKRectHeight(w->bounds));
   }
 
-  void RaiseWindow(UIWindow* w) override {
+  void RaiseWindow(TKWindow* w) override {
     if (Win(w) && w->visible) SDL_RaiseWindow(Win(w));
   }
 
-  void FocusWindow(UIWindow* w) override {
+  void FocusWindow(TKWindow* w) override {
     if (Win(w) && w->visible) SDL_SetWindowInputFocus(Win(w));
   }
 
   bool NeedsPresent() const override { return true; }
 
-  void Present(UIWindow* w) override {
-    UIImage* image = w->image.get();
+  void Present(TKWindow* w) override {
+    TKImage* image = w->image.get();
     if (!Win(w) || !image) return;
     SDL_Surface* surface = SDL_GetWindowSurface(Win(w));
     if (!surface) return;
-    int width = std::min(surface->w, UIImageWidth(image));
-    int height = std::min(surface->h, UIImageHeight(image));
-    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, UIImagePixels(image), UIImageRowBytes(image),
+    int width = std::min(surface->w, TKImageWidth(image));
+    int height = std::min(surface->h, TKImageHeight(image));
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, TKImagePixels(image), TKImageRowBytes(image),
                       surface->format->format, surface->pixels, surface->pitch);
     SDL_UpdateWindowSurface(Win(w));
   }
 
-  void Pump(std::deque<UIEvent>& out) override {
+  void Pump(std::deque<TKEvent>& out) override {
     SDL_Event ev;
     while (SDL_PollEvent(&ev)) Translate(ev, out);
     SettleAppFocus(out);
@@ -145,24 +145,24 @@ class SDLBackend final : public UIBackend {
   }
   double MaxBlock() const override { return 0.01; }
 
-  std::vector<UIRect> Displays() override {
-    std::vector<UIRect> out;
+  std::vector<TKRect> Displays() override {
+    std::vector<TKRect> out;
     int n = SDL_GetNumVideoDisplays();
     for (int i = 0; i < n; ++i) {
       SDL_Rect r;
-      if (SDL_GetDisplayBounds(i, &r) == 0) out.push_back(UIMakeRect(r.x, r.y, r.w, r.h));
+      if (SDL_GetDisplayBounds(i, &r) == 0) out.push_back(TKMakeRect(r.x, r.y, r.w, r.h));
     }
     return out;
   }
 
   void SetCursor(int32_t cursor) override {
-    auto custom = UIState().customCursors.find(cursor);
-    if (custom != UIState().customCursors.end()) {
+    auto custom = TKState().customCursors.find(cursor);
+    if (custom != TKState().customCursors.end()) {
       SDL_Cursor*& c = cursors_[cursor];
-      UIImage* picture = UIGetPicture(custom->second.pictureID);
+      TKImage* picture = TKGetPicture(custom->second.pictureID);
       if (!c && picture) {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(UIImagePixels(picture), UIImageWidth(picture),
-                                                            UIImageHeight(picture), 32, UIImageRowBytes(picture),
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(TKImagePixels(picture), TKImageWidth(picture),
+                                                            TKImageHeight(picture), 32, TKImageRowBytes(picture),
                                                             SDL_PIXELFORMAT_ARGB8888);
         if (s) {
           c = SDL_CreateColorCursor(s, custom->second.hotSpot.x, custom->second.hotSpot.y);
@@ -173,9 +173,9 @@ class SDLBackend final : public UIBackend {
         SDL_SetCursor(c);
         return;
       }
-      cursor = kUICursorArrow;
+      cursor = kTKCursorArrow;
     }
-    if (cursor < 0 || cursor >= int32_t(sizeof kCursors / sizeof kCursors[0])) cursor = kUICursorArrow;
+    if (cursor < 0 || cursor >= int32_t(sizeof kCursors / sizeof kCursors[0])) cursor = kTKCursorArrow;
     SDL_Cursor*& c = cursors_[cursor];
     if (!c) c = SDL_CreateSystemCursor(kCursors[cursor]);
     if (c) SDL_SetCursor(c);
@@ -194,7 +194,7 @@ class SDLBackend final : public UIBackend {
     return true;
   }
 
-  UIWindow* Find(uint32_t windowID) {
+  TKWindow* Find(uint32_t windowID) {
     auto it = windows_.find(windowID);
     return it == windows_.end() ? nullptr : it->second;
   }
@@ -214,14 +214,14 @@ class SDLBackend final : public UIBackend {
     return focus && Find(SDL_GetWindowID(focus)) != nullptr;
   }
 
-  void SettleAppFocus(std::deque<UIEvent>& out) {
-    UIEvent e;
-    e.time = UINow();
+  void SettleAppFocus(std::deque<TKEvent>& out) {
+    TKEvent e;
+    e.time = TKNow();
     if (OurWindowHasFocus()) {
       focusLossPending_ = false;
       if (appActive_) return;
       appActive_ = true;
-      e.kind = kUIEventAppActivated;
+      e.kind = kTKEventAppActivated;
       out.push_back(e);
       return;
     }
@@ -234,78 +234,78 @@ class SDLBackend final : public UIBackend {
     if (e.time < focusLossAt_ + kFocusSettleSeconds) return;
     focusLossPending_ = false;
     appActive_ = false;
-    e.kind = kUIEventAppDeactivated;
+    e.kind = kTKEventAppDeactivated;
     out.push_back(e);
   }
 
-  void Translate(const SDL_Event& ev, std::deque<UIEvent>& out) {
-    UIEvent e;
-    e.time = UINow();
+  void Translate(const SDL_Event& ev, std::deque<TKEvent>& out) {
+    TKEvent e;
+    e.time = TKNow();
     e.modifiers = Modifiers(uint16_t(SDL_GetModState()));
     switch (ev.type) {
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
-        e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? kUIEventMouseDown : kUIEventMouseUp;
+        e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? kTKEventMouseDown : kTKEventMouseUp;
         e.window = Find(ev.button.windowID);
-        e.where = UIPoint{ev.button.x, ev.button.y};
-        e.button = ev.button.button == SDL_BUTTON_RIGHT ? kUIButtonRight
-                   : ev.button.button == SDL_BUTTON_MIDDLE ? kUIButtonMiddle : kUIButtonLeft;
+        e.where = TKPoint{ev.button.x, ev.button.y};
+        e.button = ev.button.button == SDL_BUTTON_RIGHT ? kTKButtonRight
+                   : ev.button.button == SDL_BUTTON_MIDDLE ? kTKButtonMiddle : kTKButtonLeft;
         e.clickCount = ev.button.clicks;
         break;
       case SDL_MOUSEMOTION:
-        e.kind = ev.motion.state ? kUIEventMouseDragged : kUIEventMouseMoved;
+        e.kind = ev.motion.state ? kTKEventMouseDragged : kTKEventMouseMoved;
         e.window = Find(ev.motion.windowID);
-        e.where = UIPoint{ev.motion.x, ev.motion.y};
+        e.where = TKPoint{ev.motion.x, ev.motion.y};
         break;
       case SDL_MOUSEWHEEL: {
-        e.kind = kUIEventMouseWheel;
+        e.kind = kTKEventMouseWheel;
         e.window = Find(ev.wheel.windowID);
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
-        e.where = UIPoint{x, y};
+        e.where = TKPoint{x, y};
         e.wheelX = ev.wheel.preciseX;
         e.wheelY = ev.wheel.preciseY;
         break;
       }
       case SDL_KEYUP:
         if (!IsModifierKey(ev.key.keysym.sym)) return;
-        e.kind = kUIEventModifiersChanged;
+        e.kind = kTKEventModifiersChanged;
         break;
       case SDL_KEYDOWN: {
         SDL_Keycode sym = ev.key.keysym.sym;
         if (IsModifierKey(sym)) {
-          e.kind = kUIEventModifiersChanged;
+          e.kind = kTKEventModifiersChanged;
           break;
         }
-        e.kind = kUIEventKeyDown;
+        e.kind = kTKEventKeyDown;
         e.modifiers = Modifiers(ev.key.keysym.mod);
         for (const KeyMap& k : kKeys)
           if (k.sym == sym) e.charCode = k.code;
         for (const KeyMap& k : kFunctionKeys)
           if (k.sym == sym) {
-            e.charCode = kUIKeyFunction;
+            e.charCode = kTKKeyFunction;
             e.keyCode = k.code;
           }
         if (!e.charCode) {
           // Printable keys arrive as text input, except with a shortcut modifier.
-          if (!(e.modifiers & (kUIModCommand | kUIModControl | kUIModOption)) || sym >= 128 || sym < 32) return;
+          if (!(e.modifiers & (kTKModCommand | kTKModControl | kTKModOption)) || sym >= 128 || sym < 32) return;
           e.charCode = uint32_t(sym);
-          if (e.modifiers & kUIModShift) e.charCode = uint32_t(std::toupper(int(sym)));
+          if (e.modifiers & kTKModShift) e.charCode = uint32_t(std::toupper(int(sym)));
         }
         break;
       }
       case SDL_TEXTINPUT: {
         if (SDL_GetModState() & (KMOD_CTRL | KMOD_GUI)) return;
         // One key event per character.
-        for (const UIEvent& key : UIKeyEventsForText(ev.text.text, e)) out.push_back(key);
+        for (const TKEvent& key : TKKeyEventsForText(ev.text.text, e)) out.push_back(key);
         return;
       }
       case SDL_WINDOWEVENT: {
-        UIWindow* w = Find(ev.window.windowID);
+        TKWindow* w = Find(ev.window.windowID);
         if (!w) return;
         switch (ev.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
-            e.kind = kUIEventWindowClose;
+            e.kind = kTKEventWindowClose;
             e.window = w;
             break;
           case SDL_WINDOWEVENT_EXPOSED:
@@ -313,27 +313,27 @@ class SDLBackend final : public UIBackend {
             w->invalid = true;
             return;
           case SDL_WINDOWEVENT_MOVED: {
-            int32_t width = UIRectWidth(w->bounds), height = UIRectHeight(w->bounds);
-            w->bounds = UIMakeRect(ev.window.data1, ev.window.data2, width, height);
+            int32_t width = TKRectWidth(w->bounds), height = TKRectHeight(w->bounds);
+            w->bounds = TKMakeRect(ev.window.data1, ev.window.data2, width, height);
             return;
           }
           case SDL_WINDOWEVENT_FOCUS_GAINED:
-            if (w->kind != kUIWindowPopup && w->kind != kUIWindowFloating && UIState().keyWindow != w &&
-                UIState().modalStack.empty())
-              UISelectWindow(w);
+            if (w->kind != kTKWindowPopup && w->kind != kTKWindowFloating && TKState().keyWindow != w &&
+                TKState().modalStack.empty())
+              TKSelectWindow(w);
             return;
           default: return;
         }
         break;
       }
-      case SDL_QUIT: e.kind = kUIEventQuit; break;
+      case SDL_QUIT: e.kind = kTKEventQuit; break;
       default: return;
     }
-    if (e.kind == kUIEventNone) return;
+    if (e.kind == kTKEventNone) return;
     out.push_back(e);
   }
 
-  std::map<uint32_t, UIWindow*> windows_;
+  std::map<uint32_t, TKWindow*> windows_;
   std::map<int32_t, SDL_Cursor*> cursors_;
   bool appActive_ = false;         // the program as a whole has the focus
   bool focusLossPending_ = false;  // none of ours has it since focusLossAt_; not settled yet
@@ -342,7 +342,7 @@ class SDLBackend final : public UIBackend {
 
 }  // namespace
 
-std::unique_ptr<UIBackend> UIMakeSDLBackend() {
+std::unique_ptr<TKBackend> TKMakeSDLBackend() {
   // Without a display to talk to, do not let SDL try other video drivers.
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER")) return nullptr;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -354,8 +354,8 @@ std::unique_ptr<UIBackend> UIMakeSDLBackend() {
   return std::make_unique<SDLBackend>();
 }
 
-bool UISDLPushClick(UIWindow* window, UIPoint where) {
-  if (UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return false;
+bool TKSDLPushClick(TKWindow* window, TKPoint where) {
+  if (TKGetBackendKind() != kTKBackendSDL || !window || !Win(window)) return false;
   SDL_Event ev;
   std::memset(&ev, 0, sizeof ev);
   ev.type = SDL_MOUSEBUTTONDOWN;
@@ -371,13 +371,13 @@ bool UISDLPushClick(UIWindow* window, UIPoint where) {
   return SDL_PushEvent(&ev) >= 0;
 }
 
-UIImage* UISDLCaptureWindow(UIWindow* window) {
-  if (UIGetBackendKind() != kUIBackendSDL || !window || !Win(window)) return nullptr;
+TKImage* TKSDLCaptureWindow(TKWindow* window) {
+  if (TKGetBackendKind() != kTKBackendSDL || !window || !Win(window)) return nullptr;
   SDL_Surface* surface = SDL_GetWindowSurface(Win(window));
   if (!surface) return nullptr;
-  UIImage* image = UIImageCreate(surface->w, surface->h);
+  TKImage* image = TKImageCreate(surface->w, surface->h);
   if (!image) return nullptr;
   SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
-                    SDL_PIXELFORMAT_ARGB8888, UIImagePixels(image), UIImageRowBytes(image));
+                    SDL_PIXELFORMAT_ARGB8888, TKImagePixels(image), TKImageRowBytes(image));
   return image;
 }

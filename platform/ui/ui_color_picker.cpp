@@ -16,72 +16,72 @@ int32_t ToByte(double v) { return int32_t(std::lround(std::fmin(std::fmax(v, 0.0
 
 }  // namespace
 
-QVStatus UIRunColorPicker(const char* prompt, UIColor initial, UIColor* chosen) {
+QVStatus TKRunColorPicker(const char* prompt, TKColor initial, TKColor* chosen) {
   if (!chosen) return kQVErrParam;
-  UIDialogRequest request;
-  request.kind = UIDialogRequest::kColor;
+  TKDialogRequest request;
+  request.kind = TKDialogRequest::kColor;
   request.prompt = prompt ? prompt : "";
-  UIDialogAnswer answer;
-  if (UITakeScriptedAnswer(request, &answer)) {
+  TKDialogAnswer answer;
+  if (TKTakeScriptedAnswer(request, &answer)) {
     if (answer.status == kQVNoErr) *chosen = answer.color;
     return answer.status;
   }
-  if (UINoInputCanArrive()) return kQVErrCancelled;
+  if (TKNoInputCanArrive()) return kQVErrCancelled;
 
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 420, 226), "Colors");
+  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 420, 226), "Colors");
   if (!w) return kQVErrMemory;
-  UINewStaticText(w, UIMakeRect(16, 14, 388, 20), prompt && *prompt ? prompt : "Choose a colour:");
-  UIColor current = initial;
-  UIUserPaneProcs swatch;
-  swatch.draw = [&current, initial](UIControl* c, UIContext* ctx) {
-    UIRect r = UIGetControlBounds(c);
-    UIRect top = r, bottom = r;
+  TKNewStaticText(w, TKMakeRect(16, 14, 388, 20), prompt && *prompt ? prompt : "Choose a colour:");
+  TKColor current = initial;
+  TKUserPaneProcs swatch;
+  swatch.draw = [&current, initial](TKControl* c, TKContext* ctx) {
+    TKRect r = TKGetControlBounds(c);
+    TKRect top = r, bottom = r;
     top.bottom = bottom.top = (r.top + r.bottom) / 2;
-    UISetFillColor(ctx, UIColor{current.red, current.green, current.blue, 1});
-    UIFillRect(ctx, top);
-    UISetFillColor(ctx, UIColor{initial.red, initial.green, initial.blue, 1});
-    UIFillRect(ctx, bottom);
-    UISetStrokeColor(ctx, UIColor{0.5, 0.5, 0.5, 1});
-    UIFrameRect(ctx, r);
+    TKSetFillColor(ctx, TKColor{current.red, current.green, current.blue, 1});
+    TKFillRect(ctx, top);
+    TKSetFillColor(ctx, TKColor{initial.red, initial.green, initial.blue, 1});
+    TKFillRect(ctx, bottom);
+    TKSetStrokeColor(ctx, TKColor{0.5, 0.5, 0.5, 1});
+    TKFrameRect(ctx, r);
   };
-  UINewUserPane(w, UIMakeRect(324, 44, 80, 116), swatch);
+  TKNewUserPane(w, TKMakeRect(324, 44, 80, 116), swatch);
   const char* names[3] = {"Red", "Green", "Blue"};
   double* parts[3] = {&current.red, &current.green, &current.blue};
-  UIControl* numbers[3];
+  TKControl* numbers[3];
   for (int i = 0; i < 3; ++i) {
     int32_t y = 48 + i * 40;
-    UINewStaticText(w, UIMakeRect(16, y, 50, 22), names[i]);
-    UIControl* slider = UINewSlider(w, UIMakeRect(70, y, 190, 22), ToByte(*parts[i]), 0, 255);
-    numbers[i] = UINewStaticText(w, UIMakeRect(270, y, 44, 22), "");
+    TKNewStaticText(w, TKMakeRect(16, y, 50, 22), names[i]);
+    TKControl* slider = TKNewSlider(w, TKMakeRect(70, y, 190, 22), ToByte(*parts[i]), 0, 255);
+    numbers[i] = TKNewStaticText(w, TKMakeRect(270, y, 44, 22), "");
     char text[8];
     std::snprintf(text, sizeof text, "%d", ToByte(*parts[i]));
-    UISetControlTitle(numbers[i], text);
-    UIControl* number = numbers[i];
+    TKSetControlTitle(numbers[i], text);
+    TKControl* number = numbers[i];
     double* part = parts[i];
-    UIInstallControlHandler(slider, [slider, number, part, w](UIEvent& e) {
-      if (e.kind != kUIEventValueChanged && e.kind != kUIEventControlHit) return kQVErrNotHandled;
-      int32_t v = UIGetControlValue(slider);
+    TKInstallControlHandler(slider, [slider, number, part, w](TKEvent& e) {
+      if (e.kind != kTKEventValueChanged && e.kind != kTKEventControlHit) return kQVErrNotHandled;
+      int32_t v = TKGetControlValue(slider);
       *part = v / 255.0;
       char buf[8];
       std::snprintf(buf, sizeof buf, "%d", v);
-      UISetControlTitle(number, buf);
-      UIInvalidateWindow(w);
+      TKSetControlTitle(number, buf);
+      TKInvalidateWindow(w);
       return kQVNoErr;
     });
   }
-  std::vector<UIControl*> buttons = UIAddDialogButtons(w, {{"OK", kCmdOK}, {"Cancel", kCmdCancel}});
-  UISetDefaultButton(w, buttons[0]);
-  UISetCancelButton(w, buttons[1]);
-  UIInstallWindowHandler(w, [w](UIEvent& e) {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
-    if (e.command == kCmdOK) UIEndModal(w, 1);
-    else if (e.command == kCmdCancel) UIEndModal(w, 2);
+  std::vector<TKControl*> buttons = TKAddDialogButtons(w, {{"OK", kCmdOK}, {"Cancel", kCmdCancel}});
+  TKSetDefaultButton(w, buttons[0]);
+  TKSetCancelButton(w, buttons[1]);
+  TKInstallWindowHandler(w, [w](TKEvent& e) {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
+    if (e.command == kCmdOK) TKEndModal(w, 1);
+    else if (e.command == kCmdCancel) TKEndModal(w, 2);
     else return kQVErrNotHandled;
     return kQVNoErr;
   });
-  int32_t result = UIRunModal(w);
-  UIDisposeWindow(w);
+  int32_t result = TKRunModal(w);
+  TKDisposeWindow(w);
   if (result != 1) return kQVErrCancelled;
-  *chosen = UIColor{current.red, current.green, current.blue, initial.alpha};
+  *chosen = TKColor{current.red, current.green, current.blue, initial.alpha};
   return kQVNoErr;
 }

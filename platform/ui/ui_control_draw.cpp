@@ -7,318 +7,318 @@
 
 namespace {
 
-const UIColor kAccent{0.20, 0.46, 0.85, 1};
-const UIColor kBorder{0.58, 0.58, 0.60, 1};
-const UIColor kFace{0.99, 0.99, 0.99, 1};
-const UIColor kFacePressed{0.80, 0.82, 0.86, 1};
-const UIColor kWhite{1, 1, 1, 1};
+const TKColor kAccent{0.20, 0.46, 0.85, 1};
+const TKColor kBorder{0.58, 0.58, 0.60, 1};
+const TKColor kFace{0.99, 0.99, 0.99, 1};
+const TKColor kFacePressed{0.80, 0.82, 0.86, 1};
+const TKColor kWhite{1, 1, 1, 1};
 
-bool Live(UIControl* c) { return UIIsControlEnabled(c) && UIIsControlActive(c); }
+bool Live(TKControl* c) { return TKIsControlEnabled(c) && TKIsControlActive(c); }
 
-UIColor Dim(UIColor c, bool live) { return live ? c : UIColor{c.red, c.green, c.blue, c.alpha * 0.45}; }
+TKColor Dim(TKColor c, bool live) { return live ? c : TKColor{c.red, c.green, c.blue, c.alpha * 0.45}; }
 
-void FillBackgroundFromProc(UIControl* c, UIContext* ctx) {
+void FillBackgroundFromProc(TKControl* c, TKContext* ctx) {
   if (!c->colorProc) return;
-  UIColor bg;
-  if (c->colorProc(c, kUIColorBackground, &bg) != kQVNoErr) return;
-  UISetFillColor(ctx, bg);
-  UIFillRect(ctx, c->bounds);
+  TKColor bg;
+  if (c->colorProc(c, kTKColorBackground, &bg) != kQVNoErr) return;
+  TKSetFillColor(ctx, bg);
+  TKFillRect(ctx, c->bounds);
 }
 
-void DrawButtonFace(UIContext* ctx, const UIRect& r, bool pressed, bool isDefault, bool live, double radius) {
-  UIColor face = isDefault ? kAccent : kFace;
-  if (pressed) face = isDefault ? UIColor{0.14, 0.36, 0.72, 1} : kFacePressed;
-  UISetFillColor(ctx, Dim(face, live));
-  UIFillRoundRect(ctx, r, radius);
-  UISetStrokeColor(ctx, Dim(isDefault ? UIColor{0.13, 0.33, 0.66, 1} : kBorder, live));
-  UISetLineWidth(ctx, 1);
-  UIFrameRoundRect(ctx, r, radius);
+void DrawButtonFace(TKContext* ctx, const TKRect& r, bool pressed, bool isDefault, bool live, double radius) {
+  TKColor face = isDefault ? kAccent : kFace;
+  if (pressed) face = isDefault ? TKColor{0.14, 0.36, 0.72, 1} : kFacePressed;
+  TKSetFillColor(ctx, Dim(face, live));
+  TKFillRoundRect(ctx, r, radius);
+  TKSetStrokeColor(ctx, Dim(isDefault ? TKColor{0.13, 0.33, 0.66, 1} : kBorder, live));
+  TKSetLineWidth(ctx, 1);
+  TKFrameRoundRect(ctx, r, radius);
 }
 
-void DrawPushButton(UIControl* c, UIContext* ctx) {
+void DrawPushButton(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
   bool isDefault = c->window && c->window->defaultButton == c;
   DrawButtonFace(ctx, c->bounds, c->hilite != 0, isDefault, live, 5);
-  UISetFillColor(ctx, isDefault ? Dim(kWhite, live) : UIControlTextColor(c));
-  UIDrawTextInRect(ctx, c->font, c->title.c_str(), UIRectInset(c->bounds, 4, 0), kUIAlignCenter);
+  TKSetFillColor(ctx, isDefault ? Dim(kWhite, live) : TKControlTextColor(c));
+  TKDrawTextInRect(ctx, c->font, c->title.c_str(), TKRectInset(c->bounds, 4, 0), kTKAlignCenter);
 }
 
-void DrawBevelButton(UIControl* c, UIContext* ctx) {
+void DrawBevelButton(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
   bool down = c->hilite != 0 || (c->sticky && c->value != 0);
   DrawButtonFace(ctx, c->bounds, down, false, live, 3);
-  UIRect inner = UIRectInset(c->bounds, 3, 3);
-  UIImage* pic = c->pictureID ? UIGetPicture(c->pictureID) : nullptr;
+  TKRect inner = TKRectInset(c->bounds, 3, 3);
+  TKImage* pic = c->pictureID ? TKGetPicture(c->pictureID) : nullptr;
   if (pic) {
-    int32_t side = std::min({UIRectWidth(inner), UIRectHeight(inner), UIImageWidth(pic)});
-    if (!c->title.empty()) side = std::min(side, UIRectHeight(inner));
-    UIRect dst = UIMakeRect(inner.left + (c->title.empty() ? (UIRectWidth(inner) - side) / 2 : 2),
-                            inner.top + (UIRectHeight(inner) - side) / 2, side, side);
-    UIDrawImage(ctx, pic, nullptr, dst, true);
+    int32_t side = std::min({TKRectWidth(inner), TKRectHeight(inner), TKImageWidth(pic)});
+    if (!c->title.empty()) side = std::min(side, TKRectHeight(inner));
+    TKRect dst = TKMakeRect(inner.left + (c->title.empty() ? (TKRectWidth(inner) - side) / 2 : 2),
+                            inner.top + (TKRectHeight(inner) - side) / 2, side, side);
+    TKDrawImage(ctx, pic, nullptr, dst, true);
     inner.left = dst.right + 4;
   }
   if (!c->title.empty()) {
-    UISetFillColor(ctx, UIControlTextColor(c));
-    UIDrawTextInRect(ctx, c->font, c->title.c_str(), inner, pic ? kUIAlignLeft : kUIAlignCenter);
+    TKSetFillColor(ctx, TKControlTextColor(c));
+    TKDrawTextInRect(ctx, c->font, c->title.c_str(), inner, pic ? kTKAlignLeft : kTKAlignCenter);
   }
 }
 
-void DrawCheckBox(UIControl* c, UIContext* ctx) {
+void DrawCheckBox(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
   FillBackgroundFromProc(c, ctx);
   int32_t side = 14;
-  int32_t top = c->bounds.top + (UIRectHeight(c->bounds) - side) / 2;
-  UIRect box = UIMakeRect(c->bounds.left + 1, top, side, side);
+  int32_t top = c->bounds.top + (TKRectHeight(c->bounds) - side) / 2;
+  TKRect box = TKMakeRect(c->bounds.left + 1, top, side, side);
   bool on = c->value != 0;
-  UISetFillColor(ctx, Dim(on ? kAccent : (c->hilite ? kFacePressed : kWhite), live));
-  UIFillRoundRect(ctx, box, 3);
-  UISetStrokeColor(ctx, Dim(on ? UIColor{0.13, 0.33, 0.66, 1} : kBorder, live));
-  UISetLineWidth(ctx, 1);
-  UIFrameRoundRect(ctx, box, 3);
+  TKSetFillColor(ctx, Dim(on ? kAccent : (c->hilite ? kFacePressed : kWhite), live));
+  TKFillRoundRect(ctx, box, 3);
+  TKSetStrokeColor(ctx, Dim(on ? TKColor{0.13, 0.33, 0.66, 1} : kBorder, live));
+  TKSetLineWidth(ctx, 1);
+  TKFrameRoundRect(ctx, box, 3);
   if (c->value == 1) {
-    UISetStrokeColor(ctx, Dim(kWhite, live));
-    UISetLineWidth(ctx, 2);
-    UIBeginPath(ctx);
-    UIMoveTo(ctx, box.left + 3.5, box.top + 7.5);
-    UILineTo(ctx, box.left + 6, box.top + 10.5);
-    UILineTo(ctx, box.left + 10.5, box.top + 3.5);
-    UIStrokePath(ctx);
-    UISetLineWidth(ctx, 1);
+    TKSetStrokeColor(ctx, Dim(kWhite, live));
+    TKSetLineWidth(ctx, 2);
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, box.left + 3.5, box.top + 7.5);
+    TKLineTo(ctx, box.left + 6, box.top + 10.5);
+    TKLineTo(ctx, box.left + 10.5, box.top + 3.5);
+    TKStrokePath(ctx);
+    TKSetLineWidth(ctx, 1);
   } else if (c->value == 2) {
-    UISetFillColor(ctx, Dim(kWhite, live));
-    UIFillRect(ctx, UIMakeRect(box.left + 3, box.top + 6, side - 6, 2));
+    TKSetFillColor(ctx, Dim(kWhite, live));
+    TKFillRect(ctx, TKMakeRect(box.left + 3, box.top + 6, side - 6, 2));
   }
-  UIRect text = c->bounds;
+  TKRect text = c->bounds;
   text.left = box.right + 6;
-  UISetFillColor(ctx, UIControlTextColor(c));
-  UIDrawTextInRect(ctx, c->font, c->title.c_str(), text, kUIAlignLeft);
+  TKSetFillColor(ctx, TKControlTextColor(c));
+  TKDrawTextInRect(ctx, c->font, c->title.c_str(), text, kTKAlignLeft);
 }
 
-void DrawPopupButton(UIControl* c, UIContext* ctx) {
+void DrawPopupButton(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
   DrawButtonFace(ctx, c->bounds, c->hilite != 0, false, live, 5);
   std::string label = c->title;
   if (c->menu && c->value >= 1 && c->value <= int32_t(c->menu->items.size()))
     label = c->menu->items[size_t(c->value - 1)].text;
-  UIRect text = UIRectInset(c->bounds, 8, 0);
+  TKRect text = TKRectInset(c->bounds, 8, 0);
   text.right -= 16;
-  UISetFillColor(ctx, UIControlTextColor(c));
-  UIDrawTextInRect(ctx, c->font, label.c_str(), text, kUIAlignLeft);
+  TKSetFillColor(ctx, TKControlTextColor(c));
+  TKDrawTextInRect(ctx, c->font, label.c_str(), text, kTKAlignLeft);
   // Up and down chevrons on the right.
   double x = c->bounds.right - 13.5, y = (c->bounds.top + c->bounds.bottom) / 2.0;
-  UISetStrokeColor(ctx, Dim(UIColor{0.3, 0.3, 0.3, 1}, live));
-  UISetLineWidth(ctx, 1.5);
-  UIBeginPath(ctx);
-  UIMoveTo(ctx, x - 3.5, y - 2);
-  UILineTo(ctx, x, y - 5.5);
-  UILineTo(ctx, x + 3.5, y - 2);
-  UIMoveTo(ctx, x - 3.5, y + 2);
-  UILineTo(ctx, x, y + 5.5);
-  UILineTo(ctx, x + 3.5, y + 2);
-  UIStrokePath(ctx);
-  UISetLineWidth(ctx, 1);
+  TKSetStrokeColor(ctx, Dim(TKColor{0.3, 0.3, 0.3, 1}, live));
+  TKSetLineWidth(ctx, 1.5);
+  TKBeginPath(ctx);
+  TKMoveTo(ctx, x - 3.5, y - 2);
+  TKLineTo(ctx, x, y - 5.5);
+  TKLineTo(ctx, x + 3.5, y - 2);
+  TKMoveTo(ctx, x - 3.5, y + 2);
+  TKLineTo(ctx, x, y + 5.5);
+  TKLineTo(ctx, x + 3.5, y + 2);
+  TKStrokePath(ctx);
+  TKSetLineWidth(ctx, 1);
 }
 
-void DrawSlider(UIControl* c, UIContext* ctx) {
+void DrawSlider(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
   FillBackgroundFromProc(c, ctx);
-  UIRect thumb = UISliderThumbRect(c);
+  TKRect thumb = TKSliderThumbRect(c);
   int32_t mid = (c->bounds.top + c->bounds.bottom) / 2;
-  UIRect track = UIMakeRect(c->bounds.left + 2, mid - 2, UIRectWidth(c->bounds) - 4, 4);
-  UISetFillColor(ctx, Dim(UIColor{0.74, 0.74, 0.76, 1}, live));
-  UIFillRoundRect(ctx, track, 2);
-  UIRect filled = track;
+  TKRect track = TKMakeRect(c->bounds.left + 2, mid - 2, TKRectWidth(c->bounds) - 4, 4);
+  TKSetFillColor(ctx, Dim(TKColor{0.74, 0.74, 0.76, 1}, live));
+  TKFillRoundRect(ctx, track, 2);
+  TKRect filled = track;
   filled.right = (thumb.left + thumb.right) / 2;
-  UISetFillColor(ctx, Dim(kAccent, live));
-  UIFillRoundRect(ctx, filled, 2);
-  UISetFillColor(ctx, Dim(c->hilite == kUIPartThumb ? kFacePressed : kWhite, live));
-  UIFillOval(ctx, thumb);
-  UISetStrokeColor(ctx, Dim(kBorder, live));
-  UIFrameOval(ctx, UIRectInset(thumb, 0, 0));
+  TKSetFillColor(ctx, Dim(kAccent, live));
+  TKFillRoundRect(ctx, filled, 2);
+  TKSetFillColor(ctx, Dim(c->hilite == kTKPartThumb ? kFacePressed : kWhite, live));
+  TKFillOval(ctx, thumb);
+  TKSetStrokeColor(ctx, Dim(kBorder, live));
+  TKFrameOval(ctx, TKRectInset(thumb, 0, 0));
 }
 
-void DrawEditText(UIControl* c, UIContext* ctx) {
+void DrawEditText(TKControl* c, TKContext* ctx) {
   bool live = Live(c);
-  bool focused = c->window && c->window->focus == c && c->window == UIState().keyWindow;
-  UISetFillColor(ctx, kWhite);
-  UIFillRect(ctx, c->bounds);
-  UISetStrokeColor(ctx, Dim(focused ? kAccent : kBorder, live));
-  UISetLineWidth(ctx, focused ? 2 : 1);
-  UIFrameRect(ctx, c->bounds);
-  UISetLineWidth(ctx, 1);
-  UIRect text = UIRectInset(c->bounds, 4, 2);
-  UISave(ctx);
-  UIClipRect(ctx, text);
-  UITextMetrics m = UIMeasureText(c->font, c->title.c_str());
+  bool focused = c->window && c->window->focus == c && c->window == TKState().keyWindow;
+  TKSetFillColor(ctx, kWhite);
+  TKFillRect(ctx, c->bounds);
+  TKSetStrokeColor(ctx, Dim(focused ? kAccent : kBorder, live));
+  TKSetLineWidth(ctx, focused ? 2 : 1);
+  TKFrameRect(ctx, c->bounds);
+  TKSetLineWidth(ctx, 1);
+  TKRect text = TKRectInset(c->bounds, 4, 2);
+  TKSave(ctx);
+  TKClipRect(ctx, text);
+  TKTextMetrics m = TKMeasureText(c->font, c->title.c_str());
   double baseline = std::round((text.top + text.bottom) / 2.0 + (m.ascent - m.descent) / 2.0);
   if (focused) {
     std::string before = c->title.substr(0, size_t(c->selStart));
     std::string sel = c->title.substr(size_t(c->selStart), size_t(c->selEnd - c->selStart));
-    double x0 = text.left + UIMeasureText(c->font, before.c_str()).width;
-    double x1 = x0 + UIMeasureText(c->font, sel.c_str()).width;
+    double x0 = text.left + TKMeasureText(c->font, before.c_str()).width;
+    double x1 = x0 + TKMeasureText(c->font, sel.c_str()).width;
     if (c->selEnd > c->selStart) {
-      UISetFillColor(ctx, UIColor{0.70, 0.82, 1.0, 1});
-      UIFillRect(ctx, UIRect{int32_t(baseline - m.ascent), int32_t(x0), int32_t(baseline + m.descent),
+      TKSetFillColor(ctx, TKColor{0.70, 0.82, 1.0, 1});
+      TKFillRect(ctx, TKRect{int32_t(baseline - m.ascent), int32_t(x0), int32_t(baseline + m.descent),
                              int32_t(std::ceil(x1))});
     } else {
-      UISetStrokeColor(ctx, UIColor{0.1, 0.1, 0.1, 1});
-      UIDrawLine(ctx, std::floor(x0) + 0.5, baseline - m.ascent, std::floor(x0) + 0.5, baseline + m.descent);
+      TKSetStrokeColor(ctx, TKColor{0.1, 0.1, 0.1, 1});
+      TKDrawLine(ctx, std::floor(x0) + 0.5, baseline - m.ascent, std::floor(x0) + 0.5, baseline + m.descent);
     }
   }
-  UISetFillColor(ctx, UIControlTextColor(c));
-  UIDrawText(ctx, c->font, c->title.c_str(), text.left, baseline, kUIAlignLeft);
-  UIRestore(ctx);
+  TKSetFillColor(ctx, TKControlTextColor(c));
+  TKDrawText(ctx, c->font, c->title.c_str(), text.left, baseline, kTKAlignLeft);
+  TKRestore(ctx);
 }
 
-void DrawStaticText(UIControl* c, UIContext* ctx) {
+void DrawStaticText(TKControl* c, TKContext* ctx) {
   FillBackgroundFromProc(c, ctx);
-  UISetFillColor(ctx, UIControlTextColor(c));
-  UITextMetrics m = UIMeasureText(c->font, c->title.c_str());
-  if (UIRectHeight(c->bounds) >= 2 * (m.ascent + m.descent))
-    UIDrawTextWrapped(ctx, c->font, c->title.c_str(), c->bounds);
+  TKSetFillColor(ctx, TKControlTextColor(c));
+  TKTextMetrics m = TKMeasureText(c->font, c->title.c_str());
+  if (TKRectHeight(c->bounds) >= 2 * (m.ascent + m.descent))
+    TKDrawTextWrapped(ctx, c->font, c->title.c_str(), c->bounds);
   else
-    UIDrawTextInRect(ctx, c->font, c->title.c_str(), c->bounds, kUIAlignLeft);
+    TKDrawTextInRect(ctx, c->font, c->title.c_str(), c->bounds, kTKAlignLeft);
 }
 
-void DrawList(UIControl* c, UIContext* ctx) {
-  UIListData& L = *c->list;
+void DrawList(TKControl* c, TKContext* ctx) {
+  TKListData& L = *c->list;
   bool live = Live(c);
   bool focused = c->window && c->window->focus == c;
-  UISetFillColor(ctx, kWhite);
-  UIFillRect(ctx, c->bounds);
-  UISave(ctx);
-  UIClipRect(ctx, c->bounds);
-  UIRect header = c->bounds;
-  header.bottom = header.top + kUIListHeaderHeight;
-  UISetFillColor(ctx, UIColor{0.90, 0.90, 0.91, 1});
-  UIFillRect(ctx, header);
-  UISetStrokeColor(ctx, UIColor{0.75, 0.75, 0.77, 1});
-  UIDrawLine(ctx, header.left, header.bottom - 0.5, header.right, header.bottom - 0.5);
+  TKSetFillColor(ctx, kWhite);
+  TKFillRect(ctx, c->bounds);
+  TKSave(ctx);
+  TKClipRect(ctx, c->bounds);
+  TKRect header = c->bounds;
+  header.bottom = header.top + kTKListHeaderHeight;
+  TKSetFillColor(ctx, TKColor{0.90, 0.90, 0.91, 1});
+  TKFillRect(ctx, header);
+  TKSetStrokeColor(ctx, TKColor{0.75, 0.75, 0.77, 1});
+  TKDrawLine(ctx, header.left, header.bottom - 0.5, header.right, header.bottom - 0.5);
   int32_t x = c->bounds.left;
   for (size_t col = 0; col < L.columns.size(); ++col) {
-    const UIListColumn& column = L.columns[col];
-    UIRect cell{header.top, x + 6, header.bottom, x + column.width - 4};
-    UISetFillColor(ctx, UIControlTextColor(c));
-    UIFont bold = UISmallFont();
+    const TKListColumn& column = L.columns[col];
+    TKRect cell{header.top, x + 6, header.bottom, x + column.width - 4};
+    TKSetFillColor(ctx, TKControlTextColor(c));
+    TKFont bold = TKSmallFont();
     bold.bold = true;
-    UIDrawTextInRect(ctx, bold, column.title.c_str(), cell, kUIAlignLeft);
+    TKDrawTextInRect(ctx, bold, column.title.c_str(), cell, kTKAlignLeft);
     if (int32_t(col) == L.sortColumn) {
       double ax = x + column.width - 12, ay = (header.top + header.bottom) / 2.0;
-      UIBeginPath(ctx);
+      TKBeginPath(ctx);
       if (L.ascending) {
-        UIMoveTo(ctx, ax - 4, ay + 2);
-        UILineTo(ctx, ax + 4, ay + 2);
-        UILineTo(ctx, ax, ay - 3);
+        TKMoveTo(ctx, ax - 4, ay + 2);
+        TKLineTo(ctx, ax + 4, ay + 2);
+        TKLineTo(ctx, ax, ay - 3);
       } else {
-        UIMoveTo(ctx, ax - 4, ay - 2);
-        UILineTo(ctx, ax + 4, ay - 2);
-        UILineTo(ctx, ax, ay + 3);
+        TKMoveTo(ctx, ax - 4, ay - 2);
+        TKLineTo(ctx, ax + 4, ay - 2);
+        TKLineTo(ctx, ax, ay + 3);
       }
-      UIClosePath(ctx);
-      UISetFillColor(ctx, UIColor{0.35, 0.35, 0.35, 1});
-      UIFillPath(ctx);
+      TKClosePath(ctx);
+      TKSetFillColor(ctx, TKColor{0.35, 0.35, 0.35, 1});
+      TKFillPath(ctx);
     }
     x += column.width;
-    UISetStrokeColor(ctx, UIColor{0.78, 0.78, 0.80, 1});
-    UIDrawLine(ctx, x - 0.5, header.top + 3, x - 0.5, header.bottom - 3);
+    TKSetStrokeColor(ctx, TKColor{0.78, 0.78, 0.80, 1});
+    TKDrawLine(ctx, x - 0.5, header.top + 3, x - 0.5, header.bottom - 3);
   }
   int32_t y = header.bottom;
   for (size_t row = size_t(std::max(0, L.scroll)); row < L.rows.size() && y < c->bounds.bottom; ++row) {
-    UIRect rowRect{y, c->bounds.left, y + kUIListRowHeight, c->bounds.right};
+    TKRect rowRect{y, c->bounds.left, y + kTKListRowHeight, c->bounds.right};
     bool selected = L.rows[row].selected;
     if (selected) {
-      UISetFillColor(ctx, Dim(focused ? kAccent : UIColor{0.75, 0.78, 0.84, 1}, live));
-      UIFillRect(ctx, rowRect);
+      TKSetFillColor(ctx, Dim(focused ? kAccent : TKColor{0.75, 0.78, 0.84, 1}, live));
+      TKFillRect(ctx, rowRect);
     } else if (row % 2) {
-      UISetFillColor(ctx, UIColor{0.96, 0.96, 0.97, 1});
-      UIFillRect(ctx, rowRect);
+      TKSetFillColor(ctx, TKColor{0.96, 0.96, 0.97, 1});
+      TKFillRect(ctx, rowRect);
     }
     x = c->bounds.left;
     for (size_t col = 0; col < L.columns.size(); ++col) {
       int32_t width = L.columns[col].width;
-      UIRect cell{rowRect.top, x + 6, rowRect.bottom, x + width - 4};
+      TKRect cell{rowRect.top, x + 6, rowRect.bottom, x + width - 4};
       const std::string& text = col < L.rows[row].cells.size() ? L.rows[row].cells[col] : std::string();
       if (int32_t(row) == L.editRow && int32_t(col) == L.editColumn) {
-        UIRect box{rowRect.top + 1, x + 2, rowRect.bottom - 1, x + width - 2};
-        UISetFillColor(ctx, kWhite);
-        UIFillRect(ctx, box);
-        UISetStrokeColor(ctx, kAccent);
-        UIFrameRect(ctx, box);
-        UISetFillColor(ctx, UIColor{0.1, 0.1, 0.1, 1});
-        UIDrawTextInRect(ctx, UISmallFont(), (L.editText + "|").c_str(), cell, kUIAlignLeft);
+        TKRect box{rowRect.top + 1, x + 2, rowRect.bottom - 1, x + width - 2};
+        TKSetFillColor(ctx, kWhite);
+        TKFillRect(ctx, box);
+        TKSetStrokeColor(ctx, kAccent);
+        TKFrameRect(ctx, box);
+        TKSetFillColor(ctx, TKColor{0.1, 0.1, 0.1, 1});
+        TKDrawTextInRect(ctx, TKSmallFont(), (L.editText + "|").c_str(), cell, kTKAlignLeft);
       } else {
-        UISetFillColor(ctx, selected && focused ? kWhite : UIControlTextColor(c));
-        UIDrawTextInRect(ctx, UISmallFont(), text.c_str(), cell,
-                         L.columns[col].numeric ? kUIAlignRight : kUIAlignLeft);
+        TKSetFillColor(ctx, selected && focused ? kWhite : TKControlTextColor(c));
+        TKDrawTextInRect(ctx, TKSmallFont(), text.c_str(), cell,
+                         L.columns[col].numeric ? kTKAlignRight : kTKAlignLeft);
       }
       x += width;
     }
-    y += kUIListRowHeight;
+    y += kTKListRowHeight;
   }
-  UIRestore(ctx);
-  UISetStrokeColor(ctx, Dim(focused ? kAccent : kBorder, live));
-  UIFrameRect(ctx, c->bounds);
+  TKRestore(ctx);
+  TKSetStrokeColor(ctx, Dim(focused ? kAccent : kBorder, live));
+  TKFrameRect(ctx, c->bounds);
 }
 
-void DrawUserPane(UIControl* c, UIContext* ctx) {
+void DrawUserPane(TKControl* c, TKContext* ctx) {
   if (!c->pane.draw) return;
-  UISave(ctx);
-  UIClipRect(ctx, c->bounds);
+  TKSave(ctx);
+  TKClipRect(ctx, c->bounds);
   c->pane.draw(c, ctx);
-  UIRestore(ctx);
+  TKRestore(ctx);
 }
 
-using DrawProc = void (*)(UIControl*, UIContext*);
+using DrawProc = void (*)(TKControl*, TKContext*);
 struct KindDraw {
-  UIControlKind kind;
+  TKControlKind kind;
   DrawProc draw;
 };
 const KindDraw kDrawTable[] = {
-    {kUIControlUserPane, DrawUserPane},     {kUIControlPushButton, DrawPushButton},
-    {kUIControlBevelButton, DrawBevelButton}, {kUIControlCheckBox, DrawCheckBox},
-    {kUIControlPopupButton, DrawPopupButton}, {kUIControlSlider, DrawSlider},
-    {kUIControlEditText, DrawEditText},     {kUIControlStaticText, DrawStaticText},
-    {kUIControlList, DrawList},
+    {kTKControlUserPane, DrawUserPane},     {kTKControlPushButton, DrawPushButton},
+    {kTKControlBevelButton, DrawBevelButton}, {kTKControlCheckBox, DrawCheckBox},
+    {kTKControlPopupButton, DrawPopupButton}, {kTKControlSlider, DrawSlider},
+    {kTKControlEditText, DrawEditText},     {kTKControlStaticText, DrawStaticText},
+    {kTKControlList, DrawList},
 };
 
 }  // namespace
 
-const UIFont& UISystemFont() {
-  static const UIFont font{"DejaVu Sans", 13.0, false, false};
+const TKFont& TKSystemFont() {
+  static const TKFont font{"DejaVu Sans", 13.0, false, false};
   return font;
 }
 
-const UIFont& UISmallFont() {
-  static const UIFont font{"DejaVu Sans", 11.0, false, false};
+const TKFont& TKSmallFont() {
+  static const TKFont font{"DejaVu Sans", 11.0, false, false};
   return font;
 }
 
-UIColor UIControlTextColor(UIControl* c) {
-  UIColor color{0.10, 0.10, 0.11, 1};
+TKColor TKControlTextColor(TKControl* c) {
+  TKColor color{0.10, 0.10, 0.11, 1};
   if (c->colorProc) {
-    UIColor fromProc;
-    if (c->colorProc(c, kUIColorText, &fromProc) == kQVNoErr) return fromProc;
+    TKColor fromProc;
+    if (c->colorProc(c, kTKColorText, &fromProc) == kQVNoErr) return fromProc;
   }
-  if (!Live(c)) color = UIColor{0.55, 0.55, 0.57, 1};
+  if (!Live(c)) color = TKColor{0.55, 0.55, 0.57, 1};
   return color;
 }
 
-void UIDrawControlTree(UIControl* c, UIContext* ctx) {
+void TKDrawControlTree(TKControl* c, TKContext* ctx) {
   if (!c || !c->visible) return;
-  if (c->kind != kUIControlRoot) {
-    UIEvent e = UIControlEvent(kUIEventDraw, c);
+  if (c->kind != kTKControlRoot) {
+    TKEvent e = TKControlEvent(kTKEventDraw, c);
     e.ctx = ctx;
-    UISave(ctx);
-    QVStatus s = UISendThroughChains(e, false);
-    UIRestore(ctx);
+    TKSave(ctx);
+    QVStatus s = TKSendThroughChains(e, false);
+    TKRestore(ctx);
     if (s == kQVErrNotHandled) {
       for (const KindDraw& k : kDrawTable)
         if (k.kind == c->kind) {
-          UISave(ctx);
+          TKSave(ctx);
           k.draw(c, ctx);
-          UIRestore(ctx);
+          TKRestore(ctx);
         }
     }
   }
-  for (auto& child : c->children) UIDrawControlTree(child.get(), ctx);
+  for (auto& child : c->children) TKDrawControlTree(child.get(), ctx);
 }

@@ -14,127 +14,127 @@ constexpr int32_t kThumbSide = 16;
 constexpr double kTrackPoll = 0.05;
 constexpr double kPageRepeat = 0.1;
 
-void SendValueChanged(UIControl* c, int16_t part) {
-  UIEvent e = UIControlEvent(kUIEventValueChanged, c, part);
-  UISendEvent(e);
+void SendValueChanged(TKControl* c, int16_t part) {
+  TKEvent e = TKControlEvent(kTKEventValueChanged, c, part);
+  TKSendEvent(e);
 }
 
 // Buttons and check boxes: pressed while the mouse is inside, act on release inside.
-void TrackButton(UIControl* c, const UIEvent& down, int16_t part) {
-  UIWindow* w = c->window;
-  UIPoint p = down.where;
+void TrackButton(TKControl* c, const TKEvent& down, int16_t part) {
+  TKWindow* w = c->window;
+  TKPoint p = down.where;
   uint32_t mods = down.modifiers;
-  UIHiliteControl(c, part);
+  TKHiliteControl(c, part);
   for (;;) {
-    UITrackResult r = UITrackMouse(w, kTrackPoll, &p, &mods);
-    if (r == kUITrackTimedOut) continue;
-    bool inside = UIRectContains(c->bounds, p);
-    if (!UIControlAlive(c)) return;  // a timer may rebuild the window meanwhile
-    UIHiliteControl(c, inside ? part : int16_t(kUIPartNone));
-    if (r == kUITrackMouseUp) break;
+    TKTrackResult r = TKTrackMouse(w, kTrackPoll, &p, &mods);
+    if (r == kTKTrackTimedOut) continue;
+    bool inside = TKRectContains(c->bounds, p);
+    if (!TKControlAlive(c)) return;  // a timer may rebuild the window meanwhile
+    TKHiliteControl(c, inside ? part : int16_t(kTKPartNone));
+    if (r == kTKTrackMouseUp) break;
   }
-  if (!UIRectContains(c->bounds, p)) return;
-  UIHiliteControl(c, kUIPartNone);
-  if (c->kind == kUIControlCheckBox) UISetControlValue(c, c->value == 1 ? 0 : 1);
-  if (c->kind == kUIControlBevelButton && c->sticky) UISetControlValue(c, c->value ? 0 : 1);
-  UIControlHit(c, part, mods);
+  if (!TKRectContains(c->bounds, p)) return;
+  TKHiliteControl(c, kTKPartNone);
+  if (c->kind == kTKControlCheckBox) TKSetControlValue(c, c->value == 1 ? 0 : 1);
+  if (c->kind == kTKControlBevelButton && c->sticky) TKSetControlValue(c, c->value ? 0 : 1);
+  TKControlHit(c, part, mods);
 }
 
-void TrackSlider(UIControl* c, const UIEvent& down) {
-  UIWindow* w = c->window;
-  int16_t part = UISliderPartAt(c, down.where);
-  if (part == kUIPartNone) return;
-  UIPoint p = down.where;
+void TrackSlider(TKControl* c, const TKEvent& down) {
+  TKWindow* w = c->window;
+  int16_t part = TKSliderPartAt(c, down.where);
+  if (part == kTKPartNone) return;
+  TKPoint p = down.where;
   uint32_t mods = down.modifiers;
-  if (part == kUIPartThumb) {
-    UIRect thumb = UISliderThumbRect(c);
+  if (part == kTKPartThumb) {
+    TKRect thumb = TKSliderThumbRect(c);
     int32_t grab = p.x - (thumb.left + thumb.right) / 2;
-    UIHiliteControl(c, kUIPartThumb);
+    TKHiliteControl(c, kTKPartThumb);
     for (;;) {
-      UITrackResult r = UITrackMouse(w, kTrackPoll, &p, &mods);
-      if (!UIControlAlive(c)) return;
-      if (r == kUITrackTimedOut) continue;
-      int32_t v = UISliderValueAt(c, p.x - grab);
+      TKTrackResult r = TKTrackMouse(w, kTrackPoll, &p, &mods);
+      if (!TKControlAlive(c)) return;
+      if (r == kTKTrackTimedOut) continue;
+      int32_t v = TKSliderValueAt(c, p.x - grab);
       if (v != c->value) {
-        UISetControlValue(c, v);
-        SendValueChanged(c, kUIPartThumb);
+        TKSetControlValue(c, v);
+        SendValueChanged(c, kTKPartThumb);
       }
-      if (r == kUITrackMouseUp) break;
+      if (r == kTKTrackMouseUp) break;
     }
-    UIHiliteControl(c, kUIPartNone);
-    UIControlHit(c, kUIPartThumb, mods);
+    TKHiliteControl(c, kTKPartNone);
+    TKControlHit(c, kTKPartThumb, mods);
     return;
   }
   // Paging: one step now, then repeats while the button stays down over the track.
   int32_t page = c->pageSize > 0 ? c->pageSize : std::max(1, (c->maximum - c->minimum) / 10);
-  UIHiliteControl(c, part);
-  double nextStep = UINow();
+  TKHiliteControl(c, part);
+  double nextStep = TKNow();
   for (;;) {
-    if (UINow() >= nextStep && UISliderPartAt(c, p) == part) {
-      int32_t v = c->value + (part == kUIPartPageUp ? -page : page);
-      UISetControlValue(c, v);
+    if (TKNow() >= nextStep && TKSliderPartAt(c, p) == part) {
+      int32_t v = c->value + (part == kTKPartPageUp ? -page : page);
+      TKSetControlValue(c, v);
       SendValueChanged(c, part);
-      nextStep = UINow() + kPageRepeat;
+      nextStep = TKNow() + kPageRepeat;
     }
-    UITrackResult r = UITrackMouse(w, std::max(0.0, nextStep - UINow()), &p, &mods);
-    if (!UIControlAlive(c)) return;
-    if (r == kUITrackMouseUp) break;
+    TKTrackResult r = TKTrackMouse(w, std::max(0.0, nextStep - TKNow()), &p, &mods);
+    if (!TKControlAlive(c)) return;
+    if (r == kTKTrackMouseUp) break;
   }
-  UIHiliteControl(c, kUIPartNone);
-  UIControlHit(c, part, mods);
+  TKHiliteControl(c, kTKPartNone);
+  TKControlHit(c, part, mods);
 }
 
-void TrackPopup(UIControl* c, const UIEvent& down) {
+void TrackPopup(TKControl* c, const TKEvent& down) {
   if (!c->menu) return;
-  UIHiliteControl(c, kUIPartMenu);
-  UIMenuChoice choice = UIPopupMenu(c->menu, c->window, UIPoint{c->bounds.left, c->bounds.top}, c->value);
-  UIHiliteControl(c, kUIPartNone);
+  TKHiliteControl(c, kTKPartMenu);
+  TKMenuChoice choice = TKPopupMenu(c->menu, c->window, TKPoint{c->bounds.left, c->bounds.top}, c->value);
+  TKHiliteControl(c, kTKPartNone);
   if (!choice.item || choice.menu != c->menu) {
-    if (choice.item && choice.command) UISendCommand(choice.command, down.modifiers);
+    if (choice.item && choice.command) TKSendCommand(choice.command, down.modifiers);
     return;
   }
-  UISetControlValue(c, choice.item);
-  UIControlHit(c, kUIPartMenu, down.modifiers);
+  TKSetControlValue(c, choice.item);
+  TKControlHit(c, kTKPartMenu, down.modifiers);
 }
 
-int32_t EditOffsetAt(UIControl* c, UIPoint p) {
-  return UITextOffsetAtX(c->font, c->title.c_str(), p.x - (c->bounds.left + 4));
+int32_t EditOffsetAt(TKControl* c, TKPoint p) {
+  return TKTextOffsetAtX(c->font, c->title.c_str(), p.x - (c->bounds.left + 4));
 }
 
-void TrackEditText(UIControl* c, const UIEvent& down) {
-  UIWindow* w = c->window;
-  if (w->focus != c) UISetKeyboardFocus(w, c);
+void TrackEditText(TKControl* c, const TKEvent& down) {
+  TKWindow* w = c->window;
+  if (w->focus != c) TKSetKeyboardFocus(w, c);
   int32_t anchor = EditOffsetAt(c, down.where);
   if (down.clickCount >= 2) {
-    UISetEditSelection(c, 0, int32_t(c->title.size()));
+    TKSetEditSelection(c, 0, int32_t(c->title.size()));
     return;
   }
-  UISetEditSelection(c, anchor, anchor);
-  UIPoint p = down.where;
+  TKSetEditSelection(c, anchor, anchor);
+  TKPoint p = down.where;
   uint32_t mods = 0;
   for (;;) {
-    UITrackResult r = UITrackMouse(w, kTrackPoll, &p, &mods);
-    if (r == kUITrackTimedOut) continue;
+    TKTrackResult r = TKTrackMouse(w, kTrackPoll, &p, &mods);
+    if (r == kTKTrackTimedOut) continue;
     int32_t at = EditOffsetAt(c, p);
-    UISetEditSelection(c, std::min(anchor, at), std::max(anchor, at));
-    if (r == kUITrackMouseUp) break;
+    TKSetEditSelection(c, std::min(anchor, at), std::max(anchor, at));
+    if (r == kTKTrackMouseUp) break;
   }
 }
 
-void TrackUserPane(UIControl* c, const UIEvent& down) {
-  int16_t part = c->pane.hitTest ? c->pane.hitTest(c, down.where) : int16_t(kUIPartButton);
-  if (part == kUIPartNone) return;
-  if (c->pane.focus && c->window->focus != c) UISetKeyboardFocus(c->window, c);
+void TrackUserPane(TKControl* c, const TKEvent& down) {
+  int16_t part = c->pane.hitTest ? c->pane.hitTest(c, down.where) : int16_t(kTKPartButton);
+  if (part == kTKPartNone) return;
+  if (c->pane.focus && c->window->focus != c) TKSetKeyboardFocus(c->window, c);
   if (c->pane.track) {
     part = c->pane.track(c, down.where, down.modifiers);
   } else {
-    UIPoint p = down.where;
+    TKPoint p = down.where;
     uint32_t mods = 0;
-    while (UITrackMouse(c->window, kTrackPoll, &p, &mods) != kUITrackMouseUp) {
+    while (TKTrackMouse(c->window, kTrackPoll, &p, &mods) != kTKTrackMouseUp) {
     }
-    if (!UIRectContains(c->bounds, p)) part = kUIPartNone;
+    if (!TKRectContains(c->bounds, p)) part = kTKPartNone;
   }
-  if (part != kUIPartNone) UIControlHit(c, part, down.modifiers);
+  if (part != kTKPartNone) TKControlHit(c, part, down.modifiers);
 }
 
 // UTF-8 neighbours of a byte offset.
@@ -152,45 +152,45 @@ int32_t NextChar(const std::string& s, int32_t i) {
   return i;
 }
 
-void ReplaceSelection(UIControl* c, const std::string& with) {
+void ReplaceSelection(TKControl* c, const std::string& with) {
   c->title.replace(size_t(c->selStart), size_t(c->selEnd - c->selStart), with);
   c->selStart = c->selEnd = c->selStart + int32_t(with.size());
 }
 
-QVStatus EditTextKey(UIControl* c, const UIEvent& e) {
+QVStatus EditTextKey(TKControl* c, const TKEvent& e) {
   std::string& s = c->title;
   bool changed = false;
   switch (e.charCode) {
-    case kUIKeyTab:
-    case kUIKeyReturn:
-    case kUIKeyEnter:
-    case kUIKeyEscape: return kQVErrNotHandled;
-    case kUIKeyBackspace:
+    case kTKKeyTab:
+    case kTKKeyReturn:
+    case kTKKeyEnter:
+    case kTKKeyEscape: return kQVErrNotHandled;
+    case kTKKeyBackspace:
       if (c->selStart == c->selEnd) c->selStart = PrevChar(s, c->selStart);
       changed = c->selEnd > c->selStart;
       ReplaceSelection(c, "");
       break;
-    case kUIKeyDelete:
+    case kTKKeyDelete:
       if (c->selStart == c->selEnd) c->selEnd = NextChar(s, c->selEnd);
       changed = c->selEnd > c->selStart;
       ReplaceSelection(c, "");
       break;
-    case kUIKeyLeft: {
+    case kTKKeyLeft: {
       int32_t to = c->selStart == c->selEnd ? PrevChar(s, c->selStart) : c->selStart;
-      if (e.modifiers & kUIModCommand) to = 0;
+      if (e.modifiers & kTKModCommand) to = 0;
       c->selStart = c->selEnd = to;
       break;
     }
-    case kUIKeyRight: {
+    case kTKKeyRight: {
       int32_t to = c->selStart == c->selEnd ? NextChar(s, c->selEnd) : c->selEnd;
-      if (e.modifiers & kUIModCommand) to = int32_t(s.size());
+      if (e.modifiers & kTKModCommand) to = int32_t(s.size());
       c->selStart = c->selEnd = to;
       break;
     }
-    case kUIKeyUp:
-    case kUIKeyDown: return kQVErrNotHandled;
+    case kTKKeyUp:
+    case kTKKeyDown: return kQVErrNotHandled;
     default: {
-      if (e.modifiers & kUIModCommand) {
+      if (e.modifiers & kTKModCommand) {
         uint32_t ch = e.charCode | 0x20;
         if (ch == 'a') {
           c->selStart = 0;
@@ -199,7 +199,7 @@ QVStatus EditTextKey(UIControl* c, const UIEvent& e) {
         }
         if (ch == 'c' || ch == 'x') {
           std::string sel = s.substr(size_t(c->selStart), size_t(c->selEnd - c->selStart));
-          if (!sel.empty()) UIClipboardPut(kUIFlavourText, sel.data(), sel.size());
+          if (!sel.empty()) TKClipboardPut(kTKFlavourText, sel.data(), sel.size());
           if (ch == 'x' && !sel.empty()) {
             ReplaceSelection(c, "");
             changed = true;
@@ -208,7 +208,7 @@ QVStatus EditTextKey(UIControl* c, const UIEvent& e) {
         }
         if (ch == 'v') {
           std::vector<uint8_t> bytes;
-          if (UIClipboardGet(kUIFlavourText, &bytes) != kQVNoErr) break;
+          if (TKClipboardGet(kTKFlavourText, &bytes) != kQVNoErr) break;
           std::string text(bytes.begin(), bytes.end());
           // One line only: stop at the first line break.
           text = text.substr(0, text.find_first_of("\r\n"));
@@ -224,84 +224,84 @@ QVStatus EditTextKey(UIControl* c, const UIEvent& e) {
       break;
     }
   }
-  UIInvalidateWindow(c->window);
-  if (changed) SendValueChanged(c, kUIPartEditText);
+  TKInvalidateWindow(c->window);
+  if (changed) SendValueChanged(c, kTKPartEditText);
   return kQVNoErr;
 }
 
 }  // namespace
 
-UIRect UISliderThumbRect(UIControl* c) {
-  int32_t span = std::max(1, UIRectWidth(c->bounds) - kThumbSide);
+TKRect TKSliderThumbRect(TKControl* c) {
+  int32_t span = std::max(1, TKRectWidth(c->bounds) - kThumbSide);
   double range = double(c->maximum) - double(c->minimum);
   double t = range > 0 ? (double(c->value) - c->minimum) / range : 0.0;
   int32_t left = c->bounds.left + int32_t(std::lround(t * span));
   int32_t top = (c->bounds.top + c->bounds.bottom) / 2 - kThumbSide / 2;
-  return UIMakeRect(left, top, kThumbSide, kThumbSide);
+  return TKMakeRect(left, top, kThumbSide, kThumbSide);
 }
 
-int32_t UISliderValueAt(UIControl* c, int32_t x) {
-  int32_t span = std::max(1, UIRectWidth(c->bounds) - kThumbSide);
+int32_t TKSliderValueAt(TKControl* c, int32_t x) {
+  int32_t span = std::max(1, TKRectWidth(c->bounds) - kThumbSide);
   double t = std::clamp(double(x - c->bounds.left - kThumbSide / 2) / span, 0.0, 1.0);
   double v = c->minimum + t * (double(c->maximum) - double(c->minimum));
   return int32_t(std::lround(v));
 }
 
-int16_t UISliderPartAt(UIControl* c, UIPoint p) {
-  if (!UIRectContains(c->bounds, p)) return kUIPartNone;
-  UIRect thumb = UISliderThumbRect(c);
-  if (p.x >= thumb.left && p.x < thumb.right) return kUIPartThumb;
-  return p.x < thumb.left ? kUIPartPageUp : kUIPartPageDown;
+int16_t TKSliderPartAt(TKControl* c, TKPoint p) {
+  if (!TKRectContains(c->bounds, p)) return kTKPartNone;
+  TKRect thumb = TKSliderThumbRect(c);
+  if (p.x >= thumb.left && p.x < thumb.right) return kTKPartThumb;
+  return p.x < thumb.left ? kTKPartPageUp : kTKPartPageDown;
 }
 
-void UITrackControlDefault(UIControl* c, const UIEvent& down) {
+void TKTrackControlDefault(TKControl* c, const TKEvent& down) {
   switch (c->kind) {
-    case kUIControlPushButton:
-    case kUIControlBevelButton: TrackButton(c, down, kUIPartButton); break;
-    case kUIControlCheckBox: TrackButton(c, down, kUIPartCheckBox); break;
-    case kUIControlSlider: TrackSlider(c, down); break;
-    case kUIControlPopupButton: TrackPopup(c, down); break;
-    case kUIControlEditText: TrackEditText(c, down); break;
-    case kUIControlList: UIListClick(c, down); break;
-    case kUIControlUserPane: TrackUserPane(c, down); break;
+    case kTKControlPushButton:
+    case kTKControlBevelButton: TrackButton(c, down, kTKPartButton); break;
+    case kTKControlCheckBox: TrackButton(c, down, kTKPartCheckBox); break;
+    case kTKControlSlider: TrackSlider(c, down); break;
+    case kTKControlPopupButton: TrackPopup(c, down); break;
+    case kTKControlEditText: TrackEditText(c, down); break;
+    case kTKControlList: TKListClick(c, down); break;
+    case kTKControlUserPane: TrackUserPane(c, down); break;
     default: break;
   }
 }
 
-QVStatus UIControlKeyDefault(UIControl* c, const UIEvent& key) {
-  if (!UIIsControlEnabled(c)) return kQVErrNotHandled;
+QVStatus TKControlKeyDefault(TKControl* c, const TKEvent& key) {
+  if (!TKIsControlEnabled(c)) return kQVErrNotHandled;
   switch (c->kind) {
-    case kUIControlEditText: return EditTextKey(c, key);
-    case kUIControlUserPane: return c->pane.key ? c->pane.key(c, key) : kQVErrNotHandled;
-    case kUIControlList: {
-      UIListData& L = *c->list;
+    case kTKControlEditText: return EditTextKey(c, key);
+    case kTKControlUserPane: return c->pane.key ? c->pane.key(c, key) : kQVErrNotHandled;
+    case kTKControlList: {
+      TKListData& L = *c->list;
       if (L.editRow >= 0) {
-        if (key.charCode == kUIKeyReturn || key.charCode == kUIKeyEnter || key.charCode == kUIKeyTab) {
+        if (key.charCode == kTKKeyReturn || key.charCode == kTKKeyEnter || key.charCode == kTKKeyTab) {
           int32_t row = L.editRow, col = L.editColumn;
           L.editRow = L.editColumn = -1;
-          UIListSetCell(c, row, col, L.editText.c_str());
-          UIEvent e = UIControlEvent(kUIEventValueChanged, c, kUIPartList);
+          TKListSetCell(c, row, col, L.editText.c_str());
+          TKEvent e = TKControlEvent(kTKEventValueChanged, c, kTKPartList);
           e.row = row;
           e.column = col;
-          UISendEvent(e);
+          TKSendEvent(e);
           return kQVNoErr;
         }
-        if (key.charCode == kUIKeyEscape) {
+        if (key.charCode == kTKKeyEscape) {
           L.editRow = L.editColumn = -1;
-        } else if (key.charCode == kUIKeyBackspace) {
+        } else if (key.charCode == kTKKeyBackspace) {
           if (!L.editText.empty()) L.editText.resize(size_t(PrevChar(L.editText, int32_t(L.editText.size()))));
         } else if (key.text[0] && static_cast<unsigned char>(key.text[0]) >= 32) {
           L.editText += key.text;
         }
-        UIInvalidateWindow(c->window);
+        TKInvalidateWindow(c->window);
         return kQVNoErr;
       }
-      if (key.charCode == kUIKeyUp || key.charCode == kUIKeyDown) {
+      if (key.charCode == kTKKeyUp || key.charCode == kTKKeyDown) {
         int32_t n = int32_t(L.rows.size());
         if (n == 0) return kQVNoErr;
-        int32_t row = L.selected < 0 ? 0 : L.selected + (key.charCode == kUIKeyUp ? -1 : 1);
-        UIListSelectRow(c, std::clamp(row, 0, n - 1));
-        UIControlHit(c, kUIPartList, key.modifiers);
+        int32_t row = L.selected < 0 ? 0 : L.selected + (key.charCode == kTKKeyUp ? -1 : 1);
+        TKListSelectRow(c, std::clamp(row, 0, n - 1));
+        TKControlHit(c, kTKPartList, key.modifiers);
         return kQVNoErr;
       }
       return kQVErrNotHandled;

@@ -12,16 +12,16 @@ namespace {
 
 constexpr double kDoubleClickTime = 0.4;
 
-uint32_t ButtonBit(uint32_t button) { return button == kUIButtonRight ? 2u : button == kUIButtonLeft ? 1u : 4u; }
+uint32_t ButtonBit(uint32_t button) { return button == kTKButtonRight ? 2u : button == kTKButtonLeft ? 1u : 4u; }
 
-void MouseDown(UIEvent& e) {
-  UIToolkitState& st = UIState();
-  UIWindow* w = e.window;
+void MouseDown(TKEvent& e) {
+  TKToolkitState& st = TKState();
+  TKWindow* w = e.window;
   st.buttons |= ButtonBit(e.button);
   st.modifiers = e.modifiers;
   st.lastMouse = e.where;
   st.lastMouseWindow = w;
-  if (!UIWindowAlive(w)) return;
+  if (!TKWindowAlive(w)) return;
   if (e.clickCount <= 1) {
     bool near = std::abs(e.where.x - st.lastClickWhere.x) < 4 && std::abs(e.where.y - st.lastClickWhere.y) < 4;
     st.clickCount = (e.time - st.lastClickTime < kDoubleClickTime && near && st.mouseWindow == w) ? st.clickCount + 1 : 1;
@@ -32,93 +32,93 @@ void MouseDown(UIEvent& e) {
   st.lastClickTime = e.time;
   st.lastClickWhere = e.where;
   st.mouseWindow = w;
-  if (w != st.helpTagWindow) UIHideHelpTag();
-  if (!st.modalStack.empty() && w != st.modalStack.back() && w->kind != kUIWindowPopup) {
-    UIBeep();
+  if (w != st.helpTagWindow) TKHideHelpTag();
+  if (!st.modalStack.empty() && w != st.modalStack.back() && w->kind != kTKWindowPopup) {
+    TKBeep();
     return;
   }
-  if (w != st.keyWindow && w->kind != kUIWindowFloating && w->kind != kUIWindowPopup) UISelectWindow(w);
-  if (w->showsMenuBar && e.where.y < UIMenuBarHeight() && e.button == kUIButtonLeft) {
-    UIMenuBarClick(w, e.where);
+  if (w != st.keyWindow && w->kind != kTKWindowFloating && w->kind != kTKWindowPopup) TKSelectWindow(w);
+  if (w->showsMenuBar && e.where.y < TKMenuBarHeight() && e.button == kTKButtonLeft) {
+    TKMenuBarClick(w, e.where);
     return;
   }
-  UIControl* c = UIFindControlAt(w, e.where);
-  e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
-  if (e.button == kUIButtonRight || (e.modifiers & kUIModControl)) {
-    e.kind = kUIEventContextClick;
-    UISendEvent(e);
+  TKControl* c = TKFindControlAt(w, e.where);
+  e.control = (c && c->kind != kTKControlRoot) ? c : nullptr;
+  if (e.button == kTKButtonRight || (e.modifiers & kTKModControl)) {
+    e.kind = kTKEventContextClick;
+    TKSendEvent(e);
     return;
   }
-  if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (e.control && UIControlAlive(e.control) && UIIsControlEnabled(e.control) && UIIsControlActive(e.control))
-    UITrackControlDefault(e.control, e);
+  if (TKSendEvent(e) != kQVErrNotHandled) return;
+  if (e.control && TKControlAlive(e.control) && TKIsControlEnabled(e.control) && TKIsControlActive(e.control))
+    TKTrackControlDefault(e.control, e);
 }
 
-void MouseMoved(UIEvent& e) {
-  UIToolkitState& st = UIState();
+void MouseMoved(TKEvent& e) {
+  TKToolkitState& st = TKState();
   st.modifiers = e.modifiers ? e.modifiers : st.modifiers;
   st.lastMouse = e.where;
   st.lastMouseWindow = e.window;
-  if (!UIWindowAlive(e.window)) return;
-  UIUpdateTrackingRegions(e.window, e.where);
-  UIControl* c = UIFindControlAt(e.window, e.where);
-  if (c && c->kind == kUIControlRoot) c = nullptr;
+  if (!TKWindowAlive(e.window)) return;
+  TKUpdateTrackingRegions(e.window, e.where);
+  TKControl* c = TKFindControlAt(e.window, e.where);
+  if (c && c->kind == kTKControlRoot) c = nullptr;
   if (c != st.hoverControl) {
     st.hoverControl = c;
-    st.hoverSince = UINow();
-    UIHideHelpTag();
+    st.hoverSince = TKNow();
+    TKHideHelpTag();
   }
   e.control = c;
-  UISendEvent(e);
+  TKSendEvent(e);
 }
 
-void Wheel(UIEvent& e) {
-  if (!UIWindowAlive(e.window)) return;
-  UIControl* c = UIFindControlAt(e.window, e.where);
-  e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
-  if (UISendEvent(e) != kQVErrNotHandled) return;
-  for (UIControl* p = e.control; p; p = p->parent) {
-    if (p->kind == kUIControlList) {
-      UIListData& L = *p->list;
-      int32_t visible = std::max(1, (UIRectHeight(p->bounds) - kUIListHeaderHeight) / kUIListRowHeight);
+void Wheel(TKEvent& e) {
+  if (!TKWindowAlive(e.window)) return;
+  TKControl* c = TKFindControlAt(e.window, e.where);
+  e.control = (c && c->kind != kTKControlRoot) ? c : nullptr;
+  if (TKSendEvent(e) != kQVErrNotHandled) return;
+  for (TKControl* p = e.control; p; p = p->parent) {
+    if (p->kind == kTKControlList) {
+      TKListData& L = *p->list;
+      int32_t visible = std::max(1, (TKRectHeight(p->bounds) - kTKListHeaderHeight) / kTKListRowHeight);
       int32_t maxScroll = std::max(0, int32_t(L.rows.size()) - visible);
       L.scroll = std::clamp(L.scroll - int32_t(std::lround(e.wheelY * 3)), 0, maxScroll);
-      UIInvalidateWindow(p->window);
+      TKInvalidateWindow(p->window);
       return;
     }
   }
 }
 
-void KeyDown(UIEvent& e) {
-  UIToolkitState& st = UIState();
+void KeyDown(TKEvent& e) {
+  TKToolkitState& st = TKState();
   st.modifiers = e.modifiers;
-  UIWindow* w = UITargetWindow();
+  TKWindow* w = TKTargetWindow();
   e.window = w;
   // Menu keys work while no modal dialog is up.
-  if ((e.modifiers & kUIModCommand) && st.modalStack.empty()) {
-    UIMenuChoice choice = UIMatchMenuKey(e.charCode, e.modifiers);
+  if ((e.modifiers & kTKModCommand) && st.modalStack.empty()) {
+    TKMenuChoice choice = TKMatchMenuKey(e.charCode, e.modifiers);
     if (choice.item) {
-      UISendMenuChoice(choice, e.modifiers);
+      TKSendMenuChoice(choice, e.modifiers);
       return;
     }
   }
   e.control = w ? w->focus : nullptr;
-  if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (!w || !UIWindowAlive(w)) return;
-  if (w->focus && UIControlKeyDefault(w->focus, e) != kQVErrNotHandled) return;
+  if (TKSendEvent(e) != kQVErrNotHandled) return;
+  if (!w || !TKWindowAlive(w)) return;
+  if (w->focus && TKControlKeyDefault(w->focus, e) != kQVErrNotHandled) return;
   switch (e.charCode) {
-    case kUIKeyTab: UIAdvanceKeyboardFocus(w, (e.modifiers & kUIModShift) != 0); return;
-    case kUIKeyReturn:
-    case kUIKeyEnter:
-      if (w->defaultButton && UIIsControlVisible(w->defaultButton) && UIIsControlEnabled(w->defaultButton))
-        UIPressButton(w->defaultButton);
+    case kTKKeyTab: TKAdvanceKeyboardFocus(w, (e.modifiers & kTKModShift) != 0); return;
+    case kTKKeyReturn:
+    case kTKKeyEnter:
+      if (w->defaultButton && TKIsControlVisible(w->defaultButton) && TKIsControlEnabled(w->defaultButton))
+        TKPressButton(w->defaultButton);
       return;
-    case kUIKeyEscape:
-      if (w->cancelButton && UIIsControlVisible(w->cancelButton) && UIIsControlEnabled(w->cancelButton))
-        UIPressButton(w->cancelButton);
+    case kTKKeyEscape:
+      if (w->cancelButton && TKIsControlVisible(w->cancelButton) && TKIsControlEnabled(w->cancelButton))
+        TKPressButton(w->cancelButton);
       return;
     case '.':
-      if ((e.modifiers & kUIModCommand) && w->cancelButton) UIPressButton(w->cancelButton);
+      if ((e.modifiers & kTKModCommand) && w->cancelButton) TKPressButton(w->cancelButton);
       return;
     default: return;
   }
@@ -126,8 +126,8 @@ void KeyDown(UIEvent& e) {
 
 }  // namespace
 
-UIEvent UIControlEvent(UIEventKind kind, UIControl* c, int16_t part) {
-  UIEvent e;
+TKEvent TKControlEvent(TKEventKind kind, TKControl* c, int16_t part) {
+  TKEvent e;
   e.kind = kind;
   e.control = c;
   e.window = c ? c->window : nullptr;
@@ -135,16 +135,16 @@ UIEvent UIControlEvent(UIEventKind kind, UIControl* c, int16_t part) {
   return e;
 }
 
-UIWindow* UITargetWindow() {
-  UIToolkitState& st = UIState();
+TKWindow* TKTargetWindow() {
+  TKToolkitState& st = TKState();
   return st.modalStack.empty() ? st.keyWindow : st.modalStack.back();
 }
 
-std::vector<UIEvent> UIKeyEventsForText(const char* utf8, const UIEvent& model) {
-  std::vector<UIEvent> keys;
+std::vector<TKEvent> TKKeyEventsForText(const char* utf8, const TKEvent& model) {
+  std::vector<TKEvent> keys;
   for (const char* p = utf8; p && *p;) {
-    UIEvent e = model;
-    e.kind = kUIEventKeyDown;
+    TKEvent e = model;
+    e.kind = kTKEventKeyDown;
     std::fill(std::begin(e.text), std::end(e.text), '\0');
     unsigned char lead = static_cast<unsigned char>(*p);
     size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
@@ -157,68 +157,68 @@ std::vector<UIEvent> UIKeyEventsForText(const char* utf8, const UIEvent& model) 
   return keys;
 }
 
-void UIDispatchInput(UIEvent& e) {
-  if (e.time == 0) e.time = UINow();
+void TKDispatchInput(TKEvent& e) {
+  if (e.time == 0) e.time = TKNow();
   switch (e.kind) {
-    case kUIEventMouseDown: MouseDown(e); break;
-    case kUIEventMouseUp:
-      UIState().buttons &= ~ButtonBit(e.button);
-      if (UIWindowAlive(e.window)) {
-        UIControl* c = UIFindControlAt(e.window, e.where);
-        e.control = (c && c->kind != kUIControlRoot) ? c : nullptr;
-        UISendEvent(e);
+    case kTKEventMouseDown: MouseDown(e); break;
+    case kTKEventMouseUp:
+      TKState().buttons &= ~ButtonBit(e.button);
+      if (TKWindowAlive(e.window)) {
+        TKControl* c = TKFindControlAt(e.window, e.where);
+        e.control = (c && c->kind != kTKControlRoot) ? c : nullptr;
+        TKSendEvent(e);
       }
       break;
-    case kUIEventMouseMoved:
-    case kUIEventMouseDragged: MouseMoved(e); break;
-    case kUIEventMouseWheel: Wheel(e); break;
-    case kUIEventKeyDown: KeyDown(e); break;
-    case kUIEventModifiersChanged: {
-      UIToolkitState& st = UIState();
+    case kTKEventMouseMoved:
+    case kTKEventMouseDragged: MouseMoved(e); break;
+    case kTKEventMouseWheel: Wheel(e); break;
+    case kTKEventKeyDown: KeyDown(e); break;
+    case kTKEventModifiersChanged: {
+      TKToolkitState& st = TKState();
       st.modifiers = e.modifiers;
-      e.window = UITargetWindow();
+      e.window = TKTargetWindow();
       e.control = e.window ? e.window->focus : nullptr;
-      UISendEvent(e);
+      TKSendEvent(e);
       break;
     }
-    case kUIEventWindowClose:
-      if (UIWindowAlive(e.window) && UISendEvent(e) == kQVErrNotHandled) UIHideWindow(e.window);
+    case kTKEventWindowClose:
+      if (TKWindowAlive(e.window) && TKSendEvent(e) == kQVErrNotHandled) TKHideWindow(e.window);
       break;
-    case kUIEventQuit:
-      if (UISendEvent(e) == kQVErrNotHandled) UIRequestQuit();
+    case kTKEventQuit:
+      if (TKSendEvent(e) == kQVErrNotHandled) TKRequestQuit();
       break;
     default:
-      if (!e.window || UIWindowAlive(e.window)) UISendEvent(e);
+      if (!e.window || TKWindowAlive(e.window)) TKSendEvent(e);
       break;
   }
 }
 
-void UIControlHit(UIControl* c, int16_t part, uint32_t modifiers) {
+void TKControlHit(TKControl* c, int16_t part, uint32_t modifiers) {
   if (!c) return;
-  UIWindow* w = c->window;
-  UIEvent e = UIControlEvent(kUIEventControlHit, c, part);
+  TKWindow* w = c->window;
+  TKEvent e = TKControlEvent(kTKEventControlHit, c, part);
   e.modifiers = modifiers;
   uint32_t command = c->command;  // a handler may dispose the control
-  if (UISendEvent(e) != kQVErrNotHandled) return;
-  if (command && UIWindowAlive(w)) {
-    UIEvent cmd;
-    cmd.kind = kUIEventCommand;
+  if (TKSendEvent(e) != kQVErrNotHandled) return;
+  if (command && TKWindowAlive(w)) {
+    TKEvent cmd;
+    cmd.kind = kTKEventCommand;
     cmd.command = command;
     cmd.window = w;
     // The sender goes with its command when it is still there.
-    cmd.control = UIControlAlive(c) ? c : nullptr;
+    cmd.control = TKControlAlive(c) ? c : nullptr;
     cmd.modifiers = modifiers;
-    UISendEvent(cmd);
+    TKSendEvent(cmd);
   }
 }
 
-void UIPressButton(UIControl* control) {
+void TKPressButton(TKControl* control) {
   if (!control) return;
-  UIHiliteControl(control, kUIPartButton);
-  UIHiliteControl(control, kUIPartNone);
-  if (control->kind == kUIControlBevelButton && control->sticky) UISetControlValue(control, control->value ? 0 : 1);
-  if (control->kind == kUIControlCheckBox) UISetControlValue(control, control->value == 1 ? 0 : 1);
-  UIControlHit(control, control->kind == kUIControlCheckBox ? kUIPartCheckBox : kUIPartButton, 0);
+  TKHiliteControl(control, kTKPartButton);
+  TKHiliteControl(control, kTKPartNone);
+  if (control->kind == kTKControlBevelButton && control->sticky) TKSetControlValue(control, control->value ? 0 : 1);
+  if (control->kind == kTKControlCheckBox) TKSetControlValue(control, control->value == 1 ? 0 : 1);
+  TKControlHit(control, control->kind == kTKControlCheckBox ? kTKPartCheckBox : kTKPartButton, 0);
 }
 
 namespace {
@@ -226,35 +226,35 @@ namespace {
 // One step of a modal mouse loop: the next mouse event for `window` (a press
 // only when presses are asked for; other input waits for after the loop),
 // a time-out, or the end of input.
-UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPresses, UIPoint* where,
+TKMouseTrackEvent TrackMouseStep(TKWindow* window, double timeout, bool withPresses, TKPoint* where,
                                  uint32_t* modifiers) {
-  UIToolkitState& st = UIState();
-  double deadline = UINow() + std::max(0.0, timeout);
-  std::deque<UIEvent> deferred;
-  UIMouseTrackEvent result = kUIMouseTrackTimedOut;
+  TKToolkitState& st = TKState();
+  double deadline = TKNow() + std::max(0.0, timeout);
+  std::deque<TKEvent> deferred;
+  TKMouseTrackEvent result = kTKMouseTrackTimedOut;
   // What the caller drew for the last step reaches the screen before the
   // next one: a drag shows its control, picture and scopes as it goes.
-  UIRedrawInvalidWindows();
+  TKRedrawInvalidWindows();
   // Whatever input is ready is taken in now, so that a run of moves made
   // while the last step was drawn counts as its last one alone.
-  if (UIBackend* backend = UIBackendPtr()) backend->Pump(st.input);
+  if (TKBackend* backend = TKBackendPtr()) backend->Pump(st.input);
   for (;;) {
     bool found = false;
     while (!st.input.empty()) {
-      UIEvent e = st.input.front();
+      TKEvent e = st.input.front();
       st.input.pop_front();
-      const bool press = withPresses && e.kind == kUIEventMouseDown;
-      if (e.kind != kUIEventMouseDragged && e.kind != kUIEventMouseMoved && e.kind != kUIEventMouseUp && !press) {
+      const bool press = withPresses && e.kind == kTKEventMouseDown;
+      if (e.kind != kTKEventMouseDragged && e.kind != kTKEventMouseMoved && e.kind != kTKEventMouseUp && !press) {
         deferred.push_back(e);
         continue;
       }
       // Moves coalesce: of moves queued one after another, the latest stands for all.
-      while ((e.kind == kUIEventMouseDragged || e.kind == kUIEventMouseMoved) && !st.input.empty() &&
+      while ((e.kind == kTKEventMouseDragged || e.kind == kTKEventMouseMoved) && !st.input.empty() &&
              st.input.front().kind == e.kind && st.input.front().window == e.window) {
         e = st.input.front();
         st.input.pop_front();
       }
-      UIPoint p = e.where;
+      TKPoint p = e.where;
       if (e.window && window && e.window != window) {
         p.x += e.window->bounds.left - window->bounds.left;
         p.y += e.window->bounds.top - window->bounds.top;
@@ -262,35 +262,35 @@ UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPres
       st.lastMouse = p;
       st.lastMouseWindow = window ? window : e.window;
       if (e.modifiers) st.modifiers = e.modifiers;
-      if (e.kind == kUIEventMouseUp) {
+      if (e.kind == kTKEventMouseUp) {
         st.buttons &= ~ButtonBit(e.button);
-        result = kUIMouseTrackUp;
+        result = kTKMouseTrackUp;
       } else if (press) {
         st.buttons |= ButtonBit(e.button);
-        result = kUIMouseTrackDown;
+        result = kTKMouseTrackDown;
       } else {
-        result = e.kind == kUIEventMouseMoved ? kUIMouseTrackMoved : kUIMouseTrackDragged;
+        result = e.kind == kTKEventMouseMoved ? kTKMouseTrackMoved : kTKMouseTrackDragged;
       }
       found = true;
       break;
     }
     if (found) break;
     // With scripted input, a script that has run out has let go of the button.
-    UIBackend* backend = UIBackendPtr();
-    if (backend && backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime())) {
+    TKBackend* backend = TKBackendPtr();
+    if (backend && backend->Kind() == kTKBackendHeadless && std::isinf(backend->NextInputTime())) {
       st.buttons = 0;
-      result = kUIMouseTrackEnded;
+      result = kTKMouseTrackEnded;
       break;
     }
-    if (UIQuitRequested()) {
-      result = kUIMouseTrackEnded;
+    if (TKQuitRequested()) {
+      result = kTKMouseTrackEnded;
       break;
     }
-    if (UINow() >= deadline) {
-      result = kUIMouseTrackTimedOut;
+    if (TKNow() >= deadline) {
+      result = kTKMouseTrackTimedOut;
       break;
     }
-    UIWaitAndService(deadline);
+    TKWaitAndService(deadline);
   }
   while (!deferred.empty()) {
     st.input.push_front(deferred.back());
@@ -303,15 +303,15 @@ UIMouseTrackEvent TrackMouseStep(UIWindow* window, double timeout, bool withPres
 
 }  // namespace
 
-UITrackResult UITrackMouse(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+TKTrackResult TKTrackMouse(TKWindow* window, double timeout, TKPoint* where, uint32_t* modifiers) {
   switch (TrackMouseStep(window, timeout, false, where, modifiers)) {
-    case kUIMouseTrackUp:
-    case kUIMouseTrackEnded: return kUITrackMouseUp;
-    case kUIMouseTrackTimedOut: return kUITrackTimedOut;
-    default: return kUITrackMouseDragged;
+    case kTKMouseTrackUp:
+    case kTKMouseTrackEnded: return kTKTrackMouseUp;
+    case kTKMouseTrackTimedOut: return kTKTrackTimedOut;
+    default: return kTKTrackMouseDragged;
   }
 }
 
-UIMouseTrackEvent UITrackMouseEvents(UIWindow* window, double timeout, UIPoint* where, uint32_t* modifiers) {
+TKMouseTrackEvent TKTrackMouseEvents(TKWindow* window, double timeout, TKPoint* where, uint32_t* modifiers) {
   return TrackMouseStep(window, timeout, true, where, modifiers);
 }

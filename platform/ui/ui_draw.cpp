@@ -12,21 +12,21 @@
 #include <string>
 #include <utility>
 
-struct UIImage {
+struct TKImage {
   cairo_surface_t* surface = nullptr;
 };
 
-struct UIContext {
-  UIImage* image = nullptr;
+struct TKContext {
+  TKImage* image = nullptr;
   cairo_t* cr = nullptr;
-  UIColor fill{0, 0, 0, 1};
-  UIColor stroke{0, 0, 0, 1};
+  TKColor fill{0, 0, 0, 1};
+  TKColor stroke{0, 0, 0, 1};
 };
 
-UIRect UIRectIntersect(const UIRect& a, const UIRect& b) {
-  UIRect r{std::max(a.top, b.top), std::max(a.left, b.left), std::min(a.bottom, b.bottom),
+TKRect TKRectIntersect(const TKRect& a, const TKRect& b) {
+  TKRect r{std::max(a.top, b.top), std::max(a.left, b.left), std::min(a.bottom, b.bottom),
            std::min(a.right, b.right)};
-  if (UIRectEmpty(r)) return UIRect{};
+  if (TKRectEmpty(r)) return TKRect{};
   return r;
 }
 
@@ -35,14 +35,14 @@ namespace {
 // Largest side we agree to allocate: keeps a bad size from asking for gigabytes.
 constexpr int32_t kMaxSide = 16384;
 
-void SetColor(cairo_t* cr, UIColor c) { cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha); }
+void SetColor(cairo_t* cr, TKColor c) { cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha); }
 
-void RectPath(cairo_t* cr, const UIRect& r) {
-  cairo_rectangle(cr, r.left, r.top, UIRectWidth(r), UIRectHeight(r));
+void RectPath(cairo_t* cr, const TKRect& r) {
+  cairo_rectangle(cr, r.left, r.top, TKRectWidth(r), TKRectHeight(r));
 }
 
-void RoundRectPath(cairo_t* cr, const UIRect& r, double radius) {
-  double x = r.left, y = r.top, w = UIRectWidth(r), h = UIRectHeight(r);
+void RoundRectPath(cairo_t* cr, const TKRect& r, double radius) {
+  double x = r.left, y = r.top, w = TKRectWidth(r), h = TKRectHeight(r);
   radius = std::min(radius, std::min(w, h) / 2.0);
   cairo_new_sub_path(cr);
   cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
@@ -52,8 +52,8 @@ void RoundRectPath(cairo_t* cr, const UIRect& r, double radius) {
   cairo_close_path(cr);
 }
 
-void OvalPath(cairo_t* cr, const UIRect& r) {
-  double w = UIRectWidth(r), h = UIRectHeight(r);
+void OvalPath(cairo_t* cr, const TKRect& r) {
+  double w = TKRectWidth(r), h = TKRectHeight(r);
   if (w <= 0 || h <= 0) return;
   cairo_save(cr);
   cairo_translate(cr, r.left + w / 2.0, r.top + h / 2.0);
@@ -63,7 +63,7 @@ void OvalPath(cairo_t* cr, const UIRect& r) {
   cairo_restore(cr);
 }
 
-PangoLayout* MakeLayout(cairo_t* cr, const UIFont& font, const char* utf8) {
+PangoLayout* MakeLayout(cairo_t* cr, const TKFont& font, const char* utf8) {
   PangoLayout* layout = pango_cairo_create_layout(cr);
   PangoFontDescription* desc = pango_font_description_new();
   // Fontconfig resolves the list in order, so a missing family falls back.
@@ -114,11 +114,11 @@ void CopyRows(const uint8_t* src, int32_t srcStride, uint8_t* dst, int32_t dstSt
 // Registered pictures by id: a file path and the image once loaded, or an
 // image handed over with no path. The
 // drawing layer works without the toolkit running and from any thread, so the
-// table is its own, locked, and kept until UIForgetPictures.
+// table is its own, locked, and kept until TKForgetPictures.
 struct PictureTable {
   struct Entry {
     std::string path;
-    UIImagePtr image;
+    TKImagePtr image;
   };
   std::mutex lock;
   std::map<int32_t, Entry> entries;
@@ -131,17 +131,17 @@ PictureTable& Pictures() {
 
 }  // namespace
 
-UIImage* UIImageCreate(int32_t width, int32_t height) {
+TKImage* TKImageCreate(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(s);
     return nullptr;
   }
-  return new UIImage{s};
+  return new TKImage{s};
 }
 
-UIImage* UIImageWrap(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes) {
+TKImage* TKImageWrap(uint8_t* pixels, int32_t width, int32_t height, int32_t rowBytes) {
   if (!pixels || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   if (rowBytes < width * 4 || rowBytes % 4 != 0) return nullptr;
   cairo_surface_t* s = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, rowBytes);
@@ -149,62 +149,62 @@ UIImage* UIImageWrap(uint8_t* pixels, int32_t width, int32_t height, int32_t row
     cairo_surface_destroy(s);
     return nullptr;
   }
-  return new UIImage{s};
+  return new TKImage{s};
 }
 
-void UIImageDispose(UIImage* image) {
+void TKImageDispose(TKImage* image) {
   if (!image) return;
   cairo_surface_destroy(image->surface);
   delete image;
 }
 
-int32_t UIImageWidth(const UIImage* image) { return image ? cairo_image_surface_get_width(image->surface) : 0; }
-int32_t UIImageHeight(const UIImage* image) { return image ? cairo_image_surface_get_height(image->surface) : 0; }
-int32_t UIImageRowBytes(const UIImage* image) { return image ? cairo_image_surface_get_stride(image->surface) : 0; }
-uint8_t* UIImagePixels(UIImage* image) {
+int32_t TKImageWidth(const TKImage* image) { return image ? cairo_image_surface_get_width(image->surface) : 0; }
+int32_t TKImageHeight(const TKImage* image) { return image ? cairo_image_surface_get_height(image->surface) : 0; }
+int32_t TKImageRowBytes(const TKImage* image) { return image ? cairo_image_surface_get_stride(image->surface) : 0; }
+uint8_t* TKImagePixels(TKImage* image) {
   if (!image) return nullptr;
   cairo_surface_flush(image->surface);
   return cairo_image_surface_get_data(image->surface);
 }
 
-void UIImageMarkDirty(UIImage* image) {
+void TKImageMarkDirty(TKImage* image) {
   if (image) cairo_surface_mark_dirty(image->surface);
 }
 
-uint32_t UIImageGetPixel(UIImage* image, int32_t x, int32_t y) {
-  if (!image || x < 0 || y < 0 || x >= UIImageWidth(image) || y >= UIImageHeight(image)) return 0;
-  const uint8_t* row = UIImagePixels(image) + size_t(y) * UIImageRowBytes(image);
+uint32_t TKImageGetPixel(TKImage* image, int32_t x, int32_t y) {
+  if (!image || x < 0 || y < 0 || x >= TKImageWidth(image) || y >= TKImageHeight(image)) return 0;
+  const uint8_t* row = TKImagePixels(image) + size_t(y) * TKImageRowBytes(image);
   uint32_t v;
   std::memcpy(&v, row + size_t(x) * 4, 4);
   return v;
 }
 
-QVStatus UIImageImport(UIImage* image, const uint8_t* src, int32_t rowBytes, uint32_t format) {
+QVStatus TKImageImport(TKImage* image, const uint8_t* src, int32_t rowBytes, uint32_t format) {
   if (!image || !src) return kQVErrParam;
-  int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+  int32_t w = TKImageWidth(image), h = TKImageHeight(image);
   if (rowBytes < w * 4) return kQVErrParam;
-  if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
-  CopyRows(src, rowBytes, UIImagePixels(image), UIImageRowBytes(image), w, h, format == kUIPixelFormatARGB);
+  if (format != kTKPixelFormatARGB && format != kTKPixelFormatBGRA) return kQVErrParam;
+  CopyRows(src, rowBytes, TKImagePixels(image), TKImageRowBytes(image), w, h, format == kTKPixelFormatARGB);
   cairo_surface_mark_dirty(image->surface);
   return kQVNoErr;
 }
 
-QVStatus UIImageExport(UIImage* image, uint8_t* dst, int32_t rowBytes, uint32_t format) {
+QVStatus TKImageExport(TKImage* image, uint8_t* dst, int32_t rowBytes, uint32_t format) {
   if (!image || !dst) return kQVErrParam;
-  int32_t w = UIImageWidth(image), h = UIImageHeight(image);
+  int32_t w = TKImageWidth(image), h = TKImageHeight(image);
   if (rowBytes < w * 4) return kQVErrParam;
-  if (format != kUIPixelFormatARGB && format != kUIPixelFormatBGRA) return kQVErrParam;
-  CopyRows(UIImagePixels(image), UIImageRowBytes(image), dst, rowBytes, w, h, format == kUIPixelFormatARGB);
+  if (format != kTKPixelFormatARGB && format != kTKPixelFormatBGRA) return kQVErrParam;
+  CopyRows(TKImagePixels(image), TKImageRowBytes(image), dst, rowBytes, w, h, format == kTKPixelFormatARGB);
   return kQVNoErr;
 }
 
-QVStatus UIImageWritePNG(UIImage* image, const char* path) {
+QVStatus TKImageWritePNG(TKImage* image, const char* path) {
   if (!image || !path) return kQVErrParam;
   cairo_surface_flush(image->surface);
   return cairo_surface_write_to_png(image->surface, path) == CAIRO_STATUS_SUCCESS ? kQVNoErr : kQVErrIO;
 }
 
-UIImage* UIImageReadPNG(const char* path) {
+TKImage* TKImageReadPNG(const char* path) {
   if (!path) return nullptr;
   cairo_surface_t* s = cairo_image_surface_create_from_png(path);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -213,7 +213,7 @@ UIImage* UIImageReadPNG(const char* path) {
   }
   // Copy into an ARGB32 surface so every image has one layout.
   int32_t w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-  UIImage* image = UIImageCreate(w, h);
+  TKImage* image = TKImageCreate(w, h);
   if (image) {
     cairo_t* cr = cairo_create(image->surface);
     cairo_set_source_surface(cr, s, 0, 0);
@@ -225,7 +225,7 @@ UIImage* UIImageReadPNG(const char* path) {
   return image;
 }
 
-QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath) {
+QVStatus TKRegisterPicture(int32_t pictureID, const char* pngPath) {
   if (!pngPath) return kQVErrParam;
   PictureTable& table = Pictures();
   std::lock_guard<std::mutex> guard(table.lock);
@@ -233,7 +233,7 @@ QVStatus UIRegisterPicture(int32_t pictureID, const char* pngPath) {
   return kQVNoErr;
 }
 
-QVStatus UIRegisterPictureImage(int32_t pictureID, UIImagePtr image) {
+QVStatus TKRegisterPictureImage(int32_t pictureID, TKImagePtr image) {
   if (!image) return kQVErrParam;
   PictureTable& table = Pictures();
   std::lock_guard<std::mutex> guard(table.lock);
@@ -241,54 +241,54 @@ QVStatus UIRegisterPictureImage(int32_t pictureID, UIImagePtr image) {
   return kQVNoErr;
 }
 
-UIImage* UIGetPicture(int32_t pictureID) {
+TKImage* TKGetPicture(int32_t pictureID) {
   PictureTable& table = Pictures();
   std::lock_guard<std::mutex> guard(table.lock);
   auto it = table.entries.find(pictureID);
   if (it == table.entries.end()) return nullptr;
   PictureTable::Entry& e = it->second;
-  if (!e.image && !e.path.empty()) e.image.reset(UIImageReadPNG(e.path.c_str()));
+  if (!e.image && !e.path.empty()) e.image.reset(TKImageReadPNG(e.path.c_str()));
   return e.image.get();
 }
 
-void UIForgetPictures() {
+void TKForgetPictures() {
   PictureTable& table = Pictures();
   std::lock_guard<std::mutex> guard(table.lock);
   table.entries.clear();
 }
 
-UIContext* UIBeginDrawing(UIImage* image) {
+TKContext* TKBeginDrawing(TKImage* image) {
   if (!image) return nullptr;
-  UIContext* ctx = new UIContext;
+  TKContext* ctx = new TKContext;
   ctx->image = image;
   ctx->cr = cairo_create(image->surface);
   cairo_set_line_width(ctx->cr, 1.0);
   return ctx;
 }
 
-void UIEndDrawing(UIContext* ctx) {
+void TKEndDrawing(TKContext* ctx) {
   if (!ctx) return;
   cairo_destroy(ctx->cr);
   cairo_surface_flush(ctx->image->surface);
   delete ctx;
 }
 
-UIImage* UIContextImage(UIContext* ctx) { return ctx ? ctx->image : nullptr; }
-void UISave(UIContext* ctx) { cairo_save(ctx->cr); }
-void UIRestore(UIContext* ctx) { cairo_restore(ctx->cr); }
-void UITranslate(UIContext* ctx, double dx, double dy) { cairo_translate(ctx->cr, dx, dy); }
-void UIFlipVertical(UIContext* ctx, double height) {
+TKImage* TKContextImage(TKContext* ctx) { return ctx ? ctx->image : nullptr; }
+void TKSave(TKContext* ctx) { cairo_save(ctx->cr); }
+void TKRestore(TKContext* ctx) { cairo_restore(ctx->cr); }
+void TKTranslate(TKContext* ctx, double dx, double dy) { cairo_translate(ctx->cr, dx, dy); }
+void TKFlipVertical(TKContext* ctx, double height) {
   cairo_translate(ctx->cr, 0, height);
   cairo_scale(ctx->cr, 1, -1);
 }
-void UISetFillColor(UIContext* ctx, UIColor c) { ctx->fill = c; }
-void UISetStrokeColor(UIContext* ctx, UIColor c) { ctx->stroke = c; }
-void UISetLineWidth(UIContext* ctx, double width) { cairo_set_line_width(ctx->cr, width); }
-void UISetAntialias(UIContext* ctx, bool on) {
+void TKSetFillColor(TKContext* ctx, TKColor c) { ctx->fill = c; }
+void TKSetStrokeColor(TKContext* ctx, TKColor c) { ctx->stroke = c; }
+void TKSetLineWidth(TKContext* ctx, double width) { cairo_set_line_width(ctx->cr, width); }
+void TKSetAntialias(TKContext* ctx, bool on) {
   cairo_set_antialias(ctx->cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
-void UISetBlendMode(UIContext* ctx, UIBlendMode mode) {
+void TKSetBlendMode(TKContext* ctx, TKBlendMode mode) {
   static const cairo_operator_t kOperators[] = {
       CAIRO_OPERATOR_OVER,   CAIRO_OPERATOR_MULTIPLY, CAIRO_OPERATOR_SCREEN, CAIRO_OPERATOR_OVERLAY,
       CAIRO_OPERATOR_DARKEN, CAIRO_OPERATOR_LIGHTEN,  CAIRO_OPERATOR_SOURCE, CAIRO_OPERATOR_CLEAR,
@@ -298,28 +298,28 @@ void UISetBlendMode(UIContext* ctx, UIBlendMode mode) {
   cairo_set_operator(ctx->cr, kOperators[i]);
 }
 
-void UIFillRect(UIContext* ctx, const UIRect& r) {
+void TKFillRect(TKContext* ctx, const TKRect& r) {
   cairo_new_path(ctx->cr);
   RectPath(ctx->cr, r);
-  UIFillPath(ctx);
+  TKFillPath(ctx);
 }
 
-void UIFrameRect(UIContext* ctx, const UIRect& r) {
+void TKFrameRect(TKContext* ctx, const TKRect& r) {
   double lw = cairo_get_line_width(ctx->cr);
   cairo_new_path(ctx->cr);
-  cairo_rectangle(ctx->cr, r.left + lw / 2, r.top + lw / 2, UIRectWidth(r) - lw, UIRectHeight(r) - lw);
-  UIStrokePath(ctx);
+  cairo_rectangle(ctx->cr, r.left + lw / 2, r.top + lw / 2, TKRectWidth(r) - lw, TKRectHeight(r) - lw);
+  TKStrokePath(ctx);
 }
 
-void UIFillRoundRect(UIContext* ctx, const UIRect& r, double radius) {
+void TKFillRoundRect(TKContext* ctx, const TKRect& r, double radius) {
   cairo_new_path(ctx->cr);
   RoundRectPath(ctx->cr, r, radius);
-  UIFillPath(ctx);
+  TKFillPath(ctx);
 }
 
-void UIFrameRoundRect(UIContext* ctx, const UIRect& r, double radius) {
+void TKFrameRoundRect(TKContext* ctx, const TKRect& r, double radius) {
   double lw = cairo_get_line_width(ctx->cr);
-  UIRect inner = r;
+  TKRect inner = r;
   cairo_new_path(ctx->cr);
   cairo_save(ctx->cr);
   cairo_translate(ctx->cr, lw / 2, lw / 2);
@@ -327,29 +327,29 @@ void UIFrameRoundRect(UIContext* ctx, const UIRect& r, double radius) {
   inner.bottom -= int32_t(std::lround(lw));
   RoundRectPath(ctx->cr, inner, radius);
   cairo_restore(ctx->cr);
-  UIStrokePath(ctx);
+  TKStrokePath(ctx);
 }
 
-void UIFillOval(UIContext* ctx, const UIRect& r) {
+void TKFillOval(TKContext* ctx, const TKRect& r) {
   cairo_new_path(ctx->cr);
   OvalPath(ctx->cr, r);
-  UIFillPath(ctx);
+  TKFillPath(ctx);
 }
 
-void UIFrameOval(UIContext* ctx, const UIRect& r) {
+void TKFrameOval(TKContext* ctx, const TKRect& r) {
   cairo_new_path(ctx->cr);
-  OvalPath(ctx->cr, UIRectInset(r, 0, 0));
-  UIStrokePath(ctx);
+  OvalPath(ctx->cr, TKRectInset(r, 0, 0));
+  TKStrokePath(ctx);
 }
 
-void UIDrawLine(UIContext* ctx, double x1, double y1, double x2, double y2) {
+void TKDrawLine(TKContext* ctx, double x1, double y1, double x2, double y2) {
   cairo_new_path(ctx->cr);
   cairo_move_to(ctx->cr, x1, y1);
   cairo_line_to(ctx->cr, x2, y2);
-  UIStrokePath(ctx);
+  TKStrokePath(ctx);
 }
 
-void UIClear(UIContext* ctx, UIColor c) {
+void TKClear(TKContext* ctx, TKColor c) {
   cairo_save(ctx->cr);
   cairo_set_operator(ctx->cr, CAIRO_OPERATOR_SOURCE);
   SetColor(ctx->cr, c);
@@ -357,42 +357,42 @@ void UIClear(UIContext* ctx, UIColor c) {
   cairo_restore(ctx->cr);
 }
 
-void UIBeginPath(UIContext* ctx) { cairo_new_path(ctx->cr); }
-void UIMoveTo(UIContext* ctx, double x, double y) { cairo_move_to(ctx->cr, x, y); }
-void UILineTo(UIContext* ctx, double x, double y) { cairo_line_to(ctx->cr, x, y); }
-void UIArc(UIContext* ctx, double cx, double cy, double radius, double start, double end, bool clockwise) {
+void TKBeginPath(TKContext* ctx) { cairo_new_path(ctx->cr); }
+void TKMoveTo(TKContext* ctx, double x, double y) { cairo_move_to(ctx->cr, x, y); }
+void TKLineTo(TKContext* ctx, double x, double y) { cairo_line_to(ctx->cr, x, y); }
+void TKArc(TKContext* ctx, double cx, double cy, double radius, double start, double end, bool clockwise) {
   if (clockwise)
     cairo_arc_negative(ctx->cr, cx, cy, radius, start, end);
   else
     cairo_arc(ctx->cr, cx, cy, radius, start, end);
 }
-void UIClosePath(UIContext* ctx) { cairo_close_path(ctx->cr); }
-void UIFillPath(UIContext* ctx) {
+void TKClosePath(TKContext* ctx) { cairo_close_path(ctx->cr); }
+void TKFillPath(TKContext* ctx) {
   SetColor(ctx->cr, ctx->fill);
   cairo_fill(ctx->cr);
 }
-void UIStrokePath(UIContext* ctx) {
+void TKStrokePath(TKContext* ctx) {
   SetColor(ctx->cr, ctx->stroke);
   cairo_stroke(ctx->cr);
 }
 
-void UIClipRect(UIContext* ctx, const UIRect& r) {
+void TKClipRect(TKContext* ctx, const TKRect& r) {
   cairo_new_path(ctx->cr);
   RectPath(ctx->cr, r);
   cairo_clip(ctx->cr);
 }
 
-void UIDrawImage(UIContext* ctx, UIImage* src, const UIRect* srcRect, const UIRect& dst, bool smooth) {
-  if (!ctx || !src || UIRectEmpty(dst)) return;
-  UIRect s = srcRect ? *srcRect : UIMakeRect(0, 0, UIImageWidth(src), UIImageHeight(src));
-  if (UIRectEmpty(s)) return;
+void TKDrawImage(TKContext* ctx, TKImage* src, const TKRect* srcRect, const TKRect& dst, bool smooth) {
+  if (!ctx || !src || TKRectEmpty(dst)) return;
+  TKRect s = srcRect ? *srcRect : TKMakeRect(0, 0, TKImageWidth(src), TKImageHeight(src));
+  if (TKRectEmpty(s)) return;
   cairo_t* cr = ctx->cr;
   cairo_save(cr);
   cairo_new_path(cr);
   RectPath(cr, dst);
   cairo_clip(cr);
   cairo_translate(cr, dst.left, dst.top);
-  cairo_scale(cr, double(UIRectWidth(dst)) / UIRectWidth(s), double(UIRectHeight(dst)) / UIRectHeight(s));
+  cairo_scale(cr, double(TKRectWidth(dst)) / TKRectWidth(s), double(TKRectHeight(dst)) / TKRectHeight(s));
   cairo_set_source_surface(cr, src->surface, -s.left, -s.top);
   cairo_pattern_set_filter(cairo_get_source(cr), smooth ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
   cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
@@ -400,15 +400,15 @@ void UIDrawImage(UIContext* ctx, UIImage* src, const UIRect* srcRect, const UIRe
   cairo_restore(cr);
 }
 
-QVStatus UIDrawPicture(UIContext* ctx, int32_t pictureID, const UIRect& dst) {
-  UIImage* picture = UIGetPicture(pictureID);
+QVStatus TKDrawPicture(TKContext* ctx, int32_t pictureID, const TKRect& dst) {
+  TKImage* picture = TKGetPicture(pictureID);
   if (!picture) return kQVErrFileNotFound;
-  UIDrawImage(ctx, picture, nullptr, dst, true);
+  TKDrawImage(ctx, picture, nullptr, dst, true);
   return kQVNoErr;
 }
 
-UITextMetrics UIMeasureText(const UIFont& font, const char* utf8) {
-  UITextMetrics m;
+TKTextMetrics TKMeasureText(const TKFont& font, const char* utf8) {
+  TKTextMetrics m;
   cairo_t* cr = MeasureContext();
   PangoLayout* layout = MakeLayout(cr, font, utf8);
   PangoRectangle logical;
@@ -421,7 +421,7 @@ UITextMetrics UIMeasureText(const UIFont& font, const char* utf8) {
   return m;
 }
 
-void UIDrawText(UIContext* ctx, const UIFont& font, const char* utf8, double x, double y, UITextAlign align) {
+void TKDrawText(TKContext* ctx, const TKFont& font, const char* utf8, double x, double y, TKTextAlign align) {
   if (!ctx || !utf8) return;
   cairo_t* cr = ctx->cr;
   PangoLayout* layout = MakeLayout(cr, font, utf8);
@@ -429,8 +429,8 @@ void UIDrawText(UIContext* ctx, const UIFont& font, const char* utf8, double x, 
   pango_layout_get_extents(layout, nullptr, &logical);
   double width = double(logical.width) / PANGO_SCALE;
   double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
-  if (align == kUIAlignRight) x -= width;
-  if (align == kUIAlignCenter) x -= width / 2.0;
+  if (align == kTKAlignRight) x -= width;
+  if (align == kTKAlignCenter) x -= width / 2.0;
   cairo_save(cr);
   // Text stays upright even inside a y-up transform.
   cairo_matrix_t m;
@@ -444,24 +444,24 @@ void UIDrawText(UIContext* ctx, const UIFont& font, const char* utf8, double x, 
   g_object_unref(layout);
 }
 
-void UIDrawTextInRect(UIContext* ctx, const UIFont& font, const char* utf8, const UIRect& r, UITextAlign align) {
+void TKDrawTextInRect(TKContext* ctx, const TKFont& font, const char* utf8, const TKRect& r, TKTextAlign align) {
   if (!ctx || !utf8) return;
-  UITextMetrics m = UIMeasureText(font, utf8);
-  double x = align == kUIAlignLeft ? r.left : align == kUIAlignRight ? r.right : (r.left + r.right) / 2.0;
+  TKTextMetrics m = TKMeasureText(font, utf8);
+  double x = align == kTKAlignLeft ? r.left : align == kTKAlignRight ? r.right : (r.left + r.right) / 2.0;
   double y = (r.top + r.bottom) / 2.0 + (m.ascent - m.descent) / 2.0;
   cairo_save(ctx->cr);
   cairo_new_path(ctx->cr);
   RectPath(ctx->cr, r);
   cairo_clip(ctx->cr);
-  UIDrawText(ctx, font, utf8, x, std::round(y), align);
+  TKDrawText(ctx, font, utf8, x, std::round(y), align);
   cairo_restore(ctx->cr);
 }
 
-void UIDrawTextWrapped(UIContext* ctx, const UIFont& font, const char* utf8, const UIRect& r) {
+void TKDrawTextWrapped(TKContext* ctx, const TKFont& font, const char* utf8, const TKRect& r) {
   if (!ctx || !utf8) return;
   cairo_t* cr = ctx->cr;
   PangoLayout* layout = MakeLayout(cr, font, utf8);
-  pango_layout_set_width(layout, UIRectWidth(r) * PANGO_SCALE);
+  pango_layout_set_width(layout, TKRectWidth(r) * PANGO_SCALE);
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   cairo_save(cr);
   cairo_new_path(cr);
@@ -474,7 +474,7 @@ void UIDrawTextWrapped(UIContext* ctx, const UIFont& font, const char* utf8, con
   g_object_unref(layout);
 }
 
-int32_t UIMeasureWrappedHeight(const UIFont& font, const char* utf8, int32_t width) {
+int32_t TKMeasureWrappedHeight(const TKFont& font, const char* utf8, int32_t width) {
   PangoLayout* layout = MakeLayout(MeasureContext(), font, utf8);
   pango_layout_set_width(layout, std::max(1, width) * PANGO_SCALE);
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
@@ -484,7 +484,7 @@ int32_t UIMeasureWrappedHeight(const UIFont& font, const char* utf8, int32_t wid
   return h;
 }
 
-int32_t UITextOffsetAtX(const UIFont& font, const char* utf8, double x) {
+int32_t TKTextOffsetAtX(const TKFont& font, const char* utf8, double x) {
   if (!utf8 || !*utf8) return 0;
   PangoLayout* layout = MakeLayout(MeasureContext(), font, utf8);
   int index = 0, trailing = 0;

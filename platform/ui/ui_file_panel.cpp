@@ -35,11 +35,11 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool IsSeparatorType(const UIFileType& t) { return !t.name.empty() && t.name[0] == '-'; }
+bool IsSeparatorType(const TKFileType& t) { return !t.name.empty() && t.name[0] == '-'; }
 
-bool Matches(const std::string& name, const std::vector<UIFileType>& types, int32_t typeIndex) {
+bool Matches(const std::string& name, const std::vector<TKFileType>& types, int32_t typeIndex) {
   if (types.empty()) return true;
-  auto one = [&](const UIFileType& t) {
+  auto one = [&](const TKFileType& t) {
     if (IsSeparatorType(t)) return false;
     if (t.extension.empty() || t.extension == "*") return true;
     std::string ext = ".";
@@ -90,7 +90,7 @@ std::string Parent(const std::string& folder) {
   return folder.substr(0, slash);
 }
 
-std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelRequest& desc, int32_t typeIndex) {
+std::vector<Entry> ReadFolder(const std::string& folder, const TKPanelRequest& desc, int32_t typeIndex) {
   std::vector<Entry> entries;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return entries;
@@ -103,7 +103,7 @@ std::vector<Entry> ReadFolder(const std::string& folder, const UIPanelRequest& d
     if (stat(Join(folder, e.name).c_str(), &st) != 0) continue;
     e.folder = S_ISDIR(st.st_mode);
     e.size = st.st_size;
-    if (!e.folder && (desc.kind == kUIPanelFolder || !Matches(e.name, desc.types, typeIndex))) continue;
+    if (!e.folder && (desc.kind == kTKPanelFolder || !Matches(e.name, desc.types, typeIndex))) continue;
     entries.push_back(e);
   }
   closedir(dir);
@@ -124,25 +124,25 @@ std::string SizeText(const Entry& e) {
 }
 
 struct Panel {
-  const UIPanelRequest* desc = nullptr;
-  UIWindow* window = nullptr;
-  UIControl* path = nullptr;
-  UIControl* list = nullptr;
-  UIControl* name = nullptr;
-  UIControl* types = nullptr;
-  UIControl* hide = nullptr;
-  UIMenu* typeMenu = nullptr;
+  const TKPanelRequest* desc = nullptr;
+  TKWindow* window = nullptr;
+  TKControl* path = nullptr;
+  TKControl* list = nullptr;
+  TKControl* name = nullptr;
+  TKControl* types = nullptr;
+  TKControl* hide = nullptr;
+  TKMenu* typeMenu = nullptr;
   std::string folder;
   std::vector<Entry> entries;
   std::vector<std::string> chosen;
 
   void Fill() {
-    int32_t typeIndex = types ? UIGetControlValue(types) - 1 : -1;
+    int32_t typeIndex = types ? TKGetControlValue(types) - 1 : -1;
     entries = ReadFolder(folder, *desc, typeIndex);
-    UIListRemoveAll(list);
+    TKListRemoveAll(list);
     for (size_t i = 0; i < entries.size(); ++i)
-      UIListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
-    UISetEditText(path, folder.c_str());
+      TKListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
+    TKSetEditText(path, folder.c_str());
   }
 
   void Enter(const std::string& to) {
@@ -163,84 +163,84 @@ struct Panel {
       Enter(target);
       return false;
     }
-    if (desc->kind == kUIPanelOpen && IsFile(target)) {
+    if (desc->kind == kTKPanelOpen && IsFile(target)) {
       chosen = {target};
       return true;
     }
-    if (desc->kind == kUIPanelSave && IsFolder(Parent(target))) {
+    if (desc->kind == kTKPanelSave && IsFolder(Parent(target))) {
       Enter(Parent(target));
-      UISetEditText(name, target.substr(target.find_last_of('/') + 1).c_str());
+      TKSetEditText(name, target.substr(target.find_last_of('/') + 1).c_str());
       return Choose();
     }
-    UIBeep();
-    UISetEditText(path, folder.c_str());
+    TKBeep();
+    TKSetEditText(path, folder.c_str());
     return false;
   }
 
   const Entry* Selected() {
-    int32_t row = UIListSelectedRow(list);
+    int32_t row = TKListSelectedRow(list);
     if (row < 0) return nullptr;
-    int32_t id = UIListRowID(list, row);
+    int32_t id = TKListRowID(list, row);
     return id >= 0 && id < int32_t(entries.size()) ? &entries[size_t(id)] : nullptr;
   }
 
   // Choose: returns true when the panel is done.
   bool Choose() {
     bool handled = false;
-    const bool typedDone = TakeTypedPath(UIGetEditText(path), &handled);
+    const bool typedDone = TakeTypedPath(TKGetEditText(path), &handled);
     if (handled) return typedDone;
     const Entry* sel = Selected();
     switch (desc->kind) {
-      case kUIPanelOpen: {
+      case kTKPanelOpen: {
         if (!sel) return false;
         if (sel->folder) {
           Enter(Join(folder, sel->name));
           return false;
         }
         chosen.clear();
-        for (int32_t row : UIListSelectedRows(list)) {
-          int32_t id = UIListRowID(list, row);
+        for (int32_t row : TKListSelectedRows(list)) {
+          int32_t id = TKListRowID(list, row);
           if (id >= 0 && id < int32_t(entries.size()) && !entries[size_t(id)].folder)
             chosen.push_back(Join(folder, entries[size_t(id)].name));
         }
         if (chosen.empty()) chosen.push_back(Join(folder, sel->name));
         return true;
       }
-      case kUIPanelFolder:
+      case kTKPanelFolder:
         chosen = {sel && sel->folder ? Join(folder, sel->name) : folder};
         return true;
-      case kUIPanelSave: {
-        std::string file = UIGetEditText(name);
+      case kTKPanelSave: {
+        std::string file = TKGetEditText(name);
         // A path in the name field saves into its folder.
         if (file.find('/') != std::string::npos || file.compare(0, 1, "~") == 0) {
           const std::string target = TypedPath(file, folder);
           if (target.empty() || !IsFolder(Parent(target)) || IsFolder(target)) {
-            UIBeep();
+            TKBeep();
             return false;
           }
           Enter(Parent(target));
           file = target.substr(target.find_last_of('/') + 1);
-          UISetEditText(name, file.c_str());
+          TKSetEditText(name, file.c_str());
         }
         if (file.empty()) {
-          UIBeep();
+          TKBeep();
           return false;
         }
-        int32_t typeIndex = types ? UIGetControlValue(types) - 1 : 0;
+        int32_t typeIndex = types ? TKGetControlValue(types) - 1 : 0;
         if (!desc->types.empty() && !Matches(file, desc->types, typeIndex)) {
-          const UIFileType& t = desc->types[size_t(std::clamp(typeIndex, 0, int32_t(desc->types.size()) - 1))];
+          const TKFileType& t = desc->types[size_t(std::clamp(typeIndex, 0, int32_t(desc->types.size()) - 1))];
           if (!t.extension.empty() && t.extension != "*") file += "." + t.extension;
         }
         std::string full = Join(folder, file);
         struct stat st;
         if (stat(full.c_str(), &st) == 0) {
-          UIAlertRequest ask;
-          ask.kind = kUIAlertCaution;
+          TKAlertRequest ask;
+          ask.kind = kTKAlertCaution;
           ask.message = "\xE2\x80\x9C" + file + "\xE2\x80\x9D already exists. Do you want to replace it?";
           ask.detail = "A file with the same name already exists in this folder. Replacing it will overwrite its contents.";
           ask.defaultButton = "Replace";
           ask.cancelButton = "Cancel";
-          if (UIRunAlert(ask) != kUIAlertDefault) return false;
+          if (TKRunAlert(ask) != kTKAlertDefault) return false;
         }
         chosen = {full};
         return true;
@@ -252,21 +252,21 @@ struct Panel {
 
 }  // namespace
 
-QVStatus UIRunFilePanel(const UIPanelRequest& desc, std::string* path) {
+QVStatus TKRunFilePanel(const TKPanelRequest& desc, std::string* path) {
   if (!path) return kQVErrParam;
-  UIPanelResult result;
-  QVStatus status = UIRunFilePanelWithResult(desc, &result);
+  TKPanelResult result;
+  QVStatus status = TKRunFilePanelWithResult(desc, &result);
   if (status == kQVNoErr) *path = result.paths.empty() ? std::string() : result.paths.front();
   return status;
 }
 
-QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* out) {
+QVStatus TKRunFilePanelWithResult(const TKPanelRequest& desc, TKPanelResult* out) {
   if (!out) return kQVErrParam;
-  UIDialogRequest request;
-  request.kind = UIDialogRequest::kPanel;
+  TKDialogRequest request;
+  request.kind = TKDialogRequest::kPanel;
   request.panel = desc;
-  UIDialogAnswer answer;
-  if (UITakeScriptedAnswer(request, &answer)) {
+  TKDialogAnswer answer;
+  if (TKTakeScriptedAnswer(request, &answer)) {
     if (answer.status == kQVNoErr) {
       out->paths = answer.paths.empty() ? std::vector<std::string>{answer.path} : answer.paths;
       out->typeIndex = answer.typeIndex;
@@ -274,98 +274,98 @@ QVStatus UIRunFilePanelWithResult(const UIPanelRequest& desc, UIPanelResult* out
     }
     return answer.status;
   }
-  if (UINoInputCanArrive()) return kQVErrCancelled;
+  if (TKNoInputCanArrive()) return kQVErrCancelled;
 
   Panel p;
   p.desc = &desc;
   const char* home = std::getenv("HOME");
   p.folder = !desc.folder.empty() && IsFolder(desc.folder) ? desc.folder : (home ? home : "/");
-  const char* fallbackTitle = desc.kind == kUIPanelSave ? "Save" : desc.kind == kUIPanelFolder ? "Choose a Folder" : "Open";
-  UIWindow* w = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 580, 440), desc.title.empty() ? fallbackTitle : desc.title.c_str());
+  const char* fallbackTitle = desc.kind == kTKPanelSave ? "Save" : desc.kind == kTKPanelFolder ? "Choose a Folder" : "Open";
+  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 580, 440), desc.title.empty() ? fallbackTitle : desc.title.c_str());
   if (!w) return kQVErrMemory;
   p.window = w;
   int32_t y = 16;
   if (!desc.message.empty()) {
-    UINewStaticText(w, UIMakeRect(16, y, 548, 20), desc.message.c_str());
+    TKNewStaticText(w, TKMakeRect(16, y, 548, 20), desc.message.c_str());
     y += 28;
   }
-  if (desc.kind == kUIPanelSave) {
-    UINewStaticText(w, UIMakeRect(16, y + 2, 70, 20), "Save As:");
-    p.name = UINewEditText(w, UIMakeRect(90, y, 300, 24), desc.fileName.c_str());
-    p.hide = UINewCheckBox(w, UIMakeRect(404, y + 2, 160, 20), "Hide extension", desc.hideExtension ? 1 : 0);
+  if (desc.kind == kTKPanelSave) {
+    TKNewStaticText(w, TKMakeRect(16, y + 2, 70, 20), "Save As:");
+    p.name = TKNewEditText(w, TKMakeRect(90, y, 300, 24), desc.fileName.c_str());
+    p.hide = TKNewCheckBox(w, TKMakeRect(404, y + 2, 160, 20), "Hide extension", desc.hideExtension ? 1 : 0);
     y += 36;
   }
-  UIControl* up = UINewBevelButton(w, UIMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
-  UISetControlCommand(up, kCmdUp);
-  UISetHelpTag(up, "Enclosing folder");
-  p.path = UINewEditText(w, UIMakeRect(60, y, 504, 24), "");
-  UISetHelpTag(p.path, "The folder shown; type or paste a path to go there");
+  TKControl* up = TKNewBevelButton(w, TKMakeRect(16, y, 36, 24), "\xE2\x86\x91", 0, false);
+  TKSetControlCommand(up, kCmdUp);
+  TKSetHelpTag(up, "Enclosing folder");
+  p.path = TKNewEditText(w, TKMakeRect(60, y, 504, 24), "");
+  TKSetHelpTag(p.path, "The folder shown; type or paste a path to go there");
   y += 32;
   int32_t listBottom = 440 - 16 - 26 - 16 - (desc.types.size() > 1 ? 34 : 0);
-  p.list = UINewList(w, UIRect{y, 16, listBottom, 564});
-  UIListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});
-  UIListAllowMultipleSelection(p.list, desc.kind == kUIPanelOpen && desc.multiple);
+  p.list = TKNewList(w, TKRect{y, 16, listBottom, 564});
+  TKListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});
+  TKListAllowMultipleSelection(p.list, desc.kind == kTKPanelOpen && desc.multiple);
   if (desc.types.size() > 1) {
-    p.typeMenu = UICreateMenu(-1, "");
+    p.typeMenu = TKCreateMenu(-1, "");
     int32_t first = 0;
     for (size_t i = 0; i < desc.types.size(); ++i) {
-      const UIFileType& t = desc.types[i];
-      UIAppendMenuItem(p.typeMenu, IsSeparatorType(t) ? "-" : t.name.c_str(), 0);
+      const TKFileType& t = desc.types[i];
+      TKAppendMenuItem(p.typeMenu, IsSeparatorType(t) ? "-" : t.name.c_str(), 0);
       if (int32_t(i) == desc.typeIndex && !IsSeparatorType(t)) first = int32_t(i);
     }
-    UINewStaticText(w, UIMakeRect(16, listBottom + 10, 60, 22), "Format:");
-    p.types = UINewPopupButton(w, UIMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, first + 1);
-    UIInstallControlHandler(p.types, [&p](UIEvent& e) {
-      if (e.kind == kUIEventControlHit) p.Fill();
+    TKNewStaticText(w, TKMakeRect(16, listBottom + 10, 60, 22), "Format:");
+    p.types = TKNewPopupButton(w, TKMakeRect(80, listBottom + 8, 240, 24), "", p.typeMenu, first + 1);
+    TKInstallControlHandler(p.types, [&p](TKEvent& e) {
+      if (e.kind == kTKEventControlHit) p.Fill();
       return kQVErrNotHandled;
     });
   }
   const char* chooseTitle = !desc.prompt.empty()           ? desc.prompt.c_str()
-                            : desc.kind == kUIPanelSave   ? "Save"
-                            : desc.kind == kUIPanelFolder ? "Choose"
+                            : desc.kind == kTKPanelSave   ? "Save"
+                            : desc.kind == kTKPanelFolder ? "Choose"
                                                           : "Open";
-  std::vector<UIControl*> buttons = UIAddDialogButtons(w, {{chooseTitle, kCmdChoose}, {"Cancel", kCmdCancel}});
-  UISetDefaultButton(w, buttons[0]);
-  UISetCancelButton(w, buttons[1]);
-  UIInstallControlHandler(p.list, [&p](UIEvent& e) {
-    if (e.kind != kUIEventControlHit || e.clickCount < 2) return kQVErrNotHandled;
+  std::vector<TKControl*> buttons = TKAddDialogButtons(w, {{chooseTitle, kCmdChoose}, {"Cancel", kCmdCancel}});
+  TKSetDefaultButton(w, buttons[0]);
+  TKSetCancelButton(w, buttons[1]);
+  TKInstallControlHandler(p.list, [&p](TKEvent& e) {
+    if (e.kind != kTKEventControlHit || e.clickCount < 2) return kQVErrNotHandled;
     const Entry* sel = p.Selected();
     if (sel && sel->folder) {
       p.Enter(Join(p.folder, sel->name));
-    } else if (sel && p.desc->kind == kUIPanelSave) {
-      UISetEditText(p.name, sel->name.c_str());
+    } else if (sel && p.desc->kind == kTKPanelSave) {
+      TKSetEditText(p.name, sel->name.c_str());
     } else if (p.Choose()) {
-      UIEndModal(p.window, 1);
+      TKEndModal(p.window, 1);
     }
     return kQVNoErr;
   });
-  UIInstallWindowHandler(w, [&p](UIEvent& e) {
+  TKInstallWindowHandler(w, [&p](TKEvent& e) {
     // "/" or "~" typed in the list starts a path in the folder field.
-    if (e.kind == kUIEventKeyDown && (e.charCode == '/' || e.charCode == '~') && !(e.modifiers & kUIModCommand) &&
-        UIGetKeyboardFocus(p.window) == p.list) {
+    if (e.kind == kTKEventKeyDown && (e.charCode == '/' || e.charCode == '~') && !(e.modifiers & kTKModCommand) &&
+        TKGetKeyboardFocus(p.window) == p.list) {
       const char text[2] = {char(e.charCode), 0};
-      UISetEditText(p.path, text);
-      UISetKeyboardFocus(p.window, p.path);
-      UISetEditSelection(p.path, 1, 1);
+      TKSetEditText(p.path, text);
+      TKSetKeyboardFocus(p.window, p.path);
+      TKSetEditSelection(p.path, 1, 1);
       return kQVNoErr;
     }
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
-    if (e.command == kCmdCancel) UIEndModal(p.window, 2);
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
+    if (e.command == kCmdCancel) TKEndModal(p.window, 2);
     else if (e.command == kCmdUp) p.Enter(Parent(p.folder));
     else if (e.command == kCmdChoose) {
-      if (p.Choose()) UIEndModal(p.window, 1);
+      if (p.Choose()) TKEndModal(p.window, 1);
     } else {
       return kQVErrNotHandled;
     }
     return kQVNoErr;
   });
   p.Fill();
-  UISetKeyboardFocus(w, p.name ? p.name : p.list);
-  int32_t result = UIRunModal(w);
-  int32_t typeIndex = p.types ? UIGetControlValue(p.types) - 1 : 0;
-  bool hidden = p.hide && UIGetControlValue(p.hide) != 0;
-  UIDisposeWindow(w);
-  if (p.typeMenu) UIDisposeMenu(p.typeMenu);
+  TKSetKeyboardFocus(w, p.name ? p.name : p.list);
+  int32_t result = TKRunModal(w);
+  int32_t typeIndex = p.types ? TKGetControlValue(p.types) - 1 : 0;
+  bool hidden = p.hide && TKGetControlValue(p.hide) != 0;
+  TKDisposeWindow(w);
+  if (p.typeMenu) TKDisposeMenu(p.typeMenu);
   if (result != 1) return kQVErrCancelled;
   out->paths = p.chosen;
   out->typeIndex = typeIndex;

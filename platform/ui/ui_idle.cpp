@@ -13,65 +13,65 @@ constexpr int32_t kHelpMaxWidth = 280;
 
 // An idle procedure may dispose controls, its own included: the children are
 // listed before it runs and each is checked before its turn.
-void IdlePanes(UIControl* c) {
+void IdlePanes(TKControl* c) {
   if (!c->visible) return;
-  std::vector<UIControl*> children = UIChildList(c);
-  if (c->kind == kUIControlUserPane && c->pane.idle) c->pane.idle(c);
-  for (UIControl* child : children)
-    if (UIControlAlive(child)) IdlePanes(child);
+  std::vector<TKControl*> children = TKChildList(c);
+  if (c->kind == kTKControlUserPane && c->pane.idle) c->pane.idle(c);
+  for (TKControl* child : children)
+    if (TKControlAlive(child)) IdlePanes(child);
 }
 
-void ShowHelpTag(UIControl* c) {
-  UIToolkitState& st = UIState();
-  UIFont font = UISmallFont();
-  int32_t textWidth = std::min(kHelpMaxWidth, int32_t(UIMeasureText(font, c->helpTag.c_str()).width) + 2);
-  int32_t textHeight = UIMeasureWrappedHeight(font, c->helpTag.c_str(), textWidth);
-  UIWindow* owner = c->window;
-  UIPoint at{owner->bounds.left + st.lastMouse.x + 8, owner->bounds.top + st.lastMouse.y + 20};
-  UIWindow* tag = UINewPopupWindow(UIMakeRect(at.x, at.y, textWidth + 12, textHeight + 8));
+void ShowHelpTag(TKControl* c) {
+  TKToolkitState& st = TKState();
+  TKFont font = TKSmallFont();
+  int32_t textWidth = std::min(kHelpMaxWidth, int32_t(TKMeasureText(font, c->helpTag.c_str()).width) + 2);
+  int32_t textHeight = TKMeasureWrappedHeight(font, c->helpTag.c_str(), textWidth);
+  TKWindow* owner = c->window;
+  TKPoint at{owner->bounds.left + st.lastMouse.x + 8, owner->bounds.top + st.lastMouse.y + 20};
+  TKWindow* tag = TKNewPopupWindow(TKMakeRect(at.x, at.y, textWidth + 12, textHeight + 8));
   if (!tag) return;
-  tag->contentColor = UIColor{1.0, 0.98, 0.82, 1};
+  tag->contentColor = TKColor{1.0, 0.98, 0.82, 1};
   std::string text = c->helpTag;
-  tag->drawOverlay = [text, font](UIWindow* w, UIContext* ctx) {
-    UIRect r = UIGetWindowContentRect(w);
-    UISetStrokeColor(ctx, UIColor{0.6, 0.6, 0.5, 1});
-    UIFrameRect(ctx, r);
-    UISetFillColor(ctx, UIColor{0.1, 0.1, 0.1, 1});
-    UIDrawTextWrapped(ctx, font, text.c_str(), UIRectInset(r, 6, 4));
+  tag->drawOverlay = [text, font](TKWindow* w, TKContext* ctx) {
+    TKRect r = TKGetWindowContentRect(w);
+    TKSetStrokeColor(ctx, TKColor{0.6, 0.6, 0.5, 1});
+    TKFrameRect(ctx, r);
+    TKSetFillColor(ctx, TKColor{0.1, 0.1, 0.1, 1});
+    TKDrawTextWrapped(ctx, font, text.c_str(), TKRectInset(r, 6, 4));
   };
-  UIShowWindow(tag);
-  UISelectWindow(tag);
+  TKShowWindow(tag);
+  TKSelectWindow(tag);
   st.helpTagWindow = tag;
 }
 
-void Idle(UITimer*) {
-  UIToolkitState& st = UIState();
-  for (UIWindow* w : UIWindowList())
-    if (UIWindowAlive(w) && w->visible) IdlePanes(w->root.get());
-  UIControl* c = st.hoverControl;
+void Idle(TKTimer*) {
+  TKToolkitState& st = TKState();
+  for (TKWindow* w : TKWindowList())
+    if (TKWindowAlive(w) && w->visible) IdlePanes(w->root.get());
+  TKControl* c = st.hoverControl;
   if (!st.helpTagWindow && st.helpTagsEnabled && c && !c->helpTag.empty() && st.buttons == 0 &&
-      UIIsControlVisible(c) && UINow() - st.hoverSince >= kHelpDelay)
+      TKIsControlVisible(c) && TKNow() - st.hoverSince >= kHelpDelay)
     ShowHelpTag(c);
 }
 
 }  // namespace
 
-void UIStartIdle() {
-  UIToolkitState& st = UIState();
-  if (!st.idleTimer) st.idleTimer = UIInstallTimer(kIdleInterval, kIdleInterval, Idle);
+void TKStartIdle() {
+  TKToolkitState& st = TKState();
+  if (!st.idleTimer) st.idleTimer = TKInstallTimer(kIdleInterval, kIdleInterval, Idle);
 }
 
-void UIHideHelpTag() {
-  UIToolkitState& st = UIState();
+void TKHideHelpTag() {
+  TKToolkitState& st = TKState();
   if (!st.helpTagWindow) return;
-  UIWindow* tag = st.helpTagWindow;
+  TKWindow* tag = st.helpTagWindow;
   st.helpTagWindow = nullptr;
-  UIDisposeWindow(tag);
+  TKDisposeWindow(tag);
 }
 
-void UISetHelpTagsEnabled(bool enabled) {
-  UIState().helpTagsEnabled = enabled;
-  if (!enabled) UIHideHelpTag();
+void TKSetHelpTagsEnabled(bool enabled) {
+  TKState().helpTagsEnabled = enabled;
+  if (!enabled) TKHideHelpTag();
 }
 
-UIWindow* UIGetShownHelpTag() { return UIState().helpTagWindow; }
+TKWindow* TKGetShownHelpTag() { return TKState().helpTagWindow; }

@@ -8,7 +8,7 @@
 
 namespace {
 
-UIListData* Data(UIControl* c) { return c && c->list ? c->list.get() : nullptr; }
+TKListData* Data(TKControl* c) { return c && c->list ? c->list.get() : nullptr; }
 
 double NumberOf(const std::string& s) {
   double v = 0;
@@ -18,7 +18,7 @@ double NumberOf(const std::string& s) {
   return v;
 }
 
-int32_t ColumnAt(UIListData& L, UIControl* c, int32_t x) {
+int32_t ColumnAt(TKListData& L, TKControl* c, int32_t x) {
   int32_t left = c->bounds.left;
   for (size_t i = 0; i < L.columns.size(); ++i) {
     if (x >= left && x < left + L.columns[i].width) return int32_t(i);
@@ -29,80 +29,80 @@ int32_t ColumnAt(UIListData& L, UIControl* c, int32_t x) {
 
 }  // namespace
 
-void UIListSetColumns(UIControl* list, const std::vector<UIListColumn>& columns) {
-  UIListData* L = Data(list);
+void TKListSetColumns(TKControl* list, const std::vector<TKListColumn>& columns) {
+  TKListData* L = Data(list);
   if (!L) return;
   L->columns = columns;
   L->sortColumn = -1;
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-int32_t UIListAddRow(UIControl* list, int32_t rowID, const std::vector<std::string>& cells) {
-  UIListData* L = Data(list);
+int32_t TKListAddRow(TKControl* list, int32_t rowID, const std::vector<std::string>& cells) {
+  TKListData* L = Data(list);
   if (!L) return -1;
-  L->rows.push_back(UIListData::Row{rowID, cells});
-  UIInvalidateWindow(list->window);
+  L->rows.push_back(TKListData::Row{rowID, cells});
+  TKInvalidateWindow(list->window);
   return int32_t(L->rows.size()) - 1;
 }
 
-void UIListRemoveAll(UIControl* list) {
-  UIListData* L = Data(list);
+void TKListRemoveAll(TKControl* list) {
+  TKListData* L = Data(list);
   if (!L) return;
   L->rows.clear();
   L->selected = L->editRow = L->editColumn = -1;
   L->scroll = 0;
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-int32_t UIListRowID(UIControl* list, int32_t row) {
-  UIListData* L = Data(list);
+int32_t TKListRowID(TKControl* list, int32_t row) {
+  TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size())) return 0;
   return L->rows[size_t(row)].id;
 }
 
-std::string UIListGetCell(UIControl* list, int32_t row, int32_t column) {
-  UIListData* L = Data(list);
+std::string TKListGetCell(TKControl* list, int32_t row, int32_t column) {
+  TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size()) || column < 0) return std::string();
   const auto& cells = L->rows[size_t(row)].cells;
   return size_t(column) < cells.size() ? cells[size_t(column)] : std::string();
 }
 
-void UIListSetCell(UIControl* list, int32_t row, int32_t column, const char* text) {
-  UIListData* L = Data(list);
+void TKListSetCell(TKControl* list, int32_t row, int32_t column, const char* text) {
+  TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size()) || column < 0 || column >= 64) return;
   auto& cells = L->rows[size_t(row)].cells;
   if (cells.size() <= size_t(column)) cells.resize(size_t(column) + 1);
   cells[size_t(column)] = text ? text : "";
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-void UIListSelectRow(UIControl* list, int32_t row) {
-  UIListData* L = Data(list);
+void TKListSelectRow(TKControl* list, int32_t row) {
+  TKListData* L = Data(list);
   if (!L) return;
   for (auto& r : L->rows) r.selected = false;
   L->selected = (row >= 0 && row < int32_t(L->rows.size())) ? row : -1;
   if (L->selected >= 0) L->rows[size_t(L->selected)].selected = true;
   // Keep the selection in view.
-  int32_t visible = std::max(1, (UIRectHeight(list->bounds) - kUIListHeaderHeight) / kUIListRowHeight);
+  int32_t visible = std::max(1, (TKRectHeight(list->bounds) - kTKListHeaderHeight) / kTKListRowHeight);
   if (L->selected >= 0 && L->selected < L->scroll) L->scroll = L->selected;
   if (L->selected >= L->scroll + visible) L->scroll = L->selected - visible + 1;
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-int32_t UIListSelectedRow(UIControl* list) {
-  UIListData* L = Data(list);
+int32_t TKListSelectedRow(TKControl* list) {
+  TKListData* L = Data(list);
   return L ? L->selected : -1;
 }
 
-void UIListAllowMultipleSelection(UIControl* list, bool allow) {
-  if (UIListData* L = Data(list)) L->multiple = allow;
+void TKListAllowMultipleSelection(TKControl* list, bool allow) {
+  if (TKListData* L = Data(list)) L->multiple = allow;
 }
 
-void UIListSetRowSelected(UIControl* list, int32_t row, bool selected) {
-  UIListData* L = Data(list);
+void TKListSetRowSelected(TKControl* list, int32_t row, bool selected) {
+  TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size())) return;
   if (!L->multiple && selected) {
-    UIListSelectRow(list, row);
+    TKListSelectRow(list, row);
     return;
   }
   L->rows[size_t(row)].selected = selected;
@@ -112,38 +112,38 @@ void UIListSetRowSelected(UIControl* list, int32_t row, bool selected) {
     for (size_t i = 0; i < L->rows.size(); ++i)
       if (L->rows[i].selected) L->selected = int32_t(i);
   }
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-std::vector<int32_t> UIListSelectedRows(UIControl* list) {
+std::vector<int32_t> TKListSelectedRows(TKControl* list) {
   std::vector<int32_t> rows;
-  if (UIListData* L = Data(list))
+  if (TKListData* L = Data(list))
     for (size_t i = 0; i < L->rows.size(); ++i)
       if (L->rows[i].selected) rows.push_back(int32_t(i));
   return rows;
 }
 
-void UIListSetColumnWidth(UIControl* list, int32_t column, int32_t width) {
-  UIListData* L = Data(list);
+void TKListSetColumnWidth(TKControl* list, int32_t column, int32_t width) {
+  TKListData* L = Data(list);
   if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
   L->columns[size_t(column)].width = std::clamp(width, 8, 4000);
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-int32_t UIListGetColumnWidth(UIControl* list, int32_t column) {
-  UIListData* L = Data(list);
+int32_t TKListGetColumnWidth(TKControl* list, int32_t column) {
+  TKListData* L = Data(list);
   if (!L || column < 0 || column >= int32_t(L->columns.size())) return 0;
   return L->columns[size_t(column)].width;
 }
 
-void UIListSort(UIControl* list, int32_t column, bool ascending) {
-  UIListData* L = Data(list);
+void TKListSort(TKControl* list, int32_t column, bool ascending) {
+  TKListData* L = Data(list);
   if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
   int32_t selectedID = L->selected >= 0 ? L->rows[size_t(L->selected)].id : 0;
   bool hadSelection = L->selected >= 0;
   bool numeric = L->columns[size_t(column)].numeric;
   size_t col = size_t(column);
-  std::stable_sort(L->rows.begin(), L->rows.end(), [&](const UIListData::Row& a, const UIListData::Row& b) {
+  std::stable_sort(L->rows.begin(), L->rows.end(), [&](const TKListData::Row& a, const TKListData::Row& b) {
     const std::string empty;
     const std::string& x = col < a.cells.size() ? a.cells[col] : empty;
     const std::string& y = col < b.cells.size() ? b.cells[col] : empty;
@@ -157,69 +157,69 @@ void UIListSort(UIControl* list, int32_t column, bool ascending) {
     for (size_t i = 0; i < L->rows.size(); ++i)
       if (L->rows[i].id == selectedID && L->rows[i].selected) L->selected = int32_t(i);
   }
-  UIInvalidateWindow(list->window);
+  TKInvalidateWindow(list->window);
 }
 
-bool UIListSortAscending(UIControl* list) {
-  UIListData* L = Data(list);
+bool TKListSortAscending(TKControl* list) {
+  TKListData* L = Data(list);
   return L ? L->ascending : true;
 }
 
-QVStatus UIListEditCell(UIControl* list, int32_t row, int32_t column) {
-  UIListData* L = Data(list);
+QVStatus TKListEditCell(TKControl* list, int32_t row, int32_t column) {
+  TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size()) || column < 0 || column >= int32_t(L->columns.size()))
     return kQVErrParam;
   if (!L->columns[size_t(column)].editable) return kQVErrParam;
-  if (list->window->focus != list) UISetKeyboardFocus(list->window, list);
+  if (list->window->focus != list) TKSetKeyboardFocus(list->window, list);
   L->editRow = row;
   L->editColumn = column;
-  L->editText = UIListGetCell(list, row, column);
-  UIInvalidateWindow(list->window);
+  L->editText = TKListGetCell(list, row, column);
+  TKInvalidateWindow(list->window);
   return kQVNoErr;
 }
 
-int32_t UIListEditingRow(UIControl* list) {
-  UIListData* L = Data(list);
+int32_t TKListEditingRow(TKControl* list) {
+  TKListData* L = Data(list);
   return L ? L->editRow : -1;
 }
 
-void UIListClick(UIControl* c, const UIEvent& down) {
-  UIListData& L = *c->list;
-  if (c->window->focus != c) UISetKeyboardFocus(c->window, c);
-  UIPoint p = down.where;
+void TKListClick(TKControl* c, const TKEvent& down) {
+  TKListData& L = *c->list;
+  if (c->window->focus != c) TKSetKeyboardFocus(c->window, c);
+  TKPoint p = down.where;
   int32_t column = ColumnAt(L, c, p.x);
   // Wait for the release so a click does not leak its mouse-up.
-  UIPoint up = p;
+  TKPoint up = p;
   uint32_t mods = 0;
-  while (UITrackMouse(c->window, 0.05, &up, &mods) != kUITrackMouseUp) {
+  while (TKTrackMouse(c->window, 0.05, &up, &mods) != kTKTrackMouseUp) {
   }
-  if (p.y < c->bounds.top + kUIListHeaderHeight) {
+  if (p.y < c->bounds.top + kTKListHeaderHeight) {
     if (column < 0) return;
     bool ascending = L.sortColumn == column ? !L.ascending : true;
-    UIListSort(c, column, ascending);
+    TKListSort(c, column, ascending);
     return;
   }
-  int32_t row = L.scroll + (p.y - c->bounds.top - kUIListHeaderHeight) / kUIListRowHeight;
+  int32_t row = L.scroll + (p.y - c->bounds.top - kTKListHeaderHeight) / kTKListRowHeight;
   if (row >= int32_t(L.rows.size())) row = -1;
   if (L.editRow >= 0 && (row != L.editRow || column != L.editColumn)) L.editRow = L.editColumn = -1;
-  if (L.multiple && row >= 0 && (down.modifiers & kUIModCommand)) {
-    UIListSetRowSelected(c, row, !L.rows[size_t(row)].selected);
-  } else if (L.multiple && row >= 0 && (down.modifiers & kUIModShift) && L.selected >= 0) {
+  if (L.multiple && row >= 0 && (down.modifiers & kTKModCommand)) {
+    TKListSetRowSelected(c, row, !L.rows[size_t(row)].selected);
+  } else if (L.multiple && row >= 0 && (down.modifiers & kTKModShift) && L.selected >= 0) {
     int32_t from = std::min(L.selected, row), to = std::max(L.selected, row);
     for (int32_t i = from; i <= to; ++i) L.rows[size_t(i)].selected = true;
     L.selected = row;
-    UIInvalidateWindow(c->window);
+    TKInvalidateWindow(c->window);
   } else {
-    UIListSelectRow(c, row);
+    TKListSelectRow(c, row);
   }
   if (row >= 0 && down.clickCount >= 2 && column >= 0 && L.columns[size_t(column)].editable) {
-    UIListEditCell(c, row, column);
+    TKListEditCell(c, row, column);
     return;
   }
-  UIEvent hit = UIControlEvent(kUIEventControlHit, c, kUIPartList);
+  TKEvent hit = TKControlEvent(kTKEventControlHit, c, kTKPartList);
   hit.row = row;
   hit.column = column;
   hit.clickCount = down.clickCount;
   hit.modifiers = down.modifiers;
-  UISendEvent(hit);
+  TKSendEvent(hit);
 }

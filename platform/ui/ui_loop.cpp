@@ -62,7 +62,7 @@ void RunPosted() {
     std::lock_guard<std::mutex> guard(gDoor.lock);
     calls.swap(gDoor.posted);
   }
-  if (!calls.empty()) UIState().didWork = true;
+  if (!calls.empty()) TKState().didWork = true;
   for (auto& fn : calls) fn();
 }
 
@@ -77,7 +77,7 @@ void EraseRemoved(std::vector<std::unique_ptr<T>>& v) {
 }
 
 void PurgeRemoved() {
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   if (st.firingDepth > 0) return;
   EraseRemoved(st.timers);
   EraseRemoved(st.watches);
@@ -94,7 +94,7 @@ void Retire(T* item) {
 
 double NextTimerTime() {
   double next = kNever;
-  for (auto& t : UIState().timers)
+  for (auto& t : TKState().timers)
     if (!t->removed) next = std::min(next, t->next);
   return next;
 }
@@ -102,11 +102,11 @@ double NextTimerTime() {
 // Fires every timer due by now, earliest first; a repeating timer that fell
 // behind fires once and is rescheduled from now.
 void FireTimers() {
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   ++st.firingDepth;
   for (;;) {
-    double now = UINow();
-    UITimer* due = nullptr;
+    double now = TKNow();
+    TKTimer* due = nullptr;
     for (auto& t : st.timers) {
       if (t->removed || t->next > now) continue;
       if (!due || t->next < due->next || (t->next == due->next && t->order < due->order)) due = t.get();
@@ -119,7 +119,7 @@ void FireTimers() {
       due->removed = true;
     }
     st.didWork = true;
-    UITimerProc proc = due->proc;  // the proc may remove its own timer
+    TKTimerProc proc = due->proc;  // the proc may remove its own timer
     if (proc) proc(due);
   }
   --st.firingDepth;
@@ -129,19 +129,19 @@ void FireTimers() {
 // Polls the wake pipe and the watches for up to waitSeconds; runs ready watches.
 void PollFDs(double waitSeconds) {
   EnsureWakePipe();
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   std::vector<pollfd> fds;
-  std::vector<UIWatch*> owners;
+  std::vector<TKWatch*> owners;
   if (gDoor.wakePipe[0] >= 0) {
     fds.push_back(pollfd{gDoor.wakePipe[0], POLLIN, 0});
     owners.push_back(nullptr);
   }
   for (auto& owned : st.watches) {
-    UIWatch* w = owned.get();
+    TKWatch* w = owned.get();
     if (w->removed) continue;
     short ev = 0;
-    if (w->events & kUIWatchRead) ev |= POLLIN;
-    if (w->events & kUIWatchWrite) ev |= POLLOUT;
+    if (w->events & kTKWatchRead) ev |= POLLIN;
+    if (w->events & kTKWatchWrite) ev |= POLLOUT;
     fds.push_back(pollfd{w->fd, ev, 0});
     owners.push_back(w);
   }
@@ -155,12 +155,12 @@ void PollFDs(double waitSeconds) {
       DrainWakePipe();
       continue;
     }
-    UIWatch* w = owners[i];
+    TKWatch* w = owners[i];
     if (w->removed) continue;
     uint32_t ready = 0;
-    if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ready |= kUIWatchRead;
-    if (fds[i].revents & POLLOUT) ready |= kUIWatchWrite;
-    UIWatchProc proc = w->proc;
+    if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ready |= kTKWatchRead;
+    if (fds[i].revents & POLLOUT) ready |= kTKWatchWrite;
+    TKWatchProc proc = w->proc;
     st.didWork = true;
     if (proc) proc(w->fd, ready);
   }
@@ -170,20 +170,20 @@ void PollFDs(double waitSeconds) {
 
 }  // namespace
 
-double UINow() {
-  const UIToolkitState& st = UIState();
+double TKNow() {
+  const TKToolkitState& st = TKState();
   return st.fakeClock ? st.fakeNow : RealNow();
 }
 
-void UIUseFakeClock(bool fake) {
-  UIToolkitState& st = UIState();
+void TKUseFakeClock(bool fake) {
+  TKToolkitState& st = TKState();
   st.fakeClock = fake;
   st.fakeNow = 0;
 }
-bool UIClockIsFake() { return UIState().fakeClock; }
+bool TKClockIsFake() { return TKState().fakeClock; }
 
-void UIAdvanceClock(double seconds) {
-  UIToolkitState& st = UIState();
+void TKAdvanceClock(double seconds) {
+  TKToolkitState& st = TKState();
   if (!st.fakeClock || seconds < 0) return;
   double end = st.fakeNow + seconds;
   // Fire in order so each timer sees the clock at its own due time.
@@ -197,10 +197,10 @@ void UIAdvanceClock(double seconds) {
   FireTimers();
 }
 
-UITimer* UIInstallTimer(double firstDelay, double interval, UITimerProc proc) {
-  UIToolkitState& st = UIState();
-  auto t = std::make_unique<UITimer>();
-  t->next = UINow() + std::max(0.0, firstDelay);
+TKTimer* TKInstallTimer(double firstDelay, double interval, TKTimerProc proc) {
+  TKToolkitState& st = TKState();
+  auto t = std::make_unique<TKTimer>();
+  t->next = TKNow() + std::max(0.0, firstDelay);
   t->interval = std::max(0.0, interval);
   t->proc = std::move(proc);
   t->order = ++st.lastTimerOrder;
@@ -208,16 +208,16 @@ UITimer* UIInstallTimer(double firstDelay, double interval, UITimerProc proc) {
   return st.timers.back().get();
 }
 
-void UIRemoveTimer(UITimer* timer) { Retire(timer); }
+void TKRemoveTimer(TKTimer* timer) { Retire(timer); }
 
-void UISetTimerNextFire(UITimer* timer, double delay) {
-  if (timer && !timer->removed) timer->next = UINow() + std::max(0.0, delay);
+void TKSetTimerNextFire(TKTimer* timer, double delay) {
+  if (timer && !timer->removed) timer->next = TKNow() + std::max(0.0, delay);
 }
 
-UIWatch* UIWatchFD(int fd, uint32_t events, UIWatchProc proc) {
+TKWatch* TKWatchFD(int fd, uint32_t events, TKWatchProc proc) {
   if (fd < 0 || !proc) return nullptr;
-  UIToolkitState& st = UIState();
-  auto w = std::make_unique<UIWatch>();
+  TKToolkitState& st = TKState();
+  auto w = std::make_unique<TKWatch>();
   w->fd = fd;
   w->events = events;
   w->proc = std::move(proc);
@@ -225,9 +225,9 @@ UIWatch* UIWatchFD(int fd, uint32_t events, UIWatchProc proc) {
   return st.watches.back().get();
 }
 
-void UIRemoveWatch(UIWatch* watch) { Retire(watch); }
+void TKRemoveWatch(TKWatch* watch) { Retire(watch); }
 
-void UIWakeLoop() {
+void TKWakeLoop() {
   EnsureWakePipe();
   if (gDoor.wakePipe[1] >= 0) {
     char c = 1;
@@ -236,40 +236,40 @@ void UIWakeLoop() {
   }
 }
 
-void UIPostCall(std::function<void()> fn) {
+void TKPostCall(std::function<void()> fn) {
   if (!fn) return;
   {
     std::lock_guard<std::mutex> guard(gDoor.lock);
     gDoor.posted.push_back(std::move(fn));
   }
-  UIWakeLoop();
+  TKWakeLoop();
 }
 
-void UIRequestQuit() {
+void TKRequestQuit() {
   gDoor.quitRequested = true;
-  UIWakeLoop();
+  TKWakeLoop();
 }
-bool UIQuitRequested() { return gDoor.quitRequested; }
-void UIClearQuitRequest() { gDoor.quitRequested = false; }
+bool TKQuitRequested() { return gDoor.quitRequested; }
+void TKClearQuitRequest() { gDoor.quitRequested = false; }
 
-void UIServiceOnce() {
-  if (PLDrainMainThreadCalls() > 0) UIState().didWork = true;
+void TKServiceOnce() {
+  if (PLDrainMainThreadCalls() > 0) TKState().didWork = true;
   RunPosted();
   FireTimers();
   PollFDs(0);
   RunPosted();
 }
 
-bool UIWaitAndService(double deadline) {
-  UIToolkitState& st = UIState();
-  UIBackend* backend = UIBackendPtr();
+bool TKWaitAndService(double deadline) {
+  TKToolkitState& st = TKState();
+  TKBackend* backend = TKBackendPtr();
   for (;;) {
     st.didWork = false;
-    UIServiceOnce();
+    TKServiceOnce();
     if (backend) backend->Pump(st.input);
     // Return after any work so callers can look at what it changed.
-    if (!st.input.empty() || st.quitLoop || UIQuitRequested() || st.didWork) return !st.input.empty();
-    double now = UINow();
+    if (!st.input.empty() || st.quitLoop || TKQuitRequested() || st.didWork) return !st.input.empty();
+    double now = TKNow();
     if (now >= deadline) return false;
     double until = std::min(deadline, NextTimerTime());
     if (backend) until = std::min(until, backend->NextInputTime());
@@ -288,62 +288,62 @@ bool UIWaitAndService(double deadline) {
   }
 }
 
-void UIRunOnce(double maxWait) {
-  UIToolkitState& st = UIState();
-  UIWaitAndService(UINow() + std::max(0.0, maxWait));
+void TKRunOnce(double maxWait) {
+  TKToolkitState& st = TKState();
+  TKWaitAndService(TKNow() + std::max(0.0, maxWait));
   while (!st.input.empty()) {
-    UIEvent e = st.input.front();
+    TKEvent e = st.input.front();
     st.input.pop_front();
-    UIDispatchInput(e);
+    TKDispatchInput(e);
   }
-  UIRedrawInvalidWindows();
+  TKRedrawInvalidWindows();
 }
 
 namespace {
 
-// Runs turns of the loop until `more` says no, UIQuitLoop or a quit request.
+// Runs turns of the loop until `more` says no, TKQuitLoop or a quit request.
 void RunWhile(const std::function<bool()>& more, const std::function<double()>& maxWait) {
-  UIState().quitLoop = false;
-  while (!UIState().quitLoop && !UIQuitRequested() && more()) UIRunOnce(maxWait());
-  UIState().quitLoop = false;
+  TKState().quitLoop = false;
+  while (!TKState().quitLoop && !TKQuitRequested() && more()) TKRunOnce(maxWait());
+  TKState().quitLoop = false;
 }
 
 }  // namespace
 
-void UIRunFor(double seconds) {
-  double end = UINow() + std::max(0.0, seconds);
-  RunWhile([&] { return UINow() < end; }, [&] { return end - UINow(); });
+void TKRunFor(double seconds) {
+  double end = TKNow() + std::max(0.0, seconds);
+  RunWhile([&] { return TKNow() < end; }, [&] { return end - TKNow(); });
 }
 
-bool UIRunUntil(const std::function<bool()>& pred, double timeoutSeconds) {
-  double end = UINow() + std::max(0.0, timeoutSeconds);
-  RunWhile([&] { return !pred() && UINow() < end; }, [&] { return std::min(end - UINow(), 0.05); });
+bool TKRunUntil(const std::function<bool()>& pred, double timeoutSeconds) {
+  double end = TKNow() + std::max(0.0, timeoutSeconds);
+  RunWhile([&] { return !pred() && TKNow() < end; }, [&] { return std::min(end - TKNow(), 0.05); });
   return pred();
 }
 
-void UIRunLoop() {
+void TKRunLoop() {
   RunWhile([] { return true; }, [] { return 1.0; });
 }
 
-void UIQuitLoop() {
-  UIState().quitLoop = true;
-  UIWakeLoop();
+void TKQuitLoop() {
+  TKState().quitLoop = true;
+  TKWakeLoop();
 }
 
-void UIRunPending() {
-  UIToolkitState& st = UIState();
-  UIServiceOnce();
-  if (UIBackendPtr()) UIBackendPtr()->Pump(st.input);
+void TKRunPending() {
+  TKToolkitState& st = TKState();
+  TKServiceOnce();
+  if (TKBackendPtr()) TKBackendPtr()->Pump(st.input);
   while (!st.input.empty()) {
-    UIEvent e = st.input.front();
+    TKEvent e = st.input.front();
     st.input.pop_front();
-    UIDispatchInput(e);
-    UIServiceOnce();
-    if (UIBackendPtr()) UIBackendPtr()->Pump(st.input);
+    TKDispatchInput(e);
+    TKServiceOnce();
+    if (TKBackendPtr()) TKBackendPtr()->Pump(st.input);
   }
 }
 
-void UIResetLoopDoor() {
+void TKResetLoopDoor() {
   {
     std::lock_guard<std::mutex> guard(gDoor.lock);
     gDoor.posted.clear();

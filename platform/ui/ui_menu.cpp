@@ -12,32 +12,32 @@ constexpr int32_t kItemHeight = 20;
 constexpr int32_t kSeparatorHeight = 9;
 constexpr int32_t kBarTitleGap = 18;
 
-UIMenuItem* Item(UIMenu* menu, int32_t item) {
+TKMenuItem* Item(TKMenu* menu, int32_t item) {
   if (!menu || item < 1 || item > int32_t(menu->items.size())) return nullptr;
   return &menu->items[size_t(item - 1)];
 }
 
-bool IsSeparator(const UIMenuItem& it) { return it.text == "-"; }
+bool IsSeparator(const TKMenuItem& it) { return it.text == "-"; }
 
-std::string KeyText(const UIMenuItem& it) {
+std::string KeyText(const TKMenuItem& it) {
   if (!it.keyChar) return std::string();
   std::string s;
   // The command modifier is the Ctrl key here, control the Super key.
-  if (it.keyModifiers & kUIModControl) s += "Super+";
-  if (it.keyModifiers & kUIModCommand) s += "Ctrl+";
-  if (it.keyModifiers & kUIModOption) s += "Alt+";
-  if (it.keyModifiers & kUIModShift) s += "Shift+";
+  if (it.keyModifiers & kTKModControl) s += "Super+";
+  if (it.keyModifiers & kTKModCommand) s += "Ctrl+";
+  if (it.keyModifiers & kTKModOption) s += "Alt+";
+  if (it.keyModifiers & kTKModShift) s += "Shift+";
   s += char(std::toupper(int(it.keyChar & 0x7F)));
   return s;
 }
 
-int32_t ItemTop(UIMenu* menu, int32_t item) {
+int32_t ItemTop(TKMenu* menu, int32_t item) {
   int32_t y = 4;
   for (int32_t i = 1; i < item; ++i) y += IsSeparator(menu->items[size_t(i - 1)]) ? kSeparatorHeight : kItemHeight;
   return y;
 }
 
-int32_t ItemAt(UIMenu* menu, UIPoint p) {
+int32_t ItemAt(TKMenu* menu, TKPoint p) {
   int32_t y = 4;
   for (size_t i = 0; i < menu->items.size(); ++i) {
     int32_t h = IsSeparator(menu->items[i]) ? kSeparatorHeight : kItemHeight;
@@ -47,94 +47,94 @@ int32_t ItemAt(UIMenu* menu, UIPoint p) {
   return 0;
 }
 
-UIRect MenuSize(UIMenu* menu) {
+TKRect MenuSize(TKMenu* menu) {
   int32_t width = 120, keyWidth = 0;
-  for (const UIMenuItem& it : menu->items) {
-    width = std::max(width, int32_t(UIMeasureText(UISystemFont(), it.text.c_str()).width) + 48);
-    keyWidth = std::max(keyWidth, int32_t(UIMeasureText(UISmallFont(), KeyText(it).c_str()).width) + 16);
+  for (const TKMenuItem& it : menu->items) {
+    width = std::max(width, int32_t(TKMeasureText(TKSystemFont(), it.text.c_str()).width) + 48);
+    keyWidth = std::max(keyWidth, int32_t(TKMeasureText(TKSmallFont(), KeyText(it).c_str()).width) + 16);
   }
-  return UIMakeRect(0, 0, width + keyWidth, ItemTop(menu, int32_t(menu->items.size()) + 1) + 4);
+  return TKMakeRect(0, 0, width + keyWidth, ItemTop(menu, int32_t(menu->items.size()) + 1) + 4);
 }
 
-void DrawMenu(UIMenu* menu, int32_t hot, UIContext* ctx, const UIRect& r) {
-  UISetStrokeColor(ctx, UIColor{0.65, 0.65, 0.67, 1});
-  UIFrameRect(ctx, r);
+void DrawMenu(TKMenu* menu, int32_t hot, TKContext* ctx, const TKRect& r) {
+  TKSetStrokeColor(ctx, TKColor{0.65, 0.65, 0.67, 1});
+  TKFrameRect(ctx, r);
   for (size_t i = 0; i < menu->items.size(); ++i) {
-    const UIMenuItem& it = menu->items[i];
+    const TKMenuItem& it = menu->items[i];
     int32_t top = ItemTop(menu, int32_t(i + 1));
     if (IsSeparator(it)) {
-      UISetStrokeColor(ctx, UIColor{0.82, 0.82, 0.84, 1});
-      UIDrawLine(ctx, r.left + 8, top + 4.5, r.right - 8, top + 4.5);
+      TKSetStrokeColor(ctx, TKColor{0.82, 0.82, 0.84, 1});
+      TKDrawLine(ctx, r.left + 8, top + 4.5, r.right - 8, top + 4.5);
       continue;
     }
-    UIRect row{top, r.left + 4, top + kItemHeight, r.right - 4};
+    TKRect row{top, r.left + 4, top + kItemHeight, r.right - 4};
     bool isHot = int32_t(i + 1) == hot && it.enabled;
     if (isHot) {
-      UISetFillColor(ctx, UIColor{0.20, 0.46, 0.85, 1});
-      UIFillRoundRect(ctx, row, 4);
+      TKSetFillColor(ctx, TKColor{0.20, 0.46, 0.85, 1});
+      TKFillRoundRect(ctx, row, 4);
     }
-    UIColor text = !it.enabled ? UIColor{0.6, 0.6, 0.62, 1} : isHot ? UIColor{1, 1, 1, 1} : UIColor{0.1, 0.1, 0.1, 1};
-    UISetFillColor(ctx, text);
-    if (it.checked) UIDrawTextInRect(ctx, UISystemFont(), "\u2713", UIRect{row.top, row.left + 6, row.bottom, row.left + 22}, kUIAlignLeft);
-    UIDrawTextInRect(ctx, UISystemFont(), it.text.c_str(), UIRect{row.top, row.left + 22, row.bottom, row.right - 8}, kUIAlignLeft);
+    TKColor text = !it.enabled ? TKColor{0.6, 0.6, 0.62, 1} : isHot ? TKColor{1, 1, 1, 1} : TKColor{0.1, 0.1, 0.1, 1};
+    TKSetFillColor(ctx, text);
+    if (it.checked) TKDrawTextInRect(ctx, TKSystemFont(), "\u2713", TKRect{row.top, row.left + 6, row.bottom, row.left + 22}, kTKAlignLeft);
+    TKDrawTextInRect(ctx, TKSystemFont(), it.text.c_str(), TKRect{row.top, row.left + 22, row.bottom, row.right - 8}, kTKAlignLeft);
     std::string key = KeyText(it);
     if (it.submenu) key = "\u25B8";
-    if (!key.empty()) UIDrawTextInRect(ctx, UISmallFont(), key.c_str(), UIRect{row.top, row.left, row.bottom, row.right - 8}, kUIAlignRight);
+    if (!key.empty()) TKDrawTextInRect(ctx, TKSmallFont(), key.c_str(), TKRect{row.top, row.left, row.bottom, row.right - 8}, kTKAlignRight);
   }
 }
 
-UIPoint ToWindow(UIWindow* from, UIPoint p, UIWindow* to) {
+TKPoint ToWindow(TKWindow* from, TKPoint p, TKWindow* to) {
   if (!from || !to || from == to) return p;
-  return UIPoint{p.x + from->bounds.left - to->bounds.left, p.y + from->bounds.top - to->bounds.top};
+  return TKPoint{p.x + from->bounds.left - to->bounds.left, p.y + from->bounds.top - to->bounds.top};
 }
 
 // Runs a menu in a popup window at a global point until a choice.
-UIMenuChoice RunMenu(UIMenu* menu, UIPoint global, int32_t initialItem) {
-  UIMenuChoice choice;
+TKMenuChoice RunMenu(TKMenu* menu, TKPoint global, int32_t initialItem) {
+  TKMenuChoice choice;
   if (!menu || menu->items.empty()) return choice;
-  UIUpdateMenuItems(menu);
-  UIRect size = MenuSize(menu);
+  TKUpdateMenuItems(menu);
+  TKRect size = MenuSize(menu);
   int32_t top = global.y - (initialItem > 0 ? ItemTop(menu, initialItem) : 0);
-  UIWindow* popup = UINewPopupWindow(UIMakeRect(global.x, std::max(0, top), UIRectWidth(size), UIRectHeight(size)));
+  TKWindow* popup = TKNewPopupWindow(TKMakeRect(global.x, std::max(0, top), TKRectWidth(size), TKRectHeight(size)));
   if (!popup) return choice;
   int32_t hot = initialItem;
-  popup->drawOverlay = [&](UIWindow*, UIContext* ctx) { DrawMenu(menu, hot, ctx, size); };
-  UIShowWindow(popup);
-  UISelectWindow(popup);
-  UIToolkitState& st = UIState();
-  double opened = UINow();
+  popup->drawOverlay = [&](TKWindow*, TKContext* ctx) { DrawMenu(menu, hot, ctx, size); };
+  TKShowWindow(popup);
+  TKSelectWindow(popup);
+  TKToolkitState& st = TKState();
+  double opened = TKNow();
   bool moved = false;
   bool done = false;
   while (!done) {
-    UIRedrawInvalidWindows();
+    TKRedrawInvalidWindows();
     if (st.input.empty()) {
-      UIBackend* backend = UIBackendPtr();
+      TKBackend* backend = TKBackendPtr();
       // A script that has run out leaves the menu without a choice.
-      if (UIQuitRequested() || (backend && backend->Kind() == kUIBackendHeadless && std::isinf(backend->NextInputTime())))
+      if (TKQuitRequested() || (backend && backend->Kind() == kTKBackendHeadless && std::isinf(backend->NextInputTime())))
         break;
-      UIWaitAndService(UINow() + 0.25);
+      TKWaitAndService(TKNow() + 0.25);
       continue;
     }
-    UIEvent e = st.input.front();
+    TKEvent e = st.input.front();
     st.input.pop_front();
-    UIPoint p = ToWindow(e.window, e.where, popup);
-    bool inside = UIRectContains(size, p);
+    TKPoint p = ToWindow(e.window, e.where, popup);
+    bool inside = TKRectContains(size, p);
     switch (e.kind) {
-      case kUIEventMouseMoved:
-      case kUIEventMouseDragged:
+      case kTKEventMouseMoved:
+      case kTKEventMouseDragged:
         moved = true;
         hot = inside ? ItemAt(menu, p) : 0;
-        UIInvalidateWindow(popup);
+        TKInvalidateWindow(popup);
         break;
-      case kUIEventMouseDown:
+      case kTKEventMouseDown:
         moved = true;  // a second click chooses on its release
         if (!inside) done = true;
         else hot = ItemAt(menu, p);
         break;
-      case kUIEventMouseUp: {
+      case kTKEventMouseUp: {
         st.buttons = 0;
         int32_t item = inside ? ItemAt(menu, p) : 0;
-        bool quickRelease = !moved && UINow() - opened < 0.4;
+        bool quickRelease = !moved && TKNow() - opened < 0.4;
         if (quickRelease) break;  // a click that opened the menu leaves it open
         if (item && Item(menu, item)->enabled) {
           hot = item;
@@ -146,12 +146,12 @@ UIMenuChoice RunMenu(UIMenu* menu, UIPoint global, int32_t initialItem) {
         }
         break;
       }
-      case kUIEventKeyDown:
-        if (e.charCode == kUIKeyEscape) {
+      case kTKEventKeyDown:
+        if (e.charCode == kTKKeyEscape) {
           done = true;
-        } else if (e.charCode == kUIKeyUp || e.charCode == kUIKeyDown) {
+        } else if (e.charCode == kTKKeyUp || e.charCode == kTKKeyDown) {
           int32_t n = int32_t(menu->items.size());
-          int32_t step = e.charCode == kUIKeyUp ? -1 : 1;
+          int32_t step = e.charCode == kTKKeyUp ? -1 : 1;
           int32_t i = hot;
           for (int32_t k = 0; k < n; ++k) {
             i = i + step;
@@ -160,8 +160,8 @@ UIMenuChoice RunMenu(UIMenu* menu, UIPoint global, int32_t initialItem) {
             if (!IsSeparator(*Item(menu, i)) && Item(menu, i)->enabled) break;
           }
           hot = i;
-          UIInvalidateWindow(popup);
-        } else if ((e.charCode == kUIKeyReturn || e.charCode == kUIKeyEnter) && Item(menu, hot) &&
+          TKInvalidateWindow(popup);
+        } else if ((e.charCode == kTKKeyReturn || e.charCode == kTKKeyEnter) && Item(menu, hot) &&
                    Item(menu, hot)->enabled) {
           done = true;
           choice.menu = menu;
@@ -171,22 +171,22 @@ UIMenuChoice RunMenu(UIMenu* menu, UIPoint global, int32_t initialItem) {
       default: break;
     }
   }
-  UIRect where = popup->bounds;
-  UIDisposeWindow(popup);
+  TKRect where = popup->bounds;
+  TKDisposeWindow(popup);
   if (choice.item) {
-    UIMenuItem* it = Item(choice.menu, choice.item);
+    TKMenuItem* it = Item(choice.menu, choice.item);
     if (it->submenu) {
-      return RunMenu(it->submenu, UIPoint{where.right - 4, where.top + ItemTop(menu, choice.item) - 4}, 0);
+      return RunMenu(it->submenu, TKPoint{where.right - 4, where.top + ItemTop(menu, choice.item) - 4}, 0);
     }
     choice.command = it->command;
   }
   return choice;
 }
 
-bool MatchIn(UIMenu* menu, uint32_t ch, uint32_t mods, UIMenuChoice* out) {
-  const uint32_t kMask = kUIModCommand | kUIModShift | kUIModOption | kUIModControl;
+bool MatchIn(TKMenu* menu, uint32_t ch, uint32_t mods, TKMenuChoice* out) {
+  const uint32_t kMask = kTKModCommand | kTKModShift | kTKModOption | kTKModControl;
   for (size_t i = 0; i < menu->items.size(); ++i) {
-    UIMenuItem& it = menu->items[i];
+    TKMenuItem& it = menu->items[i];
     if (it.submenu && MatchIn(it.submenu, ch, mods, out)) return true;
     if (!it.keyChar || std::tolower(int(it.keyChar)) != std::tolower(int(ch))) continue;
     if ((it.keyModifiers & kMask) != (mods & kMask)) continue;
@@ -202,8 +202,8 @@ bool MatchIn(UIMenu* menu, uint32_t ch, uint32_t mods, UIMenuChoice* out) {
 std::vector<int32_t> BarTitleLefts(std::vector<int32_t>* widths) {
   std::vector<int32_t> lefts;
   int32_t x = 10;
-  for (UIMenu* m : UIState().menuBar) {
-    int32_t w = int32_t(UIMeasureText(UISystemFont(), m->title.c_str()).width) + kBarTitleGap;
+  for (TKMenu* m : TKState().menuBar) {
+    int32_t w = int32_t(TKMeasureText(TKSystemFont(), m->title.c_str()).width) + kBarTitleGap;
     lefts.push_back(x);
     if (widths) widths->push_back(w);
     x += w;
@@ -213,30 +213,30 @@ std::vector<int32_t> BarTitleLefts(std::vector<int32_t>* widths) {
 
 }  // namespace
 
-UIMenu* UICreateMenu(int32_t menuID, const char* title) {
-  auto& menus = UIState().menus;
-  menus.push_back(std::make_unique<UIMenu>());
-  UIMenu* m = menus.back().get();
+TKMenu* TKCreateMenu(int32_t menuID, const char* title) {
+  auto& menus = TKState().menus;
+  menus.push_back(std::make_unique<TKMenu>());
+  TKMenu* m = menus.back().get();
   m->id = menuID;
   m->title = title ? title : "";
   return m;
 }
 
-void UIDisposeMenu(UIMenu* menu) {
+void TKDisposeMenu(TKMenu* menu) {
   if (!menu) return;
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   auto it = std::find_if(st.menus.begin(), st.menus.end(), [menu](auto& m) { return m.get() == menu; });
   if (it == st.menus.end()) return;
-  std::unique_ptr<UIMenu> owned = std::move(*it);
+  std::unique_ptr<TKMenu> owned = std::move(*it);
   st.menus.erase(it);
   std::erase(st.menuBar, menu);
   for (auto& m : st.menus)
-    for (UIMenuItem& item : m->items)
+    for (TKMenuItem& item : m->items)
       if (item.submenu == menu) item.submenu = nullptr;
   for (auto& w : st.windows) {
-    std::vector<UIControl*> stack{w->root.get()};
+    std::vector<TKControl*> stack{w->root.get()};
     while (!stack.empty()) {
-      UIControl* c = stack.back();
+      TKControl* c = stack.back();
       stack.pop_back();
       if (!c) continue;
       if (c->menu == menu) c->menu = nullptr;
@@ -245,18 +245,18 @@ void UIDisposeMenu(UIMenu* menu) {
   }
 }
 
-UIMenu* UIGetMenu(int32_t menuID) {
-  for (auto& m : UIState().menus)
+TKMenu* TKGetMenu(int32_t menuID) {
+  for (auto& m : TKState().menus)
     if (m->id == menuID) return m.get();
   return nullptr;
 }
 
-int32_t UIGetMenuID(UIMenu* menu) { return menu ? menu->id : 0; }
-std::string UIGetMenuTitle(UIMenu* menu) { return menu ? menu->title : std::string(); }
+int32_t TKGetMenuID(TKMenu* menu) { return menu ? menu->id : 0; }
+std::string TKGetMenuTitle(TKMenu* menu) { return menu ? menu->title : std::string(); }
 
-int32_t UIAppendMenuItem(UIMenu* menu, const char* text, uint32_t command, uint32_t keyChar, uint32_t keyModifiers) {
+int32_t TKAppendMenuItem(TKMenu* menu, const char* text, uint32_t command, uint32_t keyChar, uint32_t keyModifiers) {
   if (!menu) return 0;
-  UIMenuItem it;
+  TKMenuItem it;
   it.text = text ? text : "";
   it.command = command;
   it.keyChar = keyChar;
@@ -266,49 +266,49 @@ int32_t UIAppendMenuItem(UIMenu* menu, const char* text, uint32_t command, uint3
   return int32_t(menu->items.size());
 }
 
-int32_t UICountMenuItems(UIMenu* menu) { return menu ? int32_t(menu->items.size()) : 0; }
+int32_t TKCountMenuItems(TKMenu* menu) { return menu ? int32_t(menu->items.size()) : 0; }
 
-std::string UIGetMenuItemText(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+std::string TKGetMenuItemText(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it ? it->text : std::string();
 }
-uint32_t UIGetMenuItemCommand(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+uint32_t TKGetMenuItemCommand(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it ? it->command : 0;
 }
-void UIEnableMenuItem(UIMenu* menu, int32_t item, bool enabled) {
-  if (UIMenuItem* it = Item(menu, item)) it->enabled = enabled && !IsSeparator(*it);
+void TKEnableMenuItem(TKMenu* menu, int32_t item, bool enabled) {
+  if (TKMenuItem* it = Item(menu, item)) it->enabled = enabled && !IsSeparator(*it);
 }
-bool UIIsMenuItemEnabled(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+bool TKIsMenuItemEnabled(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it && it->enabled;
 }
-void UICheckMenuItem(UIMenu* menu, int32_t item, bool checked) {
-  if (UIMenuItem* it = Item(menu, item)) it->checked = checked;
+void TKCheckMenuItem(TKMenu* menu, int32_t item, bool checked) {
+  if (TKMenuItem* it = Item(menu, item)) it->checked = checked;
 }
-bool UIIsMenuItemChecked(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+bool TKIsMenuItemChecked(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it && it->checked;
 }
-void UISetMenuItemSubmenu(UIMenu* menu, int32_t item, UIMenu* submenu) {
-  if (UIMenuItem* it = Item(menu, item)) it->submenu = submenu != menu ? submenu : nullptr;
+void TKSetMenuItemSubmenu(TKMenu* menu, int32_t item, TKMenu* submenu) {
+  if (TKMenuItem* it = Item(menu, item)) it->submenu = submenu != menu ? submenu : nullptr;
 }
-UIMenu* UIGetMenuItemSubmenu(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+TKMenu* TKGetMenuItemSubmenu(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it ? it->submenu : nullptr;
 }
-void UISetMenuItemRefCon(UIMenu* menu, int32_t item, intptr_t refCon) {
-  if (UIMenuItem* it = Item(menu, item)) it->refCon = refCon;
+void TKSetMenuItemRefCon(TKMenu* menu, int32_t item, intptr_t refCon) {
+  if (TKMenuItem* it = Item(menu, item)) it->refCon = refCon;
 }
-intptr_t UIGetMenuItemRefCon(UIMenu* menu, int32_t item) {
-  UIMenuItem* it = Item(menu, item);
+intptr_t TKGetMenuItemRefCon(TKMenu* menu, int32_t item) {
+  TKMenuItem* it = Item(menu, item);
   return it ? it->refCon : 0;
 }
 
-bool UIFindMenuCommand(uint32_t command, UIMenu** menu, int32_t* item) {
-  std::vector<UIMenu*> todo = UIState().menuBar;
+bool TKFindMenuCommand(uint32_t command, TKMenu** menu, int32_t* item) {
+  std::vector<TKMenu*> todo = TKState().menuBar;
   for (size_t k = 0; k < todo.size() && k < 256; ++k) {
-    UIMenu* m = todo[k];
+    TKMenu* m = todo[k];
     for (size_t i = 0; i < m->items.size(); ++i) {
       if (m->items[i].command == command) {
         if (menu) *menu = m;
@@ -321,77 +321,77 @@ bool UIFindMenuCommand(uint32_t command, UIMenu** menu, int32_t* item) {
   return false;
 }
 
-void UIInsertMenuInBar(UIMenu* menu) {
+void TKInsertMenuInBar(TKMenu* menu) {
   if (!menu) return;
-  auto& bar = UIState().menuBar;
+  auto& bar = TKState().menuBar;
   if (std::find(bar.begin(), bar.end(), menu) == bar.end()) bar.push_back(menu);
-  for (auto& w : UIState().windows)
-    if (w->showsMenuBar) UIInvalidateWindow(w.get());
+  for (auto& w : TKState().windows)
+    if (w->showsMenuBar) TKInvalidateWindow(w.get());
 }
 
-void UIClearMenuBar() { UIState().menuBar.clear(); }
-std::vector<UIMenu*> UIGetMenuBarMenus() { return UIState().menuBar; }
+void TKClearMenuBar() { TKState().menuBar.clear(); }
+std::vector<TKMenu*> TKGetMenuBarMenus() { return TKState().menuBar; }
 
-void UIUpdateMenuItems(UIMenu* menu) {
+void TKUpdateMenuItems(TKMenu* menu) {
   if (!menu) return;
-  UIWindow* w = UITargetWindow();
+  TKWindow* w = TKTargetWindow();
   for (size_t i = 0; i < menu->items.size(); ++i) {
-    UIMenuItem& it = menu->items[i];
-    if (it.submenu && it.submenu != menu) UIUpdateMenuItems(it.submenu);
+    TKMenuItem& it = menu->items[i];
+    if (it.submenu && it.submenu != menu) TKUpdateMenuItems(it.submenu);
     if (!it.command) continue;
-    UIEvent e;
-    e.kind = kUIEventUpdateCommand;
+    TKEvent e;
+    e.kind = kTKEventUpdateCommand;
     e.command = it.command;
     e.menu = menu;
     e.menuItem = int32_t(i + 1);
     e.window = w;
     e.control = w ? w->focus : nullptr;
-    UISendEvent(e);
+    TKSendEvent(e);
   }
 }
 
-UIMenuChoice UIPopupMenu(UIMenu* menu, UIWindow* window, UIPoint where, int32_t item) {
-  UIPoint global = where;
-  if (window) global = UIPoint{where.x + window->bounds.left, where.y + window->bounds.top};
+TKMenuChoice TKPopupMenu(TKMenu* menu, TKWindow* window, TKPoint where, int32_t item) {
+  TKPoint global = where;
+  if (window) global = TKPoint{where.x + window->bounds.left, where.y + window->bounds.top};
   return RunMenu(menu, global, item);
 }
 
-UIMenuChoice UIMatchMenuKey(uint32_t charCode, uint32_t modifiers) {
-  UIMenuChoice choice;
+TKMenuChoice TKMatchMenuKey(uint32_t charCode, uint32_t modifiers) {
+  TKMenuChoice choice;
   if (!charCode) return choice;
-  for (UIMenu* m : UIState().menuBar) {
-    UIUpdateMenuItems(m);
+  for (TKMenu* m : TKState().menuBar) {
+    TKUpdateMenuItems(m);
     if (MatchIn(m, charCode, modifiers, &choice)) return choice;
   }
-  return UIMenuChoice{};
+  return TKMenuChoice{};
 }
 
-void UIDrawMenuBar(UIWindow* w, UIContext* ctx) {
-  UIRect bar = UIMakeRect(0, 0, UIRectWidth(w->bounds), UIMenuBarHeight());
-  UISetFillColor(ctx, UIColor{0.97, 0.97, 0.98, 1});
-  UIFillRect(ctx, bar);
-  UISetStrokeColor(ctx, UIColor{0.78, 0.78, 0.80, 1});
-  UIDrawLine(ctx, 0, bar.bottom - 0.5, bar.right, bar.bottom - 0.5);
+void TKDrawMenuBar(TKWindow* w, TKContext* ctx) {
+  TKRect bar = TKMakeRect(0, 0, TKRectWidth(w->bounds), TKMenuBarHeight());
+  TKSetFillColor(ctx, TKColor{0.97, 0.97, 0.98, 1});
+  TKFillRect(ctx, bar);
+  TKSetStrokeColor(ctx, TKColor{0.78, 0.78, 0.80, 1});
+  TKDrawLine(ctx, 0, bar.bottom - 0.5, bar.right, bar.bottom - 0.5);
   std::vector<int32_t> widths;
   std::vector<int32_t> lefts = BarTitleLefts(&widths);
-  const auto& menus = UIState().menuBar;
+  const auto& menus = TKState().menuBar;
   for (size_t i = 0; i < menus.size(); ++i) {
-    UIFont font = UISystemFont();
+    TKFont font = TKSystemFont();
     font.bold = i == 0;
-    UISetFillColor(ctx, UIColor{0.1, 0.1, 0.1, 1});
-    UIDrawTextInRect(ctx, font, menus[i]->title.c_str(),
-                     UIRect{0, lefts[i] + kBarTitleGap / 2, bar.bottom, lefts[i] + widths[i]}, kUIAlignLeft);
+    TKSetFillColor(ctx, TKColor{0.1, 0.1, 0.1, 1});
+    TKDrawTextInRect(ctx, font, menus[i]->title.c_str(),
+                     TKRect{0, lefts[i] + kBarTitleGap / 2, bar.bottom, lefts[i] + widths[i]}, kTKAlignLeft);
   }
 }
 
-void UIMenuBarClick(UIWindow* w, UIPoint where) {
+void TKMenuBarClick(TKWindow* w, TKPoint where) {
   std::vector<int32_t> widths;
   std::vector<int32_t> lefts = BarTitleLefts(&widths);
-  const auto menus = UIState().menuBar;
+  const auto menus = TKState().menuBar;
   for (size_t i = 0; i < menus.size(); ++i) {
     if (where.x < lefts[i] || where.x >= lefts[i] + widths[i]) continue;
-    UIMenuChoice choice = UIPopupMenu(menus[i], w, UIPoint{lefts[i], UIMenuBarHeight()}, 0);
-    if (choice.item && choice.command) UISendMenuChoice(choice, 0);
+    TKMenuChoice choice = TKPopupMenu(menus[i], w, TKPoint{lefts[i], TKMenuBarHeight()}, 0);
+    if (choice.item && choice.command) TKSendMenuChoice(choice, 0);
     return;
   }
 }

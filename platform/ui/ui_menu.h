@@ -1,7 +1,7 @@
 // Menus by id with items (text, command, enabled, checked, key equivalent
 // with modifiers, submenu), the menu bar drawn in the main window, popups.
 // Before a menu shows or a key equivalent runs, every item with a command
-// gets a kUIEventUpdateCommand through the key window's and the
+// gets a kTKEventUpdateCommand through the key window's and the
 // application's chains so their handlers can set its state.
 #pragma once
 
@@ -11,48 +11,48 @@
 
 #include "platform/ui/ui_types.h"
 
-struct UIMenu;
-struct UIWindow;
+struct TKMenu;
+struct TKWindow;
 
-UIMenu* UICreateMenu(int32_t menuID, const char* title);
-void UIDisposeMenu(UIMenu* menu);
-UIMenu* UIGetMenu(int32_t menuID);  // null when no menu has that id
-int32_t UIGetMenuID(UIMenu* menu);
-std::string UIGetMenuTitle(UIMenu* menu);
+TKMenu* TKCreateMenu(int32_t menuID, const char* title);
+void TKDisposeMenu(TKMenu* menu);
+TKMenu* TKGetMenu(int32_t menuID);  // null when no menu has that id
+int32_t TKGetMenuID(TKMenu* menu);
+std::string TKGetMenuTitle(TKMenu* menu);
 
 // Items are numbered from 1. A title of "-" is a separator.
-int32_t UIAppendMenuItem(UIMenu* menu, const char* text, uint32_t command, uint32_t keyChar = 0,
+int32_t TKAppendMenuItem(TKMenu* menu, const char* text, uint32_t command, uint32_t keyChar = 0,
                          uint32_t keyModifiers = 0x100);
-int32_t UICountMenuItems(UIMenu* menu);
-std::string UIGetMenuItemText(UIMenu* menu, int32_t item);
-uint32_t UIGetMenuItemCommand(UIMenu* menu, int32_t item);
-void UIEnableMenuItem(UIMenu* menu, int32_t item, bool enabled);
-bool UIIsMenuItemEnabled(UIMenu* menu, int32_t item);
-void UICheckMenuItem(UIMenu* menu, int32_t item, bool checked);
-bool UIIsMenuItemChecked(UIMenu* menu, int32_t item);
-void UISetMenuItemSubmenu(UIMenu* menu, int32_t item, UIMenu* submenu);
-UIMenu* UIGetMenuItemSubmenu(UIMenu* menu, int32_t item);
-void UISetMenuItemRefCon(UIMenu* menu, int32_t item, intptr_t refCon);
-intptr_t UIGetMenuItemRefCon(UIMenu* menu, int32_t item);
+int32_t TKCountMenuItems(TKMenu* menu);
+std::string TKGetMenuItemText(TKMenu* menu, int32_t item);
+uint32_t TKGetMenuItemCommand(TKMenu* menu, int32_t item);
+void TKEnableMenuItem(TKMenu* menu, int32_t item, bool enabled);
+bool TKIsMenuItemEnabled(TKMenu* menu, int32_t item);
+void TKCheckMenuItem(TKMenu* menu, int32_t item, bool checked);
+bool TKIsMenuItemChecked(TKMenu* menu, int32_t item);
+void TKSetMenuItemSubmenu(TKMenu* menu, int32_t item, TKMenu* submenu);
+TKMenu* TKGetMenuItemSubmenu(TKMenu* menu, int32_t item);
+void TKSetMenuItemRefCon(TKMenu* menu, int32_t item, intptr_t refCon);
+intptr_t TKGetMenuItemRefCon(TKMenu* menu, int32_t item);
 // Finds the first item with the command in the menu bar's menus and their
 // submenus; false when none.
-bool UIFindMenuCommand(uint32_t command, UIMenu** menu, int32_t* item);
+bool TKFindMenuCommand(uint32_t command, TKMenu** menu, int32_t* item);
 
 // The menu bar: menus in order.
-void UIInsertMenuInBar(UIMenu* menu);
-void UIClearMenuBar();
-std::vector<UIMenu*> UIGetMenuBarMenus();
+void TKInsertMenuInBar(TKMenu* menu);
+void TKClearMenuBar();
+std::vector<TKMenu*> TKGetMenuBarMenus();
 
 // Runs the enable pass over a menu (and its submenus).
-void UIUpdateMenuItems(UIMenu* menu);
+void TKUpdateMenuItems(TKMenu* menu);
 
-struct UIMenuChoice {
-  UIMenu* menu = nullptr;
+struct TKMenuChoice {
+  TKMenu* menu = nullptr;
   int32_t item = 0;  // 0 when nothing was chosen
   uint32_t command = 0;
 };
 // Shows the menu at a point of the window (its top-left corner there, or
 // `item` under the point when item > 0) and tracks the mouse until a choice.
-UIMenuChoice UIPopupMenu(UIMenu* menu, UIWindow* window, UIPoint where, int32_t item);
+TKMenuChoice TKPopupMenu(TKMenu* menu, TKWindow* window, TKPoint where, int32_t item);
 // Finds an enabled item whose key equivalent matches (case-insensitive).
-UIMenuChoice UIMatchMenuKey(uint32_t charCode, uint32_t modifiers);
+TKMenuChoice TKMatchMenuKey(uint32_t charCode, uint32_t modifiers);

@@ -13,16 +13,16 @@
 
 namespace {
 
-void WakeHook(void*) { UIWakeLoop(); }
+void WakeHook(void*) { TKWakeLoop(); }
 
-uint32_t MouseButtons() { return UIGetMouseButtons(); }
-uint32_t Modifiers() { return UIGetModifiers(); }
-bool IsFront() { return UIState().keyWindow != nullptr || UIGetBackendKind() == kUIBackendHeadless; }
+uint32_t MouseButtons() { return TKGetMouseButtons(); }
+uint32_t Modifiers() { return TKGetModifiers(); }
+bool IsFront() { return TKState().keyWindow != nullptr || TKGetBackendKind() == kTKBackendHeadless; }
 int Displays(PLDisplayInfo* out, int max) {
-  int n = UIDisplayCount();
+  int n = TKDisplayCount();
   for (int i = 0; i < n && i < max; ++i) {
-    UIRect r = UIGetDisplayBounds(i);
-    out[i] = PLDisplayInfo{r.left, r.top, UIRectWidth(r), UIRectHeight(r), i == UIGetMainDisplay()};
+    TKRect r = TKGetDisplayBounds(i);
+    out[i] = PLDisplayInfo{r.left, r.top, TKRectWidth(r), TKRectHeight(r), i == TKGetMainDisplay()};
   }
   return n;
 }
@@ -38,15 +38,15 @@ void* ShowOnMain(void* parameter) {
   AlertCall* call = static_cast<AlertCall*>(parameter);
   const PLAlertRequest& r = *call->request;
   bool fatal = r.level == kPLAlertLevelFatal;
-  UIAlertRequest desc;
-  desc.kind = fatal ? kUIAlertStop : r.kind == kPLAlertError ? kUIAlertNote : kUIAlertCaution;
+  TKAlertRequest desc;
+  desc.kind = fatal ? kTKAlertStop : r.kind == kPLAlertError ? kTKAlertNote : kTKAlertCaution;
   desc.title = r.title ? r.title : "";
   desc.message = r.message ? r.message : "";
   desc.detail = r.detail ? r.detail : "";
   desc.defaultButton = r.defaultButton ? r.defaultButton : (fatal ? "Quit" : "OK");
   if (r.kind == kPLAlertConfirm) desc.cancelButton = r.otherButton ? r.otherButton : (fatal ? "Quit" : "Cancel");
   if (r.kind == kPLAlertAlternatives && r.otherButton) desc.cancelButton = r.otherButton;
-  call->answer = UIRunAlert(desc) == kUIAlertDefault ? kPLAnswerDefault : kPLAnswerOther;
+  call->answer = TKRunAlert(desc) == kTKAlertDefault ? kPLAnswerDefault : kPLAnswerOther;
   return nullptr;
 }
 
@@ -64,14 +64,14 @@ const PLAlertSink kAlertSink{ShowAlert, nullptr};
 
 }  // namespace
 
-void UIConnectPlatform() {
+void TKConnectPlatform() {
   PLSetMainThread();
   PLSetMainThreadWakeHook(WakeHook, nullptr);
   PLSetInputHooks(&kInputHooks);
   PLSetAlertSink(&kAlertSink);
 }
 
-void UIDisconnectPlatform() {
+void TKDisconnectPlatform() {
   PLSetAlertSink(nullptr);
   PLSetInputHooks(nullptr);
   PLSetMainThreadWakeHook(nullptr, nullptr);

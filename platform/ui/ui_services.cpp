@@ -9,64 +9,64 @@ namespace {
 
 constexpr size_t kMaxClipboardBytes = size_t(256) << 20;
 
-bool IsText(const char* flavour) { return std::strcmp(flavour, kUIFlavourText) == 0; }
+bool IsText(const char* flavour) { return std::strcmp(flavour, kTKFlavourText) == 0; }
 
 }  // namespace
 
-void UIClipboardClear() {
-  UIState().clipboard.clear();
-  if (UIBackendPtr()) UIBackendPtr()->PutClipboardText("");
+void TKClipboardClear() {
+  TKState().clipboard.clear();
+  if (TKBackendPtr()) TKBackendPtr()->PutClipboardText("");
 }
 
-QVStatus UIClipboardPut(const char* flavour, const void* data, size_t size) {
+QVStatus TKClipboardPut(const char* flavour, const void* data, size_t size) {
   if (!flavour || !*flavour || (size && !data) || size > kMaxClipboardBytes) return kQVErrParam;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  UIState().clipboard[flavour].assign(bytes, bytes + size);
-  if (IsText(flavour) && UIBackendPtr())
-    UIBackendPtr()->PutClipboardText(std::string(reinterpret_cast<const char*>(bytes), size));
+  TKState().clipboard[flavour].assign(bytes, bytes + size);
+  if (IsText(flavour) && TKBackendPtr())
+    TKBackendPtr()->PutClipboardText(std::string(reinterpret_cast<const char*>(bytes), size));
   return kQVNoErr;
 }
 
-QVStatus UIClipboardGet(const char* flavour, std::vector<uint8_t>* data) {
+QVStatus TKClipboardGet(const char* flavour, std::vector<uint8_t>* data) {
   if (!flavour || !data) return kQVErrParam;
-  if (IsText(flavour) && UIBackendPtr()) {
+  if (IsText(flavour) && TKBackendPtr()) {
     std::string text;
-    if (UIBackendPtr()->GetClipboardText(&text) && !text.empty()) {
+    if (TKBackendPtr()->GetClipboardText(&text) && !text.empty()) {
       data->assign(text.begin(), text.end());
       return kQVNoErr;
     }
   }
-  const auto& clipboard = UIState().clipboard;
+  const auto& clipboard = TKState().clipboard;
   auto it = clipboard.find(flavour);
   if (it == clipboard.end()) return kQVErrFileNotFound;
   *data = it->second;
   return kQVNoErr;
 }
 
-bool UIClipboardHas(const char* flavour) {
+bool TKClipboardHas(const char* flavour) {
   std::vector<uint8_t> bytes;
-  return UIClipboardGet(flavour, &bytes) == kQVNoErr;
+  return TKClipboardGet(flavour, &bytes) == kQVNoErr;
 }
 
-int32_t UIDisplayCount() { return UIBackendPtr() ? int32_t(UIBackendPtr()->Displays().size()) : 0; }
+int32_t TKDisplayCount() { return TKBackendPtr() ? int32_t(TKBackendPtr()->Displays().size()) : 0; }
 
-UIRect UIGetDisplayBounds(int32_t display) {
-  if (!UIBackendPtr()) return UIRect{};
-  std::vector<UIRect> displays = UIBackendPtr()->Displays();
-  if (display < 0 || display >= int32_t(displays.size())) return UIRect{};
+TKRect TKGetDisplayBounds(int32_t display) {
+  if (!TKBackendPtr()) return TKRect{};
+  std::vector<TKRect> displays = TKBackendPtr()->Displays();
+  if (display < 0 || display >= int32_t(displays.size())) return TKRect{};
   return displays[size_t(display)];
 }
 
-int32_t UIGetMainDisplay() { return 0; }
+int32_t TKGetMainDisplay() { return 0; }
 
-int32_t UIDisplayForRect(const UIRect& r) {
-  if (!UIBackendPtr()) return 0;
-  std::vector<UIRect> displays = UIBackendPtr()->Displays();
+int32_t TKDisplayForRect(const TKRect& r) {
+  if (!TKBackendPtr()) return 0;
+  std::vector<TKRect> displays = TKBackendPtr()->Displays();
   int32_t best = 0;
   int64_t bestArea = 0;
   for (size_t i = 0; i < displays.size(); ++i) {
-    UIRect x = UIRectIntersect(displays[i], r);
-    int64_t area = int64_t(UIRectWidth(x)) * UIRectHeight(x);
+    TKRect x = TKRectIntersect(displays[i], r);
+    int64_t area = int64_t(TKRectWidth(x)) * TKRectHeight(x);
     if (area > bestArea) {
       bestArea = area;
       best = int32_t(i);
@@ -75,6 +75,6 @@ int32_t UIDisplayForRect(const UIRect& r) {
   return best;
 }
 
-void UIBeep() {
-  if (UIBackendPtr()) UIBackendPtr()->Beep();
+void TKBeep() {
+  if (TKBackendPtr()) TKBackendPtr()->Beep();
 }

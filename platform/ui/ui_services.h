@@ -8,18 +8,18 @@
 #include "platform/ui/ui_types.h"
 
 // The text flavour is shared with other programs where the backend can.
-constexpr const char* kUIFlavourText = "public.utf8-plain-text";
+constexpr const char* kTKFlavourText = "public.utf8-plain-text";
 
-void UIClipboardClear();
-QVStatus UIClipboardPut(const char* flavour, const void* data, size_t size);
+void TKClipboardClear();
+QVStatus TKClipboardPut(const char* flavour, const void* data, size_t size);
 // kQVErrFileNotFound when the clipboard has no such flavour.
-QVStatus UIClipboardGet(const char* flavour, std::vector<uint8_t>* data);
-bool UIClipboardHas(const char* flavour);
+QVStatus TKClipboardGet(const char* flavour, std::vector<uint8_t>* data);
+bool TKClipboardHas(const char* flavour);
 
-int32_t UIDisplayCount();
-UIRect UIGetDisplayBounds(int32_t display);  // empty for a bad number
-int32_t UIGetMainDisplay();
+int32_t TKDisplayCount();
+TKRect TKGetDisplayBounds(int32_t display);  // empty for a bad number
+int32_t TKGetMainDisplay();
 // Display that holds most of the rectangle (the main display when none).
-int32_t UIDisplayForRect(const UIRect& r);
+int32_t TKDisplayForRect(const TKRect& r);
 
-void UIBeep();
+void TKBeep();

@@ -9,41 +9,41 @@
 
 namespace {
 
-bool IsOrdinary(const UIWindow* w) { return w->kind != kUIWindowFloating && w->kind != kUIWindowPopup; }
+bool IsOrdinary(const TKWindow* w) { return w->kind != kTKWindowFloating && w->kind != kTKWindowPopup; }
 
-void SendWindowEvent(UIWindow* w, UIEventKind kind) {
-  UIEvent e;
+void SendWindowEvent(TKWindow* w, TKEventKind kind) {
+  TKEvent e;
   e.kind = kind;
   e.window = w;
-  UISendEvent(e);
+  TKSendEvent(e);
 }
 
 // The key window takes the platform's keyboard focus too, so that keys
 // reach the program without a click first.
 void FocusKeyWindow() {
-  UIToolkitState& st = UIState();
-  if (st.keyWindow && st.keyWindow->visible && UIBackendPtr()) UIBackendPtr()->FocusWindow(st.keyWindow);
+  TKToolkitState& st = TKState();
+  if (st.keyWindow && st.keyWindow->visible && TKBackendPtr()) TKBackendPtr()->FocusWindow(st.keyWindow);
 }
 
-void SetKeyWindow(UIWindow* w) {
-  UIToolkitState& st = UIState();
+void SetKeyWindow(TKWindow* w) {
+  TKToolkitState& st = TKState();
   if (st.keyWindow == w) return;
-  UIWindow* old = st.keyWindow;
+  TKWindow* old = st.keyWindow;
   st.keyWindow = w;
   if (old) {
-    SendWindowEvent(old, kUIEventWindowDeactivated);
-    UIInvalidateWindow(old);
+    SendWindowEvent(old, kTKEventWindowDeactivated);
+    TKInvalidateWindow(old);
   }
   if (w) {
     FocusKeyWindow();
-    SendWindowEvent(w, kUIEventWindowActivated);
-    UIInvalidateWindow(w);
+    SendWindowEvent(w, kTKEventWindowActivated);
+    TKInvalidateWindow(w);
   }
 }
 
 void PickNewKeyWindow() {
-  UIToolkitState& st = UIState();
-  UIWindow* next = nullptr;
+  TKToolkitState& st = TKState();
+  TKWindow* next = nullptr;
   if (!st.modalStack.empty()) next = st.modalStack.back();
   for (auto& w : st.windows)
     if (!next && w->visible && IsOrdinary(w.get())) next = w.get();
@@ -51,48 +51,48 @@ void PickNewKeyWindow() {
 }
 
 // The window's place in the front-to-back list, or the list's end.
-std::vector<std::unique_ptr<UIWindow>>::iterator Find(UIWindow* w) {
-  auto& ws = UIState().windows;
-  return std::find_if(ws.begin(), ws.end(), [w](const std::unique_ptr<UIWindow>& p) { return p.get() == w; });
+std::vector<std::unique_ptr<TKWindow>>::iterator Find(TKWindow* w) {
+  auto& ws = TKState().windows;
+  return std::find_if(ws.begin(), ws.end(), [w](const std::unique_ptr<TKWindow>& p) { return p.get() == w; });
 }
 
 }  // namespace
 
-bool UIWindowAlive(UIWindow* w) { return w && Find(w) != UIState().windows.end(); }
-bool UIWindowExists(UIWindow* w) { return UIWindowAlive(w); }
+bool TKWindowAlive(TKWindow* w) { return w && Find(w) != TKState().windows.end(); }
+bool TKWindowExists(TKWindow* w) { return TKWindowAlive(w); }
 
-UIWindow* UICreateWindow(UIWindowKind kind, const UIRect& bounds, const char* title) {
-  if (UIRectEmpty(bounds)) return nullptr;
-  UIToolkitState& st = UIState();
-  st.windows.push_back(std::make_unique<UIWindow>());  // new windows start behind until shown
-  UIWindow* w = st.windows.back().get();
+TKWindow* TKCreateWindow(TKWindowKind kind, const TKRect& bounds, const char* title) {
+  if (TKRectEmpty(bounds)) return nullptr;
+  TKToolkitState& st = TKState();
+  st.windows.push_back(std::make_unique<TKWindow>());  // new windows start behind until shown
+  TKWindow* w = st.windows.back().get();
   w->kind = kind;
   w->bounds = bounds;
   w->title = title ? title : "";
-  w->root = std::make_unique<UIControl>();
-  w->root->kind = kUIControlRoot;
+  w->root = std::make_unique<TKControl>();
+  w->root->kind = kTKControlRoot;
   w->root->window = w;
-  w->root->bounds = UIGetWindowContentRect(w);
-  if (kind == kUIWindowModal) UICenterWindow(w, nullptr);
-  if (UIBackendPtr()) UIBackendPtr()->OpenWindow(w);
+  w->root->bounds = TKGetWindowContentRect(w);
+  if (kind == kTKWindowModal) TKCenterWindow(w, nullptr);
+  if (TKBackendPtr()) TKBackendPtr()->OpenWindow(w);
   return w;
 }
 
-UIWindow* UICreateFullScreenWindow(int32_t display) {
-  UIRect r = UIGetDisplayBounds(display);
-  if (UIRectEmpty(r)) return nullptr;
-  UIWindow* w = UICreateWindow(kUIWindowFullScreen, r, "");
-  if (w) w->contentColor = UIColor{0, 0, 0, 1};
+TKWindow* TKCreateFullScreenWindow(int32_t display) {
+  TKRect r = TKGetDisplayBounds(display);
+  if (TKRectEmpty(r)) return nullptr;
+  TKWindow* w = TKCreateWindow(kTKWindowFullScreen, r, "");
+  if (w) w->contentColor = TKColor{0, 0, 0, 1};
   return w;
 }
 
-void UIDisposeWindow(UIWindow* window) {
+void TKDisposeWindow(TKWindow* window) {
   if (!window) return;
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   auto it = Find(window);
   if (it == st.windows.end()) return;
-  if (UIBackendPtr()) UIBackendPtr()->CloseWindow(window);
-  std::unique_ptr<UIWindow> owned = std::move(*it);
+  if (TKBackendPtr()) TKBackendPtr()->CloseWindow(window);
+  std::unique_ptr<TKWindow> owned = std::move(*it);
   st.windows.erase(it);
   st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
   for (auto& e : st.input)
@@ -100,9 +100,9 @@ void UIDisposeWindow(UIWindow* window) {
   if (st.mouseWindow == window) st.mouseWindow = nullptr;
   if (st.helpTagWindow == window) st.helpTagWindow = nullptr;
   // Controls go first, then the window's own handlers.
-  std::unique_ptr<UIControl> root = std::move(window->root);
+  std::unique_ptr<TKControl> root = std::move(window->root);
   window->focus = window->defaultButton = window->cancelButton = nullptr;
-  UIDisposeControl(root.get());
+  TKDisposeControl(root.get());
   if (st.keyWindow == window) {
     st.keyWindow = nullptr;
     PickNewKeyWindow();
@@ -111,35 +111,36 @@ void UIDisposeWindow(UIWindow* window) {
   FocusKeyWindow();
 }
 
-void UIShowWindow(UIWindow* window) {
+void TKShowWindow(TKWindow* window) {
   if (!window || window->visible) return;
   window->visible = true;
   window->invalid = true;
-  if (UIBackendPtr()) UIBackendPtr()->ShowWindow(window, true);
+  if (TKBackendPtr()) TKBackendPtr()->ShowWindow(window, true);
   // Pop-ups and floating windows come up in front as well, without the keyboard.
-  UISelectWindow(window);
+  TKSelectWindow(window);
 }
 
-void UIHideWindow(UIWindow* window) {
+void TKHideWindow(TKWindow* window) {
   if (!window || !window->visible) return;
   window->visible = false;
-  if (UIBackendPtr()) UIBackendPtr()->ShowWindow(window, false);
-  if (UIState().keyWindow == window) {
-    UIState().keyWindow = nullptr;
-    SendWindowEvent(window, kUIEventWindowDeactivated);
+  if (TKBackendPtr()) TKBackendPtr()->ShowWindow(window, false);
+  if (TKState().keyWindow == window) {
+    TKState().keyWindow = nullptr;
+    SendWindowEvent(window, kTKEventWindowDeactivated);
     PickNewKeyWindow();
   }
   FocusKeyWindow();
 }
 
-bool UIIsWindowVisible(UIWindow* window) { return window && window->visible; }
+bool TKIsWindowVisible(TKWindow* window) { return window && window->visible; }
+TKWindowKind TKGetWindowKind(TKWindow* window) { return window ? window->kind : kTKWindowPlain; }
 
-void UISelectWindow(UIWindow* window) {
+void TKSelectWindow(TKWindow* window) {
   if (!window) return;
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   auto it = Find(window);
   if (it == st.windows.end()) return;
-  std::unique_ptr<UIWindow> owned = std::move(*it);
+  std::unique_ptr<TKWindow> owned = std::move(*it);
   st.windows.erase(it);
   // Ordinary windows go in front of every ordinary window, behind the
   // floating ones; the others in front of all.
@@ -147,131 +148,131 @@ void UISelectWindow(UIWindow* window) {
   if (IsOrdinary(window))
     pos = std::find_if(st.windows.begin(), st.windows.end(), [](auto& w) { return IsOrdinary(w.get()); });
   st.windows.insert(pos, std::move(owned));
-  if (UIBackendPtr()) {
-    UIBackendPtr()->RaiseWindow(window);
+  if (TKBackendPtr()) {
+    TKBackendPtr()->RaiseWindow(window);
     // Without a window manager a raised window covers everything, open menus
     // included: the visible pop-ups and floating windows go back on top, in
     // their order.
     if (IsOrdinary(window))
       for (auto w = st.windows.rbegin(); w != st.windows.rend(); ++w)
-        if (!IsOrdinary(w->get()) && (*w)->visible) UIBackendPtr()->RaiseWindow(w->get());
+        if (!IsOrdinary(w->get()) && (*w)->visible) TKBackendPtr()->RaiseWindow(w->get());
   }
   if (IsOrdinary(window) && window->visible && (st.modalStack.empty() || st.modalStack.back() == window))
     SetKeyWindow(window);
 }
 
-UIWindow* UIFrontWindow() {
-  for (auto& w : UIState().windows)
+TKWindow* TKFrontWindow() {
+  for (auto& w : TKState().windows)
     if (w->visible && IsOrdinary(w.get())) return w.get();
   return nullptr;
 }
 
-std::string UIGetWindowTitle(UIWindow* window) { return window ? window->title : std::string(); }
+std::string TKGetWindowTitle(TKWindow* window) { return window ? window->title : std::string(); }
 
-void UISetWindowBounds(UIWindow* window, const UIRect& bounds) {
-  if (!window || UIRectEmpty(bounds)) return;
-  bool resized = UIRectWidth(bounds) != UIRectWidth(window->bounds) ||
-                 UIRectHeight(bounds) != UIRectHeight(window->bounds);
+void TKSetWindowBounds(TKWindow* window, const TKRect& bounds) {
+  if (!window || TKRectEmpty(bounds)) return;
+  bool resized = TKRectWidth(bounds) != TKRectWidth(window->bounds) ||
+                 TKRectHeight(bounds) != TKRectHeight(window->bounds);
   window->bounds = bounds;
   if (resized) {
-    window->root->bounds = UIGetWindowContentRect(window);
+    window->root->bounds = TKGetWindowContentRect(window);
     window->image.reset();
     window->invalid = true;
   }
-  if (UIBackendPtr()) UIBackendPtr()->UpdateWindowFrame(window);
+  if (TKBackendPtr()) TKBackendPtr()->UpdateWindowFrame(window);
 }
 
-UIRect UIGetWindowBounds(UIWindow* window) { return window ? window->bounds : UIRect{}; }
+TKRect TKGetWindowBounds(TKWindow* window) { return window ? window->bounds : TKRect{}; }
 
-UIRect UIGetWindowContentRect(UIWindow* window) {
-  if (!window) return UIRect{};
-  return UIMakeRect(0, 0, UIRectWidth(window->bounds), UIRectHeight(window->bounds));
+TKRect TKGetWindowContentRect(TKWindow* window) {
+  if (!window) return TKRect{};
+  return TKMakeRect(0, 0, TKRectWidth(window->bounds), TKRectHeight(window->bounds));
 }
 
-void UICenterWindow(UIWindow* window, UIWindow* parent) {
+void TKCenterWindow(TKWindow* window, TKWindow* parent) {
   if (!window) return;
-  int32_t display = parent ? UIDisplayForRect(parent->bounds) : UIGetMainDisplay();
-  UIRect d = UIGetDisplayBounds(display);
-  if (UIRectEmpty(d)) return;
-  int32_t w = UIRectWidth(window->bounds), h = UIRectHeight(window->bounds);
-  int32_t left = d.left + (UIRectWidth(d) - w) / 2;
-  int32_t top = d.top + std::max(0, (UIRectHeight(d) - h) / 3);
-  UISetWindowBounds(window, UIMakeRect(left, top, w, h));
+  int32_t display = parent ? TKDisplayForRect(parent->bounds) : TKGetMainDisplay();
+  TKRect d = TKGetDisplayBounds(display);
+  if (TKRectEmpty(d)) return;
+  int32_t w = TKRectWidth(window->bounds), h = TKRectHeight(window->bounds);
+  int32_t left = d.left + (TKRectWidth(d) - w) / 2;
+  int32_t top = d.top + std::max(0, (TKRectHeight(d) - h) / 3);
+  TKSetWindowBounds(window, TKMakeRect(left, top, w, h));
 }
 
-void UISetWindowRefCon(UIWindow* window, intptr_t refCon) {
+void TKSetWindowRefCon(TKWindow* window, intptr_t refCon) {
   if (window) window->refCon = refCon;
 }
-intptr_t UIGetWindowRefCon(UIWindow* window) { return window ? window->refCon : 0; }
+intptr_t TKGetWindowRefCon(TKWindow* window) { return window ? window->refCon : 0; }
 
-void UIInvalidateWindow(UIWindow* window) {
+void TKInvalidateWindow(TKWindow* window) {
   if (window) window->invalid = true;
 }
-void UIInvalidateRect(UIWindow* window, const UIRect&) { UIInvalidateWindow(window); }
-bool UIWindowNeedsRedraw(UIWindow* window) { return window && window->invalid; }
+void TKInvalidateRect(TKWindow* window, const TKRect&) { TKInvalidateWindow(window); }
+bool TKWindowNeedsRedraw(TKWindow* window) { return window && window->invalid; }
 
-void UISetWindowContentColor(UIWindow* window, UIColor color) {
+void TKSetWindowContentColor(TKWindow* window, TKColor color) {
   if (!window) return;
   window->contentColor = color;
-  UIInvalidateWindow(window);
+  TKInvalidateWindow(window);
 }
 
-void UISetWindowShowsMenuBar(UIWindow* window, bool shows) {
+void TKSetWindowShowsMenuBar(TKWindow* window, bool shows) {
   if (!window) return;
   window->showsMenuBar = shows;
-  UIInvalidateWindow(window);
+  TKInvalidateWindow(window);
 }
-int32_t UIMenuBarHeight() { return 22; }
+int32_t TKMenuBarHeight() { return 22; }
 
-void UISetDefaultButton(UIWindow* window, UIControl* button) {
+void TKSetDefaultButton(TKWindow* window, TKControl* button) {
   if (!window) return;
   window->defaultButton = button;
-  UIInvalidateWindow(window);
+  TKInvalidateWindow(window);
 }
-UIControl* UIGetDefaultButton(UIWindow* window) { return window ? window->defaultButton : nullptr; }
-void UISetCancelButton(UIWindow* window, UIControl* button) {
+TKControl* TKGetDefaultButton(TKWindow* window) { return window ? window->defaultButton : nullptr; }
+void TKSetCancelButton(TKWindow* window, TKControl* button) {
   if (window) window->cancelButton = button;
 }
-UIControl* UIGetCancelButton(UIWindow* window) { return window ? window->cancelButton : nullptr; }
+TKControl* TKGetCancelButton(TKWindow* window) { return window ? window->cancelButton : nullptr; }
 
-QVStatus UISetKeyboardFocus(UIWindow* window, UIControl* control) {
+QVStatus TKSetKeyboardFocus(TKWindow* window, TKControl* control) {
   if (!window) return kQVErrParam;
-  if (control && (control->window != window || !UIControlTakesFocus(control))) return kQVErrParam;
+  if (control && (control->window != window || !TKControlTakesFocus(control))) return kQVErrParam;
   if (window->focus == control) return kQVNoErr;
-  UIControl* old = window->focus;
+  TKControl* old = window->focus;
   window->focus = control;
   if (old) {
-    if (old->kind == kUIControlUserPane && old->pane.focus) old->pane.focus(old, kUIPartNone);
+    if (old->kind == kTKControlUserPane && old->pane.focus) old->pane.focus(old, kTKPartNone);
     if (old->list) old->list->editRow = -1;
-    UIEvent e = UIControlEvent(kUIEventFocusChanged, old, kUIPartNone);
-    UISendEvent(e);
+    TKEvent e = TKControlEvent(kTKEventFocusChanged, old, kTKPartNone);
+    TKSendEvent(e);
   }
   if (control) {
-    if (control->kind == kUIControlEditText) {
+    if (control->kind == kTKControlEditText) {
       control->selStart = 0;
       control->selEnd = int32_t(control->title.size());
     }
-    if (control->kind == kUIControlUserPane && control->pane.focus) control->pane.focus(control, kUIPartFocusNext);
-    UIEvent e = UIControlEvent(kUIEventFocusChanged, control, 1);
-    UISendEvent(e);
+    if (control->kind == kTKControlUserPane && control->pane.focus) control->pane.focus(control, kTKPartFocusNext);
+    TKEvent e = TKControlEvent(kTKEventFocusChanged, control, 1);
+    TKSendEvent(e);
   }
-  UIInvalidateWindow(window);
+  TKInvalidateWindow(window);
   return kQVNoErr;
 }
 
-UIControl* UIGetKeyboardFocus(UIWindow* window) { return window ? window->focus : nullptr; }
+TKControl* TKGetKeyboardFocus(TKWindow* window) { return window ? window->focus : nullptr; }
 
 namespace {
-void CollectFocusable(UIControl* c, std::vector<UIControl*>& out) {
+void CollectFocusable(TKControl* c, std::vector<TKControl*>& out) {
   if (!c || !c->visible || !c->enabled) return;
-  if (c->kind != kUIControlRoot && UIControlTakesFocus(c)) out.push_back(c);
+  if (c->kind != kTKControlRoot && TKControlTakesFocus(c)) out.push_back(c);
   for (auto& child : c->children) CollectFocusable(child.get(), out);
 }
 }  // namespace
 
-void UIAdvanceKeyboardFocus(UIWindow* window, bool backwards) {
+void TKAdvanceKeyboardFocus(TKWindow* window, bool backwards) {
   if (!window) return;
-  std::vector<UIControl*> chain;
+  std::vector<TKControl*> chain;
   CollectFocusable(window->root.get(), chain);
   if (chain.empty()) return;
   auto it = std::find(chain.begin(), chain.end(), window->focus);
@@ -283,138 +284,138 @@ void UIAdvanceKeyboardFocus(UIWindow* window, bool backwards) {
     size_t i = size_t(it - chain.begin());
     next = backwards ? (i + n - 1) % n : (i + 1) % n;
   }
-  UISetKeyboardFocus(window, chain[next]);
+  TKSetKeyboardFocus(window, chain[next]);
 }
 
-int32_t UIRunModal(UIWindow* window) {
+int32_t TKRunModal(TKWindow* window) {
   if (!window) return 0;
-  UIToolkitState& st = UIState();
+  TKToolkitState& st = TKState();
   window->modalDone = false;
   window->modalResult = 0;
   st.modalStack.push_back(window);
-  UIShowWindow(window);
-  UISelectWindow(window);
-  while (!window->modalDone && !UIQuitRequested()) {
+  TKShowWindow(window);
+  TKSelectWindow(window);
+  while (!window->modalDone && !TKQuitRequested()) {
     // A headless run whose script has run out would wait for ever.
-    if (UINoInputCanArrive()) break;
-    UIRunOnce(0.25);
-    if (!UIWindowAlive(window)) return 0;
+    if (TKNoInputCanArrive()) break;
+    TKRunOnce(0.25);
+    if (!TKWindowAlive(window)) return 0;
   }
   st.modalStack.erase(std::remove(st.modalStack.begin(), st.modalStack.end(), window), st.modalStack.end());
   int32_t result = window->modalResult;
-  UIHideWindow(window);
+  TKHideWindow(window);
   PickNewKeyWindow();
   return result;
 }
 
-void UIEndModal(UIWindow* window, int32_t result) {
+void TKEndModal(TKWindow* window, int32_t result) {
   if (!window) return;
   window->modalDone = true;
   window->modalResult = result;
-  UIWakeLoop();
+  TKWakeLoop();
 }
 
-UIImage* UIRenderWindow(UIWindow* window) {
+TKImage* TKRenderWindow(TKWindow* window) {
   if (!window) return nullptr;
-  int32_t w = UIRectWidth(window->bounds), h = UIRectHeight(window->bounds);
-  if (!window->image || UIImageWidth(window->image.get()) != w || UIImageHeight(window->image.get()) != h) {
-    window->image.reset(UIImageCreate(w, h));
+  int32_t w = TKRectWidth(window->bounds), h = TKRectHeight(window->bounds);
+  if (!window->image || TKImageWidth(window->image.get()) != w || TKImageHeight(window->image.get()) != h) {
+    window->image.reset(TKImageCreate(w, h));
     if (!window->image) return nullptr;
   }
-  UIContext* ctx = UIBeginDrawing(window->image.get());
-  UIClear(ctx, window->contentColor);
-  UIEvent draw;
-  draw.kind = kUIEventWindowDraw;
+  TKContext* ctx = TKBeginDrawing(window->image.get());
+  TKClear(ctx, window->contentColor);
+  TKEvent draw;
+  draw.kind = kTKEventWindowDraw;
   draw.window = window;
   draw.ctx = ctx;
-  UISave(ctx);
-  UISendThroughChains(draw, false);
-  UIRestore(ctx);
-  UIDrawControlTree(window->root.get(), ctx);
-  if (window->showsMenuBar) UIDrawMenuBar(window, ctx);
+  TKSave(ctx);
+  TKSendThroughChains(draw, false);
+  TKRestore(ctx);
+  TKDrawControlTree(window->root.get(), ctx);
+  if (window->showsMenuBar) TKDrawMenuBar(window, ctx);
   if (window->drawOverlay) window->drawOverlay(window, ctx);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   window->invalid = false;
   return window->image.get();
 }
 
-QVStatus UIWriteWindowPNG(UIWindow* window, const char* path) {
-  UIImage* image = UIRenderWindow(window);
+QVStatus TKWriteWindowPNG(TKWindow* window, const char* path) {
+  TKImage* image = TKRenderWindow(window);
   if (!image) return kQVErrParam;
-  return UIImageWritePNG(image, path);
+  return TKImageWritePNG(image, path);
 }
 
-UIImage* UICaptureWindow(UIWindow* window) {
+TKImage* TKCaptureWindow(TKWindow* window) {
   if (!window) return nullptr;
-  if (UIGetBackendKind() == kUIBackendSDL) return UISDLCaptureWindow(window);
-  UIImage* rendered = UIRenderWindow(window);
+  if (TKGetBackendKind() == kTKBackendSDL) return TKSDLCaptureWindow(window);
+  TKImage* rendered = TKRenderWindow(window);
   if (!rendered) return nullptr;
-  UIImage* copy = UIImageCreate(UIImageWidth(rendered), UIImageHeight(rendered));
-  if (copy) UIImageImport(copy, UIImagePixels(rendered), UIImageRowBytes(rendered), kUIPixelFormatBGRA);
+  TKImage* copy = TKImageCreate(TKImageWidth(rendered), TKImageHeight(rendered));
+  if (copy) TKImageImport(copy, TKImagePixels(rendered), TKImageRowBytes(rendered), kTKPixelFormatBGRA);
   return copy;
 }
 
-void UIRedrawInvalidWindows() {
-  UIBackend* backend = UIBackendPtr();
+void TKRedrawInvalidWindows() {
+  TKBackend* backend = TKBackendPtr();
   if (!backend || !backend->NeedsPresent()) return;
-  for (UIWindow* w : UIWindowList()) {
-    if (!UIWindowAlive(w) || !w->visible || !w->invalid) continue;
-    if (UIRenderWindow(w)) backend->Present(w);
+  for (TKWindow* w : TKWindowList()) {
+    if (!TKWindowAlive(w) || !w->visible || !w->invalid) continue;
+    if (TKRenderWindow(w)) backend->Present(w);
   }
 }
 
-UIWindow* UINewPopupWindow(const UIRect& bounds) {
-  UIWindow* w = UICreateWindow(kUIWindowPopup, bounds, "");
-  if (w) w->contentColor = UIColor{0.98, 0.98, 0.98, 1};
+TKWindow* TKNewPopupWindow(const TKRect& bounds) {
+  TKWindow* w = TKCreateWindow(kTKWindowPopup, bounds, "");
+  if (w) w->contentColor = TKColor{0.98, 0.98, 0.98, 1};
   return w;
 }
 
-int32_t UIAddTrackingRegion(UIWindow* window, const UIRect& r, int32_t regionID) {
+int32_t TKAddTrackingRegion(TKWindow* window, const TKRect& r, int32_t regionID) {
   if (!window) return kQVErrParam;
-  UIRemoveTrackingRegion(window, regionID);
-  window->regions.push_back(UITrackingRegion{regionID, r, false});
+  TKRemoveTrackingRegion(window, regionID);
+  window->regions.push_back(TKTrackingRegion{regionID, r, false});
   return kQVNoErr;
 }
 
-void UIRemoveTrackingRegion(UIWindow* window, int32_t regionID) {
+void TKRemoveTrackingRegion(TKWindow* window, int32_t regionID) {
   if (!window) return;
   auto& v = window->regions;
-  v.erase(std::remove_if(v.begin(), v.end(), [&](const UITrackingRegion& t) { return t.id == regionID; }), v.end());
+  v.erase(std::remove_if(v.begin(), v.end(), [&](const TKTrackingRegion& t) { return t.id == regionID; }), v.end());
 }
 
-void UIUpdateTrackingRegions(UIWindow* w, UIPoint where) {
+void TKUpdateTrackingRegions(TKWindow* w, TKPoint where) {
   if (!w) return;
-  std::vector<UITrackingRegion> regions = w->regions;
-  for (UITrackingRegion& r : regions) {
-    bool inside = UIRectContains(r.rect, where);
+  std::vector<TKTrackingRegion> regions = w->regions;
+  for (TKTrackingRegion& r : regions) {
+    bool inside = TKRectContains(r.rect, where);
     if (inside == r.inside) continue;
     for (auto& live : w->regions)
       if (live.id == r.id) live.inside = inside;
-    UIEvent e;
-    e.kind = inside ? kUIEventMouseEntered : kUIEventMouseExited;
+    TKEvent e;
+    e.kind = inside ? kTKEventMouseEntered : kTKEventMouseExited;
     e.window = w;
     e.where = where;
     e.regionID = r.id;
-    UISendEvent(e);
+    TKSendEvent(e);
   }
 }
 
-QVStatus UIDefineCursor(int32_t cursorID, int32_t pictureID, UIPoint hotSpot) {
+QVStatus TKDefineCursor(int32_t cursorID, int32_t pictureID, TKPoint hotSpot) {
   if (cursorID < 128) return kQVErrParam;
-  UIImage* picture = UIGetPicture(pictureID);
+  TKImage* picture = TKGetPicture(pictureID);
   if (!picture) return kQVErrFileNotFound;
-  if (hotSpot.x < 0 || hotSpot.y < 0 || hotSpot.x >= UIImageWidth(picture) || hotSpot.y >= UIImageHeight(picture))
+  if (hotSpot.x < 0 || hotSpot.y < 0 || hotSpot.x >= TKImageWidth(picture) || hotSpot.y >= TKImageHeight(picture))
     return kQVErrParam;
-  UIState().customCursors[cursorID] = UICursorDefinition{pictureID, hotSpot};
+  TKState().customCursors[cursorID] = TKCursorDefinition{pictureID, hotSpot};
   return kQVNoErr;
 }
 
-bool UICursorDefined(int32_t cursorID) { return UIState().customCursors.count(cursorID) != 0; }
+bool TKCursorDefined(int32_t cursorID) { return TKState().customCursors.count(cursorID) != 0; }
 
-void UISetCursor(int32_t cursorID) {
-  UIToolkitState& st = UIState();
+void TKSetCursor(int32_t cursorID) {
+  TKToolkitState& st = TKState();
   if (st.cursor == cursorID) return;
   st.cursor = cursorID;
-  if (UIBackendPtr()) UIBackendPtr()->SetCursor(cursorID);
+  if (TKBackendPtr()) TKBackendPtr()->SetCursor(cursorID);
 }
-int32_t UIGetCursor() { return UIState().cursor; }
+int32_t TKGetCursor() { return TKState().cursor; }

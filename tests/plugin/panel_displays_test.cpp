@@ -191,16 +191,16 @@ TEST(PanelCurves, SelectionsAndCountsOutsideTheCurveAreNotTrusted) {
 
 // The curve menu's rows as the callback leaves them before the menu shows.
 std::vector<bool> EnabledRows(const VL_CurveControls& curve, int32_t selected) {
-  UIMenu* menu = UICreateMenu(0x54535430, "Test");
+  TKMenu* menu = TKCreateMenu(0x54535430, "Test");
   for (const char* title : {"Delete Point", "Reset Curve", "Reset All Curves", "-", "Load Curves", "Save Curves"})
-    UIAppendMenuItem(menu, title, 0);
+    TKAppendMenuItem(menu, title, 0);
   VL_SettingsStruct s = DefaultSettings();
   s.rgbCurves[0] = curve;
   CurveMenuContext context{0, &selected, s.rgbCurves, &s};
   HandleCurveContextMenu(0, kCTMMessageBeforeShow, 0, menu, &context);
   std::vector<bool> rows;
-  for (int32_t i = 1; i <= 6; ++i) rows.push_back(UIIsMenuItemEnabled(menu, i));
-  UIDisposeMenu(menu);
+  for (int32_t i = 1; i <= 6; ++i) rows.push_back(TKIsMenuItemEnabled(menu, i));
+  TKDisposeMenu(menu);
   return rows;
 }
 
@@ -252,7 +252,7 @@ TEST(PanelDisplays, CursorsFollowThePlotsAndTheMenuModifier) {
 
 uint32_t PixelAt(SHPanel& panel, int32_t id, int32_t x, int32_t y) {
   const SHPanelArea* a = SHPanelAreaOf(&panel, id);
-  return UIImageGetPixel(panel.picture.get(), a->rect.left + x, a->rect.top + y);
+  return TKImageGetPixel(panel.picture.get(), a->rect.left + x, a->rect.top + y);
 }
 int Channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 

@@ -27,22 +27,22 @@ struct PanelFixture {
       : host(signature), toolkit(menus) {
     setenv(kVLResourcesVariable, VELMORA_PLUGIN_RESOURCES_DIR, 1);
     if (toolkit) {
-      UIUseFakeClock(true);
-      EXPECT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+      TKUseFakeClock(true);
+      EXPECT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
     }
     VLResetStripStates();
     SHPanelOpen(&panel, &host.host);
     panel.choose_menu = [](int32_t n) {
-      UIInjectKey(kUIKeyDown);
-      for (int32_t i = 1; i < n; ++i) UIInjectKey(kUIKeyDown);
-      UIInjectKey(n > 0 ? kUIKeyReturn : kUIKeyEscape);
+      TKInjectKey(kTKKeyDown);
+      for (int32_t i = 1; i < n; ++i) TKInjectKey(kTKKeyDown);
+      TKInjectKey(n > 0 ? kTKKeyReturn : kTKKeyEscape);
     };
   }
   ~PanelFixture() {
     SHPanelClose(&panel);
     if (toolkit) {
-      UIShutdownToolkit();
-      UIUseFakeClock(false);
+      TKShutdownToolkit();
+      TKUseFakeClock(false);
     }
   }
   void chooseMenu(int32_t n) { panel.choose_menu(n); }

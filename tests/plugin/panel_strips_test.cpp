@@ -75,7 +75,7 @@ TEST(PanelButtons, PointerMovementShowsAndTakesBackTheRollover) {
   PanelFixture f;
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
   const SHPanelArea* bar = SHPanelAreaOf(&f.panel, kBar);
-  const uint32_t up = UIImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37);
+  const uint32_t up = TKImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37);
 
   const int32_t before = f.panel.invalidations;
   EXPECT_EQ(SHPanelMove(&f.panel, kBar, kLoad.h, kLoad.v), kHINoErr);
@@ -83,12 +83,12 @@ TEST(PanelButtons, PointerMovementShowsAndTakesBackTheRollover) {
   EXPECT_EQ(VLButtonBarState().state[0], kVLButtonUp);
   EXPECT_GT(f.panel.invalidations, before);
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
-  EXPECT_NE(UIImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37), up);
+  EXPECT_NE(TKImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37), up);
 
   EXPECT_EQ(SHPanelMove(&f.panel, kBar, 150, 10), kHINoErr);
   EXPECT_EQ(VLButtonBarState().state[1], kVLButtonUp);
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
-  EXPECT_EQ(UIImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37), up);
+  EXPECT_EQ(TKImageGetPixel(f.panel.picture.get(), bar->rect.left + 100, bar->rect.top + 37), up);
 }
 
 // A frame whose grey ramps run from 64 to 191 (red from 96 to 159).
@@ -197,17 +197,17 @@ TEST(PanelButtons, TheStripsAreDrawnInTheHostsColoursWithTheMatchingLogo) {
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
   const SHPanelArea* bar = SHPanelAreaOf(&f.panel, kBar);
   const SHPanelArea* levels = SHPanelAreaOf(&f.panel, kLevels);
-  UIImage* picture = f.panel.picture.get();
-  EXPECT_EQ(UIImageGetPixel(picture, bar->rect.left + 2, bar->rect.top + 49), 0xFF303030u);
-  EXPECT_EQ(UIImageGetPixel(picture, levels->rect.left + 300, levels->rect.top + 20), 0xFF303030u);
-  EXPECT_NE(UIImageGetPixel(picture, levels->rect.left + 40, levels->rect.top + 8), 0xFF303030u);
+  TKImage* picture = f.panel.picture.get();
+  EXPECT_EQ(TKImageGetPixel(picture, bar->rect.left + 2, bar->rect.top + 49), 0xFF303030u);
+  EXPECT_EQ(TKImageGetPixel(picture, levels->rect.left + 300, levels->rect.top + 20), 0xFF303030u);
+  EXPECT_NE(TKImageGetPixel(picture, levels->rect.left + 40, levels->rect.top + 8), 0xFF303030u);
 
   // The logo's lettering: dark on a light text colour's absence, white with one.
   auto brightestLogoPixel = [&] {
     int best = 0;
     for (int32_t y = 0; y < 26; ++y)
       for (int32_t x = 0; x < 80; ++x)
-        best = std::max(best, int(UIImageGetPixel(picture, bar->rect.left + x, bar->rect.top + y) & 0xFF));
+        best = std::max(best, int(TKImageGetPixel(picture, bar->rect.left + x, bar->rect.top + y) & 0xFF));
     return best;
   };
   EXPECT_LT(brightestLogoPixel(), 0x60);
@@ -253,21 +253,21 @@ TEST(PanelButtons, EachHostGetsItsPanelColours) {
 
 TEST(PanelAbout, TheAboutCommandShowsTheBoxUntilItIsClicked) {
   PluginTestHost host;
-  ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
   setenv(kVLResourcesVariable, VELMORA_PLUGIN_RESOURCES_DIR, 1);
   bool shown = false;
-  UIPostCall([&] {
-    UIWindow* box = UIFrontWindow();
-    shown = box && UIRectWidth(UIGetWindowBounds(box)) == 350 && UIRectHeight(UIGetWindowBounds(box)) == 300;
-    if (box) UIInjectClick(box, UIPoint{100, 100});
+  TKPostCall([&] {
+    TKWindow* box = TKFrontWindow();
+    shown = box && TKRectWidth(TKGetWindowBounds(box)) == 350 && TKRectHeight(TKGetWindowBounds(box)) == 300;
+    if (box) TKInjectClick(box, TKPoint{100, 100});
   });
   // Something still to come keeps the box's modal loop running until the
   // posted call has clicked it.
-  UIInjectMouseMove(nullptr, UIPoint{0, 0}, UINow() + 0.5);
+  TKInjectMouseMove(nullptr, TKPoint{0, 0}, TKNow() + 0.5);
   EXPECT_EQ(SHSendCommand(&host.host, kHICmdAbout), kHINoErr);
   EXPECT_TRUE(shown);
   EXPECT_EQ(host.host.return_message, "");
-  UIShutdownToolkit();
+  TKShutdownToolkit();
 }
 
 }  // namespace

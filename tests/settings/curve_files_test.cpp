@@ -303,31 +303,31 @@ TEST_F(CurveFiles, LoadPanelKindPicksTheReader) {
   // A "LUT:" file named .txt, loaded as the Autodesk kind (index 3).
   std::string path = Write("named.txt", ChannelLUT(256, [](int i) { return 255 - i; }));
   Curves c = DefaultCurves();
-  UIDialogAnswer answer;
+  TKDialogAnswer answer;
   answer.path = path;
   answer.typeIndex = 3;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   ASSERT_EQ(kQVNoErr, LoadCurrentCurves(c.c));
-  UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
+  TKPanelRequest panel = TKScriptedDialogRequests().back().panel;
   EXPECT_EQ("Load Curve", panel.title);
   ASSERT_EQ(6u, panel.types.size());
   EXPECT_EQ("Quantel iQ 1D LUT Files", panel.types[2].name);
   EXPECT_FLOAT_EQ(1.0f, c.c[kVLCurveRed].map[0]);
   // "All Documents" loads nothing.
   answer.typeIndex = 5;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   Curves before = DefaultCurves(), after = before;
   EXPECT_NE(kQVNoErr, LoadCurrentCurves(after.c));
   EXPECT_TRUE(Same(before, after));
   // Save writes the .acv to the chosen path.
   answer.path = dir_ + "/saved.acv";
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   ASSERT_EQ(kQVNoErr, SaveCurrentCurves(before.c));
-  EXPECT_EQ("Save Curve", UIScriptedDialogRequests().back().panel.title);
-  EXPECT_EQ("Untitled Curve", UIScriptedDialogRequests().back().panel.fileName);
+  EXPECT_EQ("Save Curve", TKScriptedDialogRequests().back().panel.title);
+  EXPECT_EQ("Untitled Curve", TKScriptedDialogRequests().back().panel.fileName);
   Curves reread = DefaultCurves();
   EXPECT_EQ(kQVNoErr, CurveReadACV(answer.path.c_str(), reread.c));
-  UIClearDialogScript();
+  TKClearDialogScript();
   PLPrefsDiscard(kQVPanelsDomain);
   unsetenv("VELMORA_PREFERENCES");
 }

@@ -43,27 +43,27 @@ class FilePanels : public testing::Test {
     setenv("HOME", home_.c_str(), 1);
     setenv("VELMORA_PREFERENCES", (root_ + "/prefs").c_str(), 1);
     PLPrefsDiscard(kQVPanelsDomain);
-    UIClearDialogScript();
+    TKClearDialogScript();
   }
   void TearDown() override {
-    UIClearDialogScript();
+    TKClearDialogScript();
     PLPrefsDiscard(kQVPanelsDomain);
     unsetenv("VELMORA_PREFERENCES");
     setenv("HOME", savedHome_.c_str(), 1);
   }
   static void Answer(const std::string& path, int32_t typeIndex = 0, bool hide = false) {
-    UIDialogAnswer a;
+    TKDialogAnswer a;
     a.path = path;
     a.typeIndex = typeIndex;
     a.hideExtension = hide;
-    UIQueueDialogAnswer(a);
+    TKQueueDialogAnswer(a);
   }
   static void Cancel() {
-    UIDialogAnswer a;
+    TKDialogAnswer a;
     a.status = kQVErrCancelled;
-    UIQueueDialogAnswer(a);
+    TKQueueDialogAnswer(a);
   }
-  static UIPanelRequest LastPanel() { return UIScriptedDialogRequests().back().panel; }
+  static TKPanelRequest LastPanel() { return TKScriptedDialogRequests().back().panel; }
   std::string root_, home_, savedHome_;
 };
 
@@ -182,9 +182,9 @@ TEST_F(FilePanels, TypeListsMultipleChoicesAndShortBuffers) {
   ASSERT_EQ(kQVNoErr, QVGetFileSelectionSingle(&file, nullptr, nullptr, nullptr, kLoadCurve, kCurveTypes));
   EXPECT_EQ(4u, LastPanel().types.size());
 
-  UIDialogAnswer several;
+  TKDialogAnswer several;
   several.paths = {home_ + "/grades/look.acv", home_ + "/grades/other.acv"};
-  UIQueueDialogAnswer(several);
+  TKQueueDialogAnswer(several);
   QVFileRef* files = nullptr;
   int32_t count = 0;
   ASSERT_EQ(kQVNoErr, QVGetFileSelectionMultiple(&files, &count, nullptr, nullptr, nullptr, kLoadCurve, kCurveTypes));

@@ -451,20 +451,20 @@ class PresetPanels : public testing::Test {
     dir_ = MakeScratchFolder("presets");
     setenv("VELMORA_PREFERENCES", (dir_ + "/prefs").c_str(), 1);
     PLPrefsDiscard(kQVPanelsDomain);
-    UIClearDialogScript();
+    TKClearDialogScript();
     PLAlertScriptBegin();
   }
   void TearDown() override {
     PLAlertScriptEnd();
-    UIClearDialogScript();
+    TKClearDialogScript();
     PLPrefsDiscard(kQVPanelsDomain);
     unsetenv("VELMORA_PREFERENCES");
   }
   static void Answer(const std::string& path, QVStatus status = kQVNoErr) {
-    UIDialogAnswer a;
+    TKDialogAnswer a;
     a.path = path;
     a.status = status;
-    UIQueueDialogAnswer(a);
+    TKQueueDialogAnswer(a);
   }
   std::string dir_;
 };
@@ -475,7 +475,7 @@ TEST_F(PresetPanels, SaveAndLoadThroughThePanels) {
   s.levelsEnable = 1;
   Answer(dir_ + "/warm.vlpreset");
   ASSERT_EQ(kQVNoErr, CCSaveCurrentSettings(&s));
-  UIPanelRequest save = UIScriptedDialogRequests().back().panel;
+  TKPanelRequest save = TKScriptedDialogRequests().back().panel;
   EXPECT_EQ("Save Correction Settings As", save.title);
   EXPECT_EQ("untitled preset", save.fileName);
   ASSERT_EQ(1u, save.types.size());
@@ -484,8 +484,8 @@ TEST_F(PresetPanels, SaveAndLoadThroughThePanels) {
   VL_SettingsStruct loaded = Defaults();
   Answer(dir_ + "/warm.vlpreset");
   ASSERT_EQ(kQVNoErr, CCLoadCurrentSettings(&loaded));
-  EXPECT_EQ("Load Correction Settings", UIScriptedDialogRequests().back().panel.title);
-  EXPECT_EQ("Settings", UIScriptedDialogRequests().back().panel.types[0].name);
+  EXPECT_EQ("Load Correction Settings", TKScriptedDialogRequests().back().panel.title);
+  EXPECT_EQ("Settings", TKScriptedDialogRequests().back().panel.types[0].name);
   EXPECT_TRUE(VL_SettingsAreSame(&s, &loaded));
 
   // A file of only the header loads as a record of defaults.

@@ -83,19 +83,19 @@ TEST_F(PreviewLUTFile, WrittenFilesReadBackAsTheIdentity) {
   // Through the save panel, with the written file's reference handed back.
   setenv("VELMORA_PREFERENCES", (dir_ + "/prefs").c_str(), 1);
   PLPrefsDiscard(kQVPanelsDomain);
-  UIDialogAnswer answer;
+  TKDialogAnswer answer;
   answer.path = dir_ + "/LUT_Untitled_VL_Preview.lut";
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   QVFileRef written;
   ASSERT_EQ(kQVNoErr, SavePreviewLUT(nullptr, &written, "LUT_Untitled_VL_Preview", 4096));
   EXPECT_EQ(answer.path, std::string(written.path));
-  UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
+  TKPanelRequest panel = TKScriptedDialogRequests().back().panel;
   EXPECT_EQ("Save Preview LUT", panel.title);
   EXPECT_EQ("LUT_Untitled_VL_Preview", panel.fileName);
   uint8_t lut[768];
   ASSERT_EQ(kQVNoErr, ReadChannelLUTFileFromFSRef(&written, lut));
   ExpectIdentity(lut);
-  UIClearDialogScript();
+  TKClearDialogScript();
   PLPrefsDiscard(kQVPanelsDomain);
   unsetenv("VELMORA_PREFERENCES");
 }
@@ -191,25 +191,25 @@ TEST_F(PreviewLUTFile, OtherChoiceLoadsThroughThePanel) {
     for (int i = 0; i < 256; ++i) rows += std::to_string(255 - i) + " 0 " + std::to_string(i) + "\n";
     return rows;
   }());
-  UIDialogAnswer answer;
+  TKDialogAnswer answer;
   answer.path = grid;
   answer.typeIndex = 2;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   uint8_t table[768] = {};
   EXPECT_EQ(kQVNoErr, BuildLinearizationLUT(kPreviewLUTFromFile, table));
   EXPECT_EQ(255, table[0]);
   EXPECT_EQ(0, table[256 + 7]);
   EXPECT_EQ(7, table[512 + 7]);
-  ASSERT_EQ(4u, UIScriptedDialogRequests().back().panel.types.size());
+  ASSERT_EQ(4u, TKScriptedDialogRequests().back().panel.types.size());
   // The same file read as a "LUT:" text LUT fails: the table stays.
   answer.typeIndex = 0;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   uint8_t kept[768];
   std::memcpy(kept, table, sizeof kept);
   EXPECT_EQ(kQVErrCancelled, BuildLinearizationLUT(kPreviewLUTFromFile, table));
   EXPECT_EQ(0, std::memcmp(kept, table, sizeof kept));
   SetLinearizationLUTFileLoader(nullptr);
-  UIClearDialogScript();
+  TKClearDialogScript();
   PLPrefsDiscard(kQVPanelsDomain);
   unsetenv("VELMORA_PREFERENCES");
 }

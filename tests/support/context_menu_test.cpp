@@ -23,19 +23,19 @@ struct Recorder {
   std::vector<Call> calls;
   std::vector<std::string> rows;
   std::vector<bool> enabled, checked;
-  void (*adjust)(UIMenu*) = nullptr;
+  void (*adjust)(TKMenu*) = nullptr;
 };
 
-void Record(int32_t unused, int32_t message, int32_t tag, UIMenu* menu, void* userData) {
+void Record(int32_t unused, int32_t message, int32_t tag, TKMenu* menu, void* userData) {
   auto* r = static_cast<Recorder*>(userData);
   EXPECT_EQ(unused, 0);
   r->calls.push_back({message, tag});
   if (message != kCTMMessageBeforeShow) return;
   if (r->adjust) r->adjust(menu);
-  for (int32_t i = 1; i <= UICountMenuItems(menu); ++i) {
-    r->rows.push_back(UIGetMenuItemText(menu, i));
-    r->enabled.push_back(UIIsMenuItemEnabled(menu, i));
-    r->checked.push_back(UIIsMenuItemChecked(menu, i));
+  for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i) {
+    r->rows.push_back(TKGetMenuItemText(menu, i));
+    r->enabled.push_back(TKIsMenuItemEnabled(menu, i));
+    r->checked.push_back(TKIsMenuItemChecked(menu, i));
   }
 }
 
@@ -44,20 +44,20 @@ const CTMMenuItem kItems[] = {
     {"Delete", 40, 0, 0}, {nullptr, 99, 1, 0},
 };
 
-class ContextMenuTest : public UIHeadlessTest {};
+class ContextMenuTest : public TKHeadlessTest {};
 
 TEST_F(ContextMenuTest, CallbackAdjustsItemsByRowAndHearsTheChosenTag) {
   Recorder r;
   // Row 3 is "Smooth": the separator takes row 2. Row 9 lies outside the menu.
-  r.adjust = [](UIMenu* menu) {
+  r.adjust = [](TKMenu* menu) {
     EXPECT_EQ(CTMSetMenuItemEnable(menu, 3, false), kQVNoErr);
     EXPECT_EQ(CTMSetMenuItemEnable(menu, 5, true), kQVNoErr);
     EXPECT_EQ(CTMSetMenuItemEnable(menu, 9, false), kQVNoErr);
     EXPECT_EQ(CTMSetMenuItemEnable(nullptr, 1, false), kQVNoErr);
   };
   // Down lands on Reset, then skips the separator and the disabled Smooth.
-  for (int i = 0; i < 3; ++i) UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
+  for (int i = 0; i < 3; ++i) TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
   EXPECT_EQ(CTMDoContextualMenu(kItems, Record, &r), kQVNoErr);
   EXPECT_EQ(r.calls, (std::vector<Call>{{kCTMMessageBeforeShow, 0}, {kCTMMessageChosen, 40}}));
   EXPECT_EQ(r.rows, (std::vector<std::string>{"Reset", "-", "Smooth", "Linear", "Delete"}));
@@ -76,8 +76,8 @@ TEST_F(ContextMenuTest, NothingChosenReportsTagZero) {
     SCOPED_TRACE(c.name);
     Recorder r;
     if (c.escape) {
-      UIInjectKey(kUIKeyDown);
-      UIInjectKey(kUIKeyEscape);
+      TKInjectKey(kTKKeyDown);
+      TKInjectKey(kTKKeyEscape);
     }
     EXPECT_EQ(CTMDoContextualMenu(c.items, Record, &r), kQVNoErr);
     EXPECT_EQ(r.calls, (std::vector<Call>{{kCTMMessageBeforeShow, 0}, {kCTMMessageChosen, 0}}));
@@ -89,21 +89,21 @@ TEST_F(ContextMenuTest, NothingChosenReportsTagZero) {
 }
 
 TEST_F(ContextMenuTest, PopsUpAtTheContextClickInTheWindow) {
-  UIWindow* window = UICreateWindow(kUIWindowPlain, UIMakeRect(120, 80, 400, 300), "Curves");
-  UIShowWindow(window);
+  TKWindow* window = TKCreateWindow(kTKWindowPlain, TKMakeRect(120, 80, 400, 300), "Curves");
+  TKShowWindow(window);
   Recorder r;
-  UIInstallWindowHandler(window, [&](UIEvent& e) -> QVStatus {
-    if (e.kind != kUIEventContextClick) return kQVErrNotHandled;
+  TKInstallWindowHandler(window, [&](TKEvent& e) -> QVStatus {
+    if (e.kind != kTKEventContextClick) return kQVErrNotHandled;
     return CTMDoContextualMenu(kItems, Record, &r);
   });
   // The menu's top-left corner is at the click; rows are 20 high from 4
   // inside it and the separator is 9 high, so 4 + 20 + 9 + 10 is in "Smooth".
-  const UIPoint click{50, 60};
-  const UIPoint smooth{click.x + 30, click.y + 4 + 20 + 9 + 10};
-  UIInjectRightClick(window, click);
-  UIInjectMouseDown(window, smooth);
-  UIInjectMouseUp(window, smooth);
-  UIRunPending();
+  const TKPoint click{50, 60};
+  const TKPoint smooth{click.x + 30, click.y + 4 + 20 + 9 + 10};
+  TKInjectRightClick(window, click);
+  TKInjectMouseDown(window, smooth);
+  TKInjectMouseUp(window, smooth);
+  TKRunPending();
   EXPECT_EQ(r.calls, (std::vector<Call>{{kCTMMessageBeforeShow, 0}, {kCTMMessageChosen, 20}}));
 }
 

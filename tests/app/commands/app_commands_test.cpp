@@ -34,13 +34,13 @@
 
 namespace {
 
-UIDialogAnswer Cancelled() {
-  UIDialogAnswer a;
+TKDialogAnswer Cancelled() {
+  TKDialogAnswer a;
   a.status = kQVErrCancelled;
   return a;
 }
-UIDialogAnswer Choose(const std::string& path) {
-  UIDialogAnswer a;
+TKDialogAnswer Choose(const std::string& path) {
+  TKDialogAnswer a;
   a.path = path;
   return a;
 }
@@ -75,7 +75,7 @@ class AppCommands : public CorrectionWindowTest {
     EnableSessionMenus(false);
     gImageLoaded = false;
     SetPreferencesDialogOpenedHook(nullptr);
-    UIClearQuitRequest();
+    TKClearQuitRequest();
     CorrectionWindowTest::TearDown();
     PLAlertScriptEnd();
     AppResetServices();
@@ -119,12 +119,12 @@ TEST_F(AppCommands, EveryCommandAnswersItsResultCode) {
     const QVStatus expected = consumed.count(id) ? kQVNoErr : kQVErrNotHandled;
     EXPECT_EQ(AppCommandResult(id), expected);
     EXPECT_EQ(HandleAppCommand(id, nullptr), expected);
-    UIClearQuitRequest();
-    UIRunPending();
+    TKClearQuitRequest();
+    TKRunPending();
   }
   // Through the application's event handler as well.
-  UIEvent e;
-  e.kind = kUIEventCommand;
+  TKEvent e;
+  e.kind = kTKEventCommand;
   e.command = C("abou");
   EXPECT_EQ(HandleApplicationEvents(e), kQVNoErr);
   e.command = C("SCrs");
@@ -149,7 +149,7 @@ TEST_F(AppCommands, CommandsOfAbsentSubsystemsSayTheyAreNotAvailable) {
                {C("DBab"), "Grey-step chart matching"},
                {C("DBsc"), "Control surface definitions"},
                {C("DBlc"), "Control surface definitions"}};
-  gResultGWorld = UIImageCreate(16, 4);
+  gResultGWorld = TKImageCreate(16, 4);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.feature);
     PLAlertScriptBegin();
@@ -159,8 +159,8 @@ TEST_F(AppCommands, CommandsOfAbsentSubsystemsSayTheyAreNotAvailable) {
     EXPECT_EQ(Alerts()[0], std::string(c.feature) + " is not available in this version of Velmora.");
     EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   }
-  EXPECT_TRUE(UIScriptedDialogRequests().empty()) << "nobody is asked for a file that cannot be used";
-  UIImageDispose(gResultGWorld);
+  EXPECT_TRUE(TKScriptedDialogRequests().empty()) << "nobody is asked for a file that cannot be used";
+  TKImageDispose(gResultGWorld);
   gResultGWorld = nullptr;
 }
 
@@ -198,22 +198,22 @@ TEST_F(AppCommands, MenusFollowTheSession) {
     EXPECT_EQ(AppMenuCommandEnabled(kAppCmdHelp), s.session);
     EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdQuit));
     EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdAbout));
-    EXPECT_EQ(UIIsMenuItemEnabled(UIGetMenu(kAppMenuFile), 1), s.exportItem) << "File's Export item";
+    EXPECT_EQ(TKIsMenuItemEnabled(TKGetMenu(kAppMenuFile), 1), s.exportItem) << "File's Export item";
     // The toolkit's own enable pass (before a menu shows) agrees.
-    UIMenu* edit = UIGetMenu(kAppMenuEdit);
-    for (int32_t i = 1; i <= UICountMenuItems(edit); ++i) UIEnableMenuItem(edit, i, !UIIsMenuItemEnabled(edit, i));
-    UIUpdateMenuItems(edit);
-    EXPECT_EQ(UIIsMenuItemEnabled(edit, 6), s.paste);
-    EXPECT_EQ(UIIsMenuItemEnabled(edit, 4), s.cut);
+    TKMenu* edit = TKGetMenu(kAppMenuEdit);
+    for (int32_t i = 1; i <= TKCountMenuItems(edit); ++i) TKEnableMenuItem(edit, i, !TKIsMenuItemEnabled(edit, i));
+    TKUpdateMenuItems(edit);
+    EXPECT_EQ(TKIsMenuItemEnabled(edit, 6), s.paste);
+    EXPECT_EQ(TKIsMenuItemEnabled(edit, 4), s.cut);
   }
   // The bar shows with the session and leaves the keyboard where it was.
   EnableSessionMenus(false);
-  EXPECT_FALSE(UIIsWindowVisible(AppMenuBarWindow()));
+  EXPECT_FALSE(TKIsWindowVisible(AppMenuBarWindow()));
   EnableSessionMenus(true);
-  UIRunPending();
-  EXPECT_TRUE(UIIsWindowVisible(AppMenuBarWindow()));
-  EXPECT_EQ(UIFrontWindow(), window);
-  EXPECT_EQ(UIGetWindowBounds(AppMenuBarWindow()).bottom - UIGetWindowBounds(AppMenuBarWindow()).top, UIMenuBarHeight());
+  TKRunPending();
+  EXPECT_TRUE(TKIsWindowVisible(AppMenuBarWindow()));
+  EXPECT_EQ(TKFrontWindow(), window);
+  EXPECT_EQ(TKGetWindowBounds(AppMenuBarWindow()).bottom - TKGetWindowBounds(AppMenuBarWindow()).top, TKMenuBarHeight());
   // Editing: Undo follows the ring.
   EXPECT_FALSE(AppMenuCommandEnabled(kAppCmdUndo));
   HandleAppCommand(kAppCmdResetAll, nullptr);
@@ -223,17 +223,17 @@ TEST_F(AppCommands, MenusFollowTheSession) {
   EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdRedo));
   // A disabled item cannot be chosen by its key.
   gImageLoaded = false;
-  EXPECT_EQ(UIMatchMenuKey('c', kUIModCommand).command, 0u);
+  EXPECT_EQ(TKMatchMenuKey('c', kTKModCommand).command, 0u);
   gImageLoaded = true;
-  EXPECT_EQ(UIMatchMenuKey('c', kUIModCommand).command, kAppCmdCopy);
+  EXPECT_EQ(TKMatchMenuKey('c', kTKModCommand).command, kAppCmdCopy);
 }
 
 TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
-  const std::vector<UIMenu*> bar = UIGetMenuBarMenus();
+  const std::vector<TKMenu*> bar = TKGetMenuBarMenus();
   ASSERT_EQ(bar.size(), 7u);
   const int32_t order[] = {kAppMenuApplication, kAppMenuFile, kAppMenuEdit, kAppMenuView,
                            kAppMenuSettings, kAppMenuReference, kAppMenuHelp};
-  for (size_t i = 0; i < bar.size(); ++i) EXPECT_EQ(UIGetMenuID(bar[i]), order[i]);
+  for (size_t i = 0; i < bar.size(); ++i) EXPECT_EQ(TKGetMenuID(bar[i]), order[i]);
   const uint32_t menuCommands[] = {C("abou"), C("pref"), C("quit"), C("undo"), C("redo"), C("cut "), C("copy"),
                                    C("past"), C("clea"), C("VC1w"), C("VC2w"), C("VCpl"), C("VCsl"), C("VCel"),
                                    C("SCrs"), C("SCld"), C("SCsv"), C("SCsp"), C("SCla"), C("SCsa"), C("CCri"),
@@ -241,19 +241,19 @@ TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
                                    C("FElc"), C("FElL"), C("FElG"), C("FElP"), C("FElS"), C("FElT"), C("FElC"),
                                    C("VCpb"), C("VCsh"), C("VCeb"), C("DB3d"), C("DBtt"), C("VLis")};
   for (uint32_t id : menuCommands) {
-    UIMenu* menu = nullptr;
+    TKMenu* menu = nullptr;
     int32_t item = 0;
-    EXPECT_TRUE(UIFindMenuCommand(id, &menu, &item)) << std::string(reinterpret_cast<const char*>(&id), 4);
+    EXPECT_TRUE(TKFindMenuCommand(id, &menu, &item)) << std::string(reinterpret_cast<const char*>(&id), 4);
   }
   // Only the saved preview LUT index is checked.
-  UIMenu* primary = UIGetMenu(145);
-  for (int32_t i = 1; i <= UICountMenuItems(primary); ++i)
-    EXPECT_EQ(UIIsMenuItemChecked(primary, i),
-              UIGetMenuItemCommand(primary, i) == C("VCp0") + uint32_t(gPrefsSettings.lutIndex[kPFLUTPrimary]));
+  TKMenu* primary = TKGetMenu(145);
+  for (int32_t i = 1; i <= TKCountMenuItems(primary); ++i)
+    EXPECT_EQ(TKIsMenuItemChecked(primary, i),
+              TKGetMenuItemCommand(primary, i) == C("VCp0") + uint32_t(gPrefsSettings.lutIndex[kPFLUTPrimary]));
   // Building again replaces the menus instead of doubling them.
   BuildMenuBar();
-  EXPECT_EQ(UIGetMenuBarMenus().size(), 7u);
-  EXPECT_EQ(UICountMenuItems(UIGetMenu(145)), 6);
+  EXPECT_EQ(TKGetMenuBarMenus().size(), 7u);
+  EXPECT_EQ(TKCountMenuItems(TKGetMenu(145)), 6);
 }
 
 TEST_F(AppCommands, ViewCommandsSwitchThePaneLayout) {
@@ -266,12 +266,12 @@ TEST_F(AppCommands, ViewCommandsSwitchThePaneLayout) {
 }
 
 TEST_F(AppCommands, CheckMenuItemByCommandChecksExactlyTheMatchingItems) {
-  UIMenu* menu = UIGetMenu(146);
+  TKMenu* menu = TKGetMenu(146);
   EXPECT_EQ(CheckMenuItemByCommand(menu, C("VCs0") + 53), kQVNoErr);
-  for (int32_t i = 1; i <= UICountMenuItems(menu); ++i)
-    EXPECT_EQ(UIIsMenuItemChecked(menu, i), i == 4);
+  for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i)
+    EXPECT_EQ(TKIsMenuItemChecked(menu, i), i == 4);
   CheckMenuItemByCommand(menu, C("zzzz"));
-  for (int32_t i = 1; i <= UICountMenuItems(menu); ++i) EXPECT_FALSE(UIIsMenuItemChecked(menu, i));
+  for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i) EXPECT_FALSE(TKIsMenuItemChecked(menu, i));
   EXPECT_EQ(CheckMenuItemByCommand(nullptr, 0), kQVNoErr);
 }
 
@@ -290,7 +290,7 @@ TEST_F(AppCommands, ResetAllIsOneUndoStepWithControlsAndPictureFollowing) {
     std::memset(&defaults, 0, sizeof defaults);
     VL_SetDefaultControlValues(&defaults, kVLMaskAll);
     EXPECT_TRUE(ChangedWords(defaults, gUISettings).empty());
-    EXPECT_EQ(UIGetControlValue(hue), int32_t(defaults.hsl[0].hue * 65536.0f));
+    EXPECT_EQ(TKGetControlValue(hue), int32_t(defaults.hsl[0].hue * 65536.0f));
     EXPECT_EQ(Pixels(gResultFrame), Expected());
   }
   EXPECT_EQ(gUndoBuffer->undoable, undoable + 2);
@@ -301,10 +301,10 @@ TEST_F(AppCommands, ResetAllIsOneUndoStepWithControlsAndPictureFollowing) {
 // A Reset button resets the sections of its mask; a sender without a mask
 // (or none) resets nothing and leaves the undo ring alone.
 TEST_F(AppCommands, ResetButtonsResetOnlyTheirSections) {
-  UIControl* master = TabGroupGetPane(hslRanges, 0);
-  UIControl* reset = VFCreateResetButton(window, master, UIGetControlBounds(master), VLSettingsSectionMask(1));
+  TKControl* master = TabGroupGetPane(hslRanges, 0);
+  TKControl* reset = VFCreateResetButton(window, master, TKGetControlBounds(master), VLSettingsSectionMask(1));
   ASSERT_NE(reset, nullptr);
-  UIRunPending();
+  TKRunPending();
   gUISettings.hsl[0].hue = 30.0f;
   gUISettings.hsl[1].gain = 2.0f;
   gUISettings.rgb[0].gain = 3.0f;
@@ -312,7 +312,7 @@ TEST_F(AppCommands, ResetButtonsResetOnlyTheirSections) {
   const uint32_t undoable = gUndoBuffer->undoable;
 
   const VL_SettingsStruct before = gUISettings;
-  for (UIControl* sender : {static_cast<UIControl*>(nullptr), gain}) {
+  for (TKControl* sender : {static_cast<TKControl*>(nullptr), gain}) {
     EXPECT_EQ(HandleAppCommand(kVFCommandReset, sender), kQVErrNotHandled);
     EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
     EXPECT_EQ(gUndoBuffer->undoable, undoable);
@@ -321,7 +321,7 @@ TEST_F(AppCommands, ResetButtonsResetOnlyTheirSections) {
   // A click on the button sends 'VLrt' with the button.
   Click(reset);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].hue, gUIDefaultSettings.hsl[0].hue);
-  EXPECT_EQ(UIGetControlValue(hue), int32_t(gUIDefaultSettings.hsl[0].hue * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(hue), int32_t(gUIDefaultSettings.hsl[0].hue * 65536.0f));
   EXPECT_FLOAT_EQ(gUISettings.hsl[1].gain, 2.0f) << "another range keeps its value";
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].gain, 3.0f) << "another section keeps its value";
   EXPECT_EQ(gUndoBuffer->undoable, undoable + 1);
@@ -370,7 +370,7 @@ TEST_F(AppCommands, PasteReplacesTheWholeRecordAsOneUndoStep) {
   const uint32_t undoable = gUndoBuffer->undoable;
   EXPECT_EQ(HandleAppCommand(kAppCmdPaste, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(ChangedWords(copied, gUISettings).empty());
-  EXPECT_EQ(UIGetControlValue(hue), int32_t(55.0f * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(hue), int32_t(55.0f * 65536.0f));
   EXPECT_EQ(gUndoBuffer->undoable, undoable + 1);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
   EXPECT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
@@ -407,7 +407,7 @@ TEST_F(AppCommands, PastedAndRecalledRecordsAreHeldToTheFieldsRanges) {
     EXPECT_EQ(gUISettings.lumaRanges.lumarange_shadowy, 0.0f);
     EXPECT_EQ(gUISettings.hsl[0].saturation, gUIDefaultSettings.hsl[0].saturation);
     EXPECT_EQ(gUISettings.rgbCurves[0].spline.pointCount, 2u);
-    EXPECT_EQ(UIGetControlValue(saturation), int32_t(gUIDefaultSettings.hsl[0].saturation * 65536.0f));
+    EXPECT_EQ(TKGetControlValue(saturation), int32_t(gUIDefaultSettings.hsl[0].saturation * 65536.0f));
   }
 }
 
@@ -474,19 +474,19 @@ TEST_F(AppCommands, LoadSettingsReplacesTheRecordOnlyFromAGoodFile) {
 
   const VL_SettingsStruct before = gUISettings;
   const uint32_t undoable = gUndoBuffer->undoable;
-  UIQueueDialogAnswer(Cancelled());
+  TKQueueDialogAnswer(Cancelled());
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadSettings, nullptr), kQVErrNotHandled);
-  UIQueueDialogAnswer(Choose(folder + "/bad.vlpreset"));
+  TKQueueDialogAnswer(Choose(folder + "/bad.vlpreset"));
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadSettingsButton, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
 
-  UIQueueDialogAnswer(Choose(folder + "/look.vlpreset"));
+  TKQueueDialogAnswer(Choose(folder + "/look.vlpreset"));
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadSettings, nullptr), kQVErrNotHandled);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].hue, -25.0f);
   EXPECT_EQ(gUISettings.limiter_enable, 1u);
-  EXPECT_EQ(UIGetControlValue(softClip), int32_t(gUISettings.limiter.limiter_softclip_enable));
-  EXPECT_EQ(UIGetControlValue(hue), int32_t(-25.0f * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(softClip), int32_t(gUISettings.limiter.limiter_softclip_enable));
+  EXPECT_EQ(TKGetControlValue(hue), int32_t(-25.0f * 65536.0f));
   EXPECT_EQ(gUndoBuffer->undoable, undoable + 1);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
 }
@@ -520,19 +520,19 @@ TEST_F(AppCommands, PreviewLUTChoicesStoreTheChoiceAndMoveTheCheckMark) {
     ASSERT_EQ(BuildLinearizationLUT(c.builtAs, expected), kQVNoErr);
     EXPECT_EQ(std::memcmp(gPrefsSettings.lut[c.which], expected, kPreviewLUTBytes), 0);
     EXPECT_EQ(gPrefsSettings.lutIndex[c.which], c.n);
-    UIMenu* menu = UIGetMenu(c.menu);
-    for (int32_t i = 1; i <= UICountMenuItems(menu); ++i)
-      EXPECT_EQ(UIIsMenuItemChecked(menu, i), UIGetMenuItemCommand(menu, i) == c.base + uint32_t(c.n));
+    TKMenu* menu = TKGetMenu(c.menu);
+    for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i)
+      EXPECT_EQ(TKIsMenuItemChecked(menu, i), TKGetMenuItemCommand(menu, i) == c.base + uint32_t(c.n));
   }
   // "Other..." cancelled: index, table and check mark stay.
   const int32_t index = gPrefsSettings.lutIndex[kPFLUTPrimary];
   uint8_t table[kPreviewLUTBytes];
   std::memcpy(table, gPrefsSettings.lut[kPFLUTPrimary], sizeof table);
-  UIQueueDialogAnswer(Cancelled());
+  TKQueueDialogAnswer(Cancelled());
   HandleAppCommand(C("VCp0") + 56, nullptr);
   EXPECT_EQ(gPrefsSettings.lutIndex[kPFLUTPrimary], index);
   EXPECT_EQ(std::memcmp(gPrefsSettings.lut[kPFLUTPrimary], table, sizeof table), 0);
-  EXPECT_TRUE(UIIsMenuItemChecked(UIGetMenu(145), 1));
+  EXPECT_TRUE(TKIsMenuItemChecked(TKGetMenu(145), 1));
 }
 
 // Automatic colour and exposure write what the histogram functions give,
@@ -587,12 +587,12 @@ TEST_F(AppCommands, TheTimingTestNeedsAPictureAndReportsItsTime) {
 TEST_F(AppCommands, PreferencesTakeTheDialogsValuesOnOK) {
   static bool pressOK;
   SetPreferencesDialogOpenedHook([](PreferencesDialog* d) {
-    UISetControlValue(d->toolTips, 0);
-    UISetControlValue(d->undoDepth, 2);  // depth 1
-    UISetEditText(d->timeout, "3");
-    UIControl* button = pressOK ? d->ok : d->cancel;
-    const UIRect b = UIGetControlBounds(button);
-    UIInjectClick(d->window, UIPoint{(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+    TKSetControlValue(d->toolTips, 0);
+    TKSetControlValue(d->undoDepth, 2);  // depth 1
+    TKSetEditText(d->timeout, "3");
+    TKControl* button = pressOK ? d->ok : d->cancel;
+    const TKRect b = TKGetControlBounds(button);
+    TKInjectClick(d->window, TKPoint{(b.left + b.right) / 2, (b.top + b.bottom) / 2});
   });
   gPrefsSettings.toolTips = 1;
   gPrefsSettings.uiTimeoutMinutes = 10;
@@ -647,11 +647,11 @@ namespace {
 // nothing. Either way the command is consumed.
 TEST_F(AppCommands, TheLUTTestPictureIsSavedAsAPhotoshopFile) {
   const std::string path = folder + "/cube.psd";
-  UIQueueDialogAnswer(Cancelled());
+  TKQueueDialogAnswer(Cancelled());
   EXPECT_EQ(HandleAppCommand(kAppCmdLUTTestImage, nullptr), kQVNoErr);
   EXPECT_FALSE(std::filesystem::exists(path));
 
-  UIQueueDialogAnswer(Choose(path));
+  TKQueueDialogAnswer(Choose(path));
   EXPECT_EQ(HandleAppCommand(kAppCmdLUTTestImage, nullptr), kQVNoErr);
   std::vector<uint8_t> argb;
   ASSERT_TRUE(LUTTestImagePixels(&argb));
@@ -662,7 +662,7 @@ TEST_F(AppCommands, TheLUTTestPictureIsSavedAsAPhotoshopFile) {
   std::ifstream in(path, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, expected);
-  const UIDialogRequest request = UIScriptedDialogRequests().back();
+  const TKDialogRequest request = TKScriptedDialogRequests().back();
   EXPECT_EQ(request.panel.title, "Save 3D LUT Image");
 }
 
@@ -681,12 +681,12 @@ TEST_F(AppCommands, CurvesLoadAndSaveTheFourRGBCurves) {
   gUISettings.rgbCurvesEnable = 0;
   const uint32_t undoable = gUndoBuffer->undoable;
 
-  UIQueueDialogAnswer(Cancelled());
+  TKQueueDialogAnswer(Cancelled());
   HandleAppCommand(kAppCmdLoadCurves, nullptr);
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
   EXPECT_EQ(gUISettings.curvesEnable, 0u);
 
-  UIQueueDialogAnswer(Choose(acv));
+  TKQueueDialogAnswer(Choose(acv));
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadCurves, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gUndoBuffer->undoable, undoable + 1);
   EXPECT_EQ(gUISettings.curvesEnable, 1u);
@@ -695,7 +695,7 @@ TEST_F(AppCommands, CurvesLoadAndSaveTheFourRGBCurves) {
   EXPECT_EQ(Pixels(gResultFrame), Expected());
 
   const std::string out = folder + "/again.acv";
-  UIQueueDialogAnswer(Choose(out));
+  TKQueueDialogAnswer(Choose(out));
   EXPECT_EQ(HandleAppCommand(kAppCmdSaveCurves, nullptr), kQVErrNotHandled);
   std::ifstream in(out, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -712,7 +712,7 @@ TEST_F(AppCommands, SavingIntoTheUserPresetsRebuildsTheGalleryPresets) {
   std::filesystem::create_directories(presets);
   gUISettings.hsl[0].gain = 1.25f;
   for (const auto& [dir, rebuilds] : {std::pair{folder, 0}, std::pair{presets, 1}}) {
-    UIQueueDialogAnswer(Choose(dir + "/mine.vlpreset"));
+    TKQueueDialogAnswer(Choose(dir + "/mine.vlpreset"));
     EXPECT_EQ(HandleAppCommand(kAppCmdSaveSettings, nullptr), kQVErrNotHandled);
     VL_SettingsStruct back;
     std::memset(&back, 0, sizeof back);
@@ -742,15 +742,15 @@ TEST_F(AppCommands, SurfaceDefinitionsGoThroughTheirPanels) {
     calls.push_back(std::string("read ") + path);
     return kQVNoErr;
   };
-  UIQueueDialogAnswer(Cancelled());
+  TKQueueDialogAnswer(Cancelled());
   HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr);
-  UIQueueDialogAnswer(Choose(folder + "/desk.vlws"));
+  TKQueueDialogAnswer(Choose(folder + "/desk.vlws"));
   EXPECT_EQ(HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr), kQVErrNotHandled);
   std::ofstream(folder + "/desk.vlws") << "<x/>";
-  UIQueueDialogAnswer(Choose(folder + "/desk.vlws"));
+  TKQueueDialogAnswer(Choose(folder + "/desk.vlws"));
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadSurfaceDefinitions, nullptr), kQVErrNotHandled);
   EXPECT_EQ(calls, (std::vector<std::string>{"write " + folder + "/desk.vlws desk.vlws", "read " + folder + "/desk.vlws"}));
-  const std::vector<UIDialogRequest> requests = UIScriptedDialogRequests();
+  const std::vector<TKDialogRequest> requests = TKScriptedDialogRequests();
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[1].panel.title, "Save Knobwell Settings");
   EXPECT_EQ(requests[2].panel.title, "Load Knobwell Settings");
@@ -859,8 +859,8 @@ TEST_F(AppCommands, TheProgramGainingOrLosingTheFocusStartsOrStopsTheOutputs) {
   h.showSecondaryPreview = [](bool shown) { gFocusCalls.push_back(shown ? "secondary shown" : "secondary hidden"); };
   AppServices().videoOutputOpen = [] { return gVideoRunning; };
   int passedOn = 0;
-  UIInstallAppHandler([&passedOn](UIEvent& e) {
-    if (e.kind == kUIEventAppActivated || e.kind == kUIEventAppDeactivated) ++passedOn;
+  TKInstallAppHandler([&passedOn](TKEvent& e) {
+    if (e.kind == kTKEventAppActivated || e.kind == kTKEventAppDeactivated) ++passedOn;
     return kQVErrNotHandled;
   });
   InstallAppCommands();  // ahead of the handler above again
@@ -878,24 +878,24 @@ TEST_F(AppCommands, TheProgramGainingOrLosingTheFocusStartsOrStopsTheOutputs) {
       {"gained with the output running", true, true, true, {"secondary shown", "frame " + d}},
       {"gained without an exchange", true, false, false, {}},
   };
-  UIWindow* bar = AppMenuBarWindow();
-  ASSERT_TRUE(UIIsWindowVisible(bar));
+  TKWindow* bar = AppMenuBarWindow();
+  ASSERT_TRUE(TKIsWindowVisible(bar));
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     gUIComm.block = k.attached ? block.get() : nullptr;
     gVideoRunning = k.videoRunning;
     gFocusCalls.clear();
     passedOn = 0;
-    UIRenderWindow(bar);
-    ASSERT_FALSE(UIWindowNeedsRedraw(bar));
-    UIInjectAppActivation(k.active);
-    UIRunPending();
+    TKRenderWindow(bar);
+    ASSERT_FALSE(TKWindowNeedsRedraw(bar));
+    TKInjectAppActivation(k.active);
+    TKRunPending();
     EXPECT_EQ(gFocusCalls, k.calls);
     EXPECT_EQ(passedOn, 1);
-    EXPECT_EQ(UIWindowNeedsRedraw(bar), k.active) << "the menu bar is drawn again on gaining the focus";
+    EXPECT_EQ(TKWindowNeedsRedraw(bar), k.active) << "the menu bar is drawn again on gaining the focus";
     // Asked directly, the handler answers the same.
-    UIEvent e;
-    e.kind = k.active ? kUIEventAppActivated : kUIEventAppDeactivated;
+    TKEvent e;
+    e.kind = k.active ? kTKEventAppActivated : kTKEventAppDeactivated;
     EXPECT_EQ(HandleApplicationEvents(e), kQVErrNotHandled);
   }
   gUIComm.block = nullptr;

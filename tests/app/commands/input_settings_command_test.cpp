@@ -20,12 +20,12 @@ namespace {
 constexpr int32_t kWidth = 16, kHeight = 4, kRowBytes = kWidth * 4;
 constexpr size_t kFrameBytes = size_t(kRowBytes) * kHeight;
 
-UIPoint RectCentre(const UIRect& r) { return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+TKPoint RectCentre(const TKRect& r) { return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 void TypeInto(InputSettingsDialog* d, const InputSettingsSlider& s, const char* text) {
-  UIInjectClick(d->window, RectCentre(UIGetControlBounds(s.readout)));
-  UIInjectKey('a', kUIModCommand);
-  UIInjectText(text);
+  TKInjectClick(d->window, RectCentre(TKGetControlBounds(s.readout)));
+  TKInjectKey('a', kTKModCommand);
+  TKInjectText(text);
 }
 
 // The dialog's scripted input for the next run.
@@ -117,11 +117,11 @@ class InputSettingsCommand : public CorrectionWindowTest {
 bool Same(const InputLinearization& a, const InputLinearization& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST_F(InputSettingsCommand, TheItemIsEnabledOnlyWithAFrameOfTheExchange) {
-  UIMenu* menu = nullptr;
+  TKMenu* menu = nullptr;
   int32_t item = 0;
-  ASSERT_TRUE(UIFindMenuCommand(kAppCmdInputSettings, &menu, &item));
-  EXPECT_EQ(UIGetMenuID(menu), kAppMenuSettings);
-  EXPECT_EQ(UIGetMenuItemText(menu, item), "Input Settings...");
+  ASSERT_TRUE(TKFindMenuCommand(kAppCmdInputSettings, &menu, &item));
+  EXPECT_EQ(TKGetMenuID(menu), kAppMenuSettings);
+  EXPECT_EQ(TKGetMenuItemText(menu, item), "Input Settings...");
 
   EXPECT_FALSE(AppMenuCommandEnabled(kAppCmdInputSettings)) << "block attached, no frame imported yet";
   gImageLoaded = true;
@@ -151,19 +151,19 @@ TEST_F(InputSettingsCommand, OKRelinearizesTheArrivingFrameOnce) {
     TypeInto(d, d->black, "16");
     TypeInto(d, d->white, "235");
     TypeInto(d, d->gamma, "0.5");
-    UIInjectKey(kUIKeyReturn);
+    TKInjectKey(kTKKeyReturn);
   };
   const std::vector<float> result = Values(gResultFrame);
-  const uint32_t shown = UIImageGetPixel(gSourceGWorld, 5, 1);
+  const uint32_t shown = TKImageGetPixel(gSourceGWorld, 5, 1);
   EXPECT_EQ(HandleAppCommand(kAppCmdInputSettings, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gDialogRuns, 1);
   EXPECT_TRUE(Same(Stored(), edited)) << std::hex << Stored().flags << " " << Stored().gamma;
   EXPECT_TRUE(Same(InBlock(), edited)) << "later frames of the exchange get the record too";
   EXPECT_EQ(Values(gSourceFrame), Expected(edited));
   EXPECT_NE(Values(gResultFrame), result) << "reprocessed";
-  EXPECT_NE(UIImageGetPixel(gSourceGWorld, 5, 1), shown) << "the source picture shows the new frame";
+  EXPECT_NE(TKImageGetPixel(gSourceGWorld, 5, 1), shown) << "the source picture shows the new frame";
 
-  gScript = [](InputSettingsDialog*) { UIInjectKey(kUIKeyReturn); };
+  gScript = [](InputSettingsDialog*) { TKInjectKey(kTKKeyReturn); };
   for (int run = 2; run <= 3; ++run) {
     SCOPED_TRACE(run);
     EXPECT_EQ(HandleAppCommand(kAppCmdInputSettings, nullptr), kQVErrNotHandled);
@@ -184,10 +184,10 @@ TEST_F(InputSettingsCommand, CancelLeavesEverything) {
 
   gScript = [](InputSettingsDialog* d) {
     TypeInto(d, d->black, "10");
-    UIInjectClick(d->window, RectCentre(kInputSettingsSoftClipRect));
-    UIInjectKey(kUIKeyEscape);
+    TKInjectClick(d->window, RectCentre(kInputSettingsSoftClipRect));
+    TKInjectKey(kTKKeyEscape);
   };
-  const uint32_t shown = UIImageGetPixel(gSourceGWorld, 5, 1);
+  const uint32_t shown = TKImageGetPixel(gSourceGWorld, 5, 1);
   EXPECT_EQ(HandleAppCommand(kAppCmdInputSettings, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gDialogRuns, 1);
   EXPECT_TRUE(Same(Stored(), arrived));
@@ -195,7 +195,7 @@ TEST_F(InputSettingsCommand, CancelLeavesEverything) {
   EXPECT_EQ(Values(gSourceFrame), source);
   EXPECT_EQ(Values(gResultFrame), result);
   EXPECT_EQ(std::memcmp(&settings, &gUISettings, sizeof settings), 0);
-  EXPECT_EQ(UIImageGetPixel(gSourceGWorld, 5, 1), shown);
+  EXPECT_EQ(TKImageGetPixel(gSourceGWorld, 5, 1), shown);
 }
 
 }  // namespace

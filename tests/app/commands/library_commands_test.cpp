@@ -20,8 +20,8 @@
 
 namespace {
 
-UIDialogAnswer Choose(const std::string& path) {
-  UIDialogAnswer a;
+TKDialogAnswer Choose(const std::string& path) {
+  TKDialogAnswer a;
   a.path = path;
   return a;
 }
@@ -59,13 +59,13 @@ class LibraryCommands : public CorrectionWindowTest {
 
 TEST_F(LibraryCommands, SaveAndLoadCDLGoThroughTheUndoRing) {
   gUISettings.rgb[kVLRangeMaster].channel[1].gain = 1.5f;
-  UIQueueDialogAnswer(Choose(folder + "/grade.cdl"));
+  TKQueueDialogAnswer(Choose(folder + "/grade.cdl"));
   EXPECT_EQ(HandleAppCommand(kAppCmdSaveCDL, nullptr), kQVErrNotHandled);
   EXPECT_NE(Read(folder + "/grade.cdl").find("<Slope>1.0000 1.5000 1.0000</Slope>"), std::string::npos);
 
   gUISettings.rgb[kVLRangeMaster].channel[1].gain = 0.5f;
   const VL_SettingsStruct edited = gUISettings;
-  UIQueueDialogAnswer(Choose(folder + "/grade.cdl"));
+  TKQueueDialogAnswer(Choose(folder + "/grade.cdl"));
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadCDL, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gUISettings.rgb[kVLRangeMaster].channel[1].gain, 1.5f);
   EXPECT_EQ(gUISettings.hsl[kVLRangeMaster].enable, 1u);
@@ -76,7 +76,7 @@ TEST_F(LibraryCommands, SaveAndLoadCDLGoThroughTheUndoRing) {
   const std::string bad = "<ColorDecisionList/>";
   ASSERT_EQ(PLReplaceFileContents((folder + "/bad.cdl").c_str(), bad.data(), bad.size()), kQVNoErr);
   const VL_SettingsStruct before = gUISettings;
-  UIQueueDialogAnswer(Choose(folder + "/bad.cdl"));
+  TKQueueDialogAnswer(Choose(folder + "/bad.cdl"));
   HandleAppCommand(kAppCmdLoadCDL, nullptr);
   EXPECT_EQ(std::memcmp(&before, &gUISettings, sizeof before), 0);
   ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
@@ -88,14 +88,14 @@ TEST_F(LibraryCommands, EveryExportCommandWritesItsFormat) {
   const LUT3DFormat* formats = LUT3DFormats(&count);
   for (size_t i = 0; i < count; ++i) {
     const std::string path = folder + "/export" + std::to_string(i) + "." + formats[i].extension;
-    UIQueueDialogAnswer(Choose(path));
+    TKQueueDialogAnswer(Choose(path));
     EXPECT_EQ(HandleAppCommand(formats[i].command, nullptr), kQVErrNotHandled) << formats[i].name;
     EXPECT_GT(Read(path).size(), size_t(4096 * 10)) << formats[i].name;
   }
   EXPECT_TRUE(PLAlertScriptRecorded().empty());
   // A failed export names the file and the reason.
   std::filesystem::create_directory(folder + "/lut.3dl");
-  UIQueueDialogAnswer(Choose(folder + "/lut.3dl"));
+  TKQueueDialogAnswer(Choose(folder + "/lut.3dl"));
   HandleAppCommand(kAppCmdExportLustre, nullptr);
   ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
   EXPECT_EQ(PLAlertScriptRecorded()[0].message,

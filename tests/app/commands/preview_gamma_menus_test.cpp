@@ -16,7 +16,7 @@
 
 namespace {
 
-class PreviewGammaMenus : public UIHeadlessTest {};
+class PreviewGammaMenus : public TKHeadlessTest {};
 
 TEST_F(PreviewGammaMenus, ThreeMenusOfSixChoicesWithCommandsFromTheirBase) {
   struct Case {
@@ -31,16 +31,16 @@ TEST_F(PreviewGammaMenus, ThreeMenusOfSixChoicesWithCommandsFromTheirBase) {
   const int32_t choices[6] = {50, 51, 52, 53, 54, 56};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.menuID);
-    UIMenu* menu = UICreateMenu(c.menuID, "LUT");
+    TKMenu* menu = TKCreateMenu(c.menuID, "LUT");
     EXPECT_EQ(FillLinearizationMenu(menu, c.base), 6);
-    ASSERT_EQ(UICountMenuItems(menu), 6);
+    ASSERT_EQ(TKCountMenuItems(menu), 6);
     for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(UIGetMenuItemText(menu, i + 1), titles[i]);
-      EXPECT_EQ(UIGetMenuItemCommand(menu, i + 1), c.base + uint32_t(choices[i]));
+      EXPECT_EQ(TKGetMenuItemText(menu, i + 1), titles[i]);
+      EXPECT_EQ(TKGetMenuItemCommand(menu, i + 1), c.base + uint32_t(choices[i]));
       EXPECT_EQ(LinearizationChoiceForCommand(c.base + uint32_t(choices[i]), c.base), choices[i]);
     }
-    EXPECT_EQ(UIGetMenuItemCommand(menu, 1), c.first);
-    EXPECT_EQ(UIGetMenuItemCommand(menu, 6), c.last);
+    EXPECT_EQ(TKGetMenuItemCommand(menu, 1), c.first);
+    EXPECT_EQ(TKGetMenuItemCommand(menu, 6), c.last);
     // Choice 55 has no item; another menu's commands are not this one's.
     EXPECT_EQ(LinearizationChoiceForCommand(c.base + 55, c.base), 0);
     EXPECT_EQ(LinearizationChoiceForCommand(QVFourCC("VCxb"), c.base), 0);
@@ -58,15 +58,15 @@ TEST_F(PreviewGammaMenus, OtherLoadsAFileThroughItsOwnPanel) {
     out << "table x 2\ngmax 255\ngsize 256\nr g b\n";
     for (int i = 0; i < 256; ++i) out << 255 - i << " " << 255 - i << " " << 255 - i << "\n";
   }
-  UIDialogAnswer answer;
+  TKDialogAnswer answer;
   answer.path = path;
   answer.typeIndex = 2;  // the grid text kind
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   uint8_t table[768] = {};
   EXPECT_EQ(LoadLinearizationLUTFile(table), 1);
   EXPECT_EQ(table[0], 255);
   EXPECT_EQ(table[512 + 255], 0);
-  const UIPanelRequest panel = UIScriptedDialogRequests().back().panel;
+  const TKPanelRequest panel = TKScriptedDialogRequests().back().panel;
   EXPECT_EQ(panel.title, "Load LUT");
   EXPECT_EQ(panel.prompt, "Load");
   EXPECT_EQ(panel.types.size(), 4u);
@@ -74,14 +74,14 @@ TEST_F(PreviewGammaMenus, OtherLoadsAFileThroughItsOwnPanel) {
   EXPECT_TRUE(GetOpenPanelPathPref(kQVPanelKindGet, int32_t(QVFourCC("LdLu")), &folder));
 
   // Cancelled: nothing read, the table stays.
-  UIDialogAnswer cancel;
+  TKDialogAnswer cancel;
   cancel.status = kQVErrCancelled;
-  UIQueueDialogAnswer(cancel);
+  TKQueueDialogAnswer(cancel);
   uint8_t kept[768];
   std::memcpy(kept, table, sizeof kept);
   EXPECT_EQ(LoadLinearizationLUTFile(table), 0);
   EXPECT_EQ(std::memcmp(kept, table, sizeof kept), 0);
-  UIClearDialogScript();
+  TKClearDialogScript();
   PLPrefsDiscard(kQVPanelsDomain);
   unsetenv("VELMORA_PREFERENCES");
 }

@@ -8,22 +8,22 @@ TEST_F(CorrectionWindowTest, ShortcutsSelectTheTabsTheyName) {
   // The HSL tab holds a sub-tab group (Controls, Hue Offsets) whose
   // Controls pane holds the range tabs, as in the application.
   static const VFTabEntry kSub[] = {{"Controls", 1, 1}, {"Hue Offsets", 1, 0}};
-  UIControl* hslPane = TabGroupGetPane(mainTabs, 0);
-  UIControl* sub = nullptr;
-  ASSERT_EQ(CreateTabGroup(window, UIGetControlBounds(hslPane), 2, kSub, true, &sub), kQVNoErr);
-  UIEmbedControl(sub, hslPane);
-  UIEmbedControl(hslRanges, TabGroupGetPane(sub, 0));
+  TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
+  TKControl* sub = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(hslPane), 2, kSub, true, &sub), kQVNoErr);
+  TKEmbedControl(sub, hslPane);
+  TKEmbedControl(hslRanges, TabGroupGetPane(sub, 0));
   static const VFTabEntry kChannels[] = {{"Master", 1, 1}, {"Red", 1, 0}, {"Green", 1, 0}, {"Blue", 1, 0}};
-  UIControl* levels = nullptr;
-  ASSERT_EQ(CreateTabGroup(window, UIGetControlBounds(TabGroupGetPane(mainTabs, 5)), 4, kChannels, true, &levels),
+  TKControl* levels = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(TabGroupGetPane(mainTabs, 5)), 4, kChannels, true, &levels),
             kQVNoErr);
-  UIEmbedControl(levels, TabGroupGetPane(mainTabs, 5));
+  TKEmbedControl(levels, TabGroupGetPane(mainTabs, 5));
 
   struct Case {
     uint32_t key, modifiers;
     int32_t current;
     int32_t handled, tab;
-    UIControl* subGroup;
+    TKControl* subGroup;
     int32_t subTab;
   } cases[] = {
       {'s', 0, 0, 1, 0, hslRanges, 3},  // HSL: Controls, Shadows
@@ -51,13 +51,13 @@ TEST_F(CorrectionWindowTest, ShortcutsSelectTheTabsTheyName) {
   // Shift-V is the vectorscope among the analysis displays.
   std::vector<VFTabEntry> analysisEntries(13, VFTabEntry{"View", 1, 0});
   analysisEntries[0].selected = 1;
-  UIControl* analysis = nullptr;
-  ASSERT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 200, 400), 13, analysisEntries.data(), false, &analysis), kQVNoErr);
+  TKControl* analysis = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, TKMakeRect(0, 0, 200, 400), 13, analysisEntries.data(), false, &analysis), kQVNoErr);
   EXPECT_EQ(HandleShortcutKey('V', 0x200, -1, analysis, kAnalysisShortcuts), 1);
   EXPECT_EQ(TabGroupGetCurrent(analysis), 9);
   // Shift-F shows the reference in the image pane; plain F is nothing there.
-  UIControl* modes = nullptr;
-  ASSERT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 200, 400), 6, analysisEntries.data(), false, &modes), kQVNoErr);
+  TKControl* modes = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, TKMakeRect(0, 0, 200, 400), 6, analysisEntries.data(), false, &modes), kQVNoErr);
   EXPECT_EQ(HandleShortcutKey('F', 0, -1, modes, kImagePaneShortcuts), 0);
   EXPECT_EQ(HandleShortcutKey('F', 0x200, -1, modes, kImagePaneShortcuts), 1);
   EXPECT_EQ(TabGroupGetCurrent(modes), 2);
@@ -71,35 +71,35 @@ TEST_F(CorrectionWindowTest, ShortcutsSelectTheTabsTheyName) {
 
 namespace {
 std::vector<std::pair<int32_t, int32_t>> gMenuCalls;  // (phase, chosen)
-void RecordMenu(UIControl*, int32_t phase, int32_t chosen, UIMenu*, int32_t ref) {
+void RecordMenu(TKControl*, int32_t phase, int32_t chosen, TKMenu*, int32_t ref) {
   EXPECT_EQ(ref, 42);
   gMenuCalls.emplace_back(phase, chosen);
 }
 }  // namespace
 
 TEST_F(CorrectionWindowTest, ContextMenusRunTheirProcedureAroundTheChoice) {
-  UIMenu* menu = UICreateMenu(420, "");
-  UIAppendMenuItem(menu, "Reset", 0);
-  UIAppendMenuItem(menu, "Copy", 0);
+  TKMenu* menu = TKCreateMenu(420, "");
+  TKAppendMenuItem(menu, "Reset", 0);
+  TKAppendMenuItem(menu, "Copy", 0);
   // A menu without a procedure is not shown: the click passes on.
   ASSERT_EQ(SetControlContextMenu(gain, menu, nullptr, 42), kQVNoErr);
   EXPECT_EQ(HandleControlContextClick(gain, Centre(gain)), kQVErrNotHandled);
-  EXPECT_EQ(HandleControlContextClick(nullptr, UIPoint{}), kQVErrNotHandled);
+  EXPECT_EQ(HandleControlContextClick(nullptr, TKPoint{}), kQVErrNotHandled);
 
   gMenuCalls.clear();
   SetControlContextMenu(gain, menu, RecordMenu, 42);
-  UIInjectRightClick(window, Centre(gain));
-  UIInjectKey(kUIKeyEscape);
-  UIRunPending();
+  TKInjectRightClick(window, Centre(gain));
+  TKInjectKey(kTKKeyEscape);
+  TKRunPending();
   std::vector<std::pair<int32_t, int32_t>> expected = {{kVFMenuBeforeOpen, 0}, {kVFMenuAfterChoice, 0}};
   EXPECT_EQ(gMenuCalls, expected) << "choosing nothing still ends with phase 2 and item 0";
 
   gMenuCalls.clear();
-  UIInjectRightClick(window, Centre(gain));
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
-  UIRunPending();
+  TKInjectRightClick(window, Centre(gain));
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
+  TKRunPending();
   ASSERT_EQ(gMenuCalls.size(), 2u);
   EXPECT_EQ(gMenuCalls[1].first, kVFMenuAfterChoice);
   EXPECT_GE(gMenuCalls[1].second, 1);
@@ -107,6 +107,6 @@ TEST_F(CorrectionWindowTest, ContextMenusRunTheirProcedureAroundTheChoice) {
   static const char* const kHelp[] = {"Gain of the range", "Multiplies the range's values; Option-click resets."};
   VFRegisterStringList(900, kHelp, 2);
   EXPECT_EQ(SetControlHelpTag(gain, 900, 1, 2), kQVNoErr);
-  EXPECT_EQ(UIGetHelpTag(gain), "Gain of the range");
+  EXPECT_EQ(TKGetHelpTag(gain), "Gain of the range");
   EXPECT_EQ(SetControlHelpTag(gain, 900, 3, 4), kQVErrParam);
 }

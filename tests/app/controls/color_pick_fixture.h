@@ -15,19 +15,19 @@
 
 class ColorPickTest : public CorrectionWindowTest {
  protected:
-  UIWindow* pictureWindow = nullptr;
+  TKWindow* pictureWindow = nullptr;
   // Layout 1's pane, then layout 3's pane and the two reference panes.
-  UIControl* panes[4] = {};
-  UIImage* picture = nullptr;
+  TKControl* panes[4] = {};
+  TKImage* picture = nullptr;
 
   void SetUp() override {
     CorrectionWindowTest::SetUp();
     ViewsResetHooks();
-    picture = UIImageCreate(16, 4);
-    pictureWindow = UICreateWindow(kUIWindowPlain, UIMakeRect(700, 40, 400, 200), "Picture");
+    picture = TKImageCreate(16, 4);
+    pictureWindow = TKCreateWindow(kTKWindowPlain, TKMakeRect(700, 40, 400, 200), "Picture");
     // Each view is 160 x 40: ten view pixels a frame pixel, no border.
-    const UIRect frames[4] = {UIMakeRect(0, 0, 164, 44), UIMakeRect(0, 60, 164, 44), UIMakeRect(200, 0, 164, 44),
-                              UIMakeRect(200, 60, 164, 44)};
+    const TKRect frames[4] = {TKMakeRect(0, 0, 164, 44), TKMakeRect(0, 60, 164, 44), TKMakeRect(200, 0, 164, 44),
+                              TKMakeRect(200, 60, 164, 44)};
     for (int i = 0; i < 4; ++i) {
       ASSERT_EQ(CreateImagePane(pictureWindow, frames[i], &panes[i]), kQVNoErr);
       SetImagePaneImage(panes[i], picture);
@@ -38,9 +38,9 @@ class ColorPickTest : public CorrectionWindowTest {
     SetReferenceImagePane(1, panes[2]);
     SetReferenceImagePane(2, panes[3]);
     gPaneLayout = 1;
-    UIShowWindow(pictureWindow);
-    UIRenderWindow(pictureWindow);
-    UISelectWindow(window);
+    TKShowWindow(pictureWindow);
+    TKRenderWindow(pictureWindow);
+    TKSelectWindow(window);
   }
 
   void TearDown() override {
@@ -48,13 +48,13 @@ class ColorPickTest : public CorrectionWindowTest {
     gPaneLayout = 1;
     ViewsResetHooks();
     CorrectionWindowTest::TearDown();
-    UIImageDispose(picture);
+    TKImageDispose(picture);
   }
 
   // The window point over frame pixel (x, y) of a pane.
-  UIPoint Over(int pane, int x, int y) const {
-    const UIRect b = UIGetControlBounds(panes[pane]);
-    return UIPoint{b.left + 2 + 10 * x + 5, b.top + 2 + 10 * y + 5};
+  TKPoint Over(int pane, int x, int y) const {
+    const TKRect b = TKGetControlBounds(panes[pane]);
+    return TKPoint{b.left + 2 + 10 * x + 5, b.top + 2 + 10 * y + 5};
   }
   static void Pixel(int x, int y, float rgb[3]) {
     float p[4];
@@ -67,28 +67,28 @@ class ColorPickTest : public CorrectionWindowTest {
 
   // Clicks the eyedropper, then goes over the points of the picture window
   // 0.3 s apart, pressing at the first and letting go at the last.
-  void PickAlong(UIControl* eyedropper, std::initializer_list<UIPoint> path, uint32_t modifiers = 0) {
-    double at = UINow() + 0.3;
-    UIInjectClick(window, Centre(eyedropper), modifiers);
-    const UIPoint* points = path.begin();
+  void PickAlong(TKControl* eyedropper, std::initializer_list<TKPoint> path, uint32_t modifiers = 0) {
+    double at = TKNow() + 0.3;
+    TKInjectClick(window, Centre(eyedropper), modifiers);
+    const TKPoint* points = path.begin();
     const size_t n = path.size();
-    UIInjectMouseMove(pictureWindow, points[0], at);
+    TKInjectMouseMove(pictureWindow, points[0], at);
     at += 0.3;
-    UIInjectMouseDown(pictureWindow, points[0], 0, at);
+    TKInjectMouseDown(pictureWindow, points[0], 0, at);
     for (size_t i = 1; i < n; ++i) {
       at += 0.3;
-      UIInjectMouseDrag(pictureWindow, points[i], 0, at);
+      TKInjectMouseDrag(pictureWindow, points[i], 0, at);
     }
     at += 0.3;
-    UIInjectMouseUp(pictureWindow, points[n - 1], 0, at);
-    UIRunPending();
+    TKInjectMouseUp(pictureWindow, points[n - 1], 0, at);
+    TKRunPending();
   }
 
   // The colour at the centre of a control in the window as drawn.
-  void DrawnColour(UIControl* control, int* r, int* g, int* b, int dx = 0) {
-    UIImage* shot = UIRenderWindow(window);
-    const UIPoint c = Centre(control);
-    const uint32_t v = UIImageGetPixel(shot, c.x + dx, c.y);
+  void DrawnColour(TKControl* control, int* r, int* g, int* b, int dx = 0) {
+    TKImage* shot = TKRenderWindow(window);
+    const TKPoint c = Centre(control);
+    const uint32_t v = TKImageGetPixel(shot, c.x + dx, c.y);
     *r = (v >> 16) & 0xFF;
     *g = (v >> 8) & 0xFF;
     *b = v & 0xFF;

@@ -34,25 +34,25 @@ constexpr uint32_t kOff(size_t offset) { return uint32_t(offset); }
 
 class CorrectionWindowTest : public ::testing::Test {
  protected:
-  UIWindow* window = nullptr;
-  UIControl* mainTabs = nullptr;
-  UIControl* hslRanges = nullptr;
+  TKWindow* window = nullptr;
+  TKControl* mainTabs = nullptr;
+  TKControl* hslRanges = nullptr;
   // Master range: hue, saturation, gain; highlights: gain; RGB master gain.
-  UIControl* hue = nullptr;
-  UIControl* saturation = nullptr;
-  UIControl* gain = nullptr;
-  UIControl* highlightGain = nullptr;
-  UIControl* rgbGain = nullptr;
-  UIControl* softClip = nullptr;
-  UIControl* clipMethod = nullptr;
+  TKControl* hue = nullptr;
+  TKControl* saturation = nullptr;
+  TKControl* gain = nullptr;
+  TKControl* highlightGain = nullptr;
+  TKControl* rgbGain = nullptr;
+  TKControl* softClip = nullptr;
+  TKControl* clipMethod = nullptr;
   int reprocessCount = 0;
   static inline CorrectionWindowTest* current = nullptr;
   VFServices savedServices;
 
   void SetUp() override {
     current = this;
-    UIUseFakeClock(true);
-    ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+    TKUseFakeClock(true);
+    ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
     UIResetHooks();
     VFInstallControls();
     savedServices = VFGetServices();
@@ -76,13 +76,13 @@ class CorrectionWindowTest : public ::testing::Test {
     };
     BuildWindow();
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-    UIRunPending();
+    TKRunPending();
   }
 
   void TearDown() override {
     VFCommitPendingEdit(false);
-    UIShutdownToolkit();
-    UIUseFakeClock(false);
+    TKShutdownToolkit();
+    TKUseFakeClock(false);
     UIResetHooks();
     VFGetServices() = savedServices;
     DisposeUndoBuffer(gUndoBuffer);
@@ -105,91 +105,91 @@ class CorrectionWindowTest : public ::testing::Test {
 
   // Tests of whole tabs build their own window in its place.
   virtual void BuildWindow() {
-    window = UICreateWindow(kUIWindowPlain, UIMakeRect(40, 40, 560, 420), "Correction");
-    UISetWindowContentColor(window, VFColor(kUIColorControlBackground));
+    window = TKCreateWindow(kTKWindowPlain, TKMakeRect(40, 40, 560, 420), "Correction");
+    TKSetWindowContentColor(window, VFColor(kUIColorControlBackground));
     static const VFTabEntry kMain[] = {{"HSL", 1, 1},    {"RGB", 1, 0},        {"CMY", 1, 0},
                                        {"YCbCr", 1, 0},  {"Curves", 1, 0},     {"Levels", 1, 0},
                                        {"Luma Range", 1, 0}, {"Secondary", 1, 0}, {"Limiting", 1, 0}};
-    ASSERT_EQ(CreateTabGroup(window, UIMakeRect(10, 10, 540, 400), 9, kMain, true, &mainTabs), kQVNoErr);
+    ASSERT_EQ(CreateTabGroup(window, TKMakeRect(10, 10, 540, 400), 9, kMain, true, &mainTabs), kQVNoErr);
     TabGroupBindItemCheck(mainTabs, 0, &gUISettings.hslEnable);
     TabGroupBindItemCheck(mainTabs, 1, &gUISettings.rgbEnable);
     TabGroupBindItemCheck(mainTabs, 8, &gUISettings.limiter_enable);
     gVFTabGroups.correction = mainTabs;
 
     static const VFTabEntry kRanges[] = {{"Master", 1, 1}, {"Highlights", 1, 0}, {"Midtones", 1, 0}, {"Shadows", 1, 0}};
-    UIControl* hslPane = TabGroupGetPane(mainTabs, 0);
-    const UIRect inner = UIGetControlBounds(hslPane);
-    ASSERT_EQ(CreateTabGroup(window, UIRectInset(inner, 4, 4), 4, kRanges, true, &hslRanges), kQVNoErr);
-    UIEmbedControl(hslRanges, hslPane);
+    TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
+    const TKRect inner = TKGetControlBounds(hslPane);
+    ASSERT_EQ(CreateTabGroup(window, TKRectInset(inner, 4, 4), 4, kRanges, true, &hslRanges), kQVNoErr);
+    TKEmbedControl(hslRanges, hslPane);
     for (int i = 0; i < 4; ++i) TabGroupBindItemCheck(hslRanges, i, &gUISettings.hsl[i].enable);
     gVFTabGroups.ranges[0] = hslRanges;
 
-    UIControl* master = TabGroupGetPane(hslRanges, 0);
-    UIRect frame = FirstRow(master);
+    TKControl* master = TabGroupGetPane(hslRanges, 0);
+    TKRect frame = FirstRow(master);
     VFBeginTabChain();
     hue = Slider(&frame, "Hue", -180, 180, master, VF_OFFSET(hsl[0].hue), 1);
     saturation = Slider(&frame, "Saturation", 0, 200, master, VF_OFFSET(hsl[0].saturation), 2);
     gain = Slider(&frame, "Gain", 0, 4, master, VF_OFFSET(hsl[0].gain), 3);
     VFCloseTabChain();
-    UIControl* highlights = TabGroupGetPane(hslRanges, 1);
+    TKControl* highlights = TabGroupGetPane(hslRanges, 1);
     frame = FirstRow(highlights);
     VFBeginTabChain();
     highlightGain = Slider(&frame, "Gain", 0, 4, highlights, VF_OFFSET(hsl[1].gain), 4);
     VFCloseTabChain();
 
-    UIControl* rgbPane = TabGroupGetPane(mainTabs, 1);
+    TKControl* rgbPane = TabGroupGetPane(mainTabs, 1);
     frame = FirstRow(rgbPane);
     VFBeginTabChain();
     rgbGain = Slider(&frame, "Gain", 0, 4, rgbPane, VF_OFFSET(rgb[0].gain), 5);
     VFCloseTabChain();
 
-    UIControl* limiting = TabGroupGetPane(mainTabs, 8);
-    frame = UIGetControlBounds(limiting);
-    frame = UIRect{frame.top + 6, frame.left + 6, frame.top + 24, frame.left + 200};
+    TKControl* limiting = TabGroupGetPane(mainTabs, 8);
+    frame = TKGetControlBounds(limiting);
+    frame = TKRect{frame.top + 6, frame.left + 6, frame.top + 24, frame.left + 200};
     softClip = VFCreateCheckBox(window, &frame, "Soft Clip", limiting, &gUISettings,
                                 VF_OFFSET(limiter.limiter_softclip_enable), 6, gSettingsControls, true);
-    UIMenu* menu = UIGetMenu(kLimitMenuID);
+    TKMenu* menu = TKGetMenu(kLimitMenuID);
     if (!menu) {
-      menu = UICreateMenu(kLimitMenuID, "");
-      for (const char* t : {"Reduce Chroma", "Reduce Luma", "Smart"}) UIAppendMenuItem(menu, t, 0);
+      menu = TKCreateMenu(kLimitMenuID, "");
+      for (const char* t : {"Reduce Chroma", "Reduce Luma", "Smart"}) TKAppendMenuItem(menu, t, 0);
     }
     frame.bottom = frame.top + 34;
     frame.right = frame.left + 260;
     clipMethod = VFCreatePopup(window, &frame, "Limit Method", kLimitMenuID, limiting, &gUISettings,
                                VF_OFFSET(limiter.limiter_clip_method), 7, gSettingsControls, true);
-    UIShowWindow(window);
-    UISelectWindow(window);
+    TKShowWindow(window);
+    TKSelectWindow(window);
   }
 
   // The frame of the first control in a pane.
-  static UIRect FirstRow(UIControl* pane) {
-    const UIRect b = UIGetControlBounds(pane);
-    return UIRect{b.top + 6, b.left + 6, b.top + 40, b.right - 6};
+  static TKRect FirstRow(TKControl* pane) {
+    const TKRect b = TKGetControlBounds(pane);
+    return TKRect{b.top + 6, b.left + 6, b.top + 40, b.right - 6};
   }
 
-  UIControl* Slider(UIRect* frame, const char* label, double min, double max, UIControl* parent, uint32_t offset,
+  TKControl* Slider(TKRect* frame, const char* label, double min, double max, TKControl* parent, uint32_t offset,
                     int32_t id) {
     return VFCreateValueSlider(window, frame, label, min, max, min, max, kVFCorrectionSlider, parent, &gUISettings,
                                offset, &gUIDefaultSettings, id, gSettingsControls);
   }
 
   // Parts of a slider's composite.
-  static VFValueSlider* Parts(UIControl* slider) { return VFGetValueSlider(slider); }
-  static UIPoint Centre(UIControl* c) {
-    const UIRect r = UIGetControlBounds(c);
-    return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  static VFValueSlider* Parts(TKControl* slider) { return VFGetValueSlider(slider); }
+  static TKPoint Centre(TKControl* c) {
+    const TKRect r = TKGetControlBounds(c);
+    return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  void Click(UIControl* c, uint32_t modifiers = 0) {
-    UIInjectClick(window, Centre(c), modifiers);
-    UIRunPending();
+  void Click(TKControl* c, uint32_t modifiers = 0) {
+    TKInjectClick(window, Centre(c), modifiers);
+    TKRunPending();
   }
   void Key(uint32_t charCode, uint32_t modifiers = 0) {
-    UIInjectKey(charCode, modifiers);
-    UIRunPending();
+    TKInjectKey(charCode, modifiers);
+    TKRunPending();
   }
   void Type(const char* text) {
-    UIInjectText(text);
-    UIRunPending();
+    TKInjectText(text);
+    TKRunPending();
   }
 
   // The result the engine gives for the working record, processed apart.

@@ -51,8 +51,8 @@ void SetPoints(int curve, std::initializer_list<Pt> points) {
 
 class CurvesTabTest : public CorrectionWindowTest {
  protected:
-  UIControl* editors[7] = {};
-  UIRect tabBounds;
+  TKControl* editors[7] = {};
+  TKRect tabBounds;
   std::string dir;
 
   void SetUp() override {
@@ -61,17 +61,17 @@ class CurvesTabTest : public CorrectionWindowTest {
     dir = MakeScratchFolder("curves");
     setenv("VELMORA_PREFERENCES", (dir + "/prefs").c_str(), 1);
     PLPrefsDiscard(kQVPanelsDomain);
-    tabBounds = UIRectInset(UIGetControlBounds(TabGroupGetPane(mainTabs, 4)), 4, 4);
+    tabBounds = TKRectInset(TKGetControlBounds(TabGroupGetPane(mainTabs, 4)), 4, 4);
     BuildCurvesTab(window, mainTabs, tabBounds);
     for (int i = 0; i < 7; ++i) editors[i] = CurveEditorForCurve(i);
     TabGroupSelect(mainTabs, 4);
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-    UIRunPending();
+    TKRunPending();
     reprocessCount = 0;
   }
 
   void TearDown() override {
-    UIClearDialogScript();
+    TKClearDialogScript();
     PLPrefsDiscard(kQVPanelsDomain);
     unsetenv("VELMORA_PREFERENCES");
     CorrectionWindowTest::TearDown();
@@ -80,38 +80,38 @@ class CurvesTabTest : public CorrectionWindowTest {
   // After setting points by hand: the editors follow.
   void Resync() {
     SyncControlsWithSettings(&gUISettings, 0, 0xFE, nullptr, 0);
-    UIRunPending();
+    TKRunPending();
   }
 
   CurveEditor* Record(int curve) { return CurveEditorOf(editors[curve]); }
 
   // The window point of unit coordinates (x, y) in an editor's graph.
-  UIPoint At(int curve, double x, double y) {
-    const UIRect g = Record(curve)->graph;
-    return UIPoint{g.left + int32_t(std::lround(x * (UIRectWidth(g) - 1))),
-                   g.top + int32_t(std::lround((1.0 - y) * (UIRectHeight(g) - 1)))};
+  TKPoint At(int curve, double x, double y) {
+    const TKRect g = Record(curve)->graph;
+    return TKPoint{g.left + int32_t(std::lround(x * (TKRectWidth(g) - 1))),
+                   g.top + int32_t(std::lround((1.0 - y) * (TKRectHeight(g) - 1)))};
   }
   // One pixel in unit coordinates.
-  double Pixel(int curve) { return 1.0 / (UIRectWidth(Record(curve)->graph) - 1); }
+  double Pixel(int curve) { return 1.0 / (TKRectWidth(Record(curve)->graph) - 1); }
 
   void ClickAt(int curve, double x, double y) {
-    UIInjectClick(window, At(curve, x, y));
-    UIRunPending();
+    TKInjectClick(window, At(curve, x, y));
+    TKRunPending();
   }
   void Drag(int curve, Pt from, Pt to) {
-    UIInjectMouseDown(window, At(curve, from.x, from.y));
+    TKInjectMouseDown(window, At(curve, from.x, from.y));
     for (int k = 1; k <= 4; ++k)
-      UIInjectMouseDrag(window, At(curve, from.x + (to.x - from.x) * k / 4, from.y + (to.y - from.y) * k / 4));
-    UIInjectMouseUp(window, At(curve, to.x, to.y));
-    UIRunPending();
+      TKInjectMouseDrag(window, At(curve, from.x + (to.x - from.x) * k / 4, from.y + (to.y - from.y) * k / 4));
+    TKInjectMouseUp(window, At(curve, to.x, to.y));
+    TKRunPending();
   }
   // Chooses the menu row reached by `downs` Down keys (disabled rows are
   // skipped), or dismisses the menu with downs 0.
   void ContextChoose(int curve, int downs) {
-    UIInjectRightClick(window, At(curve, 0.5, 0.5));
-    for (int i = 0; i < downs; ++i) UIInjectKey(kUIKeyDown);
-    UIInjectKey(downs ? kUIKeyReturn : kUIKeyEscape);
-    UIRunPending();
+    TKInjectRightClick(window, At(curve, 0.5, 0.5));
+    for (int i = 0; i < downs; ++i) TKInjectKey(kTKKeyDown);
+    TKInjectKey(downs ? kTKKeyReturn : kTKKeyEscape);
+    TKRunPending();
   }
 
   int UndoSteps() {
@@ -143,19 +143,19 @@ TEST_F(CurvesTabTest, SevenEditorsInTwoSubTabsWithTheirButtons) {
   for (int i = 0; i < 7; ++i) {
     ASSERT_NE(editors[i], nullptr) << i;
     EXPECT_EQ(VFControlAtOffset(SectionOffset(i)), editors[i]);
-    EXPECT_EQ(UIGetParentControl(editors[i]), TabGroupGetPane(gCurveSetTabs, i < 4 ? 0 : 1)) << i;
-    EXPECT_EQ(UIGetControlID(editors[i]).signature, kVFSigCurveEditor);
-    const UIRect b = UIGetControlBounds(editors[i]);
-    EXPECT_EQ(UIRectWidth(b), UIRectHeight(b)) << "square editors";
+    EXPECT_EQ(TKGetParentControl(editors[i]), TabGroupGetPane(gCurveSetTabs, i < 4 ? 0 : 1)) << i;
+    EXPECT_EQ(TKGetControlID(editors[i]).signature, kVFSigCurveEditor);
+    const TKRect b = TKGetControlBounds(editors[i]);
+    EXPECT_EQ(TKRectWidth(b), TKRectHeight(b)) << "square editors";
     if (i != 0 && i != 4) {
-      const UIRect prev = UIGetControlBounds(editors[i - 1]);
+      const TKRect prev = TKGetControlBounds(editors[i - 1]);
       EXPECT_EQ(b.left, prev.right + 10);
       EXPECT_EQ(b.top, prev.top);
     }
   }
   // Side from the usable area: the bounds less the tab column and 10 px.
-  const int32_t usableWidth = UIRectWidth(tabBounds) - kVFTabColumnWidth - 10;
-  EXPECT_EQ(UIRectWidth(UIGetControlBounds(editors[0])), (usableWidth - 50) / 4);
+  const int32_t usableWidth = TKRectWidth(tabBounds) - kVFTabColumnWidth - 10;
+  EXPECT_EQ(TKRectWidth(TKGetControlBounds(editors[0])), (usableWidth - 50) / 4);
   // Enable boxes follow their words.
   gUISettings.hslCurvesEnable = 1;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
@@ -165,19 +165,19 @@ TEST_F(CurvesTabTest, SevenEditorsInTwoSubTabsWithTheirButtons) {
   const VFCurvesTabControls& t = gCurvesTabControls;
   ASSERT_NE(t.saveButton, nullptr);
   ASSERT_NE(t.loadButton, nullptr);
-  EXPECT_EQ(UIGetControlCommand(t.saveButton), kVFCommandSaveCurves);
-  EXPECT_EQ(UIGetControlCommand(t.loadButton), kVFCommandLoadCurves);
-  EXPECT_EQ(UIFindControlByID(window, UIControlID{kVFCreatorControls, int32_t(kVFCommandSaveCurves)}), t.saveButton);
+  EXPECT_EQ(TKGetControlCommand(t.saveButton), kVFCommandSaveCurves);
+  EXPECT_EQ(TKGetControlCommand(t.loadButton), kVFCommandLoadCurves);
+  EXPECT_EQ(TKFindControlByID(window, TKControlID{kVFCreatorControls, int32_t(kVFCommandSaveCurves)}), t.saveButton);
   VLSettingsSectionMask mask = 0;
   ASSERT_TRUE(VFGetButtonSectionMask(t.loadButton, &mask));
   EXPECT_EQ(mask, kVLMaskAllRGBCurves);
   // The two Reset buttons carry the masks of their sub-tab's curves.
   std::vector<VLSettingsSectionMask> resets;
   for (int item = 0; item < 2; ++item) {
-    UIControl* pane = TabGroupGetPane(gCurveSetTabs, item);
-    for (int i = 0; i < UICountChildren(pane); ++i) {
-      UIControl* c = UIGetChild(pane, i);
-      if (UIGetControlCommand(c) == kVFCommandReset && VFGetButtonSectionMask(c, &mask)) resets.push_back(mask);
+    TKControl* pane = TabGroupGetPane(gCurveSetTabs, item);
+    for (int i = 0; i < TKCountChildren(pane); ++i) {
+      TKControl* c = TKGetChild(pane, i);
+      if (TKGetControlCommand(c) == kVFCommandReset && VFGetButtonSectionMask(c, &mask)) resets.push_back(mask);
     }
   }
   EXPECT_EQ(resets, (std::vector<VLSettingsSectionMask>{kVLMaskAllRGBCurves, kVLMaskAllHSLCurves}));
@@ -192,7 +192,7 @@ TEST_F(CurvesTabTest, AClickAddsAPointInOrderAsOneUndoStep) {
   EXPECT_NEAR(red.spline.y[1], 0.75, Pixel(kVLCurveRed));
   EXPECT_FLOAT_EQ(red.spline.x[2], 1.0f);
   EXPECT_EQ(Record(kVLCurveRed)->selected, 1);
-  EXPECT_EQ(UIGetKeyboardFocus(window), editors[kVLCurveRed]);
+  EXPECT_EQ(TKGetKeyboardFocus(window), editors[kVLCurveRed]);
   EXPECT_TRUE(ChangedOnly(before, {kVLCurveRed}, kRGBEnables));
   EXPECT_EQ(gUISettings.curvesEnable, 1u);
   EXPECT_EQ(gUISettings.rgbCurvesEnable, 1u);
@@ -254,13 +254,13 @@ TEST_F(CurvesTabTest, ADragReprocessesOnPausesNotOnEveryMove) {
   SetPoints(kVLCurveGreen, {{0, 0}, {0.5f, 0.5f}, {1, 1}});
   gUISettings.curvesEnable = gUISettings.rgbCurvesEnable = 1;  // the press switches nothing on
   Resync();
-  const double t = UINow();
-  UIInjectMouseDown(window, At(kVLCurveGreen, 0.5, 0.5), 0, t);
-  UIInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.6), 0, t + 0.05);
-  UIInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.7), 0, t + 0.051);
-  UIInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.8), 0, t + 0.1);
-  UIInjectMouseUp(window, At(kVLCurveGreen, 0.5, 0.8), 0, t + 0.2);
-  UIRunFor(0.3);
+  const double t = TKNow();
+  TKInjectMouseDown(window, At(kVLCurveGreen, 0.5, 0.5), 0, t);
+  TKInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.6), 0, t + 0.05);
+  TKInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.7), 0, t + 0.051);
+  TKInjectMouseDrag(window, At(kVLCurveGreen, 0.5, 0.8), 0, t + 0.1);
+  TKInjectMouseUp(window, At(kVLCurveGreen, 0.5, 0.8), 0, t + 0.2);
+  TKRunFor(0.3);
   EXPECT_EQ(reprocessCount, 2) << "one after each pause that followed a change, none on a release without one";
   EXPECT_NEAR(gUISettings.rgbCurves[kVLCurveGreen].spline.y[1], 0.8, Pixel(kVLCurveGreen));
   EXPECT_EQ(Pixels(gResultFrame), Expected());
@@ -284,13 +284,13 @@ TEST_F(CurvesTabTest, KeysNudgeWithinTheDragLimitsWalkAndDelete) {
     int selected;
     Pt point;  // of the selected point after the key
   } steps[] = {
-      {kUIKeyRight, 0, 1, {0.301f, 0.4f}},
-      {kUIKeyRight, kUIModShift, 1, {0.311f, 0.4f}},
-      {kUIKeyUp, 0, 1, {0.311f, 0.401f}},
-      {kUIKeyDown, kUIModShift, 1, {0.311f, 0.391f}},
-      {kUIKeyLeft, 0, 1, {0.310f, 0.391f}},
-      {kUIKeyTab, 0, 2, {0.6f, 0.6f}},
-      {kUIKeyTab, kUIModShift, 1, {0.310f, 0.391f}},
+      {kTKKeyRight, 0, 1, {0.301f, 0.4f}},
+      {kTKKeyRight, kTKModShift, 1, {0.311f, 0.4f}},
+      {kTKKeyUp, 0, 1, {0.311f, 0.401f}},
+      {kTKKeyDown, kTKModShift, 1, {0.311f, 0.391f}},
+      {kTKKeyLeft, 0, 1, {0.310f, 0.391f}},
+      {kTKKeyTab, 0, 2, {0.6f, 0.6f}},
+      {kTKKeyTab, kTKModShift, 1, {0.310f, 0.391f}},
   };
   for (const Step& s : steps) {
     Key(s.key, s.modifiers);
@@ -303,32 +303,32 @@ TEST_F(CurvesTabTest, KeysNudgeWithinTheDragLimitsWalkAndDelete) {
   EXPECT_EQ(gUISettings.curvesEnable, 1u);
 
   // Arrows held down never carry a point past its neighbour or out of 0..1.
-  for (int i = 0; i < 40; ++i) Key(kUIKeyRight, kUIModShift);
+  for (int i = 0; i < 40; ++i) Key(kTKKeyRight, kTKModShift);
   EXPECT_NEAR(m.spline.x[1], 0.596f, 1e-6);
-  for (int i = 0; i < 80; ++i) Key(kUIKeyLeft, kUIModShift);
+  for (int i = 0; i < 80; ++i) Key(kTKKeyLeft, kTKModShift);
   EXPECT_NEAR(m.spline.x[1], 0.004f, 1e-6);
-  Key(kUIKeyTab, kUIModShift);
-  Key(kUIKeyTab, kUIModShift);
+  Key(kTKKeyTab, kTKModShift);
+  Key(kTKKeyTab, kTKModShift);
   ASSERT_EQ(Record(0)->selected, 3);
-  for (int i = 0; i < 5; ++i) Key(kUIKeyRight, kUIModShift);
-  for (int i = 0; i < 5; ++i) Key(kUIKeyUp, kUIModShift);
+  for (int i = 0; i < 5; ++i) Key(kTKKeyRight, kTKModShift);
+  for (int i = 0; i < 5; ++i) Key(kTKKeyUp, kTKModShift);
   EXPECT_FLOAT_EQ(m.spline.x[3], 1.0f);
   EXPECT_FLOAT_EQ(m.spline.y[3], 1.0f);
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   ASSERT_EQ(Record(0)->selected, 0);
-  for (int i = 0; i < 5; ++i) Key(kUIKeyLeft, kUIModShift);
+  for (int i = 0; i < 5; ++i) Key(kTKKeyLeft, kTKModShift);
   EXPECT_FLOAT_EQ(m.spline.x[0], 0.0f);
 
   // Delete removes the selected point and lets go of the focus.
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   const float third = m.spline.x[2];
-  Key(kUIKeyDelete);
+  Key(kTKKeyDelete);
   ASSERT_EQ(m.spline.pointCount, 3u);
   EXPECT_FLOAT_EQ(m.spline.x[1], third);
   EXPECT_EQ(Record(0)->selected, -1);
-  EXPECT_EQ(UIGetKeyboardFocus(window), nullptr);
+  EXPECT_EQ(TKGetKeyboardFocus(window), nullptr);
   const VL_SettingsStruct afterDelete = gUISettings;
-  Key(kUIKeyRight);
+  Key(kTKKeyRight);
   EXPECT_TRUE(ChangedWords(afterDelete, gUISettings).empty()) << "no selection: keys pass on";
   EXPECT_EQ(Pixels(gResultFrame), Expected());
   // The delete is one step of its own.
@@ -341,7 +341,7 @@ TEST_F(CurvesTabTest, BackspaceIsRefusedAtTwoPoints) {
   ClickAt(kVLCurveBlue, 0.0, 0.0);
   ASSERT_EQ(Record(kVLCurveBlue)->selected, 0);
   const VL_SettingsStruct before = gUISettings;
-  Key(kUIKeyBackspace);
+  Key(kTKKeyBackspace);
   EXPECT_EQ(gUISettings.rgbCurves[kVLCurveBlue].spline.pointCount, 2u);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
 }
@@ -377,7 +377,7 @@ TEST_F(CurvesTabTest, AFullCurveTakesNoSeventeenthPoint) {
 TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
   struct Case {
     const char* story;
-    void (*proc)(UIControl*, const float*, bool);
+    void (*proc)(TKControl*, const float*, bool);
     float rgb[3];
     // Per channel (red, green, blue): the points after.
     std::vector<Pt> after[3];
@@ -395,7 +395,7 @@ TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
     Resync();
     // A focused editor with a selected point, which the eyedropper drops.
-    UISetKeyboardFocus(window, editors[kVLCurveRed]);
+    TKSetKeyboardFocus(window, editors[kVLCurveRed]);
     Record(kVLCurveRed)->selected = 0;
     const VL_SettingsStruct before = gUISettings;
     reprocessCount = 0;
@@ -412,7 +412,7 @@ TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
     EXPECT_EQ(gUISettings.curvesEnable, 1u) << k.story;
     EXPECT_EQ(gUISettings.rgbCurvesEnable, 1u) << k.story;
     EXPECT_EQ(Record(kVLCurveRed)->selected, -1) << k.story;
-    EXPECT_EQ(UIGetKeyboardFocus(window), nullptr) << k.story;
+    EXPECT_EQ(TKGetKeyboardFocus(window), nullptr) << k.story;
     EXPECT_EQ(reprocessCount, 1) << k.story;
     EXPECT_EQ(Pixels(gResultFrame), Expected()) << k.story;
     EXPECT_EQ(UndoSteps(), 1) << k.story;
@@ -447,12 +447,12 @@ TEST_F(CurvesTabTest, EyedroppersKeepThePointsAscending) {
 }
 
 TEST_F(CurvesTabTest, ContextMenuResetsDeletesAndRefusesOnMaps) {
-  UIMenu* rgbMenu = UIGetMenu(kCurveMenuRGB);
-  UIMenu* hslMenu = UIGetMenu(kCurveMenuHSL);
+  TKMenu* rgbMenu = TKGetMenu(kCurveMenuRGB);
+  TKMenu* hslMenu = TKGetMenu(kCurveMenuHSL);
   ASSERT_NE(rgbMenu, nullptr);
   ASSERT_NE(hslMenu, nullptr);
-  EXPECT_EQ(UICountMenuItems(rgbMenu), 6);
-  EXPECT_EQ(UICountMenuItems(hslMenu), 3);
+  EXPECT_EQ(TKCountMenuItems(rgbMenu), 6);
+  EXPECT_EQ(TKCountMenuItems(hslMenu), 3);
 
   // Without a selection "Delete Point" is off: one Down reaches "Reset Curve".
   SetPoints(kVLCurveRed, {{0, 0}, {0.5f, 0.8f}, {1, 1}});
@@ -461,7 +461,7 @@ TEST_F(CurvesTabTest, ContextMenuResetsDeletesAndRefusesOnMaps) {
   Resync();
   VL_SettingsStruct before = gUISettings;
   ContextChoose(kVLCurveRed, 1);
-  EXPECT_FALSE(UIIsMenuItemEnabled(rgbMenu, 1));
+  EXPECT_FALSE(TKIsMenuItemEnabled(rgbMenu, 1));
   EXPECT_EQ(gUISettings.rgbCurves[kVLCurveRed].spline.pointCount, 2u) << "reset this curve";
   EXPECT_EQ(gUISettings.rgbCurves[kVLCurveGreen].spline.pointCount, 3u) << "the others stay";
   EXPECT_TRUE(ChangedOnly(before, {kVLCurveRed}, {}));
@@ -510,14 +510,14 @@ TEST_F(CurvesTabTest, ContextMenuResetsDeletesAndRefusesOnMaps) {
   Resync();
   Record(kVLCurveRed)->selected = 0;
   ContextChoose(kVLCurveRed, 0);
-  EXPECT_FALSE(UIIsMenuItemEnabled(rgbMenu, 1));
-  EXPECT_FALSE(UIIsMenuItemEnabled(rgbMenu, 2));
-  EXPECT_TRUE(UIIsMenuItemEnabled(rgbMenu, 3));
-  EXPECT_TRUE(UIIsMenuItemEnabled(rgbMenu, 5));
-  EXPECT_FALSE(UIIsMenuItemEnabled(rgbMenu, 6));
+  EXPECT_FALSE(TKIsMenuItemEnabled(rgbMenu, 1));
+  EXPECT_FALSE(TKIsMenuItemEnabled(rgbMenu, 2));
+  EXPECT_TRUE(TKIsMenuItemEnabled(rgbMenu, 3));
+  EXPECT_TRUE(TKIsMenuItemEnabled(rgbMenu, 5));
+  EXPECT_FALSE(TKIsMenuItemEnabled(rgbMenu, 6));
   before = gUISettings;
   ClickAt(kVLCurveRed, 0.5, 0.2);
-  Key(kUIKeyRight);
+  Key(kTKKeyRight);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty()) << "a map takes no point edits";
 }
 
@@ -527,10 +527,10 @@ TEST_F(CurvesTabTest, ContextMenuLoadsAndSavesTheRGBCurves) {
   const std::string acv = dir + "/in.acv";
   ASSERT_EQ(CurveWriteACV(acv.c_str(), file.rgbCurves), kQVNoErr);
   const VL_SettingsStruct before = gUISettings;
-  UIDialogAnswer answer;
+  TKDialogAnswer answer;
   answer.path = acv;
   answer.typeIndex = 0;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   ContextChoose(kVLCurveMaster, 3);  // reset curve, reset all, load (delete is off)
   const VL_CurveControls& blue = gUISettings.rgbCurves[kVLCurveBlue];
   ASSERT_EQ(blue.spline.pointCount, 3u);
@@ -544,7 +544,7 @@ TEST_F(CurvesTabTest, ContextMenuLoadsAndSavesTheRGBCurves) {
 
   // Saving writes the curves as they are now.
   answer.path = dir + "/out.acv";
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   ContextChoose(kVLCurveMaster, 4);
   VL_CurveControls reread[4];
   std::memcpy(reread, before.rgbCurves, sizeof reread);
@@ -556,7 +556,7 @@ TEST_F(CurvesTabTest, ContextMenuLoadsAndSavesTheRGBCurves) {
 
   // A cancelled panel loads nothing and reprocesses nothing.
   answer.status = kQVErrCancelled;
-  UIQueueDialogAnswer(answer);
+  TKQueueDialogAnswer(answer);
   reprocessCount = 0;
   ContextChoose(kVLCurveMaster, 3);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
@@ -564,37 +564,37 @@ TEST_F(CurvesTabTest, ContextMenuLoadsAndSavesTheRGBCurves) {
 }
 
 TEST_F(CurvesTabTest, AMapCurveDisablesTheEyedroppersAndSave) {
-  UIRenderWindow(window);
-  EXPECT_TRUE(UIIsControlEnabled(gCurvesTabControls.saveButton));
+  TKRenderWindow(window);
+  EXPECT_TRUE(TKIsControlEnabled(gCurvesTabControls.saveButton));
   VL_CurveControls& green = gUISettings.rgbCurves[kVLCurveGreen];
   green.modeFlags = kVLCurveModeMap;
   for (int j = 0; j < kVLCurveMapCount; ++j) green.map[j] = std::sqrt(float(j) / 1023.0f);
   Resync();
-  UIRenderWindow(window);
-  EXPECT_FALSE(UIIsControlEnabled(gCurvesTabControls.saveButton));
-  EXPECT_TRUE(UIIsControlEnabled(gCurvesTabControls.loadButton));
+  TKRenderWindow(window);
+  EXPECT_FALSE(TKIsControlEnabled(gCurvesTabControls.saveButton));
+  EXPECT_TRUE(TKIsControlEnabled(gCurvesTabControls.loadButton));
   const VL_SettingsStruct before = gUISettings;
   ClickAt(kVLCurveGreen, 0.5, 0.5);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   green.modeFlags = 0;
   green.spline = {2, {0, 1}, {0, 1}};
   Resync();
-  UIRenderWindow(window);
-  EXPECT_TRUE(UIIsControlEnabled(gCurvesTabControls.saveButton));
+  TKRenderWindow(window);
+  EXPECT_TRUE(TKIsControlEnabled(gCurvesTabControls.saveButton));
 }
 
 TEST_F(CurvesTabTest, EditsOfOtherControlsStayTheirOwnUndoSteps) {
   // Slider, curve, the same slider again: three steps, not two.
   auto dragGain = [&] {
     TabGroupSelect(mainTabs, 0);
-    const UIRect b = UIGetControlBounds(gain);
-    const double t = double(UIGetControlValue(gain) - UIGetControlMinimum(gain)) /
-                     (double(UIGetControlMaximum(gain)) - UIGetControlMinimum(gain));
-    const UIPoint thumb{b.left + int32_t(std::lround(t * (UIRectWidth(b) - 16))) + 8, (b.top + b.bottom) / 2};
-    UIInjectMouseDown(window, thumb);
-    UIInjectMouseDrag(window, UIPoint{thumb.x + 20, thumb.y});
-    UIInjectMouseUp(window, UIPoint{thumb.x + 20, thumb.y});
-    UIRunPending();
+    const TKRect b = TKGetControlBounds(gain);
+    const double t = double(TKGetControlValue(gain) - TKGetControlMinimum(gain)) /
+                     (double(TKGetControlMaximum(gain)) - TKGetControlMinimum(gain));
+    const TKPoint thumb{b.left + int32_t(std::lround(t * (TKRectWidth(b) - 16))) + 8, (b.top + b.bottom) / 2};
+    TKInjectMouseDown(window, thumb);
+    TKInjectMouseDrag(window, TKPoint{thumb.x + 20, thumb.y});
+    TKInjectMouseUp(window, TKPoint{thumb.x + 20, thumb.y});
+    TKRunPending();
     TabGroupSelect(mainTabs, 4);
   };
   dragGain();
@@ -618,24 +618,24 @@ TEST_F(CurvesTabTest, HoverPicksThePointAndShowsTheReadout) {
   Resync();
   CurveEditor* e = Record(0);
   gRequestedCursor = 0;
-  UIInjectMouseMove(window, At(0, 0.5, 0.25));
-  UIRunFor(0.2);
+  TKInjectMouseMove(window, At(0, 0.5, 0.25));
+  TKRunFor(0.2);
   EXPECT_EQ(e->hover, 1);
   EXPECT_EQ(gRequestedCursor, kCurveCursorOverPoint);
   EXPECT_TRUE(e->readoutShown);
   EXPECT_NEAR(e->readoutX, 0.5, Pixel(0));
-  UIInjectMouseMove(window, At(0, 0.2, 0.8));
-  UIRunFor(0.2);
+  TKInjectMouseMove(window, At(0, 0.2, 0.8));
+  TKRunFor(0.2);
   EXPECT_EQ(e->hover, -1);
   EXPECT_EQ(gRequestedCursor, kCurveCursorOverGraph);
   EXPECT_NEAR(e->readoutY, 0.8, Pixel(0));
   // Leaving the graph: the cursor goes back, the readout clears (no selection).
-  const UIRect b = UIGetControlBounds(editors[0]);
-  UIInjectMouseMove(window, UIPoint{b.left + 5, b.bottom + 70});
-  UIRunFor(0.2);
+  const TKRect b = TKGetControlBounds(editors[0]);
+  TKInjectMouseMove(window, TKPoint{b.left + 5, b.bottom + 70});
+  TKRunFor(0.2);
   EXPECT_EQ(gRequestedCursor, 0);
   EXPECT_FALSE(e->readoutShown);
-  UIRenderWindow(window);  // the readout strip draws
+  TKRenderWindow(window);  // the readout strip draws
 }
 
 TEST_F(CurvesTabTest, CurvesFromHostileFilesDrawAndTakeNoEdits) {
@@ -648,10 +648,10 @@ TEST_F(CurvesTabTest, CurvesFromHostileFilesDrawAndTakeNoEdits) {
   VL_CurveControls& blue = gUISettings.rgbCurves[kVLCurveBlue];
   blue.modeFlags = 3;  // map and lines: only the background
   Resync();
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   const VL_SettingsStruct before = gUISettings;
   ClickAt(kVLCurveMaster, 0.5, 0.5);
-  Key(kUIKeyRight);
+  Key(kTKKeyRight);
   ClickAt(kVLCurveBlue, 0.5, 0.5);
   EXPECT_TRUE(ChangedOnly(before, {}, {VF_OFFSET(curvesEnable), VF_OFFSET(rgbCurvesEnable)}));
   // The out-of-order red curve: dragging its stray point brings it back
@@ -659,7 +659,7 @@ TEST_F(CurvesTabTest, CurvesFromHostileFilesDrawAndTakeNoEdits) {
   Drag(kVLCurveRed, {0.7f, 0.5f}, {0.75f, 0.5f});
   EXPECT_NEAR(red.spline.x[1], 0.296f, 1e-6);
   for (int i = 1; i < 4; ++i) EXPECT_GT(red.spline.x[i], red.spline.x[i - 1]);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
 }
 
 }  // namespace

@@ -14,11 +14,11 @@ class CurveEyedropperTest : public ColorPickTest {
   void SetUp() override {
     ColorPickTest::SetUp();
     if (HasFatalFailure()) return;
-    const UIRect bounds = UIRectInset(UIGetControlBounds(TabGroupGetPane(mainTabs, 4)), 4, 4);
+    const TKRect bounds = TKRectInset(TKGetControlBounds(TabGroupGetPane(mainTabs, 4)), 4, 4);
     BuildCurvesTab(window, mainTabs, bounds);
     TabGroupSelect(mainTabs, 4);
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-    UIRunPending();
+    TKRunPending();
     reprocessCount = 0;
   }
 };
@@ -26,11 +26,11 @@ class CurveEyedropperTest : public ColorPickTest {
 TEST_F(CurveEyedropperTest, EachEyedropperSetsItsPointsOnTheChannelCurves) {
   const VFCurvesTabControls& t = gCurvesTabControls;
   ASSERT_TRUE(t.blackEyedropper && t.grayEyedropper && t.whiteEyedropper);
-  EXPECT_EQ(UIFindControlByID(window, UIControlID{kVFCreatorControls, int32_t(kVFIDGrayEyedropper)}), t.grayEyedropper);
-  for (UIControl* c : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper}) EXPECT_FALSE(UIGetHelpTag(c).empty());
+  EXPECT_EQ(TKFindControlByID(window, TKControlID{kVFCreatorControls, int32_t(kVFIDGrayEyedropper)}), t.grayEyedropper);
+  for (TKControl* c : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper}) EXPECT_FALSE(TKGetHelpTag(c).empty());
   struct Case {
     const char* story;
-    UIControl* eyedropper;
+    TKControl* eyedropper;
     int x, y;  // the frame pixel picked
   } cases[] = {
       {"black", t.blackEyedropper, 3, 0},
@@ -65,7 +65,7 @@ TEST_F(CurveEyedropperTest, EachEyedropperSetsItsPointsOnTheChannelCurves) {
     }
     EXPECT_EQ(gUISettings.curvesEnable, 1u) << k.story;
     EXPECT_EQ(gUISettings.rgbCurvesEnable, 1u) << k.story;
-    EXPECT_EQ(UIGetControlValue(k.eyedropper), 0) << "the button pops out";
+    EXPECT_EQ(TKGetControlValue(k.eyedropper), 0) << "the button pops out";
     EXPECT_EQ(Pixels(gResultFrame), Expected()) << k.story;
     ASSERT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
     EXPECT_TRUE(ChangedWords(before, gUISettings).empty()) << k.story << ": one undo step";
@@ -77,10 +77,10 @@ TEST_F(CurveEyedropperTest, AMapCurveDisablesTheEyedroppers) {
   red.modeFlags = kVLCurveModeMap;
   for (int j = 0; j < kVLCurveMapCount; ++j) red.map[j] = float(j) / 1023.0f;
   SyncControlsWithSettings(&gUISettings, 0, 0x1E, nullptr, 0);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   const VFCurvesTabControls& t = gCurvesTabControls;
-  for (UIControl* c : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
-    EXPECT_FALSE(UIIsControlEnabled(c));
+  for (TKControl* c : {t.blackEyedropper, t.grayEyedropper, t.whiteEyedropper, t.saveButton})
+    EXPECT_FALSE(TKIsControlEnabled(c));
   const VL_SettingsStruct before = gUISettings;
   PickAlong(t.blackEyedropper, {Over(0, 3, 0)});
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty()) << "a disabled eyedropper picks nothing";

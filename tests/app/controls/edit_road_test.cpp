@@ -8,11 +8,11 @@
 
 namespace {
 
-UIPoint ThumbCentre(UIControl* slider) {
-  const UIRect b = UIGetControlBounds(slider);
-  const double t = double(UIGetControlValue(slider) - UIGetControlMinimum(slider)) /
-                   (double(UIGetControlMaximum(slider)) - UIGetControlMinimum(slider));
-  return UIPoint{b.left + int32_t(std::lround(t * (UIRectWidth(b) - 16))) + 8, (b.top + b.bottom) / 2};
+TKPoint ThumbCentre(TKControl* slider) {
+  const TKRect b = TKGetControlBounds(slider);
+  const double t = double(TKGetControlValue(slider) - TKGetControlMinimum(slider)) /
+                   (double(TKGetControlMaximum(slider)) - TKGetControlMinimum(slider));
+  return TKPoint{b.left + int32_t(std::lround(t * (TKRectWidth(b) - 16))) + 8, (b.top + b.bottom) / 2};
 }
 
 float Saturation() { return gUISettings.hsl[0].saturation; }
@@ -21,13 +21,13 @@ float Saturation() { return gUISettings.hsl[0].saturation; }
 
 TEST_F(CorrectionWindowTest, DraggingASliderWritesItsFieldTicksItsTabsAndMakesOneUndoStep) {
   const VL_SettingsStruct before = gUISettings;
-  const UIPoint start = ThumbCentre(saturation);
+  const TKPoint start = ThumbCentre(saturation);
   // Steps a moment apart, as a hand makes them (steps queued together count as one).
-  const double t0 = UINow();
-  UIInjectMouseDown(window, start);
-  for (int dx = 10; dx <= 60; dx += 10) UIInjectMouseDrag(window, UIPoint{start.x + dx, start.y}, 0, t0 + dx / 200.0);
-  UIInjectMouseUp(window, UIPoint{start.x + 60, start.y}, 0, t0 + 0.4);
-  UIRunFor(0.5);
+  const double t0 = TKNow();
+  TKInjectMouseDown(window, start);
+  for (int dx = 10; dx <= 60; dx += 10) TKInjectMouseDrag(window, TKPoint{start.x + dx, start.y}, 0, t0 + dx / 200.0);
+  TKInjectMouseUp(window, TKPoint{start.x + 60, start.y}, 0, t0 + 0.4);
+  TKRunFor(0.5);
 
   const VL_SettingsStruct after = gUISettings;
   EXPECT_GT(Saturation(), before.hsl[0].saturation);
@@ -37,27 +37,27 @@ TEST_F(CorrectionWindowTest, DraggingASliderWritesItsFieldTicksItsTabsAndMakesOn
   EXPECT_EQ(TabGroupGetItemCheck(hslRanges, 0), 1);
   EXPECT_EQ(reprocessCount, 6) << "one reprocess per step of the drag";
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
-  EXPECT_EQ(UIGetControlValue(saturation), int32_t(Saturation() * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(saturation), int32_t(Saturation() * 65536.0f));
 
   // The whole drag is one step; Undo and Redo bring the slider along.
   EXPECT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
-  EXPECT_EQ(UIGetControlValue(saturation), int32_t(before.hsl[0].saturation * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(saturation), int32_t(before.hsl[0].saturation * 65536.0f));
   EXPECT_EQ(TabGroupGetItemCheck(mainTabs, 0), 0);
   EXPECT_FALSE(UndoBufferCanUndo(gUndoBuffer));
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
   EXPECT_TRUE(UndoBufferRedo(gUndoBuffer, &gUISettings));
   EXPECT_TRUE(ChangedWords(after, gUISettings).empty()) << "Redo returns to the end of the drag";
-  EXPECT_EQ(UIGetControlValue(saturation), int32_t(after.hsl[0].saturation * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(saturation), int32_t(after.hsl[0].saturation * 65536.0f));
 }
 
 TEST_F(CorrectionWindowTest, DraggingAnotherSliderStartsTheNextUndoStep) {
-  for (UIControl* slider : {saturation, saturation, gain}) {
-    const UIPoint p = ThumbCentre(slider);
-    UIInjectMouseDown(window, p);
-    UIInjectMouseDrag(window, UIPoint{p.x + 15, p.y});
-    UIInjectMouseUp(window, UIPoint{p.x + 15, p.y});
-    UIRunPending();
+  for (TKControl* slider : {saturation, saturation, gain}) {
+    const TKPoint p = ThumbCentre(slider);
+    TKInjectMouseDown(window, p);
+    TKInjectMouseDrag(window, TKPoint{p.x + 15, p.y});
+    TKInjectMouseUp(window, TKPoint{p.x + 15, p.y});
+    TKRunPending();
   }
   int steps = 0;
   while (UndoBufferUndo(gUndoBuffer, &gUISettings)) ++steps;
@@ -68,7 +68,7 @@ TEST_F(CorrectionWindowTest, DraggingAnotherSliderStartsTheNextUndoStep) {
 
 TEST_F(CorrectionWindowTest, ClicksInTheTrackSetTheValueUnderTheMouse) {
   // Hue runs from -180 to 180; the track is the slider inset by 6 px.
-  const UIRect b = UIGetControlBounds(hue);
+  const TKRect b = TKGetControlBounds(hue);
   const int32_t left = b.left + 6, right = b.right - 6, y = (b.top + b.bottom) / 2;
   struct Case {
     int32_t x;
@@ -79,15 +79,15 @@ TEST_F(CorrectionWindowTest, ClicksInTheTrackSetTheValueUnderTheMouse) {
       {left + (right - left) / 2, 0, 0.0f},
       {right - 1, 0, 180.0f * (right - left - 2) / (right - left) + 0.0f},  // about 178
       {b.left + 1, 0, -180.0f},                                            // beyond the inset edge: clamped
-      {right - 1, kUIModOption, gUIDefaultSettings.hsl[0].hue},             // Option: the default
+      {right - 1, kTKModOption, gUIDefaultSettings.hsl[0].hue},             // Option: the default
   };
   for (const Case& c : cases) {
     // Park the thumb away from the click so the click lands in the track.
     gUISettings.hsl[0].hue = c.x < (left + right) / 2 ? 170.0f : -170.0f;
     VFRefreshFromSettings(hue);
     const uint32_t undoable = gUndoBuffer->undoable;
-    UIInjectClick(window, UIPoint{c.x, y}, c.modifiers);
-    UIRunPending();
+    TKInjectClick(window, TKPoint{c.x, y}, c.modifiers);
+    TKRunPending();
     EXPECT_NEAR(gUISettings.hsl[0].hue, c.hue, 1.5f) << "x " << c.x;
     EXPECT_EQ(gUndoBuffer->undoable, undoable) << "a track click takes no undo snapshot";
   }
@@ -109,21 +109,21 @@ TEST_F(CorrectionWindowTest, TypedValuesAreParsedWholeAndClampedToTheTypedRange)
     ASSERT_EQ(gActiveEditSlider, Parts(gain)->readout);
     const uint32_t undoable = gUndoBuffer->undoable;
     const int before = reprocessCount;
-    UISetEditText(Parts(gain)->editField, "");
+    TKSetEditText(Parts(gain)->editField, "");
     Type(c.text);
-    Key(kUIKeyReturn);
+    Key(kTKKeyReturn);
     EXPECT_FALSE(gEditFieldOpen);
     EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, c.gain) << c.text;
     EXPECT_EQ(gUndoBuffer->undoable, undoable + 1) << "Return makes one undo step";
     EXPECT_EQ(reprocessCount, before + (c.gain != 3.0f ? 1 : 0));
-    EXPECT_TRUE(UIIsControlVisible(Parts(gain)->readout));
+    EXPECT_TRUE(TKIsControlVisible(Parts(gain)->readout));
   }
   // Escape leaves the field and the undo ring alone.
   const VL_SettingsStruct before = gUISettings;
   const uint32_t undoable = gUndoBuffer->undoable;
   Click(Parts(gain)->readout);
   Type("0.5");
-  Key(kUIKeyEscape);
+  Key(kTKKeyEscape);
   EXPECT_FALSE(gEditFieldOpen);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
@@ -132,21 +132,21 @@ TEST_F(CorrectionWindowTest, TypedValuesAreParsedWholeAndClampedToTheTypedRange)
 TEST_F(CorrectionWindowTest, CommandsApplyTheTypedValueFirstButUndoDropsIt) {
   UIInstallShellCommands();
   Click(Parts(gain)->readout);
-  UISetEditText(Parts(gain)->editField, "");
+  TKSetEditText(Parts(gain)->editField, "");
   Type("2.5");
-  UISendCommand(QVFourCC("zzzz"));
-  UIRunPending();
+  TKSendCommand(QVFourCC("zzzz"));
+  TKRunPending();
   EXPECT_FALSE(gEditFieldOpen);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, 2.5f);
 
   Click(Parts(gain)->readout);
-  UISetEditText(Parts(gain)->editField, "");
+  TKSetEditText(Parts(gain)->editField, "");
   Type("3.5");
-  UISendCommand(kUICommandUndo);
-  UIRunPending();
+  TKSendCommand(kUICommandUndo);
+  TKRunPending();
   EXPECT_FALSE(gEditFieldOpen);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, gUIDefaultSettings.hsl[0].gain) << "the typed 3.5 is dropped, 2.5 undone";
-  EXPECT_EQ(UIGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
 }
 
 TEST_F(CorrectionWindowTest, OptionClicksRestoreTheDefaultAsOneUndoStep) {
@@ -154,11 +154,11 @@ TEST_F(CorrectionWindowTest, OptionClicksRestoreTheDefaultAsOneUndoStep) {
   gUISettings.hsl[0].hue = 90.0f;
   VFRefreshFromSettings(gain);
   VFRefreshFromSettings(hue);
-  Click(Parts(gain)->readout, kUIModOption);
+  Click(Parts(gain)->readout, kTKModOption);
   EXPECT_FALSE(gEditFieldOpen) << "Option-click restores instead of editing";
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, gUIDefaultSettings.hsl[0].gain);
-  UIInjectClick(window, ThumbCentre(hue), kUIModOption);
-  UIRunPending();
+  TKInjectClick(window, ThumbCentre(hue), kTKModOption);
+  TKRunPending();
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].hue, gUIDefaultSettings.hsl[0].hue);
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
   EXPECT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
@@ -171,24 +171,24 @@ TEST_F(CorrectionWindowTest, OptionClicksRestoreTheDefaultAsOneUndoStep) {
 TEST_F(CorrectionWindowTest, TabWalksTheChainAsARingPastHiddenReadouts) {
   Click(Parts(hue)->readout);
   ASSERT_EQ(gActiveEditSlider, Parts(hue)->readout);
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   EXPECT_EQ(gActiveEditSlider, Parts(saturation)->readout);
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   EXPECT_EQ(gActiveEditSlider, Parts(gain)->readout);
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   EXPECT_EQ(gActiveEditSlider, Parts(hue)->readout) << "the chain is a ring";
-  Key(kUIKeyTab, kUIModShift);
+  Key(kTKKeyTab, kTKModShift);
   EXPECT_EQ(gActiveEditSlider, Parts(gain)->readout);
-  EXPECT_EQ(UIGetKeyboardFocus(window), Parts(gain)->editField);
+  EXPECT_EQ(TKGetKeyboardFocus(window), Parts(gain)->editField);
   // A hidden readout is passed over.
   VFShowControlGroup(saturation, false);
-  Key(kUIKeyTab);
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
+  Key(kTKKeyTab);
   EXPECT_EQ(gActiveEditSlider, Parts(gain)->readout) << "hue, then past saturation to gain";
   // Typing then Tab applies the typed value before moving on.
-  UISetEditText(Parts(gain)->editField, "");
+  TKSetEditText(Parts(gain)->editField, "");
   Type("2");
-  Key(kUIKeyTab);
+  Key(kTKKeyTab);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, 2.0f);
   EXPECT_EQ(gActiveEditSlider, Parts(hue)->readout);
 }
@@ -196,12 +196,12 @@ TEST_F(CorrectionWindowTest, TabWalksTheChainAsARingPastHiddenReadouts) {
 TEST_F(CorrectionWindowTest, CheckBoxAndPopupWriteTheirWordsAndReprocessWithoutUndoSteps) {
   // The popup's menu tracks the keys queued behind the click.
   auto ChooseFromPopup = [&](std::initializer_list<uint32_t> keys) {
-    UIInjectClick(window, Centre(clipMethod));
-    for (uint32_t k : keys) UIInjectKey(k);
-    UIRunPending();
+    TKInjectClick(window, Centre(clipMethod));
+    for (uint32_t k : keys) TKInjectKey(k);
+    TKRunPending();
   };
   TabGroupSelect(mainTabs, 8);
-  UIRunPending();
+  TKRunPending();
   const uint32_t undoable = gUndoBuffer->undoable;
   VL_SettingsStruct before = gUISettings;
   Click(softClip);
@@ -212,10 +212,10 @@ TEST_F(CorrectionWindowTest, CheckBoxAndPopupWriteTheirWordsAndReprocessWithoutU
   EXPECT_EQ(reprocessCount, 1);
 
   gUISettings.limiter.limiter_clip_method = 1;
-  UISetControlValue(clipMethod, 1);
+  TKSetControlValue(clipMethod, 1);
   before = gUISettings;
   // The menu opens on the current item; Down twice picks item 3.
-  ChooseFromPopup({kUIKeyDown, kUIKeyDown, kUIKeyReturn});
+  ChooseFromPopup({kTKKeyDown, kTKKeyDown, kTKKeyReturn});
   expected = {VF_OFFSET(limiter.limiter_clip_method)};
   EXPECT_EQ(ChangedWords(before, gUISettings), expected);
   EXPECT_EQ(gUISettings.limiter.limiter_clip_method, 3u);
@@ -224,34 +224,34 @@ TEST_F(CorrectionWindowTest, CheckBoxAndPopupWriteTheirWordsAndReprocessWithoutU
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
 
   // A change procedure that refuses every change keeps the word and shows it.
-  VFSetPopupChangeProc(clipMethod, [](UIControl*, int32_t old, int32_t, bool) { return old; });
-  ChooseFromPopup({kUIKeyUp, kUIKeyReturn});
+  VFSetPopupChangeProc(clipMethod, [](TKControl*, int32_t old, int32_t, bool) { return old; });
+  ChooseFromPopup({kTKKeyUp, kTKKeyReturn});
   EXPECT_EQ(gUISettings.limiter.limiter_clip_method, 3u);
-  EXPECT_EQ(UIGetControlValue(clipMethod), 3);
+  EXPECT_EQ(TKGetControlValue(clipMethod), 3);
   EXPECT_EQ(reprocessCount, 3) << "a popup with the reprocess flag reprocesses on every choice";
 }
 
 TEST_F(CorrectionWindowTest, UndoTouchesOnlyTheControlsWhoseFieldsDiffer) {
-  const UIPoint p = ThumbCentre(gain);
-  UIInjectMouseDown(window, p);
-  UIInjectMouseDrag(window, UIPoint{p.x + 30, p.y});
-  UIInjectMouseUp(window, UIPoint{p.x + 30, p.y});
-  UIRunPending();
+  const TKPoint p = ThumbCentre(gain);
+  TKInjectMouseDown(window, p);
+  TKInjectMouseDrag(window, TKPoint{p.x + 30, p.y});
+  TKInjectMouseUp(window, TKPoint{p.x + 30, p.y});
+  TKRunPending();
   // Mark two controls whose fields the undo does not change.
-  UISetControlValue(hue, 12345);
-  UISetControlValue(rgbGain, 54321);
+  TKSetControlValue(hue, 12345);
+  TKSetControlValue(rgbGain, 54321);
   ASSERT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
-  EXPECT_EQ(UIGetControlValue(hue), 12345) << "untouched";
-  EXPECT_EQ(UIGetControlValue(rgbGain), 54321) << "untouched";
-  EXPECT_EQ(UIGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(hue), 12345) << "untouched";
+  EXPECT_EQ(TKGetControlValue(rgbGain), 54321) << "untouched";
+  EXPECT_EQ(TKGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
 }
 
 TEST_F(CorrectionWindowTest, WheelStepsMoveAThousandTwoHundredthOfTheRangeWithoutUndo) {
-  const int32_t start = UIGetControlValue(hue);
-  UIInjectWheel(window, Centre(Parts(hue)->readout), 3);
-  UIRunPending();
+  const int32_t start = TKGetControlValue(hue);
+  TKInjectWheel(window, Centre(Parts(hue)->readout), 3);
+  TKRunPending();
   // 360 degrees x 65,536 / 1,200 per notch, three notches.
-  EXPECT_NEAR(UIGetControlValue(hue) - start, 3 * 360.0 * 65536.0 / 1200.0, 2.0);
-  EXPECT_FLOAT_EQ(gUISettings.hsl[0].hue, UIGetControlValue(hue) / 65536.0f);
+  EXPECT_NEAR(TKGetControlValue(hue) - start, 3 * 360.0 * 65536.0 / 1200.0, 2.0);
+  EXPECT_FLOAT_EQ(gUISettings.hsl[0].hue, TKGetControlValue(hue) / 65536.0f);
   EXPECT_FALSE(UndoBufferCanUndo(gUndoBuffer));
 }

@@ -14,25 +14,25 @@ constexpr uint32_t kOtherRow = VF_OFFSET(secondary[0].sample[1].red);
 
 class SampleRowTest : public ColorPickTest {
  protected:
-  UIControl* box = nullptr;
-  UIControl* eyedropper = nullptr;
-  UIControl* swatch = nullptr;
+  TKControl* box = nullptr;
+  TKControl* eyedropper = nullptr;
+  TKControl* swatch = nullptr;
 
   void SetUp() override {
     ColorPickTest::SetUp();
     TabGroupBindItemCheck(mainTabs, 7, &gUISettings.secondaryEnable);
     gUISettings.secondaryEnable = 0;
     TabGroupShowItemCheck(mainTabs, 7, 0);
-    UIControl* pane = TabGroupGetPane(mainTabs, 7);
-    UIRect frame = FirstRow(pane);
+    TKControl* pane = TabGroupGetPane(mainTabs, 7);
+    TKRect frame = FirstRow(pane);
     box = VFCreateSampleRow(window, &frame, "Sample 1", pane, &gUISettings, kSampleRGB, kSampleEnable, 40,
                             gSettingsControls);
     ASSERT_TRUE(box);
-    eyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, 40});
-    swatch = UIFindControlByID(window, UIControlID{kVFSigSampleSwatch, 40});
+    eyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, 40});
+    swatch = TKFindControlByID(window, TKControlID{kVFSigSampleSwatch, 40});
     ASSERT_TRUE(eyedropper && swatch);
     TabGroupSelect(mainTabs, 7);
-    UIRunPending();
+    TKRunPending();
   }
 };
 
@@ -44,9 +44,9 @@ TEST_F(SampleRowTest, APickInAPaneStoresTheColourTicksTheRowAndItsTabAndIsOneUnd
   Pixel(5, 2, expected);
   for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(Triple(kSampleRGB)[i], expected[i]) << i;
   EXPECT_EQ(gUISettings.secondary[0].sample[0].inUse, 1u);
-  EXPECT_EQ(UIGetControlValue(box), 1);
+  EXPECT_EQ(TKGetControlValue(box), 1);
   EXPECT_EQ(gUISettings.secondaryEnable, 1u) << "the enclosing tab is switched on";
-  EXPECT_EQ(UIGetControlValue(eyedropper), 0) << "the button pops out";
+  EXPECT_EQ(TKGetControlValue(eyedropper), 0) << "the button pops out";
   EXPECT_EQ(reprocessCount, reprocessed + 1);
   int r, g, b;
   DrawnColour(swatch, &r, &g, &b);
@@ -72,32 +72,32 @@ TEST_F(SampleRowTest, ADragFollowsTheMouseAndLettingGoOutsideEveryPanePutsThePri
   // prior one and the row is left alone.
   std::memcpy(Triple(kSampleRGB), prior, sizeof prior);
   gUISettings.secondary[0].sample[0].inUse = 0;
-  UISetControlValue(box, 0);
-  PickAlong(eyedropper, {Over(0, 3, 1), Over(0, 9, 1), UIPoint{390, 190}});
+  TKSetControlValue(box, 0);
+  PickAlong(eyedropper, {Over(0, 3, 1), Over(0, 9, 1), TKPoint{390, 190}});
   for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(Triple(kSampleRGB)[i], prior[i]) << i;
   EXPECT_EQ(gUISettings.secondary[0].sample[0].inUse, 0u);
-  EXPECT_EQ(UIGetControlValue(box), 0);
-  EXPECT_EQ(UIGetControlValue(eyedropper), 0);
+  EXPECT_EQ(TKGetControlValue(box), 0);
+  EXPECT_EQ(TKGetControlValue(eyedropper), 0);
 }
 
 TEST_F(SampleRowTest, AClickWithNoPressAfterItChangesNothing) {
   const VL_SettingsStruct before = gUISettings;
   Click(eyedropper);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
-  EXPECT_EQ(UIGetControlValue(eyedropper), 0);
+  EXPECT_EQ(TKGetControlValue(eyedropper), 0);
 }
 
 TEST_F(SampleRowTest, AnEyedropperBoundPastTheRecordsEndWritesNothing) {
   // The last word of the record is no place for three floats.
-  UIControl* pane = TabGroupGetPane(mainTabs, 7);
-  UIRect frame = UIRectOffset(FirstRow(pane), 0, 60);
-  UIControl* stray = VFCreateEyedropperButton(window, &frame, pane, &gUISettings, kVLSettingsByteCount - 4, 41,
+  TKControl* pane = TabGroupGetPane(mainTabs, 7);
+  TKRect frame = TKRectOffset(FirstRow(pane), 0, 60);
+  TKControl* stray = VFCreateEyedropperButton(window, &frame, pane, &gUISettings, kVLSettingsByteCount - 4, 41,
                                               gSettingsControls, 128, 500, true, false, nullptr, nullptr);
   ASSERT_TRUE(stray);
   const VL_SettingsStruct before = gUISettings;
   PickAlong(stray, {Over(0, 5, 2)});
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
-  EXPECT_EQ(UIGetControlValue(stray), 0);
+  EXPECT_EQ(TKGetControlValue(stray), 0);
 }
 
 TEST_F(SampleRowTest, InLayoutThreeTheLastPaneUnderTheMouseGivesTheColour) {
@@ -122,7 +122,7 @@ TEST_F(SampleRowTest, TheSynchroniserShowsARecordsSampleInTheRow) {
   const VL_SettingsStruct previous = gUISettings;
   gUISettings = next;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, &previous, 0);
-  EXPECT_EQ(UIGetControlValue(box), 1);
+  EXPECT_EQ(TKGetControlValue(box), 1);
   int r, g, b;
   DrawnColour(swatch, &r, &g, &b);
   EXPECT_EQ(r, 255);
@@ -132,25 +132,25 @@ TEST_F(SampleRowTest, TheSynchroniserShowsARecordsSampleInTheRow) {
 
 class ColorMatchGroupTest : public ColorPickTest {
  protected:
-  UIControl* result = nullptr;
-  UIControl* eyedropper = nullptr;
-  UIControl* sample = nullptr;
-  UIControl* popup = nullptr;
+  TKControl* result = nullptr;
+  TKControl* eyedropper = nullptr;
+  TKControl* sample = nullptr;
+  TKControl* popup = nullptr;
 
   void SetUp() override {
     ColorPickTest::SetUp();
-    UIControl* pane = TabGroupGetPane(mainTabs, 6);
-    UIRect frame = FirstRow(pane);
-    const UIRect start = frame;
+    TKControl* pane = TabGroupGetPane(mainTabs, 6);
+    TKRect frame = FirstRow(pane);
+    const TKRect start = frame;
     ASSERT_EQ(VFCreateColorMatchGroup(window, &frame, pane, &gUISettings, kSampler, 50, &result), kQVNoErr);
     EXPECT_EQ(frame.top, start.top + 113);
-    eyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, 50});
-    sample = UIFindControlByID(window, UIControlID{kVFSigSampleSwatch, 50});
-    popup = UIFindControlByID(window, UIControlID{kVFSigReadoutPopup, 50});
+    eyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, 50});
+    sample = TKFindControlByID(window, TKControlID{kVFSigSampleSwatch, 50});
+    popup = TKFindControlByID(window, TKControlID{kVFSigReadoutPopup, 50});
     ASSERT_TRUE(result && eyedropper && sample && popup);
-    EXPECT_EQ(UIGetControlID(result).signature, kVFSigResultSwatch);
+    EXPECT_EQ(TKGetControlID(result).signature, kVFSigResultSwatch);
     TabGroupSelect(mainTabs, 6);
-    UIRunPending();
+    TKRunPending();
   }
 };
 
@@ -178,39 +178,39 @@ TEST_F(ColorMatchGroupTest, ThePickShowsBesideTheColourAfterTheCorrection) {
 
 TEST_F(ColorMatchGroupTest, OptionClickTakesTheColourPickersChoiceAndASecondTargetGetsItToo) {
   // The match-colour source: a swatch of another ID number.
-  UIControl* other = TabGroupGetPane(mainTabs, 6);
-  UIRect frame = FirstRow(other);
-  frame = UIRectOffset(frame, 150, 0);
-  const UIRect swatchFrame = UIMakeRect(frame.left, frame.top, 40, 20);
+  TKControl* other = TabGroupGetPane(mainTabs, 6);
+  TKRect frame = FirstRow(other);
+  frame = TKRectOffset(frame, 150, 0);
+  const TKRect swatchFrame = TKMakeRect(frame.left, frame.top, 40, 20);
   VFSampleRow* row = VFNewSampleRow(window);
   ASSERT_TRUE(VFCreateSwatchPane(window, swatchFrame, other, false, false, false, false, false, kOtherRow, 51, row));
   VFSetEyedropperSecondTarget(result, 51);
 
-  UIDialogAnswer answer;
-  answer.color = UIColorRGB(1.0, 0.5, 0.0);
-  UIQueueDialogAnswer(answer);
-  Click(eyedropper, kUIModOption);
+  TKDialogAnswer answer;
+  answer.color = TKColorRGB(1.0, 0.5, 0.0);
+  TKQueueDialogAnswer(answer);
+  Click(eyedropper, kTKModOption);
   const float expected[3] = {1.0f, 32767 / 65535.0f, 0.0f};
   for (int i = 0; i < 3; ++i) {
     EXPECT_FLOAT_EQ(Triple(kSampler)[i], expected[i]) << i;
     EXPECT_FLOAT_EQ(Triple(kOtherRow)[i], expected[i]) << i;
   }
-  ASSERT_EQ(UIScriptedDialogRequests().size(), 1u);
-  EXPECT_EQ(UIScriptedDialogRequests()[0].prompt, "Choose a color to match");
+  ASSERT_EQ(TKScriptedDialogRequests().size(), 1u);
+  EXPECT_EQ(TKScriptedDialogRequests()[0].prompt, "Choose a color to match");
 
   // A cancelled picker keeps the colour.
-  UIDialogAnswer cancel;
+  TKDialogAnswer cancel;
   cancel.status = kQVErrCancelled;
-  UIQueueDialogAnswer(cancel);
-  Click(eyedropper, kUIModOption);
+  TKQueueDialogAnswer(cancel);
+  Click(eyedropper, kTKModOption);
   EXPECT_FLOAT_EQ(Triple(kSampler)[1], expected[1]);
-  UIClearDialogScript();
+  TKClearDialogScript();
 }
 
 TEST_F(ColorMatchGroupTest, TheReadoutPopupChoosesTheModeOfTheSwatches) {
   EXPECT_EQ(VFGetReadoutMode(sample), 1);
-  EXPECT_EQ(UICountMenuItems(UIGetControlMenu(popup)), 7);
-  UISetControlValue(popup, 4);
+  EXPECT_EQ(TKCountMenuItems(TKGetControlMenu(popup)), 7);
+  TKSetControlValue(popup, 4);
   EXPECT_EQ(VFGetReadoutMode(result), 4);
   EXPECT_EQ(VFGetReadoutMode(hue), 1) << "a control of no record";
 }

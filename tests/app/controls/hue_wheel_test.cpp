@@ -21,59 +21,59 @@ constexpr int32_t kFirstWheelID = 100;
 
 class HueWheelTest : public CorrectionWindowTest {
  protected:
-  UIControl* subTabs = nullptr;
-  UIControl* wheels[4] = {};
+  TKControl* subTabs = nullptr;
+  TKControl* wheels[4] = {};
 
   void SetUp() override {
     CorrectionWindowTest::SetUp();
     if (HasFatalFailure()) return;
     // The HSL tab's "Controls" / "Hue Offsets" pair, showing the wheels.
-    UISetControlVisible(hslRanges, false);
-    UIControl* hslPane = TabGroupGetPane(mainTabs, 0);
+    TKSetControlVisible(hslRanges, false);
+    TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
     static const VFTabEntry kSub[] = {{"Controls", 1, 0}, {"Hue Offsets", 1, 1}};
-    ASSERT_EQ(CreateTabGroup(window, UIGetControlBounds(hslPane), 2, kSub, true, &subTabs), kQVNoErr);
-    UIEmbedControl(subTabs, hslPane);
+    ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(hslPane), 2, kSub, true, &subTabs), kQVNoErr);
+    TKEmbedControl(subTabs, hslPane);
     TabGroupBindItemCheck(subTabs, 0, &gUISettings.hslControlsEnable);
     TabGroupBindItemCheck(subTabs, 1, &gUISettings.hueOffsetEnable);
     gVFTabGroups.hslSubTabs = subTabs;
-    UIControl* offsets = TabGroupGetPane(subTabs, 1);
-    const UIRect b = UIGetControlBounds(offsets);
+    TKControl* offsets = TabGroupGetPane(subTabs, 1);
+    const TKRect b = TKGetControlBounds(offsets);
     static const char* const kNames[] = {"Master", "Shadows", "Midtones", "Highlights"};
     VFBeginTabChain();
     for (int i = 0; i < 4; ++i) {
       const uint32_t slot = VF_OFFSET(hueOffsets.wheel[0]) + 12 * uint32_t(i);
       const int32_t left = b.left + 6 + i * (kWheelSide + 4);
-      wheels[i] = CreateHueWheel(window, UIMakeRect(left, b.top + 20, kWheelSide, kWheelSide), kNames[i], offsets,
+      wheels[i] = CreateHueWheel(window, TKMakeRect(left, b.top + 20, kWheelSide, kWheelSide), kNames[i], offsets,
                                  &gUISettings, slot, slot + 4, slot + 8, kFirstWheelID + 3 * i, gSettingsControls);
       ASSERT_NE(wheels[i], nullptr);
     }
     VFCloseTabChain();
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-    UIRunPending();
+    TKRunPending();
     reprocessCount = 0;
   }
 
-  static HueWheelState State(UIControl* wheel) {
+  static HueWheelState State(TKControl* wheel) {
     HueWheelState s{};
     EXPECT_TRUE(HueWheelGetState(wheel, &s));
     return s;
   }
-  static UIPoint WheelCentre(UIControl* wheel) {
-    const UIRect r = State(wheel).wheelRect;
-    return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  static TKPoint WheelCentre(TKControl* wheel) {
+    const TKRect r = State(wheel).wheelRect;
+    return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  UIControl* HueReadout(int wheel) {
-    return UIFindControlByID(window, UIControlID{kVFSigSlider, kFirstWheelID + 3 * wheel + 1});
+  TKControl* HueReadout(int wheel) {
+    return TKFindControlByID(window, TKControlID{kVFSigSlider, kFirstWheelID + 3 * wheel + 1});
   }
-  UIControl* StrengthReadout(int wheel) {
-    return UIFindControlByID(window, UIControlID{kVFSigSlider, kFirstWheelID + 3 * wheel + 2});
+  TKControl* StrengthReadout(int wheel) {
+    return TKFindControlByID(window, TKControlID{kVFSigSlider, kFirstWheelID + 3 * wheel + 2});
   }
   // A contextual click on the wheel and the item chosen by keys (0: none).
-  void ChooseFromMenu(UIControl* wheel, int32_t item) {
-    UIInjectRightClick(window, WheelCentre(wheel));
-    for (int32_t i = 0; i < item; ++i) UIInjectKey(kUIKeyDown);
-    UIInjectKey(item ? kUIKeyReturn : kUIKeyEscape);
-    UIRunPending();
+  void ChooseFromMenu(TKControl* wheel, int32_t item) {
+    TKInjectRightClick(window, WheelCentre(wheel));
+    for (int32_t i = 0; i < item; ++i) TKInjectKey(kTKKeyDown);
+    TKInjectKey(item ? kTKKeyReturn : kTKKeyEscape);
+    TKRunPending();
   }
   static float Angle(int wheel) { return gUISettings.hueOffsets.wheel[wheel].tintangle; }
   static float Strength(int wheel) { return gUISettings.hueOffsets.wheel[wheel].strength; }
@@ -85,8 +85,8 @@ class HueWheelTest : public CorrectionWindowTest {
     EXPECT_NEAR(s.strength, strength, 1e-4);
     EXPECT_EQ(Angle(wheel), s.angle);
     EXPECT_EQ(Strength(wheel), s.strength);
-    EXPECT_EQ(UIGetControlValue(HueReadout(wheel)), int32_t(std::min(s.angle, 360.0f) * 65536.0f));
-    EXPECT_EQ(UIGetControlValue(StrengthReadout(wheel)), int32_t(s.strength * 65536.0f));
+    EXPECT_EQ(TKGetControlValue(HueReadout(wheel)), int32_t(std::min(s.angle, 360.0f) * 65536.0f));
+    EXPECT_EQ(TKGetControlValue(StrengthReadout(wheel)), int32_t(s.strength * 65536.0f));
     const HueWheelPoint p = HueWheelPointFor(s.angle, s.strength, s.radius);
     EXPECT_EQ(s.pointX, p.x);
     EXPECT_EQ(s.pointY, p.y);
@@ -101,10 +101,10 @@ class HueWheelTest : public CorrectionWindowTest {
 };
 
 TEST_F(HueWheelTest, ClicksSetAngleAndStrengthByDirectionAndDistance) {
-  const UIPoint c = WheelCentre(wheels[0]);
+  const TKPoint c = WheelCentre(wheels[0]);
   const int32_t radius = State(wheels[0]).radius;
   ASSERT_EQ(radius, 31);
-  const UIRect r = State(wheels[0]).wheelRect;
+  const TKRect r = State(wheels[0]).wheelRect;
   struct Case {
     int32_t dx, dy;
     float angle, strength;
@@ -118,8 +118,8 @@ TEST_F(HueWheelTest, ClicksSetAngleAndStrengthByDirectionAndDistance) {
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << "click at " << k.dx << ", " << k.dy);
     const VL_SettingsStruct before = gUISettings;
-    UIInjectClick(window, UIPoint{c.x + k.dx, c.y + k.dy});
-    UIRunPending();
+    TKInjectClick(window, TKPoint{c.x + k.dx, c.y + k.dy});
+    TKRunPending();
     ExpectShown(0, k.angle, k.strength);
     for (uint32_t word : ChangedWords(before, gUISettings))
       EXPECT_NE(std::find(WheelWords(0).begin(), WheelWords(0).end(), word), WheelWords(0).end()) << word;
@@ -134,11 +134,11 @@ TEST_F(HueWheelTest, ClicksSetAngleAndStrengthByDirectionAndDistance) {
 TEST_F(HueWheelTest, DraggingMovesThePointAndMakesOneUndoStep) {
   const VL_SettingsStruct before = gUISettings;
   const std::vector<float> untouched = CorrectionWindowTest::Pixels(gResultFrame);
-  const UIPoint c = WheelCentre(wheels[1]);
-  UIInjectMouseDown(window, UIPoint{c.x + 5, c.y});
-  for (int step = 1; step <= 4; ++step) UIInjectMouseDrag(window, UIPoint{c.x + 5 + 4 * step, c.y + 4 * step});
-  UIInjectMouseUp(window, UIPoint{c.x + 21, c.y + 16});
-  UIRunPending();
+  const TKPoint c = WheelCentre(wheels[1]);
+  TKInjectMouseDown(window, TKPoint{c.x + 5, c.y});
+  for (int step = 1; step <= 4; ++step) TKInjectMouseDrag(window, TKPoint{c.x + 5 + 4 * step, c.y + 4 * step});
+  TKInjectMouseUp(window, TKPoint{c.x + 21, c.y + 16});
+  TKRunPending();
 
   const HueWheelPolar expected = HueWheelPolarAt(21, 16, 31);
   ExpectShown(1, expected.angle, expected.strength);
@@ -156,19 +156,19 @@ TEST_F(HueWheelTest, DraggingMovesThePointAndMakesOneUndoStep) {
 }
 
 TEST_F(HueWheelTest, ShiftDragMovesAtOneTenthFromWherePointWas) {
-  const UIPoint c = WheelCentre(wheels[0]);
-  UIInjectClick(window, UIPoint{c.x + 20, c.y});
-  UIRunPending();
+  const TKPoint c = WheelCentre(wheels[0]);
+  TKInjectClick(window, TKPoint{c.x + 20, c.y});
+  TKRunPending();
   ExpectShown(0, 103, 20.0f / 31);
   const HueWheelState start = State(wheels[0]);  // the point, truncated to whole pixels
   // Pressed far from the point: the point stays where it was and moves a
   // tenth of the way the mouse goes.
-  const UIPoint press{c.x - 20, c.y + 15};
-  UIInjectMouseDown(window, press, kUIModShift);
-  UIInjectMouseDrag(window, UIPoint{press.x + 30, press.y}, kUIModShift);
-  UIInjectMouseDrag(window, UIPoint{press.x + 30, press.y - 50}, kUIModShift);
-  UIInjectMouseUp(window, UIPoint{press.x + 30, press.y - 50}, kUIModShift);
-  UIRunPending();
+  const TKPoint press{c.x - 20, c.y + 15};
+  TKInjectMouseDown(window, press, kTKModShift);
+  TKInjectMouseDrag(window, TKPoint{press.x + 30, press.y}, kTKModShift);
+  TKInjectMouseDrag(window, TKPoint{press.x + 30, press.y - 50}, kTKModShift);
+  TKInjectMouseUp(window, TKPoint{press.x + 30, press.y - 50}, kTKModShift);
+  TKRunPending();
   const HueWheelPolar expected = HueWheelPolarAt(start.pointX + 3, start.pointY - 5, 31);
   ExpectShown(0, expected.angle, expected.strength);
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
@@ -178,10 +178,10 @@ TEST_F(HueWheelTest, ReadoutsDriveTheWheel) {
   const VL_SettingsStruct before = gUISettings;
   Click(VFGetValueSlider(StrengthReadout(2))->readout);
   Type("0.5");
-  Key(kUIKeyReturn);
+  Key(kTKKeyReturn);
   Click(VFGetValueSlider(HueReadout(2))->readout);
   Type("193");
-  Key(kUIKeyReturn);
+  Key(kTKKeyReturn);
   ExpectShown(2, 193, 0.5f);
   const HueWheelState s = State(wheels[2]);
   EXPECT_EQ(s.pointX, 0);
@@ -193,7 +193,7 @@ TEST_F(HueWheelTest, ReadoutsDriveTheWheel) {
   // Typed values outside the readout's range are clamped to it.
   Click(VFGetValueSlider(StrengthReadout(2))->readout);
   Type("7");
-  Key(kUIKeyReturn);
+  Key(kTKKeyReturn);
   ExpectShown(2, 193, 1.0f);
 }
 
@@ -264,57 +264,57 @@ TEST_F(HueWheelTest, SyncShowsAnotherRecordExactlyWithoutTickingTheTab) {
 }
 
 TEST_F(HueWheelTest, AWheelTooSmallForARadiusAnswersStrengthZero) {
-  UIControl* offsets = TabGroupGetPane(subTabs, 1);
-  const UIRect b = UIGetControlBounds(offsets);
-  UIControl* tiny = CreateHueWheel(window, UIMakeRect(b.left + 6, b.bottom - 80, 10, 10), "Tiny", offsets,
+  TKControl* offsets = TabGroupGetPane(subTabs, 1);
+  const TKRect b = TKGetControlBounds(offsets);
+  TKControl* tiny = CreateHueWheel(window, TKMakeRect(b.left + 6, b.bottom - 80, 10, 10), "Tiny", offsets,
                                    &gUISettings, VF_OFFSET(hueOffsets.wheel[0]), VF_OFFSET(hueOffsets.wheel[0].tintangle),
                                    VF_OFFSET(hueOffsets.wheel[0].strength), 200, nullptr);
   ASSERT_NE(tiny, nullptr);
   ASSERT_LE(State(tiny).radius, 0);
-  UIInjectClick(window, UIPoint{b.left + 6 + 8, b.bottom - 80 + 3});
-  UIRunPending();
+  TKInjectClick(window, TKPoint{b.left + 6 + 8, b.bottom - 80 + 3});
+  TKRunPending();
   EXPECT_EQ(State(tiny).strength, 0.0f);
   EXPECT_TRUE(std::isfinite(State(tiny).angle));
   EXPECT_TRUE(std::isfinite(Angle(0)) && Strength(0) == 0.0f);
   HueWheelNudge(tiny, 3, 4, true);
   EXPECT_EQ(State(tiny).strength, 0.0f);
-  UIImage* image = BuildHueWheelImage(UIMakeRect(0, 0, 6, 6), -2, 1.0f);
+  TKImage* image = BuildHueWheelImage(TKMakeRect(0, 0, 6, 6), -2, 1.0f);
   ASSERT_NE(image, nullptr);
-  for (int32_t y = 0; y < UIImageHeight(image); ++y)
-    for (int32_t x = 0; x < UIImageWidth(image); ++x) EXPECT_EQ(UIImageGetPixel(image, x, y) & 0xFFFFFF, 0u);
-  UIImageDispose(image);
-  UIRenderWindow(window);
+  for (int32_t y = 0; y < TKImageHeight(image); ++y)
+    for (int32_t x = 0; x < TKImageWidth(image); ++x) EXPECT_EQ(TKImageGetPixel(image, x, y) & 0xFFFFFF, 0u);
+  TKImageDispose(image);
+  TKRenderWindow(window);
 }
 
 TEST_F(HueWheelTest, WheelPictureFollowsTheSaturationPreference) {
-  const UIPoint c = WheelCentre(wheels[0]);
-  const UIPoint at{c.x + 15, c.y + 5};  // clear of the marks
+  const TKPoint c = WheelCentre(wheels[0]);
+  const TKPoint at{c.x + 15, c.y + 5};  // clear of the marks
   const int32_t saved = gPrefsSettings.uiSaturation;
   gPrefsSettings.uiSaturation = 65536;
-  UIDrawControl(wheels[0]);
-  uint32_t pixel = UIImageGetPixel(UIRenderWindow(window), at.x, at.y);
+  TKDrawControl(wheels[0]);
+  uint32_t pixel = TKImageGetPixel(TKRenderWindow(window), at.x, at.y);
   const int red = (pixel >> 16) & 255, green = (pixel >> 8) & 255, blue = pixel & 255;
   EXPECT_FALSE(red == green && green == blue) << "coloured at full saturation";
   gPrefsSettings.uiSaturation = 0;
-  UIDrawControl(wheels[0]);
-  pixel = UIImageGetPixel(UIRenderWindow(window), at.x, at.y);
+  TKDrawControl(wheels[0]);
+  pixel = TKImageGetPixel(TKRenderWindow(window), at.x, at.y);
   EXPECT_EQ((pixel >> 16) & 255, (pixel >> 8) & 255);
   EXPECT_EQ((pixel >> 8) & 255, pixel & 255) << "grey once the saturation preference is 0";
   gPrefsSettings.uiSaturation = saved;
 
   // The generated picture: black beyond the rim, the wheel's colours inside.
   const int32_t radius = 53;
-  const UIRect rect = UIMakeRect(0, 0, 117, 117);
-  UIImage* image = BuildHueWheelImage(rect, radius, 1.0f);
+  const TKRect rect = TKMakeRect(0, 0, 117, 117);
+  TKImage* image = BuildHueWheelImage(rect, radius, 1.0f);
   ASSERT_NE(image, nullptr);
-  ASSERT_EQ(UIImageWidth(image), 234);
-  EXPECT_EQ(UIImageGetPixel(image, 2, 2) & 0xFFFFFF, 0u);
+  ASSERT_EQ(TKImageWidth(image), 234);
+  EXPECT_EQ(TKImageGetPixel(image, 2, 2) & 0xFFFFFF, 0u);
   const QVRGBColor inside = HueWheelImageColor(40, 30, radius, 1.0f);
-  const uint32_t p = UIImageGetPixel(image, 117 + 40, 117 + 30);
+  const uint32_t p = TKImageGetPixel(image, 117 + 40, 117 + 30);
   EXPECT_EQ((p >> 16) & 255, uint32_t(inside.red >> 8));
   EXPECT_EQ((p >> 8) & 255, uint32_t(inside.green >> 8));
   EXPECT_EQ(p & 255, uint32_t(inside.blue >> 8));
-  UIImageDispose(image);
+  TKImageDispose(image);
 }
 
 }  // namespace

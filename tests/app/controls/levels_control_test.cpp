@@ -41,7 +41,7 @@ TEST_F(LevelsWindowTest, DraggingEveryMarkerOfEveryChannelWritesItsPointAndRepro
   const VL_SettingsStruct start = gUISettings;
   for (int32_t channel = 0; channel < 4; ++channel) {
     TabGroupSelect(gVFTabGroups.levelsChannels, channel);
-    UIControl* strip = Strip(channel);
+    TKControl* strip = Strip(channel);
     ASSERT_NE(strip, nullptr);
     const uint32_t block = kOff(offsetof(VL_SettingsStruct, levels)) + 32 * uint32_t(channel);
     for (const MarkerCase& c : kMarkerCases) {
@@ -73,7 +73,7 @@ TEST_F(LevelsWindowTest, DraggingEveryMarkerOfEveryChannelWritesItsPointAndRepro
 }
 
 TEST_F(LevelsWindowTest, TheGrayMarkerStaysBetweenBlackAndWhite) {
-  UIControl* strip = Strip(0);
+  TKControl* strip = Strip(0);
   Drag(MarkerPoint(strip, kLevelsInBlack), 64);   // black 0.25, gray 0.625
   Drag(MarkerPoint(strip, kLevelsInWhite), -64);  // white 0.75, gray 0.5
   EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.5f);
@@ -81,12 +81,12 @@ TEST_F(LevelsWindowTest, TheGrayMarkerStaysBetweenBlackAndWhite) {
   // Far to the right it stops at white (0.75, 192 px in), and coming back
   // it leaves white as soon as the mouse passes the marker: the mouse's
   // place follows the stopped marker.
-  const UIPoint from = MarkerPoint(strip, kLevelsInGray);
-  UIInjectMouseDown(big, from);
-  UIInjectMouseDrag(big, UIPoint{from.x + 120, from.y});
-  UIInjectMouseDrag(big, UIPoint{from.x + 56, from.y});
-  UIInjectMouseUp(big, UIPoint{from.x + 56, from.y});
-  UIRunPending();
+  const TKPoint from = MarkerPoint(strip, kLevelsInGray);
+  TKInjectMouseDown(big, from);
+  TKInjectMouseDrag(big, TKPoint{from.x + 120, from.y});
+  TKInjectMouseDrag(big, TKPoint{from.x + 56, from.y});
+  TKInjectMouseUp(big, TKPoint{from.x + 56, from.y});
+  TKRunPending();
   EXPECT_FLOAT_EQ(gUISettings.levels[0].ingraypt, 0.75f - 8.0f / 256.0f);
 
   // And to the left it stops at black.
@@ -101,7 +101,7 @@ TEST_F(LevelsWindowTest, BlackAndWhiteTogetherLeaveGrayWhereItIs) {
   gUISettings.levels[0].inblackpt = gUISettings.levels[0].inwhitept = 0.6f;
   gUISettings.levels[0].ingraypt = 0.3f;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-  UIControl* strip = Strip(0);
+  TKControl* strip = Strip(0);
   Drag(MarkerPoint(strip, kLevelsInBlack), 32);
   EXPECT_FLOAT_EQ(gUISettings.levels[0].inblackpt, 0.6f + 32.0f / 256.0f);
   EXPECT_FLOAT_EQ(gUISettings.levels[0].inwhitept, 0.6f);
@@ -110,7 +110,7 @@ TEST_F(LevelsWindowTest, BlackAndWhiteTogetherLeaveGrayWhereItIs) {
 }
 
 TEST_F(LevelsWindowTest, ARestingMouseRefreshesThePreviewAndReleaseOnlyWhenItHadNot) {
-  UIControl* strip = Strip(0);
+  TKControl* strip = Strip(0);
   struct Case {
     const char* name;
     double restBeforeRelease;  // seconds the mouse rests after the last move
@@ -122,25 +122,25 @@ TEST_F(LevelsWindowTest, ARestingMouseRefreshesThePreviewAndReleaseOnlyWhenItHad
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     reprocessCount = 0;
-    const UIPoint from = MarkerPoint(strip, kLevelsOutBlack);
-    const double t = UINow();
-    UIInjectMouseDown(big, from, 0, t);
-    UIInjectMouseDrag(big, UIPoint{from.x + 8, from.y}, 0, t);
-    UIInjectMouseUp(big, UIPoint{from.x + 8, from.y}, 0, t + c.restBeforeRelease);
-    UIRunPending();
-    UIRunFor(c.restBeforeRelease + 0.1);
+    const TKPoint from = MarkerPoint(strip, kLevelsOutBlack);
+    const double t = TKNow();
+    TKInjectMouseDown(big, from, 0, t);
+    TKInjectMouseDrag(big, TKPoint{from.x + 8, from.y}, 0, t);
+    TKInjectMouseUp(big, TKPoint{from.x + 8, from.y}, 0, t + c.restBeforeRelease);
+    TKRunPending();
+    TKRunFor(c.restBeforeRelease + 0.1);
     EXPECT_EQ(reprocessCount, c.reprocesses);
     EXPECT_EQ(Pixels(gResultFrame), Expected());
   }
   // Move, rest, move again, release: a refresh for the rest and one at the end.
   reprocessCount = 0;
-  const UIPoint from = MarkerPoint(strip, kLevelsOutBlack);
-  const double t = UINow();
-  UIInjectMouseDown(big, from, 0, t);
-  UIInjectMouseDrag(big, UIPoint{from.x + 8, from.y}, 0, t);
-  UIInjectMouseDrag(big, UIPoint{from.x + 16, from.y}, 0, t + 1.0);
-  UIInjectMouseUp(big, UIPoint{from.x + 16, from.y}, 0, t + 1.0);
-  UIRunFor(1.2);
+  const TKPoint from = MarkerPoint(strip, kLevelsOutBlack);
+  const double t = TKNow();
+  TKInjectMouseDown(big, from, 0, t);
+  TKInjectMouseDrag(big, TKPoint{from.x + 8, from.y}, 0, t);
+  TKInjectMouseDrag(big, TKPoint{from.x + 16, from.y}, 0, t + 1.0);
+  TKInjectMouseUp(big, TKPoint{from.x + 16, from.y}, 0, t + 1.0);
+  TKRunFor(1.2);
   EXPECT_EQ(reprocessCount, 2);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
 }
@@ -157,29 +157,29 @@ TEST_F(LevelsWindowTest, DamagedPointsAreNeverHit) {
   master.outblackpt = -1e30f;
   master.outwhitept = 0.5f;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-  UIControl* strip = Strip(0);
+  TKControl* strip = Strip(0);
   const LevelsControl* r = LevelsRecordOf(strip);
   ASSERT_NE(r, nullptr);
   ASSERT_TRUE(std::isnan(r->value[kLevelsInBlack]));
   const int32_t soundX = r->outputBar.left + 128;
   // The two bars share one row of markers.
   for (int32_t x = r->bounds.left; x < r->bounds.right; ++x) {
-    const int16_t part = LevelsHitTest(r, UIPoint{x, r->outputBar.bottom + 8});
+    const int16_t part = LevelsHitTest(r, TKPoint{x, r->outputBar.bottom + 8});
     const bool sound = x >= soundX - kLevelsMarkerHalfWidth && x < soundX + kLevelsMarkerHalfWidth;
     EXPECT_EQ(part, sound ? kLevelsPartOutWhite : 0) << x;
   }
-  Drag(UIPoint{soundX, r->outputBar.bottom + 8}, 32);
+  Drag(TKPoint{soundX, r->outputBar.bottom + 8}, 32);
   EXPECT_FLOAT_EQ(gUISettings.levels[0].outwhitept, 0.625f);
   EXPECT_TRUE(std::isnan(gUISettings.levels[0].inblackpt)) << "the damaged points are left as they are";
   EXPECT_EQ(gUISettings.levels[0].ingraypt, 1e30f);
 }
 
 TEST_F(LevelsWindowTest, SettersAndTheSynchroniserMoveTheMarkers) {
-  using Setter = void (*)(UIControl*, float, bool);
+  using Setter = void (*)(TKControl*, float, bool);
   const Setter setters[6] = {LevelsSetInBlack, LevelsSetInGray, LevelsSetInWhite,
                              LevelsSetOutBlack, LevelsSetOutGray, LevelsSetOutWhite};
   const float values[6] = {0.1f, 0.4f, 0.9f, 0.2f, 0.6f, 0.8f};
-  UIControl* strip = Strip(2);
+  TKControl* strip = Strip(2);
   for (int32_t i = 0; i < 6; ++i) setters[i](strip, values[i], i == 5);
   for (int32_t i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(LevelsRecordOf(strip)->value[i], values[i]) << i;
   float black = 0, gray = 0, white = 0;
@@ -191,10 +191,10 @@ TEST_F(LevelsWindowTest, SettersAndTheSynchroniserMoveTheMarkers) {
   const LevelsControl* r = LevelsRecordOf(strip);
   const int32_t x = r->inputBar.left + int32_t(0.1f * 256) - r->bounds.left;
   const int32_t y = r->inputBar.bottom + 6 - r->bounds.top;
-  EXPECT_EQ(UIImageGetPixel(r->image, x, y) & 0xFFFFFF, 0u) << "black marker under the bar at 0.1";
+  EXPECT_EQ(TKImageGetPixel(r->image, x, y) & 0xFFFFFF, 0u) << "black marker under the bar at 0.1";
   // The setters leave the record alone; a hit test finds the moved marker.
   EXPECT_FLOAT_EQ(gUISettings.levels[2].inblackpt, 0.0f);
-  EXPECT_EQ(LevelsHitTest(r, UIPoint{r->inputBar.left + 26, r->inputBar.bottom + 8}), kLevelsPartInBlack);
+  EXPECT_EQ(LevelsHitTest(r, TKPoint{r->inputBar.left + 26, r->inputBar.bottom + 8}), kLevelsPartInBlack);
 
   // A whole-record change moves the markers of every channel.
   VL_SettingsStruct changed = gUISettings;
@@ -234,9 +234,9 @@ TEST_F(LevelsWindowTest, ADimRampBarEndsInBlackAtItsLeft) {
   LevelsRenderControl(r);
   const int32_t y = r->inputBar.top + 8 - r->bounds.top;
   const int32_t left = r->inputBar.left - r->bounds.left, right = r->inputBar.right - 1 - r->bounds.left;
-  EXPECT_EQ(UIImageGetPixel(r->image, left, y) & 0xFFFFFF, 0u);
-  EXPECT_EQ(UIImageGetPixel(r->image, left + 100, y) & 0xFFFFFF, 0u);
-  EXPECT_EQ(UIImageGetPixel(r->image, right, y) & 0xFF, 30000u >> 8);
+  EXPECT_EQ(TKImageGetPixel(r->image, left, y) & 0xFFFFFF, 0u);
+  EXPECT_EQ(TKImageGetPixel(r->image, left + 100, y) & 0xFFFFFF, 0u);
+  EXPECT_EQ(TKImageGetPixel(r->image, right, y) & 0xFF, 30000u >> 8);
 }
 
 namespace {
@@ -259,10 +259,10 @@ FBFrameStruct* GreyFrame(int32_t width, int32_t height, std::initializer_list<Ru
 }
 
 // Rows from the top of the first inked pixel in a column (height: none).
-int32_t BarTop(UIImage* image, int32_t column) {
-  const int32_t h = UIImageHeight(image);
+int32_t BarTop(TKImage* image, int32_t column) {
+  const int32_t h = TKImageHeight(image);
   for (int32_t y = 0; y < h; ++y)
-    if ((UIImageGetPixel(image, column, y) & 0xFFFFFF) != 0) return y;
+    if ((TKImageGetPixel(image, column, y) & 0xFFFFFF) != 0) return y;
   return h;
 }
 
@@ -271,7 +271,7 @@ int32_t BarTop(UIImage* image, int32_t column) {
 TEST_F(LevelsWindowTest, HistogramBarsReachTheTopAtTwoPercent) {
   // 5,000 pixels: 100 (2 %) at 0.5, 50 at 0.25, 25 at 0.75.
   FBFrameStruct* frame = GreyFrame(100, 50, {{100, 0.5f}, {50, 0.25f}, {25, 0.75f}});
-  UIImagePtr image(UIImageCreate(256, 200));
+  TKImagePtr image(TKImageCreate(256, 200));
   BuildLevelsHistogram(image.get(), frame, 1, false, false);
   EXPECT_EQ(BarTop(image.get(), 127), 0) << "2 % of the pixels: full height";
   EXPECT_EQ(BarTop(image.get(), 63), 199 - 100) << "1 %: half";
@@ -279,11 +279,11 @@ TEST_F(LevelsWindowTest, HistogramBarsReachTheTopAtTwoPercent) {
   EXPECT_EQ(BarTop(image.get(), 0), 0) << "the black pixels overflow and are clipped";
   EXPECT_EQ(BarTop(image.get(), 128), 200) << "empty bins draw nothing";
   const QVRGBColor& a = gInterfaceAccentColors[5];
-  EXPECT_EQ(UIImageGetPixel(image.get(), 127, 199) & 0xFFFFFF,
+  EXPECT_EQ(TKImageGetPixel(image.get(), 127, 199) & 0xFFFFFF,
             uint32_t(a.red >> 8) << 16 | uint32_t(a.green >> 8) << 8 | uint32_t(a.blue >> 8));
 
   // 512 bins: each level fills its two bins.
-  UIImagePtr wide(UIImageCreate(512, 100));
+  TKImagePtr wide(TKImageCreate(512, 100));
   BuildLevelsHistogram(wide.get(), frame, 1, false, false);
   EXPECT_EQ(BarTop(wide.get(), 254), 0);
   EXPECT_EQ(BarTop(wide.get(), 255), 0);
@@ -300,7 +300,7 @@ TEST_F(LevelsWindowTest, HistogramsFollowTheirOwnHighlightRecovery) {
     int32_t bin;
   } cases[] = {{true, false, 229}, {false, true, 255}, {false, false, 255}};
   for (const Case& c : cases) {
-    UIImagePtr image(UIImageCreate(256, 50));
+    TKImagePtr image(TKImageCreate(256, 50));
     BuildLevelsHistogram(image.get(), frame, 2, c.input, c.output);
     EXPECT_EQ(BarTop(image.get(), c.bin), 0) << c.input << c.output;
     EXPECT_EQ(BarTop(image.get(), c.bin == 255 ? 229 : 255), 50) << c.input << c.output;
@@ -331,7 +331,7 @@ TEST_F(LevelsWindowTest, HistogramsCountNonFinitePixelsSafely) {
         SCOPED_TRACE(testing::Message() << (c.frame == withNaN ? "NaN, " : "infinities, ") << c.width
                                         << " bins, channel " << channel << ", recovery " << recovery);
         gUISettings.input.inputControls_highlight_recovery = recovery;
-        UIImagePtr image(UIImageCreate(c.width, 40));
+        TKImagePtr image(TKImageCreate(c.width, 40));
         BuildLevelsHistogram(image.get(), c.frame, channel, true, false);
         for (int32_t x = 0; x < c.width; ++x) {
           const bool inked = std::find(c.inked.begin(), c.inked.end(), x) != c.inked.end();
@@ -363,16 +363,16 @@ TEST_F(LevelsWindowTest, TheTabNumbersItsControlsAndGivesEachChannelItsButtons) 
   // Numbers from 100: master levels (seven), its slider, red, green, blue.
   const int32_t strips[4] = {100, 108, 115, 122};
   for (int32_t c = 0; c < 4; ++c) {
-    EXPECT_EQ(UIGetControlID(Strip(c)).signature, QVFourCC("VFlv"));
-    EXPECT_EQ(UIGetControlID(Strip(c)).id, strips[c]);
+    EXPECT_EQ(TKGetControlID(Strip(c)).signature, QVFourCC("VFlv"));
+    EXPECT_EQ(TKGetControlID(Strip(c)).id, strips[c]);
     const uint32_t block = kOff(offsetof(VL_SettingsStruct, levels)) + 32 * uint32_t(c);
     for (uint32_t field = block + 8; field <= block + 28; field += 4) EXPECT_EQ(VFControlAtOffset(field), Strip(c));
   }
   EXPECT_EQ(gNextValueControlID, 129);
-  UIControl* recovery = VFControlAtOffset(kOff(offsetof(VL_SettingsStruct, input.inputControls_highlight_recovery)));
+  TKControl* recovery = VFControlAtOffset(kOff(offsetof(VL_SettingsStruct, input.inputControls_highlight_recovery)));
   ASSERT_NE(VFGetValueSlider(recovery), nullptr);
-  EXPECT_EQ(UIGetControlID(recovery).id, 107);
-  EXPECT_EQ(UIGetParentControl(recovery), TabGroupGetPane(gVFTabGroups.levelsChannels, 0));
+  EXPECT_EQ(TKGetControlID(recovery).id, 107);
+  EXPECT_EQ(TKGetParentControl(recovery), TabGroupGetPane(gVFTabGroups.levelsChannels, 0));
 
   // Every channel's buttons: the command, the ID and the section mask.
   struct Button {
@@ -387,26 +387,26 @@ TEST_F(LevelsWindowTest, TheTabNumbersItsControlsAndGivesEachChannelItsButtons) 
   };
   for (const Button& b : buttons) {
     SCOPED_TRACE(std::string(b.title) + " of channel " + std::to_string(b.channel));
-    UIControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, b.channel);
-    UIControl* found = nullptr;
-    for (int32_t i = 0; i < UICountChildren(pane); ++i) {
-      UIControl* child = UIGetChild(pane, i);
-      if (UIGetControlKind(child) == kUIControlPushButton && UIGetControlTitle(child) == b.title) found = child;
+    TKControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, b.channel);
+    TKControl* found = nullptr;
+    for (int32_t i = 0; i < TKCountChildren(pane); ++i) {
+      TKControl* child = TKGetChild(pane, i);
+      if (TKGetControlKind(child) == kTKControlPushButton && TKGetControlTitle(child) == b.title) found = child;
     }
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(UIGetControlCommand(found), b.command);
+    EXPECT_EQ(TKGetControlCommand(found), b.command);
     VLSettingsSectionMask mask = 0;
     EXPECT_TRUE(VFGetButtonSectionMask(found, &mask));
     EXPECT_EQ(mask, b.mask);
     if (b.command != kVFCommandReset) {
-      EXPECT_EQ(UIGetControlID(found).signature, kVFCreatorControls);
-      EXPECT_EQ(UIGetControlID(found).id, int32_t(b.command));
+      EXPECT_EQ(TKGetControlID(found).signature, kVFCreatorControls);
+      EXPECT_EQ(TKGetControlID(found).id, int32_t(b.command));
     }
   }
 }
 
 TEST_F(LevelsWindowTest, WideBoundsGiveTheLargeHistograms) {
-  UIControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, 1);
+  TKControl* pane = TabGroupGetPane(gVFTabGroups.levelsChannels, 1);
   const uint32_t offsets[7] = {900, 908, 912, 916, 920, 924, 928};
   struct Case {
     int32_t width, height;
@@ -415,17 +415,17 @@ TEST_F(LevelsWindowTest, WideBoundsGiveTheLargeHistograms) {
   } cases[] = {{1051, 400, 256.0f, 256, 200, 280}, {1052, 400, 512.0f, 512, 340, 536}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
-    UIControl* strip = CreateLevelsControl(big, UIMakeRect(0, 0, c.width, c.height), "Red", pane, 2, &gUISettings,
+    TKControl* strip = CreateLevelsControl(big, TKMakeRect(0, 0, c.width, c.height), "Red", pane, 2, &gUISettings,
                                            offsets, 300, nullptr);
     const LevelsControl* r = LevelsRecordOf(strip);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->scale, c.scale);
-    EXPECT_EQ(UIImageWidth(r->inputHistogram), c.histogramWidth);
-    EXPECT_EQ(UIImageHeight(r->outputHistogram), c.histogramHeight);
-    EXPECT_EQ(UIRectWidth(r->inputBar), c.histogramWidth);
+    EXPECT_EQ(TKImageWidth(r->inputHistogram), c.histogramWidth);
+    EXPECT_EQ(TKImageHeight(r->outputHistogram), c.histogramHeight);
+    EXPECT_EQ(TKRectWidth(r->inputBar), c.histogramWidth);
     EXPECT_EQ(r->outputBar.left - r->inputBar.left, c.columnStep);
-    EXPECT_EQ(UIGetControlBounds(r->outputPane).left - UIGetControlBounds(r->inputPane).left, c.columnStep);
-    EXPECT_EQ(UIGetControlBounds(r->inputPane).left + 2, r->inputBar.left) << "bars under the histograms";
+    EXPECT_EQ(TKGetControlBounds(r->outputPane).left - TKGetControlBounds(r->inputPane).left, c.columnStep);
+    EXPECT_EQ(TKGetControlBounds(r->inputPane).left + 2, r->inputBar.left) << "bars under the histograms";
     EXPECT_LE(r->bounds.bottom, c.height) << "all of it inside the bounds";
     EXPECT_EQ(VFControlAtOffset(900), Strip(1)) << "no table: nothing registered";
   }

@@ -17,24 +17,24 @@ class LumaRangeTest : public LevelsWindowTest {
     if (HasFatalFailure()) return;
     TabGroupSelect(tabs, kCorrectionTabLumaRange);
     gCorrectionTab = kCorrectionTabLumaRange;
-    UIRunPending();
+    TKRunPending();
     reprocessCount = 0;
   }
   LumaRangeControl* Record() const { return LumaRangeRecordOf(graph); }
   // The window point of a unit point of the graph.
-  UIPoint At(double x, double y) const {
-    const UIRect& g = Record()->graph;
-    return UIPoint{g.left + int32_t(std::lround(x * (UIRectWidth(g) - 1))),
-                   g.top + int32_t(std::lround((1 - y) * (UIRectHeight(g) - 1)))};
+  TKPoint At(double x, double y) const {
+    const TKRect& g = Record()->graph;
+    return TKPoint{g.left + int32_t(std::lround(x * (TKRectWidth(g) - 1))),
+                   g.top + int32_t(std::lround((1 - y) * (TKRectHeight(g) - 1)))};
   }
   // The unit point of a window point.
   double UnitX(int32_t h) const {
-    const UIRect& g = Record()->graph;
-    return double(h - g.left) / (UIRectWidth(g) - 1);
+    const TKRect& g = Record()->graph;
+    return double(h - g.left) / (TKRectWidth(g) - 1);
   }
   double UnitY(int32_t v) const {
-    const UIRect& g = Record()->graph;
-    return 1.0 - double(v - g.top) / (UIRectHeight(g) - 1);
+    const TKRect& g = Record()->graph;
+    return 1.0 - double(v - g.top) / (TKRectHeight(g) - 1);
   }
 };
 
@@ -66,7 +66,7 @@ TEST_F(LumaRangeTest, DraggingAPointWritesItPinnedToTheGraph) {
     ResetRecord(start);
     const LumaRangeControl* r = Record();
     const float* point = c.shadow ? r->shadow : r->highlight;
-    const UIPoint from = At(point[0], point[1]);
+    const TKPoint from = At(point[0], point[1]);
     Drag(from, c.dx, c.dy);
     const double x = c.x >= 0 ? c.x : UnitX(from.x + c.dx);
     const double y = c.y >= 0 ? c.y : UnitY(from.y + c.dy);
@@ -89,8 +89,8 @@ TEST_F(LumaRangeTest, DraggingAPointWritesItPinnedToTheGraph) {
 
 TEST_F(LumaRangeTest, AClickAwayFromThePointsOnlyTicksTheTabAndRefreshesOnce) {
   const VL_SettingsStruct start = gUISettings;
-  UIInjectClick(big, At(0.5, 0.95));
-  UIRunPending();
+  TKInjectClick(big, At(0.5, 0.95));
+  TKRunPending();
   EXPECT_EQ(ChangedWords(start, gUISettings), std::vector<uint32_t>{kEnable});
   EXPECT_EQ(reprocessCount, 1);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
@@ -98,13 +98,13 @@ TEST_F(LumaRangeTest, AClickAwayFromThePointsOnlyTicksTheTabAndRefreshesOnce) {
 
 TEST_F(LumaRangeTest, APauseDuringADragRefreshesThePreview) {
   const LumaRangeControl* r = Record();
-  const UIPoint from = At(r->shadow[0], r->shadow[1]);
-  const double t = UINow();
-  UIInjectMouseDown(big, from, 0, t);
-  UIInjectMouseDrag(big, UIPoint{from.x + 10, from.y}, 0, t);
-  UIInjectMouseDrag(big, UIPoint{from.x + 20, from.y}, 0, t + 0.5);
-  UIInjectMouseUp(big, UIPoint{from.x + 20, from.y}, 0, t + 0.5);
-  UIRunFor(0.7);
+  const TKPoint from = At(r->shadow[0], r->shadow[1]);
+  const double t = TKNow();
+  TKInjectMouseDown(big, from, 0, t);
+  TKInjectMouseDrag(big, TKPoint{from.x + 10, from.y}, 0, t);
+  TKInjectMouseDrag(big, TKPoint{from.x + 20, from.y}, 0, t + 0.5);
+  TKInjectMouseUp(big, TKPoint{from.x + 20, from.y}, 0, t + 0.5);
+  TKRunFor(0.7);
   EXPECT_EQ(reprocessCount, 2) << "once in the pause, once at the end";
   EXPECT_FLOAT_EQ(r->shadow[0], float(UnitX(from.x + 20)));
   EXPECT_EQ(Pixels(gResultFrame), Expected());
@@ -113,7 +113,7 @@ TEST_F(LumaRangeTest, APauseDuringADragRefreshesThePreview) {
 TEST_F(LumaRangeTest, HoveringAPointAsksForItsCursor) {
   const LumaRangeControl* r = Record();
   struct Case {
-    UIPoint where;
+    TKPoint where;
     int32_t picked, cursor;
   } cases[] = {
       {At(r->shadow[0], r->shadow[1]), 0, kLumaRangePointCursor},
@@ -121,16 +121,16 @@ TEST_F(LumaRangeTest, HoveringAPointAsksForItsCursor) {
       {At(0.5, 0.95), -1, 0},
   };
   for (const Case& c : cases) {
-    UIInjectMouseMove(big, c.where);
-    UIRunFor(0.25);
+    TKInjectMouseMove(big, c.where);
+    TKRunFor(0.25);
     EXPECT_EQ(r->picked, c.picked);
     EXPECT_EQ(gRequestedCursor, c.cursor);
   }
-  UIInjectMouseMove(big, At(r->shadow[0], r->shadow[1]));
-  UIRunFor(0.25);
+  TKInjectMouseMove(big, At(r->shadow[0], r->shadow[1]));
+  TKRunFor(0.25);
   ASSERT_EQ(gRequestedCursor, kLumaRangePointCursor);
-  UIInjectMouseMove(big, UIPoint{Record()->bounds.right + 40, Record()->bounds.bottom + 40});
-  UIRunFor(0.25);
+  TKInjectMouseMove(big, TKPoint{Record()->bounds.right + 40, Record()->bounds.bottom + 40});
+  TKRunFor(0.25);
   EXPECT_EQ(gRequestedCursor, 0) << "leaving the graph gives the arrow back";
 }
 
@@ -160,7 +160,7 @@ TEST(LumaRangeGraph, EveryColumnOfAWideGraphIsDrawnFromTheWeights) {
   for (int32_t width : {3000, 4500}) {
     SCOPED_TRACE(width);
     const int32_t height = 120;
-    UIImagePtr image(UIImageCreate(width, height));
+    TKImagePtr image(TKImageCreate(width, height));
     const float shadow[2] = {0.3f, 0.3831f}, highlight[2] = {0.7f, 0.3831f};
     LumaRangeDrawGraph(image.get(), shadow, highlight, nullptr);
     std::vector<float> s(static_cast<size_t>(width)), m(s.size()), h(s.size());
@@ -170,8 +170,8 @@ TEST(LumaRangeGraph, EveryColumnOfAWideGraphIsDrawnFromTheWeights) {
     const uint32_t curves[] = {Grey(24000), Grey(60000), Grey(35000), accent};
     int32_t wrong = 0;
     for (int32_t c = 0; c < width; ++c) {
-      const uint32_t mid = UIImageGetPixel(image.get(), c, RowOf(m[size_t(c)], height)) & 0xFFFFFF;
-      const uint32_t low = UIImageGetPixel(image.get(), c, RowOf(s[size_t(c)], height)) & 0xFFFFFF;
+      const uint32_t mid = TKImageGetPixel(image.get(), c, RowOf(m[size_t(c)], height)) & 0xFFFFFF;
+      const uint32_t low = TKImageGetPixel(image.get(), c, RowOf(s[size_t(c)], height)) & 0xFFFFFF;
       if (mid != Grey(35000) && mid != accent) ++wrong;
       if (std::find(std::begin(curves), std::end(curves), low) == std::end(curves)) ++wrong;
     }

@@ -25,21 +25,21 @@ TEST_F(CorrectionWindowTest, MasksSelectSectionsAndApplyWritesThroughTheBindings
   // The hue offsets alone leave the range sliders as they are.
   SyncControlsWithSettings(&other, 0x10000, 0, nullptr, kVFSyncApply);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, gUIDefaultSettings.hsl[0].gain);
-  EXPECT_EQ(UIGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(gain), int32_t(gUIDefaultSettings.hsl[0].gain * 65536.0f));
   // The HSL master range, applied from another record, ends in the working one.
   SyncControlsWithSettings(&other, 0x1, 0, nullptr, kVFSyncApply);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, 3.0f);
-  EXPECT_EQ(UIGetControlValue(gain), 3 * 65536);
+  EXPECT_EQ(TKGetControlValue(gain), 3 * 65536);
   EXPECT_EQ(TabGroupGetItemCheck(hslRanges, 0), 1);
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].gain, gUIDefaultSettings.rgb[0].gain) << "RGB was not selected";
   // The limiter's choices follow their words.
   SyncControlsWithSettings(&other, 0x10000000, 0, nullptr, kVFSyncApply);
-  EXPECT_EQ(UIGetControlValue(clipMethod), 2);
+  EXPECT_EQ(TKGetControlValue(clipMethod), 2);
   EXPECT_EQ(gUISettings.limiter.limiter_clip_method, 2u);
   // Without apply each slider re-reads its own field, whatever the record says.
-  UISetControlValue(rgbGain, 7);
+  TKSetControlValue(rgbGain, 7);
   SyncControlsWithSettings(&other, 0x10, 0, nullptr, 0);
-  EXPECT_EQ(UIGetControlValue(rgbGain), int32_t(gUIDefaultSettings.rgb[0].gain * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(rgbGain), int32_t(gUIDefaultSettings.rgb[0].gain * 65536.0f));
   EXPECT_EQ(reprocessCount, 0) << "the synchroniser does not reprocess";
 }
 
@@ -47,12 +47,12 @@ TEST_F(CorrectionWindowTest, APreviousRecordLimitsTheSlidersTouchedAndNaNCountsA
   VL_SettingsStruct previous = gUISettings;
   gUISettings.hsl[0].hue = 45.0f;
   previous.hsl[0].saturation = std::numeric_limits<float>::quiet_NaN();
-  UISetControlValue(gain, 77);
+  TKSetControlValue(gain, 77);
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, &previous, 0);
-  EXPECT_EQ(UIGetControlValue(hue), 45 * 65536);
-  EXPECT_EQ(UIGetControlValue(saturation), int32_t(gUISettings.hsl[0].saturation * 65536.0f))
+  EXPECT_EQ(TKGetControlValue(hue), 45 * 65536);
+  EXPECT_EQ(TKGetControlValue(saturation), int32_t(gUISettings.hsl[0].saturation * 65536.0f))
       << "a field that was NaN is brought up to date";
-  EXPECT_EQ(UIGetControlValue(gain), 77) << "an equal field is not touched";
+  EXPECT_EQ(TKGetControlValue(gain), 77) << "an equal field is not touched";
 }
 
 TEST_F(CorrectionWindowTest, SavedSlotRecallBringsTheControlsAlong) {
@@ -61,7 +61,7 @@ TEST_F(CorrectionWindowTest, SavedSlotRecallBringsTheControlsAlong) {
   gUISettings.hsl[0].gain = 1.0f;
   VFRefreshFromSettings(gain);
   ASSERT_TRUE(SavedSettingsSlot(3, false));
-  EXPECT_EQ(UIGetControlValue(gain), int32_t(1.75f * 65536.0f));
+  EXPECT_EQ(TKGetControlValue(gain), int32_t(1.75f * 65536.0f));
   EXPECT_EQ(CorrectionWindowTest::Pixels(gResultFrame), Expected());
 }
 
@@ -69,14 +69,14 @@ TEST_F(CorrectionWindowTest, CheckBoxesAndPopupsHoldOnlyWordsOfTheWorkingRecord)
   // A box asked to bind into another record is left unbound: its clicks
   // write nowhere, and the table keeps the working record's control.
   VL_SettingsStruct other = gUISettings;
-  UIRect frame = UIMakeRect(300, 360, 160, 18);
-  UIControl* box = VFCreateCheckBox(window, &frame, "Elsewhere", nullptr, &other,
+  TKRect frame = TKMakeRect(300, 360, 160, 18);
+  TKControl* box = VFCreateCheckBox(window, &frame, "Elsewhere", nullptr, &other,
                                     VF_OFFSET(limiter.limiter_softclip_enable), 60, gSettingsControls, true);
   EXPECT_EQ(VFControlAtOffset(VF_OFFSET(limiter.limiter_softclip_enable)), softClip);
   const VL_SettingsStruct before = gUISettings;
   const VL_SettingsStruct otherBefore = other;
   Click(box);
-  EXPECT_EQ(UIGetControlValue(box), 1) << "it still toggles on screen";
+  EXPECT_EQ(TKGetControlValue(box), 1) << "it still toggles on screen";
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
   EXPECT_TRUE(ChangedWords(otherBefore, other).empty());
   EXPECT_EQ(reprocessCount, 0);

@@ -16,16 +16,16 @@ TEST_F(CorrectionWindowTest, SelectingShowsOnePaneAndCallsTheSwitchProcedure) {
   TabGroupSetSwitchProc(mainTabs, RecordSwitch);
   TabGroupSelect(mainTabs, 1);
   EXPECT_EQ(TabGroupGetCurrent(mainTabs), 1);
-  EXPECT_TRUE(UIIsControlVisible(TabGroupGetPane(mainTabs, 1)));
-  EXPECT_FALSE(UIIsControlVisible(TabGroupGetPane(mainTabs, 0)));
-  EXPECT_FALSE(UIIsControlVisible(Parts(hue)->readout)) << "controls of a hidden tab are hidden";
+  EXPECT_TRUE(TKIsControlVisible(TabGroupGetPane(mainTabs, 1)));
+  EXPECT_FALSE(TKIsControlVisible(TabGroupGetPane(mainTabs, 0)));
+  EXPECT_FALSE(TKIsControlVisible(Parts(hue)->readout)) << "controls of a hidden tab are hidden";
   // Clicking the row of the selected tab again.
   const VFTabGroupItem* row = TabGroupRecord(mainTabs)->items[1];
-  UIInjectClick(window, UIPoint{row->rowBounds.left + 60, (row->rowBounds.top + row->rowBounds.bottom) / 2});
-  UIRunPending();
+  TKInjectClick(window, TKPoint{row->rowBounds.left + 60, (row->rowBounds.top + row->rowBounds.bottom) / 2});
+  TKRunPending();
   const std::vector<std::pair<int32_t, int32_t>> expected = {{0, 1}, {1, 1}};
   EXPECT_EQ(gSwitches, expected);
-  EXPECT_TRUE(UIIsControlVisible(TabGroupGetPane(mainTabs, 1)));
+  EXPECT_TRUE(TKIsControlVisible(TabGroupGetPane(mainTabs, 1)));
   // Out of range and inactive groups change nothing.
   TabGroupSelect(mainTabs, 9);
   TabGroupSelect(mainTabs, -1);
@@ -38,14 +38,14 @@ TEST_F(CorrectionWindowTest, SelectingShowsOnePaneAndCallsTheSwitchProcedure) {
 
 TEST_F(CorrectionWindowTest, AGroupRefusesMoreThanSixteenItems) {
   std::vector<VFTabEntry> entries(17, VFTabEntry{"Tab", 1, 0});
-  UIControl* group = reinterpret_cast<UIControl*>(1);
-  EXPECT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 300, 300), 17, entries.data(), true, &group), kQVErrParam);
+  TKControl* group = reinterpret_cast<TKControl*>(1);
+  EXPECT_EQ(CreateTabGroup(window, TKMakeRect(0, 0, 300, 300), 17, entries.data(), true, &group), kQVErrParam);
   EXPECT_EQ(group, nullptr);
-  ASSERT_EQ(CreateTabGroup(window, UIMakeRect(0, 0, 300, 300), 16, entries.data(), true, &group), kQVNoErr);
+  ASSERT_EQ(CreateTabGroup(window, TKMakeRect(0, 0, 300, 300), 16, entries.data(), true, &group), kQVNoErr);
   EXPECT_EQ(TabGroupGetCount(group), 16);
-  UIControl* frame = nullptr;
-  ASSERT_EQ(CreateTabGroup(window, UIMakeRect(10, 20, 300, 300), 0, nullptr, false, &frame), kQVNoErr);
-  EXPECT_EQ(UIGetControlBounds(frame).left, 10 + kVFTabColumnWidth) << "an empty frame lines up with content panes";
+  TKControl* frame = nullptr;
+  ASSERT_EQ(CreateTabGroup(window, TKMakeRect(10, 20, 300, 300), 0, nullptr, false, &frame), kQVNoErr);
+  EXPECT_EQ(TKGetControlBounds(frame).left, 10 + kVFTabColumnWidth) << "an empty frame lines up with content panes";
 }
 
 TEST_F(CorrectionWindowTest, EditingInsideNestedTabsSwitchesOnEveryEnclosingTab) {
@@ -62,7 +62,7 @@ TEST_F(CorrectionWindowTest, EditingInsideNestedTabsSwitchesOnEveryEnclosingTab)
   EnableEnclosingTabs(hue, 1, false);
   EXPECT_EQ(gUISettings.hsl[0].enable, 1u);
   EXPECT_EQ(gUISettings.hslEnable, 0u);
-  UIControl* loose = UINewCheckBox(window, UIMakeRect(0, 0, 20, 20), "", 0);
+  TKControl* loose = TKNewCheckBox(window, TKMakeRect(0, 0, 20, 20), "", 0);
   const VL_SettingsStruct before = gUISettings;
   EnableEnclosingTabs(loose, 1, true);
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
@@ -74,13 +74,13 @@ TEST_F(CorrectionWindowTest, TogglingAnEnableBoxIsOneUndoStepHoldingTheRecordBef
   gEnableCalls = 0;
   TabGroupSetEnableProc(mainTabs, RecordEnable);
   const VL_SettingsStruct before = gUISettings;
-  UIControl* box = TabGroupRecord(mainTabs)->items[1]->enableBox;
+  TKControl* box = TabGroupRecord(mainTabs)->items[1]->enableBox;
   const uint32_t was = gUISettings.rgbEnable;
   Click(box);
   EXPECT_EQ(gUISettings.rgbEnable, was ? 0u : 1u);
   EXPECT_EQ(gEnableCalls, 1);
   ASSERT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
   EXPECT_TRUE(ChangedWords(before, gUISettings).empty());
-  EXPECT_EQ(UIGetControlValue(box), was ? 1 : 0) << "the box follows the undo";
+  EXPECT_EQ(TKGetControlValue(box), was ? 1 : 0) << "the box follows the undo";
   EXPECT_FALSE(UndoBufferCanUndo(gUndoBuffer));
 }

@@ -8,15 +8,15 @@
 namespace {
 
 int gChanges = 0;
-void CountChange(UIControl*, uint32_t, bool) { ++gChanges; }
+void CountChange(TKControl*, uint32_t, bool) { ++gChanges; }
 
 class ValueKindsTest : public CorrectionWindowTest {
  protected:
   // A dialog's own record, so the working record stays out of it.
   VL_SettingsStruct record{};
-  UIControl* Make(uint32_t flags, uint32_t offset) {
-    UIRect frame = UIMakeRect(300, 300, 240, 40);
-    UIControl* s = VFCreateValueSlider(window, &frame, "Kind", -1000, 1000, -1000, 1000, flags, nullptr, &record,
+  TKControl* Make(uint32_t flags, uint32_t offset) {
+    TKRect frame = TKMakeRect(300, 300, 240, 40);
+    TKControl* s = VFCreateValueSlider(window, &frame, "Kind", -1000, 1000, -1000, 1000, flags, nullptr, &record,
                                        offset, nullptr, 50, nullptr);
     VFSetChangeProc(s, CountChange);
     return s;
@@ -53,14 +53,14 @@ TEST_F(ValueKindsTest, FloatsAreWrittenInTheFieldsOwnUnit) {
   };
   for (const Case& c : cases) {
     std::memset(&record, 0, sizeof record);
-    UIControl* s = Make(c.flags, kField);
+    TKControl* s = Make(c.flags, kField);
     VFSetFloatValue(s, c.value, false);
     if (c.flags & kVFFloatField) {
       EXPECT_FLOAT_EQ(Float(kField), c.value) << c.flags;
     } else {
       EXPECT_EQ(Word(kField), c.word) << c.flags << " " << c.value;
     }
-    EXPECT_EQ(UIGetControlValue(s), c.control) << c.flags << " " << c.value;
+    EXPECT_EQ(TKGetControlValue(s), c.control) << c.flags << " " << c.value;
   }
 }
 
@@ -85,7 +85,7 @@ TEST_F(ValueKindsTest, ChangesAreSeenInTheFieldsOwnUnitAndToOrFromNaN) {
   for (const Case& c : cases) {
     std::memset(&record, 0, sizeof record);
     std::memcpy(reinterpret_cast<uint8_t*>(&record) + kField, &c.oldBits, 4);
-    UIControl* s = Make(c.flags, kField);
+    TKControl* s = Make(c.flags, kField);
     gChanges = 0;
     VFWriteFloatToSettings(s, c.value, false);
     EXPECT_EQ(gChanges, c.changed ? 1 : 0) << c.flags << " " << c.value;
@@ -95,20 +95,20 @@ TEST_F(ValueKindsTest, ChangesAreSeenInTheFieldsOwnUnitAndToOrFromNaN) {
 
 TEST_F(ValueKindsTest, ControlValuesWriteBackAndRefreshShowsTheField) {
   std::memset(&record, 0, sizeof record);
-  UIControl* s = Make(kVFCorrectionSlider, kField);
+  TKControl* s = Make(kVFCorrectionSlider, kField);
   gChanges = 0;
   VFWriteControlValue(s, 98304, false);
   EXPECT_FLOAT_EQ(Float(kField), 1.5f);
   VFUpdateValueText(s, 98304);
-  EXPECT_EQ(UIGetEditText(VFGetValueSlider(s)->editField), "1.5");
+  EXPECT_EQ(TKGetEditText(VFGetValueSlider(s)->editField), "1.5");
   EXPECT_EQ(gChanges, 1);
   VFWriteControlValue(s, 98304, false);
   EXPECT_EQ(gChanges, 1) << "the same value again is no change";
 
-  UIControl* fixed = Make(kVFScaled, kField + 4);
+  TKControl* fixed = Make(kVFScaled, kField + 4);
   const uint32_t word = uint32_t(-163840);  // -2.5 in 16.16
   std::memcpy(reinterpret_cast<uint8_t*>(&record) + kField + 4, &word, 4);
   VFRefreshFromSettings(fixed);
-  EXPECT_EQ(UIGetControlValue(fixed), -163840);
-  EXPECT_EQ(UIGetEditText(VFGetValueSlider(fixed)->editField), "-2.5");
+  EXPECT_EQ(TKGetControlValue(fixed), -163840);
+  EXPECT_EQ(TKGetEditText(VFGetValueSlider(fixed)->editField), "-2.5");
 }

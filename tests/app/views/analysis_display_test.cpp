@@ -24,16 +24,16 @@ class AnalysisDisplay : public PaneTest {
   void SetUp() override {
     PaneTest::SetUp();
     PFLoadDefaultPreferences(&gPrefsSettings);
-    gScopePicture = UIImageCreate(500, 400);
+    gScopePicture = TKImageCreate(500, 400);
     for (int32_t kind : {int32_t(kAnalysisCombo), int32_t(kAnalysisVectorscope)}) {
-      ASSERT_EQ(CreateImagePane(window, UIMakeRect(0, 0, 500, 400), &gAnalysisPanes[kind]), kQVNoErr);
+      ASSERT_EQ(CreateImagePane(window, TKMakeRect(0, 0, 500, 400), &gAnalysisPanes[kind]), kQVNoErr);
       SetImagePaneImage(gAnalysisPanes[kind], gScopePicture);
     }
     InstallAnalysisPanes();
   }
   void TearDown() override {
-    for (UIControl*& pane : gAnalysisPanes) pane = nullptr;
-    UIImageDispose(gScopePicture);
+    for (TKControl*& pane : gAnalysisPanes) pane = nullptr;
+    TKImageDispose(gScopePicture);
     gScopePicture = nullptr;
     gVectorscopeZoom = gComboVectorscopeZoom = 1;
     PaneTest::TearDown();
@@ -41,8 +41,8 @@ class AnalysisDisplay : public PaneTest {
 
   int64_t LitPixels() {
     int64_t lit = 0;
-    for (int32_t y = 0; y < UIImageHeight(gScopePicture); ++y)
-      for (int32_t x = 0; x < UIImageWidth(gScopePicture); ++x) lit += (UIImageGetPixel(gScopePicture, x, y) & 0xFFFFFFu) != 0;
+    for (int32_t y = 0; y < TKImageHeight(gScopePicture); ++y)
+      for (int32_t x = 0; x < TKImageWidth(gScopePicture); ++x) lit += (TKImageGetPixel(gScopePicture, x, y) & 0xFFFFFFu) != 0;
     return lit;
   }
 };
@@ -66,8 +66,8 @@ TEST_F(AnalysisDisplay, EachSelectorKindDrawsAndReferenceAndGalleryLeaveThePictu
 TEST_F(AnalysisDisplay, WhileThePreviewPlaysOrRendersTheResultScopesShowNoTrace) {
   gAnalysisPaneKind = kAnalysisVectorscope;
   // Colours all round the scope.
-  for (int32_t y = 0; y < UIImageHeight(gResultGWorld); ++y)
-    for (int32_t x = 0; x < UIImageWidth(gResultGWorld); ++x)
+  for (int32_t y = 0; y < TKImageHeight(gResultGWorld); ++y)
+    for (int32_t x = 0; x < TKImageWidth(gResultGWorld); ++x)
       SetPixel(gResultGWorld, x, y, uint8_t(x * 4), uint8_t(y * 5), 96);
   ViewsHooksInForce().drawAnalysisPanes(true);
   const int64_t withTrace = LitPixels();
@@ -93,7 +93,7 @@ TEST_F(AnalysisDisplay, WheelZoomsOnlyOverAVectorscopeAndOnlyOnTheFirstAxis) {
   gAnalysisPaneKind = kAnalysisCombo;
   gPrefsSettings.comboQuadrant[0] = kScopeHistograms;
   gPrefsSettings.comboQuadrant[1] = kScopeVectorscope;
-  UIControl* combo = gAnalysisPanes[kAnalysisCombo];
+  TKControl* combo = gAnalysisPanes[kAnalysisCombo];
   EXPECT_EQ(ComboWheelZoom(combo, 20, 20, 1, 1, 0), kQVNoErr);  // over the histograms
   EXPECT_EQ(gComboVectorscopeZoom, 1);
   EXPECT_EQ(ComboWheelZoom(combo, 400, 20, 1, 1, 0), kQVNoErr);  // over the vectorscope
@@ -102,7 +102,7 @@ TEST_F(AnalysisDisplay, WheelZoomsOnlyOverAVectorscopeAndOnlyOnTheFirstAxis) {
   EXPECT_EQ(gComboVectorscopeZoom, 2);
   EXPECT_EQ(gVectorscopeZoom, 1);
 
-  UIControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope];
+  TKControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope];
   EXPECT_EQ(VectorscopeWheelZoom(vectorscope, 5, 5, 1, -1, 0), kQVNoErr);
   EXPECT_EQ(gVectorscopeZoom, 1);
   EXPECT_EQ(VectorscopeWheelZoom(vectorscope, 5, 5, 1, 3, 0), kQVNoErr);
@@ -120,7 +120,7 @@ class AnalysisMenus : public AnalysisDisplay {
     AnalysisDisplay::SetUp();
     gAnalysisPaneKind = kAnalysisCombo;
     // The window shows one pane at a time: the combo pane to start with.
-    UISetControlVisible(gAnalysisPanes[kAnalysisVectorscope], false);
+    TKSetControlVisible(gAnalysisPanes[kAnalysisVectorscope], false);
   }
   void TearDown() override {
     AnalysisDisplay::TearDown();
@@ -144,10 +144,10 @@ class AnalysisMenus : public AnalysisDisplay {
     return text.substr(open + 9, close - open - 9);
   }
   // A contextual click at a point of the window, then the keys, run.
-  void ContextClick(UIPoint where, std::initializer_list<uint32_t> keys) {
-    UIInjectRightClick(window, where);
-    for (uint32_t key : keys) UIInjectKey(key);
-    UIRunPending();
+  void ContextClick(TKPoint where, std::initializer_list<uint32_t> keys) {
+    TKInjectRightClick(window, where);
+    for (uint32_t key : keys) TKInjectKey(key);
+    TKRunPending();
   }
   std::string folder;
 };
@@ -159,36 +159,36 @@ TEST_F(AnalysisMenus, QuadrantMenuChangesTheKindUnderTheMouseAndSavesIt) {
   EXPECT_EQ(ShowVectorscopeZoomMenu(gAnalysisPanes[kAnalysisVectorscope], 40, 20, 0, 1), kQVErrNotHandled);
 
   // Escape chooses nothing: no change, nothing saved.
-  ContextClick(UIPoint{350, 20}, {kUIKeyEscape});
+  ContextClick(TKPoint{350, 20}, {kTKKeyEscape});
   EXPECT_EQ(gPrefsSettings.comboQuadrant[1], kScopeVectorscope);
   EXPECT_EQ(Saved(), "");
   // A vectorscope quadrant gets menu 203: the kinds, a separator, the zooms;
   // its kind and zoom were marked before it opened.
-  UIMenu* vectorscopeMenu = UIGetMenu(203);
+  TKMenu* vectorscopeMenu = TKGetMenu(203);
   ASSERT_NE(vectorscopeMenu, nullptr);
-  EXPECT_EQ(UICountMenuItems(vectorscopeMenu), 15);
-  EXPECT_TRUE(UIIsMenuItemChecked(vectorscopeMenu, kScopeVectorscope));
-  EXPECT_TRUE(UIIsMenuItemChecked(vectorscopeMenu, 12));
-  EXPECT_FALSE(UIIsMenuItemChecked(vectorscopeMenu, 13));
+  EXPECT_EQ(TKCountMenuItems(vectorscopeMenu), 15);
+  EXPECT_TRUE(TKIsMenuItemChecked(vectorscopeMenu, kScopeVectorscope));
+  EXPECT_TRUE(TKIsMenuItemChecked(vectorscopeMenu, 12));
+  EXPECT_FALSE(TKIsMenuItemChecked(vectorscopeMenu, 13));
 
   // The menu opens with the current kind under the mouse: one item down is
   // the histograms.
-  ContextClick(UIPoint{350, 20}, {kUIKeyDown, kUIKeyReturn});
+  ContextClick(TKPoint{350, 20}, {kTKKeyDown, kTKKeyReturn});
   EXPECT_EQ(gPrefsSettings.comboQuadrant[1], kScopeHistograms);
   EXPECT_EQ(gPrefsSettings.comboQuadrant[0], kScopeLumaWFM) << "the quadrant left of the split is untouched";
   EXPECT_EQ(SavedInteger("Combo Upper Right"), "9");
 
   // Now a histogram quadrant: menu 202, the ten kinds, Histograms marked.
-  ContextClick(UIPoint{350, 20}, {kUIKeyEscape});
-  UIMenu* kindMenu = UIGetMenu(202);
+  ContextClick(TKPoint{350, 20}, {kTKKeyEscape});
+  TKMenu* kindMenu = TKGetMenu(202);
   ASSERT_NE(kindMenu, nullptr);
-  EXPECT_EQ(UICountMenuItems(kindMenu), 10);
-  EXPECT_TRUE(UIIsMenuItemChecked(kindMenu, kScopeHistograms));
-  EXPECT_FALSE(UIIsMenuItemChecked(kindMenu, kScopeVectorscope));
+  EXPECT_EQ(TKCountMenuItems(kindMenu), 10);
+  EXPECT_TRUE(TKIsMenuItemChecked(kindMenu, kScopeHistograms));
+  EXPECT_FALSE(TKIsMenuItemChecked(kindMenu, kScopeVectorscope));
 
   // A click in the lower left quadrant reaches quadrant 2 (the tone curve):
   // one item up is the histograms.
-  ContextClick(UIPoint{40, 250}, {kUIKeyUp, kUIKeyReturn});
+  ContextClick(TKPoint{40, 250}, {kTKKeyUp, kTKKeyReturn});
   EXPECT_EQ(gPrefsSettings.comboQuadrant[2], kScopeHistograms);
   EXPECT_EQ(SavedInteger("Combo Lower Left"), "9");
 }
@@ -196,33 +196,33 @@ TEST_F(AnalysisMenus, QuadrantMenuChangesTheKindUnderTheMouseAndSavesIt) {
 TEST_F(AnalysisMenus, ZoomItemsSetTheZoomOfTheirOwnPane) {
   gPrefsSettings.comboQuadrant[1] = kScopeVectorscope;
   // Kind 1 marks; kind 2 applies, a zoom only on a vectorscope quadrant.
-  UIMenu* menu = UICreateMenu(999, "");
-  for (int32_t i = 0; i < 15; ++i) UIAppendMenuItem(menu, "x", 0);
+  TKMenu* menu = TKCreateMenu(999, "");
+  for (int32_t i = 0; i < 15; ++i) TKAppendMenuItem(menu, "x", 0);
   ComboQuadrantMenuCommand(2, 14, menu, 1);
   EXPECT_EQ(gComboVectorscopeZoom, 5);
   ComboQuadrantMenuCommand(1, 0, menu, 1);
   for (int32_t item = 1; item <= 15; ++item)
-    EXPECT_EQ(UIIsMenuItemChecked(menu, item), item == kScopeVectorscope || item == 14) << item;
+    EXPECT_EQ(TKIsMenuItemChecked(menu, item), item == kScopeVectorscope || item == 14) << item;
   ComboQuadrantMenuCommand(2, 0, menu, 1);  // nothing chosen
   ComboQuadrantMenuCommand(2, 13, menu, 0);  // a luma quadrant has no zooms
   EXPECT_EQ(gComboVectorscopeZoom, 5);
   EXPECT_EQ(gPrefsSettings.comboQuadrant[0], kScopeLumaWFM);
   EXPECT_EQ(gVectorscopeZoom, 1);
-  UIDisposeMenu(menu);
+  TKDisposeMenu(menu);
 
   // The vectorscope pane's own menu: the current zoom under the mouse, one
   // item down is zoom 2; the combo's zoom stays.
-  UISetControlVisible(gAnalysisPanes[kAnalysisCombo], false);
-  UISetControlVisible(gAnalysisPanes[kAnalysisVectorscope], true);
-  ContextClick(UIPoint{100, 100}, {kUIKeyDown, kUIKeyReturn});
-  UIMenu* zoomMenu = UIGetMenu(204);
+  TKSetControlVisible(gAnalysisPanes[kAnalysisCombo], false);
+  TKSetControlVisible(gAnalysisPanes[kAnalysisVectorscope], true);
+  ContextClick(TKPoint{100, 100}, {kTKKeyDown, kTKKeyReturn});
+  TKMenu* zoomMenu = TKGetMenu(204);
   ASSERT_NE(zoomMenu, nullptr);
-  EXPECT_EQ(UICountMenuItems(zoomMenu), 4);
+  EXPECT_EQ(TKCountMenuItems(zoomMenu), 4);
   EXPECT_EQ(gVectorscopeZoom, 2);
   EXPECT_EQ(gComboVectorscopeZoom, 5);
   VectorscopeZoomMenuCommand(1, 0, zoomMenu, 0);
-  EXPECT_TRUE(UIIsMenuItemChecked(zoomMenu, 2));
-  EXPECT_FALSE(UIIsMenuItemChecked(zoomMenu, 1));
+  EXPECT_TRUE(TKIsMenuItemChecked(zoomMenu, 2));
+  EXPECT_FALSE(TKIsMenuItemChecked(zoomMenu, 1));
   VectorscopeZoomMenuCommand(2, 4, zoomMenu, 0);
   EXPECT_EQ(gVectorscopeZoom, 10);
 }

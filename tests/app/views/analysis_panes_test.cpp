@@ -15,17 +15,17 @@
 
 namespace {
 
-using Picture = std::unique_ptr<UIImage, UIImageDisposer>;
+using Picture = std::unique_ptr<TKImage, TKImageDisposer>;
 
-UIRect Bounds(int32_t w, int32_t h) { return UIMakeRect(0, 0, w, h); }
+TKRect Bounds(int32_t w, int32_t h) { return TKMakeRect(0, 0, w, h); }
 
 // Counts pixels in the picture that are not black.
-int64_t LitPixels(UIImage* image) {
+int64_t LitPixels(TKImage* image) {
   int64_t lit = 0;
-  const auto* base = static_cast<const uint8_t*>(UIImagePixels(image));
-  for (int32_t y = 0; y < UIImageHeight(image); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(base + int64_t(y) * UIImageRowBytes(image));
-    for (int32_t x = 0; x < UIImageWidth(image); ++x)
+  const auto* base = static_cast<const uint8_t*>(TKImagePixels(image));
+  for (int32_t y = 0; y < TKImageHeight(image); ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(base + int64_t(y) * TKImageRowBytes(image));
+    for (int32_t x = 0; x < TKImageWidth(image); ++x)
       if (row[x] & 0x00FFFFFFu) ++lit;
   }
   return lit;
@@ -59,11 +59,11 @@ class AnalysisPanes : public ::testing::Test {
 };
 
 TEST_F(AnalysisPanes, EveryScopeKindDrawsAndOthersDrawNothing) {
-  Picture target(UIImageCreate(320, 240)), bars(MakeColourBars(160, 120));
+  Picture target(TKImageCreate(320, 240)), bars(MakeColourBars(160, 120));
   for (int32_t kind = 0; kind <= 11; ++kind) {
-    UIContext* ctx = UIBeginDrawing(target.get());
-    UIClear(ctx, UIColor{0, 0, 0, 1});
-    UIEndDrawing(ctx);
+    TKContext* ctx = TKBeginDrawing(target.get());
+    TKClear(ctx, TKColor{0, 0, 0, 1});
+    TKEndDrawing(ctx);
     DrawScopeByKind(kind, target.get(), nullptr, bars.get());
     if (kind >= 1 && kind <= 10)
       EXPECT_GT(LitPixels(target.get()), 0) << kind;
@@ -73,13 +73,13 @@ TEST_F(AnalysisPanes, EveryScopeKindDrawsAndOthersDrawNothing) {
 }
 
 TEST_F(AnalysisPanes, CombosVectorscopeUsesItsOwnZoomAndLeavesThePanesZoom) {
-  Picture a(UIImageCreate(300, 300)), b(UIImageCreate(300, 300));
+  Picture a(TKImageCreate(300, 300)), b(TKImageCreate(300, 300));
   gVectorscopeZoom = 1;
   gComboVectorscopeZoom = 5;
   DrawScopeByKind(kScopeVectorscope, a.get(), nullptr, nullptr);
   EXPECT_EQ(gVectorscopeZoom, 1);
   DrawVectorscopePane(b.get(), nullptr, nullptr, 5);
-  EXPECT_EQ(std::memcmp(UIImagePixels(a.get()), UIImagePixels(b.get()), size_t(UIImageRowBytes(a.get())) * 300), 0);
+  EXPECT_EQ(std::memcmp(TKImagePixels(a.get()), TKImagePixels(b.get()), size_t(TKImageRowBytes(a.get())) * 300), 0);
 }
 
 TEST_F(AnalysisPanes, ComboMenuScriptedChoicesMarkAndChangeKindsAndZooms) {
@@ -112,17 +112,17 @@ TEST_F(AnalysisPanes, ComboMenuScriptedChoicesMarkAndChangeKindsAndZooms) {
 }
 
 TEST_F(AnalysisPanes, ComboPaneDrawsDividersAndItsQuadrantScopes) {
-  Picture target(UIImageCreate(500, 400)), bars(MakeColourBars(160, 120));
+  Picture target(TKImageCreate(500, 400)), bars(MakeColourBars(160, 120));
   DrawComboPane(target.get(), nullptr, bars.get());
   const ComboLayout l = ComboLayoutForRect(Bounds(500, 400));
   // The divider lines, in their grey.
-  EXPECT_EQ(UIImageGetPixel(target.get(), 2, l.rowSplit - 1) & 0xFFFFFFu, UIImageGetPixel(target.get(), l.leftWidth, 2) & 0xFFFFFFu);
-  EXPECT_NE(UIImageGetPixel(target.get(), l.leftWidth, 2) & 0xFFFFFFu, 0u);
+  EXPECT_EQ(TKImageGetPixel(target.get(), 2, l.rowSplit - 1) & 0xFFFFFFu, TKImageGetPixel(target.get(), l.leftWidth, 2) & 0xFFFFFFu);
+  EXPECT_NE(TKImageGetPixel(target.get(), l.leftWidth, 2) & 0xFFFFFFu, 0u);
   // Each quadrant has something drawn in it.
-  for (const UIRect& q : l.quadrant) {
+  for (const TKRect& q : l.quadrant) {
     int64_t lit = 0;
     for (int32_t y = q.top; y < q.bottom; ++y)
-      for (int32_t x = q.left; x < q.right; ++x) lit += (UIImageGetPixel(target.get(), x, y) & 0xFFFFFFu) != 0;
+      for (int32_t x = q.left; x < q.right; ++x) lit += (TKImageGetPixel(target.get(), x, y) & 0xFFFFFFu) != 0;
     EXPECT_GT(lit, 0);
   }
 }

@@ -100,14 +100,14 @@ TEST_F(CentralUpdateTest, EachViewModeConvertsOnlyWhatItShows) {
   brighten(&gUISettings, 1.2f);
   VL_UpdateProcessingTables(&gUISettings);
   ProcessImage(gSourceFrame, gResultFrame, 0, 0);
-  const UIColor magenta{1, 0, 1, 1};
+  const TKColor magenta{1, 0, 1, 1};
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.mode));
-    for (UIImage* p : {gResultGWorld, gSourceGWorld, gSplitGWorld, gReferenceGWorld}) EraseGWorldRect(p, nullptr, &magenta);
+    for (TKImage* p : {gResultGWorld, gSourceGWorld, gSplitGWorld, gReferenceGWorld}) EraseGWorldRect(p, nullptr, &magenta);
     gImageViewMode = c.mode;
     RedrawImagePanes(true);
     // Right of the split line, where the split views show the result.
-    auto touched = [](UIImage* p) { return UIImageGetPixel(p, 50, 3) != 0xFFFF00FFu; };
+    auto touched = [](TKImage* p) { return TKImageGetPixel(p, 50, 3) != 0xFFFF00FFu; };
     EXPECT_TRUE(touched(gResultGWorld));
     EXPECT_EQ(touched(gSourceGWorld), c.source);
     EXPECT_EQ(touched(gSplitGWorld), c.split);
@@ -117,7 +117,7 @@ TEST_F(CentralUpdateTest, EachViewModeConvertsOnlyWhatItShows) {
   std::vector<uint8_t> expected(size_t(kW) * kH * 4);
   ProcessHMSPreview(gSourceFrame, expected.data(), kW * 4, kFBPixFormat32ARGB, 1, nullptr);
   std::vector<uint8_t> shown(expected.size());
-  UIImageExport(gSplitGWorld, shown.data(), kW * 4, kUIPixelFormatBGRA);
+  TKImageExport(gSplitGWorld, shown.data(), kW * 4, kTKPixelFormatBGRA);
   EXPECT_EQ(shown, expected);
 }
 

@@ -75,9 +75,9 @@ TEST(FFmpegComparison, VectorscopeColoursLandAtTheSameAnglesAndRadii) {
   std::vector<uint8_t> scopes = RunFFmpeg(dir, rgb, 8, 8, "vectorscope=mode=gray:intensity=1:bgopacity=0");
   ASSERT_EQ(scopes.size(), colours.size() * 256 * 256);
 
-  UIImage* target = UIImageCreate(640, 480);
-  UIImage* bare = UIImageCreate(640, 480);
-  UIImage* source = UIImageCreate(1, 1);
+  TKImage* target = TKImageCreate(640, 480);
+  TKImage* bare = TKImageCreate(640, 480);
+  TKImage* source = TKImageCreate(1, 1);
   VectorscopeParams p{bare, nullptr, nullptr, 720, 486, 0, 0, 0, 1, 0, 0, 255, 0, 0, 0x10000};
   DrawVectorscope(&p);
   const double unitX = 19325.0 * 640 / (160 * 65536.0), unitY = 19325.0 * 480 / (120 * 65536.0);
@@ -93,13 +93,13 @@ TEST(FFmpegComparison, VectorscopeColoursLandAtTheSameAnglesAndRadii) {
     Polar theirs = ToPolar((sx / n - 128) * 0.872, (255 - sy / n - 128) * 1.23);
 
     FillPicture(source, c.r, c.g, c.b);
-    p = VectorscopeParams{target, nullptr, UIImagePixels(source), 1, 1, UIImageRowBytes(source), kVSFlagTrace, 0,
+    p = VectorscopeParams{target, nullptr, TKImagePixels(source), 1, 1, TKImageRowBytes(source), kVSFlagTrace, 0,
                           1, 0, 0, 255, 0, 0, 0x10000};
     DrawVectorscope(&p);
     double dx = NAN, dy = NAN;
     for (int32_t y = 0; y < 480; ++y)
       for (int32_t x = 0; x < 640; ++x)
-        if (UIImageGetPixel(target, x, y) != UIImageGetPixel(bare, x, y)) dx = x - 320, dy = 240 - y;
+        if (TKImageGetPixel(target, x, y) != TKImageGetPixel(bare, x, y)) dx = x - 320, dy = 240 - y;
     ASSERT_FALSE(std::isnan(dx));
     Polar ours = ToPolar(dx / unitX, dy / unitY);
 
@@ -108,9 +108,9 @@ TEST(FFmpegComparison, VectorscopeColoursLandAtTheSameAnglesAndRadii) {
       EXPECT_NEAR(ours.angle, theirs.angle, 2.0);
     }
   }
-  UIImageDispose(source);
-  UIImageDispose(bare);
-  UIImageDispose(target);
+  TKImageDispose(source);
+  TKImageDispose(bare);
+  TKImageDispose(target);
 }
 
 // The ramp frame (grey, red, green and blue ramps) on the luma waveform:
@@ -123,11 +123,11 @@ TEST(FFmpegComparison, WaveformLevelsLandAtTheSameHeights) {
   if (!HaveFFmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   std::string dir = MakeScratchFolder("waveform");
   const int width = 512, height = 64;
-  UIImage* ramps = MakeRamps(width, height);
+  TKImage* ramps = MakeRamps(width, height);
   std::vector<uint8_t> rgb;
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) {
-      uint32_t v = UIImageGetPixel(ramps, x, y);
+      uint32_t v = TKImageGetPixel(ramps, x, y);
       rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
     }
   std::vector<uint8_t> scope =
@@ -135,20 +135,20 @@ TEST(FFmpegComparison, WaveformLevelsLandAtTheSameHeights) {
                 "waveform=mode=column:components=1:intensity=1:display=overlay:graticule=none:bgopacity=0");
   ASSERT_EQ(scope.size(), size_t(width) * 256);
 
-  UIImage* target = UIImageCreate(1100, 600);
-  UIImage* bare = UIImageCreate(1100, 600);
+  TKImage* target = TKImageCreate(1100, 600);
+  TKImage* bare = TKImageCreate(1100, 600);
   WaveformParams p{bare, nullptr, nullptr, 720, 486, 0, kWFMFlagIRE | kWFMFlagLittleEndian, kWFMTraceLuma,
                    kWFMSystemHD, 0, 1, 0, 0, 255, 0, 0, 0x10000, 0x10000};
   DrawWaveformMonitor(&p);
   p.target = target;
-  p.pixels = UIImagePixels(ramps);
+  p.pixels = TKImagePixels(ramps);
   p.width = width;
   p.height = height;
-  p.rowBytes = UIImageRowBytes(ramps);
+  p.rowBytes = TKImageRowBytes(ramps);
   p.flags |= kWFMFlagTrace;
   DrawWaveformMonitor(&p);
   WaveformScale scale = WaveformComputeScale(p);
-  WaveformLayout layout = WaveformComputeLayout(UIMakeRect(0, 0, 1100, 600), kWFMTraceLuma);
+  WaveformLayout layout = WaveformComputeLayout(TKMakeRect(0, 0, 1100, 600), kWFMTraceLuma);
   int64_t step16 = (int64_t(width) << 16) / layout.panelWidth;
 
   for (int32_t col = 0; col < layout.panelWidth; col += 10) {
@@ -158,8 +158,8 @@ TEST(FFmpegComparison, WaveformLevelsLandAtTheSameHeights) {
     for (int row = 0; row < 256; ++row)
       if (scope[size_t(row) * width + size_t(sourceX)]) theirs.push_back(255 - row);
     for (int32_t y = layout.trace.top; y < layout.trace.bottom; ++y) {
-      if (UIImageGetPixel(target, x, y) == UIImageGetPixel(bare, x, y)) continue;
-      double ire = scale.bottomIRE + double(layout.trace.bottom - 1 - y) / (UIRectHeight(layout.trace) - 1) *
+      if (TKImageGetPixel(target, x, y) == TKImageGetPixel(bare, x, y)) continue;
+      double ire = scale.bottomIRE + double(layout.trace.bottom - 1 - y) / (TKRectHeight(layout.trace) - 1) *
                                          (scale.topIRE - scale.bottomIRE);
       ours.push_back(ire / 100 * 255);
     }
@@ -173,7 +173,7 @@ TEST(FFmpegComparison, WaveformLevelsLandAtTheSameHeights) {
     for (double v : ours) EXPECT_LE(nearest(v, theirs), 2.0) << "ours " << v;
     for (double v : theirs) EXPECT_LE(nearest(v, ours), 2.0) << "theirs " << v;
   }
-  UIImageDispose(bare);
-  UIImageDispose(target);
-  UIImageDispose(ramps);
+  TKImageDispose(bare);
+  TKImageDispose(target);
+  TKImageDispose(ramps);
 }

@@ -18,10 +18,10 @@
 
 namespace {
 
-using Picture = std::unique_ptr<UIImage, UIImageDisposer>;
+using Picture = std::unique_ptr<TKImage, TKImageDisposer>;
 
 Picture Uniform(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
-  Picture p(UIImageCreate(width, height));
+  Picture p(TKImageCreate(width, height));
   FillPicture(p.get(), r, g, b);
   return p;
 }
@@ -110,8 +110,8 @@ TEST(Histogram, PixelCallbackReadsBothLayoutsAndIgnoresOthers) {
   Counts c(256);
   uint8_t bgra[4] = {30, 20, 10, 255};  // B, G, R, A
   uint8_t argb[4] = {255, 40, 50, 60};  // A, R, G, B
-  HistogramPixelCallback(bgra, kUIPixelFormatBGRA, &c.request);
-  HistogramPixelCallback(argb, kUIPixelFormatARGB, &c.request);
+  HistogramPixelCallback(bgra, kTKPixelFormatBGRA, &c.request);
+  HistogramPixelCallback(argb, kTKPixelFormatARGB, &c.request);
   HistogramPixelCallback(argb, 201, &c.request);
   EXPECT_EQ(c.bins[kHistogramRed][10], 1u);
   EXPECT_EQ(c.bins[kHistogramBlue][30], 1u);
@@ -166,7 +166,7 @@ TEST(Histogram, LayoutPicksTheWidestHistogramThatFits) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
-    UIRect rect = UIMakeRect(10, 20, c.width, 200);
+    TKRect rect = TKMakeRect(10, 20, c.width, 200);
     HistogramPaneLayout l = HistogramLayoutFor(rect, true, c.fontSize, 50);
     EXPECT_EQ(l.margin, 6);
     EXPECT_EQ(l.histogramWidth, c.histogramWidth);
@@ -174,12 +174,12 @@ TEST(Histogram, LayoutPicksTheWidestHistogramThatFits) {
     const int32_t column = c.histogramWidth + (c.statistics ? 50 : 0);
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(l.strips[i].left, 10 + (c.width - column) / 2);
-      EXPECT_EQ(UIRectWidth(l.strips[i]), c.histogramWidth);
+      EXPECT_EQ(TKRectWidth(l.strips[i]), c.histogramWidth);
       EXPECT_EQ(l.strips[i].top, 26 + i * 47);  // (200 - 12) / 4
-      EXPECT_EQ(UIRectHeight(l.strips[i]), 47);
+      EXPECT_EQ(TKRectHeight(l.strips[i]), 47);
     }
   }
-  EXPECT_FALSE(HistogramLayoutFor(UIMakeRect(0, 0, 600, 200), false, 11, 50).statistics);
+  EXPECT_FALSE(HistogramLayoutFor(TKMakeRect(0, 0, 600, 200), false, 11, 50).statistics);
 }
 
 TEST(Histogram, ScaleFollowsTheSamplesCounted) {
@@ -191,11 +191,11 @@ TEST(Histogram, ScaleFollowsTheSamplesCounted) {
 }
 
 // Pixels outside rect that differ from the fill.
-int64_t WritesOutside(UIImage* image, const UIRect& rect, uint32_t fill) {
+int64_t WritesOutside(TKImage* image, const TKRect& rect, uint32_t fill) {
   int64_t n = 0;
-  for (int32_t y = 0; y < UIImageHeight(image); ++y)
-    for (int32_t x = 0; x < UIImageWidth(image); ++x)
-      if (!UIRectContains(rect, UIPoint{x, y}) && UIImageGetPixel(image, x, y) != fill) ++n;
+  for (int32_t y = 0; y < TKImageHeight(image); ++y)
+    for (int32_t x = 0; x < TKImageWidth(image); ++x)
+      if (!TKRectContains(rect, TKPoint{x, y}) && TKImageGetPixel(image, x, y) != fill) ++n;
   return n;
 }
 
@@ -205,23 +205,23 @@ TEST(Histogram, BarsStayInsideTheirStrip) {
   std::vector<uint32_t> counts(1024, 0xFFFFFFFFu);
   struct Case {
     const char* name;
-    UIRect strip;
-  } cases[] = {{"inside", UIMakeRect(20, 20, 130, 40)}, {"over the right edge", UIMakeRect(150, 10, 130, 40)},
-               {"over the top left", UIMakeRect(-5, -5, 60, 30)}};
+    TKRect strip;
+  } cases[] = {{"inside", TKMakeRect(20, 20, 130, 40)}, {"over the right edge", TKMakeRect(150, 10, 130, 40)},
+               {"over the top left", TKMakeRect(-5, -5, 60, 30)}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Picture target = Uniform(200, 100, 0, 0, 255);
-    const uint32_t fill = UIImageGetPixel(target.get(), 0, 50);
-    const UIRect pane = UIMakeRect(0, 0, 200, 100);
+    const uint32_t fill = TKImageGetPixel(target.get(), 0, 50);
+    const TKRect pane = TKMakeRect(0, 0, 200, 100);
     DrawHistogramStatistics(target.get(), pane, counts.data(), 1024, c.strip, false, 1e9, kScopeAccentRed);
-    EXPECT_EQ(WritesOutside(target.get(), UIRectInset(c.strip, 1, 1), fill), 0);
-    EXPECT_GT(WritesOutside(target.get(), UIMakeRect(0, 0, 0, 0), fill), 0);  // the bars are there
+    EXPECT_EQ(WritesOutside(target.get(), TKRectInset(c.strip, 1, 1), fill), 0);
+    EXPECT_GT(WritesOutside(target.get(), TKMakeRect(0, 0, 0, 0), fill), 0);  // the bars are there
   }
 }
 
 TEST(Histogram, PaneDrawsBarsOnlyWithAPictureAndLiveUpdates) {
   Picture bars(MakeColourBars(640, 360));
-  Picture empty(UIImageCreate(600, 400)), drawn(UIImageCreate(600, 400)), suspended(UIImageCreate(600, 400));
+  Picture empty(TKImageCreate(600, 400)), drawn(TKImageCreate(600, 400)), suspended(TKImageCreate(600, 400));
   DrawHistogramPane(empty.get(), nullptr, nullptr, true);
   DrawHistogramPane(drawn.get(), nullptr, bars.get(), true);
   ScopeSetUpdatesSuspendedQuery([] { return true; });
@@ -230,19 +230,19 @@ TEST(Histogram, PaneDrawsBarsOnlyWithAPictureAndLiveUpdates) {
   int64_t differ = 0, same = 0;
   for (int32_t y = 0; y < 400; ++y)
     for (int32_t x = 0; x < 600; ++x) {
-      differ += UIImageGetPixel(empty.get(), x, y) != UIImageGetPixel(drawn.get(), x, y);
-      same += UIImageGetPixel(empty.get(), x, y) == UIImageGetPixel(suspended.get(), x, y);
+      differ += TKImageGetPixel(empty.get(), x, y) != TKImageGetPixel(drawn.get(), x, y);
+      same += TKImageGetPixel(empty.get(), x, y) == TKImageGetPixel(suspended.get(), x, y);
     }
   EXPECT_GT(differ, 1000);
   EXPECT_EQ(same, 600 * 400);
   // Drawn into a rect, nothing lands outside it.
   Picture framed = Uniform(600, 400, 0, 0, 255);
-  const uint32_t fill = UIImageGetPixel(framed.get(), 0, 0);
-  const UIRect rect = UIMakeRect(100, 50, 300, 250);
+  const uint32_t fill = TKImageGetPixel(framed.get(), 0, 0);
+  const TKRect rect = TKMakeRect(100, 50, 300, 250);
   DrawHistogramPane(framed.get(), &rect, bars.get(), true);
   EXPECT_EQ(WritesOutside(framed.get(), rect, fill), 0);
   std::string dir = ScratchDir("scope-pictures");
-  EXPECT_EQ(UIImageWritePNG(drawn.get(), (dir + "/bars-histograms.png").c_str()), kQVNoErr);
+  EXPECT_EQ(TKImageWritePNG(drawn.get(), (dir + "/bars-histograms.png").c_str()), kQVNoErr);
 }
 
 TEST(Histogram, LumaHistogramFitsItsBinsToTheWidthAndStaysInside) {
@@ -255,17 +255,17 @@ TEST(Histogram, LumaHistogramFitsItsBinsToTheWidthAndStaysInside) {
   for (int32_t width : {1024, 600, 200}) {
     SCOPED_TRACE(width);
     Picture target = Uniform(width + 40, 120, 0, 0, 255);
-    const uint32_t fill = UIImageGetPixel(target.get(), 0, 0);
-    const UIRect rect = UIMakeRect(20, 10, width, 100);
+    const uint32_t fill = TKImageGetPixel(target.get(), 0, 0);
+    const TKRect rect = TKMakeRect(20, 10, width, 100);
     DrawLumaHistogram(target.get(), &rect, ramps.get());
     EXPECT_EQ(WritesOutside(target.get(), rect, fill), 0);
     // The grey band's ramp puts something in most columns of the graph.
     int32_t columns = 0;
-    for (int32_t x = rect.left; x < rect.right; ++x) columns += UIImageGetPixel(target.get(), x, rect.bottom - 2) != 0xFF000000u;
+    for (int32_t x = rect.left; x < rect.right; ++x) columns += TKImageGetPixel(target.get(), x, rect.bottom - 2) != 0xFF000000u;
     EXPECT_GT(columns, width / 2);
     if (width == 1024) {
       std::string dir = ScratchDir("scope-pictures");
-      EXPECT_EQ(UIImageWritePNG(target.get(), (dir + "/ramps-luma-histogram.png").c_str()), kQVNoErr);
+      EXPECT_EQ(TKImageWritePNG(target.get(), (dir + "/ramps-luma-histogram.png").c_str()), kQVNoErr);
     }
   }
 }

@@ -13,31 +13,31 @@ using ImagePaneTest = PaneTest;
 TEST(ImagePaneFitTest, PicturesFitTheViewKeepingTheirShape) {
   struct Case {
     int32_t w, h;
-    UIRect view;
+    TKRect view;
     float zoom, aspect, originX, originY;
     float scale;
-    UIRect source, destination;
+    TKRect source, destination;
     int32_t maxX, maxY;
     float clampedX, clampedY;
   };
   const Case cases[] = {
       // Wide picture in a square view: fitted on the width, centred down.
-      {200, 100, UIMakeRect(0, 0, 100, 100), 1.0f, 1.0f, 0, 0, 2.0f, UIMakeRect(0, 0, 200, 100),
-       UIMakeRect(0, 25, 100, 50), 0, 0, 0, 0},
+      {200, 100, TKMakeRect(0, 0, 100, 100), 1.0f, 1.0f, 0, 0, 2.0f, TKMakeRect(0, 0, 200, 100),
+       TKMakeRect(0, 25, 100, 50), 0, 0, 0, 0},
       // Tall picture: fitted on the height, centred across.
-      {100, 200, UIMakeRect(10, 10, 100, 100), 1.0f, 1.0f, 0, 0, 2.0f, UIMakeRect(0, 0, 100, 200),
-       UIMakeRect(35, 10, 50, 100), 0, 0, 0, 0},
+      {100, 200, TKMakeRect(10, 10, 100, 100), 1.0f, 1.0f, 0, 0, 2.0f, TKMakeRect(0, 0, 100, 200),
+       TKMakeRect(35, 10, 50, 100), 0, 0, 0, 0},
       // Square pixels widened twice fill a 2:1 view.
-      {100, 100, UIMakeRect(0, 0, 200, 100), 1.0f, 2.0f, 0, 0, 1.0f, UIMakeRect(0, 0, 100, 100),
-       UIMakeRect(0, 0, 200, 100), 0, 0, 0, 0},
+      {100, 100, TKMakeRect(0, 0, 200, 100), 1.0f, 2.0f, 0, 0, 1.0f, TKMakeRect(0, 0, 100, 100),
+       TKMakeRect(0, 0, 200, 100), 0, 0, 0, 0},
       // Half the picture shown; a pan past the limit is held at it.
-      {200, 100, UIMakeRect(0, 0, 100, 50), 0.5f, 1.0f, 500, -3, 2.0f, UIMakeRect(100, 0, 100, 50),
-       UIMakeRect(0, 0, 100, 50), 100, 50, 100, 0},
+      {200, 100, TKMakeRect(0, 0, 100, 50), 0.5f, 1.0f, 500, -3, 2.0f, TKMakeRect(100, 0, 100, 50),
+       TKMakeRect(0, 0, 100, 50), 100, 50, 100, 0},
   };
   for (const Case& c : cases) {
     const ImagePaneFit fit = ImagePaneComputeFit(c.w, c.h, c.view, c.zoom, c.aspect, c.originX, c.originY);
     EXPECT_FLOAT_EQ(fit.scale, c.scale);
-    auto same = [](const UIRect& a, const UIRect& b) {
+    auto same = [](const TKRect& a, const TKRect& b) {
       return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
     };
     EXPECT_TRUE(same(fit.source, c.source)) << fit.source.left << "," << fit.source.top << " " << fit.source.right;
@@ -64,14 +64,14 @@ TEST(ImagePaneZoomTest, ZoomStepsStopAtTheirEndsAndKeepOddValues) {
 
 TEST_F(ImagePaneTest, TheResultPaneShowsTheFrameFittedWithBackgroundStrips) {
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
-  UIImage* shot = UIRenderWindow(window);
+  TKImage* shot = TKRenderWindow(window);
   ASSERT_TRUE(shot);
   // 64x48 into the 396x296 view is relatively taller: fitted on the
   // height, 395 wide, centred.
   ImagePaneRecord* r = ImagePaneRecordOf(GetViewPane(kPaneResult));
   EXPECT_EQ(r->drawnRect.top, 2);
-  EXPECT_EQ(UIRectHeight(r->drawnRect), 296);
-  EXPECT_EQ(UIRectWidth(r->drawnRect), 395);
+  EXPECT_EQ(TKRectHeight(r->drawnRect), 296);
+  EXPECT_EQ(TKRectWidth(r->drawnRect), 395);
   EXPECT_EQ(r->drawnRect.left, 2);
   // The picture's top-right is red and its bottom-left green, as the frame.
   int red, green, blue;
@@ -86,95 +86,95 @@ TEST_F(ImagePaneTest, TheResultPaneShowsTheFrameFittedWithBackgroundStrips) {
 // The display LUT acts only as the pane draws: the picture keeps its pixels.
 TEST_F(ImagePaneTest, TheDisplayLUTAppliesWhenChosenAndOnlyToWhatIsDrawn) {
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   uint8_t invert[768];
   for (int i = 0; i < 768; ++i) invert[i] = uint8_t(255 - i % 256);
   int32_t chosen = 0;
   ImagePaneSetLUT(pane, invert);
   ImagePaneSetLUTIndexRef(pane, &chosen);
-  const uint32_t before = UIImageGetPixel(gResultGWorld, kW - 1, 0);
+  const uint32_t before = TKImageGetPixel(gResultGWorld, kW - 1, 0);
   int red, green, blue;
-  UIImage* shot = UIRenderWindow(window);
+  TKImage* shot = TKRenderWindow(window);
   RGB8(shot, r->drawnRect.right - 3, r->drawnRect.top + 3, &red, &green, &blue);
   EXPECT_GT(red, 240) << "index 0: no LUT";
   chosen = 2;
-  UIInvalidateWindow(window);
-  shot = UIRenderWindow(window);
+  TKInvalidateWindow(window);
+  shot = TKRenderWindow(window);
   RGB8(shot, r->drawnRect.right - 3, r->drawnRect.top + 3, &red, &green, &blue);
   EXPECT_LT(red, 15);
   EXPECT_GT(green, 240);
-  EXPECT_EQ(UIImageGetPixel(gResultGWorld, kW - 1, 0), before);
+  EXPECT_EQ(TKImageGetPixel(gResultGWorld, kW - 1, 0), before);
 }
 
 TEST_F(ImagePaneTest, ZoomClicksKeepThePointUnderTheMouseAndOptionZoomsOut) {
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   ImagePaneSetTool(pane, kImagePaneToolZoom);
-  UIRenderWindow(window);
-  const UIPoint at{300, 100};
+  TKRenderWindow(window);
+  const TKPoint at{300, 100};
   float x0, y0;
   ImagePaneViewToPicture(r, at, &x0, &y0);
-  UIInjectClick(window, at);
-  UIRunPending();
+  TKInjectClick(window, at);
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 0.6667f);
   float x1, y1;
   ImagePaneViewToPicture(r, at, &x1, &y1);
   EXPECT_NEAR(x1, x0, 0.5);
   EXPECT_NEAR(y1, y0, 0.5);
-  UIInjectClick(window, at, kUIModOption);
-  UIRunPending();
+  TKInjectClick(window, at, kTKModOption);
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 1.0f);
   EXPECT_FLOAT_EQ(r->originX, 0);
 }
 
 TEST_F(ImagePaneTest, TheWheelZoomsAPaneWithALinkedControlUpInDownOut) {
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
-  UIRenderWindow(window);
-  UIInjectWheel(window, UIPoint{200, 150}, 1);
-  UIRunPending();
+  TKRenderWindow(window);
+  TKInjectWheel(window, TKPoint{200, 150}, 1);
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 1.0f) << "no linked control: the wheel is left alone";
-  UIControl* bar = UINewStaticText(window, UIMakeRect(0, 280, 50, 20), "");
+  TKControl* bar = TKNewStaticText(window, TKMakeRect(0, 280, 50, 20), "");
   ImagePaneSetLinkedControl(pane, bar);
-  UIInjectWheel(window, UIPoint{200, 150}, 1);
-  UIRunPending();
+  TKInjectWheel(window, TKPoint{200, 150}, 1);
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 0.6667f);
-  UIInjectWheel(window, UIPoint{200, 150}, -1);
-  UIRunPending();
+  TKInjectWheel(window, TKPoint{200, 150}, -1);
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 1.0f);
 }
 
 TEST_F(ImagePaneTest, PanningMovesTheOriginWithinItsLimits) {
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   r->zoom = 0.5f;
   ImagePaneRefit(r);
   ASSERT_GT(r->maxOriginX, 0);
   ImagePaneSetTool(pane, kImagePaneToolPan);
-  UIInjectMouseDown(window, UIPoint{200, 150});
-  UIInjectMouseDrag(window, UIPoint{190, 150});
-  UIInjectMouseUp(window, UIPoint{190, 150});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{200, 150});
+  TKInjectMouseDrag(window, TKPoint{190, 150});
+  TKInjectMouseUp(window, TKPoint{190, 150});
+  TKRunFor(0.5);
   // Ten pixels left move the view right by 10 x zoom x scale picture pixels.
   EXPECT_NEAR(r->originX, 10 * 0.5f * r->scaleX, 0.01);
-  UIInjectMouseDown(window, UIPoint{390, 150});
-  UIInjectMouseDrag(window, UIPoint{10, 150});
-  UIInjectMouseUp(window, UIPoint{10, 150});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{390, 150});
+  TKInjectMouseDrag(window, TKPoint{10, 150});
+  TKInjectMouseUp(window, TKPoint{10, 150});
+  TKRunFor(0.5);
   EXPECT_FLOAT_EQ(r->originX, float(r->maxOriginX));
 }
 
 // Sampling reads 8-bit pictures as value / 255, averages only pixels that
 // exist, and keeps to the readout frame's own bounds.
 TEST_F(ImagePaneTest, SamplingAveragesOnlyPixelsThatExist) {
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
-  UIImage* picture = UIImageCreate(8, 8);
-  const UIColor orange{1, 128 / 255.0, 0, 1}, blue{0, 0, 1, 1};
+  TKImage* picture = TKImageCreate(8, 8);
+  const TKColor orange{1, 128 / 255.0, 0, 1}, blue{0, 0, 1, 1};
   EraseGWorldRect(picture, nullptr, &blue);
-  const UIRect corner = UIMakeRect(0, 0, 1, 1);
+  const TKRect corner = TKMakeRect(0, 0, 1, 1);
   EraseGWorldRect(picture, &corner, &orange);
   r->picture = picture;
   r->readoutFrame = nullptr;
@@ -200,32 +200,32 @@ TEST_F(ImagePaneTest, SamplingAveragesOnlyPixelsThatExist) {
   r->readoutFrame = nullptr;
   r->picture = nullptr;
   FBDisposeFrameBuffer(small);
-  UIImageDispose(picture);
+  TKImageDispose(picture);
 }
 
 TEST_F(ImagePaneTest, TheTimerSamplesUnderTheMouseOnlyInTheForeground) {
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   float rgb[3] = {-1, -1, -1};
   uint8_t done = 0;
   ImagePaneSetColorSampleTarget(pane, rgb, &done);
-  UIRenderWindow(window);
-  UIInjectMouseMove(window, UIPoint{390, 150});
-  UIRunFor(0.35);
+  TKRenderWindow(window);
+  TKInjectMouseMove(window, TKPoint{390, 150});
+  TKRunFor(0.35);
   EXPECT_EQ(done, 1);
   EXPECT_GT(rgb[0], 0.95f) << "the right edge of the frame is red";
   EXPECT_EQ(gRequestedCursor, 500);
   // Out of the view the sample is over.
-  UIInjectMouseMove(window, UIPoint{399, 299});
-  UIRunFor(0.25);
+  TKInjectMouseMove(window, TKPoint{399, 299});
+  TKRunFor(0.25);
   EXPECT_EQ(done, 0);
   EXPECT_EQ(gRequestedCursor, 0);
   // In the background nothing is sampled.
   static const PLInputHooks background{nullptr, nullptr, [] { return false; }, nullptr};
   PLSetInputHooks(&background);
   rgb[0] = -1;
-  UIInjectMouseMove(window, UIPoint{100, 150});
-  UIRunFor(1.0);
+  TKInjectMouseMove(window, TKPoint{100, 150});
+  TKRunFor(1.0);
   EXPECT_EQ(rgb[0], -1);
   PLSetInputHooks(nullptr);
 }
@@ -242,53 +242,53 @@ TEST(SplitMaskTest, TheSourceSideIsBlackAndEdgeLinesShowAllOrNothing) {
       {0, 0, 0, 1, {{-1, -1}, {-1, -1}}, {{0, 0}, {31, 15}}},  // the left edge: all result
       {1, 0, 1, 1, {{0, 0}, {31, 15}}, {{-1, -1}, {-1, -1}}},  // the right edge: all source
   };
-  UIImage* mask = UIImageCreate(32, 16);
+  TKImage* mask = TKImageCreate(32, 16);
   for (const Case& c : cases) {
     BuildSplitViewMask(mask, c.x1, c.y1, c.x2, c.y2);
     for (auto& p : c.blackAt)
       if (p[0] >= 0) {
-        EXPECT_EQ(UIImageGetPixel(mask, p[0], p[1]), 0xFF000000u) << c.x1 << c.y1 << c.x2 << c.y2;
+        EXPECT_EQ(TKImageGetPixel(mask, p[0], p[1]), 0xFF000000u) << c.x1 << c.y1 << c.x2 << c.y2;
       }
     for (auto& p : c.whiteAt)
       if (p[0] >= 0) {
-        EXPECT_EQ(UIImageGetPixel(mask, p[0], p[1]), 0xFFFFFFFFu) << c.x1 << c.y1 << c.x2 << c.y2;
+        EXPECT_EQ(TKImageGetPixel(mask, p[0], p[1]), 0xFFFFFFFFu) << c.x1 << c.y1 << c.x2 << c.y2;
       }
   }
-  UIImageDispose(mask);
+  TKImageDispose(mask);
 }
 
 TEST_F(ImagePaneTest, DraggingASplitEndAlongTheTopMovesTheMaskAndKeepsTheEndOnTheEdge) {
   SetImageViewMode(kImageViewSplitSource);
-  UIControl* pane = GetViewPane(kPaneSplitSource);
+  TKControl* pane = GetViewPane(kPaneSplitSource);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   ASSERT_TRUE(r->splitShown);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   // End 1 sits at the middle of the top edge; the timer marks it hot.
-  const int32_t x = r->viewRect.left + UIRectWidth(r->viewRect) / 2;
-  UIInjectMouseMove(window, UIPoint{x, r->viewRect.top + 1});
-  UIRunFor(0.3);
+  const int32_t x = r->viewRect.left + TKRectWidth(r->viewRect) / 2;
+  TKInjectMouseMove(window, TKPoint{x, r->viewRect.top + 1});
+  TKRunFor(0.3);
   ASSERT_TRUE(r->splitEnd1Hot);
   EXPECT_EQ(gRequestedCursor, 507);
-  UIInjectMouseDown(window, UIPoint{x, r->viewRect.top + 1});
-  UIInjectMouseDrag(window, UIPoint{x + 99, r->viewRect.top + 40});
-  UIInjectMouseUp(window, UIPoint{x + 99, r->viewRect.top + 40});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{x, r->viewRect.top + 1});
+  TKInjectMouseDrag(window, TKPoint{x + 99, r->viewRect.top + 40});
+  TKInjectMouseUp(window, TKPoint{x + 99, r->viewRect.top + 40});
+  TKRunFor(0.5);
   EXPECT_NEAR(r->splitX1, 0.75f, 0.01f);
   EXPECT_EQ(r->splitY1, 0.0f);
   EXPECT_FALSE(r->splitDragging || r->splitEnd1Hot);
   // The line now runs from three quarters along the top to the middle of
   // the bottom: a point at two thirds across near the top is on the source side.
-  EXPECT_EQ(UIImageGetPixel(gSplitMaskGWorld, kW * 2 / 3, 1), 0xFF000000u);
-  EXPECT_EQ(UIImageGetPixel(gSplitMaskGWorld, kW * 2 / 3, kH - 2), 0xFFFFFFFFu);
+  EXPECT_EQ(TKImageGetPixel(gSplitMaskGWorld, kW * 2 / 3, 1), 0xFF000000u);
+  EXPECT_EQ(TKImageGetPixel(gSplitMaskGWorld, kW * 2 / 3, kH - 2), 0xFFFFFFFFu);
 }
 
 // The split line follows the zoom and pan into picture fractions; a view
 // that shows only one side of it gives the picture's edge on that side.
 TEST_F(ImagePaneTest, TheVisibleSplitLineFollowsZoomAndPan) {
-  UIControl* pane = GetViewPane(kPaneSplitSource);
+  TKControl* pane = GetViewPane(kPaneSplitSource);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   SetImageViewMode(kImageViewSplitSource);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   struct Case {
     float zoom, originX;
     float line[4];     // in view fractions
@@ -338,70 +338,70 @@ TEST_F(ImagePaneTest, ScrubbingIsHeldToTheClipAndToTheHostsFrames) {
     gHostLoaded = gHostTime = time;
     return kQVNoErr;
   };
-  UIControl* pane = GetViewPane(kPaneResult);
+  TKControl* pane = GetViewPane(kPaneResult);
   ImagePaneSetTrackingEnabled(pane, true);
   ImagePaneSetClipRef(pane, &gClip);
   ImagePaneSetRole(pane, 0);
-  UIRenderWindow(window);
-  UIInjectMouseDown(window, UIPoint{100, 100});
-  UIInjectMouseDrag(window, UIPoint{150, 100});
-  UIInjectMouseUp(window, UIPoint{150, 100});
-  UIRunFor(0.5);
+  TKRenderWindow(window);
+  TKInjectMouseDown(window, TKPoint{100, 100});
+  TKInjectMouseDrag(window, TKPoint{150, 100});
+  TKInjectMouseUp(window, TKPoint{150, 100});
+  TKRunFor(0.5);
   EXPECT_EQ(gClip.frame, 9) << "fifty frames on from 8 of 10 stops at the last";
   EXPECT_GE(gClip.reloads, 1);
-  UIInjectMouseDown(window, UIPoint{100, 100});
-  UIInjectMouseDrag(window, UIPoint{0, 100});
-  UIInjectMouseUp(window, UIPoint{0, 100});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{100, 100});
+  TKInjectMouseDrag(window, TKPoint{0, 100});
+  TKInjectMouseUp(window, TKPoint{0, 100});
+  TKRunFor(0.5);
   EXPECT_EQ(gClip.frame, 0);
 
   ImagePaneSetClipRef(pane, nullptr);
   gHostTime = 300;
-  UIInjectMouseDown(window, UIPoint{100, 100});
-  UIInjectMouseDrag(window, UIPoint{104, 100});
-  UIInjectMouseUp(window, UIPoint{104, 100});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{100, 100});
+  TKInjectMouseDrag(window, TKPoint{104, 100});
+  TKInjectMouseUp(window, TKPoint{104, 100});
+  TKRunFor(0.5);
   EXPECT_EQ(gHostLoaded, 700);
-  UIInjectMouseDown(window, UIPoint{100, 100});
-  UIInjectMouseDrag(window, UIPoint{200, 100});
-  UIInjectMouseUp(window, UIPoint{200, 100});
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, TKPoint{100, 100});
+  TKInjectMouseDrag(window, TKPoint{200, 100});
+  TKInjectMouseUp(window, TKPoint{200, 100});
+  TKRunFor(0.5);
   EXPECT_EQ(gHostLoaded, 900);
 }
 
 TEST_F(ImagePaneTest, AFloatingPaneDrawsAndTakesClicksInItsOwnWindow) {
-  UIControl* pane = nullptr;
-  ASSERT_EQ(CreateImagePane(window, UIMakeRect(20, 30, 200, 150), &pane), kQVNoErr);
+  TKControl* pane = nullptr;
+  ASSERT_EQ(CreateImagePane(window, TKMakeRect(20, 30, 200, 150), &pane), kQVNoErr);
   ImagePaneSetFloatingAllowed(pane, true);
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   ASSERT_EQ(SetImagePaneImage(pane, gResultGWorld), kQVNoErr);
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   ASSERT_NE(r->floatingWindow, nullptr);
-  const UIRect placed = UIGetWindowBounds(r->floatingWindow);
-  const UIRect owner = UIGetWindowBounds(window);
+  const TKRect placed = TKGetWindowBounds(r->floatingWindow);
+  const TKRect owner = TKGetWindowBounds(window);
   EXPECT_EQ(placed.left, owner.left + 20);
   EXPECT_EQ(placed.top, owner.top + 30);
-  EXPECT_TRUE(UIIsWindowVisible(r->floatingWindow));
+  EXPECT_TRUE(TKIsWindowVisible(r->floatingWindow));
   int red, green, blue;
-  UIImage* shot = UIRenderWindow(r->floatingWindow);
+  TKImage* shot = TKRenderWindow(r->floatingWindow);
   RGB8(shot, r->drawnRect.right - 3, r->drawnRect.top + 3, &red, &green, &blue);
   EXPECT_GT(red, 240);
   ImagePaneSetTool(pane, kImagePaneToolZoom);
-  UIInjectClick(r->floatingWindow, UIPoint{100, 75});
-  UIRunPending();
+  TKInjectClick(r->floatingWindow, TKPoint{100, 75});
+  TKRunPending();
   EXPECT_FLOAT_EQ(r->zoom, 0.6667f);
-  UISetControlVisible(pane, false);
-  UIRunPending();
-  EXPECT_FALSE(UIIsWindowVisible(r->floatingWindow));
+  TKSetControlVisible(pane, false);
+  TKRunPending();
+  EXPECT_FALSE(TKIsWindowVisible(r->floatingWindow));
 }
 
 TEST_F(ImagePaneTest, CreationReportsAStatusAndTheRegistryHoldsThreeHundred) {
-  UIControl* pane = reinterpret_cast<UIControl*>(1);
-  EXPECT_EQ(CreateImagePane(nullptr, UIMakeRect(0, 0, 10, 10), &pane), kQVErrParam);
+  TKControl* pane = reinterpret_cast<TKControl*>(1);
+  EXPECT_EQ(CreateImagePane(nullptr, TKMakeRect(0, 0, 10, 10), &pane), kQVErrParam);
   EXPECT_EQ(pane, nullptr);
   while (ImagePaneRegisteredCount() < kImagePaneMaxRegistered)
-    ASSERT_EQ(CreateImagePane(window, UIMakeRect(0, 0, 10, 10), &pane), kQVNoErr);
-  ASSERT_EQ(CreateImagePane(window, UIMakeRect(0, 0, 10, 10), &pane), kQVNoErr);
+    ASSERT_EQ(CreateImagePane(window, TKMakeRect(0, 0, 10, 10), &pane), kQVNoErr);
+  ASSERT_EQ(CreateImagePane(window, TKMakeRect(0, 0, 10, 10), &pane), kQVNoErr);
   EXPECT_EQ(ImagePaneRegisteredCount(), kImagePaneMaxRegistered);
   EXPECT_NE(ImagePaneRegistered(kImagePaneMaxRegistered - 1), pane);
   // An unregistered pane still works.

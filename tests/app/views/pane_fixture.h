@@ -31,8 +31,8 @@ class PaneTest : public ::testing::Test {
   static constexpr int32_t kW = 64, kH = 48;
 
   void SetUp() override {
-    UIUseFakeClock(true);
-    ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+    TKUseFakeClock(true);
+    ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
     HookCalls().clear();
     ViewsResetHooks();
     ViewsHooks& h = ViewsHooksInForce();
@@ -53,9 +53,9 @@ class PaneTest : public ::testing::Test {
         SetPlanes(gSourceFrame, x, y, r, g, b, 0.299f * r + 0.587f * g + 0.114f * b);
       }
     FBClearFrameBufferToBlack(gResultFrame);
-    for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gReferenceGWorld, &gSplitGWorld, &gSplitMaskGWorld})
-      *p = UIImageCreate(kW, kH);
-    const UIColor green{0, 1, 0, 1};
+    for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gReferenceGWorld, &gSplitGWorld, &gSplitMaskGWorld})
+      *p = TKImageCreate(kW, kH);
+    const TKColor green{0, 1, 0, 1};
     EraseGWorldRect(gReferenceGWorld, nullptr, &green);
     BuildSplitViewMask(gSplitMaskGWorld, 0.5f, 0, 0.5f, 1);
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
@@ -63,15 +63,15 @@ class PaneTest : public ::testing::Test {
     gAnalysisPaneKind = kAnalysisCombo;
     gPaneLayout = 1;
 
-    window = UICreateWindow(kUIWindowPlain, UIMakeRect(40, 40, 400, 300), "panes");
+    window = TKCreateWindow(kTKWindowPlain, TKMakeRect(40, 40, 400, 300), "panes");
     for (ImagePaneMask bit : {kPaneResult, kPaneSource, kPaneReference, kPaneSplitSource, kPaneSplitRef,
                               kPaneLumaRanges}) {
-      UIControl* pane = nullptr;
-      ASSERT_EQ(CreateImagePane(window, UIMakeRect(0, 0, 400, 300), &pane), kQVNoErr);
+      TKControl* pane = nullptr;
+      ASSERT_EQ(CreateImagePane(window, TKMakeRect(0, 0, 400, 300), &pane), kQVNoErr);
       SetViewPane(bit, pane);
     }
     SetViewPanePictures();
-    UIShowWindow(window);
+    TKShowWindow(window);
     SetImageViewMode(kImageViewResult);
     HookCalls().clear();
   }
@@ -80,10 +80,10 @@ class PaneTest : public ::testing::Test {
     ClearViewPanes();
     ViewsResetHooks();
     SetLevelsHistogramRefresher(nullptr);
-    UIShutdownToolkit();
-    UIUseFakeClock(false);
-    for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gReferenceGWorld, &gSplitGWorld, &gSplitMaskGWorld}) {
-      UIImageDispose(*p);
+    TKShutdownToolkit();
+    TKUseFakeClock(false);
+    for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gReferenceGWorld, &gSplitGWorld, &gSplitMaskGWorld}) {
+      TKImageDispose(*p);
       *p = nullptr;
     }
     FBDisposeFrameBuffer(gSourceFrame);
@@ -102,16 +102,16 @@ class PaneTest : public ::testing::Test {
   }
 
   // A picture's pixel as 8-bit red, green, blue.
-  static void RGB8(UIImage* picture, int32_t x, int32_t y, int* r, int* g, int* b) {
-    const uint32_t v = UIImageGetPixel(picture, x, y);
+  static void RGB8(TKImage* picture, int32_t x, int32_t y, int* r, int* g, int* b) {
+    const uint32_t v = TKImageGetPixel(picture, x, y);
     *r = int((v >> 16) & 0xFF), *g = int((v >> 8) & 0xFF), *b = int(v & 0xFF);
   }
 
   // Holds Caps Lock (or lets it go) as the event system sees it.
   static void CapsLock(bool down) {
-    UIInjectModifiers(down ? uint32_t(kUIModCapsLock) : 0u);
-    UIRunPending();
+    TKInjectModifiers(down ? uint32_t(kTKModCapsLock) : 0u);
+    TKRunPending();
   }
 
-  UIWindow* window = nullptr;
+  TKWindow* window = nullptr;
 };

@@ -11,18 +11,18 @@
 
 namespace {
 
-using Picture = std::unique_ptr<UIImage, UIImageDisposer>;
+using Picture = std::unique_ptr<TKImage, TKImageDisposer>;
 
 // The box of pixels whose red is at least `red`: left, top, right, bottom
 // (inclusive); left > right when none.
 struct Box {
   int32_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
 };
-Box PixelsAbove(UIImage* image, uint32_t red) {
+Box PixelsAbove(TKImage* image, uint32_t red) {
   Box b;
-  for (int32_t y = 0; y < UIImageHeight(image); ++y)
-    for (int32_t x = 0; x < UIImageWidth(image); ++x)
-      if ((UIImageGetPixel(image, x, y) >> 16 & 0xFF) >= red) {
+  for (int32_t y = 0; y < TKImageHeight(image); ++y)
+    for (int32_t x = 0; x < TKImageWidth(image); ++x)
+      if ((TKImageGetPixel(image, x, y) >> 16 & 0xFF) >= red) {
         b.left = std::min(b.left, x);
         b.right = std::max(b.right, x);
         b.top = std::min(b.top, y);
@@ -32,10 +32,10 @@ Box PixelsAbove(UIImage* image, uint32_t red) {
 }
 
 Picture Filled(int32_t w, int32_t h, double grey) {
-  Picture p(UIImageCreate(w, h));
-  UIContext* ctx = UIBeginDrawing(p.get());
-  UIClear(ctx, UIColor{grey, grey, grey, 1});
-  UIEndDrawing(ctx);
+  Picture p(TKImageCreate(w, h));
+  TKContext* ctx = TKBeginDrawing(p.get());
+  TKClear(ctx, TKColor{grey, grey, grey, 1});
+  TKEndDrawing(ctx);
   return p;
 }
 
@@ -44,8 +44,8 @@ TEST(ScopeLabels, ScopeFontIsTheInterfaceSizeAtMostAnEighteenthOfTheHeight) {
     int32_t height, size;
   } cases[] = {{10, 0}, {18, 1}, {100, 5}, {198, 11}, {216, 11}, {1080, 11}};
   for (const Case& c : cases) {
-    UIFont font;
-    EXPECT_EQ(SetScopeFont(UIMakeRect(0, 0, 300, c.height), &font), c.size) << c.height;
+    TKFont font;
+    EXPECT_EQ(SetScopeFont(TKMakeRect(0, 0, 300, c.height), &font), c.size) << c.height;
     EXPECT_EQ(font.size, c.size);
     EXPECT_FALSE(font.bold);
     EXPECT_FALSE(font.italic);
@@ -53,12 +53,12 @@ TEST(ScopeLabels, ScopeFontIsTheInterfaceSizeAtMostAnEighteenthOfTheHeight) {
 }
 
 TEST(ScopeLabels, CornerLabelsSitInTheirCornersSixPixelsFromTheSide) {
-  const UIRect rect = UIMakeRect(20, 10, 300, 240);  // size 10: 240 / 24
+  const TKRect rect = TKMakeRect(20, 10, 300, 240);  // size 10: 240 / 24
   for (int32_t corner = 0; corner < 4; ++corner) {
     Picture p = Filled(340, 260, 0);
-    UIContext* ctx = UIBeginDrawing(p.get());
+    TKContext* ctx = TKBeginDrawing(p.get());
     DrawPaneCornerLabels(ctx, &rect, "Mg", corner);
-    UIEndDrawing(ctx);
+    TKEndDrawing(ctx);
     const Box b = PixelsAbove(p.get(), 200);
     ASSERT_LE(b.left, b.right) << "label drawn in corner " << corner;
     EXPECT_LE(b.bottom - b.top, 12) << corner;
@@ -80,22 +80,22 @@ TEST(ScopeLabels, CornerLabelsSitInTheirCornersSixPixelsFromTheSide) {
   }
   // Nothing for an empty text, an unknown corner or a rect too low for a 1-point size.
   Picture p = Filled(340, 260, 0);
-  UIContext* ctx = UIBeginDrawing(p.get());
+  TKContext* ctx = TKBeginDrawing(p.get());
   DrawPaneCornerLabels(ctx, &rect, "", 0);
   DrawPaneCornerLabels(ctx, &rect, "Mg", 4);
-  const UIRect low = UIMakeRect(0, 0, 300, 23);
+  const TKRect low = TKMakeRect(0, 0, 300, 23);
   DrawPaneCornerLabels(ctx, &low, "Mg", 0);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   const Box none = PixelsAbove(p.get(), 1);
   EXPECT_GT(none.left, none.right);
 }
 
 TEST(ScopeLabels, ShadowedLabelsAreWhiteOverADarkRing) {
-  const UIFont font{"Helvetica", 14, false, false};
+  const TKFont font{"Helvetica", 14, false, false};
   Picture p = Filled(200, 60, 0.5);  // mid grey, so the dark ring shows
-  UIContext* ctx = UIBeginDrawing(p.get());
+  TKContext* ctx = TKBeginDrawing(p.get());
   DrawPaneLabelShadowed(ctx, font, "Hi", 20, 30);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   const Box white = PixelsAbove(p.get(), 250);
   ASSERT_LE(white.left, white.right);
   EXPECT_GE(white.left, 20);
@@ -103,15 +103,15 @@ TEST(ScopeLabels, ShadowedLabelsAreWhiteOverADarkRing) {
   // The ring: dark pixels just outside the white ones on each side.
   int32_t dark = 0;
   for (int32_t y = white.top - 1; y <= white.bottom + 1; ++y)
-    for (int32_t x : {white.left - 1, white.right + 1}) dark += (UIImageGetPixel(p.get(), x, y) >> 16 & 0xFF) < 0x40;
+    for (int32_t x : {white.left - 1, white.right + 1}) dark += (TKImageGetPixel(p.get(), x, y) >> 16 & 0xFF) < 0x40;
   EXPECT_GT(dark, 2);
 
   // The right-aligned twin ends where the left one would, given its width.
-  const double width = UIMeasureText(font, "Hi").width;
+  const double width = TKMeasureText(font, "Hi").width;
   Picture q = Filled(200, 60, 0.5);
-  ctx = UIBeginDrawing(q.get());
+  ctx = TKBeginDrawing(q.get());
   DrawPaneLabelShadowedRight(ctx, font, "Hi", 20 + width, 30);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   const Box twin = PixelsAbove(q.get(), 250);
   EXPECT_EQ(twin.left, white.left);
   EXPECT_EQ(twin.right, white.right);
@@ -120,9 +120,9 @@ TEST(ScopeLabels, ShadowedLabelsAreWhiteOverADarkRing) {
   // right edge only when the measured text is the cut one.
   const std::string longText(400, 'M');
   Picture r = Filled(200, 60, 0.5);
-  ctx = UIBeginDrawing(r.get());
+  ctx = TKBeginDrawing(r.get());
   DrawPaneLabelShadowedRight(ctx, font, longText.c_str(), 190, 30);
-  UIEndDrawing(ctx);
+  TKEndDrawing(ctx);
   const Box cut = PixelsAbove(r.get(), 250);
   ASSERT_LE(cut.left, cut.right);
   EXPECT_LE(cut.right, 190);

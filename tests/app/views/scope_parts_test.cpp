@@ -16,11 +16,11 @@
 
 namespace {
 
-using Picture = std::unique_ptr<UIImage, UIImageDisposer>;
+using Picture = std::unique_ptr<TKImage, TKImageDisposer>;
 
 // Gradients under noise, so dots and traces spread and pile up.
 Picture NoisyGradient(int32_t width, int32_t height) {
-  Picture picture(UIImageCreate(width, height));
+  Picture picture(TKImageCreate(width, height));
   uint32_t seed = 777;
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) {
@@ -33,25 +33,25 @@ Picture NoisyGradient(int32_t width, int32_t height) {
   return picture;
 }
 
-std::vector<uint8_t> Pixels(UIImage* image) {
-  std::vector<uint8_t> bytes(size_t(UIImageWidth(image)) * UIImageHeight(image) * 4);
-  UIImageExport(image, bytes.data(), UIImageWidth(image) * 4, kUIPixelFormatBGRA);
+std::vector<uint8_t> Pixels(TKImage* image) {
+  std::vector<uint8_t> bytes(size_t(TKImageWidth(image)) * TKImageHeight(image) * 4);
+  TKImageExport(image, bytes.data(), TKImageWidth(image) * 4, kTKPixelFormatBGRA);
   return bytes;
 }
 
 // Every scope kind at two zooms and in the combo display, drawn into a
 // fresh picture each time.
-std::vector<std::vector<uint8_t>> DrawAll(UIImage* source) {
+std::vector<std::vector<uint8_t>> DrawAll(TKImage* source) {
   std::vector<std::vector<uint8_t>> drawn;
   for (int32_t kind = kScopeLumaWFM; kind <= kScopeToneCurve; ++kind)
     for (int32_t zoom : {1, 10}) {
       if (kind != kScopeVectorscope && zoom != 1) continue;
       gComboVectorscopeZoom = zoom;
-      Picture target(UIImageCreate(640, 400));
+      Picture target(TKImageCreate(640, 400));
       DrawScopeByKind(kind, target.get(), nullptr, source);
       drawn.push_back(Pixels(target.get()));
     }
-  Picture combo(UIImageCreate(700, 500));
+  Picture combo(TKImageCreate(700, 500));
   DrawComboPane(combo.get(), nullptr, source);
   drawn.push_back(Pixels(combo.get()));
   gComboVectorscopeZoom = 1;

@@ -34,33 +34,33 @@ TEST(Convert16BitPixels, ChannelsScaleTruncateAndSaturate) {
   std::vector<uint16_t> row(size_t(n) * 4 + 3, 0xEEEE);  // three spare channels past the end
   for (int i = 0; i < n; ++i)
     for (int ch = 0; ch < 4; ++ch) row[size_t(i) * 4 + ch] = ch == i % 4 ? cases[i].in : uint16_t(ch * 1000);
-  UIImage* picture = nullptr;
-  ASSERT_EQ(Convert16BitPixelsToGWorld(&picture, UIMakeRect(0, 0, n, 1), row.data(), n * 8), kQVNoErr);
+  TKImage* picture = nullptr;
+  ASSERT_EQ(Convert16BitPixelsToGWorld(&picture, TKMakeRect(0, 0, n, 1), row.data(), n * 8), kQVNoErr);
   ASSERT_NE(picture, nullptr);
-  ASSERT_EQ(UIImageWidth(picture), n);
-  const uint8_t* out = UIImagePixels(picture);
+  ASSERT_EQ(TKImageWidth(picture), n);
+  const uint8_t* out = TKImagePixels(picture);
   for (int i = 0; i < n; ++i)
     for (int ch = 0; ch < 4; ++ch) {
       uint8_t expected = ch == i % 4 ? cases[i].out : uint8_t(int(ch * 1000 * 0.007782101f));
       EXPECT_EQ(out[i * 4 + ch], expected) << "input " << cases[i].in << " channel " << ch;
     }
-  UIImageDispose(picture);
+  TKImageDispose(picture);
 }
 
 TEST(Convert16BitPixels, BadArgumentsMakeNoPicture) {
   std::vector<uint16_t> pixels(64, 1000);
-  UIImage* picture = reinterpret_cast<UIImage*>(&pixels);  // must be reset to null
-  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, UIMakeRect(0, 0, 4, 2), nullptr, 32), kQVErrParam);
+  TKImage* picture = reinterpret_cast<TKImage*>(&pixels);  // must be reset to null
+  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, TKMakeRect(0, 0, 4, 2), nullptr, 32), kQVErrParam);
   EXPECT_EQ(picture, nullptr);
   // Rows shorter than the bounds' width would be read past their end.
-  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, UIMakeRect(0, 0, 4, 2), pixels.data(), 31), kQVErrParam);
-  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, UIMakeRect(0, 0, 0, 2), pixels.data(), 32), kQVErrParam);
+  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, TKMakeRect(0, 0, 4, 2), pixels.data(), 31), kQVErrParam);
+  EXPECT_EQ(Convert16BitPixelsToGWorld(&picture, TKMakeRect(0, 0, 0, 2), pixels.data(), 32), kQVErrParam);
   EXPECT_EQ(picture, nullptr);
-  EXPECT_EQ(Convert16BitPixelsToGWorld(nullptr, UIMakeRect(0, 0, 4, 2), pixels.data(), 32), kQVErrParam);
+  EXPECT_EQ(Convert16BitPixelsToGWorld(nullptr, TKMakeRect(0, 0, 4, 2), pixels.data(), 32), kQVErrParam);
 }
 
 TEST(IterateGWorldPixels, VisitsEveryPixelInRowOrderOnce) {
-  UIImage* picture = UIImageCreate(5, 3);
+  TKImage* picture = TKImageCreate(5, 3);
   struct Visit {
     std::vector<uint8_t*> pixels;
     uint32_t format = 0;
@@ -74,12 +74,12 @@ TEST(IterateGWorldPixels, VisitsEveryPixelInRowOrderOnce) {
       },
       &visit);
   ASSERT_EQ(visit.pixels.size(), 15u);
-  EXPECT_EQ(visit.format, kUIPixelFormatBGRA);
-  uint8_t* base = UIImagePixels(picture);
+  EXPECT_EQ(visit.format, kTKPixelFormatBGRA);
+  uint8_t* base = TKImagePixels(picture);
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(visit.pixels[size_t(y * 5 + x)], base + y * UIImageRowBytes(picture) + x * 4);
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(visit.pixels[size_t(y * 5 + x)], base + y * TKImageRowBytes(picture) + x * 4);
   IterateGWorldPixels(nullptr, [](void*, uint32_t, void*) { FAIL() << "called for no picture"; }, nullptr);
-  UIImageDispose(picture);
+  TKImageDispose(picture);
 }
 
 TEST(ColourDifferenceTables, EntriesAreRoundedProducts) {

@@ -19,7 +19,7 @@
 
 namespace {
 
-using Picture = std::unique_ptr<UIImage, UIImageDisposer>;
+using Picture = std::unique_ptr<TKImage, TKImageDisposer>;
 
 // Builds the processing tables from a default record changed by edit.
 void BuildTables(void (*edit)(VL_SettingsStruct*)) {
@@ -37,20 +37,20 @@ void HalveRedOutput(VL_SettingsStruct* s) {
 }
 
 // The row at which the curve of value v is drawn in column i of the plot.
-int32_t RowOf(const UIRect& plot, double v) { return plot.bottom - 1 - int32_t(std::lround(v * (UIRectHeight(plot) - 1))); }
+int32_t RowOf(const TKRect& plot, double v) { return plot.bottom - 1 - int32_t(std::lround(v * (TKRectHeight(plot) - 1))); }
 
 class ToneCurve : public ::testing::Test {
  protected:
   void TearDown() override { BuildTables(nullptr); }
   Picture picture{MakeColourBars(64, 36)};
-  const UIRect area = UIMakeRect(0, 0, 400, 300);
-  const UIRect plot = ToneCurvePlotRect(area);
+  const TKRect area = TKMakeRect(0, 0, 400, 300);
+  const TKRect plot = ToneCurvePlotRect(area);
 };
 
 TEST_F(ToneCurve, PlotIsASquareOnTheHeightCentredAcross) {
   EXPECT_EQ(plot.top, 9);
-  EXPECT_EQ(UIRectHeight(plot), 282);
-  EXPECT_EQ(UIRectWidth(plot), 282);
+  EXPECT_EQ(TKRectHeight(plot), 282);
+  EXPECT_EQ(TKRectWidth(plot), 282);
   EXPECT_EQ(plot.left, (400 - 282) / 2);
 }
 
@@ -64,31 +64,31 @@ TEST_F(ToneCurve, CurvesLieOnTheDiagonalUnlessTheResultIsCorrected) {
   } cases[] = {{"empty correction", nullptr, true, 1.0, kScopeAccentLuma},
                {"source view of a correction", HalveRedOutput, false, 1.0, kScopeAccentLuma},
                {"result of a correction", HalveRedOutput, true, 0.5, kScopeAccentBlue}};
-  const int32_t w = UIRectWidth(plot);
+  const int32_t w = TKRectWidth(plot);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     BuildTables(c.edit);
-    Picture target(UIImageCreate(400, 300));
+    Picture target(TKImageCreate(400, 300));
     DrawToneCurvePane(target.get(), &area, picture.get(), c.result);
     for (int32_t i : {w / 3, w / 2, w - 1}) {
       double v = double(i) / (w - 1);
-      EXPECT_EQ(UIImageGetPixel(target.get(), plot.left + i, RowOf(plot, v)), ScopeAccentPixel(c.onDiagonal)) << i;
+      EXPECT_EQ(TKImageGetPixel(target.get(), plot.left + i, RowOf(plot, v)), ScopeAccentPixel(c.onDiagonal)) << i;
       if (c.red < 1) {
-        EXPECT_EQ(UIImageGetPixel(target.get(), plot.left + i, RowOf(plot, v * c.red)), ScopeAccentPixel(kScopeAccentRed))
+        EXPECT_EQ(TKImageGetPixel(target.get(), plot.left + i, RowOf(plot, v * c.red)), ScopeAccentPixel(kScopeAccentRed))
             << i;
       }
     }
-    EXPECT_EQ(UIImageGetPixel(target.get(), plot.left, plot.bottom - 1), ScopeAccentPixel(kScopeAccentLuma));
+    EXPECT_EQ(TKImageGetPixel(target.get(), plot.left, plot.bottom - 1), ScopeAccentPixel(kScopeAccentLuma));
     if (c.red < 1) {
       std::string dir = ScratchDir("scope-pictures");
-      EXPECT_EQ(UIImageWritePNG(target.get(), (dir + "/tone-curve-red-halved.png").c_str()), kQVNoErr);
+      EXPECT_EQ(TKImageWritePNG(target.get(), (dir + "/tone-curve-red-halved.png").c_str()), kQVNoErr);
     }
   }
 }
 
 TEST_F(ToneCurve, NoCurvesWithoutAPictureOrWhileSuspended) {
   BuildTables(HalveRedOutput);
-  Picture bare(UIImageCreate(400, 300)), suspended(UIImageCreate(400, 300)), live(UIImageCreate(400, 300));
+  Picture bare(TKImageCreate(400, 300)), suspended(TKImageCreate(400, 300)), live(TKImageCreate(400, 300));
   DrawToneCurvePane(bare.get(), nullptr, nullptr, true);
   ScopeSetUpdatesSuspendedQuery([] { return true; });
   DrawToneCurvePane(suspended.get(), nullptr, picture.get(), true);
@@ -97,13 +97,13 @@ TEST_F(ToneCurve, NoCurvesWithoutAPictureOrWhileSuspended) {
   int64_t same = 0, differ = 0;
   for (int32_t y = 0; y < 300; ++y)
     for (int32_t x = 0; x < 400; ++x) {
-      same += UIImageGetPixel(bare.get(), x, y) == UIImageGetPixel(suspended.get(), x, y);
-      differ += UIImageGetPixel(bare.get(), x, y) != UIImageGetPixel(live.get(), x, y);
+      same += TKImageGetPixel(bare.get(), x, y) == TKImageGetPixel(suspended.get(), x, y);
+      differ += TKImageGetPixel(bare.get(), x, y) != TKImageGetPixel(live.get(), x, y);
     }
   EXPECT_EQ(same, 400 * 300);
   EXPECT_GT(differ, 400);
   // Frame and grid are drawn in any case.
-  EXPECT_EQ(UIImageGetPixel(bare.get(), plot.left, plot.top + 10), ScopeAccentPixel(kScopeAccentFrame));
+  EXPECT_EQ(TKImageGetPixel(bare.get(), plot.left, plot.top + 10), ScopeAccentPixel(kScopeAccentFrame));
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ struct Dot {
   uint32_t pixel;
 };
 
-VectorscopeParams Params(UIImage* target, UIImage* source, bool targets75, int32_t matrix = kScopeMatrix601) {
+VectorscopeParams Params(TKImage* target, TKImage* source, bool targets75, int32_t matrix = kScopeMatrix601) {
   VectorscopeParams p{};
   p.target = target;
-  p.pixels = source ? UIImagePixels(source) : nullptr;
-  p.width = source ? UIImageWidth(source) : 720;
-  p.height = source ? UIImageHeight(source) : 486;
-  p.rowBytes = source ? UIImageRowBytes(source) : 0;
+  p.pixels = source ? TKImagePixels(source) : nullptr;
+  p.width = source ? TKImageWidth(source) : 720;
+  p.height = source ? TKImageHeight(source) : 486;
+  p.rowBytes = source ? TKImageRowBytes(source) : 0;
   p.flags = source ? uint32_t(kVSFlagTrace) : 0u;
   p.matrix = matrix;
   p.zoom = 1;
@@ -37,19 +37,19 @@ VectorscopeParams Params(UIImage* target, UIImage* source, bool targets75, int32
 
 // The pixels where a render with the trace differs from the same render without it.
 std::vector<Dot> TraceDots(const VectorscopeParams& withTrace) {
-  UIImage* target = withTrace.target;
+  TKImage* target = withTrace.target;
   VectorscopeParams bare = withTrace;
   bare.flags &= ~kVSFlagTrace;
-  UIImage* empty = UIImageCreate(UIImageWidth(target), UIImageHeight(target));
+  TKImage* empty = TKImageCreate(TKImageWidth(target), TKImageHeight(target));
   bare.target = empty;
   DrawVectorscope(&bare);
   DrawVectorscope(&withTrace);
   std::vector<Dot> dots;
-  for (int32_t y = 0; y < UIImageHeight(target); ++y)
-    for (int32_t x = 0; x < UIImageWidth(target); ++x)
-      if (UIImageGetPixel(target, x, y) != UIImageGetPixel(empty, x, y))
-        dots.push_back({x, y, UIImageGetPixel(target, x, y)});
-  UIImageDispose(empty);
+  for (int32_t y = 0; y < TKImageHeight(target); ++y)
+    for (int32_t x = 0; x < TKImageWidth(target); ++x)
+      if (TKImageGetPixel(target, x, y) != TKImageGetPixel(empty, x, y))
+        dots.push_back({x, y, TKImageGetPixel(target, x, y)});
+  TKImageDispose(empty);
   return dots;
 }
 
@@ -66,8 +66,8 @@ TEST(Vectorscope, DotsOfPureColoursAndGreyLandAtTheirColourDifference) {
     uint8_t r, g, b;
   } colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255},
                  {191, 0, 0}, {0, 191, 191}, {191, 191, 0}, {128, 128, 128}, {0, 0, 0}, {255, 255, 255}};
-  UIImage* target = UIImageCreate(640, 480);
-  UIImage* source = UIImageCreate(1, 1);
+  TKImage* target = TKImageCreate(640, 480);
+  TKImage* source = TKImageCreate(1, 1);
   const double unit = 19325.0 * 480 / (120 * 65536.0);  // pixels per code value at 100%
   for (bool targets75 : {false, true}) {
     for (const Case& c : colours) {
@@ -89,8 +89,8 @@ TEST(Vectorscope, DotsOfPureColoursAndGreyLandAtTheirColourDifference) {
       EXPECT_EQ(dots[0].pixel, kLevels[5]);  // one hit: the dimmest level
     }
   }
-  UIImageDispose(source);
-  UIImageDispose(target);
+  TKImageDispose(source);
+  TKImageDispose(target);
 }
 
 // The 75% bars sit on the Rec. 601 targets (radius as a fraction of the
@@ -102,8 +102,8 @@ TEST(Vectorscope, BarsLandOnTheirTargetsAtTheirCalibration) {
     double radius, angle;
   } targets[] = {{1, 0, 1, 0.82, 61}, {1, 0, 0, 0.88, 103}, {1, 1, 0, 0.62, 167},
                  {0, 1, 0, 0.82, 241}, {0, 1, 1, 0.88, 283}, {0, 0, 1, 0.62, 347}};
-  UIImage* target = UIImageCreate(640, 480);
-  UIImage* source = UIImageCreate(1, 1);
+  TKImage* target = TKImageCreate(640, 480);
+  TKImage* source = TKImageCreate(1, 1);
   const double circle = 180 * 19325.0 * 480 / (120 * 65536.0);
   for (bool targets75 : {false, true}) {
     uint8_t level = targets75 ? 191 : 255;
@@ -118,8 +118,8 @@ TEST(Vectorscope, BarsLandOnTheirTargetsAtTheirCalibration) {
       EXPECT_NEAR(angle, t.angle, 1.0) << t.angle;
     }
   }
-  UIImageDispose(source);
-  UIImageDispose(target);
+  TKImageDispose(source);
+  TKImageDispose(target);
 }
 
 // The steps a pixel has climbed: 0 for black, 1 for the dimmest level, 6
@@ -134,9 +134,9 @@ int32_t StepsClimbed(uint32_t pixel) {
 // sub-pixel offsets spread them); every hit climbs one level until the
 // brightest, so the steps add up to n until a pixel tops out.
 TEST(Vectorscope, EveryHitClimbsOneLevelUpToTheBrightest) {
-  UIImage* target = UIImageCreate(640, 480);
+  TKImage* target = TKImageCreate(640, 480);
   for (int32_t count : {1, 2, 3, 5, 7, 14, 40}) {
-    UIImage* source = UIImageCreate(count, 1);
+    TKImage* source = TKImageCreate(count, 1);
     FillPicture(source, 120, 90, 90);  // lands clear of the graticule lines
     std::vector<Dot> dots = TraceDots(Params(target, source, true));
     ASSERT_FALSE(dots.empty());
@@ -152,17 +152,17 @@ TEST(Vectorscope, EveryHitClimbsOneLevelUpToTheBrightest) {
     else
       EXPECT_LE(steps, count);
     EXPECT_EQ(top == 6, count >= 14) << count << " pixels";
-    UIImageDispose(source);
+    TKImageDispose(source);
   }
-  UIImageDispose(target);
+  TKImageDispose(target);
 }
 
 // With no saturation the levels are greys, and the thresholds still read
 // their blue bytes: grey level 3 (0x84) already passes the threshold of
 // level 1, so level 2 is never shown.
 TEST(Vectorscope, LevelsJudgeTheDesaturatedBlueAgainstFixedThresholds) {
-  UIImage* target = UIImageCreate(640, 480);
-  UIImage* source = UIImageCreate(40, 1);
+  TKImage* target = TKImageCreate(640, 480);
+  TKImage* source = TKImageCreate(40, 1);
   FillPicture(source, 120, 90, 90);
   VectorscopeParams p = Params(target, source, true);
   p.saturation = 0;
@@ -176,13 +176,13 @@ TEST(Vectorscope, LevelsJudgeTheDesaturatedBlueAgainstFixedThresholds) {
     brightest = std::max(brightest, grey);
   }
   EXPECT_EQ(brightest, 0xCCu);
-  UIImageDispose(source);
-  UIImageDispose(target);
+  TKImageDispose(source);
+  TKImageDispose(target);
 }
 
 TEST(Vectorscope, NoSourceOrEqualLevelsDrawOnlyTheGraticule) {
-  UIImage* target = UIImageCreate(400, 300);
-  UIImage* bars = MakeColourBars(70, 20);
+  TKImage* target = TKImageCreate(400, 300);
+  TKImage* bars = MakeColourBars(70, 20);
   VectorscopeParams p = Params(target, nullptr, true);
   EXPECT_TRUE(TraceDots(p).empty());
   p = Params(target, bars, true);
@@ -190,31 +190,31 @@ TEST(Vectorscope, NoSourceOrEqualLevelsDrawOnlyTheGraticule) {
   EXPECT_TRUE(TraceDots(p).empty());
   p.flags = 0;
   EXPECT_TRUE(TraceDots(p).empty());
-  UIImageDispose(bars);
-  UIImageDispose(target);
+  TKImageDispose(bars);
+  TKImageDispose(target);
 }
 
 // Through the pane: a picture of more than 576 rows is read every second
 // row, one of 576 rows every row. Odd rows are red, even rows grey.
 TEST(Vectorscope, TallPicturesAreSampledEverySecondRow) {
   PFLoadDefaultPreferences(&gPrefsSettings);
-  UIImage* target = UIImageCreate(400, 300);
-  UIImage* empty = UIImageCreate(400, 300);
+  TKImage* target = TKImageCreate(400, 300);
+  TKImage* empty = TKImageCreate(400, 300);
   DrawVectorscopePane(empty, nullptr, nullptr, 1);
   for (int32_t rows : {1080, 577, 576, 486}) {
-    UIImage* source = UIImageCreate(8, rows);
+    TKImage* source = TKImageCreate(8, rows);
     for (int32_t y = 0; y < rows; ++y)
       for (int32_t x = 0; x < 8; ++x) y % 2 ? SetPixel(source, x, y, 191, 0, 0) : SetPixel(source, x, y, 60, 60, 60);
     DrawVectorscopePane(target, nullptr, source, 1);
     int32_t awayFromCentre = 0;
     for (int32_t y = 0; y < 300; ++y)
       for (int32_t x = 0; x < 400; ++x)
-        if (UIImageGetPixel(target, x, y) != UIImageGetPixel(empty, x, y) && std::abs(y - 150) > 10) ++awayFromCentre;
+        if (TKImageGetPixel(target, x, y) != TKImageGetPixel(empty, x, y) && std::abs(y - 150) > 10) ++awayFromCentre;
     EXPECT_EQ(awayFromCentre > 0, rows <= 576) << rows << " rows";
-    UIImageDispose(source);
+    TKImageDispose(source);
   }
-  UIImageDispose(empty);
-  UIImageDispose(target);
+  TKImageDispose(empty);
+  TKImageDispose(target);
 }
 
 // Changing the calibration moves no target: the Rec. 601 arcs are fixed and
@@ -222,38 +222,38 @@ TEST(Vectorscope, TallPicturesAreSampledEverySecondRow) {
 // Only the caption changes.
 TEST(Vectorscope, CalibrationLeavesTheTargetsInPlace) {
   for (int32_t matrix : {kScopeMatrix601, kScopeMatrix709, kScopeMatrix240M}) {
-    UIImage* full = UIImageCreate(640, 480);
-    UIImage* three = UIImageCreate(640, 480);
+    TKImage* full = TKImageCreate(640, 480);
+    TKImage* three = TKImageCreate(640, 480);
     VectorscopeParams p = Params(full, nullptr, false, matrix);
     DrawVectorscope(&p);
     p = Params(three, nullptr, true, matrix);
     DrawVectorscope(&p);
     int32_t outsideCaption = 0;
     for (int32_t y = 0; y < 440; ++y)
-      for (int32_t x = 0; x < 640; ++x) outsideCaption += UIImageGetPixel(full, x, y) != UIImageGetPixel(three, x, y);
+      for (int32_t x = 0; x < 640; ++x) outsideCaption += TKImageGetPixel(full, x, y) != TKImageGetPixel(three, x, y);
     // The 75% bars lie a quarter code value short of three quarters of the
     // full ones, which may move a box outline by one pixel; a box of the
     // wrong size or place would change several hundred.
     EXPECT_LE(outsideCaption, 120) << "matrix " << matrix;
-    UIImageDispose(full);
-    UIImageDispose(three);
+    TKImageDispose(full);
+    TKImageDispose(three);
   }
 }
 
 TEST(VectorscopeGraticuleRect, KeepsFourByThreeInsideTheInsetBounds) {
   struct Case {
-    UIRect bounds, expected;
+    TKRect bounds, expected;
   } cases[] = {
-      {UIMakeRect(0, 0, 800, 600), UIMakeRect(16, 12, 768, 576)},     // inset 12, 4 x (576 / 3) wide
-      {UIMakeRect(100, 50, 1000, 400), UIMakeRect(356, 66, 488, 368)}, // wide: centred across
-      {UIMakeRect(0, 0, 60, 800), UIMakeRect(0, 377, 60, 45)},         // tall and narrow: centred down
-      {UIMakeRect(0, 0, 3, 3), UIMakeRect(1, 1, 0, 0)},                // too small for any area
+      {TKMakeRect(0, 0, 800, 600), TKMakeRect(16, 12, 768, 576)},     // inset 12, 4 x (576 / 3) wide
+      {TKMakeRect(100, 50, 1000, 400), TKMakeRect(356, 66, 488, 368)}, // wide: centred across
+      {TKMakeRect(0, 0, 60, 800), TKMakeRect(0, 377, 60, 45)},         // tall and narrow: centred down
+      {TKMakeRect(0, 0, 3, 3), TKMakeRect(1, 1, 0, 0)},                // too small for any area
   };
   for (const Case& c : cases) {
-    UIRect r = VectorscopeGraticuleRect(c.bounds);
+    TKRect r = VectorscopeGraticuleRect(c.bounds);
     EXPECT_EQ(r.left, c.expected.left);
     EXPECT_EQ(r.top, c.expected.top);
-    EXPECT_EQ(UIRectWidth(r), UIRectWidth(c.expected));
-    EXPECT_EQ(UIRectHeight(r), UIRectHeight(c.expected));
+    EXPECT_EQ(TKRectWidth(r), TKRectWidth(c.expected));
+    EXPECT_EQ(TKRectHeight(r), TKRectHeight(c.expected));
   }
 }

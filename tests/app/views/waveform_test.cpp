@@ -11,13 +11,13 @@
 
 namespace {
 
-WaveformParams Params(UIImage* target, UIImage* source, int32_t mode, uint32_t flags) {
+WaveformParams Params(TKImage* target, TKImage* source, int32_t mode, uint32_t flags) {
   WaveformParams p{};
   p.target = target;
-  p.pixels = source ? UIImagePixels(source) : nullptr;
-  p.width = source ? UIImageWidth(source) : 720;
-  p.height = source ? UIImageHeight(source) : 486;
-  p.rowBytes = source ? UIImageRowBytes(source) : 0;
+  p.pixels = source ? TKImagePixels(source) : nullptr;
+  p.width = source ? TKImageWidth(source) : 720;
+  p.height = source ? TKImageHeight(source) : 486;
+  p.rowBytes = source ? TKImageRowBytes(source) : 0;
   p.flags = flags | kWFMFlagLittleEndian | (source ? uint32_t(kWFMFlagTrace) : 0u);
   p.traceMode = mode;
   p.videoSystem = kWFMSystemHD;
@@ -32,16 +32,16 @@ WaveformParams Params(UIImage* target, UIImage* source, int32_t mode, uint32_t f
 
 // Draws with and without the source; the trace is what differs.
 struct Render {
-  UIImage* traced;
-  UIImage* bare;
+  TKImage* traced;
+  TKImage* bare;
   WaveformScale scale;
   WaveformLayout layout;
 
   explicit Render(WaveformParams p) {
-    traced = UIImageCreate(UIImageWidth(p.target), UIImageHeight(p.target));
-    bare = UIImageCreate(UIImageWidth(p.target), UIImageHeight(p.target));
+    traced = TKImageCreate(TKImageWidth(p.target), TKImageHeight(p.target));
+    bare = TKImageCreate(TKImageWidth(p.target), TKImageHeight(p.target));
     scale = WaveformComputeScale(p);
-    layout = WaveformComputeLayout(UIMakeRect(0, 0, UIImageWidth(traced), UIImageHeight(traced)), p.traceMode);
+    layout = WaveformComputeLayout(TKMakeRect(0, 0, TKImageWidth(traced), TKImageHeight(traced)), p.traceMode);
     WaveformParams none = p;
     none.target = bare;
     none.flags &= ~kWFMFlagTrace;
@@ -50,32 +50,32 @@ struct Render {
     DrawWaveformMonitor(&p);
   }
   ~Render() {
-    UIImageDispose(traced);
-    UIImageDispose(bare);
+    TKImageDispose(traced);
+    TKImageDispose(bare);
   }
   // Rows of column x that the trace changed.
   std::vector<int32_t> TraceRows(int32_t x) const {
     std::vector<int32_t> rows;
-    for (int32_t y = 0; y < UIImageHeight(traced); ++y)
-      if (UIImageGetPixel(traced, x, y) != UIImageGetPixel(bare, x, y)) rows.push_back(y);
+    for (int32_t y = 0; y < TKImageHeight(traced); ++y)
+      if (TKImageGetPixel(traced, x, y) != TKImageGetPixel(bare, x, y)) rows.push_back(y);
     return rows;
   }
   int64_t TracePixels() const {
     int64_t n = 0;
-    for (int32_t x = 0; x < UIImageWidth(traced); ++x) n += int64_t(TraceRows(x).size());
+    for (int32_t x = 0; x < TKImageWidth(traced); ++x) n += int64_t(TraceRows(x).size());
     return n;
   }
   // The IRE value of the brightest trace row in column x (NAN when none).
   double TraceIRE(int32_t x) const {
     int32_t best = -1, bestSum = -1;
     for (int32_t y : TraceRows(x)) {
-      uint32_t v = UIImageGetPixel(traced, x, y);
+      uint32_t v = TKImageGetPixel(traced, x, y);
       int32_t sum = int32_t((v >> 16 & 0xFF) + (v >> 8 & 0xFF) + (v & 0xFF));
       if (sum > bestSum) bestSum = sum, best = y;
     }
     if (best < 0) return NAN;
     double height = layout.trace.bottom - 1 - best;
-    return scale.bottomIRE + height / (UIRectHeight(layout.trace) - 1) * (scale.topIRE - scale.bottomIRE);
+    return scale.bottomIRE + height / (TKRectHeight(layout.trace) - 1) * (scale.topIRE - scale.bottomIRE);
   }
   int32_t PanelMiddle(int32_t panel) const { return WaveformPanelLeft(layout, panel) + layout.panelWidth / 2; }
 };
@@ -121,14 +121,14 @@ TEST(WaveformLayout, EleventhsPanelsAndGaps) {
       {3, kWFMTraceYRGBParade, 0, 0},
   };
   for (const Case& c : cases) {
-    WaveformLayout l = WaveformComputeLayout(UIMakeRect(0, 0, c.width, 400), c.mode);
+    WaveformLayout l = WaveformComputeLayout(TKMakeRect(0, 0, c.width, 400), c.mode);
     EXPECT_EQ(l.labelRight, c.width / 11);
     EXPECT_EQ(l.trace.right, c.width - c.width / 33);
     EXPECT_EQ(l.panelWidth, c.panelWidth) << c.width << " mode " << c.mode;
     EXPECT_EQ(l.gap, c.gap) << c.width << " mode " << c.mode;
   }
   // Too low for a trace area: nothing to draw into.
-  EXPECT_EQ(WaveformComputeLayout(UIMakeRect(0, 0, 1100, 3), kWFMTraceLuma).panelWidth, 0);
+  EXPECT_EQ(WaveformComputeLayout(TKMakeRect(0, 0, 1100, 3), kWFMTraceLuma).panelWidth, 0);
 }
 
 // A pure red field in every trace mode: each panel's trace lies at the
@@ -142,9 +142,9 @@ TEST(WaveformMonitor, PanelsShowTheirChannelsInOrder) {
       {kWFMTraceLuma, {luma}},          {kWFMTraceYCbCrParade, {luma, cb, cr}}, {kWFMTraceRGBParade, {100, 0, 0}},
       {kWFMTraceYRGBParade, {luma, 100, 0, 0}}, {kWFMTraceGBRParade, {0, 0, 100}},
   };
-  UIImage* source = UIImageCreate(64, 48);
+  TKImage* source = TKImageCreate(64, 48);
   FillPicture(source, 255, 0, 0);
-  UIImage* target = UIImageCreate(880, 500);
+  TKImage* target = TKImageCreate(880, 500);
   for (const Case& c : cases) {
     Render r(Params(target, source, c.mode, kWFMFlagIRE));
     ASSERT_EQ(r.layout.panelCount, int32_t(c.levels.size()));
@@ -157,8 +157,8 @@ TEST(WaveformMonitor, PanelsShowTheirChannelsInOrder) {
   ASSERT_FALSE(rows.empty());
   // What the trace added to the graticule at the top and bottom rows.
   auto added = [&](int32_t y) {
-    uint32_t t = UIImageGetPixel(overlay.traced, overlay.PanelMiddle(0), y);
-    uint32_t b = UIImageGetPixel(overlay.bare, overlay.PanelMiddle(0), y);
+    uint32_t t = TKImageGetPixel(overlay.traced, overlay.PanelMiddle(0), y);
+    uint32_t b = TKImageGetPixel(overlay.bare, overlay.PanelMiddle(0), y);
     return std::vector<int32_t>{int32_t(t >> 16 & 0xFF) - int32_t(b >> 16 & 0xFF),
                                 int32_t(t >> 8 & 0xFF) - int32_t(b >> 8 & 0xFF), int32_t(t & 0xFF) - int32_t(b & 0xFF)};
   };
@@ -169,17 +169,17 @@ TEST(WaveformMonitor, PanelsShowTheirChannelsInOrder) {
   EXPECT_EQ(bottom[0], 0);
   EXPECT_GT(bottom[1], 0);
   EXPECT_GT(bottom[2], 0);
-  UIImageDispose(target);
-  UIImageDispose(source);
+  TKImageDispose(target);
+  TKImageDispose(source);
 }
 
 // Black and white land on the 0 and 100 IRE lines, and at the same rows
 // in millivolts (0 and 700 mV); each level lights at most two adjacent rows.
 TEST(WaveformMonitor, BlackAndWhiteStayPutWhenTheUnitsChange) {
-  UIImage* source = UIImageCreate(40, 20);
+  TKImage* source = TKImageCreate(40, 20);
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 40; ++x) x < 20 ? SetPixel(source, x, y, 0, 0, 0) : SetPixel(source, x, y, 255, 255, 255);
-  UIImage* target = UIImageCreate(660, 420);
+  TKImage* target = TKImageCreate(660, 420);
   std::vector<int32_t> rowsByUnit[2];
   for (uint32_t units : {uint32_t(kWFMFlagIRE), 0u}) {
     Render r(Params(target, source, kWFMTraceLuma, units));
@@ -194,36 +194,36 @@ TEST(WaveformMonitor, BlackAndWhiteStayPutWhenTheUnitsChange) {
       // The graticule line of the level: drawn across the label column's edge.
       double level = x < r.layout.trace.left + 100 ? 0 : 100;
       int32_t lineRow = r.layout.trace.bottom - 1 - int32_t(std::lround(WaveformHeightOfIRE(r.scale, r.layout, level)));
-      EXPECT_NE(UIImageGetPixel(r.bare, r.layout.labelRight + 1, lineRow) & 0xFFFFFF, 0u) << "line at " << level;
+      EXPECT_NE(TKImageGetPixel(r.bare, r.layout.labelRight + 1, lineRow) & 0xFFFFFF, 0u) << "line at " << level;
       EXPECT_NEAR(rows[0], lineRow, 1) << "level " << level;
     }
   }
   EXPECT_EQ(rowsByUnit[0], rowsByUnit[1]);
-  UIImageDispose(target);
-  UIImageDispose(source);
+  TKImageDispose(target);
+  TKImageDispose(source);
 }
 
 TEST(WaveformMonitor, NoTraceWithoutSourceOrWithEqualLevelsOrTooSmall) {
-  UIImage* bars = MakeColourBars(70, 30);
-  UIImage* target = UIImageCreate(500, 300);
+  TKImage* bars = MakeColourBars(70, 30);
+  TKImage* target = TKImageCreate(500, 300);
   WaveformParams p = Params(target, bars, kWFMTraceRGBParade, kWFMFlagIRE);
   EXPECT_GT(Render(p).TracePixels(), 0);
   p.whiteLevel = p.blackLevel = 100;
   EXPECT_EQ(Render(p).TracePixels(), 0);
-  UIImage* narrow = UIImageCreate(3, 300);  // four panels cannot fit
+  TKImage* narrow = TKImageCreate(3, 300);  // four panels cannot fit
   p = Params(narrow, bars, kWFMTraceYRGBParade, kWFMFlagIRE);
   EXPECT_EQ(Render(p).TracePixels(), 0);
-  UIImageDispose(narrow);
-  UIImageDispose(target);
-  UIImageDispose(bars);
+  TKImageDispose(narrow);
+  TKImageDispose(target);
+  TKImageDispose(bars);
 }
 
 // Even rows dark grey, odd rows light grey: a tall picture read every
 // second row shows only the dark level.
 TEST(WaveformMonitor, FieldSkipReadsEverySecondRow) {
-  UIImage* target = UIImageCreate(500, 300);
+  TKImage* target = TKImageCreate(500, 300);
   for (int32_t rows : {1080, 486}) {
-    UIImage* source = UIImageCreate(16, rows);
+    TKImage* source = TKImageCreate(16, rows);
     for (int32_t y = 0; y < rows; ++y)
       for (int32_t x = 0; x < 16; ++x) y % 2 ? SetPixel(source, x, y, 200, 200, 200) : SetPixel(source, x, y, 60, 60, 60);
     WaveformParams p = Params(target, source, kWFMTraceLuma, kWFMFlagIRE);
@@ -231,9 +231,9 @@ TEST(WaveformMonitor, FieldSkipReadsEverySecondRow) {
     Render r(p);
     int32_t x = r.PanelMiddle(0);
     EXPECT_EQ(r.TraceRows(x).size() > 2, rows <= 576) << rows << " rows";
-    UIImageDispose(source);
+    TKImageDispose(source);
   }
-  UIImageDispose(target);
+  TKImageDispose(target);
 }
 
 // The setup line at 7.5 IRE (NTSC, IRE units) and the 350 mV line (YCbCr
@@ -250,29 +250,29 @@ TEST(WaveformMonitor, ExtraLinesForNTSCSetupAndTheColourDifferenceZero) {
       {kWFMSystemHD, kWFMTraceYCbCrParade, 0, 50, true},
       {kWFMSystemHD, kWFMTraceRGBParade, 0, 50, false},
   };
-  UIImage* target = UIImageCreate(660, 420);
+  TKImage* target = TKImageCreate(660, 420);
   for (const Case& c : cases) {
     WaveformParams p = Params(target, nullptr, c.mode, c.flags);
     p.videoSystem = c.system;
     Render r(p);
     int32_t row = r.layout.trace.bottom - 1 - int32_t(std::lround(WaveformHeightOfIRE(r.scale, r.layout, c.ire)));
-    uint32_t pixel = UIImageGetPixel(r.bare, (r.layout.trace.left + r.layout.trace.right) / 2, row);
+    uint32_t pixel = TKImageGetPixel(r.bare, (r.layout.trace.left + r.layout.trace.right) / 2, row);
     EXPECT_EQ(pixel == 0xFF984900u, c.drawn) << "system " << c.system << " mode " << c.mode << std::hex << " " << pixel;
   }
-  UIImageDispose(target);
+  TKImageDispose(target);
 }
 
 // With the colour flag the trace takes the picture's own colour.
 TEST(WaveformMonitor, TraceInPictureColour) {
-  UIImage* source = UIImageCreate(32, 32);
+  TKImage* source = TKImageCreate(32, 32);
   FillPicture(source, 0, 180, 90);
-  UIImage* target = UIImageCreate(500, 300);
+  TKImage* target = TKImageCreate(500, 300);
   for (uint32_t colour : {0u, uint32_t(kWFMFlagColor)}) {
     Render r(Params(target, source, kWFMTraceLuma, kWFMFlagIRE | colour));
     std::vector<int32_t> rows = r.TraceRows(r.PanelMiddle(0));
     ASSERT_FALSE(rows.empty());
     for (int32_t y : rows) {
-      uint32_t v = UIImageGetPixel(r.traced, r.PanelMiddle(0), y);
+      uint32_t v = TKImageGetPixel(r.traced, r.PanelMiddle(0), y);
       uint32_t red = v >> 16 & 0xFF, green = v >> 8 & 0xFF, blue = v & 0xFF;
       if (colour) {
         EXPECT_EQ(red, 0u);
@@ -283,6 +283,6 @@ TEST(WaveformMonitor, TraceInPictureColour) {
       }
     }
   }
-  UIImageDispose(target);
-  UIImageDispose(source);
+  TKImageDispose(target);
+  TKImageDispose(source);
 }

@@ -25,17 +25,17 @@ InputLinearization Record(int32_t type, uint32_t black, uint32_t white, float ga
   return r;
 }
 
-UIControl* Property(UIControl* popup, uint32_t tag) {
-  UIControl* c = nullptr;
-  EXPECT_EQ(UIGetControlProperty(popup, kInputSettingsCreator, tag, &c, sizeof c, nullptr), kQVNoErr);
+TKControl* Property(TKControl* popup, uint32_t tag) {
+  TKControl* c = nullptr;
+  EXPECT_EQ(TKGetControlProperty(popup, kInputSettingsCreator, tag, &c, sizeof c, nullptr), kQVNoErr);
   return c;
 }
 
-class InputSettingsDialogTest : public UIHeadlessTest {
+class InputSettingsDialogTest : public TKHeadlessTest {
  protected:
   void TearDown() override {
     SetInputSettingsDialogOpenedHook(nullptr);
-    UIHeadlessTest::TearDown();
+    TKHeadlessTest::TearDown();
   }
 };
 
@@ -44,30 +44,30 @@ TEST_F(InputSettingsDialogTest, OpensOnTheRecordsTypeAndValues) {
   InputLinearization r = Record(5, 100, 700, 2.0f, 1);
   r.flags |= 1;  // a lower type bit as well: the highest wins
   InputSettingsDialogBuild(&d, r);
-  EXPECT_EQ(UIGetControlValue(d.typePopup), 5);
-  EXPECT_EQ(UIGetControlMaximum(d.black.slider), 1023);
-  EXPECT_EQ(UIGetControlValue(d.black.slider), 100);
-  EXPECT_EQ(UIGetControlValue(d.white.slider), 700);
-  EXPECT_EQ(UIGetControlValue(d.gamma.slider), 2 * 65536);
-  EXPECT_EQ(UIGetEditText(d.gamma.readout), "2.00");
-  EXPECT_EQ(UIGetControlValue(d.softClip), 1);
-  UIShowWindow(d.window);
-  EXPECT_TRUE(UIIsControlVisible(d.softClip));
-  EXPECT_TRUE(UIIsControlVisible(d.gamma.readout));
+  EXPECT_EQ(TKGetControlValue(d.typePopup), 5);
+  EXPECT_EQ(TKGetControlMaximum(d.black.slider), 1023);
+  EXPECT_EQ(TKGetControlValue(d.black.slider), 100);
+  EXPECT_EQ(TKGetControlValue(d.white.slider), 700);
+  EXPECT_EQ(TKGetControlValue(d.gamma.slider), 2 * 65536);
+  EXPECT_EQ(TKGetEditText(d.gamma.readout), "2.00");
+  EXPECT_EQ(TKGetControlValue(d.softClip), 1);
+  TKShowWindow(d.window);
+  EXPECT_TRUE(TKIsControlVisible(d.softClip));
+  EXPECT_TRUE(TKIsControlVisible(d.gamma.readout));
   EXPECT_EQ(Property(d.typePopup, kInputSettingsBlackTag), d.black.slider);
   EXPECT_EQ(Property(d.typePopup, kInputSettingsWhiteTag), d.white.slider);
   EXPECT_EQ(Property(d.typePopup, kInputSettingsGammaTag), d.gamma.slider);
   EXPECT_EQ(Property(d.typePopup, kInputSettingsSoftClipTag), d.softClip);
-  EXPECT_EQ(UIWriteWindowPNG(d.window, (ScratchDir("dialogs") + "/input-settings.png").c_str()), kQVNoErr);
+  EXPECT_EQ(TKWriteWindowPNG(d.window, (ScratchDir("dialogs") + "/input-settings.png").c_str()), kQVNoErr);
   InputSettingsDialogDispose(&d);
 
   // An inactive record starts at levels with its preset.
   InputLinearization inactive = Record(5, 100, 700, 2.0f);
   inactive.flags &= ~int32_t(kInputLinearizationActive);
   InputSettingsDialogBuild(&d, inactive);
-  EXPECT_EQ(UIGetControlValue(d.typePopup), 1);
-  EXPECT_EQ(UIGetControlValue(d.black.slider), 0);
-  EXPECT_EQ(UIGetControlValue(d.white.slider), 255);
+  EXPECT_EQ(TKGetControlValue(d.typePopup), 1);
+  EXPECT_EQ(TKGetControlValue(d.black.slider), 0);
+  EXPECT_EQ(TKGetControlValue(d.white.slider), 255);
   InputSettingsDialogDispose(&d);
 }
 
@@ -86,39 +86,39 @@ TEST_F(InputSettingsDialogTest, EachTypeSetsItsPreset) {
   };
   InputSettingsDialog d;
   InputSettingsDialogBuild(&d, Record(2, 0, 255, 3.0f));
-  UIShowWindow(d.window);
+  TKShowWindow(d.window);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
-    UISetEditText(d.gamma.readout, "3");  // as if typed: the readout is what counts
-    UISetEditText(d.black.readout, "junk");  // typing that is not a number changes nothing
+    TKSetEditText(d.gamma.readout, "3");  // as if typed: the readout is what counts
+    TKSetEditText(d.black.readout, "junk");  // typing that is not a number changes nothing
     SetInputSettingsPreset(d.typePopup, c.type, c.type);
-    EXPECT_EQ(UIGetControlMinimum(d.black.slider), 0);
-    EXPECT_EQ(UIGetControlMaximum(d.black.slider), c.blackMax);
-    EXPECT_EQ(UIGetControlValue(d.black.slider), c.black);
-    EXPECT_EQ(UIGetControlMinimum(d.white.slider), c.whiteMin);
-    EXPECT_EQ(UIGetControlMaximum(d.white.slider), c.whiteMax);
-    EXPECT_EQ(UIGetControlValue(d.white.slider), c.white);
-    EXPECT_EQ(UIGetEditText(d.white.readout), std::to_string(c.white));
-    EXPECT_EQ(UIIsControlVisible(d.gamma.slider), c.gammaShown);
-    EXPECT_EQ(UIIsControlVisible(d.gamma.readout), c.gammaShown);
-    EXPECT_EQ(UIGetControlValue(d.gamma.slider), c.gamma < 0 ? 3 * 65536 : c.gamma);
-    EXPECT_EQ(UIIsControlVisible(d.softClip), c.softClipShown);
+    EXPECT_EQ(TKGetControlMinimum(d.black.slider), 0);
+    EXPECT_EQ(TKGetControlMaximum(d.black.slider), c.blackMax);
+    EXPECT_EQ(TKGetControlValue(d.black.slider), c.black);
+    EXPECT_EQ(TKGetControlMinimum(d.white.slider), c.whiteMin);
+    EXPECT_EQ(TKGetControlMaximum(d.white.slider), c.whiteMax);
+    EXPECT_EQ(TKGetControlValue(d.white.slider), c.white);
+    EXPECT_EQ(TKGetEditText(d.white.readout), std::to_string(c.white));
+    EXPECT_EQ(TKIsControlVisible(d.gamma.slider), c.gammaShown);
+    EXPECT_EQ(TKIsControlVisible(d.gamma.readout), c.gammaShown);
+    EXPECT_EQ(TKGetControlValue(d.gamma.slider), c.gamma < 0 ? 3 * 65536 : c.gamma);
+    EXPECT_EQ(TKIsControlVisible(d.softClip), c.softClipShown);
   }
   InputSettingsDialogDispose(&d);
 }
 
-UIPoint Centre(const UIRect& r) { return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+TKPoint Centre(const TKRect& r) { return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 void Type(InputSettingsDialog* d, const InputSettingsSlider& s, const char* text) {
-  UIInjectClick(d->window, Centre(UIGetControlBounds(s.readout)));
-  UIInjectKey('a', kUIModCommand);
-  UIInjectText(text);
+  TKInjectClick(d->window, Centre(TKGetControlBounds(s.readout)));
+  TKInjectKey('a', kTKModCommand);
+  TKInjectText(text);
 }
 
 void ChooseType(InputSettingsDialog* d, int32_t from, int32_t to) {
-  UIInjectClick(d->window, Centre(kInputSettingsTypePopupRect));
-  for (int32_t i = from; i < to; ++i) UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
+  TKInjectClick(d->window, Centre(kInputSettingsTypePopupRect));
+  for (int32_t i = from; i < to; ++i) TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
 }
 
 TEST_F(InputSettingsDialogTest, ScriptedRunsChangeTheRecordOnlyOnOK) {
@@ -137,15 +137,15 @@ TEST_F(InputSettingsDialogTest, ScriptedRunsChangeTheRecordOnlyOnOK) {
          Type(d, d->black, "16");
          Type(d, d->white, "235");
          Type(d, d->gamma, "2.5");
-         UIInjectKey(kUIKeyReturn);
+         TKInjectKey(kTKKeyReturn);
        },
        kQVNoErr, Record(2, 16, 235, 2.5f), 0},
       {"log with soft clip",
        Record(5, 95, 685, 1.7f),
        [](InputSettingsDialog* d) {
-         UIInjectClick(d->window, Centre(kInputSettingsSoftClipRect));
+         TKInjectClick(d->window, Centre(kInputSettingsSoftClipRect));
          Type(d, d->white, "2000");  // held to the range
-         UIInjectClick(d->window, Centre(kInputSettingsOKRect));
+         TKInjectClick(d->window, Centre(kInputSettingsOKRect));
        },
        kQVNoErr, Record(5, 95, 1023, 111411 / 65536.0f, 1), 0},  // gamma goes through 16.16
       {"cancelled after edits",
@@ -153,15 +153,15 @@ TEST_F(InputSettingsDialogTest, ScriptedRunsChangeTheRecordOnlyOnOK) {
        [](InputSettingsDialog* d) {
          ChooseType(d, 6, 2);
          Type(d, d->white, "130");
-         UIInjectKey(kUIKeyEscape);
+         TKInjectKey(kTKKeyEscape);
        },
        kQVErrCancelled, Record(6, 64, 4040, 1.0f), 0},
       {"white below black refused, then cancelled",
        Record(6, 64, 4040, 1.0f),
        [](InputSettingsDialog* d) {
          Type(d, d->white, "50");
-         UIInjectKey(kUIKeyReturn);
-         UIInjectKey(kUIKeyEscape);
+         TKInjectKey(kTKKeyReturn);
+         TKInjectKey(kTKKeyEscape);
        },
        kQVErrCancelled, Record(6, 64, 4040, 1.0f), 1},
   };
@@ -171,12 +171,12 @@ TEST_F(InputSettingsDialogTest, ScriptedRunsChangeTheRecordOnlyOnOK) {
     script = c.script;
     SetInputSettingsDialogOpenedHook([](InputSettingsDialog* d) { script(d); });
     InputLinearization r = c.start;
-    const int32_t beeps = UIHeadlessBeepCount();
+    const int32_t beeps = TKHeadlessBeepCount();
     EXPECT_EQ(RunInputSettingsDialog(&r), c.result);
     EXPECT_EQ(std::memcmp(&r, &c.expect, sizeof r), 0)
         << std::hex << r.flags << std::dec << " " << r.black << " " << r.white << " " << r.gamma << " " << r.softClip;
-    EXPECT_EQ(UIHeadlessBeepCount(), beeps + c.beeps);
-    EXPECT_EQ(UIFrontWindow(), nullptr);  // the dialog is gone
+    EXPECT_EQ(TKHeadlessBeepCount(), beeps + c.beeps);
+    EXPECT_EQ(TKFrontWindow(), nullptr);  // the dialog is gone
   }
 }
 

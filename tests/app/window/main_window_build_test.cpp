@@ -14,7 +14,7 @@
 
 namespace {
 
-std::vector<std::string> ItemNames(UIControl* group) {
+std::vector<std::string> ItemNames(TKControl* group) {
   std::vector<std::string> names;
   VFTabGroup* g = TabGroupRecord(group);
   for (int32_t i = 0; g && i < g->count; ++i) names.push_back(g->items[i]->name);
@@ -22,31 +22,31 @@ std::vector<std::string> ItemNames(UIControl* group) {
 }
 
 // The first control in the window with this title.
-UIControl* FindTitled(UIControl* control, const std::string& title) {
-  for (int32_t i = 0, n = UICountChildren(control); i < n; ++i) {
-    UIControl* child = UIGetChild(control, i);
-    if (UIGetControlTitle(child) == title) return child;
-    if (UIControl* found = FindTitled(child, title)) return found;
+TKControl* FindTitled(TKControl* control, const std::string& title) {
+  for (int32_t i = 0, n = TKCountChildren(control); i < n; ++i) {
+    TKControl* child = TKGetChild(control, i);
+    if (TKGetControlTitle(child) == title) return child;
+    if (TKControl* found = FindTitled(child, title)) return found;
   }
   return nullptr;
 }
 
 TEST_F(MainWindowTest, BuildsEveryTabGroupAndPane) {
   Build();
-  UIWindow* window = UIMainWindow();
+  TKWindow* window = UIMainWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(UIGetWindowTitle(window), "Velmora");
+  EXPECT_EQ(TKGetWindowTitle(window), "Velmora");
   // The window covers the display below the menu bar.
-  const UIRect bounds = UIGetWindowBounds(window);
-  EXPECT_EQ(bounds.top, UIMenuBarHeight());
-  EXPECT_EQ(UIRectWidth(bounds), 1600);
-  EXPECT_EQ(UIRectHeight(bounds), 1000 - UIMenuBarHeight());
-  const MainWindowGeometry g = MainWindowGeometryFor(1600, 1000 - UIMenuBarHeight());
+  const TKRect bounds = TKGetWindowBounds(window);
+  EXPECT_EQ(bounds.top, TKMenuBarHeight());
+  EXPECT_EQ(TKRectWidth(bounds), 1600);
+  EXPECT_EQ(TKRectHeight(bounds), 1000 - TKMenuBarHeight());
+  const MainWindowGeometry g = MainWindowGeometryFor(1600, 1000 - TKMenuBarHeight());
 
   EXPECT_EQ(ItemNames(gCorrectionTabs), (std::vector<std::string>{"HSL", "RGB", "CMY", "YCbCr", "Curves", "Levels",
                                                                   "Luma Range", "Secondary", "Limiting"}));
   EXPECT_EQ(gVFTabGroups.correction, gCorrectionTabs);
-  const UIRect tabs = UIGetControlBounds(gCorrectionTabs);
+  const TKRect tabs = TKGetControlBounds(gCorrectionTabs);
   EXPECT_EQ(tabs.top, g.correctionTabs.top);
   EXPECT_EQ(tabs.bottom, g.correctionTabs.bottom);
   EXPECT_EQ(tabs.right, g.correctionTabs.right);
@@ -61,16 +61,16 @@ TEST_F(MainWindowTest, BuildsEveryTabGroupAndPane) {
   const ImagePaneMask views[6] = {kPaneResult,      kPaneSource,   kPaneReference,
                                   kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
   for (int32_t i = 0; i < 6; ++i) {
-    UIControl* pane = GetViewPane(views[i]);
+    TKControl* pane = GetViewPane(views[i]);
     ASSERT_NE(pane, nullptr) << i;
-    EXPECT_EQ(UIGetParentControl(pane), TabGroupGetPane(gImagePaneTabs, i));
-    const UIRect r = UIGetControlBounds(pane);
-    EXPECT_EQ(UIRectWidth(r), g.paneWidth);
+    EXPECT_EQ(TKGetParentControl(pane), TabGroupGetPane(gImagePaneTabs, i));
+    const TKRect r = TKGetControlBounds(pane);
+    EXPECT_EQ(TKRectWidth(r), g.paneWidth);
     EXPECT_EQ(ImagePaneGetLinkedControl(pane), gImageTransportBars[i]);
     EXPECT_EQ(ImagePaneGetSplitLineShown(pane), i == 3 || i == 4) << i;
   }
   EXPECT_EQ(gCurrentImagePane, GetViewPane(kPaneResult));
-  EXPECT_TRUE(UIIsControlVisible(gCurrentImagePane));
+  EXPECT_TRUE(TKIsControlVisible(gCurrentImagePane));
   // The analysis displays share the scope picture; the reference pane has its own.
   ASSERT_NE(gScopePicture, nullptr);
   for (int32_t kind : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
@@ -82,27 +82,27 @@ TEST_F(MainWindowTest, BuildsEveryTabGroupAndPane) {
   EXPECT_NE(gReferenceTransportBar, nullptr);
   // The large view is there, hidden.
   ASSERT_NE(gLargeImagePane, nullptr);
-  EXPECT_FALSE(UIIsControlVisible(gLargeImagePane));
+  EXPECT_FALSE(TKIsControlVisible(gLargeImagePane));
   EXPECT_EQ(GetLayoutImagePane(1), gLargeImagePane);
   EXPECT_NE(gPicturePane, nullptr);
 
   // The bottom row.
-  UIControl* root = UIGetRootControl(window);
+  TKControl* root = TKGetRootControl(window);
   for (const char* title : {"OK", "Cancel", "Reset All", "Save...", "Load..."})
     EXPECT_NE(FindTitled(root, title), nullptr) << title;
-  EXPECT_EQ(UIGetDefaultButton(window), FindTitled(root, "OK"));
-  EXPECT_EQ(UIGetCancelButton(window), FindTitled(root, "Cancel"));
-  EXPECT_EQ(UIGetControlBounds(FindTitled(root, "OK")).left, g.buttons[kMainButtonOK].left);
+  EXPECT_EQ(TKGetDefaultButton(window), FindTitled(root, "OK"));
+  EXPECT_EQ(TKGetCancelButton(window), FindTitled(root, "Cancel"));
+  EXPECT_EQ(TKGetControlBounds(FindTitled(root, "OK")).left, g.buttons[kMainButtonOK].left);
 }
 
 TEST_F(MainWindowTest, LimitingAndLumaRangeTabsAreBoundToTheirFields) {
   Build();
   // Every Limiting control is entered at its field.
   for (size_t offset : kLimitingFields) {
-    UIControl* control = VFControlAtOffset(uint32_t(offset));
+    TKControl* control = VFControlAtOffset(uint32_t(offset));
     ASSERT_NE(control, nullptr) << offset;
-    EXPECT_TRUE(UIGetParentControl(control) == TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting) ||
-                UIGetParentControl(UIGetParentControl(control)) ==
+    EXPECT_TRUE(TKGetParentControl(control) == TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting) ||
+                TKGetParentControl(TKGetParentControl(control)) ==
                     TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting))
         << offset;
   }
@@ -120,17 +120,17 @@ TEST_F(MainWindowTest, SoftClipLevelSwitchesSoftClipOnAndPopupTicksTheTab) {
   gUISettings.limiter.limiter_softclip_enable = 0;
   gUISettings.limiter_enable = 0;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-  UIControl* box = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_enable));
-  UIControl* knee = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee));
+  TKControl* box = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_enable));
+  TKControl* knee = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee));
   ASSERT_NE(box, nullptr);
   ASSERT_NE(knee, nullptr);
-  EXPECT_EQ(UIGetControlValue(box), 0);
+  EXPECT_EQ(TKGetControlValue(box), 0);
   VFWriteControlValue(knee, 75 * 65536, false);
   EXPECT_FLOAT_EQ(gUISettings.limiter.limiter_softclip_knee, 75.0f);
   EXPECT_EQ(gUISettings.limiter.limiter_softclip_enable, 1u);
-  EXPECT_EQ(UIGetControlValue(box), 1);
+  EXPECT_EQ(TKGetControlValue(box), 1);
 
-  UIControl* method = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_clip_method));
+  TKControl* method = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_clip_method));
   EXPECT_EQ(CorrectionPopupChangeProc(method, 1, 3, false), 3);
   EXPECT_EQ(gUISettings.limiter_enable, 1u);
   EXPECT_EQ(TabGroupGetItemCheck(gCorrectionTabs, kCorrectionTabLimiting), 1);
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, SoftClipLevelSwitchesSoftClipOnAndPopupTicksTheTab) {
 
 TEST_F(MainWindowTest, IsTheShellsMainWindowUntilDisposed) {
   Build();
-  UIWindow* window = UIMainWindow();
+  TKWindow* window = UIMainWindow();
   ASSERT_NE(window, nullptr);
   // The sub-tab groups are kept where the drawing and switching code finds them.
   EXPECT_NE(gLevelsChannelTabs, nullptr);
@@ -169,14 +169,14 @@ namespace {
 // New pictures (a frame of another size) reach every pane of the window.
 TEST_F(MainWindowTest, NewPicturesReachEveryPane) {
   Build();
-  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gReferenceGWorld}) {
-    UIImageDispose(*p);
-    *p = UIImageCreate(48, 20);
+  for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gReferenceGWorld}) {
+    TKImageDispose(*p);
+    *p = TKImageCreate(48, 20);
   }
   UIHooks().setPaneImages();
   struct Shown {
-    UIControl* pane;
-    UIImage* picture;
+    TKControl* pane;
+    TKImage* picture;
   };
   const Shown shown[] = {{GetViewPane(kPaneResult), gResultGWorld},          {GetViewPane(kPaneSource), gSourceGWorld},
                          {GetViewPane(kPaneReference), gReferenceGWorld},    {GetViewPane(kPaneSplitSource), gSplitGWorld},
@@ -194,16 +194,16 @@ namespace {
 // whose number comes right after the group's.
 TEST_F(MainWindowTest, ColourMatchEyedropperAlsoFeedsTheMatchPanel) {
   Build();
-  UIControl* eyedropper = nullptr;
+  TKControl* eyedropper = nullptr;
   for (int32_t id = 1; id < gNextValueControlID && !eyedropper; ++id) {
-    UIControl* c = VFFindPart(UIMainWindow(), kVFSigEyedropper, id);
-    if (c && UIHasControlProperty(c, kVFCreator, kVFPropSecondTarget)) eyedropper = c;
+    TKControl* c = VFFindPart(UIMainWindow(), kVFSigEyedropper, id);
+    if (c && TKHasControlProperty(c, kVFCreator, kVFPropSecondTarget)) eyedropper = c;
   }
   ASSERT_NE(eyedropper, nullptr);
   int32_t second = 0;
-  ASSERT_EQ(UIGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr),
+  ASSERT_EQ(TKGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr),
             kQVNoErr);
-  EXPECT_EQ(second, UIGetControlID(eyedropper).id + 1);
+  EXPECT_EQ(second, TKGetControlID(eyedropper).id + 1);
 }
 
 }  // namespace

@@ -7,49 +7,49 @@
 
 namespace {
 
-uint32_t ShownPixel(UIWindow* window, UIPoint p) {
-  UIImage* shown = UIHeadlessPresentedImage(window);
-  return shown ? UIImageGetPixel(shown, p.x, p.y) : 0;
+uint32_t ShownPixel(TKWindow* window, TKPoint p) {
+  TKImage* shown = TKHeadlessPresentedImage(window);
+  return shown ? TKImageGetPixel(shown, p.x, p.y) : 0;
 }
 
-UIPoint Middle(const UIRect& r) { return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+TKPoint Middle(const TKRect& r) { return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 TEST_F(MainWindowTest, ADragShowsThePictureBeforeTheButtonIsLetGo) {
   Build();
-  UIWindow* window = UIMainWindow();
+  TKWindow* window = UIMainWindow();
   ASSERT_NE(window, nullptr);
-  UISetHeadlessPresenting(true);
-  UIRunPending();
-  UIControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
+  TKSetHeadlessPresenting(true);
+  TKRunPending();
+  TKControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
   ASSERT_NE(gain, nullptr);
-  ASSERT_TRUE(UIIsControlVisible(gain));
-  const UIRect thumb = UISliderThumbRect(gain);
-  const UIPoint picture = Middle(UIGetControlBounds(gCurrentImagePane));
+  ASSERT_TRUE(TKIsControlVisible(gain));
+  const TKRect thumb = TKSliderThumbRect(gain);
+  const TKPoint picture = Middle(TKGetControlBounds(gCurrentImagePane));
   const uint32_t pictureBefore = ShownPixel(window, picture);
   const uint32_t thumbBefore = ShownPixel(window, Middle(thumb));
   const float gainBefore = gUISettings.hsl[0].gain;
 
   // The button goes down on the thumb and moves right in three steps; a
   // look at the screen comes between the moves and the release.
-  const UIPoint down = Middle(thumb);
-  const double t0 = UINow();
-  UIInjectMouseDown(window, down);
+  const TKPoint down = Middle(thumb);
+  const double t0 = TKNow();
+  TKInjectMouseDown(window, down);
   for (int step = 1; step <= 3; ++step)
-    UIInjectMouseDrag(window, UIPoint{down.x + 20 * step, down.y}, 0, t0 + 0.1 * step);
-  UIInjectMouseUp(window, UIPoint{down.x + 60, down.y}, 0, t0 + 1.0);
+    TKInjectMouseDrag(window, TKPoint{down.x + 20 * step, down.y}, 0, t0 + 0.1 * step);
+  TKInjectMouseUp(window, TKPoint{down.x + 60, down.y}, 0, t0 + 1.0);
   uint32_t pictureDuring = 0, thumbDuring = 0;
   float gainDuring = gainBefore;
   int64_t presentsDuring = 0;
-  const int64_t presentsBefore = UIHeadlessPresentCount();
-  UITimer* look = UIInstallTimer(0.6, 10, [&](UITimer*) {
+  const int64_t presentsBefore = TKHeadlessPresentCount();
+  TKTimer* look = TKInstallTimer(0.6, 10, [&](TKTimer*) {
     pictureDuring = ShownPixel(window, picture);
     thumbDuring = ShownPixel(window, Middle(thumb));
     gainDuring = gUISettings.hsl[0].gain;
-    presentsDuring = UIHeadlessPresentCount() - presentsBefore;
+    presentsDuring = TKHeadlessPresentCount() - presentsBefore;
   });
-  UIRunFor(1.2);
-  UIRemoveTimer(look);
-  UISetHeadlessPresenting(false);
+  TKRunFor(1.2);
+  TKRemoveTimer(look);
+  TKSetHeadlessPresenting(false);
 
   EXPECT_GT(gainDuring, gainBefore) << "the edit is made while the button is down";
   EXPECT_NE(pictureDuring, pictureBefore) << "the screen shows the new picture during the drag";
@@ -60,19 +60,19 @@ TEST_F(MainWindowTest, ADragShowsThePictureBeforeTheButtonIsLetGo) {
 // Moves that queue up while a step is drawn make one edit, to the latest place.
 TEST_F(MainWindowTest, MovesQueuedDuringADragMakeOneEdit) {
   Build();
-  UIWindow* window = UIMainWindow();
-  UIControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
+  TKWindow* window = UIMainWindow();
+  TKControl* gain = VFControlAtOffset(uint32_t(offsetof(VL_SettingsStruct, hsl[0].gain)));
   ASSERT_NE(gain, nullptr);
-  const UIPoint down = Middle(UISliderThumbRect(gain));
+  const TKPoint down = Middle(TKSliderThumbRect(gain));
   int edits = 0;
-  UIInstallControlHandler(gain, [&](UIEvent& e) {
-    if (e.kind == kUIEventValueChanged) ++edits;
+  TKInstallControlHandler(gain, [&](TKEvent& e) {
+    if (e.kind == kTKEventValueChanged) ++edits;
     return kQVErrNotHandled;
   });
-  UIInjectMouseDown(window, down);
-  for (int step = 1; step <= 10; ++step) UIInjectMouseDrag(window, UIPoint{down.x + 5 * step, down.y});
-  UIInjectMouseUp(window, UIPoint{down.x + 50, down.y});
-  UIRunPending();
+  TKInjectMouseDown(window, down);
+  for (int step = 1; step <= 10; ++step) TKInjectMouseDrag(window, TKPoint{down.x + 5 * step, down.y});
+  TKInjectMouseUp(window, TKPoint{down.x + 50, down.y});
+  TKRunPending();
   EXPECT_EQ(edits, 1);
   EXPECT_GT(gUISettings.hsl[0].gain, gUIDefaultSettings.hsl[0].gain);
 }

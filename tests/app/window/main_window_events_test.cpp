@@ -13,7 +13,7 @@ namespace {
 int32_t gSurfaceSlot = 0;
 int32_t gSurfaceStore = -1;
 uint32_t gHandledCommand = 0;
-UIControl* gHandledControl = nullptr;
+TKControl* gHandledControl = nullptr;
 
 TEST_F(MainWindowTest, TransportKeysMoveTheClipOfThePaneOnShow) {
   Build();
@@ -23,23 +23,23 @@ TEST_F(MainWindowTest, TransportKeysMoveTheClipOfThePaneOnShow) {
     int32_t time;  // the clip's time after the key
   };
   const Step steps[] = {
-      {kUIKeyRight, 0, 10},
-      {kUIKeyRight, 0, 20},
-      {kUIKeyLeft, 0, 10},
-      {kUIKeyRight, kUIModShift, 10},    // with a modifier it is no transport key
-      {kUIKeyLeft, kUIModOption, 10},
+      {kTKKeyRight, 0, 10},
+      {kTKKeyRight, 0, 20},
+      {kTKKeyLeft, 0, 10},
+      {kTKKeyRight, kTKModShift, 10},    // with a modifier it is no transport key
+      {kTKKeyLeft, kTKModOption, 10},
       {4, 0, 90},                        // End
-      {kUIKeyRight, 0, 90},              // held at the last frame
-      {1, kUIModCommand, 90},
+      {kTKKeyRight, 0, 90},              // held at the last frame
+      {1, kTKModCommand, 90},
       {1, 0, 0},                         // Home
-      {kUIKeyLeft, 0, 0},                // held at the first frame
+      {kTKKeyLeft, 0, 0},                // held at the first frame
   };
   for (const Step& s : steps) {
     Key(s.key, s.modifiers);
     EXPECT_EQ(hostTime, s.time) << "key " << s.key << " modifiers " << s.modifiers;
   }
   // Space plays and stops the current view's bar.
-  UIControl* bar = gImageTransportBars[kImageViewResult];
+  TKControl* bar = gImageTransportBars[kImageViewResult];
   Key(' ');
   EXPECT_TRUE(TransportIsPlaying(bar));
   EXPECT_EQ(UIHooks().playingTransports(), 1);
@@ -50,16 +50,16 @@ TEST_F(MainWindowTest, TransportKeysMoveTheClipOfThePaneOnShow) {
   // current image view's again.
   SetMainWindowPaneLayout(1);
   EXPECT_EQ(gPaneLayout, 1);
-  EXPECT_TRUE(UIIsControlVisible(gLargeImagePane));
-  EXPECT_FALSE(UIIsControlVisible(gCurrentImagePane));
+  EXPECT_TRUE(TKIsControlVisible(gLargeImagePane));
+  EXPECT_FALSE(TKIsControlVisible(gCurrentImagePane));
   Key(' ');
   EXPECT_TRUE(TransportIsPlaying(ImagePaneGetLinkedControl(gLargeImagePane)));
   EXPECT_FALSE(TransportIsPlaying(bar));
   UIHooks().pauseTransports();
   EXPECT_EQ(UIHooks().playingTransports(), 0);
   SetMainWindowPaneLayout(2);
-  EXPECT_FALSE(UIIsControlVisible(gLargeImagePane));
-  EXPECT_TRUE(UIIsControlVisible(gCurrentImagePane));
+  EXPECT_FALSE(TKIsControlVisible(gLargeImagePane));
+  EXPECT_TRUE(TKIsControlVisible(gCurrentImagePane));
   Key(' ');
   EXPECT_TRUE(TransportIsPlaying(bar));
   UIHooks().pauseTransports();
@@ -74,26 +74,26 @@ TEST_F(MainWindowTest, FunctionKeysStoreAndRecallSavedSlots) {
     gSurfaceStore = store;
   });
   gUISettings.hsl[0].gain = 1.5f;
-  FunctionKey(kUIKeyCodeF3, kUIModShift);
+  FunctionKey(kTKKeyCodeF3, kTKModShift);
   EXPECT_EQ(gSavedSettings.stored[2], 1);
   EXPECT_FLOAT_EQ(gSavedSettings.slot[2].hsl[0].gain, 1.5f);
   EXPECT_EQ(gSurfaceSlot, 3);
   EXPECT_EQ(gSurfaceStore, 1);
 
   gUISettings.hsl[0].gain = 0.5f;
-  FunctionKey(kUIKeyCodeF3);
+  FunctionKey(kTKKeyCodeF3);
   EXPECT_FLOAT_EQ(gUISettings.hsl[0].gain, 1.5f);
   EXPECT_EQ(gSurfaceStore, 0);
 
   // An empty slot beeps and leaves the surface alone.
-  const int32_t beeps = UIHeadlessBeepCount();
+  const int32_t beeps = TKHeadlessBeepCount();
   gSurfaceSlot = 0;
-  FunctionKey(kUIKeyCodeF8);
-  EXPECT_EQ(UIHeadlessBeepCount(), beeps + 1);
+  FunctionKey(kTKKeyCodeF8);
+  EXPECT_EQ(TKHeadlessBeepCount(), beeps + 1);
   EXPECT_EQ(gSurfaceSlot, 0);
   // F9 is no slot key.
-  FunctionKey(kUIKeyCodeF9, kUIModShift);
-  EXPECT_EQ(UIHeadlessBeepCount(), beeps + 1);
+  FunctionKey(kTKKeyCodeF9, kTKModShift);
+  EXPECT_EQ(TKHeadlessBeepCount(), beeps + 1);
   SetMainWindowSurfaceHook(nullptr);
 }
 
@@ -102,13 +102,13 @@ TEST_F(MainWindowTest, ShortcutKeysSwitchTabsAndViews) {
   struct Shortcut {
     uint32_t key;
     uint32_t modifiers;
-    UIControl** group;
+    TKControl** group;
     int32_t item;
   };
   const Shortcut cases[] = {
       {'c', 0, &gCorrectionTabs, kCorrectionTabCurves},       {'l', 0, &gCorrectionTabs, kCorrectionTabLimiting},
-      {'n', 0, &gCorrectionTabs, kCorrectionTabLumaRange},    {'V', kUIModShift, &gAnalysisPaneTabs, kAnalysisVectorscope},
-      {'S', kUIModShift, &gImagePaneTabs, kImageViewSource},  {'R', kUIModShift, &gImagePaneTabs, kImageViewResult},
+      {'n', 0, &gCorrectionTabs, kCorrectionTabLumaRange},    {'V', kTKModShift, &gAnalysisPaneTabs, kAnalysisVectorscope},
+      {'S', kTKModShift, &gImagePaneTabs, kImageViewSource},  {'R', kTKModShift, &gImagePaneTabs, kImageViewResult},
   };
   for (const Shortcut& c : cases) {
     Key(c.key, c.modifiers);
@@ -126,22 +126,22 @@ TEST_F(MainWindowTest, ModifierKeysPickTheCursorAndCapsLockSuspends) {
     int32_t cursor;
   };
   const Cursor cursors[] = {{0, 0},
-                            {kUIModShift, 1},
-                            {kUIModOption, 2},
-                            {kUIModShift | kUIModControl, 5},
-                            {kUIModShift | kUIModOption | kUIModControl, 7},
-                            {kUIModCommand | kUIModCapsLock, 0}};
+                            {kTKModShift, 1},
+                            {kTKModOption, 2},
+                            {kTKModShift | kTKModControl, 5},
+                            {kTKModShift | kTKModOption | kTKModControl, 7},
+                            {kTKModCommand | kTKModCapsLock, 0}};
   for (const Cursor& c : cursors) {
-    UIInjectModifiers(c.modifiers);
-    UIRunPending();
+    TKInjectModifiers(c.modifiers);
+    TKRunPending();
     EXPECT_EQ(gImagePaneCursor, c.cursor) << c.modifiers;
   }
-  UIInjectModifiers(kUIModCapsLock);
-  UIRunPending();
+  TKInjectModifiers(kTKModCapsLock);
+  TKRunPending();
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   EXPECT_TRUE(gUpdatesSuspended);
-  UIInjectModifiers(0);
-  UIRunPending();
+  TKInjectModifiers(0);
+  TKRunPending();
   EXPECT_FALSE(gUpdatesSuspended);
 }
 
@@ -149,21 +149,21 @@ TEST_F(MainWindowTest, ButtonClicksReachTheCommandHandlerWithTheButton) {
   Build();
   gHandledCommand = 0;
   gHandledControl = nullptr;
-  SetMainWindowCommandHandler([](uint32_t command, UIControl* control) -> QVStatus {
+  SetMainWindowCommandHandler([](uint32_t command, TKControl* control) -> QVStatus {
     gHandledCommand = command;
     gHandledControl = control;
     return kQVNoErr;
   });
   TabGroupSelect(gCorrectionTabs, kCorrectionTabLimiting);
-  UIRunPending();
-  UIControl* pane = TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting);
-  UIControl* reset = nullptr;
-  for (int32_t i = 0; i < UICountChildren(pane); ++i)
-    if (UIGetControlTitle(UIGetChild(pane, i)) == "Reset") reset = UIGetChild(pane, i);
+  TKRunPending();
+  TKControl* pane = TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting);
+  TKControl* reset = nullptr;
+  for (int32_t i = 0; i < TKCountChildren(pane); ++i)
+    if (TKGetControlTitle(TKGetChild(pane, i)) == "Reset") reset = TKGetChild(pane, i);
   ASSERT_NE(reset, nullptr);
-  const UIRect r = UIGetControlBounds(reset);
-  UIInjectClick(UIMainWindow(), UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-  UIRunPending();
+  const TKRect r = TKGetControlBounds(reset);
+  TKInjectClick(UIMainWindow(), TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  TKRunPending();
   EXPECT_EQ(gHandledCommand, kVFCommandReset);
   EXPECT_EQ(gHandledControl, reset);
   VLSettingsSectionMask mask = 0;
@@ -181,35 +181,35 @@ namespace {
 TEST_F(MainWindowTest, ClickOffTheControlsAppliesTheTypedValue) {
   Build();
   TabGroupSelect(gCorrectionTabs, kCorrectionTabLimiting);
-  UIRunPending();
-  UIControl* knee = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee));
+  TKRunPending();
+  TKControl* knee = VFControlAtOffset(offsetof(VL_SettingsStruct, limiter.limiter_softclip_knee));
   ASSERT_NE(knee, nullptr);
-  UIControl* readout = VFGetValueSlider(knee)->readout;
-  UIControl* field = VFGetValueSlider(knee)->editField;
-  const UIRect content = UIGetControlBounds(TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting));
-  const UIRect window = UIGetWindowContentRect(UIMainWindow());
+  TKControl* readout = VFGetValueSlider(knee)->readout;
+  TKControl* field = VFGetValueSlider(knee)->editField;
+  const TKRect content = TKGetControlBounds(TabGroupGetPane(gCorrectionTabs, kCorrectionTabLimiting));
+  const TKRect window = TKGetWindowContentRect(UIMainWindow());
   struct Place {
-    UIPoint where;
+    TKPoint where;
     const char* typed;
     float value;
   };
   const Place places[] = {
-      {UIPoint{3, window.bottom - 3}, "80", 80.0f},                       // the window's background
-      {UIPoint{(content.left + content.right) / 2, content.bottom - 40}, "70", 70.0f},  // a blank part of the tab
+      {TKPoint{3, window.bottom - 3}, "80", 80.0f},                       // the window's background
+      {TKPoint{(content.left + content.right) / 2, content.bottom - 40}, "70", 70.0f},  // a blank part of the tab
   };
   for (const Place& p : places) {
-    const UIRect r = UIGetControlBounds(readout);
-    UIInjectClick(UIMainWindow(), UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    UIRunPending();
+    const TKRect r = TKGetControlBounds(readout);
+    TKInjectClick(UIMainWindow(), TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    TKRunPending();
     ASSERT_TRUE(gEditFieldOpen);
-    UISetEditText(field, "");
-    UIInjectText(p.typed);
-    UIRunPending();
-    UIInjectClick(UIMainWindow(), p.where);
-    UIRunPending();
+    TKSetEditText(field, "");
+    TKInjectText(p.typed);
+    TKRunPending();
+    TKInjectClick(UIMainWindow(), p.where);
+    TKRunPending();
     EXPECT_FALSE(gEditFieldOpen) << p.typed;
     EXPECT_FLOAT_EQ(gUISettings.limiter.limiter_softclip_knee, p.value);
-    EXPECT_EQ(UIGetKeyboardFocus(UIMainWindow()), nullptr);
+    EXPECT_EQ(TKGetKeyboardFocus(UIMainWindow()), nullptr);
   }
 }
 
@@ -221,11 +221,11 @@ namespace {
 // play, forward, to end, 18 px apart in the middle of the bar.
 TEST_F(MainWindowTest, TransportBarButtonsMoveAndPlayTheClip) {
   Build();
-  UIControl* bar = gImageTransportBars[kImageViewResult];
-  const UIRect b = UIGetControlBounds(bar);
+  TKControl* bar = gImageTransportBars[kImageViewResult];
+  const TKRect b = TKGetControlBounds(bar);
   auto press = [&](int32_t button) {
-    UIInjectClick(UIMainWindow(), UIPoint{(b.left + b.right) / 2 - 54 + 18 * button + 4, (b.top + b.bottom) / 2});
-    UIRunPending();
+    TKInjectClick(UIMainWindow(), TKPoint{(b.left + b.right) / 2 - 54 + 18 * button + 4, (b.top + b.bottom) / 2});
+    TKRunPending();
   };
   press(5);
   EXPECT_EQ(hostTime, 90);

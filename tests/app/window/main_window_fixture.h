@@ -47,9 +47,9 @@ class MainWindowTest : public ::testing::Test {
   static inline int32_t galleryShown = -1;
 
   void SetUp() override {
-    UIUseFakeClock(true);
-    ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
-    UISetHeadlessDisplays({UIMakeRect(0, 0, 1600, 1000)});
+    TKUseFakeClock(true);
+    ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
+    TKSetHeadlessDisplays({TKMakeRect(0, 0, 1600, 1000)});
     UIResetHooks();
     ViewsResetHooks();
     VFInstallControls();
@@ -82,14 +82,14 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     DisposeMainWindow();
     MainWindowGallery() = MainWindowGalleryHooks{};
-    UIShutdownToolkit();
-    UIUseFakeClock(false);
+    TKShutdownToolkit();
+    TKUseFakeClock(false);
     UIResetHooks();
     ViewsResetHooks();
     DisposeUndoBuffer(gUndoBuffer);
     gUndoBuffer = nullptr;
-    for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
-      UIImageDispose(*p);
+    for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
+      TKImageDispose(*p);
       *p = nullptr;
     }
     FBDisposeFrameBuffer(gSourceFrame);
@@ -105,15 +105,15 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_EQ(FBCreateRGBFrameBuffer(32, 24, &gResultFrame, kFBPixFormatPlanarFloat), kQVNoErr);
     for (int32_t y = 0; y < 24; ++y)
       for (int32_t x = 0; x < 32; ++x) FBSetRGBPixel(gSourceFrame, x, y, x / 31.0f, 0.5f, 1.0f - y / 23.0f, 1);
-    for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
-      *p = UIImageCreate(32, 24);
+    for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
+      *p = TKImageCreate(32, 24);
   }
 
   // Builds and shows the window as start-up does, through the hooks.
   void Build() {
     ASSERT_EQ(UIHooks().buildMainWindow(), kQVNoErr);
     UIHooks().showMainWindow(true);
-    UIRunPending();
+    TKRunPending();
   }
 
   // A correction that darkens the picture: the HSL master gain at one half.
@@ -125,11 +125,11 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Key(uint32_t charCode, uint32_t modifiers = 0) {
-    UIInjectKey(charCode, modifiers);
-    UIRunPending();
+    TKInjectKey(charCode, modifiers);
+    TKRunPending();
   }
   void FunctionKey(uint32_t keyCode, uint32_t modifiers = 0) {
-    UIInjectFunctionKey(keyCode, modifiers);
-    UIRunPending();
+    TKInjectFunctionKey(keyCode, modifiers);
+    TKRunPending();
   }
 };

@@ -7,8 +7,8 @@
 namespace {
 
 QVStatus SendKey(uint32_t charCode, uint32_t modifiers) {
-  UIEvent e;
-  e.kind = kUIEventKeyDown;
+  TKEvent e;
+  e.kind = kTKEventKeyDown;
   e.window = UIMainWindow();
   e.charCode = charCode;
   e.modifiers = modifiers;
@@ -26,14 +26,14 @@ TEST_F(MainWindowTest, EscapeIsTakenOnlyWhileAPreviewMovieRuns) {
       {"nothing running", false, false, 0, kQVErrNotHandled},
       {"movie playing", true, false, 0, kQVNoErr},
       {"rapid preview rendering", false, true, 0, kQVNoErr},
-      {"movie playing, Shift held", true, false, kUIModShift, kQVErrNotHandled},
-      {"movie playing, Command held", true, false, kUIModCommand, kQVErrNotHandled},
+      {"movie playing, Shift held", true, false, kTKModShift, kQVErrNotHandled},
+      {"movie playing, Command held", true, false, kTKModCommand, kQVErrNotHandled},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     gPreviewPlaying = c.playing;
     gRapidPreviewRendering = c.rendering;
-    EXPECT_EQ(SendKey(kUIKeyEscape, c.modifiers), c.answer);
+    EXPECT_EQ(SendKey(kTKKeyEscape, c.modifiers), c.answer);
   }
   gPreviewPlaying = gRapidPreviewRendering = false;
 }
@@ -45,8 +45,8 @@ TEST_F(MainWindowTest, ReleasingCapsLockShowsTheEditsMadeWhileItWasDown) {
   FBGetRGBPixel(gResultFrame, 31, 0, before);
   FBGetRGBPixel(gSourceFrame, 31, 0, source);
 
-  UIInjectModifiers(kUIModCapsLock);
-  UIRunPending();
+  TKInjectModifiers(kTKModCapsLock);
+  TKRunPending();
   HalveMasterGain();
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   ASSERT_TRUE(gUpdatesSuspended);
@@ -54,14 +54,14 @@ TEST_F(MainWindowTest, ReleasingCapsLockShowsTheEditsMadeWhileItWasDown) {
   EXPECT_FLOAT_EQ(after[0], before[0]) << "nothing is processed while Caps Lock is down";
 
   // Other modifiers changing while it stays down change nothing.
-  UIInjectModifiers(kUIModCapsLock | kUIModShift);
-  UIRunPending();
+  TKInjectModifiers(kTKModCapsLock | kTKModShift);
+  TKRunPending();
   EXPECT_TRUE(gUpdatesSuspended);
   FBGetRGBPixel(gResultFrame, 31, 0, after);
   EXPECT_FLOAT_EQ(after[0], before[0]);
 
-  UIInjectModifiers(0);
-  UIRunPending();
+  TKInjectModifiers(0);
+  TKRunPending();
   EXPECT_FALSE(gUpdatesSuspended);
   FBGetRGBPixel(gResultFrame, 31, 0, after);
   EXPECT_LT(after[0], before[0]) << "the halved gain shows at once";

@@ -20,11 +20,11 @@ const float* Triple(uint32_t offset) {
 }
 
 // The eyedropper and button of each kind in the window (there is one of each).
-UIControl* FindFirst(UIControl* control, uint32_t signature) {
+TKControl* FindFirst(TKControl* control, uint32_t signature) {
   if (!control) return nullptr;
-  if (UIGetControlID(control).signature == signature) return control;
-  for (int32_t i = 0, n = UICountChildren(control); i < n; ++i)
-    if (UIControl* found = FindFirst(UIGetChild(control, i), signature)) return found;
+  if (TKGetControlID(control).signature == signature) return control;
+  for (int32_t i = 0, n = TKCountChildren(control); i < n; ++i)
+    if (TKControl* found = FindFirst(TKGetChild(control, i), signature)) return found;
   return nullptr;
 }
 
@@ -41,64 +41,64 @@ std::vector<float> Pixels(const FBFrameStruct* frame) {
 
 class MainWindowMatchTest : public MainWindowTest {
  protected:
-  UIPoint Centre(UIControl* c) {
-    const UIRect r = UIGetControlBounds(c);
-    return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  TKPoint Centre(TKControl* c) {
+    const TKRect r = TKGetControlBounds(c);
+    return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
   // Clicks the eyedropper, then presses and lets go over a point of the
   // current image view.
-  void PickAt(UIControl* eyedropper, UIPoint where) {
-    UIWindow* window = UIMainWindow();
-    const double at = UINow() + 0.3;
-    UIInjectClick(window, Centre(eyedropper));
-    UIInjectMouseMove(window, where, at);
-    UIInjectMouseDown(window, where, 0, at + 0.3);
-    UIInjectMouseUp(window, where, 0, at + 0.6);
-    UIRunPending();
+  void PickAt(TKControl* eyedropper, TKPoint where) {
+    TKWindow* window = UIMainWindow();
+    const double at = TKNow() + 0.3;
+    TKInjectClick(window, Centre(eyedropper));
+    TKInjectMouseMove(window, where, at);
+    TKInjectMouseDown(window, where, 0, at + 0.3);
+    TKInjectMouseUp(window, where, 0, at + 0.6);
+    TKRunPending();
   }
 };
 
 TEST_F(MainWindowMatchTest, PickSourceAndTargetThenMatchOnTheRGBTab) {
   Build();
-  UIWindow* window = UIMainWindow();
-  UIRenderWindow(window);
+  TKWindow* window = UIMainWindow();
+  TKRenderWindow(window);
   ImagePaneRecord* view = ImagePaneRecordOf(gCurrentImagePane);
   ASSERT_TRUE(view);
-  const UIRect drawn = view->drawnRect;
-  ASSERT_FALSE(UIRectEmpty(drawn));
+  const TKRect drawn = view->drawnRect;
+  ASSERT_FALSE(TKRectEmpty(drawn));
 
   // The group's eyedropper comes first in the window, the panel's second.
-  UIControl* root = UIGetRootControl(window);
-  UIControl* group = FindFirst(root, kVFSigReadoutPopup);
+  TKControl* root = TKGetRootControl(window);
+  TKControl* group = FindFirst(root, kVFSigReadoutPopup);
   ASSERT_TRUE(group);
-  const int32_t groupID = UIGetControlID(group).id;
-  UIControl* groupEyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, groupID});
-  UIControl* button = FindFirst(root, QVFourCC("VFmc"));
+  const int32_t groupID = TKGetControlID(group).id;
+  TKControl* groupEyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, groupID});
+  TKControl* button = FindFirst(root, QVFourCC("VFmc"));
   ASSERT_TRUE(groupEyedropper && button);
-  const int32_t panelID = UIGetControlID(button).id;
-  UIControl* panelEyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, panelID});
-  UIControl* popup = UIFindControlByID(window, UIControlID{QVFourCC("VFmf"), panelID});
+  const int32_t panelID = TKGetControlID(button).id;
+  TKControl* panelEyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, panelID});
+  TKControl* popup = TKFindControlByID(window, TKControlID{QVFourCC("VFmf"), panelID});
   ASSERT_TRUE(panelEyedropper && popup);
 
   // Source: the right edge of the picture (red high); target: the left edge.
-  PickAt(groupEyedropper, UIPoint{drawn.right - 3, (drawn.top + drawn.bottom) / 2});
+  PickAt(groupEyedropper, TKPoint{drawn.right - 3, (drawn.top + drawn.bottom) / 2});
   EXPECT_GT(Triple(kSampler)[0], 0.9f);
   EXPECT_EQ(std::memcmp(Triple(kSampler), Triple(kSource), 12), 0) << "the group's pick is the match's source";
-  PickAt(panelEyedropper, UIPoint{drawn.left + 3, (drawn.top + drawn.bottom) / 2});
+  PickAt(panelEyedropper, TKPoint{drawn.left + 3, (drawn.top + drawn.bottom) / 2});
   EXPECT_LT(Triple(kTarget)[0], 0.1f);
   EXPECT_GT(Triple(kSource)[0], 0.9f) << "the target's pick leaves the source";
 
   // The RGB tab puts the popup on its menu; mode 3 matches red alone.
   TabGroupSelect(gCorrectionTabs, 1);
-  UIRunPending();
+  TKRunPending();
   EXPECT_EQ(gCorrectionTab, 1);
-  EXPECT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 162);
-  UISetControlValue(popup, 3);
+  EXPECT_EQ(TKGetMenuID(TKGetControlMenu(popup)), 162);
+  TKSetControlValue(popup, 3);
   const float red = Triple(kTarget)[0] / Triple(kSource)[0];
   const std::vector<float> before = Pixels(gResultFrame);
   const float greenGain = gUISettings.rgb[0].channel[1].gain;
-  UIPressButton(button);
-  UIRunPending();
+  TKPressButton(button);
+  TKRunPending();
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].channel[0].gain, red);
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].channel[1].gain, greenGain);
   EXPECT_EQ(gUISettings.rgbEnable, 1u);
@@ -114,8 +114,8 @@ TEST_F(MainWindowMatchTest, PickSourceAndTargetThenMatchOnTheRGBTab) {
 
   // Tabs without a match turn the panel off.
   TabGroupSelect(gCorrectionTabs, 5);
-  UIRunPending();
-  EXPECT_FALSE(UIIsControlActive(button));
+  TKRunPending();
+  EXPECT_FALSE(TKIsControlActive(button));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ TEST_F(MainWindowTest, PixelAspectReachesThePanesOfTheFrame) {
   UIHooks().setPanesPixelAspect(0.9f);
   struct Pane {
     const char* name;
-    UIControl* pane;
+    TKControl* pane;
     float aspect;
   } panes[] = {{"result", GetViewPane(kPaneResult), 0.9f},
                {"source", GetViewPane(kPaneSource), 0.9f},

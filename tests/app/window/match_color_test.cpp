@@ -157,56 +157,56 @@ TEST(MatchColorMathTest, CurvesGetAPointPerChannelOrTheMasterForLuma) {
 // HSL, RGB and Curves controls a match refreshes.
 class MatchColorPanelTest : public ColorPickTest {
  protected:
-  UIControl* target = nullptr;
-  UIControl* groupResult = nullptr;
-  UIControl* button = nullptr;
-  UIControl* panelEyedropper = nullptr;
-  UIControl* groupEyedropper = nullptr;
-  UIControl* popup = nullptr;
-  UIControl* redGain = nullptr;
-  UIControl* editors[4] = {};
+  TKControl* target = nullptr;
+  TKControl* groupResult = nullptr;
+  TKControl* button = nullptr;
+  TKControl* panelEyedropper = nullptr;
+  TKControl* groupEyedropper = nullptr;
+  TKControl* popup = nullptr;
+  TKControl* redGain = nullptr;
+  TKControl* editors[4] = {};
   static constexpr int32_t kGroupID = 60, kPanelID = 61;
 
   void SetUp() override {
     ColorPickTest::SetUp();
     gCorrectionTab = 0;
     gHSLSubTabIndex = 0;
-    UIControl* pane = TabGroupGetPane(mainTabs, 6);
-    UIRect frame = FirstRow(pane);
+    TKControl* pane = TabGroupGetPane(mainTabs, 6);
+    TKRect frame = FirstRow(pane);
     ASSERT_EQ(VFCreateColorMatchGroup(window, &frame, pane, &gUISettings, kSampler, kGroupID, &groupResult), kQVNoErr);
     frame.left += 150;
     frame.top -= 113;
     frame.bottom -= 113;
-    const UIRect start = frame;
+    const TKRect start = frame;
     ASSERT_EQ(CreateMatchColorPanel(window, &frame, pane, &gUISettings, kSource, kTarget, kPanelID, &target),
               kQVNoErr);
     EXPECT_EQ(frame.top, start.top + 113);
     VFSetEyedropperSecondTarget(groupResult, kPanelID);
     ASSERT_TRUE(target);
-    EXPECT_EQ(UIGetControlID(target).signature, kVFSigTargetSwatch);
-    button = UIFindControlByID(window, UIControlID{QVFourCC("VFmc"), kPanelID});
-    popup = UIFindControlByID(window, UIControlID{QVFourCC("VFmf"), kPanelID});
-    panelEyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, kPanelID});
-    groupEyedropper = UIFindControlByID(window, UIControlID{kVFSigEyedropper, kGroupID});
+    EXPECT_EQ(TKGetControlID(target).signature, kVFSigTargetSwatch);
+    button = TKFindControlByID(window, TKControlID{QVFourCC("VFmc"), kPanelID});
+    popup = TKFindControlByID(window, TKControlID{QVFourCC("VFmf"), kPanelID});
+    panelEyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, kPanelID});
+    groupEyedropper = TKFindControlByID(window, TKControlID{kVFSigEyedropper, kGroupID});
     ASSERT_TRUE(button && popup && panelEyedropper && groupEyedropper);
-    EXPECT_EQ(UIGetControlTitle(button), "Match Color");
+    EXPECT_EQ(TKGetControlTitle(button), "Match Color");
 
-    UIControl* rgbPane = TabGroupGetPane(mainTabs, 1);
-    UIRect row = FirstRow(rgbPane);
-    row = UIRectOffset(row, 0, 40);
+    TKControl* rgbPane = TabGroupGetPane(mainTabs, 1);
+    TKRect row = FirstRow(rgbPane);
+    row = TKRectOffset(row, 0, 40);
     VFBeginTabChain();
     redGain = Slider(&row, "Red Gain", 0, 4, rgbPane, VF_OFFSET(rgb[0].channel[0].gain), 70);
     VFCloseTabChain();
     TabGroupBindItemCheck(mainTabs, 4, &gUISettings.curvesEnable);
-    UIControl* curvesPane = TabGroupGetPane(mainTabs, 4);
-    const UIRect b = UIGetControlBounds(curvesPane);
+    TKControl* curvesPane = TabGroupGetPane(mainTabs, 4);
+    const TKRect b = TKGetControlBounds(curvesPane);
     for (int i = 0; i < 4; ++i)
-      editors[i] = CreateCurveEditor(window, UIMakeRect(b.left + 10 + 100 * i, b.top + 30, 90, 90), "Curve",
+      editors[i] = CreateCurveEditor(window, TKMakeRect(b.left + 10 + 100 * i, b.top + 30, 90, 90), "Curve",
                                      curvesPane, &gUISettings, i,
                                      VF_OFFSET(rgbCurves) + uint32_t(sizeof(VL_CurveControls)) * uint32_t(i), 71 + i,
                                      gSettingsControls);
     TabGroupSelect(mainTabs, 6);
-    UIRunPending();
+    TKRunPending();
   }
 
   void SetColours(const float source[3], const float targetColour[3]) {
@@ -216,7 +216,7 @@ class MatchColorPanelTest : public ColorPickTest {
   void Match(int32_t tab, int32_t mode) {
     gCorrectionTab = tab;
     SetMatchColorMode(tab);
-    UISetControlValue(popup, mode);
+    TKSetControlValue(popup, mode);
     Click(button);
   }
 };
@@ -251,8 +251,8 @@ TEST_F(MatchColorPanelTest, BothColoursArePickedFromThePictureAndMatchedOnTheHSL
   EXPECT_EQ(gUISettings.hslEnable, 1u);
   EXPECT_EQ(gUISettings.hsl[0].enable, 1u);
   // The sliders show the new values.
-  EXPECT_NEAR(UIGetControlValue(hue), gUISettings.hsl[0].hue * 65536.0, 1.0);
-  EXPECT_NEAR(UIGetControlValue(gain), gUISettings.hsl[0].gain * 65536.0, 1.0);
+  EXPECT_NEAR(TKGetControlValue(hue), gUISettings.hsl[0].hue * 65536.0, 1.0);
+  EXPECT_NEAR(TKGetControlValue(gain), gUISettings.hsl[0].gain * 65536.0, 1.0);
   EXPECT_EQ(reprocessCount, reprocessed + 1);
   const std::vector<float> after = Pixels(gResultFrame);
   EXPECT_EQ(after, Expected());
@@ -274,13 +274,13 @@ TEST_F(MatchColorPanelTest, TheRGBTabSetsChannelGainsAsOneUndoStep) {
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].channel[2].gain, 1.0f);
   EXPECT_FLOAT_EQ(gUISettings.rgb[0].gain, before.rgb[0].gain) << "mode 1 leaves the luma gain";
   EXPECT_EQ(gUISettings.rgbEnable, 1u) << "switched on from the red gain";
-  EXPECT_EQ(UIGetControlValue(redGain), 32768);
+  EXPECT_EQ(TKGetControlValue(redGain), 32768);
   EXPECT_EQ(Pixels(gResultFrame), Expected());
   EXPECT_NE(Pixels(gResultFrame), unmatched);
   // Mode 2 sets the master gain, shown by its slider.
   Match(1, 2);
   EXPECT_NEAR(gUISettings.rgb[0].gain, 1.221709f, 1e-5f);
-  EXPECT_NEAR(UIGetControlValue(rgbGain), gUISettings.rgb[0].gain * 65536.0, 1.0);
+  EXPECT_NEAR(TKGetControlValue(rgbGain), gUISettings.rgb[0].gain * 65536.0, 1.0);
   // Two undo steps back to where it began.
   ASSERT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
   ASSERT_TRUE(UndoBufferUndo(gUndoBuffer, &gUISettings));
@@ -339,19 +339,19 @@ TEST_F(MatchColorPanelTest, ThePopupFollowsTheTab) {
   for (const Case& c : cases) {
     gHSLSubTabIndex = c.hslSubTab;
     SetMatchColorMode(c.tab);
-    EXPECT_EQ(UIIsControlActive(button), c.active) << c.tab;
-    EXPECT_EQ(UIIsControlActive(panelEyedropper), c.active) << c.tab;
-    EXPECT_EQ(UIIsControlActive(target), c.active) << c.tab;
+    EXPECT_EQ(TKIsControlActive(button), c.active) << c.tab;
+    EXPECT_EQ(TKIsControlActive(panelEyedropper), c.active) << c.tab;
+    EXPECT_EQ(TKIsControlActive(target), c.active) << c.tab;
     if (c.active) {
-      EXPECT_EQ(UIGetMenuID(UIGetControlMenu(popup)), c.menuID) << c.tab;
+      EXPECT_EQ(TKGetMenuID(TKGetControlMenu(popup)), c.menuID) << c.tab;
     }
   }
   SetMatchColorMode(1);
-  EXPECT_EQ(UICountMenuItems(UIGetControlMenu(popup)), 8);
-  UISetControlValue(popup, 8);
+  EXPECT_EQ(TKCountMenuItems(TKGetControlMenu(popup)), 8);
+  TKSetControlValue(popup, 8);
   SetMatchColorMode(7);
-  EXPECT_EQ(UIGetControlValue(popup), 1) << "a new menu starts at its first item";
-  EXPECT_EQ(UICountMenuItems(UIGetControlMenu(popup)), 3);
+  EXPECT_EQ(TKGetControlValue(popup), 1) << "a new menu starts at its first item";
+  EXPECT_EQ(TKCountMenuItems(TKGetControlMenu(popup)), 3);
 }
 
 TEST_F(MatchColorPanelTest, TheSecondaryTabWritesAllSix) {

@@ -20,10 +20,10 @@ TEST_F(MainWindowTest, EachImageViewShowsItsOwnPane) {
                                   kPaneSplitSource, kPaneSplitRef, kPaneLumaRanges};
   for (int32_t i : {1, 2, 3, 4, 5, 0}) {
     TabGroupSelect(gImagePaneTabs, i);
-    UIRunPending();
+    TKRunPending();
     EXPECT_EQ(gImageViewMode, i);
     EXPECT_EQ(gCurrentImagePane, GetViewPane(panes[i]));
-    for (int32_t j = 0; j < 6; ++j) EXPECT_EQ(UIIsControlVisible(GetViewPane(panes[j])), i == j) << i << " " << j;
+    for (int32_t j = 0; j < 6; ++j) EXPECT_EQ(TKIsControlVisible(GetViewPane(panes[j])), i == j) << i << " " << j;
   }
 }
 
@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, EachImageViewHasItsBarRoleFrameAndLUT) {
   for (int32_t i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
     const View& v = views[i];
-    UIControl* pane = GetViewPane(v.pane);
+    TKControl* pane = GetViewPane(v.pane);
     const ImagePaneRecord* r = ImagePaneRecordOf(pane);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(TransportGetParts(gImageTransportBars[i]), v.parts);
@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, EachImageViewHasItsBarRoleFrameAndLUT) {
     EXPECT_EQ(r->customCursors, v.cursors);
     EXPECT_TRUE(r->clipTracking);
   }
-  UIControl* reference = GetViewPane(kPaneReferenceAnalysis);
+  TKControl* reference = GetViewPane(kPaneReferenceAnalysis);
   const ImagePaneRecord* r = ImagePaneRecordOf(reference);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(TransportGetParts(gReferenceTransportBar), 15u);
@@ -93,8 +93,8 @@ TEST_F(MainWindowTest, GalleryWindowFollowsTheAnalysisSelector) {
   EXPECT_EQ(gAnalysisPaneKind, kAnalysisGallery);
   TabGroupSelect(gAnalysisPaneTabs, kAnalysisYCWFM);
   EXPECT_EQ(galleryShown, 0);
-  EXPECT_TRUE(UIIsControlVisible(gAnalysisPanes[kAnalysisYCWFM]));
-  EXPECT_FALSE(UIIsControlVisible(gAnalysisPanes[kAnalysisVectorscope]));
+  EXPECT_TRUE(TKIsControlVisible(gAnalysisPanes[kAnalysisYCWFM]));
+  EXPECT_FALSE(TKIsControlVisible(gAnalysisPanes[kAnalysisVectorscope]));
 }
 
 TEST_F(MainWindowTest, LeavingTheSecondaryTabTurnsEveryPreviewOff) {
@@ -106,16 +106,16 @@ TEST_F(MainWindowTest, LeavingTheSecondaryTabTurnsEveryPreviewOff) {
   gUISettings.secondaryGeometry[2].head[2] = 1;
   gUISettings.secondary[0].enable = 1;  // untouched
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
-  UIControl* showPreview = VFControlAtOffset(offsetof(VL_SettingsStruct, secondary[1].preview));
+  TKControl* showPreview = VFControlAtOffset(offsetof(VL_SettingsStruct, secondary[1].preview));
   ASSERT_NE(showPreview, nullptr);
-  EXPECT_EQ(UIGetControlValue(showPreview), 1);
+  EXPECT_EQ(TKGetControlValue(showPreview), 1);
   // Each preview turned off reprocesses and feeds the preview outputs once.
   static int32_t feeds = 0;
   feeds = 0;
   ViewsHooksInForce().updateSecondaryPreview = [](bool) { ++feeds; };
   TabGroupSelect(gCorrectionTabs, kCorrectionTabLevels);
   EXPECT_EQ(feeds, 3);
-  EXPECT_EQ(UIGetControlValue(showPreview), 0);
+  EXPECT_EQ(TKGetControlValue(showPreview), 0);
   for (int32_t n = 0; n < 6; ++n) {
     EXPECT_EQ(gUISettings.secondary[n].preview, 0u) << n;
     EXPECT_EQ(gUISettings.secondaryGeometry[n].head[2], 0u) << n;
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, RestoresKeptSelectionsOnlyWhenTheyNameAnItem) {
     Build();
     EXPECT_EQ(TabGroupGetCurrent(gImagePaneTabs), c.wantImage);
     EXPECT_EQ(gImageViewMode, c.wantImage);
-    EXPECT_TRUE(UIIsControlVisible(gCurrentImagePane));
+    EXPECT_TRUE(TKIsControlVisible(gCurrentImagePane));
     EXPECT_EQ(TabGroupGetCurrent(gAnalysisPaneTabs), c.wantAnalysis);
     EXPECT_EQ(gAnalysisPaneKind, c.wantAnalysis);
     EXPECT_EQ(TabGroupGetCurrent(gCorrectionTabs), c.wantTab);
@@ -185,14 +185,14 @@ TEST_F(MainWindowTest, RestoresKeptSelectionsOnlyWhenTheyNameAnItem) {
 TEST_F(MainWindowTest, ControlNumbersRunInBuildingOrder) {
   Build();
   // The image views' bars take the first numbers, then the reference bar.
-  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(UIGetControlID(gImageTransportBars[i]).id, i + 1) << i;
-  EXPECT_EQ(UIGetControlID(gReferenceTransportBar).id, 7);
+  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(TKGetControlID(gImageTransportBars[i]).id, i + 1) << i;
+  EXPECT_EQ(TKGetControlID(gReferenceTransportBar).id, 7);
   // The Limiting controls take one each, in their order down the columns.
   const size_t* order = kLimitingFields;
-  const int32_t first = UIGetControlID(VFControlAtOffset(uint32_t(order[0]))).id;
+  const int32_t first = TKGetControlID(VFControlAtOffset(uint32_t(order[0]))).id;
   EXPECT_GT(first, 7);
   for (size_t i = 0; i < std::size(kLimitingFields); ++i)
-    EXPECT_EQ(UIGetControlID(VFControlAtOffset(uint32_t(order[i]))).id, first + int32_t(i)) << i;
+    EXPECT_EQ(TKGetControlID(VFControlAtOffset(uint32_t(order[i]))).id, first + int32_t(i)) << i;
   EXPECT_GT(gNextValueControlID, first + 10);
 }
 
@@ -208,11 +208,11 @@ TEST_F(MainWindowTest, SplitSourceShowsBothSidesOfTheLine) {
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
   TabGroupSelect(gImagePaneTabs, kImageViewSplitSource);
-  UIRunPending();
-  UIRenderWindow(UIMainWindow());
-  EXPECT_EQ(UIImageGetPixel(gSplitGWorld, 1, 12), UIImageGetPixel(gSourceGWorld, 1, 12));
-  EXPECT_EQ(UIImageGetPixel(gSplitGWorld, 30, 12), UIImageGetPixel(gResultGWorld, 30, 12));
-  EXPECT_NE(UIImageGetPixel(gSplitGWorld, 30, 12), UIImageGetPixel(gSourceGWorld, 30, 12));
+  TKRunPending();
+  TKRenderWindow(UIMainWindow());
+  EXPECT_EQ(TKImageGetPixel(gSplitGWorld, 1, 12), TKImageGetPixel(gSourceGWorld, 1, 12));
+  EXPECT_EQ(TKImageGetPixel(gSplitGWorld, 30, 12), TKImageGetPixel(gResultGWorld, 30, 12));
+  EXPECT_NE(TKImageGetPixel(gSplitGWorld, 30, 12), TKImageGetPixel(gSourceGWorld, 30, 12));
 }
 
 }  // namespace

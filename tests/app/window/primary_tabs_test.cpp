@@ -20,19 +20,19 @@ namespace {
 
 class PrimaryTabsTest : public CorrectionWindowTest {
  protected:
-  UIRect content;
+  TKRect content;
 
   void BuildWindow() override {
-    window = UICreateWindow(kUIWindowPlain, UIMakeRect(20, 20, 1000, 560), "Correction");
-    UISetWindowContentColor(window, VFColor(kUIColorControlBackground));
+    window = TKCreateWindow(kTKWindowPlain, TKMakeRect(20, 20, 1000, 560), "Correction");
+    TKSetWindowContentColor(window, VFColor(kUIColorControlBackground));
     static const VFTabEntry kMain[] = {{"HSL", 1, 1},    {"RGB", 1, 0},        {"CMY", 1, 0},
                                        {"YCbCr", 1, 0},  {"Curves", 1, 0},     {"Levels", 1, 0},
                                        {"Luma Range", 1, 0}, {"Secondary", 1, 0}, {"Limiting", 1, 0}};
-    const UIRect group = UIMakeRect(10, 10, 980, 540);
+    const TKRect group = TKMakeRect(10, 10, 980, 540);
     ASSERT_EQ(CreateTabGroup(window, group, 9, kMain, true, &mainTabs), kQVNoErr);
     TabGroupSetEnableProc(mainTabs, CorrectionTabEnableProc);
     gVFTabGroups.correction = mainTabs;
-    content = UIRect{group.top + 4, group.left + 98, group.bottom, group.right};
+    content = TKRect{group.top + 4, group.left + 98, group.bottom, group.right};
     // Every primary tab and range starts switched off, so that an edit
     // shows which enable words it switches on.
     for (uint32_t* word : {&gUISettings.hslEnable, &gUISettings.hslControlsEnable, &gUISettings.hueOffsetEnable,
@@ -46,46 +46,46 @@ class PrimaryTabsTest : public CorrectionWindowTest {
     BuildRGBTab(window, mainTabs, content);
     BuildYCbCrTab(window, mainTabs, content);
     BuildCMYTab(window, mainTabs, content);
-    UIShowWindow(window);
-    UISelectWindow(window);
+    TKShowWindow(window);
+    TKSelectWindow(window);
   }
 
   // Brings a range's sliders on screen.
-  void Show(int32_t tab, UIControl* group, int32_t item) {
+  void Show(int32_t tab, TKControl* group, int32_t item) {
     TabGroupSelect(mainTabs, tab);
     if (tab == kCorrectionTabHSL && group != gHSLSubTabs) TabGroupSelect(gHSLSubTabs, 0);
     TabGroupSelect(group, item);
-    UIRunPending();
+    TKRunPending();
   }
 
   void TypeInto(uint32_t offset, const char* text) {
     VFValueSlider* parts = VFGetValueSlider(VFControlAtOffset(offset));
     ASSERT_NE(parts, nullptr);
-    ASSERT_TRUE(UIIsControlVisible(parts->readout));
+    ASSERT_TRUE(TKIsControlVisible(parts->readout));
     Click(parts->readout);
     Type(text);
-    Key(kUIKeyReturn);
+    Key(kTKKeyReturn);
   }
 
-  static UIControl* ResetButton(UIControl* pane) {
-    for (int32_t i = 0; i < UICountChildren(pane); ++i) {
-      UIControl* child = UIGetChild(pane, i);
-      if (UIGetControlKind(child) == kUIControlPushButton && UIGetControlTitle(child) == "Reset") return child;
+  static TKControl* ResetButton(TKControl* pane) {
+    for (int32_t i = 0; i < TKCountChildren(pane); ++i) {
+      TKControl* child = TKGetChild(pane, i);
+      if (TKGetControlKind(child) == kTKControlPushButton && TKGetControlTitle(child) == "Reset") return child;
     }
     return nullptr;
   }
 
   // A click on a Reset button: its 'VLrt' goes to the application's
   // command handler with the button.
-  void PressReset(UIControl* button) {
-    ASSERT_EQ(UIGetControlCommand(button), kVFCommandReset);
-    ASSERT_TRUE(UIIsControlVisible(button));
+  void PressReset(TKControl* button) {
+    ASSERT_EQ(TKGetControlCommand(button), kVFCommandReset);
+    ASSERT_TRUE(TKIsControlVisible(button));
     Click(button);
   }
 
   static std::string LabelOf(uint32_t offset) {
     VFValueSlider* parts = VFGetValueSlider(VFControlAtOffset(offset));
-    return parts && parts->label ? UIGetEditText(parts->label) : std::string("(none)");
+    return parts && parts->label ? TKGetEditText(parts->label) : std::string("(none)");
   }
 };
 
@@ -93,7 +93,7 @@ class PrimaryTabsTest : public CorrectionWindowTest {
 struct RangeModel {
   const char* name;
   int32_t tab;
-  UIControl** group;
+  TKControl** group;
   uint32_t tabEnable;
   uint32_t firstRange;
   uint32_t stride;
@@ -126,25 +126,25 @@ TEST(PrimaryTabLayout, ColumnWidthsAndWheelSides) {
 TEST_F(PrimaryTabsTest, EveryRangeFieldHasItsSliderInItsRangePane) {
   for (const RangeModel& m : kModels) {
     SCOPED_TRACE(m.name);
-    UIControl* group = *m.group;
+    TKControl* group = *m.group;
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(gVFTabGroups.ranges[m.syncIndex], group);
     const uint32_t fields = m.stride / 4 - 1;
     for (int32_t r = 0; r < 4; ++r) {
-      UIControl* pane = TabGroupGetPane(group, r);
+      TKControl* pane = TabGroupGetPane(group, r);
       const uint32_t range = m.firstRange + uint32_t(r) * m.stride;
       for (uint32_t f = 1; f <= fields; ++f) {
-        UIControl* slider = VFControlAtOffset(range + 4 * f);
+        TKControl* slider = VFControlAtOffset(range + 4 * f);
         ASSERT_NE(VFGetValueSlider(slider), nullptr) << "offset " << range + 4 * f;
-        EXPECT_EQ(UIGetParentControl(slider), pane);
+        EXPECT_EQ(TKGetParentControl(slider), pane);
       }
-      UIControl* reset = ResetButton(pane);
+      TKControl* reset = ResetButton(pane);
       ASSERT_NE(reset, nullptr);
       VLSettingsSectionMask mask = 0;
       EXPECT_TRUE(VFGetButtonSectionMask(reset, &mask));
       EXPECT_EQ(mask, VLSettingsSectionMask(1) << (m.maskBit + r));
-      EXPECT_TRUE(UIRectContains(UIGetControlBounds(pane), UIPoint{UIGetControlBounds(reset).right - 1,
-                                                                    UIGetControlBounds(reset).bottom - 1}));
+      EXPECT_TRUE(TKRectContains(TKGetControlBounds(pane), TKPoint{TKGetControlBounds(reset).right - 1,
+                                                                    TKGetControlBounds(reset).bottom - 1}));
     }
   }
   // The RGB, CMY and YCbCr groups sit straight in their tab's pane, where
@@ -171,12 +171,12 @@ TEST_F(PrimaryTabsTest, SlidersSpanTheirFieldsInTheRangeTable) {
       if (row == nullptr) continue;
       VFValueSlider* parts = VFGetValueSlider(VFControlAtOffset(m.firstRange + at));
       ASSERT_NE(parts, nullptr) << "offset " << m.firstRange + at;
-      EXPECT_EQ(UIGetControlMinimum(parts->slider), units(row->sliderMin)) << at;
-      EXPECT_EQ(UIGetControlMaximum(parts->slider), units(row->sliderMax)) << at;
+      EXPECT_EQ(TKGetControlMinimum(parts->slider), units(row->sliderMin)) << at;
+      EXPECT_EQ(TKGetControlMaximum(parts->slider), units(row->sliderMax)) << at;
       const bool typedWider = m.tab == kCorrectionTabHSL && at % m.stride == hslSaturation;
       int32_t lo = 0, hi = 0;
-      ASSERT_EQ(UIGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMin, &lo, 4, nullptr), kQVNoErr);
-      ASSERT_EQ(UIGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMax, &hi, 4, nullptr), kQVNoErr);
+      ASSERT_EQ(TKGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMin, &lo, 4, nullptr), kQVNoErr);
+      ASSERT_EQ(TKGetControlProperty(parts->editField, kVFCreator, kVFPropTypedMax, &hi, 4, nullptr), kQVNoErr);
       EXPECT_EQ(lo, units(typedWider ? -1000.0 : row->min)) << at;
       EXPECT_EQ(hi, units(typedWider ? 1000.0 : row->max)) << at;
       ++checked;
@@ -206,9 +206,9 @@ TEST_F(PrimaryTabsTest, LabelsColumnsAndControlNumbersFollowTheTables) {
 
   // Master gamma, pedestal, gain down the first column; the channels'
   // triples down the second, one column width plus 20 px to the right.
-  const int32_t column = PrimaryColumnWidth(UIRectWidth(content));
-  auto left = [](uint32_t offset) { return UIGetControlBounds(VFGetValueSlider(VFControlAtOffset(offset))->label).left; };
-  auto top = [](uint32_t offset) { return UIGetControlBounds(VFGetValueSlider(VFControlAtOffset(offset))->label).top; };
+  const int32_t column = PrimaryColumnWidth(TKRectWidth(content));
+  auto left = [](uint32_t offset) { return TKGetControlBounds(VFGetValueSlider(VFControlAtOffset(offset))->label).left; };
+  auto top = [](uint32_t offset) { return TKGetControlBounds(VFGetValueSlider(VFControlAtOffset(offset))->label).top; };
   EXPECT_EQ(left(VF_OFFSET(rgb[0].gamma)), content.left + 104);
   EXPECT_EQ(top(VF_OFFSET(rgb[0].gamma)), content.top + 10);
   EXPECT_EQ(top(VF_OFFSET(rgb[0].pedestal)) - top(VF_OFFSET(rgb[0].gamma)), 35);
@@ -216,17 +216,17 @@ TEST_F(PrimaryTabsTest, LabelsColumnsAndControlNumbersFollowTheTables) {
   EXPECT_EQ(left(VF_OFFSET(rgb[0].channel[0].gamma)) - left(VF_OFFSET(rgb[0].gamma)), column + 20);
   EXPECT_EQ(top(VF_OFFSET(rgb[0].channel[0].gamma)), content.top + 10);
   EXPECT_EQ(top(VF_OFFSET(rgb[0].channel[2].gain)) - top(VF_OFFSET(rgb[0].channel[0].gamma)), 8 * 35);
-  const int32_t hslColumn = HSLColumnWidth(UIRectWidth(content));
+  const int32_t hslColumn = HSLColumnWidth(TKRectWidth(content));
   EXPECT_EQ(left(VF_OFFSET(hsl[0].gain)) - left(VF_OFFSET(hsl[0].hue)), hslColumn + 20);
 
   // Control numbers run in creation order: 36 HSL sliders, four wheels of
   // three, then 48 sliders for each of RGB, YCbCr and CMY.
-  auto id = [](uint32_t offset) { return UIGetControlID(VFControlAtOffset(offset)).id; };
+  auto id = [](uint32_t offset) { return TKGetControlID(VFControlAtOffset(offset)).id; };
   EXPECT_EQ(id(VF_OFFSET(hsl[0].hue)), 1);
   EXPECT_EQ(id(VF_OFFSET(hsl[3].pedestal)), 36);
   EXPECT_EQ(id(VF_OFFSET(hueOffsets.wheel[0].huewheel)), 37);
   EXPECT_EQ(id(VF_OFFSET(hueOffsets.wheel[3].huewheel)), 46);
-  EXPECT_EQ(UIGetControlID(VFControlAtOffset(VF_OFFSET(hueOffsets.wheel[3].strength))).signature, kHueWheelSignature);
+  EXPECT_EQ(TKGetControlID(VFControlAtOffset(VF_OFFSET(hueOffsets.wheel[3].strength))).signature, kHueWheelSignature);
   EXPECT_EQ(id(VF_OFFSET(rgb[0].gamma)), 49);
   EXPECT_EQ(id(VF_OFFSET(ycbcr[0].gamma)), 49 + 48);
   EXPECT_EQ(id(VF_OFFSET(cmy[0].gamma)), 49 + 96);
@@ -237,7 +237,7 @@ TEST_F(PrimaryTabsTest, TypingIntoOneRangeOfEachModelWritesItsFieldAndTheEnableW
   struct Case {
     const char* name;
     int32_t tab;
-    UIControl** group;
+    TKControl** group;
     int32_t range;
     uint32_t field;
     const char* typed;
@@ -309,7 +309,7 @@ TEST_F(PrimaryTabsTest, ResetRestoresExactlyItsRange) {
 
   struct Section {
     int32_t tab;
-    UIControl* group;
+    TKControl* group;
     int32_t item;
     uint32_t first, end;
   };
@@ -326,7 +326,7 @@ TEST_F(PrimaryTabsTest, ResetRestoresExactlyItsRange) {
     std::memcpy(&gUISettings, &dirty, sizeof dirty);
     SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, nullptr, 0);
     Show(s.tab, s.group, s.item);
-    UIControl* reset = ResetButton(TabGroupGetPane(s.group, s.item));
+    TKControl* reset = ResetButton(TabGroupGetPane(s.group, s.item));
     ASSERT_NE(reset, nullptr);
     reprocessCount = 0;
     PressReset(reset);
@@ -340,12 +340,12 @@ TEST_F(PrimaryTabsTest, ResetRestoresExactlyItsRange) {
     }
     // The section's sliders and wheels show the defaults again.
     for (uint32_t off = s.first + 4; off < s.end; off += 4) {
-      UIControl* control = VFControlAtOffset(off);
+      TKControl* control = VFControlAtOffset(off);
       if (VFValueSlider* parts = VFGetValueSlider(control)) {
         float d;
         std::memcpy(&d, def + off, 4);
-        EXPECT_EQ(UIGetControlValue(parts->slider), std::clamp(int32_t(d * 65536.0f), UIGetControlMinimum(parts->slider),
-                                                               UIGetControlMaximum(parts->slider)))
+        EXPECT_EQ(TKGetControlValue(parts->slider), std::clamp(int32_t(d * 65536.0f), TKGetControlMinimum(parts->slider),
+                                                               TKGetControlMaximum(parts->slider)))
             << off;
       }
     }
@@ -372,7 +372,7 @@ TEST_F(PrimaryTabsTest, SyncReachesEveryGroupAndItsSliders) {
   SyncControlsWithSettings(&other, kVFSyncAll, kVFSyncAll, nullptr, kVFSyncApply);
   EXPECT_EQ(ChangedWords(other, gUISettings), std::vector<uint32_t>{}) << "the working record takes the values";
   struct Box {
-    UIControl* group;
+    TKControl* group;
     int32_t item;
   } boxes[] = {{gHSLRangeTabs, 1}, {gRGBRangeTabs, 2}, {gYCbCrRangeTabs, 3}, {gCMYRangeTabs, 0}, {gHSLSubTabs, 1}};
   for (const Box& b : boxes) EXPECT_EQ(TabGroupGetItemCheck(b.group, b.item), 1);
@@ -382,7 +382,7 @@ TEST_F(PrimaryTabsTest, SyncReachesEveryGroupAndItsSliders) {
                        VF_OFFSET(cmy[0].channel[0].gain)}) {
     float f;
     std::memcpy(&f, reinterpret_cast<const uint8_t*>(&other) + off, 4);
-    EXPECT_EQ(UIGetControlValue(VFControlAtOffset(off)), int32_t(f * 65536.0f)) << off;
+    EXPECT_EQ(TKGetControlValue(VFControlAtOffset(off)), int32_t(f * 65536.0f)) << off;
   }
   HueWheelState s{};
   ASSERT_TRUE(HueWheelGetState(VFControlAtOffset(VF_OFFSET(hueOffsets.wheel[kVLWheelMidtone].huewheel)), &s));
@@ -392,33 +392,33 @@ TEST_F(PrimaryTabsTest, SyncReachesEveryGroupAndItsSliders) {
 
 TEST_F(PrimaryTabsTest, HueOffsetsSubTabHoldsFourWheelsThatTickOnlyTheirTabs) {
   TabGroupSelect(gHSLSubTabs, 1);
-  UIRunPending();
+  TKRunPending();
   EXPECT_EQ(gHSLSubTabIndex, 1);
-  const int32_t side = HueOffsetWheelSide(UIRectWidth(content), UIRectHeight(content));
+  const int32_t side = HueOffsetWheelSide(TKRectWidth(content), TKRectHeight(content));
   static const char* const kLabels[] = {"Master", "Shadows", "Midtones", "Highlights"};
   for (int k = 0; k < 4; ++k) {
     const uint32_t slot = VF_OFFSET(hueOffsets.wheel[0]) + 12 * uint32_t(k);
-    UIControl* wheel = VFControlAtOffset(slot);
+    TKControl* wheel = VFControlAtOffset(slot);
     ASSERT_NE(wheel, nullptr);
     EXPECT_EQ(VFControlAtOffset(slot + 4), wheel);
     EXPECT_EQ(VFControlAtOffset(slot + 8), wheel);
-    const UIRect b = UIGetControlBounds(wheel);
+    const TKRect b = TKGetControlBounds(wheel);
     EXPECT_EQ(b.left, content.left + 104 + k * (side + 10));
     EXPECT_EQ(b.top, content.top + 20);
-    EXPECT_EQ(UIRectWidth(b), side);
-    EXPECT_EQ(UIRectHeight(b), side);
-    EXPECT_TRUE(UIIsControlVisible(wheel));
-    UIControl* label = UIFindControlByID(window, UIControlID{kVFSigLabel, UIGetControlID(wheel).id});
+    EXPECT_EQ(TKRectWidth(b), side);
+    EXPECT_EQ(TKRectHeight(b), side);
+    EXPECT_TRUE(TKIsControlVisible(wheel));
+    TKControl* label = TKFindControlByID(window, TKControlID{kVFSigLabel, TKGetControlID(wheel).id});
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(UIGetEditText(label), kLabels[k]);
+    EXPECT_EQ(TKGetEditText(label), kLabels[k]);
   }
   // A click on the highlights wheel ticks the hue offsets and the HSL tab,
   // not the "Controls" sub-tab.
   const VL_SettingsStruct before = gUISettings;
-  UIControl* highlights = VFControlAtOffset(VF_OFFSET(hueOffsets.wheel[kVLWheelHighlight].huewheel));
-  const UIRect b = UIGetControlBounds(highlights);
-  UIInjectClick(window, UIPoint{(b.left + b.right) / 2 + 20, (b.top + b.bottom) / 2});
-  UIRunPending();
+  TKControl* highlights = VFControlAtOffset(VF_OFFSET(hueOffsets.wheel[kVLWheelHighlight].huewheel));
+  const TKRect b = TKGetControlBounds(highlights);
+  TKInjectClick(window, TKPoint{(b.left + b.right) / 2 + 20, (b.top + b.bottom) / 2});
+  TKRunPending();
   const std::vector<uint32_t> expected = {VF_OFFSET(hslEnable), VF_OFFSET(hueOffsetEnable),
                                           VF_OFFSET(hueOffsets.wheel[kVLWheelHighlight].tintangle),
                                           VF_OFFSET(hueOffsets.wheel[kVLWheelHighlight].strength)};
@@ -428,34 +428,34 @@ TEST_F(PrimaryTabsTest, HueOffsetsSubTabHoldsFourWheelsThatTickOnlyTheirTabs) {
 
   TabGroupSelect(gHSLSubTabs, 0);
   EXPECT_EQ(gHSLSubTabIndex, 0);
-  EXPECT_FALSE(UIIsControlVisible(highlights));
+  EXPECT_FALSE(TKIsControlVisible(highlights));
 }
 
 TEST_F(PrimaryTabsTest, HueOffsetsSubTabDeactivatesMatchColourAndControlsBringsItBackOnTheHSLMenu) {
   // A match-colour panel below the tabs, as the main window has one.
   constexpr int32_t kPanelID = 900;
-  UIRect frame = UIMakeRect(10, 10, 300, 100);
-  UIControl* target = nullptr;
+  TKRect frame = TKMakeRect(10, 10, 300, 100);
+  TKControl* target = nullptr;
   ASSERT_EQ(CreateMatchColorPanel(window, &frame, nullptr, &gUISettings, 33452, 33464, kPanelID, &target), kQVNoErr);
-  UIControl* button = UIFindControlByID(window, UIControlID{QVFourCC("VFmc"), kPanelID});
-  UIControl* popup = UIFindControlByID(window, UIControlID{QVFourCC("VFmf"), kPanelID});
+  TKControl* button = TKFindControlByID(window, TKControlID{QVFourCC("VFmc"), kPanelID});
+  TKControl* popup = TKFindControlByID(window, TKControlID{QVFourCC("VFmf"), kPanelID});
   ASSERT_NE(button, nullptr);
   ASSERT_NE(popup, nullptr);
   TabGroupSelect(mainTabs, kCorrectionTabRGB);
   SetMatchColorMode(kCorrectionTabRGB);
-  ASSERT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 162);
+  ASSERT_EQ(TKGetMenuID(TKGetControlMenu(popup)), 162);
   TabGroupSelect(mainTabs, kCorrectionTabHSL);
 
   TabGroupSelect(gHSLSubTabs, 1);
   EXPECT_EQ(gHSLSubTabIndex, 1);
-  EXPECT_FALSE(UIIsControlActive(button));
-  EXPECT_FALSE(UIIsControlActive(popup));
+  EXPECT_FALSE(TKIsControlActive(button));
+  EXPECT_FALSE(TKIsControlActive(popup));
 
   TabGroupSelect(gHSLSubTabs, 0);
   EXPECT_EQ(gHSLSubTabIndex, 0);
-  EXPECT_TRUE(UIIsControlActive(button));
-  ASSERT_NE(UIGetControlMenu(popup), nullptr);
-  EXPECT_EQ(UIGetMenuID(UIGetControlMenu(popup)), 160);
+  EXPECT_TRUE(TKIsControlActive(button));
+  ASSERT_NE(TKGetControlMenu(popup), nullptr);
+  EXPECT_EQ(TKGetMenuID(TKGetControlMenu(popup)), 160);
 }
 
 }  // namespace

@@ -15,25 +15,25 @@ uint32_t Block(int n) { return kSecondary + kBlockBytes * uint32_t(n); }
 
 class SecondaryTabTest : public CorrectionWindowTest {
  protected:
-  UIControl* tabs = nullptr;  // the wide window's nine correction tabs
-  UIControl* groups = nullptr;
+  TKControl* tabs = nullptr;  // the wide window's nine correction tabs
+  TKControl* groups = nullptr;
 
   void BuildWindow() override {
     gNextValueControlID = 100;
-    window = UICreateWindow(kUIWindowPlain, UIMakeRect(20, 20, 1320, 640), "Secondary");
-    UISetWindowContentColor(window, VFColor(kUIColorControlBackground));
+    window = TKCreateWindow(kTKWindowPlain, TKMakeRect(20, 20, 1320, 640), "Secondary");
+    TKSetWindowContentColor(window, VFColor(kUIColorControlBackground));
     static const VFTabEntry kMain[] = {{"HSL", 1, 0},        {"RGB", 1, 0},        {"CMY", 1, 0},
                                        {"YCbCr", 1, 0},      {"Curves", 1, 0},     {"Levels", 1, 0},
                                        {"Luma Range", 1, 0}, {"Secondary", 1, 1}, {"Limiting", 1, 0}};
-    ASSERT_EQ(CreateTabGroup(window, UIMakeRect(10, 10, 1300, 620), 9, kMain, true, &tabs), kQVNoErr);
+    ASSERT_EQ(CreateTabGroup(window, TKMakeRect(10, 10, 1300, 620), 9, kMain, true, &tabs), kQVNoErr);
     gVFTabGroups.correction = tabs;
-    const UIRect content = UIGetControlBounds(TabGroupGetPane(tabs, 7));
-    BuildSecondaryTab(window, tabs, content, UIRectInset(content, 4, 4));
+    const TKRect content = TKGetControlBounds(TabGroupGetPane(tabs, 7));
+    BuildSecondaryTab(window, tabs, content, TKRectInset(content, 4, 4));
     groups = gVFTabGroups.secondaries;
     ASSERT_NE(groups, nullptr);
     ASSERT_EQ(groups, gSecondaryTabs);
-    UIShowWindow(window);
-    UISelectWindow(window);
+    TKShowWindow(window);
+    TKSelectWindow(window);
   }
 
   // Keys every secondary to one colour of the ramp, as a loaded correction
@@ -47,26 +47,26 @@ class SecondaryTabTest : public CorrectionWindowTest {
 
   void Show(int n) {
     TabGroupSelect(groups, n);
-    UIRunPending();
+    TKRunPending();
   }
 
-  void TypeInto(UIControl* slider, const char* text) {
+  void TypeInto(TKControl* slider, const char* text) {
     VFValueSlider* parts = VFGetValueSlider(slider);
     ASSERT_NE(parts, nullptr);
     Click(parts->readout);
     ASSERT_TRUE(gEditFieldOpen);
-    UISetEditText(parts->editField, "");
+    TKSetEditText(parts->editField, "");
     Type(text);
-    Key(kUIKeyReturn);
+    Key(kTKKeyReturn);
   }
 
-  void ChooseStyle(UIControl* popup, std::initializer_list<uint32_t> keys) {
-    UIInjectClick(window, Centre(popup));
-    for (uint32_t k : keys) UIInjectKey(k);
-    UIRunPending();
+  void ChooseStyle(TKControl* popup, std::initializer_list<uint32_t> keys) {
+    TKInjectClick(window, Centre(popup));
+    for (uint32_t k : keys) TKInjectKey(k);
+    TKRunPending();
   }
 
-  UIControl* PopupOf(int n) { return VFControlAtOffset(Block(n) + offsetof(VL_SecondaryControls, previewMode)); }
+  TKControl* PopupOf(int n) { return VFControlAtOffset(Block(n) + offsetof(VL_SecondaryControls, previewMode)); }
 };
 
 TEST_F(SecondaryTabTest, TheGroupsBindTheirBlocksAndEnableWords) {
@@ -76,12 +76,12 @@ TEST_F(SecondaryTabTest, TheGroupsBindTheirBlocksAndEnableWords) {
   // Every slider, check box and popup of every group sits at its field.
   const uint32_t fields[] = {4, 8, 12, 16, 20, 24, 28, 32, 112, 116, 120};
   for (int n = 0; n < 6; ++n) {
-    UIControl* pane = TabGroupGetPane(groups, n);
+    TKControl* pane = TabGroupGetPane(groups, n);
     for (uint32_t at : fields) {
-      UIControl* c = VFControlAtOffset(Block(n) + at);
+      TKControl* c = VFControlAtOffset(Block(n) + at);
       ASSERT_NE(c, nullptr) << "group " << n << " field " << at;
-      UIControl* up = c;
-      while (up && up != pane) up = UIGetParentControl(up);
+      TKControl* up = c;
+      while (up && up != pane) up = TKGetParentControl(up);
       EXPECT_EQ(up, pane) << "group " << n << " field " << at << " lies in its own pane";
     }
   }
@@ -121,7 +121,7 @@ TEST_F(SecondaryTabTest, EachGroupsControlEditsItsOwnBlockAndThePictureFollows) 
     Show(n);
     const VL_SettingsStruct before = gUISettings;
     const std::vector<float> picture = Pixels(gResultFrame);
-    UIControl* control = VFControlAtOffset(Block(n) + k.at);
+    TKControl* control = VFControlAtOffset(Block(n) + k.at);
     ASSERT_NE(control, nullptr) << k.story;
     if (k.text) {
       TypeInto(control, k.text);
@@ -146,17 +146,17 @@ TEST_F(SecondaryTabTest, EachGroupsControlEditsItsOwnBlockAndThePictureFollows) 
 TEST_F(SecondaryTabTest, LeavingAGroupWithItsPreviewOnTurnsThePreviewOff) {
   KeyEverySecondary();
   Show(1);
-  UIControl* preview = VFControlAtOffset(Block(1) + offsetof(VL_SecondaryControls, preview));
+  TKControl* preview = VFControlAtOffset(Block(1) + offsetof(VL_SecondaryControls, preview));
   Click(preview);
   ASSERT_EQ(gUISettings.secondary[1].preview, 1u);
-  ASSERT_EQ(UIGetControlValue(preview), 1);
+  ASSERT_EQ(TKGetControlValue(preview), 1);
   const std::vector<float> previewed = Pixels(gResultFrame);
   int reprocessed = reprocessCount;
 
   Show(2);
   EXPECT_EQ(gSecondaryTabIndex, 2);
   EXPECT_EQ(gUISettings.secondary[1].preview, 0u) << "word 29884 + 124";
-  EXPECT_EQ(UIGetControlValue(preview), 0);
+  EXPECT_EQ(TKGetControlValue(preview), 0);
   EXPECT_EQ(reprocessCount, reprocessed + 1) << "reprocessed at once";
   EXPECT_EQ(Pixels(gResultFrame), Expected());
   EXPECT_NE(Pixels(gResultFrame), previewed);
@@ -177,11 +177,11 @@ TEST_F(SecondaryTabTest, LeavingAGroupWithItsPreviewOnTurnsThePreviewOff) {
 
 TEST_F(SecondaryTabTest, ChoosingAPreviewStyleTicksTheTabsAroundThePopup) {
   Show(3);
-  UIControl* popup = PopupOf(3);
+  TKControl* popup = PopupOf(3);
   ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(UIGetControlValue(popup), 1) << "the default style";
+  EXPECT_EQ(TKGetControlValue(popup), 1) << "the default style";
   const VL_SettingsStruct before = gUISettings;
-  ChooseStyle(popup, {kUIKeyDown, kUIKeyDown, kUIKeyReturn});
+  ChooseStyle(popup, {kTKKeyDown, kTKKeyDown, kTKKeyReturn});
   EXPECT_EQ(gUISettings.secondary[3].previewMode, 3u);
   const std::vector<uint32_t> expected = {VF_OFFSET(secondaryEnable), Block(3), Block(3) + 20};
   EXPECT_EQ(ChangedWords(before, gUISettings), expected) << "words 29860, 30240 and the style";
@@ -193,12 +193,12 @@ TEST_F(SecondaryTabTest, ChoosingAPreviewStyleTicksTheTabsAroundThePopup) {
   const VL_SettingsStruct chosen = gUISettings;
   gUISettings.secondary[3].previewMode = 2;
   SyncControlsWithSettings(&gUISettings, kVFSyncAll, kVFSyncAll, &chosen, 0);
-  EXPECT_EQ(UIGetControlValue(popup), 2);
+  EXPECT_EQ(TKGetControlValue(popup), 2);
 
   // The menu's three items are the engine's three preview modes.
-  UIMenu* menu = VFPreviewStyleMenu();
+  TKMenu* menu = VFPreviewStyleMenu();
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(UICountMenuItems(menu), 3);
+  EXPECT_EQ(TKCountMenuItems(menu), 3);
 }
 
 // Control numbers run on from the counter, group after group: a sample row,
@@ -218,20 +218,20 @@ TEST_F(SecondaryTabTest, ControlNumbersRunOnGroupAfterGroup) {
   };
   for (int n = 0; n < 6; ++n)
     for (const Numbered& k : numbered) {
-      UIControl* c = VFControlAtOffset(Block(n) + k.at);
+      TKControl* c = VFControlAtOffset(Block(n) + k.at);
       ASSERT_NE(c, nullptr) << "group " << n << " field " << k.at;
-      EXPECT_EQ(UIGetControlID(c).id, 100 + kPerGroup * n + k.number) << "group " << n << " field " << k.at;
+      EXPECT_EQ(TKGetControlID(c).id, 100 + kPerGroup * n + k.number) << "group " << n << " field " << k.at;
     }
   EXPECT_EQ(gNextValueControlID, 100 + 6 * kPerGroup);
 }
 
 TEST_F(SecondaryTabTest, EachResetButtonCarriesItsGroupsSection) {
   for (int n = 0; n < 6; ++n) {
-    UIControl* reset = nullptr;
-    UIControl* pane = TabGroupGetPane(groups, n);
-    for (int32_t i = 0; i < UICountChildren(pane); ++i) {
-      UIControl* c = UIGetChild(pane, i);
-      if (UIGetControlCommand(c) == kVFCommandReset) reset = c;
+    TKControl* reset = nullptr;
+    TKControl* pane = TabGroupGetPane(groups, n);
+    for (int32_t i = 0; i < TKCountChildren(pane); ++i) {
+      TKControl* c = TKGetChild(pane, i);
+      if (TKGetControlCommand(c) == kVFCommandReset) reset = c;
     }
     ASSERT_NE(reset, nullptr) << "group " << n;
     VLSettingsSectionMask mask = 0;

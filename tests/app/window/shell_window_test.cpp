@@ -12,41 +12,41 @@
 namespace {
 
 TEST(MainWindowPanes, ReleasingCapsLockReprocessesTheSuspendedPanes) {
-  UIUseFakeClock(true);
-  ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+  TKUseFakeClock(true);
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
   ASSERT_EQ(FBCreateRGBFrameBuffer(32, 32, &gSourceFrame, kFBPixFormatPlanarFloat), kQVNoErr);
   ASSERT_EQ(FBCreateRGBFrameBuffer(32, 32, &gResultFrame, kFBPixFormatPlanarFloat), kQVNoErr);
   for (int32_t y = 0; y < 32; ++y)
     for (int32_t x = 0; x < 32; ++x) FBSetRGBPixel(gSourceFrame, x, y, 0.9f, 0.5f, 0.1f, 1);
-  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
-    *p = UIImageCreate(32, 32);
+  for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
+    *p = TKImageCreate(32, 32);
   VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
   ASSERT_EQ(UIBuildMainWindow(), kQVNoErr);
   SetViewPanePictures();
   UIShowMainWindow(true);
 
-  UIInjectModifiers(kUIModCapsLock);
-  UIRunPending();
+  TKInjectModifiers(kTKModCapsLock);
+  TKRunPending();
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   EXPECT_TRUE(gUpdatesSuspended);
-  EXPECT_EQ(UIImageGetPixel(gResultGWorld, 16, 16), 0xFF000000u);
+  EXPECT_EQ(TKImageGetPixel(gResultGWorld, 16, 16), 0xFF000000u);
 
-  UIInjectModifiers(0);
-  UIRunPending();
+  TKInjectModifiers(0);
+  TKRunPending();
   EXPECT_FALSE(gUpdatesSuspended);
-  const uint32_t shown = UIImageGetPixel(gResultGWorld, 16, 16);
+  const uint32_t shown = TKImageGetPixel(gResultGWorld, 16, 16);
   EXPECT_NEAR(int((shown >> 16) & 0xFF), 230, 1);
   // The window's result pane shows it.
-  UIImage* shot = UIRenderWindow(UIMainWindow());
-  const UIRect pane = UIGetControlBounds(GetViewPane(kPaneResult));
-  const uint32_t centre = UIImageGetPixel(shot, (pane.left + pane.right) / 2, (pane.top + pane.bottom) / 2);
+  TKImage* shot = TKRenderWindow(UIMainWindow());
+  const TKRect pane = TKGetControlBounds(GetViewPane(kPaneResult));
+  const uint32_t centre = TKImageGetPixel(shot, (pane.left + pane.right) / 2, (pane.top + pane.bottom) / 2);
   EXPECT_EQ(centre, shown);
 
   UIDisposeMainWindow();
-  UIShutdownToolkit();
-  UIUseFakeClock(false);
-  for (UIImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
-    UIImageDispose(*p);
+  TKShutdownToolkit();
+  TKUseFakeClock(false);
+  for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
+    TKImageDispose(*p);
     *p = nullptr;
   }
   FBDisposeFrameBuffer(gSourceFrame);

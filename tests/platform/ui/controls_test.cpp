@@ -11,368 +11,368 @@
 
 namespace {
 
-class UIControlTest : public UIHeadlessTest {
+class TKControlTest : public TKHeadlessTest {
  protected:
   void SetUp() override {
-    UIHeadlessTest::SetUp();
-    window = UICreateWindow(kUIWindowPlain, UIMakeRect(100, 100, 400, 300), "Test");
-    UIShowWindow(window);
+    TKHeadlessTest::SetUp();
+    window = TKCreateWindow(kTKWindowPlain, TKMakeRect(100, 100, 400, 300), "Test");
+    TKShowWindow(window);
   }
-  static UIPoint Centre(UIControl* c) {
-    UIRect r = UIGetControlBounds(c);
-    return UIPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  static TKPoint Centre(TKControl* c) {
+    TKRect r = TKGetControlBounds(c);
+    return TKPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  UIWindow* window = nullptr;
+  TKWindow* window = nullptr;
 };
 
-TEST_F(UIControlTest, ClickingCheckBoxTogglesItAndRunsItsHandler) {
-  UIControl* box = UINewCheckBox(window, UIMakeRect(10, 10, 120, 20), "Limiter", 0);
+TEST_F(TKControlTest, ClickingCheckBoxTogglesItAndRunsItsHandler) {
+  TKControl* box = TKNewCheckBox(window, TKMakeRect(10, 10, 120, 20), "Limiter", 0);
   int hits = 0;
   int16_t part = 0;
-  UIInstallControlHandler(box, [&](UIEvent& e) {
-    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+  TKInstallControlHandler(box, [&](TKEvent& e) {
+    if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
     ++hits;
     part = e.part;
     return kQVNoErr;
   });
-  UIInjectClick(window, Centre(box));
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(box), 1);
+  TKInjectClick(window, Centre(box));
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(box), 1);
   EXPECT_EQ(hits, 1);
-  EXPECT_EQ(part, kUIPartCheckBox);
-  UIInjectClick(window, Centre(box));
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(box), 0);
+  EXPECT_EQ(part, kTKPartCheckBox);
+  TKInjectClick(window, Centre(box));
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(box), 0);
   // Released outside: no toggle, no hit.
-  UIInjectMouseDown(window, Centre(box));
-  UIInjectMouseUp(window, UIPoint{300, 250});
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(box), 0);
+  TKInjectMouseDown(window, Centre(box));
+  TKInjectMouseUp(window, TKPoint{300, 250});
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(box), 0);
   EXPECT_EQ(hits, 2);
   // Disabled (through its container): nothing happens.
-  UIControl* pane = UINewUserPane(window, UIMakeRect(0, 0, 400, 300), {});
-  ASSERT_EQ(UIEmbedControl(box, pane), kQVNoErr);
-  UISetControlEnabled(pane, false);
-  EXPECT_FALSE(UIIsControlEnabled(box));
-  UIInjectClick(window, Centre(box));
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(box), 0);
+  TKControl* pane = TKNewUserPane(window, TKMakeRect(0, 0, 400, 300), {});
+  ASSERT_EQ(TKEmbedControl(box, pane), kQVNoErr);
+  TKSetControlEnabled(pane, false);
+  EXPECT_FALSE(TKIsControlEnabled(box));
+  TKInjectClick(window, Centre(box));
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(box), 0);
 }
 
-TEST_F(UIControlTest, DraggingSliderTracksLiveWithPartCodes) {
-  UIControl* slider = UINewSlider(window, UIMakeRect(20, 50, 216, 20), 0, 0, 200);
+TEST_F(TKControlTest, DraggingSliderTracksLiveWithPartCodes) {
+  TKControl* slider = TKNewSlider(window, TKMakeRect(20, 50, 216, 20), 0, 0, 200);
   std::vector<int32_t> live;
   std::vector<int16_t> hitParts, liveParts;
-  UIInstallControlHandler(slider, [&](UIEvent& e) {
-    if (e.kind == kUIEventValueChanged) {
+  TKInstallControlHandler(slider, [&](TKEvent& e) {
+    if (e.kind == kTKEventValueChanged) {
       liveParts.push_back(e.part);
-      live.push_back(UIGetControlValue(slider));
+      live.push_back(TKGetControlValue(slider));
       return kQVNoErr;
     }
-    if (e.kind == kUIEventControlHit) {
+    if (e.kind == kTKEventControlHit) {
       hitParts.push_back(e.part);
       return kQVNoErr;
     }
     return kQVErrNotHandled;
   });
   // The thumb (16 wide) sits at the left end for value 0.
-  UIPoint thumb{28, 60};
-  EXPECT_EQ(UISliderPartAt(slider, thumb), kUIPartThumb);
+  TKPoint thumb{28, 60};
+  EXPECT_EQ(TKSliderPartAt(slider, thumb), kTKPartThumb);
   // Moves a moment apart each count (moves queued together count as the last).
-  UIInjectMouseDown(window, thumb);
-  UIInjectMouseDrag(window, UIPoint{78, 60}, 0, 0.1);
-  UIInjectMouseDrag(window, UIPoint{128, 60}, 0, 0.2);
-  UIInjectMouseDrag(window, UIPoint{500, 60}, 0, 0.3);  // past the end clamps
-  UIInjectMouseUp(window, UIPoint{500, 60}, 0, 0.4);
-  UIRunFor(0.5);
+  TKInjectMouseDown(window, thumb);
+  TKInjectMouseDrag(window, TKPoint{78, 60}, 0, 0.1);
+  TKInjectMouseDrag(window, TKPoint{128, 60}, 0, 0.2);
+  TKInjectMouseDrag(window, TKPoint{500, 60}, 0, 0.3);  // past the end clamps
+  TKInjectMouseUp(window, TKPoint{500, 60}, 0, 0.4);
+  TKRunFor(0.5);
   EXPECT_EQ(live, (std::vector<int32_t>{50, 100, 200}));
-  EXPECT_EQ(liveParts, std::vector<int16_t>(3, kUIPartThumb));
-  EXPECT_EQ(hitParts, std::vector<int16_t>{kUIPartThumb});
-  EXPECT_EQ(UIGetControlValue(slider), 200);
+  EXPECT_EQ(liveParts, std::vector<int16_t>(3, kTKPartThumb));
+  EXPECT_EQ(hitParts, std::vector<int16_t>{kTKPartThumb});
+  EXPECT_EQ(TKGetControlValue(slider), 200);
 
   // A click on the track left of the thumb pages down by the page size.
-  UISetSliderPageSize(slider, 30);
+  TKSetSliderPageSize(slider, 30);
   live.clear();
-  UIInjectClick(window, UIPoint{40, 60});
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(slider), 170);
-  EXPECT_EQ(liveParts.back(), kUIPartPageUp);
-  EXPECT_EQ(hitParts.back(), kUIPartPageUp);
+  TKInjectClick(window, TKPoint{40, 60});
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(slider), 170);
+  EXPECT_EQ(liveParts.back(), kTKPartPageUp);
+  EXPECT_EQ(hitParts.back(), kTKPartPageUp);
 }
 
-TEST_F(UIControlTest, TypingEditsTheFieldAndTabMovesAlongTheChain) {
-  UIControl* a = UINewEditText(window, UIMakeRect(10, 10, 100, 22), "");
-  UINewStaticText(window, UIMakeRect(10, 40, 100, 20), "Label");
-  UIControl* b = UINewEditText(window, UIMakeRect(10, 70, 100, 22), "1.5");
-  UIControl* hidden = UINewEditText(window, UIMakeRect(10, 100, 100, 22), "");
-  UISetControlVisible(hidden, false);
+TEST_F(TKControlTest, TypingEditsTheFieldAndTabMovesAlongTheChain) {
+  TKControl* a = TKNewEditText(window, TKMakeRect(10, 10, 100, 22), "");
+  TKNewStaticText(window, TKMakeRect(10, 40, 100, 20), "Label");
+  TKControl* b = TKNewEditText(window, TKMakeRect(10, 70, 100, 22), "1.5");
+  TKControl* hidden = TKNewEditText(window, TKMakeRect(10, 100, 100, 22), "");
+  TKSetControlVisible(hidden, false);
   int changes = 0;
-  UIInstallControlHandler(a, [&](UIEvent& e) {
-    if (e.kind == kUIEventValueChanged) ++changes;
+  TKInstallControlHandler(a, [&](TKEvent& e) {
+    if (e.kind == kTKEventValueChanged) ++changes;
     return kQVErrNotHandled;
   });
-  UIInjectClick(window, Centre(a));
-  UIInjectText("0.25x");
-  UIInjectKey(kUIKeyBackspace);
-  UIInjectKey(kUIKeyTab);
-  UIRunPending();
-  EXPECT_EQ(UIGetEditText(a), "0.25");
+  TKInjectClick(window, Centre(a));
+  TKInjectText("0.25x");
+  TKInjectKey(kTKKeyBackspace);
+  TKInjectKey(kTKKeyTab);
+  TKRunPending();
+  EXPECT_EQ(TKGetEditText(a), "0.25");
   EXPECT_EQ(changes, 6);
-  EXPECT_EQ(UIGetKeyboardFocus(window), b);
+  EXPECT_EQ(TKGetKeyboardFocus(window), b);
   int32_t s, e;
-  UIGetEditSelection(b, &s, &e);
+  TKGetEditSelection(b, &s, &e);
   EXPECT_EQ(s, 0);  // tabbing in selects everything
   EXPECT_EQ(e, 3);
-  UIInjectText("2");
-  UIInjectKey(kUIKeyTab);  // skips the hidden field, wraps to a
-  UIRunPending();
-  EXPECT_EQ(UIGetEditText(b), "2");
-  EXPECT_EQ(UIGetKeyboardFocus(window), a);
-  UIInjectKey(kUIKeyTab, kUIModShift);
-  UIRunPending();
-  EXPECT_EQ(UIGetKeyboardFocus(window), b);
+  TKInjectText("2");
+  TKInjectKey(kTKKeyTab);  // skips the hidden field, wraps to a
+  TKRunPending();
+  EXPECT_EQ(TKGetEditText(b), "2");
+  EXPECT_EQ(TKGetKeyboardFocus(window), a);
+  TKInjectKey(kTKKeyTab, kTKModShift);
+  TKRunPending();
+  EXPECT_EQ(TKGetKeyboardFocus(window), b);
   // Arrows and Delete work on UTF-8 characters.
-  UISetEditText(b, "a\xC3\xA9z");
-  UISetEditSelection(b, 1, 1);
-  UIInjectKey(kUIKeyDelete);
-  UIRunPending();
-  EXPECT_EQ(UIGetEditText(b), "az");
+  TKSetEditText(b, "a\xC3\xA9z");
+  TKSetEditSelection(b, 1, 1);
+  TKInjectKey(kTKKeyDelete);
+  TKRunPending();
+  EXPECT_EQ(TKGetEditText(b), "az");
 }
 
-TEST_F(UIControlTest, ReturnPressesDefaultAndEscapeCancelButton) {
+TEST_F(TKControlTest, ReturnPressesDefaultAndEscapeCancelButton) {
   std::vector<uint32_t> commands;
-  UIControl* ok = UINewPushButton(window, UIMakeRect(300, 260, 80, 24), "OK", QVFourCC("VLok"));
-  UIControl* cancel = UINewPushButton(window, UIMakeRect(210, 260, 80, 24), "Cancel", QVFourCC("VLn!"));
-  UINewEditText(window, UIMakeRect(10, 10, 100, 22), "x");
-  UISetDefaultButton(window, ok);
-  UISetCancelButton(window, cancel);
-  UIAdvanceKeyboardFocus(window, false);
-  UIInstallWindowHandler(window, [&](UIEvent& e) {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+  TKControl* ok = TKNewPushButton(window, TKMakeRect(300, 260, 80, 24), "OK", QVFourCC("VLok"));
+  TKControl* cancel = TKNewPushButton(window, TKMakeRect(210, 260, 80, 24), "Cancel", QVFourCC("VLn!"));
+  TKNewEditText(window, TKMakeRect(10, 10, 100, 22), "x");
+  TKSetDefaultButton(window, ok);
+  TKSetCancelButton(window, cancel);
+  TKAdvanceKeyboardFocus(window, false);
+  TKInstallWindowHandler(window, [&](TKEvent& e) {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
     commands.push_back(e.command);
     return kQVNoErr;
   });
-  UIInjectKey(kUIKeyReturn);
-  UIInjectKey(kUIKeyEscape);
-  UIInjectKey(kUIKeyEnter);
-  UIRunPending();
+  TKInjectKey(kTKKeyReturn);
+  TKInjectKey(kTKKeyEscape);
+  TKInjectKey(kTKKeyEnter);
+  TKRunPending();
   EXPECT_EQ(commands, (std::vector<uint32_t>{QVFourCC("VLok"), QVFourCC("VLn!"), QVFourCC("VLok")}));
-  UISetControlEnabled(ok, false);
-  UIInjectKey(kUIKeyReturn);
-  UIRunPending();
+  TKSetControlEnabled(ok, false);
+  TKInjectKey(kTKKeyReturn);
+  TKRunPending();
   EXPECT_EQ(commands.size(), 3u);
 }
 
-TEST_F(UIControlTest, HandlerThatPassesLetsTheNextOneRun) {
-  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Go", QVFourCC("go  "));
+TEST_F(TKControlTest, HandlerThatPassesLetsTheNextOneRun) {
+  TKControl* button = TKNewPushButton(window, TKMakeRect(10, 10, 80, 24), "Go", QVFourCC("go  "));
   std::vector<std::string> order;
-  UIInstallAppHandler([&](UIEvent& e) {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+  TKInstallAppHandler([&](TKEvent& e) {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
     order.push_back("app");
     return kQVNoErr;
   });
-  UIInstallWindowHandler(window, [&](UIEvent& e) {
-    if (e.kind != kUIEventCommand) return kQVErrNotHandled;
+  TKInstallWindowHandler(window, [&](TKEvent& e) {
+    if (e.kind != kTKEventCommand) return kQVErrNotHandled;
     order.push_back("window");
     return kQVErrNotHandled;  // passes on
   });
-  UIInstallControlHandler(button, [&](UIEvent& e) {
-    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+  TKInstallControlHandler(button, [&](TKEvent& e) {
+    if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
     order.push_back("older control");
     return kQVErrNotHandled;
   });
-  UIHandlerRef newest = UIInstallControlHandler(button, [&](UIEvent& e) {
-    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
+  TKHandlerRef newest = TKInstallControlHandler(button, [&](TKEvent& e) {
+    if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
     order.push_back("newer control");
     return kQVErrNotHandled;
   });
-  UIInjectClick(window, Centre(button));
-  UIRunPending();
+  TKInjectClick(window, Centre(button));
+  TKRunPending();
   EXPECT_EQ(order, (std::vector<std::string>{"newer control", "older control", "window", "app"}));
   // A handler that takes the hit stops the command.
-  UIRemoveHandler(newest);
-  UIInstallControlHandler(button, [&](UIEvent& e) { return e.kind == kUIEventControlHit ? kQVNoErr : kQVErrNotHandled; });
+  TKRemoveHandler(newest);
+  TKInstallControlHandler(button, [&](TKEvent& e) { return e.kind == kTKEventControlHit ? kQVNoErr : kQVErrNotHandled; });
   order.clear();
-  UIInjectClick(window, Centre(button));
-  UIRunPending();
+  TKInjectClick(window, Centre(button));
+  TKRunPending();
   EXPECT_TRUE(order.empty());
 }
 
-TEST_F(UIControlTest, IdsPropertiesValuesAndInheritedStates) {
-  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 200, 200), {});
-  UIControl* slider = UINewSlider(window, UIMakeRect(10, 10, 100, 20), 5, 0, 10);
-  UIControl* label = UINewStaticText(window, UIMakeRect(10, 40, 100, 20), "Gain");
-  ASSERT_EQ(UIEmbedControl(slider, group), kQVNoErr);
-  ASSERT_EQ(UIEmbedControl(label, group), kQVNoErr);
-  EXPECT_EQ(UIEmbedControl(group, slider), kQVErrParam);  // no cycles
-  UISetControlID(slider, UIControlID{QVFourCC("VFsl"), 7});
-  UISetControlID(label, UIControlID{QVFourCC("VFlb"), 7});
-  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFlb"), 7}), label);
-  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFlb"), 8}), nullptr);
+TEST_F(TKControlTest, IdsPropertiesValuesAndInheritedStates) {
+  TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 200, 200), {});
+  TKControl* slider = TKNewSlider(window, TKMakeRect(10, 10, 100, 20), 5, 0, 10);
+  TKControl* label = TKNewStaticText(window, TKMakeRect(10, 40, 100, 20), "Gain");
+  ASSERT_EQ(TKEmbedControl(slider, group), kQVNoErr);
+  ASSERT_EQ(TKEmbedControl(label, group), kQVNoErr);
+  EXPECT_EQ(TKEmbedControl(group, slider), kQVErrParam);  // no cycles
+  TKSetControlID(slider, TKControlID{QVFourCC("VFsl"), 7});
+  TKSetControlID(label, TKControlID{QVFourCC("VFlb"), 7});
+  EXPECT_EQ(TKFindControlByID(window, TKControlID{QVFourCC("VFlb"), 7}), label);
+  EXPECT_EQ(TKFindControlByID(window, TKControlID{QVFourCC("VFlb"), 8}), nullptr);
 
   // Values clamp to the range, also when the range moves.
-  UISetControlValue(slider, 50);
-  EXPECT_EQ(UIGetControlValue(slider), 10);
-  UISetControlMaximum(slider, 4);
-  EXPECT_EQ(UIGetControlValue(slider), 4);
-  UISetControlMinimum(slider, 6);
-  EXPECT_EQ(UIGetControlMaximum(slider), 6);
-  EXPECT_EQ(UIGetControlValue(slider), 6);
+  TKSetControlValue(slider, 50);
+  EXPECT_EQ(TKGetControlValue(slider), 10);
+  TKSetControlMaximum(slider, 4);
+  EXPECT_EQ(TKGetControlValue(slider), 4);
+  TKSetControlMinimum(slider, 6);
+  EXPECT_EQ(TKGetControlMaximum(slider), 6);
+  EXPECT_EQ(TKGetControlValue(slider), 6);
 
   float field = 0;
   uint32_t offset = 52980;
-  ASSERT_EQ(UISetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &offset, 4), kQVNoErr);
+  ASSERT_EQ(TKSetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &offset, 4), kQVNoErr);
   uint32_t back = 0, size = 0;
-  ASSERT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &back, 4, &size), kQVNoErr);
+  ASSERT_EQ(TKGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), &back, 4, &size), kQVNoErr);
   EXPECT_EQ(back, offset);
   EXPECT_EQ(size, 4u);
   uint8_t tiny[2];
-  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), tiny, 2, &size), kQVErrParam);
-  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("base"), &field, 4, nullptr), kQVErrParam);
-  EXPECT_EQ(UIGetControlProperty(slider, QVFourCC("XXXX"), QVFourCC("ofst"), &back, 4, nullptr), kQVErrParam);
-  EXPECT_EQ(UIRemoveControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")), kQVNoErr);
-  EXPECT_FALSE(UIHasControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")));
+  EXPECT_EQ(TKGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst"), tiny, 2, &size), kQVErrParam);
+  EXPECT_EQ(TKGetControlProperty(slider, QVFourCC("QVc3"), QVFourCC("base"), &field, 4, nullptr), kQVErrParam);
+  EXPECT_EQ(TKGetControlProperty(slider, QVFourCC("XXXX"), QVFourCC("ofst"), &back, 4, nullptr), kQVErrParam);
+  EXPECT_EQ(TKRemoveControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")), kQVNoErr);
+  EXPECT_FALSE(TKHasControlProperty(slider, QVFourCC("QVc3"), QVFourCC("ofst")));
 
-  UISetControlVisible(group, false);
-  EXPECT_FALSE(UIIsControlVisible(label));
-  UISetControlVisible(group, true);
-  EXPECT_TRUE(UIIsControlVisible(label));
-  UISetControlActive(group, false);
-  EXPECT_FALSE(UIIsControlActive(slider));
-  EXPECT_TRUE(UIIsControlEnabled(slider));
+  TKSetControlVisible(group, false);
+  EXPECT_FALSE(TKIsControlVisible(label));
+  TKSetControlVisible(group, true);
+  EXPECT_TRUE(TKIsControlVisible(label));
+  TKSetControlActive(group, false);
+  EXPECT_FALSE(TKIsControlActive(slider));
+  EXPECT_TRUE(TKIsControlEnabled(slider));
 
   // Disposing a container disposes what it holds; lookups no longer find them.
-  UISetKeyboardFocus(window, nullptr);
-  UIDisposeControl(group);
-  EXPECT_EQ(UIFindControlByID(window, UIControlID{QVFourCC("VFsl"), 7}), nullptr);
-  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 0);
+  TKSetKeyboardFocus(window, nullptr);
+  TKDisposeControl(group);
+  EXPECT_EQ(TKFindControlByID(window, TKControlID{QVFourCC("VFsl"), 7}), nullptr);
+  EXPECT_EQ(TKCountChildren(TKGetRootControl(window)), 0);
 }
 
-TEST_F(UIControlTest, UserPaneProceduresDrawHitTrackAndTakeKeys) {
+TEST_F(TKControlTest, UserPaneProceduresDrawHitTrackAndTakeKeys) {
   int tracked = 0, keys = 0, drawn = 0;
-  UIUserPaneProcs procs;
-  procs.draw = [&](UIControl*, UIContext*) { ++drawn; };
-  procs.hitTest = [](UIControl* c, UIPoint p) -> int16_t {
-    return p.x < (UIGetControlBounds(c).left + UIGetControlBounds(c).right) / 2 ? 1 : 2;
+  TKUserPaneProcs procs;
+  procs.draw = [&](TKControl*, TKContext*) { ++drawn; };
+  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t {
+    return p.x < (TKGetControlBounds(c).left + TKGetControlBounds(c).right) / 2 ? 1 : 2;
   };
-  procs.track = [&](UIControl* c, UIPoint, uint32_t) -> int16_t {
-    UIPoint p;
+  procs.track = [&](TKControl* c, TKPoint, uint32_t) -> int16_t {
+    TKPoint p;
     uint32_t mods;
-    while (UITrackMouse(UIGetControlWindow(c), 0.05, &p, &mods) != kUITrackMouseUp) {
+    while (TKTrackMouse(TKGetControlWindow(c), 0.05, &p, &mods) != kTKTrackMouseUp) {
     }
     ++tracked;
     return 2;
   };
-  procs.key = [&](UIControl*, const UIEvent& e) {
+  procs.key = [&](TKControl*, const TKEvent& e) {
     if (e.charCode != 'k') return kQVErrNotHandled;
     ++keys;
     return kQVNoErr;
   };
-  procs.focus = [](UIControl*, int16_t part) -> int16_t { return part ? 1 : 0; };
-  UIControl* pane = UINewUserPane(window, UIMakeRect(50, 50, 100, 100), procs);
+  procs.focus = [](TKControl*, int16_t part) -> int16_t { return part ? 1 : 0; };
+  TKControl* pane = TKNewUserPane(window, TKMakeRect(50, 50, 100, 100), procs);
   int16_t hitPart = 0;
-  UIInstallControlHandler(pane, [&](UIEvent& e) {
-    if (e.kind == kUIEventControlHit) hitPart = e.part;
+  TKInstallControlHandler(pane, [&](TKEvent& e) {
+    if (e.kind == kTKEventControlHit) hitPart = e.part;
     return kQVErrNotHandled;
   });
-  UIInjectClick(window, UIPoint{120, 60});
-  UIInjectKey('k');
-  UIRunPending();
+  TKInjectClick(window, TKPoint{120, 60});
+  TKInjectKey('k');
+  TKRunPending();
   EXPECT_EQ(tracked, 1);
   EXPECT_EQ(hitPart, 2);
-  EXPECT_EQ(UIGetKeyboardFocus(window), pane);
+  EXPECT_EQ(TKGetKeyboardFocus(window), pane);
   EXPECT_EQ(keys, 1);
-  UIRenderWindow(window);
+  TKRenderWindow(window);
   EXPECT_EQ(drawn, 1);
 }
 
-TEST_F(UIControlTest, ContextClickGoesToTheChainBeforeTracking) {
-  UIControl* box = UINewCheckBox(window, UIMakeRect(10, 10, 120, 20), "Enable", 0);
+TEST_F(TKControlTest, ContextClickGoesToTheChainBeforeTracking) {
+  TKControl* box = TKNewCheckBox(window, TKMakeRect(10, 10, 120, 20), "Enable", 0);
   int context = 0;
-  UIInstallControlHandler(box, [&](UIEvent& e) {
-    if (e.kind != kUIEventContextClick) return kQVErrNotHandled;
+  TKInstallControlHandler(box, [&](TKEvent& e) {
+    if (e.kind != kTKEventContextClick) return kQVErrNotHandled;
     ++context;
     return kQVNoErr;
   });
-  UIInjectRightClick(window, Centre(box));
-  UIInjectClick(window, Centre(box), kUIModControl);
-  UIRunPending();
+  TKInjectRightClick(window, Centre(box));
+  TKInjectClick(window, Centre(box), kTKModControl);
+  TKRunPending();
   EXPECT_EQ(context, 2);
-  EXPECT_EQ(UIGetControlValue(box), 0);
+  EXPECT_EQ(TKGetControlValue(box), 0);
 }
 
-TEST_F(UIControlTest, ClipboardKeepsNamedFlavours) {
+TEST_F(TKControlTest, ClipboardKeepsNamedFlavours) {
   const char secret[] = "correction";
-  ASSERT_EQ(UIClipboardPut("com.quorvane.scrap.secret", secret, sizeof secret), kQVNoErr);
-  ASSERT_EQ(UIClipboardPut(kUIFlavourText, "hello", 5), kQVNoErr);
+  ASSERT_EQ(TKClipboardPut("com.quorvane.scrap.secret", secret, sizeof secret), kQVNoErr);
+  ASSERT_EQ(TKClipboardPut(kTKFlavourText, "hello", 5), kQVNoErr);
   std::vector<uint8_t> data;
-  ASSERT_EQ(UIClipboardGet("com.quorvane.scrap.secret", &data), kQVNoErr);
+  ASSERT_EQ(TKClipboardGet("com.quorvane.scrap.secret", &data), kQVNoErr);
   EXPECT_EQ(data.size(), sizeof secret);
-  ASSERT_EQ(UIClipboardGet(kUIFlavourText, &data), kQVNoErr);
+  ASSERT_EQ(TKClipboardGet(kTKFlavourText, &data), kQVNoErr);
   EXPECT_EQ(std::string(data.begin(), data.end()), "hello");
-  UIClipboardClear();
-  EXPECT_FALSE(UIClipboardHas("com.quorvane.scrap.secret"));
-  EXPECT_EQ(UIClipboardGet("nothing", &data), kQVErrFileNotFound);
+  TKClipboardClear();
+  EXPECT_FALSE(TKClipboardHas("com.quorvane.scrap.secret"));
+  EXPECT_EQ(TKClipboardGet("nothing", &data), kQVErrFileNotFound);
 }
 
-TEST_F(UIControlTest, ModalWindowsCentreOnTheirDisplay) {
-  UISetHeadlessDisplays({UIMakeRect(0, 0, 1000, 900), UIMakeRect(1000, 0, 800, 600)});
-  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 400, 300), "Dialog");
-  EXPECT_EQ(UIGetWindowBounds(dialog).left, 300);
-  EXPECT_EQ(UIGetWindowBounds(dialog).top, 200);  // a third of the free height above
-  UIWindow* other = UICreateWindow(kUIWindowPlain, UIMakeRect(1100, 50, 300, 200), "Other");
-  UICenterWindow(dialog, other);
-  EXPECT_EQ(UIGetWindowBounds(dialog).left, 1200);
-  UIWindow* full = UICreateFullScreenWindow(1);
+TEST_F(TKControlTest, ModalWindowsCentreOnTheirDisplay) {
+  TKSetHeadlessDisplays({TKMakeRect(0, 0, 1000, 900), TKMakeRect(1000, 0, 800, 600)});
+  TKWindow* dialog = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 400, 300), "Dialog");
+  EXPECT_EQ(TKGetWindowBounds(dialog).left, 300);
+  EXPECT_EQ(TKGetWindowBounds(dialog).top, 200);  // a third of the free height above
+  TKWindow* other = TKCreateWindow(kTKWindowPlain, TKMakeRect(1100, 50, 300, 200), "Other");
+  TKCenterWindow(dialog, other);
+  EXPECT_EQ(TKGetWindowBounds(dialog).left, 1200);
+  TKWindow* full = TKCreateFullScreenWindow(1);
   ASSERT_NE(full, nullptr);
-  EXPECT_EQ(UIGetWindowBounds(full).left, 1000);
-  EXPECT_EQ(UIRectWidth(UIGetWindowBounds(full)), 800);
-  EXPECT_EQ(UICreateFullScreenWindow(5), nullptr);
+  EXPECT_EQ(TKGetWindowBounds(full).left, 1000);
+  EXPECT_EQ(TKRectWidth(TKGetWindowBounds(full)), 800);
+  EXPECT_EQ(TKCreateFullScreenWindow(5), nullptr);
 }
 
-TEST_F(UIControlTest, ModalLoopEndsFromAButton) {
-  UIWindow* dialog = UICreateWindow(kUIWindowModal, UIMakeRect(0, 0, 300, 120), "Confirm");
-  UIControl* ok = UINewPushButton(dialog, UIMakeRect(200, 80, 80, 24), "OK", QVFourCC("VLok"));
-  UIInstallWindowHandler(dialog, [&](UIEvent& e) {
-    if (e.kind != kUIEventCommand || e.command != QVFourCC("VLok")) return kQVErrNotHandled;
-    UIEndModal(dialog, 7);
+TEST_F(TKControlTest, ModalLoopEndsFromAButton) {
+  TKWindow* dialog = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 300, 120), "Confirm");
+  TKControl* ok = TKNewPushButton(dialog, TKMakeRect(200, 80, 80, 24), "OK", QVFourCC("VLok"));
+  TKInstallWindowHandler(dialog, [&](TKEvent& e) {
+    if (e.kind != kTKEventCommand || e.command != QVFourCC("VLok")) return kQVErrNotHandled;
+    TKEndModal(dialog, 7);
     return kQVNoErr;
   });
-  int clicksElsewhere = UIHeadlessBeepCount();
-  UIInjectClick(window, UIPoint{5, 5});  // another window: refused with a beep
-  UIInjectClick(dialog, UIPoint{240, 92});
-  EXPECT_EQ(UIRunModal(dialog), 7);
+  int clicksElsewhere = TKHeadlessBeepCount();
+  TKInjectClick(window, TKPoint{5, 5});  // another window: refused with a beep
+  TKInjectClick(dialog, TKPoint{240, 92});
+  EXPECT_EQ(TKRunModal(dialog), 7);
   (void)ok;
-  EXPECT_EQ(UIHeadlessBeepCount(), clicksElsewhere + 1);
-  EXPECT_FALSE(UIIsWindowVisible(dialog));
-  EXPECT_EQ(UIFrontWindow(), window);
+  EXPECT_EQ(TKHeadlessBeepCount(), clicksElsewhere + 1);
+  EXPECT_FALSE(TKIsWindowVisible(dialog));
+  EXPECT_EQ(TKFrontWindow(), window);
 }
 
 }  // namespace
 
 namespace {
 
-TEST_F(UIControlTest, HelpTagShowsAfterTheMouseRestsAndIdleProcsRun) {
-  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Reset", 0);
-  UISetHelpTag(button, "Resets the HSL corrections to their defaults");
+TEST_F(TKControlTest, HelpTagShowsAfterTheMouseRestsAndIdleProcsRun) {
+  TKControl* button = TKNewPushButton(window, TKMakeRect(10, 10, 80, 24), "Reset", 0);
+  TKSetHelpTag(button, "Resets the HSL corrections to their defaults");
   int idles = 0;
-  UIUserPaneProcs procs;
-  procs.idle = [&](UIControl*) { ++idles; };
-  UINewUserPane(window, UIMakeRect(200, 200, 50, 50), procs);
-  UIInjectMouseMove(window, UIPoint{20, 20});
-  UIRunFor(0.5);
-  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
-  UIRunFor(0.7);
-  ASSERT_NE(UIGetShownHelpTag(), nullptr);
-  EXPECT_EQ(UIFrontWindow(), window);  // the tag never takes the key window
-  UIInjectMouseMove(window, UIPoint{300, 20});
-  UIRunFor(0.2);
-  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
-  UISetHelpTagsEnabled(false);
-  UIInjectMouseMove(window, UIPoint{20, 20});
-  UIRunFor(2.0);
-  EXPECT_EQ(UIGetShownHelpTag(), nullptr);
-  UISetHelpTagsEnabled(true);
+  TKUserPaneProcs procs;
+  procs.idle = [&](TKControl*) { ++idles; };
+  TKNewUserPane(window, TKMakeRect(200, 200, 50, 50), procs);
+  TKInjectMouseMove(window, TKPoint{20, 20});
+  TKRunFor(0.5);
+  EXPECT_EQ(TKGetShownHelpTag(), nullptr);
+  TKRunFor(0.7);
+  ASSERT_NE(TKGetShownHelpTag(), nullptr);
+  EXPECT_EQ(TKFrontWindow(), window);  // the tag never takes the key window
+  TKInjectMouseMove(window, TKPoint{300, 20});
+  TKRunFor(0.2);
+  EXPECT_EQ(TKGetShownHelpTag(), nullptr);
+  TKSetHelpTagsEnabled(false);
+  TKInjectMouseMove(window, TKPoint{20, 20});
+  TKRunFor(2.0);
+  EXPECT_EQ(TKGetShownHelpTag(), nullptr);
+  TKSetHelpTagsEnabled(true);
   EXPECT_GE(idles, 30);  // every 0.1 s over 3.4 s
 }
 
@@ -380,149 +380,149 @@ TEST_F(UIControlTest, HelpTagShowsAfterTheMouseRestsAndIdleProcsRun) {
 
 namespace {
 
-TEST_F(UIControlTest, ListSortsByHeaderClickAndEditsItsEditableColumn) {
-  UIControl* list = UINewList(window, UIMakeRect(10, 10, 300, 200));
-  UIListSetColumns(list, {{"Name", 150, true, false}, {"Used", 150, false, true}});
-  UIListAddRow(list, 1, {"Warm", "12"});
-  UIListAddRow(list, 2, {"Bleach", "4"});
-  UIListAddRow(list, 3, {"Night", "100"});
-  UIListSelectRow(list, 0);  // Warm
+TEST_F(TKControlTest, ListSortsByHeaderClickAndEditsItsEditableColumn) {
+  TKControl* list = TKNewList(window, TKMakeRect(10, 10, 300, 200));
+  TKListSetColumns(list, {{"Name", 150, true, false}, {"Used", 150, false, true}});
+  TKListAddRow(list, 1, {"Warm", "12"});
+  TKListAddRow(list, 2, {"Bleach", "4"});
+  TKListAddRow(list, 3, {"Night", "100"});
+  TKListSelectRow(list, 0);  // Warm
   // Header of the numeric column: ascending by number, then descending.
-  UIInjectClick(window, UIPoint{200, 15});
-  UIRunPending();
-  EXPECT_EQ(UIListGetCell(list, 0, 0), "Bleach");
-  EXPECT_EQ(UIListGetCell(list, 2, 0), "Night");  // 100 after 12: by number, not text
-  EXPECT_EQ(UIListRowID(list, UIListSelectedRow(list)), 1);  // the selection follows its row
-  UIInjectClick(window, UIPoint{200, 15});
-  UIRunPending();
-  EXPECT_FALSE(UIListSortAscending(list));
-  EXPECT_EQ(UIListGetCell(list, 0, 0), "Night");
+  TKInjectClick(window, TKPoint{200, 15});
+  TKRunPending();
+  EXPECT_EQ(TKListGetCell(list, 0, 0), "Bleach");
+  EXPECT_EQ(TKListGetCell(list, 2, 0), "Night");  // 100 after 12: by number, not text
+  EXPECT_EQ(TKListRowID(list, TKListSelectedRow(list)), 1);  // the selection follows its row
+  TKInjectClick(window, TKPoint{200, 15});
+  TKRunPending();
+  EXPECT_FALSE(TKListSortAscending(list));
+  EXPECT_EQ(TKListGetCell(list, 0, 0), "Night");
 
   // Double click on the editable column opens the editor; Return commits.
   int edits = 0;
   int32_t editedRow = -1, editedColumn = -1;
-  UIInstallControlHandler(list, [&](UIEvent& e) {
-    if (e.kind != kUIEventValueChanged) return kQVErrNotHandled;
+  TKInstallControlHandler(list, [&](TKEvent& e) {
+    if (e.kind != kTKEventValueChanged) return kQVErrNotHandled;
     ++edits;
     editedRow = e.row;
     editedColumn = e.column;
     return kQVNoErr;
   });
-  UIPoint firstRow{40, 10 + kUIListHeaderHeight + 5};
-  UIInjectClick(window, firstRow, 0, 1);
-  UIInjectClick(window, firstRow, 0, 2);
-  UIRunPending();
-  ASSERT_EQ(UIListEditingRow(list), 0);
-  UIInjectKey(kUIKeyBackspace);
-  UIInjectText("e Sky");
-  UIInjectKey(kUIKeyReturn);
-  UIRunPending();
-  EXPECT_EQ(UIListGetCell(list, 0, 0), "Nighe Sky");
+  TKPoint firstRow{40, 10 + kTKListHeaderHeight + 5};
+  TKInjectClick(window, firstRow, 0, 1);
+  TKInjectClick(window, firstRow, 0, 2);
+  TKRunPending();
+  ASSERT_EQ(TKListEditingRow(list), 0);
+  TKInjectKey(kTKKeyBackspace);
+  TKInjectText("e Sky");
+  TKInjectKey(kTKKeyReturn);
+  TKRunPending();
+  EXPECT_EQ(TKListGetCell(list, 0, 0), "Nighe Sky");
   EXPECT_EQ(edits, 1);
   EXPECT_EQ(editedRow, 0);
   EXPECT_EQ(editedColumn, 0);
   // The numeric column is not editable; Escape cancels an open editor.
-  EXPECT_EQ(UIListEditCell(list, 0, 1), kQVErrParam);
-  ASSERT_EQ(UIListEditCell(list, 1, 0), kQVNoErr);
-  UIInjectText("zzz");
-  UIInjectKey(kUIKeyEscape);
-  UIRunPending();
-  EXPECT_EQ(UIListEditingRow(list), -1);
-  EXPECT_EQ(UIListGetCell(list, 1, 0), "Warm");
+  EXPECT_EQ(TKListEditCell(list, 0, 1), kQVErrParam);
+  ASSERT_EQ(TKListEditCell(list, 1, 0), kQVNoErr);
+  TKInjectText("zzz");
+  TKInjectKey(kTKKeyEscape);
+  TKRunPending();
+  EXPECT_EQ(TKListEditingRow(list), -1);
+  EXPECT_EQ(TKListGetCell(list, 1, 0), "Warm");
 }
 
-TEST_F(UIControlTest, StickyBevelButtonStaysDownAndTrackingRegionsReportCrossings) {
-  UIControl* bevel = UINewBevelButton(window, UIMakeRect(10, 10, 60, 30), "Split", 0, true);
-  UIInjectClick(window, Centre(bevel));
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(bevel), 1);
-  UIInjectClick(window, Centre(bevel));
-  UIRunPending();
-  EXPECT_EQ(UIGetControlValue(bevel), 0);
+TEST_F(TKControlTest, StickyBevelButtonStaysDownAndTrackingRegionsReportCrossings) {
+  TKControl* bevel = TKNewBevelButton(window, TKMakeRect(10, 10, 60, 30), "Split", 0, true);
+  TKInjectClick(window, Centre(bevel));
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(bevel), 1);
+  TKInjectClick(window, Centre(bevel));
+  TKRunPending();
+  EXPECT_EQ(TKGetControlValue(bevel), 0);
 
-  std::vector<std::pair<UIEventKind, int32_t>> crossings;
-  UIInstallWindowHandler(window, [&](UIEvent& e) {
-    if (e.kind == kUIEventMouseEntered || e.kind == kUIEventMouseExited) crossings.push_back({e.kind, e.regionID});
+  std::vector<std::pair<TKEventKind, int32_t>> crossings;
+  TKInstallWindowHandler(window, [&](TKEvent& e) {
+    if (e.kind == kTKEventMouseEntered || e.kind == kTKEventMouseExited) crossings.push_back({e.kind, e.regionID});
     return kQVErrNotHandled;
   });
-  UIAddTrackingRegion(window, UIMakeRect(100, 100, 50, 50), 7);
-  UIInjectMouseMove(window, UIPoint{90, 90});
-  UIInjectMouseMove(window, UIPoint{120, 120});
-  UIInjectMouseMove(window, UIPoint{130, 130});
-  UIInjectMouseMove(window, UIPoint{200, 130});
-  UIRunPending();
-  EXPECT_EQ(crossings, (std::vector<std::pair<UIEventKind, int32_t>>{{kUIEventMouseEntered, 7}, {kUIEventMouseExited, 7}}));
+  TKAddTrackingRegion(window, TKMakeRect(100, 100, 50, 50), 7);
+  TKInjectMouseMove(window, TKPoint{90, 90});
+  TKInjectMouseMove(window, TKPoint{120, 120});
+  TKInjectMouseMove(window, TKPoint{130, 130});
+  TKInjectMouseMove(window, TKPoint{200, 130});
+  TKRunPending();
+  EXPECT_EQ(crossings, (std::vector<std::pair<TKEventKind, int32_t>>{{kTKEventMouseEntered, 7}, {kTKEventMouseExited, 7}}));
 }
 
 }  // namespace
 
 namespace {
 
-TEST_F(UIControlTest, HandlerMayDisposeItsOwnControl) {
-  UIControl* button = UINewPushButton(window, UIMakeRect(10, 10, 80, 24), "Rebuild", QVFourCC("rbld"));
-  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 200, 100), {});
-  UIEmbedControl(button, group);
+TEST_F(TKControlTest, HandlerMayDisposeItsOwnControl) {
+  TKControl* button = TKNewPushButton(window, TKMakeRect(10, 10, 80, 24), "Rebuild", QVFourCC("rbld"));
+  TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 200, 100), {});
+  TKEmbedControl(button, group);
   int commands = 0;
-  UIInstallWindowHandler(window, [&](UIEvent& e) {
-    if (e.kind == kUIEventCommand) ++commands;
+  TKInstallWindowHandler(window, [&](TKEvent& e) {
+    if (e.kind == kTKEventCommand) ++commands;
     return kQVErrNotHandled;
   });
-  UIInstallControlHandler(button, [&](UIEvent& e) {
-    if (e.kind != kUIEventControlHit) return kQVErrNotHandled;
-    UIDisposeControl(group);  // takes the button with it
+  TKInstallControlHandler(button, [&](TKEvent& e) {
+    if (e.kind != kTKEventControlHit) return kQVErrNotHandled;
+    TKDisposeControl(group);  // takes the button with it
     return kQVErrNotHandled;
   });
-  UIInjectClick(window, UIPoint{50, 20});
-  UIRunPending();
-  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 0);
+  TKInjectClick(window, TKPoint{50, 20});
+  TKRunPending();
+  EXPECT_EQ(TKCountChildren(TKGetRootControl(window)), 0);
   EXPECT_EQ(commands, 1);  // the command still goes out to the window
 }
 
 // An idle procedure may dispose panes still waiting for their turn, itself,
 // or its whole window; the panes that went get no idle call.
-TEST_F(UIControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
+TEST_F(TKControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
   int laterIdles = 0;
-  UIUserPaneProcs counted;
-  counted.idle = [&](UIControl*) { ++laterIdles; };
-  UIControl* doomed = nullptr;
-  UIUserPaneProcs disposer;
-  disposer.idle = [&](UIControl* self) {
-    UIDisposeControl(doomed);
-    UIDisposeControl(self);
+  TKUserPaneProcs counted;
+  counted.idle = [&](TKControl*) { ++laterIdles; };
+  TKControl* doomed = nullptr;
+  TKUserPaneProcs disposer;
+  disposer.idle = [&](TKControl* self) {
+    TKDisposeControl(doomed);
+    TKDisposeControl(self);
   };
-  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 100, 100), {});
-  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 10, 10), disposer), group);
-  doomed = UINewUserPane(window, UIMakeRect(10, 0, 10, 10), counted);
-  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 5, 5), counted), doomed);
-  UINewUserPane(window, UIMakeRect(20, 0, 10, 10), counted);
-  UIRunFor(0.15);  // one idle turn
+  TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 100, 100), {});
+  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 10, 10), disposer), group);
+  doomed = TKNewUserPane(window, TKMakeRect(10, 0, 10, 10), counted);
+  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), counted), doomed);
+  TKNewUserPane(window, TKMakeRect(20, 0, 10, 10), counted);
+  TKRunFor(0.15);  // one idle turn
   EXPECT_EQ(laterIdles, 1);  // only the last pane
-  EXPECT_EQ(UICountChildren(UIGetRootControl(window)), 2);
-  EXPECT_EQ(UICountChildren(group), 0);
+  EXPECT_EQ(TKCountChildren(TKGetRootControl(window)), 2);
+  EXPECT_EQ(TKCountChildren(group), 0);
 
-  UIUserPaneProcs closer;
-  closer.idle = [&](UIControl* self) { UIDisposeWindow(UIGetControlWindow(self)); };
-  UIEmbedControl(UINewUserPane(window, UIMakeRect(0, 0, 5, 5), closer), group);
-  UIRunFor(0.1);
-  EXPECT_EQ(UIFrontWindow(), nullptr);
+  TKUserPaneProcs closer;
+  closer.idle = [&](TKControl* self) { TKDisposeWindow(TKGetControlWindow(self)); };
+  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), closer), group);
+  TKRunFor(0.1);
+  EXPECT_EQ(TKFrontWindow(), nullptr);
   EXPECT_EQ(laterIdles, 1);  // the last pane went with the window before its turn
 }
 
-TEST_F(UIControlTest, EditFieldCutsCopiesAndPastesOneLine) {
-  UIControl* field = UINewEditText(window, UIMakeRect(10, 10, 200, 22), "0.25");
-  UISetKeyboardFocus(window, field);  // selects everything
-  UIInjectKey('x', kUIModCommand);
-  UIRunPending();
-  EXPECT_EQ(UIGetEditText(field), "");
+TEST_F(TKControlTest, EditFieldCutsCopiesAndPastesOneLine) {
+  TKControl* field = TKNewEditText(window, TKMakeRect(10, 10, 200, 22), "0.25");
+  TKSetKeyboardFocus(window, field);  // selects everything
+  TKInjectKey('x', kTKModCommand);
+  TKRunPending();
+  EXPECT_EQ(TKGetEditText(field), "");
   const char twoLines[] = "1.5\nsecond line";
-  UIClipboardPut(kUIFlavourText, twoLines, sizeof twoLines - 1);
-  UIInjectKey('v', kUIModCommand);
-  UIInjectKey('a', kUIModCommand);
-  UIInjectKey('c', kUIModCommand);
-  UIRunPending();
-  EXPECT_EQ(UIGetEditText(field), "1.5");
+  TKClipboardPut(kTKFlavourText, twoLines, sizeof twoLines - 1);
+  TKInjectKey('v', kTKModCommand);
+  TKInjectKey('a', kTKModCommand);
+  TKInjectKey('c', kTKModCommand);
+  TKRunPending();
+  EXPECT_EQ(TKGetEditText(field), "1.5");
   std::vector<uint8_t> copied;
-  ASSERT_EQ(UIClipboardGet(kUIFlavourText, &copied), kQVNoErr);
+  ASSERT_EQ(TKClipboardGet(kTKFlavourText, &copied), kQVNoErr);
   EXPECT_EQ(std::string(copied.begin(), copied.end()), "1.5");
 }
 
@@ -530,85 +530,85 @@ TEST_F(UIControlTest, EditFieldCutsCopiesAndPastesOneLine) {
 
 namespace {
 
-TEST_F(UIControlTest, ModifierChangesFunctionKeysWindowDrawAndVisibilityReachTheHandlers) {
+TEST_F(TKControlTest, ModifierChangesFunctionKeysWindowDrawAndVisibilityReachTheHandlers) {
   std::vector<uint32_t> modifierStates;
   uint32_t functionKey = 0, functionMods = 0;
   int windowDraws = 0;
-  UIInstallWindowHandler(window, [&](UIEvent& e) {
+  TKInstallWindowHandler(window, [&](TKEvent& e) {
     switch (e.kind) {
-      case kUIEventModifiersChanged: modifierStates.push_back(e.modifiers); return kQVNoErr;
-      case kUIEventKeyDown:
-        if (e.charCode != kUIKeyFunction) return kQVErrNotHandled;
+      case kTKEventModifiersChanged: modifierStates.push_back(e.modifiers); return kQVNoErr;
+      case kTKEventKeyDown:
+        if (e.charCode != kTKKeyFunction) return kQVErrNotHandled;
         functionKey = e.keyCode;
         functionMods = e.modifiers;
         return kQVNoErr;
-      case kUIEventWindowDraw:
+      case kTKEventWindowDraw:
         ++windowDraws;
-        UISetFillColor(e.ctx, UIColor{1, 0, 0, 1});
-        UIFillRect(e.ctx, UIMakeRect(0, 0, 10, 10));
+        TKSetFillColor(e.ctx, TKColor{1, 0, 0, 1});
+        TKFillRect(e.ctx, TKMakeRect(0, 0, 10, 10));
         return kQVErrNotHandled;
       default: return kQVErrNotHandled;
     }
   });
-  UIInjectModifiers(kUIModShift);
-  UIInjectModifiers(kUIModShift | kUIModCapsLock);
-  UIInjectFunctionKey(kUIKeyCodeF3, kUIModShift);
-  UIRunPending();
-  EXPECT_EQ(modifierStates, (std::vector<uint32_t>{kUIModShift, kUIModShift | kUIModCapsLock}));
-  EXPECT_EQ(UIGetModifiers(), kUIModShift);  // the function key's own state came last
-  EXPECT_EQ(functionKey, kUIKeyCodeF3);
-  EXPECT_EQ(functionMods, kUIModShift);
-  UIImage* image = UIRenderWindow(window);
+  TKInjectModifiers(kTKModShift);
+  TKInjectModifiers(kTKModShift | kTKModCapsLock);
+  TKInjectFunctionKey(kTKKeyCodeF3, kTKModShift);
+  TKRunPending();
+  EXPECT_EQ(modifierStates, (std::vector<uint32_t>{kTKModShift, kTKModShift | kTKModCapsLock}));
+  EXPECT_EQ(TKGetModifiers(), kTKModShift);  // the function key's own state came last
+  EXPECT_EQ(functionKey, kTKKeyCodeF3);
+  EXPECT_EQ(functionMods, kTKModShift);
+  TKImage* image = TKRenderWindow(window);
   EXPECT_EQ(windowDraws, 1);
-  EXPECT_EQ(UIImageGetPixel(image, 5, 5), 0xFFFF0000u);
+  EXPECT_EQ(TKImageGetPixel(image, 5, 5), 0xFFFF0000u);
 
-  UIControl* group = UINewUserPane(window, UIMakeRect(0, 0, 100, 100), {});
-  UIControl* inner = UINewUserPane(window, UIMakeRect(10, 10, 50, 50), {});
-  UIControl* hiddenInner = UINewUserPane(window, UIMakeRect(10, 10, 50, 50), {});
-  UIEmbedControl(inner, group);
-  UIEmbedControl(hiddenInner, group);
-  UISetControlVisible(hiddenInner, false);
-  std::vector<std::pair<UIControl*, int16_t>> changes;
-  for (UIControl* c : {group, inner, hiddenInner})
-    UIInstallControlHandler(c, [&changes, c](UIEvent& e) {
-      if (e.kind == kUIEventVisibilityChanged && e.control == c) changes.push_back({c, e.part});
+  TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 100, 100), {});
+  TKControl* inner = TKNewUserPane(window, TKMakeRect(10, 10, 50, 50), {});
+  TKControl* hiddenInner = TKNewUserPane(window, TKMakeRect(10, 10, 50, 50), {});
+  TKEmbedControl(inner, group);
+  TKEmbedControl(hiddenInner, group);
+  TKSetControlVisible(hiddenInner, false);
+  std::vector<std::pair<TKControl*, int16_t>> changes;
+  for (TKControl* c : {group, inner, hiddenInner})
+    TKInstallControlHandler(c, [&changes, c](TKEvent& e) {
+      if (e.kind == kTKEventVisibilityChanged && e.control == c) changes.push_back({c, e.part});
       return kQVErrNotHandled;
     });
-  UISetControlVisible(group, false);
-  UISetControlVisible(group, true);
+  TKSetControlVisible(group, false);
+  TKSetControlVisible(group, true);
   // The already hidden control is not told: its visibility did not change.
-  EXPECT_EQ(changes, (std::vector<std::pair<UIControl*, int16_t>>{{group, 0}, {inner, 0}, {group, 1}, {inner, 1}}));
+  EXPECT_EQ(changes, (std::vector<std::pair<TKControl*, int16_t>>{{group, 0}, {inner, 0}, {group, 1}, {inner, 1}}));
 }
 
 }  // namespace
 
 namespace {
 
-TEST_F(UIControlTest, ListMultipleSelectionAndColumnWidths) {
-  UIControl* list = UINewList(window, UIMakeRect(10, 10, 300, 200));
-  UIListSetColumns(list, {{"Name", 150, false, false, QVFourCC("name")}, {"Type", 150, false, false, QVFourCC("type")}});
-  for (int i = 0; i < 5; ++i) UIListAddRow(list, 100 + i, {std::string(1, char('e' - i)), "Preset"});
-  auto rowY = [](int row) { return 10 + kUIListHeaderHeight + row * kUIListRowHeight + 5; };
-  UIInjectClick(window, UIPoint{40, rowY(1)});
-  UIInjectClick(window, UIPoint{40, rowY(3)}, kUIModCommand);  // single selection: replaces
-  UIRunPending();
-  EXPECT_EQ(UIListSelectedRows(list), std::vector<int32_t>{3});
-  UIListAllowMultipleSelection(list, true);
-  UIInjectClick(window, UIPoint{40, rowY(1)}, kUIModCommand);
-  UIInjectClick(window, UIPoint{40, rowY(4)}, kUIModShift);
-  UIRunPending();
-  EXPECT_EQ(UIListSelectedRows(list), (std::vector<int32_t>{1, 2, 3, 4}));
-  UIInjectClick(window, UIPoint{40, rowY(2)}, kUIModCommand);  // toggles off
-  UIRunPending();
-  EXPECT_EQ(UIListSelectedRows(list), (std::vector<int32_t>{1, 3, 4}));
+TEST_F(TKControlTest, ListMultipleSelectionAndColumnWidths) {
+  TKControl* list = TKNewList(window, TKMakeRect(10, 10, 300, 200));
+  TKListSetColumns(list, {{"Name", 150, false, false, QVFourCC("name")}, {"Type", 150, false, false, QVFourCC("type")}});
+  for (int i = 0; i < 5; ++i) TKListAddRow(list, 100 + i, {std::string(1, char('e' - i)), "Preset"});
+  auto rowY = [](int row) { return 10 + kTKListHeaderHeight + row * kTKListRowHeight + 5; };
+  TKInjectClick(window, TKPoint{40, rowY(1)});
+  TKInjectClick(window, TKPoint{40, rowY(3)}, kTKModCommand);  // single selection: replaces
+  TKRunPending();
+  EXPECT_EQ(TKListSelectedRows(list), std::vector<int32_t>{3});
+  TKListAllowMultipleSelection(list, true);
+  TKInjectClick(window, TKPoint{40, rowY(1)}, kTKModCommand);
+  TKInjectClick(window, TKPoint{40, rowY(4)}, kTKModShift);
+  TKRunPending();
+  EXPECT_EQ(TKListSelectedRows(list), (std::vector<int32_t>{1, 2, 3, 4}));
+  TKInjectClick(window, TKPoint{40, rowY(2)}, kTKModCommand);  // toggles off
+  TKRunPending();
+  EXPECT_EQ(TKListSelectedRows(list), (std::vector<int32_t>{1, 3, 4}));
   // Sorting keeps the same rows selected.
-  UIListSort(list, 0, true);  // names a..e: the ids reverse
+  TKListSort(list, 0, true);  // names a..e: the ids reverse
   std::vector<int32_t> ids;
-  for (int32_t row : UIListSelectedRows(list)) ids.push_back(UIListRowID(list, row));
+  for (int32_t row : TKListSelectedRows(list)) ids.push_back(TKListRowID(list, row));
   EXPECT_EQ(ids, (std::vector<int32_t>{104, 103, 101}));
-  UIListSetColumnWidth(list, 1, 90);
-  EXPECT_EQ(UIListGetColumnWidth(list, 1), 90);
-  EXPECT_EQ(UIListGetColumnWidth(list, 5), 0);
+  TKListSetColumnWidth(list, 1, 90);
+  EXPECT_EQ(TKListGetColumnWidth(list, 1), 90);
+  EXPECT_EQ(TKListGetColumnWidth(list, 5), 0);
 }
 
 }  // namespace

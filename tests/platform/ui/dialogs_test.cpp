@@ -15,11 +15,11 @@
 
 namespace {
 
-class UIDialogTest : public UIHeadlessTest {
+class TKDialogTest : public TKHeadlessTest {
  protected:
   void TearDown() override {
-    UIClearDialogScript();
-    UIHeadlessTest::TearDown();
+    TKClearDialogScript();
+    TKHeadlessTest::TearDown();
   }
   // One folder per test: ctest runs the tests in parallel processes.
   std::string MakeFolder() {
@@ -31,79 +31,79 @@ class UIDialogTest : public UIHeadlessTest {
   }
 };
 
-TEST_F(UIDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
-  UIQueueDialogAnswer({kUIAlertOther, kQVNoErr, "", {}});
-  UIQueueDialogAnswer({0, kQVNoErr, "/tmp/out.cdl", {}});
-  UIQueueDialogAnswer({0, kQVErrCancelled, "", {}});
-  UIQueueDialogAnswer({0, kQVNoErr, "", UIColor{0.5, 0.25, 1, 1}});
-  UIAlertRequest desc;
+TEST_F(TKDialogTest, ScriptedAnswersTakeThePlaceOfTheWindows) {
+  TKQueueDialogAnswer({kTKAlertOther, kQVNoErr, "", {}});
+  TKQueueDialogAnswer({0, kQVNoErr, "/tmp/out.cdl", {}});
+  TKQueueDialogAnswer({0, kQVErrCancelled, "", {}});
+  TKQueueDialogAnswer({0, kQVNoErr, "", TKColor{0.5, 0.25, 1, 1}});
+  TKAlertRequest desc;
   desc.message = "Save changes?";
   desc.cancelButton = "Cancel";
   desc.otherButton = "Don't Save";
-  EXPECT_EQ(UIRunAlert(desc), kUIAlertOther);
-  UIPanelRequest save;
-  save.kind = kUIPanelSave;
+  EXPECT_EQ(TKRunAlert(desc), kTKAlertOther);
+  TKPanelRequest save;
+  save.kind = kTKPanelSave;
   save.types = {{"ASC CDL", "cdl"}};
   std::string path;
-  EXPECT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  EXPECT_EQ(TKRunFilePanel(save, &path), kQVNoErr);
   EXPECT_EQ(path, "/tmp/out.cdl");
   path.clear();
-  EXPECT_EQ(UIRunFilePanel(UIPanelRequest{}, &path), kQVErrCancelled);
+  EXPECT_EQ(TKRunFilePanel(TKPanelRequest{}, &path), kQVErrCancelled);
   EXPECT_TRUE(path.empty());
-  UIColor c;
-  EXPECT_EQ(UIRunColorPicker("Background", UIColor{}, &c), kQVNoErr);
+  TKColor c;
+  EXPECT_EQ(TKRunColorPicker("Background", TKColor{}, &c), kQVNoErr);
   EXPECT_DOUBLE_EQ(c.green, 0.25);
-  auto requests = UIScriptedDialogRequests();
+  auto requests = TKScriptedDialogRequests();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_EQ(requests[0].alert.message, "Save changes?");
   EXPECT_EQ(requests[1].panel.types[0].extension, "cdl");
   EXPECT_EQ(requests[3].prompt, "Background");
 }
 
-TEST_F(UIDialogTest, DrawnAlertAnswersReturnAndEscape) {
-  UIAlertRequest desc;
-  desc.kind = kUIAlertCaution;
+TEST_F(TKDialogTest, DrawnAlertAnswersReturnAndEscape) {
+  TKAlertRequest desc;
+  desc.kind = kTKAlertCaution;
   desc.message = "Replace the preset?";
   desc.cancelButton = "Cancel";
-  UIInjectKey(kUIKeyReturn);
-  EXPECT_EQ(UIRunAlert(desc), kUIAlertDefault);
-  UIInjectKey(kUIKeyEscape);
-  EXPECT_EQ(UIRunAlert(desc), kUIAlertCancel);
+  TKInjectKey(kTKKeyReturn);
+  EXPECT_EQ(TKRunAlert(desc), kTKAlertDefault);
+  TKInjectKey(kTKKeyEscape);
+  EXPECT_EQ(TKRunAlert(desc), kTKAlertCancel);
   // Nothing scripted and no input to come: the default, without hanging.
-  EXPECT_EQ(UIRunAlert(desc), kUIAlertDefault);
+  EXPECT_EQ(TKRunAlert(desc), kTKAlertDefault);
 }
 
-TEST_F(UIDialogTest, PlatformAlertsShowAsToolkitWindowsFromAnyThread) {
+TEST_F(TKDialogTest, PlatformAlertsShowAsToolkitWindowsFromAnyThread) {
   PLAlertRequest confirm{kPLAlertConfirm, 1, "Title", "Overwrite?", nullptr, "Overwrite", nullptr};
-  UIInjectKey(kUIKeyEscape);
+  TKInjectKey(kTKKeyEscape);
   EXPECT_EQ(PLShowAlert(confirm), kPLAnswerOther);
 
   // From a worker thread: the alert waits for the main thread's loop, on
   // the real clock; Return arrives once its window is up.
-  UIUseFakeClock(false);
+  TKUseFakeClock(false);
   std::atomic<int> answer{0};
   std::string shownTitle;
-  UIInstallAppHandler([&](UIEvent& e) {
-    if (e.kind == kUIEventWindowActivated) {
-      shownTitle = UIGetWindowTitle(e.window);
-      UIInjectKey(kUIKeyReturn);
+  TKInstallAppHandler([&](TKEvent& e) {
+    if (e.kind == kTKEventWindowActivated) {
+      shownTitle = TKGetWindowTitle(e.window);
+      TKInjectKey(kTKKeyReturn);
     }
     return kQVErrNotHandled;
   });
   // Something still to come keeps the headless backend from answering at once.
-  UIInjectMouseMove(nullptr, UIPoint{}, UINow() + 60);
+  TKInjectMouseMove(nullptr, TKPoint{}, TKNow() + 60);
   std::thread worker([&] {
     PLAlertRequest error{kPLAlertError, 1, "", "Insufficient memory for the frame", nullptr, nullptr, nullptr};
     answer = PLShowAlert(error);
   });
-  EXPECT_TRUE(UIRunUntil([&] { return answer.load() != 0; }, 5.0));
+  EXPECT_TRUE(TKRunUntil([&] { return answer.load() != 0; }, 5.0));
   worker.join();
   EXPECT_EQ(answer.load(), kPLAnswerDefault);
   EXPECT_EQ(shownTitle, "Alert");
 }
 
-TEST_F(UIDialogTest, CallOnMainThreadRunsOnTheLoop) {
-  UIUseFakeClock(false);
+TEST_F(TKDialogTest, CallOnMainThreadRunsOnTheLoop) {
+  TKUseFakeClock(false);
   std::atomic<bool> done{false};
   void* result = nullptr;
   std::thread worker([&] {
@@ -111,166 +111,166 @@ TEST_F(UIDialogTest, CallOnMainThreadRunsOnTheLoop) {
     result = PLCallOnMainThread([](void* p) -> void* { return PLIsMainThread() ? p : nullptr; }, &value);
     done = true;
   });
-  EXPECT_TRUE(UIRunUntil([&] { return done.load(); }, 5.0));
+  EXPECT_TRUE(TKRunUntil([&] { return done.load(); }, 5.0));
   worker.join();
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(*static_cast<int*>(result), 42);
 }
 
-TEST_F(UIDialogTest, OpenPanelListsMatchingFilesAndChoosesOne) {
+TEST_F(TKDialogTest, OpenPanelListsMatchingFilesAndChoosesOne) {
   std::string dir = MakeFolder();
-  UIPanelRequest open;
-  open.kind = kUIPanelOpen;
+  TKPanelRequest open;
+  open.kind = kTKPanelOpen;
   open.folder = dir;
   open.types = {{"Cube LUTs", "cube"}};
   // Rows: Sub, a.CUBE, b.cube (folders first, names without case).
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
   std::string path;
-  ASSERT_EQ(UIRunFilePanel(open, &path), kQVNoErr);
+  ASSERT_EQ(TKRunFilePanel(open, &path), kQVNoErr);
   EXPECT_EQ(path, dir + "/b.cube");
   // Return on a folder enters it; Escape cancels.
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
-  UIInjectKey(kUIKeyEscape);
-  EXPECT_EQ(UIRunFilePanel(open, &path), kQVErrCancelled);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
+  TKInjectKey(kTKKeyEscape);
+  EXPECT_EQ(TKRunFilePanel(open, &path), kQVErrCancelled);
 }
 
-TEST_F(UIDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
+TEST_F(TKDialogTest, SavePanelAddsTheExtensionAndAsksBeforeReplacing) {
   std::string dir = MakeFolder();
-  UIPanelRequest save;
-  save.kind = kUIPanelSave;
+  TKPanelRequest save;
+  save.kind = kTKPanelSave;
   save.folder = dir;
   save.fileName = "";
   save.types = {{"Cube LUTs", "cube"}};
-  UIInjectText("graded");
-  UIInjectKey(kUIKeyReturn);
+  TKInjectText("graded");
+  TKInjectKey(kTKKeyReturn);
   std::string path;
-  ASSERT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  ASSERT_EQ(TKRunFilePanel(save, &path), kQVNoErr);
   EXPECT_EQ(path, dir + "/graded.cube");
 
   // "b" becomes b.cube, which exists: the replace question comes first.
-  UIInjectText("b");
-  UIInjectKey(kUIKeyReturn);
-  UIInjectKey(kUIKeyEscape);  // do not replace
-  UIInjectKey(kUIKeyEscape);  // cancel the panel
-  EXPECT_EQ(UIRunFilePanel(save, &path), kQVErrCancelled);
-  UIInjectText("b");
-  UIInjectKey(kUIKeyReturn);
-  UIInjectKey(kUIKeyReturn);  // replace
-  ASSERT_EQ(UIRunFilePanel(save, &path), kQVNoErr);
+  TKInjectText("b");
+  TKInjectKey(kTKKeyReturn);
+  TKInjectKey(kTKKeyEscape);  // do not replace
+  TKInjectKey(kTKKeyEscape);  // cancel the panel
+  EXPECT_EQ(TKRunFilePanel(save, &path), kQVErrCancelled);
+  TKInjectText("b");
+  TKInjectKey(kTKKeyReturn);
+  TKInjectKey(kTKKeyReturn);  // replace
+  ASSERT_EQ(TKRunFilePanel(save, &path), kQVNoErr);
   EXPECT_EQ(path, dir + "/b.cube");
 }
 
 // A path typed or pasted into a panel: "/" or "~" in the list starts it in
 // the folder field, a folder is entered, a file is chosen, and the save
 // panel's name field takes a path too.
-TEST_F(UIDialogTest, PanelsTakeATypedPath) {
+TEST_F(TKDialogTest, PanelsTakeATypedPath) {
   const std::string dir = MakeFolder();
   std::ofstream(dir + "/Sub/inner.cube") << "x";
-  UIPanelRequest open;
-  open.kind = kUIPanelOpen;
+  TKPanelRequest open;
+  open.kind = kTKPanelOpen;
   open.folder = dir + "/Sub";
   open.types = {{"Cube LUTs", "cube"}};
-  UIPanelRequest save = open;
-  save.kind = kUIPanelSave;
+  TKPanelRequest save = open;
+  save.kind = kTKPanelSave;
   struct Case {
     const char* name;
-    const UIPanelRequest* panel;
+    const TKPanelRequest* panel;
     std::function<void()> type;
     QVStatus status;
     std::string path;
   } cases[] = {
-      {"a file's whole path", &open, [&] { UIInjectText((dir + "/b.cube").c_str()); }, kQVNoErr, dir + "/b.cube"},
+      {"a file's whole path", &open, [&] { TKInjectText((dir + "/b.cube").c_str()); }, kQVNoErr, dir + "/b.cube"},
       {"a folder, then a row of it", &open,
        [&] {
-         UIInjectText((dir + "/").c_str());
-         UIInjectKey(kUIKeyReturn);
-         UIInjectKey(kUIKeyTab);  // back to the list: Sub, a.CUBE, b.cube
-         UIInjectKey(kUIKeyDown);
-         UIInjectKey(kUIKeyDown);
+         TKInjectText((dir + "/").c_str());
+         TKInjectKey(kTKKeyReturn);
+         TKInjectKey(kTKKeyTab);  // back to the list: Sub, a.CUBE, b.cube
+         TKInjectKey(kTKKeyDown);
+         TKInjectKey(kTKKeyDown);
        },
        kQVNoErr, dir + "/a.CUBE"},
-      {"a missing file", &open, [&] { UIInjectText((dir + "/none.cube").c_str()); UIInjectKey(kUIKeyReturn); UIInjectKey(kUIKeyEscape); },
+      {"a missing file", &open, [&] { TKInjectText((dir + "/none.cube").c_str()); TKInjectKey(kTKKeyReturn); TKInjectKey(kTKKeyEscape); },
        kQVErrCancelled, ""},
-      {"a path as the name", &save, [&] { UIInjectText((dir + "/graded").c_str()); }, kQVNoErr, dir + "/graded.cube"},
+      {"a path as the name", &save, [&] { TKInjectText((dir + "/graded").c_str()); }, kQVNoErr, dir + "/graded.cube"},
       {"a name in a missing folder", &save,
-       [&] { UIInjectText((dir + "/none/graded").c_str()); UIInjectKey(kUIKeyReturn); UIInjectKey(kUIKeyEscape); },
+       [&] { TKInjectText((dir + "/none/graded").c_str()); TKInjectKey(kTKKeyReturn); TKInjectKey(kTKKeyEscape); },
        kQVErrCancelled, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     c.type();
-    UIInjectKey(kUIKeyReturn);
+    TKInjectKey(kTKKeyReturn);
     std::string path;
-    EXPECT_EQ(UIRunFilePanel(*c.panel, &path), c.status);
+    EXPECT_EQ(TKRunFilePanel(*c.panel, &path), c.status);
     if (c.status == kQVNoErr) {
       EXPECT_EQ(path, c.path);
     }
-    while (UIPendingInputCount()) UIRunPending();
+    while (TKPendingInputCount()) TKRunPending();
   }
 }
 
-TEST_F(UIDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
+TEST_F(TKDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
   std::string dir = MakeFolder();
-  UIPanelRequest open;
-  open.kind = kUIPanelOpen;
+  TKPanelRequest open;
+  open.kind = kTKPanelOpen;
   open.folder = dir;
   open.types = {{"Cube LUTs", "cube"}, {"-", ""}, {"Notes", "txt"}};
   open.typeIndex = 2;  // only notes.txt is listed after Sub
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
-  UIPanelResult result;
-  ASSERT_EQ(UIRunFilePanelWithResult(open, &result), kQVNoErr);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
+  TKPanelResult result;
+  ASSERT_EQ(TKRunFilePanelWithResult(open, &result), kQVNoErr);
   ASSERT_EQ(result.paths.size(), 1u);
   EXPECT_EQ(result.paths[0], dir + "/notes.txt");
   EXPECT_EQ(result.typeIndex, 2);
   // A first choice on a separator falls back to the first type.
   open.typeIndex = 1;
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyDown);
-  UIInjectKey(kUIKeyReturn);
-  ASSERT_EQ(UIRunFilePanelWithResult(open, &result), kQVNoErr);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyDown);
+  TKInjectKey(kTKKeyReturn);
+  ASSERT_EQ(TKRunFilePanelWithResult(open, &result), kQVNoErr);
   EXPECT_EQ(result.typeIndex, 0);
   EXPECT_EQ(result.paths[0], dir + "/a.CUBE");
 
-  UIPanelRequest save;
-  save.kind = kUIPanelSave;
+  TKPanelRequest save;
+  save.kind = kTKPanelSave;
   save.folder = dir;
   save.hideExtension = true;
-  UIInjectText("kept");
-  UIInjectKey(kUIKeyReturn);
-  ASSERT_EQ(UIRunFilePanelWithResult(save, &result), kQVNoErr);
+  TKInjectText("kept");
+  TKInjectKey(kTKKeyReturn);
+  ASSERT_EQ(TKRunFilePanelWithResult(save, &result), kQVNoErr);
   EXPECT_TRUE(result.hideExtension);
   save.hideExtension = false;
-  UIInjectText("kept2");
-  UIInjectKey(kUIKeyReturn);
-  ASSERT_EQ(UIRunFilePanelWithResult(save, &result), kQVNoErr);
+  TKInjectText("kept2");
+  TKInjectKey(kTKKeyReturn);
+  ASSERT_EQ(TKRunFilePanelWithResult(save, &result), kQVNoErr);
   EXPECT_FALSE(result.hideExtension);
 }
 
-TEST_F(UIDialogTest, FolderPanelChoosesTheCurrentFolder) {
+TEST_F(TKDialogTest, FolderPanelChoosesTheCurrentFolder) {
   std::string dir = MakeFolder();
-  UIPanelRequest folder;
-  folder.kind = kUIPanelFolder;
+  TKPanelRequest folder;
+  folder.kind = kTKPanelFolder;
   folder.folder = dir;
-  UIInjectKey(kUIKeyReturn);
+  TKInjectKey(kTKKeyReturn);
   std::string path;
-  ASSERT_EQ(UIRunFilePanel(folder, &path), kQVNoErr);
+  ASSERT_EQ(TKRunFilePanel(folder, &path), kQVNoErr);
   EXPECT_EQ(path, dir);
 }
 
-TEST_F(UIDialogTest, ColorPickerKeepsTheColourOnOKAndNothingOnCancel) {
-  UIColor initial{0.2, 0.4, 0.6, 1};
-  UIColor out{};
-  UIInjectKey(kUIKeyEscape);
-  EXPECT_EQ(UIRunColorPicker("Swatch", initial, &out), kQVErrCancelled);
+TEST_F(TKDialogTest, ColorPickerKeepsTheColourOnOKAndNothingOnCancel) {
+  TKColor initial{0.2, 0.4, 0.6, 1};
+  TKColor out{};
+  TKInjectKey(kTKKeyEscape);
+  EXPECT_EQ(TKRunColorPicker("Swatch", initial, &out), kQVErrCancelled);
   EXPECT_DOUBLE_EQ(out.red, 0);
-  UIInjectKey(kUIKeyReturn);
-  ASSERT_EQ(UIRunColorPicker("Swatch", initial, &out), kQVNoErr);
+  TKInjectKey(kTKKeyReturn);
+  ASSERT_EQ(TKRunColorPicker("Swatch", initial, &out), kQVNoErr);
   EXPECT_NEAR(out.red, 0.2, 1.0 / 255);
   EXPECT_NEAR(out.blue, 0.6, 1.0 / 255);
 }

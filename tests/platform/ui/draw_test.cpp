@@ -10,33 +10,33 @@
 namespace {
 
 struct Fixture {
-  UIImage* image = UIImageCreate(64, 48);
-  UIContext* ctx = UIBeginDrawing(image);
+  TKImage* image = TKImageCreate(64, 48);
+  TKContext* ctx = TKBeginDrawing(image);
   ~Fixture() {
-    if (ctx) UIEndDrawing(ctx);
-    UIImageDispose(image);
+    if (ctx) TKEndDrawing(ctx);
+    TKImageDispose(image);
   }
   uint32_t Pixel(int x, int y) {
     if (ctx) {
-      UIEndDrawing(ctx);
+      TKEndDrawing(ctx);
       ctx = nullptr;
     }
-    return UIImageGetPixel(image, x, y);
+    return TKImageGetPixel(image, x, y);
   }
 };
 
-TEST(UIDraw, FillsFramesAndClipsRectangles) {
+TEST(TKDraw, FillsFramesAndClipsRectangles) {
   Fixture f;
-  UIClear(f.ctx, UIColor{1, 1, 1, 1});
-  UISetFillColor(f.ctx, UIColor{1, 0, 0, 1});
-  UIFillRect(f.ctx, UIMakeRect(10, 10, 20, 10));
-  UISetStrokeColor(f.ctx, UIColor{0, 0, 1, 1});
-  UIFrameRect(f.ctx, UIMakeRect(40, 5, 10, 10));
-  UISave(f.ctx);
-  UIClipRect(f.ctx, UIMakeRect(0, 30, 5, 5));
-  UISetFillColor(f.ctx, UIColor{0, 1, 0, 1});
-  UIFillRect(f.ctx, UIMakeRect(0, 30, 40, 10));
-  UIRestore(f.ctx);
+  TKClear(f.ctx, TKColor{1, 1, 1, 1});
+  TKSetFillColor(f.ctx, TKColor{1, 0, 0, 1});
+  TKFillRect(f.ctx, TKMakeRect(10, 10, 20, 10));
+  TKSetStrokeColor(f.ctx, TKColor{0, 0, 1, 1});
+  TKFrameRect(f.ctx, TKMakeRect(40, 5, 10, 10));
+  TKSave(f.ctx);
+  TKClipRect(f.ctx, TKMakeRect(0, 30, 5, 5));
+  TKSetFillColor(f.ctx, TKColor{0, 1, 0, 1});
+  TKFillRect(f.ctx, TKMakeRect(0, 30, 40, 10));
+  TKRestore(f.ctx);
   EXPECT_EQ(f.Pixel(10, 10), 0xFFFF0000u);
   EXPECT_EQ(f.Pixel(29, 19), 0xFFFF0000u);
   EXPECT_EQ(f.Pixel(30, 19), 0xFFFFFFFFu);
@@ -47,17 +47,17 @@ TEST(UIDraw, FillsFramesAndClipsRectangles) {
   EXPECT_EQ(f.Pixel(6, 32), 0xFFFFFFFFu);   // clipped away
 }
 
-TEST(UIDraw, BlendModesCombineWithWhatIsThere) {
+TEST(TKDraw, BlendModesCombineWithWhatIsThere) {
   Fixture f;
-  UIClear(f.ctx, UIColor{0.5, 0.5, 0.5, 1});
-  UISetBlendMode(f.ctx, kUIBlendMultiply);
-  UISetFillColor(f.ctx, UIColor{1, 0, 0, 1});
-  UIFillRect(f.ctx, UIMakeRect(0, 0, 10, 10));
-  UISetBlendMode(f.ctx, kUIBlendClear);
-  UIFillRect(f.ctx, UIMakeRect(20, 0, 10, 10));
-  UISetBlendMode(f.ctx, kUIBlendCopy);
-  UISetFillColor(f.ctx, UIColor{0, 0, 0, 0});
-  UIFillRect(f.ctx, UIMakeRect(40, 0, 10, 10));
+  TKClear(f.ctx, TKColor{0.5, 0.5, 0.5, 1});
+  TKSetBlendMode(f.ctx, kTKBlendMultiply);
+  TKSetFillColor(f.ctx, TKColor{1, 0, 0, 1});
+  TKFillRect(f.ctx, TKMakeRect(0, 0, 10, 10));
+  TKSetBlendMode(f.ctx, kTKBlendClear);
+  TKFillRect(f.ctx, TKMakeRect(20, 0, 10, 10));
+  TKSetBlendMode(f.ctx, kTKBlendCopy);
+  TKSetFillColor(f.ctx, TKColor{0, 0, 0, 0});
+  TKFillRect(f.ctx, TKMakeRect(40, 0, 10, 10));
   uint32_t multiplied = f.Pixel(5, 5);
   EXPECT_NEAR(double((multiplied >> 16) & 0xFF), 128, 1);  // red kept at grey's level
   EXPECT_EQ(multiplied & 0xFFFF, 0u);                      // green and blue multiplied by 0
@@ -66,114 +66,114 @@ TEST(UIDraw, BlendModesCombineWithWhatIsThere) {
   EXPECT_NE(f.Pixel(60, 5), 0u);
 }
 
-TEST(UIDraw, FlippedCoordinatesPutTheOriginAtTheBottom) {
+TEST(TKDraw, FlippedCoordinatesPutTheOriginAtTheBottom) {
   Fixture f;
-  UIFlipVertical(f.ctx, 48);
-  UISetFillColor(f.ctx, UIColor{0, 0, 0, 1});
-  UIFillRect(f.ctx, UIMakeRect(0, 0, 4, 4));  // y-up: the bottom-left corner
+  TKFlipVertical(f.ctx, 48);
+  TKSetFillColor(f.ctx, TKColor{0, 0, 0, 1});
+  TKFillRect(f.ctx, TKMakeRect(0, 0, 4, 4));  // y-up: the bottom-left corner
   EXPECT_EQ(f.Pixel(1, 46), 0xFF000000u);
   EXPECT_EQ(f.Pixel(1, 1), 0u);
 }
 
-TEST(UIDraw, OvalsAndPathsCoverTheirInsides) {
+TEST(TKDraw, OvalsAndPathsCoverTheirInsides) {
   Fixture f;
-  UISetFillColor(f.ctx, UIColor{0, 0, 0, 1});
-  UIFillOval(f.ctx, UIMakeRect(0, 0, 20, 20));
-  UIBeginPath(f.ctx);
-  UIMoveTo(f.ctx, 30, 0);
-  UILineTo(f.ctx, 60, 0);
-  UILineTo(f.ctx, 30, 30);
-  UIClosePath(f.ctx);
-  UIFillPath(f.ctx);
+  TKSetFillColor(f.ctx, TKColor{0, 0, 0, 1});
+  TKFillOval(f.ctx, TKMakeRect(0, 0, 20, 20));
+  TKBeginPath(f.ctx);
+  TKMoveTo(f.ctx, 30, 0);
+  TKLineTo(f.ctx, 60, 0);
+  TKLineTo(f.ctx, 30, 30);
+  TKClosePath(f.ctx);
+  TKFillPath(f.ctx);
   EXPECT_EQ(f.Pixel(10, 10), 0xFF000000u);
   EXPECT_EQ(f.Pixel(1, 1), 0u);  // outside the circle
   EXPECT_EQ(f.Pixel(33, 3), 0xFF000000u);
   EXPECT_EQ(f.Pixel(58, 28), 0u);
 }
 
-TEST(UIDraw, ImportsAndExportsBothPixelFormats) {
-  UIImage* image = UIImageCreate(2, 1);
+TEST(TKDraw, ImportsAndExportsBothPixelFormats) {
+  TKImage* image = TKImageCreate(2, 1);
   const uint8_t argb[8] = {0xFF, 0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60};  // A R G B
-  ASSERT_EQ(UIImageImport(image, argb, 8, kUIPixelFormatARGB), kQVNoErr);
-  EXPECT_EQ(UIImageGetPixel(image, 0, 0), 0xFF102030u);
+  ASSERT_EQ(TKImageImport(image, argb, 8, kTKPixelFormatARGB), kQVNoErr);
+  EXPECT_EQ(TKImageGetPixel(image, 0, 0), 0xFF102030u);
   uint8_t bgra[8];
-  ASSERT_EQ(UIImageExport(image, bgra, 8, kUIPixelFormatBGRA), kQVNoErr);
+  ASSERT_EQ(TKImageExport(image, bgra, 8, kTKPixelFormatBGRA), kQVNoErr);
   EXPECT_EQ(bgra[4], 0x60);  // B first
   EXPECT_EQ(bgra[7], 0xFF);  // A last
   uint8_t back[8];
-  ASSERT_EQ(UIImageExport(image, back, 8, kUIPixelFormatARGB), kQVNoErr);
+  ASSERT_EQ(TKImageExport(image, back, 8, kTKPixelFormatARGB), kQVNoErr);
   EXPECT_EQ(std::vector<uint8_t>(back, back + 8), std::vector<uint8_t>(argb, argb + 8));
-  EXPECT_EQ(UIImageImport(image, argb, 4, kUIPixelFormatARGB), kQVErrParam);  // rows too short
-  EXPECT_EQ(UIImageImport(image, argb, 8, 99), kQVErrParam);
-  UIImageDispose(image);
-  EXPECT_EQ(UIImageCreate(0, 10), nullptr);
-  EXPECT_EQ(UIImageCreate(100000, 10), nullptr);
+  EXPECT_EQ(TKImageImport(image, argb, 4, kTKPixelFormatARGB), kQVErrParam);  // rows too short
+  EXPECT_EQ(TKImageImport(image, argb, 8, 99), kQVErrParam);
+  TKImageDispose(image);
+  EXPECT_EQ(TKImageCreate(0, 10), nullptr);
+  EXPECT_EQ(TKImageCreate(100000, 10), nullptr);
 }
 
-TEST(UIDraw, PicturesLoadByIdAndBlitScaled) {
-  UIImage* src = UIImageCreate(2, 2);
-  UIContext* ctx = UIBeginDrawing(src);
-  UISetFillColor(ctx, UIColor{1, 0, 0, 1});
-  UIFillRect(ctx, UIMakeRect(0, 0, 1, 2));
-  UISetFillColor(ctx, UIColor{0, 0, 1, 1});
-  UIFillRect(ctx, UIMakeRect(1, 0, 1, 2));
-  UIEndDrawing(ctx);
+TEST(TKDraw, PicturesLoadByIdAndBlitScaled) {
+  TKImage* src = TKImageCreate(2, 2);
+  TKContext* ctx = TKBeginDrawing(src);
+  TKSetFillColor(ctx, TKColor{1, 0, 0, 1});
+  TKFillRect(ctx, TKMakeRect(0, 0, 1, 2));
+  TKSetFillColor(ctx, TKColor{0, 0, 1, 1});
+  TKFillRect(ctx, TKMakeRect(1, 0, 1, 2));
+  TKEndDrawing(ctx);
   std::string path = ScratchDir("") + "/ui_picture.png";
-  ASSERT_EQ(UIImageWritePNG(src, path.c_str()), kQVNoErr);
-  UIImageDispose(src);
+  ASSERT_EQ(TKImageWritePNG(src, path.c_str()), kQVNoErr);
+  TKImageDispose(src);
 
-  ASSERT_EQ(UIRegisterPicture(128, path.c_str()), kQVNoErr);
+  ASSERT_EQ(TKRegisterPicture(128, path.c_str()), kQVNoErr);
   Fixture f;
-  ASSERT_EQ(UIDrawPicture(f.ctx, 128, UIMakeRect(0, 0, 20, 20)), kQVNoErr);
-  EXPECT_EQ(UIDrawPicture(f.ctx, 129, UIMakeRect(0, 0, 20, 20)), kQVErrFileNotFound);
+  ASSERT_EQ(TKDrawPicture(f.ctx, 128, TKMakeRect(0, 0, 20, 20)), kQVNoErr);
+  EXPECT_EQ(TKDrawPicture(f.ctx, 129, TKMakeRect(0, 0, 20, 20)), kQVErrFileNotFound);
   EXPECT_EQ(f.Pixel(2, 10), 0xFFFF0000u);
   EXPECT_EQ(f.Pixel(17, 10), 0xFF0000FFu);
   EXPECT_EQ(f.Pixel(30, 10), 0u);
-  UIForgetPictures();
-  EXPECT_EQ(UIImageReadPNG("/nonexistent/x.png"), nullptr);
+  TKForgetPictures();
+  EXPECT_EQ(TKImageReadPNG("/nonexistent/x.png"), nullptr);
 }
 
-TEST(UIDraw, TextMeasuresAndAligns) {
-  UIFont font;
+TEST(TKDraw, TextMeasuresAndAligns) {
+  TKFont font;
   font.size = 20;
-  UITextMetrics m = UIMeasureText(font, "Hello");
+  TKTextMetrics m = TKMeasureText(font, "Hello");
   EXPECT_GT(m.width, 30);
   EXPECT_GT(m.ascent, 10);
   EXPECT_GT(m.descent, 1);
-  EXPECT_DOUBLE_EQ(UIMeasureText(font, "").width, 0);
-  UIFont missing = font;
+  EXPECT_DOUBLE_EQ(TKMeasureText(font, "").width, 0);
+  TKFont missing = font;
   missing.family = "No Such Family Anywhere";
-  EXPECT_GT(UIMeasureText(missing, "Hello").width, 30);  // falls back to a real face
+  EXPECT_GT(TKMeasureText(missing, "Hello").width, 30);  // falls back to a real face
 
   // Right alignment puts the ink left of x, centre around it.
   struct Case {
-    UITextAlign align;
+    TKTextAlign align;
     int inkLeftOf;   // a column that must have ink
     int blankAt;     // a column that must not
-  } cases[] = {{kUIAlignLeft, 52, 40}, {kUIAlignRight, 40, 52}, {kUIAlignCenter, 45, 20}};
+  } cases[] = {{kTKAlignLeft, 52, 40}, {kTKAlignRight, 40, 52}, {kTKAlignCenter, 45, 20}};
   for (const Case& c : cases) {
-    UIImage* image = UIImageCreate(100, 40);
-    UIContext* ctx = UIBeginDrawing(image);
-    UISetFillColor(ctx, UIColor{0, 0, 0, 1});
-    UIDrawText(ctx, font, "MMM", 48, 30, c.align);
-    UIEndDrawing(ctx);
+    TKImage* image = TKImageCreate(100, 40);
+    TKContext* ctx = TKBeginDrawing(image);
+    TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
+    TKDrawText(ctx, font, "MMM", 48, 30, c.align);
+    TKEndDrawing(ctx);
     auto columnHasInk = [&](int x) {
       for (int y = 0; y < 40; ++y)
-        if (UIImageGetPixel(image, x, y) >> 24) return true;
+        if (TKImageGetPixel(image, x, y) >> 24) return true;
       return false;
     };
     EXPECT_TRUE(columnHasInk(c.inkLeftOf)) << c.align;
     EXPECT_FALSE(columnHasInk(c.blankAt)) << c.align;
-    UIImageDispose(image);
+    TKImageDispose(image);
   }
 }
 
-TEST(UIDraw, TextOffsetAtXFindsCharacterBoundaries) {
-  UIFont font;
-  double w = UIMeasureText(font, "ab").width;
-  EXPECT_EQ(UITextOffsetAtX(font, "abcd", -5), 0);
-  EXPECT_EQ(UITextOffsetAtX(font, "abcd", w), 2);
-  EXPECT_EQ(UITextOffsetAtX(font, "abcd", 1000), 4);
+TEST(TKDraw, TextOffsetAtXFindsCharacterBoundaries) {
+  TKFont font;
+  double w = TKMeasureText(font, "ab").width;
+  EXPECT_EQ(TKTextOffsetAtX(font, "abcd", -5), 0);
+  EXPECT_EQ(TKTextOffsetAtX(font, "abcd", w), 2);
+  EXPECT_EQ(TKTextOffsetAtX(font, "abcd", 1000), 4);
 }
 
 }  // namespace

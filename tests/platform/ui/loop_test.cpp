@@ -10,87 +10,87 @@
 
 namespace {
 
-using UILoopTest = UIHeadlessTest;
+using TKLoopTest = TKHeadlessTest;
 
-TEST_F(UILoopTest, RepeatingAndOneShotTimersFireOnTheFakeClock) {
+TEST_F(TKLoopTest, RepeatingAndOneShotTimersFireOnTheFakeClock) {
   std::vector<double> repeats, once;
-  UITimer* rep = UIInstallTimer(0.1, 0.015, [&](UITimer*) { repeats.push_back(UINow()); });
-  UIInstallTimer(0.05, 0, [&](UITimer*) { once.push_back(UINow()); });
-  UIRunFor(0.2);
+  TKTimer* rep = TKInstallTimer(0.1, 0.015, [&](TKTimer*) { repeats.push_back(TKNow()); });
+  TKInstallTimer(0.05, 0, [&](TKTimer*) { once.push_back(TKNow()); });
+  TKRunFor(0.2);
   ASSERT_EQ(once.size(), 1u);
   EXPECT_DOUBLE_EQ(once[0], 0.05);
   // 0.1, 0.115, ..., up to 0.2: 7 firings, each at its own time.
   ASSERT_EQ(repeats.size(), 7u);
   EXPECT_NEAR(repeats[1] - repeats[0], 0.015, 1e-9);
-  UIRemoveTimer(rep);
-  UIRunFor(1.0);
+  TKRemoveTimer(rep);
+  TKRunFor(1.0);
   EXPECT_EQ(repeats.size(), 7u);
-  EXPECT_DOUBLE_EQ(UINow(), 1.2);
+  EXPECT_DOUBLE_EQ(TKNow(), 1.2);
 }
 
-TEST_F(UILoopTest, TimerMayRemoveItselfAndOthersWhileFiring) {
+TEST_F(TKLoopTest, TimerMayRemoveItselfAndOthersWhileFiring) {
   int a = 0, b = 0;
-  UITimer* tb = nullptr;
-  UIInstallTimer(0.1, 0.1, [&](UITimer* self) {
+  TKTimer* tb = nullptr;
+  TKInstallTimer(0.1, 0.1, [&](TKTimer* self) {
     ++a;
-    UIRemoveTimer(self);
-    UIRemoveTimer(tb);
+    TKRemoveTimer(self);
+    TKRemoveTimer(tb);
   });
-  tb = UIInstallTimer(0.1, 0.1, [&](UITimer*) { ++b; });
-  UIAdvanceClock(1.0);
+  tb = TKInstallTimer(0.1, 0.1, [&](TKTimer*) { ++b; });
+  TKAdvanceClock(1.0);
   EXPECT_EQ(a, 1);
   EXPECT_EQ(b, 0);
 }
 
-TEST_F(UILoopTest, QuitEndsRunLoop) {
-  UIInstallTimer(0.5, 0, [](UITimer*) { UIQuitLoop(); });
-  UIRunLoop();
-  EXPECT_DOUBLE_EQ(UINow(), 0.5);
+TEST_F(TKLoopTest, QuitEndsRunLoop) {
+  TKInstallTimer(0.5, 0, [](TKTimer*) { TKQuitLoop(); });
+  TKRunLoop();
+  EXPECT_DOUBLE_EQ(TKNow(), 0.5);
 }
 
-TEST(UILoopRealClock, CallPostedFromAnotherThreadRunsOnTheLoop) {
-  ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+TEST(TKLoopRealClock, CallPostedFromAnotherThreadRunsOnTheLoop) {
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
   std::atomic<bool> ran{false};
   std::thread::id ranOn;
   std::thread poster([&] {
-    UIPostCall([&] {
+    TKPostCall([&] {
       ranOn = std::this_thread::get_id();
       ran = true;
     });
   });
-  EXPECT_TRUE(UIRunUntil([&] { return ran.load(); }, 5.0));
+  EXPECT_TRUE(TKRunUntil([&] { return ran.load(); }, 5.0));
   poster.join();
   EXPECT_EQ(ranOn, std::this_thread::get_id());
-  UIShutdownToolkit();
+  TKShutdownToolkit();
 }
 
-TEST(UILoopRealClock, WatchReportsReadableDescriptor) {
-  ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+TEST(TKLoopRealClock, WatchReportsReadableDescriptor) {
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   std::string got;
-  UIWatch* watch = UIWatchFD(fds[0], kUIWatchRead, [&](int fd, uint32_t ready) {
+  TKWatch* watch = TKWatchFD(fds[0], kTKWatchRead, [&](int fd, uint32_t ready) {
     char buf[16];
-    if (ready & kUIWatchRead) {
+    if (ready & kTKWatchRead) {
       ssize_t n = read(fd, buf, sizeof buf);
       if (n > 0) got.append(buf, size_t(n));
     }
   });
   std::thread writer([&] { ASSERT_EQ(write(fds[1], "ping", 4), 4); });
-  EXPECT_TRUE(UIRunUntil([&] { return got == "ping"; }, 5.0));
+  EXPECT_TRUE(TKRunUntil([&] { return got == "ping"; }, 5.0));
   writer.join();
-  UIRemoveWatch(watch);
+  TKRemoveWatch(watch);
   close(fds[0]);
   close(fds[1]);
-  UIShutdownToolkit();
+  TKShutdownToolkit();
 }
 
-TEST(UILoopRealClock, RequestQuitFromAnotherThreadStopsTheLoop) {
-  ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
-  std::thread t([] { UIRequestQuit(); });
-  UIRunLoop();  // returns once the request lands
+TEST(TKLoopRealClock, RequestQuitFromAnotherThreadStopsTheLoop) {
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
+  std::thread t([] { TKRequestQuit(); });
+  TKRunLoop();  // returns once the request lands
   t.join();
-  UIShutdownToolkit();
+  TKShutdownToolkit();
 }
 
 }  // namespace

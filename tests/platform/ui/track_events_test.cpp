@@ -8,50 +8,50 @@
 
 namespace {
 
-using UITrackEventsTest = UIHeadlessTest;
+using TKTrackEventsTest = TKHeadlessTest;
 
-TEST_F(UITrackEventsTest, ReportsEachMouseEventInOrderAndKeepsKeysForLater) {
-  UIWindow* window = UICreateWindow(kUIWindowPlain, UIMakeRect(100, 100, 300, 200), "Track");
-  UIWindow* other = UICreateWindow(kUIWindowPlain, UIMakeRect(500, 100, 300, 200), "Other");
-  UIShowWindow(window);
-  UIShowWindow(other);
+TEST_F(TKTrackEventsTest, ReportsEachMouseEventInOrderAndKeepsKeysForLater) {
+  TKWindow* window = TKCreateWindow(kTKWindowPlain, TKMakeRect(100, 100, 300, 200), "Track");
+  TKWindow* other = TKCreateWindow(kTKWindowPlain, TKMakeRect(500, 100, 300, 200), "Other");
+  TKShowWindow(window);
+  TKShowWindow(other);
   int keys = 0;
-  UIInstallAppHandler([&](UIEvent& e) {
-    if (e.kind == kUIEventKeyDown) ++keys;
+  TKInstallAppHandler([&](TKEvent& e) {
+    if (e.kind == kTKEventKeyDown) ++keys;
     return kQVErrNotHandled;
   });
-  const double t = UINow();
-  UIInjectMouseMove(other, UIPoint{10, 20}, t + 0.05);
-  UIInjectKey('x', 0, t + 0.06);
-  UIInjectMouseDown(other, UIPoint{11, 21}, 0, t + 0.3);
-  UIInjectMouseDrag(other, UIPoint{12, 22}, 0, t + 0.35);
-  UIInjectMouseUp(other, UIPoint{12, 22}, 0, t + 0.4);
+  const double t = TKNow();
+  TKInjectMouseMove(other, TKPoint{10, 20}, t + 0.05);
+  TKInjectKey('x', 0, t + 0.06);
+  TKInjectMouseDown(other, TKPoint{11, 21}, 0, t + 0.3);
+  TKInjectMouseDrag(other, TKPoint{12, 22}, 0, t + 0.35);
+  TKInjectMouseUp(other, TKPoint{12, 22}, 0, t + 0.4);
 
-  std::vector<UIMouseTrackEvent> seen;
-  std::vector<UIPoint> where;
+  std::vector<TKMouseTrackEvent> seen;
+  std::vector<TKPoint> where;
   for (;;) {
-    UIPoint p;
+    TKPoint p;
     uint32_t modifiers = 0;
-    const UIMouseTrackEvent e = UITrackMouseEvents(window, 0.1, &p, &modifiers);
+    const TKMouseTrackEvent e = TKTrackMouseEvents(window, 0.1, &p, &modifiers);
     seen.push_back(e);
     where.push_back(p);
-    if (e == kUIMouseTrackDown) {
-      EXPECT_EQ(UIGetMouseButtons() & 1, 1u) << "the button is down after a press";
+    if (e == kTKMouseTrackDown) {
+      EXPECT_EQ(TKGetMouseButtons() & 1, 1u) << "the button is down after a press";
     }
-    if (e == kUIMouseTrackEnded) break;
+    if (e == kTKMouseTrackEnded) break;
   }
-  const std::vector<UIMouseTrackEvent> expected = {
-      kUIMouseTrackMoved,    kUIMouseTrackTimedOut, kUIMouseTrackTimedOut, kUIMouseTrackDown,
-      kUIMouseTrackDragged, kUIMouseTrackUp,       kUIMouseTrackEnded};
+  const std::vector<TKMouseTrackEvent> expected = {
+      kTKMouseTrackMoved,    kTKMouseTrackTimedOut, kTKMouseTrackTimedOut, kTKMouseTrackDown,
+      kTKMouseTrackDragged, kTKMouseTrackUp,       kTKMouseTrackEnded};
   EXPECT_EQ(seen, expected);
   // Points come in the tracking window's coordinates.
   EXPECT_EQ(where[0].x, 410);
   EXPECT_EQ(where[0].y, 20);
   EXPECT_EQ(where[4].x, 412);
-  EXPECT_EQ(UIGetMouseButtons() & 1, 0u);
+  EXPECT_EQ(TKGetMouseButtons() & 1, 0u);
   // The key was left for the loop.
   EXPECT_EQ(keys, 0);
-  UIRunPending();
+  TKRunPending();
   EXPECT_EQ(keys, 1);
 }
 

@@ -10,15 +10,15 @@
 #include "platform/ui/ui_window.h"
 #include "tests/scratch_folder.h"
 
-class UIHeadlessTest : public ::testing::Test {
+class TKHeadlessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    UIUseFakeClock(true);
-    ASSERT_EQ(UIInitToolkit(kUIBackendHeadless), kQVNoErr);
+    TKUseFakeClock(true);
+    ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
   }
   void TearDown() override {
-    UIShutdownToolkit();
-    UIUseFakeClock(false);
+    TKShutdownToolkit();
+    TKUseFakeClock(false);
   }
   static std::string TempPath(const char* name) { return ScratchDir("") + "/" + name; }
 };
