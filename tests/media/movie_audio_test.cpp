@@ -68,7 +68,10 @@ TEST_F(MovieAudio, AddsTrimmedAudioAndKeepsTheVideo) {
   struct Case {
     int64_t startFrame;
     const char* samples;
-  } cases[] = {{5, "48000"}, {40, "19200"}};
+    size_t firstSample, sampleCount;
+  } cases[] = {{5, "48000", 9600, 48000}, {40, "19200", 76800, 19200}};
+  ASSERT_EQ(RunTool("ffmpeg -v error -y -i '" + folder_ + "/sound.wav' -f s16le '" + folder_ + "/sound.raw'"), 0);
+  const std::string sound = ReadAll(folder_ + "/sound.raw");
   for (const Case& c : cases) {
     const std::string copy = folder_ + "/copy.mov";
     ASSERT_EQ(RunTool("cp '" + Movie() + "' '" + copy + "'"), 0);
@@ -77,6 +80,9 @@ TEST_F(MovieAudio, AddsTrimmedAudioAndKeepsTheVideo) {
     EXPECT_EQ(Probe(copy, "a", "codec_name,sample_rate,channels"), "pcm_s16le,48000,2") << c.startFrame;
     EXPECT_EQ(Probe(copy, "a", "duration_ts"), c.samples) << c.startFrame;
     EXPECT_NE(access((copy + ".partial").c_str(), F_OK), 0);
+    // The very samples of the sound from the start frame on.
+    ASSERT_EQ(RunTool("ffmpeg -v error -y -i '" + copy + "' -map 0:a -f s16le '" + folder_ + "/copy.raw'"), 0);
+    EXPECT_EQ(ReadAll(folder_ + "/copy.raw"), sound.substr(c.firstSample * 4, c.sampleCount * 4)) << c.startFrame;
   }
 }
 
