@@ -178,8 +178,9 @@ QVStatus Set(const char* domain, const char* key, PLPrefValue value) {
 }  // namespace
 
 std::string PLPrefsDomainPath(const char* domain) {
-  std::string folder = FolderPath(false);
-  return folder.empty() || domain == nullptr ? "" : folder + "/" + FileName(domain);
+  QVFileRef folder;
+  if (domain == nullptr || PLFolderPath(kPLFolderPreferences, &folder) != kQVNoErr) return "";
+  return std::string(folder.path) + "/" + FileName(domain);
 }
 
 QVStatus PLPrefsSetInt32(const char* domain, const char* key, int32_t value) {

@@ -98,5 +98,5 @@ QVStatus PLPrefsSynchronize(const char* domain);
 // so that the next read loads the file afresh.
 void PLPrefsDiscard(const char* domain);
 
-// The file that holds the domain.
+// The file that holds the domain, whether or not it or its folder exists.
 std::string PLPrefsDomainPath(const char* domain);

@@ -46,7 +46,8 @@ extern const CurveFileKind kCurveFileKinds[];
 extern const int kCurveFileKindCount;
 
 // The save panel ('SvCv'), then the .acv file. kQVErrCancelled when cancelled.
-QVStatus SaveCurrentCurves(const VL_CurveControls* curves);
+// The chosen file's path goes to *chosen when asked, also when the write fails.
+QVStatus SaveCurrentCurves(const VL_CurveControls* curves, std::string* chosen = nullptr);
 // The open panel ('LdCv'); the kind chosen in its popup, not the file's name,
 // picks the reader. kQVNoErr only when curves were loaded; the caller then
 // switches the curves and the RGB curves on.

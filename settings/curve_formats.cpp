@@ -13,7 +13,7 @@ const CurveFileKind kCurveFileKinds[] = {
 };
 const int kCurveFileKindCount = int(sizeof kCurveFileKinds / sizeof kCurveFileKinds[0]);
 
-QVStatus SaveCurrentCurves(const VL_CurveControls* curves) {
+QVStatus SaveCurrentCurves(const VL_CurveControls* curves, std::string* chosen) {
   if (!curves) return kQVErrParam;
   static const QVFileTypeListEntry kTypes[] = {
       {QVFourCC("8BSC"), ".acv", "Curves", nullptr},
@@ -25,6 +25,7 @@ QVStatus SaveCurrentCurves(const VL_CurveControls* curves) {
                                              int32_t(QVFourCC("SvCv")), "acv", "Untitled Curve", QVFourCC("8BIM"),
                                              kTypes, "Curves (*.acv)");
   if (status != kQVNoErr) return status;
+  if (chosen) *chosen = path;
   return CurveWriteACV(path, curves);
 }
 

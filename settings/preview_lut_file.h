@@ -28,9 +28,10 @@ QVStatus WritePreviewLUT(const VL_SettingsStruct* settings, const QVFileRef* fol
                          uint32_t entries);
 
 // The save panel ('SVcl'), then WritePreviewLUT; the written file's
-// reference in *written when asked. kQVErrCancelled when cancelled.
+// reference in *written when asked. kQVErrCancelled when cancelled. The
+// chosen file's path goes to *chosen when asked, also when the write fails.
 QVStatus SavePreviewLUT(const VL_SettingsStruct* settings, QVFileRef* written, const char* defaultName,
-                        uint32_t entries);
+                        uint32_t entries, std::string* chosen = nullptr);
 
 // Readers into a 768-byte preview LUT, which changes only on success. The
 // text readers show their alert (title "Velmora 3 UI") and return

@@ -110,7 +110,7 @@ QVStatus WritePreviewLUT(const VL_SettingsStruct*, const QVFileRef* folder, cons
 }
 
 QVStatus SavePreviewLUT(const VL_SettingsStruct* settings, QVFileRef* written, const char* defaultName,
-                        uint32_t entries) {
+                        uint32_t entries, std::string* chosen) {
   static const QVFileTypeListEntry kTypes[] = {
       {kPreviewLUTFileType, ".lut", "LUT", nullptr},
       {0, nullptr, nullptr, nullptr},
@@ -122,6 +122,7 @@ QVStatus SavePreviewLUT(const VL_SettingsStruct* settings, QVFileRef* written, c
                                        int32_t(QVFourCC("SVcl")), "lut", defaultName ? defaultName : "Untitled LUT",
                                        QVFourCC("QVp3"), kTypes, "LUT Files (*.lut)");
   if (status != kQVNoErr) return status;
+  if (chosen) *chosen = std::string(folder.path) + "/" + name;
   status = WritePreviewLUT(settings, &folder, name, entries);
   QVIgnoreStatus(QVPutFileComplete(&reply));  // releasing a reply cannot fail
   if (status == kQVNoErr && written) {

@@ -19,6 +19,7 @@
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/controls/value_slider.h"
+#include "app/state/save_failure.h"
 #include "app/state/service_hooks.h"
 #include "app/state/shell_links.h"
 #include "app/state/ui_state.h"
@@ -128,7 +129,7 @@ void EndSessionKeepingAlive() {
 
 void QuitApplication() {
   AppServices().saveGalleryColumns();
-  PFSavePreferences(&gPrefsSettings);
+  UISavePreferences();
   UIHooks().saveGallery();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UIHooks().surfaceStop();
@@ -320,7 +321,9 @@ QVStatus CmdLoadCurves(uint32_t, TKControl*) {
 }
 
 QVStatus CmdSaveCurves(uint32_t, TKControl*) {
-  SaveCurrentCurves(gUISettings.rgbCurves);
+  std::string path;
+  const QVStatus status = SaveCurrentCurves(gUISettings.rgbCurves, &path);
+  UIReportSaveFailure(path, status);
   return kPass;
 }
 
@@ -362,7 +365,9 @@ QVStatus CmdExport3DLUT(uint32_t id, TKControl*) {
 
 QVStatus CmdExportPreviewLUT(uint32_t, TKControl*) {
   VL_UpdateProcessingTables(&gUISettings);
-  SavePreviewLUT(&gUISettings, nullptr, "LUT_Untitled_VL_Preview", 4096);
+  std::string path;
+  const QVStatus status = SavePreviewLUT(&gUISettings, nullptr, "LUT_Untitled_VL_Preview", 4096, &path);
+  UIReportSaveFailure(path, status);
   return kPass;
 }
 

@@ -7,6 +7,7 @@
 #include "app/controls/curve_editor_internal.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
+#include "app/state/save_failure.h"
 #include "app/state/undo_ring.h"
 #include "app/state/view_state.h"
 #include "platform/ui/toolkit.h"
@@ -104,7 +105,10 @@ void CurveEditorContextMenu(TKControl* control, int32_t phase, int32_t chosen, T
       if (index <= 3) LoadCurves(e);
       break;
     case kItemSave:
-      if (index <= 3) SaveCurrentCurves(gUISettings.rgbCurves);
+      if (index <= 3) {
+        std::string path;
+        UIReportSaveFailure(path, SaveCurrentCurves(gUISettings.rgbCurves, &path));
+      }
       break;
     default: break;
   }

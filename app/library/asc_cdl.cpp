@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/state/save_failure.h"
 #include "core/settings_ranges.h"
 #include "platform/fourcc.h"
 #include "settings/file_panels.h"
@@ -165,7 +166,7 @@ QVStatus SaveASCCDL(const VL_SettingsStruct* settings, const char* mediaPath) {
   if (status != kQVNoErr) return status;
   status = WriteASCCDL(settings, &folder, name, mediaPath);
   QVPutFileComplete(&reply);
-  if (status != kQVNoErr) QVWriteFailureAlert(kAlertTitle, (std::string(folder.path) + "/" + name).c_str(), status);
+  UIReportSaveFailure(std::string(folder.path) + "/" + name, status);
   return status;
 }
 

@@ -1,8 +1,8 @@
 // The one table of 3D LUT exports, and the save operation they share.
 #include "app/library/lut3d_internal.h"
+#include "app/state/save_failure.h"
 #include "platform/fourcc.h"
 #include "settings/file_panels.h"
-#include "support/output_file.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ QVStatus LUT3DSave(const VL_SettingsStruct* settings, const LUT3DFormat& format,
   if (status != kQVNoErr) return status;
   status = format.writer(settings, &folder, name, format.divisions, format, result);
   QVPutFileComplete(&reply);
-  if (status != kQVNoErr) QVWriteFailureAlert("Velmora 3 UI", (std::string(folder.path) + "/" + name).c_str(), status);
+  UIReportSaveFailure(std::string(folder.path) + "/" + name, status);
   return status;
 }
 

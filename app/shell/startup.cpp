@@ -12,6 +12,7 @@
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
 #include "app/shell/input_script.h"
+#include "app/state/save_failure.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
@@ -275,7 +276,7 @@ int UIParseOptions(int argc, char** argv, UIOptions* o) {
 }
 
 void UIQuitApplication() {
-  PFSavePreferences(&gPrefsSettings);
+  UISavePreferences();
   UIHooks().saveGallery();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
   UICommDetach(false);
@@ -393,7 +394,7 @@ int UIMain(int argc, char** argv) {
           gUIExchangeUnfinished = true;
         }
         AEHandlerQuitApplication();
-        PFSavePreferences(&gPrefsSettings);
+        UISavePreferences();
         status = kExitInterrupted;
       }
     } else {

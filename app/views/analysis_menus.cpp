@@ -7,6 +7,7 @@
 
 #include "app/views/analysis_panes.h"
 #include "app/views/image_pane.h"
+#include "app/state/save_failure.h"
 #include "platform/ui/ui_event.h"
 #include "platform/ui/ui_menu.h"
 #include "settings/prefs.h"
@@ -55,7 +56,7 @@ void RunMenu(TKMenu* menu, TKPoint where, int32_t current, MenuCommand command, 
 
 void AfterChoice() {
   DrawAnalysisPanes(true);
-  PFSavePreferences(&gPrefsSettings);
+  UISavePreferences();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string>
 
+#include "app/state/save_failure.h"
 #include "platform/fourcc.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
@@ -93,7 +94,7 @@ bool RunLeastPreferencesDialog(int32_t* lastTab) {
   gPrefsSettings.prefsWindowV = b.top;
   TKDisposeWindow(d.window);
   TKDisposeMenu(d.undoMenu);
-  PFSavePreferences(&gPrefsSettings);
+  UISavePreferences();
   if (lastTab) *lastTab = 0;
   return !(editedOf(gPrefsSettings) == before);
 }

@@ -15,7 +15,7 @@
 #include "platform/ui/ui_dialogs.h"
 #include "settings/file_panels.h"
 #include "settings/prefs.h"
-#include "tests/app/controls/correction_window.h"
+#include "tests/app/commands/command_window.h"
 #include "tests/scratch_folder.h"
 
 namespace {
@@ -26,28 +26,8 @@ TKDialogAnswer Choose(const std::string& path) {
   return a;
 }
 
-class LibraryCommands : public CorrectionWindowTest {
+class LibraryCommands : public CommandWindowTest {
  protected:
-  std::string folder;
-
-  void SetUp() override {
-    folder = MakeScratchFolder("library");
-    for (const char* v : {"VELMORA_PREFERENCES", "VELMORA_USER_SUPPORT", "VELMORA_SYSTEM_SUPPORT", "VELMORA_TEMP",
-                          "VELMORA_DOCUMENTS"})
-      setenv(v, (folder + "/" + v).c_str(), 1);
-    PLPrefsDiscard(kQVPanelsDomain);
-    PFLoadDefaultPreferences(&gPrefsSettings);
-    CorrectionWindowTest::SetUp();
-    PLAlertScriptBegin();
-    AppResetServices();
-    LibraryInstallServices();
-    InstallAppCommands();
-  }
-  void TearDown() override {
-    CorrectionWindowTest::TearDown();
-    PLAlertScriptEnd();
-    AppResetServices();
-  }
   static std::string Read(const std::string& path) {
     std::string text;
     PLReadFileContents(path.c_str(), 1 << 24, &text);
