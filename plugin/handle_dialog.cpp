@@ -64,10 +64,12 @@ bool returnedSettings(const UIHExchange& x, VL_SettingsStruct* out) {
   return out->byteOrderFlag == kVLSettingsByteOrderFlag;
 }
 
-void bringBack(const UIHExchange& x, const HIInData* in, HIOutData* out, HIParamDef* params[], VLGlobalData* g) {
+// False, with nothing touched, when there is no memory to read the record into.
+bool bringBack(const UIHExchange& x, const HIInData* in, HIOutData* out, HIParamDef* params[], VLGlobalData* g) {
   HIParamDef* settingsParam = VLParamById(params, g, kVLParamIdSettings);
   std::unique_ptr<VL_SettingsStruct> back(new (std::nothrow) VL_SettingsStruct);
-  if (back && settingsParam && settingsParam->param_type == kHIParamArbitraryData && returnedSettings(x, back.get()) &&
+  if (!back) return false;
+  if (settingsParam && settingsParam->param_type == kHIParamArbitraryData && returnedSettings(x, back.get()) &&
       VLEnsureWholeSettingsValue(in, &settingsParam->u.arb.value) == kHINoErr) {
     VLLockedHandle value(in, settingsParam->u.arb.value);
     if (value.data()) std::memcpy(value.data(), back.get(), sizeof *back);
@@ -77,10 +79,11 @@ void bringBack(const UIHExchange& x, const HIInData* in, HIOutData* out, HIParam
   if (settingsParam) settingsParam->change_flags |= kHIChangeFlagChangedValue;
   if (HIParamDef* system = VLParamById(params, g, kVLParamIdVideoSystem))
     system->change_flags |= kHIChangeFlagChangedValue;
-  if (back && settingsParam && VLIsWholeSettingsValue(in, settingsParam->u.arb.value)) {
+  if (settingsParam && VLIsWholeSettingsValue(in, settingsParam->u.arb.value)) {
     VLLockedHandle value(in, settingsParam->u.arb.value);
     if (value.data()) UpdateControlsFromVLSettings(static_cast<VL_SettingsStruct*>(value.data()), params, g);
   }
+  return true;
 }
 
 // The correction as the effect has it now, sliders overlaid, into the block.
@@ -238,9 +241,15 @@ HIError HandleDialog(const HIInData* in, HIOutData* out, HIParamDef* params[], H
 
   // Only a finished exchange brings a correction back; otherwise the effect
   // keeps the one it has.
-  if (x.outcome == kUIHOutcomeDone) bringBack(x, in, out, params, g);
+  const bool broughtBack = x.outcome == kUIHOutcomeDone && bringBack(x, in, out, params, g);
   UIH_ReleaseCommBlock(&x);
-  if (x.outcome == kUIHOutcomeDone) return kHINoErr;
+  if (broughtBack) return kHINoErr;
+  if (x.outcome == kUIHOutcomeDone) {
+    QVErrorAlert(kAlertTitle,
+                 "Insufficient memory for the correction the grading application returned; the correction is unchanged.",
+                 1);
+    return kHIErrOutOfMemory;
+  }
   if (x.outcome == kUIHOutcomeInterrupted) return kHIErrInterrupted;
   if (const char* why = unfinishedMessage(x.outcome)) QVErrorAlert(kAlertTitle, why, 1);
   return kHIErrUnfinished;

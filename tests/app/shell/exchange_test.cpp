@@ -18,6 +18,7 @@
 #include "settings/prefs.h"
 #include "platform/standin_host/sh_host.h"
 #include "tests/app/shell/exchange_fixture.h"
+#include "tests/failing_nothrow_new.h"
 #include "tests/plugin/plugin_test_host.h"
 
 namespace {
@@ -328,6 +329,36 @@ TEST_F(ExchangeTest, AFullClickDuringAnExchangeDoesNothing) {
   EXPECT_EQ(log.find("progress: Loading image"), log.rfind("progress: Loading image")) << log;
 }
 
+// Answers the exchange in the application's place: waits for the posted
+// block, lets `answer` edit it, and marks it done.
+template <typename Answer>
+void AnswerInPlaceOfTheApplication(const ExchangeEnvironment& env, Answer answer) {
+  int32_t id = -1;
+  for (int i = 0; i < 2000 && PLShmOpen(env.key, &id) != kQVNoErr; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  auto* block = static_cast<CCUIComm*>(PLShmAttach(id));
+  ASSERT_NE(block, nullptr);
+  while (__atomic_load_n(&block->state, __ATOMIC_ACQUIRE) != kCCStatePosted)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  answer(block);
+  __atomic_store_n(&block->state, uint32_t(kCCStateDone), __ATOMIC_RELEASE);
+  PLShmDetach(block);
+}
+
+// A process named like the application stands in for it while alive.
+struct StandInApplication {
+  PLProcessSerial process = 0;
+  StandInApplication() {
+    setenv("VELMORA_UI_PROGRAM", "/usr/bin/sleep", 1);
+    EXPECT_EQ(PLLaunchProgram("/usr/bin/sleep", {"/usr/bin/sleep", "60"}, &process), kQVNoErr);
+  }
+  ~StandInApplication() {
+    if (!process) return;
+    kill(PLProcessIDOf(process), SIGKILL);
+    while (PLProcessIsAlive(process)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+};
+
 TEST_F(ExchangeTest, OnlyARecordComesBackIntoTheEffect) {
   // A process named like the application stands in for it, and this test
   // answers the block in its place.
@@ -337,27 +368,19 @@ TEST_F(ExchangeTest, OnlyARecordComesBackIntoTheEffect) {
     bool spoiled;  // its first word is neither order's flag
     bool taken;
   };
-  setenv("VELMORA_UI_PROGRAM", "/usr/bin/sleep", 1);
-  PLProcessSerial standIn = 0;
-  ASSERT_EQ(PLLaunchProgram("/usr/bin/sleep", {"/usr/bin/sleep", "60"}, &standIn), kQVNoErr);
+  StandInApplication standIn;
+  ASSERT_NE(standIn.process, 0u);
   clip.add(0, 16, 8, 0);
   for (const Case& c : {Case{"native", false, false, true}, Case{"turned", true, false, true},
                         Case{"no record", false, true, false}}) {
     SCOPED_TRACE(c.name);
     const std::vector<uint8_t> before = settingsBytes();
     std::thread application([&] {
-      int32_t id = -1;
-      for (int i = 0; i < 2000 && PLShmOpen(env.key, &id) != kQVNoErr; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      auto* block = static_cast<CCUIComm*>(PLShmAttach(id));
-      ASSERT_NE(block, nullptr);
-      while (__atomic_load_n(&block->state, __ATOMIC_ACQUIRE) != kCCStatePosted)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      block->settings.hsl[0].hue = 77;
-      if (c.turned) CCTurnWords(&block->settings, sizeof block->settings);
-      if (c.spoiled) block->settings.byteOrderFlag = 0xDEADBEEF;
-      __atomic_store_n(&block->state, uint32_t(kCCStateDone), __ATOMIC_RELEASE);
-      PLShmDetach(block);
+      AnswerInPlaceOfTheApplication(env, [&](CCUIComm* block) {
+        block->settings.hsl[0].hue = 77;
+        if (c.turned) CCTurnWords(&block->settings, sizeof block->settings);
+        if (c.spoiled) block->settings.byteOrderFlag = 0xDEADBEEF;
+      });
     });
     EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
     application.join();
@@ -369,8 +392,35 @@ TEST_F(ExchangeTest, OnlyARecordComesBackIntoTheEffect) {
       EXPECT_EQ(settingsBytes(), before) << "the old correction stays";
     }
   }
-  kill(PLProcessIDOf(standIn), SIGKILL);
-  while (PLProcessIsAlive(standIn)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(ExchangeTest, NoMemoryForTheReturnedCorrectionIsAMemoryFailure) {
+  StandInApplication standIn;
+  ASSERT_NE(standIn.process, 0u);
+  clip.add(0, 16, 8, 0);
+  const std::vector<uint8_t> before = settingsBytes();
+  // Allocations of a correction's size fail from the moment the answer is
+  // written until the click has returned.
+  std::atomic<bool> failing{false};
+  std::thread application([&] {
+    AnswerInPlaceOfTheApplication(env, [&](CCUIComm* block) {
+      block->settings.hsl[0].hue = 77;
+      gFailNothrowFrom = sizeof(VL_SettingsStruct);
+      gFailNothrowTo = sizeof(VL_SettingsStruct);
+      failing = true;
+    });
+  });
+  PLAlertScriptBegin();
+  const HIError result = SHClickFullInterface(&host.host, 0);
+  gFailNothrowFrom = gFailNothrowTo = 0;
+  application.join();
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  ASSERT_TRUE(failing);
+  EXPECT_EQ(result, kHIErrOutOfMemory);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].message.rfind("Insufficient memory for", 0), 0u) << alerts[0].message;
+  EXPECT_EQ(settingsBytes(), before) << "the old correction stays";
 }
 
 }  // namespace
