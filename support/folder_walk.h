@@ -38,10 +38,11 @@ struct QVCatalogInfo {
 // The catalog information of one item; the node flags are always filled.
 QVStatus QVGetCatalogInfo(const QVFileRef* ref, uint32_t wanted, QVCatalogInfo* info);
 
-// Called for every entry of the walk; true stops the whole walk. The
-// specification is always null here; the name is null unless asked for.
+// Called for every entry of the walk; true stops the whole walk. The older
+// file record (fileSpec) is always null here; the name is null unless asked
+// for.
 using QVIterateFilterProc = bool (*)(bool containerChanged, uint32_t depth, const QVCatalogInfo* info,
-                                     const QVFileRef* ref, const void* specification, const char* name,
+                                     const QVFileRef* ref, const void* fileSpec, const char* name,
                                      void* data);
 
 // Walks the container's entries in name order, depth first (a sub-folder's
@@ -49,7 +50,7 @@ using QVIterateFilterProc = bool (*)(bool containerChanged, uint32_t depth, cons
 // limit; 1: the container's own entries only). Links are reported and not
 // followed into. kQVErrParam without a callback; otherwise the first error
 // met (a folder that cannot be read), else 0.
-QVStatus IterateFolderContents(const QVFileRef* container, uint32_t maxDepth, uint32_t wanted, bool wantSpecification,
+QVStatus IterateFolderContents(const QVFileRef* container, uint32_t maxDepth, uint32_t wanted, bool wantFileSpec,
                                bool wantName, QVIterateFilterProc callback, void* data);
 
 // The asked parts of an item's information: the 16 bytes of Finder
