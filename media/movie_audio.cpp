@@ -17,6 +17,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "platform/file_contents.h"
 #include "media/media_internal.h"
 #include "media/movie_timing.h"
 
@@ -97,12 +98,15 @@ bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels
   return av_write_frame(out, p.packet) >= 0;
 }
 
-bool SyncFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  return close(fd) == 0 && synced;
-}
+// The replacement file in progress: removed again unless it was renamed over
+// the movie.
+struct ReplacementGuard {
+  PLReplacement file;
+  bool committed = false;
+  ~ReplacementGuard() {
+    if (!committed) PLAbandonReplacement(&file);
+  }
+};
 
 }  // namespace
 
@@ -155,7 +159,11 @@ QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, 
       std::max<int64_t>(0, std::llround(double(startFrame) * sampleRate * rate.den / rate.num));
   const int64_t endSample = startSample + std::llround(seconds * sampleRate);
 
-  const std::string temporary = std::string(moviePath) + ".partial";
+  // A unique temporary file beside the movie, made afresh (no planted link is
+  // followed), synced and renamed over the movie once whole.
+  ReplacementGuard replacement;
+  if (PLBeginReplacement(moviePath, 0644, &replacement.file) != kQVNoErr) return QVMediaErr_ExportFailed;
+  const std::string& temporary = replacement.file.temp;
   OutputCloser out;
   if (avformat_alloc_output_context2(&out.context, nullptr, "mov", temporary.c_str()) < 0 || !out.context)
     return QVMediaErr_InsufficientMemory;
@@ -233,10 +241,8 @@ QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, 
   if (out.context->pb) {
     if (avio_closep(&out.context->pb) < 0) written = false;
   }
-  if (written && !readError) written = SyncFile(temporary) && std::rename(temporary.c_str(), moviePath) == 0;
-  if (!written || readError) {
-    std::remove(temporary.c_str());
-    return readError ? readError : QVMediaErr_ExportFailed;
-  }
+  if (readError) return readError;
+  if (!written || PLCommitReplacement(&replacement.file) != kQVNoErr) return QVMediaErr_ExportFailed;
+  replacement.committed = true;
   return QVMediaErr_NoErr;
 }

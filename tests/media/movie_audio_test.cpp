@@ -1,15 +1,19 @@
 // Adding a reference's audio to a movie made by ffmpeg, checked with
 // ffprobe. Skipped without ffmpeg and ffprobe.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "media/media_file.h"
+#include "platform/file_contents.h"
 #include "media/movie_timing.h"
 #include "peer_tools.h"
 #include "tests/scratch_folder.h"
@@ -60,6 +64,16 @@ class MovieAudio : public testing::Test {
   QVMediaFileRef* ref_ = nullptr;
 };
 
+// The temporary files a write left beside `path`.
+int Leftovers(const std::string& path) {
+  const std::filesystem::path p(path);
+  const std::string prefix = p.filename().string() + kPLTempFileMark;
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(p.parent_path()))
+    count += entry.path().filename().string().rfind(prefix, 0) == 0;
+  return count;
+}
+
 TEST_F(MovieAudio, AddsTrimmedAudioAndKeepsTheVideo) {
   const std::string videoBefore = Probe(Movie(), "v", "codec_name,nb_read_packets", "-count_packets");
   ASSERT_EQ(QVMediaOpenPath((folder_ + "/sound.wav").c_str(), &ref_, 0), QVMediaErr_NoErr);
@@ -79,7 +93,7 @@ TEST_F(MovieAudio, AddsTrimmedAudioAndKeepsTheVideo) {
     EXPECT_EQ(Probe(copy, "v", "codec_name,nb_read_packets", "-count_packets"), videoBefore) << c.startFrame;
     EXPECT_EQ(Probe(copy, "a", "codec_name,sample_rate,channels"), "pcm_s16le,48000,2") << c.startFrame;
     EXPECT_EQ(Probe(copy, "a", "duration_ts"), c.samples) << c.startFrame;
-    EXPECT_NE(access((copy + ".partial").c_str(), F_OK), 0);
+    EXPECT_EQ(Leftovers(copy), 0);
     // The very samples of the sound from the start frame on.
     ASSERT_EQ(RunTool("ffmpeg -v error -y -i '" + copy + "' -map 0:a -f s16le '" + folder_ + "/copy.raw'"), 0);
     EXPECT_EQ(ReadAll(folder_ + "/copy.raw"), sound.substr(c.firstSample * 4, c.sampleCount * 4)) << c.startFrame;
@@ -96,13 +110,22 @@ TEST_F(MovieAudio, RefusesReferencesWithoutAudio) {
 TEST_F(MovieAudio, FailuresLeaveTheMovieWhole) {
   const std::string before = ReadAll(Movie());
   ASSERT_EQ(QVMediaOpenPath((folder_ + "/sound.wav").c_str(), &ref_, 0), QVMediaErr_NoErr);
-  // A movie that cannot be read, and a movie whose new file cannot be made
-  // (a folder stands where it would go).
+  // A movie that cannot be read, and a movie whose new file cannot be
+  // written whole (the file-size limit stops it part-way).
   EXPECT_EQ(QVMediaAddAudioToMovie(ref_, (folder_ + "/none.mov").c_str(), 0), QVMediaErr_FileNotFound);
-  ASSERT_EQ(mkdir((Movie() + ".partial").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir((Movie() + ".partial/inside").c_str(), 0755), 0);
-  EXPECT_EQ(QVMediaAddAudioToMovie(ref_, Movie().c_str(), 0), QVMediaErr_ExportFailed);
+  {
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small{4096, saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QVMediaErr err = QVMediaAddAudioToMovie(ref_, Movie().c_str(), 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(err, QVMediaErr_ExportFailed);
+  }
   EXPECT_EQ(ReadAll(Movie()), before);
+  EXPECT_EQ(Leftovers(Movie()), 0);
   EXPECT_EQ(QVMediaAddAudioToMovie(nullptr, Movie().c_str(), 0), QVMediaErr_InvalidMediaFileRef);
 }
 
