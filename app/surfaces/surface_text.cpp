@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "app/state/focus_text.h"
+
 namespace {
 
 // Code points of bytes 0x80 to 0x9F; the undefined ones keep their own.
@@ -18,19 +20,6 @@ char ByteOf(uint32_t cp) {
   for (int i = 0; i < 32; ++i)
     if (kHigh[i] == cp) return char(0x80 + i);
   return '?';
-}
-
-void PutUTF8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
 }
 
 // The next code point of s from i (advanced past it); false for a broken
@@ -73,7 +62,7 @@ std::string SurfaceLatin1ToUTF8(const char* text, size_t length) {
   for (size_t i = 0; text && i < length && text[i] != '\0'; ++i) {
     const uint8_t b = uint8_t(text[i]);
     const bool xmlControl = b < 0x20 && b != '\t' && b != '\n' && b != '\r';
-    PutUTF8(out, xmlControl ? uint32_t('?') : CodePointOf(b));
+    QVAppendUTF8(out, xmlControl ? uint32_t('?') : CodePointOf(b));
   }
   return out;
 }
