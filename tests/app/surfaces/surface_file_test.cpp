@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/surfaces/surface_defaults.h"
 #include "app/surfaces/surface_text.h"
 #include "platform/file_contents.h"
 #include "tests/scratch_folder.h"
@@ -206,4 +207,15 @@ TEST(SurfaceText, Latin1AndUTF8) {
   EXPECT_STREQ("???", out);
   SurfaceUTF8ToLatin1("0123456789", out, sizeof out);
   EXPECT_STREQ("0123456", out);
+}
+
+TEST(SurfaceFile, TheShippedDefinitionsNameOnlyKnownControlsAndFields) {
+  SurfaceSetDefaultDefinitions();
+  const std::string text = WriteToText();
+  EXPECT_EQ(std::string::npos, text.find("UNKNOWN")) << text;
+  EXPECT_EQ(1, gSurfacePages[0].active);
+  EXPECT_EQ(0, gSurfacePages[2].active);
+  SurfaceClearDefinitions();
+  ASSERT_TRUE(Read(text));
+  EXPECT_EQ(text, WriteToText());
 }
