@@ -18,8 +18,8 @@ struct Row {
 // Page 1: the HSL master on the top encoders, the RGB range gains on the
 // trackball rings with the range hue offsets on the balls, the RGB master
 // channels on the lower encoders; the navigation buttons recall (single
-// click) and store (double click) the saved slots; the select buttons step
-// the tab groups.
+// click) and store (double click) the saved slots; the select buttons switch
+// the tab groups between their first tab and the last other one.
 const Row kPrimary[] = {
     {"encoder_s1", kSurfaceActionAdjustSlider, "hsl_master_hue", 1, 0, 0},
     {"encoder_s2", kSurfaceActionAdjustSlider, "hsl_master_saturation", 1, 0, 0},
@@ -44,15 +44,13 @@ const Row kPrimary[] = {
     {"encoder_n4", kSurfaceActionAdjustSlider, "rgb_master_r_gamma", 1, 0, 0},
     {"encoder_n5", kSurfaceActionAdjustSlider, "rgb_master_g_gamma", 1, 0, 0},
     {"encoder_n6", kSurfaceActionAdjustSlider, "rgb_master_b_gamma", 1, 0, 0},
-    {"button_sb1_sglclk", kSurfaceActionSelectSettingsPane, nullptr, -1, 0, 0},
-    {"button_sr1_sglclk", kSurfaceActionSelectSettingsPane, nullptr, 1, 0, 0},
-    {"button_sb2_sglclk", kSurfaceActionSelectLeftPane, nullptr, -1, 0, 0},
-    {"button_sr2_sglclk", kSurfaceActionSelectLeftPane, nullptr, 1, 0, 0},
-    {"button_sb3_sglclk", kSurfaceActionSelectRightPane, nullptr, -1, 0, 0},
-    {"button_sr3_sglclk", kSurfaceActionSelectRightPane, nullptr, 1, 0, 0},
+    {"button_sb1_sglclk", kSurfaceActionToggleSettingsPane, nullptr, 0, 0, 0},
+    {"button_sb2_sglclk", kSurfaceActionToggleLeftPane, nullptr, 0, 0, 0},
+    {"button_sb3_sglclk", kSurfaceActionToggleRightPane, nullptr, 0, 0, 0},
 };
 
-// Page 2: the RGB master channels' gain, gamma and pedestal, the limiter.
+// Page 2: the RGB master channels' gain, gamma and pedestal, knobs that step
+// the tab groups, the limiter.
 const Row kRGB[] = {
     {"encoder_s1", kSurfaceActionAdjustSlider, "rgb_master_r_gain", 1, 0, 0},
     {"encoder_s2", kSurfaceActionAdjustSlider, "rgb_master_g_gain", 1, 0, 0},
@@ -63,6 +61,9 @@ const Row kRGB[] = {
     {"encoder_n1", kSurfaceActionAdjustSlider, "rgb_master_r_gamma", 1, 0, 0},
     {"encoder_n2", kSurfaceActionAdjustSlider, "rgb_master_g_gamma", 1, 0, 0},
     {"encoder_n3", kSurfaceActionAdjustSlider, "rgb_master_b_gamma", 1, 0, 0},
+    {"encoder_n4", kSurfaceActionSelectSettingsPane, nullptr, 1, 0, 0},
+    {"encoder_n5", kSurfaceActionSelectLeftPane, nullptr, 1, 0, 0},
+    {"encoder_n6", kSurfaceActionSelectRightPane, nullptr, 1, 0, 0},
     {"button_sb1_sglclk", kSurfaceActionToggleControl, "limiter_enable", 0, 0, 1},
     {"button_sr1_sglclk", kSurfaceActionToggleControl, "limiter_softclip_enable", 0, 0, 1},
 };
