@@ -14,6 +14,7 @@
 #include "app/controls/value_slider.h"
 #include "app/surfaces/surface_file.h"
 #include "app/surfaces/surface_input.h"
+#include "app/surfaces/surface_lights.h"
 #include "app/surfaces/surface_link.h"
 #include "app/surfaces/surface_start.h"
 #include "tests/app/window/main_window_fixture.h"
@@ -191,6 +192,27 @@ TEST_F(SurfaceEndToEnd, KnobsAndButtonsEditTheCorrectionAndTheSurfaceShowsIt) {
   FakeSurfaceHangUp(f);
   Pump([] { return false; }, 0.3);
   EXPECT_EQ(0, std::memcmp(&settled, &gUISettings, sizeof settled));
+  // Writing to a surface that has gone raises no signal and changes nothing.
+  for (int i = 0; i < 50; ++i) SurfaceShowPageHeader(1);
+  EXPECT_EQ(0, std::memcmp(&settled, &gUISettings, sizeof settled));
+}
+
+TEST_F(SurfaceEndToEnd, AFloodOfMessagesIsHandledInOrder) {
+  Start();
+  FakeSurface* f = fake.get();
+  ASSERT_TRUE(FakeSurfaceAnnounce(f));
+  TKControl* slider = VFGetValueSlider(gSettingsControls[Offset("hsl_master_saturation") / 4])->slider;
+  ASSERT_TRUE(Pump([] { return gSurfaceInput.ready != 0; }));
+  // Turns one way and the other, in pairs: each pair nets one step of the
+  // slider (the step adds one half before it is cut toward zero), so the
+  // knob shows that every message arrived.
+  const int32_t raw = TKGetControlValue(slider);
+  std::vector<uint8_t> turns;
+  for (int i = 0; i < 1500; ++i) turns.insert(turns.end(), {0xB6, 0x03, 0x01, 0xB6, 0x03, 0x7F});
+  ASSERT_TRUE(FakeSurfaceSendBytes(f, turns));
+  ASSERT_TRUE(FakeSurfaceSend(f, "page_s2", 0));
+  ASSERT_TRUE(Pump([] { return gSurfaceCurrentPage == 2; }, 10));
+  EXPECT_EQ(raw + 1500, TKGetControlValue(slider));
 }
 
 TEST_F(SurfaceEndToEnd, StoppingBlanksTheSurfaceAndLeavesNothingBehind) {

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "app/surfaces/surface_defaults.h"
+#include "app/surfaces/surface_start.h"
 #include "app/surfaces/surface_text.h"
+#include "platform/alert_script.h"
 #include "platform/file_contents.h"
 #include "tests/scratch_folder.h"
 
@@ -218,4 +220,15 @@ TEST(SurfaceFile, TheShippedDefinitionsNameOnlyKnownControlsAndFields) {
   SurfaceClearDefinitions();
   ASSERT_TRUE(Read(text));
   EXPECT_EQ(text, WriteToText());
+}
+
+TEST(SurfaceFile, TheSaveCommandSaysWhyAFileWasNotWritten) {
+  PLAlertScriptBegin();
+  const std::string folder = MakeScratchFolder("cmd");
+  EXPECT_EQ(kQVNoErr, SurfaceSaveDefinitionsCommand((folder + "/ok.vlws").c_str(), "ok.vlws"));
+  EXPECT_EQ(kQVErrFileNotFound, SurfaceSaveDefinitionsCommand((folder + "/none/x.vlws").c_str(), "x.vlws"));
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  ASSERT_EQ(1u, alerts.size());
+  EXPECT_NE(std::string::npos, alerts[0].message.find(folder + "/none/x.vlws")) << alerts[0].message;
 }
