@@ -81,9 +81,7 @@ void PlaybackWork() {
 
 bool ConnectedService() { return SurfaceIsConnected(); }
 
-void SlotKeyHook(int32_t slot, bool store) {
-  if (SurfaceIsConnected()) SurfaceSelectSlot(int16_t(slot), store ? 1 : 0);
-}
+void SlotKeyHook(int32_t slot, bool store) { SurfaceSelectSlot(int16_t(slot), store ? 1 : 0); }
 
 }  // namespace
 

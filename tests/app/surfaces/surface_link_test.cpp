@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/surfaces/surface_midi.h"
+#include "app/surfaces/surface_start.h"
+#include "settings/prefs.h"
 #include "platform/alert_script.h"
 #include "tests/app/surfaces/surface_fake_driver.h"
 
@@ -152,4 +154,18 @@ TEST(SurfaceLink, AddressesThatDoNotLeadAnywhereSayWhy) {
   EXPECT_EQ("Invalid control surface IP address \"no.such.host.invalid\"\n", alerts[0].message);
   EXPECT_EQ("Unable to connect to control surface IP address \"127.0.0.1\"\n", alerts[1].message);
   SurfaceLinkDisconnect();
+}
+
+TEST(SurfaceStartStop, SurfaceKindOneMeansNoSurface) {
+  FakeDriver::Connect();
+  ASSERT_TRUE(SurfaceLinkIsConnected());
+  const int32_t kind = gPrefsSettings.controlSurfaceMode;
+  gPrefsSettings.controlSurfaceMode = 1;
+  EXPECT_FALSE(SurfaceIsConnected());
+  SurfaceConnect();
+  SurfaceStart();
+  EXPECT_TRUE(FakeDriver::Events().empty());
+  EXPECT_EQ(0, SurfaceTimerCount());
+  gPrefsSettings.controlSurfaceMode = kind;
+  SurfaceDriverSetSender(nullptr);
 }
