@@ -53,6 +53,8 @@ TKImage* ImagePaneGetImage(TKControl* pane);
 void ImagePaneSetFloatingAllowed(TKControl* pane, bool allowed);
 void ImagePaneSetLUTIndexRef(TKControl* pane, const int32_t* lutIndex);
 void ImagePaneSetLUT(TKControl* pane, const uint8_t* lut);  // 256 red, 256 green, 256 blue
+// The LUT the pane draws through now; null when it draws without one.
+const uint8_t* ImagePaneGetActiveLUT(TKControl* pane);
 void ImagePaneSetWheelProc(TKControl* pane, ImagePaneWheelProc proc);
 void ImagePaneSetClickProc(TKControl* pane, ImagePaneClickProc proc);
 void ImagePaneResetView(TKControl* pane);
