@@ -112,6 +112,16 @@ TKImage* FramedCopy(TKImage* picture) {
 QVMediaFileRef* SourceMedia() { return gSourceMedia; }
 QVMediaFileRef* ReferenceMedia() { return gReferenceMedia; }
 
+void SetSourceMedia(QVMediaFileRef* ref) {
+  if (gSourceMedia != ref) Close(&gSourceMedia);
+  gSourceMedia = ref;
+}
+
+void SetReferenceMedia(QVMediaFileRef* ref) {
+  if (gReferenceMedia != ref) Close(&gReferenceMedia);
+  gReferenceMedia = ref;
+}
+
 void CloseLoadedMedia() {
   Close(&gSourceMedia);
   Close(&gReferenceMedia);

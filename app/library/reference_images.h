@@ -46,6 +46,10 @@ QVStatus ReloadReferenceFrame();
 // The media references held by the loaders (null when none).
 QVMediaFileRef* SourceMedia();
 QVMediaFileRef* ReferenceMedia();
+// Takes a reference as the loaded source or reference media (closing the
+// one held before, unless it is the same).
+void SetSourceMedia(QVMediaFileRef* ref);
+void SetReferenceMedia(QVMediaFileRef* ref);
 // Closes both.
 void CloseLoadedMedia();
 

@@ -63,6 +63,7 @@ void ImagePaneSetLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetSecondLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetClipRef(TKControl* pane, void* clip);
 void ImagePaneSetRole(TKControl* pane, int32_t role);  // 1 main image, 2 and 3 reference slots, else a clip pane
+bool ImagePaneIsMainImage(TKControl* pane);
 void ImagePaneSetTrackingEnabled(TKControl* pane, bool enabled);
 float ImagePaneGetPixelAspect(TKControl* pane);  // 1.0 for a control that is not a pane
 void ImagePaneSetPixelAspect(TKControl* pane, float aspect);

@@ -5,3 +5,8 @@ const uint8_t* ImagePaneGetActiveLUT(TKControl* pane) {
   const ImagePaneRecord* r = ImagePaneRecordOf(pane);
   return r && r->lut && r->lutIndex && *r->lutIndex != 0 ? r->lut : nullptr;
 }
+
+bool ImagePaneIsMainImage(TKControl* pane) {
+  const ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  return r && r->role == 1;
+}
