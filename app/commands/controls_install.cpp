@@ -45,8 +45,9 @@ void VFInstallControls() {
   hooks.showMainWindow = ShowMainWindow;
   hooks.setPanesPixelAspect = SetPanesPixelAspect;
   hooks.setPaneImages = SetMainWindowPanePictures;
-  hooks.playingTransports = TransportPlayingCount;
+  hooks.playingTransports = TransportHostPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
+  hooks.stopPreviewPlayback = StopAllPreviewPlayback;
   hooks.selectTabNamed = SelectMainWindowTab;
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
