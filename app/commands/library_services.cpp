@@ -5,9 +5,11 @@
 
 #include "app/commands/app_commands.h"
 #include "app/library/asc_cdl.h"
+#include "app/library/chart_match.h"
 #include "app/library/gallery_pane.h"
 #include "app/library/lut3d_export.h"
 #include "app/state/service_hooks.h"
+#include "app/window/user_preset_dialog.h"
 #include "settings/prefs.h"
 
 namespace {
@@ -22,6 +24,7 @@ void AddFootage(uint32_t count, const CCFootageRecord* records) {
 }
 void LoadGallery() { PFLoadGallery(GalleryPane()); }
 void SaveGallery() { PFSaveGallery(GalleryPane()); }
+void SavePresetFromGallery(const VL_SettingsStruct* settings) { SaveUserPreset(settings); }
 
 }  // namespace
 
@@ -32,6 +35,9 @@ void LibraryInstallServices() {
   hooks.saveGallery = SaveGallery;
   AppCommandServices& services = AppServices();
   services.rebuildPresetGallery = RebuildPresetGalleryFolders;
+  services.saveUserPreset = SaveUserPreset;
+  services.chartCommand = ChartCommand;
+  SetGallerySavePresetProc(SavePresetFromGallery);
   services.saveGalleryColumns = SaveColumns;
   services.loadCDL = LoadCDL;
   services.saveCDL = SaveCDL;
