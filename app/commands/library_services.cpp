@@ -9,6 +9,8 @@
 #include "app/library/gallery_pane.h"
 #include "app/library/lut3d_export.h"
 #include "app/state/service_hooks.h"
+#include "app/window/main_window.h"
+#include "app/window/pane_selectors.h"
 #include "app/window/user_preset_dialog.h"
 #include "settings/prefs.h"
 
@@ -24,6 +26,10 @@ void AddFootage(uint32_t count, const CCFootageRecord* records) {
 }
 void LoadGallery() { PFLoadGallery(GalleryPane()); }
 void SaveGallery() { PFSaveGallery(GalleryPane()); }
+void ShowGallery(bool shown) {
+  if (shown) ShowGalleryWindow(gGalleryControl);
+  else HideGalleryWindow(gGalleryControl);
+}
 void SavePresetFromGallery(const VL_SettingsStruct* settings) { SaveUserPreset(settings); }
 
 }  // namespace
@@ -38,6 +44,8 @@ void LibraryInstallServices() {
   services.saveUserPreset = SaveUserPreset;
   services.chartCommand = ChartCommand;
   SetGallerySavePresetProc(SavePresetFromGallery);
+  MainWindowGallery().show = ShowGallery;
+  MainWindowGallery().editingText = GalleryEditingText;
   services.saveGalleryColumns = SaveColumns;
   services.loadCDL = LoadCDL;
   services.saveCDL = SaveCDL;

@@ -156,11 +156,6 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
   if (QVStatus status = CreateGalleryControl(window, geometry.analysisPane, TabGroupGetPane(group, kAnalysisGallery),
                                              gNextValueControlID++, &gGalleryControl))
     return status;
-  MainWindowGallery().show = [](bool shown) {
-    if (shown) ShowGalleryWindow(gGalleryControl);
-    else HideGalleryWindow(gGalleryControl);
-  };
-  MainWindowGallery().editingText = GalleryEditingText;
 
   const int32_t restored = RestoredAnalysisItem(gPrefsSettings.leftPaneDefault);
   if (restored > 0) TabGroupSelect(group, restored);
