@@ -188,7 +188,7 @@ bool run(const Step& s) {
     double x = 0, y = 0;
     number(s.args[0], &x);
     number(s.args[1], &y);
-    if (UIMainWindow()) TKInjectClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
+    if (UIMainWindow()) TKPostClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
   } else if (s.verb == "set") {
     if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
       note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
