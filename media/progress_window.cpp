@@ -21,11 +21,10 @@ struct ProgressWindow {
   TKControl* bar = nullptr;
   bool indeterminate = false;
   int32_t phase = 0;  // the animation's offset
+  // Each window holds its own timers, so closing one never stops another's.
+  TKTimer* showTimer = nullptr;
+  TKTimer* animationTimer = nullptr;
 };
-
-// Held once for all windows.
-TKTimer* gShowTimer = nullptr;
-TKTimer* gAnimationTimer = nullptr;
 
 void DrawBar(ProgressWindow* pw, TKControl* bar, TKContext* ctx) {
   const TKRect r = TKGetControlBounds(bar);
@@ -65,7 +64,6 @@ void* Create(void*, const QVProgressWindowSpec* spec) {
   TKUserPaneProcs procs;
   procs.draw = [pw](TKControl* c, TKContext* ctx) { DrawBar(pw, c, ctx); };
   pw->indeterminate = spec->indeterminate;
-  if (pw->indeterminate) procs.idle = [pw](TKControl* c) { ++pw->phase; TKDrawControl(c); };
   pw->bar = TKNewUserPane(pw->window, ToRect(l.bar), procs);
   TKSetControlMinimum(pw->bar, 0);
   TKSetControlMaximum(pw->bar, spec->maximum);
@@ -84,21 +82,19 @@ void* Create(void*, const QVProgressWindowSpec* spec) {
     return kQVErrNotHandled;  // passed on
   });
   if (spec->showDelay > 0) {
-    if (gShowTimer) TKRemoveTimer(gShowTimer);
-    TKWindow* w = pw->window;
-    gShowTimer = TKInstallTimer(spec->showDelay, 0, [w](TKTimer*) {
-      gShowTimer = nullptr;
-      if (TKWindowExists(w)) {
-        TKShowWindow(w);
-        TKSelectWindow(w);
+    pw->showTimer = TKInstallTimer(spec->showDelay, 0, [pw](TKTimer*) {
+      pw->showTimer = nullptr;
+      if (TKWindowExists(pw->window)) {
+        TKShowWindow(pw->window);
+        TKSelectWindow(pw->window);
       }
     });
   } else {
     TKShowWindow(pw->window);
     TKSelectWindow(pw->window);
   }
-  if (pw->indeterminate && !gAnimationTimer)
-    gAnimationTimer = TKInstallTimer(0.032, 0.032, [pw](TKTimer*) {
+  if (pw->indeterminate)
+    pw->animationTimer = TKInstallTimer(0.032, 0.032, [pw](TKTimer*) {
       if (TKWindowExists(pw->window) && TKIsWindowVisible(pw->window)) {
         ++pw->phase;
         TKDrawControl(pw->bar);
@@ -121,9 +117,8 @@ void SetValue(void*, void* window, int16_t value, bool changed) {
 
 void Close(void*, void* window) {
   auto* pw = static_cast<ProgressWindow*>(window);
-  if (gShowTimer) TKRemoveTimer(gShowTimer);
-  if (gAnimationTimer) TKRemoveTimer(gAnimationTimer);
-  gShowTimer = gAnimationTimer = nullptr;
+  if (pw->showTimer) TKRemoveTimer(pw->showTimer);
+  if (pw->animationTimer) TKRemoveTimer(pw->animationTimer);
   TKDisposeWindow(pw->window);
   delete pw;
 }
