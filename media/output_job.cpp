@@ -116,7 +116,9 @@ int32_t RunJobTask(QVOutputJobParams* params, Generator generator) {
   job.params = *params;
   uint32_t id = 0;
   QVJobListAdd(&job, &id);
-  __atomic_store_n(&params->job, &job, __ATOMIC_RELEASE);
+  // The record's fields are packed: a plain store, then a fence for readers.
+  params->job = &job;
+  std::atomic_thread_fence(std::memory_order_release);
 
   Counters& c = Jobs();
   bool slot = false;
@@ -139,7 +141,8 @@ int32_t RunJobTask(QVOutputJobParams* params, Generator generator) {
     result = generator(params);
   }
   QVJobListRemove(id);
-  __atomic_store_n(&params->job, static_cast<QVOutputJob*>(nullptr), __ATOMIC_RELEASE);
+  params->job = nullptr;
+  std::atomic_thread_fence(std::memory_order_release);
   QVMediaPostJobCompletion(params, result);
   std::lock_guard<std::mutex> hold(c.lock);
   if (slot) --c.running;

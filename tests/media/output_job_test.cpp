@@ -292,7 +292,7 @@ struct CancelAt {
 bool CancelAfter(FBFrameStruct*, int64_t, QVMediaFileRef*, void* refcon) {
   auto* c = static_cast<CancelAt*>(refcon);
   if (++c->seen == c->stopAfter) {
-    QVOutputJob* job = __atomic_load_n(&c->params->job, __ATOMIC_ACQUIRE);
+    QVOutputJob* job = c->params->job;  // the filter runs on the job's own task
     if (job) __atomic_store_n(&job->cancelWord, kQVProgressUserCancelled, __ATOMIC_RELEASE);
   }
   return true;
