@@ -24,6 +24,8 @@
 //   result-pixel X Y      writes "result X Y AARRGGBB" of the corrected picture
 //   request-frame TIME    asks the plug-in for the frame at TIME and writes
 //                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
+//   toggle-preview        asks the host to toggle its video preview and
+//                         writes "toggle-preview STATUS"
 //
 // Example:
 //   wait-exchange
