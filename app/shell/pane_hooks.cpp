@@ -34,4 +34,5 @@ void UIInstallPaneHooks() {
   hooks.hostFrameTimes = hostFrameTimes;
   hooks.hostLoadFrameAt = hostLoadFrameAt;
   hooks.reloadHostFrame = reloadHostFrame;
+  hooks.toggleHostVideoPreview = [] { QVIgnoreStatus(UICommToggleVideoPreview()); };  // a host without the event keeps its preview
 }

@@ -11,10 +11,11 @@ QVStatus noFrame(int32_t) { return kQVErrUnimplemented; }
 bool noClip(void*, int64_t*, int64_t*) { return false; }
 void clipNothing(void*, int64_t) {}
 bool notReference(void*) { return false; }
+bool noTiming(int32_t*, bool*) { return false; }
 
 const ViewsHooks kNothing = {
-    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, noTimes,
-    noFrame, nothing,     channelNothing, noClip,    clipNothing,   notReference,
+    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, nothing, noTimes,
+    noFrame, noTiming,    flagNothing,   flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
 };
 
 ViewsHooks gViewsHooks = kNothing;
