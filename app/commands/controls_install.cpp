@@ -14,6 +14,7 @@
 #include "app/state/views_hooks.h"
 #include "app/surfaces/surface_start.h"
 #include "app/views/histogram.h"
+#include "app/views/preview_outputs.h"
 #include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "app/window/pane_selectors.h"
@@ -51,6 +52,8 @@ void VFInstallControls() {
   hooks.selectTabNamed = SelectMainWindowTab;
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
+  InstallPreviewOutputHooks();
+  AppServices().videoOutputOpen = VideoOutputIsOpen;
   SurfaceInstall();
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;

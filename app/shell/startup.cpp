@@ -11,6 +11,7 @@
 
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
+#include "app/views/preview_outputs.h"
 #include "app/shell/input_script.h"
 #include "app/state/app_state.h"
 #include "app/state/save_failure.h"
@@ -140,7 +141,9 @@ void shutdown(bool started) {
   VLMPStopProcessPool();
   UIHooks().xmlTerminate();
   UIHooks().closeExternalPreview();
+  ExternalPreviewQuit();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UIHooks().openSecondaryPreview(0);
   UIHooks().surfaceStop();
   UIDisposeMainWindow();
   // The panes free their records from their own timers once their controls
