@@ -14,6 +14,7 @@
 #include "app/surfaces/surface_jog.h"
 #include "app/surfaces/surface_lights.h"
 #include "app/surfaces/surface_link.h"
+#include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "platform/folders.h"
 #include "platform/ui/toolkit.h"
@@ -80,6 +81,10 @@ void PlaybackWork() {
 }
 
 bool ConnectedService() { return SurfaceIsConnected(); }
+
+void TransportHook(bool playing) {
+  if (SurfaceIsConnected()) SurfaceSetTransportLEDs(playing ? 3 : 2);
+}
 
 void SlotKeyHook(int32_t slot, bool store) { SurfaceSelectSlot(int16_t(slot), store ? 1 : 0); }
 
@@ -169,6 +174,7 @@ void SurfaceInstall() {
   services.surfaceIsConnected = ConnectedService;
   services.surfaceRefreshPage = SurfaceRefreshPage;
   SetMainWindowSurfaceHook(SlotKeyHook);
+  TransportSetStateHook(TransportHook);
 }
 
 QVStatus SurfaceSaveDefinitionsCommand(const char* path, const char* name) {

@@ -33,6 +33,11 @@ struct TransportRecord {
 // Bars live as long as the program, like their windows' controls.
 std::deque<std::unique_ptr<TransportRecord>> gBars;
 TKTimer* gPlayTimer = nullptr;
+TransportStateHook gStateHook = nullptr;
+
+void TellState(bool playing) {
+  if (gStateHook) gStateHook(playing);
+}
 
 TransportRecord* RecordOf(TKControl* bar) {
   TransportRecord* r = nullptr;
@@ -72,6 +77,7 @@ void PlayTick(TKTimer*) {
     if (r->playing && (!TKIsControlAlive(r->bar) || !MoveClip(r.get(), 0, 1))) {
       r->playing = false;
       if (TKIsControlAlive(r->bar)) TKDrawControl(r->bar);
+      TellState(false);
     }
   if (TransportPlayingCount() == 0 && gPlayTimer) {
     TKRemoveTimer(gPlayTimer);
@@ -189,7 +195,9 @@ int32_t TransportPlayingCount() {
 }
 
 void TransportPauseAll() {
+  const bool wasPlaying = TransportPlayingCount() > 0;
   for (auto& r : gBars) r->playing = false;
+  if (wasPlaying) TellState(false);
   if (gPlayTimer) TKRemoveTimer(gPlayTimer);
   gPlayTimer = nullptr;
 }
@@ -208,4 +216,7 @@ void TransportTogglePlay(TKControl* bar) {
   r->playing = !r->playing;
   if (r->playing && !gPlayTimer) gPlayTimer = TKInstallTimer(kPlayInterval, kPlayInterval, PlayTick);
   TKDrawControl(bar);
+  TellState(r->playing);
 }
+
+void TransportSetStateHook(TransportStateHook hook) { gStateHook = hook; }

@@ -43,6 +43,10 @@ void TransportGoToBeginning(TKControl* bar);
 void TransportGoToEnd(TKControl* bar);
 void TransportStepBackward(TKControl* bar);
 void TransportStepForward(TKControl* bar);
+// Told whenever a bar starts or stops playing (the control surface's
+// transport lights follow it); null: nobody.
+using TransportStateHook = void (*)(bool playing);
+void TransportSetStateHook(TransportStateHook hook);
 // Moves the clip by a number of frames (negative: back), held to its ends.
 void TransportStep(TKControl* bar, int32_t frames);
 void TransportTogglePlay(TKControl* bar);
