@@ -273,6 +273,7 @@ TEST(SurfaceInputAlone, TransportButtonsWithoutAPaneDoNothing) {
 
 TEST_F(SurfaceInput, PlayAndStopDriveTheVisiblePanesTransportAndItsLights) {
   FakeDriver::Clear();
+  ASSERT_TRUE(SurfaceIsConnected());
   SurfaceHandleInput(3, 1);
   ASSERT_NE(nullptr, gSurfaceInput.surfacePane);
   EXPECT_EQ(1, TransportPlayingCount());
