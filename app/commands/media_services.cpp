@@ -6,7 +6,6 @@
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/views_hooks.h"
-#include "app/surfaces/surface_lights.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/transport_bar.h"
@@ -62,7 +61,6 @@ QVStatus SaveReference(TKImage* image, const char* suggestedName) {
   return SaveReferenceImage(image, nullptr, suggestedName);
 }
 
-void ShowSurfaceTimecode(const char* text) { SurfaceShowTimecode(text); }
 
 // Gives every pane of the given role the clip (role 1 the main image panes,
 // 0 the two reference panes).
@@ -112,7 +110,5 @@ void MediaInstallServices() {
   views.clipSetPosition = ClipSetPosition;
   views.clipReloadFrame = ClipReloadFrame;
   views.clipPlayback = ClipPlayback;
-  views.surfaceTransportState = SurfaceSetTransportLEDs;
-  views.surfaceShowTimecode = ShowSurfaceTimecode;
   AppServices().saveReferenceImage = SaveReference;
 }
