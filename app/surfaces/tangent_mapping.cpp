@@ -127,13 +127,14 @@ bool ResetFields(const TangentMapEntry& e) {
   return wrote;
 }
 
-// The image panes that may carry a transport bar, in the order they are
-// tried; the last visible one is the transport target.
+// The image panes that carry a transport bar, in the order they are tried;
+// the last visible one is the transport target.
 TKControl* TransportPane() {
-  TKControl* const candidates[3] = {gCurrentImagePane, gPicturePane, gLargeImagePane};
+  TKControl* const candidates[3] = {gReferenceTransportBar ? TransportGetPane(gReferenceTransportBar) : nullptr,
+                                    gCurrentImagePane, gLargeImagePane};
   TKControl* found = nullptr;
   for (TKControl* pane : candidates)
-    if (pane && TKIsControlVisible(pane)) found = pane;
+    if (pane && TKIsControlVisible(pane) && ImagePaneGetLinkedControl(pane)) found = pane;
   return found;
 }
 
