@@ -13,6 +13,8 @@
 
 #include "app/surfaces/tangent_link.h"
 #include "app/surfaces/tangent_mapping.h"
+#include "app/surfaces/tangent_start.h"
+#include "app/state/service_hooks.h"
 #include "platform/hid_fake.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
@@ -227,6 +229,48 @@ TEST_F(TangentLinkTest, AMissingDeviceLeavesNoPanelAndRestartsLeakNothing) {
   EXPECT_TRUE(device->TakeOutput().empty());
   EXPECT_EQ(device->OpenTransports(), 0);
   EXPECT_FALSE(gTangentPanel->open);
+}
+
+int32_t gOtherMode = 0;
+int32_t gOtherStops = 0;
+
+TEST_F(TangentLinkTest, SurfaceKindTwoStartsThePanelOnTheApplicationHooks) {
+  UIServiceHooks saved = UIHooks();
+  UIHooks().surfaceStart = [](int32_t mode) { gOtherMode = mode; };
+  UIHooks().surfaceStop = [] { ++gOtherStops; };
+  TangentInstall();
+  gOtherMode = 0;
+  gOtherStops = 0;
+  UIHooks().surfaceStart(3);
+  EXPECT_EQ(gOtherMode, 3) << "other kinds go to the hooks before";
+  EXPECT_EQ(gTangentPanel, nullptr);
+  UIHooks().surfaceStart(2);
+  ASSERT_NE(gTangentPanel, nullptr);
+  auto splash = [&] {
+    for (const std::string& t : Texts(device->TakeOutput()))
+      if (t.find("Quorvane") != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(splash());
+  // A second start while it runs changes nothing; after a failed start the
+  // next one comes without the splash.
+  TangentPanel* live = gTangentPanel;
+  UIHooks().surfaceStart(2);
+  EXPECT_EQ(gTangentPanel, live);
+  UIHooks().surfaceStop();
+  EXPECT_EQ(gTangentPanel, nullptr);
+  EXPECT_EQ(gOtherStops, 1);
+  EXPECT_EQ(device->OpenTransports(), 0);
+  device->present = false;
+  UIHooks().surfaceStart(2);
+  EXPECT_EQ(gTangentPanel, nullptr);
+  device->present = true;
+  device->TakeOutput();
+  UIHooks().surfaceStart(2);
+  ASSERT_NE(gTangentPanel, nullptr);
+  EXPECT_FALSE(splash());
+  UIHooks().surfaceStop();
+  UIHooks() = saved;
 }
 
 }  // namespace
