@@ -17,9 +17,16 @@ void (*gOtherStop)() = nullptr;
 // start (the next exchange retrying a missing panel) does not.
 bool gStartedSinceStop = false;
 
+// Installing twice over another surface's hooks chains them both ways;
+// a call that comes round again stops here.
+bool gInStart = false, gInStop = false;
+
 void StartHook(int32_t mode) {
+  if (gInStart) return;
   if (mode != kUSBPanelKind) {
+    gInStart = true;
     if (gOtherStart) gOtherStart(mode);
+    gInStart = false;
     return;
   }
   if (gTangentPanel) return;
@@ -29,9 +36,12 @@ void StartHook(int32_t mode) {
 }
 
 void StopHook() {
+  if (gInStop) return;
   TangentStopLivePanel();
   gStartedSinceStop = false;
+  gInStop = true;
   if (gOtherStop) gOtherStop();
+  gInStop = false;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "app/surfaces/tangent_mapping.h"
 #include "app/surfaces/tangent_start.h"
 #include "app/state/service_hooks.h"
+#include "app/state/view_state.h"
 #include "platform/hid_fake.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
@@ -34,6 +36,7 @@ class TangentLinkTest : public ::testing::Test {
     ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
     PLInstallFakeHidDevice(device);
     TangentResetMappingState();
+    std::memset(&gUISettings, 0, sizeof gUISettings);
     gCodes.clear();
   }
   void TearDown() override {
