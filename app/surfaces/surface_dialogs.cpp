@@ -70,20 +70,20 @@ int32_t RowOfItem(const std::vector<int32_t>& rows, int32_t item) {
   return item >= 1 && item <= int32_t(rows.size()) ? rows[size_t(item - 1)] : 0;
 }
 
-TKControl* Label(TKWindow* w, Layout& l, const char* text, int32_t width = 170) {
-  return TKNewStaticText(w, TKRect{l.y + 2, l.left + 10, l.y + 20, l.left + 10 + width}, text);
+TKControl* Label(TKWindow* w, Layout& l, const char* text, int32_t width = 190) {
+  return TKNewStaticText(w, TKRect{l.y + 2, l.left + 8, l.y + 20, l.left + 8 + width}, text);
 }
 
 TKControl* PopupRow(TKWindow* w, Layout& l, const char* label, TKMenu* menu, int32_t value) {
   Label(w, l, label);
-  TKControl* popup = TKNewPopupButton(w, TKRect{l.y, l.left + 185, l.y + 21, l.right - 10}, "", menu, value);
+  TKControl* popup = TKNewPopupButton(w, TKRect{l.y, l.left + 200, l.y + 21, l.right - 10}, "", menu, value);
   l.y += l.step;
   return popup;
 }
 
 TKControl* EditRow(TKWindow* w, Layout& l, const char* label, const std::string& text, int32_t width = 120) {
   Label(w, l, label);
-  TKControl* edit = TKNewEditText(w, TKRect{l.y, l.left + 185, l.y + 21, l.left + 185 + width}, text.c_str());
+  TKControl* edit = TKNewEditText(w, TKRect{l.y, l.left + 200, l.y + 21, l.left + 200 + width}, text.c_str());
   l.y += l.step;
   return edit;
 }
@@ -112,12 +112,6 @@ void ColourControls(SurfaceDialog& d) {
       TKSetControlColorProc(TKGetChild(root, i), VFControlColorProc);
 }
 
-void EnableRotation(const SurfaceRotationFields& f) {
-  const bool on = TKGetControlValue(f.action) == kSurfaceRotationAdjust;
-  TKSetControlActive(f.target, on);
-  TKSetControlActive(f.scale, on);
-}
-
 void AddRotation(SurfaceDialog& d, Layout& l, const char* prefix, SurfaceTargetMenu which,
                  const SurfaceRotationForm& form) {
   SurfaceRotationFields& f = d.rotation[d.rotationCount++];
@@ -127,9 +121,9 @@ void AddRotation(SurfaceDialog& d, Layout& l, const char* prefix, SurfaceTargetM
   TKMenu* targets = NewTargetMenu(d, which, &f.rows);
   f.target = PopupRow(d.window, l, (p + "Control:").c_str(), targets, ItemOfRow(f.rows, form.targetRow));
   f.scale = EditRow(d.window, l, (p + "Scale Factor:").c_str(), form.scaleText);
-  EnableRotation(f);
+  SurfaceDialogEnableRotationFields(f);
   TKInstallControlHandler(f.action, [f](TKEvent& e) -> QVStatus {
-    if (e.kind == kTKEventControlHit || e.kind == kTKEventValueChanged) EnableRotation(f);
+    if (e.kind == kTKEventControlHit || e.kind == kTKEventValueChanged) SurfaceDialogEnableRotationFields(f);
     return kQVErrNotHandled;
   });
 }
@@ -150,7 +144,7 @@ void AddClick(SurfaceDialog& d, Layout& l, const char* prefix, const SurfaceClic
   TKMenu* targets = NewTargetMenu(d, SurfaceTargetMenu::kClick, &f.rows);
   f.target = PopupRow(d.window, l, (p + " Control:").c_str(), targets, ItemOfRow(f.rows, form.targetRow));
   Label(d.window, l, (p + " Control Value:").c_str());
-  f.value = TKNewEditText(d.window, TKRect{l.y, l.left + 185, l.y + 21, l.left + 305}, form.valueText.c_str());
+  f.value = TKNewEditText(d.window, TKRect{l.y, l.left + 200, l.y + 21, l.left + 310}, form.valueText.c_str());
   f.leds = TKNewCheckBox(d.window, TKRect{l.y, l.left + 325, l.y + 21, l.right - 10}, "Update LEDs",
                          form.updateLEDs ? 1 : 0);
   l.y += l.step + 4;
@@ -213,6 +207,12 @@ SurfaceControlDefinition* EntryFrom(SurfaceControlDefinition* table, int32_t con
 }  // namespace
 
 void SetSurfaceDialogOpenedHook(void (*hook)(SurfaceDialog*)) { gOpenedHook = hook; }
+
+void SurfaceDialogEnableRotationFields(const SurfaceRotationFields& f) {
+  const bool on = TKGetControlValue(f.action) == kSurfaceRotationAdjust;
+  TKSetControlActive(f.target, on);
+  TKSetControlActive(f.scale, on);
+}
 
 void SurfaceDialogEnableClickFields(const SurfaceClickFields& f) {
   const SurfaceClickFieldStates s = SurfaceClickStates(TKGetControlValue(f.action));

@@ -62,5 +62,7 @@ bool SurfaceKnobLEDDefinitionDialog(SurfaceControlDefinition* table, int32_t con
 bool SurfaceTrackballDefinitionDialog(SurfaceControlDefinition* table, int32_t controlID, int32_t* changed);
 bool SurfaceButtonDefinitionDialog(SurfaceControlDefinition* table, int32_t controlID, int32_t* changed);
 
-// Enables a click part's fields for its action item.
+// Activate a part's fields for its action item (the action popups do so
+// whenever they change).
+void SurfaceDialogEnableRotationFields(const SurfaceRotationFields& fields);
 void SurfaceDialogEnableClickFields(const SurfaceClickFields& fields);

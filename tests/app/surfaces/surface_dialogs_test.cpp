@@ -89,6 +89,7 @@ TEST_F(SurfaceDialogsTest, KnobDialogStoresTheChosenTargetOnOK) {
     TKSetControlValue(d->rotation[0].action, kSurfaceRotationAdjust);
     TKSetControlValue(d->rotation[0].target, ItemOfRow(d->rotation[0].rows, RowNamed("HSL Master Gamma")));
     TKSetEditText(d->rotation[0].scale, "0.75");
+    SurfaceDialogEnableRotationFields(d->rotation[0]);
     TKWriteWindowPNG(d->window, Shot("knob").c_str());
     TKInjectClick(d->window, Centre(d->ok));
   });
@@ -130,6 +131,8 @@ TEST_F(SurfaceDialogsTest, EachDialogWritesItsEntriesOnOK) {
         TKSetControlValue(d->clicks[1].action, 11);
         TKSetEditText(d->clicks[1].value, "2");
         TKSetControlValue(d->clicks[1].leds, 1);
+        SurfaceDialogEnableRotationFields(d->rotation[0]);
+        for (const SurfaceClickFields& c : d->clicks) SurfaceDialogEnableClickFields(c);
         TKWriteWindowPNG(d->window, Shot("knob-push").c_str());
         break;
       case SurfaceDialogKind::kTrackball:
@@ -139,6 +142,7 @@ TEST_F(SurfaceDialogsTest, EachDialogWritesItsEntriesOnOK) {
         TKSetControlValue(d->rotation[1].action, kSurfaceRotationAdjust);
         TKSetControlValue(d->rotation[1].target, ItemOfRow(d->rotation[1].rows, RowNamed("HSL Shadows Gain")));
         TKSetEditText(d->rotation[1].scale, "0.3");
+        for (const SurfaceRotationFields& r : d->rotation) SurfaceDialogEnableRotationFields(r);
         TKWriteWindowPNG(d->window, Shot("trackball").c_str());
         break;
       case SurfaceDialogKind::kButton:
@@ -198,6 +202,13 @@ int32_t gBeeps = 0;
 
 TEST_F(SurfaceDialogsTest, EditorEditsAPageAndSavesTheFile) {
   gSurfaceCurrentPage = 1;
+  SurfacePageDefinition* first = SurfacePageHeader(1);
+  std::strcpy(first->leftLine1, "HSL MASTER");
+  std::strcpy(first->leftLine2, "Hue  Sat  Gain");
+  std::strcpy(first->rightLine1, "PAGE 1");
+  first->trackballColor[0] = kSurfaceRed;
+  first->trackballColor[1] = kSurfaceGreen;
+  first->trackballColor[2] = kSurfaceBlue;
   SetSurfaceEditorOpenedHook([](SurfaceEditor* e) {
     gEditor = e;
     EXPECT_EQ(SurfaceEditorPage(), 1);
