@@ -34,6 +34,15 @@ struct Link {
   void* refcon = nullptr;
   TangentButtonProc button = nullptr;
   TangentEncoderProc encoder = nullptr;
+
+  Link() = default;
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
+  // A program that ends with the panel still open stops the reader first.
+  ~Link() {
+    stopReader = true;
+    if (reader.joinable()) reader.join();
+  }
 };
 Link gLink;
 
@@ -76,6 +85,7 @@ void ReaderLoop(PLHidTransport* transport, uint64_t generation) {
       });
       return;
     }
+    if (gLink.stopReader.load()) return;
     std::vector<uint8_t> report(buffer.begin(), buffer.begin() + n);
     TKPostCall([generation, report = std::move(report)] {
       if (gLink.generation != generation || !gLink.transport) return;
