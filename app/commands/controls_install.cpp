@@ -13,6 +13,7 @@
 #include "app/state/service_hooks.h"
 #include "app/state/views_hooks.h"
 #include "app/surfaces/surface_start.h"
+#include "app/surfaces/tangent_start.h"
 #include "app/views/histogram.h"
 #include "app/views/preview_outputs.h"
 #include "app/views/transport_bar.h"
@@ -54,6 +55,7 @@ void VFInstallControls() {
   InstallAppCommandHooks();
   InstallPreviewOutputHooks();
   AppServices().videoOutputOpen = VideoOutputIsOpen;
+  TangentInstall();
   SurfaceInstall();
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
