@@ -19,27 +19,8 @@ tabs=("HSL" "RGB" "CMY" "YCbCr" "Curves" "Levels" "Luma Range" "Secondary" "Limi
       "Luma WFM" "YC WFM" "RGB WFM" "GBR WFM" "YRGB WFM" "YCbCr WFM" "Overlay WFM"
       "Vectorscope" "Histograms" "Tone Curve" "Combo")
 script="$work/screenshots.txt"
-{
-  echo "wait-exchange"
-  echo "wait 1"
-  n=1
-  for tab in "${tabs[@]}"; do
-    name="$(printf '%02d-%s' "$n" "$(echo "$tab" | tr 'A-Z ' 'a-z-')")"
-    echo "tab $tab"
-    echo "wait 0.3"
-    echo "screenshot $out/$name.png"
-    n=$((n + 1))
-  done
-  echo "cancel"
-  echo "quit"
-} >"$script"
-
-# The application quits by itself after Cancel; the display stays up a
-# moment longer so that it can.
-VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=0 \
-  xvfb-run -a -s "-screen 0 1600x1000x24" \
-  bash -c '"$1" --full-interface --out "$2" >/dev/null && sleep 2' screenshots \
-  "$build/tools/standin_host/velmora-host" "$work/out"
+write_tab_script "$script" "" "${tabs[@]}"
+run_ui "$script" 1600x1000 "$work/out"
 
 count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
 echo "$count pictures of the main window in $out"

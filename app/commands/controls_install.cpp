@@ -12,6 +12,7 @@
 #include "app/controls/value_slider.h"
 #include "app/state/service_hooks.h"
 #include "app/state/views_hooks.h"
+#include "app/surfaces/surface_start.h"
 #include "app/views/histogram.h"
 #include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
@@ -49,6 +50,9 @@ void VFInstallControls() {
   hooks.selectTabNamed = SelectMainWindowTab;
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
+  SurfaceInstall();
+  AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
+  AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);
   SetLevelsHistogramRefresher(LevelsRefreshChannelHistograms);
   ViewsHooksInForce().drawLumaRangeControl = LumaRangeRedrawGraph;

@@ -25,7 +25,7 @@ namespace {
 constexpr uint32_t kPropRecord = QVFourCC("hwrc");
 constexpr double kTrackPoll = 0.005;
 constexpr int32_t kLabelStrip = 14;
-constexpr int32_t kReadoutGap = 8;
+constexpr int32_t kReadoutGap = 2;  // between the square and the readouts
 constexpr int32_t kPointMark = 5;
 constexpr uint32_t kReadoutFlags = 7;  // scaled float fields
 constexpr uint32_t kHueOffsetsGroup = 1u << kVLMaskBitHueOffsets;
@@ -321,9 +321,9 @@ TKControl* CreateHueWheel(TKWindow* window, const TKRect& bounds, const char* la
   SetControlContextMenu(pane, HueWheelMenu(), HueWheelContextMenuProc, 0);
   TakePicture(w);
 
-  // The readouts, in the label strip moved below the wheel.
-  TKRect frame{bounds.bottom - kLabelStrip + kReadoutGap, bounds.left, bounds.bottom + kReadoutGap + 20,
-               bounds.right};
+  // The readouts, in a label strip below the wheel's square (clear of it, so
+  // nothing else can be placed over either).
+  TKRect frame{bounds.bottom + kReadoutGap, bounds.left, bounds.bottom + kReadoutGap + kLabelStrip + 20, bounds.right};
   TKControl* hue = VFCreateValueSlider(window, &frame, "Hue", 0, 360, 0, 360, kReadoutFlags, parent, base,
                                        angleOffset, &gUIDefaultSettings, idNumber + 1, nullptr);
   TKControl* strength = VFCreateValueSlider(window, &frame, "Strength", 0, 1, 0, 1, kReadoutFlags, parent, base,

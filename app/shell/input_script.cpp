@@ -89,7 +89,7 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1}, {"menu", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
-    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0},
+    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -114,6 +114,21 @@ std::string chooseMenuItem(const std::string& code) {
 }
 
 void note(const std::string& text) { PLLogWrite("Velmora 3 UI script", text.c_str()); }
+
+// The process's peak resident memory so far, in bytes (0 when unknown).
+long long PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    long long kib = 0;
+    if (line.rfind("VmHWM:", 0) != 0) continue;
+    size_t at = line.find_first_of("0123456789");
+    if (at == std::string::npos) return 0;
+    const char* first = line.c_str() + at;
+    if (std::from_chars(first, line.c_str() + line.size(), kib).ec != std::errc()) return 0;
+    return kib * 1024;
+  }
+  return 0;
+}
 
 bool gScriptStarted = false;
 bool gScriptEndHandled = false;
@@ -184,6 +199,8 @@ bool run(const Step& s) {
     note(std::string("slot ") + s.args[0] + " " + s.args[1] + (done ? " done" : " refused"));
   } else if (s.verb == "frame-sum") {
     note("frame " + (gArrivedSummary.empty() ? UIFrameSummary(nullptr) : gArrivedSummary));
+  } else if (s.verb == "memory") {
+    note("memory peak " + std::to_string(PeakResidentBytes()));
   } else if (s.verb == "result-sum") {
     note("result " + UIResultSummary());
   } else if (s.verb == "request-frame") {

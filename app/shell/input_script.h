@@ -22,6 +22,8 @@
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
 //                         received, in the host's pixel layout, to the log
 //   result-pixel X Y      writes "result X Y AARRGGBB" of the corrected picture
+//   memory                writes "memory peak BYTES", the application's peak
+//                         resident memory so far, to the log
 //   request-frame TIME    asks the plug-in for the frame at TIME and writes
 //                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
 //

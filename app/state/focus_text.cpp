@@ -20,7 +20,16 @@ constexpr uint16_t kMacRomanHigh[128] = {
     0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
 };
 
-void AppendUTF8(std::string& out, uint32_t cp) {
+QVStatus DrawAt(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID, TKTextAlign align) {
+  if (!text || !ctx) return kQVErrParam;
+  const std::string utf8 = QVMacRomanToUTF8(text);
+  TKDrawText(ctx, UIInterfaceFont(fontID), utf8.c_str(), pen.x - 1, pen.y, align);
+  return kQVNoErr;
+}
+
+}  // namespace
+
+void QVAppendUTF8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out += char(cp);
   } else if (cp < 0x800) {
@@ -32,15 +41,6 @@ void AppendUTF8(std::string& out, uint32_t cp) {
     out += char(0x80 | (cp & 0x3F));
   }
 }
-
-QVStatus DrawAt(TKContext* ctx, TKPoint pen, const char* text, int32_t fontID, TKTextAlign align) {
-  if (!text || !ctx) return kQVErrParam;
-  const std::string utf8 = QVMacRomanToUTF8(text);
-  TKDrawText(ctx, UIInterfaceFont(fontID), utf8.c_str(), pen.x - 1, pen.y, align);
-  return kQVNoErr;
-}
-
-}  // namespace
 
 QVStatus QVSetKeyboardFocusToControl(TKControl* control) {
   TKWindow* window = control ? TKGetControlWindow(control) : nullptr;
@@ -63,7 +63,7 @@ std::string QVMacRomanToUTF8(const char* text) {
   std::string out;
   for (const char* p = text; p && *p; ++p) {
     const auto byte = static_cast<unsigned char>(*p);
-    AppendUTF8(out, byte < 0x80 ? byte : kMacRomanHigh[byte - 0x80]);
+    QVAppendUTF8(out, byte < 0x80 ? byte : kMacRomanHigh[byte - 0x80]);
   }
   return out;
 }

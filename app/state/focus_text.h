@@ -22,6 +22,8 @@ enum : int32_t { kUIFontControl = 0, kUIFontScope = 200 };
 // scopes' font a size smaller.
 TKFont UIInterfaceFont(int32_t fontID);
 
+// A code point below 0x10000 appended as UTF-8.
+void QVAppendUTF8(std::string& out, uint32_t cp);
 // Mac Roman to UTF-8.
 std::string QVMacRomanToUTF8(const char* text);
 // Width in pixels of the text in the font; 0 for null text.

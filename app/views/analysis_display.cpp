@@ -14,7 +14,7 @@
 #include "settings/prefs.h"
 
 TKImage* gScopePicture = nullptr;
-TKControl* gAnalysisPanes[13] = {};
+TKControl* gAnalysisPanes[kScopeKindCount] = {};
 
 namespace {
 
@@ -40,22 +40,10 @@ void DrawAnalysisPanes(bool drawNow) {
   TKContext* ctx = TKBeginDrawing(gScopePicture);
   TKClear(ctx, TKColor{0, 0, 0, 1});
   TKEndDrawing(ctx);
-  TKImage* picture = ScopeInputPicture();
-  const int32_t kind = gAnalysisPaneKind;
-  if (kind == kAnalysisCombo) {
-    DrawComboPane(gScopePicture, nullptr, picture);
-  } else if (kind >= kAnalysisLumaWFM && kind <= kAnalysisOverlayWFM) {
-    DrawScopeByKind(kind - kAnalysisLumaWFM + kScopeLumaWFM, gScopePicture, nullptr, picture);
-  } else if (kind == kAnalysisVectorscope) {
-    DrawVectorscopePane(gScopePicture, nullptr, picture, gVectorscopeZoom);
-  } else if (kind == kAnalysisHistograms) {
-    DrawHistogramPane(gScopePicture, nullptr, picture, true);
-  } else if (kind == kAnalysisToneCurve) {
-    DrawToneCurvePane(gScopePicture, nullptr, picture, gImageViewMode != kImageViewSource);
-  } else {
-    return;  // Reference and Gallery are drawn elsewhere
-  }
-  if (kind >= 0 && kind < 13 && gAnalysisPanes[kind]) DrawOrInvalidateImagePane(gAnalysisPanes[kind], drawNow);
+  const ScopeKind* kind = ScopeKindOfPane(gAnalysisPaneKind);
+  if (!kind || !kind->draw) return;  // the reference pane and the gallery are drawn elsewhere
+  kind->draw(*kind, gScopePicture, nullptr, ScopeInputPicture(), false);
+  if (TKControl* pane = gAnalysisPanes[kind->pane]) DrawOrInvalidateImagePane(pane, drawNow);
 }
 
 QVStatus VectorscopeWheelZoom(TKControl*, int32_t, int32_t, int32_t axis, int32_t delta, uint32_t) {
@@ -68,7 +56,8 @@ QVStatus VectorscopeWheelZoom(TKControl*, int32_t, int32_t, int32_t axis, int32_
 QVStatus ComboWheelZoom(TKControl* pane, int32_t x, int32_t y, int32_t axis, int32_t delta, uint32_t) {
   if (axis != 1) return kQVErrNotHandled;
   const int32_t quadrant = ComboQuadrantAt(LocalBounds(pane), x, y);
-  if (gPrefsSettings.comboQuadrant[quadrant] != kScopeVectorscope) return kQVNoErr;
+  const ScopeKind* kind = ScopeKindOfDisplay(gPrefsSettings.comboQuadrant[quadrant]);
+  if (!kind || !kind->zooms) return kQVNoErr;
   gComboVectorscopeZoom = WheelZoomStep(gComboVectorscopeZoom, delta);
   DrawAnalysisPanes(true);
   return kQVNoErr;

@@ -7,6 +7,7 @@
 
 #include "app/views/analysis_panes.h"
 #include "app/views/image_pane.h"
+#include "app/views/scope_kinds.h"
 #include "app/state/save_failure.h"
 #include "platform/ui/ui_event.h"
 #include "platform/ui/ui_menu.h"
@@ -20,18 +21,17 @@ constexpr int32_t kVectorscopeZoomMenuID = 204;
 // The menus open this far below the mouse when no item is put under it.
 constexpr int32_t kMenuDrop = 14;
 
-// Items 1 to 10: the display kinds in ScopeDisplayKind order.
-const char* const kKindItems[10] = {"Luma WFM",    "YC WFM",      "RGB WFM",    "GBR WFM",    "YRGB WFM",
-                                    "YCbCr WFM",   "Overlay WFM", "Vectorscope", "Histograms", "Tone Curve"};
 const char* const kZoomItems[4] = {"Zoom 1x", "Zoom 2x", "Zoom 5x", "Zoom 10x"};
 
 TKMenu* KeptMenu(int32_t menuID) {
   if (TKMenu* menu = TKGetMenu(menuID)) return menu;
   TKMenu* menu = TKCreateMenu(menuID, "");
   if (!menu) return nullptr;
+  // The display kinds by their numbers (the rows list them in that order).
   if (menuID != kVectorscopeZoomMenuID)
-    for (const char* text : kKindItems) TKAppendMenuItem(menu, text, 0);
-  if (menuID == kComboVectorscopeMenuID) TKAppendMenuItem(menu, "-", 0);  // item 11; the zooms are 12 to 15
+    for (const ScopeKind& kind : kScopeKinds)
+      if (kind.display != 0) TKAppendMenuItem(menu, kind.name, 0);
+  if (menuID == kComboVectorscopeMenuID) TKAppendMenuItem(menu, "-", 0);  // the zooms follow it
   if (menuID != kComboQuadrantMenuID)
     for (const char* text : kZoomItems) TKAppendMenuItem(menu, text, 0);
   return menu;
@@ -80,12 +80,11 @@ QVStatus ShowComboQuadrantMenu(TKControl* pane, int32_t x, int32_t y, uint32_t, 
   const TKRect bounds = picture ? TKMakeRect(0, 0, TKImageWidth(picture), TKImageHeight(picture))
                                 : TKMakeRect(0, 0, TKRectWidth(b), TKRectHeight(b));
   const int32_t quadrant = ComboQuadrantAt(bounds, x, y + kImagePaneContextClickRise);
-  const bool vectorscope = gPrefsSettings.comboQuadrant[quadrant] == kScopeVectorscope;
-  TKMenu* menu = KeptMenu(vectorscope ? kComboVectorscopeMenuID : kComboQuadrantMenuID);
+  const ScopeKind* shown = ScopeKindOfDisplay(gPrefsSettings.comboQuadrant[quadrant]);
+  TKMenu* menu = KeptMenu(shown && shown->zooms ? kComboVectorscopeMenuID : kComboQuadrantMenuID);
   if (!menu) return kQVErrMemory;
   const TKPoint mouse = TKGetMouseLocation();
-  int32_t current = gPrefsSettings.comboQuadrant[quadrant];
-  if (current < kScopeLumaWFM || current > kScopeToneCurve) current = 0;
+  const int32_t current = shown ? shown->display : 0;
   RunMenu(menu, TKPoint{mouse.x, mouse.y + kMenuDrop}, current, ComboQuadrantMenuCommand, quadrant);
   return kQVNoErr;
 }

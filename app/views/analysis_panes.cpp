@@ -3,6 +3,8 @@
 #include "app/views/analysis_panes.h"
 
 #include "app/views/histogram.h"
+#include "app/views/scope_kinds.h"
+#include "app/state/view_state.h"
 #include "app/views/tone_curve.h"
 #include "app/views/vectorscope.h"
 #include "app/views/waveform.h"
@@ -47,20 +49,37 @@ int32_t ZoomItemFor(int32_t zoom) {
 
 }  // namespace
 
+void DrawComboKind(const ScopeKind&, TKImage* target, const TKRect* rect, TKImage* picture, bool) {
+  DrawComboPane(target, rect, picture);
+}
+
+void DrawWaveformKind(const ScopeKind& kind, TKImage* target, const TKRect* rect, TKImage* picture, bool) {
+  if (kind.display < kScopeLumaWFM || kind.display > kScopeOverlayWFM) return;
+  const WaveformKind& w = kWaveformKinds[kind.display - kScopeLumaWFM];
+  DrawWaveformPane(target, rect, picture, w.chroma, w.mode2, w.mode3, w.mode4, w.mode5, w.mode6);
+}
+
+// A quadrant's vectorscope draws at the combo's zoom and leaves the pane's
+// zoom as it was.
+void DrawVectorscopeKind(const ScopeKind&, TKImage* target, const TKRect* rect, TKImage* picture, bool inCombo) {
+  const int32_t own = gVectorscopeZoom;
+  if (inCombo) gVectorscopeZoom = gComboVectorscopeZoom;
+  DrawVectorscopePane(target, rect, picture, gVectorscopeZoom);
+  gVectorscopeZoom = own;
+}
+
+void DrawHistogramsKind(const ScopeKind&, TKImage* target, const TKRect* rect, TKImage* picture, bool) {
+  DrawHistogramPane(target, rect, picture, true);
+}
+
+// The tone curve's own pane shows the source's curve as the source's.
+void DrawToneCurveKind(const ScopeKind&, TKImage* target, const TKRect* rect, TKImage* picture, bool inCombo) {
+  DrawToneCurvePane(target, rect, picture, inCombo || gImageViewMode != kImageViewSource);
+}
+
 void DrawScopeByKind(int32_t kind, TKImage* target, const TKRect* rect, TKImage* picture) {
-  if (kind >= kScopeLumaWFM && kind <= kScopeOverlayWFM) {
-    const WaveformKind& w = kWaveformKinds[kind - 1];
-    DrawWaveformPane(target, rect, picture, w.chroma, w.mode2, w.mode3, w.mode4, w.mode5, w.mode6);
-  } else if (kind == kScopeVectorscope) {
-    const int32_t own = gVectorscopeZoom;
-    gVectorscopeZoom = gComboVectorscopeZoom;
-    DrawVectorscopePane(target, rect, picture, gVectorscopeZoom);
-    gVectorscopeZoom = own;
-  } else if (kind == kScopeHistograms) {
-    DrawHistogramPane(target, rect, picture, true);
-  } else if (kind == kScopeToneCurve) {
-    DrawToneCurvePane(target, rect, picture, true);
-  }
+  const ScopeKind* row = ScopeKindOfDisplay(kind);
+  if (row && row->draw) row->draw(*row, target, rect, picture, true);
 }
 
 ComboLayout ComboLayoutForRect(const TKRect& rect) {
@@ -109,16 +128,18 @@ void ComboQuadrantMarkedItems(int32_t quadrant, int32_t* kindItem, int32_t* zoom
   const int32_t kind = gPrefsSettings.comboQuadrant[quadrant & 3];
   *kindItem = kind;
   const int32_t zoomIndex = ZoomItemFor(gComboVectorscopeZoom);
-  *zoomItem = kind == kScopeVectorscope && zoomIndex ? zoomIndex + 11 : 0;
+  const ScopeKind* row = ScopeKindOfDisplay(kind);
+  *zoomItem = row && row->zooms && zoomIndex ? zoomIndex + kComboFirstZoomItem - 1 : 0;
 }
 
 bool ComboQuadrantChoose(int32_t quadrant, int32_t item) {
   int32_t& kind = gPrefsSettings.comboQuadrant[quadrant & 3];
-  if (kind == kScopeVectorscope && item >= 12 && item <= 15) {
-    gComboVectorscopeZoom = kZoomItems[item - 12];
+  const ScopeKind* row = ScopeKindOfDisplay(kind);
+  if (row && row->zooms && item >= kComboFirstZoomItem && item < kComboFirstZoomItem + 4) {
+    gComboVectorscopeZoom = kZoomItems[item - kComboFirstZoomItem];
     return true;
   }
-  if (item < kScopeLumaWFM || item > kScopeToneCurve) return false;
+  if (!ScopeKindOfDisplay(item)) return false;
   kind = item;
   return true;
 }

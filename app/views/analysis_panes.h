@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "app/views/scope_kinds.h"
 #include "platform/status.h"
 #include "platform/ui/ui_types.h"
 
 struct TKImage;
 
-// One scope drawing, as shown in a combo quadrant.
+// One scope drawing, as shown in a combo quadrant: the display numbers of the
+// scope kinds' rows.
 enum ScopeDisplayKind : int32_t {
   kScopeLumaWFM = 1,
   kScopeYCWFM = 2,
@@ -29,8 +31,9 @@ extern int32_t gVectorscopeZoom;
 extern int32_t gComboVectorscopeZoom;
 
 // Draws one scope of `picture` (none: graticule only) into rect of target
-// (null: all of it); kinds outside 1..10 draw nothing. A vectorscope uses the
-// combo zoom and leaves gVectorscopeZoom as it was.
+// (null: all of it) as a combo quadrant does; display numbers without a row
+// draw nothing. A vectorscope uses the combo zoom and leaves
+// gVectorscopeZoom as it was.
 void DrawScopeByKind(int32_t kind, TKImage* target, const TKRect* rect, TKImage* picture);
 
 // How the combo display splits a rect: the column widths, the row split and
@@ -56,9 +59,11 @@ void DrawComboPane(TKImage* target, const TKRect* rect, TKImage* picture);
 // to at most 10.
 int32_t WheelZoomStep(int32_t zoom, int32_t delta);
 
-// Menu items. Quadrant menus list the ten display kinds as items 1 to 10; a
-// vectorscope quadrant's menu adds the zooms 1, 2, 5, 10 as items 12 to 15.
-// The vectorscope menu lists the zooms as items 1 to 4.
+// Menu items. Quadrant menus list the display kinds by their numbers; a
+// zooming (vectorscope) quadrant's menu adds a separator and the zooms 1, 2,
+// 5, 10 as the items from kComboFirstZoomItem (12 to 15). The vectorscope
+// menu lists the zooms as items 1 to 4.
+constexpr int32_t kComboFirstZoomItem = kScopeDisplayCount + 2;
 // The item marked for a quadrant's kind and, for a vectorscope quadrant, its
 // zoom item (0 when none).
 void ComboQuadrantMarkedItems(int32_t quadrant, int32_t* kindItem, int32_t* zoomItem);
@@ -75,7 +80,7 @@ struct TKMenu;
 // AnalysisPaneKind (none for Reference and Gallery, or before the main
 // window is built).
 extern TKImage* gScopePicture;
-extern TKControl* gAnalysisPanes[13];
+extern TKControl* gAnalysisPanes[kScopeKindCount];
 
 // Erases gScopePicture black and draws the scope of gAnalysisPaneKind from
 // the picture of the current view into it, then draws (drawNow) or

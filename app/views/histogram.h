@@ -44,7 +44,9 @@ struct HistogramStatistics {
 HistogramStatistics HistogramStatisticsOf(const uint32_t* counts, int32_t binCount);
 
 // Where the Histograms display puts things in a rect, given the font size
-// and the width of the statistics column ("Mean: 255").
+// and the width of the statistics column ("Mean: 255"). Readouts need a font
+// of at least this size and room for 128 bins beside them.
+constexpr double kHistogramReadoutMinFont = 7;
 struct HistogramPaneLayout {
   int32_t margin;            // rect height x 0.03
   int32_t histogramWidth;    // 130, 258 or 514: bins + 2

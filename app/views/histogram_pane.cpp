@@ -84,16 +84,15 @@ void DrawReadouts(TKImage* target, const TKRect& pane, const TKRect& rect, const
 HistogramPaneLayout HistogramLayoutFor(const TKRect& rect, bool statistics, double fontSize, int32_t statisticsWidth) {
   HistogramPaneLayout l{};
   l.margin = int32_t(TKRectHeight(rect) * 0.03);
-  l.statistics = statistics && fontSize >= 9;
+  // The readouts stay down to the small font of the combo display's
+  // quadrant on the smallest screens, even where they leave room for only
+  // 128 bins beside them.
+  l.statistics = statistics && fontSize >= kHistogramReadoutMinFont;
   int32_t wanted = l.statistics ? statisticsWidth : 0;
   int32_t available = TKRectWidth(rect) - 2 * l.margin - wanted;
   if (available >= 512) {
     l.histogramWidth = 514;
   } else if (available >= 256) {
-    l.histogramWidth = 258;
-  } else if (l.statistics && available + wanted > 256) {
-    // Readouts would squeeze the histogram to 128 bins: keep 256 without them.
-    l.statistics = false;
     l.histogramWidth = 258;
   } else {
     l.histogramWidth = 130;

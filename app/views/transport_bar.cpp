@@ -198,6 +198,9 @@ void TransportGoToBeginning(TKControl* bar) { MoveClip(RecordOf(bar), 0, 0); }
 void TransportGoToEnd(TKControl* bar) { MoveClip(RecordOf(bar), -1, 0); }
 void TransportStepBackward(TKControl* bar) { MoveClip(RecordOf(bar), 0, -1); }
 void TransportStepForward(TKControl* bar) { MoveClip(RecordOf(bar), 0, 1); }
+void TransportStep(TKControl* bar, int32_t frames) {
+  if (frames != 0) MoveClip(RecordOf(bar), 0, frames);
+}
 
 void TransportTogglePlay(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);

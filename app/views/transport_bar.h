@@ -43,4 +43,6 @@ void TransportGoToBeginning(TKControl* bar);
 void TransportGoToEnd(TKControl* bar);
 void TransportStepBackward(TKControl* bar);
 void TransportStepForward(TKControl* bar);
+// Moves the clip by a number of frames (negative: back), held to its ends.
+void TransportStep(TKControl* bar, int32_t frames);
 void TransportTogglePlay(TKControl* bar);

@@ -68,8 +68,16 @@ void BuildLevelsTab(TKWindow* window, TKControl* correctionTabs, const TKRect& b
     if (c != 0) continue;
 
     // Beside the master control: the input highlight recovery.
-    const int32_t sliderLeft = levels ? TKGetControlBounds(levels).right + 20 : area.right + 20;
-    TKRect frame{area.top + 14, sliderLeft, area.top + 48, sliderLeft + kSliderColumn - 40};
+    // Beside the master control where the tab is wide enough, below its
+    // strip otherwise.
+    const TKRect strip = levels ? TKGetControlBounds(levels) : area;
+    int32_t sliderLeft = strip.right + 20;
+    int32_t sliderTop = area.top + 14;
+    if (sliderLeft + kSliderColumn - 40 > content.right - kMargin) {
+      sliderLeft = area.left;
+      sliderTop = strip.bottom + 4;
+    }
+    TKRect frame{sliderTop, sliderLeft, sliderTop + 34, sliderLeft + kSliderColumn - 40};
     VFBeginTabChain();
     VFCreateValueSlider(window, &frame, "Highlight Recovery (Input)", 0, 1, 0, 1, kVFCorrectionSlider, pane,
                         &gUISettings, kInputRecovery, &gUIDefaultSettings, gNextValueControlID++, gSettingsControls);

@@ -13,6 +13,7 @@
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
 #include "app/views/pictures.h"
+#include "app/views/scope_kinds.h"
 #include "app/window/main_window.h"
 #include "app/window/pane_selectors.h"
 #include "core/process_image.h"
@@ -110,7 +111,7 @@ void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex) {
 }
 
 void AnalysisPaneSwitchProc(int32_t, int32_t newIndex) {
-  if (newIndex < kAnalysisCombo || newIndex > kAnalysisGallery) return;
+  if (!ScopeKindOfPane(newIndex)) return;
   // Against the kind last recorded: the old index given may be stale.
   if (gAnalysisPaneKind == kAnalysisGallery && newIndex != kAnalysisGallery) ShowGallery(false);
   if (gAnalysisPaneKind != kAnalysisGallery && newIndex == kAnalysisGallery) ShowGallery(true);

@@ -24,15 +24,18 @@ const uint32_t kImageViewTransportParts[6] = {kTransportAllParts, kTransportAllP
 
 namespace {
 
-constexpr int32_t kAnalysisItems = 13;
 constexpr uint32_t kReferenceParts = 15;
 
 const VFTabEntry kImageViews[6] = {{"Result", 1, 1},       {"Source", 1, 0},    {"Reference", 1, 0},
                                    {"Split Source", 1, 0}, {"Split Ref", 1, 0}, {"Luma Ranges", 1, 0}};
-const VFTabEntry kAnalysisDisplays[kAnalysisItems] = {
-    {"Combo", 1, 1},     {"Reference", 1, 0},     {"Luma WFM", 1, 0},     {"YC WFM", 1, 0},  {"RGB WFM", 1, 0},
-    {"GBR WFM", 1, 0},   {"YRGB WFM", 1, 0},      {"YCbCr WFM", 1, 0},    {"Overlay WFM", 1, 0},
-    {"Vectorscope", 1, 0}, {"Histograms", 1, 0}, {"Tone Curve", 1, 0},   {"Gallery", 1, 0}};
+// The analysis selector's tabs: the scope kinds' names, the first selected.
+struct AnalysisDisplays {
+  VFTabEntry entries[kScopeKindCount];
+  constexpr AnalysisDisplays() : entries{} {
+    for (int32_t i = 0; i < kScopeKindCount; ++i) entries[i] = VFTabEntry{kScopeKinds[i].name, 1, i == 0};
+  }
+};
+constexpr AnalysisDisplays kAnalysisDisplays;
 
 // One image view: the pane it puts in place, the frame sampling reads, and
 // whether it shows the split line, uses the preview LUT and is the main image.
@@ -75,7 +78,7 @@ QVStatus CreateImagePaneWithBar(TKWindow* window, TKControl* content, const TKRe
 int32_t RestoredImageViewItem(int32_t stored) { return stored >= 1 && stored <= 6 ? stored - 1 : -1; }
 
 int32_t RestoredAnalysisItem(int32_t stored) {
-  return stored >= 1 && stored < kAnalysisItems ? stored - 1 : -1;
+  return stored >= 1 && stored < kScopeKindCount ? stored - 1 : -1;
 }
 
 QVStatus BuildImagePaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry) {
@@ -108,8 +111,8 @@ QVStatus BuildImagePaneTabs(TKWindow* window, TKControl* root, const MainWindowG
 
 QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry) {
   TKControl* group = nullptr;
-  if (QVStatus status = CreateTabGroup(window, geometry.analysisSelector, kAnalysisItems, kAnalysisDisplays, false,
-                                       &group))
+  if (QVStatus status = CreateTabGroup(window, geometry.analysisSelector, kScopeKindCount,
+                                       kAnalysisDisplays.entries, false, &group))
     return status;
   TKEmbedControl(group, root);
   TabGroupSetSwitchProc(group, AnalysisPaneSwitchProc);
@@ -139,16 +142,21 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
     TKClear(ctx, TKColor{0, 0, 0, 1});
     TKEndDrawing(ctx);
   }
-  for (int32_t kind : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}) {
+  // A pane for every kind drawn on the scope picture, the combo's last.
+  auto makePane = [&](const ScopeKind& kind) -> QVStatus {
     TKControl* pane = nullptr;
     if (QVStatus status = CreateImagePane(window, geometry.analysisPane, &pane)) return status;
-    TKEmbedControl(pane, TabGroupGetPane(group, kind));
+    TKEmbedControl(pane, TabGroupGetPane(group, kind.pane));
     // Without a scope picture the panes stay empty.
     if (gScopePicture) SetImagePaneImage(pane, gScopePicture);
-    gAnalysisPanes[kind] = pane;
-    SetViewPane(kind == kAnalysisCombo ? kPaneComboAnalysis : ImagePaneMask(kPaneLumaWFM) << (kind - kAnalysisLumaWFM),
-                pane);
-  }
+    gAnalysisPanes[kind.pane] = pane;
+    SetViewPane(kind.viewPane, pane);
+    return kQVNoErr;
+  };
+  for (const ScopeKind& kind : kScopeKinds)
+    if (kind.viewPane != 0 && kind.pane != kAnalysisCombo)
+      if (QVStatus status = makePane(kind)) return status;
+  if (QVStatus status = makePane(kScopeKinds[kAnalysisCombo])) return status;
   InstallAnalysisPanes();
   // The gallery's control takes the next number once the gallery is built.
   gGalleryControl = nullptr;

@@ -33,6 +33,8 @@ constexpr int32_t kSliderHeight = 20;
 // A nested group stands 98 px right of and 4 px below its enclosing group.
 constexpr int32_t kNestedLeft = 98;
 constexpr int32_t kNestedTop = 4;
+// Room kept between the second column and the group's right edge.
+constexpr int32_t kColumnRightMargin = 12;
 // Hue-offset wheels: 94 + 10 px from the group's left edge, 20 px below its
 // top, 10 px apart.
 constexpr int32_t kWheelLeft = kVFTabColumnWidth + 10;
@@ -149,9 +151,24 @@ void BuildPrimaryTab(TKWindow* window, TKControl* tabs, const TKRect& bounds, co
 
 }  // namespace
 
-int32_t PrimaryColumnWidth(int32_t groupWidth) { return std::clamp((groupWidth - 60) / 2, 220, 330); }
+namespace {
 
-int32_t HSLColumnWidth(int32_t subTabGroupWidth) { return std::clamp(subTabGroupWidth - 40, 220, 330); }
+// The widest two columns that fit right of a first slider kSliderLeft px into
+// a group this wide, with the gap between them and a margin on the right.
+int32_t FittingColumn(int32_t groupWidth, int32_t firstLeft) {
+  return std::max(0, (groupWidth - firstLeft - kPrimaryColumnGap - kColumnRightMargin) / 2);
+}
+
+}  // namespace
+
+int32_t PrimaryColumnWidth(int32_t groupWidth) {
+  return std::min(std::clamp((groupWidth - 60) / 2, 220, 330), FittingColumn(groupWidth, kSliderLeft));
+}
+
+int32_t HSLColumnWidth(int32_t subTabGroupWidth) {
+  return std::min(std::clamp(subTabGroupWidth - 40, 220, 330),
+                  FittingColumn(subTabGroupWidth, kNestedLeft + kSliderLeft));
+}
 
 int32_t HueOffsetWheelSide(int32_t width, int32_t height) {
   return std::max(0, std::min({(width - 144) / 4, height - 123, 300}));

@@ -18,7 +18,8 @@ extern TKControl* gHSLSubTabs;
 
 // Column widths (the second column starts the width + 20 px right of the
 // first): RGB, CMY and YCbCr split the range group's width, HSL takes the
-// sub-tab group's width less 40; both between 220 and 330 px.
+// sub-tab group's width less 40; both between 220 and 330 px, and narrower
+// where two columns that wide would run past the group's right edge.
 int32_t PrimaryColumnWidth(int32_t groupWidth);
 int32_t HSLColumnWidth(int32_t subTabGroupWidth);
 constexpr int32_t kPrimaryColumnGap = 20;

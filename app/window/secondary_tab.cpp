@@ -56,18 +56,27 @@ struct Layout {
   TKRect wheel;   // the hue-offset wheel's square
 };
 
+// The wheel's caption above its square, and its readouts below.
+constexpr int32_t kWheelCaption = 14;
+constexpr int32_t kWheelBelow = 73;
+
 Layout Measure(const TKRect& bounds) {
   const int32_t width = TKRectWidth(bounds);
   const int32_t height = TKRectHeight(bounds);
-  const int32_t column = std::clamp((width - 80) / 3, 220, 330);
+  // The wheel's square stands below its caption and above its two readouts.
+  int32_t side = (width - 144) / 4;
+  if (side + kWheelCaption + kWheelBelow > height) side = height - kWheelCaption - kWheelBelow - 20;
+  side = std::clamp(side, 0, 300);
+  // Two columns and the wheel side by side, narrower where they would
+  // otherwise run past the group's right edge.
+  const int32_t fitting = (width - 104 - 40 - side - 12) / 2;
+  const int32_t column = std::max(0, std::min(std::clamp((width - 80) / 3, 220, 330), fitting));
   Layout l;
   l.first = TKRect{bounds.top + 10, bounds.left + 104, bounds.top + 30, bounds.left + 104 + column};
   l.step = column + 20;
-  int32_t side = (width - 144) / 4;
-  if (side + 87 > height) side = height - 107;
-  side = std::clamp(side, 0, 300);
   const int32_t left = l.first.left + 2 * column + 40;
-  l.wheel = TKRect{l.first.top, left, l.first.top + side, left + side};
+  const int32_t top = l.first.top + kWheelCaption;
+  l.wheel = TKRect{top, left, top + side, left + side};
   return l;
 }
 

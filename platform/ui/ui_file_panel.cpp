@@ -127,6 +127,7 @@ struct Panel {
   const TKPanelRequest* desc = nullptr;
   TKWindow* window = nullptr;
   TKControl* path = nullptr;
+  TKControl* where = nullptr;
   TKControl* list = nullptr;
   TKControl* name = nullptr;
   TKControl* types = nullptr;
@@ -143,6 +144,15 @@ struct Panel {
     for (size_t i = 0; i < entries.size(); ++i)
       TKListAddRow(list, int32_t(i), {entries[i].name, SizeText(entries[i])});
     TKSetEditText(path, folder.c_str());
+    ShowFolderName();
+  }
+
+  // The folder's own name above the list, so the panel says where it is
+  // even while a path is being typed into the folder field.
+  void ShowFolderName() {
+    const size_t slash = folder.find_last_of('/');
+    const std::string own = slash == std::string::npos || slash + 1 >= folder.size() ? folder : folder.substr(slash + 1);
+    TKSetControlTitle(where, ("In folder: " + (own.empty() ? std::string("/") : own)).c_str());
   }
 
   void Enter(const std::string& to) {
@@ -281,10 +291,17 @@ QVStatus TKRunFilePanelWithResult(const TKPanelRequest& desc, TKPanelResult* out
   const char* home = std::getenv("HOME");
   p.folder = !desc.folder.empty() && IsFolder(desc.folder) ? desc.folder : (home ? home : "/");
   const char* fallbackTitle = desc.kind == kTKPanelSave ? "Save" : desc.kind == kTKPanelFolder ? "Choose a Folder" : "Open";
-  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 580, 440), desc.title.empty() ? fallbackTitle : desc.title.c_str());
+  const char* title = desc.title.empty() ? fallbackTitle : desc.title.c_str();
+  TKWindow* w = TKCreateWindow(kTKWindowModal, TKMakeRect(0, 0, 580, 440), title);
   if (!w) return kQVErrMemory;
   p.window = w;
-  int32_t y = 16;
+  // The title is drawn inside the panel too: without a window manager there
+  // is no title bar to show it.
+  TKControl* heading = TKNewStaticText(w, TKMakeRect(16, 10, 548, 20), title);
+  TKFont bold = TKSystemFont();
+  bold.bold = true;
+  TKSetControlFont(heading, bold);
+  int32_t y = 36;
   if (!desc.message.empty()) {
     TKNewStaticText(w, TKMakeRect(16, y, 548, 20), desc.message.c_str());
     y += 28;
@@ -300,7 +317,9 @@ QVStatus TKRunFilePanelWithResult(const TKPanelRequest& desc, TKPanelResult* out
   TKSetHelpTag(up, "Enclosing folder");
   p.path = TKNewEditText(w, TKMakeRect(60, y, 504, 24), "");
   TKSetHelpTag(p.path, "The folder shown; type or paste a path to go there");
-  y += 32;
+  y += 30;
+  p.where = TKNewStaticText(w, TKMakeRect(16, y, 548, 18), "");
+  y += 22;
   int32_t listBottom = 440 - 16 - 26 - 16 - (desc.types.size() > 1 ? 34 : 0);
   p.list = TKNewList(w, TKRect{y, 16, listBottom, 564});
   TKListSetColumns(p.list, {{"Name", 400, false, false}, {"Size", 146, false, false}});

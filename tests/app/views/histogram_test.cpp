@@ -159,10 +159,11 @@ TEST(Histogram, LayoutPicksTheWidestHistogramThatFits) {
   } cases[] = {
       {600, 11, 514, true},   // 538 available
       {400, 11, 258, true},   // 338
-      {300, 11, 258, false},  // 238, but 288 without readouts: 256 bins win over the readouts
+      {300, 11, 130, true},   // 238: the readouts stay beside 128 bins
       {200, 11, 130, true},   // 138, 188 without readouts
       {150, 11, 130, false},  // 88: too narrow for readouts
-      {300, 8, 258, false},   // font too small for readouts
+      {300, 8, 130, true},    // the combo quadrant's font on the smallest screens
+      {300, 6, 258, false},   // font too small for readouts
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);

@@ -111,7 +111,12 @@ TEST(PrimaryTabLayout, ColumnWidthsAndWheelSides) {
   struct Case {
     int32_t width, primary, hsl;
   } cases[] = {
-      {400, 220, 330}, {1000, 330, 330}, {560, 250, 330}, {300, 220, 260}, {200, 220, 220}, {-50, 220, 220},
+      // Wide groups: half the width less 60 (RGB) or the width less 40 (HSL), at most 330.
+      {1000, 330, 330}, {1665, 330, 330},
+      // The content of the 1024 x 768 window: two 330 px columns would run
+      // past the right edge, so the columns take what is left right of the
+      // first slider (104 px in, HSL's another 98) less the gap and 12 px.
+      {769, 316, 267}, {560, 212, 163}, {400, 132, 83}, {300, 82, 33}, {200, 32, 0}, {-50, 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PrimaryColumnWidth(c.width), c.primary) << c.width;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <string>
@@ -10,7 +11,10 @@
 
 #include "platform/alerts.h"
 #include "platform/main_thread.h"
+#include "platform/ui/ui_control.h"
 #include "platform/ui/ui_dialogs.h"
+#include "platform/ui/ui_loop.h"
+#include "platform/ui/ui_window.h"
 #include "tests/platform/ui/ui_test_fixture.h"
 
 namespace {
@@ -211,6 +215,57 @@ TEST_F(TKDialogTest, PanelsTakeATypedPath) {
     }
     while (TKPendingInputCount()) TKRunPending();
   }
+}
+
+// The texts of a window's static text controls, in tree order.
+std::vector<std::string> StaticTexts(TKWindow* w) {
+  std::vector<std::string> texts;
+  std::function<void(TKControl*)> walk = [&](TKControl* c) {
+    for (int32_t i = 0, n = TKCountChildren(c); i < n; ++i) {
+      TKControl* child = TKGetChild(c, i);
+      if (TKGetControlKind(child) == kTKControlStaticText) texts.push_back(TKGetControlTitle(child));
+      walk(child);
+    }
+  };
+  if (w) walk(TKGetRootControl(w));
+  return texts;
+}
+
+bool Shows(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Without a window manager there is no title bar: the panel shows its title
+// and the folder it is in among its own controls, and the folder follows.
+TEST_F(TKDialogTest, PanelsShowTheirTitleAndFolderInside) {
+  const std::string dir = MakeFolder();
+  TKPanelRequest open;
+  open.kind = kTKPanelOpen;
+  open.title = "Load Preview LUT";
+  open.folder = dir;
+  // Down to the first row (the folder Sub) and Return, then Escape; the
+  // texts are read before and between them.
+  std::vector<std::string> first, inside;
+  const double t0 = TKNow();
+  TKInjectKey(kTKKeyDown, 0, t0 + 0.15);
+  TKInjectKey(kTKKeyReturn, 0, t0 + 0.2);
+  TKInjectKey(kTKKeyEscape, 0, t0 + 0.4);
+  TKInstallTimer(0.1, 0, [&](TKTimer*) { first = StaticTexts(TKFrontWindow()); });
+  TKInstallTimer(0.3, 0, [&](TKTimer*) { inside = StaticTexts(TKFrontWindow()); });
+  std::string path;
+  EXPECT_EQ(TKRunFilePanel(open, &path), kQVErrCancelled);
+  const std::string name = dir.substr(dir.find_last_of('/') + 1);
+  EXPECT_TRUE(Shows(first, "Load Preview LUT"));
+  EXPECT_TRUE(Shows(first, "In folder: " + name));
+  EXPECT_TRUE(Shows(inside, "In folder: Sub"));
+  // A panel without a title of its own shows its kind's.
+  TKPanelRequest save;
+  save.kind = kTKPanelSave;
+  save.folder = dir;
+  TKInjectKey(kTKKeyEscape, 0, TKNow() + 0.2);
+  TKInstallTimer(0.1, 0, [&](TKTimer*) { first = StaticTexts(TKFrontWindow()); });
+  EXPECT_EQ(TKRunFilePanel(save, &path), kQVErrCancelled);
+  EXPECT_TRUE(Shows(first, "Save"));
 }
 
 TEST_F(TKDialogTest, PanelsReportTheirTypeChoiceAndHideExtensionBox) {
