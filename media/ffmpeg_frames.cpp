@@ -1,11 +1,16 @@
 // Conversion of decoded frames to 'BGRA' through libswscale.
 #include "media/ffmpeg_frames.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
+#include <libavutil/samplefmt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -20,6 +25,15 @@ bool ConvertFrameToBGRA(SwsContext** context, const AVFrame* frame, uint8_t* pix
   *context = sws_getCachedContext(*context, frame->width, frame->height, AVPixelFormat(frame->format), int(width),
                                   int(height), target, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (!*context) return false;
+  // Y'CbCr pictures are read with the matrix and range they are tagged with
+  // (Rec. 601 and video range when untagged).
+  const AVPixelFormat source = AVPixelFormat(frame->format);
+  const bool jpegFormat = source == AV_PIX_FMT_YUVJ420P || source == AV_PIX_FMT_YUVJ422P ||
+                          source == AV_PIX_FMT_YUVJ444P || source == AV_PIX_FMT_YUVJ440P;
+  const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
+  const int fullRange = (jpegFormat || frame->color_range == AVCOL_RANGE_JPEG) ? 1 : 0;
+  sws_setColorspaceDetails(*context, sws_getCoefficients(matrix), fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                           1 << 16, 1 << 16);
   uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
   int strides[4] = {int(rowBytes), 0, 0, 0};
   return sws_scale(*context, frame->data, frame->linesize, 0, frame->height, planes, strides) == int(height);
@@ -51,6 +65,41 @@ bool DecodeNextFrame(AVFormatContext* format, AVCodecContext* decoder, int strea
     if (packet->stream_index == stream) avcodec_send_packet(decoder, packet);
     av_packet_unref(packet);
   }
+}
+
+namespace {
+
+int16_t Clip16(double v) { return int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767.0)); }
+int32_t Clip32(double v) { return int32_t(std::lround(std::clamp(v, -1.0, 1.0) * 2147483647.0)); }
+
+}  // namespace
+
+void AudioSampleAt(const AVFrame* f, int c, int i, int channels, int32_t* whole, float* real) {
+  const auto format = AVSampleFormat(f->format);
+  const bool planar = av_sample_fmt_is_planar(format);
+  const uint8_t* base = planar ? f->extended_data[c] : f->extended_data[0];
+  const int index = planar ? i : i * channels + c;
+  *whole = 0;
+  *real = 0;
+  switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8: *whole = int32_t(uint32_t(int(base[index]) - 128) << 24); break;
+    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); *whole = int32_t(uint32_t(v) << 16); break; }
+    case AV_SAMPLE_FMT_S32: std::memcpy(whole, base + 4 * index, 4); break;
+    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); *whole = int32_t(v >> 32); break; }
+    case AV_SAMPLE_FMT_FLT: std::memcpy(real, base + 4 * index, 4); *whole = Clip32(*real); return;
+    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); *real = float(v); *whole = Clip32(v); return; }
+    default: return;
+  }
+  *real = float(double(*whole) / 2147483648.0);
+}
+
+int16_t AudioSampleAt16(const AVFrame* f, int c, int i, int channels) {
+  int32_t whole;
+  float real;
+  AudioSampleAt(f, c, i, channels, &whole, &real);
+  const auto format = av_get_packed_sample_fmt(AVSampleFormat(f->format));
+  if (format == AV_SAMPLE_FMT_FLT || format == AV_SAMPLE_FMT_DBL) return Clip16(real);
+  return int16_t(whole >> 16);
 }
 
 }  // namespace media

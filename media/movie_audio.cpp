@@ -20,6 +20,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/file_contents.h"
+#include "media/ffmpeg_frames.h"
 #include "media/media_internal.h"
 #include "media/movie_timing.h"
 
@@ -73,29 +74,6 @@ PCMLayout LayoutFor(const AVCodecContext* decoder) {
   return {AV_CODEC_ID_PCM_S32LE, 4, false};
 }
 
-int32_t Clip32(double v) { return int32_t(std::lround(std::clamp(v, -1.0, 1.0) * 2147483647.0)); }
-
-// Sample i of channel c of a decoded frame, as a 32-bit integer with the
-// sample in its top bits, and as a float.
-void SampleAt(const AVFrame* f, int c, int i, int channels, int32_t* whole, float* real) {
-  const auto format = AVSampleFormat(f->format);
-  const bool planar = av_sample_fmt_is_planar(format);
-  const uint8_t* base = planar ? f->extended_data[c] : f->extended_data[0];
-  const int index = planar ? i : i * channels + c;
-  *whole = 0;
-  *real = 0;
-  switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8: *whole = int32_t(uint32_t(int(base[index]) - 128) << 24); break;
-    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); *whole = int32_t(uint32_t(v) << 16); break; }
-    case AV_SAMPLE_FMT_S32: std::memcpy(whole, base + 4 * index, 4); break;
-    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); *whole = int32_t(v >> 32); break; }
-    case AV_SAMPLE_FMT_FLT: std::memcpy(real, base + 4 * index, 4); *whole = Clip32(*real); return;
-    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); *real = float(v); *whole = Clip32(v); return; }
-    default: return;
-  }
-  *real = float(double(*whole) / 2147483648.0);
-}
-
 // Writes samples [from, to) of the whole stream's frame that begins at
 // sample `first` as one packet.
 bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels, const PCMLayout& layout,
@@ -109,7 +87,7 @@ bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels
     for (int c = 0; c < channels; ++c) {
       int32_t whole;
       float real;
-      SampleAt(f, c, int(s - first), channels, &whole, &real);
+      media::AudioSampleAt(f, c, int(s - first), channels, &whole, &real);
       uint32_t bits = uint32_t(whole);
       if (layout.real) std::memcpy(&bits, &real, 4);
       // Little-endian, the most significant `bytes` bytes of the sample.

@@ -48,6 +48,12 @@ bool ParseValue(const xmlNode* n, PLPrefValue* v) {
     } else if (r.ec != std::errc() || r.ptr != t.data() + t.size()) {
       return false;
     }
+    if (x > std::numeric_limits<int32_t>::max() || x < std::numeric_limits<int32_t>::min()) {
+      v->type = kPLPrefInt64;
+      v->i64 = x;
+      v->i32 = x < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+      return true;
+    }
     if (x > std::numeric_limits<int32_t>::max()) x = std::numeric_limits<int32_t>::max();
     if (x < std::numeric_limits<int32_t>::min()) x = std::numeric_limits<int32_t>::min();
     v->type = kPLPrefInt32;
@@ -85,6 +91,8 @@ std::string ValueText(const PLPrefValue& v) {
   switch (v.type) {
     case kPLPrefInt32:
       return std::to_string(v.i32);
+    case kPLPrefInt64:
+      return std::to_string(v.i64);
     case kPLPrefFloat32: {
       char buf[32];
       auto r = std::to_chars(buf, buf + sizeof buf, v.f32);
@@ -102,7 +110,8 @@ std::string ValueText(const PLPrefValue& v) {
 
 const char* ValueElement(const PLPrefValue& v) {
   switch (v.type) {
-    case kPLPrefInt32: return "integer";
+    case kPLPrefInt32:
+    case kPLPrefInt64: return "integer";
     case kPLPrefFloat32: return "real";
     case kPLPrefString: return "string";
     case kPLPrefData: return "data";

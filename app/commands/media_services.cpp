@@ -2,11 +2,11 @@
 #include "app/commands/media_services.h"
 
 #include "app/commands/app_commands.h"
+#include "app/library/gallery_model.h"
 #include "app/library/reference_images.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/views_hooks.h"
-#include "app/surfaces/surface_lights.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/transport_bar.h"
@@ -62,7 +62,6 @@ QVStatus SaveReference(TKImage* image, const char* suggestedName) {
   return SaveReferenceImage(image, nullptr, suggestedName);
 }
 
-void ShowSurfaceTimecode(const char* text) { SurfaceShowTimecode(text); }
 
 // Gives every pane of the given role the clip (role 1 the main image panes,
 // 0 the two reference panes).
@@ -74,6 +73,29 @@ void SetPanesClip(bool mainPanes, QVMediaFileRef* ref) {
     ImagePaneSetClipRef(GetViewPane(kPaneReference), ref);
     ImagePaneSetClipRef(GetViewPane(kPaneReferenceAnalysis), ref);
   }
+}
+
+// The gallery's thumbnails: an unreadable file fails, so that the gallery
+// shows its own placeholder.
+QVStatus GalleryThumbnail(const QVFileRef* file, int32_t maxWidth, int32_t maxHeight, TKImage** out,
+                          int32_t* sourceWidth, int32_t* sourceHeight) {
+  MediaThumbnailInfo info;
+  int32_t h = 0, w = 0;
+  TKImage* picture = nullptr;
+  const QVStatus status = CreateMediaThumbnail(file, nullptr, maxHeight, maxWidth, false, &h, &w, &picture, nullptr,
+                                               &info);
+  if (status != kQVNoErr || info.unsupported) {
+    if (picture) TKImageDispose(picture);
+    return status != kQVNoErr ? status : kQVErrFileNotFound;
+  }
+  *out = picture;
+  *sourceWidth = int32_t(info.width);
+  *sourceHeight = int32_t(info.height);
+  return kQVNoErr;
+}
+
+QVStatus GalleryApplyReference(const QVFileRef* file, int32_t, int32_t, bool) {
+  return file ? MediaLoadReferenceFile(file->path) : kQVErrParam;
 }
 
 }  // namespace
@@ -112,7 +134,7 @@ void MediaInstallServices() {
   views.clipSetPosition = ClipSetPosition;
   views.clipReloadFrame = ClipReloadFrame;
   views.clipPlayback = ClipPlayback;
-  views.surfaceTransportState = SurfaceSetTransportLEDs;
-  views.surfaceShowTimecode = ShowSurfaceTimecode;
   AppServices().saveReferenceImage = SaveReference;
+  GalleryMedia().makeThumbnail = GalleryThumbnail;
+  GalleryMedia().applyReference = GalleryApplyReference;
 }

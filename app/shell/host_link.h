@@ -38,11 +38,25 @@ uint64_t UICommHostSerial();
 // that made it fail (the caller then writes state 2).
 QVStatus UICommImportFrame();
 
-// Asks the plug-in for the frame at the block's current time. kQVNoErr with
-// the frame's bytes (row bytes x height) in *buffer, or with *buffer empty
-// when no frame came; the message route answers kQVErrUnimplemented.
+// Asks the plug-in for the frame at the block's current time: through the
+// block, or by a 'VLae'/'VLgf' event carrying the block when the plug-in
+// asks for that (word 52976 non-zero). kQVNoErr with the frame's bytes (row
+// bytes x height) in *buffer, or with *buffer empty when no frame came; a
+// failed event's status otherwise.
 QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer);
+// Asks the host, by a 'VLae'/'VLtp' event, to toggle its own video preview.
 QVStatus UICommToggleVideoPreview();
+// The idle procedure of the waits for the plug-in's replies: looks again
+// every 50 ticks, never gives up before the time-out.
+bool UICommAEIdleProc(int32_t* sleepTicks, void* refcon);
+constexpr uint32_t kUICommEventClass = QVFourCC("VLae");
+constexpr uint32_t kUICommEventGetClipFrame = QVFourCC("VLgf");
+constexpr uint32_t kUICommEventToggleVideoPreview = QVFourCC("VLtp");
+
+// Opens the application's message route with its handlers, and serves the
+// events waiting on it (the exchange timer does, every tick).
+void UIInstallEventHandlers();
+void UIServeEvents();
 
 // The exchange timer's procedure and the playback it ends with.
 void UICommSessionTimer();

@@ -92,7 +92,7 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1}, {"menu", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
-    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0},
+    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0}, {"toggle-preview", 0},
     {"load-source", 1}, {"load-reference", 1}, {"step", 1}, {"timecode", 0}, {"play", 0},
 };
 
@@ -188,7 +188,7 @@ bool run(const Step& s) {
     double x = 0, y = 0;
     number(s.args[0], &x);
     number(s.args[1], &y);
-    if (UIMainWindow()) TKInjectClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
+    if (UIMainWindow()) TKPostClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
   } else if (s.verb == "set") {
     if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
       note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
@@ -211,6 +211,8 @@ bool run(const Step& s) {
     double time = 0;
     number(s.args[0], &time);
     note("request " + s.args[0] + " " + UIRequestFrameSummary(int32_t(time)));
+  } else if (s.verb == "toggle-preview") {
+    note("toggle-preview " + std::to_string(UICommToggleVideoPreview()));
   } else if (s.verb == "result-pixel") {
     double x = 0, y = 0;
     number(s.args[0], &x);

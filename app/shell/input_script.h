@@ -33,6 +33,8 @@
 //                         writes "step N STATUS" and "timecode TEXT"
 //   play                  starts or stops the current pane's playback
 //   timecode              writes "timecode TEXT", the current pane's readout
+//   toggle-preview        asks the host to toggle its video preview and
+//                         writes "toggle-preview STATUS"
 //
 // Example:
 //   wait-exchange

@@ -49,4 +49,5 @@ void UIInstallPaneHooks() {
   hooks.hostLoadFrameAt = hostLoadFrameAt;
   hooks.reloadHostFrame = reloadHostFrame;
   hooks.hostTimecodeFormat = hostTimecodeFormat;
+  hooks.toggleHostVideoPreview = [] { QVIgnoreStatus(UICommToggleVideoPreview()); };  // a host without the event keeps its preview
 }

@@ -137,6 +137,7 @@ void UICommPrefetch() {
 }
 
 void UICommSessionTimer() {
+  UIServeEvents();
   if (!gUIComm.block) {
     startExchange();
     if (!gUIComm.block) return;
@@ -196,6 +197,7 @@ void UpdatePlayback() {
 }
 
 void UICommInstallTimer() {
+  UIInstallEventHandlers();
   if (!gUICommTimer) gUICommTimer = TKInstallTimer(0.1, 0.015, [](TKTimer*) { UICommSessionTimer(); });
 }
 

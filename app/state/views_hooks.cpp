@@ -17,10 +17,11 @@ void noTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* f
 }
 void stateNothing(int16_t) {}
 void textNothing(const char*) {}
+bool noTiming(int32_t*, bool*) { return false; }
 
 const ViewsHooks kNothing = {
-    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, noTimes,
-    noFrame, nothing,     channelNothing, noClip,    clipNothing,   notReference,
+    nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, nothing, noTimes,
+    noFrame, noTiming,    flagNothing,   flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
     playbackNothing, noTimecodeFormat, stateNothing, textNothing,
 };
 

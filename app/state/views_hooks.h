@@ -20,6 +20,9 @@ struct ViewsHooks {
   void (*outputExternalPreviewFrame)();
   void (*updateVideoOutputFrame)(uint32_t device);
   void (*updateSecondaryPreview)(bool drawNow);
+  // Asks the host to toggle its own video preview (the video output was
+  // using it and gives it back).
+  void (*toggleHostVideoPreview)();
 
   // The exchange's clip: false when no exchange is attached; otherwise its
   // current time, the time of one frame and the last frame's time.
@@ -27,6 +30,13 @@ struct ViewsHooks {
   // Moves the exchange to the frame at `time` and brings that frame into the
   // source frame and source picture.
   QVStatus (*hostLoadFrameAt)(int32_t time);
+  // The exchange's clip timing for timecode: its frame rate x 100 and drop
+  // flag; false when no exchange is attached.
+  bool (*hostClipTiming)(int32_t* rate100, bool* dropFrame);
+  // The correction tabs enabled or not, the main window's two pane tab
+  // groups active or not (a rapid preview holds both while it runs).
+  void (*setCorrectionTabsEnabled)(bool enabled);
+  void (*setPaneTabGroupsActive)(bool active);
   // Reloads the exchange's current frame (the main image pane's click action).
   void (*reloadHostFrame)();
   // Reloads reference-image slot 1 or 2.
