@@ -70,23 +70,36 @@ bool DecodeNextFrame(AVFormatContext* format, AVCodecContext* decoder, int strea
 namespace {
 
 int16_t Clip16(double v) { return int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767.0)); }
+int32_t Clip32(double v) { return int32_t(std::lround(std::clamp(v, -1.0, 1.0) * 2147483647.0)); }
 
 }  // namespace
 
-int16_t AudioSampleAt16(const AVFrame* f, int c, int i, int channels) {
+void AudioSampleAt(const AVFrame* f, int c, int i, int channels, int32_t* whole, float* real) {
   const auto format = AVSampleFormat(f->format);
   const bool planar = av_sample_fmt_is_planar(format);
   const uint8_t* base = planar ? f->extended_data[c] : f->extended_data[0];
   const int index = planar ? i : i * channels + c;
+  *whole = 0;
+  *real = 0;
   switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8: return int16_t((int(base[index]) - 128) * 256);
-    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); return v; }
-    case AV_SAMPLE_FMT_S32: { int32_t v; std::memcpy(&v, base + 4 * index, 4); return int16_t(v >> 16); }
-    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); return int16_t(v >> 48); }
-    case AV_SAMPLE_FMT_FLT: { float v; std::memcpy(&v, base + 4 * index, 4); return Clip16(v); }
-    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); return Clip16(v); }
-    default: return 0;
+    case AV_SAMPLE_FMT_U8: *whole = int32_t(uint32_t(int(base[index]) - 128) << 24); break;
+    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); *whole = int32_t(uint32_t(v) << 16); break; }
+    case AV_SAMPLE_FMT_S32: std::memcpy(whole, base + 4 * index, 4); break;
+    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); *whole = int32_t(v >> 32); break; }
+    case AV_SAMPLE_FMT_FLT: std::memcpy(real, base + 4 * index, 4); *whole = Clip32(*real); return;
+    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); *real = float(v); *whole = Clip32(v); return; }
+    default: return;
   }
+  *real = float(double(*whole) / 2147483648.0);
+}
+
+int16_t AudioSampleAt16(const AVFrame* f, int c, int i, int channels) {
+  int32_t whole;
+  float real;
+  AudioSampleAt(f, c, i, channels, &whole, &real);
+  const auto format = av_get_packed_sample_fmt(AVSampleFormat(f->format));
+  if (format == AV_SAMPLE_FMT_FLT || format == AV_SAMPLE_FMT_DBL) return Clip16(real);
+  return int16_t(whole >> 16);
 }
 
 }  // namespace media

@@ -25,8 +25,11 @@ AVCodecContext* OpenStreamDecoder(AVFormatContext* format, int stream, int threa
 bool DecodeNextFrame(AVFormatContext* format, AVCodecContext* decoder, int stream, AVPacket* packet, AVFrame* frame,
                      bool* draining);
 
-// Sample i of channel c (of channels) of a decoded audio frame as 16 bits,
-// whatever its sample format (0 for formats not known here).
+// Sample i of channel c (of channels) of a decoded audio frame, whatever its
+// sample format: as a 32-bit integer with the sample in its top bits, and as
+// a float (both 0 for formats not known here).
+void AudioSampleAt(const AVFrame* frame, int c, int i, int channels, int32_t* whole, float* real);
+// The same as 16 bits.
 int16_t AudioSampleAt16(const AVFrame* frame, int c, int i, int channels);
 
 }  // namespace media

@@ -1,6 +1,8 @@
-// Adding a reference's audio to a movie: the movie's video streams are
-// copied packet for packet and the audio decoded, trimmed and written as
-// interleaved 16-bit PCM into a new file, renamed over the movie once whole.
+// Adding a reference's audio to a movie: every stream of the movie (video,
+// its sound, its timecode and data tracks) is copied packet for packet and
+// the reference's audio decoded, trimmed and written as a new track of
+// interleaved PCM at the sound's own sample size (16, 24 or 32-bit integers,
+// or 32-bit floats) into a new file, renamed over the movie once whole.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -53,20 +55,43 @@ struct FrameHolder {
   ~FrameHolder() { av_frame_free(&frame); }
 };
 
+// How the added track stores its samples.
+struct PCMLayout {
+  AVCodecID codec;
+  int bytes;    // per sample
+  bool real;    // 32-bit floats
+};
+
+// The sound's own sample size: integers keep their bits (rounded up to 16,
+// 24 or 32), floating-point sound stays floating point.
+PCMLayout LayoutFor(const AVCodecContext* decoder) {
+  const auto format = av_get_packed_sample_fmt(decoder->sample_fmt);
+  if (format == AV_SAMPLE_FMT_FLT || format == AV_SAMPLE_FMT_DBL) return {AV_CODEC_ID_PCM_F32LE, 4, true};
+  int bits = decoder->bits_per_raw_sample;
+  if (bits <= 0) bits = av_get_bytes_per_sample(format) * 8;
+  if (bits <= 16) return {AV_CODEC_ID_PCM_S16LE, 2, false};
+  if (bits <= 24) return {AV_CODEC_ID_PCM_S24LE, 3, false};
+  return {AV_CODEC_ID_PCM_S32LE, 4, false};
+}
+
 // Writes samples [from, to) of the whole stream's frame that begins at
 // sample `first` as one packet.
-bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels, int64_t first, int64_t from,
-                int64_t to, int64_t startSample) {
+bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels, const PCMLayout& layout,
+                int64_t first, int64_t from, int64_t to, int64_t startSample) {
   const int64_t begin = std::max(first, from), end = std::min(first + f->nb_samples, to);
   if (end <= begin) return true;
   PacketHolder p;
-  if (!p.packet || av_new_packet(p.packet, int((end - begin) * channels * 2)) < 0) return false;
+  if (!p.packet || av_new_packet(p.packet, int((end - begin) * channels * layout.bytes)) < 0) return false;
   uint8_t* d = p.packet->data;
   for (int64_t s = begin; s < end; ++s) {
     for (int c = 0; c < channels; ++c) {
-      const int16_t v = media::AudioSampleAt16(f, c, int(s - first), channels);
-      *d++ = uint8_t(v & 0xFF);
-      *d++ = uint8_t(uint16_t(v) >> 8);
+      int32_t whole;
+      float real;
+      media::AudioSampleAt(f, c, int(s - first), channels, &whole, &real);
+      uint32_t bits = uint32_t(whole);
+      if (layout.real) std::memcpy(&bits, &real, 4);
+      // Little-endian, the most significant `bytes` bytes of the sample.
+      for (int b = 4 - layout.bytes; b < 4; ++b) *d++ = uint8_t(bits >> (8 * b));
     }
   }
   p.packet->stream_index = stream;
@@ -146,25 +171,33 @@ QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, 
   OutputCloser out;
   if (avformat_alloc_output_context2(&out.context, nullptr, "mov", temporary.c_str()) < 0 || !out.context)
     return QVMediaErr_InsufficientMemory;
+  // Every stream of the movie is kept. A timecode track is written again by
+  // the muxer from the video's "timecode" tag, so it is not copied as a
+  // stream of its own; other data streams are.
   std::vector<int> streamMap(movie.context->nb_streams, -1);
   for (unsigned i = 0; i < movie.context->nb_streams; ++i) {
     const AVStream* in = movie.context->streams[i];
-    if (in->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+    const bool timecodeTrack = in->codecpar->codec_type == AVMEDIA_TYPE_DATA &&
+                               in->codecpar->codec_tag == MKTAG('t', 'm', 'c', 'd');
+    if (timecodeTrack) continue;
     AVStream* copy = avformat_new_stream(out.context, nullptr);
     if (!copy || avcodec_parameters_copy(copy->codecpar, in->codecpar) < 0) return QVMediaErr_InsufficientMemory;
     copy->time_base = in->time_base;
     copy->avg_frame_rate = in->avg_frame_rate;
+    copy->disposition = in->disposition;
+    if (av_dict_copy(&copy->metadata, in->metadata, 0) < 0) return QVMediaErr_InsufficientMemory;
     streamMap[i] = copy->index;
   }
+  const PCMLayout layout = LayoutFor(decoder.context);
   AVStream* audioOut = avformat_new_stream(out.context, nullptr);
   if (!audioOut) return QVMediaErr_InsufficientMemory;
   audioOut->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
-  audioOut->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+  audioOut->codecpar->codec_id = layout.codec;
   audioOut->codecpar->sample_rate = sampleRate;
   av_channel_layout_default(&audioOut->codecpar->ch_layout, channels);
-  audioOut->codecpar->bits_per_coded_sample = 16;
-  audioOut->codecpar->block_align = 2 * channels;
-  audioOut->codecpar->bit_rate = int64_t(sampleRate) * channels * 16;
+  audioOut->codecpar->bits_per_coded_sample = 8 * layout.bytes;
+  audioOut->codecpar->block_align = layout.bytes * channels;
+  audioOut->codecpar->bit_rate = int64_t(sampleRate) * channels * 8 * layout.bytes;
   audioOut->time_base = AVRational{1, sampleRate};
 
   bool written = avio_open(&out.context->pb, temporary.c_str(), AVIO_FLAG_WRITE) >= 0;
@@ -174,7 +207,7 @@ QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, 
   FrameHolder frame;
   if (!packet.packet || !frame.frame) written = false;
   QVMediaErr readError = QVMediaErr_NoErr;
-  // The video, packet for packet.
+  // The movie's streams, packet for packet.
   while (written) {
     const int got = av_read_frame(movie.context, packet.packet);
     if (got == AVERROR_EOF) break;
@@ -196,8 +229,8 @@ QVMediaErr QVMediaAddAudioToMovie(QVMediaFileRef* audio, const char* moviePath, 
     int got = avcodec_receive_frame(decoder.context, frame.frame);
     if (got == 0) {
       if (frame.frame->ch_layout.nb_channels != channels) { readError = QVMediaErr_UnsupportedMediaType; break; }
-      written = WriteAudio(out.context, audioOut->index, frame.frame, channels, first, startSample, endSample,
-                           startSample);
+      written = WriteAudio(out.context, audioOut->index, frame.frame, channels, layout, first, startSample,
+                           endSample, startSample);
       first += frame.frame->nb_samples;
       av_frame_unref(frame.frame);
       continue;

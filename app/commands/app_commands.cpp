@@ -14,6 +14,10 @@
 #include <string>
 
 #include "app/commands/lut_test_image.h"
+#include "app/views/central_update.h"
+#include "app/views/image_pane.h"
+#include "app/views/transport_bar.h"
+#include "media/media_file.h"
 #include "app/commands/preview_gamma_menus.h"
 #include "app/controls/bound_controls.h"
 #include "app/controls/settings_sync.h"
@@ -351,10 +355,35 @@ QVStatus CmdLayout(uint32_t id, TKControl*) {
 
 // --- reference image, exports ---------------------------------------------
 
+}  // namespace
+
+// The clip's name (its file's name without the extension, or "Project" for
+// frames of the host project) and the pane's timecode: "<name> <timecode>
+// Ref", or "<name> Ref" without a timecode; empty when there is no clip.
+void ReferenceImageName(TKControl* pane, std::string* name) {
+  name->clear();
+  auto* media = static_cast<QVMediaFileRef*>(ImagePaneGetClipRef(pane));
+  std::string base;
+  char path[1024];
+  if (QVMediaIsValidRef(media) && QVMediaGetFileName(media, path, sizeof path) == QVMediaErr_NoErr) {
+    base = std::filesystem::path(path).stem().string();
+  } else if (gUIComm.block) {
+    base = "Project";
+  }
+  if (base.empty()) return;
+  char timecode[128];
+  GetPaneTimecodeText(pane, timecode, sizeof timecode);
+  *name = base + (timecode[0] ? std::string(" ") + timecode : std::string()) + " Ref";
+}
+
+namespace {
+
 QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
-  // Frames from the host project are named after it.
-  const char* name = gUIComm.block ? "Project Ref" : nullptr;
-  if (gResultGWorld) AppServices().saveReferenceImage(gResultGWorld, name);
+  if (gResultGWorld) {
+    std::string name;
+    ReferenceImageName(GetViewPane(kPaneResult), &name);
+    AppServices().saveReferenceImage(gResultGWorld, name.empty() ? nullptr : name.c_str());
+  }
   return kPass;
 }
 

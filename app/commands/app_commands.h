@@ -116,6 +116,9 @@ constexpr uint32_t kAppScrapFlavor = QVFourCC("VLst");
 // four transport no-ops), kQVErrNotHandled for every other ID, known or not.
 QVStatus AppCommandResult(uint32_t commandID);
 
+// The name the reference-image command suggests for the pane's picture.
+void ReferenceImageName(TKControl* pane, std::string* name);
+
 // Carries out one command. control is the control that sent it (the Reset
 // buttons' 'VLrt' reads its section mask from it), or null for menu
 // commands and keys.

@@ -4,6 +4,7 @@
 #include "app/shell/host_link.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
+#include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "platform/ui/toolkit.h"
 
@@ -57,6 +58,8 @@ QVStatus SetupImageGWorldsAt(int32_t width, int32_t height, float aspect) {
   BuildSplitViewMask(gSplitMaskGWorld, 0.5f, 0.0f, 0.5f, 1.0f);
   UIHooks().setPaneImages();
   UIHooks().setPanesPixelAspect(aspect);
+  // A reference image loaded from a file is drawn again into the new picture.
+  ImagePaneClickAction(GetViewPane(kPaneReferenceAnalysis));
   return kQVNoErr;
 }
 

@@ -42,11 +42,17 @@ uint64_t fingerprint(const uint8_t* bytes, size_t count) {
   return h;
 }
 
+bool sameGeometry(const FBFrameStruct* f, const CCGeometry& g) {
+  return int32_t(f->width) == g.width && int32_t(f->height) == g.height;
+}
+
 // "WIDTHxHEIGHT FINGERPRINT" of host pixels: the frame given, or the source
 // frame turned back into the exchange's pixel format.
 std::string UIFrameSummary(const std::vector<uint8_t>* pixels) {
   CCGeometry g;
   if (!gUIComm.block || CCReadGeometry(gUIComm, &g) || !gSourceFrame) return "none";
+  // A frame loaded from a file has its own size, not the exchange's.
+  if (!pixels && !sameGeometry(gSourceFrame, g)) return "none";
   std::vector<uint8_t> own;
   if (!pixels) {
     own.assign(g.frameBytes, 0);
@@ -63,7 +69,8 @@ std::string UIFrameSummary(const std::vector<uint8_t>* pixels) {
 // format as OK would hand it back to a render.
 std::string UIResultSummary() {
   CCGeometry g;
-  if (!gUIComm.block || CCReadGeometry(gUIComm, &g) || !gResultFrame) return "none";
+  if (!gUIComm.block || CCReadGeometry(gUIComm, &g) || !gResultFrame || !sameGeometry(gResultFrame, g))
+    return "none";
   std::vector<uint8_t> pixels(g.frameBytes, 0);
   FBTransferFBFrameToPix(gResultFrame, pixels.data(), uint32_t(g.rowBytes), g.pixelFormat, 1, nullptr);
   return UIFrameSummary(&pixels);

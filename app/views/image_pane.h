@@ -62,6 +62,7 @@ TKControl* ImagePaneGetLinkedControl(TKControl* pane);
 void ImagePaneSetLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetSecondLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetClipRef(TKControl* pane, void* clip);
+void* ImagePaneGetClipRef(TKControl* pane);
 void ImagePaneSetRole(TKControl* pane, int32_t role);  // 1 main image, 2 and 3 reference slots, else a clip pane
 bool ImagePaneIsMainImage(TKControl* pane);
 void ImagePaneSetTrackingEnabled(TKControl* pane, bool enabled);

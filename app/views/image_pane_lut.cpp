@@ -10,3 +10,8 @@ bool ImagePaneIsMainImage(TKControl* pane) {
   const ImagePaneRecord* r = ImagePaneRecordOf(pane);
   return r && r->role == 1;
 }
+
+void* ImagePaneGetClipRef(TKControl* pane) {
+  const ImagePaneRecord* r = ImagePaneRecordOf(pane);
+  return r ? r->clip : nullptr;
+}

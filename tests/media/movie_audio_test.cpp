@@ -100,6 +100,34 @@ TEST_F(MovieAudio, AddsTrimmedAudioAndKeepsTheVideo) {
   }
 }
 
+TEST_F(MovieAudio, KeepsTheMoviesTracksAndTheSoundsSampleSize) {
+  // A movie with a timecode track and a sound track of its own, and 24-bit
+  // sound to add: the timecode and the first sound stay, the new track is
+  // 24-bit with the sound's very samples.
+  const std::string movie = folder_ + "/timed.mov";
+  ASSERT_EQ(RunTool("ffmpeg -v error -y -f lavfi -i testsrc2=size=64x36:rate=25 -f lavfi -i "
+                    "sine=frequency=220:sample_rate=48000 -frames:v 25 -c:v mpeg4 -c:a pcm_s16le -ac 1 "
+                    "-timecode 01:00:00:00 '" + movie + "'"),
+            0);
+  ASSERT_EQ(RunTool("ffmpeg -v error -y -f lavfi -i sine=frequency=440:sample_rate=48000 -t 2 -ac 2 "
+                    "-c:a pcm_s24le -write_bext 1 '" + folder_ + "/deep.wav'"),
+            0);
+  ASSERT_EQ(QVMediaOpenPath((folder_ + "/deep.wav").c_str(), &ref_, 0), QVMediaErr_NoErr);
+  ASSERT_EQ(QVMediaAddAudioToMovie(ref_, movie.c_str(), 0), QVMediaErr_NoErr);
+  const std::string types = RunCapture("ffprobe -v error -show_entries stream=codec_type,codec_name -of csv=p=0 '" +
+                                       movie + "'");
+  EXPECT_NE(types.find("pcm_s16le,audio"), std::string::npos) << types;
+  EXPECT_NE(types.find("pcm_s24le,audio"), std::string::npos) << types;
+  EXPECT_NE(types.find("data"), std::string::npos) << "the timecode track: " << types;
+  EXPECT_NE(RunCapture("ffprobe -v error -show_entries format_tags=timecode:stream_tags=timecode -of csv=p=0 '" +
+                       movie + "'")
+                .find("01:00:00:00"),
+            std::string::npos);
+  ASSERT_EQ(RunTool("ffmpeg -v error -y -i '" + folder_ + "/deep.wav' -t 1 -f s24le '" + folder_ + "/deep.raw'"), 0);
+  ASSERT_EQ(RunTool("ffmpeg -v error -y -i '" + movie + "' -map 0:a:1 -f s24le '" + folder_ + "/added.raw'"), 0);
+  EXPECT_EQ(ReadAll(folder_ + "/added.raw"), ReadAll(folder_ + "/deep.raw"));
+}
+
 TEST_F(MovieAudio, RefusesReferencesWithoutAudio) {
   const std::string before = ReadAll(Movie());
   ASSERT_EQ(QVMediaOpenPath((folder_ + "/silent.mov").c_str(), &ref_, 0), QVMediaErr_NoErr);
