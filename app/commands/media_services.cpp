@@ -2,6 +2,7 @@
 #include "app/commands/media_services.h"
 
 #include "app/commands/app_commands.h"
+#include "app/library/gallery_pane.h"
 #include "app/library/reference_images.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
@@ -57,8 +58,22 @@ void PlaybackWork() {
   if (gOtherPlaybackWork) gOtherPlaybackWork();
 }
 
+// A saved reference image joins the gallery, which is stored at once.
 QVStatus SaveReference(TKImage* image, const char* suggestedName) {
-  return SaveReferenceImage(image, nullptr, suggestedName);
+  QVFileRef file{};
+  const QVStatus status = SaveReferenceImage(image, &file, suggestedName);
+  if (status == kQVNoErr && file.path[0]) {
+    AddGalleryFileItem(GalleryPane(), &file, "Saved ref image", 0);
+    PFSaveGallery(GalleryPane());
+  }
+  return status;
+}
+
+// An image or movie applied from the gallery becomes the reference picture.
+QVStatus ApplyGalleryReference(const QVFileRef* file, int32_t, int32_t, bool redraw) {
+  const QVStatus status = MediaLoadReferenceFile(file->path);
+  if (status == kQVNoErr && redraw) RedrawImagePanes(true);
+  return status;
 }
 
 
@@ -111,4 +126,5 @@ void MediaInstallServices() {
   views.clipReloadFrame = ClipReloadFrame;
   views.clipPlayback = ClipPlayback;
   AppServices().saveReferenceImage = SaveReference;
+  GalleryMedia().applyReference = ApplyGalleryReference;
 }
