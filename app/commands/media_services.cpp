@@ -2,7 +2,7 @@
 #include "app/commands/media_services.h"
 
 #include "app/commands/app_commands.h"
-#include "app/library/gallery_model.h"
+#include "app/library/gallery_pane.h"
 #include "app/library/reference_images.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
@@ -58,8 +58,22 @@ void PlaybackWork() {
   if (gOtherPlaybackWork) gOtherPlaybackWork();
 }
 
+// A saved reference image joins the gallery, which is stored at once.
 QVStatus SaveReference(TKImage* image, const char* suggestedName) {
-  return SaveReferenceImage(image, nullptr, suggestedName);
+  QVFileRef file{};
+  const QVStatus status = SaveReferenceImage(image, &file, suggestedName);
+  if (status == kQVNoErr && file.path[0]) {
+    AddGalleryFileItem(GalleryPane(), &file, "Saved ref image", 0);
+    PFSaveGallery(GalleryPane());
+  }
+  return status;
+}
+
+// An image or movie applied from the gallery becomes the reference picture.
+QVStatus ApplyGalleryReference(const QVFileRef* file, int32_t, int32_t, bool redraw) {
+  const QVStatus status = MediaLoadReferenceFile(file->path);
+  if (status == kQVNoErr && redraw) RedrawImagePanes(true);
+  return status;
 }
 
 
@@ -73,29 +87,6 @@ void SetPanesClip(bool mainPanes, QVMediaFileRef* ref) {
     ImagePaneSetClipRef(GetViewPane(kPaneReference), ref);
     ImagePaneSetClipRef(GetViewPane(kPaneReferenceAnalysis), ref);
   }
-}
-
-// The gallery's thumbnails: an unreadable file fails, so that the gallery
-// shows its own placeholder.
-QVStatus GalleryThumbnail(const QVFileRef* file, int32_t maxWidth, int32_t maxHeight, TKImage** out,
-                          int32_t* sourceWidth, int32_t* sourceHeight) {
-  MediaThumbnailInfo info;
-  int32_t h = 0, w = 0;
-  TKImage* picture = nullptr;
-  const QVStatus status = CreateMediaThumbnail(file, nullptr, maxHeight, maxWidth, false, &h, &w, &picture, nullptr,
-                                               &info);
-  if (status != kQVNoErr || info.unsupported) {
-    if (picture) TKImageDispose(picture);
-    return status != kQVNoErr ? status : kQVErrFileNotFound;
-  }
-  *out = picture;
-  *sourceWidth = int32_t(info.width);
-  *sourceHeight = int32_t(info.height);
-  return kQVNoErr;
-}
-
-QVStatus GalleryApplyReference(const QVFileRef* file, int32_t, int32_t, bool) {
-  return file ? MediaLoadReferenceFile(file->path) : kQVErrParam;
 }
 
 }  // namespace
@@ -135,6 +126,5 @@ void MediaInstallServices() {
   views.clipReloadFrame = ClipReloadFrame;
   views.clipPlayback = ClipPlayback;
   AppServices().saveReferenceImage = SaveReference;
-  GalleryMedia().makeThumbnail = GalleryThumbnail;
-  GalleryMedia().applyReference = GalleryApplyReference;
+  GalleryMedia().applyReference = ApplyGalleryReference;
 }

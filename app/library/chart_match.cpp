@@ -21,6 +21,8 @@
 #include "app/controls/bound_controls.h"
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
+#include "app/library/reference_images.h"
+#include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
 #include "app/state/view_state.h"
 #include "app/views/central_update.h"
@@ -39,7 +41,19 @@ constexpr float kByteToUnit = 0.003921569f;
 constexpr uint32_t kMaxDepth = 64;
 
 ChartLevels gReference{};
-ChartImageHooks gImages;
+
+QVStatus ImportChartImage(TKImage** out) {
+  *out = nullptr;
+  return ImportImageFile(out, nullptr, nullptr, false);
+}
+
+// A chart image of a batch, read with the current input linearization.
+QVStatus LoadChartImage(const QVFileRef* file, TKImage** out) {
+  *out = nullptr;
+  return LoadImageFileFromFSRef(file, out, nullptr, false, gUILinearization);
+}
+
+ChartImageHooks gImages{ImportChartImage, LoadChartImage};
 
 size_t CurveOffset(int curve) {
   return offsetof(VL_SettingsStruct, rgbCurves) + size_t(curve) * sizeof(VL_CurveControls);

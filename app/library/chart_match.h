@@ -48,8 +48,9 @@ QVStatus BuildChartMatchCurves(TKImage* picture);
 // The alert that names why a picture could not be measured.
 void ChartReportFailure(const char* name, QVStatus status);
 
-// How the chart commands get pictures: an image chosen by the user, and an
-// image file loaded as a reference picture. The caller disposes the image.
+// How the chart commands get pictures: an image chosen by the user (the
+// "Import Image" panel), and an image file loaded as a reference picture with
+// the current input linearization. The caller disposes the image.
 struct ChartImageHooks {
   QVStatus (*importImage)(TKImage** out) = nullptr;
   QVStatus (*loadImage)(const QVFileRef* file, TKImage** out) = nullptr;

@@ -170,16 +170,8 @@ void DrawGalleryPane(TKControl* pane, TKContext* ctx) {
       if (!item->thumbnail) item->thumbnailFailed = true;
     }
   } else if (!item->folder && !item->thumbnail && !item->thumbnailFailed) {
-    TKImage* thumb = nullptr;
-    int32_t w = 0, h = 0;
-    if (GalleryMedia().makeThumbnail && GalleryMedia().makeThumbnail(&item->file, 64, 54, &thumb, &w, &h) == kQVNoErr &&
-        thumb) {
-      item->thumbnail = GalleryShareImage(thumb);
-      item->sourceWidth = w;
-      item->sourceHeight = h;
-    } else {
-      item->thumbnail = GalleryPlaceholder(64, 48);
-    }
+    item->thumbnail = GalleryFileThumbnail(&item->file, item->movie != 0, &item->sourceWidth, &item->sourceHeight);
+    if (!item->thumbnail) item->thumbnailFailed = true;
   }
   TKDrawTextInRect(ctx, VFControlFont(), item->kind,
                    TKRect{panel.top + 21, panel.left + 76, panel.top + 36, panel.right - 4}, kTKAlignLeft);

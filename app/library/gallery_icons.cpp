@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/library/gallery_model.h"
+#include "app/library/reference_images.h"
 #include "app/state/view_state.h"
 #include "app/views/central_update.h"
 #include "app/views/pictures.h"
@@ -135,44 +136,42 @@ void GalleryFitSize(int32_t sourceWidth, int32_t sourceHeight, int32_t maxWidth,
   }
 }
 
-std::shared_ptr<TKImage> GalleryPlaceholder(int32_t width, int32_t height) {
-  TKImage* image = NewPicture(width, height);
-  if (!image) return nullptr;
-  TKContext* ctx = TKBeginDrawing(image);
-  TKSetFillColor(ctx, TKColor{0.55, 0.55, 0.55, 1});
-  TKFillRect(ctx, TKRect{0, 0, height, width});
-  TKFont font;
-  font.size = std::max(5.0, height / 6.0);
-  font.bold = true;
-  TKSetFillColor(ctx, TKColor{0.85, 0.85, 0.85, 1});
-  TKDrawTextInRect(ctx, font, "Unsupported", TKRect{0, 0, height / 2, width}, kTKAlignCenter);
-  TKDrawTextInRect(ctx, font, "Media Format", TKRect{height / 2, 0, height, width}, kTKAlignCenter);
-  TKEndDrawing(ctx);
-  return GalleryShareImage(image);
+std::shared_ptr<TKImage> GalleryFileThumbnail(const QVFileRef* file, bool movie, int32_t* sourceWidth,
+                                              int32_t* sourceHeight) {
+  TKImage* thumb = nullptr;
+  int32_t h = 0, w = 0;
+  MediaThumbnailInfo info{};
+  if (CreateMediaThumbnail(file, nullptr, 54, 64, movie, &h, &w, &thumb, nullptr, &info) != kQVNoErr || !thumb)
+    return nullptr;
+  if (sourceWidth) *sourceWidth = int32_t(info.width);
+  if (sourceHeight) *sourceHeight = int32_t(info.height);
+  return GalleryShareImage(thumb);
 }
 
-std::shared_ptr<TKImage> GalleryFileIcon(const QVFileRef* file, int32_t* sourceWidth, int32_t* sourceHeight) {
+std::shared_ptr<TKImage> GalleryFileIcon(const QVFileRef* file, bool movie, int32_t* sourceWidth,
+                                         int32_t* sourceHeight) {
   TKImage* thumb = nullptr;
-  int32_t w = 0, h = 0;
-  if (GalleryMedia().makeThumbnail &&
-      GalleryMedia().makeThumbnail(file, kIconSize, kIconSize, &thumb, &w, &h) == kQVNoErr && thumb) {
-    if (sourceWidth) *sourceWidth = w;
-    if (sourceHeight) *sourceHeight = h;
-    // Landscape sources give a shorter icon; square and portrait ones fill a square.
-    int32_t iconHeight = (w > h && w > 0) ? std::max(1, int32_t(int64_t(kIconSize) * h / w)) : kIconSize;
-    TKImage* icon = NewPicture(kIconSize, iconHeight);
-    if (icon) {
-      int32_t fw = 0, fh = 0;
-      GalleryFitSize(TKImageWidth(thumb), TKImageHeight(thumb), kIconSize, iconHeight, &fw, &fh);
-      TKContext* ctx = TKBeginDrawing(icon);
-      int32_t left = (kIconSize - fw) / 2, top = (iconHeight - fh) / 2;
-      TKDrawImage(ctx, thumb, nullptr, TKRect{top, left, top + fh, left + fw}, true);
-      TKEndDrawing(ctx);
-    }
-    TKImageDispose(thumb);
-    if (icon) return GalleryShareImage(icon);
+  int32_t th = 0, tw = 0;
+  MediaThumbnailInfo info{};
+  if (CreateMediaThumbnail(file, nullptr, kIconSize, kIconSize, movie, &th, &tw, &thumb, nullptr, &info) != kQVNoErr ||
+      !thumb)
+    return nullptr;
+  const int32_t w = int32_t(info.width), h = int32_t(info.height);
+  if (sourceWidth) *sourceWidth = w;
+  if (sourceHeight) *sourceHeight = h;
+  // Landscape sources give a shorter icon; square and portrait ones fill a square.
+  const int32_t iconHeight = (w > h && w > 0) ? std::max(1, int32_t(int64_t(kIconSize) * h / w)) : kIconSize;
+  TKImage* icon = NewPicture(kIconSize, iconHeight);
+  if (icon) {
+    int32_t fw = 0, fh = 0;
+    GalleryFitSize(TKImageWidth(thumb), TKImageHeight(thumb), kIconSize, iconHeight, &fw, &fh);
+    TKContext* ctx = TKBeginDrawing(icon);
+    const int32_t left = (kIconSize - fw) / 2, top = (iconHeight - fh) / 2;
+    TKDrawImage(ctx, thumb, nullptr, TKRect{top, left, top + fh, left + fw}, true);
+    TKEndDrawing(ctx);
   }
-  return GalleryPlaceholder(kIconSize, kIconSize);
+  TKImageDispose(thumb);
+  return GalleryShareImage(icon);
 }
 
 std::shared_ptr<TKImage> GalleryPresetThumbnail(const VL_SettingsStruct* preset) {

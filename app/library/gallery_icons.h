@@ -15,9 +15,13 @@ struct TKImage;
 std::shared_ptr<TKImage> GalleryFolderIcon();
 std::shared_ptr<TKImage> GalleryPresetIcon();
 // A 128-pixel icon from the file's thumbnail (128 x 128 x height / width for
-// a landscape source, else 128 x 128); the source size is reported. A file
-// without a thumbnail gets the placeholder.
-std::shared_ptr<TKImage> GalleryFileIcon(const QVFileRef* file, int32_t* sourceWidth, int32_t* sourceHeight);
+// a landscape source, else 128 x 128); the source size is reported (0 for a
+// file the media library cannot read, whose icon is its placeholder).
+std::shared_ptr<TKImage> GalleryFileIcon(const QVFileRef* file, bool movie, int32_t* sourceWidth,
+                                         int32_t* sourceHeight);
+// The information panel's thumbnail: at most 64 x 54, null on failure.
+std::shared_ptr<TKImage> GalleryFileThumbnail(const QVFileRef* file, bool movie, int32_t* sourceWidth,
+                                              int32_t* sourceHeight);
 // The size of a thumbnail fitted into maxWidth x maxHeight (landscape by
 // width, portrait and square by height).
 void GalleryFitSize(int32_t sourceWidth, int32_t sourceHeight, int32_t maxWidth, int32_t maxHeight, int32_t* width,
@@ -26,7 +30,5 @@ void GalleryFitSize(int32_t sourceWidth, int32_t sourceHeight, int32_t maxWidth,
 // picture, 54 high otherwise), with a one-pixel frame; the processing
 // tables are built from the working record again afterwards. Null on failure.
 std::shared_ptr<TKImage> GalleryPresetThumbnail(const VL_SettingsStruct* preset);
-// The grey "Unsupported Media Format" placeholder of the given size.
-std::shared_ptr<TKImage> GalleryPlaceholder(int32_t width, int32_t height);
 // Shares an image with the toolkit's disposal.
 std::shared_ptr<TKImage> GalleryShareImage(TKImage* image);

@@ -269,7 +269,7 @@ GalleryItem* GalleryNewFileItemIn(const QVFileRef* file, bool transient, Gallery
     if (!gModel.adding) QVErrorAlert(kAlertTitle, "Sorry, Velmora doesn't recognize that image format.", 1);
     return nullptr;
   }
-  item->icon = GalleryFileIcon(&item->file, &item->sourceWidth, &item->sourceHeight);
+  item->icon = GalleryFileIcon(&item->file, item->movie != 0, &item->sourceWidth, &item->sourceHeight);
   return item;
 }
 

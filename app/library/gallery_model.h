@@ -80,12 +80,9 @@ struct GalleryFileKind {
 };
 const GalleryFileKind* GalleryKindForFile(uint32_t type, const char* extension);
 
-// What the media library does for the gallery: a thumbnail of at most
-// maxWidth x maxHeight (the source size reported), and an image or movie
-// made the reference picture. Null entries: thumbnails fail, apply does nothing.
+// An image or movie made the reference picture of the image panes, by the
+// application's media services; null: applying one does nothing.
 struct GalleryMediaHooks {
-  QVStatus (*makeThumbnail)(const QVFileRef* file, int32_t maxWidth, int32_t maxHeight, TKImage** out,
-                            int32_t* sourceWidth, int32_t* sourceHeight) = nullptr;
   QVStatus (*applyReference)(const QVFileRef* file, int32_t width, int32_t height, bool redraw) = nullptr;
 };
 GalleryMediaHooks& GalleryMedia();

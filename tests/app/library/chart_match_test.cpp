@@ -57,7 +57,9 @@ void Steps(RGB (&patches)[kChartPatches], int shift = 0) {
 
 class ChartMatchTest : public testing::Test {
  protected:
+  ChartImageHooks saved;
   void SetUp() override {
+    saved = ChartImages();
     ChartReferenceLevels() = ChartLevels{};
     std::memset(&gUISettings, 0, sizeof gUISettings);
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
@@ -65,7 +67,7 @@ class ChartMatchTest : public testing::Test {
   }
   void TearDown() override {
     PLAlertScriptEnd();
-    ChartImages() = ChartImageHooks{};
+    ChartImages() = saved;
   }
 };
 

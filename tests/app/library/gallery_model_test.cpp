@@ -10,9 +10,11 @@
 
 #include "app/library/gallery_model.h"
 #include "app/library/gallery_presets.h"
+#include "media/media_file.h"
 #include "platform/alert_script.h"
 #include "platform/fourcc.h"
 #include "platform/prefs_store.h"
+#include "platform/ui/ui_draw.h"
 #include "settings/preset_file.h"
 #include "settings/prefs.h"
 #include "support/folder_walk.h"
@@ -112,6 +114,36 @@ TEST_F(GalleryModelTest, FilesTakeTheirKindFromTypeOrExtensionAndUnknownOnesAreR
   QVFileRef png = File("z.png");
   EXPECT_EQ(NewGalleryFileItem(&png, false, 12345), nullptr);
   EXPECT_EQ(PLAlertScriptRecorded().size(), 1u);
+}
+
+TEST_F(GalleryModelTest, IconsAreThumbnailsOfTheFilesAndLandscapeOnesAreShorter) {
+  QVMediaInitialize();
+  struct Case {
+    const char* name;
+    int32_t width, height, iconWidth, iconHeight;
+  } cases[] = {{"wide.png", 192, 108, 128, 72}, {"tall.png", 54, 96, 128, 128}, {"square.png", 64, 64, 128, 128}};
+  for (const Case& c : cases) {
+    TKImage* image = TKImageCreate(c.width, c.height);
+    std::string path = root + "/files/" + c.name;
+    ASSERT_EQ(TKImageWritePNG(image, path.c_str()), kQVNoErr);
+    TKImageDispose(image);
+    QVFileRef ref{};
+    ASSERT_EQ(PLFileRefFromPath(path.c_str(), &ref), kQVNoErr);
+    GalleryItem* item = NewGalleryFileItem(&ref, false, 0);
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(item->icon, nullptr);
+    EXPECT_EQ(TKImageWidth(item->icon.get()), c.iconWidth) << c.name;
+    EXPECT_EQ(TKImageHeight(item->icon.get()), c.iconHeight) << c.name;
+    EXPECT_EQ(item->sourceWidth, c.width) << c.name;
+    EXPECT_EQ(item->sourceHeight, c.height) << c.name;
+  }
+  // A file the media library cannot read gets the placeholder and no size.
+  QVFileRef junk = File("junk.png");
+  GalleryItem* item = NewGalleryFileItem(&junk, false, 0);
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(item->icon, nullptr);
+  EXPECT_EQ(TKImageWidth(item->icon.get()), 128);
+  EXPECT_EQ(item->sourceWidth, 0);
 }
 
 TEST_F(GalleryModelTest, FootageIsBoundedToTwoHundredRecordsAndToItsPathField) {

@@ -310,15 +310,15 @@ TEST_F(ExchangeTest, AHeadlessAlertIsWrittenOutAndWaitsForTheScriptsAnswer) {
     const char* answered;  // the log line of the answer; null: the default without a window
     HIError result;
   };
-  for (const Case& c : {Case{"wait-exchange\ncommand DBlr\nkey return\nok\n", "alert answered with its default button",
+  for (const Case& c : {Case{"wait-exchange\ncommand DBtt\nkey return\nok\n", "alert answered with its default button",
                              kHINoErr},
-                        Case{"wait-exchange\ncommand DBlr\n", nullptr, kHIErrUnfinished}}) {
+                        Case{"wait-exchange\ncommand DBtt\n", nullptr, kHIErrUnfinished}}) {
     SCOPED_TRACE(c.script);
     std::remove(env.log.c_str());
     env.script(c.script);
     EXPECT_EQ(SHClickFullInterface(&host.host, 0), c.result) << env.logText();
     const std::string log = env.logText();
-    EXPECT_NE(log.find("alert: Grey-step chart matching is not available"), std::string::npos) << log;
+    EXPECT_NE(log.find("alert: Elapsed time"), std::string::npos) << log;
     if (c.answered) {
       EXPECT_NE(log.find(c.answered), std::string::npos) << log;
     }
