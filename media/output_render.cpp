@@ -87,6 +87,16 @@ bool JobCancelRequested(const QVOutputJobParams* params, const int32_t* cancelWo
                  __atomic_load_n(&job->cancelWord, __ATOMIC_ACQUIRE) == kQVProgressUserCancelled);
 }
 
+namespace {
+
+// Pixels into the planar frame in row bands over the task pool.
+void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFrameStruct* out) {
+  VL_EngineLockGuard hold;  // the pool serves one caller at a time
+  FBTransferPixToFBFrame(pixels, rowBytes, 0, format, out, gNumProcessors, &gVLMPMaster);
+}
+
+}  // namespace
+
 bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
   RefLock lock(source);
   if (!lock.held()) return false;
@@ -95,7 +105,7 @@ bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) 
     if (width != source->decodeWidth || height != source->decodeHeight) return false;
     if (!QVMovieDecodeFrame(source->movie, frame, source->moviePixels, source->movieRowBytes, width, height))
       return false;
-    FBTransferPixToFBFrameSSE(source->moviePixels, source->movieRowBytes, 0, kFBPixFormatBGRA, out);
+    TransferIn(source->moviePixels, source->movieRowBytes, kFBPixFormatBGRA, out);
     return true;
   }
   if (source->flags & (kQVMediaDPX | kQVMediaCineon)) {
@@ -110,12 +120,12 @@ bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) 
                              ? CineonReadImage(path, source->pixels, source->rowBytes, width, height, 16, false)
                              : DPXReadImage(path, source->pixels, source->rowBytes, width, height, 16, false);
     if (err != kQVNoErr) return false;
-    FBTransferPixToFBFrameSSE(source->pixels, source->rowBytes, 0, kFBPixFormat16ARGB, out);
+    TransferIn(source->pixels, source->rowBytes, kFBPixFormat16ARGB, out);
     return true;
   }
   if ((source->flags & kQVMediaStill) && source->stillPixels) {
     if (width != source->nativeWidth || height != source->nativeHeight) return false;
-    FBTransferPixToFBFrameSSE(source->stillPixels, source->rowBytes, 0, kFBPixFormatBGRA, out);
+    TransferIn(source->stillPixels, source->rowBytes, kFBPixFormatBGRA, out);
     return true;
   }
   return false;
