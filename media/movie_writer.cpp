@@ -60,6 +60,7 @@ const CodecRow kCodecs[] = {
     {kQVCodecJPEG, "mjpeg", AV_PIX_FMT_YUVJ422P},
     {kQVCodecProRes422, "prores_ks", AV_PIX_FMT_YUV422P10LE},
     {kQVCodecH264, "libx264", AV_PIX_FMT_YUV420P},
+    {kQVCodecPNG, "png", AV_PIX_FMT_RGB24},
 };
 
 const CodecRow* FindCodec(uint32_t codec) {
@@ -264,9 +265,9 @@ QVMediaErr QVMovieWriterOpen(const char* path, const QVMovieWriterSettings* sett
   const CodecRow* row = FindCodec(settings->codec);
   const AVCodec* codec = row ? avcodec_find_encoder_by_name(row->encoder) : nullptr;
   if (!codec) return QVMediaErr_CodecNotFound;
-  // 4:2:0 and 4:2:2 need even sizes.
-  if ((row->pixels != AV_PIX_FMT_YUV422P10LE && row->pixels != AV_PIX_FMT_YUVJ422P && settings->height % 2) ||
-      settings->width % 2)
+  // 4:2:0 needs even sizes, 4:2:2 an even width.
+  const bool subsampled = row->pixels != AV_PIX_FMT_RGB24;
+  if (subsampled && (settings->width % 2 || (row->pixels == AV_PIX_FMT_YUV420P && settings->height % 2)))
     return QVMediaErr_ParameterError;
 
   auto* w = new (std::nothrow) QVMovieWriter;
@@ -305,7 +306,9 @@ QVMediaErr QVMovieWriterOpen(const char* path, const QVMovieWriterSettings* sett
     e->thread_count = settings->threads;
     e->color_range = row->pixels == AV_PIX_FMT_YUVJ422P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
     // JPEG pictures carry the Rec. 601 matrix by convention; the others Rec. 709.
-    e->colorspace = row->pixels == AV_PIX_FMT_YUVJ422P ? AVCOL_SPC_BT470BG : AVCOL_SPC_BT709;
+    e->colorspace = row->pixels == AV_PIX_FMT_YUVJ422P ? AVCOL_SPC_BT470BG
+                    : row->pixels == AV_PIX_FMT_RGB24  ? AVCOL_SPC_RGB
+                                                       : AVCOL_SPC_BT709;
     e->color_primaries = AVCOL_PRI_BT709;
     e->color_trc = AVCOL_TRC_BT709;
     if (settings->averageBitRate > 0) e->bit_rate = settings->averageBitRate;
@@ -421,7 +424,8 @@ QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* w, const void* pixels, uint32_t 
   const int* coefficients =
       sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
   sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
-                           w->encoder->pix_fmt == AV_PIX_FMT_YUVJ422P ? 1 : 0, 0, 1 << 16, 1 << 16);
+                           w->encoder->color_range == AVCOL_RANGE_JPEG || w->encoder->pix_fmt == AV_PIX_FMT_RGB24,
+                           0, 1 << 16, 1 << 16);
   if (av_frame_make_writable(w->frame) < 0) return QVMediaErr_InsufficientMemory;
   const uint8_t* planes[4] = {static_cast<const uint8_t*>(pixels), nullptr, nullptr, nullptr};
   const int strides[4] = {int(rowBytes), 0, 0, 0};

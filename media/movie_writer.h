@@ -1,5 +1,5 @@
 // Writing movies through FFmpeg's libraries: a QuickTime movie (or an MP4
-// file) with one video track in MJPEG, ProRes 422 or H.264, an optional
+// file) with one video track in MJPEG, ProRes 422, H.264 or PNG, an optional
 // timecode track starting at a given frame counter, and optional audio
 // copied from another file and trimmed to the video's length.
 //
@@ -24,7 +24,7 @@ enum QVMovieWriterPixels : uint32_t {
 struct QVMovieWriterSettings {
   uint32_t width, height;
   int32_t rateNumerator, rateDenominator;  // frames per second as a fraction: 30000 / 1001 for 29.97
-  uint32_t codec;            // 'jpeg' MJPEG, 'apcn' ProRes 422, 'avc1' H.264
+  uint32_t codec;            // 'jpeg' MJPEG, 'apcn' ProRes 422, 'avc1' H.264, 'png ' PNG
   uint32_t quality;          // spatial quality 0 to 1,023 (0: the codec's default)
   int64_t averageBitRate;    // bits per second; 0: the codec's default
   int32_t keyFrameInterval;  // 0: the codec's default
@@ -54,5 +54,5 @@ int64_t QVMovieWriterFrameCount(const QVMovieWriter* writer);
 QVMediaErr QVMovieWriterFinish(QVMovieWriter* writer);
 // Removes the temporary file and frees the writer. Null does nothing.
 void QVMovieWriterAbandon(QVMovieWriter* writer);
-// The encoder name the codec type is written with ("mjpeg", "prores_ks", "libx264").
+// The encoder name the codec type is written with ("mjpeg", "prores_ks", "libx264", "png").
 const char* QVMovieWriterEncoderName(uint32_t codec);

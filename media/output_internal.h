@@ -25,7 +25,7 @@ struct OutputRender {
   FBFrameStruct* output = nullptr;  // planar float at the output size
   FBFrameStruct* decode = nullptr;  // planar float at the decode size
   FBFrameStruct* picture = nullptr; // planar float at the picture's size, when it differs from the output
-  FBScaleBuffer scaleBuffer;
+  FBScaleBuffer scaleBuffers[3];  // one a colour plane
   int32_t progressId = 0;
   int32_t localCancelWord = 0;
   int32_t* cancelWord = &localCancelWord;

@@ -40,6 +40,7 @@ enum : uint32_t {
   kQVCodecJPEG = QVFourCC("jpeg"),
   kQVCodecProRes422 = QVFourCC("apcn"),
   kQVCodecH264 = QVFourCC("avc1"),
+  kQVCodecPNG = QVFourCC("png "),
   kQVExporterMPEG4 = QVFourCC("mpg4"),
 };
 

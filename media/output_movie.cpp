@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -108,6 +111,70 @@ uint32_t MovieDestination(QVOutputJobParams* params, QVMediaExportState* state, 
   return QVMediaErr_NoErr;
 }
 
+// Encoding on its own thread: the next frame is rendered while the last
+// one is converted and compressed. Two buffers go round between them.
+class EncodeStage {
+ public:
+  EncodeStage(QVMovieWriter* writer, size_t samples, uint32_t rowBytes)
+      : writer_(writer), rowBytes_(rowBytes), thread_([this] { Run(); }) {
+    for (auto& b : buffers_) b.resize(samples);
+  }
+  ~EncodeStage() { Finish(); }
+  // The next free buffer to fill; null once the encoder has failed.
+  uint16_t* Acquire() {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return !full_[next_] || result_; });
+    return result_ ? nullptr : buffers_[next_].data();
+  }
+  // The buffer from Acquire is ready to encode.
+  void Release() {
+    std::lock_guard<std::mutex> hold(lock_);
+    full_[next_] = true;
+    next_ ^= 1;
+    changed_.notify_all();
+  }
+  // Waits for the frames handed over; the encoder's result.
+  uint32_t Finish() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      done_ = true;
+      changed_.notify_all();
+    }
+    if (thread_.joinable()) thread_.join();
+    return result_;
+  }
+
+ private:
+  void Run() {
+    int k = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> hold(lock_);
+        changed_.wait(hold, [&] { return full_[k] || done_; });
+        if (!full_[k]) return;  // done, and nothing left
+      }
+      const uint32_t err = QVMovieWriterAddFrame(writer_, buffers_[k].data(), rowBytes_, kQVMovieWriterRGBA16);
+      std::lock_guard<std::mutex> hold(lock_);
+      full_[k] = false;
+      if (err) result_ = err;
+      changed_.notify_all();
+      if (err) return;
+      k ^= 1;
+    }
+  }
+
+  QVMovieWriter* writer_;
+  uint32_t rowBytes_;
+  std::vector<uint16_t> buffers_[2];
+  bool full_[2] = {false, false};
+  int next_ = 0;
+  bool done_ = false;
+  uint32_t result_ = 0;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::thread thread_;  // last: starts once the rest is made
+};
+
 // Renders the job's frames into the movie at path.
 uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const QVOutputWriteSettings& w, bool mp4) {
   media::OutputRender r;
@@ -132,18 +199,20 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   s.audioPath = audio.empty() ? nullptr : audio.c_str();
   QVMovieWriter* writer = nullptr;
   uint32_t result = QVMovieWriterOpen(path.c_str(), &s, &writer);
-  std::vector<uint16_t> pixels;
   if (!result) {
-    pixels.resize(size_t(r.outputWidth) * r.outputHeight * 4);
+    EncodeStage stage(writer, size_t(r.outputWidth) * r.outputHeight * 4, r.outputWidth * 8);
     for (int64_t index = 0;; ++index) {
       bool more = false;
       result = media::OutputNextFrame(&r, index, &more);
       if (result || !more) break;
-      media::PlanarToRGB16(r.output, pixels.data(), size_t(r.outputWidth) * 8, true);
-      result = QVMovieWriterAddFrame(writer, pixels.data(), r.outputWidth * 8, kQVMovieWriterRGBA16);
-      if (result) break;
+      uint16_t* pixels = stage.Acquire();
+      if (!pixels) break;  // the encoder failed
+      media::PlanarToRGB16(r.output, pixels, size_t(r.outputWidth) * 8, true);
+      stage.Release();
       media::OutputFrameDone(&r, index);
     }
+    const uint32_t encoded = stage.Finish();
+    if (!result) result = encoded;
     if (!result && media::OutputCancelled(&r)) result = QVMediaErr_UserCanceledErr;
     if (!result && QVMovieWriterFrameCount(writer) == 0) result = QVMediaErr_MediaTooShort;
     if (result) {

@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <atomic>
+
+#include "core/engine_lock.h"
 #include "core/pixel_transfer.h"
+#include "core/task_pool.h"
 #include "media/dpx_header.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
@@ -32,14 +36,29 @@ void FillBlack(FBFrameStruct* f) {
   }
 }
 
-// Scales every plane of a planar frame into another.
-bool ScalePlanar(const FBFrameStruct* from, FBFrameStruct* to, FBScaleBuffer& temp) {
-  for (uint32_t p = 0; p < 4; ++p)
-    if (!FBScalePicture(kFBScalePlanarF, from->baseAddr + size_t(p) * from->planeBytes, from->height, from->width,
-                        from->rowBytes, to->baseAddr + size_t(p) * to->planeBytes, to->height, to->width, to->rowBytes,
-                        temp))
-      return false;
-  return true;
+// The colour planes of a planar frame scaled into another, one plane to a
+// task of the pool (the luma plane is not written out, so not scaled).
+struct ScaleWork {
+  const FBFrameStruct* from;
+  FBFrameStruct* to;
+  FBScaleBuffer* temps;  // one a plane
+  std::atomic<bool> failed{false};
+};
+
+void ScalePlanes(void* context, uint32_t part, uint32_t parts) {
+  auto* w = static_cast<ScaleWork*>(context);
+  for (uint32_t p = part; p < 3; p += parts)
+    if (!FBScalePicture(kFBScalePlanarF, w->from->baseAddr + size_t(p) * w->from->planeBytes, w->from->height,
+                        w->from->width, w->from->rowBytes, w->to->baseAddr + size_t(p) * w->to->planeBytes,
+                        w->to->height, w->to->width, w->to->rowBytes, w->temps[p]))
+      w->failed = true;
+}
+
+bool ScalePlanar(const FBFrameStruct* from, FBFrameStruct* to, FBScaleBuffer* temps) {
+  ScaleWork work{from, to, temps};
+  VL_EngineLockGuard hold;  // the pool serves one caller at a time
+  VLMPRunParts(ScalePlanes, &work, 3, &gVLMPMaster);
+  return !work.failed;
 }
 
 // Copies the overlap of picture (placed at left, top, either may be
@@ -68,6 +87,16 @@ bool JobCancelRequested(const QVOutputJobParams* params, const int32_t* cancelWo
                  __atomic_load_n(&job->cancelWord, __ATOMIC_ACQUIRE) == kQVProgressUserCancelled);
 }
 
+namespace {
+
+// Pixels into the planar frame in row bands over the task pool.
+void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFrameStruct* out) {
+  VL_EngineLockGuard hold;  // the pool serves one caller at a time
+  FBTransferPixToFBFrame(pixels, rowBytes, 0, format, out, gNumProcessors, &gVLMPMaster);
+}
+
+}  // namespace
+
 bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
   RefLock lock(source);
   if (!lock.held()) return false;
@@ -76,7 +105,7 @@ bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) 
     if (width != source->decodeWidth || height != source->decodeHeight) return false;
     if (!QVMovieDecodeFrame(source->movie, frame, source->moviePixels, source->movieRowBytes, width, height))
       return false;
-    FBTransferPixToFBFrameSSE(source->moviePixels, source->movieRowBytes, 0, kFBPixFormatBGRA, out);
+    TransferIn(source->moviePixels, source->movieRowBytes, kFBPixFormatBGRA, out);
     return true;
   }
   if (source->flags & (kQVMediaDPX | kQVMediaCineon)) {
@@ -91,12 +120,12 @@ bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) 
                              ? CineonReadImage(path, source->pixels, source->rowBytes, width, height, 16, false)
                              : DPXReadImage(path, source->pixels, source->rowBytes, width, height, 16, false);
     if (err != kQVNoErr) return false;
-    FBTransferPixToFBFrameSSE(source->pixels, source->rowBytes, 0, kFBPixFormat16ARGB, out);
+    TransferIn(source->pixels, source->rowBytes, kFBPixFormat16ARGB, out);
     return true;
   }
   if ((source->flags & kQVMediaStill) && source->stillPixels) {
     if (width != source->nativeWidth || height != source->nativeHeight) return false;
-    FBTransferPixToFBFrameSSE(source->stillPixels, source->rowBytes, 0, kFBPixFormatBGRA, out);
+    TransferIn(source->stillPixels, source->rowBytes, kFBPixFormatBGRA, out);
     return true;
   }
   return false;
@@ -185,10 +214,10 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
   if (!r->picture) {
     if (r->decode->width == r->output->width && r->decode->height == r->output->height)
       FBCopyFrameBuffer(r->decode, r->output);
-    else if (!ScalePlanar(r->decode, r->output, r->scaleBuffer))
+    else if (!ScalePlanar(r->decode, r->output, r->scaleBuffers))
       return QVMediaErr_InsufficientMemory;
   } else {
-    if (!ScalePlanar(r->decode, r->picture, r->scaleBuffer)) return QVMediaErr_InsufficientMemory;
+    if (!ScalePlanar(r->decode, r->picture, r->scaleBuffers)) return QVMediaErr_InsufficientMemory;
     FillBlack(r->output);
     PlacePicture(r->picture, (int64_t(r->outputWidth) - r->pictureWidth) / 2,
                  (int64_t(r->outputHeight) - r->pictureHeight) / 2, r->output);
@@ -216,38 +245,60 @@ void OutputEnd(OutputRender* r) {
     if (*f) FBDisposeFrameBuffer(*f);
     *f = nullptr;
   }
-  std::free(r->scaleBuffer.data);
-  r->scaleBuffer.data = nullptr;
-  r->scaleBuffer.size = 0;
+  for (FBScaleBuffer& b : r->scaleBuffers) {
+    std::free(b.data);
+    b.data = nullptr;
+    b.size = 0;
+  }
 }
 
 namespace {
 
-float Unit(float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 0.0f; }
+inline float Unit(float v) { return v >= 0.0f ? (v <= 1.0f ? v : 1.0f) : 0.0f; }  // NaN goes to 0
 
-}  // namespace
+struct ConvertWork {
+  const FBFrameStruct* frame;
+  void* rows;
+  size_t rowBytes;
+  bool wide, alpha;
+};
 
-void PlanarToRGB8(const FBFrameStruct* f, uint8_t* rows, size_t rowBytes) {
-  for (uint32_t y = 0; y < f->height; ++y) {
-    uint8_t* out = rows + y * rowBytes;
+void ConvertRows(void* context, uint32_t part, uint32_t parts) {
+  const auto* w = static_cast<const ConvertWork*>(context);
+  const FBFrameStruct* f = w->frame;
+  const uint32_t first = uint32_t(uint64_t(f->height) * part / parts), last = uint32_t(uint64_t(f->height) * (part + 1) / parts);
+  const uint32_t n = w->wide ? (w->alpha ? 4 : 3) : 3;
+  for (uint32_t y = first; y < last; ++y) {
+    uint8_t* row = static_cast<uint8_t*>(w->rows) + y * w->rowBytes;
     for (uint32_t c = 0; c < 3; ++c) {
       const float* in = reinterpret_cast<const float*>(f->baseAddr + size_t(c) * f->planeBytes + size_t(y) * f->rowBytes);
-      for (uint32_t x = 0; x < f->width; ++x) out[x * 3 + c] = uint8_t(std::lround(Unit(in[x]) * 255.0f));
+      if (w->wide) {
+        uint16_t* out = reinterpret_cast<uint16_t*>(row);
+        for (uint32_t x = 0; x < f->width; ++x) out[x * n + c] = uint16_t(Unit(in[x]) * 65535.0f + 0.5f);
+      } else {
+        for (uint32_t x = 0; x < f->width; ++x) row[x * 3 + c] = uint8_t(Unit(in[x]) * 255.0f + 0.5f);
+      }
+    }
+    if (w->wide && w->alpha) {
+      uint16_t* out = reinterpret_cast<uint16_t*>(row);
+      for (uint32_t x = 0; x < f->width; ++x) out[x * 4 + 3] = 65535;
     }
   }
 }
 
+void Convert(const ConvertWork& work) {
+  VL_EngineLockGuard hold;
+  VLMPRunParts(ConvertRows, const_cast<ConvertWork*>(&work), 8, &gVLMPMaster);
+}
+
+}  // namespace
+
+void PlanarToRGB8(const FBFrameStruct* f, uint8_t* rows, size_t rowBytes) {
+  Convert(ConvertWork{f, rows, rowBytes, false, false});
+}
+
 void PlanarToRGB16(const FBFrameStruct* f, uint16_t* rows, size_t rowBytes, bool alpha) {
-  const uint32_t n = alpha ? 4 : 3;
-  for (uint32_t y = 0; y < f->height; ++y) {
-    uint16_t* out = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(rows) + y * rowBytes);
-    for (uint32_t c = 0; c < 3; ++c) {
-      const float* in = reinterpret_cast<const float*>(f->baseAddr + size_t(c) * f->planeBytes + size_t(y) * f->rowBytes);
-      for (uint32_t x = 0; x < f->width; ++x) out[x * n + c] = uint16_t(std::lround(Unit(in[x]) * 65535.0f));
-    }
-    if (alpha)
-      for (uint32_t x = 0; x < f->width; ++x) out[x * 4 + 3] = 65535;
-  }
+  Convert(ConvertWork{f, rows, rowBytes, true, alpha});
 }
 
 }  // namespace media

@@ -230,6 +230,24 @@ TEST_F(OutputJobs, DPXSequenceThroughTheProcessor) {
   EXPECT_TRUE(fs::exists(renders_ + "/graded 1/graded_011.dpx"));
 }
 
+TEST_F(OutputJobs, FramesThatCannotBeLoadedAreShownOncePerJobAndGoOutBlack) {
+  for (const char* broken : {"/clip/shot_0103.dpx", "/clip/shot_0105.dpx"}) {
+    std::vector<uint8_t> bytes = ReadBytes(folder_ + broken);
+    bytes.resize(3000);  // the header whole, the pixels cut off
+    WriteBytes(folder_ + broken, bytes);
+  }
+  QVOutputJobParams p = Params(kQVOutputDPXSequence, "holes.dpx");
+  ASSERT_EQ(QVMediaStartOutputJob(&p), QVMediaErr_NoErr);
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 1u) << "the same code is shown once per job";
+  EXPECT_EQ(alerts[0].title, "Zrn Render of \"shot_0100.dpx\"");
+  EXPECT_EQ(alerts[0].message.rfind("Error during render: Unable to load media frame - ", 0), 0u) << alerts[0].message;
+  EXPECT_EQ(p.lastReportedError, uint32_t(QVMediaErr_MediaOffline));
+  EXPECT_TRUE(fs::exists(renders_ + "/holes/holes_011.dpx")) << "the job goes on";
+  const std::vector<float> hole = ReadDPX(renders_ + "/holes/holes_003.dpx", kW, kH);
+  EXPECT_EQ(*std::max_element(hole.begin() + 1, hole.begin() + 4), 0.0f) << "a frame that cannot be had is black";
+}
+
 TEST_F(OutputJobs, OutputSizeFitsOrFillsThePicture) {
   // 64 x 36 into 32 x 32: fitted 32 x 18 with black bars; filled 57 x 32 cropped.
   for (bool fill : {false, true}) {
@@ -266,7 +284,8 @@ TEST_F(OutputJobs, BackgroundJobsListedGatedAndCompletedOnTheMainThread) {
   EXPECT_EQ(second.result.load(), 0u);
   EXPECT_EQ(frames.load(), int(2 * kFrames));
   EXPECT_EQ(QVJobListIds(nullptr, 0), 0u) << "finished jobs leave the list";
-  EXPECT_EQ(a.job, nullptr);
+  const QVOutputJob* left = a.job;  // copied: the record is packed
+  EXPECT_EQ(left, nullptr);
   EXPECT_TRUE(fs::exists(renders_ + "/a/a_011.jpg"));
   EXPECT_TRUE(fs::exists(renders_ + "/b/b_011.jpg"));
   EXPECT_EQ(QVProgressOpenCount(), 0u);
