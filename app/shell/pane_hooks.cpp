@@ -23,6 +23,17 @@ QVStatus hostLoadFrameAt(int32_t time) {
   return UICommLoadCurrentFrame();
 }
 
+// The rate is a 16-bit field: read whole and turned when the block came in
+// the other byte order.
+bool hostClipTiming(int32_t* rate100, bool* dropFrame) {
+  if (!gUIComm.block || !gUICommAttached) return false;
+  uint16_t rate = gUIComm.block->frameRate100;
+  if (gUIComm.swapped) rate = uint16_t((rate >> 8) | (rate << 8));
+  *rate100 = rate;
+  *dropFrame = gUIComm.block->dropFrame != 0;
+  return true;
+}
+
 void reloadHostFrame() {
   if (UICommLoadCurrentFrame() == kQVNoErr) UIReprocess(true);
 }
@@ -34,5 +45,6 @@ void UIInstallPaneHooks() {
   hooks.hostFrameTimes = hostFrameTimes;
   hooks.hostLoadFrameAt = hostLoadFrameAt;
   hooks.reloadHostFrame = reloadHostFrame;
+  hooks.hostClipTiming = hostClipTiming;
   hooks.toggleHostVideoPreview = [] { QVIgnoreStatus(UICommToggleVideoPreview()); };  // a host without the event keeps its preview
 }

@@ -8,6 +8,7 @@
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/image_pane_internal.h"
+#include "app/views/rapid_preview.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
 #include "platform/fourcc.h"
@@ -84,24 +85,44 @@ void PlayTick(TKTimer*) {
 constexpr int32_t kGlyphStep = 18;
 int32_t GlyphsLeft(const TKRect& b) { return (b.left + b.right) / 2 - 3 * kGlyphStep; }
 
-// The playback button under a point, or -1.
+// The 'Rpvw' button: the bar's right end.
+constexpr int32_t kRapidPreviewGlyph = 6;
+constexpr int32_t kRapidPreviewWidth = 28;
+TKRect RapidPreviewRect(const TKRect& b) { return TKRect{b.top + 2, b.right - kRapidPreviewWidth - 4, b.bottom - 2, b.right - 4}; }
+
+// The playback button under a point (6 the 'Rpvw' button), or -1.
 int32_t GlyphAt(TKControl* bar, TKPoint p) {
   TransportRecord* r = RecordOf(bar);
   const TKRect b = TKGetControlBounds(bar);
+  if (r && (r->parts & kTransportRapidPreview) && TKRectContains(RapidPreviewRect(b), p)) return kRapidPreviewGlyph;
   if (!r || !(r->parts & kTransportPlayback) || !TKRectContains(b, p)) return -1;
   const int32_t offset = p.x - (GlyphsLeft(b) - 5);
   return offset >= 0 && offset < 6 * kGlyphStep ? offset / kGlyphStep : -1;
 }
 
-void PressGlyph(TKControl* bar, int32_t glyph) {
+void PressGlyph(TKControl* bar, int32_t glyph, uint32_t modifiers) {
   TransportRecord* r = RecordOf(bar);
+  const bool previewing = RapidPreviewBar() == bar;
   switch (glyph) {
     case 0: TransportGoToBeginning(bar); break;
     case 1: TransportStepBackward(bar); break;
     case 2:
-      if (r && r->playing) TransportTogglePlay(bar);
+      if (previewing)
+        RapidPreviewStop(bar);
+      else if (r && r->playing)
+        TransportTogglePlay(bar);
       break;
-    case 3: TransportTogglePlay(bar); break;
+    case 3:
+      // During a rapid preview Play finishes the render early, then
+      // pauses and plays the movie.
+      if (previewing && gRapidPreviewRendering)
+        FinishRapidPreview(bar);
+      else if (previewing)
+        RPTogglePlay();
+      else
+        TransportTogglePlay(bar);
+      break;
+    case kRapidPreviewGlyph: RapidPreviewButton(bar, !previewing, (modifiers & kTKModOption) != 0); break;
     case 4: TransportStepForward(bar); break;
     case 5: TransportGoToEnd(bar); break;
     default: break;
@@ -113,6 +134,22 @@ void DrawBar(TKControl* bar, TKContext* ctx) {
   const TKRect b = TKGetControlBounds(bar);
   TKSetFillColor(ctx, TKColorRGB(0.16, 0.16, 0.17));
   TKFillRect(ctx, b);
+  if (r && (r->parts & kTransportRapidPreview)) {
+    // The 'Rpvw' button: lit while the bar's rapid preview renders or plays.
+    const TKRect rp = RapidPreviewRect(b);
+    const bool on = RapidPreviewBar() == bar;
+    TKSetFillColor(ctx, on ? TKColorRGB(0.9, 0.6, 0.2) : TKColorRGB(0.3, 0.3, 0.32));
+    TKFillRect(ctx, rp);
+    TKSetFillColor(ctx, on ? TKColorRGB(0.1, 0.1, 0.1) : TKColorRGB(0.75, 0.75, 0.78));
+    TKBeginPath(ctx);
+    const double cx = (rp.left + rp.right) / 2.0, cy = (rp.top + rp.bottom) / 2.0;
+    TKMoveTo(ctx, cx - 4, cy - 5);
+    TKLineTo(ctx, cx + 5, cy);
+    TKLineTo(ctx, cx - 4, cy + 5);
+    TKClosePath(ctx);
+    TKFillPath(ctx);
+    TKFrameRect(ctx, rp);
+  }
   if (!r || !(r->parts & kTransportPlayback)) return;
   const int32_t mid = (b.top + b.bottom) / 2;
   const int32_t left = GlyphsLeft(b);
@@ -149,9 +186,9 @@ QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNu
   TKUserPaneProcs procs;
   procs.draw = DrawBar;
   procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t { return GlyphAt(c, p) >= 0 ? kTKPartButton : kTKPartNone; };
-  procs.track = [](TKControl* c, TKPoint p, uint32_t) -> int16_t {
+  procs.track = [](TKControl* c, TKPoint p, uint32_t modifiers) -> int16_t {
     const int32_t glyph = GlyphAt(c, p);
-    PressGlyph(c, glyph);
+    PressGlyph(c, glyph, modifiers);
     return glyph >= 0 ? kTKPartButton : kTKPartNone;
   };
   TKControl* bar = TKNewUserPane(window, bounds, procs);
