@@ -13,6 +13,7 @@
 #include "app/state/service_hooks.h"
 #include "app/state/views_hooks.h"
 #include "app/surfaces/surface_start.h"
+#include "app/surfaces/tangent_start.h"
 #include "app/views/histogram.h"
 #include "app/views/preview_outputs.h"
 #include "app/views/rapid_preview.h"
@@ -47,13 +48,15 @@ void VFInstallControls() {
   hooks.showMainWindow = ShowMainWindow;
   hooks.setPanesPixelAspect = SetPanesPixelAspect;
   hooks.setPaneImages = SetMainWindowPanePictures;
-  hooks.playingTransports = TransportPlayingCount;
+  hooks.playingTransports = TransportHostPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
+  hooks.stopPreviewPlayback = StopAllPreviewPlayback;
   hooks.selectTabNamed = SelectMainWindowTab;
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
   InstallPreviewOutputHooks();
   AppServices().videoOutputOpen = VideoOutputIsOpen;
+  TangentInstall();
   SurfaceInstall();
   InstallRapidPreviewHooks();
   ViewsHooksInForce().setCorrectionTabsEnabled = SetCorrectionTabsEnabled;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/frame_buffer.h"
 #include "platform/status.h"
 #include "settings/comm_block.h"
 
@@ -66,6 +67,14 @@ void UICommInstallTimer();
 // Makes the result, second, split-mask and fourth images at the frame's
 // size (or only refreshes the pixel aspect when they have it).
 QVStatus SetupImageGWorlds();
+// The same at a size of the caller's (a frame loaded from a file).
+QVStatus SetupImageGWorldsAt(int32_t width, int32_t height, float aspect);
+// A frame read from a file as the new source frame (the shell's link).
+QVStatus UIImportSourceFrame(const FBFrameStruct* frame, const uint32_t* linearization);
+// After new pixels are in the source frame: the arrival noted, the input
+// linearization applied, the display image and pane pictures refreshed and
+// the result reprocessed (not drawn).
+void UISourceFrameArrived();
 void UIDisposeImageGWorlds();
 void UIDisposeFrames();
 

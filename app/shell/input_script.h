@@ -17,6 +17,13 @@
 //   print FIELD           writes "FIELD=VALUE" of the working correction to the log
 //   slot store|recall N   stores the correction into, or recalls it from, slot N
 //   screenshot PATH       writes the main window as a PNG
+//   secondary-monitor N   opens the secondary monitor on display N (0 closes it)
+//   rapid-preview pane|full|off
+//                         starts a rapid preview of the current pane's clip
+//                         (full screen with "full") or ends it
+//   screenshot-window secondary|full-screen PATH
+//                         writes the secondary monitor's or the full-screen
+//                         preview's window as a PNG
 //   tab NAME              selects the main window's tab of that name (the
 //                         rest of the line, spaces included: "tab Luma Range")
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
@@ -26,6 +33,13 @@
 //                         resident memory so far, to the log
 //   request-frame TIME    asks the plug-in for the frame at TIME and writes
 //                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
+//   load-source PATH      opens a still, movie or image sequence as the frame
+//   load-reference PATH   to correct, or as the reference image; writes
+//                         "load-source PATH done" or "... failed STATUS"
+//   step N                steps the current image pane's clip by N frames and
+//                         writes "step N STATUS" and "timecode TEXT"
+//   play                  starts or stops the current pane's playback
+//   timecode              writes "timecode TEXT", the current pane's readout
 //   toggle-preview        asks the host to toggle its video preview and
 //                         writes "toggle-preview STATUS"
 //

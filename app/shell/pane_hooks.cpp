@@ -23,15 +23,18 @@ QVStatus hostLoadFrameAt(int32_t time) {
   return UICommLoadCurrentFrame();
 }
 
-// The rate is a 16-bit field: read whole and turned when the block came in
-// the other byte order.
-bool hostClipTiming(int32_t* rate100, bool* dropFrame) {
-  if (!gUIComm.block || !gUICommAttached) return false;
-  uint16_t rate = gUIComm.block->frameRate100;
-  if (gUIComm.swapped) rate = uint16_t((rate >> 8) | (rate << 8));
-  *rate100 = rate;
-  *dropFrame = gUIComm.block->dropFrame != 0;
-  return true;
+// The timecode fields of the block: bytes 28 to 31 (display mode, frames per
+// foot, drop flag) and the 16-bit rate x 100 at 32, turned like the block's
+// other 16-bit words.
+void hostTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot) {
+  *rate100 = *mode = *drop = *field = *perFoot = 0;
+  if (!gUIComm.block) return;
+  const CCUIComm* b = gUIComm.block;
+  const uint16_t rate = b->frameRate100;
+  *rate100 = gUIComm.swapped ? uint16_t(rate >> 8 | rate << 8) : rate;
+  *mode = b->timeDisplay;
+  *perFoot = b->framesPerFoot;
+  *drop = b->dropFrame;
 }
 
 void reloadHostFrame() {
@@ -45,6 +48,6 @@ void UIInstallPaneHooks() {
   hooks.hostFrameTimes = hostFrameTimes;
   hooks.hostLoadFrameAt = hostLoadFrameAt;
   hooks.reloadHostFrame = reloadHostFrame;
-  hooks.hostClipTiming = hostClipTiming;
+  hooks.hostTimecodeFormat = hostTimecodeFormat;
   hooks.toggleHostVideoPreview = [] { QVIgnoreStatus(UICommToggleVideoPreview()); };  // a host without the event keeps its preview
 }

@@ -13,6 +13,7 @@
 #include "app/shell/host_link.h"
 #include "app/views/preview_outputs.h"
 #include "app/shell/input_script.h"
+#include "app/state/app_state.h"
 #include "app/state/save_failure.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
@@ -324,8 +325,7 @@ int UIMain(int argc, char** argv) {
   }
 
   // 1-3: globals, interface, parser, media library.
-  std::memset(&gUISettings, 0, sizeof gUISettings);
-  VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
+  UIResetState(0);
   UIHooks().initInterfaceColors();
   TKSetCursor(kTKCursorWatch);
   std::srand(unsigned(std::time(nullptr)));

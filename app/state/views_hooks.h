@@ -30,9 +30,6 @@ struct ViewsHooks {
   // Moves the exchange to the frame at `time` and brings that frame into the
   // source frame and source picture.
   QVStatus (*hostLoadFrameAt)(int32_t time);
-  // The exchange's clip timing for timecode: its frame rate x 100 and drop
-  // flag; false when no exchange is attached.
-  bool (*hostClipTiming)(int32_t* rate100, bool* dropFrame);
   // The correction tabs enabled or not, the main window's two pane tab
   // groups active or not (a rapid preview holds both while it runs).
   void (*setCorrectionTabsEnabled)(bool enabled);
@@ -48,6 +45,17 @@ struct ViewsHooks {
   bool (*clipPosition)(void* clip, int64_t* frame, int64_t* frameCount);
   void (*clipSetPosition)(void* clip, int64_t frame);
   bool (*clipReloadFrame)(void* clip);
+  // A media clip starts or stops playing (its frames are prefetched while it plays).
+  void (*clipPlayback)(void* clip, bool playing);
+
+  // The exchange's timecode format: rate x 100, display mode (0 none, 1
+  // timecode, 2 frames, 3 feet and frames), drop-frame flag, field flag and
+  // frames per foot; all 0 while no exchange is attached.
+  void (*hostTimecodeFormat)(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot);
+  // The control surface's transport lights (2 stopped, 3 playing) and its
+  // timecode display.
+  void (*surfaceTransportState)(int16_t state);
+  void (*surfaceShowTimecode)(const char* text);
 };
 
 // The hooks in force; the parts above replace entries as they start.

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int32_t kLabelCorner = 2;  // top left
+constexpr int32_t kLabelCorner = 3;  // top right, where the transport bar labels its pane
 
 // The render pass and the movie's place.
 struct RenderPass {
@@ -161,12 +161,12 @@ QVStatus StartRapidPreview(TKControl* bar, bool fullScreen) {
   if (!pane) return kQVNoErr;
   if (gRapidPreviewRendering || RPMovieExists()) RapidPreviewStop(gPass.bar);
   ViewsHooks& hooks = ViewsHooksInForce();
-  int32_t current = 0, step = 0, last = 0, rate100 = 0;
-  bool drop = false;
+  int32_t current = 0, step = 0, last = 0;
+  int32_t rate100 = 0, mode = 0, drop = 0, field = 0, perFoot = 0;
   const bool hostFrames = hooks.hostFrameTimes(&current, &step, &last);
-  if (!hooks.hostClipTiming(&rate100, &drop)) rate100 = 0;
+  hooks.hostTimecodeFormat(&rate100, &mode, &drop, &field, &perFoot);
   TKImage* picture = ImagePaneGetImage(pane);
-  const QVStatus status = CreateRapidPreviewMovie(picture, cacheFolder(), rate100, (rate100 + 50) / 100, drop,
+  const QVStatus status = CreateRapidPreviewMovie(picture, cacheFolder(), rate100, (rate100 + 50) / 100, drop != 0,
                                                   step != 0 ? current / step : 0);
   if (status != kQVNoErr) return status;
   gPass = RenderPass{};

@@ -8,7 +8,7 @@
 #include "app/views/pictures.h"
 #include "app/views/rapid_preview.h"
 #include "media/movie_reader.h"
-#include "media/preview_movie_writer.h"
+#include "media/movie_writer.h"
 #include "platform/ui/toolkit.h"
 #include "support/alerts.h"
 
@@ -25,7 +25,7 @@ const RateTiming kRates[] = {
 // The one movie: its writer while frames are appended, then its reader and
 // the play state.
 struct RapidPreviewMovie {
-  QVPreviewMovieWriter* writer = nullptr;
+  QVMovieWriter* writer = nullptr;
   QVMovie* reader = nullptr;
   std::string path;
   int32_t width = 0, height = 0;
@@ -113,23 +113,38 @@ bool RPTimingForRate(int32_t rate100, int32_t* timeScale, int32_t* frameDuration
 QVStatus CreateRapidPreviewMovie(TKImage* frameWorld, const std::string& folderPath, int32_t rate100,
                                  int32_t framesPerSecond, bool dropFrame, int32_t startFrame) {
   RPDisposeMovie();
-  QVPreviewMovieSpec spec;
-  spec.width = frameWorld ? TKImageWidth(frameWorld) : 0;
-  spec.height = frameWorld ? TKImageHeight(frameWorld) : 0;
-  spec.framesPerSecond = framesPerSecond;
-  spec.dropFrame = dropFrame;
-  spec.startFrame = startFrame;
+  const int32_t width = frameWorld ? TKImageWidth(frameWorld) : 0;
+  const int32_t height = frameWorld ? TKImageHeight(frameWorld) : 0;
+  int32_t timeScale = 0, frameDuration = 0;
   const std::string path = folderPath + "/" + kRPMovieName;
-  if (folderPath.empty() || path.size() >= 1024 || !RPTimingForRate(rate100, &spec.timeScale, &spec.frameDuration) ||
-      QVPreviewMovieCreate(path, spec, &gMovie.writer) != kQVNoErr) {
+  bool made = !folderPath.empty() && path.size() < 1024 && width > 0 && height > 0 &&
+              RPTimingForRate(rate100, &timeScale, &frameDuration);
+  if (made) {
+    // Motion JPEG at the highest quality, a timecode track counting from
+    // the clip's frame where the render began; no sound.
+    QVMovieWriterSettings settings{};
+    settings.width = uint32_t(width);
+    settings.height = uint32_t(height);
+    settings.rateNumerator = timeScale;
+    settings.rateDenominator = frameDuration;
+    settings.codec = QVFourCC("jpeg");
+    settings.quality = 1023;
+    settings.timecode = true;
+    settings.timecodeStart = startFrame;
+    settings.timecodeRate = rate100;
+    settings.timecodeDrop = dropFrame;
+    made = QVMovieWriterOpen(path.c_str(), &settings, &gMovie.writer) == QVMediaErr_NoErr;
+  }
+  if (!made) {
+    gMovie.writer = nullptr;
     alert("Check the Velmora settings to make sure the Vurev Aviredu Cache folder points to a valid folder.");
     return kRPErrNoMovie;
   }
   gMovie.path = path;
-  gMovie.width = spec.width;
-  gMovie.height = spec.height;
-  gMovie.timeScale = spec.timeScale;
-  gMovie.frameDuration = spec.frameDuration;
+  gMovie.width = width;
+  gMovie.height = height;
+  gMovie.timeScale = timeScale;
+  gMovie.frameDuration = frameDuration;
   gMovie.framesPerSecond = framesPerSecond;
   gMovie.dropFrame = dropFrame;
   gMovie.startFrame = startFrame;
@@ -140,16 +155,18 @@ QVStatus CreateRapidPreviewMovie(TKImage* frameWorld, const std::string& folderP
 QVStatus RPAddFrame(TKImage* world) {
   if (!gExists || !gMovie.writer) return kRPErrNoMovie;
   if (!world || TKImageWidth(world) != gMovie.width || TKImageHeight(world) != gMovie.height) return kQVErrParam;
-  const QVStatus status = QVPreviewMovieAddFrame(gMovie.writer, TKImagePixels(world), TKImageRowBytes(world));
-  if (status == kQVNoErr) ++gMovie.frameCount;
-  return status;
+  if (QVMovieWriterAddFrame(gMovie.writer, TKImagePixels(world), uint32_t(TKImageRowBytes(world)),
+                            kQVMovieWriterBGRA8) != QVMediaErr_NoErr)
+    return kQVErrIO;
+  ++gMovie.frameCount;
+  return kQVNoErr;
 }
 
 QVStatus RPFinishMovie() {
   if (!gExists || !gMovie.writer) return kRPErrNoMovie;
-  QVPreviewMovieWriter* writer = gMovie.writer;
+  QVMovieWriter* writer = gMovie.writer;
   gMovie.writer = nullptr;
-  if (QVStatus status = QVPreviewMovieFinish(writer)) return status;
+  if (QVMovieWriterFinish(writer) != QVMediaErr_NoErr) return kQVErrIO;
   if (QVMovieOpen(gMovie.path.c_str(), &gMovie.reader) != kQVMovieOpened) {
     gMovie.reader = nullptr;
     return kQVErrIO;
@@ -225,7 +242,7 @@ int64_t RPGetMovieTime() { return gMovie.shown < 0 ? 0 : gMovie.shown; }
 int64_t RPCurrentTimecodeFrame() { return int64_t(gMovie.startFrame) + RPGetMovieTime(); }
 
 void RPDisposeMovie() {
-  if (gMovie.writer) QVPreviewMovieAbandon(gMovie.writer);
+  if (gMovie.writer) QVMovieWriterAbandon(gMovie.writer);
   if (gMovie.reader) QVMovieClose(gMovie.reader);
   TKImageDispose(gMovie.frame);
   gMovie = RapidPreviewMovie{};

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Opens the grading application on the bundled clip under a virtual display
+# of two screens (1600 x 1000 and 1280 x 800 side by side) and saves the
+# secondary monitor window on the second screen, then renders a full-screen
+# rapid preview of the clip and saves it while it plays, as
+# build/screenshots/preview/{secondary-monitor,rapid-preview-full-screen}.png.
+set -euo pipefail
+source "$(dirname "$0")/screenshot-setup.sh"
+out="$build/screenshots/preview"
+mkdir -p "$out"
+rm -f "$out"/*.png
+
+script="$work/preview.txt"
+cat >"$script" <<SCRIPT
+wait-exchange
+wait 1
+set hsl_master_saturation 1.6
+secondary-monitor 2
+wait 0.5
+screenshot-window secondary $out/secondary-monitor.png
+secondary-monitor 0
+rapid-preview full
+wait 2
+screenshot-window full-screen $out/rapid-preview-full-screen.png
+key escape
+wait 0.5
+cancel
+quit
+SCRIPT
+
+VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=0 \
+  xvfb-run -a -s "+xinerama -screen 0 1600x1000x24 -screen 1 1280x800x24" \
+  bash -c '"$1" --full-interface --out "$2" >/dev/null && sleep 2' screenshots \
+  "$build/tools/standin_host/velmora-host" "$work/out"
+
+count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
+echo "$count pictures of the preview outputs in $out"
+[ "$count" -eq 2 ]
