@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Opens the grading application on the bundled clip under a virtual display
-# of two screens (1600 x 1000 and 1280 x 800 side by side) and saves the
-# secondary monitor window on the second screen, then renders a full-screen
-# rapid preview of the clip and saves it while it plays, as
+# Opens the grading application on the bundled clip with a virtual display
+# of two screens (the toolkit's own, 1600 x 1000 and 1280 x 800 side by side:
+# a virtual X server does not place a second screen beside the first) and
+# saves the secondary monitor window on the second screen, then renders a
+# full-screen rapid preview of the clip and saves it while it plays, as
 # build/screenshots/preview/{secondary-monitor,rapid-preview-full-screen}.png.
 set -euo pipefail
 source "$(dirname "$0")/screenshot-setup.sh"
@@ -28,10 +29,9 @@ cancel
 quit
 SCRIPT
 
-VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=0 \
-  xvfb-run -a -s "+xinerama -screen 0 1600x1000x24 -screen 1 1280x800x24" \
-  bash -c '"$1" --full-interface --out "$2" >/dev/null && sleep 2' screenshots \
-  "$build/tools/standin_host/velmora-host" "$work/out"
+# A segment key of its own, so another exchange running meanwhile is left alone.
+VELMORA_SHM_KEY=$((0x51000000 + $$ % 65536)) VELMORA_UI_SCRIPT="$script" VELMORA_UI_HEADLESS=1 VELMORA_UI_DISPLAY=1600x1000,1280x800 \
+  "$build/tools/standin_host/velmora-host" --full-interface --out "$work/out" >/dev/null
 
 count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
 echo "$count pictures of the preview outputs in $out"
