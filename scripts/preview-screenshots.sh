@@ -11,6 +11,8 @@ out="$build/screenshots/preview"
 mkdir -p "$out"
 rm -f "$out"/*.png
 
+# The stand-in host's clip runs 1,000 frames (only the bundled ones have
+# pictures), so the render is given time to reach its end.
 script="$work/preview.txt"
 cat >"$script" <<SCRIPT
 wait-exchange
@@ -21,7 +23,7 @@ wait 0.5
 screenshot-window secondary $out/secondary-monitor.png
 secondary-monitor 0
 rapid-preview full
-wait 2
+wait 30
 screenshot-window full-screen $out/rapid-preview-full-screen.png
 key escape
 wait 0.5

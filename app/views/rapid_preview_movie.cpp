@@ -3,6 +3,7 @@
 // output shows.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/views/image_pane.h"
 #include "app/views/pictures.h"
@@ -71,6 +72,15 @@ void showFrame(int64_t n) {
   if (!QVMovieDecodeFrame(gMovie.reader, n, TKImagePixels(gMovie.frame), uint32_t(TKImageRowBytes(gMovie.frame)),
                           uint32_t(gMovie.width), uint32_t(gMovie.height)))
     return;
+  // The reader gives each pixel as the word 'BGRA' read big-endian (bytes A,
+  // R, G, B); the picture holds bytes B, G, R, A.
+  for (int32_t y = 0; y < gMovie.height; ++y) {
+    uint8_t* p = TKImagePixels(gMovie.frame) + size_t(y) * size_t(TKImageRowBytes(gMovie.frame));
+    for (int32_t x = 0; x < gMovie.width; ++x, p += 4) {
+      std::swap(p[0], p[3]);
+      std::swap(p[1], p[2]);
+    }
+  }
   TKImageMarkDirty(gMovie.frame);
   gMovie.shown = n;
   QVIgnoreStatus(CopyGWorldRect(gMovie.frame, gMovie.world, TKMakeRect(0, 0, gMovie.width, gMovie.height), gMovie.box,
