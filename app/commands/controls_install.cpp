@@ -16,6 +16,7 @@
 #include "app/surfaces/tangent_start.h"
 #include "app/views/histogram.h"
 #include "app/views/preview_outputs.h"
+#include "app/views/rapid_preview.h"
 #include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "app/window/pane_selectors.h"
@@ -57,6 +58,12 @@ void VFInstallControls() {
   AppServices().videoOutputOpen = VideoOutputIsOpen;
   TangentInstall();
   SurfaceInstall();
+  InstallRapidPreviewHooks();
+  ViewsHooksInForce().setCorrectionTabsEnabled = SetCorrectionTabsEnabled;
+  ViewsHooksInForce().setPaneTabGroupsActive = [](bool active) {
+    for (TKControl* group : {gImagePaneTabs, gAnalysisPaneTabs})
+      if (group) TabGroupSetActive(group, active, true, true);
+  };
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);

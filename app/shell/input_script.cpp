@@ -14,12 +14,15 @@
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
 #include "app/views/image_pane.h"
+#include "app/views/preview_outputs.h"
+#include "app/views/rapid_preview.h"
 #include "app/views/transport_bar.h"
 #include "app/window/shell_window.h"
 #include "core/pixel_transfer.h"
 #include "platform/log.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
+#include "settings/prefs.h"
 
 namespace {
 
@@ -101,6 +104,7 @@ const Verb kVerbs[] = {
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
     {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0}, {"toggle-preview", 0},
     {"load-source", 1}, {"load-reference", 1}, {"step", 1}, {"timecode", 0}, {"play", 0},
+    {"secondary-monitor", 1}, {"rapid-preview", 1}, {"screenshot-window", 2},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -242,6 +246,27 @@ bool run(const Step& s) {
       TransportTogglePlay(bar);
     }
     note(std::string("timecode ") + TransportGetTimecodeText(bar));
+  } else if (s.verb == "secondary-monitor") {
+    double n = 0;
+    number(s.args[0], &n);
+    gPrefsSettings.secondaryPreviewMonitor = int32_t(n);
+    UIHooks().openSecondaryPreview(int32_t(n));
+    UIHooks().updateSecondaryPreview(true);
+    note(std::string("secondary-monitor ") + (SecondaryPreviewWindow() ? "open" : "none"));
+  } else if (s.verb == "rapid-preview") {
+    // As the current pane's 'Rpvw' button would, with the option key for "full".
+    TKControl* bar = ImagePaneGetLinkedControl(gCurrentImagePane);
+    RapidPreviewButton(bar, s.args[0] != "off", s.args[0] == "full");
+    note("rapid-preview " + s.args[0] + (RapidPreviewBar() ? " on" : " off"));
+  } else if (s.verb == "screenshot-window") {
+    // The secondary monitor's window or the full-screen preview's.
+    TKWindow* w = s.args[0] == "secondary" ? SecondaryPreviewWindow()
+                  : s.args[0] == "full-screen" ? RapidPreviewFullScreenWindow()
+                                               : nullptr;
+    TKRunOnce(0);
+    TKImage* shot = w ? TKCaptureWindow(w) : nullptr;
+    if (!shot || TKImageWritePNG(shot, s.args[1].c_str()) != kQVNoErr) note("cannot write " + s.args[1]);
+    if (shot) TKImageDispose(shot);
   } else if (s.verb == "tab") {
     if (!UIHooks().selectTabNamed(s.args[0].c_str())) note("line " + std::to_string(s.line) + ": no tab " + s.args[0]);
   } else if (s.verb == "screenshot") {

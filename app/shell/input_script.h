@@ -17,6 +17,13 @@
 //   print FIELD           writes "FIELD=VALUE" of the working correction to the log
 //   slot store|recall N   stores the correction into, or recalls it from, slot N
 //   screenshot PATH       writes the main window as a PNG
+//   secondary-monitor N   opens the secondary monitor on display N (0 closes it)
+//   rapid-preview pane|full|off
+//                         starts a rapid preview of the current pane's clip
+//                         (full screen with "full") or ends it
+//   screenshot-window secondary|full-screen PATH
+//                         writes the secondary monitor's or the full-screen
+//                         preview's window as a PNG
 //   tab NAME              selects the main window's tab of that name (the
 //                         rest of the line, spaces included: "tab Luma Range")
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame

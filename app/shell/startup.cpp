@@ -81,7 +81,8 @@ void usage(FILE* to) {
                "  --headless          run without windows on the screen\n"
                "  --script FILE       carry out a script of input (implies --headless unless\n"
                "                      VELMORA_UI_HEADLESS=0); also VELMORA_UI_SCRIPT\n"
-               "  --display WxH       size of the screen when headless; also VELMORA_UI_DISPLAY\n"
+               "  --display WxH[,WxH] size of the screen when headless, and of a second one to\n"
+               "                      its right; also VELMORA_UI_DISPLAY\n"
                "  --help, --version\n");
 }
 
@@ -91,6 +92,15 @@ bool parseDisplay(const char* text, int32_t* width, int32_t* height) {
   if (r.ec != std::errc() || r.ptr == end || (*r.ptr != 'x' && *r.ptr != 'X')) return false;
   auto r2 = std::from_chars(r.ptr + 1, end, *height);
   return r2.ec == std::errc() && r2.ptr == end && *width > 0 && *height > 0;
+}
+
+// "WxH" or "WxH,WxH": the headless display and an optional second one.
+bool parseDisplays(const char* text, UIOptions* o) {
+  const char* comma = std::strchr(text, ',');
+  if (!comma) return parseDisplay(text, &o->displayWidth, &o->displayHeight);
+  const std::string first(text, size_t(comma - text));
+  return parseDisplay(first.c_str(), &o->displayWidth, &o->displayHeight) &&
+         parseDisplay(comma + 1, &o->secondWidth, &o->secondHeight);
 }
 
 void pause(double seconds) { TKRunFor(seconds); }
@@ -245,7 +255,7 @@ int UIParseOptions(int argc, char** argv, UIOptions* o) {
   const char* h = std::getenv("VELMORA_UI_HEADLESS");
   const bool windowsAsked = h && std::strcmp(h, "0") == 0;
   if (h && *h && !windowsAsked) o->headless = true;
-  if (const char* d = std::getenv("VELMORA_UI_DISPLAY"); d && *d && !parseDisplay(d, &o->displayWidth, &o->displayHeight)) {
+  if (const char* d = std::getenv("VELMORA_UI_DISPLAY"); d && *d && !parseDisplays(d, o)) {
     std::fprintf(stderr, "velmora-ui: VELMORA_UI_DISPLAY \"%s\" is not WIDTHxHEIGHT\n", d);
     return 2;
   }
@@ -264,7 +274,7 @@ int UIParseOptions(int argc, char** argv, UIOptions* o) {
     } else if (a == "--script" && i + 1 < argc) {
       o->script = argv[++i];
     } else if (a == "--display" && i + 1 < argc) {
-      if (!parseDisplay(argv[++i], &o->displayWidth, &o->displayHeight)) {
+      if (!parseDisplays(argv[++i], o)) {
         std::fprintf(stderr, "velmora-ui: --display \"%s\" is not WIDTHxHEIGHT\n", argv[i]);
         return 2;
       }
@@ -319,7 +329,11 @@ int UIMain(int argc, char** argv) {
     return 1;
   }
   if (TKGetBackendKind() == kTKBackendHeadless) {
-    if (options.displayWidth > 0) TKSetHeadlessDisplays({TKMakeRect(0, 0, options.displayWidth, options.displayHeight)});
+    if (options.displayWidth > 0 && options.secondWidth > 0)
+      TKSetHeadlessDisplays({TKMakeRect(0, 0, options.displayWidth, options.displayHeight),
+                             TKMakeRect(options.displayWidth, 0, options.secondWidth, options.secondHeight)});
+    else if (options.displayWidth > 0)
+      TKSetHeadlessDisplays({TKMakeRect(0, 0, options.displayWidth, options.displayHeight)});
     gWindowAlerts = PLGetAlertSink();
     PLSetAlertSink(&kHeadlessSink);
   }

@@ -19,6 +19,8 @@ struct UIOptions {
   std::string script;       // script of input (implies headless)
   int32_t displayWidth = 0;  // headless display size; 0 the toolkit's default
   int32_t displayHeight = 0;
+  int32_t secondWidth = 0;   // a second headless display to the right of the first; 0 none
+  int32_t secondHeight = 0;
 };
 // Parses the command line and the environment (VELMORA_UI_SCRIPT,
 // VELMORA_UI_HEADLESS, VELMORA_UI_DISPLAY). Returns -1 to go on, or the exit

@@ -2,6 +2,7 @@
 #include "app/commands/controls_install.h"
 #include "app/commands/library_services.h"
 #include "app/commands/media_services.h"
+#include "app/shell/host_link.h"
 #include "app/shell/least_hooks.h"
 #include "app/shell/startup.h"
 
@@ -10,5 +11,7 @@ int main(int argc, char** argv) {
   VFInstallControls();
   LibraryInstallServices();
   MediaInstallServices();
+  // The panes of whichever main window is built reach the exchange's clip.
+  UIInstallPaneHooks();
   return UIMain(argc, argv);
 }

@@ -17,11 +17,10 @@ void noTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* f
 }
 void stateNothing(int16_t) {}
 void textNothing(const char*) {}
-bool noTiming(int32_t*, bool*) { return false; }
 
 const ViewsHooks kNothing = {
     nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, nothing, noTimes,
-    noFrame, noTiming,    flagNothing,   flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
+    noFrame, flagNothing, flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
     playbackNothing, noTimecodeFormat, stateNothing, textNothing,
 };
 

@@ -30,9 +30,6 @@ struct ViewsHooks {
   // Moves the exchange to the frame at `time` and brings that frame into the
   // source frame and source picture.
   QVStatus (*hostLoadFrameAt)(int32_t time);
-  // The exchange's clip timing for timecode: its frame rate x 100 and drop
-  // flag; false when no exchange is attached.
-  bool (*hostClipTiming)(int32_t* rate100, bool* dropFrame);
   // The correction tabs enabled or not, the main window's two pane tab
   // groups active or not (a rapid preview holds both while it runs).
   void (*setCorrectionTabsEnabled)(bool enabled);

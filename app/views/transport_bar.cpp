@@ -18,6 +18,7 @@
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/image_pane_internal.h"
+#include "app/views/rapid_preview.h"
 #include "media/movie_timing.h"
 #include "media/timecode_text.h"
 #include "platform/fourcc.h"
@@ -138,11 +139,20 @@ TKRect ToolRect(const TKRect& b, int32_t i) {
   return TKRect{b.top + 1, right - kToolStep + 2, b.bottom - 1, right};
 }
 
-// The part under a point: 0-5 the playback buttons, 10-12 the tools, -1 none.
+// The 'Rpvw' button: left of the tools.
+constexpr int32_t kRapidPreviewPart = 13;
+TKRect RapidPreviewRect(const TKRect& b) {
+  const int32_t right = b.right - 2 - kToolStep * kToolCount - 6;
+  return TKRect{b.top + 2, right - 26, b.bottom - 2, right};
+}
+
+// The part under a point: 0-5 the playback buttons, 10-12 the tools, 13 the
+// 'Rpvw' button, -1 none.
 int32_t PartAt(TKControl* bar, TKPoint p) {
   TransportRecord* r = RecordOf(bar);
   const TKRect b = TKGetControlBounds(bar);
   if (!r || !TKRectContains(b, p)) return -1;
+  if ((r->parts & kTransportRapidPreview) && TKRectContains(RapidPreviewRect(b), p)) return kRapidPreviewPart;
   for (int32_t i = 0; i < kToolCount; ++i)
     if (ToolOffered(r, i) && TKRectContains(ToolRect(b, i), p)) return 10 + i;
   if (!(r->parts & kTransportPlayback)) return -1;
@@ -161,15 +171,33 @@ void ChooseTool(TransportRecord* r, ImagePaneTool tool) {
   DrawBarNow(r->bar);
 }
 
-void PressPart(TKControl* bar, int32_t part) {
+void PressPart(TKControl* bar, int32_t part, uint32_t modifiers) {
   TransportRecord* r = RecordOf(bar);
+  const bool previewing = RapidPreviewBar() == bar;
   switch (part) {
     case 0: TransportGoToBeginning(bar); break;
     case 1: TransportStepBackward(bar); break;
     case 2:
-      if (SlotOf(bar) >= 0) TransportPause(bar);
+      if (previewing)
+        RapidPreviewStop(bar);
+      else if (SlotOf(bar) >= 0)
+        TransportPause(bar);
       break;
-    case 3: TransportTogglePlay(bar); break;
+    case 3:
+      // During a rapid preview Play finishes the render early with the
+      // frames rendered so far, then pauses and plays the movie.
+      if (previewing && gRapidPreviewRendering)
+        FinishRapidPreview(bar);
+      else if (previewing)
+        QVIgnoreStatus(RPTogglePlay());  // the button shows the movie's state on the next draw
+      else
+        TransportTogglePlay(bar);
+      DrawBarNow(bar);
+      break;
+    case kRapidPreviewPart:
+      RapidPreviewButton(bar, !previewing, (modifiers & kTKModOption) != 0);
+      DrawBarNow(bar);
+      break;
     case 4: TransportStepForward(bar); break;
     case 5: TransportGoToEnd(bar); break;
     case 10:
@@ -222,6 +250,21 @@ void DrawBar(TKControl* bar, TKContext* ctx) {
     const TKFont font{"DejaVu Sans Mono", 11.0, false, false};
     TKSetFillColor(ctx, ink);
     TKDrawTextInRect(ctx, font, r->timecode, TKRect{b.top, b.left + 6, b.bottom, b.left + 6 + 85}, kTKAlignLeft);
+  }
+  if (r->parts & kTransportRapidPreview) {
+    // The 'Rpvw' button, lit while the bar's rapid preview renders or plays.
+    const TKRect rp = RapidPreviewRect(b);
+    const bool on = RapidPreviewBar() == bar;
+    TKSetFillColor(ctx, on ? TKColorRGB(0.9, 0.6, 0.2) : TKColorRGB(0.3, 0.3, 0.32));
+    TKFillRect(ctx, rp);
+    TKSetFillColor(ctx, on ? TKColorRGB(0.1, 0.1, 0.1) : ink);
+    const double cx = (rp.left + rp.right) / 2.0, cy = (rp.top + rp.bottom) / 2.0;
+    TKBeginPath(ctx);
+    TKMoveTo(ctx, cx - 4, cy - 5);
+    TKLineTo(ctx, cx + 5, cy);
+    TKLineTo(ctx, cx - 4, cy + 5);
+    TKClosePath(ctx);
+    TKFillPath(ctx);
   }
   const ImagePaneTool current = PaneTool(r);
   for (int32_t i = 0; i < kToolCount; ++i) {
@@ -312,9 +355,9 @@ QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNu
   TKUserPaneProcs procs;
   procs.draw = DrawBar;
   procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t { return PartAt(c, p) >= 0 ? kTKPartButton : kTKPartNone; };
-  procs.track = [](TKControl* c, TKPoint p, uint32_t) -> int16_t {
+  procs.track = [](TKControl* c, TKPoint p, uint32_t modifiers) -> int16_t {
     const int32_t part = PartAt(c, p);
-    PressPart(c, part);
+    PressPart(c, part, modifiers);
     return part >= 0 ? kTKPartButton : kTKPartNone;
   };
   TKControl* bar = TKNewUserPane(window, bounds, procs);
@@ -428,6 +471,10 @@ void TransportTogglePlay(TKControl* bar) {
 void TransportStop(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r) return;
+  if (RapidPreviewBar() == bar) {
+    RapidPreviewStop(bar);
+    return;
+  }
   TransportPause(bar);
   if (r->pane) {
     ImagePaneSetCornerLabel(r->pane, "", 3);

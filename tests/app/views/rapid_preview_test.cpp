@@ -1,0 +1,198 @@
+// The rapid preview over a small host clip whose frames differ by colour:
+// every frame from the start to the last goes into the cache movie once and
+// in order, the movie carries the clip's timecode, and it plays each frame
+// at the clip's rate against the clock, looping; full screen ends on Escape.
+#include <cmath>
+
+#include "app/views/preview_outputs.h"
+#include "app/views/rapid_preview.h"
+#include "app/views/transport_bar.h"
+#include "media/movie_reader.h"
+#include "platform/alert_script.h"
+#include "settings/prefs.h"
+#include "tests/app/views/pane_fixture.h"
+#include "tests/media/peer_tools.h"
+#include "tests/scratch_folder.h"
+
+namespace {
+
+constexpr int32_t kStep = 100, kFrames = 6;  // 24 frames a second at 2400 units
+
+// The host clip: frame n is a flat grey of 40 + 30 n.
+struct HostClip {
+  int32_t current = 0;
+};
+HostClip gClip;
+
+int32_t greyOf(int64_t frame) { return 40 + 30 * int32_t(frame); }
+
+class RapidPreviewTest : public PaneTest {
+ protected:
+  void SetUp() override {
+    PaneTest::SetUp();
+    saved = gPrefsSettings;
+    folder = MakeScratchFolder("rapid_preview");
+    gPrefsSettings.rapidPreviewCacheAlias.assign(folder.begin(), folder.end());
+    gPrefsSettings.externalPreviewDevice = kPreviewDeviceNone;
+    ViewsHooks& h = ViewsHooksInForce();
+    h.hostFrameTimes = [](int32_t* current, int32_t* step, int32_t* last) {
+      *current = gClip.current, *step = kStep, *last = (kFrames - 1) * kStep;
+      return true;
+    };
+    h.hostLoadFrameAt = [](int32_t time) -> QVStatus {
+      gClip.current = time;
+      const float v = float(greyOf(time / kStep)) / 255.0f;
+      for (int32_t y = 0; y < kH; ++y)
+        for (int32_t x = 0; x < kW; ++x) SetPlanes(gSourceFrame, x, y, v, v, v, v);
+      return kQVNoErr;
+    };
+    h.hostTimecodeFormat = [](int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot) {
+      *rate100 = 2400, *mode = 1, *drop = 0, *field = 0, *perFoot = 16;
+    };
+    ASSERT_EQ(CreateTransportBar(window, TKMakeRect(0, 280, 400, 20), 1, kTransportAllParts, &bar), kQVNoErr);
+    TransportSetPane(bar, GetViewPane(kPaneResult));
+  }
+  void TearDown() override {
+    RapidPreviewStop(bar);
+    gPrefsSettings = saved;
+    PaneTest::TearDown();
+  }
+
+  // Starts at the frame `first` and renders to the end; the ticks it took.
+  int renderFrom(int32_t first, bool fullScreen) {
+    EXPECT_EQ(ViewsHooksInForce().hostLoadFrameAt(first * kStep), kQVNoErr);
+    UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
+    EXPECT_EQ(StartRapidPreview(bar, fullScreen), kQVNoErr);
+    int ticks = 0;
+    while (gRapidPreviewRendering && ticks < 100) {
+      RapidPreviewTick();
+      ++ticks;
+    }
+    return ticks;
+  }
+
+  PrefsSettings saved;
+  std::string folder;
+  TKControl* bar = nullptr;
+};
+
+TEST(RapidPreviewTiming, TheUsualRatesFromTheTableOthersInHundredths) {
+  struct Case {
+    int32_t rate100, scale, duration;
+  };
+  for (const Case& c : {Case{2500, 25, 1}, Case{3000, 600, 20}, Case{2997, 2997, 100}, Case{2400, 2400, 100},
+                        Case{2397, 23976, 1000}, Case{2398, 23976, 1000}, Case{6000, 600, 10},
+                        Case{5994, 5994, 100}, Case{1500, 1500, 100}}) {
+    int32_t scale = 0, duration = 0;
+    ASSERT_TRUE(RPTimingForRate(c.rate100, &scale, &duration)) << c.rate100;
+    EXPECT_EQ(scale, c.scale) << c.rate100;
+    EXPECT_EQ(duration, c.duration) << c.rate100;
+  }
+  int32_t scale = 0, duration = 0;
+  EXPECT_FALSE(RPTimingForRate(0, &scale, &duration));
+}
+
+TEST(RapidPreviewTiming, TheMovieBoxIsCentredAndNeverEnlarged) {
+  EXPECT_EQ(RPFitBox(100, 50, TKMakeRect(0, 0, 400, 300)).left, 150);
+  EXPECT_EQ(TKRectWidth(RPFitBox(100, 50, TKMakeRect(0, 0, 400, 300))), 100);
+  const TKRect shrunk = RPFitBox(800, 400, TKMakeRect(10, 10, 400, 300));
+  EXPECT_EQ(TKRectWidth(shrunk), 400);
+  EXPECT_EQ(TKRectHeight(shrunk), 200);
+  EXPECT_EQ(shrunk.top, 60);
+}
+
+TEST_F(RapidPreviewTest, EveryFrameFromTheStartGoesIntoTheMovieOnceInOrderWithTheClipsTimecode) {
+  const int ticks = renderFrom(2, false);
+  EXPECT_EQ(ticks, kFrames - 2) << "one frame a tick, and one tick to finish";
+  EXPECT_TRUE(gPreviewPlaying);
+  ASSERT_EQ(RPFrameCount(), kFrames - 2);
+
+  QVMovie* movie = nullptr;
+  ASSERT_EQ(QVMovieOpen(RPMoviePath().c_str(), &movie), kQVMovieOpened);
+  const QVMovieInfo* info = QVMovieGetInfo(movie);
+  EXPECT_EQ(info->sampleCount, kFrames - 2);
+  ASSERT_GT(info->firstSampleDuration, 0);
+  EXPECT_EQ(double(info->mediaTimeScale) / double(info->firstSampleDuration), 24.0);
+  EXPECT_TRUE(info->hasTimecodeTrack);
+  EXPECT_EQ(info->timecodeStart, 2);
+  std::vector<uint8_t> pixels(size_t(kW) * kH * 4);
+  for (int64_t n = 0; n < kFrames - 2; ++n) {
+    ASSERT_TRUE(QVMovieDecodeFrame(movie, n, pixels.data(), kW * 4, kW, kH));
+    const uint8_t* centre = pixels.data() + (size_t(kH / 2) * kW + kW / 2) * 4;
+    EXPECT_NEAR(centre[1], greyOf(n + 2), 6) << "frame " << n;
+  }
+  QVMovieClose(movie);
+
+  if (HaveTool("ffprobe")) {
+    const std::string timecode = RunCapture("ffprobe -v error -show_entries stream_tags=timecode -of csv=p=0 '" +
+                                            RPMoviePath() + "' 2>&1");
+    EXPECT_NE(timecode.find("00:00:00:02"), std::string::npos) << timecode;
+  }
+}
+
+TEST_F(RapidPreviewTest, TheMoviePlaysEachFrameOnceAtTheClipsRateAndLoops) {
+  renderFrom(0, false);
+  ASSERT_TRUE(RPMoviePlaying());
+  const double start = RPShownFrames().empty() ? 0 : RPShownFrames()[0].time;
+  // The application's timer: 15 ms a tick, the movie every second one.
+  for (int i = 0; i < 40; ++i) {
+    TKAdvanceClock(0.015);
+    RapidPreviewTick();
+  }
+  const std::vector<RPShownFrame>& shown = RPShownFrames();
+  ASSERT_GE(shown.size(), size_t(kFrames + 1));
+  for (size_t i = 0; i < size_t(kFrames + 1); ++i) {
+    EXPECT_EQ(shown[i].frame, int64_t(i % kFrames)) << i;
+    const double due = double(i) / 24.0;
+    EXPECT_GE(shown[i].time - start, due - 1e-9) << i;
+    EXPECT_LT(shown[i].time - start, due + 0.031) << "shown within one movie slice of its time";
+  }
+  // The pane shows the movie's frame, labelled.
+  EXPECT_STREQ(ImagePaneRecordOf(GetViewPane(kPaneResult))->labels[3], "Preview");
+}
+
+TEST_F(RapidPreviewTest, PlayDuringTheRenderPlaysWhatIsRenderedAndStopGivesThePaneBack) {
+  ViewsHooksInForce().hostLoadFrameAt(0);
+  UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
+  TKImage* before = ImagePaneGetImage(GetViewPane(kPaneResult));
+  ASSERT_EQ(StartRapidPreview(bar, false), kQVNoErr);
+  RapidPreviewTick();
+  RapidPreviewTick();
+  FinishRapidPreview(bar);
+  EXPECT_FALSE(gRapidPreviewRendering);
+  EXPECT_EQ(RPFrameCount(), 3);
+  EXPECT_TRUE(RPMoviePlaying());
+  RapidPreviewStop(bar);
+  EXPECT_FALSE(RPMovieExists());
+  EXPECT_FALSE(gPreviewPlaying);
+  EXPECT_EQ(ImagePaneGetImage(GetViewPane(kPaneResult)), before);
+  EXPECT_EQ(gClip.current, 0) << "the clip is back where the preview began";
+}
+
+TEST_F(RapidPreviewTest, FullScreenCoversTheMainDisplayAndEscapeEndsIt) {
+  renderFrom(3, true);
+  TKWindow* full = RapidPreviewFullScreenWindow();
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(TKGetWindowKind(full), kTKWindowFullScreen);
+  TKInjectKey(kTKKeyEscape);
+  TKRunPending();
+  EXPECT_EQ(RapidPreviewFullScreenWindow(), nullptr);
+  EXPECT_FALSE(RPMovieExists());
+}
+
+TEST_F(RapidPreviewTest, ACacheFolderThatCannotTakeTheMovieIsSaidAndNothingStarts) {
+  const std::string bad = "/nonexistent/cache";
+  gPrefsSettings.rapidPreviewCacheAlias.assign(bad.begin(), bad.end());
+  setenv("VELMORA_TEMP", "/proc/no-such-place", 1);
+  PLAlertScriptBegin();
+  EXPECT_EQ(StartRapidPreview(bar, false), kRPErrNoMovie);
+  const auto alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  unsetenv("VELMORA_TEMP");
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].message, "Unable to create Vurev Aviredu movie.");
+  EXPECT_FALSE(gRapidPreviewRendering);
+  EXPECT_FALSE(RPMovieExists());
+}
+
+}  // namespace
