@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "app/surfaces/surface_driver_route.h"
+
 namespace {
-SurfaceDriverSender gSender = nullptr;
+SurfaceDriverSender gSender = SurfaceRouteSend;
 }  // namespace
 
 const SurfaceDriverParam* SurfaceDriverEvent::Find(uint32_t keyword) const {

@@ -3,8 +3,9 @@
 // few parameters, each a keyword, a type and its bytes.
 //
 // How an event travels between the programs is the business of one sender
-// function (SurfaceDriverSetSender); until a sender is set, events to the
-// driver go nowhere. Events from the driver reach SurfaceLinkHandleEvent.
+// function: the message route (surface_driver_route.h) unless another is
+// set (SurfaceDriverSetSender; null: events to the driver go nowhere).
+// Events from the driver reach SurfaceLinkHandleEvent.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <thread>
 
+#include "app/surfaces/surface_driver_route.h"
 #include "app/surfaces/surface_midi.h"
 #include "platform/ui/ui_loop.h"
 #include "support/alerts.h"
@@ -190,6 +191,7 @@ void SurfaceLinkConnect(int32_t mode, const char* address, uint16_t port) {
   gLink.status.words[1] = 8;
   if (mode != kSurfaceLinkNetwork) {
     gHandlersInstalled = true;
+    SurfaceRouteInstallHandlers();
     SurfaceLinkRequestStatus();
     return;
   }
@@ -206,6 +208,7 @@ void SurfaceLinkConnect(int32_t mode, const char* address, uint16_t port) {
     return;
   }
   gHandlersInstalled = true;
+  SurfaceRouteInstallHandlers();
   // Not connected yet, so this request goes nowhere, as it always has.
   SurfaceLinkRequestStatus();
   gLink.connected = true;

@@ -17,8 +17,12 @@
 #include <thread>
 
 #include "app/surfaces/surface_definitions.h"
+#include "app/surfaces/surface_driver_route.h"
+#include "platform/message_route.h"
+#include "platform/processes.h"
 
 struct FakeSurface {
+  std::string application = "velmora-ui";
   int listener = -1;
   int peer = -1;
   uint16_t port = 0;
@@ -221,6 +225,100 @@ bool FakeSurfaceWaitFor(FakeSurface* s, const std::string& line, double timeoutS
   return false;
 }
 
+namespace {
+
+FakeSurface* gDriverSurface = nullptr;
+
+std::string Text(const SurfaceDriverParam* p) { return p ? p->bytes : std::string(); }
+
+QVStatus DriverEvent(const PLMessage& m, PLDescriptor* reply, void*) {
+  SurfaceDriverEvent e;
+  if (!gDriverSurface || m.type != kSurfaceRouteDescriptorType || !SurfaceRouteUnpack(m.data.data(), m.data.size(), &e))
+    return -1701;
+  int32_t a = 0, b = 0;
+  std::string line;
+  switch (m.eventID) {
+    case QVFourCC("Stus"): {
+      line = "driver status request";
+      SurfaceDriverEvent answer;
+      answer.returnID = e.returnID;
+      const uint32_t record[7] = {1, 8, 0, 0, 0, 0, 0};
+      answer.AddBytes(QVFourCC("StDt"), QVFourCC("TEXT"), record, sizeof record);
+      static std::vector<uint8_t> packed;
+      packed = SurfaceRoutePack(answer);
+      reply->type = kSurfaceRouteDescriptorType;
+      reply->data = packed.data();
+      reply->size = packed.size();
+      break;
+    }
+    case QVFourCC("JStL"):
+      e.GetLong(QVFourCC("CtlN"), &a);
+      e.GetLong(QVFourCC("CVal"), &b);
+      line = "driver light " + std::to_string(a) + (b ? " on" : " off");
+      break;
+    case QVFourCC("JWrH"): {
+      const std::string raw = Text(e.Find(QVFourCC("JRaw")));
+      const std::vector<uint8_t> bytes(raw.begin(), raw.end());
+      line = "driver raw " + (bytes.size() > 3 ? Describe(bytes) : Hex(bytes));
+      break;
+    }
+    case QVFourCC("JWBC"): {
+      e.GetLong(QVFourCC("JTCd"), &a);
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%08X", uint32_t(a));
+      line = std::string("driver timecode ") + hex;
+      break;
+    }
+    case QVFourCC("WLLC"): {
+      e.GetLong(QVFourCC("JLnN"), &a);
+      e.GetLong(QVFourCC("JTxJ"), &b);
+      const std::string p = Text(e.Find(QVFourCC("JPSt")));
+      const std::string text = p.empty() ? "" : p.substr(1, std::min<size_t>(uint8_t(p[0]), p.size() - 1));
+      line = "driver lcd " + std::to_string(a) + " |" + text + "| " + std::to_string(b);
+      break;
+    }
+    default: return kQVErrEventNotHandled;
+  }
+  Append(gDriverSurface, line);
+  return kQVNoErr;
+}
+
+}  // namespace
+
+bool FakeSurfaceOpenDriver(FakeSurface* s) {
+  gDriverSurface = s;
+  for (uint32_t id : {QVFourCC("Stus"), QVFourCC("JStL"), QVFourCC("JWrH"), QVFourCC("JWBC"), QVFourCC("WLLC")})
+    if (PLRouteInstallHandler(kSurfaceDriverClass, id, DriverEvent, nullptr) != kQVNoErr) return false;
+  return PLRouteIsOpen();
+}
+
+void FakeSurfaceServeDriver(double seconds) { PLRouteServe(seconds); }
+
+bool FakeSurfaceDriverSend(const std::string& application, const std::string& kind, const std::string& control,
+                           int32_t value) {
+  const PLProcessSerial app = PLFindProcess(application.c_str(), nullptr);
+  if (app == 0) return false;
+  SurfaceDriverEvent e;
+  uint32_t id = 0;
+  if (kind == "button") {
+    const int32_t code = SurfaceControlIDFromName(control.c_str());
+    if (code == 0 && control != "button_mrewind") return false;
+    id = QVFourCC("JBtn");
+    e.AddLong(QVFourCC("CtlN"), QVFourCC("long"), code);
+  } else if (kind == "wheel" || kind == "ring") {
+    id = QVFourCC(kind == "wheel" ? "JWhl" : "JRng");
+  } else {
+    return false;
+  }
+  e.AddLong(QVFourCC("CVal"), QVFourCC("long"), value);
+  const std::vector<uint8_t> packed = SurfaceRoutePack(e);
+  PLDescriptor d;
+  d.type = kSurfaceRouteDescriptorType;
+  d.data = packed.data();
+  d.size = packed.size();
+  return PLRouteSend(app, kSurfaceDriverClass, id, d, nullptr) == kQVNoErr;
+}
+
 bool FakeSurfaceRunLine(FakeSurface* s, const std::string& text, std::string* error) {
   std::istringstream in(text);
   std::string verb;
@@ -251,6 +349,18 @@ bool FakeSurfaceRunLine(FakeSurface* s, const std::string& text, std::string* er
     }
     return FakeSurfaceSendBytes(s, bytes) || (*error = "the bytes could not be sent", false);
   }
+  if (verb == "driver") {
+    std::string kind, name, number;
+    if (!(in >> kind)) return *error = "driver wants button, wheel or ring", false;
+    if (kind == "button" && !(in >> name)) return *error = "driver button wants a control name", false;
+    int32_t value = 0;
+    if (!(in >> number) || (in >> rest)) return *error = "driver " + kind + " wants a value", false;
+    const auto r = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (r.ec != std::errc() || r.ptr != number.data() + number.size()) return *error = "not a whole number: " + number, false;
+    if (!FakeSurfaceDriverSend(s->application, kind, name, value))
+      return *error = "cannot send the driver event to " + s->application, false;
+    return true;
+  }
   if (verb == "wait") {
     std::string number;
     double seconds = 0;
@@ -258,7 +368,9 @@ bool FakeSurfaceRunLine(FakeSurface* s, const std::string& text, std::string* er
     const auto r = std::from_chars(number.data(), number.data() + number.size(), seconds);
     if (r.ec != std::errc() || r.ptr != number.data() + number.size() || !(seconds >= 0) || seconds > 3600)
       return *error = "not a number of seconds: " + number, false;
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    // The driver's events are answered while the script waits.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) PLRouteServe(std::min(0.02, seconds));
     return true;
   }
   return *error = "unknown line: " + text, false;

@@ -48,7 +48,21 @@ void FakeSurfaceClearLog(FakeSurface* surface);
 // Waits up to the time-out until the log holds a line equal to `line`.
 bool FakeSurfaceWaitFor(FakeSurface* surface, const std::string& line, double timeoutSeconds);
 
+// The driver application's side: opens this program's message route and
+// answers the application's driver events, logging them as
+//   driver status request | driver light 30 on | driver raw <line as above>
+//   driver timecode 01020304 | driver lcd 0 |Quorvane| 1
+// False when the route cannot be opened.
+bool FakeSurfaceOpenDriver(FakeSurface* surface);
+// Serves the route for up to the time given (the driver's events arrive here).
+void FakeSurfaceServeDriver(double seconds);
+// Sends the application (the running program of that name) a driver event:
+// kind "button" (control name and value), "wheel" or "ring" (value).
+bool FakeSurfaceDriverSend(const std::string& application, const std::string& kind, const std::string& control,
+                           int32_t value);
+
 // One line of a script: "announce", "send NAME VALUE", "bytes HEX...",
-// "wait SECONDS", "hangup", "#..." and empty lines. False with the reason
+// "wait SECONDS", "hangup", "driver button NAME VALUE", "driver wheel VALUE",
+// "driver ring VALUE", "#..." and empty lines. False with the reason
 // for a line that is not one of these or a send that failed.
 bool FakeSurfaceRunLine(FakeSurface* surface, const std::string& line, std::string* error);

@@ -24,16 +24,20 @@ void OnSignal(int) { gStop = 1; }
 
 void Usage(FILE* to) {
   std::fputs(
-      "usage: velmora-fake-surface [--port N] [--script FILE] [--timeout SECONDS]\n"
+      "usage: velmora-fake-surface [--port N] [--script FILE] [--timeout SECONDS] [--driver]\n"
       "  Listens on 127.0.0.1 port N (default 23; 0 picks a free one and prints it),\n"
       "  takes one connection, announces itself and plays the script, then prints\n"
       "  what the application sends until it closes the link.\n"
+      "  --driver plays the surface's driver application instead: no network; the\n"
+      "  application finds it when VELMORA_SURFACE_DRIVER=velmora-fake-surface is\n"
+      "  set for it. It prints the driver events it receives until interrupted.\n"
       "Script lines:\n"
       "  announce               the surface's announcement\n"
       "  send NAME VALUE        a control by name: encoder_s1 3, page_s2 0, button_n1 0 ...\n"
       "  bytes HEX...           bytes as they are (garbage, half messages)\n"
       "  wait SECONDS           a pause\n"
       "  hangup                 closes the connection\n"
+      "  driver button NAME V   a driver event to velmora-ui (also: driver wheel V, driver ring V)\n"
       "  # comment\n",
       to);
 }
@@ -51,6 +55,7 @@ bool ParseNumber(const char* text, long low, long high, long* out) {
 
 int main(int argc, char** argv) {
   long port = 23, timeout = 60;
+  bool driver = false;
   std::string script;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -76,6 +81,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmora-fake-surface: --timeout: not a number of seconds: %s\n", argv[i]);
         return 2;
       }
+    } else if (a == "--driver") {
+      driver = true;
     } else if (a == "--script") {
       script = argv[++i];
     } else {
@@ -96,6 +103,27 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::string error;
+  if (driver) {
+    auto surface = FakeSurfaceOpen(0, &error);
+    if (!surface || !FakeSurfaceOpenDriver(surface.get())) {
+      std::fprintf(stderr, "velmora-fake-surface: cannot open the message route\n");
+      return 1;
+    }
+    std::printf("driver ready\n");
+    std::fflush(stdout);
+    size_t shown = 0;
+    for (size_t i = 0; !gStop; ++i) {
+      if (i < lines.size() && !FakeSurfaceRunLine(surface.get(), lines[i], &error)) {
+        std::fprintf(stderr, "velmora-fake-surface: %s line %zu: %s\n", script.c_str(), i + 1, error.c_str());
+        return 1;
+      }
+      FakeSurfaceServeDriver(0.02);
+      const std::vector<std::string> log = FakeSurfaceLog(surface.get());
+      for (; shown < log.size(); ++shown) std::printf("%s\n", log[shown].c_str());
+      std::fflush(stdout);
+    }
+    return 130;
+  }
   auto surface = FakeSurfaceOpen(uint16_t(port), &error);
   if (!surface) {
     std::fprintf(stderr, "velmora-fake-surface: cannot listen on 127.0.0.1:%ld: %s\n", port, error.c_str());
