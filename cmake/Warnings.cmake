@@ -25,21 +25,61 @@ elseif(VELMORA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# velmora_folder_sources(<out>): every *.cpp of the calling folder for this
+# build. A folder names in VELMORA_NEEDS_LIBRARIES the files that need a
+# third-party library (the toolkit's drawing, libxml2, libpng), which the
+# 32-bit build leaves out, and in VELMORA_32BIT_SOURCES the files that stand
+# in for them there, which only the 32-bit build takes.
+function(velmora_folder_sources out)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(VELMORA_32BIT)
+    set(drop ${VELMORA_NEEDS_LIBRARIES})
+  else()
+    set(drop ${VELMORA_32BIT_SOURCES})
+  endif()
+  foreach(name IN LISTS drop)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+  endforeach()
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
 # velmora_add_tests(<name> <libs...>): one GoogleTest executable from every *.cpp in the calling folder.
 function(velmora_add_tests name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  velmora_folder_sources(sources)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+  # A folder may leave tests out of a build by a filter (VELMORA_TEST_FILTER,
+  # "-Suite.Name:..."), as the 32-bit build does under an emulator.
+  set(filter)
+  if(VELMORA_TEST_FILTER)
+    set(filter TEST_FILTER ${VELMORA_TEST_FILTER})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${filter}
     PROPERTIES ENVIRONMENT "VELMORA_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
 endfunction()
 
 # velmora_add_library(<name> <libs...>): one static library from every *.cpp in the calling folder.
 function(velmora_add_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  velmora_folder_sources(sources)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# GoogleTest for the 32-bit build, compiled from the sources Debian's
+# libgtest-dev ships (its libraries are 64-bit only), under the usual names.
+function(velmora_add_googletest_32)
+  set(source /usr/src/googletest/googletest)
+  if(NOT EXISTS ${source}/CMakeLists.txt)
+    message(FATAL_ERROR "The 32-bit tests need GoogleTest's sources in ${source} (libgtest-dev)")
+  endif()
+  add_subdirectory(${source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  target_compile_options(gtest PRIVATE -w)
+  target_compile_options(gtest_main PRIVATE -w)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 endfunction()

@@ -36,7 +36,8 @@
 //   52976  u32  frame requests by message: 0 through the block
 //   52980  33,556 bytes: the correction (VL_SettingsStruct)
 //   86536  24   zero
-//   86560  frame data, to the end of the segment
+//   86560  frame data, to the end of the segment (the header's last field: 8
+//          bytes in the 64-bit build, 4 in the 32-bit build)
 //
 // Sample: a single-piece exchange of a 4 x 2 'BGRA' frame begins
 //   07 00 00 00  33 63 4C 56  01 00 00 00  01 00 00 00 ...   (little-endian writer)
@@ -57,9 +58,13 @@
 constexpr uint32_t kCCVersion = 7;
 constexpr uint32_t kCCVersionSwapped = 0x07000000u;
 constexpr uint32_t kCCSignature = QVFourCC("VLc3");
-constexpr size_t kCCHeaderBytes = 86568;     // what the plug-in reserves ahead of its first frame bytes
-constexpr size_t kCCAttachBytes = 86564;     // the least a segment must hold to be attached
 constexpr size_t kCCFrameDataOffset = 86560;
+// The block's last field is as wide as a pointer of the build, so the header
+// the plug-in reserves ahead of its first frame bytes is 86,568 bytes in the
+// 64-bit build and 86,564 in the 32-bit one; every offset is the same in both.
+constexpr size_t kCCLastFieldBytes = sizeof(void*);
+constexpr size_t kCCHeaderBytes = kCCFrameDataOffset + kCCLastFieldBytes;
+constexpr size_t kCCAttachBytes = 86564;     // the least a segment must hold to be attached
 constexpr size_t kCCMaxSegmentBytes = 1500000;
 constexpr size_t kCCFallbackBytes[2] = {524288, 262144};
 constexpr int kCCFootageMax = 200;
@@ -126,7 +131,7 @@ struct CCUIComm {
   uint32_t requestsByMessage;
   VL_SettingsStruct settings;
   uint8_t zero86536[24];
-  uint8_t frameData[8];
+  uint8_t frameData[kCCLastFieldBytes];
 };
 
 #define CC_ASSERT_AT(field, offset) static_assert(offsetof(CCUIComm, field) == (offset), #field)
@@ -173,6 +178,9 @@ CC_ASSERT_AT(zero86536, 86536);
 CC_ASSERT_AT(frameData, kCCFrameDataOffset);
 #undef CC_ASSERT_AT
 static_assert(sizeof(CCUIComm) == kCCHeaderBytes);
+static_assert(sizeof(void*) == 8 ? sizeof(CCUIComm) == 86568 : sizeof(CCUIComm) == 86564,
+              "the 64-bit block's header is 86,568 bytes, the 32-bit block's 86,564");
+static_assert(kCCAttachBytes <= kCCHeaderBytes);
 
 // The segment key of the exchange: 'VLc3', unless the environment variable
 // VELMORA_SHM_KEY gives another (decimal, 0x hexadecimal, or four characters),

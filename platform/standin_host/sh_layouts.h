@@ -7,14 +7,10 @@
 #include <vector>
 
 #include "platform/host/host_interface.h"
+#include "platform/png_codec.h"
 
-// An RGBA picture as files hold it.
-struct SHImage {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t bits = 8;                // 8 or 16: the sample range is 0..255 or 0..65535
-  std::vector<uint16_t> samples;   // width x height x 4, R, G, B, A in row order
-};
+// An RGBA picture as files hold it: 8 or 16 bits, R, G, B, A samples in row order.
+using SHImage = PLPngImage;
 
 enum SHLayout : int32_t {
   kSHLayoutARGB8,       // 8-bit A, R, G, B

@@ -202,22 +202,3 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   }
   return true;
 }
-
-bool SHListPNGFrames(const std::string& folder, std::vector<std::string>* frames, std::string* error) {
-  std::vector<std::string> found;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() == ".png") found.push_back(it->path().string());
-  }
-  if (ec) {
-    *error = folder + ": " + ec.message();
-    return false;
-  }
-  if (found.empty()) {
-    *error = folder + ": no .png frames in it";
-    return false;
-  }
-  std::sort(found.begin(), found.end());
-  *frames = std::move(found);
-  return true;
-}
