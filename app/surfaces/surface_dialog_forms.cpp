@@ -105,7 +105,6 @@ std::vector<Row> BuildRows() {
   Add(rows, "limiter_luma_max", "Limiter Luma Max", kSurfaceTargetSlider);
   Add(rows, "limiter_chroma_min", "Limiter Chroma Min", kSurfaceTargetSlider);
   Add(rows, "limiter_chroma_max", "Limiter Chroma Max", kSurfaceTargetSlider);
-  Add(rows, "limiter_highlight_recovery", "Limiter Highlight Recovery", kSurfaceTargetSlider);
   Separator(rows);
   Add(rows, "outputControls_highlight_recovery", "Output Highlight Recovery", kSurfaceTargetSlider);
   return rows;

@@ -1,7 +1,6 @@
 #include "app/surfaces/surface_pictures.h"
 
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "platform/ui/ui_draw.h"
@@ -264,13 +263,23 @@ TKImage* SurfaceEditorLoadImage(const char* name) {
 }
 
 TKImage* SurfaceEditorCachedImage(const char* name) {
-  static std::map<std::string, TKImage*> cache;
+  // The toolkit keeps each picture as a registered picture of its own, made
+  // at the first use and disposed with the toolkit.
+  static const char* const kNames[] = {
+      "KnobwellKey.png",      "LEDon.png",           "LEDon2.png",          "DotMatrixTiny.png",
+      "Trackball1Red.png",    "Trackball2Red.png",   "Trackball3Red.png",   "Trackball4Red.png",
+      "Trackball1Green.png",  "Trackball2Green.png", "Trackball3Green.png", "Trackball4Green.png",
+      "Trackball1Blue.png",   "Trackball2Blue.png",  "Trackball3Blue.png",  "Trackball4Blue.png"};
+  constexpr int32_t kFirstPictureID = 9100;
   if (!name) return nullptr;
-  auto it = cache.find(name);
-  if (it != cache.end()) return it->second;
-  TKImage* image = SurfaceEditorLoadImage(name);
-  if (image) cache.emplace(name, image);
-  return image;
+  for (int32_t i = 0; i < int32_t(sizeof kNames / sizeof kNames[0]); ++i) {
+    if (std::strcmp(name, kNames[i]) != 0) continue;
+    if (TKImage* kept = TKGetPicture(kFirstPictureID + i)) return kept;
+    TKImagePtr made(SurfaceEditorLoadImage(name));
+    if (!made || TKRegisterPictureImage(kFirstPictureID + i, std::move(made)) != kQVNoErr) return nullptr;
+    return TKGetPicture(kFirstPictureID + i);
+  }
+  return nullptr;
 }
 
 void SurfaceEditorDrawImage(const TKRect& src, const TKRect& dst, TKContext* ctx, TKImage* image) {

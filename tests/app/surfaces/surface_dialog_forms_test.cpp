@@ -76,6 +76,14 @@ TEST(SurfaceDialogForms, TargetTableRunsInTabOrderAndEndsWithMinusOne) {
   EXPECT_STREQ(t[2].name, "HSL Master Hue");
   EXPECT_STREQ(t[10].name, "HSL Master Pedestal");
   EXPECT_EQ(t[SurfaceTargetRowCount()].field, -1);
+  int32_t kinds[7] = {};
+  for (int32_t row = 1; row <= SurfaceTargetRowCount(); ++row) ++kinds[SurfaceTargetRowAt(row)->kind];
+  EXPECT_EQ(SurfaceTargetRowCount(), 300);
+  EXPECT_EQ(kinds[kSurfaceTargetSeparator], 25);
+  EXPECT_EQ(kinds[kSurfaceTargetSlider], 246);
+  EXPECT_EQ(kinds[kSurfaceTargetHueWheel], 10);
+  EXPECT_EQ(kinds[kSurfaceTargetTintAngle], 10);
+  EXPECT_EQ(kinds[kSurfaceTargetCheckBox], 9);
   const int32_t wheel = RowNamed("Hue Offset Shadows Hue Wheel");
   EXPECT_EQ(SurfaceTargetRowAt(wheel)->kind, kSurfaceTargetHueWheel);
   EXPECT_EQ(SurfaceTargetRowAt(wheel + 1)->field, SurfaceTargetRowAt(wheel)->field + 4) << "the angle follows its wheel";
