@@ -1,11 +1,16 @@
 // Conversion of decoded frames to 'BGRA' through libswscale.
 #include "media/ffmpeg_frames.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
+#include <libavutil/samplefmt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -20,6 +25,15 @@ bool ConvertFrameToBGRA(SwsContext** context, const AVFrame* frame, uint8_t* pix
   *context = sws_getCachedContext(*context, frame->width, frame->height, AVPixelFormat(frame->format), int(width),
                                   int(height), target, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (!*context) return false;
+  // Y'CbCr pictures are read with the matrix and range they are tagged with
+  // (Rec. 601 and video range when untagged).
+  const AVPixelFormat source = AVPixelFormat(frame->format);
+  const bool jpegFormat = source == AV_PIX_FMT_YUVJ420P || source == AV_PIX_FMT_YUVJ422P ||
+                          source == AV_PIX_FMT_YUVJ444P || source == AV_PIX_FMT_YUVJ440P;
+  const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
+  const int fullRange = (jpegFormat || frame->color_range == AVCOL_RANGE_JPEG) ? 1 : 0;
+  sws_setColorspaceDetails(*context, sws_getCoefficients(matrix), fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                           1 << 16, 1 << 16);
   uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
   int strides[4] = {int(rowBytes), 0, 0, 0};
   return sws_scale(*context, frame->data, frame->linesize, 0, frame->height, planes, strides) == int(height);
@@ -50,6 +64,28 @@ bool DecodeNextFrame(AVFormatContext* format, AVCodecContext* decoder, int strea
     }
     if (packet->stream_index == stream) avcodec_send_packet(decoder, packet);
     av_packet_unref(packet);
+  }
+}
+
+namespace {
+
+int16_t Clip16(double v) { return int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767.0)); }
+
+}  // namespace
+
+int16_t AudioSampleAt16(const AVFrame* f, int c, int i, int channels) {
+  const auto format = AVSampleFormat(f->format);
+  const bool planar = av_sample_fmt_is_planar(format);
+  const uint8_t* base = planar ? f->extended_data[c] : f->extended_data[0];
+  const int index = planar ? i : i * channels + c;
+  switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8: return int16_t((int(base[index]) - 128) * 256);
+    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); return v; }
+    case AV_SAMPLE_FMT_S32: { int32_t v; std::memcpy(&v, base + 4 * index, 4); return int16_t(v >> 16); }
+    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); return int16_t(v >> 48); }
+    case AV_SAMPLE_FMT_FLT: { float v; std::memcpy(&v, base + 4 * index, 4); return Clip16(v); }
+    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); return Clip16(v); }
+    default: return 0;
   }
 }
 

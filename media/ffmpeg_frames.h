@@ -25,4 +25,8 @@ AVCodecContext* OpenStreamDecoder(AVFormatContext* format, int stream, int threa
 bool DecodeNextFrame(AVFormatContext* format, AVCodecContext* decoder, int stream, AVPacket* packet, AVFrame* frame,
                      bool* draining);
 
+// Sample i of channel c (of channels) of a decoded audio frame as 16 bits,
+// whatever its sample format (0 for formats not known here).
+int16_t AudioSampleAt16(const AVFrame* frame, int c, int i, int channels);
+
 }  // namespace media

@@ -15,7 +15,10 @@
 #include <mutex>
 #include <new>
 
+#include "core/task_pool.h"
+#include "media/frame_cache.h"
 #include "media/media_internal.h"
+#include "media/media_worker.h"
 #include "media/movie_reader.h"
 
 extern "C" {
@@ -82,6 +85,9 @@ QVMediaErr QVMediaInitialize() {
   // The libraries' own messages about damaged files stay quiet; failures
   // reach callers as media codes.
   av_log_set_level(AV_LOG_QUIET);
+  QVFrameCacheInitialize();
+  if (QVMediaErr err = QVMediaStartWorker()) return err;
+  VLMPSetMediaWork(VLMPDoMediaRequest);
   lib.started = true;
   return QVMediaErr_NoErr;
 }
@@ -317,8 +323,12 @@ QVMediaErr QVMediaOpenFile(const QVFileRef* file, QVMediaFileRef** out, uint8_t 
   const uint32_t stillKinds = kQVMediaStill | kQVMediaPictureFile | kQVMediaDPX | kQVMediaCineon;
   if ((ref->flags & stillKinds) && !(openFlags & kQVMediaOpenSingleImage)) SearchSequence(ref, openFlags);
   SetOpeningMetadata(ref);
-  if (openFlags & kQVMediaOpenNotCacheable) ref->flags |= kQVMediaNotCacheable;
-  else ref->flags &= ~uint32_t(kQVMediaNotCacheable);
+  if (openFlags & kQVMediaOpenNotCacheable) {
+    ref->flags |= kQVMediaNotCacheable;
+  } else {
+    ref->flags &= ~uint32_t(kQVMediaNotCacheable);
+    QVFrameCacheFlush();
+  }
   *out = ref;
   return QVMediaErr_NoErr;
 }
@@ -338,5 +348,7 @@ QVMediaErr QVMediaCloseFile(QVMediaFileRef** ref) {
   QVSempahoreWait(&(*ref)->lock, kQVWaitForever);
   Dispose(*ref);
   *ref = nullptr;
+  // Entries name references by address only; a new reference could reuse it.
+  QVFrameCacheFlush();
   return QVMediaErr_NoErr;
 }

@@ -18,6 +18,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/file_contents.h"
+#include "media/ffmpeg_frames.h"
 #include "media/media_internal.h"
 #include "media/movie_timing.h"
 
@@ -52,28 +53,6 @@ struct FrameHolder {
   ~FrameHolder() { av_frame_free(&frame); }
 };
 
-int16_t Clip16(double v) {
-  const double s = std::lround(std::clamp(v, -1.0, 1.0) * 32767.0);
-  return int16_t(s);
-}
-
-// Sample i of channel c of a decoded frame as 16 bits.
-int16_t SampleAt(const AVFrame* f, int c, int i, int channels) {
-  const auto format = AVSampleFormat(f->format);
-  const bool planar = av_sample_fmt_is_planar(format);
-  const uint8_t* base = planar ? f->extended_data[c] : f->extended_data[0];
-  const int index = planar ? i : i * channels + c;
-  switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8: return int16_t((int(base[index]) - 128) * 256);
-    case AV_SAMPLE_FMT_S16: { int16_t v; std::memcpy(&v, base + 2 * index, 2); return v; }
-    case AV_SAMPLE_FMT_S32: { int32_t v; std::memcpy(&v, base + 4 * index, 4); return int16_t(v >> 16); }
-    case AV_SAMPLE_FMT_S64: { int64_t v; std::memcpy(&v, base + 8 * index, 8); return int16_t(v >> 48); }
-    case AV_SAMPLE_FMT_FLT: { float v; std::memcpy(&v, base + 4 * index, 4); return Clip16(v); }
-    case AV_SAMPLE_FMT_DBL: { double v; std::memcpy(&v, base + 8 * index, 8); return Clip16(v); }
-    default: return 0;
-  }
-}
-
 // Writes samples [from, to) of the whole stream's frame that begins at
 // sample `first` as one packet.
 bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels, int64_t first, int64_t from,
@@ -85,7 +64,7 @@ bool WriteAudio(AVFormatContext* out, int stream, const AVFrame* f, int channels
   uint8_t* d = p.packet->data;
   for (int64_t s = begin; s < end; ++s) {
     for (int c = 0; c < channels; ++c) {
-      const int16_t v = SampleAt(f, c, int(s - first), channels);
+      const int16_t v = media::AudioSampleAt16(f, c, int(s - first), channels);
       *d++ = uint8_t(v & 0xFF);
       *d++ = uint8_t(uint16_t(v) >> 8);
     }

@@ -28,6 +28,12 @@ bool PLPlistValueFromText(const std::string& name, const std::string& content, P
     } else if (r.ec != std::errc() || r.ptr != t.data() + t.size()) {
       return false;
     }
+    if (x > std::numeric_limits<int32_t>::max() || x < std::numeric_limits<int32_t>::min()) {
+      v->type = kPLPrefInt64;
+      v->i64 = x;
+      v->i32 = x < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+      return true;
+    }
     if (x > std::numeric_limits<int32_t>::max()) x = std::numeric_limits<int32_t>::max();
     if (x < std::numeric_limits<int32_t>::min()) x = std::numeric_limits<int32_t>::min();
     v->type = kPLPrefInt32;
@@ -65,6 +71,8 @@ std::string PLPlistValueText(const PLPrefValue& v) {
   switch (v.type) {
     case kPLPrefInt32:
       return std::to_string(v.i32);
+    case kPLPrefInt64:
+      return std::to_string(v.i64);
     case kPLPrefFloat32: {
       char buf[32];
       auto r = std::to_chars(buf, buf + sizeof buf, v.f32);
@@ -82,7 +90,8 @@ std::string PLPlistValueText(const PLPrefValue& v) {
 
 const char* PLPlistValueElement(const PLPrefValue& v) {
   switch (v.type) {
-    case kPLPrefInt32: return "integer";
+    case kPLPrefInt32:
+    case kPLPrefInt64: return "integer";
     case kPLPrefFloat32: return "real";
     case kPLPrefString: return "string";
     case kPLPrefData: return "data";

@@ -190,6 +190,16 @@ QVStatus PLPrefsSetInt32(const char* domain, const char* key, int32_t value) {
   return Set(domain, key, std::move(v));
 }
 
+QVStatus PLPrefsSetInt64(const char* domain, const char* key, int64_t value) {
+  if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max())
+    return PLPrefsSetInt32(domain, key, int32_t(value));
+  PLPrefValue v;
+  v.type = kPLPrefInt64;
+  v.i64 = value;
+  v.i32 = value < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+  return Set(domain, key, std::move(v));
+}
+
 QVStatus PLPrefsSetFloat32(const char* domain, const char* key, float value) {
   PLPrefValue v;
   v.type = kPLPrefFloat32;
@@ -261,7 +271,8 @@ bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out) {
   if (!PLPrefsGetValue(domain, key, &v)) return false;
   int32_t r;
   switch (v.type) {
-    case kPLPrefInt32: r = v.i32; break;
+    case kPLPrefInt32:
+    case kPLPrefInt64: r = v.i32; break;  // a 64-bit value clamped
     case kPLPrefBool: r = v.boolean ? 1 : 0; break;
     case kPLPrefFloat32:
       if (std::isnan(v.f32)) r = 0;
@@ -275,6 +286,20 @@ bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out) {
   return true;
 }
 
+bool PLPrefsGetInt64(const char* domain, const char* key, int64_t* out) {
+  PLPrefValue v;
+  if (!PLPrefsGetValue(domain, key, &v)) return false;
+  int64_t r;
+  switch (v.type) {
+    case kPLPrefInt32: r = v.i32; break;
+    case kPLPrefInt64: r = v.i64; break;
+    case kPLPrefBool: r = v.boolean ? 1 : 0; break;
+    default: return false;
+  }
+  if (out) *out = r;
+  return true;
+}
+
 bool PLPrefsGetFloat32(const char* domain, const char* key, float* out) {
   PLPrefValue v;
   if (!PLPrefsGetValue(domain, key, &v)) return false;
@@ -282,6 +307,7 @@ bool PLPrefsGetFloat32(const char* domain, const char* key, float* out) {
   switch (v.type) {
     case kPLPrefFloat32: r = v.f32; break;
     case kPLPrefInt32: r = float(v.i32); break;
+    case kPLPrefInt64: r = float(v.i64); break;
     case kPLPrefBool: r = v.boolean ? 1.0f : 0.0f; break;
     default: return false;
   }
@@ -310,6 +336,7 @@ bool PLPrefsGetBool(const char* domain, const char* key, bool* out) {
   switch (v.type) {
     case kPLPrefBool: r = v.boolean; break;
     case kPLPrefInt32: r = v.i32 != 0; break;
+    case kPLPrefInt64: r = v.i64 != 0; break;
     default: return false;
   }
   if (out) *out = r;

@@ -49,11 +49,13 @@ enum PLPrefType : uint8_t {
   kPLPrefString,
   kPLPrefData,
   kPLPrefBool,
+  kPLPrefInt64,  // an integer outside the 32-bit range
 };
 
 struct PLPrefValue {
   PLPrefType type = kPLPrefInt32;
   int32_t i32 = 0;
+  int64_t i64 = 0;
   float f32 = 0.0f;
   bool boolean = false;
   std::string text;
@@ -77,6 +79,8 @@ QVStatus PLPrefsSetFloat32(const char* domain, const char* key, float value);
 QVStatus PLPrefsSetString(const char* domain, const char* key, const std::string& value);
 QVStatus PLPrefsSetData(const char* domain, const char* key, const void* bytes, size_t length);
 QVStatus PLPrefsSetBool(const char* domain, const char* key, bool value);
+// A 64-bit integer; one inside the 32-bit range is kept as a 32-bit one.
+QVStatus PLPrefsSetInt64(const char* domain, const char* key, int64_t value);
 void PLPrefsRemove(const char* domain, const char* key);
 
 // The value as stored; false when the key is absent.
@@ -85,6 +89,8 @@ bool PLPrefsGetValue(const char* domain, const char* key, PLPrefValue* out);
 // and clamped); a boolean reads as 0 or 1. False when absent or not a number.
 bool PLPrefsGetInt32(const char* domain, const char* key, int32_t* out);
 bool PLPrefsGetFloat32(const char* domain, const char* key, float* out);
+// An integer of either width, or a boolean as 0 or 1; false otherwise.
+bool PLPrefsGetInt64(const char* domain, const char* key, int64_t* out);
 // False when absent or of another type.
 bool PLPrefsGetString(const char* domain, const char* key, std::string* out);
 bool PLPrefsGetData(const char* domain, const char* key, std::vector<uint8_t>* out);

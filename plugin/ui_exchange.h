@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/host/host_interface.h"
+#include "platform/message_route.h"
 #include "platform/processes.h"
 #include "plugin/plugin_data.h"
 #include "settings/comm_block.h"
@@ -101,3 +102,49 @@ std::vector<uint8_t> AEGetClipFrame(int32_t time, int32_t timeStep, uint32_t tim
 void AEGetTimecodeFormatting(const HIBasicSuite* basic, int32_t timeScale, int32_t timeStep, CCUIComm* block);
 // The project's video and still footage paths into the block's list.
 void UIH_FillFootageList(const HIBasicSuite* basic, CCUIComm* block);
+
+// Frames by message: the application asks for clip frames with 'VLae'
+// events instead of through the block. The 32-bit build works this way; the
+// 64-bit build asks through the block unless the environment variable
+// VELMORA_FRAMES_BY_MESSAGE is "1" when an exchange starts.
+bool UIH_FramesByMessage();
+constexpr const char* kUIHFramesByMessageVariable = "VELMORA_FRAMES_BY_MESSAGE";
+
+constexpr uint32_t kUIHEventClass = QVFourCC("VLae");
+constexpr uint32_t kUIHEventGetClipFrame = QVFourCC("VLgf");
+constexpr uint32_t kUIHEventToggleVideoPreview = QVFourCC("VLtp");
+constexpr uint32_t kUIHEventColorManageFrame = QVFourCC("VLcm");
+// The host's command that toggles its own video preview.
+constexpr int32_t kUIHHostCommandTogglePreview = 3089;
+
+// The 'VLae' handlers, serving the exchange `x` (their refcon). Each event
+// carries a whole block (86,564 to 86,568 bytes of 'magn') in the
+// plug-in's byte order; only the exchange's own application is answered.
+// 'VLgf' answers with the clip frame at the carried block's current time
+// (row bytes x height of 'magn', released by VLCB_DisposeFunc after the
+// reply is written); a block whose frame geometry or timing differs from
+// the exchange's is refused (kQVErrParam). 'VLtp' asks the host to run its
+// preview-toggle command; 'VLcm' reads the block and answers 0.
+QVStatus AEHandlerGetClipFrame(const PLMessage& message, PLDescriptor* reply, void* refcon);
+QVStatus AEHandlerToggleVideoPreview(const PLMessage& message, PLDescriptor* reply, void* refcon);
+QVStatus AEHandlerColorManageFrame(const PLMessage& message, PLDescriptor* reply, void* refcon);
+void VLCB_DisposeFunc(const uint8_t* data, void* refcon);
+// Installs the three handlers for `x`; removes 'VLgf' and 'VLtp' (the
+// colour-manage handler stays, answering 0).
+void UIH_InstallMessageHandlers(UIHExchange* x);
+void UIH_RemoveMessageHandlers();
+
+// Waits for the application like UIH_InvokeUIServer, serving events but no
+// chunks, until the state is 2 or 4 or the application has ended; the
+// handlers are installed for the wait and the application is forgotten
+// after it. x->outcome says how it ended.
+void UIH_WaitForUIServer(UIHExchange* x);
+// Records the host, launches or finds the application and returns without
+// waiting; an application already running is brought to the front 100 ms
+// later by TimerDoSetFrontTask. Returns the launch status.
+int32_t UIH_InvokeUIServerNoWait(UIHExchange* x);
+void TimerDoSetFrontTask();
+// Lets the application run for `ticks`, pumping with the back-off; with a
+// block, ends early as the waits do (the state neither 1 nor 3, or a frame
+// asked for).
+void UIH_LetOtherAppRun(int32_t ticks, const UIHExchange* x);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "platform/shared_memory.h"
 #include "plugin/ui_exchange.h"
@@ -113,7 +112,10 @@ void UIH_BackOffStep() {
     gBackOff.steps = 0;
     if (gBackOff.milliseconds < 64) gBackOff.milliseconds *= 2;
   }
-  std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(gBackOff.milliseconds));
+  // The wait serves the application's events (only sleeping while no route
+  // is open) and runs a pending bring-to-front.
+  PLRouteServe(gBackOff.milliseconds / 1000.0);
+  TimerDoSetFrontTask();
 }
 
 void UIH_BackOffReset() {
@@ -151,13 +153,18 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
   const PLProcessSerial host = PLCurrentProcessSerial();
   CCSet32(x->view, CC_OFFSET(hostSerial), uint32_t(host));
   CCSet32(x->view, CC_OFFSET(hostSerial) + 4, uint32_t(host >> 32));
-  CCSet32(x->view, CC_OFFSET(requestsByMessage), 0);
+  const bool byMessage = UIH_FramesByMessage();
+  CCSet32(x->view, CC_OFFSET(requestsByMessage), byMessage ? 0xFFFFFFFFu : 0);
+  if (byMessage) UIH_InstallMessageHandlers(x);
   x->outcome = kUIHOutcomeNotStarted;
   bool alreadyRunning = false;
   const int32_t launch = UIH_LaunchServerIfNeeded(&x->application, &alreadyRunning);
   CCSet32(x->view, CC_OFFSET(requestTimestamp), 0);
   CCSet32(x->view, CC_OFFSET(requestTimestamp) + 4, 0);
-  if (launch != 0) return launch;
+  if (launch != 0) {
+    if (byMessage) UIH_RemoveMessageHandlers();
+    return launch;
+  }
 
   UIH_BackOffReset();
   const double postedDeadline = now() + kTakeBlockSeconds;
@@ -208,6 +215,7 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
     }
     if (request(x) >= kCCRequestFrame) serveFrameRequest(x);
   }
+  if (byMessage) UIH_RemoveMessageHandlers();
   x->frame.clear();
   x->frame.shrink_to_fit();
   return 0;

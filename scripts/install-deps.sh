@@ -12,6 +12,8 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev  # the window toolkit
   xvfb xauth                                  # windows in tests without a display
   libpng-dev                                  # the stand-in host's frames
+  libjpeg62-turbo-dev libtiff-dev             # JPEG and TIFF sequences of the output jobs
+  libhidapi-dev                               # the USB control panel
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev  # movies and stills of the media library
   ffmpeg opencolorio-tools openimageio-tools  # peers that read the curve, LUT and image files we write
   clang lld libclang-rt-dev                   # the clang build and the fuzz targets (libFuzzer, sanitizers)

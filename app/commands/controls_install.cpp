@@ -13,7 +13,9 @@
 #include "app/state/service_hooks.h"
 #include "app/state/views_hooks.h"
 #include "app/surfaces/surface_start.h"
+#include "app/surfaces/tangent_start.h"
 #include "app/views/histogram.h"
+#include "app/views/preview_outputs.h"
 #include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "app/window/pane_selectors.h"
@@ -45,11 +47,15 @@ void VFInstallControls() {
   hooks.showMainWindow = ShowMainWindow;
   hooks.setPanesPixelAspect = SetPanesPixelAspect;
   hooks.setPaneImages = SetMainWindowPanePictures;
-  hooks.playingTransports = TransportPlayingCount;
+  hooks.playingTransports = TransportHostPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
+  hooks.stopPreviewPlayback = StopAllPreviewPlayback;
   hooks.selectTabNamed = SelectMainWindowTab;
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
+  InstallPreviewOutputHooks();
+  AppServices().videoOutputOpen = VideoOutputIsOpen;
+  TangentInstall();
   SurfaceInstall();
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;

@@ -359,7 +359,7 @@ void HueWheelRotate(TKControl* wheel, float deltaDegrees, bool redraw) {
   HueWheelSetAngle(wheel, HueWheelWrapAngle(w->angle, deltaDegrees), redraw);
 }
 
-void HueWheelNudge(TKControl* wheel, int32_t dx, int32_t dy, bool reprocess) {
+void HueWheelNudge(TKControl* wheel, float dx, float dy, bool reprocess) {
   HueWheel* w = WheelOf(wheel);
   if (!w) return;
   if (!MoveTo(w, double(w->pointH) + dx, double(w->pointV) + dy)) return;

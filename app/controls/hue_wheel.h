@@ -44,8 +44,9 @@ bool HueWheelGetState(TKControl* wheel, HueWheelState* out);
 // Turns the angle by delta degrees, wrapped into [0, 360); a delta that is
 // not finite changes nothing.
 void HueWheelRotate(TKControl* wheel, float deltaDegrees, bool redraw);
-// Moves the point by (dx, dy) pixels; with reprocess the picture follows.
-void HueWheelNudge(TKControl* wheel, int32_t dx, int32_t dy, bool reprocess);
+// Moves the point by (dx, dy) pixels, fractions included; with reprocess
+// the picture follows.
+void HueWheelNudge(TKControl* wheel, float dx, float dy, bool reprocess);
 // Writes both values into the working record; with reprocess, when either
 // differs from what the record held, the enclosing tabs are switched on and
 // the picture is reprocessed.

@@ -163,11 +163,15 @@ QVStatus UICommImportFrame() {
   }
 
   if (gReferenceFrame) FBCopyFrameBuffer(gSourceFrame, gReferenceFrame);
+  UISourceFrameArrived();
+  return kQVNoErr;
+}
+
+void UISourceFrameArrived() {
   UINoteFrameArrival();
   UIHooks().applyInputLinearization(gSourceFrame, gUILinearization);
   UIRefreshDisplayImage();
   UIHooks().setPaneImages();
   UIReprocess(false);
   gImageLoaded = true;
-  return kQVNoErr;
 }

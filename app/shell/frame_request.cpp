@@ -7,6 +7,7 @@
 
 #include "app/shell/host_link.h"
 #include "app/state/ui_state.h"
+#include "platform/message_route.h"
 
 namespace {
 
@@ -33,15 +34,43 @@ uint32_t waitForAnswer(double limit) {
 
 constexpr double kAnswerLimit = 10.0;  // seconds the plug-in may take to answer
 
+// The whole block as an event's direct descriptor, in the plug-in's byte
+// order (the application never turns the block in place), without a copy.
+PLDescriptor blockDescriptor() {
+  PLDescriptor d;
+  d.type = kPLTypeBytes;
+  d.data = reinterpret_cast<const uint8_t*>(gUIComm.block);
+  d.size = kCCAttachBytes;
+  return d;
+}
+
+// The frame asked for by a 'VLae'/'VLgf' event; the block's request and
+// answer words are left alone. A reply that is not exactly one frame of the
+// block's geometry is no frame.
+QVStatus requestByMessage(std::vector<uint8_t>* buffer) {
+  CCGeometry g;
+  if (CCReadGeometry(gUIComm, &g)) return kQVNoErr;
+  PLReply reply;
+  const QVStatus status = PLRouteSend(UICommHostSerial(), kUICommEventClass, kUICommEventGetClipFrame,
+                                      blockDescriptor(), &reply, kAnswerLimit, UICommAEIdleProc, nullptr);
+  if (status != kQVNoErr) return status;
+  if (reply.type != kPLTypeBytes || reply.data.size() != g.frameBytes) return kQVNoErr;
+  *buffer = std::move(reply.data);
+  if (gUIComm.swapped) CCTurnWords(buffer->data(), buffer->size());
+  return kQVNoErr;
+}
+
 }  // namespace
+
+bool UICommAEIdleProc(int32_t* sleepTicks, void*) {
+  *sleepTicks = 50;
+  return false;
+}
 
 QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer) {
   buffer->clear();
   if (!gUIComm.block || UICommHostSerial() == 0) return kQVNoErr;
-  if (CCGet32(gUIComm, CC_OFFSET(requestsByMessage)) != 0) {
-    // Frames by message are the older plug-in's route; none is offered here.
-    return kQVErrUnimplemented;
-  }
+  if (CCGet32(gUIComm, CC_OFFSET(requestsByMessage)) != 0) return requestByMessage(buffer);
   CCGeometry g;
   if (CCReadGeometry(gUIComm, &g)) return kQVNoErr;
   CCSet32(gUIComm, CC_OFFSET(frameAnswer), 0);
@@ -95,5 +124,7 @@ QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer) {
 
 QVStatus UICommToggleVideoPreview() {
   if (!gUIComm.block || UICommHostSerial() == 0) return kQVNoErr;
-  return kQVErrUnimplemented;
+  PLReply reply;
+  return PLRouteSend(UICommHostSerial(), kUICommEventClass, kUICommEventToggleVideoPreview, blockDescriptor(),
+                     &reply, kPLRouteDefaultTimeout, UICommAEIdleProc, nullptr);
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/frame_buffer.h"
 #include "platform/status.h"
 #include "settings/comm_block.h"
 
@@ -37,11 +38,25 @@ uint64_t UICommHostSerial();
 // that made it fail (the caller then writes state 2).
 QVStatus UICommImportFrame();
 
-// Asks the plug-in for the frame at the block's current time. kQVNoErr with
-// the frame's bytes (row bytes x height) in *buffer, or with *buffer empty
-// when no frame came; the message route answers kQVErrUnimplemented.
+// Asks the plug-in for the frame at the block's current time: through the
+// block, or by a 'VLae'/'VLgf' event carrying the block when the plug-in
+// asks for that (word 52976 non-zero). kQVNoErr with the frame's bytes (row
+// bytes x height) in *buffer, or with *buffer empty when no frame came; a
+// failed event's status otherwise.
 QVStatus UICommRequestFrame(std::vector<uint8_t>* buffer);
+// Asks the host, by a 'VLae'/'VLtp' event, to toggle its own video preview.
 QVStatus UICommToggleVideoPreview();
+// The idle procedure of the waits for the plug-in's replies: looks again
+// every 50 ticks, never gives up before the time-out.
+bool UICommAEIdleProc(int32_t* sleepTicks, void* refcon);
+constexpr uint32_t kUICommEventClass = QVFourCC("VLae");
+constexpr uint32_t kUICommEventGetClipFrame = QVFourCC("VLgf");
+constexpr uint32_t kUICommEventToggleVideoPreview = QVFourCC("VLtp");
+
+// Opens the application's message route with its handlers, and serves the
+// events waiting on it (the exchange timer does, every tick).
+void UIInstallEventHandlers();
+void UIServeEvents();
 
 // The exchange timer's procedure and the playback it ends with.
 void UICommSessionTimer();
@@ -52,6 +67,14 @@ void UICommInstallTimer();
 // Makes the result, second, split-mask and fourth images at the frame's
 // size (or only refreshes the pixel aspect when they have it).
 QVStatus SetupImageGWorlds();
+// The same at a size of the caller's (a frame loaded from a file).
+QVStatus SetupImageGWorldsAt(int32_t width, int32_t height, float aspect);
+// A frame read from a file as the new source frame (the shell's link).
+QVStatus UIImportSourceFrame(const FBFrameStruct* frame, const uint32_t* linearization);
+// After new pixels are in the source frame: the arrival noted, the input
+// linearization applied, the display image and pane pictures refreshed and
+// the result reprocessed (not drawn).
+void UISourceFrameArrived();
 void UIDisposeImageGWorlds();
 void UIDisposeFrames();
 

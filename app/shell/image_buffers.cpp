@@ -34,7 +34,11 @@ QVStatus SetupImageGWorlds() {
   static_assert(sizeof aspect == sizeof aspectBits);
   std::memcpy(&aspect, &aspectBits, sizeof aspect);
   if (!(aspect > 0.01f && aspect < 100.0f)) aspect = 1.0f;
-  if (gResultGWorld && TKImageWidth(gResultGWorld) == g.width && TKImageHeight(gResultGWorld) == g.height) {
+  return SetupImageGWorldsAt(g.width, g.height, aspect);
+}
+
+QVStatus SetupImageGWorldsAt(int32_t width, int32_t height, float aspect) {
+  if (gResultGWorld && TKImageWidth(gResultGWorld) == width && TKImageHeight(gResultGWorld) == height) {
     UIHooks().setPanesPixelAspect(aspect);
     return kQVNoErr;
   }
@@ -43,7 +47,7 @@ QVStatus SetupImageGWorlds() {
   // own kind only to the panes that combine through it.
   TKImage** images[] = {&gResultGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld};
   for (TKImage** image : images) {
-    *image = image == &gSplitMaskGWorld ? TKImageCreate(g.width, g.height) : blackImage(g.width, g.height);
+    *image = image == &gSplitMaskGWorld ? TKImageCreate(width, height) : blackImage(width, height);
     if (!*image) {
       UIDisposeImageGWorlds();
       return kQVErrMemory;

@@ -6,12 +6,15 @@
 #include <sstream>
 #include <vector>
 
+#include "app/commands/media_services.h"
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
 #include "app/shell/startup.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
+#include "app/views/image_pane.h"
+#include "app/views/transport_bar.h"
 #include "app/window/shell_window.h"
 #include "core/pixel_transfer.h"
 #include "platform/log.h"
@@ -89,7 +92,8 @@ const Verb kVerbs[] = {
     {"wait", 1},   {"wait-exchange", 0}, {"wait-idle", 0}, {"key", 1},  {"click", 2},  {"command", 1}, {"menu", 1},
     {"ok", 0},     {"cancel", 0},        {"undo", 0},      {"redo", 0}, {"quit", 0},
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
-    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0},
+    {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0}, {"toggle-preview", 0},
+    {"load-source", 1}, {"load-reference", 1}, {"step", 1}, {"timecode", 0}, {"play", 0},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -184,7 +188,7 @@ bool run(const Step& s) {
     double x = 0, y = 0;
     number(s.args[0], &x);
     number(s.args[1], &y);
-    if (UIMainWindow()) TKInjectClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
+    if (UIMainWindow()) TKPostClick(UIMainWindow(), TKPoint{int32_t(x), int32_t(y)});
   } else if (s.verb == "set") {
     if (!UIEditSettingsField(s.args[0].c_str(), s.args[1].c_str()))
       note("line " + std::to_string(s.line) + ": cannot set " + s.args[0]);
@@ -207,6 +211,8 @@ bool run(const Step& s) {
     double time = 0;
     number(s.args[0], &time);
     note("request " + s.args[0] + " " + UIRequestFrameSummary(int32_t(time)));
+  } else if (s.verb == "toggle-preview") {
+    note("toggle-preview " + std::to_string(UICommToggleVideoPreview()));
   } else if (s.verb == "result-pixel") {
     double x = 0, y = 0;
     number(s.args[0], &x);
@@ -215,6 +221,20 @@ bool run(const Step& s) {
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
                   gResultGWorld ? TKImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
+  } else if (s.verb == "load-source" || s.verb == "load-reference") {
+    const QVStatus status = s.verb == "load-source" ? MediaLoadSourceFile(s.args[0].c_str())
+                                                    : MediaLoadReferenceFile(s.args[0].c_str());
+    note(s.verb + " " + s.args[0] + (status == kQVNoErr ? " done" : " failed " + std::to_string(status)));
+  } else if (s.verb == "step" || s.verb == "timecode" || s.verb == "play") {
+    TKControl* bar = ImagePaneGetLinkedControl(gCurrentImagePane);
+    if (s.verb == "step") {
+      double n = 0;
+      number(s.args[0], &n);
+      note("step " + s.args[0] + " " + std::to_string(TransportStep(bar, int32_t(n))));
+    } else if (s.verb == "play") {
+      TransportTogglePlay(bar);
+    }
+    note(std::string("timecode ") + TransportGetTimecodeText(bar));
   } else if (s.verb == "tab") {
     if (!UIHooks().selectTabNamed(s.args[0].c_str())) note("line " + std::to_string(s.line) + ": no tab " + s.args[0]);
   } else if (s.verb == "screenshot") {

@@ -26,6 +26,15 @@
 //                         resident memory so far, to the log
 //   request-frame TIME    asks the plug-in for the frame at TIME and writes
 //                         "request TIME WIDTHxHEIGHT FINGERPRINT", or "none"
+//   load-source PATH      opens a still, movie or image sequence as the frame
+//   load-reference PATH   to correct, or as the reference image; writes
+//                         "load-source PATH done" or "... failed STATUS"
+//   step N                steps the current image pane's clip by N frames and
+//                         writes "step N STATUS" and "timecode TEXT"
+//   play                  starts or stops the current pane's playback
+//   timecode              writes "timecode TEXT", the current pane's readout
+//   toggle-preview        asks the host to toggle its video preview and
+//                         writes "toggle-preview STATUS"
 //
 // Example:
 //   wait-exchange

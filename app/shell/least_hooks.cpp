@@ -27,6 +27,7 @@ void xmlEnd() { (void)XMLTerminateLibrary(); }
 const UIShellLinks kShellLinks = {
     UIReprocess,       UICommFinishExchange,     UICommSetState,    UICommDetach,
     UICanRelinearizeSourceFrame, UIRelinearizeSourceFrame, UIQuitApplication, UIInstallPaneHooks,
+    UIImportSourceFrame,
 };
 
 }  // namespace

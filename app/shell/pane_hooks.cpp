@@ -23,6 +23,20 @@ QVStatus hostLoadFrameAt(int32_t time) {
   return UICommLoadCurrentFrame();
 }
 
+// The timecode fields of the block: bytes 28 to 31 (display mode, frames per
+// foot, drop flag) and the 16-bit rate x 100 at 32, turned like the block's
+// other 16-bit words.
+void hostTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot) {
+  *rate100 = *mode = *drop = *field = *perFoot = 0;
+  if (!gUIComm.block) return;
+  const CCUIComm* b = gUIComm.block;
+  const uint16_t rate = b->frameRate100;
+  *rate100 = gUIComm.swapped ? uint16_t(rate >> 8 | rate << 8) : rate;
+  *mode = b->timeDisplay;
+  *perFoot = b->framesPerFoot;
+  *drop = b->dropFrame;
+}
+
 void reloadHostFrame() {
   if (UICommLoadCurrentFrame() == kQVNoErr) UIReprocess(true);
 }
@@ -34,4 +48,6 @@ void UIInstallPaneHooks() {
   hooks.hostFrameTimes = hostFrameTimes;
   hooks.hostLoadFrameAt = hostLoadFrameAt;
   hooks.reloadHostFrame = reloadHostFrame;
+  hooks.hostTimecodeFormat = hostTimecodeFormat;
+  hooks.toggleHostVideoPreview = [] { QVIgnoreStatus(UICommToggleVideoPreview()); };  // a host without the event keeps its preview
 }

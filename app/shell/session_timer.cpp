@@ -137,6 +137,7 @@ void UICommPrefetch() {
 }
 
 void UICommSessionTimer() {
+  UIServeEvents();
   if (!gUIComm.block) {
     startExchange();
     if (!gUIComm.block) return;
@@ -167,6 +168,9 @@ QVStatus UICommLoadCurrentFrame() {
   if (UICommRequestFrame(&frame) != kQVNoErr || frame.empty() || CCReadGeometry(gUIComm, &g) != kQVNoErr ||
       !gSourceFrame || frame.size() < g.frameBytes)
     return kQVErrFileNotFound;
+  // A source frame loaded from a file has its own size: host pixels of
+  // another geometry are not read into it.
+  if (int32_t(gSourceFrame->width) != g.width || int32_t(gSourceFrame->height) != g.height) return kQVErrParam;
   FBTransferPixToFBFramePremultiplied(frame.data(), uint32_t(g.rowBytes), g.pixelFormat, gSourceFrame,
                                       gNumProcessors, &gVLMPMaster);
   UINoteFrameArrival();
@@ -193,6 +197,7 @@ void UpdatePlayback() {
 }
 
 void UICommInstallTimer() {
+  UIInstallEventHandlers();
   if (!gUICommTimer) gUICommTimer = TKInstallTimer(0.1, 0.015, [](TKTimer*) { UICommSessionTimer(); });
 }
 

@@ -11,7 +11,9 @@
 
 #include "app/commands/shell_commands.h"
 #include "app/shell/host_link.h"
+#include "app/views/preview_outputs.h"
 #include "app/shell/input_script.h"
+#include "app/state/app_state.h"
 #include "app/state/save_failure.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
@@ -139,7 +141,9 @@ void shutdown(bool started) {
   VLMPStopProcessPool();
   UIHooks().xmlTerminate();
   UIHooks().closeExternalPreview();
+  ExternalPreviewQuit();
   UIHooks().stopVideoOutput(gPrefsSettings.externalPreviewDevice);
+  UIHooks().openSecondaryPreview(0);
   UIHooks().surfaceStop();
   UIDisposeMainWindow();
   // The panes free their records from their own timers once their controls
@@ -321,8 +325,7 @@ int UIMain(int argc, char** argv) {
   }
 
   // 1-3: globals, interface, parser, media library.
-  std::memset(&gUISettings, 0, sizeof gUISettings);
-  VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
+  UIResetState(0);
   UIHooks().initInterfaceColors();
   TKSetCursor(kTKCursorWatch);
   std::srand(unsigned(std::time(nullptr)));

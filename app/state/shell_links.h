@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/frame_buffer.h"
 #include "platform/status.h"
 
 struct UIShellLinks {
@@ -18,6 +19,10 @@ struct UIShellLinks {
   QVStatus (*relinearizeSourceFrame)();
   void (*quitApplication)();
   void (*installPaneHooks)();
+  // A frame read from a file becomes the frame to correct: the frames and
+  // pane pictures take its size, the linearization (when given) becomes the
+  // input linearization, and the result is reprocessed.
+  QVStatus (*importSourceFrame)(const FBFrameStruct* frame, const uint32_t* linearization);
 };
 
 // The links in force.

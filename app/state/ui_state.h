@@ -22,14 +22,14 @@ extern int32_t gUICommSegment;
 extern bool gUICommAttached;
 // Set by the first frame imported whole; until then Cut, Copy, Paste and
 // the timing test are refused.
-extern bool gImageLoaded;
+extern bool& gImageLoaded;
 
 // The application's copy of the input linearization record.
-extern uint32_t gUILinearization[8];
+extern uint32_t (&gUILinearization)[8];
 // The source frame as it last arrived, before the input linearization
 // changed it (planar float, the source frame's size), so that a new record
 // is applied to the arriving values and never on top of an earlier one.
-extern FBFrameStruct* gUIArrivedFrame;
+extern FBFrameStruct*& gUIArrivedFrame;
 
 // Keep-alive: the clock time (TKNow) until which the application waits for
 // the next exchange, and the host process of the last one.
@@ -43,6 +43,6 @@ extern bool gUIExchangeUnfinished;
 // The exchange timer.
 extern TKTimer* gUICommTimer;
 // Whether an edit should reprocess at once or after the drag (set by controls).
-extern bool gDragInProgress;
-extern bool gReprocessDeferred;
-extern bool gRedrawRequested;
+extern bool& gDragInProgress;
+extern bool& gReprocessDeferred;
+extern bool& gRedrawRequested;

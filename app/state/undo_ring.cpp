@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/state/app_state.h"
 #include "app/state/service_hooks.h"
 #include "app/state/shell_links.h"
 #include "app/state/ui_state.h"
@@ -10,8 +11,8 @@
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
 
-UndoBuffer* gUndoBuffer = nullptr;
-int32_t gLastSavedSettingsSlot = 0;
+UndoBuffer*& gUndoBuffer = gUIState.undo;
+int32_t& gLastSavedSettingsSlot = gUIState.lastSavedSettingsSlot;
 
 namespace {
 

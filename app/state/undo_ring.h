@@ -35,7 +35,7 @@ void UndoBufferUpdateMenu(const UndoBuffer* ring);
 constexpr int32_t kUIEditMenuID = 130;
 
 // The application's ring, made at start-up from the "Undo Depth" preference.
-extern UndoBuffer* gUndoBuffer;
+extern UndoBuffer*& gUndoBuffer;
 // Replaces the ring by one of a new depth (the history is lost).
 void UIReplaceUndoBuffer(uint32_t depth);
 
@@ -43,4 +43,4 @@ void UIReplaceUndoBuffer(uint32_t depth);
 // slot into it (undoably). False for another number or an empty slot.
 bool SavedSettingsSlot(int32_t slot, bool store);
 // The slot stored or recalled last; 0 before any.
-extern int32_t gLastSavedSettingsSlot;
+extern int32_t& gLastSavedSettingsSlot;

@@ -1,23 +1,26 @@
 #include "app/state/view_state.h"
 
-VL_SettingsStruct gUISettings;
-VL_SettingsStruct gUIDefaultSettings;
+#include "app/state/app_state.h"
 
-FBFrameStruct* gSourceFrame = nullptr;
-FBFrameStruct* gResultFrame = nullptr;
-FBFrameStruct* gReferenceFrame = nullptr;
+// The names of the state the panes and controls use, in the state object.
+VL_SettingsStruct& gUISettings = gUIState.settings;
+VL_SettingsStruct& gUIDefaultSettings = gUIState.defaultSettings;
 
-TKImage* gResultGWorld = nullptr;
-TKImage* gSourceGWorld = nullptr;
-TKImage* gReferenceGWorld = nullptr;
-TKImage* gSplitGWorld = nullptr;
-TKImage* gSplitMaskGWorld = nullptr;
-TKImage* gSecondaryGWorld = nullptr;
+FBFrameStruct*& gSourceFrame = gUIState.sourceFrame;
+FBFrameStruct*& gResultFrame = gUIState.resultFrame;
+FBFrameStruct*& gReferenceFrame = gUIState.referenceFrame;
 
-ImageViewMode gImageViewMode = kImageViewResult;
-AnalysisPaneKind gAnalysisPaneKind = kAnalysisCombo;
-int32_t gCorrectionTab = kCorrectionTabHSL;
-int32_t gLevelsChannel = kLevelsChannelMaster;
-int32_t gPaneLayout = 1;
-TKControl* gCurrentImagePane = nullptr;
-bool gUpdatesSuspended = false;
+TKImage*& gResultGWorld = gUIState.resultPicture;
+TKImage*& gSourceGWorld = gUIState.sourcePicture;
+TKImage*& gReferenceGWorld = gUIState.referencePicture;
+TKImage*& gSplitGWorld = gUIState.splitPicture;
+TKImage*& gSplitMaskGWorld = gUIState.splitMaskPicture;
+TKImage*& gSecondaryGWorld = gUIState.secondaryPicture;
+
+ImageViewMode& gImageViewMode = gUIState.imageViewMode;
+AnalysisPaneKind& gAnalysisPaneKind = gUIState.analysisPaneKind;
+int32_t& gCorrectionTab = gUIState.correctionTab;
+int32_t& gLevelsChannel = gUIState.levelsChannel;
+int32_t& gPaneLayout = gUIState.paneLayout;
+TKControl*& gCurrentImagePane = gUIState.currentImagePane;
+bool& gUpdatesSuspended = gUIState.updatesSuspended;

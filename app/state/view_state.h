@@ -2,7 +2,7 @@
 // correction being edited, the exchange's frames, the off-screen pictures
 // the panes show and the view selections. Every control, pane and command
 // of the application reads and writes these; all of them live on the main
-// thread.
+// thread, in the state object (app_state.h).
 #pragma once
 
 #include <cstdint>
@@ -15,23 +15,23 @@ struct TKControl;
 
 // The correction every control edits, and a record of defaults (the
 // Option-click values of the sliders).
-extern VL_SettingsStruct gUISettings;
-extern VL_SettingsStruct gUIDefaultSettings;
+extern VL_SettingsStruct& gUISettings;
+extern VL_SettingsStruct& gUIDefaultSettings;
 
 // Frames of the exchange, planar float (format 203): the input after input
 // linearization, the processed result, and a copy of the input kept for the
 // reference slot.
-extern FBFrameStruct* gSourceFrame;
-extern FBFrameStruct* gResultFrame;
-extern FBFrameStruct* gReferenceFrame;
+extern FBFrameStruct*& gSourceFrame;
+extern FBFrameStruct*& gResultFrame;
+extern FBFrameStruct*& gReferenceFrame;
 
 // Off-screen 32-bit pictures ('BGRA' in memory) at the frame's size.
-extern TKImage* gResultGWorld;     // the result
-extern TKImage* gSourceGWorld;     // the source
-extern TKImage* gReferenceGWorld;  // the reference image
-extern TKImage* gSplitGWorld;      // split and luma-range views
-extern TKImage* gSplitMaskGWorld;  // split mask: black where the source or reference shows, white elsewhere
-extern TKImage* gSecondaryGWorld;  // the secondary monitor's picture (none until one is open)
+extern TKImage*& gResultGWorld;     // the result
+extern TKImage*& gSourceGWorld;     // the source
+extern TKImage*& gReferenceGWorld;  // the reference image
+extern TKImage*& gSplitGWorld;      // split and luma-range views
+extern TKImage*& gSplitMaskGWorld;  // split mask: black where the source or reference shows, white elsewhere
+extern TKImage*& gSecondaryGWorld;  // the secondary monitor's picture (none until one is open)
 
 // What the image views show.
 enum ImageViewMode : int32_t {
@@ -74,15 +74,15 @@ enum : int32_t {
 };
 enum : int32_t { kLevelsChannelMaster = 1, kLevelsChannelRed = 2, kLevelsChannelGreen = 3, kLevelsChannelBlue = 4 };
 
-extern ImageViewMode gImageViewMode;
-extern AnalysisPaneKind gAnalysisPaneKind;
-extern int32_t gCorrectionTab;
-extern int32_t gLevelsChannel;
-extern int32_t gPaneLayout;  // 1, 2 (analysis panes) or 3
+extern ImageViewMode& gImageViewMode;
+extern AnalysisPaneKind& gAnalysisPaneKind;
+extern int32_t& gCorrectionTab;
+extern int32_t& gLevelsChannel;
+extern int32_t& gPaneLayout;  // 1, 2 (analysis panes) or 3
 // The pane of the current view mode.
-extern TKControl* gCurrentImagePane;
+extern TKControl*& gCurrentImagePane;
 // True while the last UpdatePreview found Caps Lock down.
-extern bool gUpdatesSuspended;
+extern bool& gUpdatesSuspended;
 
 // The panes one redraw touches, one bit each.
 using ImagePaneMask = uint32_t;

@@ -20,6 +20,9 @@ struct ViewsHooks {
   void (*outputExternalPreviewFrame)();
   void (*updateVideoOutputFrame)(uint32_t device);
   void (*updateSecondaryPreview)(bool drawNow);
+  // Asks the host to toggle its own video preview (the video output was
+  // using it and gives it back).
+  void (*toggleHostVideoPreview)();
 
   // The exchange's clip: false when no exchange is attached; otherwise its
   // current time, the time of one frame and the last frame's time.
@@ -27,6 +30,13 @@ struct ViewsHooks {
   // Moves the exchange to the frame at `time` and brings that frame into the
   // source frame and source picture.
   QVStatus (*hostLoadFrameAt)(int32_t time);
+  // The exchange's clip timing for timecode: its frame rate x 100 and drop
+  // flag; false when no exchange is attached.
+  bool (*hostClipTiming)(int32_t* rate100, bool* dropFrame);
+  // The correction tabs enabled or not, the main window's two pane tab
+  // groups active or not (a rapid preview holds both while it runs).
+  void (*setCorrectionTabsEnabled)(bool enabled);
+  void (*setPaneTabGroupsActive)(bool active);
   // Reloads the exchange's current frame (the main image pane's click action).
   void (*reloadHostFrame)();
   // Reloads reference-image slot 1 or 2.
@@ -38,6 +48,17 @@ struct ViewsHooks {
   bool (*clipPosition)(void* clip, int64_t* frame, int64_t* frameCount);
   void (*clipSetPosition)(void* clip, int64_t frame);
   bool (*clipReloadFrame)(void* clip);
+  // A media clip starts or stops playing (its frames are prefetched while it plays).
+  void (*clipPlayback)(void* clip, bool playing);
+
+  // The exchange's timecode format: rate x 100, display mode (0 none, 1
+  // timecode, 2 frames, 3 feet and frames), drop-frame flag, field flag and
+  // frames per foot; all 0 while no exchange is attached.
+  void (*hostTimecodeFormat)(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot);
+  // The control surface's transport lights (2 stopped, 3 playing) and its
+  // timecode display.
+  void (*surfaceTransportState)(int16_t state);
+  void (*surfaceShowTimecode)(const char* text);
 };
 
 // The hooks in force; the parts above replace entries as they start.

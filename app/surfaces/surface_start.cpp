@@ -8,12 +8,14 @@
 #include "app/controls/bound_controls.h"
 #include "app/state/save_failure.h"
 #include "app/state/service_hooks.h"
+#include "app/state/views_hooks.h"
 #include "app/surfaces/surface_definitions.h"
 #include "app/surfaces/surface_file.h"
 #include "app/surfaces/surface_input.h"
 #include "app/surfaces/surface_jog.h"
 #include "app/surfaces/surface_lights.h"
 #include "app/surfaces/surface_link.h"
+#include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "platform/folders.h"
 #include "platform/ui/toolkit.h"
@@ -169,6 +171,9 @@ void SurfaceInstall() {
   services.surfaceIsConnected = ConnectedService;
   services.surfaceRefreshPage = SurfaceRefreshPage;
   SetMainWindowSurfaceHook(SlotKeyHook);
+  ViewsHooks& views = ViewsHooksInForce();
+  views.surfaceTransportState = SurfaceSetTransportLEDs;
+  views.surfaceShowTimecode = SurfaceShowTimecode;
 }
 
 QVStatus SurfaceSaveDefinitionsCommand(const char* path, const char* name) {

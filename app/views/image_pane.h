@@ -53,6 +53,8 @@ TKImage* ImagePaneGetImage(TKControl* pane);
 void ImagePaneSetFloatingAllowed(TKControl* pane, bool allowed);
 void ImagePaneSetLUTIndexRef(TKControl* pane, const int32_t* lutIndex);
 void ImagePaneSetLUT(TKControl* pane, const uint8_t* lut);  // 256 red, 256 green, 256 blue
+// The LUT the pane draws through now; null when it draws without one.
+const uint8_t* ImagePaneGetActiveLUT(TKControl* pane);
 void ImagePaneSetWheelProc(TKControl* pane, ImagePaneWheelProc proc);
 void ImagePaneSetClickProc(TKControl* pane, ImagePaneClickProc proc);
 void ImagePaneResetView(TKControl* pane);
@@ -61,6 +63,7 @@ void ImagePaneSetLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetSecondLinkedControl(TKControl* pane, TKControl* linked);
 void ImagePaneSetClipRef(TKControl* pane, void* clip);
 void ImagePaneSetRole(TKControl* pane, int32_t role);  // 1 main image, 2 and 3 reference slots, else a clip pane
+bool ImagePaneIsMainImage(TKControl* pane);
 void ImagePaneSetTrackingEnabled(TKControl* pane, bool enabled);
 float ImagePaneGetPixelAspect(TKControl* pane);  // 1.0 for a control that is not a pane
 void ImagePaneSetPixelAspect(TKControl* pane, float aspect);

@@ -6,9 +6,8 @@
 
 #include "app/views/image_pane_internal.h"
 #include "app/views/pictures.h"
+#include "app/views/preview_outputs.h"
 #include "app/views/scope_labels.h"
-#include "core/frame_buffer.h"
-#include "core/task_pool.h"
 
 namespace {
 
@@ -18,20 +17,6 @@ const TKColor kPaneBackground{0.16, 0.16, 0.17, 1};
 // in the corners of the view.
 void drawCornerLabels(const ImagePaneRecord* r, TKContext* ctx) {
   for (int32_t corner = 0; corner < 4; ++corner) DrawPaneCornerLabels(ctx, &r->viewRect, r->labels[corner], corner);
-}
-
-// The zoomed part of the picture through the 768-byte LUT into destination.
-// Nothing is drawn when the temporary picture cannot be made.
-void drawThroughLUT(TKContext* ctx, TKImage* picture, const TKRect& source, const TKRect& destination,
-                    const uint8_t* lut, bool smooth) {
-  TKImage* part = TKImageCreate(TKRectWidth(source), TKRectHeight(source));
-  if (!part) return;
-  CopyGWorldRect(picture, part, source, TKMakeRect(0, 0, TKRectWidth(source), TKRectHeight(source)), kCopyModeSource);
-  FBTransformWithLUTPix(TKImagePixels(part), uint32_t(TKImageWidth(part)), uint32_t(TKImageHeight(part)),
-                        uint32_t(TKImageRowBytes(part)), lut, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-  TKImageMarkDirty(part);
-  TKDrawImage(ctx, part, nullptr, destination, smooth);
-  TKImageDispose(part);
 }
 
 }  // namespace
@@ -102,7 +87,8 @@ void ImagePaneDrawInto(ImagePaneRecord* r, TKContext* ctx) {
     TKSave(ctx);
     TKClipRect(ctx, r->viewRect);
     if (r->lut && r->lutIndex && *r->lutIndex != 0)
-      drawThroughLUT(ctx, r->picture, fit.source, fit.destination, r->lut, !magnified);
+      // Without memory for the LUT's picture that draw shows nothing.
+      QVIgnoreStatus(DrawGWorldThroughLUT(r->picture, ctx, fit.source, fit.destination, r->lut, !magnified));
     else
       TKDrawImage(ctx, r->picture, &fit.source, fit.destination, !magnified);
     TKRestore(ctx);

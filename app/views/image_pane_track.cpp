@@ -209,12 +209,13 @@ void ImagePaneClickAction(TKControl* pane) {
   ImagePaneRecord* r = ImagePaneRecordOf(pane);
   if (!r) return;
   ViewsHooks& hooks = ViewsHooksInForce();
-  if (r->role == 2 || r->role == 3)
+  // A pane showing a media clip reloads from the clip, whatever its role.
+  if (r->clip && hooks.clipReloadFrame(r->clip))
+    RedrawImagePanes(true);
+  else if (r->role == 2 || r->role == 3)
     hooks.reloadReferenceSlot(r->role - 1);
   else if (r->role == 1)
     hooks.reloadHostFrame();
-  else if (hooks.clipReloadFrame(r->clip))
-    RedrawImagePanes(true);
   drawWithLinked(r);
 }
 

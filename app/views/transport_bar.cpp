@@ -1,15 +1,25 @@
+// Transport bars and the playing list.
+//
+// A bar is a user pane that draws its parts itself: the six playback
+// buttons in the middle, the timecode readout at its left and the pointer
+// tools at its right. Up to ten bars play at once; the exchange's clip is
+// stepped by the exchange timer, media clips by TransportMediaPlaybackTick
+// at their own rate.
 #include "app/views/transport_bar.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 
+#include "app/state/view_state.h"
 #include "app/state/views_hooks.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/image_pane_internal.h"
-#include "core/process_image.h"
-#include "core/processing_tables.h"
+#include "media/movie_timing.h"
+#include "media/timecode_text.h"
 #include "platform/fourcc.h"
 #include "platform/ui/toolkit.h"
 
@@ -21,18 +31,19 @@ namespace {
 constexpr uint32_t kSigTransport = QVFourCC("VFtb");
 constexpr uint32_t kCreator = QVFourCC("QVc3");
 constexpr uint32_t kPropBar = QVFourCC("trbr");
-constexpr double kPlayInterval = 1.0 / 24.0;
 
 struct TransportRecord {
   TKControl* bar = nullptr;
   TKControl* pane = nullptr;
   uint32_t parts = 0;
-  bool playing = false;
+  char timecode[64] = "00:00:00;00";
+  double lastStep = 0;  // clock time of the last media playback step
 };
 
 // Bars live as long as the program, like their windows' controls.
 std::deque<std::unique_ptr<TransportRecord>> gBars;
-TKTimer* gPlayTimer = nullptr;
+TKControl* gPlaying[kTransportMaxPlaying] = {};
+int32_t gPlayingCount = 0;
 
 TransportRecord* RecordOf(TKControl* bar) {
   TransportRecord* r = nullptr;
@@ -42,70 +53,162 @@ TransportRecord* RecordOf(TKControl* bar) {
   return r;
 }
 
-// Moves the bar's clip to a frame (first 0, last -1, else relative by
-// delta); false when it cannot move any more.
-bool MoveClip(TransportRecord* r, int32_t where, int32_t delta) {
-  ImagePaneRecord* pane = r ? ImagePaneRecordOf(r->pane) : nullptr;
-  if (!pane) return false;
-  ViewsHooks& hooks = ViewsHooksInForce();
-  if (pane->clip) {
-    int64_t frame = 0, count = 0;
-    if (!hooks.clipPosition(pane->clip, &frame, &count) || count <= 0) return false;
-    const int64_t target = delta ? std::clamp(frame + delta, int64_t(0), count - 1) : where < 0 ? count - 1 : 0;
-    if (target == frame) return false;
-    hooks.clipSetPosition(pane->clip, target);
-    ImagePaneClickAction(r->pane);
-    return true;
-  }
-  int32_t current = 0, step = 0, last = 0;
-  if (pane->role != 1 || !hooks.hostFrameTimes(&current, &step, &last)) return false;
-  const int64_t next = delta ? int64_t(current) + int64_t(delta) * step : where < 0 ? last : 0;
-  const int32_t target = int32_t(std::clamp(next, int64_t(0), int64_t(std::max(0, last))));
-  if (target == current || hooks.hostLoadFrameAt(target) != kQVNoErr) return false;
-  if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
-  RedrawImagePanes(true);
-  return true;
+int32_t SlotOf(TKControl* bar) {
+  for (int32_t i = 0; i < kTransportMaxPlaying; ++i)
+    if (bar && gPlaying[i] == bar) return i;
+  return -1;
 }
 
-void PlayTick(TKTimer*) {
-  for (auto& r : gBars)
-    if (r->playing && (!TKIsControlAlive(r->bar) || !MoveClip(r.get(), 0, 1))) {
-      r->playing = false;
-      if (TKIsControlAlive(r->bar)) TKDrawControl(r->bar);
-    }
-  if (TransportPlayingCount() == 0 && gPlayTimer) {
-    TKRemoveTimer(gPlayTimer);
-    gPlayTimer = nullptr;
-  }
+QVMediaFileRef* MediaClip(TKControl* pane) {
+  const ImagePaneRecord* p = ImagePaneRecordOf(pane);
+  auto* ref = p ? static_cast<QVMediaFileRef*>(p->clip) : nullptr;
+  return QVMediaIsValidRef(ref) ? ref : nullptr;
 }
+
+// The exchange's clip drives the main image panes only.
+bool HostClip(TKControl* pane, int32_t* current, int32_t* step, int32_t* last) {
+  const ImagePaneRecord* p = ImagePaneRecordOf(pane);
+  return p && p->role == 1 && ViewsHooksInForce().hostFrameTimes(current, step, last);
+}
+
+void SurfaceState(int16_t state) { ViewsHooksInForce().surfaceTransportState(state); }
+
+void DrawBarNow(TKControl* bar) {
+  if (bar && TKIsControlAlive(bar)) TKDrawControl(bar);
+}
+
+// Moves the clip: to the first (where 0) or last (where -1) frame, or by
+// delta frames. 0, or kTransportStepClamped when an end held it.
+QVStatus MoveClip(TransportRecord* r, int32_t where, int64_t delta) {
+  if (!r || !r->pane) return kQVNoErr;
+  if (QVMediaFileRef* ref = MediaClip(r->pane)) {
+    int64_t frame = 0, count = 0;
+    if (QVMediaGetCurrentFrame(ref, &frame) || QVMediaGetFrameCount(ref, &count) || count <= 0) return kQVNoErr;
+    if (frame < 0) frame = 0;
+    const int64_t target = delta ? frame + delta : where < 0 ? count - 1 : 0;
+    const QVMediaErr err = QVMediaSetCurrentFrame(ref, target);
+    TransportLoadFrame(r->pane);
+    return err == QVMediaErr_MediaTooShort || target < 0 ? kTransportStepClamped : kQVNoErr;
+  }
+  int32_t current = 0, step = 0, last = 0;
+  if (!HostClip(r->pane, &current, &step, &last)) return kQVNoErr;
+  last = std::max(0, last);
+  const int64_t next = delta ? int64_t(current) + delta * int64_t(step) : where < 0 ? last : 0;
+  const int64_t held = std::clamp(next, int64_t(0), int64_t(last));
+  if (held != current && ViewsHooksInForce().hostLoadFrameAt(int32_t(held)) == kQVNoErr) {
+    if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+    RedrawImagePanes(true);
+  }
+  TransportSyncPosition(r->pane);
+  return held != next ? kTransportStepClamped : kQVNoErr;
+}
+
+void Unlist(TKControl* bar) {
+  const int32_t slot = SlotOf(bar);
+  if (slot < 0) return;
+  gPlaying[slot] = nullptr;
+  --gPlayingCount;
+}
+
+// The media worker prefetches the frames after a media clip's frame while
+// it plays.
+void MediaPlaybackBegins(TKControl* pane) {
+  if (QVMediaFileRef* ref = MediaClip(pane)) ViewsHooksInForce().clipPlayback(ref, true);
+}
+void MediaPlaybackEnds(TKControl* pane) {
+  if (QVMediaFileRef* ref = MediaClip(pane)) ViewsHooksInForce().clipPlayback(ref, false);
+}
+
+// --- drawing and clicks ---------------------------------------------------
 
 // The playback buttons: six glyphs in the middle of the bar, 18 px apart:
 // to start, back, stop, play, forward, to end.
 constexpr int32_t kGlyphStep = 18;
 int32_t GlyphsLeft(const TKRect& b) { return (b.left + b.right) / 2 - 3 * kGlyphStep; }
+// The tools from the right edge, 24 px apart: zoom, pan, arrow.
+constexpr int32_t kToolStep = 24;
+constexpr int32_t kToolCount = 3;
+const ImagePaneTool kToolOrder[kToolCount] = {kImagePaneToolZoom, kImagePaneToolPan, kImagePaneToolArrow};
 
-// The playback button under a point, or -1.
-int32_t GlyphAt(TKControl* bar, TKPoint p) {
+bool ToolOffered(const TransportRecord* r, int32_t i) {
+  return (r->parts & (kToolOrder[i] == kImagePaneToolArrow ? kTransportArrow : kTransportZoomPan)) != 0;
+}
+TKRect ToolRect(const TKRect& b, int32_t i) {
+  const int32_t right = b.right - 2 - kToolStep * i;
+  return TKRect{b.top + 1, right - kToolStep + 2, b.bottom - 1, right};
+}
+
+// The part under a point: 0-5 the playback buttons, 10-12 the tools, -1 none.
+int32_t PartAt(TKControl* bar, TKPoint p) {
   TransportRecord* r = RecordOf(bar);
   const TKRect b = TKGetControlBounds(bar);
-  if (!r || !(r->parts & kTransportPlayback) || !TKRectContains(b, p)) return -1;
+  if (!r || !TKRectContains(b, p)) return -1;
+  for (int32_t i = 0; i < kToolCount; ++i)
+    if (ToolOffered(r, i) && TKRectContains(ToolRect(b, i), p)) return 10 + i;
+  if (!(r->parts & kTransportPlayback)) return -1;
   const int32_t offset = p.x - (GlyphsLeft(b) - 5);
   return offset >= 0 && offset < 6 * kGlyphStep ? offset / kGlyphStep : -1;
 }
 
-void PressGlyph(TKControl* bar, int32_t glyph) {
+ImagePaneTool PaneTool(const TransportRecord* r) {
+  const ImagePaneRecord* p = ImagePaneRecordOf(r->pane);
+  return p ? p->tool : kImagePaneToolArrow;
+}
+
+void ChooseTool(TransportRecord* r, ImagePaneTool tool) {
+  if (!r->pane) return;
+  ImagePaneSetTool(r->pane, tool);
+  DrawBarNow(r->bar);
+}
+
+void PressPart(TKControl* bar, int32_t part) {
   TransportRecord* r = RecordOf(bar);
-  switch (glyph) {
+  switch (part) {
     case 0: TransportGoToBeginning(bar); break;
     case 1: TransportStepBackward(bar); break;
     case 2:
-      if (r && r->playing) TransportTogglePlay(bar);
+      if (SlotOf(bar) >= 0) TransportPause(bar);
       break;
     case 3: TransportTogglePlay(bar); break;
     case 4: TransportStepForward(bar); break;
     case 5: TransportGoToEnd(bar); break;
+    case 10:
+      // A click on the zoom tool while it is chosen shows the whole picture again.
+      if (r && r->pane && PaneTool(r) == kImagePaneToolZoom) {
+        ImagePaneResetView(r->pane);
+        DrawImagePane(r->pane);
+      }
+      if (r) ChooseTool(r, kImagePaneToolZoom);
+      break;
+    case 11:
+      if (r) ChooseTool(r, kImagePaneToolPan);
+      break;
+    case 12:
+      if (r) ChooseTool(r, kImagePaneToolArrow);
+      break;
     default: break;
   }
+}
+
+void DrawToolGlyph(TKContext* ctx, ImagePaneTool tool, const TKRect& box) {
+  const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
+  TKBeginPath(ctx);
+  if (tool == kImagePaneToolZoom) {
+    TKArc(ctx, cx - 2, cy - 1, 4, 0, 6.2832, false);
+    TKMoveTo(ctx, cx + 1, cy + 2);
+    TKLineTo(ctx, cx + 5, cy + 6);
+  } else if (tool == kImagePaneToolPan) {
+    TKMoveTo(ctx, cx - 6, cy);
+    TKLineTo(ctx, cx + 6, cy);
+    TKMoveTo(ctx, cx, cy - 6);
+    TKLineTo(ctx, cx, cy + 6);
+  } else {
+    TKMoveTo(ctx, cx - 3, cy - 6);
+    TKLineTo(ctx, cx - 3, cy + 5);
+    TKLineTo(ctx, cx + 4, cy + 1);
+    TKClosePath(ctx);
+  }
+  TKStrokePath(ctx);
 }
 
 void DrawBar(TKControl* bar, TKContext* ctx) {
@@ -113,10 +216,28 @@ void DrawBar(TKControl* bar, TKContext* ctx) {
   const TKRect b = TKGetControlBounds(bar);
   TKSetFillColor(ctx, TKColorRGB(0.16, 0.16, 0.17));
   TKFillRect(ctx, b);
-  if (!r || !(r->parts & kTransportPlayback)) return;
+  if (!r) return;
+  const TKColor ink = TKColorRGB(0.75, 0.75, 0.78);
+  if (r->parts & kTransportTimecode) {
+    const TKFont font{"DejaVu Sans Mono", 11.0, false, false};
+    TKSetFillColor(ctx, ink);
+    TKDrawTextInRect(ctx, font, r->timecode, TKRect{b.top, b.left + 6, b.bottom, b.left + 6 + 85}, kTKAlignLeft);
+  }
+  const ImagePaneTool current = PaneTool(r);
+  for (int32_t i = 0; i < kToolCount; ++i) {
+    if (!ToolOffered(r, i)) continue;
+    const TKRect box = ToolRect(b, i);
+    if (kToolOrder[i] == current) {
+      TKSetFillColor(ctx, TKColorRGB(0.32, 0.32, 0.35));
+      TKFillRect(ctx, box);
+    }
+    TKSetStrokeColor(ctx, ink);
+    DrawToolGlyph(ctx, kToolOrder[i], box);
+  }
+  if (!(r->parts & kTransportPlayback)) return;
   const int32_t mid = (b.top + b.bottom) / 2;
   const int32_t left = GlyphsLeft(b);
-  TKSetFillColor(ctx, TKColorRGB(0.75, 0.75, 0.78));
+  TKSetFillColor(ctx, ink);
   for (int32_t i = 0; i < 6; ++i) {
     const double x = left + kGlyphStep * i;
     TKBeginPath(ctx);
@@ -134,10 +255,52 @@ void DrawBar(TKControl* bar, TKContext* ctx) {
     TKFillPath(ctx);
     if (i == 0 || i == 5) TKFillRect(ctx, TKRect{mid - 5, int32_t(forward ? x + 8 : x - 2), mid + 5, int32_t(forward ? x + 10 : x)});
   }
-  if (r->playing) {
+  if (SlotOf(bar) >= 0) {
     TKSetStrokeColor(ctx, TKColorRGB(0.9, 0.6, 0.2));
     TKFrameRect(ctx, TKRect{mid - 7, left + kGlyphStep * 3 - 2, mid + 7, left + kGlyphStep * 3 + 10});
   }
+}
+
+// The frame number of the pane's position, and the format to show it in.
+struct Position {
+  int64_t frame = 0;
+  int32_t rate100 = 0, mode = 1, drop = 0, field = 0, perFoot = 0;
+  QVMediaFileRef* media = nullptr;
+};
+
+bool PositionOf(TKControl* pane, Position* pos) {
+  if (QVMediaFileRef* ref = MediaClip(pane)) {
+    pos->media = ref;
+    if (QVMediaGetCurrentFrame(ref, &pos->frame)) return false;
+    if (pos->frame < 0) pos->frame = 0;
+    return true;
+  }
+  int32_t current = 0, step = 0, last = 0;
+  if (!HostClip(pane, &current, &step, &last)) return false;
+  // A clip whose frames have no duration stays on its first frame.
+  pos->frame = step > 0 ? current / step : 0;
+  ViewsHooksInForce().hostTimecodeFormat(&pos->rate100, &pos->mode, &pos->drop, &pos->field, &pos->perFoot);
+  return true;
+}
+
+void FormatPosition(const Position& pos, char* buffer, size_t size) {
+  buffer[0] = 0;
+  if (pos.media) {
+    // A media clip shows its own timecode: a movie's timecode track, a DPX
+    // frame's header, or the frame count at the clip's rate.
+    QVMediaGetTimecodeText(pos.media, buffer, size, kTimecodeModeTimecode);
+    return;
+  }
+  const int32_t mode = pos.mode == 0 ? 1 : pos.mode;
+  const int32_t drop = pos.mode == 0 ? 0 : pos.drop;
+  FormatTimecodeText(pos.frame, pos.rate100, mode, drop ? kTimecodeDropFrame : kTimecodeNonDrop, 0, pos.perFoot,
+                     buffer, size);
+}
+
+void SetReadout(TransportRecord* r, const char* text, bool drawNow) {
+  if (!r || !*text) return;  // without a position the readout keeps its text
+  std::snprintf(r->timecode, sizeof r->timecode, "%s", text);
+  if (drawNow) DrawBarNow(r->bar);
 }
 
 }  // namespace
@@ -148,11 +311,11 @@ QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNu
   if (!window) return kQVErrParam;
   TKUserPaneProcs procs;
   procs.draw = DrawBar;
-  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t { return GlyphAt(c, p) >= 0 ? kTKPartButton : kTKPartNone; };
+  procs.hitTest = [](TKControl* c, TKPoint p) -> int16_t { return PartAt(c, p) >= 0 ? kTKPartButton : kTKPartNone; };
   procs.track = [](TKControl* c, TKPoint p, uint32_t) -> int16_t {
-    const int32_t glyph = GlyphAt(c, p);
-    PressGlyph(c, glyph);
-    return glyph >= 0 ? kTKPartButton : kTKPartNone;
+    const int32_t part = PartAt(c, p);
+    PressPart(c, part);
+    return part >= 0 ? kTKPartButton : kTKPartNone;
   };
   TKControl* bar = TKNewUserPane(window, bounds, procs);
   if (!bar) return kQVErrMemory;
@@ -177,35 +340,179 @@ uint32_t TransportGetParts(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   return r ? r->parts : 0;
 }
-bool TransportIsPlaying(TKControl* bar) {
-  TransportRecord* r = RecordOf(bar);
-  return r && r->playing;
-}
+bool TransportIsPlaying(TKControl* bar) { return SlotOf(bar) >= 0; }
+int32_t TransportPlayingCount() { return gPlayingCount; }
 
-int32_t TransportPlayingCount() {
+int32_t TransportHostPlayingCount() {
   int32_t count = 0;
-  for (auto& r : gBars) count += r->playing && TKIsControlAlive(r->bar);
+  for (TKControl* bar : gPlaying) {
+    TransportRecord* r = RecordOf(bar);
+    count += r && !MediaClip(r->pane);
+  }
   return count;
 }
 
 void TransportPauseAll() {
-  for (auto& r : gBars) r->playing = false;
-  if (gPlayTimer) TKRemoveTimer(gPlayTimer);
-  gPlayTimer = nullptr;
+  for (TKControl*& bar : gPlaying) {
+    if (!bar) continue;
+    TKControl* was = bar;
+    bar = nullptr;
+    if (TransportRecord* r = RecordOf(was)) {
+      MediaPlaybackEnds(r->pane);
+      DrawBarNow(was);
+    }
+  }
+  gPlayingCount = 0;
 }
 
-void TransportGoToBeginning(TKControl* bar) { MoveClip(RecordOf(bar), 0, 0); }
-void TransportGoToEnd(TKControl* bar) { MoveClip(RecordOf(bar), -1, 0); }
-void TransportStepBackward(TKControl* bar) { MoveClip(RecordOf(bar), 0, -1); }
-void TransportStepForward(TKControl* bar) { MoveClip(RecordOf(bar), 0, 1); }
-void TransportStep(TKControl* bar, int32_t frames) {
-  if (frames != 0) MoveClip(RecordOf(bar), 0, frames);
+void StopAllPreviewPlayback() {
+  // Every listed bar stops and shows it; the list is then empty.
+  if (gPlayingCount > 0) SurfaceState(2);
+  TransportPauseAll();
+}
+
+void TransportGoToBeginning(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, 0); }
+void TransportGoToEnd(TKControl* bar) { (void)MoveClip(RecordOf(bar), -1, 0); }
+void TransportStepBackward(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, -1); }
+void TransportStepForward(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, 1); }
+
+QVStatus TransportStep(TKControl* bar, int32_t frames) {
+  if (frames == 0) return kQVNoErr;
+  return MoveClip(RecordOf(bar), 0, frames);
+}
+
+void TransportPlay(TKControl* bar) {
+  TransportRecord* r = RecordOf(bar);
+  if (!r || !r->pane) return;
+  if (SlotOf(bar) < 0) {
+    int32_t slot = 0;
+    while (slot < kTransportMaxPlaying && gPlaying[slot]) ++slot;
+    if (slot == kTransportMaxPlaying) return;  // ten play already: this one does not
+    gPlaying[slot] = bar;
+    ++gPlayingCount;
+    r->lastStep = TKNow();
+    MediaPlaybackBegins(r->pane);
+  }
+  SurfaceState(3);
+  DrawBarNow(bar);
+}
+
+void TransportPause(TKControl* bar) {
+  TransportRecord* r = RecordOf(bar);
+  if (!r) return;
+  if (SlotOf(bar) >= 0) {
+    Unlist(bar);
+    MediaPlaybackEnds(r->pane);
+  }
+  SurfaceState(2);
+  DrawBarNow(bar);
 }
 
 void TransportTogglePlay(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r || !r->pane) return;
-  r->playing = !r->playing;
-  if (r->playing && !gPlayTimer) gPlayTimer = TKInstallTimer(kPlayInterval, kPlayInterval, PlayTick);
+  if (SlotOf(bar) >= 0) {
+    TransportPause(bar);
+    return;
+  }
+  // The exchange's clip plays in one bar at a time: its frames come one by
+  // one from the plug-in.
+  if (gPlayingCount > 0 && !MediaClip(r->pane)) {
+    SurfaceState(2);
+    DrawBarNow(bar);
+    return;
+  }
+  TransportPlay(bar);
+}
+
+void TransportStop(TKControl* bar) {
+  TransportRecord* r = RecordOf(bar);
+  if (!r) return;
+  TransportPause(bar);
+  if (r->pane) {
+    ImagePaneSetCornerLabel(r->pane, "", 3);
+    TransportLoadFrame(r->pane);
+  }
+}
+
+bool TransportLoadFrame(TKControl* pane) {
+  ImagePaneRecord* p = ImagePaneRecordOf(pane);
+  if (!p) return false;
+  ViewsHooks& hooks = ViewsHooksInForce();
+  bool loaded = false;
+  if (MediaClip(pane)) {
+    loaded = hooks.clipReloadFrame(p->clip);
+  } else {
+    int32_t current = 0, step = 0, last = 0;
+    if (HostClip(pane, &current, &step, &last)) {
+      hooks.reloadHostFrame();
+      loaded = true;
+    }
+  }
+  if (loaded) RedrawAllImagePanes(pane);
+  TransportSyncPosition(pane);
+  return loaded;
+}
+
+void TransportSyncPosition(TKControl* pane) {
+  Position pos;
+  if (!PositionOf(pane, &pos)) return;
+  char text[64];
+  FormatPosition(pos, text, sizeof text);
+  TransportUpdateTimecode(ImagePaneGetLinkedControl(pane), pos.frame, 0, -1, 0, 0, 0, true);
+  const ImagePaneRecord* p = ImagePaneRecordOf(pane);
+  TransportRecord* r = RecordOf(ImagePaneGetLinkedControl(pane));
+  SetReadout(r, text, true);
+  if (p && p->secondLinkedControl) SetReadout(RecordOf(ImagePaneGetLinkedControl(p->secondLinkedControl)), text, true);
+  if (p && p->role == 1 && *text) ViewsHooksInForce().surfaceShowTimecode(text);
+}
+
+void TransportUpdateTimecode(TKControl* bar, int64_t frame, int32_t rate100, int32_t mode, int32_t dropFrame,
+                             int32_t fieldFlag, int32_t framesPerFoot, bool drawNow) {
+  (void)fieldFlag;  // fields are not shown in the readout
+  if (mode < 0) return;  // the caller has formatted the text itself
+  Position pos;
+  pos.frame = frame;
+  pos.rate100 = rate100;
+  pos.mode = mode;
+  pos.drop = dropFrame;
+  pos.perFoot = framesPerFoot;
+  char text[64];
+  FormatPosition(pos, text, sizeof text);
+  SetReadout(RecordOf(bar), text, drawNow);
+}
+
+const char* TransportGetTimecodeText(TKControl* bar) {
+  TransportRecord* r = RecordOf(bar);
+  return r ? r->timecode : "";
+}
+
+void GetPaneTimecodeText(TKControl* pane, char* buffer, size_t size) {
+  if (!buffer || size == 0) return;
+  buffer[0] = 0;
+  Position pos;
+  if (PositionOf(pane, &pos)) FormatPosition(pos, buffer, size);
+}
+
+void RedrawTransportBar(TKControl* pane, bool drawNow) {
+  TKControl* bar = ImagePaneGetLinkedControl(pane);
+  if (!bar || !TKIsControlAlive(bar)) return;
+  (void)drawNow;  // a control always redraws at the next update
   TKDrawControl(bar);
+}
+
+void TransportMediaPlaybackTick() {
+  const double now = TKNow();
+  for (TKControl* bar : gPlaying) {
+    TransportRecord* r = RecordOf(bar);
+    QVMediaFileRef* ref = r ? MediaClip(r->pane) : nullptr;
+    if (!ref) continue;
+    uint32_t rate = 0;
+    uint8_t drop = 0;
+    QVMediaGetFrameRate(ref, &rate, &drop);
+    const double interval = rate ? (drop ? 1.001 : 1.0) / rate : 1.0 / 24.0;
+    if (now - r->lastStep < interval) continue;
+    r->lastStep = now;
+    if (MoveClip(r, 0, 1) == kTransportStepClamped) TransportPause(bar);
+  }
 }

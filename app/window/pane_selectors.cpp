@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/controls/tab_group.h"
+#include "app/library/gallery_pane.h"
 #include "app/state/view_state.h"
 #include "app/views/analysis_panes.h"
 #include "app/views/central_update.h"
@@ -158,9 +159,11 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
       if (QVStatus status = makePane(kind)) return status;
   if (QVStatus status = makePane(kScopeKinds[kAnalysisCombo])) return status;
   InstallAnalysisPanes();
-  // The gallery's control takes the next number once the gallery is built.
+  // The gallery sits in the analysis selector's "Gallery" pane.
   gGalleryControl = nullptr;
-  ++gNextValueControlID;
+  if (QVStatus status = CreateGalleryControl(window, geometry.analysisPane, TabGroupGetPane(group, kAnalysisGallery),
+                                             gNextValueControlID++, &gGalleryControl))
+    return status;
 
   const int32_t restored = RestoredAnalysisItem(gPrefsSettings.leftPaneDefault);
   if (restored > 0) TabGroupSelect(group, restored);
@@ -175,6 +178,7 @@ void SetMainWindowPanePictures() {
 }
 
 void ForgetPaneSelectors() {
+  ForgetGalleryPane();
   gImagePaneTabs = gAnalysisPaneTabs = gGalleryControl = gReferenceTransportBar = nullptr;
   for (TKControl*& bar : gImageTransportBars) bar = nullptr;
   for (TKControl*& pane : gAnalysisPanes) pane = nullptr;

@@ -557,6 +557,12 @@ typedef struct HIProjectOpaque* HIProjectRef;
 typedef struct HIItemOpaque* HIItemRef;
 typedef struct HIFootageOpaque* HIFootageRef;
 
+// "AEGP Command Suite" version 1: runs one of the host's own menu commands
+// by its number.
+struct HICommandSuite1 {
+  HIError (*do_command)(int32_t command);
+};
+
 // "AEGP PF Interface Suite" version 1: the host's own reference to this effect.
 struct HIPFInterfaceSuite1 {
   HIError (*get_new_effect_for_effect)(int32_t plugin_id, HIEffectRef effect_ref, HIAEGPEffectRef* effect);

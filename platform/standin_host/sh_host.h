@@ -64,6 +64,7 @@ struct SHHost {
   bool custom_ui_registered = false;
   bool renders_checkouts_in_render_format = false;
   std::string return_message;
+  std::vector<int32_t> commands_run;  // host commands the effect asked for, in order
   // The clip the effect sits on, for layer checkouts outside a render (the
   // Full Interface asks for frames at other times): the frame at a time, or
   // null for none. Empty: no frames outside a render.

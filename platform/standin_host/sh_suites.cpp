@@ -70,12 +70,21 @@ HIError memSize(HIMemHandle h, uint64_t* size) {
   return kHINoErr;
 }
 
+HIError doCommand(int32_t command) {
+  SHHost* host = gSHActiveHost.load();
+  if (!host) return kHIErrInvalidCallback;
+  std::lock_guard<std::mutex> hold(host->state_lock);
+  host->commands_run.push_back(command);
+  return kHINoErr;
+}
+
 const HIUtilitySuite11 kUtility11 = {registerWithHost, startUndoGroup, endUndoGroup};
 const HIUtilitySuite7 kUtility7 = {suppressedUI};
 const HIWorldSuite2 kWorld2 = {worldPixelFormat};
 const HIPixelFormatSuite1 kPixelFormat1 = {clearFormats, addFormat, worldPixelFormat};
 const HIPFUtilitySuite4 kPFUtility4 = {useRenderFormat};
 const HIMemorySuite1 kMemory1 = {newMem, freeMem, lockMem, unlockMem, memSize};
+const HICommandSuite1 kCommand1 = {doCommand};
 
 HIError acquireSuite(const char* name, int32_t version, const void** suite) {
   SHHost* host = gSHActiveHost.load();
@@ -98,6 +107,7 @@ HIError acquireSuite(const char* name, int32_t version, const void** suite) {
       {kHISuitePixelFormat, 1, c.offer_pixel_format_suite, &kPixelFormat1},
       {kHISuitePFUtility, 4, c.offer_pf_utility_suite, &kPFUtility4},
       {kHISuiteAEGPMemory, 1, c.offer_aegp_suites, &kMemory1},
+      {kHISuiteAEGPCommand, kHISuiteAEGPCommandVersion, c.offer_aegp_suites, &kCommand1},
       {kHISuiteEffectCustomUI, 1, c.offer_drawing_suites, &kSHCustomUISuite},
       {kHISuiteDrawbotDraw, 1, c.offer_drawing_suites, &kSHDrawSuite},
       {kHISuiteDrawbotSupplier, 1, c.offer_drawing_suites, &kSHSupplierSuite},

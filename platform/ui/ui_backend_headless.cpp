@@ -186,6 +186,11 @@ void TKInjectClick(TKWindow* w, TKPoint where, uint32_t modifiers, int32_t click
   InjectPress(e);
 }
 
+void TKPostClick(TKWindow* w, TKPoint where) {
+  if (TKGetBackendKind() == kTKBackendSDL) TKSDLPushClick(w, where);
+  else TKInjectClick(w, where);
+}
+
 void TKInjectRightClick(TKWindow* w, TKPoint where) {
   TKEvent e;
   e.window = w;

@@ -327,6 +327,26 @@ class SDLBackend final : public TKBackend {
         break;
       }
       case SDL_QUIT: e.kind = kTKEventQuit; break;
+      case SDL_DROPFILE:
+        // Files dropped from another program arrive one by one, then complete.
+        if (ev.drop.file) {
+          dropped_.push_back(ev.drop.file);
+          SDL_free(ev.drop.file);
+        }
+        if (ev.drop.windowID) dropWindow_ = ev.drop.windowID;
+        return;
+      case SDL_DROPCOMPLETE: {
+        TKWindow* w = Find(ev.drop.windowID ? ev.drop.windowID : dropWindow_);
+        std::vector<std::string> paths = std::move(dropped_);
+        dropped_.clear();
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        if (w && !paths.empty())
+          TKPostCall([w, paths, x, y] {
+            if (TKWindowAlive(w)) TKDropFiles(w, TKPoint{x, y}, paths);
+          });
+        return;
+      }
       default: return;
     }
     if (e.kind == kTKEventNone) return;
@@ -335,6 +355,8 @@ class SDLBackend final : public TKBackend {
 
   std::map<uint32_t, TKWindow*> windows_;
   std::map<int32_t, SDL_Cursor*> cursors_;
+  std::vector<std::string> dropped_;  // paths of a drop not yet complete
+  uint32_t dropWindow_ = 0;
   bool appActive_ = false;         // the program as a whole has the focus
   bool focusLossPending_ = false;  // none of ours has it since focusLossAt_; not settled yet
   double focusLossAt_ = 0;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,13 +157,21 @@ std::string TKGetEditText(TKControl* control);
 void TKSetEditSelection(TKControl* control, int32_t start, int32_t end);  // byte offsets, clamped
 void TKGetEditSelection(TKControl* control, int32_t* start, int32_t* end);
 
-// Sortable list with an editable column.
+// Sortable list with editable columns. Rows may nest: a container row
+// discloses its children (added by the caller when it opens) under a
+// triangle in column 0, which also shows each row's icon. Row IDs are the
+// caller's; 0 names the top level, so a container row needs a non-zero ID.
+enum TKListColumnKind : int32_t {
+  kTKListColumnText = 0,
+  kTKListColumnDate = 1,  // cells hold seconds since 1 January 1904, local time
+};
 struct TKListColumn {
   std::string title;
   int32_t width = 100;
   bool editable = false;
   bool numeric = false;  // sorts by number instead of text
   uint32_t property = 0; // the caller's own code for the column
+  TKListColumnKind kind = kTKListColumnText;
 };
 void TKListSetColumns(TKControl* list, const std::vector<TKListColumn>& columns);
 int32_t TKListAddRow(TKControl* list, int32_t rowID, const std::vector<std::string>& cells);  // returns row index
@@ -187,6 +196,67 @@ bool TKListSortAscending(TKControl* list);
 // Opens the cell editor of an editable column (what a double click does).
 QVStatus TKListEditCell(TKControl* list, int32_t row, int32_t column);
 int32_t TKListEditingRow(TKControl* list);  // -1 when no cell is open
+// Closes an open cell editor, keeping (commit) or dropping what was typed.
+void TKListEndEditing(TKControl* list, bool commit);
+void TKListSetColumnEditable(TKControl* list, int32_t column, bool editable);
+// The column currently sorted by, -1 when none.
+int32_t TKListSortColumn(TKControl* list);
+// Display order: position 0 is the leftmost column. Moving a column shifts
+// the others; cells and the functions above keep their column indices.
+void TKListSetColumnPosition(TKControl* list, int32_t column, int32_t position);
+int32_t TKListGetColumnPosition(TKControl* list, int32_t column);  // -1 for no such column
+
+// Rows of a tree.
+int32_t TKListRowCount(TKControl* list);
+int32_t TKListFindRow(TKControl* list, int32_t rowID);  // row index, -1 when not shown
+// Adds a row under the container row parentID (0: the top level); the
+// container must be shown and open. Returns the new row's index, -1 when
+// refused. A sorted list keeps its order.
+int32_t TKListAddChildRow(TKControl* list, int32_t parentID, int32_t rowID, const std::vector<std::string>& cells,
+                          bool container);
+// Removes the row and every row under it.
+void TKListRemoveRow(TKControl* list, int32_t rowID);
+int32_t TKListRowParent(TKControl* list, int32_t row);  // the parent's ID, 0 at the top level
+int32_t TKListRowDepth(TKControl* list, int32_t row);
+bool TKListIsContainer(TKControl* list, int32_t row);
+// Opening sends kTKListContainerOpened, to which the caller answers by adding
+// the children; closing removes them and sends kTKListContainerClosed. Both
+// answer false for a row that is no container or already in that state.
+bool TKListOpenContainer(TKControl* list, int32_t rowID);
+bool TKListCloseContainer(TKControl* list, int32_t rowID);
+bool TKListIsContainerOpen(TKControl* list, int32_t rowID);
+void TKListSetCellDate(TKControl* list, int32_t row, int32_t column, int64_t seconds1904);
+int64_t TKListGetCellDate(TKControl* list, int32_t row, int32_t column);
+// The picture drawn before the text in column 0 (null: none).
+void TKListSetRowIcon(TKControl* list, int32_t row, std::shared_ptr<TKImage> icon);
+
+enum TKListNotification : int32_t {
+  kTKListContainerOpened = 1,
+  kTKListContainerClosed,
+  kTKListEditStarted,
+  kTKListEditStopped,
+  kTKListSelectionChanged,  // by the user: a click or a key
+  kTKListDoubleClick,       // on a cell that opened no editor
+};
+// What the caller plugs into a list; each may be empty.
+struct TKListProcs {
+  // Sort order of two rows by the column's property: negative, 0 or positive
+  // as a sorts before, with or after b in increasing order.
+  std::function<int(TKControl*, int32_t idA, int32_t idB, uint32_t property)> compare;
+  std::function<void(TKControl*, TKListNotification, int32_t rowID)> notify;
+  // An edited cell is about to be stored; the procedure may change the text.
+  std::function<void(TKControl*, int32_t rowID, uint32_t property, std::string& text)> commitEdit;
+  // Rows dragged onto the container targetID (0: the top level). A drop onto
+  // one of the dragged rows or a row under them is refused by the list.
+  std::function<bool(TKControl*, const std::vector<int32_t>& rowIDs, int32_t targetID, uint32_t modifiers)> acceptDrag;
+  std::function<void(TKControl*, const std::vector<int32_t>& rowIDs, int32_t targetID, uint32_t modifiers)> receiveDrag;
+  // Files dropped from another program onto the container targetID.
+  std::function<void(TKControl*, const std::vector<std::string>& paths, int32_t targetID)> receiveFiles;
+};
+void TKListSetProcs(TKControl* list, const TKListProcs& procs);
+// Files dropped on the window at a point: the list under it takes them.
+// False when no list there takes files.
+bool TKDropFiles(TKWindow* window, TKPoint where, const std::vector<std::string>& paths);
 
 // Presses a button as a click would: hilite, hit event and command.
 void TKPressButton(TKControl* control);

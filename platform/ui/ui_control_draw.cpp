@@ -195,7 +195,8 @@ void DrawList(TKControl* c, TKContext* ctx) {
   TKSetStrokeColor(ctx, TKColor{0.75, 0.75, 0.77, 1});
   TKDrawLine(ctx, header.left, header.bottom - 0.5, header.right, header.bottom - 0.5);
   int32_t x = c->bounds.left;
-  for (size_t col = 0; col < L.columns.size(); ++col) {
+  for (int32_t index : L.order) {
+    size_t col = size_t(index);
     const TKListColumn& column = L.columns[col];
     TKRect cell{header.top, x + 6, header.bottom, x + column.width - 4};
     TKSetFillColor(ctx, TKControlTextColor(c));
@@ -224,8 +225,9 @@ void DrawList(TKControl* c, TKContext* ctx) {
   }
   int32_t y = header.bottom;
   for (size_t row = size_t(std::max(0, L.scroll)); row < L.rows.size() && y < c->bounds.bottom; ++row) {
+    const TKListData::Row& r = L.rows[row];
     TKRect rowRect{y, c->bounds.left, y + kTKListRowHeight, c->bounds.right};
-    bool selected = L.rows[row].selected;
+    bool selected = r.selected;
     if (selected) {
       TKSetFillColor(ctx, Dim(focused ? kAccent : TKColor{0.75, 0.78, 0.84, 1}, live));
       TKFillRect(ctx, rowRect);
@@ -233,13 +235,46 @@ void DrawList(TKControl* c, TKContext* ctx) {
       TKSetFillColor(ctx, TKColor{0.96, 0.96, 0.97, 1});
       TKFillRect(ctx, rowRect);
     }
+    if (int32_t(row) == L.dropTarget) {
+      TKSetStrokeColor(ctx, kAccent);
+      TKSetLineWidth(ctx, 2);
+      TKFrameRect(ctx, TKRect{rowRect.top + 1, rowRect.left + 1, rowRect.bottom - 1, rowRect.right - 1});
+      TKSetLineWidth(ctx, 1);
+    }
+    TKColor textColor = selected && focused ? kWhite : TKControlTextColor(c);
     x = c->bounds.left;
-    for (size_t col = 0; col < L.columns.size(); ++col) {
+    for (int32_t index : L.order) {
+      size_t col = size_t(index);
       int32_t width = L.columns[col].width;
-      TKRect cell{rowRect.top, x + 6, rowRect.bottom, x + width - 4};
-      const std::string& text = col < L.rows[row].cells.size() ? L.rows[row].cells[col] : std::string();
+      int32_t textLeft = x + 6;
+      if (col == 0) {
+        // Column 0 carries the tree: indent, disclosure triangle, icon.
+        int32_t indent = x + 2 + r.depth * kTKListIndent;
+        if (r.container) {
+          double cx = indent + kTKListIndent / 2.0, cy = rowRect.top + kTKListRowHeight / 2.0;
+          TKBeginPath(ctx);
+          if (r.open) {
+            TKMoveTo(ctx, cx - 4, cy - 2);
+            TKLineTo(ctx, cx + 4, cy - 2);
+            TKLineTo(ctx, cx, cy + 3);
+          } else {
+            TKMoveTo(ctx, cx - 2, cy - 4);
+            TKLineTo(ctx, cx - 2, cy + 4);
+            TKLineTo(ctx, cx + 3, cy);
+          }
+          TKClosePath(ctx);
+          TKSetFillColor(ctx, selected && focused ? kWhite : TKColor{0.40, 0.40, 0.42, 1});
+          TKFillPath(ctx);
+        }
+        textLeft = indent + kTKListIndent;
+        if (r.icon) {
+          TKDrawImage(ctx, r.icon.get(), nullptr, TKRect{rowRect.top + 1, textLeft, rowRect.top + 17, textLeft + 16}, true);
+          textLeft += 20;
+        }
+      }
+      TKRect cell{rowRect.top, textLeft, rowRect.bottom, x + width - 4};
       if (int32_t(row) == L.editRow && int32_t(col) == L.editColumn) {
-        TKRect box{rowRect.top + 1, x + 2, rowRect.bottom - 1, x + width - 2};
+        TKRect box{rowRect.top + 1, textLeft - 4, rowRect.bottom - 1, x + width - 2};
         TKSetFillColor(ctx, kWhite);
         TKFillRect(ctx, box);
         TKSetStrokeColor(ctx, kAccent);
@@ -247,8 +282,8 @@ void DrawList(TKControl* c, TKContext* ctx) {
         TKSetFillColor(ctx, TKColor{0.1, 0.1, 0.1, 1});
         TKDrawTextInRect(ctx, TKSmallFont(), (L.editText + "|").c_str(), cell, kTKAlignLeft);
       } else {
-        TKSetFillColor(ctx, selected && focused ? kWhite : TKControlTextColor(c));
-        TKDrawTextInRect(ctx, TKSmallFont(), text.c_str(), cell,
+        TKSetFillColor(ctx, textColor);
+        TKDrawTextInRect(ctx, TKSmallFont(), TKListCellText(L, row, col).c_str(), cell,
                          L.columns[col].numeric ? kTKAlignRight : kTKAlignLeft);
       }
       x += width;

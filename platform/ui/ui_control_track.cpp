@@ -254,6 +254,8 @@ int16_t TKSliderPartAt(TKControl* c, TKPoint p) {
   return p.x < thumb.left ? kTKPartPageUp : kTKPartPageDown;
 }
 
+int32_t TKPrevCharOffset(const std::string& s, int32_t i) { return PrevChar(s, i); }
+
 void TKTrackControlDefault(TKControl* c, const TKEvent& down) {
   switch (c->kind) {
     case kTKControlPushButton:
@@ -273,39 +275,7 @@ QVStatus TKControlKeyDefault(TKControl* c, const TKEvent& key) {
   switch (c->kind) {
     case kTKControlEditText: return EditTextKey(c, key);
     case kTKControlUserPane: return c->pane.key ? c->pane.key(c, key) : kQVErrNotHandled;
-    case kTKControlList: {
-      TKListData& L = *c->list;
-      if (L.editRow >= 0) {
-        if (key.charCode == kTKKeyReturn || key.charCode == kTKKeyEnter || key.charCode == kTKKeyTab) {
-          int32_t row = L.editRow, col = L.editColumn;
-          L.editRow = L.editColumn = -1;
-          TKListSetCell(c, row, col, L.editText.c_str());
-          TKEvent e = TKControlEvent(kTKEventValueChanged, c, kTKPartList);
-          e.row = row;
-          e.column = col;
-          TKSendEvent(e);
-          return kQVNoErr;
-        }
-        if (key.charCode == kTKKeyEscape) {
-          L.editRow = L.editColumn = -1;
-        } else if (key.charCode == kTKKeyBackspace) {
-          if (!L.editText.empty()) L.editText.resize(size_t(PrevChar(L.editText, int32_t(L.editText.size()))));
-        } else if (key.text[0] && static_cast<unsigned char>(key.text[0]) >= 32) {
-          L.editText += key.text;
-        }
-        TKInvalidateWindow(c->window);
-        return kQVNoErr;
-      }
-      if (key.charCode == kTKKeyUp || key.charCode == kTKKeyDown) {
-        int32_t n = int32_t(L.rows.size());
-        if (n == 0) return kQVNoErr;
-        int32_t row = L.selected < 0 ? 0 : L.selected + (key.charCode == kTKKeyUp ? -1 : 1);
-        TKListSelectRow(c, std::clamp(row, 0, n - 1));
-        TKControlHit(c, kTKPartList, key.modifiers);
-        return kQVNoErr;
-      }
-      return kQVErrNotHandled;
-    }
+    case kTKControlList: return TKListKey(c, key);
     default: return kQVErrNotHandled;
   }
 }

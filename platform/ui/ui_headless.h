@@ -19,6 +19,9 @@ void TKInjectMouseUp(TKWindow* w, TKPoint where, uint32_t modifiers = 0, double 
 void TKInjectMouseDrag(TKWindow* w, TKPoint where, uint32_t modifiers = 0, double at = -1);
 void TKInjectMouseMove(TKWindow* w, TKPoint where, double at = -1);
 void TKInjectClick(TKWindow* w, TKPoint where, uint32_t modifiers = 0, int32_t clickCount = 1);
+// A click as input of whichever backend runs: injected into the headless
+// one, through the platform's own queue for the SDL one.
+void TKPostClick(TKWindow* w, TKPoint where);
 void TKInjectRightClick(TKWindow* w, TKPoint where);
 void TKInjectWheel(TKWindow* w, TKPoint where, double dy);
 // A key to the key window; charCode as in ui_types.h or a printable character.

@@ -30,8 +30,16 @@ struct TKListData {
     int32_t id = 0;
     std::vector<std::string> cells;
     bool selected = false;
+    int32_t parent = 0;  // ID of the container row above, 0 at the top level
+    int32_t depth = 0;
+    bool container = false, open = false;
+    std::vector<int64_t> dates;  // by column, for date columns
+    std::shared_ptr<TKImage> icon;
   };
-  std::vector<Row> rows;
+  std::vector<Row> rows;  // in display order, children right after their container
+  std::vector<int32_t> order;  // display position -> column index
+  TKListProcs procs;
+  int32_t dropTarget = -1;  // while dragging: row shown as the target, -1 none
   int32_t selected = -1;  // the last row clicked or selected
   bool multiple = false;
   int32_t sortColumn = -1;
@@ -292,6 +300,18 @@ int32_t TKSliderValueAt(TKControl* c, int32_t x);
 constexpr int32_t kTKListHeaderHeight = 20;
 constexpr int32_t kTKListRowHeight = 18;
 void TKListClick(TKControl* c, const TKEvent& down);
+QVStatus TKListKey(TKControl* c, const TKEvent& key);
+// Byte offset of the UTF-8 character before offset i.
+int32_t TKPrevCharOffset(const std::string& s, int32_t i);
+// Rows in order: each container's children follow it, sorted among
+// themselves when the list has a sort column.
+void TKListResort(TKControl* list);
+// Column index at display position, and the left edge of a column.
+int32_t TKListColumnAtX(TKControl* c, int32_t x);
+int32_t TKListColumnLeft(TKControl* c, int32_t column);
+// Text shown for a cell (dates formatted).
+std::string TKListCellText(const TKListData& L, size_t row, size_t column);
+constexpr int32_t kTKListIndent = 14;
 void TKMenuBarClick(TKWindow* w, TKPoint where);
 
 // Dialogs: a queued answer, when there is one, takes the place of the window.

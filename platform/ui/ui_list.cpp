@@ -1,7 +1,9 @@
 // The sortable list: rows of text cells under column headers; a header
-// click sorts, a double click on an editable column opens the cell editor.
+// click sorts, a double click on an editable column opens the cell editor,
+// a click on a container's triangle discloses its children, and dragging
+// selected rows drops them onto a container.
 #include <algorithm>
-#include <charconv>
+#include <cstdlib>
 
 #include "platform/ui/ui_internal.h"
 #include "platform/ui/ui_loop.h"
@@ -10,39 +12,96 @@ namespace {
 
 TKListData* Data(TKControl* c) { return c && c->list ? c->list.get() : nullptr; }
 
-double NumberOf(const std::string& s) {
-  double v = 0;
-  const char* b = s.data();
-  while (b < s.data() + s.size() && *b == ' ') ++b;
-  std::from_chars(b, s.data() + s.size(), v);
-  return v;
+void Notify(TKControl* c, TKListNotification note, int32_t rowID) {
+  TKListData* L = Data(c);
+  if (L && L->procs.notify) L->procs.notify(c, note, rowID);
 }
 
-int32_t ColumnAt(TKListData& L, TKControl* c, int32_t x) {
-  int32_t left = c->bounds.left;
-  for (size_t i = 0; i < L.columns.size(); ++i) {
-    if (x >= left && x < left + L.columns[i].width) return int32_t(i);
-    left += L.columns[i].width;
+std::vector<bool> SelectionOf(const TKListData& L) {
+  std::vector<bool> s;
+  for (const auto& r : L.rows) s.push_back(r.selected);
+  return s;
+}
+
+int32_t RowAt(const TKListData& L, TKControl* c, TKPoint p) {
+  if (p.y < c->bounds.top + kTKListHeaderHeight) return -1;
+  int32_t row = L.scroll + (p.y - c->bounds.top - kTKListHeaderHeight) / kTKListRowHeight;
+  return row < int32_t(L.rows.size()) ? row : -1;
+}
+
+// The container a drop at p lands in: a container row under the pointer,
+// else the top level; -1 outside the list.
+int32_t DropTargetAt(const TKListData& L, TKControl* c, TKPoint p, int32_t* shownRow) {
+  *shownRow = -1;
+  if (!TKRectContains(c->bounds, p)) return -1;
+  int32_t row = RowAt(L, c, p);
+  if (row >= 0 && L.rows[size_t(row)].container) {
+    *shownRow = row;
+    return L.rows[size_t(row)].id;
   }
-  return -1;
+  return 0;
+}
+
+// Whether target is one of the rows or lies under one of them.
+bool TargetInsideDragged(const TKListData& L, const std::vector<int32_t>& dragged, int32_t target) {
+  for (int guard = 0; target != 0 && guard <= int32_t(L.rows.size()); ++guard) {
+    if (std::find(dragged.begin(), dragged.end(), target) != dragged.end()) return true;
+    auto it = std::find_if(L.rows.begin(), L.rows.end(), [&](const TKListData::Row& r) { return r.id == target; });
+    if (it == L.rows.end()) return false;
+    target = it->parent;
+  }
+  return false;
+}
+
+bool OnDisclosure(const TKListData& L, TKControl* c, int32_t row, TKPoint p) {
+  if (row < 0 || !L.rows[size_t(row)].container) return false;
+  int32_t left = TKListColumnLeft(c, 0) + L.rows[size_t(row)].depth * kTKListIndent;
+  return p.x >= left && p.x < left + kTKListIndent;
+}
+
+void Drop(TKControl* c, const std::vector<int32_t>& ids, TKPoint at, uint32_t mods) {
+  TKListData& L = *c->list;
+  int32_t shown = -1;
+  int32_t target = DropTargetAt(L, c, at, &shown);
+  if (target < 0 || ids.empty() || TargetInsideDragged(L, ids, target)) return;
+  if (L.procs.acceptDrag && !L.procs.acceptDrag(c, ids, target, mods)) return;
+  if (L.procs.receiveDrag) L.procs.receiveDrag(c, ids, target, mods);
 }
 
 }  // namespace
+
+int32_t TKListColumnLeft(TKControl* c, int32_t column) {
+  TKListData& L = *c->list;
+  int32_t left = c->bounds.left;
+  for (int32_t index : L.order) {
+    if (index == column) return left;
+    left += L.columns[size_t(index)].width;
+  }
+  return left;
+}
+
+int32_t TKListColumnAtX(TKControl* c, int32_t x) {
+  TKListData& L = *c->list;
+  int32_t left = c->bounds.left;
+  for (int32_t index : L.order) {
+    if (x >= left && x < left + L.columns[size_t(index)].width) return index;
+    left += L.columns[size_t(index)].width;
+  }
+  return -1;
+}
 
 void TKListSetColumns(TKControl* list, const std::vector<TKListColumn>& columns) {
   TKListData* L = Data(list);
   if (!L) return;
   L->columns = columns;
+  L->order.clear();
+  for (size_t i = 0; i < columns.size(); ++i) L->order.push_back(int32_t(i));
   L->sortColumn = -1;
   TKInvalidateWindow(list->window);
 }
 
 int32_t TKListAddRow(TKControl* list, int32_t rowID, const std::vector<std::string>& cells) {
-  TKListData* L = Data(list);
-  if (!L) return -1;
-  L->rows.push_back(TKListData::Row{rowID, cells});
-  TKInvalidateWindow(list->window);
-  return int32_t(L->rows.size()) - 1;
+  return TKListAddChildRow(list, 0, rowID, cells, false);
 }
 
 void TKListRemoveAll(TKControl* list) {
@@ -136,27 +195,37 @@ int32_t TKListGetColumnWidth(TKControl* list, int32_t column) {
   return L->columns[size_t(column)].width;
 }
 
+void TKListSetColumnEditable(TKControl* list, int32_t column, bool editable) {
+  TKListData* L = Data(list);
+  if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
+  L->columns[size_t(column)].editable = editable;
+}
+
+void TKListSetColumnPosition(TKControl* list, int32_t column, int32_t position) {
+  TKListData* L = Data(list);
+  if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
+  auto it = std::find(L->order.begin(), L->order.end(), column);
+  if (it == L->order.end()) return;
+  L->order.erase(it);
+  position = std::clamp(position, 0, int32_t(L->order.size()));
+  L->order.insert(L->order.begin() + position, column);
+  TKInvalidateWindow(list->window);
+}
+
+int32_t TKListGetColumnPosition(TKControl* list, int32_t column) {
+  TKListData* L = Data(list);
+  if (!L) return -1;
+  auto it = std::find(L->order.begin(), L->order.end(), column);
+  return it == L->order.end() ? -1 : int32_t(it - L->order.begin());
+}
+
 void TKListSort(TKControl* list, int32_t column, bool ascending) {
   TKListData* L = Data(list);
   if (!L || column < 0 || column >= int32_t(L->columns.size())) return;
-  int32_t selectedID = L->selected >= 0 ? L->rows[size_t(L->selected)].id : 0;
-  bool hadSelection = L->selected >= 0;
-  bool numeric = L->columns[size_t(column)].numeric;
-  size_t col = size_t(column);
-  std::stable_sort(L->rows.begin(), L->rows.end(), [&](const TKListData::Row& a, const TKListData::Row& b) {
-    const std::string empty;
-    const std::string& x = col < a.cells.size() ? a.cells[col] : empty;
-    const std::string& y = col < b.cells.size() ? b.cells[col] : empty;
-    if (numeric) return ascending ? NumberOf(x) < NumberOf(y) : NumberOf(y) < NumberOf(x);
-    return ascending ? x < y : y < x;
-  });
+  if (L->editRow >= 0) TKListEndEditing(list, true);
   L->sortColumn = column;
   L->ascending = ascending;
-  L->editRow = L->editColumn = -1;
-  if (hadSelection) {
-    for (size_t i = 0; i < L->rows.size(); ++i)
-      if (L->rows[i].id == selectedID && L->rows[i].selected) L->selected = int32_t(i);
-  }
+  TKListResort(list);
   TKInvalidateWindow(list->window);
 }
 
@@ -165,16 +234,23 @@ bool TKListSortAscending(TKControl* list) {
   return L ? L->ascending : true;
 }
 
+int32_t TKListSortColumn(TKControl* list) {
+  TKListData* L = Data(list);
+  return L ? L->sortColumn : -1;
+}
+
 QVStatus TKListEditCell(TKControl* list, int32_t row, int32_t column) {
   TKListData* L = Data(list);
   if (!L || row < 0 || row >= int32_t(L->rows.size()) || column < 0 || column >= int32_t(L->columns.size()))
     return kQVErrParam;
   if (!L->columns[size_t(column)].editable) return kQVErrParam;
+  if (L->editRow >= 0) TKListEndEditing(list, true);
   if (list->window->focus != list) TKSetKeyboardFocus(list->window, list);
   L->editRow = row;
   L->editColumn = column;
   L->editText = TKListGetCell(list, row, column);
   TKInvalidateWindow(list->window);
+  Notify(list, kTKListEditStarted, L->rows[size_t(row)].id);
   return kQVNoErr;
 }
 
@@ -183,25 +259,85 @@ int32_t TKListEditingRow(TKControl* list) {
   return L ? L->editRow : -1;
 }
 
+void TKListEndEditing(TKControl* list, bool commit) {
+  TKListData* L = Data(list);
+  if (!L || L->editRow < 0) return;
+  int32_t row = L->editRow, col = L->editColumn;
+  L->editRow = L->editColumn = -1;
+  int32_t id = row < int32_t(L->rows.size()) ? L->rows[size_t(row)].id : 0;
+  if (commit && row < int32_t(L->rows.size()) && col < int32_t(L->columns.size())) {
+    std::string text = L->editText;
+    if (L->procs.commitEdit) L->procs.commitEdit(list, id, L->columns[size_t(col)].property, text);
+    // The procedure may have changed the rows; find the edited one again.
+    row = TKListFindRow(list, id);
+    if (row >= 0) {
+      TKListSetCell(list, row, col, text.c_str());
+      TKEvent e = TKControlEvent(kTKEventValueChanged, list, kTKPartList);
+      e.row = row;
+      e.column = col;
+      TKSendEvent(e);
+    }
+  }
+  TKInvalidateWindow(list->window);
+  if (TKControlAlive(list)) Notify(list, kTKListEditStopped, id);
+}
+
 void TKListClick(TKControl* c, const TKEvent& down) {
   TKListData& L = *c->list;
   if (c->window->focus != c) TKSetKeyboardFocus(c->window, c);
   TKPoint p = down.where;
-  int32_t column = ColumnAt(L, c, p.x);
-  // Wait for the release so a click does not leak its mouse-up.
+  int32_t column = TKListColumnAtX(c, p.x);
+  int32_t row = RowAt(L, c, p);
+  bool header = p.y < c->bounds.top + kTKListHeaderHeight;
+  bool disclosure = !header && OnDisclosure(L, c, row, p);
+  bool canDrag = !header && !disclosure && row >= 0 && bool(L.procs.receiveDrag);
+  // Follow the mouse to its release; a move of a few pixels from a row
+  // starts dragging the selected rows.
   TKPoint up = p;
   uint32_t mods = 0;
-  while (TKTrackMouse(c->window, 0.05, &up, &mods) != kTKTrackMouseUp) {
+  bool dragging = false;
+  std::vector<int32_t> dragged;
+  for (;;) {
+    TKTrackResult r = TKTrackMouse(c->window, 0.05, &up, &mods);
+    if (r == kTKTrackMouseUp) break;
+    if (r != kTKTrackMouseDragged) continue;
+    if (!dragging && canDrag && std::abs(up.x - p.x) + std::abs(up.y - p.y) >= 4) {
+      dragging = true;
+      if (L.editRow >= 0) TKListEndEditing(c, true);
+      if (!L.rows[size_t(row)].selected) {
+        TKListSelectRow(c, row);
+        Notify(c, kTKListSelectionChanged, L.rows[size_t(row)].id);
+      }
+      for (const auto& r2 : L.rows)
+        if (r2.selected) dragged.push_back(r2.id);
+    }
+    if (dragging) {
+      int32_t shown = -1;
+      DropTargetAt(L, c, up, &shown);
+      L.dropTarget = shown;
+      TKInvalidateWindow(c->window);
+    }
   }
-  if (p.y < c->bounds.top + kTKListHeaderHeight) {
+  if (dragging) {
+    L.dropTarget = -1;
+    TKInvalidateWindow(c->window);
+    Drop(c, dragged, up, mods | down.modifiers);
+    return;
+  }
+  if (header) {
     if (column < 0) return;
     bool ascending = L.sortColumn == column ? !L.ascending : true;
     TKListSort(c, column, ascending);
     return;
   }
-  int32_t row = L.scroll + (p.y - c->bounds.top - kTKListHeaderHeight) / kTKListRowHeight;
-  if (row >= int32_t(L.rows.size())) row = -1;
-  if (L.editRow >= 0 && (row != L.editRow || column != L.editColumn)) L.editRow = L.editColumn = -1;
+  if (disclosure) {
+    int32_t id = L.rows[size_t(row)].id;
+    if (L.rows[size_t(row)].open) TKListCloseContainer(c, id);
+    else TKListOpenContainer(c, id);
+    return;
+  }
+  if (L.editRow >= 0 && (row != L.editRow || column != L.editColumn)) TKListEndEditing(c, true);
+  std::vector<bool> before = SelectionOf(L);
   if (L.multiple && row >= 0 && (down.modifiers & kTKModCommand)) {
     TKListSetRowSelected(c, row, !L.rows[size_t(row)].selected);
   } else if (L.multiple && row >= 0 && (down.modifiers & kTKModShift) && L.selected >= 0) {
@@ -212,14 +348,59 @@ void TKListClick(TKControl* c, const TKEvent& down) {
   } else {
     TKListSelectRow(c, row);
   }
+  int32_t rowID = row >= 0 ? L.rows[size_t(row)].id : 0;
+  if (SelectionOf(L) != before) Notify(c, kTKListSelectionChanged, rowID);
+  if (!TKControlAlive(c)) return;
   if (row >= 0 && down.clickCount >= 2 && column >= 0 && L.columns[size_t(column)].editable) {
     TKListEditCell(c, row, column);
     return;
   }
+  if (row >= 0 && down.clickCount >= 2) {
+    Notify(c, kTKListDoubleClick, rowID);
+    if (!TKControlAlive(c)) return;
+  }
   TKEvent hit = TKControlEvent(kTKEventControlHit, c, kTKPartList);
-  hit.row = row;
+  hit.row = TKListFindRow(c, rowID) >= 0 ? TKListFindRow(c, rowID) : row;
   hit.column = column;
   hit.clickCount = down.clickCount;
   hit.modifiers = down.modifiers;
   TKSendEvent(hit);
+}
+
+QVStatus TKListKey(TKControl* c, const TKEvent& key) {
+  TKListData& L = *c->list;
+  if (L.editRow >= 0) {
+    if (key.charCode == kTKKeyReturn || key.charCode == kTKKeyEnter || key.charCode == kTKKeyTab) {
+      TKListEndEditing(c, true);
+      return kQVNoErr;
+    }
+    if (key.charCode == kTKKeyEscape) {
+      TKListEndEditing(c, false);
+    } else if (key.charCode == kTKKeyBackspace) {
+      if (!L.editText.empty()) L.editText.resize(size_t(TKPrevCharOffset(L.editText, int32_t(L.editText.size()))));
+    } else if (key.text[0] && static_cast<unsigned char>(key.text[0]) >= 32) {
+      L.editText += key.text;
+    }
+    TKInvalidateWindow(c->window);
+    return kQVNoErr;
+  }
+  if (key.charCode == kTKKeyUp || key.charCode == kTKKeyDown) {
+    int32_t n = int32_t(L.rows.size());
+    if (n == 0) return kQVNoErr;
+    int32_t row = L.selected < 0 ? 0 : L.selected + (key.charCode == kTKKeyUp ? -1 : 1);
+    row = std::clamp(row, 0, n - 1);
+    TKListSelectRow(c, row);
+    Notify(c, kTKListSelectionChanged, L.rows[size_t(row)].id);
+    if (!TKControlAlive(c)) return kQVNoErr;
+    TKControlHit(c, kTKPartList, key.modifiers);
+    return kQVNoErr;
+  }
+  // Right opens the selected container, left closes it.
+  if ((key.charCode == kTKKeyRight || key.charCode == kTKKeyLeft) && L.selected >= 0) {
+    int32_t id = L.rows[size_t(L.selected)].id;
+    if (key.charCode == kTKKeyRight) TKListOpenContainer(c, id);
+    else TKListCloseContainer(c, id);
+    return kQVNoErr;
+  }
+  return kQVErrNotHandled;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "media/frame_cache.h"
 #include "media/media_file.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
@@ -129,6 +130,24 @@ TEST_F(Movies, FollowTheDecodeSize) {
   EXPECT_EQ(w, kW);  // the movie box
   EXPECT_EQ(h, kH);
   EXPECT_EQ(QVMediaSetDecodeSize(ref_, 0, 45), QVMediaErr_ParameterError);
+}
+
+TEST_F(Movies, DeliverTheCurrentFrameWithItsTimecode) {
+  ASSERT_EQ(QVMediaOpenPath(Clip().c_str(), &ref_, 0), QVMediaErr_NoErr);
+  ASSERT_EQ(QVMediaSetCurrentFrame(ref_, 20), QVMediaErr_NoErr);
+  FBFrameStruct* frame = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kW, kH, &frame, kFBPixFormat32ARGB), kQVNoErr);
+  ASSERT_EQ(QVMediaFetchFrame(ref_, frame), QVMediaErr_NoErr);
+  // ffmpeg's A, R, G, B bytes against format 32's value A<<24 | R<<16 | G<<8 | B.
+  const std::vector<uint8_t> theirs = FFmpegFrame(20, kW, kH);
+  int worst = 0;
+  for (uint32_t i = 0; i < kW * kH; ++i)
+    for (int c = 1; c < 4; ++c)
+      worst = std::max(worst, std::abs(int(frame->baseAddr[i * 4 + 3 - c]) - int(theirs[i * 4 + c])));
+  EXPECT_LE(worst, 1);
+  // 01:00:00;00 at 29.97 drop-frame counts 107,892 frames before the clip.
+  EXPECT_EQ(ref_->perFrame.movie.counter, 107892 + 20);
+  FBDisposeFrameBuffer(frame);
 }
 
 TEST(MovieRates, ClassWholeAndDropRates) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -98,6 +101,25 @@ TEST_F(PrefsStore, EveryTypeSurvivesASaveAndAFreshLoad) {
   PLPrefsDiscard(kDomain);
   EXPECT_FALSE(PLPrefsGetInt32(kDomain, "int", &i));
   EXPECT_TRUE(PLPrefsGetBool(kDomain, "yes", &b));
+}
+
+TEST_F(PrefsStore, SixtyFourBitIntegersSurviveAFreshLoadAndReadClampedAs32Bit) {
+  const int64_t values[] = {INT64_MIN, -5000000000LL, -1, 0, 2147483647LL, 2147483648LL, INT64_MAX};
+  for (size_t i = 0; i < std::size(values); ++i)
+    ASSERT_EQ(PLPrefsSetInt64(kDomain, ("n" + std::to_string(i)).c_str(), values[i]), kQVNoErr);
+  ASSERT_EQ(PLPrefsSynchronize(kDomain), kQVNoErr);
+  PLPrefsDiscard(kDomain);
+  for (size_t i = 0; i < std::size(values); ++i) {
+    std::string key = "n" + std::to_string(i);
+    int64_t v = 0;
+    ASSERT_TRUE(PLPrefsGetInt64(kDomain, key.c_str(), &v));
+    EXPECT_EQ(v, values[i]);
+    int32_t narrow = 0;
+    ASSERT_TRUE(PLPrefsGetInt32(kDomain, key.c_str(), &narrow));
+    EXPECT_EQ(narrow, int32_t(std::clamp<int64_t>(values[i], INT32_MIN, INT32_MAX)));
+  }
+  PLPrefsSetString(kDomain, "s", "12");
+  EXPECT_FALSE(PLPrefsGetInt64(kDomain, "s", nullptr));
 }
 
 TEST_F(PrefsStore, TextIsKeptValidForTheFile) {

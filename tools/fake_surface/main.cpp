@@ -3,13 +3,17 @@
 // port, waits for the application to connect, announces itself, plays a
 // script of knob turns and presses, and prints every light, display line
 // and message it receives until the application closes the link.
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tools/fake_surface/fake_surface.h"
 

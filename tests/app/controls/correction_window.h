@@ -18,6 +18,7 @@
 #include "app/controls/value_slider.h"
 #include "app/shell/host_link.h"
 #include "app/shell/least_hooks.h"
+#include "app/state/app_state.h"
 #include "app/state/interface_colors.h"
 #include "app/state/service_hooks.h"
 #include "app/state/ui_state.h"
@@ -62,13 +63,10 @@ class CorrectionWindowTest : public ::testing::Test {
     std::memset(gSettingsControls, 0, sizeof gSettingsControls);
     gVFTabGroups = VFMainTabGroups{};
     VFForgetUndoControl();
-    std::memset(&gUISettings, 0, sizeof gUISettings);
-    VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
-    std::memcpy(&gUIDefaultSettings, &gUISettings, sizeof gUISettings);
+    UIResetState(20);
     gUISettings.hslEnable = 0;
     gUISettings.hsl[0].enable = 0;
     gUISettings.limiter_enable = 0;
-    gUndoBuffer = CreateUndoBuffer(20);
     MakeFrames();
     VFGetServices().updatePreview = [] {
       ++current->reprocessCount;
@@ -85,11 +83,7 @@ class CorrectionWindowTest : public ::testing::Test {
     TKUseFakeClock(false);
     UIResetHooks();
     VFGetServices() = savedServices;
-    DisposeUndoBuffer(gUndoBuffer);
-    gUndoBuffer = nullptr;
-    FBDisposeFrameBuffer(gSourceFrame);
-    FBDisposeFrameBuffer(gResultFrame);
-    gSourceFrame = gResultFrame = nullptr;
+    UIResetState(0);
     std::memset(gSettingsControls, 0, sizeof gSettingsControls);
     gVFTabGroups = VFMainTabGroups{};
     current = nullptr;

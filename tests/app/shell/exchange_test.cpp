@@ -198,6 +198,25 @@ TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {
   EXPECT_EQ(env.logValue("request 300 "), "none");
 }
 
+TEST_F(ExchangeTest, FrameRequestsAndThePreviewToggleTravelAsEventsWhenThePlugInAsks) {
+  setenv("VELMORA_FRAMES_BY_MESSAGE", "1", 1);
+  // Larger than the segment: by event the frame comes whole in one reply.
+  clip.add(0, 800, 600, 0);
+  const std::string later = Clip::summary(clip.add(100, 800, 600, 0));
+  clip.add(200, 32, 24, 0);  // another size: the reply is an all-zero frame of the exchange's size
+  env.script("wait-exchange\nrequest-frame 100\nrequest-frame 200\ntoggle-preview\ncancel\nquit\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  unsetenv("VELMORA_FRAMES_BY_MESSAGE");
+  EXPECT_EQ(env.logValue("request 100 "), later) << env.logText();
+  const std::vector<uint8_t> zeroes(800 * 600 * 4, 0);
+  char zero[64];
+  std::snprintf(zero, sizeof zero, "800x600 %016llx",
+                static_cast<unsigned long long>(Fingerprint(zeroes.data(), zeroes.size())));
+  EXPECT_EQ(env.logValue("request 200 "), zero);
+  EXPECT_EQ(env.logValue("toggle-preview "), "0");
+  EXPECT_EQ(host.host.commands_run, std::vector<int32_t>{3089});
+}
+
 TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {
   clip.add(0, 64, 48, 0);
   const std::vector<uint8_t> before = settingsBytes();

@@ -7,6 +7,7 @@
 #include "app/controls/value_slider.h"
 #include "app/surfaces/surface_lights.h"
 #include "app/surfaces/surface_start.h"
+#include "app/views/transport_bar.h"
 #include "platform/ui/ui_services.h"
 #include "tests/app/surfaces/surface_fake_driver.h"
 #include "tests/app/window/main_window_fixture.h"
@@ -268,4 +269,22 @@ TEST(SurfaceInputAlone, TransportButtonsWithoutAPaneDoNothing) {
   SurfaceHandleInput(24, 5);
   EXPECT_EQ(nullptr, gSurfaceInput.surfacePane);
   SurfaceInputReset();
+}
+
+TEST_F(SurfaceInput, PlayAndStopDriveTheVisiblePanesTransportAndItsLights) {
+  FakeDriver::Clear();
+  ASSERT_TRUE(SurfaceIsConnected());
+  SurfaceHandleInput(3, 1);
+  ASSERT_NE(nullptr, gSurfaceInput.surfacePane);
+  EXPECT_EQ(1, TransportPlayingCount());
+  const std::vector<std::pair<int32_t, int32_t>> playing = {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 0}};
+  EXPECT_EQ(playing, FakeDriver::Lights());
+  SurfaceHandleInput(3, 1);  // already playing
+  EXPECT_EQ(1, TransportPlayingCount());
+  FakeDriver::Clear();
+  SurfaceHandleInput(2, 1);
+  EXPECT_EQ(0, TransportPlayingCount());
+  const std::vector<std::pair<int32_t, int32_t>> stopped = {{0, 0}, {1, 0}, {2, 1}, {3, 0}, {4, 0}};
+  EXPECT_EQ(stopped, FakeDriver::Lights());
+  TransportPauseAll();
 }

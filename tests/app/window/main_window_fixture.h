@@ -13,6 +13,7 @@
 #include "app/controls/settings_sync.h"
 #include "app/controls/tab_group.h"
 #include "app/shell/least_hooks.h"
+#include "app/state/app_state.h"
 #include "app/state/interface_colors.h"
 #include "app/state/service_hooks.h"
 #include "app/state/undo_ring.h"
@@ -56,10 +57,7 @@ class MainWindowTest : public ::testing::Test {
     InitInterfaceColors();
     ApplyInterfaceBrightness(22282);
     ApplyInterfaceSaturation(26214);
-    PFLoadDefaultPreferences(&gPrefsSettings);
-    std::memset(&gSavedSettings, 0, sizeof gSavedSettings);
-    gUndoBuffer = CreateUndoBuffer(20);
-    VL_SetDefaultControlValues(&gUIDefaultSettings, kVLMaskAll);
+    UIResetState(20);
     MakeFrames();
     hostTime = 0;
     framesLoaded = 0;
@@ -86,18 +84,7 @@ class MainWindowTest : public ::testing::Test {
     TKUseFakeClock(false);
     UIResetHooks();
     ViewsResetHooks();
-    DisposeUndoBuffer(gUndoBuffer);
-    gUndoBuffer = nullptr;
-    for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld}) {
-      TKImageDispose(*p);
-      *p = nullptr;
-    }
-    FBDisposeFrameBuffer(gSourceFrame);
-    FBDisposeFrameBuffer(gResultFrame);
-    gSourceFrame = gResultFrame = nullptr;
-    gImageViewMode = kImageViewResult;
-    gAnalysisPaneKind = kAnalysisCombo;
-    gCorrectionTab = kCorrectionTabHSL;
+    UIResetState(0);
   }
 
   void MakeFrames() {

@@ -90,6 +90,10 @@ TEST_F(MainWindowTest, GalleryWindowFollowsTheAnalysisSelector) {
   EXPECT_EQ(galleryShown, -1);
   TabGroupSelect(gAnalysisPaneTabs, kAnalysisGallery);
   EXPECT_EQ(galleryShown, 1);
+  // The gallery's pane lives in the selector's "Gallery" pane.
+  ASSERT_NE(gGalleryControl, nullptr);
+  EXPECT_EQ(TKGetControlID(gGalleryControl).signature, QVFourCC("VFgl"));
+  EXPECT_TRUE(TKIsControlVisible(gGalleryControl));
   EXPECT_EQ(gAnalysisPaneKind, kAnalysisGallery);
   TabGroupSelect(gAnalysisPaneTabs, kAnalysisYCWFM);
   EXPECT_EQ(galleryShown, 0);

@@ -1,0 +1,123 @@
+// A DPX clip to a movie, side by side in one run: our output job (read,
+// correct, scale, encode) against the ffmpeg program doing the same decode,
+// scale and encode with the same codec, both on 8 threads. items_per_second
+// is frames a second; the ffmpeg run is skipped where it is not installed.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "bench/bench_corrections.h"
+#include "bench/bench_pool.h"
+#include "bench/ffmpeg_yardstick.h"
+#include "core/engine_lock.h"
+#include "core/process_image.h"
+#include "core/processing_tables.h"
+#include "media/dpx_header.h"
+#include "media/media_file.h"
+#include "media/output_job.h"
+
+namespace {
+
+constexpr uint32_t kW = 2048, kH = 1080, kOutW = 1920, kOutH = 1080;
+constexpr int kFrames = 24;
+constexpr int kThreads = 8;
+
+const std::string& Folder() {
+  static const std::string folder = [] {
+    std::filesystem::path base =
+        std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::filesystem::path dir = base / ("velmora-output-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "clip");
+    std::filesystem::create_directories(dir / "out");
+    FBFrameStruct* f = nullptr;
+    FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA);
+    for (int n = 0; n < kFrames; ++n) {
+      for (uint32_t y = 0; y < kH; ++y)
+        for (uint32_t x = 0; x < kW; ++x) {
+          float v[4] = {float(x) / kW, float(y) / kH, float((x + y + uint32_t(n) * 8) % 256) / 255.0f, 1.0f};
+          std::memcpy(f->baseAddr + size_t(y) * f->rowBytes + size_t(x) * 16, v, 16);
+        }
+      DPXHeaderInfo info{};
+      info.width = kW;
+      info.height = kH;
+      info.elementCount = 1;
+      info.frameRate = 24;
+      info.timecode = 0x01000000u;
+      DPXWriteParams params{10, 50, 0, 1.0f, false, 1023, 0};
+      char name[32];
+      std::snprintf(name, sizeof name, "f_%04d.dpx", n);
+      DPXCreateFile((dir / "clip").c_str(), name, &info, f, &params);
+    }
+    FBDisposeFrameBuffer(f);
+    std::atexit([] { std::filesystem::remove_all(Folder()); });
+    return dir.string();
+  }();
+  return folder;
+}
+
+bool Correct(FBFrameStruct* frame, int64_t, QVMediaFileRef*, void*) { return ProcessImage(frame, frame, 0, 0) == kQVNoErr; }
+
+struct CodecRow {
+  uint32_t codec;
+  const char* ffmpegArgs;
+};
+const CodecRow kCodecs[] = {
+    {kQVCodecProRes422, "-c:v prores_ks -profile:v standard -pix_fmt yuv422p10le"},
+    {kQVCodecH264, "-c:v libx264 -preset veryfast -crf 10 -pix_fmt yuv420p"},
+    {kQVCodecJPEG, "-c:v mjpeg -q:v 2 -pix_fmt yuvj422p"},
+};
+
+void BM_OutputJobDPXToMovie(benchmark::State& state) {
+  const CodecRow& c = kCodecs[state.range(0)];
+  BenchUsePool(kThreads);
+  QVMediaInitialize();
+  const VL_SettingsStruct s = bench::fullCorrection();
+  {
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&s);
+  }
+  QVFileRef source{}, out{};
+  PLFileRefFromPath((Folder() + "/clip/f_0000.dpx").c_str(), &source);
+  PLFileRefFromPath((Folder() + "/out").c_str(), &out);
+  for (auto _ : state) {
+    QVOutputJobParams p{};
+    p.size = kQVOutputJobParamsSize;
+    p.source.ref = &source;
+    p.outputFolder.ref = &out;
+    p.outputFormat = kQVOutputMovie;
+    std::snprintf(p.outputName, sizeof p.outputName, "ours.mov");
+    p.outputWidth = kOutW;
+    p.outputHeight = kOutH;
+    p.writeSettings.codec = c.codec;
+    p.writeSettings.spatialQuality = 1000;
+    p.frameProcessor = Correct;
+    if (QVMediaStartOutputJob(&p) != 0) state.SkipWithError("the job failed");
+  }
+  state.SetItemsProcessed(state.iterations() * kFrames);
+}
+
+void BM_FfmpegDPXToMovie(benchmark::State& state) {
+  if (!bench::FfmpegPresent()) {
+    state.SkipWithError("ffmpeg is not installed");
+    return;
+  }
+  const CodecRow& c = kCodecs[state.range(0)];
+  // The same picture: 2048 x 1080 fitted into 1920 x 1080 (1920 x 1013) with black above and below.
+  const std::string command = "ffmpeg -v error -y -threads " + std::to_string(kThreads) + " -framerate 24 -i '" +
+                              Folder() + "/clip/f_%04d.dpx' -vf 'scale=1920:1013:flags=lanczos,pad=1920:1080:0:33' " +
+                              c.ffmpegArgs + " -threads " + std::to_string(kThreads) + " '" + Folder() +
+                              "/out/theirs.mov'";
+  for (auto _ : state) {
+    if (bench::TimeCommand(command.c_str()).wall < 0) state.SkipWithError("ffmpeg failed");
+  }
+  state.SetItemsProcessed(state.iterations() * kFrames);
+}
+
+// Argument: 0 ProRes 422, 1 H.264, 2 MJPEG.
+BENCHMARK(BM_OutputJobDPXToMovie)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FfmpegDPXToMovie)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+}  // namespace

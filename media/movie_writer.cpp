@@ -1,0 +1,461 @@
+// The movie writer: one encoder, the mov (or mp4) muxer writing into a
+// replacement file, the timecode track as the video stream's "timecode"
+// entry (the muxer makes a timecode track referenced by the video track),
+// and the audio decoded from its file, trimmed to the video, as PCM in a
+// QuickTime movie or AAC in an MP4 file.
+
+#include "media/movie_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "media/ffmpeg_frames.h"
+#include "media/output_job.h"
+#include "media/timecode_text.h"
+#include "platform/file_contents.h"
+
+struct QVMovieWriter {
+  QVMovieWriterSettings settings{};
+  std::string audioPath;
+  PLReplacement file;
+  AVFormatContext* out = nullptr;
+  AVCodecContext* encoder = nullptr;
+  AVStream* video = nullptr;
+  AVStream* audio = nullptr;
+  SwsContext* scale = nullptr;
+  SwsContext* scale16 = nullptr;
+  AVFrame* frame = nullptr;
+  AVPacket* packet = nullptr;
+  int64_t frames = 0;
+  // The audio's stream layout, learnt at open.
+  int sampleRate = 0;
+  int channels = 0;
+};
+
+namespace {
+
+struct CodecRow {
+  uint32_t codec;
+  const char* encoder;
+  AVPixelFormat pixels;
+};
+
+// MJPEG stands for 'jpeg', ProRes 422 (prores_ks) for 'apcn', x264 for 'avc1'.
+const CodecRow kCodecs[] = {
+    {kQVCodecJPEG, "mjpeg", AV_PIX_FMT_YUVJ422P},
+    {kQVCodecProRes422, "prores_ks", AV_PIX_FMT_YUV422P10LE},
+    {kQVCodecH264, "libx264", AV_PIX_FMT_YUV420P},
+};
+
+const CodecRow* FindCodec(uint32_t codec) {
+  for (const CodecRow& row : kCodecs)
+    if (row.codec == codec) return &row;
+  return nullptr;
+}
+
+void FreeWriter(QVMovieWriter* w) {
+  if (w->out) {
+    if (w->out->pb) avio_closep(&w->out->pb);
+    avformat_free_context(w->out);
+  }
+  avcodec_free_context(&w->encoder);
+  sws_freeContext(w->scale);
+  sws_freeContext(w->scale16);
+  av_frame_free(&w->frame);
+  av_packet_free(&w->packet);
+  delete w;
+}
+
+// Takes every packet the encoder has ready into the file.
+bool DrainEncoder(QVMovieWriter* w, AVCodecContext* encoder, AVStream* stream) {
+  for (;;) {
+    const int got = avcodec_receive_packet(encoder, w->packet);
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+    if (got < 0) return false;
+    av_packet_rescale_ts(w->packet, encoder->time_base, stream->time_base);
+    w->packet->stream_index = stream->index;
+    const int put = av_interleaved_write_frame(w->out, w->packet);
+    av_packet_unref(w->packet);
+    if (put < 0) return false;
+  }
+}
+
+// The audio file's first audio stream: its rate and channel count.
+bool ProbeAudio(const char* path, int* rate, int* channels) {
+  AVFormatContext* in = nullptr;
+  if (avformat_open_input(&in, path, nullptr, nullptr) < 0) return false;
+  bool ok = false;
+  if (avformat_find_stream_info(in, nullptr) >= 0) {
+    const int s = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (s >= 0) {
+      const AVCodecParameters* p = in->streams[s]->codecpar;
+      *rate = p->sample_rate;
+      *channels = p->ch_layout.nb_channels;
+      ok = *rate > 0 && *channels > 0 && *channels <= 64;
+    }
+  }
+  avformat_close_input(&in);
+  return ok;
+}
+
+// Audio samples (16-bit interleaved) going out as packets: PCM as they
+// come, AAC in frames of the encoder's size.
+struct AudioSink {
+  explicit AudioSink(QVMovieWriter* writer) : w(writer) {}
+  QVMovieWriter* w;
+  AVCodecContext* aac = nullptr;
+  std::vector<int16_t> pending;  // AAC: samples waiting for a whole frame
+  int64_t written = 0;           // samples sent so far
+
+  bool WritePCM(const int16_t* samples, int count) {
+    if (av_new_packet(w->packet, count * w->channels * 2) < 0) return false;
+    uint8_t* d = w->packet->data;
+    for (int i = 0; i < count * w->channels; ++i) {
+      *d++ = uint8_t(samples[i] & 0xFF);
+      *d++ = uint8_t(uint16_t(samples[i]) >> 8);
+    }
+    w->packet->stream_index = w->audio->index;
+    w->packet->pts = w->packet->dts = written;
+    w->packet->duration = count;
+    av_packet_rescale_ts(w->packet, AVRational{1, w->sampleRate}, w->audio->time_base);
+    written += count;
+    const int put = av_interleaved_write_frame(w->out, w->packet);
+    av_packet_unref(w->packet);
+    return put >= 0;
+  }
+
+  bool EncodeAAC(const int16_t* samples, int count) {
+    AVFrame* f = av_frame_alloc();
+    if (!f) return false;
+    f->nb_samples = count;
+    f->format = aac->sample_fmt;
+    av_channel_layout_copy(&f->ch_layout, &aac->ch_layout);
+    f->sample_rate = w->sampleRate;
+    bool ok = av_frame_get_buffer(f, 0) >= 0;
+    for (int c = 0; ok && c < w->channels; ++c) {
+      float* plane = reinterpret_cast<float*>(f->extended_data[c]);
+      for (int i = 0; i < count; ++i) plane[i] = samples[i * w->channels + c] / 32768.0f;
+    }
+    if (ok) {
+      f->pts = written;
+      written += count;
+      ok = avcodec_send_frame(aac, f) >= 0 && DrainEncoder(w, aac, w->audio);
+    }
+    av_frame_free(&f);
+    return ok;
+  }
+
+  bool Put(const int16_t* samples, int count) {
+    if (!aac) return WritePCM(samples, count);
+    pending.insert(pending.end(), samples, samples + size_t(count) * w->channels);
+    const size_t frame = size_t(aac->frame_size > 0 ? aac->frame_size : 1024);
+    size_t used = 0;
+    while (pending.size() - used >= frame * w->channels) {
+      if (!EncodeAAC(pending.data() + used, int(frame))) return false;
+      used += frame * w->channels;
+    }
+    pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(used));
+    return true;
+  }
+
+  bool Finish() {
+    if (!aac) return true;
+    if (!pending.empty() && !EncodeAAC(pending.data(), int(pending.size() / size_t(w->channels)))) return false;
+    return avcodec_send_frame(aac, nullptr) >= 0 && DrainEncoder(w, aac, w->audio);
+  }
+};
+
+// Decodes the audio file from the start second for the video's length.
+QVMediaErr WriteAudioTrack(QVMovieWriter* w) {
+  AVFormatContext* in = nullptr;
+  if (avformat_open_input(&in, w->audioPath.c_str(), nullptr, nullptr) < 0) return QVMediaErr_FileNotFound;
+  QVMediaErr result = QVMediaErr_NoErr;
+  AVCodecContext* decoder = nullptr;
+  AVFrame* f = av_frame_alloc();
+  AudioSink sink(w);
+  const int s = avformat_find_stream_info(in, nullptr) >= 0 ? av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+  if (s < 0 || !f || !(decoder = media::OpenStreamDecoder(in, s, 1))) result = QVMediaErr_MediaHasNoAudio;
+  if (!result && w->settings.mp4) {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    sink.aac = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!sink.aac) {
+      result = QVMediaErr_CodecNotFound;
+    } else {
+      sink.aac->sample_rate = w->sampleRate;
+      sink.aac->sample_fmt = AV_SAMPLE_FMT_FLTP;
+      av_channel_layout_default(&sink.aac->ch_layout, w->channels);
+      sink.aac->time_base = AVRational{1, w->sampleRate};
+      sink.aac->bit_rate = 128000LL * std::min(w->channels, 2);
+      if (w->out->oformat->flags & AVFMT_GLOBALHEADER) sink.aac->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      if (avcodec_open2(sink.aac, codec, nullptr) < 0) result = QVMediaErr_CodecNotFound;
+    }
+  }
+  const double seconds = double(w->frames) * w->settings.rateDenominator / w->settings.rateNumerator;
+  const int64_t from = std::max<int64_t>(0, std::llround(w->settings.audioStartSeconds * w->sampleRate));
+  const int64_t to = from + std::llround(seconds * w->sampleRate);
+  int64_t first = 0;
+  bool draining = false;
+  std::vector<int16_t> block;
+  while (!result && first < to && media::DecodeNextFrame(in, decoder, s, w->packet, f, &draining)) {
+    if (f->ch_layout.nb_channels != w->channels) {
+      result = QVMediaErr_UnsupportedMediaType;
+      break;
+    }
+    const int64_t begin = std::max(first, from), end = std::min<int64_t>(first + f->nb_samples, to);
+    if (end > begin) {
+      block.resize(size_t(end - begin) * size_t(w->channels));
+      size_t k = 0;
+      for (int64_t i = begin; i < end; ++i)
+        for (int c = 0; c < w->channels; ++c) block[k++] = media::AudioSampleAt16(f, c, int(i - first), w->channels);
+      if (!sink.Put(block.data(), int(end - begin))) result = QVMediaErr_ExportFailed;
+    }
+    first += f->nb_samples;
+    av_frame_unref(f);
+  }
+  // Audio shorter than the picture is padded with silence.
+  std::vector<int16_t> silence(size_t(4800) * size_t(std::max(w->channels, 1)), 0);
+  while (!result && std::max(first, from) < to) {
+    const int64_t n = std::min<int64_t>(4800, to - std::max(first, from));
+    if (!sink.Put(silence.data(), int(n))) result = QVMediaErr_ExportFailed;
+    first = std::max(first, from) + n;
+  }
+  if (!result && !sink.Finish()) result = QVMediaErr_ExportFailed;
+  avcodec_free_context(&sink.aac);
+  avcodec_free_context(&decoder);
+  av_frame_free(&f);
+  avformat_close_input(&in);
+  return result;
+}
+
+// "hh:mm:ss:ff" of the first frame (';' separators when counting drop-frame).
+void TimecodeEntry(const QVMovieWriterSettings& s, char* text, size_t size) {
+  FormatTimecodeText(s.timecodeStart, s.timecodeRate, kTimecodeModeTimecode,
+                     s.timecodeDrop ? kTimecodeDropFrame : kTimecodeNonDrop, 0, 0, text, size);
+}
+
+}  // namespace
+
+const char* QVMovieWriterEncoderName(uint32_t codec) {
+  const CodecRow* row = FindCodec(codec);
+  return row ? row->encoder : "";
+}
+
+QVMediaErr QVMovieWriterOpen(const char* path, const QVMovieWriterSettings* settings, QVMovieWriter** out) {
+  if (!out) return QVMediaErr_ParameterError;
+  *out = nullptr;
+  if (!path || !*path || !settings || settings->width == 0 || settings->height == 0 || settings->width > 16384 ||
+      settings->height > 16384 || settings->rateNumerator <= 0 || settings->rateDenominator <= 0)
+    return QVMediaErr_ParameterError;
+  const CodecRow* row = FindCodec(settings->codec);
+  const AVCodec* codec = row ? avcodec_find_encoder_by_name(row->encoder) : nullptr;
+  if (!codec) return QVMediaErr_CodecNotFound;
+  // 4:2:0 and 4:2:2 need even sizes.
+  if ((row->pixels != AV_PIX_FMT_YUV422P10LE && row->pixels != AV_PIX_FMT_YUVJ422P && settings->height % 2) ||
+      settings->width % 2)
+    return QVMediaErr_ParameterError;
+
+  auto* w = new (std::nothrow) QVMovieWriter;
+  if (!w) return QVMediaErr_InsufficientMemory;
+  w->settings = *settings;
+  if (settings->audioPath && *settings->audioPath) {
+    w->audioPath = settings->audioPath;
+    if (!ProbeAudio(settings->audioPath, &w->sampleRate, &w->channels)) w->audioPath.clear();
+  }
+  w->settings.audioPath = nullptr;
+  w->frame = av_frame_alloc();
+  w->packet = av_packet_alloc();
+  if (!w->frame || !w->packet) {
+    FreeWriter(w);
+    return QVMediaErr_InsufficientMemory;
+  }
+  if (PLBeginReplacement(path, 0644, &w->file) != kQVNoErr) {
+    FreeWriter(w);
+    return QVMediaErr_ExportFailed;
+  }
+  QVMediaErr err = QVMediaErr_NoErr;
+  if (avformat_alloc_output_context2(&w->out, nullptr, settings->mp4 ? "mp4" : "mov", w->file.temp.c_str()) < 0)
+    err = QVMediaErr_InsufficientMemory;
+  if (!err) {
+    w->encoder = avcodec_alloc_context3(codec);
+    w->video = avformat_new_stream(w->out, nullptr);
+    if (!w->encoder || !w->video) err = QVMediaErr_InsufficientMemory;
+  }
+  if (!err) {
+    AVCodecContext* e = w->encoder;
+    e->width = int(settings->width);
+    e->height = int(settings->height);
+    e->pix_fmt = row->pixels;
+    e->time_base = AVRational{settings->rateDenominator, settings->rateNumerator};
+    e->framerate = AVRational{settings->rateNumerator, settings->rateDenominator};
+    e->thread_count = settings->threads;
+    e->color_range = row->pixels == AV_PIX_FMT_YUVJ422P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    // JPEG pictures carry the Rec. 601 matrix by convention; the others Rec. 709.
+    e->colorspace = row->pixels == AV_PIX_FMT_YUVJ422P ? AVCOL_SPC_BT470BG : AVCOL_SPC_BT709;
+    e->color_primaries = AVCOL_PRI_BT709;
+    e->color_trc = AVCOL_TRC_BT709;
+    if (settings->averageBitRate > 0) e->bit_rate = settings->averageBitRate;
+    if (settings->keyFrameInterval > 0) e->gop_size = settings->keyFrameInterval;
+    if (w->out->oformat->flags & AVFMT_GLOBALHEADER) e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* options = nullptr;
+    if (settings->codec == kQVCodecJPEG) {
+      // Quality 1,023 is the finest quantiser, 0 the coarsest.
+      const uint32_t q = settings->quality ? std::min<uint32_t>(settings->quality, 1023) : 768;
+      const int qscale = std::clamp(31 - int(q * 30 / 1023), 1, 31);
+      e->flags |= AV_CODEC_FLAG_QSCALE;
+      e->global_quality = FF_QP2LAMBDA * qscale;
+      e->qmin = e->qmax = qscale;
+    } else if (settings->codec == kQVCodecProRes422) {
+      av_dict_set(&options, "profile", "standard", 0);
+      av_dict_set(&options, "vendor", "apl0", 0);
+    } else if (settings->codec == kQVCodecH264) {
+      av_dict_set(&options, "preset", "veryfast", 0);
+      if (settings->averageBitRate <= 0) {
+        const uint32_t q = settings->quality ? std::min<uint32_t>(settings->quality, 1023) : 768;
+        char crf[8];
+        std::snprintf(crf, sizeof crf, "%d", std::clamp(40 - int(q * 30 / 1023), 0, 51));
+        av_dict_set(&options, "crf", crf, 0);
+      }
+    }
+    const int opened = avcodec_open2(e, codec, &options);
+    av_dict_free(&options);
+    if (opened < 0) err = QVMediaErr_CodecNotFound;
+  }
+  if (!err) {
+    if (avcodec_parameters_from_context(w->video->codecpar, w->encoder) < 0) err = QVMediaErr_InsufficientMemory;
+    w->video->time_base = w->encoder->time_base;
+    w->video->avg_frame_rate = w->encoder->framerate;
+    if (settings->timecode && !settings->mp4) {
+      char text[16];
+      TimecodeEntry(*settings, text, sizeof text);
+      if (text[0]) av_dict_set(&w->video->metadata, "timecode", text, 0);
+    }
+  }
+  if (!err && !w->audioPath.empty()) {
+    w->audio = avformat_new_stream(w->out, nullptr);
+    if (!w->audio) {
+      err = QVMediaErr_InsufficientMemory;
+    } else {
+      AVCodecParameters* p = w->audio->codecpar;
+      p->codec_type = AVMEDIA_TYPE_AUDIO;
+      av_channel_layout_default(&p->ch_layout, w->channels);
+      p->sample_rate = w->sampleRate;
+      w->audio->time_base = AVRational{1, w->sampleRate};
+      if (settings->mp4) {
+        // The AAC encoder's parameters are set when the audio is written;
+        // the stream needs them now, so open a probe encoder for them.
+        const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+        AVCodecContext* probe = aac ? avcodec_alloc_context3(aac) : nullptr;
+        bool ok = probe != nullptr;
+        if (ok) {
+          probe->sample_rate = w->sampleRate;
+          probe->sample_fmt = AV_SAMPLE_FMT_FLTP;
+          av_channel_layout_default(&probe->ch_layout, w->channels);
+          probe->time_base = AVRational{1, w->sampleRate};
+          probe->bit_rate = 128000LL * std::min(w->channels, 2);
+          probe->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+          ok = avcodec_open2(probe, aac, nullptr) >= 0 && avcodec_parameters_from_context(p, probe) >= 0;
+        }
+        avcodec_free_context(&probe);
+        if (!ok) err = QVMediaErr_CodecNotFound;
+      } else {
+        p->codec_id = AV_CODEC_ID_PCM_S16LE;
+        p->bits_per_coded_sample = 16;
+        p->block_align = 2 * w->channels;
+        p->bit_rate = int64_t(w->sampleRate) * w->channels * 16;
+      }
+    }
+  }
+  if (!err && avio_open(&w->out->pb, w->file.temp.c_str(), AVIO_FLAG_WRITE) < 0) err = QVMediaErr_ExportFailed;
+  if (!err) {
+    AVDictionary* options = nullptr;
+    // The index goes first so a reader needs no seek to the end.
+    // The colour tags go into the file so readers pick the right matrix.
+    av_dict_set(&options, "movflags", settings->mp4 ? "+faststart+write_colr" : "+write_colr", 0);
+    if (avformat_write_header(w->out, &options) < 0) err = QVMediaErr_ExportFailed;
+    av_dict_free(&options);
+  }
+  if (!err) {
+    w->frame->format = w->encoder->pix_fmt;
+    w->frame->width = w->encoder->width;
+    w->frame->height = w->encoder->height;
+    // Some encoders take the colour tags from each picture.
+    w->frame->colorspace = w->encoder->colorspace;
+    w->frame->color_primaries = w->encoder->color_primaries;
+    w->frame->color_trc = w->encoder->color_trc;
+    w->frame->color_range = w->encoder->color_range;
+    if (av_frame_get_buffer(w->frame, 0) < 0) err = QVMediaErr_InsufficientMemory;
+  }
+  if (err) {
+    QVMovieWriterAbandon(w);
+    return err;
+  }
+  *out = w;
+  return QVMediaErr_NoErr;
+}
+
+QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* w, const void* pixels, uint32_t rowBytes, QVMovieWriterPixels layout) {
+  if (!w || !pixels) return QVMediaErr_ParameterError;
+  const bool wide = layout == kQVMovieWriterRGBA16;
+  const AVPixelFormat from = wide ? AV_PIX_FMT_NE(RGBA64BE, RGBA64LE) : AV_PIX_FMT_BGRA;
+  SwsContext** context = wide ? &w->scale16 : &w->scale;
+  const int width = w->encoder->width, height = w->encoder->height;
+  *context = sws_getCachedContext(*context, width, height, from, width, height, w->encoder->pix_fmt,
+                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+  if (!*context) return QVMediaErr_InsufficientMemory;
+  // The codec's matrix, full-range RGB in, the codec's range out.
+  const int* coefficients =
+      sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+  sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
+                           w->encoder->pix_fmt == AV_PIX_FMT_YUVJ422P ? 1 : 0, 0, 1 << 16, 1 << 16);
+  if (av_frame_make_writable(w->frame) < 0) return QVMediaErr_InsufficientMemory;
+  const uint8_t* planes[4] = {static_cast<const uint8_t*>(pixels), nullptr, nullptr, nullptr};
+  const int strides[4] = {int(rowBytes), 0, 0, 0};
+  if (sws_scale(*context, planes, strides, 0, height, w->frame->data, w->frame->linesize) != height)
+    return QVMediaErr_ExportFailed;
+  w->frame->pts = w->frames;
+  if (avcodec_send_frame(w->encoder, w->frame) < 0 || !DrainEncoder(w, w->encoder, w->video))
+    return QVMediaErr_ExportFailed;
+  ++w->frames;
+  return QVMediaErr_NoErr;
+}
+
+int64_t QVMovieWriterFrameCount(const QVMovieWriter* w) { return w ? w->frames : 0; }
+
+QVMediaErr QVMovieWriterFinish(QVMovieWriter* w) {
+  if (!w) return QVMediaErr_ParameterError;
+  QVMediaErr err = QVMediaErr_NoErr;
+  if (avcodec_send_frame(w->encoder, nullptr) < 0 || !DrainEncoder(w, w->encoder, w->video))
+    err = QVMediaErr_ExportFailed;
+  if (!err && w->audio) err = WriteAudioTrack(w);
+  if (!err && av_write_trailer(w->out) < 0) err = QVMediaErr_ExportFailed;
+  if (!err && avio_closep(&w->out->pb) < 0) err = QVMediaErr_ExportFailed;
+  if (err) {
+    QVMovieWriterAbandon(w);
+    return err;
+  }
+  const QVStatus committed = PLCommitReplacement(&w->file);
+  FreeWriter(w);
+  return committed == kQVNoErr ? QVMediaErr_NoErr : QVMediaErr_ExportFailed;
+}
+
+void QVMovieWriterAbandon(QVMovieWriter* w) {
+  if (!w) return;
+  if (w->out && w->out->pb) avio_closep(&w->out->pb);
+  if (!w->file.temp.empty()) PLAbandonReplacement(&w->file);
+  FreeWriter(w);
+}

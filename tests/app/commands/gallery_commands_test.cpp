@@ -1,0 +1,152 @@
+// The gallery and the user presets on the headless correction window:
+// applying a preset from the gallery against loading its file, and the
+// "Save User Preset" command with its name dialog and replace question.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/library/gallery_pane.h"
+#include "app/library/gallery_presets.h"
+#include "app/window/user_preset_dialog.h"
+#include "platform/file_contents.h"
+#include "platform/ui/ui_dialogs.h"
+#include "settings/preset_file.h"
+#include "tests/app/commands/command_window.h"
+
+namespace {
+
+class GalleryCommands : public CommandWindowTest {
+ protected:
+  TKControl* pane = nullptr;
+  std::string presets;
+
+  void SetUp() override {
+    CommandWindowTest::SetUp();
+    GalleryResetModel();
+    presets = GalleryUserPresetsPath();
+    ASSERT_EQ(CreateGalleryControl(window, TKMakeRect(400, 10, 500, 300), nullptr, 1, &pane), kQVNoErr);
+  }
+  void TearDown() override {
+    SetUserPresetDialogOpenedHook(nullptr);
+    ForgetGalleryPane();
+    GalleryResetModel();
+    CommandWindowTest::TearDown();
+  }
+  std::vector<float> Picture() {
+    std::vector<float> out;
+    for (int32_t y = 0; y < int32_t(gResultFrame->height); ++y)
+      for (int32_t x = 0; x < int32_t(gResultFrame->width); ++x) {
+        float p[4];
+        FBGetRGBPixel(gResultFrame, x, y, p);
+        out.insert(out.end(), p, p + 3);
+      }
+    return out;
+  }
+  static std::string Read(const std::string& path) {
+    std::string text;
+    PLReadFileContents(path.c_str(), 1 << 24, &text);
+    return text;
+  }
+  // The dialog's answer for the next run: a name typed over the field and
+  // OK, or Cancel.
+  static inline std::string typed;
+  static inline bool cancel = false;
+  static void Answer(TKWindow*, TKControl* field) {
+    TKSetEditText(field, typed.c_str());
+    TKInjectKey(cancel ? kTKKeyEscape : kTKKeyReturn);
+  }
+};
+
+TEST_F(GalleryCommands, ApplyingAGalleryPresetGivesTheRecordAndPictureOfLoadingItsFile) {
+  VL_SettingsStruct warm = gUISettings;
+  warm.rgb[kVLRangeMaster].channel[0].gain = 1.4f;
+  warm.rgbEnable = 1;
+  warm.rgb[kVLRangeMaster].enable = 1;
+  warm.hsl[kVLRangeMaster].saturation = 150.0f;
+  ASSERT_EQ(PLCreateFolders(presets.c_str()), kQVNoErr);
+  QVFileRef presetFolder;
+  ASSERT_EQ(PLFileRefFromPath(presets.c_str(), &presetFolder), kQVNoErr);
+  ASSERT_EQ(CCSaveSettingsToRefAndString(&presetFolder, "Warm.vlpreset", &warm), kQVNoErr);
+  const VL_SettingsStruct start = gUISettings;
+
+  TKDialogAnswer a;
+  a.path = presets + "/Warm.vlpreset";
+  TKQueueDialogAnswer(a);
+  HandleAppCommand(kAppCmdLoadSettings, nullptr);
+  const VL_SettingsStruct loaded = gUISettings;
+  const std::vector<float> loadedPicture = Picture();
+  ASSERT_EQ(loaded.rgb[kVLRangeMaster].channel[0].gain, 1.4f);
+  HandleAppCommand(kAppCmdUndo, nullptr);
+  ASSERT_EQ(std::memcmp(&gUISettings, &start, sizeof start), 0);
+  ASSERT_NE(Picture(), loadedPicture);
+
+  RebuildPresetGalleryFolders();
+  GalleryItem* item = FindGalleryItemByName(Gallery().root, "Warm");
+  ASSERT_NE(item, nullptr);
+  // Shown once its folder is open in the list.
+  ASSERT_TRUE(TKListOpenContainer(GalleryListControl(pane), item->parent->refNum));
+  GallerySelectItems(pane, {item});
+  ASSERT_EQ(GallerySelectedItems(pane), std::vector<GalleryItem*>{item});
+  GalleryButtonHandler(pane, kGalleryButtonApply);
+  EXPECT_EQ(std::memcmp(&gUISettings, &loaded, sizeof loaded), 0);
+  EXPECT_EQ(Picture(), loadedPicture);
+  // One undo step, as with the file.
+  HandleAppCommand(kAppCmdUndo, nullptr);
+  EXPECT_EQ(std::memcmp(&gUISettings, &start, sizeof start), 0);
+}
+
+TEST_F(GalleryCommands, SaveUserPresetNamesTheFileAsksBeforeReplacingAndShowsItInTheGallery) {
+  SetUserPresetDialogOpenedHook(Answer);
+  gUISettings.rgb[kVLRangeMaster].channel[2].gain = 1.25f;
+  typed = "Saved Settings";
+  cancel = false;
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  const std::string file = presets + "/Saved Settings.vlpreset";
+  const std::string first = Read(file);
+  ASSERT_FALSE(first.empty());
+  GalleryItem* shown = FindGalleryItemByName(Gallery().root, "Saved Settings");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->userPresets && shown->settingsPreset);
+  EXPECT_GE(gPrefsSettings.presetNameWindowH, 0);  // the window's place is kept
+
+  // The same name again: Cancel keeps the first file, OK replaces it.
+  gUISettings.rgb[kVLRangeMaster].channel[2].gain = 0.75f;
+  PLAlertScriptAnswer(kPLAnswerOther);
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(Read(file), first);
+  PLAlertScriptAnswer(kPLAnswerDefault);
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_NE(Read(file), first);
+  auto alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 2u);
+  EXPECT_EQ(alerts[0].message,
+            "A settings file named \"Saved Settings\" already exists. Do you want to replace it with the one you are "
+            "saving?");
+  VL_SettingsStruct back;
+  std::memset(&back, 0, sizeof back);
+  VL_SetDefaultControlValues(&back, kVLMaskAll);
+  QVFileRef ref;
+  ASSERT_EQ(PLFileRefFromPath(file.c_str(), &ref), kQVNoErr);
+  ASSERT_EQ(CCLoadSettingsFromRef(&ref, &back), kQVNoErr);
+  EXPECT_EQ(back.rgb[kVLRangeMaster].channel[2].gain, 0.75f);
+
+  // Cancel in the dialog writes nothing but still keeps the window's place.
+  gPrefsSettings.presetNameWindowH = gPrefsSettings.presetNameWindowV = -1;
+  typed = "Other";
+  cancel = true;
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(presets + "/Other.vlpreset"));
+  EXPECT_GE(gPrefsSettings.presetNameWindowH, 0);
+  // A name that cannot be a file name is reported, not passed over in silence.
+  typed = "a/b";
+  cancel = false;
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 3u);
+  EXPECT_NE(alerts[2].message.find("a/b.vlpreset"), std::string::npos);
+}
+
+}  // namespace
