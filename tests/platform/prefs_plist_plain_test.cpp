@@ -45,6 +45,7 @@ bool Same(const PLPrefValue& a, const PLPrefValue& b) {
   if (a.type != b.type) return false;
   switch (a.type) {
     case kPLPrefInt32: return a.i32 == b.i32;
+    case kPLPrefInt64: return a.i64 == b.i64;
     case kPLPrefFloat32: return a.f32 == b.f32;
     case kPLPrefString: return a.text == b.text;
     case kPLPrefData: return a.data == b.data;
