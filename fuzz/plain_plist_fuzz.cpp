@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool same = true;
     switch (value.type) {
       case kPLPrefInt32: same = v.i32 == value.i32; break;
+      case kPLPrefInt64: same = v.i64 == value.i64; break;
       case kPLPrefFloat32: same = std::memcmp(&v.f32, &value.f32, 4) == 0 || (v.f32 != v.f32 && value.f32 != value.f32); break;
       case kPLPrefString: same = v.text == PLPlistCleanText(value.text); break;
       case kPLPrefData: same = v.data == value.data; break;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -316,7 +317,9 @@ bool PLPngReadSize(const uint8_t* data, size_t size, int32_t* width, int32_t* he
   return true;
 }
 
-bool PLPngDecode(const uint8_t* data, size_t size, PLPngImage* image, std::string* why) {
+namespace {
+
+bool Decode(const uint8_t* data, size_t size, PLPngImage* image, std::string* why) {
   Header h;
   if (!ReadHeader(data, size, &h, why)) return false;
   *why = "damaged PNG";
@@ -361,8 +364,9 @@ bool PLPngDecode(const uint8_t* data, size_t size, PLPngImage* image, std::strin
     size_t hh = h.height > ps.y0 ? (h.height - ps.y0 + ps.dy - 1) / ps.dy : 0;
     if (w && hh) expected += hh * ((w * bitsPerPixel + 7) / 8 + 1);
   }
+  // The rows grow as the stream gives them (never ahead of the data, so a
+  // header claiming a huge picture costs nothing until its rows are there).
   std::vector<uint8_t> raw;
-  raw.reserve(expected);
   Inflater inflater(compressed.data() + 2, compressed.size() - 2, &raw, expected);
   if (!inflater.run() || raw.size() != expected) return false;
   if (compressed.size() - 2 - inflater.consumed() < 4 ||
@@ -423,6 +427,17 @@ bool PLPngDecode(const uint8_t* data, size_t size, PLPngImage* image, std::strin
   *image = std::move(out);
   why->clear();
   return true;
+}
+
+}  // namespace
+
+bool PLPngDecode(const uint8_t* data, size_t size, PLPngImage* image, std::string* why) {
+  try {
+    return Decode(data, size, image, why);
+  } catch (const std::bad_alloc&) {
+    *why = "out of memory";
+    return false;
+  }
 }
 
 std::vector<uint8_t> PLPngEncode(const PLPngImage& image) {

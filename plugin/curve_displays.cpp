@@ -10,6 +10,7 @@
 #include "plugin/panel_displays.h"
 #include "plugin/panel_events.h"
 #include "plugin/plugin_preferences.h"
+#include "plugin/port_displays.h"
 #include "settings/curve_backgrounds.h"
 #include "settings/curve_files.h"
 #include "settings/prefs.h"
@@ -93,6 +94,12 @@ void CurveDraw(const VL_SettingsStruct* s, const VLSeqData* sequence, int32_t di
                       sequence->selectedPoint[display], display, draw);
 }
 
+void CurvePortDraw(const VL_SettingsStruct* s, const VLSeqData* sequence, int32_t display, int32_t left, int32_t top,
+                   PPPort* port) {
+  MacDrawCurveDisplay(port, int16_t(left), int16_t(top), kPanelDisplaySize, kPanelDisplaySize, &s->rgbCurves[display],
+                      &sequence->selectedPoint[display], display);
+}
+
 int32_t CurveCursor(int32_t x, int32_t y, bool menuModifier) {
   const bool inX = x >= 11 && x <= 351 && !(x >= 171 && x <= 191);
   const bool inY = y >= 17 && y <= 363 && !(y >= 177 && y <= 203);
@@ -101,7 +108,8 @@ int32_t CurveCursor(int32_t x, int32_t y, bool menuModifier) {
 }
 
 const PanelDisplayKind kCurveKind = {"Curve Adjustment", kCurveAreaHeight, kCurveRowTop, true, InPlot,
-                                     CurveClickAt, CurveDragTo, CurveMenu, CurveDraw, CurveCursor};
+                                     CurveClickAt, CurveDragTo, CurveMenu, CurveDraw, CurveCursor,
+                                     CurvePortDraw};
 
 }  // namespace
 

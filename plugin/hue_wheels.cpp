@@ -8,6 +8,7 @@
 #include "core/engine_lock.h"
 #include "platform/host/host_signatures.h"
 #include "plugin/panel_displays.h"
+#include "plugin/port_displays.h"
 #include "plugin/plugin_preferences.h"
 #include "settings/prefs.h"
 #include "support/colors.h"
@@ -124,6 +125,12 @@ void WheelDraw(const VL_SettingsStruct* s, const VLSeqData*, int32_t wheel, int3
   DrawbotHueOffsetDisplay(left, top, kPanelDisplaySize, kPanelDisplaySize, &s->hueOffsets, wheel, draw);
 }
 
+void WheelPortDraw(const VL_SettingsStruct* s, const VLSeqData*, int32_t wheel, int32_t left, int32_t top,
+                   PPPort* port) {
+  MacDrawHueOffsetDisplay(port, int16_t(left), int16_t(top), kPanelDisplaySize, kPanelDisplaySize, &s->hueOffsets,
+                          wheel);
+}
+
 int32_t WheelCursor(int32_t x, int32_t y, bool menuModifier) {
   auto inside = [](int32_t v) { return v >= 11 && v <= 351 && !(v >= 171 && v <= 191); };
   if (!inside(x) || !inside(y)) return kHICursorNone;
@@ -131,7 +138,8 @@ int32_t WheelCursor(int32_t x, int32_t y, bool menuModifier) {
 }
 
 const PanelDisplayKind kWheelKind = {"Hue Wheel Adjustment", kWheelAreaSize, kPanelCellSize, false, InWheel,
-                                     WheelClick, WheelDrag, WheelMenu, WheelDraw, WheelCursor};
+                                     WheelClick, WheelDrag, WheelMenu, WheelDraw, WheelCursor,
+                                     WheelPortDraw};
 
 }  // namespace
 

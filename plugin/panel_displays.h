@@ -11,6 +11,7 @@
 #include "core/frame_buffer.h"
 #include "core/settings_record.h"
 #include "platform/host/host_interface.h"
+#include "platform/pixel_port.h"
 #include "plugin/drawbot.h"
 #include "plugin/plugin_data.h"
 #include "support/context_menu.h"
@@ -50,6 +51,9 @@ struct PanelDisplayKind {
                int32_t top, DrawbotContext* draw);
   // The cursor for the point in the area; -1 leaves the host's.
   int32_t (*cursor)(int32_t x, int32_t y, bool menuModifier);
+  // The display drawn through the host's port (the 32-bit build's panel).
+  void (*portDraw)(const VL_SettingsStruct* settings, const VLSeqData* sequence, int32_t display, int32_t left,
+                   int32_t top, PPPort* port);
 };
 HIError HandlePanelDisplayEvents(const HIInData* in, HIOutData* out, HIParamDef* params[], HIEventExtra* event,
                                  const VLGlobalData* globals, const PanelDisplayKind& kind);

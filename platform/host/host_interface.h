@@ -685,6 +685,22 @@ struct HIDrawbotPathSuite1 {
   HIError (*close)(HIDrawObjectRef path);
 };
 
+// "PF Port Suite" version 1: the panel's pixels for an effect that draws
+// them itself (the 32-bit plug-in has no drawing suites to call). The
+// pixels are 0xAARRGGBB words, premultiplied, in panel coordinates.
+#define kHISuitePort "PF Port Suite"
+#define kHISuitePortVersion 1
+struct HIPortPixels {
+  uint32_t* pixels;
+  int32_t width, height;
+  int32_t row_pixels;  // words from one row to the next
+};
+struct HIPortSuite1 {
+  HIError (*get_port)(const HIEventContext* context, HIPortPixels* port);
+  // Tells the host the pixels were written.
+  HIError (*port_changed)(const HIEventContext* context);
+};
+
 // ---------------------------------------------------------------------------
 // In and out data
 

@@ -1,13 +1,8 @@
 // The 32-bit stand-in host has no drawing library behind the host's drawing
 // suites: it offers them, as the host it stands in for does, but every call
-// answers that there is nothing to draw on, so an effect that asks draws
-// nothing. No panel is ever active, and undo groups are only counted by the
-// panel that is not there.
+// answers that there is nothing to draw with, so an effect that asks draws
+// nothing through them. Its panel is drawn through the port suite.
 #include "platform/standin_host/sh_panel_internal.h"
-
-std::atomic<SHPanel*> gSHActivePanel{nullptr};
-
-void SHPanelNoteUndo(const char*) {}
 
 namespace {
 
@@ -27,4 +22,3 @@ const HIDrawbotDrawSuite1 kSHDrawSuite = {Refuse, Refuse};
 const HIDrawbotSupplierSuite1 kSHSupplierSuite = {Refuse, Refuse, Refuse, Refuse, Refuse, Refuse, Refuse};
 const HIDrawbotSurfaceSuite1 kSHSurfaceSuite = {Refuse, Refuse, Refuse, Refuse, Refuse, Refuse, Refuse, Refuse};
 const HIDrawbotPathSuite1 kSHPathSuite = {Refuse, Refuse, Refuse, Refuse};
-const HIAppSuite6 kSHAppSuite = {Refuse, Refuse, Refuse};

@@ -191,27 +191,7 @@ HIError addArc(HIDrawObjectRef path, const HIDrawPointF* centre, float radius, f
 }
 HIError closePath(HIDrawObjectRef path) { return addStep(path, {PathStep::close, 0, 0, 0, 0, 0}); }
 
-// "PF AE App Suite" 6: the panel's colours and redraw requests.
-HIError backgroundColour(uint16_t rgb[3]) {
-  SHPanel* panel = gSHActivePanel.load();
-  if (!panel || !rgb) return kHIErrBadCallbackParam;
-  std::memcpy(rgb, panel->background, sizeof panel->background);
-  return kHINoErr;
-}
-HIError textColour(uint16_t rgb[3]) {
-  SHPanel* panel = gSHActivePanel.load();
-  if (!panel || !rgb) return kHIErrBadCallbackParam;
-  std::memcpy(rgb, panel->text, sizeof panel->text);
-  return kHINoErr;
-}
-HIError invalidate(void*, const HIRect*) {
-  if (SHPanel* panel = gSHActivePanel.load()) ++panel->invalidations;
-  return kHINoErr;
-}
-
 }  // namespace
-
-std::atomic<SHPanel*> gSHActivePanel{nullptr};
 
 const HIEffectCustomUISuite1 kSHCustomUISuite = {getDrawingReference};
 const HIDrawbotDrawSuite1 kSHDrawSuite = {getSupplier, getSurface};
@@ -220,8 +200,3 @@ const HIDrawbotSupplierSuite1 kSHSupplierSuite = {newPen, newBrush, defaultFontS
 const HIDrawbotSurfaceSuite1 kSHSurfaceSuite = {pushState, popState, translate, paintRect,
                                                 fillPath, strokePath, drawImage, drawString};
 const HIDrawbotPathSuite1 kSHPathSuite = {moveTo, lineTo, addArc, closePath};
-const HIAppSuite6 kSHAppSuite = {backgroundColour, textColour, invalidate};
-
-void SHPanelNoteUndo(const char* name) {
-  if (SHPanel* panel = gSHActivePanel.load()) panel->undo_log.push_back(name ? std::string("begin ") + name : "end");
-}

@@ -23,6 +23,7 @@ extern const HIDrawbotSupplierSuite1 kSHSupplierSuite;
 extern const HIDrawbotSurfaceSuite1 kSHSurfaceSuite;
 extern const HIDrawbotPathSuite1 kSHPathSuite;
 extern const HIAppSuite6 kSHAppSuite;
+extern const HIPortSuite1 kSHPortSuite;
 
 // Undo groups opened ("begin <name>") and closed (null) through the utility suite.
 void SHPanelNoteUndo(const char* name);

@@ -114,6 +114,7 @@ HIError acquireSuite(const char* name, int32_t version, const void** suite) {
       {kHISuiteDrawbotSurface, 1, c.offer_drawing_suites, &kSHSurfaceSuite},
       {kHISuiteDrawbotPath, 1, c.offer_drawing_suites, &kSHPathSuite},
       {kHISuiteApp, kHISuiteAppVersion, app_suite_offered, &kSHAppSuite},
+      {kHISuitePort, kHISuitePortVersion, c.offer_drawing_suites, &kSHPortSuite},
   };
   for (const Entry& e : entries) {
     if (e.offered && e.version == version && std::strcmp(e.name, name) == 0) {

@@ -1,6 +1,7 @@
 // The toolkit of the 32-bit build, which has no window system and takes no
-// drawing library: pictures are read with our own PNG reader and kept as
-// premultiplied 32-bit pixels, no toolkit runs, and a file panel answers as
+// drawing library: pictures are premultiplied 32-bit pixels read and written
+// with our own PNG code, a drawing context only holds its picture (whoever
+// draws writes the pixels), no toolkit runs, and a file panel answers as
 // cancelled (there is nobody to choose a file).
 #include <cstring>
 #include <vector>
@@ -15,6 +16,10 @@
 struct TKImage {
   int32_t width = 0, height = 0;
   std::vector<uint32_t> pixels;  // A << 24 | R << 16 | G << 8 | B, premultiplied
+};
+
+struct TKContext {
+  TKImage* image = nullptr;
 };
 
 namespace {
@@ -79,3 +84,48 @@ QVStatus TKImageExport(TKImage* image, uint8_t* dst, int32_t rowBytes, uint32_t 
   }
   return kQVNoErr;
 }
+
+TKImage* TKImageCreate(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0 || width > kPLPngMaxSide || height > kPLPngMaxSide) return nullptr;
+  auto* image = new TKImage;
+  image->width = width;
+  image->height = height;
+  image->pixels.assign(size_t(width) * size_t(height), 0);
+  return image;
+}
+
+int32_t TKImageRowBytes(const TKImage* image) { return image ? image->width * 4 : 0; }
+uint8_t* TKImagePixels(TKImage* image) {
+  return image ? reinterpret_cast<uint8_t*>(image->pixels.data()) : nullptr;
+}
+void TKImageMarkDirty(TKImage*) {}
+
+QVStatus TKImageWritePNG(TKImage* image, const char* path) {
+  if (!image || !path) return kQVErrParam;
+  PLPngImage png;
+  png.width = image->width;
+  png.height = image->height;
+  png.samples.resize(image->pixels.size() * 4);
+  for (size_t i = 0; i < image->pixels.size(); ++i) {
+    const uint32_t p = image->pixels[i], a = p >> 24;
+    for (int k = 0; k < 3; ++k) {
+      const uint32_t c = (p >> (16 - 8 * k)) & 0xFF;  // premultiplied: back to straight colour
+      png.samples[i * 4 + size_t(k)] = uint16_t(a ? (c * 255 + a / 2) / a : 0);
+    }
+    png.samples[i * 4 + 3] = uint16_t(a);
+  }
+  const std::vector<uint8_t> bytes = PLPngEncode(png);
+  if (bytes.empty()) return kQVErrParam;
+  return PLReplaceFileContents(path, bytes.data(), bytes.size());
+}
+
+TKContext* TKBeginDrawing(TKImage* image) {
+  if (!image) return nullptr;
+  auto* ctx = new TKContext;
+  ctx->image = image;
+  return ctx;
+}
+void TKEndDrawing(TKContext* ctx) { delete ctx; }
+void TKSave(TKContext*) {}
+void TKRestore(TKContext*) {}
+void TKClipRect(TKContext*, const TKRect&) {}

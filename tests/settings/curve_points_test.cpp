@@ -8,21 +8,13 @@
 #include "settings/curve_backgrounds.h"
 #include "settings/curve_files.h"
 #include "settings/prefs.h"
+#include "tests/test_curves.h"
 
 namespace {
 
 constexpr int32_t kSize = 201;
 
-VL_CurveControls Curve(std::initializer_list<std::pair<float, float>> points) {
-  VL_CurveControls c;
-  std::memset(&c, 0, sizeof c);
-  for (const auto& [x, y] : points) {
-    c.spline.x[c.spline.pointCount] = x;
-    c.spline.y[c.spline.pointCount] = y;
-    ++c.spline.pointCount;
-  }
-  return c;
-}
+VL_CurveControls Curve(std::initializer_list<std::pair<float, float>> points) { return TestPointCurve(points); }
 
 CurvePointer At(double x, double y, int32_t top = 16) {
   return {int16_t(10 + x * (kSize - 1)), int16_t(top + (1 - y) * (kSize - 1))};
