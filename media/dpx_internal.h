@@ -1,4 +1,4 @@
-// Shared pieces of the DPX and Cineon readers: the element layout taken
+// What the DPX and Cineon readers share: the element layout taken
 // from a header, the block reader over a file or memory, and the unpacking
 // of one row of samples.
 #pragma once

@@ -1,4 +1,4 @@
-// Pieces shared by the media library's files.
+// What the media library's files share.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// Pieces the output-job files share: the frame loop every generator runs
+// What the output-job files share: the frame loop every generator runs
 // (open the source, size the output, make the frames, show progress, fetch,
 // filter, process and scale each frame, poll for cancel) and the still
 // image writers.

@@ -88,18 +88,18 @@ void DispatchPending() {
 void HandleCreate(const QVProgressEvent& e) {
   ProgressState& s = State();
   if (e.cancelWord) *e.cancelWord = 0;
-  QVProgressWindowSpec spec{};
-  spec.id = e.id;
-  spec.title = e.title;
-  spec.message = e.message;
-  spec.layout = QVProgressComputeLayout(e.width, e.showCancel);
-  spec.indeterminate = e.maximum == kQVProgressIndeterminate;
-  spec.maximum = spec.indeterminate ? 0 : int32_t(e.maximum > 0x7FFFFFFFu ? 0x7FFFFFFF : e.maximum);
-  spec.showCancel = e.showCancel;
-  spec.showDelay = e.delayMs > 0 ? e.delayMs * 0.001 : 0.0;
-  spec.movableModal = (e.styleFlags & kQVProgressMovableModal) != 0;
+  QVProgressWindowSetup setup{};
+  setup.id = e.id;
+  setup.title = e.title;
+  setup.message = e.message;
+  setup.layout = QVProgressComputeLayout(e.width, e.showCancel);
+  setup.indeterminate = e.maximum == kQVProgressIndeterminate;
+  setup.maximum = setup.indeterminate ? 0 : int32_t(e.maximum > 0x7FFFFFFFu ? 0x7FFFFFFF : e.maximum);
+  setup.showCancel = e.showCancel;
+  setup.showDelay = e.delayMs > 0 ? e.delayMs * 0.001 : 0.0;
+  setup.movableModal = (e.styleFlags & kQVProgressMovableModal) != 0;
   void* window = nullptr;
-  if (const QVProgressView* v = View(); v && v->create) window = v->create(v->context, &spec);
+  if (const QVProgressView* v = View(); v && v->create) window = v->create(v->context, &setup);
   std::lock_guard<std::mutex> hold(s.slotLock);
   Slot& slot = s.slots[e.id];
   // Without a view (or when the window cannot be made) the slot still holds

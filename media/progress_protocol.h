@@ -60,7 +60,7 @@ struct QVProgressLayout {
 QVProgressLayout QVProgressComputeLayout(int32_t width, bool showCancel);
 
 // What the main thread asks of the view for a new window.
-struct QVProgressWindowSpec {
+struct QVProgressWindowSetup {
   uint32_t id;
   const char* title;
   const char* message;
@@ -76,7 +76,7 @@ struct QVProgressWindowSpec {
 // in the programs. Every entry runs on the main thread; create returns the
 // view's handle of the window (null when it cannot be made).
 struct QVProgressView {
-  void* (*create)(void* context, const QVProgressWindowSpec* spec);
+  void* (*create)(void* context, const QVProgressWindowSetup* setup);
   void (*setText)(void* context, void* window, const char* text);
   // The value as the bar's 16-bit control value; changed tells whether it
   // differs from the bar's value so far (the bar is redrawn only then).

@@ -49,40 +49,40 @@ void DrawBar(ProgressWindow* pw, TKControl* bar, TKContext* ctx) {
 
 TKRect ToRect(const QVProgressRect& r) { return TKRect{r.top, r.left, r.bottom, r.right}; }
 
-void* Create(void*, const QVProgressWindowSpec* spec) {
+void* Create(void*, const QVProgressWindowSetup* setup) {
   auto* pw = new ProgressWindow;
-  const QVProgressLayout& l = spec->layout;
-  pw->window = TKCreateWindow(kTKWindowModal, TKRect{0, 0, l.contentHeight, l.contentWidth}, spec->title);
+  const QVProgressLayout& l = setup->layout;
+  pw->window = TKCreateWindow(kTKWindowModal, TKRect{0, 0, l.contentHeight, l.contentWidth}, setup->title);
   if (!pw->window) {
     delete pw;
     return nullptr;
   }
   TKCenterWindow(pw->window, nullptr);
-  pw->text = TKNewStaticText(pw->window, ToRect(l.text), spec->message);
+  pw->text = TKNewStaticText(pw->window, ToRect(l.text), setup->message);
   TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressTextProperty, &pw->text,
                        sizeof pw->text);
   TKUserPaneProcs procs;
   procs.draw = [pw](TKControl* c, TKContext* ctx) { DrawBar(pw, c, ctx); };
-  pw->indeterminate = spec->indeterminate;
+  pw->indeterminate = setup->indeterminate;
   pw->bar = TKNewUserPane(pw->window, ToRect(l.bar), procs);
   TKSetControlMinimum(pw->bar, 0);
-  TKSetControlMaximum(pw->bar, spec->maximum);
+  TKSetControlMaximum(pw->bar, setup->maximum);
   TKSetControlValue(pw->bar, 0);
   TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressBarProperty, &pw->bar,
                        sizeof pw->bar);
-  if (spec->showCancel) {
+  if (setup->showCancel) {
     TKControl* cancel = TKNewPushButton(pw->window, ToRect(l.cancel), "Cancel", kQVProgressCancelCommand);
     TKSetCancelButton(pw->window, cancel);
   }
-  const uint32_t id = spec->id;
+  const uint32_t id = setup->id;
   TKInstallWindowHandler(pw->window, [id](TKEvent& e) {
     if ((e.kind == kTKEventCommand || e.kind == kTKEventControlHit) &&
         (e.command == kQVProgressCancelCommand || (e.control && TKGetControlCommand(e.control) == kQVProgressCancelCommand)))
       QVProgressCancelHit(id);
     return kQVErrNotHandled;  // passed on
   });
-  if (spec->showDelay > 0) {
-    pw->showTimer = TKInstallTimer(spec->showDelay, 0, [pw](TKTimer*) {
+  if (setup->showDelay > 0) {
+    pw->showTimer = TKInstallTimer(setup->showDelay, 0, [pw](TKTimer*) {
       pw->showTimer = nullptr;
       if (TKWindowExists(pw->window)) {
         TKShowWindow(pw->window);

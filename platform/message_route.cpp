@@ -20,9 +20,9 @@
 
 namespace {
 
-// Data is read in pieces of at most this much, so a claimed length costs
+// Data is read in chunks of at most this much, so a claimed length costs
 // memory only as its bytes really arrive.
-constexpr size_t kReadPiece = size_t(1) << 20;
+constexpr size_t kReadChunk = size_t(1) << 20;
 constexpr int kBacklog = 16;
 
 struct HandlerEntry {
@@ -127,9 +127,9 @@ QVStatus readMessage(int fd, double deadline, PLRouteHeader* header, std::vector
   try {
     while (data->size() < header->length) {
       const size_t done = data->size();
-      const size_t piece = std::min(kReadPiece, size_t(header->length) - done);
-      data->resize(done + piece);
-      if (QVStatus s = readExactly(fd, data->data() + done, piece, deadline, idle, idleRef)) return s;
+      const size_t chunk = std::min(kReadChunk, size_t(header->length) - done);
+      data->resize(done + chunk);
+      if (QVStatus s = readExactly(fd, data->data() + done, chunk, deadline, idle, idleRef)) return s;
     }
   } catch (const std::bad_alloc&) {
     data->clear();

@@ -91,7 +91,7 @@ void KeepAside(const std::string& path, const std::string& why) {
   std::string aside;
   for (int n = 1; n < 1000; ++n) {
     aside = path + ".corrupt";
-    if (n > 1) {  // appended piece by piece: GCC 12 at -O3 misreads "-" + to_string(n) as an overlapping copy
+    if (n > 1) {  // appended bit by bit: GCC 12 at -O3 misreads "-" + to_string(n) as an overlapping copy
       aside += '-';
       aside += std::to_string(n);
     }

@@ -71,7 +71,7 @@ void waitTicks(const UIHExchange* x, int ticks) {
   }
 }
 
-// Copies the next piece of the frame copy behind the header.
+// Copies the next chunk of the frame copy behind the header.
 void sendChunk(UIHExchange* x) {
   const size_t bytes = std::min<size_t>({x->chunkSize, x->toSend, x->frame.size() - x->readPosition,
                                          x->view.segmentBytes - kCCFrameDataOffset});

@@ -39,7 +39,7 @@
 //   86560  frame data, to the end of the segment (the header's last field: 8
 //          bytes in the 64-bit build, 4 in the 32-bit build)
 //
-// Sample: a single-piece exchange of a 4 x 2 'BGRA' frame begins
+// Sample: a one-chunk exchange of a 4 x 2 'BGRA' frame begins
 //   07 00 00 00  33 63 4C 56  01 00 00 00  01 00 00 00 ...   (little-endian writer)
 //
 // Neither side locks the block: each writes its own fields, and the state,

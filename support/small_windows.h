@@ -1,4 +1,4 @@
-// Two small window pieces over the toolkit: a borderless window (clear
+// Two small kinds of window over the toolkit: a borderless window (clear
 // background, may take keyboard focus, moved by dragging its background)
 // and a splash view that shows one image from a file at its origin.
 #pragma once

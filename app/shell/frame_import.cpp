@@ -1,5 +1,5 @@
 // Bringing the exchange's frame in: the source frame from the block's
-// pixels (one piece, or chunk by chunk as the plug-in sends them), the
+// pixels (whole, or chunk by chunk as the plug-in sends them), the
 // input linearization, the display image and the first result.
 #include <chrono>
 #include <cstring>

@@ -33,7 +33,7 @@ void UICommSetState(uint32_t state);
 // The host process recorded in the block.
 uint64_t UICommHostSerial();
 
-// Brings the frame in the block (in one piece or chunk by chunk) into the
+// Brings the frame in the block (whole or chunk by chunk) into the
 // source frame, processes it and fills the pane images. 0, or the error
 // that made it fail (the caller then writes state 2).
 QVStatus UICommImportFrame();

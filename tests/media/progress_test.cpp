@@ -18,7 +18,7 @@ namespace {
 // Records what the main thread asks of the windows.
 struct Recorder {
   struct Window {
-    QVProgressWindowSpec spec;
+    QVProgressWindowSetup setup;
     std::string title, text;
     int16_t value = 0;
     int redraws = 0;
@@ -26,9 +26,9 @@ struct Recorder {
   };
   std::vector<Window> windows;
 
-  static void* Create(void* c, const QVProgressWindowSpec* spec) {
+  static void* Create(void* c, const QVProgressWindowSetup* setup) {
     auto* r = static_cast<Recorder*>(c);
-    r->windows.push_back(Window{*spec, spec->title, spec->message});
+    r->windows.push_back(Window{*setup, setup->title, setup->message});
     return reinterpret_cast<void*>(r->windows.size());  // 1-based index as the handle
   }
   static Window& At(void* c, void* w) { return static_cast<Recorder*>(c)->windows[reinterpret_cast<size_t>(w) - 1]; }
@@ -76,10 +76,10 @@ TEST_F(Progress, WindowsMadeOnTheMainThreadFromAnotherThreadsEvents) {
   const Recorder::Window& w = recorder_.windows[0];
   EXPECT_EQ(w.title, "Generating DPX Sequence");
   EXPECT_EQ(w.text, "second");
-  EXPECT_EQ(w.spec.maximum, 48);
-  EXPECT_FALSE(w.spec.indeterminate);
-  EXPECT_TRUE(w.spec.movableModal);
-  EXPECT_DOUBLE_EQ(w.spec.showDelay, 0.1);
+  EXPECT_EQ(w.setup.maximum, 48);
+  EXPECT_FALSE(w.setup.indeterminate);
+  EXPECT_TRUE(w.setup.movableModal);
+  EXPECT_DOUBLE_EQ(w.setup.showDelay, 0.1);
   EXPECT_EQ(w.value, int16_t(70000 - 65536));
   EXPECT_EQ(w.redraws, 2) << "an unchanged value is not redrawn";
   EXPECT_EQ(cancelWord, 0) << "the cancel word starts at 0";
@@ -113,7 +113,7 @@ TEST_F(Progress, IdsAreTheLowestFreeAndRunOutAt49) {
   for (int32_t i = 1; i <= 49; ++i) ASSERT_EQ(QVProgressCreate("t", "m", 0, 0xFFFFFFFFu, false, 0, 0, nullptr, nullptr), i);
   EXPECT_EQ(QVProgressCreate("t", "m", 0, 10, false, 0, 0, nullptr, nullptr), kQVErrBusy);
   QVProgressDrainEvents();
-  EXPECT_TRUE(recorder_.windows[0].spec.indeterminate);
+  EXPECT_TRUE(recorder_.windows[0].setup.indeterminate);
   QVProgressClose(7);
   QVProgressDrainEvents();
   EXPECT_EQ(QVProgressCreate("t", "m", 0, 10, false, 0, 0, nullptr, nullptr), 7);
