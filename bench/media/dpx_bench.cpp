@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "core/frame_buffer.h"
 #include "media/dpx_header.h"
 
@@ -25,15 +26,8 @@ namespace {
 constexpr uint32_t kW = 2048, kH = 1080;
 constexpr int kRunFrames = 8;  // frames per subprocess run
 
-// A folder for the frames: memory-backed where the machine has one, so that
-// the disk does not decide the figures.
 const std::string& Folder() {
-  static const std::string folder = [] {
-    std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::filesystem::path dir = base / ("velmora-dpx-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return dir.string();
-  }();
+  static const std::string folder = BenchScratchFolder("dpx-bench");
   return folder;
 }
 

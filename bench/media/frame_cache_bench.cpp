@@ -18,6 +18,7 @@
 #include "core/processing_tables.h"
 #include "media/dpx_header.h"
 #include "media/frame_cache.h"
+#include "bench/bench_folder.h"
 #include "media/media_file.h"
 
 namespace {
@@ -26,12 +27,7 @@ constexpr uint32_t kW = 1920, kH = 1080;
 constexpr int kFrames = 24;
 
 const std::string& Folder() {
-  static const std::string folder = [] {
-    std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::filesystem::path dir = base / ("velmora-cache-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return dir.string();
-  }();
+  static const std::string folder = BenchScratchFolder("cache-bench");
   return folder;
 }
 

@@ -12,6 +12,7 @@
 #include "bench/bench_corrections.h"
 #include "bench/bench_pool.h"
 #include "bench/ffmpeg_yardstick.h"
+#include "bench/bench_folder.h"
 #include "core/engine_lock.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
@@ -27,9 +28,7 @@ constexpr int kThreads = 8;
 
 const std::string& Folder() {
   static const std::string folder = [] {
-    std::filesystem::path base =
-        std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::filesystem::path dir = base / ("velmora-output-bench-" + std::to_string(getpid()));
+    const std::filesystem::path dir = BenchScratchFolder("output-bench");
     std::filesystem::create_directories(dir / "clip");
     std::filesystem::create_directories(dir / "out");
     FBFrameStruct* f = nullptr;
