@@ -87,7 +87,6 @@ void DispatchPending() {
 
 void HandleCreate(const QVProgressEvent& e) {
   ProgressState& s = State();
-  if (e.cancelWord) *e.cancelWord = 0;
   QVProgressWindowSetup setup{};
   setup.id = e.id;
   setup.title = e.title;
@@ -168,6 +167,10 @@ int32_t QVProgressCreate(const char* title, const char* message, int32_t width, 
   e.styleFlags = styleFlags;
   e.cancelWord = cancelWord;
   e.callback = callback;
+  // The caller's word starts at 0 here, on the caller's thread, not when the
+  // main thread gets round to making the window: a Cancel written between
+  // the two (the job list's, or the job's own) would otherwise be wiped out.
+  if (cancelWord) __atomic_store_n(cancelWord, 0, __ATOMIC_RELEASE);
   if (QVStatus err = Post(e)) {
     std::lock_guard<std::mutex> hold(s.slotLock);
     s.slots[id].window = nullptr;

@@ -91,6 +91,18 @@ TEST_F(Progress, WindowsMadeOnTheMainThreadFromAnotherThreadsEvents) {
   EXPECT_EQ(QVProgressOpenCount(), 0u);
 }
 
+TEST_F(Progress, ACancelWrittenBeforeTheWindowIsMadeIsKept) {
+  // The job asks to stop (its job-list Cancel) after the create is posted but
+  // before the main thread has made the window.
+  int32_t cancelWord = 99;
+  const int32_t id = QVProgressCreate("Generating DPX Sequence", "m", 0, 48, true, 0, 0, &cancelWord, nullptr);
+  ASSERT_GT(id, 0);
+  EXPECT_EQ(cancelWord, 0) << "the word starts at 0 when the window is asked for";
+  cancelWord = kQVProgressUserCancelled;
+  QVProgressDrainEvents();
+  EXPECT_EQ(cancelWord, kQVProgressUserCancelled);
+}
+
 TEST_F(Progress, LayoutByWidthAndCancelButton) {
   struct Case {
     int32_t width;
