@@ -19,7 +19,18 @@ packages=(
   clang lld libclang-rt-dev                   # the clang build and the fuzz targets (libFuzzer, sanitizers)
   gcc-multilib g++-multilib                   # the 32-bit build of the plug-in
   qemu-user                                   # runs its tests where the kernel cannot run 32-bit programs
+  locales                                     # a decimal-comma locale for the number-writing tests
 )
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# Files must be written the same whatever the user's locale; the tests check
+# that under a locale whose decimal separator is a comma.
+add_comma_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  $sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "install-deps: could not make the de_DE.UTF-8 locale" >&2
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,12 +38,13 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ ${#missing[@]} -eq 0 ]; then
+  add_comma_locale
+  exit 0
+fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt=($sudo apt-get -o DPkg::Lock::Timeout=600)
 "${apt[@]}" update -qq
 "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+add_comma_locale
