@@ -62,7 +62,8 @@ struct SourcePixels {
 };
 // Reads source frame `frame` at width x height (the decode size of a
 // movie, else the native size) into pixels; false when it cannot. A DPX or
-// Cineon file is read without holding the reference.
+// Cineon file is read without holding the reference. False, too, when
+// there is no memory for the pixels.
 bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out);
 // The pixels into a planar float frame of their size, over the task pool.
 void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out);

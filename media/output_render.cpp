@@ -120,8 +120,9 @@ void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFra
 
 }  // namespace
 
-bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
-  out->ok = false;
+namespace {
+
+bool ReadPixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
   char path[1024];
   bool cineon = false;
   {
@@ -161,6 +162,17 @@ bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uin
                               : DPXReadImage(path, out->bytes.data(), out->rowBytes, width, height, 16, false);
   out->ok = err == kQVNoErr;
   return out->ok;
+}
+
+}  // namespace
+
+bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
+  out->ok = false;
+  try {
+    return ReadPixels(source, frame, width, height, out);
+  } catch (const std::bad_alloc&) {
+    return false;  // no memory for the pixels: the frame cannot be loaded
+  }
 }
 
 void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
