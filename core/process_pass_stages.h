@@ -122,12 +122,25 @@ struct VLPassKernel : O {
 
   static V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
 
-  // The three tonal-range tables looked up at the same value (one index
-  // computation and one packed entry for all three) and blended by the weights.
-  // Always inlined, so that the three values stay in registers.
-  [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3]) {
+  // The ranges of a group a tile must look up: those weighted somewhere in
+  // the tile, and those whose zero-weight term might not be exactly +0.
+  static uint32_t rangesToRead(const VLPackedRef& t, uint32_t weighted) { return weighted | (~t.nonNegative & 7u); }
+
+  // The three tonal-range tables looked up at the same value and blended by
+  // the weights: all three from one packed entry, or only the ranges in
+  // `read` from their own tables. A range left out stands at +0 below 1.0:
+  // its weight is +0 in every lane of the tile and its entries are finite
+  // and free of a sign bit, so its term is +0 either way and the blend keeps
+  // every bit. Above 1.0 every range takes its extension as before. Always
+  // inlined, so that the three values stay in registers.
+  [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3], uint32_t read) {
     V r[3];
-    vGather3(t.table, vIndex(v), r);
+    const Index i = vIndex(v);
+    if (read == 7u) {
+      vGather3(t.table, i, r);
+    } else {
+      for (int k = 0; k < 3; ++k) r[k] = read >> k & 1u ? vGather(t.single[k], i) : vSet(0.0f);
+    }
     Mask above = vGT(v, vSet(1.0f));
     if (vAny(above)) {
       V over = v - vSet(1.0f);
@@ -197,7 +210,7 @@ struct VLPassKernel : O {
   // The tonal-range blends below are written in their expanded form: a blend
   // of linear results equals the linear result of the blended parameters, so
   // each is formed once instead of once per range.
-  static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3], uint32_t weighted) {
     if (S.rangeHue) {
       // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
       // (sum of w) x Y and the blended rotated chroma.
@@ -218,8 +231,8 @@ struct VLPassKernel : O {
       c = {c.r + p, c.g + p, c.b + p};
     }
     V* ch[3] = {&c.r, &c.g, &c.b};
-    for (V* x : ch)
-      *x = lookupBlend(S.rangeCBG, *x, w);
+    const uint32_t read = rangesToRead(S.rangeCBG, weighted);
+    for (V* x : ch) *x = lookupBlend(S.rangeCBG, *x, w, read);
     if (S.rangeSaturation) {
       // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
       V y = lumaOf(c), one = vSet(1.0f);
@@ -263,7 +276,7 @@ struct VLPassKernel : O {
     c = fromYUV(p.y, p.u, p.v);
   }
 
-  static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3], uint32_t weighted) {
     V* ch[3] = {&c.r, &c.g, &c.b};
     for (int i = 0; i < 3; ++i) {
       V gain = blend(w, vConst(S.rgbRangeGain[0][i]), vConst(S.rgbRangeGain[1][i]), vConst(S.rgbRangeGain[2][i]));
@@ -272,7 +285,7 @@ struct VLPassKernel : O {
     }
     if (S.rgbRangeGamma)
       for (int i = 0; i < 3; ++i)
-        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w);
+        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w, rangesToRead(S.rgbRangeTable[i], weighted));
   }
 
   // Chroma through a gamma table on its doubled magnitude, halved and signed.
@@ -280,7 +293,7 @@ struct VLPassKernel : O {
     return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
   }
 
-  static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3], uint32_t weighted) {
     V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
     for (int i = 0; i < 3; ++i) {
       V gain = blend(w, vConst(S.yccRangeGain[0][i]), vConst(S.yccRangeGain[1][i]), vConst(S.yccRangeGain[2][i]));
@@ -288,9 +301,12 @@ struct VLPassKernel : O {
       x[i] = x[i] * gain + offset;
     }
     if (S.yccRangeGamma) {
-      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w);
+      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w, rangesToRead(S.yccRangeTable[0], weighted));
       for (int i = 1; i < 3; ++i)
-        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w) * vSet(0.5f), x[i]);
+        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w,
+                                     rangesToRead(S.yccRangeTable[i], weighted)) *
+                             vSet(0.5f),
+                         x[i]);
     }
     c = fromYCC(x[0], x[1], x[2]);
   }
@@ -542,23 +558,36 @@ struct VLPassKernel : O {
     V w[kTileVectors][3];
     for (size_t j = 0; j < n; ++j)
       c[j] = held({vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)});
+    // The ranges with weight in some pixel of the tile. With every weight
+    // finite and free of a sign bit, a range left out has weight +0
+    // throughout.
+    uint32_t weighted = 7u;
     if (tonal) {
+      Mask any[3];
       for (size_t j = 0; j < n; ++j) {
         vGather3(S.weights, vIndex(lumaOf(c[j])), w[j]);
+        for (int k = 0; k < 3; ++k) {
+          const Mask m = vGT(w[j][k], vSet(0.0f));
+          any[k] = j == 0 ? m : any[k] | m;
+        }
+      }
+      if (S.tileRejection && S.weightsNonNegative) {
+        weighted = 0;
+        for (int k = 0; k < 3; ++k) weighted |= vAny(any[k]) ? 1u << k : 0u;
       }
     }
     if (S.levels)
       for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]), c[j] = held(c[j]);
     if (S.hslRanges)
-      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]), c[j] = held(c[j]);
+      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j], weighted), c[j] = held(c[j]);
     if (S.hslMaster)
       for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]), c[j] = held(c[j]);
     if (S.hueOffsets)
       for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]), c[j] = held(c[j]);
     if (S.rgbRanges)
-      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]), c[j] = held(c[j]);
+      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j], weighted), c[j] = held(c[j]);
     if (S.yccRanges)
-      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]), c[j] = held(c[j]);
+      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j], weighted), c[j] = held(c[j]);
     if (S.rgbMaster)
       for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]), c[j] = held(c[j]);
     if (S.yccMaster)
