@@ -133,10 +133,11 @@ struct VLPassKernel : O {
   // and free of a sign bit, so its term is +0 either way and the blend keeps
   // every bit. Above 1.0 every range takes its extension as before. Always
   // inlined, so that the three values stay in registers.
+  template <bool kAll>
   [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3], uint32_t read) {
     V r[3];
     const Index i = vIndex(v);
-    if (read == 7u) {
+    if (kAll || read == 7u) {
       vGather3(t.table, i, r);
     } else {
       for (int k = 0; k < 3; ++k) r[k] = read >> k & 1u ? vGather(t.single[k], i) : vSet(0.0f);
@@ -211,6 +212,7 @@ struct VLPassKernel : O {
   // of linear results equals the linear result of the blended parameters, so
   // each is formed once instead of once per range.
   // `read`: the ranges of the group to look up on this tile (rangesToRead).
+  template <bool kAll>
   [[gnu::always_inline]] static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3], uint32_t read) {
     if (S.rangeHue) {
       // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
@@ -232,7 +234,7 @@ struct VLPassKernel : O {
       c = {c.r + p, c.g + p, c.b + p};
     }
     V* ch[3] = {&c.r, &c.g, &c.b};
-    for (V* x : ch) *x = lookupBlend(S.rangeCBG, *x, w, read);
+    for (V* x : ch) *x = lookupBlend<kAll>(S.rangeCBG, *x, w, read);
     if (S.rangeSaturation) {
       // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
       V y = lumaOf(c), one = vSet(1.0f);
@@ -276,6 +278,7 @@ struct VLPassKernel : O {
     c = fromYUV(p.y, p.u, p.v);
   }
 
+  template <bool kAll>
   [[gnu::always_inline]] static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3], const uint32_t read[3]) {
     V* ch[3] = {&c.r, &c.g, &c.b};
     for (int i = 0; i < 3; ++i) {
@@ -285,7 +288,7 @@ struct VLPassKernel : O {
     }
     if (S.rgbRangeGamma)
       for (int i = 0; i < 3; ++i)
-        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w, read[i]);
+        *ch[i] = lookupBlend<kAll>(S.rgbRangeTable[i], *ch[i], w, read[i]);
   }
 
   // Chroma through a gamma table on its doubled magnitude, halved and signed.
@@ -293,6 +296,7 @@ struct VLPassKernel : O {
     return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
   }
 
+  template <bool kAll>
   [[gnu::always_inline]] static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3], const uint32_t read[3]) {
     V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
     for (int i = 0; i < 3; ++i) {
@@ -301,9 +305,9 @@ struct VLPassKernel : O {
       x[i] = x[i] * gain + offset;
     }
     if (S.yccRangeGamma) {
-      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w, read[0]);
+      x[0] = lookupBlend<kAll>(S.yccRangeTable[0], x[0], w, read[0]);
       for (int i = 1; i < 3; ++i)
-        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w, read[i]) * vSet(0.5f), x[i]);
+        x[i] = vCopySign(lookupBlend<kAll>(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w, read[i]) * vSet(0.5f), x[i]);
     }
     c = fromYCC(x[0], x[1], x[2]);
   }
@@ -574,7 +578,10 @@ struct VLPassKernel : O {
   }
   static void hslRangesStage(const VLPassSetup& S, Tile& __restrict t) {
     const uint32_t read = rangesToRead(S.rangeCBG, t.weighted);
-    eachColour(t, [&](RGB& c, const V* w) { hslRanges(S, c, w, read); });
+    if (read == 7u)
+      eachColour(t, [&](RGB& c, const V* w) { hslRanges<true>(S, c, w, read); });
+    else
+      eachColour(t, [&](RGB& c, const V* w) { hslRanges<false>(S, c, w, read); });
   }
   static void hslMasterStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V*) { hslMaster(S, c); });
@@ -585,12 +592,18 @@ struct VLPassKernel : O {
   static void rgbRangesStage(const VLPassSetup& S, Tile& __restrict t) {
     const uint32_t read[3] = {rangesToRead(S.rgbRangeTable[0], t.weighted), rangesToRead(S.rgbRangeTable[1], t.weighted),
                               rangesToRead(S.rgbRangeTable[2], t.weighted)};
-    eachColour(t, [&](RGB& c, const V* w) { rgbRanges(S, c, w, read); });
+    if ((read[0] & read[1] & read[2]) == 7u)
+      eachColour(t, [&](RGB& c, const V* w) { rgbRanges<true>(S, c, w, read); });
+    else
+      eachColour(t, [&](RGB& c, const V* w) { rgbRanges<false>(S, c, w, read); });
   }
   static void yccRangesStage(const VLPassSetup& S, Tile& __restrict t) {
     const uint32_t read[3] = {rangesToRead(S.yccRangeTable[0], t.weighted), rangesToRead(S.yccRangeTable[1], t.weighted),
                               rangesToRead(S.yccRangeTable[2], t.weighted)};
-    eachColour(t, [&](RGB& c, const V* w) { yccRanges(S, c, w, read); });
+    if ((read[0] & read[1] & read[2]) == 7u)
+      eachColour(t, [&](RGB& c, const V* w) { yccRanges<true>(S, c, w, read); });
+    else
+      eachColour(t, [&](RGB& c, const V* w) { yccRanges<false>(S, c, w, read); });
   }
   static void rgbMasterStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V*) { rgbMaster(S, c); });
