@@ -4,7 +4,8 @@
 // the four-quadrant combo display drawn from the result in pane layout 2
 // (a 960 x 540 display, as the window gives it beside the image, and one of
 // 1920 x 1080); and, to see where the time goes, the table rebuild of the
-// edit (and of a gamma edit) alone and the combo display alone.
+// edit (and of a gamma edit, in the full correction and in a typical grade)
+// alone and the combo display alone.
 #include <benchmark/benchmark.h>
 
 #include "app/state/view_state.h"
@@ -62,9 +63,9 @@ void BM_UpdatePreviewSliderEditCombo(benchmark::State& state) { RunSliderEdit(st
 void BM_UpdatePreviewSliderEditComboHD(benchmark::State& state) { RunSliderEdit(state, true, 1920, 1080); }
 
 // The processing tables of each step of one slider, nothing else.
-void RunTableEdit(benchmark::State& state, float& (*slider)(VL_SettingsStruct&)) {
+void RunTableEdit(benchmark::State& state, float& (*slider)(VL_SettingsStruct&),
+                  VL_SettingsStruct settings = bench::fullCorrection()) {
   BenchUsePool(state.range(0));
-  VL_SettingsStruct settings = bench::fullCorrection();
   float value = 1.0f;
   for (auto _ : state) {
     value = value > 1.5f ? 1.0f : value + 0.01f;
@@ -81,6 +82,12 @@ void BM_SliderEditTables(benchmark::State& state) {
 // The master RGB gamma, whose edits rebuild the three master RGB tables.
 void BM_SliderEditTablesGamma(benchmark::State& state) {
   RunTableEdit(state, [](VL_SettingsStruct& s) -> float& { return s.rgb[0].gamma; });
+}
+
+// The same gamma in a typical grade, where the CMY gammas the RGB tables
+// also take stay at 1.
+void BM_SliderEditTablesGammaTypical(benchmark::State& state) {
+  RunTableEdit(state, [](VL_SettingsStruct& s) -> float& { return s.rgb[0].gamma; }, bench::typicalGrade());
 }
 
 // The combo display of the result picture, nothing else.
@@ -122,6 +129,12 @@ BENCHMARK(BM_UpdatePreviewSliderEditComboHD)
     ->UseRealTime();
 BENCHMARK(BM_SliderEditTables)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SliderEditTablesGamma)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SliderEditTablesGammaTypical)
+    ->Arg(1)
+    ->Arg(8)
+    ->ArgName("threads")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_ComboDisplay)
     ->ArgsProduct({{1, 8}, {960, 1920}})
     ->ArgNames({"threads", "width"})
