@@ -60,9 +60,11 @@ void VFInstallControls() {
   SurfaceInstall();
   InstallRapidPreviewHooks();
   ViewsHooksInForce().setCorrectionTabsEnabled = SetCorrectionTabsEnabled;
+  // Only the tabs are held: the panes' contents stay enabled, so that the
+  // transport bar that runs a rapid preview can still stop it.
   ViewsHooksInForce().setPaneTabGroupsActive = [](bool active) {
     for (TKControl* group : {gImagePaneTabs, gAnalysisPaneTabs})
-      if (group) TabGroupSetActive(group, active, true, true);
+      if (group) TabGroupSetActive(group, active, false, true);
   };
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;

@@ -113,16 +113,22 @@ TEST(VelmoraHostFullInterface, ARapidPreviewOfTheClipHoldsEveryFrameOnceAndPlays
   constexpr double kRate = 24.0;  // the stand-in host's 2400 units, 100 a frame
   const std::string dir = MakeScratchFolder("rapid");
   setenv("VELMORA_TEMP", (dir + "/temp").c_str(), 1);
+  setenv("VELMORA_UI_DISPLAY", "1600x1000", 1);
   // Cancel: the frames velmora-host then renders have the correction the
-  // preview rendered with.
-  HostRun r = runHost(dir, "wait-exchange\nrapid-preview pane\nwait-preview\nwait 1\npreview-frames\ncancel\nquit\n",
+  // preview rendered with. The click is on the Result pane's 'Rpvw' button,
+  // which ends the preview.
+  HostRun r = runHost(dir,
+                      "wait-exchange\nrapid-preview pane\nwait-preview\nwait 1\npreview-frames\n"
+                      "click 692 530\nwait 0.2\npreview-frames\ncancel\nquit\n",
                       {"--full-interface", "--out", "out"});
+  unsetenv("VELMORA_UI_DISPLAY");
   unsetenv("VELMORA_TEMP");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> movieLine = scriptLines(r.err, "preview movie ");
-  ASSERT_EQ(movieLine.size(), 1u) << r.err;
+  ASSERT_EQ(movieLine.size(), 2u) << r.err;
   const std::string movie = dir + "/temp/Velmora Cache.mov";
   EXPECT_EQ(movieLine[0], std::to_string(kFrames) + " " + movie);
+  EXPECT_EQ(movieLine[1], "0 ") << "the bar's button ends the preview it started";
   ASSERT_TRUE(fs::exists(movie));
 
   // Every frame shown, in the order of the clip, at its time on the clock:
