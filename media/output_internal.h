@@ -48,8 +48,10 @@ bool OutputCancelled(const OutputRender* r);
 // Closes the window and the source and frees the frames.
 void OutputEnd(OutputRender* r);
 
-// Reads source frame `frame` into a planar float frame of the source's size.
-bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out);
+// Makes `frame` the source's current frame and fetches it through frame
+// delivery into a planar float frame (scaled when its size is not the
+// source's decode size). 0 or the status of the step that failed.
+QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out);
 
 // The output frame as 8-bit R, G, B rows (JPEG) or 16-bit R, G, B rows in the
 // machine's order (TIFF), or 16-bit R, G, B, A full scale 65535 (movies).

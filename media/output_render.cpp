@@ -12,6 +12,7 @@
 #include "core/pixel_transfer.h"
 #include "core/task_pool.h"
 #include "media/dpx_header.h"
+#include "media/frame_cache.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
 #include "media/output_internal.h"
@@ -87,48 +88,9 @@ bool JobCancelRequested(const QVOutputJobParams* params, const int32_t* cancelWo
                  __atomic_load_n(&job->cancelWord, __ATOMIC_ACQUIRE) == kQVProgressUserCancelled);
 }
 
-namespace {
-
-// Pixels into the planar frame in row bands over the task pool.
-void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFrameStruct* out) {
-  VL_EngineLockGuard hold;  // the pool serves one caller at a time
-  FBTransferPixToFBFrame(pixels, rowBytes, 0, format, out, gNumProcessors, &gVLMPMaster);
-}
-
-}  // namespace
-
-bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
-  RefLock lock(source);
-  if (!lock.held()) return false;
-  const uint32_t width = out->width, height = out->height;
-  if (source->flags & kQVMediaMovie) {
-    if (width != source->decodeWidth || height != source->decodeHeight) return false;
-    if (!QVMovieDecodeFrame(source->movie, frame, source->moviePixels, source->movieRowBytes, width, height))
-      return false;
-    TransferIn(source->moviePixels, source->movieRowBytes, kFBPixFormatBGRA, out);
-    return true;
-  }
-  if (source->flags & (kQVMediaDPX | kQVMediaCineon)) {
-    if (width != source->nativeWidth || height != source->nativeHeight) return false;
-    char path[1024];
-    if (source->flags & kQVMediaSequence)
-      SequenceFramePath(source->path, source->digitPosition, source->digitCount, source->firstSequenceNumber + frame,
-                        path, sizeof path);
-    else
-      std::snprintf(path, sizeof path, "%s", source->path);
-    const QVStatus err = (source->flags & kQVMediaCineon)
-                             ? CineonReadImage(path, source->pixels, source->rowBytes, width, height, 16, false)
-                             : DPXReadImage(path, source->pixels, source->rowBytes, width, height, 16, false);
-    if (err != kQVNoErr) return false;
-    TransferIn(source->pixels, source->rowBytes, kFBPixFormat16ARGB, out);
-    return true;
-  }
-  if ((source->flags & kQVMediaStill) && source->stillPixels) {
-    if (width != source->nativeWidth || height != source->nativeHeight) return false;
-    TransferIn(source->stillPixels, source->rowBytes, kFBPixFormatBGRA, out);
-    return true;
-  }
-  return false;
+QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
+  if (QVMediaErr err = QVMediaSetCurrentFrame(source, frame)) return err;
+  return QVMediaFetchFrame(source, out);
 }
 
 uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* title, const char* message) {
@@ -160,6 +122,8 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
     r->decodeWidth = r->source->decodeWidth;
     r->decodeHeight = r->source->decodeHeight;
   }
+  // Frames this wide would crowd the cache out; what it holds is let go.
+  if (r->decodeWidth > 2048) QVFrameCacheFlush();
   // Fill or fit, proportions kept.
   const double sx = double(r->outputWidth) / r->decodeWidth, sy = double(r->outputHeight) / r->decodeHeight;
   const double s = (params->flags & kQVOutputFillFrame) ? std::max(sx, sy) : std::min(sx, sy);
@@ -204,9 +168,8 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
     return QVMediaErr_NoErr;
   }
   if (index >= r->frameCount) return QVMediaErr_NoErr;
-  QVMediaSetCurrentFrame(r->source, index);
-  if (!ReadSourceFrame(r->source, index, r->decode)) {
-    QVMediaShowRenderError(p, "Error during render: Unable to load media frame", QVMediaErr_MediaOffline);
+  if (const QVMediaErr err = ReadSourceFrame(r->source, index, r->decode)) {
+    QVMediaShowRenderError(p, "Error during render: Unable to load media frame", err);
     FillBlack(r->decode);
   }
   if (p->frameFilter && !p->frameFilter(r->decode, index, r->source, p->refcon)) return QVMediaErr_NoErr;
