@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -78,6 +80,40 @@ float loadComponent(const uint8_t* p) {
   return float(v);
 }
 
+// One source row across: each output sample is its taps' weighted sum, taken
+// in tap order. Away from the edges a sample's taps are neighbours, read
+// from one pointer; four samples are summed side by side so that their sums
+// do not wait on each other, each still in its own order.
+template <class T, uint32_t nc>
+void acrossRow(const FBScaleJob& job, const uint8_t* row, float* out) {
+  constexpr uint32_t kLanes = 4;
+  const uint32_t taps = job.xTaps;
+  const uint32_t width = job.dstWidth;
+  auto load = [&](int32_t at, uint32_t c) { return loadComponent<T>(row + (size_t(at) * nc + c) * sizeof(T)); };
+  auto neighbours = [&](const int32_t* at) { return at[taps - 1] - at[0] == int32_t(taps) - 1; };
+  uint32_t x = 0;
+  for (; x < width; ++x) {
+    const int32_t* at = job.xIndex + size_t(x) * taps;
+    const float* w = job.xWeight + size_t(x) * taps;
+    if (x + kLanes <= width && neighbours(at) && neighbours(at + (kLanes - 1) * taps)) {
+      // Indices never fall as x grows, so the lanes between are neighbours too.
+      for (uint32_t c = 0; c < nc; ++c) {
+        float sum[kLanes] = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (uint32_t t = 0; t < taps; ++t)
+          for (uint32_t j = 0; j < kLanes; ++j) sum[j] += w[j * taps + t] * load(at[j * taps] + int32_t(t), c);
+        for (uint32_t j = 0; j < kLanes; ++j) out[size_t(x + j) * nc + c] = sum[j];
+      }
+      x += kLanes - 1;
+      continue;
+    }
+    for (uint32_t c = 0; c < nc; ++c) {
+      float sum = 0.0f;
+      for (uint32_t t = 0; t < taps; ++t) sum += w[t] * load(at[t], c);
+      out[size_t(x) * nc + c] = sum;
+    }
+  }
+}
+
 void storeComponent(uint8_t* p, float v, bool bytes) {
   if (bytes) {
     float r = v + 0.5f;
@@ -89,15 +125,18 @@ void storeComponent(uint8_t* p, float v, bool bytes) {
 
 }  // namespace
 
-bool FBScalePicture(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint32_t srcWidth, size_t srcRowBytes,
-                    uint8_t* dst, uint32_t dstHeight, uint32_t dstWidth, size_t dstRowBytes, FBScaleBuffer& temp) {
+bool FBScaleBegin(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint32_t srcWidth, size_t srcRowBytes,
+                  uint8_t* dst, uint32_t dstHeight, uint32_t dstWidth, size_t dstRowBytes, FBScaleBuffer& temp,
+                  FBScaleJob* job) {
   Layout L;
   if (!src || !dst || !layoutFor(kind, srcHeight, srcWidth, dstHeight, dstWidth, &L)) return false;
-  std::lock_guard<std::mutex> hold(temp.lock);
+  const uint32_t sizes[4] = {srcHeight, srcWidth, dstHeight, dstWidth};
+  bool built = temp.data && temp.builtKind == kind && std::equal(sizes, sizes + 4, temp.builtSizes);
   if (L.total > temp.size) {
     std::free(temp.data);
     temp.data = std::malloc(L.total);
     temp.size = temp.data ? L.total : 0;
+    built = false;
     if (!temp.data) return false;
   }
   uint8_t* base = static_cast<uint8_t*>(temp.data);
@@ -105,42 +144,66 @@ bool FBScalePicture(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, ui
   float* xWeight = reinterpret_cast<float*>(base + L.xWeight);
   int32_t* yIndex = reinterpret_cast<int32_t*>(base + L.yIndex);
   float* yWeight = reinterpret_cast<float*>(base + L.yWeight);
-  float* middle = reinterpret_cast<float*>(base + L.middle);
-  buildAxis(srcWidth, dstWidth, L.xTaps, xIndex, xWeight);
-  buildAxis(srcHeight, dstHeight, L.yTaps, yIndex, yWeight);
+  // The tables depend on the sizes only: a buffer reused for the same sizes
+  // (every frame of a clip) keeps them.
+  if (!built) {
+    buildAxis(srcWidth, dstWidth, L.xTaps, xIndex, xWeight);
+    buildAxis(srcHeight, dstHeight, L.yTaps, yIndex, yWeight);
+    temp.builtKind = kind;
+    std::copy(sizes, sizes + 4, temp.builtSizes);
+  }
+  *job = FBScaleJob{kind,      src,      srcRowBytes, dst,    dstRowBytes, srcHeight, srcWidth,
+                    dstHeight, dstWidth, L.xTaps,     L.yTaps, xIndex,     xWeight,   yIndex,
+                    yWeight,   reinterpret_cast<float*>(base + L.middle)};
+  return true;
+}
 
-  const uint32_t nc = channelsOf(kind);
-  const bool bytes = kind == kFBScaleARGB8888;
+void FBScaleAcross(const FBScaleJob& job, uint32_t first, uint32_t end) {
+  const size_t samples = size_t(job.dstWidth) * channelsOf(job.kind);
+  for (uint32_t y = first; y < end && y < job.srcHeight; ++y) {
+    const uint8_t* row = job.src + size_t(y) * job.srcRowBytes;
+    float* out = job.middle + size_t(y) * samples;
+    if (job.kind == kFBScaleARGB8888)
+      acrossRow<uint8_t, 4>(job, row, out);
+    else if (job.kind == kFBScaleARGBFFFF)
+      acrossRow<float, 4>(job, row, out);
+    else
+      acrossRow<float, 1>(job, row, out);
+  }
+}
+
+void FBScaleDown(const FBScaleJob& job, uint32_t first, uint32_t end) {
+  const size_t samples = size_t(job.dstWidth) * channelsOf(job.kind);
+  const bool bytes = job.kind == kFBScaleARGB8888;
   const uint32_t componentBytes = bytes ? 1 : 4;
-  const uint32_t pixelBytes = nc * componentBytes;
+  std::vector<float> sum(samples);
+  for (uint32_t y = first; y < end && y < job.dstHeight; ++y) {
+    const int32_t* at = job.yIndex + size_t(y) * job.yTaps;
+    const float* w = job.yWeight + size_t(y) * job.yTaps;
+    // Tap by tap over the whole row: each sample still adds its taps in
+    // order, from 0.
+    std::fill(sum.begin(), sum.end(), 0.0f);
+    for (uint32_t t = 0; t < job.yTaps; ++t) {
+      const float wt = w[t];
+      const float* m = job.middle + size_t(at[t]) * samples;
+      float* s = sum.data();
+      for (size_t i = 0; i < samples; ++i) s[i] += wt * m[i];
+    }
+    uint8_t* row = job.dst + size_t(y) * job.dstRowBytes;
+    if (bytes)
+      for (size_t i = 0; i < samples; ++i) storeComponent(row + i * componentBytes, sum[i], true);
+    else
+      std::memcpy(row, sum.data(), samples * sizeof(float));
+  }
+}
 
-  // Across: every source row into dstWidth samples.
-  for (uint32_t y = 0; y < srcHeight; ++y) {
-    const uint8_t* row = src + size_t(y) * srcRowBytes;
-    float* out = middle + size_t(y) * dstWidth * nc;
-    for (uint32_t x = 0; x < dstWidth; ++x) {
-      const int32_t* at = xIndex + size_t(x) * L.xTaps;
-      const float* w = xWeight + size_t(x) * L.xTaps;
-      for (uint32_t c = 0; c < nc; ++c) {
-        float sum = 0.0f;
-        for (uint32_t t = 0; t < L.xTaps; ++t) {
-          const uint8_t* p = row + size_t(at[t]) * pixelBytes + c * componentBytes;
-          sum += w[t] * (bytes ? loadComponent<uint8_t>(p) : loadComponent<float>(p));
-        }
-        out[size_t(x) * nc + c] = sum;
-      }
-    }
-  }
-  // Down: every output row from the intermediate rows.
-  for (uint32_t y = 0; y < dstHeight; ++y) {
-    const int32_t* at = yIndex + size_t(y) * L.yTaps;
-    const float* w = yWeight + size_t(y) * L.yTaps;
-    uint8_t* row = dst + size_t(y) * dstRowBytes;
-    for (uint32_t i = 0; i < dstWidth * nc; ++i) {
-      float sum = 0.0f;
-      for (uint32_t t = 0; t < L.yTaps; ++t) sum += w[t] * middle[size_t(at[t]) * dstWidth * nc + i];
-      storeComponent(row + size_t(i) * componentBytes, sum, bytes);
-    }
-  }
+bool FBScalePicture(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint32_t srcWidth, size_t srcRowBytes,
+                    uint8_t* dst, uint32_t dstHeight, uint32_t dstWidth, size_t dstRowBytes, FBScaleBuffer& temp) {
+  std::lock_guard<std::mutex> hold(temp.lock);
+  FBScaleJob job;
+  if (!FBScaleBegin(kind, src, srcHeight, srcWidth, srcRowBytes, dst, dstHeight, dstWidth, dstRowBytes, temp, &job))
+    return false;
+  FBScaleAcross(job, 0, srcHeight);
+  FBScaleDown(job, 0, dstHeight);
   return true;
 }

@@ -21,6 +21,15 @@ void setPackedTop(VLPackedRef& ref, int k, VLTableTop top) {
   ref.slope[k] = top.slope;
 }
 
+// The group's packed table, its three tables and which of them hold only
+// finite entries free of a sign bit.
+void setPackedTables(VLPackedRef& ref, const VLPackedEntry* packed, const float* const single[3],
+                     uint8_t nonNegativeTables) {
+  ref.table = packed;
+  ref.nonNegative = nonNegativeTables & 7u;
+  for (int k = 0; k < 3; ++k) ref.single[k] = single[k];
+}
+
 void prepareHSL(const VLFrameSettings& F, VLPassSetup& S) {
   const VLFrameGates& g = F.gates;
   S.hslRanges = g.hsl[kVLToneShadows] || g.hsl[kVLToneMidtones] || g.hsl[kVLToneHighlights];
@@ -40,7 +49,9 @@ void prepareHSL(const VLFrameSettings& F, VLPassSetup& S) {
     S.rangeSaturation |= h.saturation != 1.0f;
     S.rangeVibrance |= h.vibrance != 1.0f;
   }
-  S.rangeCBG.table = F.tables.packedHSLRange;
+  const float* const hslRanges[3] = {F.tables.hslCBG[kVLToneShadows], F.tables.hslCBG[kVLToneMidtones],
+                                     F.tables.hslCBG[kVLToneHighlights]};
+  setPackedTables(S.rangeCBG, F.tables.packedHSLRange, hslRanges, F.tables.nonNegativeHSLRange);
   const VLHSLFrameSettings& m = F.hsl[kVLToneMaster];
   S.hslMaster = g.hsl[kVLToneMaster];
   S.masterHue = m.hue != 0.0f;
@@ -87,8 +98,10 @@ void preparePrimaries(const VLFrameSettings& F, VLPassSetup& S) {
     }
   }
   for (int c = 0; c < 3; ++c) {
-    S.rgbRangeTable[c].table = F.tables.packedRGBRange[c];
-    S.yccRangeTable[c].table = F.tables.packedYCbCrRange[c];
+    setPackedTables(S.rgbRangeTable[c], F.tables.packedRGBRange[c], F.tables.rgbRange[c],
+                    F.tables.nonNegativeRGBRange[c]);
+    setPackedTables(S.yccRangeTable[c], F.tables.packedYCbCrRange[c], F.tables.ycbcrRange[c],
+                    F.tables.nonNegativeYCbCrRange[c]);
   }
   const VLPrimaryFrameSettings& rgb = F.rgb[kVLToneMaster];
   const VLPrimaryFrameSettings& ycc = F.ycbcr[kVLToneMaster];
@@ -174,6 +187,7 @@ void prepareLimiter(const VLFrameSettings& F, VLPassSetup& S) {
 
 void preparePass(const VLFrameSettings& F, VLPassSetup& S) {
   S.weights = F.tables.packedWeights;
+  S.weightsNonNegative = F.tables.nonNegativeWeights == 7u;
   S.tileRejection = true;
   prepareHSL(F, S);
   preparePrimaries(F, S);

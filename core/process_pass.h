@@ -28,12 +28,17 @@ struct VLTableRef {
   float slope;  // slope over the last steps, per unit of input
 };
 
-// Three tables read at one index, packed side by side, each with its linear
-// extension above 1.0.
+// The three tonal-range tables of a group read at one index, packed side by
+// side and each on its own, each with its linear extension above 1.0.
 struct VLPackedRef {
   const VLPackedEntry* table;
+  const float* single[3];
   float end[3];
   float slope[3];
+  // Bit k set when range k's table entries are all finite and free of a
+  // sign bit: a zero weight then makes the term of any entry exactly +0, so a
+  // tile whose pixels all give range k zero weight need not look it up.
+  uint32_t nonNegative;
 };
 
 struct VLPassSecondary {
@@ -54,6 +59,7 @@ struct VLPassSecondary {
 
 struct VLPassSetup {
   const VLPackedEntry* weights;  // shadow, midtone, highlight weights by luma
+  bool weightsNonNegative;       // every weight finite and free of a sign bit
 
   bool levels, inputRecovery, inGrey;
   VLBroadcast recoveryThreshold;
@@ -94,8 +100,10 @@ struct VLPassSetup {
 
   VLPassSecondary secondary[6];
 
-  // Whether a tile leaves out the secondary keys that cannot select any of
-  // its pixels (the results are the same either way).
+  // Whether a tile leaves out the work that cannot change any of its pixels:
+  // the secondary keys that cannot select any of them and the lookups of the
+  // tonal ranges that weigh none of them (the results are the same either
+  // way).
   bool tileRejection;
 
   bool limiter, limiterPreview, softClip;

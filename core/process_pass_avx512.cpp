@@ -56,9 +56,12 @@ struct Ops16 {
   static Mask vLT(V a, V b) { return {_mm512_cmp_ps_mask(a.v, b.v, _CMP_LT_OQ)}; }
   static bool vAny(Mask a) { return a.m != 0; }
   static V vSelect(Mask mask, V a, V b) { return {_mm512_mask_blend_ps(mask.m, b.v, a.v)}; }
+  // min(1, a) first: it returns a where a is NaN, which truncates to the
+  // integer minimum; the integer maximum with 0 then gives 0 for that and
+  // for every negative lane, as the float clamp does.
   static Index vIndex(V a) {
-    __m512 c = _mm512_min_ps(_mm512_max_ps(a.v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
-    return _mm512_cvttps_epi32(_mm512_mul_ps(c, _mm512_set1_ps(16384.0f)));
+    __m512 c = _mm512_min_ps(_mm512_set1_ps(1.0f), a.v);
+    return _mm512_max_epi32(_mm512_cvttps_epi32(_mm512_mul_ps(c, _mm512_set1_ps(16384.0f))), _mm512_setzero_si512());
   }
   static V vGather(const float* table, Index i) { return {_mm512_i32gather_ps(i, table, 4)}; }
   // Sixteen packed entries, four to a register (pixels j, j + 4, j + 8,

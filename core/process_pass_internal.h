@@ -19,8 +19,9 @@ bool VL_PassLanesAvailable(uint32_t lanes);
 void VL_SetPassLanes(uint32_t lanes);
 
 // Switches off (false) or back on the kernels' per-tile rejection of the
-// secondary keys that cannot select a pixel of the tile, for tests that
-// compare the results both ways.
+// secondary keys that cannot select a pixel of the tile and of the lookups
+// of tonal ranges that weigh none of its pixels, for tests that compare the
+// results both ways.
 void VL_SetPassTileRejection(bool on);
 
 // The eight-lane kernel over `count` floats of each plane, a multiple of 8.

@@ -122,12 +122,25 @@ struct VLPassKernel : O {
 
   static V blend(const V w[3], V s, V m, V h) { return w[0] * s + w[1] * m + w[2] * h; }
 
-  // The three tonal-range tables looked up at the same value (one index
-  // computation and one packed entry for all three) and blended by the weights.
-  // Always inlined, so that the three values stay in registers.
-  [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3]) {
+  // The ranges of a group a tile must look up: those weighted somewhere in
+  // the tile, and those whose zero-weight term might not be exactly +0.
+  static uint32_t rangesToRead(const VLPackedRef& t, uint32_t weighted) { return weighted | (~t.nonNegative & 7u); }
+
+  // The three tonal-range tables looked up at the same value and blended by
+  // the weights: all three from one packed entry, or only the ranges in
+  // `read` from their own tables. A range left out stands at +0 below 1.0:
+  // its weight is +0 in every lane of the tile and its entries are finite
+  // and free of a sign bit, so its term is +0 either way and the blend keeps
+  // every bit. Above 1.0 every range takes its extension as before. Always
+  // inlined, so that the three values stay in registers.
+  [[gnu::always_inline]] static V lookupBlend(const VLPackedRef& t, V v, const V w[3], uint32_t read) {
     V r[3];
-    vGather3(t.table, vIndex(v), r);
+    const Index i = vIndex(v);
+    if (read == 7u) {
+      vGather3(t.table, i, r);
+    } else {
+      for (int k = 0; k < 3; ++k) r[k] = read >> k & 1u ? vGather(t.single[k], i) : vSet(0.0f);
+    }
     Mask above = vGT(v, vSet(1.0f));
     if (vAny(above)) {
       V over = v - vSet(1.0f);
@@ -177,7 +190,7 @@ struct VLPassKernel : O {
     return fromYUV(y, u * cosA - v * sinA, u * sinA + v * cosA);
   }
 
-  static void levelsInput(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void levelsInput(const VLPassSetup& S, RGB& c) {
     if (S.inputRecovery) {
       V t = vConst(S.recoveryThreshold), y = lumaOf(c);
       // Lanes at or above the threshold, with a luma to divide by.
@@ -197,7 +210,8 @@ struct VLPassKernel : O {
   // The tonal-range blends below are written in their expanded form: a blend
   // of linear results equals the linear result of the blended parameters, so
   // each is formed once instead of once per range.
-  static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  // `read`: the ranges of the group to look up on this tile (rangesToRead).
+  [[gnu::always_inline]] static void hslRanges(const VLPassSetup& S, RGB& c, const V w[3], uint32_t read) {
     if (S.rangeHue) {
       // sum of w x (Y'UV inverse of Y and the rotated chroma) = the inverse of
       // (sum of w) x Y and the blended rotated chroma.
@@ -218,8 +232,7 @@ struct VLPassKernel : O {
       c = {c.r + p, c.g + p, c.b + p};
     }
     V* ch[3] = {&c.r, &c.g, &c.b};
-    for (V* x : ch)
-      *x = lookupBlend(S.rangeCBG, *x, w);
+    for (V* x : ch) *x = lookupBlend(S.rangeCBG, *x, w, read);
     if (S.rangeSaturation) {
       // sum of w x (s c + (1 - s) Y) = c x (sum of w s) + Y x (sum of w (1 - s)).
       V y = lumaOf(c), one = vSet(1.0f);
@@ -238,7 +251,7 @@ struct VLPassKernel : O {
     }
   }
 
-  static void hslMaster(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void hslMaster(const VLPassSetup& S, RGB& c) {
     if (S.masterHue) c = rotateHue(c, lumaOf(c), vConst(S.masterCos), vConst(S.masterSin));
     if (S.masterGainPedestal) {
       V g = vConst(S.masterGain), p = vConst(S.masterPedestal);
@@ -253,7 +266,7 @@ struct VLPassKernel : O {
     if (S.masterVibrance) c = vibrance(c, lumaOf(c), vibranceLimit(c), vConst(S.masterVibranceValue));
   }
 
-  static void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
+  [[gnu::always_inline]] static void hueOffsets(const VLPassSetup& S, RGB& c, const V w[3]) {
     YUV p = toYUV(c);
     for (int k = 0; k < 4; ++k) {
       V strength = k < 3 ? vConst(S.offsetStrength[k]) * w[k] : vConst(S.offsetStrength[3]);
@@ -263,7 +276,7 @@ struct VLPassKernel : O {
     c = fromYUV(p.y, p.u, p.v);
   }
 
-  static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  [[gnu::always_inline]] static void rgbRanges(const VLPassSetup& S, RGB& c, const V w[3], const uint32_t read[3]) {
     V* ch[3] = {&c.r, &c.g, &c.b};
     for (int i = 0; i < 3; ++i) {
       V gain = blend(w, vConst(S.rgbRangeGain[0][i]), vConst(S.rgbRangeGain[1][i]), vConst(S.rgbRangeGain[2][i]));
@@ -272,7 +285,7 @@ struct VLPassKernel : O {
     }
     if (S.rgbRangeGamma)
       for (int i = 0; i < 3; ++i)
-        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w);
+        *ch[i] = lookupBlend(S.rgbRangeTable[i], *ch[i], w, read[i]);
   }
 
   // Chroma through a gamma table on its doubled magnitude, halved and signed.
@@ -280,7 +293,7 @@ struct VLPassKernel : O {
     return vCopySign(lookup(t, vAbs(x) * vSet(2.0f)) * vSet(0.5f), x);
   }
 
-  static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3]) {
+  [[gnu::always_inline]] static void yccRanges(const VLPassSetup& S, RGB& c, const V w[3], const uint32_t read[3]) {
     V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
     for (int i = 0; i < 3; ++i) {
       V gain = blend(w, vConst(S.yccRangeGain[0][i]), vConst(S.yccRangeGain[1][i]), vConst(S.yccRangeGain[2][i]));
@@ -288,14 +301,14 @@ struct VLPassKernel : O {
       x[i] = x[i] * gain + offset;
     }
     if (S.yccRangeGamma) {
-      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w);
+      x[0] = lookupBlend(S.yccRangeTable[0], x[0], w, read[0]);
       for (int i = 1; i < 3; ++i)
-        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w) * vSet(0.5f), x[i]);
+        x[i] = vCopySign(lookupBlend(S.yccRangeTable[i], vAbs(x[i]) * vSet(2.0f), w, read[i]) * vSet(0.5f), x[i]);
     }
     c = fromYCC(x[0], x[1], x[2]);
   }
 
-  static void rgbMaster(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void rgbMaster(const VLPassSetup& S, RGB& c) {
     V* ch[3] = {&c.r, &c.g, &c.b};
     for (int i = 0; i < 3; ++i) {
       *ch[i] = vConst(S.rgbMasterGain[i]) * *ch[i] + vConst(S.rgbMasterOffset[i]);
@@ -303,7 +316,7 @@ struct VLPassKernel : O {
     }
   }
 
-  static void yccMaster(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void yccMaster(const VLPassSetup& S, RGB& c) {
     V x[3] = {lumaOf(c), cbOf(c), crOf(c)};
     for (int i = 0; i < 3; ++i) x[i] = vConst(S.yccMasterGain[i]) * x[i] + vConst(S.yccMasterOffset[i]);
     if (S.yccMasterGamma) {
@@ -341,7 +354,7 @@ struct VLPassKernel : O {
                    vSelect(vLT(t, vSet(0.5f)), q, vSelect(vLT(t, vSet(2.0f / 3.0f)), falling, p)));
   }
 
-  static void hslCurves(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void hslCurves(const VLPassSetup& S, RGB& c) {
     V mx = vMax(vMax(c.r, c.g), c.b), mn = vMin(vMin(c.r, c.g), c.b);
     V d = mx - mn, sum = mx + mn, l = sum * vSet(0.5f);
     Mask colour = vGT(d, vSet(0.0f));
@@ -377,7 +390,7 @@ struct VLPassKernel : O {
   // monotonically, so no pixel within the bounds has a larger term than that
   // point: where either term is at most zero, every pixel's term clamps to
   // exactly zero and leaving the key out of the maximum changes no bit.
-  static uint32_t liveKeys(const VLPassSetup& S, const VLPassSecondary& K, const YUV p[], size_t n) {
+  [[gnu::always_inline]] static uint32_t liveKeys(const VLPassSetup& S, const VLPassSecondary& K, const YUV p[], size_t n) {
     const uint32_t all = (1u << K.keyCount) - 1u;
     if (!S.tileRejection) return all;
     const V zero = vSet(0.0f), huge = vSet(3.0e38f), one = vSet(1.0f);
@@ -399,7 +412,7 @@ struct VLPassKernel : O {
     return live;
   }
 
-  static void secondary(const VLPassSecondary& K, RGB& c, const YUV& p, uint32_t live) {
+  [[gnu::always_inline]] static void secondary(const VLPassSecondary& K, RGB& c, const YUV& p, uint32_t live) {
     V key = vSet(0.0f);
     for (int i = 0; i < K.keyCount; ++i) {
       if (!(live >> i & 1u)) continue;
@@ -463,7 +476,7 @@ struct VLPassKernel : O {
 
   // Each step works from the luma, chroma and composite magnitude of the colour
   // it is given; they are recomputed only after a step changed a lane.
-  static void limiter(const VLPassSetup& S, RGB& c) {
+  [[gnu::always_inline]] static void limiter(const VLPassSetup& S, RGB& c) {
     const V zero = vSet(0.0f);
     V y = lumaOf(c);
     if (S.softClip) {
@@ -537,74 +550,156 @@ struct VLPassKernel : O {
     return {vMin(hi, vMax(lo, c.r)), vMin(hi, vMax(lo, c.g)), vMin(hi, vMax(lo, c.b))};
   }
 
-  static void runTile(const VLPassSetup& S, bool tonal, const float* const src[3], float* const dst[4], size_t n) {
+  // The tile the stages work on: its colours, their tonal weights and the
+  // ranges weighted somewhere in it.
+  struct Tile {
     RGB c[kTileVectors];
     V w[kTileVectors][3];
+    size_t n;
+    uint32_t weighted;
+  };
+
+  // One stage over a whole tile. A pass runs the stages it needs, chosen once
+  // from kStages, so a correction pays only for the sections it has on.
+  using Stage = void (*)(const VLPassSetup& S, Tile& __restrict t);
+
+  // Runs f on each colour of the tile and holds the result.
+  template <class F>
+  [[gnu::always_inline]] static void eachColour(Tile& __restrict t, F f) {
+    for (size_t j = 0; j < t.n; ++j) f(t.c[j], t.w[j]), t.c[j] = held(t.c[j]);
+  }
+
+  static void levelsInStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { levelsInput(S, c); });
+  }
+  static void hslRangesStage(const VLPassSetup& S, Tile& __restrict t) {
+    const uint32_t read = rangesToRead(S.rangeCBG, t.weighted);
+    eachColour(t, [&](RGB& c, const V* w) { hslRanges(S, c, w, read); });
+  }
+  static void hslMasterStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { hslMaster(S, c); });
+  }
+  static void hueOffsetsStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V* w) { hueOffsets(S, c, w); });
+  }
+  static void rgbRangesStage(const VLPassSetup& S, Tile& __restrict t) {
+    const uint32_t read[3] = {rangesToRead(S.rgbRangeTable[0], t.weighted), rangesToRead(S.rgbRangeTable[1], t.weighted),
+                              rangesToRead(S.rgbRangeTable[2], t.weighted)};
+    eachColour(t, [&](RGB& c, const V* w) { rgbRanges(S, c, w, read); });
+  }
+  static void yccRangesStage(const VLPassSetup& S, Tile& __restrict t) {
+    const uint32_t read[3] = {rangesToRead(S.yccRangeTable[0], t.weighted), rangesToRead(S.yccRangeTable[1], t.weighted),
+                              rangesToRead(S.yccRangeTable[2], t.weighted)};
+    eachColour(t, [&](RGB& c, const V* w) { yccRanges(S, c, w, read); });
+  }
+  static void rgbMasterStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { rgbMaster(S, c); });
+  }
+  static void yccMasterStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { yccMaster(S, c); });
+  }
+  static void rgbCurvesStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) {
+      c = {lookup(S.curve[0], c.r), lookup(S.curve[1], c.g), lookup(S.curve[2], c.b)};
+    });
+  }
+  static void hslCurvesStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { hslCurves(S, c); });
+  }
+  static void levelsOutStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) {
+      c = {vConst(S.outGain[0]) * c.r + vConst(S.outOffset[0]), vConst(S.outGain[1]) * c.g + vConst(S.outOffset[1]),
+           vConst(S.outGain[2]) * c.b + vConst(S.outOffset[2])};
+    });
+  }
+  template <int i>
+  static void secondaryStage(const VLPassSetup& S, Tile& __restrict t) {
+    const VLPassSecondary& K = S.secondary[i];
+    YUV p[kTileVectors];
+    for (size_t j = 0; j < t.n; ++j) p[j] = toYUV(t.c[j]);
+    const uint32_t live = liveKeys(S, K, p, t.n);
+    if (live == 0 && K.previewMode == kVLPreviewCorrection && !K.invert) {
+      // No key selects a pixel of the tile: the plain correction leaves
+      // each as its Y'UV round trip.
+      for (size_t j = 0; j < t.n; ++j) t.c[j] = held(fromYUV(p[j].y, p[j].u, p[j].v));
+      return;
+    }
+    for (size_t j = 0; j < t.n; ++j) secondary(K, t.c[j], p[j], live), t.c[j] = held(t.c[j]);
+  }
+  static void limiterStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) { limiter(S, c); });
+  }
+
+  // Every stage in the order the pass runs them, with whether a pass needs it.
+  struct StageRow {
+    bool (*on)(const VLPassSetup& S);
+    Stage run;
+  };
+  static constexpr StageRow kStages[] = {
+      {[](const VLPassSetup& S) { return S.levels; }, levelsInStage},
+      {[](const VLPassSetup& S) { return S.hslRanges; }, hslRangesStage},
+      {[](const VLPassSetup& S) { return S.hslMaster; }, hslMasterStage},
+      {[](const VLPassSetup& S) { return S.hueOffsets; }, hueOffsetsStage},
+      {[](const VLPassSetup& S) { return S.rgbRanges; }, rgbRangesStage},
+      {[](const VLPassSetup& S) { return S.yccRanges; }, yccRangesStage},
+      {[](const VLPassSetup& S) { return S.rgbMaster; }, rgbMasterStage},
+      {[](const VLPassSetup& S) { return S.yccMaster; }, yccMasterStage},
+      {[](const VLPassSetup& S) { return S.rgbCurves; }, rgbCurvesStage},
+      {[](const VLPassSetup& S) { return S.hslCurves; }, hslCurvesStage},
+      {[](const VLPassSetup& S) { return S.levels; }, levelsOutStage},
+      {[](const VLPassSetup& S) { return S.secondary[0].on; }, secondaryStage<0>},
+      {[](const VLPassSetup& S) { return S.secondary[1].on; }, secondaryStage<1>},
+      {[](const VLPassSetup& S) { return S.secondary[2].on; }, secondaryStage<2>},
+      {[](const VLPassSetup& S) { return S.secondary[3].on; }, secondaryStage<3>},
+      {[](const VLPassSetup& S) { return S.secondary[4].on; }, secondaryStage<4>},
+      {[](const VLPassSetup& S) { return S.secondary[5].on; }, secondaryStage<5>},
+      {[](const VLPassSetup& S) { return S.limiter; }, limiterStage},
+  };
+  static constexpr size_t kStageCount = sizeof kStages / sizeof kStages[0];
+
+  static void runTile(const VLPassSetup& S, const Stage* stages, size_t stageCount, bool tonal,
+                      const float* const src[3], float* const dst[4], Tile& t) {
+    const size_t n = t.n;
     for (size_t j = 0; j < n; ++j)
-      c[j] = held({vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)});
+      t.c[j] = held({vLoad(src[0] + kLanes * j), vLoad(src[1] + kLanes * j), vLoad(src[2] + kLanes * j)});
+    // The ranges with weight in some pixel of the tile. With every weight
+    // finite and free of a sign bit, a range left out has weight +0
+    // throughout.
+    t.weighted = 7u;
     if (tonal) {
-      for (size_t j = 0; j < n; ++j) {
-        vGather3(S.weights, vIndex(lumaOf(c[j])), w[j]);
+      for (size_t j = 0; j < n; ++j) vGather3(S.weights, vIndex(lumaOf(t.c[j])), t.w[j]);
+      if (S.tileRejection && S.weightsNonNegative) {
+        // The largest weight of each range over the tile's lanes.
+        V most[3] = {t.w[0][0], t.w[0][1], t.w[0][2]};
+        for (size_t j = 1; j < n; ++j)
+          for (int k = 0; k < 3; ++k) most[k] = vMax(t.w[j][k], most[k]);
+        t.weighted = 0;
+        for (int k = 0; k < 3; ++k) t.weighted |= vAny(vGT(most[k], vSet(0.0f))) ? 1u << k : 0u;
       }
     }
-    if (S.levels)
-      for (size_t j = 0; j < n; ++j) levelsInput(S, c[j]), c[j] = held(c[j]);
-    if (S.hslRanges)
-      for (size_t j = 0; j < n; ++j) hslRanges(S, c[j], w[j]), c[j] = held(c[j]);
-    if (S.hslMaster)
-      for (size_t j = 0; j < n; ++j) hslMaster(S, c[j]), c[j] = held(c[j]);
-    if (S.hueOffsets)
-      for (size_t j = 0; j < n; ++j) hueOffsets(S, c[j], w[j]), c[j] = held(c[j]);
-    if (S.rgbRanges)
-      for (size_t j = 0; j < n; ++j) rgbRanges(S, c[j], w[j]), c[j] = held(c[j]);
-    if (S.yccRanges)
-      for (size_t j = 0; j < n; ++j) yccRanges(S, c[j], w[j]), c[j] = held(c[j]);
-    if (S.rgbMaster)
-      for (size_t j = 0; j < n; ++j) rgbMaster(S, c[j]), c[j] = held(c[j]);
-    if (S.yccMaster)
-      for (size_t j = 0; j < n; ++j) yccMaster(S, c[j]), c[j] = held(c[j]);
-    if (S.rgbCurves)
-      for (size_t j = 0; j < n; ++j)
-        c[j] = held({lookup(S.curve[0], c[j].r), lookup(S.curve[1], c[j].g), lookup(S.curve[2], c[j].b)});
-    if (S.hslCurves)
-      for (size_t j = 0; j < n; ++j) hslCurves(S, c[j]), c[j] = held(c[j]);
-    if (S.levels)
-      for (size_t j = 0; j < n; ++j)
-        c[j] = held({vConst(S.outGain[0]) * c[j].r + vConst(S.outOffset[0]),
-                     vConst(S.outGain[1]) * c[j].g + vConst(S.outOffset[1]),
-                     vConst(S.outGain[2]) * c[j].b + vConst(S.outOffset[2])});
-    for (const VLPassSecondary& K : S.secondary) {
-      if (!K.on) continue;
-      YUV p[kTileVectors];
-      for (size_t j = 0; j < n; ++j) p[j] = toYUV(c[j]);
-      const uint32_t live = liveKeys(S, K, p, n);
-      if (live == 0 && K.previewMode == kVLPreviewCorrection && !K.invert) {
-        // No key selects a pixel of the tile: the plain correction leaves
-        // each as its Y'UV round trip.
-        for (size_t j = 0; j < n; ++j) c[j] = held(fromYUV(p[j].y, p[j].u, p[j].v));
-        continue;
-      }
-      for (size_t j = 0; j < n; ++j) secondary(K, c[j], p[j], live), c[j] = held(c[j]);
-    }
-    if (S.limiter)
-      for (size_t j = 0; j < n; ++j) limiter(S, c[j]), c[j] = held(c[j]);
+    for (size_t s = 0; s < stageCount; ++s) stages[s](S, t);
     for (size_t j = 0; j < n; ++j) {
-      vStore(dst[0] + kLanes * j, c[j].r);
-      vStore(dst[1] + kLanes * j, c[j].g);
-      vStore(dst[2] + kLanes * j, c[j].b);
-      vStore(dst[3] + kLanes * j, lumaOf(c[j]));
+      vStore(dst[0] + kLanes * j, t.c[j].r);
+      vStore(dst[1] + kLanes * j, t.c[j].g);
+      vStore(dst[2] + kLanes * j, t.c[j].b);
+      vStore(dst[3] + kLanes * j, lumaOf(t.c[j]));
     }
   }
 
   // Runs the stages over `count` floats of each plane, a multiple of kLanes.
   static void runSpan(const VLPassSetup& S, const float* const source[3], float* const destination[4], size_t count) {
+    Stage stages[kStageCount];
+    size_t stageCount = 0;
+    for (const StageRow& row : kStages)
+      if (row.on(S)) stages[stageCount++] = row.run;
     // The weights are looked up only when a tonal-range stage will read them.
     const bool tonal = S.hslRanges || S.hueOffsets || S.rgbRanges || S.yccRanges;
+    Tile t;
     for (size_t i = 0; i < count; i += kLanes * kTileVectors) {
-      size_t n = (count - i) / kLanes < kTileVectors ? (count - i) / kLanes : kTileVectors;
+      t.n = (count - i) / kLanes < kTileVectors ? (count - i) / kLanes : kTileVectors;
       const float* src[3] = {source[0] + i, source[1] + i, source[2] + i};
       float* dst[4] = {destination[0] + i, destination[1] + i, destination[2] + i, destination[3] + i};
-      runTile(S, tonal, src, dst, n);
+      runTile(S, stages, stageCount, tonal, src, dst, t);
     }
   }
 };

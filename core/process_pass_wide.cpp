@@ -56,9 +56,12 @@ struct Ops8 {
   static Mask vLT(V a, V b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LT_OQ)}; }
   static bool vAny(Mask a) { return _mm256_movemask_ps(a.m) != 0; }
   static V vSelect(Mask mask, V a, V b) { return {_mm256_blendv_ps(b.v, a.v, mask.m)}; }
+  // min(1, a) first: it returns a where a is NaN, which truncates to the
+  // integer minimum; the integer maximum with 0 then gives 0 for that and
+  // for every negative lane, as the float clamp does.
   static Index vIndex(V a) {
-    __m256 c = _mm256_min_ps(_mm256_max_ps(a.v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-    return _mm256_cvttps_epi32(_mm256_mul_ps(c, _mm256_set1_ps(16384.0f)));
+    __m256 c = _mm256_min_ps(_mm256_set1_ps(1.0f), a.v);
+    return _mm256_max_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(c, _mm256_set1_ps(16384.0f))), _mm256_setzero_si256());
   }
   static V vGather(const float* table, Index i) { return {_mm256_i32gather_ps(table, i, 4)}; }
   // Eight packed entries, two to a register (pixels j and j + 4), then each

@@ -18,6 +18,11 @@ float Clamp(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : l
 
 float X(int i) { return float(i) / float(kVLTableLastIndex); }
 
+// v raised to e. An exponent of 1 (a gamma at its default) gives v itself,
+// which is what the power function returns for it, without its cost: most
+// tables chain several gammas of which only some are moved.
+float Raise(float v, float e) { return e == 1.0f ? v : std::pow(v, e); }
+
 // Calls fill(t, i) for every index i of `tables` tables, the entries of all
 // of them shared out over the task pool in one run: a rebuild of several
 // tables wakes the pool once and keeps every task busy to the end. Each entry
@@ -167,7 +172,7 @@ void VLBuildHSLTables(const VL_SettingsStruct& s, VLFrameSettings* fs) {
         const float k = t[tone].k, centre = t[tone].centre, bright = t[tone].bright, invGamma = t[tone].invGamma;
         const float cv = ContrastCurve(x, k, centre);
         const float v = bright >= 0.0f ? (1.0f - cv) * bright + cv : (bright + 1.0f) * cv;
-        gVLTableStorage.hslCBG[tone][i] = std::pow(v, invGamma);
+        gVLTableStorage.hslCBG[tone][i] = Raise(v, invGamma);
         x = cv;
       }
     });
@@ -255,7 +260,7 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
   }
   ForEachEntry(buildCount, [&](int t, int i) {
     float v = X(i);
-    for (float e : builds[t].exponents) v = std::pow(v, e);
+    for (float e : builds[t].exponents) v = Raise(v, e);
     builds[t].table[i] = v;
   });
   for (int tone = 0; tone < 4; ++tone)
@@ -304,8 +309,8 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
   }
   ForEachEntry(buildCount, [&](int t, int i) {
     const Build& b = builds[t];
-    const float v = std::pow(X(i), b.inv);
-    b.table[i] = b.luma ? std::pow(v, b.rangeInv) : v;
+    const float v = Raise(X(i), b.inv);
+    b.table[i] = b.luma ? Raise(v, b.rangeInv) : v;
   });
   for (int tone = 0; tone < 4; ++tone)
     for (int c = 0; c < 3; ++c)
@@ -345,7 +350,7 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) builds[buildCount++] = {c, fc, fm};
   }
   ForEachEntry(buildCount, [&](int t, int i) {
-    gVLTableStorage.levelsIn[builds[t].channel][i] = std::pow(std::pow(X(i), builds[t].fc), builds[t].fm);
+    gVLTableStorage.levelsIn[builds[t].channel][i] = Raise(Raise(X(i), builds[t].fc), builds[t].fm);
   });
   for (int c = 0; c < 3; ++c) out.inTop[c] = GammaTop(gVLTableStorage.levelsIn[c]);
 }
@@ -382,7 +387,7 @@ void VLBuildSecondaries(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       builds[buildCount++] = {n, out.invGamma};
   }
   ForEachEntry(buildCount, [&](int t, int i) {
-    gVLTableStorage.secondaryGamma[builds[t].secondary][i] = std::pow(X(i), builds[t].invGamma);
+    gVLTableStorage.secondaryGamma[builds[t].secondary][i] = Raise(X(i), builds[t].invGamma);
   });
   for (int n = 0; n < 6; ++n) fs->secondary[n].top = GammaTop(gVLTableStorage.secondaryGamma[n]);
 }
@@ -482,8 +487,8 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs) {
       // Both tables stay as they are.
     } else if (s.linearizeSelector4 == 0) {
       ForEachIndex([&](int i) {
-        inverse[i] = std::pow(X(i), inv);
-        forward[i] = std::pow(X(i), g);
+        inverse[i] = Raise(X(i), inv);
+        forward[i] = Raise(X(i), g);
       });
     }
   }

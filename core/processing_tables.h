@@ -153,6 +153,13 @@ struct VLTablePointers {
   const VLPackedEntry* packedRGBRange[3];     // [channel R, G, B]: ranges S, M, H
   const VLPackedEntry* packedYCbCrRange[3];   // [component Y, Cb, Cr]: ranges S, M, H
   const VLPackedEntry* packedHSLCurves;       // hue, saturation, luma curves
+  // For the weights and the range groups above, bit k set when every entry of range k's
+  // table is finite and free of a sign bit (so a zero weight times any entry
+  // is exactly +0).
+  uint8_t nonNegativeWeights;
+  uint8_t nonNegativeHSLRange;
+  uint8_t nonNegativeRGBRange[3];
+  uint8_t nonNegativeYCbCrRange[3];
 };
 
 // One byte per stage: 1 when the stage is switched on in the record passed in.

@@ -13,10 +13,12 @@ extern "C" {
 #include <libavutil/dict.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +27,8 @@ extern "C" {
 #include <vector>
 
 #include "media/ffmpeg_frames.h"
+#include "core/engine_lock.h"
+#include "core/task_pool.h"
 #include "media/output_job.h"
 #include "media/timecode_text.h"
 #include "platform/file_contents.h"
@@ -39,12 +43,18 @@ struct QVMovieWriter {
   AVStream* audio = nullptr;
   SwsContext* scale = nullptr;
   SwsContext* scale16 = nullptr;
+  // One converter a band of rows for pictures filled over the task pool.
+  std::vector<SwsContext*> bandScale;
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
   int64_t frames = 0;
   // The audio's stream layout, learnt at open.
   int sampleRate = 0;
   int channels = 0;
+};
+
+struct QVMovieWriterPicture {
+  AVFrame* frame;
 };
 
 namespace {
@@ -77,6 +87,7 @@ void FreeWriter(QVMovieWriter* w) {
   avcodec_free_context(&w->encoder);
   sws_freeContext(w->scale);
   sws_freeContext(w->scale16);
+  for (SwsContext* c : w->bandScale) sws_freeContext(c);
   av_frame_free(&w->frame);
   av_packet_free(&w->packet);
   delete w;
@@ -241,6 +252,50 @@ QVMediaErr WriteAudioTrack(QVMovieWriter* w) {
   av_frame_free(&f);
   avformat_close_input(&in);
   return result;
+}
+
+// Rows [first, first + rows) of the pixels (16-bit R, G, B, A or 'BGRA'
+// bytes) into the same rows of the picture, through the codec's matrix:
+// full-range RGB in, the codec's range out. A converter works on rows
+// counted from its own first, so bands that start on a multiple of 16 rows
+// give the whole picture's bytes (the same dither rows, whole chroma rows).
+bool ConvertRows(const QVMovieWriter* w, SwsContext** context, bool wide, const uint8_t* pixels, uint32_t rowBytes,
+                 int first, int rows, AVFrame* to) {
+  const AVPixelFormat from = wide ? AV_PIX_FMT_NE(RGBA64BE, RGBA64LE) : AV_PIX_FMT_BGRA;
+  const int width = w->encoder->width;
+  *context = sws_getCachedContext(*context, width, rows, from, width, rows, w->encoder->pix_fmt,
+                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+  if (!*context) return false;
+  const int* coefficients =
+      sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+  sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
+                           w->encoder->color_range == AVCOL_RANGE_JPEG || w->encoder->pix_fmt == AV_PIX_FMT_RGB24,
+                           0, 1 << 16, 1 << 16);
+  const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(w->encoder->pix_fmt);
+  uint8_t* planes[4] = {};
+  for (int k = 0; k < 4 && to->data[k]; ++k)
+    planes[k] = to->data[k] + ptrdiff_t((k == 1 || k == 2) ? first >> d->log2_chroma_h : first) * to->linesize[k];
+  const uint8_t* source[4] = {pixels + size_t(first) * rowBytes, nullptr, nullptr, nullptr};
+  const int strides[4] = {int(rowBytes), 0, 0, 0};
+  return sws_scale(*context, source, strides, 0, rows, planes, to->linesize) == rows;
+}
+
+struct BandWork {
+  QVMovieWriter* writer;
+  const uint8_t* pixels;
+  uint32_t rowBytes;
+  AVFrame* to;
+  std::atomic<bool> failed{false};
+};
+
+void ConvertBand(void* context, uint32_t part, uint32_t parts) {
+  auto* b = static_cast<BandWork*>(context);
+  const int height = b->writer->encoder->height;
+  const VLMPPartItems units = VLMPPartOf((height + 15) / 16, part, parts);
+  const int first = units.first * 16, end = std::min(units.end * 16, height);
+  if (end > first &&
+      !ConvertRows(b->writer, &b->writer->bandScale[part], true, b->pixels, b->rowBytes, first, end - first, b->to))
+    b->failed = true;
 }
 
 // "hh:mm:ss:ff" of the first frame (';' separators when counting drop-frame).
@@ -414,28 +469,81 @@ QVMediaErr QVMovieWriterOpen(const char* path, const QVMovieWriterSettings* sett
 QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* w, const void* pixels, uint32_t rowBytes, QVMovieWriterPixels layout) {
   if (!w || !pixels) return QVMediaErr_ParameterError;
   const bool wide = layout == kQVMovieWriterRGBA16;
-  const AVPixelFormat from = wide ? AV_PIX_FMT_NE(RGBA64BE, RGBA64LE) : AV_PIX_FMT_BGRA;
-  SwsContext** context = wide ? &w->scale16 : &w->scale;
-  const int width = w->encoder->width, height = w->encoder->height;
-  *context = sws_getCachedContext(*context, width, height, from, width, height, w->encoder->pix_fmt,
-                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
-  if (!*context) return QVMediaErr_InsufficientMemory;
-  // The codec's matrix, full-range RGB in, the codec's range out.
-  const int* coefficients =
-      sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
-  sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
-                           w->encoder->color_range == AVCOL_RANGE_JPEG || w->encoder->pix_fmt == AV_PIX_FMT_RGB24,
-                           0, 1 << 16, 1 << 16);
   if (av_frame_make_writable(w->frame) < 0) return QVMediaErr_InsufficientMemory;
-  const uint8_t* planes[4] = {static_cast<const uint8_t*>(pixels), nullptr, nullptr, nullptr};
-  const int strides[4] = {int(rowBytes), 0, 0, 0};
-  if (sws_scale(*context, planes, strides, 0, height, w->frame->data, w->frame->linesize) != height)
+  const int height = w->encoder->height;
+  if (!ConvertRows(w, wide ? &w->scale16 : &w->scale, wide, static_cast<const uint8_t*>(pixels), rowBytes, 0, height,
+                   w->frame))
     return QVMediaErr_ExportFailed;
   w->frame->pts = w->frames;
   if (avcodec_send_frame(w->encoder, w->frame) < 0 || !DrainEncoder(w, w->encoder, w->video))
     return QVMediaErr_ExportFailed;
   ++w->frames;
   return QVMediaErr_NoErr;
+}
+
+namespace {
+
+// A new buffer for the picture, at the writer's size, layout and colour tags.
+bool NewPictureBuffer(const QVMovieWriter* w, AVFrame* f) {
+  av_frame_unref(f);
+  f->format = w->frame->format;
+  f->width = w->frame->width;
+  f->height = w->frame->height;
+  f->colorspace = w->frame->colorspace;
+  f->color_primaries = w->frame->color_primaries;
+  f->color_trc = w->frame->color_trc;
+  f->color_range = w->frame->color_range;
+  return av_frame_get_buffer(f, 0) >= 0;
+}
+
+}  // namespace
+
+QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* w, QVMovieWriterPicture** out) {
+  if (!w || !out) return QVMediaErr_ParameterError;
+  *out = nullptr;
+  AVFrame* f = av_frame_alloc();
+  auto* picture = f ? new (std::nothrow) QVMovieWriterPicture{f} : nullptr;
+  if (!picture) {
+    av_frame_free(&f);
+    return QVMediaErr_InsufficientMemory;
+  }
+  if (!NewPictureBuffer(w, f)) {
+    QVMovieWriterFreePicture(picture);
+    return QVMediaErr_InsufficientMemory;
+  }
+  *out = picture;
+  return QVMediaErr_NoErr;
+}
+
+QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* w, QVMovieWriterPicture* picture, const uint16_t* pixels,
+                                    uint32_t rowBytes) {
+  if (!w || !picture || !pixels) return QVMediaErr_ParameterError;
+  // The encoder may still hold the picture's last buffer: then a new one
+  // (nothing of the old one is kept, as every sample is written).
+  if (!av_frame_is_writable(picture->frame) && !NewPictureBuffer(w, picture->frame))
+    return QVMediaErr_InsufficientMemory;
+  if (w->bandScale.empty()) w->bandScale.assign(std::max<uint32_t>(gNumProcessors, 1), nullptr);
+  BandWork work{w, reinterpret_cast<const uint8_t*>(pixels), rowBytes, picture->frame};
+  {
+    VL_EngineLockGuard hold;  // the pool serves one caller at a time
+    VLMPRunParts(ConvertBand, &work, uint32_t(w->bandScale.size()), &gVLMPMaster);
+  }
+  return work.failed ? QVMediaErr_ExportFailed : QVMediaErr_NoErr;
+}
+
+QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* w, QVMovieWriterPicture* picture) {
+  if (!w || !picture) return QVMediaErr_ParameterError;
+  picture->frame->pts = w->frames;
+  if (avcodec_send_frame(w->encoder, picture->frame) < 0 || !DrainEncoder(w, w->encoder, w->video))
+    return QVMediaErr_ExportFailed;
+  ++w->frames;
+  return QVMediaErr_NoErr;
+}
+
+void QVMovieWriterFreePicture(QVMovieWriterPicture* picture) {
+  if (!picture) return;
+  av_frame_free(&picture->frame);
+  delete picture;
 }
 
 int64_t QVMovieWriterFrameCount(const QVMovieWriter* w) { return w ? w->frames : 0; }

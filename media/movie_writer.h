@@ -14,6 +14,9 @@
 #include "media/media_errors.h"
 
 struct QVMovieWriter;
+// One picture in the encoder's own layout, filled on one thread and encoded
+// on another.
+struct QVMovieWriterPicture;
 
 // Pixel layouts accepted by QVMovieWriterAddFrame.
 enum QVMovieWriterPixels : uint32_t {
@@ -47,6 +50,18 @@ QVMediaErr QVMovieWriterOpen(const char* path, const QVMovieWriterSettings* sett
 // Encodes one frame at the writer's size; 1029 when the write fails.
 QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* writer, const void* pixels, uint32_t rowBytes,
                                  QVMovieWriterPixels layout);
+// A picture at the writer's size and layout; 1005 when there is no memory.
+QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* writer, QVMovieWriterPicture** out);
+// 16-bit R, G, B, A pixels (kQVMovieWriterRGBA16) at the writer's size into
+// the picture, in row bands over the task pool: the bytes QVMovieWriterAddFrame
+// would encode. Safe while the writer encodes another picture; one thread
+// fills pictures at a time.
+QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture, const uint16_t* pixels,
+                                    uint32_t rowBytes);
+// Encodes a filled picture as the next frame; 1029 when the write fails.
+QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture);
+// Null does nothing.
+void QVMovieWriterFreePicture(QVMovieWriterPicture* picture);
 // Frames added so far.
 int64_t QVMovieWriterFrameCount(const QVMovieWriter* writer);
 // Flushes the encoder, writes the audio, the index and renames the movie

@@ -7,12 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/frame_buffer.h"
 #include "core/frame_scale.h"
 #include "media/output_job.h"
 
 namespace media {
+
+class ReadAhead;
 
 struct OutputRender {
   QVOutputJobParams* params = nullptr;
@@ -26,6 +29,7 @@ struct OutputRender {
   FBFrameStruct* decode = nullptr;  // planar float at the decode size
   FBFrameStruct* picture = nullptr; // planar float at the picture's size, when it differs from the output
   FBScaleBuffer scaleBuffers[3];  // one a colour plane
+  ReadAhead* readAhead = nullptr;  // the source frames read ahead on a thread of their own
   int32_t progressId = 0;
   int32_t localCancelWord = 0;
   int32_t* cancelWord = &localCancelWord;
@@ -52,6 +56,21 @@ void OutputEnd(OutputRender* r);
 // delivery into a planar float frame (scaled when its size is not the
 // source's decode size). 0 or the status of the step that failed.
 QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out);
+// One source frame's pixels as read from its file: 16-bit ARGB (DPX,
+// Cineon) or 'BGRA' (movies, stills).
+struct SourcePixels {
+  std::vector<uint8_t> bytes;
+  uint32_t rowBytes = 0;
+  FBPixFormat format = kFBPixFormatBGRA;
+  bool ok = false;
+};
+// Reads source frame `frame` at width x height (the decode size of a
+// movie, else the native size) into pixels; false when it cannot. A DPX or
+// Cineon file is read without holding the reference. False, too, when
+// there is no memory for the pixels.
+bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out);
+// The pixels into a planar float frame of their size, over the task pool.
+void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out);
 
 // The output frame as 8-bit R, G, B rows (JPEG) or 16-bit R, G, B rows in the
 // machine's order (TIFF), or 16-bit R, G, B, A full scale 65535 (movies).

@@ -111,29 +111,37 @@ uint32_t MovieDestination(QVOutputJobParams* params, QVMediaExportState* state, 
   return QVMediaErr_NoErr;
 }
 
-// Encoding on its own thread: the next frame is rendered while the last
-// one is converted and compressed. Two buffers go round between them.
+// Encoding on its own thread: the next frame is rendered and converted to
+// the encoder's layout (both over the task pool) while the last one is
+// compressed. Two pictures go
+// round between them.
 class EncodeStage {
  public:
-  EncodeStage(QVMovieWriter* writer, size_t samples, uint32_t rowBytes)
-      : writer_(writer), rowBytes_(rowBytes), thread_([this] { Run(); }) {
-    for (auto& b : buffers_) b.resize(samples);
+  explicit EncodeStage(QVMovieWriter* writer) : writer_(writer) {
+    for (QVMovieWriterPicture*& p : pictures_)
+      if (!result_) result_ = QVMovieWriterNewPicture(writer, &p);
+    if (!result_) thread_ = std::thread([this] { Run(); });
   }
-  ~EncodeStage() { Finish(); }
-  // The next free buffer to fill; null once the encoder has failed.
-  uint16_t* Acquire() {
+  ~EncodeStage() {
+    Finish();
+    for (QVMovieWriterPicture* p : pictures_) QVMovieWriterFreePicture(p);
+  }
+  EncodeStage(const EncodeStage&) = delete;
+  EncodeStage& operator=(const EncodeStage&) = delete;
+  // The next free picture to fill; null once the encoder has failed.
+  QVMovieWriterPicture* Acquire() {
     std::unique_lock<std::mutex> hold(lock_);
     changed_.wait(hold, [this] { return !full_[next_] || result_; });
-    return result_ ? nullptr : buffers_[next_].data();
+    return result_ ? nullptr : pictures_[next_];
   }
-  // The buffer from Acquire is ready to encode.
+  // The picture from Acquire is ready to encode.
   void Release() {
     std::lock_guard<std::mutex> hold(lock_);
     full_[next_] = true;
     next_ ^= 1;
     changed_.notify_all();
   }
-  // Waits for the frames handed over; the encoder's result.
+  // Waits for the pictures handed over; the encoder's result.
   uint32_t Finish() {
     {
       std::lock_guard<std::mutex> hold(lock_);
@@ -153,7 +161,7 @@ class EncodeStage {
         changed_.wait(hold, [&] { return full_[k] || done_; });
         if (!full_[k]) return;  // done, and nothing left
       }
-      const uint32_t err = QVMovieWriterAddFrame(writer_, buffers_[k].data(), rowBytes_, kQVMovieWriterRGBA16);
+      const uint32_t err = QVMovieWriterAddPicture(writer_, pictures_[k]);
       std::lock_guard<std::mutex> hold(lock_);
       full_[k] = false;
       if (err) result_ = err;
@@ -164,15 +172,14 @@ class EncodeStage {
   }
 
   QVMovieWriter* writer_;
-  uint32_t rowBytes_;
-  std::vector<uint16_t> buffers_[2];
+  QVMovieWriterPicture* pictures_[2] = {nullptr, nullptr};
   bool full_[2] = {false, false};
   int next_ = 0;
   bool done_ = false;
   uint32_t result_ = 0;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::thread thread_;  // last: starts once the rest is made
+  std::thread thread_;
 };
 
 // Renders the job's frames into the movie at path.
@@ -200,14 +207,17 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   QVMovieWriter* writer = nullptr;
   uint32_t result = QVMovieWriterOpen(path.c_str(), &s, &writer);
   if (!result) {
-    EncodeStage stage(writer, size_t(r.outputWidth) * r.outputHeight * 4, r.outputWidth * 8);
+    EncodeStage stage(writer);
+    std::vector<uint16_t> rgba(size_t(r.outputWidth) * r.outputHeight * 4);
     for (int64_t index = 0;; ++index) {
       bool more = false;
       result = media::OutputNextFrame(&r, index, &more);
       if (result || !more) break;
-      uint16_t* pixels = stage.Acquire();
-      if (!pixels) break;  // the encoder failed
-      media::PlanarToRGB16(r.output, pixels, size_t(r.outputWidth) * 8, true);
+      QVMovieWriterPicture* picture = stage.Acquire();
+      if (!picture) break;  // the encoder failed
+      media::PlanarToRGB16(r.output, rgba.data(), size_t(r.outputWidth) * 8, true);
+      result = QVMovieWriterFillPicture(writer, picture, rgba.data(), r.outputWidth * 8);
+      if (result) break;
       stage.Release();
       media::OutputFrameDone(&r, index);
     }

@@ -7,6 +7,11 @@
 #include <cstring>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "core/engine_lock.h"
 #include "core/pixel_transfer.h"
@@ -37,29 +42,47 @@ void FillBlack(FBFrameStruct* f) {
   }
 }
 
-// The colour planes of a planar frame scaled into another, one plane to a
-// task of the pool (the luma plane is not written out, so not scaled).
+// The colour planes of a planar frame scaled into planes of another size
+// (the luma plane is not written out, so not scaled), every plane cut into
+// row bands over the task pool: all source rows across, then the output rows
+// down.
 struct ScaleWork {
-  const FBFrameStruct* from;
-  FBFrameStruct* to;
-  FBScaleBuffer* temps;  // one a plane
-  std::atomic<bool> failed{false};
+  FBScaleJob planes[3];
 };
 
-void ScalePlanes(void* context, uint32_t part, uint32_t parts) {
-  auto* w = static_cast<ScaleWork*>(context);
-  for (uint32_t p = part; p < 3; p += parts)
-    if (!FBScalePicture(kFBScalePlanarF, w->from->baseAddr + size_t(p) * w->from->planeBytes, w->from->height,
-                        w->from->width, w->from->rowBytes, w->to->baseAddr + size_t(p) * w->to->planeBytes,
-                        w->to->height, w->to->width, w->to->rowBytes, w->temps[p]))
-      w->failed = true;
+void ScaleAcrossBand(void* context, uint32_t part, uint32_t parts) {
+  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
+    const VLMPPartItems rows = VLMPPartOf(int32_t(job.srcHeight), part, parts);
+    FBScaleAcross(job, uint32_t(rows.first), uint32_t(rows.end));
+  }
 }
 
-bool ScalePlanar(const FBFrameStruct* from, FBFrameStruct* to, FBScaleBuffer* temps) {
-  ScaleWork work{from, to, temps};
+void ScaleDownBand(void* context, uint32_t part, uint32_t parts) {
+  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
+    const VLMPPartItems rows = VLMPPartOf(int32_t(job.dstHeight), part, parts);
+    FBScaleDown(job, uint32_t(rows.first), uint32_t(rows.end));
+  }
+}
+
+// Into width x height samples a plane from the first sample of each plane
+// of `to` at `at` (plane k at at + k x planeBytes), rowBytes apart.
+bool ScalePlanar(const FBFrameStruct* from, uint8_t* at, size_t planeBytes, uint32_t width, uint32_t height,
+                 size_t rowBytes, FBScaleBuffer* temps) {
+  std::scoped_lock holdTemps(temps[0].lock, temps[1].lock, temps[2].lock);
+  ScaleWork work;
+  for (uint32_t p = 0; p < 3; ++p)
+    if (!FBScaleBegin(kFBScalePlanarF, from->baseAddr + size_t(p) * from->planeBytes, from->height, from->width,
+                      from->rowBytes, at + size_t(p) * planeBytes, height, width, rowBytes, temps[p],
+                      &work.planes[p]))
+      return false;
   VL_EngineLockGuard hold;  // the pool serves one caller at a time
-  VLMPRunParts(ScalePlanes, &work, 3, &gVLMPMaster);
-  return !work.failed;
+  VLMPRunParts(ScaleAcrossBand, &work, gNumProcessors, &gVLMPMaster);
+  VLMPRunParts(ScaleDownBand, &work, gNumProcessors, &gVLMPMaster);
+  return true;
+}
+
+bool ScaleFrame(const FBFrameStruct* from, FBFrameStruct* to, FBScaleBuffer* temps) {
+  return ScalePlanar(from, to->baseAddr, to->planeBytes, to->width, to->height, to->rowBytes, temps);
 }
 
 // Copies the overlap of picture (placed at left, top, either may be
@@ -92,6 +115,135 @@ QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct*
   if (QVMediaErr err = QVMediaSetCurrentFrame(source, frame)) return err;
   return QVMediaFetchFrame(source, out);
 }
+
+namespace {
+
+// Pixels into the planar frame in row bands over the task pool.
+void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFrameStruct* out) {
+  VL_EngineLockGuard hold;  // the pool serves one caller at a time
+  FBTransferPixToFBFrame(pixels, rowBytes, 0, format, out, gNumProcessors, &gVLMPMaster);
+}
+
+bool ReadPixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
+  char path[1024];
+  bool cineon = false;
+  {
+    RefLock lock(source);
+    if (!lock.held()) return false;
+    if (source->flags & kQVMediaMovie) {
+      // The movie's decoder is the reference's: it is used under its lock.
+      if (width != source->decodeWidth || height != source->decodeHeight) return false;
+      out->rowBytes = width * 4;
+      out->format = kFBPixFormatBGRA;
+      out->bytes.resize(size_t(out->rowBytes) * height);
+      out->ok = QVMovieDecodeFrame(source->movie, frame, out->bytes.data(), out->rowBytes, width, height);
+      return out->ok;
+    }
+    if ((source->flags & kQVMediaStill) && source->stillPixels) {
+      if (width != source->nativeWidth || height != source->nativeHeight) return false;
+      out->rowBytes = source->rowBytes;
+      out->format = kFBPixFormatBGRA;
+      out->bytes.assign(source->stillPixels, source->stillPixels + size_t(source->rowBytes) * height);
+      out->ok = true;
+      return true;
+    }
+    if (!(source->flags & (kQVMediaDPX | kQVMediaCineon))) return false;
+    if (width != source->nativeWidth || height != source->nativeHeight) return false;
+    if (source->flags & kQVMediaSequence)
+      SequenceFramePath(source->path, source->digitPosition, source->digitCount, source->firstSequenceNumber + frame,
+                        path, sizeof path);
+    else
+      std::snprintf(path, sizeof path, "%s", source->path);
+    cineon = (source->flags & kQVMediaCineon) != 0;
+  }
+  // A file of its own: read without holding the reference.
+  out->rowBytes = width * 8;
+  out->format = kFBPixFormat16ARGB;
+  out->bytes.resize(size_t(out->rowBytes) * height);
+  const QVStatus err = cineon ? CineonReadImage(path, out->bytes.data(), out->rowBytes, width, height, 16, false)
+                              : DPXReadImage(path, out->bytes.data(), out->rowBytes, width, height, 16, false);
+  out->ok = err == kQVNoErr;
+  return out->ok;
+}
+
+}  // namespace
+
+bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
+  out->ok = false;
+  try {
+    return ReadPixels(source, frame, width, height, out);
+  } catch (const std::bad_alloc&) {
+    return false;  // no memory for the pixels: the frame cannot be loaded
+  }
+}
+
+void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
+  TransferIn(pixels.bytes.data(), pixels.rowBytes, pixels.format, out);
+}
+
+// Source frames read ahead on a thread of their own, in order from frame 0,
+// while the job corrects, scales and writes the frames before them. A frame
+// the reader could not read is fetched again through frame delivery, whose
+// status says why it cannot be loaded. Frame n
+// goes into slot n % kSlots; the reader waits for the slot to be given back.
+class ReadAhead {
+ public:
+  ReadAhead(QVMediaFileRef* source, int64_t count, uint32_t width, uint32_t height)
+      : source_(source), count_(count), width_(width), height_(height), thread_([this] { Run(); }) {}
+  ~ReadAhead() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stop_ = true;
+      changed_.notify_all();
+    }
+    thread_.join();
+  }
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Frame index once read (index must be the frame after the last one
+  // taken); null when it is not among the frames read ahead.
+  const SourcePixels* Take(int64_t index) {
+    if (index != taken_ || index >= count_) return nullptr;
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [&] { return read_ > index; });
+    return &slots_[index % kSlots];
+  }
+  // The frame from Take is no longer needed.
+  void Give() {
+    std::lock_guard<std::mutex> hold(lock_);
+    ++taken_;
+    changed_.notify_all();
+  }
+
+ private:
+  static constexpr int64_t kSlots = 2;
+
+  void Run() {
+    for (int64_t n = 0; n < count_; ++n) {
+      {
+        std::unique_lock<std::mutex> hold(lock_);
+        changed_.wait(hold, [&] { return stop_ || n - taken_ < kSlots; });
+        if (stop_) return;
+      }
+      ReadSourcePixels(source_, n, width_, height_, &slots_[n % kSlots]);
+      std::lock_guard<std::mutex> hold(lock_);
+      read_ = n + 1;
+      changed_.notify_all();
+    }
+  }
+
+  QVMediaFileRef* source_;
+  int64_t count_;
+  uint32_t width_, height_;
+  SourcePixels slots_[kSlots];
+  int64_t read_ = 0;   // frames read, under lock_
+  int64_t taken_ = 0;  // frames given back, under lock_ (read freely by the job's thread, its only writer)
+  bool stop_ = false;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::thread thread_;  // last: starts once the rest is made
+};
 
 uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* title, const char* message) {
   r->params = params;
@@ -146,6 +298,18 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
     OutputEnd(r);
     return QVMediaErr_InsufficientMemory;
   }
+  // A picture inside the output is scaled straight into its place; the
+  // border around it stays black.
+  if (!r->picture) FillBlack(r->output);
+  if (!params->frameProvider && r->frameCount > 0) {
+    try {
+      r->readAhead = new ReadAhead(r->source, r->frameCount, r->decodeWidth, r->decodeHeight);
+    } catch (const std::system_error&) {
+      r->readAhead = nullptr;  // no thread to be had: each frame is read when it is needed
+    } catch (const std::bad_alloc&) {
+      r->readAhead = nullptr;
+    }
+  }
   if (params->flags & kQVOutputShowProgress) {
     char text[kQVProgressTextBytes + 1];
     std::snprintf(text, sizeof text, message, r->sourceName.c_str());
@@ -168,22 +332,34 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
     return QVMediaErr_NoErr;
   }
   if (index >= r->frameCount) return QVMediaErr_NoErr;
-  if (const QVMediaErr err = ReadSourceFrame(r->source, index, r->decode)) {
+  QVMediaErr err = QVMediaErr_NoErr;
+  const SourcePixels* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
+  if (ahead && ahead->ok) {
+    QVMediaSetCurrentFrame(r->source, index);
+    SourcePixelsToFrame(*ahead, r->decode);
+  } else {
+    err = ReadSourceFrame(r->source, index, r->decode);
+  }
+  if (ahead) r->readAhead->Give();
+  if (err) {
     QVMediaShowRenderError(p, "Error during render: Unable to load media frame", err);
     FillBlack(r->decode);
   }
   if (p->frameFilter && !p->frameFilter(r->decode, index, r->source, p->refcon)) return QVMediaErr_NoErr;
   if (p->frameProcessor && !p->frameProcessor(r->decode, index, r->source, p->refcon)) return QVMediaErr_NoErr;
-  if (!r->picture) {
-    if (r->decode->width == r->output->width && r->decode->height == r->output->height)
-      FBCopyFrameBuffer(r->decode, r->output);
-    else if (!ScalePlanar(r->decode, r->output, r->scaleBuffers))
-      return QVMediaErr_InsufficientMemory;
-  } else {
-    if (!ScalePlanar(r->decode, r->picture, r->scaleBuffers)) return QVMediaErr_InsufficientMemory;
-    FillBlack(r->output);
+  FBFrameStruct* out = r->output;
+  if (r->picture) {
+    if (!ScaleFrame(r->decode, r->picture, r->scaleBuffers)) return QVMediaErr_InsufficientMemory;
+    FillBlack(out);
     PlacePicture(r->picture, (int64_t(r->outputWidth) - r->pictureWidth) / 2,
-                 (int64_t(r->outputHeight) - r->pictureHeight) / 2, r->output);
+                 (int64_t(r->outputHeight) - r->pictureHeight) / 2, out);
+  } else if (r->decode->width == out->width && r->decode->height == out->height) {
+    FBCopyFrameBuffer(r->decode, out);
+  } else {
+    uint8_t* at = out->baseAddr + size_t(r->pictureTop) * out->rowBytes + size_t(r->pictureLeft) * sizeof(float);
+    if (!ScalePlanar(r->decode, at, out->planeBytes, r->pictureWidth, r->pictureHeight, out->rowBytes,
+                     r->scaleBuffers))
+      return QVMediaErr_InsufficientMemory;
   }
   *more = true;
   return QVMediaErr_NoErr;
@@ -198,6 +374,8 @@ void OutputFrameDone(OutputRender* r, int64_t index) {
 }
 
 void OutputEnd(OutputRender* r) {
+  delete r->readAhead;  // stops the reader before the source goes
+  r->readAhead = nullptr;
   if (r->progressId) QVProgressClose(uint32_t(r->progressId));
   r->progressId = 0;
   if (r->source) {

@@ -44,16 +44,6 @@ Route& route() {
   return r;
 }
 
-// The abstract socket address of a process's route: the user and the
-// process id, so a name never reaches another user's program by accident.
-socklen_t routeAddress(int32_t pid, sockaddr_un* address) {
-  std::memset(address, 0, sizeof *address);
-  address->sun_family = AF_UNIX;
-  const std::string name = "velmora-route." + std::to_string(geteuid()) + "." + std::to_string(pid);
-  std::memcpy(address->sun_path + 1, name.data(), name.size());
-  return socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-}
-
 bool peerCredentials(int fd, ucred* cred) {
   socklen_t size = sizeof *cred;
   return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, cred, &size) == 0 && size == sizeof *cred;
@@ -171,6 +161,16 @@ int listenerNow() {
 
 }  // namespace
 
+// The user and the process id, so a name never reaches another user's
+// program by accident.
+socklen_t PLRouteAddress(int32_t pid, sockaddr_un* address) {
+  std::memset(address, 0, sizeof *address);
+  address->sun_family = AF_UNIX;
+  const std::string name = "velmora-route." + std::to_string(geteuid()) + "." + std::to_string(pid);
+  std::memcpy(address->sun_path + 1, name.data(), name.size());
+  return socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+}
+
 double PLRouteNow() {
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -249,7 +249,7 @@ QVStatus PLRouteOpen() {
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return kQVErrIO;
   sockaddr_un address;
-  const socklen_t size = routeAddress(int32_t(self), &address);
+  const socklen_t size = PLRouteAddress(int32_t(self), &address);
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, kBacklog) != 0) {
     close(fd);
     return kQVErrIO;
@@ -334,7 +334,7 @@ QVStatus PLRouteSend(PLProcessSerial target, uint32_t eventClass, uint32_t event
     ~CloseOnReturn() { close(fd); }
   } closeOnReturn{fd};
   sockaddr_un address;
-  const socklen_t size = routeAddress(pid, &address);
+  const socklen_t size = PLRouteAddress(pid, &address);
   for (;;) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), size) == 0) break;
     if (errno == EINTR) continue;

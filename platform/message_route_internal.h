@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 #include "platform/message_route.h"
 
 struct PLRouteHeader {
@@ -30,6 +33,10 @@ QVStatus PLRouteReadMessage(int fd, double deadline, PLRouteHeader* header, std:
 // handed to its handler and answered. True when a handler ran. The socket is
 // left open (the caller closes it).
 bool PLRouteServeConnection(int fd);
+
+// The address of a process's route: a name in the abstract namespace made of
+// the user and the process id.
+socklen_t PLRouteAddress(int32_t pid, sockaddr_un* address);
 
 // Seconds of the steady clock.
 double PLRouteNow();

@@ -103,13 +103,6 @@ void AEGetTimecodeFormatting(const HIBasicSuite* basic, int32_t timeScale, int32
 // The project's video and still footage paths into the block's list.
 void UIH_FillFootageList(const HIBasicSuite* basic, CCUIComm* block);
 
-// Frames by message: the application asks for clip frames with 'VLae'
-// events instead of through the block. The 32-bit build works this way; the
-// 64-bit build asks through the block unless the environment variable
-// VELMORA_FRAMES_BY_MESSAGE is "1" when an exchange starts.
-bool UIH_FramesByMessage();
-constexpr const char* kUIHFramesByMessageVariable = "VELMORA_FRAMES_BY_MESSAGE";
-
 constexpr uint32_t kUIHEventClass = QVFourCC("VLae");
 constexpr uint32_t kUIHEventGetClipFrame = QVFourCC("VLgf");
 constexpr uint32_t kUIHEventToggleVideoPreview = QVFourCC("VLtp");
@@ -130,8 +123,11 @@ QVStatus AEHandlerToggleVideoPreview(const PLMessage& message, PLDescriptor* rep
 QVStatus AEHandlerColorManageFrame(const PLMessage& message, PLDescriptor* reply, void* refcon);
 void VLCB_DisposeFunc(const uint8_t* data, void* refcon);
 // Installs the three handlers for `x`; removes 'VLgf' and 'VLtp' (the
-// colour-manage handler stays, answering 0).
-void UIH_InstallMessageHandlers(UIHExchange* x);
+// colour-manage handler stays, answering 0). Install is true when the
+// process's route is open with them: the application then asks for clip
+// frames by 'VLae' events. Without a route it asks through the block's
+// request and answer words, which the exchange's wait serves as well.
+bool UIH_InstallMessageHandlers(UIHExchange* x);
 void UIH_RemoveMessageHandlers();
 
 // Waits for the application like UIH_InvokeUIServer, serving events but no

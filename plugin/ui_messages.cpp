@@ -2,7 +2,6 @@
 // host's video preview to be toggled and for a frame to be colour-managed
 // by 'VLae' events carrying the whole block, and the waits that serve them.
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -61,11 +60,6 @@ uint32_t state(const UIHExchange* x) { return CCGet32(x->view, CC_OFFSET(state))
 
 }  // namespace
 
-bool UIH_FramesByMessage() {
-  const char* v = std::getenv(kUIHFramesByMessageVariable);
-  return sizeof(void*) == 4 || (v && std::strcmp(v, "1") == 0);
-}
-
 void VLCB_DisposeFunc(const uint8_t*, void* refcon) { delete static_cast<std::vector<uint8_t>*>(refcon); }
 
 QVStatus AEHandlerGetClipFrame(const PLMessage& message, PLDescriptor* reply, void* refcon) {
@@ -109,12 +103,15 @@ QVStatus AEHandlerColorManageFrame(const PLMessage& message, PLDescriptor*, void
   return kQVNoErr;
 }
 
-void UIH_InstallMessageHandlers(UIHExchange* x) {
-  // Without a route the application's events find no one and its requests
-  // fail; the exchange itself goes on through the block.
-  QVIgnoreStatus(PLRouteInstallHandler(kUIHEventClass, kUIHEventGetClipFrame, AEHandlerGetClipFrame, x));
-  QVIgnoreStatus(PLRouteInstallHandler(kUIHEventClass, kUIHEventToggleVideoPreview, AEHandlerToggleVideoPreview, x));
-  QVIgnoreStatus(PLRouteInstallHandler(kUIHEventClass, kUIHEventColorManageFrame, AEHandlerColorManageFrame, nullptr));
+bool UIH_InstallMessageHandlers(UIHExchange* x) {
+  // Installing opens the route; when it cannot be opened, nothing reaches
+  // the handlers and the exchange goes on through the block.
+  bool open = PLRouteInstallHandler(kUIHEventClass, kUIHEventGetClipFrame, AEHandlerGetClipFrame, x) == kQVNoErr;
+  open &= PLRouteInstallHandler(kUIHEventClass, kUIHEventToggleVideoPreview, AEHandlerToggleVideoPreview, x) ==
+          kQVNoErr;
+  open &= PLRouteInstallHandler(kUIHEventClass, kUIHEventColorManageFrame, AEHandlerColorManageFrame, nullptr) ==
+          kQVNoErr;
+  return open && PLRouteIsOpen();
 }
 
 void UIH_RemoveMessageHandlers() {
@@ -138,7 +135,7 @@ void UIH_LetOtherAppRun(int32_t ticks, const UIHExchange* x) {
 }
 
 void UIH_WaitForUIServer(UIHExchange* x) {
-  UIH_InstallMessageHandlers(x);
+  UIH_InstallMessageHandlers(x);  // without a route the application asks through the block, unserved here
   for (;;) {
     const uint32_t s = state(x);
     if (s == kCCStateDone || s == kCCStateFailed) {

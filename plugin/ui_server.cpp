@@ -153,16 +153,17 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
   const PLProcessSerial host = PLCurrentProcessSerial();
   CCSet32(x->view, CC_OFFSET(hostSerial), uint32_t(host));
   CCSet32(x->view, CC_OFFSET(hostSerial) + 4, uint32_t(host >> 32));
-  const bool byMessage = UIH_FramesByMessage();
+  // Further clip frames travel as events while the route is open, else
+  // through the block's request and answer words (served below either way).
+  const bool byMessage = UIH_InstallMessageHandlers(x);
   CCSet32(x->view, CC_OFFSET(requestsByMessage), byMessage ? 0xFFFFFFFFu : 0);
-  if (byMessage) UIH_InstallMessageHandlers(x);
   x->outcome = kUIHOutcomeNotStarted;
   bool alreadyRunning = false;
   const int32_t launch = UIH_LaunchServerIfNeeded(&x->application, &alreadyRunning);
   CCSet32(x->view, CC_OFFSET(requestTimestamp), 0);
   CCSet32(x->view, CC_OFFSET(requestTimestamp) + 4, 0);
   if (launch != 0) {
-    if (byMessage) UIH_RemoveMessageHandlers();
+    UIH_RemoveMessageHandlers();
     return launch;
   }
 
@@ -215,7 +216,7 @@ int32_t UIH_InvokeUIServer(UIHExchange* x) {
     }
     if (request(x) >= kCCRequestFrame) serveFrameRequest(x);
   }
-  if (byMessage) UIH_RemoveMessageHandlers();
+  UIH_RemoveMessageHandlers();
   x->frame.clear();
   x->frame.shrink_to_fit();
   return 0;

@@ -11,8 +11,8 @@ out="$build/screenshots/preview"
 mkdir -p "$out"
 rm -f "$out"/*.png
 
-# The stand-in host's clip runs 1,000 frames (only the bundled ones have
-# pictures), so the render is given time to reach its end.
+# The full-screen preview is saved once its render has ended and the movie
+# has played a while.
 script="$work/preview.txt"
 cat >"$script" <<SCRIPT
 wait-exchange
@@ -23,7 +23,8 @@ wait 0.5
 screenshot-window secondary $out/secondary-monitor.png
 secondary-monitor 0
 rapid-preview full
-wait 30
+wait-preview
+wait 1
 screenshot-window full-screen $out/rapid-preview-full-screen.png
 key escape
 wait 0.5

@@ -1,6 +1,7 @@
 #include "app/shell/input_script.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -106,8 +107,8 @@ const Verb kVerbs[] = {
     {"set", 2},    {"print", 1},         {"slot", 2},      {"screenshot", 1}, {"frame-sum", 0}, {"request-frame", 1},
     {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0}, {"toggle-preview", 0},
     {"load-source", 1}, {"load-reference", 1}, {"step", 1}, {"timecode", 0}, {"play", 0},
-    {"secondary-monitor", 1}, {"rapid-preview", 1}, {"screenshot-window", 2},
-    {"answer-panel", 1}, {"wait-jobs", 0}, {"cancel-job", 0},
+    {"secondary-monitor", 1}, {"rapid-preview", 1}, {"screenshot-window", 2}, {"wait-preview", 0},
+    {"preview-frames", 0}, {"answer-panel", 1}, {"wait-jobs", 0}, {"cancel-job", 0},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -201,6 +202,7 @@ bool run(const Step& s) {
     note("cancel-job " + cells + (JobListCancelSelected() ? " cancelled" : " not cancelled"));
     return true;
   }
+  if (s.verb == "wait-preview") return !gRapidPreviewRendering;
   for (const auto& [name, command] : kNamedCommands) {
     if (s.verb == name) {
       TKSendCommand(command);
@@ -283,6 +285,15 @@ bool run(const Step& s) {
     TKControl* bar = ImagePaneGetLinkedControl(gCurrentImagePane);
     RapidPreviewButton(bar, s.args[0] != "off", s.args[0] == "full");
     note("rapid-preview " + s.args[0] + (RapidPreviewBar() ? " on" : " off"));
+  } else if (s.verb == "preview-frames") {
+    note("preview movie " + std::to_string(RPFrameCount()) + " " + RPMoviePath());
+    const std::vector<RPShownFrame>& shown = RPShownFrames();
+    for (const RPShownFrame& f : shown) {
+      char text[64];
+      std::snprintf(text, sizeof text, "preview shown %lld %lld", static_cast<long long>(f.frame),
+                    static_cast<long long>(std::llround((f.time - shown.front().time) * 1000.0)));
+      note(text);
+    }
   } else if (s.verb == "screenshot-window") {
     // The secondary monitor's window or the full-screen preview's.
     TKWindow* w = s.args[0] == "secondary" ? SecondaryPreviewWindow()

@@ -21,6 +21,12 @@
 //   rapid-preview pane|full|off
 //                         starts a rapid preview of the current pane's clip
 //                         (full screen with "full") or ends it
+//   wait-preview          until the rapid preview's render has ended (its
+//                         movie plays, or the preview was stopped)
+//   preview-frames        writes "preview movie N PATH" (the cache movie's
+//                         frames and file) and "preview shown FRAME MS" for
+//                         each frame shown since the movie began to play, MS
+//                         milliseconds after the first went up
 //   screenshot-window secondary|full-screen PATH
 //                         writes the secondary monitor's or the full-screen
 //                         preview's window as a PNG

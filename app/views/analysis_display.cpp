@@ -6,6 +6,7 @@
 #include "app/state/views_hooks.h"
 #include "app/views/histogram.h"
 #include "app/views/image_pane.h"
+#include "app/views/scope_backdrop.h"
 #include "app/views/tone_curve.h"
 #include "app/views/transport_bar.h"
 #include "app/views/vectorscope.h"
@@ -37,9 +38,8 @@ TKRect LocalBounds(TKControl* pane) {
 
 void DrawAnalysisPanes(bool drawNow) {
   if (!gScopePicture) return;
-  TKContext* ctx = TKBeginDrawing(gScopePicture);
-  TKClear(ctx, TKColor{0, 0, 0, 1});
-  TKEndDrawing(ctx);
+  ScopeFillRect(gScopePicture, TKMakeRect(0, 0, TKImageWidth(gScopePicture), TKImageHeight(gScopePicture)),
+                kScopeBlackPixel);
   const ScopeKind* kind = ScopeKindOfPane(gAnalysisPaneKind);
   if (!kind || !kind->draw) return;  // the reference pane and the gallery are drawn elsewhere
   kind->draw(*kind, gScopePicture, nullptr, ScopeInputPicture(), false);

@@ -3,6 +3,7 @@
 #include "app/views/analysis_panes.h"
 
 #include "app/views/histogram.h"
+#include "app/views/scope_backdrop.h"
 #include "app/views/scope_kinds.h"
 #include "app/state/view_state.h"
 #include "app/views/tone_curve.h"
@@ -108,9 +109,8 @@ void DrawComboPane(TKImage* target, const TKRect* rect, TKImage* picture) {
   if (!target) return;
   const TKRect r = rect ? *rect : TKMakeRect(0, 0, TKImageWidth(target), TKImageHeight(target));
   const ComboLayout l = ComboLayoutForRect(r);
+  ScopeFillRect(target, r, kScopeBlackPixel);
   TKContext* ctx = TKBeginDrawing(target);
-  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
-  TKFillRect(ctx, r);
   const double grey = 8192.0 / 65535.0;
   TKSetFillColor(ctx, TKColor{grey, grey, grey, 1});
   TKFillRect(ctx, Edges(r.left, r.top + l.rowSplit - 1, r.right, r.top + l.rowSplit));

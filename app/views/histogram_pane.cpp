@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/views/histogram.h"
+#include "app/views/scope_backdrop.h"
 #include "app/views/scope_colors.h"
 #include "app/views/scope_inputs.h"
 #include "app/views/scope_labels.h"
@@ -143,11 +144,10 @@ void DrawHistogramPane(TKImage* target, const TKRect* rect, TKImage* picture, bo
   const int32_t statisticsWidth = int32_t(std::ceil(TKMeasureText(font, "Mean: 255").width));
   const HistogramPaneLayout layout = HistogramLayoutFor(pane, statistics, font.size, statisticsWidth);
 
+  ScopeFillRect(target, pane, kScopeBlackPixel);
   TKContext* ctx = TKBeginDrawing(target);
   if (!ctx) return;
   TKClipRect(ctx, pane);
-  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
-  TKFillRect(ctx, pane);
   TKSetStrokeColor(ctx, ScopeAccentColor(kScopeAccentFrame));
   for (const TKRect& strip : layout.strips) TKFrameRect(ctx, strip);
   const TKFont labelFont{"Helvetica", double(kScopeInterfaceFontSize), false, false};
@@ -184,12 +184,7 @@ int32_t LumaHistogramBinsForWidth(int32_t width) {
 void DrawLumaHistogram(TKImage* target, const TKRect* rect, TKImage* source) {
   if (!target) return;
   const TKRect area = rect ? *rect : Whole(target);
-  TKContext* ctx = TKBeginDrawing(target);
-  if (!ctx) return;
-  TKClipRect(ctx, area);
-  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
-  TKFillRect(ctx, area);
-  TKEndDrawing(ctx);
+  ScopeFillRect(target, area, kScopeBlackPixel);
   if (!source) return;
 
   const int32_t bins = LumaHistogramBinsForWidth(TKRectWidth(area));

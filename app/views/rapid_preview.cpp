@@ -18,6 +18,7 @@
 #include "app/views/transport_bar.h"
 #include "core/frame_buffer.h"
 #include "core/task_pool.h"
+#include "media/timecode_text.h"
 #include "platform/folders.h"
 #include "platform/ui/toolkit.h"
 #include "settings/prefs.h"
@@ -166,7 +167,10 @@ QVStatus StartRapidPreview(TKControl* bar, bool fullScreen) {
   const bool hostFrames = hooks.hostFrameTimes(&current, &step, &last);
   hooks.hostTimecodeFormat(&rate100, &mode, &drop, &field, &perFoot);
   TKImage* picture = ImagePaneGetImage(pane);
-  const QVStatus status = CreateRapidPreviewMovie(picture, cacheFolder(), rate100, (rate100 + 50) / 100, drop != 0,
+  // The block's drop byte is the counting flag (0 drop-frame, 1 non-drop);
+  // a movie's timecode counts drop-frame only at the 1000/1001 rates.
+  const bool dropFrame = drop == kTimecodeDropFrame && (rate100 == 2997 || rate100 == 5994);
+  const QVStatus status = CreateRapidPreviewMovie(picture, cacheFolder(), rate100, (rate100 + 50) / 100, dropFrame,
                                                   step != 0 ? current / step : 0);
   if (status != kQVNoErr) return status;
   gPass = RenderPass{};

@@ -21,18 +21,35 @@ bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height
 
 namespace {
 
+// Rows of a rectangle copied from a source picture, or, without one, filled
+// with one pixel value.
 struct CopyJob {
   const uint8_t* src;
   uint8_t* dst;
   size_t srcRowBytes, dstRowBytes, bytes;
   int32_t rows;
+  uint32_t fill;
 };
 
 void CopyRows(void* context, uint32_t part, uint32_t parts) {
   const CopyJob& job = *static_cast<const CopyJob*>(context);
   const auto [first, end] = VLMPPartOf(job.rows, part, parts);
-  for (int32_t y = first; y < end; ++y)
-    std::memcpy(job.dst + size_t(y) * job.dstRowBytes, job.src + size_t(y) * job.srcRowBytes, job.bytes);
+  for (int32_t y = first; y < end; ++y) {
+    uint8_t* dst = job.dst + size_t(y) * job.dstRowBytes;
+    if (job.src) {
+      std::memcpy(dst, job.src + size_t(y) * job.srcRowBytes, job.bytes);
+      continue;
+    }
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(dst);
+    std::fill(pixels, pixels + job.bytes / 4, job.fill);
+  }
+}
+
+// Large jobs are shared out over the task pool by rows, small ones run here.
+void RunRows(CopyJob& job) {
+  const uint32_t parts =
+      uint32_t(std::clamp(int64_t(job.bytes) * job.rows / (256 * 1024), int64_t(1), int64_t(gNumProcessors)));
+  VLMPRunParts(CopyRows, &job, parts, &gVLMPMaster);
 }
 
 }  // namespace
@@ -51,7 +68,21 @@ void ScopeBackdropCopy(const ScopeBackdrop* backdrop, TKImage* target, int32_t l
   job.dst = TKImagePixels(target) + size_t(y0) * job.dstRowBytes + size_t(x0) * 4;
   job.bytes = size_t(x1 - x0) * 4;
   job.rows = y1 - y0;
-  // Large copies are shared out over the task pool by rows.
-  const uint32_t parts = uint32_t(std::clamp(int64_t(job.bytes) * job.rows / (256 * 1024), int64_t(1), int64_t(gNumProcessors)));
-  VLMPRunParts(CopyRows, &job, parts, &gVLMPMaster);
+  job.fill = 0;
+  RunRows(job);
+}
+
+void ScopeFillRect(TKImage* target, const TKRect& rect, uint32_t pixel) {
+  if (!target) return;
+  const int32_t x0 = std::max(rect.left, 0), y0 = std::max(rect.top, 0);
+  const int32_t x1 = std::min(rect.right, TKImageWidth(target)), y1 = std::min(rect.bottom, TKImageHeight(target));
+  if (x0 >= x1 || y0 >= y1) return;
+  CopyJob job{};
+  job.dstRowBytes = size_t(TKImageRowBytes(target));
+  job.dst = TKImagePixels(target) + size_t(y0) * job.dstRowBytes + size_t(x0) * 4;
+  job.bytes = size_t(x1 - x0) * 4;
+  job.rows = y1 - y0;
+  job.fill = pixel;
+  RunRows(job);
+  TKImageMarkDirty(target);
 }

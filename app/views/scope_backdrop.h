@@ -1,6 +1,6 @@
 // A scope's backdrop (graticule, targets, labels) drawn once into a picture
 // of its own and copied under every trace, redrawn only when something it
-// shows changes. Main thread only.
+// shows changes; and the plain fills that scopes draw on. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -22,3 +22,9 @@ bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height
 // Copies the backdrop with its top-left corner at (left, top) of the target,
 // clipped to the target.
 void ScopeBackdropCopy(const ScopeBackdrop* backdrop, TKImage* target, int32_t left, int32_t top);
+
+// Sets every pixel of rect within the target to one value (32-bit words as
+// the picture holds them: 0xFF000000 is opaque black), over the task pool
+// when the rectangle is large.
+void ScopeFillRect(TKImage* target, const TKRect& rect, uint32_t pixel);
+inline constexpr uint32_t kScopeBlackPixel = 0xFF000000u;

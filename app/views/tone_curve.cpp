@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/views/scope_backdrop.h"
 #include "app/views/scope_colors.h"
 #include "app/views/scope_inputs.h"
 #include "core/frame_buffer.h"
@@ -59,11 +60,10 @@ void DrawToneCurvePane(TKImage* target, const TKRect* rect, TKImage* picture, bo
   if (!target) return;
   const TKRect area = rect ? *rect : TKMakeRect(0, 0, TKImageWidth(target), TKImageHeight(target));
   const TKRect plot = ToneCurvePlotRect(area);
+  ScopeFillRect(target, area, kScopeBlackPixel);
   TKContext* ctx = TKBeginDrawing(target);
   if (!ctx) return;
   TKClipRect(ctx, area);
-  TKSetFillColor(ctx, TKColor{0, 0, 0, 1});
-  TKFillRect(ctx, area);
   DrawScale(ctx, plot);
 
   const int32_t width = TKRectWidth(plot), height = TKRectHeight(plot);

@@ -169,6 +169,13 @@ bool BuildHitTables(const uint32_t next[256], HitTables* tables) {
   return true;
 }
 
+// The pixels one grid counted: columns [left, right) of rows [top, bottom),
+// empty when left >= right. Rows and columns outside every grid's bounds
+// are left out of the sums.
+struct GridBounds {
+  int32_t left, top, right, bottom;
+};
+
 struct CountJob {
   const TracePlan* plan;
   const TKRect* rect;
@@ -178,6 +185,7 @@ struct CountJob {
   size_t gridBytes;
   uint32_t grids;   // counting tasks
   int32_t countsWidth;
+  GridBounds* bounds;  // one per grid
 };
 
 void CountPart(void* context, uint32_t part, uint32_t parts) {
@@ -186,10 +194,16 @@ void CountPart(void* context, uint32_t part, uint32_t parts) {
   const auto [first, end] = VLMPPartOf(t.sampledRows, part, parts);
   uint8_t* counts = job.counts + size_t(part) * job.gridBytes;
   const int32_t width = job.countsWidth;
+  int32_t left = t.xEnd, top = t.yEnd, right = t.xMin, bottom = t.yMin;
   ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
     uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
     c = uint8_t(c + (c < kHitCap));
+    left = std::min(left, dx);
+    right = std::max(right, dx + 1);
+    top = std::min(top, dy);
+    bottom = std::max(bottom, dy + 1);
   });
+  job.bounds[part] = GridBounds{left, top, right, bottom};
 }
 
 // Rows of the rectangle: backdrop copied in, counted pixels replaced by
@@ -211,23 +225,34 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
     const uint32_t* src = reinterpret_cast<const uint32_t*>(srcBase + size_t(y) * srcRowBytes) + t.xMin;
     uint32_t* dst = reinterpret_cast<uint32_t*>(dstBase + size_t(job.rect->top + y) * dstRowBytes) +
                     (job.rect->left + t.xMin);
-    uint8_t* count = job.counts + size_t(y) * size_t(job.countsWidth) + t.xMin;
     std::memcpy(dst, src, span * 4);
+    // The columns of the row that any grid counted in, relative to xMin.
+    size_t lo = span, hi = 0;
+    for (uint32_t g = 0; g < job.grids; ++g) {
+      const GridBounds& b = job.bounds[g];
+      if (y < b.top || y >= b.bottom || b.left >= b.right) continue;
+      lo = std::min(lo, size_t(b.left - t.xMin));
+      hi = std::max(hi, size_t(b.right - t.xMin));
+    }
+    if (lo >= hi) continue;
+    uint8_t* count = job.counts + size_t(y) * size_t(job.countsWidth) + t.xMin;
     if (job.grids > 1) {
       // Each grid's count is at most seven, so the sum of up to 36 fits a byte.
-      std::memcpy(summed.data(), count, span);
-      std::memset(count, 0, span);
-      for (uint32_t g = 1; g < job.grids; ++g) {
+      std::memset(summed.data() + lo, 0, hi - lo);
+      for (uint32_t g = 0; g < job.grids; ++g) {
+        const GridBounds& b = job.bounds[g];
+        if (y < b.top || y >= b.bottom || b.left >= b.right) continue;
         uint8_t* other = count + size_t(g) * job.gridBytes;
-        for (size_t i = 0; i < span; ++i) summed[i] = uint8_t(summed[i] + other[i]);
-        std::memset(other, 0, span);
+        const size_t from = size_t(b.left - t.xMin), to = size_t(b.right - t.xMin);
+        for (size_t i = from; i < to; ++i) summed[i] = uint8_t(summed[i] + other[i]);
+        std::memset(other + from, 0, to - from);
       }
-      for (size_t i = 0; i < span; ++i) summed[i] = std::min(summed[i], kHitCap);
+      for (size_t i = lo; i < hi; ++i) summed[i] = std::min(summed[i], kHitCap);
       count = summed.data();
     }
-    for (size_t x = 0; x < span; x += 8) {
+    for (size_t x = lo; x < hi; x += 8) {
       uint64_t eight = 0;
-      const size_t n = std::min<size_t>(8, span - x);
+      const size_t n = std::min<size_t>(8, hi - x);
       std::memcpy(&eight, count + x, n);
       if (!eight) continue;
       for (size_t i = x; i < x + n; ++i)
@@ -265,7 +290,9 @@ void PlotTrace(const VectorscopeParams& p, const TKRect& rect, const Vectorscope
       uint32_t(std::clamp(plan.sampledRows / 16, 1, std::min(int32_t(gNumProcessors), kMaxCountGrids)));
   const size_t gridBytes = size_t(w) * size_t(h);
   if (counts.size() < gridBytes * grids) counts.assign(gridBytes * grids, 0);
-  CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), gridBytes, grids, w};
+  // A grid whose part does not run keeps empty bounds.
+  std::vector<GridBounds> bounds(grids, GridBounds{0, 0, 0, 0});
+  CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), gridBytes, grids, w, bounds.data()};
   // Part i counts into grid i; a pool that runs fewer parts than asked
   // leaves the other grids at zero.
   VLMPRunParts(CountPart, &job, grids, &gVLMPMaster);

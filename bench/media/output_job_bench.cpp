@@ -2,9 +2,12 @@
 // correct, scale, encode) against the ffmpeg program doing the same decode,
 // scale and encode with the same codec, both on 8 threads. items_per_second
 // is frames a second; the ffmpeg run is skipped where it is not installed.
+// "load" is the machine's one-minute load average at the end of each run:
+// other work on the machine takes processors from both sides.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -57,6 +60,11 @@ const std::string& Folder() {
   return folder;
 }
 
+void ReportLoad(benchmark::State& state) {
+  double load = 0;
+  if (getloadavg(&load, 1) == 1) state.counters["load"] = load;
+}
+
 bool Correct(FBFrameStruct* frame, int64_t, QVMediaFileRef*, void*) { return ProcessImage(frame, frame, 0, 0) == kQVNoErr; }
 
 struct CodecRow {
@@ -96,6 +104,7 @@ void BM_OutputJobDPXToMovie(benchmark::State& state) {
     if (QVMediaStartOutputJob(&p) != 0) state.SkipWithError("the job failed");
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
+  ReportLoad(state);
 }
 
 void BM_FfmpegDPXToMovie(benchmark::State& state) {
@@ -113,6 +122,7 @@ void BM_FfmpegDPXToMovie(benchmark::State& state) {
     if (bench::TimeCommand(command.c_str()).wall < 0) state.SkipWithError("ffmpeg failed");
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
+  ReportLoad(state);
 }
 
 // Argument: 0 ProRes 422, 1 H.264, 2 MJPEG.

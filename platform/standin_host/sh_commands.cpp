@@ -53,7 +53,7 @@ HIError SHDispatch(SHHost* host, SHCall* call, HICommand command, void* extra, H
   in.current_time = call->time;
   in.time_step = host->config.time_step;
   in.time_scale = uint32_t(host->config.time_scale);
-  in.total_time = host->config.time_step * 1000;
+  in.total_time = host->config.time_step * host->config.clip_frames;
   in.width = call->input.width;
   in.height = call->input.height;
   in.extent_hint = call->input.extent_hint;

@@ -30,6 +30,7 @@ struct SHConfig {
   uint64_t max_allocation = UINT64_MAX;  // larger requests for host memory fail
   int32_t time_scale = 2400;
   int32_t time_step = 100;  // 24 frames per second
+  int32_t clip_frames = 1000;  // the clip's duration in time steps
 };
 
 // What a typical host with that signature offers.

@@ -4,6 +4,7 @@
 #include "core/pixel_transfer.h"
 #include "core/process_pass_internal.h"
 #include "core/processing_tables.h"
+#include "core/processing_tables_internal.h"
 #include "core/settings_record.h"
 #include "core/task_pool.h"
 #include "tests/core/frame_test_util.h"
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -379,17 +381,37 @@ TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
   }
 }
 
-// A tile leaves out the secondary keys that cannot select any of its pixels.
-// On fine colour gradients, where the keys' edges (soft and hard) cross
-// tiles and many pixels lie just inside or outside them, every kernel gives
-// the same bits with the rejection as without it, in every preview mode.
-TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
+// Runs the pass with and without the per-tile rejections, with each kernel
+// width the processor has; every pair must match bit for bit. Returns the
+// result without them.
+FramePtr expectRejectionKeepsEveryBit(const FBFrameStruct* in, const std::string& what) {
   struct Restore {
     ~Restore() {
       VL_SetPassTileRejection(true);
       VL_SetPassLanes(0);
     }
   } restore;
+  FramePtr all;
+  for (uint32_t lanes : {4u, 8u, 16u}) {
+    if (!VL_PassLanesAvailable(lanes)) continue;
+    VL_SetPassLanes(lanes);
+    all = makeFrame(in->width, in->height, kFBPixFormatPlanarFloat);
+    FramePtr skipping = makeFrame(in->width, in->height, kFBPixFormatPlanarFloat);
+    VL_SetPassTileRejection(false);
+    EXPECT_EQ(kQVNoErr, ProcessImage(in, all.get(), 0, 0));
+    VL_SetPassTileRejection(true);
+    EXPECT_EQ(kQVNoErr, ProcessImage(in, skipping.get(), 0, 0));
+    EXPECT_EQ(0, memcmp(all->baseAddr, skipping->baseAddr, size_t(all->planeBytes) * 4)) << what << ", " << lanes
+                                                                                         << " lanes";
+  }
+  return all;
+}
+
+// A tile leaves out the secondary keys that cannot select any of its pixels.
+// On fine colour gradients, where the keys' edges (soft and hard) cross
+// tiles and many pixels lie just inside or outside them, every kernel gives
+// the same bits with the rejection as without it, in every preview mode.
+TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
   const uint32_t w = 515, h = 41;
   FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
   std::mt19937 rng(5);
@@ -417,9 +439,6 @@ TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
       {"red rest, inverted", 0.02f, 0.04f, 0.1f, 1, kVLPreviewRedRest, 1},
       {"matte", 0.0f, 0.05f, 0.2f, 1, kVLPreviewMatte, 0},
   };
-  std::vector<uint32_t> widths = {4};
-  for (uint32_t lanes : {8u, 16u})
-    if (VL_PassLanesAvailable(lanes)) widths.push_back(lanes);
   for (const Case& c : cases) {
     VL_SettingsStruct s = defaults();
     s.secondaryEnable = s.secondaryKeyerEnable = 1;
@@ -441,26 +460,90 @@ TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
     }
     VL_EngineLockGuard hold;
     VL_UpdateProcessingTables(&s);
-    for (uint32_t lanes : widths) {
-      VL_SetPassLanes(lanes);
-      FramePtr all = makeFrame(w, h, kFBPixFormatPlanarFloat), skipping = makeFrame(w, h, kFBPixFormatPlanarFloat);
-      VL_SetPassTileRejection(false);
-      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), all.get(), 0, 0));
-      VL_SetPassTileRejection(true);
-      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), skipping.get(), 0, 0));
-      EXPECT_EQ(0, memcmp(all->baseAddr, skipping->baseAddr, size_t(all->planeBytes) * 4))
-          << c.name << ", " << lanes << " lanes";
-      if (c.preview || c.invert) continue;
-      // The keys select part of the picture and leave the rest as it was
-      // (within the rounding of a Y'UV round trip).
-      size_t changed = 0;
-      for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-          changed += std::fabs(planeRow(all.get(), 0, y)[x] - planeRow(in.get(), 0, y)[x]) > 1e-3f;
-      EXPECT_GT(changed, 0u) << c.name;
-      EXPECT_LT(changed, size_t(w) * h / 2) << c.name;
-    }
+    FramePtr all = expectRejectionKeepsEveryBit(in.get(), c.name);
+    if (c.preview || c.invert) continue;
+    // The keys select part of the picture and leave the rest as it was
+    // (within the rounding of a Y'UV round trip).
+    size_t changed = 0;
+    for (uint32_t y = 0; y < h; ++y)
+      for (uint32_t x = 0; x < w; ++x)
+        changed += std::fabs(planeRow(all.get(), 0, y)[x] - planeRow(in.get(), 0, y)[x]) > 1e-3f;
+    EXPECT_GT(changed, 0u) << c.name;
+    EXPECT_LT(changed, size_t(w) * h / 2) << c.name;
   }
+}
+
+// A tile looks up only the tonal ranges that weigh some pixel of it. On luma
+// gradients that cross the ranges' edges tile by tile, with values past 1.0,
+// NaN and infinities among them (the extension above 1.0 still applies to
+// the ranges left out), the results keep every bit, with every tonal stage
+// on and with each alone.
+TEST(ProcessImage, SkippingTonalRangesNoPixelOfATileWeighsKeepsEveryBit) {
+  const uint32_t w = 517, h = 23;
+  FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> grain(-0.003f, 0.003f);
+  for (uint32_t y = 0; y < h; ++y)
+    for (uint32_t x = 0; x < in->rowBytes / 4; ++x) {
+      const float luma = float(x) / w * 1.2f - 0.05f;
+      for (int p = 0; p < 3; ++p) planeRow(in.get(), p, y)[x] = luma + float(p) * 0.02f * float(y % 5) + grain(rng);
+    }
+  const float odd[] = {NAN, INFINITY, -INFINITY, 3e38f, -0.0f, 7.0f};
+  for (size_t i = 0; i < sizeof odd / sizeof odd[0]; ++i) planeRow(in.get(), int(i % 3), 2 + uint32_t(i) * 3)[40 + i * 80] = odd[i];
+  struct Case {
+    const char* name;
+    void (*only)(VL_SettingsStruct& s);
+  };
+  const Case cases[] = {
+      {"every section", nullptr},
+      {"HSL ranges", [](VL_SettingsStruct& s) { s.hslEnable = s.hslControlsEnable = 1; }},
+      {"RGB and CMY ranges", [](VL_SettingsStruct& s) { s.rgbEnable = s.cmyEnable = 1; }},
+      {"Y'CbCr ranges", [](VL_SettingsStruct& s) { s.ycbcrEnable = 1; }},
+  };
+  for (const Case& c : cases) {
+    VL_SettingsStruct s = fullCorrection();
+    if (c.only) {
+      VL_SettingsStruct off = defaults();
+      off.limiter_enable = 0;
+      off.lumaRangesEnable = 1;
+      off.lumaRanges = s.lumaRanges;
+      std::memcpy(off.hsl, s.hsl, sizeof s.hsl);
+      std::memcpy(off.rgb, s.rgb, sizeof s.rgb);
+      std::memcpy(off.cmy, s.cmy, sizeof s.cmy);
+      std::memcpy(off.ycbcr, s.ycbcr, sizeof s.ycbcr);
+      c.only(off);
+      s = off;
+    }
+    VL_EngineLockGuard hold;
+    VL_UpdateProcessingTables(&s);
+    expectRejectionKeepsEveryBit(in.get(), c.name);
+  }
+}
+
+// A range left out of a tile stands at +0, which is its term's exact value
+// only when its table has no negative entry, -0 among them. Tables that do
+// are looked up all the same: with -0 at the foot of every red range table, a
+// cyan pixel (red 0, luma past 1.0: highlight weight alone) keeps the -0 its
+// blend gives.
+TEST(ProcessImage, RangesWithNegativeEntriesAreLookedUpEvenWithoutWeight) {
+  VL_SettingsStruct s = defaults();
+  s.limiter_enable = 0;
+  s.rgbEnable = 1;
+  for (int r = 0; r < 4; ++r) s.rgb[r].enable = r != kVLRangeMaster, s.rgb[r].gamma = 0.9f;
+  FramePtr in = makeFrame(64, 2, kFBPixFormatPlanarFloat);
+  for (uint32_t y = 0; y < 2; ++y)
+    for (uint32_t x = 0; x < in->rowBytes / 4; ++x)
+      for (int p = 0; p < 3; ++p) planeRow(in.get(), p, y)[x] = p == 0 ? 0.0f : 2.0f;
+  VL_EngineLockGuard hold;
+  VL_UpdateProcessingTables(&s);
+  for (int k = 0; k < 3; ++k) gVLTableStorage.rgbRange[0][k][0] = -0.0f;
+  gVLTableInputs.packedRGBRange[0] = false;
+  VLPackTables(&gVLFrameSettingsStorage.tables);
+  expectRejectionKeepsEveryBit(in.get(), "-0 entries");
+  FramePtr out = makeFrame(64, 2, kFBPixFormatPlanarFloat);
+  ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
+  EXPECT_TRUE(std::signbit(planeRow(out.get(), 0, 0)[0]));
+  VL_ForgetProcessingTableInputs();
 }
 
 // A build that cannot get its memory says so and publishes nothing: the pass

@@ -51,6 +51,9 @@ bool SHRunFullInterface(SHHost* host, const std::vector<SHBatchFrame>& frames, s
     *error = first < frames.size() ? clip.error : "there is no frame " + std::to_string(first + 1) + " to open";
     return false;
   }
+  // The clip is the frames given: the effect's exchange offers the grading
+  // application every one of them and no time past the last.
+  host->config.clip_frames = int32_t(frames.size());
   host->clip_frame = [&clip](int32_t t) { return clip.at(t); };
   std::printf("Opening the grading application on %s\n", frames[first].input.c_str());
   std::fflush(stdout);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,9 @@ constexpr int32_t kMaxDimension = 16384;
 // zlib level and PNG row filter of the frames written.
 constexpr int kWriteCompressionLevel = 1;
 constexpr int kWriteRowFilter = PNG_FILTER_SUB;
+// PNG keeps 16-bit samples big-endian; on a little-endian machine the codec
+// swaps them itself, so rows go straight between the file and the samples.
+constexpr bool kSwapSamples = std::endian::native == std::endian::little;
 
 struct FileCloser {
   void operator()(FILE* f) const {
@@ -104,6 +108,7 @@ bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
   png_set_expand(png);
   png_set_gray_to_rgb(png);
   png_set_add_alpha(png, depth == 16 ? 0xFFFF : 0xFF, PNG_FILLER_AFTER);
+  if (depth == 16 && kSwapSamples) png_set_swap(png);
   int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   out.width = int32_t(width);
@@ -115,13 +120,20 @@ bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
     *error = path + ": unexpected row layout";
     return false;
   }
-  pixels.resize(rowBytes * height);
-  for (int pass = 0; pass < passes; ++pass) {
-    for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels.data() + rowBytes * y, nullptr);
-  }
   out.samples.resize(rowSamples * height);
-  for (size_t i = 0; i < out.samples.size(); ++i) {
-    out.samples[i] = out.bits == 8 ? pixels[i] : uint16_t((pixels[2 * i] << 8) | pixels[2 * i + 1]);
+  if (out.bits == 16 && kSwapSamples) {
+    // 16-bit rows are read into the samples in the machine's byte order.
+    uint8_t* rows = reinterpret_cast<uint8_t*>(out.samples.data());
+    for (int pass = 0; pass < passes; ++pass)
+      for (uint32_t y = 0; y < height; ++y) png_read_row(png, rows + rowBytes * y, nullptr);
+  } else {
+    pixels.resize(rowBytes * height);
+    for (int pass = 0; pass < passes; ++pass) {
+      for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels.data() + rowBytes * y, nullptr);
+    }
+    for (size_t i = 0; i < out.samples.size(); ++i) {
+      out.samples[i] = out.bits == 8 ? pixels[i] : uint16_t((pixels[2 * i] << 8) | pixels[2 * i + 1]);
+    }
   }
   *image = std::move(out);
   return true;
@@ -176,8 +188,14 @@ bool SHWritePNG(const std::string& path, const SHImage& image, std::string* erro
   png_set_compression_level(png, kWriteCompressionLevel);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, kWriteRowFilter);
   png_write_info(png, info);
+  if (image.bits == 16 && kSwapSamples) png_set_swap(png);
   for (int32_t y = 0; y < image.height; ++y) {
     const uint16_t* src = image.samples.data() + size_t(y) * rowSamples;
+    if (image.bits == 16 && kSwapSamples) {
+      // The codec swaps a copy of the row; the samples are left as they are.
+      png_write_row(png, reinterpret_cast<png_const_bytep>(src));
+      continue;
+    }
     if (image.bits == 8) {
       for (size_t i = 0; i < rowSamples; ++i) row[i] = uint8_t(src[i] > 255 ? 255 : src[i]);
     } else {

@@ -10,8 +10,10 @@
 #include <thread>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/alert_script.h"
+#include "platform/message_route_internal.h"
 #include "platform/prefs_store.h"
 #include "platform/processes.h"
 #include "platform/shared_memory.h"
@@ -187,26 +189,13 @@ TEST_F(ExchangeTest, AHostileRecordIsHeldBeforeAnyControlReadsIt) {
   EXPECT_EQ(back.rgbCurves[2].spline.y[1], 0.0f);
 }
 
-TEST_F(ExchangeTest, FrameRequestsAtOtherTimesAreServed) {
-  clip.add(0, 64, 48, 0);
-  const std::string later = Clip::summary(clip.add(100, 64, 48, 0));
-  clip.add(200, 32, 24, 0);  // another size: an all-zero frame, which counts as none
-  env.script("wait-exchange\nrequest-frame 100\nrequest-frame 200\nrequest-frame 300\ncancel\nquit\n");
-  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
-  EXPECT_EQ(env.logValue("request 100 "), later) << env.logText();
-  EXPECT_EQ(env.logValue("request 200 "), "none");
-  EXPECT_EQ(env.logValue("request 300 "), "none");
-}
-
-TEST_F(ExchangeTest, FrameRequestsAndThePreviewToggleTravelAsEventsWhenThePlugInAsks) {
-  setenv("VELMORA_FRAMES_BY_MESSAGE", "1", 1);
+TEST_F(ExchangeTest, FrameRequestsAndThePreviewToggleTravelAsEvents) {
   // Larger than the segment: by event the frame comes whole in one reply.
   clip.add(0, 800, 600, 0);
   const std::string later = Clip::summary(clip.add(100, 800, 600, 0));
   clip.add(200, 32, 24, 0);  // another size: the reply is an all-zero frame of the exchange's size
   env.script("wait-exchange\nrequest-frame 100\nrequest-frame 200\ntoggle-preview\ncancel\nquit\n");
   EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
-  unsetenv("VELMORA_FRAMES_BY_MESSAGE");
   EXPECT_EQ(env.logValue("request 100 "), later) << env.logText();
   const std::vector<uint8_t> zeroes(800 * 600 * 4, 0);
   char zero[64];
@@ -215,6 +204,26 @@ TEST_F(ExchangeTest, FrameRequestsAndThePreviewToggleTravelAsEventsWhenThePlugIn
   EXPECT_EQ(env.logValue("request 200 "), zero);
   EXPECT_EQ(env.logValue("toggle-preview "), "0");
   EXPECT_EQ(host.host.commands_run, std::vector<int32_t>{3089});
+}
+
+// A host process whose route cannot be opened (another socket holds its
+// name) has the application ask through the block, and serves it there.
+TEST_F(ExchangeTest, WithoutARouteFrameRequestsGoThroughTheBlock) {
+  PLRouteClose();
+  const int squatter = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address;
+  const socklen_t size = PLRouteAddress(int32_t(getpid()), &address);
+  ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&address), size), 0);
+  clip.add(0, 64, 48, 0);
+  const std::string later = Clip::summary(clip.add(100, 64, 48, 0));
+  clip.add(200, 32, 24, 0);  // another size: an all-zero frame, which counts as none
+  env.script("wait-exchange\nrequest-frame 100\nrequest-frame 200\nrequest-frame 300\ncancel\nquit\n");
+  EXPECT_EQ(SHClickFullInterface(&host.host, 0), kHINoErr);
+  close(squatter);
+  EXPECT_FALSE(PLRouteIsOpen());
+  EXPECT_EQ(env.logValue("request 100 "), later) << env.logText();
+  EXPECT_EQ(env.logValue("request 200 "), "none");
+  EXPECT_EQ(env.logValue("request 300 "), "none");
 }
 
 TEST_F(ExchangeTest, KillingTheApplicationEndsTheHostsWait) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <thread>
@@ -17,7 +18,9 @@
 
 #include "platform/processes.h"
 #include "settings/comm_block.h"
+#include "tests/media/peer_tools.h"
 #include "tests/scratch_folder.h"
+#include "tools/standin_host/sh_png.h"
 
 namespace fs = std::filesystem;
 
@@ -73,6 +76,117 @@ TEST(VelmoraHostFullInterface, TheReturnedCorrectionIsSavedAndRendered) {
                           {"--full-interface", "--out", "cancelled"});
   ASSERT_EQ(cancelled.status, 0) << cancelled.err;
   EXPECT_EQ(slurp(dir + "/cancelled/frame_0001.png"), slurp(dir + "/plain/frame_0001.png"));
+}
+
+// What the application's script wrote after "Velmora 3 UI script: " and
+// `prefix`, one entry a line.
+std::vector<std::string> scriptLines(const std::string& log, const std::string& prefix) {
+  std::vector<std::string> found;
+  std::istringstream lines(log);
+  const std::string lead = "Velmora 3 UI script: " + prefix;
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(lead, 0) == 0) found.push_back(line.substr(lead.size()));
+  return found;
+}
+
+// The mean difference of the red, green and blue samples (0 to 255) between
+// a movie frame (RGB, 8 bits) and a PNG frame, over the middle of the
+// picture, away from its soft edges.
+double meanDifference(const uint8_t* movie, const SHImage& png) {
+  const double scale = 255.0 / (png.bits == 16 ? 65535.0 : 255.0);
+  double sum = 0;
+  int64_t count = 0;
+  for (int32_t y = png.height / 8; y < png.height * 7 / 8; ++y)
+    for (int32_t x = png.width / 8; x < png.width * 7 / 8; ++x)
+      for (int c = 0; c < 3; ++c, ++count)
+        sum += std::abs(movie[(size_t(y) * size_t(png.width) + size_t(x)) * 3 + size_t(c)] -
+                        png.samples[(size_t(y) * size_t(png.width) + size_t(x)) * 4 + size_t(c)] * scale);
+  return count ? sum / double(count) : 0;
+}
+
+// A rapid preview of the bundled clip in the application velmora-host
+// opened: every clip frame goes into the cache movie once, in order, at the
+// clip's rate and with its timecode, and the movie then shows each frame
+// once a loop at that rate against the clock.
+TEST(VelmoraHostFullInterface, ARapidPreviewOfTheClipHoldsEveryFrameOnceAndPlaysAtItsRate) {
+  constexpr int kFrames = 6;
+  constexpr double kRate = 24.0;  // the stand-in host's 2400 units, 100 a frame
+  const std::string dir = MakeScratchFolder("rapid");
+  setenv("VELMORA_TEMP", (dir + "/temp").c_str(), 1);
+  // Cancel: the frames velmora-host then renders have the correction the
+  // preview rendered with.
+  HostRun r = runHost(dir, "wait-exchange\nrapid-preview pane\nwait-preview\nwait 1\npreview-frames\ncancel\nquit\n",
+                      {"--full-interface", "--out", "out"});
+  unsetenv("VELMORA_TEMP");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> movieLine = scriptLines(r.err, "preview movie ");
+  ASSERT_EQ(movieLine.size(), 1u) << r.err;
+  const std::string movie = dir + "/temp/Velmora Cache.mov";
+  EXPECT_EQ(movieLine[0], std::to_string(kFrames) + " " + movie);
+  ASSERT_TRUE(fs::exists(movie));
+
+  // Every frame shown, in the order of the clip, at its time on the clock:
+  // never before it, and within a tolerant bound after it. A frame may be
+  // passed over when the machine is too busy to show it in time, but never
+  // repeated or shown out of order, and a whole loop is seen.
+  int64_t previous = -1, loops = 0, run = 0, longestRun = 0;
+  const std::vector<std::string> shown = scriptLines(r.err, "preview shown ");
+  ASSERT_GE(shown.size(), size_t(kFrames)) << r.err;
+  for (const std::string& line : shown) {
+    int64_t frame = -1, ms = -1;
+    std::istringstream(line) >> frame >> ms;
+    ASSERT_GE(frame, 0) << line;
+    ASSERT_LT(frame, kFrames) << line;
+    if (frame <= previous) ++loops, run = 0;
+    EXPECT_TRUE(previous < 0 ? frame == 0 : frame != previous) << line;
+    run = frame == (previous + 1) % kFrames ? run + 1 : 1;
+    longestRun = std::max(longestRun, run);
+    previous = frame;
+    const double due = double(loops * kFrames + frame) / kRate * 1000.0;
+    EXPECT_GE(double(ms), due - 20.0) << "frame " << frame << " of loop " << loops << " shown early";
+    EXPECT_LE(double(ms), due + 250.0) << "frame " << frame << " of loop " << loops << " shown late";
+  }
+  EXPECT_GE(longestRun, kFrames) << "one whole loop, every frame once";
+
+  // The movie holds the clip's frames in order: each is nearest to the
+  // frame velmora-host rendered at its time.
+  SHImage first;
+  std::string error;
+  ASSERT_TRUE(SHReadPNG(dir + "/out/frame_0001.png", &first, &error)) << error;
+  const size_t frameBytes = size_t(first.width) * size_t(first.height) * 3;
+  if (!HaveTool("ffprobe") || !HaveTool("ffmpeg")) GTEST_SKIP() << "ffprobe and ffmpeg are not installed";
+  int status = 0;
+  const std::string probe =
+      RunCapture("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                 "stream=nb_read_frames,r_frame_rate,width,height -of default=nw=1 '" + movie + "' 2>&1", &status);
+  EXPECT_EQ(status, 0) << probe;
+  EXPECT_NE(probe.find("nb_read_frames=" + std::to_string(kFrames) + "\n"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("r_frame_rate=24/1\n"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("width=" + std::to_string(first.width) + "\n"), std::string::npos) << probe;
+  const std::string timecode =
+      RunCapture("ffprobe -v error -show_entries stream_tags=timecode -of csv=p=0 '" + movie + "' 2>&1");
+  EXPECT_NE(timecode.find("00:00:00:00"), std::string::npos) << timecode;
+  const std::string raw = dir + "/movie.rgb";
+  ASSERT_EQ(RunTool("ffmpeg -v error -i '" + movie + "' -map 0:v:0 -f rawvideo -pix_fmt rgb24 '" + raw + "'"), 0);
+  const std::string pixels = slurp(raw);
+  ASSERT_EQ(pixels.size(), frameBytes * kFrames);
+  std::vector<SHImage> rendered(kFrames);
+  for (int k = 0; k < kFrames; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/out/frame_%04d.png", k + 1);
+    ASSERT_TRUE(SHReadPNG(dir + name, &rendered[size_t(k)], &error)) << error;
+  }
+  for (int n = 0; n < kFrames; ++n) {
+    const auto* frame = reinterpret_cast<const uint8_t*>(pixels.data()) + frameBytes * size_t(n);
+    int nearest = -1;
+    double best = 1e9;
+    for (int k = 0; k < kFrames; ++k) {
+      const double d = meanDifference(frame, rendered[size_t(k)]);
+      if (d < best) best = d, nearest = k;
+    }
+    EXPECT_EQ(nearest, n) << "movie frame " << n;
+    EXPECT_LT(best, 4.0) << "movie frame " << n << " differs from the rendered frame";
+  }
 }
 
 TEST(VelmoraHostFullInterface, ProjectsAreNotReplacedAndFramesMustExist) {
@@ -134,6 +248,51 @@ TEST(VelmoraHostFullInterface, ASecondExchangeOrASignalEndsItWithoutWritingAnyth
     EXPECT_FALSE(fs::exists(first + "/out"));
     EXPECT_TRUE(waitUntilGone(app, 10)) << "the application ends with its host";
     if (PLProcessIsAlive(app)) kill(PLProcessIDOf(app), SIGKILL);
+  }
+  unsetenv(kCCKeyVariable);
+}
+
+// While the application asks for clip frames one after another (each an
+// event to the host and its reply), one program is stopped, so that the
+// other is left waiting on it, and then killed: the other's wait ends at
+// once, well within the time-out of an event's reply (10 seconds).
+TEST(VelmoraHostFullInterface, KillingEitherProgramDuringAnEventEndsTheOthersWait) {
+  setenv(kCCKeyVariable, testKey().c_str(), 1);
+  std::string script = "wait-exchange\nprint hsl_master_hue\n";
+  for (int i = 0; i < 3000; ++i) script += "request-frame 100\nwait 0.005\n";
+  script += "cancel\nquit\n";
+  for (const char* killed : {"velmora-host", "velmora-ui"}) {
+    SCOPED_TRACE(killed);
+    const std::string dir = MakeScratchFolder("killed");
+    HostRun run;
+    std::thread host([&] { run = runHost(dir, script, {"--full-interface", "--out", "out"}); });
+    const std::string log = dir + "/stderr.txt";
+    EXPECT_TRUE(waitForText(log, "request 100 320x180", 30)) << slurp(log);
+    const PLProcessSerial victim = PLFindProcess(killed, kCCKeyVariable);
+    const PLProcessSerial other =
+        PLFindProcess(std::string(killed) == "velmora-host" ? "velmora-ui" : "velmora-host", kCCKeyVariable);
+    ASSERT_NE(victim, 0u);
+    ASSERT_NE(other, 0u);
+    kill(PLProcessIDOf(victim), SIGSTOP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const size_t answered = slurp(log).size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    if (std::string(killed) == "velmora-host") {
+      EXPECT_EQ(slurp(log).size(), answered) << "the application waits for the stopped host's reply";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    kill(PLProcessIDOf(victim), SIGKILL);
+    EXPECT_TRUE(waitUntilGone(other, 30)) << slurp(log);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << slurp(log);
+    if (PLProcessIsAlive(other)) kill(PLProcessIDOf(other), SIGKILL);
+    host.join();
+    if (std::string(killed) == "velmora-ui") {
+      EXPECT_EQ(run.status, 1);
+      EXPECT_NE(run.err.find("ended before the exchange was finished"), std::string::npos) << run.err;
+      EXPECT_FALSE(fs::exists(dir + "/out"));
+    } else {
+      EXPECT_NE(slurp(log).find("the host process ended during the exchange"), std::string::npos) << slurp(log);
+    }
   }
   unsetenv(kCCKeyVariable);
 }
