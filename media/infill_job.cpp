@@ -187,8 +187,8 @@ QVMediaErr QVMediaAssembleInfill(QVMediaFileRef** clips, uint32_t clipCount, con
     int64_t frames = 0;
     QVMediaGetFrameCount(clips[i], &frames);
     for (int64_t f = 0; !err && f < frames; ++f) {
-      if (!media::ReadSourceFrame(clips[i], f, source)) {
-        err = QVMediaErr_FileNotFound;
+      if (const QVMediaErr read = media::ReadSourceFrame(clips[i], f, source)) {
+        err = read;
         break;
       }
       for (uint32_t p = 0; p < 4 && !err; ++p)

@@ -110,6 +110,18 @@ QVStatus QVJobListRemove(uint32_t id) {
   return kQVNoErr;
 }
 
+bool QVJobListCancel(uint32_t id) {
+  JobList& l = List();
+  // Under the lock: a job leaves the list before its record goes away.
+  std::lock_guard<std::mutex> hold(l.lock);
+  for (Node* node = l.head; node; node = node->next) {
+    if (node->id != id) continue;
+    if (node->job) QVMediaCancelOutputJob(node->job);
+    return node->job != nullptr;
+  }
+  return false;
+}
+
 void QVJobListMarkDirty() { List().dirty = true; }
 
 bool QVJobListTakeDirty() { return List().dirty.exchange(false); }

@@ -38,6 +38,9 @@ void QVJobListSetBrowser(const QVJobListBrowser* browser);
 QVStatus QVJobListAdd(QVOutputJob* job, uint32_t* outId);
 // Removes the job with that id; an id not in the list changes nothing.
 QVStatus QVJobListRemove(uint32_t id);
+// Asks the job with that id to stop after its current frame (its status
+// becomes canceling); false when no such job is listed.
+bool QVJobListCancel(uint32_t id);
 void QVJobListMarkDirty();
 // Reads and clears the dirty flag.
 bool QVJobListTakeDirty();

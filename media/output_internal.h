@@ -52,6 +52,10 @@ bool OutputCancelled(const OutputRender* r);
 // Closes the window and the source and frees the frames.
 void OutputEnd(OutputRender* r);
 
+// Makes `frame` the source's current frame and fetches it through frame
+// delivery into a planar float frame (scaled when its size is not the
+// source's decode size). 0 or the status of the step that failed.
+QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out);
 // One source frame's pixels as read from its file: 16-bit ARGB (DPX,
 // Cineon) or 'BGRA' (movies, stills).
 struct SourcePixels {
@@ -67,8 +71,6 @@ struct SourcePixels {
 bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out);
 // The pixels into a planar float frame of their size, over the task pool.
 void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out);
-// Both: source frame `frame` into a planar float frame of the source's size.
-bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out);
 
 // The output frame as 8-bit R, G, B rows (JPEG) or 16-bit R, G, B rows in the
 // machine's order (TIFF), or 16-bit R, G, B, A full scale 65535 (movies).

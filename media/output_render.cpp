@@ -17,6 +17,7 @@
 #include "core/pixel_transfer.h"
 #include "core/task_pool.h"
 #include "media/dpx_header.h"
+#include "media/frame_cache.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
 #include "media/output_internal.h"
@@ -110,6 +111,11 @@ bool JobCancelRequested(const QVOutputJobParams* params, const int32_t* cancelWo
                  __atomic_load_n(&job->cancelWord, __ATOMIC_ACQUIRE) == kQVProgressUserCancelled);
 }
 
+QVMediaErr ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
+  if (QVMediaErr err = QVMediaSetCurrentFrame(source, frame)) return err;
+  return QVMediaFetchFrame(source, out);
+}
+
 namespace {
 
 // Pixels into the planar frame in row bands over the task pool.
@@ -117,10 +123,6 @@ void TransferIn(const void* pixels, uint32_t rowBytes, FBPixFormat format, FBFra
   VL_EngineLockGuard hold;  // the pool serves one caller at a time
   FBTransferPixToFBFrame(pixels, rowBytes, 0, format, out, gNumProcessors, &gVLMPMaster);
 }
-
-}  // namespace
-
-namespace {
 
 bool ReadPixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t height, SourcePixels* out) {
   char path[1024];
@@ -179,15 +181,10 @@ void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
   TransferIn(pixels.bytes.data(), pixels.rowBytes, pixels.format, out);
 }
 
-bool ReadSourceFrame(QVMediaFileRef* source, int64_t frame, FBFrameStruct* out) {
-  SourcePixels pixels;
-  if (!ReadSourcePixels(source, frame, out->width, out->height, &pixels)) return false;
-  SourcePixelsToFrame(pixels, out);
-  return true;
-}
-
 // Source frames read ahead on a thread of their own, in order from frame 0,
-// while the job corrects, scales and writes the frames before them. Frame n
+// while the job corrects, scales and writes the frames before them. A frame
+// the reader could not read is fetched again through frame delivery, whose
+// status says why it cannot be loaded. Frame n
 // goes into slot n % kSlots; the reader waits for the slot to be given back.
 class ReadAhead {
  public:
@@ -277,6 +274,8 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
     r->decodeWidth = r->source->decodeWidth;
     r->decodeHeight = r->source->decodeHeight;
   }
+  // Frames this wide would crowd the cache out; what it holds is let go.
+  if (r->decodeWidth > 2048) QVFrameCacheFlush();
   // Fill or fit, proportions kept.
   const double sx = double(r->outputWidth) / r->decodeWidth, sy = double(r->outputHeight) / r->decodeHeight;
   const double s = (params->flags & kQVOutputFillFrame) ? std::max(sx, sy) : std::min(sx, sy);
@@ -333,17 +332,17 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
     return QVMediaErr_NoErr;
   }
   if (index >= r->frameCount) return QVMediaErr_NoErr;
-  QVMediaSetCurrentFrame(r->source, index);
-  bool read = false;
-  if (const SourcePixels* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr) {
-    read = ahead->ok;
-    if (read) SourcePixelsToFrame(*ahead, r->decode);
-    r->readAhead->Give();
+  QVMediaErr err = QVMediaErr_NoErr;
+  const SourcePixels* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
+  if (ahead && ahead->ok) {
+    QVMediaSetCurrentFrame(r->source, index);
+    SourcePixelsToFrame(*ahead, r->decode);
   } else {
-    read = ReadSourceFrame(r->source, index, r->decode);
+    err = ReadSourceFrame(r->source, index, r->decode);
   }
-  if (!read) {
-    QVMediaShowRenderError(p, "Error during render: Unable to load media frame", QVMediaErr_MediaOffline);
+  if (ahead) r->readAhead->Give();
+  if (err) {
+    QVMediaShowRenderError(p, "Error during render: Unable to load media frame", err);
     FillBlack(r->decode);
   }
   if (p->frameFilter && !p->frameFilter(r->decode, index, r->source, p->refcon)) return QVMediaErr_NoErr;

@@ -5,6 +5,7 @@
 #include "media/progress_window.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -150,7 +151,13 @@ std::vector<std::string> Cells(uint32_t id) {
 }
 
 void AddRow(void*, uint32_t id) {
-  if (gJobList && TKIsControlAlive(gJobList)) TKListAddRow(gJobList, int32_t(id), Cells(id));
+  if (!gJobList || !TKIsControlAlive(gJobList)) return;
+  for (int32_t row = 0;; ++row) {
+    const int32_t rowID = TKListRowID(gJobList, row);
+    if (rowID <= 0) break;
+    if (uint32_t(rowID) == id) return;  // listed when the control came
+  }
+  TKListAddRow(gJobList, int32_t(id), Cells(id));
 }
 
 void RemoveRow(void*, uint32_t id) {
@@ -182,6 +189,11 @@ void QVJobListAttachControl(TKControl* list) {
                           {"Status", 90, false, false, kQVJobPropertyStatus}});
   static const QVJobListBrowser browser{AddRow, RemoveRow, nullptr};
   QVJobListSetBrowser(&browser);
+  // The jobs listed before the control came.
+  TKListRemoveAll(list);
+  uint32_t ids[256];
+  const size_t count = std::min(QVJobListIds(ids, std::size(ids)), std::size(ids));
+  for (size_t i = 0; i < count; ++i) AddRow(nullptr, ids[i]);
   QVJobListMarkDirty();
 }
 

@@ -12,6 +12,7 @@ void QVProgressInstallToolkitView();
 // The job list shown by a list control: columns for progress, task, kind
 // and status; rows follow the list. The control's ('QVc3', 'btdl')
 // property may hold the TKControl* of a button that acts on one selected row.
+// The jobs already listed get their rows at once.
 void QVJobListAttachControl(TKControl* list);
 // Main thread, when the control is visible: updates its button and, when
 // the list changed since, every row's cells.

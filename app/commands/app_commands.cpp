@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/commands/lut_test_image.h"
+#include "app/commands/output_commands.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "app/views/transport_bar.h"
@@ -132,6 +133,7 @@ void EndSessionKeepingAlive() {
 }
 
 void QuitApplication() {
+  StopOutputJobs();
   AppServices().saveGalleryColumns();
   UISavePreferences();
   UIHooks().saveGallery();
@@ -384,6 +386,11 @@ QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
     ReferenceImageName(GetViewPane(kPaneResult), &name);
     AppServices().saveReferenceImage(gResultGWorld, name.empty() ? nullptr : name.c_str());
   }
+  return kPass;
+}
+
+QVStatus CmdRenderOutput(uint32_t id, TKControl*) {
+  StartOutputJobCommand(id, &gUISettings);
   return kPass;
 }
 
@@ -645,6 +652,8 @@ const CommandRow kCommands[] = {
     {kAppCmdLayout1, true, kEditApply, CmdLayout, kPass, "Pane layout 1"},
     {kAppCmdLayout2, true, kEditApply, CmdLayout, kPass, "Pane layout 2"},
     {kAppCmdSaveReferenceImage, true, kEditApply, CmdSaveReferenceImage, kPass, "Save reference image"},
+    {kAppCmdRenderMovie, true, kEditApply, CmdRenderOutput, kPass, "Render movie"},
+    {kAppCmdRenderSequence, true, kEditApply, CmdRenderOutput, kPass, "Render image sequence"},
     {kAppCmdExportAcademy, true, kEditApply, CmdExport3DLUT, kPass, "Export Academy LUT"},
     {kAppCmdExportLustre, true, kEditApply, CmdExport3DLUT, kPass, "Export .3dl Lustre"},
     {kAppCmdExportFlame, true, kEditApply, CmdExport3DLUT, kPass, "Export .3dl Flame"},

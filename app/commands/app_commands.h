@@ -81,7 +81,9 @@ constexpr uint32_t kAppCmdSecondaryLUTItem = QVFourCC("VCsl");
 constexpr uint32_t kAppCmdExternalLUTItem = QVFourCC("VCel");
 // Reference image.
 constexpr uint32_t kAppCmdSaveReferenceImage = QVFourCC("CCri");
-// Exports.
+// Exports: the current clip rendered with the correction, and the LUTs.
+constexpr uint32_t kAppCmdRenderMovie = QVFourCC("FEqt");
+constexpr uint32_t kAppCmdRenderSequence = QVFourCC("FEis");
 constexpr uint32_t kAppCmdExportAcademy = QVFourCC("FElA");
 constexpr uint32_t kAppCmdExportLustre = QVFourCC("FEaL");
 constexpr uint32_t kAppCmdExportFlame = QVFourCC("FEaF");

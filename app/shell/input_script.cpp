@@ -18,8 +18,10 @@
 #include "app/views/preview_outputs.h"
 #include "app/views/rapid_preview.h"
 #include "app/views/transport_bar.h"
+#include "app/window/job_list_window.h"
 #include "app/window/shell_window.h"
 #include "core/pixel_transfer.h"
+#include "media/output_job.h"
 #include "platform/log.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_headless.h"
@@ -106,7 +108,7 @@ const Verb kVerbs[] = {
     {"result-pixel", 2}, {"tab", 1},  {"result-sum", 0}, {"memory", 0}, {"toggle-preview", 0},
     {"load-source", 1}, {"load-reference", 1}, {"step", 1}, {"timecode", 0}, {"play", 0},
     {"secondary-monitor", 1}, {"rapid-preview", 1}, {"screenshot-window", 2}, {"wait-preview", 0},
-    {"preview-frames", 0},
+    {"preview-frames", 0}, {"answer-panel", 1}, {"wait-jobs", 0}, {"cancel-job", 0},
 };
 
 const std::pair<const char*, uint32_t> kNamedCommands[] = {
@@ -182,6 +184,24 @@ bool run(const Step& s) {
   }
   if (s.verb == "wait-exchange") return gUIComm.block != nullptr && gUICommAttached;
   if (s.verb == "wait-idle") return gUIComm.block == nullptr;
+  if (s.verb == "wait-jobs") {
+    if (QVMediaOutstandingJobs() > 0) return false;
+    note("jobs done");
+    return true;
+  }
+  if (s.verb == "cancel-job") {
+    // As a person would: the last row of the "Output Jobs" window selected,
+    // then its Cancel Job button.
+    TKControl* list = JobListControl();
+    int32_t rows = 0;
+    while (list && TKListRowID(list, rows) > 0) ++rows;
+    if (rows == 0) return false;
+    TKListSelectRow(list, rows - 1);
+    std::string cells;
+    for (int32_t c = 0; c < 4; ++c) cells += (c ? " | " : "") + TKListGetCell(list, rows - 1, c);
+    note("cancel-job " + cells + (JobListCancelSelected() ? " cancelled" : " not cancelled"));
+    return true;
+  }
   if (s.verb == "wait-preview") return !gRapidPreviewRendering;
   for (const auto& [name, command] : kNamedCommands) {
     if (s.verb == name) {
@@ -235,6 +255,10 @@ bool run(const Step& s) {
     std::snprintf(text, sizeof text, "result %d %d %08x", int(x), int(y),
                   gResultGWorld ? TKImageGetPixel(gResultGWorld, int32_t(x), int32_t(y)) : 0u);
     note(text);
+  } else if (s.verb == "answer-panel") {
+    TKDialogAnswer answer;
+    answer.path = s.args[0];
+    TKQueueDialogAnswer(answer);
   } else if (s.verb == "load-source" || s.verb == "load-reference") {
     const QVStatus status = s.verb == "load-source" ? MediaLoadSourceFile(s.args[0].c_str())
                                                     : MediaLoadReferenceFile(s.args[0].c_str());

@@ -48,6 +48,12 @@
 //   timecode              writes "timecode TEXT", the current pane's readout
 //   toggle-preview        asks the host to toggle its video preview and
 //                         writes "toggle-preview STATUS"
+//   answer-panel PATH     the next open, save or folder panel chooses PATH
+//   wait-jobs             until no output job is running or waiting; writes
+//                         "jobs done"
+//   cancel-job            once the "Output Jobs" window lists a job, selects
+//                         its last row and presses Cancel Job; writes
+//                         "cancel-job CELLS cancelled" (or "not cancelled")
 //
 // Example:
 //   wait-exchange

@@ -51,6 +51,23 @@ inline void WriteTestDPX(const std::string& folder, const std::string& name, uin
   FBDisposeFrameBuffer(frame);
 }
 
+// A DPX clip in folder (which must exist): shot_0100.dpx and on, `frames`
+// frames at 24 frames a second from timecode 01:00:00:00, the value of frame
+// n at (x, y) channel c being value(x, y, c, n). The first frame's path.
+template <typename F>
+std::string WriteTestClip(const std::string& folder, uint32_t width, uint32_t height, uint32_t frames, F value) {
+  for (uint32_t n = 0; n < frames; ++n) {
+    FBFrameStruct* frame = MakeFloatFrame(width, height, [&](uint32_t x, uint32_t y, int c) { return value(x, y, c, n); });
+    DPXHeaderInfo info = MakeDPXInfo(width, height, 24, 0x01000000u + ((n / 10) << 4 | (n % 10)));
+    DPXWriteParams params = LinearParams();
+    char name[64];
+    std::snprintf(name, sizeof name, "shot_%04u.dpx", 100 + n);
+    EXPECT_EQ(DPXCreateFile(folder.c_str(), name, &info, frame, &params), kQVNoErr);
+    FBDisposeFrameBuffer(frame);
+  }
+  return folder + "/shot_0100.dpx";
+}
+
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -44,16 +44,7 @@ float ClipValue(uint32_t x, uint32_t y, int c, uint32_t n) {
 std::string MakeClip(const std::string& folder, uint32_t width = kW, uint32_t height = kH, uint32_t frames = kFrames) {
   const std::string clip = folder + "/clip";
   fs::create_directories(clip);
-  for (uint32_t n = 0; n < frames; ++n) {
-    FBFrameStruct* frame = MakeFloatFrame(width, height, [n](uint32_t x, uint32_t y, int c) { return ClipValue(x, y, c, n); });
-    DPXHeaderInfo info = MakeDPXInfo(width, height, 24, 0x01000000u + ((n / 10) << 4 | (n % 10)));
-    DPXWriteParams params = LinearParams();
-    char name[64];
-    std::snprintf(name, sizeof name, "shot_%04u.dpx", 100 + n);
-    EXPECT_EQ(DPXCreateFile(clip.c_str(), name, &info, frame, &params), kQVNoErr);
-    FBDisposeFrameBuffer(frame);
-  }
-  return clip + "/shot_0100.dpx";
+  return WriteTestClip(clip, width, height, frames, ClipValue);
 }
 
 struct Outcome {
@@ -230,22 +221,35 @@ TEST_F(OutputJobs, DPXSequenceThroughTheProcessor) {
   EXPECT_TRUE(fs::exists(renders_ + "/graded 1/graded_011.dpx"));
 }
 
-TEST_F(OutputJobs, FramesThatCannotBeLoadedAreShownOncePerJobAndGoOutBlack) {
+TEST_F(OutputJobs, FramesThatCannotBeLoadedAreShownOncePerCodeWithTheirStatusAndGoOutBlack) {
   for (const char* broken : {"/clip/shot_0103.dpx", "/clip/shot_0105.dpx"}) {
     std::vector<uint8_t> bytes = ReadBytes(folder_ + broken);
     bytes.resize(3000);  // the header whole, the pixels cut off
     WriteBytes(folder_ + broken, bytes);
   }
+  // A frame file that goes away while the job runs.
+  const std::string vanishing = folder_ + "/clip/shot_0107.dpx";
   QVOutputJobParams p = Params(kQVOutputDPXSequence, "holes.dpx");
+  p.refcon = const_cast<std::string*>(&vanishing);
+  p.frameFilter = [](FBFrameStruct*, int64_t frame, QVMediaFileRef*, void* refcon) {
+    if (frame == 0) fs::remove(*static_cast<std::string*>(refcon));
+    return true;
+  };
   ASSERT_EQ(QVMediaStartOutputJob(&p), QVMediaErr_NoErr);
   const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
-  ASSERT_EQ(alerts.size(), 1u) << "the same code is shown once per job";
+  ASSERT_EQ(alerts.size(), 2u) << "each code is shown once per job";
+  char unreadable[256] = {}, missing[256] = {};
+  QVMediaGetErrorText(QVMediaErr_FileNotFound, nullptr, unreadable, sizeof unreadable);
+  QVMediaGetErrorText(QVMediaErr_MediaTooShort, nullptr, missing, sizeof missing);
   EXPECT_EQ(alerts[0].title, "Zrn Render of \"shot_0100.dpx\"");
-  EXPECT_EQ(alerts[0].message.rfind("Error during render: Unable to load media frame - ", 0), 0u) << alerts[0].message;
-  EXPECT_EQ(p.lastReportedError, uint32_t(QVMediaErr_MediaOffline));
+  EXPECT_EQ(alerts[0].message, std::string("Error during render: Unable to load media frame - ") + unreadable);
+  EXPECT_EQ(alerts[1].message, std::string("Error during render: Unable to load media frame - ") + missing);
+  EXPECT_EQ(p.lastReportedError, uint32_t(QVMediaErr_MediaTooShort));
   EXPECT_TRUE(fs::exists(renders_ + "/holes/holes_011.dpx")) << "the job goes on";
-  const std::vector<float> hole = ReadDPX(renders_ + "/holes/holes_003.dpx", kW, kH);
-  EXPECT_EQ(*std::max_element(hole.begin() + 1, hole.begin() + 4), 0.0f) << "a frame that cannot be had is black";
+  for (const char* hole : {"/holes/holes_003.dpx", "/holes/holes_007.dpx"}) {
+    const std::vector<float> v = ReadDPX(renders_ + hole, kW, kH);
+    EXPECT_EQ(*std::max_element(v.begin() + 1, v.begin() + 4), 0.0f) << hole << ": a frame that cannot be had is black";
+  }
 }
 
 TEST_F(OutputJobs, OutputSizeFitsOrFillsThePicture) {

@@ -244,6 +244,14 @@ TEST(JobList, RowsIdsAndCells) {
   ASSERT_EQ(QVJobListItemData(first, kQVJobPropertyIsContainer, &d, false), kQVNoErr);
   EXPECT_FALSE(d.hasData);
 
+  // Cancel by id reaches that job only; an id not listed cancels nothing.
+  EXPECT_TRUE(QVJobListCancel(first + 1));
+  EXPECT_EQ(jobs[1].cancel, 1);
+  EXPECT_EQ(jobs[1].status, kQVJobCanceling);
+  EXPECT_EQ(jobs[0].cancel, 0);
+  EXPECT_FALSE(QVJobListCancel(9999));
+  QVJobListTakeDirty();
+
   // An unknown id changes nothing; removing the head makes the second the head.
   EXPECT_EQ(QVJobListRemove(9999), kQVNoErr);
   EXPECT_FALSE(QVJobListTakeDirty());

@@ -2,6 +2,8 @@
 // record, on the headless correction window.
 #include "app/commands/app_commands.h"
 
+#include "media/output_job.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -228,6 +230,18 @@ TEST_F(AppCommands, MenusFollowTheSession) {
   EXPECT_EQ(TKMatchMenuKey('c', kTKModCommand).command, kAppCmdCopy);
 }
 
+// Rendering needs a clip as the source; the host's frame alone is not one.
+TEST_F(AppCommands, RenderCommandsWithoutAClipSaySoAndStartNothing) {
+  for (uint32_t code : {C("FEqt"), C("FEis")}) {
+    PLAlertScriptBegin();
+    EXPECT_EQ(HandleAppCommand(code, nullptr), kQVErrNotHandled);
+    ASSERT_EQ(Alerts().size(), 1u);
+    EXPECT_EQ(Alerts()[0].rfind("Rendering output needs a clip as the source", 0), 0u) << Alerts()[0];
+    EXPECT_EQ(QVMediaOutstandingJobs(), 0u);
+    PLAlertScriptEnd();
+  }
+}
+
 TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
   const std::vector<TKMenu*> bar = TKGetMenuBarMenus();
   ASSERT_EQ(bar.size(), 7u);
@@ -239,7 +253,8 @@ TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
                                    C("SCrs"), C("SCld"), C("SCsv"), C("SCsp"), C("SCla"), C("SCsa"), C("CCri"),
                                    C("HLPm"), C("FElA"), C("FEaL"), C("FEaF"), C("FEaS"), C("FEaG"), C("FElH"),
                                    C("FElc"), C("FElL"), C("FElG"), C("FElP"), C("FElS"), C("FElT"), C("FElC"),
-                                   C("VCpb"), C("VCsh"), C("VCeb"), C("DB3d"), C("DBtt"), C("VLis")};
+                                   C("VCpb"), C("VCsh"), C("VCeb"), C("DB3d"), C("DBtt"), C("VLis"),
+                                   C("FEqt"), C("FEis")};
   for (uint32_t id : menuCommands) {
     TKMenu* menu = nullptr;
     int32_t item = 0;
