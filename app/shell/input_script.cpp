@@ -259,9 +259,11 @@ bool run(const Step& s) {
     RapidPreviewButton(bar, s.args[0] != "off", s.args[0] == "full");
     note("rapid-preview " + s.args[0] + (RapidPreviewBar() ? " on" : " off"));
   } else if (s.verb == "screenshot-window") {
-    // The secondary monitor's window or the full-screen preview's.
-    TKWindow* w = s.args[0] == "secondary" ? SecondaryPreviewWindow()
+    // The secondary monitor's window, the full-screen preview's or the
+    // front window (a dialog that is open).
+    TKWindow* w = s.args[0] == "secondary"     ? SecondaryPreviewWindow()
                   : s.args[0] == "full-screen" ? RapidPreviewFullScreenWindow()
+                  : s.args[0] == "front"       ? TKFrontWindow()
                                                : nullptr;
     TKRunOnce(0);
     TKImage* shot = w ? TKCaptureWindow(w) : nullptr;
