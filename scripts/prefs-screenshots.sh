@@ -28,8 +28,10 @@ script="$work/prefs.txt"
   echo "quit"
 } >"$script"
 
-# Preferences of their own, so the user's are left alone.
+# Preferences of their own, so the user's are left alone, and a segment key
+# of its own, so another exchange running meanwhile is left alone.
 export VELMORA_PREFERENCES="$work/preferences"
+export VELMORA_SHM_KEY=$((0x52000000 + $$ % 65536))
 run_ui "$script" 1024x768 "$work/out"
 
 count="$(ls "$out"/*.png 2>/dev/null | wc -l)"
