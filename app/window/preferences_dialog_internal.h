@@ -67,9 +67,9 @@ void PreferencesSurfaceTypeChanged(PreferencesDialog* dialog, int32_t type);
 void PreferencesSurfaceInterfaceChanged(PreferencesDialog* dialog);
 
 // The cache folder's path as the Caches tab shows it: the folder the alias
-// names, shortened in the middle with "..." to at most 50 characters, or
+// names, shortened in the middle with "..." to at most 50 bytes, or
 // "No Valid Cache Folder Defined" when it names no folder.
 std::string PreferencesCacheFolderText(const PrefsSettings& prefs);
-// Text shortened in the middle with "..." to at most `limit` characters
-// (UTF-8 characters are kept whole).
+// Text shortened in the middle with "..." to at most `limit` bytes (UTF-8
+// characters are kept whole).
 std::string ShortenInMiddle(const std::string& text, size_t limit);
