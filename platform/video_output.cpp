@@ -18,14 +18,13 @@ struct PLVideoDevice : PLVideoDeviceState {};
 
 namespace {
 
-struct ModeSize {
-  uint32_t mode;
-  int32_t width, height;
-};
-const ModeSize kModes[] = {
-    {QVFourCC("ntsc"), 720, 486},
-    {QVFourCC("pal "), 720, 576},
-    {QVFourCC("hd10"), 1920, 1080},
+// 59.94 and 50 fields per second in 16.16 fixed point.
+constexpr int32_t kRate5994 = 3928227;
+constexpr int32_t kRate50 = 50 << 16;
+const PLVideoDisplayMode kModes[] = {
+    {QVFourCC("ntsc"), "NTSC 720 x 486i/59.94", 720, 486, kRate5994, QVFourCC("2vuy"), QVFourCC("DVOR")},
+    {QVFourCC("pal "), "PAL 720 x 576i/50", 720, 576, kRate50, QVFourCC("2vuy"), QVFourCC("DVOR")},
+    {QVFourCC("hd10"), "HD 1920 x 1080i/59.94", 1920, 1080, kRate5994, QVFourCC("v210"), QVFourCC("DVOR")},
 };
 
 struct MemorySetUp {
@@ -41,8 +40,8 @@ QVStatus sizeForMode(uint32_t mode, int32_t defaultWidth, int32_t defaultHeight,
     *h = defaultHeight;
     return kQVNoErr;
   }
-  for (const ModeSize& m : kModes) {
-    if (m.mode == mode) {
+  for (const PLVideoDisplayMode& m : kModes) {
+    if (m.id == mode) {
       *w = m.width;
       *h = m.height;
       return kQVNoErr;
@@ -57,6 +56,12 @@ QVStatus openDevice(PLVideoDevice** device) {
 }
 
 void closeDevice(PLVideoDevice* device) { delete device; }
+
+int32_t deviceModes(PLVideoDevice*, PLVideoDisplayMode* out, int32_t max) {
+  const int32_t count = int32_t(sizeof kModes / sizeof kModes[0]);
+  for (int32_t i = 0; i < count && i < max; ++i) out[i] = kModes[i];
+  return count;
+}
 
 void deviceSize(PLVideoDevice* d, int32_t* w, int32_t* h) {
   *w = d->begun ? d->width : 0;
@@ -125,9 +130,10 @@ QVStatus memoryShow(PLVideoDevice* d, const uint8_t* pixels, int32_t rowBytes) {
 }
 
 const PLVideoDeviceKind kNullKind = {kPLVideoNullDevice, "Null video output", openDevice, nullMode, nullBegin,
-                                     nullEnd, closeDevice, deviceSize, nullShow};
+                                     nullEnd, closeDevice, deviceSize, nullShow, deviceModes};
 const PLVideoDeviceKind kMemoryKind = {kPLVideoMemoryDevice, "In-memory video output", memoryOpen, memoryMode,
-                                       memoryBegin, memoryEnd, memoryClose, deviceSize, memoryShow};
+                                       memoryBegin, memoryEnd, memoryClose, deviceSize, memoryShow,
+                                       deviceModes};
 
 std::mutex gRegistryLock;
 std::vector<const PLVideoDeviceKind*>& registry() {
@@ -148,6 +154,16 @@ void PLVideoRegisterDevice(const PLVideoDeviceKind* kind) {
   if (!kind) return;
   std::lock_guard<std::mutex> hold(gRegistryLock);
   registry().push_back(kind);
+}
+
+int32_t PLVideoDeviceCount() {
+  std::lock_guard<std::mutex> hold(gRegistryLock);
+  return int32_t(registry().size());
+}
+
+const PLVideoDeviceKind* PLVideoDeviceAt(int32_t index) {
+  std::lock_guard<std::mutex> hold(gRegistryLock);
+  return index >= 0 && size_t(index) < registry().size() ? registry()[size_t(index)] : nullptr;
 }
 
 void PLMemoryVideoConfigure(int32_t width, int32_t height, int32_t beginFailures) {

@@ -19,6 +19,19 @@
 
 struct PLVideoDevice;  // one open instance
 
+// One display mode a device offers. The rate is 16.16 fixed point in frames
+// or fields per second as the device counts them (0 when it gives none);
+// the pixel type and the first decompressor type are four-character codes
+// (a type may also be a plain bit depth such as 32).
+struct PLVideoDisplayMode {
+  uint32_t id;  // what setDisplayMode takes
+  char name[64];
+  int32_t width, height;
+  int32_t rate;
+  uint32_t pixelType;
+  uint32_t decompressorType;
+};
+
 struct PLVideoDeviceKind {
   uint32_t subtype;
   const char* name;
@@ -32,6 +45,8 @@ struct PLVideoDeviceKind {
   void (*size)(PLVideoDevice* device, int32_t* width, int32_t* height);
   // Shows one frame of the output's size.
   QVStatus (*showFrame)(PLVideoDevice* device, const uint8_t* pixels, int32_t rowBytes);
+  // Fills up to max of the open device's display modes; returns how many it has.
+  int32_t (*displayModes)(PLVideoDevice* device, PLVideoDisplayMode* out, int32_t max);
 };
 
 constexpr uint32_t kPLVideoNullDevice = QVFourCC("NuLL");
@@ -41,10 +56,14 @@ constexpr uint32_t kPLVideoMemoryDevice = QVFourCC("MeMo");
 const PLVideoDeviceKind* PLVideoFindDevice(uint32_t subtype);
 // Adds a kind (kept by pointer, searched after the built-in ones).
 void PLVideoRegisterDevice(const PLVideoDeviceKind* kind);
+// The kinds in registry order (the built-in ones first); null past the end.
+int32_t PLVideoDeviceCount();
+const PLVideoDeviceKind* PLVideoDeviceAt(int32_t index);
 
 // The in-memory device's set-up and record. Display modes: 0 the size set
 // here (720 x 486 until set), 'ntsc' 720 x 486, 'pal ' 720 x 576, 'hd10'
-// 1920 x 1080; any other mode is refused. `beginFailures` begins fail
+// 1920 x 1080; any other mode is refused. Both built-in devices list the
+// three named modes (interlaced, rates in fields per second). `beginFailures` begins fail
 // before one succeeds.
 struct PLMemoryVideoRecord {
   int32_t opens = 0;

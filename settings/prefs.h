@@ -28,6 +28,7 @@ struct PrefsRecentFileList {
   PFHandle aliases[kPFRecentSlots];  // empty slots hold no alias
   int32_t kinds[kPFRecentSlots];     // file kind per slot
   uint8_t loaded;                    // 1 once defaults or a load filled the list
+  bool operator==(const PrefsRecentFileList&) const = default;
 };
 
 enum : int { kPFRecentProjects = 0, kPFRecentImports = 1, kPFRecentProjectImports = 2 };
@@ -36,6 +37,7 @@ enum : int { kPFExportQuickTime = 0, kPFExportMPEG4 = 1, kPFExportImageSequence 
 
 struct PFRunTimePair {
   int32_t first, second;
+  bool operator==(const PFRunTimePair&) const = default;
 };
 
 // Fields in record order. "key" comments name the domain key of the field;
@@ -110,9 +112,23 @@ struct PrefsSettings {
   PFHandle runTimeFolders[2];       // no key: aliases of the temporary and the documents folder
   int32_t runTimeWordsC[5];         // no key
   char adjustHostPixels[128];       // "Adjust Host Pixels" (string): host signatures, NUL-terminated
+  bool operator==(const PrefsSettings&) const = default;
 };
 
 extern PrefsSettings gPrefsSettings;
+
+// The undo depths of the undo popup's items 1 to 7.
+inline constexpr int32_t kPFUndoDepths[7] = {0, 1, 5, 10, 20, 50, 99};
+
+// The four video level codings (items 1 to 4 of the coding popup): the
+// black and white levels and the limits each one stands for.
+struct PFVideoLevels {
+  int32_t black, white, min, max;
+};
+inline constexpr PFVideoLevels kPFVideoLevelCodings[4] = {
+    {0, 255, 0, 255}, {16, 235, 0, 255}, {0, 1023, 0, 1023}, {64, 940, 0, 1023}};
+// Sets the coding and its four levels; a coding outside 1 to 4 changes nothing.
+void PFSetVideoLevelCoding(PrefsSettings* prefs, int32_t coding);
 
 // The grading application's eight saved settings slots (numbered 1 to 8,
 // index 0 to 7), kept in the domain under "Saved Settings %ld".

@@ -110,8 +110,6 @@ const VideoSystemName kVideoSystems[] = {
     {"NTSC", 1, true}, {"PAL", 2, true}, {"ATSC", 3, false}, {"709", 3, true}, {"240M", 4, true},
 };
 
-const int32_t kUndoDepths[7] = {0, 1, 5, 10, 20, 50, 99};
-
 std::string ColumnKeyName(const ColumnKey& c, int i) {
   return std::string("Gallery Col ") + c.what + " " + std::to_string(i);
 }
@@ -145,7 +143,7 @@ void ReadHandle(const char* key, PFHandle* handle) {
 
 void DeriveUndoMenuItem(PrefsSettings* p) {
   for (int i = 0; i < 7; ++i) {
-    if (p->undoDepth == kUndoDepths[i]) {
+    if (p->undoDepth == kPFUndoDepths[i]) {
       p->undoDepthMenuItem = i + 1;
       return;
     }
@@ -252,6 +250,16 @@ QVStatus PFSavePreferences(const PrefsSettings* prefs) {
   if (PFGetProgram() == kPFProgramApplication) failed.Note(SaveSavedSlots());
   failed.Note(PLPrefsSynchronize(kPFDomain));
   return failed.status;
+}
+
+void PFSetVideoLevelCoding(PrefsSettings* p, int32_t coding) {
+  if (p == nullptr || coding < 1 || coding > 4) return;
+  const PFVideoLevels& levels = kPFVideoLevelCodings[coding - 1];
+  p->videoLevelCoding = coding;
+  p->videoBlackLevel = levels.black;
+  p->videoWhiteLevel = levels.white;
+  p->videoMinLevel = levels.min;
+  p->videoMaxLevel = levels.max;
 }
 
 QVStatus PFOpenPreferences() { return kQVNoErr; }

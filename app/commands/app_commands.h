@@ -205,8 +205,8 @@ struct AppCommandServices {
   bool (*videoOutputOpen)();
 };
 AppCommandServices& AppServices();
-// Puts every service back to its "not available" answer (the least
-// preferences dialog, no video output).
+// Puts every service back to its "not available" answer (the preferences
+// dialog over gPrefsSettings, no video output).
 void AppResetServices();
 
 // The alert of a service that is not available: "<feature> is not

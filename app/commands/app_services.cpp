@@ -5,6 +5,7 @@
 
 #include "app/commands/app_commands.h"
 #include "app/window/preferences_dialog.h"
+#include "settings/prefs.h"
 #include "support/alerts.h"
 
 namespace {
@@ -21,11 +22,12 @@ QVStatus export3DLUTAbsent(uint32_t, const VL_SettingsStruct*) { return AppServi
 QVStatus referenceImageAbsent(TKImage*, const char*) { return AppServiceNotAvailable("Saving reference images"); }
 QVStatus chartAbsent(uint32_t) { return AppServiceNotAvailable("Grey-step chart matching"); }
 bool noVideoOutput() { return false; }
+bool runPreferences(int32_t* lastTab) { return RunPreferencesDialog(&gPrefsSettings, lastTab); }
 
 const AppCommandServices kAbsent = {
     saveUserPresetAbsent, nothing,         nothing,          loadCDLAbsent,
     saveCDLAbsent,        export3DLUTAbsent, referenceImageAbsent, chartAbsent,
-    nullptr,              nullptr,         RunLeastPreferencesDialog, noVideoOutput,
+    nullptr,              nullptr,         runPreferences, noVideoOutput,
 };
 
 AppCommandServices gServices = kAbsent;

@@ -12,6 +12,7 @@
 #include "app/controls/value_slider.h"
 #include "app/state/service_hooks.h"
 #include "app/state/views_hooks.h"
+#include "app/surfaces/surface_editor.h"
 #include "app/surfaces/surface_start.h"
 #include "app/surfaces/tangent_start.h"
 #include "app/views/histogram.h"
@@ -20,6 +21,7 @@
 #include "app/views/transport_bar.h"
 #include "app/window/main_window.h"
 #include "app/window/pane_selectors.h"
+#include "app/window/preferences_dialog.h"
 #include "app/window/shortcut_keys.h"
 #include "platform/ui/toolkit.h"
 #include "support/preview_lut.h"
@@ -51,7 +53,8 @@ void VFInstallControls() {
   hooks.playingTransports = TransportHostPlayingCount;
   hooks.pauseTransports = TransportPauseAll;
   hooks.stopPreviewPlayback = StopAllPreviewPlayback;
-  hooks.selectTabNamed = SelectMainWindowTab;
+  // An open Preferences window's tabs come before the main window's.
+  hooks.selectTabNamed = [](const char* name) { return PreferencesDialogSelectTab(name) || SelectMainWindowTab(name); };
   hooks.applyInputLinearization = ApplyInputLinearizationWords;
   InstallAppCommandHooks();
   InstallPreviewOutputHooks();
@@ -66,6 +69,7 @@ void VFInstallControls() {
     for (TKControl* group : {gImagePaneTabs, gAnalysisPaneTabs})
       if (group) TabGroupSetActive(group, active, false, true);
   };
+  hooks.openSurfaceEditor = SurfaceEditorOpen;
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);

@@ -53,10 +53,25 @@ int32_t DefaultValue(const VFValueSlider* record) {
   return VFControlValueForField(record, bits);
 }
 
+// Whether the slider edits the working correction: only then does an edit
+// open undo steps and reprocess the picture (a dialog's slider bound to a
+// record of its own, such as the preferences, does neither).
+bool EditsWorkingRecord(TKControl* slider) { return VFGetPointerProperty(slider, kVFPropBase) == &gUISettings; }
+
+// Undo steps around an edit of the working correction.
+void PushUndo(TKControl* slider) {
+  if (EditsWorkingRecord(slider)) UndoBufferPush(gUndoBuffer, &gUISettings);
+}
+void StoreUndo(TKControl* slider) {
+  if (EditsWorkingRecord(slider)) UndoBufferStore(gUndoBuffer, &gUISettings);
+}
+
 // The write of a slider move: while clips play only the tables follow, so
 // that the next frame shows the change.
 void WriteMove(TKControl* slider, int32_t value) {
-  if (UIHooks().playingTransports() > 0) {
+  if (!EditsWorkingRecord(slider)) {
+    VFWriteControlValue(slider, value, false);
+  } else if (UIHooks().playingTransports() > 0) {
     VFWriteControlValue(slider, value, false);
     VL_UpdateProcessingTables(&gUISettings);
   } else {
@@ -85,7 +100,7 @@ void ApplyWheel(VFValueSlider* record, double wheel) {
   const int32_t value = int32_t(std::clamp(double(TKGetControlValue(slider)) + delta, double(lo), double(hi)));
   TKSetControlValue(slider, value);
   VFUpdateValueText(slider, value);
-  VFWriteControlValue(slider, value, true);
+  VFWriteControlValue(slider, value, EditsWorkingRecord(slider));
 }
 
 QVStatus SliderHandler(TKEvent& e) {
@@ -160,10 +175,10 @@ QVStatus ReadoutHandler(TKEvent& e) {
     }
     const int32_t value = DefaultValue(record);
     TKSetControlValue(record->slider, value);
-    VFTakeUndoSnapshot(record->slider);
+    if (EditsWorkingRecord(record->slider)) VFTakeUndoSnapshot(record->slider);
     VFUpdateValueText(record->slider, value);
-    VFWriteControlValue(record->slider, value, true);
-    UndoBufferStore(gUndoBuffer, &gUISettings);
+    VFWriteControlValue(record->slider, value, EditsWorkingRecord(record->slider));
+    StoreUndo(record->slider);
     return kQVNoErr;
   }
   if (e.kind == kTKEventMouseWheel && e.wheelY != 0) {
@@ -337,11 +352,11 @@ void VFSliderActionProc(TKControl* slider, int16_t part) {
     value = TKGetControlValue(slider);
   }
   VFCommitPendingEdit(true);
-  VFTakeUndoSnapshot(slider);
+  if (EditsWorkingRecord(slider)) VFTakeUndoSnapshot(slider);
   VFUpdateValueText(slider, value);
   WriteMove(slider, value);
   // The open step holds the latest value, so Redo returns to it.
-  UndoBufferStore(gUndoBuffer, &gUISettings);
+  StoreUndo(slider);
 }
 
 void VFBeginEditing(TKControl* control) {
@@ -379,15 +394,15 @@ void VFEndEditing(TKControl* control, bool commit) {
   gEditFieldOpen = false;
   gActiveEditSlider = nullptr;
   if (commit) {
-    UndoBufferPush(gUndoBuffer, &gUISettings);
+    PushUndo(record->slider);
     const int32_t lo = VFGetInt32Property(record->editField, kVFPropTypedMin, INT32_MIN);
     const int32_t hi = VFGetInt32Property(record->editField, kVFPropTypedMax, INT32_MAX);
     const std::string text = TKGetEditText(record->editField);
     const int32_t value = VFTypedControlValue(text.c_str(), ScaleOf(record), lo, hi);
     TKSetControlValue(record->slider, value);
-    VFWriteControlValue(record->slider, value, true);
+    VFWriteControlValue(record->slider, value, EditsWorkingRecord(record->slider));
     VFUpdateValueText(record->slider, value);
-    UndoBufferStore(gUndoBuffer, &gUISettings);
+    StoreUndo(record->slider);
     VFForgetUndoControl();
   }
 }

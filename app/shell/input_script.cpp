@@ -295,9 +295,11 @@ bool run(const Step& s) {
       note(text);
     }
   } else if (s.verb == "screenshot-window") {
-    // The secondary monitor's window or the full-screen preview's.
-    TKWindow* w = s.args[0] == "secondary" ? SecondaryPreviewWindow()
+    // The secondary monitor's window, the full-screen preview's or the
+    // front window (a dialog that is open).
+    TKWindow* w = s.args[0] == "secondary"     ? SecondaryPreviewWindow()
                   : s.args[0] == "full-screen" ? RapidPreviewFullScreenWindow()
+                  : s.args[0] == "front"       ? TKFrontWindow()
                                                : nullptr;
     TKRunOnce(0);
     TKImage* shot = w ? TKCaptureWindow(w) : nullptr;

@@ -27,11 +27,12 @@
 //                         frames and file) and "preview shown FRAME MS" for
 //                         each frame shown since the movie began to play, MS
 //                         milliseconds after the first went up
-//   screenshot-window secondary|full-screen PATH
-//                         writes the secondary monitor's or the full-screen
-//                         preview's window as a PNG
-//   tab NAME              selects the main window's tab of that name (the
-//                         rest of the line, spaces included: "tab Luma Range")
+//   screenshot-window secondary|full-screen|front PATH
+//                         writes the secondary monitor's, the full-screen
+//                         preview's or the front window (an open dialog) as a PNG
+//   tab NAME              selects the tab of that name of the open Preferences
+//                         window, else of the main window (the rest of the
+//                         line, spaces included: "tab Luma Range")
 //   frame-sum             writes "frame WIDTHxHEIGHT FINGERPRINT" of the frame
 //                         received, in the host's pixel layout, to the log
 //   result-pixel X Y      writes "result X Y AARRGGBB" of the corrected picture

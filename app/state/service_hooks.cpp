@@ -28,7 +28,7 @@ const UIServiceHooks kQuiet = {
     nothing,        ready,         numberNothing,    nothing,
     nothing,        lookNothing,   ready,            flagNothing,
     nothing,        flagNothing,   nothing,
-    noTab,          flagNothing,
+    noTab,          flagNothing,     ready,
 };
 
 UIServiceHooks gHooks = kQuiet;

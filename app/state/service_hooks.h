@@ -76,6 +76,10 @@ struct UIServiceHooks {
   // preview window when one is open, without closing it (the program
   // gaining or losing the focus).
   void (*showSecondaryPreview)(bool shown);
+
+  // Control surfaces, continued: runs the editor of the surface's page and
+  // control definitions (the status of writing the definitions file).
+  QVStatus (*openSurfaceEditor)();
 };
 
 // The hooks in force; callers replace entries before start-up. Until the

@@ -11,6 +11,7 @@
 #include "platform/ui/ui_event.h"
 
 struct TKContext;
+struct VFTabEntry;
 struct TKControl;
 struct TKWindow;
 
@@ -29,6 +30,8 @@ constexpr int32_t kLimitMethodMenuID = 152;
 
 // The nine-item correction tab group (also gVFTabGroups.correction).
 extern TKControl* gCorrectionTabs;
+// The correction tabs, in order (the first selected).
+extern const VFTabEntry kCorrectionTabEntries[9];
 // The large image pane of layout 1 and its frame.
 extern TKControl* gLargeImagePane;
 extern TKControl* gLargeImageFrame;

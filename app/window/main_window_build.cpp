@@ -44,10 +44,14 @@ static_assert(kSamplerOffset == 33424 && kMatchSourceOffset == 33452 && kMatchTa
 
 TKWindow* gWindow = nullptr;
 
+}  // namespace
+
 const VFTabEntry kCorrectionTabEntries[9] = {
     {"HSL", 1, 1},    {"RGB", 1, 0},        {"CMY", 1, 0},       {"YCbCr", 1, 0},   {"Curves", 1, 0},
     {"Levels", 1, 0}, {"Luma Range", 1, 0}, {"Secondary", 1, 0}, {"Limiting", 1, 0},
 };
+
+namespace {
 
 struct BottomButton {
   int32_t slot;

@@ -27,8 +27,12 @@ namespace {
 
 constexpr uint32_t kReferenceParts = 15;
 
+}  // namespace
+
 const VFTabEntry kImageViews[6] = {{"Result", 1, 1},       {"Source", 1, 0},    {"Reference", 1, 0},
                                    {"Split Source", 1, 0}, {"Split Ref", 1, 0}, {"Luma Ranges", 1, 0}};
+
+namespace {
 // The analysis selector's tabs: the scope kinds' names, the first selected.
 struct AnalysisDisplays {
   VFTabEntry entries[kScopeKindCount];

@@ -12,6 +12,7 @@
 #include "platform/ui/ui_types.h"
 
 struct MainWindowGeometry;
+struct VFTabEntry;
 struct TKControl;
 struct TKWindow;
 
@@ -23,6 +24,9 @@ extern TKControl* gGalleryControl;
 // analysis selector's reference pane.
 extern TKControl* gImageTransportBars[6];
 extern TKControl* gReferenceTransportBar;
+
+// The image views' tabs, in order (the first selected).
+extern const VFTabEntry kImageViews[6];
 
 // Transport bar parts of each image view.
 extern const uint32_t kImageViewTransportParts[6];

@@ -1,35 +1,67 @@
-// The least Preferences dialog: the preferences the commands act on (help
-// tags, undo depth, the keep-alive time, the preview gamma choices) with OK
-// and Cancel, until the full dialog with every tab is built.
+// The "Preferences" window: seven tabs of controls over the preferences
+// record (General, Video System, WFM / VS, Previews, Control Surface, Combo
+// Display, Caches) with OK and Cancel. The interface brightness and
+// saturation apply live while their sliders move; the control surface can
+// be restarted with the values being edited and its definitions edited.
+// OK takes every control's value into the record, Cancel puts the record
+// and the interface colours back as they were.
 #pragma once
 
 #include <cstdint>
 
+struct PrefsSettings;
 struct TKControl;
-struct TKMenu;
 struct TKWindow;
 
-constexpr int32_t kPreferencesUndoMenuID = 220;
+// The window's tabs, in order.
+enum : int32_t {
+  kPrefsTabGeneral = 0,
+  kPrefsTabVideoSystem,
+  kPrefsTabWaveform,
+  kPrefsTabPreviews,
+  kPrefsTabControlSurface,
+  kPrefsTabCombo,
+  kPrefsTabCaches,
+  kPrefsTabCount,
+};
 
 struct PreferencesDialog {
   TKWindow* window = nullptr;
-  TKMenu* undoMenu = nullptr;
-  TKControl* toolTips = nullptr;       // "Tool Tips Enable"
-  TKControl* undoDepth = nullptr;      // "Undo Depth": items 1-7
-  TKControl* timeout = nullptr;        // "UI Timeout Duration", minutes
-  TKControl* oldStyleGamma = nullptr;  // "Use Old Style Gamma"
-  TKControl* gammaAdjust = nullptr;    // "External Preview Gamma Adjust"
-  TKControl* ok = nullptr;
-  TKControl* cancel = nullptr;
+  TKControl* tabs = nullptr;
+  // General.
+  TKControl *undo = nullptr, *toolTips = nullptr, *limiter = nullptr, *oldStyleGamma = nullptr;
+  TKControl *leftPane = nullptr, *rightPane = nullptr, *settingsPane = nullptr;
+  TKControl *brightness = nullptr, *brightnessDefault = nullptr, *saturation = nullptr, *saturationDefault = nullptr;
+  // Video System.
+  TKControl *videoSystem = nullptr, *levelCoding = nullptr, *blackSetup = nullptr;
+  // WFM / VS.
+  TKControl *wfmColor = nullptr, *wfmUnits = nullptr, *vsCalibration = nullptr;
+  // Previews.
+  TKControl *device = nullptr, *mode = nullptr, *scaling = nullptr, *aspect = nullptr, *gammaAdjust = nullptr;
+  TKControl* monitor = nullptr;
+  // Control Surface.
+  TKControl *surfaceType = nullptr, *surfaceReset = nullptr, *surfaceInterface = nullptr;
+  TKControl *addressLabel = nullptr, *address = nullptr, *actionsLabel = nullptr, *defineActions = nullptr;
+  // Combo Display: upper left, upper right, lower left, lower right.
+  TKControl* combo[4] = {};
+  // Caches.
+  TKControl *cachePath = nullptr, *cacheSelect = nullptr;
+  TKControl *ok = nullptr, *cancel = nullptr;
 };
 
-// Runs the modal dialog over gPrefsSettings. OK takes the controls' values
-// into the record, Cancel leaves it as it was; either way the window's
-// position is stored, the preferences are saved and the (single) tab's
-// index 0 is written to *lastTab. True when the record's edited values
-// differ from their state before the dialog.
-bool RunLeastPreferencesDialog(int32_t* lastTab);
+// Runs the modal dialog over the record. Either way the current tab and the
+// window's position are stored in the record, the preferences are saved
+// and the tab's index (0-based) is written to *lastTab. True when the
+// record's preferences (the window's tab and position aside) differ from
+// their state before the dialog.
+bool RunPreferencesDialog(PrefsSettings* prefs, int32_t* lastTab);
 
 // Called with the dialog just before its modal loop starts (tests queue
 // their input there); null removes it.
 void SetPreferencesDialogOpenedHook(void (*hook)(PreferencesDialog* dialog));
+
+// Selects the open dialog's tab of that name as a click on it would; false
+// without an open dialog or such a tab.
+bool PreferencesDialogSelectTab(const char* name);
+// The open dialog's window, or null.
+TKWindow* PreferencesDialogWindow();

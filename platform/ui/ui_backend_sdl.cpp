@@ -155,6 +155,11 @@ class SDLBackend final : public TKBackend {
     return out;
   }
 
+  std::string DisplayName(int32_t display) override {
+    const char* name = SDL_GetDisplayName(display);
+    return name ? name : "";
+  }
+
   void SetCursor(int32_t cursor) override {
     auto custom = TKState().customCursors.find(cursor);
     if (custom != TKState().customCursors.end()) {

@@ -145,6 +145,8 @@ class TKBackend {
   // Largest slice the loop may block without pumping (seconds).
   virtual double MaxBlock() const = 0;
   virtual std::vector<TKRect> Displays() = 0;
+  // The display's name as the system gives it; empty when it gives none.
+  virtual std::string DisplayName(int32_t) { return {}; }
   virtual void SetCursor(int32_t cursor) = 0;
   virtual void Beep() = 0;
   // Text flavour shared with other programs; false when the backend has none.

@@ -268,6 +268,10 @@ int32_t TKAppendMenuItem(TKMenu* menu, const char* text, uint32_t command, uint3
 
 int32_t TKCountMenuItems(TKMenu* menu) { return menu ? int32_t(menu->items.size()) : 0; }
 
+void TKDeleteAllMenuItems(TKMenu* menu) {
+  if (menu) menu->items.clear();
+}
+
 std::string TKGetMenuItemText(TKMenu* menu, int32_t item) {
   TKMenuItem* it = Item(menu, item);
   return it ? it->text : std::string();

@@ -24,6 +24,7 @@ std::string TKGetMenuTitle(TKMenu* menu);
 int32_t TKAppendMenuItem(TKMenu* menu, const char* text, uint32_t command, uint32_t keyChar = 0,
                          uint32_t keyModifiers = 0x100);
 int32_t TKCountMenuItems(TKMenu* menu);
+void TKDeleteAllMenuItems(TKMenu* menu);
 std::string TKGetMenuItemText(TKMenu* menu, int32_t item);
 uint32_t TKGetMenuItemCommand(TKMenu* menu, int32_t item);
 void TKEnableMenuItem(TKMenu* menu, int32_t item, bool enabled);

@@ -57,6 +57,11 @@ TKRect TKGetDisplayBounds(int32_t display) {
   return displays[size_t(display)];
 }
 
+std::string TKGetDisplayName(int32_t display) {
+  std::string name = TKBackendPtr() ? TKBackendPtr()->DisplayName(display) : std::string();
+  return name.empty() ? "Display " + std::to_string(display + 1) : name;
+}
+
 int32_t TKGetMainDisplay() { return 0; }
 
 int32_t TKDisplayForRect(const TKRect& r) {

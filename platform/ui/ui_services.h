@@ -18,6 +18,8 @@ bool TKClipboardHas(const char* flavour);
 
 int32_t TKDisplayCount();
 TKRect TKGetDisplayBounds(int32_t display);  // empty for a bad number
+// The system's name of the display, else "Display N" (N counted from 1).
+std::string TKGetDisplayName(int32_t display);
 int32_t TKGetMainDisplay();
 // Display that holds most of the rectangle (the main display when none).
 int32_t TKDisplayForRect(const TKRect& r);

@@ -597,41 +597,37 @@ TEST_F(AppCommands, TheTimingTestNeedsAPictureAndReportsItsTime) {
   EXPECT_EQ(gUISettings.hslEnable, 1u);
 }
 
-// The least Preferences dialog: OK takes its values, and a new undo depth
-// replaces the ring; Cancel changes nothing.
+// The Preferences dialog from its command: OK takes its values, and a new
+// undo depth replaces the ring; Cancel changes nothing.
 TEST_F(AppCommands, PreferencesTakeTheDialogsValuesOnOK) {
   static bool pressOK;
   SetPreferencesDialogOpenedHook([](PreferencesDialog* d) {
     TKSetControlValue(d->toolTips, 0);
-    TKSetControlValue(d->undoDepth, 2);  // depth 1
-    TKSetEditText(d->timeout, "3");
+    TKSetControlValue(d->undo, 2);  // depth 1
     TKControl* button = pressOK ? d->ok : d->cancel;
     const TKRect b = TKGetControlBounds(button);
     TKInjectClick(d->window, TKPoint{(b.left + b.right) / 2, (b.top + b.bottom) / 2});
   });
   gPrefsSettings.toolTips = 1;
-  gPrefsSettings.uiTimeoutMinutes = 10;
   const int32_t depth = gPrefsSettings.undoDepth;
   UndoBuffer* ring = gUndoBuffer;
 
   pressOK = false;
   EXPECT_EQ(HandleAppCommand(kAppCmdPreferences, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPrefsSettings.toolTips, 1);
-  EXPECT_EQ(gPrefsSettings.uiTimeoutMinutes, 10);
   EXPECT_EQ(gPrefsSettings.undoDepth, depth);
   EXPECT_EQ(gUndoBuffer, ring);
 
   pressOK = true;
   EXPECT_EQ(HandleAppCommand(kAppCmdPreferences, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPrefsSettings.toolTips, 0);
-  EXPECT_EQ(gPrefsSettings.uiTimeoutMinutes, 3);
   EXPECT_EQ(gPrefsSettings.undoDepth, 1);
   ASSERT_NE(gUndoBuffer, nullptr);
   EXPECT_EQ(gUndoBuffer->count, 2u) << "a ring of the new depth";
   // Saved: a fresh load sees them.
   PrefsSettings loaded;
   PFLoadPreferences(&loaded);
-  EXPECT_EQ(loaded.uiTimeoutMinutes, 3);
+  EXPECT_EQ(loaded.toolTips, 0);
   EXPECT_EQ(loaded.undoDepth, 1);
 }
 
