@@ -49,8 +49,9 @@ struct ViewsHooks {
   void (*clipPlayback)(void* clip, bool playing);
 
   // The exchange's timecode format: rate x 100, display mode (0 none, 1
-  // timecode, 2 frames, 3 feet and frames), drop-frame flag, field flag and
-  // frames per foot; all 0 while no exchange is attached.
+  // timecode, 2 frames, 3 feet and frames), drop-frame flag (1: drop-frame
+  // counting), field flag and frames per foot; all 0 while no exchange is
+  // attached.
   void (*hostTimecodeFormat)(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot);
   // The control surface's transport lights (2 stopped, 3 playing) and its
   // timecode display.
