@@ -64,6 +64,7 @@ void VFInstallControls() {
     for (TKControl* group : {gImagePaneTabs, gAnalysisPaneTabs})
       if (group) TabGroupSetActive(group, active, true, true);
   };
+  ViewsHooksInForce().showPaneLayoutControls = ShowPaneLayoutControls;
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);

@@ -34,6 +34,10 @@ struct ViewsHooks {
   // groups active or not (a rapid preview holds both while it runs).
   void (*setCorrectionTabsEnabled)(bool enabled);
   void (*setPaneTabGroupsActive)(bool active);
+  // The main window's pane-layout controls (the large view of layout 1, the
+  // two pane selectors of layout 2) all hidden while a full-screen preview
+  // covers the display, and those of the current layout shown again after.
+  void (*showPaneLayoutControls)(bool shown);
   // Reloads the exchange's current frame (the main image pane's click action).
   void (*reloadHostFrame)();
   // Reloads reference-image slot 1 or 2.

@@ -116,8 +116,10 @@ void givePaneBack() {
 void closeFullScreen() {
   if (gPass.keyHandler) TKRemoveHandler(gPass.keyHandler);
   gPass.keyHandler = 0;
-  if (gPass.fullScreenWindow) TKDisposeWindow(gPass.fullScreenWindow);
+  if (!gPass.fullScreenWindow) return;
+  TKDisposeWindow(gPass.fullScreenWindow);
   gPass.fullScreenWindow = nullptr;
+  ViewsHooksInForce().showPaneLayoutControls(true);
 }
 
 // Keys in the full-screen window, without modifiers: Escape stops the
@@ -150,6 +152,7 @@ TKControl* openFullScreen() {
   QVIgnoreStatus(SetImagePaneImage(pane, gResultGWorld));
   gPass.fullScreenWindow = window;
   gPass.keyHandler = TKInstallWindowHandler(window, FullScreenPreviewEventHandler);
+  ViewsHooksInForce().showPaneLayoutControls(false);
   TKShowWindow(window);
   TKSelectWindow(window);
   DrawImagePane(pane);
