@@ -62,6 +62,25 @@ const uint8_t kGlyphs[95][9] = {
 // Any other character: an outlined box.
 const uint8_t kMissingGlyph[9] = {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
 
+const uint8_t* GlyphOf(char c) {
+  const unsigned char ch = static_cast<unsigned char>(c);
+  return ch >= 32 && ch <= 126 ? kGlyphs[ch - 32] : kMissingGlyph;
+}
+
+// A glyph's first and last inked columns; an empty glyph has none (first > last).
+void InkedColumns(const uint8_t* glyph, int32_t* first, int32_t* last) {
+  uint8_t bits = 0;
+  for (int32_t row = 0; row < 9; ++row) bits |= glyph[row];
+  *first = 5, *last = -1;
+  for (int32_t col = 0; col < 5; ++col)
+    if (bits >> (4 - col) & 1) {
+      if (*first > col) *first = col;
+      *last = col;
+    }
+}
+
+constexpr int32_t kCondensedSpace = 3;
+
 void Fill(PPPort* port, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t pixel) {
   left -= port->originX, right -= port->originX;
   top -= port->originY, bottom -= port->originY;
@@ -167,8 +186,7 @@ void PPCopyHalving(const PPPort& from, const PPRect& source, PPPort* to, const P
 void PPDrawText(PPPort* port, const char* text, int32_t x, int32_t y) {
   if (!text) return;
   for (const char* c = text; *c; ++c, x += kPPFontAdvance) {
-    const unsigned char ch = static_cast<unsigned char>(*c);
-    const uint8_t* glyph = ch >= 32 && ch <= 126 ? kGlyphs[ch - 32] : kMissingGlyph;
+    const uint8_t* glyph = GlyphOf(*c);
     for (int32_t row = 0; row < 9; ++row)
       for (int32_t col = 0; col < 5; ++col)
         if (glyph[row] >> (4 - col) & 1) PPSetPixel(port, x + col, y - kPPFontAscent + row, port->fore);
@@ -180,4 +198,44 @@ int32_t PPTextWidth(const char* text) {
   int32_t n = 0;
   for (const char* c = text; c && *c; ++c) ++n;
   return n * kPPFontAdvance;
+}
+
+void PPDrawTextCondensed(PPPort* port, const char* text, int32_t x, int32_t y, int32_t scale) {
+  if (!text || scale < 1) return;
+  for (const char* c = text; *c; ++c) {
+    const uint8_t* glyph = GlyphOf(*c);
+    int32_t first = 0, last = 0;
+    InkedColumns(glyph, &first, &last);
+    if (last < first) {
+      x += kCondensedSpace * scale;
+      continue;
+    }
+    for (int32_t row = 0; row < 9; ++row)
+      for (int32_t col = first; col <= last; ++col)
+        if (glyph[row] >> (4 - col) & 1) {
+          const int32_t px = x + (col - first) * scale, py = y + (row - kPPFontAscent) * scale;
+          Fill(port, px, py, px + scale, py + scale, port->fore);
+        }
+    x += (last - first + 2) * scale;
+  }
+  PPMoveTo(port, x, y);
+}
+
+int32_t PPTextWidthCondensed(const char* text, int32_t scale) {
+  if (!text || scale < 1) return 0;
+  int32_t width = 0;
+  bool inked = false;
+  for (const char* c = text; *c; ++c) {
+    int32_t first = 0, last = 0;
+    InkedColumns(GlyphOf(*c), &first, &last);
+    if (last < first) {
+      width += kCondensedSpace;
+      inked = false;
+      continue;
+    }
+    width += last - first + 2;
+    inked = true;
+  }
+  // No gap after the last glyph.
+  return (inked ? width - 1 : width) * scale;
 }

@@ -70,3 +70,10 @@ constexpr int32_t kPPFontDescent = 2;
 constexpr int32_t kPPFontAdvance = 6;
 void PPDrawText(PPPort* port, const char* text, int32_t x, int32_t y);
 int32_t PPTextWidth(const char* text);
+// The same glyphs set close, for labels that must fit: each glyph starts at
+// its first inked column and advances by its inked width and one pixel (a
+// space by three), every font pixel drawn as scale by scale pixels (scale 1
+// or more). The baseline is at y; the pen moves past the text. The width is
+// from the first inked column to the last.
+void PPDrawTextCondensed(PPPort* port, const char* text, int32_t x, int32_t y, int32_t scale);
+int32_t PPTextWidthCondensed(const char* text, int32_t scale);

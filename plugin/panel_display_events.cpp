@@ -35,24 +35,16 @@ void Changed(const HIInData* in, HIParamDef* params[], HIEventExtra* event, cons
 
 bool InControlArea(const HIEventExtra* event) { return event->context && event->context->window_type == 1; }
 
-// The 32-bit build draws its displays into the panel's pixels through the
-// host's port; the 64-bit build through the host's drawing suites.
-constexpr bool kDrawThroughPort = sizeof(void*) == 4;
-
 void DrawThroughPort(const HIInData* in, const HIEventExtra* event, const VL_SettingsStruct* settings,
                      const VLSeqData* sequence, const PanelDisplayKind& kind) {
-  VLSuite suite(in->basic_suite, kHISuitePort, kHISuitePortVersion);
-  const auto* portSuite = suite.get<HIPortSuite1>();
-  HIPortPixels pixels{};
-  if (!portSuite || !portSuite->get_port || portSuite->get_port(event->context, &pixels) != kHINoErr) return;
   PPPort port;
-  PPWrapPixels(&port, pixels.pixels, pixels.width, pixels.height, pixels.row_pixels);
+  if (!PanelOpenPort(in, event, &port)) return;
   for (int32_t display = 0; display < 4; ++display) {
     const int32_t left = event->area.left + (display & 1) * kPanelCellSize;
     const int32_t top = event->area.top + (display >> 1) * kind.rowTop;
     kind.portDraw(settings, sequence, display, left, top, &port);
   }
-  if (portSuite->port_changed) portSuite->port_changed(event->context);
+  PanelPortChanged(in, event);
 }
 
 }  // namespace
@@ -115,7 +107,7 @@ HIError HandlePanelDisplayEvents(const HIInData* in, HIOutData* out, HIParamDef*
       return kHINoErr;
     }
     case kHIEventDraw: {
-      if (kDrawThroughPort) {
+      if (kPanelDrawsThroughPort) {
         DrawThroughPort(in, event, settings, sequence, kind);
         event->out_flags |= kHIEventOutHandled;
         return kHINoErr;

@@ -24,6 +24,21 @@ PanelEventScope::~PanelEventScope() {
   if (sequence_) VLUnlockHandle(in_, in_->sequence_data);
 }
 
+bool PanelOpenPort(const HIInData* in, const HIEventExtra* event, PPPort* port) {
+  VLSuite suite(in->basic_suite, kHISuitePort, kHISuitePortVersion);
+  const auto* portSuite = suite.get<HIPortSuite1>();
+  HIPortPixels pixels{};
+  if (!portSuite || !portSuite->get_port || portSuite->get_port(event->context, &pixels) != kHINoErr) return false;
+  PPWrapPixels(port, pixels.pixels, pixels.width, pixels.height, pixels.row_pixels);
+  return port->pixels != nullptr;
+}
+
+void PanelPortChanged(const HIInData* in, const HIEventExtra* event) {
+  VLSuite suite(in->basic_suite, kHISuitePort, kHISuitePortVersion);
+  const auto* portSuite = suite.get<HIPortSuite1>();
+  if (portSuite && portSuite->port_changed) portSuite->port_changed(event->context);
+}
+
 HIPoint PanelEventPoint(const HIEventExtra* event) {
   HIPoint p = event->kind == kHIEventAdjustCursor ? event->u.adjust_cursor.screen_point : event->u.click.screen_point;
   return HIPoint{p.h - event->area.left, p.v - event->area.top};

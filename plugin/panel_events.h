@@ -8,6 +8,7 @@
 
 #include "core/settings_record.h"
 #include "platform/host/host_interface.h"
+#include "platform/pixel_port.h"
 #include "plugin/host_calls.h"
 #include "plugin/plugin_data.h"
 
@@ -45,6 +46,14 @@ void PanelFlagSettingsChanged(HIParamDef* params[], const VLGlobalData* globals)
 // Asks "PF AE App Suite" 6 to redraw the whole custom interface of the
 // event's context.
 void PanelInvalidate(const HIInData* in, const HIEventExtra* event);
+
+// The 32-bit build draws its panel into the panel's pixels through the
+// host's port; the 64-bit build through the host's drawing suites.
+constexpr bool kPanelDrawsThroughPort = sizeof(void*) == 4;
+// The pixels of a draw event's panel as a port; false when the host gives none.
+bool PanelOpenPort(const HIInData* in, const HIEventExtra* event, PPPort* port);
+// Tells the host the pixels were written.
+void PanelPortChanged(const HIInData* in, const HIEventExtra* event);
 
 // The selected point of a curve, or -1 when the index is not a point of the
 // curve (a curve's point count is held to 2..16 first).

@@ -15,6 +15,7 @@
 #include "plugin/panel_strips.h"
 #include "plugin/params.h"
 #include "plugin/plugin_preferences.h"
+#include "plugin/port_strips.h"
 #include "plugin/render.h"
 #include "plugin/ui_exchange.h"
 #include "settings/preset_file.h"
@@ -118,9 +119,30 @@ HIError RunAction(Action action, const HIInData* in, HIOutData* out, HIParamDef*
   return kHINoErr;
 }
 
+// The 32-bit build's strip: the same background, logo and buttons drawn
+// through the host's port.
+void DrawStripThroughPort(const Strip& strip, const VLUIColors& colors, const HIInData* in,
+                          const HIEventExtra* event) {
+  PPPort port;
+  if (!PanelOpenPort(in, event, &port)) return;
+  const HIRect& a = event->area;
+  port.fore = PPPixelOf(PPColor{colors.background[0], colors.background[1], colors.background[2]});
+  PPPaintRect(&port, PPRect{a.left, a.top, a.right, a.bottom});
+  if (strip.hasLogo) PortDrawLogo(&port, a.left, a.top, colors.lightText);
+  for (int32_t i = 0; i < strip.count; ++i) {
+    const Button& b = strip.buttons[i];
+    PortDrawStripButton(&port, b.picture, strip.s.state[i], a.left + b.x, a.top + b.y);
+  }
+  PanelPortChanged(in, event);
+}
+
 void DrawStrip(const Strip& strip, const HIInData* in, const VLGlobalData* globals, const HIEventExtra* event) {
   VLUIColors colors;
   GetUIColors(globals, in, &colors);
+  if (kPanelDrawsThroughPort) {
+    DrawStripThroughPort(strip, colors, in, event);
+    return;
+  }
   {
     DrawbotContext draw(in->basic_suite, event->context);
     const HIRect& a = event->area;

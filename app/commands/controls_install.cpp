@@ -70,6 +70,7 @@ void VFInstallControls() {
       if (group) TabGroupSetActive(group, active, false, true);
   };
   hooks.openSurfaceEditor = SurfaceEditorOpen;
+  ViewsHooksInForce().showPaneLayoutControls = ShowPaneLayoutControls;
   AppServices().surfaceWriteDefinitions = SurfaceSaveDefinitionsCommand;
   AppServices().surfaceReadDefinitions = SurfaceLoadDefinitionsCommand;
   SetLinearizationLUTFileLoader(LoadLinearizationLUTFile);

@@ -25,7 +25,9 @@ QVStatus hostLoadFrameAt(int32_t time) {
 
 // The timecode fields of the block: bytes 28 to 31 (display mode, frames per
 // foot, drop flag) and the 16-bit rate x 100 at 32, turned like the block's
-// other 16-bit words.
+// other 16-bit words. The block's drop flag is the host's "non-drop" word:
+// 0 asks for drop-frame counting (the plug-in's choice at 30 and 29.97
+// frames a second), 1 for non-drop.
 void hostTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot) {
   *rate100 = *mode = *drop = *field = *perFoot = 0;
   if (!gUIComm.block) return;
@@ -34,7 +36,7 @@ void hostTimecodeFormat(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t*
   *rate100 = gUIComm.swapped ? uint16_t(rate >> 8 | rate << 8) : rate;
   *mode = b->timeDisplay;
   *perFoot = b->framesPerFoot;
-  *drop = b->dropFrame;
+  *drop = b->dropFrame == 0 ? 1 : 0;
 }
 
 void reloadHostFrame() {

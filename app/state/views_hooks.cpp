@@ -20,7 +20,7 @@ void textNothing(const char*) {}
 
 const ViewsHooks kNothing = {
     nothing, flagNothing, flagNothing, nothing,        deviceNothing, flagNothing, nothing, noTimes,
-    noFrame, flagNothing, flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
+    noFrame, flagNothing, flagNothing, flagNothing, nothing, channelNothing, noClip, clipNothing, notReference,
     playbackNothing, noTimecodeFormat, stateNothing, textNothing,
 };
 

@@ -34,6 +34,10 @@ struct ViewsHooks {
   // groups active or not (a rapid preview holds both while it runs).
   void (*setCorrectionTabsEnabled)(bool enabled);
   void (*setPaneTabGroupsActive)(bool active);
+  // The main window's pane-layout controls (the large view of layout 1, the
+  // two pane selectors of layout 2) all hidden while a full-screen preview
+  // covers the display, and those of the current layout shown again after.
+  void (*showPaneLayoutControls)(bool shown);
   // Reloads the exchange's current frame (the main image pane's click action).
   void (*reloadHostFrame)();
   // Reloads reference-image slot 1 or 2.
@@ -49,8 +53,9 @@ struct ViewsHooks {
   void (*clipPlayback)(void* clip, bool playing);
 
   // The exchange's timecode format: rate x 100, display mode (0 none, 1
-  // timecode, 2 frames, 3 feet and frames), drop-frame flag, field flag and
-  // frames per foot; all 0 while no exchange is attached.
+  // timecode, 2 frames, 3 feet and frames), drop-frame flag (1: drop-frame
+  // counting), field flag and frames per foot; all 0 while no exchange is
+  // attached.
   void (*hostTimecodeFormat)(int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field, int32_t* perFoot);
   // The control surface's transport lights (2 stopped, 3 playing) and its
   // timecode display.

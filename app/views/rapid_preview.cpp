@@ -117,14 +117,23 @@ void givePaneBack() {
 void closeFullScreen() {
   if (gPass.keyHandler) TKRemoveHandler(gPass.keyHandler);
   gPass.keyHandler = 0;
-  if (gPass.fullScreenWindow) TKDisposeWindow(gPass.fullScreenWindow);
+  if (!gPass.fullScreenWindow) return;
+  TKDisposeWindow(gPass.fullScreenWindow);
   gPass.fullScreenWindow = nullptr;
+  ViewsHooksInForce().showPaneLayoutControls(true);
 }
 
-// Escape in the full-screen window stops the preview.
+// Keys in the full-screen window, without modifiers: Escape stops the
+// preview, the transport keys move and play the movie.
 QVStatus FullScreenPreviewEventHandler(TKEvent& e) {
-  if (e.kind == kTKEventKeyDown && e.charCode == kTKKeyEscape) {
+  constexpr uint32_t kModifierKeys = kTKModCommand | kTKModShift | kTKModOption | kTKModControl;
+  if (e.kind != kTKEventKeyDown || (e.modifiers & kModifierKeys)) return kQVErrNotHandled;
+  if (e.charCode == kTKKeyEscape) {
     RapidPreviewStop(gPass.bar);
+    return kQVNoErr;
+  }
+  if (TransportAction action = TransportKeyAction(e.charCode, e.keyCode)) {
+    action(gPass.bar);
     return kQVNoErr;
   }
   return kQVErrNotHandled;
@@ -144,6 +153,7 @@ TKControl* openFullScreen() {
   QVIgnoreStatus(SetImagePaneImage(pane, gResultGWorld));
   gPass.fullScreenWindow = window;
   gPass.keyHandler = TKInstallWindowHandler(window, FullScreenPreviewEventHandler);
+  ViewsHooksInForce().showPaneLayoutControls(false);
   TKShowWindow(window);
   TKSelectWindow(window);
   DrawImagePane(pane);
@@ -217,7 +227,10 @@ void TransportRenderStep(TKControl* bar) {
   if (step > 0 && next <= last) {
     // The frame is loaded first and appended after, so every frame from the
     // start to the last goes into the movie once.
-    if (loadFrame(int32_t(next))) RenderRapidPreviewFrame(gPass.pane);
+    if (loadFrame(int32_t(next))) {
+      RenderRapidPreviewFrame(gPass.pane);
+      TransportSyncPosition(gPass.pane);
+    }
     return;
   }
   gRapidPreviewRendering = false;
@@ -257,6 +270,7 @@ void FinishRapidPreview(TKControl* bar) {
     if (TKImage* output = VideoOutputPicture())
       QVIgnoreStatus(RPFitMovieBox(output, TKMakeRect(0, 0, w, h), nullptr, VideoOutputShowPicture));
   }
+  TransportSyncPosition(gPass.pane);
   redrawLinkedControls();
 }
 
@@ -279,6 +293,7 @@ void RapidPreviewStop(TKControl* bar) {
   RedrawImagePanes(true);
   redrawLinkedControls();
   gPass = RenderPass{};
+  if (pane && TKIsControlAlive(pane)) TransportSyncPosition(pane);  // the clip's position again
 }
 
 void RapidPreviewButton(TKControl* bar, bool on, bool optionKey) {
@@ -297,7 +312,11 @@ void RapidPreviewTick() {
     TransportRenderStep(gPass.bar);
     return;
   }
-  if (gPreviewPlaying && (++gPass.tick % 2) == 0) RPMoviesTask();
+  if (!gPreviewPlaying || (++gPass.tick % 2) != 0) return;
+  const int64_t shown = RPGetMovieTime();
+  RPMoviesTask();
+  // The pane's readouts follow the movie's timecode.
+  if (RPGetMovieTime() != shown) TransportSyncPosition(gPass.pane);
 }
 
 void InstallRapidPreviewHooks() {

@@ -249,7 +249,13 @@ void RPMoviesTask() {
 }
 
 int64_t RPGetMovieTime() { return gMovie.shown < 0 ? 0 : gMovie.shown; }
-int64_t RPCurrentTimecodeFrame() { return int64_t(gMovie.startFrame) + RPGetMovieTime(); }
+int64_t RPCurrentTimecodeFrame() {
+  // The movie's timecode track says where it counts from; until the movie
+  // can be read, the clip's frame where the render began.
+  const QVMovieInfo* info = gMovie.reader ? QVMovieGetInfo(gMovie.reader) : nullptr;
+  const int64_t start = info && info->hasTimecodeTrack ? info->timecodeStart : gMovie.startFrame;
+  return start + RPGetMovieTime();
+}
 
 void RPDisposeMovie() {
   if (gMovie.writer) QVMovieWriterAbandon(gMovie.writer);

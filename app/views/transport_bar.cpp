@@ -78,10 +78,34 @@ void DrawBarNow(TKControl* bar) {
   if (bar && TKIsControlAlive(bar)) TKDrawControl(bar);
 }
 
+// The bar's rapid preview movie is built and shown: the bar's actions move
+// the movie, and its pane's readouts show the movie's timecode.
+bool PlaysPreviewMovie(TKControl* bar) { return bar && gPreviewPlaying && RapidPreviewBar() == bar; }
+bool ShowsPreviewMovie(TKControl* pane) {
+  TKControl* bar = RapidPreviewBar();
+  return pane && PlaysPreviewMovie(bar) && TransportGetPane(bar) == pane;
+}
+
+// Moves the preview movie as MoveClip moves a clip.
+QVStatus MoveMovie(TransportRecord* r, int32_t where, int64_t delta) {
+  const int64_t last = RPFrameCount() - 1;
+  const int64_t target = delta ? RPGetMovieTime() + delta : where < 0 ? last : 0;
+  const int64_t held = std::clamp<int64_t>(target, 0, std::max<int64_t>(last, 0));
+  if (delta)
+    RPStepFrames(int32_t(held - RPGetMovieTime()));
+  else if (where < 0)
+    RPGoToEnd();
+  else
+    RPGoToBeginning();
+  TransportSyncPosition(r->pane);
+  return held != target ? kTransportStepClamped : kQVNoErr;
+}
+
 // Moves the clip: to the first (where 0) or last (where -1) frame, or by
 // delta frames. 0, or kTransportStepClamped when an end held it.
 QVStatus MoveClip(TransportRecord* r, int32_t where, int64_t delta) {
   if (!r || !r->pane) return kQVNoErr;
+  if (PlaysPreviewMovie(r->bar)) return MoveMovie(r, where, delta);
   if (QVMediaFileRef* ref = MediaClip(r->pane)) {
     int64_t frame = 0, count = 0;
     if (QVMediaGetCurrentFrame(ref, &frame) || QVMediaGetFrameCount(ref, &count) || count <= 0) return kQVNoErr;
@@ -184,14 +208,7 @@ void PressPart(TKControl* bar, int32_t part, uint32_t modifiers) {
         TransportPause(bar);
       break;
     case 3:
-      // During a rapid preview Play finishes the render early with the
-      // frames rendered so far, then pauses and plays the movie.
-      if (previewing && gRapidPreviewRendering)
-        FinishRapidPreview(bar);
-      else if (previewing)
-        QVIgnoreStatus(RPTogglePlay());  // the button shows the movie's state on the next draw
-      else
-        TransportTogglePlay(bar);
+      TransportTogglePlay(bar);
       DrawBarNow(bar);
       break;
     case kRapidPreviewPart:
@@ -298,7 +315,7 @@ void DrawBar(TKControl* bar, TKContext* ctx) {
     TKFillPath(ctx);
     if (i == 0 || i == 5) TKFillRect(ctx, TKRect{mid - 5, int32_t(forward ? x + 8 : x - 2), mid + 5, int32_t(forward ? x + 10 : x)});
   }
-  if (SlotOf(bar) >= 0) {
+  if (SlotOf(bar) >= 0 || (PlaysPreviewMovie(bar) && RPMoviePlaying())) {
     TKSetStrokeColor(ctx, TKColorRGB(0.9, 0.6, 0.2));
     TKFrameRect(ctx, TKRect{mid - 7, left + kGlyphStep * 3 - 2, mid + 7, left + kGlyphStep * 3 + 10});
   }
@@ -312,6 +329,12 @@ struct Position {
 };
 
 bool PositionOf(TKControl* pane, Position* pos) {
+  if (ShowsPreviewMovie(pane)) {
+    // The movie's timecode counts from the clip's frame where its render began.
+    pos->frame = RPCurrentTimecodeFrame();
+    ViewsHooksInForce().hostTimecodeFormat(&pos->rate100, &pos->mode, &pos->drop, &pos->field, &pos->perFoot);
+    return true;
+  }
   if (QVMediaFileRef* ref = MediaClip(pane)) {
     pos->media = ref;
     if (QVMediaGetCurrentFrame(ref, &pos->frame)) return false;
@@ -334,9 +357,9 @@ void FormatPosition(const Position& pos, char* buffer, size_t size) {
     QVMediaGetTimecodeText(pos.media, buffer, size, kTimecodeModeTimecode);
     return;
   }
+  // A host that does not say how it shows time gets timecode.
   const int32_t mode = pos.mode == 0 ? 1 : pos.mode;
-  const int32_t drop = pos.mode == 0 ? 0 : pos.drop;
-  FormatTimecodeText(pos.frame, pos.rate100, mode, drop ? kTimecodeDropFrame : kTimecodeNonDrop, 0, pos.perFoot,
+  FormatTimecodeText(pos.frame, pos.rate100, mode, pos.drop ? kTimecodeDropFrame : kTimecodeNonDrop, 0, pos.perFoot,
                      buffer, size);
 }
 
@@ -424,9 +447,30 @@ QVStatus TransportStep(TKControl* bar, int32_t frames) {
   return MoveClip(RecordOf(bar), 0, frames);
 }
 
+namespace {
+
+// Play and pause on the bar of a rapid preview: Play during the render
+// plays what is rendered so far.
+void PreviewPlay(TKControl* bar, bool play) {
+  if (play && gRapidPreviewRendering)
+    FinishRapidPreview(bar);
+  else if (play)
+    RPPlay();
+  else
+    RPStop();
+  SurfaceState(RPMoviePlaying() ? 3 : 2);
+  DrawBarNow(bar);
+}
+
+}  // namespace
+
 void TransportPlay(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r || !r->pane) return;
+  if (RapidPreviewBar() == bar) {
+    PreviewPlay(bar, true);
+    return;
+  }
   if (SlotOf(bar) < 0) {
     int32_t slot = 0;
     while (slot < kTransportMaxPlaying && gPlaying[slot]) ++slot;
@@ -443,6 +487,10 @@ void TransportPlay(TKControl* bar) {
 void TransportPause(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r) return;
+  if (PlaysPreviewMovie(bar)) {
+    PreviewPlay(bar, false);
+    return;
+  }
   if (SlotOf(bar) >= 0) {
     Unlist(bar);
     MediaPlaybackEnds(r->pane);
@@ -454,6 +502,10 @@ void TransportPause(TKControl* bar) {
 void TransportTogglePlay(TKControl* bar) {
   TransportRecord* r = RecordOf(bar);
   if (!r || !r->pane) return;
+  if (RapidPreviewBar() == bar) {
+    PreviewPlay(bar, gRapidPreviewRendering || !RPMoviePlaying());
+    return;
+  }
   if (SlotOf(bar) >= 0) {
     TransportPause(bar);
     return;
@@ -480,6 +532,21 @@ void TransportStop(TKControl* bar) {
     ImagePaneSetCornerLabel(r->pane, "", 3);
     TransportLoadFrame(r->pane);
   }
+}
+
+TransportAction TransportKeyAction(uint32_t charCode, uint32_t keyCode) {
+  struct Key {
+    uint32_t charCode;
+    TransportAction action;
+  };
+  static const Key kKeys[] = {{1, TransportGoToBeginning},       // Home
+                              {4, TransportGoToEnd},             // End
+                              {kTKKeyLeft, TransportStepBackward}, {kTKKeyRight, TransportStepForward},
+                              {32, TransportTogglePlay}};         // space
+  if (keyCode != 0) return nullptr;  // a function key
+  for (const Key& k : kKeys)
+    if (k.charCode == charCode) return k.action;
+  return nullptr;
 }
 
 bool TransportLoadFrame(TKControl* pane) {
@@ -552,8 +619,15 @@ void TransportMediaPlaybackTick() {
   const double now = TKNow();
   for (TKControl* bar : gPlaying) {
     TransportRecord* r = RecordOf(bar);
-    QVMediaFileRef* ref = r ? MediaClip(r->pane) : nullptr;
-    if (!ref) continue;
+    if (!r) continue;
+    QVMediaFileRef* ref = MediaClip(r->pane);
+    if (!ref) {
+      // The exchange timer has moved the exchange's clip: the readouts follow.
+      char text[sizeof r->timecode];
+      GetPaneTimecodeText(r->pane, text, sizeof text);
+      if (*text && std::strcmp(text, r->timecode) != 0) TransportSyncPosition(r->pane);
+      continue;
+    }
     uint32_t rate = 0;
     uint8_t drop = 0;
     QVMediaGetFrameRate(ref, &rate, &drop);

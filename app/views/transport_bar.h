@@ -51,7 +51,8 @@ void TransportPauseAll();
 // Stops the first playing bar (and the others with it): the list is cleared.
 void StopAllPreviewPlayback();
 
-// The actions. Each does nothing for a bar without a pane or a clip.
+// The actions. Each does nothing for a bar without a pane or a clip. While
+// the bar's rapid preview movie plays they move the movie instead.
 void TransportGoToBeginning(TKControl* bar);
 void TransportGoToEnd(TKControl* bar);
 void TransportStepBackward(TKControl* bar);
@@ -62,16 +63,26 @@ void TransportStepForward(TKControl* bar);
 QVStatus TransportStep(TKControl* bar, int32_t frames);
 // Puts the bar on the playing list (the eleventh is refused: not listed,
 // not marked playing); pausing takes it off; toggling does one or the other.
+// On the bar of a rapid preview, Play ends a render with the frames rendered
+// so far, and all three play or pause the movie.
 void TransportPlay(TKControl* bar);
 void TransportPause(TKControl* bar);
 void TransportTogglePlay(TKControl* bar);
 // Stops playback of the bar and loads its current frame again.
 void TransportStop(TKControl* bar);
 
+// The transport keys (Home, End, the left and right arrows, space) and the
+// action each takes on a bar; null for any other key.
+using TransportAction = void (*)(TKControl* bar);
+TransportAction TransportKeyAction(uint32_t charCode, uint32_t keyCode);
+
 // Loads and shows the current frame of the pane's clip; false when the pane
 // has none or it could not be loaded.
 bool TransportLoadFrame(TKControl* pane);
-// Brings the timecode readouts of the pane's bar up to its clip's position.
+// Brings the timecode readouts of the pane's bar up to its clip's position:
+// a media clip's own timecode, the exchange's clip's frame in the
+// exchange's timecode format, or, while the pane's rapid preview movie
+// plays, the movie's timecode in that format.
 void TransportSyncPosition(TKControl* pane);
 // Writes the frame as timecode (rate x 100, display mode 0 or 1 timecode, 2
 // frame numbers, 3 feet and frames; dropFrame non-zero counts drop-frame)
@@ -85,6 +96,7 @@ void GetPaneTimecodeText(TKControl* pane, char* buffer, size_t size);
 // Draws the pane's bar at once, or invalidates it.
 void RedrawTransportBar(TKControl* pane, bool drawNow);
 
-// Steps the bars that play media clips, each at its clip's rate (the
-// exchange's clip is stepped by the exchange timer).
+// Steps the bars that play media clips, each at its clip's rate, and brings
+// the readouts of the bars that play the exchange's clip (stepped by the
+// exchange timer) up to its position.
 void TransportMediaPlaybackTick();

@@ -67,6 +67,9 @@ void CorrectionTabSwitchProc(int32_t oldIndex, int32_t newIndex);
 // Pane layout 1 (the large image view alone) or 2 (the image-pane and
 // analysis-pane selectors side by side); other values change nothing.
 void SetMainWindowPaneLayout(int32_t layout);
+// Hides the controls of every pane layout (a full-screen preview covers
+// them), or shows those of the current layout again.
+void ShowPaneLayoutControls(bool shown);
 
 // Draw procedure of the picture pane.
 void DrawPicturePane(TKControl* pane, TKContext* ctx);

@@ -16,23 +16,11 @@
 
 namespace {
 
-constexpr uint32_t kKeyHome = 1;
-constexpr uint32_t kKeyEnd = 4;
-constexpr uint32_t kKeySpace = 32;
 constexpr uint32_t kModifierKeys = kTKModCommand | kTKModShift | kTKModOption | kTKModControl;
 
 // Saved slots 1 to 8 on F1 to F8.
 constexpr uint32_t kSlotKeys[8] = {kTKKeyCodeF1, kTKKeyCodeF2, kTKKeyCodeF3, kTKKeyCodeF4,
                                    kTKKeyCodeF5, kTKKeyCodeF6, kTKKeyCodeF7, kTKKeyCodeF8};
-
-struct TransportKey {
-  uint32_t key;
-  void (*action)(TKControl* bar);
-};
-const TransportKey kTransportKeys[] = {
-    {kKeyHome, TransportGoToBeginning}, {kKeyEnd, TransportGoToEnd},    {kTKKeyLeft, TransportStepBackward},
-    {kTKKeyRight, TransportStepForward}, {kKeySpace, TransportTogglePlay},
-};
 
 MainWindowSurfaceHook gSurfaceSelectPage = nullptr;
 MainWindowCommandHandler gCommandHandler = nullptr;
@@ -67,10 +55,9 @@ QVStatus KeyDown(const TKEvent& e) {
   TKControl* bar = TransportTarget();
   if (!bar) return kQVErrNotHandled;
   const uint32_t modifiers = e.modifiers & kModifierKeys;
-  for (const TransportKey& t : kTransportKeys) {
-    if (e.charCode != t.key || e.keyCode != 0) continue;
+  if (TransportAction action = TransportKeyAction(e.charCode, e.keyCode)) {
     if (modifiers) return kQVErrNotHandled;
-    t.action(bar);
+    action(bar);
     return kQVNoErr;
   }
   if (e.charCode == kTKKeyEscape) {

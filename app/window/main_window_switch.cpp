@@ -169,6 +169,15 @@ void SetMainWindowPaneLayout(int32_t layout) {
   if (large) DrawOrInvalidateImagePane(gLargeImagePane, false);
 }
 
+void ShowPaneLayoutControls(bool shown) {
+  if (shown) {
+    SetMainWindowPaneLayout(gPaneLayout);
+    return;
+  }
+  for (TKControl* control : {gLargeImageFrame, gImagePaneTabs, gAnalysisPaneTabs})
+    if (control) TKSetControlVisible(control, false);
+}
+
 void SetCorrectionTabsEnabled(bool enable) {
   TKControl* groups[] = {gCorrectionTabs,          gVFTabGroups.hslSubTabs,     gVFTabGroups.ranges[0],
                          gVFTabGroups.ranges[1],   gVFTabGroups.ranges[2],      gVFTabGroups.ranges[3],

@@ -6,18 +6,11 @@
 #include <string>
 
 #include "platform/ui/ui_draw.h"
+#include "plugin/panel_strip_looks.h"
 
 namespace {
 
-struct ButtonPicture {
-  const char* name;
-  const char* label;
-  int32_t width;
-};
-const ButtonPicture kButtons[] = {{"Full", "Full Interface", 82}, {"Load", "Load", 75}, {"Reset", "Reset", 44},
-                                  {"About", "About", 51}, {"Auto Color", "Auto Color", 89},
-                                  {"Auto Exposure", "Auto Exposure", 89}};
-constexpr int32_t kButtonHeight = 18;
+TKColor Color(const VLStripColor& c) { return TKColor{c.red, c.green, c.blue, 1}; }
 
 bool Write(TKImage* image, const std::string& path) {
   if (TKImageWritePNG(image, path.c_str()) == kQVNoErr) return true;
@@ -25,40 +18,39 @@ bool Write(TKImage* image, const std::string& path) {
   return false;
 }
 
-bool Button(const std::string& folder, const ButtonPicture& b, int state) {
+bool Button(const std::string& folder, const VLStripButtonLook& b, int state) {
   static const char* const kStates[3] = {"Up", "Down", "Rollover"};
-  static const TKColor kFaces[3] = {{0.86, 0.86, 0.88, 1}, {0.42, 0.45, 0.52, 1}, {0.93, 0.95, 1.0, 1}};
-  static const TKColor kText[3] = {{0.1, 0.1, 0.12, 1}, {1, 1, 1, 1}, {0.05, 0.2, 0.55, 1}};
-  TKImagePtr image(TKImageCreate(b.width, kButtonHeight));
+  TKImagePtr image(TKImageCreate(b.width, kVLStripButtonHeight));
   if (!image) return false;
   TKContext* ctx = TKBeginDrawing(image.get());
-  TKSetFillColor(ctx, kFaces[state]);
-  TKFillRoundRect(ctx, TKMakeRect(0, 0, b.width, kButtonHeight), 4);
-  TKSetStrokeColor(ctx, TKColor{0.3, 0.3, 0.34, 1});
+  const TKRect bounds = TKMakeRect(0, 0, b.width, kVLStripButtonHeight);
+  TKSetFillColor(ctx, Color(kVLStripButtonFaces[state]));
+  TKFillRoundRect(ctx, bounds, kVLStripButtonCornerRadius);
+  TKSetStrokeColor(ctx, Color(kVLStripButtonEdge));
   TKSetLineWidth(ctx, 1);
-  TKFrameRoundRect(ctx, TKMakeRect(0, 0, b.width, kButtonHeight), 4);
+  TKFrameRoundRect(ctx, bounds, kVLStripButtonCornerRadius);
   TKFont font;
   font.size = 10;
   font.bold = true;
-  TKSetFillColor(ctx, kText[state]);
-  TKDrawTextInRect(ctx, font, b.label, TKMakeRect(0, 0, b.width, kButtonHeight), kTKAlignCenter);
+  TKSetFillColor(ctx, Color(kVLStripButtonLabels[state]));
+  TKDrawTextInRect(ctx, font, b.label, bounds, kTKAlignCenter);
   TKEndDrawing(ctx);
-  return Write(image.get(), folder + "/" + b.name + " Button " + kStates[state] + ".png");
+  return Write(image.get(), folder + "/" + b.picture + " Button " + kStates[state] + ".png");
 }
 
 bool Logo(const std::string& folder, bool white) {
-  TKImagePtr image(TKImageCreate(279, 26));
+  TKImagePtr image(TKImageCreate(kVLLogoWidth, kVLLogoHeight));
   if (!image) return false;
   TKContext* ctx = TKBeginDrawing(image.get());
   TKFont font;
   font.size = 17;
   font.bold = true;
-  TKSetFillColor(ctx, white ? TKColor{1, 1, 1, 1} : TKColor{0.12, 0.12, 0.16, 1});
-  TKDrawText(ctx, font, "Velmora", 6, 20, kTKAlignLeft);
+  TKSetFillColor(ctx, Color(white ? kVLLogoNameWhite : kVLLogoNameDark));
+  TKDrawText(ctx, font, kVLLogoName, kVLLogoNameLeft, kVLLogoBaseline, kTKAlignLeft);
   font.size = 10;
   font.bold = false;
-  TKSetFillColor(ctx, TKColor{0.85, 0.35, 0.1, 1});
-  TKDrawText(ctx, font, "colour correction 3", 92, 20, kTKAlignLeft);
+  TKSetFillColor(ctx, Color(kVLLogoLineColor));
+  TKDrawText(ctx, font, kVLLogoLine, kVLLogoLineLeft, kVLLogoBaseline, kTKAlignLeft);
   TKEndDrawing(ctx);
   return Write(image.get(), folder + (white ? "/Plugin Logo White.png" : "/Plugin Logo.png"));
 }
@@ -92,7 +84,7 @@ int main(int argc, char** argv) {
   }
   const std::string folder = argv[1];
   bool ok = Logo(folder, false) && Logo(folder, true) && About(folder);
-  for (const ButtonPicture& b : kButtons)
+  for (const VLStripButtonLook& b : kVLStripButtons)
     for (int state = 0; state < 3 && ok; ++state) ok = Button(folder, b, state);
   return ok ? 0 : 1;
 }

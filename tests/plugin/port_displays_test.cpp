@@ -3,6 +3,7 @@
 // the other build's displays are (plot at +10, +16; wheel centre at +90).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -245,4 +246,27 @@ TEST_F(PortDisplays, AWheelWithoutStrengthDrawsOnlyTheCentreSquare) {
     for (int32_t dx = -1; dx <= 1; ++dx) EXPECT_EQ(PPGetPixel(marked, cx + dx, cy + dy), kBlackPixel);
   // Outside the wheel, the display background.
   EXPECT_EQ(PPGetPixel(marked, kLeft + 1, kTop + 1), PPPixelOf(kPortWheelBackground));
+}
+
+// Condensed text: the ink drawn runs exactly as wide as the width says, from
+// the starting point, at each scale; a space only moves the pen.
+TEST(PortText, CondensedTextInksTheWidthItMeasures) {
+  struct Case {
+    const char* text;
+    int32_t scale;
+  } cases[] = {{"Full Interface", 1}, {"Velmora", 2}, {"il", 1}, {"Auto Exposure", 1}, {"a b", 3}};
+  for (const Case& c : cases) {
+    PPPort port;
+    ASSERT_TRUE(PPNewOffscreen(&port, 200, 40));
+    port.fore = 0xFF000000u;
+    PPDrawTextCondensed(&port, c.text, 10, 30, c.scale);
+    int32_t left = port.width, right = -1;
+    for (int32_t y = 0; y < port.height; ++y)
+      for (int32_t x = 0; x < port.width; ++x)
+        if (PPGetPixel(port, x, y) == 0xFF000000u) left = std::min(left, x), right = std::max(right, x);
+    EXPECT_EQ(left, 10) << c.text;
+    EXPECT_EQ(right - left + 1, PPTextWidthCondensed(c.text, c.scale)) << c.text;
+  }
+  EXPECT_EQ(PPTextWidthCondensed("Full Interface", 1), 74) << "fits its 82-pixel button";
+  EXPECT_EQ(PPTextWidthCondensed("", 1), 0);
 }

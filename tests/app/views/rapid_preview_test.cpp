@@ -180,6 +180,90 @@ TEST_F(RapidPreviewTest, FullScreenCoversTheMainDisplayAndEscapeEndsIt) {
   EXPECT_FALSE(RPMovieExists());
 }
 
+// The bar's readout follows the frame: the clip's frame while the render
+// loads it, then the movie's timecode (counting from the clip's frame where
+// the render began) as it plays and as the bar steps the movie, not the clip.
+TEST_F(RapidPreviewTest, TheReadoutShowsTheMoviesTimecodeWhileItRendersPlaysAndSteps) {
+  TKControl* pane = GetViewPane(kPaneResult);
+  ImagePaneSetRole(pane, 1);  // a main image pane: it shows the exchange's clip
+  ImagePaneSetLinkedControl(pane, bar);
+  ASSERT_EQ(ViewsHooksInForce().hostLoadFrameAt(2 * kStep), kQVNoErr);
+  ASSERT_EQ(StartRapidPreview(bar, false), kQVNoErr);
+  RapidPreviewTick();
+  EXPECT_STREQ(TransportGetTimecodeText(bar), "00:00:00:03") << "the frame the render loaded";
+  while (gRapidPreviewRendering) RapidPreviewTick();
+  ASSERT_TRUE(RPMoviePlaying());
+  EXPECT_STREQ(TransportGetTimecodeText(bar), "00:00:00:02") << "the movie's first frame";
+
+  // Playing: the movie reaches its third frame after two frame times.
+  for (int i = 0; i < 8; ++i) {
+    TKAdvanceClock(0.0105);
+    RapidPreviewTick();
+  }
+  ASSERT_EQ(RPGetMovieTime(), 2);
+  EXPECT_STREQ(TransportGetTimecodeText(bar), "00:00:00:04");
+
+  // Stepping moves the movie, held to its ends; the clip stays where the render left it.
+  const int32_t clipTime = gClip.current;
+  struct Step {
+    void (*action)(TKControl*);
+    int32_t frames;  // with no action: TransportStep by this many
+    QVStatus result;
+    const char* readout;
+  };
+  const Step steps[] = {{TransportStepForward, 0, kQVNoErr, "00:00:00:05"},
+                        {nullptr, 1, kTransportStepClamped, "00:00:00:05"},
+                        {TransportGoToBeginning, 0, kQVNoErr, "00:00:00:02"},
+                        {nullptr, -1, kTransportStepClamped, "00:00:00:02"},
+                        {nullptr, 2, kQVNoErr, "00:00:00:04"},
+                        {TransportStepBackward, 0, kQVNoErr, "00:00:00:03"},
+                        {TransportGoToEnd, 0, kQVNoErr, "00:00:00:05"}};
+  for (const Step& s : steps) {
+    if (s.action)
+      s.action(bar);
+    else
+      EXPECT_EQ(TransportStep(bar, s.frames), s.result) << s.readout;
+    EXPECT_STREQ(TransportGetTimecodeText(bar), s.readout);
+    char text[64];
+    GetPaneTimecodeText(pane, text, sizeof text);
+    EXPECT_STREQ(text, s.readout);
+  }
+  EXPECT_EQ(gClip.current, clipTime);
+
+  // A step holds the movie; space plays and pauses it. Stopping shows the
+  // clip's position again.
+  EXPECT_FALSE(RPMoviePlaying());
+  TransportTogglePlay(bar);
+  EXPECT_TRUE(RPMoviePlaying());
+  TransportTogglePlay(bar);
+  EXPECT_FALSE(RPMoviePlaying());
+  RapidPreviewStop(bar);
+  EXPECT_STREQ(TransportGetTimecodeText(bar), "00:00:00:02");
+}
+
+TEST_F(RapidPreviewTest, TheFullScreenKeysStepAndPlayTheMovie) {
+  renderFrom(3, true);
+  ASSERT_NE(RapidPreviewFullScreenWindow(), nullptr);
+  const int64_t start = RPCurrentTimecodeFrame();
+  EXPECT_EQ(start, 3);
+  struct Key {
+    uint32_t charCode, modifiers;
+    int64_t movieFrame;
+  };
+  const Key keys[] = {{kTKKeyRight, 0, 1}, {kTKKeyRight, kTKModShift, 1}, {4, 0, 2},
+                      {kTKKeyLeft, 0, 1},  {1, 0, 0}};
+  for (const Key& k : keys) {
+    TKInjectKey(k.charCode, k.modifiers);
+    TKRunPending();
+    EXPECT_EQ(RPGetMovieTime(), k.movieFrame) << k.charCode << " " << k.modifiers;
+    EXPECT_EQ(RPCurrentTimecodeFrame(), start + k.movieFrame);
+  }
+  EXPECT_FALSE(RPMoviePlaying()) << "a step holds the movie";
+  TKInjectKey(' ');
+  TKRunPending();
+  EXPECT_TRUE(RPMoviePlaying());
+}
+
 TEST_F(RapidPreviewTest, ACacheFolderThatCannotTakeTheMovieIsSaidAndNothingStarts) {
   const std::string bad = "/nonexistent/cache";
   gPrefsSettings.rapidPreviewCacheAlias.assign(bad.begin(), bad.end());

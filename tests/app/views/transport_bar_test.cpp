@@ -72,6 +72,16 @@ TEST_F(Transport, StepsTheExchangesClipHeldToItsEnds) {
   EXPECT_STREQ(text, "00:00:00:05");
 }
 
+TEST_F(Transport, TheReadoutFollowsTheExchangesClipAsItPlays) {
+  TransportPlay(bar);
+  ASSERT_TRUE(TransportIsPlaying(bar));
+  for (int32_t frame = 1; frame <= 3; ++frame) {
+    gHostTime = frame * gHostStep;  // the exchange timer steps the clip
+    TransportMediaPlaybackTick();
+    EXPECT_EQ(std::string(TransportGetTimecodeText(bar)), "00:00:00:0" + std::to_string(frame));
+  }
+}
+
 TEST_F(Transport, AClipWhoseFramesHaveNoDurationNeverDivides) {
   gHostStep = 0;
   gHostTime = 40;
