@@ -238,4 +238,49 @@ TEST_F(GalleryPaneTest, ColumnLayoutAndSortAreKeptInThePreferences) {
   EXPECT_EQ(names, (std::vector<std::string>{"shot 10.png", "Shot 9.png"}));
 }
 
+// Saving the gallery into a preferences folder that cannot be made (a file
+// has its name) tells the user, naming the preferences file.
+TEST_F(GalleryPaneTest, AGalleryThatCannotBeSavedIsReported) {
+  QVFileRef a = File("shot.png");
+  AddGalleryFileItem(pane, &a, "kept", 0);
+  PFSaveGallery(pane);
+  EXPECT_TRUE(PLAlertScriptRecorded().empty());
+  std::ofstream(root + "/blocked") << "x";
+  setenv("VELMORA_PREFERENCES", (root + "/blocked/prefs").c_str(), 1);
+  PLPrefsDiscard(kPFDomain);
+  PFSaveGallery(pane);
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_NE((alerts[0].message + alerts[0].detail).find("Cannot save \"" + PLPrefsDomainPath(kPFDomain) + "\""),
+            std::string::npos);
+}
+
+// Applying a file item whose file cannot be opened as the reference image
+// names the file in an alert.
+TEST_F(GalleryPaneTest, AReferenceThatCannotBeOpenedIsReported) {
+  QVFileRef a = File("gone.png");
+  AddGalleryFileItem(pane, &a, "", 0);
+  GalleryItem* item = FindGalleryItemByName(Gallery().root, "gone.png");
+  ASSERT_NE(item, nullptr);
+  const GalleryMediaHooks kept = GalleryMedia();
+  struct Case {
+    QVStatus status;
+    size_t alerts;
+  } cases[] = {{kQVNoErr, 0}, {kQVErrFileNotFound, 1}};
+  for (const Case& c : cases) {
+    static QVStatus answer;
+    answer = c.status;
+    GalleryMedia().applyReference = [](const QVFileRef*, int32_t, int32_t, bool) -> QVStatus { return answer; };
+    PLAlertScriptEnd();
+    PLAlertScriptBegin();
+    ApplyGalleryItem(item, false);
+    const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+    ASSERT_EQ(alerts.size(), c.alerts) << c.status;
+    if (c.alerts) {
+      EXPECT_NE((alerts[0].message + alerts[0].detail).find(a.path), std::string::npos);
+    }
+  }
+  GalleryMedia() = kept;
+}
+
 }  // namespace
