@@ -263,7 +263,9 @@ TEST(PanelDisplays, TheDrawingsKeepTheirColours) {
   PanelFixture f;
   f.press(kWheels, kCentre + 50, kCentre);
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
-  if (const char* keep = std::getenv("VELMORA_KEEP_PANEL_PNG")) SHPanelWritePNG(&f.panel, keep);
+  if (const char* keep = std::getenv("VELMORA_KEEP_PANEL_PNG")) {
+    EXPECT_EQ(kQVNoErr, SHPanelWritePNG(&f.panel, keep));
+  }
   // Outside each wheel's rim the picture is opaque dark grey; inside it is
   // opaque and coloured.
   for (int wheel = 0; wheel < 4; ++wheel) {

@@ -46,7 +46,9 @@ class GalleryModelTest : public testing::Test {
     std::ofstream(path) << "x";
     QVFileRef ref{};
     EXPECT_EQ(PLFileRefFromPath(path.c_str(), &ref), kQVNoErr);
-    if (type) EXPECT_EQ(kQVNoErr, SetFSRefTypeAndCreator(&ref, 0, type));
+    if (type) {
+      EXPECT_EQ(kQVNoErr, SetFSRefTypeAndCreator(&ref, 0, type));
+    }
     return ref;
   }
   void Preset(const std::string& folder, const std::string& name) {
