@@ -301,34 +301,4 @@ TEST(PanelDisplays, APointCountBeyondSixteenIsReportedAtEveryDrawing) {
   EXPECT_EQ(reports, 2);
 }
 
-// Save Curves in the curve menu names a file it could not write in an alert;
-// a cancelled panel says nothing.
-TEST(PanelCurves, TheMenuReportsACurveFileThatCouldNotBeSaved) {
-  PanelFixture f(kHIHostAfterEffects, true);
-  VL_SettingsStruct s = DefaultSettings();
-  int32_t selected = -1;
-  CurveMenuContext context{0, &selected, s.rgbCurves, &s};
-  const std::string path = "/nonexistent-folder-of-velmora/saved.acv";
-  struct Case {
-    QVStatus panel;
-    size_t alerts;
-  } cases[] = {{kQVErrCancelled, 0}, {kQVNoErr, 1}};
-  for (const Case& c : cases) {
-    TKClearDialogScript();
-    TKDialogAnswer answer;
-    answer.status = c.panel;
-    answer.path = path;
-    TKQueueDialogAnswer(answer);
-    HandleCurveContextMenu(0, kCTMMessageChosen, 6, nullptr, &context);
-    std::vector<std::string> alerts;
-    for (const TKDialogRequest& r : TKScriptedDialogRequests())
-      if (r.kind == TKDialogRequest::kAlert) alerts.push_back(r.alert.message + r.alert.detail);
-    ASSERT_EQ(alerts.size(), c.alerts) << c.panel;
-    if (c.alerts) {
-      EXPECT_NE(alerts[0].find("Cannot save \"" + path + "\""), std::string::npos) << alerts[0];
-    }
-  }
-  TKClearDialogScript();
-}
-
 }  // namespace
