@@ -8,6 +8,7 @@
 
 #include "core/frame_buffer.h"
 #include "core/settings_record.h"
+#include "bench/bench_status.h"
 
 namespace bench {
 
@@ -93,7 +94,7 @@ inline VL_SettingsStruct workload(int64_t w) {
 // neighbouring pixels look up neighbouring table entries as in real footage.
 inline FBFrameStruct* pictureFrame(uint32_t width, uint32_t height) {
   FBFrameStruct* in = nullptr;
-  FBCreateRGBFrameBuffer(width, height, &in, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(width, height, &in, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   std::mt19937 rng(1);
   std::uniform_real_distribution<float> grain(-0.01f, 0.01f);
   for (int p = 0; p < 3; ++p)
@@ -114,7 +115,7 @@ struct PassFrames {
   FBFrameStruct* in = nullptr;
   FBFrameStruct* out = nullptr;
   PassFrames(uint32_t width, uint32_t height) : in(pictureFrame(width, height)) {
-    FBCreateRGBFrameBuffer(width, height, &out, kFBPixFormatPlanarFloat);
+    BenchRequire(FBCreateRGBFrameBuffer(width, height, &out, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
     std::memset(out->baseAddr, 0, size_t(out->planeBytes) * 4);
   }
   ~PassFrames() {

@@ -18,6 +18,7 @@
 #include "core/processing_tables.h"
 #include "platform/ui/ui_draw.h"
 #include "settings/prefs.h"
+#include "bench/bench_status.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void RunSliderEdit(benchmark::State& state, bool combo, int32_t comboWidth = 960
   const uint32_t threads = BenchUsePool(state.range(0));
   const uint32_t width = 1920, height = 1080;
   gSourceFrame = bench::pictureFrame(width, height);
-  FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   gResultGWorld = TKImageCreate(int32_t(width), int32_t(height));
   gImageViewMode = kImageViewResult;
   gUISettings = bench::fullCorrection();
@@ -96,7 +97,7 @@ void BM_ComboDisplay(benchmark::State& state) {
   FBFrameStruct* frame = bench::pictureFrame(1920, 1080);
   gResultFrame = frame;
   gResultGWorld = TKImageCreate(1920, 1080);
-  ConvertFrameToPicture(frame, gResultGWorld);
+  BenchRequire(ConvertFrameToPicture(frame, gResultGWorld), "ConvertFrameToPicture");
   gImageViewMode = kImageViewResult;
   PFLoadDefaultPreferences(&gPrefsSettings);
   gScopePicture = TKImageCreate(int32_t(state.range(1)), int32_t(state.range(1)) * 9 / 16);

@@ -9,6 +9,7 @@
 #include "core/process_pass_internal.h"
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
+#include "bench/bench_status.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,9 +29,9 @@ const Size kSizes[] = {{1920, 1080}, {3840, 2160}};
 void runPass(benchmark::State& state, const Size& size, const VL_SettingsStruct& s) {
   PassFrames frames(size.w, size.h);
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
   for (auto _ : state) {
-    ProcessImage(frames.in, frames.out, 0, 0);
+    BenchRequire(ProcessImage(frames.in, frames.out, 0, 0), "ProcessImage");
     benchmark::ClobberMemory();
   }
   state.counters["MP/s"] =
@@ -123,14 +124,14 @@ void BM_SecondaryKeyRejection(benchmark::State& state) {
   state.SetLabel(state.range(0) == 0 ? "secondaries" : "full correction");
   PassFrames frames(kSizes[0].w, kSizes[0].h);
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
   double cpu[2] = {0, 0};
   for (auto _ : state) {
     for (int rejecting = 0; rejecting < 2; ++rejecting) {
       VL_SetPassTileRejection(rejecting != 0);
       timespec a{}, b{};
       clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
-      ProcessImage(frames.in, frames.out, 0, 0);
+      BenchRequire(ProcessImage(frames.in, frames.out, 0, 0), "ProcessImage");
       clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
       cpu[rejecting] += double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) * 1e-9;
     }
@@ -150,8 +151,8 @@ BENCHMARK(BM_SecondaryKeyRejection)->DenseRange(0, 1)->ArgName("work")->Unit(ben
 void BM_FrameCopy(benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
   FBFrameStruct *in = nullptr, *out = nullptr;
-  FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat);
-  FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(size.w, size.h, &in, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
+  BenchRequire(FBCreateRGBFrameBuffer(size.w, size.h, &out, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   size_t bytes = size_t(in->planeBytes) * 4;
   std::memset(in->baseAddr, 1, bytes);
   std::memset(out->baseAddr, 0, bytes);

@@ -3,6 +3,7 @@
 #include "bench/bench_pool.h"
 #include "core/frame_buffer.h"
 #include "core/pixel_transfer.h"
+#include "bench/bench_status.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +34,7 @@ void BM_TransferIn(benchmark::State& state) {
   const Layout& L = kLayouts[state.range(1)];
   uint32_t threads = BenchUsePool(state.range(2));
   FBFrameStruct* frame = nullptr;
-  FBCreateRGBFrameBuffer(s.w, s.h, &frame, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(s.w, s.h, &frame, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   std::memset(frame->baseAddr, 0, size_t(frame->planeBytes) * 4);
   std::vector<uint8_t> host(size_t(s.w) * s.h * L.bytes, 0x3E);
   for (auto _ : state) {
@@ -49,7 +50,7 @@ void BM_TransferOut(benchmark::State& state) {
   const Layout& L = kLayouts[state.range(1)];
   uint32_t threads = BenchUsePool(state.range(2));
   FBFrameStruct* frame = nullptr;
-  FBCreateRGBFrameBuffer(s.w, s.h, &frame, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(s.w, s.h, &frame, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   std::memset(frame->baseAddr, 0x3E, size_t(frame->planeBytes) * 4);  // about 0.19 in every plane
   std::vector<uint8_t> host(size_t(s.w) * s.h * L.bytes);
   for (auto _ : state) {
@@ -65,8 +66,8 @@ void BM_TransferOut(benchmark::State& state) {
 void BM_PlanarFrameCopy(benchmark::State& state) {
   const Size& s = kSizes[state.range(0)];
   FBFrameStruct *a = nullptr, *b = nullptr;
-  FBCreateRGBFrameBuffer(s.w, s.h, &a, kFBPixFormatPlanarFloat);
-  FBCreateRGBFrameBuffer(s.w, s.h, &b, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(s.w, s.h, &a, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
+  BenchRequire(FBCreateRGBFrameBuffer(s.w, s.h, &b, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   std::memset(a->baseAddr, 1, size_t(a->planeBytes) * 4);
   std::memset(b->baseAddr, 1, size_t(b->planeBytes) * 4);
   for (auto _ : state) {

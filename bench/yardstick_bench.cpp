@@ -12,6 +12,7 @@
 #include "core/frame_buffer.h"
 #include "core/process_image.h"
 #include "core/processing_tables.h"
+#include "bench/bench_status.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,7 +54,7 @@ void BM_BesideLut3d(benchmark::State& state) {
   PassFrames pass(size.w, size.h);
   {
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
   }
   Timing ours, theirs;
   int64_t rounds = 0;
@@ -64,7 +65,7 @@ void BM_BesideLut3d(benchmark::State& state) {
       break;
     }
     const Timing here = TimeHere([&] {
-      for (int i = 0; i < frames; ++i) ProcessImage(pass.in, pass.out, 0, 0);
+      for (int i = 0; i < frames; ++i) BenchRequire(ProcessImage(pass.in, pass.out, 0, 0), "ProcessImage");
       benchmark::ClobberMemory();
     });
     state.SetIterationTime(here.wall / frames);

@@ -37,7 +37,7 @@ struct CineonHeaderInfo {
   uint32_t channelCount;
 };
 
-enum : QVStatus {
+enum : int32_t {
   kDPXErrBadFile = -2114,  // too short for its header, wrong magic, or fields the file cannot hold
 };
 

@@ -67,7 +67,8 @@ int QVMediaDrainEvents() {
       e = q.events.front();
       q.events.pop_front();
     }
-    QVMediaEventHandler(&e);
+    // Every queued event is of this class; its handler answers nothing the queue needs.
+    QVIgnoreStatus(QVMediaEventHandler(&e));
     ++count;
   }
   return count;
@@ -101,7 +102,8 @@ int32_t QVMediaRequestSaveFile(QVOutputJobParams* params, QVMediaExportState* st
   const QVStatus status = QVPutFileSelection(&folder, &name, &reply, "Save Output As", "Save", "",
                                              int32_t(QVFourCC("QVso")), extension.empty() ? nullptr : extension.c_str(),
                                              suggested.c_str());
-  QVPutFileComplete(&reply);
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   if (status != kQVNoErr) return status;
   if (name.size() >= sizeof params->outputName) return kQVErrParam;
   state->folder = folder;

@@ -61,7 +61,8 @@ RefLock::RefLock(QVMediaFileRef* ref, int32_t timeoutMs) : ref_(ref) {
 }
 
 RefLock::~RefLock() {
-  if (held_) QVSemaphoreSignal(&ref_->lock);
+  // Signalling a semaphore this lock holds cannot fail.
+  if (held_) QVIgnoreStatus(QVSemaphoreSignal(&ref_->lock));
 }
 
 }  // namespace media
@@ -116,7 +117,8 @@ void Dispose(QVMediaFileRef* ref) {
       if (ref->metadata[i].type == kQVMetadataText) std::free(ref->metadata[i].value.text);
     delete[] ref->metadata;
   }
-  QVSemaphoreDeinitialize(&ref->lock);
+  // The reference is going; a semaphore that will not go has nothing to report to.
+  QVIgnoreStatus(QVSemaphoreDeinitialize(&ref->lock));
   ref->magic = 0;
   ref->flags = 0;
   ref->serial = ~uint64_t(0);
@@ -345,7 +347,8 @@ QVMediaErr QVMediaOpenPath(const char* path, QVMediaFileRef** out, uint8_t openF
 QVMediaErr QVMediaCloseFile(QVMediaFileRef** ref) {
   if (!ref) return QVMediaErr_ParameterError;
   if (QVMediaErr err = CheckRef(*ref)) return err;
-  QVSempahoreWait(&(*ref)->lock, kQVWaitForever);
+  // Waits without limit on the reference's own semaphore, which cannot fail.
+  QVIgnoreStatus(QVSempahoreWait(&(*ref)->lock, kQVWaitForever));
   Dispose(*ref);
   *ref = nullptr;
   // Entries name references by address only; a new reference could reuse it.

@@ -142,11 +142,13 @@ int32_t WorkerTask(void*) {
       case kQVMediaWorkerMakePrefetchBuffer: MakePrefetchBuffer(w); break;
       default:
         held.unlock();
-        MPNotifyQueue(w.replies, -1, 0, 0);
+        // One request is in flight at a time (the caller waits for each answer), so the reply queue has room.
+        QVIgnoreStatus(MPNotifyQueue(w.replies, -1, 0, 0));
         return 0;
     }
     held.unlock();
-    MPNotifyQueue(w.replies, 0, 0, 0);
+    // One request is in flight at a time (the caller waits for each answer), so the reply queue has room.
+    QVIgnoreStatus(MPNotifyQueue(w.replies, 0, 0, 0));
   }
 }
 

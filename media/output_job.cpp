@@ -115,7 +115,8 @@ int32_t RunJobTask(QVOutputJobParams* params, Generator generator) {
   std::snprintf(job.name, sizeof job.name, "%.*s", int(sizeof params->outputName), params->outputName);
   job.params = *params;
   uint32_t id = 0;
-  QVJobListAdd(&job, &id);
+  // A job the list cannot hold (no memory for its row) still runs; it is only not shown.
+  QVIgnoreStatus(QVJobListAdd(&job, &id));
   // The record's fields are packed: a plain store, then a fence for readers.
   params->job = &job;
   std::atomic_thread_fence(std::memory_order_release);
@@ -140,7 +141,7 @@ int32_t RunJobTask(QVOutputJobParams* params, Generator generator) {
     QVJobListMarkDirty();
     result = generator(params);
   }
-  QVJobListRemove(id);
+  QVIgnoreStatus(QVJobListRemove(id));  // a job that was never listed has no row to take away
   params->job = nullptr;
   std::atomic_thread_fence(std::memory_order_release);
   QVMediaPostJobCompletion(params, result);

@@ -307,14 +307,16 @@ uint32_t QVMediaExportMovieFile(QVOutputJobParams* params, const char* temporary
       std::swap(pixels[i + 1], pixels[i + 2]);
     }
     if (QVMovieWriterAddFrame(writer, pixels.data(), s.width * 4, kQVMovieWriterBGRA8)) result = QVMediaErr_ExportFailed;
-    if (progress) QVProgressSetValue(uint32_t(progress), int32_t((f + 1) * 200 / std::max<int64_t>(frames, 1)));
+    // Progress is shown as far as memory allows; the export goes on either way.
+    if (progress)
+      QVIgnoreStatus(QVProgressSetValue(uint32_t(progress), int32_t((f + 1) * 200 / std::max<int64_t>(frames, 1))));
   }
   QVMovieClose(movie);
   if (writer) {
     if (result) QVMovieWriterAbandon(writer);
     else if (QVMovieWriterFinish(writer)) result = QVMediaErr_ExportFailed;
   }
-  if (progress) QVProgressClose(uint32_t(progress));
+  if (progress) QVIgnoreStatus(QVProgressClose(uint32_t(progress)));  // only memory could refuse the close
   if (!result && cancelWord == kQVProgressUserCancelled) result = QVMediaErr_UserCanceledErr;
   return result;
 }

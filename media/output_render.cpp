@@ -366,7 +366,9 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
 }
 
 void OutputFrameDone(OutputRender* r, int64_t index) {
-  if (r->progressId) QVProgressSetValue(uint32_t(r->progressId), int32_t(std::min<int64_t>(index + 1, INT32_MAX)));
+  // Progress is shown as far as memory allows; the render goes on either way.
+  if (r->progressId)
+    QVIgnoreStatus(QVProgressSetValue(uint32_t(r->progressId), int32_t(std::min<int64_t>(index + 1, INT32_MAX))));
   if (QVOutputJob* job = r->params->job) {
     job->progress = r->frameCount > 0 ? float(double(index + 1) / double(r->frameCount)) : 0.0f;
     QVJobListMarkDirty();
@@ -376,7 +378,8 @@ void OutputFrameDone(OutputRender* r, int64_t index) {
 void OutputEnd(OutputRender* r) {
   delete r->readAhead;  // stops the reader before the source goes
   r->readAhead = nullptr;
-  if (r->progressId) QVProgressClose(uint32_t(r->progressId));
+  // Only memory could refuse the close; the render is over either way.
+  if (r->progressId) QVIgnoreStatus(QVProgressClose(uint32_t(r->progressId)));
   r->progressId = 0;
   if (r->source) {
     QVMediaSetCurrentFrame(r->source, r->savedFrame);

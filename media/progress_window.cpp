@@ -60,8 +60,9 @@ void* Create(void*, const QVProgressWindowSetup* setup) {
   }
   TKCenterWindow(pw->window, nullptr);
   pw->text = TKNewStaticText(pw->window, ToRect(l.text), setup->message);
-  TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressTextProperty, &pw->text,
-                       sizeof pw->text);
+  // A new window's root takes a property; only memory could refuse it.
+  QVIgnoreStatus(TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressTextProperty,
+                                      &pw->text, sizeof pw->text));
   TKUserPaneProcs procs;
   procs.draw = [pw](TKControl* c, TKContext* ctx) { DrawBar(pw, c, ctx); };
   pw->indeterminate = setup->indeterminate;
@@ -69,8 +70,9 @@ void* Create(void*, const QVProgressWindowSetup* setup) {
   TKSetControlMinimum(pw->bar, 0);
   TKSetControlMaximum(pw->bar, setup->maximum);
   TKSetControlValue(pw->bar, 0);
-  TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressBarProperty, &pw->bar,
-                       sizeof pw->bar);
+  // A new window's root takes a property; only memory could refuse it.
+  QVIgnoreStatus(TKSetControlProperty(TKGetRootControl(pw->window), kQVProgressPropertyCreator, kQVProgressBarProperty,
+                                      &pw->bar, sizeof pw->bar));
   if (setup->showCancel) {
     TKControl* cancel = TKNewPushButton(pw->window, ToRect(l.cancel), "Cancel", kQVProgressCancelCommand);
     TKSetCancelButton(pw->window, cancel);

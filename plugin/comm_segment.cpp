@@ -52,7 +52,8 @@ QVStatus create(int32_t key, size_t size, int32_t* id, PLProcessSerial* busy) {
   PLShmInfo info;
   if (PLShmOpen(key, &old) || PLShmStat(old, &info)) return status;
   if (!stale(old, info, busy)) return kQVErrDuplicate;
-  PLShmRemove(old);
+  // A stale segment that will not go makes the second creation fail, which is answered.
+  QVIgnoreStatus(PLShmRemove(old));
   *busy = 0;
   return PLShmCreate(key, size, id);
 }
@@ -95,7 +96,7 @@ bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x) {
   const size_t rows = chunked && rowBytes > 0 ? (size - kCCHeaderBytes) / size_t(rowBytes) : 0;
   if (!address || (chunked && rows == 0)) {
     PLShmDetach(address);
-    PLShmRemove(id);
+    QVIgnoreStatus(PLShmRemove(id));  // clearing up after the failure that is reported
     noMemoryAlert();
     return false;
   }
@@ -120,7 +121,8 @@ bool AllocateCommBlock(size_t frameBytes, int32_t rowBytes, UIHExchange* x) {
 
 void UIH_ReleaseCommBlock(UIHExchange* x) {
   if (x->view.block) PLShmDetach(x->view.block);
-  if (x->segmentID >= 0) PLShmRemove(x->segmentID);
+  // A segment that will not go is found stale and removed by the next exchange.
+  if (x->segmentID >= 0) QVIgnoreStatus(PLShmRemove(x->segmentID));
   x->view = CCView{};
   x->segmentID = -1;
 }

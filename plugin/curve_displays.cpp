@@ -15,6 +15,7 @@
 #include "settings/curve_files.h"
 #include "settings/prefs.h"
 #include "support/alerts.h"
+#include "support/output_file.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ void CurveMenu(VL_SettingsStruct* s, VLSeqData* sequence, int32_t display) {
                                        {"Load Curves", 5, 1, 0}, {"Save Curves", 6, 1, 0},
                                        {nullptr, 0, 0, 0}};
   CurveMenuContext context{display, Selection(sequence, display, s->rgbCurves[display]), s->rgbCurves, s};
-  CTMDoContextualMenu(kItems, HandleCurveContextMenu, &context);
+  // The menu's choices act through the handler; the menu itself reports nothing.
+  QVIgnoreStatus(CTMDoContextualMenu(kItems, HandleCurveContextMenu, &context));
 }
 
 void CurveDraw(const VL_SettingsStruct* s, const VLSeqData* sequence, int32_t display, int32_t left, int32_t top,
@@ -124,9 +126,10 @@ void HandleCurveContextMenu(int32_t, int32_t message, int32_t tag, TKMenu* menu,
   VL_CurveControls* curve = &c->curves[c->display];
   const bool isMap = (curve->modeFlags & kVLCurveModeMap) != 0;
   if (message == kCTMMessageBeforeShow) {
-    CTMSetMenuItemEnable(menu, 1, !isMap && PanelValidSelection(*c->selected, *curve) >= 0);
-    CTMSetMenuItemEnable(menu, 2, !isMap);
-    CTMSetMenuItemEnable(menu, 6, !isMap);
+    // Enabling an item of the menu just made cannot fail.
+    QVIgnoreStatus(CTMSetMenuItemEnable(menu, 1, !isMap && PanelValidSelection(*c->selected, *curve) >= 0));
+    QVIgnoreStatus(CTMSetMenuItemEnable(menu, 2, !isMap));
+    QVIgnoreStatus(CTMSetMenuItemEnable(menu, 6, !isMap));
     return;
   }
   if (message != kCTMMessageChosen) return;
@@ -154,9 +157,14 @@ void HandleCurveContextMenu(int32_t, int32_t message, int32_t tag, TKMenu* menu,
         c->settings->rgbCurvesEnable = 1;
       }
       break;
-    case 6:
-      SaveCurrentCurves(c->curves);
+    case 6: {
+      // A file that could not be written is named in an alert, as the
+      // grading application does; a cancelled panel says nothing.
+      std::string path;
+      const QVStatus status = SaveCurrentCurves(c->curves, &path);
+      if (status != kQVNoErr && status != kQVErrCancelled) QVWriteFailureAlert("Velmora 3 PI", path.c_str(), status);
       break;
+    }
     default:
       break;
   }

@@ -29,14 +29,11 @@ class RegionHold {
   RegionHold(VLGlobalData* g, Region which) {
     if (!g || which == Region::none) return;
     region_ = which == Region::command ? &g->commandRegion : &g->eventRegion;
-    if (*region_) {
-      QVEnterCriticalSection(region_);
-    } else {
-      region_ = nullptr;
-    }
+    // A region that is missing or refuses is not held, and so not left.
+    if (!*region_ || QVEnterCriticalSection(region_) != kQVNoErr) region_ = nullptr;
   }
   ~RegionHold() {
-    if (region_) QVLeaveCriticalSection(region_);
+    if (region_) QVIgnoreStatus(QVLeaveCriticalSection(region_));  // held by this thread: cannot fail
   }
   RegionHold(const RegionHold&) = delete;
   RegionHold& operator=(const RegionHold&) = delete;

@@ -1,6 +1,7 @@
 #include "plugin/global_setup.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "core/engine_lock.h"
 #include "core/task_pool.h"
@@ -30,6 +31,12 @@ static_assert(sizeof(VLMPMaster) <= kVLMasterRecordSize, "the task-pool master f
 
 VLMPMaster* masterOf(VLGlobalData* g) { return reinterpret_cast<VLMPMaster*>(g->master); }
 
+// Deletes the three regions; one never made is refused and skipped.
+void DeleteRegions(VLGlobalData* g) {
+  for (QVCriticalRegionID* region : {&g->renderRegion, &g->commandRegion, &g->eventRegion})
+    if (*region) QVIgnoreStatus(QVDeinitializeCriticalSection(region));  // deleting cannot fail for a made region
+}
+
 }  // namespace
 
 HIError GlobalSetup(const HIInData* in, HIOutData* out) {
@@ -58,9 +65,19 @@ HIError GlobalSetup(const HIInData* in, HIOutData* out) {
   PFSetHostApplication(in->appl_id);
   g->hostCreator = GetCurrentApplication();
   g->useCount = 1;
-  QVInitializeCriticalSection(&g->renderRegion);
-  QVInitializeCriticalSection(&g->commandRegion);
-  QVInitializeCriticalSection(&g->eventRegion);
+  // Without its regions the effect would render and take commands unguarded:
+  // setup fails instead.
+  QVFirstFailure regions;
+  regions.Note(QVInitializeCriticalSection(&g->renderRegion));
+  regions.Note(QVInitializeCriticalSection(&g->commandRegion));
+  regions.Note(QVInitializeCriticalSection(&g->eventRegion));
+  if (regions.status != kQVNoErr) {
+    DeleteRegions(g);
+    VLUnlockHandle(in, handle);
+    VLDisposeHandle(in, handle);
+    out->global_data = nullptr;
+    return kHIErrOutOfMemory;
+  }
   g->basicSuite = in->basic_suite;
   new (g->master) VLMPMaster{};
   g->processorCount = VLMPInitialize(masterOf(g), 1);
@@ -134,9 +151,7 @@ HIError VLGlobalSetdown(const HIInData* in, HIOutData* out) {
     }
     VLMPStopAllTasks(masterOf(g)->taskCount, masterOf(g));
   }
-  QVDeinitializeCriticalSection(&g->renderRegion);
-  QVDeinitializeCriticalSection(&g->commandRegion);
-  QVDeinitializeCriticalSection(&g->eventRegion);
+  DeleteRegions(g);
   VLUnlockHandle(in, handle);
   VLDisposeHandle(in, handle);
   out->global_data = nullptr;

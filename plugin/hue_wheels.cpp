@@ -117,7 +117,8 @@ void WheelMenu(VL_SettingsStruct* s, VLSeqData*, int32_t wheel) {
   WheelMenuContext context{wheel, &s->hueOffsets, s};
   // The menu is the plug-in's own and opens in the host's process, which is
   // the one in front while the user works in its panel.
-  CTMDoContextualMenu(kItems, HandleHueWheelsContextMenu, &context);
+  // The menu's choices act through the handler; the menu itself reports nothing.
+  QVIgnoreStatus(CTMDoContextualMenu(kItems, HandleHueWheelsContextMenu, &context));
 }
 
 void WheelDraw(const VL_SettingsStruct* s, const VLSeqData*, int32_t wheel, int32_t left, int32_t top,

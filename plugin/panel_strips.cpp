@@ -103,7 +103,9 @@ HIError RunAction(Action action, const HIInData* in, HIOutData* out, HIParamDef*
       out->return_msg[0] = '\0';
       return kHINoErr;
     case Action::load:
-      CCLoadCurrentSettings(settings);
+      // Cancelled, unreadable or rejected (the loader says so): the
+      // correction is as it was and the host has nothing new to hear.
+      if (CCLoadCurrentSettings(settings) != kQVNoErr) return kHINoErr;
       break;
     case Action::reset:
       Reset(settings);

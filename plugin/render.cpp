@@ -178,10 +178,11 @@ HIError Render(const HIInData* in, HIOutData*, HIParamDef* params[], HIWorld* ou
   VLLockedHandle globalsLock(in, in->global_data);
   auto* g = static_cast<VLGlobalData*>(globalsLock.data());
   if (!g || globalsLock.size() < kVLGlobalDataSize) return kHIErrInternalStructDamaged;
-  QVEnterCriticalSection(&g->renderRegion);
+  // The region is made at setup; one that refuses means damaged global data.
+  if (QVEnterCriticalSection(&g->renderRegion) != kQVNoErr) return kHIErrInternalStructDamaged;
   struct Leave {
     VLGlobalData* g;
-    ~Leave() { QVLeaveCriticalSection(&g->renderRegion); }
+    ~Leave() { QVIgnoreStatus(QVLeaveCriticalSection(&g->renderRegion)); }  // held by this thread: cannot fail
   } leave{g};
   VL_EngineLockGuard engine;
   usePool(g);

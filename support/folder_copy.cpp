@@ -128,7 +128,8 @@ QVStatus CopyFolderTree(const std::string& source, const std::string& destinatio
   if (status != kQVNoErr) return status;
   // Folders get their permissions and dates after their contents, the top last.
   for (auto it = made.rbegin(); it != made.rend(); ++it) {
-    PLCopyUserAttributes(it->source.c_str(), it->destination.c_str());
+    // Attributes are kept where the file system holds them; the copy stands without.
+    QVIgnoreStatus(PLCopyUserAttributes(it->source.c_str(), it->destination.c_str()));
     chmod(it->destination.c_str(), it->st.st_mode & 07777);
     SetTimes(it->destination.c_str(), it->st, false);
   }
@@ -270,10 +271,12 @@ QVStatus CopyFileSystemObject(const QVFileRef* source, const QVFileRef* destinat
     status = kQVErrParam;
 
   if (status != kQVNoErr) {
-    RemoveItem(target);
+    // Clearing up after a failed copy: the copy's own failure is what is reported.
+    QVIgnoreStatus(RemoveItem(target));
     if (!aside.empty()) rename(aside.c_str(), target);
     return status;
   }
-  if (!aside.empty()) RemoveItem(aside);
+  // The copy is in place; a replaced item that will not go is left beside it under its aside name.
+  if (!aside.empty()) QVIgnoreStatus(RemoveItem(aside));
   return out ? PLFileRefFromPath(target, out) : kQVNoErr;
 }

@@ -35,7 +35,8 @@ void FillInfo(const char* path, const struct stat& st, uint32_t wanted, QVCatalo
   if (QVIsHiddenName(slash ? slash + 1 : path)) info->nodeFlags |= kQVNodeInvisible;
   if (wanted & kQVCatInfoFinderInfo) {
     uint8_t both[kPLFinderInfoBytes];
-    PLGetFinderInfo(path, both);
+    // It gives zeros where it cannot read the attribute, which is what is wanted.
+    QVIgnoreStatus(PLGetFinderInfo(path, both));
     std::memcpy(info->finderInfo, both, 16);
     std::memcpy(info->extFinderInfo, both + 16, 16);
   }
@@ -126,7 +127,8 @@ QVStatus SetFSRefTypeAndCreator(const QVFileRef* ref, uint32_t creator, uint32_t
   size_t slash = parent.find_last_of('/');
   parent = slash == 0 ? "/" : parent.substr(0, slash);
   QVFileRef folder;
-  if (PLFileRefFromPath(parent.c_str(), &folder) == kQVNoErr) TouchFSRefModificationDate(&folder);
+  // Telling the folder it changed is a courtesy; the item's own change stands.
+  if (PLFileRefFromPath(parent.c_str(), &folder) == kQVNoErr) QVIgnoreStatus(TouchFSRefModificationDate(&folder));
   return kQVNoErr;
 }
 

@@ -259,7 +259,8 @@ QVStatus CmdSaveSettings(uint32_t, TKControl*) {
 }
 
 QVStatus CmdSaveUserPreset(uint32_t, TKControl*) {
-  AppServices().saveUserPreset(&gUISettings);
+  // The service reports its own failures to the user.
+  QVIgnoreStatus(AppServices().saveUserPreset(&gUISettings));
   return kPass;
 }
 
@@ -271,7 +272,8 @@ QVStatus CmdLoadCDL(uint32_t, TKControl*) {
 }
 
 QVStatus CmdSaveCDL(uint32_t, TKControl*) {
-  AppServices().saveCDL(&gUISettings);
+  // The service reports its own failures to the user.
+  QVIgnoreStatus(AppServices().saveCDL(&gUISettings));
   return kPass;
 }
 
@@ -344,7 +346,8 @@ QVStatus CmdInputSettings(uint32_t, TKControl*) {
   if (RunInputSettingsDialog(&record) != kQVNoErr) return kPass;
   InputLinearizationToWords(record, gUILinearization);
   for (size_t i = 0; i < 8; ++i) CCSet32(gUIComm, CC_OFFSET(linearization) + 4 * i, gUILinearization[i]);
-  UIShell().relinearizeSourceFrame();
+  // Without memory for the new source frame the old one stays on show.
+  QVIgnoreStatus(UIShell().relinearizeSourceFrame());
   return kPass;
 }
 
@@ -384,7 +387,8 @@ QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
   if (gResultGWorld) {
     std::string name;
     ReferenceImageName(GetViewPane(kPaneResult), &name);
-    AppServices().saveReferenceImage(gResultGWorld, name.empty() ? nullptr : name.c_str());
+    // The service reports its own failures to the user.
+    QVIgnoreStatus(AppServices().saveReferenceImage(gResultGWorld, name.empty() ? nullptr : name.c_str()));
   }
   return kPass;
 }
@@ -395,12 +399,14 @@ QVStatus CmdRenderOutput(uint32_t id, TKControl*) {
 }
 
 QVStatus CmdExport3DLUT(uint32_t id, TKControl*) {
-  AppServices().export3DLUT(id, &gUISettings);
+  // The service reports its own failures to the user.
+  QVIgnoreStatus(AppServices().export3DLUT(id, &gUISettings));
   return kPass;
 }
 
 QVStatus CmdExportPreviewLUT(uint32_t, TKControl*) {
-  VL_UpdateProcessingTables(&gUISettings);
+  // Tables that cannot be built keep the last ones, which the LUT then follows.
+  QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
   std::string path;
   const QVStatus status = SavePreviewLUT(&gUISettings, nullptr, "LUT_Untitled_VL_Preview", 4096, &path);
   UIReportSaveFailure(path, status);
@@ -420,7 +426,8 @@ QVStatus CmdHelp(uint32_t, TKControl*) {
     const std::string path = std::string(support.path) + "/Quorvane/" + name;
     if (!PLPathExists(path.c_str())) continue;
     PLProcessSerial opener = 0;
-    PLLaunchProgram("/usr/bin/xdg-open", {"/usr/bin/xdg-open", path}, &opener);
+    // A guide that will not open leaves the application as it was; there is nothing more to offer.
+    QVIgnoreStatus(PLLaunchProgram("/usr/bin/xdg-open", {"/usr/bin/xdg-open", path}, &opener));
     break;
   }
   return kPass;
@@ -436,7 +443,8 @@ constexpr const char* kSurfaceFeature = "Control surface definitions";
 
 QVStatus CmdSaveSurfaceDefinitions(uint32_t, TKControl*) {
   if (!AppServices().surfaceWriteDefinitions) {
-    AppServiceNotAvailable(kSurfaceFeature);
+    // It shows the alert; its status only repeats it.
+    QVIgnoreStatus(AppServiceNotAvailable(kSurfaceFeature));
     return kPass;
   }
   char path[kQVMaxPath];
@@ -446,25 +454,30 @@ QVStatus CmdSaveSurfaceDefinitions(uint32_t, TKControl*) {
                                kSurfaceFileTypes, "Knobwell Settings (*.vlws)") != kQVNoErr)
     return kPass;
   const std::string name = std::filesystem::path(path).filename().string();
-  AppServices().surfaceWriteDefinitions(path, name.c_str());
-  QVPutFileComplete(&reply);
+  // The service reports its own failures to the user.
+  QVIgnoreStatus(AppServices().surfaceWriteDefinitions(path, name.c_str()));
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   return kPass;
 }
 
 QVStatus CmdLoadSurfaceDefinitions(uint32_t, TKControl*) {
   if (!AppServices().surfaceReadDefinitions) {
-    AppServiceNotAvailable(kSurfaceFeature);
+    // It shows the alert; its status only repeats it.
+    QVIgnoreStatus(AppServiceNotAvailable(kSurfaceFeature));
     return kPass;
   }
   char path[kQVMaxPath];
   if (QVGetFileSelectionSingleAsPath(path, sizeof path, "Load Knobwell Settings", "Load", nullptr,
                                      int32_t(QVFourCC("LdCs")), kSurfaceFileTypes) == kQVNoErr)
-    AppServices().surfaceReadDefinitions(path);
+    // A file it cannot use leaves the definitions as they were.
+    QVIgnoreStatus(AppServices().surfaceReadDefinitions(path));
   return kPass;
 }
 
 QVStatus CmdChart(uint32_t id, TKControl*) {
-  AppServices().chartCommand(id);
+  // The service reports its own failures to the user.
+  QVIgnoreStatus(AppServices().chartCommand(id));
   return kPass;
 }
 
@@ -483,7 +496,8 @@ QVStatus CmdLUTTestImage(uint32_t, TKControl*) {
   if (PSDWriteXRGB8(path, kLUTTestImageWidth, kLUTTestImageHeight, pixels.data(), size_t(kLUTTestImageWidth) * 4,
                     &why) != kQVNoErr)
     QVErrorAlert(kTitle, why.c_str(), 1);
-  QVPutFileComplete(&reply);
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   return kDone;
 }
 
@@ -617,7 +631,8 @@ void ChoosePreviewLUT(const LUTFamily& f, int32_t n) {
   if (BuildLinearizationLUT(kind, p.lut[f.which]) != kQVNoErr) return;
   p.lutIndex[f.which] = n;
   UIHooks().redrawImagePanes(true);
-  CheckMenuItemByCommand(TKGetMenu(f.menuID), f.base + uint32_t(n));
+  // Checking an item always answers 0.
+  QVIgnoreStatus(CheckMenuItemByCommand(TKGetMenu(f.menuID), f.base + uint32_t(n)));
 }
 
 // --- the table ---------------------------------------------------------------
@@ -736,7 +751,8 @@ QVStatus AppCommandResult(uint32_t commandID) {
 QVStatus HandleAppCommand(uint32_t commandID, TKControl* control) {
   if (const CommandRow* row = FindRow(commandID)) {
     Prelude(*row);
-    if (row->proc) row->proc(commandID, control);
+    // The row's result is the command's answer.
+    if (row->proc) QVIgnoreStatus(row->proc(commandID, control));
     return row->result;
   }
   int32_t n = 0;

@@ -289,7 +289,8 @@ void BuildMenuBar() {
   for (const auto& m : kLUTMenus) {
     TKMenu* menu = TKGetMenu(m.id);
     FillLinearizationMenu(menu, m.base);
-    CheckMenuItemByCommand(menu, m.base + uint32_t(gPrefsSettings.lutIndex[m.which]));
+    // Checking an item always answers 0.
+    QVIgnoreStatus(CheckMenuItemByCommand(menu, m.base + uint32_t(gPrefsSettings.lutIndex[m.which])));
   }
   // The LUT menus were made before the View menu; hang them on it again.
   for (const MenuLayout& layout : MenuLayouts()) {

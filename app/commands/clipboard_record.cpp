@@ -57,7 +57,8 @@ bool AppScrapPut(const VL_SettingsStruct* settings) {
   const std::string path = AppScrapPath();
   if (!settings || path.empty()) return false;
   // The temporary folder may not be there yet.
-  PLCreateFolders(path.substr(0, path.rfind('/')).c_str());
+  // A folder that cannot be made makes the write below fail, which is answered.
+  QVIgnoreStatus(PLCreateFolders(path.substr(0, path.rfind('/')).c_str()));
   return PLReplaceFileContents(path.c_str(), settings, sizeof *settings, 0600) == kQVNoErr;
 }
 

@@ -30,7 +30,8 @@ void ShowGallery(bool shown) {
   if (shown) ShowGalleryWindow(gGalleryControl);
   else HideGalleryWindow(gGalleryControl);
 }
-void SavePresetFromGallery(const VL_SettingsStruct* settings) { SaveUserPreset(settings); }
+// The service reports its own failures to the user.
+void SavePresetFromGallery(const VL_SettingsStruct* settings) { QVIgnoreStatus(SaveUserPreset(settings)); }
 
 }  // namespace
 

@@ -202,7 +202,8 @@ void VFForgetUndoControl() { gLastUndoControl = nullptr; }
 void VFSetPointerProperty(TKControl* control, uint32_t tag, const void* pointer) {
   if (!control) return;
   const uintptr_t value = reinterpret_cast<uintptr_t>(pointer);
-  TKSetControlProperty(control, kVFCreator, tag, &value, sizeof value);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, tag, &value, sizeof value));
 }
 
 void* VFGetPointerProperty(TKControl* control, uint32_t tag) {
@@ -226,7 +227,8 @@ void VFSetPopupChangeProc(TKControl* popup, VFPopupChangeProc proc) {
 }
 
 void VFSetDefaultValue(TKControl* control, uint32_t fieldBits) {
-  if (control) TKSetControlProperty(control, kVFCreator, kVFPropDefault, &fieldBits, sizeof fieldBits);
+  // A made control takes a property; only a missing one refuses.
+  if (control) QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, kVFPropDefault, &fieldBits, sizeof fieldBits));
 }
 
 void VFSetLinkedControl(TKControl* control, TKControl* other) { VFSetPointerProperty(control, kVFPropLinked, other); }
@@ -274,8 +276,9 @@ void VFSetValueRange(TKControl* control, double min, double max, double typedMin
   TKSetControlMaximum(record->slider, Truncated(max * s));
   if (record->editField) {
     const int32_t lo = Truncated(typedMin * s), hi = Truncated(typedMax * s);
-    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
-    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+    // A made control takes a property; only a missing one refuses.
+    QVIgnoreStatus(TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo));
+    QVIgnoreStatus(TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi));
   }
 }
 

@@ -86,17 +86,19 @@ QVStatus VFCreateColorMatchGroup(TKWindow* window, TKRect* frame, TKControl* par
                                       VFColorMenu(kVFReadoutMenuID), 1);
   if (!row->eyedropper || !sample || !result || !popup) return kQVErrMemory;
   row->modePopup = popup;
-  if (parent) TKEmbedControl(popup, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(popup, parent));
   TKSetControlID(popup, TKControlID{kVFSigReadoutPopup, idNumber});
   TKSetControlFont(popup, VFControlFont());
   TKSetControlColorProc(popup, VFControlColorProc);
   VFAttachSampleRow(popup, row);
   TKInstallControlHandler(popup, ColorMatchModeHandler);
   VFFillColorHelpStrings();
-  SetControlHelpTag(row->eyedropper, kVFHelpStringList, 11, 11);
-  SetControlHelpTag(sample, kVFHelpStringList, 12, 12);
-  SetControlHelpTag(result, kVFHelpStringList, 13, 13);
-  SetControlHelpTag(popup, kVFHelpStringList, 14, 14);
+  // A help text missing from the list leaves the control without a tag.
+  QVIgnoreStatus(SetControlHelpTag(row->eyedropper, kVFHelpStringList, 11, 11));
+  QVIgnoreStatus(SetControlHelpTag(sample, kVFHelpStringList, 12, 12));
+  QVIgnoreStatus(SetControlHelpTag(result, kVFHelpStringList, 13, 13));
+  QVIgnoreStatus(SetControlHelpTag(popup, kVFHelpStringList, 14, 14));
   gColorMatchGroup = row;
   ViewsHooksInForce().drawColorMatchGroup = DrawColorMatchGroup;
   if (out) *out = result;

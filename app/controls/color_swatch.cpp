@@ -30,7 +30,8 @@ bool Flag(TKControl* control, uint32_t tag) {
 
 void SetFlag(TKControl* control, uint32_t tag, bool on) {
   const uint8_t value = on ? 1 : 0;
-  TKSetControlProperty(control, kVFCreator, tag, &value, 1);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, tag, &value, 1));
 }
 
 // The first control in the tree under `control` with this signature.
@@ -73,7 +74,8 @@ void DrawValues(TKControl* swatch, TKContext* ctx, const TKRect& r, const float 
   const int32_t line = int32_t(std::ceil(m.ascent + m.descent));
   for (int32_t i = 0; i < 3; ++i) {
     const int32_t baseline = r.top + 4 + int32_t(std::ceil(m.ascent)) + i * line;
-    QVDrawThemeTextAtPen(ctx, TKPoint{r.left + 4 + 1, baseline}, letters[i], kUIFontControl);
+    // Drawing a letter of our own cannot fail.
+    QVIgnoreStatus(QVDrawThemeTextAtPen(ctx, TKPoint{r.left + 4 + 1, baseline}, letters[i], kUIFontControl));
     VFDrawValueLabel(ctx, values[i], mode, r.right - 4, baseline, i);
   }
 }
@@ -123,7 +125,8 @@ TKControl* VFCreateSwatchPane(TKWindow* window, const TKRect& frame, TKControl* 
   procs.draw = VFDrawSwatch;
   TKControl* swatch = TKNewUserPane(window, frame, procs);
   if (!swatch) return nullptr;
-  if (parent) TKEmbedControl(swatch, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(swatch, parent));
   const uint32_t signature = target ? kVFSigTargetSwatch : result ? kVFSigResultSwatch : kVFSigSampleSwatch;
   TKSetControlID(swatch, TKControlID{signature, idNumber});
   if (record) {
@@ -136,7 +139,8 @@ TKControl* VFCreateSwatchPane(TKWindow* window, const TKRect& frame, TKControl* 
   SetFlag(swatch, kVFPropTarget, target);
   SetFlag(swatch, kVFPropJoined, joined);
   SetFlag(swatch, kVFPropLeftHalf, leftHalf);
-  if (offset != 0) TKSetControlProperty(swatch, kVFCreator, kVFPropOffset, &offset, sizeof offset);
+  // A made control takes a property; only a missing one refuses.
+  if (offset != 0) QVIgnoreStatus(TKSetControlProperty(swatch, kVFCreator, kVFPropOffset, &offset, sizeof offset));
   return swatch;
 }
 
@@ -188,7 +192,8 @@ int32_t VFGetReadoutMode(TKControl* control) {
 void VFDrawValueLabel(TKContext* ctx, float value, int32_t mode, int32_t h, int32_t v, int32_t component) {
   char text[200];
   VFFormatValueLabel(value, mode, component, text, sizeof text);
-  QVDrawThemeTextRightAligned(ctx, TKPoint{h, v}, text, kUIFontControl);
+  // Drawing text of our own cannot fail.
+  QVIgnoreStatus(QVDrawThemeTextRightAligned(ctx, TKPoint{h, v}, text, kUIFontControl));
 }
 
 TKControl* VFFindPart(TKWindow* window, uint32_t signature, int32_t idNumber) {

@@ -31,7 +31,8 @@ QVStatus SetControlContextMenu(TKControl* control, TKMenu* menu, VFContextMenuPr
   if (!control) return kQVErrParam;
   VFSetPointerProperty(control, kPropMenu, menu);
   if (proc) VFSetPointerProperty(control, kPropProc, reinterpret_cast<const void*>(proc));
-  TKSetControlProperty(control, kVFCreator, kPropRef, &refValue, sizeof refValue);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, kPropRef, &refValue, sizeof refValue));
   return kQVNoErr;
 }
 
@@ -84,7 +85,8 @@ QVStatus SetControlHelpTag(TKControl* control, int32_t listID, int32_t minIndex,
   if (!control || !text) return kQVErrParam;
   TKSetHelpTag(control, text->c_str());
   if (const std::string* longer = ListString(listID, maxIndex))
-    TKSetControlProperty(control, kVFCreator, kPropLongHelp, longer->c_str(), uint32_t(longer->size()));
+    // A made control takes a property; only a missing one refuses.
+    QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, kPropLongHelp, longer->c_str(), uint32_t(longer->size())));
   return kQVNoErr;
 }
 

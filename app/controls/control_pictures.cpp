@@ -195,7 +195,8 @@ void Register(int32_t pictureID, int32_t width, int32_t height, Draw draw) {
   TKContext* ctx = TKBeginDrawing(image.get());
   draw(ctx);
   TKEndDrawing(ctx);
-  TKRegisterPictureImage(pictureID, std::move(image));
+  // A picture that cannot be registered draws as nothing; the controls still work.
+  QVIgnoreStatus(TKRegisterPictureImage(pictureID, std::move(image)));
 }
 
 }  // namespace
@@ -209,5 +210,6 @@ void VFRegisterControlPictures() {
     Register(a.pictureID, kVFPaneArtworkWidth, kVFPaneArtworkHeight, [&](TKContext* ctx) { DrawPaneArtwork(ctx, a); });
   Register(kUpdatesSuspendedPictureID, kVFSuspendedLabelWidth, kVFSuspendedLabelHeight, DrawSuspendedLabel);
   if (!TKToolkitRunning()) return;
-  for (const CursorUse& c : kCursors) TKDefineCursor(c.cursorID, c.pictureID, c.hotSpot);
+  // A cursor that cannot be defined leaves the arrow.
+  for (const CursorUse& c : kCursors) QVIgnoreStatus(TKDefineCursor(c.cursorID, c.pictureID, c.hotSpot));
 }

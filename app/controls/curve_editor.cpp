@@ -67,7 +67,8 @@ int16_t CurveEditorTrack(TKControl* pane, TKPoint where, uint32_t) {
     changed = dragged >= 0;
   }
   if (dragged >= 0) e->selected = dragged;
-  if (TKGetKeyboardFocus(e->window) != pane) TKSetKeyboardFocus(e->window, pane);
+  // A pane that refuses the focus still takes the click.
+  if (TKGetKeyboardFocus(e->window) != pane) QVIgnoreStatus(TKSetKeyboardFocus(e->window, pane));
   Redraw(e);
 
   for (;;) {
@@ -237,7 +238,8 @@ bool CurveEditorDeleteSelected(CurveEditor* e) {
   RemoveCurvePoint(curve, e->selected);
   e->selected = -1;
   e->hover = -1;
-  if (TKGetKeyboardFocus(e->window) == e->pane) TKSetKeyboardFocus(e->window, nullptr);
+  // Taking the focus away from every control cannot be refused.
+  if (TKGetKeyboardFocus(e->window) == e->pane) QVIgnoreStatus(TKSetKeyboardFocus(e->window, nullptr));
   Redraw(e);
   return true;
 }
@@ -275,7 +277,8 @@ TKControl* CreateCurveEditor(TKWindow* window, const TKRect& bounds, const char*
   if (!pane) return nullptr;
   e->pane = pane;
   TKSetControlID(pane, TKControlID{kVFSigCurveEditor, idNumber});
-  if (parent) TKEmbedControl(pane, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(pane, parent));
   VFSetPointerProperty(pane, kPropEditor, e);
 
   // The readout strip under the graph.
@@ -284,7 +287,8 @@ TKControl* CreateCurveEditor(TKWindow* window, const TKRect& bounds, const char*
   const TKRect strip{e->graph.bottom + kCurveReadoutGap, e->graph.left,
                      e->graph.bottom + kCurveReadoutGap + kCurveReadoutHeight, e->graph.right};
   e->readoutPane = TKNewUserPane(window, strip, readout);
-  if (e->readoutPane && parent) TKEmbedControl(e->readoutPane, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (e->readoutPane && parent) QVIgnoreStatus(TKEmbedControl(e->readoutPane, parent));
 
   if (table) VFRegisterControl(table, sectionOffset, pane);
   TKInstallControlHandler(pane, CurveEditorEventHandler);
@@ -295,7 +299,8 @@ TKControl* CreateCurveEditor(TKWindow* window, const TKRect& bounds, const char*
     if (ev.kind == kTKEventMouseExited && ev.regionID == region) gRequestedCursor = 0;
     return kQVErrNotHandled;
   });
-  SetControlContextMenu(pane, CurveEditorMenu(curveIndex), CurveEditorContextMenu, 0);
+  // A pane without its menu still edits the curve.
+  QVIgnoreStatus(SetControlContextMenu(pane, CurveEditorMenu(curveIndex), CurveEditorContextMenu, 0));
 
   // Bound at once to its section of the record it was made on; the
   // synchroniser binds it again after whole-record changes.
@@ -334,7 +339,8 @@ void CurveEditorFocus(TKControl* control) {
   TKWindow* window = control ? TKGetControlWindow(control) : nullptr;
   if (!window) return;
   TKControl* focused = TKGetKeyboardFocus(window);
-  TKSetKeyboardFocus(window, nullptr);
+  // Taking the focus away from every control cannot be refused.
+  QVIgnoreStatus(TKSetKeyboardFocus(window, nullptr));
   if (CurveEditor* e = CurveEditorOf(focused)) {
     e->selected = -1;
     Redraw(e);

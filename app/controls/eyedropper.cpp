@@ -168,8 +168,9 @@ void RunPick(TKControl* eyedropper, uint32_t modifiers) {
   }
   const int32_t cursor = VFGetInt32Property(eyedropper, kVFPropCursor, kDefaultCursor);
   uint8_t undo = 0, picker = 0;
-  TKGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr);
-  TKGetControlProperty(eyedropper, kVFCreator, kVFPropPicker, &picker, 1, nullptr);
+  // An eyedropper without the flags reads them as off.
+  QVIgnoreStatus(TKGetControlProperty(eyedropper, kVFCreator, kVFPropUndo, &undo, 1, nullptr));
+  QVIgnoreStatus(TKGetControlProperty(eyedropper, kVFCreator, kVFPropPicker, &picker, 1, nullptr));
   int32_t second = 0;
   if (TKGetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &second, sizeof second, nullptr) == kQVNoErr) {
     pick.secondSwatch = VFFindPart(window, kVFSigSampleSwatch, second);
@@ -223,14 +224,16 @@ TKControl* VFCreateEyedropperButton(TKWindow* window, TKRect* frame, TKControl* 
   TKControl* button = TKNewBevelButton(window, TKMakeRect(frame->left, frame->top, 22, 22), "", pictureID, true);
   if (!button) return nullptr;
   TKSetControlID(button, TKControlID{kVFSigEyedropper, idNumber});
-  TKSetControlProperty(button, kVFCreator, kVFPropOffset, &offset, sizeof offset);
-  TKSetControlProperty(button, kVFCreator, kVFPropCursor, &cursorID, sizeof cursorID);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreator, kVFPropOffset, &offset, sizeof offset));
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreator, kVFPropCursor, &cursorID, sizeof cursorID));
   const uint8_t undoFlag = undo ? 1 : 0, pickerFlag = picker ? 1 : 0;
-  TKSetControlProperty(button, kVFCreator, kVFPropUndo, &undoFlag, 1);
-  TKSetControlProperty(button, kVFCreator, kVFPropPicker, &pickerFlag, 1);
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreator, kVFPropUndo, &undoFlag, 1));
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreator, kVFPropPicker, &pickerFlag, 1));
   if (proc) VFSetPointerProperty(button, kVFPropPickProc, reinterpret_cast<const void*>(proc));
   TKInstallControlHandler(button, EyedropperHandler);
-  if (parent) TKEmbedControl(button, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(button, parent));
   TKSetControlColorProc(button, VFControlColorProc);
   if (table) VFRegisterControl(table, offset, button);
   if (out) *out = button;
@@ -242,5 +245,7 @@ void VFSetEyedropperSecondTarget(TKControl* control, int32_t idNumber) {
   if (!control || !TKIsControlAlive(control)) return;
   TKControl* eyedropper =
       VFFindPart(TKGetControlWindow(control), kVFSigEyedropper, TKGetControlID(control).id);
-  if (eyedropper) TKSetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &idNumber, sizeof idNumber);
+  // A made control takes a property; only a missing one refuses.
+  if (eyedropper)
+    QVIgnoreStatus(TKSetControlProperty(eyedropper, kVFCreator, kVFPropSecondTarget, &idNumber, sizeof idNumber));
 }

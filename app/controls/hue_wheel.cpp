@@ -309,16 +309,19 @@ TKControl* CreateHueWheel(TKWindow* window, const TKRect& bounds, const char* la
   TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return nullptr;
   w->pane = pane;
-  if (parent) TKEmbedControl(pane, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(pane, parent));
   TKSetControlID(pane, TKControlID{kHueWheelSignature, idNumber});
   VFSetPointerProperty(pane, kPropRecord, w);
   const int32_t ao = int32_t(angleOffset), so = int32_t(strengthOffset);
-  TKSetControlProperty(pane, kVFCreator, kHueWheelPropAngleOffset, &ao, sizeof ao);
-  TKSetControlProperty(pane, kVFCreator, kHueWheelPropStrengthOffset, &so, sizeof so);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(pane, kVFCreator, kHueWheelPropAngleOffset, &ao, sizeof ao));
+  QVIgnoreStatus(TKSetControlProperty(pane, kVFCreator, kHueWheelPropStrengthOffset, &so, sizeof so));
   VFRegisterControl(table, wheelOffset, pane);
   VFRegisterControl(table, angleOffset, pane);
   VFRegisterControl(table, strengthOffset, pane);
-  SetControlContextMenu(pane, HueWheelMenu(), HueWheelContextMenuProc, 0);
+  // A wheel without its menu still edits the offsets.
+  QVIgnoreStatus(SetControlContextMenu(pane, HueWheelMenu(), HueWheelContextMenuProc, 0));
   TakePicture(w);
 
   // The readouts, in a label strip below the wheel's square (clear of it, so

@@ -64,14 +64,16 @@ QVStatus PopupHandler(TKEvent& e) {
 // are never held, so no control can write into a record that goes away.
 void Bind(TKControl* control, void* base, uint32_t offset, TKControl** table, bool reprocess) {
   const uint8_t flag = reprocess ? 1 : 0;
-  TKSetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(control, kVFCreator, kVFPropReprocess, &flag, 1));
   if (!table || base != &gUISettings || offset > uint32_t(kVLSettingsByteCount - 4)) return;
   VFSetPointerProperty(control, kVFPropOffset, static_cast<uint8_t*>(base) + offset);
   VFRegisterControl(table, offset, control);
 }
 
 void Embed(TKControl* control, TKControl* parent) {
-  if (control && parent) TKEmbedControl(control, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (control && parent) QVIgnoreStatus(TKEmbedControl(control, parent));
 }
 
 }  // namespace

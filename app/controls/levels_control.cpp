@@ -202,8 +202,10 @@ TKControl* CreateLevelsControl(TKWindow* window, const TKRect& bounds, const cha
     TKControl* pane = nullptr;
     if (CreateImagePane(window, TKRect{histTop, x, histTop + histHeight + 4, x + histWidth + 4}, &pane) != kQVNoErr)
       continue;
-    if (parent) TKEmbedControl(pane, parent);
-    SetImagePaneImage(pane, column == 0 ? r->inputHistogram : r->outputHistogram);
+    // Embedding a control made in the parent's window cannot fail.
+    if (parent) QVIgnoreStatus(TKEmbedControl(pane, parent));
+    // On failure the pane keeps drawing into its window.
+    QVIgnoreStatus(SetImagePaneImage(pane, column == 0 ? r->inputHistogram : r->outputHistogram));
     (column == 0 ? r->inputPane : r->outputPane) = pane;
   }
 
@@ -226,12 +228,14 @@ TKControl* CreateLevelsControl(TKWindow* window, const TKRect& bounds, const cha
   };
   TKControl* strip = TKNewUserPane(window, r->bounds, procs);
   if (!strip) return nullptr;
-  if (parent) TKEmbedControl(strip, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(strip, parent));
   r->markerPane = strip;
   TKSetControlID(strip, TKControlID{kSigStrip, idNumber});
   VFSetPointerProperty(strip, kPropRecord, r);
   for (int32_t i = 0; i < 7; ++i) {
-    TKSetControlProperty(strip, kVFCreator, kPropTags[i], &offsets[i], sizeof(uint32_t));
+    // A made control takes a property; only a missing one refuses.
+    QVIgnoreStatus(TKSetControlProperty(strip, kVFCreator, kPropTags[i], &offsets[i], sizeof(uint32_t)));
     VFRegisterControl(table, offsets[i], strip);
   }
   LevelsRenderControl(r);

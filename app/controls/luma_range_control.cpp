@@ -232,7 +232,8 @@ TKControl* CreateLumaRangeControl(TKWindow* window, const TKRect& bounds, const 
   };
   TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return nullptr;
-  if (parent) TKEmbedControl(pane, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(pane, parent));
   r->pane = pane;
   TKSetControlID(pane, TKControlID{kSigGraph, idNumber});
   VFSetPointerProperty(pane, kPropRecord, r);

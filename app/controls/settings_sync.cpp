@@ -290,5 +290,6 @@ void SyncControlsWithSettings(const VL_SettingsStruct* settings, uint32_t groupM
   if (itemMask & 0x400) s.Box(tabs.pixelAdjust, 2, kPixelAdjust + 8);
   if (itemMask & 0x800) s.Box(tabs.pixelAdjust, 3, kPixelAdjust + 12);
 
-  VL_UpdateProcessingTables(settings);
+  // Tables that cannot be built keep the last ones; the next change tries again.
+  QVIgnoreStatus(VL_UpdateProcessingTables(settings));
 }

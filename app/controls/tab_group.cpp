@@ -173,7 +173,8 @@ QVStatus CreateTabGroup(TKWindow* window, const TKRect& bounds, int32_t count, c
     rowProcs.draw = DrawRow;
     rowProcs.hitTest = [](TKControl*, TKPoint) -> int16_t { return kTKPartButton; };
     item->row = TKNewUserPane(window, row, rowProcs);
-    TKEmbedControl(item->row, pane);
+    // Embedding a control made in the parent's window cannot fail.
+    QVIgnoreStatus(TKEmbedControl(item->row, pane));
     item->rowBounds = row;
     item->index = g->count;
     item->group = g;
@@ -191,14 +192,16 @@ QVStatus CreateTabGroup(TKWindow* window, const TKRect& bounds, int32_t count, c
     TKUserPaneProcs contentProcs;
     contentProcs.draw = DrawContent;
     item->content = TKNewUserPane(window, content, contentProcs);
-    TKEmbedControl(item->content, pane);
+    // Embedding a control made in the parent's window cannot fail.
+    QVIgnoreStatus(TKEmbedControl(item->content, pane));
     TKSetControlID(item->content, TKControlID{kVFSigTabGroup, 1});
     VFSetPointerProperty(item->content, kPropItem, item);
     TKSetControlVisible(item->content, entry.selected != 0);
     if (withEnableBoxes) {
       const int32_t top = row.top + (kRowHeight - kBoxSide) / 2;
       item->enableBox = TKNewCheckBox(window, TKMakeRect(row.left + 2, top, kBoxSide, kBoxSide), "", 0);
-      TKEmbedControl(item->enableBox, item->row);
+      // Embedding a control made in the parent's window cannot fail.
+      QVIgnoreStatus(TKEmbedControl(item->enableBox, item->row));
       VFSetPointerProperty(item->enableBox, kPropItem, item);
       TKInstallControlHandler(item->enableBox, EnableBoxHandler);
       TKSetControlColorProc(item->enableBox, BoxColor);

@@ -49,7 +49,8 @@ double ScaleOf(const VFValueSlider* record) { return (record->flags & kVFScaled)
 // The Option-click value: the field's default as a control value.
 int32_t DefaultValue(const VFValueSlider* record) {
   uint32_t bits = 0;
-  TKGetControlProperty(record->slider, kVFCreator, kVFPropDefault, &bits, sizeof bits, nullptr);
+  // A slider without a stored default reads it as 0.
+  QVIgnoreStatus(TKGetControlProperty(record->slider, kVFCreator, kVFPropDefault, &bits, sizeof bits, nullptr));
   return VFControlValueForField(record, bits);
 }
 
@@ -73,7 +74,8 @@ void WriteMove(TKControl* slider, int32_t value) {
     VFWriteControlValue(slider, value, false);
   } else if (UIHooks().playingTransports() > 0) {
     VFWriteControlValue(slider, value, false);
-    VL_UpdateProcessingTables(&gUISettings);
+    // Tables that cannot be built keep the last ones; the next change tries again.
+    QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
   } else {
     VFWriteControlValue(slider, value, true);
   }
@@ -241,7 +243,8 @@ QVStatus EditKeyHandler(TKEvent& e) {
 }
 
 void Embed(TKControl* control, TKControl* parent) {
-  if (control && parent) TKEmbedControl(control, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (control && parent) QVIgnoreStatus(TKEmbedControl(control, parent));
 }
 
 }  // namespace
@@ -250,7 +253,8 @@ void VFInstallWindowHandler(TKWindow* window) {
   TKControl* root = window ? TKGetRootControl(window) : nullptr;
   if (!root || TKHasControlProperty(root, kVFCreator, kPropWindowHandler)) return;
   const uint8_t one = 1;
-  TKSetControlProperty(root, kVFCreator, kPropWindowHandler, &one, 1);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(root, kVFCreator, kPropWindowHandler, &one, 1));
   TKInstallWindowHandler(window, EditKeyHandler);
 }
 
@@ -278,7 +282,8 @@ TKControl* VFCreateValueSlider(TKWindow* window, TKRect* frame, const char* labe
   TKSetControlMinimum(slider, int32_t(std::clamp(std::trunc(min * s), -2147483648.0, 2147483647.0)));
   TKSetControlID(slider, TKControlID{kVFSigSlider, idNumber});
   const int32_t ofst = int32_t(offset);
-  TKSetControlProperty(slider, kVFCreator, kVFPropOffset, &ofst, sizeof ofst);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(slider, kVFCreator, kVFPropOffset, &ofst, sizeof ofst));
   VFSetPointerProperty(slider, kVFPropBase, base);
   uint32_t defaultBits = 0;
   if (defaults) std::memcpy(&defaultBits, static_cast<const uint8_t*>(defaults) + offset, 4);
@@ -297,8 +302,9 @@ TKControl* VFCreateValueSlider(TKWindow* window, TKRect* frame, const char* labe
     vf_internal::AttachRecord(record->editField, record);
     const int32_t lo = int32_t(std::clamp(std::trunc(typedMin * s), -2147483648.0, 2147483647.0));
     const int32_t hi = int32_t(std::clamp(std::trunc(typedMax * s), -2147483648.0, 2147483647.0));
-    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo);
-    TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi);
+    // A made control takes a property; only a missing one refuses.
+    QVIgnoreStatus(TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMin, &lo, sizeof lo));
+    QVIgnoreStatus(TKSetControlProperty(record->editField, kVFCreator, kVFPropTypedMax, &hi, sizeof hi));
     TKSetControlVisible(record->editField, false);
 
     TKUserPaneProcs procs;
@@ -370,7 +376,8 @@ void VFBeginEditing(TKControl* control) {
   TKSetControlVisible(record->readout, false);
   VFUpdateValueText(control, TKGetControlValue(record->slider));
   TKSetControlVisible(record->editField, true);
-  QVSetKeyboardFocusToControl(record->editField);
+  // A field that refuses the focus still shows the value.
+  QVIgnoreStatus(QVSetKeyboardFocusToControl(record->editField));
   TKSetEditSelection(record->editField, 0, int32_t(TKGetEditText(record->editField).size()));
   gActiveEditSlider = control;
   gEditFieldOpen = true;

@@ -148,7 +148,8 @@ QVStatus WriteASCCDL(const VL_SettingsStruct* settings, const QVFileRef* folder,
   status = QVOutputFileCommit(&file);
   if (status != kQVNoErr) return status;
   ++gPrefsSettings.cdlID;
-  QVChangeTypeAndCreatorFromPath(path, kASCCDLCreator, kASCCDLFileType);
+  // The file is written; its type codes are a courtesy the file system may not keep.
+  QVIgnoreStatus(QVChangeTypeAndCreatorFromPath(path, kASCCDLCreator, kASCCDLFileType));
   return kQVNoErr;
 }
 
@@ -165,7 +166,8 @@ QVStatus SaveASCCDL(const VL_SettingsStruct* settings, const char* mediaPath) {
                                        "Color Decision Lists (*.cdl)");
   if (status != kQVNoErr) return status;
   status = WriteASCCDL(settings, &folder, name, mediaPath);
-  QVPutFileComplete(&reply);
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   UIReportSaveFailure(std::string(folder.path) + "/" + name, status);
   return status;
 }

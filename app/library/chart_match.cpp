@@ -214,7 +214,15 @@ void ChartReportFailure(const char* name, QVStatus status) {
 ChartBatchResult ChartMatchFolder(const QVFileRef* folder) {
   Batch batch;
   if (!folder) return batch.result;
-  IterateFolderContents(folder, kMaxDepth, kQVCatInfoNodeFlags | kQVCatInfoFinderInfo, false, true, BatchEntry, &batch);
+  // A folder inside that cannot be read is told like a picture passed over,
+  // so the user knows the batch is short.
+  const QVStatus walked = IterateFolderContents(folder, kMaxDepth, kQVCatInfoNodeFlags | kQVCatInfoFinderInfo, false,
+                                                true, BatchEntry, &batch);
+  if (walked != kQVNoErr) {
+    const std::string message = std::string("\"") + folder->path + "\" could not be read to the end (error " +
+                                std::to_string(int32_t(walked)) + ").";
+    QVErrorAlert(kAlertTitle, message.c_str(), 1);
+  }
   if (batch.result.passedOver > 0) {
     std::string message = "\"" + batch.firstPassedOver + "\"";
     if (batch.result.passedOver > 1) message += " and " + std::to_string(batch.result.passedOver - 1) + " more";

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "app/controls/bound_controls.h"
 #include "app/controls/settings_sync.h"
@@ -90,7 +91,8 @@ void NewFolder(TKControl* pane) {
   GallerySelectItems(pane, {folder});
   TKControl* list = GalleryListControl(pane);
   int32_t row = TKListFindRow(list, folder->refNum);
-  if (row >= 0) TKListEditCell(list, row, 0);
+  // A cell that cannot be edited keeps its name.
+  if (row >= 0) QVIgnoreStatus(TKListEditCell(list, row, 0));
 }
 
 // The working record replaced by a preset's, as loading the preset's file does.
@@ -118,8 +120,14 @@ void ApplyGalleryItem(GalleryItem* item, bool redraw) {
     if (item->settings) ApplyPreset(*item->settings);
     return;
   }
-  if (GalleryMedia().applyReference)
-    GalleryMedia().applyReference(&item->file, item->sourceWidth, item->sourceHeight, redraw);
+  if (!GalleryMedia().applyReference) return;
+  // A file gone or unreadable since it was added is told, not passed over.
+  const QVStatus status = GalleryMedia().applyReference(&item->file, item->sourceWidth, item->sourceHeight, redraw);
+  if (status != kQVNoErr) {
+    const std::string message = std::string("Cannot open \"") + item->file.path + "\" as the reference image (error " +
+                                std::to_string(int32_t(status)) + ").";
+    QVErrorAlert("Velmora 3 UI", message.c_str(), 1);
+  }
 }
 
 void GalleryButtonHandler(TKControl* pane, GalleryButton button) {

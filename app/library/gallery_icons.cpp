@@ -199,6 +199,7 @@ std::shared_ptr<TKImage> GalleryPresetThumbnail(const VL_SettingsStruct* preset)
   }
   if (sample) TKImageDispose(sample);
   // The tables belong to the working record again.
-  VL_UpdateProcessingTables(&gUISettings);
+  // Tables that cannot be built keep the last ones; the next change tries again.
+  QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
   return result;
 }

@@ -255,7 +255,8 @@ GalleryItem* GalleryNewFileItemIn(const QVFileRef* file, bool transient, Gallery
   item->file.path[kQVMaxPath - 1] = '\0';
   item->transient = transient ? 1 : 0;
   uint32_t type = 0, creator = 0;
-  GetFSRefTypeAndCreator(&item->file, &type, &creator);
+  // It gives 0 where none is kept; the kind then follows the extension.
+  QVIgnoreStatus(GetFSRefTypeAndCreator(&item->file, &type, &creator));
   std::string ext = ExtensionOf(item->file.path);
   if (const GalleryFileKind* k = GalleryKindForFile(type, ext.c_str())) {
     std::snprintf(item->kind, sizeof item->kind, "%s", k->kindName);

@@ -8,8 +8,11 @@
 #include "app/controls/bound_controls.h"
 #include "app/library/gallery_icons.h"
 #include "app/library/gallery_presets.h"
+#include "app/state/save_failure.h"
 #include "platform/fourcc.h"
+#include "platform/prefs_store.h"
 #include "platform/ui/toolkit.h"
+#include "settings/prefs.h"
 
 namespace {
 
@@ -182,7 +185,8 @@ void RegisterButtonPictures() {
         break;
     }
     TKEndDrawing(ctx);
-    TKRegisterPictureImage(kButtonPictureBase + b, std::move(image));
+    // A button picture that cannot be registered draws as nothing; the button still works.
+    QVIgnoreStatus(TKRegisterPictureImage(kButtonPictureBase + b, std::move(image)));
   }
 }
 
@@ -200,7 +204,8 @@ QVStatus CreateGalleryControl(TKWindow* window, const TKRect& bounds, TKControl*
   procs.draw = [](TKControl* c, TKContext* ctx) { DrawGalleryPane(c, ctx); };
   TKControl* pane = TKNewUserPane(window, bounds, procs);
   if (!pane) return kQVErrMemory;
-  if (parent) TKEmbedControl(pane, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(pane, parent));
   TKSetControlID(pane, TKControlID{kPaneSignature, controlID});
   gPane = PaneState{};
   gPane.pane = pane;
@@ -208,7 +213,8 @@ QVStatus CreateGalleryControl(TKWindow* window, const TKRect& bounds, TKControl*
   listRect.top += kGalleryInfoHeight;
   listRect.bottom -= kGalleryButtonRow;
   TKControl* list = TKNewList(window, listRect);
-  TKEmbedControl(list, pane);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(list, pane));
   gPane.list = list;
   std::vector<TKListColumn> columns;
   for (int32_t c = 0; c < 5; ++c) {
@@ -258,7 +264,8 @@ QVStatus CreateGalleryControl(TKWindow* window, const TKRect& bounds, TKControl*
   for (int32_t b = 0; b < 5; ++b) {
     TKRect r = TKMakeRect(bounds.left + b * 24, bounds.bottom - kGalleryButtonRow, 24, kGalleryButtonRow);
     TKControl* button = TKNewBevelButton(window, r, "", kButtonPictureBase + b, false);
-    TKEmbedControl(button, pane);
+    // Embedding a control made in the parent's window cannot fail.
+    QVIgnoreStatus(TKEmbedControl(button, pane));
     TKSetHelpTag(button, kHelp[b]);
     TKSetControlRefCon(button, b + 1);
     TKInstallControlHandler(button, [button](TKEvent& e) {
@@ -406,7 +413,7 @@ void SaveGalleryColumnPrefs(TKControl* pane, PrefsSettings* prefs) {
   }
 }
 
-void PFSaveGallery(TKControl*) { GalleryStoreTree(); }
+void PFSaveGallery(TKControl*) { UIReportSaveFailure(PLPrefsDomainPath(kPFDomain), GalleryStoreTree()); }
 
 void PFLoadGallery(TKControl* pane) {
   GalleryLoadTree();

@@ -78,7 +78,8 @@ void FillFrom(GalleryItem* root, PLFolderKind domain, bool system) {
   Scan scan;
   scan.system = system;
   scan.folders.push_back(root);
-  IterateFolderContents(&folder, kMaxDepth, kQVCatInfoContentMod, false, true, ScanEntry, &scan);
+  // The presets that can be read are listed; an unreadable folder inside is left out.
+  QVIgnoreStatus(IterateFolderContents(&folder, kMaxDepth, kQVCatInfoContentMod, false, true, ScanEntry, &scan));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/status.h"
+
 // Disposes the folders "Settings Presets (System)" and "Settings Presets
 // (User)" wherever they are and makes them again at the root from the preset
 // files on disk (at most 64 levels deep; hidden entries skipped).
@@ -13,8 +15,10 @@ void GalleryRebuildPresetFolders();
 std::string GalleryUserPresetsPath();
 
 // The tree in the preferences domain under numbered keys, parents first;
-// project footage and the files of the preset trees are not stored.
-void GalleryStoreTree();
+// project footage and the files of the preset trees are not stored. The
+// domain is written to its file; the first key refused or a failed write is
+// returned.
+QVStatus GalleryStoreTree();
 // Rebuilds the tree from the stored keys: missing values read as zero,
 // files whose alias no longer resolves and items whose parent is not there
 // are dropped, the stored count is bounded.

@@ -68,7 +68,7 @@ void Append(GalleryItem* item, GalleryItem* parent, std::unordered_map<GalleryIt
 
 }  // namespace
 
-void GalleryStoreTree() {
+QVStatus GalleryStoreTree() {
   int32_t oldCount = 0;
   PLPrefsGetInt32(kPFDomain, "Gallery File Count", &oldCount);
   if (oldCount > 0 && oldCount < kOldKeysLimit) {
@@ -77,6 +77,8 @@ void GalleryStoreTree() {
     for (long n = 1; n <= oldCount; ++n)
       for (const char* kind : kKinds) PLPrefsRemove(kPFDomain, Key(kind, n).c_str());
   }
+  // Every key is tried; the first refusal is what the caller hears.
+  QVFirstFailure failure;
   long n = 1;
   GalleryItemInfo info;
   GalleryItem* item = nullptr;
@@ -86,20 +88,22 @@ void GalleryStoreTree() {
     if (!got || info.settingsPreset) continue;
     if (!info.folder) {
       std::vector<uint8_t> alias = QVNewAlias(&info.file);
-      if (!alias.empty()) PLPrefsSetData(kPFDomain, Key("Alias", n).c_str(), alias.data(), alias.size());
+      if (!alias.empty())
+        failure.Note(PLPrefsSetData(kPFDomain, Key("Alias", n).c_str(), alias.data(), alias.size()));
     }
-    PLPrefsSetString(kPFDomain, Key("Comment", n).c_str(), info.comment);
-    PLPrefsSetInt64(kPFDomain, Key("Parent ID", n).c_str(), int64_t(info.parentID));
+    failure.Note(PLPrefsSetString(kPFDomain, Key("Comment", n).c_str(), info.comment));
+    failure.Note(PLPrefsSetInt64(kPFDomain, Key("Parent ID", n).c_str(), int64_t(info.parentID)));
     if (info.folder) {
-      PLPrefsSetInt32(kPFDomain, Key("Folder Flag", n).c_str(), 1);
-      PLPrefsSetString(kPFDomain, Key("Name", n).c_str(), info.name);
-      PLPrefsSetInt64(kPFDomain, Key("Folder ID", n).c_str(), int64_t(info.id));
-      PLPrefsSetInt64(kPFDomain, Key("Date", n).c_str(), info.date);
+      failure.Note(PLPrefsSetInt32(kPFDomain, Key("Folder Flag", n).c_str(), 1));
+      failure.Note(PLPrefsSetString(kPFDomain, Key("Name", n).c_str(), info.name));
+      failure.Note(PLPrefsSetInt64(kPFDomain, Key("Folder ID", n).c_str(), int64_t(info.id)));
+      failure.Note(PLPrefsSetInt64(kPFDomain, Key("Date", n).c_str(), info.date));
     }
     ++n;
   }
-  PLPrefsSetInt32(kPFDomain, "Gallery File Count", int32_t(n - 1));
-  PLPrefsSynchronize(kPFDomain);
+  failure.Note(PLPrefsSetInt32(kPFDomain, "Gallery File Count", int32_t(n - 1)));
+  failure.Note(PLPrefsSynchronize(kPFDomain));
+  return failure.status;
 }
 
 void GalleryLoadTree() {

@@ -40,21 +40,24 @@ QVStatus TextBlock(FILE* stream, const char* element, const char* text) {
 QVStatus AcademyText(FILE* stream, const LUT3DContext& c) {
   const long inMax = (1L << c.inputBits) - 1;
   const long outMax = (1L << c.outputBits) - 1;
-  QVStatus status = XMLWriteString(stream, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+  // Every part is written; the first failure is kept, and the stream's own
+  // state catches what the untold writes below meet.
+  QVFirstFailure failure;
+  failure.Note(XMLWriteString(stream, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"));
   std::string attributes = "xmlns=\"urn:NATAS:ASC:LUT:v0.95\" id=\"" + XMLEscapedText(c.fileName.c_str()) + "\" name=\"\"";
   XMLWriteOpenTag(stream, "ProcessList", attributes.c_str());
   char text[160];
   std::snprintf(text, sizeof text, "LUT Creator:\tQuorvane Velmora v%s\n", kLUT3DVersionText);
-  TextBlock(stream, "Description", text);
+  failure.Note(TextBlock(stream, "Description", text));
   std::snprintf(text, sizeof text, "Rec709 primaries and gamma. Black at 0, white at %ld.\n", inMax);
-  TextBlock(stream, "InputDescriptor", text);
+  failure.Note(TextBlock(stream, "InputDescriptor", text));
   std::snprintf(text, sizeof text, "Rec709 primaries and gamma. Black at 0, white at %ld.\n", outMax);
-  TextBlock(stream, "OutputDescriptor", text);
+  failure.Note(TextBlock(stream, "OutputDescriptor", text));
   std::snprintf(text, sizeof text,
                 "id=\"\" name=\"\" interpolation=\"trilinear\" inBitDepth=\"%ldi\" outBitDepth=\"%ldi\"",
                 long(c.inputBits), long(c.outputBits));
   XMLWriteOpenTag(stream, "LUT3D", text);
-  XMLWriteEmptyElement(stream, "Description", "");
+  failure.Note(XMLWriteEmptyElement(stream, "Description", ""));
   long n = c.samples.points;
   std::snprintf(text, sizeof text, "dim=\"%ld %ld %ld %d\"", n, n, n, 3);
   XMLWriteOpenTag(stream, "Array", text);
@@ -62,7 +65,7 @@ QVStatus AcademyText(FILE* stream, const LUT3DContext& c) {
   XMLWriteCloseTag(stream, "Array");
   XMLWriteCloseTag(stream, "LUT3D");
   XMLWriteCloseTag(stream, "ProcessList");
-  return status != kQVNoErr ? status : LUT3DStreamStatus(stream);
+  return failure.status != kQVNoErr ? failure.status : LUT3DStreamStatus(stream);
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ QVStatus LUT3DSave(const VL_SettingsStruct* settings, const LUT3DFormat& format,
                                        format.extension, format.defaultName, 0, nullptr, format.filter);
   if (status != kQVNoErr) return status;
   status = format.writer(settings, &folder, name, format.divisions, format, result);
-  QVPutFileComplete(&reply);
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   UIReportSaveFailure(std::string(folder.path) + "/" + name, status);
   return status;
 }

@@ -278,10 +278,12 @@ QVStatus SaveReferenceImage(TKImage* picture, QVFileRef* fileOut, const char* de
   // The new file replaces an old one of that name in one step.
   status = ExportGWorldToImageFile(picture, &folder, name.c_str(), kImageExporterJPEG, kImageCodecJPEG, 24, 1023,
                                    nullptr);
-  QVPutFileComplete(&reply);
+  // Releasing a reply cannot fail.
+  QVIgnoreStatus(QVPutFileComplete(&reply));
   if (status == kQVNoErr && fileOut) {
     const std::string path = std::string(folder.path) + "/" + name;
-    PLFileRefFromPath(path.c_str(), fileOut);
+    // The file was just written at this path: naming it cannot fail.
+    QVIgnoreStatus(PLFileRefFromPath(path.c_str(), fileOut));
   }
   return status;
 }

@@ -39,7 +39,8 @@ void UICommSetState(uint32_t state) {
 
 void UICommDetach(bool remove) {
   if (gUIComm.block) PLShmDetach(gUIComm.block);
-  if (remove && gUICommSegment >= 0) PLShmRemove(gUICommSegment);
+  // A segment that will not go is found stale and removed by the next exchange.
+  if (remove && gUICommSegment >= 0) QVIgnoreStatus(PLShmRemove(gUICommSegment));
   gUIComm = CCView{};
   gUICommSegment = -1;
 }

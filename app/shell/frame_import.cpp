@@ -110,7 +110,8 @@ void UIRefreshDisplayImage() {
   if (!gSourceGWorld) return;
   std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
   FBTransferFBFrameToPix(gSourceFrame, pixels.data(), uint32_t(w) * 4, kFBPixFormat32ARGB, gNumProcessors, &gVLMPMaster);
-  TKImageImport(gSourceGWorld, pixels.data(), w * 4, kTKPixelFormatBGRA);
+  // Cannot fail: the picture is made at the frame's size just above.
+  QVIgnoreStatus(TKImageImport(gSourceGWorld, pixels.data(), w * 4, kTKPixelFormatBGRA));
 }
 
 void UIReprocess(bool drawNow) { UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, drawNow); }

@@ -128,7 +128,8 @@ std::string chooseMenuItem(const std::string& code) {
   if (!TKFindMenuCommand(command, &menu, &item)) return "missing";
   for (TKMenu* m : TKGetMenuBarMenus()) TKUpdateMenuItems(m);
   if (!TKIsMenuItemEnabled(menu, item)) return "disabled";
-  TKSendCommand(command);
+  // The item was found enabled; what the command does is the script's to check.
+  QVIgnoreStatus(TKSendCommand(command));
   return "chosen";
 }
 
@@ -163,7 +164,8 @@ void scriptEnded() {
   if (gUIComm.block) {
     note("the script has ended with the exchange open; the application ends without handing the correction back");
     gUIExchangeUnfinished = true;
-    AEHandlerQuitApplication();
+    // The quit is asked for; the script ends either way.
+    QVIgnoreStatus(AEHandlerQuitApplication());
   } else {
     UIQuitApplication();
   }
@@ -205,13 +207,15 @@ bool run(const Step& s) {
   if (s.verb == "wait-preview") return !gRapidPreviewRendering;
   for (const auto& [name, command] : kNamedCommands) {
     if (s.verb == name) {
-      TKSendCommand(command);
+      // What the command does is the script's to check.
+      QVIgnoreStatus(TKSendCommand(command));
       return true;
     }
   }
   if (s.verb == "command" && s.args[0].size() == 4) {
     const char code[5] = {s.args[0][0], s.args[0][1], s.args[0][2], s.args[0][3], '\0'};
-    TKSendCommand(QVFourCC(code));
+    // What the command does is the script's to check.
+    QVIgnoreStatus(TKSendCommand(QVFourCC(code)));
   } else if (s.verb == "menu") {
     note("menu " + s.args[0] + " " + chooseMenuItem(s.args[0]));
   } else if (s.verb == "key") {

@@ -44,7 +44,8 @@ TKWindow* OpenProgressWindow() {
   TKInstallWindowHandler(window, [window](TKEvent& e) -> QVStatus {
     if (e.kind != kTKEventWindowDraw || !e.ctx) return kQVErrNotHandled;
     auto* p = reinterpret_cast<Progress*>(TKGetWindowRefCon(window));
-    TKDrawPicture(e.ctx, kBackgroundPicture, TKMakeRect(0, 0, kWidth, kHeight));
+    // A picture missing from the resources leaves the background plain.
+    QVIgnoreStatus(TKDrawPicture(e.ctx, kBackgroundPicture, TKMakeRect(0, 0, kWidth, kHeight)));
     if (p && !p->text.empty()) {
       const TKTextMetrics m = TKMeasureText(kStepFont, p->text.c_str());
       const int32_t top = kHeight - 6 - int32_t(m.ascent + m.descent);

@@ -197,13 +197,15 @@ void footageToGallery() {
 bool startWithBlock(TKWindow* progress) {
   QVStatus status = SetupImageGWorlds();
   if (status == kQVNoErr) {
-    VL_UpdateProcessingTables(&gUISettings);
+    // Tables that cannot be built now are built again at the first change.
+    QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
     std::memset(&gUIDefaultSettings, 0, sizeof gUIDefaultSettings);
     VL_SetDefaultControlValues(&gUIDefaultSettings, kVLMaskAll);
     PFSetVideoEncoding(&gPrefsSettings, &gUISettings);
     gVLMPMaster = VLMPMaster{};
     gNumProcessors = VLMPInitialize(&gVLMPMaster, uint32_t(gPrefsSettings.useMultipleProcessors));
-    SetProgressStep(progress, 5);
+    // Steps are shown as far as the window can show them; start-up goes on either way.
+    QVIgnoreStatus(SetProgressStep(progress, 5));
     status = UICommImportFrame();
   }
   if (status != kQVNoErr) {
@@ -216,16 +218,19 @@ bool startWithBlock(TKWindow* progress) {
   gUndoBuffer = CreateUndoBuffer(uint32_t(std::max(0, gPrefsSettings.undoDepth)));
   if (!progress) return false;
 
-  SetProgressStep(progress, 1);
+  // Steps are shown as far as the window can show them; start-up goes on either way.
+  QVIgnoreStatus(SetProgressStep(progress, 1));
   if (UIHooks().buildMainWindow() != kQVNoErr) return false;
-  SetupImageGWorlds();  // refreshes the panes' pixel aspect
+  // Only refreshes the panes' pixel aspect: the images are there at this size.
+  QVIgnoreStatus(SetupImageGWorlds());
   if (gPrefsSettings.secondaryPreviewMonitor != 0) UIHooks().openSecondaryPreview(gPrefsSettings.secondaryPreviewMonitor);
   settingsFromBlock();
   // The first picture shows the correction the controls now show.
   UIReprocess(false);
   UIHooks().buildMenuBar();
 
-  SetProgressStep(progress, 2);
+  // Steps are shown as far as the window can show them; start-up goes on either way.
+  QVIgnoreStatus(SetProgressStep(progress, 2));
   footageToGallery();
   UIHooks().loadGallery();
   for (int i = 0; i < 3; ++i) {
@@ -233,11 +238,13 @@ bool startWithBlock(TKWindow* progress) {
     PFLoadRecentFiles(&gPrefsSettings.recent[i], kRecent[i]);
   }
 
-  SetProgressStep(progress, 6);
+  // Steps are shown as far as the window can show them; start-up goes on either way.
+  QVIgnoreStatus(SetProgressStep(progress, 6));
   if (gPrefsSettings.controlSurfaceMode >= 2 && gPrefsSettings.controlSurfaceMode <= 4)
     UIHooks().surfaceStart(gPrefsSettings.controlSurfaceMode);
   if (UIHooks().externalPreviewAvailable() && gPrefsSettings.externalPreviewDevice == QVFourCC("GlOW")) {
-    SetProgressStep(progress, 4);
+    // Steps are shown as far as the window can show them; start-up goes on either way.
+    QVIgnoreStatus(SetProgressStep(progress, 4));
     UIHooks().openExternalPreview();
   }
   UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
@@ -343,8 +350,9 @@ int UIMain(int argc, char** argv) {
   UIHooks().initInterfaceColors();
   TKSetCursor(kTKCursorWatch);
   std::srand(unsigned(std::time(nullptr)));
-  UIHooks().xmlInitialize();
-  UIHooks().mediaInitialize();
+  // Each service tells its own failures when it is used.
+  QVIgnoreStatus(UIHooks().xmlInitialize());
+  QVIgnoreStatus(UIHooks().mediaInitialize());
 
   // 4: preferences, or their defaults with shift and control held.
   PFSetProgram(kPFProgramApplication);
@@ -378,12 +386,15 @@ int UIMain(int argc, char** argv) {
   // 7-10: progress, folders, the screen.
   TKWindow* progress = OpenProgressWindow();
   if (reset) {
-    SetProgressStep(progress, 8);
+    // Steps are shown as far as the window can show them; start-up goes on either way.
+    QVIgnoreStatus(SetProgressStep(progress, 8));
     pause(1.0);
   }
-  SetProgressStep(progress, 7);
+  // Steps are shown as far as the window can show them; start-up goes on either way.
+  QVIgnoreStatus(SetProgressStep(progress, 7));
   makeSupportFiles();
-  SetProgressStep(progress, 3);
+  // Steps are shown as far as the window can show them; start-up goes on either way.
+  QVIgnoreStatus(SetProgressStep(progress, 3));
   pause(0.5);
   int status = 0;
   if (!screenLargeEnough()) {
@@ -410,7 +421,8 @@ int UIMain(int argc, char** argv) {
           PLLogWrite(kTitle, "interrupted: the exchange is left without handing the correction back");
           gUIExchangeUnfinished = true;
         }
-        AEHandlerQuitApplication();
+        // The quit is asked for; the preferences are saved and the program ends either way.
+        QVIgnoreStatus(AEHandlerQuitApplication());
         UISavePreferences();
         status = kExitInterrupted;
       }

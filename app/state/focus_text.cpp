@@ -49,7 +49,8 @@ QVStatus QVSetKeyboardFocusToControl(TKControl* control) {
 }
 
 void QVClearKeyboardFocus(TKWindow* window) {
-  if (window) TKSetKeyboardFocus(window, nullptr);
+  // Taking the focus away from every control cannot be refused.
+  if (window) QVIgnoreStatus(TKSetKeyboardFocus(window, nullptr));
 }
 
 TKFont UIInterfaceFont(int32_t fontID) {

@@ -6,6 +6,7 @@
 
 #include "app/controls/bound_controls.h"
 #include "app/state/interface_colors.h"
+#include "app/state/save_failure.h"
 #include "app/surfaces/surface_definitions.h"
 #include "app/surfaces/surface_dialogs.h"
 #include "app/surfaces/surface_file.h"
@@ -162,11 +163,15 @@ QVStatus SurfaceEditorOpen() {
 
   QVStatus status = kQVNoErr;
   if (!e.cancelled) {
+    // The edits stay in memory either way; a file that could not be
+    // written is told, so the user knows they will not outlive the session.
     QVFileRef folder;
+    char path[kQVMaxPath] = "";
     status = PLFindFolder(kPLFolderPreferences, true, &folder);
-    char path[kQVMaxPath];
-    if (status == kQVNoErr && PLJoinPath(folder.path, kSurfaceDefinitionsFileName, path, sizeof path))
-      SurfaceWriteDefinitions(path, kSurfaceDefinitionsFileName);
+    if (status == kQVNoErr && !PLJoinPath(folder.path, kSurfaceDefinitionsFileName, path, sizeof path))
+      status = kQVErrParam;
+    if (status == kQVNoErr) status = SurfaceWriteDefinitions(path, kSurfaceDefinitionsFileName);
+    UIReportSaveFailure(path[0] ? path : kSurfaceDefinitionsFileName, status);
   }
   const TKRect bounds = TKGetWindowBounds(e.window);
   gPrefsSettings.surfaceDefWindowH = bounds.left;

@@ -30,5 +30,6 @@ void SurfaceJogPlaybackTick() {
   if (++gTicks % 2 != 0) return;
   const int32_t frames = gJogFrames;
   SurfaceJogClear();
-  if (frames != 0 && gJogPane) TransportStep(ImagePaneGetLinkedControl(gJogPane), frames);
+  // A step past either end of the clip stops there.
+  if (frames != 0 && gJogPane) QVIgnoreStatus(TransportStep(ImagePaneGetLinkedControl(gJogPane), frames));
 }

@@ -80,7 +80,8 @@ void ReadSocket(int fd, uint32_t generation) {
       event.eventID = QVFourCC("JRMd");
       const uint8_t bytes[3] = {m0, m1, m2};
       event.AddBytes(QVFourCC("JRaw"), QVFourCC("TEXT"), bytes, 3);
-      SurfaceLinkHandleEvent(event, 1008);
+      // A message the link does not take is dropped, as the surface expects no answer.
+      QVIgnoreStatus(SurfaceLinkHandleEvent(event, 1008));
     });
   }
   gLink.readerDone = true;

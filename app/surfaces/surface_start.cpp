@@ -51,7 +51,8 @@ void ReadPreferencesDefinitions() {
   QVFileRef prefs;
   if (PLFindFolder(kPLFolderPreferences, true, &prefs) != kQVNoErr) return;
   const std::string path = std::string(prefs.path) + "/" + kSurfaceDefinitionsFileName;
-  SurfaceReadDefinitions(path.c_str());
+  // It always answers 0; a file it cannot use leaves the definitions as they were.
+  QVIgnoreStatus(SurfaceReadDefinitions(path.c_str()));
 }
 
 // --- the application's hooks ----------------------------------------------------
@@ -183,7 +184,8 @@ QVStatus SurfaceSaveDefinitionsCommand(const char* path, const char* name) {
 }
 
 QVStatus SurfaceLoadDefinitionsCommand(const char* path) {
-  SurfaceReadDefinitions(path);
+  // It always answers 0; a file it cannot use leaves the definitions as they were.
+  QVIgnoreStatus(SurfaceReadDefinitions(path));
   // A running surface shows the definitions it now has.
   if (SurfaceIsConnected()) SurfaceShowPageHeader(gSurfaceCurrentPage >= 1 ? gSurfaceCurrentPage : 1);
   return kQVNoErr;

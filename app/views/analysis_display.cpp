@@ -68,13 +68,15 @@ void InstallAnalysisPanes() {
   if (TKControl* combo = gAnalysisPanes[kAnalysisCombo]) {
     ImagePaneSetWheelProc(combo, ComboWheelZoom);
     ImagePaneSetClickProc(combo, [](TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
-      ShowComboQuadrantMenu(pane, x, y, modifiers, kind);
+      // The menu's choice acts by itself; nothing to report from a click.
+      QVIgnoreStatus(ShowComboQuadrantMenu(pane, x, y, modifiers, kind));
     });
   }
   if (TKControl* vectorscope = gAnalysisPanes[kAnalysisVectorscope]) {
     ImagePaneSetWheelProc(vectorscope, VectorscopeWheelZoom);
     ImagePaneSetClickProc(vectorscope, [](TKControl* pane, int32_t x, int32_t y, uint32_t modifiers, int32_t kind) {
-      ShowVectorscopeZoomMenu(pane, x, y, modifiers, kind);
+      // The menu's choice acts by itself; nothing to report from a click.
+      QVIgnoreStatus(ShowVectorscopeZoomMenu(pane, x, y, modifiers, kind));
     });
   }
 }

@@ -118,10 +118,12 @@ void SetViewPanePictures() {
   for (const PanePicture& p : kPanePictures) {
     TKControl* pane = GetViewPane(p.pane);
     if (!pane) continue;
-    SetImagePaneImage(pane, *p.picture);
+    // On failure the pane keeps drawing into its window.
+    QVIgnoreStatus(SetImagePaneImage(pane, *p.picture));
     ImagePaneSetFrameBuffer(pane, p.readout ? *p.readout : nullptr);
   }
-  for (int32_t layout : {1, 3}) SetImagePaneImage(GetLayoutImagePane(layout), gResultGWorld);
+  // On failure the pane keeps drawing into its window.
+  for (int32_t layout : {1, 3}) QVIgnoreStatus(SetImagePaneImage(GetLayoutImagePane(layout), gResultGWorld));
 }
 
 void SetViewPanesPixelAspect(float aspect) {
@@ -152,18 +154,21 @@ void UpdatePreview(FBFrameStruct* source, FBFrameStruct* result, const VL_Settin
   }
   gUpdatesSuspended = false;
   if (settings && source && result && VL_UpdateProcessingTables(settings) == kQVNoErr)
-    ProcessImage(source, result, 0, 0);
+    // The frames are made together at one size: the pass cannot refuse them.
+    QVIgnoreStatus(ProcessImage(source, result, 0, 0));
   RedrawImagePanes(drawNow);
 }
 
 void RedrawImagePanes(bool drawNow) {
   ViewsHooks& hooks = ViewsHooksInForce();
-  ConvertFrameToPicture(gResultFrame, gResultGWorld);
+  // Frames and pictures are made together at one size; before the first frame
+  // there is nothing to convert and the picture stays as it is.
+  QVIgnoreStatus(ConvertFrameToPicture(gResultFrame, gResultGWorld));
   ImagePaneMask mask = 0;
   switch (gImageViewMode) {
     case kImageViewSplitSource:
-      ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
-      ConvertFrameToPicture(gResultFrame, gSplitGWorld);
+      QVIgnoreStatus(ConvertFrameToPicture(gSourceFrame, gSourceGWorld));
+      QVIgnoreStatus(ConvertFrameToPicture(gResultFrame, gSplitGWorld));
       CopyWithSplitMask(gSourceGWorld, gSplitGWorld, gSplitMaskGWorld);
       mask = kPaneSplitSource;
       break;
@@ -171,12 +176,12 @@ void RedrawImagePanes(bool drawNow) {
       mask = kPaneReference;
       break;
     case kImageViewSplitRef:
-      ConvertFrameToPicture(gResultFrame, gSplitGWorld);
+      QVIgnoreStatus(ConvertFrameToPicture(gResultFrame, gSplitGWorld));
       CopyWithSplitMask(gReferenceGWorld, gSplitGWorld, gSplitMaskGWorld);
       mask = kPaneSplitRef;
       break;
     case kImageViewSource:
-      ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
+      QVIgnoreStatus(ConvertFrameToPicture(gSourceFrame, gSourceGWorld));
       mask = kPaneSource;
       break;
     case kImageViewResult:
@@ -227,7 +232,8 @@ QVStatus ProcessFrameIntoGWorld(FBFrameStruct* source, FBFrameStruct* result, TK
 }
 
 void ShowProcessedFrame(const FBFrameStruct* frame, TKImage* target, bool drawNow) {
-  ConvertFrameToPicture(frame, target);
+  // A frame and its picture are made together at one size; without them the picture stays as it is.
+  QVIgnoreStatus(ConvertFrameToPicture(frame, target));
   if (drawNow) {
     DrawOrInvalidateImagePane(gReferencePanes[0], true);
     DrawOrInvalidateImagePane(gReferencePanes[1], true);

@@ -75,7 +75,12 @@ QVStatus CreateImagePane(TKWindow* window, const TKRect& bounds, TKControl** out
   r->window = window;
   r->bounds = bounds;
   r->viewRect = TKRectInset(bounds, 2, 2);
-  TKSetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r);
+  // A pane that cannot hold its record would be inert: it goes, and the
+  // caller hears why.
+  if (QVStatus status = TKSetControlProperty(pane, kPaneCreator, kPaneRecordTag, &r, sizeof r)) {
+    TKDisposeControl(pane);
+    return status;
+  }
   if (int32_t(gRegistry.size()) < kImagePaneMaxRegistered) gRegistry.push_back(pane);
   std::weak_ptr<ImagePaneRecord> weak = owner;
   r->handler = TKInstallControlHandler(

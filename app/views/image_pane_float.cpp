@@ -29,7 +29,8 @@ QVStatus floatingEvent(ImagePaneRecord* r, TKEvent& e) {
       if (e.button == kTKButtonLeft && TKRectContains(r->viewRect, e.where)) ImagePaneTrackProc(pane, e.where, e.modifiers);
       return kQVNoErr;
     case kTKEventContextClick:
-      ImagePaneControlEventHandler(pane, e);
+      // A context click is consumed whether or not the pane had a menu for it.
+      QVIgnoreStatus(ImagePaneControlEventHandler(pane, e));
       return kQVNoErr;
     case kTKEventMouseMoved:
     case kTKEventModifiersChanged:

@@ -124,7 +124,9 @@ void trackHost(ImagePaneRecord* r, TKPoint start) {
   int32_t target = 0;
   auto show = [&] {
     if (hooks.hostLoadFrameAt(target) == kQVNoErr) {
-      if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+      // The frame just loaded and its result are made together: the pass cannot refuse them.
+      if (gImageViewMode != kImageViewSource)
+        QVIgnoreStatus(ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings));
       RedrawImagePanes(true);
     }
     drawWithLinked(r);

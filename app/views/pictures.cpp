@@ -87,7 +87,8 @@ void DrawUpdatesSuspended(TKImage* target) {
     // then nudged right by a fiftieth and up by a fortieth.
     const int32_t w = TKImageWidth(art), h = TKImageHeight(art);
     const int32_t left = width / 10 + width / 50, bottom = height - height / 10 - height / 40;
-    TKDrawPicture(ctx, kUpdatesSuspendedPictureID, TKMakeRect(left, bottom - h, w, h));
+    // The picture was found just above; drawing it cannot fail.
+    QVIgnoreStatus(TKDrawPicture(ctx, kUpdatesSuspendedPictureID, TKMakeRect(left, bottom - h, w, h)));
   }
   TKEndDrawing(ctx);
 }

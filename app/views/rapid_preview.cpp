@@ -76,7 +76,9 @@ void redrawLinkedControls() {
 bool loadFrame(int32_t time) {
   ViewsHooks& hooks = ViewsHooksInForce();
   if (hooks.hostLoadFrameAt(time) != kQVNoErr) return false;
-  if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+  // The frame just loaded and its result are made together: the pass cannot refuse them.
+  if (gImageViewMode != kImageViewSource)
+    QVIgnoreStatus(ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings));
   RedrawImagePanes(true);
   return true;
 }
@@ -289,7 +291,9 @@ void RapidPreviewStop(TKControl* bar) {
   if (gPass.savedHostTime) QVIgnoreStatus(hooks.hostLoadFrameAt(gPass.startTime));  // the frame stays as it is without a host
   hooks.setCorrectionTabsEnabled(true);
   hooks.setPaneTabGroupsActive(true);
-  if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+  // The frame just loaded and its result are made together: the pass cannot refuse them.
+  if (gImageViewMode != kImageViewSource)
+    QVIgnoreStatus(ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings));
   RedrawImagePanes(true);
   redrawLinkedControls();
   gPass = RenderPass{};

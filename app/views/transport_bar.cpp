@@ -121,7 +121,9 @@ QVStatus MoveClip(TransportRecord* r, int32_t where, int64_t delta) {
   const int64_t next = delta ? int64_t(current) + delta * int64_t(step) : where < 0 ? last : 0;
   const int64_t held = std::clamp(next, int64_t(0), int64_t(last));
   if (held != current && ViewsHooksInForce().hostLoadFrameAt(int32_t(held)) == kQVNoErr) {
-    if (gImageViewMode != kImageViewSource) ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+    // The frame just loaded and its result are made together: the pass cannot refuse them.
+    if (gImageViewMode != kImageViewSource)
+      QVIgnoreStatus(ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings));
     RedrawImagePanes(true);
   }
   TransportSyncPosition(r->pane);
@@ -389,7 +391,8 @@ QVStatus CreateTransportBar(TKWindow* window, const TKRect& bounds, int32_t idNu
   TransportRecord* r = gBars.back().get();
   r->bar = bar;
   r->parts = parts;
-  TKSetControlProperty(bar, kCreator, kPropBar, &r, sizeof r);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(bar, kCreator, kPropBar, &r, sizeof r));
   TKSetControlID(bar, TKControlID{kSigTransport, idNumber});
   if (outBar) *outBar = bar;
   return kQVNoErr;

@@ -21,9 +21,11 @@ void ShowAboutBox() {
   TKInstallWindowHandler(window, [window](TKEvent& e) -> QVStatus {
     if (e.kind == kTKEventWindowDraw && e.ctx) {
       const int32_t background = (TKGetModifiers() & kTKModCommand) ? kBackgroundCommandPicture : kBackgroundPicture;
-      TKDrawPicture(e.ctx, background, TKMakeRect(0, 0, kWidth, kHeight));
+      // A picture missing from the resources leaves the background plain.
+      QVIgnoreStatus(TKDrawPicture(e.ctx, background, TKMakeRect(0, 0, kWidth, kHeight)));
       if (TKImage* product = TKGetPicture(kProductPicture))
-        TKDrawPicture(e.ctx, kProductPicture, TKMakeRect(2, 236, TKImageWidth(product), TKImageHeight(product)));
+        QVIgnoreStatus(
+            TKDrawPicture(e.ctx, kProductPicture, TKMakeRect(2, 236, TKImageWidth(product), TKImageHeight(product))));
       const TKFont font{"Geneva", 9, false, false};
       const TKTextMetrics m = TKMeasureText(font, kUIVersion);
       TKSetFillColor(e.ctx, TKColor{0, 0, 0, 1});

@@ -56,9 +56,11 @@ TKControl* VFCreateResetButton(TKWindow* window, TKControl* pane, const TKRect& 
   TKControl* button = TKNewPushButton(window, frame, "Reset", kVFCommandReset);
   if (!button) return nullptr;
   TKSetControlFont(button, VFControlFont());
-  TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask));
   TKSetControlColorProc(button, ResetButtonColor);
-  if (pane) TKEmbedControl(button, pane);
+  // Embedding a control made in the parent's window cannot fail.
+  if (pane) QVIgnoreStatus(TKEmbedControl(button, pane));
   return button;
 }
 
@@ -67,10 +69,12 @@ TKControl* VFCreateSectionButton(TKWindow* window, TKControl* pane, const TKRect
   TKControl* button = TKNewPushButton(window, frame, title, command);
   if (!button) return nullptr;
   TKSetControlFont(button, VFControlFont());
-  TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask);
+  // A made control takes a property; only a missing one refuses.
+  QVIgnoreStatus(TKSetControlProperty(button, kVFCreatorControls, kVFPropertySectionMask, &mask, sizeof mask));
   TKSetControlID(button, TKControlID{kVFCreatorControls, int32_t(command)});
   TKSetControlColorProc(button, VFControlColorProc);
-  if (pane) TKEmbedControl(button, pane);
+  // Embedding a control made in the parent's window cannot fail.
+  if (pane) QVIgnoreStatus(TKEmbedControl(button, pane));
   return button;
 }
 

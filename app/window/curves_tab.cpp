@@ -108,7 +108,8 @@ void BuildCurvesTab(TKWindow* window, TKControl* correctionTabs, const TKRect& b
   static const VFTabEntry kSets[] = {{"RGB", 1, 1}, {"HSL", 1, 0}};
   TKControl* sets = nullptr;
   if (CreateTabGroup(window, bounds, 2, kSets, true, &sets) != kQVNoErr || !sets) return;
-  TKEmbedControl(sets, content);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(sets, content));
   gCurveSetTabs = sets;
   gVFTabGroups.curvesSubTabs = sets;
   TabGroupSetEnableProc(sets, CorrectionTabEnableProc);
@@ -130,7 +131,8 @@ void BuildCurvesTab(TKWindow* window, TKControl* correctionTabs, const TKRect& b
                              d.pictureID, d.cursorID, true, false, d.proc, &eyedropper);
     if (!eyedropper) continue;
     TKSetControlID(eyedropper, TKControlID{kVFCreatorControls, int32_t(d.controlID)});
-    SetControlHelpTag(eyedropper, kHelpStringList, d.helpIndex, d.helpIndex);
+    // A help text missing from the list leaves the control without a tag.
+    QVIgnoreStatus(SetControlHelpTag(eyedropper, kHelpStringList, d.helpIndex, d.helpIndex));
     gCurvesTabControls.*d.slot = eyedropper;
   }
   VFCloseTabChain();

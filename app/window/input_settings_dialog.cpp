@@ -172,7 +172,9 @@ void InputSettingsDialogBuild(InputSettingsDialog* d, const InputLinearization& 
   TKControl* others[4] = {d->black.slider, d->white.slider, d->gamma.slider, d->softClip};
   const uint32_t tags[4] = {kInputSettingsBlackTag, kInputSettingsWhiteTag, kInputSettingsGammaTag,
                             kInputSettingsSoftClipTag};
-  for (int i = 0; i < 4; ++i) TKSetControlProperty(d->typePopup, kInputSettingsCreator, tags[i], &others[i], sizeof others[i]);
+  // A made control takes a property; only a missing one refuses.
+  for (int i = 0; i < 4; ++i)
+    QVIgnoreStatus(TKSetControlProperty(d->typePopup, kInputSettingsCreator, tags[i], &others[i], sizeof others[i]));
   TKSetControlRefCon(d->typePopup, reinterpret_cast<intptr_t>(d));
   for (const InputSettingsSlider* s : {&d->black, &d->white, &d->gamma}) InstallReadoutHandlers(*s);
   TKInstallControlHandler(d->typePopup, [popup = d->typePopup](TKEvent& e) -> QVStatus {

@@ -45,7 +45,8 @@ void BuildLevelsTab(TKWindow* window, TKControl* correctionTabs, const TKRect& b
   static const VFTabEntry kChannels[] = {{"Master", 1, 1}, {"Red", 1, 0}, {"Green", 1, 0}, {"Blue", 1, 0}};
   TKControl* channels = nullptr;
   if (CreateTabGroup(window, bounds, 4, kChannels, true, &channels) != kQVNoErr) return;
-  if (tab) TKEmbedControl(channels, tab);
+  // Embedding a control made in the parent's window cannot fail.
+  if (tab) QVIgnoreStatus(TKEmbedControl(channels, tab));
   TabGroupSetSwitchProc(channels, LevelsChannelSwitchProc);
   TabGroupSetEnableProc(channels, CorrectionTabEnableProc);
   for (int32_t c = 0; c < 4; ++c) TabGroupBindItemCheck(channels, c, &gUISettings.levels[c].enable);

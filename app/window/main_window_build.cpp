@@ -113,17 +113,21 @@ QVStatus BuildColorMatch(const MainWindowGeometry& g) {
   TKRect place = g.colorMatchInner;
   TKControl* group = nullptr;
   TKControl* ignored = nullptr;
-  VFCreateColorMatchGroup(gWindow, &place, frame, &gUISettings, kSamplerOffset, gNextValueControlID++, &group);
+  if (QVStatus status =
+          VFCreateColorMatchGroup(gWindow, &place, frame, &gUISettings, kSamplerOffset, gNextValueControlID++, &group))
+    return status;
   const int32_t panelID = gNextValueControlID++;
-  CreateMatchColorPanel(gWindow, &place, frame, &gUISettings, kMatchSourceOffset, kMatchTargetOffset, panelID,
-                        &ignored);
+  if (QVStatus status = CreateMatchColorPanel(gWindow, &place, frame, &gUISettings, kMatchSourceOffset,
+                                              kMatchTargetOffset, panelID, &ignored))
+    return status;
   // What the group's eyedropper picks is also the match-colour source.
   VFSetEyedropperSecondTarget(group, panelID);
   TKUserPaneProcs procs;
   procs.draw = DrawPicturePane;
   const TKRect pictureRect{place.top, g.colorMatchInner.left, g.colorMatchInner.bottom, g.colorMatchInner.right};
   gPicturePane = TKNewUserPane(gWindow, pictureRect, procs);
-  if (gPicturePane) TKEmbedControl(gPicturePane, frame);
+  // Embedding a control made in the parent's window cannot fail.
+  if (gPicturePane) QVIgnoreStatus(TKEmbedControl(gPicturePane, frame));
   return kQVNoErr;
 }
 
@@ -141,7 +145,8 @@ QVStatus BuildLargeView(const MainWindowGeometry& g) {
   UsePrimaryPreviewLUT(pane);
   gLargeImagePane = pane;
   SetLayoutImagePane(1, pane);
-  SetImagePaneImage(pane, gResultGWorld);
+  // On failure the pane keeps drawing into its window.
+  QVIgnoreStatus(SetImagePaneImage(pane, gResultGWorld));
   TKSetControlVisible(frame, false);
   return kQVNoErr;
 }
@@ -171,7 +176,8 @@ QVStatus BuildMainWindow() {
   // Closing the window leaves the exchange as Cancel does.
   TKInstallWindowHandler(gWindow, [](TKEvent& e) -> QVStatus {
     if (e.kind != kTKEventWindowClose) return kQVErrNotHandled;
-    TKSendCommand(kUICommandCancel);
+    // The window's Cancel command is always answered.
+    QVIgnoreStatus(TKSendCommand(kUICommandCancel));
     return kQVNoErr;
   });
   gNextValueControlID = 1;

@@ -47,11 +47,12 @@ void ShowSplit(ImageViewMode mode, TKControl* pane) {
   ImagePaneFitPicture(pane);
   GetVisibleSplitLine(pane, &x1, &y1, &x2, &y2);
   BuildSplitViewMask(gSplitMaskGWorld, x1, y1, x2, y2);
-  ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
+  // Frames and pictures are made together at one size; without them the picture stays as it is.
+  QVIgnoreStatus(ConvertFrameToPicture(gSourceFrame, gSourceGWorld));
   if (gUpdatesSuspended)
     DrawUpdatesSuspended(gSplitGWorld);
   else
-    ConvertFrameToPicture(gResultFrame, gSplitGWorld);
+    QVIgnoreStatus(ConvertFrameToPicture(gResultFrame, gSplitGWorld));
   CopyWithSplitMask(mode == kImageViewSplitSource ? gSourceGWorld : gReferenceGWorld, gSplitGWorld, gSplitMaskGWorld);
 }
 
@@ -79,13 +80,15 @@ void ImageViewModeSwitchProc(int32_t oldIndex, int32_t newIndex) {
   gImageViewMode = mode;
   // Source and Luma Ranges leave the result as it was: bring it up to date.
   if (oldIndex == kImageViewSource || oldIndex == kImageViewLumaRanges) {
-    ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings);
+    // The source and result frames are made together: the pass cannot refuse them.
+    QVIgnoreStatus(ProcessFrameWithSettings(gSourceFrame, gResultFrame, &gUISettings));
     RedrawImagePanes(false);
   }
   gCurrentImagePane = GetModeViewPane(mode);
   switch (mode) {
     case kImageViewSource:
-      ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
+      // Frames and pictures are made together at one size; without them the picture stays as it is.
+      QVIgnoreStatus(ConvertFrameToPicture(gSourceFrame, gSourceGWorld));
       hooks.drawAnalysisPanes(true);
       break;
     case kImageViewReference:

@@ -114,7 +114,8 @@ QVStatus CreateMatchColorPanel(TKWindow* window, TKRect* frame, TKControl* paren
       TKNewPushButton(window, TKRect{f.top + 3 - 2, f.left + 2 + 3, f.top + 3 - 2 + 16, f.left + 2 + 104 - 3},
                       "Match Color", 0);
   if (!button) return kQVErrMemory;
-  if (parent) TKEmbedControl(button, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(button, parent));
   TKSetControlID(button, TKControlID{kSigMatchButton, idNumber});
   TKSetControlFont(button, UIInterfaceFont(kUIFontControl));
   TKSetControlColorProc(button, VFControlColorProc);
@@ -131,17 +132,19 @@ QVStatus CreateMatchColorPanel(TKWindow* window, TKRect* frame, TKControl* paren
   TKControl* popup = TKNewPopupButton(window, TKMakeRect(f.left + 2, f.top + 93, 128, 20), "",
                                       VFColorMenu(kHSLModesMenu), 1);
   if (!row->eyedropper || !source || !target || !popup) return kQVErrMemory;
-  if (parent) TKEmbedControl(popup, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(popup, parent));
   TKSetControlID(popup, TKControlID{kSigModePopup, idNumber});
   TKSetControlFont(popup, VFControlFont());
   TKSetControlColorProc(popup, VFControlColorProc);
 
   VFFillColorHelpStrings();
-  SetControlHelpTag(button, kVFHelpStringList, 8, 8);
-  SetControlHelpTag(row->eyedropper, kVFHelpStringList, 5, 6);
-  SetControlHelpTag(source, kVFHelpStringList, 9, 9);
-  SetControlHelpTag(target, kVFHelpStringList, 10, 10);
-  SetControlHelpTag(popup, kVFHelpStringList, 7, 7);
+  // A help text missing from the list leaves the control without a tag.
+  QVIgnoreStatus(SetControlHelpTag(button, kVFHelpStringList, 8, 8));
+  QVIgnoreStatus(SetControlHelpTag(row->eyedropper, kVFHelpStringList, 5, 6));
+  QVIgnoreStatus(SetControlHelpTag(source, kVFHelpStringList, 9, 9));
+  QVIgnoreStatus(SetControlHelpTag(target, kVFHelpStringList, 10, 10));
+  QVIgnoreStatus(SetControlHelpTag(popup, kVFHelpStringList, 7, 7));
   gMatchButton = button;
   if (out) *out = target;
   *frame = TKRectOffset(f, 0, 113);
@@ -162,7 +165,8 @@ void RebuildMatchColorPopup(TKControl* anyPanelControl, bool active, int32_t men
   for (TKControl* c : {p.button, p.eyedropper, p.source, p.target, p.popup})
     if (c) TKSetControlActive(c, active);
   if (active) TKDrawControl(p.popup);
-  SetControlHelpTag(p.popup, kVFHelpStringList, 7, 7);
+  // A help text missing from the list leaves the control without a tag.
+  QVIgnoreStatus(SetControlHelpTag(p.popup, kVFHelpStringList, 7, 7));
 }
 
 void SetMatchColorMode(int32_t correctionTab) {

@@ -68,11 +68,12 @@ QVStatus CreateImagePaneWithBar(TKWindow* window, TKControl* content, const TKRe
                                 uint32_t parts, TKControl** outPane, TKControl** outBar) {
   TKControl* pane = nullptr;
   if (QVStatus status = CreateImagePane(window, paneRect, &pane)) return status;
-  TKEmbedControl(pane, content);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(pane, content));
   ImagePaneSetTrackingEnabled(pane, true);
   TKControl* bar = nullptr;
   if (QVStatus status = CreateTransportBar(window, barRect, gNextValueControlID++, parts, &bar)) return status;
-  TKEmbedControl(bar, content);
+  QVIgnoreStatus(TKEmbedControl(bar, content));
   TransportSetPane(bar, pane);
   ImagePaneSetLinkedControl(pane, bar);
   *outPane = pane;
@@ -89,7 +90,8 @@ int32_t RestoredAnalysisItem(int32_t stored) {
 QVStatus BuildImagePaneTabs(TKWindow* window, TKControl* root, const MainWindowGeometry& geometry) {
   TKControl* group = nullptr;
   if (QVStatus status = CreateTabGroup(window, geometry.imageSelector, 6, kImageViews, false, &group)) return status;
-  TKEmbedControl(group, root);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(group, root));
   TabGroupSetSwitchProc(group, ImageViewModeSwitchProc);
   gImagePaneTabs = group;
   for (int32_t i = 0; i < 6; ++i) {
@@ -119,7 +121,8 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
   if (QVStatus status = CreateTabGroup(window, geometry.analysisSelector, kScopeKindCount,
                                        kAnalysisDisplays.entries, false, &group))
     return status;
-  TKEmbedControl(group, root);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(group, root));
   TabGroupSetSwitchProc(group, AnalysisPaneSwitchProc);
   gAnalysisPaneTabs = group;
   gAnalysisPaneKind = kAnalysisCombo;
@@ -132,7 +135,8 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
     return status;
   UsePrimaryPreviewLUT(reference);
   SetViewPane(kPaneReferenceAnalysis, reference);
-  SetImagePaneImage(reference, gReferenceGWorld);
+  // On failure the pane keeps drawing into its window.
+  QVIgnoreStatus(SetImagePaneImage(reference, gReferenceGWorld));
   if (TKControl* other = GetViewPane(kPaneReference)) {
     ImagePaneSetSecondLinkedControl(reference, other);
     ImagePaneSetSecondLinkedControl(other, reference);
@@ -151,9 +155,11 @@ QVStatus BuildAnalysisPaneTabs(TKWindow* window, TKControl* root, const MainWind
   auto makePane = [&](const ScopeKind& kind) -> QVStatus {
     TKControl* pane = nullptr;
     if (QVStatus status = CreateImagePane(window, geometry.analysisPane, &pane)) return status;
-    TKEmbedControl(pane, TabGroupGetPane(group, kind.pane));
+    // Embedding a control made in the parent's window cannot fail.
+    QVIgnoreStatus(TKEmbedControl(pane, TabGroupGetPane(group, kind.pane)));
     // Without a scope picture the panes stay empty.
-    if (gScopePicture) SetImagePaneImage(pane, gScopePicture);
+    // On failure the pane keeps drawing into its window.
+    if (gScopePicture) QVIgnoreStatus(SetImagePaneImage(pane, gScopePicture));
     gAnalysisPanes[kind.pane] = pane;
     SetViewPane(kind.viewPane, pane);
     return kQVNoErr;

@@ -112,7 +112,8 @@ TKControl* MakeRangeGroup(TKWindow* window, TKControl* parent, const TKRect& bou
                           uint32_t stride, int syncIndex) {
   TKControl* group = nullptr;
   if (CreateTabGroup(window, bounds, 4, kRangeEntries, true, &group) != kQVNoErr || !group) return nullptr;
-  if (parent) TKEmbedControl(group, parent);
+  // Embedding a control made in the parent's window cannot fail.
+  if (parent) QVIgnoreStatus(TKEmbedControl(group, parent));
   TabGroupSetEnableProc(group, CorrectionTabEnableProc);
   for (int32_t i = 0; i < 4; ++i) TabGroupBindItemCheck(group, i, Word(firstRange + uint32_t(i) * stride));
   gVFTabGroups.ranges[syncIndex] = group;
@@ -190,7 +191,8 @@ void BuildHSLTab(TKWindow* window, TKControl* correctionTabs, const TKRect& boun
   TabGroupBindItemCheck(correctionTabs, kCorrectionTabHSL, &gUISettings.hslEnable);
   TKControl* sub = nullptr;
   if (CreateTabGroup(window, bounds, 2, kHSLSubEntries, true, &sub) != kQVNoErr || !sub) return;
-  TKEmbedControl(sub, TabGroupGetPane(correctionTabs, kCorrectionTabHSL));
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(sub, TabGroupGetPane(correctionTabs, kCorrectionTabHSL)));
   TabGroupSetEnableProc(sub, CorrectionTabEnableProc);
   TabGroupSetSwitchProc(sub, HSLSubTabSwitchProc);
   TabGroupBindItemCheck(sub, 0, &gUISettings.hslControlsEnable);

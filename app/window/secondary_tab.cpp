@@ -161,7 +161,8 @@ void BuildSecondaryTab(TKWindow* window, TKControl* correctionTabs, const TKRect
                                                       {"D", 1, 0}, {"E", 1, 0}, {"F", 1, 0}};
   TKControl* group = nullptr;
   if (CreateTabGroup(window, inner, kSecondaryCount, kGroups, true, &group) != kQVNoErr || !group) return;
-  TKEmbedControl(group, host);
+  // Embedding a control made in the parent's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(group, host));
   TabGroupSetEnableProc(group, CorrectionTabEnableProc);
   TabGroupSetSwitchProc(group, SecondaryTabSwitchProc);
   for (int32_t n = 0; n < kSecondaryCount; ++n) TabGroupBindItemCheck(group, n, &gUISettings.secondary[n].enable);

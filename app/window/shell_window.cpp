@@ -58,7 +58,8 @@ QVStatus UIBuildMainWindow() {
   // Closing the window leaves the exchange as Cancel does.
   TKInstallWindowHandler(gWindow, [](TKEvent& e) -> QVStatus {
     if (e.kind != kTKEventWindowClose) return kQVErrNotHandled;
-    TKSendCommand(kUICommandCancel);
+    // The window's Cancel command is always answered.
+    QVIgnoreStatus(TKSendCommand(kUICommandCancel));
     return kQVNoErr;
   });
   return kQVNoErr;

@@ -66,7 +66,8 @@ bool AskName(std::string* name) {
   });
   TKShowWindow(w);
   TKSelectWindow(w);
-  TKSetKeyboardFocus(w, field);
+  // The field is there and focusable; a refusal leaves the focus where it was.
+  QVIgnoreStatus(TKSetKeyboardFocus(w, field));
   TKSetEditSelection(field, 0, 1 << 20);
   if (gOpenedHook) gOpenedHook(w, field);
   TKRunModal(w);
@@ -84,9 +85,14 @@ void SetUserPresetDialogOpenedHook(void (*hook)(TKWindow*, TKControl*)) { gOpene
 QVStatus SaveUserPreset(const VL_SettingsStruct* settings) {
   if (!settings) return kQVErrParam;
   std::string folderPath = GalleryUserPresetsPath();
-  if (folderPath.empty() || PLCreateFolders(folderPath.c_str()) != kQVNoErr) return kQVErrFileNotFound;
+  // A folder that cannot be made is told like a failed write: the preset
+  // would otherwise be lost without a word.
   QVFileRef folder;
-  if (PLFileRefFromPath(folderPath.c_str(), &folder) != kQVNoErr) return kQVErrFileNotFound;
+  if (folderPath.empty() || PLCreateFolders(folderPath.c_str()) != kQVNoErr ||
+      PLFileRefFromPath(folderPath.c_str(), &folder) != kQVNoErr) {
+    UIReportSaveFailure(folderPath, kQVErrFileNotFound);
+    return kQVErrFileNotFound;
+  }
   std::string name;
   if (!AskName(&name)) return kQVErrCancelled;
   std::string fileName = name + "." + kCCPresetExtension;

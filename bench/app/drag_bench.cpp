@@ -25,6 +25,7 @@
 #include "platform/ui/ui_headless.h"
 #include "platform/ui/ui_internal.h"
 #include "settings/prefs.h"
+#include "bench/bench_status.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void BM_SliderDragPictureUpdates(benchmark::State& state) {
   VL_SetDefaultControlValues(&gUIDefaultSettings, kVLMaskAll);
   const uint32_t width = 1920, height = 1080;
   gSourceFrame = bench::pictureFrame(width, height);
-  FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat);
+  BenchRequire(FBCreateRGBFrameBuffer(width, height, &gResultFrame, kFBPixFormatPlanarFloat), "FBCreateRGBFrameBuffer");
   for (TKImage** p : {&gResultGWorld, &gSourceGWorld, &gSplitGWorld, &gSplitMaskGWorld, &gReferenceGWorld})
     *p = TKImageCreate(int32_t(width), int32_t(height));
   gUISettings = bench::fullCorrection();

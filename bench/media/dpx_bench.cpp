@@ -15,6 +15,7 @@
 #include "bench/bench_folder.h"
 #include "core/frame_buffer.h"
 #include "media/dpx_header.h"
+#include "bench/bench_status.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -34,7 +35,7 @@ const std::string& Folder() {
 FBFrameStruct* SourceFrame() {
   static FBFrameStruct* frame = [] {
     FBFrameStruct* f = nullptr;
-    FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA);
+    BenchRequire(FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA), "FBCreateRGBFrameBuffer");
     for (uint32_t y = 0; y < kH; ++y)
       for (uint32_t x = 0; x < kW; ++x) {
         float v[4] = {float(x) / kW, float(y) / kH, float((x + y) % 256) / 255.0f, 1.0f};
@@ -56,7 +57,7 @@ const std::string& FramePattern() {
     for (int i = 1; i <= kRunFrames; ++i) {
       char name[64];
       std::snprintf(name, sizeof name, "frame.%04d.dpx", i);
-      DPXCreateFile(Folder().c_str(), name, &info, SourceFrame(), &params);
+      BenchRequire(DPXCreateFile(Folder().c_str(), name, &info, SourceFrame(), &params), "DPXCreateFile");
     }
     return Folder() + "/frame.%04d.dpx";
   }();

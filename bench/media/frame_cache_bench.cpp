@@ -20,6 +20,7 @@
 #include "media/frame_cache.h"
 #include "bench/bench_folder.h"
 #include "media/media_file.h"
+#include "bench/bench_status.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ const std::string& Folder() {
 std::string FirstFrame() {
   static const std::string first = [] {
     FBFrameStruct* f = nullptr;
-    FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA);
+    BenchRequire(FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA), "FBCreateRGBFrameBuffer");
     for (uint32_t y = 0; y < kH; ++y)
       for (uint32_t x = 0; x < kW; ++x) {
         float v[4] = {float(x) / kW, float(y) / kH, float((x + y) % 256) / 255.0f, 1.0f};
@@ -50,7 +51,7 @@ std::string FirstFrame() {
     for (int i = 1; i <= kFrames; ++i) {
       char name[64];
       std::snprintf(name, sizeof name, "shot.%04d.dpx", i);
-      DPXCreateFile(Folder().c_str(), name, &info, f, &params);
+      BenchRequire(DPXCreateFile(Folder().c_str(), name, &info, f, &params), "DPXCreateFile");
     }
     FBDisposeFrameBuffer(f);
     return Folder() + "/shot.0001.dpx";
@@ -110,13 +111,13 @@ void CachedPlayback(benchmark::State& state) {
     QVMediaFetchFrame(ref, source);
   }
   VL_SettingsStruct s = bench::fullCorrection();
-  VL_UpdateProcessingTables(&s);
+  BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
   int64_t n = 0, misses = 0;
   for (auto _ : state) {
     QVMediaSetCurrentFrame(ref, n++ % kFrames);
     misses += !QVFrameCacheContains(ref, source);
     QVMediaFetchFrame(ref, source);
-    ProcessImage(source, result, 0, 0);
+    BenchRequire(ProcessImage(source, result, 0, 0), "ProcessImage");
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

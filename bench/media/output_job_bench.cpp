@@ -22,6 +22,7 @@
 #include "media/dpx_header.h"
 #include "media/media_file.h"
 #include "media/output_job.h"
+#include "bench/bench_status.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ const std::string& Folder() {
     std::filesystem::create_directories(dir / "clip");
     std::filesystem::create_directories(dir / "out");
     FBFrameStruct* f = nullptr;
-    FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA);
+    BenchRequire(FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatFloatRGBA), "FBCreateRGBFrameBuffer");
     for (int n = 0; n < kFrames; ++n) {
       for (uint32_t y = 0; y < kH; ++y)
         for (uint32_t x = 0; x < kW; ++x) {
@@ -51,7 +52,7 @@ const std::string& Folder() {
       DPXWriteParams params{10, 50, 0, 1.0f, false, 1023, 0};
       char name[32];
       std::snprintf(name, sizeof name, "f_%04d.dpx", n);
-      DPXCreateFile((dir / "clip").c_str(), name, &info, f, &params);
+      BenchRequire(DPXCreateFile((dir / "clip").c_str(), name, &info, f, &params), "DPXCreateFile");
     }
     FBDisposeFrameBuffer(f);
     std::atexit([] { std::filesystem::remove_all(Folder()); });
@@ -84,11 +85,11 @@ void BM_OutputJobDPXToMovie(benchmark::State& state) {
   const VL_SettingsStruct s = bench::fullCorrection();
   {
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
   }
   QVFileRef source{}, out{};
-  PLFileRefFromPath((Folder() + "/clip/f_0000.dpx").c_str(), &source);
-  PLFileRefFromPath((Folder() + "/out").c_str(), &out);
+  BenchRequire(PLFileRefFromPath((Folder() + "/clip/f_0000.dpx").c_str(), &source), "PLFileRefFromPath");
+  BenchRequire(PLFileRefFromPath((Folder() + "/out").c_str(), &out), "PLFileRefFromPath");
   for (auto _ : state) {
     QVOutputJobParams p{};
     p.size = kQVOutputJobParamsSize;

@@ -87,8 +87,9 @@ HIError newImage(HIDrawSupplierRef, int32_t width, int32_t height, int32_t rowBy
   if (layout != kHIDrawPixelLayoutBGRA && layout != kHIDrawPixelLayoutARGB) return kHIErrBadCallbackParam;
   TKImage* picture = TKImageCreate(width, height);
   if (!picture) return kHIErrOutOfMemory;
-  TKImageImport(picture, static_cast<const uint8_t*>(pixels), rowBytes,
-                layout == kHIDrawPixelLayoutBGRA ? kTKPixelFormatBGRA : kTKPixelFormatARGB);
+  // Cannot fail: the picture was just made and the size and layout checked above.
+  QVIgnoreStatus(TKImageImport(picture, static_cast<const uint8_t*>(pixels), rowBytes,
+                layout == kHIDrawPixelLayoutBGRA ? kTKPixelFormatBGRA : kTKPixelFormatARGB));
   DrawObject* o = nullptr;
   newObject(DrawObject::image, nullptr, image, &o);
   o->picture = picture;

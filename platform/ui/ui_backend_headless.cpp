@@ -65,7 +65,9 @@ class HeadlessBackend final : public TKBackend {
     auto& kept = shown.try_emplace(w, nullptr, TKImageDispose).first->second;
     if (!kept || TKImageWidth(kept.get()) != TKImageWidth(image) || TKImageHeight(kept.get()) != TKImageHeight(image))
       kept.reset(TKImageCreate(TKImageWidth(image), TKImageHeight(image)));
-    if (kept) TKImageImport(kept.get(), TKImagePixels(image), TKImageRowBytes(image), kTKPixelFormatBGRA);
+    // Cannot fail: same size, both BGRA.
+    if (kept)
+      QVIgnoreStatus(TKImageImport(kept.get(), TKImagePixels(image), TKImageRowBytes(image), kTKPixelFormatBGRA));
     ++presents;
   }
   void Pump(std::deque<TKEvent>& out) override {

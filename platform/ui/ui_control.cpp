@@ -304,7 +304,8 @@ void TKSetControlVisible(TKControl* control, bool visible) {
   for (TKControl* c : affected) {
     if (!TKControlAlive(c)) continue;
     TKEvent e = TKControlEvent(kTKEventVisibilityChanged, c, visible ? 1 : 0);
-    TKSendEvent(e);
+    // A notice: nothing follows from whether anyone handled it.
+    QVIgnoreStatus(TKSendEvent(e));
   }
 }
 

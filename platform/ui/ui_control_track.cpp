@@ -16,7 +16,8 @@ constexpr double kPageRepeat = 0.1;
 
 void SendValueChanged(TKControl* c, int16_t part) {
   TKEvent e = TKControlEvent(kTKEventValueChanged, c, part);
-  TKSendEvent(e);
+  // A notice: nothing follows from whether anyone handled it.
+  QVIgnoreStatus(TKSendEvent(e));
 }
 
 // Buttons and check boxes: pressed while the mouse is inside, act on release inside.
@@ -90,7 +91,8 @@ void TrackPopup(TKControl* c, const TKEvent& down) {
   TKMenuChoice choice = TKPopupMenu(c->menu, c->window, TKPoint{c->bounds.left, c->bounds.top}, c->value);
   TKHiliteControl(c, kTKPartNone);
   if (!choice.item || choice.menu != c->menu) {
-    if (choice.item && choice.command) TKSendCommand(choice.command, down.modifiers);
+    // A menu command nobody answers does nothing.
+    if (choice.item && choice.command) QVIgnoreStatus(TKSendCommand(choice.command, down.modifiers));
     return;
   }
   TKSetControlValue(c, choice.item);
@@ -103,7 +105,8 @@ int32_t EditOffsetAt(TKControl* c, TKPoint p) {
 
 void TrackEditText(TKControl* c, const TKEvent& down) {
   TKWindow* w = c->window;
-  if (w->focus != c) TKSetKeyboardFocus(w, c);
+  // A control that refuses the focus keeps tracking the click.
+  if (w->focus != c) QVIgnoreStatus(TKSetKeyboardFocus(w, c));
   int32_t anchor = EditOffsetAt(c, down.where);
   if (down.clickCount >= 2) {
     TKSetEditSelection(c, 0, int32_t(c->title.size()));
@@ -124,7 +127,8 @@ void TrackEditText(TKControl* c, const TKEvent& down) {
 void TrackUserPane(TKControl* c, const TKEvent& down) {
   int16_t part = c->pane.hitTest ? c->pane.hitTest(c, down.where) : int16_t(kTKPartButton);
   if (part == kTKPartNone) return;
-  if (c->pane.focus && c->window->focus != c) TKSetKeyboardFocus(c->window, c);
+  // A control that refuses the focus keeps tracking the click.
+  if (c->pane.focus && c->window->focus != c) QVIgnoreStatus(TKSetKeyboardFocus(c->window, c));
   if (c->pane.track) {
     part = c->pane.track(c, down.where, down.modifiers);
   } else {
@@ -199,7 +203,8 @@ QVStatus EditTextKey(TKControl* c, const TKEvent& e) {
         }
         if (ch == 'c' || ch == 'x') {
           std::string sel = s.substr(size_t(c->selStart), size_t(c->selEnd - c->selStart));
-          if (!sel.empty()) TKClipboardPut(kTKFlavourText, sel.data(), sel.size());
+          // A clipboard that refuses the copy keeps what it had; the field is unchanged either way.
+          if (!sel.empty()) QVIgnoreStatus(TKClipboardPut(kTKFlavourText, sel.data(), sel.size()));
           if (ch == 'x' && !sel.empty()) {
             ReplaceSelection(c, "");
             changed = true;

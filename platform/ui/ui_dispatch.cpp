@@ -46,7 +46,8 @@ void MouseDown(TKEvent& e) {
   e.control = (c && c->kind != kTKControlRoot) ? c : nullptr;
   if (e.button == kTKButtonRight || (e.modifiers & kTKModControl)) {
     e.kind = kTKEventContextClick;
-    TKSendEvent(e);
+    // A context click nobody handles does nothing.
+    QVIgnoreStatus(TKSendEvent(e));
     return;
   }
   if (TKSendEvent(e) != kQVErrNotHandled) return;
@@ -69,7 +70,8 @@ void MouseMoved(TKEvent& e) {
     TKHideHelpTag();
   }
   e.control = c;
-  TKSendEvent(e);
+  // Nothing further to pass a move on to.
+  QVIgnoreStatus(TKSendEvent(e));
 }
 
 void Wheel(TKEvent& e) {
@@ -98,7 +100,8 @@ void KeyDown(TKEvent& e) {
   if ((e.modifiers & kTKModCommand) && st.modalStack.empty()) {
     TKMenuChoice choice = TKMatchMenuKey(e.charCode, e.modifiers);
     if (choice.item) {
-      TKSendMenuChoice(choice, e.modifiers);
+      // A menu choice nobody answers does nothing.
+      QVIgnoreStatus(TKSendMenuChoice(choice, e.modifiers));
       return;
     }
   }
@@ -166,7 +169,8 @@ void TKDispatchInput(TKEvent& e) {
       if (TKWindowAlive(e.window)) {
         TKControl* c = TKFindControlAt(e.window, e.where);
         e.control = (c && c->kind != kTKControlRoot) ? c : nullptr;
-        TKSendEvent(e);
+        // Input with no fallback when nobody handles it.
+        QVIgnoreStatus(TKSendEvent(e));
       }
       break;
     case kTKEventMouseMoved:
@@ -178,7 +182,8 @@ void TKDispatchInput(TKEvent& e) {
       st.modifiers = e.modifiers;
       e.window = TKTargetWindow();
       e.control = e.window ? e.window->focus : nullptr;
-      TKSendEvent(e);
+      // Input with no fallback when nobody handles it.
+      QVIgnoreStatus(TKSendEvent(e));
       break;
     }
     case kTKEventWindowClose:
@@ -188,7 +193,8 @@ void TKDispatchInput(TKEvent& e) {
       if (TKSendEvent(e) == kQVErrNotHandled) TKRequestQuit();
       break;
     default:
-      if (!e.window || TKWindowAlive(e.window)) TKSendEvent(e);
+      // Input with no fallback when nobody handles it.
+      if (!e.window || TKWindowAlive(e.window)) QVIgnoreStatus(TKSendEvent(e));
       break;
   }
 }
@@ -208,7 +214,8 @@ void TKControlHit(TKControl* c, int16_t part, uint32_t modifiers) {
     // The sender goes with its command when it is still there.
     cmd.control = TKControlAlive(c) ? c : nullptr;
     cmd.modifiers = modifiers;
-    TKSendEvent(cmd);
+    // A command nobody answers does nothing.
+    QVIgnoreStatus(TKSendEvent(cmd));
   }
 }
 

@@ -364,7 +364,8 @@ QVStatus TKRunFilePanelWithResult(const TKPanelRequest& desc, TKPanelResult* out
         TKGetKeyboardFocus(p.window) == p.list) {
       const char text[2] = {char(e.charCode), 0};
       TKSetEditText(p.path, text);
-      TKSetKeyboardFocus(p.window, p.path);
+      // The field is there and focusable; a refusal leaves the focus where it was.
+      QVIgnoreStatus(TKSetKeyboardFocus(p.window, p.path));
       TKSetEditSelection(p.path, 1, 1);
       return kQVNoErr;
     }
@@ -379,7 +380,8 @@ QVStatus TKRunFilePanelWithResult(const TKPanelRequest& desc, TKPanelResult* out
     return kQVNoErr;
   });
   p.Fill();
-  TKSetKeyboardFocus(w, p.name ? p.name : p.list);
+  // The field is there and focusable; a refusal leaves the focus where it was.
+  QVIgnoreStatus(TKSetKeyboardFocus(w, p.name ? p.name : p.list));
   int32_t result = TKRunModal(w);
   int32_t typeIndex = p.types ? TKGetControlValue(p.types) - 1 : 0;
   bool hidden = p.hide && TKGetControlValue(p.hide) != 0;

@@ -245,7 +245,8 @@ QVStatus TKListEditCell(TKControl* list, int32_t row, int32_t column) {
     return kQVErrParam;
   if (!L->columns[size_t(column)].editable) return kQVErrParam;
   if (L->editRow >= 0) TKListEndEditing(list, true);
-  if (list->window->focus != list) TKSetKeyboardFocus(list->window, list);
+  // A list that refuses the focus still takes the click.
+  if (list->window->focus != list) QVIgnoreStatus(TKSetKeyboardFocus(list->window, list));
   L->editRow = row;
   L->editColumn = column;
   L->editText = TKListGetCell(list, row, column);
@@ -275,7 +276,8 @@ void TKListEndEditing(TKControl* list, bool commit) {
       TKEvent e = TKControlEvent(kTKEventValueChanged, list, kTKPartList);
       e.row = row;
       e.column = col;
-      TKSendEvent(e);
+      // A notice: nothing follows from whether anyone handled it.
+      QVIgnoreStatus(TKSendEvent(e));
     }
   }
   TKInvalidateWindow(list->window);
@@ -284,7 +286,8 @@ void TKListEndEditing(TKControl* list, bool commit) {
 
 void TKListClick(TKControl* c, const TKEvent& down) {
   TKListData& L = *c->list;
-  if (c->window->focus != c) TKSetKeyboardFocus(c->window, c);
+  // A list that refuses the focus still takes the click.
+  if (c->window->focus != c) QVIgnoreStatus(TKSetKeyboardFocus(c->window, c));
   TKPoint p = down.where;
   int32_t column = TKListColumnAtX(c, p.x);
   int32_t row = RowAt(L, c, p);
@@ -352,7 +355,8 @@ void TKListClick(TKControl* c, const TKEvent& down) {
   if (SelectionOf(L) != before) Notify(c, kTKListSelectionChanged, rowID);
   if (!TKControlAlive(c)) return;
   if (row >= 0 && down.clickCount >= 2 && column >= 0 && L.columns[size_t(column)].editable) {
-    TKListEditCell(c, row, column);
+    // A cell that cannot be edited stays as it is.
+    QVIgnoreStatus(TKListEditCell(c, row, column));
     return;
   }
   if (row >= 0 && down.clickCount >= 2) {
@@ -364,7 +368,8 @@ void TKListClick(TKControl* c, const TKEvent& down) {
   hit.column = column;
   hit.clickCount = down.clickCount;
   hit.modifiers = down.modifiers;
-  TKSendEvent(hit);
+  // A notice: nothing follows from whether anyone handled it.
+  QVIgnoreStatus(TKSendEvent(hit));
 }
 
 QVStatus TKListKey(TKControl* c, const TKEvent& key) {

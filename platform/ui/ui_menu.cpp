@@ -350,7 +350,8 @@ void TKUpdateMenuItems(TKMenu* menu) {
     e.menuItem = int32_t(i + 1);
     e.window = w;
     e.control = w ? w->focus : nullptr;
-    TKSendEvent(e);
+    // A notice: nothing follows from whether anyone handled it.
+    QVIgnoreStatus(TKSendEvent(e));
   }
 }
 
@@ -395,7 +396,8 @@ void TKMenuBarClick(TKWindow* w, TKPoint where) {
   for (size_t i = 0; i < menus.size(); ++i) {
     if (where.x < lefts[i] || where.x >= lefts[i] + widths[i]) continue;
     TKMenuChoice choice = TKPopupMenu(menus[i], w, TKPoint{lefts[i], TKMenuBarHeight()}, 0);
-    if (choice.item && choice.command) TKSendMenuChoice(choice, 0);
+    // A menu choice nobody answers does nothing.
+    if (choice.item && choice.command) QVIgnoreStatus(TKSendMenuChoice(choice, 0));
     return;
   }
 }

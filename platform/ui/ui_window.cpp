@@ -15,7 +15,8 @@ void SendWindowEvent(TKWindow* w, TKEventKind kind) {
   TKEvent e;
   e.kind = kind;
   e.window = w;
-  TKSendEvent(e);
+  // A notice: nothing follows from whether anyone handled it.
+  QVIgnoreStatus(TKSendEvent(e));
 }
 
 // The key window takes the platform's keyboard focus too, so that keys
@@ -245,7 +246,8 @@ QVStatus TKSetKeyboardFocus(TKWindow* window, TKControl* control) {
     if (old->kind == kTKControlUserPane && old->pane.focus) old->pane.focus(old, kTKPartNone);
     if (old->list) old->list->editRow = -1;
     TKEvent e = TKControlEvent(kTKEventFocusChanged, old, kTKPartNone);
-    TKSendEvent(e);
+    // A notice: nothing follows from whether anyone handled it.
+    QVIgnoreStatus(TKSendEvent(e));
   }
   if (control) {
     if (control->kind == kTKControlEditText) {
@@ -254,7 +256,8 @@ QVStatus TKSetKeyboardFocus(TKWindow* window, TKControl* control) {
     }
     if (control->kind == kTKControlUserPane && control->pane.focus) control->pane.focus(control, kTKPartFocusNext);
     TKEvent e = TKControlEvent(kTKEventFocusChanged, control, 1);
-    TKSendEvent(e);
+    // A notice: nothing follows from whether anyone handled it.
+    QVIgnoreStatus(TKSendEvent(e));
   }
   TKInvalidateWindow(window);
   return kQVNoErr;
@@ -284,7 +287,8 @@ void TKAdvanceKeyboardFocus(TKWindow* window, bool backwards) {
     size_t i = size_t(it - chain.begin());
     next = backwards ? (i + n - 1) % n : (i + 1) % n;
   }
-  TKSetKeyboardFocus(window, chain[next]);
+  // A control that refuses the focus leaves it where it was.
+  QVIgnoreStatus(TKSetKeyboardFocus(window, chain[next]));
 }
 
 int32_t TKRunModal(TKWindow* window) {
@@ -329,7 +333,8 @@ TKImage* TKRenderWindow(TKWindow* window) {
   draw.window = window;
   draw.ctx = ctx;
   TKSave(ctx);
-  TKSendThroughChains(draw, false);
+  // Drawing is a notice; an undrawn control shows its background.
+  QVIgnoreStatus(TKSendThroughChains(draw, false));
   TKRestore(ctx);
   TKDrawControlTree(window->root.get(), ctx);
   if (window->showsMenuBar) TKDrawMenuBar(window, ctx);
@@ -351,7 +356,8 @@ TKImage* TKCaptureWindow(TKWindow* window) {
   TKImage* rendered = TKRenderWindow(window);
   if (!rendered) return nullptr;
   TKImage* copy = TKImageCreate(TKImageWidth(rendered), TKImageHeight(rendered));
-  if (copy) TKImageImport(copy, TKImagePixels(rendered), TKImageRowBytes(rendered), kTKPixelFormatBGRA);
+  // Cannot fail: same size, both BGRA.
+  if (copy) QVIgnoreStatus(TKImageImport(copy, TKImagePixels(rendered), TKImageRowBytes(rendered), kTKPixelFormatBGRA));
   return copy;
 }
 
@@ -396,7 +402,8 @@ void TKUpdateTrackingRegions(TKWindow* w, TKPoint where) {
     e.window = w;
     e.where = where;
     e.regionID = r.id;
-    TKSendEvent(e);
+    // A notice: nothing follows from whether anyone handled it.
+    QVIgnoreStatus(TKSendEvent(e));
   }
 }
 

@@ -70,7 +70,7 @@ TEST(Golden, StageFamiliesInEveryBitDepth) {
   GoldenEntries entries;
   for (const StageCase& c : stageCases()) {
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&c.settings);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&c.settings));
     for (const HostFormat& f : kHostFormats) {
       std::vector<uint8_t> pixels = seededPixels(f);
       const uint32_t rowBytes = kWidth * f.bytesPerPixel;

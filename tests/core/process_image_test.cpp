@@ -91,7 +91,7 @@ TEST(ProcessImage, MatchesTheReferenceInlineAndInBands) {
   FramePtr in = randomFrame(61, 37, 5);  // width not a multiple of 4, odd height
   for (const SettingsCase& c : passCases()) {
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&c.settings);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&c.settings));
     std::vector<FramePtr> outs;
     for (uint32_t n : {1u, 2u, 8u}) {
       Pool pool(n);
@@ -110,7 +110,7 @@ TEST(ProcessImage, EverySectionOffPassesColourAndWritesLuma) {
   VL_SettingsStruct s = defaults();
   s.limiter_enable = 0;
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   FramePtr in = randomFrame(9, 8, 2, -1.0f, 4.0f);
   FramePtr out = makeFrame(9, 8, kFBPixFormatPlanarFloat);
   ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
@@ -125,7 +125,7 @@ TEST(ProcessImage, EverySectionOffPassesColourAndWritesLuma) {
 TEST(ProcessImage, InPlaceEqualsSeparateDestination) {
   VL_SettingsStruct s = fullCorrection();
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   Pool pool(3);
   FramePtr in = randomFrame(20, 30, 9), out = makeFrame(20, 30, kFBPixFormatPlanarFloat);
   ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
@@ -136,7 +136,7 @@ TEST(ProcessImage, InPlaceEqualsSeparateDestination) {
 TEST(ProcessImage, FramesOfDifferentGeometryAreRefused) {
   VL_EngineLockGuard hold;
   VL_SettingsStruct s = defaults();
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   FramePtr in = randomFrame(8, 8, 1);
   struct Case {
     uint32_t w, h;
@@ -156,7 +156,7 @@ TEST(ProcessImage, FramesOfDifferentGeometryAreRefused) {
 TEST(ProcessImage, UnalignedWrappedFramesWork) {
   VL_SettingsStruct s = fullCorrection();
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   FramePtr in = randomFrame(13, 10, 4);
   FBFrameStruct* wrapped = nullptr;
   // The same pixels at an address that is 4 bytes off a 16-byte boundary.
@@ -177,7 +177,7 @@ TEST(ProcessImage, UnalignedWrappedFramesWork) {
 TEST(ProcessImage, NonFiniteInputsStayInsideTheTables) {
   VL_SettingsStruct s = fullCorrection();
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   const float odd[] = {NAN, INFINITY, -INFINITY, -NAN, 3e38f, -3e38f, 1.0f, 0.0f};
   FramePtr in = makeFrame(8, 8, kFBPixFormatPlanarFloat);
   for (int p = 0; p < 3; ++p)
@@ -234,7 +234,7 @@ TEST(ProcessImage, DivisionsByZeroAreAvoided) {
     s.limiter_enable = 0;
     c.edit(s);
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
     FramePtr f = makeFrame(4, 1, kFBPixFormatPlanarFloat);
     for (uint32_t x = 0; x < 4; ++x)
       planeRow(f.get(), 0, 0)[x] = c.r, planeRow(f.get(), 1, 0)[x] = c.g, planeRow(f.get(), 2, 0)[x] = c.b;
@@ -254,10 +254,10 @@ TEST(ProcessImage, KnownStageResults) {
   s.levelsEnable = 1;
   s.levels[0].enable = 1;
   s.input.inputControls_highlight_recovery = 1.0f;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   FramePtr f = makeFrame(1, 1, kFBPixFormatPlanarFloat);
   for (int p = 0; p < 3; ++p) planeRow(f.get(), p, 0)[0] = 1.0f;
-  ProcessImage(f.get(), f.get(), 0, 0);
+  EXPECT_EQ(kQVNoErr, ProcessImage(f.get(), f.get(), 0, 0));
   EXPECT_NEAR(0.8f, planeRow(f.get(), 3, 0)[0], 1e-6);
 
   // Secondary preview 3 with no matching sample: black; inverted: white.
@@ -270,10 +270,10 @@ TEST(ProcessImage, KnownStageResults) {
     s.secondary[2].previewMode = 3;
     s.secondary[2].invert = invert;
     s.secondary[2].sample[0] = {1, 1.0f, 0.0f, 0.0f};
-    VL_UpdateProcessingTables(&s);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
     FramePtr g = makeFrame(4, 1, kFBPixFormatPlanarFloat);
     for (uint32_t x = 0; x < 4; ++x) planeRow(g.get(), 2, 0)[x] = 0.9f;  // blue, far from red
-    ProcessImage(g.get(), g.get(), 0, 0);
+    EXPECT_EQ(kQVNoErr, ProcessImage(g.get(), g.get(), 0, 0));
     for (int p = 0; p < 3; ++p) EXPECT_NEAR(invert ? 1.0f : 0.0f, planeRow(g.get(), p, 0)[1], 1e-5);
   }
 
@@ -284,12 +284,12 @@ TEST(ProcessImage, KnownStageResults) {
   s.limiter.limiter_chroma_max = 100.0f;
   s.limiter.limiter_chroma_min = -50.0f;
   s.limiter.limiter_luma_max = 200.0f;
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   float limit = gFrameSettings.limiter.chromaMax;
   FramePtr h = makeFrame(2, 1, kFBPixFormatPlanarFloat);
   float below = (limit - 1.0f) / 100.0f - 0.01f, at = (limit - 1.0f) / 100.0f + 0.001f;
   for (int p = 0; p < 3; ++p) planeRow(h.get(), p, 0)[0] = below, planeRow(h.get(), p, 0)[1] = at;
-  ProcessImage(h.get(), h.get(), 0, 0);
+  EXPECT_EQ(kQVNoErr, ProcessImage(h.get(), h.get(), 0, 0));
   EXPECT_NEAR(below, planeRow(h.get(), 0, 0)[0], 1e-6);
   EXPECT_EQ(0.0f, planeRow(h.get(), 0, 0)[1]);
 }
@@ -304,18 +304,18 @@ TEST(ProcessImage, EngineLockKeepsCallersApart) {
   FramePtr wantA = makeFrame(64, 48, kFBPixFormatPlanarFloat), wantB = makeFrame(64, 48, kFBPixFormatPlanarFloat);
   {
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&a);
-    ProcessImage(in.get(), wantA.get(), 0, 0);
-    VL_UpdateProcessingTables(&b);
-    ProcessImage(in.get(), wantB.get(), 0, 0);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&a));
+    EXPECT_EQ(kQVNoErr, ProcessImage(in.get(), wantA.get(), 0, 0));
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&b));
+    EXPECT_EQ(kQVNoErr, ProcessImage(in.get(), wantB.get(), 0, 0));
   }
   auto run = [&](const VL_SettingsStruct* s, const FBFrameStruct* want, bool* ok) {
     FramePtr out = makeFrame(64, 48, kFBPixFormatPlanarFloat);
     *ok = true;
     for (int i = 0; i < 20; ++i) {
       VL_EngineLockGuard hold;
-      VL_UpdateProcessingTables(s);
-      ProcessImage(in.get(), out.get(), 0, 0);
+      EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(s));
+      EXPECT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
       *ok &= memcmp(out->baseAddr, want->baseAddr, size_t(want->planeBytes) * 4) == 0;
     }
   };
@@ -366,7 +366,7 @@ TEST(ProcessImage, EveryKernelEqualsTheFourLaneKernel) {
     };
     for (const SettingsCase& c : passCases()) {
       VL_EngineLockGuard hold;
-      VL_UpdateProcessingTables(&c.settings);
+      EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&c.settings));
       std::vector<uint8_t> wantHost, gotHost;
       FramePtr want = run(4, 1, &wantHost);
       for (uint32_t lanes : wide)
@@ -459,7 +459,7 @@ TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
       k.sample[2] = {1, 0.8f, 0.7f - 0.4f * n, 0.2f};
     }
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
     FramePtr all = expectRejectionKeepsEveryBit(in.get(), c.name);
     if (c.preview || c.invert) continue;
     // The keys select part of the picture and leave the rest as it was
@@ -515,7 +515,7 @@ TEST(ProcessImage, SkippingTonalRangesNoPixelOfATileWeighsKeepsEveryBit) {
       s = off;
     }
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
     expectRejectionKeepsEveryBit(in.get(), c.name);
   }
 }
@@ -535,7 +535,7 @@ TEST(ProcessImage, RangesWithNegativeEntriesAreLookedUpEvenWithoutWeight) {
     for (uint32_t x = 0; x < in->rowBytes / 4; ++x)
       for (int p = 0; p < 3; ++p) planeRow(in.get(), p, y)[x] = p == 0 ? 0.0f : 2.0f;
   VL_EngineLockGuard hold;
-  VL_UpdateProcessingTables(&s);
+  ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   for (int k = 0; k < 3; ++k) gVLTableStorage.rgbRange[0][k][0] = -0.0f;
   gVLTableInputs.packedRGBRange[0] = false;
   VLPackTables(&gVLFrameSettingsStorage.tables);

@@ -40,7 +40,7 @@ class Tables : public ::testing::Test {
     VL_SetDefaultControlValues(s_.get(), kVLMaskAll);
   }
   void TearDown() override { VL_SetSettingsPreferenceWords(saved_); }
-  void Build() { VL_UpdateProcessingTables(s_.get()); }
+  void Build() { EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(s_.get())); }
 
   VLSettingsPreferenceWords saved_;
   std::unique_ptr<VL_SettingsStruct> s_;

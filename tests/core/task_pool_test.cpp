@@ -96,7 +96,7 @@ TEST_F(PoolFixture, UnknownJobEndsTheTaskButStopStillWorks) {
   VLMPSetProcessorCountOverride(2);
   ASSERT_EQ(2u, VLMPInitialize(&master, 1));
   for (intptr_t code : {intptr_t(0)}) {
-    MPNotifyQueue(master.tasks[1].requestQueue, code, 0, 0);
+    EXPECT_EQ(kQVNoErr, MPNotifyQueue(master.tasks[1].requestQueue, code, 0, 0));
     intptr_t answer = 0;
     ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[1].resultQueue, &answer, nullptr, nullptr, 5000));
     EXPECT_EQ(-1, answer);
@@ -110,13 +110,13 @@ TEST_F(PoolFixture, MediaJobRunsOnlyWhenInstalled) {
   ASSERT_EQ(2u, VLMPInitialize(&master, 1));
   VLMPSetMediaWork([](VLMPTaskRecord& r) { r.mediaResult = r.mediaRequest + 1000; });
   master.tasks[0].mediaRequest = 4;
-  MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0);
+  EXPECT_EQ(kQVNoErr, MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0));
   intptr_t answer = -5;
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, &answer, nullptr, nullptr, 5000));
   EXPECT_EQ(0, answer);
   EXPECT_EQ(1004, master.tasks[0].mediaResult);
   VLMPSetMediaWork(nullptr);
-  MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0);
+  EXPECT_EQ(kQVNoErr, MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0));
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, &answer, nullptr, nullptr, 5000));
   EXPECT_EQ(-1, answer);
 }
@@ -228,8 +228,8 @@ TEST(MPQueue, WaitTimesOutAndKeepsOrder) {
   MPQueue* q = nullptr;
   ASSERT_EQ(kQVNoErr, MPCreateQueue(&q));
   EXPECT_EQ(kQVErrTimeout, MPWaitOnQueue(q, nullptr, nullptr, nullptr, 10));
-  MPNotifyQueue(q, 1, 2, 3);
-  MPNotifyQueue(q, 4, 5, 6);
+  EXPECT_EQ(kQVNoErr, MPNotifyQueue(q, 1, 2, 3));
+  EXPECT_EQ(kQVNoErr, MPNotifyQueue(q, 4, 5, 6));
   intptr_t a, b, c;
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(q, &a, &b, &c, 0));
   EXPECT_EQ(1, a);

@@ -35,7 +35,7 @@ FramePtr lumaFrame(std::initializer_list<float> lumas, uint32_t rows = 1) {
 
 TEST(TonalPreview, ColoursByDominantRange) {
   VL_SettingsStruct s = previewSettings(false);
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   FramePtr f = lumaFrame({0.0f, -1.0f, 0.5f, 1.0f, 3.0f, NAN});
   std::vector<uint32_t> out(6, 1), bgra(6, 1);
   ProcessHMSPreviewWork(f.get(), out.data(), 24, kFBPixFormat32ARGB);
@@ -52,7 +52,7 @@ TEST(TonalPreview, ColoursByDominantRange) {
 
 TEST(TonalPreview, LinearizationAppliesOnlyToThe32Layout) {
   VL_SettingsStruct s = previewSettings(true);
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   ASSERT_TRUE(gFrameSettings.gates.inputLinearization);
   FramePtr f = lumaFrame({0.8f});  // 0.8 cubed is about 0.51: a midtone instead of a highlight
   uint32_t argb = 0, bgra = 0;
@@ -64,7 +64,7 @@ TEST(TonalPreview, LinearizationAppliesOnlyToThe32Layout) {
 
 TEST(TonalPreview, BandsMatchInline) {
   VL_SettingsStruct s = previewSettings(false);
-  VL_UpdateProcessingTables(&s);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
   VLMPMaster master{};
   VLMPSetProcessorCountOverride(4);
   ASSERT_EQ(4u, VLMPInitialize(&master, 1));

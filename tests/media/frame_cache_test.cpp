@@ -248,7 +248,7 @@ TEST_F(FrameDelivery, AnswersBadCallsWithTheirCodes) {
   ASSERT_EQ(QVSempahoreWait(&ref_->lock, 0), kQVNoErr);
   FramePtr f = NewFrame(16, 8, kFBPixFormatPlanarFloat);
   EXPECT_EQ(QVMediaFetchFrame(ref_, f.get()), QVMediaErr_TimedOutWaitingForMedia);
-  QVSemaphoreSignal(&ref_->lock);
+  EXPECT_EQ(kQVNoErr, QVSemaphoreSignal(&ref_->lock));
 }
 
 TEST_F(FrameDelivery, AReferenceOpenedNotCacheableNeverEntersTheCache) {

@@ -237,7 +237,7 @@ TEST_F(MediaFile, TimesOutWhenTheLockIsHeld) {
   ASSERT_EQ(QVSempahoreWait(&ref_->lock, 0), kQVNoErr);
   int64_t frame = 0;
   EXPECT_EQ(QVMediaGetCurrentFrame(ref_, &frame), QVMediaErr_TimedOutWaitingForMedia);
-  QVSemaphoreSignal(&ref_->lock);
+  EXPECT_EQ(kQVNoErr, QVSemaphoreSignal(&ref_->lock));
   EXPECT_EQ(QVMediaGetCurrentFrame(ref_, &frame), QVMediaErr_NoErr);
 }
 

@@ -77,7 +77,7 @@ FBFrameStruct* Expected(const std::string& clipFolder, uint32_t n) {
   FBFrameStruct* f = nullptr;
   EXPECT_EQ(FBCreateRGBFrameBuffer(kW, kH, &f, kFBPixFormatPlanarFloat), kQVNoErr);
   FBTransferPixToFBFrameSSE(px.data(), kW * 8, 0, kFBPixFormat16ARGB, f);
-  ProcessImage(f, f, 0, 0);
+  EXPECT_EQ(kQVNoErr, ProcessImage(f, f, 0, 0));
   return f;
 }
 
@@ -140,7 +140,7 @@ class FullRender : public testing::Test {
     const std::string clip = *folder_ + "/clip";
     fs::create_directories(clip);
     FBFrameStruct* frame = nullptr;
-    FBCreateRGBFrameBuffer(kW, kH, &frame, kFBPixFormatFloatRGBA);
+    EXPECT_EQ(kQVNoErr, FBCreateRGBFrameBuffer(kW, kH, &frame, kFBPixFormatFloatRGBA));
     for (uint32_t n = 0; n < kFrames; ++n) {
       for (uint32_t y = 0; y < kH; ++y) {
         float* row = reinterpret_cast<float*>(frame->baseAddr + size_t(y) * frame->rowBytes);
@@ -152,7 +152,7 @@ class FullRender : public testing::Test {
       DPXWriteParams params = LinearParams();
       char name[64];
       std::snprintf(name, sizeof name, "src_%04u.dpx", n);
-      DPXCreateFile(clip.c_str(), name, &info, frame, &params);
+      EXPECT_EQ(kQVNoErr, DPXCreateFile(clip.c_str(), name, &info, frame, &params));
     }
     FBDisposeFrameBuffer(frame);
   }
@@ -161,7 +161,7 @@ class FullRender : public testing::Test {
     QVMediaInitialize();
     const VL_SettingsStruct s = Grade();
     VL_EngineLockGuard hold;
-    VL_UpdateProcessingTables(&s);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
     ASSERT_EQ(PLFileRefFromPath((*folder_ + "/clip/src_0000.dpx").c_str(), &source_), kQVNoErr);
     out_ = MakeScratchFolder("out");
     ASSERT_EQ(PLFileRefFromPath(out_.c_str(), &outRef_), kQVNoErr);

@@ -49,7 +49,7 @@ class Progress : public testing::Test {
     QVProgressSetWakeHook(nullptr, nullptr);
   }
   void TearDown() override {
-    for (uint32_t id = 1; id < kQVProgressSlotCount; ++id) QVProgressClose(id);
+    for (uint32_t id = 1; id < kQVProgressSlotCount; ++id) EXPECT_EQ(kQVNoErr, QVProgressClose(id));
     QVProgressDrainEvents();
     QVProgressSetView(nullptr);
     EXPECT_EQ(QVProgressOpenCount(), 0u);
@@ -63,10 +63,10 @@ TEST_F(Progress, WindowsMadeOnTheMainThreadFromAnotherThreadsEvents) {
   std::thread job([&] {
     id = QVProgressCreate("Generating DPX Sequence", "Exporting clip.mov...", 0, 48, true, 100, 1, &cancelWord,
                           nullptr);
-    QVProgressSetValue(uint32_t(id), 5);
-    QVProgressSetValue(uint32_t(id), 5);
-    QVProgressSetValue(uint32_t(id), 70000);  // taken as a 16-bit control value
-    QVProgressSetText(uint32_t(id), "second");
+    EXPECT_EQ(kQVNoErr, QVProgressSetValue(uint32_t(id), 5));
+    EXPECT_EQ(kQVNoErr, QVProgressSetValue(uint32_t(id), 5));
+    EXPECT_EQ(kQVNoErr, QVProgressSetValue(uint32_t(id), 70000));  // taken as a 16-bit control value
+    EXPECT_EQ(kQVNoErr, QVProgressSetText(uint32_t(id), "second"));
   });
   job.join();
   ASSERT_EQ(id, 1);
@@ -85,7 +85,7 @@ TEST_F(Progress, WindowsMadeOnTheMainThreadFromAnotherThreadsEvents) {
   EXPECT_EQ(cancelWord, 0) << "the cancel word starts at 0";
   QVProgressCancelHit(1);
   EXPECT_EQ(cancelWord, -128);
-  QVProgressClose(1);
+  EXPECT_EQ(kQVNoErr, QVProgressClose(1));
   QVProgressDrainEvents();
   EXPECT_TRUE(recorder_.windows[0].closed);
   EXPECT_EQ(QVProgressOpenCount(), 0u);
@@ -126,7 +126,7 @@ TEST_F(Progress, IdsAreTheLowestFreeAndRunOutAt49) {
   EXPECT_EQ(QVProgressCreate("t", "m", 0, 10, false, 0, 0, nullptr, nullptr), kQVErrBusy);
   QVProgressDrainEvents();
   EXPECT_TRUE(recorder_.windows[0].setup.indeterminate);
-  QVProgressClose(7);
+  EXPECT_EQ(kQVNoErr, QVProgressClose(7));
   QVProgressDrainEvents();
   EXPECT_EQ(QVProgressCreate("t", "m", 0, 10, false, 0, 0, nullptr, nullptr), 7);
   // Other classes are passed on; bad ids are refused.
@@ -163,7 +163,7 @@ TEST(ProgressWindows, DelayKeepsAShortJobsWindowHiddenAndCancelWritesTheWord) {
   TKWindow* shown = *slowWindow;
   EXPECT_FALSE(TKIsWindowVisible(*quickWindow));
   EXPECT_EQ(TKGetWindowBounds(shown).right - TKGetWindowBounds(shown).left, 350);
-  QVProgressClose(uint32_t(quick));
+  EXPECT_EQ(kQVNoErr, QVProgressClose(uint32_t(quick)));
   TKRunFor(0.01);
   EXPECT_FALSE(TKIsWindowVisible(shown));
   TKAdvanceClock(0.6);
@@ -174,7 +174,7 @@ TEST(ProgressWindows, DelayKeepsAShortJobsWindowHiddenAndCancelWritesTheWord) {
   TKPressButton(cancel);
   TKRunFor(0.01);
   EXPECT_EQ(cancelWord, -128);
-  QVProgressClose(uint32_t(slow));
+  EXPECT_EQ(kQVNoErr, QVProgressClose(uint32_t(slow)));
   TKRunFor(0.01);
   EXPECT_FALSE(TKWindowExists(shown));
   QVProgressSetView(nullptr);
@@ -217,7 +217,7 @@ TEST(JobList, RowsIdsAndCells) {
     jobs[i].status = uint32_t(i + 1);
     jobs[i].progress = 0.4567f;
     jobs[i].params.outputFolder.ref = &folder;
-    std::thread([&, i] { QVJobListAdd(&jobs[i], &ids[i]); }).join();
+    std::thread([&, i] { EXPECT_EQ(kQVNoErr, QVJobListAdd(&jobs[i], &ids[i])); }).join();
   }
   EXPECT_TRUE(QVJobListTakeDirty());
   EXPECT_FALSE(QVJobListTakeDirty());
@@ -256,7 +256,7 @@ TEST(JobList, RowsIdsAndCells) {
   EXPECT_EQ(QVJobListRemove(9999), kQVNoErr);
   EXPECT_FALSE(QVJobListTakeDirty());
   EXPECT_EQ(QVJobListIds(nullptr, 0), 3u);
-  QVJobListRemove(first);
+  EXPECT_EQ(kQVNoErr, QVJobListRemove(first));
   uint32_t left[3] = {};
   ASSERT_EQ(QVJobListIds(left, 3), 2u);
   EXPECT_EQ(left[0], first + 1);

@@ -56,9 +56,9 @@ struct RouteChild {
     if (pid == 0) {
       close(ready[0]);
       static std::vector<uint8_t> kept;
-      PLRouteInstallHandler(kClass, kEcho, echoHandler, &kept);
-      PLRouteInstallHandler(kClass, kHang, hangHandler, nullptr);
-      PLRouteInstallHandler(kClass, kDie, dieHandler, nullptr);
+      EXPECT_EQ(kQVNoErr, PLRouteInstallHandler(kClass, kEcho, echoHandler, &kept));
+      EXPECT_EQ(kQVNoErr, PLRouteInstallHandler(kClass, kHang, hangHandler, nullptr));
+      EXPECT_EQ(kQVNoErr, PLRouteInstallHandler(kClass, kDie, dieHandler, nullptr));
       const char one = 1;
       if (write(ready[1], &one, 1) != 1) _exit(100);
       int handled = 0;

@@ -28,7 +28,7 @@ TEST(Semaphore, WakesAWaiterOnAnotherThread) {
   std::thread t([sem] { EXPECT_EQ(PLSemaphoreSignal(sem), kQVNoErr); });
   EXPECT_EQ(PLSemaphoreWait(sem, kPLWaitForever), kQVNoErr);
   t.join();
-  PLSemaphoreDelete(sem);
+  EXPECT_EQ(kQVNoErr, PLSemaphoreDelete(sem));
 }
 
 TEST(CriticalRegion, IsRecursiveAndExcludesOtherThreads) {
@@ -53,12 +53,12 @@ TEST(CriticalRegion, IsRecursiveAndExcludesOtherThreads) {
   for (int i = 0; i < 4; ++i)
     threads.emplace_back([region, &counter] {
       for (int n = 0; n < 1000; ++n) {
-        PLCriticalRegionEnter(region, kPLWaitForever);
+        EXPECT_EQ(kQVNoErr, PLCriticalRegionEnter(region, kPLWaitForever));
         ++counter;
-        PLCriticalRegionExit(region);
+        EXPECT_EQ(kQVNoErr, PLCriticalRegionExit(region));
       }
     });
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(counter, 4000);
-  PLCriticalRegionDelete(region);
+  EXPECT_EQ(kQVNoErr, PLCriticalRegionDelete(region));
 }

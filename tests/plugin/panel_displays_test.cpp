@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "plugin/panel_displays.h"
+#include "platform/ui/ui_dialogs.h"
 #include "platform/ui/ui_menu.h"
 #include "settings/prefs.h"
 #include "tests/plugin/panel_fixture.h"
@@ -260,7 +263,9 @@ TEST(PanelDisplays, TheDrawingsKeepTheirColours) {
   PanelFixture f;
   f.press(kWheels, kCentre + 50, kCentre);
   ASSERT_EQ(SHPanelDraw(&f.panel), kHINoErr);
-  if (const char* keep = std::getenv("VELMORA_KEEP_PANEL_PNG")) SHPanelWritePNG(&f.panel, keep);
+  if (const char* keep = std::getenv("VELMORA_KEEP_PANEL_PNG")) {
+    EXPECT_EQ(kQVNoErr, SHPanelWritePNG(&f.panel, keep));
+  }
   // Outside each wheel's rim the picture is opaque dark grey; inside it is
   // opaque and coloured.
   for (int wheel = 0; wheel < 4; ++wheel) {

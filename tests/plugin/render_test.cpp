@@ -131,13 +131,13 @@ SHFrame engineRender(const SHFrame& input, FBPixFormat format, VL_SettingsStruct
   }
   SHFrame out = outputFrame(input.layout, input.world.width, input.world.height);
   VL_EngineLockGuard engine;
-  VL_UpdateProcessingTables(&settings);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&settings));
   FBFrameStruct* frame = nullptr;
   EXPECT_EQ(FBCreateRGBFrameBuffer(uint32_t(input.world.width), uint32_t(input.world.height), &frame,
                                    kFBPixFormatPlanarFloat),
             kQVNoErr);
   FBTransferPixToFBFrame(input.world.data, uint32_t(input.world.row_bytes), 0, format, frame, 1, nullptr);
-  ProcessImage(frame, frame, 0, 0);
+  EXPECT_EQ(kQVNoErr, ProcessImage(frame, frame, 0, 0));
   FBTransferFBFrameToPix(frame, out.world.data, uint32_t(out.world.row_bytes), format, 1, nullptr);
   FBTransferPixAlphaToPixAlpha(input.world.data, uint32_t(input.world.row_bytes), out.world.data,
                                uint32_t(out.world.row_bytes), uint32_t(input.world.width),
@@ -192,7 +192,7 @@ TEST(PluginRender, TablesAreRebuiltOnlyWhenTheRecordChanges) {
     // Someone else's tables, behind the plug-in's back.
     VL_EngineLockGuard engine;
     VL_SettingsStruct other = DefaultSettings();
-    VL_UpdateProcessingTables(&other);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&other));
   }
   SHFrame second = outputFrame(kSHLayoutARGB8);
   ASSERT_EQ(SHRender(&t.host, in, &second, 0, false), kHINoErr);
@@ -235,7 +235,7 @@ TEST(PluginRender, AnotherSequenceOrAnotherLoadRebuildsTheTables) {
     {
       VL_EngineLockGuard engine;
       VL_SettingsStruct other = DefaultSettings();
-      VL_UpdateProcessingTables(&other);
+      EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&other));
     }
     SHFrame second = outputFrame(kSHLayoutARGB8);
     ASSERT_EQ(SHRender(&t.host, in, &second, 0, false), kHINoErr);

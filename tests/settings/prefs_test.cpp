@@ -319,7 +319,7 @@ TEST_F(Prefs, DerivedAndConvertedValues) {
   };
   for (UndoCase c : {UndoCase{0, 0, 1}, {1, 1, 2}, {5, 5, 3}, {10, 10, 4}, {20, 20, 5}, {50, 50, 6}, {99, 99, 7},
                      {7, 20, 5}, {-1, 20, 5}}) {
-    PLPrefsSetInt32(kPFDomain, "Undo Depth", c.stored);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Undo Depth", c.stored));
     PrefsSettings p;
     PFLoadPreferences(&p);
     EXPECT_EQ(p.undoDepth, c.depth) << c.stored;
@@ -331,7 +331,7 @@ TEST_F(Prefs, DerivedAndConvertedValues) {
   };
   for (SystemCase c : {SystemCase{"NTSC", 1}, {"PAL", 2}, {"ATSC", 3}, {"709", 3}, {"240M", 4}, {"pal", 1},
                        {"", 1}}) {
-    PLPrefsSetString(kPFDomain, "Video System", c.stored);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Video System", c.stored));
     PrefsSettings p;
     PFLoadPreferences(&p);
     EXPECT_EQ(p.videoSystem, c.value) << c.stored;
@@ -341,16 +341,16 @@ TEST_F(Prefs, DerivedAndConvertedValues) {
   };
   for (LevelCase c : {LevelCase{16, 235, 0, 255, 2}, {0, 255, 0, 255, 1}, {64, 940, 0, 1023, 4},
                       {16, 235, 0, 1023, 3}, {16, 235, 1, 254, 1}}) {
-    PLPrefsSetInt32(kPFDomain, "Video Black Level", c.black);
-    PLPrefsSetInt32(kPFDomain, "Video White Level", c.white);
-    PLPrefsSetInt32(kPFDomain, "Video Min Level", c.min);
-    PLPrefsSetInt32(kPFDomain, "Video Max Level", c.max);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Video Black Level", c.black));
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Video White Level", c.white));
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Video Min Level", c.min));
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Video Max Level", c.max));
     PrefsSettings p;
     PFLoadPreferences(&p);
     EXPECT_EQ(p.videoLevelCoding, c.coding) << c.black << "/" << c.white << " " << c.min << "/" << c.max;
   }
   // "ATSC" is written back as "709"; an unnamed system writes no key.
-  PLPrefsSetString(kPFDomain, "Video System", "ATSC");
+  EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Video System", "ATSC"));
   PrefsSettings p;
   PFLoadPreferences(&p);
   ASSERT_EQ(PFSavePreferences(&p), kQVNoErr);
@@ -359,31 +359,31 @@ TEST_F(Prefs, DerivedAndConvertedValues) {
   EXPECT_EQ(written, "709");
   PLPrefsRemove(kPFDomain, "Video System");
   p.videoSystem = 9;
-  PFSavePreferences(&p);
+  EXPECT_EQ(kQVNoErr, PFSavePreferences(&p));
   EXPECT_FALSE(PLPrefsGetString(kPFDomain, "Video System", &written));
 
   // Fractions and fixed point.
-  PLPrefsSetFloat32(kPFDomain, "UI Brightness", 0.5f);
-  PLPrefsSetInt32(kPFDomain, "UI Saturation", 1);  // another numeric type converts
+  EXPECT_EQ(kQVNoErr, PLPrefsSetFloat32(kPFDomain, "UI Brightness", 0.5f));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "UI Saturation", 1));  // another numeric type converts
   PFLoadPreferences(&p);
   EXPECT_EQ(p.uiBrightness, 32768);
   EXPECT_EQ(p.uiSaturation, 65536);
-  PFSavePreferences(&p);
+  EXPECT_EQ(kQVNoErr, PFSavePreferences(&p));
   float f = 0;
   ASSERT_TRUE(PLPrefsGetFloat32(kPFDomain, "UI Brightness", &f));
   EXPECT_EQ(f, 0.5f);
-  PLPrefsSetFloat32(kPFDomain, "UI Brightness", 1e30f);  // bounded, not overflowing
+  EXPECT_EQ(kQVNoErr, PLPrefsSetFloat32(kPFDomain, "UI Brightness", 1e30f));  // bounded, not overflowing
   PFLoadPreferences(&p);
   EXPECT_EQ(p.uiBrightness, 2147483647);
 }
 
 TEST_F(Prefs, LUTsHandlesAndStringsAreBounded) {
   std::vector<uint8_t> red(256, 200);
-  PLPrefsSetData(kPFDomain, "Primary LUT", red.data(), red.size());
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Primary LUT", red.data(), red.size()));
   std::vector<uint8_t> tooLong(769, 1);
-  PLPrefsSetData(kPFDomain, "Secondary LUT", tooLong.data(), tooLong.size());
-  PLPrefsSetData(kPFDomain, "Vurev Aviredu Cache Alias", nullptr, 0);  // empty: keeps the default
-  PLPrefsSetString(kPFDomain, "Adjust Host Pixels", std::string(300, 'A'));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Secondary LUT", tooLong.data(), tooLong.size()));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Vurev Aviredu Cache Alias", nullptr, 0));  // empty: keeps the default
+  EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Adjust Host Pixels", std::string(300, 'A')));
   PFSetProgram(kPFProgramApplication);
   PrefsSettings p;
   PFLoadPreferences(&p);
@@ -393,13 +393,13 @@ TEST_F(Prefs, LUTsHandlesAndStringsAreBounded) {
   EXPECT_EQ(Path(p.rapidPreviewCacheAlias), root_ + "/VELMORA_TEMP");
   EXPECT_EQ(std::strlen(p.adjustHostPixels), 127u);
   // A text cut to fit ends before a character, not inside it.
-  PLPrefsSetString(kPFDomain, "Control Surface IP", std::string(126, 'h') + "\xC3\xA9");
+  EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Control Surface IP", std::string(126, 'h') + "\xC3\xA9"));
   PFLoadPreferences(&p);
   EXPECT_EQ(std::string(p.controlSurfaceIP), std::string(126, 'h'));
   // Saved slots: only a value of exactly the record's size fills a slot.
   std::vector<uint8_t> record(sizeof(VL_SettingsStruct), 0x11), shorter(100, 0x22);
-  PLPrefsSetData(kPFDomain, "Saved Settings 1", record.data(), record.size());
-  PLPrefsSetData(kPFDomain, "Saved Settings 2", shorter.data(), shorter.size());
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Saved Settings 1", record.data(), record.size()));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Saved Settings 2", shorter.data(), shorter.size()));
   gSavedSettings.stored[1] = 1;
   PFLoadPreferences(&p);
   EXPECT_EQ(gSavedSettings.stored[0], 1);
@@ -415,11 +415,11 @@ TEST_F(Prefs, LUTsHandlesAndStringsAreBounded) {
 TEST_F(Prefs, RecentListsRenumberAndReadAtMostTenSlots) {
   const char* base = "Recent Projects";
   // Five old entries to be replaced.
-  PLPrefsSetInt32(kPFDomain, "Recent Projects Count", 5);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Recent Projects Count", 5));
   for (int n = 1; n <= 5; ++n) {
     uint8_t b = uint8_t(n);
-    PLPrefsSetData(kPFDomain, ("Recent Projects Alias " + std::to_string(n)).c_str(), &b, 1);
-    PLPrefsSetInt32(kPFDomain, ("Recent Projects Type " + std::to_string(n)).c_str(), n);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, ("Recent Projects Alias " + std::to_string(n)).c_str(), &b, 1));
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, ("Recent Projects Type " + std::to_string(n)).c_str(), n));
   }
   PrefsRecentFileList list{};
   const int filled[] = {0, 3, 7};
@@ -445,15 +445,15 @@ TEST_F(Prefs, RecentListsRenumberAndReadAtMostTenSlots) {
   for (int i = 3; i < kPFRecentSlots; ++i) EXPECT_TRUE(back.aliases[i].empty());
 
   // A stored count above ten reads the first ten and nothing beyond.
-  PLPrefsSetInt32(kPFDomain, "Recent Imports Count", 1000);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Recent Imports Count", 1000));
   for (int n = 1; n <= 12; ++n) {
     uint8_t b = uint8_t(n);
-    PLPrefsSetData(kPFDomain, ("Recent Imports Alias " + std::to_string(n)).c_str(), &b, 1);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, ("Recent Imports Alias " + std::to_string(n)).c_str(), &b, 1));
   }
   PrefsRecentFileList many{};
   PFLoadRecentFiles(&many, "Recent Imports");
   for (int i = 0; i < kPFRecentSlots; ++i) EXPECT_EQ(many.aliases[i], std::vector<uint8_t>{uint8_t(i + 1)});
-  PLPrefsSetInt32(kPFDomain, "Recent Imports Count", -3);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Recent Imports Count", -3));
   PFLoadRecentFiles(&many, "Recent Imports");
   EXPECT_TRUE(many.aliases[0].empty());
 }

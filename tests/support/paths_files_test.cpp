@@ -78,8 +78,8 @@ TEST(Files, CreateRenameDelete) {
 TEST(Files, WalkInNameOrderWithDepthAndStop) {
   std::string root = MakeScratchFolder("walk");
   QVFileRef folder, sub;
-  QVNativePathCStringToFSRef(root.c_str(), &folder);
-  QVCreateDirFromFSRefCFString(&folder, "b", &sub);
+  EXPECT_EQ(kQVNoErr, QVNativePathCStringToFSRef(root.c_str(), &folder));
+  EXPECT_EQ(kQVNoErr, QVCreateDirFromFSRefCFString(&folder, "b", &sub));
   Touch(root + "/a");
   Touch(root + "/b/inner");
   Touch(root + "/c");
@@ -88,14 +88,14 @@ TEST(Files, WalkInNameOrderWithDepthAndStop) {
   EXPECT_EQ(QVIterateOverDirectoryPath(root, Record, 2, &w), kQVNoErr);
   EXPECT_EQ(w.seen, (std::vector<std::string>{"a", "b/", "inner", "c", "d/@"}));
   Walk shallow;
-  QVIterateOverDirectoryPath(root, Record, 1, &shallow);
+  EXPECT_EQ(kQVNoErr, QVIterateOverDirectoryPath(root, Record, 1, &shallow));
   EXPECT_EQ(shallow.seen, (std::vector<std::string>{"a", "b/", "c", "d/@"}));
   Walk stop;
   stop.stopAt = "/inner";  // ends the inner walk only
-  QVIterateOverDirectoryPathFromCarbon(root, Record, 5, &stop);
+  EXPECT_EQ(kQVNoErr, QVIterateOverDirectoryPathFromCarbon(root, Record, 5, &stop));
   EXPECT_EQ(stop.seen, (std::vector<std::string>{"a", "b/", "inner", "c", "d/@"}));
   Walk none;
-  QVIterateOverDirectoryPath(root, Record, 0, &none);
+  EXPECT_EQ(kQVNoErr, QVIterateOverDirectoryPath(root, Record, 0, &none));
   EXPECT_TRUE(none.seen.empty());
 }
 

@@ -43,15 +43,15 @@ TEST_F(XMLLayer, TagsIndentByTheProcessWideLevel) {
   EXPECT_EQ(XMLIndentLevel(), 1);
   EXPECT_EQ(XMLWriteTextElement(c.stream, "T", "a<b & \"c\" > ~d"), kQVNoErr);
   XMLWriteOpenTag(c.stream, "B", "k=\"v\"");
-  XMLWriteEmptyElement(c.stream, "E", "");
-  XMLWriteFloatElement(c.stream, "F", 1.0f);
-  XMLWriteLongElement(c.stream, "L", -7);
-  XMLWriteLongLongElement(c.stream, "LL", 5000000000LL);
-  XMLWriteBoolElement(c.stream, "Y", true);
-  XMLWriteBoolElement(c.stream, "N", false);
+  EXPECT_EQ(kQVNoErr, XMLWriteEmptyElement(c.stream, "E", ""));
+  EXPECT_EQ(kQVNoErr, XMLWriteFloatElement(c.stream, "F", 1.0f));
+  EXPECT_EQ(kQVNoErr, XMLWriteLongElement(c.stream, "L", -7));
+  EXPECT_EQ(kQVNoErr, XMLWriteLongLongElement(c.stream, "LL", 5000000000LL));
+  EXPECT_EQ(kQVNoErr, XMLWriteBoolElement(c.stream, "Y", true));
+  EXPECT_EQ(kQVNoErr, XMLWriteBoolElement(c.stream, "N", false));
   std::string tilde = "x~y<";
-  XMLWriteStringElement(c.stream, "S", &tilde);
-  XMLWriteStringElement(c.stream, "None", nullptr);
+  EXPECT_EQ(kQVNoErr, XMLWriteStringElement(c.stream, "S", &tilde));
+  EXPECT_EQ(kQVNoErr, XMLWriteStringElement(c.stream, "None", nullptr));
   XMLWriteCloseTag(c.stream, "B");
   EXPECT_EQ(XMLWriteCloseTag(c.stream, "A"), 5);
   EXPECT_EQ(XMLIndentLevel(), 0);
@@ -84,7 +84,7 @@ TEST_F(XMLLayer, IndentStepsAndItsFiftyTabLimit) {
 
 TEST_F(XMLLayer, EscapedStringsAndTheBoundedEscaper) {
   Capture c;
-  XMLWriteEscapedString(c.stream, "<a href=\"x\">&</a>~");
+  EXPECT_EQ(kQVNoErr, XMLWriteEscapedString(c.stream, "<a href=\"x\">&</a>~"));
   EXPECT_EQ(c.Text(), "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt;~");
   EXPECT_EQ(XMLEscapedText("a&b"), "a&amp;b");
 
@@ -230,9 +230,9 @@ TEST_F(XMLLayer, WrittenTextReadsBack) {
   Capture c;
   std::string name = "Grade ~1 <night> & \"day\"";
   XMLWriteOpenTag(c.stream, "Root", "");
-  XMLWriteStringElement(c.stream, "Name", &name);
-  XMLWriteFloatElement(c.stream, "Gain", 1.5f);
-  XMLWriteBoolElement(c.stream, "On", true);
+  EXPECT_EQ(kQVNoErr, XMLWriteStringElement(c.stream, "Name", &name));
+  EXPECT_EQ(kQVNoErr, XMLWriteFloatElement(c.stream, "Gain", 1.5f));
+  EXPECT_EQ(kQVNoErr, XMLWriteBoolElement(c.stream, "On", true));
   XMLWriteCloseTag(c.stream, "Root");
   std::string text = c.Text();
   auto tree = Tree(text);

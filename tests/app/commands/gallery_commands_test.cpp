@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,21 @@ TEST_F(GalleryCommands, SaveUserPresetNamesTheFileAsksBeforeReplacingAndShowsItI
   alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 3u);
   EXPECT_NE(alerts[2].message.find("a/b.vlpreset"), std::string::npos);
+}
+
+// A user presets folder that cannot be made (a file has its name) is
+// reported; the dialog is not even asked for.
+TEST_F(GalleryCommands, SaveUserPresetReportsAPresetsFolderThatCannotBeMade) {
+  SetUserPresetDialogOpenedHook(Answer);
+  typed = "Lost";
+  cancel = false;
+  std::filesystem::create_directories(std::filesystem::path(presets).parent_path());
+  std::ofstream(presets) << "x";
+  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  const auto alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_NE(alerts[0].message.find("Cannot save \"" + presets + "\""), std::string::npos) << alerts[0].message;
+  std::filesystem::remove(presets);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class ColorPickTest : public CorrectionWindowTest {
                               TKMakeRect(200, 60, 164, 44)};
     for (int i = 0; i < 4; ++i) {
       ASSERT_EQ(CreateImagePane(pictureWindow, frames[i], &panes[i]), kQVNoErr);
-      SetImagePaneImage(panes[i], picture);
+      EXPECT_EQ(kQVNoErr, SetImagePaneImage(panes[i], picture));
       ImagePaneSetFrameBuffer(panes[i], gSourceFrame);
     }
     SetLayoutImagePane(1, panes[0]);

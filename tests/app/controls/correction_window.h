@@ -114,7 +114,7 @@ class CorrectionWindowTest : public ::testing::Test {
     TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
     const TKRect inner = TKGetControlBounds(hslPane);
     ASSERT_EQ(CreateTabGroup(window, TKRectInset(inner, 4, 4), 4, kRanges, true, &hslRanges), kQVNoErr);
-    TKEmbedControl(hslRanges, hslPane);
+    EXPECT_EQ(kQVNoErr, TKEmbedControl(hslRanges, hslPane));
     for (int i = 0; i < 4; ++i) TabGroupBindItemCheck(hslRanges, i, &gUISettings.hsl[i].enable);
     gVFTabGroups.ranges[0] = hslRanges;
 
@@ -192,8 +192,8 @@ class CorrectionWindowTest : public ::testing::Test {
     EXPECT_EQ(FBCreateRGBFrameBuffer(16, 4, &out, kFBPixFormatPlanarFloat), kQVNoErr);
     VL_SettingsStruct copy;
     std::memcpy(&copy, &gUISettings, sizeof copy);
-    VL_UpdateProcessingTables(&copy);
-    ProcessImage(gSourceFrame, out, 0, 0);
+    EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&copy));
+    EXPECT_EQ(kQVNoErr, ProcessImage(gSourceFrame, out, 0, 0));
     std::vector<float> pixels = Pixels(out);
     FBDisposeFrameBuffer(out);
     return pixels;

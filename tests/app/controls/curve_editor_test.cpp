@@ -395,7 +395,7 @@ TEST_F(CurvesTabTest, EyedropperProceduresSetTheChannelCurves) {
     VL_SetDefaultControlValues(&gUISettings, kVLMaskAll);
     Resync();
     // A focused editor with a selected point, which the eyedropper drops.
-    TKSetKeyboardFocus(window, editors[kVLCurveRed]);
+    EXPECT_EQ(kQVNoErr, TKSetKeyboardFocus(window, editors[kVLCurveRed]));
     Record(kVLCurveRed)->selected = 0;
     const VL_SettingsStruct before = gUISettings;
     reprocessCount = 0;

@@ -32,7 +32,7 @@ class HueWheelTest : public CorrectionWindowTest {
     TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
     static const VFTabEntry kSub[] = {{"Controls", 1, 0}, {"Hue Offsets", 1, 1}};
     ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(hslPane), 2, kSub, true, &subTabs), kQVNoErr);
-    TKEmbedControl(subTabs, hslPane);
+    EXPECT_EQ(kQVNoErr, TKEmbedControl(subTabs, hslPane));
     TabGroupBindItemCheck(subTabs, 0, &gUISettings.hslControlsEnable);
     TabGroupBindItemCheck(subTabs, 1, &gUISettings.hueOffsetEnable);
     gVFTabGroups.hslSubTabs = subTabs;

@@ -46,7 +46,9 @@ class GalleryModelTest : public testing::Test {
     std::ofstream(path) << "x";
     QVFileRef ref{};
     EXPECT_EQ(PLFileRefFromPath(path.c_str(), &ref), kQVNoErr);
-    if (type) SetFSRefTypeAndCreator(&ref, 0, type);
+    if (type) {
+      EXPECT_EQ(kQVNoErr, SetFSRefTypeAndCreator(&ref, 0, type));
+    }
     return ref;
   }
   void Preset(const std::string& folder, const std::string& name) {
@@ -266,7 +268,7 @@ TEST_F(GalleryModelTest, TheTreeSurvivesARestartThroughThePreferencesExactly) {
   std::memcpy(footage.path, a.path, std::strlen(a.path) + 1);
   GalleryAddFootage(1, &footage);
   const std::vector<std::string> before = Tree();
-  GalleryStoreTree();
+  EXPECT_EQ(kQVNoErr, GalleryStoreTree());
   std::filesystem::remove(gone.path);
 
   // A fresh process: nothing in memory, the domain read from its file.
@@ -296,10 +298,10 @@ TEST_F(GalleryModelTest, TheTreeSurvivesARestartThroughThePreferencesExactly) {
 
 TEST_F(GalleryModelTest, OldKeysGoOnlyWhenTheOldCountIsBelowFiveThousand) {
   for (int32_t old : {10, 6000}) {
-    PLPrefsSetInt32(kPFDomain, "Gallery File Count", old);
-    PLPrefsSetString(kPFDomain, "Gallery File Comment 9", "old");
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Gallery File Count", old));
+    EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Gallery File Comment 9", "old"));
     NewGalleryFolderItem(nullptr, "Only", "");
-    GalleryStoreTree();
+    EXPECT_EQ(kQVNoErr, GalleryStoreTree());
     EXPECT_EQ(PLPrefsGetString(kPFDomain, "Gallery File Comment 9", nullptr), old >= 5000) << old;
     std::string comment;
     EXPECT_TRUE(PLPrefsGetString(kPFDomain, "Gallery File Comment 1", &comment));
@@ -310,13 +312,14 @@ TEST_F(GalleryModelTest, OldKeysGoOnlyWhenTheOldCountIsBelowFiveThousand) {
 
 TEST_F(GalleryModelTest, HostileStoredValuesLoadWithoutHangingAndDropOnlyTheBadItems) {
   auto set64 = [](const char* what, int n, int64_t v) {
-    PLPrefsSetInt64(kPFDomain, ("Gallery File " + std::string(what) + " " + std::to_string(n)).c_str(), v);
+    const std::string key = "Gallery File " + std::string(what) + " " + std::to_string(n);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt64(kPFDomain, key.c_str(), v));
   };
   auto folder = [&](int n, int64_t id, int64_t parent, const std::string& name) {
-    PLPrefsSetInt32(kPFDomain, ("Gallery File Folder Flag " + std::to_string(n)).c_str(), 1);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, ("Gallery File Folder Flag " + std::to_string(n)).c_str(), 1));
     set64("Folder ID", n, id);
     set64("Parent ID", n, parent);
-    PLPrefsSetString(kPFDomain, ("Gallery File Name " + std::to_string(n)).c_str(), name);
+    EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, ("Gallery File Name " + std::to_string(n)).c_str(), name));
   };
   QVFileRef good = File("good.png");
   folder(1, 5, 6, "loop five");   // its parent comes later: dropped
@@ -325,19 +328,19 @@ TEST_F(GalleryModelTest, HostileStoredValuesLoadWithoutHangingAndDropOnlyTheBadI
   folder(4, 8, 99, "nowhere");    // no such parent
   folder(5, 9, 0, std::string(5000, 'n'));  // a long name is cut
   folder(6, 9, 9, "under the long one");
-  PLPrefsSetInt32(kPFDomain, "Gallery File Settings Flag 7", 1);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Gallery File Settings Flag 7", 1));
   folder(7, 10, 0, "marked as preset");
   std::string alias = good.path;
-  PLPrefsSetData(kPFDomain, "Gallery File Alias 8", alias.data(), alias.size());
-  PLPrefsSetString(kPFDomain, "Gallery File Comment 8", std::string(3000, 'c'));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Gallery File Alias 8", alias.data(), alias.size()));
+  EXPECT_EQ(kQVNoErr, PLPrefsSetString(kPFDomain, "Gallery File Comment 8", std::string(3000, 'c')));
   std::string bad = std::string(good.path) + std::string(1, '\0') + "x";
-  PLPrefsSetData(kPFDomain, "Gallery File Alias 9", bad.data(), bad.size());
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Gallery File Alias 9", bad.data(), bad.size()));
   std::string huge(5000, '/');
-  PLPrefsSetData(kPFDomain, "Gallery File Alias 10", huge.data(), huge.size());
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Gallery File Alias 10", huge.data(), huge.size()));
   // 11: nothing stored at all (a file without alias).
   // A deep chain of folders, each inside the one before.
   for (int n = 12; n < 3012; ++n) folder(n, 1000 + n, n == 12 ? 0 : 1000 + n - 1, "deep");
-  PLPrefsSetInt32(kPFDomain, "Gallery File Count", 2147483647);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetInt32(kPFDomain, "Gallery File Count", 2147483647));
   GalleryLoadTree();
   std::vector<std::string> names;
   for (GalleryItem* i = Gallery().root; i; i = i->next) names.push_back(GalleryShownName(i));

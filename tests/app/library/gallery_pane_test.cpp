@@ -238,4 +238,21 @@ TEST_F(GalleryPaneTest, ColumnLayoutAndSortAreKeptInThePreferences) {
   EXPECT_EQ(names, (std::vector<std::string>{"shot 10.png", "Shot 9.png"}));
 }
 
+// Saving the gallery into a preferences folder that cannot be made (a file
+// has its name) tells the user, naming the preferences file.
+TEST_F(GalleryPaneTest, AGalleryThatCannotBeSavedIsReported) {
+  QVFileRef a = File("shot.png");
+  AddGalleryFileItem(pane, &a, "kept", 0);
+  PFSaveGallery(pane);
+  EXPECT_TRUE(PLAlertScriptRecorded().empty());
+  std::ofstream(root + "/blocked") << "x";
+  setenv("VELMORA_PREFERENCES", (root + "/blocked/prefs").c_str(), 1);
+  PLPrefsDiscard(kPFDomain);
+  PFSaveGallery(pane);
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_NE((alerts[0].message + alerts[0].detail).find("Cannot save \"" + PLPrefsDomainPath(kPFDomain) + "\""),
+            std::string::npos);
+}
+
 }  // namespace

@@ -122,8 +122,8 @@ TEST_F(SavedSlotTest, StoredSlotsSurviveARestartAndOddSizesAreNotLoaded) {
   SavedSettingsSlot(7, true);
   ASSERT_EQ(PFSavePreferences(&gPrefsSettings), kQVNoErr);
   const uint8_t odd[100] = {};
-  PLPrefsSetData(kPFDomain, "Saved Settings 7", odd, sizeof odd);
-  PLPrefsSynchronize(kPFDomain);
+  EXPECT_EQ(kQVNoErr, PLPrefsSetData(kPFDomain, "Saved Settings 7", odd, sizeof odd));
+  EXPECT_EQ(kQVNoErr, PLPrefsSynchronize(kPFDomain));
 
   std::memset(&gSavedSettings, 0, sizeof gSavedSettings);
   PFLoadPreferences(&gPrefsSettings);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/state/interface_colors.h"
@@ -19,6 +20,7 @@
 #include "core/settings_record.h"
 #include "platform/folders.h"
 #include "platform/ui/toolkit.h"
+#include "platform/ui/ui_dialogs.h"
 #include "platform/ui/ui_headless.h"
 #include "settings/prefs.h"
 #include "tests/scratch_folder.h"
@@ -264,6 +266,23 @@ TEST_F(SurfaceDialogsTest, KeyPictureScreenshot) {
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(TKImageWritePNG(key, Shot("editor-key").c_str()), kQVNoErr);
   TKImageDispose(key);
+}
+
+// OK in the editor with a preferences folder that cannot be made (a file
+// has its name): the edits are kept, the failure is answered and told.
+TEST_F(SurfaceDialogsTest, EditorOKReportsADefinitionsFileThatCannotBeWritten) {
+  std::ofstream(prefs + "/blocked") << "x";
+  setenv(PLFolderVariable(kPLFolderPreferences), (prefs + "/blocked/prefs").c_str(), 1);
+  SetSurfaceEditorOpenedHook([](SurfaceEditor* e) { TKInjectClick(e->window, Centre(e->ok)); });
+  TKClearDialogScript();
+  EXPECT_NE(SurfaceEditorOpen(), kQVNoErr);
+  int reports = 0;
+  for (const TKDialogRequest& r : TKScriptedDialogRequests()) {
+    const std::string text = r.alert.message + r.alert.detail;
+    if (r.kind == TKDialogRequest::kAlert && text.find("Cannot save") != std::string::npos) ++reports;
+  }
+  EXPECT_EQ(reports, 1);
+  TKClearDialogScript();
 }
 
 }  // namespace

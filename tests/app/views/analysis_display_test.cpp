@@ -27,7 +27,7 @@ class AnalysisDisplay : public PaneTest {
     gScopePicture = TKImageCreate(500, 400);
     for (int32_t kind : {int32_t(kAnalysisCombo), int32_t(kAnalysisVectorscope)}) {
       ASSERT_EQ(CreateImagePane(window, TKMakeRect(0, 0, 500, 400), &gAnalysisPanes[kind]), kQVNoErr);
-      SetImagePaneImage(gAnalysisPanes[kind], gScopePicture);
+      EXPECT_EQ(kQVNoErr, SetImagePaneImage(gAnalysisPanes[kind], gScopePicture));
     }
     InstallAnalysisPanes();
   }

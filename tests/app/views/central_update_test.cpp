@@ -98,8 +98,8 @@ TEST_F(CentralUpdateTest, EachViewModeConvertsOnlyWhatItShows) {
       {kImageViewSplitSource, true, true}, {kImageViewSplitRef, false, true}, {kImageViewLumaRanges, false, true},
   };
   brighten(&gUISettings, 1.2f);
-  VL_UpdateProcessingTables(&gUISettings);
-  ProcessImage(gSourceFrame, gResultFrame, 0, 0);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&gUISettings));
+  EXPECT_EQ(kQVNoErr, ProcessImage(gSourceFrame, gResultFrame, 0, 0));
   const TKColor magenta{1, 0, 1, 1};
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.mode));
@@ -117,7 +117,7 @@ TEST_F(CentralUpdateTest, EachViewModeConvertsOnlyWhatItShows) {
   std::vector<uint8_t> expected(size_t(kW) * kH * 4);
   ProcessHMSPreview(gSourceFrame, expected.data(), kW * 4, kFBPixFormat32ARGB, 1, nullptr);
   std::vector<uint8_t> shown(expected.size());
-  TKImageExport(gSplitGWorld, shown.data(), kW * 4, kTKPixelFormatBGRA);
+  EXPECT_EQ(kQVNoErr, TKImageExport(gSplitGWorld, shown.data(), kW * 4, kTKPixelFormatBGRA));
   EXPECT_EQ(shown, expected);
 }
 

@@ -152,7 +152,7 @@ TEST_F(RapidPreviewTest, TheMoviePlaysEachFrameOnceAtTheClipsRateAndLoops) {
 }
 
 TEST_F(RapidPreviewTest, PlayDuringTheRenderPlaysWhatIsRenderedAndStopGivesThePaneBack) {
-  ViewsHooksInForce().hostLoadFrameAt(0);
+  EXPECT_EQ(kQVNoErr, ViewsHooksInForce().hostLoadFrameAt(0));
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
   TKImage* before = ImagePaneGetImage(GetViewPane(kPaneResult));
   ASSERT_EQ(StartRapidPreview(bar, false), kQVNoErr);

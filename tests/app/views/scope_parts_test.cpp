@@ -35,7 +35,7 @@ Picture NoisyGradient(int32_t width, int32_t height) {
 
 std::vector<uint8_t> Pixels(TKImage* image) {
   std::vector<uint8_t> bytes(size_t(TKImageWidth(image)) * TKImageHeight(image) * 4);
-  TKImageExport(image, bytes.data(), TKImageWidth(image) * 4, kTKPixelFormatBGRA);
+  EXPECT_EQ(kQVNoErr, TKImageExport(image, bytes.data(), TKImageWidth(image) * 4, kTKPixelFormatBGRA));
   return bytes;
 }
 

@@ -107,8 +107,8 @@ TEST_F(MainWindowMatchTest, PickSourceAndTargetThenMatchOnTheRGBTab) {
   FBFrameStruct* out = nullptr;
   ASSERT_EQ(FBCreateRGBFrameBuffer(32, 24, &out, kFBPixFormatPlanarFloat), kQVNoErr);
   VL_SettingsStruct copy = gUISettings;
-  VL_UpdateProcessingTables(&copy);
-  ProcessImage(gSourceFrame, out, 0, 0);
+  EXPECT_EQ(kQVNoErr, VL_UpdateProcessingTables(&copy));
+  EXPECT_EQ(kQVNoErr, ProcessImage(gSourceFrame, out, 0, 0));
   EXPECT_EQ(Pixels(gResultFrame), Pixels(out));
   FBDisposeFrameBuffer(out);
 

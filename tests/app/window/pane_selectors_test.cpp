@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, SplitSourceShowsBothSidesOfTheLine) {
   Build();
   HalveMasterGain();
   UpdatePreview(gSourceFrame, gResultFrame, &gUISettings, true);
-  ConvertFrameToPicture(gSourceFrame, gSourceGWorld);
+  EXPECT_EQ(kQVNoErr, ConvertFrameToPicture(gSourceFrame, gSourceGWorld));
   TabGroupSelect(gImagePaneTabs, kImageViewSplitSource);
   TKRunPending();
   TKRenderWindow(UIMainWindow());

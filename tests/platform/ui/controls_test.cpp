@@ -242,7 +242,7 @@ TEST_F(TKControlTest, IdsPropertiesValuesAndInheritedStates) {
   EXPECT_TRUE(TKIsControlEnabled(slider));
 
   // Disposing a container disposes what it holds; lookups no longer find them.
-  TKSetKeyboardFocus(window, nullptr);
+  EXPECT_EQ(kQVNoErr, TKSetKeyboardFocus(window, nullptr));
   TKDisposeControl(group);
   EXPECT_EQ(TKFindControlByID(window, TKControlID{QVFourCC("VFsl"), 7}), nullptr);
   EXPECT_EQ(TKCountChildren(TKGetRootControl(window)), 0);
@@ -461,7 +461,7 @@ namespace {
 TEST_F(TKControlTest, HandlerMayDisposeItsOwnControl) {
   TKControl* button = TKNewPushButton(window, TKMakeRect(10, 10, 80, 24), "Rebuild", QVFourCC("rbld"));
   TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 200, 100), {});
-  TKEmbedControl(button, group);
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(button, group));
   int commands = 0;
   TKInstallWindowHandler(window, [&](TKEvent& e) {
     if (e.kind == kTKEventCommand) ++commands;
@@ -491,9 +491,9 @@ TEST_F(TKControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
     TKDisposeControl(self);
   };
   TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 100, 100), {});
-  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 10, 10), disposer), group);
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 10, 10), disposer), group));
   doomed = TKNewUserPane(window, TKMakeRect(10, 0, 10, 10), counted);
-  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), counted), doomed);
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), counted), doomed));
   TKNewUserPane(window, TKMakeRect(20, 0, 10, 10), counted);
   TKRunFor(0.15);  // one idle turn
   EXPECT_EQ(laterIdles, 1);  // only the last pane
@@ -502,7 +502,7 @@ TEST_F(TKControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
 
   TKUserPaneProcs closer;
   closer.idle = [&](TKControl* self) { TKDisposeWindow(TKGetControlWindow(self)); };
-  TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), closer), group);
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(TKNewUserPane(window, TKMakeRect(0, 0, 5, 5), closer), group));
   TKRunFor(0.1);
   EXPECT_EQ(TKFrontWindow(), nullptr);
   EXPECT_EQ(laterIdles, 1);  // the last pane went with the window before its turn
@@ -510,12 +510,12 @@ TEST_F(TKControlTest, IdleProcedureMayDisposeWhatComesAfterIt) {
 
 TEST_F(TKControlTest, EditFieldCutsCopiesAndPastesOneLine) {
   TKControl* field = TKNewEditText(window, TKMakeRect(10, 10, 200, 22), "0.25");
-  TKSetKeyboardFocus(window, field);  // selects everything
+  EXPECT_EQ(kQVNoErr, TKSetKeyboardFocus(window, field));  // selects everything
   TKInjectKey('x', kTKModCommand);
   TKRunPending();
   EXPECT_EQ(TKGetEditText(field), "");
   const char twoLines[] = "1.5\nsecond line";
-  TKClipboardPut(kTKFlavourText, twoLines, sizeof twoLines - 1);
+  EXPECT_EQ(kQVNoErr, TKClipboardPut(kTKFlavourText, twoLines, sizeof twoLines - 1));
   TKInjectKey('v', kTKModCommand);
   TKInjectKey('a', kTKModCommand);
   TKInjectKey('c', kTKModCommand);
@@ -565,8 +565,8 @@ TEST_F(TKControlTest, ModifierChangesFunctionKeysWindowDrawAndVisibilityReachThe
   TKControl* group = TKNewUserPane(window, TKMakeRect(0, 0, 100, 100), {});
   TKControl* inner = TKNewUserPane(window, TKMakeRect(10, 10, 50, 50), {});
   TKControl* hiddenInner = TKNewUserPane(window, TKMakeRect(10, 10, 50, 50), {});
-  TKEmbedControl(inner, group);
-  TKEmbedControl(hiddenInner, group);
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(inner, group));
+  EXPECT_EQ(kQVNoErr, TKEmbedControl(hiddenInner, group));
   TKSetControlVisible(hiddenInner, false);
   std::vector<std::pair<TKControl*, int16_t>> changes;
   for (TKControl* c : {group, inner, hiddenInner})
