@@ -18,6 +18,7 @@
 #include "app/surfaces/surface_file.h"
 #include "app/surfaces/surface_pictures.h"
 #include "core/settings_record.h"
+#include "platform/alert_script.h"
 #include "platform/folders.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_dialogs.h"
@@ -274,15 +275,12 @@ TEST_F(SurfaceDialogsTest, EditorOKReportsADefinitionsFileThatCannotBeWritten) {
   std::ofstream(prefs + "/blocked") << "x";
   setenv(PLFolderVariable(kPLFolderPreferences), (prefs + "/blocked/prefs").c_str(), 1);
   SetSurfaceEditorOpenedHook([](SurfaceEditor* e) { TKInjectClick(e->window, Centre(e->ok)); });
-  TKClearDialogScript();
+  PLAlertScriptBegin();
   EXPECT_NE(SurfaceEditorOpen(), kQVNoErr);
-  int reports = 0;
-  for (const TKDialogRequest& r : TKScriptedDialogRequests()) {
-    const std::string text = r.alert.message + r.alert.detail;
-    if (r.kind == TKDialogRequest::kAlert && text.find("Cannot save") != std::string::npos) ++reports;
-  }
-  EXPECT_EQ(reports, 1);
-  TKClearDialogScript();
+  const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+  PLAlertScriptEnd();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_NE((alerts[0].message + alerts[0].detail).find("Cannot save \""), std::string::npos) << alerts[0].message;
 }
 
 }  // namespace
