@@ -7,6 +7,8 @@
 
 #include "app/shell/host_link.h"
 #include "app/state/ui_state.h"
+#include "app/views/image_pane.h"
+#include "app/views/transport_bar.h"
 #include "platform/log.h"
 #include "platform/shared_memory.h"
 #include "platform/ui/toolkit.h"
@@ -29,6 +31,10 @@ uint64_t UICommHostSerial() {
   if (!gUIComm.block) return 0;
   return uint64_t(CCGet32(gUIComm, CC_OFFSET(hostSerial))) |
          (uint64_t(CCGet32(gUIComm, CC_OFFSET(hostSerial) + 4)) << 32);
+}
+
+void UICommSyncReadouts() {
+  for (int32_t i = 0; i < ImagePaneRegisteredCount(); ++i) TransportSyncPosition(ImagePaneRegistered(i));
 }
 
 uint32_t UICommState() { return gUIComm.block ? CCGet32(gUIComm, CC_OFFSET(state)) : 0; }

@@ -32,6 +32,9 @@ uint32_t UICommState();
 void UICommSetState(uint32_t state);
 // The host process recorded in the block.
 uint64_t UICommHostSerial();
+// Once an exchange is attached: every pane's readout shows the host's frame
+// in the host's timecode format.
+void UICommSyncReadouts();
 
 // Brings the frame in the block (whole or chunk by chunk) into the
 // source frame, processes it and fills the pane images. 0, or the error

@@ -11,7 +11,6 @@
 #include "app/state/ui_state.h"
 #include "app/state/undo_ring.h"
 #include "app/views/image_pane.h"
-#include "app/views/transport_bar.h"
 #include "core/settings_ranges.h"
 #include "core/pixel_transfer.h"
 #include "core/process_image.h"
@@ -91,8 +90,7 @@ void startExchange() {
   UIHooks().showMainWindow(true);
   UIHooks().reloadPreviewFrame();
   UIHooks().redrawImagePanes(true);
-  // The readouts show the host's frame in the host's timecode format at once.
-  for (int32_t i = 0; i < ImagePaneRegisteredCount(); ++i) TransportSyncPosition(ImagePaneRegistered(i));
+  UICommSyncReadouts();
   UIHooks().enableExchangeMenus(true);
   UICommPrefetch();
   if (gPrefsSettings.externalPreviewDevice == QVFourCC("GlOW") && UIHooks().externalPreviewAvailable())

@@ -251,6 +251,7 @@ bool startWithBlock(TKWindow* progress) {
   UIHooks().showMainWindow(true);
   UIHooks().updateSecondaryPreview(true);
   gUICommAttached = true;
+  UICommSyncReadouts();
   UIHooks().enableExchangeMenus(true);
   return true;
 }

@@ -104,6 +104,16 @@ double meanDifference(const uint8_t* movie, const SHImage& png) {
   return count ? sum / double(count) : 0;
 }
 
+// The readout shows the host's frame in the host's format as soon as the
+// exchange is attached: the bundled clip's 24 frames a second count
+// non-drop, and the frame the host is on is the one shown.
+TEST(VelmoraHostFullInterface, TheReadoutShowsTheHostsFrameAsSoonAsTheExchangeIsAttached) {
+  const std::string dir = MakeScratchFolder("readout");
+  HostRun run = runHost(dir, "wait-exchange\ntimecode\ncancel\nquit\n", {"--full-interface", "--frame", "3", "--out", "out"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(slurp(dir + "/stderr.txt").find("timecode 00:00:00:02\n"), std::string::npos) << slurp(dir + "/stderr.txt");
+}
+
 // A rapid preview of the bundled clip in the application velmora-host
 // opened: every clip frame goes into the cache movie once, in order, at the
 // clip's rate and with its timecode, and the movie then shows each frame
