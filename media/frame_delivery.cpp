@@ -172,27 +172,14 @@ QVMediaErr LoadSequenceFrame(QVMediaFileRef* ref, int64_t frame) {
   char path[1024];
   SequenceFramePath(ref->path, ref->digitPosition, ref->digitCount, ref->firstSequenceNumber + frame, path,
                     sizeof path);
-  if (!PLPathExists(path) || PLPathIsFolder(path)) return QVMediaErr_MediaTooShort;
   const uint32_t w = ref->nativeWidth, h = ref->nativeHeight;
   if (ref->flags & (kQVMediaDPX | kQVMediaCineon)) {
-    const bool cineon = (ref->flags & kQVMediaCineon) != 0;
     // Every frame of a sequence must have the first frame's size: the
     // buffer was made for it.
-    if (cineon) {
-      CineonHeaderInfo info;
-      if (CineonReadHeaderInfo(path, &info) != kQVNoErr || info.width != w || info.height != h)
-        return QVMediaErr_FileNotFound;
-      if (CineonReadImage(path, ref->pixels, ref->rowBytes, w, h, 16, false) != kQVNoErr)
-        return QVMediaErr_FileNotFound;
-      return QVMediaErr_NoErr;
-    }
-    DPXHeaderInfo info;
-    if (DPXReadHeaderInfo(path, &info) != kQVNoErr || info.width != w || info.height != h)
-      return QVMediaErr_FileNotFound;
-    if (DPXReadImage(path, ref->pixels, ref->rowBytes, w, h, 16, false) != kQVNoErr) return QVMediaErr_FileNotFound;
-    ref->perFrame.dpx = info;
-    return QVMediaErr_NoErr;
+    return ReadFilmFrameFile(path, (ref->flags & kQVMediaCineon) != 0, w, h, ref->pixels, ref->rowBytes,
+                             &ref->perFrame.dpx);
   }
+  if (!PLPathExists(path) || PLPathIsFolder(path)) return QVMediaErr_MediaTooShort;
   uint8_t* pixels = nullptr;
   uint32_t width = 0, height = 0, rowBytes = 0;
   if (QVMediaErr err = QVStillImport(path, &pixels, &width, &height, &rowBytes)) return err;
@@ -204,6 +191,28 @@ QVMediaErr LoadSequenceFrame(QVMediaFileRef* ref, int64_t frame) {
   ref->stillPixels = ref->pixels = pixels;
   return QVMediaErr_NoErr;
 }
+
+}  // namespace
+
+QVMediaErr media::ReadFilmFrameFile(const char* path, bool cineon, uint32_t width, uint32_t height, uint8_t* pixels,
+                                    uint32_t rowBytes, DPXHeaderInfo* info) {
+  if (!PLPathExists(path) || PLPathIsFolder(path)) return QVMediaErr_MediaTooShort;
+  if (cineon) {
+    CineonHeaderInfo header;
+    if (CineonReadHeaderInfo(path, &header) != kQVNoErr || header.width != width || header.height != height)
+      return QVMediaErr_FileNotFound;
+    if (CineonReadImage(path, pixels, rowBytes, width, height, 16, false) != kQVNoErr) return QVMediaErr_FileNotFound;
+    return QVMediaErr_NoErr;
+  }
+  DPXHeaderInfo header;
+  if (DPXReadHeaderInfo(path, &header) != kQVNoErr || header.width != width || header.height != height)
+    return QVMediaErr_FileNotFound;
+  if (DPXReadImage(path, pixels, rowBytes, width, height, 16, false) != kQVNoErr) return QVMediaErr_FileNotFound;
+  if (info) *info = header;
+  return QVMediaErr_NoErr;
+}
+
+namespace {
 
 // The load itself, with the reference's lock held.
 QVMediaErr LoadLocked(QVMediaFileRef* ref) {

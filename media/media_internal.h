@@ -48,6 +48,13 @@ void ClassifyRate(double f, uint32_t* rate, uint8_t* dropRate);
 bool FindDigitRun(const char* path, uint32_t* position, uint32_t* count, int64_t* value);
 // The path with its digit run replaced by the last `count` digits of number.
 void SequenceFramePath(const char* path, uint32_t position, uint32_t count, int64_t number, char* out, size_t size);
+// Reads the DPX (or, with `cineon`, Cineon) file at path into 16-bit ARGB
+// pixels of width x height, which its header must give; a DPX header goes
+// into *info when info is not null. 0, QVMediaErr_MediaTooShort when there
+// is no such file, or QVMediaErr_FileNotFound when it cannot be read at
+// that size.
+QVMediaErr ReadFilmFrameFile(const char* path, bool cineon, uint32_t width, uint32_t height, uint8_t* pixels,
+                             uint32_t rowBytes, DPXHeaderInfo* info);
 // Looks for the neighbours of ref's file; makes ref a sequence of two or
 // more files (asking first with kQVMediaOpenAskSequence).
 void SearchSequence(QVMediaFileRef* ref, uint8_t openFlags);

@@ -156,13 +156,13 @@ bool ReadPixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uint32_t 
       std::snprintf(path, sizeof path, "%s", source->path);
     cineon = (source->flags & kQVMediaCineon) != 0;
   }
-  // A file of its own: read without holding the reference.
+  // A file of its own: read without holding the reference, as frame
+  // delivery reads it.
   out->rowBytes = width * 8;
   out->format = kFBPixFormat16ARGB;
   out->bytes.resize(size_t(out->rowBytes) * height);
-  const QVStatus err = cineon ? CineonReadImage(path, out->bytes.data(), out->rowBytes, width, height, 16, false)
-                              : DPXReadImage(path, out->bytes.data(), out->rowBytes, width, height, 16, false);
-  out->ok = err == kQVNoErr;
+  out->ok = ReadFilmFrameFile(path, cineon, width, height, out->bytes.data(), out->rowBytes, nullptr) ==
+            QVMediaErr_NoErr;
   return out->ok;
 }
 
