@@ -253,7 +253,10 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
           Build& b = builds[buildCount++];
           b.table = table;
           std::copy(exponents, exponents + count, b.exponents);
-          if (tone != kVLToneMaster) gVLTableInputs.packedRGBRange[c] = false;
+          if (tone != kVLToneMaster)
+            gVLTableInputs.packedRGBRange[c] = false;
+          else
+            gVLTableInputs.rgbMasterCurve[c] = false;
         }
       }
     }

@@ -33,6 +33,7 @@ struct VLTableStorage {
   VLPackedTable packedRGBRange[3];
   VLPackedTable packedYCbCrRange[3];
   VLPackedTable packedHSLCurves;
+  VLTable rgbMasterCurve[3];  // the RGB master tables through the RGB curves
 };
 
 extern VLTableStorage gVLTableStorage;
@@ -61,6 +62,7 @@ struct VLTableInputsRecord {
   VL_CurveControls hslCurves[3];
   VL_LumaRangeControls lumaRanges;
   bool packedWeights, packedHSLRange, packedRGBRange[3], packedYCbCrRange[3], packedHSLCurves;
+  bool rgbMasterCurve[3];  // composed from the master and curve tables as they are now
 };
 
 extern VLTableInputsRecord gVLTableInputs;
@@ -97,3 +99,7 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs);
 // Packs the groups read at one index from the tables just built and points
 // the block's packed pointers at them.
 void VLPackTables(VLTablePointers* pointers);
+// Composes each RGB master table whose master or curve table was written
+// since with its curve (whose top the block holds) and points the block at
+// the composed tables.
+void VLComposeTables(VLFrameSettings* fs);
