@@ -105,8 +105,8 @@ void VL_SetPassTileRejection(bool on) { sTileRejection.store(on); }
 
 void VL_SetPassComposedTables(bool on) { sComposedTables.store(on); }
 
-void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out) {
-  Kernel4::compose(first, then, out);
+void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end) {
+  Kernel4::compose(first, then, out, begin, end);
 }
 
 void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* const destination[4], size_t count) {

@@ -116,10 +116,10 @@ struct VLPassSetup {
   VLLimitMethod clipMethod;
 };
 
-// Fills out (16,385 entries) with `then` looked up at each entry of `first`,
-// held to the pass's range before and not after, exactly as the pass looks up
-// one stage's table result in the next stage's table.
-void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out);
+// Fills entries [begin, end) of out with `then` looked up at each entry of
+// `first`, held to the pass's range before and not after, exactly as the
+// pass looks up one stage's table result in the next stage's table.
+void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end);
 
 // Runs the pass over `count` floats of each plane (a multiple of four, or a
 // last partial vector, which is read and written only as far as count).

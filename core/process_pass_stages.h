@@ -717,16 +717,17 @@ struct VLPassKernel : O {
     }
   }
 
-  // Fills out (every entry of a table) with `then` looked up at each held
-  // entry of `first`: the lanes of a vector are independent, so the entries
-  // come out as any kernel's lookups of those values do.
-  static void compose(const float* first, const VLTableRef& then, float* out) {
-    constexpr size_t whole = size_t(kVLTableSize) / kLanes * kLanes;
-    for (size_t i = 0; i < whole; i += kLanes) vStore(out + i, lookup(then, held(vLoad(first + i))));
+  // Fills out[begin, end) with `then` looked up at each held entry of
+  // `first`: the lanes of a vector are independent, so the entries come out
+  // as any kernel's lookups of those values do.
+  static void compose(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end) {
+    size_t i = begin;
+    for (; i + kLanes <= end; i += kLanes) vStore(out + i, lookup(then, held(vLoad(first + i))));
+    if (i == end) return;
     float in[kLanes] = {}, last[kLanes];
-    for (size_t i = whole; i < size_t(kVLTableSize); ++i) in[i - whole] = first[i];
+    for (size_t k = i; k < end; ++k) in[k - i] = first[k];
     vStore(last, lookup(then, held(vLoad(in))));
-    for (size_t i = whole; i < size_t(kVLTableSize); ++i) out[i] = last[i - whole];
+    for (size_t k = i; k < end; ++k) out[k] = last[k - i];
   }
 
   // Runs the stages over `count` floats of each plane, a multiple of kLanes.

@@ -356,8 +356,8 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   }
   SetTablePointers(&fs.tables);
   VLPackTables(&fs.tables);
-  VLComposeTables(&fs);
   fs.derived = ComputeDerived(s, fs);
+  VLComposeTables(&fs);
   gVLFrameSettingsStorage = fs;
   std::memcpy(&gVLBuiltFrom, settings, sizeof gVLBuiltFrom);
   gVLBuiltFromValid = true;

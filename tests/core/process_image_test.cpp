@@ -594,25 +594,35 @@ TEST(ProcessImage, ComposedMasterAndCurveLookupKeepsEveryBit) {
     setCurve(s.rgbCurves[kVLCurveRed], c.red);
     setCurve(s.rgbCurves[kVLCurveBlue], c.blue);
     VL_EngineLockGuard hold;
-    ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
-    VLPassSetup setup;
-    VL_PreparePass(gFrameSettings, &setup);
-    ASSERT_TRUE(setup.rgbMasterCurves) << c.name << ": the two stages do not run as one";
-    for (uint32_t lanes : {4u, 8u, 16u}) {
-      if (!VL_PassLanesAvailable(lanes)) continue;
-      VL_SetPassLanes(lanes);
-      FramePtr apart = makeFrame(w, h, kFBPixFormatPlanarFloat), together = makeFrame(w, h, kFBPixFormatPlanarFloat);
-      VL_SetPassComposedTables(false);
-      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), apart.get(), 0, 0));
-      VL_SetPassComposedTables(true);
-      ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), together.get(), 0, 0));
-      EXPECT_EQ(0, memcmp(apart->baseAddr, together->baseAddr, size_t(apart->planeBytes) * 4))
-          << c.name << ", " << lanes << " lanes";
-    }
+    // Builds the tables for s and compares the pass apart and together.
+    auto expectSameBits = [&](const std::string& what) {
+      ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
+      VLPassSetup setup;
+      VL_PreparePass(gFrameSettings, &setup);
+      ASSERT_TRUE(setup.rgbMasterCurves) << what << ": the two stages do not run as one";
+      for (uint32_t lanes : {4u, 8u, 16u}) {
+        if (!VL_PassLanesAvailable(lanes)) continue;
+        VL_SetPassLanes(lanes);
+        FramePtr apart = makeFrame(w, h, kFBPixFormatPlanarFloat), together = makeFrame(w, h, kFBPixFormatPlanarFloat);
+        VL_SetPassComposedTables(false);
+        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), apart.get(), 0, 0));
+        VL_SetPassComposedTables(true);
+        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), together.get(), 0, 0));
+        EXPECT_EQ(0, memcmp(apart->baseAddr, together->baseAddr, size_t(apart->planeBytes) * 4))
+            << what << ", " << lanes << " lanes";
+      }
+    };
+    expectSameBits(c.name);
+    // An edit of either table alone is followed by the composed one.
+    setCurve(s.rgbCurves[kVLCurveGreen], {{0, 0.05f}, {0.6f, 0.7f}, {1, 1.1f}});
+    expectSameBits(std::string(c.name) + ", green curve edited");
+    s.rgb[kVLRangeMaster].channel[1].gamma = 1.3f;
+    expectSameBits(std::string(c.name) + ", green master gamma edited");
     // With the Y'CbCr master between them the two stages stay apart.
     s.ycbcrEnable = s.ycbcr[kVLRangeMaster].enable = 1;
     s.ycbcr[kVLRangeMaster].gamma = 0.9f;
     ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
+    VLPassSetup setup;
     VL_PreparePass(gFrameSettings, &setup);
     EXPECT_FALSE(setup.rgbMasterCurves) << c.name;
   }
