@@ -5,7 +5,9 @@
 // limits that would divide by zero take the nearest sensible value, so every
 // entry written is finite whatever the record holds.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/processing_tables_internal.h"
@@ -25,22 +27,31 @@ float Raise(float v, float e) { return e == 1.0f ? v : std::pow(v, e); }
 
 // Calls fill(t, i) for every index i of `tables` tables, the entries of all
 // of them shared out over the task pool in one run: a rebuild of several
-// tables wakes the pool once and keeps every task busy to the end. Each entry
-// depends on its own table and index alone, so the tables come out the same
-// however the entries are split.
+// tables wakes the pool once and keeps every task busy to the end. Tasks take
+// runs of entries from a shared counter, so a task that starts late or is
+// held up leaves its share to the others. Each entry depends on its own table
+// and index alone, so the tables come out the same however the entries are
+// split.
 template <class Fill>
 void ForEachEntry(int tables, Fill fill) {
   if (tables <= 0) return;
+  // About sixty microseconds of the longest chains a run: small enough to
+  // even out the tasks, large enough that the counter is touched rarely.
+  constexpr int kRun = 1024;
   struct Work {
     Fill* fill;
-    int tables;
-  } work{&fill, tables};
-  auto part = [](void* context, uint32_t p, uint32_t parts) {
-    const Work& w = *static_cast<const Work*>(context);
-    const auto [first, end] = VLMPPartOf(w.tables * kVLTableSize, p, parts);
-    for (int t = first / kVLTableSize; t < w.tables && t * kVLTableSize < end; ++t) {
-      const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
-      for (int i = from; i < to; ++i) (*w.fill)(t, i);
+    int entries;
+    std::atomic<int> next;
+  } work{&fill, tables * kVLTableSize, {0}};
+  auto part = [](void* context, uint32_t, uint32_t) {
+    Work& w = *static_cast<Work*>(context);
+    for (int first = w.next.fetch_add(kRun, std::memory_order_relaxed); first < w.entries;
+         first = w.next.fetch_add(kRun, std::memory_order_relaxed)) {
+      const int end = std::min(first + kRun, w.entries);
+      for (int t = first / kVLTableSize; t * kVLTableSize < end; ++t) {
+        const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
+        for (int i = from; i < to; ++i) (*w.fill)(t, i);
+      }
     }
   };
   VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
@@ -51,6 +62,68 @@ template <class Fill>
 void ForEachIndex(Fill fill) {
   ForEachEntry(1, [&](int, int i) { fill(i); });
 }
+
+// A table made by raising x to several exponents in turn. Values part way
+// along are kept: stage k holds x raised to the first k + 1 exponents. A
+// rebuild after an edit of a later exponent starts from the longest kept
+// stage whose exponents still lead the chain, and raises only from there: the
+// same operations on the same values, so the same entries, with fewer powers.
+constexpr int kMaxChain = 5;
+struct Chain {
+  float* table;
+  float exponents[kMaxChain];
+  int count;
+  float* stages[kVLMaxChainStages];
+  int kept;   // stages kept, fewer than count
+  int start;  // exponents already applied in the values the build starts from
+};
+
+Chain MakeChain(float* table, std::initializer_list<float> exponents, std::initializer_list<float*> stages) {
+  Chain c{};
+  c.table = table;
+  for (float e : exponents) c.exponents[c.count++] = e;
+  for (float* stage : stages)
+    if (c.kept < c.count - 1) c.stages[c.kept++] = stage;
+  return c;
+}
+
+// Sets where the chain's build starts from the stages' recorded exponents,
+// and records the exponents of the stages the build is about to write.
+void PlanChain(Chain* c, VLChainStageInputs* record) {
+  c->start = 0;
+  for (int k = c->kept; k-- > 0;) {
+    const VLTableInputs& in = record->inputs[k];
+    if (in.count == k + 1 && std::memcmp(in.values, c->exponents, sizeof(float) * size_t(k + 1)) == 0) {
+      c->start = k + 1;
+      break;
+    }
+  }
+  for (int k = c->start; k < c->kept; ++k) {
+    std::memcpy(record->inputs[k].values, c->exponents, sizeof(float) * size_t(k + 1));
+    record->inputs[k].count = k + 1;
+  }
+}
+
+// Builds the chains over the task pool.
+void BuildChains(const Chain* chains, int count) {
+  ForEachEntry(count, [chains](int t, int i) {
+    const Chain& c = chains[t];
+    float v = c.start == 0 ? X(i) : c.stages[c.start - 1][i];
+    for (int k = c.start; k < c.count; ++k) {
+      v = Raise(v, c.exponents[k]);
+      if (k < c.kept) c.stages[k][i] = v;
+    }
+    c.table[i] = v;
+  });
+}
+
+// The kept stages of the chains, written and read by the builder alone.
+struct ChainStageStorage {
+  float rgb[4][3][kVLMaxChainStages][kVLTableSize];  // [tone][channel]
+  float ycbcrY[4][kVLTableSize];                     // [tone]
+  float levelsIn[3][kVLTableSize];                   // [channel]
+};
+ChainStageStorage gStages;
 
 // The HSL contrast curve at x with k = contrast x 0.01 around centre.
 float ContrastCurve(float x, float k, float centre) {
@@ -204,10 +277,7 @@ void VLBuildHueOffsets(const VL_SettingsStruct& s, VLFrameSettings* fs) {
 
 void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
   // The tables whose exponents changed, built together at the end.
-  struct Build {
-    float* table;
-    float exponents[5];
-  } builds[12];
+  Chain builds[12];
   int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const int r = kVLToneToRecordRange[tone];
@@ -250,19 +320,16 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
         static_assert(sizeof exponents / sizeof exponents[0] == 5);
         if (VLTableNeedsBuild(&gVLTableInputs.rgb[tone][c],
                               {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]})) {
-          Build& b = builds[buildCount++];
-          b.table = table;
-          std::copy(exponents, exponents + count, b.exponents);
+          Chain& b = builds[buildCount++];
+          b = MakeChain(table, {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]},
+                        {gStages.rgb[tone][c][0], gStages.rgb[tone][c][1]});
+          PlanChain(&b, &gVLTableInputs.rgbStages[tone][c]);
           if (tone != kVLToneMaster) gVLTableInputs.packedRGBRange[c] = false;
         }
       }
     }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    float v = X(i);
-    for (float e : builds[t].exponents) v = Raise(v, e);
-    builds[t].table[i] = v;
-  });
+  BuildChains(builds, buildCount);
   for (int tone = 0; tone < 4; ++tone)
     for (int c = 0; c < 3; ++c)
       fs->rgb[tone].top[c] =
@@ -271,12 +338,7 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
 
 void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
   // The tables whose gammas changed, built together at the end.
-  struct Build {
-    float* table;
-    float inv;
-    bool luma;       // the Y table, which takes the range gamma too
-    float rangeInv;
-  } builds[12];
+  Chain builds[12];
   int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const VL_YCbCrControls& y = s.ycbcr[kVLToneToRecordRange[tone]];
@@ -302,16 +364,18 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       const float inv = out.channelInvGamma[c];
       // Only the Y table takes the range gamma.
       if (buildTables && VLTableNeedsBuild(&gVLTableInputs.ycbcr[tone][c], {inv, c == 0 ? out.invGamma : 1.0f})) {
-        builds[buildCount++] = {table, inv, c == 0, out.invGamma};
+        Chain& b = builds[buildCount++];
+        if (c == 0) {
+          b = MakeChain(table, {inv, out.invGamma}, {gStages.ycbcrY[tone]});
+          PlanChain(&b, &gVLTableInputs.ycbcrStages[tone]);
+        } else {
+          b = MakeChain(table, {inv}, {});
+        }
         if (tone != kVLToneMaster) gVLTableInputs.packedYCbCrRange[c] = false;
       }
     }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    const Build& b = builds[t];
-    const float v = Raise(X(i), b.inv);
-    b.table[i] = b.luma ? Raise(v, b.rangeInv) : v;
-  });
+  BuildChains(builds, buildCount);
   for (int tone = 0; tone < 4; ++tone)
     for (int c = 0; c < 3; ++c)
       fs->ycbcr[tone].top[c] =
@@ -329,10 +393,7 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   const float fm = on && m.enable != 0 ? LevelsExponent(m) : 1.0f;
   VLLevelsFrameSettings& out = fs->levels;
   // The input tables whose exponents changed, built together at the end.
-  struct Build {
-    int channel;
-    float fc, fm;
-  } builds[3];
+  Chain builds[3];
   int buildCount = 0;
   for (int c = 0; c < 3; ++c) {
     const VL_LevelControls& lv = s.levels[kVLLevelsRed + c];
@@ -347,11 +408,13 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     out.outOffset[c] = Bounded(mOutBlack + outBlack);
     const float fc = on && lv.enable != 0 ? LevelsExponent(lv) : 1.0f;
     out.inExponent[c] = fc * fm;
-    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) builds[buildCount++] = {c, fc, fm};
+    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) {
+      Chain& b = builds[buildCount++];
+      b = MakeChain(gVLTableStorage.levelsIn[c], {fc, fm}, {gStages.levelsIn[c]});
+      PlanChain(&b, &gVLTableInputs.levelsInStages[c]);
+    }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    gVLTableStorage.levelsIn[builds[t].channel][i] = Raise(Raise(X(i), builds[t].fc), builds[t].fm);
-  });
+  BuildChains(builds, buildCount);
   for (int c = 0; c < 3; ++c) out.inTop[c] = GammaTop(gVLTableStorage.levelsIn[c]);
 }
 

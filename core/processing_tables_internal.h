@@ -46,6 +46,14 @@ struct VLTableInputs {
   int32_t count;
 };
 
+// The exponents behind the values a gamma chain keeps part way along (its
+// stages): stage k holds x raised to the chain's first k + 1 exponents, which
+// inputs[k] records. count 0: unknown.
+constexpr int kVLMaxChainStages = 2;
+struct VLChainStageInputs {
+  VLTableInputs inputs[kVLMaxChainStages];
+};
+
 // The last inputs of every table of VLTableStorage, and which packed groups
 // were packed from their tables as they are now. All zero (the state before
 // the first build) means every table is unknown and every group due.
@@ -56,6 +64,11 @@ struct VLTableInputsRecord {
   VLTableInputs levelsIn[3];
   VLTableInputs secondary[6];
   VLTableInputs linearization;  // both linearization tables
+  // The kept stages of the RGB chains, the Y'CbCr Y chains and the levels
+  // input chains.
+  VLChainStageInputs rgbStages[4][3];    // [tone][channel]
+  VLChainStageInputs ycbcrStages[4];     // [tone], the Y table's
+  VLChainStageInputs levelsInStages[3];  // [channel]
   bool rgbCurvesValid, hslCurvesValid, lumaRangesValid;
   VL_CurveControls rgbCurves[4];
   VL_CurveControls hslCurves[3];
