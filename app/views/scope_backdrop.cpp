@@ -1,5 +1,7 @@
 #include "app/views/scope_backdrop.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -31,6 +33,18 @@ struct CopyJob {
   uint32_t fill;
 };
 
+// Fills a row with streaming stores, which write whole lines to memory
+// without reading them into the cache first: a fill of a whole picture is
+// bound by memory traffic, and this halves it. Pixels before the first
+// 16-byte boundary and after the last are stored one by one.
+void StreamFill(uint32_t* pixels, size_t count, uint32_t value) {
+  size_t i = 0;
+  for (; i < count && (reinterpret_cast<uintptr_t>(pixels + i) & 15) != 0; ++i) pixels[i] = value;
+  const __m128i four = _mm_set1_epi32(int32_t(value));
+  for (; i + 4 <= count; i += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(pixels + i), four);
+  for (; i < count; ++i) pixels[i] = value;
+}
+
 void CopyRows(void* context, uint32_t part, uint32_t parts) {
   const CopyJob& job = *static_cast<const CopyJob*>(context);
   const auto [first, end] = VLMPPartOf(job.rows, part, parts);
@@ -40,9 +54,11 @@ void CopyRows(void* context, uint32_t part, uint32_t parts) {
       std::memcpy(dst, job.src + size_t(y) * job.srcRowBytes, job.bytes);
       continue;
     }
-    uint32_t* pixels = reinterpret_cast<uint32_t*>(dst);
-    std::fill(pixels, pixels + job.bytes / 4, job.fill);
+    StreamFill(reinterpret_cast<uint32_t*>(dst), job.bytes / 4, job.fill);
   }
+  // Streaming stores are ordered by nothing else: they must have reached
+  // memory before the part reports its end and others read the pixels.
+  if (!job.src) _mm_sfence();
 }
 
 // Large jobs are shared out over the task pool by rows, small ones run here.
