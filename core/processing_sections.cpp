@@ -27,11 +27,11 @@ float Raise(float v, float e) { return e == 1.0f ? v : std::pow(v, e); }
 
 // Calls fill(t, i) for every index i of `tables` tables, the entries of all
 // of them shared out over the task pool in one run: a rebuild of several
-// tables wakes the pool once and keeps every task busy to the end. Tasks take
-// runs of entries from a shared counter, so a task that starts late or is
-// held up leaves its share to the others. Each entry depends on its own table
-// and index alone, so the tables come out the same however the entries are
-// split.
+// tables wakes the pool once and keeps every task busy to the end. The caller
+// and the tasks take runs of entries from a shared counter, so a task that
+// starts late or is held up leaves its share to the others. Each entry
+// depends on its own table and index alone, so the tables come out the same
+// however the entries are split.
 template <class Fill>
 void ForEachEntry(int tables, Fill fill) {
   if (tables <= 0) return;
@@ -54,7 +54,7 @@ void ForEachEntry(int tables, Fill fill) {
       }
     }
   };
-  VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
+  VLMPRunShared(part, &work, gNumProcessors, &gVLMPMaster);
 }
 
 // Calls fill(i) for every index of one table, over the task pool.

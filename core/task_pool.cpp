@@ -9,6 +9,7 @@
 #include "core/tonal_preview.h"
 #include "platform/mp_task.h"
 
+#include <algorithm>
 #include <atomic>
 #include <type_traits>
 #include <cstdlib>
@@ -30,16 +31,6 @@ thread_local bool tOnPoolTask = false;
 using JobWork = void (*)(VLMPTaskRecord& r);
 
 void runNothing(VLMPTaskRecord&) {}
-
-void runProcessImage(VLMPTaskRecord& r) {
-  VLMPRowChunks& chunks = *r.imageChunks;
-  for (;;) {
-    uint32_t first = chunks.next.fetch_add(chunks.chunkRows, std::memory_order_relaxed);
-    if (first >= chunks.rows) return;
-    uint32_t rows = chunks.rows - first < chunks.chunkRows ? chunks.rows - first : chunks.chunkRows;
-    VL_RunPassRows(*r.imageSetup, &r.imageSource, &r.imageDestination, first, rows);
-  }
-}
 
 void runTonalPreview(VLMPTaskRecord& r) {
   ProcessHMSPreviewWork(&r.previewSource, r.previewDestination, r.previewRowBytes, r.previewFormat);
@@ -70,11 +61,22 @@ void runLUTTransform(VLMPTaskRecord& r) {
 
 void runPart(VLMPTaskRecord& r) { r.partWork(r.partContext, r.part, r.parts); }
 
+// States of a shared part on its task.
+enum : uint32_t { kShareIdle = 0, kSharePosted = 1, kShareStarted = 2, kShareCalledOff = 3 };
+
+// The part runs only if the caller has not called it off: the caller's
+// context may be gone by then.
+void runShared(VLMPTaskRecord& r) {
+  uint32_t expected = kSharePosted;
+  if (r.shareState.compare_exchange_strong(expected, kShareStarted, std::memory_order_acq_rel))
+    r.partWork(r.partContext, r.part, r.parts);
+}
+
 // Work by job code; null entries end the task.
 const JobWork kJobWork[] = {
     nullptr,                     // 0
     runNothing,                  // 1 test
-    runProcessImage,             // 2
+    runNothing,                  // 2 image pass, now shared work (job 12)
     runTonalPreview,             // 3
     runFrameToPix,               // 4
     runPixToFrame,               // 5
@@ -84,6 +86,7 @@ const JobWork kJobWork[] = {
     nullptr,                     // 9 media request, posted only by the grading application
     runNothing,                  // 10
     runPart,                     // 11
+    runShared,                   // 12
 };
 
 // How many tasks a job over `rows` rows uses; 0 when it should run inline.
@@ -128,6 +131,14 @@ void collectOwedAnswers(VLMPTaskRecord& rec) {
     awaitAnswer(rec.resultQueue);
 }
 
+// Takes the answers of called-off or timed-out jobs that have arrived,
+// without waiting: true when the task owes none any more and is free.
+bool takeArrivedAnswers(VLMPTaskRecord& rec) {
+  while (rec.answersOwed > 0 && MPWaitOnQueue(rec.resultQueue, nullptr, nullptr, nullptr, 0) == kQVNoErr)
+    --rec.answersOwed;
+  return rec.answersOwed == 0;
+}
+
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
 // then waits for every answer in task order.
 template <class Fill>
@@ -168,14 +179,22 @@ QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request
   return kQVNoErr;
 }
 
+namespace {
+
+// Work split again on one of the pool's tasks (or in the caller's part of
+// shared work) runs there whole: the tasks may be busy with the job it is
+// part of, and the engine lock is held by that job's caller. True when it ran.
+bool ranWholeOnTask(VLMPPartWork work, void* context) {
+  if (!tOnPoolTask) return false;
+  work(context, 0, 1);
+  return true;
+}
+
+}  // namespace
+
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
   if (!work) return 0;
-  // On a task the caller's hold of the engine lock is another thread's, so
-  // the work runs here without taking it.
-  if (tOnPoolTask) {
-    work(context, 0, 1);
-    return 1;
-  }
+  if (ranWholeOnTask(work, context)) return 1;
   VL_EngineLockGuard hold;
   uint32_t n = master && master->tasks ? (processorCount < master->taskCount ? processorCount : master->taskCount) : 1;
   if (n < 2) {
@@ -189,6 +208,44 @@ uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount,
     rec.parts = n;
   });
   return n;
+}
+
+uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
+  if (!work) return 0;
+  if (ranWholeOnTask(work, context)) return 1;
+  VL_EngineLockGuard hold;
+  constexpr uint32_t kMostParts = 64;
+  uint32_t wanted = master && master->tasks ? processorCount : 1;
+  if (wanted > kMostParts) wanted = kMostParts;
+  // Tasks still busy with a job called off earlier are passed over.
+  uint32_t offered[kMostParts];
+  uint32_t count = 0;
+  for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i)
+    if (takeArrivedAnswers(master->tasks[i])) offered[count++] = i;
+  const uint32_t parts = count + 1;
+  for (uint32_t k = 0; k < count; ++k) {
+    VLMPTaskRecord& rec = master->tasks[offered[k]];
+    rec.taskIndex = offered[k];
+    rec.partWork = work;
+    rec.partContext = context;
+    rec.part = k + 1;
+    rec.parts = parts;
+    rec.shareState.store(kSharePosted, std::memory_order_release);
+    post(rec.requestQueue, kVLMPJobShared);
+  }
+  // The caller's part, with nested pool calls inline as on a task.
+  tOnPoolTask = true;
+  work(context, 0, parts);
+  tOnPoolTask = false;
+  for (uint32_t k = 0; k < count; ++k) {
+    VLMPTaskRecord& rec = master->tasks[offered[k]];
+    uint32_t expected = kSharePosted;
+    if (rec.shareState.compare_exchange_strong(expected, kShareCalledOff, std::memory_order_acq_rel))
+      ++rec.answersOwed;  // it will answer without touching the context
+    else
+      awaitAnswer(rec.resultQueue);
+  }
+  return parts;
 }
 
 void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }
@@ -300,21 +357,25 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
   if (source->height != destination->height || source->rowBytes != destination->rowBytes) n = 0;
   if (!n) return ProcessImageSSE(source, destination, word1, 0, word2, &gFrameSettings);
   // Every pixel's result depends on that pixel alone, so chunks may run in
-  // any order on any task. About sixteen chunks a task keep the last ones
-  // short enough that the tasks finish together.
+  // any order on any task. About sixteen chunks a part keep the last ones
+  // short enough that the parts finish together.
   (void)word1, (void)word2;
-  VLPassSetup setup;
-  VL_PreparePass(gFrameSettings, &setup);
-  VLMPRowChunks chunks;
-  chunks.next.store(0, std::memory_order_relaxed);
-  chunks.rows = source->height;
-  chunks.chunkRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
-  runBands(master, n, kVLMPJobProcessImage, source->height, [&](VLMPTaskRecord& rec, uint32_t, uint32_t) {
-    rec.imageSource = *source;
-    rec.imageDestination = *destination;
-    rec.imageSetup = &setup;
-    rec.imageChunks = &chunks;
-  });
+  struct PassWork {
+    const FBFrameStruct* source;
+    FBFrameStruct* destination;
+    VLPassSetup setup;
+    std::atomic<uint32_t> next;  // first row not yet taken
+    uint32_t chunkRows;
+  } work{source, destination, {}, {0}, (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask)};
+  VL_PreparePass(gFrameSettings, &work.setup);
+  auto part = [](void* context, uint32_t, uint32_t) {
+    PassWork& w = *static_cast<PassWork*>(context);
+    const uint32_t rows = w.source->height;
+    for (uint32_t first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed); first < rows;
+         first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed))
+      VL_RunPassRows(w.setup, w.source, w.destination, first, std::min(w.chunkRows, rows - first));
+  };
+  VLMPRunShared(part, &work, n, master);
 }
 
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
