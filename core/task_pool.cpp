@@ -132,11 +132,10 @@ void collectOwedAnswers(VLMPTaskRecord& rec) {
 }
 
 // Takes the answers of called-off or timed-out jobs that have arrived,
-// without waiting: true when the task owes none any more and is free.
-bool takeArrivedAnswers(VLMPTaskRecord& rec) {
+// without waiting.
+void takeArrivedAnswers(VLMPTaskRecord& rec) {
   while (rec.answersOwed > 0 && MPWaitOnQueue(rec.resultQueue, nullptr, nullptr, nullptr, 0) == kQVNoErr)
     --rec.answersOwed;
-  return rec.answersOwed == 0;
 }
 
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
@@ -217,11 +216,15 @@ uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount
   constexpr uint32_t kMostParts = 64;
   uint32_t wanted = master && master->tasks ? processorCount : 1;
   if (wanted > kMostParts) wanted = kMostParts;
-  // Tasks still busy with a job called off earlier are passed over.
+  // A task that still owes the answer of one earlier job is offered a part
+  // all the same: the part waits in its queue behind that job (a part called
+  // off earlier is skipped at once). A task owing more is passed over.
   uint32_t offered[kMostParts];
   uint32_t count = 0;
-  for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i)
-    if (takeArrivedAnswers(master->tasks[i])) offered[count++] = i;
+  for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i) {
+    takeArrivedAnswers(master->tasks[i]);
+    if (master->tasks[i].answersOwed <= 1) offered[count++] = i;
+  }
   const uint32_t parts = count + 1;
   for (uint32_t k = 0; k < count; ++k) {
     VLMPTaskRecord& rec = master->tasks[offered[k]];
@@ -240,10 +243,14 @@ uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount
   for (uint32_t k = 0; k < count; ++k) {
     VLMPTaskRecord& rec = master->tasks[offered[k]];
     uint32_t expected = kSharePosted;
-    if (rec.shareState.compare_exchange_strong(expected, kShareCalledOff, std::memory_order_acq_rel))
+    if (rec.shareState.compare_exchange_strong(expected, kShareCalledOff, std::memory_order_acq_rel)) {
       ++rec.answersOwed;  // it will answer without touching the context
-    else
+    } else {
+      // The part has started, so the task has reached this job: every
+      // answer it owes comes as soon as the part ends.
+      collectOwedAnswers(rec);
       awaitAnswer(rec.resultQueue);
+    }
   }
   return parts;
 }

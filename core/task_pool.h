@@ -156,10 +156,11 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master);
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
 // Shared work: each part takes items from a counter of the work's own until
 // none is left, so that any one part can finish all of it. The caller runs
-// part 0 itself and offers parts 1.. to tasks that are free (processorCount
-// parts at most, 64 at most). When the caller's part returns it waits for the
-// parts already running; parts not yet started are called off and never run
-// (their task's answer is taken before its next job). Returns the parts
+// part 0 itself and offers parts 1.. to the tasks (processorCount parts at
+// most, 64 at most), passing over a task that owes the answers of two earlier
+// jobs. When the caller's part returns it waits for the parts already
+// running; parts not yet started are called off and never run (their task's
+// answer is taken later). Returns the parts
 // offered, the caller's included; fewer may have run, so the work must not
 // count on any part but part 0 running. Parts run with nested pool calls
 // inline; they must not start band jobs. Without a pool, or on a pool task,

@@ -306,12 +306,25 @@ TEST_F(PoolFixture, SharedWorkCallsOffAHeldUpTask) {
   EXPECT_EQ(w->partCalls[1].load(), 0u);
   for (const std::atomic<uint8_t>& d : w->done) ASSERT_EQ(d.load(), 1);
   EXPECT_EQ(master.tasks[0].answersOwed, 1u);
+  // Still held up: offered the next part too, called off again; then, owing
+  // two answers, passed over for task 1.
+  auto again = std::make_unique<SharedItems>();
+  EXPECT_EQ(VLMPRunShared(TakeItems, again.get(), 2, &master), 2u);
+  EXPECT_EQ(master.tasks[0].answersOwed, 2u);
+  EXPECT_EQ(again->partCalls[1].load(), 0u);
+  auto third = std::make_unique<SharedItems>();
+  EXPECT_EQ(VLMPRunShared(TakeItems, third.get(), 2, &master), 2u);
+  EXPECT_EQ(master.tasks[0].answersOwed, 2u);
+  EXPECT_EQ(master.tasks[1].part, 1u);
+  for (const std::atomic<uint8_t>& d : third->done) ASSERT_EQ(d.load(), 1);
+  EXPECT_FALSE(sHeldTaskGaveUp.load());
   sHeldTaskMayGo = true;
-  // The held-up job's own answer, then the pool's next job collects the one owed.
+  // The held-up job's own answer, then the pool's next job collects the ones owed.
   ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, nullptr, nullptr, nullptr, 10000));
   VLMPTest(2, &master);
   EXPECT_EQ(master.tasks[0].answersOwed, 0u);
   EXPECT_EQ(w->partCalls[1].load(), 0u) << "a called-off part ran";
+  EXPECT_EQ(again->partCalls[1].load(), 0u) << "a called-off part ran";
   VLMPSetMediaWork(nullptr);
 }
 
