@@ -25,21 +25,24 @@ float X(int i) { return float(i) / float(kVLTableLastIndex); }
 // tables chain several gammas of which only some are moved.
 float Raise(float v, float e) { return e == 1.0f ? v : std::pow(v, e); }
 
-// Calls fill(t, i) for every index i of `tables` tables, the entries of all
-// of them shared out over the task pool in one run: a rebuild of several
-// tables wakes the pool once and keeps every task busy to the end. The caller
-// and the tasks take runs of entries from a shared counter, so a task that
-// starts late or is held up leaves its share to the others. Each entry
-// depends on its own table and index alone, so the tables come out the same
-// however the entries are split.
-template <class Fill>
-void ForEachEntry(int tables, Fill fill) {
+// Entries handed out at a time: about sixty microseconds of the longest
+// chains, small enough to even out the tasks, large enough that the counter
+// is touched rarely.
+constexpr int kRun = 1024;
+
+// Calls fill(t, from, to) for runs [from, to) of the indices of `tables`
+// tables, covering every index of every table once, the runs of all of them
+// shared out over the task pool in one go: a rebuild of several tables wakes
+// the pool once and keeps every task busy to the end. The caller and the
+// tasks take runs from a shared counter, so a task that starts late or is
+// held up leaves its share to the others. Each entry depends on its own
+// table and index alone, so the tables come out the same however the
+// entries are split.
+template <class FillRun>
+void ForEachRun(int tables, FillRun fill) {
   if (tables <= 0) return;
-  // About sixty microseconds of the longest chains a run: small enough to
-  // even out the tasks, large enough that the counter is touched rarely.
-  constexpr int kRun = 1024;
   struct Work {
-    Fill* fill;
+    FillRun* fill;
     int entries;
     std::atomic<int> next;
   } work{&fill, tables * kVLTableSize, {0}};
@@ -48,13 +51,19 @@ void ForEachEntry(int tables, Fill fill) {
     for (int first = w.next.fetch_add(kRun, std::memory_order_relaxed); first < w.entries;
          first = w.next.fetch_add(kRun, std::memory_order_relaxed)) {
       const int end = std::min(first + kRun, w.entries);
-      for (int t = first / kVLTableSize; t * kVLTableSize < end; ++t) {
-        const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
-        for (int i = from; i < to; ++i) (*w.fill)(t, i);
-      }
+      for (int t = first / kVLTableSize; t * kVLTableSize < end; ++t)
+        (*w.fill)(t, std::max(first - t * kVLTableSize, 0), std::min(end - t * kVLTableSize, kVLTableSize));
     }
   };
   VLMPRunShared(part, &work, gNumProcessors, &gVLMPMaster);
+}
+
+// Calls fill(t, i) for every index i of `tables` tables, over the task pool.
+template <class Fill>
+void ForEachEntry(int tables, Fill fill) {
+  ForEachRun(tables, [&](int t, int from, int to) {
+    for (int i = from; i < to; ++i) fill(t, i);
+  });
 }
 
 // Calls fill(i) for every index of one table, over the task pool.
@@ -104,16 +113,24 @@ void PlanChain(Chain* c, VLChainStageInputs* record) {
   }
 }
 
-// Builds the chains over the task pool.
+// Builds the chains over the task pool. A run of entries takes each
+// exponent in turn: the powers of one step are independent of one another,
+// so the processor overlaps them, where one entry's chain would wait on each
+// power before the next. Each entry still sees the same powers in the same
+// order.
 void BuildChains(const Chain* chains, int count) {
-  ForEachEntry(count, [chains](int t, int i) {
+  ForEachRun(count, [chains](int t, int from, int to) {
     const Chain& c = chains[t];
-    float v = c.start == 0 ? X(i) : c.stages[c.start - 1][i];
+    float v[kRun];
+    const int n = to - from;
+    for (int j = 0; j < n; ++j) v[j] = c.start == 0 ? X(from + j) : c.stages[c.start - 1][from + j];
     for (int k = c.start; k < c.count; ++k) {
-      v = Raise(v, c.exponents[k]);
-      if (k < c.kept) c.stages[k][i] = v;
+      const float e = c.exponents[k];
+      if (e != 1.0f)
+        for (int j = 0; j < n; ++j) v[j] = std::pow(v[j], e);
+      if (k < c.kept) std::copy(v, v + n, c.stages[k] + from);
     }
-    c.table[i] = v;
+    std::copy(v, v + n, c.table + from);
   });
 }
 
