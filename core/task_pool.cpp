@@ -36,10 +36,6 @@ void runTonalPreview(VLMPTaskRecord& r) {
   ProcessHMSPreviewWork(&r.previewSource, r.previewDestination, r.previewRowBytes, r.previewFormat);
 }
 
-void runFrameToPix(VLMPTaskRecord& r) {
-  FBTransferFBFrameToPixSSE(&r.toPixSource, nullptr, r.toPixDestination, r.toPixRowBytes, r.toPixFormat);
-}
-
 void runPixToFrame(VLMPTaskRecord& r) {
   FBTransferPixToFBFrameSSE(r.fromPixSource, r.fromPixRowBytes, r.fromPixPlaneStride, r.fromPixFormat,
                             &r.fromPixDestination);
@@ -78,7 +74,7 @@ const JobWork kJobWork[] = {
     runNothing,                  // 1 test
     runNothing,                  // 2 image pass, now shared work (job 12)
     runTonalPreview,             // 3
-    runFrameToPix,               // 4
+    runNothing,                  // 4 frame to pixels, now shared work (job 12)
     runPixToFrame,               // 5
     runPixToFramePremultiplied,  // 6
     runAlphaCopy,                // 7
@@ -405,12 +401,26 @@ void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels,
   VL_EngineLockGuard hold;
   uint32_t n = bandCount(master, processorCount, source->height);
   if (!n) return FBTransferFBFrameToPixSSE(source, nullptr, pixels, rowBytes, format);
-  runBands(master, n, kVLMPJobFrameToPix, source->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
-    rec.toPixSource = bandFrame(*source, first, rows);
-    rec.toPixDestination = advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes);
-    rec.toPixRowBytes = rowBytes;
-    rec.toPixFormat = format;
-  });
+  // Each row converts on its own, so runs of rows may go to any part.
+  struct ToPixWork {
+    const FBFrameStruct* source;
+    uint8_t* pixels;
+    uint32_t rowBytes;
+    FBPixFormat format;
+    uint32_t runRows;
+    std::atomic<uint32_t> next;  // first row not yet taken
+  } work{source, static_cast<uint8_t*>(pixels), rowBytes, format,
+         (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask), {0}};
+  auto part = [](void* context, uint32_t, uint32_t) {
+    ToPixWork& w = *static_cast<ToPixWork*>(context);
+    const uint32_t height = w.source->height;
+    for (uint32_t first = w.next.fetch_add(w.runRows, std::memory_order_relaxed); first < height;
+         first = w.next.fetch_add(w.runRows, std::memory_order_relaxed)) {
+      const FBFrameStruct band = bandFrame(*w.source, first, std::min(w.runRows, height - first));
+      FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(w.pixels, first, w.rowBytes), w.rowBytes, w.format);
+    }
+  };
+  VLMPRunShared(part, &work, n, master);
 }
 
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,

@@ -1,11 +1,12 @@
 // The task pool: one worker task per scheduled processor, each with its own
 // request and result queue. A job cuts a frame into bands of whole rows, one
 // per task, posts the job code to every task in order and waits for every
-// answer in the same order. Shared work (the image pass among it) instead
-// hands its items out in small runs from a shared counter, with the caller
-// taking part: no task idles while another finishes a slower band, and a
-// task that has not started by the time the work is done is called off
-// rather than waited for. Frames too small to split run on the caller.
+// answer in the same order. Shared work (the image pass and the conversion
+// of frames to pixels among it) instead hands its items out in small runs
+// from a shared counter, with the caller taking part: no task idles while
+// another finishes a slower band, and a task that has not started by the
+// time the work is done is called off rather than waited for. Frames too
+// small to split run on the caller.
 #pragma once
 
 #include "core/frame_buffer.h"
@@ -50,12 +51,6 @@ struct VLMPTaskRecord {
   MPQueue* requestQueue;
   MPQueue* resultQueue;
   uint32_t taskIndex;
-
-  // Frame-to-pixels job.
-  FBFrameStruct toPixSource;
-  uint8_t* toPixDestination;
-  uint32_t toPixRowBytes;
-  uint32_t toPixFormat;
 
   // Pixels-to-frame jobs (plain and premultiplied).
   const uint8_t* fromPixSource;
