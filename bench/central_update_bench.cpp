@@ -5,7 +5,7 @@
 // (a 960 x 540 display, as the window gives it beside the image, and one of
 // 1920 x 1080); and, to see where the time goes, the table rebuild of the
 // edit (and of a gamma edit, in the full correction and in a typical grade)
-// alone and the combo display alone.
+// alone, every table built from nothing, and the combo display alone.
 #include <benchmark/benchmark.h>
 
 #include "app/state/view_state.h"
@@ -91,6 +91,17 @@ void BM_SliderEditTablesGammaTypical(benchmark::State& state) {
   RunTableEdit(state, [](VL_SettingsStruct& s) -> float& { return s.rgb[0].gamma; }, bench::typicalGrade());
 }
 
+// Every table of the full correction built from nothing, as the first
+// update after a correction is loaded builds them.
+void BM_TableBuildFromNothing(benchmark::State& state) {
+  BenchUsePool(state.range(0));
+  const VL_SettingsStruct settings = bench::fullCorrection();
+  for (auto _ : state) {
+    VL_ForgetProcessingTableInputs();
+    benchmark::DoNotOptimize(VL_UpdateProcessingTables(&settings));
+  }
+}
+
 // The combo display of the result picture, nothing else.
 void BM_ComboDisplay(benchmark::State& state) {
   const uint32_t threads = BenchUsePool(state.range(0));
@@ -136,6 +147,7 @@ BENCHMARK(BM_SliderEditTablesGammaTypical)
     ->ArgName("threads")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_TableBuildFromNothing)->Arg(1)->Arg(8)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ComboDisplay)
     ->ArgsProduct({{1, 8}, {960, 1920}})
     ->ArgNames({"threads", "width"})

@@ -5,7 +5,9 @@
 // limits that would divide by zero take the nearest sensible value, so every
 // entry written is finite whatever the record holds.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/processing_tables_internal.h"
@@ -36,6 +38,76 @@ template <class Fill>
 void ForEachIndex(Fill fill) {
   ForEachEntry(1, [&](int, int i) { fill(i); });
 }
+
+// A table made by raising x to several exponents in turn. Values part way
+// along are kept: stage k holds x raised to the first k + 1 exponents. A
+// rebuild after an edit of a later exponent starts from the longest kept
+// stage whose exponents still lead the chain, and raises only from there: the
+// same operations on the same values, so the same entries, with fewer powers.
+constexpr int kMaxChain = 5;
+struct Chain {
+  float* table;
+  float exponents[kMaxChain];
+  int count;
+  float* stages[kVLMaxChainStages];
+  int kept;   // stages kept, fewer than count
+  int start;  // exponents already applied in the values the build starts from
+};
+
+Chain MakeChain(float* table, std::initializer_list<float> exponents, std::initializer_list<float*> stages) {
+  Chain c{};
+  c.table = table;
+  for (float e : exponents) c.exponents[c.count++] = e;
+  for (float* stage : stages)
+    if (c.kept < c.count - 1) c.stages[c.kept++] = stage;
+  return c;
+}
+
+// Sets where the chain's build starts from the stages' recorded exponents,
+// and records the exponents of the stages the build is about to write.
+void PlanChain(Chain* c, VLChainStageInputs* record) {
+  c->start = 0;
+  for (int k = c->kept; k-- > 0;) {
+    const VLTableInputs& in = record->inputs[k];
+    if (in.count == k + 1 && std::memcmp(in.values, c->exponents, sizeof(float) * size_t(k + 1)) == 0) {
+      c->start = k + 1;
+      break;
+    }
+  }
+  for (int k = c->start; k < c->kept; ++k) {
+    std::memcpy(record->inputs[k].values, c->exponents, sizeof(float) * size_t(k + 1));
+    record->inputs[k].count = k + 1;
+  }
+}
+
+// Builds the chains over the task pool. A run of entries takes each
+// exponent in turn: the powers of one step are independent of one another,
+// so the processor overlaps them, where one entry's chain would wait on each
+// power before the next. Each entry still sees the same powers in the same
+// order.
+void BuildChains(const Chain* chains, int count) {
+  VLForEachRun(count, [chains](int t, int from, int to) {
+    const Chain& c = chains[t];
+    float v[kVLTableRun];
+    const int n = to - from;
+    for (int j = 0; j < n; ++j) v[j] = c.start == 0 ? X(from + j) : c.stages[c.start - 1][from + j];
+    for (int k = c.start; k < c.count; ++k) {
+      const float e = c.exponents[k];
+      if (e != 1.0f)
+        for (int j = 0; j < n; ++j) v[j] = std::pow(v[j], e);
+      if (k < c.kept) std::copy(v, v + n, c.stages[k] + from);
+    }
+    std::copy(v, v + n, c.table + from);
+  });
+}
+
+// The kept stages of the chains, written and read by the builder alone.
+struct ChainStageStorage {
+  float rgb[4][3][kVLMaxChainStages][kVLTableSize];  // [tone][channel]
+  float ycbcrY[4][kVLTableSize];                     // [tone]
+  float levelsIn[3][kVLTableSize];                   // [channel]
+};
+ChainStageStorage gStages;
 
 // The HSL contrast curve at x with k = contrast x 0.01 around centre.
 float ContrastCurve(float x, float k, float centre) {
@@ -189,10 +261,7 @@ void VLBuildHueOffsets(const VL_SettingsStruct& s, VLFrameSettings* fs) {
 
 void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
   // The tables whose exponents changed, built together at the end.
-  struct Build {
-    float* table;
-    float exponents[5];
-  } builds[12];
+  Chain builds[12];
   int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const int r = kVLToneToRecordRange[tone];
@@ -235,9 +304,10 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
         static_assert(sizeof exponents / sizeof exponents[0] == 5);
         if (VLTableNeedsBuild(&gVLTableInputs.rgb[tone][c],
                               {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]})) {
-          Build& b = builds[buildCount++];
-          b.table = table;
-          std::copy(exponents, exponents + count, b.exponents);
+          Chain& b = builds[buildCount++];
+          b = MakeChain(table, {exponents[0], exponents[1], exponents[2], exponents[3], exponents[4]},
+                        {gStages.rgb[tone][c][0], gStages.rgb[tone][c][1]});
+          PlanChain(&b, &gVLTableInputs.rgbStages[tone][c]);
           if (tone != kVLToneMaster)
             gVLTableInputs.packedRGBRange[c] = false;
           else
@@ -246,11 +316,7 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
       }
     }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    float v = X(i);
-    for (float e : builds[t].exponents) v = Raise(v, e);
-    builds[t].table[i] = v;
-  });
+  BuildChains(builds, buildCount);
   for (int tone = 0; tone < 4; ++tone)
     for (int c = 0; c < 3; ++c)
       fs->rgb[tone].top[c] =
@@ -259,12 +325,7 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
 
 void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSettings* fs) {
   // The tables whose gammas changed, built together at the end.
-  struct Build {
-    float* table;
-    float inv;
-    bool luma;       // the Y table, which takes the range gamma too
-    float rangeInv;
-  } builds[12];
+  Chain builds[12];
   int buildCount = 0;
   for (int tone = 0; tone < 4; ++tone) {
     const VL_YCbCrControls& y = s.ycbcr[kVLToneToRecordRange[tone]];
@@ -290,16 +351,18 @@ void VLBuildYCbCrTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSet
       const float inv = out.channelInvGamma[c];
       // Only the Y table takes the range gamma.
       if (buildTables && VLTableNeedsBuild(&gVLTableInputs.ycbcr[tone][c], {inv, c == 0 ? out.invGamma : 1.0f})) {
-        builds[buildCount++] = {table, inv, c == 0, out.invGamma};
+        Chain& b = builds[buildCount++];
+        if (c == 0) {
+          b = MakeChain(table, {inv, out.invGamma}, {gStages.ycbcrY[tone]});
+          PlanChain(&b, &gVLTableInputs.ycbcrStages[tone]);
+        } else {
+          b = MakeChain(table, {inv}, {});
+        }
         if (tone != kVLToneMaster) gVLTableInputs.packedYCbCrRange[c] = false;
       }
     }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    const Build& b = builds[t];
-    const float v = Raise(X(i), b.inv);
-    b.table[i] = b.luma ? Raise(v, b.rangeInv) : v;
-  });
+  BuildChains(builds, buildCount);
   for (int tone = 0; tone < 4; ++tone)
     for (int c = 0; c < 3; ++c)
       fs->ycbcr[tone].top[c] =
@@ -317,10 +380,7 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
   const float fm = on && m.enable != 0 ? LevelsExponent(m) : 1.0f;
   VLLevelsFrameSettings& out = fs->levels;
   // The input tables whose exponents changed, built together at the end.
-  struct Build {
-    int channel;
-    float fc, fm;
-  } builds[3];
+  Chain builds[3];
   int buildCount = 0;
   for (int c = 0; c < 3; ++c) {
     const VL_LevelControls& lv = s.levels[kVLLevelsRed + c];
@@ -335,11 +395,13 @@ void VLBuildLevels(const VL_SettingsStruct& s, VLFrameSettings* fs) {
     out.outOffset[c] = Bounded(mOutBlack + outBlack);
     const float fc = on && lv.enable != 0 ? LevelsExponent(lv) : 1.0f;
     out.inExponent[c] = fc * fm;
-    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) builds[buildCount++] = {c, fc, fm};
+    if (on && VLTableNeedsBuild(&gVLTableInputs.levelsIn[c], {fc, fm})) {
+      Chain& b = builds[buildCount++];
+      b = MakeChain(gVLTableStorage.levelsIn[c], {fc, fm}, {gStages.levelsIn[c]});
+      PlanChain(&b, &gVLTableInputs.levelsInStages[c]);
+    }
   }
-  ForEachEntry(buildCount, [&](int t, int i) {
-    gVLTableStorage.levelsIn[builds[t].channel][i] = Raise(Raise(X(i), builds[t].fc), builds[t].fm);
-  });
+  BuildChains(builds, buildCount);
   for (int c = 0; c < 3; ++c) out.inTop[c] = GammaTop(gVLTableStorage.levelsIn[c]);
 }
 

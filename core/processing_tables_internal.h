@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <initializer_list>
 
 #include "core/processing_tables.h"
@@ -49,6 +50,14 @@ struct VLTableInputs {
   int32_t count;
 };
 
+// The exponents behind the values a gamma chain keeps part way along (its
+// stages): stage k holds x raised to the chain's first k + 1 exponents, which
+// inputs[k] records. count 0: unknown.
+constexpr int kVLMaxChainStages = 2;
+struct VLChainStageInputs {
+  VLTableInputs inputs[kVLMaxChainStages];
+};
+
 // The last inputs of every table of VLTableStorage, and which packed groups
 // were packed from their tables as they are now. All zero (the state before
 // the first build) means every table is unknown and every group due.
@@ -59,6 +68,11 @@ struct VLTableInputsRecord {
   VLTableInputs levelsIn[3];
   VLTableInputs secondary[6];
   VLTableInputs linearization;  // both linearization tables
+  // The kept stages of the RGB chains, the Y'CbCr Y chains and the levels
+  // input chains.
+  VLChainStageInputs rgbStages[4][3];    // [tone][channel]
+  VLChainStageInputs ycbcrStages[4];     // [tone], the Y table's
+  VLChainStageInputs levelsInStages[3];  // [channel]
   bool rgbCurvesValid, hslCurvesValid, lumaRangesValid;
   VL_CurveControls rgbCurves[4];
   VL_CurveControls hslCurves[3];
@@ -93,22 +107,29 @@ VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength);
 // task pool in one run: a rebuild of several tables wakes the pool once and
 // keeps every task busy to the end. Each entry depends on its own table and
 // index alone, so the tables come out the same however the entries are split.
+// Entries handed out at a time (the longest run VLForEachRun hands fill):
+// about sixty microseconds of the longest chains, small enough to even out
+// the tasks, large enough that the counter is touched rarely.
+constexpr int kVLTableRun = 1024;
+
 template <class FillRun>
 void VLForEachRun(int tables, FillRun fill) {
   if (tables <= 0) return;
   struct Work {
     FillRun* fill;
-    int tables;
-  } work{&fill, tables};
-  auto part = [](void* context, uint32_t p, uint32_t parts) {
-    const Work& w = *static_cast<const Work*>(context);
-    const auto [first, end] = VLMPPartOf(w.tables * kVLTableSize, p, parts);
-    for (int t = first / kVLTableSize; t < w.tables && t * kVLTableSize < end; ++t) {
-      const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
-      (*w.fill)(t, from, to);
+    int entries;
+    std::atomic<int> next;
+  } work{&fill, tables * kVLTableSize, {0}};
+  auto part = [](void* context, uint32_t, uint32_t) {
+    Work& w = *static_cast<Work*>(context);
+    for (int first = w.next.fetch_add(kVLTableRun, std::memory_order_relaxed); first < w.entries;
+         first = w.next.fetch_add(kVLTableRun, std::memory_order_relaxed)) {
+      const int end = std::min(first + kVLTableRun, w.entries);
+      for (int t = first / kVLTableSize; t * kVLTableSize < end; ++t)
+        (*w.fill)(t, std::max(first - t * kVLTableSize, 0), std::min(end - t * kVLTableSize, kVLTableSize));
     }
   };
-  VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
+  VLMPRunShared(part, &work, gNumProcessors, &gVLMPMaster);
 }
 
 // Section builders; each reads the neutralised working copy of the record and

@@ -9,6 +9,7 @@
 #include "core/tonal_preview.h"
 #include "platform/mp_task.h"
 
+#include <algorithm>
 #include <atomic>
 #include <type_traits>
 #include <cstdlib>
@@ -31,22 +32,8 @@ using JobWork = void (*)(VLMPTaskRecord& r);
 
 void runNothing(VLMPTaskRecord&) {}
 
-void runProcessImage(VLMPTaskRecord& r) {
-  VLMPRowChunks& chunks = *r.imageChunks;
-  for (;;) {
-    uint32_t first = chunks.next.fetch_add(chunks.chunkRows, std::memory_order_relaxed);
-    if (first >= chunks.rows) return;
-    uint32_t rows = chunks.rows - first < chunks.chunkRows ? chunks.rows - first : chunks.chunkRows;
-    VL_RunPassRows(*r.imageSetup, &r.imageSource, &r.imageDestination, first, rows);
-  }
-}
-
 void runTonalPreview(VLMPTaskRecord& r) {
   ProcessHMSPreviewWork(&r.previewSource, r.previewDestination, r.previewRowBytes, r.previewFormat);
-}
-
-void runFrameToPix(VLMPTaskRecord& r) {
-  FBTransferFBFrameToPixSSE(&r.toPixSource, nullptr, r.toPixDestination, r.toPixRowBytes, r.toPixFormat);
 }
 
 void runPixToFrame(VLMPTaskRecord& r) {
@@ -70,13 +57,24 @@ void runLUTTransform(VLMPTaskRecord& r) {
 
 void runPart(VLMPTaskRecord& r) { r.partWork(r.partContext, r.part, r.parts); }
 
+// States of a shared part on its task.
+enum : uint32_t { kShareIdle = 0, kSharePosted = 1, kShareStarted = 2, kShareCalledOff = 3 };
+
+// The part runs only if the caller has not called it off: the caller's
+// context may be gone by then.
+void runShared(VLMPTaskRecord& r) {
+  uint32_t expected = kSharePosted;
+  if (r.shareState.compare_exchange_strong(expected, kShareStarted, std::memory_order_acq_rel))
+    r.partWork(r.partContext, r.part, r.parts);
+}
+
 // Work by job code; null entries end the task.
 const JobWork kJobWork[] = {
     nullptr,                     // 0
     runNothing,                  // 1 test
-    runProcessImage,             // 2
+    runNothing,                  // 2 image pass, now shared work (job 12)
     runTonalPreview,             // 3
-    runFrameToPix,               // 4
+    runNothing,                  // 4 frame to pixels, now shared work (job 12)
     runPixToFrame,               // 5
     runPixToFramePremultiplied,  // 6
     runAlphaCopy,                // 7
@@ -84,6 +82,7 @@ const JobWork kJobWork[] = {
     nullptr,                     // 9 media request, posted only by the grading application
     runNothing,                  // 10
     runPart,                     // 11
+    runShared,                   // 12
 };
 
 // How many tasks a job over `rows` rows uses; 0 when it should run inline.
@@ -128,6 +127,13 @@ void collectOwedAnswers(VLMPTaskRecord& rec) {
     awaitAnswer(rec.resultQueue);
 }
 
+// Takes the answers of called-off or timed-out jobs that have arrived,
+// without waiting.
+void takeArrivedAnswers(VLMPTaskRecord& rec) {
+  while (rec.answersOwed > 0 && MPWaitOnQueue(rec.resultQueue, nullptr, nullptr, nullptr, 0) == kQVNoErr)
+    --rec.answersOwed;
+}
+
 // Posts `code` to tasks 0..n-1 after fill(record, firstRow, rows) for each,
 // then waits for every answer in task order.
 template <class Fill>
@@ -168,14 +174,22 @@ QVStatus VLMPRunMediaJob(VLMPMaster* master, uint32_t taskIndex, int32_t request
   return kQVNoErr;
 }
 
+namespace {
+
+// Work split again on one of the pool's tasks (or in the caller's part of
+// shared work) runs there whole: the tasks may be busy with the job it is
+// part of, and the engine lock is held by that job's caller. True when it ran.
+bool ranWholeOnTask(VLMPPartWork work, void* context) {
+  if (!tOnPoolTask) return false;
+  work(context, 0, 1);
+  return true;
+}
+
+}  // namespace
+
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
   if (!work) return 0;
-  // On a task the caller's hold of the engine lock is another thread's, so
-  // the work runs here without taking it.
-  if (tOnPoolTask) {
-    work(context, 0, 1);
-    return 1;
-  }
+  if (ranWholeOnTask(work, context)) return 1;
   VL_EngineLockGuard hold;
   uint32_t n = master && master->tasks ? (processorCount < master->taskCount ? processorCount : master->taskCount) : 1;
   if (n < 2) {
@@ -189,6 +203,52 @@ uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount,
     rec.parts = n;
   });
   return n;
+}
+
+uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master) {
+  if (!work) return 0;
+  if (ranWholeOnTask(work, context)) return 1;
+  VL_EngineLockGuard hold;
+  constexpr uint32_t kMostParts = 64;
+  uint32_t wanted = master && master->tasks ? processorCount : 1;
+  if (wanted > kMostParts) wanted = kMostParts;
+  // A task that still owes the answer of one earlier job is offered a part
+  // all the same: the part waits in its queue behind that job (a part called
+  // off earlier is skipped at once). A task owing more is passed over.
+  uint32_t offered[kMostParts];
+  uint32_t count = 0;
+  for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i) {
+    takeArrivedAnswers(master->tasks[i]);
+    if (master->tasks[i].answersOwed <= 1) offered[count++] = i;
+  }
+  const uint32_t parts = count + 1;
+  for (uint32_t k = 0; k < count; ++k) {
+    VLMPTaskRecord& rec = master->tasks[offered[k]];
+    rec.taskIndex = offered[k];
+    rec.partWork = work;
+    rec.partContext = context;
+    rec.part = k + 1;
+    rec.parts = parts;
+    rec.shareState.store(kSharePosted, std::memory_order_release);
+    post(rec.requestQueue, kVLMPJobShared);
+  }
+  // The caller's part, with nested pool calls inline as on a task.
+  tOnPoolTask = true;
+  work(context, 0, parts);
+  tOnPoolTask = false;
+  for (uint32_t k = 0; k < count; ++k) {
+    VLMPTaskRecord& rec = master->tasks[offered[k]];
+    uint32_t expected = kSharePosted;
+    if (rec.shareState.compare_exchange_strong(expected, kShareCalledOff, std::memory_order_acq_rel)) {
+      ++rec.answersOwed;  // it will answer without touching the context
+    } else {
+      // The part has started, so the task has reached this job: every
+      // answer it owes comes as soon as the part ends.
+      collectOwedAnswers(rec);
+      awaitAnswer(rec.resultQueue);
+    }
+  }
+  return parts;
 }
 
 void VLMPSetProcessorCountOverride(uint32_t count) { sProcessorOverride.store(count); }
@@ -300,21 +360,25 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
   if (source->height != destination->height || source->rowBytes != destination->rowBytes) n = 0;
   if (!n) return ProcessImageSSE(source, destination, word1, 0, word2, &gFrameSettings);
   // Every pixel's result depends on that pixel alone, so chunks may run in
-  // any order on any task. About sixteen chunks a task keep the last ones
-  // short enough that the tasks finish together.
+  // any order on any task. About sixteen chunks a part keep the last ones
+  // short enough that the parts finish together.
   (void)word1, (void)word2;
-  VLPassSetup setup;
-  VL_PreparePass(gFrameSettings, &setup);
-  VLMPRowChunks chunks;
-  chunks.next.store(0, std::memory_order_relaxed);
-  chunks.rows = source->height;
-  chunks.chunkRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
-  runBands(master, n, kVLMPJobProcessImage, source->height, [&](VLMPTaskRecord& rec, uint32_t, uint32_t) {
-    rec.imageSource = *source;
-    rec.imageDestination = *destination;
-    rec.imageSetup = &setup;
-    rec.imageChunks = &chunks;
-  });
+  struct PassWork {
+    const FBFrameStruct* source;
+    FBFrameStruct* destination;
+    VLPassSetup setup;
+    std::atomic<uint32_t> next;  // first row not yet taken
+    uint32_t chunkRows;
+  } work{source, destination, {}, {0}, (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask)};
+  VL_PreparePass(gFrameSettings, &work.setup);
+  auto part = [](void* context, uint32_t, uint32_t) {
+    PassWork& w = *static_cast<PassWork*>(context);
+    const uint32_t rows = w.source->height;
+    for (uint32_t first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed); first < rows;
+         first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed))
+      VL_RunPassRows(w.setup, w.source, w.destination, first, std::min(w.chunkRows, rows - first));
+  };
+  VLMPRunShared(part, &work, n, master);
 }
 
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
@@ -337,12 +401,26 @@ void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels,
   VL_EngineLockGuard hold;
   uint32_t n = bandCount(master, processorCount, source->height);
   if (!n) return FBTransferFBFrameToPixSSE(source, nullptr, pixels, rowBytes, format);
-  runBands(master, n, kVLMPJobFrameToPix, source->height, [&](VLMPTaskRecord& rec, uint32_t first, uint32_t rows) {
-    rec.toPixSource = bandFrame(*source, first, rows);
-    rec.toPixDestination = advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes);
-    rec.toPixRowBytes = rowBytes;
-    rec.toPixFormat = format;
-  });
+  // Each row converts on its own, so runs of rows may go to any part.
+  struct ToPixWork {
+    const FBFrameStruct* source;
+    uint8_t* pixels;
+    uint32_t rowBytes;
+    FBPixFormat format;
+    uint32_t runRows;
+    std::atomic<uint32_t> next;  // first row not yet taken
+  } work{source, static_cast<uint8_t*>(pixels), rowBytes, format,
+         (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask), {0}};
+  auto part = [](void* context, uint32_t, uint32_t) {
+    ToPixWork& w = *static_cast<ToPixWork*>(context);
+    const uint32_t height = w.source->height;
+    for (uint32_t first = w.next.fetch_add(w.runRows, std::memory_order_relaxed); first < height;
+         first = w.next.fetch_add(w.runRows, std::memory_order_relaxed)) {
+      const FBFrameStruct band = bandFrame(*w.source, first, std::min(w.runRows, height - first));
+      FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(w.pixels, first, w.rowBytes), w.rowBytes, w.format);
+    }
+  };
+  VLMPRunShared(part, &work, n, master);
 }
 
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,

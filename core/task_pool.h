@@ -1,9 +1,12 @@
 // The task pool: one worker task per scheduled processor, each with its own
 // request and result queue. A job cuts a frame into bands of whole rows, one
 // per task, posts the job code to every task in order and waits for every
-// answer in the same order. The image pass instead hands its rows out in small
-// chunks from a shared counter, so that no task idles while another finishes
-// a slower band. Frames too small to split run on the caller.
+// answer in the same order. Shared work (the image pass and the conversion
+// of frames to pixels among it) instead hands its items out in small runs
+// from a shared counter, with the caller taking part: no task idles while
+// another finishes a slower band, and a task that has not started by the
+// time the work is done is called off rather than waited for. Frames too
+// small to split run on the caller.
 #pragma once
 
 #include "core/frame_buffer.h"
@@ -14,14 +17,6 @@
 struct MPTask;
 struct MPQueue;
 struct VLPassSetup;
-
-// Rows of one job handed out a chunk at a time: each task takes the next
-// chunk until none is left.
-struct VLMPRowChunks {
-  std::atomic<uint32_t> next;  // first row not yet taken
-  uint32_t rows;               // rows of the frame
-  uint32_t chunkRows;          // rows taken at a time, at least 1
-};
 
 // Job codes posted to a task's request queue.
 enum : int32_t {
@@ -35,7 +30,8 @@ enum : int32_t {
   kVLMPJobLUTTransform = 8,
   kVLMPJobMedia = 9,
   kVLMPJobNothing = 10,
-  kVLMPJobPart = 11,  // one part of a caller's work (VLMPRunParts)
+  kVLMPJobPart = 11,    // one part of a caller's work (VLMPRunParts)
+  kVLMPJobShared = 12,  // one part of shared work (VLMPRunShared), unless called off first
 };
 
 // Work its caller split into `parts` parts; each call does part `part`.
@@ -55,19 +51,6 @@ struct VLMPTaskRecord {
   MPQueue* requestQueue;
   MPQueue* resultQueue;
   uint32_t taskIndex;
-
-  // Image job: the whole frames, the pass prepared once for every task and
-  // the shared row counter.
-  FBFrameStruct imageSource;
-  FBFrameStruct imageDestination;
-  const VLPassSetup* imageSetup;
-  VLMPRowChunks* imageChunks;
-
-  // Frame-to-pixels job.
-  FBFrameStruct toPixSource;
-  uint8_t* toPixDestination;
-  uint32_t toPixRowBytes;
-  uint32_t toPixFormat;
 
   // Pixels-to-frame jobs (plain and premultiplied).
   const uint8_t* fromPixSource;
@@ -104,6 +87,9 @@ struct VLMPTaskRecord {
   void* partContext;
   uint32_t part;
   uint32_t parts;
+  // Shared job: posted, started by the task, or called off by the caller;
+  // whichever of the last two comes first decides whether the part runs.
+  std::atomic<uint32_t> shareState;
   // Media job of the grading application: request code, its arguments and
   // the result the request leaves.
   int32_t mediaRequest;
@@ -163,8 +149,21 @@ void VLMPTest(uint32_t processorCount, VLMPMaster* master);
 // runs work(context, 0, 1) on the caller and returns 1. The parts must touch
 // disjoint data or synchronise themselves.
 uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
-// The image pass in row chunks over the tasks (the frames must have the same
-// height and row bytes; otherwise the pass runs on the caller).
+// Shared work: each part takes items from a counter of the work's own until
+// none is left, so that any one part can finish all of it. The caller runs
+// part 0 itself and offers parts 1.. to the tasks (processorCount parts at
+// most, 64 at most), passing over a task that owes the answers of two earlier
+// jobs. When the caller's part returns it waits for the parts already
+// running; parts not yet started are called off and never run (their task's
+// answer is taken later). Returns the parts
+// offered, the caller's included; fewer may have run, so the work must not
+// count on any part but part 0 running. Parts run with nested pool calls
+// inline; they must not start band jobs. Without a pool, or on a pool task,
+// work(context, 0, 1) runs on the caller and 1 is returned.
+uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
+// The image pass in row chunks over the tasks as shared work (the frames
+// must have the same height and row bytes; otherwise the pass runs on the
+// caller).
 void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destination, uint64_t word1,
                             uint64_t word2, uint32_t processorCount, VLMPMaster* master);
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,

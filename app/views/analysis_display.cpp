@@ -38,9 +38,12 @@ TKRect LocalBounds(TKControl* pane) {
 
 void DrawAnalysisPanes(bool drawNow) {
   if (!gScopePicture) return;
-  ScopeFillRect(gScopePicture, TKMakeRect(0, 0, TKImageWidth(gScopePicture), TKImageHeight(gScopePicture)),
-                kScopeBlackPixel);
   const ScopeKind* kind = ScopeKindOfPane(gAnalysisPaneKind);
+  // A kind that fills the picture itself is spared a fill of every pixel
+  // that it would only fill again.
+  if (!kind || !kind->draw || !kind->clearsRect)
+    ScopeFillRect(gScopePicture, TKMakeRect(0, 0, TKImageWidth(gScopePicture), TKImageHeight(gScopePicture)),
+                  kScopeBlackPixel);
   if (!kind || !kind->draw) return;  // the reference pane and the gallery are drawn elsewhere
   kind->draw(*kind, gScopePicture, nullptr, ScopeInputPicture(), false);
   if (TKControl* pane = gAnalysisPanes[kind->pane]) DrawOrInvalidateImagePane(pane, drawNow);

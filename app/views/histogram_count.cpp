@@ -1,5 +1,6 @@
 // Histogram counting and statistics.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -52,18 +53,20 @@ struct ValueCounts {
   uint32_t value[2][4][256];
 };
 
+// Rows counted at a time; the caller and the tasks take runs of them from a
+// counter (shared work), each part into counts of its own.
+constexpr int32_t kCountRun = 16;
+
 struct CountJob {
   const uint8_t* base;
   size_t rowBytes;
   int32_t rows, columns, rowStep, columnStep;
   const uint8_t* luma;
   std::vector<ValueCounts>* parts;
+  std::atomic<int32_t> next{0};  // first row not yet counted
 };
 
-void CountRows(void* context, uint32_t part, uint32_t parts) {
-  const CountJob& job = *static_cast<const CountJob*>(context);
-  ValueCounts& c = (*job.parts)[part];
-  const auto [first, end] = VLMPPartOf(job.rows, part, parts);
+void CountRun(const CountJob& job, ValueCounts& c, int32_t first, int32_t end) {
   const uint8_t* luma = job.luma;
   for (int32_t y = first; y < end; ++y) {
     const uint8_t* px = job.base + size_t(y) * size_t(job.rowStep) * job.rowBytes;
@@ -79,6 +82,13 @@ void CountRows(void* context, uint32_t part, uint32_t parts) {
   }
 }
 
+void CountRows(void* context, uint32_t part, uint32_t) {
+  CountJob& job = *static_cast<CountJob*>(context);
+  ValueCounts& c = (*job.parts)[part];
+  for (int32_t first = job.next.fetch_add(kCountRun); first < job.rows; first = job.next.fetch_add(kCountRun))
+    CountRun(job, c, first, std::min(first + kCountRun, job.rows));
+}
+
 // Counts every columnStep-th pixel of every rowStep-th row.
 void CountPicture(TKImage* picture, HistogramRequest* request, int32_t columnStep, int32_t rowStep) {
   if (!picture || !request || !ValidBins(request->binCount)) return;
@@ -92,11 +102,12 @@ void CountPicture(TKImage* picture, HistogramRequest* request, int32_t columnSte
   job.base = TKImagePixels(picture);
   job.rowBytes = size_t(TKImageRowBytes(picture));
   // Rows are counted in parts on the task pool, each part by code value;
-  // the parts' counts then go into the bins.
+  // the parts' counts then go into the bins (a part that did not run counted
+  // nothing).
   const uint32_t wanted = uint32_t(std::clamp(job.rows / 64, 1, int32_t(gNumProcessors)));
   std::vector<ValueCounts> parts(wanted);
   job.parts = &parts;
-  const uint32_t used = VLMPRunParts(CountRows, &job, wanted, &gVLMPMaster);
+  const uint32_t used = VLMPRunShared(CountRows, &job, wanted, &gVLMPMaster);
   for (int channel = 0; channel < 4; ++channel) {
     uint32_t* counts = request->counts[channel];
     if (!counts) continue;

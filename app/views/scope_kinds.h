@@ -26,6 +26,7 @@ struct ScopeKind {
   ImagePaneMask viewPane; // the pane's redraw bit; 0 when it has no pane on the scope picture
   bool zooms;             // the mouse wheel and the menus zoom it
   ScopeDrawProc draw;     // null when drawn elsewhere (the reference pane, the gallery)
+  bool clearsRect;        // the draw first fills its whole rect black, so nothing need clear it before
 };
 
 // The rows' draw procedures.
@@ -36,19 +37,19 @@ void DrawHistogramsKind(const ScopeKind& kind, TKImage* target, const TKRect* re
 void DrawToneCurveKind(const ScopeKind& kind, TKImage* target, const TKRect* rect, TKImage* picture, bool inCombo);
 
 inline constexpr ScopeKind kScopeKinds[] = {
-    {kAnalysisCombo, 0, "Combo", kPaneComboAnalysis, false, DrawComboKind},
-    {kAnalysisReference, 0, "Reference", 0, false, nullptr},
-    {kAnalysisLumaWFM, 1, "Luma WFM", kPaneLumaWFM, false, DrawWaveformKind},
-    {kAnalysisYCWFM, 2, "YC WFM", kPaneYCWFM, false, DrawWaveformKind},
-    {kAnalysisRGBWFM, 3, "RGB WFM", kPaneRGBWFM, false, DrawWaveformKind},
-    {kAnalysisGBRWFM, 4, "GBR WFM", kPaneGBRWFM, false, DrawWaveformKind},
-    {kAnalysisYRGBWFM, 5, "YRGB WFM", kPaneYRGBWFM, false, DrawWaveformKind},
-    {kAnalysisYCbCrWFM, 6, "YCbCr WFM", kPaneYCbCrWFM, false, DrawWaveformKind},
-    {kAnalysisOverlayWFM, 7, "Overlay WFM", kPaneOverlayWFM, false, DrawWaveformKind},
-    {kAnalysisVectorscope, 8, "Vectorscope", kPaneVectorscope, true, DrawVectorscopeKind},
-    {kAnalysisHistograms, 9, "Histograms", kPaneHistograms, false, DrawHistogramsKind},
-    {kAnalysisToneCurve, 10, "Tone Curve", kPaneToneCurve, false, DrawToneCurveKind},
-    {kAnalysisGallery, 0, "Gallery", 0, false, nullptr},
+    {kAnalysisCombo, 0, "Combo", kPaneComboAnalysis, false, DrawComboKind, true},
+    {kAnalysisReference, 0, "Reference", 0, false, nullptr, false},
+    {kAnalysisLumaWFM, 1, "Luma WFM", kPaneLumaWFM, false, DrawWaveformKind, false},
+    {kAnalysisYCWFM, 2, "YC WFM", kPaneYCWFM, false, DrawWaveformKind, false},
+    {kAnalysisRGBWFM, 3, "RGB WFM", kPaneRGBWFM, false, DrawWaveformKind, false},
+    {kAnalysisGBRWFM, 4, "GBR WFM", kPaneGBRWFM, false, DrawWaveformKind, false},
+    {kAnalysisYRGBWFM, 5, "YRGB WFM", kPaneYRGBWFM, false, DrawWaveformKind, false},
+    {kAnalysisYCbCrWFM, 6, "YCbCr WFM", kPaneYCbCrWFM, false, DrawWaveformKind, false},
+    {kAnalysisOverlayWFM, 7, "Overlay WFM", kPaneOverlayWFM, false, DrawWaveformKind, false},
+    {kAnalysisVectorscope, 8, "Vectorscope", kPaneVectorscope, true, DrawVectorscopeKind, false},
+    {kAnalysisHistograms, 9, "Histograms", kPaneHistograms, false, DrawHistogramsKind, true},
+    {kAnalysisToneCurve, 10, "Tone Curve", kPaneToneCurve, false, DrawToneCurveKind, true},
+    {kAnalysisGallery, 0, "Gallery", 0, false, nullptr, false},
 };
 inline constexpr int32_t kScopeKindCount = int32_t(std::size(kScopeKinds));
 

@@ -4,6 +4,7 @@
 #include "app/views/vectorscope.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -176,51 +177,57 @@ struct GridBounds {
   int32_t left, top, right, bottom;
 };
 
+// Rows are taken in runs from a counter by the caller and the tasks alike
+// (shared work), both for counting and for laying the trace in: a task held
+// up leaves its rows to the others. Which part counts a row does not matter,
+// as the capped counts sum to the same.
+constexpr int32_t kCountRun = 8;   // sampled rows
+constexpr int32_t kApplyRun = 16;  // rows of the rectangle
+
 struct CountJob {
   const TracePlan* plan;
   const TKRect* rect;
   const HitTables* tables;
   const ScopeBackdrop* backdrop;
-  uint8_t* counts;  // one W x H grid per counting task, back to back, zero between draws
+  uint8_t* counts;  // one W x H grid per counting part, back to back, zero between draws
   size_t gridBytes;
-  uint32_t grids;   // counting tasks
+  uint32_t grids;   // counting parts
   int32_t countsWidth;
   GridBounds* bounds;  // one per grid
+  std::atomic<int32_t> nextCount{0};  // first sampled row not yet counted
+  std::atomic<int32_t> nextApply{0};  // first rectangle row (from yMin) not yet laid in
 };
 
-void CountPart(void* context, uint32_t part, uint32_t parts) {
-  const CountJob& job = *static_cast<const CountJob*>(context);
+void CountPart(void* context, uint32_t part, uint32_t) {
+  CountJob& job = *static_cast<CountJob*>(context);
   const TracePlan& t = *job.plan;
-  const auto [first, end] = VLMPPartOf(t.sampledRows, part, parts);
   uint8_t* counts = job.counts + size_t(part) * job.gridBytes;
   const int32_t width = job.countsWidth;
   int32_t left = t.xEnd, top = t.yEnd, right = t.xMin, bottom = t.yMin;
-  ForEachDot(t, first, end, [&](int32_t dx, int32_t dy) {
-    uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
-    c = uint8_t(c + (c < kHitCap));
-    left = std::min(left, dx);
-    right = std::max(right, dx + 1);
-    top = std::min(top, dy);
-    bottom = std::max(bottom, dy + 1);
-  });
+  for (int32_t first = job.nextCount.fetch_add(kCountRun); first < t.sampledRows;
+       first = job.nextCount.fetch_add(kCountRun))
+    ForEachDot(t, first, std::min(first + kCountRun, t.sampledRows), [&](int32_t dx, int32_t dy) {
+      uint8_t& c = counts[size_t(dy) * size_t(width) + size_t(dx)];
+      c = uint8_t(c + (c < kHitCap));
+      left = std::min(left, dx);
+      right = std::max(right, dx + 1);
+      top = std::min(top, dy);
+      bottom = std::max(bottom, dy + 1);
+    });
   job.bounds[part] = GridBounds{left, top, right, bottom};
 }
 
-// Rows of the rectangle: backdrop copied in, counted pixels replaced by
-// their trace colour, every grid's counts cleared for the next draw.
-void ApplyPart(void* context, uint32_t part, uint32_t parts) {
-  const CountJob& job = *static_cast<const CountJob*>(context);
+// Rows [first, end) of the rectangle: backdrop copied in, counted pixels
+// replaced by their trace colour, every grid's counts cleared for the next
+// draw. summed: a row of sums, when there are several grids.
+void ApplyRows(const CountJob& job, int32_t first, int32_t end, std::vector<uint8_t>& summed) {
   const TracePlan& t = *job.plan;
-  const int32_t rows = t.yEnd - t.yMin;
-  const VLMPPartItems share = VLMPPartOf(rows, part, parts);
-  const int32_t first = t.yMin + share.first, end = t.yMin + share.end;
   TKImage* target = t.p->target;
   uint8_t* dstBase = TKImagePixels(target);
   const size_t dstRowBytes = size_t(TKImageRowBytes(target));
   const uint8_t* srcBase = TKImagePixels(job.backdrop->image);
   const size_t srcRowBytes = size_t(TKImageRowBytes(job.backdrop->image));
   const size_t span = size_t(t.xEnd - t.xMin);
-  std::vector<uint8_t> summed(job.grids > 1 ? span : 0);
   for (int32_t y = first; y < end; ++y) {
     const uint32_t* src = reinterpret_cast<const uint32_t*>(srcBase + size_t(y) * srcRowBytes) + t.xMin;
     uint32_t* dst = reinterpret_cast<uint32_t*>(dstBase + size_t(job.rect->top + y) * dstRowBytes) +
@@ -264,6 +271,16 @@ void ApplyPart(void* context, uint32_t part, uint32_t parts) {
   }
 }
 
+// The rows of the rectangle, in runs.
+void ApplyPart(void* context, uint32_t, uint32_t) {
+  CountJob& job = *static_cast<CountJob*>(context);
+  const TracePlan& t = *job.plan;
+  const int32_t rows = t.yEnd - t.yMin;
+  std::vector<uint8_t> summed(job.grids > 1 ? size_t(t.xEnd - t.xMin) : 0);
+  for (int32_t first = job.nextApply.fetch_add(kApplyRun); first < rows; first = job.nextApply.fetch_add(kApplyRun))
+    ApplyRows(job, t.yMin + first, t.yMin + std::min(first + kApplyRun, rows), summed);
+}
+
 // Copies the backdrop into the rectangle with the trace laid in.
 void PlotTrace(const VectorscopeParams& p, const TKRect& rect, const VectorscopeScales& scales,
                const ScopeBackdrop& backdrop) {
@@ -293,13 +310,13 @@ void PlotTrace(const VectorscopeParams& p, const TKRect& rect, const Vectorscope
   // A grid whose part does not run keeps empty bounds.
   std::vector<GridBounds> bounds(grids, GridBounds{0, 0, 0, 0});
   CountJob job{&plan, &rect, &tables, &backdrop, counts.data(), gridBytes, grids, w, bounds.data()};
-  // Part i counts into grid i; a pool that runs fewer parts than asked
-  // leaves the other grids at zero.
-  VLMPRunParts(CountPart, &job, grids, &gVLMPMaster);
+  // Part i counts into grid i; a part that does not run leaves its grid at
+  // zero.
+  VLMPRunShared(CountPart, &job, grids, &gVLMPMaster);
   // The dots' limits are the part of the rectangle inside the target, which
   // is all the backdrop copy would cover.
-  VLMPRunParts(ApplyPart, &job, uint32_t(std::clamp((plan.yEnd - plan.yMin) / 16, 1, int32_t(gNumProcessors))),
-               &gVLMPMaster);
+  VLMPRunShared(ApplyPart, &job, uint32_t(std::clamp((plan.yEnd - plan.yMin) / 16, 1, int32_t(gNumProcessors))),
+                &gVLMPMaster);
 }
 
 bool SourceUsable(const VectorscopeParams& p) {

@@ -338,9 +338,9 @@ struct StripJob {
   int32_t start, columns;
 };
 
-// The whole trace, cut into strips that the pool's tasks take one at a time.
-// Strips touch disjoint columns of the target, so they may land in any
-// order and on any task; each task counts in a strip of its own.
+// The whole trace, cut into strips that the caller and the pool's tasks take
+// one at a time. Strips touch disjoint columns of the target, so they may
+// land in any order and on any task; each part counts in a strip of its own.
 struct TraceJob {
   const Sampler* s;
   const Tracer* tracer;
@@ -448,7 +448,7 @@ void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const Wavefo
   const uint32_t parts = uint32_t(std::min<size_t>(gNumProcessors, job.strips.size()));
   std::vector<std::unique_ptr<Strip>>& strips = CountingStrips();
   while (strips.size() < std::max(parts, 1u)) strips.push_back(std::make_unique<Strip>());
-  VLMPRunParts(TracePart, &job, parts, &gVLMPMaster);
+  VLMPRunShared(TracePart, &job, parts, &gVLMPMaster);
 }
 
 bool SourceUsable(const WaveformParams& p) {

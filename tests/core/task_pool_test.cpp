@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -199,18 +200,132 @@ void InnerPart(void* context, uint32_t, uint32_t parts) {
   run->innerCalls.fetch_add(1);
 }
 
+// Both ways of splitting, inside a part of either.
 void OuterPart(void* context, uint32_t, uint32_t) {
   auto* run = static_cast<NestedRun*>(context);
   VLMPRunParts(InnerPart, run, 4, run->master);
+  VLMPRunShared(InnerPart, run, 4, run->master);
 }
 
+// The caller's own part of shared work splits inline too: the tasks are
+// busy with the other parts.
 TEST_F(PoolFixture, PartsSplitOnATaskRunThereWhole) {
   VLMPSetProcessorCountOverride(4);
   ASSERT_EQ(4u, VLMPInitialize(&master, 1));
-  NestedRun run{&master};
-  EXPECT_EQ(VLMPRunParts(OuterPart, &run, 4, &master), 4u);
-  EXPECT_EQ(run.innerParts.load(), 1u);
-  EXPECT_EQ(run.innerCalls.load(), 4u);
+  for (auto outer : {VLMPRunParts, VLMPRunShared}) {
+    NestedRun run{&master};
+    EXPECT_EQ(outer(OuterPart, &run, 4, &master), 4u);
+    EXPECT_EQ(run.innerParts.load(), 1u);
+    // Every part ran with RunParts; shared parts may be called off, but not
+    // the caller's.
+    if (outer == VLMPRunParts) {
+      EXPECT_EQ(run.innerCalls.load(), 8u);
+    }
+    EXPECT_GE(run.innerCalls.load(), 2u);
+    EXPECT_EQ(run.innerCalls.load() % 2, 0u);
+  }
+}
+
+// Shared work: items taken in runs from a counter; each part notes its calls,
+// and every item how often it was done.
+struct SharedItems {
+  static constexpr uint32_t kItems = 20000;
+  std::atomic<uint32_t> next{0};
+  std::atomic<uint8_t> done[kItems];
+  std::atomic<uint32_t> partCalls[8];
+  std::atomic<uint32_t> parts{0};
+  std::thread::id partZeroThread;
+};
+
+void TakeItems(void* context, uint32_t part, uint32_t parts) {
+  auto* w = static_cast<SharedItems*>(context);
+  w->partCalls[part % 8].fetch_add(1);
+  w->parts.store(parts);
+  if (part == 0) w->partZeroThread = std::this_thread::get_id();
+  for (uint32_t first = w->next.fetch_add(7); first < SharedItems::kItems; first = w->next.fetch_add(7))
+    for (uint32_t i = first; i < std::min(first + 7, SharedItems::kItems); ++i) w->done[i].fetch_add(1);
+}
+
+TEST_F(PoolFixture, SharedWorkIsDoneOnceWithTheCallerAsPartZero) {
+  struct Case {
+    uint32_t pool, asked, expected;
+  } cases[] = {{4, 4, 4}, {4, 8, 5}, {4, 2, 2}, {4, 1, 1}, {1, 4, 1}};
+  for (const Case& c : cases) {
+    VLMPStopAllTasks(master.taskCount, &master);
+    VLMPSetProcessorCountOverride(c.pool);
+    VLMPInitialize(&master, 1);
+    // Rounds in a row, with band jobs between them, as the scopes and the
+    // pass follow one another.
+    for (int round = 0; round < 50; ++round) {
+      auto w = std::make_unique<SharedItems>();
+      // Every task is free on a fresh pool; later, a task whose part was
+      // called off and that has not answered yet is passed over.
+      const uint32_t parts = VLMPRunShared(TakeItems, w.get(), c.asked, &master);
+      if (round == 0)
+        EXPECT_EQ(parts, c.expected) << c.pool << " " << c.asked;
+      else
+        EXPECT_TRUE(parts >= 1 && parts <= c.expected) << parts;
+      EXPECT_EQ(w->parts.load(), parts);
+      EXPECT_EQ(w->partCalls[0].load(), 1u);
+      EXPECT_EQ(w->partZeroThread, std::this_thread::get_id());
+      for (uint32_t p = 1; p < 8; ++p) EXPECT_LE(w->partCalls[p].load(), p < parts ? 1u : 0u) << p;
+      uint32_t wrong = 0;
+      for (const std::atomic<uint8_t>& d : w->done) wrong += d.load() != 1;
+      ASSERT_EQ(wrong, 0u) << "items not done exactly once, pool " << c.pool << " asked " << c.asked;
+      if (round % 10 == 9) VLMPTest(c.pool, &master);
+    }
+  }
+  EXPECT_EQ(VLMPRunShared(nullptr, nullptr, 4, &master), 0u);
+}
+
+std::atomic<bool> sHeldTaskMayGo{false};
+std::atomic<bool> sHeldTaskGaveUp{false};
+
+// A task held up by other work when shared work is posted to it is called
+// off: the work is done without it and without waiting for it, and its part
+// never runs, even once the task is free again.
+TEST_F(PoolFixture, SharedWorkCallsOffAHeldUpTask) {
+  VLMPSetProcessorCountOverride(2);
+  ASSERT_EQ(2u, VLMPInitialize(&master, 1));
+  sHeldTaskMayGo = false;
+  sHeldTaskGaveUp = false;
+  VLMPSetMediaWork([](VLMPTaskRecord&) {
+    for (int ms = 0; !sHeldTaskMayGo.load(); ++ms) {
+      if (ms > 10000) {
+        sHeldTaskGaveUp = true;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  // Posted straight to task 0's queue, so the pool does not know it is busy.
+  ASSERT_EQ(kQVNoErr, MPNotifyQueue(master.tasks[0].requestQueue, kVLMPJobMedia, 0, 0));
+  auto w = std::make_unique<SharedItems>();
+  EXPECT_EQ(VLMPRunShared(TakeItems, w.get(), 2, &master), 2u);
+  EXPECT_FALSE(sHeldTaskGaveUp.load()) << "the shared work waited for the held-up task";
+  EXPECT_EQ(w->partCalls[1].load(), 0u);
+  for (const std::atomic<uint8_t>& d : w->done) ASSERT_EQ(d.load(), 1);
+  EXPECT_EQ(master.tasks[0].answersOwed, 1u);
+  // Still held up: offered the next part too, called off again; then, owing
+  // two answers, passed over for task 1.
+  auto again = std::make_unique<SharedItems>();
+  EXPECT_EQ(VLMPRunShared(TakeItems, again.get(), 2, &master), 2u);
+  EXPECT_EQ(master.tasks[0].answersOwed, 2u);
+  EXPECT_EQ(again->partCalls[1].load(), 0u);
+  auto third = std::make_unique<SharedItems>();
+  EXPECT_EQ(VLMPRunShared(TakeItems, third.get(), 2, &master), 2u);
+  EXPECT_EQ(master.tasks[0].answersOwed, 2u);
+  EXPECT_EQ(master.tasks[1].part, 1u);
+  for (const std::atomic<uint8_t>& d : third->done) ASSERT_EQ(d.load(), 1);
+  EXPECT_FALSE(sHeldTaskGaveUp.load());
+  sHeldTaskMayGo = true;
+  // The held-up job's own answer, then the pool's next job collects the ones owed.
+  ASSERT_EQ(kQVNoErr, MPWaitOnQueue(master.tasks[0].resultQueue, nullptr, nullptr, nullptr, 10000));
+  VLMPTest(2, &master);
+  EXPECT_EQ(master.tasks[0].answersOwed, 0u);
+  EXPECT_EQ(w->partCalls[1].load(), 0u) << "a called-off part ran";
+  EXPECT_EQ(again->partCalls[1].load(), 0u) << "a called-off part ran";
+  VLMPSetMediaWork(nullptr);
 }
 
 TEST_F(PoolFixture, MoreProcessorsThanTasksUsesTheTasksThereAre) {

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/views/analysis_panes.h"
 #include "app/views/transport_bar.h"
@@ -60,6 +62,35 @@ TEST_F(AnalysisDisplay, EachSelectorKindDrawsAndReferenceAndGalleryLeaveThePictu
       gAnalysisPaneKind = kAnalysisCombo;
       ViewsHooksInForce().drawAnalysisPanes(true);
     }
+  }
+}
+
+// Every kind leaves the same picture whatever the scope picture held before,
+// those that fill it themselves included: nothing old shows through.
+TEST_F(AnalysisDisplay, EveryKindDrawsTheSamePictureOverAnyOldPicture) {
+  for (int32_t y = 0; y < TKImageHeight(gResultGWorld); ++y)
+    for (int32_t x = 0; x < TKImageWidth(gResultGWorld); ++x)
+      SetPixel(gResultGWorld, x, y, uint8_t(x * 3), uint8_t(y * 2), uint8_t(x + y));
+  auto drawOver = [&](uint32_t old) {
+    const int32_t width = TKImageWidth(gScopePicture), height = TKImageHeight(gScopePicture);
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x)
+        std::memcpy(TKImagePixels(gScopePicture) + size_t(y) * size_t(TKImageRowBytes(gScopePicture)) + size_t(x) * 4,
+                    &old, 4);
+    TKImageMarkDirty(gScopePicture);
+    ViewsHooksInForce().drawAnalysisPanes(true);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) pixels.push_back(TKImageGetPixel(gScopePicture, x, y));
+    return pixels;
+  };
+  for (int32_t kind = kAnalysisCombo; kind <= kAnalysisGallery; ++kind) {
+    gAnalysisPaneKind = AnalysisPaneKind(kind);
+    const std::vector<uint32_t> overBlack = drawOver(0xFF000000u);
+    const std::vector<uint32_t> overOld = drawOver(0xFF2A7F3Cu);
+    size_t differing = 0;
+    for (size_t i = 0; i < overBlack.size(); ++i) differing += overBlack[i] != overOld[i];
+    EXPECT_EQ(differing, 0u) << "kind " << kind;
   }
 }
 
