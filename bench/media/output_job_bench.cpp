@@ -55,7 +55,6 @@ const std::string& Folder() {
       BenchRequire(DPXCreateFile((dir / "clip").c_str(), name, &info, f, &params), "DPXCreateFile");
     }
     FBDisposeFrameBuffer(f);
-    std::atexit([] { std::filesystem::remove_all(Folder()); });
     return dir.string();
   }();
   return folder;
