@@ -289,18 +289,26 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
   r->pictureLeft = uint32_t((int64_t(r->outputWidth) - r->pictureWidth) / 2);
   r->pictureTop = uint32_t((int64_t(r->outputHeight) - r->pictureHeight) / 2);
 
-  bool made = FBCreateRGBFrameBuffer(r->outputWidth, r->outputHeight, &r->output, kFBPixFormatPlanarFloat) == kQVNoErr;
-  if (made) made = FBCreateRGBFrameBuffer(r->decodeWidth, r->decodeHeight, &r->decode, kFBPixFormatPlanarFloat) == kQVNoErr;
-  const bool direct = r->pictureWidth == r->outputWidth && r->pictureHeight == r->outputHeight;
-  if (made && !direct)
+  bool made = FBCreateRGBFrameBuffer(r->decodeWidth, r->decodeHeight, &r->decode, kFBPixFormatPlanarFloat) == kQVNoErr;
+  // A decoded frame already of the output's size is the output itself: it
+  // is corrected in place and goes out with no copy.
+  const bool same = r->decodeWidth == r->outputWidth && r->decodeHeight == r->outputHeight &&
+                    r->pictureWidth == r->outputWidth && r->pictureHeight == r->outputHeight;
+  if (made && same) r->output = r->decode;
+  if (made && !same)
+    made = FBCreateRGBFrameBuffer(r->outputWidth, r->outputHeight, &r->output, kFBPixFormatPlanarFloat) == kQVNoErr;
+  // Only a picture wider or taller than the output (filling it) needs a
+  // frame of its own, to be cut to the output.
+  const bool cropped = r->pictureWidth > r->outputWidth || r->pictureHeight > r->outputHeight;
+  if (made && cropped)
     made = FBCreateRGBFrameBuffer(r->pictureWidth, r->pictureHeight, &r->picture, kFBPixFormatPlanarFloat) == kQVNoErr;
   if (!made) {
     OutputEnd(r);
     return QVMediaErr_InsufficientMemory;
   }
-  // A picture inside the output is scaled straight into its place; the
-  // border around it stays black.
-  if (!r->picture) FillBlack(r->output);
+  // A picture inside the output is scaled straight into its place every
+  // frame; the border around it, black from here on, is never written.
+  if (!r->picture && !same) FillBlack(r->output);
   if (!params->frameProvider && r->frameCount > 0) {
     try {
       r->readAhead = new ReadAhead(r->source, r->frameCount, r->decodeWidth, r->decodeHeight);
@@ -353,8 +361,11 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
     FillBlack(out);
     PlacePicture(r->picture, (int64_t(r->outputWidth) - r->pictureWidth) / 2,
                  (int64_t(r->outputHeight) - r->pictureHeight) / 2, out);
-  } else if (r->decode->width == out->width && r->decode->height == out->height) {
-    FBCopyFrameBuffer(r->decode, out);
+  } else if (out == r->decode) {
+    // Corrected in place: nothing to move.
+  } else if (r->decode->width == r->pictureWidth && r->decode->height == r->pictureHeight) {
+    // Unscaled, inside a black border.
+    PlacePicture(r->decode, r->pictureLeft, r->pictureTop, out);
   } else {
     uint8_t* at = out->baseAddr + size_t(r->pictureTop) * out->rowBytes + size_t(r->pictureLeft) * sizeof(float);
     if (!ScalePlanar(r->decode, at, out->planeBytes, r->pictureWidth, r->pictureHeight, out->rowBytes,
@@ -385,6 +396,7 @@ void OutputEnd(OutputRender* r) {
     QVMediaSetCurrentFrame(r->source, r->savedFrame);
     QVMediaCloseFile(&r->source);
   }
+  if (r->output == r->decode) r->output = nullptr;  // one frame under two names
   for (FBFrameStruct** f : {&r->output, &r->decode, &r->picture}) {
     if (*f) FBDisposeFrameBuffer(*f);
     *f = nullptr;
