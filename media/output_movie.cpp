@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/task_pool.h"
 #include "media/media_events.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
@@ -197,6 +198,8 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   s.averageBitRate = int64_t(w.averageDataRate) * 8;
   s.keyFrameInterval = int32_t(std::min<uint32_t>(w.keyFrameInterval, 10000));
   s.mp4 = mp4;
+  // The encoder gets as many threads as the task pool has processors.
+  s.threads = int32_t(std::max<uint32_t>(gNumProcessors, 1));
   SourceTimecode(r.source, &s);
   std::string audio;
   if (QVMediaHasAudio(r.source)) {
