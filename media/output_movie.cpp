@@ -211,15 +211,13 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   uint32_t result = QVMovieWriterOpen(path.c_str(), &s, &writer);
   if (!result) {
     EncodeStage stage(writer);
-    std::vector<uint16_t> rgba(size_t(r.outputWidth) * r.outputHeight * 4);
     for (int64_t index = 0;; ++index) {
       bool more = false;
       result = media::OutputNextFrame(&r, index, &more);
       if (result || !more) break;
       QVMovieWriterPicture* picture = stage.Acquire();
       if (!picture) break;  // the encoder failed
-      media::PlanarToRGB16(r.output, rgba.data(), size_t(r.outputWidth) * 8, true);
-      result = QVMovieWriterFillPicture(writer, picture, rgba.data(), r.outputWidth * 8);
+      result = QVMovieWriterFillPictureFromPlanes(writer, picture, r.output);
       if (result) break;
       stage.Release();
       media::OutputFrameDone(&r, index);
