@@ -43,24 +43,35 @@ void FillBlack(FBFrameStruct* f) {
 }
 
 // The colour planes of a planar frame scaled into planes of another size
-// (the luma plane is not written out, so not scaled), every plane cut into
-// row bands over the task pool: all source rows across, then the output rows
-// down.
+// (the luma plane is not written out, so not scaled) over the task pool: all
+// source rows across, then the output rows down. The rows go in chunks,
+// each task taking the next chunk of any plane as soon as it is free, so a
+// task kept waiting by other work on the machine holds up no more than one
+// chunk.
+constexpr uint32_t kScaleChunkRows = 16;
+
 struct ScaleWork {
   FBScaleJob planes[3];
+  std::atomic<uint32_t> nextAcross{0}, nextDown{0};  // chunks handed out, plane by plane in turn
 };
 
-void ScaleAcrossBand(void* context, uint32_t part, uint32_t parts) {
-  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
-    const VLMPPartItems rows = VLMPPartOf(int32_t(job.srcHeight), part, parts);
-    FBScaleAcross(job, uint32_t(rows.first), uint32_t(rows.end));
+void ScaleAcrossChunks(void* context, uint32_t, uint32_t) {
+  auto* work = static_cast<ScaleWork*>(context);
+  const uint32_t height = work->planes[0].srcHeight;
+  const uint32_t chunks = (height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
+  for (uint32_t n = work->nextAcross++; n < chunks; n = work->nextAcross++) {
+    const uint32_t first = n / 3 * kScaleChunkRows;
+    FBScaleAcross(work->planes[n % 3], first, std::min(first + kScaleChunkRows, height));
   }
 }
 
-void ScaleDownBand(void* context, uint32_t part, uint32_t parts) {
-  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
-    const VLMPPartItems rows = VLMPPartOf(int32_t(job.dstHeight), part, parts);
-    FBScaleDown(job, uint32_t(rows.first), uint32_t(rows.end));
+void ScaleDownChunks(void* context, uint32_t, uint32_t) {
+  auto* work = static_cast<ScaleWork*>(context);
+  const uint32_t height = work->planes[0].dstHeight;
+  const uint32_t chunks = (height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
+  for (uint32_t n = work->nextDown++; n < chunks; n = work->nextDown++) {
+    const uint32_t first = n / 3 * kScaleChunkRows;
+    FBScaleDown(work->planes[n % 3], first, std::min(first + kScaleChunkRows, height));
   }
 }
 
@@ -76,8 +87,8 @@ bool ScalePlanar(const FBFrameStruct* from, uint8_t* at, size_t planeBytes, uint
                       &work.planes[p]))
       return false;
   VL_EngineLockGuard hold;  // the pool serves one caller at a time
-  VLMPRunParts(ScaleAcrossBand, &work, gNumProcessors, &gVLMPMaster);
-  VLMPRunParts(ScaleDownBand, &work, gNumProcessors, &gVLMPMaster);
+  VLMPRunParts(ScaleAcrossChunks, &work, gNumProcessors, &gVLMPMaster);
+  VLMPRunParts(ScaleDownChunks, &work, gNumProcessors, &gVLMPMaster);
   return true;
 }
 
