@@ -193,14 +193,33 @@ void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
 }
 
 // Source frames read ahead on a thread of their own, in order from frame 0,
-// while the job corrects, scales and writes the frames before them. A frame
-// the reader could not read is fetched again through frame delivery, whose
-// status says why it cannot be loaded. Frame n
-// goes into slot n % kSlots; the reader waits for the slot to be given back.
+// while the job corrects, scales and writes the frames before them. The
+// reader also turns each frame's pixels into a planar float frame (on its
+// own thread, so this pass over memory overlaps the job's work), which the
+// job takes in exchange for the frame it is done with. A frame the reader
+// could not read is fetched again through frame delivery, whose status says
+// why it cannot be loaded. Frame n goes into slot n % kSlots; the reader
+// waits for the slot to be given back.
+struct AheadSlot {
+  SourcePixels pixels;
+  FBFrameStruct* frame = nullptr;  // planar float at the decode size; null when none could be made
+  bool planar = false;             // frame holds the pixels
+};
+
 class ReadAhead {
  public:
   ReadAhead(QVMediaFileRef* source, int64_t count, uint32_t width, uint32_t height)
-      : source_(source), count_(count), width_(width), height_(height), thread_([this] { Run(); }) {}
+      : source_(source), count_(count), width_(width), height_(height) {
+    // Without frames of their own the slots hand over the pixels only.
+    for (AheadSlot& slot : slots_)
+      if (FBCreateRGBFrameBuffer(width, height, &slot.frame, kFBPixFormatPlanarFloat) != kQVNoErr) slot.frame = nullptr;
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (...) {
+      FreeFrames();
+      throw;
+    }
+  }
   ~ReadAhead() {
     {
       std::lock_guard<std::mutex> hold(lock_);
@@ -208,19 +227,21 @@ class ReadAhead {
       changed_.notify_all();
     }
     thread_.join();
+    FreeFrames();
   }
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // Frame index once read (index must be the frame after the last one
-  // taken); null when it is not among the frames read ahead.
-  const SourcePixels* Take(int64_t index) {
+  // taken); null when it is not among the frames read ahead. The slot is
+  // the caller's until Give.
+  AheadSlot* Take(int64_t index) {
     if (index != taken_ || index >= count_) return nullptr;
     std::unique_lock<std::mutex> hold(lock_);
     changed_.wait(hold, [&] { return read_ > index; });
     return &slots_[index % kSlots];
   }
-  // The frame from Take is no longer needed.
+  // The slot from Take is no longer needed.
   void Give() {
     std::lock_guard<std::mutex> hold(lock_);
     ++taken_;
@@ -237,23 +258,34 @@ class ReadAhead {
         changed_.wait(hold, [&] { return stop_ || n - taken_ < kSlots; });
         if (stop_) return;
       }
-      ReadSourcePixels(source_, n, width_, height_, &slots_[n % kSlots]);
+      AheadSlot& slot = slots_[n % kSlots];
+      ReadSourcePixels(source_, n, width_, height_, &slot.pixels);
+      slot.planar = slot.pixels.ok && slot.frame;
+      if (slot.planar)
+        FBTransferPixToFBFrameSSE(slot.pixels.bytes.data(), slot.pixels.rowBytes, 0, slot.pixels.format, slot.frame);
       std::lock_guard<std::mutex> hold(lock_);
       read_ = n + 1;
       changed_.notify_all();
     }
   }
 
+  void FreeFrames() {
+    for (AheadSlot& slot : slots_) {
+      if (slot.frame) FBDisposeFrameBuffer(slot.frame);
+      slot.frame = nullptr;
+    }
+  }
+
   QVMediaFileRef* source_;
   int64_t count_;
   uint32_t width_, height_;
-  SourcePixels slots_[kSlots];
+  AheadSlot slots_[kSlots];
   int64_t read_ = 0;   // frames read, under lock_
   int64_t taken_ = 0;  // frames given back, under lock_ (read freely by the job's thread, its only writer)
   bool stop_ = false;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::thread thread_;  // last: starts once the rest is made
+  std::thread thread_;
 };
 
 uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* title, const char* message) {
@@ -352,10 +384,18 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
   }
   if (index >= r->frameCount) return QVMediaErr_NoErr;
   QVMediaErr err = QVMediaErr_NoErr;
-  const SourcePixels* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
-  if (ahead && ahead->ok) {
+  AheadSlot* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
+  if (ahead && ahead->pixels.ok) {
     QVMediaSetCurrentFrame(r->source, index);
-    SourcePixelsToFrame(*ahead, r->decode);
+    if (ahead->planar) {
+      // The reader's frame becomes the decode frame; the one done with goes
+      // back to be read into.
+      const bool outputIsDecode = r->output == r->decode;
+      std::swap(ahead->frame, r->decode);
+      if (outputIsDecode) r->output = r->decode;
+    } else {
+      SourcePixelsToFrame(ahead->pixels, r->decode);
+    }
   } else {
     err = ReadSourceFrame(r->source, index, r->decode);
   }
