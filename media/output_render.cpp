@@ -50,28 +50,21 @@ void FillBlack(FBFrameStruct* f) {
 // chunk.
 constexpr uint32_t kScaleChunkRows = 16;
 
+using ScalePass = void (*)(const FBScaleJob& job, uint32_t first, uint32_t end);
+
 struct ScaleWork {
   FBScaleJob planes[3];
-  std::atomic<uint32_t> nextAcross{0}, nextDown{0};  // chunks handed out, plane by plane in turn
+  ScalePass pass;                 // across or down
+  uint32_t height;                // the rows the pass goes over, in every plane
+  std::atomic<uint32_t> next{0};  // chunks handed out, plane by plane in turn
 };
 
-void ScaleAcrossChunks(void* context, uint32_t, uint32_t) {
+void ScaleChunks(void* context, uint32_t, uint32_t) {
   auto* work = static_cast<ScaleWork*>(context);
-  const uint32_t height = work->planes[0].srcHeight;
-  const uint32_t chunks = (height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
-  for (uint32_t n = work->nextAcross++; n < chunks; n = work->nextAcross++) {
+  const uint32_t chunks = (work->height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
+  for (uint32_t n = work->next++; n < chunks; n = work->next++) {
     const uint32_t first = n / 3 * kScaleChunkRows;
-    FBScaleAcross(work->planes[n % 3], first, std::min(first + kScaleChunkRows, height));
-  }
-}
-
-void ScaleDownChunks(void* context, uint32_t, uint32_t) {
-  auto* work = static_cast<ScaleWork*>(context);
-  const uint32_t height = work->planes[0].dstHeight;
-  const uint32_t chunks = (height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
-  for (uint32_t n = work->nextDown++; n < chunks; n = work->nextDown++) {
-    const uint32_t first = n / 3 * kScaleChunkRows;
-    FBScaleDown(work->planes[n % 3], first, std::min(first + kScaleChunkRows, height));
+    work->pass(work->planes[n % 3], first, std::min(first + kScaleChunkRows, work->height));
   }
 }
 
@@ -87,8 +80,13 @@ bool ScalePlanar(const FBFrameStruct* from, uint8_t* at, size_t planeBytes, uint
                       &work.planes[p]))
       return false;
   VL_EngineLockGuard hold;  // the pool serves one caller at a time
-  VLMPRunParts(ScaleAcrossChunks, &work, gNumProcessors, &gVLMPMaster);
-  VLMPRunParts(ScaleDownChunks, &work, gNumProcessors, &gVLMPMaster);
+  work.pass = FBScaleAcross;
+  work.height = from->height;
+  VLMPRunParts(ScaleChunks, &work, gNumProcessors, &gVLMPMaster);
+  work.pass = FBScaleDown;
+  work.height = height;
+  work.next = 0;
+  VLMPRunParts(ScaleChunks, &work, gNumProcessors, &gVLMPMaster);
   return true;
 }
 

@@ -64,6 +64,24 @@ struct CodecCase {
 
 class MovieWriterCodecs : public testing::TestWithParam<CodecCase> {};
 
+// Decodes frames 0 to frames - 1 of two movies of kW x kH and hands each
+// pair (A, R, G, B bytes in memory) to check.
+template <class Check>
+void DecodePairs(const std::string& a, const std::string& b, int frames, Check check) {
+  QVMovie* ma = nullptr;
+  QVMovie* mb = nullptr;
+  ASSERT_EQ(QVMovieOpen(a.c_str(), &ma), kQVMovieOpened);
+  ASSERT_EQ(QVMovieOpen(b.c_str(), &mb), kQVMovieOpened);
+  std::vector<uint8_t> pa(size_t(kW) * kH * 4), pb(pa.size());
+  for (int f = 0; f < frames; ++f) {
+    ASSERT_TRUE(QVMovieDecodeFrame(ma, f, pa.data(), kW * 4, kW, kH));
+    ASSERT_TRUE(QVMovieDecodeFrame(mb, f, pb.data(), kW * 4, kW, kH));
+    check(f, pa, pb);
+  }
+  QVMovieClose(ma);
+  QVMovieClose(mb);
+}
+
 TEST_P(MovieWriterCodecs, WritesFramesTimecodeAndReadsBack) {
   if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
   const CodecCase c = GetParam();
@@ -146,25 +164,16 @@ TEST(MovieWriter, PicturesFilledInBandsDecodeAsWholeFrames) {
     QVMovieWriterFreePicture(picture);
     ASSERT_EQ(QVMovieWriterFinish(a), QVMediaErr_NoErr);
     ASSERT_EQ(QVMovieWriterFinish(b), QVMediaErr_NoErr);
-    QVMovie* ma = nullptr;
-    QVMovie* mb = nullptr;
-    ASSERT_EQ(QVMovieOpen(whole.c_str(), &ma), kQVMovieOpened);
-    ASSERT_EQ(QVMovieOpen(banded.c_str(), &mb), kQVMovieOpened);
-    std::vector<uint8_t> pa(size_t(kW) * kH * 4), pb(pa.size());
-    for (int f = 0; f < 3; ++f) {
-      ASSERT_TRUE(QVMovieDecodeFrame(ma, f, pa.data(), kW * 4, kW, kH));
-      ASSERT_TRUE(QVMovieDecodeFrame(mb, f, pb.data(), kW * 4, kW, kH));
+    DecodePairs(whole, banded, 3, [&](int f, const std::vector<uint8_t>& pa, const std::vector<uint8_t>& pb) {
       if (codec != kQVCodecH264) {
         EXPECT_EQ(pa, pb) << QVMovieWriterEncoderName(codec) << " frame " << f;
-        continue;
+        return;
       }
       double difference = 0;
       for (size_t i = 0; i < pa.size(); ++i) difference += std::abs(int(pa[i]) - int(pb[i]));
       std::printf("[ figure ] 4:2:0 in bands, frame %d: mean difference %.4f codes\n", f, difference / double(pa.size()));
       EXPECT_LT(difference / double(pa.size()), 0.5) << "frame " << f;
-    }
-    QVMovieClose(ma);
-    QVMovieClose(mb);
+    });
   }
   VLMPStopProcessPool();
   VLMPSetProcessorCountOverride(0);
@@ -225,15 +234,7 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
     QVMovieWriterFreePicture(picture);
     ASSERT_EQ(QVMovieWriterFinish(a), QVMediaErr_NoErr);
     ASSERT_EQ(QVMovieWriterFinish(b), QVMediaErr_NoErr);
-    QVMovie* ma = nullptr;
-    QVMovie* mb = nullptr;
-    ASSERT_EQ(QVMovieOpen(sixteen.c_str(), &ma), kQVMovieOpened);
-    ASSERT_EQ(QVMovieOpen(planes.c_str(), &mb), kQVMovieOpened);
-    std::vector<uint8_t> pa(size_t(kW) * kH * 4), pb(pa.size());
-    for (int f = 0; f < 3; ++f) {
-      ASSERT_TRUE(QVMovieDecodeFrame(ma, f, pa.data(), kW * 4, kW, kH));
-      ASSERT_TRUE(QVMovieDecodeFrame(mb, f, pb.data(), kW * 4, kW, kH));
-      // Our reader gives A, R, G, B in memory.
+    DecodePairs(sixteen, planes, 3, [&](int f, const std::vector<uint8_t>& pa, const std::vector<uint8_t>& pb) {
       double between = 0, errorA = 0, errorB = 0;
       int worst = 0;
       for (size_t i = 0; i < pa.size(); ++i) {
@@ -251,9 +252,7 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
       EXPECT_LT(between / samples, c.meanLimit) << name << " frame " << f;
       EXPECT_LE(worst, c.worstLimit) << name << " frame " << f;
       EXPECT_LT(errorB / (samples * 0.75), errorA / (samples * 0.75) + 0.1) << name << " frame " << f;
-    }
-    QVMovieClose(ma);
-    QVMovieClose(mb);
+    });
   }
   // Samples out of range go in clamped, NaN as 0: columns of NaN, -1,
   // 0.5, infinity and 2 come back black, black, grey, white and white.
