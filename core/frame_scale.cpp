@@ -1,14 +1,18 @@
 #include "core/frame_scale.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <vector>
 
+#include "core/frame_scale_internal.h"
 #include "core/pixel_vector.h"
 
 namespace {
+
+std::atomic<bool> gWideAllowed{true};
 
 constexpr double kLobes = 3.0;
 constexpr double kPi = 3.14159265358979323846;
@@ -184,13 +188,28 @@ bool FBScaleBegin(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint
   return true;
 }
 
+bool FBScaleWideAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool available = FBScaleWideBuilt() && __builtin_cpu_supports("avx2");
+  return available && gWideAllowed.load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
+
+void FBScaleAllowWide(bool allowed) { gWideAllowed = allowed; }
+
 void FBScaleAcross(const FBScaleJob& job, uint32_t first, uint32_t end) {
   const size_t samples = size_t(job.dstWidth) * channelsOf(job.kind);
   end = std::min(end, job.srcHeight);
   uint32_t y = first;
   if (job.kind == kFBScalePlanarF && end > first && end - first >= 4) {
-    std::vector<float> quad(size_t(job.srcWidth) * 4), sums(size_t(job.dstWidth) * 4);
-    for (; y + 4 <= end; y += 4) acrossFourRows(job, y, quad.data(), sums.data());
+    // Eight rows at a time where the processor can, then four.
+    const uint32_t lanes = FBScaleWideAvailable() && end - first >= 8 ? 8 : 4;
+    std::vector<float> rows(size_t(job.srcWidth) * lanes), sums(size_t(job.dstWidth) * lanes);
+    if (lanes == 8)
+      for (; y + 8 <= end; y += 8) FBScaleAcrossEightRows(job, y, rows.data(), sums.data());
+    for (; y + 4 <= end; y += 4) acrossFourRows(job, y, rows.data(), sums.data());
   }
   for (; y < end; ++y) {
     const uint8_t* row = job.src + size_t(y) * job.srcRowBytes;
@@ -209,12 +228,18 @@ void FBScaleDown(const FBScaleJob& job, uint32_t first, uint32_t end) {
   const bool bytes = job.kind == kFBScaleARGB8888;
   const uint32_t componentBytes = bytes ? 1 : 4;
   std::vector<float> sum(samples);
+  const bool wide = FBScaleWideAvailable();
   for (uint32_t y = first; y < end && y < job.dstHeight; ++y) {
     const int32_t* at = job.yIndex + size_t(y) * job.yTaps;
     const float* w = job.yWeight + size_t(y) * job.yTaps;
-    // Four samples of the row at a time, each adding its taps in order
-    // from 0; the last few one by one in the same order.
+    // Eight samples of the row at a time where the processor can, else
+    // four, each adding its taps in order from 0; the last few one by one
+    // in the same order.
     size_t i = 0;
+    if (wide) {
+      i = samples / 8 * 8;
+      FBScaleDownEight(job, at, w, samples, i, sum.data());
+    }
     for (; i + 4 <= samples; i += 4) {
       FBPixelFloatVector s = vSet(0.0f);
       for (uint32_t t = 0; t < job.yTaps; ++t) s = s + vSet(w[t]) * vLoad(job.middle + size_t(at[t]) * samples + i);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/frame_scale.h"
+#include "core/frame_scale_internal.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ std::vector<uint8_t> Reference(const FBScaleJob& job, const Picture& from, const
 }
 
 TEST(FrameScale, EverySampleIsItsTapsSumInOrder) {
-  // Sizes around the four-row and four-sample groups of the vector paths,
+  // Sizes around the four- and eight-row and -sample groups of the vector paths,
   // with edges where the taps are clamped, shrinking and enlarging.
   struct Case {
     FBScaleKind kind;
@@ -95,23 +96,31 @@ TEST(FrameScale, EverySampleIsItsTapsSumInOrder) {
       {kFBScaleARGBFFFF, 90, 61, 37, 21},
       {kFBScaleARGB8888, 77, 50, 121, 33},
   };
-  for (const Case& c : cases) {
-    const Picture from = Noise(c.fromW, c.fromH, c.kind, c.fromH);
-    Picture to(c.toW, c.toH, c.kind);
-    FBScaleBuffer temp;
-    std::lock_guard<std::mutex> hold(temp.lock);
-    FBScaleJob job;
-    ASSERT_TRUE(FBScaleBegin(c.kind, from.bytes.data(), c.fromH, c.fromW, from.RowBytes(), to.bytes.data(), c.toH,
-                             c.toW, to.RowBytes(), temp, &job));
-    FBScaleAcross(job, 0, c.fromH);
-    FBScaleDown(job, 0, c.toH);
-    const std::vector<uint8_t> want = Reference(job, from, to);
-    const size_t used = size_t(c.toW) * to.channels * to.componentBytes;
-    for (uint32_t y = 0; y < c.toH; ++y)
-      ASSERT_EQ(std::memcmp(&to.bytes[y * to.RowBytes()], &want[y * to.RowBytes()], used), 0)
-          << c.fromW << "x" << c.fromH << " to " << c.toW << "x" << c.toH << " row " << y;
-    std::free(temp.data);
+  // The eight-lane passes where the processor has them, and the four-lane
+  // passes with them turned off.
+  for (bool wide : {true, false}) {
+    FBScaleAllowWide(wide);
+    if (wide && !FBScaleWideAvailable()) continue;
+    for (const Case& c : cases) {
+      const Picture from = Noise(c.fromW, c.fromH, c.kind, c.fromH);
+      Picture to(c.toW, c.toH, c.kind);
+      FBScaleBuffer temp;
+      std::lock_guard<std::mutex> hold(temp.lock);
+      FBScaleJob job;
+      ASSERT_TRUE(FBScaleBegin(c.kind, from.bytes.data(), c.fromH, c.fromW, from.RowBytes(), to.bytes.data(), c.toH,
+                               c.toW, to.RowBytes(), temp, &job));
+      FBScaleAcross(job, 0, c.fromH);
+      FBScaleDown(job, 0, c.toH);
+      const std::vector<uint8_t> want = Reference(job, from, to);
+      const size_t used = size_t(c.toW) * to.channels * to.componentBytes;
+      for (uint32_t y = 0; y < c.toH; ++y)
+        ASSERT_EQ(std::memcmp(&to.bytes[y * to.RowBytes()], &want[y * to.RowBytes()], used), 0)
+            << (wide ? "eight" : "four") << " lanes, " << c.fromW << "x" << c.fromH << " to " << c.toW << "x" << c.toH
+            << " row " << y;
+      std::free(temp.data);
+    }
   }
+  FBScaleAllowWide(true);
 }
 
 TEST(FrameScale, RowBandsGiveTheWholeScaleBitForBit) {
