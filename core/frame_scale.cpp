@@ -1,12 +1,18 @@
 #include "core/frame_scale.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <vector>
 
+#include "core/frame_scale_internal.h"
+#include "core/pixel_vector.h"
+
 namespace {
+
+std::atomic<bool> gWideAllowed{true};
 
 constexpr double kLobes = 3.0;
 constexpr double kPi = 3.14159265358979323846;
@@ -114,6 +120,30 @@ void acrossRow(const FBScaleJob& job, const uint8_t* row, float* out) {
   }
 }
 
+// Four planar source rows across at once, a row a lane. The rows are first
+// interleaved (sample k of row j at quad[4k + j]) so that one load brings a
+// tap's sample for all four; each lane still adds its taps in order from 0,
+// so every sum is the one-row path's, bit for bit. quad holds srcWidth x 4
+// samples, sums dstWidth x 4.
+void acrossFourRows(const FBScaleJob& job, uint32_t y, float* quad, float* sums) {
+  for (uint32_t j = 0; j < 4; ++j) {
+    const uint8_t* row = job.src + size_t(y + j) * job.srcRowBytes;
+    for (uint32_t k = 0; k < job.srcWidth; ++k) quad[size_t(k) * 4 + j] = loadComponent<float>(row + size_t(k) * 4);
+  }
+  const uint32_t taps = job.xTaps;
+  for (uint32_t x = 0; x < job.dstWidth; ++x) {
+    const int32_t* at = job.xIndex + size_t(x) * taps;
+    const float* w = job.xWeight + size_t(x) * taps;
+    FBPixelFloatVector sum = vSet(0.0f);
+    for (uint32_t t = 0; t < taps; ++t) sum = sum + vSet(w[t]) * vLoad(quad + size_t(at[t]) * 4);
+    vStore(sums + size_t(x) * 4, sum);
+  }
+  for (uint32_t j = 0; j < 4; ++j) {
+    float* out = job.middle + size_t(y + j) * job.dstWidth;
+    for (uint32_t x = 0; x < job.dstWidth; ++x) out[x] = sums[size_t(x) * 4 + j];
+  }
+}
+
 void storeComponent(uint8_t* p, float v, bool bytes) {
   if (bytes) {
     float r = v + 0.5f;
@@ -158,9 +188,30 @@ bool FBScaleBegin(FBScaleKind kind, const uint8_t* src, uint32_t srcHeight, uint
   return true;
 }
 
+bool FBScaleWideAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool available = FBScaleWideBuilt() && __builtin_cpu_supports("avx2");
+  return available && gWideAllowed.load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
+
+void FBScaleAllowWide(bool allowed) { gWideAllowed = allowed; }
+
 void FBScaleAcross(const FBScaleJob& job, uint32_t first, uint32_t end) {
   const size_t samples = size_t(job.dstWidth) * channelsOf(job.kind);
-  for (uint32_t y = first; y < end && y < job.srcHeight; ++y) {
+  end = std::min(end, job.srcHeight);
+  uint32_t y = first;
+  if (job.kind == kFBScalePlanarF && end > first && end - first >= 4) {
+    // Eight rows at a time where the processor can, then four.
+    const uint32_t lanes = FBScaleWideAvailable() && end - first >= 8 ? 8 : 4;
+    std::vector<float> rows(size_t(job.srcWidth) * lanes), sums(size_t(job.dstWidth) * lanes);
+    if (lanes == 8)
+      for (; y + 8 <= end; y += 8) FBScaleAcrossEightRows(job, y, rows.data(), sums.data());
+    for (; y + 4 <= end; y += 4) acrossFourRows(job, y, rows.data(), sums.data());
+  }
+  for (; y < end; ++y) {
     const uint8_t* row = job.src + size_t(y) * job.srcRowBytes;
     float* out = job.middle + size_t(y) * samples;
     if (job.kind == kFBScaleARGB8888)
@@ -177,21 +228,31 @@ void FBScaleDown(const FBScaleJob& job, uint32_t first, uint32_t end) {
   const bool bytes = job.kind == kFBScaleARGB8888;
   const uint32_t componentBytes = bytes ? 1 : 4;
   std::vector<float> sum(samples);
+  const bool wide = FBScaleWideAvailable();
   for (uint32_t y = first; y < end && y < job.dstHeight; ++y) {
     const int32_t* at = job.yIndex + size_t(y) * job.yTaps;
     const float* w = job.yWeight + size_t(y) * job.yTaps;
-    // Tap by tap over the whole row: each sample still adds its taps in
-    // order, from 0.
-    std::fill(sum.begin(), sum.end(), 0.0f);
-    for (uint32_t t = 0; t < job.yTaps; ++t) {
-      const float wt = w[t];
-      const float* m = job.middle + size_t(at[t]) * samples;
-      float* s = sum.data();
-      for (size_t i = 0; i < samples; ++i) s[i] += wt * m[i];
+    // Eight samples of the row at a time where the processor can, else
+    // four, each adding its taps in order from 0; the last few one by one
+    // in the same order.
+    size_t i = 0;
+    if (wide) {
+      i = samples / 8 * 8;
+      FBScaleDownEight(job, at, w, samples, i, sum.data());
+    }
+    for (; i + 4 <= samples; i += 4) {
+      FBPixelFloatVector s = vSet(0.0f);
+      for (uint32_t t = 0; t < job.yTaps; ++t) s = s + vSet(w[t]) * vLoad(job.middle + size_t(at[t]) * samples + i);
+      vStore(sum.data() + i, s);
+    }
+    for (; i < samples; ++i) {
+      float s = 0.0f;
+      for (uint32_t t = 0; t < job.yTaps; ++t) s += w[t] * job.middle[size_t(at[t]) * samples + i];
+      sum[i] = s;
     }
     uint8_t* row = job.dst + size_t(y) * job.dstRowBytes;
     if (bytes)
-      for (size_t i = 0; i < samples; ++i) storeComponent(row + i * componentBytes, sum[i], true);
+      for (size_t k = 0; k < samples; ++k) storeComponent(row + k * componentBytes, sum[k], true);
     else
       std::memcpy(row, sum.data(), samples * sizeof(float));
   }

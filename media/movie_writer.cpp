@@ -254,17 +254,34 @@ QVMediaErr WriteAudioTrack(QVMovieWriter* w) {
   return result;
 }
 
-// Rows [first, first + rows) of the pixels (16-bit R, G, B, A or 'BGRA'
-// bytes) into the same rows of the picture, through the codec's matrix:
-// full-range RGB in, the codec's range out. A converter works on rows
-// counted from its own first, so bands that start on a multiple of 16 rows
-// give the whole picture's bytes (the same dither rows, whole chroma rows).
-bool ConvertRows(const QVMovieWriter* w, SwsContext** context, bool wide, const uint8_t* pixels, uint32_t rowBytes,
-                 int first, int rows, AVFrame* to) {
-  const AVPixelFormat from = wide ? AV_PIX_FMT_NE(RGBA64BE, RGBA64LE) : AV_PIX_FMT_BGRA;
+// A picture's pixels as the converter reads them: packed in one plane
+// (16-bit R, G, B, A or 'BGRA' bytes) or float G, B, R planes.
+struct SourceRows {
+  AVPixelFormat format;
+  const uint8_t* planes[3];
+  int strides[3];
+};
+
+SourceRows PackedRows(bool wide, const void* pixels, uint32_t rowBytes) {
+  return SourceRows{wide ? AV_PIX_FMT_NE(RGBA64BE, RGBA64LE) : AV_PIX_FMT_BGRA,
+                    {static_cast<const uint8_t*>(pixels), nullptr, nullptr},
+                    {int(rowBytes), 0, 0}};
+}
+
+// Rows [first, first + rows) of the pixels into the same rows of the
+// picture, through the codec's matrix: full-range RGB in, the codec's range
+// out. A converter works on rows counted from its own first, so bands that
+// start on a multiple of 16 rows give the whole picture's bytes (the same
+// dither rows, whole chroma rows).
+bool ConvertRows(const QVMovieWriter* w, SwsContext** context, const SourceRows& from, int first, int rows,
+                 AVFrame* to) {
   const int width = w->encoder->width;
-  *context = sws_getCachedContext(*context, width, rows, from, width, rows, w->encoder->pix_fmt,
-                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+  // Packed pixels come in with chroma already the mean of each pair; planes
+  // come in at full width, and the area filter takes the same mean (a
+  // sharper filter rings at hard edges).
+  const int filter = from.planes[1] ? SWS_AREA : SWS_BICUBIC;
+  *context = sws_getCachedContext(*context, width, rows, from.format, width, rows, w->encoder->pix_fmt,
+                                  filter | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
   if (!*context) return false;
   const int* coefficients =
       sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
@@ -275,15 +292,18 @@ bool ConvertRows(const QVMovieWriter* w, SwsContext** context, bool wide, const 
   uint8_t* planes[4] = {};
   for (int k = 0; k < 4 && to->data[k]; ++k)
     planes[k] = to->data[k] + ptrdiff_t((k == 1 || k == 2) ? first >> d->log2_chroma_h : first) * to->linesize[k];
-  const uint8_t* source[4] = {pixels + size_t(first) * rowBytes, nullptr, nullptr, nullptr};
-  const int strides[4] = {int(rowBytes), 0, 0, 0};
+  const uint8_t* source[4] = {};
+  int strides[4] = {};
+  for (int k = 0; k < 3 && from.planes[k]; ++k) {
+    source[k] = from.planes[k] + ptrdiff_t(first) * from.strides[k];
+    strides[k] = from.strides[k];
+  }
   return sws_scale(*context, source, strides, 0, rows, planes, to->linesize) == rows;
 }
 
 struct BandWork {
   QVMovieWriter* writer;
-  const uint8_t* pixels;
-  uint32_t rowBytes;
+  SourceRows from;
   AVFrame* to;
   std::atomic<bool> failed{false};
 };
@@ -294,7 +314,7 @@ void ConvertBand(void* context, uint32_t part, uint32_t parts) {
   const VLMPPartItems units = VLMPPartOf((height + 15) / 16, part, parts);
   const int first = units.first * 16, end = std::min(units.end * 16, height);
   if (end > first &&
-      !ConvertRows(b->writer, &b->writer->bandScale[part], true, b->pixels, b->rowBytes, first, end - first, b->to))
+      !ConvertRows(b->writer, &b->writer->bandScale[part], b->from, first, end - first, b->to))
     b->failed = true;
 }
 
@@ -471,8 +491,7 @@ QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* w, const void* pixels, uint32_t 
   const bool wide = layout == kQVMovieWriterRGBA16;
   if (av_frame_make_writable(w->frame) < 0) return QVMediaErr_InsufficientMemory;
   const int height = w->encoder->height;
-  if (!ConvertRows(w, wide ? &w->scale16 : &w->scale, wide, static_cast<const uint8_t*>(pixels), rowBytes, 0, height,
-                   w->frame))
+  if (!ConvertRows(w, wide ? &w->scale16 : &w->scale, PackedRows(wide, pixels, rowBytes), 0, height, w->frame))
     return QVMediaErr_ExportFailed;
   w->frame->pts = w->frames;
   if (avcodec_send_frame(w->encoder, w->frame) < 0 || !DrainEncoder(w, w->encoder, w->video))
@@ -515,20 +534,43 @@ QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* w, QVMovieWriterPicture*
   return QVMediaErr_NoErr;
 }
 
-QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* w, QVMovieWriterPicture* picture, const uint16_t* pixels,
-                                    uint32_t rowBytes) {
-  if (!w || !picture || !pixels) return QVMediaErr_ParameterError;
+namespace {
+
+// The rows into the picture in bands over the task pool.
+QVMediaErr FillInBands(QVMovieWriter* w, QVMovieWriterPicture* picture, const SourceRows& from) {
   // The encoder may still hold the picture's last buffer: then a new one
   // (nothing of the old one is kept, as every sample is written).
   if (!av_frame_is_writable(picture->frame) && !NewPictureBuffer(w, picture->frame))
     return QVMediaErr_InsufficientMemory;
   if (w->bandScale.empty()) w->bandScale.assign(std::max<uint32_t>(gNumProcessors, 1), nullptr);
-  BandWork work{w, reinterpret_cast<const uint8_t*>(pixels), rowBytes, picture->frame};
+  BandWork work{w, from, picture->frame};
   {
     VL_EngineLockGuard hold;  // the pool serves one caller at a time
     VLMPRunParts(ConvertBand, &work, uint32_t(w->bandScale.size()), &gVLMPMaster);
   }
   return work.failed ? QVMediaErr_ExportFailed : QVMediaErr_NoErr;
+}
+
+}  // namespace
+
+QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* w, QVMovieWriterPicture* picture, const uint16_t* pixels,
+                                    uint32_t rowBytes) {
+  if (!w || !picture || !pixels) return QVMediaErr_ParameterError;
+  return FillInBands(w, picture, PackedRows(true, pixels, rowBytes));
+}
+
+QVMediaErr QVMovieWriterFillPictureFromPlanes(QVMovieWriter* w, QVMovieWriterPicture* picture,
+                                              const FBFrameStruct* frame) {
+  if (!w || !picture || !frame || !frame->baseAddr) return QVMediaErr_ParameterError;
+  if (frame->pixelFormat != kFBPixFormatPlanarFloat || frame->planeCount < 3 ||
+      frame->width != uint32_t(w->encoder->width) || frame->height != uint32_t(w->encoder->height) ||
+      frame->rowBytes > uint32_t(INT32_MAX))
+    return QVMediaErr_ParameterError;
+  // The converter's planes go G, B, R.
+  auto plane = [&](uint32_t k) { return frame->baseAddr + size_t(k) * frame->planeBytes; };
+  const int stride = int(frame->rowBytes);
+  const SourceRows from{AV_PIX_FMT_NE(GBRPF32BE, GBRPF32LE), {plane(1), plane(2), plane(0)}, {stride, stride, stride}};
+  return FillInBands(w, picture, from);
 }
 
 QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* w, QVMovieWriterPicture* picture) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "core/frame_buffer.h"
 #include "media/media_errors.h"
 
 struct QVMovieWriter;
@@ -58,6 +59,14 @@ QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* writer, QVMovieWriterPic
 // fills pictures at a time.
 QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture, const uint16_t* pixels,
                                     uint32_t rowBytes);
+// A planar float frame (kFBPixFormatPlanarFloat: R, G, B planes, 0 to 1 in
+// range, others clamped, NaN as 0) at the writer's size into the picture,
+// in row bands over the task pool: the converter reads the float planes
+// straight, with no 16-bit copy of the frame. 1006 for a frame of another
+// size or layout. Safe while the writer encodes another picture; one thread
+// fills pictures at a time.
+QVMediaErr QVMovieWriterFillPictureFromPlanes(QVMovieWriter* writer, QVMovieWriterPicture* picture,
+                                              const FBFrameStruct* frame);
 // Encodes a filled picture as the next frame; 1029 when the write fails.
 QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture);
 // Null does nothing.

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/task_pool.h"
 #include "media/media_events.h"
 #include "media/media_internal.h"
 #include "media/movie_reader.h"
@@ -197,6 +198,8 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   s.averageBitRate = int64_t(w.averageDataRate) * 8;
   s.keyFrameInterval = int32_t(std::min<uint32_t>(w.keyFrameInterval, 10000));
   s.mp4 = mp4;
+  // The encoder gets as many threads as the task pool has processors.
+  s.threads = int32_t(std::max<uint32_t>(gNumProcessors, 1));
   SourceTimecode(r.source, &s);
   std::string audio;
   if (QVMediaHasAudio(r.source)) {
@@ -208,15 +211,13 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   uint32_t result = QVMovieWriterOpen(path.c_str(), &s, &writer);
   if (!result) {
     EncodeStage stage(writer);
-    std::vector<uint16_t> rgba(size_t(r.outputWidth) * r.outputHeight * 4);
     for (int64_t index = 0;; ++index) {
       bool more = false;
       result = media::OutputNextFrame(&r, index, &more);
       if (result || !more) break;
       QVMovieWriterPicture* picture = stage.Acquire();
       if (!picture) break;  // the encoder failed
-      media::PlanarToRGB16(r.output, rgba.data(), size_t(r.outputWidth) * 8, true);
-      result = QVMovieWriterFillPicture(writer, picture, rgba.data(), r.outputWidth * 8);
+      result = QVMovieWriterFillPictureFromPlanes(writer, picture, r.output);
       if (result) break;
       stage.Release();
       media::OutputFrameDone(&r, index);

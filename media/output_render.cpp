@@ -43,24 +43,28 @@ void FillBlack(FBFrameStruct* f) {
 }
 
 // The colour planes of a planar frame scaled into planes of another size
-// (the luma plane is not written out, so not scaled), every plane cut into
-// row bands over the task pool: all source rows across, then the output rows
-// down.
+// (the luma plane is not written out, so not scaled) over the task pool: all
+// source rows across, then the output rows down. The rows go in chunks,
+// each task taking the next chunk of any plane as soon as it is free, so a
+// task kept waiting by other work on the machine holds up no more than one
+// chunk.
+constexpr uint32_t kScaleChunkRows = 16;
+
+using ScalePass = void (*)(const FBScaleJob& job, uint32_t first, uint32_t end);
+
 struct ScaleWork {
   FBScaleJob planes[3];
+  ScalePass pass;                 // across or down
+  uint32_t height;                // the rows the pass goes over, in every plane
+  std::atomic<uint32_t> next{0};  // chunks handed out, plane by plane in turn
 };
 
-void ScaleAcrossBand(void* context, uint32_t part, uint32_t parts) {
-  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
-    const VLMPPartItems rows = VLMPPartOf(int32_t(job.srcHeight), part, parts);
-    FBScaleAcross(job, uint32_t(rows.first), uint32_t(rows.end));
-  }
-}
-
-void ScaleDownBand(void* context, uint32_t part, uint32_t parts) {
-  for (const FBScaleJob& job : static_cast<ScaleWork*>(context)->planes) {
-    const VLMPPartItems rows = VLMPPartOf(int32_t(job.dstHeight), part, parts);
-    FBScaleDown(job, uint32_t(rows.first), uint32_t(rows.end));
+void ScaleChunks(void* context, uint32_t, uint32_t) {
+  auto* work = static_cast<ScaleWork*>(context);
+  const uint32_t chunks = (work->height + kScaleChunkRows - 1) / kScaleChunkRows * 3;
+  for (uint32_t n = work->next++; n < chunks; n = work->next++) {
+    const uint32_t first = n / 3 * kScaleChunkRows;
+    work->pass(work->planes[n % 3], first, std::min(first + kScaleChunkRows, work->height));
   }
 }
 
@@ -76,8 +80,13 @@ bool ScalePlanar(const FBFrameStruct* from, uint8_t* at, size_t planeBytes, uint
                       &work.planes[p]))
       return false;
   VL_EngineLockGuard hold;  // the pool serves one caller at a time
-  VLMPRunParts(ScaleAcrossBand, &work, gNumProcessors, &gVLMPMaster);
-  VLMPRunParts(ScaleDownBand, &work, gNumProcessors, &gVLMPMaster);
+  work.pass = FBScaleAcross;
+  work.height = from->height;
+  VLMPRunParts(ScaleChunks, &work, gNumProcessors, &gVLMPMaster);
+  work.pass = FBScaleDown;
+  work.height = height;
+  work.next = 0;
+  VLMPRunParts(ScaleChunks, &work, gNumProcessors, &gVLMPMaster);
   return true;
 }
 
@@ -182,14 +191,33 @@ void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
 }
 
 // Source frames read ahead on a thread of their own, in order from frame 0,
-// while the job corrects, scales and writes the frames before them. A frame
-// the reader could not read is fetched again through frame delivery, whose
-// status says why it cannot be loaded. Frame n
-// goes into slot n % kSlots; the reader waits for the slot to be given back.
+// while the job corrects, scales and writes the frames before them. The
+// reader also turns each frame's pixels into a planar float frame (on its
+// own thread, so this pass over memory overlaps the job's work), which the
+// job takes in exchange for the frame it is done with. A frame the reader
+// could not read is fetched again through frame delivery, whose status says
+// why it cannot be loaded. Frame n goes into slot n % kSlots; the reader
+// waits for the slot to be given back.
+struct AheadSlot {
+  SourcePixels pixels;
+  FBFrameStruct* frame = nullptr;  // planar float at the decode size; null when none could be made
+  bool planar = false;             // frame holds the pixels
+};
+
 class ReadAhead {
  public:
   ReadAhead(QVMediaFileRef* source, int64_t count, uint32_t width, uint32_t height)
-      : source_(source), count_(count), width_(width), height_(height), thread_([this] { Run(); }) {}
+      : source_(source), count_(count), width_(width), height_(height) {
+    // Without frames of their own the slots hand over the pixels only.
+    for (AheadSlot& slot : slots_)
+      if (FBCreateRGBFrameBuffer(width, height, &slot.frame, kFBPixFormatPlanarFloat) != kQVNoErr) slot.frame = nullptr;
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (...) {
+      FreeFrames();
+      throw;
+    }
+  }
   ~ReadAhead() {
     {
       std::lock_guard<std::mutex> hold(lock_);
@@ -197,19 +225,21 @@ class ReadAhead {
       changed_.notify_all();
     }
     thread_.join();
+    FreeFrames();
   }
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // Frame index once read (index must be the frame after the last one
-  // taken); null when it is not among the frames read ahead.
-  const SourcePixels* Take(int64_t index) {
+  // taken); null when it is not among the frames read ahead. The slot is
+  // the caller's until Give.
+  AheadSlot* Take(int64_t index) {
     if (index != taken_ || index >= count_) return nullptr;
     std::unique_lock<std::mutex> hold(lock_);
     changed_.wait(hold, [&] { return read_ > index; });
     return &slots_[index % kSlots];
   }
-  // The frame from Take is no longer needed.
+  // The slot from Take is no longer needed.
   void Give() {
     std::lock_guard<std::mutex> hold(lock_);
     ++taken_;
@@ -226,23 +256,34 @@ class ReadAhead {
         changed_.wait(hold, [&] { return stop_ || n - taken_ < kSlots; });
         if (stop_) return;
       }
-      ReadSourcePixels(source_, n, width_, height_, &slots_[n % kSlots]);
+      AheadSlot& slot = slots_[n % kSlots];
+      ReadSourcePixels(source_, n, width_, height_, &slot.pixels);
+      slot.planar = slot.pixels.ok && slot.frame;
+      if (slot.planar)
+        FBTransferPixToFBFrameSSE(slot.pixels.bytes.data(), slot.pixels.rowBytes, 0, slot.pixels.format, slot.frame);
       std::lock_guard<std::mutex> hold(lock_);
       read_ = n + 1;
       changed_.notify_all();
     }
   }
 
+  void FreeFrames() {
+    for (AheadSlot& slot : slots_) {
+      if (slot.frame) FBDisposeFrameBuffer(slot.frame);
+      slot.frame = nullptr;
+    }
+  }
+
   QVMediaFileRef* source_;
   int64_t count_;
   uint32_t width_, height_;
-  SourcePixels slots_[kSlots];
+  AheadSlot slots_[kSlots];
   int64_t read_ = 0;   // frames read, under lock_
   int64_t taken_ = 0;  // frames given back, under lock_ (read freely by the job's thread, its only writer)
   bool stop_ = false;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::thread thread_;  // last: starts once the rest is made
+  std::thread thread_;
 };
 
 uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* title, const char* message) {
@@ -289,18 +330,26 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
   r->pictureLeft = uint32_t((int64_t(r->outputWidth) - r->pictureWidth) / 2);
   r->pictureTop = uint32_t((int64_t(r->outputHeight) - r->pictureHeight) / 2);
 
-  bool made = FBCreateRGBFrameBuffer(r->outputWidth, r->outputHeight, &r->output, kFBPixFormatPlanarFloat) == kQVNoErr;
-  if (made) made = FBCreateRGBFrameBuffer(r->decodeWidth, r->decodeHeight, &r->decode, kFBPixFormatPlanarFloat) == kQVNoErr;
-  const bool direct = r->pictureWidth == r->outputWidth && r->pictureHeight == r->outputHeight;
-  if (made && !direct)
+  bool made = FBCreateRGBFrameBuffer(r->decodeWidth, r->decodeHeight, &r->decode, kFBPixFormatPlanarFloat) == kQVNoErr;
+  // A decoded frame already of the output's size is the output itself: it
+  // is corrected in place and goes out with no copy.
+  const bool same = r->decodeWidth == r->outputWidth && r->decodeHeight == r->outputHeight &&
+                    r->pictureWidth == r->outputWidth && r->pictureHeight == r->outputHeight;
+  if (made && same) r->output = r->decode;
+  if (made && !same)
+    made = FBCreateRGBFrameBuffer(r->outputWidth, r->outputHeight, &r->output, kFBPixFormatPlanarFloat) == kQVNoErr;
+  // Only a picture wider or taller than the output (filling it) needs a
+  // frame of its own, to be cut to the output.
+  const bool cropped = r->pictureWidth > r->outputWidth || r->pictureHeight > r->outputHeight;
+  if (made && cropped)
     made = FBCreateRGBFrameBuffer(r->pictureWidth, r->pictureHeight, &r->picture, kFBPixFormatPlanarFloat) == kQVNoErr;
   if (!made) {
     OutputEnd(r);
     return QVMediaErr_InsufficientMemory;
   }
-  // A picture inside the output is scaled straight into its place; the
-  // border around it stays black.
-  if (!r->picture) FillBlack(r->output);
+  // A picture inside the output is scaled straight into its place every
+  // frame; the border around it, black from here on, is never written.
+  if (!r->picture && !same) FillBlack(r->output);
   if (!params->frameProvider && r->frameCount > 0) {
     try {
       r->readAhead = new ReadAhead(r->source, r->frameCount, r->decodeWidth, r->decodeHeight);
@@ -333,10 +382,18 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
   }
   if (index >= r->frameCount) return QVMediaErr_NoErr;
   QVMediaErr err = QVMediaErr_NoErr;
-  const SourcePixels* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
-  if (ahead && ahead->ok) {
+  AheadSlot* ahead = r->readAhead ? r->readAhead->Take(index) : nullptr;
+  if (ahead && ahead->pixels.ok) {
     QVMediaSetCurrentFrame(r->source, index);
-    SourcePixelsToFrame(*ahead, r->decode);
+    if (ahead->planar) {
+      // The reader's frame becomes the decode frame; the one done with goes
+      // back to be read into.
+      const bool outputIsDecode = r->output == r->decode;
+      std::swap(ahead->frame, r->decode);
+      if (outputIsDecode) r->output = r->decode;
+    } else {
+      SourcePixelsToFrame(ahead->pixels, r->decode);
+    }
   } else {
     err = ReadSourceFrame(r->source, index, r->decode);
   }
@@ -353,8 +410,11 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
     FillBlack(out);
     PlacePicture(r->picture, (int64_t(r->outputWidth) - r->pictureWidth) / 2,
                  (int64_t(r->outputHeight) - r->pictureHeight) / 2, out);
-  } else if (r->decode->width == out->width && r->decode->height == out->height) {
-    FBCopyFrameBuffer(r->decode, out);
+  } else if (out == r->decode) {
+    // Corrected in place: nothing to move.
+  } else if (r->decode->width == r->pictureWidth && r->decode->height == r->pictureHeight) {
+    // Unscaled, inside a black border.
+    PlacePicture(r->decode, r->pictureLeft, r->pictureTop, out);
   } else {
     uint8_t* at = out->baseAddr + size_t(r->pictureTop) * out->rowBytes + size_t(r->pictureLeft) * sizeof(float);
     if (!ScalePlanar(r->decode, at, out->planeBytes, r->pictureWidth, r->pictureHeight, out->rowBytes,
@@ -385,6 +445,7 @@ void OutputEnd(OutputRender* r) {
     QVMediaSetCurrentFrame(r->source, r->savedFrame);
     QVMediaCloseFile(&r->source);
   }
+  if (r->output == r->decode) r->output = nullptr;  // one frame under two names
   for (FBFrameStruct** f : {&r->output, &r->decode, &r->picture}) {
     if (*f) FBDisposeFrameBuffer(*f);
     *f = nullptr;

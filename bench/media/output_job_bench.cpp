@@ -55,7 +55,6 @@ const std::string& Folder() {
       BenchRequire(DPXCreateFile((dir / "clip").c_str(), name, &info, f, &params), "DPXCreateFile");
     }
     FBDisposeFrameBuffer(f);
-    std::atexit([] { std::filesystem::remove_all(Folder()); });
     return dir.string();
   }();
   return folder;
@@ -78,31 +77,58 @@ const CodecRow kCodecs[] = {
     {kQVCodecJPEG, "-c:v mjpeg -q:v 2 -pix_fmt yuvj422p"},
 };
 
+// Our job's frames and processing tables, made once.
+struct OurJob {
+  QVFileRef source{}, out{};
+};
+
+const OurJob& PrepareOurJob() {
+  static const OurJob* job = [] {
+    BenchUsePool(kThreads);
+    QVMediaInitialize();
+    const VL_SettingsStruct s = bench::fullCorrection();
+    {
+      VL_EngineLockGuard hold;
+      BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
+    }
+    auto* j = new OurJob;
+    BenchRequire(PLFileRefFromPath((Folder() + "/clip/f_0000.dpx").c_str(), &j->source), "PLFileRefFromPath");
+    BenchRequire(PLFileRefFromPath((Folder() + "/out").c_str(), &j->out), "PLFileRefFromPath");
+    return j;
+  }();
+  return *job;
+}
+
+// Our job over the clip with the correction applied; false when it failed.
+bool RunOurJob(const CodecRow& c) {
+  const OurJob& job = PrepareOurJob();
+  QVFileRef source = job.source, out = job.out;
+  QVOutputJobParams p{};
+  p.size = kQVOutputJobParamsSize;
+  p.source.ref = &source;
+  p.outputFolder.ref = &out;
+  p.outputFormat = kQVOutputMovie;
+  std::snprintf(p.outputName, sizeof p.outputName, "ours.mov");
+  p.outputWidth = kOutW;
+  p.outputHeight = kOutH;
+  p.writeSettings.codec = c.codec;
+  p.writeSettings.spatialQuality = 1000;
+  p.frameProcessor = Correct;
+  return QVMediaStartOutputJob(&p) == 0;
+}
+
+// The same picture: 2048 x 1080 fitted into 1920 x 1080 (1920 x 1013) with black above and below.
+std::string FfmpegCommand(const CodecRow& c) {
+  return "ffmpeg -v error -y -threads " + std::to_string(kThreads) + " -framerate 24 -i '" + Folder() +
+         "/clip/f_%04d.dpx' -vf 'scale=1920:1013:flags=lanczos,pad=1920:1080:0:33' " + c.ffmpegArgs + " -threads " +
+         std::to_string(kThreads) + " '" + Folder() + "/out/theirs.mov'";
+}
+
 void BM_OutputJobDPXToMovie(benchmark::State& state) {
   const CodecRow& c = kCodecs[state.range(0)];
-  BenchUsePool(kThreads);
-  QVMediaInitialize();
-  const VL_SettingsStruct s = bench::fullCorrection();
-  {
-    VL_EngineLockGuard hold;
-    BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
-  }
-  QVFileRef source{}, out{};
-  BenchRequire(PLFileRefFromPath((Folder() + "/clip/f_0000.dpx").c_str(), &source), "PLFileRefFromPath");
-  BenchRequire(PLFileRefFromPath((Folder() + "/out").c_str(), &out), "PLFileRefFromPath");
+  PrepareOurJob();
   for (auto _ : state) {
-    QVOutputJobParams p{};
-    p.size = kQVOutputJobParamsSize;
-    p.source.ref = &source;
-    p.outputFolder.ref = &out;
-    p.outputFormat = kQVOutputMovie;
-    std::snprintf(p.outputName, sizeof p.outputName, "ours.mov");
-    p.outputWidth = kOutW;
-    p.outputHeight = kOutH;
-    p.writeSettings.codec = c.codec;
-    p.writeSettings.spatialQuality = 1000;
-    p.frameProcessor = Correct;
-    if (QVMediaStartOutputJob(&p) != 0) state.SkipWithError("the job failed");
+    if (!RunOurJob(c)) state.SkipWithError("the job failed");
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
   ReportLoad(state);
@@ -113,12 +139,7 @@ void BM_FfmpegDPXToMovie(benchmark::State& state) {
     state.SkipWithError("ffmpeg is not installed");
     return;
   }
-  const CodecRow& c = kCodecs[state.range(0)];
-  // The same picture: 2048 x 1080 fitted into 1920 x 1080 (1920 x 1013) with black above and below.
-  const std::string command = "ffmpeg -v error -y -threads " + std::to_string(kThreads) + " -framerate 24 -i '" +
-                              Folder() + "/clip/f_%04d.dpx' -vf 'scale=1920:1013:flags=lanczos,pad=1920:1080:0:33' " +
-                              c.ffmpegArgs + " -threads " + std::to_string(kThreads) + " '" + Folder() +
-                              "/out/theirs.mov'";
+  const std::string command = FfmpegCommand(kCodecs[state.range(0)]);
   for (auto _ : state) {
     if (bench::TimeCommand(command.c_str()).wall < 0) state.SkipWithError("ffmpeg failed");
   }
@@ -126,8 +147,40 @@ void BM_FfmpegDPXToMovie(benchmark::State& state) {
   ReportLoad(state);
 }
 
+// Ours and ffmpeg's in turn, run after run, so that both meet the same load
+// on a shared machine: frames a second of each, and ours as a share of
+// ffmpeg's ("share", 1 = as fast).
+void BM_OutputJobAgainstFfmpeg(benchmark::State& state) {
+  if (!bench::FfmpegPresent()) {
+    state.SkipWithError("ffmpeg is not installed");
+    return;
+  }
+  const CodecRow& c = kCodecs[state.range(0)];
+  const std::string command = FfmpegCommand(c);
+  PrepareOurJob();
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    bool ok = false;
+    ours += bench::TimeHere([&] { ok = RunOurJob(c); }).wall;
+    const double wall = bench::TimeCommand(command.c_str()).wall;
+    if (!ok || wall < 0) {
+      state.SkipWithError(ok ? "ffmpeg failed" : "the job failed");
+      break;
+    }
+    theirs += wall;
+  }
+  const double frames = double(state.iterations()) * kFrames;
+  if (ours > 0 && theirs > 0) {
+    state.counters["ours_fps"] = frames / ours;
+    state.counters["ffmpeg_fps"] = frames / theirs;
+    state.counters["share"] = theirs / ours;
+  }
+  ReportLoad(state);
+}
+
 // Argument: 0 ProRes 422, 1 H.264, 2 MJPEG.
 BENCHMARK(BM_OutputJobDPXToMovie)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_FfmpegDPXToMovie)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_OutputJobAgainstFfmpeg)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The separable resampler: a scale cut into row bands gives the whole
-// scale's bytes, and a temporary buffer reused for other sizes builds its
-// filter tables again.
+// The separable resampler: every sample is its taps' weighted sum in tap
+// order (the vector paths against a plain loop over the same tables), a
+// scale cut into row bands gives the whole scale's bytes, and a temporary
+// buffer reused for other sizes builds its filter tables again.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "core/frame_scale.h"
+#include "core/frame_scale_internal.h"
 
 namespace {
 
@@ -38,6 +40,87 @@ Picture Noise(uint32_t w, uint32_t h, FBScaleKind kind, unsigned seed) {
 bool Whole(FBScaleKind kind, const Picture& from, Picture* to, FBScaleBuffer& temp) {
   return FBScalePicture(kind, from.bytes.data(), from.height, from.width, from.RowBytes(), to->bytes.data(),
                         to->height, to->width, to->RowBytes(), temp);
+}
+
+// The scale by its definition, one sample at a time from the job's tables:
+// each intermediate sample, then each output sample, is the weighted sum of
+// its taps taken in tap order from 0; bytes are rounded and clamped.
+std::vector<uint8_t> Reference(const FBScaleJob& job, const Picture& from, const Picture& to) {
+  const uint32_t nc = from.channels;
+  const bool bytes = from.componentBytes == 1;
+  auto component = [&](uint32_t y, int32_t x, uint32_t c) {
+    const uint8_t* p = &from.bytes[y * from.RowBytes() + (size_t(x) * nc + c) * from.componentBytes];
+    if (bytes) return float(*p);
+    float f;
+    std::memcpy(&f, p, 4);
+    return f;
+  };
+  const size_t samples = size_t(job.dstWidth) * nc;
+  std::vector<float> middle(size_t(job.srcHeight) * samples);
+  for (uint32_t y = 0; y < job.srcHeight; ++y)
+    for (uint32_t x = 0; x < job.dstWidth; ++x)
+      for (uint32_t c = 0; c < nc; ++c) {
+        float sum = 0.0f;
+        for (uint32_t t = 0; t < job.xTaps; ++t)
+          sum += job.xWeight[x * job.xTaps + t] * component(y, job.xIndex[x * job.xTaps + t], c);
+        middle[y * samples + x * nc + c] = sum;
+      }
+  std::vector<uint8_t> out(to.bytes.size(), 0);
+  for (uint32_t y = 0; y < job.dstHeight; ++y)
+    for (size_t i = 0; i < samples; ++i) {
+      float sum = 0.0f;
+      for (uint32_t t = 0; t < job.yTaps; ++t)
+        sum += job.yWeight[y * job.yTaps + t] * middle[size_t(job.yIndex[y * job.yTaps + t]) * samples + i];
+      uint8_t* p = &out[y * to.RowBytes() + i * to.componentBytes];
+      if (bytes) {
+        const float r = sum + 0.5f;
+        *p = uint8_t(!(r > 0.0f) ? 0 : (r >= 255.0f ? 255 : int(r)));
+      } else {
+        std::memcpy(p, &sum, 4);
+      }
+    }
+  return out;
+}
+
+TEST(FrameScale, EverySampleIsItsTapsSumInOrder) {
+  // Sizes around the four- and eight-row and -sample groups of the vector paths,
+  // with edges where the taps are clamped, shrinking and enlarging.
+  struct Case {
+    FBScaleKind kind;
+    uint32_t fromW, fromH, toW, toH;
+  } cases[] = {
+      {kFBScalePlanarF, 205, 108, 192, 101},  // 2K to HD, fitted
+      {kFBScalePlanarF, 67, 43, 150, 97},     // enlarging, rows not a multiple of four
+      {kFBScalePlanarF, 31, 3, 17, 2},        // fewer rows than one group of four
+      {kFBScalePlanarF, 3, 9, 5, 7},          // narrower than the filter
+      {kFBScaleARGBFFFF, 90, 61, 37, 21},
+      {kFBScaleARGB8888, 77, 50, 121, 33},
+  };
+  // The eight-lane passes where the processor has them, and the four-lane
+  // passes with them turned off.
+  for (bool wide : {true, false}) {
+    FBScaleAllowWide(wide);
+    if (wide && !FBScaleWideAvailable()) continue;
+    for (const Case& c : cases) {
+      const Picture from = Noise(c.fromW, c.fromH, c.kind, c.fromH);
+      Picture to(c.toW, c.toH, c.kind);
+      FBScaleBuffer temp;
+      std::lock_guard<std::mutex> hold(temp.lock);
+      FBScaleJob job;
+      ASSERT_TRUE(FBScaleBegin(c.kind, from.bytes.data(), c.fromH, c.fromW, from.RowBytes(), to.bytes.data(), c.toH,
+                               c.toW, to.RowBytes(), temp, &job));
+      FBScaleAcross(job, 0, c.fromH);
+      FBScaleDown(job, 0, c.toH);
+      const std::vector<uint8_t> want = Reference(job, from, to);
+      const size_t used = size_t(c.toW) * to.channels * to.componentBytes;
+      for (uint32_t y = 0; y < c.toH; ++y)
+        ASSERT_EQ(std::memcmp(&to.bytes[y * to.RowBytes()], &want[y * to.RowBytes()], used), 0)
+            << (wide ? "eight" : "four") << " lanes, " << c.fromW << "x" << c.fromH << " to " << c.toW << "x" << c.toH
+            << " row " << y;
+      std::free(temp.data);
+    }
+  }
+  FBScaleAllowWide(true);
 }
 
 TEST(FrameScale, RowBandsGiveTheWholeScaleBitForBit) {

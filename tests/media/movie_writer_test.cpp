@@ -3,6 +3,7 @@
 // failures leave nothing under the movie's name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/frame_buffer.h"
 #include "core/task_pool.h"
 #include "media/movie_reader.h"
 #include "media/movie_writer.h"
@@ -61,6 +63,24 @@ struct CodecCase {
 };
 
 class MovieWriterCodecs : public testing::TestWithParam<CodecCase> {};
+
+// Decodes frames 0 to frames - 1 of two movies of kW x kH and hands each
+// pair (A, R, G, B bytes in memory) to check.
+template <class Check>
+void DecodePairs(const std::string& a, const std::string& b, int frames, Check check) {
+  QVMovie* ma = nullptr;
+  QVMovie* mb = nullptr;
+  ASSERT_EQ(QVMovieOpen(a.c_str(), &ma), kQVMovieOpened);
+  ASSERT_EQ(QVMovieOpen(b.c_str(), &mb), kQVMovieOpened);
+  std::vector<uint8_t> pa(size_t(kW) * kH * 4), pb(pa.size());
+  for (int f = 0; f < frames; ++f) {
+    ASSERT_TRUE(QVMovieDecodeFrame(ma, f, pa.data(), kW * 4, kW, kH));
+    ASSERT_TRUE(QVMovieDecodeFrame(mb, f, pb.data(), kW * 4, kW, kH));
+    check(f, pa, pb);
+  }
+  QVMovieClose(ma);
+  QVMovieClose(mb);
+}
 
 TEST_P(MovieWriterCodecs, WritesFramesTimecodeAndReadsBack) {
   if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
@@ -144,26 +164,138 @@ TEST(MovieWriter, PicturesFilledInBandsDecodeAsWholeFrames) {
     QVMovieWriterFreePicture(picture);
     ASSERT_EQ(QVMovieWriterFinish(a), QVMediaErr_NoErr);
     ASSERT_EQ(QVMovieWriterFinish(b), QVMediaErr_NoErr);
-    QVMovie* ma = nullptr;
-    QVMovie* mb = nullptr;
-    ASSERT_EQ(QVMovieOpen(whole.c_str(), &ma), kQVMovieOpened);
-    ASSERT_EQ(QVMovieOpen(banded.c_str(), &mb), kQVMovieOpened);
-    std::vector<uint8_t> pa(size_t(kW) * kH * 4), pb(pa.size());
-    for (int f = 0; f < 3; ++f) {
-      ASSERT_TRUE(QVMovieDecodeFrame(ma, f, pa.data(), kW * 4, kW, kH));
-      ASSERT_TRUE(QVMovieDecodeFrame(mb, f, pb.data(), kW * 4, kW, kH));
+    DecodePairs(whole, banded, 3, [&](int f, const std::vector<uint8_t>& pa, const std::vector<uint8_t>& pb) {
       if (codec != kQVCodecH264) {
         EXPECT_EQ(pa, pb) << QVMovieWriterEncoderName(codec) << " frame " << f;
-        continue;
+        return;
       }
       double difference = 0;
       for (size_t i = 0; i < pa.size(); ++i) difference += std::abs(int(pa[i]) - int(pb[i]));
       std::printf("[ figure ] 4:2:0 in bands, frame %d: mean difference %.4f codes\n", f, difference / double(pa.size()));
       EXPECT_LT(difference / double(pa.size()), 0.5) << "frame " << f;
-    }
-    QVMovieClose(ma);
-    QVMovieClose(mb);
+    });
   }
+  VLMPStopProcessPool();
+  VLMPSetProcessorCountOverride(0);
+}
+
+// A smooth, saturated float picture that moves with the frame number,
+// reaching a little outside 0 to 1.
+float PlaneValue(uint32_t x, uint32_t y, uint32_t k, int frame) {
+  return 0.5f + 0.55f * std::sin(float(x) * (0.05f + 0.02f * float(k)) + float(y) * 0.07f + float(frame + int(k)));
+}
+
+TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
+  // The same float pictures through the float-plane fill and through 16-bit
+  // pixels: decoded, the two movies agree to within the rounding to 16 bits
+  // (a lossy codec may then choose differently here and there), and the
+  // fill is as close to the pictures as the 16-bit path. A wrong plane
+  // order, matrix or range would be off by many codes.
+  VLMPSetProcessorCountOverride(4);
+  VLMPStartProcessPool();
+  const std::string folder = MakeScratchFolder("movie-planes");
+  FBFrameStruct* frame = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kW, kH, &frame, kFBPixFormatPlanarFloat), kQVNoErr);
+  struct Case {
+    uint32_t codec;
+    double meanLimit, worstLimit;  // between the two movies, in 8-bit codes
+  } cases[] = {
+      {kQVCodecJPEG, 0.8, 12},
+      {kQVCodecProRes422, 0.3, 6},
+      {kQVCodecH264, 1.6, 24},
+      {kQVCodecPNG, 0.05, 1},
+  };
+  for (const Case& c : cases) {
+    const char* name = QVMovieWriterEncoderName(c.codec);
+    const std::string sixteen = folder + "/sixteen.mov", planes = folder + "/planes.mov";
+    QVMovieWriterSettings s = Settings(c.codec);
+    s.timecode = false;
+    QVMovieWriter* a = nullptr;
+    QVMovieWriter* b = nullptr;
+    ASSERT_EQ(QVMovieWriterOpen(sixteen.c_str(), &s, &a), QVMediaErr_NoErr);
+    ASSERT_EQ(QVMovieWriterOpen(planes.c_str(), &s, &b), QVMediaErr_NoErr);
+    QVMovieWriterPicture* picture = nullptr;
+    ASSERT_EQ(QVMovieWriterNewPicture(b, &picture), QVMediaErr_NoErr);
+    std::vector<uint16_t> rgba(size_t(kW) * kH * 4);
+    for (int f = 0; f < 3; ++f) {
+      for (uint32_t y = 0; y < kH; ++y)
+        for (uint32_t x = 0; x < kW; ++x) {
+          for (uint32_t k = 0; k < 3; ++k) {
+            const float v = PlaneValue(x, y, k, f);
+            reinterpret_cast<float*>(frame->baseAddr + size_t(k) * frame->planeBytes + y * frame->rowBytes)[x] = v;
+            rgba[(size_t(y) * kW + x) * 4 + k] = uint16_t(std::clamp(v, 0.0f, 1.0f) * 65535.0f + 0.5f);
+          }
+          rgba[(size_t(y) * kW + x) * 4 + 3] = 65535;
+        }
+      ASSERT_EQ(QVMovieWriterAddFrame(a, rgba.data(), kW * 8, kQVMovieWriterRGBA16), QVMediaErr_NoErr);
+      ASSERT_EQ(QVMovieWriterFillPictureFromPlanes(b, picture, frame), QVMediaErr_NoErr);
+      ASSERT_EQ(QVMovieWriterAddPicture(b, picture), QVMediaErr_NoErr);
+    }
+    QVMovieWriterFreePicture(picture);
+    ASSERT_EQ(QVMovieWriterFinish(a), QVMediaErr_NoErr);
+    ASSERT_EQ(QVMovieWriterFinish(b), QVMediaErr_NoErr);
+    DecodePairs(sixteen, planes, 3, [&](int f, const std::vector<uint8_t>& pa, const std::vector<uint8_t>& pb) {
+      double between = 0, errorA = 0, errorB = 0;
+      int worst = 0;
+      for (size_t i = 0; i < pa.size(); ++i) {
+        const int d = std::abs(int(pa[i]) - int(pb[i]));
+        between += d;
+        worst = std::max(worst, d);
+        if (i % 4 == 0) continue;
+        const size_t pixel = i / 4;
+        const double want =
+            std::clamp(PlaneValue(uint32_t(pixel % kW), uint32_t(pixel / kW), uint32_t(i % 4 - 1), f), 0.0f, 1.0f) * 255.0;
+        errorA += std::abs(pa[i] - want);
+        errorB += std::abs(pb[i] - want);
+      }
+      const double samples = double(pa.size());
+      EXPECT_LT(between / samples, c.meanLimit) << name << " frame " << f;
+      EXPECT_LE(worst, c.worstLimit) << name << " frame " << f;
+      EXPECT_LT(errorB / (samples * 0.75), errorA / (samples * 0.75) + 0.1) << name << " frame " << f;
+    });
+  }
+  // Samples out of range go in clamped, NaN as 0: columns of NaN, -1,
+  // 0.5, infinity and 2 come back black, black, grey, white and white.
+  const float columns[] = {std::nanf(""), -1.0f, 0.5f, INFINITY, 2.0f};
+  for (uint32_t k = 0; k < 3; ++k)
+    for (uint32_t y = 0; y < kH; ++y)
+      for (uint32_t x = 0; x < kW; ++x)
+        reinterpret_cast<float*>(frame->baseAddr + size_t(k) * frame->planeBytes + y * frame->rowBytes)[x] =
+            columns[x * std::size(columns) / kW];
+  QVMovieWriterSettings s = Settings(kQVCodecPNG);
+  s.timecode = false;
+  QVMovieWriter* w = nullptr;
+  ASSERT_EQ(QVMovieWriterOpen((folder + "/clamped.mov").c_str(), &s, &w), QVMediaErr_NoErr);
+  QVMovieWriterPicture* picture = nullptr;
+  ASSERT_EQ(QVMovieWriterNewPicture(w, &picture), QVMediaErr_NoErr);
+  ASSERT_EQ(QVMovieWriterFillPictureFromPlanes(w, picture, frame), QVMediaErr_NoErr);
+  ASSERT_EQ(QVMovieWriterAddPicture(w, picture), QVMediaErr_NoErr);
+  QVMovieWriterFreePicture(picture);
+  ASSERT_EQ(QVMovieWriterFinish(w), QVMediaErr_NoErr);
+  QVMovie* clamped = nullptr;
+  ASSERT_EQ(QVMovieOpen((folder + "/clamped.mov").c_str(), &clamped), kQVMovieOpened);
+  std::vector<uint8_t> got(size_t(kW) * kH * 4);
+  ASSERT_TRUE(QVMovieDecodeFrame(clamped, 0, got.data(), kW * 4, kW, kH));
+  QVMovieClose(clamped);
+  const int want[] = {0, 0, 128, 255, 255};
+  for (uint32_t x = 0; x < kW; ++x)
+    for (uint32_t c = 1; c < 4; ++c)
+      EXPECT_EQ(got[(size_t(kH / 2) * kW + x) * 4 + c], want[x * std::size(columns) / kW]) << "column " << x;
+
+  // A frame of another size or layout is refused.
+  s = Settings(kQVCodecJPEG);
+  ASSERT_EQ(QVMovieWriterOpen((folder + "/refused.mov").c_str(), &s, &w), QVMediaErr_NoErr);
+  ASSERT_EQ(QVMovieWriterNewPicture(w, &picture), QVMediaErr_NoErr);
+  FBFrameStruct* other = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kW, kH + 2, &other, kFBPixFormatPlanarFloat), kQVNoErr);
+  EXPECT_EQ(QVMovieWriterFillPictureFromPlanes(w, picture, other), QVMediaErr_ParameterError);
+  FBDisposeFrameBuffer(other);
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kW, kH, &other, kFBPixFormatFloatRGBA), kQVNoErr);
+  EXPECT_EQ(QVMovieWriterFillPictureFromPlanes(w, picture, other), QVMediaErr_ParameterError);
+  FBDisposeFrameBuffer(other);
+  QVMovieWriterFreePicture(picture);
+  QVMovieWriterAbandon(w);
+  FBDisposeFrameBuffer(frame);
   VLMPStopProcessPool();
   VLMPSetProcessorCountOverride(0);
 }

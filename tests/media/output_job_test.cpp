@@ -269,6 +269,45 @@ TEST_F(OutputJobs, OutputSizeFitsOrFillsThePicture) {
   }
 }
 
+TEST_F(OutputJobs, FittedPicturesKeepTheirBlackBarsInEveryFrame) {
+  // The inverted 64 x 36 picture into taller outputs: unscaled into 64 x 64
+  // (bars of 14 rows), and scaled to 48 x 27 into 48 x 48 (bars of 10 and 11
+  // rows). Every frame keeps black bars; the unscaled picture is the
+  // inverted source.
+  struct Case {
+    uint32_t side, top, rows;
+  } cases[] = {{64, 14, 36}, {48, 10, 27}};
+  for (const Case& c : cases) {
+    const std::string name = "fit" + std::to_string(c.side) + ".dpx";
+    QVOutputJobParams p = Params(kQVOutputDPXSequence, name.c_str());
+    p.outputWidth = p.outputHeight = c.side;
+    p.frameProcessor = Invert;
+    ASSERT_EQ(QVMediaStartOutputJob(&p), QVMediaErr_NoErr);
+    for (uint32_t n = 0; n < kFrames; ++n) {
+      char file[96];
+      std::snprintf(file, sizeof file, "/fit%u/fit%u_%03u.dpx", c.side, c.side, n);
+      const std::vector<float> v = ReadDPX(renders_ + file, c.side, c.side);
+      ASSERT_EQ(v.size(), size_t(c.side) * c.side * 4) << file;
+      double barWorst = 0, pictureWorst = 0, pictureLeast = 1;
+      for (uint32_t y = 0; y < c.side; ++y)
+        for (uint32_t x = 0; x < c.side; ++x)
+          for (int k = 0; k < 3; ++k) {
+            const double got = v[(size_t(y) * c.side + x) * 4 + 1 + size_t(k)];
+            if (y < c.top || y >= c.top + c.rows) {
+              barWorst = std::max(barWorst, got);
+            } else {
+              pictureLeast = std::min(pictureLeast, got);
+              if (c.side == kW)
+                pictureWorst = std::max(pictureWorst, std::abs(got - (1.0 - ClipValue(x, y - c.top, k, n))));
+            }
+          }
+      EXPECT_EQ(barWorst, 0.0) << file;
+      EXPECT_LT(pictureWorst, 1.0 / 1023) << file;
+      EXPECT_LT(pictureLeast, 0.5) << file << ": the picture is there";
+    }
+  }
+}
+
 TEST_F(OutputJobs, BackgroundJobsListedGatedAndCompletedOnTheMainThread) {
   QVMediaSetMaximumRunningJobs(0);  // counts as 1: the jobs still run
   std::atomic<int> frames{0};
