@@ -394,7 +394,9 @@ QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
 }
 
 QVStatus CmdRenderOutput(uint32_t id, TKControl*) {
-  StartOutputJobCommand(id, &gUISettings);
+  // Every failure has been shown to the user by then: an alert before the
+  // job starts, the job's own end after.
+  QVIgnoreStatus(StartOutputJobCommand(id, &gUISettings));
   return kPass;
 }
 

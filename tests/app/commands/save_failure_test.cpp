@@ -63,7 +63,7 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
     TKDialogAnswer answer;
     answer.path = path;
     TKQueueDialogAnswer(answer);
-    HandleAppCommand(c.command, nullptr);
+    EXPECT_EQ(HandleAppCommand(c.command, nullptr), kQVErrNotHandled);
     ExpectOneAlert(path);
     EXPECT_EQ(std::memcmp(&before, &gUISettings, sizeof before), 0) << c.what;
     EXPECT_TRUE(std::filesystem::is_regular_file(blocker)) << c.what;
@@ -73,7 +73,7 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
     PLAlertScriptBegin();
     answer.path = folder + "/" + c.file;
     TKQueueDialogAnswer(answer);
-    HandleAppCommand(c.command, nullptr);
+    EXPECT_EQ(HandleAppCommand(c.command, nullptr), kQVErrNotHandled);
     EXPECT_TRUE(PLAlertScriptRecorded().empty()) << c.what;
     EXPECT_TRUE(std::filesystem::is_regular_file(answer.path)) << c.what;
   }
@@ -83,7 +83,7 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
   TKDialogAnswer cancel;
   cancel.status = kQVErrCancelled;
   TKQueueDialogAnswer(cancel);
-  HandleAppCommand(kAppCmdSaveCurves, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveCurves, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(PLAlertScriptRecorded().empty());
 }
 
