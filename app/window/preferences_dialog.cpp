@@ -302,6 +302,7 @@ QVStatus handle(PreferencesDialog* d, PrefsSettings* p, TKEvent& e) {
       case kPrefsSaturationDefaultRef: setLook(d, d->saturation, kPrefsDefaultSaturation); break;
       case kPrefsCacheSelectRef: chooseCacheFolder(d, p); break;
       case kPrefsSurfaceResetRef: resetSurface(d, p); break;
+      // The editor tells the user of a definitions file it could not save.
       case kPrefsDefineActionsRef: QVIgnoreStatus(UIHooks().openSurfaceEditor()); break;
       default: return kQVErrNotHandled;
     }
