@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -90,6 +91,22 @@ TEST(TKLoopRealClock, RequestQuitFromAnotherThreadStopsTheLoop) {
   std::thread t([] { TKRequestQuit(); });
   TKRunLoop();  // returns once the request lands
   t.join();
+  TKShutdownToolkit();
+}
+
+// A timer whose work takes longer than its interval is due again as soon as
+// it returns; the loop must still get its turn to see a quit, instead of
+// firing that timer until its work runs out.
+TEST(TKLoopRealClock, ATimerSlowerThanItsIntervalLetsTheLoopQuit) {
+  ASSERT_EQ(TKInitToolkit(kTKBackendHeadless), kQVNoErr);
+  int slowFirings = 0;
+  TKInstallTimer(0, 0.005, [&](TKTimer*) {
+    if (++slowFirings < 300) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  });
+  TKInstallTimer(0.1, 0, [](TKTimer*) { TKQuitLoop(); });
+  TKRunLoop();
+  // About ten firings fit before the quit; the loop used to go on for all 300.
+  EXPECT_LT(slowFirings, 100);
   TKShutdownToolkit();
 }
 
