@@ -110,7 +110,7 @@ QVStatus WriteJPEGImageFile(TKImage* picture, const char* path, const uint8_t* l
 QVStatus ExportGWorldToImageFile(TKImage* picture, const QVFileRef* folder, const char* name, uint32_t subtype,
                                  uint32_t codec, int32_t depth, int32_t quality, const void* settings) {
   (void)settings;  // the exporter's settings are the arguments themselves
-  const std::string path = std::string(folder ? folder->path : "") + "/" + (name ? name : "");
+  const std::string path = (folder ? std::string(folder->path) + "/" : std::string()) + (name ? name : "");
   QVStatus status = kQVNoErr;
   if (!picture || !folder || !name || !*name) status = kQVErrParam;
   else if (subtype != kImageExporterJPEG || codec != kImageCodecJPEG || (depth != 24 && depth != 32))
