@@ -110,41 +110,63 @@ BENCHMARK(BM_PassStage)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// The per-tile rejection of secondary keys that select no pixel of the
-// tile, on the secondaries alone and on the full correction at 1920 x 1080
-// on one thread: frames with and without it alternate, so both see the same
-// machine, and their processor times per frame and ratio are reported.
-void BM_SecondaryKeyRejection(benchmark::State& state) {
+// Runs the pass with settings s at 1920 x 1080 on one thread, frames with a
+// switch of the kernel off and on alternating so that both see the same
+// machine, and reports the processor time per frame of each (as offName and
+// onName) and their ratio. The switch is left on.
+void alternate(benchmark::State& state, const VL_SettingsStruct& s, void (*turn)(bool), const char* offName,
+               const char* onName) {
   BenchUsePool(1);
+  PassFrames frames(kSizes[0].w, kSizes[0].h);
+  VL_EngineLockGuard hold;
+  BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
+  double cpu[2] = {0, 0};
+  for (auto _ : state) {
+    for (int on = 0; on < 2; ++on) {
+      turn(on != 0);
+      timespec a{}, b{};
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+      BenchRequire(ProcessImage(frames.in, frames.out, 0, 0), "ProcessImage");
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+      cpu[on] += double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) * 1e-9;
+    }
+    benchmark::ClobberMemory();
+  }
+  turn(true);
+  const double n = double(state.iterations());
+  state.counters[offName] = cpu[0] / n * 1e3;
+  state.counters[onName] = cpu[1] / n * 1e3;
+  state.counters["ratio"] = cpu[1] / cpu[0];
+}
+
+// The per-tile rejection of secondary keys that select no pixel of the
+// tile, on the secondaries alone and on the full correction.
+void BM_SecondaryKeyRejection(benchmark::State& state) {
   VL_SettingsStruct s = fullCorrection();
   if (state.range(0) == 0) {
     s.hslEnable = s.hslControlsEnable = s.rgbEnable = s.cmyEnable = s.ycbcrEnable = s.hueOffsetEnable = 0;
     s.levelsEnable = s.curvesEnable = s.rgbCurvesEnable = s.hslCurvesEnable = s.limiter_enable = 0;
   }
   state.SetLabel(state.range(0) == 0 ? "secondaries" : "full correction");
-  PassFrames frames(kSizes[0].w, kSizes[0].h);
-  VL_EngineLockGuard hold;
-  BenchRequire(VL_UpdateProcessingTables(&s), "VL_UpdateProcessingTables");
-  double cpu[2] = {0, 0};
-  for (auto _ : state) {
-    for (int rejecting = 0; rejecting < 2; ++rejecting) {
-      VL_SetPassTileRejection(rejecting != 0);
-      timespec a{}, b{};
-      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
-      BenchRequire(ProcessImage(frames.in, frames.out, 0, 0), "ProcessImage");
-      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
-      cpu[rejecting] += double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) * 1e-9;
-    }
-    benchmark::ClobberMemory();
-  }
-  VL_SetPassTileRejection(true);
-  const double n = double(state.iterations());
-  state.counters["all_keys_ms"] = cpu[0] / n * 1e3;
-  state.counters["rejecting_ms"] = cpu[1] / n * 1e3;
-  state.counters["ratio"] = cpu[1] / cpu[0];
+  alternate(state, s, VL_SetPassTileRejection, "all_keys_ms", "rejecting_ms");
 }
 
 BENCHMARK(BM_SecondaryKeyRejection)->DenseRange(0, 1)->ArgName("work")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The single lookup of the composed master-through-curve tables against the
+// RGB master stage and the RGB curves run apart, on the two alone and on the
+// typical grade.
+void BM_ComposedMasterCurves(benchmark::State& state) {
+  VL_SettingsStruct s = typicalGrade();
+  if (state.range(0) == 0) {
+    for (int r = 0; r < 4; ++r) s.rgb[r].enable = r == kVLRangeMaster;
+    s.secondaryEnable = s.secondaryKeyerEnable = 0;
+  }
+  state.SetLabel(state.range(0) == 0 ? "master and curves" : "typical grade");
+  alternate(state, s, VL_SetPassComposedTables, "apart_ms", "composed_ms");
+}
+
+BENCHMARK(BM_ComposedMasterCurves)->DenseRange(0, 1)->ArgName("work")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The yardstick for the pass with every section off: a plain copy of a
 // whole planar frame (every plane) on one thread.

@@ -133,6 +133,7 @@ void prepareLevelsAndCurves(const VLFrameSettings& F, VLPassSetup& S) {
     S.curve[c] = tableRef(F.tables.curveRGB[c], F.curveTop[c]);
   }
   S.rgbCurves = F.gates.rgbCurves;
+  for (int c = 0; c < 3; ++c) S.rgbMasterCurveTable[c] = F.tables.rgbMasterCurve[c];
   S.hslCurves = F.gates.hslCurves;
   S.hslCurveTable = F.tables.packedHSLCurves;
 }
@@ -194,6 +195,8 @@ void preparePass(const VLFrameSettings& F, VLPassSetup& S) {
   prepareLevelsAndCurves(F, S);
   prepareSecondaries(F, S);
   prepareLimiter(F, S);
+  S.rgbMasterCurves = S.rgbMaster && S.rgbMasterGamma && S.rgbCurves && !S.yccMaster && S.rgbMasterCurveTable[0] &&
+                      S.rgbMasterCurveTable[1] && S.rgbMasterCurveTable[2];
 }
 
 bool planar(const FBFrameStruct* f) {

@@ -55,6 +55,7 @@ using Kernel4 = VLPassKernel<Ops4>;
 
 std::atomic<uint32_t> sForcedLanes{0};
 std::atomic<bool> sTileRejection{true};
+std::atomic<bool> sComposedTables{true};
 
 }  // namespace
 
@@ -102,12 +103,19 @@ void VL_SetPassLanes(uint32_t lanes) { sForcedLanes.store(lanes); }
 
 void VL_SetPassTileRejection(bool on) { sTileRejection.store(on); }
 
+void VL_SetPassComposedTables(bool on) { sComposedTables.store(on); }
+
+void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end) {
+  Kernel4::compose(first, then, out, begin, end);
+}
+
 void VL_RunPass(const VLPassSetup& shared, const float* const source[3], float* const destination[4], size_t count) {
   // A private copy: the stores into the planes cannot alias it, so nothing
   // needs reloading after them.
   const VLPassSetup setup = [&] {
     VLPassSetup copy = shared;
     copy.tileRejection = sTileRejection.load(std::memory_order_relaxed);
+    copy.rgbMasterCurves = copy.rgbMasterCurves && sComposedTables.load(std::memory_order_relaxed);
     return copy;
   }();
   // The widest kernel allowed takes whole vectors; each narrower one what is

@@ -96,6 +96,11 @@ struct VLPassSetup {
 
   bool rgbCurves, hslCurves;
   VLTableRef curve[3];
+  // The RGB master stage runs straight into the RGB curves (no Y'CbCr master
+  // between them) with a master gamma: each channel then takes one lookup of
+  // its composed table below 1.0.
+  bool rgbMasterCurves;
+  const float* rgbMasterCurveTable[3];
   const VLPackedEntry* hslCurveTable;  // hue, saturation, luma curves by hue
 
   VLPassSecondary secondary[6];
@@ -110,6 +115,11 @@ struct VLPassSetup {
   VLBroadcast knee, invMaxMinusKnee, whiteMinusKnee, lumaMax, compositeMax, compositeMin;
   VLLimitMethod clipMethod;
 };
+
+// Fills entries [begin, end) of out with `then` looked up at each entry of
+// `first`, held to the pass's range before and not after, exactly as the
+// pass looks up one stage's table result in the next stage's table.
+void VL_ComposeLookups(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end);
 
 // Runs the pass over `count` floats of each plane (a multiple of four, or a
 // last partial vector, which is read and written only as far as count).

@@ -18,6 +18,11 @@ bool VL_PassLanesAvailable(uint32_t lanes);
 // widest available.
 void VL_SetPassLanes(uint32_t lanes);
 
+// Switches off (false) or back on the single lookup of a composed table for
+// the RGB master stage run straight into the RGB curves, for tests that
+// compare the results both ways.
+void VL_SetPassComposedTables(bool on);
+
 // Switches off (false) or back on the kernels' per-tile rejection of the
 // secondary keys that cannot select a pixel of the tile and of the lookups
 // of tonal ranges that weigh none of its pixels, for tests that compare the

@@ -549,10 +549,8 @@ struct VLPassKernel : O {
   // Every stage starts from values within +-kPixelMagnitude: a finite pixel
   // of any size, or one a stage pushed far out, cannot overflow the squares
   // and products of the next stage. NaN passes as it is.
-  static RGB held(const RGB& c) {
-    const V lo = vSet(-kPixelMagnitude), hi = vSet(kPixelMagnitude);
-    return {vMin(hi, vMax(lo, c.r)), vMin(hi, vMax(lo, c.g)), vMin(hi, vMax(lo, c.b))};
-  }
+  static V held(V x) { return vMin(vSet(kPixelMagnitude), vMax(vSet(-kPixelMagnitude), x)); }
+  static RGB held(const RGB& c) { return {held(c.r), held(c.g), held(c.b)}; }
 
   // The tile the stages work on: its colours, their tonal weights and the
   // ranges weighted somewhere in it.
@@ -611,6 +609,25 @@ struct VLPassKernel : O {
   static void yccMasterStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V*) { yccMaster(S, c); });
   }
+  // The RGB master stage and the RGB curves in one: below 1.0 a channel's
+  // two lookups are one of the composed table at the master value's index;
+  // above it the master's extension is held and looked up in the curve as
+  // the two stages would.
+  static void rgbMasterCurvesStage(const VLPassSetup& S, Tile& __restrict t) {
+    eachColour(t, [&](RGB& c, const V*) {
+      V* ch[3] = {&c.r, &c.g, &c.b};
+      for (int i = 0; i < 3; ++i) {
+        const V v = vConst(S.rgbMasterGain[i]) * *ch[i] + vConst(S.rgbMasterOffset[i]);
+        V r = tableAt(S.rgbMasterCurveTable[i], v);
+        Mask above = vGT(v, vSet(1.0f));
+        if (vAny(above)) {
+          const VLTableRef& m = S.rgbMasterTable[i];
+          r = vSelect(above, lookup(S.curve[i], held((v - vSet(1.0f)) * vSet(m.slope) + vSet(m.end))), r);
+        }
+        *ch[i] = r;
+      }
+    });
+  }
   static void rgbCurvesStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V*) {
       c = {lookup(S.curve[0], c.r), lookup(S.curve[1], c.g), lookup(S.curve[2], c.b)};
@@ -655,9 +672,10 @@ struct VLPassKernel : O {
       {[](const VLPassSetup& S) { return S.hueOffsets; }, hueOffsetsStage},
       {[](const VLPassSetup& S) { return S.rgbRanges; }, rgbRangesStage},
       {[](const VLPassSetup& S) { return S.yccRanges; }, yccRangesStage},
-      {[](const VLPassSetup& S) { return S.rgbMaster; }, rgbMasterStage},
+      {[](const VLPassSetup& S) { return S.rgbMaster && !S.rgbMasterCurves; }, rgbMasterStage},
+      {[](const VLPassSetup& S) { return S.rgbMasterCurves; }, rgbMasterCurvesStage},
       {[](const VLPassSetup& S) { return S.yccMaster; }, yccMasterStage},
-      {[](const VLPassSetup& S) { return S.rgbCurves; }, rgbCurvesStage},
+      {[](const VLPassSetup& S) { return S.rgbCurves && !S.rgbMasterCurves; }, rgbCurvesStage},
       {[](const VLPassSetup& S) { return S.hslCurves; }, hslCurvesStage},
       {[](const VLPassSetup& S) { return S.levels; }, levelsOutStage},
       {[](const VLPassSetup& S) { return S.secondary[0].on; }, secondaryStage<0>},
@@ -697,6 +715,19 @@ struct VLPassKernel : O {
       vStore(dst[2] + kLanes * j, t.c[j].b);
       vStore(dst[3] + kLanes * j, lumaOf(t.c[j]));
     }
+  }
+
+  // Fills out[begin, end) with `then` looked up at each held entry of
+  // `first`: the lanes of a vector are independent, so the entries come out
+  // as any kernel's lookups of those values do.
+  static void compose(const float* first, const VLTableRef& then, float* out, size_t begin, size_t end) {
+    size_t i = begin;
+    for (; i + kLanes <= end; i += kLanes) vStore(out + i, lookup(then, held(vLoad(first + i))));
+    if (i == end) return;
+    float in[kLanes] = {}, last[kLanes];
+    for (size_t k = i; k < end; ++k) in[k - i] = first[k];
+    vStore(last, lookup(then, held(vLoad(in))));
+    for (size_t k = i; k < end; ++k) out[k] = last[k - i];
   }
 
   // Runs the stages over `count` floats of each plane, a multiple of kLanes.

@@ -23,27 +23,12 @@ float X(int i) { return float(i) / float(kVLTableLastIndex); }
 // tables chain several gammas of which only some are moved.
 float Raise(float v, float e) { return e == 1.0f ? v : std::pow(v, e); }
 
-// Calls fill(t, i) for every index i of `tables` tables, the entries of all
-// of them shared out over the task pool in one run: a rebuild of several
-// tables wakes the pool once and keeps every task busy to the end. Each entry
-// depends on its own table and index alone, so the tables come out the same
-// however the entries are split.
+// Calls fill(t, i) for every index i of `tables` tables over the task pool.
 template <class Fill>
 void ForEachEntry(int tables, Fill fill) {
-  if (tables <= 0) return;
-  struct Work {
-    Fill* fill;
-    int tables;
-  } work{&fill, tables};
-  auto part = [](void* context, uint32_t p, uint32_t parts) {
-    const Work& w = *static_cast<const Work*>(context);
-    const auto [first, end] = VLMPPartOf(w.tables * kVLTableSize, p, parts);
-    for (int t = first / kVLTableSize; t < w.tables && t * kVLTableSize < end; ++t) {
-      const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
-      for (int i = from; i < to; ++i) (*w.fill)(t, i);
-    }
-  };
-  VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
+  VLForEachRun(tables, [&](int t, int from, int to) {
+    for (int i = from; i < to; ++i) fill(t, i);
+  });
 }
 
 // Calls fill(i) for every index of one table, over the task pool.
@@ -253,7 +238,10 @@ void VLBuildRGBTables(const VL_SettingsStruct& s, bool buildTables, VLFrameSetti
           Build& b = builds[buildCount++];
           b.table = table;
           std::copy(exponents, exponents + count, b.exponents);
-          if (tone != kVLToneMaster) gVLTableInputs.packedRGBRange[c] = false;
+          if (tone != kVLToneMaster)
+            gVLTableInputs.packedRGBRange[c] = false;
+          else
+            gVLTableInputs.rgbMasterCurve[c] = false;
         }
       }
     }

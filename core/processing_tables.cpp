@@ -314,7 +314,10 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
     last.packedWeights = false;
   }
   if (curves.rgb[0]) {
-    for (int c = 0; c < 3; ++c) Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
+    for (int c = 0; c < 3; ++c) {
+      Publish(curves.rgb[c], gVLTableStorage.curveRGB[c]);
+      last.rgbMasterCurve[c] = false;
+    }
     std::memcpy(last.rgbCurves, s.rgbCurves, sizeof last.rgbCurves);
     last.rgbCurvesValid = true;
   }
@@ -354,6 +357,7 @@ QVStatus VL_UpdateProcessingTables(const VL_SettingsStruct* settings) {
   SetTablePointers(&fs.tables);
   VLPackTables(&fs.tables);
   fs.derived = ComputeDerived(s, fs);
+  VLComposeTables(&fs);
   gVLFrameSettingsStorage = fs;
   std::memcpy(&gVLBuiltFrom, settings, sizeof gVLBuiltFrom);
   gVLBuiltFromValid = true;

@@ -153,6 +153,9 @@ struct VLTablePointers {
   const VLPackedEntry* packedRGBRange[3];     // [channel R, G, B]: ranges S, M, H
   const VLPackedEntry* packedYCbCrRange[3];   // [component Y, Cb, Cr]: ranges S, M, H
   const VLPackedEntry* packedHSLCurves;       // hue, saturation, luma curves
+  // Each channel's RGB master table with that channel's RGB curve applied to
+  // every entry, for a pass that runs the one straight into the other.
+  const float* rgbMasterCurve[3];
   // For the weights and the range groups above, bit k set when every entry of range k's
   // table is finite and free of a sign bit (so a zero weight times any entry
   // is exactly +0).

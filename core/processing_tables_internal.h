@@ -2,10 +2,12 @@
 // views of processing_tables.h and the per-section builders.
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "core/processing_tables.h"
 #include "core/settings_record.h"
+#include "core/task_pool.h"
 
 struct VLTableStorage {
   VLTable hslCBG[4];  // tonal order
@@ -33,6 +35,7 @@ struct VLTableStorage {
   VLPackedTable packedRGBRange[3];
   VLPackedTable packedYCbCrRange[3];
   VLPackedTable packedHSLCurves;
+  VLTable rgbMasterCurve[3];  // the RGB master tables through the RGB curves
 };
 
 extern VLTableStorage gVLTableStorage;
@@ -61,6 +64,7 @@ struct VLTableInputsRecord {
   VL_CurveControls hslCurves[3];
   VL_LumaRangeControls lumaRanges;
   bool packedWeights, packedHSLRange, packedRGBRange[3], packedYCbCrRange[3], packedHSLCurves;
+  bool rgbMasterCurve[3];  // composed from the master and curve tables as they are now
 };
 
 extern VLTableInputsRecord gVLTableInputs;
@@ -84,6 +88,29 @@ float VLFiniteOr(float value, float fallback);
 // Target chroma (U, V) of a hue-offset wheel at the given tint angle, and strength / 3.
 VLHueOffsetFrameSettings VLHueOffsetVector(float tintangle, float strength);
 
+// Calls fill(t, from, to) over runs of entries [from, to) covering every
+// entry of `tables` tables, the entries of all of them shared out over the
+// task pool in one run: a rebuild of several tables wakes the pool once and
+// keeps every task busy to the end. Each entry depends on its own table and
+// index alone, so the tables come out the same however the entries are split.
+template <class FillRun>
+void VLForEachRun(int tables, FillRun fill) {
+  if (tables <= 0) return;
+  struct Work {
+    FillRun* fill;
+    int tables;
+  } work{&fill, tables};
+  auto part = [](void* context, uint32_t p, uint32_t parts) {
+    const Work& w = *static_cast<const Work*>(context);
+    const auto [first, end] = VLMPPartOf(w.tables * kVLTableSize, p, parts);
+    for (int t = first / kVLTableSize; t < w.tables && t * kVLTableSize < end; ++t) {
+      const int from = std::max(first - t * kVLTableSize, 0), to = std::min(end - t * kVLTableSize, kVLTableSize);
+      (*w.fill)(t, from, to);
+    }
+  };
+  VLMPRunParts(part, &work, gNumProcessors, &gVLMPMaster);
+}
+
 // Section builders; each reads the neutralised working copy of the record and
 // writes its tables and block values.
 void VLBuildHSLTables(const VL_SettingsStruct& s, VLFrameSettings* fs);
@@ -97,3 +124,8 @@ void VLBuildLinearization(const VL_SettingsStruct& s, VLFrameSettings* fs);
 // Packs the groups read at one index from the tables just built and points
 // the block's packed pointers at them.
 void VLPackTables(VLTablePointers* pointers);
+// When the block's gates and derived bytes run the RGB master gamma straight
+// into the RGB curves, composes each master table whose master or curve
+// table was written since with its curve and points the block at the
+// composed tables; otherwise the block's pointers to them are null.
+void VLComposeTables(VLFrameSettings* fs);

@@ -473,23 +473,31 @@ TEST(ProcessImage, SkippingKeysNoPixelOfATileMeetsKeepsEveryBit) {
   }
 }
 
-// A tile looks up only the tonal ranges that weigh some pixel of it. On luma
-// gradients that cross the ranges' edges tile by tile, with values past 1.0,
-// NaN and infinities among them (the extension above 1.0 still applies to
-// the ranges left out), the results keep every bit, with every tonal stage
-// on and with each alone.
-TEST(ProcessImage, SkippingTonalRangesNoPixelOfATileWeighsKeepsEveryBit) {
+// 517 x 23 pixels of luma ramps along the rows from `from` over `span`, the
+// planes a little apart row by row, with grain, and NaN, infinities, the
+// largest float, -0 and a value far past 1.0 scattered over them.
+FramePtr lumaRampFrame(float from, float span) {
   const uint32_t w = 517, h = 23;
   FramePtr in = makeFrame(w, h, kFBPixFormatPlanarFloat);
   std::mt19937 rng(9);
   std::uniform_real_distribution<float> grain(-0.003f, 0.003f);
   for (uint32_t y = 0; y < h; ++y)
     for (uint32_t x = 0; x < in->rowBytes / 4; ++x) {
-      const float luma = float(x) / w * 1.2f - 0.05f;
+      const float luma = float(x) / w * span + from;
       for (int p = 0; p < 3; ++p) planeRow(in.get(), p, y)[x] = luma + float(p) * 0.02f * float(y % 5) + grain(rng);
     }
   const float odd[] = {NAN, INFINITY, -INFINITY, 3e38f, -0.0f, 7.0f};
   for (size_t i = 0; i < sizeof odd / sizeof odd[0]; ++i) planeRow(in.get(), int(i % 3), 2 + uint32_t(i) * 3)[40 + i * 80] = odd[i];
+  return in;
+}
+
+// A tile looks up only the tonal ranges that weigh some pixel of it. On luma
+// gradients that cross the ranges' edges tile by tile, with values past 1.0,
+// NaN and infinities among them (the extension above 1.0 still applies to
+// the ranges left out), the results keep every bit, with every tonal stage
+// on and with each alone.
+TEST(ProcessImage, SkippingTonalRangesNoPixelOfATileWeighsKeepsEveryBit) {
+  FramePtr in = lumaRampFrame(-0.05f, 1.2f);
   struct Case {
     const char* name;
     void (*only)(VL_SettingsStruct& s);
@@ -544,6 +552,80 @@ TEST(ProcessImage, RangesWithNegativeEntriesAreLookedUpEvenWithoutWeight) {
   ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), out.get(), 0, 0));
   EXPECT_TRUE(std::signbit(planeRow(out.get(), 0, 0)[0]));
   VL_ForgetProcessingTableInputs();
+}
+
+// The RGB master stage run straight into the RGB curves looks each channel up
+// once, in their composed table. Over values below 0, across 1.0 (where the
+// master's extension takes over) and far past it, NaN and infinities, with
+// master gains and curves that push the value between the two past 1.0 and
+// below 0 (so it is held and extended as before), every kernel gives the
+// bits of the two stages run one after the other.
+TEST(ProcessImage, ComposedMasterAndCurveLookupKeepsEveryBit) {
+  FramePtr in = lumaRampFrame(-0.3f, 2.8f);
+  const uint32_t w = in->width, h = in->height;
+  struct Case {
+    const char* name;
+    float gain, pedestal, gamma;
+    std::initializer_list<std::pair<float, float>> master, red, blue;
+  };
+  const Case cases[] = {
+      {"gentle", 1.0f, 0.0f, 0.9f, {{0, 0.02f}, {0.5f, 0.53f}, {1, 0.97f}}, {{0, 0}, {1, 1}}, {{0, 0}, {1, 1}}},
+      {"hot master, curves past 0 and 1", 1.8f, -0.05f, 0.6f, {{0, 0.1f}, {0.5f, 0.9f}, {1, 1.3f}},
+       {{0, -0.2f}, {0.3f, 0.1f}, {1, 1.6f}}, {{0, 0}, {1, 1}}},
+      {"steep gamma, falling curve", 1.0f, 0.0f, 2.5f, {{0, 0}, {1, 1}}, {{0, 0}, {1, 1}}, {{0, 0.9f}, {1, 0.0f}}},
+  };
+  struct Restore {
+    ~Restore() {
+      VL_SetPassComposedTables(true);
+      VL_SetPassLanes(0);
+    }
+  } restore;
+  for (const Case& c : cases) {
+    VL_SettingsStruct s = defaults();
+    s.limiter_enable = 0;
+    s.rgbEnable = 1;
+    s.rgb[kVLRangeMaster].enable = 1;
+    s.rgb[kVLRangeMaster].gain = c.gain;
+    s.rgb[kVLRangeMaster].pedestal = c.pedestal;
+    s.rgb[kVLRangeMaster].gamma = c.gamma;
+    s.rgb[kVLRangeMaster].channel[2].gamma = 0.8f;
+    s.curvesEnable = s.rgbCurvesEnable = 1;
+    setCurve(s.rgbCurves[kVLCurveMaster], c.master);
+    setCurve(s.rgbCurves[kVLCurveRed], c.red);
+    setCurve(s.rgbCurves[kVLCurveBlue], c.blue);
+    VL_EngineLockGuard hold;
+    // Builds the tables for s and compares the pass apart and together.
+    auto expectSameBits = [&](const std::string& what) {
+      ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
+      VLPassSetup setup;
+      VL_PreparePass(gFrameSettings, &setup);
+      ASSERT_TRUE(setup.rgbMasterCurves) << what << ": the two stages do not run as one";
+      for (uint32_t lanes : {4u, 8u, 16u}) {
+        if (!VL_PassLanesAvailable(lanes)) continue;
+        VL_SetPassLanes(lanes);
+        FramePtr apart = makeFrame(w, h, kFBPixFormatPlanarFloat), together = makeFrame(w, h, kFBPixFormatPlanarFloat);
+        VL_SetPassComposedTables(false);
+        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), apart.get(), 0, 0));
+        VL_SetPassComposedTables(true);
+        ASSERT_EQ(kQVNoErr, ProcessImage(in.get(), together.get(), 0, 0));
+        EXPECT_EQ(0, memcmp(apart->baseAddr, together->baseAddr, size_t(apart->planeBytes) * 4))
+            << what << ", " << lanes << " lanes";
+      }
+    };
+    expectSameBits(c.name);
+    // An edit of either table alone is followed by the composed one.
+    setCurve(s.rgbCurves[kVLCurveGreen], {{0, 0.05f}, {0.6f, 0.7f}, {1, 1.1f}});
+    expectSameBits(std::string(c.name) + ", green curve edited");
+    s.rgb[kVLRangeMaster].channel[1].gamma = 1.3f;
+    expectSameBits(std::string(c.name) + ", green master gamma edited");
+    // With the Y'CbCr master between them the two stages stay apart.
+    s.ycbcrEnable = s.ycbcr[kVLRangeMaster].enable = 1;
+    s.ycbcr[kVLRangeMaster].gamma = 0.9f;
+    ASSERT_EQ(kQVNoErr, VL_UpdateProcessingTables(&s));
+    VLPassSetup setup;
+    VL_PreparePass(gFrameSettings, &setup);
+    EXPECT_FALSE(setup.rgbMasterCurves) << c.name;
+  }
 }
 
 // A build that cannot get its memory says so and publishes nothing: the pass
