@@ -29,7 +29,7 @@ struct OutputRender {
   FBFrameStruct* decode = nullptr;  // planar float at the decode size
   FBFrameStruct* picture = nullptr; // planar float at the picture's size, when it differs from the output
   FBScaleBuffer scaleBuffers[3];  // one a colour plane
-  ReadAhead* readAhead = nullptr;  // the source frames read ahead on a thread of their own
+  ReadAhead* readAhead = nullptr;  // the source frames read ahead on threads of their own
   int32_t progressId = 0;
   int32_t localCancelWord = 0;
   int32_t* cancelWord = &localCancelWord;

@@ -190,43 +190,41 @@ void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out) {
   TransferIn(pixels.bytes.data(), pixels.rowBytes, pixels.format, out);
 }
 
-// Source frames read ahead on a thread of their own, in order from frame 0,
-// while the job corrects, scales and writes the frames before them. The
+// Source frames read ahead on threads of their own, in order from frame 0,
+// while the job corrects, scales and writes the frames before them. A
 // reader also turns each frame's pixels into a planar float frame (on its
 // own thread, so this pass over memory overlaps the job's work), which the
 // job takes in exchange for the frame it is done with. A frame the reader
 // could not read is fetched again through frame delivery, whose status says
-// why it cannot be loaded. Frame n goes into slot n % kSlots; the reader
-// waits for the slot to be given back.
+// why it cannot be loaded. Frames in files of their own (DPX, Cineon) are
+// read by two readers taking alternate frames, so that reading and
+// unpacking one frame at a time does not hold the job up; a movie's frames
+// come from its one decoder, in order, on one reader. Frame n goes into slot
+// n % slots; its reader waits for the slot to be given back.
 struct AheadSlot {
   SourcePixels pixels;
   FBFrameStruct* frame = nullptr;  // planar float at the decode size; null when none could be made
   bool planar = false;             // frame holds the pixels
+  int64_t holds = -1;              // the frame read into the slot, under the reader's lock
 };
 
 class ReadAhead {
  public:
-  ReadAhead(QVMediaFileRef* source, int64_t count, uint32_t width, uint32_t height)
-      : source_(source), count_(count), width_(width), height_(height) {
+  ReadAhead(QVMediaFileRef* source, int64_t count, uint32_t width, uint32_t height, uint32_t readers)
+      : source_(source), count_(count), width_(width), height_(height),
+        readers_(std::clamp<uint32_t>(readers, 1, kMostReaders)), slotCount_(readers_ + 1) {
     // Without frames of their own the slots hand over the pixels only.
-    for (AheadSlot& slot : slots_)
-      if (FBCreateRGBFrameBuffer(width, height, &slot.frame, kFBPixFormatPlanarFloat) != kQVNoErr) slot.frame = nullptr;
+    for (uint32_t k = 0; k < slotCount_; ++k)
+      if (FBCreateRGBFrameBuffer(width, height, &slots_[k].frame, kFBPixFormatPlanarFloat) != kQVNoErr)
+        slots_[k].frame = nullptr;
     try {
-      thread_ = std::thread([this] { Run(); });
+      for (uint32_t k = 0; k < readers_; ++k) threads_[k] = std::thread([this, k] { Run(k); });
     } catch (...) {
-      FreeFrames();
+      Stop();
       throw;
     }
   }
-  ~ReadAhead() {
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      stop_ = true;
-      changed_.notify_all();
-    }
-    thread_.join();
-    FreeFrames();
-  }
+  ~ReadAhead() { Stop(); }
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -235,9 +233,10 @@ class ReadAhead {
   // the caller's until Give.
   AheadSlot* Take(int64_t index) {
     if (index != taken_ || index >= count_) return nullptr;
+    AheadSlot& slot = slots_[index % slotCount_];
     std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [&] { return read_ > index; });
-    return &slots_[index % kSlots];
+    changed_.wait(hold, [&] { return slot.holds == index; });
+    return &slot;
   }
   // The slot from Take is no longer needed.
   void Give() {
@@ -247,27 +246,36 @@ class ReadAhead {
   }
 
  private:
-  static constexpr int64_t kSlots = 2;
+  static constexpr uint32_t kMostReaders = 2;
 
-  void Run() {
-    for (int64_t n = 0; n < count_; ++n) {
+  // Reader k reads frames k, k + readers, k + 2 x readers and so on.
+  void Run(uint32_t k) {
+    for (int64_t n = k; n < count_; n += readers_) {
       {
         std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [&] { return stop_ || n - taken_ < kSlots; });
+        changed_.wait(hold, [&] { return stop_ || n - taken_ < int64_t(slotCount_); });
         if (stop_) return;
       }
-      AheadSlot& slot = slots_[n % kSlots];
+      AheadSlot& slot = slots_[n % slotCount_];
       ReadSourcePixels(source_, n, width_, height_, &slot.pixels);
       slot.planar = slot.pixels.ok && slot.frame;
       if (slot.planar)
         FBTransferPixToFBFrameSSE(slot.pixels.bytes.data(), slot.pixels.rowBytes, 0, slot.pixels.format, slot.frame);
       std::lock_guard<std::mutex> hold(lock_);
-      read_ = n + 1;
+      slot.holds = n;
       changed_.notify_all();
     }
   }
 
-  void FreeFrames() {
+  // Ends the readers and frees the slots' frames.
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stop_ = true;
+      changed_.notify_all();
+    }
+    for (std::thread& t : threads_)
+      if (t.joinable()) t.join();
     for (AheadSlot& slot : slots_) {
       if (slot.frame) FBDisposeFrameBuffer(slot.frame);
       slot.frame = nullptr;
@@ -277,13 +285,13 @@ class ReadAhead {
   QVMediaFileRef* source_;
   int64_t count_;
   uint32_t width_, height_;
-  AheadSlot slots_[kSlots];
-  int64_t read_ = 0;   // frames read, under lock_
+  uint32_t readers_, slotCount_;
+  AheadSlot slots_[kMostReaders + 1];
+  std::thread threads_[kMostReaders];
   int64_t taken_ = 0;  // frames given back, under lock_ (read freely by the job's thread, its only writer)
   bool stop_ = false;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::thread thread_;
 };
 
 uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* title, const char* message) {
@@ -352,7 +360,12 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
   if (!r->picture && !same) FillBlack(r->output);
   if (!params->frameProvider && r->frameCount > 0) {
     try {
-      r->readAhead = new ReadAhead(r->source, r->frameCount, r->decodeWidth, r->decodeHeight);
+      bool film = false;
+      {
+        RefLock lock(r->source);
+        film = lock.held() && (r->source->flags & (kQVMediaDPX | kQVMediaCineon)) != 0;
+      }
+      r->readAhead = new ReadAhead(r->source, r->frameCount, r->decodeWidth, r->decodeHeight, film ? 2 : 1);
     } catch (const std::system_error&) {
       r->readAhead = nullptr;  // no thread to be had: each frame is read when it is needed
     } catch (const std::bad_alloc&) {
