@@ -536,19 +536,45 @@ QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* w, QVMovieWriterPicture*
 
 namespace {
 
-// The rows into the picture in bands over the task pool.
-QVMediaErr FillInBands(QVMovieWriter* w, QVMovieWriterPicture* picture, const SourceRows& from) {
+// The rows into the picture in bands over the task pool, or one band after
+// another on the calling thread (the same bands, so the same bytes).
+QVMediaErr FillInBands(QVMovieWriter* w, QVMovieWriterPicture* picture, const SourceRows& from, bool overPool) {
   // The encoder may still hold the picture's last buffer: then a new one
   // (nothing of the old one is kept, as every sample is written).
   if (!av_frame_is_writable(picture->frame) && !NewPictureBuffer(w, picture->frame))
     return QVMediaErr_InsufficientMemory;
   if (w->bandScale.empty()) w->bandScale.assign(std::max<uint32_t>(gNumProcessors, 1), nullptr);
   BandWork work{w, from, picture->frame};
-  {
+  const uint32_t parts = uint32_t(w->bandScale.size());
+  if (overPool) {
     VL_EngineLockGuard hold;  // the pool serves one caller at a time
-    VLMPRunParts(ConvertBand, &work, uint32_t(w->bandScale.size()), &gVLMPMaster);
+    VLMPRunParts(ConvertBand, &work, parts, &gVLMPMaster);
+  } else {
+    for (uint32_t part = 0; part < parts; ++part) ConvertBand(&work, part, parts);
   }
   return work.failed ? QVMediaErr_ExportFailed : QVMediaErr_NoErr;
+}
+
+// A planar float frame as the converter reads it, or false when it is not
+// one at the writer's size.
+bool PlaneRows(const QVMovieWriter* w, const FBFrameStruct* frame, SourceRows* from) {
+  if (frame->pixelFormat != kFBPixFormatPlanarFloat || frame->planeCount < 3 ||
+      frame->width != uint32_t(w->encoder->width) || frame->height != uint32_t(w->encoder->height) ||
+      frame->rowBytes > uint32_t(INT32_MAX))
+    return false;
+  // The converter's planes go G, B, R.
+  auto plane = [&](uint32_t k) { return frame->baseAddr + size_t(k) * frame->planeBytes; };
+  const int stride = int(frame->rowBytes);
+  *from = SourceRows{AV_PIX_FMT_NE(GBRPF32BE, GBRPF32LE), {plane(1), plane(2), plane(0)}, {stride, stride, stride}};
+  return true;
+}
+
+QVMediaErr FillFromPlanes(QVMovieWriter* w, QVMovieWriterPicture* picture, const FBFrameStruct* frame,
+                          bool overPool) {
+  if (!w || !picture || !frame || !frame->baseAddr) return QVMediaErr_ParameterError;
+  SourceRows from{};
+  if (!PlaneRows(w, frame, &from)) return QVMediaErr_ParameterError;
+  return FillInBands(w, picture, from, overPool);
 }
 
 }  // namespace
@@ -556,21 +582,17 @@ QVMediaErr FillInBands(QVMovieWriter* w, QVMovieWriterPicture* picture, const So
 QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* w, QVMovieWriterPicture* picture, const uint16_t* pixels,
                                     uint32_t rowBytes) {
   if (!w || !picture || !pixels) return QVMediaErr_ParameterError;
-  return FillInBands(w, picture, PackedRows(true, pixels, rowBytes));
+  return FillInBands(w, picture, PackedRows(true, pixels, rowBytes), true);
 }
 
 QVMediaErr QVMovieWriterFillPictureFromPlanes(QVMovieWriter* w, QVMovieWriterPicture* picture,
                                               const FBFrameStruct* frame) {
-  if (!w || !picture || !frame || !frame->baseAddr) return QVMediaErr_ParameterError;
-  if (frame->pixelFormat != kFBPixFormatPlanarFloat || frame->planeCount < 3 ||
-      frame->width != uint32_t(w->encoder->width) || frame->height != uint32_t(w->encoder->height) ||
-      frame->rowBytes > uint32_t(INT32_MAX))
-    return QVMediaErr_ParameterError;
-  // The converter's planes go G, B, R.
-  auto plane = [&](uint32_t k) { return frame->baseAddr + size_t(k) * frame->planeBytes; };
-  const int stride = int(frame->rowBytes);
-  const SourceRows from{AV_PIX_FMT_NE(GBRPF32BE, GBRPF32LE), {plane(1), plane(2), plane(0)}, {stride, stride, stride}};
-  return FillInBands(w, picture, from);
+  return FillFromPlanes(w, picture, frame, true);
+}
+
+QVMediaErr QVMovieWriterFillPictureFromPlanesOnCaller(QVMovieWriter* w, QVMovieWriterPicture* picture,
+                                                      const FBFrameStruct* frame) {
+  return FillFromPlanes(w, picture, frame, false);
 }
 
 QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* w, QVMovieWriterPicture* picture) {

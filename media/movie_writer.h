@@ -67,6 +67,10 @@ QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* writer, QVMovieWriterPicture*
 // fills pictures at a time.
 QVMediaErr QVMovieWriterFillPictureFromPlanes(QVMovieWriter* writer, QVMovieWriterPicture* picture,
                                               const FBFrameStruct* frame);
+// The same on the calling thread alone, leaving the task pool to other
+// work: the same bytes.
+QVMediaErr QVMovieWriterFillPictureFromPlanesOnCaller(QVMovieWriter* writer, QVMovieWriterPicture* picture,
+                                                      const FBFrameStruct* frame);
 // Encodes a filled picture as the next frame; 1029 when the write fails.
 QVMediaErr QVMovieWriterAddPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture);
 // Null does nothing.

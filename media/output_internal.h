@@ -46,6 +46,11 @@ uint32_t OutputBegin(OutputRender* r, QVOutputJobParams* params, const char* tit
 // are over; 1027 when the job was cancelled; a fetch failure is shown once
 // and the frame goes out black.
 uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more);
+// A second frame like r->output, its border black as the output's, for a
+// caller that hands the output frame over and renders the next frame into
+// this one; null when the output is the decode frame itself (that goes back
+// to the reader) or there is no memory. The caller disposes of it.
+FBFrameStruct* OutputNewSpareFrame(const OutputRender* r);
 // Progress after frame index, and whether the job was asked to stop.
 void OutputFrameDone(OutputRender* r, int64_t index);
 bool OutputCancelled(const OutputRender* r);

@@ -112,13 +112,16 @@ uint32_t MovieDestination(QVOutputJobParams* params, QVMediaExportState* state, 
   return QVMediaErr_NoErr;
 }
 
-// Encoding on its own thread: the next frame is rendered and converted to
-// the encoder's layout (both over the task pool) while the last one is
-// compressed. Two pictures go
-// round between them.
+// Encoding on its own thread. With a spare frame like the job's output, the
+// job hands each rendered frame over and renders the next into the other
+// one, while this thread converts the frame to the encoder's layout (on
+// itself alone, as the job keeps the task pool busy) and compresses it.
+// Without one (the output is the decode frame, which goes back to the
+// reader) the job converts each frame over the task pool into a picture and
+// hands that over. Two pictures go round between them.
 class EncodeStage {
  public:
-  explicit EncodeStage(QVMovieWriter* writer) : writer_(writer) {
+  EncodeStage(QVMovieWriter* writer, FBFrameStruct* spare) : writer_(writer), takesFrames_(spare != nullptr), free_(spare) {
     for (QVMovieWriterPicture*& p : pictures_)
       if (!result_) result_ = QVMovieWriterNewPicture(writer, &p);
     if (!result_) thread_ = std::thread([this] { Run(); });
@@ -126,9 +129,27 @@ class EncodeStage {
   ~EncodeStage() {
     Finish();
     for (QVMovieWriterPicture* p : pictures_) QVMovieWriterFreePicture(p);
+    for (FBFrameStruct* f : {free_, waiting_})
+      if (f) FBDisposeFrameBuffer(f);
   }
   EncodeStage(const EncodeStage&) = delete;
   EncodeStage& operator=(const EncodeStage&) = delete;
+
+  // Whether frames are handed over (Hand) rather than pictures (Acquire, Release).
+  bool TakesFrames() const { return takesFrames_; }
+  // Takes the rendered frame to convert and encode; the frame to render the
+  // next one into. Null once the encoder has failed (rendered stays the
+  // caller's).
+  FBFrameStruct* Hand(FBFrameStruct* rendered) {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return free_ || result_; });
+    if (result_) return nullptr;
+    FBFrameStruct* next = free_;
+    free_ = nullptr;
+    waiting_ = rendered;
+    changed_.notify_all();
+    return next;
+  }
   // The next free picture to fill; null once the encoder has failed.
   QVMovieWriterPicture* Acquire() {
     std::unique_lock<std::mutex> hold(lock_);
@@ -142,7 +163,7 @@ class EncodeStage {
     next_ ^= 1;
     changed_.notify_all();
   }
-  // Waits for the pictures handed over; the encoder's result.
+  // Waits for the frames and pictures handed over; the encoder's result.
   uint32_t Finish() {
     {
       std::lock_guard<std::mutex> hold(lock_);
@@ -157,12 +178,22 @@ class EncodeStage {
   void Run() {
     int k = 0;
     for (;;) {
+      FBFrameStruct* frame = nullptr;
       {
         std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [&] { return full_[k] || done_; });
-        if (!full_[k]) return;  // done, and nothing left
+        changed_.wait(hold, [&] { return full_[k] || waiting_ || done_; });
+        if (!full_[k] && !waiting_) return;  // done, and nothing left
+        frame = waiting_;
       }
-      const uint32_t err = QVMovieWriterAddPicture(writer_, pictures_[k]);
+      uint32_t err = 0;
+      if (frame) {
+        err = QVMovieWriterFillPictureFromPlanesOnCaller(writer_, pictures_[k], frame);
+        std::lock_guard<std::mutex> hold(lock_);
+        waiting_ = nullptr;
+        free_ = frame;
+        changed_.notify_all();
+      }
+      if (!err) err = QVMovieWriterAddPicture(writer_, pictures_[k]);
       std::lock_guard<std::mutex> hold(lock_);
       full_[k] = false;
       if (err) result_ = err;
@@ -173,9 +204,14 @@ class EncodeStage {
   }
 
   QVMovieWriter* writer_;
+  const bool takesFrames_;
   QVMovieWriterPicture* pictures_[2] = {nullptr, nullptr};
   bool full_[2] = {false, false};
   int next_ = 0;
+  // The frame the job may render into next, and the one handed over to
+  // convert; the spare frame is always one of them.
+  FBFrameStruct* free_ = nullptr;
+  FBFrameStruct* waiting_ = nullptr;
   bool done_ = false;
   uint32_t result_ = 0;
   std::mutex lock_;
@@ -210,16 +246,22 @@ uint32_t RenderMovie(QVOutputJobParams* params, const std::string& path, const Q
   QVMovieWriter* writer = nullptr;
   uint32_t result = QVMovieWriterOpen(path.c_str(), &s, &writer);
   if (!result) {
-    EncodeStage stage(writer);
+    EncodeStage stage(writer, media::OutputNewSpareFrame(&r));
     for (int64_t index = 0;; ++index) {
       bool more = false;
       result = media::OutputNextFrame(&r, index, &more);
       if (result || !more) break;
-      QVMovieWriterPicture* picture = stage.Acquire();
-      if (!picture) break;  // the encoder failed
-      result = QVMovieWriterFillPictureFromPlanes(writer, picture, r.output);
-      if (result) break;
-      stage.Release();
+      if (stage.TakesFrames()) {
+        FBFrameStruct* next = stage.Hand(r.output);
+        if (!next) break;  // the encoder failed
+        r.output = next;
+      } else {
+        QVMovieWriterPicture* picture = stage.Acquire();
+        if (!picture) break;  // the encoder failed
+        result = QVMovieWriterFillPictureFromPlanes(writer, picture, r.output);
+        if (result) break;
+        stage.Release();
+      }
       media::OutputFrameDone(&r, index);
     }
     const uint32_t encoded = stage.Finish();

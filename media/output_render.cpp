@@ -438,6 +438,14 @@ uint32_t OutputNextFrame(OutputRender* r, int64_t index, bool* more) {
   return QVMediaErr_NoErr;
 }
 
+FBFrameStruct* OutputNewSpareFrame(const OutputRender* r) {
+  if (!r->output || r->output == r->decode) return nullptr;
+  FBFrameStruct* f = nullptr;
+  if (FBCreateRGBFrameBuffer(r->outputWidth, r->outputHeight, &f, kFBPixFormatPlanarFloat) != kQVNoErr) return nullptr;
+  if (!r->picture) FillBlack(f);  // a picture wider or taller than the output is placed on black every frame
+  return f;
+}
+
 void OutputFrameDone(OutputRender* r, int64_t index) {
   // Progress is shown as far as memory allows; the render goes on either way.
   if (r->progressId)

@@ -190,7 +190,8 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
   // pixels: decoded, the two movies agree to within the rounding to 16 bits
   // (a lossy codec may then choose differently here and there), and the
   // fill is as close to the pictures as the 16-bit path. A wrong plane
-  // order, matrix or range would be off by many codes.
+  // order, matrix or range would be off by many codes. The fill on the
+  // calling thread alone gives the same pictures as the fill over the pool.
   VLMPSetProcessorCountOverride(4);
   VLMPStartProcessPool();
   const std::string folder = MakeScratchFolder("movie-planes");
@@ -207,15 +208,19 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
   };
   for (const Case& c : cases) {
     const char* name = QVMovieWriterEncoderName(c.codec);
-    const std::string sixteen = folder + "/sixteen.mov", planes = folder + "/planes.mov";
+    const std::string sixteen = folder + "/sixteen.mov", planes = folder + "/planes.mov", here = folder + "/here.mov";
     QVMovieWriterSettings s = Settings(c.codec);
     s.timecode = false;
     QVMovieWriter* a = nullptr;
     QVMovieWriter* b = nullptr;
+    QVMovieWriter* h = nullptr;
     ASSERT_EQ(QVMovieWriterOpen(sixteen.c_str(), &s, &a), QVMediaErr_NoErr);
     ASSERT_EQ(QVMovieWriterOpen(planes.c_str(), &s, &b), QVMediaErr_NoErr);
+    ASSERT_EQ(QVMovieWriterOpen(here.c_str(), &s, &h), QVMediaErr_NoErr);
     QVMovieWriterPicture* picture = nullptr;
+    QVMovieWriterPicture* herePicture = nullptr;
     ASSERT_EQ(QVMovieWriterNewPicture(b, &picture), QVMediaErr_NoErr);
+    ASSERT_EQ(QVMovieWriterNewPicture(h, &herePicture), QVMediaErr_NoErr);
     std::vector<uint16_t> rgba(size_t(kW) * kH * 4);
     for (int f = 0; f < 3; ++f) {
       for (uint32_t y = 0; y < kH; ++y)
@@ -230,10 +235,18 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
       ASSERT_EQ(QVMovieWriterAddFrame(a, rgba.data(), kW * 8, kQVMovieWriterRGBA16), QVMediaErr_NoErr);
       ASSERT_EQ(QVMovieWriterFillPictureFromPlanes(b, picture, frame), QVMediaErr_NoErr);
       ASSERT_EQ(QVMovieWriterAddPicture(b, picture), QVMediaErr_NoErr);
+      ASSERT_EQ(QVMovieWriterFillPictureFromPlanesOnCaller(h, herePicture, frame), QVMediaErr_NoErr);
+      ASSERT_EQ(QVMovieWriterAddPicture(h, herePicture), QVMediaErr_NoErr);
     }
     QVMovieWriterFreePicture(picture);
+    QVMovieWriterFreePicture(herePicture);
     ASSERT_EQ(QVMovieWriterFinish(a), QVMediaErr_NoErr);
     ASSERT_EQ(QVMovieWriterFinish(b), QVMediaErr_NoErr);
+    ASSERT_EQ(QVMovieWriterFinish(h), QVMediaErr_NoErr);
+    // Filled on the calling thread alone, the pictures are the same bytes.
+    DecodePairs(planes, here, 3, [&](int f, const std::vector<uint8_t>& pb, const std::vector<uint8_t>& ph) {
+      EXPECT_TRUE(pb == ph) << name << " frame " << f << ": filled on the caller differs from filled over the pool";
+    });
     DecodePairs(sixteen, planes, 3, [&](int f, const std::vector<uint8_t>& pa, const std::vector<uint8_t>& pb) {
       double between = 0, errorA = 0, errorB = 0;
       int worst = 0;

@@ -308,6 +308,35 @@ TEST_F(OutputJobs, FittedPicturesKeepTheirBlackBarsInEveryFrame) {
       EXPECT_LT(pictureLeast, 0.5) << file << ": the picture is there";
     }
   }
+  // A movie hands each frame to its encoder and renders the next into
+  // another frame: every frame of it, in its order, keeps black bars around
+  // its own inverted picture (lossless, to within two 8-bit codes of
+  // rounding and the converter's dither; the next frame is ten codes off).
+  QVOutputJobParams p = Params(kQVOutputMovie, "fit.mov");
+  p.writeSettings.codec = kQVCodecPNG;
+  p.outputWidth = p.outputHeight = 64;
+  p.frameProcessor = Invert;
+  ASSERT_EQ(QVMediaStartOutputJob(&p), QVMediaErr_NoErr);
+  QVMovie* movie = nullptr;
+  ASSERT_EQ(QVMovieOpen((renders_ + "/fit.mov").c_str(), &movie), kQVMovieOpened);
+  std::vector<uint8_t> got(64 * 64 * 4);
+  for (uint32_t n = 0; n < kFrames; ++n) {
+    ASSERT_TRUE(QVMovieDecodeFrame(movie, n, got.data(), 64 * 4, 64, 64)) << "frame " << n;
+    int barWorst = 0;
+    double pictureWorst = 0;
+    for (uint32_t y = 0; y < 64; ++y)
+      for (uint32_t x = 0; x < 64; ++x)
+        for (int k = 0; k < 3; ++k) {
+          const int code = got[(size_t(y) * 64 + x) * 4 + 1 + size_t(k)];  // A, R, G, B in memory
+          if (y < 14 || y >= 14 + kH)
+            barWorst = std::max(barWorst, code);
+          else
+            pictureWorst = std::max(pictureWorst, std::abs(code / 255.0 - (1.0 - ClipValue(x, y - 14, k, n))));
+        }
+    EXPECT_EQ(barWorst, 0) << "frame " << n;
+    EXPECT_LT(pictureWorst, 2.0 / 255) << "frame " << n;
+  }
+  QVMovieClose(movie);
 }
 
 TEST_F(OutputJobs, BackgroundJobsListedGatedAndCompletedOnTheMainThread) {
