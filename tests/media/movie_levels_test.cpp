@@ -197,15 +197,20 @@ TEST(MovieLevels, BlackWhiteAndGreyAreCodedAtVideoLevelsAndReadBackWhole) {
 
       QVMovie* movie = nullptr;
       ASSERT_EQ(QVMovieOpen(path.c_str(), &movie), kQVMovieOpened) << what;
-      std::vector<uint8_t> pixels(size_t(kW) * kH * 4);
-      for (size_t n = 0; n < std::size(kLevels); ++n) {
-        ASSERT_TRUE(QVMovieDecodeFrame(movie, int64_t(n), pixels.data(), kW * 4, kW, kH)) << what;
-        int low = 255, high = 0;
-        // A, R, G, B in memory: R, G and B are checked.
-        for (size_t i = 0; i < pixels.size(); ++i)
-          if (i % 4 != 0) Widen(pixels[i], &low, &high);
-        EXPECT_EQ(low, kLevels[n]) << what << ", level " << kLevels[n] << " read back";
-        EXPECT_EQ(high, kLevels[n]) << what << ", level " << kLevels[n] << " read back";
+      // At the movie's size and at half size (a scaled read takes another
+      // way through the converter).
+      for (uint32_t shrink : {1u, 2u}) {
+        const uint32_t w = kW / shrink, h = kH / shrink;
+        std::vector<uint8_t> pixels(size_t(w) * h * 4);
+        for (size_t n = 0; n < std::size(kLevels); ++n) {
+          ASSERT_TRUE(QVMovieDecodeFrame(movie, int64_t(n), pixels.data(), w * 4, w, h)) << what;
+          int low = 255, high = 0;
+          // A, R, G, B in memory: R, G and B are checked.
+          for (size_t i = 0; i < pixels.size(); ++i)
+            if (i % 4 != 0) Widen(pixels[i], &low, &high);
+          EXPECT_EQ(low, kLevels[n]) << what << ", level " << kLevels[n] << " read back at 1/" << shrink;
+          EXPECT_EQ(high, kLevels[n]) << what << ", level " << kLevels[n] << " read back at 1/" << shrink;
+        }
       }
       QVMovieClose(movie);
     }
