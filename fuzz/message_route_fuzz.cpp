@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool installed = false;
   if (!installed) {
     installed = true;
+    // Without the handler every message is still read and checked; only the
+    // answering path would go untried.
     QVIgnoreStatus(PLRouteInstallHandler(QVFourCC("VLae"), QVFourCC("VLgf"), echo, &kept));
   }
   int fds[2];

@@ -45,7 +45,7 @@ constexpr double kPLRouteDefaultTimeout = 10.0;
 
 enum : uint32_t { kPLRouteEventWithReply = 1, kPLRouteEventNoReply = 2, kPLRouteReply = 3 };
 
-enum : QVStatus {
+enum : int32_t {
   kPLErrNoProcess = -600,    // no such process, or it has no route open
   kPLErrConnection = -609,   // the peer broke off the exchange or answered outside the format
   kPLErrPermission = -54,    // the peer is not the process addressed or runs under another user

@@ -4,12 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
-// A status must be looked at: a caller either acts on it or says, with
-// QVIgnoreStatus, why it may be dropped.
-using QVStatus = int32_t;
-
-enum : QVStatus {
+enum : int32_t {
   kQVNoErr = 0,
   kQVErrParam = -50,             // a bad argument
   kQVErrIO = -36,                // a read or write failed
@@ -24,6 +21,22 @@ enum : QVStatus {
   kQVErrTimeout = -29296,        // a wait ran out of time
   kQVErrNotHandled = -9874,      // a handler passes the event on
 };
+
+// A status must be looked at: a caller either acts on it or says, with
+// QVIgnoreStatus, why it may be dropped. The compiler holds callers to that
+// (a dropped result is a warning, and warnings are errors). It is the plain
+// 32-bit code underneath: it converts to and from int32_t, so comparing,
+// switching and writing it into a record field by field read as before.
+struct [[nodiscard]] QVStatus {
+  int32_t code = kQVNoErr;
+
+  QVStatus() = default;
+  constexpr QVStatus(int32_t value) : code(value) {}
+  constexpr operator int32_t() const { return code; }
+};
+static_assert(sizeof(QVStatus) == 4);
+static_assert(std::is_trivially_copyable_v<QVStatus>);
+static_assert(std::is_standard_layout_v<QVStatus>);
 
 // Drops a status on purpose. Each use says beside it why nothing follows
 // from a failure there.

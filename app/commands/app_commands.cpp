@@ -394,7 +394,9 @@ QVStatus CmdSaveReferenceImage(uint32_t, TKControl*) {
 }
 
 QVStatus CmdRenderOutput(uint32_t id, TKControl*) {
-  StartOutputJobCommand(id, &gUISettings);
+  // Every failure has been shown to the user by then: an alert before the
+  // job starts, the job's own end after.
+  QVIgnoreStatus(StartOutputJobCommand(id, &gUISettings));
   return kPass;
 }
 
@@ -405,8 +407,10 @@ QVStatus CmdExport3DLUT(uint32_t id, TKControl*) {
 }
 
 QVStatus CmdExportPreviewLUT(uint32_t, TKControl*) {
-  // Tables that cannot be built keep the last ones, which the LUT then follows.
-  QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
+  // The LUT is read from the processing tables. Tables that cannot be built
+  // for the working correction would give the LUT of another one, so nothing
+  // is asked for or written; the engine has told the user why.
+  if (VL_UpdateProcessingTables(&gUISettings) != kQVNoErr) return kPass;
   std::string path;
   const QVStatus status = SavePreviewLUT(&gUISettings, nullptr, "LUT_Untitled_VL_Preview", 4096, &path);
   UIReportSaveFailure(path, status);

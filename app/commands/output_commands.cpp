@@ -84,7 +84,9 @@ struct ProcessCall {
 void* ProcessOnMain(void* parameter) {
   auto* call = static_cast<ProcessCall*>(parameter);
   call->status = ProcessFrameWithSettings(call->frame, call->frame, call->settings);
-  if (!VL_ProcessingTablesBuiltFrom(&gUISettings)) VL_UpdateProcessingTables(&gUISettings);
+  // Tables that cannot be built for the working correction now are not
+  // marked as built from it, so the window's next update builds them again.
+  if (!VL_ProcessingTablesBuiltFrom(&gUISettings)) QVIgnoreStatus(VL_UpdateProcessingTables(&gUISettings));
   return nullptr;
 }
 

@@ -13,11 +13,11 @@
 #include <jpeglib.h>
 
 #include "app/library/reference_images.h"
+#include "app/state/save_failure.h"
 #include "app/views/central_update.h"
 #include "app/views/image_pane.h"
 #include "platform/file_contents.h"
 #include "platform/ui/ui_draw.h"
-#include "support/alerts.h"
 
 namespace {
 
@@ -110,18 +110,12 @@ QVStatus WriteJPEGImageFile(TKImage* picture, const char* path, const uint8_t* l
 QVStatus ExportGWorldToImageFile(TKImage* picture, const QVFileRef* folder, const char* name, uint32_t subtype,
                                  uint32_t codec, int32_t depth, int32_t quality, const void* settings) {
   (void)settings;  // the exporter's settings are the arguments themselves
+  const std::string path = (folder ? std::string(folder->path) + "/" : std::string()) + (name ? name : "");
   QVStatus status = kQVNoErr;
   if (!picture || !folder || !name || !*name) status = kQVErrParam;
   else if (subtype != kImageExporterJPEG || codec != kImageCodecJPEG || (depth != 24 && depth != 32))
     status = kQVErrUnimplemented;
-  if (status == kQVNoErr) {
-    const std::string path = std::string(folder->path) + "/" + name;
-    status = WriteJPEGImageFile(picture, path.c_str(), MainPaneLUT(), quality);
-  }
-  if (status != kQVNoErr) {
-    char message[128];
-    std::snprintf(message, sizeof message, "Unable to save image file. Error code %ld", long(status));
-    QVErrorAlert("Velmora 3 UI", message, 1);
-  }
+  if (status == kQVNoErr) status = WriteJPEGImageFile(picture, path.c_str(), MainPaneLUT(), quality);
+  UIReportSaveFailure(path, status);
   return status;
 }

@@ -81,7 +81,7 @@ void ThumbnailSize(uint32_t w, uint32_t h, int32_t boxHeight, int32_t boxWidth, 
 // pane's display LUT when it shows one. Only the 'JPEG' exporter is known
 // (codec 'jpeg', depth 24; quality 0 to 1023 as the exporter's scale, 1023 the
 // best). The file is written beside its place and renamed over it. 0, or the
-// failing status after the alert "Unable to save image file. Error code %ld".
+// failing status after the application's save-failure alert naming the file.
 constexpr uint32_t kImageExporterJPEG = QVFourCC("JPEG");
 constexpr uint32_t kImageCodecJPEG = QVFourCC("jpeg");
 QVStatus ExportGWorldToImageFile(TKImage* picture, const QVFileRef* folder, const char* name, uint32_t subtype,

@@ -22,7 +22,7 @@ void applyLook(int32_t brightness, int32_t saturation) {
 }
 
 // The parser keeps nothing the program needs after it ends, so a failed clean-up is not reported.
-void xmlEnd() { (void)XMLTerminateLibrary(); }
+void xmlEnd() { QVIgnoreStatus(XMLTerminateLibrary()); }
 
 const UIShellLinks kShellLinks = {
     UIReprocess,       UICommFinishExchange,     UICommSetState,    UICommDetach,

@@ -107,6 +107,7 @@ bool playInPane(TKControl* pane) {
 
 void givePaneBack() {
   if (gPass.playPane && TKIsControlAlive(gPass.playPane)) {
+    // A pane whose floating window will not open keeps drawing in its own.
     QVIgnoreStatus(SetImagePaneImage(gPass.playPane, gPass.savedPicture));
     ImagePaneSetPixelAspect(gPass.playPane, gPass.savedAspect);
   }
@@ -152,6 +153,7 @@ TKControl* openFullScreen() {
     return nullptr;
   }
   ImagePaneResetViewRect(pane, false);
+  // A pane just made for the picture takes it: only a missing pane refuses.
   QVIgnoreStatus(SetImagePaneImage(pane, gResultGWorld));
   gPass.fullScreenWindow = window;
   gPass.keyHandler = TKInstallWindowHandler(window, FullScreenPreviewEventHandler);
@@ -269,6 +271,7 @@ void FinishRapidPreview(TKControl* bar) {
     DrawImagePane(gPass.pane);
     int32_t w = 0, h = 0;
     VideoOutputSize(&w, &h);
+    // The movie was finished just above; only a missing movie is refused.
     if (TKImage* output = VideoOutputPicture())
       QVIgnoreStatus(RPFitMovieBox(output, TKMakeRect(0, 0, w, h), nullptr, VideoOutputShowPicture));
   }

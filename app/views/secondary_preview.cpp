@@ -21,7 +21,8 @@ bool sameSize(const FBFrameStruct* frame, TKImage* picture) {
          int32_t(frame->height) == TKImageHeight(picture);
 }
 
-// A frame converted into the secondary picture, when the sizes agree.
+// A frame converted into the secondary picture, when the sizes agree (the
+// only refusal, checked first).
 void convertInto(const FBFrameStruct* frame) {
   if (sameSize(frame, gSecondaryGWorld)) QVIgnoreStatus(ConvertFrameToPicture(frame, gSecondaryGWorld));
 }
@@ -35,6 +36,7 @@ void UpdateSecondaryPreview(bool drawNow) {
                         TKImageHeight(gResultGWorld) != TKImageHeight(gSecondaryGWorld))) {
     TKImage* resized = TKImageCreate(TKImageWidth(gResultGWorld), TKImageHeight(gResultGWorld));
     if (!resized) return;
+    // A pane whose floating window will not open keeps drawing in its own.
     QVIgnoreStatus(SetImagePaneImage(gSecondaryPane, resized));
     TKImageDispose(gSecondaryGWorld);
     gSecondaryGWorld = resized;
@@ -42,6 +44,7 @@ void UpdateSecondaryPreview(bool drawNow) {
   switch (gImageViewMode) {
     case kImageViewReference:
       if (gReferenceGWorld) {
+        // A copy between pictures always succeeds.
         QVIgnoreStatus(CopyGWorldRect(gReferenceGWorld, gSecondaryGWorld,
                                       TKMakeRect(0, 0, TKImageWidth(gReferenceGWorld), TKImageHeight(gReferenceGWorld)),
                                       TKMakeRect(0, 0, TKImageWidth(gSecondaryGWorld), TKImageHeight(gSecondaryGWorld)),
@@ -111,6 +114,7 @@ void OpenSecondaryPreviewWindow(int32_t display) {
 void CloseSecondaryPreviewWindow() {
   if (gSecondaryWindow) {
     TKHideWindow(gSecondaryWindow);
+    // Taking the picture away opens no window and cannot fail.
     if (gSecondaryPane) QVIgnoreStatus(SetImagePaneImage(gSecondaryPane, nullptr));
     TKDisposeWindow(gSecondaryWindow);
   }

@@ -440,10 +440,12 @@ void StopAllPreviewPlayback() {
   TransportPauseAll();
 }
 
-void TransportGoToBeginning(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, 0); }
-void TransportGoToEnd(TKControl* bar) { (void)MoveClip(RecordOf(bar), -1, 0); }
-void TransportStepBackward(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, -1); }
-void TransportStepForward(TKControl* bar) { (void)MoveClip(RecordOf(bar), 0, 1); }
+// A move answers only whether an end of the clip held it; the bar shows that
+// by the frame it stays on.
+void TransportGoToBeginning(TKControl* bar) { QVIgnoreStatus(MoveClip(RecordOf(bar), 0, 0)); }
+void TransportGoToEnd(TKControl* bar) { QVIgnoreStatus(MoveClip(RecordOf(bar), -1, 0)); }
+void TransportStepBackward(TKControl* bar) { QVIgnoreStatus(MoveClip(RecordOf(bar), 0, -1)); }
+void TransportStepForward(TKControl* bar) { QVIgnoreStatus(MoveClip(RecordOf(bar), 0, 1)); }
 
 QVStatus TransportStep(TKControl* bar, int32_t frames) {
   if (frames == 0) return kQVNoErr;

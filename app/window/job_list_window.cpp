@@ -18,7 +18,9 @@ void Build() {
   if (!gWindow) return;
   gList = TKNewList(gWindow, TKRect{12, 12, 170, 528});
   TKControl* cancel = TKNewPushButton(gWindow, TKRect{182, 418, 206, 528}, "Cancel Job", kJobListCancelCommand);
-  TKSetControlProperty(gList, kQVProgressPropertyCreator, kQVJobButtonProperty, &cancel, sizeof cancel);
+  // A made list takes the property; without a list there is nothing for the
+  // button to follow either.
+  QVIgnoreStatus(TKSetControlProperty(gList, kQVProgressPropertyCreator, kQVJobButtonProperty, &cancel, sizeof cancel));
   QVJobListAttachControl(gList);
   TKInstallWindowHandler(gWindow, [](TKEvent& e) -> QVStatus {
     if (e.kind == kTKEventWindowClose) {

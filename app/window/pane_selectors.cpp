@@ -73,6 +73,7 @@ QVStatus CreateImagePaneWithBar(TKWindow* window, TKControl* content, const TKRe
   ImagePaneSetTrackingEnabled(pane, true);
   TKControl* bar = nullptr;
   if (QVStatus status = CreateTransportBar(window, barRect, gNextValueControlID++, parts, &bar)) return status;
+  // Likewise the bar.
   QVIgnoreStatus(TKEmbedControl(bar, content));
   TransportSetPane(bar, pane);
   ImagePaneSetLinkedControl(pane, bar);

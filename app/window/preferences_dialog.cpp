@@ -4,6 +4,7 @@
 #include "app/window/preferences_dialog.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "settings/file_panels.h"
 #include "settings/prefs.h"
 #include "support/aliases.h"
+#include "support/alerts.h"
 #include "support/paths.h"
 
 namespace {
@@ -76,7 +78,8 @@ TKControl* checkBox(TKWindow* w, TKControl* pane, int32_t left, int32_t right, i
 
 TKControl* button(TKWindow* w, TKControl* pane, const TKRect& r, const char* title, int32_t ref) {
   TKControl* b = TKNewPushButton(w, r, title, 0);
-  TKEmbedControl(b, pane);
+  // Embedding a control made in the pane's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(b, pane));
   TKSetControlFont(b, VFControlFont());
   TKSetControlRefCon(b, ref);
   return b;
@@ -197,7 +200,8 @@ void buildSurface(PreferencesDialog* d, TKControl* pane, const PrefsSettings& p)
   top += 6;
   VFCreateLabel(w, TKRect{top, kLeft, top + 15, 400}, pane, "Control Surface IP Address:", &d->addressLabel);
   d->address = TKNewEditText(w, TKRect{top + 17, kLeft + 8, top + 39, 342}, "");
-  TKEmbedControl(d->address, pane);
+  // Embedding a control made in the pane's window cannot fail.
+  QVIgnoreStatus(TKEmbedControl(d->address, pane));
   TKSetEditText(d->address, std::string(p.controlSurfaceIP, strnlen(p.controlSurfaceIP, 127)).c_str());
   top += 52;
   VFCreateLabel(w, TKRect{top, kLeft, top + 15, 400}, pane, "Control Surface Actions:", &d->actionsLabel);
@@ -298,6 +302,7 @@ QVStatus handle(PreferencesDialog* d, PrefsSettings* p, TKEvent& e) {
       case kPrefsSaturationDefaultRef: setLook(d, d->saturation, kPrefsDefaultSaturation); break;
       case kPrefsCacheSelectRef: chooseCacheFolder(d, p); break;
       case kPrefsSurfaceResetRef: resetSurface(d, p); break;
+      // The editor tells the user of a definitions file it could not save.
       case kPrefsDefineActionsRef: QVIgnoreStatus(UIHooks().openSurfaceEditor()); break;
       default: return kQVErrNotHandled;
     }
@@ -338,14 +343,16 @@ void PreferencesSurfaceInterfaceChanged(PreferencesDialog* d) {
   for (TKControl* c : {d->addressLabel, d->address}) TKSetControlVisible(c, showsAddress(d));
 }
 
-void PreferencesDialogBuild(PreferencesDialog* d, PrefsSettings* p) {
+QVStatus PreferencesDialogBuild(PreferencesDialog* d, PrefsSettings* p) {
   *d = PreferencesDialog{};
   gNextID = 2000;
   PreferencesMenusCreate();
   TKWindow* w = TKCreateWindow(kTKWindowModal, placement(*p), "Preferences");
+  if (!w) return kQVErrMemory;
   d->window = w;
   TKSetWindowContentColor(w, VFColor(kUIColorControlBackground));
-  CreateTabGroup(w, kTabBounds, kPrefsTabCount, kTabs, false, &d->tabs);
+  // Every control lives in a tab's pane: without the tabs there is no dialog.
+  if (QVStatus status = CreateTabGroup(w, kTabBounds, kPrefsTabCount, kTabs, false, &d->tabs)) return status;
   buildGeneral(d, TabGroupGetPane(d->tabs, kPrefsTabGeneral), p);
   buildVideoSystem(d, TabGroupGetPane(d->tabs, kPrefsTabVideoSystem), *p);
   buildWaveform(d, TabGroupGetPane(d->tabs, kPrefsTabWaveform), *p);
@@ -358,6 +365,7 @@ void PreferencesDialogBuild(PreferencesDialog* d, PrefsSettings* p) {
   TKSetDefaultButton(w, d->ok);
   TKSetCancelButton(w, d->cancel);
   if (p->prefsWindowTab >= 0 && p->prefsWindowTab < kPrefsTabCount) TabGroupSelect(d->tabs, p->prefsWindowTab);
+  return kQVNoErr;
 }
 
 void PreferencesDialogDispose(PreferencesDialog* d) {
@@ -390,7 +398,14 @@ bool RunPreferencesDialog(PrefsSettings* prefs, int32_t* lastTab) {
   std::memcpy(accents, gInterfaceAccentColors, sizeof accents);
 
   PreferencesDialog d;
-  PreferencesDialogBuild(&d, prefs);
+  if (QVStatus status = PreferencesDialogBuild(&d, prefs)) {
+    PreferencesDialogDispose(&d);
+    char message[160];
+    std::snprintf(message, sizeof message, "The preferences cannot be shown: there is not enough memory (error %d).",
+                  int(status));
+    QVErrorAlert("Velmora 3 UI", message, 1);
+    return false;
+  }
   gOpen = &d;
   gEdited = prefs;
   TKInstallWindowHandler(d.window, [&d, prefs](TKEvent& e) { return handle(&d, prefs, e); });

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/fourcc.h"
+#include "platform/status.h"
 
 struct PreferencesDialog;
 struct PrefsSettings;
@@ -53,8 +54,9 @@ void PreferencesMenusCreate();
 void PreferencesMenusDispose();
 
 // Builds the hidden window with every control set from the record; the
-// dialog's sliders write the record while they move.
-void PreferencesDialogBuild(PreferencesDialog* dialog, PrefsSettings* prefs);
+// dialog's sliders write the record while they move. kQVErrMemory when the
+// window or its tabs cannot be made (then only dispose it).
+QVStatus PreferencesDialogBuild(PreferencesDialog* dialog, PrefsSettings* prefs);
 // Takes the controls' values into the record, as OK does.
 void PreferencesDialogTake(const PreferencesDialog& dialog, PrefsSettings* prefs);
 void PreferencesDialogDispose(PreferencesDialog* dialog);

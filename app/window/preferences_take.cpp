@@ -31,6 +31,7 @@ void rebuildDisplayLUTs(PrefsSettings* p) {
     if (p->lutIndex[which] != kPreviewLUTNone) continue;
     int32_t choice = kPreviewLUTGamma1_22;
     if (p->useOldStyleGamma || (which == kPFLUTExternal && !p->externalPreviewGammaAdjust)) choice = kPreviewLUTNone;
+    // Both choices are built-in tables, which are always made.
     QVIgnoreStatus(BuildLinearizationLUT(choice, p->lut[which]));
   }
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "plugin/panel_displays.h"
+#include "platform/alert_script.h"
 #include "platform/ui/ui_dialogs.h"
 #include "platform/ui/ui_menu.h"
 #include "settings/prefs.h"
@@ -299,6 +302,43 @@ TEST(PanelDisplays, APointCountBeyondSixteenIsReportedAtEveryDrawing) {
   for (const PLRecordedAlert& a : PLAlertScriptRecorded())
     if (a.message == "Specified curve point count exceeds maximum in DrawbotCurveDisplay") ++reports;
   EXPECT_EQ(reports, 2);
+}
+
+// Save Curves in the curve menu names a file it could not write in an alert;
+// a cancelled panel says nothing, and a saved file neither.
+TEST(PanelCurves, TheMenuReportsACurveFileThatCouldNotBeSaved) {
+  PanelFixture f(kHIHostAfterEffects, true);
+  VL_SettingsStruct s = DefaultSettings();
+  int32_t selected = -1;
+  CurveMenuContext context{0, &selected, s.rgbCurves, &s};
+  const std::string missing = "/nonexistent-folder-of-velmora/saved.acv";
+  const std::string good = testing::TempDir() + "velmora-panel-saved.acv";
+  std::remove(good.c_str());
+  struct Case {
+    QVStatus panel;
+    std::string path;
+    size_t alerts;
+  } cases[] = {{kQVErrCancelled, missing, 0}, {kQVNoErr, missing, 1}, {kQVNoErr, good, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    TKClearDialogScript();
+    TKDialogAnswer answer;
+    answer.status = c.panel;
+    answer.path = c.path;
+    TKQueueDialogAnswer(answer);
+    PLAlertScriptBegin();
+    HandleCurveContextMenu(0, kCTMMessageChosen, 6, nullptr, &context);
+    const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+    PLAlertScriptEnd();
+    ASSERT_EQ(alerts.size(), c.alerts) << c.panel;
+    if (c.alerts) {
+      EXPECT_NE((alerts[0].message + alerts[0].detail).find("Cannot save \"" + c.path + "\""), std::string::npos)
+          << alerts[0].message;
+    }
+    EXPECT_EQ(std::filesystem::exists(c.path), c.path == good && c.panel == kQVNoErr);
+  }
+  TKClearDialogScript();
+  std::remove(good.c_str());
 }
 
 }  // namespace

@@ -92,18 +92,15 @@ bool SHCheckPNG(const std::string& path, int32_t* width, int32_t* height, std::s
   return true;
 }
 
-bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
-  Reader r;
-  if (!openPNG(path, &r, error)) return false;
-  png_structp png = r.png;
-  png_infop info = r.info;
-  const uint32_t width = r.width, height = r.height;
-  SHImage out;
-  std::vector<uint8_t> pixels;
-  if (setjmp(png_jmpbuf(png))) {
-    *error = path + ": damaged PNG";
-    return false;
-  }
+namespace {
+
+// The rows of an opened PNG into out, through pixels for 8-bit rows and for
+// byte orders the codec does not swap. A damaged file leaves by longjmp to
+// the caller's setjmp: the vectors are the caller's, made before it, and this
+// function is kept out of line so that no value of it is held in the frame
+// that calls setjmp. False when the rows are not laid out as expected.
+[[gnu::noinline]] bool readRows(png_structp png, png_infop info, uint32_t width, uint32_t height, SHImage* out,
+                                std::vector<uint8_t>* pixels) {
   int depth = png_get_bit_depth(png, info);
   png_set_expand(png);
   png_set_gray_to_rgb(png);
@@ -111,29 +108,45 @@ bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
   if (depth == 16 && kSwapSamples) png_set_swap(png);
   int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  out.width = int32_t(width);
-  out.height = int32_t(height);
-  out.bits = depth == 16 ? 16 : 8;
+  out->width = int32_t(width);
+  out->height = int32_t(height);
+  out->bits = depth == 16 ? 16 : 8;
   size_t rowSamples = size_t(width) * 4;
-  size_t rowBytes = rowSamples * size_t(out.bits / 8);
-  if (png_get_rowbytes(png, info) != rowBytes) {
-    *error = path + ": unexpected row layout";
-    return false;
-  }
-  out.samples.resize(rowSamples * height);
-  if (out.bits == 16 && kSwapSamples) {
+  size_t rowBytes = rowSamples * size_t(out->bits / 8);
+  if (png_get_rowbytes(png, info) != rowBytes) return false;
+  out->samples.resize(rowSamples * height);
+  if (out->bits == 16 && kSwapSamples) {
     // 16-bit rows are read into the samples in the machine's byte order.
-    uint8_t* rows = reinterpret_cast<uint8_t*>(out.samples.data());
+    uint8_t* rows = reinterpret_cast<uint8_t*>(out->samples.data());
     for (int pass = 0; pass < passes; ++pass)
       for (uint32_t y = 0; y < height; ++y) png_read_row(png, rows + rowBytes * y, nullptr);
   } else {
-    pixels.resize(rowBytes * height);
+    pixels->resize(rowBytes * height);
     for (int pass = 0; pass < passes; ++pass) {
-      for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels.data() + rowBytes * y, nullptr);
+      for (uint32_t y = 0; y < height; ++y) png_read_row(png, pixels->data() + rowBytes * y, nullptr);
     }
-    for (size_t i = 0; i < out.samples.size(); ++i) {
-      out.samples[i] = out.bits == 8 ? pixels[i] : uint16_t((pixels[2 * i] << 8) | pixels[2 * i + 1]);
+    const std::vector<uint8_t>& p = *pixels;
+    for (size_t i = 0; i < out->samples.size(); ++i) {
+      out->samples[i] = out->bits == 8 ? p[i] : uint16_t((p[2 * i] << 8) | p[2 * i + 1]);
     }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SHReadPNG(const std::string& path, SHImage* image, std::string* error) {
+  Reader r;
+  if (!openPNG(path, &r, error)) return false;
+  SHImage out;
+  std::vector<uint8_t> pixels;
+  if (setjmp(png_jmpbuf(r.png))) {
+    *error = path + ": damaged PNG";
+    return false;
+  }
+  if (!readRows(r.png, r.info, r.width, r.height, &out, &pixels)) {
+    *error = path + ": unexpected row layout";
+    return false;
   }
   *image = std::move(out);
   return true;

@@ -143,6 +143,7 @@ void MakePicture(int32_t id, TKColor color, int shape) {
   // A demonstration picture that cannot be written is drawn as nothing.
   QVIgnoreStatus(TKImageWritePNG(image, path));
   TKImageDispose(image);
+  // Likewise a picture that cannot be registered.
   QVIgnoreStatus(TKRegisterPicture(id, path));
   TKGetPicture(id);  // loaded now, so the file can go
   unlink(path);

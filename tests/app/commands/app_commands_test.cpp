@@ -218,10 +218,10 @@ TEST_F(AppCommands, MenusFollowTheSession) {
   EXPECT_EQ(TKGetWindowBounds(AppMenuBarWindow()).bottom - TKGetWindowBounds(AppMenuBarWindow()).top, TKMenuBarHeight());
   // Editing: Undo follows the ring.
   EXPECT_FALSE(AppMenuCommandEnabled(kAppCmdUndo));
-  HandleAppCommand(kAppCmdResetAll, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdResetAll, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdUndo));
   EXPECT_FALSE(AppMenuCommandEnabled(kAppCmdRedo));
-  HandleAppCommand(kAppCmdUndo, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdUndo, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(AppMenuCommandEnabled(kAppCmdRedo));
   // A disabled item cannot be chosen by its key.
   gImageLoaded = false;
@@ -272,9 +272,9 @@ TEST_F(AppCommands, TheMenuBarAssignsEveryMenuCommandOnce) {
 }
 
 TEST_F(AppCommands, ViewCommandsSwitchThePaneLayout) {
-  HandleAppCommand(kAppCmdLayout1, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLayout1, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPaneLayout, 1);
-  HandleAppCommand(kAppCmdLayout2, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLayout2, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPaneLayout, 2);
   EXPECT_EQ(HandleAppCommand(kAppCmdLayout3, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPaneLayout, 2) << "layout 3 is not offered";
@@ -285,7 +285,7 @@ TEST_F(AppCommands, CheckMenuItemByCommandChecksExactlyTheMatchingItems) {
   EXPECT_EQ(CheckMenuItemByCommand(menu, C("VCs0") + 53), kQVNoErr);
   for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i)
     EXPECT_EQ(TKIsMenuItemChecked(menu, i), i == 4);
-  CheckMenuItemByCommand(menu, C("zzzz"));
+  EXPECT_EQ(CheckMenuItemByCommand(menu, C("zzzz")), kQVNoErr);
   for (int32_t i = 1; i <= TKCountMenuItems(menu); ++i) EXPECT_FALSE(TKIsMenuItemChecked(menu, i));
   EXPECT_EQ(CheckMenuItemByCommand(nullptr, 0), kQVNoErr);
 }
@@ -544,7 +544,7 @@ TEST_F(AppCommands, PreviewLUTChoicesStoreTheChoiceAndMoveTheCheckMark) {
   uint8_t table[kPreviewLUTBytes];
   std::memcpy(table, gPrefsSettings.lut[kPFLUTPrimary], sizeof table);
   TKQueueDialogAnswer(Cancelled());
-  HandleAppCommand(C("VCp0") + 56, nullptr);
+  EXPECT_EQ(HandleAppCommand(C("VCp0") + 56, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gPrefsSettings.lutIndex[kPFLUTPrimary], index);
   EXPECT_EQ(std::memcmp(gPrefsSettings.lut[kPFLUTPrimary], table, sizeof table), 0);
   EXPECT_TRUE(TKIsMenuItemChecked(TKGetMenu(145), 1));
@@ -693,7 +693,7 @@ TEST_F(AppCommands, CurvesLoadAndSaveTheFourRGBCurves) {
   const uint32_t undoable = gUndoBuffer->undoable;
 
   TKQueueDialogAnswer(Cancelled());
-  HandleAppCommand(kAppCmdLoadCurves, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLoadCurves, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gUndoBuffer->undoable, undoable);
   EXPECT_EQ(gUISettings.curvesEnable, 0u);
 
@@ -754,7 +754,7 @@ TEST_F(AppCommands, SurfaceDefinitionsGoThroughTheirPanels) {
     return kQVNoErr;
   };
   TKQueueDialogAnswer(Cancelled());
-  HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr), kQVErrNotHandled);
   TKQueueDialogAnswer(Choose(folder + "/desk.vlws"));
   EXPECT_EQ(HandleAppCommand(kAppCmdSaveSurfaceDefinitions, nullptr), kQVErrNotHandled);
   std::ofstream(folder + "/desk.vlws") << "<x/>";

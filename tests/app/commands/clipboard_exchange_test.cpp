@@ -49,7 +49,7 @@ TEST(ClipboardBetweenApplications, CopyInOneApplicationPasteInAnother) {
   EXPECT_NE(env.logText().find("menu past disabled"), std::string::npos) << env.logText();
   EXPECT_NE(env.logText().find("menu cut chosen"), std::string::npos);
   EXPECT_NE(env.logText().find("menu zz missing"), std::string::npos);
-  PLShmRemoveKey(env.key);
+  QVIgnoreStatus(PLShmRemoveKey(env.key));  // the host may have removed the block already
   unsetenv("XDG_RUNTIME_DIR");
 }
 

@@ -48,7 +48,7 @@ class GalleryCommands : public CommandWindowTest {
   }
   static std::string Read(const std::string& path) {
     std::string text;
-    PLReadFileContents(path.c_str(), 1 << 24, &text);
+    EXPECT_EQ(PLReadFileContents(path.c_str(), 1 << 24, &text), kQVNoErr) << path;
     return text;
   }
   // The dialog's answer for the next run: a name typed over the field and
@@ -76,11 +76,11 @@ TEST_F(GalleryCommands, ApplyingAGalleryPresetGivesTheRecordAndPictureOfLoadingI
   TKDialogAnswer a;
   a.path = presets + "/Warm.vlpreset";
   TKQueueDialogAnswer(a);
-  HandleAppCommand(kAppCmdLoadSettings, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLoadSettings, nullptr), kQVErrNotHandled);
   const VL_SettingsStruct loaded = gUISettings;
   const std::vector<float> loadedPicture = Picture();
   ASSERT_EQ(loaded.rgb[kVLRangeMaster].channel[0].gain, 1.4f);
-  HandleAppCommand(kAppCmdUndo, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdUndo, nullptr), kQVErrNotHandled);
   ASSERT_EQ(std::memcmp(&gUISettings, &start, sizeof start), 0);
   ASSERT_NE(Picture(), loadedPicture);
 
@@ -95,7 +95,7 @@ TEST_F(GalleryCommands, ApplyingAGalleryPresetGivesTheRecordAndPictureOfLoadingI
   EXPECT_EQ(std::memcmp(&gUISettings, &loaded, sizeof loaded), 0);
   EXPECT_EQ(Picture(), loadedPicture);
   // One undo step, as with the file.
-  HandleAppCommand(kAppCmdUndo, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdUndo, nullptr), kQVErrNotHandled);
   EXPECT_EQ(std::memcmp(&gUISettings, &start, sizeof start), 0);
 }
 
@@ -104,7 +104,7 @@ TEST_F(GalleryCommands, SaveUserPresetNamesTheFileAsksBeforeReplacingAndShowsItI
   gUISettings.rgb[kVLRangeMaster].channel[2].gain = 1.25f;
   typed = "Saved Settings";
   cancel = false;
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   const std::string file = presets + "/Saved Settings.vlpreset";
   const std::string first = Read(file);
   ASSERT_FALSE(first.empty());
@@ -116,10 +116,10 @@ TEST_F(GalleryCommands, SaveUserPresetNamesTheFileAsksBeforeReplacingAndShowsItI
   // The same name again: Cancel keeps the first file, OK replaces it.
   gUISettings.rgb[kVLRangeMaster].channel[2].gain = 0.75f;
   PLAlertScriptAnswer(kPLAnswerOther);
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   EXPECT_EQ(Read(file), first);
   PLAlertScriptAnswer(kPLAnswerDefault);
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   EXPECT_NE(Read(file), first);
   auto alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 2u);
@@ -138,13 +138,13 @@ TEST_F(GalleryCommands, SaveUserPresetNamesTheFileAsksBeforeReplacingAndShowsItI
   gPrefsSettings.presetNameWindowH = gPrefsSettings.presetNameWindowV = -1;
   typed = "Other";
   cancel = true;
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   EXPECT_FALSE(std::filesystem::exists(presets + "/Other.vlpreset"));
   EXPECT_GE(gPrefsSettings.presetNameWindowH, 0);
   // A name that cannot be a file name is reported, not passed over in silence.
   typed = "a/b";
   cancel = false;
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 3u);
   EXPECT_NE(alerts[2].message.find("a/b.vlpreset"), std::string::npos);
@@ -158,7 +158,7 @@ TEST_F(GalleryCommands, SaveUserPresetReportsAPresetsFolderThatCannotBeMade) {
   cancel = false;
   std::filesystem::create_directories(std::filesystem::path(presets).parent_path());
   std::ofstream(presets) << "x";
-  HandleAppCommand(kAppCmdSaveUserPreset, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveUserPreset, nullptr), kQVErrNotHandled);
   const auto alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 1u);
   EXPECT_NE(alerts[0].message.find("Cannot save \"" + presets + "\""), std::string::npos) << alerts[0].message;

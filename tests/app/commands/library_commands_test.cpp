@@ -30,7 +30,7 @@ class LibraryCommands : public CommandWindowTest {
  protected:
   static std::string Read(const std::string& path) {
     std::string text;
-    PLReadFileContents(path.c_str(), 1 << 24, &text);
+    EXPECT_EQ(PLReadFileContents(path.c_str(), 1 << 24, &text), kQVNoErr) << path;
     return text;
   }
 };
@@ -49,7 +49,7 @@ TEST_F(LibraryCommands, SaveAndLoadCDLGoThroughTheUndoRing) {
   EXPECT_EQ(HandleAppCommand(kAppCmdLoadCDL, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gUISettings.rgb[kVLRangeMaster].channel[1].gain, 1.5f);
   EXPECT_EQ(gUISettings.hsl[kVLRangeMaster].enable, 1u);
-  HandleAppCommand(kAppCmdUndo, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdUndo, nullptr), kQVErrNotHandled);
   EXPECT_EQ(gUISettings.rgb[kVLRangeMaster].channel[1].gain, edited.rgb[kVLRangeMaster].channel[1].gain);
 
   // A list that cannot be used says why and changes nothing.
@@ -57,7 +57,7 @@ TEST_F(LibraryCommands, SaveAndLoadCDLGoThroughTheUndoRing) {
   ASSERT_EQ(PLReplaceFileContents((folder + "/bad.cdl").c_str(), bad.data(), bad.size()), kQVNoErr);
   const VL_SettingsStruct before = gUISettings;
   TKQueueDialogAnswer(Choose(folder + "/bad.cdl"));
-  HandleAppCommand(kAppCmdLoadCDL, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdLoadCDL, nullptr), kQVErrNotHandled);
   EXPECT_EQ(std::memcmp(&before, &gUISettings, sizeof before), 0);
   ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
   EXPECT_EQ(PLAlertScriptRecorded()[0].message, "Invalid CDL - Missing ColorCorrection element");
@@ -76,7 +76,7 @@ TEST_F(LibraryCommands, EveryExportCommandWritesItsFormat) {
   // A failed export names the file and the reason.
   std::filesystem::create_directory(folder + "/lut.3dl");
   TKQueueDialogAnswer(Choose(folder + "/lut.3dl"));
-  HandleAppCommand(kAppCmdExportLustre, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdExportLustre, nullptr), kQVErrNotHandled);
   ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
   EXPECT_EQ(PLAlertScriptRecorded()[0].message,
             "Cannot save \"" + folder + "/lut.3dl\": a folder of that name is in the way (error -1302)");

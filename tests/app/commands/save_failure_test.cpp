@@ -1,6 +1,7 @@
 // A save that fails tells the user which file and why, in one alert, and
 // changes nothing else: the curves, the preview LUT export and the
-// preferences, on the headless correction window.
+// preferences, on the headless correction window. A preview LUT that would
+// follow tables of another correction is not written at all.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,7 +18,9 @@
 #include "platform/ui/ui_dialogs.h"
 #include "settings/file_panels.h"
 #include "settings/prefs.h"
+#include "core/processing_tables.h"
 #include "tests/app/commands/command_window.h"
+#include "tests/failing_nothrow_new.h"
 #include "tests/scratch_folder.h"
 
 namespace {
@@ -63,7 +66,7 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
     TKDialogAnswer answer;
     answer.path = path;
     TKQueueDialogAnswer(answer);
-    HandleAppCommand(c.command, nullptr);
+    EXPECT_EQ(HandleAppCommand(c.command, nullptr), kQVErrNotHandled);
     ExpectOneAlert(path);
     EXPECT_EQ(std::memcmp(&before, &gUISettings, sizeof before), 0) << c.what;
     EXPECT_TRUE(std::filesystem::is_regular_file(blocker)) << c.what;
@@ -73,7 +76,7 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
     PLAlertScriptBegin();
     answer.path = folder + "/" + c.file;
     TKQueueDialogAnswer(answer);
-    HandleAppCommand(c.command, nullptr);
+    EXPECT_EQ(HandleAppCommand(c.command, nullptr), kQVErrNotHandled);
     EXPECT_TRUE(PLAlertScriptRecorded().empty()) << c.what;
     EXPECT_TRUE(std::filesystem::is_regular_file(answer.path)) << c.what;
   }
@@ -83,8 +86,35 @@ TEST_F(SaveFailure, CommandsNameTheFileAndTheReason) {
   TKDialogAnswer cancel;
   cancel.status = kQVErrCancelled;
   TKQueueDialogAnswer(cancel);
-  HandleAppCommand(kAppCmdSaveCurves, nullptr);
+  EXPECT_EQ(HandleAppCommand(kAppCmdSaveCurves, nullptr), kQVErrNotHandled);
   EXPECT_TRUE(PLAlertScriptRecorded().empty());
+}
+
+// The preview LUT is read from the processing tables: when they cannot be
+// built for the working correction no LUT of other tables is written, and
+// the engine's alert is the one word; the next export writes it.
+TEST_F(SaveFailure, APreviewLUTWithoutItsTablesIsNotWritten) {
+  const std::string path = folder + "/preview.lut";
+  TKDialogAnswer answer;
+  answer.path = path;
+  TKQueueDialogAnswer(answer);
+  gUISettings.levelsEnable = 1;
+  gUISettings.levels[0].enable = 1;
+  gUISettings.levels[0].inblackpt = 0.2f;
+  {
+    // The table build's working copy of the frame block is the one allocation of its size.
+    FailNothrowAllocations fail(sizeof(VLFrameSettings), sizeof(VLFrameSettings));
+    EXPECT_EQ(HandleAppCommand(kAppCmdExportPreviewLUT, nullptr), kQVErrNotHandled);
+  }
+  ASSERT_EQ(PLAlertScriptRecorded().size(), 1u);
+  EXPECT_NE(PLAlertScriptRecorded()[0].message.find("Insufficient memory"), std::string::npos)
+      << PLAlertScriptRecorded()[0].message;
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  PLAlertScriptBegin();
+  EXPECT_EQ(HandleAppCommand(kAppCmdExportPreviewLUT, nullptr), kQVErrNotHandled);
+  EXPECT_TRUE(PLAlertScriptRecorded().empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(path));
 }
 
 TEST_F(SaveFailure, PreferencesNameTheirFile) {

@@ -11,13 +11,13 @@ TEST_F(CorrectionWindowTest, ShortcutsSelectTheTabsTheyName) {
   TKControl* hslPane = TabGroupGetPane(mainTabs, 0);
   TKControl* sub = nullptr;
   ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(hslPane), 2, kSub, true, &sub), kQVNoErr);
-  TKEmbedControl(sub, hslPane);
-  TKEmbedControl(hslRanges, TabGroupGetPane(sub, 0));
+  ASSERT_EQ(TKEmbedControl(sub, hslPane), kQVNoErr);
+  ASSERT_EQ(TKEmbedControl(hslRanges, TabGroupGetPane(sub, 0)), kQVNoErr);
   static const VFTabEntry kChannels[] = {{"Master", 1, 1}, {"Red", 1, 0}, {"Green", 1, 0}, {"Blue", 1, 0}};
   TKControl* levels = nullptr;
   ASSERT_EQ(CreateTabGroup(window, TKGetControlBounds(TabGroupGetPane(mainTabs, 5)), 4, kChannels, true, &levels),
             kQVNoErr);
-  TKEmbedControl(levels, TabGroupGetPane(mainTabs, 5));
+  ASSERT_EQ(TKEmbedControl(levels, TabGroupGetPane(mainTabs, 5)), kQVNoErr);
 
   struct Case {
     uint32_t key, modifiers;
@@ -87,7 +87,7 @@ TEST_F(CorrectionWindowTest, ContextMenusRunTheirProcedureAroundTheChoice) {
   EXPECT_EQ(HandleControlContextClick(nullptr, TKPoint{}), kQVErrNotHandled);
 
   gMenuCalls.clear();
-  SetControlContextMenu(gain, menu, RecordMenu, 42);
+  ASSERT_EQ(SetControlContextMenu(gain, menu, RecordMenu, 42), kQVNoErr);
   TKInjectRightClick(window, Centre(gain));
   TKInjectKey(kTKKeyEscape);
   TKRunPending();

@@ -255,4 +255,35 @@ TEST_F(GalleryPaneTest, AGalleryThatCannotBeSavedIsReported) {
             std::string::npos);
 }
 
+// Applying a file item whose file cannot be opened as the reference image
+// names the file in an alert.
+TEST_F(GalleryPaneTest, AReferenceThatCannotBeOpenedIsReported) {
+  QVFileRef a = File("gone.png");
+  AddGalleryFileItem(pane, &a, "", 0);
+  // A new item goes to the head of its list; file items go by their path.
+  GalleryItem* item = Gallery().root;
+  ASSERT_NE(item, nullptr);
+  ASSERT_STREQ(item->file.path, a.path);
+  std::filesystem::remove(a.path);
+  const GalleryMediaHooks kept = GalleryMedia();
+  struct Case {
+    QVStatus status;
+    size_t alerts;
+  } cases[] = {{kQVNoErr, 0}, {kQVErrFileNotFound, 1}};
+  for (const Case& c : cases) {
+    static QVStatus answer;
+    answer = c.status;
+    GalleryMedia().applyReference = [](const QVFileRef*, int32_t, int32_t, bool) -> QVStatus { return answer; };
+    PLAlertScriptEnd();
+    PLAlertScriptBegin();
+    ApplyGalleryItem(item, false);
+    const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+    ASSERT_EQ(alerts.size(), c.alerts) << c.status;
+    if (c.alerts) {
+      EXPECT_NE((alerts[0].message + alerts[0].detail).find(a.path), std::string::npos);
+    }
+  }
+  GalleryMedia() = kept;
+}
+
 }  // namespace

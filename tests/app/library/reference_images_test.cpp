@@ -129,16 +129,39 @@ TEST_F(ReferenceImages, WritesAJPEGThroughTheDisplayLUTThatAPeerReads) {
   EXPECT_LE(worst, 6) << "within the error of a best-quality JPEG";
 }
 
+// Each refusal of the exporter is one alert naming the file it did not
+// write; the writer beneath it says nothing.
 TEST_F(ReferenceImages, RefusesWhatItCannotWrite) {
   PLAlertScriptBegin();
   TKImagePtr picture(TKImageCreate(4, 4));
-  QVFileRef folderRef;
+  QVFileRef folderRef, goneRef;
   ASSERT_EQ(PLFileRefFromPath(folder.c_str(), &folderRef), kQVNoErr);
-  EXPECT_EQ(ExportGWorldToImageFile(picture.get(), &folderRef, "x.tif", QVFourCC("TIFF"), QVFourCC("tiff"), 24,
-                                    1023, nullptr),
-            kQVErrUnimplemented);
+  goneRef = folderRef;
+  std::snprintf(goneRef.path, sizeof goneRef.path, "%s/no/such/folder", folder.c_str());
+  struct Case {
+    const QVFileRef* folder;
+    const char* name;
+    uint32_t subtype, codec;
+    QVStatus status;
+    const char* reason;
+  } cases[] = {
+      {&folderRef, "x.tif", QVFourCC("TIFF"), QVFourCC("tiff"), kQVErrUnimplemented, "(error -4)"},
+      {&goneRef, "x.jpg", kImageExporterJPEG, kImageCodecJPEG, kQVErrFileNotFound, "the folder does not exist"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PLAlertScriptBegin();
+    EXPECT_EQ(ExportGWorldToImageFile(picture.get(), c.folder, c.name, c.subtype, c.codec, 24, 1023, nullptr), c.status);
+    const std::vector<PLRecordedAlert> alerts = PLAlertScriptRecorded();
+    ASSERT_EQ(alerts.size(), 1u);
+    const std::string text = alerts[0].message + alerts[0].detail;
+    EXPECT_NE(text.find("Cannot save \"" + std::string(c.folder->path) + "/" + c.name + "\""), std::string::npos) << text;
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+  }
+  PLAlertScriptBegin();
   EXPECT_EQ(WriteJPEGImageFile(picture.get(), (folder + "/no/such/folder/x.jpg").c_str(), nullptr, 1023) == kQVNoErr,
             false);
+  EXPECT_TRUE(PLAlertScriptRecorded().empty());
   PLAlertScriptEnd();
 }
 

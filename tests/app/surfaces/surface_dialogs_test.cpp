@@ -93,7 +93,7 @@ TEST_F(SurfaceDialogsTest, KnobDialogStoresTheChosenTargetOnOK) {
     TKSetControlValue(d->rotation[0].target, ItemOfRow(d->rotation[0].rows, RowNamed("HSL Master Gamma")));
     TKSetEditText(d->rotation[0].scale, "0.75");
     SurfaceDialogEnableRotationFields(d->rotation[0]);
-    TKWriteWindowPNG(d->window, Shot("knob").c_str());
+    EXPECT_EQ(TKWriteWindowPNG(d->window, Shot("knob").c_str()), kQVNoErr);
     TKInjectClick(d->window, Centre(d->ok));
   });
   int32_t changed = 0;
@@ -136,7 +136,7 @@ TEST_F(SurfaceDialogsTest, EachDialogWritesItsEntriesOnOK) {
         TKSetControlValue(d->clicks[1].leds, 1);
         SurfaceDialogEnableRotationFields(d->rotation[0]);
         for (const SurfaceClickFields& c : d->clicks) SurfaceDialogEnableClickFields(c);
-        TKWriteWindowPNG(d->window, Shot("knob-push").c_str());
+        EXPECT_EQ(TKWriteWindowPNG(d->window, Shot("knob-push").c_str()), kQVNoErr);
         break;
       case SurfaceDialogKind::kTrackball:
         TKSetControlValue(d->rotation[0].action, kSurfaceRotationAdjust);
@@ -146,14 +146,14 @@ TEST_F(SurfaceDialogsTest, EachDialogWritesItsEntriesOnOK) {
         TKSetControlValue(d->rotation[1].target, ItemOfRow(d->rotation[1].rows, RowNamed("HSL Shadows Gain")));
         TKSetEditText(d->rotation[1].scale, "0.3");
         for (const SurfaceRotationFields& r : d->rotation) SurfaceDialogEnableRotationFields(r);
-        TKWriteWindowPNG(d->window, Shot("trackball").c_str());
+        EXPECT_EQ(TKWriteWindowPNG(d->window, Shot("trackball").c_str()), kQVNoErr);
         break;
       case SurfaceDialogKind::kButton:
         TKSetControlValue(d->clicks[0].action, kSurfaceClickSetValue);
         TKSetControlValue(d->clicks[0].target, ItemOfRow(d->clicks[0].rows, RowNamed("Secondary D Invert")));
         TKSetEditText(d->clicks[0].value, "0.5");
         SurfaceDialogEnableClickFields(d->clicks[0]);
-        TKWriteWindowPNG(d->window, Shot("button").c_str());
+        EXPECT_EQ(TKWriteWindowPNG(d->window, Shot("button").c_str()), kQVNoErr);
         break;
       default: break;
     }
@@ -188,7 +188,7 @@ TEST_F(SurfaceDialogsTest, PageDialogWritesTheHeader) {
     TKSetControlValue(d->colors[1], 2);
     TKSetEditText(d->lines[0], "Grade");
     TKSetEditText(d->lines[3], "a line far longer than twenty-five");
-    TKWriteWindowPNG(d->window, Shot("page").c_str());
+    EXPECT_EQ(TKWriteWindowPNG(d->window, Shot("page").c_str()), kQVNoErr);
     TKInjectKey(kTKKeyReturn);
   });
   ASSERT_TRUE(SurfacePageDefinitionDialog(header));
@@ -215,7 +215,7 @@ TEST_F(SurfaceDialogsTest, EditorEditsAPageAndSavesTheFile) {
   SetSurfaceEditorOpenedHook([](SurfaceEditor* e) {
     gEditor = e;
     EXPECT_EQ(SurfaceEditorPage(), 1);
-    TKWriteWindowPNG(e->window, Shot("editor").c_str());
+    EXPECT_EQ(TKWriteWindowPNG(e->window, Shot("editor").c_str()), kQVNoErr);
     SurfaceEditorClick(SurfaceEditorPartCentre(2));  // page 3's button
     TKInjectClick(e->window, Centre(e->ok));
   });
@@ -233,7 +233,7 @@ TEST_F(SurfaceDialogsTest, EditorEditsAPageAndSavesTheFile) {
   const std::string file = prefs + "/" + kSurfaceDefinitionsFileName;
   ASSERT_TRUE(std::filesystem::exists(file));
   SurfaceClearDefinitions();
-  SurfaceReadDefinitions(file.c_str());
+  ASSERT_EQ(SurfaceReadDefinitions(file.c_str()), kQVNoErr);
   EXPECT_STREQ(SurfacePageHeader(3)->rightLine1, "Page three");
   EXPECT_EQ(SurfacePageHeader(3)->trackballColor[0], kSurfaceGreen);
   EXPECT_EQ(SurfacePageHeader(3)->active, 1);

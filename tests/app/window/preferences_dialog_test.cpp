@@ -147,7 +147,7 @@ class PreferencesDialogTest : public TKHeadlessTest {
 TEST_F(PreferencesDialogTest, PopupsStandForTheirValues) {
   PreferencesDialog d;
   PrefsSettings p = gPrefsSettings;
-  PreferencesDialogBuild(&d, &p);
+  ASSERT_EQ(PreferencesDialogBuild(&d, &p), kQVNoErr);
   const int32_t depths[7] = {0, 1, 5, 10, 20, 50, 99};
   for (int32_t item = 1; item <= 7; ++item) {
     TKSetControlValue(d.undo, item);

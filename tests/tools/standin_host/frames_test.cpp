@@ -57,6 +57,19 @@ TEST(StandinPNG, ANonPNGFileIsRefusedWithAMessage) {
   EXPECT_FALSE(SHReadPNG(path, &image, &error));
   EXPECT_NE(error.find("not a PNG"), std::string::npos);
   EXPECT_FALSE(SHReadPNG(scratch("missing.png"), &image, &error));
+
+  // A frame cut short after its header is refused, naming the file, at
+  // either depth.
+  for (int bits : {8, 16}) {
+    SHImage good;
+    SHMakeTestImage(40, 30, bits, 2, &good);
+    const std::string cut = scratch(bits == 8 ? "cut8.png" : "cut16.png");
+    ASSERT_TRUE(SHWritePNG(cut, good, &error)) << error;
+    std::filesystem::resize_file(cut, 60);
+    error.clear();
+    EXPECT_FALSE(SHReadPNG(cut, &image, &error)) << bits;
+    EXPECT_EQ(error.rfind(cut + ": ", 0), 0u) << error;
+  }
 }
 
 TEST(StandinLayouts, RGBLayoutsCarryAnEightBitImageExactly) {
