@@ -16,6 +16,12 @@ namespace media {
 bool ConvertFrameToBGRA(SwsContext** context, const AVFrame* frame, uint8_t* pixels, uint32_t rowBytes,
                         uint32_t width, uint32_t height);
 
+// Planar Y'CbCr frames of 8 or 10 bits (4:2:0, 4:2:2, 4:4:4) into 'BGRA'
+// pixels of the frame's size, with the tagged matrix (Rec. 709, else Rec.
+// 601) and range: every code the nearest to the exact conversion. False,
+// with nothing written, for other layouts.
+bool ConvertYUVFrameExactly(const AVFrame* frame, uint8_t* pixels, uint32_t rowBytes);
+
 // A decoder for the format's stream (threadCount 0: as many as the
 // libraries choose); null when none can be had.
 AVCodecContext* OpenStreamDecoder(AVFormatContext* format, int stream, int threadCount);

@@ -33,6 +33,17 @@ extern "C" {
 #include "media/timecode_text.h"
 #include "platform/file_contents.h"
 
+namespace {
+
+// A converter to the encoder's layout and the scaled copy of the rows it
+// last read (16-bit and float pixels only; see ScaleForConverter).
+struct RowConverter {
+  SwsContext* context = nullptr;
+  std::vector<uint8_t> scaled;
+};
+
+}  // namespace
+
 struct QVMovieWriter {
   QVMovieWriterSettings settings{};
   std::string audioPath;
@@ -41,10 +52,10 @@ struct QVMovieWriter {
   AVCodecContext* encoder = nullptr;
   AVStream* video = nullptr;
   AVStream* audio = nullptr;
-  SwsContext* scale = nullptr;
-  SwsContext* scale16 = nullptr;
+  RowConverter scale;
+  RowConverter scale16;
   // One converter a band of rows for pictures filled over the task pool.
-  std::vector<SwsContext*> bandScale;
+  std::vector<RowConverter> bandScale;
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
   int64_t frames = 0;
@@ -85,9 +96,9 @@ void FreeWriter(QVMovieWriter* w) {
     avformat_free_context(w->out);
   }
   avcodec_free_context(&w->encoder);
-  sws_freeContext(w->scale);
-  sws_freeContext(w->scale16);
-  for (SwsContext* c : w->bandScale) sws_freeContext(c);
+  sws_freeContext(w->scale.context);
+  sws_freeContext(w->scale16.context);
+  for (RowConverter& c : w->bandScale) sws_freeContext(c.context);
   av_frame_free(&w->frame);
   av_packet_free(&w->packet);
   delete w;
@@ -268,14 +279,59 @@ SourceRows PackedRows(bool wide, const void* pixels, uint32_t rowBytes) {
                     {int(rowBytes), 0, 0}};
 }
 
+// The converter takes 16-bit and float R, G, B as 8-bit values shifted up
+// by 8 bits, so full scale 65535 (or 1.0) would code as 255 + 255 / 256:
+// video white as 943 of 10 bits or 236 of 8, full-range white clipped and
+// mid grey a code high. Rows [first, first + rows) of such pixels are copied
+// scaled by 65280 / 65535 into the converter's own buffer (16-bit: v -
+// round(v / 257), which takes 257 x n to 256 x n exactly), so every 8-bit
+// level n codes as n would from 8-bit pixels. 8-bit pixels go straight in.
+// The rows handed on count from 0; false when there is no memory.
+bool ScaleForConverter(const SourceRows& from, int width, int first, int rows, std::vector<uint8_t>* scaled,
+                       SourceRows* out) {
+  *out = from;
+  if (from.format == AV_PIX_FMT_BGRA) {
+    out->planes[0] += ptrdiff_t(first) * from.strides[0];
+    return true;
+  }
+  const bool planar = from.planes[1] != nullptr;
+  const size_t rowBytes = size_t(width) * (planar ? sizeof(float) : 4 * sizeof(uint16_t));
+  const int planes = planar ? 3 : 1;
+  try {
+    scaled->resize(rowBytes * size_t(rows) * size_t(planes));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (int k = 0; k < planes; ++k) {
+    uint8_t* base = scaled->data() + size_t(k) * rowBytes * size_t(rows);
+    out->planes[k] = base;
+    out->strides[k] = int(rowBytes);
+    for (int y = 0; y < rows; ++y) {
+      const uint8_t* in = from.planes[k] + ptrdiff_t(first + y) * from.strides[k];
+      uint8_t* row = base + size_t(y) * rowBytes;
+      if (planar) {
+        const auto* src = reinterpret_cast<const float*>(in);
+        auto* dst = reinterpret_cast<float*>(row);
+        for (int x = 0; x < width; ++x) dst[x] = src[x] * (65280.0f / 65535.0f);
+      } else {
+        const auto* src = reinterpret_cast<const uint16_t*>(in);
+        auto* dst = reinterpret_cast<uint16_t*>(row);
+        for (int x = 0; x < 4 * width; ++x) dst[x] = uint16_t(src[x] - (src[x] + 128u) / 257u);
+      }
+    }
+  }
+  return true;
+}
+
 // Rows [first, first + rows) of the pixels into the same rows of the
 // picture, through the codec's matrix: full-range RGB in, the codec's range
 // out. A converter works on rows counted from its own first, so bands that
 // start on a multiple of 16 rows give the whole picture's bytes (the same
 // dither rows, whole chroma rows).
-bool ConvertRows(const QVMovieWriter* w, SwsContext** context, const SourceRows& from, int first, int rows,
+bool ConvertRows(const QVMovieWriter* w, RowConverter* converter, const SourceRows& from, int first, int rows,
                  AVFrame* to) {
   const int width = w->encoder->width;
+  SwsContext** context = &converter->context;
   // Packed pixels come in with chroma already the mean of each pair; planes
   // come in at full width, and the area filter takes the same mean (a
   // sharper filter rings at hard edges).
@@ -292,11 +348,13 @@ bool ConvertRows(const QVMovieWriter* w, SwsContext** context, const SourceRows&
   uint8_t* planes[4] = {};
   for (int k = 0; k < 4 && to->data[k]; ++k)
     planes[k] = to->data[k] + ptrdiff_t((k == 1 || k == 2) ? first >> d->log2_chroma_h : first) * to->linesize[k];
+  SourceRows in;
+  if (!ScaleForConverter(from, width, first, rows, &converter->scaled, &in)) return false;
   const uint8_t* source[4] = {};
   int strides[4] = {};
-  for (int k = 0; k < 3 && from.planes[k]; ++k) {
-    source[k] = from.planes[k] + ptrdiff_t(first) * from.strides[k];
-    strides[k] = from.strides[k];
+  for (int k = 0; k < 3 && in.planes[k]; ++k) {
+    source[k] = in.planes[k];
+    strides[k] = in.strides[k];
   }
   return sws_scale(*context, source, strides, 0, rows, planes, to->linesize) == rows;
 }
@@ -543,7 +601,7 @@ QVMediaErr FillInBands(QVMovieWriter* w, QVMovieWriterPicture* picture, const So
   // (nothing of the old one is kept, as every sample is written).
   if (!av_frame_is_writable(picture->frame) && !NewPictureBuffer(w, picture->frame))
     return QVMediaErr_InsufficientMemory;
-  if (w->bandScale.empty()) w->bandScale.assign(std::max<uint32_t>(gNumProcessors, 1), nullptr);
+  if (w->bandScale.empty()) w->bandScale.resize(std::max<uint32_t>(gNumProcessors, 1));
   BandWork work{w, from, picture->frame};
   const uint32_t parts = uint32_t(w->bandScale.size());
   if (overPool) {

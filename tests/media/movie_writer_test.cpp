@@ -268,8 +268,10 @@ TEST(MovieWriter, PicturesFilledFromFloatPlanesDecodeAsTheSixteenBitPath) {
     });
   }
   // Samples out of range go in clamped, NaN as 0: columns of NaN, -1,
-  // 0.5, infinity and 2 come back black, black, grey, white and white.
-  const float columns[] = {std::nanf(""), -1.0f, 0.5f, INFINITY, 2.0f};
+  // grey 128 / 255, infinity and 2 come back black, black, grey, white and
+  // white. (Grey sits on a code: 0.5 would lie half way between 127 and
+  // 128, where either is right.)
+  const float columns[] = {std::nanf(""), -1.0f, 128.0f / 255.0f, INFINITY, 2.0f};
   for (uint32_t k = 0; k < 3; ++k)
     for (uint32_t y = 0; y < kH; ++y)
       for (uint32_t x = 0; x < kW; ++x)
