@@ -121,7 +121,8 @@ uint32_t MovieDestination(QVOutputJobParams* params, QVMediaExportState* state, 
 // hands that over. Two pictures go round between them.
 class EncodeStage {
  public:
-  EncodeStage(QVMovieWriter* writer, FBFrameStruct* spare) : writer_(writer), takesFrames_(spare != nullptr), free_(spare) {
+  EncodeStage(QVMovieWriter* writer, FBFrameStruct* spare)
+      : writer_(writer), takesFrames_(spare != nullptr), free_(spare) {
     for (QVMovieWriterPicture*& p : pictures_)
       if (!result_) result_ = QVMovieWriterNewPicture(writer, &p);
     if (!result_) thread_ = std::thread([this] { Run(); });
