@@ -19,9 +19,10 @@
 // and the vector loop (SSE2), one pixel per register. The vector loop
 // widens the tables into rows of four lanes, one per byte of the pixel as
 // it lies in memory (A, R, G, B):
-//   luma code     {2^30, Y share + 1/2, Y share + 1/2, Y share + 1/2}
-//   chroma sample {0,    red share,     green share,   blue share}
-// A pixel is its luma row plus its chroma row, shifted down 16 bits
+//   luma code Y  {2^30, Y share + 1/2, Y share + 1/2, Y share + 1/2}
+//   Cb code      {0,    0,             green share,   blue share}
+//   Cr code      {0,    red share,     green share,   0}
+// A pixel is the sum of its three rows, shifted down 16 bits
 // (arithmetically, as the plain loop's >>) and narrowed with signed
 // saturation to 16 bits, then with unsigned saturation to 8: the two
 // narrowings clamp to 0..255 exactly as the plain loop's clamp does. The
@@ -32,8 +33,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <new>
-#include <vector>
 
 #include "core/pixel_vector.h"
 #include "media/ffmpeg_frames.h"
@@ -129,69 +128,69 @@ struct alignas(16) Lanes {
   int32_t lane[4];
 };
 
+// The five tables widened into lanes: a pixel is luma[Y] + cb[Cb] + cr[Cr].
+struct LaneTables {
+  Lanes luma[1024], cb[1024], cr[1024];
+};
+
+void BuildLaneTables(const Tables& t, LaneTables* lanes) {
+  for (int v = 0; v < t.size; ++v) {
+    const int32_t share = t.y[v] + 32768;
+    lanes->luma[v] = {{1 << 30, share, share, share}};
+    lanes->cb[v] = {{0, 0, t.gu[v], t.bu[v]}};
+    lanes->cr[v] = {{0, t.rv[v], t.gv[v], 0}};
+  }
+}
+
 __m128i Load(const Lanes& l) { return _mm_load_si128(reinterpret_cast<const __m128i*>(l.lane)); }
 
-// Four pixels' sums (each a luma row plus a chroma row) as 16 bytes.
+// Four pixels' sums as 16 bytes.
 __m128i PackPixels(__m128i p0, __m128i p1, __m128i p2, __m128i p3) {
   const __m128i low = _mm_packs_epi32(_mm_srai_epi32(p0, 16), _mm_srai_epi32(p1, 16));
   const __m128i high = _mm_packs_epi32(_mm_srai_epi32(p2, 16), _mm_srai_epi32(p3, 16));
   return _mm_packus_epi16(low, high);
 }
 
-// Rows of the frame's chroma shift across (0 or 1); lumaLanes has an entry
-// for every sample value of the depth, chromaLanes room for a chroma row.
+// The frame's rows, for its chroma shift across (0 or 1).
 template <class Sample, int shiftX>
-void VectorRows(const AVFrame* f, int chromaShiftY, const Tables& t, const Lanes* lumaLanes, Lanes* chromaLanes,
-                uint8_t* pixels, uint32_t rowBytes) {
-  const int top = t.size - 1;
-  const int width = f->width, chromaWidth = (width + (1 << shiftX) - 1) >> shiftX;
-  int chromaRow = -1;
+void VectorRows(const AVFrame* f, int chromaShiftY, int top, const LaneTables& t, uint8_t* pixels,
+                uint32_t rowBytes) {
+  const int width = f->width;
   for (int y = 0; y < f->height; ++y) {
-    // A chroma row's lanes serve every luma row it covers.
-    if (const int cy = y >> chromaShiftY; cy != chromaRow) {
-      chromaRow = cy;
-      const auto* cb = reinterpret_cast<const Sample*>(f->data[1] + ptrdiff_t(cy) * f->linesize[1]);
-      const auto* cr = reinterpret_cast<const Sample*>(f->data[2] + ptrdiff_t(cy) * f->linesize[2]);
-      for (int cx = 0; cx < chromaWidth; ++cx) {
-        const int u = Index(cb[cx], top), v = Index(cr[cx], top);
-        chromaLanes[cx] = {{0, t.rv[v], t.gu[u] + t.gv[v], t.bu[u]}};
-      }
-    }
     const auto* luma = reinterpret_cast<const Sample*>(f->data[0] + ptrdiff_t(y) * f->linesize[0]);
+    const int cy = y >> chromaShiftY;
+    const auto* cb = reinterpret_cast<const Sample*>(f->data[1] + ptrdiff_t(cy) * f->linesize[1]);
+    const auto* cr = reinterpret_cast<const Sample*>(f->data[2] + ptrdiff_t(cy) * f->linesize[2]);
     uint8_t* out = pixels + size_t(y) * rowBytes;
-    auto sum = [&](int x) {
-      return _mm_add_epi32(Load(lumaLanes[Index(luma[x], top)]), Load(chromaLanes[x >> shiftX]));
-    };
+    auto chroma = [&](int cx) { return _mm_add_epi32(Load(t.cb[Index(cb[cx], top)]), Load(t.cr[Index(cr[cx], top)])); };
+    auto pixel = [&](int x, __m128i c) { return _mm_add_epi32(Load(t.luma[Index(luma[x], top)]), c); };
     int x = 0;
-    for (; x + 4 <= width; x += 4)
+    for (; x + 4 <= width; x += 4) {
+      __m128i c[4];
+      if constexpr (shiftX == 1) {
+        c[0] = c[1] = chroma(x >> 1);
+        c[2] = c[3] = chroma((x >> 1) + 1);
+      } else {
+        for (int k = 0; k < 4; ++k) c[k] = chroma(x + k);
+      }
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * size_t(x)),
-                       PackPixels(sum(x), sum(x + 1), sum(x + 2), sum(x + 3)));
+                       PackPixels(pixel(x, c[0]), pixel(x + 1, c[1]), pixel(x + 2, c[2]), pixel(x + 3, c[3])));
+    }
     for (; x < width; ++x) {
-      const __m128i p = sum(x);
+      const __m128i p = pixel(x, chroma(x >> shiftX));
       const int32_t value = _mm_cvtsi128_si32(PackPixels(p, p, p, p));
       std::memcpy(out + 4 * size_t(x), &value, 4);
     }
   }
 }
 
-// False, with nothing written, when the chroma row's lanes cannot be had.
-bool ConvertVector(const AVFrame* f, const YUVLayout& layout, const Tables& t, uint8_t* pixels, uint32_t rowBytes) {
-  Lanes lumaLanes[1024];
-  for (int v = 0; v < t.size; ++v) {
-    const int32_t share = t.y[v] + 32768;
-    lumaLanes[v] = {{1 << 30, share, share, share}};
-  }
-  std::vector<Lanes> chromaLanes;
-  try {
-    chromaLanes.resize(size_t(f->width));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+void ConvertVector(const AVFrame* f, const YUVLayout& layout, const Tables& t, uint8_t* pixels, uint32_t rowBytes) {
+  LaneTables lanes;
+  BuildLaneTables(t, &lanes);
   const bool wide = layout.bits > 8, shared = layout.chromaShiftX > 0;
   const auto rows = wide ? (shared ? VectorRows<uint16_t, 1> : VectorRows<uint16_t, 0>)
                          : (shared ? VectorRows<uint8_t, 1> : VectorRows<uint8_t, 0>);
-  rows(f, layout.chromaShiftY, t, lumaLanes, chromaLanes.data(), pixels, rowBytes);
-  return true;
+  rows(f, layout.chromaShiftY, t.size - 1, lanes, pixels, rowBytes);
 }
 
 #endif
@@ -219,7 +218,10 @@ bool ConvertYUVFrameRows(const AVFrame* frame, uint8_t* pixels, uint32_t rowByte
   BuildTables(*layout, layout->fullRange || frame->color_range == AVCOL_RANGE_JPEG,
               frame->colorspace == AVCOL_SPC_BT709, &tables);
 #if VELMORA_SSE_VECTORS
-  if (rows == kYUVRowsVector && ConvertVector(frame, *layout, tables, pixels, rowBytes)) return true;
+  if (rows == kYUVRowsVector) {
+    ConvertVector(frame, *layout, tables, pixels, rowBytes);
+    return true;
+  }
 #else
   (void)rows;
 #endif
