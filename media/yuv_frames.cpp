@@ -14,11 +14,29 @@
 // every level between is within half a code plus the tables' rounding
 // (under 1 / 10,000 of a code). Chroma samples are repeated over the
 // pixels they cover, as they were taken as the mean of those pixels.
+//
+// Two row loops give the same bytes: the plain loop, one pixel at a time,
+// and the vector loop (SSE2), one pixel per register. The vector loop
+// widens the tables into rows of four lanes, one per byte of the pixel as
+// it lies in memory (A, R, G, B):
+//   luma code Y  {2^30, Y share + 1/2, Y share + 1/2, Y share + 1/2}
+//   Cb code      {0,    0,             green share,   blue share}
+//   Cr code      {0,    red share,     green share,   0}
+// A pixel is the sum of its three rows, shifted down 16 bits
+// (arithmetically, as the plain loop's >>) and narrowed with signed
+// saturation to 16 bits, then with unsigned saturation to 8: the two
+// narrowings clamp to 0..255 exactly as the plain loop's clamp does. The
+// lanes hold the plain loop's sums with its half already added, the same
+// integers (none comes near 2^31), so every code is the same. The alpha
+// lane, 2^30 (16,384 codes) plus luma's few hundred codes either way,
+// saturates to 255.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "core/pixel_vector.h"
 #include "media/ffmpeg_frames.h"
+#include "media/yuv_frames_internal.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -103,9 +121,95 @@ void ConvertRows(const AVFrame* f, const YUVLayout& layout, const Tables& t, uin
   }
 }
 
+#if VELMORA_SSE_VECTORS
+
+// One row of four lanes (see the note at the top).
+struct alignas(16) Lanes {
+  int32_t lane[4];
+};
+
+// The five tables widened into lanes: a pixel is luma[Y] + cb[Cb] + cr[Cr].
+struct LaneTables {
+  Lanes luma[1024], cb[1024], cr[1024];
+};
+
+void BuildLaneTables(const Tables& t, LaneTables* lanes) {
+  for (int v = 0; v < t.size; ++v) {
+    const int32_t share = t.y[v] + 32768;
+    lanes->luma[v] = {{1 << 30, share, share, share}};
+    lanes->cb[v] = {{0, 0, t.gu[v], t.bu[v]}};
+    lanes->cr[v] = {{0, t.rv[v], t.gv[v], 0}};
+  }
+}
+
+__m128i Load(const Lanes& l) { return _mm_load_si128(reinterpret_cast<const __m128i*>(l.lane)); }
+
+// Four pixels' sums as 16 bytes.
+__m128i PackPixels(__m128i p0, __m128i p1, __m128i p2, __m128i p3) {
+  const __m128i low = _mm_packs_epi32(_mm_srai_epi32(p0, 16), _mm_srai_epi32(p1, 16));
+  const __m128i high = _mm_packs_epi32(_mm_srai_epi32(p2, 16), _mm_srai_epi32(p3, 16));
+  return _mm_packus_epi16(low, high);
+}
+
+// The frame's rows, for its chroma shift across (0 or 1).
+template <class Sample, int shiftX>
+void VectorRows(const AVFrame* f, int chromaShiftY, int top, const LaneTables& t, uint8_t* pixels,
+                uint32_t rowBytes) {
+  const int width = f->width;
+  for (int y = 0; y < f->height; ++y) {
+    const auto* luma = reinterpret_cast<const Sample*>(f->data[0] + ptrdiff_t(y) * f->linesize[0]);
+    const int cy = y >> chromaShiftY;
+    const auto* cb = reinterpret_cast<const Sample*>(f->data[1] + ptrdiff_t(cy) * f->linesize[1]);
+    const auto* cr = reinterpret_cast<const Sample*>(f->data[2] + ptrdiff_t(cy) * f->linesize[2]);
+    uint8_t* out = pixels + size_t(y) * rowBytes;
+    auto chroma = [&](int cx) { return _mm_add_epi32(Load(t.cb[Index(cb[cx], top)]), Load(t.cr[Index(cr[cx], top)])); };
+    auto pixel = [&](int x, __m128i c) { return _mm_add_epi32(Load(t.luma[Index(luma[x], top)]), c); };
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+      __m128i c[4];
+      if constexpr (shiftX == 1) {
+        c[0] = c[1] = chroma(x >> 1);
+        c[2] = c[3] = chroma((x >> 1) + 1);
+      } else {
+        for (int k = 0; k < 4; ++k) c[k] = chroma(x + k);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * size_t(x)),
+                       PackPixels(pixel(x, c[0]), pixel(x + 1, c[1]), pixel(x + 2, c[2]), pixel(x + 3, c[3])));
+    }
+    for (; x < width; ++x) {
+      const __m128i p = pixel(x, chroma(x >> shiftX));
+      const int32_t value = _mm_cvtsi128_si32(PackPixels(p, p, p, p));
+      std::memcpy(out + 4 * size_t(x), &value, 4);
+    }
+  }
+}
+
+void ConvertVector(const AVFrame* f, const YUVLayout& layout, const Tables& t, uint8_t* pixels, uint32_t rowBytes) {
+  LaneTables lanes;
+  BuildLaneTables(t, &lanes);
+  const bool wide = layout.bits > 8, shared = layout.chromaShiftX > 0;
+  const auto rows = wide ? (shared ? VectorRows<uint16_t, 1> : VectorRows<uint16_t, 0>)
+                         : (shared ? VectorRows<uint8_t, 1> : VectorRows<uint8_t, 0>);
+  rows(f, layout.chromaShiftY, t.size - 1, lanes, pixels, rowBytes);
+}
+
+#endif
+
 }  // namespace
 
+bool YUVVectorRowsBuilt() {
+#if VELMORA_SSE_VECTORS
+  return true;
+#else
+  return false;
+#endif
+}
+
 bool ConvertYUVFrameExactly(const AVFrame* frame, uint8_t* pixels, uint32_t rowBytes) {
+  return ConvertYUVFrameRows(frame, pixels, rowBytes, kYUVRowsVector);
+}
+
+bool ConvertYUVFrameRows(const AVFrame* frame, uint8_t* pixels, uint32_t rowBytes, YUVRows rows) {
   const YUVLayout* layout = nullptr;
   for (const YUVLayout& row : kLayouts)
     if (row.format == frame->format) layout = &row;
@@ -113,6 +217,14 @@ bool ConvertYUVFrameExactly(const AVFrame* frame, uint8_t* pixels, uint32_t rowB
   Tables tables;
   BuildTables(*layout, layout->fullRange || frame->color_range == AVCOL_RANGE_JPEG,
               frame->colorspace == AVCOL_SPC_BT709, &tables);
+#if VELMORA_SSE_VECTORS
+  if (rows == kYUVRowsVector) {
+    ConvertVector(frame, *layout, tables, pixels, rowBytes);
+    return true;
+  }
+#else
+  (void)rows;
+#endif
   if (layout->bits > 8)
     ConvertRows<uint16_t>(frame, *layout, tables, pixels, rowBytes);
   else
