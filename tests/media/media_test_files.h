@@ -12,6 +12,7 @@
 
 #include "core/frame_buffer.h"
 #include "media/dpx_header.h"
+#include "media/movie_writer.h"
 
 // A frame of four floats per pixel whose value at (x, y) channel c is f(x, y, c).
 template <typename F>
@@ -126,3 +127,15 @@ struct WaveBuilder {
     return out;
   }
 };
+
+// A movie of the given size at 24 frames a second, at the finest quality.
+inline QVMovieWriterSettings MovieSettings(uint32_t codec, uint32_t width, uint32_t height) {
+  QVMovieWriterSettings s{};
+  s.width = width;
+  s.height = height;
+  s.rateNumerator = 24;
+  s.rateDenominator = 1;
+  s.codec = codec;
+  s.quality = 1000;
+  return s;
+}

@@ -24,6 +24,7 @@ extern "C" {
 #include "media/movie_reader.h"
 #include "media/movie_writer.h"
 #include "media/output_job.h"
+#include "media_test_files.h"
 #include "tests/scratch_folder.h"
 
 namespace {
@@ -113,13 +114,7 @@ const char* const kWayNames[] = {"8-bit pixels", "16-bit pixels", "16-bit pixels
 
 // Writes the three flat frames into path.
 void WriteLevels(const std::string& path, uint32_t codec, Way way) {
-  QVMovieWriterSettings s{};
-  s.width = kW;
-  s.height = kH;
-  s.rateNumerator = 24;
-  s.rateDenominator = 1;
-  s.codec = codec;
-  s.quality = 1000;
+  const QVMovieWriterSettings s = MovieSettings(codec, kW, kH);
   QVMovieWriter* w = nullptr;
   ASSERT_EQ(QVMovieWriterOpen(path.c_str(), &s, &w), QVMediaErr_NoErr);
   QVMovieWriterPicture* picture = nullptr;

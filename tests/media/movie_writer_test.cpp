@@ -16,6 +16,7 @@
 #include "media/movie_reader.h"
 #include "media/movie_writer.h"
 #include "media/output_job.h"
+#include "media_test_files.h"
 #include "peer_tools.h"
 #include "tests/scratch_folder.h"
 
@@ -43,13 +44,7 @@ std::string Probe(const std::string& path, const std::string& entries, const cha
 }
 
 QVMovieWriterSettings Settings(uint32_t codec) {
-  QVMovieWriterSettings s{};
-  s.width = kW;
-  s.height = kH;
-  s.rateNumerator = 24;
-  s.rateDenominator = 1;
-  s.codec = codec;
-  s.quality = 1000;
+  QVMovieWriterSettings s = MovieSettings(codec, kW, kH);
   s.timecode = true;
   s.timecodeStart = 86400 + 24 * 10 + 5;  // 01:00:10:05 at 24
   s.timecodeRate = 2400;
