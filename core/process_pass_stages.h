@@ -17,6 +17,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The vector operations a kernel width provides: V (kLanes floats) with +, -,
 // * and /; Mask with & and |; Index, the table indices of a vector. vMin and
@@ -587,21 +588,27 @@ struct VLPassKernel : O {
   static void hueOffsetsStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V* w) { hueOffsets(S, c, w); });
   }
-  static void rgbRangesStage(const VLPassSetup& S, Tile& __restrict t) {
-    const uint32_t read[3] = {rangesToRead(S.rgbRangeTable[0], t.weighted), rangesToRead(S.rgbRangeTable[1], t.weighted),
-                              rangesToRead(S.rgbRangeTable[2], t.weighted)};
+  // Looks up, on this tile, only the ranges of each channel's group that can
+  // weigh one of its pixels; a tile that reads them all takes the path
+  // without the per-range tests.
+  template <class Ranges>
+  [[gnu::always_inline]] static void rangesStage(const VLPackedRef (&tables)[3], Tile& __restrict t, Ranges ranges) {
+    const uint32_t read[3] = {rangesToRead(tables[0], t.weighted), rangesToRead(tables[1], t.weighted),
+                              rangesToRead(tables[2], t.weighted)};
     if ((read[0] & read[1] & read[2]) == 7u)
-      eachColour(t, [&](RGB& c, const V* w) { rgbRanges<true>(S, c, w, read); });
+      eachColour(t, [&](RGB& c, const V* w) { ranges(std::true_type{}, c, w, read); });
     else
-      eachColour(t, [&](RGB& c, const V* w) { rgbRanges<false>(S, c, w, read); });
+      eachColour(t, [&](RGB& c, const V* w) { ranges(std::false_type{}, c, w, read); });
+  }
+  static void rgbRangesStage(const VLPassSetup& S, Tile& __restrict t) {
+    rangesStage(S.rgbRangeTable, t, [&](auto all, RGB& c, const V* w, const uint32_t* read) {
+      rgbRanges<decltype(all)::value>(S, c, w, read);
+    });
   }
   static void yccRangesStage(const VLPassSetup& S, Tile& __restrict t) {
-    const uint32_t read[3] = {rangesToRead(S.yccRangeTable[0], t.weighted), rangesToRead(S.yccRangeTable[1], t.weighted),
-                              rangesToRead(S.yccRangeTable[2], t.weighted)};
-    if ((read[0] & read[1] & read[2]) == 7u)
-      eachColour(t, [&](RGB& c, const V* w) { yccRanges<true>(S, c, w, read); });
-    else
-      eachColour(t, [&](RGB& c, const V* w) { yccRanges<false>(S, c, w, read); });
+    rangesStage(S.yccRangeTable, t, [&](auto all, RGB& c, const V* w, const uint32_t* read) {
+      yccRanges<decltype(all)::value>(S, c, w, read);
+    });
   }
   static void rgbMasterStage(const VLPassSetup& S, Tile& __restrict t) {
     eachColour(t, [&](RGB& c, const V*) { rgbMaster(S, c); });
