@@ -173,7 +173,6 @@ struct TKTimer {
   TKTimerProc proc;
   bool removed = false;
   uint64_t order = 0;
-  uint64_t firedInPass = 0;  // the last pass of FireTimers that fired it
 };
 
 struct TKWatch {
@@ -210,8 +209,7 @@ struct TKToolkitState {
   std::vector<std::unique_ptr<TKTimer>> timers;
   uint64_t lastTimerOrder = 0;
   std::vector<std::unique_ptr<TKWatch>> watches;
-  int firingDepth = 0;
-  uint64_t timerPass = 0;  // counts the passes of FireTimers, nested ones too  // timers and watches are freed only outside their procs
+  int firingDepth = 0;  // timers and watches are freed only outside their procs
   bool quitLoop = false;
   bool didWork = false;
   std::deque<TKEvent> input;  // input ready for dispatch

@@ -99,21 +99,21 @@ double NextTimerTime() {
   return next;
 }
 
-// Fires every timer due by now, earliest first; a repeating timer that fell
-// behind fires once and is rescheduled from now.
-// Each due timer fires at most once a pass. A timer whose procs take longer
-// than its interval would otherwise be due again at once, forever, and the
-// loop around would never see a quit. A pass nested in a proc (a modal loop)
-// has a higher number, so what it fired is not fired again by the outer one.
+// Fires every timer due by the time the pass starts, earliest first; a
+// repeating timer that fell behind fires once and is rescheduled from then.
+// The time is read once: a timer whose procs take longer than its interval
+// would otherwise be due again at once, forever, and the loop around would
+// never see a quit. A fired timer is next due after the pass's start, and a
+// pass nested in a proc (a modal loop) starts later still, so what either
+// fired is not fired again by this one.
 void FireTimers() {
   TKToolkitState& st = TKState();
   ++st.firingDepth;
-  const uint64_t pass = ++st.timerPass;
+  const double now = TKNow();
   for (;;) {
-    double now = TKNow();
     TKTimer* due = nullptr;
     for (auto& t : st.timers) {
-      if (t->removed || t->next > now || t->firedInPass >= pass) continue;
+      if (t->removed || t->next > now) continue;
       if (!due || t->next < due->next || (t->next == due->next && t->order < due->order)) due = t.get();
     }
     if (!due) break;
@@ -123,7 +123,6 @@ void FireTimers() {
     } else {
       due->removed = true;
     }
-    due->firedInPass = pass;
     st.didWork = true;
     TKTimerProc proc = due->proc;  // the proc may remove its own timer
     if (proc) proc(due);
