@@ -120,8 +120,8 @@ uint32_t bandRows(uint32_t height, uint32_t n, uint32_t i) {
 void post(MPQueue* queue, intptr_t code) { QVIgnoreStatus(MPNotifyQueue(queue, code, 0, 0)); }
 void awaitAnswer(MPQueue* queue) { QVIgnoreStatus(MPWaitOnQueue(queue, nullptr, nullptr, nullptr, kMPWaitForever)); }
 
-// Takes the answers of timed-out media jobs the task still owes; the task
-// is idle and its record free afterwards.
+// Takes the answers the task still owes (of timed-out media jobs and of
+// shared parts called off); the task is idle and its record free afterwards.
 void collectOwedAnswers(VLMPTaskRecord& rec) {
   for (; rec.answersOwed > 0; --rec.answersOwed)
     awaitAnswer(rec.resultQueue);
@@ -214,7 +214,11 @@ uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount
   if (wanted > kMostParts) wanted = kMostParts;
   // A task that still owes the answer of one earlier job is offered a part
   // all the same: the part waits in its queue behind that job (a part called
-  // off earlier is skipped at once). A task owing more is passed over.
+  // off earlier is skipped at once). A task owing more is passed over. The
+  // record's part fields are rewritten while that earlier request may still
+  // be queued: if it is a called-off shared part, the task finds the record
+  // posted again and runs the new part for it, and the compare-and-swap on
+  // shareState lets that part run once only.
   uint32_t offered[kMostParts];
   uint32_t count = 0;
   for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i) {
