@@ -367,22 +367,12 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
   // any order on any task. About sixteen chunks a part keep the last ones
   // short enough that the parts finish together.
   (void)word1, (void)word2;
-  struct PassWork {
-    const FBFrameStruct* source;
-    FBFrameStruct* destination;
-    VLPassSetup setup;
-    std::atomic<uint32_t> next;  // first row not yet taken
-    uint32_t chunkRows;
-  } work{source, destination, {}, {0}, (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask)};
-  VL_PreparePass(gFrameSettings, &work.setup);
-  auto part = [](void* context, uint32_t, uint32_t) {
-    PassWork& w = *static_cast<PassWork*>(context);
-    const uint32_t rows = w.source->height;
-    for (uint32_t first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed); first < rows;
-         first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed))
-      VL_RunPassRows(w.setup, w.source, w.destination, first, std::min(w.chunkRows, rows - first));
-  };
-  VLMPRunShared(part, &work, n, master);
+  VLPassSetup setup;
+  VL_PreparePass(gFrameSettings, &setup);
+  const uint32_t chunkRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
+  VLMPShareRuns(source->height, chunkRows, n, master, [&](uint32_t, uint32_t first, uint32_t end) {
+    VL_RunPassRows(setup, source, destination, first, end - first);
+  });
 }
 
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
@@ -406,25 +396,12 @@ void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels,
   uint32_t n = bandCount(master, processorCount, source->height);
   if (!n) return FBTransferFBFrameToPixSSE(source, nullptr, pixels, rowBytes, format);
   // Each row converts on its own, so runs of rows may go to any part.
-  struct ToPixWork {
-    const FBFrameStruct* source;
-    uint8_t* pixels;
-    uint32_t rowBytes;
-    FBPixFormat format;
-    uint32_t runRows;
-    std::atomic<uint32_t> next;  // first row not yet taken
-  } work{source, static_cast<uint8_t*>(pixels), rowBytes, format,
-         (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask), {0}};
-  auto part = [](void* context, uint32_t, uint32_t) {
-    ToPixWork& w = *static_cast<ToPixWork*>(context);
-    const uint32_t height = w.source->height;
-    for (uint32_t first = w.next.fetch_add(w.runRows, std::memory_order_relaxed); first < height;
-         first = w.next.fetch_add(w.runRows, std::memory_order_relaxed)) {
-      const FBFrameStruct band = bandFrame(*w.source, first, std::min(w.runRows, height - first));
-      FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(w.pixels, first, w.rowBytes), w.rowBytes, w.format);
-    }
-  };
-  VLMPRunShared(part, &work, n, master);
+  const uint32_t runRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
+  VLMPShareRuns(source->height, runRows, n, master, [&](uint32_t, uint32_t first, uint32_t end) {
+    const FBFrameStruct band = bandFrame(*source, first, end - first);
+    FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes), rowBytes,
+                              format);
+  });
 }
 
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,
