@@ -270,6 +270,7 @@ void resetSurface(PreferencesDialog* d, PrefsSettings* p) {
   QVCopyCString(TKGetEditText(d->address), p->controlSurfaceIP, sizeof p->controlSurfaceIP);
   UIHooks().surfaceStop();
   if (type >= 2 && type <= 4) UIHooks().surfaceStart(type);
+  d->surfaceRestarted = true;
   p->controlSurfaceMode = mode;
   p->controlSurfaceInterface = link;
   std::memcpy(p->controlSurfaceIP, address, sizeof address);
@@ -428,6 +429,16 @@ bool RunPreferencesDialog(PrefsSettings* prefs, int32_t* lastTab) {
   prefs->prefsWindowTab = tab;
   prefs->prefsWindowH = bounds.left;
   prefs->prefsWindowV = bounds.top;
+  // A surface restarted by the reset runs with the dialog's values; when the
+  // record's surface settings end as they began (Cancel, or OK with them
+  // unchanged), nothing else restarts it, so it goes back to the record's.
+  if (d.surfaceRestarted && prefs->controlSurfaceMode == before.controlSurfaceMode &&
+      prefs->controlSurfaceInterface == before.controlSurfaceInterface &&
+      prefs->controlSurfacePort == before.controlSurfacePort &&
+      std::strncmp(prefs->controlSurfaceIP, before.controlSurfaceIP, sizeof prefs->controlSurfaceIP) == 0) {
+    UIHooks().surfaceStop();
+    if (prefs->controlSurfaceMode >= 2 && prefs->controlSurfaceMode <= 4) UIHooks().surfaceStart(prefs->controlSurfaceMode);
+  }
   PreferencesDialogDispose(&d);
   gEdited = nullptr;
   UIReportSaveFailure(PLPrefsDomainPath(kPFDomain), PFSavePreferences(prefs));

@@ -27,6 +27,8 @@ enum : int32_t {
 
 struct PreferencesDialog {
   TKWindow* window = nullptr;
+  // "Reset Control Surface" restarted the surface with the dialog's values.
+  bool surfaceRestarted = false;
   TKControl* tabs = nullptr;
   // General.
   TKControl *undo = nullptr, *toolTips = nullptr, *limiter = nullptr, *oldStyleGamma = nullptr;

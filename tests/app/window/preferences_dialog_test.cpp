@@ -373,6 +373,27 @@ TEST_F(PreferencesDialogTest, CancelChangesNothing) {
   gUndoBuffer = nullptr;
 }
 
+// "Reset Control Surface" restarts the surface with the dialog's values for
+// the moment; Cancel puts it back on the record's.
+TEST_F(PreferencesDialogTest, CancelAfterASurfaceResetRestartsTheSurfaceAsItWas) {
+  gPrefsSettings.controlSurfaceMode = 3;
+  gPrefsSettings.controlSurfaceInterface = 2;
+  std::snprintf(gPrefsSettings.controlSurfaceIP, sizeof gPrefsSettings.controlSurfaceIP, "127.0.0.1");
+  EXPECT_FALSE(Run([](PreferencesDialog* d) {
+    ClickTab(d, kPrefsTabControlSurface);
+    TKRunPending();
+    Click(d, d->address);
+    TKInjectKey('a', kTKModCommand);
+    TKInjectText("127.0.0.9");
+    Click(d, d->surfaceReset);
+    TKRunPending();
+    TKInjectKey(kTKKeyEscape);
+  }));
+  EXPECT_EQ(gCalls, (std::vector<std::string>{"surface stop", "surface 3 127.0.0.9", "surface stop",
+                                              "surface 3 127.0.0.1"}));
+  EXPECT_STREQ(gPrefsSettings.controlSurfaceIP, "127.0.0.1");
+}
+
 // A person's run through the tabs: the popups' companions follow them, the
 // surface buttons act, and each tab is drawn whole (PNGs in the scratch
 // folder's dialogs/preferences).
