@@ -39,6 +39,9 @@ namespace {
 // last read (16-bit and float pixels only; see ScaleForConverter).
 struct RowConverter {
   SwsContext* context = nullptr;
+  // What the context was made for; a context made anew needs its matrix.
+  int rows = -1;
+  AVPixelFormat format = AV_PIX_FMT_NONE;
   std::vector<uint8_t> scaled;
 };
 
@@ -337,14 +340,20 @@ bool ConvertRows(const QVMovieWriter* w, RowConverter* converter, const SourceRo
   // come in at full width, and the area filter takes the same mean (a
   // sharper filter rings at hard edges).
   const int filter = from.planes[1] ? SWS_AREA : SWS_BICUBIC;
+  const bool kept = *context && converter->rows == rows && converter->format == from.format;
   *context = sws_getCachedContext(*context, width, rows, from.format, width, rows, w->encoder->pix_fmt,
                                   filter | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+  converter->rows = *context ? rows : -1;
+  converter->format = from.format;
   if (!*context) return false;
-  const int* coefficients =
-      sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
-  sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
-                           w->encoder->color_range == AVCOL_RANGE_JPEG || w->encoder->pix_fmt == AV_PIX_FMT_RGB24,
-                           0, 1 << 16, 1 << 16);
+  // A converter kept from the last band or frame of its size has its matrix already.
+  if (!kept) {
+    const int* coefficients =
+        sws_getCoefficients(w->encoder->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+    sws_setColorspaceDetails(*context, coefficients, 1, coefficients,
+                             w->encoder->color_range == AVCOL_RANGE_JPEG || w->encoder->pix_fmt == AV_PIX_FMT_RGB24,
+                             0, 1 << 16, 1 << 16);
+  }
   const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(w->encoder->pix_fmt);
   uint8_t* planes[4] = {};
   for (int k = 0; k < 4 && to->data[k]; ++k)
