@@ -173,7 +173,7 @@ QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* sett
   ShowJobListWindow();
   // From here the completion owns the job, whatever the start says.
   AppOutputJob* started = job.release();
-  return QVMediaStartOutputJob(&started->params) == QVMediaErr_NoErr ? kQVNoErr : kQVErrMemory;
+  return QVMediaStatusOf(QVMediaStartOutputJob(&started->params));
 }
 
 void StopOutputJobs() {
