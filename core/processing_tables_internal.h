@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <initializer_list>
 
 #include "core/processing_tables.h"
@@ -115,21 +114,11 @@ constexpr int kVLTableRun = 1024;
 template <class FillRun>
 void VLForEachRun(int tables, FillRun fill) {
   if (tables <= 0) return;
-  struct Work {
-    FillRun* fill;
-    int entries;
-    std::atomic<int> next;
-  } work{&fill, tables * kVLTableSize, {0}};
-  auto part = [](void* context, uint32_t, uint32_t) {
-    Work& w = *static_cast<Work*>(context);
-    for (int first = w.next.fetch_add(kVLTableRun, std::memory_order_relaxed); first < w.entries;
-         first = w.next.fetch_add(kVLTableRun, std::memory_order_relaxed)) {
-      const int end = std::min(first + kVLTableRun, w.entries);
-      for (int t = first / kVLTableSize; t * kVLTableSize < end; ++t)
-        (*w.fill)(t, std::max(first - t * kVLTableSize, 0), std::min(end - t * kVLTableSize, kVLTableSize));
-    }
-  };
-  VLMPRunShared(part, &work, gNumProcessors, &gVLMPMaster);
+  VLMPShareRuns(uint32_t(tables) * kVLTableSize, kVLTableRun, gNumProcessors, &gVLMPMaster,
+                [&](uint32_t, uint32_t first, uint32_t end) {
+                  for (int t = int(first) / kVLTableSize; t * kVLTableSize < int(end); ++t)
+                    fill(t, std::max(int(first) - t * kVLTableSize, 0), std::min(int(end) - t * kVLTableSize, kVLTableSize));
+                });
 }
 
 // Section builders; each reads the neutralised working copy of the record and

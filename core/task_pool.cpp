@@ -120,8 +120,8 @@ uint32_t bandRows(uint32_t height, uint32_t n, uint32_t i) {
 void post(MPQueue* queue, intptr_t code) { QVIgnoreStatus(MPNotifyQueue(queue, code, 0, 0)); }
 void awaitAnswer(MPQueue* queue) { QVIgnoreStatus(MPWaitOnQueue(queue, nullptr, nullptr, nullptr, kMPWaitForever)); }
 
-// Takes the answers of timed-out media jobs the task still owes; the task
-// is idle and its record free afterwards.
+// Takes the answers the task still owes (of timed-out media jobs and of
+// shared parts called off); the task is idle and its record free afterwards.
 void collectOwedAnswers(VLMPTaskRecord& rec) {
   for (; rec.answersOwed > 0; --rec.answersOwed)
     awaitAnswer(rec.resultQueue);
@@ -214,7 +214,11 @@ uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount
   if (wanted > kMostParts) wanted = kMostParts;
   // A task that still owes the answer of one earlier job is offered a part
   // all the same: the part waits in its queue behind that job (a part called
-  // off earlier is skipped at once). A task owing more is passed over.
+  // off earlier is skipped at once). A task owing more is passed over. The
+  // record's part fields are rewritten while that earlier request may still
+  // be queued: if it is a called-off shared part, the task finds the record
+  // posted again and runs the new part for it, and the compare-and-swap on
+  // shareState lets that part run once only.
   uint32_t offered[kMostParts];
   uint32_t count = 0;
   for (uint32_t i = 0; wanted > 1 && i < master->taskCount && count + 1 < wanted; ++i) {
@@ -363,22 +367,12 @@ void VLMPProcessImageVector(const FBFrameStruct* source, FBFrameStruct* destinat
   // any order on any task. About sixteen chunks a part keep the last ones
   // short enough that the parts finish together.
   (void)word1, (void)word2;
-  struct PassWork {
-    const FBFrameStruct* source;
-    FBFrameStruct* destination;
-    VLPassSetup setup;
-    std::atomic<uint32_t> next;  // first row not yet taken
-    uint32_t chunkRows;
-  } work{source, destination, {}, {0}, (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask)};
-  VL_PreparePass(gFrameSettings, &work.setup);
-  auto part = [](void* context, uint32_t, uint32_t) {
-    PassWork& w = *static_cast<PassWork*>(context);
-    const uint32_t rows = w.source->height;
-    for (uint32_t first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed); first < rows;
-         first = w.next.fetch_add(w.chunkRows, std::memory_order_relaxed))
-      VL_RunPassRows(w.setup, w.source, w.destination, first, std::min(w.chunkRows, rows - first));
-  };
-  VLMPRunShared(part, &work, n, master);
+  VLPassSetup setup;
+  VL_PreparePass(gFrameSettings, &setup);
+  const uint32_t chunkRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
+  VLMPShareRuns(source->height, chunkRows, n, master, [&](uint32_t, uint32_t first, uint32_t end) {
+    VL_RunPassRows(setup, source, destination, first, end - first);
+  });
 }
 
 void VLMPProcessHMSPreview(const FBFrameStruct* frame, void* pixels, uint32_t rowBytes, FBPixFormat format,
@@ -402,25 +396,12 @@ void VLMPFBTransferFBFrameToPixVector(const FBFrameStruct* source, void* pixels,
   uint32_t n = bandCount(master, processorCount, source->height);
   if (!n) return FBTransferFBFrameToPixSSE(source, nullptr, pixels, rowBytes, format);
   // Each row converts on its own, so runs of rows may go to any part.
-  struct ToPixWork {
-    const FBFrameStruct* source;
-    uint8_t* pixels;
-    uint32_t rowBytes;
-    FBPixFormat format;
-    uint32_t runRows;
-    std::atomic<uint32_t> next;  // first row not yet taken
-  } work{source, static_cast<uint8_t*>(pixels), rowBytes, format,
-         (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask), {0}};
-  auto part = [](void* context, uint32_t, uint32_t) {
-    ToPixWork& w = *static_cast<ToPixWork*>(context);
-    const uint32_t height = w.source->height;
-    for (uint32_t first = w.next.fetch_add(w.runRows, std::memory_order_relaxed); first < height;
-         first = w.next.fetch_add(w.runRows, std::memory_order_relaxed)) {
-      const FBFrameStruct band = bandFrame(*w.source, first, std::min(w.runRows, height - first));
-      FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(w.pixels, first, w.rowBytes), w.rowBytes, w.format);
-    }
-  };
-  VLMPRunShared(part, &work, n, master);
+  const uint32_t runRows = (source->height + n * kChunksPerTask - 1) / (n * kChunksPerTask);
+  VLMPShareRuns(source->height, runRows, n, master, [&](uint32_t, uint32_t first, uint32_t end) {
+    const FBFrameStruct band = bandFrame(*source, first, end - first);
+    FBTransferFBFrameToPixSSE(&band, nullptr, advanceRows(static_cast<uint8_t*>(pixels), first, rowBytes), rowBytes,
+                              format);
+  });
 }
 
 void VLMPFBTransferPixToFBFrameVector(const void* pixels, uint32_t rowBytes, uint32_t planeStride,

@@ -161,6 +161,24 @@ uint32_t VLMPRunParts(VLMPPartWork work, void* context, uint32_t processorCount,
 // inline; they must not start band jobs. Without a pool, or on a pool task,
 // work(context, 0, 1) runs on the caller and 1 is returned.
 uint32_t VLMPRunShared(VLMPPartWork work, void* context, uint32_t processorCount, VLMPMaster* master);
+// Shared work over `total` items in runs of `run`: the caller and the tasks
+// take runs [first, end) from one counter and call fn(part, first, end) on
+// each, until none is left. Returns what VLMPRunShared returns.
+template <class Fn>
+uint32_t VLMPShareRuns(uint32_t total, uint32_t run, uint32_t processorCount, VLMPMaster* master, Fn&& fn) {
+  struct Work {
+    Fn* fn;
+    uint32_t total, run;
+    std::atomic<uint32_t> next;  // first item not yet taken
+  } work{&fn, total, run ? run : 1, {0}};
+  auto part = [](void* context, uint32_t p, uint32_t) {
+    Work& w = *static_cast<Work*>(context);
+    for (uint32_t first = w.next.fetch_add(w.run, std::memory_order_relaxed); first < w.total;
+         first = w.next.fetch_add(w.run, std::memory_order_relaxed))
+      (*w.fn)(p, first, w.total - first < w.run ? w.total : first + w.run);
+  };
+  return VLMPRunShared(part, &work, processorCount, master);
+}
 // The image pass in row chunks over the tasks as shared work (the frames
 // must have the same height and row bytes; otherwise the pass runs on the
 // caller).

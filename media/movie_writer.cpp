@@ -327,7 +327,8 @@ bool ScaleForConverter(const SourceRows& from, int width, int first, int rows, s
 // picture, through the codec's matrix: full-range RGB in, the codec's range
 // out. A converter works on rows counted from its own first, so bands that
 // start on a multiple of 16 rows give the whole picture's bytes (the same
-// dither rows, whole chroma rows).
+// dither rows, whole chroma rows), but for 4:2:0 chroma beside a band's
+// edge, whose vertical filter stops there.
 bool ConvertRows(const QVMovieWriter* w, RowConverter* converter, const SourceRows& from, int first, int rows,
                  AVFrame* to) {
   const int width = w->encoder->width;

@@ -55,14 +55,14 @@ QVMediaErr QVMovieWriterAddFrame(QVMovieWriter* writer, const void* pixels, uint
 QVMediaErr QVMovieWriterNewPicture(const QVMovieWriter* writer, QVMovieWriterPicture** out);
 // 16-bit R, G, B, A pixels (kQVMovieWriterRGBA16) at the writer's size into
 // the picture, in row bands over the task pool: the bytes QVMovieWriterAddFrame
-// would encode. Safe while the writer encodes another picture; one thread
+// would encode, except 4:2:0 chroma beside a band's edge. Safe while the writer encodes another picture; one thread
 // fills pictures at a time.
 QVMediaErr QVMovieWriterFillPicture(QVMovieWriter* writer, QVMovieWriterPicture* picture, const uint16_t* pixels,
                                     uint32_t rowBytes);
 // A planar float frame (kFBPixFormatPlanarFloat: R, G, B planes, 0 to 1 in
 // range, others clamped, NaN as 0) at the writer's size into the picture,
-// in row bands over the task pool: the converter reads the float planes
-// straight, with no 16-bit copy of the frame. 1006 for a frame of another
+// in row bands over the task pool: each band is scaled to the converter's
+// range in a float copy of its own, with no 16-bit copy of the frame. 1006 for a frame of another
 // size or layout. Safe while the writer encodes another picture; one thread
 // fills pictures at a time.
 QVMediaErr QVMovieWriterFillPictureFromPlanes(QVMovieWriter* writer, QVMovieWriterPicture* picture,

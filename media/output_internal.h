@@ -77,11 +77,6 @@ bool ReadSourcePixels(QVMediaFileRef* source, int64_t frame, uint32_t width, uin
 // The pixels into a planar float frame of their size, over the task pool.
 void SourcePixelsToFrame(const SourcePixels& pixels, FBFrameStruct* out);
 
-// 16-bit A, R, G, B pixels (full scale 32768, in the machine's order) into a
-// planar float frame of their size on the calling thread: the values
-// FBTransferPixToFBFrameSSE gives, in a fraction of its time.
-void SixteenBitToPlanar(const uint8_t* pixels, uint32_t rowBytes, FBFrameStruct* out);
-
 // The output frame as 8-bit R, G, B rows (JPEG) or 16-bit R, G, B rows in the
 // machine's order (TIFF), or 16-bit R, G, B, A full scale 65535 (movies).
 void PlanarToRGB8(const FBFrameStruct* frame, uint8_t* rows, size_t rowBytes);

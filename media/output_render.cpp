@@ -259,9 +259,7 @@ class ReadAhead {
       AheadSlot& slot = slots_[n % slotCount_];
       ReadSourcePixels(source_, n, width_, height_, &slot.pixels);
       slot.planar = slot.pixels.ok && slot.frame;
-      if (slot.planar && slot.pixels.format == kFBPixFormat16ARGB)
-        SixteenBitToPlanar(slot.pixels.bytes.data(), slot.pixels.rowBytes, slot.frame);
-      else if (slot.planar)
+      if (slot.planar)
         FBTransferPixToFBFrameSSE(slot.pixels.bytes.data(), slot.pixels.rowBytes, 0, slot.pixels.format, slot.frame);
       std::lock_guard<std::mutex> hold(lock_);
       slot.holds = n;

@@ -1,6 +1,5 @@
 // Histogram counting and statistics.
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -62,8 +61,6 @@ struct CountJob {
   size_t rowBytes;
   int32_t rows, columns, rowStep, columnStep;
   const uint8_t* luma;
-  std::vector<ValueCounts>* parts;
-  std::atomic<int32_t> next{0};  // first row not yet counted
 };
 
 void CountRun(const CountJob& job, ValueCounts& c, int32_t first, int32_t end) {
@@ -80,13 +77,6 @@ void CountRun(const CountJob& job, ValueCounts& c, int32_t first, int32_t end) {
       ++set[kHistogramBlue][blue];
     }
   }
-}
-
-void CountRows(void* context, uint32_t part, uint32_t) {
-  CountJob& job = *static_cast<CountJob*>(context);
-  ValueCounts& c = (*job.parts)[part];
-  for (int32_t first = job.next.fetch_add(kCountRun); first < job.rows; first = job.next.fetch_add(kCountRun))
-    CountRun(job, c, first, std::min(first + kCountRun, job.rows));
 }
 
 // Counts every columnStep-th pixel of every rowStep-th row.
@@ -106,8 +96,10 @@ void CountPicture(TKImage* picture, HistogramRequest* request, int32_t columnSte
   // nothing).
   const uint32_t wanted = uint32_t(std::clamp(job.rows / 64, 1, int32_t(gNumProcessors)));
   std::vector<ValueCounts> parts(wanted);
-  job.parts = &parts;
-  const uint32_t used = VLMPRunShared(CountRows, &job, wanted, &gVLMPMaster);
+  const uint32_t used =
+      VLMPShareRuns(uint32_t(job.rows), kCountRun, wanted, &gVLMPMaster, [&](uint32_t part, uint32_t first, uint32_t end) {
+        CountRun(job, parts[part], int32_t(first), int32_t(end));
+      });
   for (int channel = 0; channel < 4; ++channel) {
     uint32_t* counts = request->counts[channel];
     if (!counts) continue;

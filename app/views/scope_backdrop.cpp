@@ -1,11 +1,9 @@
 #include "app/views/scope_backdrop.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
+#include "core/pixel_vector.h"
 #include "core/task_pool.h"
 
 ScopeBackdrop::~ScopeBackdrop() { TKImageDispose(image); }
@@ -25,18 +23,16 @@ bool ScopeBackdropPrepare(ScopeBackdrop* backdrop, int32_t width, int32_t height
 namespace {
 
 // Rows of a rectangle copied from a source picture, or, without one, filled
-// with one pixel value. The caller and the pool's tasks take the rows in
-// runs from a counter (shared work).
+// with one pixel value.
 struct CopyJob {
   const uint8_t* src;
   uint8_t* dst;
   size_t srcRowBytes, dstRowBytes, bytes;
   int32_t rows;
   uint32_t fill;
-  std::atomic<int32_t> next{0};  // first row not yet taken
 };
 
-constexpr int32_t kRowRun = 32;
+constexpr uint32_t kRowRun = 32;
 
 // Fills a row with streaming stores, which write whole lines to memory
 // without reading them into the cache first: a fill of a whole picture is
@@ -44,33 +40,36 @@ constexpr int32_t kRowRun = 32;
 // 16-byte boundary and after the last are stored one by one.
 void StreamFill(uint32_t* pixels, size_t count, uint32_t value) {
   size_t i = 0;
+#if VELMORA_SSE_VECTORS
   for (; i < count && (reinterpret_cast<uintptr_t>(pixels + i) & 15) != 0; ++i) pixels[i] = value;
   const __m128i four = _mm_set1_epi32(int32_t(value));
   for (; i + 4 <= count; i += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(pixels + i), four);
+#endif
   for (; i < count; ++i) pixels[i] = value;
 }
 
-void CopyRows(void* context, uint32_t, uint32_t) {
-  CopyJob& job = *static_cast<CopyJob*>(context);
-  for (int32_t first = job.next.fetch_add(kRowRun); first < job.rows; first = job.next.fetch_add(kRowRun))
-    for (int32_t y = first; y < std::min(first + kRowRun, job.rows); ++y) {
-      uint8_t* dst = job.dst + size_t(y) * job.dstRowBytes;
-      if (job.src) {
-        std::memcpy(dst, job.src + size_t(y) * job.srcRowBytes, job.bytes);
-        continue;
-      }
+void CopyRows(const CopyJob& job, uint32_t first, uint32_t end) {
+  for (uint32_t y = first; y < end; ++y) {
+    uint8_t* dst = job.dst + size_t(y) * job.dstRowBytes;
+    if (job.src)
+      std::memcpy(dst, job.src + size_t(y) * job.srcRowBytes, job.bytes);
+    else
       StreamFill(reinterpret_cast<uint32_t*>(dst), job.bytes / 4, job.fill);
-    }
+  }
+#if VELMORA_SSE_VECTORS
   // Streaming stores are ordered by nothing else: they must have reached
   // memory before the part reports its end and others read the pixels.
   if (!job.src) _mm_sfence();
+#endif
 }
 
-// Large jobs are shared out over the task pool by rows, small ones run here.
-void RunRows(CopyJob& job) {
+// Large jobs are shared out over the task pool by runs of rows (the caller
+// and the tasks take them from one counter), small ones run here.
+void RunRows(const CopyJob& job) {
   const uint32_t parts =
       uint32_t(std::clamp(int64_t(job.bytes) * job.rows / (256 * 1024), int64_t(1), int64_t(gNumProcessors)));
-  VLMPRunShared(CopyRows, &job, parts, &gVLMPMaster);
+  VLMPShareRuns(uint32_t(job.rows), kRowRun, parts, &gVLMPMaster,
+                [&](uint32_t, uint32_t first, uint32_t end) { CopyRows(job, first, end); });
 }
 
 }  // namespace

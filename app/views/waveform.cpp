@@ -11,7 +11,6 @@
 #include "app/views/waveform.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
 #include <cmath>
 #include <cstring>
@@ -346,7 +345,6 @@ struct TraceJob {
   const Tracer* tracer;
   const Ink* inks;
   std::vector<StripJob> strips;
-  std::atomic<size_t> next{0};
 };
 
 // Counting strips, one per task, kept between draws with zero counts.
@@ -391,13 +389,6 @@ void TraceStrip(const Sampler& s, const Tracer& tracer, const StripJob& job, con
     else
       LandStrip<false>(tracer, strip, left, inks[channel]);
   }
-}
-
-void TracePart(void* context, uint32_t part, uint32_t) {
-  TraceJob& job = *static_cast<TraceJob*>(context);
-  Strip& strip = *CountingStrips()[part];
-  for (size_t i = job.next.fetch_add(1); i < job.strips.size(); i = job.next.fetch_add(1))
-    TraceStrip(*job.s, *job.tracer, job.strips[i], job.inks, strip);
 }
 
 void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const WaveformLayout& layout) {
@@ -448,7 +439,9 @@ void DrawTrace(const WaveformParams& p, const WaveformScale& scale, const Wavefo
   const uint32_t parts = uint32_t(std::min<size_t>(gNumProcessors, job.strips.size()));
   std::vector<std::unique_ptr<Strip>>& strips = CountingStrips();
   while (strips.size() < std::max(parts, 1u)) strips.push_back(std::make_unique<Strip>());
-  VLMPRunShared(TracePart, &job, parts, &gVLMPMaster);
+  VLMPShareRuns(uint32_t(job.strips.size()), 1, parts, &gVLMPMaster, [&](uint32_t part, uint32_t first, uint32_t) {
+    TraceStrip(*job.s, *job.tracer, job.strips[first], job.inks, *strips[part]);
+  });
 }
 
 bool SourceUsable(const WaveformParams& p) {

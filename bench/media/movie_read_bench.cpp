@@ -20,6 +20,7 @@ extern "C" {
 #include <vector>
 
 #include "bench/bench_folder.h"
+#include "bench/bench_status.h"
 #include "media/ffmpeg_frames.h"
 #include "media/yuv_frames_internal.h"
 #include "media/movie_reader.h"
@@ -27,13 +28,6 @@ extern "C" {
 #include "media/output_job.h"
 
 namespace {
-
-// A movie that cannot be written would leave nothing to time: the run stops.
-void Require(QVMediaErr err, const char* what) {
-  if (err == QVMediaErr_NoErr) return;
-  std::fprintf(stderr, "benchmark setup: %s failed (error %d)\n", what, int(err));
-  std::exit(1);
-}
 
 constexpr uint32_t kW = 1920, kH = 1080;
 constexpr int kFrames = 12;
@@ -53,7 +47,7 @@ std::string Movie(int codec) {
   s.codec = kCodecs[codec];
   s.quality = 900;
   QVMovieWriter* w = nullptr;
-  Require(QVMovieWriterOpen(path.c_str(), &s, &w), "QVMovieWriterOpen");
+  BenchRequire(QVMovieWriterOpen(path.c_str(), &s, &w), "QVMovieWriterOpen");
   std::vector<uint8_t> bgra(size_t(kW) * kH * 4);
   for (int f = 0; f < kFrames; ++f) {
     for (uint32_t y = 0; y < kH; ++y)
@@ -64,9 +58,9 @@ std::string Movie(int codec) {
         p[2] = uint8_t((x + y + uint32_t(f) * 8) & 255);
         p[3] = 255;
       }
-    Require(QVMovieWriterAddFrame(w, bgra.data(), kW * 4, kQVMovieWriterBGRA8), "QVMovieWriterAddFrame");
+    BenchRequire(QVMovieWriterAddFrame(w, bgra.data(), kW * 4, kQVMovieWriterBGRA8), "QVMovieWriterAddFrame");
   }
-  Require(QVMovieWriterFinish(w), "QVMovieWriterFinish");
+  BenchRequire(QVMovieWriterFinish(w), "QVMovieWriterFinish");
   made[codec] = path;
   return path;
 }

@@ -277,6 +277,40 @@ TEST(PixelTransfer, SubsetIsClippedToTheFrame) {
   FBTransferFBFrameSubsetToPix(f.get(), &empty, host.data(), 24, kFBPixFormat32ARGB);
 }
 
+// 16-bit pixels go in four at a time where the build has vectors: every
+// sample value in each colour, in rows whose width leaves pixels over after
+// the groups of four, gives the bits of the pixel-by-pixel path (the
+// premultiplied transfer with an alpha of exactly 1) in all four planes.
+TEST(PixelTransfer, SixteenBitPixelsInGroupsGiveThePixelByPixelBits) {
+  constexpr uint32_t kWidth = 67, kHeight = (65536 + kWidth - 1) / kWidth;
+  std::vector<uint16_t> pixels(size_t(kWidth) * kHeight * 4);
+  for (uint32_t i = 0; i < kWidth * kHeight; ++i) {
+    const uint32_t v = i & 0xFFFF;
+    pixels[size_t(i) * 4 + 0] = 32768;                   // alpha 1
+    pixels[size_t(i) * 4 + 1] = uint16_t(v);             // every value, full scale 32768 in the middle
+    pixels[size_t(i) * 4 + 2] = uint16_t(v * 7919 + 13); // every value again, in another order
+    pixels[size_t(i) * 4 + 3] = uint16_t(65535 - v);
+  }
+  FBFrameStruct* want = nullptr;
+  FBFrameStruct* got = nullptr;
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kWidth, kHeight, &want, kFBPixFormatPlanarFloat), kQVNoErr);
+  ASSERT_EQ(FBCreateRGBFrameBuffer(kWidth, kHeight, &got, kFBPixFormatPlanarFloat), kQVNoErr);
+  FBTransferPixToFBFramePremultipliedSSE(pixels.data(), kWidth * 8, kFBPixFormat16ARGB, want);
+  FBTransferPixToFBFrameSSE(pixels.data(), kWidth * 8, 0, kFBPixFormat16ARGB, got);
+  int wrong = 0;
+  for (uint32_t p = 0; p < 4; ++p)
+    for (uint32_t y = 0; y < kHeight; ++y) {
+      const size_t at = size_t(p) * want->planeBytes + size_t(y) * want->rowBytes;
+      for (uint32_t x = 0; x < kWidth && wrong < 10; ++x)
+        if (std::memcmp(want->baseAddr + at + x * 4, got->baseAddr + at + x * 4, 4) != 0) {
+          ++wrong;
+          ADD_FAILURE() << "plane " << p << " pixel " << x << ", " << y;
+        }
+    }
+  FBDisposeFrameBuffer(want);
+  FBDisposeFrameBuffer(got);
+}
+
 TEST(PixelTransfer, PoolFormsMatchInlineForEveryLayout) {
   VLMPMaster master{};
   VLMPSetProcessorCountOverride(4);

@@ -18,6 +18,7 @@ extern "C" {
 #include <random>
 #include <vector>
 
+#include "core/pixel_vector.h"
 #include "media/ffmpeg_frames.h"
 #include "media/yuv_frames_internal.h"
 
@@ -107,7 +108,7 @@ std::vector<uint8_t> Convert(const AVFrame* f, media::YUVRows rows) {
 }
 
 TEST(YUVFrames, VectorRowsGiveThePlainLoopsBytesAndTheNearestCodes) {
-#if defined(__SSE2__)
+#if VELMORA_SSE_VECTORS
   EXPECT_TRUE(media::YUVVectorRowsBuilt());
 #endif
   std::mt19937 random(20261211);
