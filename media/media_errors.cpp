@@ -72,3 +72,16 @@ void QVMediaGetErrorText(QVMediaErr code, char* name, char* message, size_t leng
   CopyBounded(name, row->name, length);
   CopyBounded(message, row->message, length);
 }
+
+QVStatus QVMediaStatusOf(QVMediaErr code) {
+  switch (code) {
+    case QVMediaErr_NoErr: return kQVNoErr;
+    case QVMediaErr_FileNotFound:
+    case QVMediaErr_UnsupportedMediaType:
+    case QVMediaErr_MediaTooShort: return kQVErrFileNotFound;
+    case QVMediaErr_InsufficientMemory: return kQVErrMemory;
+    case QVMediaErr_TimedOutWaitingForMedia: return kQVErrTimeout;
+    case QVMediaErr_UserCanceledErr: return kQVErrCancelled;
+    default: return kQVErrParam;
+  }
+}

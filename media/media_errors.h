@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/status.h"
+
 using QVMediaErr = uint32_t;
 
 enum : QVMediaErr {
@@ -50,3 +52,8 @@ enum : QVMediaErr {
 // Copies the code's name and message into the buffers given (either may be
 // null), each at most length bytes and always terminated when length > 0.
 void QVMediaGetErrorText(QVMediaErr code, char* name, char* message, size_t length);
+
+// The code as a status: unreadable or unsupported files are "file not
+// found", memory is memory, a wait that ran out is a timeout, a cancel by
+// the user is cancelled, anything else a parameter error.
+QVStatus QVMediaStatusOf(QVMediaErr code);

@@ -386,10 +386,13 @@ void ConvertBand(void* context, uint32_t part, uint32_t parts) {
     b->failed = true;
 }
 
-// "hh:mm:ss:ff" of the first frame (';' separators when counting drop-frame).
+// "hh:mm:ss:ff" of the first frame, "hh:mm:ss;ff" when counting drop-frame:
+// the muxer takes only the last separator as the counting flag and refuses
+// the all-';' form the readout shows, which would lose the timecode track.
 void TimecodeEntry(const QVMovieWriterSettings& s, char* text, size_t size) {
   FormatTimecodeText(s.timecodeStart, s.timecodeRate, kTimecodeModeTimecode,
                      s.timecodeDrop ? kTimecodeDropFrame : kTimecodeNonDrop, 0, 0, text, size);
+  if (std::strlen(text) == 11) text[2] = text[5] = ':';
 }
 
 }  // namespace

@@ -62,19 +62,6 @@ const char* ExtensionOf(uint32_t format) {
   return "";
 }
 
-// The output's base name: the clip's file name without its extension, and
-// for a sequence's frame without its number and the separator before it.
-std::string BaseName(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  std::string name = slash ? slash + 1 : path;
-  if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-  size_t end = name.size();
-  while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') --end;
-  while (end > 0 && (name[end - 1] == '_' || name[end - 1] == '.' || name[end - 1] == '-' || name[end - 1] == ' ')) --end;
-  if (end > 0) name.resize(end);
-  return name.empty() ? std::string("Output") : name;
-}
-
 struct ProcessCall {
   FBFrameStruct* frame;
   const VL_SettingsStruct* settings;
@@ -123,6 +110,20 @@ void JobEnded(QVOutputJobParams* params, uint32_t result) {
 
 }  // namespace
 
+std::string OutputBaseName(const char* path, bool sequence) {
+  const char* slash = std::strrchr(path, '/');
+  std::string name = slash ? slash + 1 : path;
+  if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+  if (sequence) {
+    size_t end = name.size();
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') --end;
+    while (end > 0 && (name[end - 1] == '_' || name[end - 1] == '.' || name[end - 1] == '-' || name[end - 1] == ' '))
+      --end;
+    if (end > 0) name.resize(end);
+  }
+  return name.empty() ? std::string("Output") : name;
+}
+
 QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* settings) {
   QVMediaFileRef* clip = SourceMedia();
   if (!settings || !QVMediaIsValidRef(clip) || !QVMediaHasVideo(clip)) {
@@ -158,7 +159,7 @@ QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* sett
   p.source.ref = &job->source;
   p.outputFolder.ref = &job->folder;
   p.outputFormat = choice.format;
-  std::snprintf(p.outputName, sizeof p.outputName, "%s%s", BaseName(clip->path).c_str(), ExtensionOf(choice.format));
+  std::snprintf(p.outputName, sizeof p.outputName, "%s%s", OutputBaseName(clip->path, (clip->flags & kQVMediaSequence) != 0).c_str(), ExtensionOf(choice.format));
   p.writeSettings.codec = choice.codec;
   p.writeSettings.spatialQuality = p.writeSettings.temporalQuality = 0x398;
   p.frameProcessor = ApplyCorrection;
@@ -172,7 +173,7 @@ QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* sett
   ShowJobListWindow();
   // From here the completion owns the job, whatever the start says.
   AppOutputJob* started = job.release();
-  return QVMediaStartOutputJob(&started->params) == QVMediaErr_NoErr ? kQVNoErr : kQVErrMemory;
+  return QVMediaStatusOf(QVMediaStartOutputJob(&started->params));
 }
 
 void StopOutputJobs() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/settings_record.h"
 #include "platform/status.h"
@@ -17,3 +18,8 @@ QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* sett
 // Cancels every listed job and waits (running the event loop, at most 30
 // seconds) until they have ended: the application is about to quit.
 void StopOutputJobs();
+
+// The output's name before its extension: the clip's file name without its
+// extension, and for an image sequence without the frame's number and the
+// separator before it ("Output" when nothing is left).
+std::string OutputBaseName(const char* path, bool sequence);

@@ -32,28 +32,14 @@ void Close(QVMediaFileRef** ref) {
   *ref = nullptr;
 }
 
-// Media codes as the loaders' statuses: unreadable or unsupported files are
-// "file not found", memory is memory, anything else a parameter error.
-QVStatus StatusOf(QVMediaErr err) {
-  switch (err) {
-    case QVMediaErr_NoErr: return kQVNoErr;
-    case QVMediaErr_FileNotFound:
-    case QVMediaErr_UnsupportedMediaType:
-    case QVMediaErr_MediaTooShort: return kQVErrFileNotFound;
-    case QVMediaErr_InsufficientMemory: return kQVErrMemory;
-    case QVMediaErr_TimedOutWaitingForMedia: return kQVErrTimeout;
-    default: return kQVErrParam;
-  }
-}
-
 // The reference's current frame as a planar float frame at its own size.
 QVStatus ReadFrame(QVMediaFileRef* ref, FramePtr* out) {
   uint32_t w = 0, h = 0;
-  if (QVMediaErr err = QVMediaGetImageSize(ref, &w, &h)) return StatusOf(err);
+  if (QVMediaErr err = QVMediaGetImageSize(ref, &w, &h)) return QVMediaStatusOf(err);
   FBFrameStruct* f = nullptr;
   if (QVStatus status = FBCreateRGBFrameBuffer(w, h, &f, kFBPixFormatPlanarFloat)) return status;
   out->reset(f);
-  return StatusOf(QVMediaFetchFrame(ref, f));
+  return QVMediaStatusOf(QVMediaFetchFrame(ref, f));
 }
 
 QVStatus LoadAsSource(QVMediaFileRef* ref, const uint32_t* linearization) {
@@ -66,11 +52,11 @@ QVStatus LoadAsSource(QVMediaFileRef* ref, const uint32_t* linearization) {
 QVStatus LoadAsReference(QVMediaFileRef* ref, TKImage** picture) {
   if (!*picture) {
     uint32_t w = 0, h = 0;
-    if (QVMediaErr err = QVMediaGetImageSize(ref, &w, &h)) return StatusOf(err);
+    if (QVMediaErr err = QVMediaGetImageSize(ref, &w, &h)) return QVMediaStatusOf(err);
     *picture = TKImageCreate(int32_t(w), int32_t(h));
     if (!*picture) return kQVErrMemory;
   }
-  return StatusOf(QVMediaDrawFrameToGWorld(ref, *picture));
+  return QVMediaStatusOf(QVMediaDrawFrameToGWorld(ref, *picture));
 }
 
 void RedrawReferencePanes() {
@@ -133,7 +119,7 @@ QVStatus LoadImageFileFromPath(const char* path, TKImage** picture, QVMediaFileR
   QVMediaFileRef* ref = nullptr;
   const QVMediaErr opened = QVMediaOpenPath(path, &ref, mediaSlot ? 0 : kReferenceOpenMode);
   if (opened == QVMediaErr_FileNotFound || opened == QVMediaErr_UnsupportedMediaType) return kQVErrFileNotFound;
-  if (opened != QVMediaErr_NoErr) return StatusOf(opened);
+  if (opened != QVMediaErr_NoErr) return QVMediaStatusOf(opened);
   if (!QVMediaHasVideo(ref)) {
     QVMediaCloseFile(&ref);
     return kQVErrFileNotFound;
@@ -176,7 +162,7 @@ QVStatus ReloadCurrentSourceFrame() {
 
 QVStatus ReloadReferenceFrame() {
   if (!gReferenceMedia || !gReferenceGWorld) return kQVErrParam;
-  const QVStatus status = StatusOf(QVMediaDrawFrameToGWorld(gReferenceMedia, gReferenceGWorld));
+  const QVStatus status = QVMediaStatusOf(QVMediaDrawFrameToGWorld(gReferenceMedia, gReferenceGWorld));
   if (status == kQVNoErr) RedrawReferencePanes();
   return status;
 }
@@ -184,7 +170,7 @@ QVStatus ReloadReferenceFrame() {
 QVStatus ImportMediaFrameToGWorld(QVMediaFileRef* ref, TKImage* picture, FBFrameStruct* frame, TKControl* pane) {
   if (!frame) return kQVErrParam;
   if (ref) {
-    if (QVStatus status = StatusOf(QVMediaFetchFrame(ref, frame))) return status;
+    if (QVStatus status = QVMediaStatusOf(QVMediaFetchFrame(ref, frame))) return status;
   }
   if (picture && TKImageWidth(picture) == int32_t(frame->width) && TKImageHeight(picture) == int32_t(frame->height)) {
     FBTransferFBFrameToPix(frame, TKImagePixels(picture), uint32_t(TKImageRowBytes(picture)), kFBPixFormat32ARGB, 1,
@@ -250,7 +236,7 @@ QVStatus CreateMediaThumbnail(const QVFileRef* file, QVMediaFileRef* ref, int32_
       QVMediaGetPosterFrame(opened, &poster);
       QVMediaSetCurrentFrame(opened, poster);
     }
-    status = StatusOf(QVMediaDrawFrameToGWorld(ref, thumb.get()));
+    status = QVMediaStatusOf(QVMediaDrawFrameToGWorld(ref, thumb.get()));
   }
   if (opened) QVMediaCloseFile(&opened);
   if (status != kQVNoErr) return status;

@@ -195,9 +195,8 @@ bool run(const Step& s) {
     // As a person would: the last row of the "Output Jobs" window selected,
     // then its Cancel Job button.
     TKControl* list = JobListControl();
-    int32_t rows = 0;
-    while (list && TKListRowID(list, rows) > 0) ++rows;
-    if (rows == 0) return false;
+    const int32_t rows = list ? TKListRowCount(list) : 0;
+    if (rows <= 0) return false;
     TKListSelectRow(list, rows - 1);
     std::string cells;
     for (int32_t c = 0; c < 4; ++c) cells += (c ? " | " : "") + TKListGetCell(list, rows - 1, c);

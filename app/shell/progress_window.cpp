@@ -61,8 +61,8 @@ TKWindow* OpenProgressWindow() {
   return window;
 }
 
-QVStatus SetProgressStep(TKWindow* window, int32_t step) {
-  if (!window || step < 0 || step > 8) return kQVNoErr;
+void SetProgressStep(TKWindow* window, int32_t step) {
+  if (!window || step < 0 || step > 8) return;
   auto* p = reinterpret_cast<Progress*>(TKGetWindowRefCon(window));
   char text[64];
   if (step == 3) {
@@ -74,7 +74,6 @@ QVStatus SetProgressStep(TKWindow* window, int32_t step) {
   if (step != 0) logprintf("Velmora 3 UI", "progress: %s", text);
   TKInvalidateWindow(window);
   TKRunOnce(0);
-  return kQVNoErr;
 }
 
 void CloseProgressWindow(TKWindow* window) {

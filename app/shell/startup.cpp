@@ -205,7 +205,7 @@ bool startWithBlock(TKWindow* progress) {
     gVLMPMaster = VLMPMaster{};
     gNumProcessors = VLMPInitialize(&gVLMPMaster, uint32_t(gPrefsSettings.useMultipleProcessors));
     // Steps are shown as far as the window can show them; start-up goes on either way.
-    QVIgnoreStatus(SetProgressStep(progress, 5));
+    SetProgressStep(progress, 5);
     status = UICommImportFrame();
   }
   if (status != kQVNoErr) {
@@ -219,7 +219,7 @@ bool startWithBlock(TKWindow* progress) {
   if (!progress) return false;
 
   // Steps are shown as far as the window can show them; start-up goes on either way.
-  QVIgnoreStatus(SetProgressStep(progress, 1));
+  SetProgressStep(progress, 1);
   if (UIHooks().buildMainWindow() != kQVNoErr) return false;
   // Only refreshes the panes' pixel aspect: the images are there at this size.
   QVIgnoreStatus(SetupImageGWorlds());
@@ -230,7 +230,7 @@ bool startWithBlock(TKWindow* progress) {
   UIHooks().buildMenuBar();
 
   // Steps are shown as far as the window can show them; start-up goes on either way.
-  QVIgnoreStatus(SetProgressStep(progress, 2));
+  SetProgressStep(progress, 2);
   footageToGallery();
   UIHooks().loadGallery();
   for (int i = 0; i < 3; ++i) {
@@ -239,12 +239,12 @@ bool startWithBlock(TKWindow* progress) {
   }
 
   // Steps are shown as far as the window can show them; start-up goes on either way.
-  QVIgnoreStatus(SetProgressStep(progress, 6));
+  SetProgressStep(progress, 6);
   if (gPrefsSettings.controlSurfaceMode >= 2 && gPrefsSettings.controlSurfaceMode <= 4)
     UIHooks().surfaceStart(gPrefsSettings.controlSurfaceMode);
   if (UIHooks().externalPreviewAvailable() && gPrefsSettings.externalPreviewDevice == QVFourCC("GlOW")) {
     // Steps are shown as far as the window can show them; start-up goes on either way.
-    QVIgnoreStatus(SetProgressStep(progress, 4));
+    SetProgressStep(progress, 4);
     UIHooks().openExternalPreview();
   }
   UIHooks().startVideoOutput(gPrefsSettings.externalPreviewDevice);
@@ -388,14 +388,14 @@ int UIMain(int argc, char** argv) {
   TKWindow* progress = OpenProgressWindow();
   if (reset) {
     // Steps are shown as far as the window can show them; start-up goes on either way.
-    QVIgnoreStatus(SetProgressStep(progress, 8));
+    SetProgressStep(progress, 8);
     pause(1.0);
   }
   // Steps are shown as far as the window can show them; start-up goes on either way.
-  QVIgnoreStatus(SetProgressStep(progress, 7));
+  SetProgressStep(progress, 7);
   makeSupportFiles();
   // Steps are shown as far as the window can show them; start-up goes on either way.
-  QVIgnoreStatus(SetProgressStep(progress, 3));
+  SetProgressStep(progress, 3);
   pause(0.5);
   int status = 0;
   if (!screenLargeEnough()) {

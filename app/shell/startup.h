@@ -30,7 +30,7 @@ int UIParseOptions(int argc, char** argv, UIOptions* options);
 // The start-up progress window: 351 x 303, steps 0 to 8. A null window
 // makes every step do nothing.
 TKWindow* OpenProgressWindow();
-QVStatus SetProgressStep(TKWindow* window, int32_t step);
+void SetProgressStep(TKWindow* window, int32_t step);
 void CloseProgressWindow(TKWindow* window);
 
 // The quit request (SIGTERM and SIGINT stand for it): stops the output,

@@ -181,9 +181,9 @@ QVStatus StartRapidPreview(TKControl* bar, bool fullScreen) {
   const bool hostFrames = hooks.hostFrameTimes(&current, &step, &last);
   hooks.hostTimecodeFormat(&rate100, &mode, &drop, &field, &perFoot);
   TKImage* picture = ImagePaneGetImage(pane);
-  // The block's drop byte is the counting flag (0 drop-frame, 1 non-drop);
-  // a movie's timecode counts drop-frame only at the 1000/1001 rates.
-  const bool dropFrame = drop == kTimecodeDropFrame && (rate100 == 2997 || rate100 == 5994);
+  // The host's drop word is 1 for drop-frame counting, 0 for non-drop; a
+  // movie's timecode counts drop-frame only at the 1000/1001 rates.
+  const bool dropFrame = drop != 0 && (rate100 == 2997 || rate100 == 5994);
   const QVStatus status = CreateRapidPreviewMovie(picture, cacheFolder(), rate100, (rate100 + 50) / 100, dropFrame,
                                                   step != 0 ? current / step : 0);
   if (status != kQVNoErr) return status;

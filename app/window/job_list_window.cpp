@@ -34,9 +34,11 @@ void Build() {
     return kQVErrNotHandled;
   });
   // Progress and status change on the jobs' own threads; the rows follow.
-  gRefresh = TKInstallTimer(0.25, 0.25, [](TKTimer*) {
-    if (gList && TKIsControlAlive(gList)) QVJobListRefresh(gList);
-  });
+  // One timer serves every build of the window: it reads the list afresh.
+  if (!gRefresh)
+    gRefresh = TKInstallTimer(0.25, 0.25, [](TKTimer*) {
+      if (gList && TKIsControlAlive(gList)) QVJobListRefresh(gList);
+    });
 }
 
 }  // namespace

@@ -88,10 +88,11 @@ QVStatus SaveUserPreset(const VL_SettingsStruct* settings) {
   // A folder that cannot be made is told like a failed write: the preset
   // would otherwise be lost without a word.
   QVFileRef folder;
-  if (folderPath.empty() || PLCreateFolders(folderPath.c_str()) != kQVNoErr ||
-      PLFileRefFromPath(folderPath.c_str(), &folder) != kQVNoErr) {
-    UIReportSaveFailure(folderPath, kQVErrFileNotFound);
-    return kQVErrFileNotFound;
+  QVStatus made = folderPath.empty() ? kQVErrFileNotFound : PLCreateFolders(folderPath.c_str());
+  if (made == kQVNoErr) made = PLFileRefFromPath(folderPath.c_str(), &folder);
+  if (made != kQVNoErr) {
+    UIReportSaveFailure(folderPath, made);
+    return made;
   }
   std::string name;
   if (!AskName(&name)) return kQVErrCancelled;

@@ -77,6 +77,21 @@ TEST(MediaLibrary, NamesEveryCodeAndReadsOthersAsUnknown) {
   EXPECT_STREQ(small, "QVMedia");
 }
 
+TEST(MediaErrorStatus, CodesBecomeTheStatusesCallersReport) {
+  struct Case {
+    QVMediaErr code;
+    QVStatus status;
+  };
+  for (const Case& c : {Case{QVMediaErr_NoErr, kQVNoErr}, Case{QVMediaErr_FileNotFound, kQVErrFileNotFound},
+                        Case{QVMediaErr_UnsupportedMediaType, kQVErrFileNotFound},
+                        Case{QVMediaErr_InsufficientMemory, kQVErrMemory},
+                        Case{QVMediaErr_TimedOutWaitingForMedia, kQVErrTimeout},
+                        Case{QVMediaErr_UserCanceledErr, kQVErrCancelled}, Case{QVMediaErr_ParameterError, kQVErrParam},
+                        Case{QVMediaErr_ExportFailed, kQVErrParam}, Case{999, kQVErrParam}}) {
+    EXPECT_EQ(QVMediaStatusOf(c.code), c.status) << c.code;
+  }
+}
+
 TEST_F(MediaFile, OpensADPXFrameAndDescribesIt) {
   WriteTestDPX(folder_, "still.dpx", 6, 3, 25.0f);
   ASSERT_EQ(Open("still.dpx"), QVMediaErr_NoErr);

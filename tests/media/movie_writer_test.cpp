@@ -129,6 +129,47 @@ INSTANTIATE_TEST_SUITE_P(Codecs, MovieWriterCodecs,
                                          CodecCase{kQVCodecH264, "h264", 3.0}),
                          [](const testing::TestParamInfo<CodecCase>& i) { return std::string(i.param.probeName); });
 
+TEST(MovieWriter, ADropFrameTimecodeIsKeptAndReadsBackAsDropFrame) {
+  // At 29.97 and 59.94 the counting flag is the last separator; the track
+  // must be written and read back with its start and its counting.
+  const std::string folder = MakeScratchFolder("movie-drop");
+  struct Case {
+    int32_t rate100, numerator, denominator;
+    int64_t start;
+    const char* probed;
+  };
+  for (const Case& c : {Case{2997, 30000, 1001, 1800, "00:01:00;02"}, Case{5994, 60000, 1001, 7, "00:00:00;07"}}) {
+    const std::string path = folder + "/drop" + std::to_string(c.rate100) + ".mov";
+    QVMovieWriterSettings s = MovieSettings(kQVCodecJPEG, kW, kH);
+    s.rateNumerator = c.numerator;
+    s.rateDenominator = c.denominator;
+    s.timecode = true;
+    s.timecodeStart = c.start;
+    s.timecodeRate = c.rate100;
+    s.timecodeDrop = true;
+    QVMovieWriter* w = nullptr;
+    ASSERT_EQ(QVMovieWriterOpen(path.c_str(), &s, &w), QVMediaErr_NoErr);
+    for (int f = 0; f < 2; ++f) {
+      const std::vector<uint8_t> p = Picture(f);
+      ASSERT_EQ(QVMovieWriterAddFrame(w, p.data(), kW * 4, kQVMovieWriterBGRA8), QVMediaErr_NoErr);
+    }
+    ASSERT_EQ(QVMovieWriterFinish(w), QVMediaErr_NoErr);
+    QVMovie* movie = nullptr;
+    ASSERT_EQ(QVMovieOpen(path.c_str(), &movie), kQVMovieOpened);
+    const QVMovieInfo* info = QVMovieGetInfo(movie);
+    EXPECT_TRUE(info->hasTimecodeTrack) << c.rate100;
+    EXPECT_TRUE(info->timecodeDrop) << c.rate100;
+    EXPECT_EQ(info->timecodeStart, c.start) << c.rate100;
+    QVMovieClose(movie);
+    if (HaveTool("ffprobe")) {
+      EXPECT_NE(RunCapture("ffprobe -v error -show_entries stream_tags=timecode -of default=nw=1:nk=1 '" + path + "'")
+                    .find(c.probed),
+                std::string::npos)
+          << c.rate100;
+    }
+  }
+}
+
 TEST(MovieWriter, PicturesFilledInBandsDecodeAsWholeFrames) {
   // The converter cut into row bands over a pool of four (the last band
   // short: 72 rows) against one converter for the whole frame: the same

@@ -162,6 +162,8 @@ TEST_F(GalleryCommands, SaveUserPresetReportsAPresetsFolderThatCannotBeMade) {
   const auto alerts = PLAlertScriptRecorded();
   ASSERT_EQ(alerts.size(), 1u);
   EXPECT_NE(alerts[0].message.find("Cannot save \"" + presets + "\""), std::string::npos) << alerts[0].message;
+  EXPECT_NE(alerts[0].message.find("(error " + std::to_string(kQVErrDuplicate) + ")"), std::string::npos)
+      << "the reason the folder could not be made: " << alerts[0].message;
   std::filesystem::remove(presets);
 }
 

@@ -130,6 +130,38 @@ TEST_F(RapidPreviewTest, EveryFrameFromTheStartGoesIntoTheMovieOnceInOrderWithTh
   }
 }
 
+// The host's drop word is 1 for drop-frame counting; the movie's timecode
+// counts drop-frame only at the 1000/1001 rates, never at whole rates.
+TEST_F(RapidPreviewTest, TheMoviesTimecodeCountsDropFrameOnlyWhenTheHostDoesAtA1001Rate) {
+  struct Case {
+    int32_t rate100, drop;
+    bool movieDrop;
+  };
+  static Case current;
+  ViewsHooksInForce().hostTimecodeFormat = [](int32_t* rate100, int32_t* mode, int32_t* drop, int32_t* field,
+                                              int32_t* perFoot) {
+    *rate100 = current.rate100, *mode = 1, *drop = current.drop, *field = 0, *perFoot = 16;
+  };
+  for (const Case& c : {Case{2997, 1, true}, Case{2997, 0, false}, Case{3000, 1, false}, Case{5994, 1, true}}) {
+    current = c;
+    renderFrom(2, false);
+    QVMovie* movie = nullptr;
+    ASSERT_EQ(QVMovieOpen(RPMoviePath().c_str(), &movie), kQVMovieOpened) << c.rate100;
+    const QVMovieInfo* info = QVMovieGetInfo(movie);
+    EXPECT_TRUE(info->hasTimecodeTrack) << c.rate100;
+    EXPECT_EQ(info->timecodeDrop, c.movieDrop) << c.rate100 << " drop " << c.drop;
+    EXPECT_EQ(info->timecodeStart, 2) << c.rate100;
+    QVMovieClose(movie);
+    if (HaveTool("ffprobe")) {
+      const std::string timecode = RunCapture("ffprobe -v error -show_entries stream_tags=timecode -of csv=p=0 '" +
+                                              RPMoviePath() + "' 2>&1");
+      EXPECT_NE(timecode.find(c.movieDrop ? "00:00:00;02" : "00:00:00:02"), std::string::npos)
+          << c.rate100 << " drop " << c.drop << ": " << timecode;
+    }
+    RapidPreviewStop(bar);
+  }
+}
+
 TEST_F(RapidPreviewTest, TheMoviePlaysEachFrameOnceAtTheClipsRateAndLoops) {
   renderFrom(0, false);
   ASSERT_TRUE(RPMoviePlaying());
