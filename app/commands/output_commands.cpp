@@ -159,7 +159,8 @@ QVStatus StartOutputJobCommand(uint32_t commandID, const VL_SettingsStruct* sett
   p.source.ref = &job->source;
   p.outputFolder.ref = &job->folder;
   p.outputFormat = choice.format;
-  std::snprintf(p.outputName, sizeof p.outputName, "%s%s", OutputBaseName(clip->path, (clip->flags & kQVMediaSequence) != 0).c_str(), ExtensionOf(choice.format));
+  const std::string base = OutputBaseName(clip->path, (clip->flags & kQVMediaSequence) != 0);
+  std::snprintf(p.outputName, sizeof p.outputName, "%s%s", base.c_str(), ExtensionOf(choice.format));
   p.writeSettings.codec = choice.codec;
   p.writeSettings.spatialQuality = p.writeSettings.temporalQuality = 0x398;
   p.frameProcessor = ApplyCorrection;

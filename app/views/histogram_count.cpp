@@ -96,10 +96,10 @@ void CountPicture(TKImage* picture, HistogramRequest* request, int32_t columnSte
   // nothing).
   const uint32_t wanted = uint32_t(std::clamp(job.rows / 64, 1, int32_t(gNumProcessors)));
   std::vector<ValueCounts> parts(wanted);
-  const uint32_t used =
-      VLMPShareRuns(uint32_t(job.rows), kCountRun, wanted, &gVLMPMaster, [&](uint32_t part, uint32_t first, uint32_t end) {
-        CountRun(job, parts[part], int32_t(first), int32_t(end));
-      });
+  const uint32_t used = VLMPShareRuns(uint32_t(job.rows), kCountRun, wanted, &gVLMPMaster,
+                                      [&](uint32_t part, uint32_t first, uint32_t end) {
+                                        CountRun(job, parts[part], int32_t(first), int32_t(end));
+                                      });
   for (int channel = 0; channel < 4; ++channel) {
     uint32_t* counts = request->counts[channel];
     if (!counts) continue;

@@ -437,7 +437,8 @@ bool RunPreferencesDialog(PrefsSettings* prefs, int32_t* lastTab) {
       prefs->controlSurfacePort == before.controlSurfacePort &&
       std::strncmp(prefs->controlSurfaceIP, before.controlSurfaceIP, sizeof prefs->controlSurfaceIP) == 0) {
     UIHooks().surfaceStop();
-    if (prefs->controlSurfaceMode >= 2 && prefs->controlSurfaceMode <= 4) UIHooks().surfaceStart(prefs->controlSurfaceMode);
+    if (prefs->controlSurfaceMode >= 2 && prefs->controlSurfaceMode <= 4)
+      UIHooks().surfaceStart(prefs->controlSurfaceMode);
   }
   PreferencesDialogDispose(&d);
   gEdited = nullptr;
