@@ -29,3 +29,13 @@ inline std::string MakeScratchFolder(const std::string& name) {
   std::filesystem::create_directories(dir);
   return dir.string();
 }
+
+// A suite's folder (made with ScratchDir in its set-up) removed with all it
+// holds, so that runs do not pile up its files.
+inline void RemoveSuiteFolder(std::string*& folder) {
+  if (!folder) return;
+  std::error_code ec;
+  std::filesystem::remove_all(*folder, ec);
+  delete folder;
+  folder = nullptr;
+}

@@ -1,8 +1,6 @@
 // Movies and stills made by ffmpeg, opened and decoded through our reader
 // and compared with ffmpeg's own decode. Skipped without ffmpeg.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 #include <unistd.h>
 
 #include <cmath>
@@ -25,14 +23,7 @@ constexpr uint32_t kW = 160, kH = 90;
 
 class Movies : public testing::Test {
  protected:
-  // The suite's folder goes with it: its frames would pile up run after run.
-  static void TearDownTestSuite() {
-    if (!folder_) return;
-    std::error_code ec;
-    std::filesystem::remove_all(*folder_, ec);
-    delete folder_;
-    folder_ = nullptr;
-  }
+  static void TearDownTestSuite() { RemoveSuiteFolder(folder_); }
   static void SetUpTestSuite() {
     if (!HaveTool("ffmpeg")) return;
     // One folder per process: test processes may run side by side.

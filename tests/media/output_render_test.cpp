@@ -135,14 +135,7 @@ Error Compare(const std::vector<float>& rgb, const FBFrameStruct* expected) {
 
 class FullRender : public testing::Test {
  protected:
-  // The suite's folder goes with it: its frames would pile up run after run.
-  static void TearDownTestSuite() {
-    if (!folder_) return;
-    std::error_code ec;
-    std::filesystem::remove_all(*folder_, ec);
-    delete folder_;
-    folder_ = nullptr;
-  }
+  static void TearDownTestSuite() { RemoveSuiteFolder(folder_); }
   static void SetUpTestSuite() {
     folder_ = new std::string(ScratchDir("full-render-" + std::to_string(getpid())));
     const std::string clip = *folder_ + "/clip";
